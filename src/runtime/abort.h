@@ -1,0 +1,13 @@
+#pragma once
+
+// The silent abort: a refused operation shows its message and then unwinds to the event
+// dispatch without another word. It is the only exception thrown on purpose; the form's
+// dispatch catches it, and guards clear busy flags on the way out.
+struct EAbort
+{
+};
+
+[[noreturn]] inline void Abort()
+{
+    throw EAbort{};
+}

@@ -1,0 +1,46 @@
+#include "clock.h"
+
+#include <QThread>
+
+namespace {
+
+std::function<QDateTime()> &nowFunction()
+{
+    static std::function<QDateTime()> function;
+    return function;
+}
+
+std::function<void(int)> &sleeperFunction()
+{
+    static std::function<void(int)> function;
+    return function;
+}
+
+} // namespace
+
+namespace Clock {
+
+QDateTime now()
+{
+    return nowFunction() ? nowFunction()() : QDateTime::currentDateTime();
+}
+
+void sleep(int milliseconds)
+{
+    if (sleeperFunction())
+        sleeperFunction()(milliseconds);
+    else if (milliseconds > 0)
+        QThread::msleep(milliseconds);
+}
+
+void setNow(std::function<QDateTime()> now)
+{
+    nowFunction() = std::move(now);
+}
+
+void setSleeper(std::function<void(int)> sleeper)
+{
+    sleeperFunction() = std::move(sleeper);
+}
+
+} // namespace Clock

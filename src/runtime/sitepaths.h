@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+// The site folder is the program's folder of the original: parameter file, local cadastre
+// copies, the SQLite base and the daily logs live below it. It is VENDACONS_HOME when set,
+// else the folder of the running executable.
+namespace SitePaths {
+
+QString home();
+// Overrides the site folder for this process (tests use a fresh folder each); empty restores
+// the default.
+void setHome(const QString &folder);
+
+// Maps a path written the Windows way ("Dados\Cadastros\Produto.cds") onto the site: slashes
+// turned around, each name matched against what is on disk without regard to case (so "Dados",
+// "DADOS" and "dados" are one folder). Names not on disk yet keep the spelling given. Absolute
+// paths are mapped the same way from the root.
+QString resolve(const QString &windowsPath);
+
+} // namespace SitePaths
