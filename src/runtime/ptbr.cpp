@@ -222,7 +222,7 @@ namespace PtBr {
 
 QString FormatFloat(const QString &pattern, double value)
 {
-    if (!std::isfinite(value))
+    if (!std::isfinite(value) || pattern.isEmpty()) // no picture: the general form
         return FloatToStr(value);
     const QStringList sections = splitSections(pattern);
     const Picture first = parsePicture(sections.at(0));

@@ -23,7 +23,8 @@ inline constexpr const char *CurrencyString = "R$";
 // three sections split by ';' (positive; negative, written without its sign; zero). The value
 // is rounded to the picture's decimals with ties away from zero (Money::RoundDec), so
 // "#,##0.00" gives 1234.565 -> "1.234,57" and -0.001 -> "0,00". A picture that asks for no
-// digit at all ("#.##" with 0) writes "0" rather than an empty caption.
+// digit at all ("#.##" with 0) writes "0" rather than an empty caption; an empty picture gives
+// FloatToStr's form.
 QString FormatFloat(const QString &pattern, double value);
 
 // A fixed number of decimals, no thousands dots: FloatToStrF(value, fixed, 15, decimals).

@@ -23,8 +23,10 @@ TEST(Ravuvozozod, MensagemRecordsAndAnswersQuestionsOnly)
     // Errors and notices ask nothing and answer false.
     EXPECT_FALSE(Mensagem("Produto não cadastrado", "detalhe", "N", "N", 3, "", "002", 0));
     EXPECT_FALSE(Mensagem("Gaveta aberta", "", "N", "N", 2, "", "002", 0));
+    Mensagem("Tipo desconhecido", "", "N", "N", 9, "", "", 0);
+    EXPECT_EQ(messages.calls().last().kind, 0); // shown as information
 
-    ASSERT_EQ(messages.count(), 5);
+    ASSERT_EQ(messages.count(), 6);
     const FakeMessages::Call &error = messages.calls().at(3);
     EXPECT_EQ(error.text, QStringLiteral("Produto não cadastrado"));
     EXPECT_EQ(error.detail, QStringLiteral("detalhe"));

@@ -68,7 +68,8 @@ INSTANTIATE_TEST_SUITE_P(
         FormatCase{"LiteralsAround", "\"R$ \"#,##0.00\" un\"", 5, "R$ 5,00 un"},
         FormatCase{"NegativeSection", "0.00;(0.00)", -5, "(5,00)"},
         FormatCase{"ZeroSection", "0.00;-0.00;zero", 0.001, "zero"},
-        FormatCase{"EmptyNegativeSectionUsesFirst", "0.00;", -5, "-5,00"}),
+        FormatCase{"EmptyNegativeSectionUsesFirst", "0.00;", -5, "-5,00"},
+        FormatCase{"EmptyPictureIsTheGeneralForm", "", 2.5, "2,5"}),
     [](const testing::TestParamInfo<FormatCase> &info) { return std::string(info.param.name); });
 
 } // namespace
