@@ -15,27 +15,27 @@ struct Parameters
     QString stCDLOJA;
     QString stCDCAIXA;
     QString stCDCLIENTE;                 // default client of counter sales
-    // colour scheme handed to every message and peripheral call
+    // Colour scheme handed to every message and peripheral call
     QString stIDESQUEMA;
     // "C": collector desk (takes orders, issues no fiscal document)
     QString stIDCOLETOR;
-    // main system of the desk: "RES", "QUB", "CMD", "DEZ" or "POS"
+    // Main system of the desk: "RES", "QUB", "CMD", "DEZ" or "POS"
     QString stSTSISTEMAPRIN;
-    // screen layout: "4", "6", "8" compact, no touch grid; others touch grid
+    // Screen layout: "4", "6", "8" compact, no touch grid; others touch grid
     QString stIdTpTelaVe;
     QString stDSLOGOTELA;                // full path of the logo shown on the screen
-    // folder of the identification file and failover files; ends with a backslash
+    // Folder of the identification file and failover files; ends with a backslash
     QString stDSDIRCAD;
     bool boUTILIZAIMPFIS = false;
-    // fiscal printer in error: the screen runs consultation-only (also set at run time)
+    // Fiscal printer in error: the screen runs consultation-only (also set at run time)
     bool boBOERROIMPRESSORA = false;
     bool boDISPLAYOK = false;            // a customer pole display is present
     bool boSISTEMAQUBNFCE = false;       // the desk issues NFC-e receipts
     bool boSISTEMAQUBSAT = false;        // the desk issues SAT receipts
-    // fiscal printer model code (16, 21, 26, 30 change the roads)
+    // Fiscal printer model code (16, 21, 26, 30 change the roads)
     int inIDTIPOIMPFIS = 0;
     QDateTime dtDTABERCAIX;              // opening date of the cash desk
-    // sale total from which the buyer must be identified; 0 switches the rule off
+    // Sale total from which the buyer must be identified; 0 switches the rule off
     double doVROBRIGCPFNOTA = 0.0;
     int inCaixaTAA = 0;                  // 1 on a self-service (TAA) desk, else 0
     QString stIdPerTrocaOp;              // "S": the operator may be changed at the desk
@@ -55,7 +55,7 @@ struct Parameters
     QString stCDPORTIMPNF2;
     QString stIDTPVENDIMPNF2;
     QString stIDTIPOIMPNF5;              // model of non-fiscal printer 5 (secondary)
-    // port of printer 5 (the column is spelled CDPORTA..., unlike 1 to 3)
+    // Port of printer 5 (the column is spelled CDPORTA..., unlike 1 to 3)
     QString stCDPORTAIMPNF5;
     QString stNRSERIEIMP;                // registered serial number of the fiscal printer
     QString stDATAIMP;                   // fiscal printer date parameter
@@ -140,7 +140,7 @@ struct Parameters
     QString stIDSENHACUP;                // order password settings handed to the password generator
     QString stIDOBRIGFECHCAIX;           // "S": the desk must be closed before a new day
     QString stIDINFOCPFPINPAD;
-    // card terminal (TEF) address, store, terminal, kind, port, state
+    // Card terminal (TEF) address, store, terminal, kind, port, state
     QString stDSENDIPSITEF;
     QString stCDLOJATEF;
     QString stCDTERTEF;
@@ -184,7 +184,7 @@ struct Parameters
     QString stCDPRODCMDAUTO;             // product of the automatic tab sale
     QString stIDUTLNFSVENCONS;           // "S": services invoice, a consumer is required
     QString stIDIMPCUPMEI;
-    // card terminal TLS token, communication, proxy kind and address
+    // Card terminal TLS token, communication, proxy kind and address
     QString stCDTOKENTLS;
     QString stCDTPCOMUNTLS;
     QString stCDTPPROXYTLS;
