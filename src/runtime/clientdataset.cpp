@@ -60,14 +60,7 @@ bool ClientDataSet::CreateDataSet()
         warn(QStringLiteral("CreateDataSet without field definitions"));
         return false;
     }
-    if (Active())
-        Close();
-    buildFields(m_defs.m_items);
-    m_state = DataSetState::Browse;
-    rebuildView(0);
-    m_bof = true;
-    notifyStateChange();
-    notifyDataChange();
+    open(m_defs, {});
     return true;
 }
 
@@ -388,52 +381,76 @@ bool fail(QString *error, const QString &text)
     return false;
 }
 
-} // namespace
-
-// The packet's fields replace the stored ones; calculated fields are kept. Every value is
-// converted before anything changes, so a bad packet leaves the dataset as it was.
-bool ClientDataSet::SetData(const DataPacket &packet, QString *error)
+// The packet's fields replace the stored ones; calculated fields are kept.
+bool packetDefs(const DataPacket &packet, const FieldDefList &current, FieldDefList *defs,
+                QString *error)
 {
-    FieldDefList defs;
     for (const FieldDef &def : packet.fields) {
-        if (!defs.Add(def.name, def.type, def.size, def.required))
+        if (!defs->Add(def.name, def.type, def.size, def.required))
             return fail(error, QStringLiteral("empty or repeated field name \"%1\"").arg(def.name));
     }
-    for (const FieldDefList::Item &item : std::as_const(m_defs.m_items)) {
-        if (item.calculated && defs.IndexOf(item.def.name) < 0)
-            defs.m_items.append(item);
+    for (int i = 0; i < current.Count(); ++i) {
+        if (current.at(i).calculated && defs->IndexOf(current.at(i).def.name) < 0)
+            defs->AddCalculated(current.at(i).def.name, current.at(i).def.type, current.at(i).def.size);
     }
-    std::vector<std::unique_ptr<Row>> rows;
-    rows.reserve(size_t(packet.rows.size()));
+    return true;
+}
+
+// Every value converted to its field's type, one slot per field (calculated ones null).
+bool packetRows(const DataPacket &packet, int width, QList<QList<Variant>> *rows, QString *error)
+{
+    rows->reserve(packet.rows.size());
     for (int r = 0; r < packet.rows.size(); ++r) {
         const QList<Variant> &values = packet.rows.at(r);
         if (values.size() != packet.fields.size())
             return fail(error, QStringLiteral("row %1 has %2 values for %3 fields")
                                    .arg(r + 1).arg(values.size()).arg(packet.fields.size()));
-        auto row = std::make_unique<Row>();
-        row->values = QList<Variant>(defs.Count(), Variant::null());
+        QList<Variant> row(width, Variant::null());
         for (int c = 0; c < values.size(); ++c) {
             bool ok = false;
-            row->values[c] = DataSetValues::coerce(packet.fields.at(c), values.at(c), &ok);
+            row[c] = DataSetValues::coerce(packet.fields.at(c), values.at(c), &ok);
             if (!ok)
                 return fail(error, QStringLiteral("row %1, field %2: value %3 not valid")
                                        .arg(r + 1).arg(packet.fields.at(c).name, describe(values.at(c))));
         }
-        rows.push_back(std::move(row));
+        rows->append(row);
     }
-    if (Active())
-        Close();
+    return true;
+}
+
+} // namespace
+
+// Everything is converted before anything changes, so a bad packet leaves the dataset as it was.
+bool ClientDataSet::SetData(const DataPacket &packet, QString *error)
+{
+    FieldDefList defs;
+    QList<QList<Variant>> rows;
+    if (!packetDefs(packet, m_defs, &defs, error) || !packetRows(packet, defs.Count(), &rows, error))
+        return false;
+    open(defs, rows);
+    return true;
+}
+
+void ClientDataSet::open(const FieldDefList &defs, const QList<QList<Variant>> &rows)
+{
+    const bool wasActive = Active();
+    clearRows();
+    m_buffer.clear();
     m_defs = defs;
     buildFields(m_defs.m_items);
-    for (auto &row : rows)
+    for (const QList<Variant> &values : rows) {
+        auto row = std::make_unique<Row>();
         row->id = m_nextRowId++;
-    m_rows = std::move(rows);
+        row->values = values;
+        m_rows.push_back(std::move(row));
+    }
+    const DataSetState before = m_state;
     m_state = DataSetState::Browse;
     rebuildView(0);
     m_bof = true;
-    notifyStateChange();
+    if (!wasActive || before != DataSetState::Browse)
+        notifyStateChange();
     notifyDataChange();
-    return true;
 }
 
 bool ClientDataSet::CopyFrom(const ClientDataSet &other, QString *error)

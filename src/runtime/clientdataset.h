@@ -201,6 +201,7 @@ private:
     Variant calculatedValue(int index) const;
     FieldDisplay &display(int index);
     const FieldDisplay *findDisplay(int index) const;
+    void open(const FieldDefList &defs, const QList<QList<Variant>> &rows);
     void buildFields(const QList<FieldDefList::Item> &items);
     QList<Variant> nullValues() const;
     bool isEditing() const;

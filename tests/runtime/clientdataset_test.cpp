@@ -422,6 +422,7 @@ TEST_F(Filtering, SwitchIsSeparateFromThePredicate)
     ds.SetFiltered(true);
     EXPECT_EQ(codes(ds), (QStringList{"A", "B", "C"}));
     EXPECT_EQ(ds.RecordCount(), 3);
+    EXPECT_EQ(ds.Data().rows.size(), 4); // the packet holds the hidden rows too
     ds.SetFiltered(false);
     EXPECT_EQ(ds.RecordCount(), 4);
     ds.SetFiltered(true); // the predicate stayed
