@@ -11,19 +11,19 @@
 // "PRECZERO". The original raised on failure; `failure` carries that text instead.
 struct PriceTextRequest
 {
-    QString cdFilial;
-    QString cdCliente;
-    QString cdProduto;
-    QString cdLoja;
-    QString cdConsumidor;
-    QString modoVenda;
+    QString cdFilial{};
+    QString cdCliente{};
+    QString cdProduto{};
+    QString cdLoja{};
+    QString cdConsumidor{};
+    QString modoVenda{};
     bool operator==(const PriceTextRequest &) const = default;
 };
 
 struct PriceTextAnswer
 {
-    QString text;    // price or code
-    QString failure; // non-empty: the host raised
+    QString text{};    // price or code
+    QString failure{}; // non-empty: the host raised
     bool operator==(const PriceTextAnswer &) const = default;
 };
 
@@ -33,16 +33,16 @@ struct PriceTextAnswer
 // ten (with CDTIPOCONS); `valueCount` keeps what was passed.
 struct PriceRequest
 {
-    QString cdFilial;
-    QString cdClienteVenda;
-    QString cdProduto;
-    QString cdLoja;
-    QString cdConsumidor;
-    QString hora;            // "HHMM"
-    QString combinado;       // "" or "S" for a part of a combined product
+    QString cdFilial{};
+    QString cdClienteVenda{};
+    QString cdProduto{};
+    QString cdLoja{};
+    QString cdConsumidor{};
+    QString hora{};            // "HHMM"
+    QString combinado{};       // "" or "S" for a part of a combined product
     bool vendaDebito = true; // boVendaDebito when IDUTTABPRECLVDC = "S", else True
-    QString modoVenda;
-    QString cdTipoCons;      // tenth value
+    QString modoVenda{};
+    QString cdTipoCons{};      // tenth value
     int valueCount = 9;
 
     QList<Variant> toArray() const;
@@ -54,8 +54,8 @@ struct PriceRequest
 struct PriceAnswer
 {
     bool ok = false;
-    QString refusal;
-    Variant result; // the call's own result, for Consiste.CheckResultServ
+    QString refusal{};
+    Variant result{}; // the call's own result, for Consiste.CheckResultServ
     bool operator==(const PriceAnswer &) const = default;
 };
 
@@ -65,37 +65,37 @@ struct PriceAnswer
 struct PaymentRequest
 {
     // 2, 8-15: in-out values handed in with their current content
-    QString stRetAcesso;            // 2
-    QString documentNumber;         // 9: document number in hand
-    QString stNRCONTCUPOMFISC;      // 10: receipt counter
-    QString text11;                 // 11
+    QString stRetAcesso{};            // 2
+    QString documentNumber{};         // 9: document number in hand
+    QString stNRCONTCUPOMFISC{};      // 10: receipt counter
+    QString text11{};                 // 11
     int inRecebAux3 = 0;            // 12
-    QString text13;                 // 13
-    QString stCompraCredAux2;       // 14
-    Variant amountPaid;             // 15: exchange credit, covered amount, credit total, debit part
+    QString text13{};                 // 13
+    QString stCompraCredAux2{};       // 14
+    Variant amountPaid{};             // 15: exchange credit, covered amount, credit total, debit part
     QString systemCode = "RES";     // 20
-    QString cdClienteVenda;         // 21
-    QString cdConsumidorVenda;      // 22
-    QString saleKind;               // 23: "C" cash consumer sale, "N", "S" (credit purchase)
-    QString nmConsumidor;           // 24
-    QString nrCracha;               // 25
-    QString familyName;             // 26: credit purchase only, else empty
-    QString buyerDocument;          // 27
-    QString buyerName;              // 28
-    QString buyerForeignId;         // 29
-    Variant familyBalance;          // 30: credit purchase only (number), else empty
-    QString value31;                // 31
-    QString stRecebAux5;            // 32
-    QString modoVenda;              // 33
-    QString stSenhaPedido;          // 34
-    QString waiterName;             // 35
-    QString stCartaoAux1;           // 36: cost centre
+    QString cdClienteVenda{};         // 21
+    QString cdConsumidorVenda{};      // 22
+    QString saleKind{};               // 23: "C" cash consumer sale, "N", "S" (credit purchase)
+    QString nmConsumidor{};           // 24
+    QString nrCracha{};               // 25
+    QString familyName{};             // 26: credit purchase only, else empty
+    QString buyerDocument{};          // 27
+    QString buyerName{};              // 28
+    QString buyerForeignId{};         // 29
+    Variant familyBalance{};          // 30: credit purchase only (number), else empty
+    QString value31{};                // 31
+    QString stRecebAux5{};            // 32
+    QString modoVenda{};              // 33
+    QString stSenhaPedido{};          // 34
+    QString waiterName{};             // 35
+    QString stCartaoAux1{};           // 36: cost centre
     QString roadMarker = "N";       // 37: "N" ordinary, "T" exchange, "S" completion / complement
-    QString stRecebAux12;           // 41 (in-out)
-    QString value42;                // 42
-    QString stRecebAux13;           // 43 (in-out)
-    QString stRecebAux14;           // 44 (in-out)
-    QString stConfRecebimento;      // 45 (in-out)
+    QString stRecebAux12{};           // 41 (in-out)
+    QString value42{};                // 42
+    QString stRecebAux13{};           // 43 (in-out)
+    QString stRecebAux14{};           // 44 (in-out)
+    QString stConfRecebimento{};      // 45 (in-out)
     bool operator==(const PaymentRequest &) const = default;
 };
 
@@ -124,24 +124,24 @@ struct PaymentDatasets
 struct PaymentAnswer
 {
     bool paid = false;
-    QString failure;                // the host could not show the screen
-    QString stRetAcesso;            // 2
+    QString failure{};                // the host could not show the screen
+    QString stRetAcesso{};            // 2
     bool recordAsCancelled = false; // 8: on an unpaid answer, record the sale as cancelled
-    QString documentNumber;         // 9
-    QString stNRCONTCUPOMFISC;      // 10
-    QString text11;                 // 11: header value 14
+    QString documentNumber{};         // 9
+    QString stNRCONTCUPOMFISC{};      // 10
+    QString text11{};                 // 11: header value 14
     int inRecebAux3 = 0;            // 12
-    QString text13;                 // 13
-    QString stCompraCredAux2;       // 14: not empty = a card receipt is due
-    Variant amountPaid;             // 15
-    QString stRecebAux11;           // 38: header value 31
-    QStringList inRecebAux4;        // 39: card-payment receipt lines
-    QString stNrOrdemVnd;           // 40
-    QString stRecebAux12;           // 41: header value 30
-    QString stRecebAux13;           // 43: header value 44
-    QString stRecebAux14;           // 44: header value 45
-    QString stConfRecebimento;      // 45: "S" when the screen issued the document itself
-    QString stVendeProdAux1;        // 46
+    QString text13{};                 // 13
+    QString stCompraCredAux2{};       // 14: not empty = a card receipt is due
+    Variant amountPaid{};             // 15
+    QString stRecebAux11{};           // 38: header value 31
+    QStringList inRecebAux4{};        // 39: card-payment receipt lines
+    QString stNrOrdemVnd{};           // 40
+    QString stRecebAux12{};           // 41: header value 30
+    QString stRecebAux13{};           // 43: header value 44
+    QString stRecebAux14{};           // 44: header value 45
+    QString stConfRecebimento{};      // 45: "S" when the screen issued the document itself
+    QString stVendeProdAux1{};        // 46
     bool operator==(const PaymentAnswer &) const = default;
 };
 
@@ -150,52 +150,52 @@ struct PaymentAnswer
 // `valueCount`).
 struct ClosingHeader
 {
-    QString cdCaixa;               // 0
-    QDateTime dtAberCaix;          // 1
-    QString cdEmpresa;             // 2
-    QString documentNumber;        // 3
-    QString stNRCONTCUPOMFISC;     // 4
-    QString cdFilial;              // 5
-    QString value6;                // 6 (QR road: payload tab number)
-    QString value7;                // 7
-    QString cdLoja;                // 8
-    QString nrMesa;                // 9
-    QString nrVendaRest;           // 10
+    QString cdCaixa{};               // 0
+    QDateTime dtAberCaix{};          // 1
+    QString cdEmpresa{};             // 2
+    QString documentNumber{};        // 3
+    QString stNRCONTCUPOMFISC{};     // 4
+    QString cdFilial{};              // 5
+    QString value6{};                // 6 (QR road: payload tab number)
+    QString value7{};                // 7
+    QString cdLoja{};                // 8
+    QString nrMesa{};                // 9
+    QString nrVendaRest{};           // 10
     QString pos = "POS";           // 11
-    QString stRecebAux9;           // 12: sale number taken at settlement
-    QString idPaisIntegra;         // 13
-    QString paymentText11;         // 14: payment screen output 11 or fiscal close answer
-    QString nrSerieImp;            // 15
+    QString stRecebAux9{};           // 12: sale number taken at settlement
+    QString idPaisIntegra{};         // 13
+    QString paymentText11{};         // 14: payment screen output 11 or fiscal close answer
+    QString nrSerieImp{};            // 15
     int idTipoImpFis = 0;          // 16
-    QString dsModeloEcfVe;         // 17
-    QString dsMarcaEcfVe;          // 18
-    QString ecfImp;                // 19
-    QDateTime dtDataMovimento;     // 20
-    QString value21, value22;      // 21, 22
-    QString sgEstadoFili;          // 23
-    QString value24;               // 24
-    QString stEnderecoNota;        // 25
-    QString value26, value27, value28, value29; // 26-29
-    QString stRecebAux12;          // 30
-    QString stRecebAux11;          // 31
+    QString dsModeloEcfVe{};         // 17
+    QString dsMarcaEcfVe{};          // 18
+    QString ecfImp{};                // 19
+    QDateTime dtDataMovimento{};     // 20
+    QString value21{}, value22{};      // 21, 22
+    QString sgEstadoFili{};          // 23
+    QString value24{};               // 24
+    QString stEnderecoNota{};        // 25
+    QString value26{}, value27{}, value28{}, value29{}; // 26-29
+    QString stRecebAux12{};          // 30
+    QString stRecebAux11{};          // 31
     QString stRecebAux7 = "BAL_QUB"; // 32
     Variant value33 = QString();   // 33 (QR road: integer 3)
-    QString stRecebAux19;          // 34: NFC-e emission date
-    QString idAmbTrabNfce;         // 35
-    QString stRecebAux24;          // 36: NFC-e series
-    QString stSenhaPedido;         // 37
-    QString value38;               // 38
-    QString stRecebAux20;          // 39: "N" NFC-e, "S" SAT, "E" neither
-    QString value40;               // 40
+    QString stRecebAux19{};          // 34: NFC-e emission date
+    QString idAmbTrabNfce{};         // 35
+    QString stRecebAux24{};          // 36: NFC-e series
+    QString stSenhaPedido{};         // 37
+    QString value38{};               // 38
+    QString stRecebAux20{};          // 39: "N" NFC-e, "S" SAT, "E" neither
+    QString value40{};               // 40
     double doVrImpostoAprox = 0;   // 41
-    QString value42;               // 42
+    QString value42{};               // 42
     bool value43 = true;           // 43: always True
-    QString stRecebAux13;          // 44
-    QString stRecebAux14;          // 45
-    QString stConfRecebimento;     // 46
-    QString value47, value48;      // 47, 48
+    QString stRecebAux13{};          // 44
+    QString stRecebAux14{};          // 45
+    QString stConfRecebimento{};     // 46
+    QString value47{}, value48{};      // 47, 48
     QString value49 = "T";         // 49: always "T"
-    QString value50;               // 50
+    QString value50{};               // 50
     int valueCount = 51;           // 51; 46 or 47 on the QR road
 
     enum { FullCount = 51 };
@@ -234,12 +234,12 @@ struct ClosingDatasets
 struct ClosingAnswer
 {
     enum Position { Points = 0, NfceText1 = 1, NfceText2 = 2, NfceStatus = 3, Size = 10 };
-    Variant savedSaleKey; // the function result, for MensagemMetodo
-    QString failure;
+    Variant savedSaleKey{}; // the function result, for MensagemMetodo
+    QString failure{};
     double points = 0;    // element 0
-    QString nfceText1;    // element 1 (access key)
-    QString nfceText2;    // element 2 (QR-code text)
-    QString nfceStatus;   // element 3; "CONTIGENCIA_SP" = offline contingency
+    QString nfceText1{};    // element 1 (access key)
+    QString nfceText2{};    // element 2 (QR-code text)
+    QString nfceStatus{};   // element 3; "CONTIGENCIA_SP" = offline contingency
 
     Variant toArray() const;
     static ClosingAnswer fromArray(const Variant &result, const Variant &vaRetorno);
@@ -257,16 +257,16 @@ struct TaxEstimateRequest
 struct TaxEstimateAnswer
 {
     bool ok = false;
-    QString tax0, tax1, tax2;
-    QString failure;
+    QString tax0{}, tax1{}, tax2{};
+    QString failure{};
     bool operator==(const TaxEstimateAnswer &) const = default;
 };
 
 // getNumeroSerieNFCe (branch, cash desk, out series).
 struct NfceSeriesRequest
 {
-    QString cdFilial;
-    QString cdCaixa;
+    QString cdFilial{};
+    QString cdCaixa{};
     bool operator==(const NfceSeriesRequest &) const = default;
 };
 
@@ -274,26 +274,26 @@ struct NfceSeriesRequest
 // arrives enciphered and is passed on unchanged (never log it).
 struct SatTransmitRequest
 {
-    QString cdFilial;
-    QString cdCaixa;
-    QString savedSaleKey;
-    QString idUtilSatComp;
-    QString cdAtivacaoSat;
-    QString stRecebAux2; // the day's folder of electronic documents
-    QString tax0;
-    QString tax2;
+    QString cdFilial{};
+    QString cdCaixa{};
+    QString savedSaleKey{};
+    QString idUtilSatComp{};
+    QString cdAtivacaoSat{};
+    QString stRecebAux2{}; // the day's folder of electronic documents
+    QString tax0{};
+    QString tax2{};
     bool operator==(const SatTransmitRequest &) const = default;
 };
 
 // AtualizaVendaSat: stores the SAT data of the sale; answers a Variant for MensagemMetodo.
 struct SatUpdateRequest
 {
-    QString cdFilial;
-    QString cdCaixa;
-    QString savedSaleKey;
-    QString cfeNumber;
-    QString qrCodeText;
-    NameValueList answer;
+    QString cdFilial{};
+    QString cdCaixa{};
+    QString savedSaleKey{};
+    QString cfeNumber{};
+    QString qrCodeText{};
+    NameValueList answer{};
     bool operator==(const SatUpdateRequest &) const = default;
 };
 
@@ -301,32 +301,32 @@ struct SatUpdateRequest
 // failure; sale (sale number, "VENDA", "", var xml) hands it back the same way.
 struct SatXmlRequest
 {
-    QString operation;  // "CANC" or "VENDA"
-    QString saleNumber; // NRSEQVENDA or the sale number
-    QString accessKey;  // NRACESSONFCE; empty for "VENDA"
+    QString operation{};  // "CANC" or "VENDA"
+    QString saleNumber{}; // NRSEQVENDA or the sale number
+    QString accessKey{};  // NRACESSONFCE; empty for "VENDA"
     bool operator==(const SatXmlRequest &) const = default;
 };
 
 // IncluiVendaCan: records a cancelled sale that was not stored (19 values).
 struct CancelledSaleRecord
 {
-    DataPacket cdsVenda;          // 0
-    DataPacket cdsVendaCancelada; // 1
-    QString cdCaixa;              // 2
-    QString cdEmpresa;            // 3
-    QString documentNumber;       // 4
-    QString nrSerieImp;           // 5
-    QString dsModeloEcfVe;        // 6
-    QString dsMarcaEcfVe;         // 7
-    QString ecfImp;               // 8
-    QString note;                 // 9 (receipt cancellation only)
-    QString noteSecondValue;      // 10
-    QString value11, value12;     // 11, 12
-    QDateTime dtDataMovimento;    // 13
-    QString stRetAcesso;          // 14 (receipt cancellation only)
-    QString stRecebAux7;          // 15: the till's system code
-    QString stRecebAux20;         // 16: document kind letter
-    QString value17;              // 17
+    DataPacket cdsVenda{};          // 0
+    DataPacket cdsVendaCancelada{}; // 1
+    QString cdCaixa{};              // 2
+    QString cdEmpresa{};            // 3
+    QString documentNumber{};       // 4
+    QString nrSerieImp{};           // 5
+    QString dsModeloEcfVe{};        // 6
+    QString dsMarcaEcfVe{};         // 7
+    QString ecfImp{};               // 8
+    QString note{};                 // 9 (receipt cancellation only)
+    QString noteSecondValue{};      // 10
+    QString value11{}, value12{};     // 11, 12
+    QDateTime dtDataMovimento{};    // 13
+    QString stRetAcesso{};          // 14 (receipt cancellation only)
+    QString stRecebAux7{};          // 15: the till's system code
+    QString stRecebAux20{};         // 16: document kind letter
+    QString value17{};              // 17
     bool sistemaQubSat = false;   // 18
     bool operator==(const CancelledSaleRecord &) const = default;
 };
@@ -334,14 +334,14 @@ struct CancelledSaleRecord
 // AlteraVendaCan: marks a stored sale as cancelled (8 values).
 struct CancelledStatusChange
 {
-    QString saleKey;           // 0: saved sale key (empty when nothing was saved) or coupon number
-    QString cdFilial;          // 1
-    QString cdCaixa;           // 2
-    QDateTime dtMovimento;     // 3
-    QString note;              // 4
-    QString noteSecondValue;   // 5
-    QString stRetAcesso;       // 6
-    QString kind;              // 7: "SAT" on the settlement roads, "" on the receipt cancellation
+    QString saleKey{};           // 0: saved sale key (empty when nothing was saved) or coupon number
+    QString cdFilial{};          // 1
+    QString cdCaixa{};           // 2
+    QDateTime dtMovimento{};     // 3
+    QString note{};              // 4
+    QString noteSecondValue{};   // 5
+    QString stRetAcesso{};       // 6
+    QString kind{};              // 7: "SAT" on the settlement roads, "" on the receipt cancellation
     bool operator==(const CancelledStatusChange &) const = default;
 };
 
@@ -349,29 +349,29 @@ struct CancelledStatusChange
 // the result array (used for the kitchen display).
 struct CancellationAnswer
 {
-    Variant result;
-    Variant saleSequence;
+    Variant result{};
+    Variant saleSequence{};
     bool operator==(const CancellationAnswer &) const = default;
 };
 
 // NFCeOnlineCanc (cdsVendaCanNFCe, branch): True when the tax authority accepted.
 struct NfceCancelRequest
 {
-    QString cdFilial;
+    QString cdFilial{};
     bool operator==(const NfceCancelRequest &) const = default;
 };
 
 // getProdCodCestNcm (product code, var array[0..1]).
 struct FiscalCodeRequest
 {
-    QString cdProduto;
+    QString cdProduto{};
     bool operator==(const FiscalCodeRequest &) const = default;
 };
 
 struct FiscalCodeAnswer
 {
-    QString classification; // element 0: NCM, into CDCLASFISC
-    QString secondCode;     // element 1: dots removed in the printer description
-    QString failure;
+    QString classification{}; // element 0: NCM, into CDCLASFISC
+    QString secondCode{};     // element 1: dots removed in the printer description
+    QString failure{};
     bool operator==(const FiscalCodeAnswer &) const = default;
 };

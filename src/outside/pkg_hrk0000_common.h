@@ -38,7 +38,7 @@ void reportNotInstalled(const QString &routine);
 struct HostResult
 {
     bool ok = false;
-    QString failure;
+    QString failure{};
 
     static HostResult done() { return {true, {}}; }
     static HostResult notInstalled(const QString &routine);
@@ -49,8 +49,8 @@ struct HostResult
 struct TextAnswer
 {
     bool ok = false;
-    QString text;
-    QString failure;
+    QString text{};
+    QString failure{};
 
     static TextAnswer notInstalled(const QString &routine);
     bool operator==(const TextAnswer &) const = default;
@@ -76,15 +76,15 @@ public:
     bool operator==(const NameValueList &) const = default;
 
 private:
-    QStringList m_lines;
+    QStringList m_lines{};
 };
 
 // The answer of the SAT services of both packages (SATOnline, CancelarVenda, EmitirVenda).
 struct SatAnswer
 {
     bool accepted = false;
-    NameValueList answer;
-    QString failure;
+    NameValueList answer{};
+    QString failure{};
     bool operator==(const SatAnswer &) const = default;
 };
 
