@@ -128,7 +128,7 @@ struct RightRequest
     bool operator==(const RightRequest &) const = default;
 };
 
-// LogControleAcess: one access-log line. Named by meaning: the cancellation Parts pass the
+// LogControleAcess: one access-log line. Named by meaning: the receipt cancellation passes the
 // same values in another order, the callers fill the fields by what they hold.
 struct AccessLogRequest
 {

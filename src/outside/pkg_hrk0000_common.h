@@ -10,7 +10,7 @@
 
 #include <utility>
 
-// Shared pieces of the two host package tables (Pkg_Hrk00001 and Pkg_Hrk00002).
+// Shared building blocks of the two host package tables (Pkg_Hrk00001 and Pkg_Hrk00002).
 //
 // The host's routines are procedure variables that the host fills; here each one is a
 // `std::function` member of a table. Every routine answers a value that says failure

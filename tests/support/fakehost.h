@@ -10,7 +10,6 @@
 
 #include <any>
 #include <functional>
-#include <optional>
 #include <type_traits>
 #include <variant>
 
