@@ -169,7 +169,8 @@ QAtomicInteger<quint64> connectionCounter;
 struct DbConnection::Prepared
 {
     QSqlQuery query;
-    QStringList names;
+    QString text;      // with "?" in place of each ":NAME"
+    QStringList names; // in order of appearance
 };
 
 DbConnection::DbConnection(const QString &role, int connectTimeoutSeconds)
@@ -188,7 +189,7 @@ Geralqub::ConnectionSettings DbConnection::settings() const
 {
     if (m_settingsTaken)
         return m_settings;
-    return Geralqub::parseConnectionString(Geralqub::_GetStringConexQub(QString()));
+    return Geralqub::parseConnectionString(Geralqub::_GetStringConexQub(m_fixedString));
 }
 
 bool DbConnection::fail(DbError::Cause cause, const QString &name, const QString &text, const QString &code)
@@ -214,7 +215,7 @@ bool DbConnection::open()
 {
     close();
     m_error = DbError{};
-    m_settings = Geralqub::parseConnectionString(Geralqub::_GetStringConexQub(QString()));
+    m_settings = Geralqub::parseConnectionString(Geralqub::_GetStringConexQub(m_fixedString));
     m_settingsTaken = true;
     if (!m_settings.isValid())
         return fail(Cause::ConnectFailed, QString(), m_settings.error);
@@ -356,8 +357,10 @@ DbConnection::Prepared *DbConnection::prepare(const QString &name, const QString
     auto prepared = std::make_shared<Prepared>();
     prepared->query = QSqlQuery(QSqlDatabase::database(m_connectionName, false));
     prepared->query.setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);
-    const QString text = toPositional(sql, &prepared->names);
-    if (!prepared->query.prepare(text)) {
+    prepared->text = toPositional(sql, &prepared->names);
+    // PostgreSQL prepares only queries and row changes; a text without parameters (DDL,
+    // session settings) runs as it is.
+    if (!prepared->names.isEmpty() && !prepared->query.prepare(prepared->text)) {
         failFrom(name, prepared->query);
         return nullptr;
     }
@@ -398,7 +401,7 @@ bool DbConnection::execute(const QString &name, const QString &sql, const Params
         prepared->query.bindValue(i, value);
     }
     QSqlQuery &query = prepared->query;
-    if (!query.exec()) {
+    if (!(prepared->names.isEmpty() ? query.exec(prepared->text) : query.exec())) {
         failFrom(name, query);
         query.finish();
         return false;
@@ -420,6 +423,18 @@ bool DbConnection::execute(const QString &name, const QString &sql, const Params
         rows->rowsAffected = query.numRowsAffected();
     }
     query.finish();
+    return true;
+}
+
+bool DbConnection::check(const QString &name, const QString &sql)
+{
+    m_error = DbError{};
+    if (!isOpen() && !open())
+        return false;
+    QStringList names;
+    QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
+    if (!query.prepare(toPositional(sql, &names)))
+        return failFrom(name, query);
     return true;
 }
 

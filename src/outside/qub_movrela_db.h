@@ -76,6 +76,10 @@ public:
     DbConnection(const DbConnection &) = delete;
     DbConnection &operator=(const DbConnection &) = delete;
 
+    // Connects to the base `text` names instead of the one _GetStringConexQub answers (the
+    // test fixtures' administration sessions, the benchmark); empty restores the default.
+    void useConnectionString(const QString &text) { m_fixedString = text; }
+
     // Takes the connection string afresh (before-connect), connects, then applies the session
     // settings (after-connect, SetADODBSession). False with lastError() when it fails.
     bool open();
@@ -106,6 +110,8 @@ public:
     bool execute(const QString &name, const QString &sql, const Params &params,
                  QueryRows *rows = nullptr);
     const DbError &lastError() const { return m_error; }
+    // Has the database check a statement without running it (the catalogue's test).
+    bool check(const QString &name, const QString &sql);
 
     // The session of this thread that holds an open transaction on the SQLite file `file`,
     // or null. SQLite has one writer per file, so the next-number service must draw through
@@ -123,6 +129,7 @@ private:
 
     QString m_role;
     QString m_connectionName;
+    QString m_fixedString;
     int m_connectTimeout = 0;
     int m_busyTimeout = 10000;
     bool m_inTransaction = false;
