@@ -172,7 +172,7 @@ TEST_P(ProductLookups, MissingFoundFailed)
 
 LOOKUP_CASES(ProductLookups, productCases);
 
-const Statement lookupsTestInsLog{"lookupsTestInsLog",
+const Statement testLookupsInsLog{"testLookupsInsLog",
     "INSERT INTO LOGACESSO (CDOPERADOR, DSSISTEMA) VALUES (:CDOPERADOR, :DSSISTEMA)"};
 
 class ProductWrites : public DatabaseTest {};
@@ -198,7 +198,7 @@ TEST_P(ProductWrites, FailedLookupNeverEndsTheCallersTransaction)
     TrdmVendaCons &module = rdmVendaCons();
     ServerCall call;
     ASSERT_TRUE(module.StartTrans());
-    ASSERT_EQ(call.write(lookupsTestInsLog, {{"CDOPERADOR", "7"}, {"DSSISTEMA", "Zmq"}}), Variant());
+    ASSERT_EQ(call.write(testLookupsInsLog, {{"CDOPERADOR", "7"}, {"DSSISTEMA", "Zmq"}}), Variant());
     EXPECT_TRUE(getProdSubsidiado("01").isFailure());
     EXPECT_TRUE(module.InTransaction());
     module.RollbackTrans();
@@ -210,7 +210,7 @@ TEST_P(ProductWrites, SuccessfulLookupInsideATransactionKeepsItsWork)
     TrdmVendaCons &module = rdmVendaCons();
     ServerCall call;
     ASSERT_TRUE(module.StartTrans());
-    ASSERT_EQ(call.write(lookupsTestInsLog, {{"CDOPERADOR", "7"}, {"DSSISTEMA", "Zmq"}}), Variant());
+    ASSERT_EQ(call.write(testLookupsInsLog, {{"CDOPERADOR", "7"}, {"DSSISTEMA", "Zmq"}}), Variant());
     EXPECT_TRUE(getProdSubsidiado("01").isPacket());
     EXPECT_TRUE(module.InTransaction());
     EXPECT_TRUE(module.CommitTrans());
