@@ -7,12 +7,6 @@ using namespace Srv_Kal51000;
 
 namespace {
 
-QStringList with(QStringList base, const QStringList &more)
-{
-    base.append(more);
-    return base;
-}
-
 QString desk(const char *columns, const char *values)
 {
     return QStringLiteral("INSERT INTO CAIXA (CDFILIAL, CDCAIXA, %1) VALUES ('01', '001', %2)")
