@@ -139,14 +139,15 @@ Cause causeOf(const QSqlError &error, DatabaseKind kind)
     return error.type() == QSqlError::ConnectionError ? Cause::ConnectFailed : Cause::Statement;
 }
 
+// The database's own message, without the echo of the statement that PostgreSQL adds on
+// the lines after it ("LINE 1: PREPARE ...") and without its "ERROR:" label.
 QString wordsOf(const QSqlError &error)
 {
-    QString text = error.databaseText().trimmed();
-    const QString driver = error.driverText().trimmed();
+    QString text = error.databaseText().section(QLatin1Char('\n'), 0, 0).trimmed();
+    if (text.startsWith(QLatin1String("ERROR:")))
+        text = text.mid(6).trimmed();
     if (text.isEmpty())
-        text = driver;
-    else if (!driver.isEmpty() && !text.contains(driver))
-        text += QStringLiteral(" (%1)").arg(driver);
+        text = error.driverText().trimmed();
     return text.simplified();
 }
 
@@ -215,7 +216,8 @@ bool DbConnection::open()
 {
     close();
     m_error = DbError{};
-    m_settings = Geralqub::parseConnectionString(Geralqub::_GetStringConexQub(m_fixedString));
+    m_openedString = Geralqub::_GetStringConexQub(m_fixedString);
+    m_settings = Geralqub::parseConnectionString(m_openedString);
     m_settingsTaken = true;
     if (!m_settings.isValid())
         return fail(Cause::ConnectFailed, QString(), m_settings.error);
@@ -256,6 +258,12 @@ bool DbConnection::open()
     return true;
 }
 
+void DbConnection::closeIfStale()
+{
+    if (isOpen() && Geralqub::_GetStringConexQub(m_fixedString) != m_openedString)
+        close();
+}
+
 void DbConnection::forgetQueries()
 {
     m_prepared.clear();
@@ -269,6 +277,7 @@ void DbConnection::close()
     }
     m_inTransaction = false;
     m_transactionSpoiled = false;
+    m_settingsTaken = false; // the next open, or settings(), reads the string in force again
     forgetQueries();
     if (!QSqlDatabase::contains(m_connectionName))
         return;
