@@ -40,6 +40,7 @@ QDate readDate(const QString &text)
 // neither committed nor rolled back here.
 DbConnection &counterSession(TdtmQubProxCodigo &service)
 {
+    service.connection().closeIfStale();
     const Geralqub::ConnectionSettings settings = service.connection().settings();
     if (settings.kind == DatabaseKind::SQLite) {
         if (DbConnection *holder = DbConnection::openSqliteTransactionOn(settings.database))
