@@ -20,8 +20,8 @@ const Area tabs{
     {"ITCOMANDAVEN",
      {text("CDFILIAL", 20), text("NRVENDAREST", 20), text("NRCOMANDA", 20), text("NRPRODCOMVEN", 20),
       text("CDPRODUTO", 20), number("QTPRODCOMVEN", 15, 3), number("VRPRECCOMVEN"), text("IDSTPRCOMVEN", 1),
-      number("VRDESCCOMVEN"), text("NRLUGARMESA", 20), dateTime("DTHRINCOMVEN"), text("IDCOBTXSERV", 1),
-      text("NRMESADSCOMORIT", 20), memo("TXPRODCOMVEN"), number("VRPRECCLCOMVEN"), text("IDSTLUGARMESA", 1),
+      number("VRDESCCOMVEN"), text("NRLUGARMESA", 10), dateTime("DTHRINCOMVEN"), text("IDCOBTXSERV", 1),
+      text("NRMESADSCOMORIT", 20), text("TXPRODCOMVEN", 2000), number("VRPRECCLCOMVEN"), text("IDSTLUGARMESA", 1),
       number("QTITEMREFIL", 15, 3), text("IDPRODREFIL", 1), text("CDSENHAPED", 20)},
      {"CDFILIAL", "NRVENDAREST", "NRCOMANDA", "NRPRODCOMVEN"}},
     // Lines given up before the order was sent; the sequence runs per cash desk and sale.
@@ -36,15 +36,17 @@ const Area tabs{
     {"MESAJUNCAO", {text("CDFILIAL", 20), text("CDLOJA", 20), text("NRMESA", 20), text("NRJUNMESA", 20)}, {}},
     {"JUNCAOMESA", {text("CDFILIAL", 20), text("CDLOJA", 20), text("NRJUNMESA", 20), text("NRMESA", 20)}, {}},
     {"VENDEDOR", {text("CDVENDEDOR", 20), text("NMFANVEN", 60)}, {}},
-    {"PRODUTO", {text("CDPRODUTO", 20), text("NMPRODUTO", 100), text("NMPRODIMPFIS", 100), text("CDARVPROD", 30)}, {}},
-    {"CONSUMIDOR", {text("CDCLIENTE", 20), text("CDCONSUMIDOR", 20), text("NMCONSUMIDOR", 100)}, {}},
+    {"PRODUTO", {text("CDPRODUTO", 20), text("NMPRODUTO", 100), text("NMPRODIMPFIS", 60), text("CDARVPROD", 30)},
+     {"CDPRODUTO"}},
+    {"CONSUMIDOR", {text("CDCLIENTE", 20), text("CDCONSUMIDOR", 20), text("NMCONSUMIDOR", 60)},
+     {"CDCLIENTE", "CDCONSUMIDOR"}},
     // Options of products: the store's order option group and the options linked to a product.
-    {"LOJA", {text("CDFILIAL", 20), text("CDLOJA", 20), text("CDGRPOCORPED", 20)}, {}},
+    {"LOJA", {text("CDFILIAL", 20), text("CDLOJA", 20), text("CDGRPOCORPED", 20)}, {"CDFILIAL", "CDLOJA"}},
     {"GRUPOCOR", {text("CDGRPOCOR", 20), text("NMGRPOCOR", 60)}, {}},
     {"OCORRENCIA",
      {text("CDGRPOCOR", 20), text("CDOCORR", 20), text("DSOCORR", 100), text("CDTIPRISCO", 20),
       text("IDCONTROLAOBS", 1)},
-     {}},
+     {"CDGRPOCOR", "CDOCORR"}},
     {"PRODOCORRE", {text("CDPRODUTO", 20), text("CDGRPOCOR", 20), text("CDOCORR", 20)}, {}},
 };
 
