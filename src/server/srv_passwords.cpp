@@ -1,0 +1,83 @@
+#include "srv_passwords.h"
+
+#include "servercall.h"
+
+#include <outside/qub_proximocodigo.h>
+
+#include <runtime/clock.h>
+
+using Qub_movrela::DbConnection;
+using Qub_proximocodigo::TdtmQubProxCodigo;
+
+namespace {
+
+// Today is a range of sale dates bound from the till's clock, the same on both kinds.
+const Statement adqSenhaRandom{"adqSenhaRandom",
+    "SELECT 1 AS IDEXISTE FROM VENDA WHERE CDFILIAL = :P_CDFILIAL AND CDSENHAPED = :P_CDSENHAPED "
+    "AND DTENTRVENDA >= :P_DTINICIO AND DTENTRVENDA < :P_DTFIM "
+    "UNION ALL "
+    "SELECT 1 AS IDEXISTE FROM ITCOMANDAVEN I JOIN VENDAREST V ON V.CDFILIAL = I.CDFILIAL "
+    "AND V.NRVENDAREST = I.NRVENDAREST WHERE I.CDFILIAL = :P_CDFILIAL AND I.CDSENHAPED = :P_CDSENHAPED "
+    "AND V.DTHRFECHMESA IS NULL"};
+
+// The key is built here and bound, as the next-number service builds it.
+const Statement acmApagaNovoCodigo{"acmApagaNovoCodigo", "DELETE FROM NOVOCODIGO WHERE CDCONTADOR = :P_CDCONTADOR"};
+
+QDate readDate(const QString &text)
+{
+    const QString trimmed = text.trimmed();
+    for (const char *format : {"dd/MM/yyyy", "d/M/yyyy", "yyyy-MM-dd"}) {
+        const QDate date = QDate::fromString(trimmed, QString::fromLatin1(format));
+        if (date.isValid())
+            return date;
+    }
+    return QDate();
+}
+
+// The counter belongs to the next-number service, so it is deleted where the service draws:
+// on its own session, or on SQLite inside the transaction this thread holds on the file (a
+// second session would wait for that lock for ever). Either way the caller's transaction is
+// neither committed nor rolled back here.
+DbConnection &counterSession(TdtmQubProxCodigo &service)
+{
+    service.connection().closeIfStale();
+    const Geralqub::ConnectionSettings settings = service.connection().settings();
+    if (settings.kind == DatabaseKind::SQLite) {
+        if (DbConnection *holder = DbConnection::openSqliteTransactionOn(settings.database))
+            return *holder;
+    }
+    return service.connection();
+}
+
+} // namespace
+
+namespace Srv_Kal51000 {
+
+Variant getSenhaCupom(const QString &CDFILIAL, const QDateTime &date)
+{
+    return TdtmQubProxCodigo().PrxVendaDia(CDFILIAL, date).answer();
+}
+
+Variant getSenhaRandonExist(const QString &CDFILIAL, const QString &, const QString &CDSENHAPED)
+{
+    const QDateTime dayStart(Clock::now().date(), QTime(0, 0));
+    const Variant found = ServerCall().value(adqSenhaRandom, {{"P_CDFILIAL", CDFILIAL}, {"P_CDSENHAPED", CDSENHAPED},
+                                                              {"P_DTINICIO", dayStart}, {"P_DTFIM", dayStart.addDays(1)}},
+                                             "IDEXISTE");
+    return found.isFailure() ? found : Variant(!found.isBlank());
+}
+
+Variant ReiniciaSenhaCupom(const QString &CDFILIAL, const QString &date)
+{
+    const QDate day = readDate(date);
+    if (!day.isValid())
+        return Variant::failure(QStringLiteral("ReiniciaSenhaCupom: data inválida \"%1\"").arg(date));
+    const QString key = QStringLiteral("VENDADIA") + CDFILIAL + Qub_proximocodigo::keyDate(day);
+    TdtmQubProxCodigo service;
+    DbConnection &session = counterSession(service);
+    if (session.execute(acmApagaNovoCodigo.name(), acmApagaNovoCodigo.text(session.kind()), {{"P_CDCONTADOR", key}}))
+        return Variant();
+    return Variant::failure(Qub_movrela::ADOExceptionMessage(session.lastError(), session, QString()));
+}
+
+} // namespace Srv_Kal51000
