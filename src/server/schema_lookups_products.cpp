@@ -7,8 +7,8 @@ using namespace Schema;
 // Products, bar codes, price tables and promotions read by the product lookups.
 const Area lookupsProducts{
     {"PRODUTO",
-     {text("CDPRODUTO", 20), text("NMPRODUTO", 60), text("NMPRODIMPFIS", 60), text("CDBARPRODUTO", 30),
-      text("CDARVPROD", 20), text("CDNVPRODUTO", 2), text("IDPESAPROD", 1), number("QTTARAPROD", 15, 3),
+     {text("CDPRODUTO", 20), text("NMPRODUTO", 100), text("NMPRODIMPFIS", 60), text("CDBARPRODUTO", 30),
+      text("CDARVPROD", 30), text("CDNVPRODUTO", 2), text("IDPESAPROD", 1), number("QTTARAPROD", 15, 3),
       text("SGUNIDADE", 10), text("IDTIPOCOMPPROD", 1), text("IDIMPPRODUTO", 1), dateTime("DTINIVGPROMOC"),
       dateTime("DTFINVGPROMOC"), text("IDSOLLOCIMP", 1), text("CDCLASFISC", 20), text("CDREGRAFISPDV", 20),
       text("IDIMPQRCODECAT", 1)},
@@ -37,7 +37,7 @@ const Area lookupsProducts{
       text("CDPRODUTO", 20)},
      {"CDFILIAL", "CDCAIXA", "NRSEQVENDA", "NRSEQUITVEND"}},
     {"ITCOMANDAVEN",
-     {text("CDFILIAL", 20), text("NRVENDAREST", 20), text("NRCOMANDA", 20), text("NRPRODCOMVEN", 6),
+     {text("CDFILIAL", 20), text("NRVENDAREST", 20), text("NRCOMANDA", 20), text("NRPRODCOMVEN", 20),
       text("NRSEQPRODCOM", 3)},
      {"CDFILIAL", "NRVENDAREST", "NRCOMANDA", "NRPRODCOMVEN"}},
     {"PRODSUBSIFILI", {text("CDFILIAL", 20), text("CDPRODUTO", 20)}, {"CDFILIAL", "CDPRODUTO"}},
