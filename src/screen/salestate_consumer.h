@@ -1,0 +1,128 @@
+#pragma once
+
+#include <runtime/variant.h>
+
+#include <QString>
+
+// Families of the sale form's state about the badge consumer, loyalty and partner programmes.
+
+// The consumer of the sale as the host's badge search (PesqConsumidor) fills it; the limit
+// texts are the search's, kept as text and converted where they are compared.
+struct ConsumerState
+{
+    QString stCDCONSUMIDOR;             // set from the host's consumer argument at each reset
+    QString stNmConsumidor;
+    QString stNrCracha;                 // badge number
+    QString stCDTIPOCONS;               // consumer type
+    QString stCDSERVFILI;               // branch service of the product being loaded
+    QString stNrInscrConsVenda;         // consumer registration number (CPF when stCpfAux1 "S")
+    QString stCpfAux1;                  // "S": the registration number is the buyer's CPF
+    QString stTipoVendaCons = QStringLiteral("0"); // chosen consumer-sale kind, "0" none
+    QString stInicializaAux2;
+    QString stRecebAux4 = QStringLiteral("N"); // "S": biometric confirmation at settlement
+    QString stRecebAux6;                // IDVERSALDCON, balance verification mark
+    QString stRecebAux8;                // VRMAXCREDCONS
+    QString stRecebAux10;
+    QString stDebitoConsAux1;           // VRAVIDEBCONS
+    QString stVRMESUBCONS;              // VRLIMDEBCONS
+    QString stVRMAXDEBCONS;
+    QString stCredPessoalAux1;          // VRAVICREDCONS
+    QString stCredPessoalAux2;          // VRLIMCREDCONS
+    QString stCartaoAux1;               // cost centre of the sale (CDCCUSCLIE)
+    QString stCartaoAux2;               // IDTPVENDACONS
+    QString stCompraCredAux1;
+    int inCompraCredAux1 = 0;
+    int inCompraCredAux2 = 0;
+    int inCompraCredAux3 = 0;
+    int inCompraCredAux4 = 0;
+    int inCompraCredAux5 = 0;
+    int inCompraCredAux6 = 0;
+    QString stIDCRACHADIGTECL;          // filled by the badge search, not the parameter row
+    QString stPedidoAux6;               // account letter of the balance query
+    QString stSaldGastAux1;             // context text of the last balance server call
+    QString stSaldGastAux2;             // central operation that failed, for the message's "%s"
+    QString stBonusAux1;                // IDRECEBEBONUS of the consumer type
+    bool boCartaoAux1 = false;          // badge sale; automatic product refused by the limits
+    bool boCartaoAux2 = false;          // service products of the current hour are known
+    bool boCartaoAux3 = false;          // the consumer type has service products this hour
+};
+
+// Balances, spending and limit results of the consumer; money kept as the source gives it.
+struct ConsumerFigures
+{
+    double doSaldoCredFamilia = 0.0;    // personal-credit balance in one balance family
+    double doSaldoCons = 0.0;           // debit-account balance
+    double doGastoCons = 0.0;           // spending today
+    double doConsumoLojaDia = 0.0;      // spending today in this branch and store
+    double doConsumoLojaMes = 0.0;      // spending this month in this branch and store
+    double doConsumoMes = 0.0;          // debit spending in the calendar month
+    double doSubsidioBasicoEmp = 0.0;   // company basic subsidy spent today on the consumer
+    double doSubsidioBasico = 0.0;      // basic subsidy granted to the consumer
+    double doVRSALDOBASICO = 0.0;       // basic balance of the consumer type in the branch
+    double doVRSALDOEXTRA = 0.0;        // extra balance of the consumer type in the branch
+    double doConsumoSaldoExtra = 0.0;   // debit spending since the payroll period began
+    double doDebitoConsAux1 = 0.0;      // company subsidy granted on the items so far
+    double doDebitoConsAux2 = 0.0;      // running value of the items examined so far
+    double doDebitoConsAux3 = 0.0;
+    double doSubsidioAux1 = 0.0;        // running basic and extra subsidy values of the split
+    double doSubsidioAux2 = 0.0;
+    double doSubsidioAux3 = 0.0;
+    double doRecebAux2 = 0.0;           // consumption total of the last maximum check
+    double doTotalVendaAux = 0.0;       // running sale total of the credit check
+
+    // True while the limit held: 1 consumer maximum, 2 store daily, 3 store monthly,
+    // 4 monthly maximum, 5 basic balance, 6 extra balance (also named boFalhaLimite1..6).
+    bool boLimiteOk1 = false;
+    bool boLimiteOk2 = false;
+    bool boLimiteOk3 = false;
+    bool boLimiteOk4 = false;
+    bool boLimiteOk5 = false;
+    bool boLimiteOk6 = false;
+    bool boRecebAux1 = false;           // debit balance floor held; settlement sets it first
+};
+
+// Loyalty campaigns, cashback partners and discount coupons of the sale.
+struct LoyaltyState
+{
+    bool boFidelidade = false;          // a sold product belongs to a loyalty campaign
+    QString stNRSEQPRODCAMP;            // campaign product sequence of the last such product
+    bool boFidelidadeAux1 = false;      // benefit list: use chosen
+    bool boFidelidadeAux2 = false;      // benefit list: closed without a choice
+    bool boFidelidadeAux3 = false;      // a benefit was chosen in this call
+    QString stFidelidadeAux1;           // CDCAMPANHA of the benefit list's current row
+    QString stFidelidadeAux2;           // NRSEQPRODCAMP of that row
+    QString stFidelidadeAux3;           // NRSEQBENEFICIO of that row
+    double doFidelidadeAux1 = 0.0;      // loyalty discount of the sale
+    double doCashbackAux1 = 0.0;
+    double doCashbackAux2 = 0.0;
+    double doCashbackUDSAux1 = 0.0;
+    QString stCupomAux1;                // "S": discount coupons enabled (getIDUTCUPOMDESC)
+    QString stCDCUPOMDESCQUB;           // coupon code typed
+    double doVrCupomDesc = 0.0;         // coupon value
+    double doCupomDescAux1 = 0.0;
+};
+
+// The fuel-station loyalty programme (ClubPetro). Process-wide like the form itself.
+struct ClubPetroState
+{
+    QString stTokenApiClubPetro;        // access token of the last successful token request
+    QString UrlRaizAPIClubPetro;        // sale API address built from the token answer
+    QString stCNPJFil;                  // branch CNPJ sent by the consult
+    QString stCpfClubPetro;             // customer document of the sale
+    QString stSenhaClubPetro;
+    QString stClubPetroOnline = QStringLiteral("S"); // "N" after a failed token or consult
+    QString stGrupoConsClubPetro;       // segment group of the consulted customer
+    bool boCliClubPetroExiste = true;   // the customer exists and may take part
+    QString stMensagemClubPetro;        // operator message of the last failure
+    QString stMensagemClubPetroAux;     // detail of the last failure, for the log
+    QString stErroRequisicao;           // error text of the last failed request
+    QString stClubPetroResult;          // answer text of the last successful request
+    QString JSONBody;                   // JSON text of the token request
+    // Result of the redemption: CNPJ used, authorisation, kind ("N" none, "F" failed, "O" done).
+    QString stCDCNPJRESGSALDO;
+    QString stCDINTRESGSALDO;
+    QString stIDTIPORESGATE = QStringLiteral("N");
+    double doSaldoRest = 0.0;           // remaining balance after the redemption
+    QString stIdUnicoClubPetro;         // id_consumo_ponto of the redemption; nothing assigns it
+    Variant arResultClubPetro;          // last request: [0] HTTP status, [1] answer or error
+};
