@@ -139,14 +139,15 @@ Cause causeOf(const QSqlError &error, DatabaseKind kind)
     return error.type() == QSqlError::ConnectionError ? Cause::ConnectFailed : Cause::Statement;
 }
 
+// The database's own message, without the echo of the statement that PostgreSQL adds on
+// the lines after it ("LINE 1: PREPARE ...") and without its "ERROR:" label.
 QString wordsOf(const QSqlError &error)
 {
-    QString text = error.databaseText().trimmed();
-    const QString driver = error.driverText().trimmed();
+    QString text = error.databaseText().section(QLatin1Char('\n'), 0, 0).trimmed();
+    if (text.startsWith(QLatin1String("ERROR:")))
+        text = text.mid(6).trimmed();
     if (text.isEmpty())
-        text = driver;
-    else if (!driver.isEmpty() && !text.contains(driver))
-        text += QStringLiteral(" (%1)").arg(driver);
+        text = error.driverText().trimmed();
     return text.simplified();
 }
 

@@ -5,6 +5,7 @@
 
 #include <outside/qub_movrela_db.h>
 
+#include <runtime/datapacket.h>
 #include <runtime/variant.h>
 
 #include <QString>

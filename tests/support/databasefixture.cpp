@@ -137,3 +137,13 @@ void PrintTo(DatabaseKind kind, std::ostream *out)
 {
     *out << Srv_registro::kindName(kind).toStdString();
 }
+
+void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+void PrintTo(const Variant &value, std::ostream *out)
+{
+    *out << describe(value).toStdString();
+}

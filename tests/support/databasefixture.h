@@ -3,6 +3,8 @@
 #include <outside/qub_movrela_db.h>
 #include <outside/srv_registro.h>
 
+#include <runtime/variant.h>
+
 #include <QList>
 #include <QString>
 #include <QTemporaryDir>
@@ -67,6 +69,10 @@ private:
     std::unique_ptr<TestBase> m_base;
     std::unique_ptr<Qub_movrela::DbConnection> m_helper;
 };
+
+// Test failures show texts and values readably.
+void PrintTo(const QString &text, std::ostream *out);
+void PrintTo(const Variant &value, std::ostream *out);
 
 // Test names and messages show the kind by name.
 void PrintTo(DatabaseKind kind, std::ostream *out);
