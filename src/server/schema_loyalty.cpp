@@ -44,7 +44,7 @@ const Area loyalty{
     {"VGCAMPCOMPGANHE",
      {text("CDCAMPCOMPGANHE", 20), dateTime("DTINIVGCAMPCG"), dateTime("DTFIMVGCAMPCG"), text("IDDIASEMANA", 7)},
      {}},
-    {"PRCAMPCOMPGANHE", {text("CDCAMPCOMPGANHE", 20), dateTime("DTINIVGCAMPCG"), text("CDPRODUTO", 20)}, {}},
+    {"PRCAMPCOMPGANHE", {text("CDCAMPCOMPGANHE", 20), text("CDPRODUTO", 20)}, {}},
     {"BRCAMPCOMPGANHE", {text("CDCAMPCOMPGANHE", 20), dateTime("DTINIVGCAMPCG"), text("CDPRODUTO", 20)}, {}},
     {"CONSUMIDOR", {text("CDCLIENTE", 20), text("CDCONSUMIDOR", 20), text("CDIDCONSUMID", 25)},
      {"CDCLIENTE", "CDCONSUMIDOR"}},
