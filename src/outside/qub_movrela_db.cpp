@@ -216,7 +216,8 @@ bool DbConnection::open()
 {
     close();
     m_error = DbError{};
-    m_settings = Geralqub::parseConnectionString(Geralqub::_GetStringConexQub(m_fixedString));
+    m_openedString = Geralqub::_GetStringConexQub(m_fixedString);
+    m_settings = Geralqub::parseConnectionString(m_openedString);
     m_settingsTaken = true;
     if (!m_settings.isValid())
         return fail(Cause::ConnectFailed, QString(), m_settings.error);
@@ -257,6 +258,12 @@ bool DbConnection::open()
     return true;
 }
 
+void DbConnection::closeIfStale()
+{
+    if (isOpen() && Geralqub::_GetStringConexQub(m_fixedString) != m_openedString)
+        close();
+}
+
 void DbConnection::forgetQueries()
 {
     m_prepared.clear();
@@ -270,6 +277,7 @@ void DbConnection::close()
     }
     m_inTransaction = false;
     m_transactionSpoiled = false;
+    m_settingsTaken = false; // the next open, or settings(), reads the string in force again
     forgetQueries();
     if (!QSqlDatabase::contains(m_connectionName))
         return;

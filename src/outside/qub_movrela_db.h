@@ -84,6 +84,9 @@ public:
     // settings (after-connect, SetADODBSession). False with lastError() when it fails.
     bool open();
     void close();
+    // Closes the session when the connection string in force is no longer the one it was
+    // opened with (a session kept for later use must not talk to another base).
+    void closeIfStale();
     bool isOpen() const;
 
     const QString &role() const { return m_role; }
@@ -130,6 +133,7 @@ private:
     QString m_role;
     QString m_connectionName;
     QString m_fixedString;
+    QString m_openedString; // the connection string of the open session
     int m_connectTimeout = 0;
     int m_busyTimeout = 10000;
     bool m_inTransaction = false;

@@ -72,9 +72,22 @@ QString keyDate(const QDate &date)
     return date.toString(QStringLiteral("dd/MM/yyyy"));
 }
 
+thread_local std::unique_ptr<DbConnection> idleSession;
+
 TdtmQubProxCodigo::TdtmQubProxCodigo()
-    : m_connection(QStringLiteral("adcProxCodigo"))
+    : m_connection(idleSession ? std::move(idleSession) : std::make_unique<DbConnection>(QStringLiteral("adcProxCodigo")))
 {
+}
+
+TdtmQubProxCodigo::~TdtmQubProxCodigo()
+{
+    if (m_connection->isOpen() && !m_connection->inTransaction())
+        idleSession = std::move(m_connection);
+}
+
+void releaseIdleSession()
+{
+    idleSession.reset();
 }
 
 // SQLite has one writer per file: while this thread's data module holds the file's
@@ -83,12 +96,13 @@ TdtmQubProxCodigo::TdtmQubProxCodigo()
 // never handed out twice).
 DbConnection &TdtmQubProxCodigo::sessionFor()
 {
-    const Geralqub::ConnectionSettings settings = m_connection.settings();
+    m_connection->closeIfStale();
+    const Geralqub::ConnectionSettings settings = m_connection->settings();
     if (settings.kind == DatabaseKind::SQLite) {
         if (DbConnection *holder = DbConnection::openSqliteTransactionOn(settings.database))
             return *holder;
     }
-    return m_connection;
+    return *m_connection;
 }
 
 NextNumber TdtmQubProxCodigo::draw(const QString &key, int count)
@@ -116,7 +130,7 @@ NextNumber TdtmQubProxCodigo::draw(const QString &key, int count)
             return NextNumber::failure(Qub_movrela::ADOExceptionMessage(session.lastError(), session, QString()));
         Clock::sleep(5 * (attempt + 1));
     }
-    return NextNumber::failure(Qub_movrela::ADOExceptionMessage(m_connection.lastError(), m_connection, QString()));
+    return NextNumber::failure(Qub_movrela::ADOExceptionMessage(m_connection->lastError(), *m_connection, QString()));
 }
 
 NextNumber TdtmQubProxCodigo::PrxVendaColombia(const QString &cdFilial, const QString &cdCaixa, const QString &prefix)

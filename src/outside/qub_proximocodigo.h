@@ -7,6 +7,8 @@
 #include <QDateTime>
 #include <QString>
 
+#include <memory>
+
 // The next-number service: running numbers kept in NOVOCODIGO (CDCONTADOR key, NRSEQUENCIAL
 // digits as text), drawn on a session of its own, so a number once handed out stays taken
 // even when the caller's transaction is rolled back. A draw is one atomic UPDATE ... RETURNING
@@ -45,10 +47,14 @@ private:
 // Dates inside counter keys: the short date of the till ("dd/mm/yyyy").
 QString keyDate(const QDate &date);
 
+// A service is made per request, as callers do; its session is kept for the next request of
+// the same thread (opening a session on a server costs far more than a draw), and dropped
+// when the connection string in force changes.
 class TdtmQubProxCodigo
 {
 public:
     TdtmQubProxCodigo();
+    ~TdtmQubProxCodigo();
     TdtmQubProxCodigo(const TdtmQubProxCodigo &) = delete;
     TdtmQubProxCodigo &operator=(const TdtmQubProxCodigo &) = delete;
 
@@ -70,12 +76,15 @@ public:
     // the first. The stored text keeps its width ("0009" becomes "0010").
     NextNumber draw(const QString &key, int count = 1);
 
-    Qub_movrela::DbConnection &connection() { return m_connection; }
+    Qub_movrela::DbConnection &connection() { return *m_connection; }
 
 private:
     Qub_movrela::DbConnection &sessionFor();
 
-    Qub_movrela::DbConnection m_connection;
+    std::unique_ptr<Qub_movrela::DbConnection> m_connection;
 };
+
+// Closes the session kept for this thread's next request (tests, before dropping a base).
+void releaseIdleSession();
 
 } // namespace Qub_proximocodigo

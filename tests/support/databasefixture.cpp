@@ -1,6 +1,7 @@
 #include "databasefixture.h"
 
 #include <outside/geralqub.h>
+#include <outside/qub_proximocodigo.h>
 #include <server/trdmvendacons.h>
 
 #include <runtime/clock.h>
@@ -60,6 +61,7 @@ TestBase::TestBase(DatabaseKind kind)
 TestBase::~TestBase()
 {
     setRdmVendaCons(nullptr);
+    Qub_proximocodigo::releaseIdleSession();
     if (!m_postgresName.isEmpty())
         dropPostgresDatabase();
     SitePaths::setHome(QString());
