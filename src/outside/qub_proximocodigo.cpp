@@ -1,6 +1,7 @@
 #include "qub_proximocodigo.h"
 
 #include <runtime/clock.h>
+#include <runtime/ptbr.h>
 
 #include <QDebug>
 
@@ -69,7 +70,7 @@ Variant NextNumber::answer() const
 
 QString keyDate(const QDate &date)
 {
-    return date.toString(QStringLiteral("dd/MM/yyyy"));
+    return PtBr::DateToStr(date); // the machine's short date, as the keys were always written
 }
 
 thread_local std::unique_ptr<DbConnection> idleSession;

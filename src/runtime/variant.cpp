@@ -1,6 +1,7 @@
 #include "variant.h"
 
 #include "datapacket.h"
+#include "ptbr.h"
 
 #include <cmath>
 
@@ -24,32 +25,16 @@ void setOk(bool *ok, bool value)
         *ok = value;
 }
 
-// Texts carry numbers with a decimal comma; a dot is read as the decimal point only when the
-// text has no comma, so "1.234,5" (thousands dot) is refused rather than misread.
+// Texts and doubles convert as the pt-BR runtime does (decimal comma; a dot only where the
+// text has no comma), through the one format module.
 double textToDouble(const QString &text, bool *ok)
 {
-    QString t = text.trimmed();
-    if (t.contains(QLatin1Char(',')))
-        t.replace(QLatin1Char(','), QLatin1Char('.'));
-    bool converted = false;
-    const double value = t.toDouble(&converted);
-    setOk(ok, converted);
-    return converted ? value : 0.0;
+    return PtBr::StrToFloat(text, ok);
 }
 
 QString doubleToText(double value)
 {
-    // Fifteen significant digits, as the runtime prints a double, with the decimal comma.
-    QString text = QString::number(value, 'g', 15);
-    if (text.contains(QLatin1Char('e')) && std::fabs(value) < 1e15)
-        text = QString::number(value, 'f', 15 - int(std::floor(std::log10(std::fabs(value)))) - 1);
-    if (text.contains(QLatin1Char('.')) && !text.contains(QLatin1Char('e'))) {
-        while (text.endsWith(QLatin1Char('0')))
-            text.chop(1);
-        if (text.endsWith(QLatin1Char('.')))
-            text.chop(1);
-    }
-    return text.replace(QLatin1Char('.'), QLatin1Char(','));
+    return PtBr::FloatToStr(value);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "servercall.h"
 
+#include <outside/consiste.h>
 #include <outside/processlauncher.h>
 #include <outside/qub_proximocodigo.h>
 
@@ -41,7 +42,7 @@ const QString outOfRange = QStringLiteral("CUPINV");
 
 QString zeroFill(const QString &text, int width)
 {
-    return text.trimmed().rightJustified(width, QLatin1Char('0'));
+    return Consiste::Ajusta(text.trimmed(), width);
 }
 
 QString today()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <runtime/messages.h>
+
 #include <outside/qub_movrela_db.h>
 
 #include <QString>
@@ -41,6 +43,9 @@ public:
     bool InTransaction() const { return m_adcVendaCons.inTransaction(); }
     // The error text (Qub_movrela::ADOExceptionMessage) of the main session's last failure.
     QString lastErrorText() const;
+
+    // The data module's own message table (the three connection-failure texts).
+    static const Lvm_msg::TMessages &msgPadrao() { return Lvm_msg::rdmMsgPadrao(); }
 
     // ICMP echo to a network printer, 500 ms: True when it answered.
     bool VerificaImpressoraRede(const QString &Host);

@@ -86,3 +86,10 @@ TEST_P(Transactions, CommitAfterAFailedStatementRefusesAndRollsBack)
 VENDACONS_DATABASE_KINDS(Transactions);
 
 } // namespace
+
+TEST(DataModuleMessages, ConnectionFailureTextsAreTheModulesOwn)
+{
+    EXPECT_EQ(TrdmVendaCons::msgPadrao().Msg(QStringLiteral("FALHA_CONEXAO_SRV")),
+              QStringLiteral("Atenção! Não foi possível estabelecer uma conexão com o servidor. Tente novamente."));
+    EXPECT_EQ(TrdmVendaCons::msgPadrao().count(), 3);
+}
