@@ -1,0 +1,216 @@
+#include "srv_orders.h"
+
+#include "servercall.h"
+#include "srv_orders_write.h"
+
+#include <outside/qub_movrela.h>
+#include <outside/qub_proximocodigo.h>
+
+#include <QMutex>
+
+using Qub_proximocodigo::NextNumber;
+using Qub_proximocodigo::TdtmQubProxCodigo;
+
+namespace {
+
+const Statement adqRegistroMesa{"adqRegistroMesa",
+    "SELECT VRTOTAL FROM REGISTROMESA WHERE CDFILIAL = :P_CDFILIAL AND NRVENDAREST = :P_NRVENDAREST",
+    // The row stays locked until the order commits, so two tills add one after the other.
+    {.sqlite = QString(), .postgresql = "SELECT VRTOTAL FROM REGISTROMESA WHERE CDFILIAL = :P_CDFILIAL AND NRVENDAREST = :P_NRVENDAREST "
+                   "FOR UPDATE"}};
+const Statement adqDtHrAberMesaReg{"adqDtHrAberMesaReg",
+    "SELECT DTHRABERMESA FROM VENDAREST WHERE NRVENDAREST = :P_NRVENDAREST AND CDFILIAL = :P_CDFILIAL"};
+// Two tills opening the register at once: the second finds the first's row.
+const Statement acmInsRegistroMesa{"acmInsRegistroMesa",
+    "INSERT INTO REGISTROMESA (CDFILIAL, NRVENDAREST, DTHRABERTURA, IDSITUACAO, VRTOTAL) "
+    "VALUES (:CDFILIAL, :NRVENDAREST, :DTHRABERTURA, 'A', 0) ON CONFLICT (CDFILIAL, NRVENDAREST) DO NOTHING"};
+const Statement acmUpdRegistroMesa{"acmUpdRegistroMesa",
+    "UPDATE REGISTROMESA SET VRTOTAL = :VRTOTAL WHERE CDFILIAL = :CDFILIAL AND NRVENDAREST = :NRVENDAREST"};
+
+const QStringList priceCodes{QStringLiteral("PRECNCAD"), QStringLiteral("TABENCAD"), QStringLiteral("DTCLI"),
+                             QStringLiteral("DTPAR"), QStringLiteral("DTLOJ"), QStringLiteral("PRECZERO")};
+
+Srv_Kal51000::OrderRowPrice noPriceFunction(const Srv_Kal51000::OrderRowPriceRequest &request)
+{
+    return Srv_Kal51000::OrderRowPrice::failed(
+        QStringLiteral("A função de preço do host não está instalada; o produto %1 não pôde ser precificado.")
+            .arg(request.CDPRODUTO));
+}
+
+struct PriceSeam
+{
+    QMutex lock;
+    Srv_Kal51000::OrderRowPriceFunction function;
+};
+
+PriceSeam &priceSeam()
+{
+    static PriceSeam seam;
+    return seam;
+}
+
+Params registerKey(const OrderWriting::OrderKeys &keys, const char *prefix)
+{
+    return {{QString::fromLatin1(prefix) + QStringLiteral("CDFILIAL"), keys.CDFILIAL},
+            {QString::fromLatin1(prefix) + QStringLiteral("NRVENDAREST"), keys.NRVENDAREST}};
+}
+
+// The sale's running total, inside the order's transaction: the row is made when missing,
+// read under lock and written back with the order's value, truncated once.
+Variant addToRegister(ServerCall &call, const OrderWriting::OrderKeys &keys, double orderTotal)
+{
+    Variant stored = call.value(adqRegistroMesa, registerKey(keys, "P_"), "VRTOTAL");
+    if (stored.isEmpty()) {
+        const Variant opened = call.value(adqDtHrAberMesaReg, registerKey(keys, "P_"), "DTHRABERMESA");
+        if (opened.isFailure())
+            return opened;
+        const Variant made = call.write(acmInsRegistroMesa, registerKey(keys, "") + Params{
+            {"DTHRABERTURA", opened.isBlank() ? Variant::null() : opened}});
+        if (made.isFailure())
+            return made;
+        stored = call.value(adqRegistroMesa, registerKey(keys, "P_"), "VRTOTAL");
+    }
+    if (stored.isFailure())
+        return stored;
+    const double total = Qub_movrela::Trunc2(stored.toDouble() + orderTotal);
+    return call.write(acmUpdRegistroMesa, registerKey(keys, "") + Params{{"VRTOTAL", total}});
+}
+
+struct ReservedNumbers
+{
+    qint64 first = 0;
+    QString dispatch;
+};
+
+// Both numbers are drawn before anything is written; a failed draw stops the order.
+Variant reserveNumbers(const OrderWriting::OrderKeys &keys, int count, ReservedNumbers *numbers)
+{
+    if (count == 0)
+        return Variant();
+    TdtmQubProxCodigo service;
+    const NextNumber first = service.PrxItemComanda(keys.CDFILIAL, keys.NRCOMANDA, count);
+    if (!first.ok())
+        return Variant::failure(first.error());
+    const NextNumber dispatch = service.PrxItComandaVen(keys.CDFILIAL);
+    if (!dispatch.ok())
+        return Variant::failure(dispatch.error());
+    numbers->first = first.value();
+    numbers->dispatch = dispatch.text();
+    return Variant();
+}
+
+Variant writeInTransaction(TrdmVendaCons &module, const OrderWriting::OrderKeys &keys,
+                           OrderWriting::OrderPackets &packets, const ReservedNumbers &numbers)
+{
+    ServerCall call(module);
+    TransactionScope transaction(call);
+    OrderWriting::OrderWriter writer(call, keys, packets);
+    if (Variant r = writer.writeItems(numbers.first, numbers.dispatch); r.isFailure())
+        return r;
+    if (Variant r = addToRegister(call, keys, writer.total()); r.isFailure())
+        return r;
+    if (Variant r = transaction.commit(); r.isFailure())
+        return r;
+    return writer.refusal().isEmpty() ? Variant() : Variant(writer.refusal());
+}
+
+} // namespace
+
+namespace OrderWriting {
+
+Srv_Kal51000::OrderRowPrice priceOf(const Srv_Kal51000::OrderRowPriceRequest &request)
+{
+    Srv_Kal51000::OrderRowPriceFunction function;
+    {
+        QMutexLocker lock(&priceSeam().lock);
+        function = priceSeam().function;
+    }
+    return function ? function(request) : noPriceFunction(request);
+}
+
+Variant writeOrder(TrdmVendaCons &module, const OrderKeys &keys, const Variant &itens, const Variant &itPromoComb,
+                   const Variant &obsItens, const Variant &obsItensEst)
+{
+    OrderPackets packets;
+    if (Variant r = packets.load(itens, itPromoComb, obsItens, obsItensEst); r.isFailure())
+        return r;
+    ReservedNumbers numbers;
+    if (Variant r = reserveNumbers(keys, packets.itemCount(), &numbers); r.isFailure())
+        return r;
+    return writeInTransaction(module, keys, packets, numbers);
+}
+
+} // namespace OrderWriting
+
+namespace Srv_Kal51000 {
+
+OrderRowPrice OrderRowPrice::price(double value)
+{
+    OrderRowPrice p;
+    p.m_kind = Kind::Price;
+    p.m_value = value;
+    return p;
+}
+
+OrderRowPrice OrderRowPrice::refused(const QString &code)
+{
+    OrderRowPrice p;
+    p.m_kind = Kind::Refused;
+    p.m_text = code;
+    return p;
+}
+
+OrderRowPrice OrderRowPrice::failed(const QString &text)
+{
+    OrderRowPrice p;
+    p.m_kind = Kind::Failed;
+    p.m_text = text.isEmpty() ? QStringLiteral("falha sem texto na função de preço") : text;
+    return p;
+}
+
+OrderRowPrice OrderRowPrice::fromAnswer(const QString &answer)
+{
+    for (const QString &code : priceCodes) {
+        if (answer == code)
+            return refused(code);
+    }
+    bool ok = false;
+    const double value = Variant(answer.trimmed()).toDouble(&ok);
+    if (ok && !answer.trimmed().isEmpty())
+        return price(value);
+    return failed(QStringLiteral("A função de preço respondeu \"%1\", que não é um preço.").arg(answer));
+}
+
+void setOrderRowPriceFunction(OrderRowPriceFunction function)
+{
+    QMutexLocker lock(&priceSeam().lock);
+    priceSeam().function = std::move(function);
+}
+
+Variant getGeraPedido(const QString &CDFILIAL, const QString &CDLOJA, const QString &CDCLIENTE,
+                      const QString &NRCOMANDA, const QString &NRVENDAREST, const Variant &itens,
+                      const Variant &itPromoComb, const QString &CDCONSUMIDOR, const QString &CDCAIXA,
+                      const QString &CDVENDEDOR, const QString &CDSENHAPED, const Variant &obsItens,
+                      const Variant &obsItensEst, const QString &modoVenda)
+{
+    const OrderWriting::OrderKeys keys{CDFILIAL, CDLOJA, CDCLIENTE, NRCOMANDA, NRVENDAREST,
+                                       CDCONSUMIDOR, CDCAIXA, CDVENDEDOR, CDSENHAPED, modoVenda};
+    return OrderWriting::writeOrder(rdmVendaCons(), keys, itens, itPromoComb, obsItens, obsItensEst);
+}
+
+Variant PrxItemComanda(const QString &CDFILIAL, const QString &NRCOMANDA, int count)
+{
+    return TdtmQubProxCodigo().PrxItemComanda(CDFILIAL, NRCOMANDA, count).answer();
+}
+
+Variant PrxItComandaVen(const QString &CDFILIAL)
+{
+    return TdtmQubProxCodigo().PrxItComandaVen(CDFILIAL).answer();
+}
+
+Variant PrxPedidoQub(const QString &code, int count)
+{
+    return TdtmQubProxCodigo().PrxMovFidelidade(code, count).answer();
+}
+
+} // namespace Srv_Kal51000
