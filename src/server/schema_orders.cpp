@@ -8,7 +8,7 @@ using namespace Schema;
 // combined products and the running total of the sale.
 const Table itComandaVen{
     "ITCOMANDAVEN",
-    {text("CDFILIAL", 20), text("NRVENDAREST", 20), text("NRCOMANDA", 20), text("NRPRODCOMVEN", 6),
+    {text("CDFILIAL", 20), text("NRVENDAREST", 20), text("NRCOMANDA", 20), text("NRPRODCOMVEN", 20),
      text("CDPRODUTO", 20), number("QTPRODCOMVEN", 15, 3), number("VRPRECCOMVEN"), text("TXPRODCOMVEN", 2000),
      text("IDSTPRCOMVEN", 1), number("VRDESCCOMVEN"), text("NRLUGARMESA", 10), dateTime("DTHRINCOMVEN"),
      text("CDLOJA", 20), text("NRSEQPRODCOM", 3), number("VRACRCOMVEN"), text("NRSEQPRODCUP", 20),
@@ -21,7 +21,7 @@ const Table itComandaVen{
 
 const Table itComandaEst{
     "ITCOMANDAEST",
-    {text("CDFILIAL", 20), text("NRVENDAREST", 20), text("NRCOMANDA", 20), text("NRPRODCOMVEN", 6),
+    {text("CDFILIAL", 20), text("NRVENDAREST", 20), text("NRCOMANDA", 20), text("NRPRODCOMVEN", 20),
      text("CDPRODUTO", 20), number("QTPROCOMEST", 15, 3), number("VRPRECCOMEST"), number("VRDESITCOMEST"),
      text("TXPRODCOMVENEST", 2000), text("DSOBSPEDDIGEST", 2000), integer("NRATRAPRODCOES"), number("VRACRITCOMEST"),
      text("IDIMPPRGRPROMO", 1), text("NRSEQITVENDAEST", 20), integer("NRSEQCOMB"), text("CDGRUPROMOC", 20)},
@@ -31,11 +31,11 @@ const Area orders{
     itComandaVen,
     itComandaEst,
     {"OBSITCOMANDAVEN",
-     {text("CDFILIAL", 20), text("NRVENDAREST", 20), text("NRCOMANDA", 20), text("NRPRODCOMVEN", 6),
+     {text("CDFILIAL", 20), text("NRVENDAREST", 20), text("NRCOMANDA", 20), text("NRPRODCOMVEN", 20),
       text("CDGRPOCOR", 20), text("CDOCORR", 20)},
      {"CDFILIAL", "NRVENDAREST", "NRCOMANDA", "NRPRODCOMVEN", "CDGRPOCOR", "CDOCORR"}},
     {"OBSITCOMANDAEST",
-     {text("CDFILIAL", 20), text("NRVENDAREST", 20), text("NRCOMANDA", 20), text("NRPRODCOMVEN", 6),
+     {text("CDFILIAL", 20), text("NRVENDAREST", 20), text("NRCOMANDA", 20), text("NRPRODCOMVEN", 20),
       text("CDPRODUTO", 20), text("CDGRPOCOR", 20), text("CDOCORR", 20)},
      {"CDFILIAL", "NRVENDAREST", "NRCOMANDA", "NRPRODCOMVEN", "CDPRODUTO", "CDGRPOCOR", "CDOCORR"}},
     // One total per restaurant sale of a branch, so two tills adding to it meet on one row.
@@ -47,7 +47,7 @@ const Area orders{
     {"LOJA", {text("CDFILIAL", 20), text("CDLOJA", 20), text("IDCONTROPROD", 1)}, {"CDFILIAL", "CDLOJA"}},
     {"PRODLOJA", {text("CDFILIAL", 20), text("CDLOJA", 20), text("CDPRODUTO", 20), text("CDSETOR", 20)}, {}},
     {"PRODUTO",
-     {text("CDPRODUTO", 20), text("NMPRODUTO", 60), text("CDARVPROD", 20), text("IDTIPOCOMPPROD", 1),
+     {text("CDPRODUTO", 20), text("NMPRODUTO", 100), text("CDARVPROD", 30), text("IDTIPOCOMPPROD", 1),
       text("IDIMPPRODUTO", 1)},
      {}},
 };
