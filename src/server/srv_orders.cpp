@@ -3,6 +3,7 @@
 #include "servercall.h"
 #include "srv_orders_write.h"
 
+#include <outside/pkg_hrk00002.h>
 #include <outside/qub_movrela.h>
 #include <outside/qub_proximocodigo.h>
 
@@ -30,11 +31,16 @@ const Statement acmUpdRegistroMesa{"acmUpdRegistroMesa",
 const QStringList priceCodes{QStringLiteral("PRECNCAD"), QStringLiteral("TABENCAD"), QStringLiteral("DTCLI"),
                              QStringLiteral("DTPAR"), QStringLiteral("DTLOJ"), QStringLiteral("PRECZERO")};
 
-Srv_Kal51000::OrderRowPrice noPriceFunction(const Srv_Kal51000::OrderRowPriceRequest &request)
+// By default an order row is priced by the host's price function (Pkg_Hrk00002); a host that
+// raised is a failure that rolls the whole order back.
+Srv_Kal51000::OrderRowPrice hostPrice(const Srv_Kal51000::OrderRowPriceRequest &request)
 {
-    return Srv_Kal51000::OrderRowPrice::failed(
-        QStringLiteral("A função de preço do host não está instalada; o produto %1 não pôde ser precificado.")
-            .arg(request.CDPRODUTO));
+    const PriceTextAnswer answer = hostServices().ChamaFuncaoRetornaPreco(
+        {request.CDFILIAL, request.CDCLIENTE, request.CDPRODUTO, request.CDLOJA, request.CDCONSUMIDOR,
+         request.modoVenda});
+    if (!answer.failure.isEmpty())
+        return Srv_Kal51000::OrderRowPrice::failed(answer.failure);
+    return Srv_Kal51000::OrderRowPrice::fromAnswer(answer.text);
 }
 
 struct PriceSeam
@@ -125,7 +131,7 @@ Srv_Kal51000::OrderRowPrice priceOf(const Srv_Kal51000::OrderRowPriceRequest &re
         QMutexLocker lock(&priceSeam().lock);
         function = priceSeam().function;
     }
-    return function ? function(request) : noPriceFunction(request);
+    return function ? function(request) : hostPrice(request);
 }
 
 Variant writeOrder(TrdmVendaCons &module, const OrderKeys &keys, const Variant &itens, const Variant &itPromoComb,

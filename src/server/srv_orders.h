@@ -51,11 +51,11 @@ private:
     QString m_text;
 };
 
-// The price of one order row, as the host prices it. The host installs its price function
-// (the package table of Pkg_Hrk00002); until then every row fails with a clear text, so no
-// order is ever written with prices nobody checked.
+// The price of one order row, as the host prices it: by default the host's
+// ChamaFuncaoRetornaPreco (Pkg_Hrk00002), whose uninstalled default fails with a clear text, so
+// no order is ever written with prices nobody checked.
 using OrderRowPriceFunction = std::function<OrderRowPrice(const OrderRowPriceRequest &)>;
-// Installs the price function; an empty function restores the failing default.
+// Replaces the price function (tests); an empty function restores the host's.
 VENDACONS_EXPORT void setOrderRowPriceFunction(OrderRowPriceFunction function);
 
 // Writes one order of a table, tab or delivery sale: its items priced again by the host, the

@@ -1,4 +1,5 @@
 #include <support/databasefixture.h>
+#include <support/fakehost.h>
 
 #include <server/srv_orders.h>
 #include <server/srv_orders_write.h>
@@ -367,8 +368,21 @@ TEST_P(Orders, WithoutAHostPriceFunctionNothingIsWritten)
     Srv_Kal51000::setOrderRowPriceFunction({});
     const Variant result = send({itemsPacket({{"001", "A"}}), {}, {}, {}});
     EXPECT_TRUE(result.isFailure());
-    EXPECT_TRUE(result.failureText().contains("preço")) << result.failureText().toStdString();
+    EXPECT_TRUE(result.failureText().contains("ChamaFuncaoRetornaPreco")) << result.failureText().toStdString();
     EXPECT_EQ(count("ITCOMANDAVEN"), 0);
+}
+
+TEST_P(Orders, RowsArePricedByTheHostsPriceFunction)
+{
+    Srv_Kal51000::setOrderRowPriceFunction({});
+    FakeHost host;
+    host.setDefault(&Pkg_Hrk00002::ChamaFuncaoRetornaPreco, PriceTextAnswer{"12,50", {}});
+    EXPECT_TRUE(send({itemsPacket({{"001", "A"}}), {}, {}, {}}).isEmpty());
+    EXPECT_EQ(host.requests(&Pkg_Hrk00002::ChamaFuncaoRetornaPreco).size(), 1);
+    EXPECT_EQ(count("ITCOMANDAVEN"), 1);
+
+    host.setDefault(&Pkg_Hrk00002::ChamaFuncaoRetornaPreco, PriceTextAnswer{"PRECNCAD", {}});
+    EXPECT_EQ(send({itemsPacket({{"002", "B"}}), {}, {}, {}}), Variant(QStringLiteral("PRECNCAD")));
 }
 
 TEST_P(Orders, AFailedNumberDrawStopsTheOrderBeforeAnythingIsWritten)
