@@ -1,0 +1,494 @@
+#include "qub_movrela_db.h"
+
+#include <QAtomicInteger>
+#include <QDir>
+#include <QFileInfo>
+#include <QMutex>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QThread>
+
+namespace Qub_movrela {
+
+namespace {
+
+using Cause = DbError::Cause;
+
+bool isNameStart(QChar c)
+{
+    return c.isLetter() || c == QLatin1Char('_');
+}
+
+bool isNameChar(QChar c)
+{
+    return c.isLetterOrNumber() || c == QLatin1Char('_');
+}
+
+// Index just past a quoted run that starts at `i` (quote char doubled inside to escape it).
+qsizetype skipQuoted(const QString &sql, qsizetype i)
+{
+    const QChar quote = sql.at(i);
+    for (++i; i < sql.size(); ++i) {
+        if (sql.at(i) != quote)
+            continue;
+        if (i + 1 < sql.size() && sql.at(i + 1) == quote)
+            ++i;
+        else
+            return i + 1;
+    }
+    return i;
+}
+
+// ":NAME" placeholders become "?" in order, so every occurrence of a name is bound, whatever
+// the driver does with repeated names. Quoted text, comments and "::" casts are left alone.
+QString toPositional(const QString &sql, QStringList *names)
+{
+    QString out;
+    out.reserve(sql.size());
+    qsizetype i = 0;
+    while (i < sql.size()) {
+        const QChar c = sql.at(i);
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            const qsizetype end = skipQuoted(sql, i);
+            out += sql.mid(i, end - i);
+            i = end;
+        } else if (c == QLatin1Char('-') && sql.mid(i, 2) == QLatin1String("--")) {
+            qsizetype end = sql.indexOf(QLatin1Char('\n'), i);
+            end = end < 0 ? sql.size() : end;
+            out += sql.mid(i, end - i);
+            i = end;
+        } else if (c == QLatin1Char(':') && i + 1 < sql.size() && sql.at(i + 1) == QLatin1Char(':')) {
+            out += QLatin1String("::");
+            i += 2;
+        } else if (c == QLatin1Char(':') && i + 1 < sql.size() && isNameStart(sql.at(i + 1))) {
+            qsizetype end = i + 1;
+            while (end < sql.size() && isNameChar(sql.at(end)))
+                ++end;
+            names->append(sql.mid(i + 1, end - i - 1));
+            out += QLatin1Char('?');
+            i = end;
+        } else {
+            out += c;
+            ++i;
+        }
+    }
+    return out;
+}
+
+// Date-times travel as text "yyyy-MM-dd hh:mm:ss" on both kinds: SQLite keeps them as text
+// that sorts in time order, and PostgreSQL reads the text as its TIMESTAMP without any time
+// zone shift between the till and the server.
+bool toDriverValue(const Variant &value, QVariant *out)
+{
+    switch (value.kind()) {
+    case Variant::Kind::Empty:
+    case Variant::Kind::Null:
+        *out = QVariant(QMetaType::fromType<QString>());
+        return true;
+    case Variant::Kind::Boolean:
+        *out = value.toBool();
+        return true;
+    case Variant::Kind::Integer:
+        *out = qlonglong(value.toInt());
+        return true;
+    case Variant::Kind::Double:
+        *out = value.toDouble();
+        return true;
+    case Variant::Kind::Text:
+        *out = value.toString();
+        return true;
+    case Variant::Kind::DateTime:
+        *out = value.toDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+        return true;
+    default:
+        return false;
+    }
+}
+
+const QStringList &unreachableMarks()
+{
+    static const QStringList marks{
+        QStringLiteral("could not connect"), QStringLiteral("connection refused"),
+        QStringLiteral("timeout expired"), QStringLiteral("could not translate host name"),
+        QStringLiteral("no route to host"), QStringLiteral("network is unreachable"),
+        QStringLiteral("server closed the connection"), QStringLiteral("no connection to the server"),
+        QStringLiteral("connection to server"),
+    };
+    return marks;
+}
+
+Cause causeOf(const QSqlError &error, DatabaseKind kind)
+{
+    const QString text = (error.databaseText() + QLatin1Char(' ') + error.driverText()).toLower();
+    if (kind == DatabaseKind::PostgreSql) {
+        for (const QString &mark : unreachableMarks()) {
+            if (text.contains(mark) && !text.contains(QLatin1String("authentication")))
+                return Cause::Unreachable;
+        }
+        const QString state = error.nativeErrorCode();
+        if (state == QLatin1String("40001") || state == QLatin1String("40P01") || state == QLatin1String("55P03"))
+            return Cause::Busy;
+    } else {
+        const QString code = error.nativeErrorCode();
+        if (code == QLatin1String("5") || code == QLatin1String("6") || text.contains(QLatin1String("database is locked")))
+            return Cause::Busy;
+    }
+    return error.type() == QSqlError::ConnectionError ? Cause::ConnectFailed : Cause::Statement;
+}
+
+// The database's own message, without the echo of the statement that PostgreSQL adds on
+// the lines after it ("LINE 1: PREPARE ...") and without its "ERROR:" label.
+QString wordsOf(const QSqlError &error)
+{
+    QString text = error.databaseText().section(QLatin1Char('\n'), 0, 0).trimmed();
+    if (text.startsWith(QLatin1String("ERROR:")))
+        text = text.mid(6).trimmed();
+    if (text.isEmpty())
+        text = error.driverText().trimmed();
+    return text.simplified();
+}
+
+QMutex &registryLock()
+{
+    static QMutex lock;
+    return lock;
+}
+
+QList<DbConnection *> &openTransactions()
+{
+    static QList<DbConnection *> list;
+    return list;
+}
+
+QAtomicInteger<quint64> connectionCounter;
+
+} // namespace
+
+struct DbConnection::Prepared
+{
+    QSqlQuery query;
+    QString text;      // with "?" in place of each ":NAME"
+    QStringList names; // in order of appearance
+};
+
+DbConnection::DbConnection(const QString &role, int connectTimeoutSeconds)
+    : m_role(role),
+      m_connectionName(QStringLiteral("%1#%2").arg(role).arg(++connectionCounter)),
+      m_connectTimeout(connectTimeoutSeconds)
+{
+}
+
+DbConnection::~DbConnection()
+{
+    close();
+}
+
+Geralqub::ConnectionSettings DbConnection::settings() const
+{
+    if (m_settingsTaken)
+        return m_settings;
+    return Geralqub::parseConnectionString(Geralqub::_GetStringConexQub(m_fixedString));
+}
+
+bool DbConnection::fail(DbError::Cause cause, const QString &name, const QString &text, const QString &code)
+{
+    m_error = DbError{cause, name, text, code};
+    return false;
+}
+
+bool DbConnection::failFrom(const QString &name, const QSqlQuery &query)
+{
+    const QSqlError error = query.lastError();
+    fail(causeOf(error, m_settings.kind), name, wordsOf(error), error.nativeErrorCode());
+    // Both kinds refuse to commit after this, so a function behaves the same on each: a
+    // PostgreSQL transaction cannot go on after a failed statement.
+    if (m_inTransaction)
+        m_transactionSpoiled = true;
+    if (m_error.unreachable())
+        close();
+    return false;
+}
+
+bool DbConnection::open()
+{
+    close();
+    m_error = DbError{};
+    m_settings = Geralqub::parseConnectionString(Geralqub::_GetStringConexQub(m_fixedString));
+    m_settingsTaken = true;
+    if (!m_settings.isValid())
+        return fail(Cause::ConnectFailed, QString(), m_settings.error);
+    const bool sqlite = m_settings.kind == DatabaseKind::SQLite;
+    const QString driver = sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL");
+    if (!QSqlDatabase::isDriverAvailable(driver))
+        return fail(Cause::ConnectFailed, QString(), QStringLiteral("o driver %1 não está instalado").arg(driver));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(driver, m_connectionName);
+        db.setDatabaseName(m_settings.database);
+        if (sqlite) {
+            QDir().mkpath(QFileInfo(m_settings.database).absolutePath());
+            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(m_busyTimeout));
+        } else {
+            db.setHostName(m_settings.host);
+            db.setPort(m_settings.port);
+            db.setUserName(m_settings.user);
+            db.setPassword(m_settings.password);
+            if (m_connectTimeout > 0)
+                db.setConnectOptions(QStringLiteral("connect_timeout=%1").arg(m_connectTimeout));
+        }
+        if (!db.open()) {
+            const QSqlError error = db.lastError();
+            fail(causeOf(error, m_settings.kind), QString(), wordsOf(error), error.nativeErrorCode());
+            if (m_error.cause == Cause::Statement)
+                m_error.cause = Cause::ConnectFailed;
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(m_connectionName);
+            return false;
+        }
+    }
+    if (!SetADODBSession(*this)) {
+        const DbError error = m_error;
+        close();
+        m_error = error;
+        return false;
+    }
+    return true;
+}
+
+void DbConnection::forgetQueries()
+{
+    m_prepared.clear();
+}
+
+void DbConnection::close()
+{
+    if (m_inTransaction) {
+        QMutexLocker lock(&registryLock());
+        openTransactions().removeAll(this);
+    }
+    m_inTransaction = false;
+    m_transactionSpoiled = false;
+    forgetQueries();
+    if (!QSqlDatabase::contains(m_connectionName))
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+bool DbConnection::isOpen() const
+{
+    return QSqlDatabase::contains(m_connectionName) && QSqlDatabase::database(m_connectionName, false).isOpen();
+}
+
+bool DbConnection::runPlain(const QString &name, const QString &sql)
+{
+    QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
+    if (!query.exec(sql))
+        return failFrom(name, query);
+    query.finish();
+    return true;
+}
+
+bool DbConnection::begin()
+{
+    if (m_inTransaction)
+        return true;
+    if (!isOpen() && !open())
+        return false;
+    const bool sqlite = m_settings.kind == DatabaseKind::SQLite;
+    if (!runPlain(QStringLiteral("BEGIN"), sqlite ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN")))
+        return false;
+    m_inTransaction = true;
+    m_transactionSpoiled = false;
+    m_transactionThread = QThread::currentThread();
+    QMutexLocker lock(&registryLock());
+    openTransactions().append(this);
+    return true;
+}
+
+void DbConnection::endTransaction()
+{
+    m_inTransaction = false;
+    m_transactionSpoiled = false;
+    QMutexLocker lock(&registryLock());
+    openTransactions().removeAll(this);
+}
+
+bool DbConnection::commit()
+{
+    if (!m_inTransaction)
+        return true;
+    // PostgreSQL answers COMMIT of a transaction spoiled by a failed statement with a silent
+    // rollback; say so instead of reporting the work as saved (on both kinds, alike).
+    if (m_transactionSpoiled) {
+        const DbError cause = m_error;
+        rollback();
+        return fail(Cause::Statement, QStringLiteral("COMMIT"),
+                    QStringLiteral("a transação foi desfeita porque um comando falhou antes (%1: %2)")
+                        .arg(cause.statement, cause.databaseText));
+    }
+    const bool ok = runPlain(QStringLiteral("COMMIT"), QStringLiteral("COMMIT"));
+    if (!ok) {
+        const DbError error = m_error;
+        rollback();
+        m_error = error;
+    }
+    endTransaction();
+    return ok;
+}
+
+bool DbConnection::rollback()
+{
+    if (!m_inTransaction)
+        return true;
+    const bool ok = !isOpen() || runPlain(QStringLiteral("ROLLBACK"), QStringLiteral("ROLLBACK"));
+    endTransaction();
+    return ok;
+}
+
+DbConnection::Prepared *DbConnection::prepare(const QString &name, const QString &sql)
+{
+    if (auto found = m_prepared.find(sql); found != m_prepared.end())
+        return found->get();
+    auto prepared = std::make_shared<Prepared>();
+    prepared->query = QSqlQuery(QSqlDatabase::database(m_connectionName, false));
+    prepared->query.setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);
+    prepared->text = toPositional(sql, &prepared->names);
+    // PostgreSQL prepares only queries and row changes; a text without parameters (DDL,
+    // session settings) runs as it is.
+    if (!prepared->names.isEmpty() && !prepared->query.prepare(prepared->text)) {
+        failFrom(name, prepared->query);
+        return nullptr;
+    }
+    m_prepared.insert(sql, prepared);
+    return prepared.get();
+}
+
+static const Param *findParam(const Params &params, const QString &name)
+{
+    for (const Param &param : params) {
+        if (param.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &param;
+    }
+    return nullptr;
+}
+
+bool DbConnection::execute(const QString &name, const QString &sql, const Params &params, QueryRows *rows)
+{
+    m_error = DbError{};
+    if (!isOpen() && !open()) {
+        m_error.statement = name;
+        return false;
+    }
+    Prepared *prepared = prepare(name, sql);
+    if (!prepared)
+        return false;
+    for (const Param &param : params) {
+        if (!prepared->names.contains(param.name, Qt::CaseInsensitive))
+            return fail(Cause::Parameters, name, QStringLiteral("o comando não tem o parâmetro %1").arg(param.name));
+    }
+    for (int i = 0; i < prepared->names.size(); ++i) {
+        const Param *param = findParam(params, prepared->names.at(i));
+        QVariant value;
+        if (!param)
+            return fail(Cause::Parameters, name, QStringLiteral("falta o valor do parâmetro %1").arg(prepared->names.at(i)));
+        if (!toDriverValue(param->value, &value))
+            return fail(Cause::Parameters, name, QStringLiteral("valor impróprio para o parâmetro %1").arg(param->name));
+        prepared->query.bindValue(i, value);
+    }
+    QSqlQuery &query = prepared->query;
+    if (!(prepared->names.isEmpty() ? query.exec(prepared->text) : query.exec())) {
+        failFrom(name, query);
+        query.finish();
+        return false;
+    }
+    if (rows) {
+        *rows = QueryRows{};
+        const QSqlRecord record = query.record();
+        for (int c = 0; c < record.count(); ++c) {
+            rows->columns.append(record.fieldName(c).toUpper());
+            rows->types.append(record.field(c).metaType());
+        }
+        while (query.next()) {
+            QList<QVariant> row;
+            row.reserve(record.count());
+            for (int c = 0; c < record.count(); ++c)
+                row.append(query.value(c));
+            rows->rows.append(row);
+        }
+        rows->rowsAffected = query.numRowsAffected();
+    }
+    query.finish();
+    return true;
+}
+
+bool DbConnection::check(const QString &name, const QString &sql)
+{
+    m_error = DbError{};
+    if (!isOpen() && !open())
+        return false;
+    QStringList names;
+    QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
+    if (!query.prepare(toPositional(sql, &names)))
+        return failFrom(name, query);
+    return true;
+}
+
+DbConnection *DbConnection::openSqliteTransactionOn(const QString &file)
+{
+    QMutexLocker lock(&registryLock());
+    for (DbConnection *connection : openTransactions()) {
+        if (connection->m_transactionThread == QThread::currentThread()
+            && connection->m_settings.kind == DatabaseKind::SQLite
+            && QFileInfo(connection->m_settings.database) == QFileInfo(file))
+            return connection;
+    }
+    return nullptr;
+}
+
+bool isUnreachable(const DbError &error)
+{
+    return error.unreachable();
+}
+
+QString ADOExceptionMessage(const DbError &error, const DbConnection &connection, const QString &extra)
+{
+    QString text;
+    if (error.unreachable()) {
+        text = QStringLiteral("[DBNETLIB] O servidor de banco de dados não responde (%1): %2")
+                   .arg(connection.settings().describe(), error.databaseText);
+    } else if (error.cause == DbError::Cause::Busy) {
+        text = QStringLiteral("A base de dados está ocupada por outro processo; tente novamente (%1)")
+                   .arg(error.databaseText);
+    } else if (error.cause == DbError::Cause::ConnectFailed) {
+        text = QStringLiteral("Não foi possível abrir a base de dados (%1): %2")
+                   .arg(connection.settings().describe(), error.databaseText);
+    } else {
+        text = error.databaseText;
+    }
+    if (!error.statement.isEmpty())
+        text += QStringLiteral(" [%1]").arg(error.statement);
+    if (!extra.isEmpty())
+        text += QLatin1Char(' ') + extra;
+    return text;
+}
+
+bool SetADODBSession(DbConnection &connection)
+{
+    const QStringList settings = connection.kind() == DatabaseKind::SQLite
+        ? QStringList{QStringLiteral("PRAGMA journal_mode=WAL"), QStringLiteral("PRAGMA synchronous=NORMAL"),
+                      QStringLiteral("PRAGMA foreign_keys=ON")}
+        : QStringList{QStringLiteral("SET client_encoding TO 'UTF8'"), QStringLiteral("SET datestyle TO 'ISO, DMY'")};
+    for (const QString &setting : settings) {
+        if (!connection.execute(QStringLiteral("SetADODBSession"), setting, {}))
+            return false;
+    }
+    return true;
+}
+
+} // namespace Qub_movrela

@@ -1,0 +1,155 @@
+#pragma once
+
+#include "geralqub.h"
+
+#include <runtime/variant.h>
+
+#include <QHash>
+#include <QList>
+#include <QMetaType>
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <memory>
+
+class QSqlQuery;
+class QThread;
+
+// The database routines of the utility unit Qub_movrela: one database session
+// (`DbConnection`, what an ADO connection was), its session settings and the error text of a
+// failed request. The server layer and the next-number service build on these; business code
+// never sees a query object.
+namespace Qub_movrela {
+
+// One named parameter: `name` as written in the statement after the colon ("P_CDFILIAL").
+struct Param
+{
+    QString name;
+    Variant value;
+};
+using Params = QList<Param>;
+
+// What went wrong in one request. Never holds a password or a parameter value.
+struct DbError
+{
+    enum class Cause {
+        None,
+        Unreachable,   // the server does not answer (refused, time-out, unknown host, lost)
+        ConnectFailed, // reached but refused us (login, missing base, unreadable file)
+        Busy,          // another session holds the lock (SQLite busy, PostgreSQL serialization)
+        Statement,     // the database refused the statement (missing table, constraint, ...)
+        Parameters,    // the statement's parameters do not match what was given
+    };
+
+    Cause cause = Cause::None;
+    QString statement;    // the statement's name, "" for a connect
+    QString databaseText; // the database's own words
+    QString code;         // the database's code (SQLite result code, PostgreSQL SQLSTATE)
+
+    bool isError() const { return cause != Cause::None; }
+    bool unreachable() const { return cause == Cause::Unreachable; }
+    // A later attempt may succeed: a lock or a serialization conflict.
+    bool retryable() const { return cause == Cause::Busy; }
+};
+
+// The rows a statement answered. Column names are upper case whatever the database did with
+// them (PostgreSQL folds unquoted names to lower case).
+struct QueryRows
+{
+    QStringList columns;
+    QList<QMetaType> types; // as the driver reported each column
+    QList<QList<QVariant>> rows;
+    int rowsAffected = -1;
+};
+
+// One database session on the base that _GetStringConexQub names. Not thread-safe: use it
+// from the thread that made it (each thread that needs the base makes its own).
+class DbConnection
+{
+public:
+    // `role` names the session in logs ("adcVendaCons"); `connectTimeoutSeconds` bounds a
+    // connect to a server (0: the driver's default).
+    explicit DbConnection(const QString &role, int connectTimeoutSeconds = 0);
+    ~DbConnection();
+    DbConnection(const DbConnection &) = delete;
+    DbConnection &operator=(const DbConnection &) = delete;
+
+    // Connects to the base `text` names instead of the one _GetStringConexQub answers (the
+    // test fixtures' administration sessions, the benchmark); empty restores the default.
+    void useConnectionString(const QString &text) { m_fixedString = text; }
+
+    // Takes the connection string afresh (before-connect), connects, then applies the session
+    // settings (after-connect, SetADODBSession). False with lastError() when it fails.
+    bool open();
+    void close();
+    bool isOpen() const;
+
+    const QString &role() const { return m_role; }
+    int connectTimeoutSeconds() const { return m_connectTimeout; }
+    // The settings of the last open (of the string in force before the first one).
+    Geralqub::ConnectionSettings settings() const;
+    DatabaseKind kind() const { return settings().kind; }
+    // How long SQLite waits for another session's lock before it answers "busy"; taken at
+    // the next open. Default 10 s.
+    void setBusyTimeout(int milliseconds) { m_busyTimeout = milliseconds; }
+    int busyTimeout() const { return m_busyTimeout; }
+
+    // A transaction on this session. On SQLite it takes the write lock at once, so two
+    // sessions never deadlock upgrading a read lock. False with lastError() on failure.
+    bool begin();
+    bool commit();
+    bool rollback();
+    bool inTransaction() const { return m_inTransaction; }
+
+    // Runs one statement, connecting first when closed. Each ":NAME" of `sql` takes the value
+    // of the parameter of that name (a name written twice takes it twice); a parameter the
+    // text lacks, or a name with no parameter, is refused. Rows the statement answers go into
+    // `rows` when given. False with lastError() on failure; `name` labels the failure.
+    bool execute(const QString &name, const QString &sql, const Params &params,
+                 QueryRows *rows = nullptr);
+    const DbError &lastError() const { return m_error; }
+    // Has the database check a statement without running it (the catalogue's test).
+    bool check(const QString &name, const QString &sql);
+
+    // The session of this thread that holds an open transaction on the SQLite file `file`,
+    // or null. SQLite has one writer per file, so the next-number service must draw through
+    // that session instead of waiting for a lock its own thread holds.
+    static DbConnection *openSqliteTransactionOn(const QString &file);
+
+private:
+    struct Prepared;
+    bool fail(DbError::Cause cause, const QString &name, const QString &text, const QString &code = QString());
+    bool failFrom(const QString &name, const QSqlQuery &query);
+    bool runPlain(const QString &name, const QString &sql);
+    void endTransaction();
+    Prepared *prepare(const QString &name, const QString &sql);
+    void forgetQueries();
+
+    QString m_role;
+    QString m_connectionName;
+    QString m_fixedString;
+    int m_connectTimeout = 0;
+    int m_busyTimeout = 10000;
+    bool m_inTransaction = false;
+    bool m_transactionSpoiled = false; // a statement failed inside the open transaction
+    QThread *m_transactionThread = nullptr;
+    Geralqub::ConnectionSettings m_settings;
+    bool m_settingsTaken = false;
+    DbError m_error;
+    QHash<QString, std::shared_ptr<Prepared>> m_prepared;
+};
+
+// The error text of a failed request, for the operator and the logs: the database's words
+// and the statement's name, with `extra` after them. A server that does not answer gives a
+// text that starts with "[DBNETLIB]" (callers look for that word) and says so plainly.
+QString ADOExceptionMessage(const DbError &error, const DbConnection &connection, const QString &extra);
+// True when the error means the server did not answer.
+bool isUnreachable(const DbError &error);
+
+// Session settings applied after every connect: SQLite shares its file with other processes
+// (WAL journal, busy time-out, foreign keys); PostgreSQL talks UTF-8 with ISO dates.
+bool SetADODBSession(DbConnection &connection);
+
+} // namespace Qub_movrela

@@ -1,0 +1,202 @@
+#include "schema.h"
+
+#include <outside/qub_movrela_db.h>
+
+#include <QHash>
+#include <QMap>
+#include <QMutex>
+
+namespace Schema {
+
+namespace {
+
+struct Registry
+{
+    QMutex lock;
+    QMap<QString, Table> tables; // by upper-case name
+    QHash<QString, Column> columns; // by upper-case name; the first declaration wins
+    QStringList problems;
+};
+
+Registry &registry()
+{
+    static Registry r;
+    return r;
+}
+
+void mergeInto(Table &known, const Table &table, QStringList &problems)
+{
+    for (const Column &c : table.columns) {
+        auto same = std::find_if(known.columns.begin(), known.columns.end(),
+                                 [&](const Column &k) { return k.name.compare(c.name, Qt::CaseInsensitive) == 0; });
+        if (same == known.columns.end())
+            known.columns.append(c);
+        else if (!(*same == c))
+            problems.append(QStringLiteral("%1.%2 declarado com tipos diferentes").arg(table.name, c.name));
+    }
+    if (known.primaryKey.isEmpty())
+        known.primaryKey = table.primaryKey;
+    else if (!table.primaryKey.isEmpty() && table.primaryKey != known.primaryKey)
+        problems.append(QStringLiteral("%1 declarada com chaves diferentes").arg(table.name));
+}
+
+QString typeSql(const Column &c)
+{
+    switch (c.type) {
+    case Type::Text:
+        return QStringLiteral("VARCHAR(%1)").arg(c.size);
+    case Type::Memo:
+        return QStringLiteral("TEXT");
+    case Type::Integer:
+        return QStringLiteral("INTEGER");
+    case Type::Number:
+        return QStringLiteral("NUMERIC(%1,%2)").arg(c.size).arg(c.scale);
+    case Type::DateTime:
+        return QStringLiteral("TIMESTAMP");
+    }
+    return QString();
+}
+
+const char *columnsQuery(DatabaseKind kind)
+{
+    return kind == DatabaseKind::SQLite
+        ? "SELECT name FROM pragma_table_info(:P_TABELA)"
+        : "SELECT column_name FROM information_schema.columns "
+          "WHERE table_schema = current_schema() AND table_name = LOWER(:P_TABELA)";
+}
+
+bool existingColumns(Qub_movrela::DbConnection &connection, const Table &table, QStringList *names)
+{
+    Qub_movrela::QueryRows rows;
+    if (!connection.execute(QStringLiteral("schemaColunas"), QString::fromLatin1(columnsQuery(connection.kind())),
+                            {{QStringLiteral("P_TABELA"), table.name}}, &rows))
+        return false;
+    for (const auto &row : rows.rows)
+        names->append(row.first().toString().toUpper());
+    return true;
+}
+
+bool upgradeTable(Qub_movrela::DbConnection &connection, const Table &table)
+{
+    QStringList present;
+    if (!existingColumns(connection, table, &present))
+        return false;
+    if (present.isEmpty())
+        return connection.execute(QStringLiteral("schemaCria ") + table.name, createTableSql(table), {});
+    for (const Column &c : table.columns) {
+        if (present.contains(c.name.toUpper()))
+            continue;
+        const QString sql = QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3").arg(table.name, c.name, typeSql(c));
+        if (!connection.execute(QStringLiteral("schemaColuna ") + table.name, sql, {}))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+Column text(const char *name, int size)
+{
+    return {QString::fromUtf8(name), Type::Text, size, 0};
+}
+
+Column memo(const char *name)
+{
+    return {QString::fromUtf8(name), Type::Memo, 0, 0};
+}
+
+Column integer(const char *name)
+{
+    return {QString::fromUtf8(name), Type::Integer, 0, 0};
+}
+
+Column number(const char *name, int precision, int scale)
+{
+    return {QString::fromUtf8(name), Type::Number, precision, scale};
+}
+
+Column dateTime(const char *name)
+{
+    return {QString::fromUtf8(name), Type::DateTime, 0, 0};
+}
+
+Area::Area(std::initializer_list<Table> tables)
+{
+    Registry &r = registry();
+    QMutexLocker lock(&r.lock);
+    for (const Table &table : tables) {
+        const QString key = table.name.toUpper();
+        if (r.tables.contains(key))
+            mergeInto(r.tables[key], table, r.problems);
+        else
+            r.tables.insert(key, table);
+        for (const Column &c : table.columns) {
+            if (!r.columns.contains(c.name.toUpper()))
+                r.columns.insert(c.name.toUpper(), c);
+        }
+    }
+}
+
+QList<Table> tables()
+{
+    QMutexLocker lock(&registry().lock);
+    return registry().tables.values();
+}
+
+std::optional<Column> column(const QString &name)
+{
+    QMutexLocker lock(&registry().lock);
+    const auto found = registry().columns.constFind(name.toUpper());
+    if (found == registry().columns.cend())
+        return std::nullopt;
+    return *found;
+}
+
+QStringList problems()
+{
+    QMutexLocker lock(&registry().lock);
+    QStringList found = registry().problems;
+    // One column name means one kind of data across tables, so packets type it alike.
+    QMap<QString, Column> seen;
+    for (const Table &table : std::as_const(registry().tables)) {
+        for (const Column &c : table.columns) {
+            const QString key = c.name.toUpper();
+            if (seen.contains(key) && seen[key].type != c.type)
+                found.append(QStringLiteral("%1.%2 com tipo diferente do de outra tabela").arg(table.name, c.name));
+            seen.insert(key, c);
+        }
+    }
+    return found;
+}
+
+QString createTableSql(const Table &table)
+{
+    QStringList parts;
+    for (const Column &c : table.columns) {
+        const bool key = table.primaryKey.contains(c.name, Qt::CaseInsensitive);
+        parts.append(QStringLiteral("%1 %2%3").arg(c.name, typeSql(c), key ? QStringLiteral(" NOT NULL") : QString()));
+    }
+    if (!table.primaryKey.isEmpty())
+        parts.append(QStringLiteral("PRIMARY KEY (%1)").arg(table.primaryKey.join(QStringLiteral(", "))));
+    return QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2)").arg(table.name, parts.join(QStringLiteral(", ")));
+}
+
+Variant upgrade(Qub_movrela::DbConnection &connection)
+{
+    const bool joined = connection.inTransaction();
+    if (!joined && !connection.begin())
+        return Variant::failure(Qub_movrela::ADOExceptionMessage(connection.lastError(), connection, QString()));
+    for (const Table &table : tables()) {
+        if (!upgradeTable(connection, table)) {
+            const Qub_movrela::DbError error = connection.lastError();
+            if (!joined)
+                connection.rollback();
+            return Variant::failure(Qub_movrela::ADOExceptionMessage(error, connection, QString()));
+        }
+    }
+    if (!joined && !connection.commit())
+        return Variant::failure(Qub_movrela::ADOExceptionMessage(connection.lastError(), connection, QString()));
+    return Variant();
+}
+
+} // namespace Schema

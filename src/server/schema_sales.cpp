@@ -1,0 +1,42 @@
+#include "schema.h"
+
+namespace {
+
+using namespace Schema;
+
+const Table venda{
+    "VENDA",
+    {text("CDFILIAL", 20), text("CDCAIXA", 20), text("NRSEQVENDA", 20), text("IDSITUVENDA", 1),
+     text("NRCUPOMFIS", 20), text("NRNOTAFISCALCE", 20), text("NRVENDAEXT", 10), text("CDPREFINTGCOLVEN", 20),
+     dateTime("DTABERTUR"), dateTime("DTVENDA"), dateTime("DTENTRVENDA"), text("IDIMPVENDA", 1),
+     text("IDENVIOFID4ALL", 1), text("IDENVIOFIDUDS", 1), text("DSOBSCANCUP", 255), text("CDGRPOCORCANCUP", 20),
+     text("CDSUPERVISOR", 20), text("NRACESSOCANC", 60), text("IDSTATUSNFCE", 1), memo("DSARQXMLCANCNFCE"),
+     text("CDCLIENTE", 20), text("CDCONSUMIDOR", 20), text("CDLOJA", 20), text("CDSERVFILI", 20),
+     text("NRVENDAREST", 20), text("NRCOMANDAVND", 20), text("DSCOMANDAVND", 60), text("NRMESA", 20),
+     text("CDSENHAPED", 20), text("IDTPEMISVEND", 1), text("NRACESSONFCE", 60), text("ENDVENDAROUTER", 255),
+     text("NRLANCTONFCE", 20), text("IDTPAMBNFCE", 1), text("NRINSJURIEST", 20), text("NRCOMANDAEXT", 20),
+     text("NRTELGCOM", 20), text("SGESTADO", 2), text("IDORIGEMVENDA", 1), dateTime("DTEMISSAONFCE"),
+     text("CDSERIENFCE", 10), text("DSOBSSTATUSNFCE", 255), text("NRRECIBONFCE", 60), dateTime("DTENVIONFCE"),
+     text("NRPROTOCOLONFCE", 60), dateTime("DTHRPROTOCONFCE"), text("NRPROTOCOLOCANC", 60),
+     dateTime("DTHRPROTOCOCANC"), text("CDOPERADORCANC", 20), text("DSRAZAOCANCNFCE", 255),
+     text("NRCPFFID4ALL", 14), text("NRCPFFIDUDS", 14), text("IDPEDINTEPROMO", 1), text("NRINSCRCONS", 20),
+     text("IDREQVALPRE", 1), text("IDREQCOREBANC", 1), text("NRCPFCOREBANC", 14), text("IDCUPOMVIMO", 1),
+     text("IDBENEFVIMO", 1), text("NRTELVIMO", 20), number("VRTOTVIMO"), text("NRCPFFIXECRM", 14),
+     number("VRRESGFIXECRM"), text("NRIDBONUSCRM", 60), text("NRNFCECRMBONUS", 20)},
+    {"CDFILIAL", "CDCAIXA", "NRSEQVENDA"}};
+
+const Area sales{
+    venda,
+    {"DOCNFISCECF",
+     {text("NRSERIEEFCDOCNF", 30), text("NRSEQECFDOCNF", 20), text("NRCOODOCNFIS", 20), text("NRGNFDOCNFIS", 20),
+      text("NRGRGDOCNFIS", 20), text("NRCDCDOCNFIS", 20), text("IDTPDENOMDOCNF", 2), dateTime("DTHRFINEMISEFC"),
+      dateTime("DTMOVIDOCNFIS")},
+     {}},
+    // NFC-e numbers filed for voiding.
+    {"INUTILIZANFCE",
+     {text("CDFILIAL", 20), text("CDCAIXA", 20), text("NRNOTAFISCALCE", 20), dateTime("DTENTRVENDA"),
+      text("CDSERIENFCE", 10), text("IDTPAMBNFCE", 1), text("IDSTATUSNFCE", 1), text("NRINSJURFILI", 20)},
+     {}},
+};
+
+} // namespace

@@ -1,0 +1,95 @@
+#include "trdmvendacons.h"
+
+#include "schema.h"
+
+#include <outside/ping.h>
+
+#include <QDebug>
+
+namespace {
+
+std::unique_ptr<TrdmVendaCons> &instance()
+{
+    static std::unique_ptr<TrdmVendaCons> module;
+    return module;
+}
+
+constexpr int probeConnectTimeoutSeconds = 6;
+constexpr int printerPingMilliseconds = 500;
+
+} // namespace
+
+TrdmVendaCons::TrdmVendaCons()
+    : m_adcVendaCons(QStringLiteral("adcVendaCons")),
+      m_adcTesteConexao(QStringLiteral("adcTesteConexao"), probeConnectTimeoutSeconds)
+{
+}
+
+TrdmVendaCons::~TrdmVendaCons() = default;
+
+bool TrdmVendaCons::connect(QString *errorText)
+{
+    if (!m_adcVendaCons.isOpen() && !m_adcVendaCons.open()) {
+        if (errorText)
+            *errorText = lastErrorText();
+        return false;
+    }
+    return ensureSchema(errorText);
+}
+
+bool TrdmVendaCons::ensureSchema(QString *errorText)
+{
+    if (m_schemaChecked)
+        return true;
+    const Variant result = Schema::upgrade(m_adcVendaCons);
+    if (result.isFailure()) {
+        qWarning().noquote() << "TrdmVendaCons: schema upgrade failed:" << result.failureText();
+        if (errorText)
+            *errorText = result.failureText();
+        return false;
+    }
+    m_schemaChecked = true;
+    return true;
+}
+
+bool TrdmVendaCons::StartTrans()
+{
+    if (InTransaction())
+        return true;
+    return connect() && m_adcVendaCons.begin();
+}
+
+bool TrdmVendaCons::CommitTrans()
+{
+    return m_adcVendaCons.commit();
+}
+
+bool TrdmVendaCons::RollbackTrans()
+{
+    return m_adcVendaCons.rollback();
+}
+
+QString TrdmVendaCons::lastErrorText() const
+{
+    return Qub_movrela::ADOExceptionMessage(m_adcVendaCons.lastError(), m_adcVendaCons, QString());
+}
+
+bool TrdmVendaCons::VerificaImpressoraRede(const QString &Host)
+{
+    const Ping::Result result = Ping::echo(Host, printerPingMilliseconds);
+    if (!result.error.isEmpty())
+        qWarning().noquote() << "VerificaImpressoraRede:" << Host << result.error;
+    return result.replied;
+}
+
+TrdmVendaCons &rdmVendaCons()
+{
+    if (!instance())
+        instance() = std::make_unique<TrdmVendaCons>();
+    return *instance();
+}
+
+void setRdmVendaCons(std::unique_ptr<TrdmVendaCons> module)
+{
+    instance() = std::move(module);
+}

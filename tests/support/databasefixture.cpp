@@ -1,0 +1,149 @@
+#include "databasefixture.h"
+
+#include <outside/geralqub.h>
+#include <server/trdmvendacons.h>
+
+#include <runtime/clock.h>
+#include <runtime/sitepaths.h>
+
+#include <QAtomicInteger>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+
+namespace {
+
+QAtomicInteger<int> databaseCounter;
+
+QString adminString()
+{
+    return qEnvironmentVariable("VENDACONS_TEST_PG");
+}
+
+bool adminExec(const QString &sql, QString *error)
+{
+    Qub_movrela::DbConnection admin(QStringLiteral("testAdmin"), 10);
+    admin.useConnectionString(adminString());
+    if (admin.execute(QStringLiteral("testAdmin"), sql, {}))
+        return true;
+    *error = Qub_movrela::ADOExceptionMessage(admin.lastError(), admin, QString());
+    return false;
+}
+
+} // namespace
+
+TestBase::TestBase(DatabaseKind kind)
+    : m_kind(kind)
+{
+    // The environment must not point the test at some other base.
+    qunsetenv("VENDACONS_DB");
+    SitePaths::setHome(m_site.path());
+    QDir(m_site.path()).mkpath(QStringLiteral("Dados"));
+    if (kind == DatabaseKind::SQLite) {
+        m_connectionString = Geralqub::sqliteConnectionString(QDir(m_site.path()).filePath(QStringLiteral("Dados/VendaCons.db")));
+    } else if (!createPostgresDatabase()) {
+        return;
+    }
+    QFile file(QDir(m_site.path()).filePath(QStringLiteral("Dados/Conexao.txt")));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        m_error = QStringLiteral("cannot write Conexao.txt");
+        return;
+    }
+    file.write(m_connectionString.toUtf8() + '\n');
+    file.close();
+    setRdmVendaCons(std::make_unique<TrdmVendaCons>());
+    QString error;
+    if (!rdmVendaCons().connect(&error))
+        m_error = error;
+}
+
+TestBase::~TestBase()
+{
+    setRdmVendaCons(nullptr);
+    if (!m_postgresName.isEmpty())
+        dropPostgresDatabase();
+    SitePaths::setHome(QString());
+    Clock::setNow({});
+    Clock::setSleeper({});
+}
+
+bool TestBase::postgresConfigured()
+{
+    return !adminString().isEmpty();
+}
+
+bool TestBase::createPostgresDatabase()
+{
+    const Geralqub::ConnectionSettings admin = Geralqub::parseConnectionString(adminString());
+    if (!admin.isValid()) {
+        m_error = QStringLiteral("VENDACONS_TEST_PG: ") + admin.error;
+        return false;
+    }
+    m_postgresName = QStringLiteral("vc_test_%1_%2").arg(QCoreApplication::applicationPid()).arg(++databaseCounter);
+    if (!adminExec(QStringLiteral("CREATE DATABASE %1").arg(m_postgresName), &m_error)) {
+        m_postgresName.clear();
+        return false;
+    }
+    m_connectionString = QStringLiteral("Provider=POSTGRESQL;Host=%1;Port=%2;Database=%3;User=%4")
+                             .arg(admin.host).arg(admin.port).arg(m_postgresName, admin.user);
+    if (!admin.password.isEmpty())
+        m_connectionString += QStringLiteral(";Password=") + admin.password;
+    return true;
+}
+
+void TestBase::dropPostgresDatabase()
+{
+    QString error;
+    if (!adminExec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_postgresName), &error))
+        qWarning().noquote() << "TestBase: could not drop" << m_postgresName << error;
+}
+
+void DatabaseTest::SetUp()
+{
+    if (GetParam() == DatabaseKind::PostgreSql && !TestBase::postgresConfigured())
+        GTEST_SKIP() << "PostgreSQL tests need VENDACONS_TEST_PG (./test starts a cluster with scripts/pg-test-cluster)";
+    m_base = std::make_unique<TestBase>(GetParam());
+    ASSERT_TRUE(m_base->ok()) << m_base->error().toStdString();
+    m_helper = std::make_unique<Qub_movrela::DbConnection>(QStringLiteral("testHelper"));
+    m_helper->useConnectionString(m_base->connectionString());
+}
+
+void DatabaseTest::TearDown()
+{
+    m_helper.reset();
+    m_base.reset();
+}
+
+void DatabaseTest::exec(const QString &sql, const Qub_movrela::Params &params)
+{
+    ASSERT_TRUE(m_helper->execute(QStringLiteral("test"), sql, params))
+        << m_helper->lastError().databaseText.toStdString() << " in " << sql.toStdString();
+}
+
+QList<QList<QVariant>> DatabaseTest::rows(const QString &sql, const Qub_movrela::Params &params)
+{
+    Qub_movrela::QueryRows result;
+    EXPECT_TRUE(m_helper->execute(QStringLiteral("test"), sql, params, &result))
+        << m_helper->lastError().databaseText.toStdString() << " in " << sql.toStdString();
+    return result.rows;
+}
+
+std::string databaseKindName(const ::testing::TestParamInfo<DatabaseKind> &info)
+{
+    return info.param == DatabaseKind::SQLite ? "SQLite" : "PostgreSQL";
+}
+
+void PrintTo(DatabaseKind kind, std::ostream *out)
+{
+    *out << Srv_registro::kindName(kind).toStdString();
+}
+
+void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+void PrintTo(const Variant &value, std::ostream *out)
+{
+    *out << describe(value).toStdString();
+}
