@@ -142,9 +142,9 @@ void SaleStartup::loadCadastres()
         StartupIo::loadFile(dataset, path);
         if (file == QLatin1String("AberturaCaixa.cds"))
             results.stCDATIVACAOSAT = Criptografa::Uncripto(
-                dataset.FieldByName(QStringLiteral("CDATIVACAOSAT")).AsString(), CipherKey);
+                dataset.FindField(QStringLiteral("CDATIVACAOSAT")).AsString(), CipherKey);
         else if (file == QLatin1String("DataMovimento.cds"))
-            results.dtDATAMOVIMENTO = dataset.FieldByName(QStringLiteral("DATAMOVIMENTO")).AsDateTime();
+            results.dtDATAMOVIMENTO = dataset.FindField(QStringLiteral("DATAMOVIMENTO")).AsDateTime();
     }
 }
 
