@@ -212,3 +212,13 @@ TEST_F(ReceiptLines, ClosingTheFormEmptiesReceiptAndDisplay)
     EXPECT_FALSE(display.cdsExtratoVisualiza.Active());
     EXPECT_EQ(display.findChild<QLabel *>(QStringLiteral("lblVrTotal"))->text(), QStringLiteral("0,00"));
 }
+
+TEST_F(ReceiptLines, ClosingWithTheDisplayOffLeavesTheDisplayAlone)
+{
+    TfrmVisualiza &display = createFrmVisualiza();
+    display.cdsExtratoVisualiza.CreateDataSet();
+    display.findChild<QLabel *>(QStringLiteral("lblVrTotal"))->setText(QStringLiteral("12,00"));
+    m_form->Close();
+    EXPECT_TRUE(display.cdsExtratoVisualiza.Active());
+    EXPECT_EQ(display.findChild<QLabel *>(QStringLiteral("lblVrTotal"))->text(), QStringLiteral("12,00"));
+}
