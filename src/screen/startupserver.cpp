@@ -1,29 +1,32 @@
 #include "startupserver.h"
 
-namespace {
+#include <server/srv_lookups_products.h>
+#include <server/srv_lookups_tills.h>
+#include <server/srv_loyalty.h>
+#include <server/srv_startup_lookups.h>
+#include <server/srv_tabs.h>
 
-template <class... Args>
-std::function<Variant(Args...)> missing(const char *name)
-{
-    const QString routine = QString::fromLatin1(name);
-    return [routine](Args...) { return StartupServer::notInstalled(routine); };
-}
-
-} // namespace
-
+// The real server functions. Those of the field-text and check forms answer plain texts or
+// Booleans; they travel here as values.
 StartupServer::StartupServer()
-    : getDadosCRMBONUS(missing<const QString &, const QString &>("getDadosCRMBONUS")),
-      getVisualizaTelPed(missing<const QString &, const QString &>("getVisualizaTelPed")),
-      getConfigCaixa(missing<const QString &, const QString &>("getConfigCaixa")),
-      getConsumidorDLV(missing<const QString &, const QString &>("getConsumidorDLV")),
-      getSenhaPed(missing<const QString &, const QString &, const QString &>("getSenhaPed")),
-      GetDtHrAberMesa(missing<const QString &, const QString &>("GetDtHrAberMesa")),
-      setPromoCombAux(missing<const QString &, const QString &>("setPromoCombAux")),
-      getIDUTCUPOMDESC(missing<>("getIDUTCUPOMDESC")),
-      getCampanha(missing<const QString &>("getCampanha")),
-      getImpBackup(missing<const QString &, const QString &>("getImpBackup")),
-      getDadosResgSaldo(missing<const QString &>("getDadosResgSaldo")),
-      getImpPesagem(missing<const QString &, const QString &>("getImpPesagem"))
+    : getDadosCRMBONUS(&Srv_Kal51000::getDadosCRMBONUS),
+      getVisualizaTelPed(&Srv_Kal51000::getVisualizaTelPed),
+      getConfigCaixa([](const QString &CDFILIAL, const QString &CDCAIXA) {
+          return Variant(Srv_Kal51000::getConfigCaixa(CDFILIAL, CDCAIXA));
+      }),
+      getConsumidorDLV(&Srv_Kal51000::getConsumidorDLV),
+      getSenhaPed([](const QString &CDFILIAL, const QString &NRCOMANDA, const QString &NRVENDAREST) {
+          return Variant(Srv_Kal51000::getSenhaPed(CDFILIAL, NRCOMANDA, NRVENDAREST));
+      }),
+      GetDtHrAberMesa(&Srv_Kal51000::GetDtHrAberMesa),
+      setPromoCombAux(&Srv_Kal51000::setPromoCombAux),
+      getIDUTCUPOMDESC([] { return Variant(Srv_Kal51000::getIDUTCUPOMDESC()); }),
+      getCampanha([](const QString &CDFILIAL) { return Variant(Srv_Kal51000::getCampanha(CDFILIAL)); }),
+      getImpBackup(&Srv_Kal51000::getImpBackup),
+      getDadosResgSaldo(&Srv_Kal51000::getDadosResgSaldo),
+      getImpPesagem([](const QString &CDFILIAL, const QString &CDCAIXA) {
+          return Variant(Srv_Kal51000::getImpPesagem(CDFILIAL, CDCAIXA));
+      })
 {
 }
 

@@ -6,15 +6,14 @@
 
 #include <functional>
 
-// The server functions the sale form's start-up calls, as one replaceable table. The server
-// layer's functions (Srv_Kal51000) are wired in here by the package once they exist; a member
-// left as it is answers a failure "função do servidor não instalada: <name>", so a missing
-// wiring stops start-up with a clear message instead of selling on made-up values.
+// The server functions the sale form's start-up calls, as one replaceable table: by default
+// the server layer's own (Srv_Kal51000); tests replace members. `notInstalled` is the clear
+// failure a replaced table answers for a function it does not provide.
 //
 // Results follow the server-call convention: a data packet, a value, or a failure.
 struct StartupServer
 {
-    StartupServer(); // every member holds its "not installed" default
+    StartupServer(); // every member holds the server layer's function
 
     // Once per process
     std::function<Variant(const QString &CDFILIAL, const QString &CDLOJA)> getDadosCRMBONUS;

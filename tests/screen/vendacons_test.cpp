@@ -125,3 +125,12 @@ TEST_F(ScreenTest, ArgumentEightHasNoEffect)
     EXPECT_EQ(run(true), run(false));
     EXPECT_EQ(form().state().host.stModoVenda, QStringLiteral("B"));
 }
+
+TEST_F(ScreenTest, StartUpRunsOnTheServerLayerOfAFreshBase)
+{
+    server = std::make_unique<ScopedStartupServer>(StartupServer());
+    const Variant ret = call(QStringLiteral("B"), [](TfrmVendaCons &form) { click(form, "lblSair"); });
+    EXPECT_EQ(ret.at(0).toString(), QStringLiteral("FECHA_SISTEMA"));
+    for (const auto &shown : messages->calls())
+        EXPECT_FALSE(shown.text.contains(QStringLiteral("não instalada"))) << shown.text.toStdString();
+}
