@@ -112,6 +112,12 @@ struct RuleCase
     bool allowed;
 };
 
+void PrintTo(const RuleCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+
 class AccessRulesTest : public ::testing::TestWithParam<RuleCase>
 {
 };

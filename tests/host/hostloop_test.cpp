@@ -42,6 +42,12 @@ struct LoopCase
     int expectedExit;
 };
 
+void PrintTo(const LoopCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+
 class HostLoopTest : public ::testing::TestWithParam<LoopCase>
 {
 };

@@ -16,6 +16,12 @@ struct KeyCase
     Qt::KeyboardModifiers modifiers;
 };
 
+void PrintTo(const KeyCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+
 class ScriptKeyTest : public ::testing::TestWithParam<KeyCase>
 {
 };
