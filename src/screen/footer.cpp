@@ -1,0 +1,72 @@
+#include "screenshell.h"
+
+#include "salecontext.h"
+#include "salestate.h"
+
+#include <outside/pkg_hrk00002.h>
+#include <outside/ravuvozozod.h>
+#include <runtime/ptbr.h>
+
+#include <QFont>
+#include <QLabel>
+
+namespace {
+
+const char *const standardLabels[] = {"lblFilialCaixa", "lblCodTela", "lblEmpresa"};
+const char *const ticketLabels[] = {"lblTicketMedio", "lblValTicketMedio", "lblQuantCupom",
+                                    "lblValQuantCupom"};
+
+} // namespace
+
+void ScreenShell::RestauraRodape(const QString &Modo, const QString &Texto)
+{
+    const bool standard = Modo == QLatin1String("1");
+    for (const char *name : standardLabels)
+        m_context.setVisible(QString::fromLatin1(name), standard);
+    if (!standard) {
+        for (const char *name : ticketLabels)
+            m_context.setVisible(QString::fromLatin1(name), false);
+        if (QLabel *footer = m_context.label(QStringLiteral("lblRodape"))) {
+            QFont font = footer->font();
+            font.setPointSize(8);
+            footer->setFont(font);
+            footer->setText(Texto);
+            footer->show();
+        }
+        return;
+    }
+    m_context.setVisible(QStringLiteral("lblRodape"), false);
+    const SaleState &state = m_context.state();
+    const Parameters &params = state.params;
+    if (params.stIDEXIBTICCUP == QLatin1String("S")) {
+        for (const char *name : ticketLabels)
+            m_context.setVisible(QString::fromLatin1(name), true);
+        const TextAnswer answer = m_context.services().CalcTicketMedio(
+            {params.stCDFILIAL, params.stCDLOJA, params.dtDTABERCAIX});
+        // A failed service leaves the figures as they were.
+        const QString text = answer.ok ? answer.text : QString();
+        const int dash = text.indexOf(QLatin1Char('-'));
+        const QString average = dash < 0 ? QString() : text.left(dash);
+        const QString count = text.mid(dash + 1);
+        bool ok = false;
+        if (const double value = PtBr::StrToFloat(average, &ok); ok)
+            m_context.setCaption(QStringLiteral("lblValTicketMedio"),
+                                 QStringLiteral("R$ ") + PtBr::FormatFloat(QStringLiteral("0.00"), value));
+        if (const double value = PtBr::StrToFloat(count, &ok); ok)
+            m_context.setCaption(QStringLiteral("lblValQuantCupom"),
+                                 PtBr::FormatFloat(QStringLiteral("0.000"), value));
+    }
+    m_context.setCaption(QStringLiteral("lblFilialCaixa"),
+                         m_context.Msg(QStringLiteral("FILIAL")) + QStringLiteral(": ") + params.stCDFILIAL
+                             + QLatin1Char(' ') + params.stNMFILIAL + QStringLiteral(" - ")
+                             + m_context.Msg(QStringLiteral("Loja")) + QStringLiteral(": ") + params.stCDLOJA
+                             + QStringLiteral(" - ") + m_context.Msg(QStringLiteral("Caixa"))
+                             + QStringLiteral(": ") + params.stCDCAIXA + QStringLiteral(" - ")
+                             + state.rights.stNMOPERADOR);
+    m_context.setCaption(QStringLiteral("lblCodTela"),
+                         Ravuvozozod::MontaRodapeGeral(params.boUTILIZAIMPFIS, QStringLiteral("KAL51000"),
+                                                       QStringLiteral("S")));
+    m_context.setCaption(QStringLiteral("lblEmpresa"),
+                         m_context.Msg(QStringLiteral("Empresa")) + QStringLiteral(": ")
+                             + params.stCDEMPRESA + QLatin1Char(' ') + params.stNMRAZSOCEMPR);
+}

@@ -1,0 +1,137 @@
+#include "screenshell.h"
+
+#include "saledatasets.h"
+#include "salecontext.h"
+#include "salestate.h"
+#include "tfrmvisualiza.h"
+
+#include <outside/consiste.h>
+#include <outside/pkg_hrk00002.h>
+#include <outside/qub_movrela.h>
+#include <outside/ravuvozozod.h>
+#include <runtime/datasetvalues.h>
+#include <runtime/ptbr.h>
+
+#include <QLabel>
+
+#include <initializer_list>
+#include <stdexcept>
+#include <utility>
+
+namespace {
+
+const QString separator = QString(43, QLatin1Char('-'));
+
+using Cells = std::initializer_list<std::pair<const char *, QString>>;
+
+void appendRow(ClientDataSet &dataset, Cells cells)
+{
+    dataset.Append();
+    for (const auto &[field, value] : cells)
+        dataset.FieldByName(QString::fromLatin1(field)).SetAsString(value);
+    dataset.Post();
+}
+
+// Creates the dataset empty when it is not open; false when that failed.
+bool ensureOpen(ClientDataSet &dataset)
+{
+    if (dataset.Active())
+        return true;
+    dataset.Close();
+    return dataset.CreateDataSet();
+}
+
+// A quantity or price text of a receipt line. A text that is no number is refused: writing the
+// line with 0 would show a wrong total.
+double toNumber(const QString &text)
+{
+    bool ok = false;
+    const double value = PtBr::StrToFloat(text, &ok);
+    if (!ok)
+        throw std::invalid_argument(QStringLiteral("'%1' não é um valor numérico válido").arg(text).toStdString());
+    return value;
+}
+
+QString money(double value)
+{
+    return PtBr::FormatFloat(QStringLiteral("0.00"), value);
+}
+
+} // namespace
+
+void ScreenShell::Linha(const QString &text)
+{
+    ClientDataSet &grid = m_context.data().cdsExtratoTemp;
+    ensureOpen(grid);
+    appendRow(grid, {{"DSITEM", DataSetValues::cutText(text, 35)}});
+    if (TfrmVisualiza *display = m_context.display()) {
+        ensureOpen(display->cdsExtratoVisualiza);
+        appendRow(display->cdsExtratoVisualiza, {{"DSITEM", DataSetValues::cutText(text, 25)}});
+    }
+}
+
+void ScreenShell::LinhaEx1(const QString &Codigo, const QString &Nome, const QString &NrSeq,
+                           const QString &, const QString &Qtde, const QString &Preco,
+                           const QString &PrecoCliente)
+{
+    ClientDataSet &grid = m_context.data().cdsExtratoTemp;
+    TfrmVisualiza *display = m_context.display();
+    if (!ensureOpen(grid) || (display && !ensureOpen(display->cdsExtratoVisualiza)))
+        m_context.message(QStringLiteral("Não foi possível preparar as linhas do cupom."), 3);
+
+    const double unit = Qub_movrela::Trunc2(toNumber(Preco) + toNumber(PrecoCliente));
+    const double total = toNumber(Qtde) * unit;
+    appendRow(grid, {{"DSITEM", Codigo}, {"STQTDE", Qtde}, {"CDPROD", Codigo}, {"NRSEQ", NrSeq}});
+    appendRow(grid, {{"DSITEM", DataSetValues::cutText(Nome, 25)}, {"NRSEQ", NrSeq}});
+    if (display) {
+        appendRow(display->cdsExtratoVisualiza,
+                  {{"DSITEM", DataSetValues::cutText(Nome, 25)},
+                   {"DSITEM2", Qtde + QStringLiteral(" X ") + money(unit)},
+                   {"DSITEM3", money(Qub_movrela::Trunc2(total))},
+                   {"STQTDE", Qtde}, {"CDPROD", Codigo}, {"NRSEQ", NrSeq}});
+    }
+}
+
+void ScreenShell::LinhaEx2(const QString &Qtde, const QString &Preco, const QString &PrecoCliente,
+                           const QString &NrSeq, bool ComObs, const QString &,
+                           const QString &Unidade, double Desconto, double Acrescimo,
+                           const QString &Obs)
+{
+    const double quantity = toNumber(Qtde);
+    const double price = toNumber(Preco) + toNumber(PrecoCliente);
+    const double gross = Qub_movrela::Trunc2(price);
+    const double total = quantity * gross - Desconto + Acrescimo;
+
+    ClientDataSet &items = m_context.data().cdsItems;
+    const bool promotion = !items.FieldByName(QStringLiteral("CDPRODPROMOCAO")).AsString().isEmpty();
+    const bool weighed = items.FieldByName(QStringLiteral("IDPESAPROD")).AsString() == QLatin1String("S");
+    // A quantity of 0 never reaches a line; it would only divide by zero here.
+    const double shown = (promotion && !weighed) || quantity == 0.0
+                             ? gross
+                             : Qub_movrela::Trunc2(price - Desconto / quantity + Acrescimo / quantity);
+
+    const QString valueText = Unidade + QStringLiteral(" - ") + Consiste::Ajusta(Qtde, 5)
+                              + QStringLiteral(" X ") + money(shown) + QLatin1Char(' ')
+                              + Consiste::TamFixoR(money(Qub_movrela::Trunc2(total)), 16);
+    const QString grossText = PtBr::FloatToStr(gross);
+
+    ClientDataSet &grid = m_context.data().cdsExtratoTemp;
+    ensureOpen(grid);
+    appendRow(grid, {{"DSITEM", valueText}, {"STQTDE", Qtde}, {"STVALOR", grossText}, {"NRSEQ", NrSeq}});
+    if (TfrmVisualiza *display = m_context.display()) {
+        ensureOpen(display->cdsExtratoVisualiza);
+        appendRow(display->cdsExtratoVisualiza,
+                  {{"DSITEM", separator}, {"STQTDE", Qtde}, {"STVALOR", grossText}, {"NRSEQ", NrSeq}});
+    }
+
+    QString timeLine = QStringLiteral("Horário: ")
+                       + PtBr::FormatDateTime(QStringLiteral("hh:mm:ss"),
+                                              items.FieldByName(QStringLiteral("DTINCLUSAO")).AsDateTime())
+                       + QLatin1Char(' ');
+    if (m_context.state().host.stModoVenda == QLatin1String("M"))
+        timeLine += QStringLiteral("Posição: ") + items.FieldByName(QStringLiteral("NRLUGARMESA")).AsString();
+    appendRow(grid, {{"DSITEM", timeLine}, {"NRSEQ", NrSeq}});
+    if (ComObs)
+        appendRow(grid, {{"DSITEM", DataSetValues::cutText(Obs, 30)}, {"NRSEQ", NrSeq}});
+    appendRow(grid, {{"DSITEM", separator}, {"NRSEQ", NrSeq}});
+}

@@ -1,0 +1,105 @@
+#include "salecontext.h"
+
+#include "salestate.h"
+#include "screenshell.h"
+#include "startupserver.h"
+#include "tfrmvendacons.h"
+#include "tfrmvisualiza.h"
+
+#include <consumer/consumersale.h>
+#include <order/orderentry.h>
+#include <settlement/settlement.h>
+
+#include <outside/pkg_hrk00001.h>
+#include <outside/pkg_hrk00002.h>
+#include <outside/ravuvozozod.h>
+#include <runtime/messages.h>
+#include <server/trdmvendacons.h>
+
+#include <QAbstractButton>
+#include <QDebug>
+
+SaleContext::SaleContext(TfrmVendaCons &form, SaleState &state, SaleDatasets &datasets)
+    : m_form(form), m_state(state), m_datasets(datasets)
+{
+    m_shell = std::make_unique<ScreenShell>(*this);
+    m_order = std::make_unique<OrderEntry>(*this);
+    m_settlement = std::make_unique<Settlement>(*this);
+    m_consumer = std::make_unique<ConsumerSale>(*this);
+}
+
+SaleContext::~SaleContext() = default;
+
+QWidget *SaleContext::findWidget(const QString &name) const
+{
+    if (m_form.objectName() == name)
+        return &m_form;
+    return m_form.findChild<QWidget *>(name);
+}
+
+QLabel *SaleContext::label(const QString &name) const
+{
+    return widget<QLabel>(name);
+}
+
+QAbstractButton *SaleContext::button(const QString &name) const
+{
+    return widget<QAbstractButton>(name);
+}
+
+void SaleContext::setCaption(const QString &labelName, const QString &text) const
+{
+    if (QLabel *found = label(labelName))
+        found->setText(text);
+    else
+        qWarning() << "sale form has no label" << labelName;
+}
+
+void SaleContext::setVisible(const QString &name, bool visible) const
+{
+    if (QWidget *found = findWidget(name))
+        found->setVisible(visible);
+    else
+        qWarning() << "sale form has no control" << name;
+}
+
+TrdmVendaCons &SaleContext::module()
+{
+    return rdmVendaCons();
+}
+
+Pkg_Hrk00001 &SaleContext::devices()
+{
+    return hostDevices();
+}
+
+Pkg_Hrk00002 &SaleContext::services()
+{
+    return hostServices();
+}
+
+StartupServer &SaleContext::server()
+{
+    return startupServer();
+}
+
+const Lvm_msg::FormMessages &SaleContext::messages() const
+{
+    return Lvm_msg::formMessages();
+}
+
+QString SaleContext::Msg(const QString &key) const
+{
+    return messages().Msg(key);
+}
+
+bool SaleContext::message(const QString &text, int kind) const
+{
+    return Ravuvozozod::Mensagem(text, QString(), QStringLiteral("N"), QStringLiteral("N"), kind,
+                                 QString(), m_state.params.stIDESQUEMA, 0);
+}
+
+TfrmVisualiza *SaleContext::display() const
+{
+    return m_state.startup.boExibeVisualiza ? frmVisualiza() : nullptr;
+}

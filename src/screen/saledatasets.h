@@ -1,0 +1,92 @@
+#pragma once
+
+#include <runtime/clientdataset.h>
+
+#include <QList>
+#include <QString>
+
+// The client datasets of the sale form, named as the handlers name them. The form owns the one
+// instance for the life of the process; handlers reach it through the sale context.
+//
+// Field definitions are set once, at construction, by one function per family (see the .cpp);
+// a road that needs a new dataset adds a member here and its fields in its family's function.
+// Datasets filled from a file or a server packet take the packet's fields when loaded.
+class SaleDatasets
+{
+public:
+    SaleDatasets();
+    SaleDatasets(const SaleDatasets &) = delete;
+    SaleDatasets &operator=(const SaleDatasets &) = delete;
+
+    // Parameter row, fiscal identification, CRM bonus settings.
+    ClientDataSet cdsParametrosQub{QStringLiteral("cdsParametrosQub")};
+    ClientDataSet cdsIdentPaf{QStringLiteral("cdsIdentPaf")};
+    ClientDataSet cdsDadosCRMBONUS{QStringLiteral("cdsDadosCRMBONUS")};
+
+    // Local cadastre copies (Dados\Cadastros\), in load order; see cadastreFiles().
+    ClientDataSet cdsConfTipoRece{QStringLiteral("cdsConfTipoRece")};
+    ClientDataSet cdsAliqImpFis{QStringLiteral("cdsAliqImpFis")};
+    ClientDataSet cdsCliente{QStringLiteral("cdsCliente")};
+    ClientDataSet cdsECFCaixa{QStringLiteral("cdsECFCaixa")};
+    ClientDataSet cdsGarcom{QStringLiteral("cdsGarcom")};
+    ClientDataSet cdsOperador{QStringLiteral("cdsOperador")};
+    ClientDataSet cdsProdutos{QStringLiteral("cdsProdutos")};
+    ClientDataSet cdsProdutoCombinado{QStringLiteral("cdsProdutoCombinado")};
+    ClientDataSet cdsMaxGrupo{QStringLiteral("cdsMaxGrupo")};
+    ClientDataSet cdsMaxProduto{QStringLiteral("cdsMaxProduto")};
+    ClientDataSet cdsPortaProd{QStringLiteral("cdsPortaProd")};
+    ClientDataSet cdsAliquota{QStringLiteral("cdsAliquota")};
+    ClientDataSet cdsMenuComb{QStringLiteral("cdsMenuComb")};
+    ClientDataSet cdsConfigProd{QStringLiteral("cdsConfigProd")};
+    ClientDataSet cdsConfigGrupo{QStringLiteral("cdsConfigGrupo")};
+    ClientDataSet cdsValidaAbertura{QStringLiteral("cdsValidaAbertura")};
+    ClientDataSet cdsProdServTCon{QStringLiteral("cdsProdServTCon")};
+    ClientDataSet cdsProdServ{QStringLiteral("cdsProdServ")};
+    ClientDataSet cdsFamSaldo{QStringLiteral("cdsFamSaldo")};
+    ClientDataSet cdsDataMovimento{QStringLiteral("cdsDataMovimento")};
+    ClientDataSet cdsFiliOper{QStringLiteral("cdsFiliOper")};
+    ClientDataSet cdsProdAmbiente{QStringLiteral("cdsProdAmbiente")};
+    ClientDataSet cdsMesaSala{QStringLiteral("cdsMesaSala")};
+
+    // The logged operator (ControleAcess.cds).
+    ClientDataSet cdsControleAcess{QStringLiteral("cdsControleAcess")};
+
+    // The open sale.
+    ClientDataSet cdsItems{QStringLiteral("cdsItems")};
+    ClientDataSet cdsFamiliaSaldo{QStringLiteral("cdsFamiliaSaldo")};
+    ClientDataSet cdsValidaProd{QStringLiteral("cdsValidaProd")};        // copy of cdsProdutos
+    ClientDataSet cdsProdCombinado{QStringLiteral("cdsProdCombinado")};  // copy of cdsProdutoCombinado
+    ClientDataSet cdsItensCancelados{QStringLiteral("cdsItensCancelados")};
+    ClientDataSet cdsObsItens{QStringLiteral("cdsObsItens")};
+    ClientDataSet cdsObsItensEst{QStringLiteral("cdsObsItensEst")};
+    ClientDataSet cdsPromoComanda{QStringLiteral("cdsPromoComanda")};
+    ClientDataSet cdsItPromoComb{QStringLiteral("cdsItPromoComb")};
+    ClientDataSet cdsCupomDescVenda{QStringLiteral("cdsCupomDescVenda")};
+    ClientDataSet cdsExtratoTemp{QStringLiteral("cdsExtratoTemp")};     // lines of the receipt grid
+
+    // Answers of the server kept for the call.
+    ClientDataSet cdsConsumidorDLV{QStringLiteral("cdsConsumidorDLV")};
+    ClientDataSet cdsImpBackup{QStringLiteral("cdsImpBackup")};
+    ClientDataSet cdsDadosResgSaldo{QStringLiteral("cdsDadosResgSaldo")};
+    ClientDataSet cdsCampanha{QStringLiteral("cdsCampanha")};
+
+    // One local cadastre file and the dataset it loads into.
+    struct CadastreFile
+    {
+        const char *file;
+        ClientDataSet SaleDatasets::*dataset;
+    };
+    // The 23 cadastre files in the order start-up loads them.
+    static const QList<CadastreFile> &cadastreFiles();
+
+    // The dataset of that name (without regard to case); null when the form has none.
+    ClientDataSet *byName(const QString &name);
+    // Every dataset of the form.
+    QList<ClientDataSet *> all();
+
+private:
+    void defineParameters();
+    void defineCadastres();
+    void defineSale();
+    void defineServerAnswers();
+};

@@ -1,0 +1,215 @@
+#include "screenshell.h"
+
+#include "salecontext.h"
+#include "salestate.h"
+#include "startup.h"
+#include "tfrmvendacons.h"
+
+#include <outside/ravuvozozod.h>
+
+#include <QAbstractButton>
+#include <QLabel>
+
+namespace {
+
+// Function buttons and the right that governs each; only "N" denies.
+struct RightButton
+{
+    const char *button;
+    QString OperatorRights::*right;
+};
+
+const RightButton rightButtons[] = {
+    {"spbConsultaPreco", &OperatorRights::stAcessoConsultaPreco},
+    {"spbPesquisa", &OperatorRights::stAcessoPesqProduto},
+    {"spbCancProd", &OperatorRights::stAcessoCancItemGen},
+    {"spbObs", &OperatorRights::stAcessoObsProduto},
+    {"spbCancelaCupom", &OperatorRights::stAcessoCancCupom},
+    {"spbProdCombinado", &OperatorRights::stAcessoProdCombinado},
+    {"spbQtde", &OperatorRights::stAcessoMultiplicador},
+    {"spbQtde2", &OperatorRights::stAcessoMultiplicador},
+};
+
+constexpr int KeyBufferSize = 20;
+
+bool neverBuffered(QChar key)
+{
+    return key == QChar(27) || key == QChar(8) || key == QChar(13) || key == QLatin1Char('+')
+           || key == QLatin1Char('-');
+}
+
+} // namespace
+
+ScreenShell::ScreenShell(SaleContext &context)
+    : m_context(context), m_startup(std::make_unique<SaleStartup>(context))
+{
+}
+
+ScreenShell::~ScreenShell() = default;
+
+void ScreenShell::InicializaForm(const HostCall &call)
+{
+    m_startup->InicializaForm(call);
+}
+
+void ScreenShell::InicializaVariaveis()
+{
+    m_startup->InicializaVariaveis();
+}
+
+void ScreenShell::Mensagem_Caixa(const QString &text)
+{
+    m_context.setCaption(QStringLiteral("lblMensagemCaixa"), text);
+}
+
+void ScreenShell::ControlaBotoes(bool Enable)
+{
+    for (int n = 1; n <= 36; ++n) {
+        if (QAbstractButton *button = m_context.button(QStringLiteral("tcbBalcao%1").arg(n, 2, 10, QLatin1Char('0'))))
+            button->setEnabled(Enable);
+    }
+}
+
+void ScreenShell::ControlaBotoes_Grupo(bool Enable)
+{
+    for (int n = 1; n <= 12; ++n) {
+        if (QAbstractButton *button = m_context.button(QStringLiteral("tcbGrupo%1").arg(n, 2, 10, QLatin1Char('0'))))
+            button->setEnabled(Enable);
+    }
+}
+
+// The operator's rights; the button-access road adds the mode, printer and sale-open rules.
+void ScreenShell::ControleAcessoBotoes()
+{
+    const OperatorRights &rights = m_context.state().rights;
+    for (const RightButton &entry : rightButtons) {
+        if (QAbstractButton *button = m_context.button(QString::fromLatin1(entry.button)))
+            button->setEnabled(rights.*entry.right != QLatin1String("N"));
+    }
+}
+
+// The printer-in-error state; the device-check road adds the date and serial check.
+bool ScreenShell::VerificaImpressoraOk(bool Report)
+{
+    Parameters &params = m_context.state().params;
+    if (!params.boUTILIZAIMPFIS)
+        return false;
+    const bool inError = params.boBOERROIMPRESSORA;
+    m_context.setVisible(QStringLiteral("panErroImpressora"), inError);
+    if (!inError)
+        return false;
+    m_context.message(m_context.Msg(QStringLiteral("ERRO_INICIA_IMP")), 3);
+    ControlaBotoes(false);
+    ControlaBotoes_Grupo(false);
+    return Report;
+}
+
+// No drawer sensor is read yet: the device-check road asks the printers for the drawer state.
+bool ScreenShell::VerificaEstadoGaveta(const QString &)
+{
+    return true;
+}
+
+void ScreenShell::FormShow(QObject *)
+{
+    TfrmVendaCons &form = m_context.form();
+    form.raise();
+    form.activateWindow();
+}
+
+void ScreenShell::FormActivate(QObject *)
+{
+    SaleState &state = m_context.state();
+    if (state.flags.boAtivarAux1)
+        return;
+    state.flags.boAtivarAux1 = true;
+    const Parameters &params = state.params;
+    const bool mainSystemChecks = params.stSTSISTEMAPRIN != QLatin1String("RES")
+                                  && params.stSTSISTEMAPRIN != QLatin1String("CMD");
+    if (params.boBOERROIMPRESSORA && params.boUTILIZAIMPFIS
+        && params.stIDCOLETOR != QLatin1String("C") && mainSystemChecks)
+        m_context.message(m_context.Msg(QStringLiteral("ERRO_INICIA_IMP")), 3);
+    ControleAcessoBotoes();
+    const bool seats = params.stIDLUGARMESA == QLatin1String("S")
+                       && state.host.stModoVenda == QLatin1String("M");
+    for (const char *name : {"stPosicao", "spbPosAbaixo", "spbPosAcima"})
+        m_context.setVisible(QString::fromLatin1(name), seats);
+}
+
+// The keyboard map's dispatch point; the keys themselves come with the keyboard road.
+void ScreenShell::FormKeyDown(QObject *, int &, Qt::KeyboardModifiers)
+{
+}
+
+void ScreenShell::FormKeyPress(QObject *, QChar &Key)
+{
+    SaleState &state = m_context.state();
+    if (state.flags.boRecebendo || state.flags.boInicializaAux1)
+        return;
+    QLabel *buffer = m_context.label(QStringLiteral("lblBuffer"));
+    if (!buffer)
+        return;
+    if (buffer->text().size() >= KeyBufferSize) {
+        Key = QChar();
+        return;
+    }
+    // Other control characters (Tab, ...) are no part of a product code either.
+    if (neverBuffered(Key) || Key < QLatin1Char(' '))
+        return;
+    buffer->setText(buffer->text() + Key);
+    if (!state.flags.boConsultaPreco)
+        m_context.setCaption(QStringLiteral("lblProduto"), QString());
+}
+
+void ScreenShell::closeWith(const QString &keyword)
+{
+    if (m_context.state().flags.boCupomAberto)
+        return;
+    m_context.state().host.stRetornoVenda = keyword;
+    m_context.form().Close();
+}
+
+// The closing roads below only set the keyword; the exit road adds its checks and messages.
+void ScreenShell::lblSairClick(QObject *)
+{
+    closeWith(QStringLiteral("FECHA_SISTEMA"));
+}
+
+void ScreenShell::spbMenuMesaClick(QObject *)
+{
+    closeWith(QStringLiteral("VENDA_MESA"));
+}
+
+void ScreenShell::spbComandaClick(QObject *)
+{
+    closeWith(QStringLiteral("VENDA_COMANDA"));
+}
+
+void ScreenShell::spbDeliveryClick(QObject *)
+{
+    closeWith(QStringLiteral("VENDA_DELIVERY"));
+}
+
+// The handlers below are filled in by their roads: order sending, item cancellation, the
+// functions menu, observations, persons, production message, take-away, price consultation,
+// quantity keys, the receipt grid's page buttons and the seat buttons.
+void ScreenShell::spbVenderClick(QObject *) {}
+void ScreenShell::spbCancProdClick(QObject *) {}
+void ScreenShell::spbFuncoesClick(QObject *) {}
+void ScreenShell::spbObsClick(QObject *) {}
+void ScreenShell::spbNrPessoasClick(QObject *) {}
+void ScreenShell::spbImprimeMensagemClick(QObject *) {}
+void ScreenShell::spbParaViagemClick(QObject *) {}
+void ScreenShell::spbQtdeClick(QObject *) {}
+void ScreenShell::spbQtde2Click(QObject *) {}
+void ScreenShell::spbGridBaixoClick(QObject *) {}
+void ScreenShell::spbGridAcimaClick(QObject *) {}
+void ScreenShell::spbPosAbaixoClick(QObject *) {}
+void ScreenShell::spbPosAcimaClick(QObject *) {}
+
+void ScreenShell::spbConsultaPrecoClick(QObject *)
+{
+    SaleState &state = m_context.state();
+    if (QAbstractButton *button = m_context.button(QStringLiteral("spbConsultaPreco")))
+        state.flags.boConsultaPreco = button->isChecked();
+}

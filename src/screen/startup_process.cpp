@@ -1,0 +1,232 @@
+#include "startup.h"
+
+#include "hostcall.h"
+#include "saledatasets.h"
+#include "salecontext.h"
+#include "salestate.h"
+#include "salestate_load.h"
+#include "screens.h"
+#include "screenshell.h"
+#include "startupserver.h"
+#include "tfrmvendacons.h"
+#include "tfrmvisualiza.h"
+
+#include <outside/criptografa.h>
+#include <outside/pkg_hrk00001.h>
+#include <runtime/clock.h>
+#include <runtime/sitepaths.h>
+#include <server/trdmvendacons.h>
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPixmap>
+
+SaleStartup::SaleStartup(SaleContext &context)
+    : m_context(context)
+{
+}
+
+void SaleStartup::InicializaForm(const HostCall &call)
+{
+    connectDataModule();
+    if (m_context.data().cdsParametrosQub.IsEmpty())
+        runProcessPhase();
+    runCallPhase(call);
+}
+
+void SaleStartup::connectDataModule()
+{
+    TrdmVendaCons &module = m_context.module();
+    if (module.adcVendaCons().isOpen())
+        return;
+    QString error;
+    if (!module.connect(&error))
+        throw EStartup(QStringLiteral("Não foi possível conectar ao banco de dados: %1").arg(error));
+}
+
+// A failure leaves the parameter row empty again, so the next call runs this phase whole
+// instead of selling without the cadastre copies it did not reach.
+void SaleStartup::runProcessPhase()
+{
+    try {
+        loadParameterFile();
+        loadCrmBonusSettings();
+        decideCustomerDisplay();
+        loadIdentificationFile();
+        loadCadastres();
+        findReceiptTypeNine();
+        takeFiscalDate();
+        placeWindow();
+        InicializaVariaveis();
+        loadLogo();
+        chooseDocumentVariant();
+        // The rights are asked for on every call, once the operator of the call is known.
+        readQrCodeSwitch();
+    } catch (...) {
+        m_context.data().cdsParametrosQub.Close();
+        throw;
+    }
+}
+
+// Without the parameter file the till has no branch and no cash desk: it must not sell.
+void SaleStartup::loadParameterFile()
+{
+    const QString path = SitePaths::resolve(QStringLiteral("PARAMETROSQUB.CDS"));
+    if (!QFileInfo(path).isFile())
+        throw EStartup(QStringLiteral("Arquivo de parâmetros não encontrado: %1. Sem ele o caixa não "
+                                      "tem filial nem caixa e não pode vender.").arg(path));
+    ClientDataSet &row = m_context.data().cdsParametrosQub;
+    StartupIo::loadFile(row, path);
+    const ParameterLoadReport report = loadParameters(m_context.state(), row.Data(), 0);
+    if (!report.rowFound)
+        throw EStartup(QStringLiteral("Arquivo de parâmetros sem registro: %1").arg(path));
+    if (!report.complete()) {
+        const QStringList problems = report.missingColumns + report.invalidValues;
+        throw EStartup(QStringLiteral("Arquivo de parâmetros %1 incompleto ou inválido: %2")
+                           .arg(path, problems.join(QStringLiteral(", "))));
+    }
+}
+
+void SaleStartup::loadCrmBonusSettings()
+{
+    const Parameters &params = m_context.state().params;
+    const DataPacket packet = StartupIo::packetOf(
+        m_context.server().getDadosCRMBONUS(params.stCDFILIAL, params.stCDLOJA),
+        QStringLiteral("getDadosCRMBONUS"));
+    m_context.data().cdsDadosCRMBONUS.SetData(packet);
+    StartupResults &results = m_context.state().startup;
+    for (QString *setting : {&results.stCancCupomAux4, &results.stCancCupomAux5,
+                             &results.stCancCupomAux6, &results.stCancCupomAux7})
+        setting->clear();
+    ::loadCrmBonusSettings(m_context.state(), packet, 0);
+}
+
+void SaleStartup::decideCustomerDisplay()
+{
+    const Parameters &params = m_context.state().params;
+    const bool wanted = StartupIo::booleanOf(
+        m_context.server().getVisualizaTelPed(params.stCDFILIAL, params.stCDCAIXA),
+        QStringLiteral("getVisualizaTelPed"));
+    if (!wanted)
+        return;
+    bool &inUse = m_context.state().startup.boExibeVisualiza;
+    inUse = Screens::monitorCount() > 1;
+    if (inUse)
+        createFrmVisualiza().show();
+}
+
+void SaleStartup::loadIdentificationFile()
+{
+    const QString folder = m_context.data().cdsParametrosQub.FieldByName(QStringLiteral("DSDIRCAD")).AsString();
+    const QString path = SitePaths::resolve(folder + QStringLiteral("LUMBERA.CDS"));
+    if (!QFileInfo(path).isFile())
+        return;
+    ClientDataSet &identification = m_context.data().cdsIdentPaf;
+    StartupIo::loadFile(identification, path);
+    const QString stored = identification.FieldByName(QStringLiteral("MD5ARQUIVOTXT")).AsString();
+    m_context.state().startup.stMD5ARQUIVOTXT = QStringLiteral("MD-5:") + Criptografa::Uncripto(stored, CipherKey);
+}
+
+// A missing copy is skipped (the host has not written it); one that cannot be read stops.
+void SaleStartup::loadCadastres()
+{
+    SaleDatasets &data = m_context.data();
+    StartupResults &results = m_context.state().startup;
+    for (const SaleDatasets::CadastreFile &cadastre : SaleDatasets::cadastreFiles()) {
+        const QString file = QString::fromLatin1(cadastre.file);
+        const QString path = SitePaths::resolve(QStringLiteral("Dados\\Cadastros\\") + file);
+        if (!QFileInfo(path).isFile())
+            continue;
+        ClientDataSet &dataset = data.*cadastre.dataset;
+        StartupIo::loadFile(dataset, path);
+        if (file == QLatin1String("AberturaCaixa.cds"))
+            results.stCDATIVACAOSAT = Criptografa::Uncripto(
+                dataset.FindField(QStringLiteral("CDATIVACAOSAT")).AsString(), CipherKey);
+        else if (file == QLatin1String("DataMovimento.cds"))
+            results.dtDATAMOVIMENTO = dataset.FindField(QStringLiteral("DATAMOVIMENTO")).AsDateTime();
+    }
+}
+
+void SaleStartup::findReceiptTypeNine()
+{
+    ClientDataSet &types = m_context.data().cdsConfTipoRece;
+    m_context.state().startup.boConfTipoRece =
+        types.Active() && types.HasField(QStringLiteral("IDTIPORECE"))
+        && types.Locate(QStringLiteral("IDTIPORECE"), QStringLiteral("9"));
+}
+
+void SaleStartup::takeFiscalDate()
+{
+    const Parameters &params = m_context.state().params;
+    QDateTime &date = m_context.state().startup.dtMovimentoFiscal;
+    const bool fromPrinter = params.boUTILIZAIMPFIS && params.stIDCOLETOR != QLatin1String("C")
+                             && !params.boBOERROIMPRESSORA;
+    if (!fromPrinter) {
+        date = QDateTime(Clock::now().date(), QTime(0, 0));
+        return;
+    }
+    const DateAnswer answer = m_context.devices().DataMoviFiscal({params.stIDESQUEMA});
+    if (!answer.ok)
+        throw EStartup(QStringLiteral("Não foi possível ler a data de movimento da impressora fiscal: %1")
+                           .arg(answer.failure));
+    date = answer.date;
+}
+
+// 800 x 600, centred; on a smaller screen the edges go negative so the middle stays in view.
+void SaleStartup::placeWindow()
+{
+    TfrmVendaCons &form = m_context.form();
+    form.setWindowTitle(QApplication::applicationDisplayName());
+    form.setWindowIcon(QApplication::windowIcon());
+    form.setFixedSize(800, 600);
+    const QSize screen = Screens::screenSize();
+    form.move((screen.width() - form.width()) / 2, (screen.height() - form.height()) / 2);
+}
+
+void SaleStartup::loadLogo()
+{
+    const QString stored = m_context.state().params.stDSLOGOTELA;
+    if (stored.isEmpty())
+        return;
+    const QString path = SitePaths::resolve(stored);
+    QPixmap logo;
+    if (!QFileInfo(path).isFile() || !logo.load(path))
+        return;
+    for (const char *name : {"imgLogo", "imgLogoPadrao"}) {
+        if (QLabel *image = m_context.label(QString::fromLatin1(name))) {
+            image->setScaledContents(false);
+            image->setPixmap(logo);
+        }
+    }
+}
+
+void SaleStartup::chooseDocumentVariant()
+{
+    const Parameters &params = m_context.state().params;
+    StartupResults &results = m_context.state().startup;
+    const bool electronic = params.boSISTEMAQUBNFCE || params.boSISTEMAQUBSAT;
+    results.stRecebAux7 = QStringLiteral("BAL_QUB");
+    if (params.boSISTEMAQUBNFCE) {
+        results.stInicializaAux1 = QStringLiteral("VENDA_NFCe");
+        results.stRecebAux20 = QStringLiteral("N");
+    } else if (params.boSISTEMAQUBSAT) {
+        results.stInicializaAux1 = QStringLiteral("EXTRATO_SAT");
+        results.stRecebAux20 = QStringLiteral("S");
+    } else {
+        results.stInicializaAux1 = QStringLiteral("CUPOM_PEDIDO");
+        results.stRecebAux20 = QStringLiteral("E");
+    }
+    QLabel *source = m_context.label(electronic ? QStringLiteral("ImgQubNFCe") : QStringLiteral("imgLumbera"));
+    QLabel *target = m_context.label(QStringLiteral("imgMovrela"));
+    if (source && target)
+        target->setPixmap(source->pixmap());
+}
+
+void SaleStartup::readQrCodeSwitch()
+{
+    const Parameters &params = m_context.state().params;
+    m_context.state().startup.stIDLEITURAQRCODE = StartupIo::textOf(
+        m_context.server().getConfigCaixa(params.stCDFILIAL, params.stCDCAIXA),
+        QStringLiteral("getConfigCaixa"));
+}

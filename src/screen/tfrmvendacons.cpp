@@ -1,0 +1,165 @@
+#include "tfrmvendacons.h"
+
+#include "hostcall.h"
+#include "saledatasets.h"
+#include "salecontext.h"
+#include "salestate.h"
+#include "screenshell.h"
+#include "tfrmvisualiza.h"
+
+#include <outside/consiste.h>
+#include <outside/trad_utl.h>
+#include <runtime/abort.h>
+#include <runtime/clock.h>
+#include <runtime/ptbr.h>
+
+#include <QAbstractButton>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QTableView>
+
+#include <exception>
+
+TfrmVendaCons::TfrmVendaCons(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint),
+      m_state(std::make_unique<SaleState>()),
+      m_datasets(std::make_unique<SaleDatasets>())
+{
+    setObjectName(QStringLiteral("frmVendaCons"));
+    setFixedSize(802, 600);
+    setStyleSheet(QStringLiteral("QDialog#frmVendaCons { background-color: white; }"));
+    buildImages();
+    buildHeader();
+    buildCustomerLabels();
+    buildReceipt();
+    buildTotals();
+    buildTouchGrid();
+    buildChoicePanels();
+    buildFunctionButtons();
+    buildFooter();
+    buildTimers();
+    m_context = std::make_unique<SaleContext>(*this, *m_state, *m_datasets);
+    routeClicks();
+    FormCreate();
+}
+
+TfrmVendaCons::~TfrmVendaCons() = default;
+
+std::function<void(QWidget *)> &TfrmVendaCons::translator()
+{
+    static std::function<void(QWidget *)> translate = Trad_utl::Trad;
+    return translate;
+}
+
+void TfrmVendaCons::InicializaForm(const HostCall &call)
+{
+    m_context->shell().InicializaForm(call);
+}
+
+void TfrmVendaCons::FormCreate()
+{
+    if (translator())
+        translator()(this);
+}
+
+// The dormant socket and the application's deactivation handler of the original have no
+// counterpart here; what is left is emptying the receipt and the customer display.
+void TfrmVendaCons::FormClose()
+{
+    m_datasets->cdsExtratoTemp.Close();
+    if (TfrmVisualiza *display = m_context->display()) {
+        display->cdsExtratoVisualiza.Close();
+        display->findChild<QLabel *>(QStringLiteral("lblVrTotal"))
+            ->setText(PtBr::FormatFloat(QStringLiteral("#,##0.00"), 0.0));
+        display->findChild<QLabel *>(QStringLiteral("lblPeso"))->setText(QStringLiteral("0"));
+    }
+}
+
+void TfrmVendaCons::Close()
+{
+    FormClose();
+    if (isVisible())
+        done(QDialog::Rejected);
+}
+
+void TfrmVendaCons::timDataHoraTimer()
+{
+    m_context->setCaption(QStringLiteral("lblDataHora"), PtBr::DateTimeToStr(Clock::now()));
+}
+
+void TfrmVendaCons::dispatch(const std::function<void()> &handler)
+{
+    try {
+        handler();
+    } catch (const EAbort &) {
+        // A refusal that has already told the operator.
+    } catch (const Consiste::EResultServ &error) {
+        m_context->message(error.text(), 3);
+    } catch (const std::exception &error) {
+        m_context->message(QString::fromUtf8(error.what()), 3);
+    }
+}
+
+void TfrmVendaCons::route(const QString &buttonName, std::function<void(QObject *)> handler)
+{
+    QAbstractButton *button = findChild<QAbstractButton *>(buttonName);
+    if (!button)
+        return;
+    connect(button, &QAbstractButton::clicked, this, [this, button, handler] {
+        dispatch([&] { handler(button); });
+    });
+}
+
+void TfrmVendaCons::routeKey(QObject *sender, QKeyEvent *event)
+{
+    dispatch([&] {
+        int key = event->key();
+        m_context->shell().FormKeyDown(sender, key, event->modifiers());
+        if (key == 0 || event->text().isEmpty())
+            return;
+        QChar character = event->text().at(0);
+        m_context->shell().FormKeyPress(sender, character);
+    });
+    event->accept();
+}
+
+void TfrmVendaCons::keyPressEvent(QKeyEvent *event)
+{
+    routeKey(this, event);
+}
+
+bool TfrmVendaCons::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        routeKey(watched, static_cast<QKeyEvent *>(event));
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TfrmVendaCons::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    dispatch([this] {
+        m_context->shell().FormShow(this);
+        m_context->shell().FormActivate(this);
+    });
+}
+
+void TfrmVendaCons::changeEvent(QEvent *event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        dispatch([this] { m_context->shell().FormActivate(this); });
+}
+
+// The screen is left only through its closing roads, which set the exit keyword first.
+void TfrmVendaCons::closeEvent(QCloseEvent *event)
+{
+    event->ignore();
+}
+
+void TfrmVendaCons::reject()
+{
+}

@@ -1,0 +1,43 @@
+#include "settlement.h"
+
+#include <screen/salecontext.h>
+#include <screen/tfrmvendacons.h>
+
+#include <QTimer>
+
+Settlement::Settlement(SaleContext &context)
+    : m_context(context)
+{
+}
+
+// Settles the counter sale: filled in by the settlement road.
+void Settlement::spbRecebClick(QObject *)
+{
+}
+
+// Receipt cancellation: filled in by the cancellation road.
+void Settlement::spbCancelaCupomClick(QObject *)
+{
+}
+
+// Buyer's CPF on the receipt: filled in by the fiscal document road.
+void Settlement::spbIncluiCpfClick(QObject *)
+{
+}
+
+// Cancels the QR-code reading: filled in by the QR-code sale road.
+void Settlement::btnCancelaQrCodeClick(QObject *)
+{
+}
+
+void Settlement::timImpressoraBackupTimer(QObject *)
+{
+    if (QTimer *timer = m_context.form().findChild<QTimer *>(QStringLiteral("timImpressoraBackup")))
+        timer->stop();
+}
+
+QMutex &Settlement::cs()
+{
+    static QMutex lock;
+    return lock;
+}
