@@ -1,5 +1,7 @@
 #pragma once
 
+#include <screen/startup.h>
+
 #include <runtime/datapacket.h>
 
 #include <QDateTime>
@@ -19,8 +21,9 @@ inline const QString CDCAIXA = QStringLiteral("001");
 inline const QString CDOPERADOR = QStringLiteral("0001");
 inline const QString NMOPERADOR = QStringLiteral("MARIA APARECIDA SOUZA");
 inline const QString CDCLIENTE = QStringLiteral("000001"); // default client of counter sales
-// The key of the enciphered values of the site's files (Criptografa).
-constexpr int CipherKey = 7;
+// The key of the enciphered values of the site's files (Criptografa), the one the start-up
+// deciphers them with.
+constexpr int CipherKey = SaleStartup::CipherKey;
 
 struct Report
 {
