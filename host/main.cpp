@@ -113,6 +113,10 @@ int runScreen(ScriptRunner *runner)
     const HostLoop::Outcome outcome = HostLoop::run(call, HostLoop::askNumber, stop);
     if (!outcome.message.isEmpty())
         HostLog::write(outcome.message);
+    if (runner && !runner->exitCode() && runner->pendingLine() > 0) {
+        HostLog::write(QStringLiteral("roteiro FALHOU: a tela de venda fechou antes da linha %1").arg(runner->pendingLine()));
+        return 1;
+    }
     return outcome.exitCode;
 }
 

@@ -24,6 +24,8 @@ public:
 
     void start();
     std::optional<int> exitCode() const { return m_exitCode; }
+    // The line of the first step not run yet; 0 when every step ran.
+    int pendingLine() const { return m_index < m_steps.size() ? m_steps[m_index].line : 0; }
 
     // The sale form when it is up: the top-level "frmVendaCons" (or class TfrmVendaCons),
     // else the active modal window.
