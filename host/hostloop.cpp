@@ -3,6 +3,9 @@
 #include "dialogs.h"
 #include "hostlog.h"
 
+#include <runtime/cdsfile.h>
+#include <runtime/sitepaths.h>
+
 namespace HostLoop {
 
 QList<Variant> CallArguments::toParams() const
@@ -56,6 +59,19 @@ Outcome run(const Entry &entry, const Chooser &choose, const StopCheck &stop)
     }
 }
 
+namespace {
+
+// The site's default client (CDCLIENTE of the parameter file), the client of a new table.
+QString defaultClient()
+{
+    DataPacket parameters;
+    if (!CdsFile::load(SitePaths::resolve(QStringLiteral("PARAMETROSQUB.CDS")), &parameters))
+        return QString();
+    return parameters.value(0, QStringLiteral("CDCLIENTE")).toString();
+}
+
+} // namespace
+
 std::optional<CallArguments> askNumber(const QString &mode)
 {
     KeypadRequest request;
@@ -69,6 +85,7 @@ std::optional<CallArguments> askNumber(const QString &mode)
         return std::nullopt;
     CallArguments arguments;
     arguments.mode = mode;
+    arguments.cdCliente = defaultClient();
     const QString number = answer.value.trimmed();
     if (mode == QLatin1String("M"))
         arguments.nrMesa = number;
