@@ -1,33 +1,172 @@
+#include "demosite.h"
+#include "hostlog.h"
+#include "hostloop.h"
+#include "hostpackages.h"
+#include "hostschema.h"
+#include "script.h"
+#include "scriptedanswers.h"
+#include "scriptrunner.h"
+
+#include "hostdatabase.h"
+
+#include <server/trdmvendacons.h>
+
+#include <runtime/clock.h>
+#include <runtime/sitepaths.h>
+
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLibrary>
 #include <QTextStream>
 
+#include <memory>
+
 namespace {
+
+using VendaConsEntry = void (*)(const QList<Variant> &Params, Variant &Ret);
 
 QString packagePath()
 {
     return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("libvendacons.so"));
 }
 
+int fail(const QString &text)
+{
+    HostLog::write(text);
+    return 1;
+}
+
+int initSite(const QString &folder)
+{
+    const DemoSite::Report report = DemoSite::write(folder, Clock::now());
+    QTextStream out(stdout);
+    for (const QString &line : report.tableRows)
+        out << "  base: " << line << '\n';
+    for (const QString &line : report.skipped)
+        out << "  ignorado: " << line << '\n';
+    if (!report.ok())
+        return fail(QStringLiteral("o site não foi criado: ") + report.error);
+    out << "vendacons-host: site de demonstração criado em " << QDir(folder).absolutePath() << " ("
+        << report.files.size() << " arquivos)\n";
+    return 0;
+}
+
+bool useSite(const QString &folder)
+{
+    const QString root = QDir(folder).absolutePath();
+    if (!QFileInfo(root).isDir()) {
+        HostLog::write(QStringLiteral("o site %1 não existe (crie-o com --init-site)").arg(root));
+        return false;
+    }
+    if (!QFileInfo::exists(QDir(root).filePath(QStringLiteral("PARAMETROSQUB.CDS"))))
+        HostLog::write(QStringLiteral("aviso: %1 não tem PARAMETROSQUB.CDS").arg(root));
+    SitePaths::setHome(root);
+    qputenv("VENDACONS_HOME", root.toUtf8());
+    return true;
+}
+
+std::optional<QList<HostScript::Step>> loadScript(const QString &file)
+{
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        HostLog::write(QStringLiteral("não foi possível ler o roteiro ") + file);
+        return std::nullopt;
+    }
+    const HostScript::Parsed parsed = HostScript::parse(QString::fromUtf8(in.readAll()));
+    for (const QString &error : parsed.errors)
+        HostLog::write(QStringLiteral("roteiro %1, %2").arg(file, error));
+    if (!parsed.ok())
+        return std::nullopt;
+    return parsed.steps;
+}
+
+QList<HostScript::Step> screenshotSteps(const QString &file)
+{
+    HostScript::Step wait;
+    wait.kind = HostScript::StepKind::WaitForm;
+    wait.milliseconds = 60000;
+    HostScript::Step shot;
+    shot.kind = HostScript::StepKind::Screenshot;
+    shot.target = file;
+    HostScript::Step quit;
+    quit.kind = HostScript::StepKind::Quit;
+    return {wait, shot, quit};
+}
+
+int runScreen(ScriptRunner *runner)
+{
+    QLibrary package(packagePath());
+    if (!package.load())
+        return fail(QStringLiteral("não foi possível carregar o pacote de venda: ") + package.errorString());
+    auto entry = reinterpret_cast<VendaConsEntry>(package.resolve("VendaCons"));
+    if (!entry)
+        return fail(packagePath() + QStringLiteral(" não exporta a entrada VendaCons (a tela de venda não está neste pacote)"));
+    const auto call = [entry](const HostLoop::CallArguments &arguments) {
+        Variant ret = Variant::array(1);
+        entry(arguments.toParams(), ret);
+        return ret.at(0).toString();
+    };
+    const auto stop = [runner]() -> std::optional<int> { return runner ? runner->exitCode() : std::nullopt; };
+    const HostLoop::Outcome outcome = HostLoop::run(call, HostLoop::askNumber, stop);
+    if (!outcome.message.isEmpty())
+        HostLog::write(outcome.message);
+    if (runner && !runner->exitCode() && runner->pendingLine() > 0) {
+        HostLog::write(QStringLiteral("roteiro FALHOU: a tela de venda fechou antes da linha %1").arg(runner->pendingLine()));
+        return 1;
+    }
+    return outcome.exitCode;
+}
+
 } // namespace
+
+// The sessions on the base close while Qt is still up, not in the static destructors.
+struct SessionsClosed
+{
+    ~SessionsClosed()
+    {
+        HostDatabase::reset();
+        setRdmVendaCons(nullptr);
+    }
+};
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QTextStream err(stderr);
+    QApplication::setApplicationName(QStringLiteral("vendacons-host"));
+    const SessionsClosed sessionsClosed;
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Stand-in host of the VendaCons sale screen."));
+    parser.addHelpOption();
+    const QCommandLineOption initSiteOption(QStringLiteral("init-site"), QStringLiteral("Write a demo site into DIR."), QStringLiteral("DIR"));
+    const QCommandLineOption siteOption(QStringLiteral("site"), QStringLiteral("Run on the site in DIR."), QStringLiteral("DIR"));
+    const QCommandLineOption screenshotOption(QStringLiteral("screenshot"), QStringLiteral("Save the sale screen after start-up to FILE (PNG) and exit."), QStringLiteral("FILE"));
+    const QCommandLineOption scriptOption(QStringLiteral("script"), QStringLiteral("Replay the steps of FILE on the sale screen and exit."), QStringLiteral("FILE"));
+    parser.addOptions({initSiteOption, siteOption, screenshotOption, scriptOption});
+    parser.process(app);
 
-    QLibrary package(packagePath());
-    if (!package.load()) {
-        err << "vendacons-host: cannot load the sale package: " << package.errorString() << '\n';
+    // The host's tables must be known before the data module first connects.
+    HostSchema::registerTables();
+    if (parser.isSet(initSiteOption))
+        return initSite(parser.value(initSiteOption));
+    if (parser.isSet(siteOption) && !useSite(parser.value(siteOption)))
         return 1;
+
+    HostPackages::install();
+    std::unique_ptr<ScriptRunner> runner;
+    if (parser.isSet(screenshotOption) || parser.isSet(scriptOption)) {
+        std::optional<QList<HostScript::Step>> steps = parser.isSet(scriptOption)
+            ? loadScript(parser.value(scriptOption))
+            : std::optional(screenshotSteps(parser.value(screenshotOption)));
+        if (!steps)
+            return 1;
+        // Nobody is at the screen: dialogs and messages answer from the script, never wait.
+        ScriptedAnswers::setUnattended(true);
+        HostPackages::installUnattendedMessages();
+        runner = std::make_unique<ScriptRunner>(*steps, QDir::current());
+        runner->start();
     }
-    using VersionFunction = const char *(*)();
-    auto version = reinterpret_cast<VersionFunction>(package.resolve("VendaConsPackageVersion"));
-    if (!version) {
-        err << "vendacons-host: " << packagePath() << " is not the sale package\n";
-        return 1;
-    }
-    QTextStream(stdout) << "vendacons-host: loaded " << version() << '\n';
-    return 0;
+    return runScreen(runner.get());
 }

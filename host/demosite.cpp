@@ -1,0 +1,108 @@
+#include "demosite.h"
+
+#include "hostdatabase.h"
+#include "hostschema.h"
+
+#include <server/trdmvendacons.h>
+
+#include <runtime/cdsfile.h>
+#include <runtime/sitepaths.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace DemoSite {
+
+namespace {
+
+bool saveFile(const QString &folder, const QString &relative, const DataPacket &packet, Report &report)
+{
+    QString error;
+    if (!CdsFile::save(QDir(folder).filePath(relative), packet, &error)) {
+        report.error = error;
+        return false;
+    }
+    report.files.append(relative);
+    return true;
+}
+
+bool saveText(const QString &folder, const QString &relative, const QString &text, Report &report)
+{
+    QFile file(QDir(folder).filePath(relative));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        report.error = QStringLiteral("não foi possível escrever ") + file.fileName();
+        return false;
+    }
+    file.write(text.toUtf8());
+    report.files.append(relative);
+    return true;
+}
+
+const char *rightsText =
+    "# Direitos dos operadores deste caixa: operador, código de acesso, S (libera) ou N (nega).\n"
+    "# \"*\" vale para todos; a regra mais específica vence; sem regra o acesso é liberado.\n"
+    "# Códigos do caixa: 101 consulta de preço, 102 pesquisa de produto, 103 cancelamento de item,\n"
+    "# 104 observação, 105 cancelamento de cupom, 106 produto combinado, 107 multiplicador,\n"
+    "# 108 troca de operador, 109 abertura de gaveta.\n"
+    "#\n"
+    "# O operador 0002 (em treinamento) não cancela cupons; o supervisor 0099 libera com seu código.\n"
+    "0002 105 N\n";
+
+const char *scaleText = "0,450\n";
+const char *drawerText = "FECHADA\n";
+
+bool writeFiles(const QString &folder, const QDateTime &now, Report &report)
+{
+    if (!saveFile(folder, QStringLiteral("PARAMETROSQUB.CDS"), parameterPacket(folder, now), report)
+        || !saveFile(folder, QStringLiteral("LUMBERA.CDS"), identificationPacket(), report))
+        return false;
+    for (const CadastreFile &file : cadastreFiles(now)) {
+        if (!saveFile(folder, QStringLiteral("Dados/Cadastros/") + file.name, file.packet, report))
+            return false;
+    }
+    return saveText(folder, QStringLiteral("Dados/Direitos.txt"), QString::fromUtf8(rightsText), report)
+        && saveText(folder, QStringLiteral("Dados/Balanca.txt"), QString::fromUtf8(scaleText), report)
+        && saveText(folder, QStringLiteral("Dados/Gaveta.txt"), QString::fromUtf8(drawerText), report);
+}
+
+bool createBase(Report &report)
+{
+    HostSchema::registerTables();
+    HostDatabase::reset();
+    setRdmVendaCons(std::make_unique<TrdmVendaCons>());
+    QString error;
+    if (!rdmVendaCons().connect(&error)) {
+        report.error = QStringLiteral("a base não pôde ser criada: ") + error;
+        return false;
+    }
+    report.files.append(QStringLiteral("Dados/VendaCons.db (ou a base de Dados/Conexao.txt)"));
+    return true;
+}
+
+} // namespace
+
+Report write(const QString &folder, const QDateTime &now)
+{
+    Report report;
+    const QString root = QDir(folder).absolutePath();
+    if (QFileInfo::exists(QDir(root).filePath(QStringLiteral("PARAMETROSQUB.CDS")))) {
+        report.error = QStringLiteral("%1 já é um site (tem PARAMETROSQUB.CDS); nada foi alterado").arg(root);
+        return report;
+    }
+    for (const char *sub : {"Dados/Cadastros", "Dados/ImpressoraFiscal", "Dados/Log"}) {
+        if (!QDir().mkpath(QDir(root).filePath(QLatin1String(sub)))) {
+            report.error = QStringLiteral("não foi possível criar a pasta ") + QDir(root).filePath(QLatin1String(sub));
+            return report;
+        }
+    }
+    SitePaths::setHome(root);
+    qputenv("VENDACONS_HOME", root.toUtf8());
+    if (!createBase(report) || !writeBase(now, report))
+        return report;
+    HostDatabase::reset();
+    writeFiles(root, now, report);
+    return report;
+}
+
+} // namespace DemoSite

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <screen/startup.h>
+
+#include <runtime/datapacket.h>
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// The demo site: a counter desk of a company canteen ("Refeitório Central" of branch "0001",
+// store "01", desk "001", operator "0001") with the simulated fiscal printer, scale, drawer
+// and pole display, and a base with its menu, price tables, waiters, client companies and
+// badge consumers. `vendacons-host --init-site DIR` writes it.
+namespace DemoSite {
+
+inline const QString CDFILIAL = QStringLiteral("0001");
+inline const QString CDLOJA = QStringLiteral("01");
+inline const QString CDCAIXA = QStringLiteral("001");
+inline const QString CDOPERADOR = QStringLiteral("0001");
+inline const QString NMOPERADOR = QStringLiteral("MARIA APARECIDA SOUZA");
+inline const QString CDCLIENTE = QStringLiteral("000001"); // default client of counter sales
+// The key of the enciphered values of the site's files (Criptografa), the one the start-up
+// deciphers them with.
+constexpr int CipherKey = SaleStartup::CipherKey;
+
+struct Report
+{
+    QStringList files;        // written, relative to the site
+    QStringList tableRows;    // "TABLE: n rows"
+    QStringList skipped;      // tables or columns the base's schema does not have
+    QString error;            // empty when the site was written
+    bool ok() const { return error.isEmpty(); }
+};
+
+// Writes the whole site into `folder` (created when missing). Refuses a folder that already
+// holds a parameter file, so a site is never overwritten. Sets the process's site folder to
+// `folder` and creates the base through the data module's schema.
+Report write(const QString &folder, const QDateTime &now);
+
+// The pieces, for the tests.
+DataPacket parameterPacket(const QString &folder, const QDateTime &now);
+DataPacket identificationPacket();
+struct CadastreFile
+{
+    QString name; // file name under Dados/Cadastros
+    DataPacket packet;
+};
+QList<CadastreFile> cadastreFiles(const QDateTime &now);
+// Writes the menu, tables, people and balances into the base of the current site; tables
+// and columns the schema lacks are skipped and listed.
+bool writeBase(const QDateTime &now, Report &report);
+
+// A packet under construction: fields first, then rows in field order.
+class PacketBuilder
+{
+public:
+    PacketBuilder &text(const QString &name, int size);
+    PacketBuilder &integer(const QString &name);
+    PacketBuilder &number(const QString &name);
+    PacketBuilder &dateTime(const QString &name);
+    PacketBuilder &row(const QList<Variant> &values);
+    const DataPacket &packet() const { return m_packet; }
+
+private:
+    DataPacket m_packet;
+};
+
+} // namespace DemoSite

@@ -1,0 +1,225 @@
+#include "demosite.h"
+
+#include "demomenu.h"
+#include "hostdatabase.h"
+
+#include <server/schema.h>
+
+#include <QHash>
+#include <QMap>
+#include <QSet>
+
+namespace DemoSite {
+
+namespace {
+
+using namespace DemoMenu;
+using Values = QList<std::pair<QString, Variant>>;
+
+struct BaseRow
+{
+    QString table;
+    Values values;
+};
+
+class Rows
+{
+public:
+    void add(const QString &table, const Values &values) { m_rows.append({table, values}); }
+    const QList<BaseRow> &all() const { return m_rows; }
+
+private:
+    QList<BaseRow> m_rows;
+};
+
+void branchAndDesk(Rows &rows)
+{
+    rows.add("FILIAL", {{"CDFILIAL", CDFILIAL}, {"NMFILIAL", "Refeitório Central"}, {"CDSEGMERC", ""}});
+    rows.add("LOJA", {{"CDFILIAL", CDFILIAL}, {"CDLOJA", CDLOJA}, {"NMLOJA", "Refeitório Central"},
+                      {"CDPRODTAXASERV", ""}, {"CDTABEPREC", ""}, {"IDCRMBONUS", "N"}, {"IDUTLINTEGCOM", "N"}});
+    rows.add("CAIXA", {{"CDFILIAL", CDFILIAL}, {"CDCAIXA", CDCAIXA}, {"CDLOJA", CDLOJA}, {"NMCAIXA", "Caixa 001 - Balcão"}});
+    rows.add("PARAVEND", {{"CDFILIAL", CDFILIAL}, {"CDTABEPREC", "001"}, {"CDCLIENTE", CDCLIENTE},
+                          {"NRMAXPESMES", 10}, {"IDDTEMISCANC", "N"}});
+    rows.add("PARAMGERAL", {{"IDUTCUPOMDESC", "N"}});
+    rows.add("PARAMEMPRESA", {{"CDEMPRESA", "01"}, {"CDSITUCRT", "3"}});
+}
+
+void receiptTypes(Rows &rows)
+{
+    const QList<QStringList> types{{"001", "Dinheiro", "1"}, {"002", "Cartão de crédito", "2"},
+                                   {"003", "Cartão de débito", "3"}, {"004", "Vale-refeição", "5"},
+                                   {"005", "PIX", "6"}, {"009", "Crédito pessoal (crachá)", "9"}};
+    for (const QStringList &t : types)
+        rows.add("TIPORECE", {{"CDTIPORECE", t[0]}, {"NMTIPORECE", t[1]}, {"IDTIPORECE", t[2]}, {"IDMOSTRARECE", "S"},
+                              {"IDDESABTEF", "S"}});
+}
+
+void priceTables(Rows &rows, const QDateTime &now)
+{
+    const QDateTime yearStart(QDate(now.date().year(), 1, 1), QTime(0, 0));
+    rows.add("TABEVEND", {{"CDTABEPREC", "001"}, {"NMTABEPREC", "Tabela padrão do refeitório"}, {"DTINIVIGTABE", yearStart}});
+    rows.add("TABEVEND", {{"CDTABEPREC", "002"}, {"NMTABEPREC", "Convênio Metalúrgica Horizonte"}, {"DTINIVIGTABE", yearStart}});
+    for (const Product &p : products()) {
+        rows.add("ITEMPRECO", {{"CDTABEPREC", "001"}, {"CDPRODUTO", p.code}, {"DTINIVALPREC", yearStart},
+                               {"VRPRECITEM", p.price}, {"IDPRECVARIA", "N"}});
+        // The agreement takes 10% off the meals of the company's people.
+        if (QStringList{"01", "02", "03"}.contains(p.group))
+            rows.add("ITEMPRECO", {{"CDTABEPREC", "002"}, {"CDPRODUTO", p.code}, {"DTINIVALPREC", yearStart},
+                                   {"VRPRECITEM", double(qRound(p.price * 90)) / 100.0}, {"IDPRECVARIA", "N"}});
+    }
+    // Feijoada 10% off on Wednesdays and Saturdays; orange juice R$ 1,00 off on weekdays.
+    for (const char *day : {"4", "7"})
+        rows.add("ITEMPRECODIA", {{"CDFILIAL", CDFILIAL}, {"CDPRODUTO", "01003"}, {"NRDIASEMANPR", day},
+                                  {"CDTIPOCONSPD", "T"}, {"DTINIVALPREC", yearStart}, {"IDUTILDESCDIA", "S"},
+                                  {"IDPERCVALOR", "P"}, {"IDACREDESC", "D"}, {"VRDESCACREDIA", 10.0}});
+    for (const char *day : {"2", "3", "4", "5", "6"})
+        rows.add("ITEMPRECODIA", {{"CDFILIAL", CDFILIAL}, {"CDPRODUTO", "08001"}, {"NRDIASEMANPR", day},
+                                  {"CDTIPOCONSPD", "T"}, {"DTINIVALPREC", yearStart}, {"IDUTILDESCDIA", "S"},
+                                  {"IDPERCVALOR", "V"}, {"IDACREDESC", "D"}, {"VRDESCACREDIA", 1.0}});
+}
+
+void productRows(Rows &rows)
+{
+    for (const Product &p : products()) {
+        rows.add("PRODUTO", {{"CDPRODUTO", p.code}, {"NMPRODUTO", p.name}, {"NMPRODIMPFIS", p.name.toUpper().left(60)},
+                             {"CDBARPRODUTO", p.barcode}, {"CDARVPROD", p.treeCode()}, {"CDNVPRODUTO", "3"},
+                             {"IDPESAPROD", p.weighed ? "S" : "N"}, {"QTTARAPROD", 0.0}, {"SGUNIDADE", p.unit},
+                             {"IDTIPOCOMPPROD", "1"}, {"IDIMPPRODUTO", "S"}, {"IDSOLLOCIMP", "N"},
+                             {"CDCLASFISC", p.ncm}, {"CDCEST", p.cest}, {"IDIMPQRCODECAT", "N"}});
+        if (!p.barcode.isEmpty())
+            rows.add("CDBARRAPROD", {{"CDBARRAPROD", p.barcode}, {"CDPRODUTO", p.code}});
+        const bool substitution = p.tax == Tax::TaxSubstitution;
+        rows.add("ALIQIMPFIS", {{"CDFILIAL", CDFILIAL}, {"CDPRODUTO", p.code},
+                                {"CDCSTICMS", substitution ? "60" : "00"}, {"CDCSTPISCOF", "01"},
+                                {"CDCFOPPFIS", substitution ? "5405" : "5102"}, {"VRALIQPIS", 0.65},
+                                {"VRALIQCOFINS", 3.0}, {"IDTPIMPOSFIS", substitution ? "F" : "T"}});
+        rows.add("PRODFILI", {{"CDFILIAL", CDFILIAL}, {"CDPRODUTO", p.code}, {"IDCNTRESTOQ", "N"}});
+    }
+    // Shortcut codes of the screen configuration: typing "1" sells the chicken plate.
+    const QStringList favourites{"01001", "01002", "01003", "04001", "04005", "05001",
+                                 "06001", "07001", "07003", "08001", "09001", "10001"};
+    for (int i = 0; i < favourites.size(); ++i)
+        rows.add("ITMENUCONFTE", {{"CDFILIAL", CDFILIAL}, {"NRCONFTELA", "1"}, {"CDATAPRODITM", QString::number(i + 1)},
+                                  {"CDIDENTBUTON", favourites[i]}, {"IDTPBUTTON", "1"}});
+}
+
+void people(Rows &rows, const QDateTime &now)
+{
+    rows.add("CLIENTE", {{"CDCLIENTE", CDCLIENTE}, {"NMFANTCLIE", "Consumidor Final"}});
+    rows.add("CLIENTE", {{"CDCLIENTE", "000002"}, {"NMFANTCLIE", "Metalúrgica Horizonte"}, {"CDTABEPREC", "002"},
+                         {"NRINSJURCLIE", "45987123000140"}});
+    rows.add("CLIENTE", {{"CDCLIENTE", "000003"}, {"NMFANTCLIE", "Têxtil Vale Verde"}, {"NRINSJURCLIE", "07654321000188"}});
+    const QList<QStringList> waiters{{"0001", "JOÃO PEREIRA", "0005"}, {"0002", "ANA LÚCIA COSTA", ""},
+                                     {"0003", "PEDRO HENRIQUE LIMA", ""}};
+    for (const QStringList &w : waiters)
+        rows.add("VENDEDOR", {{"CDFILIAL", CDFILIAL}, {"CDVENDEDOR", w[0]}, {"NMFANVEN", w[1]}, {"CDOPERADOR", w[2]}});
+    rows.add("FAMILIASALDO", {{"CDFAMILISALD", "REF"}, {"NMFAMILISALD", "REFEIÇÃO"}});
+    rows.add("FAMILIASALDO", {{"CDFAMILISALD", "LAN"}, {"NMFAMILISALD", "LANCHES E BEBIDAS"}});
+    rows.add("FAMSALDOFILI", {{"CDFILIAL", CDFILIAL}, {"CDFAMILISALD", "REF"}, {"NRORDAPRSALD", "1"}, {"IDPERMCARGACRED", "S"}});
+    rows.add("FAMSALDOFILI", {{"CDFILIAL", CDFILIAL}, {"CDFAMILISALD", "LAN"}, {"NRORDAPRSALD", "2"}, {"IDPERMCARGACRED", "S"}});
+    // Badge consumers of the two client companies, with their credit per family.
+    struct Consumer { const char *client, *code, *name, *badge, *cpf; double meal, snack; };
+    const QList<Consumer> consumers{
+        {"000002", "000101", "JOSÉ CARLOS OLIVEIRA", "1001", "39053344705", 180.00, 45.50},
+        {"000002", "000102", "FERNANDA RIBEIRO ALVES", "1002", "52998224725", 92.40, 12.00},
+        {"000002", "000103", "LUCAS MARTINS FERREIRA", "1003", "11144477735", 0.00, 8.75},
+        {"000003", "000201", "PATRÍCIA GOMES ROCHA", "2001", "28625587887", 250.00, 60.00},
+    };
+    for (const Consumer &c : consumers) {
+        rows.add("CONSUMIDOR", {{"CDCLIENTE", c.client}, {"CDCONSUMIDOR", c.code}, {"NMCONSUMIDOR", c.name},
+                                {"NRCRACHA", c.badge}, {"CDIDCONSUMID", c.badge}, {"NRCPFRESPCON", c.cpf},
+                                {"CDTIPOCONS", "01"}, {"IDBLOQSALDFS", "N"}, {"IDSITCONSUMI", "1"},
+                                {"IDTPVENDACONS", "7"}});
+        rows.add("SALDOCONS", {{"CDCLIENTE", c.client}, {"CDCONSUMIDOR", c.code}, {"CDFAMILISALD", "REF"}, {"VRSALDCONFAM", c.meal}});
+        rows.add("SALDOCONS", {{"CDCLIENTE", c.client}, {"CDCONSUMIDOR", c.code}, {"CDFAMILISALD", "LAN"}, {"VRSALDCONFAM", c.snack}});
+        rows.add("MOVICLIE", {{"CDCLIENTE", c.client}, {"CDCONSUMIDOR", c.code}, {"CDFILIAL", CDFILIAL}, {"CDCAIXA", CDCAIXA},
+                              {"DTMOVCLI", QDateTime(now.date().addDays(-1), QTime(12, 0))}, {"VRMOVCLI", 0.0},
+                              {"VRSALDOCONS", 300.0}, {"VRSALDPECONS", 0.0}});
+    }
+}
+
+// Table name -> its columns (upper case), as the schema registers them.
+QHash<QString, QSet<QString>> schemaColumns()
+{
+    QHash<QString, QSet<QString>> known;
+    for (const Schema::Table &table : Schema::tables()) {
+        QSet<QString> columns;
+        for (const Schema::Column &column : table.columns)
+            columns.insert(column.name.toUpper());
+        known.insert(table.name.toUpper(), columns);
+    }
+    return known;
+}
+
+bool insert(const BaseRow &row, const QSet<QString> &columns, QSet<QString> &skippedColumns, QString *error)
+{
+    QStringList names;
+    QStringList binds;
+    Qub_movrela::Params params;
+    for (const auto &[name, value] : row.values) {
+        if (!columns.contains(name.toUpper())) {
+            skippedColumns.insert(row.table + QLatin1Char('.') + name);
+            continue;
+        }
+        names.append(name);
+        binds.append(QStringLiteral(":P_") + name);
+        params.append({QStringLiteral("P_") + name, value});
+    }
+    const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(row.table, names.join(QStringLiteral(", ")),
+                                                                            binds.join(QStringLiteral(", ")));
+    Qub_movrela::DbConnection &db = HostDatabase::session();
+    if (db.execute(QStringLiteral("demo ") + row.table, sql, params))
+        return true;
+    *error = Qub_movrela::ADOExceptionMessage(db.lastError(), db, QString());
+    return false;
+}
+
+} // namespace
+
+bool writeBase(const QDateTime &now, Report &report)
+{
+    Rows rows;
+    branchAndDesk(rows);
+    receiptTypes(rows);
+    priceTables(rows, now);
+    productRows(rows);
+    people(rows, now);
+
+    const QHash<QString, QSet<QString>> known = schemaColumns();
+    Qub_movrela::DbConnection &db = HostDatabase::session();
+    if (!db.begin()) {
+        report.error = Qub_movrela::ADOExceptionMessage(db.lastError(), db, QString());
+        return false;
+    }
+    QMap<QString, int> written;
+    QSet<QString> skippedTables;
+    QSet<QString> skippedColumns;
+    for (const BaseRow &row : rows.all()) {
+        if (!known.contains(row.table)) {
+            skippedTables.insert(row.table);
+            continue;
+        }
+        if (!insert(row, known.value(row.table), skippedColumns, &report.error)) {
+            db.rollback();
+            return false;
+        }
+        ++written[row.table];
+    }
+    if (!db.commit()) {
+        report.error = Qub_movrela::ADOExceptionMessage(db.lastError(), db, QString());
+        return false;
+    }
+    for (auto it = written.cbegin(); it != written.cend(); ++it)
+        report.tableRows.append(QStringLiteral("%1: %2").arg(it.key()).arg(it.value()));
+    QStringList tables = skippedTables.values();
+    tables.sort();
+    for (const QString &table : tables)
+        report.skipped.append(QStringLiteral("tabela %1 (fora do esquema)").arg(table));
+    QStringList columns = skippedColumns.values();
+    columns.sort();
+    for (const QString &column : columns)
+        report.skipped.append(QStringLiteral("coluna %1 (fora do esquema)").arg(column));
+    return true;
+}
+
+} // namespace DemoSite

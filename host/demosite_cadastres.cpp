@@ -1,0 +1,276 @@
+#include "demosite.h"
+
+#include "demomenu.h"
+
+#include <outside/criptografa.h>
+
+namespace DemoSite {
+
+namespace {
+
+using namespace DemoMenu;
+
+const QString S = QStringLiteral("S");
+const QString N = QStringLiteral("N");
+
+QString two(int n)
+{
+    return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+}
+
+// The tax of a product as the tax cache and the printer rates name it.
+struct TaxRow
+{
+    QString code; // CDIMPOSTO
+    double rate;  // VRPEALIMPFIS
+    QString kind; // IDTPIMPOSFIS
+    QString name;
+    QString symbol;
+};
+
+TaxRow taxOf(const Product &p)
+{
+    if (p.tax == Tax::TaxSubstitution)
+        return {QStringLiteral("02"), 0.0, QStringLiteral("F"), QStringLiteral("ICMS substituição tributária"), QStringLiteral("F1")};
+    return {QStringLiteral("01"), 3.20, QStringLiteral("T"), QStringLiteral("ICMS 3,20%"), QStringLiteral("T1")};
+}
+
+DataPacket receiptTypes()
+{
+    PacketBuilder b;
+    b.text("CDTIPORECE", 20).text("NMTIPORECE", 60).text("IDTIPORECE", 1).text("IDHABVENDAMAN", 1)
+        .text("CDFPIMPFIS", 2).text("IDMOSTRARECE", 1).text("IDDESABTEF", 1);
+    b.row({"001", "Dinheiro", "1", S, "01", S, S});
+    b.row({"002", "Cartão de crédito", "2", S, "02", S, N});
+    b.row({"003", "Cartão de débito", "3", S, "03", S, N});
+    b.row({"004", "Vale-refeição", "5", S, "04", S, N});
+    b.row({"005", "PIX", "6", S, "05", S, S});
+    b.row({"009", "Crédito pessoal (crachá)", "9", S, "06", S, S});
+    return b.packet();
+}
+
+DataPacket printerRates()
+{
+    PacketBuilder b;
+    b.text("CDALIQIMPFIS", 4).number("VRALIQIMPFIS").text("IDALIQIMPFIS", 1);
+    b.row({"01", 3.20, "T"});
+    b.row({"02", 18.00, "T"});
+    b.row({"F1", 0.0, "F"});
+    b.row({"I1", 0.0, "I"});
+    b.row({"N1", 0.0, "N"});
+    return b.packet();
+}
+
+DataPacket clients()
+{
+    PacketBuilder b;
+    b.text("CDCLIENTE", 20).text("NMFANTCLIE", 60).text("NMRAZSOCCLIE", 60).text("NRINSJURCLIE", 20);
+    b.row({CDCLIENTE, "Consumidor Final", "Consumidor Final", ""});
+    b.row({"000002", "Metalúrgica Horizonte", "Metalúrgica Horizonte S.A.", "45987123000140"});
+    b.row({"000003", "Têxtil Vale Verde", "Têxtil Vale Verde Ltda.", "07654321000188"});
+    return b.packet();
+}
+
+DataPacket fiscalPrinters()
+{
+    PacketBuilder b;
+    b.text("CDFILIAL", 20).text("CDCAIXA", 20).text("NRSERIEECF", 30).text("NRECF", 3).text("NMMARCAECF", 30)
+        .text("NMMODELOECF", 30);
+    b.row({CDFILIAL, CDCAIXA, "SIM0000000001", "001", "VENDACONS", "ECF SIMULADA"});
+    return b.packet();
+}
+
+DataPacket waiters()
+{
+    PacketBuilder b;
+    b.text("CDFILIAL", 20).text("CDVENDEDOR", 20).text("NMFANVEN", 60).text("CDOPERADOR", 20).text("HABILITADO", 1);
+    b.row({CDFILIAL, "0001", "JOÃO PEREIRA", "0005", S});
+    b.row({CDFILIAL, "0002", "ANA LÚCIA COSTA", "", S});
+    b.row({CDFILIAL, "0003", "PEDRO HENRIQUE LIMA", "", S});
+    return b.packet();
+}
+
+DataPacket operators()
+{
+    PacketBuilder b;
+    b.text("CDFILIAL", 20).text("CDOPERADOR", 20).text("NMOPERADOR", 60);
+    b.row({CDFILIAL, CDOPERADOR, NMOPERADOR});
+    b.row({CDFILIAL, "0002", "RAFAEL DOS SANTOS"});
+    b.row({CDFILIAL, "0005", "JOÃO PEREIRA"});
+    b.row({CDFILIAL, "0099", "CARLOS ALBERTO NUNES (SUPERVISOR)"});
+    return b.packet();
+}
+
+DataPacket productCopy()
+{
+    PacketBuilder b;
+    b.text("CDPRODUTO", 20).text("CDBARPRODUTO", 30).text("CDARVPROD", 20).text("CDPRODINTE", 20)
+        .text("CDPROTECLADO", 20).text("NMPRODUTO", 60).text("CDFAMILISALD", 3).text("IDPESAPROD", 1)
+        .text("SGUNIDADE", 10).text("DTFINVGPROMOC", 20).text("DTINIVGPROMOC", 20).text("IDIMPPRODUTO", 1)
+        .text("IDTIPOCOMPPROD", 1).text("QTTARAPROD", 20).text("IDTPPRODDEBCONS", 1).text("VRMINCONSUMODEB", 20)
+        .text("IDCONTROLAREFIL", 1);
+    for (const Product &p : products()) {
+        // Meals draw on the meal balance family, the rest on the snack family.
+        const QString family = QStringList{"01", "02", "03", "04"}.contains(p.group) ? QStringLiteral("REF")
+                                                                                       : QStringLiteral("LAN");
+        b.row({p.code, p.barcode, p.treeCode(), p.code, "", p.name.toUpper(), family, p.weighed ? S : N, p.unit, "", "",
+               S, "1", p.weighed ? QStringLiteral("0,000") : QString(), "1", "", N});
+    }
+    return b.packet();
+}
+
+DataPacket configGroups()
+{
+    PacketBuilder b;
+    b.text("NRBUTTON", 2).text("NRPGCONFTELA", 2).text("IDTPBUTTON", 1).text("DSBUTTON", 30).integer("NRFONTETEXT")
+        .integer("NRCOLORTEXT").integer("NRCOLORBACK");
+    for (int i = 0; i < groups().size(); ++i) {
+        const Group &g = groups()[i];
+        b.row({two(i + 1), "1", "2", g.name.toUpper(), 9, g.colorText, g.colorBack});
+    }
+    return b.packet();
+}
+
+DataPacket configProducts()
+{
+    PacketBuilder b;
+    b.text("NRBUTTON", 2).text("NRBUTTONAUX", 2).text("NRPGCONFTELA", 2).text("NRPGCONFTAUX", 2).text("IDTPBUTTON", 1)
+        .text("DSBUTTON", 30).integer("NRFONTETEXT").integer("NRCOLORTEXT").integer("NRCOLORBACK")
+        .text("CDPRODUTO", 20).text("CDIDENTBUTON", 20).text("NMPRODUTO", 60).text("CDARVPROD", 20)
+        .text("IDTIPOCOMPPROD", 1).text("IDPESAPROD", 1).text("QTTARAPROD", 20).text("DTINIVGPROMOC", 20)
+        .text("DTFINVGPROMOC", 20).text("CDFAMILISALD", 3).text("SGUNIDADE", 10).text("IDIMPPRODUTO", 1)
+        .text("CDBARPRODUTO", 30);
+    for (int g = 0; g < groups().size(); ++g) {
+        const Group &group = groups()[g];
+        const QList<Product> items = productsOf(group.code);
+        for (int i = 0; i < items.size(); ++i) {
+            const Product &p = items[i];
+            const QString family = g < 4 ? QStringLiteral("REF") : QStringLiteral("LAN");
+            b.row({two(i + 1), two(g + 1), "1", "1", "1", p.caption.toUpper(), 8, group.colorText, group.colorBack,
+                   p.code, p.code, p.name.toUpper(), p.treeCode(), "1", p.weighed ? S : N,
+                   p.weighed ? QStringLiteral("0,000") : QString(), "", "", family, p.unit, S, p.barcode});
+        }
+    }
+    return b.packet();
+}
+
+DataPacket groupPages()
+{
+    return PacketBuilder().text("QTDEPG", 2).row({"1"}).packet();
+}
+
+DataPacket productPages()
+{
+    PacketBuilder b;
+    b.text("QTDEPG", 2).text("NRBUTTONAUX", 5).text("NRPGCONFTAUX", 2);
+    for (int g = 0; g < groups().size(); ++g)
+        b.row({"1", two(g + 1), "1"});
+    return b.packet();
+}
+
+DataPacket productionPorts()
+{
+    return PacketBuilder().text("CDLOJA", 20).text("CDPRODUTO", 20).text("CDPORIMPPROD", 60).text("IDIMPCANITEM", 1).packet();
+}
+
+DataPacket taxCache()
+{
+    PacketBuilder b;
+    b.text("CDPRODUTO", 20).text("CDIMPOSTO", 4).number("VRPEALIMPFIS").text("NMIMPOSTO", 40).text("SGIMPOSTO", 4)
+        .text("IDTPIMPOSFIS", 1);
+    for (const Product &p : products()) {
+        const TaxRow tax = taxOf(p);
+        b.row({p.code, tax.code, tax.rate, tax.name, tax.symbol, tax.kind});
+    }
+    return b.packet();
+}
+
+DataPacket combinedProducts()
+{
+    return PacketBuilder().text("CDFILIAL", 20).text("CDPRODUTO", 20).text("NRCONFTELA", 20).text("NRBUTTON", 2)
+        .text("IDTPBUTTON", 1).text("DSBUTTON", 30).integer("NRCOLORTEXT").integer("NRCOLORBACK")
+        .text("NRLIMPRODCOM", 3).packet();
+}
+
+DataPacket deskOpening(const QDateTime &now)
+{
+    PacketBuilder b;
+    b.text("CDFILIAL", 20).text("CDCAIXA", 20).dateTime("DTABERCAIX").text("CDOPERADOR", 20).number("VRABERCAIX")
+        .text("CDATIVACAOSAT", 100);
+    b.row({CDFILIAL, CDCAIXA, QDateTime(now.date(), QTime(6, 30)), CDOPERADOR, 150.0,
+           Criptografa::Cripto(QStringLiteral("12345678"), CipherKey)});
+    return b.packet();
+}
+
+DataPacket serviceLimits()
+{
+    return PacketBuilder().text("CDFILIAL", 20).text("CDSERVFILI", 20).text("CDTIPOCONS", 20).text("CDPRODUTO", 20)
+        .text("QTLIMCONPRSE", 10).text("VRLIMCONSERV", 20).text("HRINISERTUR", 4).text("HRFINSERTUR", 4)
+        .text("QTLIMCONPROD", 10).packet();
+}
+
+DataPacket balanceFamilies()
+{
+    PacketBuilder b;
+    b.text("CDFILIAL", 20).text("CDFAMILISALD", 3).text("NMFAMILISALD", 30).text("IDPERMCARGACRED", 1)
+        .text("NRORDAPRSALD", 2);
+    b.row({CDFILIAL, "REF", "REFEIÇÃO", S, "1"});
+    b.row({CDFILIAL, "LAN", "LANCHES E BEBIDAS", S, "2"});
+    return b.packet();
+}
+
+DataPacket businessDate(const QDateTime &now)
+{
+    return PacketBuilder().dateTime("DATAMOVIMENTO").row({now.date().startOfDay()}).packet();
+}
+
+DataPacket branchOperators()
+{
+    PacketBuilder b;
+    b.text("CDFILIAL", 20).text("CDOPERADOR", 20);
+    for (const char *op : {"0001", "0002", "0005", "0099"})
+        b.row({CDFILIAL, QString::fromLatin1(op)});
+    return b.packet();
+}
+
+DataPacket productRooms()
+{
+    return PacketBuilder().text("CDPRODUTO", 20).text("CDAMBIENTE", 20).text("NRSEQIMPRLOJA", 20).packet();
+}
+
+DataPacket tables()
+{
+    PacketBuilder b;
+    b.text("NRMESA", 4).text("CDSALA", 20).text("NMSALA", 40);
+    for (int n = 1; n <= 12; ++n)
+        b.row({QStringLiteral("%1").arg(n, 4, 10, QLatin1Char('0')), n <= 8 ? "01" : "02",
+               n <= 8 ? QStringLiteral("SALÃO") : QStringLiteral("VARANDA")});
+    return b.packet();
+}
+
+DataPacket loggedOperator()
+{
+    return PacketBuilder().text("CDOPERADOR", 20).text("NMOPERADOR", 60).row({CDOPERADOR, NMOPERADOR}).packet();
+}
+
+} // namespace
+
+QList<CadastreFile> cadastreFiles(const QDateTime &now)
+{
+    return {
+        {"ConfTipoRece.cds", receiptTypes()},   {"AliqImpFis.cds", printerRates()},
+        {"Cad_Cliente.cds", clients()},         {"EcfCaixa.cds", fiscalPrinters()},
+        {"Garcom.cds", waiters()},              {"Operador.cds", operators()},
+        {"Produtos.cds", productCopy()},        {"ProdutoCombinado.cds", combinedProducts()},
+        {"MaxGrupo.cds", groupPages()},         {"MaxProduto.cds", productPages()},
+        {"ProdLoja.cds", productionPorts()},    {"AliqSistema.cds", taxCache()},
+        {"MenuCombinado.cds", combinedProducts()}, {"ConfigProd.cds", configProducts()},
+        {"ConfigGrupo.cds", configGroups()},    {"AberturaCaixa.cds", deskOpening(now)},
+        {"ProdServtCon.cds", serviceLimits()},  {"ProdrServ.cds", serviceLimits()},
+        {"FamSaldoFili.cds", balanceFamilies()}, {"DataMovimento.cds", businessDate(now)},
+        {"FiliOper.cds", branchOperators()},    {"ProdAmbiente.cds", productRooms()},
+        {"MesaSala.cds", tables()},             {"ControleAcess.cds", loggedOperator()},
+    };
+}
+
+} // namespace DemoSite

@@ -1,0 +1,158 @@
+#include "demosite.h"
+
+#include "fiscalprinter.h"
+
+#include <outside/criptografa.h>
+#include <screen/salestate_load.h>
+
+#include <QDir>
+#include <QHash>
+
+#include <type_traits>
+
+namespace DemoSite {
+
+namespace {
+
+template <class Family, class T>
+FieldDef fieldFor(const QString &column, T Family::*)
+{
+    if constexpr (std::is_same_v<T, int>)
+        return {column, FieldType::Integer, 0};
+    else if constexpr (std::is_same_v<T, double>)
+        return {column, FieldType::Double, 0};
+    else if constexpr (std::is_same_v<T, QDateTime>)
+        return {column, FieldType::DateTime, 0};
+    else if constexpr (std::is_same_v<T, bool>)
+        return {column, FieldType::String, 1}; // "S" / "N", as the file keeps flags
+    else
+        return {column, FieldType::String, 255};
+}
+
+template <class Family, class T>
+Variant defaultFor(T Family::*)
+{
+    if constexpr (std::is_same_v<T, int>)
+        return 0;
+    else if constexpr (std::is_same_v<T, double>)
+        return 0.0;
+    else if constexpr (std::is_same_v<T, QDateTime>)
+        return Variant::null();
+    else if constexpr (std::is_same_v<T, bool>)
+        return QStringLiteral("N");
+    else
+        return QString();
+}
+
+// The values of the demo desk; every other column takes its empty value ("", "N", 0).
+QHash<QString, Variant> deskValues(const QString &folder, const QDateTime &now)
+{
+    const QString dsdircad = QDir(folder).absolutePath() + QLatin1Char('/');
+    return {
+        {"CDFILIAL", CDFILIAL}, {"CDLOJA", CDLOJA}, {"CDCAIXA", CDCAIXA}, {"CDCLIENTE", CDCLIENTE},
+        {"IDESQUEMA", "1"}, {"IDCOLETOR", "N"}, {"STSISTEMAPRIN", "RES"},
+        {"IdTpTelaVe", "1"}, // the touch grid of groups and products
+        {"DSLOGOTELA", ""}, {"DSDIRCAD", dsdircad},
+        {"UTILIZAIMPFIS", "S"}, {"BOERROIMPRESSORA", "N"}, {"DISPLAYOK", "S"},
+        {"SISTEMAQUBNFCE", "N"}, {"SISTEMAQUBSAT", "N"}, {"IDTIPOIMPFIS", 1},
+        {"DTABERCAIX", QDateTime(now.date(), QTime(6, 30))}, {"VROBRIGCPFNOTA", 200.0},
+        {"IDHABCAIXAVENDA", ""}, {"IdPerTrocaOp", "S"}, {"IDSOLICITATEL", "N"}, {"IDSOLICTELGER", "N"},
+        {"IDPAISINTEGRA", ""}, {"SGESTADOFILI", "SP"}, {"TAMDISPLAY", 20}, {"NRMINSENHAAL", 4},
+        {"CDPORTAIMPFIS", "SIMULADA"}, {"IDTIPOGAVETA", "2"}, {"NRSERIEIMP", FiscalPrinter::defaultSerial()},
+        {"ECFIMP", "001"}, {"DSMODELOECFVE", "ECF SIMULADA"}, {"DSMARCAECFVE", "VENDACONS"},
+        {"NMRAZSOCFILI", "Refeições Boa Mesa Ltda."}, {"NMRAZSOCEMPR", "Refeições Boa Mesa Ltda."},
+        {"NMFILIAL", "Refeitório Central"}, {"NMCAIXA", "Caixa 001 - Balcão"},
+        {"DSENDEFILI", "Av. das Indústrias, 1500"}, {"NMBAIRFILI", "Distrito Industrial"},
+        {"NMMUNICIPIOFILI", "São Paulo"}, {"CDINSCMUNIFILI", "4.123.456-7"}, {"CDESTADOIBGE", "35"},
+        {"NRINSJURFILI", "12345678000195"}, {"NRCNPJLOJA", "12345678000195"}, {"CDINSJUREMPR", "12345678000195"},
+        {"CDEMPRESA", "01"}, {"IDTIPOBAL", "1"}, {"CDPORTABAL", "/dev/ttyUSB0"}, {"NRVELOCBAL", "9600"},
+        // Scale labels "2PPPP0VVVVVC": product code in 2-5, value in 7-11.
+        {"IDLCDBARBALATOL", "S"}, {"NRPOSINICODBARR", "2"}, {"NRPOSFINCODBARR", "5"},
+        {"NRPOSINIVRCDBAR", "7"}, {"NRPOSFINVRCDBAR", "11"},
+        {"IDUTTABPRECLVDC", "N"}, {"IDUTILTEF", "N"}, {"IDACRIMPOSTO", "N"}, {"IDSOLICITACPF", "N"},
+        {"IDIMPCNPJCLIE", "N"}, {"IDIMPSALDOCUPOM", "S"}, {"DSOBSCUPFIS", "Obrigado e volte sempre!"},
+        {"DSMENSCPFCUP", "CPF do consumidor na nota?"}, {"STTOTCV", "1"}, {"STTOTCOMPCRED", "1"},
+        {"NRCONFTELA", "1"}, {"IDFECHACUPOM", "S"}, {"IDOBRIGFECHCAIX", "N"}, {"IDSENHACUP", "N"},
+        {"IDENVIAPEDKDS", "N"}, {"IDIMPPEDPROD", "N"}, {"IDTPVENDIMPNF1", "N"}, {"NRDIAFECHAFOLHA", "20"},
+        {"IDPERCOMVENCPDC", "S"}, {"IDTIPINFCONS", "1"}, {"IDINFVENBAL", "N"}, {"IDVERGAVETANFIS", "N"},
+        {"IDMOMENTOCPFVEN", "I"}, {"IDINFNOMEEND", "N"}, {"IDAMBTRABNFCE", "2"},
+        // Access codes of the rights the screen asks for.
+        {"CTCONSULTAPRECO", 101}, {"CTPESQPRODUTO", 102}, {"CTCANCITEMGEN", 103}, {"CTOBSPRODUTO", 104},
+        {"CTCANCCUPOM", 105}, {"CTPRODCOMBINADO", 106}, {"CTMULTIPLICADOR", 107}, {"CTTROCAOPERADOR", 108},
+        {"CTABRIRGAVETA", 109},
+    };
+}
+
+} // namespace
+
+DataPacket parameterPacket(const QString &folder, const QDateTime &now)
+{
+    const QHash<QString, Variant> values = deskValues(folder, now);
+    DataPacket packet;
+    QList<Variant> row;
+    for (const ParameterColumn &entry : parameterColumns()) {
+        const QString column = QString::fromLatin1(entry.column);
+        std::visit(
+            [&](auto member) {
+                // The self-service flag is kept as the text "TAA", not as the number it becomes.
+                packet.fields.append(entry.conversion == ParameterConversion::TaaFlag
+                                         ? FieldDef{column, FieldType::String, 10}
+                                         : fieldFor(column, member));
+                row.append(values.contains(column)                                 ? values.value(column)
+                           : entry.conversion == ParameterConversion::TaaFlag ? Variant(QString())
+                                                                              : defaultFor(member));
+            },
+            entry.member);
+    }
+    // Read from the row itself by the start-up: the operator the rights were last asked for.
+    packet.fields.append({QStringLiteral("CDOPERADORATUAL"), FieldType::String, 20});
+    row.append(CDOPERADOR);
+    packet.rows.append(row);
+    return packet;
+}
+
+DataPacket identificationPacket()
+{
+    // The checksum of the fiscal program's file list, kept enciphered.
+    return PacketBuilder()
+        .text(QStringLiteral("MD5ARQUIVOTXT"), 100)
+        .text(QStringLiteral("NMARQUIVOTXT"), 60)
+        .row({Criptografa::Cripto(QStringLiteral("3F2A9C1E7B4D5A60C8E1F2031B9D7A44"), CipherKey),
+              QStringLiteral("VendaCons.txt")})
+        .packet();
+}
+
+PacketBuilder &PacketBuilder::text(const QString &name, int size)
+{
+    m_packet.fields.append({name, FieldType::String, size});
+    return *this;
+}
+
+PacketBuilder &PacketBuilder::integer(const QString &name)
+{
+    m_packet.fields.append({name, FieldType::Integer, 0});
+    return *this;
+}
+
+PacketBuilder &PacketBuilder::number(const QString &name)
+{
+    m_packet.fields.append({name, FieldType::Double, 0});
+    return *this;
+}
+
+PacketBuilder &PacketBuilder::dateTime(const QString &name)
+{
+    m_packet.fields.append({name, FieldType::DateTime, 0});
+    return *this;
+}
+
+PacketBuilder &PacketBuilder::row(const QList<Variant> &values)
+{
+    QList<Variant> complete = values;
+    while (complete.size() < m_packet.fields.size())
+        complete.append(Variant::null());
+    m_packet.rows.append(complete.mid(0, m_packet.fields.size()));
+    return *this;
+}
+
+} // namespace DemoSite

@@ -1,0 +1,370 @@
+#include "fiscalprinter.h"
+
+#include "hostlog.h"
+
+#include <runtime/clock.h>
+#include <runtime/datapacket.h>
+#include <runtime/money.h>
+#include <runtime/ptbr.h>
+#include <runtime/sitepaths.h>
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QTextStream>
+
+#include <memory>
+
+namespace {
+
+constexpr int TapeWidth = 48;
+
+QString money(double value)
+{
+    return PtBr::FormatFloat(QStringLiteral("#,##0.00"), value);
+}
+
+QString counter(int value)
+{
+    return QStringLiteral("%1").arg(value, 6, 10, QLatin1Char('0'));
+}
+
+// Left text and right text on one tape line.
+QString columns(const QString &left, const QString &right)
+{
+    const int gap = qMax(1, TapeWidth - int(left.size()) - int(right.size()));
+    return left + QString(gap, QLatin1Char(' ')) + right;
+}
+
+QString rule(QChar c = QLatin1Char('-'))
+{
+    return QString(TapeWidth, c);
+}
+
+// The product name of the printer description "#<code>#<class>#<name>" (or the text itself).
+QString itemName(const QString &description)
+{
+    const int hash = int(description.lastIndexOf(QLatin1Char('#')));
+    return (hash >= 0 ? description.mid(hash + 1) : description).trimmed();
+}
+
+QString numberText(double value)
+{
+    return QString::number(value, 'f', 3);
+}
+
+} // namespace
+
+QString FiscalPrinter::defaultSerial()
+{
+    return QStringLiteral("SIM0000000001");
+}
+
+FiscalPrinter::FiscalPrinter(const QString &folder)
+    : m_folder(folder), m_serial(defaultSerial())
+{
+    QDir().mkpath(m_folder);
+    load();
+}
+
+FiscalPrinter &FiscalPrinter::forSite()
+{
+    static std::unique_ptr<FiscalPrinter> printer;
+    const QString folder = SitePaths::resolve(QStringLiteral("Dados\\ImpressoraFiscal"));
+    if (!printer || printer->folder() != folder) {
+        auto reporter = printer ? printer->m_reporter : std::function<void(const QString &)>();
+        printer = std::make_unique<FiscalPrinter>(folder);
+        printer->setReporter(reporter);
+    }
+    return *printer;
+}
+
+double FiscalPrinter::Item::total() const
+{
+    return Money::Trunc2(Money::Trunc2(quantity * price) - discount + addition);
+}
+
+double FiscalPrinter::openTotal() const
+{
+    double total = 0;
+    for (const Item &item : m_items)
+        total = Money::Trunc2(total + item.total());
+    return total;
+}
+
+QString FiscalPrinter::tapePath(const QDate &day) const
+{
+    return QDir(m_folder).filePath(QStringLiteral("fita-%1.txt").arg(day.toString(QStringLiteral("yyyy-MM-dd"))));
+}
+
+bool FiscalPrinter::refuse(const QString &text)
+{
+    HostLog::write(QStringLiteral("impressora fiscal: ") + text);
+    if (m_reporter)
+        m_reporter(text);
+    return false;
+}
+
+void FiscalPrinter::print(const QStringList &lines)
+{
+    QFile tape(tapePath(Clock::now().date()));
+    if (!tape.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) {
+        HostLog::write(QStringLiteral("impressora fiscal: não foi possível escrever a fita ") + tape.fileName());
+        return;
+    }
+    QTextStream out(&tape);
+    for (const QString &line : lines)
+        out << line << '\n';
+}
+
+void FiscalPrinter::load()
+{
+    QFile file(QDir(m_folder).filePath(QStringLiteral("estado.txt")));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return;
+    QTextStream in(&file);
+    while (!in.atEnd()) {
+        const QString line = in.readLine();
+        const int eq = int(line.indexOf(QLatin1Char('=')));
+        if (eq <= 0)
+            continue;
+        const QString key = line.left(eq);
+        const QString value = line.mid(eq + 1);
+        if (key == QLatin1String("SERIE") && !value.isEmpty())
+            m_serial = value;
+        else if (key == QLatin1String("COO"))
+            m_coo = value.toInt();
+        else if (key == QLatin1String("CCF"))
+            m_ccf = value.toInt();
+        else if (key == QLatin1String("GT"))
+            m_grandTotal = value.toDouble();
+        else if (key == QLatin1String("ABERTO"))
+            m_open = value == QLatin1String("S");
+        else if (key == QLatin1String("ULTIMOCOO"))
+            m_lastCoo = value.toInt();
+        else if (key == QLatin1String("ULTIMOTOTAL"))
+            m_lastTotal = value.toDouble();
+        else if (key == QLatin1String("ULTIMOCANCELADO"))
+            m_lastCancelled = value == QLatin1String("S");
+        else if (key == QLatin1String("ITEM")) {
+            const QStringList f = value.split(QLatin1Char('\t'));
+            if (f.size() == 8)
+                m_items.append({f[0], f[1], f[2], f[3], f[4].toDouble(), f[5].toDouble(), f[6].toDouble(), f[7].toDouble()});
+        }
+    }
+}
+
+void FiscalPrinter::save() const
+{
+    QSaveFile file(QDir(m_folder).filePath(QStringLiteral("estado.txt")));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+        return;
+    QTextStream out(&file);
+    out << "SERIE=" << m_serial << '\n' << "COO=" << m_coo << '\n' << "CCF=" << m_ccf << '\n'
+        << "GT=" << QString::number(m_grandTotal, 'f', 2) << '\n' << "ABERTO=" << (m_open ? "S" : "N") << '\n'
+        << "ULTIMOCOO=" << m_lastCoo << '\n' << "ULTIMOTOTAL=" << QString::number(m_lastTotal, 'f', 2) << '\n'
+        << "ULTIMOCANCELADO=" << (m_lastCancelled ? "S" : "N") << '\n';
+    for (const Item &item : m_items) {
+        out << "ITEM="
+            << QStringList{item.code, item.name, item.unit, item.rate, numberText(item.quantity),
+                           numberText(item.price), numberText(item.discount), numberText(item.addition)}
+                   .join(QLatin1Char('\t'))
+            << '\n';
+    }
+    out.flush();
+    if (!file.commit())
+        HostLog::write(QStringLiteral("impressora fiscal: não foi possível guardar o estado em ") + m_folder);
+}
+
+DateAnswer FiscalPrinter::DataMoviFiscal(const SchemeRequest &)
+{
+    return {true, Clock::now().date().startOfDay(), {}};
+}
+
+CouponOpenAnswer FiscalPrinter::AbreCupom(const CouponOpenRequest &request)
+{
+    CouponOpenAnswer answer;
+    if (m_open) {
+        answer.failure = QStringLiteral("Já existe um cupom fiscal aberto na impressora (COO %1).").arg(counter(m_coo));
+        refuse(answer.failure);
+        return answer;
+    }
+    m_open = true;
+    ++m_coo;
+    ++m_ccf;
+    m_items.clear();
+    save();
+    const QDateTime now = Clock::now();
+    QStringList lines{rule(QLatin1Char('=')), QStringLiteral("IMPRESSORA FISCAL SIMULADA  Série ") + m_serial,
+                      columns(PtBr::DateTimeToStr(now), QStringLiteral("COO: ") + counter(m_coo)),
+                      QStringLiteral("CUPOM FISCAL          CCF: ") + counter(m_ccf)};
+    if (!request.stCpfCnpjNota.trimmed().isEmpty())
+        lines << QStringLiteral("CPF/CNPJ do consumidor: ") + request.stCpfCnpjNota.trimmed();
+    if (!request.stNomeNota.trimmed().isEmpty())
+        lines << QStringLiteral("Nome: ") + request.stNomeNota.trimmed();
+    if (!request.stEnderecoNota.trimmed().isEmpty())
+        lines << QStringLiteral("Endereço: ") + request.stEnderecoNota.trimmed();
+    lines << rule() << QStringLiteral("ITEM CÓDIGO      DESCRIÇÃO")
+          << QStringLiteral("     QTD x VL UNIT        ST          VL ITEM") << rule();
+    print(lines);
+    answer.ok = true;
+    answer.cupNr = counter(m_coo);
+    answer.contCupom = counter(m_ccf);
+    answer.incluiCpf = request.stCpfCnpjNota.trimmed().isEmpty() ? QStringLiteral("N") : QStringLiteral("S");
+    answer.incluiNome = request.stNomeNota.trimmed().isEmpty() ? QStringLiteral("N") : QStringLiteral("S");
+    answer.incluiEndereco = request.stEnderecoNota.trimmed().isEmpty() ? QStringLiteral("N") : QStringLiteral("S");
+    return answer;
+}
+
+QStringList FiscalPrinter::itemLines(int number, const Item &item) const
+{
+    QStringList lines{QStringLiteral("%1 %2 %3").arg(number, 3, 10, QLatin1Char('0')).arg(item.code, -12).arg(item.name)};
+    const QString quantity = PtBr::FormatFloat(QStringLiteral("0.000"), item.quantity) + QLatin1Char(' ') + item.unit;
+    lines << columns(QStringLiteral("     %1 x %2  %3").arg(quantity, money(item.price), item.rate),
+                     money(Money::Trunc2(item.quantity * item.price)));
+    if (item.discount > 0)
+        lines << columns(QStringLiteral("     desconto"), QStringLiteral("-") + money(item.discount));
+    if (item.addition > 0)
+        lines << columns(QStringLiteral("     acréscimo"), QStringLiteral("+") + money(item.addition));
+    return lines;
+}
+
+ItemSaleAnswer FiscalPrinter::VendaItem(const ItemSaleRequest &request)
+{
+    ItemSaleAnswer answer;
+    if (!m_open) {
+        answer.failure = QStringLiteral("Não há cupom fiscal aberto na impressora.");
+        refuse(answer.failure);
+        return answer;
+    }
+    if (!(request.quantity > 0) || request.price < 0 || request.discount < 0 || request.addition < 0) {
+        answer.failure = QStringLiteral("Item recusado pela impressora: quantidade %1, preço %2.")
+                             .arg(PtBr::FloatToStr(request.quantity), PtBr::FloatToStr(request.price));
+        refuse(answer.failure);
+        return answer;
+    }
+    const QString rate = request.idAliqImpFis.trimmed()
+        + (request.aliquotValue.trimmed().isEmpty() ? request.aliquotCode.trimmed() : request.aliquotValue.trimmed() + QLatin1Char('%'));
+    Item item{request.itemCode.trimmed(), itemName(request.description), request.sgUnidade.trimmed(), rate,
+              request.quantity, Money::Trunc2(request.price), Money::Trunc2(request.discount), Money::Trunc2(request.addition)};
+    m_items.append(item);
+    save();
+    print(itemLines(int(m_items.size()), item));
+    answer.ok = true;
+    return answer;
+}
+
+FiscalCloseAnswer FiscalPrinter::FechaCupom(const FiscalCloseRequest &request)
+{
+    FiscalCloseAnswer answer;
+    if (!m_open) {
+        answer.failure = QStringLiteral("Não há cupom fiscal aberto para fechar.");
+        refuse(answer.failure);
+        return answer;
+    }
+    const double total = Money::Trunc2(openTotal() - request.discount.toDouble());
+    QStringList lines{rule(), columns(QStringLiteral("TOTAL R$"), money(total))};
+    double paid = 0;
+    const DataPacket &payments = request.payments;
+    for (int row = 0; row < payments.rows.size(); ++row) {
+        QString name = payments.value(row, QStringLiteral("NMTIPORECE")).toString().trimmed();
+        if (name.isEmpty())
+            name = payments.value(row, QStringLiteral("CDTIPORECE")).toString().trimmed();
+        const double value = payments.value(row, QStringLiteral("VRMOVIVEND")).toDouble();
+        paid = Money::Trunc2(paid + value);
+        lines << columns(name.isEmpty() ? QStringLiteral("Pagamento") : name, money(value));
+    }
+    if (paid > total)
+        lines << columns(QStringLiteral("TROCO R$"), money(Money::Trunc2(paid - total)));
+    if (!request.dsObsCupFis.trimmed().isEmpty())
+        lines << request.dsObsCupFis.trimmed();
+    lines << QStringLiteral("CUPOM FISCAL FECHADO  COO: ") + counter(m_coo) << rule(QLatin1Char('=')) << QString();
+    print(lines);
+    m_grandTotal = Money::Trunc2(m_grandTotal + total);
+    m_open = false;
+    m_items.clear();
+    m_lastCoo = m_coo;
+    m_lastTotal = total;
+    m_lastCancelled = false;
+    save();
+    answer.ok = true;
+    answer.closeAnswer = counter(m_coo);
+    answer.element1 = QStringLiteral("0");
+    return answer;
+}
+
+CouponCancelAnswer FiscalPrinter::Cancela_Cupom_Imp(const CouponCancelRequest &)
+{
+    CouponCancelAnswer answer;
+    if (m_open) {
+        const double total = openTotal();
+        print({rule(), columns(QStringLiteral("CUPOM FISCAL CANCELADO  COO: ") + counter(m_coo), money(total)),
+               rule(QLatin1Char('=')), QString()});
+        answer.couponNumber = counter(m_coo);
+        m_open = false;
+        m_items.clear();
+        m_lastCoo = m_coo;
+        m_lastTotal = total;
+        m_lastCancelled = true;
+        save();
+        answer.ok = true;
+        return answer;
+    }
+    if (m_lastCancelled || m_lastCoo == 0) {
+        answer.failure = QStringLiteral("Não há cupom fiscal para cancelar.");
+        refuse(answer.failure);
+        return answer;
+    }
+    // A closed receipt is cancelled by a document of its own that names it.
+    ++m_coo;
+    m_grandTotal = Money::Trunc2(m_grandTotal - m_lastTotal);
+    print({rule(QLatin1Char('=')), columns(PtBr::DateTimeToStr(Clock::now()), QStringLiteral("COO: ") + counter(m_coo)),
+           columns(QStringLiteral("CANCELAMENTO DO CUPOM  COO: ") + counter(m_lastCoo), money(m_lastTotal)),
+           rule(QLatin1Char('=')), QString()});
+    answer.couponNumber = counter(m_lastCoo);
+    m_lastCancelled = true;
+    save();
+    answer.ok = true;
+    return answer;
+}
+
+HostResult FiscalPrinter::VerificaSerialImp(const SerialCheckRequest &request)
+{
+    if (!request.boUtilizaImpFis || request.nrSerieImp.trimmed() == m_serial)
+        return HostResult::done();
+    HostResult result;
+    result.failure = QStringLiteral("O número de série da impressora (%1) difere do cadastrado no caixa (%2).")
+                         .arg(m_serial, request.nrSerieImp.trimmed());
+    refuse(result.failure);
+    return result;
+}
+
+DateCheckAnswer FiscalPrinter::VerificaData(const DateCheckRequest &)
+{
+    // The simulated printer's clock is the till's clock.
+    DateCheckAnswer answer;
+    answer.ok = true;
+    answer.text = PtBr::DateToStr(Clock::now().date());
+    return answer;
+}
+
+TextAnswer FiscalPrinter::Nr_Cupom(const ReceiptNumberRequest &)
+{
+    TextAnswer answer;
+    answer.ok = true;
+    answer.text = counter(m_coo);
+    return answer;
+}
+
+HostResult FiscalPrinter::Atu_TotGeral(const GrandTotalRequest &)
+{
+    return HostResult::done();
+}
+
+HostResult FiscalPrinter::Abre_Gaveta_Imp(const FiscalDrawerRequest &)
+{
+    // The drawer springs open and the operator pushes it back: it stays closed afterwards
+    // unless the site's drawer file says otherwise.
+    print({columns(QStringLiteral("GAVETA ABERTA"), PtBr::DateTimeToStr(Clock::now()))});
+    return HostResult::done();
+}

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <outside/pkg_hrk00001.h>
+
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// A simulated fiscal printer. It keeps what a real one keeps (receipt counter COO, fiscal
+// receipt counter CCF, grand total, the open receipt) in "estado.txt" of its folder, saved
+// after every change so that a restart carries on where it stopped, and prints a readable
+// tape, one file a day: "fita-<yyyy-MM-dd>.txt" (opened receipts, items, totals, payments,
+// cancellations). Its folder is the site's Dados/ImpressoraFiscal.
+//
+// Refusals (no receipt open, a receipt already open, a wrong serial, nothing to cancel)
+// answer false and are told to the operator through the reporter, as a real printer's
+// package tells its own errors.
+class FiscalPrinter
+{
+public:
+    // The serial number every simulated printer reports.
+    static QString defaultSerial();
+
+    explicit FiscalPrinter(const QString &folder);
+
+    // The printer of the current site (made again when the site folder changes).
+    static FiscalPrinter &forSite();
+
+    void setReporter(std::function<void(const QString &)> reporter) { m_reporter = std::move(reporter); }
+
+    DateAnswer DataMoviFiscal(const SchemeRequest &request);
+    CouponOpenAnswer AbreCupom(const CouponOpenRequest &request);
+    ItemSaleAnswer VendaItem(const ItemSaleRequest &request);
+    FiscalCloseAnswer FechaCupom(const FiscalCloseRequest &request);
+    CouponCancelAnswer Cancela_Cupom_Imp(const CouponCancelRequest &request);
+    HostResult VerificaSerialImp(const SerialCheckRequest &request);
+    DateCheckAnswer VerificaData(const DateCheckRequest &request);
+    TextAnswer Nr_Cupom(const ReceiptNumberRequest &request);
+    HostResult Atu_TotGeral(const GrandTotalRequest &request);
+    HostResult Abre_Gaveta_Imp(const FiscalDrawerRequest &request);
+
+    QString folder() const { return m_folder; }
+    QString tapePath(const QDate &day) const;
+    bool receiptOpen() const { return m_open; }
+    int coo() const { return m_coo; }
+    double grandTotal() const { return m_grandTotal; }
+    double openTotal() const;
+
+private:
+    struct Item
+    {
+        QString code;
+        QString name;
+        QString unit;
+        QString rate;
+        double quantity = 0;
+        double price = 0;
+        double discount = 0;
+        double addition = 0;
+        double total() const;
+    };
+
+    bool refuse(const QString &text);
+    void load();
+    void save() const;
+    void print(const QStringList &lines);
+    QStringList itemLines(int number, const Item &item) const;
+
+    QString m_folder;
+    QString m_serial;
+    int m_coo = 0;
+    int m_ccf = 0;
+    double m_grandTotal = 0;
+    bool m_open = false;
+    QList<Item> m_items;
+    int m_lastCoo = 0;        // the last receipt closed
+    double m_lastTotal = 0;
+    bool m_lastCancelled = true; // nothing to cancel until a receipt is closed
+    std::function<void(const QString &)> m_reporter;
+};

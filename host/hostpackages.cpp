@@ -1,0 +1,97 @@
+#include "hostpackages.h"
+
+#include "access.h"
+#include "devices.h"
+#include "dialogs.h"
+#include "fiscalprinter.h"
+#include "hostlog.h"
+#include "pricefunction.h"
+#include "saleservices.h"
+#include "scriptedanswers.h"
+#include "startupstandins.h"
+
+#include <outside/pkg_hrk00001.h>
+#include <outside/pkg_hrk00002.h>
+#include <outside/ravuvozozod.h>
+
+namespace HostPackages {
+
+namespace {
+
+void reportPrinterError(const QString &text)
+{
+    Ravuvozozod::Mensagem(text, QString(), QStringLiteral("N"), QStringLiteral("N"), Ravuvozozod::Error, QString(),
+                          QString(), 0);
+}
+
+FiscalPrinter &printer()
+{
+    FiscalPrinter &p = FiscalPrinter::forSite();
+    p.setReporter(reportPrinterError);
+    return p;
+}
+
+void installServices(Pkg_Hrk00002 &t)
+{
+    t.ChamaFuncaoRetornaPreco = PriceFunction::ChamaFuncaoRetornaPreco;
+    t.ChamaFuncaoGetRetornaPreco = PriceFunction::ChamaFuncaoGetRetornaPreco;
+    t.TecladoNumerico = Dialogs::TecladoNumerico;
+    t.Pesquisa = Dialogs::Pesquisa;
+    t.VerificaAcesso = Access::VerificaAcesso;
+    t.ControleAcess = Access::ControleAcess;
+    t.LogControleAcess = Access::LogControleAcess;
+    t.CalcTicketMedio = SaleServices::CalcTicketMedio;
+    t.Vd_VrMinMaxSangria = SaleServices::Vd_VrMinMaxSangria;
+    t.getProdCodCestNcm = SaleServices::getProdCodCestNcm;
+    t.AbreGaveta = Devices::AbreGaveta;
+    t.VerificaStatusGaveta = Devices::VerificaStatusGaveta;
+}
+
+void installDevices(Pkg_Hrk00001 &t)
+{
+    t.DataMoviFiscal = [](const SchemeRequest &r) { return printer().DataMoviFiscal(r); };
+    t.AbreCupom = [](const CouponOpenRequest &r) { return printer().AbreCupom(r); };
+    t.VendaItem = [](const ItemSaleRequest &r) { return printer().VendaItem(r); };
+    t.FechaCupom = [](const FiscalCloseRequest &r) { return printer().FechaCupom(r); };
+    t.Cancela_Cupom_Imp = [](const CouponCancelRequest &r) { return printer().Cancela_Cupom_Imp(r); };
+    t.VerificaSerialImp = [](const SerialCheckRequest &r) { return printer().VerificaSerialImp(r); };
+    t.VerificaData = [](const DateCheckRequest &r) { return printer().VerificaData(r); };
+    t.Nr_Cupom = [](const ReceiptNumberRequest &r) { return printer().Nr_Cupom(r); };
+    t.Atu_TotGeral = [](const GrandTotalRequest &r) { return printer().Atu_TotGeral(r); };
+    t.Abre_Gaveta_Imp = [](const FiscalDrawerRequest &r) { return printer().Abre_Gaveta_Imp(r); };
+    t.Estado_Gaveta_Imp = Devices::Estado_Gaveta_Imp;
+    t.BuscaPeso = Devices::BuscaPeso;
+    t.LimpaDisplay = Devices::LimpaDisplay;
+    t.DisplayEnviaTexto = Devices::DisplayEnviaTexto;
+}
+
+} // namespace
+
+void install()
+{
+    installServices(hostServices());
+    installDevices(hostDevices());
+    StartupStandIns::install();
+}
+
+void installUnattendedMessages()
+{
+    Ravuvozozod::services().showMessage = [](const Ravuvozozod::MessageRequest &request) {
+        const bool question = request.question || Ravuvozozod::isQuestion(request.kind, request.defaultAnswer);
+        bool answer = false;
+        QString how = QStringLiteral("ok");
+        if (question) {
+            const auto scripted = ScriptedAnswers::take(ScriptedAnswers::Kind::YesNo);
+            answer = scripted ? (!scripted->cancel && scripted->value.toUpper().startsWith(QLatin1Char('S')))
+                              : request.defaultAnswer.toUpper() == QLatin1String("S");
+            how = (answer ? QStringLiteral("sim") : QStringLiteral("não"))
+                + (scripted ? QStringLiteral(" (roteiro)") : QStringLiteral(" (padrão)"));
+        }
+        HostLog::write(QStringLiteral("mensagem [%1]: %2%3 -> %4")
+                           .arg(request.kind)
+                           .arg(request.text, request.detail.isEmpty() ? QString() : QStringLiteral(" / ") + request.detail, how));
+        return answer;
+    };
+}
+
+} // namespace HostPackages

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// Answers queued for the host's dialogs by a script (or a test), taken in order by the next
+// dialog of that kind instead of asking a person. With no person at the screen (unattended:
+// a script or a screenshot run) a dialog without a queued answer is cancelled and logged,
+// never left waiting.
+namespace ScriptedAnswers {
+
+enum class Kind { Keypad, Search, YesNo, Scale };
+
+struct Answer
+{
+    bool cancel = false;
+    QString value; // the typed value, the search text, "S"/"N", the weight
+};
+
+void push(Kind kind, const Answer &answer);
+std::optional<Answer> take(Kind kind);
+int pending(Kind kind);
+void clear();
+
+void setUnattended(bool unattended);
+bool unattended();
+
+QString kindName(Kind kind);
+std::optional<Kind> kindFromName(const QString &name);
+
+} // namespace ScriptedAnswers

@@ -1,0 +1,206 @@
+#include <host/demomenu.h>
+#include <host/demosite.h>
+#include <host/hostdatabase.h>
+#include <host/hostschema.h>
+#include <host/pricefunction.h>
+
+#include <outside/criptografa.h>
+#include <screen/salestate_load.h>
+#include <server/trdmvendacons.h>
+
+#include <runtime/cdsfile.h>
+#include <runtime/clock.h>
+#include <runtime/sitepaths.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QDateTime Now(QDate(2024, 3, 6), QTime(11, 45));
+
+class DemoSiteTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        qunsetenv("VENDACONS_DB");
+        HostSchema::registerTables();
+        HostDatabase::reset();
+        folder = QDir(temporary.path()).filePath("demo-site");
+        report = DemoSite::write(folder, Now);
+        ASSERT_TRUE(report.ok()) << report.error.toStdString();
+    }
+    void TearDown() override
+    {
+        HostDatabase::reset();
+        setRdmVendaCons(nullptr);
+        SitePaths::setHome(QString());
+        qunsetenv("VENDACONS_HOME");
+        Clock::setNow({});
+    }
+
+    DataPacket load(const QString &relative)
+    {
+        DataPacket packet;
+        QString error;
+        EXPECT_TRUE(CdsFile::load(QDir(folder).filePath(relative), &packet, &error)) << error.toStdString();
+        return packet;
+    }
+    static QSet<QString> column(const DataPacket &packet, const QString &name)
+    {
+        QSet<QString> values;
+        for (int row = 0; row < packet.rows.size(); ++row)
+            values.insert(packet.value(row, name).toString());
+        return values;
+    }
+
+    QTemporaryDir temporary;
+    QString folder;
+    DemoSite::Report report;
+};
+
+TEST_F(DemoSiteTest, EveryCadastreTheStartUpLoadsIsThereWithTheFieldsItsReadersName)
+{
+    const QList<std::pair<const char *, QStringList>> expected{
+        {"ConfTipoRece.cds", {"CDTIPORECE", "NMTIPORECE", "IDTIPORECE", "IDHABVENDAMAN"}},
+        {"AliqImpFis.cds", {"CDALIQIMPFIS", "VRALIQIMPFIS", "IDALIQIMPFIS"}},
+        {"Cad_Cliente.cds", {"CDCLIENTE", "NMFANTCLIE", "NRINSJURCLIE"}},
+        {"EcfCaixa.cds", {}},
+        {"Garcom.cds", {"CDOPERADOR", "CDVENDEDOR", "NMFANVEN"}},
+        {"Operador.cds", {"CDOPERADOR", "NMOPERADOR"}},
+        {"Produtos.cds", {"CDPRODUTO", "CDBARPRODUTO", "CDARVPROD", "CDPRODINTE", "CDPROTECLADO", "NMPRODUTO",
+                          "CDFAMILISALD", "IDPESAPROD", "SGUNIDADE", "DTFINVGPROMOC", "DTINIVGPROMOC",
+                          "IDIMPPRODUTO", "IDTIPOCOMPPROD", "QTTARAPROD"}},
+        {"ProdutoCombinado.cds", {}},
+        {"MaxGrupo.cds", {"QTDEPG"}},
+        {"MaxProduto.cds", {"QTDEPG", "NRBUTTONAUX", "NRPGCONFTAUX"}},
+        {"ProdLoja.cds", {"CDLOJA", "CDPRODUTO", "CDPORIMPPROD", "IDIMPCANITEM"}},
+        {"AliqSistema.cds", {"CDPRODUTO", "CDIMPOSTO", "VRPEALIMPFIS", "NMIMPOSTO", "SGIMPOSTO", "IDTPIMPOSFIS"}},
+        {"MenuCombinado.cds", {}},
+        {"ConfigProd.cds", {"NRBUTTON", "NRBUTTONAUX", "NRPGCONFTELA", "NRPGCONFTAUX", "IDTPBUTTON", "DSBUTTON",
+                            "NRFONTETEXT", "NRCOLORTEXT", "NRCOLORBACK", "CDPRODUTO", "CDIDENTBUTON", "NMPRODUTO",
+                            "CDARVPROD", "IDTIPOCOMPPROD", "IDPESAPROD", "QTTARAPROD", "DTINIVGPROMOC",
+                            "DTFINVGPROMOC", "CDFAMILISALD", "SGUNIDADE", "IDIMPPRODUTO"}},
+        {"ConfigGrupo.cds", {"NRBUTTON", "NRPGCONFTELA", "IDTPBUTTON", "DSBUTTON", "NRFONTETEXT", "NRCOLORTEXT",
+                             "NRCOLORBACK"}},
+        {"AberturaCaixa.cds", {"CDATIVACAOSAT"}},
+        {"ProdServtCon.cds", {}},
+        {"ProdrServ.cds", {}},
+        {"FamSaldoFili.cds", {"CDFAMILISALD", "NMFAMILISALD"}},
+        {"DataMovimento.cds", {"DATAMOVIMENTO"}},
+        {"FiliOper.cds", {"CDOPERADOR"}},
+        {"ProdAmbiente.cds", {}},
+        {"MesaSala.cds", {"NRMESA"}},
+        {"ControleAcess.cds", {"CDOPERADOR", "NMOPERADOR"}},
+    };
+    for (const auto &[file, fields] : expected) {
+        SCOPED_TRACE(file);
+        const DataPacket packet = load(QStringLiteral("Dados/Cadastros/") + QString::fromLatin1(file));
+        for (const QString &field : fields)
+            EXPECT_GE(packet.fieldIndex(field), 0) << field.toStdString();
+    }
+    const DataPacket operatorFile = load("Dados/Cadastros/ControleAcess.cds");
+    EXPECT_EQ(operatorFile.value(0, "CDOPERADOR").toString(), DemoSite::CDOPERADOR);
+    const DataPacket opening = load("Dados/Cadastros/AberturaCaixa.cds");
+    EXPECT_EQ(opening.rows.size(), 1); // the desk is open
+    bool ok = false;
+    EXPECT_EQ(Criptografa::Uncripto(opening.value(0, "CDATIVACAOSAT").toString(), DemoSite::CipherKey, &ok), "12345678");
+    EXPECT_TRUE(ok);
+}
+
+TEST_F(DemoSiteTest, ParameterFileHasEveryColumnAndLoadsWhole)
+{
+    const DataPacket packet = load("PARAMETROSQUB.CDS");
+    ASSERT_EQ(packet.rows.size(), 1);
+    for (const ParameterColumn &entry : parameterColumns())
+        EXPECT_GE(packet.fieldIndex(QString::fromLatin1(entry.column)), 0) << entry.column;
+    EXPECT_EQ(packet.value(0, "CDOPERADORATUAL").toString(), DemoSite::CDOPERADOR);
+    SaleState state;
+    const ParameterLoadReport loaded = loadParameters(state, packet);
+    EXPECT_TRUE(loaded.complete()) << loaded.missingColumns.join(",").toStdString() << " "
+                                   << loaded.invalidValues.join(",").toStdString();
+    EXPECT_EQ(state.params.stCDFILIAL, "0001");
+    EXPECT_EQ(state.params.stCDLOJA, "01");
+    EXPECT_EQ(state.params.stCDCAIXA, "001");
+    EXPECT_TRUE(state.params.boUTILIZAIMPFIS);
+    EXPECT_FALSE(state.params.boBOERROIMPRESSORA);
+    EXPECT_EQ(state.params.inIDTIPOIMPFIS, 1);
+    EXPECT_EQ(state.params.dtDTABERCAIX.date(), Now.date());
+    EXPECT_EQ(state.params.inCaixaTAA, 0);
+    EXPECT_EQ(state.rights.inCTCANCCUPOM, 105);
+    EXPECT_TRUE(QFileInfo(state.params.stDSDIRCAD + "LUMBERA.CDS").exists());
+
+    const DataPacket identification = load("LUMBERA.CDS");
+    bool ok = false;
+    Criptografa::Uncripto(identification.value(0, "MD5ARQUIVOTXT").toString(), DemoSite::CipherKey, &ok);
+    EXPECT_TRUE(ok);
+}
+
+TEST_F(DemoSiteTest, TouchGridAndTaxesAgreeWithTheProducts)
+{
+    const DataPacket products = load("Dados/Cadastros/Produtos.cds");
+    const DataPacket buttons = load("Dados/Cadastros/ConfigProd.cds");
+    const DataPacket groups = load("Dados/Cadastros/ConfigGrupo.cds");
+    EXPECT_GE(groups.rows.size(), 8);
+    EXPECT_LE(groups.rows.size(), 12);
+    EXPECT_GE(products.rows.size(), 60);
+    EXPECT_LE(products.rows.size(), 100);
+    EXPECT_TRUE(column(products, "CDPRODUTO").contains(column(buttons, "CDPRODUTO")));
+    EXPECT_TRUE(column(products, "IDPESAPROD").contains("S")); // weighed products
+    EXPECT_FALSE(column(products, "CDBARPRODUTO").size() <= 1); // bar codes
+    for (int row = 0; row < buttons.rows.size(); ++row)
+        EXPECT_LE(buttons.value(row, "NRBUTTON").toInt(), 36);
+
+    // Every product's tax has a rate programmed in the printer, or its item would be refused.
+    const DataPacket taxes = load("Dados/Cadastros/AliqSistema.cds");
+    const DataPacket rates = load("Dados/Cadastros/AliqImpFis.cds");
+    QSet<QString> programmed;
+    for (int row = 0; row < rates.rows.size(); ++row)
+        programmed.insert(rates.value(row, "VRALIQIMPFIS").toString() + "/" + rates.value(row, "IDALIQIMPFIS").toString());
+    EXPECT_EQ(taxes.rows.size(), products.rows.size());
+    for (int row = 0; row < taxes.rows.size(); ++row)
+        EXPECT_TRUE(programmed.contains(taxes.value(row, "VRPEALIMPFIS").toString() + "/"
+                                        + taxes.value(row, "IDTPIMPOSFIS").toString()))
+            << taxes.value(row, "CDPRODUTO").toString().toStdString();
+    for (const DemoMenu::Product &p : DemoMenu::products()) {
+        if (!p.barcode.isEmpty()) {
+            EXPECT_EQ(p.barcode.right(1).toInt(), DemoMenu::ean13CheckDigit(p.barcode.left(12))) << p.barcode.toStdString();
+        }
+    }
+}
+
+TEST_F(DemoSiteTest, BaseOpensWithTheSchemaAndPricesTheMenu)
+{
+    setRdmVendaCons(std::make_unique<TrdmVendaCons>());
+    QString error;
+    ASSERT_TRUE(rdmVendaCons().connect(&error)) << error.toStdString();
+    HostDatabase::reset();
+    const HostDatabase::Rows products = HostDatabase::query("test", "SELECT COUNT(*) FROM PRODUTO");
+    ASSERT_TRUE(products.ok()) << products.error.toStdString();
+    EXPECT_EQ(products.rows.first().value(0).toInt(), DemoMenu::products().size());
+
+    const PriceFunction::Quote plate = PriceFunction::quote({"0001", "000001", "01001", "01", "", "1145"}, Now);
+    ASSERT_TRUE(plate.ok()) << plate.refusal.toStdString();
+    EXPECT_DOUBLE_EQ(plate.vrPreco, 22.90);
+    const PriceFunction::Quote agreement = PriceFunction::quote({"0001", "000002", "01001", "01", "", "1145"}, Now);
+    EXPECT_DOUBLE_EQ(agreement.vrPreco, 20.61);
+    // Wednesday: the feijoada's 10% off.
+    const PriceFunction::Quote feijoada = PriceFunction::quote({"0001", "000001", "01003", "01", "", "1145"}, Now);
+    EXPECT_DOUBLE_EQ(feijoada.vrPrecoDia, 26.91);
+}
+
+TEST_F(DemoSiteTest, AnExistingSiteIsNeverOverwritten)
+{
+    const QDateTime written = QFileInfo(QDir(folder).filePath("PARAMETROSQUB.CDS")).lastModified();
+    const DemoSite::Report again = DemoSite::write(folder, Now);
+    EXPECT_FALSE(again.ok());
+    EXPECT_TRUE(again.files.isEmpty());
+    EXPECT_EQ(QFileInfo(QDir(folder).filePath("PARAMETROSQUB.CDS")).lastModified(), written);
+}
+
+} // namespace

@@ -1,0 +1,152 @@
+#include <host/fiscalprinter.h>
+
+#include <runtime/clock.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QDateTime Now(QDate(2024, 3, 6), QTime(12, 30, 15));
+
+class FiscalPrinterTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        Clock::setNow([] { return Now; });
+        printer = std::make_unique<FiscalPrinter>(folder.path());
+        printer->setReporter([this](const QString &text) { reported.append(text); });
+    }
+    void TearDown() override { Clock::setNow({}); }
+
+    QString tape() const
+    {
+        QFile file(printer->tapePath(Now.date()));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+    static ItemSaleRequest item(const QString &code, const QString &name, double quantity, double price,
+                                double discount = 0)
+    {
+        ItemSaleRequest request;
+        request.itemCode = code;
+        request.description = QStringLiteral("#1700100#21069090#") + name;
+        request.aliquotCode = "01";
+        request.idAliqImpFis = "T";
+        request.aliquotValue = "3,20";
+        request.sgUnidade = "UN";
+        request.quantity = quantity;
+        request.price = price;
+        request.discount = discount;
+        return request;
+    }
+    static FiscalCloseRequest close(double cash)
+    {
+        FiscalCloseRequest request;
+        request.payments.fields = {{"NMTIPORECE", FieldType::String, 60}, {"VRMOVIVEND", FieldType::Double, 0}};
+        request.payments.rows = {{QStringLiteral("Dinheiro"), cash}};
+        return request;
+    }
+
+    QTemporaryDir folder;
+    std::unique_ptr<FiscalPrinter> printer;
+    QStringList reported;
+};
+
+TEST_F(FiscalPrinterTest, TapeShowsTheOpenedReceiptItemsTotalAndPayments)
+{
+    CouponOpenRequest open;
+    open.stCpfCnpjNota = "39053344705";
+    const CouponOpenAnswer opened = printer->AbreCupom(open);
+    ASSERT_TRUE(opened.ok);
+    EXPECT_EQ(opened.cupNr, "000001");
+    EXPECT_EQ(opened.contCupom, "000001");
+    EXPECT_EQ(opened.incluiCpf, "S");
+    ASSERT_TRUE(printer->VendaItem(item("1.01.001", "PRATO FEITO DE FRANGO", 1, 22.90)).ok);
+    ASSERT_TRUE(printer->VendaItem(item("7891234000016", "AGUA MINERAL 500 ML", 2, 4.00, 0.50)).ok);
+    EXPECT_DOUBLE_EQ(printer->openTotal(), 30.40);
+    const FiscalCloseAnswer closed = printer->FechaCupom(close(50.00));
+    ASSERT_TRUE(closed.ok);
+    EXPECT_EQ(closed.closeAnswer, "000001");
+    EXPECT_FALSE(printer->receiptOpen());
+    EXPECT_DOUBLE_EQ(printer->grandTotal(), 30.40);
+
+    const QString text = tape();
+    for (const char *expected :
+         {"COO: 000001", "CPF/CNPJ do consumidor: 39053344705", "001 1.01.001     PRATO FEITO DE FRANGO",
+          "1,000 UN x 22,90  T3,20%", "002 7891234000016 AGUA MINERAL 500 ML", "desconto", "-0,50",
+          "TOTAL R$", "30,40", "Dinheiro", "50,00", "TROCO R$", "19,60", "CUPOM FISCAL FECHADO  COO: 000001"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected << "\n" << text.toStdString();
+    EXPECT_TRUE(reported.isEmpty());
+}
+
+TEST_F(FiscalPrinterTest, CancelsTheOpenReceiptThenNothingIsLeftToCancel)
+{
+    ASSERT_TRUE(printer->AbreCupom({}).ok);
+    ASSERT_TRUE(printer->VendaItem(item("1.01.001", "PRATO", 1, 22.90)).ok);
+    const CouponCancelAnswer cancelled = printer->Cancela_Cupom_Imp({});
+    ASSERT_TRUE(cancelled.ok);
+    EXPECT_EQ(cancelled.couponNumber, "000001");
+    EXPECT_FALSE(printer->receiptOpen());
+    EXPECT_TRUE(tape().contains("CUPOM FISCAL CANCELADO  COO: 000001"));
+    EXPECT_DOUBLE_EQ(printer->grandTotal(), 0.0);
+
+    EXPECT_FALSE(printer->Cancela_Cupom_Imp({}).ok);
+    EXPECT_EQ(reported.size(), 1);
+}
+
+TEST_F(FiscalPrinterTest, CancelsTheLastClosedReceiptWithADocumentOfItsOwn)
+{
+    ASSERT_TRUE(printer->AbreCupom({}).ok);
+    ASSERT_TRUE(printer->VendaItem(item("1.01.001", "PRATO", 2, 10.00)).ok);
+    ASSERT_TRUE(printer->FechaCupom(close(20.00)).ok);
+    const CouponCancelAnswer cancelled = printer->Cancela_Cupom_Imp({});
+    ASSERT_TRUE(cancelled.ok);
+    EXPECT_EQ(cancelled.couponNumber, "000001");
+    EXPECT_EQ(printer->coo(), 2);
+    EXPECT_DOUBLE_EQ(printer->grandTotal(), 0.0);
+    EXPECT_TRUE(tape().contains("CANCELAMENTO DO CUPOM  COO: 000001"));
+    EXPECT_FALSE(printer->Cancela_Cupom_Imp({}).ok); // a receipt is cancelled once
+}
+
+TEST_F(FiscalPrinterTest, RefusesWhatARealPrinterRefuses)
+{
+    EXPECT_FALSE(printer->VendaItem(item("1", "X", 1, 1)).ok);
+    EXPECT_FALSE(printer->FechaCupom(close(1)).ok);
+    ASSERT_TRUE(printer->AbreCupom({}).ok);
+    EXPECT_FALSE(printer->AbreCupom({}).ok);
+    EXPECT_FALSE(printer->VendaItem(item("1", "X", 0, 1)).ok);
+    EXPECT_FALSE(printer->VendaItem(item("1", "X", 1, -1)).ok);
+    EXPECT_EQ(reported.size(), 5);
+    EXPECT_EQ(printer->coo(), 1);
+}
+
+TEST_F(FiscalPrinterTest, ARestartCarriesOnWithTheOpenReceiptAndCounters)
+{
+    ASSERT_TRUE(printer->AbreCupom({}).ok);
+    ASSERT_TRUE(printer->VendaItem(item("1.01.001", "PRATO", 1, 22.90)).ok);
+    FiscalPrinter again(folder.path());
+    EXPECT_TRUE(again.receiptOpen());
+    EXPECT_EQ(again.coo(), 1);
+    EXPECT_DOUBLE_EQ(again.openTotal(), 22.90);
+    ASSERT_TRUE(again.FechaCupom(close(22.90)).ok);
+    EXPECT_EQ(again.AbreCupom({}).cupNr, "000002");
+}
+
+TEST_F(FiscalPrinterTest, SerialAndDates)
+{
+    SerialCheckRequest serial{true, "", "1", FiscalPrinter::defaultSerial()};
+    EXPECT_TRUE(printer->VerificaSerialImp(serial).ok);
+    serial.nrSerieImp = "OUTRA";
+    EXPECT_FALSE(printer->VerificaSerialImp(serial).ok);
+    serial.boUtilizaImpFis = false;
+    EXPECT_TRUE(printer->VerificaSerialImp(serial).ok);
+    EXPECT_TRUE(printer->VerificaData({}).ok);
+    const DateAnswer date = printer->DataMoviFiscal({});
+    EXPECT_TRUE(date.ok);
+    EXPECT_EQ(date.date, Now.date().startOfDay());
+}
+
+} // namespace
