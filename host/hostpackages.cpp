@@ -8,7 +8,6 @@
 #include "pricefunction.h"
 #include "saleservices.h"
 #include "scriptedanswers.h"
-#include "startupstandins.h"
 
 #include <outside/pkg_hrk00001.h>
 #include <outside/pkg_hrk00002.h>
@@ -71,7 +70,6 @@ void install()
 {
     installServices(hostServices());
     installDevices(hostDevices());
-    StartupStandIns::install();
 }
 
 void installUnattendedMessages()
