@@ -193,8 +193,13 @@ QDateTime Variant::toDateTime(bool *ok) const
         return std::get<QDateTime>(m_value);
     case Kind::Text: {
         const QString t = std::get<QString>(m_value).trimmed();
-        for (const char *format : {"dd/MM/yyyy hh:mm:ss", "dd/MM/yyyy hh:mm", "dd/MM/yyyy",
-                                   "yyyy-MM-ddThh:mm:ss.zzz", "yyyy-MM-ddThh:mm:ss",
+        bool brazilian = false;
+        if (const QDateTime dt = PtBr::StrToDateTime(t, &brazilian); brazilian) {
+            setOk(ok, true);
+            return dt;
+        }
+        // The base's own form, as dates are bound and read back as text.
+        for (const char *format : {"yyyy-MM-ddThh:mm:ss.zzz", "yyyy-MM-ddThh:mm:ss",
                                    "yyyy-MM-dd hh:mm:ss", "yyyy-MM-dd"}) {
             const QDateTime dt = QDateTime::fromString(t, QLatin1String(format));
             if (dt.isValid()) {
