@@ -85,6 +85,8 @@ public:
     void MsgComandaAuto();
 
 private:
+    void showTotals();
+
     SaleContext &m_context;
     bool m_lastRegistered = false;
 };
