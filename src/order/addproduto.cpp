@@ -110,7 +110,9 @@ void AddProdutoSteps::run(const AddProdutoArgs &Line)
 {
     SaleState &state = m_context.state();
     SaleDatasets &data = m_context.data();
-    m_context.setVisible(QStringLiteral("spbCancelaTroca"), false);
+    // The exchange-cancel button belongs to the merchandise exchange; a form without it is fine.
+    if (QWidget *exchange = m_context.widget(QStringLiteral("spbCancelaTroca")))
+        exchange->hide();
 
     const QString printStore = printStoreOf(Line.CDPRODUTO);
     const QString fiscalClass = fiscalClassOf(Line.CDPRODUTO);

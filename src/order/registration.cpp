@@ -153,12 +153,14 @@ void Registration::checksAndRegister()
 }
 
 // A discount that takes the whole line leaves it at one cent, by price rather than discount.
+// Only a discount does: a product priced 0 with no discount is refused as worth nothing,
+// not sold for a cent.
 void Registration::effectiveValues()
 {
     const double price = SaleMoney::number(m_item.VRPRECO);
     const double client = SaleMoney::number(clientPrice(), true);
     const double discount = SaleMoney::number(m_item.VRDESCONTO, true);
-    const bool whole = discount >= (price + client) * SaleMoney::number(quantity());
+    const bool whole = discount > 0.0 && discount >= (price + client) * SaleMoney::number(quantity());
     m_price = whole ? QStringLiteral("0,01") : m_item.VRPRECO;
     m_discount = whole ? QStringLiteral("0") : m_item.VRDESCONTO;
 }
