@@ -417,7 +417,7 @@ void AddProdutoSteps::consumeBalanceFamily(const AddProdutoArgs &Line)
     consumer.LogFamSaldo(QStringLiteral("AddProduto - Adiciona valor/quantidade: ") + Line.VRPRECCOMVEN
                          + QLatin1Char('/') + Line.QTPRODCOMVEN);
     const double quantity = SaleMoney::number(Line.QTPRODCOMVEN);
-    const double value = Trunc2(Trunc2(SaleMoney::number(Line.VRPRECCOMVEN)) * quantity)
+    const double value = SaleMoney::cut(Trunc2(SaleMoney::number(Line.VRPRECCOMVEN)) * quantity)
                          - Trunc2(SaleMoney::number(Line.VRDESCCOMVEN, true))
                          + Trunc2(SaleMoney::number(Line.VRACRCOMVEN, true));
     consumer.addFamiliaSaldo(m_context.data().cdsFamiliaSaldo, Line.CDFAMILISALD, value, true);

@@ -322,7 +322,7 @@ bool Registration::notZero()
 {
     const double value = (SaleMoney::number(m_price) + SaleMoney::number(clientPrice(), true))
                          * SaleMoney::number(quantity());
-    if (Trunc2(value) != 0.0)
+    if (SaleMoney::cut(value) != 0.0)
         return true;
     refuse(m_context.Msg(QStringLiteral("PROD_ZERADO")));
     return false;
@@ -355,7 +355,7 @@ void Registration::poleDisplay()
     const double price = Trunc2(SaleMoney::number(m_price));
     const QString priceText = PtBr::FormatFloat(QStringLiteral("0.00"), price);
     const QString valueText =
-        PtBr::FormatFloat(QStringLiteral("0.00"), Trunc2(SaleMoney::number(quantity()) * price));
+        PtBr::FormatFloat(QStringLiteral("0.00"), SaleMoney::cut(SaleMoney::number(quantity()) * price));
     const int field = std::max(width - int(priceText.size()) - 1, 0);
     devices.DisplayEnviaTexto({priceText + QLatin1Char(' ') + Consiste::TamFixoR(valueText, field), 2, 1, 0, 0});
 }
