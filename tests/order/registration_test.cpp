@@ -47,7 +47,7 @@ TEST_F(Registration, LinesAreNumberedFromOneAndCancelledNumbersAreNotGivenAgain)
 TEST_F(Registration, ARegisteredLineShowsOnTheProductLabelAndOpensTheSale)
 {
     EXPECT_TRUE(sell(item("10", "SUCO", "5,00", "2")));
-    EXPECT_TRUE(order().ultimoItemRegistrado());
+    EXPECT_TRUE(order().lastItemRegistered());
     EXPECT_EQ(caption("lblProduto"), QStringLiteral("2x -SUCO"));
     EXPECT_EQ(caption("lblVrTotal"), QStringLiteral("10,00"));
     EXPECT_EQ(caption("lblTotVenda"), QStringLiteral("R$10,00"));
@@ -131,7 +131,7 @@ TEST_F(Registration, EachCheckRefusesWithItsMessageAndLeavesTheSaleUnchanged)
         PreenchePedidoArgs refused = item("10", "SUCO", "5,00");
         c.arrange(refused);
         EXPECT_TRUE(sell(refused));
-        EXPECT_FALSE(order().ultimoItemRegistrado());
+        EXPECT_FALSE(order().lastItemRegistered());
         EXPECT_EQ(shown(), QStringList{c.expected});
         ASSERT_EQ(messages->count(), 1);
         EXPECT_EQ(messages->calls().first().kind, 3);
