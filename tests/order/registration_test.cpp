@@ -248,3 +248,43 @@ TEST_F(Registration, ThePoleDisplayShowsTheItemAndItsValue)
     EXPECT_EQ(sent.at(1).line, 2);
     EXPECT_EQ(host->count(&Pkg_Hrk00001::LimpaDisplay), 1);
 }
+
+// A promotion's component printed as its own line: its observations move onto the line, but
+// only when the promotion line itself was registered.
+TEST_F(Registration, PromotionComponentObservationsFollowOnlyARegisteredLine)
+{
+    ClientDataSet &components = data().cdsItPromoComb;
+    components.CreateDataSet();
+    components.Append();
+    components.FieldByName("CDPRODUTO").SetAsString(QStringLiteral("55"));
+    components.FieldByName("IDIMPGRPROMO").SetAsString(QStringLiteral("S"));
+    components.FieldByName("NRSEQORIG").SetAsString(QStringLiteral("001"));
+    components.Post();
+    ClientDataSet &pending = data().cdsObsItensEst;
+    pending.CreateDataSet();
+    pending.Append();
+    pending.FieldByName("CDPRODUTO").SetAsString(QStringLiteral("55"));
+    pending.FieldByName("CDGRPOCOR").SetAsString(QStringLiteral("01"));
+    pending.FieldByName("CDOCORR").SetAsString(QStringLiteral("07"));
+    pending.FieldByName("NRSEQORIG").SetAsString(QStringLiteral("001"));
+    pending.Post();
+    data().cdsObsItens.CreateDataSet();
+
+    PreenchePedidoArgs refused = item("50", "COMBO", "0");
+    refused.IDPROMOCAO = QStringLiteral("S");
+    sell(refused);
+    EXPECT_EQ(pending.RecordCount(), 1);
+    EXPECT_TRUE(data().cdsObsItens.IsEmpty());
+
+    PreenchePedidoArgs combo = item("50", "COMBO", "20,00");
+    combo.IDPROMOCAO = QStringLiteral("S");
+    sell(combo);
+    EXPECT_EQ(column(components, "NRSEQ"), QStringList{"001"});
+    EXPECT_TRUE(pending.IsEmpty());
+    EXPECT_EQ(column(data().cdsObsItens, "NRSEQ"), QStringList{"001"});
+    EXPECT_EQ(column(data().cdsObsItens, "DSOCORR"), QStringList{"OBS 07"});
+    EXPECT_FALSE(components.Filtered());
+    EXPECT_TRUE(state().road.stPedidoAux4.isEmpty());
+    EXPECT_EQ(serverCalls.filter(QStringLiteral("getCdGruPromoc")), QStringList{"getCdGruPromoc 50 50"});
+    EXPECT_EQ(column(data().cdsItems, "CDGRUPROMOC"), QStringList{"G1"});
+}
