@@ -1,12 +1,16 @@
 #include "hostpackages.h"
 
 #include "access.h"
+#include "authorities.h"
 #include "devices.h"
 #include "dialogs.h"
 #include "fiscalprinter.h"
 #include "hostlog.h"
+#include "nonfiscal.h"
+#include "payment.h"
 #include "pricefunction.h"
 #include "saleservices.h"
+#include "salesaving.h"
 #include "scriptedanswers.h"
 
 #include <outside/pkg_hrk00001.h>
@@ -42,6 +46,17 @@ void installServices(Pkg_Hrk00002 &t)
     t.CalcTicketMedio = SaleServices::CalcTicketMedio;
     t.Vd_VrMinMaxSangria = SaleServices::Vd_VrMinMaxSangria;
     t.getProdCodCestNcm = SaleServices::getProdCodCestNcm;
+    // Settlement: payment screen, sale save, cancellation records, fiscal authorities, printing.
+    t.Recebimento = Payment::Recebimento;
+    t.SetConcluiFechamento = SaleSaving::SetConcluiFechamento;
+    t.IncluiVendaCan = SaleSaving::IncluiVendaCan;
+    t.AlteraVendaCan = SaleSaving::AlteraVendaCan;
+    t.getNumeroSerieNFCe = Authorities::getNumeroSerieNFCe;
+    t.getDataEmissNFCe = Authorities::getDataEmissNFCe;
+    t.SATOnline = Authorities::SATOnline;
+    t.AtualizaVendaSat = Authorities::AtualizaVendaSat;
+    t.DisparaImpressaoNaoFiscal = NonFiscal::DisparaImpressaoNaoFiscal;
+    t.ImprimePadrao = NonFiscal::ImprimePadrao;
     t.AbreGaveta = Devices::AbreGaveta;
     t.VerificaStatusGaveta = Devices::VerificaStatusGaveta;
 }

@@ -49,11 +49,46 @@ void registerArea()
     };
 }
 
+// What the host's sale save writes: the sale header, its items with their taxes, its payments
+// and the lines cancelled while it was open (the server reads the same tables to cancel it).
+void registerSaleSaving()
+{
+    static const Area saving{
+        {"VENDA",
+         {text("CDFILIAL", 20), text("CDCAIXA", 20), text("NRSEQVENDA", 20), number("VRTOTVENDA"),
+          number("VRIMPOSTOAPROX"), text("CDOPERADOR", 20), text("CDEMPRESA", 20), text("NRSERIEIMP", 30),
+          text("DSENDEVENDA", 60), text("NRORDEMVND", 50), memo("DSQRCODEVENDA"), text("CDSENHAPED", 20),
+          dateTime("DTMOVIMENTO")},
+         {"CDFILIAL", "CDCAIXA", "NRSEQVENDA"}},
+        {"ITEMVENDA",
+         {text("CDFILIAL", 20), text("CDCAIXA", 20), text("NRSEQVENDA", 20), text("NRSEQUITVEND", 20),
+          text("CDPRODUTO", 20), text("NMPRODUTO", 100), text("CDARVPROD", 30), number("QTPRODCOMVEN", 15, 3),
+          number("VRPRECCOMVEN"), number("VRUNITVENDCL"), number("VRDESCCOMVEN"), number("VRACRCOMVEN"),
+          number("ACRESITEM"), text("CDIMPOSTO", 4), number("VRPEALIMPFIS"), text("IDTPIMPOSFIS", 2),
+          text("CDLOJA", 20), text("NRLUGARMESA", 10), text("CDVENDEDOR", 20), text("SGUNIDADE", 10),
+          text("CDCLASFISC", 20)},
+         {}},
+        {"MOVCAIXA",
+         {text("CDFILIAL", 20), text("CDCAIXA", 20), text("NRSEQVENDA", 20), text("NRSEQUMOVI", 20),
+          dateTime("DTABERCAIX"), text("CDTIPORECE", 20), number("VRMOVIVEND"), text("IDTIPOMOVIVE", 1),
+          text("NMTIPORECE", 60), text("IDTIPORECE", 1), dateTime("DTHRINCMOV"), text("CDCLIENTE", 20),
+          text("CDCONSUMIDOR", 20), text("CDCCUSCLIE", 20), dateTime("DTMOVIMCAIXA"), text("CDBANCARTCR", 20),
+          text("QTPARCRECEB", 5), number("VRTROCO")},
+         {}},
+        {"ITVENDACAN",
+         {text("CDFILIAL", 20), text("CDCAIXA", 20), text("NRSEQVENDA", 20), text("NRSEQITVENDC", 20),
+          text("CDPRODUTO", 20), text("NMPRODUTO", 100), number("QTPRODCOMVEN", 15, 3), number("VRPRECCOMVEN"),
+          number("VRDESCCOMVEN"), text("CDIMPOSTO", 4), number("VRPEALIMPFIS"), text("CDOPERCANC", 20)},
+         {}},
+    };
+}
+
 } // namespace
 
 void registerTables()
 {
     registerArea();
+    registerSaleSaving();
 }
 
 } // namespace HostSchema

@@ -34,6 +34,7 @@ SaleDatasets::SaleDatasets()
     defineSale();
     defineSettlementRows();
     defineServerAnswers();
+    defineSettlement();
 }
 
 const QList<SaleDatasets::CadastreFile> &SaleDatasets::cadastreFiles()
@@ -78,7 +79,7 @@ QList<ClientDataSet *> SaleDatasets::all()
               &cdsCupomDescVenda, &cdsExtratoTemp, &cdsVenda, &cdsImpImposto, &cdsVendaCancelada,
               &cdsMovCaixa, &cdsDevolucao, &cdsExtConsFid, &cdsConsumidorDLV, &cdsImpBackup,
               &cdsDadosResgSaldo, &cdsCampanha, &cdsObs, &cdsTipoSaldoProd, &cdsValidProdNFCe,
-              &cdsRegraFisPdv};
+              &cdsRegraFisPdv, &cdsVazio};
     return found;
 }
 
@@ -355,4 +356,22 @@ void SaleDatasets::defineServerAnswers()
     define(cdsCampanha, {{"IDDIAUTIL", Text, 1}, {"CDCAMPCOMPGANHE", Text, 10},
                          {"DSCAMPCOMPGANHE", Text, 60}, {"QTCOMPGANHE", Number},
                          {"DTINIVGCAMPCG", Stamp}});
+}
+
+// The payment columns the settlement writes into cdsMovCaixa (the balance roads' row and the
+// payment screen's rows), added after the columns the sale reads; and the always empty dataset.
+void SaleDatasets::defineSettlement()
+{
+    const std::initializer_list<FieldSpec> payment{
+        {"CDFILIAL", Text, 4},      {"DTHRINCMOV", Stamp},      {"CDTIPORECE", Text, 3},
+        {"NMTIPORECE", Text, 40},   {"IDTIPORECE", Text, 2},    {"CDTIPOTROCO", Text, 3},
+        {"NRORDTROCO", Text, 2},    {"CDCLIENTE", Text, 15},    {"CDCONSUMIDOR", Text, 20},
+        {"CDCCUSCLIE", Text, 20},   {"DTMOVIMCAIXA", Stamp},    {"DSIMPFISCAL", Text, 40},
+        {"CDBANCARTCR", Text, 10},  {"CDFPIMPFIS", Text, 2},    {"QTPARCRECEB", Text, 3},
+        {"CDNSUHOSTTEF", Text, 50}, {"VRTROCO", Number}};
+    for (const FieldSpec &field : payment) {
+        if (cdsMovCaixa.FieldDefs().IndexOf(QString::fromLatin1(field.name)) < 0)
+            cdsMovCaixa.FieldDefs().Add(QString::fromLatin1(field.name), field.type, field.size);
+    }
+    define(cdsVazio, {{"VAZIO", Text, 1}});
 }

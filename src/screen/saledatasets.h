@@ -87,6 +87,9 @@ public:
     ClientDataSet cdsValidProdNFCe{QStringLiteral("cdsValidProdNFCe")}; // getValidProdNFCe
     ClientDataSet cdsRegraFisPdv{QStringLiteral("cdsRegraFisPdv")};     // getRegraFisPdv
 
+    // Settlement: the empty dataset passed where a service expects one that is not used.
+    ClientDataSet cdsVazio{QStringLiteral("cdsVazio")};
+
     // One local cadastre file and the dataset it loads into.
     struct CadastreFile
     {
@@ -111,4 +114,5 @@ private:
     void defineReceipt();
     void defineSettlementRows();
     void defineServerAnswers();
+    void defineSettlement();
 };

@@ -1,6 +1,11 @@
 #pragma once
 
+#include <outside/pkg_hrk00002_sale.h>
+
 #include <QMutex>
+#include <QString>
+
+#include <optional>
 
 class QObject;
 class SaleContext;
@@ -32,6 +37,71 @@ public:
     // replaced, so a worker still running keeps a valid lock across host calls.
     static QMutex &cs();
 
+    // --- Settlement foundations: payment row, cancelled lines, closing record, pager number,
+    // SAT finishing. The roads call these.
+
+    // Which settlement saves the sale: the datasets in slots 3, 6, 11 and 12 differ per road.
+    enum class ClosingRoad {
+        Ordinary,                 // ordinary sale
+        Completion,               // sale completed with other payment means after the balances
+        ExchangeFull,             // merchandise exchange
+        PersonalCreditFull,
+        PersonalCreditComplement,
+        DebitFull,
+        DebitComplement,
+        QrCode,
+    };
+
+    // The outcome of one save: the saved sale key when stored, else the failure's text (the
+    // road's failure handling decides what follows). `answer` keeps the result elements.
+    struct SaveResult
+    {
+        bool saved = false;
+        QString saleKey;
+        QString failure;
+        ClosingAnswer answer;
+    };
+
+    // The single cash-movement row of a sale the consumer's balance pays whole: personal credit
+    // (True) or consumer debit (False), from the till's receipt type "9" or "A". False, after
+    // an error message and with boRecebendo cleared, when no such receipt type is configured or
+    // the row could not be written: the road must stop before the save.
+    bool InsereMovCaixa(bool creditoPessoal);
+
+    // Rebuilds cdsVenda from the receipt lines and cdsVendaCancelada from the lines cancelled
+    // during the sale, with their tax data (empty, and logged, for a product without a tax
+    // row). With every line cancelled cdsVenda is left empty. False, after an error message,
+    // when a row could not be written: the road must not record half-built rows.
+    bool PreencheVendCanc();
+
+    // The 51-value header of the save, read from the form state now; the document number in
+    // hand and the payment screen's output 11 are the road's own.
+    ClosingHeader closingHeader(const QString &documentInHand, const QString &paymentText11) const;
+    // The thirteen datasets of the save for the road.
+    ClosingDatasets closingDatasets(ClosingRoad road);
+    // The diagnostic trace text of the save.
+    QString closingTrace(const ClosingHeader &header) const;
+    // Saves the sale with the host's service: vaRetorno made a ten-element array first, the
+    // answer through MensagemMetodo (code 10) and its result array back into vaRetorno.
+    SaveResult SetConcluiFechamento(ClosingRoad road, const ClosingHeader &header);
+
+    // The order pager number in the mode of IDSENHACUP ("S" sequential, "D" typed, "A" random
+    // five digits, else random three digits); empty, after a message, when none could be had.
+    QString GeraSenhaCupom(const QString &mode, int lowest);
+
+    // Transmits the CF-e of the saved sale and keeps its data in the form; answers empty when
+    // the SAT accepted, else the failure's text (the caller cancels the sale).
+    QString FinalizaVendaSat(const QString &savedSaleKey);
+
 private:
+    void showTotalOnDisplay();
+    QString fillSaleRows();
+    QString fillCancelledRows(bool zeroRuleApplies);
+    QString sequentialPager();
+    QString typedPager();
+    QString randomPager(int lowest, int highest);
+    // True when an order uses the number; empty when the server could not say (reported).
+    std::optional<bool> pagerInUse(const QString &number);
+
     SaleContext &m_context;
 };

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <outside/pkg_hrk00002.h>
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+
+// The simulated fiscal authorities of the stand-in host: the NFC-e authority that the sale
+// save asks for an authorisation, and the SAT device that transmits a CF-e. Each issues a
+// document number and an access key and keeps the document as XML in the day's folder of the
+// site ("Dados/XML_NFCe_Sat/<branch>-<desk>-<yyyy-MM-dd>/", the start-up's stRecebAux2).
+//
+// The site file "Dados/Autoridade.txt" makes them misbehave on purpose: a line "NFCE=RECUSA"
+// or "SAT=TEMPO" (one authority), or a single word for both. Words: "ACEITA" (default),
+// "RECUSA" (the document is rejected), "TEMPO" (no answer: a time-out, answered at once, the
+// host never waits). A line "SERIE=n" gives the NFC-e series (default "1").
+namespace Authorities {
+
+enum class Behaviour { Accept, Refuse, TimeOut };
+
+// How the authority named "NFCE" or "SAT" behaves now (the file is read at every call).
+Behaviour behaviourOf(const QString &authority);
+
+// The day's folder of electronic documents on this site, with a trailing slash.
+QString dayFolder(const QString &cdFilial, const QString &cdCaixa, const QDate &day);
+
+// The 44-digit access key: state, year and month, CNPJ, model, series, number, emission kind,
+// a code and the modulo-11 check digit.
+QString accessKey(const QString &sgEstado, const QDate &date, const QString &cnpj, const QString &model,
+                  const QString &series, const QString &number, const QString &code);
+int checkDigit(const QString &digits);
+
+// One NFC-e to authorise: the sale as stored and the rows of its items.
+struct NfceDocument
+{
+    QString cdFilial;
+    QString cdCaixa;
+    QString number;
+    QString series;
+    QString environment;  // IDAMBTRABNFCE
+    QString sgEstado;
+    QString buyerDocument;
+    double total = 0;
+    DataPacket items;     // cdsVenda: CDPRODUTO, NMPRODUTO, QTPRODCOMVEN, VRPRECCOMVEN, VRDESCCOMVEN
+    QDateTime issuedAt;
+};
+
+struct NfceResult
+{
+    enum class Status { Authorised, Contingency, Refused };
+    Status status = Status::Refused;
+    QString accessKey;
+    QString qrText;
+    QString protocol;
+    QString message;      // the authority's words (the rejection, or the time-out)
+    QString xmlFile;      // where the document was kept
+};
+
+// Asks the authority; an authorised document and one issued in contingency (time-out) are
+// kept in the day's folder; a refused one is not kept.
+NfceResult authoriseNfce(const NfceDocument &document);
+
+// The host routines.
+SatAnswer SATOnline(const SatTransmitRequest &request);
+Variant AtualizaVendaSat(const SatUpdateRequest &request);
+TextAnswer getNumeroSerieNFCe(const NfceSeriesRequest &request);
+TextAnswer getDataEmissNFCe();
+
+} // namespace Authorities

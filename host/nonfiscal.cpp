@@ -1,0 +1,214 @@
+#include "nonfiscal.h"
+
+#include "hostlog.h"
+
+#include <outside/consiste.h>
+#include <runtime/clock.h>
+#include <runtime/money.h>
+#include <runtime/ptbr.h>
+#include <runtime/sitepaths.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cups/cups.h>
+
+namespace NonFiscal {
+
+namespace {
+
+constexpr int Width = 40;
+
+QString rule(QChar c = QLatin1Char('-'))
+{
+    return QString(Width, c);
+}
+
+QString columns(const QString &left, const QString &right)
+{
+    const int room = Width - int(right.size()) - 1;
+    return left.left(qMax(0, room)).leftJustified(qMax(0, room)) + QLatin1Char(' ') + right;
+}
+
+QString textOf(const DataPacket &packet, int row, const char *field)
+{
+    const Variant value = packet.value(row, QString::fromLatin1(field));
+    return value.isBlank() ? QString() : value.toString().trimmed();
+}
+
+double numberOf(const DataPacket &packet, int row, const char *field)
+{
+    return packet.value(row, QString::fromLatin1(field)).toDouble();
+}
+
+HostResult printToQueue(const QString &queue, const QString &documentName, const QString &text)
+{
+    const QByteArray name = queue.toUtf8();
+    const int job = cupsCreateJob(CUPS_HTTP_DEFAULT, name.constData(), documentName.toUtf8().constData(), 0, nullptr);
+    HostResult result;
+    if (job <= 0) {
+        result.failure = QStringLiteral("Fila %1: %2").arg(queue, QString::fromUtf8(cupsLastErrorString()));
+        return result;
+    }
+    const QByteArray data = text.toUtf8();
+    const bool written = cupsStartDocument(CUPS_HTTP_DEFAULT, name.constData(), job, documentName.toUtf8().constData(),
+                                           CUPS_FORMAT_RAW, 1) == HTTP_STATUS_CONTINUE
+        && cupsWriteRequestData(CUPS_HTTP_DEFAULT, data.constData(), size_t(data.size())) == HTTP_STATUS_CONTINUE;
+    const bool finished = cupsFinishDocument(CUPS_HTTP_DEFAULT, name.constData()) == IPP_STATUS_OK;
+    if (!written || !finished) {
+        // A job left half-written would print garbage or hang the queue.
+        cupsCancelJob2(CUPS_HTTP_DEFAULT, name.constData(), job, 0);
+        result.failure = QStringLiteral("Fila %1: %2").arg(queue, QString::fromUtf8(cupsLastErrorString()));
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
+HostResult printToFile(const QString &path, const QString &text)
+{
+    HostResult result;
+    if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
+        result.failure = QStringLiteral("Pasta da impressora não criada: ") + path;
+        return result;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append) || file.write(text.toUtf8()) < 0) {
+        result.failure = QStringLiteral("Impressora %1: %2").arg(path, file.errorString());
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
+QStringList itemLines(const DataPacket &sale)
+{
+    QStringList lines;
+    for (int row = 0; row < sale.rows.size(); ++row) {
+        const double quantity = numberOf(sale, row, "QTPRODCOMVEN");
+        const double price = numberOf(sale, row, "VRPRECCOMVEN");
+        lines << QStringLiteral("%1 %2").arg(textOf(sale, row, "NRSEQ"), textOf(sale, row, "NMPRODUTO"));
+        lines << columns(QStringLiteral("   %1 x %2").arg(PtBr::FloatToStr(quantity), PtBr::FloatToStrFixed(price, 2)),
+                         PtBr::FloatToStrFixed(Money::Trunc2(quantity * price), 2));
+        const double discount = numberOf(sale, row, "VRDESCCOMVEN");
+        if (discount > 0)
+            lines << columns(QStringLiteral("   desconto"), QStringLiteral("-") + PtBr::FloatToStrFixed(discount, 2));
+    }
+    return lines;
+}
+
+double saleValue(const DataPacket &sale)
+{
+    double total = 0;
+    for (int row = 0; row < sale.rows.size(); ++row) {
+        const double gross = Money::Trunc2(numberOf(sale, row, "QTPRODCOMVEN") * numberOf(sale, row, "VRPRECCOMVEN"));
+        total = Money::Trunc2(total + gross - numberOf(sale, row, "VRDESCCOMVEN") + numberOf(sale, row, "VRACRCOMVEN"));
+    }
+    return total;
+}
+
+QString portOfParameters(const DataPacket &parameters)
+{
+    return textOf(parameters, 0, "stCdPortImpNF1");
+}
+
+} // namespace
+
+QString queueOf(const QString &port)
+{
+    const QString trimmed = port.trimmed();
+    return trimmed.startsWith(QLatin1String("cups:"), Qt::CaseInsensitive) ? trimmed.mid(5).trimmed() : QString();
+}
+
+QString fileOf(const QString &port)
+{
+    QString name = port.trimmed().isEmpty() ? QStringLiteral("padrao") : port.trimmed();
+    for (QChar &c : name) {
+        if (!c.isLetterOrNumber() && c != QLatin1Char('-') && c != QLatin1Char('_'))
+            c = QLatin1Char('_');
+    }
+    return QDir(SitePaths::resolve(QStringLiteral("Dados\\ImpressoraNaoFiscal"))).filePath(name + QStringLiteral(".txt"));
+}
+
+HostResult printText(const QString &port, const QString &documentName, const QString &text)
+{
+    const QString queue = queueOf(port);
+    const HostResult result = queue.isEmpty() ? printToFile(fileOf(port), text) : printToQueue(queue, documentName, text);
+    HostLog::write(QStringLiteral("impressão não fiscal \"%1\" em %2: %3")
+                       .arg(documentName, port.isEmpty() ? QStringLiteral("padrao") : port,
+                            result.ok ? QStringLiteral("impresso") : result.failure));
+    return result;
+}
+
+QString receiptText(const NonFiscalPrintRequest &request)
+{
+    const DataPacket sale = request.sale.isPacket() ? request.sale.packet() : DataPacket();
+    const DataPacket &parameters = request.parameters;
+    QStringList lines{rule(QLatin1Char('=')), QStringLiteral("CUPOM NÃO FISCAL"),
+                      PtBr::DateTimeToStr(Clock::now()), rule()};
+    lines += itemLines(sale);
+    const double total = saleValue(sale);
+    const double paid = numberOf(parameters, 0, "TOTALPAGO");
+    lines << rule() << columns(QStringLiteral("TOTAL R$"), PtBr::FloatToStrFixed(total, 2));
+    if (paid > 0) {
+        lines << columns(QStringLiteral("PAGO R$"), PtBr::FloatToStrFixed(paid, 2));
+        if (paid > total)
+            lines << columns(QStringLiteral("TROCO R$"), PtBr::FloatToStrFixed(Money::Trunc2(paid - total), 2));
+    }
+    const QString sequence = textOf(parameters, 0, "NRSEQVENDA");
+    if (!sequence.isEmpty())
+        lines << QStringLiteral("Venda: ") + sequence;
+    const QString buyer = textOf(parameters, 0, "NMCONSUMIDOR");
+    if (!buyer.isEmpty())
+        lines << QStringLiteral("Consumidor: ") + buyer;
+    lines << rule(QLatin1Char('=')) << QString() << QString();
+    return lines.join(QLatin1Char('\n'));
+}
+
+QList<Ticket> ticketTexts(const DataPacket &tickets)
+{
+    QList<Ticket> found;
+    for (int row = 0; row < tickets.rows.size(); ++row) {
+        QStringList lines{rule(QLatin1Char('=')), QStringLiteral("PEDIDO")};
+        const QString password = textOf(tickets, row, "SENHACUPOM");
+        if (!password.isEmpty())
+            lines << QStringLiteral("SENHA: ") + password;
+        const QString table = textOf(tickets, row, "NRMESA");
+        if (!table.isEmpty())
+            lines << QStringLiteral("MESA: ") + table;
+        lines << PtBr::DateTimeToStr(Clock::now()) << rule();
+        lines << QStringLiteral("%1 x %2").arg(PtBr::FloatToStr(numberOf(tickets, row, "QTPRODCOMVEN")),
+                                                textOf(tickets, row, "NMPRODUTO"));
+        const QString note = textOf(tickets, row, "DSOBSERVACAO");
+        if (!note.isEmpty())
+            lines << QStringLiteral("  OBS: ") + note;
+        lines << rule(QLatin1Char('=')) << QString();
+        found.append({textOf(tickets, row, "CDPORIMPPROD"), lines.join(QLatin1Char('\n'))});
+    }
+    return found;
+}
+
+HostResult DisparaImpressaoNaoFiscal(const NonFiscalPrintRequest &request)
+{
+    HostResult result = HostResult::done();
+    auto keep = [&result](const HostResult &one) {
+        if (!one.ok && result.ok)
+            result = one; // the first failure is the one reported; the other jobs still print
+    };
+    if (request.sale.isPacket())
+        keep(printText(portOfParameters(request.parameters), QStringLiteral("VendaCons ") + request.kind,
+                       receiptText(request)));
+    if (request.tickets.isPacket()) {
+        for (const Ticket &ticket : ticketTexts(request.tickets.packet()))
+            keep(printText(ticket.port, QStringLiteral("VendaCons PEDIDO"), ticket.text));
+    }
+    return result;
+}
+
+HostResult ImprimePadrao(const PlainPrintRequest &request)
+{
+    return printText(request.cdPortImpNf, QStringLiteral("VendaCons"), request.text);
+}
+
+} // namespace NonFiscal

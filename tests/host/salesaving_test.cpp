@@ -1,0 +1,336 @@
+#include <host/authorities.h>
+#include <host/hostdatabase.h>
+#include <host/hostschema.h>
+#include <host/salesaving.h>
+
+#include <support/databasefixture.h>
+
+#include <outside/qub_proximocodigo.h>
+#include <runtime/clientdataset.h>
+#include <runtime/clock.h>
+#include <runtime/sitepaths.h>
+
+#include <QDir>
+#include <QFile>
+
+namespace {
+
+const QDateTime opening(QDate(2024, 3, 5), QTime(6, 0));
+
+void define(ClientDataSet &dataset, const QList<FieldDef> &fields)
+{
+    for (const FieldDef &field : fields)
+        dataset.FieldDefs().Add(field.name, field.type, field.size);
+    dataset.CreateDataSet();
+}
+
+// The thirteen datasets of a counter sale: three items, two payments, one cancelled line.
+struct SaleRows
+{
+    ClientDataSet venda{"cdsVenda"}, movCaixa{"cdsMovCaixa"}, vendaCancelada{"cdsVendaCancelada"},
+        familias{"cdsFamiliaSaldo"}, emprestimos{"cdsEmprestimoFam"}, promoComb{"cdsItPromoComb"},
+        devolucao{"cdsDevolucao"}, vazio{"cdsVazio"}, obs{"cdsObsItens"}, obsEst{"cdsObsItensEst"},
+        cancelados{"cdsItensCancelados"}, fidelidade{"cdsExtConsFid"}, promoComanda{"cdsPromoComanda"};
+
+    SaleRows()
+    {
+        const FieldType S = FieldType::String, D = FieldType::Double;
+        define(venda, {{"CDFILIAL", S, 4}, {"CDLOJA", S, 10}, {"CDPRODUTO", S, 10}, {"NMPRODUTO", S, 50},
+                       {"QTPRODCOMVEN", D}, {"VRPRECCOMVEN", D}, {"VRDESCCOMVEN", D}, {"NRSEQ", S, 3},
+                       {"CDIMPOSTO", S, 2}, {"VRPEALIMPFIS", S, 100}, {"IDTPIMPOSFIS", S, 1}, {"CDCLIENTE", S, 21},
+                       {"CDCONSUMIDOR", S, 21}, {"CDOPERADOR", S, 12}, {"NRINSCRCONS", S, 20}});
+        define(movCaixa, {{"CDTIPORECE", S, 3}, {"NMTIPORECE", S, 40}, {"IDTIPORECE", S, 2}, {"IDTIPOMOVIVE", S, 1},
+                          {"VRMOVIVEND", D}, {"VRTROCO", D}});
+        define(vendaCancelada, {{"CDPRODUTO", S, 10}, {"NMPRODUTO", S, 50}, {"QTPRODCOMVEN", D}, {"VRPRECCOMVEN", D},
+                                {"CDOPERCANC", S, 12}});
+        for (ClientDataSet *empty : {&familias, &emprestimos, &promoComb, &devolucao, &vazio, &obs, &obsEst, &cancelados,
+                                     &fidelidade, &promoComanda})
+            define(*empty, {{"X", S, 1}});
+        item("01001", "Prato feito", 1, 22.90, 0, "001");
+        item("09002", "Refrigerante lata", 2, 6.50, 0.50, "002");
+        item("05001", "Buffet por quilo", 0.452, 59.90, 0, "003");
+        payment("001", "Dinheiro", "1", 40.00, 4.93);
+        payment("002", "Cartão de crédito", "2", 13.54, 0);
+        vendaCancelada.Append();
+        vendaCancelada.FieldByName("CDPRODUTO").SetAsString("07001");
+        vendaCancelada.FieldByName("NMPRODUTO").SetAsString("Pudim");
+        vendaCancelada.FieldByName("QTPRODCOMVEN").SetAsFloat(1);
+        vendaCancelada.FieldByName("VRPRECCOMVEN").SetAsFloat(7.5);
+        vendaCancelada.Post();
+    }
+
+    void item(const QString &code, const QString &name, double quantity, double price, double discount, const QString &seq)
+    {
+        venda.Append();
+        venda.FieldByName("CDFILIAL").SetAsString("0001");
+        venda.FieldByName("CDLOJA").SetAsString("01");
+        venda.FieldByName("CDPRODUTO").SetAsString(code);
+        venda.FieldByName("NMPRODUTO").SetAsString(name);
+        venda.FieldByName("QTPRODCOMVEN").SetAsFloat(quantity);
+        venda.FieldByName("VRPRECCOMVEN").SetAsFloat(price);
+        venda.FieldByName("VRDESCCOMVEN").SetAsFloat(discount);
+        venda.FieldByName("NRSEQ").SetAsString(seq);
+        venda.FieldByName("CDIMPOSTO").SetAsString("01");
+        venda.FieldByName("VRPEALIMPFIS").SetAsString("3,2");
+        venda.FieldByName("CDCLIENTE").SetAsString("000001");
+        venda.FieldByName("CDOPERADOR").SetAsString("0001");
+        venda.FieldByName("NRINSCRCONS").SetAsString("12345678909");
+        venda.Post();
+    }
+
+    void payment(const QString &code, const QString &name, const QString &kind, double value, double change)
+    {
+        movCaixa.Append();
+        movCaixa.FieldByName("CDTIPORECE").SetAsString(code);
+        movCaixa.FieldByName("NMTIPORECE").SetAsString(name);
+        movCaixa.FieldByName("IDTIPORECE").SetAsString(kind);
+        movCaixa.FieldByName("IDTIPOMOVIVE").SetAsString("E");
+        movCaixa.FieldByName("VRMOVIVEND").SetAsFloat(value);
+        movCaixa.FieldByName("VRTROCO").SetAsFloat(change);
+        movCaixa.Post();
+    }
+
+    ClosingDatasets closing()
+    {
+        return {venda, movCaixa, vendaCancelada, familias, emprestimos, promoComb, devolucao,
+                vazio, obs, obsEst, cancelados, fidelidade, promoComanda};
+    }
+};
+
+ClosingHeader counterHeader(const QString &documentKind)
+{
+    ClosingHeader header;
+    header.cdCaixa = "001";
+    header.dtAberCaix = opening;
+    header.cdEmpresa = "01";
+    header.documentNumber = "000321";
+    header.cdFilial = "0001";
+    header.cdLoja = "01";
+    header.stRecebAux9 = "000321";
+    header.stRecebAux20 = documentKind;
+    header.stRecebAux24 = "1";
+    header.idAmbTrabNfce = "2";
+    header.sgEstadoFili = "SP";
+    header.stSenhaPedido = "00042";
+    header.doVrImpostoAprox = 1.77;
+    return header;
+}
+
+class SaleSavingTest : public DatabaseTest
+{
+protected:
+    void SetUp() override
+    {
+        HostSchema::registerTables();
+        HostDatabase::reset();
+        DatabaseTest::SetUp();
+        Clock::setNow([] { return QDateTime(QDate(2024, 3, 5), QTime(12, 10, 0)); });
+    }
+    void TearDown() override
+    {
+        SaleSaving::setFailurePoint({});
+        Clock::setNow({});
+        HostDatabase::reset();
+        Qub_proximocodigo::releaseIdleSession();
+        DatabaseTest::TearDown();
+    }
+
+    ClosingAnswer save(SaleRows &rows, const QString &documentKind = "E")
+    {
+        ClosingDatasets datasets = rows.closing();
+        return SaleSaving::SetConcluiFechamento(counterHeader(documentKind), datasets);
+    }
+    qint64 count(const QString &table)
+    {
+        return rows("SELECT COUNT(*) FROM " + table).first().first().toLongLong();
+    }
+    void authority(const QString &line)
+    {
+        QDir().mkpath(base().siteFolder() + "/Dados");
+        QFile file(base().siteFolder() + "/Dados/Autoridade.txt");
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(line.toUtf8());
+    }
+    QStringList documentsOfTheDay()
+    {
+        return QDir(Authorities::dayFolder("0001", "001", QDate(2024, 3, 5))).entryList(QDir::Files);
+    }
+};
+
+TEST_P(SaleSavingTest, SavedSaleReadsBackWithItsItemsTotalsAndPayments)
+{
+    SaleRows sale;
+    const ClosingAnswer answer = save(sale);
+    ASSERT_TRUE(answer.failure.isEmpty()) << answer.failure.toStdString();
+    const QString key = answer.savedSaleKey.toString();
+    EXPECT_EQ(key.size(), 10);
+
+    const auto header = rows("SELECT IDSITUVENDA, VRTOTVENDA, NRVENDAEXT, CDSENHAPED, NRINSCRCONS, DTABERTUR, "
+                             "VRIMPOSTOAPROX FROM VENDA WHERE NRSEQVENDA = :P_K",
+                             {{"P_K", key}});
+    ASSERT_EQ(header.size(), 1);
+    EXPECT_EQ(header[0][0].toString(), "O");
+    EXPECT_DOUBLE_EQ(header[0][1].toDouble(), 22.90 + 12.50 + 27.07); // 0,452 x 59,90 truncated
+    EXPECT_EQ(header[0][2].toString(), "000321");
+    EXPECT_EQ(header[0][3].toString(), "00042");
+    EXPECT_EQ(header[0][4].toString(), "12345678909");
+    EXPECT_EQ(HostDatabase::dateTimeOf(header[0][5]), opening);
+    EXPECT_DOUBLE_EQ(header[0][6].toDouble(), 1.77);
+
+    const auto items = rows("SELECT NRSEQUITVEND, CDPRODUTO, QTPRODCOMVEN, VRPRECCOMVEN, VRDESCCOMVEN, CDIMPOSTO, "
+                            "VRPEALIMPFIS FROM ITEMVENDA WHERE NRSEQVENDA = :P_K ORDER BY NRSEQUITVEND",
+                            {{"P_K", key}});
+    ASSERT_EQ(items.size(), 3);
+    EXPECT_EQ(items[1][1].toString(), "09002");
+    EXPECT_DOUBLE_EQ(items[1][2].toDouble(), 2);
+    EXPECT_DOUBLE_EQ(items[1][3].toDouble(), 6.50);
+    EXPECT_DOUBLE_EQ(items[1][4].toDouble(), 0.50);
+    EXPECT_DOUBLE_EQ(items[2][2].toDouble(), 0.452);
+    EXPECT_EQ(items[0][5].toString(), "01");
+    EXPECT_DOUBLE_EQ(items[0][6].toDouble(), 3.2);
+
+    const auto payments = rows("SELECT CDTIPORECE, VRMOVIVEND, VRTROCO, IDTIPOMOVIVE FROM MOVCAIXA "
+                               "WHERE NRSEQVENDA = :P_K ORDER BY NRSEQUMOVI",
+                               {{"P_K", key}});
+    ASSERT_EQ(payments.size(), 2);
+    EXPECT_EQ(payments[0][0].toString(), "001");
+    EXPECT_DOUBLE_EQ(payments[0][1].toDouble(), 40.00);
+    EXPECT_DOUBLE_EQ(payments[0][2].toDouble(), 4.93);
+    EXPECT_DOUBLE_EQ(payments[1][1].toDouble(), 13.54);
+    EXPECT_EQ(payments[1][3].toString(), "E");
+
+    EXPECT_EQ(count("ITVENDACAN"), 1);
+}
+
+TEST_P(SaleSavingTest, FailureAfterTheSecondItemLeavesNoTrace)
+{
+    SaleSaving::setFailurePoint([](const QString &step) { return step == "ITEMVENDA 2" ? QString("falha simulada") : QString(); });
+    SaleRows sale;
+    const ClosingAnswer answer = save(sale);
+    EXPECT_EQ(answer.failure, "falha simulada");
+    EXPECT_TRUE(answer.savedSaleKey.isFailure());
+    for (const char *table : {"VENDA", "ITEMVENDA", "MOVCAIXA", "ITVENDACAN"})
+        EXPECT_EQ(count(table), 0) << table;
+}
+
+TEST_P(SaleSavingTest, EachSaleGetsItsOwnKey)
+{
+    SaleRows first, second;
+    const QString a = save(first).savedSaleKey.toString();
+    const QString b = save(second).savedSaleKey.toString();
+    EXPECT_NE(a, b);
+    EXPECT_EQ(count("VENDA"), 2);
+}
+
+TEST_P(SaleSavingTest, SaleWithoutItemsIsRefused)
+{
+    SaleRows sale;
+    sale.venda.EmptyDataSet();
+    EXPECT_FALSE(save(sale).failure.isEmpty());
+    EXPECT_EQ(count("VENDA"), 0);
+}
+
+TEST_P(SaleSavingTest, AuthorisedNfceIsKeptInTheDaysFolder)
+{
+    SaleRows sale;
+    const ClosingAnswer answer = save(sale, "N");
+    ASSERT_TRUE(answer.failure.isEmpty()) << answer.failure.toStdString();
+    EXPECT_EQ(answer.nfceStatus, "AUTORIZADA");
+    EXPECT_EQ(answer.nfceText1.size(), 44);
+    EXPECT_EQ(documentsOfTheDay(), QStringList{answer.nfceText1 + "-nfce.xml"});
+    const auto stored = rows("SELECT NRNOTAFISCALCE, NRACESSONFCE, IDSTATUSNFCE FROM VENDA");
+    EXPECT_EQ(stored[0][0].toString(), "000321");
+    EXPECT_EQ(stored[0][1].toString(), answer.nfceText1);
+    EXPECT_EQ(stored[0][2].toString(), "A");
+}
+
+TEST_P(SaleSavingTest, RefusedNfceSavesNothing)
+{
+    authority("NFCE=RECUSA");
+    SaleRows sale;
+    const ClosingAnswer answer = save(sale, "N");
+    EXPECT_TRUE(answer.failure.contains("recusada"));
+    EXPECT_EQ(count("VENDA"), 0);
+    EXPECT_TRUE(documentsOfTheDay().isEmpty());
+}
+
+TEST_P(SaleSavingTest, SilentAuthoritySavesTheSaleInContingency)
+{
+    authority("NFCE=TEMPO");
+    SaleRows sale;
+    const ClosingAnswer answer = save(sale, "N");
+    ASSERT_TRUE(answer.failure.isEmpty());
+    EXPECT_EQ(answer.nfceStatus, "CONTIGENCIA_SP");
+    EXPECT_EQ(rows("SELECT IDSTATUSNFCE FROM VENDA")[0][0].toString(), "P");
+}
+
+TEST_P(SaleSavingTest, SatTransmitsTheSavedSaleAndStoresItsDocument)
+{
+    SaleRows sale;
+    const QString key = save(sale, "S").savedSaleKey.toString();
+    const SatAnswer sat = Authorities::SATOnline({"0001", "001", key, "N", "codigo", "", "1,00", "0,50"});
+    ASSERT_TRUE(sat.accepted);
+    const QString xml = sat.answer.value("arqxmlnfce");
+    const QString cfe = xml.mid(xml.indexOf("nCFe") + 5, 6);
+    EXPECT_EQ(cfe, "000001");
+    EXPECT_EQ(xml.mid(xml.indexOf("nserieSAT") + 10, 9), "900000001");
+    EXPECT_EQ(sat.answer.value("valorTotalCFe"), "62.47");
+    EXPECT_EQ(sat.answer.value("EEEEE"), "06000");
+    const Variant stored = Authorities::AtualizaVendaSat({"0001", "001", key, cfe, "qr", sat.answer});
+    EXPECT_FALSE(stored.isFailure());
+    EXPECT_EQ(rows("SELECT NRNOTAFISCALCE FROM VENDA")[0][0].toString(), "000001");
+    EXPECT_EQ(documentsOfTheDay().size(), 1);
+}
+
+TEST_P(SaleSavingTest, SatRefusesOrTimesOutOnCommand)
+{
+    SaleRows sale;
+    const QString key = save(sale, "S").savedSaleKey.toString();
+    authority("SAT=RECUSA");
+    SatAnswer sat = Authorities::SATOnline({"0001", "001", key, "N", "", "", "", ""});
+    EXPECT_FALSE(sat.accepted);
+    EXPECT_FALSE(sat.answer.value("mensagem").isEmpty());
+    authority("TEMPO");
+    sat = Authorities::SATOnline({"0001", "001", key, "N", "", "", "", ""});
+    EXPECT_FALSE(sat.accepted);
+    EXPECT_TRUE(sat.answer.value("EEEEE").isEmpty());
+}
+
+TEST_P(SaleSavingTest, StoredSaleIsCancelledWithItsPayments)
+{
+    SaleRows sale;
+    const QString key = save(sale).savedSaleKey.toString();
+    const CancellationAnswer answer = SaleSaving::AlteraVendaCan({key, "0001", "001", opening, "", "", "0002", "SAT"});
+    EXPECT_EQ(answer.saleSequence.toString(), key);
+    EXPECT_EQ(rows("SELECT IDSITUVENDA FROM VENDA")[0][0].toString(), "C");
+    EXPECT_EQ(rows("SELECT COUNT(*) FROM MOVCAIXA WHERE IDTIPOMOVIVE = 'C'")[0][0].toLongLong(), 2);
+    EXPECT_TRUE(SaleSaving::AlteraVendaCan({"", "0001", "001", opening, "", "", "", "SAT"}).result.isFailure());
+}
+
+TEST_P(SaleSavingTest, SaleNeverStoredIsRecordedAsCancelled)
+{
+    SaleRows sale;
+    CancelledSaleRecord record;
+    record.cdsVenda = sale.venda.Data();
+    record.cdsVendaCancelada = sale.vendaCancelada.Data();
+    record.cdCaixa = "001";
+    record.documentNumber = "000322";
+    const CancellationAnswer answer = SaleSaving::IncluiVendaCan(record);
+    ASSERT_FALSE(answer.result.isFailure());
+    EXPECT_EQ(rows("SELECT IDSITUVENDA, NRVENDAEXT FROM VENDA")[0][0].toString(), "C");
+    EXPECT_EQ(count("ITEMVENDA"), 3);
+}
+
+VENDACONS_DATABASE_KINDS(SaleSavingTest);
+
+TEST(AccessKey, CheckDigitIsModuloEleven)
+{
+    const QString body = "3517030852365600016065001000000001100000001";
+    EXPECT_EQ(Authorities::checkDigit(body), 0);
+    EXPECT_EQ(Authorities::checkDigit("0000000000000000000000000000000000000000001"), 9);
+    const QString key = Authorities::accessKey("SP", QDate(2024, 3, 5), "12.345.678/0001-95", "65", "1", "321", "7");
+    EXPECT_EQ(key.size(), 44);
+    EXPECT_EQ(key, "35240312345678000195650010000003211000000077");
+}
+
+} // namespace
