@@ -39,3 +39,11 @@ void ConsumerSale::spbCashbackUDSClick(QObject *) {}
 void ConsumerSale::spbConsultaPromoClick(QObject *) {}
 void ConsumerSale::btnEnterFidClick(QObject *) {}
 void ConsumerSale::btnSairFidClick(QObject *) {}
+
+// Counter loyalty and the debit minimum: filled in by the loyalty and consumer-limit roads.
+void ConsumerSale::FidelidadeBalcao(const QString &, const QString &, const QString &,
+                                    const QString &, const QString &, const QString &)
+{
+}
+
+void ConsumerSale::VerifVrMinConsumoProd(const QString &) {}

@@ -1,6 +1,7 @@
 #pragma once
 
 class QObject;
+class QString;
 class SaleContext;
 
 // Consumer accounts, limits, loyalty and partner integrations. This class holds what the sale
@@ -29,6 +30,14 @@ public:
     void spbConsultaPromoClick(QObject *Sender);
     void btnEnterFidClick(QObject *Sender);
     void btnSairFidClick(QObject *Sender);
+
+    // Seams of the product entry, filled in by the loyalty and consumer-limit roads: the
+    // counter loyalty treatment of a line (may change doVrDescontoItem) and the minimum
+    // consumption check of a consumer-debit sale (refuses through Abort).
+    void FidelidadeBalcao(const QString &CDCLIENTE, const QString &CDCONSUMIDOR,
+                          const QString &CDPRODUTO, const QString &NMPRODUTO, const QString &Preco,
+                          const QString &Desconto);
+    void VerifVrMinConsumoProd(const QString &CDPRODUTO);
 
 private:
     SaleContext &m_context;

@@ -30,6 +30,7 @@ SaleDatasets::SaleDatasets()
     defineCadastres();
     defineSale();
     defineServerAnswers();
+    defineEntry();
 }
 
 const QList<SaleDatasets::CadastreFile> &SaleDatasets::cadastreFiles()
@@ -71,7 +72,9 @@ QList<ClientDataSet *> SaleDatasets::all()
     found += {&cdsItems, &cdsFamiliaSaldo, &cdsValidaProd, &cdsProdCombinado, &cdsItensCancelados,
               &cdsObsItens, &cdsObsItensEst, &cdsPromoComanda, &cdsItPromoComb,
               &cdsCupomDescVenda, &cdsExtratoTemp, &cdsConsumidorDLV, &cdsImpBackup,
-              &cdsDadosResgSaldo, &cdsCampanha};
+              &cdsDadosResgSaldo, &cdsCampanha, &cdsRetornaPreco, &cdsPesqProd,
+              &cdsItPromoCombAux, &cdsItPromoObs, &cdsControlPromoObs, &cdsBrindeCamp, &cdsPremio,
+              &cdsPremioComb, &cdsPremioObs};
     return found;
 }
 
@@ -170,4 +173,39 @@ void SaleDatasets::defineServerAnswers()
     define(cdsCampanha, {{"IDDIAUTIL", Text, 1}, {"CDCAMPCOMPGANHE", Text, 10},
                          {"DSCAMPCOMPGANHE", Text, 60}, {"QTCOMPGANHE", Number},
                          {"DTINIVGCAMPCG", Stamp}});
+}
+
+// The host's price function and promotion dialog, and the server's search list and prizes,
+// bring their own fields when they fill these; the definitions are the columns the product
+// entry reads, so that an unanswered call still leaves a dataset that opens empty.
+void SaleDatasets::defineEntry()
+{
+    define(cdsRetornaPreco, {{"VRPRECO", Number}, {"VRDESCONTO", Number}, {"VRACRESCIMO", Number},
+                             {"VRPRECOCLIE", Number}, {"VRPRECODIA", Number},
+                             {"IDPRECVARIA", Text, 1}, {"IDPERCVALOR", Text, 1},
+                             {"IDACREDESC", Text, 1}});
+    define(cdsPesqProd, {{"CDPRODUTO", Text, 20}, {"NMPRODUTO", Text, 50}, {"CDARVPROD", Text, 20},
+                         {"CDFAMILISALD", Text, 20}, {"IDPESAPROD", Text, 1}, {"SGUNIDADE", Text, 5},
+                         {"QTTARAPROD", Text, 20}, {"IDIMPPRODUTO", Text, 1},
+                         {"IDTIPOCOMPPROD", Text, 1}, {"DTINIVGPROMOC", Text, 20},
+                         {"DTFINVGPROMOC", Text, 20}});
+    define(cdsItPromoCombAux,
+           {{"CDPRODUTO", Text, 20}, {"NMPRODUTO", Text, 50}, {"CDARVPROD", Text, 20},
+            {"CDFILIAL", Text, 4}, {"NRSEQ", Text, 3}, {"CDGRUPROMOC", Text, 10},
+            {"CDPRODVENDA", Text, 20}, {"VRUNVENDAEST", Number}, {"VRPRECOCLIE", Number},
+            {"CDFAMILISALD", Text, 5}, {"IDPESAPROD", Text, 1}, {"SGUNIDADE", Text, 5},
+            {"QTTARAPROD", Number}, {"VRACRESCIMO", Number}, {"VRDESCONTO", Number},
+            {"QTPRODVEND", Number}, {"VRDESITVENDAEST", Number}, {"STOBSPEDIDO", Text, 2000},
+            {"STOBSDIGITADA", Text, 2000}, {"IDIMPGRPROMO", Text, 1}, {"NRSEQITCANC", Text, 3},
+            {"VRACRITVENDAEST", Number}, {"IDDESCCAMP", Text, 1}, {"NRSEQITEMADD", Text, 3},
+            {"CDCAMPPROMO", Text, 10}});
+    define(cdsItPromoObs, {{"NRSEQ", Text, 3}, {"CDPRODUTO", Text, 20}, {"CDGRPOCOR", Text, 4},
+                           {"CDOCORR", Text, 4}, {"NRSEQITCANC", Text, 3}, {"NRCOMANDA", Text, 10}});
+    define(cdsControlPromoObs, {{"NRSEQ", Text, 3}, {"IDIMPGRPROMO", Text, 1},
+                                {"CDPRODUTO", Text, 20}, {"QTPRODCOMVEN", Number},
+                                {"NRSEQITCANC", Text, 3}, {"CDOCORR", Text, 4}});
+    define(cdsBrindeCamp, {{"CDPRODUTO", Text, 20}, {"NMPRODUTO", Text, 50}});
+    define(cdsPremio, {{"CDPRODUTO", Text, 20}, {"NMPRODUTO", Text, 50}, {"QTPRODVEND", Number}});
+    define(cdsPremioComb, {{"CDPRODUTO", Text, 20}, {"NRSEQ", Text, 3}});
+    define(cdsPremioObs, {{"CDOCORR", Text, 4}, {"NRSEQ", Text, 3}});
 }

@@ -70,6 +70,18 @@ public:
     ClientDataSet cdsDadosResgSaldo{QStringLiteral("cdsDadosResgSaldo")};
     ClientDataSet cdsCampanha{QStringLiteral("cdsCampanha")};
 
+    // Product entry: the price function's answer, the search list, the promotion dialog's
+    // working rows and the buy-and-win prizes of the item on its road.
+    ClientDataSet cdsRetornaPreco{QStringLiteral("cdsRetornaPreco")};
+    ClientDataSet cdsPesqProd{QStringLiteral("cdsPesqProd")};
+    ClientDataSet cdsItPromoCombAux{QStringLiteral("cdsItPromoCombAux")};
+    ClientDataSet cdsItPromoObs{QStringLiteral("cdsItPromoObs")};
+    ClientDataSet cdsControlPromoObs{QStringLiteral("cdsControlPromoObs")};
+    ClientDataSet cdsBrindeCamp{QStringLiteral("cdsBrindeCamp")};
+    ClientDataSet cdsPremio{QStringLiteral("cdsPremio")};
+    ClientDataSet cdsPremioComb{QStringLiteral("cdsPremioComb")};
+    ClientDataSet cdsPremioObs{QStringLiteral("cdsPremioObs")};
+
     // One local cadastre file and the dataset it loads into.
     struct CadastreFile
     {
@@ -89,4 +101,5 @@ private:
     void defineCadastres();
     void defineSale();
     void defineServerAnswers();
+    void defineEntry();
 };

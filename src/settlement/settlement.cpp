@@ -30,6 +30,14 @@ void Settlement::btnCancelaQrCodeClick(QObject *)
 {
 }
 
+// The QR-code sale: filled in by the QR-code sale road; nothing read is a sale yet.
+QString Settlement::FormataQRCode(const QString &)
+{
+    return QString();
+}
+
+void Settlement::GerarVendaQRCode(const QString &) {}
+
 void Settlement::timImpressoraBackupTimer(QObject *)
 {
     if (QTimer *timer = m_context.form().findChild<QTimer *>(QStringLiteral("timImpressoraBackup")))

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMutex>
+#include <QString>
 
 class QObject;
 class SaleContext;
@@ -18,6 +19,11 @@ public:
     void spbCancelaCupomClick(QObject *Sender);
     void spbIncluiCpfClick(QObject *Sender);
     void btnCancelaQrCodeClick(QObject *Sender);
+
+    // The QR-code sale of the Enter key, filled in by the QR-code sale road: the sale text of
+    // the code read (empty: nothing usable), and the sale it stands for.
+    QString FormataQRCode(const QString &code);
+    void GerarVendaQRCode(const QString &saleText);
 
     // The failover watchdog (timImpressoraBackup, 30000 ms): switches its timer off; the
     // failover worker that re-prints stuck tickets comes with the failover road.
