@@ -1,5 +1,7 @@
 #pragma once
 
+#include "itemargs.h"
+
 #include <screen/salestate_sale.h>
 
 #include <runtime/clientdataset.h>
@@ -32,39 +34,6 @@ struct ProductRow
     bool fromScaleLabel = false;
 
     QString priceCode() const { return CDIDENTBUTON.isEmpty() ? CDPRODUTO : CDIDENTBUTON; }
-};
-
-// The 27 values of one line registration (PreenchePedido), named by meaning, in order.
-struct PreenchePedidoArgs
-{
-    QString CDPRODUTO;        // 1
-    QString CDPRODPROMOCAO;   // 2
-    QString CDARVPROD;        // 3
-    QString NMPRODUTO;        // 4
-    QString CDFAMILISALD;     // 5
-    QString price;            // 6 unit price
-    QString discount;         // 7
-    QString addition;         // 8
-    QString IDPESAPROD;       // 9
-    QString clientPrice;      // 10 VRPRECOCLIE
-    QString quantity;         // 11
-    QString SGUNIDADE;        // 12
-    QString promotionMark;    // 13 "S", "N" or empty
-    QString group;            // 14 NRSEQPRODCOM
-    double tare = 0;          // 15
-    bool serviceCheck = true; // 16
-    QString printerPort;      // 17 CDPORIMPPROD
-    QString cancelPrint;      // 18 IDIMPCANITEM
-    QString CDCAMPPROMO;      // 19
-    QString STOBSPEDIDO;      // 20
-    QString STOBSDIGITADA;    // 21
-    QString promotionLine;    // 22
-    QString CDCAMPCOMPGANHE;  // 23
-    QString DTINIVGCAMPCG;    // 24
-    QString NRSEQITCANC;      // 25
-    QString printGroupMark;   // 26
-    QString NRSEQORIG;        // 27
-    bool operator==(const PreenchePedidoArgs &) const = default;
 };
 
 // Where the three entries of the one product pipeline differ. Each step of the pipeline is

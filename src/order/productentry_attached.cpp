@@ -90,8 +90,8 @@ void ProductEntry::registerAttached()
                                          Qub_movrela::Trunc2(totals.doVrDescontoItem),
                                          Qub_movrela::Trunc2(totals.doVrAcrescimoItem), m_product.priceCode());
     PreenchePedidoArgs args = productArgs();
-    args.promotionMark = attached;
-    args.group = m_group;
+    args.IDPROMOCAO = attached;
+    args.NRSEQPRODCOM = m_group;
     args.NRSEQITCANC = text(data.cdsItPromoComb, "NRSEQITCANC");
     const QString before = state.road.stNRSEQ;
     registerItem(args);

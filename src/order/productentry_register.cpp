@@ -271,18 +271,18 @@ PreenchePedidoArgs ProductEntry::productArgs() const
     args.CDARVPROD = m_product.CDARVPROD;
     args.NMPRODUTO = m_product.NMPRODUTO;
     args.CDFAMILISALD = m_product.CDFAMILISALD;
-    args.price = m_price;
-    args.discount = PtBr::FloatToStr(totals.doVrDescontoItem);
-    args.addition = PtBr::FloatToStr(totals.doVrAcrescimoItem);
+    args.VRPRECO = m_price;
+    args.VRDESCONTO = PtBr::FloatToStr(totals.doVrDescontoItem);
+    args.VRACRESCIMO = PtBr::FloatToStr(totals.doVrAcrescimoItem);
     args.IDPESAPROD = m_product.IDPESAPROD;
-    args.clientPrice = PtBr::FloatToStr(priceValue(m_context, "VRPRECOCLIE"));
-    args.quantity = PtBr::FloatToStr(totals.doQuantidade);
+    args.VRPRECOCLIE = PtBr::FloatToStr(priceValue(m_context, "VRPRECOCLIE"));
+    args.QTPRODCOMVEN = PtBr::FloatToStr(totals.doQuantidade);
     args.SGUNIDADE = m_product.SGUNIDADE;
-    args.tare = PtBr::StrToFloat(m_product.QTTARAPROD);
-    args.serviceCheck = true;
-    args.printerPort = m_printer;
-    args.cancelPrint = m_cancelPrint;
-    args.printGroupMark = QStringLiteral("N");
+    args.QTTARAPROD = PtBr::StrToFloat(m_product.QTTARAPROD);
+    args.validaServico = true;
+    args.CDPORIMPPROD = m_printer;
+    args.IDIMPCANITEM = m_cancelPrint;
+    args.IDIMPPRGRPROMO = QStringLiteral("N");
     return args;
 }
 
@@ -350,24 +350,24 @@ void ProductEntry::registerComponents()
         args.CDARVPROD = text(components, "CDARVPROD");
         args.NMPRODUTO = text(components, "NMPRODUTO");
         args.CDFAMILISALD = text(components, "CDFAMILISALD");
-        args.price = text(components, "VRUNVENDAEST");
-        args.discount = totals.doVrDescontoItem > 0 ? PtBr::FloatToStr(totals.doVrDescontoItem)
+        args.VRPRECO = text(components, "VRUNVENDAEST");
+        args.VRDESCONTO = totals.doVrDescontoItem > 0 ? PtBr::FloatToStr(totals.doVrDescontoItem)
                                                     : text(components, "VRDESCONTO");
-        args.addition = text(components, "VRACRESCIMO");
+        args.VRACRESCIMO = text(components, "VRACRESCIMO");
         args.IDPESAPROD = text(components, "IDPESAPROD");
-        args.clientPrice = text(components, "VRPRECOCLIE");
-        args.quantity = text(components, "QTPRODVEND");
+        args.VRPRECOCLIE = text(components, "VRPRECOCLIE");
+        args.QTPRODCOMVEN = text(components, "QTPRODVEND");
         args.SGUNIDADE = text(components, "SGUNIDADE");
-        args.promotionMark = QStringLiteral("N");
-        args.group = m_group;
-        args.tare = components.FindField(QStringLiteral("QTTARAPROD")).AsFloat();
-        args.printerPort = m_printer;
-        args.cancelPrint = m_cancelPrint;
+        args.IDPROMOCAO = QStringLiteral("N");
+        args.NRSEQPRODCOM = m_group;
+        args.QTTARAPROD = components.FindField(QStringLiteral("QTTARAPROD")).AsFloat();
+        args.CDPORIMPPROD = m_printer;
+        args.IDIMPCANITEM = m_cancelPrint;
         args.CDCAMPPROMO = text(components, "CDCAMPPROMO");
         args.STOBSPEDIDO = text(components, "STOBSPEDIDO");
         args.STOBSDIGITADA = text(components, "STOBSDIGITADA");
-        args.promotionLine = text(components, "NRSEQ");
-        args.printGroupMark = QStringLiteral("N");
+        args.NRSEQPROMOOBS = text(components, "NRSEQ");
+        args.IDIMPPRGRPROMO = QStringLiteral("N");
         registerItem(args);
     }
     components.EmptyDataSet();

@@ -89,17 +89,17 @@ TEST_F(EntryPipeline, APlainItemIsRegisteredWithItsTwentySevenValues)
     expected.CDPRODUTO = expected.CDPRODPROMOCAO = QStringLiteral("100");
     expected.CDARVPROD = QStringLiteral("1.1");
     expected.NMPRODUTO = QStringLiteral("COXINHA");
-    expected.price = QStringLiteral("6,5");
-    expected.discount = QStringLiteral("0,6");
-    expected.addition = QStringLiteral("0,4");
+    expected.VRPRECO = QStringLiteral("6,5");
+    expected.VRDESCONTO = QStringLiteral("0,6");
+    expected.VRACRESCIMO = QStringLiteral("0,4");
     expected.IDPESAPROD = QStringLiteral("N");
-    expected.clientPrice = QStringLiteral("1");
-    expected.quantity = QStringLiteral("2");
+    expected.VRPRECOCLIE = QStringLiteral("1");
+    expected.QTPRODCOMVEN = QStringLiteral("2");
     expected.SGUNIDADE = QStringLiteral("UN");
-    expected.printerPort = QStringLiteral("COZ1");
-    expected.cancelPrint = QStringLiteral("S");
-    expected.printGroupMark = QStringLiteral("N");
-    EXPECT_EQ(registered.last(), expected);
+    expected.CDPORIMPPROD = QStringLiteral("COZ1");
+    expected.IDIMPCANITEM = QStringLiteral("S");
+    expected.IDIMPPRGRPROMO = QStringLiteral("N");
+    EXPECT_EQ(describe(registered.last()), describe(expected));
     EXPECT_EQ(state().totals.doVrAcrComanda, 0.4);
 }
 
@@ -159,11 +159,11 @@ TEST_F(EntryPipeline, ACancelledVariablePriceKeepsTheTablePrice)
     prices.insert(QStringLiteral("100"), PriceRow{8, 0, 0, 0, QStringLiteral("S")});
     enter(QStringLiteral("100"));
     ASSERT_EQ(registered.size(), 1);
-    EXPECT_EQ(registered.last().price, QStringLiteral("8"));
+    EXPECT_EQ(registered.last().VRPRECO, QStringLiteral("8"));
     EXPECT_EQ(host->last(&Pkg_Hrk00002::TecladoNumerico).title, QStringLiteral("Venda de Produto"));
     host->script(&Pkg_Hrk00002::TecladoNumerico, KeypadAnswer{true, QStringLiteral("9,90")});
     enter(QStringLiteral("100"));
-    EXPECT_EQ(registered.last().price, QStringLiteral("9,90"));
+    EXPECT_EQ(registered.last().VRPRECO, QStringLiteral("9,90"));
 }
 
 // ---- all-you-can-eat and promotions --------------------------------------------------------
@@ -238,8 +238,8 @@ TEST_F(EntryPromotion, AttachedComponentsStayWithTheProductsLine)
     fillComponents(2);
     enter(QStringLiteral("700"));
     ASSERT_EQ(registered.size(), 1) << lastMessage().toStdString();
-    EXPECT_EQ(registered.last().promotionMark, QStringLiteral("S"));
-    EXPECT_EQ(registered.last().group, QStringLiteral("001"));
+    EXPECT_EQ(registered.last().IDPROMOCAO, QStringLiteral("S"));
+    EXPECT_EQ(registered.last().NRSEQPRODCOM, QStringLiteral("001"));
     ClientDataSet &kept = data().cdsItPromoComb;
     ASSERT_EQ(kept.RecordCount(), 2);
     kept.First();
@@ -264,9 +264,9 @@ TEST_F(EntryPromotion, OtherPromotionsRegisterEachComponent)
     ASSERT_EQ(registered.size(), 2) << lastMessage().toStdString();
     EXPECT_EQ(registered.at(0).CDPRODUTO, QStringLiteral("C1"));
     EXPECT_EQ(registered.at(1).CDPRODPROMOCAO, QStringLiteral("700"));
-    EXPECT_EQ(registered.at(1).promotionMark, QStringLiteral("N"));
-    EXPECT_EQ(registered.at(1).group, QStringLiteral("001"));
-    EXPECT_EQ(registered.at(1).promotionLine, QStringLiteral("002"));
+    EXPECT_EQ(registered.at(1).IDPROMOCAO, QStringLiteral("N"));
+    EXPECT_EQ(registered.at(1).NRSEQPRODCOM, QStringLiteral("001"));
+    EXPECT_EQ(registered.at(1).NRSEQPROMOOBS, QStringLiteral("002"));
 }
 
 TEST_F(EntryPromotion, ADeclinedPromotionSellsNothingAndSaysNothing)

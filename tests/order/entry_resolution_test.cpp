@@ -112,7 +112,7 @@ TEST_P(EntryLabel, TheQuantityPartIsReadWithThreeDecimals)
     labelProduct(GetParam().weighable);
     enter(QStringLiteral("20042") + QString::fromLatin1(GetParam().digits) + QStringLiteral("7"));
     ASSERT_EQ(registered.size(), 1) << lastMessage().toStdString();
-    EXPECT_EQ(registered.last().quantity, QString::fromLatin1(GetParam().quantity));
+    EXPECT_EQ(registered.last().QTPRODCOMVEN, QString::fromLatin1(GetParam().quantity));
     EXPECT_EQ(host->count(&Pkg_Hrk00001::BuscaPeso), 0); // a label's product is not weighed
 }
 
@@ -133,11 +133,11 @@ TEST_F(EntryLabel, TheValuePartIsDividedByTheUnitPrice)
     prices.insert(QStringLiteral("900"), PriceRow{25.0, 1.0, 2.0});
     enter(QStringLiteral("20042") + QStringLiteral("001250") + QStringLiteral("7"));
     ASSERT_EQ(registered.size(), 1) << lastMessage().toStdString();
-    EXPECT_EQ(registered.last().quantity, QStringLiteral("0,5"));
-    EXPECT_EQ(registered.last().price, QStringLiteral("25"));
+    EXPECT_EQ(registered.last().QTPRODCOMVEN, QStringLiteral("0,5"));
+    EXPECT_EQ(registered.last().VRPRECO, QStringLiteral("25"));
     // The label carries the line's value: no discount or surcharge of the price function.
-    EXPECT_EQ(registered.last().discount, QStringLiteral("0"));
-    EXPECT_EQ(registered.last().addition, QStringLiteral("0"));
+    EXPECT_EQ(registered.last().VRDESCONTO, QStringLiteral("0"));
+    EXPECT_EQ(registered.last().VRACRESCIMO, QStringLiteral("0"));
     EXPECT_EQ(state().totals.doVrAcrComanda, 0.0);
 }
 

@@ -24,8 +24,8 @@ TEST_F(EntryWeighing, TheNetWeightIsTheQuantity)
     reading(1.5);
     enter(QStringLiteral("900"));
     ASSERT_EQ(registered.size(), 1) << lastMessage().toStdString();
-    EXPECT_EQ(registered.last().quantity, QStringLiteral("1,25"));
-    EXPECT_EQ(registered.last().tare, 0.25);
+    EXPECT_EQ(registered.last().QTPRODCOMVEN, QStringLiteral("1,25"));
+    EXPECT_EQ(registered.last().QTTARAPROD, 0.25);
     EXPECT_TRUE(state().flags.boAddProdAux2);
 }
 
@@ -48,7 +48,7 @@ TEST_F(EntryWeighing, AnEmptyScaleIsReadAgainOnYes)
     messages->script({true});
     enter(QStringLiteral("900"));
     ASSERT_EQ(registered.size(), 1);
-    EXPECT_EQ(registered.last().quantity, QStringLiteral("0,5"));
+    EXPECT_EQ(registered.last().QTPRODCOMVEN, QStringLiteral("0,5"));
     EXPECT_EQ(host->count(&Pkg_Hrk00001::BuscaPeso), 2);
 }
 
@@ -129,7 +129,7 @@ TEST_F(EntryWeighing, ATypedQuantityIsNotWeighed)
     state().totals.doQuantidade = 3;
     enter(QStringLiteral("900"));
     ASSERT_EQ(registered.size(), 1);
-    EXPECT_EQ(registered.last().quantity, QStringLiteral("3"));
+    EXPECT_EQ(registered.last().QTPRODCOMVEN, QStringLiteral("3"));
     EXPECT_EQ(host->count(&Pkg_Hrk00001::BuscaPeso), 0);
     EXPECT_FALSE(state().flags.boBalcaoAux1);
 }
@@ -142,8 +142,9 @@ protected:
     void addLine(const char *tree, const char *name, double quantity, double price, const char *mark)
     {
         ClientDataSet &items = data().cdsItems;
-        if (!items.HasField(QStringLiteral("IDIMPPESAGEM"))) {
-            items.FieldDefs().Add(QStringLiteral("IDIMPPESAGEM"), FieldType::String, 1);
+        if (!items.Active()) {
+            if (items.FieldDefs().IndexOf(QStringLiteral("IDIMPPESAGEM")) < 0)
+                items.FieldDefs().Add(QStringLiteral("IDIMPPESAGEM"), FieldType::String, 1);
             items.CreateDataSet();
         }
         items.Append();

@@ -26,6 +26,19 @@
 
 #include <memory>
 
+// The 27 values of a registration in their order, as one text a failed test shows whole.
+inline QString describe(const PreenchePedidoArgs &a)
+{
+    return QStringList{a.CDPRODUTO, a.CDPRODPROMOCAO, a.CDARVPROD, a.NMPRODUTO, a.CDFAMILISALD,
+                       a.VRPRECO, a.VRDESCONTO, a.VRACRESCIMO, a.IDPESAPROD, a.VRPRECOCLIE,
+                       a.QTPRODCOMVEN, a.SGUNIDADE, a.IDPROMOCAO, a.NRSEQPRODCOM,
+                       QString::number(a.QTTARAPROD), a.validaServico ? "T" : "F", a.CDPORIMPPROD,
+                       a.IDIMPCANITEM, a.CDCAMPPROMO, a.STOBSPEDIDO, a.STOBSDIGITADA,
+                       a.NRSEQPROMOOBS, a.CDCAMPCOMPGANHE, a.DTINIVGCAMPCG, a.NRSEQITCANC,
+                       a.IDIMPPRGRPROMO, a.NRSEQORIG}
+        .join(QLatin1Char('|'));
+}
+
 struct PriceRow
 {
     double price = 0;
