@@ -137,6 +137,8 @@ private:
     std::shared_ptr<ProductCodeIndex> m_productIndex;
 
 private:
+    void showTotals();
+
     SaleContext &m_context;
     bool m_lastRegistered = false;
 };

@@ -1,6 +1,7 @@
 #include "orderserver.h"
 
 #include <server/srv_lookups_products.h>
+#include <server/srv_lookups_tills.h>
 #include <server/srv_tabs.h>
 
 OrderServer::OrderServer()
@@ -10,6 +11,7 @@ OrderServer::OrderServer()
       }),
       getOcorPed(&Srv_Kal51000::getOcorPed),
       getTipoSaldoProd(&Srv_Kal51000::getTipoSaldoProd),
+      getDsOcorr(&Srv_Kal51000::getDsOcorr),
       // The server layer has no count of today's basic products yet; until it has, the check
       // reports the missing function and lets the item through.
       getProdBasVenDia([](const QString &, const QString &, const QString &, const QString &) {

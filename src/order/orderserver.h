@@ -22,6 +22,8 @@ struct OrderServer
         getOcorPed;
     std::function<Variant(const QString &CDFILIAL, const QString &CDTIPOCONS, const QString &CDPRODUTO)>
         getTipoSaldoProd;
+    // DSOCORR of the occurrence; empty when none or on failure.
+    std::function<QString(const QString &CDGRPOCOR, const QString &CDOCORR)> getDsOcorr;
     // Quantity of the product already sold to the consumer today.
     std::function<Variant(const QString &CDFILIAL, const QString &CDCLIENTE, const QString &CDCONSUMIDOR,
                           const QString &CDPRODUTO)>

@@ -143,7 +143,6 @@ private:
     bool m_hasDiscount = false;
 };
 
-// The one place a registration leaves the product entry. Until the sale's registration
-// (OrderEntry::PreenchePedido) is on this branch, the road goes through this hook; tests
-// install a recorder. The default logs and registers nothing.
+// The one place a registration leaves the product entry: OrderEntry::PreenchePedido by
+// default; tests and benchmarks may put a recorder in its place.
 std::function<bool(SaleContext &, const PreenchePedidoArgs &)> &preenchePedidoHook();

@@ -299,8 +299,7 @@ void OrderEntry::logSearch(const ProductRow &product)
 
 // ---- seams of other roads ------------------------------------------------------------------
 
-// Discount coupons: the coupon road fills these in.
-void OrderEntry::zeraVariaveisCupomDesc() {}
+// Discount coupons: the coupon road fills it in.
 void OrderEntry::controlaValorCupom(double, double, double, double, const QString &) {}
 // Refills of the seat: the refill road fills it in.
 void OrderEntry::ControlaRefil(const QString &) {}

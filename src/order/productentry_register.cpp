@@ -73,9 +73,8 @@ bool holdsRows(const ClientDataSet &dataset)
 std::function<bool(SaleContext &, const PreenchePedidoArgs &)> &preenchePedidoHook()
 {
     static std::function<bool(SaleContext &, const PreenchePedidoArgs &)> hook =
-        [](SaleContext &, const PreenchePedidoArgs &args) {
-            qWarning() << "item registration not on this build; line not registered:" << args.CDPRODUTO;
-            return true;
+        [](SaleContext &context, const PreenchePedidoArgs &args) {
+            return context.order().PreenchePedido(args);
         };
     return hook;
 }

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+class ClientDataSet;
 class QObject;
 class SaleContext;
 class SaleStartup;
@@ -57,6 +58,8 @@ public:
                   const QString &NrSeq, bool ComObs, const QString &Lugar, const QString &Unidade,
                   double Desconto, double Acrescimo, const QString &Obs);
     void RestauraRodape(const QString &Modo, const QString &Texto);
+    // Posting rule of the receipt lines (receiptgrid.cpp): a row with a value adds to the total.
+    void cdsExtratoTempBeforePost(ClientDataSet &DataSet);
 
     // ---- touch grid (touchgrid.cpp) ---------------------------------------------------------
     void LimpaMenuGrupo();
@@ -96,6 +99,7 @@ private:
 
     // Sets the exit keyword and closes the form, unless a receipt is open.
     void closeWith(const QString &keyword);
+    void moveSeat(int step);
 
     SaleContext &m_context;
     std::unique_ptr<SaleStartup> m_startup;

@@ -30,6 +30,11 @@ void Settlement::btnCancelaQrCodeClick(QObject *)
 {
 }
 
+void Settlement::SolicitaCpf()
+{
+}
+
+
 // The QR-code sale: filled in by the QR-code sale road; nothing read is a sale yet.
 QString Settlement::FormataQRCode(const QString &)
 {

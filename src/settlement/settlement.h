@@ -20,6 +20,11 @@ public:
     void spbIncluiCpfClick(QObject *Sender);
     void btnCancelaQrCodeClick(QObject *Sender);
 
+    // Fills the buyer of the fiscal document (stCpfCnpjNota, stNomeNota, stEnderecoNota) for
+    // the item being registered; the buyer identification road fills it in, and until then the
+    // buyer fields stay as they are.
+    void SolicitaCpf();
+
     // The QR-code sale of the Enter key, filled in by the QR-code sale road: the sale text of
     // the code read (empty: nothing usable), and the sale it stands for.
     QString FormataQRCode(const QString &code);
