@@ -36,6 +36,11 @@ private:
     void rebuild(ClientDataSet &dataset);
 
     QStringList m_columns;
-    QHash<QString, QHash<QString, Bookmark>> m_rows; // column -> value -> first row
+    struct RowAt
+    {
+        int recNo = 0;        // position in the dataset's current order
+        quint64 rowId = 0;    // the row itself, to tell a moved row from the indexed one
+    };
+    QHash<QString, QHash<QString, RowAt>> m_rows; // column -> value -> first row
     Signature m_signature;
 };
