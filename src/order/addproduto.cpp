@@ -110,7 +110,9 @@ void AddProdutoSteps::run(const AddProdutoArgs &Line)
 {
     SaleState &state = m_context.state();
     SaleDatasets &data = m_context.data();
-    m_context.setVisible(QStringLiteral("spbCancelaTroca"), false);
+    // The exchange-cancel button belongs to the merchandise exchange; a form without it is fine.
+    if (QWidget *exchange = m_context.widget(QStringLiteral("spbCancelaTroca")))
+        exchange->hide();
 
     const QString printStore = printStoreOf(Line.CDPRODUTO);
     const QString fiscalClass = fiscalClassOf(Line.CDPRODUTO);
@@ -150,7 +152,7 @@ void AddProdutoSteps::afterPost(const AddProdutoArgs &Line)
     SaleState &state = m_context.state();
     SaleDatasets &data = m_context.data();
     if (data.cdsItPromoObs.Active() && !data.cdsItPromoObs.IsEmpty() && is(Line.IDPROMOCAO, "N"))
-        m_context.order().TrataObsPromo(Line.chaveObsPromo);
+        m_context.order().TrataObsPromo(Line.promotionObsKey);
     ++state.counters.inInicializaAux4;
     if (state.params.boUTILIZAIMPFIS && is(state.host.stModoVenda, "B"))
         m_context.order().SalvaCdsVenda();
@@ -415,7 +417,7 @@ void AddProdutoSteps::consumeBalanceFamily(const AddProdutoArgs &Line)
     consumer.LogFamSaldo(QStringLiteral("AddProduto - Adiciona valor/quantidade: ") + Line.VRPRECCOMVEN
                          + QLatin1Char('/') + Line.QTPRODCOMVEN);
     const double quantity = SaleMoney::number(Line.QTPRODCOMVEN);
-    const double value = Trunc2(Trunc2(SaleMoney::number(Line.VRPRECCOMVEN)) * quantity)
+    const double value = SaleMoney::cut(Trunc2(SaleMoney::number(Line.VRPRECCOMVEN)) * quantity)
                          - Trunc2(SaleMoney::number(Line.VRDESCCOMVEN, true))
                          + Trunc2(SaleMoney::number(Line.VRACRCOMVEN, true));
     consumer.addFamiliaSaldo(m_context.data().cdsFamiliaSaldo, Line.CDFAMILISALD, value, true);
@@ -458,7 +460,7 @@ QString AddProdutoSteps::captionOf(const QString &labelName) const
 
 void OrderEntry::SalvaCdsVenda()
 {
-    RecoveryFiles::Grava(m_context.data().cdsItems, m_context.state().params.stDSDIRCAD, RecoveryFiles::Venda);
+    RecoveryFiles::save(m_context.data().cdsItems, m_context.state().params.stDSDIRCAD, RecoveryFiles::Venda);
 }
 
 void OrderEntry::zeraVariaveisCupomDesc()

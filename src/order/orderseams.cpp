@@ -4,7 +4,7 @@
 
 // The tax validation road checks the product's tax rows and fiscal data; until then every
 // product passes, with no printer rate.
-TaxaItem OrderEntry::ValidaImpostoProduto(const QString &)
+ItemTax OrderEntry::ValidaImpostoProduto(const QString &)
 {
     return {};
 }
@@ -12,10 +12,10 @@ TaxaItem OrderEntry::ValidaImpostoProduto(const QString &)
 // The fiscal receipt road opens the receipt and sells the item on the printer; until then the
 // item counts as sold and the registration adds the line. It never moves the line counter:
 // only AddProduto gives out numbers.
-VendaItemFiscal OrderEntry::VendeItemImpFiscal(const PreenchePedidoArgs &, const QString &, const QString &,
-                                               const TaxaItem &)
+FiscalItemSale OrderEntry::VendeItemImpFiscal(const PreenchePedidoArgs &, const QString &, const QString &,
+                                               const ItemTax &)
 {
-    return VendaItemFiscal::Vendido;
+    return FiscalItemSale::Sold;
 }
 
 // The refill and observation items road registers the observation product as a line.

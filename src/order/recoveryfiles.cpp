@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
 #include <stdexcept>
 
@@ -18,16 +19,27 @@ QString path(const QString &DSDIRCAD, const char *fileName)
     return SitePaths::resolve(DSDIRCAD + QString::fromLatin1(fileName));
 }
 
-void Grava(const ClientDataSet &dataset, const QString &DSDIRCAD, const char *fileName)
+// The bytes are flushed and checked before the commit: a write the disk cuts short (full,
+// over quota) can fail only at that last flush, and a commit that did not see it would put
+// half a file in place of a whole one.
+void save(const ClientDataSet &dataset, const QString &DSDIRCAD, const char *fileName)
 {
     const QString file = path(DSDIRCAD, fileName);
     QDir().mkpath(QFileInfo(file).absolutePath());
-    QString error;
-    if (!CdsFile::save(file, dataset.Data(), &error))
-        throw std::runtime_error(error.toStdString());
+    QByteArray bytes;
+    QString reason;
+    if (!CdsFile::write(dataset.Data(), &bytes, &reason))
+        throw std::runtime_error(QStringLiteral("Arquivo \"%1\" não gravado: %2").arg(file, reason).toStdString());
+    QSaveFile out(file);
+    const bool written = out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() && out.flush();
+    if (!written || !out.commit()) {
+        const QString why = out.errorString();
+        out.cancelWriting();
+        throw std::runtime_error(QStringLiteral("Arquivo \"%1\" não gravado: %2").arg(file, why).toStdString());
+    }
 }
 
-void Apaga(const QString &DSDIRCAD, const char *fileName)
+void remove(const QString &DSDIRCAD, const char *fileName)
 {
     const QString file = path(DSDIRCAD, fileName);
     if (QFile::exists(file) && !QFile::remove(file))

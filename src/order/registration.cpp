@@ -75,7 +75,7 @@ private:
     bool serviceProducts();
     bool dailyQuantity();
     bool notZero();
-    void registerLine(const TaxaItem &taxa, const char *logStep);
+    void registerLine(const ItemTax &taxa, const char *logStep);
     void poleDisplay();
     void saleOpen();
 
@@ -123,8 +123,8 @@ void Registration::checksAndRegister()
     if (!quantityIsWhole() || !balanceFamily() || !balanceKind() || !debitLimits() || !creditLimits()
         || !serviceProducts() || !dailyQuantity() || !notZero())
         return;
-    const TaxaItem taxa = m_context.order().ValidaImpostoProduto(m_item.CDPRODUTO);
-    if (!taxa.aceito)
+    const ItemTax taxa = m_context.order().ValidaImpostoProduto(m_item.CDPRODUTO);
+    if (!taxa.accepted)
         return;
     const Parameters &params = m_state.params;
     if (params.boUTILIZAIMPFIS || is(params.stIDMOMENTOCPFVEN, "A"))
@@ -135,10 +135,10 @@ void Registration::checksAndRegister()
     if (!itemByItem) {
         registerLine(taxa, "PreenchePedido - addProduto1: ");
     } else {
-        const VendaItemFiscal sold = m_context.order().VendeItemImpFiscal(m_item, m_price, m_discount, taxa);
-        if (sold == VendaItemFiscal::AberturaRecusada)
+        const FiscalItemSale sold = m_context.order().VendeItemImpFiscal(m_item, m_price, m_discount, taxa);
+        if (sold == FiscalItemSale::OpeningRefused)
             return;
-        if (sold == VendaItemFiscal::Vendido)
+        if (sold == FiscalItemSale::Sold)
             registerLine(taxa, "PreenchePedido - addProduto2: ");
         m_state.flags.boBalcaoAux1 = false;
     }
@@ -153,12 +153,14 @@ void Registration::checksAndRegister()
 }
 
 // A discount that takes the whole line leaves it at one cent, by price rather than discount.
+// Only a discount does: a product priced 0 with no discount is refused as worth nothing,
+// not sold for a cent.
 void Registration::effectiveValues()
 {
     const double price = SaleMoney::number(m_item.VRPRECO);
     const double client = SaleMoney::number(clientPrice(), true);
     const double discount = SaleMoney::number(m_item.VRDESCONTO, true);
-    const bool whole = discount >= (price + client) * SaleMoney::number(quantity());
+    const bool whole = discount > 0.0 && discount >= (price + client) * SaleMoney::number(quantity());
     m_price = whole ? QStringLiteral("0,01") : m_item.VRPRECO;
     m_discount = whole ? QStringLiteral("0") : m_item.VRDESCONTO;
 }
@@ -320,13 +322,13 @@ bool Registration::notZero()
 {
     const double value = (SaleMoney::number(m_price) + SaleMoney::number(clientPrice(), true))
                          * SaleMoney::number(quantity());
-    if (Trunc2(value) != 0.0)
+    if (SaleMoney::cut(value) != 0.0)
         return true;
     refuse(m_context.Msg(QStringLiteral("PROD_ZERADO")));
     return false;
 }
 
-void Registration::registerLine(const TaxaItem &taxa, const char *logStep)
+void Registration::registerLine(const ItemTax &taxa, const char *logStep)
 {
     log(QString::fromLatin1(logStep) + m_item.CDPRODUTO + QStringLiteral(" - ") + m_item.NMPRODUTO);
     const PreenchePedidoArgs &i = m_item;
@@ -353,7 +355,7 @@ void Registration::poleDisplay()
     const double price = Trunc2(SaleMoney::number(m_price));
     const QString priceText = PtBr::FormatFloat(QStringLiteral("0.00"), price);
     const QString valueText =
-        PtBr::FormatFloat(QStringLiteral("0.00"), Trunc2(SaleMoney::number(quantity()) * price));
+        PtBr::FormatFloat(QStringLiteral("0.00"), SaleMoney::cut(SaleMoney::number(quantity()) * price));
     const int field = std::max(width - int(priceText.size()) - 1, 0);
     devices.DisplayEnviaTexto({priceText + QLatin1Char(' ') + Consiste::TamFixoR(valueText, field), 2, 1, 0, 0});
 }

@@ -1,6 +1,7 @@
 #include "salemoney.h"
 
 #include <outside/qub_movrela.h>
+#include <runtime/money.h>
 #include <runtime/ptbr.h>
 
 #include <stdexcept>
@@ -26,9 +27,14 @@ QString text(double value)
     return PtBr::FloatToStr(value);
 }
 
+double cut(double value)
+{
+    return Trunc2(Money::RoundDec(value, 9));
+}
+
 double lineValue(double quantity, double price, double discount, double addition)
 {
-    return Trunc2(Trunc2(quantity * Trunc2(price)) - discount + addition);
+    return cut(cut(quantity * Trunc2(price)) - discount + addition);
 }
 
 double serviceFee(double rate, double quantity, double price, double discount)
@@ -40,13 +46,9 @@ CouponLine applyCoupon(double soma, double discount, double price, double quanti
                        double coupon, double comparedValue)
 {
     if (coupon >= comparedValue)
-        return {0.01, Trunc2(Trunc2(price) * quantity) - 0.01};
-    return {Trunc2(soma - coupon), discount + coupon};
+        return {0.01, cut(cut(Trunc2(price) * quantity) - 0.01)};
+    return {cut(soma - coupon), discount + coupon};
 }
 
-double runningTotal(double total, double quantity, double value, double discount, double addition)
-{
-    return Trunc2(quantity * value - Trunc2(discount) + Trunc2(addition) + total);
-}
 
 } // namespace SaleMoney

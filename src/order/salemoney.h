@@ -14,6 +14,12 @@ double number(const QString &text, bool blankIsZero = false);
 // The text a number is stored as in a text column: "2", "0,5", "1,25".
 QString text(double value);
 
+// Money cut to two decimals after the noise of binary arithmetic is dropped: 8.50 - 8.49 is
+// 0.0099999999999998 in binary, which a plain cut would make 0.00. Sale amounts carry at most
+// nine real decimals (prices 2, quantities 3, rates 2, over 100), so rounding at the ninth
+// first changes no real value.
+double cut(double value);
+
 // Value of a line: Trunc2(Trunc2(quantity x Trunc2(price)) - discount + addition).
 double lineValue(double quantity, double price, double discount, double addition);
 // Service fee of a line at `rate` percent, uncut.
@@ -29,9 +35,5 @@ struct CouponLine
 // one cent. Otherwise the coupon comes off the value and is added to the discount.
 CouponLine applyCoupon(double soma, double discount, double price, double quantity,
                        double coupon, double comparedValue);
-
-// One counted row of the receipt added to the running total:
-// Trunc2(quantity x value - Trunc2(discount) + Trunc2(addition) + total).
-double runningTotal(double total, double quantity, double value, double discount, double addition);
 
 } // namespace SaleMoney

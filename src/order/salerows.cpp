@@ -10,14 +10,11 @@
 #include <screen/salestate.h>
 
 #include <outside/consiste.h>
-#include <outside/qub_movrela.h>
 #include <outside/ravuvozozod.h>
 #include <runtime/abort.h>
 
 #include <exception>
 #include <initializer_list>
-
-using Qub_movrela::Trunc2;
 
 namespace {
 
@@ -101,7 +98,7 @@ void SaleRows::build(double &Total)
         for (items.First(); !items.Eof(); items.Next()) {
             m_rated = locateRate(items.FieldByName(QStringLiteral("CDPRODUTO")).AsString());
             saleRow();
-            Total += Trunc2(SaleMoney::number(items.FieldByName(QStringLiteral("QTPRODCOMVEN")).AsString())
+            Total += SaleMoney::cut(SaleMoney::number(items.FieldByName(QStringLiteral("QTPRODCOMVEN")).AsString())
                             * items.FieldByName(QStringLiteral("VRUNITVENDCL")).AsFloat());
             taxSummary();
         }
@@ -200,14 +197,14 @@ void SaleRows::taxSummary()
     if (summary.Locate(QStringLiteral("CDIMPOSTO"), code)) {
         summary.Edit();
         const double sum = summary.FieldByName(QStringLiteral("VRTOTIMPOSTO")).AsFloat();
-        set(summary, "VRTOTIMPOSTO", Trunc2(sum + rate * base / 100.0));
+        set(summary, "VRTOTIMPOSTO", SaleMoney::cut(sum + rate * base / 100.0));
     } else {
         summary.Append();
         set(summary, "CDIMPOSTO", code);
         set(summary, "VRPEALIMPFIS", rate);
         copy(summary, "NMIMPOSTO", rates, "NMIMPOSTO");
         copy(summary, "SGIMPOSTO", rates, "SGIMPOSTO");
-        set(summary, "VRTOTIMPOSTO", Trunc2(rate * base / 100.0));
+        set(summary, "VRTOTIMPOSTO", SaleMoney::cut(rate * base / 100.0));
     }
     summary.Post();
 }

@@ -8,6 +8,7 @@
 #include "tfrmvisualiza.h"
 
 #include <outside/qub_movrela.h>
+#include <runtime/money.h>
 #include <runtime/ptbr.h>
 
 #include <QApplication>
@@ -60,10 +61,12 @@ private:
 
 namespace ReceiptGrid {
 
+// The binary noise of the sum is dropped before the cut (rounding at the ninth decimal, which
+// no real amount reaches): 1 x 8.50 - 8.49 must count 0.01, not 0.00.
 double runningTotal(double total, double quantity, double value, double discount, double addition)
 {
     using Qub_movrela::Trunc2;
-    return Trunc2(quantity * value - Trunc2(discount) + Trunc2(addition) + total);
+    return Trunc2(Money::RoundDec(quantity * value - Trunc2(discount) + Trunc2(addition) + total, 9));
 }
 
 int nextSeat(int seat, int seats, int step)
