@@ -145,3 +145,11 @@ void ConsumerSale::LinhaEx3(const QString &Codigo, const QString &Nome, const QS
     grid.FieldByName(QStringLiteral("NRSEQ")).SetAsString(NrSeq);
     grid.Post();
 }
+
+// Counter loyalty and the debit minimum: filled in by the loyalty and consumer-limit roads.
+void ConsumerSale::FidelidadeBalcao(const QString &, const QString &, const QString &,
+                                    const QString &, const QString &, const QString &)
+{
+}
+
+void ConsumerSale::VerifVrMinConsumoProd(const QString &) {}

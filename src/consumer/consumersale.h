@@ -69,6 +69,14 @@ public:
                   const QString &Preco, const QString &PrecoCliente, bool ComObs, const QString &Lugar,
                   const QString &Unidade, double Desconto, double Acrescimo, const QString &Obs);
 
+    // Seams of the product entry, filled in by the loyalty and consumer-limit roads: the
+    // counter loyalty treatment of a line (may change doVrDescontoItem) and the minimum
+    // consumption check of a consumer-debit sale (refuses through Abort).
+    void FidelidadeBalcao(const QString &CDCLIENTE, const QString &CDCONSUMIDOR,
+                          const QString &CDPRODUTO, const QString &NMPRODUTO, const QString &Preco,
+                          const QString &Desconto);
+    void VerifVrMinConsumoProd(const QString &CDPRODUTO);
+
 private:
     SaleContext &m_context;
 };

@@ -26,10 +26,41 @@ bool OrderEntry::ValidaGarcom(QString &WaiterName, const QString &Code, const QS
         m_context.message(m_context.Msg(QStringLiteral("GAR_N_CAD")), 3);
         return false;
     }
-    // The branch, desk and operator checks of CheckKind "1" come with the settlement's waiter
-    // prompt; start-up and order sending ask only for the name.
-    Q_UNUSED(CheckKind);
+    if (CheckKind == QLatin1String("1") && !waiterBelongsHere())
+        return false;
     WaiterName = garcom.FieldByName(QStringLiteral("NMFANVEN")).AsString();
+    // An operator code typed at the waiter prompt becomes the waiter's own code.
+    if (!byWaiter)
+        state.host.stCDVENDEDOR = garcom.FieldByName(QStringLiteral("CDVENDEDOR")).AsString();
+    return true;
+}
+
+// Settlement's check of the current waiter row: its branch and desk, else its operator's.
+bool OrderEntry::waiterBelongsHere()
+{
+    const Parameters &params = m_context.state().params;
+    ClientDataSet &garcom = m_context.data().cdsGarcom;
+    const QString branch = garcom.FieldByName(QStringLiteral("CDFILIAL")).AsString();
+    const QString desk = garcom.FieldByName(QStringLiteral("CDCAIXA")).AsString();
+    auto refuse = [this](const char *key) {
+        m_context.message(m_context.Msg(QString::fromLatin1(key)), 3);
+        return false;
+    };
+    if (!branch.isEmpty() && branch != params.stCDFILIAL)
+        return refuse("Vend_N_Filial");
+    if (!desk.isEmpty() && desk != params.stCDCAIXA)
+        return refuse("Vend_N_Caixa");
+    if (!branch.isEmpty())
+        return true;
+    const QString waiterOperator = garcom.FieldByName(QStringLiteral("CDOPERADOR")).AsString();
+    ClientDataSet &operators = m_context.data().cdsOperador;
+    if (!operators.Active() || !operators.Locate(QStringLiteral("CDOPERADOR"), waiterOperator))
+        return refuse("Gar_N_Assoc");
+    ClientDataSet &branches = m_context.data().cdsFiliOper;
+    if (!branches.Active()
+        || !branches.Locate(QStringLiteral("CDOPERADOR;CDFILIAL"),
+                            Variant(QList<Variant>{waiterOperator, params.stCDFILIAL})))
+        return refuse("Ope_N_Assoc");
     return true;
 }
 
@@ -44,11 +75,6 @@ void OrderEntry::PreencheExtrato()
     state.counters.inExtratoAux1 = 1;
     state.host.stNRCOMANDA.clear();
     state.host.stNRVENDAREST.clear();
-}
-
-// Product search: filled in by the product search road.
-void OrderEntry::spbPesquisaClick(QObject *)
-{
 }
 
 // Combined products: filled in by the combined products road.

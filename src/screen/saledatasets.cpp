@@ -35,6 +35,7 @@ SaleDatasets::SaleDatasets()
     defineSettlementRows();
     defineServerAnswers();
     defineSettlement();
+    defineEntry();
 }
 
 const QList<SaleDatasets::CadastreFile> &SaleDatasets::cadastreFiles()
@@ -79,7 +80,8 @@ QList<ClientDataSet *> SaleDatasets::all()
               &cdsCupomDescVenda, &cdsExtratoTemp, &cdsVenda, &cdsImpImposto, &cdsVendaCancelada,
               &cdsMovCaixa, &cdsDevolucao, &cdsExtConsFid, &cdsConsumidorDLV, &cdsImpBackup,
               &cdsDadosResgSaldo, &cdsCampanha, &cdsObs, &cdsTipoSaldoProd, &cdsValidProdNFCe,
-              &cdsRegraFisPdv, &cdsVazio};
+              &cdsRegraFisPdv, &cdsVazio, &cdsRetornaPreco, &cdsPesqProd, &cdsItPromoCombAux,
+              &cdsBrindeCamp, &cdsPremio, &cdsPremioComb, &cdsPremioObs};
     return found;
 }
 
@@ -227,11 +229,6 @@ void SaleDatasets::defineCombos()
             {"IDIMPGRPROMO", Text, 1}, {"NRSEQORIG", Text, 3}, {"NRSEQITCANC", Text, 3},
             {"NRORDITEM", Whole}, {"VRACRITVENDAEST", Number}, {"IDDESCCAMP", Text, 1},
             {"NRSEQITEMADD", Whole}});
-    define(cdsItPromoObs, {{"NRSEQ", Text, 3}, {"CDPRODUTO", Text, 10}, {"CDGRPOCOR", Text, 2},
-                           {"CDOCORR", Text, 2}, {"NRCOMANDA", Text, 10}, {"NRSEQITCANC", Text, 3}});
-    define(cdsControlPromoObs, {{"NRSEQ", Text, 3}, {"IDIMPGRPROMO", Text, 1},
-                                {"CDPRODUTO", Text, 10}, {"QTPRODCOMVEN", Number},
-                                {"NRSEQITCANC", Text, 3}, {"CDOCORR", Text, 2}});
     define(cdsObsItens, {{"NRSEQ", Text, 3}, {"CDPRODUTO", Text, 10}, {"CDGRPOCOR", Text, 2},
                          {"CDOCORR", Text, 2}, {"NRCOMANDA", Text, 10}, {"CDPRODOBS", Text, 10},
                          {"DSOCORR", Text, 40}});
@@ -374,4 +371,34 @@ void SaleDatasets::defineSettlement()
             cdsMovCaixa.FieldDefs().Add(QString::fromLatin1(field.name), field.type, field.size);
     }
     define(cdsVazio, {{"VAZIO", Text, 1}});
+}
+
+// The host's price function and promotion dialog, and the server's search list and prizes,
+// bring their own fields when they fill these; the definitions are the columns the product
+// entry reads, so that an unanswered call still leaves a dataset that opens empty.
+void SaleDatasets::defineEntry()
+{
+    define(cdsRetornaPreco, {{"VRPRECO", Number}, {"VRDESCONTO", Number}, {"VRACRESCIMO", Number},
+                             {"VRPRECOCLIE", Number}, {"VRPRECODIA", Number},
+                             {"IDPRECVARIA", Text, 1}, {"IDPERCVALOR", Text, 1},
+                             {"IDACREDESC", Text, 1}});
+    define(cdsPesqProd, {{"CDPRODUTO", Text, 20}, {"NMPRODUTO", Text, 50}, {"CDARVPROD", Text, 20},
+                         {"CDFAMILISALD", Text, 20}, {"IDPESAPROD", Text, 1}, {"SGUNIDADE", Text, 5},
+                         {"QTTARAPROD", Text, 20}, {"IDIMPPRODUTO", Text, 1},
+                         {"IDTIPOCOMPPROD", Text, 1}, {"DTINIVGPROMOC", Text, 20},
+                         {"DTFINVGPROMOC", Text, 20}});
+    define(cdsItPromoCombAux,
+           {{"CDPRODUTO", Text, 20}, {"NMPRODUTO", Text, 50}, {"CDARVPROD", Text, 20},
+            {"CDFILIAL", Text, 4}, {"NRSEQ", Text, 3}, {"CDGRUPROMOC", Text, 10},
+            {"CDPRODVENDA", Text, 20}, {"VRUNVENDAEST", Number}, {"VRPRECOCLIE", Number},
+            {"CDFAMILISALD", Text, 5}, {"IDPESAPROD", Text, 1}, {"SGUNIDADE", Text, 5},
+            {"QTTARAPROD", Number}, {"VRACRESCIMO", Number}, {"VRDESCONTO", Number},
+            {"QTPRODVEND", Number}, {"VRDESITVENDAEST", Number}, {"STOBSPEDIDO", Text, 2000},
+            {"STOBSDIGITADA", Text, 2000}, {"IDIMPGRPROMO", Text, 1}, {"NRSEQITCANC", Text, 3},
+            {"VRACRITVENDAEST", Number}, {"IDDESCCAMP", Text, 1}, {"NRSEQITEMADD", Text, 3},
+            {"CDCAMPPROMO", Text, 10}});
+    define(cdsBrindeCamp, {{"CDPRODUTO", Text, 20}, {"NMPRODUTO", Text, 50}});
+    define(cdsPremio, {{"CDPRODUTO", Text, 20}, {"NMPRODUTO", Text, 50}, {"QTPRODVEND", Number}});
+    define(cdsPremioComb, {{"CDPRODUTO", Text, 20}, {"NRSEQ", Text, 3}});
+    define(cdsPremioObs, {{"CDOCORR", Text, 4}, {"NRSEQ", Text, 3}});
 }

@@ -89,6 +89,15 @@ public:
 
     // Settlement: the empty dataset passed where a service expects one that is not used.
     ClientDataSet cdsVazio{QStringLiteral("cdsVazio")};
+    // Product entry: the price function's answer, the search list, the promotion dialog's
+    // components and the buy-and-win prizes of the item on its road.
+    ClientDataSet cdsRetornaPreco{QStringLiteral("cdsRetornaPreco")};
+    ClientDataSet cdsPesqProd{QStringLiteral("cdsPesqProd")};
+    ClientDataSet cdsItPromoCombAux{QStringLiteral("cdsItPromoCombAux")};
+    ClientDataSet cdsBrindeCamp{QStringLiteral("cdsBrindeCamp")};
+    ClientDataSet cdsPremio{QStringLiteral("cdsPremio")};
+    ClientDataSet cdsPremioComb{QStringLiteral("cdsPremioComb")};
+    ClientDataSet cdsPremioObs{QStringLiteral("cdsPremioObs")};
 
     // One local cadastre file and the dataset it loads into.
     struct CadastreFile
@@ -115,4 +124,5 @@ private:
     void defineSettlementRows();
     void defineServerAnswers();
     void defineSettlement();
+    void defineEntry();
 };

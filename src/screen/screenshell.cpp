@@ -138,11 +138,6 @@ void ScreenShell::FormActivate(QObject *)
         m_context.setVisible(QString::fromLatin1(name), seats);
 }
 
-// The keyboard map's dispatch point; the keys themselves come with the keyboard road.
-void ScreenShell::FormKeyDown(QObject *, int &, Qt::KeyboardModifiers)
-{
-}
-
 void ScreenShell::FormKeyPress(QObject *, QChar &Key)
 {
     SaleState &state = m_context.state();

@@ -90,6 +90,13 @@ public:
     void spbPosAcimaClick(QObject *Sender);
 
 private:
+    // ---- keyboard map (keyboard*.cpp) -------------------------------------------------------
+    void keyCombinations(int pressed, int &Key, Qt::KeyboardModifiers Shift);
+    void enterKey();
+    void escapeKey();
+    void changeOperator();
+    bool openDrawer();
+
     // Sets the exit keyword and closes the form, unless a receipt is open.
     void closeWith(const QString &keyword);
     void moveSeat(int step);

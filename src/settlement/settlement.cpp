@@ -34,6 +34,15 @@ void Settlement::SolicitaCpf()
 {
 }
 
+
+// The QR-code sale: filled in by the QR-code sale road; nothing read is a sale yet.
+QString Settlement::FormataQRCode(const QString &)
+{
+    return QString();
+}
+
+void Settlement::GerarVendaQRCode(const QString &) {}
+
 void Settlement::timImpressoraBackupTimer(QObject *)
 {
     if (QTimer *timer = m_context.form().findChild<QTimer *>(QStringLiteral("timImpressoraBackup")))

@@ -29,6 +29,11 @@ public:
     // buyer fields stay as they are.
     void SolicitaCpf();
 
+    // The QR-code sale of the Enter key, filled in by the QR-code sale road: the sale text of
+    // the code read (empty: nothing usable), and the sale it stands for.
+    QString FormataQRCode(const QString &code);
+    void GerarVendaQRCode(const QString &saleText);
+
     // The failover watchdog (timImpressoraBackup, 30000 ms): switches its timer off; the
     // failover worker that re-prints stuck tickets comes with the failover road.
     void timImpressoraBackupTimer(QObject *Sender);

@@ -1,0 +1,122 @@
+// The two keys with logic of their own: F4 (operator change) and F12 (cash drawer).
+#include "screenshell.h"
+
+#include "saledatasets.h"
+#include "salecontext.h"
+#include "salestate.h"
+
+#include <order/productentry_server.h>
+
+#include <outside/pkg_hrk00001.h>
+#include <outside/pkg_hrk00002.h>
+#include <outside/ravuvozozod.h>
+#include <runtime/abort.h>
+#include <runtime/sitepaths.h>
+
+#include <QDebug>
+#include <QFileInfo>
+
+namespace {
+
+// The seven rights of the operator, asked again after a change.
+struct RightCode
+{
+    int OperatorRights::*code;
+    QString OperatorRights::*answer;
+};
+
+const RightCode rightCodes[] = {
+    {&OperatorRights::inCTCONSULTAPRECO, &OperatorRights::stAcessoConsultaPreco},
+    {&OperatorRights::inCTPESQPRODUTO, &OperatorRights::stAcessoPesqProduto},
+    {&OperatorRights::inCTCANCITEMGEN, &OperatorRights::stAcessoCancItemGen},
+    {&OperatorRights::inCTOBSPRODUTO, &OperatorRights::stAcessoObsProduto},
+    {&OperatorRights::inCTCANCCUPOM, &OperatorRights::stAcessoCancCupom},
+    {&OperatorRights::inCTPRODCOMBINADO, &OperatorRights::stAcessoProdCombinado},
+    {&OperatorRights::inCTMULTIPLICADOR, &OperatorRights::stAcessoMultiplicador},
+};
+
+bool askAccess(SaleContext &context, int code)
+{
+    OperatorRights &rights = context.state().rights;
+    const AccessAnswer answer = context.services().VerificaAcesso({code, rights.stCDOPERADOR});
+    rights.stRetAcesso = answer.stRetAcesso;
+    return answer.allowed;
+}
+
+} // namespace
+
+void ScreenShell::changeOperator()
+{
+    SaleContext &c = m_context;
+    SaleState &state = c.state();
+    OperatorRights &rights = state.rights;
+    if (state.flags.boTipoVendaSelecionado || state.flags.boCupomAberto)
+        return;
+    if (!askAccess(c, rights.inCTTROCAOPERADOR))
+        return;
+    if (state.params.stIdPerTrocaOp != QLatin1String("S")) {
+        c.message(c.Msg(QStringLiteral("Troca_Nao")), 3);
+        Abort();
+    }
+    const OperatorChangeAnswer changed = c.services().TrocaOperadorCaixa({rights.stNMOPERADOR});
+    if (changed.done)
+        rights.stNMOPERADOR = changed.stNMOPERADOR;
+    Variant logged;
+    Ravuvozozod::MensagemMetodo(entryServer().setLogAcesso(rights.stCDOPERADOR), true, 0,
+                                QStringLiteral("setLogAcesso"), QStringLiteral("Cli_Kal51000"),
+                                rights.stCDOPERADOR, state.params.stIDESQUEMA, logged);
+    const QString path = SitePaths::resolve(QStringLiteral("Dados\\Cadastros\\ControleAcess.cds"));
+    ClientDataSet &operatorFile = c.data().cdsControleAcess;
+    QString error;
+    if (QFileInfo::exists(path) && operatorFile.LoadFromFile(path, &error)) {
+        operatorFile.First();
+        rights.stCDOPERADOR = operatorFile.FieldByName(QStringLiteral("CDOPERADOR")).AsString();
+        rights.stNMOPERADOR = operatorFile.FieldByName(QStringLiteral("NMOPERADOR")).AsString();
+        for (const RightCode &right : rightCodes)
+            rights.*right.answer = c.services().ControleAcess({rights.*right.code, rights.stCDOPERADOR});
+    } else if (!error.isEmpty()) {
+        qWarning() << "operator file not read:" << error;
+    }
+    ControleAcessoBotoes();
+    RestauraRodape(QStringLiteral("1"), QString());
+}
+
+// F12. False when the key handling ends here (no drawer configured).
+bool ScreenShell::openDrawer()
+{
+    SaleContext &c = m_context;
+    SaleState &state = c.state();
+    const Parameters &params = state.params;
+    if (params.stIDTIPOGAVETA.isEmpty() || params.stIDTIPOGAVETA == QLatin1String("0")) {
+        c.message(c.Msg(QStringLiteral("GAV_S_PAR")), 0);
+        return false;
+    }
+    if (!VerificaEstadoGaveta(params.stIDTIPOGAVETA))
+        Abort();
+    if (!askAccess(c, state.rights.inCTABRIRGAVETA))
+        return true;
+    bool opened = false;
+    if (params.boUTILIZAIMPFIS) {
+        opened = c.devices().Abre_Gaveta_Imp({params.stCDPORTAIMPFIS, params.stIDESQUEMA, true}).ok;
+    } else {
+        // A non-fiscal drawer that did not open never fails the key, but it is not logged as
+        // opened either.
+        const HostResult result = c.services().AbreGaveta({params.stIDTIPOIMPNF3, params.stCDPORTIMPNF3});
+        opened = result.ok;
+        if (!opened)
+            qWarning() << "drawer did not open:" << result.failure;
+    }
+    if (!opened)
+        return true;
+    AccessLogRequest log;
+    log.cdFilial = params.stCDFILIAL;
+    log.cdCaixa = params.stCDCAIXA;
+    log.action = QStringLiteral("ABR_GAV");
+    log.cdOperador = state.rights.stCDOPERADOR;
+    log.nmOperador = state.rights.stNMOPERADOR;
+    log.stRetAcesso = state.rights.stRetAcesso;
+    log.description = c.Msg(QStringLiteral("Mot_Abr_Gav"));
+    log.text = log.description;
+    c.services().LogControleAcess(log);
+    return true;
+}

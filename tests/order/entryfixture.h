@@ -1,0 +1,207 @@
+#pragma once
+
+// A sale form on a fresh site for the product entry and keyboard tests: fake host packages and
+// messages, scripted server lookups, a product copy, a price function that answers from a
+// table of prices, and a recorder in place of the line registration. Header-only, so that the
+// screen tests can use it too.
+#include <support/databasefixture.h>
+#include <support/fakehost.h>
+#include <support/fakemessages.h>
+
+#include <order/productentry.h>
+#include <order/productentry_server.h>
+#include <screen/saledatasets.h>
+#include <screen/salestate.h>
+#include <screen/tfrmvendacons.h>
+
+#include <runtime/clock.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QHash>
+#include <QKeyEvent>
+#include <QLabel>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+// The 27 values of a registration in their order, as one text a failed test shows whole.
+inline QString describe(const PreenchePedidoArgs &a)
+{
+    return QStringList{a.CDPRODUTO, a.CDPRODPROMOCAO, a.CDARVPROD, a.NMPRODUTO, a.CDFAMILISALD,
+                       a.VRPRECO, a.VRDESCONTO, a.VRACRESCIMO, a.IDPESAPROD, a.VRPRECOCLIE,
+                       a.QTPRODCOMVEN, a.SGUNIDADE, a.IDPROMOCAO, a.NRSEQPRODCOM,
+                       QString::number(a.QTTARAPROD), a.validaServico ? "T" : "F", a.CDPORIMPPROD,
+                       a.IDIMPCANITEM, a.CDCAMPPROMO, a.STOBSPEDIDO, a.STOBSDIGITADA,
+                       a.NRSEQPROMOOBS, a.CDCAMPCOMPGANHE, a.DTINIVGCAMPCG, a.NRSEQITCANC,
+                       a.IDIMPPRGRPROMO, a.NRSEQORIG}
+        .join(QLatin1Char('|'));
+}
+
+struct PriceRow
+{
+    double price = 0;
+    double discount = 0;
+    double addition = 0;
+    double clientPrice = 0;
+    QString variable = QStringLiteral("N");
+    QString refusal;     // a refusal code instead of a price
+};
+
+class EntryTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_base = std::make_unique<TestBase>(DatabaseKind::SQLite);
+        ASSERT_TRUE(m_base->ok()) << m_base->error().toStdString();
+        host = std::make_unique<FakeHost>();
+        messages = std::make_unique<FakeMessages>();
+        Clock::setNow([this] { return now; });
+        server = std::make_unique<ScopedEntryServer>(fakeServer());
+        m_previousHook = preenchePedidoHook();
+        preenchePedidoHook() = [this](SaleContext &, const PreenchePedidoArgs &args) {
+            registered.append(args);
+            SaleState &s = form->state();
+            s.road.stNRSEQ = QStringLiteral("%1").arg(registered.size(), 3, 10, QLatin1Char('0'));
+            s.totals.doQuantidade = 1.0;
+            s.road.stQtdeCodBarra.clear();
+            return true;
+        };
+        host->handle(&Pkg_Hrk00002::ChamaFuncaoGetRetornaPreco,
+                     [this](const PriceRequest &request, ClientDataSet &cds) { return answerPrice(request, cds); });
+        host->setDefault(&Pkg_Hrk00002::VerificaAcesso, AccessAnswer{true, QStringLiteral("MARIA")});
+        form = std::make_unique<TfrmVendaCons>();
+        SaleState &s = form->state();
+        s.params.stCDFILIAL = QStringLiteral("0001");
+        s.params.stCDLOJA = QStringLiteral("01");
+        s.params.stCDCAIXA = QStringLiteral("003");
+        s.params.stNRCONFTELA = QStringLiteral("1");
+        s.host.stModoVenda = QStringLiteral("B");
+        s.rights.stCDOPERADOR = QStringLiteral("000000000007");
+        s.rights.stNMOPERADOR = QStringLiteral("MARIA");
+        setProducts({});
+    }
+
+    void TearDown() override
+    {
+        form.reset();
+        preenchePedidoHook() = m_previousHook;
+        server.reset();
+        Clock::setNow({});
+        messages.reset();
+        host.reset();
+        m_base.reset();
+    }
+
+    SaleState &state() { return form->state(); }
+    SaleDatasets &data() { return form->datasets(); }
+
+    // Product copy rows: code, name, tree code, bar code, keypad code, weighable, tare, unit.
+    struct Product
+    {
+        QString code, name, tree, barcode, keypad, weighable = QStringLiteral("N"), tare, unit = QStringLiteral("UN");
+        QString printKind, composition, promoStart, promoEnd, family;
+    };
+    void setProducts(const QList<Product> &products)
+    {
+        DataPacket packet;
+        for (const char *name : {"CDPRODUTO", "NMPRODUTO", "CDARVPROD", "CDBARPRODUTO", "CDPROTECLADO",
+                                 "IDPESAPROD", "QTTARAPROD", "SGUNIDADE", "IDIMPPRODUTO", "IDTIPOCOMPPROD",
+                                 "DTINIVGPROMOC", "DTFINVGPROMOC", "CDFAMILISALD", "CDPRODINTE"})
+            packet.fields.append(FieldDef{QString::fromLatin1(name), FieldType::String, 60});
+        for (const Product &p : products)
+            packet.rows.append({p.code, p.name, p.tree, p.barcode, p.keypad, p.weighable, p.tare, p.unit,
+                                p.printKind, p.composition, p.promoStart, p.promoEnd, p.family, QString()});
+        ASSERT_TRUE(data().cdsProdutos.SetData(packet));
+    }
+
+    EntryServer fakeServer()
+    {
+        EntryServer table;
+        table.getCodigoAtalho = [this](const QString &, const QString &, const QString &code) {
+            return Variant(shortcuts.value(code));
+        };
+        table.getCodigoBarra = [this](const QString &code) { return Variant(barcodes.value(code)); };
+        table.getPrxVendaColombia = [this](const QString &, const QString &, const QString &, const QString &,
+                                           const QString &) { ++colombianCalls; return Variant(colombianAnswer); };
+        table.verificaIDSTLUGARMESA = [this](const QString &, const QString &, const QString &seat) {
+            seatsAsked.append(seat);
+            return seatFree;
+        };
+        table.getAgrupProd = [](const QString &, const QString &, const QString &) { return Variant(QStringLiteral("0")); };
+        table.getCampCompGanhe = [](const QString &) { return Variant(DataPacket{}); };
+        table.getDsOcorr = [](const QString &, const QString &) { return QStringLiteral("SEM GELO"); };
+        table.getProdTxServ = [](const QString &, const QString &) { return QString(); };
+        table.setLogAcesso = [](const QString &) { return Variant(); };
+        return table;
+    }
+
+    PriceAnswer answerPrice(const PriceRequest &request, ClientDataSet &cds)
+    {
+        const PriceRow row = prices.value(request.cdProduto, PriceRow{10.0});
+        if (!row.refusal.isEmpty())
+            return PriceAnswer{false, row.refusal, Variant()};
+        if (!cds.Active())
+            cds.CreateDataSet();
+        cds.EmptyDataSet();
+        cds.Append();
+        cds.FieldByName(QStringLiteral("VRPRECO")).SetAsFloat(row.price);
+        cds.FieldByName(QStringLiteral("VRDESCONTO")).SetAsFloat(row.discount);
+        cds.FieldByName(QStringLiteral("VRACRESCIMO")).SetAsFloat(row.addition);
+        cds.FieldByName(QStringLiteral("VRPRECOCLIE")).SetAsFloat(row.clientPrice);
+        cds.FieldByName(QStringLiteral("VRPRECODIA")).SetAsFloat(0);
+        cds.FieldByName(QStringLiteral("IDPRECVARIA")).SetAsString(row.variable);
+        cds.Post();
+        return PriceAnswer{true, QString(), Variant()};
+    }
+
+    // Keys through the form's own dispatch.
+    void press(int key, const QString &text = QString(), Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QKeyEvent event(QEvent::KeyPress, key, modifiers, text);
+        QApplication::sendEvent(form.get(), &event);
+    }
+    void type(const QString &text)
+    {
+        for (QChar c : text)
+            press(Qt::Key_unknown, QString(c));
+    }
+    void enter(const QString &code)
+    {
+        type(code);
+        press(Qt::Key_Return, QStringLiteral("\r"));
+    }
+    QString caption(const char *name)
+    {
+        return form->findChild<QLabel *>(QString::fromLatin1(name))->text();
+    }
+    QAbstractButton *button(const char *name)
+    {
+        return form->findChild<QAbstractButton *>(QString::fromLatin1(name));
+    }
+    QString lastMessage() const
+    {
+        return messages->count() ? messages->calls().last().text : QString();
+    }
+
+    QDateTime now{QDate(2024, 3, 5), QTime(14, 30, 15)};
+    QHash<QString, QString> shortcuts;
+    QHash<QString, QString> barcodes;
+    QHash<QString, PriceRow> prices;
+    QString colombianAnswer = QStringLiteral("000123");
+    int colombianCalls = 0;
+    bool seatFree = true;
+    QStringList seatsAsked;
+    QList<PreenchePedidoArgs> registered;
+
+    std::unique_ptr<TestBase> m_base;
+    std::unique_ptr<FakeHost> host;
+    std::unique_ptr<FakeMessages> messages;
+    std::unique_ptr<ScopedEntryServer> server;
+    std::unique_ptr<TfrmVendaCons> form;
+
+private:
+    std::function<bool(SaleContext &, const PreenchePedidoArgs &)> m_previousHook;
+};
