@@ -411,7 +411,10 @@ bool save(const QString &fileName, const DataPacket &packet, QString *error)
     if (!write(packet, &bytes, &reason))
         return fail(error, QStringLiteral("Arquivo \"%1\" não gravado: %2").arg(fileName, reason));
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    // A disk that cuts the write short only says so at the flush; checking it keeps a truncated
+    // temporary file from being renamed over the good one.
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush()
+        || !file.commit())
         return fail(error, QStringLiteral("Arquivo \"%1\" não gravado: %2")
                                .arg(fileName, file.errorString()));
     return true;

@@ -54,13 +54,27 @@ long long leadingDigits(const Decimal &d, int count)
     return mantissa;
 }
 
+// Money carries at most nine real decimals (prices 2, quantities 3, percentages 2, over 100).
+// Rounding there first drops the noise a subtraction leaves below them: 8.50 - 8.49 is
+// 0.0099999999999998 in binary, which fifteen significant digits alone would cut to 0.00.
+constexpr int kRealDecimals = 9;
+
+double dropNoise(double value)
+{
+    if (std::fabs(value) >= 1e6) // fifteen significant digits already stop above the ninth decimal
+        return value;
+    char text[40];
+    std::snprintf(text, sizeof text, "%.*f", kRealDecimals, value);
+    return std::strtod(text, nullptr);
+}
+
 double cut(double value, int decimals, bool roundHalfAway)
 {
     if (!std::isfinite(value))
         return value;
     if (decimals < 0)
         decimals = 0;
-    const Decimal d = toDecimal(value);
+    const Decimal d = toDecimal(dropNoise(value));
     const int keep = d.integerDigits + decimals;
     if (keep >= kSignificant) // nothing to cut: only the binary noise goes
         return fromMantissa(d.negative, leadingDigits(d, kSignificant),

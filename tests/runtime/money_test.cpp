@@ -38,6 +38,8 @@ INSTANTIATE_TEST_SUITE_P(
         CutCase{"ArtefactJustBelowAWholeNumber", 4.35 * 100, 435.0},
         CutCase{"ArtefactJustAboveTheValue", 0.1 + 0.2, 0.3},
         CutCase{"KeepsNineteenNinetyNine", 19.99, 19.99},
+        CutCase{"DifferenceOfTwoPrices", 8.50 - 8.49, 0.01},
+        CutCase{"DifferenceBelowAWholeNumber", 10.0 - 9.99, 0.01},
         CutCase{"ThirdDecimalIsCutNotRounded", 1.005, 1.0},
         CutCase{"HalfOfThreeNinetyNine", 0.5 * 3.99, 1.99},
         CutCase{"HalfOfSevenNinetyNine", 7.99 * 0.5, 3.99},
