@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QString>
+
+class ClientDataSet;
 class QObject;
 class SaleContext;
 
@@ -29,6 +32,42 @@ public:
     void spbConsultaPromoClick(QObject *Sender);
     void btnEnterFidClick(QObject *Sender);
     void btnSairFidClick(QObject *Sender);
+
+    // ---- what item registration asks of the consumer roads ----------------------------------
+    // Each does the least its contract asks until its road fills it in; a check that cannot
+    // yet tell answers that the item fits, so an ordinary sale is never blocked by it.
+
+    // Loads the consumer's balance data; leaves stRecebAux6 and stPedidoAux6 as they are (the
+    // balance road fills it in).
+    void preparaVarPreVDSaldo();
+    // Fills the balance and spending figures the next limit check reads (the balance road).
+    void Sald_Gast_Cons(const QString &Kind, const QString &CDCLIENTE, const QString &CDCONSUMIDOR,
+                        const QString &NMCONSUMIDOR, const QString &CDFAMILISALD, const QString &Extra);
+    // Limit checks: true when the item fits; on false the check has shown its own message
+    // (the limit validation road fills these in).
+    bool Valida_Parametros_Debito_Consumidor(const QString &Qtde, const QString &Preco,
+                                             const QString &PrecoCliente, const QString &Desconto,
+                                             const QString &Acrescimo, const QString &Flag);
+    bool Valida_Parametros_Credito_Pessoal(const QString &CDFAMILISALD, const QString &Qtde,
+                                           const QString &Preco, const QString &PrecoCliente,
+                                           const QString &Desconto, const QString &Acrescimo,
+                                           const QString &Flag, const QString &IDPROMOCAO);
+    // The daily service limits road fills this in.
+    bool Valida_Produtos_Servico(const QString &CDPRODUTO, const QString &NMPRODUTO, const QString &Qtde,
+                                 const QString &Preco, const QString &PrecoCliente, ClientDataSet &cdsItems);
+    bool Valida_QtdeDia_Credito_Pessoal(const QString &CDFAMILISALD, const QString &CDPRODUTO,
+                                        const QString &Qtde, ClientDataSet &cdsItems);
+    // The family-balance log of a personal-credit sale (the statement road writes the file).
+    void LogFamSaldo(const QString &Text);
+    // Adds the value to the family's row (inserting it), or takes it off and deletes the row
+    // once it is worth 0 or less (rounded to cents). Creates the dataset when it is closed.
+    void addFamiliaSaldo(ClientDataSet &cdsFamiliaSaldo, const QString &CDFAMILISALD, double Value,
+                         bool Add);
+    // Receipt writer of the compact layouts "4", "6" and "8": one counted row per sale line
+    // (the statement road gives it its own layout).
+    void LinhaEx3(const QString &Codigo, const QString &Nome, const QString &NrSeq, const QString &Qtde,
+                  const QString &Preco, const QString &PrecoCliente, bool ComObs, const QString &Lugar,
+                  const QString &Unidade, double Desconto, double Acrescimo, const QString &Obs);
 
 private:
     SaleContext &m_context;

@@ -14,6 +14,7 @@
 #include <server/srv_lookups_tills.h>
 
 #include <QDebug>
+#include <QSet>
 #include <QStringList>
 #include <QWidget>
 
@@ -101,8 +102,11 @@ private:
     QWidget *find(const char *name) const
     {
         QWidget *control = m_context.widget(QString::fromLatin1(name));
-        if (!control)
+        static QSet<QString> reported;
+        if (!control && !reported.contains(QString::fromLatin1(name))) {
+            reported.insert(QString::fromLatin1(name));
             qWarning() << "sale form has no control" << name;
+        }
         return control;
     }
 

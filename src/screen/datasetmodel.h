@@ -6,8 +6,9 @@
 #include <QStringList>
 
 // A read-only table model over chosen fields of a client dataset, for the receipt grids. It
-// follows the dataset through a DataSource: every change resets the view, which is cheap for
-// the few hundred lines of a receipt.
+// follows the dataset through a DataSource. Changes are gathered and the rows read again once
+// control is back in the event loop, so a receipt rebuilt line by line (thousands of posts)
+// costs one read, not one per post.
 class DataSetModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -22,12 +23,21 @@ public:
     // Per-column alignment (display datasets right-align their value columns).
     void setAlignment(int column, Qt::Alignment alignment);
 
-private:
+    // Reads the rows now, without waiting for the event loop.
     void refresh();
+
+signals:
+    // The dataset's current row (0-based; -1 when there is none), after each refresh.
+    void currentRowChanged(int row);
+
+private:
+    void scheduleRefresh();
+    int currentRow() const;
 
     ClientDataSet &m_dataset;
     QStringList m_fields;
     DataSource m_source;
     QList<QStringList> m_rows;
     QHash<int, Qt::Alignment> m_alignment;
+    bool m_pending = false;
 };

@@ -10,6 +10,7 @@
 #include <outside/qub_movrela.h>
 #include <outside/ravuvozozod.h>
 #include <runtime/datasetvalues.h>
+#include <runtime/money.h>
 #include <runtime/ptbr.h>
 
 #include <QLabel>
@@ -57,6 +58,13 @@ QString money(double value)
     return PtBr::FormatFloat(QStringLiteral("0.00"), value);
 }
 
+// A line total cut to cents once the binary noise of the sum is dropped (no real amount has a
+// ninth decimal): 1 x 8,50 - 8,49 shows 0,01, not 0,00.
+double cutTotal(double value)
+{
+    return Qub_movrela::Trunc2(Money::RoundDec(value, 9));
+}
+
 } // namespace
 
 void ScreenShell::Linha(const QString &text)
@@ -87,7 +95,7 @@ void ScreenShell::LinhaEx1(const QString &Codigo, const QString &Nome, const QSt
         appendRow(display->cdsExtratoVisualiza,
                   {{"DSITEM", DataSetValues::cutText(Nome, 25)},
                    {"DSITEM2", Qtde + QStringLiteral(" X ") + money(unit)},
-                   {"DSITEM3", money(Qub_movrela::Trunc2(total))},
+                   {"DSITEM3", money(cutTotal(total))},
                    {"STQTDE", Qtde}, {"CDPROD", Codigo}, {"NRSEQ", NrSeq}});
     }
 }
@@ -108,11 +116,11 @@ void ScreenShell::LinhaEx2(const QString &Qtde, const QString &Preco, const QStr
     // A quantity of 0 never reaches a line; it would only divide by zero here.
     const double shown = (promotion && !weighed) || quantity == 0.0
                              ? gross
-                             : Qub_movrela::Trunc2(price - Desconto / quantity + Acrescimo / quantity);
+                             : cutTotal(price - Desconto / quantity + Acrescimo / quantity);
 
     const QString valueText = Unidade + QStringLiteral(" - ") + Consiste::Ajusta(Qtde, 5)
                               + QStringLiteral(" X ") + money(shown) + QLatin1Char(' ')
-                              + Consiste::TamFixoR(money(Qub_movrela::Trunc2(total)), 16);
+                              + Consiste::TamFixoR(money(cutTotal(total)), 16);
     const QString grossText = PtBr::FloatToStr(gross);
 
     ClientDataSet &grid = m_context.data().cdsExtratoTemp;

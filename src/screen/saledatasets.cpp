@@ -14,6 +14,9 @@ struct FieldSpec
 constexpr FieldType Text = FieldType::String;
 constexpr FieldType Number = FieldType::Double;
 constexpr FieldType Stamp = FieldType::DateTime;
+constexpr FieldType Money = FieldType::Currency;
+constexpr FieldType Whole = FieldType::Integer;
+constexpr FieldType Fixed = FieldType::FixedString;
 
 void define(ClientDataSet &dataset, std::initializer_list<FieldSpec> fields)
 {
@@ -29,6 +32,7 @@ SaleDatasets::SaleDatasets()
     defineParameters();
     defineCadastres();
     defineSale();
+    defineSettlementRows();
     defineServerAnswers();
 }
 
@@ -68,10 +72,13 @@ QList<ClientDataSet *> SaleDatasets::all()
                                     &cdsControleAcess};
     for (const CadastreFile &cadastre : cadastreFiles())
         found.append(&(this->*cadastre.dataset));
-    found += {&cdsItems, &cdsFamiliaSaldo, &cdsValidaProd, &cdsProdCombinado, &cdsItensCancelados,
-              &cdsObsItens, &cdsObsItensEst, &cdsPromoComanda, &cdsItPromoComb,
-              &cdsCupomDescVenda, &cdsExtratoTemp, &cdsConsumidorDLV, &cdsImpBackup,
-              &cdsDadosResgSaldo, &cdsCampanha};
+    found += {&cdsItems, &cdsFamiliaSaldo, &cdsFamSaldoComp, &cdsEmprestimoFam, &cdsValidaProd,
+              &cdsProdCombinado, &cdsItensCancelados, &cdsObsItens, &cdsObsItensEst,
+              &cdsPromoComanda, &cdsItPromoComb, &cdsItPromoObs, &cdsControlPromoObs,
+              &cdsCupomDescVenda, &cdsExtratoTemp, &cdsVenda, &cdsImpImposto, &cdsVendaCancelada,
+              &cdsMovCaixa, &cdsDevolucao, &cdsExtConsFid, &cdsConsumidorDLV, &cdsImpBackup,
+              &cdsDadosResgSaldo, &cdsCampanha, &cdsObs, &cdsTipoSaldoProd, &cdsValidProdNFCe,
+              &cdsRegraFisPdv};
     return found;
 }
 
@@ -116,22 +123,76 @@ void SaleDatasets::defineCadastres()
     define(cdsPortaProd, {{"CDLOJA", Text, 10}, {"CDPRODUTO", Text, 20},
                           {"CDPORIMPPROD", Text, 10}, {"IDIMPCANITEM", Text, 1}});
     define(cdsControleAcess, {{"CDOPERADOR", Text, 12}, {"NMOPERADOR", Text, 50}});
+    define(cdsAliquota, {{"CDPRODUTO", Text, 20}, {"CDIMPOSTO", Text, 2}, {"VRPEALIMPFIS", Number},
+                         {"NMIMPOSTO", Text, 30}, {"SGIMPOSTO", Text, 10},
+                         {"IDTPIMPOSFIS", Text, 1}});
+    define(cdsAliqImpFis, {{"CDALIQIMPFIS", Text, 5}, {"VRALIQIMPFIS", Number},
+                           {"IDALIQIMPFIS", Text, 1}});
 }
 
 void SaleDatasets::defineSale()
 {
-    // The lines of the open sale as the receipt writers read them; the item road widens it.
-    define(cdsItems, {{"NRSEQ", Text, 3}, {"CDPRODUTO", Text, 20}, {"CDARVPROD", Text, 20},
-                      {"NMPRODUTO", Text, 50}, {"CDFAMILISALD", Text, 5},
-                      {"QTPRODCOMVEN", Number}, {"VRPRECCOMVEN", Number},
-                      {"VRUNITVENDCL", Number}, {"VRDESCCOMVEN", Number},
-                      {"VRACRCOMVEN", Number}, {"SGUNIDADE", Text, 5}, {"IDPESAPROD", Text, 1},
-                      {"NRLUGARMESA", Text, 2}, {"STOBSPEDIDO", Text, 2000},
-                      {"CDPRODPROMOCAO", Text, 20}, {"NRSEQPRODCOM", Text, 3},
-                      {"DTINCLUSAO", Stamp}, {"CDSERVFILI", Text, 5}});
-    define(cdsFamiliaSaldo, {{"CDFAMILISALD", Text, 5}, {"VRSALDCONFAM", Number}});
+    defineItems();
+    defineCancelledItems();
+    define(cdsFamiliaSaldo, {{"CDFAMILISALD", Text, 3}, {"VRSALDCONFAM", Number}});
+    define(cdsFamSaldoComp, {{"CDFAMILISALD", Text, 3}, {"VRSALDCONFAM", Number}});
+    define(cdsEmprestimoFam, {{"CDFAMILISALD", Text, 3}, {"IDTPMOVEXT", Text, 1},
+                              {"VRMOVEXTCONS", Number}});
     define(cdsValidaProd, {{"CDPRODUTO", Text, 20}, {"NMPRODUTO", Text, 50}});
     define(cdsProdCombinado, {{"CDPRODUTO", Text, 20}});
+    define(cdsPromoComanda, {{"CDPRODUTO", Text, 20}, {"NRSEQ", Text, 3}});
+    define(cdsCupomDescVenda, {{"CDCUPOMDESCQUB", Text, 10}});
+    defineCombos();
+    defineReceipt();
+}
+
+// The lines of the open sale, in the order of their columns; the index on DTINCLUSAO keeps
+// lines of the same moment in the order they were added.
+void SaleDatasets::defineItems()
+{
+    define(cdsItems,
+           {{"CDPRODUTO", Text, 20}, {"NMPRODUTO", Text, 50}, {"VRPRECCOMVEN", Money},
+            {"QTPRODCOMVEN", Text, 20}, {"STPEDESC", Text, 20}, {"VRDESCCOMVEN", Money},
+            {"NRLUGARMESA", Text, 2}, {"DTINCLUSAO", Stamp}, {"STOBSPEDIDO", Text, 2000},
+            {"stCdAliq", Text, 100}, {"NRSEQ", Text, 3}, {"CDARVPROD", Text, 20},
+            {"CDLOJA", Text, 10}, {"NRMESA", Text, 20}, {"CDFILIAL", Text, 4},
+            {"CDVENDEDOR", Text, 4}, {"CDOPERADOR", Text, 12}, {"CDLOJAIT", Text, 10},
+            {"IDPRODIMPFIS", Text, 1}, {"NRCUPOMFIS", Text, 10}, {"DTABERCAIX", Stamp},
+            {"NRVENDAREST", Text, 10}, {"NRCOMANDA", Text, 10}, {"VRDESCOMANDA", Number},
+            {"VRTXSERVICO", Number}, {"CDAGRUPPROD", Text, 2}, {"NRSEQPRODCOM", Text, 3},
+            {"VRACRCOMVEN", Number}, {"CDFAMILISALD", Text, 3}, {"CDSERVFILI", Text, 5},
+            {"ACRESITEM", Money}, {"SOMA", Money}, {"NRINSCRCONS", Text, 20},
+            {"NMCONSVEND", Text, 50}, {"SGUNIDADE", Text, 10}, {"IDIMPCANITEM", Text, 1},
+            {"CDPORIMPPROD", Text, 15}, {"VRUNITVENDCL", Number}, {"CDPRODPROMOCAO", Text, 10},
+            {"NRCONTCUPOMFISC", Text, 10}, {"CDORDALIQIMPR", Text, 5}, {"VRALIQIMPR", Number},
+            {"DSENDEVENDA", Text, 60}, {"NRSUBSERIEVND", Text, 50}, {"NRORDEMVND", Text, 50},
+            {"NRSERIEVND", Text, 50}, {"IDPROMOCAO", Text, 1}, {"NRITEMCUPOM", Text, 5},
+            {"VRACRCOMANDA", Number}, {"CDPRODIMPFIS", Text, 20}, {"CDCLASFISC", Text, 10},
+            {"IDCHECK", Text, 1}, {"NRATRAPROD", Text, 3}, {"STOBSDIGITADA", Text, 2000},
+            {"QTITEMREFIL", Number}, {"IDPRODREFIL", Text, 1}, {"CDCAMPPROMO", Text, 10},
+            {"NRSEQPRODPAI", Text, 3}, {"IDPESAPROD", Text, 1}, {"IDPARAVIAGEM", Text, 1},
+            {"IDORIGEMVENDA", Text, 7}, {"CDCUPOMDESCQUB", Text, 10},
+            {"CDCAMPCOMPGANHE", Text, 10}, {"DTINIVGCAMPCG", Stamp},
+            {"NRIDESTRANGEIRA", Text, 20}, {"IDOBSERVACAO", Text, 1}, {"NRSEQITCANC", Text, 3},
+            {"NRCPFFID4ALL", Text, 20}, {"CDPROMOFID4ALL", Text, 50}, {"VRDESCCASH4ALL", Number},
+            {"VRDESCPROMO4ALL", Number}, {"IDCOMANDAEXT", Text, 64}, {"IDENTRPLAT", Text, 1},
+            {"IDPAGAMENTOCX", Text, 1}, {"IDIMPPRGRPROMO", Text, 1}, {"NRCPFFIDUDS", Text, 20},
+            {"VRDESCCASHUDS", Number}, {"NRCPFINTEPROMO", Text, 20},
+            {"IDPEDINTEPROMO", Text, 37}, {"NRSEQORIG", Text, 3}, {"NRTELCRM", Text, 15},
+            {"DTHRABERMESA", Stamp}, {"NRTELGCOM", Text, 15}, {"CDGRUPROMOC", Text, 10},
+            {"IDIMPPESAGEM", Text, 1}, {"DSCOMANDA", Text, 50}});
+    cdsItems.AddIndex(QStringLiteral("DTINCLUSAO"), QStringLiteral("DTINCLUSAO"));
+    cdsItems.SetIndexName(QStringLiteral("DTINCLUSAO"));
+    // Presentation is kept by field name, so it is set once on a dataset opened for the purpose.
+    cdsItems.CreateDataSet();
+    cdsItems.FieldByName(QStringLiteral("CDLOJA")).SetDisplayLabel(QStringLiteral("Código"));
+    cdsItems.FieldByName(QStringLiteral("CDCUPOMDESCQUB")).SetVisible(false);
+    cdsItems.Close();
+}
+
+// Cancelled lines keep prices and quantities as text, as item cancellation writes them.
+void SaleDatasets::defineCancelledItems()
+{
     define(cdsItensCancelados,
            {{"CDPRODUTO", Text, 20}, {"NMPRODUTO", Text, 50}, {"VRPRECCOMVEN", Text, 20},
             {"QTPRODCOMVEN", Text, 20}, {"STPEDESC", Text, 20}, {"VRDESCCOMVEN", Text, 20},
@@ -149,24 +210,148 @@ void SaleDatasets::defineSale()
             {"DSOBSCANITE", Text, 100}, {"CDGRPOCORCANITE", Text, 2},
             {"CDSUPERVISOR", Text, 12}, {"CDPRODIMPFIS", Text, 20}, {"IDPRODPRODUZ", Text, 1},
             {"IDPRODREFIL", Text, 1}, {"NRSEQPRODPAI", Text, 3}, {"NRSEQITCANC", Text, 3}});
-    define(cdsObsItens, {{"NRSEQ", Text, 3}, {"CDPRODUTO", Text, 20}, {"CDGRPOCOR", Text, 4},
-                         {"CDOCORR", Text, 4}});
-    define(cdsObsItensEst, {{"NRSEQ", Text, 3}, {"CDPRODUTO", Text, 20},
-                            {"CDGRPOCOR", Text, 4}, {"CDOCORR", Text, 4},
-                            {"NRSEQORIG", Text, 3}});
-    define(cdsPromoComanda, {{"CDPRODUTO", Text, 20}, {"NRSEQ", Text, 3}});
-    define(cdsItPromoComb, {{"CDPRODVENDA", Text, 20}, {"NRSEQ", Text, 3},
-                            {"NRORDITEM", FieldType::Integer}, {"CDPRODUTO", Text, 20},
-                            {"NMPRODUTO", Text, 50}, {"QTPRODVEND", Number},
-                            {"TXPRODCOMVENEST", Text, 2000}});
-    define(cdsCupomDescVenda, {{"CDCUPOMDESCQUB", Text, 10}});
+}
+
+// Components of promotion combos and the observations of lines and components.
+void SaleDatasets::defineCombos()
+{
+    define(cdsItPromoComb,
+           {{"CDPRODUTO", Text, 10}, {"NMPRODUTO", Text, 50}, {"CDARVPROD", Text, 20},
+            {"CDFILIAL", Text, 4}, {"NRSEQ", Text, 3}, {"CDGRUPROMOC", Text, 10},
+            {"CDPRODVENDA", Text, 10}, {"VRUNVENDAEST", Number}, {"VRPRECOCLIE", Number},
+            {"CDFAMILISALD", Text, 3}, {"IDPESAPROD", Text, 1}, {"SGUNIDADE", Text, 10},
+            {"QTTARAPROD", Number}, {"VRACRESCIMO", Number}, {"VRDESCONTO", Number},
+            {"QTPRODVEND", Number}, {"VRDESITVENDAEST", Number}, {"NRATRAPRODCOES", Text, 10},
+            {"DSOBSPEDDIGEST", Text, 200}, {"TXPRODCOMVENEST", Text, 200},
+            {"IDIMPGRPROMO", Text, 1}, {"NRSEQORIG", Text, 3}, {"NRSEQITCANC", Text, 3},
+            {"NRORDITEM", Whole}, {"VRACRITVENDAEST", Number}, {"IDDESCCAMP", Text, 1},
+            {"NRSEQITEMADD", Whole}});
+    define(cdsItPromoObs, {{"NRSEQ", Text, 3}, {"CDPRODUTO", Text, 10}, {"CDGRPOCOR", Text, 2},
+                           {"CDOCORR", Text, 2}, {"NRCOMANDA", Text, 10}, {"NRSEQITCANC", Text, 3}});
+    define(cdsControlPromoObs, {{"NRSEQ", Text, 3}, {"IDIMPGRPROMO", Text, 1},
+                                {"CDPRODUTO", Text, 10}, {"QTPRODCOMVEN", Number},
+                                {"NRSEQITCANC", Text, 3}, {"CDOCORR", Text, 2}});
+    define(cdsObsItens, {{"NRSEQ", Text, 3}, {"CDPRODUTO", Text, 10}, {"CDGRPOCOR", Text, 2},
+                         {"CDOCORR", Text, 2}, {"NRCOMANDA", Text, 10}, {"CDPRODOBS", Text, 10},
+                         {"DSOCORR", Text, 40}});
+    define(cdsObsItensEst, {{"NRSEQ", Text, 3}, {"CDPRODUTO", Text, 10}, {"CDGRPOCOR", Text, 2},
+                            {"CDOCORR", Text, 2}, {"NRCOMANDA", Text, 10}, {"NRSEQORIG", Text, 3},
+                            {"NRSEQITCANC", Text, 3}, {"DSOCORR", Text, 40},
+                            {"CDPRODOBS", Text, 10}});
+}
+
+// The text lines of the receipt grid: DSITEM is shown, a row with STVALOR counts in the total.
+void SaleDatasets::defineReceipt()
+{
     define(cdsExtratoTemp, {{"DSITEM", Text, 200}, {"CDPROD", Text, 20}, {"NMPROD", Text, 50},
                             {"STVALOR", Text, 20}, {"STQTDE", Text, 20}, {"NRSEQ", Text, 10}});
+}
+
+// The rows handed to settlement, rebuilt from the lines by the sale-rows road: the sale, its
+// tax summary and its cancelled lines.
+void SaleDatasets::defineSettlementRows()
+{
+    define(cdsVenda,
+           {{"CDFILIAL", Text, 4}, {"NRVENDAREST", Text, 10}, {"NRCOMANDA", Text, 10},
+            {"CDPRODUTO", Text, 10}, {"IDPRODIMPFIS", Text, 1}, {"NRPRODCOMVEN", Text, 6},
+            {"QTPRODCOMVEN", Number}, {"VRPRECCOMVEN", Number}, {"IDSTPRCOMVEN", Text, 1},
+            {"VRDESCCOMVEN", Number}, {"NRLUGARMESA", Text, 3}, {"CDGRPOCOR", Text, 2},
+            {"CDOCORR", Text, 2}, {"NRMESAORIG", Text, 4}, {"CDLOJAORIG", Text, 10},
+            {"CDARVPROD", Text, 20}, {"NMPRODUTO", Text, 50}, {"CDVENDEDOR", Text, 4},
+            {"DTHRABERMESA", Stamp}, {"DTHRFECHMESA", Stamp}, {"VRDESCOMANDA", Number},
+            {"NRCUPOMFIS", Fixed, 10}, {"CDOPERADOR", Text, 12}, {"CDLOJA", Text, 10},
+            {"IDTPIMPOSFIS", Text, 1}, {"CDIMPOSTO", Text, 2}, {"IDTPFORPGVEN", Fixed, 1},
+            {"CDEMPRESA", Text, 2}, {"VRTXSERVICO", Number}, {"VRCONSUMAMIN", Number},
+            {"VRPEALIMPFIS", Text, 100}, {"CDLOJAIT", Text, 10}, {"IDCONFIGPROD", Text, 10},
+            {"NMOPERADOR", Text, 50}, {"NMLOJA", Text, 50}, {"DTABERCAIX", Stamp},
+            {"VRACRCOMANDA", Number}, {"CDFAMILISALD", Text, 3}, {"CDSERVFILI", Text, 5},
+            {"NMCONSVEND", Text, 50}, {"NRINSCRCONS", Text, 20}, {"SGUNIDADE", Text, 10},
+            {"NRSEQ", Text, 3}, {"VRUNITVENDCL", Number}, {"ACRESITEM", Number},
+            {"CDPRODPROMOCAO", Text, 20}, {"NRCONTCUPOMFISC", Text, 10},
+            {"CDORDALIQIMPR", Text, 5}, {"VRALIQIMPR", Number}, {"DSENDEVENDA", Text, 60},
+            {"NRSUBSERIEVND", Text, 50}, {"NRORDEMVND", Text, 50}, {"NRSERIEVND", Text, 50},
+            {"CDVENDEDORITEM", Text, 4}, {"VRREPIQUEVENDA", Number}, {"VRACRCOMVEN", Number},
+            {"NRMESA", Text, 4}, {"CDCLIENTE", Text, 21}, {"CDCONSUMIDOR", Text, 21},
+            {"CDPREFINTGCOLVEN", Text, 10}, {"NRPESMESAVEN", Whole}, {"DSOBSCANCUP", Text, 100},
+            {"DSOBSDESC", Text, 100}, {"CDGRPOCORDESC", Text, 2}, {"CDPRODIMPFIS", Text, 20},
+            {"TXPRODCOMVEN", Text, 2000}, {"CDCLASFISC", Text, 10}, {"NMCONSUMIDOR", Text, 50},
+            {"CDEXCONSUMID", Text, 21}, {"DTCHECKINPH", Stamp}, {"DTCHECKOUTPH", Stamp},
+            {"CDRESERVAPH", Text, 30}, {"CDNATPRODUTO", Text, 2}, {"NRATRAPROD", Text, 3},
+            {"DSOBSPEDDIGITA", Text, 2000}, {"NRSEQPRODCOMIT", Text, 3}, {"QTPRODREFIL", Number},
+            {"CDSUPERVISOR", Text, 12}, {"IDCRACHADIGTECL", Text, 1}, {"CDCAMPPROMO", Text, 10},
+            {"DSOBSFINVEN", Text, 255}, {"NRCERVENDAREST", Text, 10},
+            {"NRCOOVENDAREST", Text, 10}, {"IDORIGEMVENDA", Text, 7}, {"NRSEQPRODCOM", Text, 3},
+            {"NRENDECONSCOMAN", Text, 10}, {"DSOBSCOMANDA", Text, 100},
+            {"NRCOMANDAEXT", Text, 50}, {"DTHRAGENDADA", Stamp}, {"DSCUPOMPROMO", Text, 50},
+            {"DSAREAATEND", Text, 500}, {"DTHRMESAFECH", Stamp}, {"IDCOBTXSERV", Text, 1},
+            {"IDORIGPEDCMD", Text, 3}, {"CDCAIXACOLETOR", Text, 3}, {"CDGRPOCORDESCIT", Text, 2},
+            {"DSOBSDESCIT", Text, 100}, {"CDSUPERVDESC", Text, 12}, {"CDCUPOMDESCQUB", Text, 10},
+            {"CDCAMPCOMPGANHE", Text, 10}, {"DTINIVGCAMPCG", Stamp},
+            {"NRIDESTRANGEIRA", Text, 20}, {"NRCPFFID4ALL", Text, 20},
+            {"CDPROMOFID4ALL", Text, 50}, {"VRDESCCASH4ALL", Number}, {"VRDESCPROMO4ALL", Number},
+            {"IDCOMANDAEXT", Text, 64}, {"IDENTRPLAT", Text, 1}, {"IDPAGAMENTOCX", Text, 1},
+            {"NRREQEXTCMD", Text, 9}, {"DSEMAILENVCUPOM", Text, 50}, {"IDSITENVCUPOM", Text, 1},
+            {"IDIMPPRGRPROMO", Text, 1}, {"IDOBSERVACAOAD", Text, 1},
+            {"IDTIPOSALDOPROD", Text, 1}, {"NRCPFFIDUDS", Text, 20}, {"VRDESCCASHUDS", Number},
+            {"NRCPFINTEPROMO", Text, 20}, {"IDPEDINTEPROMO", Text, 37}, {"NRTELCRM", Text, 15},
+            {"VRDESCCRM", Number}, {"CDURLQRCODECONS", Text, 100}, {"NRTELGCOM", Text, 15},
+            {"VRDESCGCOM", Number}, {"IDRESERVEGCOM", Text, 50}, {"IDCONSUMERGCOM", Text, 10},
+            {"IDREQVALPRE", Text, 36}, {"NRCARVALPRE", Text, 100}, {"IDREQCOREBANC", Text, 36},
+            {"IDCARTCOREBANC", Text, 36}, {"NRCPFCOREBANC", Text, 20}, {"VRRESGCOREBANC", Number},
+            {"IDCUPOMVIMO", Text, 20}, {"IDBENEFVIMO", Text, 1}, {"NRTELVIMO", Text, 20},
+            {"VRTOTVIMO", Number}, {"NRCPFFIXECRM", Text, 20}, {"VRRESGFIXECRM", Number},
+            {"NRIDBONUSCRM", Text, 9}, {"NRNFCECRMBONUS", Text, 25}, {"CDGRUPROMOC", Text, 10},
+            {"IDCARTCORECORP", Text, 36}, {"IDCARTCOREQUAL", Text, 36},
+            {"VRRESGCORECORP", Number}, {"VRRESGCOREQUAL", Number}, {"CDGRPOCORVIMO", Text, 2},
+            {"DSOBSVIMO", Text, 100}});
+    define(cdsImpImposto,
+           {{"CDIMPOSTO", Text, 2}, {"VRPEALIMPFIS", Number}, {"NMIMPOSTO", Text, 30},
+            {"SGIMPOSTO", Text, 10}, {"VRTOTIMPOSTO", Number}});
+    define(cdsVendaCancelada,
+           {{"CDFILIAL", Text, 4}, {"NRVENDAREST", Text, 10}, {"NRCOMANDA", Text, 10},
+            {"CDPRODUTO", Text, 10}, {"IDPRODIMPFIS", Text, 1}, {"NRPRODCOMVEN", Text, 6},
+            {"QTPRODCOMVEN", Number}, {"VRPRECCOMVEN", Number}, {"IDSTPRCOMVEN", Text, 1},
+            {"VRDESCCOMVEN", Number}, {"NRLUGARMESA", Text, 3}, {"CDGRPOCOR", Text, 2},
+            {"CDOCORR", Text, 2}, {"NRMESAORIG", Text, 4}, {"CDLOJAORIG", Text, 10},
+            {"CDARVPROD", Text, 20}, {"NMPRODUTO", Text, 50}, {"CDVENDEDOR", Text, 4},
+            {"DTHRABERMESA", Stamp}, {"DTHRFECHMESA", Stamp}, {"VRDESCOMANDA", Number},
+            {"NRCUPOMFIS", Fixed, 10}, {"CDOPERADOR", Text, 12}, {"CDLOJA", Text, 10},
+            {"IDTPIMPOSFIS", Text, 1}, {"CDIMPOSTO", Text, 2}, {"IDTPFORPGVEN", Fixed, 1},
+            {"CDEMPRESA", Text, 2}, {"VRTXSERVICO", Number}, {"VRCONSUMAMIN", Number},
+            {"VRPEALIMPFIS", Text, 100}, {"CDLOJAIT", Text, 10}, {"IDCONFIGPROD", Text, 10},
+            {"NMOPERADOR", Text, 50}, {"NMLOJA", Text, 50}, {"CDSERVFILI", Text, 5},
+            {"NMCONSVEND", Text, 50}, {"NRINSCRCONS", Text, 25}, {"VRUNITVENCLC", Number},
+            {"CDPRODPROMOCAO", Text, 20}, {"NRCONTCUPOMFISC", Text, 10}, {"VRALIQIMPRIC", Number},
+            {"CDORDALIQIMPRIC", Text, 5}, {"DSENDEVENDA", Text, 60}, {"NRSUBSERIEVND", Text, 50},
+            {"NRORDEMVND", Text, 50}, {"NRSERIEVND", Text, 50}, {"NRSEQ", Text, 5},
+            {"VRACRCOMANDA", Number}, {"VRACRCOMVEN", Number}, {"NRMESA", Text, 4},
+            {"DTABERCAIX", Stamp}, {"STOBSPEDIDO", Text, 100}, {"DSOBSCANITE", Text, 100},
+            {"CDGRPOCORCANITE", Text, 2}, {"CDSUPERVISOR", Text, 12}, {"CDPRODIMPFIS", Text, 20},
+            {"IDPRODPRODUZ", Text, 1}, {"CDOPERCANC", Text, 12}});
+    define(cdsMovCaixa, {{"VRMOVIVEND", Number}, {"IDTIPOMOVIVE", Text, 1},
+                         {"CDIDCONSUMID", Text, 25}, {"NMCONSUMIDOR", Text, 50}});
+    define(cdsDevolucao,
+           {{"CDFILIAL", Text, 4}, {"CDPRODUTO", Text, 10}, {"QTPRODVEND", Text, 10},
+            {"NMPRODUTO", Text, 30}, {"CDLOJA", Text, 10}, {"DTABERCAIX", Stamp},
+            {"VRPRECITEM", Number}, {"CDOPERADOR", Text, 20}, {"CDORDALIQIMPR", Text, 10},
+            {"VRALIQIMPR", Number}, {"CDFAMILISALD", Text, 10}, {"CDPRODPROMOCAO", Text, 10},
+            {"VRUNITVENDCL", Number}, {"VRUNITVEND", Number}, {"NRSERIEIMPVND", Text, 30}});
 }
 
 void SaleDatasets::defineServerAnswers()
 {
     define(cdsConsumidorDLV, {{"NMCONSUMIDOR", Text, 60}});
+    define(cdsObs, {{"CDGRPOCOR", Text, 2}, {"CDOCORR", Text, 2}, {"CDTIPRISCO", Text, 2},
+                    {"DSOCORR", Text, 40}, {"CDPRODUTO", Text, 10}, {"IDCONTROLAOBS", Text, 1}});
+    define(cdsTipoSaldoProd, {{"IDTIPOSALDO", Text, 1}, {"IDBLOQPROD", Text, 1},
+                              {"HRINICIAL", Text, 4}, {"HRFINAL", Text, 4}});
+    define(cdsValidProdNFCe, {{"CDCLASFISC", Text, 10}, {"CDCFOPPFIS", Text, 10},
+                              {"IDTPIMPOSFIS", Text, 1}, {"CDCSTICMS", Text, 3},
+                              {"CDCSTPISCOF", Text, 3}, {"VRALIQPIS", Number},
+                              {"VRALIQCOFINS", Number}, {"CDSITUCRT", Text, 1}});
+    define(cdsRegraFisPdv, {{"CDCSTIBSCBS", Text, 3}, {"CDCLATRIBIBSCBS", Text, 6},
+                            {"VRALIQIBSUF", Number}, {"VRALIQIBSMUN", Number},
+                            {"VRALIQCBS", Number}});
     define(cdsCampanha, {{"IDDIAUTIL", Text, 1}, {"CDCAMPCOMPGANHE", Text, 10},
                          {"DSCAMPCOMPGANHE", Text, 60}, {"QTCOMPGANHE", Number},
                          {"DTINIVGCAMPCG", Stamp}});

@@ -51,9 +51,12 @@ public:
     // The logged operator (ControleAcess.cds).
     ClientDataSet cdsControleAcess{QStringLiteral("cdsControleAcess")};
 
-    // The open sale.
+    // The open sale. cdsItems holds its lines (index DTINCLUSAO), cdsItensCancelados the lines
+    // cancelled while it is open; both are mirrored in the recovery files of a counter sale.
     ClientDataSet cdsItems{QStringLiteral("cdsItems")};
     ClientDataSet cdsFamiliaSaldo{QStringLiteral("cdsFamiliaSaldo")};
+    ClientDataSet cdsFamSaldoComp{QStringLiteral("cdsFamSaldoComp")};
+    ClientDataSet cdsEmprestimoFam{QStringLiteral("cdsEmprestimoFam")};
     ClientDataSet cdsValidaProd{QStringLiteral("cdsValidaProd")};        // copy of cdsProdutos
     ClientDataSet cdsProdCombinado{QStringLiteral("cdsProdCombinado")};  // copy of cdsProdutoCombinado
     ClientDataSet cdsItensCancelados{QStringLiteral("cdsItensCancelados")};
@@ -61,14 +64,28 @@ public:
     ClientDataSet cdsObsItensEst{QStringLiteral("cdsObsItensEst")};
     ClientDataSet cdsPromoComanda{QStringLiteral("cdsPromoComanda")};
     ClientDataSet cdsItPromoComb{QStringLiteral("cdsItPromoComb")};
+    ClientDataSet cdsItPromoObs{QStringLiteral("cdsItPromoObs")};
+    ClientDataSet cdsControlPromoObs{QStringLiteral("cdsControlPromoObs")};
     ClientDataSet cdsCupomDescVenda{QStringLiteral("cdsCupomDescVenda")};
     ClientDataSet cdsExtratoTemp{QStringLiteral("cdsExtratoTemp")};     // lines of the receipt grid
+
+    // Rows handed to settlement (rebuilt by PreencheVenda) and what settlement fills.
+    ClientDataSet cdsVenda{QStringLiteral("cdsVenda")};
+    ClientDataSet cdsImpImposto{QStringLiteral("cdsImpImposto")};
+    ClientDataSet cdsVendaCancelada{QStringLiteral("cdsVendaCancelada")};
+    ClientDataSet cdsMovCaixa{QStringLiteral("cdsMovCaixa")};
+    ClientDataSet cdsDevolucao{QStringLiteral("cdsDevolucao")};
+    ClientDataSet cdsExtConsFid{QStringLiteral("cdsExtConsFid")};       // fields from its packet
 
     // Answers of the server kept for the call.
     ClientDataSet cdsConsumidorDLV{QStringLiteral("cdsConsumidorDLV")};
     ClientDataSet cdsImpBackup{QStringLiteral("cdsImpBackup")};
     ClientDataSet cdsDadosResgSaldo{QStringLiteral("cdsDadosResgSaldo")};
     ClientDataSet cdsCampanha{QStringLiteral("cdsCampanha")};
+    ClientDataSet cdsObs{QStringLiteral("cdsObs")};                     // getOcorPed
+    ClientDataSet cdsTipoSaldoProd{QStringLiteral("cdsTipoSaldoProd")}; // getTipoSaldoProd
+    ClientDataSet cdsValidProdNFCe{QStringLiteral("cdsValidProdNFCe")}; // getValidProdNFCe
+    ClientDataSet cdsRegraFisPdv{QStringLiteral("cdsRegraFisPdv")};     // getRegraFisPdv
 
     // One local cadastre file and the dataset it loads into.
     struct CadastreFile
@@ -88,5 +105,10 @@ private:
     void defineParameters();
     void defineCadastres();
     void defineSale();
+    void defineItems();
+    void defineCancelledItems();
+    void defineCombos();
+    void defineReceipt();
+    void defineSettlementRows();
     void defineServerAnswers();
 };

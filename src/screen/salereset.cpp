@@ -1,7 +1,5 @@
 // The reset of the screen to a free till after a sale, and the recovery files of the open
 // counter sale.
-#include "salereset.h"
-
 #include "saledatasets.h"
 #include "salecontext.h"
 #include "salestate.h"
@@ -9,26 +7,18 @@
 #include "startupserver.h"
 #include "tfrmvisualiza.h"
 
+#include <order/orderentry.h>
+#include <order/recoveryfiles.h>
+
 #include <outside/ravuvozozod.h>
 #include <runtime/money.h>
 #include <runtime/ptbr.h>
-#include <runtime/sitepaths.h>
 
 #include <QAbstractButton>
 #include <QFile>
 #include <QLabel>
 
 #include <initializer_list>
-#include <stdexcept>
-
-namespace RecoveryFiles {
-
-QString path(const Parameters &params, const QString &fileName)
-{
-    return SitePaths::resolve(params.stDSDIRCAD + fileName);
-}
-
-} // namespace RecoveryFiles
 
 namespace {
 
@@ -57,20 +47,6 @@ void zero(std::initializer_list<double *> values)
 {
     for (double *value : values)
         *value = 0.0;
-}
-
-// A missing file is not deleted; a failed deletion is ignored and the file stays.
-void removeIfPresent(const QString &fileName)
-{
-    if (QFile::exists(fileName))
-        QFile::remove(fileName);
-}
-
-void save(const ClientDataSet &dataset, const QString &fileName)
-{
-    QString error;
-    if (!dataset.SaveToFile(fileName, &error))
-        throw std::runtime_error(QStringLiteral("%1: %2").arg(fileName, error).toStdString());
 }
 
 } // namespace
@@ -158,9 +134,7 @@ void ScreenShell::resetSaleTexts()
     c.stRecebAux4 = QStringLiteral("N");
     zero({&s.loyalty.doCashbackAux1, &s.loyalty.doCashbackAux2, &s.loyalty.doCashbackUDSAux1});
     c.boCartaoAux1 = false;
-    // The discount-coupon state (what zeraVariaveisCupomDesc clears) and the sale's coupons.
-    s.loyalty.doVrCupomDesc = s.loyalty.doCupomDescAux1 = 0.0;
-    s.loyalty.stCDCUPOMDESCQUB.clear();
+    m_context.order().zeraVariaveisCupomDesc();
     emptyIfOpen(&m_context.data().cdsCupomDescVenda);
 }
 
@@ -203,28 +177,28 @@ void ScreenShell::RestauraCaixa()
     Atualiza_Display(m_context.Msg(QStringLiteral("CAIXA_LIVRE")), true);
 }
 
+// Both files follow the datasets; a file that cannot be written raises its error to the caller.
 void ScreenShell::ControleCdsVenda_Diretorio(const QString &Mode)
 {
     SaleState &s = m_context.state();
     if (Mode != QLatin1String("B") || !s.params.boUTILIZAIMPFIS)
         return;
     SaleDatasets &data = m_context.data();
-    const QString sale = RecoveryFiles::path(s.params, RecoveryFiles::cdsVenda);
+    const QString &folder = s.params.stDSDIRCAD;
     if (data.cdsItems.IsEmpty()) {
-        if (QFile::exists(sale)) {
+        if (QFile::exists(RecoveryFiles::path(folder, RecoveryFiles::Venda))) {
             if (ClientDataSet *rows = data.byName(QStringLiteral("cdsVenda")))
                 rows->Close();
-            removeIfPresent(sale);
+            RecoveryFiles::Apaga(folder, RecoveryFiles::Venda);
         }
     } else {
-        save(data.cdsItems, sale);
+        RecoveryFiles::Grava(data.cdsItems, folder, RecoveryFiles::Venda);
     }
-    const QString cancelled = RecoveryFiles::path(s.params, RecoveryFiles::cdsItensCancelados);
     if (data.cdsItensCancelados.IsEmpty()) {
-        removeIfPresent(cancelled);
+        RecoveryFiles::Apaga(folder, RecoveryFiles::ItensCancelados);
         return;
     }
-    save(data.cdsItensCancelados, cancelled);
+    RecoveryFiles::Grava(data.cdsItensCancelados, folder, RecoveryFiles::ItensCancelados);
     // The exchange credit left over: from the sale total itself, never read back from a caption.
     m_context.setCaption(QStringLiteral("lblValSaldDisp"),
                          PtBr::FormatFloat(QStringLiteral("0.00"), s.totals.doRecebAux1 - Money::Trunc2(s.totals.doTotalVenda)));
@@ -235,6 +209,6 @@ void ScreenShell::ApagaCdsVenda_CdsItensCancelados()
     const Parameters &p = m_context.state().params;
     if (!p.boUTILIZAIMPFIS)
         return;
-    removeIfPresent(RecoveryFiles::path(p, RecoveryFiles::cdsVenda));
-    removeIfPresent(RecoveryFiles::path(p, RecoveryFiles::cdsItensCancelados));
+    RecoveryFiles::Apaga(p.stDSDIRCAD, RecoveryFiles::Venda);
+    RecoveryFiles::Apaga(p.stDSDIRCAD, RecoveryFiles::ItensCancelados);
 }

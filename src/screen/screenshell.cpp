@@ -1,5 +1,6 @@
 #include "screenshell.h"
 
+#include "receiptgrid.h"
 #include "saledatasets.h"
 #include "salecontext.h"
 #include "salestate.h"
@@ -27,6 +28,7 @@ ScreenShell::ScreenShell(SaleContext &context)
     : m_context(context), m_startup(std::make_unique<SaleStartup>(context)),
       m_dtsItems(std::make_unique<DataSource>(&context.data().cdsItems))
 {
+    ReceiptGrid::install(context, *this);
     m_dtsItems->OnDataChange = [this](const QString &fieldName) {
         dtsItemsDataChange(nullptr, fieldName);
     };
@@ -130,8 +132,8 @@ void ScreenShell::spbDeliveryClick(QObject *)
 }
 
 // The handlers below are filled in by their roads: order sending, item cancellation, the
-// functions menu, observations, persons, production message, take-away, price consultation,
-// quantity keys, the receipt grid's page buttons and the seat buttons.
+// functions menu, observations, persons, production message, take-away, price consultation and
+// the quantity keys. The grid's page and seat buttons are in receiptgrid.cpp.
 void ScreenShell::spbVenderClick(QObject *) {}
 void ScreenShell::spbCancProdClick(QObject *) {}
 void ScreenShell::spbFuncoesClick(QObject *) {}
@@ -141,10 +143,6 @@ void ScreenShell::spbImprimeMensagemClick(QObject *) {}
 void ScreenShell::spbParaViagemClick(QObject *) {}
 void ScreenShell::spbQtdeClick(QObject *) {}
 void ScreenShell::spbQtde2Click(QObject *) {}
-void ScreenShell::spbGridBaixoClick(QObject *) {}
-void ScreenShell::spbGridAcimaClick(QObject *) {}
-void ScreenShell::spbPosAbaixoClick(QObject *) {}
-void ScreenShell::spbPosAcimaClick(QObject *) {}
 
 void ScreenShell::spbConsultaPrecoClick(QObject *)
 {

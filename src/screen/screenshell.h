@@ -5,6 +5,7 @@
 
 #include <memory>
 
+class ClientDataSet;
 class DataSource;
 class QObject;
 class SaleContext;
@@ -82,6 +83,8 @@ public:
                   const QString &NrSeq, bool ComObs, const QString &Lugar, const QString &Unidade,
                   double Desconto, double Acrescimo, const QString &Obs);
     void RestauraRodape(const QString &Modo, const QString &Texto);
+    // Posting rule of the receipt lines (receiptgrid.cpp): a row with a value adds to the total.
+    void cdsExtratoTempBeforePost(ClientDataSet &DataSet);
 
     // ---- touch grid (touchgrid.cpp) ---------------------------------------------------------
     void LimpaMenuGrupo();
@@ -120,6 +123,7 @@ private:
     void resetSaleFlagsAndTotals();
     void resetSaleTexts();
     void showFreeTill();
+    void moveSeat(int step);
 
     SaleContext &m_context;
     std::unique_ptr<SaleStartup> m_startup;

@@ -30,6 +30,10 @@ void Settlement::btnCancelaQrCodeClick(QObject *)
 {
 }
 
+void Settlement::SolicitaCpf()
+{
+}
+
 void Settlement::timImpressoraBackupTimer(QObject *)
 {
     if (QTimer *timer = m_context.form().findChild<QTimer *>(QStringLiteral("timImpressoraBackup")))

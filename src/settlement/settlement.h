@@ -19,6 +19,11 @@ public:
     void spbIncluiCpfClick(QObject *Sender);
     void btnCancelaQrCodeClick(QObject *Sender);
 
+    // Fills the buyer of the fiscal document (stCpfCnpjNota, stNomeNota, stEnderecoNota) for
+    // the item being registered; the buyer identification road fills it in, and until then the
+    // buyer fields stay as they are.
+    void SolicitaCpf();
+
     // The failover watchdog (timImpressoraBackup, 30000 ms): switches its timer off; the
     // failover worker that re-prints stuck tickets comes with the failover road.
     void timImpressoraBackupTimer(QObject *Sender);

@@ -3,7 +3,7 @@
 #include <screen/accesscontrol.h>
 #include <screen/saledatasets.h>
 #include <screen/salecontext.h>
-#include <screen/salereset.h>
+#include <order/recoveryfiles.h>
 #include <screen/salestate.h>
 #include <screen/screenshell.h>
 #include <screen/tfrmvendacons.h>
@@ -45,8 +45,9 @@ protected:
 
     void addLine(ClientDataSet &dataset, const QString &nrSeq)
     {
-        if (!dataset.Active())
+        if (!dataset.Active()) {
             ASSERT_TRUE(dataset.CreateDataSet());
+        }
         dataset.Append();
         dataset.FieldByName(QStringLiteral("NRSEQ")).SetAsString(nrSeq);
         ASSERT_TRUE(dataset.Post());
@@ -210,20 +211,20 @@ TEST_F(SaleReset, RecoveryFilesMirrorTheSaleAndGoWhenItIsEmpty)
     addLine(data().cdsItems, QStringLiteral("002"));
     shell().ControleCdsVenda_Diretorio(QStringLiteral("B"));
     DataPacket saved;
-    ASSERT_TRUE(CdsFile::load(recoveryFile(RecoveryFiles::cdsVenda), &saved));
+    ASSERT_TRUE(CdsFile::load(recoveryFile(QString::fromLatin1(RecoveryFiles::Venda)), &saved));
     EXPECT_EQ(saved.rows.size(), 2);
-    EXPECT_FALSE(QFile::exists(recoveryFile(RecoveryFiles::cdsItensCancelados)));
+    EXPECT_FALSE(QFile::exists(recoveryFile(QString::fromLatin1(RecoveryFiles::ItensCancelados))));
 
     data().cdsItems.First();
     ASSERT_TRUE(data().cdsItems.Delete());
     shell().ControleCdsVenda_Diretorio(QStringLiteral("B"));
-    ASSERT_TRUE(CdsFile::load(recoveryFile(RecoveryFiles::cdsVenda), &saved));
+    ASSERT_TRUE(CdsFile::load(recoveryFile(QString::fromLatin1(RecoveryFiles::Venda)), &saved));
     ASSERT_EQ(saved.rows.size(), 1);
     EXPECT_EQ(saved.value(0, QStringLiteral("NRSEQ")).toString(), QStringLiteral("002"));
 
     ASSERT_TRUE(data().cdsItems.Delete());
     shell().ControleCdsVenda_Diretorio(QStringLiteral("B"));
-    EXPECT_FALSE(QFile::exists(recoveryFile(RecoveryFiles::cdsVenda)));
+    EXPECT_FALSE(QFile::exists(recoveryFile(QString::fromLatin1(RecoveryFiles::Venda))));
 }
 
 TEST_F(SaleReset, CancelledLinesAreSavedWithTheExchangeBalance)
@@ -235,13 +236,13 @@ TEST_F(SaleReset, CancelledLinesAreSavedWithTheExchangeBalance)
     state().totals.doTotalVenda = 7.259;
     m_form->findChild<QLabel *>(QStringLiteral("lblValSaldDisp"))->setText(QStringLiteral("antes"));
     shell().ControleCdsVenda_Diretorio(QStringLiteral("B"));
-    EXPECT_TRUE(QFile::exists(recoveryFile(RecoveryFiles::cdsItensCancelados)));
+    EXPECT_TRUE(QFile::exists(recoveryFile(QString::fromLatin1(RecoveryFiles::ItensCancelados))));
     EXPECT_EQ(caption("lblValSaldDisp"), QStringLiteral("12,75"));
 
     data().cdsItensCancelados.EmptyDataSet();
     m_form->findChild<QLabel *>(QStringLiteral("lblValSaldDisp"))->setText(QStringLiteral("antes"));
     shell().ControleCdsVenda_Diretorio(QStringLiteral("B"));
-    EXPECT_FALSE(QFile::exists(recoveryFile(RecoveryFiles::cdsItensCancelados)));
+    EXPECT_FALSE(QFile::exists(recoveryFile(QString::fromLatin1(RecoveryFiles::ItensCancelados))));
     EXPECT_EQ(caption("lblValSaldDisp"), QStringLiteral("antes"));
 }
 
@@ -268,8 +269,8 @@ TEST_P(NoRecoveryFile, IsEverWritten)
     addLine(data().cdsItems, QStringLiteral("001"));
     addLine(data().cdsItensCancelados, QStringLiteral("002"));
     shell().ControleCdsVenda_Diretorio(QString::fromLatin1(GetParam().mode));
-    EXPECT_FALSE(QFile::exists(recoveryFile(RecoveryFiles::cdsVenda)));
-    EXPECT_FALSE(QFile::exists(recoveryFile(RecoveryFiles::cdsItensCancelados)));
+    EXPECT_FALSE(QFile::exists(recoveryFile(QString::fromLatin1(RecoveryFiles::Venda))));
+    EXPECT_FALSE(QFile::exists(recoveryFile(QString::fromLatin1(RecoveryFiles::ItensCancelados))));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, NoRecoveryFile,
@@ -283,13 +284,13 @@ TEST_F(SaleReset, EndedSaleDeletesBothFilesOnlyWithAPrinter)
     writeFile(QStringLiteral("Dados/cdsVenda.cds"), {"NRSEQ"}, {{"001"}});
     writeFile(QStringLiteral("Dados/cdsItensCancelados.cds"), {"NRSEQ"}, {{"002"}});
     shell().ApagaCdsVenda_CdsItensCancelados();
-    EXPECT_TRUE(QFile::exists(recoveryFile(RecoveryFiles::cdsVenda)));
-    EXPECT_TRUE(QFile::exists(recoveryFile(RecoveryFiles::cdsItensCancelados)));
+    EXPECT_TRUE(QFile::exists(recoveryFile(QString::fromLatin1(RecoveryFiles::Venda))));
+    EXPECT_TRUE(QFile::exists(recoveryFile(QString::fromLatin1(RecoveryFiles::ItensCancelados))));
 
     withPrinter();
     shell().ApagaCdsVenda_CdsItensCancelados();
-    EXPECT_FALSE(QFile::exists(recoveryFile(RecoveryFiles::cdsVenda)));
-    EXPECT_FALSE(QFile::exists(recoveryFile(RecoveryFiles::cdsItensCancelados)));
+    EXPECT_FALSE(QFile::exists(recoveryFile(QString::fromLatin1(RecoveryFiles::Venda))));
+    EXPECT_FALSE(QFile::exists(recoveryFile(QString::fromLatin1(RecoveryFiles::ItensCancelados))));
     // Nothing left to delete is no error.
     shell().ApagaCdsVenda_CdsItensCancelados();
 }

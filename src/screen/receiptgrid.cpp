@@ -1,0 +1,155 @@
+#include "receiptgrid.h"
+
+#include "datasetmodel.h"
+#include "saledatasets.h"
+#include "salecontext.h"
+#include "salestate.h"
+#include "screenshell.h"
+#include "tfrmvisualiza.h"
+
+#include <outside/qub_movrela.h>
+#include <runtime/money.h>
+#include <runtime/ptbr.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QPainter>
+#include <QStyledItemDelegate>
+#include <QTableView>
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace {
+
+double numberOf(const QString &text)
+{
+    bool ok = false;
+    const double value = PtBr::StrToFloat(text, &ok);
+    if (!ok)
+        throw std::invalid_argument(QStringLiteral("'%1' não é um valor numérico válido").arg(text).toStdString());
+    return value;
+}
+
+// Lines are written as the original grid drew them: the history title in red, the selected
+// line white on the highlight colour, the text 1 pixel in and 2 pixels down.
+class ReceiptCellPainter : public QStyledItemDelegate
+{
+public:
+    ReceiptCellPainter(SaleContext &context, QObject *parent) : QStyledItemDelegate(parent), m_context(context) {}
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        const QString text = index.data().toString();
+        const bool selected = option.state & QStyle::State_Selected;
+        painter->save();
+        painter->fillRect(option.rect, selected ? option.palette.highlight() : option.palette.base());
+        if (selected)
+            painter->setPen(Qt::white);
+        else
+            painter->setPen(text == m_context.Msg(QStringLiteral("Hist_Prod")) ? Qt::red : Qt::black);
+        painter->setFont(option.font);
+        painter->drawText(option.rect.adjusted(1, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop, text);
+        painter->restore();
+    }
+
+private:
+    SaleContext &m_context;
+};
+
+} // namespace
+
+namespace ReceiptGrid {
+
+// The binary noise of the sum is dropped before the cut (rounding at the ninth decimal, which
+// no real amount reaches): 1 x 8.50 - 8.49 must count 0.01, not 0.00.
+double runningTotal(double total, double quantity, double value, double discount, double addition)
+{
+    using Qub_movrela::Trunc2;
+    return Trunc2(Money::RoundDec(quantity * value - Trunc2(discount) + Trunc2(addition) + total, 9));
+}
+
+int nextSeat(int seat, int seats, int step)
+{
+    if (step < 0)
+        return seat > 1 ? seat - 1 : std::max(seats, 1);
+    return seat < seats ? seat + 1 : 1;
+}
+
+void install(SaleContext &context, ScreenShell &owner)
+{
+    ScreenShell *shell = &owner;
+    context.data().cdsExtratoTemp.BeforePost = [shell](ClientDataSet &rows) { shell->cdsExtratoTempBeforePost(rows); };
+    auto *grid = context.widget<QTableView>(QStringLiteral("dbgCupom"));
+    if (!grid)
+        return;
+    grid->setItemDelegate(new ReceiptCellPainter(context, grid));
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    if (auto *model = qobject_cast<DataSetModel *>(grid->model())) {
+        QObject::connect(model, &DataSetModel::currentRowChanged, grid, [grid](int row) {
+            if (row < 0) {
+                grid->clearSelection();
+                return;
+            }
+            const QModelIndex index = grid->model()->index(row, 0);
+            grid->setCurrentIndex(index);
+            grid->scrollTo(index);
+        });
+    }
+}
+
+} // namespace ReceiptGrid
+
+void ScreenShell::cdsExtratoTempBeforePost(ClientDataSet &DataSet)
+{
+    SaleTotals &totals = m_context.state().totals;
+    const QString value = DataSet.FieldByName(QStringLiteral("STVALOR")).AsString();
+    if (!value.isEmpty())
+        totals.doTotalVenda = ReceiptGrid::runningTotal(
+            totals.doTotalVenda, numberOf(DataSet.FieldByName(QStringLiteral("STQTDE")).AsString()), numberOf(value),
+            totals.doVrDescontoItem, totals.doVrAcrescimoItem);
+    const QString text = PtBr::FormatFloat(QStringLiteral("#,##0.00"), totals.doTotalVenda);
+    m_context.setCaption(QStringLiteral("lblVrTotal"), text);
+    m_context.setCaption(QStringLiteral("lblTotVenda"), QString::fromLatin1(PtBr::CurrencyString) + text);
+    if (TfrmVisualiza *display = m_context.display()) {
+        if (auto *label = display->findChild<QLabel *>(QStringLiteral("lblVrTotal")))
+            label->setText(text);
+    }
+}
+
+void ScreenShell::spbGridBaixoClick(QObject *)
+{
+    ClientDataSet &rows = m_context.data().cdsExtratoTemp;
+    if (!rows.Active() || rows.IsEmpty())
+        return;
+    rows.MoveBy(rows.RecNo() == 1 ? 6 : 5);
+}
+
+void ScreenShell::spbGridAcimaClick(QObject *)
+{
+    ClientDataSet &rows = m_context.data().cdsExtratoTemp;
+    if (rows.Active() && !rows.IsEmpty())
+        rows.MoveBy(-5);
+}
+
+void ScreenShell::spbPosAbaixoClick(QObject *)
+{
+    moveSeat(-1);
+}
+
+void ScreenShell::spbPosAcimaClick(QObject *)
+{
+    moveSeat(+1);
+}
+
+// The seat buttons work only while the seat label is shown (table mode).
+void ScreenShell::moveSeat(int step)
+{
+    QLabel *seat = m_context.label(QStringLiteral("stPosicao"));
+    if (!seat || seat->isHidden())
+        return;
+    SaleCounters &counters = m_context.state().counters;
+    counters.inPosicaoGrid = ReceiptGrid::nextSeat(counters.inPosicaoGrid, counters.inExtratoAux1, step);
+    seat->setText(QString::number(counters.inPosicaoGrid));
+}

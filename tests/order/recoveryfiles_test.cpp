@@ -1,0 +1,143 @@
+#include "orderfixture.h"
+
+#include <order/orderentry.h>
+#include <order/recoveryfiles.h>
+#include <screen/saledatasets.h>
+#include <screen/salestate.h>
+
+#include <runtime/cdsfile.h>
+#include <runtime/clientdataset.h>
+
+#include <QDir>
+#include <QFile>
+
+#include <csignal>
+#include <stdexcept>
+#include <sys/resource.h>
+#include <unistd.h>
+
+class Recovery : public OrderTest
+{
+protected:
+    QString file() { return RecoveryFiles::path(state().params.stDSDIRCAD, RecoveryFiles::Venda); }
+    // The lines in the recovery file, read back as a dataset.
+    QStringList savedLines()
+    {
+        ClientDataSet saved;
+        QString error;
+        EXPECT_TRUE(saved.LoadFromFile(file(), &error)) << error.toStdString();
+        return column(saved, "NRSEQ");
+    }
+    // What item cancellation leaves on disk after a cancellation.
+    void saveAfterCancel()
+    {
+        RecoveryFiles::Grava(data().cdsItems, state().params.stDSDIRCAD, RecoveryFiles::Venda);
+        RecoveryFiles::Grava(data().cdsItensCancelados, state().params.stDSDIRCAD, RecoveryFiles::ItensCancelados);
+    }
+    QStringList leftovers() { return QDir(site.path()).entryList(QDir::Files | QDir::Hidden); }
+};
+
+TEST_F(Recovery, AfterEveryLineTheFileHoldsExactlyTheOpenSale)
+{
+    useFiscalPrinter();
+    sell(item("10", "SUCO", "5,00"));
+    EXPECT_EQ(savedLines(), QStringList{"001"});
+    sell(item("11", "PÃO", "1,50"));
+    EXPECT_EQ(savedLines(), QStringList({"001", "002"}));
+    cancelLine(QStringLiteral("001"));
+    saveAfterCancel();
+    EXPECT_EQ(savedLines(), QStringList{"002"});
+    sell(item("12", "CAFÉ", "3,00"));
+    EXPECT_EQ(savedLines(), QStringList({"002", "003"}));
+
+    ClientDataSet saved;
+    ASSERT_TRUE(saved.LoadFromFile(file()));
+    EXPECT_EQ(saved.Data(), data().cdsItems.Data());
+    ClientDataSet cancelled;
+    ASSERT_TRUE(cancelled.LoadFromFile(RecoveryFiles::path(QString(), RecoveryFiles::ItensCancelados)));
+    EXPECT_EQ(column(cancelled, "NRSEQ"), QStringList{"001"});
+}
+
+TEST_F(Recovery, FilesGoToTheParameterFolder)
+{
+    useFiscalPrinter();
+    state().params.stDSDIRCAD = QStringLiteral("Dados\\Recupera\\");
+    sell(item("10", "SUCO", "5,00"));
+    EXPECT_TRUE(QFile::exists(site.filePath(QStringLiteral("Dados/Recupera/cdsVenda.cds"))));
+}
+
+TEST_F(Recovery, OnlyACounterSaleWithAFiscalPrinterWritesIt)
+{
+    sell(item("10", "SUCO", "5,00"));
+    useFiscalPrinter();
+    state().host.stModoVenda = QStringLiteral("M");
+    sell(item("11", "PÃO", "1,50"));
+    EXPECT_FALSE(QFile::exists(file()));
+}
+
+TEST_F(Recovery, TheFileIsReplacedWholeNeverRewrittenInPlace)
+{
+    useFiscalPrinter();
+    sell(item("10", "SUCO", "5,00"));
+    // A second name on the old file: an in-place write would change what it shows.
+    const QString oldCopy = site.filePath(QStringLiteral("antigo.cds"));
+    ASSERT_EQ(::link(QFile::encodeName(file()).constData(), QFile::encodeName(oldCopy).constData()), 0);
+    sell(item("11", "PÃO", "1,50"));
+    DataPacket old;
+    ASSERT_TRUE(CdsFile::load(oldCopy, &old));
+    EXPECT_EQ(old.rows.size(), 1);
+    EXPECT_EQ(savedLines(), QStringList({"001", "002"}));
+}
+
+TEST_F(Recovery, AWriteCutOffHalfWayLeavesThePreviousFileWhole)
+{
+    useFiscalPrinter();
+    sell(item("10", "SUCO", "5,00"));
+    const QByteArray before = [&] {
+        QFile f(file());
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }();
+    PreenchePedidoArgs longer = item("11", "PÃO", "1,50");
+    longer.STOBSPEDIDO = QString(1900, QLatin1Char('x'));
+    // The disk accepts only part of the next file: the write stops half-way.
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = saved;
+    limited.rlim_cur = rlim_t(before.size() + 1000);
+    setrlimit(RLIMIT_FSIZE, &limited);
+    sell(longer);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+
+    QFile f(file());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), before);
+    EXPECT_EQ(savedLines(), QStringList{"001"});
+    EXPECT_EQ(leftovers(), QStringList{"cdsVenda.cds"});
+    // The failure was told, not hidden.
+    EXPECT_FALSE(shown().isEmpty());
+}
+
+TEST_F(Recovery, AFileThatCannotBeWrittenRaisesNamingIt)
+{
+    QFile blocker(site.filePath(QStringLiteral("bloqueio")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    try {
+        RecoveryFiles::Grava(data().cdsItems, QStringLiteral("bloqueio\\"), RecoveryFiles::Venda);
+        FAIL() << "no error";
+    } catch (const std::runtime_error &error) {
+        EXPECT_TRUE(QString::fromUtf8(error.what()).contains(QStringLiteral("cdsVenda.cds"))) << error.what();
+    }
+}
+
+TEST_F(Recovery, DeletingAMissingFileIsQuiet)
+{
+    RecoveryFiles::Apaga(QString(), RecoveryFiles::Venda);
+    useFiscalPrinter();
+    sell(item("10", "SUCO", "5,00"));
+    RecoveryFiles::Apaga(QString(), RecoveryFiles::Venda);
+    EXPECT_FALSE(QFile::exists(file()));
+}
