@@ -152,7 +152,7 @@ void AddProdutoSteps::afterPost(const AddProdutoArgs &Line)
     SaleState &state = m_context.state();
     SaleDatasets &data = m_context.data();
     if (data.cdsItPromoObs.Active() && !data.cdsItPromoObs.IsEmpty() && is(Line.IDPROMOCAO, "N"))
-        m_context.order().TrataObsPromo(Line.chaveObsPromo);
+        m_context.order().TrataObsPromo(Line.promotionObsKey);
     ++state.counters.inInicializaAux4;
     if (state.params.boUTILIZAIMPFIS && is(state.host.stModoVenda, "B"))
         m_context.order().SalvaCdsVenda();
@@ -460,7 +460,7 @@ QString AddProdutoSteps::captionOf(const QString &labelName) const
 
 void OrderEntry::SalvaCdsVenda()
 {
-    RecoveryFiles::Grava(m_context.data().cdsItems, m_context.state().params.stDSDIRCAD, RecoveryFiles::Venda);
+    RecoveryFiles::save(m_context.data().cdsItems, m_context.state().params.stDSDIRCAD, RecoveryFiles::Venda);
 }
 
 void OrderEntry::zeraVariaveisCupomDesc()

@@ -31,8 +31,8 @@ QString blankAsEmpty(const QString &text)
 
 } // namespace
 
-VendaItemFiscal OrderEntry::VendeItemImpFiscal(const PreenchePedidoArgs &Item, const QString &Preco,
-                                               const QString &Desconto, const TaxaItem &Taxa)
+FiscalItemSale OrderEntry::VendeItemImpFiscal(const PreenchePedidoArgs &Item, const QString &Preco,
+                                               const QString &Desconto, const ItemTax &Taxa)
 {
     return FiscalReceipt(m_context).sell(Item, Preco, Desconto, Taxa);
 }
@@ -41,22 +41,22 @@ FiscalReceipt::FiscalReceipt(SaleContext &context) : m_context(context)
 {
 }
 
-VendaItemFiscal FiscalReceipt::sell(const PreenchePedidoArgs &Item, const QString &Preco, const QString &Desconto,
-                                    const TaxaItem &Taxa)
+FiscalItemSale FiscalReceipt::sell(const PreenchePedidoArgs &Item, const QString &Preco, const QString &Desconto,
+                                    const ItemTax &Taxa)
 {
     SaleState &s = m_context.state();
     m_printerError = 0;
     if (!s.flags.boCupomAberto && !openReceipt()) {
         refusedOpening();
-        return VendaItemFiscal::AberturaRecusada;
+        return FiscalItemSale::OpeningRefused;
     }
     const bool sold = sellItem(Item, Preco, Desconto, Taxa);
     s.flags.boBalcaoAux1 = false;
     if (!sold) {
         refusedItem();
-        return VendaItemFiscal::ItemRecusado;
+        return FiscalItemSale::ItemRefused;
     }
-    return VendaItemFiscal::Vendido;
+    return FiscalItemSale::Sold;
 }
 
 // ---- the receipt opening ---------------------------------------------------------------------
@@ -242,7 +242,7 @@ QString FiscalReceipt::description(const PreenchePedidoArgs &item)
 }
 
 bool FiscalReceipt::sellItem(const PreenchePedidoArgs &item, const QString &price, const QString &discount,
-                             const TaxaItem &rate)
+                             const ItemTax &rate)
 {
     const SaleState &s = m_context.state();
     const ClientDataSet &printerRates = m_context.data().cdsAliqImpFis;

@@ -15,7 +15,7 @@ struct CouponOpenRequest;
 // peripheral package only.
 //
 // The line itself is registered by the registration (AddProduto, the product label and the
-// receipt list) when this answers Vendido; so a refused item never takes a line number.
+// receipt list) when this answers Sold; so a refused item never takes a line number.
 class FiscalReceipt
 {
 public:
@@ -25,8 +25,8 @@ public:
 
     // Item: the registration's arguments; Preco and Desconto: its effective unit price and
     // discount; Taxa: what the tax validation yielded for the item.
-    VendaItemFiscal sell(const PreenchePedidoArgs &Item, const QString &Preco, const QString &Desconto,
-                         const TaxaItem &Taxa);
+    FiscalItemSale sell(const PreenchePedidoArgs &Item, const QString &Preco, const QString &Desconto,
+                         const ItemTax &Taxa);
 
     // The printer's description of an item: "#" + the second code without dots + "#" + the
     // classification + "#" + the name (blank codes leave their place empty).
@@ -47,7 +47,7 @@ private:
     QString itemCode(const PreenchePedidoArgs &item);
     QString description(const PreenchePedidoArgs &item);
     bool sellItem(const PreenchePedidoArgs &item, const QString &price, const QString &discount,
-                  const TaxaItem &rate);
+                  const ItemTax &rate);
     void refusedItem();
 
     SaleContext &m_context;

@@ -63,7 +63,7 @@ struct AddProdutoArgs
     QString STOBSPEDIDO;        // 20
     QString STOBSDIGITADA;      // 21
     QString IDPESAPROD;         // 22
-    QString chaveObsPromo;      // 23 promotion observation key, for TrataObsPromo
+    QString promotionObsKey;      // 23 promotion observation key, for TrataObsPromo
     QString CDCAMPCOMPGANHE;    // 24
     QString DTINIVGCAMPCG;      // 25
     QString NRSEQITCANC;        // 26
@@ -72,16 +72,16 @@ struct AddProdutoArgs
 };
 
 // The tax data of a product as the tax validation answers them.
-struct TaxaItem
+struct ItemTax
 {
-    bool aceito = true;         // false: refused, the operator was told
+    bool accepted = true;         // false: refused, the operator was told
     QString CDORDALIQIMPR;      // printer's rate code; empty when no printer rate applies
     QString VRALIQIMPR;         // rate value as text; empty when no rate applies
 };
 
 // What the fiscal printer made of one item of a counter sale.
-enum class VendaItemFiscal {
-    Vendido,          // sold on the printer and registered as a line
-    ItemRecusado,     // the printer refused the item; no line was added
-    AberturaRecusada, // the receipt did not open; the registration ends
+enum class FiscalItemSale {
+    Sold,          // sold on the printer and registered as a line
+    ItemRefused,     // the printer refused the item; no line was added
+    OpeningRefused, // the receipt did not open; the registration ends
 };

@@ -43,7 +43,7 @@ public:
     // out.
     bool PreenchePedido(const PreenchePedidoArgs &Item);
     // Whether the last PreenchePedido added a line (the Boolean above cannot tell).
-    bool ultimoItemRegistrado() const { return m_lastRegistered; }
+    bool lastItemRegistered() const { return m_lastRegistered; }
 
     // ---- the in-memory sale (addproduto.cpp) ------------------------------------------------
     // Appends and posts one line of cdsItems. A failed print-location lookup is shown and ends
@@ -72,11 +72,11 @@ public:
 
     // ---- seams of other roads (orderseams.cpp) ----------------------------------------------
     // Tax data of the product; refused after its own message.
-    TaxaItem ValidaImpostoProduto(const QString &CDPRODUTO);
+    ItemTax ValidaImpostoProduto(const QString &CDPRODUTO);
     // At the counter with an item-by-item fiscal printer: opens the receipt on the first item
-    // and sells the item on the printer. On Vendido the registration adds the line itself.
-    VendaItemFiscal VendeItemImpFiscal(const PreenchePedidoArgs &Item, const QString &Preco,
-                                       const QString &Desconto, const TaxaItem &Taxa);
+    // and sells the item on the printer. On Sold the registration adds the line itself.
+    FiscalItemSale VendeItemImpFiscal(const PreenchePedidoArgs &Item, const QString &Preco,
+                                       const QString &Desconto, const ItemTax &Taxa);
     void AdicionaItemObs(double Quantity, double Discount, double Addition, const QString &ObsText,
                          const QString &TypedObs, const QString &CancelledItemSeq,
                          const QString &PrintGroupMark, const QString &OriginSeq,

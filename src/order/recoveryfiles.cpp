@@ -22,7 +22,7 @@ QString path(const QString &DSDIRCAD, const char *fileName)
 // The bytes are flushed and checked before the commit: a write the disk cuts short (full,
 // over quota) can fail only at that last flush, and a commit that did not see it would put
 // half a file in place of a whole one.
-void Grava(const ClientDataSet &dataset, const QString &DSDIRCAD, const char *fileName)
+void save(const ClientDataSet &dataset, const QString &DSDIRCAD, const char *fileName)
 {
     const QString file = path(DSDIRCAD, fileName);
     QDir().mkpath(QFileInfo(file).absolutePath());
@@ -39,7 +39,7 @@ void Grava(const ClientDataSet &dataset, const QString &DSDIRCAD, const char *fi
     }
 }
 
-void Apaga(const QString &DSDIRCAD, const char *fileName)
+void remove(const QString &DSDIRCAD, const char *fileName)
 {
     const QString file = path(DSDIRCAD, fileName);
     if (QFile::exists(file) && !QFile::remove(file))

@@ -21,9 +21,9 @@ QString path(const QString &DSDIRCAD, const char *fileName);
 // Writes every row of the dataset to the file, creating the folder when it is missing.
 // Throws std::runtime_error naming the file when it cannot be written; the previous file is
 // then left whole.
-void Grava(const ClientDataSet &dataset, const QString &DSDIRCAD, const char *fileName);
+void save(const ClientDataSet &dataset, const QString &DSDIRCAD, const char *fileName);
 
 // Deletes the file when it exists. A failed deletion is logged and the file stays.
-void Apaga(const QString &DSDIRCAD, const char *fileName);
+void remove(const QString &DSDIRCAD, const char *fileName);
 
 } // namespace RecoveryFiles

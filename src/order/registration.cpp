@@ -75,7 +75,7 @@ private:
     bool serviceProducts();
     bool dailyQuantity();
     bool notZero();
-    void registerLine(const TaxaItem &taxa, const char *logStep);
+    void registerLine(const ItemTax &taxa, const char *logStep);
     void poleDisplay();
     void saleOpen();
 
@@ -123,8 +123,8 @@ void Registration::checksAndRegister()
     if (!quantityIsWhole() || !balanceFamily() || !balanceKind() || !debitLimits() || !creditLimits()
         || !serviceProducts() || !dailyQuantity() || !notZero())
         return;
-    const TaxaItem taxa = m_context.order().ValidaImpostoProduto(m_item.CDPRODUTO);
-    if (!taxa.aceito)
+    const ItemTax taxa = m_context.order().ValidaImpostoProduto(m_item.CDPRODUTO);
+    if (!taxa.accepted)
         return;
     const Parameters &params = m_state.params;
     if (params.boUTILIZAIMPFIS || is(params.stIDMOMENTOCPFVEN, "A"))
@@ -135,10 +135,10 @@ void Registration::checksAndRegister()
     if (!itemByItem) {
         registerLine(taxa, "PreenchePedido - addProduto1: ");
     } else {
-        const VendaItemFiscal sold = m_context.order().VendeItemImpFiscal(m_item, m_price, m_discount, taxa);
-        if (sold == VendaItemFiscal::AberturaRecusada)
+        const FiscalItemSale sold = m_context.order().VendeItemImpFiscal(m_item, m_price, m_discount, taxa);
+        if (sold == FiscalItemSale::OpeningRefused)
             return;
-        if (sold == VendaItemFiscal::Vendido)
+        if (sold == FiscalItemSale::Sold)
             registerLine(taxa, "PreenchePedido - addProduto2: ");
         m_state.flags.boBalcaoAux1 = false;
     }
@@ -328,7 +328,7 @@ bool Registration::notZero()
     return false;
 }
 
-void Registration::registerLine(const TaxaItem &taxa, const char *logStep)
+void Registration::registerLine(const ItemTax &taxa, const char *logStep)
 {
     log(QString::fromLatin1(logStep) + m_item.CDPRODUTO + QStringLiteral(" - ") + m_item.NMPRODUTO);
     const PreenchePedidoArgs &i = m_item;

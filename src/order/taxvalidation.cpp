@@ -115,16 +115,16 @@ TaxValidation::TaxValidation(SaleContext &context) : m_context(context)
 {
 }
 
-TaxaItem TaxValidation::Valida(const QString &CDPRODUTO)
+ItemTax TaxValidation::Valida(const QString &CDPRODUTO)
 {
-    TaxaItem rate;
-    rate.aceito = passes(CDPRODUTO, rate);
-    if (!rate.aceito)
-        rate = TaxaItem{false, {}, {}};
+    ItemTax rate;
+    rate.accepted = passes(CDPRODUTO, rate);
+    if (!rate.accepted)
+        rate = ItemTax{false, {}, {}};
     return rate;
 }
 
-bool TaxValidation::passes(const QString &CDPRODUTO, TaxaItem &rate)
+bool TaxValidation::passes(const QString &CDPRODUTO, ItemTax &rate)
 {
     const Parameters &p = m_context.state().params;
     if (!checkTaxRate(CDPRODUTO, rate))
@@ -149,7 +149,7 @@ bool TaxValidation::refuse(const QString &key)
 }
 
 // Step 1: exactly one tax row, and with an item-by-item printer the same rate in the printer.
-bool TaxValidation::checkTaxRate(const QString &CDPRODUTO, TaxaItem &rate)
+bool TaxValidation::checkTaxRate(const QString &CDPRODUTO, ItemTax &rate)
 {
     const Parameters &p = m_context.state().params;
     ClientDataSet &aliquota = m_context.data().cdsAliquota;
@@ -265,7 +265,7 @@ bool TaxValidation::checkFiscalClosing(const QString &CDPRODUTO)
     return true;
 }
 
-TaxaItem OrderEntry::ValidaImpostoProduto(const QString &CDPRODUTO)
+ItemTax OrderEntry::ValidaImpostoProduto(const QString &CDPRODUTO)
 {
     return TaxValidation(m_context).Valida(CDPRODUTO);
 }

@@ -55,17 +55,17 @@ public:
     TaxValidation(const TaxValidation &) = delete;
     TaxValidation &operator=(const TaxValidation &) = delete;
 
-    // The item's rate code and value when the product may be sold; `aceito` false when refused
+    // The item's rate code and value when the product may be sold; `accepted` false when refused
     // (the message has been shown).
-    TaxaItem Valida(const QString &CDPRODUTO);
+    ItemTax Valida(const QString &CDPRODUTO);
 
     // The answers of the last run, as the checks read them.
     const ClientDataSet &validProdNFCe() const { return m_cdsValidProdNFCe; }
     const ClientDataSet &regraFisPdv() const { return m_cdsRegraFisPdv; }
 
 private:
-    bool passes(const QString &CDPRODUTO, TaxaItem &rate);
-    bool checkTaxRate(const QString &CDPRODUTO, TaxaItem &rate);
+    bool passes(const QString &CDPRODUTO, ItemTax &rate);
+    bool checkTaxRate(const QString &CDPRODUTO, ItemTax &rate);
     bool checkElectronicReceipt(const QString &CDPRODUTO);
     bool checkTaxReform(const QString &CDPRODUTO);
     bool checkFiscalClosing(const QString &CDPRODUTO);

@@ -189,16 +189,16 @@ void ScreenShell::ControleCdsVenda_Diretorio(const QString &Mode)
         if (QFile::exists(RecoveryFiles::path(folder, RecoveryFiles::Venda))) {
             if (ClientDataSet *rows = data.byName(QStringLiteral("cdsVenda")))
                 rows->Close();
-            RecoveryFiles::Apaga(folder, RecoveryFiles::Venda);
+            RecoveryFiles::remove(folder, RecoveryFiles::Venda);
         }
     } else {
-        RecoveryFiles::Grava(data.cdsItems, folder, RecoveryFiles::Venda);
+        RecoveryFiles::save(data.cdsItems, folder, RecoveryFiles::Venda);
     }
     if (data.cdsItensCancelados.IsEmpty()) {
-        RecoveryFiles::Apaga(folder, RecoveryFiles::ItensCancelados);
+        RecoveryFiles::remove(folder, RecoveryFiles::ItensCancelados);
         return;
     }
-    RecoveryFiles::Grava(data.cdsItensCancelados, folder, RecoveryFiles::ItensCancelados);
+    RecoveryFiles::save(data.cdsItensCancelados, folder, RecoveryFiles::ItensCancelados);
     // The exchange credit left over: from the sale total itself, never read back from a caption.
     m_context.setCaption(QStringLiteral("lblValSaldDisp"),
                          PtBr::FormatFloat(QStringLiteral("0.00"), s.totals.doRecebAux1 - Money::Trunc2(s.totals.doTotalVenda)));
@@ -209,6 +209,6 @@ void ScreenShell::ApagaCdsVenda_CdsItensCancelados()
     const Parameters &p = m_context.state().params;
     if (!p.boUTILIZAIMPFIS)
         return;
-    RecoveryFiles::Apaga(p.stDSDIRCAD, RecoveryFiles::Venda);
-    RecoveryFiles::Apaga(p.stDSDIRCAD, RecoveryFiles::ItensCancelados);
+    RecoveryFiles::remove(p.stDSDIRCAD, RecoveryFiles::Venda);
+    RecoveryFiles::remove(p.stDSDIRCAD, RecoveryFiles::ItensCancelados);
 }

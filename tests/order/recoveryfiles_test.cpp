@@ -31,8 +31,8 @@ protected:
     // What item cancellation leaves on disk after a cancellation.
     void saveAfterCancel()
     {
-        RecoveryFiles::Grava(data().cdsItems, state().params.stDSDIRCAD, RecoveryFiles::Venda);
-        RecoveryFiles::Grava(data().cdsItensCancelados, state().params.stDSDIRCAD, RecoveryFiles::ItensCancelados);
+        RecoveryFiles::save(data().cdsItems, state().params.stDSDIRCAD, RecoveryFiles::Venda);
+        RecoveryFiles::save(data().cdsItensCancelados, state().params.stDSDIRCAD, RecoveryFiles::ItensCancelados);
     }
     QStringList leftovers() { return QDir(site.path()).entryList(QDir::Files | QDir::Hidden); }
 };
@@ -126,7 +126,7 @@ TEST_F(Recovery, AFileThatCannotBeWrittenRaisesNamingIt)
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     try {
-        RecoveryFiles::Grava(data().cdsItems, QStringLiteral("bloqueio\\"), RecoveryFiles::Venda);
+        RecoveryFiles::save(data().cdsItems, QStringLiteral("bloqueio\\"), RecoveryFiles::Venda);
         FAIL() << "no error";
     } catch (const std::runtime_error &error) {
         EXPECT_TRUE(QString::fromUtf8(error.what()).contains(QStringLiteral("cdsVenda.cds"))) << error.what();
@@ -135,9 +135,9 @@ TEST_F(Recovery, AFileThatCannotBeWrittenRaisesNamingIt)
 
 TEST_F(Recovery, DeletingAMissingFileIsQuiet)
 {
-    RecoveryFiles::Apaga(QString(), RecoveryFiles::Venda);
+    RecoveryFiles::remove(QString(), RecoveryFiles::Venda);
     useFiscalPrinter();
     sell(item("10", "SUCO", "5,00"));
-    RecoveryFiles::Apaga(QString(), RecoveryFiles::Venda);
+    RecoveryFiles::remove(QString(), RecoveryFiles::Venda);
     EXPECT_FALSE(QFile::exists(file()));
 }

@@ -47,7 +47,7 @@ TEST_F(Registration, LinesAreNumberedFromOneAndCancelledNumbersAreNotGivenAgain)
 TEST_F(Registration, ARegisteredLineShowsOnTheProductLabelAndOpensTheSale)
 {
     EXPECT_TRUE(sell(item("10", "SUCO", "5,00", "2")));
-    EXPECT_TRUE(order().ultimoItemRegistrado());
+    EXPECT_TRUE(order().lastItemRegistered());
     EXPECT_EQ(caption("lblProduto"), QStringLiteral("2x -SUCO"));
     EXPECT_EQ(caption("lblVrTotal"), QStringLiteral("10,00"));
     EXPECT_EQ(caption("lblTotVenda"), QStringLiteral("R$10,00"));
@@ -131,7 +131,7 @@ TEST_F(Registration, EachCheckRefusesWithItsMessageAndLeavesTheSaleUnchanged)
         PreenchePedidoArgs refused = item("10", "SUCO", "5,00");
         c.arrange(refused);
         EXPECT_TRUE(sell(refused));
-        EXPECT_FALSE(order().ultimoItemRegistrado());
+        EXPECT_FALSE(order().lastItemRegistered());
         EXPECT_EQ(shown(), QStringList{c.expected});
         ASSERT_EQ(messages->count(), 1);
         EXPECT_EQ(messages->calls().first().kind, 3);
@@ -247,4 +247,44 @@ TEST_F(Registration, ThePoleDisplayShowsTheItemAndItsValue)
     EXPECT_EQ(sent.at(1).text, QStringLiteral("3,99 ") + QString(10, QLatin1Char(' ')) + QStringLiteral("11,97"));
     EXPECT_EQ(sent.at(1).line, 2);
     EXPECT_EQ(host->count(&Pkg_Hrk00001::LimpaDisplay), 1);
+}
+
+// A promotion's component printed as its own line: its observations move onto the line, but
+// only when the promotion line itself was registered.
+TEST_F(Registration, PromotionComponentObservationsFollowOnlyARegisteredLine)
+{
+    ClientDataSet &components = data().cdsItPromoComb;
+    components.CreateDataSet();
+    components.Append();
+    components.FieldByName("CDPRODUTO").SetAsString(QStringLiteral("55"));
+    components.FieldByName("IDIMPGRPROMO").SetAsString(QStringLiteral("S"));
+    components.FieldByName("NRSEQORIG").SetAsString(QStringLiteral("001"));
+    components.Post();
+    ClientDataSet &pending = data().cdsObsItensEst;
+    pending.CreateDataSet();
+    pending.Append();
+    pending.FieldByName("CDPRODUTO").SetAsString(QStringLiteral("55"));
+    pending.FieldByName("CDGRPOCOR").SetAsString(QStringLiteral("01"));
+    pending.FieldByName("CDOCORR").SetAsString(QStringLiteral("07"));
+    pending.FieldByName("NRSEQORIG").SetAsString(QStringLiteral("001"));
+    pending.Post();
+    data().cdsObsItens.CreateDataSet();
+
+    PreenchePedidoArgs refused = item("50", "COMBO", "0");
+    refused.IDPROMOCAO = QStringLiteral("S");
+    sell(refused);
+    EXPECT_EQ(pending.RecordCount(), 1);
+    EXPECT_TRUE(data().cdsObsItens.IsEmpty());
+
+    PreenchePedidoArgs combo = item("50", "COMBO", "20,00");
+    combo.IDPROMOCAO = QStringLiteral("S");
+    sell(combo);
+    EXPECT_EQ(column(components, "NRSEQ"), QStringList{"001"});
+    EXPECT_TRUE(pending.IsEmpty());
+    EXPECT_EQ(column(data().cdsObsItens, "NRSEQ"), QStringList{"001"});
+    EXPECT_EQ(column(data().cdsObsItens, "DSOCORR"), QStringList{"OBS 07"});
+    EXPECT_FALSE(components.Filtered());
+    EXPECT_TRUE(state().road.stPedidoAux4.isEmpty());
+    EXPECT_EQ(serverCalls.filter(QStringLiteral("getCdGruPromoc")), QStringList{"getCdGruPromoc 50 50"});
+    EXPECT_EQ(column(data().cdsItems, "CDGRUPROMOC"), QStringList{"G1"});
 }

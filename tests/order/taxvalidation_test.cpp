@@ -79,9 +79,9 @@ protected:
         OrderTest::TearDown();
     }
 
-    TaxaItem validate(const QString &product = QStringLiteral("10"))
+    ItemTax validate(const QString &product = QStringLiteral("10"))
     {
-        TaxaItem answer;
+        ItemTax answer;
         form().dispatch([&] { answer = order().ValidaImpostoProduto(product); });
         return answer;
     }
@@ -94,9 +94,9 @@ protected:
     }
 
     // Refused with exactly the message of `key`.
-    void expectRefused(const TaxaItem &answer, const char *key)
+    void expectRefused(const ItemTax &answer, const char *key)
     {
-        EXPECT_FALSE(answer.aceito);
+        EXPECT_FALSE(answer.accepted);
         EXPECT_EQ(shown(), QStringList{Msg(QString::fromLatin1(key))});
         if (!messages->calls().isEmpty()) {
             EXPECT_EQ(messages->calls().first().kind, 3);
@@ -143,8 +143,8 @@ class PrinterRates : public TaxValidationTest, public ::testing::WithParamInterf
 TEST_P(PrinterRates, ItemRateComesFromThePrinterOnlyWhereItSellsItemByItem)
 {
     GetParam().arrange(state());
-    const TaxaItem answer = validate();
-    EXPECT_TRUE(answer.aceito);
+    const ItemTax answer = validate();
+    EXPECT_TRUE(answer.accepted);
     EXPECT_EQ(answer.CDORDALIQIMPR, QString::fromLatin1(GetParam().code));
     EXPECT_EQ(answer.VRALIQIMPR, QString::fromLatin1(GetParam().value));
     EXPECT_TRUE(shown().isEmpty());
@@ -177,7 +177,7 @@ TEST_F(TaxValidationTest, PrinterRowOfTheItemStaysCurrentForTheFiscalRoad)
 {
     printerModel(state(), 2);
     data().cdsAliqImpFis.First();
-    EXPECT_TRUE(validate().aceito);
+    EXPECT_TRUE(validate().accepted);
     EXPECT_EQ(data().cdsAliqImpFis.FieldByName(QStringLiteral("CDALIQIMPFIS")).AsString(), QStringLiteral("T02"));
     EXPECT_FALSE(data().cdsAliquota.Filtered());
 }
@@ -201,7 +201,7 @@ TEST_F(TaxValidationTest, SameRateOfAnotherTaxKindIsNotThePrinterRate)
 TEST_F(TaxValidationTest, WithoutElectronicReceiptsOrClosingRoutineOnlyTheTaxRowCounts)
 {
     fiscalData.clear();
-    EXPECT_TRUE(validate().aceito);
+    EXPECT_TRUE(validate().accepted);
     EXPECT_TRUE(serverCalls.isEmpty());
 }
 
@@ -228,11 +228,11 @@ TEST_P(ElectronicReceiptData, ChecksRunInOrderAndTheFirstFailureRefuses)
     electronicReceipts();
     for (auto it = GetParam().changes.cbegin(); it != GetParam().changes.cend(); ++it)
         fiscalData.insert(it.key(), it.value());
-    const TaxaItem answer = validate();
+    const ItemTax answer = validate();
     if (GetParam().key) {
         expectRefused(answer, GetParam().key);
     } else {
-        EXPECT_TRUE(answer.aceito);
+        EXPECT_TRUE(answer.accepted);
         EXPECT_TRUE(shown().isEmpty());
     }
     EXPECT_EQ(serverCalls, QStringList{"getValidProdNFCe 0001 10"});
@@ -273,8 +273,8 @@ TEST_F(TaxValidationTest, FailedFiscalDataQueryIsReportedAndRefusesAsMissing)
         return Variant::failure(QStringLiteral("tempo esgotado"));
     };
     ScopedFiscalServer scoped(std::move(failing));
-    const TaxaItem answer = validate();
-    EXPECT_FALSE(answer.aceito);
+    const ItemTax answer = validate();
+    EXPECT_FALSE(answer.accepted);
     EXPECT_EQ(shown(), QStringList({"tempo esgotado", Msg(QStringLiteral("IMPOS_NCAD"))}));
 }
 
@@ -298,7 +298,7 @@ TEST_P(ElectronicDataNotAsked, WhenTheTillDoesNotNeedThem)
     electronicReceipts();
     GetParam().arrange(state().params);
     fiscalData.clear();
-    EXPECT_TRUE(validate().aceito);
+    EXPECT_TRUE(validate().accepted);
     EXPECT_TRUE(serverCalls.isEmpty());
 }
 
@@ -316,7 +316,7 @@ TEST_F(TaxValidationTest, SatTillChecksTheDataButNotTheTaxReform)
     state().params.stIDUTLINTFACELE = QStringLiteral("N");
     state().params.stIDADESAOREFTRIB = QStringLiteral("S");
     reformRule.clear();
-    EXPECT_TRUE(validate().aceito);
+    EXPECT_TRUE(validate().accepted);
     EXPECT_EQ(serverCalls, QStringList{"getValidProdNFCe 0001 10"});
 }
 
@@ -363,7 +363,7 @@ TEST_F(TaxValidationTest, CompleteReformRulePasses)
 {
     electronicReceipts();
     state().params.stIDADESAOREFTRIB = QStringLiteral("S");
-    EXPECT_TRUE(validate().aceito);
+    EXPECT_TRUE(validate().accepted);
     EXPECT_TRUE(shown().isEmpty());
 }
 
@@ -379,11 +379,11 @@ TEST_P(FiscalClosing, BranchClosingItsReceiptsNeedsTheFiscalData)
     state().params.stIDFECHACUPOM = QStringLiteral("S");
     for (auto it = GetParam().changes.cbegin(); it != GetParam().changes.cend(); ++it)
         fiscalData.insert(it.key(), it.value());
-    const TaxaItem answer = validate();
+    const ItemTax answer = validate();
     if (GetParam().key) {
         expectRefused(answer, GetParam().key);
     } else {
-        EXPECT_TRUE(answer.aceito);
+        EXPECT_TRUE(answer.accepted);
         EXPECT_TRUE(shown().isEmpty());
     }
 }
