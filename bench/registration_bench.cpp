@@ -6,6 +6,7 @@
 //   ./build/bin/registration_bench
 #include <order/orderentry.h>
 #include <order/orderserver.h>
+#include <screen/accesscontrol.h>
 #include <screen/saledatasets.h>
 #include <screen/salecontext.h>
 #include <screen/salestate.h>
@@ -57,6 +58,27 @@ Pkg_Hrk00002 quietHost()
     return services;
 }
 
+// Every product of the menu has its one tax row, as the tax validation requires.
+void taxRows(ClientDataSet &rates)
+{
+    rates.Close();
+    rates.CreateDataSet();
+    for (int n = 0; n < 50; ++n) {
+        rates.Append();
+        rates.FieldByName(QStringLiteral("CDPRODUTO")).SetAsString(QString::number(1000 + n));
+        rates.FieldByName(QStringLiteral("VRPEALIMPFIS")).SetAsString(QStringLiteral("18"));
+        rates.FieldByName(QStringLiteral("IDTPIMPOSFIS")).SetAsString(QStringLiteral("T"));
+        rates.Post();
+    }
+}
+
+AccessServer noCardCharge()
+{
+    AccessServer table;
+    table.getCartaoCHART = [] { return Variant(false); };
+    return table;
+}
+
 // The `state.range(0)`th line of one sale.
 void RegisterLine(benchmark::State &state)
 {
@@ -65,7 +87,9 @@ void RegisterLine(benchmark::State &state)
     SitePaths::setHome(site.path());
     ScopedOrderServer server(quietServer());
     ScopedHostServices host(quietHost());
+    ScopedAccessServer access(noCardCharge());
     TfrmVendaCons form;
+    taxRows(form.datasets().cdsAliquota);
     SaleState &sale = form.state();
     sale.host.stModoVenda = QStringLiteral("B");
     sale.params.stCDFILIAL = QStringLiteral("0001");

@@ -1,6 +1,7 @@
 #include "screenshell.h"
 
 #include "receiptgrid.h"
+#include "saledatasets.h"
 #include "salecontext.h"
 #include "salestate.h"
 #include "startup.h"
@@ -13,24 +14,6 @@
 
 namespace {
 
-// Function buttons and the right that governs each; only "N" denies.
-struct RightButton
-{
-    const char *button;
-    QString OperatorRights::*right;
-};
-
-const RightButton rightButtons[] = {
-    {"spbConsultaPreco", &OperatorRights::stAcessoConsultaPreco},
-    {"spbPesquisa", &OperatorRights::stAcessoPesqProduto},
-    {"spbCancProd", &OperatorRights::stAcessoCancItemGen},
-    {"spbObs", &OperatorRights::stAcessoObsProduto},
-    {"spbCancelaCupom", &OperatorRights::stAcessoCancCupom},
-    {"spbProdCombinado", &OperatorRights::stAcessoProdCombinado},
-    {"spbQtde", &OperatorRights::stAcessoMultiplicador},
-    {"spbQtde2", &OperatorRights::stAcessoMultiplicador},
-};
-
 constexpr int KeyBufferSize = 20;
 
 bool neverBuffered(QChar key)
@@ -42,9 +25,13 @@ bool neverBuffered(QChar key)
 } // namespace
 
 ScreenShell::ScreenShell(SaleContext &context)
-    : m_context(context), m_startup(std::make_unique<SaleStartup>(context))
+    : m_context(context), m_startup(std::make_unique<SaleStartup>(context)),
+      m_dtsItems(std::make_unique<DataSource>(&context.data().cdsItems))
 {
     ReceiptGrid::install(context, *this);
+    m_dtsItems->OnDataChange = [this](const QString &fieldName) {
+        dtsItemsDataChange(nullptr, fieldName);
+    };
 }
 
 ScreenShell::~ScreenShell() = default;
@@ -62,54 +49,6 @@ void ScreenShell::InicializaVariaveis()
 void ScreenShell::Mensagem_Caixa(const QString &text)
 {
     m_context.setCaption(QStringLiteral("lblMensagemCaixa"), text);
-}
-
-void ScreenShell::ControlaBotoes(bool Enable)
-{
-    for (int n = 1; n <= 36; ++n) {
-        if (QAbstractButton *button = m_context.button(QStringLiteral("tcbBalcao%1").arg(n, 2, 10, QLatin1Char('0'))))
-            button->setEnabled(Enable);
-    }
-}
-
-void ScreenShell::ControlaBotoes_Grupo(bool Enable)
-{
-    for (int n = 1; n <= 12; ++n) {
-        if (QAbstractButton *button = m_context.button(QStringLiteral("tcbGrupo%1").arg(n, 2, 10, QLatin1Char('0'))))
-            button->setEnabled(Enable);
-    }
-}
-
-// The operator's rights; the button-access road adds the mode, printer and sale-open rules.
-void ScreenShell::ControleAcessoBotoes()
-{
-    const OperatorRights &rights = m_context.state().rights;
-    for (const RightButton &entry : rightButtons) {
-        if (QAbstractButton *button = m_context.button(QString::fromLatin1(entry.button)))
-            button->setEnabled(rights.*entry.right != QLatin1String("N"));
-    }
-}
-
-// The printer-in-error state; the device-check road adds the date and serial check.
-bool ScreenShell::VerificaImpressoraOk(bool Report)
-{
-    Parameters &params = m_context.state().params;
-    if (!params.boUTILIZAIMPFIS)
-        return false;
-    const bool inError = params.boBOERROIMPRESSORA;
-    m_context.setVisible(QStringLiteral("panErroImpressora"), inError);
-    if (!inError)
-        return false;
-    m_context.message(m_context.Msg(QStringLiteral("ERRO_INICIA_IMP")), 3);
-    ControlaBotoes(false);
-    ControlaBotoes_Grupo(false);
-    return Report;
-}
-
-// No drawer sensor is read yet: the device-check road asks the printers for the drawer state.
-bool ScreenShell::VerificaEstadoGaveta(const QString &)
-{
-    return true;
 }
 
 void ScreenShell::FormShow(QObject *)

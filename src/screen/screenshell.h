@@ -6,6 +6,7 @@
 #include <memory>
 
 class ClientDataSet;
+class DataSource;
 class QObject;
 class SaleContext;
 class SaleStartup;
@@ -31,15 +32,39 @@ public:
 
     // ---- shell services ---------------------------------------------------------------------
     void Mensagem_Caixa(const QString &text);
+
+    // ---- button access control and device checks (accesscontrol.cpp) -----------------------
+    // Recomputes the enabled and visible state of every function button from the rights, the
+    // sale mode, the parameters and the state of the sale; idempotent.
+    void ControleAcessoBotoes();
+    // The receipt cancellation disables the selling buttons while it runs.
+    void DesabilitaBotoes();
     // Enables or disables the 36 product buttons / the 12 group buttons.
     void ControlaBotoes(bool Enable);
     void ControlaBotoes_Grupo(bool Enable);
-    // Enables the function buttons from the operator's rights and the sale mode.
-    void ControleAcessoBotoes();
-    // True when the fiscal printer is in error and the operator was told.
-    bool VerificaImpressoraOk(bool Report);
-    // True when selling may go on as far as the cash drawer is concerned.
-    bool VerificaEstadoGaveta(const QString &IDTIPOGAVETA);
+    // Data change of the item list: an empty list recomputes the buttons; a list with lines
+    // closes the ways out of the screen and into the other sale modes.
+    void dtsItemsDataChange(QObject *Sender, const QString &FieldName);
+    // True when the fiscal printer is in error and the caller must stop (then it answers Flag).
+    // A failed date or serial check switches the screen into consultation-only mode.
+    bool VerificaImpressoraOk(bool Flag);
+    // False when the cash drawer is open (the operator was told) and the caller must stop.
+    bool VerificaEstadoGaveta(const QString &DrawerType);
+    // Writes a text (and today's date) on the customer pole display, when there is one.
+    void Atualiza_Display(const QString &Text, bool WithDate);
+
+    // ---- sale reset and recovery files (salereset.cpp) --------------------------------------
+    // Empties the sale datasets and the desk's promotion work rows on the server.
+    void LimpaCDS();
+    // Resets the sale variables, totals, labels, footer and pole display to a free till.
+    void LimpaVariaveis();
+    // Drops the open sale: receipt closed, datasets and variables reset, buttons recomputed.
+    void RestauraCaixa();
+    // Brings the recovery files of a counter sale with a fiscal printer in line with the item
+    // and cancelled-item lists. A file that cannot be written throws (std::runtime_error).
+    void ControleCdsVenda_Diretorio(const QString &Mode);
+    // Deletes both recovery files (fiscal printer in use only); a failed deletion is ignored.
+    void ApagaCdsVenda_CdsItensCancelados();
 
     // ---- form events ------------------------------------------------------------------------
     void FormShow(QObject *Sender);
@@ -99,8 +124,16 @@ private:
 
     // Sets the exit keyword and closes the form, unless a receipt is open.
     void closeWith(const QString &keyword);
+    // The printer-error panel over the product grid, and the touch buttons under it.
+    void showPrinterError(bool inError);
+    void emptySaleDatasets();
+    void resetSaleFlagsAndTotals();
+    void resetSaleTexts();
+    void showFreeTill();
     void moveSeat(int step);
 
     SaleContext &m_context;
     std::unique_ptr<SaleStartup> m_startup;
+    // dtsItems: follows cdsItems for dtsItemsDataChange.
+    std::unique_ptr<DataSource> m_dtsItems;
 };

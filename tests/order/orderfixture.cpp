@@ -44,6 +44,9 @@ void OrderTest::SetUp()
         return basicSoldToday;
     };
     server = std::make_unique<ScopedOrderServer>(table);
+    AccessServer access;
+    access.getCartaoCHART = [] { return Variant(false); };
+    accessServer = std::make_unique<ScopedAccessServer>(std::move(access));
 
     m_form = std::make_unique<TfrmVendaCons>();
     SaleState &s = state();
@@ -61,6 +64,7 @@ void OrderTest::SetUp()
 void OrderTest::TearDown()
 {
     m_form.reset();
+    accessServer.reset();
     server.reset();
     messages.reset();
     host.reset();
@@ -114,6 +118,10 @@ PreenchePedidoArgs OrderTest::item(const QString &code, const QString &name, con
 
 bool OrderTest::sell(const PreenchePedidoArgs &item)
 {
+    // The tax validation refuses a product without its one tax row: unless the test gave the
+    // rows itself, every product sold has one.
+    if (!m_taxRowsGiven)
+        ensureTaxRow(item.CDPRODUTO);
     bool result = false;
     m_form->dispatch([&] { result = order().PreenchePedido(item); });
     return result;
@@ -127,9 +135,25 @@ void OrderTest::useFiscalPrinter(int model)
 
 void OrderTest::taxRows(const QList<QStringList> &rows)
 {
+    m_taxRowsGiven = true;
     ClientDataSet &rates = data().cdsAliquota;
     rates.Close();
     rates.CreateDataSet();
+    appendTaxRows(rows);
+}
+
+void OrderTest::ensureTaxRow(const QString &code)
+{
+    ClientDataSet &rates = data().cdsAliquota;
+    if (!rates.Active())
+        rates.CreateDataSet();
+    if (!rates.Locate(QStringLiteral("CDPRODUTO"), code))
+        appendTaxRows({{code, QStringLiteral("01"), QStringLiteral("18")}});
+}
+
+void OrderTest::appendTaxRows(const QList<QStringList> &rows)
+{
+    ClientDataSet &rates = data().cdsAliquota;
     for (const QStringList &row : rows) {
         rates.Append();
         rates.FieldByName(QStringLiteral("CDPRODUTO")).SetAsString(row.at(0));

@@ -5,6 +5,7 @@
 
 #include <order/itemargs.h>
 #include <order/orderserver.h>
+#include <screen/accesscontrol.h>
 #include <screen/tfrmvendacons.h>
 
 #include <runtime/datapacket.h>
@@ -59,6 +60,8 @@ protected:
     std::unique_ptr<FakeHost> host;
     std::unique_ptr<FakeMessages> messages;
     std::unique_ptr<ScopedOrderServer> server;
+    // The button rules' question to the server: no card-charge receipt type.
+    std::unique_ptr<ScopedAccessServer> accessServer;
     QTemporaryDir site;
 
     // Answers of the fake server functions.
@@ -68,5 +71,9 @@ protected:
     QStringList serverCalls;
 
 private:
+    void ensureTaxRow(const QString &code);
+    void appendTaxRows(const QList<QStringList> &rows);
+
     std::unique_ptr<TfrmVendaCons> m_form;
+    bool m_taxRowsGiven = false;
 };

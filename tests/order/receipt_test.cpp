@@ -103,7 +103,11 @@ TEST_F(Receipt, ServiceFeeIsSummedFromTheLinesEachTime)
     state().params.stIDACRIMPOSTO = QStringLiteral("S");
     taxRows({{"10", "01", "10"}});
     sell(item("10", "SUCO", "3,33"));
-    sell(item("99", "SEM IMPOSTO", "5,00"));
+    // The registration refuses a product without its tax row; a line added directly (as the
+    // roads of combined parts do) may still lack one.
+    form().dispatch([&] {
+        order().AddProduto({"99", "99", "SEM IMPOSTO", {}, {}, "1", "UN", "5,00", "0", "0", "A99", "0"});
+    });
     EXPECT_DOUBLE_EQ(state().totals.doVrTxServico, 0.333);
     EXPECT_EQ(column(data().cdsItems, "VRTXSERVICO"), QStringList({"0,333", "0"}));
     cancelLine(QStringLiteral("001"));

@@ -40,8 +40,17 @@ struct ClosingCase
     const char *keyword;
 };
 
+// A till of the main system that sells at the counter, at tables, on tabs and by delivery:
+// the mode buttons are enabled on a free till.
 class ClosingRoads : public ScreenTest, public ::testing::WithParamInterface<ClosingCase>
 {
+protected:
+    void SetUp() override
+    {
+        ScreenTest::SetUp();
+        parameters.insert(QStringLiteral("STSISTEMAPRIN"), QStringLiteral("QUB"));
+        writeParameters(parameters);
+    }
 };
 
 TEST_P(ClosingRoads, ButtonHandsItsKeywordToTheHost)
@@ -59,6 +68,8 @@ INSTANTIATE_TEST_SUITE_P(Buttons, ClosingRoads,
 
 TEST_F(ScreenTest, ModalRunEndsWhenAClosingRoadClosesTheForm)
 {
+    parameters.insert(QStringLiteral("STSISTEMAPRIN"), QStringLiteral("QUB"));
+    writeParameters(parameters);
     VendaConsEntry::setModalRunner({});
     QList<Variant> params(10, Variant(QString()));
     params[6] = Variant(QStringLiteral("B"));
@@ -75,6 +86,8 @@ TEST_F(ScreenTest, ModalRunEndsWhenAClosingRoadClosesTheForm)
 
 TEST_F(ScreenTest, AClosingWithoutKeywordHandsBackThePreviousOne)
 {
+    parameters.insert(QStringLiteral("STSISTEMAPRIN"), QStringLiteral("QUB"));
+    writeParameters(parameters);
     call(QStringLiteral("B"), [](TfrmVendaCons &form) { click(form, "spbMenuMesa"); });
     const Variant ret = call(QStringLiteral("B"), [](TfrmVendaCons &form) { form.Close(); });
     EXPECT_EQ(ret.at(0).toString(), QStringLiteral("VENDA_MESA"));

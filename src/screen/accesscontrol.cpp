@@ -1,0 +1,312 @@
+// Button access control and the device checks the handlers make before they act.
+#include "accesscontrol.h"
+
+#include "saledatasets.h"
+#include "salecontext.h"
+#include "salestate.h"
+#include "screenshell.h"
+
+#include <outside/pkg_hrk00001.h>
+#include <outside/pkg_hrk00002.h>
+#include <outside/ravuvozozod.h>
+#include <runtime/clock.h>
+#include <runtime/ptbr.h>
+#include <server/srv_lookups_tills.h>
+
+#include <QDebug>
+#include <QSet>
+#include <QStringList>
+#include <QWidget>
+
+#include <initializer_list>
+
+AccessServer::AccessServer()
+    : getCartaoCHART([] { return Variant(Srv_Kal51000::getCartaoCHART()); })
+{
+}
+
+AccessServer &accessServer()
+{
+    static AccessServer table;
+    return table;
+}
+
+ScopedAccessServer::ScopedAccessServer(AccessServer replacement) : m_previous(accessServer())
+{
+    accessServer() = std::move(replacement);
+}
+
+ScopedAccessServer::~ScopedAccessServer()
+{
+    accessServer() = std::move(m_previous);
+}
+
+namespace {
+
+bool oneOf(const QString &value, std::initializer_list<const char *> codes)
+{
+    for (const char *code : codes) {
+        if (value == QLatin1String(code))
+            return true;
+    }
+    return false;
+}
+
+// Only "N" denies a right; an empty or any other answer grants it.
+bool granted(const QString &right)
+{
+    return right != QLatin1String("N");
+}
+
+// The layouts that carry the consumer-card buttons.
+bool cardLayout(const QString &layout)
+{
+    return oneOf(layout, {"3", "5", "6", "8", "9", "A"});
+}
+
+QString twoDigits(int n)
+{
+    return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+}
+
+// The controls of the function-button area, by name; a control the form lacks is logged once
+// per run and skipped.
+class Buttons
+{
+public:
+    explicit Buttons(SaleContext &context) : m_context(context) {}
+
+    void enable(const char *name, bool on) const
+    {
+        if (QWidget *control = find(name))
+            control->setEnabled(on);
+    }
+    void show(const char *name, bool on) const
+    {
+        if (QWidget *control = find(name))
+            control->setVisible(on);
+    }
+    // Visible := the control's own Enabled.
+    void showAsEnabled(const char *name) const
+    {
+        if (QWidget *control = find(name))
+            control->setVisible(control->isEnabled());
+    }
+    void enableAndShow(const char *name, bool on) const
+    {
+        enable(name, on);
+        show(name, on);
+    }
+
+private:
+    QWidget *find(const char *name) const
+    {
+        QWidget *control = m_context.widget(QString::fromLatin1(name));
+        static QSet<QString> reported;
+        if (!control && !reported.contains(QString::fromLatin1(name))) {
+            reported.insert(QString::fromLatin1(name));
+            qWarning() << "sale form has no control" << name;
+        }
+        return control;
+    }
+
+    SaleContext &m_context;
+};
+
+} // namespace
+
+// The rules in their order; a later rule may override an earlier one (getCartaoCHART).
+void ScreenShell::ControleAcessoBotoes()
+{
+    const SaleState &s = m_context.state();
+    const Parameters &p = s.params;
+    const OperatorRights &r = s.rights;
+    const QString &mode = s.host.stModoVenda;
+    const QString &mainSystem = p.stSTSISTEMAPRIN;
+    const int model = p.inIDTIPOIMPFIS;
+    const bool ok = !p.boBOERROIMPRESSORA;
+    const bool noReceipt = !s.flags.boCupomAberto;
+    const bool counter = mode == QLatin1String("B");
+    const bool cards = cardLayout(p.stIdTpTelaVe);
+    const Buttons b(m_context);
+
+    b.enable("panBalcao", ok);
+    b.enable("spbMenuMesa", oneOf(mainSystem, {"RES", "QUB"}) && noReceipt && !oneOf(mode, {"C", "D"})
+                                && model != 26 && ok);
+    b.enable("spbComanda", oneOf(mainSystem, {"CMD", "QUB"}) && noReceipt && !oneOf(mode, {"M", "D"})
+                               && model != 26 && ok);
+    b.showAsEnabled("spbMenuMesa");
+    b.showAsEnabled("spbComanda");
+    b.enableAndShow("spbVendaManu", !oneOf(mode, {"M", "C"}) && noReceipt && ok
+                                        && !oneOf(p.stSGESTADOFILI, {"ES", "PB", "BA"}));
+    b.enableAndShow("spbDelivery", oneOf(mainSystem, {"DEZ", "QUB"}) && noReceipt
+                                       && mode != QLatin1String("M") && model != 26 && ok);
+    b.enable("spbProdCombinado", granted(r.stAcessoProdCombinado) && ok);
+    b.enable("spbFuncoes", p.stIDCOLETOR != QLatin1String("C"));
+    const bool quantityKeys = !s.flags.boConsultaPreco && ok && granted(r.stAcessoMultiplicador);
+    b.enable("spbQtde2", quantityKeys);
+    b.enable("spbQtde", quantityKeys);
+    b.enable("spbConsultaPreco", granted(r.stAcessoConsultaPreco));
+    b.enable("spbPesquisa", granted(r.stAcessoPesqProduto) && ok);
+    b.enable("spbCancProd", granted(r.stAcessoCancItemGen) && ok);
+    b.enable("spbObs", granted(r.stAcessoObsProduto) && ok);
+    b.enable("spbCancelaCupom", granted(r.stAcessoCancCupom) && model != 26 && model != 21
+                                    && model != 16 && model != 30 && ok && counter);
+    b.enable("spbNrPessoas", !noReceipt && ok && counter);
+    b.enableAndShow("spbParaViagem", !noReceipt && ok && p.stIDCTRLPEDVIAGEM == QLatin1String("S")
+                                         && oneOf(mode, {"B", "M"}));
+    const bool cashback = !noReceipt && ok && counter && s.flags.boCreditoPessoal;
+    b.enableAndShow("spbCashback", cashback && p.stIDUTILFID4ALL == QLatin1String("S"));
+    b.enableAndShow("spbCashbackUDS", cashback && p.stIDUTILFIDUDS == QLatin1String("S"));
+    b.enableAndShow("spbConsultaPromo", !noReceipt && ok && p.stIDUTILINTEPROMO == QLatin1String("S")
+                                            && counter);
+    if (oneOf(mode, {"M", "C"}))
+        b.show("spbImprimeMensagem", true);
+
+    b.show("spbCompraCred", cards);
+    const bool creditPurchasePrinter = !p.boUTILIZAIMPFIS || model == 16 || model == 30
+                                       || !p.stSTTOTCOMPCRED.isEmpty();
+    b.enable("spbCompraCred", s.startup.boConfTipoRece && ok && counter && creditPurchasePrinter && cards);
+    Variant chart;
+    Ravuvozozod::MensagemMetodo(accessServer().getCartaoCHART(), true, 0, QStringLiteral("getCartaoCHART"),
+                                QStringLiteral("Cli_Kal51000"), QString(), QStringLiteral("002"), chart);
+    bool isBoolean = false;
+    if (chart.toBool(&isBoolean) && isBoolean)
+        b.enableAndShow("spbCompraCred", true);
+
+    b.show("spbCartao", cards);
+    b.enable("spbCartao", counter && cards && ok);
+    b.enable("spbIncluiCpf", counter && model != 16 && model != 30 && (!p.boUTILIZAIMPFIS || noReceipt) && ok);
+    const ClientDataSet &opening = m_context.data().cdsValidaAbertura;
+    b.enable("spbReceb", p.stIDCOLETOR != QLatin1String("C") && opening.Active() && !opening.IsEmpty() && ok);
+    // The operator can always leave a consultation-only screen.
+    b.enable("lblSair", noReceipt || !ok);
+    b.enable("spbCadCons", oneOf(mainSystem, {"POS", "QUB", "RES", "CMD"}) && noReceipt && counter
+                               && model != 26 && ok && p.stIDPERCADCONSFCXA == QLatin1String("S"));
+    b.enable("spbVendaDeb", !s.flags.boVendaDebito && counter);
+    b.enableAndShow("spbLerQrCode", s.startup.stIDLEITURAQRCODE == QLatin1String("S") && noReceipt);
+    showPrinterError(!ok);
+}
+
+void ScreenShell::showPrinterError(bool inError)
+{
+    QWidget *panel = m_context.widget(QStringLiteral("panErroImpressora"));
+    QWidget *grid = m_context.widget(QStringLiteral("panBalcao"));
+    if (panel && inError) {
+        if (grid)
+            panel->move(grid->x(), grid->y());
+        panel->raise();
+    }
+    if (panel)
+        panel->setVisible(inError);
+    ControlaBotoes(!inError);
+    ControlaBotoes_Grupo(!inError);
+}
+
+void ScreenShell::DesabilitaBotoes()
+{
+    const SaleState &s = m_context.state();
+    const Buttons b(m_context);
+    for (const char *name : {"spbReceb", "spbCancProd", "spbObs", "spbCancelaCupom", "spbProdCombinado", "spbFuncoes"})
+        b.enable(name, false);
+    const bool quantityKeys = !s.flags.boConsultaPreco && !s.params.boBOERROIMPRESSORA;
+    b.enable("spbQtde", quantityKeys);
+    b.enable("spbQtde2", quantityKeys);
+    for (const char *name : {"spbPesquisa", "spbConsultaPreco"})
+        b.enable(name, false);
+    b.enableAndShow("spbMenuMesa", false);
+    b.enableAndShow("spbComanda", false);
+}
+
+void ScreenShell::ControlaBotoes(bool Enable)
+{
+    for (int n = 1; n <= 36; ++n) {
+        if (QWidget *button = m_context.widget(QStringLiteral("tcbBalcao") + twoDigits(n)))
+            button->setEnabled(Enable);
+    }
+}
+
+void ScreenShell::ControlaBotoes_Grupo(bool Enable)
+{
+    for (int n = 1; n <= 12; ++n) {
+        if (QWidget *button = m_context.widget(QStringLiteral("tcbGrupo") + twoDigits(n)))
+            button->setEnabled(Enable);
+    }
+}
+
+// Only whole-row changes (post, delete, scroll, emptying) can change whether the list is
+// empty; the field writes of a line being filled are not looked at.
+void ScreenShell::dtsItemsDataChange(QObject *, const QString &FieldName)
+{
+    if (!FieldName.isEmpty())
+        return;
+    if (m_context.data().cdsItems.IsEmpty()) {
+        ControleAcessoBotoes();
+        return;
+    }
+    const Buttons b(m_context);
+    b.enable("lblSair", false);
+    for (const char *name : {"spbMenuMesa", "spbComanda", "spbDelivery"})
+        b.enableAndShow(name, false);
+}
+
+bool ScreenShell::VerificaImpressoraOk(bool Flag)
+{
+    SaleState &s = m_context.state();
+    Parameters &p = s.params;
+    if (!p.boUTILIZAIMPFIS)
+        return false;
+    if (p.boBOERROIMPRESSORA) {
+        m_context.message(m_context.Msg(QStringLiteral("ERRO_INICIA_IMP")), Ravuvozozod::Error);
+        return Flag;
+    }
+    bool result = false;
+    if (s.host.stModoVenda == QLatin1String("B") && !s.flags.boConsultaPreco) {
+        bool printerOk = m_context.devices().VerificaData(DateCheckRequest{p.stIDESQUEMA, p.stDATAIMP, 0, 1}).ok;
+        if (printerOk)
+            printerOk = m_context.devices()
+                            .VerificaSerialImp(SerialCheckRequest{p.boUTILIZAIMPFIS, p.stDSDIRCAD, p.stIDESQUEMA,
+                                                                  p.stNRSERIEIMP})
+                            .ok;
+        if (!printerOk) {
+            m_context.message(m_context.Msg(QStringLiteral("ERRO_IMPRESSORA")), Ravuvozozod::Error);
+            p.boBOERROIMPRESSORA = true;
+            result = Flag;
+        }
+    }
+    showPrinterError(p.boBOERROIMPRESSORA);
+    ControleAcessoBotoes();
+    return result;
+}
+
+// The printer's state "00" means open for sensor kind "1" and closed for kind "2".
+bool ScreenShell::VerificaEstadoGaveta(const QString &DrawerType)
+{
+    if (DrawerType.isEmpty() || DrawerType == QLatin1String("0"))
+        return true;
+    const Parameters &p = m_context.state().params;
+    bool open = false;
+    if (p.boUTILIZAIMPFIS && !p.boBOERROIMPRESSORA) {
+        const QString state = m_context.devices().Estado_Gaveta_Imp(SchemeRequest{p.stIDESQUEMA}).state;
+        const bool zeros = state == QLatin1String("00");
+        open = (zeros && DrawerType == QLatin1String("1")) || (!zeros && DrawerType == QLatin1String("2"));
+    } else if ((p.boSISTEMAQUBSAT || p.boSISTEMAQUBNFCE) && p.stIDVERGAVETANFIS == QLatin1String("S")) {
+        open = m_context.services().VerificaStatusGaveta(DrawerRequest{p.stIDTIPOIMPNF3, p.stCDPORTIMPNF3}).state == 1;
+    }
+    if (!open)
+        return true;
+    m_context.message(m_context.Msg(QStringLiteral("Gaveta_Aberta")), Ravuvozozod::Warning);
+    return false;
+}
+
+void ScreenShell::Atualiza_Display(const QString &Text, bool WithDate)
+{
+    if (!m_context.state().params.boDISPLAYOK)
+        return;
+    Pkg_Hrk00001 &devices = m_context.devices();
+    devices.LimpaDisplay();
+    if (!Text.isEmpty())
+        devices.DisplayEnviaTexto(DisplayTextRequest{Text, 1, 1, 1, 0});
+    if (WithDate)
+        devices.DisplayEnviaTexto(DisplayTextRequest{PtBr::DateToStr(Clock::now().date()), 2, 5, 0, 0});
+}
