@@ -4,14 +4,31 @@
 
 #include <outside/ping.h>
 
+#include <QCoreApplication>
 #include <QDebug>
 
 namespace {
 
+void dropModule();
+
+// The module lives until the process ends; it is closed when the application object goes,
+// while the database drivers it uses still exist (a static destroyed later would close its
+// connections after Qt's own registry is gone).
 std::unique_ptr<TrdmVendaCons> &instance()
 {
     static std::unique_ptr<TrdmVendaCons> module;
+    static const bool closedWithTheApplication = [] {
+        if (QCoreApplication::instance())
+            qAddPostRoutine(dropModule);
+        return true;
+    }();
+    Q_UNUSED(closedWithTheApplication);
     return module;
+}
+
+void dropModule()
+{
+    instance().reset();
 }
 
 constexpr int probeConnectTimeoutSeconds = 6;

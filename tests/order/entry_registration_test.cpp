@@ -17,6 +17,19 @@ protected:
         };
         setProducts({{"100", "COXINHA", "1.1", "7891"}, {"900", "QUEIJO", "9.1", "", "", "S", "0.250", "KG"}});
         prices.insert(QStringLiteral("100"), PriceRow{6.5});
+        // The registration's tax validation wants the one tax row of each product.
+        ClientDataSet &rates = data().cdsAliquota;
+        rates.Close();
+        rates.CreateDataSet();
+        for (const char *code : {"100", "900"}) {
+            rates.Append();
+            rates.FieldByName(QStringLiteral("CDPRODUTO")).SetAsString(QString::fromLatin1(code));
+            rates.FieldByName(QStringLiteral("CDIMPOSTO")).SetAsString(QStringLiteral("01"));
+            rates.FieldByName(QStringLiteral("VRPEALIMPFIS")).SetAsString(QStringLiteral("18"));
+            rates.FieldByName(QStringLiteral("SGIMPOSTO")).SetAsString(QStringLiteral("T01"));
+            rates.FieldByName(QStringLiteral("IDTPIMPOSFIS")).SetAsString(QStringLiteral("T"));
+            rates.Post();
+        }
     }
     ClientDataSet &items() { return data().cdsItems; }
 };
