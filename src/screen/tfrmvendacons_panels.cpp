@@ -241,11 +241,12 @@ void TfrmVendaCons::buildFunctionButtons()
         {"spbDelivery", "Alt+D\nDelivery"}, {"spbNrPessoas", "Alt+A\nPessoas"},
         {"spbCadCons", "Cadastro\nconsumidor"}, {"spbConsultaPromo", "Promoções"},
         {"spbCashback", "Cashback"},       {"spbCashbackUDS", "Cashback\nUDS"},
+        {"spbVendaManu", "Venda\nmanual"}, {"spbLerQrCode", "Ler\nQR Code"},
     };
     const QString style = QStringLiteral("QPushButton { font-family: Arial; font-size: 9px; }");
     int index = 0;
     for (const Key &key : keys) {
-        const QRect rect(666 + 66 * (index % 2), 120 + 32 * (index / 2), 64, 30);
+        const QRect rect(666 + 66 * (index % 2), 120 + 29 * (index / 2), 64, 27);
         auto *button = addButton(this, QString::fromLatin1(key.name), QString::fromUtf8(key.caption), rect);
         button->setStyleSheet(style);
         ++index;

@@ -45,11 +45,6 @@ protected:
         ScreenTest::SetUp();
         m_chart = std::make_unique<ScopedAccessServer>(chartServer(false));
         m_form = std::make_unique<TfrmVendaCons>();
-        // Controls of the rules that the form's panels do not carry yet.
-        for (const char *name : {"spbVendaManu", "spbLerQrCode"}) {
-            if (!m_form->findChild<QWidget *>(QString::fromLatin1(name)))
-                (new QPushButton(m_form.get()))->setObjectName(QString::fromLatin1(name));
-        }
         control("spbImprimeMensagem")->hide();
         permissiveTill();
     }
