@@ -2,6 +2,7 @@
 #include "screenshell.h"
 
 #include "saledatasets.h"
+#include "rights.h"
 #include "salecontext.h"
 #include "salestate.h"
 
@@ -19,22 +20,6 @@
 namespace {
 
 // The seven rights of the operator, asked again after a change.
-struct RightCode
-{
-    int OperatorRights::*code;
-    QString OperatorRights::*answer;
-};
-
-const RightCode rightCodes[] = {
-    {&OperatorRights::inCTCONSULTAPRECO, &OperatorRights::stAcessoConsultaPreco},
-    {&OperatorRights::inCTPESQPRODUTO, &OperatorRights::stAcessoPesqProduto},
-    {&OperatorRights::inCTCANCITEMGEN, &OperatorRights::stAcessoCancItemGen},
-    {&OperatorRights::inCTOBSPRODUTO, &OperatorRights::stAcessoObsProduto},
-    {&OperatorRights::inCTCANCCUPOM, &OperatorRights::stAcessoCancCupom},
-    {&OperatorRights::inCTPRODCOMBINADO, &OperatorRights::stAcessoProdCombinado},
-    {&OperatorRights::inCTMULTIPLICADOR, &OperatorRights::stAcessoMultiplicador},
-};
-
 bool askAccess(SaleContext &context, int code)
 {
     OperatorRights &rights = context.state().rights;
@@ -72,8 +57,7 @@ void ScreenShell::changeOperator()
         operatorFile.First();
         rights.stCDOPERADOR = operatorFile.FieldByName(QStringLiteral("CDOPERADOR")).AsString();
         rights.stNMOPERADOR = operatorFile.FieldByName(QStringLiteral("NMOPERADOR")).AsString();
-        for (const RightCode &right : rightCodes)
-            rights.*right.answer = c.services().ControleAcess({rights.*right.code, rights.stCDOPERADOR});
+        askOperatorRights(c);
     } else if (!error.isEmpty()) {
         qWarning() << "operator file not read:" << error;
     }

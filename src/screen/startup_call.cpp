@@ -1,6 +1,7 @@
 #include "startup.h"
 
 #include "hostcall.h"
+#include "rights.h"
 #include "saledatasets.h"
 #include "salecontext.h"
 #include "salestate.h"
@@ -255,18 +256,7 @@ void SaleStartup::warnClosedDesk()
 // Asked for the operator of this call, now that it is known.
 void SaleStartup::askRights()
 {
-    OperatorRights &rights = m_context.state().rights;
-    const std::pair<int OperatorRights::*, QString OperatorRights::*> asked[] = {
-        {&OperatorRights::inCTCONSULTAPRECO, &OperatorRights::stAcessoConsultaPreco},
-        {&OperatorRights::inCTPESQPRODUTO, &OperatorRights::stAcessoPesqProduto},
-        {&OperatorRights::inCTCANCITEMGEN, &OperatorRights::stAcessoCancItemGen},
-        {&OperatorRights::inCTOBSPRODUTO, &OperatorRights::stAcessoObsProduto},
-        {&OperatorRights::inCTCANCCUPOM, &OperatorRights::stAcessoCancCupom},
-        {&OperatorRights::inCTPRODCOMBINADO, &OperatorRights::stAcessoProdCombinado},
-        {&OperatorRights::inCTMULTIPLICADOR, &OperatorRights::stAcessoMultiplicador},
-    };
-    for (const auto &[code, answer] : asked)
-        rights.*answer = m_context.services().ControleAcess({rights.*code, rights.stCDOPERADOR});
+    askOperatorRights(m_context);
 }
 
 void SaleStartup::recreateItems()

@@ -1,0 +1,24 @@
+#include "rights.h"
+
+#include "salecontext.h"
+#include "salestate.h"
+
+#include <outside/pkg_hrk00002.h>
+
+#include <utility>
+
+void askOperatorRights(SaleContext &context)
+{
+    OperatorRights &rights = context.state().rights;
+    const std::pair<int OperatorRights::*, QString OperatorRights::*> asked[] = {
+        {&OperatorRights::inCTCONSULTAPRECO, &OperatorRights::stAcessoConsultaPreco},
+        {&OperatorRights::inCTPESQPRODUTO, &OperatorRights::stAcessoPesqProduto},
+        {&OperatorRights::inCTCANCITEMGEN, &OperatorRights::stAcessoCancItemGen},
+        {&OperatorRights::inCTOBSPRODUTO, &OperatorRights::stAcessoObsProduto},
+        {&OperatorRights::inCTCANCCUPOM, &OperatorRights::stAcessoCancCupom},
+        {&OperatorRights::inCTPRODCOMBINADO, &OperatorRights::stAcessoProdCombinado},
+        {&OperatorRights::inCTMULTIPLICADOR, &OperatorRights::stAcessoMultiplicador},
+    };
+    for (const auto &[code, answer] : asked)
+        rights.*answer = context.services().ControleAcess({rights.*code, rights.stCDOPERADOR});
+}
