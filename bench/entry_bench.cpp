@@ -12,6 +12,7 @@
 #include <order/orderserver.h>
 #include <order/productentry_server.h>
 #include <order/orderentry.h>
+#include <screen/accesscontrol.h>
 #include <screen/salecontext.h>
 #include <screen/saledatasets.h>
 #include <screen/salestate.h>
@@ -50,6 +51,20 @@ DataPacket productCopy()
                             QStringLiteral("1.%1").arg(n), barCode(n), QString(), QString(),
                             QStringLiteral("N"), QStringLiteral("UN"), QStringLiteral("0"), QString()});
     return packet;
+}
+
+// The registration's tax validation wants each product's one tax row.
+void taxRows(ClientDataSet &rates)
+{
+    rates.Close();
+    rates.CreateDataSet();
+    for (int n = 0; n < Products; ++n) {
+        rates.Append();
+        rates.FieldByName(QStringLiteral("CDPRODUTO")).SetAsString(productCode(n));
+        rates.FieldByName(QStringLiteral("VRPEALIMPFIS")).SetAsString(QStringLiteral("18"));
+        rates.FieldByName(QStringLiteral("IDTPIMPOSFIS")).SetAsString(QStringLiteral("T"));
+        rates.Post();
+    }
 }
 
 // One till for the whole run: the form, the stand-ins and the product copy.
@@ -94,12 +109,16 @@ public:
             return FiscalCodeAnswer{QStringLiteral("19022000"), QStringLiteral("1700100"), {}};
         };
         m_services = std::make_unique<ScopedHostServices>(services);
+        AccessServer access;
+        access.getCartaoCHART = [] { return Variant(false); };
+        m_access = std::make_unique<ScopedAccessServer>(access);
         form = std::make_unique<TfrmVendaCons>();
         SaleState &state = form->state();
         state.params.stCDFILIAL = QStringLiteral("0001");
         state.params.stCDLOJA = QStringLiteral("01");
         state.host.stModoVenda = QStringLiteral("B");
         form->datasets().cdsProdutos.SetData(productCopy());
+        taxRows(form->datasets().cdsAliquota);
         form->datasets().cdsItems.CreateDataSet();
     }
 
@@ -144,6 +163,7 @@ public:
 
 private:
     std::unique_ptr<ScopedHostServices> m_services;
+    std::unique_ptr<ScopedAccessServer> m_access;
 };
 
 Till &till()
