@@ -25,6 +25,29 @@ void define(ClientDataSet &dataset, std::initializer_list<FieldSpec> fields)
         dataset.FieldDefs().Add(QString::fromLatin1(field.name), field.type, field.size);
 }
 
+// The leading columns that a sale row and a cancelled sale row share, in their order.
+const std::initializer_list<FieldSpec> saleRowHead{
+    {"CDFILIAL", Text, 4}, {"NRVENDAREST", Text, 10}, {"NRCOMANDA", Text, 10},
+    {"CDPRODUTO", Text, 10}, {"IDPRODIMPFIS", Text, 1}, {"NRPRODCOMVEN", Text, 6},
+    {"QTPRODCOMVEN", Number}, {"VRPRECCOMVEN", Number}, {"IDSTPRCOMVEN", Text, 1},
+    {"VRDESCCOMVEN", Number}, {"NRLUGARMESA", Text, 3}, {"CDGRPOCOR", Text, 2},
+    {"CDOCORR", Text, 2}, {"NRMESAORIG", Text, 4}, {"CDLOJAORIG", Text, 10},
+    {"CDARVPROD", Text, 20}, {"NMPRODUTO", Text, 50}, {"CDVENDEDOR", Text, 4},
+    {"DTHRABERMESA", Stamp}, {"DTHRFECHMESA", Stamp}, {"VRDESCOMANDA", Number},
+    {"NRCUPOMFIS", Fixed, 10}, {"CDOPERADOR", Text, 12}, {"CDLOJA", Text, 10},
+    {"IDTPIMPOSFIS", Text, 1}, {"CDIMPOSTO", Text, 2}, {"IDTPFORPGVEN", Fixed, 1},
+    {"CDEMPRESA", Text, 2}, {"VRTXSERVICO", Number}, {"VRCONSUMAMIN", Number},
+    {"VRPEALIMPFIS", Text, 100}, {"CDLOJAIT", Text, 10}, {"IDCONFIGPROD", Text, 10},
+    {"NMOPERADOR", Text, 50}, {"NMLOJA", Text, 50}};
+
+// A dataset whose fields are a shared head followed by its own columns.
+void define(ClientDataSet &dataset, std::initializer_list<FieldSpec> head, std::initializer_list<FieldSpec> own)
+{
+    define(dataset, head);
+    for (const FieldSpec &field : own)
+        dataset.FieldDefs().Add(QString::fromLatin1(field.name), field.type, field.size);
+}
+
 } // namespace
 
 SaleDatasets::SaleDatasets()
@@ -249,19 +272,8 @@ void SaleDatasets::defineReceipt()
 // tax summary and its cancelled lines.
 void SaleDatasets::defineSettlementRows()
 {
-    define(cdsVenda,
-           {{"CDFILIAL", Text, 4}, {"NRVENDAREST", Text, 10}, {"NRCOMANDA", Text, 10},
-            {"CDPRODUTO", Text, 10}, {"IDPRODIMPFIS", Text, 1}, {"NRPRODCOMVEN", Text, 6},
-            {"QTPRODCOMVEN", Number}, {"VRPRECCOMVEN", Number}, {"IDSTPRCOMVEN", Text, 1},
-            {"VRDESCCOMVEN", Number}, {"NRLUGARMESA", Text, 3}, {"CDGRPOCOR", Text, 2},
-            {"CDOCORR", Text, 2}, {"NRMESAORIG", Text, 4}, {"CDLOJAORIG", Text, 10},
-            {"CDARVPROD", Text, 20}, {"NMPRODUTO", Text, 50}, {"CDVENDEDOR", Text, 4},
-            {"DTHRABERMESA", Stamp}, {"DTHRFECHMESA", Stamp}, {"VRDESCOMANDA", Number},
-            {"NRCUPOMFIS", Fixed, 10}, {"CDOPERADOR", Text, 12}, {"CDLOJA", Text, 10},
-            {"IDTPIMPOSFIS", Text, 1}, {"CDIMPOSTO", Text, 2}, {"IDTPFORPGVEN", Fixed, 1},
-            {"CDEMPRESA", Text, 2}, {"VRTXSERVICO", Number}, {"VRCONSUMAMIN", Number},
-            {"VRPEALIMPFIS", Text, 100}, {"CDLOJAIT", Text, 10}, {"IDCONFIGPROD", Text, 10},
-            {"NMOPERADOR", Text, 50}, {"NMLOJA", Text, 50}, {"DTABERCAIX", Stamp},
+    define(cdsVenda, saleRowHead,
+           {{"DTABERCAIX", Stamp},
             {"VRACRCOMANDA", Number}, {"CDFAMILISALD", Text, 3}, {"CDSERVFILI", Text, 5},
             {"NMCONSVEND", Text, 50}, {"NRINSCRCONS", Text, 20}, {"SGUNIDADE", Text, 10},
             {"NRSEQ", Text, 3}, {"VRUNITVENDCL", Number}, {"ACRESITEM", Number},
@@ -305,19 +317,8 @@ void SaleDatasets::defineSettlementRows()
     define(cdsImpImposto,
            {{"CDIMPOSTO", Text, 2}, {"VRPEALIMPFIS", Number}, {"NMIMPOSTO", Text, 30},
             {"SGIMPOSTO", Text, 10}, {"VRTOTIMPOSTO", Number}});
-    define(cdsVendaCancelada,
-           {{"CDFILIAL", Text, 4}, {"NRVENDAREST", Text, 10}, {"NRCOMANDA", Text, 10},
-            {"CDPRODUTO", Text, 10}, {"IDPRODIMPFIS", Text, 1}, {"NRPRODCOMVEN", Text, 6},
-            {"QTPRODCOMVEN", Number}, {"VRPRECCOMVEN", Number}, {"IDSTPRCOMVEN", Text, 1},
-            {"VRDESCCOMVEN", Number}, {"NRLUGARMESA", Text, 3}, {"CDGRPOCOR", Text, 2},
-            {"CDOCORR", Text, 2}, {"NRMESAORIG", Text, 4}, {"CDLOJAORIG", Text, 10},
-            {"CDARVPROD", Text, 20}, {"NMPRODUTO", Text, 50}, {"CDVENDEDOR", Text, 4},
-            {"DTHRABERMESA", Stamp}, {"DTHRFECHMESA", Stamp}, {"VRDESCOMANDA", Number},
-            {"NRCUPOMFIS", Fixed, 10}, {"CDOPERADOR", Text, 12}, {"CDLOJA", Text, 10},
-            {"IDTPIMPOSFIS", Text, 1}, {"CDIMPOSTO", Text, 2}, {"IDTPFORPGVEN", Fixed, 1},
-            {"CDEMPRESA", Text, 2}, {"VRTXSERVICO", Number}, {"VRCONSUMAMIN", Number},
-            {"VRPEALIMPFIS", Text, 100}, {"CDLOJAIT", Text, 10}, {"IDCONFIGPROD", Text, 10},
-            {"NMOPERADOR", Text, 50}, {"NMLOJA", Text, 50}, {"CDSERVFILI", Text, 5},
+    define(cdsVendaCancelada, saleRowHead,
+           {{"CDSERVFILI", Text, 5},
             {"NMCONSVEND", Text, 50}, {"NRINSCRCONS", Text, 25}, {"VRUNITVENCLC", Number},
             {"CDPRODPROMOCAO", Text, 20}, {"NRCONTCUPOMFISC", Text, 10}, {"VRALIQIMPRIC", Number},
             {"CDORDALIQIMPRIC", Text, 5}, {"DSENDEVENDA", Text, 60}, {"NRSUBSERIEVND", Text, 50},
