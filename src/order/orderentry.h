@@ -116,6 +116,34 @@ public:
     // and runs its own checks, then hands the product here.
     void sellButtonProduct(const ProductRow &product);
 
+    // ---- order sending (ordersending.cpp) ---------------------------------------------------
+    // Hands the open sale to the outside world: in table, tab and delivery mode the order write
+    // with its surcharge and access log, in every mode the give-ups and the production tickets.
+    // The three texts only travel to the print parameter record. A failure after the password
+    // is shown and ends the operation without raising to the caller.
+    void VendeProduto(const QString &NrSeqVenda, const QString &VendaRealizada,
+                      const QString &NrNaoFiscal);
+
+    // ---- production tickets and the print parameter record (tickets*.cpp) ----------------------
+    // What the order operation hands to the ticket step besides the form's state.
+    struct TicketContext
+    {
+        QString WaiterName;
+        QString ConsumerName;
+        QString Room;          // CDSALA of the sale's table
+        QString NrSeqVenda;
+        QString VendaRealizada;
+        QString NrNaoFiscal;
+    };
+    // Builds cdsImprimePedido from the lines of cdsItems and hands the tickets (and, at the
+    // counter, the receipt and the card receipt) to the host's print service. Print failures
+    // are swallowed here; the order operation goes on.
+    void ImprimeProducao(const TicketContext &Context);
+    // Fills the one row of cdsParamImpCupNF that goes with every non-fiscal print.
+    void PreencheParamImpCupNF(const QString &PrintKind, const QString &NrNaoFiscal,
+                               const QString &VendaRealizada, const QString &NrSeqVenda,
+                               double TotalPaid);
+
     // Seams of the roads that fill them in later (coupons, refills, combinations, prizes).
     void ControlaRefil(const QString &CDPRODUTO); // refills of the seat
     void controlaValorCupom(double quantity, double price, double discount, double addition,

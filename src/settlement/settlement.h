@@ -98,6 +98,26 @@ public:
     // the SAT accepted, else the failure's text (the caller cancels the sale).
     QString FinalizaVendaSat(const QString &savedSaleKey);
 
+    // ---- settlement end and failure recovery (settlementend*.cpp) ----------------------------
+    // The screen reset every finished or cancelled settlement runs before it leaves. With
+    // `sold`, VendeProduto first hands the saved sale to the order operation (tickets, receipt)
+    // with the sale's number, the print letter ("A" ordinary, "C" completion) and the document
+    // number.
+    struct SoldSale
+    {
+        QString savedSaleKey;
+        QString letter;
+        QString documentNumber;
+    };
+    void resetAfterSettlement(const std::optional<SoldSale> &sold = std::nullopt);
+    // The payment screen answered False. `recordCancelled` is the screen's var Boolean;
+    // `couponNumber` the coupon it returned.
+    void paymentNotConfirmed(bool recordCancelled, const QString &couponNumber);
+    // The outer block's two handlers: the silent abort, and every other failure of the roads
+    // (its message text).
+    void settlementAborted();
+    void settlementFailed(const QString &message);
+
 private:
     void showTotalOnDisplay();
     QString fillSaleRows();
