@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <memory>
+#include <vector>
 
 class ClientDataSet;
 class ProductCodeIndex;
@@ -166,6 +167,26 @@ private:
 
 private:
     void showTotals();
+    // What the on-screen receipt shows, so that lines added at the end of the sale add their
+    // own receipt lines only instead of the whole receipt being written again.
+    struct ReceiptShown
+    {
+        std::vector<std::pair<quint64, quint64>> lines; // cdsItems row and its stamp, in order
+        quint64 gridStamp = 0;
+        quint64 displayStamp = 0;
+        const void *display = nullptr;
+        QString layout;
+        QString mode;
+        double total = 0.0;
+        double quantity = 0.0;
+        double serviceFee = 0.0;
+        bool valid = false;
+    };
+    void startReceipt();
+    int shownReceiptLines();
+    void rememberReceipt();
+    void receiptLine(bool compact);
+    ReceiptShown m_receiptShown;
 
     SaleContext &m_context;
     bool m_lastRegistered = false;

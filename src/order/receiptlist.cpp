@@ -14,6 +14,8 @@
 
 #include <runtime/ptbr.h>
 
+#include <QScopeGuard>
+
 namespace {
 
 bool compactLayout(const QString &layout)
@@ -32,43 +34,116 @@ void OrderEntry::AtualizaExtrato()
 {
     SaleState &state = m_context.state();
     SaleTotals &totals = state.totals;
+    ClientDataSet &items = m_context.data().cdsItems;
+    const bool compact = compactLayout(state.params.stIdTpTelaVe);
+    if (items.Active()) {
+        // The lines are read, not shown one by one: the grid hears of the move once, at the end.
+        items.DisableControls();
+        const auto enable = qScopeGuard([&items] { items.EnableControls(); });
+        const int shown = shownReceiptLines();
+        m_receiptShown.valid = false; // until this pass has finished
+        if (shown == 0) {
+            startReceipt();
+            items.First();
+        } else {
+            totals.doTotalVenda = m_receiptShown.total;
+            totals.doExtratoAux1 = m_receiptShown.quantity;
+            totals.doVrTxServico = m_receiptShown.serviceFee;
+            items.SetRecNo(shown);
+            items.Next();
+        }
+        for (; !items.Eof(); items.Next()) {
+            receiptLine(compact);
+            m_receiptShown.lines.emplace_back(items.GetBookmark().rowId, items.RecordStamp());
+        }
+        rememberReceipt();
+    } else {
+        startReceipt();
+    }
+    showTotals();
+    totals.doQuantidade = 1.0;
+    totals.doVrDescontoItem = 0.0;
+    totals.doVrAcrescimoItem = 0.0;
+}
+
+void OrderEntry::startReceipt()
+{
+    SaleTotals &totals = m_context.state().totals;
     totals.doTotalVenda = 0.0;
     totals.doExtratoAux1 = 0.0;
     totals.doVrTxServico = 0.0;
     m_context.data().cdsExtratoTemp.Close();
     if (TfrmVisualiza *display = m_context.display())
         display->cdsExtratoVisualiza.Close();
+    m_receiptShown = ReceiptShown{};
+}
 
+// How many leading lines of cdsItems the receipt already shows as they are now (0: write it
+// again). Only when nothing else touched the receipt since, and every line it shows is still
+// there, unchanged and in its place; new lines may follow them. Leaves the cursor anywhere.
+int OrderEntry::shownReceiptLines()
+{
+    const ReceiptShown &shown = m_receiptShown;
+    const SaleState &state = m_context.state();
+    TfrmVisualiza *display = m_context.display();
+    const ClientDataSet &grid = m_context.data().cdsExtratoTemp;
+    if (!shown.valid || shown.lines.empty() || !grid.Active() || grid.ChangeStamp() != shown.gridStamp
+        || shown.display != display || (display && display->cdsExtratoVisualiza.ChangeStamp() != shown.displayStamp)
+        || shown.layout != state.params.stIdTpTelaVe || shown.mode != state.host.stModoVenda)
+        return 0;
     ClientDataSet &items = m_context.data().cdsItems;
-    const bool compact = compactLayout(state.params.stIdTpTelaVe);
+    if (items.RecordCount() < int(shown.lines.size()))
+        return 0;
+    items.First();
+    for (const auto &[row, stamp] : shown.lines) {
+        if (items.Eof() || items.GetBookmark().rowId != row || items.RecordStamp() != stamp)
+            return 0;
+        items.Next();
+    }
+    return int(shown.lines.size());
+}
+
+void OrderEntry::rememberReceipt()
+{
+    const SaleState &state = m_context.state();
+    ReceiptShown &shown = m_receiptShown;
+    TfrmVisualiza *display = m_context.display();
+    shown.gridStamp = m_context.data().cdsExtratoTemp.ChangeStamp();
+    shown.display = display;
+    shown.displayStamp = display ? display->cdsExtratoVisualiza.ChangeStamp() : 0;
+    shown.layout = state.params.stIdTpTelaVe;
+    shown.mode = state.host.stModoVenda;
+    shown.total = state.totals.doTotalVenda;
+    shown.quantity = state.totals.doExtratoAux1;
+    shown.serviceFee = state.totals.doVrTxServico;
+    shown.valid = true;
+}
+
+// The receipt lines of the current line of cdsItems.
+void OrderEntry::receiptLine(bool compact)
+{
+    SaleTotals &totals = m_context.state().totals;
+    ClientDataSet &items = m_context.data().cdsItems;
     auto text = [&items](const char *field) { return items.FieldByName(QString::fromLatin1(field)).AsString(); };
     auto value = [&items](const char *field) { return items.FieldByName(QString::fromLatin1(field)).AsFloat(); };
-    if (items.Active()) {
-        for (items.First(); !items.Eof(); items.Next()) {
-            totals.doVrAcrescimoItem = value("VRACRCOMVEN");
-            totals.doVrDescontoItem = value("VRDESCCOMVEN");
-            totals.doVrTxServico += value("VRTXSERVICO");
-            const QString obs = text("STOBSPEDIDO");
-            if (compact) {
-                m_context.consumer().LinhaEx3(text("CDARVPROD"), text("NMPRODUTO"), text("NRSEQ"),
-                                              text("QTPRODCOMVEN"), text("VRPRECCOMVEN"), text("VRUNITVENDCL"),
-                                              !obs.isEmpty(), text("NRLUGARMESA"), text("SGUNIDADE"),
-                                              totals.doVrDescontoItem, totals.doVrAcrescimoItem, obs);
-            } else {
-                ScreenShell &shell = m_context.shell();
-                shell.LinhaEx1(text("CDARVPROD"), text("NMPRODUTO"), text("NRSEQ"), obs, text("QTPRODCOMVEN"),
-                               text("VRPRECCOMVEN"), text("VRUNITVENDCL"));
-                shell.LinhaEx2(text("QTPRODCOMVEN"), text("VRPRECCOMVEN"), text("VRUNITVENDCL"), text("NRSEQ"),
-                               !obs.isEmpty(), text("NRLUGARMESA"), text("SGUNIDADE"), totals.doVrDescontoItem,
-                               totals.doVrAcrescimoItem, obs);
-            }
-            totals.doExtratoAux1 += SaleMoney::number(text("QTPRODCOMVEN"));
-        }
+    totals.doVrAcrescimoItem = value("VRACRCOMVEN");
+    totals.doVrDescontoItem = value("VRDESCCOMVEN");
+    totals.doVrTxServico += value("VRTXSERVICO");
+    const QString obs = text("STOBSPEDIDO");
+    if (compact) {
+        m_context.consumer().LinhaEx3(text("CDARVPROD"), text("NMPRODUTO"), text("NRSEQ"),
+                                      text("QTPRODCOMVEN"), text("VRPRECCOMVEN"), text("VRUNITVENDCL"),
+                                      !obs.isEmpty(), text("NRLUGARMESA"), text("SGUNIDADE"),
+                                      totals.doVrDescontoItem, totals.doVrAcrescimoItem, obs);
+    } else {
+        ScreenShell &shell = m_context.shell();
+        shell.LinhaEx1(text("CDARVPROD"), text("NMPRODUTO"), text("NRSEQ"), obs, text("QTPRODCOMVEN"),
+                       text("VRPRECCOMVEN"), text("VRUNITVENDCL"));
+        shell.LinhaEx2(text("QTPRODCOMVEN"), text("VRPRECCOMVEN"), text("VRUNITVENDCL"), text("NRSEQ"),
+                       !obs.isEmpty(), text("NRLUGARMESA"), text("SGUNIDADE"), totals.doVrDescontoItem,
+                       totals.doVrAcrescimoItem, obs);
     }
-    showTotals();
-    totals.doQuantidade = 1.0;
-    totals.doVrDescontoItem = 0.0;
-    totals.doVrAcrescimoItem = 0.0;
+    totals.doExtratoAux1 += SaleMoney::number(text("QTPRODCOMVEN"));
 }
 
 // The exchange balance is worked out from the total itself, never from its caption read back.

@@ -153,19 +153,11 @@ bool TaxValidation::checkTaxRate(const QString &CDPRODUTO, ItemTax &rate)
 {
     const Parameters &p = m_context.state().params;
     ClientDataSet &aliquota = m_context.data().cdsAliquota;
-    const int count = [&] {
-        if (!aliquota.Active())
-            return 0;
-        aliquota.SetFilter([CDPRODUTO](const ClientDataSet &row) {
-            return row.FieldByName(QStringLiteral("CDPRODUTO")).AsString() == CDPRODUTO;
-        });
-        aliquota.SetFiltered(true);
-        return aliquota.RecordCount();
-    }();
-    if (count != 1) {
-        aliquota.SetFiltered(false);
+    // The rate copy holds every product of the till: count and find by its key index.
+    const int count = aliquota.Active() ? aliquota.KeyCount(QStringLiteral("CDPRODUTO"), CDPRODUTO) : 0;
+    if (count != 1)
         return refuse(QString::fromLatin1(count > 1 ? "IMPOSTO_ERR" : "IMPOS_NCAD"));
-    }
+    aliquota.Locate(QStringLiteral("CDPRODUTO"), CDPRODUTO);
     const int model = p.inIDTIPOIMPFIS;
     if (p.boUTILIZAIMPFIS && model == 26) {
         rate.VRALIQIMPR = text(aliquota, "VRPEALIMPFIS");
@@ -174,7 +166,6 @@ bool TaxValidation::checkTaxRate(const QString &CDPRODUTO, ItemTax &rate)
     const bool itemByItem = p.boUTILIZAIMPFIS && model != 16 && model != 21 && model != 30
                             && p.stIDCOLETOR != QLatin1String("C");
     const bool found = itemByItem && locatePrinterRate(aliquota);
-    aliquota.SetFiltered(false);
     if (!itemByItem)
         return true;
     if (!found)

@@ -86,6 +86,7 @@ void ClientDataSet::Close()
 
 void ClientDataSet::clearRows()
 {
+    rowsChanged();
     m_view.clear();
     m_rows.clear();
     m_insertBefore = nullptr;
@@ -442,6 +443,7 @@ void ClientDataSet::open(const FieldDefList &defs, const QList<QList<Variant>> &
         auto row = std::make_unique<Row>();
         row->id = m_nextRowId++;
         row->values = values;
+        row->stamp = m_changeStamp;
         m_rows.push_back(std::move(row));
     }
     const DataSetState before = m_state;
@@ -475,6 +477,11 @@ bool ClientDataSet::LoadFromFile(const QString &fileName, QString *error)
 }
 
 // ---- notifications ---------------------------------------------------------------------------
+
+quint64 ClientDataSet::RecordStamp() const
+{
+    return m_current ? m_current->stamp : 0;
+}
 
 void ClientDataSet::DisableControls()
 {

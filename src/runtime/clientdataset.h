@@ -124,6 +124,14 @@ public:
     // failed Locate leaves the cursor where it was.
     bool Locate(const QString &keyFields, const Variant &keyValues, LocateOptions options = {});
     Variant Lookup(const QString &keyFields, const Variant &keyValues, const QString &resultFields);
+    // Moves on with every change of the rows or of what the view shows (post, delete, empty,
+    // filter, order): equal stamps mean nothing changed in between.
+    quint64 ChangeStamp() const { return m_changeStamp; }
+    // The change stamp at which the current row was last posted (0: no current row). Two reads
+    // that agree saw the same row with the same values.
+    quint64 RecordStamp() const;
+    // How many rows of the view hold exactly this value in one key field (as Locate matches it).
+    int KeyCount(const QString &keyField, const Variant &keyValue);
 
     // Filtering: the predicate reads the row through FieldByName. It stays when Filtered is
     // switched off and on. Changing either goes to the first row.
@@ -167,6 +175,7 @@ private:
     struct Row
     {
         quint64 id = 0;
+        quint64 stamp = 0; // the dataset's change stamp when the row was last written
         QList<Variant> values;
     };
     struct FieldSlot
@@ -225,6 +234,20 @@ private:
     void placeInView(Row *row, int anchor);
     void removeRow(Row *row);
     int findRow(const QList<int> &columns, const QList<Variant> &keys, LocateOptions options) const;
+    // Exact one-column searches of a large view go through a hash of the column, built on the
+    // first search and dropped on every change of the view or of a row's values.
+    struct KeyHits
+    {
+        int first = -1; // view position of the first row holding the key
+        int count = 0;
+    };
+    const QHash<QString, KeyHits> *keyIndex(int column) const;
+    // Every change of the rows or of the view: the key index is dropped, the stamp moves on.
+    void rowsChanged()
+    {
+        m_keyIndex.clear();
+        ++m_changeStamp;
+    }
     bool resolveKeys(const QString &keyFields, const Variant &keyValues, QList<int> *columns,
                      QList<Variant> *keys) const;
     bool indexAffected(const QList<Variant> &before, const QList<Variant> &after) const;
@@ -266,6 +289,8 @@ private:
 
     QList<DataSource *> m_sources;
     int m_controlsDisabled = 0;
+    mutable QHash<int, QHash<QString, KeyHits>> m_keyIndex; // by column
+    quint64 m_changeStamp = 0;
 };
 
 // Lets a grid or a dialog follow a dataset it does not own: OnDataChange fires on every post,

@@ -219,6 +219,7 @@ bool ClientDataSet::sortsBefore(const SortKey &key, const Row *a, const Row *b) 
 
 void ClientDataSet::rebuildView(int anchor)
 {
+    rowsChanged();
     m_view.clear();
     for (const auto &row : m_rows) {
         if (passesFilter(row.get()))
@@ -237,6 +238,7 @@ void ClientDataSet::rebuildView(int anchor)
 // Puts a newly posted row into the view without sorting everything again.
 void ClientDataSet::placeInView(Row *row, int anchor)
 {
+    rowsChanged();
     if (!passesFilter(row)) {
         m_current = nullptr;
         settleAt(anchor);
@@ -260,6 +262,8 @@ void ClientDataSet::postInsert()
     row->id = m_nextRowId++;
     row->values = m_buffer;
     Row *raw = row.get();
+    rowsChanged();
+    raw->stamp = m_changeStamp;
     const int anchor = m_insertBefore ? std::max(viewPosition(m_insertBefore), 0) : int(m_view.size());
     const bool sorted = !activeSortKey().columns.isEmpty();
     auto before = m_rows.end();
@@ -273,9 +277,11 @@ void ClientDataSet::postInsert()
 
 void ClientDataSet::postEdit()
 {
+    rowsChanged();
     const QList<Variant> previous = m_current->values;
     const Row *previousRow = m_current;
     m_current->values = m_buffer;
+    m_current->stamp = m_changeStamp;
     const int position = currentPosition();
     if (indexAffected(previous, m_buffer)) {
         rebuildView(position);
@@ -305,6 +311,7 @@ bool ClientDataSet::indexAffected(const QList<Variant> &before, const QList<Vari
 
 void ClientDataSet::removeRow(Row *row)
 {
+    rowsChanged();
     const int position = viewPosition(row);
     if (position >= 0)
         m_view.erase(m_view.begin() + position);
@@ -352,11 +359,41 @@ bool ClientDataSet::resolveKeys(const QString &keyFields, const Variant &keyValu
     return true;
 }
 
+// Views this small are searched row by row: hashing them would cost more than it saves.
+constexpr size_t KeyIndexFrom = 64;
+
+const QHash<QString, ClientDataSet::KeyHits> *ClientDataSet::keyIndex(int column) const
+{
+    const FieldSlot &field = m_fields.at(column);
+    if (field.calculated || !DataSetValues::isText(field.def.type) || m_view.size() < KeyIndexFrom)
+        return nullptr;
+    auto found = m_keyIndex.find(column);
+    if (found != m_keyIndex.end())
+        return &found.value();
+    QHash<QString, KeyHits> &index = m_keyIndex[column];
+    index.reserve(qsizetype(m_view.size()));
+    for (size_t i = 0; i < m_view.size(); ++i) {
+        const Variant &stored = m_view[i]->values.at(column);
+        if (stored.isBlank())
+            continue;
+        KeyHits &hits = index[DataSetValues::keyText(field.def.type, stored)];
+        if (hits.count++ == 0)
+            hits.first = int(i);
+    }
+    return &index;
+}
+
 int ClientDataSet::findRow(const QList<int> &columns, const QList<Variant> &keys,
                            LocateOptions options) const
 {
     const bool caseInsensitive = options.testFlag(loCaseInsensitive);
     const bool partial = options.testFlag(loPartialKey);
+    if (columns.size() == 1 && !caseInsensitive && !partial && !keys.first().isBlank()) {
+        if (const auto *index = keyIndex(columns.first())) {
+            const FieldType type = m_fields.at(columns.first()).def.type;
+            return index->value(DataSetValues::keyText(type, keys.first())).first;
+        }
+    }
     for (size_t i = 0; i < m_view.size(); ++i) {
         bool all = true;
         for (int k = 0; all && k < columns.size(); ++k) {
@@ -386,6 +423,26 @@ bool ClientDataSet::Locate(const QString &keyFields, const Variant &keyValues, L
     m_eof = m_bof = false;
     notifyScroll(before);
     return true;
+}
+
+int ClientDataSet::KeyCount(const QString &keyField, const Variant &keyValue)
+{
+    QList<int> columns;
+    QList<Variant> keys;
+    if (!checkActive("KeyCount") || !resolveKeys(keyField, keyValue, &columns, &keys) || columns.size() != 1)
+        return 0;
+    const int column = columns.first();
+    const FieldType type = m_fields.at(column).def.type;
+    if (!keys.first().isBlank()) {
+        if (const auto *index = keyIndex(column))
+            return index->value(DataSetValues::keyText(type, keys.first())).count;
+    }
+    int count = 0;
+    for (const Row *row : m_view) {
+        if (DataSetValues::matches(type, rowValue(row, column), keys.first(), false, false))
+            ++count;
+    }
+    return count;
 }
 
 Variant ClientDataSet::Lookup(const QString &keyFields, const Variant &keyValues,

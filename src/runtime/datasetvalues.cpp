@@ -4,12 +4,12 @@
 
 namespace DataSetValues {
 
-namespace {
-
 bool isText(FieldType type)
 {
     return type == FieldType::String || type == FieldType::FixedString || type == FieldType::Memo;
 }
+
+namespace {
 
 Variant coerceText(const FieldDef &def, const Variant &value)
 {
@@ -22,17 +22,6 @@ Variant coerceText(const FieldDef &def, const Variant &value)
     text = cutText(text, def.size);
     if (def.type == FieldType::FixedString && def.size > 0)
         text += QString(def.size - int(text.toUcs4().size()), QLatin1Char(' '));
-    return text;
-}
-
-// The value compared for a fixed field: the padding is not part of the key.
-QString keyText(FieldType type, const Variant &value)
-{
-    QString text = value.toString();
-    if (type == FieldType::FixedString) {
-        while (text.endsWith(QLatin1Char(' ')))
-            text.chop(1);
-    }
     return text;
 }
 
@@ -49,6 +38,17 @@ int order(const T &a, const T &b)
 }
 
 } // namespace
+
+// The value compared for a fixed field: the padding is not part of the key.
+QString keyText(FieldType type, const Variant &value)
+{
+    QString text = value.toString();
+    if (type == FieldType::FixedString) {
+        while (text.endsWith(QLatin1Char(' ')))
+            text.chop(1);
+    }
+    return text;
+}
 
 QString cutText(const QString &text, int size)
 {

@@ -20,6 +20,11 @@ QString cutText(const QString &text, int size);
 // Orders two stored values of a field of `type`; a null sorts first.
 int compare(FieldType type, const Variant &a, const Variant &b, bool caseInsensitive);
 
+bool isText(FieldType type);
+
+// The text a stored text value is compared by (a fixed field without its padding).
+QString keyText(FieldType type, const Variant &value);
+
 // A locate key against a stored value; both already coerced to the field's type.
 bool matches(FieldType type, const Variant &stored, const Variant &key, bool caseInsensitive,
              bool partial);

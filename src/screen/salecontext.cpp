@@ -34,7 +34,13 @@ QWidget *SaleContext::findWidget(const QString &name) const
 {
     if (m_form.objectName() == name)
         return &m_form;
-    return m_form.findChild<QWidget *>(name);
+    const QPointer<QWidget> known = m_widgets.value(name);
+    if (known && known->objectName() == name)
+        return known;
+    QWidget *found = m_form.findChild<QWidget *>(name);
+    if (found)
+        m_widgets.insert(name, found);
+    return found;
 }
 
 QLabel *SaleContext::label(const QString &name) const

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QLabel>
+#include <QHash>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -71,6 +73,9 @@ private:
     QWidget *findWidget(const QString &name) const;
 
     TfrmVendaCons &m_form;
+    // Widgets found by name: the form holds hundreds, and the sale roads ask for the same few
+    // on every line. A widget renamed or destroyed is looked up again.
+    mutable QHash<QString, QPointer<QWidget>> m_widgets;
     SaleState &m_state;
     SaleDatasets &m_datasets;
     std::unique_ptr<ScreenShell> m_shell;

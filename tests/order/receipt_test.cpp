@@ -15,6 +15,8 @@
 #include <QLabel>
 #include <QTableView>
 
+#include <functional>
+
 class Receipt : public OrderTest
 {
 protected:
@@ -177,4 +179,52 @@ TEST(ReceiptGridRules, RunningTotalAndSeats)
     EXPECT_EQ(ReceiptGrid::nextSeat(3, 3, +1), 1);
     EXPECT_EQ(ReceiptGrid::nextSeat(1, 3, -1), 3);
     EXPECT_EQ(ReceiptGrid::nextSeat(1, 0, -1), 1);
+}
+
+// A line added at the end writes its own receipt lines only; any other change to the sale or
+// to the receipt writes it again. Either way the receipt is the one a fresh build gives.
+TEST_F(Receipt, LinesAddedOneByOneGiveTheReceiptAFreshBuildGives)
+{
+    auto freshBuild = [&] {
+        data().cdsExtratoTemp.Close(); // a touched receipt is always written again
+        order().AtualizaExtrato();
+        return std::pair(column(data().cdsExtratoTemp, "DSITEM"), caption("lblVrTotal"));
+    };
+    auto onScreen = [&] { return std::pair(column(data().cdsExtratoTemp, "DSITEM"), caption("lblVrTotal")); };
+
+    sell(item("10", "SUCO", "5,00", "2"));
+    sell(item("11", "PASTEL", "4,50"));
+    sell(item("12", "CAFE", "3,25", "3"));
+    const auto added = onScreen();
+    EXPECT_EQ(added.second, QStringLiteral("24,25"));
+    EXPECT_EQ(freshBuild(), added);
+
+    const struct
+    {
+        const char *name;
+        std::function<void()> change;
+        QString total;
+    } changes[] = {
+        {"a middle line edited", [&] {
+             ClientDataSet &items = data().cdsItems;
+             items.SetRecNo(2);
+             items.Edit();
+             items.FieldByName(QStringLiteral("QTPRODCOMVEN")).SetAsString(QStringLiteral("2"));
+             items.Post();
+         }, "28,75"},
+        {"the first line deleted", [&] {
+             data().cdsItems.First();
+             data().cdsItems.Delete();
+         }, "18,75"},
+        {"the receipt touched by another road", [&] { form().context().shell().Linha(QStringLiteral("AVISO")); }, "18,75"},
+        {"another line added", [&] { sell(item("13", "AGUA", "2,00")); }, "20,75"},
+    };
+    for (const auto &c : changes) {
+        SCOPED_TRACE(c.name);
+        c.change();
+        order().AtualizaExtrato();
+        const auto now = onScreen();
+        EXPECT_EQ(now.second, c.total);
+        EXPECT_EQ(freshBuild(), now);
+    }
 }

@@ -397,6 +397,81 @@ TEST(ClientDataSetLocate, CaseInsensitiveAndPartialOptions)
 
 // ---- filters -------------------------------------------------------------------------------------
 
+// A large table is searched through a key index: every change of its rows or of its view
+// must show in the next search exactly as a row-by-row search would see it.
+TEST(ClientDataSetLocate, LargeTablesAnswerAsARowByRowSearchAfterEveryChange)
+{
+    ClientDataSet ds;
+    QStringList many;
+    for (int n = 0; n < 200; ++n)
+        many << QStringLiteral("P%1").arg(n % 150); // P0..P49 twice
+    makeItems(ds, many);
+    auto locate = [&](const char *code) {
+        return ds.Locate(QStringLiteral("CDPRODUTO"), QString::fromLatin1(code)) ? ds.RecNo() : 0;
+    };
+    auto count = [&](const char *code) { return ds.KeyCount(QStringLiteral("CDPRODUTO"), QString::fromLatin1(code)); };
+
+    EXPECT_EQ(locate("P10"), 11);
+    EXPECT_EQ(count("P10"), 2);
+    EXPECT_EQ(count("P120"), 1);
+    EXPECT_EQ(locate("NONE"), 0);
+
+    ds.SetRecNo(11); // the first P10 becomes X1
+    ds.Edit();
+    ds.FieldByName(QStringLiteral("CDPRODUTO")).SetAsString(QStringLiteral("X1"));
+    ds.Post();
+    EXPECT_EQ(locate("P10"), 161);
+    EXPECT_EQ(count("P10"), 1);
+    EXPECT_EQ(locate("X1"), 11);
+
+    ds.First(); // deleting the first row moves every position up
+    ds.Delete();
+    EXPECT_EQ(locate("X1"), 10);
+
+    addItem(ds, QStringLiteral("NEW"));
+    EXPECT_EQ(locate("NEW"), ds.RecordCount());
+
+    ds.SetFilter([](const ClientDataSet &row) {
+        return row.FieldByName(QStringLiteral("CDPRODUTO")).AsString() != QLatin1String("X1");
+    });
+    ds.SetFiltered(true);
+    EXPECT_EQ(locate("X1"), 0);
+    EXPECT_EQ(count("P20"), 2);
+    ds.SetFiltered(false);
+
+    ds.SetIndexFieldNames(QStringLiteral("CDPRODUTO"));
+    EXPECT_EQ(locate("NEW"), 1); // "NEW" sorts before every "P", "X1" after
+    EXPECT_EQ(locate("X1"), ds.RecordCount());
+    EXPECT_EQ(current(ds), QStringLiteral("X1"));
+
+    ds.EmptyDataSet();
+    EXPECT_EQ(count("P10"), 0);
+}
+
+TEST(ClientDataSetStamps, ARowsStampChangesWhenItIsPostedAndOnlyThen)
+{
+    ClientDataSet ds;
+    makeItems(ds, abcd);
+    ds.SetRecNo(2);
+    const quint64 b = ds.RecordStamp();
+    const quint64 changes = ds.ChangeStamp();
+    ds.First();
+    ds.SetRecNo(2);
+    EXPECT_EQ(ds.RecordStamp(), b);
+    EXPECT_EQ(ds.ChangeStamp(), changes); // moving is not a change
+
+    ds.SetRecNo(3);
+    const quint64 c = ds.RecordStamp();
+    EXPECT_NE(c, b);
+    ds.Edit();
+    ds.FieldByName(QStringLiteral("IDTIPO")).SetAsString(QStringLiteral("S"));
+    ds.Post();
+    EXPECT_NE(ds.RecordStamp(), c);
+    EXPECT_GT(ds.ChangeStamp(), changes);
+    ds.SetRecNo(2);
+    EXPECT_EQ(ds.RecordStamp(), b);
+}
+
 class Filtering : public testing::Test
 {
 protected:
