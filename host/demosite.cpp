@@ -52,9 +52,9 @@ const char *rightsText =
 const char *scaleText = "0,450\n";
 const char *drawerText = "FECHADA\n";
 
-bool writeFiles(const QString &folder, const QDateTime &now, Report &report)
+bool writeFiles(const QString &folder, const QDateTime &now, Till till, Report &report)
 {
-    if (!saveFile(folder, QStringLiteral("PARAMETROSQUB.CDS"), parameterPacket(folder, now), report)
+    if (!saveFile(folder, QStringLiteral("PARAMETROSQUB.CDS"), parameterPacket(folder, now, till), report)
         || !saveFile(folder, QStringLiteral("LUMBERA.CDS"), identificationPacket(), report))
         return false;
     for (const CadastreFile &file : cadastreFiles(now)) {
@@ -82,7 +82,19 @@ bool createBase(Report &report)
 
 } // namespace
 
-Report write(const QString &folder, const QDateTime &now)
+std::optional<Till> tillNamed(const QString &name)
+{
+    const QString kind = name.toLower();
+    if (kind == QLatin1String("ecf"))
+        return Till::FiscalPrinter;
+    if (kind == QLatin1String("nfce"))
+        return Till::Nfce;
+    if (kind == QLatin1String("sat"))
+        return Till::Sat;
+    return std::nullopt;
+}
+
+Report write(const QString &folder, const QDateTime &now, Till till)
 {
     Report report;
     const QString root = QDir(folder).absolutePath();
@@ -101,7 +113,7 @@ Report write(const QString &folder, const QDateTime &now)
     if (!createBase(report) || !writeBase(now, report))
         return report;
     HostDatabase::reset();
-    writeFiles(root, now, report);
+    writeFiles(root, now, till, report);
     return report;
 }
 

@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // The demo site: a counter desk of a company canteen ("Refeitório Central" of branch "0001",
 // store "01", desk "001", operator "0001") with the simulated fiscal printer, scale, drawer
 // and pole display, and a base with its menu, price tables, waiters, client companies and
@@ -34,13 +36,18 @@ struct Report
     bool ok() const { return error.isEmpty(); }
 };
 
+// The fiscal document of the demo desk: the simulated fiscal printer (the default), NFC-e or SAT.
+enum class Till { FiscalPrinter, Nfce, Sat };
+// "ecf", "nfce" or "sat"; empty when the text names none.
+std::optional<Till> tillNamed(const QString &name);
+
 // Writes the whole site into `folder` (created when missing). Refuses a folder that already
 // holds a parameter file, so a site is never overwritten. Sets the process's site folder to
 // `folder` and creates the base through the data module's schema.
-Report write(const QString &folder, const QDateTime &now);
+Report write(const QString &folder, const QDateTime &now, Till till = Till::FiscalPrinter);
 
 // The pieces, for the tests.
-DataPacket parameterPacket(const QString &folder, const QDateTime &now);
+DataPacket parameterPacket(const QString &folder, const QDateTime &now, Till till = Till::FiscalPrinter);
 DataPacket identificationPacket();
 struct CadastreFile
 {

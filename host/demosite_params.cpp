@@ -45,10 +45,10 @@ Variant defaultFor(T Family::*)
 }
 
 // The values of the demo desk; every other column takes its empty value ("", "N", 0).
-QHash<QString, Variant> deskValues(const QString &folder, const QDateTime &now)
+QHash<QString, Variant> deskValues(const QString &folder, const QDateTime &now, Till till)
 {
     const QString dsdircad = QDir(folder).absolutePath() + QLatin1Char('/');
-    return {
+    QHash<QString, Variant> values = {
         {"CDFILIAL", CDFILIAL}, {"CDLOJA", CDLOJA}, {"CDCAIXA", CDCAIXA}, {"CDCLIENTE", CDCLIENTE},
         {"IDESQUEMA", "1"}, {"IDCOLETOR", "N"}, {"STSISTEMAPRIN", "RES"},
         {"IdTpTelaVe", "1"}, // the touch grid of groups and products
@@ -81,13 +81,22 @@ QHash<QString, Variant> deskValues(const QString &folder, const QDateTime &now)
         {"CTCANCCUPOM", 105}, {"CTPRODCOMBINADO", 106}, {"CTMULTIPLICADOR", 107}, {"CTTROCAOPERADOR", 108},
         {"CTABRIRGAVETA", 109},
     };
+    // An electronic document instead of the printer: the receipt is issued at settlement.
+    if (till != Till::FiscalPrinter) {
+        values.insert(QStringLiteral("UTILIZAIMPFIS"), QStringLiteral("N"));
+        values.insert(QStringLiteral("IDTIPOIMPFIS"), 0);
+        values.insert(QStringLiteral("IDUTLINTFACELE"), QStringLiteral("N"));
+        values.insert(till == Till::Nfce ? QStringLiteral("SISTEMAQUBNFCE") : QStringLiteral("SISTEMAQUBSAT"),
+                      QStringLiteral("S"));
+    }
+    return values;
 }
 
 } // namespace
 
-DataPacket parameterPacket(const QString &folder, const QDateTime &now)
+DataPacket parameterPacket(const QString &folder, const QDateTime &now, Till till)
 {
-    const QHash<QString, Variant> values = deskValues(folder, now);
+    const QHash<QString, Variant> values = deskValues(folder, now, till);
     DataPacket packet;
     QList<Variant> row;
     for (const ParameterColumn &entry : parameterColumns()) {

@@ -39,9 +39,12 @@ int fail(const QString &text)
     return 1;
 }
 
-int initSite(const QString &folder)
+int initSite(const QString &folder, const QString &tillName)
 {
-    const DemoSite::Report report = DemoSite::write(folder, Clock::now());
+    const std::optional<DemoSite::Till> till = DemoSite::tillNamed(tillName);
+    if (!till)
+        return fail(QStringLiteral("caixa desconhecido \"%1\": use ecf, nfce ou sat").arg(tillName));
+    const DemoSite::Report report = DemoSite::write(folder, Clock::now(), *till);
     QTextStream out(stdout);
     for (const QString &line : report.tableRows)
         out << "  base: " << line << '\n';
@@ -144,13 +147,14 @@ int main(int argc, char *argv[])
     const QCommandLineOption siteOption(QStringLiteral("site"), QStringLiteral("Run on the site in DIR."), QStringLiteral("DIR"));
     const QCommandLineOption screenshotOption(QStringLiteral("screenshot"), QStringLiteral("Save the sale screen after start-up to FILE (PNG) and exit."), QStringLiteral("FILE"));
     const QCommandLineOption scriptOption(QStringLiteral("script"), QStringLiteral("Replay the steps of FILE on the sale screen and exit."), QStringLiteral("FILE"));
-    parser.addOptions({initSiteOption, siteOption, screenshotOption, scriptOption});
+    const QCommandLineOption tillOption(QStringLiteral("till"), QStringLiteral("With --init-site: the fiscal document of the desk, ecf (simulated fiscal printer, the default), nfce or sat."), QStringLiteral("KIND"), QStringLiteral("ecf"));
+    parser.addOptions({initSiteOption, tillOption, siteOption, screenshotOption, scriptOption});
     parser.process(app);
 
     // The host's tables must be known before the data module first connects.
     HostSchema::registerTables();
     if (parser.isSet(initSiteOption))
-        return initSite(parser.value(initSiteOption));
+        return initSite(parser.value(initSiteOption), parser.value(tillOption));
     if (parser.isSet(siteOption) && !useSite(parser.value(siteOption)))
         return 1;
 

@@ -141,6 +141,27 @@ TEST_F(DemoSiteTest, ParameterFileHasEveryColumnAndLoadsWhole)
     EXPECT_TRUE(ok);
 }
 
+TEST(DemoSiteTill, EachTillKindIssuesItsOwnDocument)
+{
+    const struct
+    {
+        const char *name;
+        bool printer, nfce, sat;
+    } cases[] = {{"ecf", true, false, false}, {"NFCE", false, true, false}, {"sat", false, false, true}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::optional<DemoSite::Till> till = DemoSite::tillNamed(QString::fromLatin1(c.name));
+        ASSERT_TRUE(till);
+        SaleState state;
+        ASSERT_TRUE(loadParameters(state, DemoSite::parameterPacket(QStringLiteral("/tmp/site"), QDateTime::currentDateTime(), *till))
+                        .complete());
+        EXPECT_EQ(state.params.boUTILIZAIMPFIS, c.printer);
+        EXPECT_EQ(state.params.boSISTEMAQUBNFCE, c.nfce);
+        EXPECT_EQ(state.params.boSISTEMAQUBSAT, c.sat);
+    }
+    EXPECT_FALSE(DemoSite::tillNamed(QStringLiteral("paper")));
+}
+
 TEST_F(DemoSiteTest, TouchGridAndTaxesAgreeWithTheProducts)
 {
     const DataPacket products = load("Dados/Cadastros/Produtos.cds");
