@@ -157,6 +157,9 @@ void OrderEntry::showTotals()
     m_context.setCaption(QStringLiteral("lblQtdeTotal2"), quantity);
     m_context.setCaption(QStringLiteral("lblValSaldDisp"),
                          PtBr::FormatFloat(QStringLiteral("0.00"), totals.doRecebAux1 - totals.doTotalVenda));
+    // The exchange balance means something only while an exchange is under way; a bare
+    // negative figure beside every sale would only puzzle the cashier.
+    m_context.setVisible(QStringLiteral("lblValSaldDisp"), m_context.state().flags.boTrocaMercadoria);
     m_context.setCaption(QStringLiteral("lblVrTotal"), money(totals.doTotalVenda));
 }
 
