@@ -107,6 +107,8 @@ bool OrderSending::sendWithinGuard()
         return sendSteps();
     } catch (const EAbort &) {
         // A refusal that has told the operator already.
+    } catch (const Consiste::EResultServ &error) {
+        m_context.message(error.text(), Ravuvozozod::Error);
     } catch (const std::exception &error) {
         m_context.message(QString::fromUtf8(error.what()), Ravuvozozod::Error);
     }

@@ -9,6 +9,7 @@
 #include "tfrmvisualiza.h"
 
 #include <order/orderentry.h>
+#include <outside/consiste.h>
 #include <outside/ravuvozozod.h>
 #include <runtime/abort.h>
 #include <runtime/clientdataset.h>
@@ -54,6 +55,9 @@ void ScreenShell::spbVenderClick(QObject *)
         sendOrderAndLeave();
     } catch (const EAbort &) {
         state.flags.boVenderAux1 = false;
+    } catch (const Consiste::EResultServ &error) {
+        state.flags.boVenderAux1 = false;
+        m_context.message(error.text(), Ravuvozozod::Error);
     } catch (const std::exception &error) {
         state.flags.boVenderAux1 = false;
         m_context.message(QString::fromUtf8(error.what()), Ravuvozozod::Error);

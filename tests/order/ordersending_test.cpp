@@ -21,6 +21,7 @@
 #include <QHash>
 
 #include <memory>
+#include <stdexcept>
 
 using Srv_Kal51000::OrderRowPrice;
 
@@ -344,6 +345,56 @@ TEST_P(OrderSendingTest, ATabOrderIgnoresTheTableAndLogsTheShownTab)
     EXPECT_EQ(count("ITCOMANDAVEN"), 1);
     EXPECT_EQ(logTexts().first(), "PED_CMD|" + Msg("PED_CMD") + " para a Comanda: C-7");
     EXPECT_EQ(state().host.stRetornoVenda, "VENDA_COMANDA");
+}
+
+TEST_P(OrderSendingTest, AnEmptyOrderIsRefused)
+{
+    clickOrderButton();
+    EXPECT_EQ(messages->texts(), QStringList{Msg("Prod_N_Vend")});
+    EXPECT_TRUE(ticketContexts.isEmpty());
+    EXPECT_EQ(state().host.stRetornoVenda, "");
+}
+
+TEST_P(OrderSendingTest, DecliningTheQuestionSendsNothingAndTheButtonWorksAgain)
+{
+    addLine({"001", "A"}, 0);
+    messages->script({false});
+    clickOrderButton();
+    EXPECT_EQ(count("ITCOMANDAVEN"), 0);
+    EXPECT_FALSE(state().flags.boVenderAux1);
+    EXPECT_EQ(state().host.stRetornoVenda, "");
+    clickOrderButton();
+    EXPECT_EQ(count("ITCOMANDAVEN"), 1);
+    EXPECT_EQ(state().host.stRetornoVenda, "VENDA_MESA");
+}
+
+TEST_P(OrderSendingTest, ADeclinedStoreMessageStopsOnlyTheFirstPress)
+{
+    data().cdsParametrosQub.SetData(textPacket({"IDEXIBEMENSOP", "DSMENSOPERLOJA"}, {{"S", "Confira a bandeja"}}));
+    addLine({"001", "A"}, 0);
+    messages->script({false});
+    clickOrderButton();
+    EXPECT_EQ(messages->texts(), QStringList{"Confira a bandeja"});
+    EXPECT_TRUE(state().flags.boProcessando);
+    EXPECT_EQ(count("ITCOMANDAVEN"), 0);
+    messages->clear();
+    clickOrderButton();
+    EXPECT_EQ(messages->texts(), QStringList{Msg("Desej_Vend")});
+    EXPECT_FALSE(state().flags.boProcessando);
+    EXPECT_EQ(count("ITCOMANDAVEN"), 1);
+}
+
+// Once the order is written the sale must not be sent again, whatever fails after it.
+TEST_P(OrderSendingTest, AFailureAfterTheWriteIsShownAndTheScreenStillLeaves)
+{
+    ScopedTicketStep failing([](OrderEntry &, const OrderEntry::TicketContext &) {
+        throw std::runtime_error("ticket dataset unusable");
+    });
+    addLine({"001", "A"}, 0);
+    clickOrderButton();
+    EXPECT_EQ(messages->texts(), (QStringList{Msg("Desej_Vend"), "ticket dataset unusable"}));
+    EXPECT_EQ(count("ITCOMANDAVEN"), 1);
+    EXPECT_EQ(state().host.stRetornoVenda, "VENDA_MESA");
 }
 
 // Each answer of the order write, one sale each: the message shown and what is left undone.
