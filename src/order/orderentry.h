@@ -121,8 +121,10 @@ public:
     // Hands the open sale to the outside world: in table, tab and delivery mode the order write
     // with its surcharge and access log, in every mode the give-ups and the production tickets.
     // The three texts only travel to the print parameter record. A failure after the password
-    // is shown and ends the operation without raising to the caller.
-    void VendeProduto(const QString &NrSeqVenda, const QString &VendaRealizada,
+    // is shown and ends the operation without raising to the caller, which learns from the
+    // answer whether the order is written: False when it was not (the sale must stay on screen
+    // for another try); True when it was, or at the counter, also when a later step failed.
+    bool VendeProduto(const QString &NrSeqVenda, const QString &VendaRealizada,
                       const QString &NrNaoFiscal);
 
     // ---- production tickets and the print parameter record (tickets*.cpp) ----------------------

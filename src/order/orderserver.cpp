@@ -1,6 +1,8 @@
 #include "orderserver.h"
 
 #include <server/srv_lookups_products.h>
+#include <server/srv_orders.h>
+#include <server/srv_startup_lookups.h>
 #include <server/srv_lookups_tills.h>
 #include <server/srv_tabs.h>
 
@@ -16,7 +18,19 @@ OrderServer::OrderServer()
       // reports the missing function and lets the item through.
       getProdBasVenDia([](const QString &, const QString &, const QString &, const QString &) {
           return notInstalled(QStringLiteral("getProdBasVenDia"));
-      })
+      }),
+      getValidaMesa(&Srv_Kal51000::getValidaMesa),
+      getAcresMesa(&Srv_Kal51000::getAcresMesa),
+      setGravaAcrescimo(&Srv_Kal51000::setGravaAcrescimo),
+      getGeraPedido(&Srv_Kal51000::getGeraPedido),
+      setGeraDesistencia(&Srv_Kal51000::setGeraDesistencia),
+      // The server layer answers the consumer's name by client and consumer whatever its
+      // situation; the branch and the active-consumer switches do not narrow it yet.
+      getCadConsumidor([](const QString &, const QString &CDCLIENTE, const QString &CDCONSUMIDOR, const QString &,
+                          const QString &) { return Srv_Kal51000::getConsumidorDLV(CDCLIENTE, CDCONSUMIDOR); }),
+      // No server function describes a delivery or reserved tab's consumer yet: the name found
+      // from the consumer register or the first line stays.
+      getDsConsumidor([](const QString &, const QString &, const QString &, const QString &) { return QString(); })
 {
 }
 

@@ -6,7 +6,9 @@
 
 #include <functional>
 
-// The server functions item registration and the sale rows call, as one replaceable table: by
+class ClientDataSet;
+
+// The server functions item registration, the sale rows and the order sending call, as one replaceable table: by
 // default the server layer's own (Srv_Kal51000); tests replace members. Results follow the
 // server-call convention (a data packet, a value, or a failure) and go through MensagemMetodo.
 struct OrderServer
@@ -28,6 +30,37 @@ struct OrderServer
     std::function<Variant(const QString &CDFILIAL, const QString &CDCLIENTE, const QString &CDCONSUMIDOR,
                           const QString &CDPRODUTO)>
         getProdBasVenDia;
+
+    // ---- order sending -----------------------------------------------------------------------
+    // Whether the table may take an order (False for a table being settled or closed).
+    std::function<bool(const QString &CDFILIAL, const QString &CDLOJA, const QString &NRMESA)> getValidaMesa;
+    // Packet of VRACRCOMANDA, the tab's surcharge.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDLOJA, const QString &NRCOMANDA,
+                          const QString &NRVENDAREST)>
+        getAcresMesa;
+    // Sets (never adds to) the tab's surcharge. Empty, or the failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDLOJA, const QString &NRCOMANDA,
+                          const QString &NRVENDAREST, double value)>
+        setGravaAcrescimo;
+    // Writes the order: empty on success, a price code, or the failure (nothing written).
+    std::function<Variant(const QString &CDFILIAL, const QString &CDLOJA, const QString &CDCLIENTE,
+                          const QString &NRCOMANDA, const QString &NRVENDAREST, const Variant &itens,
+                          const Variant &itPromoComb, const QString &CDCONSUMIDOR, const QString &CDCAIXA,
+                          const QString &CDVENDEDOR, const QString &CDSENHAPED, const Variant &obsItens,
+                          const Variant &obsItensEst, const QString &modoVenda)>
+        getGeraPedido;
+    // Records the lines given up during the sale. Empty, or the failure (nothing written).
+    std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA, const QString &NRVENDAREST,
+                          ClientDataSet &itens)>
+        setGeraDesistencia;
+    // Packet with NMCONSUMIDOR of the sale's consumer.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDCLIENTE, const QString &CDCONSUMIDOR,
+                          const QString &IDEXCONSATFIL, const QString &IDEXCONSATGER)>
+        getCadConsumidor;
+    // The consumer described on a delivery ("DLV_") or reserved ("RES_") tab; empty otherwise.
+    std::function<QString(const QString &CDFILIAL, const QString &CDLOJA, const QString &NRVENDAREST,
+                          const QString &NRCOMANDA)>
+        getDsConsumidor;
 
     // The failure a member answers while it is not wired.
     static Variant notInstalled(const QString &name);

@@ -126,10 +126,10 @@ void ScreenShell::spbDeliveryClick(QObject *)
     closeWith(QStringLiteral("VENDA_DELIVERY"));
 }
 
-// The handlers below are filled in by their roads: order sending, item cancellation, the
-// functions menu, observations, persons, production message, take-away, price consultation and
-// the quantity keys. The grid's page and seat buttons are in receiptgrid.cpp.
-void ScreenShell::spbVenderClick(QObject *) {}
+// The handlers below are filled in by their roads: item cancellation, the functions menu,
+// observations, persons, production message, take-away, price consultation and the quantity
+// keys. The grid's page and seat buttons are in receiptgrid.cpp, the order button in
+// orderbutton.cpp.
 void ScreenShell::spbCancProdClick(QObject *) {}
 void ScreenShell::spbFuncoesClick(QObject *) {}
 void ScreenShell::spbObsClick(QObject *) {}

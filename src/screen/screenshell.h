@@ -124,6 +124,10 @@ private:
 
     // Sets the exit keyword and closes the form, unless a receipt is open.
     void closeWith(const QString &keyword);
+    // The order button's protected steps (orderbutton.cpp).
+    void sendOrderAndLeave();
+    bool operatorReadStoreMessage();
+    void leaveAfterOrder();
     // The printer-error panel over the product grid, and the touch buttons under it.
     void showPrinterError(bool inError);
     void emptySaleDatasets();
