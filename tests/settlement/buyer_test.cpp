@@ -3,6 +3,8 @@
 #include <settlement/buyerserver.h>
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QTimer>
 
@@ -189,6 +191,18 @@ TEST_F(BuyerTest, NumbersComeBackUncheckedAndWithoutLinesTheFieldsAreStillSet)
     EXPECT_EQ(buyer(), "52998224700|ANA||");
     EXPECT_TRUE(lineBuyers().isEmpty());
     EXPECT_EQ(footer(), "52998224700-ANA-");
+}
+
+TEST_F(BuyerTest, AltFAsksForTheBuyer)
+{
+    line("01001");
+    context().button("spbIncluiCpf")->setEnabled(true);
+    host->script(&Pkg_Hrk00002::CriaInfAdicional, typed(validCpf, "Rui"));
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_F, Qt::AltModifier);
+    QApplication::sendEvent(form.get(), &key);
+
+    EXPECT_EQ(dialogs(), 1);
+    EXPECT_EQ(lineBuyers(), QStringList{validCpf + "|RUI||"});
 }
 
 // ---- mandatory identification and the cashback CPF ----------------------------------------------
