@@ -2,6 +2,7 @@
 
 #include "access.h"
 #include "authorities.h"
+#include "buyerdialog.h"
 #include "devices.h"
 #include "dialogs.h"
 #include "fiscalprinter.h"
@@ -58,6 +59,7 @@ void installServices(Pkg_Hrk00002 &t)
     t.DisparaImpressaoNaoFiscal = NonFiscal::DisparaImpressaoNaoFiscal;
     t.ImprimePadrao = NonFiscal::ImprimePadrao;
     t.AbreGaveta = Devices::AbreGaveta;
+    t.CriaInfAdicional = BuyerDialog::CriaInfAdicional;
     t.VerificaStatusGaveta = Devices::VerificaStatusGaveta;
 }
 
@@ -77,6 +79,7 @@ void installDevices(Pkg_Hrk00001 &t)
     t.BuscaPeso = Devices::BuscaPeso;
     t.LimpaDisplay = Devices::LimpaDisplay;
     t.DisplayEnviaTexto = Devices::DisplayEnviaTexto;
+    t.DigitaCpfPinpad = BuyerDialog::DigitaCpfPinpad;
 }
 
 } // namespace

@@ -101,7 +101,7 @@ QList<ClientDataSet *> SaleDatasets::all()
               &cdsProdCombinado, &cdsItensCancelados, &cdsObsItens, &cdsObsItensEst,
               &cdsPromoComanda, &cdsItPromoComb, &cdsItPromoObs, &cdsControlPromoObs,
               &cdsCupomDescVenda, &cdsExtratoTemp, &cdsVenda, &cdsImpImposto, &cdsVendaCancelada,
-              &cdsMovCaixa, &cdsDevolucao, &cdsExtConsFid, &cdsConsumidorDLV, &cdsImpBackup,
+              &cdsMovCaixa, &cdsDevolucao, &cdsExtConsFid, &cdsConsumidorDLV, &cdsCadConsumidor, &cdsImpBackup,
               &cdsDadosResgSaldo, &cdsCampanha, &cdsObs, &cdsTipoSaldoProd, &cdsValidProdNFCe,
               &cdsRegraFisPdv, &cdsVazio, &cdsRetornaPreco, &cdsPesqProd, &cdsItPromoCombAux,
               &cdsBrindeCamp, &cdsPremio, &cdsPremioComb, &cdsPremioObs};
@@ -340,6 +340,9 @@ void SaleDatasets::defineSettlementRows()
 void SaleDatasets::defineServerAnswers()
 {
     define(cdsConsumidorDLV, {{"NMCONSUMIDOR", Text, 60}});
+    define(cdsCadConsumidor, {{"CDCLIENTE", Text, 15}, {"CDCONSUMIDOR", Text, 20},
+                              {"NMCONSUMIDOR", Text, 60}, {"IDTPVENDACONS", Text, 1},
+                              {"VRSUBSBASICO", Number}, {"NRCPFRESPCON", Text, 14}});
     define(cdsObs, {{"CDGRPOCOR", Text, 2}, {"CDOCORR", Text, 2}, {"CDTIPRISCO", Text, 2},
                     {"DSOCORR", Text, 40}, {"CDPRODUTO", Text, 10}, {"IDCONTROLAOBS", Text, 1}});
     define(cdsTipoSaldoProd, {{"IDTIPOSALDO", Text, 1}, {"IDBLOQPROD", Text, 1},

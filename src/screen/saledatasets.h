@@ -79,6 +79,7 @@ public:
 
     // Answers of the server kept for the call.
     ClientDataSet cdsConsumidorDLV{QStringLiteral("cdsConsumidorDLV")};
+    ClientDataSet cdsCadConsumidor{QStringLiteral("cdsCadConsumidor")}; // getCadConsumidor
     ClientDataSet cdsImpBackup{QStringLiteral("cdsImpBackup")};
     ClientDataSet cdsDadosResgSaldo{QStringLiteral("cdsDadosResgSaldo")};
     ClientDataSet cdsCampanha{QStringLiteral("cdsCampanha")};

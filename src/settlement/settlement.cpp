@@ -20,17 +20,8 @@ void Settlement::spbCancelaCupomClick(QObject *)
 {
 }
 
-// Buyer's CPF on the receipt: filled in by the fiscal document road.
-void Settlement::spbIncluiCpfClick(QObject *)
-{
-}
-
 // Cancels the QR-code reading: filled in by the QR-code sale road.
 void Settlement::btnCancelaQrCodeClick(QObject *)
-{
-}
-
-void Settlement::SolicitaCpf()
 {
 }
 

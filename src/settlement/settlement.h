@@ -24,10 +24,24 @@ public:
     void spbIncluiCpfClick(QObject *Sender);
     void btnCancelaQrCodeClick(QObject *Sender);
 
-    // Fills the buyer of the fiscal document (stCpfCnpjNota, stNomeNota, stEnderecoNota) for
-    // the item being registered; the buyer identification road fills it in, and until then the
-    // buyer fields stay as they are.
+    // ---- buyer of the fiscal document (buyer*.cpp) --------------------------------------------
+    // spbIncluiCpfClick (above) asks who the buyer is (PinPad or the additional-data dialog),
+    // keeps CPF/CNPJ, name, address and foreign id in the buyer fields, writes them into every
+    // line of cdsItems and shows them on the footer. A dialog the operator abandons leaves the
+    // buyer as it was; "Não Informar" on the panel clears it.
+    //
+    // SolicitaCpf: the buyer for the item being registered: the client company or the badge
+    // consumer of a counter sale, or the buyer identification; in the other sale modes (or once
+    // the coupon is open) the consumer's name from the consumer register.
     void SolicitaCpf();
+    // The panel panCPFPinPad: waits for the operator's choice, "PINPAD", "SISTEMA" or "SAIR".
+    QString MensagemCPFPinpad();
+    void btnCPFPinPadClick(QObject *Sender);
+    void btnCPFSistemaClick(QObject *Sender);
+    void btnSairCPFClick(QObject *Sender);
+    // True when the NFC-e or SAT of this counter sale must name its buyer: the sale total has
+    // reached VROBRIGCPFNOTA (0 switches the rule off) on a till that is not a collector.
+    bool buyerIdentificationMandatory() const;
 
     // The QR-code sale of the Enter key, filled in by the QR-code sale road: the sale text of
     // the code read (empty: nothing usable), and the sale it stands for.

@@ -1,0 +1,222 @@
+// The buyer of the fiscal document: who the buyer is (PinPad, the additional-data dialog or the
+// cashback consultation), kept in the form's buyer fields, on every line of the sale and on the
+// footer.
+#include "settlement.h"
+
+#include "buyerroad.h"
+
+#include <screen/salecontext.h>
+#include <screen/saledatasets.h>
+#include <screen/salestate.h>
+#include <screen/screenshell.h>
+
+#include <outside/consiste.h>
+#include <outside/pkg_hrk00002.h>
+#include <outside/ravuvozozod.h>
+#include <runtime/abort.h>
+#include <runtime/money.h>
+
+#include <QCoreApplication>
+
+#include <stdexcept>
+
+namespace {
+
+bool is(const QString &value, const char *expected)
+{
+    return value == QLatin1String(expected);
+}
+
+// The buyer as the form holds it, kept to put it back when the dialog is abandoned.
+struct Buyer
+{
+    QString cpf;
+    QString name;
+    QString address;
+    QString foreignId;
+    QString clubPetroCpf;
+};
+
+Buyer buyerOf(const SaleState &state)
+{
+    const FiscalTexts &f = state.fiscal;
+    return {f.stCpfCnpjNota, f.stNomeNota, f.stEnderecoNota, f.stIdEstrangeiroNota,
+            state.clubPetro.stCpfClubPetro};
+}
+
+void setBuyer(SaleState &state, const Buyer &buyer)
+{
+    FiscalTexts &f = state.fiscal;
+    f.stCpfCnpjNota = buyer.cpf;
+    f.stNomeNota = buyer.name;
+    f.stEnderecoNota = buyer.address;
+    f.stIdEstrangeiroNota = buyer.foreignId;
+    state.clubPetro.stCpfClubPetro = buyer.clubPetroCpf;
+}
+
+// The CPF given in the cashback consultation, on the current line of the sale.
+QString cashbackCpfOf(ClientDataSet &items)
+{
+    if (!items.Active() || items.IsEmpty())
+        return QString();
+    return items.FieldByName(QStringLiteral("NRCPFFIDUDS")).AsString();
+}
+
+bool buyerIncomplete(const FiscalTexts &f)
+{
+    return Consiste::EmptyString(f.stCpfCnpjNota) || Consiste::EmptyString(f.stNomeNota)
+        || Consiste::EmptyString(f.stEnderecoNota);
+}
+
+// Once a mandatory identification has asked for name and address, the screen keeps asking for
+// them until the parameters are read again.
+void raiseNameAndAddress(SaleState &state, bool mandatory)
+{
+    if (is(state.params.stIDINFNOMEEND, "N") && mandatory)
+        state.params.stIDINFNOMEEND = QStringLiteral("S");
+}
+
+BuyerRoad::Outcome chooseRoute(SaleContext &c, bool cashbackCpf)
+{
+    const Parameters &p = c.state().params;
+    if (!is(p.stIDINFOCPFPINPAD, "S") || !is(p.stIDUTILTEF, "T"))
+        return BuyerRoad::callDialog(c, QString(), cashbackCpf);
+    const QString choice = c.settlement().MensagemCPFPinpad();
+    if (choice == QLatin1String("PINPAD"))
+        return BuyerRoad::pinpadRoute(c, cashbackCpf);
+    if (choice == QLatin1String("SISTEMA"))
+        return BuyerRoad::callDialog(c, QString(), cashbackCpf);
+    // "Não Informar": the empty result clears the buyer.
+    return BuyerRoad::Outcome::Taken;
+}
+
+// The buyer read from the result array. The cashback CPF, when there is one, stays the buyer's.
+Buyer buyerFromResult(const Variant &result, const QString &cashbackCpf, bool askCpf)
+{
+    Buyer buyer;
+    buyer.cpf = askCpf ? result.at(0).toString() : cashbackCpf;
+    buyer.name = result.at(1).toString().toUpper();
+    buyer.address = result.at(2).toString().toUpper();
+    buyer.foreignId = result.at(5).toString();
+    buyer.clubPetroCpf = buyer.cpf;
+    // "0" is the dialog's "no document": it names nobody, so neither the receipt nor the
+    // loyalty programme may take it as a CPF.
+    if (buyer.cpf == QLatin1String("0")) {
+        buyer.cpf.clear();
+        buyer.name.clear();
+        buyer.clubPetroCpf.clear();
+    }
+    return buyer;
+}
+
+// Every line carries the buyer; empty values wipe what the lines held.
+void writeLines(ClientDataSet &items, const Buyer &buyer)
+{
+    if (!items.Active() || items.IsEmpty())
+        return;
+    const Bookmark current = items.GetBookmark();
+    items.DisableControls();
+    items.First();
+    while (!items.Eof()) {
+        items.Edit();
+        items.FieldByName(QStringLiteral("NRINSCRCONS")).SetAsString(buyer.cpf);
+        items.FieldByName(QStringLiteral("NMCONSVEND")).SetAsString(buyer.name);
+        items.FieldByName(QStringLiteral("DSENDEVENDA")).SetAsString(buyer.address);
+        items.FieldByName(QStringLiteral("NRIDESTRANGEIRA")).SetAsString(buyer.foreignId);
+        if (!items.Post()) {
+            items.Cancel();
+            items.EnableControls();
+            throw std::runtime_error("cdsItems: o comprador não pôde ser gravado na linha");
+        }
+        items.Next();
+    }
+    items.GotoBookmark(current);
+    items.EnableControls();
+}
+
+void showOnFooter(SaleContext &c, const Buyer &buyer)
+{
+    if (Consiste::EmptyString(buyer.cpf) && Consiste::EmptyString(buyer.name))
+        return;
+    c.shell().RestauraRodape(QStringLiteral("2"), buyer.cpf + QLatin1Char('-') + buyer.name + QLatin1Char('-')
+                                                      + buyer.address);
+}
+
+void identifyBuyer(SaleContext &c, const QString &cashbackCpf, bool askCpf)
+{
+    SaleState &state = c.state();
+    const Buyer before = buyerOf(state);
+    state.fiscal.stCpfCnpjNota.clear();
+    state.fiscal.stNomeNota.clear();
+    state.fiscal.stEnderecoNota.clear();
+    state.clubPetro.stCpfClubPetro.clear();
+    raiseNameAndAddress(state, c.settlement().buyerIdentificationMandatory());
+    state.results.vaRetorno = Variant::array(10);
+
+    if (chooseRoute(c, !askCpf) == BuyerRoad::Outcome::Abandoned) {
+        setBuyer(state, before);
+        return;
+    }
+    const Buyer buyer = buyerFromResult(state.results.vaRetorno, cashbackCpf, askCpf);
+    setBuyer(state, buyer);
+    writeLines(c.data().cdsItems, buyer);
+    showOnFooter(c, buyer);
+    QCoreApplication::processEvents();
+}
+
+} // namespace
+
+bool Settlement::buyerIdentificationMandatory() const
+{
+    const SaleState &state = m_context.state();
+    const Parameters &p = state.params;
+    if (!(p.boSISTEMAQUBNFCE || p.boSISTEMAQUBSAT) || is(p.stIDCOLETOR, "C") || !is(state.host.stModoVenda, "B"))
+        return false;
+    const double threshold = Money::RoundDec(p.doVROBRIGCPFNOTA, 2);
+    return threshold != 0.0 && Money::RoundDec(state.totals.doTotalVenda, 2) >= threshold;
+}
+
+void Settlement::spbIncluiCpfClick(QObject *)
+{
+    SaleContext &c = m_context;
+    const QString cashbackCpf = cashbackCpfOf(c.data().cdsItems);
+    const bool askCpf = Consiste::EmptyString(cashbackCpf);
+    if (!askCpf && !(buyerIdentificationMandatory() && buyerIncomplete(c.state().fiscal))) {
+        c.message(c.Msg(QStringLiteral("CPF_JA_INF")), Ravuvozozod::Error);
+        return;
+    }
+    try {
+        identifyBuyer(c, cashbackCpf, askCpf);
+    } catch (const EAbort &) {
+        throw;
+    } catch (const std::exception &error) {
+        c.message(QString::fromUtf8(error.what()), Ravuvozozod::Error);
+    }
+}
+
+namespace BuyerRoad {
+
+Outcome callDialog(SaleContext &c, const QString &cpf, bool cashbackCpf)
+{
+    SaleState &state = c.state();
+    const Parameters &p = state.params;
+    state.results.vaRetorno = Variant::array(10);
+    AdditionalDataRequest request;
+    request.valueCount = 16;
+    request.document = cpf;
+    request.idEsquema = p.stIDESQUEMA;
+    request.askNameAddress = p.stIDINFNOMEEND;
+    request.balanceRedemption = is(p.stIDINTRESGSALDO, "S") ? QStringLiteral("S") : QStringLiteral("N");
+    request.value10 = QStringLiteral("N");
+    request.askEmail = QStringLiteral("N");
+    request.value13 = QStringLiteral("N");
+    request.value14 = QStringLiteral("N");
+    request.noCashbackCpf = cashbackCpf ? QStringLiteral("N") : QStringLiteral("S");
+    const AdditionalDataAnswer answer = c.services().CriaInfAdicional(request);
+    if (!answer.confirmed)
+        return Outcome::Abandoned;
+    state.results.vaRetorno = answer.toArray();
+    return Outcome::Taken;
+}
+
+} // namespace BuyerRoad

@@ -1,0 +1,145 @@
+// The buyer for the item being registered: in an open counter sale the client company, the
+// badge consumer or the buyer identification; otherwise the consumer register's name.
+#include "settlement.h"
+
+#include "buyerserver.h"
+
+#include <screen/salecontext.h>
+#include <screen/saledatasets.h>
+#include <screen/salestate.h>
+
+#include <outside/consiste.h>
+#include <outside/ravuvozozod.h>
+
+#include <QAbstractButton>
+
+namespace {
+
+bool is(const QString &value, const char *expected)
+{
+    return value == QLatin1String(expected);
+}
+
+void identifyBuyer(SaleContext &c)
+{
+    c.settlement().spbIncluiCpfClick(c.button(QStringLiteral("spbIncluiCpf")));
+}
+
+// The client company of a consumer sale as the buyer: a valid CPF or CNPJ stands; any other
+// number stands too unless the till asks for the buyer. A client not in the register changes
+// nothing.
+void clientCompanyAsBuyer(SaleContext &c)
+{
+    SaleState &state = c.state();
+    ClientDataSet &clients = c.data().cdsCliente;
+    if (!clients.Active())
+        return;
+    const Variant found = clients.Lookup(QStringLiteral("CDCLIENTE"), state.host.stCdClienteVenda,
+                                         QStringLiteral("NRINSJURCLIE;NMFANTCLIE"));
+    if (!found.isArray())
+        return;
+    const QString number = found.at(0).toString();
+    state.fiscal.stCpfCnpjNota = number;
+    state.fiscal.stNomeNota = found.at(1).toString();
+    if (Consiste::CPFOk(number) || Consiste::CGCOk(number))
+        return;
+    if (is(state.params.stIDSOLICITACPF, "S"))
+        identifyBuyer(c);
+}
+
+// The badge consumer whose registration number is the buyer's CPF.
+void consumerAsBuyer(SaleContext &c)
+{
+    SaleState &state = c.state();
+    const ConsumerState &consumer = state.consumer;
+    const bool noNumber = Consiste::EmptyString(consumer.stNrInscrConsVenda);
+    if (is(state.params.stIDSOLICITACPF, "S")) {
+        if (noNumber) {
+            identifyBuyer(c);
+            return;
+        }
+        state.fiscal.stCpfCnpjNota = consumer.stNrInscrConsVenda;
+        state.fiscal.stNomeNota = consumer.stNmConsumidor;
+        return;
+    }
+    if (noNumber)
+        return;
+    state.fiscal.stCpfCnpjNota = consumer.stNrInscrConsVenda;
+    state.fiscal.stNomeNota = consumer.stNmConsumidor;
+    // The consumer search leaves the consumer's address text here.
+    state.fiscal.stEnderecoNota = consumer.stInicializaAux2;
+}
+
+void counterSaleBuyer(SaleContext &c)
+{
+    const SaleState &state = c.state();
+    const SaleFlags &flags = state.flags;
+    const QString &cpfFlag = state.consumer.stCpfAux1;
+    const bool consumerSale = flags.boVendaVista || flags.boVendaDebito || flags.boCreditoPessoal;
+    if (is(state.params.stIDIMPCNPJCLIE, "S") && is(cpfFlag, "N") && consumerSale)
+        clientCompanyAsBuyer(c);
+    else if (is(cpfFlag, "S"))
+        consumerAsBuyer(c);
+    else if (is(state.params.stIDSOLICITACPF, "S"))
+        identifyBuyer(c);
+}
+
+// The consumer register of the sale's consumer, loaded into cdsCadConsumidor; false when the
+// server failed (it has been reported).
+bool loadConsumerRegister(SaleContext &c)
+{
+    const SaleState &state = c.state();
+    const Parameters &p = state.params;
+    const QString &client = state.host.stCdClienteVenda;
+    const QString &consumer = state.host.stCdConsumidorVenda;
+    const Variant result = buyerServer().getCadConsumidor(p.stCDFILIAL, client, consumer, p.stIDEXCONSATFIL,
+                                                          p.stIDEXCONSATGER);
+    Variant value;
+    const QString trace = p.stCDFILIAL + QLatin1Char('-') + client + QLatin1Char('-') + consumer;
+    if (!Ravuvozozod::MensagemMetodo(result, true, 0, QStringLiteral("getCadConsumidor"),
+                                     QStringLiteral("Cli_Kal51000"), trace, QStringLiteral("002"), value))
+        return false;
+    ClientDataSet &rows = c.data().cdsCadConsumidor;
+    if (value.isPacket())
+        return rows.SetData(value.packet());
+    if (!rows.Active())
+        rows.CreateDataSet();
+    rows.EmptyDataSet();
+    return true;
+}
+
+// Other sale modes, or the coupon already open: only the consumer's name (and the CPF of the
+// consumer's responsible person, where the register has one).
+void registeredConsumerName(SaleContext &c)
+{
+    SaleState &state = c.state();
+    if (state.host.stCdConsumidorVenda.isEmpty() || !loadConsumerRegister(c))
+        return;
+    ClientDataSet &rows = c.data().cdsCadConsumidor;
+    if (!rows.IsEmpty()) {
+        rows.First();
+        state.fiscal.stNomeNota = rows.FieldByName(QStringLiteral("NMCONSUMIDOR")).AsString();
+        // A register without the column leaves the CPF as it was.
+        const Field cpf = rows.FindField(QStringLiteral("NRCPFRESPCON"));
+        if (cpf.IsValid())
+            state.fiscal.stCpfCnpjNota = cpf.AsString();
+        return;
+    }
+    const Variant name = buyerServer().getNomeCons(state.host.stCdClienteVenda, state.host.stCdConsumidorVenda);
+    // The server function shows its own failure; a failure names nobody.
+    state.fiscal.stNomeNota = name.isFailure() ? QString() : name.toString();
+}
+
+} // namespace
+
+void Settlement::SolicitaCpf()
+{
+    const SaleState &state = m_context.state();
+    const int model = state.params.inIDTIPOIMPFIS;
+    if (model == 16 || model == 30)
+        return;
+    if (is(state.host.stModoVenda, "B") && !state.flags.boCupomAberto)
+        counterSaleBuyer(m_context);
+    else
+        registeredConsumerName(m_context);
+}
