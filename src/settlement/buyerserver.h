@@ -7,8 +7,8 @@
 #include <functional>
 
 // The consumer-register lookups the buyer of an item asks the server for, as one replaceable
-// table; tests replace its members. The server layer has no consumer register yet, so the
-// defaults answer a failure that names the function (the consumer-records road fills them in).
+// table; tests replace its members. The defaults ask the server's consumer lookup by client
+// and consumer.
 struct BuyerServer
 {
     BuyerServer();
