@@ -12,6 +12,8 @@
 
 #include <outside/ravuvozozod.h>
 
+#include <QFont>
+#include <QFontMetrics>
 #include <QIcon>
 #include <QPushButton>
 
@@ -47,13 +49,49 @@ qint64 number(const ClientDataSet &dataset, const char *name, qint64 fallback)
     return ok ? value : fallback;
 }
 
+// The caption's words in lines no wider than `width`; a word wider than that stays whole.
+QStringList wrapWords(const QString &caption, const QFontMetrics &metrics, int width)
+{
+    QStringList lines;
+    for (const QString &word : caption.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (!lines.isEmpty() && metrics.horizontalAdvance(lines.last() + QLatin1Char(' ') + word) <= width)
+            lines.last() += QLatin1Char(' ') + word;
+        else
+            lines.append(word);
+    }
+    return lines;
+}
+
+// The grid's buttons are small and the till's font may be wider than the one the captions
+// were written for: a caption that does not fit goes onto more lines and, if it must, a
+// smaller size (never below 6), so that it is read whole rather than cut at both ends.
+std::pair<QString, int> fitCaption(const QString &caption, int pointSize, const QSize &size)
+{
+    const int width = size.width() - 6;
+    const int height = size.height() - 4;
+    QStringList lines{caption};
+    int points = pointSize;
+    for (; points >= 6; --points) {
+        const QFontMetrics metrics(QFont(QStringLiteral("Arial"), points, QFont::Bold));
+        lines = wrapWords(caption, metrics, width);
+        bool fits = int(lines.size()) * metrics.lineSpacing() <= height;
+        for (const QString &line : lines)
+            fits = fits && metrics.horizontalAdvance(line) <= width;
+        if (fits)
+            return {lines.join(QLatin1Char('\n')), points};
+    }
+    return {lines.join(QLatin1Char('\n')), 6};
+}
+
 // Paints one button from its configuration row and shows it.
 void drawButton(QPushButton *button, const ClientDataSet &row, const QString &caption, int pointSize)
 {
+    const auto [text, points] = caption.isEmpty() ? std::pair<QString, int>{caption, pointSize}
+                                                  : fitCaption(caption, pointSize, button->size());
     button->setIcon(QIcon());
-    button->setText(caption);
+    button->setText(text);
     styleTouchButton(button, colorFromBgr(number(row, "NRCOLORTEXT", 0)),
-                     colorFromBgr(number(row, "NRCOLORBACK", 0)), pointSize);
+                     colorFromBgr(number(row, "NRCOLORBACK", 0)), points);
     button->show();
 }
 
@@ -81,7 +119,7 @@ void styleTouchButton(QPushButton *button, const QColor &text, const QColor &bac
 {
     button->setStyleSheet(QStringLiteral(
         "QPushButton { color: %1; background-color: %2; border: none; border-radius: 6px;"
-        " font-family: Arial; font-weight: bold; font-size: %3pt; }"
+        " font-family: Arial; font-weight: bold; font-size: %3pt; padding: 0px; }"
         "QPushButton:pressed { color: palette(window); background-color: red; }"
         "QPushButton:disabled { color: black; background-color: #CCCCCC; }")
         .arg(text.name(), back.name()).arg(pointSize));

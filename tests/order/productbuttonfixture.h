@@ -122,7 +122,7 @@ protected:
         for (int n = 1; n <= count; ++n) {
             QPushButton *b = grid(QString::fromLatin1(prefix) + QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')));
             if (b && !b->isHidden())
-                found.append(QStringLiteral("%1:%2").arg(n).arg(b->text()));
+                found.append(QStringLiteral("%1:%2").arg(n).arg(QString(b->text()).replace(QLatin1Char('\n'), QLatin1Char(' '))));
         }
         return found;
     }

@@ -5,6 +5,8 @@
 
 #include <screen/touchbutton.h>
 
+#include <QFont>
+#include <QFontMetrics>
 #include <QLabel>
 
 namespace {
@@ -158,6 +160,18 @@ TEST_F(TouchGrid, AGroupWithoutAPageCountPagesOnAndAnEmptyPageShowsNothing)
     form->context().shell().MontaConfigProduto(false, QStringLiteral("01"));
     EXPECT_EQ(state().counters.inPaginaProduto, 5);
     EXPECT_TRUE(shown("tcbBalcao", 36).isEmpty());
+}
+
+TEST_F(TouchGrid, ALongCaptionIsWrappedNotCut)
+{
+    setButtons({{"01", "01", "1", "1", "1", "PRATO FEITO DE FRANGO GRELHADO", "100"}});
+    form->context().shell().MontaConfigProduto(false, QStringLiteral("01"));
+    QPushButton *button = grid(QStringLiteral("tcbBalcao01"));
+    EXPECT_EQ(button->text().split(QLatin1Char('\n')).join(QLatin1Char(' ')), QStringLiteral("PRATO FEITO DE FRANGO GRELHADO"));
+    EXPECT_GT(button->text().count(QLatin1Char('\n')), 0);
+    const QFontMetrics metrics(QFont(QStringLiteral("Arial"), 6, QFont::Bold));
+    for (const QString &line : button->text().split(QLatin1Char('\n')))
+        EXPECT_LE(metrics.horizontalAdvance(line), button->width()) << line.toStdString();
 }
 
 TEST_F(TouchGrid, TheWindowsColourValueKeepsRedInTheLowByte)
