@@ -3,6 +3,7 @@
 // replacement of a promotion sold again.
 #include "productbuttonfixture.h"
 
+#include <outside/pkg_hrk00001.h>
 #include <outside/pkg_hrk00002.h>
 
 #include <QLabel>
@@ -322,6 +323,48 @@ TEST_F(ProductButtonRoad, APromotionSoldAgainReplacesItsEarlierLines)
     EXPECT_EQ(registered[0].CDPRODUTO, QStringLiteral("400"));
     EXPECT_TRUE(state().road.stBalcaoAux2.isEmpty());
     EXPECT_TRUE(state().road.stBalcaoAux3.isEmpty());
+}
+
+} // namespace
+
+namespace {
+
+class ProductButtonPrinter : public ProductButtonRoad
+{
+protected:
+    void SetUp() override
+    {
+        ProductButtonRoad::SetUp();
+        host->setDefault(&Pkg_Hrk00001::VerificaData, DateCheckAnswer{true});
+        host->setDefault(&Pkg_Hrk00001::VerificaSerialImp, HostResult::done());
+        state().params.boUTILIZAIMPFIS = true;
+        state().params.stIDCOLETOR = QStringLiteral("N");
+        for (const char *name : {"spbCancProd", "spbFuncoes", "tcbBalcao01"})
+            button(name)->setEnabled(true);
+    }
+};
+
+TEST_F(ProductButtonPrinter, ADeskOpenedYesterdayAsksForTheDayEndAndLocksTheGrid)
+{
+    state().params.dtDTABERCAIX = now.addDays(-1);
+    click(QStringLiteral("tcbBalcao01"));
+    EXPECT_TRUE(registered.isEmpty());
+    ASSERT_EQ(messages->count(), 2);
+    EXPECT_EQ(messages->calls()[0].text, Msg("EmiteZ"));
+    EXPECT_EQ(messages->calls()[1].text, Msg("CloseCaixa"));
+    EXPECT_TRUE(state().params.boBOERROIMPRESSORA);
+    EXPECT_FALSE(button("tcbBalcao01")->isEnabled());
+    EXPECT_FALSE(state().flags.boBalcaoAux3);
+}
+
+// The item's lock on the other buttons never outlives a refusal.
+TEST_F(ProductButtonPrinter, ARefusalGivesTheButtonsBack)
+{
+    prices.insert(QStringLiteral("100"), PriceRow{0});
+    click(QStringLiteral("tcbBalcao01"));
+    EXPECT_EQ(lastMessage(), Msg("Valor_zerado"));
+    EXPECT_TRUE(button("tcbBalcao01")->isEnabled());
+    EXPECT_TRUE(button("spbFuncoes")->isEnabled());
 }
 
 } // namespace
