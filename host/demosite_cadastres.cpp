@@ -131,6 +131,42 @@ DataPacket configGroups()
     return b.packet();
 }
 
+// Where each product of a group sits: pages of 36 buttons, the last button of a page turning
+// to the next page and the first of its last row back to the previous one.
+struct Slot
+{
+    int page;
+    int button;
+};
+
+constexpr int buttonsPerPage = 36;
+constexpr int previousButton = 31;
+constexpr int nextButton = 36;
+
+QList<Slot> productSlots(int count)
+{
+    QList<Slot> places;
+    for (int page = 1, left = count; left > 0; ++page) {
+        QList<int> free;
+        for (int button = 1; button <= buttonsPerPage; ++button) {
+            if (!(page > 1 && button == previousButton))
+                free.append(button);
+        }
+        if (left > free.size())
+            free.removeAll(nextButton);
+        const int taken = qMin(left, int(free.size()));
+        for (int i = 0; i < taken; ++i)
+            places.append({page, free[i]});
+        left -= taken;
+    }
+    return places;
+}
+
+int pagesOf(const QList<Slot> &places)
+{
+    return places.isEmpty() ? 1 : places.last().page;
+}
+
 DataPacket configProducts()
 {
     PacketBuilder b;
@@ -143,12 +179,24 @@ DataPacket configProducts()
     for (int g = 0; g < groups().size(); ++g) {
         const Group &group = groups()[g];
         const QList<Product> items = productsOf(group.code);
+        const QList<Slot> places = productSlots(items.size());
         for (int i = 0; i < items.size(); ++i) {
             const Product &p = items[i];
             const QString family = g < 4 ? QStringLiteral("REF") : QStringLiteral("LAN");
-            b.row({two(i + 1), two(g + 1), "1", "1", "1", p.caption.toUpper(), 8, group.colorText, group.colorBack,
-                   p.code, p.code, p.name.toUpper(), p.treeCode(), "1", p.weighed ? S : N,
-                   p.weighed ? QStringLiteral("0,000") : QString(), "", "", family, p.unit, S, p.barcode});
+            b.row({two(places[i].button), two(g + 1), QString::number(places[i].page), "1", "1", p.caption.toUpper(), 8,
+                   group.colorText, group.colorBack, p.code, p.code, p.name.toUpper(), p.treeCode(), "1",
+                   p.weighed ? S : N, p.weighed ? QStringLiteral("0,000") : QString(), "", "", family, p.unit, S,
+                   p.barcode});
+        }
+        // The page buttons, in a darker shade so that they stand out from the products.
+        const int pages = pagesOf(places);
+        for (int page = 1; page <= pages; ++page) {
+            if (page < pages)
+                b.row({two(nextButton), two(g + 1), QString::number(page), "1", "9", ">>", 12, 0xFFFFFF, 0x5A5A5A,
+                       "", "", "", "", "", N, "", "", "", "", "", N, ""});
+            if (page > 1)
+                b.row({two(previousButton), two(g + 1), QString::number(page), "1", "A", "<<", 12, 0xFFFFFF, 0x5A5A5A,
+                       "", "", "", "", "", N, "", "", "", "", "", N, ""});
         }
     }
     return b.packet();
@@ -164,7 +212,7 @@ DataPacket productPages()
     PacketBuilder b;
     b.text("QTDEPG", 2).text("NRBUTTONAUX", 5).text("NRPGCONFTAUX", 2);
     for (int g = 0; g < groups().size(); ++g)
-        b.row({"1", two(g + 1), "1"});
+        b.row({QString::number(pagesOf(productSlots(productsOf(groups()[g].code).size()))), two(g + 1), "1"});
     return b.packet();
 }
 

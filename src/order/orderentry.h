@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -114,8 +115,15 @@ public:
     // The road of a typed or scanned code (Enter with a non-empty key buffer).
     void enterTypedCode(const QString &code);
     // The product button's entry into the same pipeline: the button road resolves its row
-    // and runs its own checks, then hands the product here.
-    void sellButtonProduct(const ProductRow &product);
+    // and runs its own checks, then hands the product here with its two steps inside the
+    // pipeline (an empty caption sells nothing; an accepted promotion sold again replaces its
+    // earlier lines). Returns when the item was registered, shown as a consultation or left
+    // unsold by one of those steps; throws EAbort on a refusal.
+    void sellButtonProduct(const ProductRow &product, const std::function<bool()> &goesOnAfterLineValues = {},
+                           const std::function<void()> &promotionAccepted = {});
+    // A press on a product button of the touch grid (productbutton*.cpp): a page turn, a price
+    // consultation or one or more lines of the sale.
+    void tcbBalcao01Click(QObject *Sender);
 
     // ---- order sending (ordersending.cpp) ---------------------------------------------------
     // Hands the open sale to the outside world: in table, tab and delivery mode the order write

@@ -82,7 +82,7 @@ ProductEntry::ProductEntry(SaleContext &context, const EntryOptions &options)
 {
 }
 
-void ProductEntry::sell(const ProductRow &product, const QString &typedCode)
+ProductEntry::Outcome ProductEntry::sell(const ProductRow &product, const QString &typedCode)
 {
     m_product = product;
     m_typedCode = typedCode;
@@ -101,11 +101,14 @@ void ProductEntry::sell(const ProductRow &product, const QString &typedCode)
     lineValues();
     if (m_options.seatCheck == EntryOptions::SeatCheck::AfterLineValues)
         checkSeat();
+    if (m_options.goesOnAfterLineValues && !m_options.goesOnAfterLineValues())
+        return Outcome::NotSold;
     checkAllYouCanEat();
-    expandPromotion();
+    if (!expandPromotion())
+        return Outcome::NotSold;
     if (consulting()) {
         showConsultation();
-        return;
+        return Outcome::Consulted;
     }
     variablePrice();
     if (m_options.printerLookup == EntryOptions::PrinterLookup::AfterConsultation)
@@ -114,6 +117,7 @@ void ProductEntry::sell(const ProductRow &product, const QString &typedCode)
         checkValueLimits();
     offerPrizes();
     registerLines();
+    return Outcome::Registered;
 }
 
 // ---- helpers -------------------------------------------------------------------------------

@@ -66,6 +66,11 @@ struct EntryOptions
     bool clearsBufferOnRefusal = false;       // refusals that say so clear lblBuffer
     bool undoesLineValuesWhenPromotionDeclined = false;
     BufferAfterRegistration bufferAfterRegistration = BufferAfterRegistration::Always;
+    // Steps an entry adds at fixed points (the product button's). Once the quantity and the
+    // line values are known: false ends the item unsold, without a message.
+    std::function<bool()> goesOnAfterLineValues;
+    // After the promotion function accepted the item.
+    std::function<void()> promotionAccepted;
 
     static EntryOptions enterKey();
     static EntryOptions productButton();
@@ -83,10 +88,17 @@ public:
     ProductEntry(const ProductEntry &) = delete;
     ProductEntry &operator=(const ProductEntry &) = delete;
 
+    enum class Outcome {
+        Registered,
+        Consulted, // shown as a price consultation
+        NotSold,   // ended quietly by a step of the entry (goesOnAfterLineValues) or, on the
+                   // button road, by a declined promotion
+    };
+
     // Runs the pipeline for `product`. `typedCode` is the buffer's text on the Enter road (the
-    // scale label), empty otherwise. Returns normally when the item was registered or shown
-    // as a price consultation; throws EAbort on every refusal.
-    void sell(const ProductRow &product, const QString &typedCode = QString());
+    // scale label), empty otherwise. Returns how the item ended; throws EAbort on every
+    // refusal.
+    Outcome sell(const ProductRow &product, const QString &typedCode = QString());
 
     // The price function's refusal codes and the message each is shown with.
     static QString priceRefusalKey(const QString &code);
@@ -114,7 +126,8 @@ private:
     bool decodeScaleLabel();
     void plainLineValues();
     void checkAllYouCanEat();
-    void expandPromotion();
+    bool expandPromotion();
+    void itemGroup();
     void checkPromotionDates();
     void showConsultation();
     void variablePrice();
@@ -142,6 +155,14 @@ private:
     QString m_cancelPrint;  // IDIMPCANITEM
     bool m_hasDiscount = false;
 };
+
+namespace EntryRules {
+// The counter's receipt number of the Colombian numbering, reserved before the first item. A
+// held number is kept; an exhausted range or a failed request refuses the item (EAbort).
+// False when the rule does not apply (another mode, a fiscal printer, a consultation, another
+// country).
+bool reserveReceiptNumber(SaleContext &context, bool consulting);
+} // namespace EntryRules
 
 // The one place a registration leaves the product entry: OrderEntry::PreenchePedido by
 // default; tests and benchmarks may put a recorder in its place.

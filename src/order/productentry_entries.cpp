@@ -52,18 +52,25 @@ void clearBuffer(SaleContext &context)
     context.setCaption(QStringLiteral("lblBuffer"), QString());
 }
 
+bool collectorAtCounter(const SaleState &state)
+{
+    return state.host.stModoVenda == QLatin1String("B") && state.params.stIDCOLETOR == QLatin1String("C");
+}
+
+} // namespace
+
 // The counter's receipt number of the Colombian numbering, reserved before the first item.
 // A held number is kept; an exhausted range or a failed request refuses the item.
-void reserveReceiptNumber(SaleContext &context, bool consulting)
+bool EntryRules::reserveReceiptNumber(SaleContext &context, bool consulting)
 {
     SaleState &state = context.state();
     const Parameters &params = state.params;
     if (state.host.stModoVenda != QLatin1String("B") || params.boUTILIZAIMPFIS || consulting
         || params.stIDPAISINTEGRA != QLatin1String("01"))
-        return;
+        return false;
     QString &reserved = state.fiscal.stNrCupomReservado;
     if (!reserved.isEmpty() && reserved != QLatin1String("CUPINV"))
-        return;
+        return true;
     Variant number;
     const bool usable = Ravuvozozod::MensagemMetodo(
         entryServer().getPrxVendaColombia(params.stCDFILIAL, params.stCDCAIXA, params.stCDPREFINTGCOL,
@@ -74,14 +81,8 @@ void reserveReceiptNumber(SaleContext &context, bool consulting)
         Abort();
     if (reserved == QLatin1String("CUPINV"))
         refuse(context, QStringLiteral("Cup_inv"), 3, {params.stNRCUPINIINTGCOL, params.stNRCUPFININTGCOL});
+    return true;
 }
-
-bool collectorAtCounter(const SaleState &state)
-{
-    return state.host.stModoVenda == QLatin1String("B") && state.params.stIDCOLETOR == QLatin1String("C");
-}
-
-} // namespace
 
 // ---- Enter key -----------------------------------------------------------------------------
 
@@ -99,7 +100,7 @@ void OrderEntry::enterTypedCode(const QString &code)
     });
     try {
         const Parameters &params = state.params;
-        reserveReceiptNumber(m_context, flags.boConsultaPreco);
+        EntryRules::reserveReceiptNumber(m_context, flags.boConsultaPreco);
         if (collectorAtCounter(state))
             refuse(m_context, QStringLiteral("Ope_Col"));
         if (!m_context.shell().VerificaEstadoGaveta(params.stIDTIPOGAVETA))
@@ -139,9 +140,13 @@ void OrderEntry::enterTypedCode(const QString &code)
 
 // The button road resolves its row, runs its own checks up to the desk dates and the family,
 // and holds its busy flag; from the price on the item runs the shared pipeline.
-void OrderEntry::sellButtonProduct(const ProductRow &product)
+void OrderEntry::sellButtonProduct(const ProductRow &product, const std::function<bool()> &goesOnAfterLineValues,
+                                   const std::function<void()> &promotionAccepted)
 {
-    ProductEntry(m_context, EntryOptions::productButton()).sell(product);
+    EntryOptions options = EntryOptions::productButton();
+    options.goesOnAfterLineValues = goesOnAfterLineValues;
+    options.promotionAccepted = promotionAccepted;
+    ProductEntry(m_context, options).sell(product);
 }
 
 // ---- search --------------------------------------------------------------------------------
@@ -192,7 +197,7 @@ bool OrderEntry::searchChecks(QWidget *grid)
         if (today > state.startup.dtMovimentoFiscal.date() || today > params.dtDTABERCAIX.date())
             refuse(m_context, QStringLiteral("FECH_CAIX_SAT"), 0);
     }
-    reserveReceiptNumber(m_context, consulting);
+    EntryRules::reserveReceiptNumber(m_context, consulting);
     if (state.host.stCdConsumidorVenda.isEmpty() && params.stIDUTLNFSVENCONS == QLatin1String("S")
         && state.host.stModoVenda == QLatin1String("B") && !consulting)
         refuse(m_context, QStringLiteral("CONS_N_INF3"), 3, {params.stCDFILIAL});

@@ -86,7 +86,9 @@ bool ProductEntry::registerItem(const PreenchePedidoArgs &args)
 
 // ---- promotion -----------------------------------------------------------------------------
 
-void ProductEntry::expandPromotion()
+// False when the promotion function declined the item on an entry that goes on quietly (the
+// product button); the other entries end there with the silent abort.
+bool ProductEntry::expandPromotion()
 {
     SaleState &state = m_context.state();
     SaleDatasets &data = m_context.data();
@@ -94,7 +96,7 @@ void ProductEntry::expandPromotion()
     m_group.clear();
     const QString &kind = m_product.IDTIPOCOMPPROD;
     if ((kind != QLatin1String("3") && kind != QLatin1String("6")) || consulting())
-        return;
+        return true;
     checkPromotionDates();
     SmartPromotionRequest request;
     request.cdProduto = m_product.priceCode();
@@ -121,19 +123,30 @@ void ProductEntry::expandPromotion()
             totals.doVrAcrescimoItem = 0;
             totals.doVrDescontoItem = 0;
             state.road.stBalcaoAux2.clear();
+            itemGroup();
+            return false;
         }
         if (m_options.clearsBufferOnRefusal)
             clearBuffer();
         Abort();
     }
-    // One above the highest group of the order, on the server and in this sale.
+    itemGroup();
+    if (m_options.promotionAccepted)
+        m_options.promotionAccepted();
+    return true;
+}
+
+// One above the highest group of the order, on the server and in this sale.
+void ProductEntry::itemGroup()
+{
+    SaleState &state = m_context.state();
     Variant answer;
     Ravuvozozod::MensagemMetodo(entryServer().getAgrupProd(state.params.stCDFILIAL, state.host.stNRCOMANDA,
                                                            state.host.stNRVENDAREST),
                                 true, 0, QStringLiteral("getAgrupProd"), Unit, state.params.stCDFILIAL,
                                 state.params.stIDESQUEMA, answer);
     QString group = Consiste::Ajusta(answer.toString(), 3);
-    ClientDataSet &items = data.cdsItems;
+    ClientDataSet &items = m_context.data().cdsItems;
     if (items.Active()) {
         const Bookmark kept = items.GetBookmark();
         for (items.First(); !items.Eof(); items.Next())
@@ -202,10 +215,10 @@ void ProductEntry::checkValueLimits()
     SaleState &state = m_context.state();
     const double price = PtBr::StrToFloat(m_price);
     if (Qub_movrela::Trunc2(price + priceValue(m_context, "VRPRECOCLIE")) == 0)
-        refuse(QStringLiteral("Valor_zerado"), 0);
+        refuse(QStringLiteral("Valor_zerado"));
     if (price * state.totals.doQuantidade + state.totals.doTotalVenda > 999999.99) {
         reenableButtons();
-        refuse(QStringLiteral("Lim_Pag"), 0);
+        refuse(QStringLiteral("Lim_Pag"));
     }
 }
 

@@ -19,7 +19,10 @@ EntryServer::EntryServer()
       getCampCompGanhe(Srv_Kal51000::getCampCompGanhe),
       getBrCampCompGanhe(Srv_Kal51000::getBrCampCompGanhe),
       getDsOcorr(Srv_Kal51000::getDsOcorr),
-      setLogAcesso(Srv_Kal51000::setLogAcesso)
+      setLogAcesso(Srv_Kal51000::setLogAcesso),
+      getIDUTILDESCDIA(Srv_Kal51000::getIDUTILDESCDIA),
+      getIDIMPQRTOPDATA(Srv_Kal51000::getIDIMPQRTOPDATA),
+      getProdPromoFidelidade(Srv_Kal51000::getProdPromoFidelidade)
 {
 }
 

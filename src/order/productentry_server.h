@@ -34,6 +34,14 @@ struct EntryServer
     std::function<Variant(const QString &CDCAMPANHA, const QDateTime &start)> getBrCampCompGanhe;
     std::function<QString(const QString &CDGRPOCOR, const QString &CDOCORR)> getDsOcorr;
     std::function<Variant(const QString &CDOPERADOR)> setLogAcesso;
+    // The product button's own lookups: the day price of the weekday, the QR printing of the
+    // desk and product (both "S" or not), and the product's loyalty campaigns.
+    std::function<QString(const QString &CDFILIAL, const QString &CDPRODUTO, const QString &TIPOCONS,
+                          const QString &DIASEMAN)>
+        getIDUTILDESCDIA;
+    std::function<QString(const QString &CDCAIXA, const QString &CDFILIAL, const QString &CDPRODUTO)>
+        getIDIMPQRTOPDATA;
+    std::function<Variant(const QString &CDFILIAL, const QString &CDPRODUTO)> getProdPromoFidelidade;
 
     static Variant notInstalled(const QString &name);
 };

@@ -90,8 +90,12 @@ public:
     void LimpaMenuGrupo();
     void LimpaMenuProduto();
     void MontaConfigGrupo(bool First);
+    // Draws product page inPaginaProduto of group button `Group` on the current group page.
+    // Past the group's last page the page is bounded and nothing is redrawn. A failure is
+    // shown and leaves the grid as far as it was drawn. First has no effect.
     void MontaConfigProduto(bool First, const QString &Group);
     void tcbGrupo01Click(QObject *Sender);
+    // The product buttons' press: order entry's road.
     void tcbBalcao01Click(QObject *Sender);
 
     // ---- buttons of the shell ---------------------------------------------------------------
@@ -135,6 +139,9 @@ private:
     void resetSaleTexts();
     void showFreeTill();
     void moveSeat(int step);
+    // Touch grid (touchgrid.cpp): the group page turn of ">>" and "<<", and its bound.
+    void turnGroupPage(int step);
+    int lastGroupPage();
 
     SaleContext &m_context;
     std::unique_ptr<SaleStartup> m_startup;
