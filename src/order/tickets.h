@@ -11,7 +11,7 @@ class ClientDataSet;
 class SaleContext;
 struct Parameters;
 
-// The pieces of the production tickets, apart from OrderEntry so each can be tested alone:
+// The building blocks of the production tickets, apart from OrderEntry so each can be tested alone:
 // which printers a product's ticket goes to, and the walk that writes cdsImprimePedido.
 namespace Tickets {
 
