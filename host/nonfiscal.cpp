@@ -135,9 +135,18 @@ HostResult printText(const QString &port, const QString &documentName, const QSt
 {
     const QString queue = queueOf(port);
     const HostResult result = queue.isEmpty() ? printToFile(fileOf(port), text) : printToQueue(queue, documentName, text);
-    HostLog::write(QStringLiteral("impressão não fiscal \"%1\" em %2: %3")
-                       .arg(documentName, port.isEmpty() ? QStringLiteral("padrao") : port,
-                            result.ok ? QStringLiteral("impresso") : result.failure));
+    const QString printer = port.isEmpty() ? QStringLiteral("padrao") : port;
+    if (result.ok) {
+        HostLog::write(QStringLiteral("impressão não fiscal \"%1\" em %2: impresso").arg(documentName, printer));
+        return result;
+    }
+    HostLog::write(QStringLiteral("ERRO impressão não fiscal \"%1\" em %2: %3").arg(documentName, printer, result.failure));
+    // A queue that cannot be reached still leaves the text where a person finds it.
+    if (!queue.isEmpty()) {
+        const HostResult kept = printToFile(fileOf(port), text);
+        HostLog::write(kept.ok ? QStringLiteral("texto de \"%1\" guardado em %2").arg(documentName, fileOf(port))
+                               : QStringLiteral("ERRO texto de \"%1\" não guardado: %2").arg(documentName, kept.failure));
+    }
     return result;
 }
 
@@ -166,29 +175,6 @@ QString receiptText(const NonFiscalPrintRequest &request)
     return lines.join(QLatin1Char('\n'));
 }
 
-QList<Ticket> ticketTexts(const DataPacket &tickets)
-{
-    QList<Ticket> found;
-    for (int row = 0; row < tickets.rows.size(); ++row) {
-        QStringList lines{rule(QLatin1Char('=')), QStringLiteral("PEDIDO")};
-        const QString password = textOf(tickets, row, "SENHACUPOM");
-        if (!password.isEmpty())
-            lines << QStringLiteral("SENHA: ") + password;
-        const QString table = textOf(tickets, row, "NRMESA");
-        if (!table.isEmpty())
-            lines << QStringLiteral("MESA: ") + table;
-        lines << PtBr::DateTimeToStr(Clock::now()) << rule();
-        lines << QStringLiteral("%1 x %2").arg(PtBr::FloatToStr(numberOf(tickets, row, "QTPRODCOMVEN")),
-                                                textOf(tickets, row, "NMPRODUTO"));
-        const QString note = textOf(tickets, row, "DSOBSERVACAO");
-        if (!note.isEmpty())
-            lines << QStringLiteral("  OBS: ") + note;
-        lines << rule(QLatin1Char('=')) << QString();
-        found.append({textOf(tickets, row, "CDPORIMPPROD"), lines.join(QLatin1Char('\n'))});
-    }
-    return found;
-}
-
 HostResult DisparaImpressaoNaoFiscal(const NonFiscalPrintRequest &request)
 {
     HostResult result = HostResult::done();
@@ -200,8 +186,11 @@ HostResult DisparaImpressaoNaoFiscal(const NonFiscalPrintRequest &request)
         keep(printText(portOfParameters(request.parameters), QStringLiteral("VendaCons ") + request.kind,
                        receiptText(request)));
     if (request.tickets.isPacket()) {
-        for (const Ticket &ticket : ticketTexts(request.tickets.packet()))
-            keep(printText(ticket.port, QStringLiteral("VendaCons PEDIDO"), ticket.text));
+        const TillSpool till = TillSpool::forSite();
+        // With the receipt only when no order print of the same tickets follows: the kitchen
+        // gets each ticket once.
+        if (request.kind == QLatin1String("PEDIDO") || till.ticketsWithReceipt)
+            keep(printProductionJobs(productionJobs(request.tickets.packet(), till)));
     }
     return result;
 }

@@ -2,6 +2,8 @@
 
 #include <outside/pkg_hrk00002.h>
 
+#include <QDateTime>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -20,16 +22,49 @@ HostResult printText(const QString &port, const QString &documentName, const QSt
 
 // The texts the receipt print makes of a sale (cdsVenda packet, tax summary, paid amount).
 QString receiptText(const NonFiscalPrintRequest &request);
-// One production ticket a row of the tickets packet (cdsImprimePedido), with its port.
-struct Ticket
+
+// What the host knows of its own till for the spool: the desk (PARAMETROSQUB.CDS), the
+// sequence of each printer that has a backup (Dados/IMPBACKUP/cdsImpBackup.cds, by address),
+// and whether the tickets travelling with a receipt are the kitchen's only copy (IDIMPPEDPROD
+// other than "S": no separate order print follows).
+struct TillSpool
 {
-    QString port;
+    QString cdCaixa;
+    QHash<QString, QString> sequenceOfAddress; // upper-case address -> NRSEQIMPRLOJA
+    bool ticketsWithReceipt = true;
+
+    static TillSpool forSite();
+    QString sequenceOf(const QString &address) const;
+};
+
+// The spool document name of a job of production tickets, as the printer failover recognises
+// a job of this till and printer: twelve digits of the moment and "PD", then "_", the
+// printer's sequence (or "00000", whose "_00000_" then begins at character 15), "_", the desk,
+// "_" and a serial. The name ends in ".txt": the saved copy has the same name.
+QString documentName(const QDateTime &when, const QString &printerSequence, const QString &cdCaixa, int serial);
+
+// Every ticket of an order for one production printer, in the order they were written.
+struct ProductionJob
+{
+    QString port;         // the printer's port: "cups:QUEUE", else a file
+    QString address;      // its address when it has a backup printer, else empty
+    QString documentName;
     QString text;
 };
-QList<Ticket> ticketTexts(const DataPacket &tickets);
+// The jobs of a tickets packet (cdsImprimePedido): a ticket goes to its primary printer, and
+// to its secondary and pull printers when they are other printers and the ticket is not marked
+// to print once (IDIMPRODUVEZ "S").
+QList<ProductionJob> productionJobs(const DataPacket &tickets, const TillSpool &till);
+// Saves each job's text as Dados/IMPBACKUP/<documentName>, then prints it. A job whose
+// printer cannot be reached is logged and written to that printer's file, so no ticket is
+// lost; the answer then names the printers that failed.
+HostResult printProductionJobs(const QList<ProductionJob> &jobs);
+// The folder of the saved ticket texts.
+QString backupFolder();
 
 // The host routines. DisparaImpressaoNaoFiscal prints the receipt on printer 1 of the print
-// parameters (stCdPortImpNF1) when the sale rows came, and each ticket on its printer port.
+// parameters (stCdPortImpNF1) when the sale rows came, and the tickets as one job per
+// production printer with the "PEDIDO" kind, or with a receipt when no such print follows.
 HostResult DisparaImpressaoNaoFiscal(const NonFiscalPrintRequest &request);
 HostResult ImprimePadrao(const PlainPrintRequest &request);
 

@@ -59,6 +59,9 @@ SaleDatasets::SaleDatasets()
     defineServerAnswers();
     defineSettlement();
     defineEntry();
+    defineTickets();
+    definePrintParameters();
+    defineCardReceipt();
 }
 
 const QList<SaleDatasets::CadastreFile> &SaleDatasets::cadastreFiles()
@@ -104,7 +107,8 @@ QList<ClientDataSet *> SaleDatasets::all()
               &cdsMovCaixa, &cdsDevolucao, &cdsExtConsFid, &cdsConsumidorDLV, &cdsCadConsumidor, &cdsImpBackup,
               &cdsDadosResgSaldo, &cdsCampanha, &cdsObs, &cdsTipoSaldoProd, &cdsValidProdNFCe,
               &cdsRegraFisPdv, &cdsVazio, &cdsRetornaPreco, &cdsPesqProd, &cdsItPromoCombAux,
-              &cdsBrindeCamp, &cdsPremio, &cdsPremioComb, &cdsPremioObs};
+              &cdsBrindeCamp, &cdsPremio, &cdsPremioComb, &cdsPremioObs, &cdsImprimePedido,
+              &cdsParamImpCupNF, &cdsUltTef};
     return found;
 }
 
@@ -147,7 +151,15 @@ void SaleDatasets::defineCadastres()
     define(cdsMaxProduto, {{"NRBUTTONAUX", Text, 5}, {"NRPGCONFTAUX", Text, 2},
                            {"QTDEPG", Text, 2}});
     define(cdsPortaProd, {{"CDLOJA", Text, 10}, {"CDPRODUTO", Text, 20},
-                          {"CDPORIMPPROD", Text, 10}, {"IDIMPCANITEM", Text, 1}});
+                          {"CDPORIMPPROD", Text, 15}, {"IDIMPCANITEM", Text, 1},
+                          {"CDARVPROD", Text, 20}, {"MODELOPROD", Text, 2},
+                          {"MODELOPROD2", Text, 2}, {"CDPORIMPPROD2", Text, 15},
+                          {"PORTAPUXA", Text, 15}, {"MODELOPUXA", Text, 2},
+                          {"IDIMPRODUVEZ", Text, 1}, {"NRSEQIMPRPROD", Text, 10},
+                          {"NRSEQIMPRPROD2", Text, 10}, {"NRSEQIMPRPUXA", Text, 10}});
+    define(cdsProdAmbiente, {{"CDPRODUTO", Text, 20}, {"CDAMBIENTE", Text, 10},
+                             {"NRSEQIMPRLOJA", Text, 10}, {"IDMODEIMPRES", Text, 2},
+                             {"CDPORTAIMPR", Text, 15}});
     define(cdsControleAcess, {{"CDOPERADOR", Text, 12}, {"NMOPERADOR", Text, 50}});
     define(cdsAliquota, {{"CDPRODUTO", Text, 20}, {"CDIMPOSTO", Text, 2}, {"VRPEALIMPFIS", Number},
                          {"NMIMPOSTO", Text, 30}, {"SGIMPOSTO", Text, 10},
@@ -343,6 +355,8 @@ void SaleDatasets::defineServerAnswers()
     define(cdsCadConsumidor, {{"CDCLIENTE", Text, 15}, {"CDCONSUMIDOR", Text, 20},
                               {"NMCONSUMIDOR", Text, 60}, {"IDTPVENDACONS", Text, 1},
                               {"VRSUBSBASICO", Number}, {"NRCPFRESPCON", Text, 14}});
+    define(cdsImpBackup, {{"NRSEQIMPRLOJA", Text, 10}, {"DSENDPORTA", Text, 50},
+                          {"DSENDPORTABK", Text, 50}, {"IDMODEIMPRESBK", Text, 2}});
     define(cdsObs, {{"CDGRPOCOR", Text, 2}, {"CDOCORR", Text, 2}, {"CDTIPRISCO", Text, 2},
                     {"DSOCORR", Text, 40}, {"CDPRODUTO", Text, 10}, {"IDCONTROLAOBS", Text, 1}});
     define(cdsTipoSaldoProd, {{"IDTIPOSALDO", Text, 1}, {"IDBLOQPROD", Text, 1},
@@ -405,4 +419,63 @@ void SaleDatasets::defineEntry()
     define(cdsPremio, {{"CDPRODUTO", Text, 20}, {"NMPRODUTO", Text, 50}, {"QTPRODVEND", Number}});
     define(cdsPremioComb, {{"CDPRODUTO", Text, 20}, {"NRSEQ", Text, 3}});
     define(cdsPremioObs, {{"CDOCORR", Text, 4}, {"NRSEQ", Text, 3}});
+}
+
+// One row per production ticket of the last order, in the columns the host's print service
+// reads; created empty by each order.
+void SaleDatasets::defineTickets()
+{
+    define(cdsImprimePedido,
+           {{"NRCOMANDA", Text, 10}, {"NRMESA", Text, 4}, {"CDVENDEDOR", Text, 4},
+            {"NMVENDEDOR", Text, 50}, {"QTPRODCOMVEN", Number}, {"CDARVPROD", Text, 20},
+            {"NMPRODUTO", Text, 50}, {"IDCOMANDA", Text, 1}, {"DSOBSERVACAO", Text, 2000},
+            {"CDPORIMPPROD", Text, 15}, {"SENHACUPOM", Text, 6}, {"NRSEQPRODCOM", Text, 3},
+            {"DSCOMANDA", Text, 50}, {"CDPRODPROMOCAO", Text, 10}, {"IDPROMOCAO", Text, 1},
+            {"NRSEQ", Text, 3}, {"IDIMPRODUVEZ", Text, 1}, {"VRPRECCOMVEN", Number},
+            {"NMCONSVEND", Text, 50}, {"VRDESCCOMVEN", Number}, {"CDPRODUTO", Text, 15},
+            {"IDMODEIMPRES", Text, 2}, {"MODELOPUXA", Text, 2}, {"PORTAPUXA", Text, 15},
+            {"NRLUGARMESA", Text, 4}, {"NOMEPRODPAI", Text, 50}, {"CDPORIMPPROD2", Text, 15},
+            {"IDMODEIMPRES2", Text, 2}, {"NRSEQITEM", Whole}, {"DSOBSPRODPAI", Text, 2000},
+            {"IDORIGEMVENDA", Text, 7}, {"DSENDPORTA", Text, 50}, {"DSENDPORTA2", Text, 50},
+            {"DSENDPORTAPUXA", Text, 50}, {"NRSEQPRODPAI", Text, 3}, {"IDOBSERVACAO", Text, 1},
+            {"CDPORIMPPRODBKP", Text, 15}, {"CDPORIMPPROD2BKP", Text, 15},
+            {"PORTAPUXABKP", Text, 15}, {"MODELOPUXABKP", Text, 2}, {"CDOPERADOR", Text, 12},
+            {"NMOPERADOR", Text, 50}, {"QTPRODCOMBO", Number}});
+}
+
+// The record handed with every non-fiscal print. Its names, mixed case included, are what
+// the printing services read.
+void SaleDatasets::definePrintParameters()
+{
+    define(cdsParamImpCupNF,
+           {{"CDIDCONSUMID", Text, 25}, {"NMCONSUMIDOR", Text, 50}, {"NRSEQVENDA", Text, 50},
+            {"NRNAOFISCAL", Text, 20}, {"BOIMPREDZEPSON", FieldType::Boolean},
+            {"VENDAREALIZADA", Text, 2}, {"TOTALPAGO", Number}, {"DOVALACR", Number},
+            {"DSCOMANDA", Text, 20}, {"VRCOUVERT", Number}, {"VRCONSUMACA", Number},
+            {"VRTXSERVICO", Number}, {"CDPRODCOUVER", Text, 10}, {"CDPRODCONSUM", Text, 10},
+            {"stIdTipoImpNF1", Text, 5}, {"stIdTipoImpNF2", Text, 5}, {"stCdPortImpNF1", Text, 15},
+            {"stCdPortImpNF2", Text, 15}, {"stIdVendImpNF1", Text, 5}, {"stIdVendImpNF2", Text, 5},
+            {"STIDPAISINTEGRA", Text, 2}, {"stRedZLeituraX", Text, 1}, {"stImpFechaCaixa", Text, 1},
+            {"stImpRelProduto", Text, 1}, {"stImpRedZLeituX", Text, 1}, {"stNrSerieECF", Text, 50},
+            {"DTABERTURACAIXA", Stamp}, {"stRelProdutoDia", Text, 1}, {"NRMESA", Text, 4},
+            {"BUSCANRPESSOAS", Text, 1}, {"NRPESMESAALT", Text, 5}, {"NMVENDEDOR", Text, 50},
+            {"AGRUPADO", Text, 1}, {"COBRATAXA_FECHAMENTO", Text, 1},
+            {"COBRACOUVER_FECHAMENTO", Text, 1}, {"COBRACONSUMACAO_FECHAMENTO", Text, 1},
+            {"NRPESSOAS", Text, 5}, {"CDCLIENTE", Text, 21}, {"TIPOCONTA", Text, 50},
+            {"VRBASECONSUM", Number}, {"STIMPPOSOBS", Text, 1}, {"TIPOVENDA", Text, 1},
+            {"IDIMPCOMPCUPVEN", Text, 1}, {"SENHACUPOM", Text, 6}, {"IDAMBTRABNFCE", Text, 1},
+            {"DATAEMISSNFCE", Text, 30}, {"QRCODENFCe", Text, 8000}, {"CHAVEACESSONFCe", Text, 55},
+            {"stIdTipoImpNF3", Text, 5}, {"stCdPortImpNF3", Text, 15}, {"stIdVendImpNF3", Text, 5},
+            {"STIBPT", Text, 10}, {"STIBPTES", Text, 10}, {"PROTAUTNFCE", Text, 30},
+            {"NRSERIESAT", Text, 50}, {"STNRNOTAFISCALCE", Text, 10}, {"STDIRSAT", Text, 100},
+            {"VRSALDOFINALCREDCONS", Text, 100}, {"VRTOTCONSUMODIA", Number},
+            {"IDRETBALLOJA", Text, 1}});
+}
+
+// The card roads fill the last transaction from their own packet; these columns only let an
+// untouched dataset open empty for the card receipt.
+void SaleDatasets::defineCardReceipt()
+{
+    define(cdsUltTef, {{"CDNSUHOSTTEF", Text, 50}, {"CDBANCARTCR", Text, 10},
+                       {"VRMOVIVEND", Number}, {"NMTIPORECE", Text, 40}});
 }

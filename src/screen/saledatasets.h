@@ -100,6 +100,13 @@ public:
     ClientDataSet cdsPremioComb{QStringLiteral("cdsPremioComb")};
     ClientDataSet cdsPremioObs{QStringLiteral("cdsPremioObs")};
 
+    // Order printing: the production tickets of the last order, the print parameter record
+    // that goes with every non-fiscal print, and the last card transaction (filled by the
+    // card roads) whose receipt the counter prints.
+    ClientDataSet cdsImprimePedido{QStringLiteral("cdsImprimePedido")};
+    ClientDataSet cdsParamImpCupNF{QStringLiteral("cdsParamImpCupNF")};
+    ClientDataSet cdsUltTef{QStringLiteral("cdsUltTef")};
+
     // One local cadastre file and the dataset it loads into.
     struct CadastreFile
     {
@@ -126,4 +133,7 @@ private:
     void defineServerAnswers();
     void defineSettlement();
     void defineEntry();
+    void defineTickets();
+    void definePrintParameters();
+    void defineCardReceipt();
 };

@@ -1,5 +1,6 @@
 #include "buyerserver.h"
 
+#include <runtime/datapacket.h>
 #include <server/srv_startup_lookups.h>
 
 #include <utility>
