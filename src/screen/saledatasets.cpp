@@ -104,7 +104,8 @@ QList<ClientDataSet *> SaleDatasets::all()
               &cdsMovCaixa, &cdsDevolucao, &cdsExtConsFid, &cdsConsumidorDLV, &cdsImpBackup,
               &cdsDadosResgSaldo, &cdsCampanha, &cdsObs, &cdsTipoSaldoProd, &cdsValidProdNFCe,
               &cdsRegraFisPdv, &cdsVazio, &cdsRetornaPreco, &cdsPesqProd, &cdsItPromoCombAux,
-              &cdsBrindeCamp, &cdsPremio, &cdsPremioComb, &cdsPremioObs};
+              &cdsBrindeCamp, &cdsPremio, &cdsPremioComb, &cdsPremioObs, &cdsCadConsumidor,
+              &cdsConsultaSaldo};
     return found;
 }
 
