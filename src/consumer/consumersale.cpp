@@ -153,3 +153,42 @@ void ConsumerSale::FidelidadeBalcao(const QString &, const QString &, const QStr
 }
 
 void ConsumerSale::VerifVrMinConsumoProd(const QString &) {}
+
+// ---- server functions not yet in the server layer ----------------------------------------------
+
+namespace {
+
+Variant notYetAvailable(const char *function)
+{
+    return Variant::failure(QStringLiteral("Função do servidor indisponível: %1").arg(QString::fromLatin1(function)));
+}
+
+} // namespace
+
+ConsumerServer::ConsumerServer()
+    : getCadConsumidor([](const QString &, const QString &, const QString &) { return Variant(); }),
+      getConsSaldFam([](const QString &, const QString &, const QString &) { return Variant(); }),
+      getGastoDia([](const DayRequest &) { return notYetAvailable("getGastoDia"); }),
+      getLimitConsDiario([](const DayRequest &) { return notYetAvailable("getLimitConsDiario"); }),
+      setGravaConsumidor([](const QStringList &values) {
+          qInfo().noquote() << "setGravaConsumidor não gravado:" << values.join(QLatin1Char('-'));
+          return Variant();
+      })
+{
+}
+
+ConsumerServer &consumerServer()
+{
+    static ConsumerServer table;
+    return table;
+}
+
+ScopedConsumerServer::ScopedConsumerServer(ConsumerServer replacement) : m_previous(consumerServer())
+{
+    consumerServer() = std::move(replacement);
+}
+
+ScopedConsumerServer::~ScopedConsumerServer()
+{
+    consumerServer() = std::move(m_previous);
+}

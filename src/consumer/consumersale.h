@@ -1,6 +1,13 @@
 #pragma once
 
+#include <runtime/datapacket.h>
+#include <runtime/variant.h>
+
+#include <QDateTime>
 #include <QString>
+#include <QStringList>
+
+#include <functional>
 
 class ClientDataSet;
 class QObject;
@@ -79,4 +86,59 @@ public:
 
 private:
     SaleContext &m_context;
+};
+
+// Server functions of the consumer accounts that the settlement end reads and the server layer
+// does not offer yet, as one replaceable table. Each default does the least a caller can rely
+// on; the consumer roads replace them with the server layer's own. Tests replace members
+// through ScopedConsumerServer.
+struct ConsumerServer
+{
+    ConsumerServer();
+
+    // The branch, cash desk, client, desk opening, family packet and consumer the day's
+    // figures are asked for.
+    struct DayRequest
+    {
+        QString CDFILIAL;
+        QString CDCAIXA;
+        QString CDCLIENTE;
+        QDateTime DTABERCAIX;
+        DataPacket cdsFamiliaSaldo;
+        QString CDCONSUMIDOR;
+    };
+
+    // Consumer register rows (NMCONSUMIDOR, NRCPFRESPCON, IDTPVENDACONS); filled in by the
+    // consumer register road, until then an empty answer (consumer not found).
+    std::function<Variant(const QString &CDFILIAL, const QString &CDCLIENTE, const QString &CDCONSUMIDOR)>
+        getCadConsumidor;
+    // Balance per family (CDFAMILISALD, VRSALDCONFAM); filled in by the balance road, until then
+    // an empty answer (no balances).
+    std::function<Variant(const QString &CDFILIAL, const QString &CDCLIENTE, const QString &CDCONSUMIDOR)>
+        getConsSaldFam;
+    // The consumer's spending of the day; filled in by the family consumption road, until then
+    // a failure, so no balance is taken on figures nobody read.
+    std::function<Variant(const DayRequest &)> getGastoDia;
+    // The daily consumption limit (0: none); filled in like getGastoDia, a failure until then.
+    std::function<Variant(const DayRequest &)> getLimitConsDiario;
+    // Records the buyer's CPF with the consumer (twelve texts); filled in by the consumer
+    // register road, until then nothing is recorded and the call is logged.
+    std::function<Variant(const QStringList &values)> setGravaConsumidor;
+};
+
+// The process's table.
+ConsumerServer &consumerServer();
+
+class ScopedConsumerServer
+{
+public:
+    explicit ScopedConsumerServer(ConsumerServer replacement);
+    ~ScopedConsumerServer();
+    ScopedConsumerServer(const ScopedConsumerServer &) = delete;
+    ScopedConsumerServer &operator=(const ScopedConsumerServer &) = delete;
+
+    ConsumerServer &table() { return consumerServer(); }
+
+private:
+    ConsumerServer m_previous;
 };

@@ -108,7 +108,7 @@ QList<ClientDataSet *> SaleDatasets::all()
               &cdsDadosResgSaldo, &cdsCampanha, &cdsObs, &cdsTipoSaldoProd, &cdsValidProdNFCe,
               &cdsRegraFisPdv, &cdsVazio, &cdsRetornaPreco, &cdsPesqProd, &cdsItPromoCombAux,
               &cdsBrindeCamp, &cdsPremio, &cdsPremioComb, &cdsPremioObs, &cdsImprimePedido,
-              &cdsParamImpCupNF, &cdsUltTef};
+              &cdsParamImpCupNF, &cdsUltTef, &cdsConsultaSaldo};
     return found;
 }
 

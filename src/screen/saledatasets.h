@@ -76,6 +76,9 @@ public:
     ClientDataSet cdsMovCaixa{QStringLiteral("cdsMovCaixa")};
     ClientDataSet cdsDevolucao{QStringLiteral("cdsDevolucao")};
     ClientDataSet cdsExtConsFid{QStringLiteral("cdsExtConsFid")};       // fields from its packet
+    // The consumer's register rows and balance per family (CDFAMILISALD, VRSALDCONFAM), as the
+    // consumer roads and the settlement end load them from their server packets.
+    ClientDataSet cdsConsultaSaldo{QStringLiteral("cdsConsultaSaldo")};
 
     // Answers of the server kept for the call.
     ClientDataSet cdsConsumidorDLV{QStringLiteral("cdsConsumidorDLV")};

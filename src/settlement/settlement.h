@@ -132,7 +132,47 @@ public:
     void settlementAborted();
     void settlementFailed(const QString &message);
 
+    // What the failure handler shows for a failure text: the operator message (empty: none) and
+    // whether the completion offer follows (else the sale stays on screen). A balance error
+    // whose figures cannot be read is shown as it came.
+    struct FailureNotice
+    {
+        QString text;
+        bool completionOffer = true;
+    };
+    FailureNotice failureNotice(const QString &message) const;
+
 private:
+    // ---- settlement end helpers (settlementend*.cpp) -----------------------------------------
+    QString cancellationTrace(const QString &documentNumber) const;
+    // IncluiVendaCan for a sale that was never stored; false when the host did not record it
+    // (the failure has been shown).
+    bool recordCancelledSale(const QString &documentNumber);
+    // AlteraVendaCan for a stored sale; false when the host did not change it (shown).
+    bool markStoredSaleCancelled(const QString &savedSaleKey);
+    void logCouponCancelled(const QString &couponNumber);
+    // The shell's ChamaClick_BotaoVendaConsumidor (the next badge consumer sale) is reached
+    // here; the next-sale road fills it in, until then the screen stays on its starting page.
+    void prepareNextConsumerSale();
+    // The shell's relacionaEmailVenda (the consumer's e-mail for the receipt) is reached here;
+    // the receipt e-mail road fills it in, until then no address is related.
+    void relateSaleEmail();
+    void bringFormToFront();
+    void keepSaleOnScreen();
+    void completionOffer();
+    void cancelCouponAfterFailure();
+    void completeWithOtherPayment();
+    double balanceCoveredAmount();
+    double familyCoverage(const QString &family, double balance, double familyTotal);
+    bool insertBalancePaymentRow(double covered);
+    PaymentAnswer askCompletionPayment(double covered);
+    void finishCompletedSale(const PaymentAnswer &paid);
+    bool numberCompletedSale(QString &documentNumber);
+    void undoCompletedPayment(const QString &failure);
+    void refreshAfterRefusedCompletion();
+    void reloadBalances();
+    void completionTail();
+
     void showTotalOnDisplay();
     QString fillSaleRows();
     QString fillCancelledRows(bool zeroRuleApplies);

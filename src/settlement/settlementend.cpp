@@ -1,18 +1,174 @@
-// Settlement end and failure recovery: filled in by the settlement end road.
+// How a settlement ends: the screen reset, the payment screen left without paying, the silent
+// abort, and the records of a cancelled sale.
 #include "settlement.h"
 
-void Settlement::resetAfterSettlement(const std::optional<SoldSale> &)
+#include <order/orderentry.h>
+#include <outside/pkg_hrk00002.h>
+#include <outside/ravuvozozod.h>
+#include <runtime/abort.h>
+#include <runtime/clientdataset.h>
+#include <screen/salecontext.h>
+#include <screen/saledatasets.h>
+#include <screen/salestate.h>
+#include <screen/screenshell.h>
+#include <screen/tfrmvendacons.h>
+
+#include <QDebug>
+
+#include <exception>
+
+namespace {
+
+const QString unitName = QStringLiteral("Cli_Kal51000");
+
+void emptyIfOpen(ClientDataSet &dataset)
 {
+    if (dataset.Active())
+        dataset.EmptyDataSet();
 }
 
-void Settlement::paymentNotConfirmed(bool, const QString &)
+} // namespace
+
+void Settlement::resetAfterSettlement(const std::optional<SoldSale> &sold)
 {
+    SaleState &state = m_context.state();
+    ScreenShell &shell = m_context.shell();
+    if (sold) {
+        // The sale is stored: a failed ticket must not leave it on screen to be settled again.
+        try {
+            m_context.order().VendeProduto(sold->savedSaleKey, sold->letter, sold->documentNumber);
+        } catch (const EAbort &) {
+        } catch (const std::exception &failure) {
+            m_context.message(QString::fromLocal8Bit(failure.what()), Ravuvozozod::Error);
+        }
+    }
+    shell.LimpaCDS();
+    state.flags.boCupomAberto = false;
+    shell.LimpaVariaveis();
+    shell.ControleAcessoBotoes();
+    shell.ApagaCdsVenda_CdsItensCancelados();
+    shell.Atualiza_Display(m_context.Msg(QStringLiteral("CAIXA_LIVRE")), true);
+    prepareNextConsumerSale();
+    state.flags.boRecebendo = false;
+}
+
+void Settlement::paymentNotConfirmed(bool recordCancelled, const QString &couponNumber)
+{
+    SaleState &state = m_context.state();
+    state.flags.boRecebendo = false;
+    state.flags.boProcessando = true;
+    emptyIfOpen(m_context.data().cdsMovCaixa);
+    m_context.shell().Atualiza_Display(QString(), false);
+    if (!recordCancelled)
+        return;
+    // Half-built cancelled rows are never recorded; the sale stays on screen then.
+    if (!PreencheVendCanc())
+        return;
+    state.settlement.stRecebAux1 = cancellationTrace(couponNumber);
+    const Parameters &params = state.params;
+    // A record the host refuses has shown its failure; the payment screen has already given
+    // the document up, so the till is freed all the same.
+    if (params.boUTILIZAIMPFIS) {
+        recordCancelledSale(couponNumber);
+        logCouponCancelled(couponNumber);
+        resetAfterSettlement();
+        return;
+    }
+    if (params.boSISTEMAQUBSAT) {
+        // Nothing was stored before the payment, so there is no stored sale to mark: the sale
+        // is recorded as cancelled instead of asking for the status change of an empty key.
+        recordCancelledSale(couponNumber);
+        resetAfterSettlement();
+        bringFormToFront();
+    }
 }
 
 void Settlement::settlementAborted()
 {
+    m_context.state().flags.boRecebendo = false;
 }
 
-void Settlement::settlementFailed(const QString &)
+// ---- records of a cancelled sale ---------------------------------------------------------------
+
+QString Settlement::cancellationTrace(const QString &documentNumber) const
 {
+    const Parameters &params = m_context.state().params;
+    return QStringLiteral("cdsvenda.data-cdsVendaCancelada.Data-")
+        + QStringList{params.stCDCAIXA, params.stCDEMPRESA, documentNumber, params.stNRSERIEIMP}.join(QLatin1Char('-'));
+}
+
+bool Settlement::recordCancelledSale(const QString &documentNumber)
+{
+    SaleState &state = m_context.state();
+    const Parameters &params = state.params;
+    const SaleDatasets &data = m_context.data();
+    CancelledSaleRecord record;
+    record.cdsVenda = data.cdsVenda.Data();
+    record.cdsVendaCancelada = data.cdsVendaCancelada.Data();
+    record.cdCaixa = params.stCDCAIXA;
+    record.cdEmpresa = params.stCDEMPRESA;
+    record.documentNumber = documentNumber;
+    record.nrSerieImp = params.stNRSERIEIMP;
+    record.dsModeloEcfVe = params.stDSMODELOECFVE;
+    record.dsMarcaEcfVe = params.stDSMARCAECFVE;
+    record.ecfImp = params.stECFIMP;
+    record.dtDataMovimento = state.startup.dtDATAMOVIMENTO;
+    record.stRecebAux7 = state.startup.stRecebAux7;
+    record.stRecebAux20 = state.startup.stRecebAux20;
+    record.sistemaQubSat = params.boSISTEMAQUBSAT;
+    state.results.vaRetorno = Variant::array(10);
+    const CancellationAnswer answer = m_context.services().IncluiVendaCan(record);
+    Variant value;
+    return Ravuvozozod::MensagemMetodo(answer.result, true, 10, QStringLiteral("IncluiVendaCan"), unitName,
+                                       cancellationTrace(documentNumber), params.stIDESQUEMA, value);
+}
+
+bool Settlement::markStoredSaleCancelled(const QString &savedSaleKey)
+{
+    SaleState &state = m_context.state();
+    const Parameters &params = state.params;
+    CancelledStatusChange change;
+    change.saleKey = savedSaleKey;
+    change.cdFilial = params.stCDFILIAL;
+    change.cdCaixa = params.stCDCAIXA;
+    change.dtMovimento = state.startup.dtDATAMOVIMENTO;
+    change.stRetAcesso = state.rights.stRetAcesso;
+    change.kind = QStringLiteral("SAT");
+    state.results.vaRetorno = Variant::array(10);
+    const CancellationAnswer answer = m_context.services().AlteraVendaCan(change);
+    Variant value;
+    return Ravuvozozod::MensagemMetodo(answer.result, true, 0, QStringLiteral("AlteraVendaCan"),
+                                       QStringLiteral("Cli_Qub90900"),
+                                       QStringList{savedSaleKey, params.stCDFILIAL, params.stCDCAIXA}.join(QLatin1Char('-')),
+                                       params.stIDESQUEMA, value);
+}
+
+void Settlement::logCouponCancelled(const QString &couponNumber)
+{
+    const SaleState &state = m_context.state();
+    AccessLogRequest log;
+    log.cdFilial = state.params.stCDFILIAL;
+    log.cdCaixa = state.params.stCDCAIXA;
+    log.action = QStringLiteral("CAN_CUP");
+    log.cdOperador = state.rights.stCDOPERADOR;
+    log.nmOperador = state.rights.stNMOPERADOR;
+    log.stRetAcesso = state.rights.stRetAcesso;
+    log.description = m_context.Msg(QStringLiteral("Mot_Can_Cup1"));
+    log.text = m_context.Msg(QStringLiteral("Mot_Can_Cup")) + QLatin1Char(' ') + couponNumber;
+    const HostResult logged = m_context.services().LogControleAcess(log);
+    if (!logged.ok)
+        qWarning().noquote() << "LogControleAcess CAN_CUP:" << logged.failure;
+}
+
+// ---- seams and window ---------------------------------------------------------------------------
+
+void Settlement::prepareNextConsumerSale() {}
+
+void Settlement::relateSaleEmail() {}
+
+void Settlement::bringFormToFront()
+{
+    TfrmVendaCons &form = m_context.form();
+    form.raise();
+    form.activateWindow();
 }
