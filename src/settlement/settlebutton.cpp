@@ -233,12 +233,14 @@ bool Settlement::waiterConfirmed(SettlementRun &run)
 
 // A settlement that takes no number of its own must not carry the last one's: the sale
 // number, the NFC-e series and emission date and the approximate taxes would otherwise go
-// into this sale's header, tickets and cancellation record.
+// into this sale's header, tickets and cancellation record. Likewise a document issued by the
+// payment screen of an earlier sale must not spare this sale its number.
 void Settlement::clearPreviousDocumentValues()
 {
     SaleState &s = m_context.state();
     SettlementTexts &texts = s.settlement;
     texts.stRecebAux9.clear();
+    texts.stConfRecebimento.clear();
     texts.stRecebAux19.clear();
     texts.stRecebAux21.clear();
     texts.stRecebAux22.clear();

@@ -137,6 +137,27 @@ TEST_F(SettleTest, ReservedNumberIsUsedOnceAndTheReservationCleared)
     EXPECT_TRUE(serverCalls.filter("setNrVendaNFisc").isEmpty());
 }
 
+TEST_F(SettleTest, DocumentIssuedForAnEarlierSaleDoesNotSpareThisOneItsNumber)
+{
+    state().settlement.stConfRecebimento = "S";
+
+    settle();
+
+    EXPECT_EQ(serverCalls.filter("setNrVendaNFisc").size(), 1);
+    EXPECT_EQ(host->last(&Pkg_Hrk00002::SetConcluiFechamento).stRecebAux9, "000123");
+}
+
+TEST_F(SettleTest, PaymentScreenThatIssuedTheDocumentTakesNoNumber)
+{
+    payment.stConfRecebimento = "S";
+
+    settle();
+
+    EXPECT_TRUE(serverCalls.filter("setNrVendaNFisc").isEmpty());
+    EXPECT_EQ(host->last(&Pkg_Hrk00002::SetConcluiFechamento).stConfRecebimento, "S");
+    EXPECT_TRUE(sold());
+}
+
 TEST_F(SettleTest, PaymentScreenLeftTakesNoNumberAndSavesNothing)
 {
     payment.paid = false;
