@@ -47,6 +47,7 @@ void installServices(Pkg_Hrk00002 &t)
     t.CalcTicketMedio = SaleServices::CalcTicketMedio;
     t.Vd_VrMinMaxSangria = SaleServices::Vd_VrMinMaxSangria;
     t.getProdCodCestNcm = SaleServices::getProdCodCestNcm;
+    t.CalculoIcmsDFederal = SaleServices::CalculoIcmsDFederal;
     // Settlement: payment screen, sale save, cancellation records, fiscal authorities, printing.
     t.Recebimento = Payment::Recebimento;
     t.SetConcluiFechamento = SaleSaving::SetConcluiFechamento;

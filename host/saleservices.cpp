@@ -1,12 +1,32 @@
 #include "saleservices.h"
 
 #include "hostdatabase.h"
+#include "salesaving.h"
 
+#include <runtime/clientdataset.h>
 #include <runtime/clock.h>
 #include <runtime/money.h>
 #include <runtime/ptbr.h>
 
 namespace SaleServices {
+
+namespace {
+
+constexpr double federalRate = 13.45;
+constexpr double stateRate = 18.00;
+
+} // namespace
+
+TaxEstimateAnswer CalculoIcmsDFederal(const TaxEstimateRequest &, ClientDataSet &cdsVenda)
+{
+    const double value = SaleSaving::saleTotal(cdsVenda.Data());
+    TaxEstimateAnswer answer;
+    answer.ok = true;
+    answer.tax0 = PtBr::FloatToStrFixed(Money::Trunc2(value * federalRate / 100.0), 2);
+    answer.tax1 = PtBr::FloatToStrFixed(0, 2);
+    answer.tax2 = PtBr::FloatToStrFixed(Money::Trunc2(value * stateRate / 100.0), 2);
+    return answer;
+}
 
 TextAnswer CalcTicketMedio(const TicketAverageRequest &request)
 {

@@ -14,6 +14,10 @@ namespace SaleServices {
 TextAnswer CalcTicketMedio(const TicketAverageRequest &request);
 // No cash limits on the demo till: never stops the first item.
 Variant Vd_VrMinMaxSangria(const CashLimitRequest &request);
+// Approximate taxes of the sale for the consumer's receipt (the IBPT estimate): element 0
+// federal, 1 imported federal (always 0 here), 2 state, as texts with a decimal comma, over
+// the value of the sale's rows at the demo rates 13,45% and 18,00%.
+TaxEstimateAnswer CalculoIcmsDFederal(const TaxEstimateRequest &request, ClientDataSet &cdsVenda);
 // The product's NCM (PRODUTO.CDCLASFISC) and CEST (PRODUTO.CDCEST).
 FiscalCodeAnswer getProdCodCestNcm(const FiscalCodeRequest &request);
 

@@ -10,11 +10,6 @@ Settlement::Settlement(SaleContext &context)
 {
 }
 
-// Settles the counter sale: filled in by the settlement road.
-void Settlement::spbRecebClick(QObject *)
-{
-}
-
 // Receipt cancellation: filled in by the cancellation road.
 void Settlement::spbCancelaCupomClick(QObject *)
 {

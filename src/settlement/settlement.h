@@ -142,6 +142,38 @@ public:
     };
     FailureNotice failureNotice(const QString &message) const;
 
+    // ---- the settle button and the ordinary sale road (settlebutton*.cpp, ordinaryroad*.cpp) --
+    // What the common start hands to the road it chooses, for the length of one settlement.
+    struct SettlementRun
+    {
+        QString documentInHand; // the open coupon's number; the NFC-e number once taken
+        QString waiterName;     // answered by the waiter check; empty when none was asked
+        double saleTotal = 0;   // what PreencheVenda added up (read by the consumer roads)
+        QString paymentText11;  // the payment screen's output 11, header value 14 of the save
+    };
+
+    // How the last settlement left the road, for whoever follows settlements (the journal,
+    // tests): the end it handed over, the unpaid answer, or a stop with its reason.
+    struct RoadEnd
+    {
+        enum class Kind { None, Sold, Reset, Unpaid, Refused, Failed };
+        Kind kind = Kind::None;
+        std::optional<SoldSale> sold;   // Sold: what the end received
+        bool recordCancelled = false;   // Unpaid: the payment screen's flag
+        QString couponNumber;           // Unpaid: the coupon it returned
+        QString reason;                 // Refused / Failed: the text shown
+    };
+    const RoadEnd &lastRoadEnd() const { return m_lastRoadEnd; }
+
+    // The ordinary sale: payment screen, document number, save, electronic document,
+    // loyalty, then the end with the production tickets. Runs inside the outer block.
+    void ordinarySaleRoad(SettlementRun &run);
+
+    // Roads whose own handlers come later; each refuses the settlement after a clear message.
+    void personalCreditRoad(SettlementRun &run); // filled in by the personal-credit road
+    void consumerDebitRoad(SettlementRun &run);  // filled in by the consumer-debit road
+    void exchangeRoad(SettlementRun &run);       // filled in by the merchandise-exchange road
+
 private:
     // ---- settlement end helpers (settlementend*.cpp) -----------------------------------------
     QString cancellationTrace(const QString &documentNumber) const;
@@ -182,5 +214,54 @@ private:
     // True when an order uses the number; empty when the server could not say (reported).
     std::optional<bool> pagerInUse(const QString &number);
 
+    // Common start of the settle button (settlebutton*.cpp).
+    bool biometricConfirmed();
+    bool saleMaySettle();
+    bool operatorMessageAccepted();
+    bool buyerIdentifiedWhenRequired();
+    void askConsumerName();
+    bool waiterConfirmed(SettlementRun &run);
+    void clearPreviousDocumentValues();
+    void chooseRoad(SettlementRun &run);
+    void sharedExchangeAndOrdinaryStart(SettlementRun &run);
+    bool buyerRuleApplies() const;
+    void refuseRoad(const QString &roadName);
+    // Seams of other subsystems' routines not built yet (their roads fill them in).
+    void combinedPromotions(); // Vd_PromocaoComb of order entry: no combined promotion yet
+    void linkSaleEmail();      // relacionaEmailVenda of the shell: no e-mail to link yet
+
+    // Steps of the ordinary sale road (ordinaryroad*.cpp).
+    // Where the save left the ordinary road.
+    struct SaveOutcome
+    {
+        bool goesOn = false; // the sale is stored: the end with its tickets follows
+        QString saleKey;     // the saved sale key; empty when nothing was stored
+        double points = 0;   // loyalty points the save answered
+    };
+    void markLoyaltyProducts();
+    void applyManualSaleReceipt();
+    bool takePayment(SettlementRun &run);
+    void drawPagerIfMissing();
+    bool takeDocumentNumber(SettlementRun &run);
+    bool takeColombianNumber();
+    void takeElectronicOrPlainNumber(SettlementRun &run);
+    void writeOrderNumber();
+    SaveOutcome saveAndIssue(SettlementRun &run);
+    bool issueElectronicDocument(const SaveOutcome &outcome, const ClosingAnswer &answer);
+    void printElectronicReceipt(const QString &saleKey);
+    void postLoyalty();
+    void grantBenefits();
+    void handleSaveFailure(SaveOutcome &outcome, const SettlementRun &run, const QString &failure);
+    void fiscalPrinterSaveFailed(const SettlementRun &run);
+    void saveFailedBeforeStoring(const QString &failure);
+    void satFailed(const QString &saleKey, const QString &failure);
+    bool recordNotStoredSale(const QString &documentNumber);
+    void recordStoredSaleCancelled(const QString &saleKey);
+    void undoCardPayment();
+    void stopAfterPayment(const QString &reason);
+    void finishSoldSale(const SaveOutcome &outcome);
+    void endWithReset(RoadEnd::Kind kind, const QString &reason = {});
+
+    RoadEnd m_lastRoadEnd;
     SaleContext &m_context;
 };

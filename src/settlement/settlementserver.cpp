@@ -1,6 +1,9 @@
 #include "settlementserver.h"
 
+#include <server/srv_counters.h>
+#include <server/srv_kds.h>
 #include <server/srv_lookups_tills.h>
+#include <server/srv_loyalty.h>
 #include <server/srv_passwords.h>
 
 #include <QRandomGenerator>
@@ -10,6 +13,20 @@ SettlementServer::SettlementServer()
       getSenhaUtil(Srv_Kal51000::getSenhaUtil),
       getSenhaRandonExist(Srv_Kal51000::getSenhaRandonExist),
       ReiniciaSenhaCupom(Srv_Kal51000::ReiniciaSenhaCupom),
+      getPrxVendaColombia(Srv_Kal51000::getPrxVendaColombia),
+      setNumeroNFCe(Srv_Kal51000::setNumeroNFCe),
+      setNrVendaNFisc(Srv_Kal51000::setNrVendaNFisc),
+      getProdPromoFidelidade(Srv_Kal51000::getProdPromoFidelidade),
+      getCadBeneficio([](const QString &client, const QString &consumer) {
+          return Srv_Kal51000::getCadBeneficio(client, consumer);
+      }),
+      getMovFidelidade(Srv_Kal51000::getMovFidelidade),
+      setMovFidelidade(Srv_Kal51000::setMovFidelidade),
+      setVendaBeneficioBalcao(Srv_Kal51000::setVendaBeneficioBalcao),
+      CancelaPedidoKDS(Srv_Kal51000::CancelaPedidoKDS),
+      setGravaConsumidor([](const QString &, const QString &, const QString &, const QString &, const QString &) {
+          return Variant();
+      }),
       random([](int bound) { return bound <= 0 ? 0 : int(QRandomGenerator::global()->bounded(bound)); })
 {
 }

@@ -23,6 +23,39 @@ struct SettlementServer
         getSenhaRandonExist; // True: the number exists
     std::function<Variant(const QString &CDFILIAL, const QString &date)> ReiniciaSenhaCupom;
 
+    // Document numbers of the ordinary sale.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA, const QString &prefix,
+                          const QString &rangeStart, const QString &rangeEnd)>
+        getPrxVendaColombia; // "CUPINV" when the range is used up
+    std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA, const QString &CDSERIENFCE,
+                          const QString &IDTPAMBNFCE, bool voiding)>
+        setNumeroNFCe;
+    std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA, const QString &kind)> setNrVendaNFisc;
+
+    // Loyalty of the sale.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDPRODUTO)> getProdPromoFidelidade;
+    std::function<bool(const QString &CDCLIENTE, const QString &CDCONSUMIDOR)> getCadBeneficio;
+    std::function<Variant(const QString &CDFILIAL, const QString &NRSEQPRODCAMP, const QString &CDPRODUTO)>
+        getMovFidelidade;
+    std::function<Variant(const QString &unusedCode, const QString &CDCAMPANHA, const QString &NRSEQPRODCAMP,
+                          const QString &NRSEQBENEFICIO, const QString &CDCLIENTE, const QString &CDCONSUMIDOR,
+                          const QString &IDTPDESBENECONS, const QDateTime &DTINIVALBENECONS,
+                          const QDateTime &DTFIMVALBENECONS, double VRDESBENECONS, int QTDEBENEFICIO)>
+        setMovFidelidade;
+    std::function<Variant(const QString &NRSEQVENDA, const QString &CDFILIAL, const QString &CDCAIXA)>
+        setVendaBeneficioBalcao;
+
+    // The kitchen display's orders of a sale that is cancelled.
+    std::function<Variant(const Variant &sale, const QString &CDCAIXA, const QString &CDFILIAL,
+                          const QString &NRSEQVENDA, bool satTill)>
+        CancelaPedidoKDS;
+
+    // The buyer's CPF into the consumer register. The register's server function comes with
+    // the consumer accounts; until then the default stores nothing and answers empty.
+    std::function<Variant(const QString &CDCLIENTE, const QString &CDCONSUMIDOR, const QString &NRCPF,
+                          const QString &STPROCESSAMENTO, const QString &kind)>
+        setGravaConsumidor;
+
     // A random integer from 0 to bound - 1.
     std::function<int(int bound)> random;
 };

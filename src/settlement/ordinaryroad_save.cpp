@@ -1,0 +1,338 @@
+// The ordinary sale road from the save on: the save, the NFC-e or SAT document, the loyalty
+// posting, the failures of that block, and the end with the production tickets.
+#include "settlement.h"
+
+#include "settlementserver.h"
+
+#include <outside/pkg_hrk00001.h>
+#include <outside/pkg_hrk00002.h>
+#include <outside/ravuvozozod.h>
+#include <runtime/clientdataset.h>
+#include <runtime/clock.h>
+#include <runtime/messages.h>
+#include <runtime/ptbr.h>
+#include <screen/salecontext.h>
+#include <screen/saledatasets.h>
+#include <screen/salestate.h>
+#include <screen/tfrmvendacons.h>
+
+#include <QDebug>
+
+namespace {
+
+const QString unitName = QStringLiteral("Cli_Kal51000");
+const QString asyncFailure = QStringLiteral("A operação não pode ser executada durante uma execução assíncrona");
+const QString contingency = QStringLiteral("CONTIGENCIA_SP");
+constexpr int storedKeyLength = 10;
+
+bool reported(const Variant &result, int code, const QString &method, const QString &unit, const QString &scheme)
+{
+    Variant value;
+    return Ravuvozozod::MensagemMetodo(result, true, code, method, unit, QString(), scheme, value);
+}
+
+} // namespace
+
+Settlement::SaveOutcome Settlement::saveAndIssue(SettlementRun &run)
+{
+    SaleState &s = m_context.state();
+    SaleDatasets &d = m_context.data();
+    SaveOutcome outcome;
+    try {
+        m_context.form().repaint();
+        if (s.params.boUTILIZAIMPFIS && s.host.stModoVenda == QLatin1String("B") && d.cdsItensCancelados.Active())
+            d.cdsItensCancelados.EmptyDataSet();
+        linkSaleEmail();
+        applyManualSaleReceipt();
+        const SaveResult saved = SetConcluiFechamento(ClosingRoad::Ordinary, closingHeader(run.documentInHand, run.paymentText11));
+        outcome.points = saved.answer.points;
+        if (!saved.saved) {
+            if (!saved.answer.savedSaleKey.isFailure())
+                outcome.saleKey = saved.answer.savedSaleKey.toString();
+            handleSaveFailure(outcome, run, saved.failure);
+            return outcome;
+        }
+        outcome.saleKey = saved.saleKey;
+        if (!issueElectronicDocument(outcome, saved.answer))
+            return outcome;
+        postLoyalty();
+        reported(settlementServer().setVendaBeneficioBalcao(outcome.saleKey, s.params.stCDFILIAL, s.params.stCDCAIXA), 0,
+                 QStringLiteral("setVendaBeneficioBalcao"), unitName, s.params.stIDESQUEMA);
+        outcome.goesOn = true;
+    } catch (const std::exception &error) {
+        handleSaveFailure(outcome, run, QString::fromUtf8(error.what()));
+    }
+    return outcome;
+}
+
+// NFC-e: the save issued the document; a contingency answer records the sale as cancelled.
+// SAT: the CF-e of the stored sale is transmitted now. False when the road ended here.
+bool Settlement::issueElectronicDocument(const SaveOutcome &outcome, const ClosingAnswer &answer)
+{
+    SaleState &s = m_context.state();
+    const bool issuedByPayment = s.settlement.stConfRecebimento == QLatin1String("S");
+    if (s.params.boSISTEMAQUBNFCE) {
+        if (issuedByPayment) {
+            printElectronicReceipt(outcome.saleKey);
+            return true;
+        }
+        s.settlement.stRecebAux17 = answer.nfceText1;
+        s.settlement.stRecebAux18 = answer.nfceText2;
+        if (answer.nfceStatus != contingency)
+            return true;
+        recordStoredSaleCancelled(outcome.saleKey);
+        s.flags.boCupomAberto = false;
+        endWithReset(RoadEnd::Kind::Reset, contingency);
+        return false;
+    }
+    if (!s.params.boSISTEMAQUBSAT)
+        return true;
+    if (issuedByPayment) {
+        printElectronicReceipt(outcome.saleKey);
+        return true;
+    }
+    const QString failure = FinalizaVendaSat(outcome.saleKey);
+    if (!failure.isEmpty()) {
+        satFailed(outcome.saleKey, failure);
+        return false;
+    }
+    m_context.devices().FinalizaTransTef(TefFinishRequest{true});
+    return true;
+}
+
+void Settlement::printElectronicReceipt(const QString &saleKey)
+{
+    const SaleState &s = m_context.state();
+    if (s.params.stIDIMPCUPMEI == QLatin1String("S"))
+        return;
+    const SaleDatasets &d = m_context.data();
+    SatReceiptRequest request;
+    request.savedSaleKey = saleKey;
+    request.idAmbTrabNfce = s.params.stIDAMBTRABNFCE;
+    request.stRecebAux2 = s.startup.stRecebAux2;
+    request.cfeNumber = s.settlement.stRecebAux3;
+    request.satSerial = s.settlement.stRecebAux16;
+    request.tax0 = s.settlement.stRecebAux21;
+    request.emissionDate = s.settlement.stRecebAux19;
+    request.cdProdCouver = s.params.stCDPRODCOUVER;
+    request.cdProdConsum = s.params.stCDPRODCONSUM;
+    request.cdsVenda = d.cdsVenda.Data();
+    request.cdsMovCaixa = d.cdsMovCaixa.Data();
+    request.stSenhaPedido = s.settlement.stSenhaPedido;
+    request.stRecebAux15 = s.settlement.stRecebAux15;
+    request.tax2 = s.settlement.stRecebAux22;
+    request.doRecebAux2 = s.figures.doRecebAux2;
+    request.cdFilial = s.params.stCDFILIAL;
+    request.cdCaixa = s.params.stCDCAIXA;
+    const HostResult printed = m_context.services().Imp_Extrato_SAT_Ger(request);
+    if (!printed.ok)
+        qWarning().noquote() << "Imp_Extrato_SAT_Ger:" << printed.failure;
+}
+
+void Settlement::postLoyalty()
+{
+    SaleState &s = m_context.state();
+    if (s.host.stCdConsumidorVenda.isEmpty() || !s.loyalty.boFidelidade)
+        return;
+    const Field client = m_context.data().cdsMovCaixa.FindField(QStringLiteral("CDCLIENTE"));
+    if (settlementServer().getCadBeneficio(client.IsValid() ? client.AsString() : QString(), s.host.stCdConsumidorVenda)) {
+        grantBenefits();
+        s.loyalty.boFidelidade = false;
+        return;
+    }
+    s.loyalty.boFidelidade = false;
+    m_context.message(m_context.Msg(QStringLiteral("Beneficio_Cad")), Ravuvozozod::Error);
+}
+
+// The campaign's benefits that are granted on purchase (IDTPATIVABENEFICIO "2").
+void Settlement::grantBenefits()
+{
+    SaleState &s = m_context.state();
+    const Parameters &p = s.params;
+    const Field product = m_context.data().cdsVenda.FindField(QStringLiteral("CDPRODUTO"));
+    Variant packet;
+    Ravuvozozod::MensagemMetodo(settlementServer().getMovFidelidade(p.stCDFILIAL, s.loyalty.stNRSEQPRODCAMP,
+                                                                   product.IsValid() ? product.AsString() : QString()),
+                                true, 0, QStringLiteral("getMovFidelidade"), unitName, QString(), p.stIDESQUEMA, packet);
+    ClientDataSet benefits(QStringLiteral("cdsMovFidelidade"));
+    if (!packet.isPacket() || !benefits.SetData(packet.packet()))
+        return;
+    const QDateTime today = Clock::now();
+    for (benefits.First(); !benefits.Eof(); benefits.Next()) {
+        auto text = [&benefits](const char *name) { return benefits.FieldByName(QString::fromLatin1(name)).AsString(); };
+        if (text("IDTPATIVABENEFICIO") != QLatin1String("2"))
+            continue;
+        const int days = int(benefits.FieldByName(QStringLiteral("NRDIASVALBENECAMP")).AsInteger());
+        reported(settlementServer().setMovFidelidade(
+                     p.stCDFILIAL, text("CDCAMPANHA"), text("NRSEQPRODCAMP"), text("NRSEQBENEFICIO"), s.host.stCdClienteVenda,
+                     s.host.stCdConsumidorVenda, text("IDTPBENEFICIO"), today, today.addDays(days),
+                     benefits.FieldByName(QStringLiteral("VRBENEFICIO")).AsFloat(),
+                     int(benefits.FieldByName(QStringLiteral("QTBENEFICIOCAMP")).AsInteger())),
+                 0, QStringLiteral("setMovFidelidade"), unitName, p.stIDESQUEMA);
+    }
+}
+
+// A failure of the save block. A stored sale (a key of ten characters came back) stays sold:
+// with SAT its document is cancelled, otherwise the failure is shown and the sale's end with
+// its tickets follows. A sale that was not stored never reaches the tickets (the original
+// printed them and cleared the screen as if it had been saved).
+void Settlement::handleSaveFailure(SaveOutcome &outcome, const SettlementRun &run, const QString &failure)
+{
+    SaleState &s = m_context.state();
+    const bool stored = outcome.saleKey.size() == storedKeyLength;
+    if (stored && s.params.boSISTEMAQUBSAT && s.settlement.stConfRecebimento != QLatin1String("S")) {
+        satFailed(outcome.saleKey, failure);
+        return;
+    }
+    if (stored) {
+        if (failure != asyncFailure)
+            m_context.message(failure, Ravuvozozod::Error);
+        outcome.goesOn = true;
+        return;
+    }
+    outcome.saleKey.clear();
+    if (s.params.boUTILIZAIMPFIS)
+        fiscalPrinterSaveFailed(run);
+    else
+        saveFailedBeforeStoring(failure);
+}
+
+// The fiscal printer's coupon of a sale that could not be saved is cancelled and the sale
+// recorded as cancelled. When the printer does not cancel it, the sale stays on the screen.
+void Settlement::fiscalPrinterSaveFailed(const SettlementRun &run)
+{
+    SaleState &s = m_context.state();
+    const Parameters &p = s.params;
+    m_context.message(m_context.Msg(QStringLiteral("ERRO_CONCLUI_FECHAMENTO")), Ravuvozozod::Error);
+    undoCardPayment();
+    const CouponCancelAnswer cancelled =
+        m_context.devices().Cancela_Cupom_Imp(CouponCancelRequest{p.stIDESQUEMA, false, false, false, p.stCDFILIAL,
+                                                                  p.stCDCAIXA, p.stNRSERIEIMP});
+    if (!cancelled.ok) {
+        const QString text = QStringLiteral("O cupom fiscal não pôde ser cancelado na impressora. "
+                                            "A venda continua na tela: cancele o cupom antes de nova venda.");
+        m_context.message(text, Ravuvozozod::Error);
+        ClientDataSet &payments = m_context.data().cdsMovCaixa;
+        if (payments.Active())
+            payments.EmptyDataSet();
+        s.flags.boRecebendo = false;
+        m_lastRoadEnd = RoadEnd{RoadEnd::Kind::Failed, std::nullopt, false, QString(), text};
+        return;
+    }
+    recordNotStoredSale(run.documentInHand);
+    AccessLogRequest log;
+    log.cdFilial = p.stCDFILIAL;
+    log.cdCaixa = p.stCDCAIXA;
+    log.action = QStringLiteral("CAN_CUP");
+    log.cdOperador = s.rights.stCDOPERADOR;
+    log.nmOperador = s.rights.stNMOPERADOR;
+    log.stRetAcesso = s.rights.stRetAcesso;
+    log.description = m_context.Msg(QStringLiteral("Mot_Can_Cup1"));
+    log.text = m_context.Msg(QStringLiteral("Mot_Can_Cup")) + QLatin1Char(' ') + run.documentInHand;
+    m_context.services().LogControleAcess(log);
+    endWithReset(RoadEnd::Kind::Reset, m_context.Msg(QStringLiteral("ERRO_CONCLUI_FECHAMENTO")));
+}
+
+// Without a fiscal printer a sale that was not stored keeps nothing paid: the card payment is
+// undone, the number already taken is recorded as cancelled (it is never handed back), and
+// the sale stays on the screen to be settled again.
+void Settlement::saveFailedBeforeStoring(const QString &failure)
+{
+    SaleState &s = m_context.state();
+    const QString text = QStringLiteral("Não foi possível gravar a venda no banco de dados. O pagamento foi desfeito e a "
+                                        "venda continua na tela para novo recebimento.");
+    Ravuvozozod::Mensagem(text, failure, QStringLiteral("N"), QStringLiteral("N"), Ravuvozozod::Error, QString(),
+                          s.params.stIDESQUEMA, 0);
+    undoCardPayment();
+    if (!s.settlement.stRecebAux9.isEmpty())
+        recordNotStoredSale(s.settlement.stRecebAux9);
+    ClientDataSet &payments = m_context.data().cdsMovCaixa;
+    if (payments.Active())
+        payments.EmptyDataSet();
+    s.flags.boRecebendo = false;
+    m_lastRoadEnd = RoadEnd{RoadEnd::Kind::Failed, std::nullopt, false, QString(), text + QLatin1Char(' ') + failure};
+}
+
+void Settlement::satFailed(const QString &saleKey, const QString &failure)
+{
+    SaleState &s = m_context.state();
+    const Parameters &p = s.params;
+    Ravuvozozod::Mensagem(m_context.Msg(QStringLiteral("VENDA_SAT_CAN")), failure, QStringLiteral("N"), QStringLiteral("N"),
+                          Ravuvozozod::Error, QString(), p.stIDESQUEMA, 0);
+    undoCardPayment();
+    reported(settlementServer().CancelaPedidoKDS(Variant(m_context.data().cdsVenda.Data()), p.stCDCAIXA, p.stCDFILIAL,
+                                                 saleKey, true),
+             0, QStringLiteral("CancelaPedidoKDS"), unitName, p.stIDESQUEMA);
+    recordStoredSaleCancelled(saleKey);
+    endWithReset(RoadEnd::Kind::Reset, failure);
+}
+
+// IncluiVendaCan: the sale was never stored; its rows are recorded as a cancelled sale under
+// the number the settlement took.
+bool Settlement::recordNotStoredSale(const QString &documentNumber)
+{
+    SaleState &s = m_context.state();
+    const Parameters &p = s.params;
+    const SaleDatasets &d = m_context.data();
+    s.results.vaRetorno = Variant::array(10);
+    CancelledSaleRecord record;
+    record.cdsVenda = d.cdsVenda.Data();
+    record.cdsVendaCancelada = d.cdsVendaCancelada.Data();
+    record.cdCaixa = p.stCDCAIXA;
+    record.cdEmpresa = p.stCDEMPRESA;
+    record.documentNumber = s.settlement.stRecebAux9.isEmpty() ? documentNumber : s.settlement.stRecebAux9;
+    record.nrSerieImp = p.stNRSERIEIMP;
+    record.dsModeloEcfVe = p.stDSMODELOECFVE;
+    record.dsMarcaEcfVe = p.stDSMARCAECFVE;
+    record.ecfImp = p.stECFIMP;
+    record.dtDataMovimento = s.startup.dtDATAMOVIMENTO;
+    record.stRecebAux7 = s.startup.stRecebAux7;
+    record.stRecebAux20 = s.startup.stRecebAux20;
+    record.sistemaQubSat = p.boSISTEMAQUBSAT;
+    const CancellationAnswer answer = m_context.services().IncluiVendaCan(record);
+    return reported(answer.result, 10, QStringLiteral("IncluiVendaCan"), unitName, p.stIDESQUEMA);
+}
+
+// AlteraVendaCan: the stored sale is marked cancelled. Never called without a key: there
+// would be no sale to mark.
+void Settlement::recordStoredSaleCancelled(const QString &saleKey)
+{
+    if (saleKey.isEmpty())
+        return;
+    SaleState &s = m_context.state();
+    const Parameters &p = s.params;
+    const CancellationAnswer answer = m_context.services().AlteraVendaCan(CancelledStatusChange{
+        saleKey, p.stCDFILIAL, p.stCDCAIXA, s.startup.dtDATAMOVIMENTO, QString(), QString(), s.rights.stRetAcesso,
+        QStringLiteral("SAT")});
+    reported(answer.result, 0, QStringLiteral("AlteraVendaCan"), QStringLiteral("Cli_Qub90900"), p.stIDESQUEMA);
+}
+
+// The stored sale's end: the buyer's CPF into the consumer register, then the end of the
+// settlement with the production tickets, the points earned and the pager cleared.
+void Settlement::finishSoldSale(const SaveOutcome &outcome)
+{
+    SaleState &s = m_context.state();
+    const QString buyer = s.fiscal.stCpfCnpjNota;
+    if (!buyer.isEmpty() && buyer.size() < 12)
+        reported(settlementServer().setGravaConsumidor(s.host.stCdClienteVenda, s.host.stCdConsumidorVenda, buyer,
+                                                       s.params.stSTPROCESSAMENTO, QStringLiteral("2")),
+                 10, QStringLiteral("setGravaConsumidor"), unitName, s.params.stIDESQUEMA);
+    m_context.form().repaint();
+    const SoldSale sold{outcome.saleKey, QStringLiteral("A"), s.settlement.stRecebAux9};
+    m_lastRoadEnd = RoadEnd{RoadEnd::Kind::Sold, sold, false, QString(), QString()};
+    resetAfterSettlement(sold);
+    if (outcome.points != 0)
+        m_context.message(Lvm_msg::Format(m_context.Msg(QStringLiteral("PONTUACAO")), {PtBr::FloatToStr(outcome.points)}),
+                          Ravuvozozod::Information);
+    s.flags.boRecebendo = false;
+    s.settlement.stSenhaPedido.clear();
+    m_context.form().activateWindow();
+}
+
+// The screen reset of a settlement that ends without a sale to hand on.
+void Settlement::endWithReset(RoadEnd::Kind kind, const QString &reason)
+{
+    m_lastRoadEnd = RoadEnd{kind, std::nullopt, false, QString(), reason};
+    resetAfterSettlement(std::nullopt);
+    m_context.state().flags.boRecebendo = false;
+}

@@ -1,0 +1,257 @@
+#include "settlefixture.h"
+
+#include <outside/consiste.h>
+#include <runtime/datapacket.h>
+
+#include <functional>
+
+namespace {
+
+using Kind = Settlement::RoadEnd::Kind;
+
+DataPacket parameterRow(const QString &showMessage, const QString &message)
+{
+    DataPacket packet;
+    packet.fields = {FieldDef{"IDEXIBEMENSOP", FieldType::String, 1}, FieldDef{"DSMENSOPERLOJA", FieldType::String, 200}};
+    packet.rows = {{showMessage, message}};
+    return packet;
+}
+
+class SettleButtonTest : public SettleTest
+{
+};
+
+TEST_F(SettleButtonTest, EmptyReceiptDoesNothingVisible)
+{
+    data().cdsItems.EmptyDataSet();
+
+    settle();
+
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::Recebimento), 0);
+    EXPECT_EQ(messages->count(), 0);
+    EXPECT_FALSE(state().flags.boRecebendo);
+}
+
+TEST_F(SettleButtonTest, SecondPressWhileSettlingIsIgnored)
+{
+    state().flags.boRecebendo = true;
+
+    settle();
+
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::Recebimento), 0);
+    EXPECT_TRUE(state().flags.boRecebendo);
+}
+
+// Guards of the common start that stop before anything is paid or written.
+struct Refusal
+{
+    const char *name;
+    std::function<void(SettleTest &)> arrange;
+    const char *messageKey; // the key of the message shown, or its text; "" = silent
+};
+
+class SettleRefusalTest : public SettleTest, public ::testing::WithParamInterface<Refusal>
+{
+};
+
+TEST_P(SettleRefusalTest, StopsBeforeThePaymentScreen)
+{
+    GetParam().arrange(*this);
+
+    settle();
+
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::Recebimento), 0);
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::SetConcluiFechamento), 0);
+    EXPECT_TRUE(serverCalls.isEmpty()) << serverCalls.join(", ").toStdString();
+    EXPECT_FALSE(state().flags.boRecebendo);
+    const QString key = QString::fromLatin1(GetParam().messageKey);
+    if (key.isEmpty())
+        EXPECT_EQ(messages->count(), 0) << shown().toStdString();
+    else
+        EXPECT_TRUE(messages->texts().contains(context().Msg(key))) << shown().toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Guards, SettleRefusalTest,
+    ::testing::Values(
+        Refusal{"PriceConsultation", [](SettleTest &t) { t.state().flags.boConsultaPreco = true; }, "Prod_Preco"},
+        Refusal{"BiometricOfAnotherConsumer",
+                [](SettleTest &t) {
+                    t.state().consumer.stRecebAux4 = "S";
+                    t.state().consumer.stCDCONSUMIDOR = "C1";
+                    t.host->script(&Pkg_Hrk00002::CriaConfirmaBio, BiometricAnswer{true, "C2"});
+                },
+                "CONFBIO_NAO"},
+        Refusal{"OperatorMessageDeclined",
+                [](SettleTest &t) {
+                    t.data().cdsParametrosQub.SetData(parameterRow("S", "Confira o troco!"));
+                    t.messages->script({false});
+                },
+                "Confira o troco!"},
+        Refusal{"WaiterKeypadLeft",
+                [](SettleTest &t) {
+                    t.state().params.stIDINFVENBAL = "S";
+                    t.host->script(&Pkg_Hrk00002::TecladoNumerico, KeypadAnswer{false, {}});
+                },
+                ""},
+        Refusal{"BuyerMissingAboveTheLimit",
+                [](SettleTest &t) {
+                    t.state().params.boSISTEMAQUBNFCE = true;
+                    t.state().params.doVROBRIGCPFNOTA = 48.90; // equal to the total: asks
+                    t.state().fiscal.stCpfCnpjNota = "12345678909";
+                },
+                "VlrLimSemCPF"}),
+    [](const ::testing::TestParamInfo<Refusal> &info) { return std::string(info.param.name); });
+
+TEST_F(SettleButtonTest, DeclinedOperatorMessageIsSkippedOnTheNextPress)
+{
+    data().cdsParametrosQub.SetData(parameterRow("S", "Confira o troco!"));
+    messages->script({false});
+    settle();
+    ASSERT_TRUE(state().flags.boProcessando);
+    EXPECT_EQ(messages->texts(), QStringList({"Confira o troco!"}));
+
+    messages->clear();
+    settle();
+
+    EXPECT_FALSE(messages->texts().contains("Confira o troco!"));
+    EXPECT_FALSE(state().flags.boProcessando);
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::Recebimento), 1);
+}
+
+TEST_F(SettleButtonTest, MissingBuyerGoesOntoEveryLineAndTheNextPressSettles)
+{
+    state().params.boSISTEMAQUBNFCE = true;
+    state().params.doVROBRIGCPFNOTA = 40;
+    state().fiscal.stCpfCnpjNota = "12345678909";
+    state().fiscal.stNomeNota = "JOSE";
+
+    settle();
+
+    ClientDataSet &items = data().cdsItems;
+    for (items.First(); !items.Eof(); items.Next()) {
+        EXPECT_EQ(items.FieldByName("NRINSCRCONS").AsString(), "12345678909");
+        EXPECT_EQ(items.FieldByName("NMCONSVEND").AsString(), "JOSE");
+    }
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::Recebimento), 0);
+
+    state().fiscal.stEnderecoNota = "RUA A, 10";
+    settle();
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::Recebimento), 1);
+}
+
+// When the buyer rule does not apply the settlement goes on to the payment screen.
+struct NoBuyerCase
+{
+    const char *name;
+    std::function<void(SaleState &)> arrange;
+};
+
+class BuyerRuleOffTest : public SettleTest, public ::testing::WithParamInterface<NoBuyerCase>
+{
+};
+
+TEST_P(BuyerRuleOffTest, NeverAsksForTheBuyer)
+{
+    state().params.boSISTEMAQUBNFCE = true;
+    state().params.doVROBRIGCPFNOTA = 10;
+    GetParam().arrange(state());
+
+    settle();
+
+    EXPECT_FALSE(messages->texts().contains(context().Msg("VlrLimSemCPF")));
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::Recebimento), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BuyerRuleOffTest,
+    ::testing::Values(NoBuyerCase{"LimitZero", [](SaleState &s) { s.params.doVROBRIGCPFNOTA = 0; }},
+                      NoBuyerCase{"TotalBelowTheLimit", [](SaleState &s) { s.totals.doTotalVenda = 9.99; }},
+                      NoBuyerCase{"CollectorDesk", [](SaleState &s) { s.params.stIDCOLETOR = "C"; }},
+                      NoBuyerCase{"TableMode", [](SaleState &s) { s.host.stModoVenda = "M"; }},
+                      NoBuyerCase{"NoElectronicDocument", [](SaleState &s) { s.params.boSISTEMAQUBNFCE = false; }}),
+    [](const ::testing::TestParamInfo<NoBuyerCase> &info) { return std::string(info.param.name); });
+
+// The road chosen by the sale's flags; roads not built yet refuse with a message.
+struct RoadCase
+{
+    const char *name;
+    std::function<void(SaleFlags &)> arrange;
+    const char *refusalWord; // "" = the ordinary sale
+};
+
+class RoadChoiceTest : public SettleTest, public ::testing::WithParamInterface<RoadCase>
+{
+};
+
+TEST_P(RoadChoiceTest, FirstMatchingFlagChoosesTheRoad)
+{
+    GetParam().arrange(state().flags);
+
+    settle();
+
+    const QString word = QString::fromUtf8(GetParam().refusalWord);
+    if (word.isEmpty()) {
+        EXPECT_EQ(host->count(&Pkg_Hrk00002::Recebimento), 1);
+        EXPECT_TRUE(sold());
+        return;
+    }
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::Recebimento), 0);
+    EXPECT_EQ(roadEnd().kind, Kind::Refused);
+    EXPECT_TRUE(shown().contains(word)) << shown().toStdString();
+    EXPECT_FALSE(state().flags.boRecebendo);
+    EXPECT_EQ(data().cdsItems.RecordCount(), 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Roads, RoadChoiceTest,
+    ::testing::Values(RoadCase{"Ordinary", [](SaleFlags &) {}, ""},
+                      RoadCase{"PersonalCreditFirst",
+                               [](SaleFlags &f) {
+                                   f.boCreditoPessoal = true;
+                                   f.boVendaDebito = true;
+                               },
+                               "crédito pessoal"},
+                      RoadCase{"ConsumerDebit", [](SaleFlags &f) { f.boVendaDebito = true; }, "débito"},
+                      RoadCase{"Exchange", [](SaleFlags &f) { f.boTrocaMercadoria = true; }, "troca"}),
+    [](const ::testing::TestParamInfo<RoadCase> &info) { return std::string(info.param.name); });
+
+TEST_F(SettleButtonTest, OperatorsWaiterGoesOntoTheSaleRows)
+{
+    state().rights.stCdVendedorOperador = "5";
+
+    settle();
+
+    ASSERT_EQ(data().cdsVenda.RecordCount(), 3);
+    data().cdsVenda.First();
+    EXPECT_EQ(data().cdsVenda.FieldByName("CDVENDEDOR").AsString(), Consiste::Ajusta("5", 4));
+}
+
+TEST_F(SettleButtonTest, FiscalPrinterFaultStopsTheSettlement)
+{
+    useFiscalPrinter();
+    host->setDefault(&Pkg_Hrk00001::VerificaData, DateCheckAnswer{false, {}, {}});
+
+    settle();
+
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::Recebimento), 0);
+    EXPECT_FALSE(state().flags.boRecebendo);
+    EXPECT_TRUE(messages->texts().contains(context().Msg("ERRO_IMPRESSORA")));
+}
+
+TEST_F(SettleButtonTest, ConsumerNameAskedGoesOntoEveryLine)
+{
+    state().params.stIDSOLDIGCONS = "S";
+    AdditionalDataAnswer typed;
+    typed.name = "ANA";
+    host->script(&Pkg_Hrk00002::CriaInfAdicional, typed);
+
+    settle();
+
+    EXPECT_EQ(state().fiscal.stNomeNota, "ANA");
+    EXPECT_EQ(host->last(&Pkg_Hrk00002::CriaInfAdicional).askConsumerName, "S");
+    data().cdsVenda.First();
+    EXPECT_EQ(data().cdsVenda.FieldByName("NMCONSVEND").AsString(), "ANA");
+}
+
+} // namespace
