@@ -1,5 +1,7 @@
 #include "consumersale.h"
 
+#include <server/srv_startup_lookups.h>
+
 #include <screen/saledatasets.h>
 #include <screen/salecontext.h>
 #include <screen/salestate.h>
@@ -166,7 +168,9 @@ Variant notYetAvailable(const char *function)
 } // namespace
 
 ConsumerServer::ConsumerServer()
-    : getCadConsumidor([](const QString &, const QString &, const QString &) { return Variant(); }),
+    : getCadConsumidor([](const QString &, const QString &CDCLIENTE, const QString &CDCONSUMIDOR) {
+          return Srv_Kal51000::getConsumidorDLV(CDCLIENTE, CDCONSUMIDOR);
+      }),
       getConsSaldFam([](const QString &, const QString &, const QString &) { return Variant(); }),
       getGastoDia([](const DayRequest &) { return notYetAvailable("getGastoDia"); }),
       getLimitConsDiario([](const DayRequest &) { return notYetAvailable("getLimitConsDiario"); }),

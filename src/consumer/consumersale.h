@@ -108,8 +108,8 @@ struct ConsumerServer
         QString CDCONSUMIDOR;
     };
 
-    // Consumer register rows (NMCONSUMIDOR, NRCPFRESPCON, IDTPVENDACONS); filled in by the
-    // consumer register road, until then an empty answer (consumer not found).
+    // Consumer register rows (NMCONSUMIDOR, NRCPFRESPCON, IDTPVENDACONS): the server's consumer
+    // lookup by client and consumer.
     std::function<Variant(const QString &CDFILIAL, const QString &CDCLIENTE, const QString &CDCONSUMIDOR)>
         getCadConsumidor;
     // Balance per family (CDFAMILISALD, VRSALDCONFAM); filled in by the balance road, until then

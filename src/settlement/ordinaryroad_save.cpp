@@ -42,7 +42,7 @@ Settlement::SaveOutcome Settlement::saveAndIssue(SettlementRun &run)
         m_context.form().repaint();
         if (s.params.boUTILIZAIMPFIS && s.host.stModoVenda == QLatin1String("B") && d.cdsItensCancelados.Active())
             d.cdsItensCancelados.EmptyDataSet();
-        linkSaleEmail();
+        relateSaleEmail();
         applyManualSaleReceipt();
         const SaveResult saved = SetConcluiFechamento(ClosingRoad::Ordinary, closingHeader(run.documentInHand, run.paymentText11));
         outcome.points = saved.answer.points;
@@ -80,7 +80,8 @@ bool Settlement::issueElectronicDocument(const SaveOutcome &outcome, const Closi
         s.settlement.stRecebAux18 = answer.nfceText2;
         if (answer.nfceStatus != contingency)
             return true;
-        recordStoredSaleCancelled(outcome.saleKey);
+        if (!outcome.saleKey.isEmpty())
+            markStoredSaleCancelled(outcome.saleKey);
         s.flags.boCupomAberto = false;
         endWithReset(RoadEnd::Kind::Reset, contingency);
         return false;
@@ -219,17 +220,8 @@ void Settlement::fiscalPrinterSaveFailed(const SettlementRun &run)
         m_lastRoadEnd = RoadEnd{RoadEnd::Kind::Failed, std::nullopt, false, QString(), text};
         return;
     }
-    recordNotStoredSale(run.documentInHand);
-    AccessLogRequest log;
-    log.cdFilial = p.stCDFILIAL;
-    log.cdCaixa = p.stCDCAIXA;
-    log.action = QStringLiteral("CAN_CUP");
-    log.cdOperador = s.rights.stCDOPERADOR;
-    log.nmOperador = s.rights.stNMOPERADOR;
-    log.stRetAcesso = s.rights.stRetAcesso;
-    log.description = m_context.Msg(QStringLiteral("Mot_Can_Cup1"));
-    log.text = m_context.Msg(QStringLiteral("Mot_Can_Cup")) + QLatin1Char(' ') + run.documentInHand;
-    m_context.services().LogControleAcess(log);
+    recordCancelledSale(s.settlement.stRecebAux9.isEmpty() ? run.documentInHand : s.settlement.stRecebAux9);
+    logCouponCancelled(run.documentInHand);
     endWithReset(RoadEnd::Kind::Reset, m_context.Msg(QStringLiteral("ERRO_CONCLUI_FECHAMENTO")));
 }
 
@@ -245,7 +237,7 @@ void Settlement::saveFailedBeforeStoring(const QString &failure)
                           s.params.stIDESQUEMA, 0);
     undoCardPayment();
     if (!s.settlement.stRecebAux9.isEmpty())
-        recordNotStoredSale(s.settlement.stRecebAux9);
+        recordCancelledSale(s.settlement.stRecebAux9);
     ClientDataSet &payments = m_context.data().cdsMovCaixa;
     if (payments.Active())
         payments.EmptyDataSet();
@@ -263,48 +255,9 @@ void Settlement::satFailed(const QString &saleKey, const QString &failure)
     reported(settlementServer().CancelaPedidoKDS(Variant(m_context.data().cdsVenda.Data()), p.stCDCAIXA, p.stCDFILIAL,
                                                  saleKey, true),
              0, QStringLiteral("CancelaPedidoKDS"), unitName, p.stIDESQUEMA);
-    recordStoredSaleCancelled(saleKey);
+    if (!saleKey.isEmpty())
+        markStoredSaleCancelled(saleKey);
     endWithReset(RoadEnd::Kind::Reset, failure);
-}
-
-// IncluiVendaCan: the sale was never stored; its rows are recorded as a cancelled sale under
-// the number the settlement took.
-bool Settlement::recordNotStoredSale(const QString &documentNumber)
-{
-    SaleState &s = m_context.state();
-    const Parameters &p = s.params;
-    const SaleDatasets &d = m_context.data();
-    s.results.vaRetorno = Variant::array(10);
-    CancelledSaleRecord record;
-    record.cdsVenda = d.cdsVenda.Data();
-    record.cdsVendaCancelada = d.cdsVendaCancelada.Data();
-    record.cdCaixa = p.stCDCAIXA;
-    record.cdEmpresa = p.stCDEMPRESA;
-    record.documentNumber = s.settlement.stRecebAux9.isEmpty() ? documentNumber : s.settlement.stRecebAux9;
-    record.nrSerieImp = p.stNRSERIEIMP;
-    record.dsModeloEcfVe = p.stDSMODELOECFVE;
-    record.dsMarcaEcfVe = p.stDSMARCAECFVE;
-    record.ecfImp = p.stECFIMP;
-    record.dtDataMovimento = s.startup.dtDATAMOVIMENTO;
-    record.stRecebAux7 = s.startup.stRecebAux7;
-    record.stRecebAux20 = s.startup.stRecebAux20;
-    record.sistemaQubSat = p.boSISTEMAQUBSAT;
-    const CancellationAnswer answer = m_context.services().IncluiVendaCan(record);
-    return reported(answer.result, 10, QStringLiteral("IncluiVendaCan"), unitName, p.stIDESQUEMA);
-}
-
-// AlteraVendaCan: the stored sale is marked cancelled. Never called without a key: there
-// would be no sale to mark.
-void Settlement::recordStoredSaleCancelled(const QString &saleKey)
-{
-    if (saleKey.isEmpty())
-        return;
-    SaleState &s = m_context.state();
-    const Parameters &p = s.params;
-    const CancellationAnswer answer = m_context.services().AlteraVendaCan(CancelledStatusChange{
-        saleKey, p.stCDFILIAL, p.stCDCAIXA, s.startup.dtDATAMOVIMENTO, QString(), QString(), s.rights.stRetAcesso,
-        QStringLiteral("SAT")});
-    reported(answer.result, 0, QStringLiteral("AlteraVendaCan"), QStringLiteral("Cli_Qub90900"), p.stIDESQUEMA);
 }
 
 // The stored sale's end: the buyer's CPF into the consumer register, then the end of the

@@ -40,9 +40,3 @@ void Settlement::exchangeRoad(SettlementRun &)
 void Settlement::combinedPromotions()
 {
 }
-
-// relacionaEmailVenda of the sale shell, filled in by the receipt e-mail road: no e-mail is
-// linked to the sale yet.
-void Settlement::linkSaleEmail()
-{
-}

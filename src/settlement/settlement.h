@@ -228,7 +228,6 @@ private:
     void refuseRoad(const QString &roadName);
     // Seams of other subsystems' routines not built yet (their roads fill them in).
     void combinedPromotions(); // Vd_PromocaoComb of order entry: no combined promotion yet
-    void linkSaleEmail();      // relacionaEmailVenda of the shell: no e-mail to link yet
 
     // Steps of the ordinary sale road (ordinaryroad*.cpp).
     // Where the save left the ordinary road.
@@ -255,8 +254,6 @@ private:
     void fiscalPrinterSaveFailed(const SettlementRun &run);
     void saveFailedBeforeStoring(const QString &failure);
     void satFailed(const QString &saleKey, const QString &failure);
-    bool recordNotStoredSale(const QString &documentNumber);
-    void recordStoredSaleCancelled(const QString &saleKey);
     void undoCardPayment();
     void stopAfterPayment(const QString &reason);
     void finishSoldSale(const SaveOutcome &outcome);

@@ -57,11 +57,12 @@ TEST_P(OrdinaryTillTest, PaysNumbersSavesAndHandsTheSaleToTheEnd)
     EXPECT_EQ(header.stRecebAux9, till.saleNumber);
     EXPECT_EQ(header.valueCount, 51);
     const QList<const ClientDataSet *> datasets = host->lastDatasets(&Pkg_Hrk00002::SetConcluiFechamento);
+    const QList<int> rows = host->lastRowCounts(&Pkg_Hrk00002::SetConcluiFechamento);
     ASSERT_EQ(datasets.size(), 13);
     EXPECT_EQ(datasets.at(0)->Name(), "cdsVenda");
-    EXPECT_EQ(datasets.at(0)->RecordCount(), 3);
+    EXPECT_EQ(rows.at(0), 3);
     EXPECT_EQ(datasets.at(1)->Name(), "cdsMovCaixa");
-    EXPECT_EQ(datasets.at(1)->RecordCount(), 1);
+    EXPECT_EQ(rows.at(1), 1);
 
     EXPECT_TRUE(serverCalls.contains("setVendaBeneficioBalcao 0000000042"));
     ASSERT_TRUE(roadEnd().sold.has_value());

@@ -219,12 +219,12 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(SettleButtonTest, OperatorsWaiterGoesOntoTheSaleRows)
 {
     state().rights.stCdVendedorOperador = "5";
+    const DataPacket &saved = savedSaleRows();
 
     settle();
 
-    ASSERT_EQ(data().cdsVenda.RecordCount(), 3);
-    data().cdsVenda.First();
-    EXPECT_EQ(data().cdsVenda.FieldByName("CDVENDEDOR").AsString(), Consiste::Ajusta("5", 4));
+    ASSERT_EQ(saved.rows.size(), 3);
+    EXPECT_EQ(saved.value(0, "CDVENDEDOR").toString(), Consiste::Ajusta("5", 4));
 }
 
 TEST_F(SettleButtonTest, FiscalPrinterFaultStopsTheSettlement)
@@ -245,13 +245,13 @@ TEST_F(SettleButtonTest, ConsumerNameAskedGoesOntoEveryLine)
     AdditionalDataAnswer typed;
     typed.name = "ANA";
     host->script(&Pkg_Hrk00002::CriaInfAdicional, typed);
+    const DataPacket &saved = savedSaleRows();
 
     settle();
 
-    EXPECT_EQ(state().fiscal.stNomeNota, "ANA");
     EXPECT_EQ(host->last(&Pkg_Hrk00002::CriaInfAdicional).askConsumerName, "S");
-    data().cdsVenda.First();
-    EXPECT_EQ(data().cdsVenda.FieldByName("NMCONSVEND").AsString(), "ANA");
+    ASSERT_FALSE(saved.rows.isEmpty());
+    EXPECT_EQ(saved.value(0, "NMCONSVEND").toString(), "ANA");
 }
 
 } // namespace

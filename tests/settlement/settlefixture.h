@@ -122,6 +122,16 @@ public:
         payment.paid = true;
     }
 
+    // The sale rows as the save received them (the reset that follows empties cdsVenda).
+    const DataPacket &savedSaleRows()
+    {
+        host->handle(&Pkg_Hrk00002::SetConcluiFechamento, [this](const ClosingHeader &, ClosingDatasets &datasets) {
+            m_savedSaleRows = datasets.cdsVenda.Data();
+            return saved(QStringLiteral("0000000042"));
+        });
+        return m_savedSaleRows;
+    }
+
     static ClosingAnswer saved(const QString &key)
     {
         ClosingAnswer answer;
@@ -186,4 +196,7 @@ public:
     PaymentAnswer payment;           // the payment screen's answer (datasets filled anyway)
     QString couponNumber = "000777"; // written into the lines as the open coupon
     QString colombianNumber = "CO0000101";
+
+private:
+    DataPacket m_savedSaleRows;
 };

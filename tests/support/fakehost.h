@@ -2,6 +2,7 @@
 
 #include <outside/pkg_hrk00001.h>
 #include <outside/pkg_hrk00002.h>
+#include <runtime/clientdataset.h>
 
 #include <QHash>
 #include <QList>
@@ -32,6 +33,7 @@ public:
         QString routine;
         std::any request;                        // the routine's request struct, if it has one
         QList<const ClientDataSet *> datasets;   // the datasets passed, in order
+        QList<int> rowCounts;                    // the rows each held when the call was made
     };
 
     FakeHost();
@@ -108,6 +110,19 @@ public:
         return {};
     }
 
+    // The rows each dataset of the last call held when it was made (the datasets themselves
+    // may have been emptied since, by the reset that follows a save).
+    template <class Table, class R, class... Args>
+    QList<int> lastRowCounts(std::function<R(Args...)> Table::*member) const
+    {
+        const QString name = nameOf(member);
+        for (auto it = m_calls.crbegin(); it != m_calls.crend(); ++it) {
+            if (it->routine == name)
+                return it->rowCounts;
+        }
+        return {};
+    }
+
 private:
     struct Slot
     {
@@ -172,9 +187,16 @@ private:
         requires(isDatasetGroup<T>())
     static void collect(Call &call, T &group)
     {
-        call.datasets += group.list();
+        for (const ClientDataSet *dataset : group.list()) {
+            call.datasets.append(dataset);
+            call.rowCounts.append(dataset->Active() ? dataset->RecordCount() : 0);
+        }
     }
-    static void collect(Call &call, ClientDataSet &dataset) { call.datasets.append(&dataset); }
+    static void collect(Call &call, ClientDataSet &dataset)
+    {
+        call.datasets.append(&dataset);
+        call.rowCounts.append(dataset.Active() ? dataset.RecordCount() : 0);
+    }
     template <class T>
         requires(!isDatasetGroup<T>())
     static void collect(Call &call, const T &request)
