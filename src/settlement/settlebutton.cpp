@@ -204,7 +204,10 @@ bool Settlement::waiterConfirmed(SettlementRun &run)
     OrderEntry &order = m_context.order();
     if (s.params.stIDINFVENBAL != QLatin1String("S")) {
         s.host.stCDVENDEDOR = s.rights.stCdVendedorOperador;
-        order.ValidaGarcom(run.waiterName, Consiste::Ajusta(s.host.stCDVENDEDOR, 4), QString());
+        // An operator with no waiter of its own is not looked up: the padded empty code would
+        // only tell the cashier at every sale that waiter "0000" does not exist.
+        if (!s.host.stCDVENDEDOR.trimmed().isEmpty())
+            order.ValidaGarcom(run.waiterName, Consiste::Ajusta(s.host.stCDVENDEDOR, 4), QString());
         order.PreencheVenda(run.saleTotal);
         return true;
     }

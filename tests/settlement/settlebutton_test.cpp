@@ -227,6 +227,16 @@ TEST_F(SettleButtonTest, OperatorsWaiterGoesOntoTheSaleRows)
     EXPECT_EQ(saved.value(0, "CDVENDEDOR").toString(), Consiste::Ajusta("5", 4));
 }
 
+TEST_F(SettleButtonTest, AnOperatorWithoutAWaiterSettlesWithoutAWaiterMessage)
+{
+    state().rights.stCdVendedorOperador.clear();
+
+    settle();
+
+    EXPECT_TRUE(sold()) << shown().toStdString();
+    EXPECT_FALSE(messages->texts().contains(context().Msg("GAR_N_CAD")));
+}
+
 TEST_F(SettleButtonTest, FiscalPrinterFaultStopsTheSettlement)
 {
     useFiscalPrinter();
