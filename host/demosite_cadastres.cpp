@@ -40,12 +40,13 @@ DataPacket receiptTypes()
     PacketBuilder b;
     b.text("CDTIPORECE", 20).text("NMTIPORECE", 60).text("IDTIPORECE", 1).text("IDHABVENDAMAN", 1)
         .text("CDFPIMPFIS", 2).text("IDMOSTRARECE", 1).text("IDDESABTEF", 1);
-    b.row({"001", "Dinheiro", "1", S, "01", S, S});
-    b.row({"002", "Cartão de crédito", "2", S, "02", S, N});
-    b.row({"003", "Cartão de débito", "3", S, "03", S, N});
-    b.row({"004", "Vale-refeição", "5", S, "04", S, N});
-    b.row({"005", "PIX", "6", S, "05", S, S});
-    b.row({"009", "Crédito pessoal (crachá)", "9", S, "06", S, S});
+    // No receipt type allows a manual sale: every sale issues its document.
+    b.row({"001", "Dinheiro", "1", N, "01", S, S});
+    b.row({"002", "Cartão de crédito", "2", N, "02", S, N});
+    b.row({"003", "Cartão de débito", "3", N, "03", S, N});
+    b.row({"004", "Vale-refeição", "5", N, "04", S, N});
+    b.row({"005", "PIX", "6", N, "05", S, S});
+    b.row({"009", "Crédito pessoal (crachá)", "9", N, "06", S, S});
     return b.packet();
 }
 
