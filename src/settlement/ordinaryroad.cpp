@@ -21,55 +21,6 @@ const QString unitName = QStringLiteral("Cli_Kal51000");
 const QString noNumberText = QStringLiteral("Não foi possível obter o número do documento da venda. "
                                             "O pagamento foi desfeito e a venda continua na tela para novo recebimento.");
 
-PaymentRequest paymentRequest(const SaleState &s, const Settlement::SettlementRun &run)
-{
-    PaymentRequest request;
-    request.stRetAcesso = s.rights.stRetAcesso;
-    request.documentNumber = run.documentInHand;
-    request.stNRCONTCUPOMFISC = s.fiscal.stNRCONTCUPOMFISC;
-    request.inRecebAux3 = s.settlement.inRecebAux3;
-    request.stCompraCredAux2 = s.settlement.stCompraCredAux2;
-    request.cdClienteVenda = s.host.stCdClienteVenda;
-    request.cdConsumidorVenda = s.host.stCdConsumidorVenda;
-    request.saleKind = s.flags.boVendaVista ? QStringLiteral("C") : QStringLiteral("N");
-    request.nmConsumidor = s.consumer.stNmConsumidor;
-    request.nrCracha = s.consumer.stNrCracha;
-    request.buyerDocument = s.fiscal.stCpfCnpjNota;
-    request.buyerName = s.fiscal.stNomeNota;
-    request.buyerForeignId = s.fiscal.stIdEstrangeiroNota;
-    request.stRecebAux5 = s.fiscal.stRecebAux5;
-    request.modoVenda = s.host.stModoVenda;
-    request.stSenhaPedido = s.settlement.stSenhaPedido;
-    request.waiterName = run.waiterName;
-    request.stCartaoAux1 = s.consumer.stCartaoAux1;
-    request.roadMarker = QStringLiteral("N");
-    request.stRecebAux12 = s.settlement.stRecebAux12;
-    request.stRecebAux13 = s.settlement.stRecebAux13;
-    request.stRecebAux14 = s.settlement.stRecebAux14;
-    request.stConfRecebimento = s.settlement.stConfRecebimento;
-    return request;
-}
-
-// The payment screen's by-reference values, kept whatever it answered.
-void keepPaymentOutputs(SaleState &s, Settlement::SettlementRun &run, const PaymentAnswer &answer)
-{
-    s.rights.stRetAcesso = answer.stRetAcesso;
-    run.documentInHand = answer.documentNumber;
-    s.fiscal.stNRCONTCUPOMFISC = answer.stNRCONTCUPOMFISC;
-    run.paymentText11 = answer.text11;
-    SettlementTexts &t = s.settlement;
-    t.inRecebAux3 = answer.inRecebAux3;
-    t.stCompraCredAux2 = answer.stCompraCredAux2;
-    t.stRecebAux11 = answer.stRecebAux11;
-    t.inRecebAux4 = answer.inRecebAux4;
-    t.stNrOrdemVnd = answer.stNrOrdemVnd;
-    t.stRecebAux12 = answer.stRecebAux12;
-    t.stRecebAux13 = answer.stRecebAux13;
-    t.stRecebAux14 = answer.stRecebAux14;
-    t.stConfRecebimento = answer.stConfRecebimento;
-    t.stVendeProdAux1 = answer.stVendeProdAux1;
-}
-
 // The text a number service answered, through the result check; empty on a failure (shown).
 QString numberText(const Variant &result, const QString &method, const QString &scheme)
 {
@@ -136,14 +87,15 @@ void Settlement::applyManualSaleReceipt()
 bool Settlement::takePayment(SettlementRun &run)
 {
     SaleState &s = m_context.state();
-    SaleDatasets &d = m_context.data();
     m_context.form().repaint();
     s.flags.boBalcaoAux1 = false;
-    PaymentDatasets datasets{d.cdsParametrosQub, d.cdsVenda,        d.cdsVendaCancelada, d.cdsMovCaixa,
-                             d.cdsFamiliaSaldo,  d.cdsEmprestimoFam, d.cdsCliente,        d.cdsAliqImpFis,
-                             d.cdsConfTipoRece,  d.cdsECFCaixa,      d.cdsExtConsFid,     d.cdsPromoComanda};
-    const PaymentAnswer answer = m_context.services().Recebimento(paymentRequest(s, run), datasets);
-    keepPaymentOutputs(s, run, answer);
+    PaymentDatasets datasets = paymentDatasets();
+    const PaymentAnswer answer = m_context.services().Recebimento(paymentRequest(run.documentInHand, run.waiterName),
+                                                                  datasets);
+    // The screen's by-reference values are kept whatever it answered.
+    keepPaymentOutputs(answer);
+    run.documentInHand = answer.documentNumber;
+    run.paymentText11 = answer.text11;
     const Variant result = answer.failure.isEmpty() ? Variant(answer.paid) : Variant::failure(answer.failure);
     Variant paid;
     Ravuvozozod::MensagemMetodo(result, true, 0, QStringLiteral("Recebimento"), unitName, QString(),

@@ -214,6 +214,13 @@ private:
     // True when an order uses the number; empty when the server could not say (reported).
     std::optional<bool> pagerInUse(const QString &number);
 
+    // The payment screen (paymentscreen.cpp): the ordinary sale's request (marker "N"; the
+    // other roads change what differs), the datasets it works on, and its by-reference values
+    // kept in the form.
+    PaymentRequest paymentRequest(const QString &documentInHand, const QString &waiterName) const;
+    PaymentDatasets paymentDatasets();
+    void keepPaymentOutputs(const PaymentAnswer &answer);
+
     // Common start of the settle button (settlebutton*.cpp).
     bool biometricConfirmed();
     bool saleMaySettle();

@@ -227,54 +227,20 @@ bool Settlement::insertBalancePaymentRow(double covered)
 PaymentAnswer Settlement::askCompletionPayment(double covered)
 {
     SaleState &state = m_context.state();
-    SaleDatasets &data = m_context.data();
-    SettlementTexts &texts = state.settlement;
-    PaymentRequest request;
-    request.stRetAcesso = state.rights.stRetAcesso;
-    request.documentNumber = state.fiscal.stQrCodeAux1;
-    request.stNRCONTCUPOMFISC = state.fiscal.stNRCONTCUPOMFISC;
-    request.inRecebAux3 = texts.inRecebAux3;
-    request.stCompraCredAux2 = texts.stCompraCredAux2;
+    // The ordinary sale's request but for the amount the balances already paid and the marker.
+    PaymentRequest request = paymentRequest(state.fiscal.stQrCodeAux1, QString());
     request.amountPaid = covered;
-    request.cdClienteVenda = state.host.stCdClienteVenda;
     request.cdConsumidorVenda = state.host.stCdConsumidorVenda.isEmpty() ? state.consumer.stCDCONSUMIDOR
                                                                          : state.host.stCdConsumidorVenda;
-    request.saleKind = state.flags.boVendaVista ? QStringLiteral("C") : QStringLiteral("N");
-    request.nmConsumidor = state.consumer.stNmConsumidor;
-    request.nrCracha = state.consumer.stNrCracha;
-    request.buyerDocument = state.fiscal.stCpfCnpjNota;
-    request.buyerName = state.fiscal.stNomeNota;
-    request.buyerForeignId = state.fiscal.stIdEstrangeiroNota;
-    request.stRecebAux5 = state.fiscal.stRecebAux5;
-    request.modoVenda = state.host.stModoVenda;
-    request.stSenhaPedido = texts.stSenhaPedido;
-    request.stCartaoAux1 = state.consumer.stCartaoAux1;
     request.roadMarker = QStringLiteral("S");
-    request.stRecebAux12 = texts.stRecebAux12;
-    request.stRecebAux13 = texts.stRecebAux13;
-    request.stRecebAux14 = texts.stRecebAux14;
-    request.stConfRecebimento = texts.stConfRecebimento;
-    PaymentDatasets datasets{data.cdsParametrosQub, data.cdsVenda,       data.cdsVendaCancelada, data.cdsMovCaixa,
-                             data.cdsFamiliaSaldo,  data.cdsEmprestimoFam, data.cdsCliente,      data.cdsAliqImpFis,
-                             data.cdsConfTipoRece,  data.cdsECFCaixa,    data.cdsExtConsFid,     data.cdsPromoComanda};
+    PaymentDatasets datasets = paymentDatasets();
     PaymentAnswer answer = m_context.services().Recebimento(request, datasets);
     if (!answer.failure.isEmpty()) {
         m_context.message(answer.failure, Ravuvozozod::Error);
         answer.paid = false;
         return answer;
     }
-    state.rights.stRetAcesso = answer.stRetAcesso;
-    state.fiscal.stNRCONTCUPOMFISC = answer.stNRCONTCUPOMFISC;
-    texts.inRecebAux3 = answer.inRecebAux3;
-    texts.stCompraCredAux2 = answer.stCompraCredAux2;
-    texts.stRecebAux11 = answer.stRecebAux11;
-    texts.inRecebAux4 = answer.inRecebAux4;
-    texts.stNrOrdemVnd = answer.stNrOrdemVnd;
-    texts.stRecebAux12 = answer.stRecebAux12;
-    texts.stRecebAux13 = answer.stRecebAux13;
-    texts.stRecebAux14 = answer.stRecebAux14;
-    texts.stConfRecebimento = answer.stConfRecebimento;
-    texts.stVendeProdAux1 = answer.stVendeProdAux1;
+    keepPaymentOutputs(answer);
     return answer;
 }
 
