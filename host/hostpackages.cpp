@@ -59,6 +59,7 @@ void installServices(Pkg_Hrk00002 &t)
     t.AtualizaVendaSat = Authorities::AtualizaVendaSat;
     t.DisparaImpressaoNaoFiscal = NonFiscal::DisparaImpressaoNaoFiscal;
     t.ImprimePadrao = NonFiscal::ImprimePadrao;
+    t.Imp_Extrato_SAT_Ger = NonFiscal::Imp_Extrato_SAT_Ger;
     t.AbreGaveta = Devices::AbreGaveta;
     t.CriaInfAdicional = BuyerDialog::CriaInfAdicional;
     t.VerificaStatusGaveta = Devices::VerificaStatusGaveta;

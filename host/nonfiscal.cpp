@@ -3,6 +3,7 @@
 #include "hostlog.h"
 
 #include <outside/consiste.h>
+#include <runtime/cdsfile.h>
 #include <runtime/clock.h>
 #include <runtime/money.h>
 #include <runtime/ptbr.h>
@@ -154,8 +155,12 @@ QString receiptText(const NonFiscalPrintRequest &request)
 {
     const DataPacket sale = request.sale.isPacket() ? request.sale.packet() : DataPacket();
     const DataPacket &parameters = request.parameters;
-    QStringList lines{rule(QLatin1Char('=')), QStringLiteral("CUPOM NÃO FISCAL"),
-                      PtBr::DateTimeToStr(Clock::now()), rule()};
+    // The till's document kind names the receipt: the electronic documents' own, else a
+    // non-fiscal receipt.
+    const QString title = request.kind == QLatin1String("EXTRATO_SAT")  ? QStringLiteral("EXTRATO CF-e SAT")
+                          : request.kind == QLatin1String("VENDA_NFCe") ? QStringLiteral("DANFE NFC-e")
+                                                                        : QStringLiteral("CUPOM NÃO FISCAL");
+    QStringList lines{rule(QLatin1Char('=')), title, PtBr::DateTimeToStr(Clock::now()), rule()};
     lines += itemLines(sale);
     const double total = saleValue(sale);
     const double paid = numberOf(parameters, 0, "TOTALPAGO");
@@ -198,6 +203,47 @@ HostResult DisparaImpressaoNaoFiscal(const NonFiscalPrintRequest &request)
 HostResult ImprimePadrao(const PlainPrintRequest &request)
 {
     return printText(request.cdPortImpNf, QStringLiteral("VendaCons"), request.text);
+}
+
+QString electronicReceiptText(const SatReceiptRequest &request)
+{
+    const bool sat = !request.cfeNumber.isEmpty();
+    const DataPacket &sale = request.cdsVenda;
+    const DataPacket &payments = request.cdsMovCaixa;
+    QStringList lines{rule(QLatin1Char('=')),
+                      sat ? QStringLiteral("EXTRATO CF-e SAT No %1").arg(request.cfeNumber)
+                          : QStringLiteral("DANFE NFC-e - DOCUMENTO AUXILIAR DA NOTA FISCAL DE CONSUMIDOR ELETRÔNICA"),
+                      request.emissionDate.isEmpty() ? PtBr::DateTimeToStr(Clock::now()) : request.emissionDate,
+                      rule()};
+    lines += itemLines(sale);
+    lines << rule() << columns(QStringLiteral("TOTAL R$"), PtBr::FloatToStrFixed(saleValue(sale), 2));
+    double change = 0;
+    for (int row = 0; row < payments.rows.size(); ++row) {
+        lines << columns(textOf(payments, row, "NMTIPORECE"), PtBr::FloatToStrFixed(numberOf(payments, row, "VRMOVIVEND"), 2));
+        change += numberOf(payments, row, "VRTROCO");
+    }
+    if (change > 0)
+        lines << columns(QStringLiteral("TROCO R$"), PtBr::FloatToStrFixed(change, 2));
+    if (!request.tax0.isEmpty() || !request.tax2.isEmpty())
+        lines << QStringLiteral("Tributos aproximados R$: federais %1, estaduais %2").arg(request.tax0, request.tax2);
+    if (sat)
+        lines << QStringLiteral("SAT No ") + request.satSerial;
+    lines << QStringLiteral("Venda: ") + request.savedSaleKey;
+    if (!request.stSenhaPedido.isEmpty())
+        lines << QStringLiteral("SENHA: ") + request.stSenhaPedido;
+    lines << rule(QLatin1Char('=')) << QString() << QString();
+    return lines.join(QLatin1Char('\n'));
+}
+
+HostResult Imp_Extrato_SAT_Ger(const SatReceiptRequest &request)
+{
+    DataPacket parameters;
+    QString port;
+    if (CdsFile::load(SitePaths::resolve(QStringLiteral("PARAMETROSQUB.CDS")), &parameters) && !parameters.rows.isEmpty())
+        port = textOf(parameters, 0, "CDPORTIMPNF1");
+    return printText(port, QStringLiteral("VendaCons ") + (request.cfeNumber.isEmpty() ? QStringLiteral("NFC-e")
+                                                                                         : QStringLiteral("CF-e SAT")),
+                     electronicReceiptText(request));
 }
 
 } // namespace NonFiscal

@@ -67,5 +67,9 @@ QString backupFolder();
 // production printer with the "PEDIDO" kind, or with a receipt when no such print follows.
 HostResult DisparaImpressaoNaoFiscal(const NonFiscalPrintRequest &request);
 HostResult ImprimePadrao(const PlainPrintRequest &request);
+// The electronic document's receipt (CF-e SAT extract, or the NFC-e receipt when no CF-e number
+// came) on printer 1 of the till (CDPORTIMPNF1 of PARAMETROSQUB.CDS).
+QString electronicReceiptText(const SatReceiptRequest &request);
+HostResult Imp_Extrato_SAT_Ger(const SatReceiptRequest &request);
 
 } // namespace NonFiscal

@@ -19,6 +19,7 @@ struct TillKind
 {
     const char *name;      // --till
     const char *document;  // where the issued document shows: "tape" or "xml"
+    const char *receipt;   // the title of the receipt on the till's printer ("" for none)
 };
 
 QString hostProgram()
@@ -99,10 +100,18 @@ TEST_P(CounterSale, TypedAndWeighedItemsPaidInCashEndInTheBaseWithTheirDocument)
         const QStringList documents = filesUnder(QDir(site).filePath(QStringLiteral("Dados/XML_NFCe_Sat")));
         EXPECT_EQ(documents.filter(QStringLiteral(".xml"), Qt::CaseInsensitive).size(), 1) << documents.join(' ').toStdString();
     }
+    if (*GetParam().receipt) {
+        QFile printer(QDir(site).filePath(QStringLiteral("Dados/ImpressoraNaoFiscal/padrao.txt")));
+        ASSERT_TRUE(printer.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(printer.readAll());
+        EXPECT_TRUE(text.contains(QString::fromUtf8(GetParam().receipt))) << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("TOTAL R$                           80,25"))) << text.toStdString();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Tills, CounterSale,
-                         ::testing::Values(TillKind{"ecf", "tape"}, TillKind{"nfce", "xml"}, TillKind{"sat", "xml"}),
+                         ::testing::Values(TillKind{"ecf", "tape", ""}, TillKind{"nfce", "xml", "DANFE NFC-e"},
+                                           TillKind{"sat", "xml", "EXTRATO CF-e SAT"}),
                          [](const ::testing::TestParamInfo<TillKind> &info) { return std::string(info.param.name); });
 
 } // namespace
