@@ -224,17 +224,9 @@ double OrderSending::linesSurcharge()
 
 void OrderSending::logAccess(const QString &text)
 {
-    const Parameters &p = m_state.params;
     const HostArguments &h = m_state.host;
-    AccessLogRequest entry;
-    entry.cdFilial = p.stCDFILIAL;
-    entry.cdCaixa = p.stCDCAIXA;
-    entry.action = actionCode();
-    entry.cdOperador = m_state.rights.stCDOPERADOR;
-    entry.nmOperador = m_state.rights.stNMOPERADOR;
-    entry.stRetAcesso = m_state.rights.stRetAcesso;
-    entry.description = m_context.Msg(entry.action);
-    entry.text = text;
+    const QString action = actionCode();
+    AccessLogRequest entry = m_context.accessLog(action, m_context.Msg(action), text);
     entry.nrVendaRest = h.stNRVENDAREST;
     entry.nrComanda = h.stNRCOMANDA;
     entry.nrComandaExib = h.stNrComandaExib;

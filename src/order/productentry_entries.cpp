@@ -288,18 +288,10 @@ bool OrderEntry::chooseSearchedProduct(ProductRow &product)
 
 void OrderEntry::logSearch(const ProductRow &product)
 {
-    const SaleState &state = m_context.state();
-    AccessLogRequest log;
-    log.cdFilial = state.params.stCDFILIAL;
-    log.cdCaixa = state.params.stCDCAIXA;
-    log.action = QStringLiteral("PES_PRO");
-    log.cdOperador = state.rights.stCDOPERADOR;
-    log.nmOperador = state.rights.stNMOPERADOR;
-    log.stRetAcesso = state.rights.stRetAcesso;
-    log.description = m_context.Msg(QStringLiteral("Mot_Pes_Pro1"));
-    log.text = m_context.Msg(QStringLiteral("Mot_Pes_Pro")) + QLatin1Char(' ') + product.CDPRODUTO
-               + QStringLiteral(" - ") + product.NMPRODUTO;
-    m_context.services().LogControleAcess(log);
+    m_context.services().LogControleAcess(
+        m_context.accessLog(QStringLiteral("PES_PRO"), m_context.Msg(QStringLiteral("Mot_Pes_Pro1")),
+                            m_context.Msg(QStringLiteral("Mot_Pes_Pro")) + QLatin1Char(' ') + product.CDPRODUTO
+                                + QStringLiteral(" - ") + product.NMPRODUTO));
 }
 
 // ---- seams of other roads ------------------------------------------------------------------

@@ -92,15 +92,7 @@ bool ScreenShell::openDrawer()
     }
     if (!opened)
         return true;
-    AccessLogRequest log;
-    log.cdFilial = params.stCDFILIAL;
-    log.cdCaixa = params.stCDCAIXA;
-    log.action = QStringLiteral("ABR_GAV");
-    log.cdOperador = state.rights.stCDOPERADOR;
-    log.nmOperador = state.rights.stNMOPERADOR;
-    log.stRetAcesso = state.rights.stRetAcesso;
-    log.description = c.Msg(QStringLiteral("Mot_Abr_Gav"));
-    log.text = log.description;
-    c.services().LogControleAcess(log);
+    const QString reason = c.Msg(QStringLiteral("Mot_Abr_Gav"));
+    c.services().LogControleAcess(c.accessLog(QStringLiteral("ABR_GAV"), reason, reason));
     return true;
 }

@@ -94,6 +94,21 @@ const Lvm_msg::FormMessages &SaleContext::messages() const
     return Lvm_msg::formMessages();
 }
 
+AccessLogRequest SaleContext::accessLog(const QString &action, const QString &description,
+                                       const QString &text) const
+{
+    AccessLogRequest log;
+    log.cdFilial = m_state.params.stCDFILIAL;
+    log.cdCaixa = m_state.params.stCDCAIXA;
+    log.action = action;
+    log.cdOperador = m_state.rights.stCDOPERADOR;
+    log.nmOperador = m_state.rights.stNMOPERADOR;
+    log.stRetAcesso = m_state.rights.stRetAcesso;
+    log.description = description;
+    log.text = text;
+    return log;
+}
+
 QString SaleContext::Msg(const QString &key) const
 {
     return messages().Msg(key);

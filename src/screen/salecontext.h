@@ -16,6 +16,7 @@ class Settlement;
 class TfrmVendaCons;
 class TfrmVisualiza;
 class TrdmVendaCons;
+struct AccessLogRequest;
 struct Pkg_Hrk00001;
 struct Pkg_Hrk00002;
 struct SaleState;
@@ -58,6 +59,9 @@ public:
     const Lvm_msg::FormMessages &messages() const;
     // The text of a key of the form's tables (msgPadrao, then msgPadrao2; else the key).
     QString Msg(const QString &key) const;
+    // An access-log line of this till and its logged operator (the authoriser included) for
+    // `action`; the sale's references stay empty for the caller to fill when they belong.
+    AccessLogRequest accessLog(const QString &action, const QString &description, const QString &text) const;
     // Ravuvozozod.Mensagem with the site's colour scheme and default answer "N".
     bool message(const QString &text, int kind) const;
 

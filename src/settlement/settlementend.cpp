@@ -145,17 +145,9 @@ bool Settlement::markStoredSaleCancelled(const QString &savedSaleKey)
 
 void Settlement::logCouponCancelled(const QString &couponNumber)
 {
-    const SaleState &state = m_context.state();
-    AccessLogRequest log;
-    log.cdFilial = state.params.stCDFILIAL;
-    log.cdCaixa = state.params.stCDCAIXA;
-    log.action = QStringLiteral("CAN_CUP");
-    log.cdOperador = state.rights.stCDOPERADOR;
-    log.nmOperador = state.rights.stNMOPERADOR;
-    log.stRetAcesso = state.rights.stRetAcesso;
-    log.description = m_context.Msg(QStringLiteral("Mot_Can_Cup1"));
-    log.text = m_context.Msg(QStringLiteral("Mot_Can_Cup")) + QLatin1Char(' ') + couponNumber;
-    const HostResult logged = m_context.services().LogControleAcess(log);
+    const HostResult logged = m_context.services().LogControleAcess(
+        m_context.accessLog(QStringLiteral("CAN_CUP"), m_context.Msg(QStringLiteral("Mot_Can_Cup1")),
+                            m_context.Msg(QStringLiteral("Mot_Can_Cup")) + QLatin1Char(' ') + couponNumber));
     if (!logged.ok)
         qWarning().noquote() << "LogControleAcess CAN_CUP:" << logged.failure;
 }

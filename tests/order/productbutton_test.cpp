@@ -199,8 +199,9 @@ TEST_P(ProductButtonSaleLimit, TheSaleTotalIsTheNumberNotTheCaption)
     form->findChild<QLabel *>(QStringLiteral("lblVrTotal"))->setText(QString::fromUtf8(c.totalCaption));
     click(QStringLiteral("tcbBalcao01"));
     EXPECT_EQ(registered.size(), c.sold ? 1 : 0);
-    if (!c.sold)
+    if (!c.sold) {
         EXPECT_EQ(lastMessage(), Msg("Lim_Pag"));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
