@@ -6,9 +6,9 @@
 #include "recoveryfiles.h"
 #include "salemoney.h"
 
-#include <screen/saledatasets.h>
-#include <screen/salecontext.h>
-#include <screen/salestate.h>
+#include <sale/saledatasets.h>
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 #include <screen/screenshell.h>
 
 #include <consumer/consumersale.h>

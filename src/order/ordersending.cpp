@@ -9,9 +9,9 @@
 #include <runtime/abort.h>
 #include <runtime/clientdataset.h>
 #include <runtime/ptbr.h>
-#include <screen/salecontext.h>
-#include <screen/saledatasets.h>
-#include <screen/salestate.h>
+#include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/salestate.h>
 #include <screen/tfrmvendacons.h>
 #include <settlement/settlement.h>
 
@@ -87,7 +87,7 @@ OrderSending::OrderSending(SaleContext &context, const OrderEntry::TicketContext
 
 bool OrderSending::run()
 {
-    TfrmVendaCons &form = m_context.form();
+    QDialog &form = m_context.form();
     form.raise();
     form.activateWindow();
     ensureOrderPassword(); // outside the guard: its failure reaches the caller

@@ -5,9 +5,9 @@
 #include "productentry_index.h"
 #include "productentry_server.h"
 
-#include <screen/saledatasets.h>
-#include <screen/salecontext.h>
-#include <screen/salestate.h>
+#include <sale/saledatasets.h>
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 
 #include <outside/ravuvozozod.h>
 

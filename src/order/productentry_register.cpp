@@ -6,9 +6,9 @@
 #include "productentry_server.h"
 
 #include <consumer/consumersale.h>
-#include <screen/saledatasets.h>
-#include <screen/salecontext.h>
-#include <screen/salestate.h>
+#include <sale/saledatasets.h>
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 #include <screen/screenshell.h>
 
 #include <outside/consiste.h>

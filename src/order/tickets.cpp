@@ -1,9 +1,9 @@
 // Production tickets of an order and the prints that go with them.
 #include "tickets.h"
 
-#include <screen/salecontext.h>
-#include <screen/saledatasets.h>
-#include <screen/salestate.h>
+#include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/salestate.h>
 #include <screen/tfrmvendacons.h>
 
 #include <outside/pkg_hrk00001.h>

@@ -3,9 +3,9 @@
 
 #include "salemoney.h"
 
-#include <screen/salecontext.h>
-#include <screen/saledatasets.h>
-#include <screen/salestate.h>
+#include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/salestate.h>
 
 #include <runtime/clientdataset.h>
 

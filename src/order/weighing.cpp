@@ -1,9 +1,9 @@
 // What the scale produces: its error codes, and the weighing receipt of an order.
 #include "orderentry.h"
 
-#include <screen/saledatasets.h>
-#include <screen/salecontext.h>
-#include <screen/salestate.h>
+#include <sale/saledatasets.h>
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 
 #include <outside/consiste.h>
 #include <outside/pkg_hrk00002.h>

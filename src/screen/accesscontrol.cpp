@@ -1,9 +1,9 @@
 // Button access control and the device checks the handlers make before they act.
 #include "accesscontrol.h"
 
-#include "saledatasets.h"
-#include "salecontext.h"
-#include "salestate.h"
+#include <sale/saledatasets.h>
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 #include "screenshell.h"
 
 #include <outside/pkg_hrk00001.h>

@@ -1,10 +1,10 @@
 // The two keys with logic of their own: F4 (operator change) and F12 (cash drawer).
 #include "screenshell.h"
 
-#include "saledatasets.h"
+#include <sale/saledatasets.h>
 #include "rights.h"
-#include "salecontext.h"
-#include "salestate.h"
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 
 #include <order/productentry_server.h>
 

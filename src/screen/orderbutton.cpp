@@ -2,9 +2,9 @@
 // the screen to open next.
 #include "screenshell.h"
 
-#include "saledatasets.h"
-#include "salecontext.h"
-#include "salestate.h"
+#include <sale/saledatasets.h>
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 #include "tfrmvendacons.h"
 #include "tfrmvisualiza.h"
 
@@ -122,7 +122,7 @@ void ScreenShell::leaveAfterOrder()
                     label->setText(QStringLiteral("0,00"));
             }
         }
-        m_context.form().Close();
+        saleForm(m_context).Close();
     }
     Atualiza_Display(QString(), false);
 }

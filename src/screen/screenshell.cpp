@@ -1,9 +1,9 @@
 #include "screenshell.h"
 
 #include "receiptgrid.h"
-#include "saledatasets.h"
-#include "salecontext.h"
-#include "salestate.h"
+#include <sale/saledatasets.h>
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 #include "startup.h"
 #include "tfrmvendacons.h"
 
@@ -53,7 +53,7 @@ void ScreenShell::Mensagem_Caixa(const QString &text)
 
 void ScreenShell::FormShow(QObject *)
 {
-    TfrmVendaCons &form = m_context.form();
+    TfrmVendaCons &form = saleForm(m_context);
     form.raise();
     form.activateWindow();
 }
@@ -102,7 +102,7 @@ void ScreenShell::closeWith(const QString &keyword)
     if (m_context.state().flags.boCupomAberto)
         return;
     m_context.state().host.stRetornoVenda = keyword;
-    m_context.form().Close();
+    saleForm(m_context).Close();
 }
 
 // The closing roads below only set the keyword; the exit road adds its checks and messages.

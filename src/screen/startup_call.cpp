@@ -2,9 +2,9 @@
 
 #include "hostcall.h"
 #include "rights.h"
-#include "saledatasets.h"
-#include "salecontext.h"
-#include "salestate.h"
+#include <sale/saledatasets.h>
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 #include "screenshell.h"
 #include "startupserver.h"
 #include "tfrmvendacons.h"
@@ -166,12 +166,12 @@ QString SaleStartup::orderFooter(const QString &mode, const HostCall &call)
     const HostArguments &host = state.host;
     if (is(mode, "D")) {
         const DataPacket consumer = StartupIo::packetOf(
-            m_context.server().getConsumidorDLV(host.stCdClienteVenda, call.cdConsumidor),
+            startupServer().getConsumidorDLV(host.stCdClienteVenda, call.cdConsumidor),
             QStringLiteral("getConsumidorDLV"));
         m_context.data().cdsConsumidorDLV.SetData(consumer);
         QString &password = state.settlement.stSenhaPedido;
         if (password.isEmpty())
-            password = StartupIo::textOf(m_context.server().getSenhaPed(state.params.stCDFILIAL,
+            password = StartupIo::textOf(startupServer().getSenhaPed(state.params.stCDFILIAL,
                                                                         host.stNRCOMANDA, host.stNRVENDAREST),
                                          QStringLiteral("getSenhaPed"));
         return m_context.Msg(QStringLiteral("PEDIDO")) + QLatin1Char(' ') + host.stNrComandaExib
@@ -201,7 +201,7 @@ void SaleStartup::readTableOpening()
     const QString branch = state.params.stCDFILIAL;
     const QString sale = state.host.stNRVENDAREST;
     Variant value;
-    Ravuvozozod::MensagemMetodo(m_context.server().GetDtHrAberMesa(branch, sale), true, 0,
+    Ravuvozozod::MensagemMetodo(startupServer().GetDtHrAberMesa(branch, sale), true, 0,
                                 QStringLiteral("GetDtHrAberMesa"), unitName,
                                 branch + QLatin1Char('-') + sale, state.params.stIDESQUEMA, value);
     state.startup.dtAberturaMesa = value.toDateTime();
@@ -212,7 +212,7 @@ void SaleStartup::prepareSaleDatasets()
     SaleDatasets &data = m_context.data();
     if (data.cdsFamiliaSaldo.Active()) {
         // Every call after the first: the form is closed once, which clears the receipt.
-        m_context.form().Close();
+        saleForm(m_context).Close();
         data.cdsFamiliaSaldo.EmptyDataSet();
     } else {
         data.cdsFamiliaSaldo.CreateDataSet();
@@ -238,7 +238,7 @@ void SaleStartup::prepareSaleDatasets()
     data.cdsItPromoComb.CreateDataSet();
     const Parameters &params = m_context.state().params;
     Variant ignored;
-    Ravuvozozod::MensagemMetodo(m_context.server().setPromoCombAux(params.stCDFILIAL, params.stCDCAIXA), true, 0,
+    Ravuvozozod::MensagemMetodo(startupServer().setPromoCombAux(params.stCDFILIAL, params.stCDCAIXA), true, 0,
                                 QStringLiteral("setPromoCombAux"), unitName,
                                 params.stCDFILIAL + QLatin1Char('-') + params.stCDCAIXA, params.stIDESQUEMA,
                                 ignored);
@@ -269,7 +269,7 @@ void SaleStartup::recreateItems()
 void SaleStartup::loadCouponSetting()
 {
     m_context.state().loyalty.stCupomAux1 =
-        StartupIo::textOf(m_context.server().getIDUTCUPOMDESC(), QStringLiteral("getIDUTCUPOMDESC"));
+        StartupIo::textOf(startupServer().getIDUTCUPOMDESC(), QStringLiteral("getIDUTCUPOMDESC"));
     ClientDataSet &coupons = m_context.data().cdsCupomDescVenda;
     if (coupons.Active())
         coupons.EmptyDataSet();
@@ -280,7 +280,7 @@ void SaleStartup::loadCouponSetting()
 void SaleStartup::loadCampaignSwitch()
 {
     const bool campaign = StartupIo::booleanOf(
-        m_context.server().getCampanha(m_context.state().params.stCDFILIAL), QStringLiteral("getCampanha"));
+        startupServer().getCampanha(m_context.state().params.stCDFILIAL), QStringLiteral("getCampanha"));
     m_context.state().startup.stTipoVendaAux1 = campaign ? QStringLiteral("S") : QStringLiteral("N");
 }
 
@@ -306,7 +306,7 @@ void SaleStartup::prepareFailover()
 {
     const Parameters &params = m_context.state().params;
     ClientDataSet &map = m_context.data().cdsImpBackup;
-    const Variant answer = m_context.server().getImpBackup(params.stCDFILIAL, params.stCDCAIXA);
+    const Variant answer = startupServer().getImpBackup(params.stCDFILIAL, params.stCDCAIXA);
     QString error;
     if (answer.isFailure() || (answer.isPacket() && !map.SetData(answer.packet(), &error))) {
         qWarning() << "backup printers not read:" << (answer.isFailure() ? answer.failureText() : error);
@@ -345,7 +345,7 @@ void SaleStartup::loadBalanceAndWeighing()
 {
     const Parameters &params = m_context.state().params;
     m_context.data().cdsDadosResgSaldo.SetData(StartupIo::packetOf(
-        m_context.server().getDadosResgSaldo(params.stCDFILIAL), QStringLiteral("getDadosResgSaldo")));
+        startupServer().getDadosResgSaldo(params.stCDFILIAL), QStringLiteral("getDadosResgSaldo")));
     m_context.state().startup.stImpPesagem = StartupIo::textOf(
-        m_context.server().getImpPesagem(params.stCDFILIAL, params.stCDCAIXA), QStringLiteral("getImpPesagem"));
+        startupServer().getImpPesagem(params.stCDFILIAL, params.stCDCAIXA), QStringLiteral("getImpPesagem"));
 }

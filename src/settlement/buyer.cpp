@@ -5,9 +5,9 @@
 
 #include "buyerroad.h"
 
-#include <screen/salecontext.h>
-#include <screen/saledatasets.h>
-#include <screen/salestate.h>
+#include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/salestate.h>
 #include <screen/screenshell.h>
 
 #include <outside/consiste.h>

@@ -4,9 +4,9 @@
 
 #include "buyerserver.h"
 
-#include <screen/salecontext.h>
-#include <screen/saledatasets.h>
-#include <screen/salestate.h>
+#include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/salestate.h>
 
 #include <outside/consiste.h>
 #include <outside/ravuvozozod.h>

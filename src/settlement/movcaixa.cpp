@@ -6,9 +6,9 @@
 #include <runtime/clientdataset.h>
 #include <runtime/clock.h>
 #include <runtime/ptbr.h>
-#include <screen/salecontext.h>
-#include <screen/saledatasets.h>
-#include <screen/salestate.h>
+#include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/salestate.h>
 
 namespace {
 

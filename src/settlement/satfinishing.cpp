@@ -4,8 +4,8 @@
 
 #include <outside/pkg_hrk00002.h>
 #include <outside/ravuvozozod.h>
-#include <screen/salecontext.h>
-#include <screen/salestate.h>
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 
 namespace {
 

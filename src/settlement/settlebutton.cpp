@@ -10,9 +10,9 @@
 #include <outside/ravuvozozod.h>
 #include <runtime/abort.h>
 #include <runtime/clientdataset.h>
-#include <screen/salecontext.h>
-#include <screen/saledatasets.h>
-#include <screen/salestate.h>
+#include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/salestate.h>
 #include <screen/screenshell.h>
 
 namespace {
