@@ -203,21 +203,26 @@ NextNumber TdtmQubProxCodigo::drawOnce(const QString &key, int count, bool *retr
     *retry = false;
     QString error;
     DbConnection *ledgerSession = ledger();
-    if (ledgerSession && !m_sessions->ledgerReady)
+    const auto ledgerFailure = [&] {
+        *retry = ledgerSession->lastError().retryable();
         return failureOf(*ledgerSession);
+    };
+    if (ledgerSession && !m_sessions->ledgerReady)
+        return ledgerFailure();
     if (DbConnection *holder = transactionHolder()) {
         const qint64 floor = ledgerFloor(*ledgerSession, key);
         if (floor < 0)
-            return failureOf(*ledgerSession);
+            return ledgerFailure();
         const qint64 last = advance(*holder, key, count, floor, &error);
         if (!error.isEmpty())
             return NextNumber::failure(error);
         if (last == 0)
             return failureOf(*holder);
-        // Only a number the ledger holds may leave here: the holder may still roll back.
+        // Only a number the ledger holds may leave here: the holder may still roll back. (A
+        // draw tried again after a busy ledger advances once more: a gap, never a duplicate.)
         if (!ledgerSession->execute(QStringLiteral("prxLivroGrava"), ledgerRecord,
                                     {{QStringLiteral("P_CDCONTADOR"), key}, {QStringLiteral("P_NRULTIMO"), last}}))
-            return failureOf(*ledgerSession);
+            return ledgerFailure();
         return NextNumber::number(last - count + 1);
     }
     DbConnection &session = m_sessions->base;
@@ -230,7 +235,7 @@ NextNumber TdtmQubProxCodigo::drawOnce(const QString &key, int count, bool *retr
     const qint64 floor = ledgerSession ? ledgerFloor(*ledgerSession, key) : 0;
     if (floor < 0) {
         session.rollback();
-        return failureOf(*ledgerSession);
+        return ledgerFailure();
     }
     const qint64 last = advance(session, key, count, floor, &error);
     if (last == 0 || !error.isEmpty()) {
