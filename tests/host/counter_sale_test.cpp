@@ -173,6 +173,8 @@ TEST_P(CounterSale, ThreeSalesInARowEachEndInTheBaseWithTheirClosedDocument)
     }
 }
 
+QString recoveryFile(const QString &site);
+
 // What a till killed in the middle of a sale leaves: the printer's receipt open with the sale's
 // items, and the sale's lines in the recovery file.
 void leaveInterruptedSale(const QString &site)
@@ -188,7 +190,6 @@ void leaveInterruptedSale(const QString &site)
 
     DataPacket parameters;
     ASSERT_TRUE(CdsFile::load(QDir(site).filePath(QStringLiteral("PARAMETROSQUB.CDS")), &parameters));
-    const QString folder = parameters.value(0, QStringLiteral("DSDIRCAD")).toString();
     DataPacket lines;
     lines.fields = {{"CDPRODUTO", FieldType::String, 20}, {"NMPRODUTO", FieldType::String, 50},
                     {"VRPRECCOMVEN", FieldType::Currency, 0}, {"QTPRODCOMVEN", FieldType::String, 20},
@@ -198,14 +199,17 @@ void leaveInterruptedSale(const QString &site)
                    parameters.value(0, QStringLiteral("CDFILIAL")), QStringLiteral("0001")},
                   {QStringLiteral("02001"), QStringLiteral("SUCO NATURAL"), 12.95, QStringLiteral("2"), QStringLiteral("002"),
                    parameters.value(0, QStringLiteral("CDFILIAL")), QStringLiteral("0001")}};
-    ASSERT_TRUE(CdsFile::save(QDir(site).filePath(folder + QStringLiteral("cdsVenda.cds")), lines));
+    ASSERT_TRUE(CdsFile::save(recoveryFile(site), lines));
 }
 
+// The recovery file in the site's cadastre folder (DSDIRCAD, a Windows-style path taken from
+// the site when relative).
 QString recoveryFile(const QString &site)
 {
     DataPacket parameters;
     CdsFile::load(QDir(site).filePath(QStringLiteral("PARAMETROSQUB.CDS")), &parameters);
-    return QDir(site).filePath(parameters.value(0, QStringLiteral("DSDIRCAD")).toString() + QStringLiteral("cdsVenda.cds"));
+    const QString folder = parameters.value(0, QStringLiteral("DSDIRCAD")).toString().replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return QDir::cleanPath(QDir(site).filePath(folder + QStringLiteral("cdsVenda.cds")));
 }
 
 TEST(InterruptedSale, RestartCancelsTheOpenReceiptRecordsTheSaleAsCancelledAndSellsAgain)
