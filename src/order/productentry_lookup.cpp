@@ -10,6 +10,7 @@
 #include <sale/salestate.h>
 
 #include <outside/ravuvozozod.h>
+#include <sale/codes.h>
 
 namespace {
 
@@ -73,7 +74,7 @@ bool OrderEntry::ValidaProduto_Codigo(QString &ProductCode, QString &ProductName
                  || find("CDPRODUTO", barcodeProduct) || find("CDARVPROD", Code)
                  || find("CDPRODUTO", Code) || find("CDPRODINTE", Code)
                  || find("CDPROTECLADO", Code);
-    if (!found && params.stIDLCDBARBALATOL == QLatin1String("S")) {
+    if (!found && isYes(params.stIDLCDBARBALATOL)) {
         const QString part = CodeParsing::cutPositions(Code, params.stNRPOSINICODBARR,
                                                        params.stNRPOSFINCODBARR);
         state.road.stProdutoAux1 = part;

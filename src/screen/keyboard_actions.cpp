@@ -16,6 +16,7 @@
 
 #include <QDebug>
 #include <QFileInfo>
+#include <sale/codes.h>
 
 namespace {
 
@@ -39,7 +40,7 @@ void ScreenShell::changeOperator()
         return;
     if (!askAccess(c, rights.inCTTROCAOPERADOR))
         return;
-    if (state.params.stIdPerTrocaOp != QLatin1String("S")) {
+    if (!isYes(state.params.stIdPerTrocaOp)) {
         c.message(c.Msg(QStringLiteral("Troca_Nao")), 3);
         Abort();
     }

@@ -11,6 +11,7 @@
 
 #include <QAbstractButton>
 #include <QLabel>
+#include <sale/codes.h>
 
 namespace {
 
@@ -71,8 +72,8 @@ void ScreenShell::FormActivate(QObject *)
         && params.stIDCOLETOR != QLatin1String("C") && mainSystemChecks)
         m_context.message(m_context.Msg(QStringLiteral("ERRO_INICIA_IMP")), 3);
     ControleAcessoBotoes();
-    const bool seats = params.stIDLUGARMESA == QLatin1String("S")
-                       && state.host.stModoVenda == QLatin1String("M");
+    const bool seats = isYes(params.stIDLUGARMESA)
+                       && state.host.stModoVenda == SaleMode::Table;
     for (const char *name : {"stPosicao", "spbPosAbaixo", "spbPosAcima"})
         m_context.setVisible(QString::fromLatin1(name), seats);
 }

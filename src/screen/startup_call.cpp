@@ -26,15 +26,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTimer>
+#include <sale/codes.h>
 
 namespace {
 
 const QString unitName = QStringLiteral("Cli_Kal51000");
 
-bool is(const QString &value, const char *text)
-{
-    return value == QLatin1String(text);
-}
 
 } // namespace
 
@@ -106,7 +103,7 @@ void SaleStartup::findOperatorWaiter()
     SaleState &state = m_context.state();
     ClientDataSet &waiters = m_context.data().cdsGarcom;
     QString &waiter = state.rights.stCdVendedorOperador;
-    if (!is(state.host.stModoVenda, "D") && waiters.Active() && !state.rights.stCDOPERADOR.isEmpty()
+    if (state.host.stModoVenda != SaleMode::Delivery && waiters.Active() && !state.rights.stCDOPERADOR.isEmpty()
         && waiters.Locate(QStringLiteral("CDOPERADOR"), state.rights.stCDOPERADOR))
         waiter = waiters.FieldByName(QStringLiteral("CDVENDEDOR")).AsString();
     else
@@ -115,7 +112,7 @@ void SaleStartup::findOperatorWaiter()
 
 void SaleStartup::setUpSaleMode(const HostCall &call)
 {
-    if (is(m_context.state().host.stModoVenda, "B"))
+    if (m_context.state().host.stModoVenda == QLatin1String("B"))
         setUpCounter(call);
     else
         setUpOrderMode(call);
@@ -150,8 +147,8 @@ void SaleStartup::setUpOrderMode(const HostCall &call)
                                                   : Consiste::Ajusta(call.cdVendedor, 4);
     const QString mode = host.stModoVenda;
     const QString footer = orderFooter(mode, call);
-    if (is(mode, "M") || is(mode, "C") || is(mode, "D")) {
-        const char *line = is(mode, "M") ? "VENDA_MESA" : is(mode, "C") ? "VENDA_COMANDA" : "VENDA_DELIVERY";
+    if (mode == SaleMode::Table || mode == SaleMode::Tab || mode == SaleMode::Delivery) {
+        const char *line = mode == SaleMode::Table ? "VENDA_MESA" : mode == SaleMode::Tab ? "VENDA_COMANDA" : "VENDA_DELIVERY";
         m_context.shell().Mensagem_Caixa(m_context.Msg(QString::fromLatin1(line)));
         m_context.shell().RestauraRodape(QStringLiteral("2"), footer);
     }
@@ -164,7 +161,7 @@ QString SaleStartup::orderFooter(const QString &mode, const HostCall &call)
 {
     SaleState &state = m_context.state();
     const HostArguments &host = state.host;
-    if (is(mode, "D")) {
+    if (mode == SaleMode::Delivery) {
         const DataPacket consumer = StartupIo::packetOf(
             startupServer().getConsumidorDLV(host.stCdClienteVenda, call.cdConsumidor),
             QStringLiteral("getConsumidorDLV"));
@@ -187,7 +184,7 @@ QString SaleStartup::orderFooter(const QString &mode, const HostCall &call)
     QString waiterName;
     if (!waiterCode.isEmpty())
         m_context.order().ValidaGarcom(waiterName, waiterCode, QString());
-    const QString place = is(mode, "C")
+    const QString place = mode == SaleMode::Tab
                               ? m_context.Msg(QStringLiteral("Comanda")) + QLatin1Char(' ') + host.stNrComandaExib
                               : m_context.Msg(QStringLiteral("Mesa")) + QLatin1Char(' ') + host.stNRMESA;
     return place + QStringLiteral(" - ") + m_context.Msg(QStringLiteral("Garcom")) + QLatin1Char(' ') + waiterCode
@@ -247,7 +244,7 @@ void SaleStartup::prepareSaleDatasets()
 void SaleStartup::warnClosedDesk()
 {
     const Parameters &params = m_context.state().params;
-    if (is(params.stIDCOLETOR, "C") || !m_context.data().cdsValidaAbertura.IsEmpty()
+    if (params.stIDCOLETOR == QLatin1String("C") || !m_context.data().cdsValidaAbertura.IsEmpty()
         || params.boBOERROIMPRESSORA)
         return;
     m_context.message(Lvm_msg::Format(m_context.Msg(QStringLiteral("Caixa_Fechado")), {params.stCDCAIXA}), 0);

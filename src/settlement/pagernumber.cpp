@@ -10,6 +10,7 @@
 #include <sale/salestate.h>
 
 #include <optional>
+#include <sale/codes.h>
 
 namespace {
 
@@ -37,7 +38,7 @@ bool above(const QString &number, const QString &maximum)
 
 QString Settlement::GeraSenhaCupom(const QString &mode, int lowest)
 {
-    if (mode == QLatin1String("S"))
+    if (isYes(mode))
         return sequentialPager();
     if (mode == QLatin1String("D"))
         return typedPager();

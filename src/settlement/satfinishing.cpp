@@ -1,6 +1,6 @@
 #include "settlement.h"
 
-#include "untcodbarra.h"
+#include <outside/untcodbarra.h>
 
 #include <outside/pkg_hrk00002.h>
 #include <outside/ravuvozozod.h>
