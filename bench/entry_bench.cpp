@@ -18,9 +18,9 @@
 #include <order/productentry_server.h>
 #include <order/orderentry.h>
 #include <screen/accesscontrol.h>
-#include <screen/salecontext.h>
-#include <screen/saledatasets.h>
-#include <screen/salestate.h>
+#include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/salestate.h>
 #include <screen/tfrmvendacons.h>
 
 #include <outside/pkg_hrk00002.h>

@@ -7,9 +7,9 @@
 #include <order/orderentry.h>
 #include <order/orderserver.h>
 #include <screen/accesscontrol.h>
-#include <screen/saledatasets.h>
-#include <screen/salecontext.h>
-#include <screen/salestate.h>
+#include <sale/saledatasets.h>
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 #include <screen/tfrmvendacons.h>
 
 #include <outside/pkg_hrk00001.h>

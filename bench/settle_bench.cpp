@@ -23,9 +23,9 @@
 
 #include <runtime/clientdataset.h>
 #include <runtime/clock.h>
-#include <screen/salecontext.h>
-#include <screen/saledatasets.h>
-#include <screen/salestate.h>
+#include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/salestate.h>
 #include <screen/tfrmvendacons.h>
 #include <screen/vendacons.h>
 #include <server/trdmvendacons.h>

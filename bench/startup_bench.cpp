@@ -10,7 +10,7 @@
 //
 //   ./build/bin/startup_bench
 #include <screen/hostcall.h>
-#include <screen/salestate_load.h>
+#include <sale/salestate_load.h>
 #include <screen/screens.h>
 #include <screen/startupserver.h>
 #include <screen/tfrmvendacons.h>

@@ -3,7 +3,7 @@
 #include "fiscalprinter.h"
 
 #include <outside/criptografa.h>
-#include <screen/salestate_load.h>
+#include <sale/salestate_load.h>
 
 #include <QDir>
 #include <QHash>

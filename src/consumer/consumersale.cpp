@@ -2,9 +2,9 @@
 
 #include <server/srv_startup_lookups.h>
 
-#include <screen/saledatasets.h>
-#include <screen/salecontext.h>
-#include <screen/salestate.h>
+#include <sale/saledatasets.h>
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 
 #include <outside/qub_movrela.h>
 #include <runtime/clientdataset.h>

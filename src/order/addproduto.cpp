@@ -6,9 +6,9 @@
 #include "recoveryfiles.h"
 #include "salemoney.h"
 
-#include <screen/saledatasets.h>
-#include <screen/salecontext.h>
-#include <screen/salestate.h>
+#include <sale/saledatasets.h>
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 #include <screen/screenshell.h>
 
 #include <consumer/consumersale.h>
@@ -27,6 +27,7 @@
 #include <stdexcept>
 
 #include <cmath>
+#include <sale/codes.h>
 
 using Qub_movrela::Trunc2;
 
@@ -35,10 +36,6 @@ namespace {
 const QString unitName = QStringLiteral("Cli_Kal51000");
 constexpr int LastLineNumber = 999;
 
-bool is(const QString &value, const char *expected)
-{
-    return value == QLatin1String(expected);
-}
 
 // Cancels a row left in insert mode by a step that raised, so the sale keeps only posted lines.
 class PendingRow
@@ -131,7 +128,7 @@ void AddProdutoSteps::run(const AddProdutoArgs &Line)
     valueLine(Line);
     applyCoupon();
     items.FieldByName(QStringLiteral("IDIMPPESAGEM"))
-        .SetAsString(is(state.startup.stImpPesagem, "S") && state.flags.boAddProdAux2 ? QStringLiteral("S")
+        .SetAsString(isYes(state.startup.stImpPesagem) && state.flags.boAddProdAux2 ? QStringLiteral("S")
                                                                                       : QStringLiteral("N"));
     if (!items.Post())
         throw std::runtime_error("cdsItems: a linha não pôde ser gravada");
@@ -151,12 +148,12 @@ void AddProdutoSteps::afterPost(const AddProdutoArgs &Line)
 {
     SaleState &state = m_context.state();
     SaleDatasets &data = m_context.data();
-    if (data.cdsItPromoObs.Active() && !data.cdsItPromoObs.IsEmpty() && is(Line.IDPROMOCAO, "N"))
+    if (data.cdsItPromoObs.Active() && !data.cdsItPromoObs.IsEmpty() && isNo(Line.IDPROMOCAO))
         m_context.order().TrataObsPromo(Line.promotionObsKey);
     ++state.counters.inInicializaAux4;
-    if (state.params.boUTILIZAIMPFIS && is(state.host.stModoVenda, "B"))
+    if (state.params.boUTILIZAIMPFIS && state.host.stModoVenda == SaleMode::Counter)
         m_context.order().SalvaCdsVenda();
-    if (is(Line.IDPROMOCAO, "S"))
+    if (isYes(Line.IDPROMOCAO))
         numberPromotionComponents();
     const bool promotionRow = promotionComponentOf(Line.CDPRODPROMOCAO);
     if (state.flags.boCreditoPessoal)
@@ -185,7 +182,7 @@ QString AddProdutoSteps::printStoreOf(const QString &CDPRODUTO)
         return row.FieldByName(QStringLiteral("CDPRODUTO")).AsString() == CDPRODUTO;
     });
     stores.SetFiltered(true);
-    if (stores.RecordCount() > 1 && !is(state.host.stModoVenda, "B")) {
+    if (stores.RecordCount() > 1 && state.host.stModoVenda != SaleMode::Counter) {
         m_context.message(m_context.Msg(QStringLiteral("Local_Imp_Deve")), 0);
         const SaleCounters &geometry = state.counters;
         m_context.services().Pesquisa({Variant(), Variant(), geometry.inAddProdAux1, geometry.inAddProdAux2,
@@ -335,7 +332,7 @@ void AddProdutoSteps::fillPrices(const AddProdutoArgs &Line)
 void AddProdutoSteps::applyServiceFee()
 {
     SaleState &state = m_context.state();
-    if (!is(state.params.stIDACRIMPOSTO, "S"))
+    if (!isYes(state.params.stIDACRIMPOSTO))
         return;
     ClientDataSet &items = m_context.data().cdsItems;
     ClientDataSet &rates = m_context.data().cdsAliquota;
@@ -368,7 +365,7 @@ void AddProdutoSteps::valueLine(const AddProdutoArgs &Line)
 void AddProdutoSteps::applyCoupon()
 {
     LoyaltyState &coupon = m_context.state().loyalty;
-    if (!is(coupon.stCupomAux1, "S") || coupon.stCDCUPOMDESCQUB.isEmpty()
+    if (!isYes(coupon.stCupomAux1) || coupon.stCDCUPOMDESCQUB.isEmpty()
         || !m_context.state().params.boUTILIZAIMPFIS || coupon.doVrCupomDesc <= 0.0)
         return;
     ClientDataSet &items = m_context.data().cdsItems;
@@ -439,7 +436,7 @@ void AddProdutoSteps::askObservations(const AddProdutoArgs &Line, bool promotion
         data.cdsObs.SetData(packet.packet());
     else
         data.cdsObs.CreateDataSet();
-    if (!is(state.params.stIDSOLOBSPED, "S") || data.cdsObs.IsEmpty() || is(Line.IDPROMOCAO, "N") || promotionRow)
+    if (!isYes(state.params.stIDSOLOBSPED) || data.cdsObs.IsEmpty() || isNo(Line.IDPROMOCAO) || promotionRow)
         return;
     state.flags.boAddProdAux1 = true;
     state.flags.boCancCupomAux1 = false;

@@ -3,9 +3,9 @@
 #include "orderentry.h"
 #include "salemoney.h"
 
-#include <screen/saledatasets.h>
-#include <screen/salecontext.h>
-#include <screen/salestate.h>
+#include <sale/saledatasets.h>
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 #include <screen/screenshell.h>
 
 #include <outside/pkg_hrk00001.h>
@@ -15,6 +15,7 @@
 
 #include <QDebug>
 #include <QWidget>
+#include <sale/codes.h>
 
 namespace {
 
@@ -70,7 +71,7 @@ bool FiscalReceipt::openReceipt()
         m_context.devices().DisplayEnviaTexto(
             DisplayTextRequest{m_context.Msg(QStringLiteral("AbrCupFisc")).mid(1), 1, 1, 1, 0});
     }
-    return p.inIDTIPOIMPFIS == 26 ? openWithBuyerData() : openPlain();
+    return p.inIDTIPOIMPFIS == PrinterModel::BuyerAtOpening26 ? openWithBuyerData() : openPlain();
 }
 
 // Printer model 26: the buyer's data first, asked again after each refusal of the printer.

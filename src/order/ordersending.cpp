@@ -9,9 +9,9 @@
 #include <runtime/abort.h>
 #include <runtime/clientdataset.h>
 #include <runtime/ptbr.h>
-#include <screen/salecontext.h>
-#include <screen/saledatasets.h>
-#include <screen/salestate.h>
+#include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/salestate.h>
 #include <screen/tfrmvendacons.h>
 #include <settlement/settlement.h>
 
@@ -19,6 +19,7 @@
 #include <QTimer>
 
 #include <utility>
+#include <sale/codes.h>
 
 namespace {
 
@@ -87,7 +88,7 @@ OrderSending::OrderSending(SaleContext &context, const OrderEntry::TicketContext
 
 bool OrderSending::run()
 {
-    TfrmVendaCons &form = m_context.form();
+    QDialog &form = m_context.form();
     form.raise();
     form.activateWindow();
     ensureOrderPassword(); // outside the guard: its failure reaches the caller
@@ -231,7 +232,7 @@ double OrderSending::linesSurcharge()
     if (!m_items.Active())
         return sum;
     for (m_items.First(); !m_items.Eof(); m_items.Next()) {
-        if (m_items.FieldByName(QStringLiteral("IDPRODREFIL")).AsString() == QLatin1String("N"))
+        if (isNo(m_items.FieldByName(QStringLiteral("IDPRODREFIL")).AsString()))
             sum += m_items.FieldByName(QStringLiteral("VRACRCOMVEN")).AsFloat();
     }
     return sum;
@@ -366,7 +367,7 @@ QString OrderSending::room()
 void OrderSending::printWeighingReceipt()
 {
     const QString &mode = m_state.host.stModoVenda;
-    if (m_state.startup.stImpPesagem == QLatin1String("S") && (mode == tab || mode == table))
+    if (isYes(m_state.startup.stImpPesagem) && (mode == tab || mode == table))
         m_context.order().ComprovantePesagem();
 }
 

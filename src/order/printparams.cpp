@@ -1,9 +1,9 @@
 // The print parameter record: the one row that travels with every non-fiscal print.
 #include "orderentry.h"
 
-#include <screen/salecontext.h>
-#include <screen/saledatasets.h>
-#include <screen/salestate.h>
+#include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/salestate.h>
 
 #include <runtime/clientdataset.h>
 

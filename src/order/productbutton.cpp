@@ -5,9 +5,9 @@
 #include "orderentry.h"
 #include "productentry_server.h"
 
-#include <screen/saledatasets.h>
-#include <screen/salecontext.h>
-#include <screen/salestate.h>
+#include <sale/saledatasets.h>
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 #include <screen/screenshell.h>
 
 #include <outside/pkg_hrk00002.h>
@@ -19,6 +19,7 @@
 #include <QObject>
 
 #include <cmath>
+#include <sale/codes.h>
 
 namespace {
 
@@ -114,9 +115,8 @@ double ProductButtonPress::unitsToSell(const QString &code)
         return 1;
     const QString weekday = QString::number(Clock::now().date().dayOfWeek() % 7 + 1);
     const bool perUnit =
-        entryServer().getIDUTILDESCDIA(params.stCDFILIAL, code, state.consumer.stCDTIPOCONS, weekday)
-            == QLatin1String("S")
-        || entryServer().getIDIMPQRTOPDATA(params.stCDCAIXA, params.stCDFILIAL, code) == QLatin1String("S");
+        isYes(entryServer().getIDUTILDESCDIA(params.stCDFILIAL, code, state.consumer.stCDTIPOCONS, weekday))
+        || isYes(entryServer().getIDIMPQRTOPDATA(params.stCDCAIXA, params.stCDFILIAL, code));
     if (!perUnit)
         return 1;
     const double count = quantity;

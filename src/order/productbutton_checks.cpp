@@ -5,9 +5,9 @@
 #include "orderentry.h"
 #include "productentry_server.h"
 
-#include <screen/saledatasets.h>
-#include <screen/salecontext.h>
-#include <screen/salestate.h>
+#include <sale/saledatasets.h>
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 #include <screen/screenshell.h>
 
 #include <outside/pkg_hrk00002.h>
@@ -20,6 +20,7 @@
 #include <QAbstractButton>
 
 #include <exception>
+#include <sale/codes.h>
 
 namespace {
 
@@ -69,7 +70,7 @@ void ProductButtonPress::checkServiceFee(const QString &code)
 {
     const SaleState &state = m_context.state();
     const QString fee = entryServer().getProdTxServ(state.params.stCDFILIAL, state.params.stCDLOJA);
-    if (!fee.isEmpty() && fee == code && state.host.stModoVenda != QLatin1String("B"))
+    if (!fee.isEmpty() && fee == code && state.host.stModoVenda != SaleMode::Counter)
         refuse(QStringLiteral("PROD_TX_SERV"));
 }
 
@@ -84,11 +85,11 @@ void ProductButtonPress::checkLoyaltyCampaign(const QString &code)
     if (!campaigns.isPacket() || !m_cdsProdPromoFidelidade.SetData(campaigns.packet()))
         m_cdsProdPromoFidelidade.Close();
     state.loyalty.boFidelidade = m_cdsProdPromoFidelidade.Active() && !m_cdsProdPromoFidelidade.IsEmpty();
-    if (state.host.stModoVenda != QLatin1String("B") || !state.host.stCdConsumidorVenda.isEmpty())
+    if (state.host.stModoVenda != SaleMode::Counter || !state.host.stCdConsumidorVenda.isEmpty())
         return;
     if (state.loyalty.boFidelidade)
         refuse(QStringLiteral("CONS_N_INF2"));
-    if (params.stIDUTLNFSVENCONS == QLatin1String("S"))
+    if (isYes(params.stIDUTLNFSVENCONS))
         refuse(QStringLiteral("CONS_N_INF3"));
 }
 
@@ -108,7 +109,7 @@ void ProductButtonPress::checkDrawerLimit()
     const SaleState &state = m_context.state();
     const Parameters &params = state.params;
     const ClientDataSet &items = m_context.data().cdsItems;
-    if ((items.Active() && !items.IsEmpty()) || state.host.stModoVenda != QLatin1String("B")
+    if ((items.Active() && !items.IsEmpty()) || state.host.stModoVenda != SaleMode::Counter
         || params.stIDCOLETOR == QLatin1String("C") || consulting())
         return;
     if (m_context.services().Vd_VrMinMaxSangria({params.stCDFILIAL, params.stCDCAIXA, params.dtDTABERCAIX}).toBool())
@@ -176,7 +177,7 @@ void ProductButtonPress::checkDeskDates()
     const QDate opening = params.dtDTABERCAIX.date();
     const bool printer = params.boUTILIZAIMPFIS;
     const bool desk = params.stIDCOLETOR != QLatin1String("C");
-    const bool mustClose = params.stIDOBRIGFECHCAIX == QLatin1String("S");
+    const bool mustClose = isYes(params.stIDOBRIGFECHCAIX);
     if (printer && desk && !params.boBOERROIMPRESSORA) {
         const QDate yesterday = today.addDays(-1);
         if (((before(movement, today) || before(opening, today)) && now.time().hour() >= 1)

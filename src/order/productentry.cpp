@@ -8,9 +8,9 @@
 #include "orderentry.h"
 
 #include <consumer/consumersale.h>
-#include <screen/saledatasets.h>
-#include <screen/salecontext.h>
-#include <screen/salestate.h>
+#include <sale/saledatasets.h>
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 #include <screen/screenshell.h>
 #include <screen/tfrmvisualiza.h>
 
@@ -28,6 +28,7 @@
 #include <QAbstractButton>
 #include <QDebug>
 #include <QLabel>
+#include <sale/codes.h>
 
 EntryOptions EntryOptions::enterKey()
 {
@@ -195,7 +196,7 @@ void ProductEntry::askPrice()
     request.cdLoja = state.params.stCDLOJA;
     request.cdConsumidor = state.consumer.stCDCONSUMIDOR;
     request.hora = CodeParsing::priceHour(Clock::now().time());
-    request.vendaDebito = state.params.stIDUTTABPRECLVDC == QLatin1String("S")
+    request.vendaDebito = isYes(state.params.stIDUTTABPRECLVDC)
                               ? state.flags.boVendaDebito : true;
     request.modoVenda = state.host.stModoVenda;
     const PriceAnswer answer = m_context.services().ChamaFuncaoGetRetornaPreco(request, priceRow(m_context));
@@ -240,7 +241,7 @@ void ProductEntry::failPrice(const QString &code)
 void ProductEntry::checkCollectorDesk()
 {
     const SaleState &state = m_context.state();
-    if (!consulting() && state.host.stModoVenda == QLatin1String("B")
+    if (!consulting() && state.host.stModoVenda == SaleMode::Counter
         && state.params.stIDCOLETOR == QLatin1String("C"))
         refuse(QStringLiteral("Ope_Col"));
 }
@@ -251,7 +252,7 @@ void ProductEntry::checkFraction()
 {
     const SaleState &state = m_context.state();
     if (consulting() || !state.road.stQtdeCodBarra.isEmpty()
-        || m_product.IDPESAPROD != QLatin1String("N")
+        || !isNo(m_product.IDPESAPROD)
         || !CodeParsing::isFractional(state.totals.doQuantidade))
         return;
     m_context.message(m_context.Msg(QStringLiteral("PROD_FRAC")), 3);
@@ -290,7 +291,7 @@ void ProductEntry::checkQuantityLimit(double quantity)
 void ProductEntry::weighOrLimit()
 {
     SaleState &state = m_context.state();
-    const bool weighable = m_product.IDPESAPROD == QLatin1String("S");
+    const bool weighable = isYes(m_product.IDPESAPROD);
     const bool noLabelQuantity = m_options.decodesScaleLabel
                                      ? (!m_product.fromScaleLabel || m_typedCode == state.road.stProdutoAux1)
                                      : state.road.stQtdeCodBarra.isEmpty();
@@ -388,7 +389,7 @@ bool ProductEntry::decodeScaleLabel()
 {
     SaleState &state = m_context.state();
     const Parameters &params = state.params;
-    if (params.stIDLCDBARBALATOL != QLatin1String("S") || !m_product.fromScaleLabel
+    if (!isYes(params.stIDLCDBARBALATOL) || !m_product.fromScaleLabel
         || state.totals.doQuantidade != 1.0)
         return false;
     std::optional<double> quantity;
@@ -396,7 +397,7 @@ bool ProductEntry::decodeScaleLabel()
         const QString digits = CodeParsing::cutPositions(m_typedCode, params.stNRPOSINIQTCDBAR,
                                                          params.stNRPOSFINQTCDBAR);
         state.road.stQtdeCodBarra = CodeParsing::withImpliedDecimals(digits, 3);
-        quantity = CodeParsing::labelQuantity(digits, m_product.IDPESAPROD == QLatin1String("S"));
+        quantity = CodeParsing::labelQuantity(digits, isYes(m_product.IDPESAPROD));
     } else if (!params.stNRPOSINIVRCDBAR.isEmpty()) {
         const QString digits = CodeParsing::cutPositions(m_typedCode, params.stNRPOSINIVRCDBAR,
                                                          params.stNRPOSFINVRCDBAR);
@@ -444,7 +445,7 @@ void ProductEntry::checkAllYouCanEat()
         return;
     QString key = QStringLiteral("PROD_ROD_CMD");
     if (mode == QLatin1String("M"))
-        key = state.params.stIDLUGARMESA == QLatin1String("S") ? QStringLiteral("PROD_ROD_POS")
+        key = isYes(state.params.stIDLUGARMESA) ? QStringLiteral("PROD_ROD_POS")
                                                                : QStringLiteral("PROD_ROD_MES");
     m_context.message(m_context.Msg(key), 3);
     resetQuantity(true);

@@ -2,7 +2,7 @@
 
 #include "itemargs.h"
 
-#include <screen/salestate_sale.h>
+#include <sale/salestate_sale.h>
 
 #include <runtime/clientdataset.h>
 

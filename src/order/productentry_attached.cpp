@@ -6,15 +6,16 @@
 #include "productentry_server.h"
 
 #include <consumer/consumersale.h>
-#include <screen/saledatasets.h>
-#include <screen/salecontext.h>
-#include <screen/salestate.h>
+#include <sale/saledatasets.h>
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 
 #include <outside/consiste.h>
 #include <outside/qub_movrela.h>
 #include <runtime/ptbr.h>
 
 #include <QLabel>
+#include <sale/codes.h>
 
 namespace {
 
@@ -133,8 +134,8 @@ void ProductEntry::addComponentDiscounts()
     double &discount = m_context.state().totals.doVrDescontoItem;
     for (kept.First(); !kept.Eof(); kept.Next()) {
         const double value = kept.FindField(QStringLiteral("VRDESCONTO")).AsFloat();
-        if (text(kept, "NRSEQ") == line && value > 0 && text(kept, "IDIMPGRPROMO") != QLatin1String("S")
-            && text(kept, "IDDESCCAMP") == QLatin1String("S"))
+        if (text(kept, "NRSEQ") == line && value > 0 && !isYes(text(kept, "IDIMPGRPROMO"))
+            && isYes(text(kept, "IDDESCCAMP")))
             discount += value;
     }
 }

@@ -5,9 +5,9 @@
 #include "productentry.h"
 #include "productentry_server.h"
 
-#include <screen/saledatasets.h>
-#include <screen/salecontext.h>
-#include <screen/salestate.h>
+#include <sale/saledatasets.h>
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 #include <screen/screenshell.h>
 
 #include <outside/consiste.h>
@@ -21,6 +21,7 @@
 #include <QWidget>
 
 #include <exception>
+#include <sale/codes.h>
 
 namespace {
 
@@ -54,7 +55,7 @@ void clearBuffer(SaleContext &context)
 
 bool collectorAtCounter(const SaleState &state)
 {
-    return state.host.stModoVenda == QLatin1String("B") && state.params.stIDCOLETOR == QLatin1String("C");
+    return state.host.stModoVenda == SaleMode::Counter && state.params.stIDCOLETOR == QLatin1String("C");
 }
 
 } // namespace
@@ -65,7 +66,7 @@ bool EntryRules::reserveReceiptNumber(SaleContext &context, bool consulting)
 {
     SaleState &state = context.state();
     const Parameters &params = state.params;
-    if (state.host.stModoVenda != QLatin1String("B") || params.boUTILIZAIMPFIS || consulting
+    if (state.host.stModoVenda != SaleMode::Counter || params.boUTILIZAIMPFIS || consulting
         || params.stIDPAISINTEGRA != QLatin1String("01"))
         return false;
     QString &reserved = state.fiscal.stNrCupomReservado;
@@ -192,14 +193,14 @@ bool OrderEntry::searchChecks(QWidget *grid)
         refuse(m_context, QStringLiteral("OPE_COMP_CRED"));
     }
     if (!params.boUTILIZAIMPFIS && params.stIDCOLETOR != QLatin1String("C") && !params.boBOERROIMPRESSORA
-        && !consulting && params.stIDOBRIGFECHCAIX == QLatin1String("S")) {
+        && !consulting && isYes(params.stIDOBRIGFECHCAIX)) {
         const QDate today = Clock::now().date();
         if (today > state.startup.dtMovimentoFiscal.date() || today > params.dtDTABERCAIX.date())
             refuse(m_context, QStringLiteral("FECH_CAIX_SAT"), 0);
     }
     EntryRules::reserveReceiptNumber(m_context, consulting);
-    if (state.host.stCdConsumidorVenda.isEmpty() && params.stIDUTLNFSVENCONS == QLatin1String("S")
-        && state.host.stModoVenda == QLatin1String("B") && !consulting)
+    if (state.host.stCdConsumidorVenda.isEmpty() && isYes(params.stIDUTLNFSVENCONS)
+        && state.host.stModoVenda == SaleMode::Counter && !consulting)
         refuse(m_context, QStringLiteral("CONS_N_INF3"), 3, {params.stCDFILIAL});
     if (grid)
         grid->setEnabled(false);
@@ -264,7 +265,7 @@ bool OrderEntry::chooseSearchedProduct(ProductRow &product)
         });
         buttons.SetFiltered(true);
         if (!buttons.IsEmpty()) {
-            if (buttons.FindField(QStringLiteral("IDPESAPROD")).AsString() == QLatin1String("S"))
+            if (isYes(buttons.FindField(QStringLiteral("IDPESAPROD")).AsString()))
                 product.IDPESAPROD = QStringLiteral("S");
             product.QTTARAPROD = buttons.FindField(QStringLiteral("QTTARAPROD")).AsString();
         }
@@ -279,7 +280,7 @@ bool OrderEntry::chooseSearchedProduct(ProductRow &product)
         params.stIDESQUEMA, family);
     product.CDFAMILISALD = answered ? family.toString() : row("CDFAMILISALD");
     const QString serviceFee = entryServer().getProdTxServ(params.stCDFILIAL, params.stCDLOJA);
-    if (!serviceFee.isEmpty() && serviceFee == product.CDPRODUTO && state.host.stModoVenda != QLatin1String("B"))
+    if (!serviceFee.isEmpty() && serviceFee == product.CDPRODUTO && state.host.stModoVenda != SaleMode::Counter)
         refuse(m_context, QStringLiteral("PROD_TX_SERV"), 3, {params.stCDFILIAL});
     if (state.flags.boCreditoPessoal && product.CDFAMILISALD.isEmpty())
         refuse(m_context, QStringLiteral("Ope_Fam"));

@@ -5,11 +5,12 @@
 #include "productentry_index.h"
 #include "productentry_server.h"
 
-#include <screen/saledatasets.h>
-#include <screen/salecontext.h>
-#include <screen/salestate.h>
+#include <sale/saledatasets.h>
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 
 #include <outside/ravuvozozod.h>
+#include <sale/codes.h>
 
 namespace {
 
@@ -73,7 +74,7 @@ bool OrderEntry::ValidaProduto_Codigo(QString &ProductCode, QString &ProductName
                  || find("CDPRODUTO", barcodeProduct) || find("CDARVPROD", Code)
                  || find("CDPRODUTO", Code) || find("CDPRODINTE", Code)
                  || find("CDPROTECLADO", Code);
-    if (!found && params.stIDLCDBARBALATOL == QLatin1String("S")) {
+    if (!found && isYes(params.stIDLCDBARBALATOL)) {
         const QString part = CodeParsing::cutPositions(Code, params.stNRPOSINICODBARR,
                                                        params.stNRPOSFINCODBARR);
         state.road.stProdutoAux1 = part;

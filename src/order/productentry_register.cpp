@@ -6,9 +6,9 @@
 #include "productentry_server.h"
 
 #include <consumer/consumersale.h>
-#include <screen/saledatasets.h>
-#include <screen/salecontext.h>
-#include <screen/salestate.h>
+#include <sale/saledatasets.h>
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 #include <screen/screenshell.h>
 
 #include <outside/consiste.h>
@@ -22,6 +22,7 @@
 
 #include <QDebug>
 #include <QLabel>
+#include <sale/codes.h>
 
 namespace {
 
@@ -188,7 +189,7 @@ void ProductEntry::showConsultation()
 
 void ProductEntry::variablePrice()
 {
-    if (priceText(m_context, "IDPRECVARIA") != QLatin1String("S"))
+    if (!isYes(priceText(m_context, "IDPRECVARIA")))
         return;
     const QString tablePrice = PtBr::FloatToStr(priceValue(m_context, "VRPRECO"));
     KeypadRequest request;
@@ -237,7 +238,7 @@ void ProductEntry::offerPrizes()
                                 QStringLiteral("getCampCompGanhe"), Unit, m_product.CDPRODUTO, scheme,
                                 campaign);
     loadPacket(data.cdsCampanha, campaign);
-    if (!holdsRows(data.cdsCampanha) || text(data.cdsCampanha, "IDDIAUTIL") != QLatin1String("S"))
+    if (!holdsRows(data.cdsCampanha) || !isYes(text(data.cdsCampanha, "IDDIAUTIL")))
         return;
     const QString code = text(data.cdsCampanha, "CDCAMPCOMPGANHE");
     const QDateTime start = data.cdsCampanha.FieldByName(QStringLiteral("DTINIVGCAMPCG")).AsDateTime();

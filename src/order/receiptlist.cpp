@@ -3,9 +3,9 @@
 
 #include "salemoney.h"
 
-#include <screen/saledatasets.h>
-#include <screen/salecontext.h>
-#include <screen/salestate.h>
+#include <sale/saledatasets.h>
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 #include <screen/screenshell.h>
 #include <screen/tfrmvendacons.h>
 #include <screen/tfrmvisualiza.h>

@@ -5,9 +5,9 @@
 #include "orderserver.h"
 #include "salemoney.h"
 
-#include <screen/saledatasets.h>
-#include <screen/salecontext.h>
-#include <screen/salestate.h>
+#include <sale/saledatasets.h>
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 #include <screen/screenshell.h>
 #include <screen/tfrmvendacons.h>
 
@@ -29,6 +29,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <sale/codes.h>
 
 using Qub_movrela::Trunc2;
 
@@ -36,10 +37,6 @@ namespace {
 
 const QString unitName = QStringLiteral("Cli_Kal51000");
 
-bool is(const QString &value, const char *expected)
-{
-    return value == QLatin1String(expected);
-}
 
 bool isOneOf(int value, std::initializer_list<int> values)
 {
@@ -127,10 +124,10 @@ void Registration::checksAndRegister()
     if (!taxa.accepted)
         return;
     const Parameters &params = m_state.params;
-    if (params.boUTILIZAIMPFIS || is(params.stIDMOMENTOCPFVEN, "A"))
+    if (params.boUTILIZAIMPFIS || params.stIDMOMENTOCPFVEN == QLatin1String("A"))
         m_context.settlement().SolicitaCpf();
 
-    const bool itemByItem = params.boUTILIZAIMPFIS && is(m_state.host.stModoVenda, "B")
+    const bool itemByItem = params.boUTILIZAIMPFIS && m_state.host.stModoVenda == SaleMode::Counter
                             && !isOneOf(params.inIDTIPOIMPFIS, {16, 21, 30});
     if (!itemByItem) {
         registerLine(taxa, "PreenchePedido - addProduto1: ");
@@ -168,7 +165,7 @@ void Registration::effectiveValues()
 bool Registration::quantityIsWhole()
 {
     const bool fractional = quantity().contains(QLatin1Char('.')) || quantity().contains(QLatin1Char(','));
-    if (!fractional || !is(m_item.IDPESAPROD, "N") || !m_state.road.stQtdeCodBarra.isEmpty())
+    if (!fractional || !isNo(m_item.IDPESAPROD) || !m_state.road.stQtdeCodBarra.isEmpty())
         return true;
     refuse(m_context.Msg(QStringLiteral("PROD_FRAC")));
     resetEntry();
@@ -181,7 +178,7 @@ bool Registration::balanceFamily()
     m_state.counters.inPedidoAux2 = 0;
     m_state.counters.inPedidoAux3 = 0;
     m_state.consumer.stPedidoAux6.clear();
-    if (!is(m_state.params.stIDPREVDSALDO, "S") || !is(m_state.host.stModoVenda, "C")
+    if (!isYes(m_state.params.stIDPREVDSALDO) || m_state.host.stModoVenda != SaleMode::Tab
         || m_state.host.stCdClienteVenda.isEmpty() || m_state.consumer.stCDCONSUMIDOR.isEmpty())
         return true;
     if (m_item.CDFAMILISALD.isEmpty() && m_state.flags.boCreditoPessoal) {
@@ -195,7 +192,7 @@ bool Registration::balanceFamily()
 bool Registration::balanceKind()
 {
     const Parameters &params = m_state.params;
-    if (!is(params.stIDSALDEXTDEBCON, "S") || !m_state.flags.boVendaDebito)
+    if (!isYes(params.stIDSALDEXTDEBCON) || !m_state.flags.boVendaDebito)
         return true;
     Variant packet;
     Ravuvozozod::MensagemMetodo(
@@ -217,7 +214,7 @@ bool Registration::balanceKind()
 
 bool Registration::basicProductOncePerDay()
 {
-    if (!is(m_data.cdsTipoSaldoProd.FieldByName(QStringLiteral("IDBLOQPROD")).AsString(), "S"))
+    if (!isYes(m_data.cdsTipoSaldoProd.FieldByName(QStringLiteral("IDBLOQPROD")).AsString()))
         return true;
     const Parameters &params = m_state.params;
     const QString client = m_state.host.stCdClienteVenda;
@@ -254,13 +251,13 @@ bool Registration::consumptionHours()
 
 bool Registration::limitsApply() const
 {
-    return is(m_state.consumer.stRecebAux6, "S") && is(m_state.params.stIDPERCOMVENCPDC, "N");
+    return isYes(m_state.consumer.stRecebAux6) && isNo(m_state.params.stIDPERCOMVENCPDC);
 }
 
 bool Registration::debitLimits()
 {
     const QString &kinds = m_state.consumer.stPedidoAux6;
-    const bool balance = is(m_state.params.stIDPREVDSALDO, "S") && (is(kinds, "A") || is(kinds, "D"));
+    const bool balance = isYes(m_state.params.stIDPREVDSALDO) && (kinds == QLatin1String("A") || kinds == QLatin1String("D"));
     if (!limitsApply() || !(m_state.flags.boVendaDebito || balance))
         return true;
     ConsumerSale &consumer = m_context.consumer();
@@ -277,7 +274,7 @@ bool Registration::debitLimits()
 bool Registration::creditLimits()
 {
     const QString &kinds = m_state.consumer.stPedidoAux6;
-    const bool balance = is(m_state.params.stIDPREVDSALDO, "S") && (is(kinds, "A") || is(kinds, "C"));
+    const bool balance = isYes(m_state.params.stIDPREVDSALDO) && (kinds == QLatin1String("A") || kinds == QLatin1String("C"));
     if (!limitsApply() || !(m_state.flags.boCreditoPessoal || balance))
         return true;
     ConsumerSale &consumer = m_context.consumer();
@@ -366,7 +363,7 @@ void Registration::saleOpen()
     if (!params.boUTILIZAIMPFIS || isOneOf(params.inIDTIPOIMPFIS, {16, 30})) {
         m_state.flags.boCupomAberto = true;
         m_context.shell().ControleAcessoBotoes();
-        if (is(m_state.host.stModoVenda, "B"))
+        if (m_state.host.stModoVenda == SaleMode::Counter)
             m_context.shell().Mensagem_Caixa(m_context.Msg(QStringLiteral("Cupom_Aberto")));
     }
     m_context.form().update();
@@ -391,12 +388,12 @@ void Registration::closing(bool registered)
 void Registration::promotionObservations()
 {
     m_state.road.stPedidoAux4 = m_state.road.stNRSEQ;
-    const QString filterKey = is(m_item.IDPROMOCAO, "S") ? QString()
+    const QString filterKey = isYes(m_item.IDPROMOCAO) ? QString()
                                                           : Consiste::Ajusta(m_item.NRSEQPROMOOBS, 3);
     ClientDataSet &control = m_data.cdsControlPromoObs;
     if (control.Active()) {
         control.SetFilter([filterKey](const ClientDataSet &row) {
-            return filterKey.isEmpty() ? row.FieldByName(QStringLiteral("IDIMPGRPROMO")).AsString() != QLatin1String("S")
+            return filterKey.isEmpty() ? !isYes(row.FieldByName(QStringLiteral("IDIMPGRPROMO")).AsString())
                                        : row.FieldByName(QStringLiteral("NRSEQ")).AsString() == filterKey;
         });
         control.SetFiltered(true);
@@ -453,7 +450,7 @@ void Registration::ownLineComponents()
     components.SetFiltered(true);
     QList<int> rows;
     for (components.First(); !components.Eof(); components.Next()) {
-        if (components.FieldByName(QStringLiteral("IDIMPGRPROMO")).AsString() == QLatin1String("S"))
+        if (isYes(components.FieldByName(QStringLiteral("IDIMPGRPROMO")).AsString()))
             rows.append(components.RecNo());
     }
     for (int recNo : rows) {
@@ -521,7 +518,7 @@ void Registration::moveComponentObservations(const QString &NRSEQORIG)
 
 void Registration::automaticTab()
 {
-    if (!is(m_state.host.stModoVenda, "C") || !is(m_state.params.stIdTpTelaVe, "A") || !m_data.cdsItems.Active()
+    if (m_state.host.stModoVenda != SaleMode::Tab || m_state.params.stIdTpTelaVe != QLatin1String("A") || !m_data.cdsItems.Active()
         || m_data.cdsItems.IsEmpty())
         return;
     m_context.order().MsgComandaAuto();

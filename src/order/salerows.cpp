@@ -5,9 +5,9 @@
 #include "orderserver.h"
 #include "salemoney.h"
 
-#include <screen/saledatasets.h>
-#include <screen/salecontext.h>
-#include <screen/salestate.h>
+#include <sale/saledatasets.h>
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 
 #include <outside/consiste.h>
 #include <outside/ravuvozozod.h>
@@ -15,6 +15,7 @@
 
 #include <exception>
 #include <initializer_list>
+#include <sale/codes.h>
 
 namespace {
 
@@ -132,7 +133,7 @@ void SaleRows::saleRow()
     set(row, "CDVENDEDOR", waiter);
     set(row, "CDVENDEDORITEM", waiter);
     QString buyer = items.FieldByName(QStringLiteral("NRINSCRCONS")).AsString();
-    if (buyer.isEmpty() && m_state.consumer.stCpfAux1 == QLatin1String("S"))
+    if (buyer.isEmpty() && isYes(m_state.consumer.stCpfAux1))
         buyer = m_state.consumer.stNrInscrConsVenda;
     set(row, "NRINSCRCONS", buyer);
     set(row, "CDCLIENTE", m_state.host.stCdClienteVenda);
@@ -140,7 +141,7 @@ void SaleRows::saleRow()
     set(row, "CDPREFINTGCOLVEN", m_state.params.stCDPREFINTGCOL);
     set(row, "NRPESMESAVEN", m_state.counters.inNrPessoas);
     set(row, "IDCRACHADIGTECL", m_state.consumer.stIDCRACHADIGTECL);
-    if (m_state.params.stIDSALDEXTDEBCON == QLatin1String("S"))
+    if (isYes(m_state.params.stIDSALDEXTDEBCON))
         set(row, "IDTIPOSALDOPROD", balanceKind(items.FieldByName(QStringLiteral("CDPRODUTO")).AsString()));
     row.Post();
 }

@@ -2,9 +2,9 @@
 
 #include "orderentry.h"
 
-#include <screen/saledatasets.h>
-#include <screen/salecontext.h>
-#include <screen/salestate.h>
+#include <sale/saledatasets.h>
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 #include <screen/screenshell.h>
 
 #include <outside/ravuvozozod.h>
@@ -12,6 +12,7 @@
 #include <server/srv_lookups_products.h>
 
 #include <initializer_list>
+#include <sale/codes.h>
 
 FiscalServer::FiscalServer()
     : getValidProdNFCe(&Srv_Kal51000::getValidProdNFCe),
@@ -129,15 +130,15 @@ bool TaxValidation::passes(const QString &CDPRODUTO, ItemTax &rate)
     const Parameters &p = m_context.state().params;
     if (!checkTaxRate(CDPRODUTO, rate))
         return false;
-    const bool electronic = p.stIDUTLINTFACELE == QLatin1String("N") && p.stIDUTLNFSVENCONS != QLatin1String("S")
+    const bool electronic = isNo(p.stIDUTLINTFACELE) && !isYes(p.stIDUTLNFSVENCONS)
                             && (p.boSISTEMAQUBNFCE || p.boSISTEMAQUBSAT);
     if (electronic) {
         if (!checkElectronicReceipt(CDPRODUTO))
             return false;
-        if (p.stIDADESAOREFTRIB == QLatin1String("S") && p.boSISTEMAQUBNFCE && !checkTaxReform(CDPRODUTO))
+        if (isYes(p.stIDADESAOREFTRIB) && p.boSISTEMAQUBNFCE && !checkTaxReform(CDPRODUTO))
             return false;
     }
-    if (p.boUTILIZAIMPFIS && p.stIDFECHACUPOM == QLatin1String("S"))
+    if (p.boUTILIZAIMPFIS && isYes(p.stIDFECHACUPOM))
         return checkFiscalClosing(CDPRODUTO);
     return true;
 }
@@ -159,11 +160,11 @@ bool TaxValidation::checkTaxRate(const QString &CDPRODUTO, ItemTax &rate)
         return refuse(QString::fromLatin1(count > 1 ? "IMPOSTO_ERR" : "IMPOS_NCAD"));
     aliquota.Locate(QStringLiteral("CDPRODUTO"), CDPRODUTO);
     const int model = p.inIDTIPOIMPFIS;
-    if (p.boUTILIZAIMPFIS && model == 26) {
+    if (p.boUTILIZAIMPFIS && model == PrinterModel::BuyerAtOpening26) {
         rate.VRALIQIMPR = text(aliquota, "VRPEALIMPFIS");
         return true;
     }
-    const bool itemByItem = p.boUTILIZAIMPFIS && model != 16 && model != 21 && model != 30
+    const bool itemByItem = p.boUTILIZAIMPFIS && PrinterModel::sellsItemByItem(model)
                             && p.stIDCOLETOR != QLatin1String("C");
     const bool found = itemByItem && locatePrinterRate(aliquota);
     if (!itemByItem)
@@ -211,7 +212,7 @@ bool TaxValidation::checkElectronicReceipt(const QString &CDPRODUTO)
     const ClientDataSet &data = m_cdsValidProdNFCe;
     if (data.IsEmpty())
         return refuse(QStringLiteral("IMPOS_NCAD"));
-    const bool substituted = text(data, "IDTPIMPOSFIS") == QLatin1String("S");
+    const bool substituted = isYes(text(data, "IDTPIMPOSFIS"));
     for (const Required &required : electronicReceipt) {
         const bool icms = QLatin1String(required.field) == QLatin1String("CDCSTICMS");
         if ((!icms || !substituted) && missing(data, required.field))

@@ -1,9 +1,9 @@
 // Production tickets of an order and the prints that go with them.
 #include "tickets.h"
 
-#include <screen/salecontext.h>
-#include <screen/saledatasets.h>
-#include <screen/salestate.h>
+#include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/salestate.h>
 #include <screen/tfrmvendacons.h>
 
 #include <outside/pkg_hrk00001.h>
@@ -16,6 +16,7 @@
 #include <QTimer>
 
 #include <exception>
+#include <sale/codes.h>
 
 void OrderEntry::ImprimeProducao(const TicketContext &Context)
 {
@@ -27,10 +28,6 @@ namespace Tickets {
 
 namespace {
 
-bool is(const QString &value, const char *expected)
-{
-    return value == QLatin1String(expected);
-}
 
 Variant packetOf(const ClientDataSet &dataset)
 {
@@ -54,7 +51,7 @@ void TicketPrinting::print()
     stopFailoverTimer();
     const SaleState &state = m_context.state();
     const ClientDataSet &tickets = m_context.data().cdsImprimePedido;
-    const bool counter = is(state.host.stModoVenda, "B");
+    const bool counter = state.host.stModoVenda == SaleMode::Counter;
     if (!tickets.IsEmpty()) {
         // Each print in its own guard: a receipt that fails must not keep the kitchen from
         // its tickets.
@@ -77,7 +74,7 @@ void TicketPrinting::print()
 // What the counter's payments brought in: entries and card transactions.
 double TicketPrinting::totalPaid()
 {
-    if (!is(m_context.state().host.stModoVenda, "B"))
+    if (m_context.state().host.stModoVenda != QLatin1String("B"))
         return 0;
     ClientDataSet &payments = m_context.data().cdsMovCaixa;
     if (!payments.Active())
@@ -107,19 +104,19 @@ void TicketPrinting::stopFailoverTimer()
 bool TicketPrinting::counterReceiptWanted() const
 {
     const SaleState &state = m_context.state();
-    return !is(state.settlement.stConfRecebimento, "S") || is(state.params.stIDIMPCUPMEI, "S");
+    return !isYes(state.settlement.stConfRecebimento) || isYes(state.params.stIDIMPCUPMEI);
 }
 
 bool TicketPrinting::cardReceipt() const
 {
     const SaleState &state = m_context.state();
-    return !state.settlement.stCompraCredAux2.isEmpty() && is(state.params.stIDUTILTEF, "T");
+    return !state.settlement.stCompraCredAux2.isEmpty() && state.params.stIDUTILTEF == QLatin1String("T");
 }
 
 bool TicketPrinting::ticketsAloneWanted() const
 {
     const SaleState &state = m_context.state();
-    return is(state.params.stIDIMPPEDPROD, "S") && !state.host.stNrComandaExib.startsWith(QLatin1String("ENC"));
+    return isYes(state.params.stIDIMPPEDPROD) && !state.host.stNrComandaExib.startsWith(QLatin1String("ENC"));
 }
 
 // The till's own document kind (electronic receipt, SAT extract or plain), with the card

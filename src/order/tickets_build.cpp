@@ -3,14 +3,15 @@
 
 #include "salemoney.h"
 
-#include <screen/salecontext.h>
-#include <screen/saledatasets.h>
-#include <screen/salestate.h>
+#include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/salestate.h>
 
 #include <runtime/clientdataset.h>
 
 #include <cmath>
 #include <optional>
+#include <sale/codes.h>
 
 namespace Tickets {
 
@@ -21,10 +22,6 @@ QString textOf(const ClientDataSet &dataset, const char *field)
     return dataset.FindField(QString::fromLatin1(field)).AsString();
 }
 
-bool is(const QString &value, const char *expected)
-{
-    return value == QLatin1String(expected);
-}
 
 // Leaves the component list as the walk found it open, whatever happens in between: no
 // current index, no index definitions, no filter.
@@ -134,13 +131,13 @@ void TicketBuilder::walkLine(const Line &line)
 
 bool TicketBuilder::isPromotionLine(const Line &line) const
 {
-    return is(line.IDPROMOCAO, "S") && line.CDPRODPROMOCAO == line.CDPRODUTO;
+    return isYes(line.IDPROMOCAO) && line.CDPRODPROMOCAO == line.CDPRODUTO;
 }
 
 bool TicketBuilder::isCombinedLine(const Line &line)
 {
     ClientDataSet &products = m_context.data().cdsProdutos;
-    return is(line.IDPROMOCAO, "N") && line.CDPRODPROMOCAO != line.CDPRODUTO && !line.CDPRODPROMOCAO.isEmpty()
+    return isNo(line.IDPROMOCAO) && line.CDPRODPROMOCAO != line.CDPRODUTO && !line.CDPRODPROMOCAO.isEmpty()
            && products.Active() && products.Locate(QStringLiteral("CDPRODUTO"), line.CDPRODPROMOCAO);
 }
 
@@ -157,8 +154,8 @@ void TicketBuilder::headerTicket(const Line &line)
     std::optional<PrinterChoice> printers = m_printers.choose(line.CDLOJA, line.CDPRODUTO);
     if (!printers)
         return;
-    const bool primary12 = is(printers->storeModel, "12") || is(printers->roomModel, "12");
-    const bool secondary12 = is(printers->storeModel2, "12");
+    const bool primary12 = printers->storeModel == QLatin1String("12") || printers->roomModel == QLatin1String("12");
+    const bool secondary12 = printers->storeModel2 == QLatin1String("12");
     if (!primary12 && !secondary12)
         return;
     printers->IDMODEIMPRES = primary12 ? QStringLiteral("12") : QString();
@@ -181,9 +178,9 @@ void TicketBuilder::headerTicket(const Line &line)
 QString TicketBuilder::headerObservation(const Line &line) const
 {
     const QString &where = m_context.state().params.stIDPOSOBSPED;
-    if (is(where, "A"))
+    if (where == QLatin1String("A"))
         return line.STOBSPEDIDO;
-    if (is(where, "D") && m_component == m_context.data().cdsItems.RecordCount())
+    if (where == QLatin1String("D") && m_component == m_context.data().cdsItems.RecordCount())
         return line.STOBSPEDIDO;
     return QString();
 }
@@ -242,9 +239,9 @@ void TicketBuilder::parentTicket(const Line &line)
 // printed as their header and components.
 void TicketBuilder::lineTicket(const Line &line)
 {
-    if (!line.NRSEQPRODPAI.isEmpty() && !is(line.IDOBSERVACAO, "S"))
+    if (!line.NRSEQPRODPAI.isEmpty() && !isYes(line.IDOBSERVACAO))
         return;
-    if (is(line.IDPROMOCAO, "S"))
+    if (isYes(line.IDPROMOCAO))
         return;
     const std::optional<PrinterChoice> printers = m_printers.choose(line.CDLOJAIT, line.CDPRODUTO);
     if (!printers)

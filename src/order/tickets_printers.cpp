@@ -2,7 +2,7 @@
 // printer, else the till's own printers; and the address of each printer that has a backup.
 #include "tickets.h"
 
-#include <screen/salestate_parameters.h>
+#include <sale/salestate_parameters.h>
 
 #include <runtime/clientdataset.h>
 

@@ -1,9 +1,9 @@
 // What the scale produces: its error codes, and the weighing receipt of an order.
 #include "orderentry.h"
 
-#include <screen/saledatasets.h>
-#include <screen/salecontext.h>
-#include <screen/salestate.h>
+#include <sale/saledatasets.h>
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 
 #include <outside/consiste.h>
 #include <outside/pkg_hrk00002.h>
@@ -16,6 +16,7 @@
 #include <QDebug>
 
 #include <exception>
+#include <sale/codes.h>
 
 namespace {
 
@@ -56,7 +57,7 @@ QString OrderEntry::textoComprovantePesagem()
     ClientDataSet &items = m_context.data().cdsItems;
     auto text = [&items](const char *column) { return items.FindField(QString::fromLatin1(column)).AsString(); };
     auto number = [&items](const char *column) { return items.FindField(QString::fromLatin1(column)).AsFloat(); };
-    auto marked = [&] { return text("IDIMPPESAGEM") == QLatin1String("S"); };
+    auto marked = [&] { return isYes(text("IDIMPPESAGEM")); };
     bool any = false;
     if (items.Active()) {
         for (items.First(); !items.Eof() && !any; items.Next())

@@ -1,9 +1,9 @@
 // Button access control and the device checks the handlers make before they act.
 #include "accesscontrol.h"
 
-#include "saledatasets.h"
-#include "salecontext.h"
-#include "salestate.h"
+#include <sale/saledatasets.h>
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 #include "screenshell.h"
 
 #include <outside/pkg_hrk00001.h>
@@ -19,6 +19,7 @@
 #include <QWidget>
 
 #include <initializer_list>
+#include <sale/codes.h>
 
 AccessServer::AccessServer()
     : getCartaoCHART([] { return Variant(Srv_Kal51000::getCartaoCHART()); })
@@ -55,7 +56,7 @@ bool oneOf(const QString &value, std::initializer_list<const char *> codes)
 // Only "N" denies a right; an empty or any other answer grants it.
 bool granted(const QString &right)
 {
-    return right != QLatin1String("N");
+    return !isNo(right);
 }
 
 // The layouts that carry the consumer-card buttons.
@@ -132,15 +133,15 @@ void ScreenShell::ControleAcessoBotoes()
 
     b.enable("panBalcao", ok);
     b.enable("spbMenuMesa", oneOf(mainSystem, {"RES", "QUB"}) && noReceipt && !oneOf(mode, {"C", "D"})
-                                && model != 26 && ok);
+                                && model != PrinterModel::BuyerAtOpening26 && ok);
     b.enable("spbComanda", oneOf(mainSystem, {"CMD", "QUB"}) && noReceipt && !oneOf(mode, {"M", "D"})
-                               && model != 26 && ok);
+                               && model != PrinterModel::BuyerAtOpening26 && ok);
     b.showAsEnabled("spbMenuMesa");
     b.showAsEnabled("spbComanda");
     b.enableAndShow("spbVendaManu", !oneOf(mode, {"M", "C"}) && noReceipt && ok
                                         && !oneOf(p.stSGESTADOFILI, {"ES", "PB", "BA"}));
     b.enableAndShow("spbDelivery", oneOf(mainSystem, {"DEZ", "QUB"}) && noReceipt
-                                       && mode != QLatin1String("M") && model != 26 && ok);
+                                       && mode != SaleMode::Table && model != PrinterModel::BuyerAtOpening26 && ok);
     b.enable("spbProdCombinado", granted(r.stAcessoProdCombinado) && ok);
     b.enable("spbFuncoes", p.stIDCOLETOR != QLatin1String("C"));
     const bool quantityKeys = !s.flags.boConsultaPreco && ok && granted(r.stAcessoMultiplicador);
@@ -150,21 +151,21 @@ void ScreenShell::ControleAcessoBotoes()
     b.enable("spbPesquisa", granted(r.stAcessoPesqProduto) && ok);
     b.enable("spbCancProd", granted(r.stAcessoCancItemGen) && ok);
     b.enable("spbObs", granted(r.stAcessoObsProduto) && ok);
-    b.enable("spbCancelaCupom", granted(r.stAcessoCancCupom) && model != 26 && model != 21
-                                    && model != 16 && model != 30 && ok && counter);
+    b.enable("spbCancelaCupom", granted(r.stAcessoCancCupom) && model != PrinterModel::BuyerAtOpening26
+                                    && PrinterModel::sellsItemByItem(model) && ok && counter);
     b.enable("spbNrPessoas", !noReceipt && ok && counter);
-    b.enableAndShow("spbParaViagem", !noReceipt && ok && p.stIDCTRLPEDVIAGEM == QLatin1String("S")
+    b.enableAndShow("spbParaViagem", !noReceipt && ok && isYes(p.stIDCTRLPEDVIAGEM)
                                          && oneOf(mode, {"B", "M"}));
     const bool cashback = !noReceipt && ok && counter && s.flags.boCreditoPessoal;
-    b.enableAndShow("spbCashback", cashback && p.stIDUTILFID4ALL == QLatin1String("S"));
-    b.enableAndShow("spbCashbackUDS", cashback && p.stIDUTILFIDUDS == QLatin1String("S"));
-    b.enableAndShow("spbConsultaPromo", !noReceipt && ok && p.stIDUTILINTEPROMO == QLatin1String("S")
+    b.enableAndShow("spbCashback", cashback && isYes(p.stIDUTILFID4ALL));
+    b.enableAndShow("spbCashbackUDS", cashback && isYes(p.stIDUTILFIDUDS));
+    b.enableAndShow("spbConsultaPromo", !noReceipt && ok && isYes(p.stIDUTILINTEPROMO)
                                             && counter);
     if (oneOf(mode, {"M", "C"}))
         b.show("spbImprimeMensagem", true);
 
     b.show("spbCompraCred", cards);
-    const bool creditPurchasePrinter = !p.boUTILIZAIMPFIS || model == 16 || model == 30
+    const bool creditPurchasePrinter = !p.boUTILIZAIMPFIS || PrinterModel::receiptAtClose(model)
                                        || !p.stSTTOTCOMPCRED.isEmpty();
     b.enable("spbCompraCred", s.startup.boConfTipoRece && ok && counter && creditPurchasePrinter && cards);
     Variant chart;
@@ -176,15 +177,15 @@ void ScreenShell::ControleAcessoBotoes()
 
     b.show("spbCartao", cards);
     b.enable("spbCartao", counter && cards && ok);
-    b.enable("spbIncluiCpf", counter && model != 16 && model != 30 && (!p.boUTILIZAIMPFIS || noReceipt) && ok);
+    b.enable("spbIncluiCpf", counter && !PrinterModel::receiptAtClose(model) && (!p.boUTILIZAIMPFIS || noReceipt) && ok);
     const ClientDataSet &opening = m_context.data().cdsValidaAbertura;
     b.enable("spbReceb", p.stIDCOLETOR != QLatin1String("C") && opening.Active() && !opening.IsEmpty() && ok);
     // The operator can always leave a consultation-only screen.
     b.enable("lblSair", noReceipt || !ok);
     b.enable("spbCadCons", oneOf(mainSystem, {"POS", "QUB", "RES", "CMD"}) && noReceipt && counter
-                               && model != 26 && ok && p.stIDPERCADCONSFCXA == QLatin1String("S"));
+                               && model != PrinterModel::BuyerAtOpening26 && ok && isYes(p.stIDPERCADCONSFCXA));
     b.enable("spbVendaDeb", !s.flags.boVendaDebito && counter);
-    b.enableAndShow("spbLerQrCode", s.startup.stIDLEITURAQRCODE == QLatin1String("S") && noReceipt);
+    b.enableAndShow("spbLerQrCode", isYes(s.startup.stIDLEITURAQRCODE) && noReceipt);
     showPrinterError(!ok);
 }
 
@@ -261,7 +262,7 @@ bool ScreenShell::VerificaImpressoraOk(bool Flag)
         return Flag;
     }
     bool result = false;
-    if (s.host.stModoVenda == QLatin1String("B") && !s.flags.boConsultaPreco) {
+    if (s.host.stModoVenda == SaleMode::Counter && !s.flags.boConsultaPreco) {
         bool printerOk = m_context.devices().VerificaData(DateCheckRequest{p.stIDESQUEMA, p.stDATAIMP, 0, 1}).ok;
         if (printerOk)
             printerOk = m_context.devices()
@@ -290,7 +291,7 @@ bool ScreenShell::VerificaEstadoGaveta(const QString &DrawerType)
         const QString state = m_context.devices().Estado_Gaveta_Imp(SchemeRequest{p.stIDESQUEMA}).state;
         const bool zeros = state == QLatin1String("00");
         open = (zeros && DrawerType == QLatin1String("1")) || (!zeros && DrawerType == QLatin1String("2"));
-    } else if ((p.boSISTEMAQUBSAT || p.boSISTEMAQUBNFCE) && p.stIDVERGAVETANFIS == QLatin1String("S")) {
+    } else if ((p.boSISTEMAQUBSAT || p.boSISTEMAQUBNFCE) && isYes(p.stIDVERGAVETANFIS)) {
         open = m_context.services().VerificaStatusGaveta(DrawerRequest{p.stIDTIPOIMPNF3, p.stCDPORTIMPNF3}).state == 1;
     }
     if (!open)

@@ -1,7 +1,7 @@
 #include "screenshell.h"
 
-#include "salecontext.h"
-#include "salestate.h"
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 
 #include <outside/pkg_hrk00002.h>
 #include <outside/ravuvozozod.h>
@@ -9,6 +9,7 @@
 
 #include <QFont>
 #include <QLabel>
+#include <sale/codes.h>
 
 namespace {
 
@@ -38,7 +39,7 @@ void ScreenShell::RestauraRodape(const QString &Modo, const QString &Texto)
     m_context.setVisible(QStringLiteral("lblRodape"), false);
     const SaleState &state = m_context.state();
     const Parameters &params = state.params;
-    if (params.stIDEXIBTICCUP == QLatin1String("S")) {
+    if (isYes(params.stIDEXIBTICCUP)) {
         for (const char *name : ticketLabels)
             m_context.setVisible(QString::fromLatin1(name), true);
         const TextAnswer answer = m_context.services().CalcTicketMedio(

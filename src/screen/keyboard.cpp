@@ -3,9 +3,9 @@
 // in FormKeyPress; this handler reads and clears that buffer.
 #include "screenshell.h"
 
-#include "saledatasets.h"
-#include "salecontext.h"
-#include "salestate.h"
+#include <sale/saledatasets.h>
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 #include "tfrmvendacons.h"
 
 #include <consumer/consumersale.h>

@@ -1,10 +1,10 @@
 // The two keys with logic of their own: F4 (operator change) and F12 (cash drawer).
 #include "screenshell.h"
 
-#include "saledatasets.h"
+#include <sale/saledatasets.h>
 #include "rights.h"
-#include "salecontext.h"
-#include "salestate.h"
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 
 #include <order/productentry_server.h>
 
@@ -16,6 +16,7 @@
 
 #include <QDebug>
 #include <QFileInfo>
+#include <sale/codes.h>
 
 namespace {
 
@@ -39,7 +40,7 @@ void ScreenShell::changeOperator()
         return;
     if (!askAccess(c, rights.inCTTROCAOPERADOR))
         return;
-    if (state.params.stIdPerTrocaOp != QLatin1String("S")) {
+    if (!isYes(state.params.stIdPerTrocaOp)) {
         c.message(c.Msg(QStringLiteral("Troca_Nao")), 3);
         Abort();
     }

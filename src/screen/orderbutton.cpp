@@ -2,9 +2,9 @@
 // the screen to open next.
 #include "screenshell.h"
 
-#include "saledatasets.h"
-#include "salecontext.h"
-#include "salestate.h"
+#include <sale/saledatasets.h>
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 #include "tfrmvendacons.h"
 #include "tfrmvisualiza.h"
 
@@ -16,6 +16,7 @@
 #include <runtime/datapacket.h>
 
 #include <QLabel>
+#include <sale/codes.h>
 
 namespace {
 
@@ -44,7 +45,7 @@ void ScreenShell::spbVenderClick(QObject *)
     if (!VerificaEstadoGaveta(state.params.stIDTIPOGAVETA))
         return;
     // A counter sale is settled through the settle button.
-    if (state.host.stModoVenda == QLatin1String("B"))
+    if (state.host.stModoVenda == SaleMode::Counter)
         return;
     const ClientDataSet &items = m_context.data().cdsItems;
     if (!items.Active() || items.IsEmpty()) {
@@ -95,7 +96,7 @@ bool ScreenShell::operatorReadStoreMessage()
 {
     SaleState &state = m_context.state();
     const ClientDataSet &parameters = m_context.data().cdsParametrosQub;
-    if (parameter(parameters, "IDEXIBEMENSOP") != QLatin1String("S"))
+    if (!isYes(parameter(parameters, "IDEXIBEMENSOP")))
         return true;
     if (!state.flags.boProcessando
         && !Ravuvozozod::Mensagem(parameter(parameters, "DSMENSOPERLOJA"), QString(), QStringLiteral("N"),
@@ -116,13 +117,13 @@ void ScreenShell::leaveAfterOrder()
     if (!keyword.isEmpty()) {
         state.host.stRetornoVenda = keyword;
         state.settlement.stSenhaPedido.clear();
-        if (state.host.stModoVenda == QLatin1String("C")) {
+        if (state.host.stModoVenda == SaleMode::Tab) {
             if (TfrmVisualiza *display = m_context.display()) {
                 if (auto *label = display->findChild<QLabel *>(QStringLiteral("lblVrTotal")))
                     label->setText(QStringLiteral("0,00"));
             }
         }
-        m_context.form().Close();
+        saleForm(m_context).Close();
     }
     Atualiza_Display(QString(), false);
 }

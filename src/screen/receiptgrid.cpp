@@ -1,9 +1,9 @@
 #include "receiptgrid.h"
 
 #include "datasetmodel.h"
-#include "saledatasets.h"
-#include "salecontext.h"
-#include "salestate.h"
+#include <sale/saledatasets.h>
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 #include "screenshell.h"
 #include "tfrmvisualiza.h"
 

@@ -1,8 +1,8 @@
 #include "screenshell.h"
 
-#include "saledatasets.h"
-#include "salecontext.h"
-#include "salestate.h"
+#include <sale/saledatasets.h>
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 #include "tfrmvisualiza.h"
 
 #include <outside/consiste.h>
@@ -18,6 +18,7 @@
 #include <initializer_list>
 #include <stdexcept>
 #include <utility>
+#include <sale/codes.h>
 
 namespace {
 
@@ -112,7 +113,7 @@ void ScreenShell::LinhaEx2(const QString &Qtde, const QString &Preco, const QStr
 
     ClientDataSet &items = m_context.data().cdsItems;
     const bool promotion = !items.FieldByName(QStringLiteral("CDPRODPROMOCAO")).AsString().isEmpty();
-    const bool weighed = items.FieldByName(QStringLiteral("IDPESAPROD")).AsString() == QLatin1String("S");
+    const bool weighed = isYes(items.FieldByName(QStringLiteral("IDPESAPROD")).AsString());
     // A quantity of 0 never reaches a line; it would only divide by zero here.
     const double shown = (promotion && !weighed) || quantity == 0.0
                              ? gross
@@ -136,7 +137,7 @@ void ScreenShell::LinhaEx2(const QString &Qtde, const QString &Preco, const QStr
                        + PtBr::FormatDateTime(QStringLiteral("hh:mm:ss"),
                                               items.FieldByName(QStringLiteral("DTINCLUSAO")).AsDateTime())
                        + QLatin1Char(' ');
-    if (m_context.state().host.stModoVenda == QLatin1String("M"))
+    if (m_context.state().host.stModoVenda == SaleMode::Table)
         timeLine += QStringLiteral("Posição: ") + items.FieldByName(QStringLiteral("NRLUGARMESA")).AsString();
     appendRow(grid, {{"DSITEM", timeLine}, {"NRSEQ", NrSeq}});
     if (ComObs)

@@ -1,7 +1,7 @@
 #include "rights.h"
 
-#include "salecontext.h"
-#include "salestate.h"
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 
 #include <outside/pkg_hrk00002.h>
 

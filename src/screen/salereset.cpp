@@ -1,8 +1,8 @@
 // The reset of the screen to a free till after a sale, and the recovery files of the open
 // counter sale.
-#include "saledatasets.h"
-#include "salecontext.h"
-#include "salestate.h"
+#include <sale/saledatasets.h>
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 #include "screenshell.h"
 #include "startupserver.h"
 #include "tfrmvisualiza.h"
@@ -57,7 +57,7 @@ void ScreenShell::LimpaCDS()
     const Parameters &p = m_context.state().params;
     Variant answer;
     // The datasets are already empty when a failure of the server is reported here.
-    Ravuvozozod::MensagemMetodo(m_context.server().setPromoCombAux(p.stCDFILIAL, p.stCDCAIXA), true, 0,
+    Ravuvozozod::MensagemMetodo(startupServer().setPromoCombAux(p.stCDFILIAL, p.stCDCAIXA), true, 0,
                                 QStringLiteral("setPromoCombAux"), QStringLiteral("Cli_Kal51000"),
                                 p.stCDFILIAL + QLatin1Char('-') + p.stCDCAIXA, p.stIDESQUEMA, answer);
 }

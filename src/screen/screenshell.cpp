@@ -1,9 +1,9 @@
 #include "screenshell.h"
 
 #include "receiptgrid.h"
-#include "saledatasets.h"
-#include "salecontext.h"
-#include "salestate.h"
+#include <sale/saledatasets.h>
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 #include "startup.h"
 #include "tfrmvendacons.h"
 
@@ -11,6 +11,7 @@
 
 #include <QAbstractButton>
 #include <QLabel>
+#include <sale/codes.h>
 
 namespace {
 
@@ -53,7 +54,7 @@ void ScreenShell::Mensagem_Caixa(const QString &text)
 
 void ScreenShell::FormShow(QObject *)
 {
-    TfrmVendaCons &form = m_context.form();
+    TfrmVendaCons &form = saleForm(m_context);
     form.raise();
     form.activateWindow();
 }
@@ -71,8 +72,8 @@ void ScreenShell::FormActivate(QObject *)
         && params.stIDCOLETOR != QLatin1String("C") && mainSystemChecks)
         m_context.message(m_context.Msg(QStringLiteral("ERRO_INICIA_IMP")), 3);
     ControleAcessoBotoes();
-    const bool seats = params.stIDLUGARMESA == QLatin1String("S")
-                       && state.host.stModoVenda == QLatin1String("M");
+    const bool seats = isYes(params.stIDLUGARMESA)
+                       && state.host.stModoVenda == SaleMode::Table;
     for (const char *name : {"stPosicao", "spbPosAbaixo", "spbPosAcima"})
         m_context.setVisible(QString::fromLatin1(name), seats);
 }
@@ -102,7 +103,7 @@ void ScreenShell::closeWith(const QString &keyword)
     if (m_context.state().flags.boCupomAberto)
         return;
     m_context.state().host.stRetornoVenda = keyword;
-    m_context.form().Close();
+    saleForm(m_context).Close();
 }
 
 // The closing roads below only set the keyword; the exit road adds its checks and messages.

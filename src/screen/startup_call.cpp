@@ -2,9 +2,9 @@
 
 #include "hostcall.h"
 #include "rights.h"
-#include "saledatasets.h"
-#include "salecontext.h"
-#include "salestate.h"
+#include <sale/saledatasets.h>
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 #include "screenshell.h"
 #include "startupserver.h"
 #include "tfrmvendacons.h"
@@ -26,15 +26,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTimer>
+#include <sale/codes.h>
 
 namespace {
 
 const QString unitName = QStringLiteral("Cli_Kal51000");
 
-bool is(const QString &value, const char *text)
-{
-    return value == QLatin1String(text);
-}
 
 } // namespace
 
@@ -106,7 +103,7 @@ void SaleStartup::findOperatorWaiter()
     SaleState &state = m_context.state();
     ClientDataSet &waiters = m_context.data().cdsGarcom;
     QString &waiter = state.rights.stCdVendedorOperador;
-    if (!is(state.host.stModoVenda, "D") && waiters.Active() && !state.rights.stCDOPERADOR.isEmpty()
+    if (state.host.stModoVenda != SaleMode::Delivery && waiters.Active() && !state.rights.stCDOPERADOR.isEmpty()
         && waiters.Locate(QStringLiteral("CDOPERADOR"), state.rights.stCDOPERADOR))
         waiter = waiters.FieldByName(QStringLiteral("CDVENDEDOR")).AsString();
     else
@@ -115,7 +112,7 @@ void SaleStartup::findOperatorWaiter()
 
 void SaleStartup::setUpSaleMode(const HostCall &call)
 {
-    if (is(m_context.state().host.stModoVenda, "B"))
+    if (m_context.state().host.stModoVenda == QLatin1String("B"))
         setUpCounter(call);
     else
         setUpOrderMode(call);
@@ -150,8 +147,8 @@ void SaleStartup::setUpOrderMode(const HostCall &call)
                                                   : Consiste::Ajusta(call.cdVendedor, 4);
     const QString mode = host.stModoVenda;
     const QString footer = orderFooter(mode, call);
-    if (is(mode, "M") || is(mode, "C") || is(mode, "D")) {
-        const char *line = is(mode, "M") ? "VENDA_MESA" : is(mode, "C") ? "VENDA_COMANDA" : "VENDA_DELIVERY";
+    if (mode == SaleMode::Table || mode == SaleMode::Tab || mode == SaleMode::Delivery) {
+        const char *line = mode == SaleMode::Table ? "VENDA_MESA" : mode == SaleMode::Tab ? "VENDA_COMANDA" : "VENDA_DELIVERY";
         m_context.shell().Mensagem_Caixa(m_context.Msg(QString::fromLatin1(line)));
         m_context.shell().RestauraRodape(QStringLiteral("2"), footer);
     }
@@ -164,14 +161,14 @@ QString SaleStartup::orderFooter(const QString &mode, const HostCall &call)
 {
     SaleState &state = m_context.state();
     const HostArguments &host = state.host;
-    if (is(mode, "D")) {
+    if (mode == SaleMode::Delivery) {
         const DataPacket consumer = StartupIo::packetOf(
-            m_context.server().getConsumidorDLV(host.stCdClienteVenda, call.cdConsumidor),
+            startupServer().getConsumidorDLV(host.stCdClienteVenda, call.cdConsumidor),
             QStringLiteral("getConsumidorDLV"));
         m_context.data().cdsConsumidorDLV.SetData(consumer);
         QString &password = state.settlement.stSenhaPedido;
         if (password.isEmpty())
-            password = StartupIo::textOf(m_context.server().getSenhaPed(state.params.stCDFILIAL,
+            password = StartupIo::textOf(startupServer().getSenhaPed(state.params.stCDFILIAL,
                                                                         host.stNRCOMANDA, host.stNRVENDAREST),
                                          QStringLiteral("getSenhaPed"));
         return m_context.Msg(QStringLiteral("PEDIDO")) + QLatin1Char(' ') + host.stNrComandaExib
@@ -187,7 +184,7 @@ QString SaleStartup::orderFooter(const QString &mode, const HostCall &call)
     QString waiterName;
     if (!waiterCode.isEmpty())
         m_context.order().ValidaGarcom(waiterName, waiterCode, QString());
-    const QString place = is(mode, "C")
+    const QString place = mode == SaleMode::Tab
                               ? m_context.Msg(QStringLiteral("Comanda")) + QLatin1Char(' ') + host.stNrComandaExib
                               : m_context.Msg(QStringLiteral("Mesa")) + QLatin1Char(' ') + host.stNRMESA;
     return place + QStringLiteral(" - ") + m_context.Msg(QStringLiteral("Garcom")) + QLatin1Char(' ') + waiterCode
@@ -201,7 +198,7 @@ void SaleStartup::readTableOpening()
     const QString branch = state.params.stCDFILIAL;
     const QString sale = state.host.stNRVENDAREST;
     Variant value;
-    Ravuvozozod::MensagemMetodo(m_context.server().GetDtHrAberMesa(branch, sale), true, 0,
+    Ravuvozozod::MensagemMetodo(startupServer().GetDtHrAberMesa(branch, sale), true, 0,
                                 QStringLiteral("GetDtHrAberMesa"), unitName,
                                 branch + QLatin1Char('-') + sale, state.params.stIDESQUEMA, value);
     state.startup.dtAberturaMesa = value.toDateTime();
@@ -212,7 +209,7 @@ void SaleStartup::prepareSaleDatasets()
     SaleDatasets &data = m_context.data();
     if (data.cdsFamiliaSaldo.Active()) {
         // Every call after the first: the form is closed once, which clears the receipt.
-        m_context.form().Close();
+        saleForm(m_context).Close();
         data.cdsFamiliaSaldo.EmptyDataSet();
     } else {
         data.cdsFamiliaSaldo.CreateDataSet();
@@ -238,7 +235,7 @@ void SaleStartup::prepareSaleDatasets()
     data.cdsItPromoComb.CreateDataSet();
     const Parameters &params = m_context.state().params;
     Variant ignored;
-    Ravuvozozod::MensagemMetodo(m_context.server().setPromoCombAux(params.stCDFILIAL, params.stCDCAIXA), true, 0,
+    Ravuvozozod::MensagemMetodo(startupServer().setPromoCombAux(params.stCDFILIAL, params.stCDCAIXA), true, 0,
                                 QStringLiteral("setPromoCombAux"), unitName,
                                 params.stCDFILIAL + QLatin1Char('-') + params.stCDCAIXA, params.stIDESQUEMA,
                                 ignored);
@@ -247,7 +244,7 @@ void SaleStartup::prepareSaleDatasets()
 void SaleStartup::warnClosedDesk()
 {
     const Parameters &params = m_context.state().params;
-    if (is(params.stIDCOLETOR, "C") || !m_context.data().cdsValidaAbertura.IsEmpty()
+    if (params.stIDCOLETOR == QLatin1String("C") || !m_context.data().cdsValidaAbertura.IsEmpty()
         || params.boBOERROIMPRESSORA)
         return;
     m_context.message(Lvm_msg::Format(m_context.Msg(QStringLiteral("Caixa_Fechado")), {params.stCDCAIXA}), 0);
@@ -269,7 +266,7 @@ void SaleStartup::recreateItems()
 void SaleStartup::loadCouponSetting()
 {
     m_context.state().loyalty.stCupomAux1 =
-        StartupIo::textOf(m_context.server().getIDUTCUPOMDESC(), QStringLiteral("getIDUTCUPOMDESC"));
+        StartupIo::textOf(startupServer().getIDUTCUPOMDESC(), QStringLiteral("getIDUTCUPOMDESC"));
     ClientDataSet &coupons = m_context.data().cdsCupomDescVenda;
     if (coupons.Active())
         coupons.EmptyDataSet();
@@ -280,7 +277,7 @@ void SaleStartup::loadCouponSetting()
 void SaleStartup::loadCampaignSwitch()
 {
     const bool campaign = StartupIo::booleanOf(
-        m_context.server().getCampanha(m_context.state().params.stCDFILIAL), QStringLiteral("getCampanha"));
+        startupServer().getCampanha(m_context.state().params.stCDFILIAL), QStringLiteral("getCampanha"));
     m_context.state().startup.stTipoVendaAux1 = campaign ? QStringLiteral("S") : QStringLiteral("N");
 }
 
@@ -306,7 +303,7 @@ void SaleStartup::prepareFailover()
 {
     const Parameters &params = m_context.state().params;
     ClientDataSet &map = m_context.data().cdsImpBackup;
-    const Variant answer = m_context.server().getImpBackup(params.stCDFILIAL, params.stCDCAIXA);
+    const Variant answer = startupServer().getImpBackup(params.stCDFILIAL, params.stCDCAIXA);
     QString error;
     if (answer.isFailure() || (answer.isPacket() && !map.SetData(answer.packet(), &error))) {
         qWarning() << "backup printers not read:" << (answer.isFailure() ? answer.failureText() : error);
@@ -345,7 +342,7 @@ void SaleStartup::loadBalanceAndWeighing()
 {
     const Parameters &params = m_context.state().params;
     m_context.data().cdsDadosResgSaldo.SetData(StartupIo::packetOf(
-        m_context.server().getDadosResgSaldo(params.stCDFILIAL), QStringLiteral("getDadosResgSaldo")));
+        startupServer().getDadosResgSaldo(params.stCDFILIAL), QStringLiteral("getDadosResgSaldo")));
     m_context.state().startup.stImpPesagem = StartupIo::textOf(
-        m_context.server().getImpPesagem(params.stCDFILIAL, params.stCDCAIXA), QStringLiteral("getImpPesagem"));
+        startupServer().getImpPesagem(params.stCDFILIAL, params.stCDCAIXA), QStringLiteral("getImpPesagem"));
 }

@@ -1,10 +1,10 @@
 #include "startup.h"
 
 #include "hostcall.h"
-#include "saledatasets.h"
-#include "salecontext.h"
-#include "salestate.h"
-#include "salestate_load.h"
+#include <sale/saledatasets.h>
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
+#include <sale/salestate_load.h>
 #include "screens.h"
 #include "screenshell.h"
 #include "startupserver.h"
@@ -92,7 +92,7 @@ void SaleStartup::loadCrmBonusSettings()
 {
     const Parameters &params = m_context.state().params;
     const DataPacket packet = StartupIo::packetOf(
-        m_context.server().getDadosCRMBONUS(params.stCDFILIAL, params.stCDLOJA),
+        startupServer().getDadosCRMBONUS(params.stCDFILIAL, params.stCDLOJA),
         QStringLiteral("getDadosCRMBONUS"));
     m_context.data().cdsDadosCRMBONUS.SetData(packet);
     StartupResults &results = m_context.state().startup;
@@ -106,7 +106,7 @@ void SaleStartup::decideCustomerDisplay()
 {
     const Parameters &params = m_context.state().params;
     const bool wanted = StartupIo::booleanOf(
-        m_context.server().getVisualizaTelPed(params.stCDFILIAL, params.stCDCAIXA),
+        startupServer().getVisualizaTelPed(params.stCDFILIAL, params.stCDCAIXA),
         QStringLiteral("getVisualizaTelPed"));
     if (!wanted)
         return;
@@ -176,7 +176,7 @@ void SaleStartup::takeFiscalDate()
 // 800 x 600, centred; on a smaller screen the edges go negative so the middle stays in view.
 void SaleStartup::placeWindow()
 {
-    TfrmVendaCons &form = m_context.form();
+    TfrmVendaCons &form = saleForm(m_context);
     form.setWindowTitle(QApplication::applicationDisplayName());
     form.setWindowIcon(QApplication::windowIcon());
     form.setFixedSize(800, 600);
@@ -227,6 +227,6 @@ void SaleStartup::readQrCodeSwitch()
 {
     const Parameters &params = m_context.state().params;
     m_context.state().startup.stIDLEITURAQRCODE = StartupIo::textOf(
-        m_context.server().getConfigCaixa(params.stCDFILIAL, params.stCDCAIXA),
+        startupServer().getConfigCaixa(params.stCDFILIAL, params.stCDCAIXA),
         QStringLiteral("getConfigCaixa"));
 }

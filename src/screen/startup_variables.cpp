@@ -1,7 +1,7 @@
 #include "startup.h"
 
-#include "salecontext.h"
-#include "salestate.h"
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 #include "tfrmvendacons.h"
 
 #include <runtime/ptbr.h>
@@ -85,7 +85,7 @@ void SaleStartup::InicializaVariaveis()
     const QString quantity = PtBr::FormatFloat(QStringLiteral("#,###0.000"), totals.doExtratoAux1);
     m_context.setCaption(QStringLiteral("lblQtdeTotal"), quantity);
     m_context.setCaption(QStringLiteral("lblQtdeTotal2"), quantity);
-    m_context.form().timDataHoraTimer();
+    saleForm(m_context).timDataHoraTimer();
 
     consumer.boCartaoAux1 = false;
     clear({&settlement.stRecebAux17, &settlement.stRecebAux18, &settlement.stRecebAux19,

@@ -1,12 +1,15 @@
 #include "tfrmvendacons.h"
 
 #include "hostcall.h"
-#include "saledatasets.h"
-#include "salecontext.h"
-#include "salestate.h"
 #include "screenshell.h"
 #include "tfrmvisualiza.h"
 
+#include <consumer/consumersale.h>
+#include <order/orderentry.h>
+#include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/salestate.h>
+#include <settlement/settlement.h>
 #include <outside/consiste.h>
 #include <outside/trad_utl.h>
 #include <runtime/abort.h>
@@ -20,6 +23,20 @@
 #include <QTableView>
 
 #include <exception>
+
+struct TfrmVendaCons::Handlers
+{
+    explicit Handlers(SaleContext &context) : shell(context), order(context), settlement(context), consumer(context)
+    {
+        context.attach({&shell, &order, &settlement, &consumer});
+        context.setDisplaySource(&frmVisualiza);
+    }
+
+    ScreenShell shell;
+    OrderEntry order;
+    Settlement settlement;
+    ConsumerSale consumer;
+};
 
 TfrmVendaCons::TfrmVendaCons(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint),
@@ -40,11 +57,22 @@ TfrmVendaCons::TfrmVendaCons(QWidget *parent)
     buildFooter();
     buildTimers();
     m_context = std::make_unique<SaleContext>(*this, *m_state, *m_datasets);
+    m_context->setDispatcher([this](const std::function<void()> &handler) { dispatch(handler); });
+    m_handlers = std::make_unique<Handlers>(*m_context);
     routeClicks();
     FormCreate();
 }
 
-TfrmVendaCons::~TfrmVendaCons() = default;
+TfrmVendaCons &saleForm(SaleContext &context)
+{
+    return static_cast<TfrmVendaCons &>(context.form());
+}
+
+TfrmVendaCons::~TfrmVendaCons()
+{
+    // The handlers hold the context: they go first.
+    m_handlers.reset();
+}
 
 std::function<void(QWidget *)> &TfrmVendaCons::translator()
 {

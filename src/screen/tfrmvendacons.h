@@ -79,7 +79,14 @@ private:
     void route(const QString &buttonName, std::function<void(QObject *)> handler);
     void routeKey(QObject *sender, QKeyEvent *event);
 
+    // The four handlers, made once the context is there and gone before it.
+    struct Handlers;
+
     std::unique_ptr<SaleState> m_state;
     std::unique_ptr<SaleDatasets> m_datasets;
     std::unique_ptr<SaleContext> m_context;
+    std::unique_ptr<Handlers> m_handlers;
 };
+
+// The sale form behind a context: the screen made both, so its context's form is always one.
+TfrmVendaCons &saleForm(SaleContext &context);

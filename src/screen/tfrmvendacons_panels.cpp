@@ -5,7 +5,7 @@
 #include "tfrmvendacons.h"
 
 #include "datasetmodel.h"
-#include "saledatasets.h"
+#include <sale/saledatasets.h>
 #include "touchbutton.h"
 
 #include <QFrame>

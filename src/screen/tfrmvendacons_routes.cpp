@@ -2,7 +2,7 @@
 // so the grid handlers can read the button number from its name.
 #include "tfrmvendacons.h"
 
-#include "salecontext.h"
+#include <sale/salecontext.h>
 #include "screenshell.h"
 
 #include <consumer/consumersale.h>

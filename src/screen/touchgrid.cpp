@@ -3,9 +3,9 @@
 // entry's (productbutton*.cpp).
 #include "screenshell.h"
 
-#include "saledatasets.h"
-#include "salecontext.h"
-#include "salestate.h"
+#include <sale/saledatasets.h>
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 #include "touchbutton.h"
 
 #include <order/orderentry.h>

@@ -1,7 +1,7 @@
 #include "vendacons.h"
 
 #include "hostcall.h"
-#include "salestate.h"
+#include <sale/salestate.h>
 #include "tfrmvendacons.h"
 #include "tfrmvisualiza.h"
 

@@ -5,9 +5,9 @@
 
 #include "buyerroad.h"
 
-#include <screen/salecontext.h>
-#include <screen/saledatasets.h>
-#include <screen/salestate.h>
+#include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/salestate.h>
 #include <screen/screenshell.h>
 
 #include <outside/consiste.h>
@@ -19,13 +19,10 @@
 #include <QCoreApplication>
 
 #include <stdexcept>
+#include <sale/codes.h>
 
 namespace {
 
-bool is(const QString &value, const char *expected)
-{
-    return value == QLatin1String(expected);
-}
 
 // The buyer as the form holds it, kept to put it back when the dialog is abandoned.
 struct Buyer
@@ -72,14 +69,14 @@ bool buyerIncomplete(const FiscalTexts &f)
 // them until the parameters are read again.
 void raiseNameAndAddress(SaleState &state, bool mandatory)
 {
-    if (is(state.params.stIDINFNOMEEND, "N") && mandatory)
+    if (isNo(state.params.stIDINFNOMEEND) && mandatory)
         state.params.stIDINFNOMEEND = QStringLiteral("S");
 }
 
 BuyerRoad::Outcome chooseRoute(SaleContext &c, bool cashbackCpf)
 {
     const Parameters &p = c.state().params;
-    if (!is(p.stIDINFOCPFPINPAD, "S") || !is(p.stIDUTILTEF, "T"))
+    if (!isYes(p.stIDINFOCPFPINPAD) || p.stIDUTILTEF != QLatin1String("T"))
         return BuyerRoad::callDialog(c, QString(), cashbackCpf);
     const QString choice = c.settlement().MensagemCPFPinpad();
     if (choice == QLatin1String("PINPAD"))
@@ -170,7 +167,7 @@ bool Settlement::buyerIdentificationMandatory() const
 {
     const SaleState &state = m_context.state();
     const Parameters &p = state.params;
-    if (!(p.boSISTEMAQUBNFCE || p.boSISTEMAQUBSAT) || is(p.stIDCOLETOR, "C") || !is(state.host.stModoVenda, "B"))
+    if (!(p.boSISTEMAQUBNFCE || p.boSISTEMAQUBSAT) || p.stIDCOLETOR == QLatin1String("C") || state.host.stModoVenda != SaleMode::Counter)
         return false;
     const double threshold = Money::RoundDec(p.doVROBRIGCPFNOTA, 2);
     return threshold != 0.0 && Money::RoundDec(state.totals.doTotalVenda, 2) >= threshold;
@@ -206,7 +203,7 @@ Outcome callDialog(SaleContext &c, const QString &cpf, bool cashbackCpf)
     request.document = cpf;
     request.idEsquema = p.stIDESQUEMA;
     request.askNameAddress = p.stIDINFNOMEEND;
-    request.balanceRedemption = is(p.stIDINTRESGSALDO, "S") ? QStringLiteral("S") : QStringLiteral("N");
+    request.balanceRedemption = isYes(p.stIDINTRESGSALDO) ? QStringLiteral("S") : QStringLiteral("N");
     request.value10 = QStringLiteral("N");
     request.askEmail = QStringLiteral("N");
     request.value13 = QStringLiteral("N");

@@ -4,21 +4,18 @@
 
 #include "buyerserver.h"
 
-#include <screen/salecontext.h>
-#include <screen/saledatasets.h>
-#include <screen/salestate.h>
+#include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/salestate.h>
 
 #include <outside/consiste.h>
 #include <outside/ravuvozozod.h>
 
 #include <QAbstractButton>
+#include <sale/codes.h>
 
 namespace {
 
-bool is(const QString &value, const char *expected)
-{
-    return value == QLatin1String(expected);
-}
 
 void identifyBuyer(SaleContext &c)
 {
@@ -43,7 +40,7 @@ void clientCompanyAsBuyer(SaleContext &c)
     state.fiscal.stNomeNota = found.at(1).toString();
     if (Consiste::CPFOk(number) || Consiste::CGCOk(number))
         return;
-    if (is(state.params.stIDSOLICITACPF, "S"))
+    if (isYes(state.params.stIDSOLICITACPF))
         identifyBuyer(c);
 }
 
@@ -53,7 +50,7 @@ void consumerAsBuyer(SaleContext &c)
     SaleState &state = c.state();
     const ConsumerState &consumer = state.consumer;
     const bool noNumber = Consiste::EmptyString(consumer.stNrInscrConsVenda);
-    if (is(state.params.stIDSOLICITACPF, "S")) {
+    if (isYes(state.params.stIDSOLICITACPF)) {
         if (noNumber) {
             identifyBuyer(c);
             return;
@@ -76,11 +73,11 @@ void counterSaleBuyer(SaleContext &c)
     const SaleFlags &flags = state.flags;
     const QString &cpfFlag = state.consumer.stCpfAux1;
     const bool consumerSale = flags.boVendaVista || flags.boVendaDebito || flags.boCreditoPessoal;
-    if (is(state.params.stIDIMPCNPJCLIE, "S") && is(cpfFlag, "N") && consumerSale)
+    if (isYes(state.params.stIDIMPCNPJCLIE) && isNo(cpfFlag) && consumerSale)
         clientCompanyAsBuyer(c);
-    else if (is(cpfFlag, "S"))
+    else if (isYes(cpfFlag))
         consumerAsBuyer(c);
-    else if (is(state.params.stIDSOLICITACPF, "S"))
+    else if (isYes(state.params.stIDSOLICITACPF))
         identifyBuyer(c);
 }
 
@@ -136,9 +133,9 @@ void Settlement::SolicitaCpf()
 {
     const SaleState &state = m_context.state();
     const int model = state.params.inIDTIPOIMPFIS;
-    if (model == 16 || model == 30)
+    if (PrinterModel::receiptAtClose(model))
         return;
-    if (is(state.host.stModoVenda, "B") && !state.flags.boCupomAberto)
+    if (state.host.stModoVenda == SaleMode::Counter && !state.flags.boCupomAberto)
         counterSaleBuyer(m_context);
     else
         registeredConsumerName(m_context);

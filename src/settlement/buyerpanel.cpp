@@ -2,7 +2,7 @@
 // at all). While it waits, the screen's selling controls are disabled; other events still run.
 #include "settlement.h"
 
-#include <screen/salecontext.h>
+#include <sale/salecontext.h>
 #include <screen/screenshell.h>
 #include <screen/tfrmvendacons.h>
 
@@ -24,7 +24,7 @@ namespace {
 class BuyerPanel : public QFrame
 {
 public:
-    explicit BuyerPanel(TfrmVendaCons &form) : QFrame(&form)
+    explicit BuyerPanel(QDialog &form) : QFrame(&form)
     {
         setObjectName(QStringLiteral("panCPFPinPad"));
         setFrameShape(QFrame::Box);
@@ -57,15 +57,15 @@ public:
 
 void routeChoice(SaleContext &c, QPushButton *button, void (Settlement::*handler)(QObject *))
 {
-    TfrmVendaCons &form = c.form();
-    QObject::connect(button, &QPushButton::clicked, &form, [&c, &form, button, handler] {
-        form.dispatch([&] { (c.settlement().*handler)(button); });
+    QDialog &form = c.form();
+    QObject::connect(button, &QPushButton::clicked, &form, [&c, button, handler] {
+        c.dispatch([&] { (c.settlement().*handler)(button); });
     });
 }
 
 BuyerPanel *panelOf(SaleContext &c)
 {
-    TfrmVendaCons &form = c.form();
+    QDialog &form = c.form();
     if (auto *panel = dynamic_cast<BuyerPanel *>(form.findChild<QFrame *>(QStringLiteral("panCPFPinPad"))))
         return panel;
     auto *panel = new BuyerPanel(form);

@@ -2,8 +2,8 @@
 // which message is shown and what the additional-data dialog opens with.
 #include "buyerroad.h"
 
-#include <screen/salecontext.h>
-#include <screen/salestate.h>
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 #include <screen/tfrmvendacons.h>
 
 #include <outside/pkg_hrk00001.h>

@@ -4,9 +4,9 @@
 #include <outside/ravuvozozod.h>
 #include <runtime/clientdataset.h>
 #include <runtime/ptbr.h>
-#include <screen/salecontext.h>
-#include <screen/saledatasets.h>
-#include <screen/salestate.h>
+#include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/salestate.h>
 
 #include <QDebug>
 

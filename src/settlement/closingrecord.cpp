@@ -3,9 +3,9 @@
 #include <outside/pkg_hrk00002.h>
 #include <outside/ravuvozozod.h>
 #include <runtime/ptbr.h>
-#include <screen/salecontext.h>
-#include <screen/saledatasets.h>
-#include <screen/salestate.h>
+#include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/salestate.h>
 
 namespace {
 

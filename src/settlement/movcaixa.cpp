@@ -6,9 +6,10 @@
 #include <runtime/clientdataset.h>
 #include <runtime/clock.h>
 #include <runtime/ptbr.h>
-#include <screen/salecontext.h>
-#include <screen/saledatasets.h>
-#include <screen/salestate.h>
+#include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/salestate.h>
+#include <sale/codes.h>
 
 namespace {
 
@@ -24,7 +25,7 @@ ClientDataSet::Predicate receiptTypeOf(const QString &kind)
 {
     return [kind](const ClientDataSet &types) {
         const QString shown = types.FindField(QStringLiteral("IDMOSTRARECE")).AsString().trimmed();
-        return (shown == QLatin1String("S") || blank(types, "IDMOSTRARECE")) && !blank(types, "CDFPIMPFIS")
+        return (isYes(shown) || blank(types, "IDMOSTRARECE")) && !blank(types, "CDFPIMPFIS")
             && types.FindField(QStringLiteral("IDTIPORECE")).AsString().trimmed() == kind;
     };
 }

@@ -10,12 +10,13 @@
 #include <runtime/clientdataset.h>
 #include <runtime/messages.h>
 #include <runtime/ptbr.h>
-#include <screen/salecontext.h>
-#include <screen/saledatasets.h>
-#include <screen/salestate.h>
+#include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/salestate.h>
 #include <screen/tfrmvendacons.h>
 
 #include <QDebug>
+#include <sale/codes.h>
 
 namespace {
 
@@ -41,7 +42,7 @@ void Settlement::ordinarySaleRoad(SettlementRun &run)
         refuseBeforePayment(lookupFailure, QStringLiteral("getProdPromoFidelidade"));
         return;
     }
-    if (s.host.stCdConsumidorVenda.isEmpty() && s.loyalty.boFidelidade && s.host.stModoVenda != QLatin1String("B")) {
+    if (s.host.stCdConsumidorVenda.isEmpty() && s.loyalty.boFidelidade && s.host.stModoVenda != SaleMode::Counter) {
         const QString text = m_context.Msg(QStringLiteral("CONS_N_INF"));
         m_context.message(text, Ravuvozozod::Error);
         s.flags.boRecebendo = false;
@@ -92,7 +93,7 @@ QString Settlement::markLoyaltyProducts()
 void Settlement::applyManualSaleReceipt()
 {
     const Field manual = m_context.data().cdsConfTipoRece.FindField(QStringLiteral("IDHABVENDAMAN"));
-    if (manual.IsValid() && manual.AsString() == QLatin1String("S"))
+    if (manual.IsValid() && isYes(manual.AsString()))
         m_context.state().settlement.stConfRecebimento = QStringLiteral("S");
 }
 
@@ -133,8 +134,8 @@ void Settlement::drawPagerIfMissing()
 bool Settlement::takeDocumentNumber(SettlementRun &run)
 {
     SaleState &s = m_context.state();
-    if (s.params.boUTILIZAIMPFIS || s.params.stIDUTLINTFACELE != QLatin1String("N")
-        || s.settlement.stConfRecebimento == QLatin1String("S"))
+    if (s.params.boUTILIZAIMPFIS || !isNo(s.params.stIDUTLINTFACELE)
+        || isYes(s.settlement.stConfRecebimento))
         return true;
     QString &reserved = s.fiscal.stNrCupomReservado;
     if (!reserved.isEmpty()) {

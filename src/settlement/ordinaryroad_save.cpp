@@ -11,12 +11,13 @@
 #include <runtime/clock.h>
 #include <runtime/messages.h>
 #include <runtime/ptbr.h>
-#include <screen/salecontext.h>
-#include <screen/saledatasets.h>
-#include <screen/salestate.h>
+#include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/salestate.h>
 #include <screen/tfrmvendacons.h>
 
 #include <QDebug>
+#include <sale/codes.h>
 
 namespace {
 
@@ -43,7 +44,7 @@ Settlement::SaveOutcome Settlement::saveAndIssue(SettlementRun &run)
     SaveOutcome outcome;
     try {
         m_context.form().repaint();
-        if (s.params.boUTILIZAIMPFIS && s.host.stModoVenda == QLatin1String("B") && d.cdsItensCancelados.Active())
+        if (s.params.boUTILIZAIMPFIS && s.host.stModoVenda == SaleMode::Counter && d.cdsItensCancelados.Active())
             d.cdsItensCancelados.EmptyDataSet();
         relateSaleEmail();
         applyManualSaleReceipt();
@@ -73,7 +74,7 @@ Settlement::SaveOutcome Settlement::saveAndIssue(SettlementRun &run)
 bool Settlement::issueElectronicDocument(const SaveOutcome &outcome, const ClosingAnswer &answer)
 {
     SaleState &s = m_context.state();
-    const bool issuedByPayment = s.settlement.stConfRecebimento == QLatin1String("S");
+    const bool issuedByPayment = isYes(s.settlement.stConfRecebimento);
     if (s.params.boSISTEMAQUBNFCE) {
         if (issuedByPayment) {
             printElectronicReceipt(outcome.saleKey);
@@ -119,7 +120,7 @@ void Settlement::nfceContingency(const QString &saleKey)
 void Settlement::printElectronicReceipt(const QString &saleKey)
 {
     const SaleState &s = m_context.state();
-    if (s.params.stIDIMPCUPMEI == QLatin1String("S"))
+    if (isYes(s.params.stIDIMPCUPMEI))
         return;
     const SaleDatasets &d = m_context.data();
     SatReceiptRequest request;
@@ -196,7 +197,7 @@ void Settlement::handleSaveFailure(SaveOutcome &outcome, const SettlementRun &ru
 {
     SaleState &s = m_context.state();
     const bool stored = outcome.saleKey.size() == storedKeyLength;
-    if (stored && s.params.boSISTEMAQUBSAT && s.settlement.stConfRecebimento != QLatin1String("S")) {
+    if (stored && s.params.boSISTEMAQUBSAT && !isYes(s.settlement.stConfRecebimento)) {
         satFailed(outcome.saleKey, failure);
         return;
     }

@@ -6,10 +6,11 @@
 #include <outside/pkg_hrk00002.h>
 #include <outside/ravuvozozod.h>
 #include <runtime/clock.h>
-#include <screen/salecontext.h>
-#include <screen/salestate.h>
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 
 #include <optional>
+#include <sale/codes.h>
 
 namespace {
 
@@ -37,7 +38,7 @@ bool above(const QString &number, const QString &maximum)
 
 QString Settlement::GeraSenhaCupom(const QString &mode, int lowest)
 {
-    if (mode == QLatin1String("S"))
+    if (isYes(mode))
         return sequentialPager();
     if (mode == QLatin1String("D"))
         return typedPager();

@@ -1,9 +1,9 @@
 // What every settlement road hands to the host's payment screen and keeps of its answer.
 #include "settlement.h"
 
-#include <screen/saledatasets.h>
-#include <screen/salecontext.h>
-#include <screen/salestate.h>
+#include <sale/saledatasets.h>
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 
 PaymentRequest Settlement::paymentRequest(const QString &documentInHand, const QString &waiterName) const
 {

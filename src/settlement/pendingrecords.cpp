@@ -11,8 +11,8 @@
 #include <outside/ravuvozozod.h>
 #include <runtime/cdsfile.h>
 #include <runtime/clock.h>
-#include <screen/salecontext.h>
-#include <screen/salestate.h>
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 
 #include <QDebug>
 #include <QDir>

@@ -1,11 +1,11 @@
 #include "settlement.h"
 
-#include "untcodbarra.h"
+#include <outside/untcodbarra.h>
 
 #include <outside/pkg_hrk00002.h>
 #include <outside/ravuvozozod.h>
-#include <screen/salecontext.h>
-#include <screen/salestate.h>
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 
 namespace {
 

@@ -10,10 +10,11 @@
 #include <outside/ravuvozozod.h>
 #include <runtime/abort.h>
 #include <runtime/clientdataset.h>
-#include <screen/salecontext.h>
-#include <screen/saledatasets.h>
-#include <screen/salestate.h>
+#include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/salestate.h>
 #include <screen/screenshell.h>
+#include <sale/codes.h>
 
 namespace {
 
@@ -95,7 +96,7 @@ void Settlement::spbRecebClick(QObject *)
 
     try {
         clearPreviousDocumentValues();
-        if (s.host.stModoVenda == QLatin1String("B"))
+        if (s.host.stModoVenda == SaleMode::Counter)
             combinedPromotions();
         chooseRoad(run);
     } catch (const EAbort &) {
@@ -112,7 +113,7 @@ void Settlement::spbRecebClick(QObject *)
 bool Settlement::biometricConfirmed()
 {
     SaleState &s = m_context.state();
-    if (s.consumer.stRecebAux4 != QLatin1String("S"))
+    if (!isYes(s.consumer.stRecebAux4))
         return true;
     const BiometricAnswer answer = m_context.services().CriaConfirmaBio(BiometricRequest{s.host.stCdClienteVenda});
     if (answer.cdConsumidor == s.consumer.stCDCONSUMIDOR)
@@ -138,7 +139,7 @@ bool Settlement::operatorMessageAccepted()
 {
     SaleState &s = m_context.state();
     const ClientDataSet &parameters = m_context.data().cdsParametrosQub;
-    if (parameterColumn(parameters, "IDEXIBEMENSOP") == QLatin1String("S") && !s.flags.boProcessando) {
+    if (isYes(parameterColumn(parameters, "IDEXIBEMENSOP")) && !s.flags.boProcessando) {
         const bool accepted = Ravuvozozod::Mensagem(parameterColumn(parameters, "DSMENSOPERLOJA"), QString(),
                                                     QStringLiteral("N"), QStringLiteral("S"), Ravuvozozod::Information,
                                                     QString(), s.params.stIDESQUEMA, 0);
@@ -156,9 +157,9 @@ bool Settlement::buyerRuleApplies() const
 {
     const SaleState &s = m_context.state();
     const Parameters &p = s.params;
-    return p.stIDUTLINTFACELE == QLatin1String("N") && p.stIDUTLNFSVENCONS != QLatin1String("S")
+    return isNo(p.stIDUTLINTFACELE) && !isYes(p.stIDUTLNFSVENCONS)
         && (p.boSISTEMAQUBNFCE || p.boSISTEMAQUBSAT) && p.stIDCOLETOR != QLatin1String("C")
-        && s.host.stModoVenda == QLatin1String("B") && p.doVROBRIGCPFNOTA != 0
+        && s.host.stModoVenda == SaleMode::Counter && p.doVROBRIGCPFNOTA != 0
         && !(s.totals.doTotalVenda < p.doVROBRIGCPFNOTA);
 }
 
@@ -197,7 +198,7 @@ bool Settlement::serverAnswers()
 void Settlement::askConsumerName()
 {
     SaleState &s = m_context.state();
-    if (s.params.stIDSOLDIGCONS != QLatin1String("S") || !s.fiscal.stNomeNota.isEmpty())
+    if (!isYes(s.params.stIDSOLDIGCONS) || !s.fiscal.stNomeNota.isEmpty())
         return;
     s.results.vaRetorno = Variant::array(10);
     AdditionalDataRequest request;
@@ -218,7 +219,7 @@ bool Settlement::waiterConfirmed(SettlementRun &run)
 {
     SaleState &s = m_context.state();
     OrderEntry &order = m_context.order();
-    if (s.params.stIDINFVENBAL != QLatin1String("S")) {
+    if (!isYes(s.params.stIDINFVENBAL)) {
         s.host.stCDVENDEDOR = s.rights.stCdVendedorOperador;
         // An operator with no waiter of its own is not looked up: the padded empty code would
         // only tell the cashier at every sale that waiter "0000" does not exist.

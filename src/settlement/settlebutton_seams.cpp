@@ -4,8 +4,8 @@
 #include "settlement.h"
 
 #include <outside/ravuvozozod.h>
-#include <screen/salecontext.h>
-#include <screen/salestate.h>
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 
 void Settlement::refuseRoad(const QString &roadName)
 {

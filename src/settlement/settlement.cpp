@@ -1,6 +1,6 @@
 #include "settlement.h"
 
-#include <screen/salecontext.h>
+#include <sale/salecontext.h>
 #include <screen/tfrmvendacons.h>
 
 #include <QTimer>

@@ -7,9 +7,9 @@
 #include <outside/ravuvozozod.h>
 #include <runtime/abort.h>
 #include <runtime/clientdataset.h>
-#include <screen/salecontext.h>
-#include <screen/saledatasets.h>
-#include <screen/salestate.h>
+#include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/salestate.h>
 #include <screen/screenshell.h>
 #include <screen/tfrmvendacons.h>
 
@@ -149,7 +149,7 @@ void Settlement::relateSaleEmail() {}
 
 void Settlement::bringFormToFront()
 {
-    TfrmVendaCons &form = m_context.form();
+    QDialog &form = m_context.form();
     form.raise();
     form.activateWindow();
 }

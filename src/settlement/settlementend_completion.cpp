@@ -16,14 +16,15 @@
 #include <runtime/messages.h>
 #include <runtime/money.h>
 #include <runtime/ptbr.h>
-#include <screen/salecontext.h>
-#include <screen/saledatasets.h>
-#include <screen/salestate.h>
+#include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/salestate.h>
 #include <screen/screenshell.h>
 
 #include <QDebug>
 
 #include <exception>
+#include <sale/codes.h>
 
 namespace {
 
@@ -112,7 +113,7 @@ void Settlement::completeWithOtherPayment()
         return;
     }
     const ClientDataSet &types = m_context.data().cdsConfTipoRece;
-    if (text(types, "IDHABVENDAMAN") == QLatin1String("S"))
+    if (isYes(text(types, "IDHABVENDAMAN")))
         texts.stConfRecebimento = QStringLiteral("S");
     const PaymentAnswer paid = askCompletionPayment(covered);
     if (!paid.paid) {
@@ -253,12 +254,12 @@ void Settlement::finishCompletedSale(const PaymentAnswer &paid)
     const Parameters &params = state.params;
     QString document = paid.documentNumber;
     const QString numberBefore = texts.stRecebAux9;
-    if (!params.boUTILIZAIMPFIS && params.stIDUTLINTFACELE == QLatin1String("N")
-        && texts.stConfRecebimento != QLatin1String("S") && !numberCompletedSale(document)) {
+    if (!params.boUTILIZAIMPFIS && isNo(params.stIDUTLINTFACELE)
+        && !isYes(texts.stConfRecebimento) && !numberCompletedSale(document)) {
         undoCompletedPayment(QString());
         return;
     }
-    if (params.boUTILIZAIMPFIS && state.host.stModoVenda == QLatin1String("B"))
+    if (params.boUTILIZAIMPFIS && state.host.stModoVenda == SaleMode::Counter)
         emptyIfOpen(data.cdsItensCancelados);
     relateSaleEmail();
     const SaveResult saved = SetConcluiFechamento(ClosingRoad::Completion, closingHeader(document, paid.text11));
@@ -270,7 +271,7 @@ void Settlement::finishCompletedSale(const PaymentAnswer &paid)
             recordCancelledSale(texts.stRecebAux9);
         return;
     }
-    if (state.startup.stRecebAux20 == QLatin1String("N")) {
+    if (isNo(state.startup.stRecebAux20)) {
         texts.stRecebAux17 = saved.answer.nfceText1;
         texts.stRecebAux18 = saved.answer.nfceText2;
         texts.stRecebAux23 = saved.answer.nfceStatus;
@@ -330,7 +331,7 @@ bool Settlement::numberCompletedSale(QString &documentNumber)
     texts.stRecebAux21 = tax.ok ? tax.tax0 : QString();
     texts.stRecebAux22 = tax.ok ? tax.tax2 : QString();
     state.totals.doVrImpostoAprox = Money::RoundDec(taxFigure(texts.stRecebAux21) + taxFigure(texts.stRecebAux22), 2);
-    if (state.startup.stRecebAux20 != QLatin1String("N"))
+    if (!isNo(state.startup.stRecebAux20))
         return true;
     const TextAnswer series = m_context.services().getNumeroSerieNFCe(NfceSeriesRequest{params.stCDFILIAL, params.stCDCAIXA});
     if (!series.ok) {
@@ -397,7 +398,7 @@ void Settlement::reloadBalances()
     const QString consumer = state.consumer.stCDCONSUMIDOR;
     const QString today = PtBr::DateToStr(Clock::now().date());
     DataPacket packet;
-    if (params.stIDEXTCONSONLINE == QLatin1String("S")) {
+    if (isYes(params.stIDEXTCONSONLINE)) {
         if (!data.cdsVazio.Active())
             data.cdsVazio.CreateDataSet();
         const StatementAnswer answer = m_context.services().ExtratoConsOnline(
@@ -409,7 +410,7 @@ void Settlement::reloadBalances()
             return;
         }
         packet = answer.value.packet();
-    } else if (params.stIDEXTCONSCENTRAL == QLatin1String("S")) {
+    } else if (isYes(params.stIDEXTCONSCENTRAL)) {
         state.results.vaRetorno = Variant::array(1);
         const QString operation = QStringLiteral("CONSULTA_SALDO_FAM");
         const StatementAnswer answer = m_context.services().ExtratoConsCentral(

@@ -9,10 +9,11 @@
 #include <runtime/messages.h>
 #include <runtime/money.h>
 #include <runtime/ptbr.h>
-#include <screen/salecontext.h>
-#include <screen/saledatasets.h>
-#include <screen/salestate.h>
+#include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/salestate.h>
 #include <screen/screenshell.h>
+#include <sale/codes.h>
 
 namespace {
 
@@ -134,7 +135,7 @@ void Settlement::completionOffer()
     register_.SetData(packet.packet());
     register_.First();
     const QString saleKind = register_.FindField(QStringLiteral("IDTPVENDACONS")).AsString().trimmed();
-    const bool mayComplete = params.stIDPERCOMVENCPDC == QLatin1String("S") && saleKind != QLatin1String("1")
+    const bool mayComplete = isYes(params.stIDPERCOMVENCPDC) && saleKind != QLatin1String("1")
         && saleKind != QLatin1String("2");
     if (!mayComplete) {
         cancelCouponAfterFailure();

@@ -6,7 +6,7 @@
 #include <host/tablesales.h>
 
 #include <outside/criptografa.h>
-#include <screen/salestate_load.h>
+#include <sale/salestate_load.h>
 #include <server/trdmvendacons.h>
 
 #include <runtime/cdsfile.h>

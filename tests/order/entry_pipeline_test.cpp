@@ -2,7 +2,7 @@
 // all-you-can-eat, promotions, variable price, registration forms and the search.
 #include "entryfixture.h"
 
-#include <screen/salecontext.h>
+#include <sale/salecontext.h>
 
 namespace {
 

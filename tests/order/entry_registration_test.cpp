@@ -2,7 +2,7 @@
 #include "entryfixture.h"
 
 #include <order/orderentry.h>
-#include <screen/salecontext.h>
+#include <sale/salecontext.h>
 
 namespace {
 

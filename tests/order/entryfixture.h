@@ -10,8 +10,8 @@
 
 #include <order/productentry.h>
 #include <order/productentry_server.h>
-#include <screen/saledatasets.h>
-#include <screen/salestate.h>
+#include <sale/saledatasets.h>
+#include <sale/salestate.h>
 #include <screen/tfrmvendacons.h>
 
 #include <runtime/clock.h>

@@ -3,9 +3,9 @@
 #include <order/fiscalreceipt.h>
 #include <order/orderentry.h>
 #include <order/recoveryfiles.h>
-#include <screen/saledatasets.h>
-#include <screen/salecontext.h>
-#include <screen/salestate.h>
+#include <sale/saledatasets.h>
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 #include <screen/screenshell.h>
 #include <screen/startupserver.h>
 

@@ -1,9 +1,9 @@
 #include "orderfixture.h"
 
 #include <order/orderentry.h>
-#include <screen/saledatasets.h>
-#include <screen/salecontext.h>
-#include <screen/salestate.h>
+#include <sale/saledatasets.h>
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 #include <screen/tfrmvendacons.h>
 
 #include <runtime/clientdataset.h>

@@ -6,7 +6,7 @@
 #include "entryfixture.h"
 
 #include <order/productbutton.h>
-#include <screen/salecontext.h>
+#include <sale/salecontext.h>
 #include <screen/screenshell.h>
 
 #include <QPushButton>

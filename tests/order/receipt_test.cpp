@@ -3,9 +3,9 @@
 #include <order/orderentry.h>
 #include <screen/datasetmodel.h>
 #include <screen/receiptgrid.h>
-#include <screen/saledatasets.h>
-#include <screen/salecontext.h>
-#include <screen/salestate.h>
+#include <sale/saledatasets.h>
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 #include <screen/screenshell.h>
 
 #include <runtime/clientdataset.h>

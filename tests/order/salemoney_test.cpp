@@ -2,8 +2,8 @@
 
 #include <order/orderentry.h>
 #include <order/salemoney.h>
-#include <screen/saledatasets.h>
-#include <screen/salestate.h>
+#include <sale/saledatasets.h>
+#include <sale/salestate.h>
 
 #include <runtime/clientdataset.h>
 

@@ -1,8 +1,8 @@
 #include "orderfixture.h"
 
 #include <order/orderentry.h>
-#include <screen/saledatasets.h>
-#include <screen/salestate.h>
+#include <sale/saledatasets.h>
+#include <sale/salestate.h>
 
 #include <runtime/clientdataset.h>
 

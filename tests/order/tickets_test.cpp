@@ -4,8 +4,8 @@
 
 #include <order/orderentry.h>
 #include <order/tickets.h>
-#include <screen/saledatasets.h>
-#include <screen/salestate.h>
+#include <sale/saledatasets.h>
+#include <sale/salestate.h>
 
 #include <runtime/clientdataset.h>
 #include <runtime/clock.h>

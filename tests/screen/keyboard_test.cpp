@@ -1,7 +1,7 @@
 #include "screenfixture.h"
 
-#include <screen/salecontext.h>
-#include <screen/salestate.h>
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
 #include <screen/screenshell.h>
 #include <screen/tfrmvendacons.h>
 

@@ -1,10 +1,10 @@
 #include "screenfixture.h"
 
 #include <screen/accesscontrol.h>
-#include <screen/saledatasets.h>
-#include <screen/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/salecontext.h>
 #include <order/recoveryfiles.h>
-#include <screen/salestate.h>
+#include <sale/salestate.h>
 #include <screen/screenshell.h>
 #include <screen/tfrmvendacons.h>
 

@@ -1,5 +1,5 @@
-#include <screen/salestate.h>
-#include <screen/salestate_load.h>
+#include <sale/salestate.h>
+#include <sale/salestate_load.h>
 
 #include <QSet>
 

@@ -1,6 +1,6 @@
 #include "screenfixture.h"
 
-#include <screen/salestate_load.h>
+#include <sale/salestate_load.h>
 #include <screen/screens.h>
 #include <screen/tfrmvendacons.h>
 #include <screen/vendacons.h>

@@ -1,7 +1,7 @@
 #include "screenfixture.h"
 
-#include <screen/saledatasets.h>
-#include <screen/salestate.h>
+#include <sale/saledatasets.h>
+#include <sale/salestate.h>
 #include <screen/screens.h>
 #include <screen/startup.h>
 #include <screen/tfrmvendacons.h>

@@ -1,6 +1,6 @@
 #include "screenfixture.h"
 
-#include <screen/salestate.h>
+#include <sale/salestate.h>
 #include <screen/tfrmvendacons.h>
 #include <screen/vendacons.h>
 

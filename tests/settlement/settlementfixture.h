@@ -4,9 +4,9 @@
 #include <support/fakemessages.h>
 
 #include <runtime/clock.h>
-#include <screen/salecontext.h>
-#include <screen/saledatasets.h>
-#include <screen/salestate.h>
+#include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/salestate.h>
 #include <screen/tfrmvendacons.h>
 #include <settlement/settlement.h>
 

@@ -3,8 +3,7 @@
 #include <QImage>
 #include <QString>
 
-// The bar code of an electronic receipt's access key, drawn as an image for the receipt print
-// (unit Untcodbarra of the original).
+// The bar code of an electronic receipt's access key, drawn as an image for the receipt print.
 namespace Untcodbarra {
 
 // Interleaved 2 of 5 of the key's digits (a zero leads an odd count); a null image when the key

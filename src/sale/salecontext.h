@@ -6,42 +6,59 @@
 #include <QString>
 #include <QWidget>
 
-#include <memory>
+#include <functional>
 
 class ConsumerSale;
 class OrderEntry;
 class SaleDatasets;
 class ScreenShell;
 class Settlement;
-class TfrmVendaCons;
 class TfrmVisualiza;
 class TrdmVendaCons;
 struct AccessLogRequest;
 struct Pkg_Hrk00001;
 struct Pkg_Hrk00002;
 struct SaleState;
-struct StartupServer;
 class QAbstractButton;
+class QDialog;
 
 namespace Lvm_msg {
 class FormMessages;
 }
 
 // The one thing the four sale subsystems share: the form's state and datasets, its widgets by
-// name, the data module, the host packages, the message tables, the start-up's server table
-// and the four handler objects. The form owns the context, and the context owns the handlers;
-// every handler keeps a reference to it and reaches the others only through it.
+// name, the data module, the host packages, the message tables and the four handler objects.
+// It sits below the subsystems and knows none of them: the sale form owns the context and the
+// handlers, and attaches the handlers once it has made them. Every handler keeps a reference to
+// the context and reaches the others only through it.
 class SaleContext
 {
 public:
-    SaleContext(TfrmVendaCons &form, SaleState &state, SaleDatasets &datasets);
+    SaleContext(QDialog &form, SaleState &state, SaleDatasets &datasets);
     ~SaleContext();
     SaleContext(const SaleContext &) = delete;
     SaleContext &operator=(const SaleContext &) = delete;
 
+    // The four handler objects of the form, which outlive every call through the context.
+    struct Handlers
+    {
+        ScreenShell *shell = nullptr;
+        OrderEntry *order = nullptr;
+        Settlement *settlement = nullptr;
+        ConsumerSale *consumer = nullptr;
+    };
+    void attach(const Handlers &handlers) { m_handlers = handlers; }
+    // Where the customer display comes from (the screen owns it); without one there is none.
+    void setDisplaySource(std::function<TfrmVisualiza *()> source) { m_displaySource = std::move(source); }
+    // Runs a handler at an event boundary of the form (its refusals end there quietly); the
+    // form installs how. Without a dispatcher the handler simply runs.
+    using Dispatcher = std::function<void(const std::function<void()> &)>;
+    void setDispatcher(Dispatcher dispatcher) { m_dispatcher = std::move(dispatcher); }
+    void dispatch(const std::function<void()> &handler) const;
+
     SaleState &state() { return m_state; }
     SaleDatasets &data() { return m_datasets; }
-    TfrmVendaCons &form() { return m_form; }
+    QDialog &form() { return m_form; }
 
     // A control of the sale form by its name; null when there is none of that kind.
     template <class T = QWidget>
@@ -55,7 +72,6 @@ public:
     TrdmVendaCons &module();
     Pkg_Hrk00001 &devices();
     Pkg_Hrk00002 &services();
-    StartupServer &server();
     const Lvm_msg::FormMessages &messages() const;
     // The text of a key of the form's tables (msgPadrao, then msgPadrao2; else the key).
     QString Msg(const QString &key) const;
@@ -68,24 +84,23 @@ public:
     // The customer display while it is in use (boExibeVisualiza), else null.
     TfrmVisualiza *display() const;
 
-    ScreenShell &shell() { return *m_shell; }
-    OrderEntry &order() { return *m_order; }
-    Settlement &settlement() { return *m_settlement; }
-    ConsumerSale &consumer() { return *m_consumer; }
+    ScreenShell &shell() { return *m_handlers.shell; }
+    OrderEntry &order() { return *m_handlers.order; }
+    Settlement &settlement() { return *m_handlers.settlement; }
+    ConsumerSale &consumer() { return *m_handlers.consumer; }
 
 private:
     QWidget *findWidget(const QString &name) const;
 
-    TfrmVendaCons &m_form;
+    QDialog &m_form;
     // Widgets found by name: the form holds hundreds, and the sale roads ask for the same few
     // on every line. A widget renamed or destroyed is looked up again.
     mutable QHash<QString, QPointer<QWidget>> m_widgets;
     SaleState &m_state;
     SaleDatasets &m_datasets;
-    std::unique_ptr<ScreenShell> m_shell;
-    std::unique_ptr<OrderEntry> m_order;
-    std::unique_ptr<Settlement> m_settlement;
-    std::unique_ptr<ConsumerSale> m_consumer;
+    Handlers m_handlers;
+    std::function<TfrmVisualiza *()> m_displaySource;
+    Dispatcher m_dispatcher;
 };
 
 template <class T>

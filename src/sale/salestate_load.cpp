@@ -2,6 +2,7 @@
 
 #include <limits>
 #include <type_traits>
+#include "codes.h"
 
 namespace {
 
@@ -240,11 +241,11 @@ bool convert(const Variant &value, bool &out)
 {
     if (value.isText()) {
         const QString text = value.toString().trimmed().toUpper();
-        if (text == QLatin1String("S") || text == QLatin1String("T")) {
+        if (isYes(text) || text == QLatin1String("T")) {
             out = true;
             return true;
         }
-        if (text == QLatin1String("N") || text == QLatin1String("F")) {
+        if (isNo(text) || text == QLatin1String("F")) {
             out = false;
             return true;
         }
@@ -346,7 +347,7 @@ ParameterLoadReport loadParameters(SaleState &state, const DataPacket &packet, i
 {
     ParameterLoadReport report = load(state, parameterTable, packet, row);
     // Asking the telephone everywhere includes this desk.
-    if (state.params.stIDSOLICTELGER == QLatin1String("S"))
+    if (isYes(state.params.stIDSOLICTELGER))
         state.params.stIDSOLICITATEL = state.params.stIDSOLICTELGER;
     return report;
 }

@@ -1,14 +1,6 @@
 #include "salecontext.h"
 
 #include "salestate.h"
-#include "screenshell.h"
-#include "startupserver.h"
-#include "tfrmvendacons.h"
-#include "tfrmvisualiza.h"
-
-#include <consumer/consumersale.h>
-#include <order/orderentry.h>
-#include <settlement/settlement.h>
 
 #include <outside/pkg_hrk00001.h>
 #include <outside/pkg_hrk00002.h>
@@ -17,18 +9,23 @@
 #include <server/trdmvendacons.h>
 
 #include <QAbstractButton>
+#include <QDialog>
 #include <QDebug>
 
-SaleContext::SaleContext(TfrmVendaCons &form, SaleState &state, SaleDatasets &datasets)
+SaleContext::SaleContext(QDialog &form, SaleState &state, SaleDatasets &datasets)
     : m_form(form), m_state(state), m_datasets(datasets)
 {
-    m_shell = std::make_unique<ScreenShell>(*this);
-    m_order = std::make_unique<OrderEntry>(*this);
-    m_settlement = std::make_unique<Settlement>(*this);
-    m_consumer = std::make_unique<ConsumerSale>(*this);
 }
 
 SaleContext::~SaleContext() = default;
+
+void SaleContext::dispatch(const std::function<void()> &handler) const
+{
+    if (m_dispatcher)
+        m_dispatcher(handler);
+    else
+        handler();
+}
 
 QWidget *SaleContext::findWidget(const QString &name) const
 {
@@ -84,11 +81,6 @@ Pkg_Hrk00002 &SaleContext::services()
     return hostServices();
 }
 
-StartupServer &SaleContext::server()
-{
-    return startupServer();
-}
-
 const Lvm_msg::FormMessages &SaleContext::messages() const
 {
     return Lvm_msg::formMessages();
@@ -122,5 +114,5 @@ bool SaleContext::message(const QString &text, int kind) const
 
 TfrmVisualiza *SaleContext::display() const
 {
-    return m_state.startup.boExibeVisualiza ? frmVisualiza() : nullptr;
+    return m_state.startup.boExibeVisualiza && m_displaySource ? m_displaySource() : nullptr;
 }
