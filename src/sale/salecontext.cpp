@@ -6,6 +6,7 @@
 #include <outside/pkg_hrk00002.h>
 #include <outside/ravuvozozod.h>
 #include <runtime/messages.h>
+#include <runtime/variant.h>
 #include <server/trdmvendacons.h>
 
 #include <QAbstractButton>
@@ -110,6 +111,21 @@ bool SaleContext::message(const QString &text, int kind) const
 {
     return Ravuvozozod::Mensagem(text, QString(), QStringLiteral("N"), QStringLiteral("N"), kind,
                                  QString(), m_state.params.stIDESQUEMA, 0);
+}
+
+bool SaleContext::checkAnswer(const Variant &answer, const QString &method, const QString &context, Variant &value,
+                              Failure failure) const
+{
+    static const QString unit = QStringLiteral("Cli_Kal51000");
+    return Ravuvozozod::MensagemMetodo(answer, failure == Failure::Shown, 0, method, unit, context,
+                                       m_state.params.stIDESQUEMA, value);
+}
+
+Variant SaleContext::checkedValue(const Variant &answer, const QString &method, const QString &context) const
+{
+    Variant value;
+    checkAnswer(answer, method, context, value);
+    return value;
 }
 
 TfrmVisualiza *SaleContext::display() const

@@ -21,6 +21,7 @@ struct Pkg_Hrk00002;
 struct SaleState;
 class QAbstractButton;
 class QDialog;
+class Variant;
 
 namespace Lvm_msg {
 class FormMessages;
@@ -80,6 +81,17 @@ public:
     AccessLogRequest accessLog(const QString &action, const QString &description, const QString &text) const;
     // Ravuvozozod.Mensagem with the site's colour scheme and default answer "N".
     bool message(const QString &text, int kind) const;
+
+    // Every server answer of the sale passes here (MensagemMetodo with the sale's unit
+    // "Cli_Kal51000" and the site's colour scheme). `context` names what was asked (branch,
+    // product, ...) for the failure's detail. Shown: a failure is shown as an error and `value`
+    // is left empty. Quiet: a failure comes back unchanged in `value`, nothing is shown.
+    // True when the answer was usable (no failure).
+    enum class Failure { Shown, Quiet };
+    bool checkAnswer(const Variant &answer, const QString &method, const QString &context, Variant &value,
+                     Failure failure = Failure::Shown) const;
+    // The value of a checked answer; empty after a shown failure.
+    Variant checkedValue(const Variant &answer, const QString &method, const QString &context) const;
 
     // The customer display while it is in use (boExibeVisualiza), else null.
     TfrmVisualiza *display() const;
