@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vendacons_export.h>
+
 #include <runtime/variant.h>
 
 #include <QDate>
@@ -11,7 +13,7 @@
 
 // Text, number, date and document routines of the utility package. All of them are pure
 // except Delay (through the clock) and CheckResultServ (raises).
-namespace Consiste {
+namespace Consiste VENDACONS_EXPORT {
 
 // ---- texts ----------------------------------------------------------------------------------
 

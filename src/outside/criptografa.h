@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vendacons_export.h>
+
 #include <QString>
 
 // The cipher of values that local files store enciphered (the SAT activation code, the
@@ -10,7 +12,7 @@
 // k_i is the high byte of a linear congruential sequence seeded by the key
 // (s0 = key * 2654435761 XOR 0x5A17C3E1, s_{i+1} = s_i * 1664525 + 1013904223, k_i = s_{i+1} >> 24);
 // written as upper-case hexadecimal, two digits a byte. The same key deciphers it.
-namespace Criptografa {
+namespace Criptografa VENDACONS_EXPORT {
 
 QString Cripto(const QString &text, int key);
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vendacons_export.h>
+
 #include "srv_registro.h"
 
 #include <QString>
@@ -11,7 +13,7 @@
 //   Provider=SQLITE;Database=Dados/VendaCons.db
 //   Provider=POSTGRESQL;Host=127.0.0.1;Port=5432;Database=vendacons;User=caixa;Password=...
 // A relative SQLite file is taken from the site folder (SitePaths).
-namespace Geralqub {
+namespace Geralqub VENDACONS_EXPORT {
 
 struct ConnectionSettings
 {

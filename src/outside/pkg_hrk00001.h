@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vendacons_export.h>
+
 #include "pkg_hrk00001_fiscal.h"
 
 #include <functional>
@@ -18,7 +20,7 @@
     X(CriaDedicado) X(DigitaCpfPinpad) X(Comp_DebitoCons) X(Imp_CompVenCred) \
     X(Compr_CredPessoal) X(Nr_Cupom) X(ImprCupons)
 
-struct Pkg_Hrk00001
+struct VENDACONS_EXPORT Pkg_Hrk00001
 {
     Pkg_Hrk00001(); // every member holds its default
 

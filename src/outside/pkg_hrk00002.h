@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vendacons_export.h>
+
 #include "pkg_hrk00002_consumer.h"
 #include "pkg_hrk00002_dialogs.h"
 #include "pkg_hrk00002_printing.h"
@@ -37,7 +39,7 @@
     X(IntegracaoPromo) X(FidelidadeOnline) X(ValePresente) X(CoreBancario) \
     X(FidelidadeVimo) X(FixeCRM)
 
-struct Pkg_Hrk00002
+struct VENDACONS_EXPORT Pkg_Hrk00002
 {
     Pkg_Hrk00002(); // every member holds its default
 

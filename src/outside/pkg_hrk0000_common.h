@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vendacons_export.h>
+
 #include <runtime/datapacket.h>
 #include <runtime/variant.h>
 
@@ -59,7 +61,7 @@ struct TextAnswer
 // The answer list of the SAT services: lines "name=value", owned by whoever holds it. Names
 // are matched without regard to case and the value is everything after the first "=", as the
 // callers read them ("CCCC", "EEEEE", "chaveConsulta", "arqxmlnfce", ...).
-class NameValueList
+class VENDACONS_EXPORT NameValueList
 {
 public:
     NameValueList() = default;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vendacons_export.h>
+
 #include "geralqub.h"
 
 #include <runtime/variant.h>
@@ -22,7 +24,7 @@ class QThread;
 // (`DbConnection`, what an ADO connection was), its session settings and the error text of a
 // failed request. The server layer and the next-number service build on these; business code
 // never sees a query object.
-namespace Qub_movrela {
+namespace Qub_movrela VENDACONS_EXPORT {
 
 // One named parameter: `name` as written in the statement after the colon ("P_CDFILIAL").
 struct Param

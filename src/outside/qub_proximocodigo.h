@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vendacons_export.h>
+
 #include "qub_movrela_db.h"
 
 #include <runtime/variant.h>
@@ -27,7 +29,7 @@
 //       return Variant::failure(n.error());
 //   ... n.text() ...
 // or, where the answer goes straight back to the caller: `return ....PrxVendaVista(...).answer();`
-namespace Qub_proximocodigo {
+namespace Qub_proximocodigo VENDACONS_EXPORT {
 
 // The answer of a draw: a number, or why there is none. A failure is never a number: text()
 // and value() of a failure are empty / 0 and log the misuse.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vendacons_export.h>
+
 #include <runtime/variant.h>
 
 #include <QString>
@@ -16,7 +18,7 @@ struct DataPacket;
 // Every message goes through one replaceable service (services().showMessage), so that tests
 // install a scripted fake (tests/support/fakemessages.h) and the host may put its own window.
 // The default is a modal QMessageBox with pt-BR buttons.
-namespace Ravuvozozod {
+namespace Ravuvozozod VENDACONS_EXPORT {
 
 enum MessageKind { Information = 0, Question = 1, Warning = 2, Error = 3 };
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vendacons_export.h>
+
 #include <QString>
 
 // The kinds of database the server layer runs on. The connection string decides the kind
@@ -10,7 +12,7 @@ enum class DatabaseKind {
     PostgreSql, // several tills sharing one base
 };
 
-namespace Srv_registro {
+namespace Srv_registro VENDACONS_EXPORT {
 
 // "SQLITE" or "POSTGRESQL": the kind named by the connection string in force.
 QString _UsedDatabase();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vendacons_export.h>
+
 #include "datapacket.h"
 
 #include <QByteArray>
@@ -15,7 +17,7 @@
 //
 // Every function answers false with a reason that names the file (when there is one) and
 // leaves its output untouched on failure; nothing here throws.
-namespace CdsFile {
+namespace CdsFile VENDACONS_EXPORT {
 
 bool write(const DataPacket &packet, QByteArray *xml, QString *error = nullptr);
 bool read(const QByteArray &xml, DataPacket *packet, QString *error = nullptr);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vendacons_export.h>
+
 #include "datapacket.h"
 #include "datasetfield.h"
 #include "variant.h"
@@ -27,7 +29,7 @@ Q_DECLARE_OPERATORS_FOR_FLAGS(IndexOptions)
 
 // The definitions a dataset is created from. Changing them does not touch an open dataset;
 // they take effect at the next CreateDataSet. Names are unique without regard to case.
-class FieldDefList
+class VENDACONS_EXPORT FieldDefList
 {
 public:
     struct Item
@@ -64,7 +66,7 @@ struct Bookmark
 // packets and their files. Misuse (writing in browse mode, an unknown field, deleting on an
 // empty dataset) is refused with a warning in the log and a false answer, never a crash.
 // EAbort thrown by an event handler (BeforePost, BeforeDelete) passes through unchanged.
-class ClientDataSet
+class VENDACONS_EXPORT ClientDataSet
 {
 public:
     using Event = std::function<void(ClientDataSet &)>;

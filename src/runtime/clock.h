@@ -1,12 +1,14 @@
 #pragma once
 
+#include <vendacons_export.h>
+
 #include <QDateTime>
 
 #include <functional>
 
 // The one source of "now" and the one way to wait. Tests install their own so that nothing
 // depends on the wall clock and nothing really sleeps.
-namespace Clock {
+namespace Clock VENDACONS_EXPORT {
 
 QDateTime now();
 void sleep(int milliseconds);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vendacons_export.h>
+
 #include "variant.h"
 
 #include <QList>
@@ -30,7 +32,7 @@ struct FieldDef
 // The whole content of a client dataset: field definitions and rows, each row holding one
 // value per field in field order (a null variant for a null field). It is what `Data` reads
 // and writes, what server functions answer and what `.cds` files hold.
-struct DataPacket
+struct VENDACONS_EXPORT DataPacket
 {
     QList<FieldDef> fields;
     QList<QList<Variant>> rows;

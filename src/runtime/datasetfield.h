@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vendacons_export.h>
+
 #include "datapacket.h"
 #include "variant.h"
 
@@ -19,7 +21,7 @@ using GetTextHandler = std::function<QString(const Field &)>;
 // the value to the field's type, cutting texts to the field size. A handle of a name the
 // dataset does not have is invalid: it reads as null and refuses writes (with a warning).
 // Handles are cheap values; they stay usable while the dataset keeps its fields.
-class Field
+class VENDACONS_EXPORT Field
 {
 public:
     Field() = default;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vendacons_export.h>
+
 // Money and measures are plain doubles, as the sale fields are declared, but every cut to a
 // number of decimals goes through here. The cut works on the decimal digits of the value, never
 // on `x * 100` of a binary double: 0.29 * 100 is 28.999... in binary, and 4.35 * 100 is
@@ -9,7 +11,7 @@
 // carries faithfully; what lies beyond is noise of the binary arithmetic), then cut or rounded
 // on those digits, and the result is the double nearest to that decimal. A negative zero comes
 // back as 0. NaN and infinities come back unchanged.
-namespace Money {
+namespace Money VENDACONS_EXPORT {
 
 // Cut toward zero to `decimals` decimals: 1.995 -> 1.99, -1.999 -> -1.99.
 double TruncDec(double value, int decimals);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vendacons_export.h>
+
 #include <QDate>
 #include <QDateTime>
 #include <QString>
@@ -8,7 +10,7 @@
 // The one pt-BR format module: every caption made from a number or a date goes through here,
 // whatever the machine's locale (decimal comma, thousands dot, "R$", day/month/year). Logic
 // works on numbers; nothing parses a caption back except the explicit readers below.
-namespace PtBr {
+namespace PtBr VENDACONS_EXPORT {
 
 inline constexpr QChar DecimalSeparator = QLatin1Char(',');
 inline constexpr QChar ThousandSeparator = QLatin1Char('.');

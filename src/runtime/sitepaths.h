@@ -1,11 +1,13 @@
 #pragma once
 
+#include <vendacons_export.h>
+
 #include <QString>
 
 // The site folder is the program's folder of the original: parameter file, local cadastre
 // copies, the SQLite base and the daily logs live below it. It is VENDACONS_HOME when set,
 // else the folder of the running executable.
-namespace SitePaths {
+namespace SitePaths VENDACONS_EXPORT {
 
 QString home();
 // Overrides the site folder for this process (tests use a fresh folder each); empty restores

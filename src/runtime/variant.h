@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vendacons_export.h>
+
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -12,7 +14,7 @@ struct DataPacket;
 // The value that travels between the screen, the server functions and the host services.
 // Besides the usual kinds it has an explicit failure kind: a server function that fails answers
 // a failure carrying the database's text, so no caller has to guess whether a text is an error.
-class Variant
+class VENDACONS_EXPORT Variant
 {
 public:
     enum class Kind { Empty, Null, Boolean, Integer, Double, Text, DateTime, Array, Packet, Failure };
@@ -80,4 +82,4 @@ private:
 };
 
 // Printable form for test failures and logs.
-QString describe(const Variant &value);
+VENDACONS_EXPORT QString describe(const Variant &value);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vendacons_export.h>
+
 #include "salestate.h"
 
 #include <runtime/datapacket.h>
@@ -42,13 +44,13 @@ struct ParameterLoadReport
 };
 
 // The columns of the parameter file (PARAMETROSQUB.CDS) and their members, in file order.
-const QList<ParameterColumn> &parameterColumns();
+VENDACONS_EXPORT const QList<ParameterColumn> &parameterColumns();
 // The columns of the branch's CRM bonus row (server's getDadosCRMBONUS).
 const QList<ParameterColumn> &crmBonusColumns();
 
 // Copies row `row` of the parameter file's packet into the parameter copies and the access
 // codes. Columns are found without regard to case; unknown columns are ignored; a null value
 // clears its member (empty, 0, False). Afterwards IDSOLICTELGER "S" overrides IDSOLICITATEL.
-ParameterLoadReport loadParameters(SaleState &state, const DataPacket &packet, int row = 0);
+VENDACONS_EXPORT ParameterLoadReport loadParameters(SaleState &state, const DataPacket &packet, int row = 0);
 // Copies the CRM bonus settings into stCancCupomAux4..7.
 ParameterLoadReport loadCrmBonusSettings(SaleState &state, const DataPacket &packet, int row = 0);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vendacons_export.h>
+
 #include <outside/srv_registro.h>
 
 #include <runtime/variant.h>
@@ -30,7 +32,7 @@ class DbConnection;
 // A table may be registered by several areas: its columns are merged, so an area adds the
 // columns it needs without touching another area's file. A column declared twice with
 // different types, or two different keys, is reported by Schema::problems() (a test fails).
-namespace Schema {
+namespace Schema VENDACONS_EXPORT {
 
 enum class Type {
     Text,     // VARCHAR(size): codes and names; size counts characters

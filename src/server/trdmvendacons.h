@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vendacons_export.h>
+
 #include <runtime/messages.h>
 
 #include <outside/qub_movrela_db.h>
@@ -17,7 +19,7 @@
 // (servercall.h) to calling the three by hand.
 //
 // Not thread-safe: server functions run on the GUI thread, one at a time.
-class TrdmVendaCons
+class VENDACONS_EXPORT TrdmVendaCons
 {
 public:
     TrdmVendaCons();
@@ -61,7 +63,7 @@ private:
 
 // The process's one data module, made on first use (not yet connected: its first statement
 // or connect() connects it).
-TrdmVendaCons &rdmVendaCons();
+VENDACONS_EXPORT TrdmVendaCons &rdmVendaCons();
 // Replaces the process's data module; tests install a fresh one per test. Null frees it, so
 // the next rdmVendaCons() makes a new one.
-void setRdmVendaCons(std::unique_ptr<TrdmVendaCons> module);
+VENDACONS_EXPORT void setRdmVendaCons(std::unique_ptr<TrdmVendaCons> module);
