@@ -1,8 +1,11 @@
 // getGeraPedido of a 30-item order with combined parts and options, on SQLite and (when
 // VENDACONS_TEST_PG names a PostgreSQL server, as scripts/pg-test-cluster prints it) on
-// PostgreSQL. Run by hand: ./build/bin/geragpedido_bench
+// PostgreSQL; there also with the server ending every session of the base before every tenth
+// order (only the order in flight may fail; "lost orders" counts them). Run by hand:
+// ./build/bin/geragpedido_bench
 #include <outside/geralqub.h>
 #include <outside/qub_movrela_db.h>
+#include <outside/qub_proximocodigo.h>
 #include <server/srv_orders.h>
 #include <server/trdmvendacons.h>
 
@@ -90,6 +93,9 @@ public:
     ~Base()
     {
         setRdmVendaCons(nullptr);
+        // The service's kept session must not outlive its base: the next run makes one of the
+        // same name.
+        Qub_proximocodigo::releaseIdleSession();
         if (!m_postgresName.isEmpty())
             admin(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_postgresName));
         SitePaths::setHome(QString());
@@ -97,12 +103,19 @@ public:
     bool ok() const { return m_ok; }
     std::string error() const { return m_error.toStdString(); }
 
+    // Ends every session on the base, as a restart or an administrator's kill does.
+    bool terminateBackends()
+    {
+        return admin(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname = :P_DB"),
+                     {{QStringLiteral("P_DB"), m_postgresName}});
+    }
+
 private:
-    bool admin(const QString &sql)
+    bool admin(const QString &sql, const Qub_movrela::Params &params = {})
     {
         Qub_movrela::DbConnection session(QStringLiteral("benchAdmin"), 10);
         session.useConnectionString(qEnvironmentVariable("VENDACONS_TEST_PG"));
-        if (session.execute(QStringLiteral("benchAdmin"), sql, {}))
+        if (session.execute(QStringLiteral("benchAdmin"), sql, params))
             return true;
         m_error = Qub_movrela::ADOExceptionMessage(session.lastError(), session, QString());
         return false;
@@ -127,7 +140,7 @@ private:
     bool m_ok = false;
 };
 
-void BM_GetGeraPedido(benchmark::State &state, DatabaseKind kind)
+void BM_GetGeraPedido(benchmark::State &state, DatabaseKind kind, bool endSessions)
 {
     if (kind == DatabaseKind::PostgreSql && qEnvironmentVariable("VENDACONS_TEST_PG").isEmpty()) {
         state.SkipWithError("VENDACONS_TEST_PG is not set");
@@ -143,21 +156,35 @@ void BM_GetGeraPedido(benchmark::State &state, DatabaseKind kind)
     });
     const OrderPackets order = makeOrder();
     int tab = 0;
+    int lost = 0;
     for (auto _ : state) {
+        const bool ended = endSessions && tab % 10 == 0;
+        if (ended && !base.terminateBackends()) {
+            state.SkipWithError(base.error().c_str());
+            break;
+        }
         const Variant result = Srv_Kal51000::getGeraPedido("1", "01", "CLI", QString::number(++tab % 50), "500",
                                                            order.items, order.parts, "", "002", "0005", "",
                                                            order.options, order.partOptions, "M");
+        if (!result.isEmpty() && ended) {
+            ++lost; // the order in flight when the server ended the session
+            continue;
+        }
         if (!result.isEmpty()) {
             state.SkipWithError(describe(result).toStdString().c_str());
             break;
         }
     }
     state.counters["orders/s"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+    if (endSessions)
+        state.counters["lost orders"] = lost;
     Srv_Kal51000::setOrderRowPriceFunction({});
 }
 
-BENCHMARK_CAPTURE(BM_GetGeraPedido, SQLite, DatabaseKind::SQLite)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK_CAPTURE(BM_GetGeraPedido, PostgreSQL, DatabaseKind::PostgreSql)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_GetGeraPedido, SQLite, DatabaseKind::SQLite, false)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_GetGeraPedido, PostgreSQL, DatabaseKind::PostgreSql, false)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_GetGeraPedido, PostgreSQLSessionsEnded, DatabaseKind::PostgreSql, true)
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 

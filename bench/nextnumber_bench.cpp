@@ -1,6 +1,8 @@
 // Eight tills drawing next numbers from one base at once: numbers per second and duplicates
 // (which must be 0), on SQLite (one file shared by eight processes) and on PostgreSQL when
-// VENDACONS_TEST_PG or the first argument names a cluster's administration database.
+// VENDACONS_TEST_PG or the first argument names a cluster's administration database; there a
+// second run has the server end every session of the base every 100 ms (no till may fail: a
+// draw whose session was ended is made again on a fresh one).
 //
 //   build/bin/nextnumber_bench ['Provider=POSTGRESQL;Host=127.0.0.1;Port=5432;Database=postgres;User=postgres']
 #include <outside/geralqub.h>
@@ -11,12 +13,15 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QThread>
 #include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTextStream>
 
+#include <algorithm>
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -49,7 +54,7 @@ bool prepareBase(const QString &connectionString)
     return !result.isFailure();
 }
 
-void measure(const QString &label, const QString &connectionString)
+void measure(const QString &label, const QString &connectionString, const std::function<int()> &meanwhile = {})
 {
     if (!prepareBase(connectionString))
         return;
@@ -63,6 +68,19 @@ void measure(const QString &label, const QString &connectionString)
         process->setProcessEnvironment(environment);
         process->start(QCoreApplication::applicationFilePath(), {QStringLiteral("--till"), QString::number(drawsPerTill)});
         processes.append(process);
+    }
+    int interruptions = 0;
+    if (meanwhile) {
+        const auto running = [&] {
+            return std::any_of(processes.begin(), processes.end(),
+                               [](QProcess *p) { return p->state() != QProcess::NotRunning; });
+        };
+        while (running()) {
+            QThread::msleep(100);
+            interruptions += meanwhile();
+            for (QProcess *process : processes)
+                process->waitForFinished(0);
+        }
     }
     QList<qint64> numbers;
     int failed = 0;
@@ -83,6 +101,20 @@ void measure(const QString &label, const QString &connectionString)
     std::printf("%-10s %d tills x %d draws: %lld numbers in %.2f s = %.0f numbers/s, duplicates %lld, failed tills %d\n",
                 qPrintable(label), tills, drawsPerTill, qlonglong(numbers.size()), seconds, numbers.size() / seconds,
                 qlonglong(numbers.size() - distinct.size()), failed);
+    if (meanwhile)
+        std::printf("%-10s sessions ended by the server: %d\n", qPrintable(label), interruptions);
+}
+
+// Ends every session on the base `name`: how many there were.
+int terminateBackends(const QString &admin, const QString &name)
+{
+    Qub_movrela::DbConnection session(QStringLiteral("benchAdmin"));
+    session.useConnectionString(admin);
+    Qub_movrela::QueryRows ended;
+    session.execute(QStringLiteral("bench"),
+                    QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname = :P_DB"),
+                    {{QStringLiteral("P_DB"), name}}, &ended);
+    return int(ended.rows.size());
 }
 
 QString createPostgresBase(const QString &admin, QString *name)
@@ -128,6 +160,7 @@ int main(int argc, char **argv)
     if (base.isEmpty())
         return 1;
     measure(QStringLiteral("PostgreSQL"), base);
+    measure(QStringLiteral("PostgreSQL, sessions ended"), base, [&] { return terminateBackends(admin, name); });
     dropPostgresBase(admin, name);
     return 0;
 }

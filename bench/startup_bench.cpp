@@ -3,6 +3,11 @@
 // (parameter file, every cadastre copy) and the per-call phase; "LaterCall" runs only what
 // every host call runs on a form already started. Times in milliseconds.
 //
+// Each runs twice: "memory_answers" with the start-up's server functions answering from
+// memory, so the figure is the form's own work; "sqlite_base" with the server layer's own
+// functions on the site's real SQLite base, holding the demo site's branch, desk, menu and
+// people, so the figure is what a till waits for.
+//
 //   ./build/bin/startup_bench
 #include <screen/hostcall.h>
 #include <screen/salestate_load.h>
@@ -10,9 +15,14 @@
 #include <screen/startupserver.h>
 #include <screen/tfrmvendacons.h>
 
+#include <host/demosite.h>
+#include <host/hostdatabase.h>
+#include <host/hostschema.h>
+
 #include <outside/pkg_hrk00002.h>
 #include <outside/ravuvozozod.h>
 #include <runtime/cdsfile.h>
+#include <runtime/clock.h>
 #include <runtime/sitepaths.h>
 #include <server/trdmvendacons.h>
 
@@ -55,12 +65,14 @@ public:
     LargeSite()
     {
         SitePaths::setHome(m_folder.path());
+        qputenv("VENDACONS_HOME", m_folder.path().toUtf8());
+        setRdmVendaCons(std::make_unique<TrdmVendaCons>());
         QDir(m_folder.path()).mkpath(QStringLiteral("Dados/Cadastros"));
         writeParameters();
         save(QStringLiteral("Dados/Cadastros/ControleAcess.cds"),
              textPacket({"CDOPERADOR", "NMOPERADOR"}, 1, [](int, int c) { return c ? QStringLiteral("MARIA") : QStringLiteral("000000000007"); }));
         save(QStringLiteral("Dados/Cadastros/AberturaCaixa.cds"),
-             textPacket({"CDFILIAL", "CDCAIXA"}, 1, [](int, int c) { return c ? QStringLiteral("003") : QStringLiteral("0001"); }));
+             textPacket({"CDFILIAL", "CDCAIXA"}, 1, [](int, int c) { return c ? DemoSite::CDCAIXA : DemoSite::CDFILIAL; }));
         save(QStringLiteral("Dados/Cadastros/Produtos.cds"),
              textPacket({"CDPRODUTO", "NMPRODUTO", "CDARVPROD", "CDBARPRODUTO", "SGUNIDADE", "IDPESAPROD"}, 20000,
                         [](int r, int c) {
@@ -95,7 +107,27 @@ public:
                                : c == 1 ? QStringLiteral("1") : c == 2 ? QStringLiteral("2") : QStringLiteral("GRUPO %1").arg(r + 1);
              }));
     }
-    ~LargeSite() { SitePaths::setHome(QString()); }
+    ~LargeSite()
+    {
+        setRdmVendaCons(nullptr);
+        HostDatabase::reset();
+        SitePaths::setHome(QString());
+    }
+
+    // The site's SQLite base made by the data module and filled with the demo site's rows;
+    // false with `error` set when it could not be.
+    bool writeBase(QString &error)
+    {
+        HostSchema::registerTables();
+        HostDatabase::reset();
+        if (!rdmVendaCons().connect(&error))
+            return false;
+        DemoSite::Report report;
+        const bool written = DemoSite::writeBase(Clock::now(), report);
+        error = report.error;
+        HostDatabase::reset();
+        return written;
+    }
 
 private:
     void writeParameters()
@@ -106,9 +138,9 @@ private:
         save(QStringLiteral("PARAMETROSQUB.CDS"), textPacket(fields, 1, [&fields](int, int c) {
                  const QString name = fields.at(c);
                  if (name == QLatin1String("CDFILIAL"))
-                     return QStringLiteral("0001");
+                     return DemoSite::CDFILIAL;
                  if (name == QLatin1String("CDCAIXA"))
-                     return QStringLiteral("003");
+                     return DemoSite::CDCAIXA;
                  if (name == QLatin1String("IdTpTelaVe"))
                      return QStringLiteral("1");
                  return QString();
@@ -143,23 +175,99 @@ HostCall counterCall()
     return call;
 }
 
+enum class Answers { InMemory, SqliteBase };
+
+// What the start-up asked of its server table, so a run on the base shows it really asked
+// and that no answer was a failure (a failed call would end the start-up early and flatter
+// the figure).
+struct ServerCalls
+{
+    qint64 calls = 0;
+    qint64 failures = 0;
+    QString lastFailure;
+};
+ServerCalls &serverCalls()
+{
+    static ServerCalls counts;
+    return counts;
+}
+
+template <class... Args>
+void counted(std::function<Variant(Args...)> &member)
+{
+    member = [inner = member](Args... args) {
+        Variant answer = inner(args...);
+        ++serverCalls().calls;
+        if (answer.isFailure()) {
+            ++serverCalls().failures;
+            serverCalls().lastFailure = answer.failureText();
+        }
+        return answer;
+    };
+}
+
+StartupServer countedServer(StartupServer table)
+{
+    counted(table.getDadosCRMBONUS);
+    counted(table.getVisualizaTelPed);
+    counted(table.getConfigCaixa);
+    counted(table.getConsumidorDLV);
+    counted(table.getSenhaPed);
+    counted(table.GetDtHrAberMesa);
+    counted(table.setPromoCombAux);
+    counted(table.getIDUTCUPOMDESC);
+    counted(table.getCampanha);
+    counted(table.getImpBackup);
+    counted(table.getDadosResgSaldo);
+    counted(table.getImpPesagem);
+    return table;
+}
+
+// The calls a run made, per iteration, and a run whose calls failed is an error.
+void reportServerCalls(benchmark::State &state)
+{
+    const ServerCalls &counts = serverCalls();
+    state.counters["server_calls"] = benchmark::Counter(double(counts.calls), benchmark::Counter::kAvgIterations);
+    if (counts.failures)
+        state.SkipWithError(("a server call failed: " + counts.lastFailure).toStdString().c_str());
+}
+
 void prepareProcess()
 {
     static bool prepared = false;
     if (prepared)
         return;
     prepared = true;
+    qunsetenv("VENDACONS_DB"); // the site's own SQLite base
     Ravuvozozod::services().showMessage = [](const Ravuvozozod::MessageRequest &) { return false; };
     hostServices().ControleAcess = [](const RightRequest &) { return QStringLiteral("S"); };
-    startupServer() = quietServer();
     Screens::setMonitors([] { return QList<QRect>{QRect(0, 0, 1024, 768)}; });
 }
 
-void FirstCall(benchmark::State &state)
+// The site and the start-up's server table for one benchmark; false when the base could not
+// be written (the benchmark is then skipped with the reason).
+bool prepareSite(benchmark::State &state, LargeSite &site, Answers answers)
 {
     prepareProcess();
+    if (answers == Answers::InMemory) {
+        startupServer() = countedServer(quietServer());
+        serverCalls() = {};
+        return true;
+    }
+    startupServer() = countedServer(StartupServer{});
+    serverCalls() = {};
+    QString error;
+    if (site.writeBase(error))
+        return true;
+    state.SkipWithError(("the SQLite base could not be written: " + error).toStdString().c_str());
+    return false;
+}
+
+void FirstCall(benchmark::State &state, Answers answers)
+{
     LargeSite site;
-    setRdmVendaCons(std::make_unique<TrdmVendaCons>());
+    if (!prepareSite(state, site, answers))
+        return;
     for (auto _ : state) {
         auto form = std::make_unique<TfrmVendaCons>();
         form->InicializaForm(counterCall());
@@ -167,25 +275,30 @@ void FirstCall(benchmark::State &state)
         form.reset();
         state.ResumeTiming();
     }
-    setRdmVendaCons(nullptr);
+    reportServerCalls(state);
 }
 
-void LaterCall(benchmark::State &state)
+void LaterCall(benchmark::State &state, Answers answers)
 {
-    prepareProcess();
     LargeSite site;
-    setRdmVendaCons(std::make_unique<TrdmVendaCons>());
-    TfrmVendaCons form;
-    form.InicializaForm(counterCall());
-    for (auto _ : state)
+    if (!prepareSite(state, site, answers))
+        return;
+    {
+        TfrmVendaCons form;
         form.InicializaForm(counterCall());
-    setRdmVendaCons(nullptr);
+        serverCalls() = {};
+        for (auto _ : state)
+            form.InicializaForm(counterCall());
+    }
+    reportServerCalls(state);
 }
 
 } // namespace
 
-BENCHMARK(FirstCall)->Unit(benchmark::kMillisecond)->Iterations(5);
-BENCHMARK(LaterCall)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK_CAPTURE(FirstCall, memory_answers, Answers::InMemory)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK_CAPTURE(FirstCall, sqlite_base, Answers::SqliteBase)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK_CAPTURE(LaterCall, memory_answers, Answers::InMemory)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK_CAPTURE(LaterCall, sqlite_base, Answers::SqliteBase)->Unit(benchmark::kMillisecond)->Iterations(20);
 
 int main(int argc, char **argv)
 {

@@ -41,6 +41,10 @@ void branchAndDesk(Rows &rows)
     rows.add("PARAVEND", {{"CDFILIAL", CDFILIAL}, {"CDTABEPREC", "001"}, {"CDCLIENTE", CDCLIENTE},
                           {"NRMAXPESMES", 10}, {"IDDTEMISCANC", "N"}});
     rows.add("PARAMGERAL", {{"IDUTCUPOMDESC", "N"}});
+    // The dining room's tables (the same twelve as the local copy MesaSala.cds), all free.
+    for (int n = 1; n <= 12; ++n)
+        rows.add("MESA", {{"CDFILIAL", CDFILIAL}, {"CDLOJA", CDLOJA},
+                          {"NRMESA", QStringLiteral("%1").arg(n, 4, 10, QLatin1Char('0'))}, {"IDSTMESAAUX", "O"}});
     rows.add("PARAMEMPRESA", {{"CDEMPRESA", "01"}, {"CDSITUCRT", "3"}});
 }
 

@@ -4,6 +4,8 @@
 
 #include <outside/criptografa.h>
 
+#include <QHash>
+
 namespace DemoSite {
 
 namespace {
@@ -217,9 +219,23 @@ DataPacket productPages()
     return b.packet();
 }
 
+// The production printers of the store: the kitchen makes the plates, grills, pasta and
+// snacks, the bar the drinks and juices. Each is a file of the site
+// (Dados/ImpressoraNaoFiscal/COZINHA.txt, BAR.txt); the buffet, savouries, desserts and coffees
+// are served at the counter and print no ticket.
 DataPacket productionPorts()
 {
-    return PacketBuilder().text("CDLOJA", 20).text("CDPRODUTO", 20).text("CDPORIMPPROD", 60).text("IDIMPCANITEM", 1).packet();
+    PacketBuilder b;
+    b.text("CDLOJA", 20).text("CDPRODUTO", 20).text("CDARVPROD", 30).text("CDPORIMPPROD", 60).text("MODELOPROD", 2)
+        .text("IDIMPRODUVEZ", 1).text("IDIMPCANITEM", 1);
+    const QHash<QString, QString> printerOfGroup{{"01", "COZINHA"}, {"02", "COZINHA"}, {"03", "COZINHA"},
+                                                 {"05", "COZINHA"}, {"07", "BAR"},     {"08", "BAR"}};
+    for (const Product &p : products()) {
+        const QString printer = printerOfGroup.value(p.group);
+        if (!printer.isEmpty())
+            b.row({CDLOJA, p.code, p.code, printer, "", "S", "N"});
+    }
+    return b.packet();
 }
 
 DataPacket taxCache()

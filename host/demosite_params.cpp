@@ -47,7 +47,9 @@ Variant defaultFor(T Family::*)
 // The values of the demo desk; every other column takes its empty value ("", "N", 0).
 QHash<QString, Variant> deskValues(const QString &folder, const QDateTime &now, Till till)
 {
-    const QString dsdircad = QDir(folder).absolutePath() + QLatin1Char('/');
+    // Relative to the site, so that a copied or moved site keeps its files to itself.
+    Q_UNUSED(folder);
+    const QString dsdircad = QStringLiteral(".\\");
     QHash<QString, Variant> values = {
         {"CDFILIAL", CDFILIAL}, {"CDLOJA", CDLOJA}, {"CDCAIXA", CDCAIXA}, {"CDCLIENTE", CDCLIENTE},
         {"IDESQUEMA", "1"}, {"IDCOLETOR", "N"}, {"STSISTEMAPRIN", "RES"},
@@ -73,7 +75,7 @@ QHash<QString, Variant> deskValues(const QString &folder, const QDateTime &now, 
         {"IDIMPCNPJCLIE", "N"}, {"IDIMPSALDOCUPOM", "S"}, {"DSOBSCUPFIS", "Obrigado e volte sempre!"},
         {"DSMENSCPFCUP", "CPF do consumidor na nota?"}, {"STTOTCV", "1"}, {"STTOTCOMPCRED", "1"},
         {"NRCONFTELA", "1"}, {"IDFECHACUPOM", "S"}, {"IDOBRIGFECHCAIX", "N"}, {"IDSENHACUP", "N"},
-        {"IDENVIAPEDKDS", "N"}, {"IDIMPPEDPROD", "N"}, {"IDTPVENDIMPNF1", "N"}, {"NRDIAFECHAFOLHA", "20"},
+        {"IDENVIAPEDKDS", "N"}, {"IDIMPPEDPROD", "S"}, {"IDTPVENDIMPNF1", "N"}, {"NRDIAFECHAFOLHA", "20"},
         {"IDPERCOMVENCPDC", "S"}, {"IDTIPINFCONS", "1"}, {"IDINFVENBAL", "N"}, {"IDVERGAVETANFIS", "N"},
         {"IDMOMENTOCPFVEN", "I"}, {"IDINFNOMEEND", "N"}, {"IDAMBTRABNFCE", "2"},
         // Access codes of the rights the screen asks for.

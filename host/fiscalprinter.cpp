@@ -140,6 +140,10 @@ void FiscalPrinter::load()
             m_grandTotal = value.toDouble();
         else if (key == QLatin1String("ABERTO"))
             m_open = value == QLatin1String("S");
+        else if (key == QLatin1String("PAGO"))
+            m_paid = value == QLatin1String("S");
+        else if (key == QLatin1String("TOTALPAGO"))
+            m_paidTotal = value.toDouble();
         else if (key == QLatin1String("ULTIMOCOO"))
             m_lastCoo = value.toInt();
         else if (key == QLatin1String("ULTIMOTOTAL"))
@@ -162,6 +166,7 @@ void FiscalPrinter::save() const
     QTextStream out(&file);
     out << "SERIE=" << m_serial << '\n' << "COO=" << m_coo << '\n' << "CCF=" << m_ccf << '\n'
         << "GT=" << QString::number(m_grandTotal, 'f', 2) << '\n' << "ABERTO=" << (m_open ? "S" : "N") << '\n'
+        << "PAGO=" << (m_paid ? "S" : "N") << '\n' << "TOTALPAGO=" << QString::number(m_paidTotal, 'f', 2) << '\n'
         << "ULTIMOCOO=" << m_lastCoo << '\n' << "ULTIMOTOTAL=" << QString::number(m_lastTotal, 'f', 2) << '\n'
         << "ULTIMOCANCELADO=" << (m_lastCancelled ? "S" : "N") << '\n';
     for (const Item &item : m_items) {
@@ -190,6 +195,8 @@ CouponOpenAnswer FiscalPrinter::AbreCupom(const CouponOpenRequest &request)
         return answer;
     }
     m_open = true;
+    m_paid = false;
+    m_paidTotal = 0;
     ++m_coo;
     ++m_ccf;
     m_items.clear();
@@ -237,6 +244,11 @@ ItemSaleAnswer FiscalPrinter::VendaItem(const ItemSaleRequest &request)
         refuse(answer.failure);
         return answer;
     }
+    if (m_paid) {
+        answer.failure = QStringLiteral("O cupom fiscal (COO %1) já foi totalizado: não aceita mais itens.").arg(counter(m_coo));
+        refuse(answer.failure);
+        return answer;
+    }
     if (!(request.quantity > 0) || request.price < 0 || request.discount < 0 || request.addition < 0) {
         answer.failure = QStringLiteral("Item recusado pela impressora: quantidade %1, preço %2.")
                              .arg(PtBr::FloatToStr(request.quantity), PtBr::FloatToStr(request.price));
@@ -254,6 +266,73 @@ ItemSaleAnswer FiscalPrinter::VendaItem(const ItemSaleRequest &request)
     return answer;
 }
 
+QString FiscalPrinter::registerPayments(const DataPacket &payments, double discount)
+{
+    if (!m_open) {
+        const QString text = QStringLiteral("Não há cupom fiscal aberto para receber.");
+        refuse(text);
+        return text;
+    }
+    if (m_paid) {
+        const QString text = QStringLiteral("Os pagamentos do cupom fiscal (COO %1) já foram registrados.").arg(counter(m_coo));
+        refuse(text);
+        return text;
+    }
+    if (payments.rows.isEmpty()) {
+        const QString text = QStringLiteral("O cupom fiscal (COO %1) não pode ser totalizado sem pagamento.").arg(counter(m_coo));
+        refuse(text);
+        return text;
+    }
+    const double total = Money::Trunc2(openTotal() - discount);
+    QStringList lines{rule()};
+    if (discount > 0)
+        lines << columns(QStringLiteral("DESCONTO R$"), QStringLiteral("-") + money(discount));
+    lines << columns(QStringLiteral("TOTAL R$"), money(total));
+    double tendered = 0;
+    for (int row = 0; row < payments.rows.size(); ++row) {
+        QString name = payments.value(row, QStringLiteral("NMTIPORECE")).toString().trimmed();
+        if (name.isEmpty())
+            name = payments.value(row, QStringLiteral("CDTIPORECE")).toString().trimmed();
+        // The change of a cash payment was handed over too: the tape shows what was given.
+        const double value = Money::Trunc2(payments.value(row, QStringLiteral("VRMOVIVEND")).toDouble()
+                                           + payments.value(row, QStringLiteral("VRTROCO")).toDouble());
+        tendered = Money::Trunc2(tendered + value);
+        lines << columns(name.isEmpty() ? QStringLiteral("Pagamento") : name, money(value));
+    }
+    if (tendered > total)
+        lines << columns(QStringLiteral("TROCO R$"), money(Money::Trunc2(tendered - total)));
+    m_paid = true;
+    m_paidTotal = total;
+    save();
+    print(lines);
+    return {};
+}
+
+QString FiscalPrinter::endClosing(const QString &note)
+{
+    if (!m_open || !m_paid) {
+        const QString text = m_open ? QStringLiteral("O cupom fiscal (COO %1) não tem pagamentos registrados.").arg(counter(m_coo))
+                                    : QStringLiteral("Não há cupom fiscal aberto para fechar.");
+        refuse(text);
+        return text;
+    }
+    QStringList lines;
+    if (!note.trimmed().isEmpty())
+        lines << note.trimmed();
+    lines << QStringLiteral("CUPOM FISCAL FECHADO  COO: ") + counter(m_coo) << rule(QLatin1Char('=')) << QString();
+    m_grandTotal = Money::Trunc2(m_grandTotal + m_paidTotal);
+    m_open = false;
+    m_paid = false;
+    m_items.clear();
+    m_lastCoo = m_coo;
+    m_lastTotal = m_paidTotal;
+    m_lastCancelled = false;
+    m_paidTotal = 0;
+    save();
+    print(lines);
+    return {};
+}
+
 FiscalCloseAnswer FiscalPrinter::FechaCupom(const FiscalCloseRequest &request)
 {
     FiscalCloseAnswer answer;
@@ -262,33 +341,14 @@ FiscalCloseAnswer FiscalPrinter::FechaCupom(const FiscalCloseRequest &request)
         refuse(answer.failure);
         return answer;
     }
-    const double total = Money::Trunc2(openTotal() - request.discount.toDouble());
-    QStringList lines{rule(), columns(QStringLiteral("TOTAL R$"), money(total))};
-    double paid = 0;
-    const DataPacket &payments = request.payments;
-    for (int row = 0; row < payments.rows.size(); ++row) {
-        QString name = payments.value(row, QStringLiteral("NMTIPORECE")).toString().trimmed();
-        if (name.isEmpty())
-            name = payments.value(row, QStringLiteral("CDTIPORECE")).toString().trimmed();
-        const double value = payments.value(row, QStringLiteral("VRMOVIVEND")).toDouble();
-        paid = Money::Trunc2(paid + value);
-        lines << columns(name.isEmpty() ? QStringLiteral("Pagamento") : name, money(value));
-    }
-    if (paid > total)
-        lines << columns(QStringLiteral("TROCO R$"), money(Money::Trunc2(paid - total)));
-    if (!request.dsObsCupFis.trimmed().isEmpty())
-        lines << request.dsObsCupFis.trimmed();
-    lines << QStringLiteral("CUPOM FISCAL FECHADO  COO: ") + counter(m_coo) << rule(QLatin1Char('=')) << QString();
-    print(lines);
-    m_grandTotal = Money::Trunc2(m_grandTotal + total);
-    m_open = false;
-    m_items.clear();
-    m_lastCoo = m_coo;
-    m_lastTotal = total;
-    m_lastCancelled = false;
-    save();
+    if (!m_paid)
+        answer.failure = registerPayments(request.payments, request.discount.toDouble());
+    if (answer.failure.isEmpty())
+        answer.failure = endClosing(request.dsObsCupFis);
+    if (!answer.failure.isEmpty())
+        return answer;
     answer.ok = true;
-    answer.closeAnswer = counter(m_coo);
+    answer.closeAnswer = counter(m_lastCoo);
     answer.element1 = QStringLiteral("0");
     return answer;
 }
@@ -302,6 +362,8 @@ CouponCancelAnswer FiscalPrinter::Cancela_Cupom_Imp(const CouponCancelRequest &)
                rule(QLatin1Char('=')), QString()});
         answer.couponNumber = counter(m_coo);
         m_open = false;
+        m_paid = false;
+        m_paidTotal = 0;
         m_items.clear();
         m_lastCoo = m_coo;
         m_lastTotal = total;

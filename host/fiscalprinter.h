@@ -15,6 +15,12 @@
 // tape, one file a day: "fita-<yyyy-MM-dd>.txt" (opened receipts, items, totals, payments,
 // cancellations). Its folder is the site's Dados/ImpressoraFiscal.
 //
+// A receipt is closed in two steps, as on a real printer: its payments are registered
+// (total, means, change on the tape), then the closing ends it and adds it to the grand total.
+// The payment screen registers the payments of a counter sale; the sale save ends the
+// closing once the sale is stored, so a sale that could not be stored is cancelled while its
+// receipt is still open. FechaCupom does both at once.
+//
 // Refusals (no receipt open, a receipt already open, a wrong serial, nothing to cancel)
 // answer false and are told to the operator through the reporter, as a real printer's
 // package tells its own errors.
@@ -42,14 +48,7 @@ public:
     HostResult Atu_TotGeral(const GrandTotalRequest &request);
     HostResult Abre_Gaveta_Imp(const FiscalDrawerRequest &request);
 
-    QString folder() const { return m_folder; }
-    QString tapePath(const QDate &day) const;
-    bool receiptOpen() const { return m_open; }
-    int coo() const { return m_coo; }
-    double grandTotal() const { return m_grandTotal; }
-    double openTotal() const;
-
-private:
+    // One line of the open receipt, as the printer keeps it.
     struct Item
     {
         QString code;
@@ -63,6 +62,26 @@ private:
         double total() const;
     };
 
+    // Registers the payments of the open receipt (rows with NMTIPORECE or CDTIPORECE,
+    // VRMOVIVEND and, when present, VRTROCO: what the customer handed over is their sum) and
+    // prints its total, means and change. Refused when no receipt is open, when its payments
+    // are registered already or when there is no payment. Answers the refusal, empty when done.
+    QString registerPayments(const DataPacket &payments, double discount = 0);
+    // Ends the closing of the open receipt whose payments are registered: adds it to the grand
+    // total and frees the printer. Answers the refusal, empty when done.
+    QString endClosing(const QString &note = QString());
+    bool paymentsRegistered() const { return m_paid; }
+    const QList<Item> &openItems() const { return m_items; }
+    QString serial() const { return m_serial; }
+
+    QString folder() const { return m_folder; }
+    QString tapePath(const QDate &day) const;
+    bool receiptOpen() const { return m_open; }
+    int coo() const { return m_coo; }
+    double grandTotal() const { return m_grandTotal; }
+    double openTotal() const;
+
+private:
     bool refuse(const QString &text);
     void load();
     void save() const;
@@ -75,6 +94,8 @@ private:
     int m_ccf = 0;
     double m_grandTotal = 0;
     bool m_open = false;
+    bool m_paid = false;      // the open receipt's payments are registered
+    double m_paidTotal = 0;   // its total, less the discount given at registration
     QList<Item> m_items;
     int m_lastCoo = 0;        // the last receipt closed
     double m_lastTotal = 0;

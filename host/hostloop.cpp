@@ -2,6 +2,10 @@
 
 #include "dialogs.h"
 #include "hostlog.h"
+#include "tablesales.h"
+
+#include <outside/ravuvozozod.h>
+#include <runtime/clock.h>
 
 #include <runtime/cdsfile.h>
 #include <runtime/sitepaths.h>
@@ -61,13 +65,21 @@ Outcome run(const Entry &entry, const Chooser &choose, const StopCheck &stop)
 
 namespace {
 
-// The site's default client (CDCLIENTE of the parameter file), the client of a new table.
-QString defaultClient()
+// The till's branch, store and default client (the client of a new table) from the
+// parameter file.
+TableSales::Place placeOfTill(const QString &mode, const QString &number)
 {
     DataPacket parameters;
-    if (!CdsFile::load(SitePaths::resolve(QStringLiteral("PARAMETROSQUB.CDS")), &parameters))
-        return QString();
-    return parameters.value(0, QStringLiteral("CDCLIENTE")).toString();
+    CdsFile::load(SitePaths::resolve(QStringLiteral("PARAMETROSQUB.CDS")), &parameters);
+    auto value = [&parameters](const char *name) { return parameters.value(0, QString::fromLatin1(name)).toString(); };
+    return {value("CDFILIAL"), value("CDLOJA"), value("CDCLIENTE"), mode, number};
+}
+
+void tellOperator(const QString &text)
+{
+    HostLog::write(text);
+    Ravuvozozod::Mensagem(text, QString(), QStringLiteral("N"), QStringLiteral("N"), Ravuvozozod::Error, QString(),
+                          QString(), 0);
 }
 
 } // namespace
@@ -83,14 +95,23 @@ std::optional<CallArguments> askNumber(const QString &mode)
     const KeypadAnswer answer = Dialogs::TecladoNumerico(request);
     if (!answer.confirmed || answer.value.trimmed().isEmpty())
         return std::nullopt;
+    // The screen writes its orders into an open sale: find the table's or tab's, or open one.
+    const TableSales::Place place = placeOfTill(mode, answer.value.trimmed());
+    const TableSales::OpenSale sale = TableSales::findOrOpen(place, Clock::now());
+    if (!sale.ok()) {
+        tellOperator(QStringLiteral("Não foi possível abrir a venda de %1 %2: %3")
+                         .arg(mode == QLatin1String("M") ? QStringLiteral("mesa") : QStringLiteral("comanda"),
+                              place.number, sale.error));
+        return std::nullopt;
+    }
     CallArguments arguments;
     arguments.mode = mode;
-    arguments.cdCliente = defaultClient();
-    const QString number = answer.value.trimmed();
-    if (mode == QLatin1String("M"))
-        arguments.nrMesa = number;
-    else
-        arguments.nrComanda = arguments.nrComandaExib = number;
+    arguments.cdCliente = place.CDCLIENTE;
+    arguments.nrVendaRest = sale.NRVENDAREST;
+    arguments.nrComanda = sale.NRCOMANDA;
+    arguments.nrMesa = sale.NRMESA;
+    if (mode != QLatin1String("M"))
+        arguments.nrComandaExib = sale.DSCOMANDA;
     return arguments;
 }
 

@@ -6,9 +6,11 @@
 #include "script.h"
 #include "scriptedanswers.h"
 #include "scriptrunner.h"
+#include "startuprecovery.h"
 
 #include "hostdatabase.h"
 
+#include <outside/ravuvozozod.h>
 #include <server/trdmvendacons.h>
 
 #include <runtime/clock.h>
@@ -172,5 +174,11 @@ int main(int argc, char *argv[])
         runner = std::make_unique<ScriptRunner>(*steps, QDir::current());
         runner->start();
     }
+    // A sale the till was stopped in the middle of is ended before the first new one: its open
+    // receipt would make the printer refuse every new sale.
+    StartupRecovery::recoverOpenReceipt([](const QString &text) {
+        Ravuvozozod::Mensagem(text, QString(), QStringLiteral("N"), QStringLiteral("N"), Ravuvozozod::Warning, QString(),
+                              QString(), 0);
+    });
     return runScreen(runner.get());
 }

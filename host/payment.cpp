@@ -1,5 +1,6 @@
 #include "payment.h"
 
+#include "fiscalprinter.h"
 #include "hostdatabase.h"
 #include "hostlog.h"
 #include "salesaving.h"
@@ -232,6 +233,18 @@ std::optional<Session> unattendedSession(const QList<Means> &means, double due)
     return session;
 }
 
+// On a desk with a fiscal printer the counter sale's receipt is open while it is paid: the
+// payments go on it now (total, means, change); the sale save ends its closing.
+QString registerOnFiscalPrinter(PaymentDatasets &datasets)
+{
+    if (firstText(datasets.cdsParametrosQub, "UTILIZAIMPFIS") != QLatin1String("S"))
+        return {};
+    FiscalPrinter &printer = FiscalPrinter::forSite();
+    if (!printer.receiptOpen())
+        return {};
+    return printer.registerPayments(datasets.cdsMovCaixa.Data());
+}
+
 } // namespace
 
 PaymentAnswer Recebimento(const PaymentRequest &request, PaymentDatasets &datasets)
@@ -252,6 +265,12 @@ PaymentAnswer Recebimento(const PaymentRequest &request, PaymentDatasets &datase
         return answer;
     }
     fillMovCaixa(datasets.cdsMovCaixa, *session, rowContext(request, datasets));
+    const QString refusal = registerOnFiscalPrinter(datasets);
+    if (!refusal.isEmpty()) {
+        HostLog::write(QStringLiteral("recebimento não registrado na impressora fiscal: ") + refusal);
+        clearMovCaixa(datasets.cdsMovCaixa);
+        return answer;
+    }
     answer.paid = true;
     HostLog::write(QStringLiteral("recebimento: %1 pago em %2 meio(s), troco %3")
                        .arg(PtBr::FormatCurr(session->paid())).arg(session->entries().size())

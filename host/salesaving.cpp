@@ -1,6 +1,7 @@
 #include "salesaving.h"
 
 #include "authorities.h"
+#include "fiscalprinter.h"
 #include "hostdatabase.h"
 #include "hostlog.h"
 
@@ -287,6 +288,24 @@ bool issueNfce(Writer &writer, const SaleKey &key, const ClosingHeader &header, 
         && writer.reached(QStringLiteral("NFCE"));
 }
 
+// The counter sale's receipt on the fiscal printer ends once the sale is stored: a sale that
+// could not be stored finds its receipt still open, and the settlement cancels it.
+void closeFiscalReceipt(const ClosingHeader &header, const DataPacket &payments)
+{
+    if (header.stRecebAux20 == QLatin1String("N") || header.stRecebAux20 == QLatin1String("S")
+        || header.nrSerieImp.trimmed().isEmpty())
+        return;
+    FiscalPrinter &printer = FiscalPrinter::forSite();
+    if (!printer.receiptOpen())
+        return;
+    // A road whose payment screen did not reach the printer: the stored payments close it.
+    QString refusal = printer.paymentsRegistered() ? QString() : printer.registerPayments(payments);
+    if (refusal.isEmpty())
+        refusal = printer.endClosing();
+    if (!refusal.isEmpty())
+        HostLog::write(QStringLiteral("cupom fiscal da venda não fechado: ") + refusal);
+}
+
 ClosingAnswer failed(const QString &text)
 {
     ClosingAnswer answer;
@@ -351,6 +370,7 @@ ClosingAnswer SetConcluiFechamento(const ClosingHeader &header, ClosingDatasets 
     }
     answer.savedSaleKey = key.nrSeqVenda;
     HostLog::write(QStringLiteral("venda %1 gravada: %2 itens").arg(key.nrSeqVenda).arg(items.rows.size()));
+    closeFiscalReceipt(header, datasets.cdsMovCaixa.Data());
     return answer;
 }
 

@@ -168,7 +168,11 @@ QString OrderSending::writeOrder()
                                     QStringLiteral("cdsItems.Data - cdsItPromoComb.data"), h.stCdConsumidorVenda,
                                     p.stCDCAIXA, h.stCDVENDEDOR});
     const Variant value = checked(answer, false, "getGeraPedido", context, p.stIDESQUEMA);
-    return value.isFailure() ? value.failureText() : value.toString();
+    if (value.isFailure()) {
+        m_writeFailure = value.failureText();
+        return m_writeFailure.isEmpty() ? QStringLiteral("?") : m_writeFailure;
+    }
+    return value.toString();
 }
 
 // False, after its message, when the order was not written whole.
@@ -176,15 +180,26 @@ bool OrderSending::orderAccepted(const QString &result)
 {
     if (result.isEmpty())
         return true;
-    QString key = QStringLiteral("Err_conex");
     for (const OrderRefusal &refusal : orderRefusals) {
         if (result == QLatin1String(refusal.result)) {
-            key = QString::fromLatin1(refusal.messageKey);
-            break;
+            m_context.message(m_context.Msg(QString::fromLatin1(refusal.messageKey)), Ravuvozozod::Error);
+            return false;
         }
     }
-    m_context.message(m_context.Msg(key), Ravuvozozod::Error);
+    m_context.message(failureMessage(m_writeFailure.isEmpty() ? result : m_writeFailure), Ravuvozozod::Error);
     return false;
+}
+
+// Only a base that cannot be reached calls for a restart; a row the base refused (a missing
+// value, a constraint, a price function that failed) is told as such, with the base's words,
+// so that nobody restarts the till over a data fault. Nothing of the order is written either way.
+QString OrderSending::failureMessage(const QString &failure) const
+{
+    if (failure.contains(QLatin1String("DBNETLIB")))
+        return m_context.Msg(QStringLiteral("Err_conex"));
+    return QStringLiteral("O pedido não foi gravado: %1\nNenhum item do pedido ficou gravado; a venda continua na "
+                          "tela para ser enviada de novo.")
+        .arg(failure);
 }
 
 // The tab's surcharge set to what the server holds plus the lines' surcharge, unrounded.

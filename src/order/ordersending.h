@@ -35,6 +35,7 @@ private:
     bool tableTakesOrders();
     QString writeOrder();
     bool orderAccepted(const QString &result);
+    QString failureMessage(const QString &failure) const;
     void storeSurcharge();
     double linesSurcharge();
     void logAccess(const QString &text);
@@ -60,6 +61,7 @@ private:
     ClientDataSet &m_items;
     OrderEntry::TicketContext m_texts;
     bool m_written = false;
+    QString m_writeFailure; // the text of a failed order write
 };
 
 // The ticket step the operation hands its context to: OrderEntry::ImprimeProducao, unless a

@@ -13,6 +13,9 @@ namespace RecoveryFiles {
 
 inline constexpr const char *Venda = "cdsVenda.cds";                     // cdsItems
 inline constexpr const char *ItensCancelados = "cdsItensCancelados.cds"; // cdsItensCancelados
+// The folder, beside them, of the cancellation records the base could not take yet; the
+// settlement writes them when the base answers again.
+inline constexpr const char *PendingRecords = "RegistrosPendentes";
 
 // The file's path: DSDIRCAD (which ends with a separator) followed by the name, mapped onto
 // the site the way every Windows-style path is.

@@ -136,9 +136,11 @@ void TicketPrinting::documentReceipt(const Variant &tickets, double paid)
     const QString kind = state.startup.stInicializaAux1;
     record(kind, paid);
     dispatch(kind, tickets, packetOf(m_context.data().cdsVenda), packetOf(m_context.data().cdsImpImposto));
-    Clock::sleep(1000);
     if (!card)
         return;
+    // The printer finishes the receipt before the card receipt follows it; a sale without a
+    // card receipt does not wait, and the wait keeps the window painting.
+    Clock::wait(1000);
     TefReceiptRequest request;
     request.value2 = false;
     request.inQrCodeAux1 = state.fiscal.inQrCodeAux1;

@@ -115,15 +115,28 @@ const QStringList &unreachableMarks()
         QStringLiteral("timeout expired"), QStringLiteral("could not translate host name"),
         QStringLiteral("no route to host"), QStringLiteral("network is unreachable"),
         QStringLiteral("server closed the connection"), QStringLiteral("no connection to the server"),
-        QStringLiteral("connection to server"),
+        QStringLiteral("connection to server"), QStringLiteral("terminating connection"),
+        QStringLiteral("could not send data"), QStringLiteral("could not receive data"),
+        QStringLiteral("broken pipe"), QStringLiteral("connection reset"),
+        QStringLiteral("the database system is shutting down"), QStringLiteral("the database system is starting up"),
     };
     return marks;
+}
+
+// SQLSTATEs of a session the server ended or never let in: connection exceptions (class 08)
+// and an operator's intervention (an administrator's kill, a shutdown, a restart).
+bool isLostState(const QString &state)
+{
+    return state.startsWith(QLatin1String("08")) || state == QLatin1String("57P01")
+        || state == QLatin1String("57P02") || state == QLatin1String("57P03");
 }
 
 Cause causeOf(const QSqlError &error, DatabaseKind kind)
 {
     const QString text = (error.databaseText() + QLatin1Char(' ') + error.driverText()).toLower();
     if (kind == DatabaseKind::PostgreSql) {
+        if (isLostState(error.nativeErrorCode()))
+            return Cause::Unreachable;
         for (const QString &mark : unreachableMarks()) {
             if (text.contains(mark) && !text.contains(QLatin1String("authentication")))
                 return Cause::Unreachable;
@@ -165,6 +178,9 @@ QList<DbConnection *> &openTransactions()
 
 QAtomicInteger<quint64> connectionCounter;
 
+const QString lostTransactionText = QStringLiteral(
+    "a conexão com o servidor de banco de dados caiu durante a transação; nada dela foi gravado");
+
 } // namespace
 
 struct DbConnection::Prepared
@@ -199,21 +215,50 @@ bool DbConnection::fail(DbError::Cause cause, const QString &name, const QString
     return false;
 }
 
-bool DbConnection::failFrom(const QString &name, const QSqlQuery &query)
+// Callers hand over the error only once they are done with the query that failed: a lost
+// connection drops the session, and with it every query made on it.
+bool DbConnection::failWith(const QString &name, const QSqlError &error)
 {
-    const QSqlError error = query.lastError();
     fail(causeOf(error, m_settings.kind), name, wordsOf(error), error.nativeErrorCode());
     // Both kinds refuse to commit after this, so a function behaves the same on each: a
     // PostgreSQL transaction cannot go on after a failed statement.
     if (m_inTransaction)
         m_transactionSpoiled = true;
-    if (m_error.unreachable())
-        close();
+    if (m_error.unreachable()) { // the driver may already call the session closed
+        m_error.lost = true;
+        dropSession();
+    }
     return false;
+}
+
+// The server ended the session (restart, an administrator's kill, a network cut): its
+// prepared statements died with it. An open transaction is gone on the server too; it stays
+// open here, spoiled, so that nothing more runs in it and its commit fails, until the owner
+// ends it; the next call after that connects afresh.
+void DbConnection::dropSession()
+{
+    const bool wasInTransaction = m_inTransaction;
+    const DbError error = m_error;
+    close();
+    m_error = error;
+    if (!wasInTransaction)
+        return;
+    m_inTransaction = true;
+    m_transactionSpoiled = true;
+    m_transactionLost = true;
+    QMutexLocker lock(&registryLock());
+    openTransactions().append(this);
 }
 
 bool DbConnection::open()
 {
+    // Reconnecting now would let the rest of a transaction the server lost run and commit
+    // piecemeal; its owner must end it first.
+    if (m_transactionLost) {
+        fail(Cause::Unreachable, QString(), lostTransactionText);
+        m_error.lost = true;
+        return false;
+    }
     close();
     m_error = DbError{};
     m_openedString = Geralqub::_GetStringConexQub(m_fixedString);
@@ -277,6 +322,7 @@ void DbConnection::close()
     }
     m_inTransaction = false;
     m_transactionSpoiled = false;
+    m_transactionLost = false;
     m_settingsTaken = false; // the next open, or settings(), reads the string in force again
     forgetQueries();
     if (!QSqlDatabase::contains(m_connectionName))
@@ -295,11 +341,14 @@ bool DbConnection::isOpen() const
 
 bool DbConnection::runPlain(const QString &name, const QString &sql)
 {
-    QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
-    if (!query.exec(sql))
-        return failFrom(name, query);
-    query.finish();
-    return true;
+    QSqlError error;
+    {
+        QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
+        if (query.exec(sql))
+            return true;
+        error = query.lastError();
+    }
+    return failWith(name, error);
 }
 
 bool DbConnection::begin()
@@ -323,6 +372,7 @@ void DbConnection::endTransaction()
 {
     m_inTransaction = false;
     m_transactionSpoiled = false;
+    m_transactionLost = false;
     QMutexLocker lock(&registryLock());
     openTransactions().removeAll(this);
 }
@@ -334,8 +384,14 @@ bool DbConnection::commit()
     // PostgreSQL answers COMMIT of a transaction spoiled by a failed statement with a silent
     // rollback; say so instead of reporting the work as saved (on both kinds, alike).
     if (m_transactionSpoiled) {
+        const bool lost = m_transactionLost;
         const DbError cause = m_error;
         rollback();
+        if (lost) {
+            fail(Cause::Unreachable, QStringLiteral("COMMIT"), lostTransactionText);
+            m_error.lost = true;
+            return false;
+        }
         return fail(Cause::Statement, QStringLiteral("COMMIT"),
                     QStringLiteral("a transação foi desfeita porque um comando falhou antes (%1: %2)")
                         .arg(cause.statement, cause.databaseText));
@@ -370,7 +426,9 @@ DbConnection::Prepared *DbConnection::prepare(const QString &name, const QString
     // PostgreSQL prepares only queries and row changes; a text without parameters (DDL,
     // session settings) runs as it is.
     if (!prepared->names.isEmpty() && !prepared->query.prepare(prepared->text)) {
-        failFrom(name, prepared->query);
+        const QSqlError error = prepared->query.lastError();
+        prepared.reset();
+        failWith(name, error);
         return nullptr;
     }
     m_prepared.insert(sql, prepared);
@@ -389,6 +447,11 @@ static const Param *findParam(const Params &params, const QString &name)
 bool DbConnection::execute(const QString &name, const QString &sql, const Params &params, QueryRows *rows)
 {
     m_error = DbError{};
+    if (m_transactionLost) {
+        fail(Cause::Unreachable, name, lostTransactionText);
+        m_error.lost = true;
+        return false;
+    }
     if (!isOpen() && !open()) {
         m_error.statement = name;
         return false;
@@ -411,9 +474,9 @@ bool DbConnection::execute(const QString &name, const QString &sql, const Params
     }
     QSqlQuery &query = prepared->query;
     if (!(prepared->names.isEmpty() ? query.exec(prepared->text) : query.exec())) {
-        failFrom(name, query);
+        const QSqlError error = query.lastError();
         query.finish();
-        return false;
+        return failWith(name, error); // may drop the session, `query` included
     }
     if (rows) {
         *rows = QueryRows{};
@@ -441,10 +504,14 @@ bool DbConnection::check(const QString &name, const QString &sql)
     if (!isOpen() && !open())
         return false;
     QStringList names;
-    QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
-    if (!query.prepare(toPositional(sql, &names)))
-        return failFrom(name, query);
-    return true;
+    QSqlError error;
+    {
+        QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
+        if (query.prepare(toPositional(sql, &names)))
+            return true;
+        error = query.lastError();
+    }
+    return failWith(name, error);
 }
 
 DbConnection *DbConnection::openSqliteTransactionOn(const QString &file)
@@ -467,7 +534,11 @@ bool isUnreachable(const DbError &error)
 QString ADOExceptionMessage(const DbError &error, const DbConnection &connection, const QString &extra)
 {
     QString text;
-    if (error.unreachable()) {
+    if (error.unreachable() && error.lost) {
+        text = QStringLiteral("[DBNETLIB] A conexão com o servidor de banco de dados caiu (%1): %2. "
+                              "A próxima operação conecta de novo.")
+                   .arg(connection.settings().describe(), error.databaseText);
+    } else if (error.unreachable()) {
         text = QStringLiteral("[DBNETLIB] O servidor de banco de dados não responde (%1): %2")
                    .arg(connection.settings().describe(), error.databaseText);
     } else if (error.cause == DbError::Cause::Busy) {

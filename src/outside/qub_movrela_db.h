@@ -14,6 +14,7 @@
 
 #include <memory>
 
+class QSqlError;
 class QSqlQuery;
 class QThread;
 
@@ -47,6 +48,7 @@ struct DbError
     QString statement;    // the statement's name, "" for a connect
     QString databaseText; // the database's own words
     QString code;         // the database's code (SQLite result code, PostgreSQL SQLSTATE)
+    bool lost = false;    // an open session was ended by the server (with Unreachable)
 
     bool isError() const { return cause != Cause::None; }
     bool unreachable() const { return cause == Cause::Unreachable; }
@@ -106,6 +108,11 @@ public:
     bool rollback();
     bool inTransaction() const { return m_inTransaction; }
 
+    // A session the server ends (restart, an administrator's kill, a network cut) fails the
+    // call in flight with an Unreachable error marked `lost`, and drops its prepared
+    // statements with it; the next call connects afresh. A transaction open at that moment is
+    // gone: every statement of it and its commit fail until it is rolled back.
+    //
     // Runs one statement, connecting first when closed. Each ":NAME" of `sql` takes the value
     // of the parameter of that name (a name written twice takes it twice); a parameter the
     // text lacks, or a name with no parameter, is refused. Rows the statement answers go into
@@ -124,7 +131,8 @@ public:
 private:
     struct Prepared;
     bool fail(DbError::Cause cause, const QString &name, const QString &text, const QString &code = QString());
-    bool failFrom(const QString &name, const QSqlQuery &query);
+    bool failWith(const QString &name, const QSqlError &error);
+    void dropSession();
     bool runPlain(const QString &name, const QString &sql);
     void endTransaction();
     Prepared *prepare(const QString &name, const QString &sql);
@@ -138,6 +146,7 @@ private:
     int m_busyTimeout = 10000;
     bool m_inTransaction = false;
     bool m_transactionSpoiled = false; // a statement failed inside the open transaction
+    bool m_transactionLost = false;    // the server ended the session inside the transaction
     QThread *m_transactionThread = nullptr;
     Geralqub::ConnectionSettings m_settings;
     bool m_settingsTaken = false;

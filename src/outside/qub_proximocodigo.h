@@ -10,10 +10,16 @@
 #include <memory>
 
 // The next-number service: running numbers kept in NOVOCODIGO (CDCONTADOR key, NRSEQUENCIAL
-// digits as text), drawn on a session of its own, so a number once handed out stays taken
-// even when the caller's transaction is rolled back. A draw is one atomic UPDATE ... RETURNING
-// (a missing row is created race-free first), so tills sharing one base, and processes sharing
-// one SQLite file, never get the same number twice.
+// digits as text), drawn on a session of its own and committed there, so a number once handed
+// out stays taken even when the caller's transaction is rolled back. A draw is one atomic
+// UPDATE ... RETURNING (a missing row is created race-free first), so tills sharing one base,
+// and processes sharing one SQLite file, never get the same number twice.
+//
+// SQLite has one writer per file: while this thread's data module holds a transaction on the
+// base, the counter row can only be written inside it. The number is then also recorded in a
+// ledger file beside the base ("<base>-numeros", its own session, committed at once) before it
+// is handed out, and every draw starts above the ledger: a rollback or a crash never gives a
+// number again.
 //
 // Example:
 //   const NextNumber n = Qub_proximocodigo::TdtmQubProxCodigo().PrxVendaVista(cdFilial, cdCaixa);
@@ -76,12 +82,25 @@ public:
     // the first. The stored text keeps its width ("0009" becomes "0010").
     NextNumber draw(const QString &key, int count = 1);
 
-    Qub_movrela::DbConnection &connection() { return *m_connection; }
+    // Sets the counter `key` to `value` (a step undone, a range start) or deletes it (a daily
+    // counter restarted): empty, or Variant::failure. Like a draw, outside the caller's
+    // transaction where the base allows it.
+    Variant store(const QString &key, const QString &value);
+    Variant forget(const QString &key);
+
+    // The service's own session on the base.
+    Qub_movrela::DbConnection &connection();
+
+    struct Sessions;
 
 private:
-    Qub_movrela::DbConnection &sessionFor();
+    Qub_movrela::DbConnection *transactionHolder();
+    Qub_movrela::DbConnection *ledger();
+    qint64 advance(Qub_movrela::DbConnection &session, const QString &key, int count, qint64 floor, QString *error);
+    NextNumber drawOnce(const QString &key, int count, bool *retry);
+    NextNumber change(const QString &key, const QString *value);
 
-    std::unique_ptr<Qub_movrela::DbConnection> m_connection;
+    std::unique_ptr<Sessions> m_sessions;
 };
 
 // Closes the session kept for this thread's next request (tests, before dropping a base).

@@ -1,6 +1,8 @@
 #include "clock.h"
 
+#include <QEventLoop>
 #include <QThread>
+#include <QTimer>
 
 namespace {
 
@@ -31,6 +33,19 @@ void sleep(int milliseconds)
         sleeperFunction()(milliseconds);
     else if (milliseconds > 0)
         QThread::msleep(milliseconds);
+}
+
+void wait(int milliseconds)
+{
+    if (sleeperFunction()) {
+        sleeperFunction()(milliseconds);
+        return;
+    }
+    if (milliseconds <= 0)
+        return;
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
 void setNow(std::function<QDateTime()> now)

@@ -10,6 +10,9 @@ namespace Clock {
 
 QDateTime now();
 void sleep(int milliseconds);
+// Waits without freezing the window: the event loop keeps painting but takes no user input
+// meanwhile. An installed sleeper stands in for it as for sleep.
+void wait(int milliseconds);
 
 // Replaces the clock or the sleeper; an empty function restores the real one.
 void setNow(std::function<QDateTime()> now);

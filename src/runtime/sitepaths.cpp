@@ -52,6 +52,8 @@ QString resolve(const QString &windowsPath)
     QString result = dir.absolutePath();
     bool onDisk = true;
     for (const QString &name : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (name == QLatin1String("."))
+            continue; // ".\Dados" is the site's own Dados
         const QString entry = onDisk ? matchEntry(dir, name) : name;
         result = QDir(result).filePath(entry);
         onDisk = onDisk && QFileInfo(result).isDir();

@@ -15,7 +15,9 @@ void setHome(const QString &folder);
 // Maps a path written the Windows way ("Dados\Cadastros\Produto.cds") onto the site: slashes
 // turned around, each name matched against what is on disk without regard to case (so "Dados",
 // "DADOS" and "dados" are one folder). Names not on disk yet keep the spelling given. Absolute
-// paths are mapped the same way from the root.
+// paths are mapped the same way from the root. A relative path, such as the site's own folder
+// ".\" a site keeps in its parameters, is taken from the site folder, so that a copied or moved
+// site keeps its files to itself.
 QString resolve(const QString &windowsPath);
 
 } // namespace SitePaths

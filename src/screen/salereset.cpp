@@ -131,6 +131,9 @@ void ScreenShell::resetSaleTexts()
     s.loyalty.doFidelidadeAux1 = 0.0;
     clear({&st.stRecebAux12, &st.stRecebAux13, &st.stRecebAux14, &st.stNrOrdemVnd, &st.stCompraCredAux2,
            &st.stVendeProdAux1, &f.stIdEstrangeiroNota});
+    // The finished sale's electronic document (CF-e number, SAT serial, key, QR text, NFC-e
+    // status) was printed with it; the next sale must not print or store it again.
+    clear({&st.stRecebAux3, &st.stRecebAux16, &st.stRecebAux17, &st.stRecebAux18, &st.stRecebAux23});
     c.stRecebAux4 = QStringLiteral("N");
     zero({&s.loyalty.doCashbackAux1, &s.loyalty.doCashbackAux2, &s.loyalty.doCashbackUDSAux1});
     c.boCartaoAux1 = false;

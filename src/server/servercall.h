@@ -37,7 +37,10 @@
 //
 // Failures are answers, never exceptions: a Variant form answers Variant::failure(error
 // text); the error text is Qub_movrela::ADOExceptionMessage of the database's error with the
-// statement's name. A lookup that finds no row is not a failure.
+// statement's name. A lookup that finds no row is not a failure. When the server has ended
+// the session (restart, kill, network cut), the call in flight fails with a "[DBNETLIB]" text
+// and lastError().lost, and the next call connects afresh; a transaction open then is lost
+// whole (every further statement and the commit fail until it is rolled back).
 using Qub_movrela::Param;
 using Qub_movrela::Params;
 

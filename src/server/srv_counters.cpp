@@ -23,8 +23,6 @@ const Statement adqNovoCodigo{"adqNovoCodigo",
 const Statement acmInsNovoCodigo{"acmInsNovoCodigo",
     "INSERT INTO NOVOCODIGO (CDCONTADOR, NRSEQUENCIAL) VALUES (:CDCONTADOR, :NRSEQUENCIAL) "
     "ON CONFLICT (CDCONTADOR) DO NOTHING"};
-const Statement acmUpdNovoCodigo{"acmUpdNovoCodigo",
-    "UPDATE NOVOCODIGO SET NRSEQUENCIAL = :NRSEQUENCIAL WHERE CDCONTADOR = :CDCONTADOR"};
 const Statement adqMaxVendaExt{"adqMaxVendaExt",
     "SELECT MAX(CAST(NRVENDAEXT AS BIGINT)) AS NRVENDAEXT FROM VENDA "
     "WHERE CDFILIAL = :P_CDFILIAL AND CDCAIXA = :P_CDCAIXA AND CDPREFINTGCOLVEN = :P_CDPREFINTGCOLVEN"};
@@ -53,11 +51,6 @@ QString today()
 Variant insertMarker(ServerCall &call, const QString &key, const QString &value)
 {
     return call.write(acmInsNovoCodigo, {{"CDCONTADOR", key}, {"NRSEQUENCIAL", value}});
-}
-
-Variant setCounter(ServerCall &call, const QString &key, const QString &value)
-{
-    return call.write(acmUpdNovoCodigo, {{"CDCONTADOR", key}, {"NRSEQUENCIAL", value}});
 }
 
 struct Range
@@ -96,20 +89,23 @@ Variant colombiaFirstUse(ServerCall &call, const QString &key, const Params &sal
     return inside ? Variant(zeroFill(QString::number(next), 10)) : Variant(outOfRange);
 }
 
-Variant colombiaNext(ServerCall &call, const QString &key, const QString &cdFilial, const QString &cdCaixa,
-                     const QString &prefix, const Range &range)
+// The counter is set back through the service that advanced it, on the same session, so its
+// record of numbers handed out follows too.
+Variant colombiaNext(const QString &key, const QString &cdFilial, const QString &cdCaixa, const QString &prefix,
+                     const Range &range)
 {
-    const NextNumber drawn = TdtmQubProxCodigo().PrxVendaColombia(cdFilial, cdCaixa, prefix);
+    TdtmQubProxCodigo service;
+    const NextNumber drawn = service.PrxVendaColombia(cdFilial, cdCaixa, prefix);
     if (!drawn.ok())
         return drawn.answer();
     if (drawn.value() < range.start) {
-        const Variant written = setCounter(call, key, range.startText);
+        const Variant written = service.store(key, range.startText);
         return written.isFailure() ? written : Variant(range.startText);
     }
     if (drawn.value() <= range.end)
         return drawn.answer();
     // Undo the step, so the counter stays where it was and every later call refuses too.
-    const Variant written = setCounter(call, key, QString::number(drawn.value() - 1));
+    const Variant written = service.store(key, QString::number(drawn.value() - 1));
     return written.isFailure() ? written : Variant(outOfRange);
 }
 
@@ -158,7 +154,7 @@ Variant getPrxVendaColombia(const QString &CDFILIAL, const QString &CDCAIXA, con
         const Params sale{{"P_CDFILIAL", CDFILIAL}, {"P_CDCAIXA", CDCAIXA}, {"P_CDPREFINTGCOLVEN", prefix}};
         return colombiaFirstUse(call, key, sale, range);
     }
-    return colombiaNext(call, key, CDFILIAL, CDCAIXA, prefix, range);
+    return colombiaNext(key, CDFILIAL, CDCAIXA, prefix, range);
 }
 
 Variant setGravaCupomInicial(const QString &CDFILIAL, const QString &CDCAIXA, const QString &receiptNumber,

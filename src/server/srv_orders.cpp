@@ -113,11 +113,13 @@ Variant writeInTransaction(TrdmVendaCons &module, const OrderWriting::OrderKeys 
     OrderWriting::OrderWriter writer(call, keys, packets);
     if (Variant r = writer.writeItems(numbers.first, numbers.dispatch); r.isFailure())
         return r;
+    if (!writer.refusal().isEmpty()) {
+        transaction.rollback();
+        return Variant(writer.refusal());
+    }
     if (Variant r = addToRegister(call, keys, writer.total()); r.isFailure())
         return r;
-    if (Variant r = transaction.commit(); r.isFailure())
-        return r;
-    return writer.refusal().isEmpty() ? Variant() : Variant(writer.refusal());
+    return transaction.commit();
 }
 
 } // namespace

@@ -64,10 +64,11 @@ VENDACONS_EXPORT void setOrderRowPriceFunction(OrderRowPriceFunction function);
 // are the data packets of the screen's cdsItems, cdsItPromoComb, cdsObsItens and
 // cdsObsItensEst (an empty variant counts as an empty packet).
 //
-// Answers empty when every row was written; the refusal code of the first refused row when
-// the host refused one or more rows (the other rows are written, the refused ones are not);
-// Variant::failure(error text) when the numbers could not be had, a packet is unusable, the
-// price function failed or the database failed (then nothing of the order is written).
+// The order is written whole or not at all, so that the screen may send it again. Answers
+// empty when every row was written; the refusal code when the host refused a row (nothing of
+// the order is written; the reserved numbers stay consumed); Variant::failure(error text)
+// when the numbers could not be had, a packet is unusable, the price function failed or the
+// database failed (nothing of the order is written either).
 VENDACONS_EXPORT Variant getGeraPedido(const QString &CDFILIAL, const QString &CDLOJA, const QString &CDCLIENTE,
                                        const QString &NRCOMANDA, const QString &NRVENDAREST, const Variant &itens,
                                        const Variant &itPromoComb, const QString &CDCONSUMIDOR, const QString &CDCAIXA,

@@ -150,10 +150,10 @@ Variant OrderWriter::writeItems(qint64 firstNumber, const QString &NRSEQPRODCUP)
     m_NRSEQPRODCUP = NRSEQPRODCUP;
     ClientDataSet &items = m_packets.cdsItems;
     qint64 number = firstNumber;
-    for (items.First(); !items.Eof(); items.Next()) {
+    for (items.First(); !items.Eof() && m_refusal.isEmpty(); items.Next()) {
         if (Variant r = writeRow(Consiste::Ajusta(QString::number(number), 6)); r.isFailure())
             return r;
-        ++number; // refused and reused rows consume their number too
+        ++number; // reused rows consume their number too
     }
     return Variant();
 }
@@ -187,9 +187,9 @@ Variant OrderWriter::writeRow(const QString &number)
     if (price.isFailed())
         return Variant::failure(price.text());
     if (price.isRefused()) {
-        // The row is not written; the caller hears of it even when later rows are written.
-        if (m_refusal.isEmpty())
-            m_refusal = price.text();
+        // The order is written whole or not at all: the screen keeps the sale for another
+        // try, and a resend must not find half of it written already.
+        m_refusal = price.text();
         return Variant();
     }
     QString status;

@@ -52,19 +52,21 @@ VENDACONS_EXPORT Variant writeOrder(TrdmVendaCons &module, const OrderKeys &keys
 // The price function installed by the host (or the failing default).
 Srv_Kal51000::OrderRowPrice priceOf(const Srv_Kal51000::OrderRowPriceRequest &request);
 
-// Writes the items of cdsItems in ascending NRSEQ, numbering them from `firstNumber` (one
-// number per packet row, whether it is written, reused or refused).
+// Writes the rows of one order inside the caller's transaction.
 class OrderWriter
 {
 public:
     OrderWriter(ServerCall &call, const OrderKeys &keys, OrderPackets &packets);
 
-    // Empty, or the failure that must roll the order back.
+    // Writes the items of cdsItems in ascending NRSEQ, numbering them from `firstNumber` (one
+    // number per packet row, written or reused). Stops at the first row the host refuses (see
+    // refusal()), which the caller rolls back like a failure. Empty, or the failure that must
+    // roll the order back.
     Variant writeItems(qint64 firstNumber, const QString &NRSEQPRODCUP);
 
     // The value of the written rows, untruncated.
     double total() const { return m_total; }
-    // The code of the first row the host refused; empty when none was.
+    // The code of the row the host refused; empty when none was.
     const QString &refusal() const { return m_refusal; }
 
 private:

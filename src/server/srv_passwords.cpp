@@ -6,7 +6,6 @@
 
 #include <runtime/clock.h>
 
-using Qub_movrela::DbConnection;
 using Qub_proximocodigo::TdtmQubProxCodigo;
 
 namespace {
@@ -20,9 +19,6 @@ const Statement adqSenhaRandom{"adqSenhaRandom",
     "AND V.NRVENDAREST = I.NRVENDAREST WHERE I.CDFILIAL = :P_CDFILIAL AND I.CDSENHAPED = :P_CDSENHAPED "
     "AND V.DTHRFECHMESA IS NULL"};
 
-// The key is built here and bound, as the next-number service builds it.
-const Statement acmApagaNovoCodigo{"acmApagaNovoCodigo", "DELETE FROM NOVOCODIGO WHERE CDCONTADOR = :P_CDCONTADOR"};
-
 QDate readDate(const QString &text)
 {
     const QString trimmed = text.trimmed();
@@ -32,21 +28,6 @@ QDate readDate(const QString &text)
             return date;
     }
     return QDate();
-}
-
-// The counter belongs to the next-number service, so it is deleted where the service draws:
-// on its own session, or on SQLite inside the transaction this thread holds on the file (a
-// second session would wait for that lock for ever). Either way the caller's transaction is
-// neither committed nor rolled back here.
-DbConnection &counterSession(TdtmQubProxCodigo &service)
-{
-    service.connection().closeIfStale();
-    const Geralqub::ConnectionSettings settings = service.connection().settings();
-    if (settings.kind == DatabaseKind::SQLite) {
-        if (DbConnection *holder = DbConnection::openSqliteTransactionOn(settings.database))
-            return *holder;
-    }
-    return service.connection();
 }
 
 } // namespace
@@ -73,11 +54,8 @@ Variant ReiniciaSenhaCupom(const QString &CDFILIAL, const QString &date)
     if (!day.isValid())
         return Variant::failure(QStringLiteral("ReiniciaSenhaCupom: data inválida \"%1\"").arg(date));
     const QString key = QStringLiteral("VENDADIA") + CDFILIAL + Qub_proximocodigo::keyDate(day);
-    TdtmQubProxCodigo service;
-    DbConnection &session = counterSession(service);
-    if (session.execute(acmApagaNovoCodigo.name(), acmApagaNovoCodigo.text(session.kind()), {{"P_CDCONTADOR", key}}))
-        return Variant();
-    return Variant::failure(Qub_movrela::ADOExceptionMessage(session.lastError(), session, QString()));
+    // The counter belongs to the next-number service: it deletes it where it draws.
+    return TdtmQubProxCodigo().forget(key);
 }
 
 } // namespace Srv_Kal51000

@@ -15,6 +15,8 @@
 #include <screen/salestate.h>
 #include <screen/tfrmvendacons.h>
 
+#include <QDebug>
+
 namespace {
 
 const QString unitName = QStringLiteral("Cli_Kal51000");
@@ -34,7 +36,11 @@ QString numberText(const Variant &result, const QString &method, const QString &
 void Settlement::ordinarySaleRoad(SettlementRun &run)
 {
     SaleState &s = m_context.state();
-    markLoyaltyProducts();
+    const QString lookupFailure = markLoyaltyProducts();
+    if (!lookupFailure.isEmpty()) {
+        refuseBeforePayment(lookupFailure, QStringLiteral("getProdPromoFidelidade"));
+        return;
+    }
     if (s.host.stCdConsumidorVenda.isEmpty() && s.loyalty.boFidelidade && s.host.stModoVenda != QLatin1String("B")) {
         const QString text = m_context.Msg(QStringLiteral("CONS_N_INF"));
         m_context.message(text, Ravuvozozod::Error);
@@ -49,31 +55,37 @@ void Settlement::ordinarySaleRoad(SettlementRun &run)
     if (!takeDocumentNumber(run))
         return;
     writeOrderNumber();
-    markLoyaltyProducts();
+    // Paid by now: a lookup that fails here only leaves the loyalty marks as they were.
+    const QString lateFailure = markLoyaltyProducts();
+    if (!lateFailure.isEmpty())
+        qWarning().noquote() << "getProdPromoFidelidade after the payment:" << lateFailure;
     const SaveOutcome outcome = saveAndIssue(run);
     if (outcome.goesOn)
         finishSoldSale(outcome);
 }
 
-// Products of the sale that belong to a loyalty campaign mark the sale for the posting.
-void Settlement::markLoyaltyProducts()
+// Products of the sale that belong to a loyalty campaign mark the sale for the posting. The
+// first lookup that fails ends the walk: with the base gone each row would only repeat it.
+QString Settlement::markLoyaltyProducts()
 {
     SaleState &s = m_context.state();
     ClientDataSet &venda = m_context.data().cdsVenda;
     if (!venda.Active())
-        return;
+        return {};
     ClientDataSet campaign(QStringLiteral("cdsProdPromoFidelidade"));
     for (venda.First(); !venda.Eof(); venda.Next()) {
         Variant packet;
-        Ravuvozozod::MensagemMetodo(settlementServer().getProdPromoFidelidade(
-                                        s.params.stCDFILIAL, venda.FieldByName(QStringLiteral("CDPRODUTO")).AsString()),
-                                    true, 0, QStringLiteral("getProdPromoFidelidade"), unitName, QString(),
-                                    s.params.stIDESQUEMA, packet);
+        if (!Ravuvozozod::MensagemMetodo(settlementServer().getProdPromoFidelidade(
+                                             s.params.stCDFILIAL, venda.FieldByName(QStringLiteral("CDPRODUTO")).AsString()),
+                                         false, 0, QStringLiteral("getProdPromoFidelidade"), unitName, QString(),
+                                         s.params.stIDESQUEMA, packet))
+            return packet.failureText();
         if (!packet.isPacket() || !campaign.SetData(packet.packet()) || campaign.IsEmpty())
             continue;
         s.loyalty.boFidelidade = true;
         s.loyalty.stNRSEQPRODCAMP = campaign.FieldByName(QStringLiteral("NRSEQPRODCAMP")).AsString();
     }
+    return {};
 }
 
 // A receipt type that allows a manual sale needs no number from the till.
@@ -219,4 +231,18 @@ void Settlement::stopAfterPayment(const QString &reason)
         payments.EmptyDataSet();
     m_context.state().flags.boRecebendo = false;
     m_lastRoadEnd = RoadEnd{RoadEnd::Kind::Failed, std::nullopt, false, QString(), reason};
+}
+
+void Settlement::refuseBeforePayment(const QString &failure, const QString &method)
+{
+    SaleState &s = m_context.state();
+    const bool connection = method.isEmpty() || failure.contains(QLatin1String("DBNETLIB"));
+    const QString text = connection ? m_context.Msg(QStringLiteral("FALHA_CONEXAO_SRV"))
+                                    : QStringLiteral("O servidor não respondeu à consulta %1. A venda continua na tela "
+                                                     "para novo recebimento.")
+                                          .arg(method);
+    Ravuvozozod::Mensagem(text, failure, QStringLiteral("N"), QStringLiteral("N"), Ravuvozozod::Error, QString(),
+                          s.params.stIDESQUEMA, 0);
+    s.flags.boRecebendo = false;
+    m_lastRoadEnd = RoadEnd{RoadEnd::Kind::Refused, std::nullopt, false, QString(), text};
 }

@@ -23,6 +23,9 @@ namespace {
 const QString unitName = QStringLiteral("Cli_Kal51000");
 const QString asyncFailure = QStringLiteral("A operação não pode ser executada durante uma execução assíncrona");
 const QString contingency = QStringLiteral("CONTIGENCIA_SP");
+const QString contingencyText = QStringLiteral("A NFC-e da venda ficou em contingência e não foi autorizada. "
+                                               "A venda foi cancelada e o pagamento em cartão desfeito. "
+                                               "A venda deverá ser realizada novamente.");
 constexpr int storedKeyLength = 10;
 
 bool reported(const Variant &result, int code, const QString &method, const QString &unit, const QString &scheme)
@@ -78,12 +81,10 @@ bool Settlement::issueElectronicDocument(const SaveOutcome &outcome, const Closi
         }
         s.settlement.stRecebAux17 = answer.nfceText1;
         s.settlement.stRecebAux18 = answer.nfceText2;
+        s.settlement.stRecebAux23 = answer.nfceStatus;
         if (answer.nfceStatus != contingency)
             return true;
-        if (!outcome.saleKey.isEmpty())
-            markStoredSaleCancelled(outcome.saleKey);
-        s.flags.boCupomAberto = false;
-        endWithReset(RoadEnd::Kind::Reset, contingency);
+        nfceContingency(outcome.saleKey);
         return false;
     }
     if (!s.params.boSISTEMAQUBSAT)
@@ -99,6 +100,20 @@ bool Settlement::issueElectronicDocument(const SaveOutcome &outcome, const Closi
     }
     m_context.devices().FinalizaTransTef(TefFinishRequest{true});
     return true;
+}
+
+// The stored sale is recorded as cancelled (kept on the till when the base does not take the
+// record), so it must not stay paid: the card is undone and the cashier knows to settle again.
+void Settlement::nfceContingency(const QString &saleKey)
+{
+    SaleState &s = m_context.state();
+    Ravuvozozod::Mensagem(contingencyText, contingency, QStringLiteral("N"), QStringLiteral("N"), Ravuvozozod::Error,
+                          QString(), s.params.stIDESQUEMA, 0);
+    undoCardPayment();
+    if (!saleKey.isEmpty())
+        markStoredSaleCancelled(saleKey);
+    s.flags.boCupomAberto = false;
+    endWithReset(RoadEnd::Kind::Reset, contingencyText);
 }
 
 void Settlement::printElectronicReceipt(const QString &saleKey)

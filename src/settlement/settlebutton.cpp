@@ -2,6 +2,8 @@
 // waiter and the sale rows, then the choice of road inside the outer block.
 #include "settlement.h"
 
+#include "settlementserver.h"
+
 #include <order/orderentry.h>
 #include <outside/consiste.h>
 #include <outside/pkg_hrk00002.h>
@@ -81,6 +83,9 @@ void Settlement::spbRecebClick(QObject *)
         return;
     if (!buyerIdentifiedWhenRequired())
         return;
+    if (!serverAnswers())
+        return;
+    writePendingRecords();
     const Field coupon = m_context.data().cdsItems.FindField(QStringLiteral("NRCUPOMFIS"));
     run.documentInHand = coupon.IsValid() ? coupon.AsString() : QString();
     askConsumerName();
@@ -178,6 +183,17 @@ bool Settlement::buyerIdentifiedWhenRequired()
     return false;
 }
 
+// The first server call of the settlement: a base that does not answer stops it here with one
+// clear message, before the waiter, the sale rows or the payment screen ask it one by one.
+bool Settlement::serverAnswers()
+{
+    const QString failure = settlementServer().serverProbe();
+    if (failure.isEmpty())
+        return true;
+    refuseBeforePayment(failure);
+    return false;
+}
+
 void Settlement::askConsumerName()
 {
     SaleState &s = m_context.state();
@@ -249,6 +265,13 @@ void Settlement::clearPreviousDocumentValues()
     texts.stRecebAux22.clear();
     texts.stRecebAux24.clear();
     s.totals.doVrImpostoAprox = 0;
+    // The electronic document of the last sale (CF-e number, SAT serial, key, QR text, NFC-e
+    // status) must not be printed or stored with this one.
+    texts.stRecebAux3.clear();
+    texts.stRecebAux16.clear();
+    texts.stRecebAux17.clear();
+    texts.stRecebAux18.clear();
+    texts.stRecebAux23.clear();
 }
 
 void Settlement::chooseRoad(SettlementRun &run)

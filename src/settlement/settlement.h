@@ -142,6 +142,15 @@ public:
     };
     FailureNotice failureNotice(const QString &message) const;
 
+    // ---- cancellation records the base could not take (pendingrecords.cpp) ------------------
+    // A cancellation record (IncluiVendaCan, AlteraVendaCan) the host could not write is kept
+    // as one data-packet file in this folder (under DSDIRCAD), and the cashier told once.
+    QString pendingRecordsFolder() const;
+    // Writes the kept records, oldest first, deleting each file once the host wrote it; stops
+    // at the first one the host still refuses. The settle button calls it at every settlement
+    // once the base has answered. Answers how many were written.
+    int writePendingRecords();
+
     // ---- the settle button and the ordinary sale road (settlebutton*.cpp, ordinaryroad*.cpp) --
     // What the common start hands to the road it chooses, for the length of one settlement.
     struct SettlementRun
@@ -178,10 +187,13 @@ private:
     // ---- settlement end helpers (settlementend*.cpp) -----------------------------------------
     QString cancellationTrace(const QString &documentNumber) const;
     // IncluiVendaCan for a sale that was never stored; false when the host did not record it
-    // (the failure has been shown).
+    // now (the record is then kept for later and the cashier told).
     bool recordCancelledSale(const QString &documentNumber);
-    // AlteraVendaCan for a stored sale; false when the host did not change it (shown).
+    // AlteraVendaCan for a stored sale; false when the host did not change it now (kept).
     bool markStoredSaleCancelled(const QString &savedSaleKey);
+    bool sendCancelledSale(const CancelledSaleRecord &record, const QString &trace);
+    bool sendStoredSaleCancelled(const CancelledStatusChange &change, const QString &trace);
+    void keepPendingRecord(const DataPacket &record, const QString &failure);
     void logCouponCancelled(const QString &couponNumber);
     // The shell's ChamaClick_BotaoVendaConsumidor (the next badge consumer sale) is reached
     // here; the next-sale road fills it in, until then the screen stays on its starting page.
@@ -228,6 +240,10 @@ private:
     bool buyerIdentifiedWhenRequired();
     void askConsumerName();
     bool waiterConfirmed(SettlementRun &run);
+    bool serverAnswers();
+    // A server call before the payment failed: one message (the database's own text only as
+    // its detail), boRecebendo cleared, the sale left on screen to be settled again.
+    void refuseBeforePayment(const QString &failure, const QString &method = {});
     void clearPreviousDocumentValues();
     void chooseRoad(SettlementRun &run);
     void sharedExchangeAndOrdinaryStart(SettlementRun &run);
@@ -244,7 +260,8 @@ private:
         QString saleKey;     // the saved sale key; empty when nothing was stored
         double points = 0;   // loyalty points the save answered
     };
-    void markLoyaltyProducts();
+    // Empty when every lookup answered, else the first failure's text (the rest not asked).
+    QString markLoyaltyProducts();
     void applyManualSaleReceipt();
     bool takePayment(SettlementRun &run);
     void drawPagerIfMissing();
@@ -263,6 +280,9 @@ private:
     void satFailed(const QString &saleKey, const QString &failure);
     void undoCardPayment();
     void stopAfterPayment(const QString &reason);
+    // The NFC-e was left in contingency by the save: the cashier is told, the card undone and
+    // the stored sale recorded as cancelled; the screen is made free.
+    void nfceContingency(const QString &saleKey);
     void finishSoldSale(const SaveOutcome &outcome);
     void endWithReset(RoadEnd::Kind kind, const QString &reason = {});
 

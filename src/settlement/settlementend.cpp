@@ -19,8 +19,6 @@
 
 namespace {
 
-const QString unitName = QStringLiteral("Cli_Kal51000");
-
 void emptyIfOpen(ClientDataSet &dataset)
 {
     if (dataset.Active())
@@ -116,11 +114,7 @@ bool Settlement::recordCancelledSale(const QString &documentNumber)
     record.stRecebAux7 = state.startup.stRecebAux7;
     record.stRecebAux20 = state.startup.stRecebAux20;
     record.sistemaQubSat = params.boSISTEMAQUBSAT;
-    state.results.vaRetorno = Variant::array(10);
-    const CancellationAnswer answer = m_context.services().IncluiVendaCan(record);
-    Variant value;
-    return Ravuvozozod::MensagemMetodo(answer.result, true, 10, QStringLiteral("IncluiVendaCan"), unitName,
-                                       cancellationTrace(documentNumber), params.stIDESQUEMA, value);
+    return sendCancelledSale(record, cancellationTrace(documentNumber));
 }
 
 bool Settlement::markStoredSaleCancelled(const QString &savedSaleKey)
@@ -134,13 +128,8 @@ bool Settlement::markStoredSaleCancelled(const QString &savedSaleKey)
     change.dtMovimento = state.startup.dtDATAMOVIMENTO;
     change.stRetAcesso = state.rights.stRetAcesso;
     change.kind = QStringLiteral("SAT");
-    state.results.vaRetorno = Variant::array(10);
-    const CancellationAnswer answer = m_context.services().AlteraVendaCan(change);
-    Variant value;
-    return Ravuvozozod::MensagemMetodo(answer.result, true, 0, QStringLiteral("AlteraVendaCan"),
-                                       QStringLiteral("Cli_Qub90900"),
-                                       QStringList{savedSaleKey, params.stCDFILIAL, params.stCDCAIXA}.join(QLatin1Char('-')),
-                                       params.stIDESQUEMA, value);
+    return sendStoredSaleCancelled(change,
+                                   QStringList{savedSaleKey, params.stCDFILIAL, params.stCDCAIXA}.join(QLatin1Char('-')));
 }
 
 void Settlement::logCouponCancelled(const QString &couponNumber)

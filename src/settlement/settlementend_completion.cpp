@@ -3,6 +3,8 @@
 // and the refresh of the balances when the payment is refused.
 #include "settlement.h"
 
+#include "settlementserver.h"
+
 #include <consumer/consumersale.h>
 #include <order/orderentry.h>
 #include <outside/pkg_hrk00001.h>
@@ -18,7 +20,6 @@
 #include <screen/saledatasets.h>
 #include <screen/salestate.h>
 #include <screen/screenshell.h>
-#include <server/srv_counters.h>
 
 #include <QDebug>
 
@@ -251,6 +252,7 @@ void Settlement::finishCompletedSale(const PaymentAnswer &paid)
     SettlementTexts &texts = state.settlement;
     const Parameters &params = state.params;
     QString document = paid.documentNumber;
+    const QString numberBefore = texts.stRecebAux9;
     if (!params.boUTILIZAIMPFIS && params.stIDUTLINTFACELE == QLatin1String("N")
         && texts.stConfRecebimento != QLatin1String("S") && !numberCompletedSale(document)) {
         undoCompletedPayment(QString());
@@ -262,6 +264,10 @@ void Settlement::finishCompletedSale(const PaymentAnswer &paid)
     const SaveResult saved = SetConcluiFechamento(ClosingRoad::Completion, closingHeader(document, paid.text11));
     if (!saved.saved) {
         undoCompletedPayment(saved.failure);
+        // A number taken is never handed back: the sale that could not be stored is recorded
+        // as cancelled under it, as the ordinary sale does.
+        if (!texts.stRecebAux9.isEmpty() && texts.stRecebAux9 != numberBefore)
+            recordCancelledSale(texts.stRecebAux9);
         return;
     }
     if (state.startup.stRecebAux20 == QLatin1String("N")) {
@@ -269,8 +275,7 @@ void Settlement::finishCompletedSale(const PaymentAnswer &paid)
         texts.stRecebAux18 = saved.answer.nfceText2;
         texts.stRecebAux23 = saved.answer.nfceStatus;
         if (texts.stRecebAux23 == QLatin1String("CONTIGENCIA_SP")) {
-            markStoredSaleCancelled(saved.saleKey);
-            resetAfterSettlement();
+            nfceContingency(saved.saleKey);
             texts.stSenhaPedido.clear();
             return;
         }
@@ -334,8 +339,9 @@ bool Settlement::numberCompletedSale(QString &documentNumber)
     }
     texts.stRecebAux24 = series.text;
     Variant number;
-    if (!Ravuvozozod::MensagemMetodo(Srv_Kal51000::setNumeroNFCe(params.stCDFILIAL, params.stCDCAIXA, series.text,
-                                                                 params.stIDAMBTRABNFCE, false),
+    // Filed for voiding (the till issues NFC-e here) until its document is issued.
+    if (!Ravuvozozod::MensagemMetodo(settlementServer().setNumeroNFCe(params.stCDFILIAL, params.stCDCAIXA, series.text,
+                                                                 params.stIDAMBTRABNFCE, true),
                                      true, 0, QStringLiteral("setNumeroNFCe"), unitName,
                                      QStringList{params.stCDFILIAL, params.stCDCAIXA, series.text}.join(QLatin1Char('-')),
                                      params.stIDESQUEMA, number)

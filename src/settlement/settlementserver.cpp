@@ -5,11 +5,28 @@
 #include <server/srv_lookups_tills.h>
 #include <server/srv_loyalty.h>
 #include <server/srv_passwords.h>
+#include <server/trdmvendacons.h>
+
+#include <outside/qub_movrela_db.h>
 
 #include <QRandomGenerator>
 
+namespace {
+
+QString probeServer()
+{
+    Qub_movrela::DbConnection &probe = rdmVendaCons().adcTesteConexao();
+    if (!probe.open())
+        return Qub_movrela::ADOExceptionMessage(probe.lastError(), probe, QString());
+    probe.close();
+    return QString();
+}
+
+} // namespace
+
 SettlementServer::SettlementServer()
-    : getSenhaCupom(Srv_Kal51000::getSenhaCupom),
+    : serverProbe(probeServer),
+      getSenhaCupom(Srv_Kal51000::getSenhaCupom),
       getSenhaUtil(Srv_Kal51000::getSenhaUtil),
       getSenhaRandonExist(Srv_Kal51000::getSenhaRandonExist),
       ReiniciaSenhaCupom(Srv_Kal51000::ReiniciaSenhaCupom),

@@ -14,6 +14,9 @@ struct SettlementServer
 {
     SettlementServer(); // every member holds the server layer's function
 
+    // The data module's test connection: empty when the base answered, else its error text.
+    std::function<QString()> serverProbe;
+
     // Order pager numbers.
     std::function<Variant(const QString &CDFILIAL, const QDateTime &date)> getSenhaCupom;
     std::function<QString(const QString &CDFILIAL, const QString &number, const QString &CDCAIXA,

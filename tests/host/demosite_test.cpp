@@ -3,6 +3,7 @@
 #include <host/hostdatabase.h>
 #include <host/hostschema.h>
 #include <host/pricefunction.h>
+#include <host/tablesales.h>
 
 #include <outside/criptografa.h>
 #include <screen/salestate_load.h>
@@ -133,7 +134,10 @@ TEST_F(DemoSiteTest, ParameterFileHasEveryColumnAndLoadsWhole)
     EXPECT_EQ(state.params.dtDTABERCAIX.date(), Now.date());
     EXPECT_EQ(state.params.inCaixaTAA, 0);
     EXPECT_EQ(state.rights.inCTCANCCUPOM, 105);
-    EXPECT_TRUE(QFileInfo(state.params.stDSDIRCAD + "LUMBERA.CDS").exists());
+    // The site's own folder, relative, so that a copied or moved site keeps its files.
+    EXPECT_TRUE(QDir::isRelativePath(QString(state.params.stDSDIRCAD).replace('\\', '/')))
+        << state.params.stDSDIRCAD.toStdString();
+    EXPECT_EQ(SitePaths::resolve(state.params.stDSDIRCAD + "LUMBERA.CDS"), QDir(folder).filePath("LUMBERA.CDS"));
 
     const DataPacket identification = load("LUMBERA.CDS");
     bool ok = false;
@@ -216,6 +220,88 @@ TEST_F(DemoSiteTest, BaseOpensWithTheSchemaAndPricesTheMenu)
     // Wednesday: the feijoada's 10% off.
     const PriceFunction::Quote feijoada = PriceFunction::quote({"0001", "000001", "01003", "01", "", "1145"}, Now);
     EXPECT_DOUBLE_EQ(feijoada.vrPrecoDia, 26.91);
+}
+
+TEST_F(DemoSiteTest, TablesAndProductionPrintersAreThere)
+{
+    setRdmVendaCons(std::make_unique<TrdmVendaCons>());
+    QString error;
+    ASSERT_TRUE(rdmVendaCons().connect(&error)) << error.toStdString();
+    const HostDatabase::Rows tables = HostDatabase::query("test", "SELECT COUNT(*) FROM MESA WHERE CDFILIAL = '0001'");
+    ASSERT_TRUE(tables.ok()) << tables.error.toStdString();
+    EXPECT_EQ(tables.rows.first().value(0).toInt(), 12);
+
+    const DataPacket ports = load("Dados/Cadastros/ProdLoja.cds");
+    QHash<QString, QString> printerOf;
+    for (int row = 0; row < ports.rows.size(); ++row)
+        printerOf.insert(ports.value(row, "CDPRODUTO").toString(), ports.value(row, "CDPORIMPPROD").toString());
+    EXPECT_EQ(printerOf.value("01001"), "COZINHA");
+    EXPECT_EQ(printerOf.value("08001"), "BAR");
+    EXPECT_FALSE(printerOf.contains("04001")); // the buffet is served at the counter
+    EXPECT_EQ(load("PARAMETROSQUB.CDS").value(0, "IDIMPPEDPROD").toString(), "S");
+}
+
+// The host opens the sale of a table or tab once and finds it again for every later order.
+TEST_F(DemoSiteTest, ATableOrTabSaleIsOpenedOnceAndFoundAfterwards)
+{
+    setRdmVendaCons(std::make_unique<TrdmVendaCons>());
+    QString error;
+    ASSERT_TRUE(rdmVendaCons().connect(&error)) << error.toStdString();
+    auto open = [](const char *mode, const char *number) {
+        return TableSales::findOrOpen({"0001", "01", "000001", mode, number}, Now);
+    };
+    const TableSales::OpenSale table = open("M", "7");
+    ASSERT_TRUE(table.ok()) << table.error.toStdString();
+    EXPECT_TRUE(table.opened);
+    EXPECT_EQ(table.NRMESA, "0007");
+    EXPECT_FALSE(table.NRVENDAREST.isEmpty());
+    EXPECT_FALSE(table.NRCOMANDA.isEmpty());
+
+    const TableSales::OpenSale again = open("M", "0007");
+    EXPECT_FALSE(again.opened);
+    EXPECT_EQ(again.NRVENDAREST, table.NRVENDAREST);
+    EXPECT_EQ(again.NRCOMANDA, table.NRCOMANDA);
+
+    // A tab and a delivery of the same number are other sales, each found again.
+    const TableSales::OpenSale tab = open("C", "7");
+    const TableSales::OpenSale delivery = open("D", "7");
+    ASSERT_TRUE(tab.ok() && delivery.ok());
+    EXPECT_EQ(tab.DSCOMANDA, "7");
+    EXPECT_EQ(delivery.DSCOMANDA, "DLV_7");
+    EXPECT_EQ(QSet<QString>({table.NRVENDAREST, tab.NRVENDAREST, delivery.NRVENDAREST}).size(), 3);
+    EXPECT_EQ(open("C", "7").NRVENDAREST, tab.NRVENDAREST);
+    EXPECT_EQ(open("D", "7").NRVENDAREST, delivery.NRVENDAREST);
+
+    // Once the table's sale is closed, the next order opens a new one.
+    ASSERT_TRUE(HostDatabase::query("test", "UPDATE VENDAREST SET DTHRFECHMESA = :P_D WHERE NRVENDAREST = :P_N",
+                                    {{"P_D", Now}, {"P_N", table.NRVENDAREST}}).ok());
+    const TableSales::OpenSale next = open("M", "7");
+    EXPECT_TRUE(next.opened);
+    EXPECT_NE(next.NRVENDAREST, table.NRVENDAREST);
+
+    const HostDatabase::Rows opened = HostDatabase::query(
+        "test", "SELECT NRMESA, CDCLIENTE, DTHRABERMESA FROM VENDAREST WHERE NRVENDAREST = :P_N",
+        {{"P_N", next.NRVENDAREST}});
+    ASSERT_EQ(opened.rows.size(), 1);
+    EXPECT_EQ(opened.rows.first().value(0).toString(), "0007");
+    EXPECT_EQ(opened.rows.first().value(1).toString(), "000001");
+    EXPECT_EQ(HostDatabase::dateTimeOf(opened.rows.first().value(2)), Now);
+}
+
+TEST_F(DemoSiteTest, ASaleThatCannotBeOpenedSaysWhy)
+{
+    setRdmVendaCons(std::make_unique<TrdmVendaCons>());
+    QString error;
+    ASSERT_TRUE(rdmVendaCons().connect(&error)) << error.toStdString();
+    EXPECT_FALSE(TableSales::findOrOpen({"0001", "01", "000001", "M", " "}, Now).ok());
+    // A stray tab row under the numbers the next sale will draw: its tab cannot be written.
+    ASSERT_TRUE(HostDatabase::query("test", "INSERT INTO COMANDAVEN (CDFILIAL, NRVENDAREST, NRCOMANDA) "
+                                            "VALUES ('0001', '1', '1')").ok());
+    const TableSales::OpenSale broken = TableSales::findOrOpen({"0001", "01", "000001", "M", "5"}, Now);
+    EXPECT_FALSE(broken.ok());
+    EXPECT_TRUE(broken.NRVENDAREST.isEmpty());
+    // Nothing half-opened: no sale row without its tab.
+    EXPECT_EQ(HostDatabase::query("test", "SELECT COUNT(*) FROM VENDAREST").rows.first().value(0).toInt(), 0);
 }
 
 TEST_F(DemoSiteTest, AnExistingSiteIsNeverOverwritten)

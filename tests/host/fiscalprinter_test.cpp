@@ -135,6 +135,65 @@ TEST_F(FiscalPrinterTest, ARestartCarriesOnWithTheOpenReceiptAndCounters)
     EXPECT_EQ(again.AbreCupom({}).cupNr, "000002");
 }
 
+static DataPacket cashWithChange(double kept, double change)
+{
+    DataPacket payments;
+    payments.fields = {{"NMTIPORECE", FieldType::String, 60}, {"VRMOVIVEND", FieldType::Double, 0},
+                       {"VRTROCO", FieldType::Double, 0}};
+    payments.rows = {{QStringLiteral("Dinheiro"), kept, change}};
+    return payments;
+}
+
+TEST_F(FiscalPrinterTest, RegisteredPaymentsWaitForTheClosingAcrossARestart)
+{
+    ASSERT_TRUE(printer->AbreCupom({}).ok);
+    ASSERT_TRUE(printer->VendaItem(item("1.01.001", "PRATO", 1, 30.40)).ok);
+    EXPECT_EQ(printer->registerPayments(cashWithChange(30.40, 19.60)), QString());
+    EXPECT_TRUE(printer->receiptOpen());
+    EXPECT_DOUBLE_EQ(printer->grandTotal(), 0.0);
+    const QString paid = tape();
+    for (const char *expected : {"TOTAL R$", "30,40", "Dinheiro", "50,00", "TROCO R$", "19,60"})
+        EXPECT_TRUE(paid.contains(QString::fromUtf8(expected))) << expected << "\n" << paid.toStdString();
+    EXPECT_FALSE(paid.contains("FECHADO"));
+
+    FiscalPrinter again(folder.path());
+    again.setReporter([this](const QString &text) { reported.append(text); });
+    EXPECT_TRUE(again.paymentsRegistered());
+    EXPECT_FALSE(again.VendaItem(item("2", "AGUA", 1, 4.00)).ok); // a totalled receipt takes no item
+    EXPECT_EQ(again.endClosing(), QString());
+    EXPECT_FALSE(again.receiptOpen());
+    EXPECT_DOUBLE_EQ(again.grandTotal(), 30.40);
+    EXPECT_TRUE(tape().contains("CUPOM FISCAL FECHADO  COO: 000001"));
+    EXPECT_EQ(again.AbreCupom({}).cupNr, "000002");
+    EXPECT_EQ(reported.size(), 1);
+}
+
+TEST_F(FiscalPrinterTest, ClosingStepsOutOfOrderAreRefused)
+{
+    EXPECT_FALSE(printer->registerPayments(cashWithChange(1, 0)).isEmpty()); // no receipt
+    EXPECT_FALSE(printer->endClosing().isEmpty());
+    ASSERT_TRUE(printer->AbreCupom({}).ok);
+    ASSERT_TRUE(printer->VendaItem(item("1", "PRATO", 1, 10.00)).ok);
+    EXPECT_FALSE(printer->endClosing().isEmpty());                  // no payment registered
+    EXPECT_FALSE(printer->registerPayments(DataPacket()).isEmpty()); // no payment given
+    EXPECT_EQ(printer->registerPayments(cashWithChange(10, 0)), QString());
+    EXPECT_FALSE(printer->registerPayments(cashWithChange(10, 0)).isEmpty()); // registered once
+    EXPECT_EQ(reported.size(), 5);
+    EXPECT_TRUE(printer->receiptOpen());
+}
+
+TEST_F(FiscalPrinterTest, PaidReceiptNotClosedIsCancelledWithoutReachingTheGrandTotal)
+{
+    ASSERT_TRUE(printer->AbreCupom({}).ok);
+    ASSERT_TRUE(printer->VendaItem(item("1", "PRATO", 1, 10.00)).ok);
+    ASSERT_EQ(printer->registerPayments(cashWithChange(10, 0)), QString());
+    ASSERT_TRUE(printer->Cancela_Cupom_Imp({}).ok);
+    EXPECT_FALSE(printer->receiptOpen());
+    EXPECT_FALSE(printer->paymentsRegistered());
+    EXPECT_DOUBLE_EQ(printer->grandTotal(), 0.0);
+    EXPECT_TRUE(tape().contains("CUPOM FISCAL CANCELADO  COO: 000001"));
+}
+
 TEST_F(FiscalPrinterTest, SerialAndDates)
 {
     SerialCheckRequest serial{true, "", "1", FiscalPrinter::defaultSerial()};

@@ -1,12 +1,15 @@
 #include <host/hostdatabase.h>
 #include <host/hostschema.h>
+#include <host/fiscalprinter.h>
 #include <host/payment.h>
 #include <host/scriptedanswers.h>
 
 #include <support/databasefixture.h>
 
 #include <runtime/clientdataset.h>
+#include <runtime/clock.h>
 
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -232,6 +235,59 @@ TEST_P(PaymentRoutine, WhatWasPaidBeforeIsNotAskedAgain)
     EXPECT_DOUBLE_EQ(movCaixa.FieldByName("VRMOVIVEND").AsFloat(), 4.70);
 }
 
+// On a desk with a fiscal printer the counter sale's receipt is open while it is paid.
+class FiscalDeskPayment : public PaymentRoutine
+{
+protected:
+    void SetUp() override
+    {
+        PaymentRoutine::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        parametros.FieldDefs().Add("UTILIZAIMPFIS", FieldType::String, 1);
+        parametros.CreateDataSet();
+        parametros.Append();
+        parametros.FieldByName("UTILIZAIMPFIS").SetAsString("S");
+        parametros.Post();
+        FiscalPrinter &printer = FiscalPrinter::forSite();
+        ASSERT_TRUE(printer.AbreCupom({}).ok);
+        ItemSaleRequest item;
+        item.itemCode = "01001";
+        item.description = "PRATO FEITO";
+        item.quantity = 2;
+        item.price = 12.35;
+        ASSERT_TRUE(printer.VendaItem(item).ok);
+    }
+    QString tape() const
+    {
+        QFile file(FiscalPrinter::forSite().tapePath(Clock::now().date()));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+};
+
+TEST_P(FiscalDeskPayment, PaymentsGoOnTheOpenReceiptWhichWaitsForTheSave)
+{
+    ScriptedAnswers::push(ScriptedAnswers::Kind::Keypad, {false, "30,00"});
+    ASSERT_TRUE(pay().paid);
+    const FiscalPrinter &printer = FiscalPrinter::forSite();
+    EXPECT_TRUE(printer.receiptOpen());
+    EXPECT_TRUE(printer.paymentsRegistered());
+    const QString text = tape();
+    for (const char *expected : {"TOTAL R$", "24,70", "Dinheiro", "30,00", "TROCO R$", "5,30"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected << "\n" << text.toStdString();
+    EXPECT_FALSE(text.contains("CUPOM FISCAL FECHADO")) << text.toStdString();
+}
+
+TEST_P(FiscalDeskPayment, ReceiptThatRefusesThePaymentsLeavesTheSaleUnpaid)
+{
+    ScriptedAnswers::push(ScriptedAnswers::Kind::Keypad, {false, "30,00"});
+    ASSERT_TRUE(pay().paid);
+    ScriptedAnswers::push(ScriptedAnswers::Kind::Keypad, {false, "30,00"});
+    EXPECT_FALSE(pay().paid); // the receipt's payments are registered already
+    EXPECT_EQ(movCaixa.RecordCount(), 0);
+}
+
 VENDACONS_DATABASE_KINDS(PaymentRoutine);
+VENDACONS_DATABASE_KINDS(FiscalDeskPayment);
 
 } // namespace

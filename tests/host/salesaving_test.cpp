@@ -1,4 +1,5 @@
 #include <host/authorities.h>
+#include <host/fiscalprinter.h>
 #include <host/hostdatabase.h>
 #include <host/hostschema.h>
 #include <host/salesaving.h>
@@ -211,6 +212,40 @@ TEST_P(SaleSavingTest, FailureAfterTheSecondItemLeavesNoTrace)
     EXPECT_TRUE(answer.savedSaleKey.isFailure());
     for (const char *table : {"VENDA", "ITEMVENDA", "MOVCAIXA", "ITVENDACAN"})
         EXPECT_EQ(count(table), 0) << table;
+}
+
+// On a fiscal-printer desk the receipt ends once the sale is stored; a sale that was not
+// stored leaves it open for the settlement to cancel.
+TEST_P(SaleSavingTest, ReceiptEndsOnlyWhenTheSaleIsStored)
+{
+    FiscalPrinter &printer = FiscalPrinter::forSite();
+    ASSERT_TRUE(printer.AbreCupom({}).ok);
+    ItemSaleRequest item;
+    item.itemCode = "01001";
+    item.description = "PRATO";
+    item.quantity = 1;
+    item.price = 62.47;
+    ASSERT_TRUE(printer.VendaItem(item).ok);
+    ClosingHeader header = counterHeader("E");
+    header.nrSerieImp = FiscalPrinter::defaultSerial();
+
+    SaleSaving::setFailurePoint([](const QString &step) { return step == "MOVCAIXA 1" ? QString("falha simulada") : QString(); });
+    SaleRows failed;
+    ClosingDatasets failedSets = failed.closing();
+    EXPECT_FALSE(SaleSaving::SetConcluiFechamento(header, failedSets).failure.isEmpty());
+    EXPECT_TRUE(printer.receiptOpen());
+
+    SaleSaving::setFailurePoint({});
+    SaleRows stored;
+    ClosingDatasets storedSets = stored.closing();
+    ASSERT_TRUE(SaleSaving::SetConcluiFechamento(header, storedSets).failure.isEmpty());
+    EXPECT_FALSE(printer.receiptOpen());
+    EXPECT_DOUBLE_EQ(printer.grandTotal(), 62.47);
+    QFile tape(printer.tapePath(Clock::now().date()));
+    ASSERT_TRUE(tape.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(tape.readAll());
+    EXPECT_TRUE(text.contains("Cartão de crédito")) << text.toStdString(); // the stored payments
+    EXPECT_TRUE(text.contains("CUPOM FISCAL FECHADO  COO: 000001")) << text.toStdString();
 }
 
 TEST_P(SaleSavingTest, EachSaleGetsItsOwnKey)

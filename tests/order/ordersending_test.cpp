@@ -254,7 +254,7 @@ TEST_P(OrderSendingTest, ATableOrderLeavesTheScreenWithItsRowsTicketsAndKeyword)
 TEST_P(OrderSendingTest, AnOrderSentAgainAfterAFailedWriteIsNotDoubled)
 {
     fourItems();
-    prices.insert("C", OrderRowPrice::failed("conexão perdida"));
+    prices.insert("C", OrderRowPrice::failed("[DBNETLIB] conexão perdida"));
     clickOrderButton();
 
     EXPECT_EQ(messages->texts(), (QStringList{Msg("Desej_Vend"), Msg("Err_conex")}));
@@ -402,7 +402,8 @@ struct ResultCase
 {
     const char *name;
     OrderRowPrice answer;
-    const char *messageKey;
+    const char *messageKey; // null: the message is `message`
+    const char *message = nullptr;
 };
 
 TEST_P(OrderSendingTest, EachOrderWriteResultShowsItsMessage)
@@ -415,7 +416,11 @@ TEST_P(OrderSendingTest, EachOrderWriteResultShowsItsMessage)
         {"DTLOJ", OrderRowPrice::refused("DTLOJ"), "VigenciaLoj"},
         {"PRECZERO", OrderRowPrice::refused("PRECZERO"), "Preco_Zero"},
         {"FORAHORA", OrderRowPrice::refused("FORAHORA"), "prod_fora_hora"},
-        {"database failure", OrderRowPrice::failed("ORA-03113"), "Err_conex"},
+        {"lost connection", OrderRowPrice::failed("[DBNETLIB] O servidor de banco de dados não responde"),
+         "Err_conex"},
+        {"refused row", OrderRowPrice::failed("NOT NULL constraint failed: ITCOMANDAVEN.NRVENDAREST"), nullptr,
+         "O pedido não foi gravado: NOT NULL constraint failed: ITCOMANDAVEN.NRVENDAREST\nNenhum item do pedido "
+         "ficou gravado; a venda continua na tela para ser enviada de novo."},
     };
     addLine({"001", "Z"}, 0);
     giveUp("X");
@@ -425,7 +430,7 @@ TEST_P(OrderSendingTest, EachOrderWriteResultShowsItsMessage)
         host->clear();
         prices.insert("Z", c.answer);
         EXPECT_FALSE(order().VendeProduto({}, {}, {}));
-        EXPECT_EQ(messages->texts(), QStringList{Msg(c.messageKey)});
+        EXPECT_EQ(messages->texts(), QStringList{c.messageKey ? Msg(c.messageKey) : QString::fromUtf8(c.message)});
         // The first log entry is written, the product list is not; nothing further runs.
         EXPECT_EQ(logTexts(), QStringList{"PED_MES|" + Msg("PED_MES") + " para a Mesa: 0012"});
         EXPECT_EQ(data().cdsItensCancelados.RecordCount(), 1);
@@ -434,6 +439,19 @@ TEST_P(OrderSendingTest, EachOrderWriteResultShowsItsMessage)
     EXPECT_EQ(count("ITCOMANDAVEN"), 0);
     EXPECT_EQ(count("ITCOMANDAVENDES"), 0);
     EXPECT_DOUBLE_EQ(tabSurcharge(), 1.5);
+}
+
+// A row the base refuses is not a lost connection: the operator is told what the base said
+// and is not sent to restart the till.
+TEST_P(OrderSendingTest, ARowTheBaseRefusesIsToldApartFromALostConnection)
+{
+    addLine({"001", "A"}, 0);
+    state().host.stNRVENDAREST.clear(); // a sale nobody opened
+    EXPECT_FALSE(order().VendeProduto({}, {}, {}));
+    ASSERT_EQ(messages->texts().size(), 1);
+    EXPECT_TRUE(messages->texts().first().startsWith("O pedido não foi gravado: ")) << messages->texts().first().toStdString();
+    EXPECT_NE(messages->texts().first(), Msg("Err_conex"));
+    EXPECT_EQ(count("ITCOMANDAVEN"), 0);
 }
 
 TEST_P(OrderSendingTest, TheConsumerNameFallsBackToTheFirstLine)

@@ -352,7 +352,7 @@ TEST_F(TicketsTest, CounterPrintsReceiptWithTicketsThenTheTicketsAlone)
     EXPECT_FALSE(requests.at(1).sale.isPacket());
     EXPECT_EQ(requests.at(1).parameters.value(0, "TOTALPAGO").toDouble(), 42.5);
     EXPECT_EQ(requests.at(1).parameters.value(0, "NRSEQVENDA").toString(), "000123");
-    EXPECT_EQ(sleeps, QStringList({"1000 after 1"}));
+    EXPECT_TRUE(sleeps.isEmpty()) << sleeps.join(", ").toStdString(); // no card receipt follows: no pause
     EXPECT_EQ(host->count(&Pkg_Hrk00001::FinalizaTransTef), 0);
 }
 

@@ -153,9 +153,19 @@ TEST_F(SaleReset, FreeTillAfterTheSaleVariables)
     s.loyalty.doVrCupomDesc = 2.0;
     s.loyalty.stCDCUPOMDESCQUB = QStringLiteral("PROMO10");
     s.consumer.stRecebAux4 = QStringLiteral("S");
+    s.settlement.stRecebAux3 = QStringLiteral("000012");
+    s.settlement.stRecebAux16 = QStringLiteral("900000001");
+    s.settlement.stRecebAux17 = QStringLiteral("CFe35240312345678000195590009000000011234567890");
+    s.settlement.stRecebAux18 = QStringLiteral("35240312345678000195590009000000011234567890|20240305143015|48.90||abc=");
+    s.settlement.stRecebAux23 = QStringLiteral("AUTORIZADA");
     m_form->findChild<QLabel *>(QStringLiteral("lblProduto"))->setText(QStringLiteral("2x -SUCO"));
 
     shell().LimpaVariaveis();
+
+    // The electronic document of the sale just finished does not reach the next one.
+    EXPECT_EQ(QStringList({s.settlement.stRecebAux3, s.settlement.stRecebAux16, s.settlement.stRecebAux17,
+                           s.settlement.stRecebAux18, s.settlement.stRecebAux23}),
+              QStringList({"", "", "", "", ""}));
 
     EXPECT_FALSE(s.flags.boCreditoPessoal || s.flags.boVendaDebito || s.flags.boRecebendo);
     EXPECT_EQ(s.totals.doTotalVenda, 0.0);

@@ -215,16 +215,35 @@ TEST_P(Orders, ItemsAreWrittenInAscendingScreenLineOrder)
     EXPECT_EQ(items().last(), (QStringList{"000004", "D"}));
 }
 
-TEST_P(Orders, ARefusedRowIsReportedConsumesItsNumberAndOrphansItsChildren)
+// An order is written whole or not at all: the screen keeps a refused sale for another try,
+// and that try must not find half of the order written already.
+TEST_P(Orders, ARefusedRowWritesNothingOfTheOrder)
 {
+    exec("INSERT INTO REGISTROMESA (CDFILIAL, NRVENDAREST, IDSITUACAO, VRTOTAL) VALUES ('1', '500', 'A', 5)");
     prices.set("B", OrderRowPrice::refused("DTCLI"));
     const Order order{itemsPacket({{"001", "A"}, {"002", "B"}, {"003", "C", "1", 10, 0, 0, "1", "002"},
                                    {"004", "D", "1", 10, 0, 0, "1", "001"}}),
-                      {}, optionsPacket({{"002", "B", "G1", "O1"}}), {}};
-    EXPECT_EQ(send(order), Variant("DTCLI")); // not an empty success: B was not written
-    EXPECT_EQ(items("NRPRODCOMVEN, CDPRODUTO, NRSEQPRODPAI"),
-              (QList<QStringList>{{"000001", "A", ""}, {"000003", "C", ""}, {"000004", "D", "000001"}}));
+                      partsPacket({{"001", "P1"}}), optionsPacket({{"001", "A", "G1", "O1"}}), {}};
+    EXPECT_EQ(send(order), Variant("DTCLI"));
+    EXPECT_FALSE(rdmVendaCons().InTransaction());
+    EXPECT_EQ(count("ITCOMANDAVEN"), 0);
+    EXPECT_EQ(count("ITCOMANDAEST"), 0);
     EXPECT_EQ(count("OBSITCOMANDAVEN"), 0);
+    EXPECT_DOUBLE_EQ(registerTotal(), 5);
+    // Rows after the refused one are not even priced.
+    EXPECT_EQ(prices.asked(), (QStringList{"A", "B"}));
+}
+
+TEST_P(Orders, AResendAfterARefusalWritesEachRowOnce)
+{
+    prices.set("C", OrderRowPrice::refused("PRECZERO"));
+    const Order order{itemsPacket({{"001", "A"}, {"002", "B"}, {"003", "C"}}), {}, {}, {}};
+    EXPECT_EQ(send(order), Variant("PRECZERO"));
+    EXPECT_EQ(send(order), Variant("PRECZERO"));
+    prices.set("C", OrderRowPrice::price(10));
+    EXPECT_EQ(send(order), Variant());
+    // The refused tries consumed their numbers (drawn outside the transaction); nothing else.
+    EXPECT_EQ(items(), (QList<QStringList>{{"000007", "A"}, {"000008", "B"}, {"000009", "C"}}));
     EXPECT_DOUBLE_EQ(registerTotal(), 30);
 }
 

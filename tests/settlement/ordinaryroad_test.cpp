@@ -281,7 +281,9 @@ TEST_F(SettleTest, AsynchronousTextWithAStoredKeyIsTolerated)
     EXPECT_EQ(host->count(&Pkg_Hrk00002::IncluiVendaCan), 0);
 }
 
-TEST_F(SettleTest, NfceContingencyRecordsTheStoredSaleCancelledWithoutTickets)
+// A contingency answer cancels the stored sale: the cashier is told, the card payment undone
+// and the sale recorded as cancelled, and no production ticket goes out.
+TEST_F(SettleTest, NfceContingencyTellsTheCashierUndoesTheCardAndRecordsTheSaleCancelled)
 {
     state().params.boSISTEMAQUBNFCE = true;
     ClosingAnswer answer = saved("0000000042");
@@ -293,11 +295,15 @@ TEST_F(SettleTest, NfceContingencyRecordsTheStoredSaleCancelledWithoutTickets)
 
     EXPECT_EQ(roadEnd().kind, Kind::Reset);
     EXPECT_FALSE(sold());
+    ASSERT_EQ(messages->calls().size(), 1) << shown().toStdString();
+    EXPECT_TRUE(messages->calls().first().text.contains("contingência")) << shown().toStdString();
+    EXPECT_EQ(host->requests(&Pkg_Hrk00001::FinalizaTransTef), QList<TefFinishRequest>({TefFinishRequest{false}}));
     const CancelledStatusChange change = host->last(&Pkg_Hrk00002::AlteraVendaCan);
     EXPECT_EQ(change.saleKey, "0000000042");
     EXPECT_EQ(change.kind, "SAT");
     EXPECT_FALSE(state().flags.boCupomAberto);
     EXPECT_EQ(host->count(&Pkg_Hrk00002::IncluiVendaCan), 0);
+    EXPECT_TRUE(data().cdsItems.IsEmpty());
 }
 
 // The SAT refuses or does not answer: the stored sale is cancelled with its card payment.
@@ -415,5 +421,105 @@ TEST_F(SettleTest, ConsumerlessLoyaltySaleOutsideTheCounterIsRefused)
     EXPECT_EQ(host->count(&Pkg_Hrk00002::Recebimento), 0);
     EXPECT_EQ(roadEnd().kind, Kind::Refused);
 }
+
+} // namespace
+
+namespace {
+
+// ---- values of one document do not reach the next sale ------------------------------------------
+
+TEST_F(SettleTest, SecondSatSalePrintsNoCfeValuesOfTheFirst)
+{
+    state().params.boSISTEMAQUBSAT = true;
+    host->script(&Pkg_Hrk00002::SATOnline, satAccepted());
+    settle();
+    ASSERT_TRUE(sold()) << shown().toStdString();
+    ASSERT_EQ(host->last(&Pkg_Hrk00002::AtualizaVendaSat).cfeNumber, "000012");
+
+    // The second sale's document comes from the payment screen; the till prints its receipt.
+    addItem("001", "000101", "PRATO FEITO", "1", 25.90);
+    payment.stConfRecebimento = "S";
+    settle();
+
+    ASSERT_EQ(host->count(&Pkg_Hrk00002::Imp_Extrato_SAT_Ger), 1);
+    const SatReceiptRequest receipt = host->last(&Pkg_Hrk00002::Imp_Extrato_SAT_Ger);
+    EXPECT_EQ(receipt.cfeNumber, "");
+    EXPECT_EQ(receipt.satSerial, "");
+}
+
+TEST_F(SettleTest, NfceSaveAnswerKeepsTheDocumentStatusForTheSale)
+{
+    state().params.boSISTEMAQUBNFCE = true;
+    ClosingAnswer answer = saved("0000000042");
+    answer.nfceText1 = "35240312345678000195650010000000451000000451";
+    answer.nfceText2 = "https://nfce.exemplo/qrcode?p=3524";
+    answer.nfceStatus = "AUTORIZADA";
+    host->setDefault(&Pkg_Hrk00002::SetConcluiFechamento, answer);
+    QStringList seen;
+    server->table().setVendaBeneficioBalcao = [this, &seen](const QString &, const QString &, const QString &) {
+        const SettlementTexts &t = state().settlement;
+        seen = {t.stRecebAux17, t.stRecebAux18, t.stRecebAux23};
+        return Variant(QString());
+    };
+
+    settle();
+
+    ASSERT_TRUE(sold()) << shown().toStdString();
+    EXPECT_EQ(seen, QStringList({answer.nfceText1, answer.nfceText2, "AUTORIZADA"}));
+}
+
+// ---- the pause between the electronic receipt and the card receipt -------------------------------
+
+struct PauseCase
+{
+    const char *name;
+    bool sat;
+    bool card;
+};
+
+class ReceiptPauseTest : public SettleTest, public ::testing::WithParamInterface<PauseCase>
+{
+protected:
+    void SetUp() override
+    {
+        SettleTest::SetUp();
+        Clock::setSleeper([this](int ms) { sleeps << ms; });
+    }
+    void TearDown() override
+    {
+        Clock::setSleeper({});
+        SettleTest::TearDown();
+    }
+    QList<int> sleeps;
+};
+
+TEST_P(ReceiptPauseTest, PausesOnlyWhereACardReceiptFollows)
+{
+    const PauseCase &c = GetParam();
+    if (c.sat) {
+        state().params.boSISTEMAQUBSAT = true;
+        state().startup.stInicializaAux1 = "EXTRATO_SAT";
+        host->script(&Pkg_Hrk00002::SATOnline, satAccepted());
+    } else {
+        state().params.boSISTEMAQUBNFCE = true;
+        state().startup.stInicializaAux1 = "VENDA_NFCe";
+    }
+    if (c.card) {
+        payment.stCompraCredAux2 = "48,90";
+        state().params.stIDUTILTEF = "T";
+    }
+
+    settle();
+
+    ASSERT_TRUE(sold()) << shown().toStdString();
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::DisparaImpressaoNaoFiscal), 1);
+    EXPECT_EQ(host->count(&Pkg_Hrk00001::ImprimeCupomTef), c.card ? 1 : 0);
+    EXPECT_EQ(sleeps, c.card ? QList<int>({1000}) : QList<int>());
+}
+
+INSTANTIATE_TEST_SUITE_P(Receipts, ReceiptPauseTest,
+                         ::testing::Values(PauseCase{"NfceWithoutCard", false, false}, PauseCase{"NfceWithCard", false, true},
+                                           PauseCase{"SatWithoutCard", true, false}, PauseCase{"SatWithCard", true, true}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

@@ -150,6 +150,7 @@ public:
     {
         SettlementServer table;
         auto record = [this](const QString &call) { serverCalls << call; };
+        table.serverProbe = [this] { return probeFailure; };
         table.getProdPromoFidelidade = [](const QString &, const QString &) { return Variant(DataPacket{}); };
         table.getPrxVendaColombia = [this, record](const QString &, const QString &, const QString &, const QString &,
                                                   const QString &) {
@@ -196,6 +197,7 @@ public:
     PaymentAnswer payment;           // the payment screen's answer (datasets filled anyway)
     QString couponNumber = "000777"; // written into the lines as the open coupon
     QString colombianNumber = "CO0000101";
+    QString probeFailure;            // the base's test connection: empty when it answers
 
 private:
     DataPacket m_savedSaleRows;

@@ -6,6 +6,7 @@
 #include <runtime/sitepaths.h>
 #include <screen/accesscontrol.h>
 #include <screen/startupserver.h>
+#include <settlement/settlementserver.h>
 
 #include <QDir>
 #include <QFile>
@@ -593,6 +594,41 @@ TEST_F(Completion, FailedSaveUndoesTheCardAndKeepsTheSale)
     EXPECT_EQ(data().cdsItems.RecordCount(), 2);
     EXPECT_TRUE(data().cdsMovCaixa.IsEmpty());
     EXPECT_TRUE(data().cdsFamSaldoComp.IsEmpty());
+}
+
+// The completion's NFC-e number is filed for voiding like the ordinary sale's, and a save that
+// fails records the sale as cancelled under it: a number taken is never lost.
+TEST_F(Completion, FailedNfceSaveRecordsItsNumberCancelledAndFilesItForVoiding)
+{
+    balancesOf(20, 3);
+    state().params.stIDUTLINTFACELE = "N";
+    state().params.boSISTEMAQUBNFCE = true;
+    state().startup.stRecebAux20 = "N";
+    QList<bool> voiding;
+    SettlementServer numbers;
+    numbers.setNumeroNFCe = [&voiding](const QString &, const QString &, const QString &, const QString &, bool flag) {
+        voiding << flag;
+        return Variant(QStringLiteral("000045"));
+    };
+    ScopedSettlementServer scoped(std::move(numbers));
+    host->setDefault(&Pkg_Hrk00002::CalculoIcmsDFederal, TaxEstimateAnswer{true, "1,50", "0,00", "0,75", {}});
+    host->setDefault(&Pkg_Hrk00002::getNumeroSerieNFCe, TextAnswer{true, "1", {}});
+    host->setDefault(&Pkg_Hrk00002::getDataEmissNFCe, TextAnswer{true, "05/03/2024 14:30:15", {}});
+    PaymentAnswer paid;
+    paid.paid = true;
+    host->setDefault(&Pkg_Hrk00002::Recebimento, paid);
+    ClosingAnswer failed;
+    failed.failure = QStringLiteral("Tabela VENDA bloqueada");
+    host->setDefault(&Pkg_Hrk00002::SetConcluiFechamento, failed);
+    host->setDefault(&Pkg_Hrk00002::IncluiVendaCan, CancellationAnswer{Variant("0000000043"), Variant("0000000043")});
+
+    settlement().settlementFailed("ERRO_SALDO");
+
+    EXPECT_EQ(voiding, QList<bool>({true}));
+    ASSERT_EQ(host->count(&Pkg_Hrk00002::IncluiVendaCan), 1);
+    EXPECT_EQ(host->last(&Pkg_Hrk00002::IncluiVendaCan).documentNumber, "000045");
+    EXPECT_FALSE(host->last(&Pkg_Hrk00001::FinalizaTransTef).confirm);
+    EXPECT_EQ(data().cdsItems.RecordCount(), 2);
 }
 
 } // namespace
