@@ -136,7 +136,7 @@ std::optional<ItemPrice> itemPrice(const QString &table, const QString &product,
     return best;
 }
 
-// Delphi's DayOfWeek: 1 = Sunday .. 7 = Saturday.
+// The price tables number the weekdays 1 = Sunday .. 7 = Saturday.
 QString weekdayNumber(const QDate &day)
 {
     return QString::number(day.dayOfWeek() % 7 + 1);
@@ -277,7 +277,7 @@ PriceAnswer ChamaFuncaoGetRetornaPreco(const PriceRequest &request, ClientDataSe
                                Clock::now());
     PriceAnswer answer;
     if (!result.ok()) {
-        // As the original host raised the code: nothing is left in the price row.
+        // A refusal leaves nothing in the price row: the caller must not price with it.
         if (cdsRetornaPreco.Active())
             cdsRetornaPreco.EmptyDataSet();
         answer.refusal = result.refusal;
@@ -301,7 +301,7 @@ PriceTextAnswer ChamaFuncaoRetornaPreco(const PriceTextRequest &request)
     else if (isRefusalCode(result.refusal))
         answer.text = result.refusal;
     else
-        answer.failure = result.refusal; // the database failed: the original host raised
+        answer.failure = result.refusal; // the database failed: a failure, not a code
     return answer;
 }
 

@@ -4,9 +4,8 @@
 #include "pkg_hrk00002_printing.h"
 
 // Requests and answers of the fiscal printer, SAT device, card terminal, scale and pole
-// display (package Pkg_Hrk00001). The original built the printer records with the
-// `Params_<Op>_Hrk00000` builders and read outputs back by key with `RecebeParams`; here the
-// request struct is the record, and the answers keep the read-back keys as named constants.
+// display (package Pkg_Hrk00001). The request struct is the printer record, and the answers
+// keep the keys a record's outputs are read back by (`RecebeParams`) as named constants.
 
 // Keys read back from a printer record with `RecebeParams`.
 namespace PrinterKeys {

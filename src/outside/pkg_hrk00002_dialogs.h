@@ -266,7 +266,7 @@ struct ObservationAnswer
 };
 
 // ProdCombinado: the combined-product dialog answers the chosen parts as a packet (empty =
-// nothing chosen). The original raised on failure; here `failure` carries the text.
+// nothing chosen). A failure is answered in `failure`, never thrown.
 struct CombinedProductRequest
 {
     bool boCupomAberto = false;
@@ -424,7 +424,7 @@ struct AdditionalDataAnswer
     QString foreignId{};      // 5
     QString email{};          // 6
 
-    // The ten-element result array the original handed back, and its reading.
+    // The ten-element result array of the host's contract, and its reading.
     Variant toArray() const;
     static AdditionalDataAnswer fromArray(const Variant &vaRetorno);
     bool operator==(const AdditionalDataAnswer &) const = default;

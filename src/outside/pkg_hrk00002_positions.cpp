@@ -1,5 +1,5 @@
 // The positional forms of the requests and answers whose positions are the host's contract:
-// the stand-in host and golden tests read them by index as the original did.
+// the stand-in host and golden tests read them by index, as the host's contract numbers them.
 
 #include "pkg_hrk00002.h"
 

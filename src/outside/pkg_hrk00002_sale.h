@@ -8,7 +8,7 @@
 
 // ChamaFuncaoRetornaPreco: the server's price of an order item. The answer is the unit price
 // as a decimal text or one of the codes "PRECNCAD", "TABENCAD", "DTCLI", "DTPAR", "DTLOJ",
-// "PRECZERO". The original raised on failure; `failure` carries that text instead.
+// "PRECZERO". A failure is answered in `failure`, never thrown.
 struct PriceTextRequest
 {
     QString cdFilial{};
@@ -49,7 +49,7 @@ struct PriceRequest
     bool operator==(const PriceRequest &) const = default;
 };
 
-// A refusal is the code the original raised as an exception's text: "PRECNCAD", "TABENCAD",
+// A refusal is the host's code for an unpriced item: "PRECNCAD", "TABENCAD",
 // "DTCLI", "DTPAR", "DTLOJ", "PRECZERO", "BLOQUEADO", "FORAHORA", or any other text.
 struct PriceAnswer
 {
@@ -229,7 +229,7 @@ struct ClosingDatasets
 };
 
 // The save answers the saved sale key (ten characters when stored) and fills the result
-// array. The original raised on failure; `failure` carries the text (the settlement tolerates
+// array. A failure is answered in `failure`, never thrown (the settlement tolerates
 // "A operação não pode ser executada durante uma execução assíncrona").
 struct ClosingAnswer
 {

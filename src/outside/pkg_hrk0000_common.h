@@ -16,9 +16,9 @@
 //
 // The host's routines are procedure variables that the host fills; here each one is a
 // `std::function` member of a table. Every routine answers a value that says failure
-// explicitly: nothing here throws. Where the host of the original raised an exception (the
-// price function's refusal codes, a failed sale save) the answer carries the text in a
-// `failure` or `refusal` field and the caller decides what to raise.
+// explicitly: nothing here throws. A refusal or failure (the price function's refusal codes, a
+// failed sale save) comes back as text in a `failure` or `refusal` field and the caller
+// decides what to raise.
 
 class ClientDataSet;
 class QWidget;

@@ -58,7 +58,7 @@ public:
     bool Clear();
 
     // Presentation, kept by field name for the life of the dataset (through Close, Data and
-    // LoadFromFile), as the design-time properties of the original were.
+    // LoadFromFile): it belongs to the form's dataset, not to the rows it holds.
     QString DisplayLabel() const;
     void SetDisplayLabel(const QString &label);
     bool Visible() const;

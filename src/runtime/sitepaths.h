@@ -4,7 +4,7 @@
 
 #include <QString>
 
-// The site folder is the program's folder of the original: parameter file, local cadastre
+// The site folder is the till's own folder: parameter file, local cadastre
 // copies, the SQLite base and the daily logs live below it. It is VENDACONS_HOME when set,
 // else the folder of the running executable.
 namespace SitePaths VENDACONS_EXPORT {

@@ -9,8 +9,8 @@
 
 // Document numbers: the Colombian receipt range, the first-of-the-day markers kept in
 // NOVOCODIGO, and the numbers drawn from the next-number service. Every function answers a
-// Variant: the number as text, or Variant::failure with the error text (also those the
-// original let raise: a caller tests isFailure() instead of catching).
+// Variant: the number as text, or Variant::failure with the error text (a caller tests
+// isFailure(); nothing here throws).
 namespace Srv_Kal51000 {
 
 // The next receipt number of the Colombian numbering, or "CUPINV" when it would fall outside

@@ -14,9 +14,9 @@ class TrdmVendaCons;
 // sale's points, campaigns, buy-and-win campaigns and the cashback partners' posting flags.
 //
 // Failure answers: packets and writes answer Variant::failure(error text); the Boolean checks
-// answer False on failure (getCadBeneficio too). The functions the original let raise
-// (AtualizaPontuacao, the data module's getCampanha, setEnvioFid4ALL, setEnvioFidUDS) answer
-// Variant::failure, which their caller tests instead of catching.
+// answer False on failure (getCadBeneficio too). AtualizaPontuacao, the data module's
+// getCampanha, setEnvioFid4ALL and setEnvioFidUDS answer Variant::failure, which their caller
+// tests; nothing here throws.
 namespace Srv_Kal51000 {
 
 // ---- campaign products and benefits ----------------------------------------------------------
@@ -81,7 +81,7 @@ VENDACONS_EXPORT Variant getBrCampCompGanhe(const QString &CDCAMPANHA, const QDa
 // none or the first has "P"; False otherwise or on failure.
 VENDACONS_EXPORT bool getCampanha(const QString &CDFILIAL);
 
-// Methods of the data module in the original (the data module is passed in).
+// Functions that run on a given data module (the caller passes it in).
 // The branch's active campaign ("S") valid today: its code, "" when none, or the failure.
 VENDACONS_EXPORT Variant getCampanha(TrdmVendaCons &module, const QString &CDFILIAL);
 // Marks the sale's 4ALL cashback posting: IDENVIOFID4ALL "N" when `posted` is True (nothing

@@ -82,7 +82,7 @@ VENDACONS_EXPORT Variant getGeraPedido(const QString &CDFILIAL, const QString &C
 VENDACONS_EXPORT Variant PrxItemComanda(const QString &CDFILIAL, const QString &NRCOMANDA, int count);
 // The dispatch number that groups the items sent together (NRSEQPRODCUP).
 VENDACONS_EXPORT Variant PrxItComandaVen(const QString &CDFILIAL);
-// The next loyalty movement number (a method of the data module in the original).
+// The next loyalty movement number.
 VENDACONS_EXPORT Variant PrxPedidoQub(const QString &code, int count);
 
 } // namespace Srv_Kal51000
