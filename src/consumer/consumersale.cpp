@@ -38,7 +38,7 @@ void ConsumerSale::inicializaVarClubPetro()
     club.stCpfClubPetro = buyer.stCpfCnpjNota.isEmpty() ? buyer.stIdEstrangeiroNota : buyer.stCpfCnpjNota;
 }
 
-// The roads below are filled in by the consumer, credit, loyalty and partner roads.
+// Not available on this till: the consumer, credit, loyalty and partner buttons do nothing.
 void ConsumerSale::spbCompraCredClick(QObject *) {}
 void ConsumerSale::spbCartaoClick(QObject *) {}
 void ConsumerSale::spbCredPessoalClick(QObject *) {}
@@ -52,7 +52,7 @@ void ConsumerSale::spbConsultaPromoClick(QObject *) {}
 void ConsumerSale::btnEnterFidClick(QObject *) {}
 void ConsumerSale::btnSairFidClick(QObject *) {}
 
-// ---- seams of the consumer roads --------------------------------------------------------------
+// ---- what item registration asks ------------------------------------------------------------
 
 void ConsumerSale::preparaVarPreVDSaldo() {}
 
@@ -148,7 +148,7 @@ void ConsumerSale::LinhaEx3(const QString &Codigo, const QString &Nome, const QS
     grid.Post();
 }
 
-// Counter loyalty and the debit minimum: filled in by the loyalty and consumer-limit roads.
+// Counter loyalty changes no discount and the debit minimum refuses nothing.
 void ConsumerSale::FidelidadeBalcao(const QString &, const QString &, const QString &,
                                     const QString &, const QString &, const QString &)
 {

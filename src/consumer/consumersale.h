@@ -13,8 +13,8 @@ class ClientDataSet;
 class QObject;
 class SaleContext;
 
-// Consumer accounts, limits, loyalty and partner integrations. This class holds what the sale
-// form's shell and start-up call; the consumer roads grow it.
+// Consumer accounts, limits, loyalty and partner integrations: what the sale form's shell,
+// start-up and item registration ask of them.
 class ConsumerSale
 {
 public:
@@ -40,18 +40,17 @@ public:
     void btnEnterFidClick(QObject *Sender);
     void btnSairFidClick(QObject *Sender);
 
-    // ---- what item registration asks of the consumer roads ----------------------------------
-    // Each does the least its contract asks until its road fills it in; a check that cannot
-    // yet tell answers that the item fits, so an ordinary sale is never blocked by it.
+    // ---- what item registration asks of the consumer accounts -------------------------------
+    // Each does the least its contract asks; a check that cannot tell answers that the item
+    // fits, so an ordinary sale is never blocked by it.
 
-    // Loads the consumer's balance data; leaves stRecebAux6 and stPedidoAux6 as they are (the
-    // balance road fills it in).
+    // Loads the consumer's balance data; leaves stRecebAux6 and stPedidoAux6 as they are.
     void preparaVarPreVDSaldo();
-    // Fills the balance and spending figures the next limit check reads (the balance road).
+    // Fills the balance and spending figures the next limit check reads; does nothing yet.
     void Sald_Gast_Cons(const QString &Kind, const QString &CDCLIENTE, const QString &CDCONSUMIDOR,
                         const QString &NMCONSUMIDOR, const QString &CDFAMILISALD, const QString &Extra);
-    // Limit checks: true when the item fits; on false the check has shown its own message
-    // (the limit validation road fills these in).
+    // Limit checks: true when the item fits; on false the check has shown its own message.
+    // They answer true for now.
     bool Valida_Parametros_Debito_Consumidor(const QString &Qtde, const QString &Preco,
                                              const QString &PrecoCliente, const QString &Desconto,
                                              const QString &Acrescimo, const QString &Flag);
@@ -59,26 +58,25 @@ public:
                                            const QString &Preco, const QString &PrecoCliente,
                                            const QString &Desconto, const QString &Acrescimo,
                                            const QString &Flag, const QString &IDPROMOCAO);
-    // The daily service limits road fills this in.
+    // Daily service limits; answer true for now.
     bool Valida_Produtos_Servico(const QString &CDPRODUTO, const QString &NMPRODUTO, const QString &Qtde,
                                  const QString &Preco, const QString &PrecoCliente, ClientDataSet &cdsItems);
     bool Valida_QtdeDia_Credito_Pessoal(const QString &CDFAMILISALD, const QString &CDPRODUTO,
                                         const QString &Qtde, ClientDataSet &cdsItems);
-    // The family-balance log of a personal-credit sale (the statement road writes the file).
+    // The family-balance log of a personal-credit sale; goes to the process log.
     void LogFamSaldo(const QString &Text);
     // Adds the value to the family's row (inserting it), or takes it off and deletes the row
     // once it is worth 0 or less (rounded to cents). Creates the dataset when it is closed.
     void addFamiliaSaldo(ClientDataSet &cdsFamiliaSaldo, const QString &CDFAMILISALD, double Value,
                          bool Add);
-    // Receipt writer of the compact layouts "4", "6" and "8": one counted row per sale line
-    // (the statement road gives it its own layout).
+    // Receipt writer of the compact layouts "4", "6" and "8": one counted row per sale line.
     void LinhaEx3(const QString &Codigo, const QString &Nome, const QString &NrSeq, const QString &Qtde,
                   const QString &Preco, const QString &PrecoCliente, bool ComObs, const QString &Lugar,
                   const QString &Unidade, double Desconto, double Acrescimo, const QString &Obs);
 
-    // Seams of the product entry, filled in by the loyalty and consumer-limit roads: the
-    // counter loyalty treatment of a line (may change doVrDescontoItem) and the minimum
-    // consumption check of a consumer-debit sale (refuses through Abort).
+    // Seams of the product entry: the counter loyalty treatment of a line (may change
+    // doVrDescontoItem) and the minimum consumption check of a consumer-debit sale (refuses
+    // through Abort). Neither changes nor refuses anything yet.
     void FidelidadeBalcao(const QString &CDCLIENTE, const QString &CDCONSUMIDOR,
                           const QString &CDPRODUTO, const QString &NMPRODUTO, const QString &Preco,
                           const QString &Desconto);
@@ -90,7 +88,7 @@ private:
 
 // Server functions of the consumer accounts that the settlement end reads and the server layer
 // does not offer yet, as one replaceable table. Each default does the least a caller can rely
-// on; the consumer roads replace them with the server layer's own. Tests replace members
+// on. Tests replace members
 // through ScopedConsumerServer.
 struct ConsumerServer
 {
@@ -112,17 +110,16 @@ struct ConsumerServer
     // lookup by client and consumer.
     std::function<Variant(const QString &CDFILIAL, const QString &CDCLIENTE, const QString &CDCONSUMIDOR)>
         getCadConsumidor;
-    // Balance per family (CDFAMILISALD, VRSALDCONFAM); filled in by the balance road, until then
-    // an empty answer (no balances).
+    // Balance per family (CDFAMILISALD, VRSALDCONFAM); an empty answer (no balances) for now.
     std::function<Variant(const QString &CDFILIAL, const QString &CDCLIENTE, const QString &CDCONSUMIDOR)>
         getConsSaldFam;
-    // The consumer's spending of the day; filled in by the family consumption road, until then
-    // a failure, so no balance is taken on figures nobody read.
+    // The consumer's spending of the day; a failure for now, so no balance is taken on
+    // figures nobody read.
     std::function<Variant(const DayRequest &)> getGastoDia;
-    // The daily consumption limit (0: none); filled in like getGastoDia, a failure until then.
+    // The daily consumption limit (0: none); a failure for now, as getGastoDia.
     std::function<Variant(const DayRequest &)> getLimitConsDiario;
-    // Records the buyer's CPF with the consumer (twelve texts); filled in by the consumer
-    // register road, until then nothing is recorded and the call is logged.
+    // Records the buyer's CPF with the consumer (twelve texts); for now nothing is recorded
+    // and the call is logged.
     std::function<Variant(const QStringList &values)> setGravaConsumidor;
 };
 

@@ -41,7 +41,25 @@ QWidget *SaleContext::findWidget(const QString &name) const
     return found;
 }
 
+QWidget *SaleContext::findWidget(QLatin1StringView name) const
+{
+    if (m_form.objectName() == name)
+        return &m_form;
+    const QPointer<QWidget> known = m_constantWidgets.value(name.data());
+    if (known && known->objectName() == name)
+        return known;
+    QWidget *found = m_form.findChild<QWidget *>(QString(name));
+    if (found)
+        m_constantWidgets.insert(name.data(), found);
+    return found;
+}
+
 QLabel *SaleContext::label(const QString &name) const
+{
+    return widget<QLabel>(name);
+}
+
+QLabel *SaleContext::label(QLatin1StringView name) const
 {
     return widget<QLabel>(name);
 }
@@ -51,20 +69,51 @@ QAbstractButton *SaleContext::button(const QString &name) const
     return widget<QAbstractButton>(name);
 }
 
-void SaleContext::setCaption(const QString &labelName, const QString &text) const
+QAbstractButton *SaleContext::button(QLatin1StringView name) const
 {
-    if (QLabel *found = label(labelName))
+    return widget<QAbstractButton>(name);
+}
+
+namespace {
+
+template <class Name>
+void setCaptionOf(QLabel *found, const Name &labelName, const QString &text)
+{
+    if (found)
         found->setText(text);
     else
-        qWarning() << "sale form has no label" << labelName;
+        qWarning().noquote() << "sale form has no label" << labelName;
+}
+
+template <class Name>
+void setVisibleOf(QWidget *found, const Name &name, bool visible)
+{
+    if (found)
+        found->setVisible(visible);
+    else
+        qWarning().noquote() << "sale form has no control" << name;
+}
+
+} // namespace
+
+void SaleContext::setCaption(const QString &labelName, const QString &text) const
+{
+    setCaptionOf(label(labelName), labelName, text);
+}
+
+void SaleContext::setCaption(QLatin1StringView labelName, const QString &text) const
+{
+    setCaptionOf(label(labelName), labelName, text);
 }
 
 void SaleContext::setVisible(const QString &name, bool visible) const
 {
-    if (QWidget *found = findWidget(name))
-        found->setVisible(visible);
-    else
-        qWarning() << "sale form has no control" << name;
+    setVisibleOf(findWidget(name), name, visible);
+}
+
+void SaleContext::setVisible(QLatin1StringView name, bool visible) const
+{
+    setVisibleOf(findWidget(name), name, visible);
 }
 
 TrdmVendaCons &SaleContext::module()

@@ -1,7 +1,8 @@
 #pragma once
 
-#include <QLabel>
 #include <QHash>
+#include <QLabel>
+#include <QLatin1StringView>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -61,14 +62,22 @@ public:
     SaleDatasets &data() { return m_datasets; }
     QDialog &form() { return m_form; }
 
-    // A control of the sale form by its name; null when there is none of that kind.
+    // A control of the sale form by its name; null when there is none of that kind. Each
+    // takes a FormName constant (looked up without building a QString) or any QString.
     template <class T = QWidget>
     T *widget(const QString &name) const;
+    template <class T = QWidget>
+    T *widget(QLatin1StringView name) const;
     QLabel *label(const QString &name) const;
+    QLabel *label(QLatin1StringView name) const;
     QAbstractButton *button(const QString &name) const;
-    // Sets a label's caption; a missing label is logged, never a crash.
+    QAbstractButton *button(QLatin1StringView name) const;
+    // Sets a label's caption; a missing label is logged ("sale form has no label ..."), never
+    // a crash: the tests fail on that message.
     void setCaption(const QString &labelName, const QString &text) const;
+    void setCaption(QLatin1StringView labelName, const QString &text) const;
     void setVisible(const QString &name, bool visible) const;
+    void setVisible(QLatin1StringView name, bool visible) const;
 
     TrdmVendaCons &module();
     Pkg_Hrk00001 &devices();
@@ -103,11 +112,14 @@ public:
 
 private:
     QWidget *findWidget(const QString &name) const;
+    QWidget *findWidget(QLatin1StringView name) const;
 
     QDialog &m_form;
     // Widgets found by name: the form holds hundreds, and the sale roads ask for the same few
-    // on every line. A widget renamed or destroyed is looked up again.
+    // on every line. A widget renamed or destroyed is looked up again. Constant names are
+    // kept by where their characters lie; a hit is checked against the name all the same.
     mutable QHash<QString, QPointer<QWidget>> m_widgets;
+    mutable QHash<const char *, QPointer<QWidget>> m_constantWidgets;
     SaleState &m_state;
     SaleDatasets &m_datasets;
     Handlers m_handlers;
@@ -117,6 +129,12 @@ private:
 
 template <class T>
 T *SaleContext::widget(const QString &name) const
+{
+    return qobject_cast<T *>(findWidget(name));
+}
+
+template <class T>
+T *SaleContext::widget(QLatin1StringView name) const
 {
     return qobject_cast<T *>(findWidget(name));
 }

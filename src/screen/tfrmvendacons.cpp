@@ -6,6 +6,7 @@
 
 #include <consumer/consumersale.h>
 #include <order/orderentry.h>
+#include <sale/formnames.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
 #include <sale/salestate.h>
@@ -43,7 +44,7 @@ TfrmVendaCons::TfrmVendaCons(QWidget *parent)
       m_state(std::make_unique<SaleState>()),
       m_datasets(std::make_unique<SaleDatasets>())
 {
-    setObjectName(QStringLiteral("frmVendaCons"));
+    setObjectName(FormName::frmVendaCons);
     setFixedSize(802, 600);
     setStyleSheet(QStringLiteral("QDialog#frmVendaCons { background-color: white; }"));
     buildImages();
@@ -91,16 +92,15 @@ void TfrmVendaCons::FormCreate()
         translator()(this);
 }
 
-// The dormant socket and the application's deactivation handler of the original have no
-// counterpart here; what is left is emptying the receipt and the customer display.
+// Closing empties the receipt and the customer display.
 void TfrmVendaCons::FormClose()
 {
     m_datasets->cdsExtratoTemp.Close();
     if (TfrmVisualiza *display = m_context->display()) {
         display->cdsExtratoVisualiza.Close();
-        display->findChild<QLabel *>(QStringLiteral("lblVrTotal"))
+        display->findChild<QLabel *>(DisplayName::lblVrTotal)
             ->setText(PtBr::FormatFloat(QStringLiteral("#,##0.00"), 0.0));
-        display->findChild<QLabel *>(QStringLiteral("lblPeso"))->setText(QStringLiteral("0"));
+        display->findChild<QLabel *>(DisplayName::lblPeso)->setText(QStringLiteral("0"));
     }
 }
 
@@ -113,7 +113,7 @@ void TfrmVendaCons::Close()
 
 void TfrmVendaCons::timDataHoraTimer()
 {
-    m_context->setCaption(QStringLiteral("lblDataHora"), PtBr::DateTimeToStr(Clock::now()));
+    m_context->setCaption(FormName::lblDataHora, PtBr::DateTimeToStr(Clock::now()));
 }
 
 void TfrmVendaCons::dispatch(const std::function<void()> &handler)

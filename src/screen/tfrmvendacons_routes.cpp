@@ -2,8 +2,10 @@
 // so the grid handlers can read the button number from its name.
 #include "tfrmvendacons.h"
 
-#include <sale/salecontext.h>
 #include "screenshell.h"
+
+#include <sale/formnames.h>
+#include <sale/salecontext.h>
 
 #include <consumer/consumersale.h>
 #include <order/orderentry.h>
@@ -11,73 +13,64 @@
 
 #include <QTimer>
 
-namespace {
-
-QString twoDigits(int n)
-{
-    return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
-}
-
-} // namespace
-
 void TfrmVendaCons::routeClicks()
 {
     SaleContext &c = *m_context;
     using Handler = void (ScreenShell::*)(QObject *);
-    const std::pair<const char *, Handler> shellButtons[] = {
-        {"lblSair", &ScreenShell::lblSairClick},
-        {"spbMenuMesa", &ScreenShell::spbMenuMesaClick},
-        {"spbComanda", &ScreenShell::spbComandaClick},
-        {"spbDelivery", &ScreenShell::spbDeliveryClick},
-        {"spbVender", &ScreenShell::spbVenderClick},
-        {"spbCancProd", &ScreenShell::spbCancProdClick},
-        {"spbFuncoes", &ScreenShell::spbFuncoesClick},
-        {"spbObs", &ScreenShell::spbObsClick},
-        {"spbNrPessoas", &ScreenShell::spbNrPessoasClick},
-        {"spbImprimeMensagem", &ScreenShell::spbImprimeMensagemClick},
-        {"spbParaViagem", &ScreenShell::spbParaViagemClick},
-        {"spbConsultaPreco", &ScreenShell::spbConsultaPrecoClick},
-        {"spbQtde", &ScreenShell::spbQtdeClick},
-        {"spbQtde2", &ScreenShell::spbQtde2Click},
-        {"spbGridBaixo", &ScreenShell::spbGridBaixoClick},
-        {"spbGridAcima", &ScreenShell::spbGridAcimaClick},
-        {"spbPosAbaixo", &ScreenShell::spbPosAbaixoClick},
-        {"spbPosAcima", &ScreenShell::spbPosAcimaClick},
+    const std::pair<QLatin1StringView, Handler> shellButtons[] = {
+        {FormName::lblSair, &ScreenShell::lblSairClick},
+        {FormName::spbMenuMesa, &ScreenShell::spbMenuMesaClick},
+        {FormName::spbComanda, &ScreenShell::spbComandaClick},
+        {FormName::spbDelivery, &ScreenShell::spbDeliveryClick},
+        {FormName::spbVender, &ScreenShell::spbVenderClick},
+        {FormName::spbCancProd, &ScreenShell::spbCancProdClick},
+        {FormName::spbFuncoes, &ScreenShell::spbFuncoesClick},
+        {FormName::spbObs, &ScreenShell::spbObsClick},
+        {FormName::spbNrPessoas, &ScreenShell::spbNrPessoasClick},
+        {FormName::spbImprimeMensagem, &ScreenShell::spbImprimeMensagemClick},
+        {FormName::spbParaViagem, &ScreenShell::spbParaViagemClick},
+        {FormName::spbConsultaPreco, &ScreenShell::spbConsultaPrecoClick},
+        {FormName::spbQtde, &ScreenShell::spbQtdeClick},
+        {FormName::spbQtde2, &ScreenShell::spbQtde2Click},
+        {FormName::spbGridBaixo, &ScreenShell::spbGridBaixoClick},
+        {FormName::spbGridAcima, &ScreenShell::spbGridAcimaClick},
+        {FormName::spbPosAbaixo, &ScreenShell::spbPosAbaixoClick},
+        {FormName::spbPosAcima, &ScreenShell::spbPosAcimaClick},
     };
     for (const auto &[name, handler] : shellButtons)
-        route(QString::fromLatin1(name), [&c, handler](QObject *s) { (c.shell().*handler)(s); });
-    for (int n = 1; n <= 12; ++n)
-        route(QStringLiteral("tcbGrupo") + twoDigits(n), [&c](QObject *s) { c.shell().tcbGrupo01Click(s); });
-    for (int n = 1; n <= 36; ++n)
-        route(QStringLiteral("tcbBalcao") + twoDigits(n), [&c](QObject *s) { c.shell().tcbBalcao01Click(s); });
+        route(name, [&c, handler](QObject *s) { (c.shell().*handler)(s); });
+    for (QLatin1StringView name : FormName::groupButtons)
+        route(name, [&c](QObject *s) { c.shell().tcbGrupo01Click(s); });
+    for (QLatin1StringView name : FormName::productButtons)
+        route(name, [&c](QObject *s) { c.shell().tcbBalcao01Click(s); });
 
-    route(QStringLiteral("spbPesquisa"), [&c](QObject *s) { c.order().spbPesquisaClick(s); });
-    route(QStringLiteral("spbProdCombinado"), [&c](QObject *s) { c.order().spbProdCombinadoClick(s); });
+    route(FormName::spbPesquisa, [&c](QObject *s) { c.order().spbPesquisaClick(s); });
+    route(FormName::spbProdCombinado, [&c](QObject *s) { c.order().spbProdCombinadoClick(s); });
 
-    route(QStringLiteral("spbReceb"), [&c](QObject *s) { c.settlement().spbRecebClick(s); });
-    route(QStringLiteral("spbCancelaCupom"), [&c](QObject *s) { c.settlement().spbCancelaCupomClick(s); });
-    route(QStringLiteral("spbIncluiCpf"), [&c](QObject *s) { c.settlement().spbIncluiCpfClick(s); });
-    route(QStringLiteral("btnCancelaQrCode"), [&c](QObject *s) { c.settlement().btnCancelaQrCodeClick(s); });
+    route(FormName::spbReceb, [&c](QObject *s) { c.settlement().spbRecebClick(s); });
+    route(FormName::spbCancelaCupom, [&c](QObject *s) { c.settlement().spbCancelaCupomClick(s); });
+    route(FormName::spbIncluiCpf, [&c](QObject *s) { c.settlement().spbIncluiCpfClick(s); });
+    route(FormName::btnCancelaQrCode, [&c](QObject *s) { c.settlement().btnCancelaQrCodeClick(s); });
 
     using ConsumerHandler = void (ConsumerSale::*)(QObject *);
-    const std::pair<const char *, ConsumerHandler> consumerButtons[] = {
-        {"spbCompraCred", &ConsumerSale::spbCompraCredClick},
-        {"spbCartao", &ConsumerSale::spbCartaoClick},
-        {"spbCredPessoal", &ConsumerSale::spbCredPessoalClick},
-        {"spbVendaVis", &ConsumerSale::spbVendaVisClick},
-        {"spbVendaDeb", &ConsumerSale::spbVendaDebClick},
-        {"spbCancEscolhe", &ConsumerSale::spbCancEscolheClick},
-        {"spbCadCons", &ConsumerSale::spbCadConsClick},
-        {"spbCashback", &ConsumerSale::spbCashbackClick},
-        {"spbCashbackUDS", &ConsumerSale::spbCashbackUDSClick},
-        {"spbConsultaPromo", &ConsumerSale::spbConsultaPromoClick},
-        {"btnEnterFid", &ConsumerSale::btnEnterFidClick},
-        {"btnSairFid", &ConsumerSale::btnSairFidClick},
+    const std::pair<QLatin1StringView, ConsumerHandler> consumerButtons[] = {
+        {FormName::spbCompraCred, &ConsumerSale::spbCompraCredClick},
+        {FormName::spbCartao, &ConsumerSale::spbCartaoClick},
+        {FormName::spbCredPessoal, &ConsumerSale::spbCredPessoalClick},
+        {FormName::spbVendaVis, &ConsumerSale::spbVendaVisClick},
+        {FormName::spbVendaDeb, &ConsumerSale::spbVendaDebClick},
+        {FormName::spbCancEscolhe, &ConsumerSale::spbCancEscolheClick},
+        {FormName::spbCadCons, &ConsumerSale::spbCadConsClick},
+        {FormName::spbCashback, &ConsumerSale::spbCashbackClick},
+        {FormName::spbCashbackUDS, &ConsumerSale::spbCashbackUDSClick},
+        {FormName::spbConsultaPromo, &ConsumerSale::spbConsultaPromoClick},
+        {FormName::btnEnterFid, &ConsumerSale::btnEnterFidClick},
+        {FormName::btnSairFid, &ConsumerSale::btnSairFidClick},
     };
     for (const auto &[name, handler] : consumerButtons)
-        route(QString::fromLatin1(name), [&c, handler](QObject *s) { (c.consumer().*handler)(s); });
+        route(name, [&c, handler](QObject *s) { (c.consumer().*handler)(s); });
 
-    QTimer *failover = findChild<QTimer *>(QStringLiteral("timImpressoraBackup"));
+    QTimer *failover = findChild<QTimer *>(FormName::timImpressoraBackup);
     connect(failover, &QTimer::timeout, this, [this, failover] {
         dispatch([this, failover] { m_context->settlement().timImpressoraBackupTimer(failover); });
     });

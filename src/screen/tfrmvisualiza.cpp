@@ -4,6 +4,8 @@
 #include "screens.h"
 #include "touchbutton.h"
 
+#include <sale/formnames.h>
+
 #include <runtime/ptbr.h>
 #include <runtime/sitepaths.h>
 
@@ -56,7 +58,7 @@ QFrame *addBox(QWidget *parent, const QString &name, int x, int y, const QString
 TfrmVisualiza::TfrmVisualiza(QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
 {
-    setObjectName(QStringLiteral("frmVisualiza"));
+    setObjectName(DisplayName::frmVisualiza);
     resize(1008, 729);
     FieldDefList &defs = cdsExtratoVisualiza.FieldDefs();
     defs.Add(QStringLiteral("DSITEM3"), FieldType::String, 8);
@@ -80,17 +82,17 @@ TfrmVisualiza::~TfrmVisualiza()
 void TfrmVisualiza::buildPictures()
 {
     auto *background = new QFrame(this);
-    background->setObjectName(QStringLiteral("blsFundo"));
+    background->setObjectName(DisplayName::blsFundo);
     background->setGeometry(rect());
     background->setStyleSheet(QStringLiteral("QFrame#blsFundo { background-color: white; border-radius: 20px; }"));
     auto *logo = new QLabel(this);
-    logo->setObjectName(QStringLiteral("imgLogo"));
+    logo->setObjectName(DisplayName::imgLogo);
     logo->setGeometry(1, 3, 120, 67);
     logo->setAlignment(Qt::AlignCenter);
     const int tops[] = {109, 296, 481};
     for (int i = 0; i < 3; ++i) {
         auto *image = new QLabel(this);
-        image->setObjectName(QStringLiteral("Image%1").arg(i + 1));
+        image->setObjectName(DisplayName::images[i]);
         image->setGeometry(1, tops[i], 608, 154);
         image->setAlignment(Qt::AlignCenter);
     }
@@ -99,22 +101,22 @@ void TfrmVisualiza::buildPictures()
 void TfrmVisualiza::buildBoxes()
 {
     const QString highlight = QStringLiteral("palette(highlight)");
-    addBox(this, QStringLiteral("bldPeso"), 624, 14, QStringLiteral("lblBalanca"), QStringLiteral("Balança"), 27);
-    addLabel(this, QStringLiteral("lblPeso"), QStringLiteral("0"), QRect(719, 60, 195, 49), 40,
+    addBox(this, DisplayName::bldPeso, 624, 14, DisplayName::lblBalanca, QStringLiteral("Balança"), 27);
+    addLabel(this, DisplayName::lblPeso, QStringLiteral("0"), QRect(719, 60, 195, 49), 40,
              Qt::AlignCenter, highlight);
-    addBox(this, QStringLiteral("BlendedShape2"), 624, 112, QStringLiteral("lblComanda"),
+    addBox(this, DisplayName::BlendedShape2, 624, 112, DisplayName::lblComanda,
            QStringLiteral("Produtos comandados"), 27);
     auto *tray = new QFrame(this);
-    tray->setObjectName(QStringLiteral("panFundoBandeja"));
+    tray->setObjectName(DisplayName::panFundoBandeja);
     tray->setGeometry(623, 158, 381, 456);
     tray->setFrameShape(QFrame::Panel);
     tray->setFrameShadow(QFrame::Sunken);
     tray->setStyleSheet(QStringLiteral("QFrame#panFundoBandeja { background-color: white; }"));
     auto *coupon = new QFrame(tray);
-    coupon->setObjectName(QStringLiteral("panCupom"));
+    coupon->setObjectName(DisplayName::panCupom);
     coupon->setGeometry(5, 6, 370, 445);
     auto *grid = new QTableView(coupon);
-    grid->setObjectName(QStringLiteral("dbgVisualiza"));
+    grid->setObjectName(DisplayName::dbgVisualiza);
     grid->setGeometry(-2, -2, 387, 482);
     m_model = new DataSetModel(cdsExtratoVisualiza, {QStringLiteral("DSITEM"), QStringLiteral("DSITEM2"),
                                                      QStringLiteral("DSITEM3")}, this);
@@ -129,8 +131,8 @@ void TfrmVisualiza::buildBoxes()
     grid->setColumnWidth(0, 189);
     grid->setColumnWidth(1, 121);
     grid->setStyleSheet(QStringLiteral("font-family: Arial; font-weight: bold; font-size: 13px;"));
-    addBox(this, QStringLiteral("BlendedShape3"), 624, 619, QStringLiteral("lblTotal"), QStringLiteral("Total"), 32);
-    addLabel(this, QStringLiteral("lblVrTotal"), QString(), QRect(715, 667, 195, 49), 45,
+    addBox(this, DisplayName::BlendedShape3, 624, 619, DisplayName::lblTotal, QStringLiteral("Total"), 32);
+    addLabel(this, DisplayName::lblVrTotal, QString(), QRect(715, 667, 195, 49), 45,
              Qt::AlignRight | Qt::AlignVCenter, highlight);
 }
 
@@ -149,8 +151,8 @@ void TfrmVisualiza::FormShow()
                 monitor.top() + monitor.height() / 2 - FormHeight / 2, FormWidth, FormHeight);
     if (!cdsExtratoVisualiza.Active())
         cdsExtratoVisualiza.CreateDataSet();
-    findChild<QLabel *>(QStringLiteral("lblVrTotal"))->setText(PtBr::FormatFloat(QStringLiteral("#,##0.00"), 0.0));
-    findChild<QLabel *>(QStringLiteral("lblPeso"))->setText(QStringLiteral("0"));
+    findChild<QLabel *>(DisplayName::lblVrTotal)->setText(PtBr::FormatFloat(QStringLiteral("#,##0.00"), 0.0));
+    findChild<QLabel *>(DisplayName::lblPeso)->setText(QStringLiteral("0"));
     loadPictures();
 }
 
@@ -162,7 +164,7 @@ void TfrmVisualiza::loadPictures()
         const QString path = SitePaths::resolve(QStringLiteral("Dados\\Img\\img%1.jpg").arg(i));
         QPixmap picture;
         if (QFileInfo(path).isFile() && picture.load(path))
-            findChild<QLabel *>(QStringLiteral("Image%1").arg(i))->setPixmap(picture);
+            findChild<QLabel *>(DisplayName::images[i - 1])->setPixmap(picture);
     }
 }
 

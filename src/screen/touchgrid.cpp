@@ -3,10 +3,12 @@
 // entry's (productbutton*.cpp).
 #include "screenshell.h"
 
-#include <sale/saledatasets.h>
-#include <sale/salecontext.h>
-#include <sale/salestate.h>
 #include "touchbutton.h"
+
+#include <sale/formnames.h>
+#include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/salestate.h>
 
 #include <order/orderentry.h>
 
@@ -24,11 +26,6 @@ namespace {
 
 // The colour a cleared group button takes ($B09090).
 const QColor clearedGroup = colorFromBgr(0xB09090);
-
-QString buttonName(const char *prefix, int number)
-{
-    return QString::fromLatin1(prefix) + QStringLiteral("%1").arg(number, 2, 10, QLatin1Char('0'));
-}
 
 QString field(const ClientDataSet &dataset, const char *name)
 {
@@ -127,8 +124,8 @@ void styleTouchButton(QPushButton *button, const QColor &text, const QColor &bac
 
 void ScreenShell::LimpaMenuGrupo()
 {
-    for (int n = 1; n <= 12; ++n) {
-        if (auto *button = m_context.widget<QPushButton>(buttonName("tcbGrupo", n))) {
+    for (QLatin1StringView name : FormName::groupButtons) {
+        if (auto *button = m_context.widget<QPushButton>(name)) {
             button->setText(QString());
             styleTouchButton(button, Qt::black, clearedGroup, 8);
             button->hide();
@@ -138,8 +135,8 @@ void ScreenShell::LimpaMenuGrupo()
 
 void ScreenShell::LimpaMenuProduto()
 {
-    for (int n = 1; n <= 36; ++n) {
-        if (auto *button = m_context.widget<QPushButton>(buttonName("tcbBalcao", n))) {
+    for (QLatin1StringView name : FormName::productButtons) {
+        if (auto *button = m_context.widget<QPushButton>(name)) {
             button->setText(QString());
             styleTouchButton(button, Qt::black, Qt::lightGray, 8);
             button->hide();
@@ -156,15 +153,15 @@ void ScreenShell::MontaConfigGrupo(bool First)
     ClientDataSet &groups = m_context.data().cdsConfigGrupo;
     groups.SetFiltered(false);
     if (!groups.Active() || groups.IsEmpty()) {
-        m_context.setCaption(QStringLiteral("lblMenu"), QString());
+        m_context.setCaption(FormName::lblMenu, QString());
         return;
     }
     filterOn(groups, {{QStringLiteral("NRPGCONFTELA"), pageText(counters.inPaginaGrupo)}});
     const QString firstType = field(groups, "IDTPBUTTON");
     const bool pageButton = firstType.startsWith(QLatin1Char('7')) || firstType.startsWith(QLatin1Char('8'));
-    m_context.setCaption(QStringLiteral("lblMenu"), pageButton ? QString() : field(groups, "DSBUTTON"));
+    m_context.setCaption(FormName::lblMenu, pageButton ? QString() : field(groups, "DSBUTTON"));
     for (groups.First(); !groups.Eof(); groups.Next()) {
-        auto *button = m_context.widget<QPushButton>(QStringLiteral("tcbGrupo") + field(groups, "NRBUTTON"));
+        auto *button = m_context.widget<QPushButton>(FormName::groupButtonPrefix + field(groups, "NRBUTTON"));
         if (!button)
             continue;
         const QString type = field(groups, "IDTPBUTTON");
@@ -209,7 +206,7 @@ void ScreenShell::MontaConfigProduto(bool, const QString &Group)
                             {QStringLiteral("NRBUTTONAUX"), Group},
                             {QStringLiteral("NRPGCONFTAUX"), pageText(counters.inPaginaGrupo)}});
         for (products.First(); !products.Eof(); products.Next()) {
-            auto *button = m_context.widget<QPushButton>(QStringLiteral("tcbBalcao") + field(products, "NRBUTTON"));
+            auto *button = m_context.widget<QPushButton>(FormName::productButtonPrefix + field(products, "NRBUTTON"));
             if (!button)
                 continue;
             const QString type = field(products, "IDTPBUTTON");
@@ -257,7 +254,7 @@ void ScreenShell::tcbGrupo01Click(QObject *Sender)
     if (type == QLatin1String("2")) {
         state.road.stBalcaoAux1 = button;
         counters.inPaginaProduto = 1;
-        m_context.setCaption(QStringLiteral("lblMenu"), field(groups, "DSBUTTON"));
+        m_context.setCaption(FormName::lblMenu, field(groups, "DSBUTTON"));
         MontaConfigProduto(false, button);
         return;
     }
@@ -265,7 +262,7 @@ void ScreenShell::tcbGrupo01Click(QObject *Sender)
         turnGroupPage(type == QLatin1String("7") ? 1 : -1);
         return;
     }
-    m_context.setCaption(QStringLiteral("lblMenu"), QString());
+    m_context.setCaption(FormName::lblMenu, QString());
 }
 
 // ">>" past the last page and "<<" before the first change nothing else.
