@@ -9,6 +9,7 @@
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
 #include <sale/salestate.h>
+#include <sale/scopeguard.h>
 #include <sale/codes.h>
 
 namespace {
@@ -30,21 +31,25 @@ ClientDataSet::Predicate receiptTypeOf(const QString &kind)
     };
 }
 
-// Switches the receipt-type filter off on every way out.
-class FilterOff
-{
-public:
-    explicit FilterOff(ClientDataSet &dataset) : m_dataset(dataset) {}
-    ~FilterOff() { m_dataset.SetFiltered(false); }
-
-private:
-    ClientDataSet &m_dataset;
-};
-
 QDateTime movementDay(const QDateTime &fiscal)
 {
     const bool zero = !fiscal.isValid() || fiscal.date() <= QDate(1899, 12, 30);
     return zero ? QDateTime(Clock::now().date(), QTime(0, 0)) : fiscal;
+}
+
+// The pole display shows the total twice: as the total and as what was paid.
+void showTotalOnDisplay(SaleContext &context)
+{
+    const SaleState &state = context.state();
+    if (!state.params.boDISPLAYOK)
+        return;
+    context.devices().LimpaDisplay();
+    const QString amount = PtBr::FloatToStrFixed(state.totals.doTotalVenda, 2);
+    for (const char *key : {"Total", "TotalPago"}) {
+        const QString label = context.Msg(QString::fromLatin1(key));
+        const int width = qMax(int(amount.size()), state.params.inTAMDISPLAY - int(label.size()) - 1);
+        context.devices().DisplayEnviaTexto({label + QLatin1Char(' ') + Consiste::TamFixoR(amount, width), 1, 1, 0, 0});
+    }
 }
 
 } // namespace
@@ -55,7 +60,8 @@ bool Settlement::InsereMovCaixa(bool creditoPessoal)
     ClientDataSet &types = m_context.data().cdsConfTipoRece;
     ClientDataSet &movements = m_context.data().cdsMovCaixa;
     const QString kind = creditoPessoal ? QStringLiteral("9") : QStringLiteral("A");
-    FilterOff filterOff(types);
+    // The receipt-type filter is switched off on every way out.
+    const OnExit filterOff([&types] { types.SetFiltered(false); });
     types.SetFiltered(false);
     types.SetFilter(receiptTypeOf(kind));
     types.SetFiltered(true);
@@ -103,21 +109,6 @@ bool Settlement::InsereMovCaixa(bool creditoPessoal)
         m_context.message(failure, Ravuvozozod::Error);
         return false;
     }
-    showTotalOnDisplay();
+    showTotalOnDisplay(m_context);
     return true;
-}
-
-// The pole display shows the total twice: as the total and as what was paid.
-void Settlement::showTotalOnDisplay()
-{
-    const SaleState &state = m_context.state();
-    if (!state.params.boDISPLAYOK)
-        return;
-    m_context.devices().LimpaDisplay();
-    const QString amount = PtBr::FloatToStrFixed(state.totals.doTotalVenda, 2);
-    for (const char *key : {"Total", "TotalPago"}) {
-        const QString label = m_context.Msg(QString::fromLatin1(key));
-        const int width = qMax(int(amount.size()), state.params.inTAMDISPLAY - int(label.size()) - 1);
-        m_context.devices().DisplayEnviaTexto({label + QLatin1Char(' ') + Consiste::TamFixoR(amount, width), 1, 1, 0, 0});
-    }
 }

@@ -7,7 +7,7 @@
 
 namespace {
 
-using Kind = Settlement::RoadEnd::Kind;
+using Kind = RoadEnd::Kind;
 
 DataPacket parameterRow(const QString &showMessage, const QString &message)
 {

@@ -1,9 +1,11 @@
 // A badge consumer's sale that the balances could not pay whole, completed with another
 // payment form: the part the family balances cover, the payment screen for the rest, the save,
-// and the refresh of the balances when the payment is refused.
-#include "settlement.h"
+// and the refresh of the balances when the payment is refused. The paid sale's save and
+// hand-over are in completionroad_finish.cpp.
+#include "completionroad_p.h"
 
-#include "settlementserver.h"
+#include "paymentscreen_p.h"
+#include "settlementend_p.h"
 
 #include <consumer/consumersale.h>
 #include <order/orderentry.h>
@@ -28,8 +30,6 @@
 
 namespace {
 
-const QString unitName = QStringLiteral("Cli_Kal51000");
-
 void emptyIfOpen(ClientDataSet &dataset)
 {
     if (dataset.Active())
@@ -50,14 +50,6 @@ double number(const ClientDataSet &dataset, const char *field)
 double lineValue(const ClientDataSet &rows)
 {
     return Money::Trunc2(number(rows, "QTPRODCOMVEN") * number(rows, "VRPRECCOMVEN"));
-}
-
-// A tax text of the host, with a decimal comma or point.
-double taxFigure(const QString &value)
-{
-    QString plain = value.trimmed();
-    plain.replace(QLatin1Char(','), QLatin1Char('.'));
-    return plain.toDouble();
 }
 
 // Shows cdsVenda filtered to one family and lifts the filter on every way out.
@@ -101,30 +93,30 @@ DataPacket familyOnly(const ClientDataSet &families, const QString &family)
 
 } // namespace
 
-void Settlement::completeWithOtherPayment()
+void CompletionRoad::run()
 {
     SaleState &state = m_context.state();
     SettlementTexts &texts = state.settlement;
     if (texts.stSenhaPedido.isEmpty())
-        texts.stSenhaPedido = GeraSenhaCupom(state.params.stIDSENHACUP, state.params.inNRMINSENHAAL);
-    const double covered = balanceCoveredAmount();
-    if (!insertBalancePaymentRow(covered)) {
+        texts.stSenhaPedido = m_context.settlement().GeraSenhaCupom(state.params.stIDSENHACUP, state.params.inNRMINSENHAAL);
+    m_run.covered = balanceCoveredAmount();
+    if (!insertBalancePaymentRow(m_run.covered)) {
         completionTail();
         return;
     }
     const ClientDataSet &types = m_context.data().cdsConfTipoRece;
     if (isYes(text(types, "IDHABVENDAMAN")))
         texts.stConfRecebimento = QStringLiteral("S");
-    const PaymentAnswer paid = askCompletionPayment(covered);
-    if (!paid.paid) {
+    m_run.paid = askCompletionPayment(m_run.covered);
+    if (!m_run.paid.paid) {
         refreshAfterRefusedCompletion();
         completionTail();
         return;
     }
-    finishCompletedSale(paid);
+    finishCompletedSale();
 }
 
-double Settlement::balanceCoveredAmount()
+double CompletionRoad::balanceCoveredAmount()
 {
     SaleDatasets &data = m_context.data();
     ClientDataSet &balances = data.cdsConsultaSaldo;
@@ -153,7 +145,7 @@ double Settlement::balanceCoveredAmount()
     return covered;
 }
 
-double Settlement::familyCoverage(const QString &family, double balance, double familyTotal)
+double CompletionRoad::familyCoverage(const QString &family, double balance, double familyTotal)
 {
     const SaleState &state = m_context.state();
     const ConsumerServer::DayRequest request{state.params.stCDFILIAL, state.params.stCDCAIXA, state.host.stCdClienteVenda,
@@ -177,7 +169,7 @@ double Settlement::familyCoverage(const QString &family, double balance, double 
     return 0;
 }
 
-bool Settlement::insertBalancePaymentRow(double covered)
+bool CompletionRoad::insertBalancePaymentRow(double covered)
 {
     const SaleState &state = m_context.state();
     ClientDataSet &types = m_context.data().cdsConfTipoRece;
@@ -226,149 +218,28 @@ bool Settlement::insertBalancePaymentRow(double covered)
     return false;
 }
 
-PaymentAnswer Settlement::askCompletionPayment(double covered)
+PaymentAnswer CompletionRoad::askCompletionPayment(double covered)
 {
     SaleState &state = m_context.state();
     // The ordinary sale's request but for the amount the balances already paid and the marker.
-    PaymentRequest request = paymentRequest(state.fiscal.stQrCodeAux1, QString());
+    PaymentScreen screen(m_context);
+    PaymentRequest request = screen.paymentRequest(state.fiscal.stQrCodeAux1, QString());
     request.amountPaid = covered;
     request.cdConsumidorVenda = state.host.stCdConsumidorVenda.isEmpty() ? state.consumer.stCDCONSUMIDOR
                                                                          : state.host.stCdConsumidorVenda;
     request.roadMarker = QStringLiteral("S");
-    PaymentDatasets datasets = paymentDatasets();
+    PaymentDatasets datasets = screen.paymentDatasets();
     PaymentAnswer answer = m_context.services().Recebimento(request, datasets);
     if (!answer.failure.isEmpty()) {
         m_context.message(answer.failure, Ravuvozozod::Error);
         answer.paid = false;
         return answer;
     }
-    keepPaymentOutputs(answer);
+    screen.keepPaymentOutputs(answer);
     return answer;
 }
 
-void Settlement::finishCompletedSale(const PaymentAnswer &paid)
-{
-    SaleState &state = m_context.state();
-    SaleDatasets &data = m_context.data();
-    SettlementTexts &texts = state.settlement;
-    const Parameters &params = state.params;
-    QString document = paid.documentNumber;
-    const QString numberBefore = texts.stRecebAux9;
-    if (!params.boUTILIZAIMPFIS && isNo(params.stIDUTLINTFACELE)
-        && !isYes(texts.stConfRecebimento) && !numberCompletedSale(document)) {
-        undoCompletedPayment(QString());
-        return;
-    }
-    if (params.boUTILIZAIMPFIS && state.host.stModoVenda == SaleMode::Counter)
-        emptyIfOpen(data.cdsItensCancelados);
-    relateSaleEmail();
-    const SaveResult saved = SetConcluiFechamento(ClosingRoad::Completion, closingHeader(document, paid.text11));
-    if (!saved.saved) {
-        undoCompletedPayment(saved.failure);
-        // A number taken is never handed back: the sale that could not be stored is recorded
-        // as cancelled under it, as the ordinary sale does.
-        if (!texts.stRecebAux9.isEmpty() && texts.stRecebAux9 != numberBefore)
-            recordCancelledSale(texts.stRecebAux9);
-        return;
-    }
-    if (isNo(state.startup.stRecebAux20)) {
-        texts.stRecebAux17 = saved.answer.nfceText1;
-        texts.stRecebAux18 = saved.answer.nfceText2;
-        texts.stRecebAux23 = saved.answer.nfceStatus;
-        if (texts.stRecebAux23 == QLatin1String("CONTIGENCIA_SP")) {
-            nfceContingency(saved.saleKey);
-            texts.stSenhaPedido.clear();
-            return;
-        }
-    }
-    if (params.boSISTEMAQUBSAT) {
-        // A refused CF-e cancels the stored sale here, as the other roads do, instead of leaving
-        // a stored sale on screen without its document.
-        if (!FinalizaVendaSat(saved.saleKey).isEmpty()) {
-            m_context.message(m_context.Msg(QStringLiteral("VENDA_SAT_CAN")), Ravuvozozod::Error);
-            markStoredSaleCancelled(saved.saleKey);
-            resetAfterSettlement();
-            texts.stSenhaPedido.clear();
-            return;
-        }
-    }
-    const QString buyer = state.fiscal.stCpfCnpjNota;
-    if (!buyer.isEmpty() && buyer.size() < 12) {
-        const QString client = state.host.stCdClienteVenda;
-        const QString consumer = state.consumer.stCDCONSUMIDOR;
-        const QStringList values{client, QString(), consumer, QString(), QString(), QString(), QString(), buyer,
-                                 QString(), QString(), params.stSTPROCESSAMENTO, QStringLiteral("2")};
-        Variant ignored;
-        Ravuvozozod::MensagemMetodo(consumerServer().setGravaConsumidor(values), true, 10, QStringLiteral("setGravaConsumidor"),
-                                    unitName, QStringList{client, consumer, buyer}.join(QLatin1Char('-')),
-                                    params.stIDESQUEMA, ignored);
-    }
-    state.flags.boCupomAberto = false;
-    try {
-        m_context.order().VendeProduto(saved.saleKey, QStringLiteral("C"), document);
-    } catch (const EAbort &) {
-    } catch (const std::exception &failure) {
-        m_context.message(QString::fromLocal8Bit(failure.what()), Ravuvozozod::Error);
-    }
-    ScreenShell &shell = m_context.shell();
-    shell.LimpaCDS();
-    shell.LimpaVariaveis();
-    shell.ApagaCdsVenda_CdsItensCancelados();
-    shell.Atualiza_Display(m_context.Msg(QStringLiteral("CAIXA_LIVRE")), true);
-    state.flags.boRecebendo = false;
-    completionTail();
-}
-
-// The approximate taxes and, with NFC-e, the series, number and emission date of the document.
-// False, after a message, when no number could be had: the sale is not saved without one.
-bool Settlement::numberCompletedSale(QString &documentNumber)
-{
-    SaleState &state = m_context.state();
-    SettlementTexts &texts = state.settlement;
-    const Parameters &params = state.params;
-    state.results.vaRetornoAux = Variant::array(3);
-    const TaxEstimateAnswer tax = m_context.services().CalculoIcmsDFederal(TaxEstimateRequest{}, m_context.data().cdsVenda);
-    texts.stRecebAux21 = tax.ok ? tax.tax0 : QString();
-    texts.stRecebAux22 = tax.ok ? tax.tax2 : QString();
-    state.totals.doVrImpostoAprox = Money::RoundDec(taxFigure(texts.stRecebAux21) + taxFigure(texts.stRecebAux22), 2);
-    if (!isNo(state.startup.stRecebAux20))
-        return true;
-    const TextAnswer series = m_context.services().getNumeroSerieNFCe(NfceSeriesRequest{params.stCDFILIAL, params.stCDCAIXA});
-    if (!series.ok) {
-        m_context.message(series.failure, Ravuvozozod::Error);
-        return false;
-    }
-    texts.stRecebAux24 = series.text;
-    Variant number;
-    // Filed for voiding (the till issues NFC-e here) until its document is issued.
-    if (!Ravuvozozod::MensagemMetodo(settlementServer().setNumeroNFCe(params.stCDFILIAL, params.stCDCAIXA, series.text,
-                                                                 params.stIDAMBTRABNFCE, true),
-                                     true, 0, QStringLiteral("setNumeroNFCe"), unitName,
-                                     QStringList{params.stCDFILIAL, params.stCDCAIXA, series.text}.join(QLatin1Char('-')),
-                                     params.stIDESQUEMA, number)
-        || number.toString().isEmpty())
-        return false;
-    documentNumber = number.toString();
-    texts.stRecebAux9 = documentNumber;
-    texts.stRecebAux19 = m_context.services().getDataEmissNFCe().text;
-    return true;
-}
-
-// The payment was taken but the sale could not be stored: the card transaction is undone and
-// the sale stays on screen, without its balance row, to be settled again.
-void Settlement::undoCompletedPayment(const QString &failure)
-{
-    SaleState &state = m_context.state();
-    if (!failure.isEmpty())
-        m_context.message(failure, Ravuvozozod::Error);
-    m_context.devices().FinalizaTransTef(TefFinishRequest{false});
-    state.flags.boRecebendo = false;
-    emptyIfOpen(m_context.data().cdsMovCaixa);
-    emptyIfOpen(m_context.data().cdsFamSaldoComp);
-    completionTail();
-}
-
-void Settlement::refreshAfterRefusedCompletion()
+void CompletionRoad::refreshAfterRefusedCompletion()
 {
     SaleState &state = m_context.state();
     SaleDatasets &data = m_context.data();
@@ -389,7 +260,7 @@ void Settlement::refreshAfterRefusedCompletion()
 }
 
 // The consumer's balance per family again; a failed query keeps what was loaded.
-void Settlement::reloadBalances()
+void CompletionRoad::reloadBalances()
 {
     SaleState &state = m_context.state();
     SaleDatasets &data = m_context.data();
@@ -424,10 +295,9 @@ void Settlement::reloadBalances()
         packet = answer.value.packet();
     } else {
         Variant value;
-        if (!Ravuvozozod::MensagemMetodo(consumerServer().getConsSaldFam(params.stCDFILIAL, client, consumer), true, 0,
-                                         QStringLiteral("getConsSaldFam"), unitName,
-                                         QStringList{params.stCDFILIAL, client, consumer}.join(QLatin1Char('-')),
-                                         params.stIDESQUEMA, value))
+        if (!m_context.checkAnswer(consumerServer().getConsSaldFam(params.stCDFILIAL, client, consumer),
+                                   QStringLiteral("getConsSaldFam"),
+                                   QStringList{params.stCDFILIAL, client, consumer}.join(QLatin1Char('-')), value))
             return;
         packet = value.packet();
     }
@@ -435,10 +305,11 @@ void Settlement::reloadBalances()
     data.cdsConsultaSaldo.SetData(packet);
 }
 
-void Settlement::completionTail()
+void CompletionRoad::completionTail()
 {
     m_context.state().settlement.stSenhaPedido.clear();
-    bringFormToFront();
+    SettlementEnd end(m_context, m_end);
+    end.bringFormToFront();
     m_context.shell().ControleAcessoBotoes();
-    prepareNextConsumerSale();
+    end.prepareNextConsumerSale();
 }
