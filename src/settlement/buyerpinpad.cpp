@@ -4,6 +4,7 @@
 
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
+#include <sale/scopeguard.h>
 #include <screen/tfrmvendacons.h>
 
 #include <outside/pkg_hrk00001.h>
@@ -48,27 +49,12 @@ PinpadStep stepFor(int returnCode, int secondCode)
     }
 }
 
-// The wait window is taken down on every way out of the PinPad call.
-class WaitWindow
-{
-public:
-    explicit WaitWindow(SaleContext &c) : m_context(c)
-    {
-        c.services().AtivaProcesso(
-            {&c.form(), QString(8, QLatin1Char(' ')) + c.Msg(QStringLiteral("AGUAR_CPF")), 0, 0});
-    }
-    ~WaitWindow() { m_context.services().DesativaProcesso(); }
-    WaitWindow(const WaitWindow &) = delete;
-    WaitWindow &operator=(const WaitWindow &) = delete;
-
-private:
-    SaleContext &m_context;
-};
-
 PinpadCpfAnswer askPinpad(SaleContext &c)
 {
     const Parameters &p = c.state().params;
-    const WaitWindow wait(c);
+    c.services().AtivaProcesso({&c.form(), QString(8, QLatin1Char(' ')) + c.Msg(QStringLiteral("AGUAR_CPF")), 0, 0});
+    // The wait window is taken down on every way out of the PinPad call.
+    const OnExit waitWindowDown([&c] { c.services().DesativaProcesso(); });
     return c.devices().DigitaCpfPinpad(
         {p.stDSENDIPSITEF, p.stCDLOJATEF, p.stCDTERTEF, p.stIDTPTEF, p.stNRINSJURFILI, 0});
 }

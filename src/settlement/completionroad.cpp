@@ -8,25 +8,23 @@
 #include "settlementend_p.h"
 
 #include <consumer/consumersale.h>
-#include <order/orderentry.h>
 #include <outside/pkg_hrk00001.h>
 #include <outside/pkg_hrk00002.h>
 #include <outside/ravuvozozod.h>
-#include <runtime/abort.h>
 #include <runtime/clientdataset.h>
 #include <runtime/clock.h>
 #include <runtime/messages.h>
 #include <runtime/money.h>
 #include <runtime/ptbr.h>
+#include <sale/codes.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
 #include <sale/salestate.h>
+#include <sale/scopeguard.h>
 #include <screen/screenshell.h>
 
 #include <QDebug>
 
-#include <exception>
-#include <sale/codes.h>
 
 namespace {
 
@@ -52,27 +50,15 @@ double lineValue(const ClientDataSet &rows)
     return Money::Trunc2(number(rows, "QTPRODCOMVEN") * number(rows, "VRPRECCOMVEN"));
 }
 
-// Shows cdsVenda filtered to one family and lifts the filter on every way out.
-class FamilyFilter
+// Shows cdsVenda filtered to one family.
+void filterFamily(ClientDataSet &rows, const QString &family)
 {
-public:
-    FamilyFilter(ClientDataSet &rows, const QString &family) : m_rows(rows)
-    {
-        m_rows.SetFilter([family](const ClientDataSet &row) {
-            return row.FindField(QStringLiteral("CDFAMILISALD")).AsString() == family;
-        });
-        m_rows.SetFiltered(true);
-        m_rows.First();
-    }
-    ~FamilyFilter()
-    {
-        m_rows.SetFiltered(false);
-        m_rows.SetFilter({});
-    }
-
-private:
-    ClientDataSet &m_rows;
-};
+    rows.SetFilter([family](const ClientDataSet &row) {
+        return row.FindField(QStringLiteral("CDFAMILISALD")).AsString() == family;
+    });
+    rows.SetFiltered(true);
+    rows.First();
+}
 
 // The family packet with only that family's row, so that the day's figures the server reads
 // from it are that family's and not the last family's of the sale.
@@ -130,7 +116,12 @@ double CompletionRoad::balanceCoveredAmount()
         const double balance = number(balances, "VRSALDCONFAM");
         double familyTotal = 0;
         {
-            FamilyFilter filter(data.cdsVenda, family);
+            filterFamily(data.cdsVenda, family);
+            // The filter is lifted on every way out of the family's sum.
+            const OnExit unfilter([&data] {
+                data.cdsVenda.SetFiltered(false);
+                data.cdsVenda.SetFilter({});
+            });
             for (; !data.cdsVenda.Eof(); data.cdsVenda.Next())
                 familyTotal = Money::RoundDec(familyTotal + lineValue(data.cdsVenda), 2);
         }
@@ -262,47 +253,69 @@ void CompletionRoad::refreshAfterRefusedCompletion()
 // The consumer's balance per family again; a failed query keeps what was loaded.
 void CompletionRoad::reloadBalances()
 {
-    SaleState &state = m_context.state();
-    SaleDatasets &data = m_context.data();
+    const Parameters &params = m_context.state().params;
+    DataPacket packet;
+    const bool loaded = isYes(params.stIDEXTCONSONLINE)    ? onlineBalances(packet)
+                        : isYes(params.stIDEXTCONSCENTRAL) ? centralBalances(packet)
+                                                           : serverBalances(packet);
+    if (!loaded)
+        return;
+    ClientDataSet &balances = m_context.data().cdsConsultaSaldo;
+    balances.Close();
+    balances.SetData(packet);
+}
+
+bool CompletionRoad::onlineBalances(DataPacket &packet)
+{
+    const SaleState &state = m_context.state();
     const Parameters &params = state.params;
+    SaleDatasets &data = m_context.data();
+    if (!data.cdsVazio.Active())
+        data.cdsVazio.CreateDataSet();
+    const StatementAnswer answer = m_context.services().ExtratoConsOnline(
+        OnlineStatementRequest{params.stCDFILIAL, state.host.stCdClienteVenda, state.consumer.stCDCONSUMIDOR, QString(),
+                               PtBr::DateToStr(Clock::now().date()), params.stCDURLWSEXTCONS,
+                               QStringLiteral("CONSULTA_SALDO")},
+        data.cdsVazio);
+    if (!answer.answered) {
+        m_context.message(m_context.Msg(QStringLiteral("FALHA_CONEXAO_SRV")), Ravuvozozod::Error);
+        return false;
+    }
+    packet = answer.value.packet();
+    return true;
+}
+
+bool CompletionRoad::centralBalances(DataPacket &packet)
+{
+    SaleState &state = m_context.state();
+    const Parameters &params = state.params;
+    state.results.vaRetorno = Variant::array(1);
+    const QString operation = QStringLiteral("CONSULTA_SALDO_FAM");
+    const StatementAnswer answer = m_context.services().ExtratoConsCentral(
+        CentralStatementRequest{params.stCDFILIAL, QString(), QString(), state.host.stCdClienteVenda,
+                                state.consumer.stCDCONSUMIDOR, QString(), PtBr::DateToStr(Clock::now().date()), operation});
+    // Shown here, with the sale left on screen, rather than raised out of the settlement.
+    if (!answer.answered) {
+        state.consumer.stSaldGastAux2 = operation;
+        m_context.message(m_context.messages().Msg(QStringLiteral("EXTCONSCENTRAL_ERRO"), {operation}), Ravuvozozod::Error);
+        return false;
+    }
+    packet = answer.value.packet();
+    return true;
+}
+
+bool CompletionRoad::serverBalances(DataPacket &packet)
+{
+    const SaleState &state = m_context.state();
+    const QString branch = state.params.stCDFILIAL;
     const QString client = state.host.stCdClienteVenda;
     const QString consumer = state.consumer.stCDCONSUMIDOR;
-    const QString today = PtBr::DateToStr(Clock::now().date());
-    DataPacket packet;
-    if (isYes(params.stIDEXTCONSONLINE)) {
-        if (!data.cdsVazio.Active())
-            data.cdsVazio.CreateDataSet();
-        const StatementAnswer answer = m_context.services().ExtratoConsOnline(
-            OnlineStatementRequest{params.stCDFILIAL, client, consumer, QString(), today, params.stCDURLWSEXTCONS,
-                                   QStringLiteral("CONSULTA_SALDO")},
-            data.cdsVazio);
-        if (!answer.answered) {
-            m_context.message(m_context.Msg(QStringLiteral("FALHA_CONEXAO_SRV")), Ravuvozozod::Error);
-            return;
-        }
-        packet = answer.value.packet();
-    } else if (isYes(params.stIDEXTCONSCENTRAL)) {
-        state.results.vaRetorno = Variant::array(1);
-        const QString operation = QStringLiteral("CONSULTA_SALDO_FAM");
-        const StatementAnswer answer = m_context.services().ExtratoConsCentral(
-            CentralStatementRequest{params.stCDFILIAL, QString(), QString(), client, consumer, QString(), today, operation});
-        // Shown here, with the sale left on screen, rather than raised out of the settlement.
-        if (!answer.answered) {
-            state.consumer.stSaldGastAux2 = operation;
-            m_context.message(m_context.messages().Msg(QStringLiteral("EXTCONSCENTRAL_ERRO"), {operation}), Ravuvozozod::Error);
-            return;
-        }
-        packet = answer.value.packet();
-    } else {
-        Variant value;
-        if (!m_context.checkAnswer(consumerServer().getConsSaldFam(params.stCDFILIAL, client, consumer),
-                                   QStringLiteral("getConsSaldFam"),
-                                   QStringList{params.stCDFILIAL, client, consumer}.join(QLatin1Char('-')), value))
-            return;
-        packet = value.packet();
-    }
-    data.cdsConsultaSaldo.Close();
-    data.cdsConsultaSaldo.SetData(packet);
+    Variant value;
+    if (!m_context.checkAnswer(consumerServer().getConsSaldFam(branch, client, consumer), QStringLiteral("getConsSaldFam"),
+                               QStringList{branch, client, consumer}.join(QLatin1Char('-')), value))
+        return false;
+    packet = value.packet();
+    return true;
 }
 
 void CompletionRoad::completionTail()

@@ -6,6 +6,7 @@
 #include <QString>
 
 class SaleContext;
+struct DataPacket;
 
 // A badge consumer's sale that the balances could not pay whole, completed with another
 // payment form: the part the family balances cover, the payment screen for the rest, the save,
@@ -37,6 +38,9 @@ private:
     PaymentAnswer askCompletionPayment(double covered);
     void refreshAfterRefusedCompletion();
     void reloadBalances();
+    bool onlineBalances(DataPacket &packet);
+    bool centralBalances(DataPacket &packet);
+    bool serverBalances(DataPacket &packet);
     void completionTail();
 
     // completionroad_finish.cpp: the paid sale's number, save, document and hand-over.
