@@ -30,6 +30,7 @@
 #include <screen/vendacons.h>
 #include <server/trdmvendacons.h>
 #include <settlement/settlement.h>
+#include <settlement/settlement_p.h>
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -148,8 +149,8 @@ void settleSales(benchmark::State &bench, TfrmVendaCons &form, bool document)
         button->click();
         // A sold sale ends with the screen reset; a press the desk refused before the road
         // began leaves the lines (and the last road's end) as they were.
-        const Settlement::RoadEnd &end = form.context().settlement().lastRoadEnd();
-        if (end.kind != Settlement::RoadEnd::Kind::Sold || form.context().data().cdsItems.RecordCount() != 0) {
+        const RoadEnd &end = form.context().settlement().lastRoadEnd();
+        if (end.kind != RoadEnd::Kind::Sold || form.context().data().cdsItems.RecordCount() != 0) {
             const std::string text = "sale " + std::to_string(sold + 1) + " was not sold"
                                      + (end.reason.isEmpty() ? std::string() : ": " + end.reason.toStdString());
             bench.SkipWithError(text.c_str());

@@ -3,7 +3,7 @@
 // footer.
 #include "settlement.h"
 
-#include "buyerroad.h"
+#include "buyer_p.h"
 
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
@@ -73,20 +73,6 @@ void raiseNameAndAddress(SaleState &state, bool mandatory)
         state.params.stIDINFNOMEEND = QStringLiteral("S");
 }
 
-BuyerRoad::Outcome chooseRoute(SaleContext &c, bool cashbackCpf)
-{
-    const Parameters &p = c.state().params;
-    if (!isYes(p.stIDINFOCPFPINPAD) || p.stIDUTILTEF != QLatin1String("T"))
-        return BuyerRoad::callDialog(c, QString(), cashbackCpf);
-    const QString choice = c.settlement().MensagemCPFPinpad();
-    if (choice == QLatin1String("PINPAD"))
-        return BuyerRoad::pinpadRoute(c, cashbackCpf);
-    if (choice == QLatin1String("SISTEMA"))
-        return BuyerRoad::callDialog(c, QString(), cashbackCpf);
-    // "Não Informar": the empty result clears the buyer.
-    return BuyerRoad::Outcome::Taken;
-}
-
 // The buyer read from the result array. The cashback CPF, when there is one, stays the buyer's.
 Buyer buyerFromResult(const Variant &result, const QString &cashbackCpf, bool askCpf)
 {
@@ -139,18 +125,31 @@ void showOnFooter(SaleContext &c, const Buyer &buyer)
                                                       + buyer.address);
 }
 
-void identifyBuyer(SaleContext &c, const QString &cashbackCpf, bool askCpf)
+} // namespace
+
+bool BuyerIdentification::mandatory() const
 {
+    const SaleState &state = m_context.state();
+    const Parameters &p = state.params;
+    if (!(p.boSISTEMAQUBNFCE || p.boSISTEMAQUBSAT) || p.stIDCOLETOR == QLatin1String("C") || state.host.stModoVenda != SaleMode::Counter)
+        return false;
+    const double threshold = Money::RoundDec(p.doVROBRIGCPFNOTA, 2);
+    return threshold != 0.0 && Money::RoundDec(state.totals.doTotalVenda, 2) >= threshold;
+}
+
+void BuyerIdentification::identifyBuyer(const QString &cashbackCpf, bool askCpf)
+{
+    SaleContext &c = m_context;
     SaleState &state = c.state();
     const Buyer before = buyerOf(state);
     state.fiscal.stCpfCnpjNota.clear();
     state.fiscal.stNomeNota.clear();
     state.fiscal.stEnderecoNota.clear();
     state.clubPetro.stCpfClubPetro.clear();
-    raiseNameAndAddress(state, c.settlement().buyerIdentificationMandatory());
+    raiseNameAndAddress(state, mandatory());
     state.results.vaRetorno = Variant::array(10);
 
-    if (chooseRoute(c, !askCpf) == BuyerRoad::Outcome::Abandoned) {
+    if (chooseRoute(!askCpf) == Outcome::Abandoned) {
         setBuyer(state, before);
         return;
     }
@@ -161,29 +160,32 @@ void identifyBuyer(SaleContext &c, const QString &cashbackCpf, bool askCpf)
     QCoreApplication::processEvents();
 }
 
-} // namespace
 
-bool Settlement::buyerIdentificationMandatory() const
+BuyerIdentification::Outcome BuyerIdentification::chooseRoute(bool cashbackCpf)
 {
-    const SaleState &state = m_context.state();
-    const Parameters &p = state.params;
-    if (!(p.boSISTEMAQUBNFCE || p.boSISTEMAQUBSAT) || p.stIDCOLETOR == QLatin1String("C") || state.host.stModoVenda != SaleMode::Counter)
-        return false;
-    const double threshold = Money::RoundDec(p.doVROBRIGCPFNOTA, 2);
-    return threshold != 0.0 && Money::RoundDec(state.totals.doTotalVenda, 2) >= threshold;
+    const Parameters &p = m_context.state().params;
+    if (!isYes(p.stIDINFOCPFPINPAD) || p.stIDUTILTEF != QLatin1String("T"))
+        return callDialog(QString(), cashbackCpf);
+    const QString choice = m_context.settlement().MensagemCPFPinpad();
+    if (choice == QLatin1String("PINPAD"))
+        return pinpadRoute(cashbackCpf);
+    if (choice == QLatin1String("SISTEMA"))
+        return callDialog(QString(), cashbackCpf);
+    // "Não Informar": the empty result clears the buyer.
+    return Outcome::Taken;
 }
 
-void Settlement::spbIncluiCpfClick(QObject *)
+void BuyerIdentification::run()
 {
     SaleContext &c = m_context;
     const QString cashbackCpf = cashbackCpfOf(c.data().cdsItems);
     const bool askCpf = Consiste::EmptyString(cashbackCpf);
-    if (!askCpf && !(buyerIdentificationMandatory() && buyerIncomplete(c.state().fiscal))) {
+    if (!askCpf && !(mandatory() && buyerIncomplete(c.state().fiscal))) {
         c.message(c.Msg(QStringLiteral("CPF_JA_INF")), Ravuvozozod::Error);
         return;
     }
     try {
-        identifyBuyer(c, cashbackCpf, askCpf);
+        identifyBuyer(cashbackCpf, askCpf);
     } catch (const EAbort &) {
         throw;
     } catch (const std::exception &error) {
@@ -191,11 +193,9 @@ void Settlement::spbIncluiCpfClick(QObject *)
     }
 }
 
-namespace BuyerRoad {
-
-Outcome callDialog(SaleContext &c, const QString &cpf, bool cashbackCpf)
+BuyerIdentification::Outcome BuyerIdentification::callDialog(const QString &cpf, bool cashbackCpf)
 {
-    SaleState &state = c.state();
+    SaleState &state = m_context.state();
     const Parameters &p = state.params;
     state.results.vaRetorno = Variant::array(10);
     AdditionalDataRequest request;
@@ -209,11 +209,15 @@ Outcome callDialog(SaleContext &c, const QString &cpf, bool cashbackCpf)
     request.value13 = QStringLiteral("N");
     request.value14 = QStringLiteral("N");
     request.noCashbackCpf = cashbackCpf ? QStringLiteral("N") : QStringLiteral("S");
-    const AdditionalDataAnswer answer = c.services().CriaInfAdicional(request);
+    const AdditionalDataAnswer answer = m_context.services().CriaInfAdicional(request);
     if (!answer.confirmed)
         return Outcome::Abandoned;
     state.results.vaRetorno = answer.toArray();
     return Outcome::Taken;
 }
 
-} // namespace BuyerRoad
+
+void Settlement::spbIncluiCpfClick(QObject *)
+{
+    BuyerIdentification(m_context).run();
+}

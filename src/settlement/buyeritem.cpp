@@ -2,6 +2,7 @@
 // badge consumer or the buyer identification; otherwise the consumer register's name.
 #include "settlement.h"
 
+#include "buyer_p.h"
 #include "buyerserver.h"
 
 #include <sale/salecontext.h>
@@ -14,19 +15,18 @@
 #include <QAbstractButton>
 #include <sale/codes.h>
 
-namespace {
-
-
-void identifyBuyer(SaleContext &c)
+// The buyer identification, as its button would ask it.
+void BuyerIdentification::askBuyer()
 {
-    c.settlement().spbIncluiCpfClick(c.button(QStringLiteral("spbIncluiCpf")));
+    m_context.settlement().spbIncluiCpfClick(m_context.button(QStringLiteral("spbIncluiCpf")));
 }
 
 // The client company of a consumer sale as the buyer: a valid CPF or CNPJ stands; any other
 // number stands too unless the till asks for the buyer. A client not in the register changes
 // nothing.
-void clientCompanyAsBuyer(SaleContext &c)
+void BuyerIdentification::clientCompanyAsBuyer()
 {
+    SaleContext &c = m_context;
     SaleState &state = c.state();
     ClientDataSet &clients = c.data().cdsCliente;
     if (!clients.Active())
@@ -41,18 +41,19 @@ void clientCompanyAsBuyer(SaleContext &c)
     if (Consiste::CPFOk(number) || Consiste::CGCOk(number))
         return;
     if (isYes(state.params.stIDSOLICITACPF))
-        identifyBuyer(c);
+        askBuyer();
 }
 
 // The badge consumer whose registration number is the buyer's CPF.
-void consumerAsBuyer(SaleContext &c)
+void BuyerIdentification::consumerAsBuyer()
 {
+    SaleContext &c = m_context;
     SaleState &state = c.state();
     const ConsumerState &consumer = state.consumer;
     const bool noNumber = Consiste::EmptyString(consumer.stNrInscrConsVenda);
     if (isYes(state.params.stIDSOLICITACPF)) {
         if (noNumber) {
-            identifyBuyer(c);
+            askBuyer();
             return;
         }
         state.fiscal.stCpfCnpjNota = consumer.stNrInscrConsVenda;
@@ -67,24 +68,26 @@ void consumerAsBuyer(SaleContext &c)
     state.fiscal.stEnderecoNota = consumer.stInicializaAux2;
 }
 
-void counterSaleBuyer(SaleContext &c)
+void BuyerIdentification::counterSaleBuyer()
 {
+    SaleContext &c = m_context;
     const SaleState &state = c.state();
     const SaleFlags &flags = state.flags;
     const QString &cpfFlag = state.consumer.stCpfAux1;
     const bool consumerSale = flags.boVendaVista || flags.boVendaDebito || flags.boCreditoPessoal;
     if (isYes(state.params.stIDIMPCNPJCLIE) && isNo(cpfFlag) && consumerSale)
-        clientCompanyAsBuyer(c);
+        clientCompanyAsBuyer();
     else if (isYes(cpfFlag))
-        consumerAsBuyer(c);
+        consumerAsBuyer();
     else if (isYes(state.params.stIDSOLICITACPF))
-        identifyBuyer(c);
+        askBuyer();
 }
 
 // The consumer register of the sale's consumer, loaded into cdsCadConsumidor; false when the
 // server failed (it has been reported).
-bool loadConsumerRegister(SaleContext &c)
+bool BuyerIdentification::loadConsumerRegister()
 {
+    SaleContext &c = m_context;
     const SaleState &state = c.state();
     const Parameters &p = state.params;
     const QString &client = state.host.stCdClienteVenda;
@@ -93,6 +96,7 @@ bool loadConsumerRegister(SaleContext &c)
                                                           p.stIDEXCONSATGER);
     Variant value;
     const QString trace = p.stCDFILIAL + QLatin1Char('-') + client + QLatin1Char('-') + consumer;
+    // The consumer register is checked in its own colour scheme "002", not the site's.
     if (!Ravuvozozod::MensagemMetodo(result, true, 0, QStringLiteral("getCadConsumidor"),
                                      QStringLiteral("Cli_Kal51000"), trace, QStringLiteral("002"), value))
         return false;
@@ -107,10 +111,11 @@ bool loadConsumerRegister(SaleContext &c)
 
 // Other sale modes, or the coupon already open: only the consumer's name (and the CPF of the
 // consumer's responsible person, where the register has one).
-void registeredConsumerName(SaleContext &c)
+void BuyerIdentification::registeredConsumerName()
 {
+    SaleContext &c = m_context;
     SaleState &state = c.state();
-    if (state.host.stCdConsumidorVenda.isEmpty() || !loadConsumerRegister(c))
+    if (state.host.stCdConsumidorVenda.isEmpty() || !loadConsumerRegister())
         return;
     ClientDataSet &rows = c.data().cdsCadConsumidor;
     if (!rows.IsEmpty()) {
@@ -127,16 +132,19 @@ void registeredConsumerName(SaleContext &c)
     state.fiscal.stNomeNota = name.isFailure() ? QString() : name.toString();
 }
 
-} // namespace
-
-void Settlement::SolicitaCpf()
+void BuyerIdentification::forItem()
 {
     const SaleState &state = m_context.state();
     const int model = state.params.inIDTIPOIMPFIS;
     if (PrinterModel::receiptAtClose(model))
         return;
     if (state.host.stModoVenda == SaleMode::Counter && !state.flags.boCupomAberto)
-        counterSaleBuyer(m_context);
+        counterSaleBuyer();
     else
-        registeredConsumerName(m_context);
+        registeredConsumerName();
+}
+
+void Settlement::SolicitaCpf()
+{
+    BuyerIdentification(m_context).forItem();
 }

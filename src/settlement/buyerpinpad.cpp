@@ -1,9 +1,10 @@
 // The buyer types the CPF on the card terminal's PinPad; what the terminal answers decides
 // which message is shown and what the additional-data dialog opens with.
-#include "buyerroad.h"
+#include "buyer_p.h"
 
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
+#include <sale/scopeguard.h>
 #include <screen/tfrmvendacons.h>
 
 #include <outside/pkg_hrk00001.h>
@@ -48,54 +49,37 @@ PinpadStep stepFor(int returnCode, int secondCode)
     }
 }
 
-// The wait window is taken down on every way out of the PinPad call.
-class WaitWindow
-{
-public:
-    explicit WaitWindow(SaleContext &c) : m_context(c)
-    {
-        c.services().AtivaProcesso(
-            {&c.form(), QString(8, QLatin1Char(' ')) + c.Msg(QStringLiteral("AGUAR_CPF")), 0, 0});
-    }
-    ~WaitWindow() { m_context.services().DesativaProcesso(); }
-    WaitWindow(const WaitWindow &) = delete;
-    WaitWindow &operator=(const WaitWindow &) = delete;
-
-private:
-    SaleContext &m_context;
-};
-
 PinpadCpfAnswer askPinpad(SaleContext &c)
 {
     const Parameters &p = c.state().params;
-    const WaitWindow wait(c);
+    c.services().AtivaProcesso({&c.form(), QString(8, QLatin1Char(' ')) + c.Msg(QStringLiteral("AGUAR_CPF")), 0, 0});
+    // The wait window is taken down on every way out of the PinPad call.
+    const OnExit waitWindowDown([&c] { c.services().DesativaProcesso(); });
     return c.devices().DigitaCpfPinpad(
         {p.stDSENDIPSITEF, p.stCDLOJATEF, p.stCDTERTEF, p.stIDTPTEF, p.stNRINSJURFILI, 0});
 }
 
 } // namespace
 
-namespace BuyerRoad {
-
-void pinpadMessage(SaleContext &c, const QString &text)
+void BuyerIdentification::pinpadMessage(const QString &text)
 {
+    SaleContext &c = m_context;
     Ravuvozozod::Mensagem(text, QString(), QStringLiteral("N"), QStringLiteral("N"), Ravuvozozod::Error,
                           QString(), QString(), c.state().params.inCaixaTAA == 1 ? 5 : 0);
 }
 
-Outcome pinpadRoute(SaleContext &c, bool cashbackCpf)
+BuyerIdentification::Outcome BuyerIdentification::pinpadRoute(bool cashbackCpf)
 {
+    SaleContext &c = m_context;
     const PinpadCpfAnswer reply = askPinpad(c);
     c.state().results.vaRetorno = Variant(QList<Variant>{reply.returnCode, reply.secondCode, reply.cpf});
     if (!reply.failure.isEmpty()) {
         // The terminal could not even be asked: say why, and let the operator type the buyer.
-        pinpadMessage(c, reply.failure);
-        return callDialog(c, QString(), cashbackCpf);
+        pinpadMessage(reply.failure);
+        return callDialog(QString(), cashbackCpf);
     }
     const PinpadStep step = stepFor(reply.returnCode, reply.secondCode);
     if (step.messageKey)
-        pinpadMessage(c, c.Msg(QString::fromLatin1(step.messageKey)));
-    return callDialog(c, step.typedCpf ? reply.cpf : QString(), cashbackCpf);
+        pinpadMessage(c.Msg(QString::fromLatin1(step.messageKey)));
+    return callDialog(step.typedCpf ? reply.cpf : QString(), cashbackCpf);
 }
-
-} // namespace BuyerRoad

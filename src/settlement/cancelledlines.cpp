@@ -75,36 +75,10 @@ Variant zeroRule(const ClientDataSet &line, const char *field)
     return PtBr::StrToFloat(text);
 }
 
-} // namespace
-
-bool Settlement::PreencheVendCanc()
+QString fillSaleRows(SaleContext &context)
 {
-    SaleDatasets &data = m_context.data();
-    if (!data.cdsItensCancelados.Active())
-        data.cdsItensCancelados.CreateDataSet();
-    const bool allCancelled = data.cdsItems.IsEmpty();
-    QString failure;
-    if (allCancelled) {
-        // No line remains: the sale rows are none (an earlier build's rows would be recorded as
-        // sold otherwise).
-        data.cdsVenda.Close();
-        data.cdsVenda.CreateDataSet();
-    } else {
-        failure = fillSaleRows();
-    }
-    if (failure.isEmpty())
-        failure = fillCancelledRows(!allCancelled);
-    data.cdsVendaCancelada.First();
-    if (failure.isEmpty())
-        return true;
-    m_context.message(QStringLiteral("Falha ao montar as linhas da venda: campo ") + failure, Ravuvozozod::Error);
-    return false;
-}
-
-QString Settlement::fillSaleRows()
-{
-    SaleState &state = m_context.state();
-    SaleDatasets &data = m_context.data();
+    SaleState &state = context.state();
+    SaleDatasets &data = context.data();
     ClientDataSet &items = data.cdsItems;
     data.cdsVenda.Close();
     data.cdsVenda.CreateDataSet();
@@ -143,10 +117,10 @@ QString Settlement::fillSaleRows()
 }
 
 // One row a cancelled line, in order; `zeroRule` when other lines remain.
-QString Settlement::fillCancelledRows(bool zeroRuleApplies)
+QString fillCancelledRows(SaleContext &context, bool zeroRuleApplies)
 {
-    SaleState &state = m_context.state();
-    SaleDatasets &data = m_context.data();
+    SaleState &state = context.state();
+    SaleDatasets &data = context.data();
     ClientDataSet &lines = data.cdsItensCancelados;
     data.cdsVendaCancelada.Close();
     data.cdsVendaCancelada.CreateDataSet();
@@ -184,4 +158,30 @@ QString Settlement::fillCancelledRows(bool zeroRuleApplies)
             return row.failure();
     }
     return {};
+}
+
+} // namespace
+
+bool Settlement::PreencheVendCanc()
+{
+    SaleDatasets &data = m_context.data();
+    if (!data.cdsItensCancelados.Active())
+        data.cdsItensCancelados.CreateDataSet();
+    const bool allCancelled = data.cdsItems.IsEmpty();
+    QString failure;
+    if (allCancelled) {
+        // No line remains: the sale rows are none (an earlier build's rows would be recorded as
+        // sold otherwise).
+        data.cdsVenda.Close();
+        data.cdsVenda.CreateDataSet();
+    } else {
+        failure = fillSaleRows(m_context);
+    }
+    if (failure.isEmpty())
+        failure = fillCancelledRows(m_context, !allCancelled);
+    data.cdsVendaCancelada.First();
+    if (failure.isEmpty())
+        return true;
+    m_context.message(QStringLiteral("Falha ao montar as linhas da venda: campo ") + failure, Ravuvozozod::Error);
+    return false;
 }

@@ -1,4 +1,4 @@
-#include "settlement.h"
+#include "closingrecord_p.h"
 
 #include <outside/pkg_hrk00002.h>
 #include <outside/ravuvozozod.h>
@@ -8,8 +8,6 @@
 #include <sale/salestate.h>
 
 namespace {
-
-const QString unitName = QStringLiteral("Cli_Kal51000");
 
 bool completesWithOtherMeans(Settlement::ClosingRoad road)
 {
@@ -25,7 +23,7 @@ bool carriesReturns(Settlement::ClosingRoad road)
 
 } // namespace
 
-ClosingHeader Settlement::closingHeader(const QString &documentInHand, const QString &paymentText11) const
+ClosingHeader ClosingRecord::closingHeader(const QString &documentInHand, const QString &paymentText11) const
 {
     const SaleState &state = m_context.state();
     const Parameters &params = state.params;
@@ -66,7 +64,7 @@ ClosingHeader Settlement::closingHeader(const QString &documentInHand, const QSt
     return header;
 }
 
-ClosingDatasets Settlement::closingDatasets(ClosingRoad road)
+ClosingDatasets ClosingRecord::closingDatasets(Settlement::ClosingRoad road)
 {
     SaleDatasets &data = m_context.data();
     ClientDataSet &vazio = data.cdsVazio;
@@ -84,12 +82,12 @@ ClosingDatasets Settlement::closingDatasets(ClosingRoad road)
         data.cdsObsItens,
         data.cdsObsItensEst,
         data.cdsItensCancelados,
-        road == ClosingRoad::Ordinary ? data.cdsExtConsFid : vazio,
-        road == ClosingRoad::QrCode ? vazio : data.cdsPromoComanda,
+        road == Settlement::ClosingRoad::Ordinary ? data.cdsExtConsFid : vazio,
+        road == Settlement::ClosingRoad::QrCode ? vazio : data.cdsPromoComanda,
     };
 }
 
-QString Settlement::closingTrace(const ClosingHeader &header) const
+QString ClosingRecord::closingTrace(const ClosingHeader &header) const
 {
     QString trace = QStringLiteral("cdsvenda.data-cdsMovCaixa.Data-cdsVendaCancelada.Data-cdsFamiliaSaldo.Data-"
                                    "cdsEmprestimoFam.Data-");
@@ -110,7 +108,8 @@ Settlement::SaveResult Settlement::SetConcluiFechamento(ClosingRoad road, const 
     state.results.vaRetorno = Variant::array(ClosingAnswer::Size);
     ClosingHeader full = header;
     full.valueCount = ClosingHeader::FullCount; // the save always takes the whole header
-    ClosingDatasets datasets = closingDatasets(road);
+    ClosingRecord record(m_context);
+    ClosingDatasets datasets = record.closingDatasets(road);
     SaveResult result;
     result.answer = m_context.services().SetConcluiFechamento(full, datasets);
     state.results.vaRetorno = result.answer.toArray();
@@ -119,8 +118,8 @@ Settlement::SaveResult Settlement::SetConcluiFechamento(ClosingRoad road, const 
         return result;
     }
     Variant key;
-    if (!Ravuvozozod::MensagemMetodo(result.answer.savedSaleKey, true, 10, QStringLiteral("setConcluiFechamento"), unitName,
-                                     closingTrace(full), state.params.stIDESQUEMA, key)) {
+    if (!m_context.checkAnswer(result.answer.savedSaleKey, QStringLiteral("setConcluiFechamento"), record.closingTrace(full),
+                               key)) {
         result.failure = result.answer.savedSaleKey.toString();
         return result;
     }

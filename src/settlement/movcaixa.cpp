@@ -9,6 +9,7 @@
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
 #include <sale/salestate.h>
+#include <sale/scopeguard.h>
 #include <sale/codes.h>
 
 namespace {
@@ -30,21 +31,65 @@ ClientDataSet::Predicate receiptTypeOf(const QString &kind)
     };
 }
 
-// Switches the receipt-type filter off on every way out.
-class FilterOff
-{
-public:
-    explicit FilterOff(ClientDataSet &dataset) : m_dataset(dataset) {}
-    ~FilterOff() { m_dataset.SetFiltered(false); }
-
-private:
-    ClientDataSet &m_dataset;
-};
-
 QDateTime movementDay(const QDateTime &fiscal)
 {
     const bool zero = !fiscal.isValid() || fiscal.date() <= QDate(1899, 12, 30);
     return zero ? QDateTime(Clock::now().date(), QTime(0, 0)) : fiscal;
+}
+
+// The pole display shows the total twice: as the total and as what was paid.
+void showTotalOnDisplay(SaleContext &context)
+{
+    const SaleState &state = context.state();
+    if (!state.params.boDISPLAYOK)
+        return;
+    context.devices().LimpaDisplay();
+    const QString amount = PtBr::FloatToStrFixed(state.totals.doTotalVenda, 2);
+    for (const char *key : {"Total", "TotalPago"}) {
+        const QString label = context.Msg(QString::fromLatin1(key));
+        const int width = qMax(int(amount.size()), state.params.inTAMDISPLAY - int(label.size()) - 1);
+        context.devices().DisplayEnviaTexto({label + QLatin1Char(' ') + Consiste::TamFixoR(amount, width), 1, 1, 0, 0});
+    }
+}
+
+// The one row of cdsMovCaixa, from the receipt type `types` stands on; empty when written,
+// else the failure's text.
+QString writeMovementRow(SaleContext &context, const ClientDataSet &types, bool creditoPessoal)
+{
+    const SaleState &state = context.state();
+    ClientDataSet &movements = context.data().cdsMovCaixa;
+    QStringList missing;
+    auto set = [&](const char *field, const Variant &value) {
+        if (!movements.FieldByName(QString::fromLatin1(field)).SetValue(value))
+            missing << QString::fromLatin1(field);
+    };
+    auto fromType = [&](const char *field) { return Variant(types.FindField(QString::fromLatin1(field)).AsString()); };
+    movements.Close();
+    movements.CreateDataSet();
+    movements.Append();
+    set("CDFILIAL", state.params.stCDFILIAL);
+    set("IDTIPOMOVIVE", creditoPessoal ? QStringLiteral("E") : QStringLiteral("T"));
+    set("DTHRINCMOV", Clock::now());
+    set("CDTIPORECE", fromType("CDTIPORECE"));
+    set("NMTIPORECE", fromType("NMTIPORECE"));
+    set("IDTIPORECE", fromType("IDTIPORECE"));
+    set("VRMOVIVEND", state.totals.doTotalVenda);
+    set("CDTIPOTROCO", fromType("CDTIPOTROCO"));
+    set("NRORDTROCO", fromType("NRORDTROCO"));
+    set("CDCLIENTE", state.host.stCdClienteVenda);
+    set("CDCONSUMIDOR", state.consumer.stCDCONSUMIDOR);
+    set("CDCCUSCLIE", state.consumer.stCartaoAux1);
+    set("DTMOVIMCAIXA", movementDay(state.startup.dtMovimentoFiscal));
+    set("DSIMPFISCAL", fromType("DSIMPFISCAL"));
+    set("CDBANCARTCR", creditoPessoal ? fromType("CDBANCARTCR") : Variant(QString()));
+    set("CDFPIMPFIS", fromType("CDFPIMPFIS"));
+    set("QTPARCRECEB", QStringLiteral("1"));
+    if (missing.isEmpty() && !movements.Post())
+        missing << QStringLiteral("(gravação)");
+    if (missing.isEmpty())
+        return {};
+    movements.Cancel();
+    return QStringLiteral("Movimento de caixa não gravado: ") + missing.join(QStringLiteral(", "));
 }
 
 } // namespace
@@ -53,71 +98,22 @@ bool Settlement::InsereMovCaixa(bool creditoPessoal)
 {
     SaleState &state = m_context.state();
     ClientDataSet &types = m_context.data().cdsConfTipoRece;
-    ClientDataSet &movements = m_context.data().cdsMovCaixa;
     const QString kind = creditoPessoal ? QStringLiteral("9") : QStringLiteral("A");
-    FilterOff filterOff(types);
+    // The receipt-type filter is switched off on every way out.
+    const OnExit filterOff([&types] { types.SetFiltered(false); });
     types.SetFiltered(false);
     types.SetFilter(receiptTypeOf(kind));
     types.SetFiltered(true);
     types.First();
-    QString failure;
-    if (types.IsEmpty())
-        failure = QStringLiteral("Nenhum tipo de recebimento \"%1\" configurado para o caixa.").arg(kind);
-    QStringList missing;
-    auto set = [&](const char *field, const Variant &value) {
-        if (!movements.FieldByName(QString::fromLatin1(field)).SetValue(value))
-            missing << QString::fromLatin1(field);
-    };
-    auto fromType = [&](const char *field) { return Variant(types.FindField(QString::fromLatin1(field)).AsString()); };
-    if (failure.isEmpty()) {
-        movements.Close();
-        movements.CreateDataSet();
-        movements.Append();
-        set("CDFILIAL", state.params.stCDFILIAL);
-        set("IDTIPOMOVIVE", creditoPessoal ? QStringLiteral("E") : QStringLiteral("T"));
-        set("DTHRINCMOV", Clock::now());
-        set("CDTIPORECE", fromType("CDTIPORECE"));
-        set("NMTIPORECE", fromType("NMTIPORECE"));
-        set("IDTIPORECE", fromType("IDTIPORECE"));
-        set("VRMOVIVEND", state.totals.doTotalVenda);
-        set("CDTIPOTROCO", fromType("CDTIPOTROCO"));
-        set("NRORDTROCO", fromType("NRORDTROCO"));
-        set("CDCLIENTE", state.host.stCdClienteVenda);
-        set("CDCONSUMIDOR", state.consumer.stCDCONSUMIDOR);
-        set("CDCCUSCLIE", state.consumer.stCartaoAux1);
-        set("DTMOVIMCAIXA", movementDay(state.startup.dtMovimentoFiscal));
-        set("DSIMPFISCAL", fromType("DSIMPFISCAL"));
-        set("CDBANCARTCR", creditoPessoal ? fromType("CDBANCARTCR") : Variant(QString()));
-        set("CDFPIMPFIS", fromType("CDFPIMPFIS"));
-        set("QTPARCRECEB", QStringLiteral("1"));
-        if (missing.isEmpty() && !movements.Post())
-            missing << QStringLiteral("(gravação)");
-        if (!missing.isEmpty()) {
-            movements.Cancel();
-            failure = QStringLiteral("Movimento de caixa não gravado: ") + missing.join(QStringLiteral(", "));
-        }
-    }
+    const QString failure = types.IsEmpty()
+        ? QStringLiteral("Nenhum tipo de recebimento \"%1\" configurado para o caixa.").arg(kind)
+        : writeMovementRow(m_context, types, creditoPessoal);
     if (!failure.isEmpty()) {
         // The road stops here: a sale paid by balance is never saved without its payment row.
         state.flags.boRecebendo = false;
         m_context.message(failure, Ravuvozozod::Error);
         return false;
     }
-    showTotalOnDisplay();
+    showTotalOnDisplay(m_context);
     return true;
-}
-
-// The pole display shows the total twice: as the total and as what was paid.
-void Settlement::showTotalOnDisplay()
-{
-    const SaleState &state = m_context.state();
-    if (!state.params.boDISPLAYOK)
-        return;
-    m_context.devices().LimpaDisplay();
-    const QString amount = PtBr::FloatToStrFixed(state.totals.doTotalVenda, 2);
-    for (const char *key : {"Total", "TotalPago"}) {
-        const QString label = m_context.Msg(QString::fromLatin1(key));
-        const int width = qMax(int(amount.size()), state.params.inTAMDISPLAY - int(label.size()) - 1);
-        m_context.devices().DisplayEnviaTexto({label + QLatin1Char(' ') + Consiste::TamFixoR(amount, width), 1, 1, 0, 0});
-    }
 }

@@ -1,7 +1,9 @@
 // The ordinary sale road: loyalty marks, the payment screen, the pager and the document
 // number. The save and what follows it are in ordinaryroad_save.cpp.
-#include "settlement.h"
+#include "ordinaryroad_p.h"
 
+#include "paymentscreen_p.h"
+#include "settlement.h"
 #include "settlementserver.h"
 
 #include <outside/pkg_hrk00001.h>
@@ -20,54 +22,52 @@
 
 namespace {
 
-const QString unitName = QStringLiteral("Cli_Kal51000");
 const QString noNumberText = QStringLiteral("Não foi possível obter o número do documento da venda. "
                                             "O pagamento foi desfeito e a venda continua na tela para novo recebimento.");
 
-// The text a number service answered, through the result check; empty on a failure (shown).
-QString numberText(const Variant &result, const QString &method, const QString &scheme)
-{
-    Variant value;
-    Ravuvozozod::MensagemMetodo(result, true, 0, method, unitName, QString(), scheme, value);
-    return value.toString();
-}
-
 } // namespace
 
-void Settlement::ordinarySaleRoad(SettlementRun &run)
+void OrdinaryRoad::run()
 {
-    SaleState &s = m_context.state();
     const QString lookupFailure = markLoyaltyProducts();
     if (!lookupFailure.isEmpty()) {
-        refuseBeforePayment(lookupFailure, QStringLiteral("getProdPromoFidelidade"));
+        refuseBeforePayment(m_context, m_end, lookupFailure, QStringLiteral("getProdPromoFidelidade"));
         return;
     }
-    if (s.host.stCdConsumidorVenda.isEmpty() && s.loyalty.boFidelidade && s.host.stModoVenda != SaleMode::Counter) {
-        const QString text = m_context.Msg(QStringLiteral("CONS_N_INF"));
-        m_context.message(text, Ravuvozozod::Error);
-        s.flags.boRecebendo = false;
-        m_lastRoadEnd = RoadEnd{RoadEnd::Kind::Refused, std::nullopt, false, QString(), text};
+    if (!loyaltyConsumerPresent())
         return;
-    }
     applyManualSaleReceipt();
-    if (!takePayment(run))
+    if (!takePayment())
         return;
     drawPagerIfMissing();
-    if (!takeDocumentNumber(run))
+    if (!takeDocumentNumber())
         return;
     writeOrderNumber();
     // Paid by now: a lookup that fails here only leaves the loyalty marks as they were.
     const QString lateFailure = markLoyaltyProducts();
     if (!lateFailure.isEmpty())
         qWarning().noquote() << "getProdPromoFidelidade after the payment:" << lateFailure;
-    const SaveOutcome outcome = saveAndIssue(run);
+    const SaveOutcome outcome = saveAndIssue();
     if (outcome.goesOn)
         finishSoldSale(outcome);
 }
 
+// A loyalty sale outside the counter needs its consumer.
+bool OrdinaryRoad::loyaltyConsumerPresent()
+{
+    SaleState &s = m_context.state();
+    if (!s.host.stCdConsumidorVenda.isEmpty() || !s.loyalty.boFidelidade || s.host.stModoVenda == SaleMode::Counter)
+        return true;
+    const QString text = m_context.Msg(QStringLiteral("CONS_N_INF"));
+    m_context.message(text, Ravuvozozod::Error);
+    s.flags.boRecebendo = false;
+    m_end = RoadEnd{RoadEnd::Kind::Refused, std::nullopt, false, QString(), text};
+    return false;
+}
+
 // Products of the sale that belong to a loyalty campaign mark the sale for the posting. The
 // first lookup that fails ends the walk: with the base gone each row would only repeat it.
-QString Settlement::markLoyaltyProducts()
+QString OrdinaryRoad::markLoyaltyProducts()
 {
     SaleState &s = m_context.state();
     ClientDataSet &venda = m_context.data().cdsVenda;
@@ -76,10 +76,10 @@ QString Settlement::markLoyaltyProducts()
     ClientDataSet campaign(QStringLiteral("cdsProdPromoFidelidade"));
     for (venda.First(); !venda.Eof(); venda.Next()) {
         Variant packet;
-        if (!Ravuvozozod::MensagemMetodo(settlementServer().getProdPromoFidelidade(
-                                             s.params.stCDFILIAL, venda.FieldByName(QStringLiteral("CDPRODUTO")).AsString()),
-                                         false, 0, QStringLiteral("getProdPromoFidelidade"), unitName, QString(),
-                                         s.params.stIDESQUEMA, packet))
+        const Variant answer = settlementServer().getProdPromoFidelidade(
+            s.params.stCDFILIAL, venda.FieldByName(QStringLiteral("CDPRODUTO")).AsString());
+        if (!m_context.checkAnswer(answer, QStringLiteral("getProdPromoFidelidade"), QString(), packet,
+                                   SaleContext::Failure::Quiet))
             return packet.failureText();
         if (!packet.isPacket() || !campaign.SetData(packet.packet()) || campaign.IsEmpty())
             continue;
@@ -90,48 +90,46 @@ QString Settlement::markLoyaltyProducts()
 }
 
 // A receipt type that allows a manual sale needs no number from the till.
-void Settlement::applyManualSaleReceipt()
+void OrdinaryRoad::applyManualSaleReceipt()
 {
     const Field manual = m_context.data().cdsConfTipoRece.FindField(QStringLiteral("IDHABVENDAMAN"));
     if (manual.IsValid() && isYes(manual.AsString()))
         m_context.state().settlement.stConfRecebimento = QStringLiteral("S");
 }
 
-bool Settlement::takePayment(SettlementRun &run)
+bool OrdinaryRoad::takePayment()
 {
     SaleState &s = m_context.state();
     m_context.form().repaint();
     s.flags.boBalcaoAux1 = false;
-    PaymentDatasets datasets = paymentDatasets();
-    const PaymentAnswer answer = m_context.services().Recebimento(paymentRequest(run.documentInHand, run.waiterName),
-                                                                  datasets);
+    PaymentScreen screen(m_context);
+    PaymentDatasets datasets = screen.paymentDatasets();
+    const PaymentAnswer answer =
+        m_context.services().Recebimento(screen.paymentRequest(m_run.documentInHand, m_run.waiterName), datasets);
     // The screen's by-reference values are kept whatever it answered.
-    keepPaymentOutputs(answer);
-    run.documentInHand = answer.documentNumber;
-    run.paymentText11 = answer.text11;
+    screen.keepPaymentOutputs(answer);
+    m_run.documentInHand = answer.documentNumber;
+    m_run.paymentText11 = answer.text11;
     const Variant result = answer.failure.isEmpty() ? Variant(answer.paid) : Variant::failure(answer.failure);
-    Variant paid;
-    Ravuvozozod::MensagemMetodo(result, true, 0, QStringLiteral("Recebimento"), unitName, QString(),
-                                s.params.stIDESQUEMA, paid);
-    if (paid.toBool())
+    if (m_context.checkedValue(result, QStringLiteral("Recebimento"), QString()).toBool())
         return true;
-    m_lastRoadEnd = RoadEnd{RoadEnd::Kind::Unpaid, std::nullopt, answer.recordAsCancelled, answer.documentNumber, {}};
-    paymentNotConfirmed(answer.recordAsCancelled, answer.documentNumber);
+    m_end = RoadEnd{RoadEnd::Kind::Unpaid, std::nullopt, answer.recordAsCancelled, answer.documentNumber, {}};
+    settlementEnd().paymentNotConfirmed(answer.recordAsCancelled, answer.documentNumber);
     return false;
 }
 
-void Settlement::drawPagerIfMissing()
+void OrdinaryRoad::drawPagerIfMissing()
 {
     SaleState &s = m_context.state();
     if (s.settlement.stSenhaPedido.isEmpty())
-        s.settlement.stSenhaPedido = GeraSenhaCupom(s.params.stIDSENHACUP, s.params.inNRMINSENHAAL);
+        s.settlement.stSenhaPedido = m_context.settlement().GeraSenhaCupom(s.params.stIDSENHACUP, s.params.inNRMINSENHAAL);
 }
 
 // The sale's own number, taken after the payment and never handed back: a reserved number, a
 // Colombian range number, an NFC-e number or a non-fiscal number. Not taken with a fiscal
 // printer, with the electronic interface, or when the payment screen issued the document.
 // False, after the operator was told and the payment undone, when no number could be had.
-bool Settlement::takeDocumentNumber(SettlementRun &run)
+bool OrdinaryRoad::takeDocumentNumber()
 {
     SaleState &s = m_context.state();
     if (s.params.boUTILIZAIMPFIS || !isNo(s.params.stIDUTLINTFACELE)
@@ -140,27 +138,30 @@ bool Settlement::takeDocumentNumber(SettlementRun &run)
     QString &reserved = s.fiscal.stNrCupomReservado;
     if (!reserved.isEmpty()) {
         s.settlement.stRecebAux9 = reserved;
-        run.documentInHand = reserved;
+        m_run.documentInHand = reserved;
         reserved.clear();
         return true;
     }
     if (s.params.stIDPAISINTEGRA == QLatin1String("01"))
         return takeColombianNumber();
-    takeElectronicOrPlainNumber(run);
+    takeElectronicOrPlainNumber();
     if (!s.settlement.stRecebAux9.isEmpty())
         return true;
     stopAfterPayment(noNumberText);
     return false;
 }
 
-// A used-up range refuses the sale before it is saved: the original saved it under "CUPINV".
-bool Settlement::takeColombianNumber()
+// A used-up range refuses the sale before it is saved, rather than saving it under "CUPINV".
+bool OrdinaryRoad::takeColombianNumber()
 {
     SaleState &s = m_context.state();
     const Parameters &p = s.params;
-    const QString number = numberText(settlementServer().getPrxVendaColombia(p.stCDFILIAL, p.stCDCAIXA, p.stCDPREFINTGCOL,
-                                                                             p.stNRCUPINIINTGCOL, p.stNRCUPFININTGCOL),
-                                      QStringLiteral("getPrxVendaColombia"), p.stIDESQUEMA);
+    const QString number =
+        m_context
+            .checkedValue(settlementServer().getPrxVendaColombia(p.stCDFILIAL, p.stCDCAIXA, p.stCDPREFINTGCOL,
+                                                                 p.stNRCUPINIINTGCOL, p.stNRCUPFININTGCOL),
+                          QStringLiteral("getPrxVendaColombia"), QString())
+            .toString();
     if (number == QLatin1String("CUPINV")) {
         const QString text =
             Lvm_msg::Format(m_context.Msg(QStringLiteral("Cup_inv")), {p.stNRCUPINIINTGCOL, p.stNRCUPFININTGCOL});
@@ -175,7 +176,7 @@ bool Settlement::takeColombianNumber()
     return true;
 }
 
-void Settlement::takeElectronicOrPlainNumber(SettlementRun &run)
+void OrdinaryRoad::takeElectronicOrPlainNumber()
 {
     SaleState &s = m_context.state();
     const Parameters &p = s.params;
@@ -188,21 +189,25 @@ void Settlement::takeElectronicOrPlainNumber(SettlementRun &run)
         s.totals.doVrImpostoAprox = PtBr::StrToFloat(taxes.tax0) + PtBr::StrToFloat(taxes.tax2);
     }
     if (!p.boSISTEMAQUBNFCE) {
-        t.stRecebAux9 = numberText(settlementServer().setNrVendaNFisc(p.stCDFILIAL, p.stCDCAIXA, QString()),
-                                   QStringLiteral("setNrVendaNFisc"), p.stIDESQUEMA);
+        t.stRecebAux9 = m_context
+                            .checkedValue(settlementServer().setNrVendaNFisc(p.stCDFILIAL, p.stCDCAIXA, QString()),
+                                          QStringLiteral("setNrVendaNFisc"), QString())
+                            .toString();
         return;
     }
     const TextAnswer series = m_context.services().getNumeroSerieNFCe(NfceSeriesRequest{p.stCDFILIAL, p.stCDCAIXA});
     t.stRecebAux24 = series.ok ? series.text : QString();
-    t.stRecebAux9 = numberText(settlementServer().setNumeroNFCe(p.stCDFILIAL, p.stCDCAIXA, t.stRecebAux24,
-                                                                p.stIDAMBTRABNFCE, true),
-                               QStringLiteral("setNumeroNFCe"), p.stIDESQUEMA);
+    t.stRecebAux9 = m_context
+                        .checkedValue(settlementServer().setNumeroNFCe(p.stCDFILIAL, p.stCDCAIXA, t.stRecebAux24,
+                                                                       p.stIDAMBTRABNFCE, true),
+                                      QStringLiteral("setNumeroNFCe"), QString())
+                        .toString();
     const TextAnswer emission = m_context.services().getDataEmissNFCe();
     t.stRecebAux19 = emission.ok ? emission.text : QString();
-    run.documentInHand = t.stRecebAux9;
+    m_run.documentInHand = t.stRecebAux9;
 }
 
-void Settlement::writeOrderNumber()
+void OrdinaryRoad::writeOrderNumber()
 {
     ClientDataSet &venda = m_context.data().cdsVenda;
     if (!venda.Active() || !venda.HasField(QStringLiteral("NRORDEMVND")))
@@ -215,35 +220,16 @@ void Settlement::writeOrderNumber()
     }
 }
 
-void Settlement::undoCardPayment()
-{
-    m_context.devices().FinalizaTransTef(TefFinishRequest{false});
-}
-
 // A stop after the payment screen and before anything was stored: the operator is told, the
 // card transaction undone, the payments dropped, and the sale stays on the screen to be
 // settled again.
-void Settlement::stopAfterPayment(const QString &reason)
+void OrdinaryRoad::stopAfterPayment(const QString &reason)
 {
     m_context.message(reason, Ravuvozozod::Error);
-    undoCardPayment();
+    settlementEnd().undoCardPayment();
     ClientDataSet &payments = m_context.data().cdsMovCaixa;
     if (payments.Active())
         payments.EmptyDataSet();
     m_context.state().flags.boRecebendo = false;
-    m_lastRoadEnd = RoadEnd{RoadEnd::Kind::Failed, std::nullopt, false, QString(), reason};
-}
-
-void Settlement::refuseBeforePayment(const QString &failure, const QString &method)
-{
-    SaleState &s = m_context.state();
-    const bool connection = method.isEmpty() || failure.contains(QLatin1String("DBNETLIB"));
-    const QString text = connection ? m_context.Msg(QStringLiteral("FALHA_CONEXAO_SRV"))
-                                    : QStringLiteral("O servidor não respondeu à consulta %1. A venda continua na tela "
-                                                     "para novo recebimento.")
-                                          .arg(method);
-    Ravuvozozod::Mensagem(text, failure, QStringLiteral("N"), QStringLiteral("N"), Ravuvozozod::Error, QString(),
-                          s.params.stIDESQUEMA, 0);
-    s.flags.boRecebendo = false;
-    m_lastRoadEnd = RoadEnd{RoadEnd::Kind::Refused, std::nullopt, false, QString(), text};
+    m_end = RoadEnd{RoadEnd::Kind::Failed, std::nullopt, false, QString(), reason};
 }

@@ -1,7 +1,9 @@
 // The ordinary sale road from the save on: the save, the NFC-e or SAT document, the loyalty
 // posting, the failures of that block, and the end with the production tickets.
-#include "settlement.h"
+#include "ordinaryroad_p.h"
 
+#include "closingrecord_p.h"
+#include "settlement.h"
 #include "settlementserver.h"
 
 #include <outside/pkg_hrk00001.h>
@@ -21,57 +23,61 @@
 
 namespace {
 
-const QString unitName = QStringLiteral("Cli_Kal51000");
 const QString asyncFailure = QStringLiteral("A operação não pode ser executada durante uma execução assíncrona");
 const QString contingency = QStringLiteral("CONTIGENCIA_SP");
-const QString contingencyText = QStringLiteral("A NFC-e da venda ficou em contingência e não foi autorizada. "
-                                               "A venda foi cancelada e o pagamento em cartão desfeito. "
-                                               "A venda deverá ser realizada novamente.");
 constexpr int storedKeyLength = 10;
 
-bool reported(const Variant &result, int code, const QString &method, const QString &unit, const QString &scheme)
+// A server answer whose value the road does not need: a failure is shown, the road goes on.
+void report(const SaleContext &context, const Variant &answer, const QString &method)
 {
-    Variant value;
-    return Ravuvozozod::MensagemMetodo(result, true, code, method, unit, QString(), scheme, value);
+    Variant ignored;
+    context.checkAnswer(answer, method, QString(), ignored);
 }
 
 } // namespace
 
-Settlement::SaveOutcome Settlement::saveAndIssue(SettlementRun &run)
+// A failure anywhere in the save block ends in the save's failure handling.
+OrdinaryRoad::SaveOutcome OrdinaryRoad::saveAndIssue()
 {
-    SaleState &s = m_context.state();
-    SaleDatasets &d = m_context.data();
     SaveOutcome outcome;
     try {
-        m_context.form().repaint();
-        if (s.params.boUTILIZAIMPFIS && s.host.stModoVenda == SaleMode::Counter && d.cdsItensCancelados.Active())
-            d.cdsItensCancelados.EmptyDataSet();
-        relateSaleEmail();
-        applyManualSaleReceipt();
-        const SaveResult saved = SetConcluiFechamento(ClosingRoad::Ordinary, closingHeader(run.documentInHand, run.paymentText11));
-        outcome.points = saved.answer.points;
-        if (!saved.saved) {
-            if (!saved.answer.savedSaleKey.isFailure())
-                outcome.saleKey = saved.answer.savedSaleKey.toString();
-            handleSaveFailure(outcome, run, saved.failure);
-            return outcome;
-        }
-        outcome.saleKey = saved.saleKey;
-        if (!issueElectronicDocument(outcome, saved.answer))
-            return outcome;
-        postLoyalty();
-        reported(settlementServer().setVendaBeneficioBalcao(outcome.saleKey, s.params.stCDFILIAL, s.params.stCDCAIXA), 0,
-                 QStringLiteral("setVendaBeneficioBalcao"), unitName, s.params.stIDESQUEMA);
-        outcome.goesOn = true;
+        saveBlock(outcome);
     } catch (const std::exception &error) {
-        handleSaveFailure(outcome, run, QString::fromUtf8(error.what()));
+        handleSaveFailure(outcome, QString::fromUtf8(error.what()));
     }
     return outcome;
 }
 
+void OrdinaryRoad::saveBlock(SaveOutcome &outcome)
+{
+    SaleState &s = m_context.state();
+    SaleDatasets &d = m_context.data();
+    m_context.form().repaint();
+    if (s.params.boUTILIZAIMPFIS && s.host.stModoVenda == SaleMode::Counter && d.cdsItensCancelados.Active())
+        d.cdsItensCancelados.EmptyDataSet();
+    settlementEnd().relateSaleEmail();
+    applyManualSaleReceipt();
+    const ClosingHeader header = ClosingRecord(m_context).closingHeader(m_run.documentInHand, m_run.paymentText11);
+    const Settlement::SaveResult saved = m_context.settlement().SetConcluiFechamento(Settlement::ClosingRoad::Ordinary, header);
+    outcome.points = saved.answer.points;
+    if (!saved.saved) {
+        if (!saved.answer.savedSaleKey.isFailure())
+            outcome.saleKey = saved.answer.savedSaleKey.toString();
+        handleSaveFailure(outcome, saved.failure);
+        return;
+    }
+    outcome.saleKey = saved.saleKey;
+    if (!issueElectronicDocument(outcome, saved.answer))
+        return;
+    postLoyalty();
+    report(m_context, settlementServer().setVendaBeneficioBalcao(outcome.saleKey, s.params.stCDFILIAL, s.params.stCDCAIXA),
+           QStringLiteral("setVendaBeneficioBalcao"));
+    outcome.goesOn = true;
+}
+
 // NFC-e: the save issued the document; a contingency answer records the sale as cancelled.
 // SAT: the CF-e of the stored sale is transmitted now. False when the road ended here.
-bool Settlement::issueElectronicDocument(const SaveOutcome &outcome, const ClosingAnswer &answer)
+bool OrdinaryRoad::issueElectronicDocument(const SaveOutcome &outcome, const ClosingAnswer &answer)
 {
     SaleState &s = m_context.state();
     const bool issuedByPayment = isYes(s.settlement.stConfRecebimento);
@@ -85,7 +91,7 @@ bool Settlement::issueElectronicDocument(const SaveOutcome &outcome, const Closi
         s.settlement.stRecebAux23 = answer.nfceStatus;
         if (answer.nfceStatus != contingency)
             return true;
-        nfceContingency(outcome.saleKey);
+        settlementEnd().nfceContingency(outcome.saleKey);
         return false;
     }
     if (!s.params.boSISTEMAQUBSAT)
@@ -94,7 +100,7 @@ bool Settlement::issueElectronicDocument(const SaveOutcome &outcome, const Closi
         printElectronicReceipt(outcome.saleKey);
         return true;
     }
-    const QString failure = FinalizaVendaSat(outcome.saleKey);
+    const QString failure = m_context.settlement().FinalizaVendaSat(outcome.saleKey);
     if (!failure.isEmpty()) {
         satFailed(outcome.saleKey, failure);
         return false;
@@ -103,21 +109,7 @@ bool Settlement::issueElectronicDocument(const SaveOutcome &outcome, const Closi
     return true;
 }
 
-// The stored sale is recorded as cancelled (kept on the till when the base does not take the
-// record), so it must not stay paid: the card is undone and the cashier knows to settle again.
-void Settlement::nfceContingency(const QString &saleKey)
-{
-    SaleState &s = m_context.state();
-    Ravuvozozod::Mensagem(contingencyText, contingency, QStringLiteral("N"), QStringLiteral("N"), Ravuvozozod::Error,
-                          QString(), s.params.stIDESQUEMA, 0);
-    undoCardPayment();
-    if (!saleKey.isEmpty())
-        markStoredSaleCancelled(saleKey);
-    s.flags.boCupomAberto = false;
-    endWithReset(RoadEnd::Kind::Reset, contingencyText);
-}
-
-void Settlement::printElectronicReceipt(const QString &saleKey)
+void OrdinaryRoad::printElectronicReceipt(const QString &saleKey)
 {
     const SaleState &s = m_context.state();
     if (isYes(s.params.stIDIMPCUPMEI))
@@ -146,7 +138,7 @@ void Settlement::printElectronicReceipt(const QString &saleKey)
         qWarning().noquote() << "Imp_Extrato_SAT_Ger:" << printed.failure;
 }
 
-void Settlement::postLoyalty()
+void OrdinaryRoad::postLoyalty()
 {
     SaleState &s = m_context.state();
     if (s.host.stCdConsumidorVenda.isEmpty() || !s.loyalty.boFidelidade)
@@ -162,15 +154,15 @@ void Settlement::postLoyalty()
 }
 
 // The campaign's benefits that are granted on purchase (IDTPATIVABENEFICIO "2").
-void Settlement::grantBenefits()
+void OrdinaryRoad::grantBenefits()
 {
     SaleState &s = m_context.state();
     const Parameters &p = s.params;
     const Field product = m_context.data().cdsVenda.FindField(QStringLiteral("CDPRODUTO"));
-    Variant packet;
-    Ravuvozozod::MensagemMetodo(settlementServer().getMovFidelidade(p.stCDFILIAL, s.loyalty.stNRSEQPRODCAMP,
-                                                                   product.IsValid() ? product.AsString() : QString()),
-                                true, 0, QStringLiteral("getMovFidelidade"), unitName, QString(), p.stIDESQUEMA, packet);
+    const Variant packet = m_context.checkedValue(
+        settlementServer().getMovFidelidade(p.stCDFILIAL, s.loyalty.stNRSEQPRODCAMP,
+                                            product.IsValid() ? product.AsString() : QString()),
+        QStringLiteral("getMovFidelidade"), QString());
     ClientDataSet benefits(QStringLiteral("cdsMovFidelidade"));
     if (!packet.isPacket() || !benefits.SetData(packet.packet()))
         return;
@@ -180,20 +172,20 @@ void Settlement::grantBenefits()
         if (text("IDTPATIVABENEFICIO") != QLatin1String("2"))
             continue;
         const int days = int(benefits.FieldByName(QStringLiteral("NRDIASVALBENECAMP")).AsInteger());
-        reported(settlementServer().setMovFidelidade(
+        report(m_context, settlementServer().setMovFidelidade(
                      p.stCDFILIAL, text("CDCAMPANHA"), text("NRSEQPRODCAMP"), text("NRSEQBENEFICIO"), s.host.stCdClienteVenda,
                      s.host.stCdConsumidorVenda, text("IDTPBENEFICIO"), today, today.addDays(days),
                      benefits.FieldByName(QStringLiteral("VRBENEFICIO")).AsFloat(),
                      int(benefits.FieldByName(QStringLiteral("QTBENEFICIOCAMP")).AsInteger())),
-                 0, QStringLiteral("setMovFidelidade"), unitName, p.stIDESQUEMA);
+               QStringLiteral("setMovFidelidade"));
     }
 }
 
 // A failure of the save block. A stored sale (a key of ten characters came back) stays sold:
 // with SAT its document is cancelled, otherwise the failure is shown and the sale's end with
-// its tickets follows. A sale that was not stored never reaches the tickets (the original
-// printed them and cleared the screen as if it had been saved).
-void Settlement::handleSaveFailure(SaveOutcome &outcome, const SettlementRun &run, const QString &failure)
+// its tickets follows. A sale that was not stored never reaches the tickets: printing them
+// and clearing the screen would pass it off as saved.
+void OrdinaryRoad::handleSaveFailure(SaveOutcome &outcome, const QString &failure)
 {
     SaleState &s = m_context.state();
     const bool stored = outcome.saleKey.size() == storedKeyLength;
@@ -209,19 +201,19 @@ void Settlement::handleSaveFailure(SaveOutcome &outcome, const SettlementRun &ru
     }
     outcome.saleKey.clear();
     if (s.params.boUTILIZAIMPFIS)
-        fiscalPrinterSaveFailed(run);
+        fiscalPrinterSaveFailed();
     else
         saveFailedBeforeStoring(failure);
 }
 
 // The fiscal printer's coupon of a sale that could not be saved is cancelled and the sale
 // recorded as cancelled. When the printer does not cancel it, the sale stays on the screen.
-void Settlement::fiscalPrinterSaveFailed(const SettlementRun &run)
+void OrdinaryRoad::fiscalPrinterSaveFailed()
 {
     SaleState &s = m_context.state();
     const Parameters &p = s.params;
     m_context.message(m_context.Msg(QStringLiteral("ERRO_CONCLUI_FECHAMENTO")), Ravuvozozod::Error);
-    undoCardPayment();
+    settlementEnd().undoCardPayment();
     const CouponCancelAnswer cancelled =
         m_context.devices().Cancela_Cupom_Imp(CouponCancelRequest{p.stIDESQUEMA, false, false, false, p.stCDFILIAL,
                                                                   p.stCDCAIXA, p.stNRSERIEIMP});
@@ -233,75 +225,71 @@ void Settlement::fiscalPrinterSaveFailed(const SettlementRun &run)
         if (payments.Active())
             payments.EmptyDataSet();
         s.flags.boRecebendo = false;
-        m_lastRoadEnd = RoadEnd{RoadEnd::Kind::Failed, std::nullopt, false, QString(), text};
+        m_end = RoadEnd{RoadEnd::Kind::Failed, std::nullopt, false, QString(), text};
         return;
     }
-    recordCancelledSale(s.settlement.stRecebAux9.isEmpty() ? run.documentInHand : s.settlement.stRecebAux9);
-    logCouponCancelled(run.documentInHand);
-    endWithReset(RoadEnd::Kind::Reset, m_context.Msg(QStringLiteral("ERRO_CONCLUI_FECHAMENTO")));
+    SettlementEnd end = settlementEnd();
+    end.recordCancelledSale(s.settlement.stRecebAux9.isEmpty() ? m_run.documentInHand : s.settlement.stRecebAux9);
+    end.logCouponCancelled(m_run.documentInHand);
+    end.endWithReset(RoadEnd::Kind::Reset, m_context.Msg(QStringLiteral("ERRO_CONCLUI_FECHAMENTO")));
 }
 
 // Without a fiscal printer a sale that was not stored keeps nothing paid: the card payment is
 // undone, the number already taken is recorded as cancelled (it is never handed back), and
 // the sale stays on the screen to be settled again.
-void Settlement::saveFailedBeforeStoring(const QString &failure)
+void OrdinaryRoad::saveFailedBeforeStoring(const QString &failure)
 {
     SaleState &s = m_context.state();
     const QString text = QStringLiteral("Não foi possível gravar a venda no banco de dados. O pagamento foi desfeito e a "
                                         "venda continua na tela para novo recebimento.");
     Ravuvozozod::Mensagem(text, failure, QStringLiteral("N"), QStringLiteral("N"), Ravuvozozod::Error, QString(),
                           s.params.stIDESQUEMA, 0);
-    undoCardPayment();
+    settlementEnd().undoCardPayment();
     if (!s.settlement.stRecebAux9.isEmpty())
-        recordCancelledSale(s.settlement.stRecebAux9);
+        settlementEnd().recordCancelledSale(s.settlement.stRecebAux9);
     ClientDataSet &payments = m_context.data().cdsMovCaixa;
     if (payments.Active())
         payments.EmptyDataSet();
     s.flags.boRecebendo = false;
-    m_lastRoadEnd = RoadEnd{RoadEnd::Kind::Failed, std::nullopt, false, QString(), text + QLatin1Char(' ') + failure};
+    m_end = RoadEnd{RoadEnd::Kind::Failed, std::nullopt, false, QString(), text + QLatin1Char(' ') + failure};
 }
 
-void Settlement::satFailed(const QString &saleKey, const QString &failure)
+void OrdinaryRoad::satFailed(const QString &saleKey, const QString &failure)
 {
     SaleState &s = m_context.state();
     const Parameters &p = s.params;
     Ravuvozozod::Mensagem(m_context.Msg(QStringLiteral("VENDA_SAT_CAN")), failure, QStringLiteral("N"), QStringLiteral("N"),
                           Ravuvozozod::Error, QString(), p.stIDESQUEMA, 0);
-    undoCardPayment();
-    reported(settlementServer().CancelaPedidoKDS(Variant(m_context.data().cdsVenda.Data()), p.stCDCAIXA, p.stCDFILIAL,
-                                                 saleKey, true),
-             0, QStringLiteral("CancelaPedidoKDS"), unitName, p.stIDESQUEMA);
+    settlementEnd().undoCardPayment();
+    report(m_context,
+           settlementServer().CancelaPedidoKDS(Variant(m_context.data().cdsVenda.Data()), p.stCDCAIXA, p.stCDFILIAL,
+                                               saleKey, true),
+           QStringLiteral("CancelaPedidoKDS"));
+    SettlementEnd end = settlementEnd();
     if (!saleKey.isEmpty())
-        markStoredSaleCancelled(saleKey);
-    endWithReset(RoadEnd::Kind::Reset, failure);
+        end.markStoredSaleCancelled(saleKey);
+    end.endWithReset(RoadEnd::Kind::Reset, failure);
 }
 
 // The stored sale's end: the buyer's CPF into the consumer register, then the end of the
 // settlement with the production tickets, the points earned and the pager cleared.
-void Settlement::finishSoldSale(const SaveOutcome &outcome)
+void OrdinaryRoad::finishSoldSale(const SaveOutcome &outcome)
 {
     SaleState &s = m_context.state();
     const QString buyer = s.fiscal.stCpfCnpjNota;
     if (!buyer.isEmpty() && buyer.size() < 12)
-        reported(settlementServer().setGravaConsumidor(s.host.stCdClienteVenda, s.host.stCdConsumidorVenda, buyer,
-                                                       s.params.stSTPROCESSAMENTO, QStringLiteral("2")),
-                 10, QStringLiteral("setGravaConsumidor"), unitName, s.params.stIDESQUEMA);
+        report(m_context,
+               settlementServer().setGravaConsumidor(s.host.stCdClienteVenda, s.host.stCdConsumidorVenda, buyer,
+                                                     s.params.stSTPROCESSAMENTO, QStringLiteral("2")),
+               QStringLiteral("setGravaConsumidor"));
     m_context.form().repaint();
     const SoldSale sold{outcome.saleKey, QStringLiteral("A"), s.settlement.stRecebAux9};
-    m_lastRoadEnd = RoadEnd{RoadEnd::Kind::Sold, sold, false, QString(), QString()};
-    resetAfterSettlement(sold);
+    m_end = RoadEnd{RoadEnd::Kind::Sold, sold, false, QString(), QString()};
+    settlementEnd().resetAfterSettlement(sold);
     if (outcome.points != 0)
         m_context.message(Lvm_msg::Format(m_context.Msg(QStringLiteral("PONTUACAO")), {PtBr::FloatToStr(outcome.points)}),
                           Ravuvozozod::Information);
     s.flags.boRecebendo = false;
     s.settlement.stSenhaPedido.clear();
     m_context.form().activateWindow();
-}
-
-// The screen reset of a settlement that ends without a sale to hand on.
-void Settlement::endWithReset(RoadEnd::Kind kind, const QString &reason)
-{
-    m_lastRoadEnd = RoadEnd{kind, std::nullopt, false, QString(), reason};
-    resetAfterSettlement(std::nullopt);
-    m_context.state().flags.boRecebendo = false;
 }

@@ -1,3 +1,4 @@
+// The order pager number of a sale, in the mode the till is set to.
 #include "settlement.h"
 
 #include "settlementserver.h"
@@ -14,10 +15,8 @@
 
 namespace {
 
-const QString unitName = QStringLiteral("Cli_Kal51000");
-
-// Bounds that keep a full day of orders from hanging the till: the original drew (or asked)
-// until it had a number, for ever when every number was taken or nobody was at the keypad.
+// Bounds that keep a full day of orders from hanging the till: drawing (or asking) until a
+// number is had would go on for ever when every number is taken or nobody is at the keypad.
 constexpr int maxSequentialTries = 50;
 constexpr int maxRandomDraws = 200;
 constexpr int maxKeypadAsks = 10;
@@ -34,30 +33,34 @@ bool above(const QString &number, const QString &maximum)
     return numberOk && maximumOk && n > max;
 }
 
-} // namespace
-
-QString Settlement::GeraSenhaCupom(const QString &mode, int lowest)
+class PagerNumber
 {
-    if (isYes(mode))
-        return sequentialPager();
-    if (mode == QLatin1String("D"))
-        return typedPager();
-    if (mode == QLatin1String("A"))
-        return randomPager(lowest, 99998);
-    return randomPager(lowest, 998);
-}
+public:
+    explicit PagerNumber(SaleContext &context) : m_context(context) {}
+
+    QString sequentialPager();
+    QString typedPager();
+    QString randomPager(int lowest, int highest);
+
+private:
+    // True when an order uses the number; empty when the server could not say (reported).
+    std::optional<bool> pagerInUse(const QString &number);
+
+    SaleContext &m_context;
+};
+
 
 // The day's next number of the branch; one found in use is replaced by the next, and a number
 // above NRMAXSENHAPED (compared as numbers: "1000" is above "999") restarts the day's sequence.
-QString Settlement::sequentialPager()
+QString PagerNumber::sequentialPager()
 {
     const SaleState &state = m_context.state();
     const QString branch = state.params.stCDFILIAL;
     const QDateTime today = Clock::now();
     auto next = [&]() -> QString {
         Variant value;
-        if (!Ravuvozozod::MensagemMetodo(settlementServer().getSenhaCupom(branch, today), true, 0,
-                                         QStringLiteral("getSenhaCupom"), unitName, branch, state.params.stIDESQUEMA, value))
+        if (!m_context.checkAnswer(settlementServer().getSenhaCupom(branch, today), QStringLiteral("getSenhaCupom"),
+                                   branch, value))
             return {};
         return value.toString().trimmed();
     };
@@ -65,9 +68,9 @@ QString Settlement::sequentialPager()
     for (int tries = 0; !number.isEmpty() && tries < maxSequentialTries; ++tries) {
         if (!state.params.stNRMAXSENHAPED.trimmed().isEmpty() && above(number, state.params.stNRMAXSENHAPED)) {
             Variant ignored;
-            Ravuvozozod::MensagemMetodo(settlementServer().ReiniciaSenhaCupom(branch, today.toString(QStringLiteral("dd/MM/yyyy"))),
-                                        true, 0, QStringLiteral("ReiniciaSenhaCupom"), unitName, branch,
-                                        state.params.stIDESQUEMA, ignored);
+            m_context.checkAnswer(
+                settlementServer().ReiniciaSenhaCupom(branch, today.toString(QStringLiteral("dd/MM/yyyy"))),
+                QStringLiteral("ReiniciaSenhaCupom"), branch, ignored);
             number = next();
             continue;
         }
@@ -82,7 +85,7 @@ QString Settlement::sequentialPager()
 
 // The operator types the number on the keypad; it must not be empty or in use. Leaving the
 // keypad asks again (the sale needs a number), a bounded number of times.
-QString Settlement::typedPager()
+QString PagerNumber::typedPager()
 {
     SaleState &state = m_context.state();
     for (int asked = 0; asked < maxKeypadAsks; ++asked) {
@@ -113,7 +116,7 @@ QString Settlement::typedPager()
 
 // A random number from `lowest` to `highest`, five characters wide, that no order uses. After
 // many taken draws the range is searched in order from a random start, once round.
-QString Settlement::randomPager(int lowest, int highest)
+QString PagerNumber::randomPager(int lowest, int highest)
 {
     lowest = qBound(0, lowest, highest);
     const int span = highest - lowest + 1;
@@ -137,13 +140,26 @@ QString Settlement::randomPager(int lowest, int highest)
     return {};
 }
 
-std::optional<bool> Settlement::pagerInUse(const QString &number)
+std::optional<bool> PagerNumber::pagerInUse(const QString &number)
 {
     const SaleState &state = m_context.state();
     Variant value;
-    if (!Ravuvozozod::MensagemMetodo(settlementServer().getSenhaRandonExist(state.params.stCDFILIAL, state.params.stCDCAIXA, number),
-                                     true, 0, QStringLiteral("getSenhaRandonExist"), unitName,
-                                     state.params.stCDFILIAL + QLatin1Char('-') + number, state.params.stIDESQUEMA, value))
+    if (!m_context.checkAnswer(settlementServer().getSenhaRandonExist(state.params.stCDFILIAL, state.params.stCDCAIXA, number),
+                               QStringLiteral("getSenhaRandonExist"), state.params.stCDFILIAL + QLatin1Char('-') + number,
+                               value))
         return std::nullopt;
     return value.toBool();
+}
+
+} // namespace
+
+QString Settlement::GeraSenhaCupom(const QString &mode, int lowest)
+{
+    if (isYes(mode))
+        return PagerNumber(m_context).sequentialPager();
+    if (mode == QLatin1String("D"))
+        return PagerNumber(m_context).typedPager();
+    if (mode == QLatin1String("A"))
+        return PagerNumber(m_context).randomPager(lowest, 99998);
+    return PagerNumber(m_context).randomPager(lowest, 998);
 }

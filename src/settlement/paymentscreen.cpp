@@ -1,11 +1,11 @@
 // What every settlement road hands to the host's payment screen and keeps of its answer.
-#include "settlement.h"
+#include "paymentscreen_p.h"
 
 #include <sale/saledatasets.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
 
-PaymentRequest Settlement::paymentRequest(const QString &documentInHand, const QString &waiterName) const
+PaymentRequest PaymentScreen::paymentRequest(const QString &documentInHand, const QString &waiterName) const
 {
     const SaleState &s = m_context.state();
     PaymentRequest request;
@@ -35,7 +35,7 @@ PaymentRequest Settlement::paymentRequest(const QString &documentInHand, const Q
     return request;
 }
 
-PaymentDatasets Settlement::paymentDatasets()
+PaymentDatasets PaymentScreen::paymentDatasets()
 {
     SaleDatasets &d = m_context.data();
     return PaymentDatasets{d.cdsParametrosQub, d.cdsVenda,        d.cdsVendaCancelada, d.cdsMovCaixa,
@@ -43,7 +43,7 @@ PaymentDatasets Settlement::paymentDatasets()
                            d.cdsConfTipoRece,  d.cdsECFCaixa,      d.cdsExtConsFid,     d.cdsPromoComanda};
 }
 
-void Settlement::keepPaymentOutputs(const PaymentAnswer &answer)
+void PaymentScreen::keepPaymentOutputs(const PaymentAnswer &answer)
 {
     SaleState &s = m_context.state();
     s.rights.stRetAcesso = answer.stRetAcesso;

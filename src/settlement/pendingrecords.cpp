@@ -2,9 +2,7 @@
 // stored sale's document given up, when its record is written; a record the host could not
 // write is the only trace of that cancellation, so it is kept in a data-packet file of the
 // till and written when the base answers again (at the start of the next settlement).
-#include "settlement.h"
-
-#include "settlementserver.h"
+#include "pendingrecords_p.h"
 
 #include <order/recoveryfiles.h>
 #include <outside/pkg_hrk00002.h>
@@ -187,15 +185,15 @@ QString newRecordFile(const QString &folder)
 
 } // namespace
 
-QString Settlement::pendingRecordsFolder() const
+QString PendingRecords::folder() const
 {
     return RecoveryFiles::path(m_context.state().params.stDSDIRCAD, RecoveryFiles::PendingRecords);
 }
 
 // The cashier is told once; the raw database text goes to the detail and the log only.
-void Settlement::keepPendingRecord(const DataPacket &record, const QString &failure)
+void PendingRecords::keep(const DataPacket &record, const QString &failure)
 {
-    const QString folder = pendingRecordsFolder();
+    const QString folder = this->folder();
     QDir().mkpath(folder);
     QString error;
     if (!CdsFile::save(newRecordFile(folder), record, &error)) {
@@ -211,63 +209,45 @@ void Settlement::keepPendingRecord(const DataPacket &record, const QString &fail
                           m_context.state().params.stIDESQUEMA, 0);
 }
 
-bool Settlement::sendCancelledSale(const CancelledSaleRecord &record, const QString &trace)
+bool PendingRecords::sendCancelledSale(const CancelledSaleRecord &record, const QString &trace)
 {
     m_context.state().results.vaRetorno = Variant::array(10);
     const CancellationAnswer answer = m_context.services().IncluiVendaCan(record);
     Variant value;
-    if (Ravuvozozod::MensagemMetodo(answer.result, false, 10, saleRecord, QStringLiteral("Cli_Kal51000"), trace,
-                                    m_context.state().params.stIDESQUEMA, value))
+    if (m_context.checkAnswer(answer.result, saleRecord, trace, value, SaleContext::Failure::Quiet))
         return true;
-    keepPendingRecord(saleRecordPacket(record), answer.result.failureText());
+    keep(saleRecordPacket(record), answer.result.failureText());
     return false;
 }
 
-bool Settlement::sendStoredSaleCancelled(const CancelledStatusChange &change, const QString &trace)
+bool PendingRecords::sendStoredSaleCancelled(const CancelledStatusChange &change, const QString &trace)
 {
     m_context.state().results.vaRetorno = Variant::array(10);
     const CancellationAnswer answer = m_context.services().AlteraVendaCan(change);
     Variant value;
+    // Checked under the unit of the status change, not the sale's.
     if (Ravuvozozod::MensagemMetodo(answer.result, false, 0, statusRecord, QStringLiteral("Cli_Qub90900"), trace,
                                     m_context.state().params.stIDESQUEMA, value))
         return true;
-    keepPendingRecord(statusRecordPacket(change), answer.result.failureText());
+    keep(statusRecordPacket(change), answer.result.failureText());
     return false;
 }
 
 // Oldest first; the first record the host still refuses ends the run, so a base that went
 // away again is not asked once per kept record. A file that cannot be read is left for a
 // person to look at.
-int Settlement::writePendingRecords()
+int PendingRecords::write()
 {
-    QDir folder(pendingRecordsFolder());
+    QDir folder(this->folder());
     if (!folder.exists())
         return 0;
     int written = 0;
     const QStringList files = folder.entryList({QStringLiteral("*.cds")}, QDir::Files, QDir::Name);
     for (const QString &name : files) {
         const QString file = folder.filePath(name);
-        DataPacket packet;
-        QString error;
-        if (!CdsFile::load(file, &packet, &error) || packet.rows.size() != 1) {
-            qWarning().noquote() << "kept cancellation record unreadable:" << file << error;
-            continue;
-        }
-        const RecordRow row(packet);
         CancellationAnswer answer;
-        if (row.text("REGISTRO") == saleRecord) {
-            CancelledSaleRecord record;
-            if (!saleRecordOf(row, &record)) {
-                qWarning().noquote() << "kept cancellation record unreadable:" << file;
-                continue;
-            }
-            answer = m_context.services().IncluiVendaCan(record);
-        } else if (row.text("REGISTRO") == statusRecord) {
-            answer = m_context.services().AlteraVendaCan(statusRecordOf(row));
-        } else {
-            qWarning().noquote() << "kept record of unknown kind:" << file;
+        if (!resend(file, answer))
             continue;
-        }
         if (answer.result.isFailure()) {
             qWarning().noquote() << "kept cancellation record still not written:" << file << answer.result.failureText();
             break;
@@ -280,4 +260,30 @@ int Settlement::writePendingRecords()
         ++written;
     }
     return written;
+}
+
+bool PendingRecords::resend(const QString &file, CancellationAnswer &answer)
+{
+    DataPacket packet;
+    QString error;
+    if (!CdsFile::load(file, &packet, &error) || packet.rows.size() != 1) {
+        qWarning().noquote() << "kept cancellation record unreadable:" << file << error;
+        return false;
+    }
+    const RecordRow row(packet);
+    if (row.text("REGISTRO") == saleRecord) {
+        CancelledSaleRecord record;
+        if (!saleRecordOf(row, &record)) {
+            qWarning().noquote() << "kept cancellation record unreadable:" << file;
+            return false;
+        }
+        answer = m_context.services().IncluiVendaCan(record);
+        return true;
+    }
+    if (row.text("REGISTRO") == statusRecord) {
+        answer = m_context.services().AlteraVendaCan(statusRecordOf(row));
+        return true;
+    }
+    qWarning().noquote() << "kept record of unknown kind:" << file;
+    return false;
 }

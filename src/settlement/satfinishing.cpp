@@ -9,7 +9,6 @@
 
 namespace {
 
-const QString unitName = QStringLiteral("Cli_Kal51000");
 
 // `length` characters of the CF-e text starting `skip` characters after the first `marker`;
 // empty when the marker is missing or the cut is not all digits (a garbled answer must not
@@ -72,11 +71,10 @@ QString Settlement::FinalizaVendaSat(const QString &savedSaleKey)
     state.settlement.stRecebAux16 = serial;
     SatUpdateRequest update{request.cdFilial, request.cdCaixa, savedSaleKey, cfe, state.settlement.stRecebAux18, sat.answer};
     Variant ignored;
-    Ravuvozozod::MensagemMetodo(m_context.services().AtualizaVendaSat(update), true, 10, QStringLiteral("AtualizaVendaSat"),
-                                unitName,
-                                QStringList{request.cdFilial, request.cdCaixa, savedSaleKey, QStringLiteral("stlXmlSat"), cfe,
-                                            state.settlement.stRecebAux18}
-                                    .join(QLatin1Char('-')),
-                                state.params.stIDESQUEMA, ignored);
+    m_context.checkAnswer(m_context.services().AtualizaVendaSat(update), QStringLiteral("AtualizaVendaSat"),
+                          QStringList{request.cdFilial, request.cdCaixa, savedSaleKey, QStringLiteral("stlXmlSat"), cfe,
+                                      state.settlement.stRecebAux18}
+                              .join(QLatin1Char('-')),
+                          ignored);
     return {};
 }

@@ -1,7 +1,12 @@
 // The settle button: the guards every settlement passes, the buyer, the consumer's name, the
 // waiter and the sale rows, then the choice of road inside the outer block.
-#include "settlement.h"
+#include "settlebutton_p.h"
 
+#include "buyer_p.h"
+#include "ordinaryroad_p.h"
+#include "pendingrecords_p.h"
+#include "settlement.h"
+#include "settlementend_p.h"
 #include "settlementserver.h"
 
 #include <order/orderentry.h>
@@ -13,30 +18,11 @@
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
 #include <sale/salestate.h>
+#include <sale/scopeguard.h>
 #include <screen/screenshell.h>
 #include <sale/codes.h>
 
 namespace {
-
-// Clears boRecebendo on every way out of the common start, unless a road took the settlement
-// over (the roads clear it at their own ends).
-class ReceivingGuard
-{
-public:
-    explicit ReceivingGuard(SaleFlags &flags) : m_flags(flags) {}
-    ~ReceivingGuard()
-    {
-        if (!m_released)
-            m_flags.boRecebendo = false;
-    }
-    ReceivingGuard(const ReceivingGuard &) = delete;
-    ReceivingGuard &operator=(const ReceivingGuard &) = delete;
-    void release() { m_released = true; }
-
-private:
-    SaleFlags &m_flags;
-    bool m_released = false;
-};
 
 QString parameterColumn(const ClientDataSet &parameters, const char *name)
 {
@@ -61,7 +47,7 @@ void writeIntoEveryLine(ClientDataSet &items, const char *fieldName, const QStri
 
 } // namespace
 
-void Settlement::spbRecebClick(QObject *)
+void SettleButton::run()
 {
     SaleState &s = m_context.state();
     if (!biometricConfirmed())
@@ -74,43 +60,56 @@ void Settlement::spbRecebClick(QObject *)
         return; // a settlement is running: a second press does nothing
     s.flags.boRecebendo = true;
     s.figures.boRecebAux1 = true;
-    m_lastRoadEnd = RoadEnd{};
+    m_end = RoadEnd{};
+    if (commonStart())
+        roadsInOuterBlock();
+}
 
-    ReceivingGuard guard(s.flags);
-    SettlementRun run;
+// Every stop of the common start clears boRecebendo; once a road takes the settlement over,
+// the road clears it at its own end.
+bool SettleButton::commonStart()
+{
+    bool roadTakesOver = false;
+    const OnExit clearUnlessTaken([&] {
+        if (!roadTakesOver)
+            m_context.state().flags.boRecebendo = false;
+    });
     if (!saleMaySettle() || !operatorMessageAccepted())
-        return;
-    if (!m_context.shell().VerificaEstadoGaveta(s.params.stIDTIPOGAVETA))
-        return;
-    if (!buyerIdentifiedWhenRequired())
-        return;
-    if (!serverAnswers())
-        return;
-    writePendingRecords();
+        return false;
+    if (!m_context.shell().VerificaEstadoGaveta(m_context.state().params.stIDTIPOGAVETA))
+        return false;
+    if (!buyerIdentifiedWhenRequired() || !serverAnswers())
+        return false;
+    PendingRecords(m_context).write();
     const Field coupon = m_context.data().cdsItems.FindField(QStringLiteral("NRCUPOMFIS"));
-    run.documentInHand = coupon.IsValid() ? coupon.AsString() : QString();
+    m_run.documentInHand = coupon.IsValid() ? coupon.AsString() : QString();
     askConsumerName();
-    if (!waiterConfirmed(run))
-        return;
-    guard.release();
+    if (!waiterConfirmed())
+        return false;
+    roadTakesOver = true;
+    return true;
+}
 
+// The outer block: the silent abort ends quietly, every other failure in the failure recovery.
+void SettleButton::roadsInOuterBlock()
+{
     try {
         clearPreviousDocumentValues();
-        if (s.host.stModoVenda == SaleMode::Counter)
+        if (m_context.state().host.stModoVenda == SaleMode::Counter)
             combinedPromotions();
-        chooseRoad(run);
+        chooseRoad();
     } catch (const EAbort &) {
-        settlementAborted();
+        SettlementEnd(m_context, m_end).settlementAborted();
     } catch (const Consiste::EResultServ &error) {
-        settlementFailed(error.text());
+        FailureRecovery(m_context, m_end).settlementFailed(error.text());
     } catch (const std::exception &error) {
-        settlementFailed(QString::fromUtf8(error.what()));
+        FailureRecovery(m_context, m_end).settlementFailed(QString::fromUtf8(error.what()));
     }
 }
 
 // The badge consumer asked for a biometric confirmation: the host's reading must name the
 // sale's consumer.
-bool Settlement::biometricConfirmed()
+bool SettleButton::biometricConfirmed()
 {
     SaleState &s = m_context.state();
     if (!isYes(s.consumer.stRecebAux4))
@@ -123,7 +122,7 @@ bool Settlement::biometricConfirmed()
     return false;
 }
 
-bool Settlement::saleMaySettle()
+bool SettleButton::saleMaySettle()
 {
     SaleState &s = m_context.state();
     if (s.flags.boConsultaPreco) {
@@ -135,7 +134,7 @@ bool Settlement::saleMaySettle()
 }
 
 // The store's message to the operator; after a refusal the next press skips it once.
-bool Settlement::operatorMessageAccepted()
+bool SettleButton::operatorMessageAccepted()
 {
     SaleState &s = m_context.state();
     const ClientDataSet &parameters = m_context.data().cdsParametrosQub;
@@ -153,7 +152,7 @@ bool Settlement::operatorMessageAccepted()
     return true;
 }
 
-bool Settlement::buyerRuleApplies() const
+bool SettleButton::buyerRuleApplies() const
 {
     const SaleState &s = m_context.state();
     const Parameters &p = s.params;
@@ -166,7 +165,7 @@ bool Settlement::buyerRuleApplies() const
 // Above the configured total the electronic document must name its buyer: the operator is
 // told, the buyer dialog opens, its data goes onto every line, and the settlement stops so
 // that the next press finds the data present.
-bool Settlement::buyerIdentifiedWhenRequired()
+bool SettleButton::buyerIdentifiedWhenRequired()
 {
     SaleState &s = m_context.state();
     const FiscalTexts &buyer = s.fiscal;
@@ -176,7 +175,7 @@ bool Settlement::buyerIdentifiedWhenRequired()
     Ravuvozozod::Mensagem(m_context.Msg(QStringLiteral("VlrLimSemCPF")), QString(), QStringLiteral("N"),
                           QStringLiteral("N"), Ravuvozozod::Warning, QString(), s.params.stIDESQUEMA, 0);
     s.flags.boRecebendo = false;
-    spbIncluiCpfClick(nullptr);
+    BuyerIdentification(m_context).run();
     ClientDataSet &items = m_context.data().cdsItems;
     writeIntoEveryLine(items, "NRINSCRCONS", s.fiscal.stCpfCnpjNota);
     writeIntoEveryLine(items, "NMCONSVEND", s.fiscal.stNomeNota);
@@ -186,16 +185,16 @@ bool Settlement::buyerIdentifiedWhenRequired()
 
 // The first server call of the settlement: a base that does not answer stops it here with one
 // clear message, before the waiter, the sale rows or the payment screen ask it one by one.
-bool Settlement::serverAnswers()
+bool SettleButton::serverAnswers()
 {
     const QString failure = settlementServer().serverProbe();
     if (failure.isEmpty())
         return true;
-    refuseBeforePayment(failure);
+    refuseBeforePayment(m_context, m_end, failure);
     return false;
 }
 
-void Settlement::askConsumerName()
+void SettleButton::askConsumerName()
 {
     SaleState &s = m_context.state();
     if (!isYes(s.params.stIDSOLDIGCONS) || !s.fiscal.stNomeNota.isEmpty())
@@ -215,7 +214,7 @@ void Settlement::askConsumerName()
 
 // The waiter of the sale, typed until a known waiter is named (IDINFVENBAL "S"), else the
 // operator's own; then the sale rows are rebuilt.
-bool Settlement::waiterConfirmed(SettlementRun &run)
+bool SettleButton::waiterConfirmed()
 {
     SaleState &s = m_context.state();
     OrderEntry &order = m_context.order();
@@ -224,8 +223,8 @@ bool Settlement::waiterConfirmed(SettlementRun &run)
         // An operator with no waiter of its own is not looked up: the padded empty code would
         // only tell the cashier at every sale that waiter "0000" does not exist.
         if (!s.host.stCDVENDEDOR.trimmed().isEmpty())
-            order.ValidaGarcom(run.waiterName, Consiste::Ajusta(s.host.stCDVENDEDOR, 4), QString());
-        order.PreencheVenda(run.saleTotal);
+            order.ValidaGarcom(m_run.waiterName, Consiste::Ajusta(s.host.stCDVENDEDOR, 4), QString());
+        order.PreencheVenda(m_run.saleTotal);
         return true;
     }
     do {
@@ -242,12 +241,12 @@ bool Settlement::waiterConfirmed(SettlementRun &run)
             return false;
         }
         s.host.stCDVENDEDOR = typed.value;
-        if (!order.ValidaGarcom(run.waiterName, s.host.stCDVENDEDOR, QStringLiteral("1"))) {
+        if (!order.ValidaGarcom(m_run.waiterName, s.host.stCDVENDEDOR, QStringLiteral("1"))) {
             s.host.stCDVENDEDOR.clear();
             return false;
         }
-        order.PreencheVenda(run.saleTotal);
-    } while (run.waiterName.isEmpty());
+        order.PreencheVenda(m_run.saleTotal);
+    } while (m_run.waiterName.isEmpty());
     return true;
 }
 
@@ -255,7 +254,7 @@ bool Settlement::waiterConfirmed(SettlementRun &run)
 // number, the NFC-e series and emission date and the approximate taxes would otherwise go
 // into this sale's header, tickets and cancellation record. Likewise a document issued by the
 // payment screen of an earlier sale must not spare this sale its number.
-void Settlement::clearPreviousDocumentValues()
+void SettleButton::clearPreviousDocumentValues()
 {
     SaleState &s = m_context.state();
     SettlementTexts &texts = s.settlement;
@@ -275,27 +274,41 @@ void Settlement::clearPreviousDocumentValues()
     texts.stRecebAux23.clear();
 }
 
-void Settlement::chooseRoad(SettlementRun &run)
+void SettleButton::chooseRoad()
 {
     const SaleFlags &flags = m_context.state().flags;
     if (flags.boCreditoPessoal)
-        personalCreditRoad(run);
+        personalCreditRoad();
     else if (flags.boVendaDebito)
-        consumerDebitRoad(run);
+        consumerDebitRoad();
     else
-        sharedExchangeAndOrdinaryStart(run);
+        sharedExchangeAndOrdinaryStart();
 }
 
 // The block the exchange and the ordinary sale share: with a fiscal printer the pager number
 // is drawn before the payment screen.
-void Settlement::sharedExchangeAndOrdinaryStart(SettlementRun &run)
+void SettleButton::sharedExchangeAndOrdinaryStart()
 {
     SaleState &s = m_context.state();
     if (s.flags.boTrocaMercadoria) {
-        exchangeRoad(run);
+        exchangeRoad();
         return;
     }
     if (s.settlement.stSenhaPedido.isEmpty() && s.params.boUTILIZAIMPFIS)
-        s.settlement.stSenhaPedido = GeraSenhaCupom(s.params.stIDSENHACUP, s.params.inNRMINSENHAAL);
-    ordinarySaleRoad(run);
+        s.settlement.stSenhaPedido = m_context.settlement().GeraSenhaCupom(s.params.stIDSENHACUP, s.params.inNRMINSENHAAL);
+    OrdinaryRoad(m_context, m_end, m_run).run();
+}
+
+void refuseBeforePayment(SaleContext &context, RoadEnd &end, const QString &failure, const QString &method)
+{
+    SaleState &s = context.state();
+    const bool connection = method.isEmpty() || failure.contains(QLatin1String("DBNETLIB"));
+    const QString text = connection ? context.Msg(QStringLiteral("FALHA_CONEXAO_SRV"))
+                                    : QStringLiteral("O servidor não respondeu à consulta %1. A venda continua na tela "
+                                                     "para novo recebimento.")
+                                          .arg(method);
+    Ravuvozozod::Mensagem(text, failure, QStringLiteral("N"), QStringLiteral("N"), Ravuvozozod::Error, QString(),
+                          s.params.stIDESQUEMA, 0);
+    s.flags.boRecebendo = false;
+    end = RoadEnd{RoadEnd::Kind::Refused, std::nullopt, false, QString(), text};
 }

@@ -1,27 +1,36 @@
 #include "settlement.h"
 
+#include "settlebutton_p.h"
+#include "settlement_p.h"
+
 #include <sale/salecontext.h>
 #include <screen/tfrmvendacons.h>
 
 #include <QTimer>
 
 Settlement::Settlement(SaleContext &context)
-    : m_context(context)
+    : m_context(context), m_lastRoadEnd(std::make_unique<RoadEnd>())
 {
 }
 
-// Receipt cancellation: filled in by the cancellation road.
+Settlement::~Settlement() = default;
+
+void Settlement::spbRecebClick(QObject *)
+{
+    SettleButton(m_context, *m_lastRoadEnd).run();
+}
+
+// Receipt cancellation is not offered on this till: the button does nothing.
 void Settlement::spbCancelaCupomClick(QObject *)
 {
 }
 
-// Cancels the QR-code reading: filled in by the QR-code sale road.
+// No QR code is read on this till, so there is no reading to cancel.
 void Settlement::btnCancelaQrCodeClick(QObject *)
 {
 }
 
-
-// The QR-code sale: filled in by the QR-code sale road; nothing read is a sale yet.
+// No code read is a sale on this till: the sale text is empty and nothing is sold.
 QString Settlement::FormataQRCode(const QString &)
 {
     return QString();

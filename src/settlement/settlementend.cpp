@@ -1,8 +1,12 @@
 // How a settlement ends: the screen reset, the payment screen left without paying, the silent
 // abort, and the records of a cancelled sale.
+#include "settlementend_p.h"
+
+#include "pendingrecords_p.h"
 #include "settlement.h"
 
 #include <order/orderentry.h>
+#include <outside/pkg_hrk00001.h>
 #include <outside/pkg_hrk00002.h>
 #include <outside/ravuvozozod.h>
 #include <runtime/abort.h>
@@ -19,6 +23,11 @@
 
 namespace {
 
+const QString contingency = QStringLiteral("CONTIGENCIA_SP");
+const QString contingencyText = QStringLiteral("A NFC-e da venda ficou em contingência e não foi autorizada. "
+                                               "A venda foi cancelada e o pagamento em cartão desfeito. "
+                                               "A venda deverá ser realizada novamente.");
+
 void emptyIfOpen(ClientDataSet &dataset)
 {
     if (dataset.Active())
@@ -27,7 +36,7 @@ void emptyIfOpen(ClientDataSet &dataset)
 
 } // namespace
 
-void Settlement::resetAfterSettlement(const std::optional<SoldSale> &sold)
+void SettlementEnd::resetAfterSettlement(const std::optional<SoldSale> &sold)
 {
     SaleState &state = m_context.state();
     ScreenShell &shell = m_context.shell();
@@ -50,7 +59,7 @@ void Settlement::resetAfterSettlement(const std::optional<SoldSale> &sold)
     state.flags.boRecebendo = false;
 }
 
-void Settlement::paymentNotConfirmed(bool recordCancelled, const QString &couponNumber)
+void SettlementEnd::paymentNotConfirmed(bool recordCancelled, const QString &couponNumber)
 {
     SaleState &state = m_context.state();
     state.flags.boRecebendo = false;
@@ -60,7 +69,7 @@ void Settlement::paymentNotConfirmed(bool recordCancelled, const QString &coupon
     if (!recordCancelled)
         return;
     // Half-built cancelled rows are never recorded; the sale stays on screen then.
-    if (!PreencheVendCanc())
+    if (!m_context.settlement().PreencheVendCanc())
         return;
     state.settlement.stRecebAux1 = cancellationTrace(couponNumber);
     const Parameters &params = state.params;
@@ -81,21 +90,47 @@ void Settlement::paymentNotConfirmed(bool recordCancelled, const QString &coupon
     }
 }
 
-void Settlement::settlementAborted()
+void SettlementEnd::settlementAborted()
 {
     m_context.state().flags.boRecebendo = false;
 }
 
+void SettlementEnd::endWithReset(RoadEnd::Kind kind, const QString &reason)
+{
+    m_end = RoadEnd{kind, std::nullopt, false, QString(), reason};
+    resetAfterSettlement(std::nullopt);
+    m_context.state().flags.boRecebendo = false;
+}
+
+// The stored sale is recorded as cancelled (kept on the till when the base does not take the
+// record), so it must not stay paid: the card is undone and the cashier knows to settle again.
+void SettlementEnd::nfceContingency(const QString &saleKey)
+{
+    SaleState &s = m_context.state();
+    Ravuvozozod::Mensagem(contingencyText, contingency, QStringLiteral("N"), QStringLiteral("N"), Ravuvozozod::Error,
+                          QString(), s.params.stIDESQUEMA, 0);
+    undoCardPayment();
+    if (!saleKey.isEmpty())
+        markStoredSaleCancelled(saleKey);
+    s.flags.boCupomAberto = false;
+    endWithReset(RoadEnd::Kind::Reset, contingencyText);
+}
+
+void SettlementEnd::undoCardPayment()
+{
+    m_context.devices().FinalizaTransTef(TefFinishRequest{false});
+}
+
 // ---- records of a cancelled sale ---------------------------------------------------------------
 
-QString Settlement::cancellationTrace(const QString &documentNumber) const
+QString SettlementEnd::cancellationTrace(const QString &documentNumber) const
 {
     const Parameters &params = m_context.state().params;
     return QStringLiteral("cdsvenda.data-cdsVendaCancelada.Data-")
         + QStringList{params.stCDCAIXA, params.stCDEMPRESA, documentNumber, params.stNRSERIEIMP}.join(QLatin1Char('-'));
 }
 
-bool Settlement::recordCancelledSale(const QString &documentNumber)
+bool SettlementEnd::recordCancelledSale(const QString &documentNumber)
 {
     SaleState &state = m_context.state();
     const Parameters &params = state.params;
@@ -114,10 +149,10 @@ bool Settlement::recordCancelledSale(const QString &documentNumber)
     record.stRecebAux7 = state.startup.stRecebAux7;
     record.stRecebAux20 = state.startup.stRecebAux20;
     record.sistemaQubSat = params.boSISTEMAQUBSAT;
-    return sendCancelledSale(record, cancellationTrace(documentNumber));
+    return PendingRecords(m_context).sendCancelledSale(record, cancellationTrace(documentNumber));
 }
 
-bool Settlement::markStoredSaleCancelled(const QString &savedSaleKey)
+bool SettlementEnd::markStoredSaleCancelled(const QString &savedSaleKey)
 {
     SaleState &state = m_context.state();
     const Parameters &params = state.params;
@@ -128,11 +163,11 @@ bool Settlement::markStoredSaleCancelled(const QString &savedSaleKey)
     change.dtMovimento = state.startup.dtDATAMOVIMENTO;
     change.stRetAcesso = state.rights.stRetAcesso;
     change.kind = QStringLiteral("SAT");
-    return sendStoredSaleCancelled(change,
+    return PendingRecords(m_context).sendStoredSaleCancelled(change,
                                    QStringList{savedSaleKey, params.stCDFILIAL, params.stCDCAIXA}.join(QLatin1Char('-')));
 }
 
-void Settlement::logCouponCancelled(const QString &couponNumber)
+void SettlementEnd::logCouponCancelled(const QString &couponNumber)
 {
     const HostResult logged = m_context.services().LogControleAcess(
         m_context.accessLog(QStringLiteral("CAN_CUP"), m_context.Msg(QStringLiteral("Mot_Can_Cup1")),
@@ -143,11 +178,13 @@ void Settlement::logCouponCancelled(const QString &couponNumber)
 
 // ---- seams and window ---------------------------------------------------------------------------
 
-void Settlement::prepareNextConsumerSale() {}
+// This till has no next badge consumer sale to call up: the screen stays on its starting page.
+void SettlementEnd::prepareNextConsumerSale() {}
 
-void Settlement::relateSaleEmail() {}
+// This till relates no e-mail address to the sale's receipt.
+void SettlementEnd::relateSaleEmail() {}
 
-void Settlement::bringFormToFront()
+void SettlementEnd::bringFormToFront()
 {
     QDialog &form = m_context.form();
     form.raise();

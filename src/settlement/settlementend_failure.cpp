@@ -1,6 +1,8 @@
 // The failure handler of the settle button: the operator message of a failure, the offer to
 // complete a badge consumer's sale with another payment form, and the coupon cancel.
-#include "settlement.h"
+#include "settlementend_p.h"
+
+#include "completionroad_p.h"
 
 #include <consumer/consumersale.h>
 #include <outside/pkg_hrk00001.h>
@@ -65,7 +67,7 @@ QString money(double value)
 
 } // namespace
 
-Settlement::FailureNotice Settlement::failureNotice(const QString &message) const
+FailureRecovery::FailureNotice FailureRecovery::failureNotice(const QString &message) const
 {
     const QString code = message.left(6);
     auto family = [&](const char *key, const QString &familyText) {
@@ -100,7 +102,7 @@ Settlement::FailureNotice Settlement::failureNotice(const QString &message) cons
     return FailureNotice{message, true};
 }
 
-void Settlement::settlementFailed(const QString &message)
+void FailureRecovery::settlementFailed(const QString &message)
 {
     m_context.state().flags.boRecebendo = false;
     const FailureNotice notice = failureNotice(message);
@@ -113,19 +115,37 @@ void Settlement::settlementFailed(const QString &message)
     completionOffer();
 }
 
-void Settlement::keepSaleOnScreen()
+void FailureRecovery::keepSaleOnScreen()
 {
     m_context.shell().ControleAcessoBotoes();
-    prepareNextConsumerSale();
+    SettlementEnd(m_context, m_end).prepareNextConsumerSale();
 }
 
-void Settlement::completionOffer()
+void FailureRecovery::completionOffer()
+{
+    if (!consumerMayComplete()) {
+        cancelCouponAfterFailure();
+        return;
+    }
+    if (!Ravuvozozod::Mensagem(m_context.Msg(QStringLiteral("Comp_Venda")), QString(), QStringLiteral("N"),
+                               QStringLiteral("S"), Ravuvozozod::Question, QString(),
+                               m_context.state().params.stIDESQUEMA, 0)) {
+        keepSaleOnScreen();
+        return;
+    }
+    CompletionRoad(m_context, m_end).run();
+}
+
+// The till allows completing (IDPERCOMVENCPDC) and the consumer's register does not forbid
+// it (sale kinds "1" and "2").
+bool FailureRecovery::consumerMayComplete()
 {
     SaleState &state = m_context.state();
     const Parameters &params = state.params;
     const QString client = state.host.stCdClienteVenda;
     const QString consumer = state.consumer.stCDCONSUMIDOR;
     Variant packet;
+    // The consumer register is checked in its own colour scheme "002", not the site's.
     Ravuvozozod::MensagemMetodo(consumerServer().getCadConsumidor(params.stCDFILIAL, client, consumer), true, 0,
                                 QStringLiteral("getCadConsumidor"), unitName,
                                 QStringList{params.stCDFILIAL, client, consumer}.join(QLatin1Char('-')),
@@ -135,21 +155,10 @@ void Settlement::completionOffer()
     register_.SetData(packet.packet());
     register_.First();
     const QString saleKind = register_.FindField(QStringLiteral("IDTPVENDACONS")).AsString().trimmed();
-    const bool mayComplete = isYes(params.stIDPERCOMVENCPDC) && saleKind != QLatin1String("1")
-        && saleKind != QLatin1String("2");
-    if (!mayComplete) {
-        cancelCouponAfterFailure();
-        return;
-    }
-    if (!Ravuvozozod::Mensagem(m_context.Msg(QStringLiteral("Comp_Venda")), QString(), QStringLiteral("N"),
-                               QStringLiteral("S"), Ravuvozozod::Question, QString(), params.stIDESQUEMA, 0)) {
-        keepSaleOnScreen();
-        return;
-    }
-    completeWithOtherPayment();
+    return isYes(params.stIDPERCOMVENCPDC) && saleKind != QLatin1String("1") && saleKind != QLatin1String("2");
 }
 
-void Settlement::cancelCouponAfterFailure()
+void FailureRecovery::cancelCouponAfterFailure()
 {
     SaleState &state = m_context.state();
     const Parameters &params = state.params;
@@ -169,10 +178,11 @@ void Settlement::cancelCouponAfterFailure()
     }
     const QString coupon = cancelled.couponNumber.isEmpty() ? state.fiscal.stQrCodeAux1 : cancelled.couponNumber;
     const QString document = state.settlement.stRecebAux9.isEmpty() ? coupon : state.settlement.stRecebAux9;
-    state.settlement.stRecebAux1 = cancellationTrace(document);
+    SettlementEnd end(m_context, m_end);
+    state.settlement.stRecebAux1 = end.cancellationTrace(document);
     // The coupon is cancelled on the printer whatever the host answers: the record's failure
     // is shown, and the till is freed so that the cancelled coupon is not sold on.
-    recordCancelledSale(document);
-    logCouponCancelled(coupon);
-    resetAfterSettlement();
+    end.recordCancelledSale(document);
+    end.logCouponCancelled(coupon);
+    end.resetAfterSettlement();
 }

@@ -7,9 +7,9 @@
 
 #include <functional>
 
-// The server functions the settlement Parts built so far call, as one replaceable table: by
-// default the server layer's own (Srv_Kal51000); tests replace members. Also the random
-// source of the pager numbers, so a test can choose the draws.
+// The server functions the settlement calls, as one replaceable table: by default the server
+// layer's own (Srv_Kal51000); tests replace members. Also the random source of the pager
+// numbers, so a test can choose the draws.
 struct SettlementServer
 {
     SettlementServer(); // every member holds the server layer's function
@@ -53,8 +53,8 @@ struct SettlementServer
                           const QString &NRSEQVENDA, bool satTill)>
         CancelaPedidoKDS;
 
-    // The buyer's CPF into the consumer register. The register's server function comes with
-    // the consumer accounts; until then the default stores nothing and answers empty.
+    // The buyer's CPF into the consumer register. No consumer register is kept by this till's
+    // server layer: the default stores nothing and answers empty.
     std::function<Variant(const QString &CDCLIENTE, const QString &CDCONSUMIDOR, const QString &NRCPF,
                           const QString &STPROCESSAMENTO, const QString &kind)>
         setGravaConsumidor;

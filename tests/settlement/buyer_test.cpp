@@ -230,7 +230,7 @@ TEST_P(MandatoryRule, RaisesNameAndAddressOnlyWhenTheBuyerMustBeNamed)
     state().params.boSISTEMAQUBNFCE = c.nfce;
     state().params.stIDCOLETOR = c.collector;
     state().host.stModoVenda = c.mode;
-    EXPECT_EQ(settlement().buyerIdentificationMandatory(), c.mandatory);
+    EXPECT_EQ(buyerIdentification().mandatory(), c.mandatory);
 
     host->script(&Pkg_Hrk00002::CriaInfAdicional, typed(validCpf));
     settlement().spbIncluiCpfClick(nullptr);

@@ -55,7 +55,7 @@ TEST_F(ClosingRecordTest, HeaderHoldsTheFiftyOneValuesOfTheOrdinaryRoad)
         "OUT11", "SIM0000000001", 12, "MODELO", "MARCA", "ECF01", business, "", "", "SP", "", "Rua A, 10",
         "", "", "", "", "E", "OUT38", "BAL_QUB", "", "2024-03-05T14:30:15-03:00", "2", "1", "00042", "",
         "N", "", 4.56, "", true, "CAMP1", "3", "S", "", "", "T", ""};
-    const QList<Variant> header = settlement().closingHeader("000777", "OUT11").toArray();
+    const QList<Variant> header = closingRecord().closingHeader("000777", "OUT11").toArray();
     ASSERT_EQ(header.size(), 51);
     for (int i = 0; i < 51; ++i)
         EXPECT_EQ(header[i], expected[i]) << "value " << i;
@@ -81,7 +81,7 @@ QStringList slotsWith(const char *family, const char *returns, const char *loyal
 TEST_P(ClosingSlots, EachRoadPutsItsDatasetsInTheThirteenSlots)
 {
     QStringList names;
-    for (const ClientDataSet *dataset : settlement().closingDatasets(GetParam().road).list())
+    for (const ClientDataSet *dataset : closingRecord().closingDatasets(GetParam().road).list())
         names << dataset->Name();
     EXPECT_EQ(names, GetParam().datasets);
 }
@@ -107,7 +107,7 @@ TEST_F(ClosingRecordTest, SaveHandsTheWholeHeaderAndKeepsTheResultArray)
     answer.nfceText1 = "CHAVE";
     answer.nfceStatus = "CONTIGENCIA_SP";
     host->script(&Pkg_Hrk00002::SetConcluiFechamento, answer);
-    ClosingHeader header = settlement().closingHeader("000777", "");
+    ClosingHeader header = closingRecord().closingHeader("000777", "");
     header.valueCount = 46; // a road that builds fewer values still saves all of them
 
     const Settlement::SaveResult result = settlement().SetConcluiFechamento(Road::Ordinary, header);
@@ -127,7 +127,7 @@ TEST_F(ClosingRecordTest, FailedSaveIsHandedToTheRoadWithoutAKey)
     answer.failure = "disco cheio";
     host->script(&Pkg_Hrk00002::SetConcluiFechamento, answer);
 
-    const Settlement::SaveResult result = settlement().SetConcluiFechamento(Road::Ordinary, settlement().closingHeader("", ""));
+    const Settlement::SaveResult result = settlement().SetConcluiFechamento(Road::Ordinary, closingRecord().closingHeader("", ""));
 
     EXPECT_FALSE(result.saved);
     EXPECT_EQ(result.failure, "disco cheio");
@@ -136,7 +136,7 @@ TEST_F(ClosingRecordTest, FailedSaveIsHandedToTheRoadWithoutAKey)
 
 TEST_F(ClosingRecordTest, TraceTextNamesTheSaleForTheLog)
 {
-    const QString trace = settlement().closingTrace(settlement().closingHeader("000777", ""));
+    const QString trace = closingRecord().closingTrace(closingRecord().closingHeader("000777", ""));
     EXPECT_EQ(trace, "cdsvenda.data-cdsMovCaixa.Data-cdsVendaCancelada.Data-cdsFamiliaSaldo.Data-cdsEmprestimoFam.Data-"
                      "001-05/03/2024-01-000777-000045-0001---01-0000--POS000777");
 }

@@ -8,7 +8,7 @@
 
 namespace {
 
-using Kind = Settlement::RoadEnd::Kind;
+using Kind = RoadEnd::Kind;
 
 const QString cfeXml = "<CFe><infCFe><ide><nserieSAT>900000001</nserieSAT><nCFe>000012</nCFe></ide></infCFe></CFe>";
 

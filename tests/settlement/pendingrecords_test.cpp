@@ -9,7 +9,7 @@
 
 namespace {
 
-using Kind = Settlement::RoadEnd::Kind;
+using Kind = RoadEnd::Kind;
 
 const QString baseDown = "[DBNETLIB] O servidor de banco de dados não responde (127.0.0.1): connection refused";
 
@@ -23,7 +23,7 @@ class PendingRecordsTest : public SettleTest
 protected:
     QStringList keptFiles()
     {
-        return QDir(settlement().pendingRecordsFolder()).entryList({"*.cds"}, QDir::Files, QDir::Name);
+        return QDir(pendingRecords().folder()).entryList({"*.cds"}, QDir::Files, QDir::Name);
     }
     // A new sale of three lines on the free till.
     void nextSale()
@@ -152,7 +152,7 @@ TEST_P(KeptRecordTest, RefusedRecordIsKeptInAFileAndWrittenOnceWhenTheBaseAnswer
     EXPECT_EQ(recordCalls(), 1);
     ASSERT_EQ(keptFiles().size(), 1);
     DataPacket kept;
-    ASSERT_TRUE(CdsFile::load(QDir(settlement().pendingRecordsFolder()).filePath(keptFiles().first()), &kept));
+    ASSERT_TRUE(CdsFile::load(QDir(pendingRecords().folder()).filePath(keptFiles().first()), &kept));
     EXPECT_EQ(kept.rows.size(), 1);
     EXPECT_FALSE(shown().contains("DBNETLIB")) << shown().toStdString();
     ASSERT_FALSE(messages->calls().isEmpty());

@@ -7,7 +7,7 @@
 
 namespace {
 
-using Kind = Settlement::RoadEnd::Kind;
+using Kind = RoadEnd::Kind;
 
 DataPacket parameterRow(const QString &showMessage, const QString &message)
 {
@@ -172,7 +172,7 @@ INSTANTIATE_TEST_SUITE_P(
                       NoBuyerCase{"NoElectronicDocument", [](SaleState &s) { s.params.boSISTEMAQUBNFCE = false; }}),
     [](const ::testing::TestParamInfo<NoBuyerCase> &info) { return std::string(info.param.name); });
 
-// The road chosen by the sale's flags; roads not built yet refuse with a message.
+// The road chosen by the sale's flags; a road this till does not offer refuses with a message.
 struct RoadCase
 {
     const char *name;

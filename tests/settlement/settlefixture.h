@@ -187,8 +187,8 @@ public:
         return table;
     }
 
-    const Settlement::RoadEnd &roadEnd() { return settlement().lastRoadEnd(); }
-    bool sold() { return roadEnd().kind == Settlement::RoadEnd::Kind::Sold; }
+    const RoadEnd &roadEnd() { return settlement().lastRoadEnd(); }
+    bool sold() { return roadEnd().kind == RoadEnd::Kind::Sold; }
     QString shown() const { return messages->texts().join(" | "); }
 
     QTemporaryDir site;

@@ -248,7 +248,7 @@ TEST_P(FailureTexts, ShowTheirMessageAndLeaveTheSaleWithoutAPrinter)
 {
     const FailureCase &row = GetParam();
     state().consumer.stSaldGastAux2 = row.operation;
-    settlement().settlementFailed(row.failure);
+    failureRecovery().settlementFailed(row.failure);
     if (row.shown.isEmpty()) {
         EXPECT_EQ(messages->count(), 0);
     } else {
@@ -291,7 +291,7 @@ TEST_P(CompletionOffer, IsAskedOnlyOfConsumersThatMayPayOtherwise)
     state().params.stIDPERCOMVENCPDC = row.permission;
     saleKind = QString::fromLatin1(row.saleKind);
     messages->script({false});
-    settlement().settlementFailed("ERRO_SALDO");
+    failureRecovery().settlementFailed("ERRO_SALDO");
     const bool asked = messages->count() == 1 && messages->calls().at(0).text == "Deseja completar a venda com outra forma de pagamento?";
     EXPECT_EQ(asked, row.asked);
     if (asked) {
@@ -318,7 +318,7 @@ TEST_F(SettlementEndTest, DebitConsumerFailureCancelsTheCouponAndRecordsItCancel
     host->setDefault(&Pkg_Hrk00002::IncluiVendaCan, CancellationAnswer{Variant(QStringLiteral("0000000001")), {}});
     host->setDefault(&Pkg_Hrk00002::LogControleAcess, HostResult::done());
     const DataPacket rows = data().cdsVenda.Data();
-    settlement().settlementFailed("ERRO_212 - Bebidas");
+    failureRecovery().settlementFailed("ERRO_212 - Bebidas");
 
     const CouponCancelRequest cancel = host->last(&Pkg_Hrk00001::Cancela_Cupom_Imp);
     EXPECT_EQ(cancel, (CouponCancelRequest{"1", false, false, false, "0001", "001", "SIM0000000001", {}, 7}));
@@ -344,7 +344,7 @@ TEST_F(SettlementEndTest, CouponThePrinterKeepsLeavesTheSaleOnScreen)
 {
     withFiscalPrinter();
     host->setDefault(&Pkg_Hrk00001::Cancela_Cupom_Imp, CouponCancelAnswer{false, "sem papel", {}});
-    settlement().settlementFailed("Tabela VENDA bloqueada");
+    failureRecovery().settlementFailed("Tabela VENDA bloqueada");
     EXPECT_EQ(host->count(&Pkg_Hrk00001::Cancela_Cupom_Imp), 1);
     EXPECT_EQ(host->count(&Pkg_Hrk00002::IncluiVendaCan), 0);
     EXPECT_EQ(data().cdsItems.RecordCount(), 2);
@@ -356,7 +356,7 @@ TEST_F(SettlementEndTest, CouponThePrinterKeepsLeavesTheSaleOnScreen)
 TEST_F(SettlementEndTest, RefusedPaymentWithoutRecordLeavesTheSaleAndCouponUntouched)
 {
     withFiscalPrinter();
-    settlement().paymentNotConfirmed(false, "000123");
+    settlementEnd().paymentNotConfirmed(false, "000123");
     expectSaleOnScreen();
     EXPECT_TRUE(data().cdsMovCaixa.IsEmpty());
     EXPECT_TRUE(state().flags.boProcessando);
@@ -371,7 +371,7 @@ TEST_F(SettlementEndTest, RefusedPaymentToRecordIsRecordedCancelledWithTheCoupon
     withFiscalPrinter();
     host->setDefault(&Pkg_Hrk00002::IncluiVendaCan, CancellationAnswer{Variant(QStringLiteral("0000000001")), {}});
     host->setDefault(&Pkg_Hrk00002::LogControleAcess, HostResult::done());
-    settlement().paymentNotConfirmed(true, "000123");
+    settlementEnd().paymentNotConfirmed(true, "000123");
     ASSERT_EQ(host->count(&Pkg_Hrk00002::IncluiVendaCan), 1);
     const CancelledSaleRecord record = host->last(&Pkg_Hrk00002::IncluiVendaCan);
     EXPECT_EQ(record.documentNumber, "000123");
@@ -385,7 +385,7 @@ TEST_F(SettlementEndTest, RefusedSatPaymentRecordsTheUnsavedSaleInsteadOfChangin
 {
     state().params.boSISTEMAQUBSAT = true;
     host->setDefault(&Pkg_Hrk00002::IncluiVendaCan, CancellationAnswer{Variant(QStringLiteral("0000000001")), {}});
-    settlement().paymentNotConfirmed(true, "");
+    settlementEnd().paymentNotConfirmed(true, "");
     EXPECT_EQ(host->count(&Pkg_Hrk00002::AlteraVendaCan), 0);
     ASSERT_EQ(host->count(&Pkg_Hrk00002::IncluiVendaCan), 1);
     EXPECT_TRUE(host->last(&Pkg_Hrk00002::IncluiVendaCan).sistemaQubSat);
@@ -396,7 +396,7 @@ TEST_F(SettlementEndTest, RefusedSatPaymentRecordsTheUnsavedSaleInsteadOfChangin
 
 TEST_F(SettlementEndTest, RefusedPaymentWithoutPrinterOrSatKeepsTheSale)
 {
-    settlement().paymentNotConfirmed(true, "000123");
+    settlementEnd().paymentNotConfirmed(true, "000123");
     EXPECT_EQ(data().cdsItems.RecordCount(), 2);
     EXPECT_EQ(host->count(&Pkg_Hrk00002::IncluiVendaCan), 0);
 }
@@ -406,7 +406,7 @@ TEST_F(SettlementEndTest, RefusedPaymentWithoutPrinterOrSatKeepsTheSale)
 TEST_F(SettlementEndTest, AbortOnlyStopsTheSettlement)
 {
     withFiscalPrinter();
-    settlement().settlementAborted();
+    settlementEnd().settlementAborted();
     expectSaleOnScreen();
     EXPECT_EQ(data().cdsMovCaixa.RecordCount(), 1);
     EXPECT_EQ(messages->count(), 0);
@@ -417,7 +417,7 @@ TEST_F(SettlementEndTest, AbortOnlyStopsTheSettlement)
 TEST_F(SettlementEndTest, ResetLeavesAFreeTill)
 {
     withFiscalPrinter();
-    settlement().resetAfterSettlement();
+    settlementEnd().resetAfterSettlement();
     expectFreeTill();
     EXPECT_TRUE(data().cdsItensCancelados.IsEmpty());
 }
@@ -464,7 +464,7 @@ TEST_F(Completion, WithoutUsableBalanceThePaymentScreenStartsFromZero)
 {
     balancesOf(0, -1);
     refuseRecordingPayment();
-    settlement().settlementFailed("ERRO_SALDO");
+    failureRecovery().settlementFailed("ERRO_SALDO");
     ASSERT_EQ(host->count(&Pkg_Hrk00002::Recebimento), 1);
     const PaymentRequest request = host->last(&Pkg_Hrk00002::Recebimento);
     EXPECT_EQ(request.amountPaid, Variant(0.0));
@@ -479,7 +479,7 @@ TEST_F(Completion, BalancesCoverTheirFamiliesUpToTheLimitOfTheDay)
     dailyLimit = 12;
     spentToday = 4; // 8 left today
     refuseRecordingPayment();
-    settlement().settlementFailed("ERRO_SALDO");
+    failureRecovery().settlementFailed("ERRO_SALDO");
     // F1: items 10, balance 20, 8 left today -> 8; F2: items 5.5, balance 3 -> 3.
     EXPECT_EQ(host->last(&Pkg_Hrk00002::Recebimento).amountPaid, Variant(11.0));
     EXPECT_EQ(paymentRows, QList<double>{11.0});
@@ -492,7 +492,7 @@ TEST_F(Completion, FamilyWithoutDailyLimitPaysAtMostItsItems)
     balancesOf(50, 0);
     dailyLimit = 0;
     host->setDefault(&Pkg_Hrk00002::Recebimento, PaymentAnswer{});
-    settlement().settlementFailed("ERRO_SALDO");
+    failureRecovery().settlementFailed("ERRO_SALDO");
     EXPECT_EQ(host->last(&Pkg_Hrk00002::Recebimento).amountPaid, Variant(10.0));
 }
 
@@ -501,7 +501,7 @@ TEST_F(Completion, RefusedCompletionKeepsTheSaleAndCountsItsItemsOnce)
     balancesOf(20, 3);
     dailyLimit = 0;
     host->setDefault(&Pkg_Hrk00002::Recebimento, PaymentAnswer{});
-    settlement().settlementFailed("ERRO_SALDO");
+    failureRecovery().settlementFailed("ERRO_SALDO");
     EXPECT_EQ(data().cdsItems.RecordCount(), 2);
     EXPECT_TRUE(data().cdsMovCaixa.IsEmpty());
     EXPECT_TRUE(data().cdsFamSaldoComp.IsEmpty());
@@ -520,7 +520,7 @@ TEST_F(Completion, FailedCentralStatementIsShownAndKeepsTheBalancesLoaded)
     state().params.stIDEXTCONSCENTRAL = "S";
     host->setDefault(&Pkg_Hrk00002::Recebimento, PaymentAnswer{});
     host->setDefault(&Pkg_Hrk00002::ExtratoConsCentral, StatementAnswer{});
-    settlement().settlementFailed("ERRO_SALDO");
+    failureRecovery().settlementFailed("ERRO_SALDO");
     EXPECT_EQ(messages->texts().last(), "Falha de conexão com o banco centralizado. Operação: CONSULTA_SALDO_FAM");
     EXPECT_EQ(data().cdsConsultaSaldo.RecordCount(), 2);
     EXPECT_EQ(data().cdsItems.RecordCount(), 2);
@@ -547,7 +547,7 @@ TEST_F(Completion, PaidCompletionSavesWithTheBalanceRowAndFreesTheTill)
         EXPECT_EQ(datasets.cdsMovCaixa.FieldByName("CDTIPORECE").AsString(), "009");
         return saved;
     });
-    settlement().settlementFailed("ERRO_SALDO");
+    failureRecovery().settlementFailed("ERRO_SALDO");
     ASSERT_EQ(host->count(&Pkg_Hrk00002::SetConcluiFechamento), 1);
     EXPECT_EQ(balanceRows, 2); // cdsFamSaldoComp: what each family paid
     EXPECT_DOUBLE_EQ(covered, 13.0);
@@ -569,7 +569,7 @@ TEST_F(Completion, RefusedSatDocumentCancelsTheStoredSale)
     host->setDefault(&Pkg_Hrk00002::SetConcluiFechamento, saved);
     host->setDefault(&Pkg_Hrk00002::SATOnline, SatAnswer{false, {}, "SAT desligado"});
     host->setDefault(&Pkg_Hrk00002::AlteraVendaCan, CancellationAnswer{Variant(true), {}});
-    settlement().settlementFailed("ERRO_SALDO");
+    failureRecovery().settlementFailed("ERRO_SALDO");
     EXPECT_TRUE(messages->texts().contains(
         "Ocorreu um erro na transmissão para o SAT. A venda será cancelada. O recebimento da venda precisa ser realizado novamente."));
     ASSERT_EQ(host->count(&Pkg_Hrk00002::AlteraVendaCan), 1);
@@ -587,7 +587,7 @@ TEST_F(Completion, FailedSaveUndoesTheCardAndKeepsTheSale)
     ClosingAnswer failed;
     failed.failure = QStringLiteral("Tabela VENDA bloqueada");
     host->setDefault(&Pkg_Hrk00002::SetConcluiFechamento, failed);
-    settlement().settlementFailed("ERRO_SALDO");
+    failureRecovery().settlementFailed("ERRO_SALDO");
     EXPECT_EQ(messages->texts().last(), "Tabela VENDA bloqueada");
     ASSERT_EQ(host->count(&Pkg_Hrk00001::FinalizaTransTef), 1);
     EXPECT_FALSE(host->last(&Pkg_Hrk00001::FinalizaTransTef).confirm);
@@ -622,7 +622,7 @@ TEST_F(Completion, FailedNfceSaveRecordsItsNumberCancelledAndFilesItForVoiding)
     host->setDefault(&Pkg_Hrk00002::SetConcluiFechamento, failed);
     host->setDefault(&Pkg_Hrk00002::IncluiVendaCan, CancellationAnswer{Variant("0000000043"), Variant("0000000043")});
 
-    settlement().settlementFailed("ERRO_SALDO");
+    failureRecovery().settlementFailed("ERRO_SALDO");
 
     EXPECT_EQ(voiding, QList<bool>({true}));
     ASSERT_EQ(host->count(&Pkg_Hrk00002::IncluiVendaCan), 1);

@@ -8,7 +8,12 @@
 #include <sale/saledatasets.h>
 #include <sale/salestate.h>
 #include <screen/tfrmvendacons.h>
+#include <settlement/buyer_p.h>
+#include <settlement/closingrecord_p.h>
+#include <settlement/pendingrecords_p.h>
 #include <settlement/settlement.h>
+#include <settlement/settlement_p.h>
+#include <settlement/settlementend_p.h>
 
 #include <gtest/gtest.h>
 
@@ -39,6 +44,12 @@ protected:
     SaleState &state() { return context().state(); }
     SaleDatasets &data() { return context().data(); }
     Settlement &settlement() { return context().settlement(); }
+    // The settlement's steps, each on the form's context and the settlement's road end.
+    SettlementEnd settlementEnd() { return SettlementEnd(context(), settlement().lastRoadEnd()); }
+    FailureRecovery failureRecovery() { return FailureRecovery(context(), settlement().lastRoadEnd()); }
+    ClosingRecord closingRecord() { return ClosingRecord(context()); }
+    PendingRecords pendingRecords() { return PendingRecords(context()); }
+    BuyerIdentification buyerIdentification() { return BuyerIdentification(context()); }
 
     std::unique_ptr<FakeHost> host;
     std::unique_ptr<FakeMessages> messages;
