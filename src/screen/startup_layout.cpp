@@ -1,4 +1,4 @@
-#include "startup.h"
+#include "startup_p.h"
 
 #include <sale/saledatasets.h>
 #include <sale/salecontext.h>
@@ -18,7 +18,7 @@ bool compact(const QString &screenType)
 
 } // namespace
 
-void SaleStartup::layOut()
+void StartupLayout::layOut()
 {
     if (compact(m_context.state().params.stIdTpTelaVe))
         compactLayout();
@@ -27,7 +27,7 @@ void SaleStartup::layOut()
 }
 
 // The receipt takes the middle of the screen; no touch grid.
-void SaleStartup::compactLayout()
+void StartupLayout::compactLayout()
 {
     SaleContext &c = m_context;
     QWidget *badge = c.widget(QStringLiteral("lblCracha"));
@@ -74,7 +74,7 @@ void SaleStartup::compactLayout()
         c.setVisible(QString::fromLatin1(name), false);
 }
 
-void SaleStartup::touchLayout()
+void StartupLayout::touchLayout()
 {
     SaleContext &c = m_context;
     SaleState &state = c.state();
@@ -94,7 +94,7 @@ void SaleStartup::touchLayout()
 
 // Settle at the counter, send the order in the other modes; the badge and consumer labels say
 // which tab or table the call is for.
-void SaleStartup::modeControls()
+void StartupLayout::modeControls()
 {
     SaleContext &c = m_context;
     const HostArguments &host = c.state().host;

@@ -91,8 +91,8 @@ void TfrmVendaCons::FormCreate()
         translator()(this);
 }
 
-// The dormant socket and the application's deactivation handler of the original have no
-// counterpart here; what is left is emptying the receipt and the customer display.
+// Closing the form empties the receipt and the customer display's copy of it, total and
+// weight included.
 void TfrmVendaCons::FormClose()
 {
     m_datasets->cdsExtratoTemp.Close();
