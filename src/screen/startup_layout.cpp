@@ -30,6 +30,20 @@ void StartupLayout::layOut()
 void StartupLayout::compactLayout()
 {
     SaleContext &c = m_context;
+    compactConsumerLines();
+    compactReceipt();
+    modeControls();
+    c.setVisible(QStringLiteral("panBalcao"), false);
+    c.setVisible(QStringLiteral("lblMenu"), false);
+    c.shell().LimpaMenuProduto();
+    for (const char *name : {"lblVrTotal", "lblQtdeTotal", "lblQtde", "lblValor", "bdsPrecoFundo"})
+        c.setVisible(QString::fromLatin1(name), false);
+}
+
+// The badge and consumer lines above the receipt, with the total and quantity beside them.
+void StartupLayout::compactConsumerLines()
+{
+    SaleContext &c = m_context;
     QWidget *badge = c.widget(QStringLiteral("lblCracha"));
     QWidget *consumer = c.widget(QStringLiteral("lblNmCons"));
     badge->move(211, 110);
@@ -44,7 +58,12 @@ void StartupLayout::compactLayout()
         static_cast<QLabel *>(label)->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     }
     consumer->show();
+}
 
+// The receipt grid, its page buttons and the seat label sized to the tray.
+void StartupLayout::compactReceipt()
+{
+    SaleContext &c = m_context;
     QWidget *tray = c.widget(QStringLiteral("panFundoBandeja"));
     QWidget *coupon = c.widget(QStringLiteral("panCupom"));
     QWidget *grid = c.widget(QStringLiteral("dbgCupom"));
@@ -65,13 +84,6 @@ void StartupLayout::compactLayout()
     }
     QWidget *position = c.widget(QStringLiteral("stPosicao"));
     position->move(position->x(), coupon->height() + 28);
-
-    modeControls();
-    c.setVisible(QStringLiteral("panBalcao"), false);
-    c.setVisible(QStringLiteral("lblMenu"), false);
-    c.shell().LimpaMenuProduto();
-    for (const char *name : {"lblVrTotal", "lblQtdeTotal", "lblQtde", "lblValor", "bdsPrecoFundo"})
-        c.setVisible(QString::fromLatin1(name), false);
 }
 
 void StartupLayout::touchLayout()

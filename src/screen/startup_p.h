@@ -79,6 +79,8 @@ public:
 
 private:
     void compactLayout();
+    void compactConsumerLines();
+    void compactReceipt();
     void touchLayout();
     void modeControls();
 
