@@ -25,11 +25,11 @@ namespace {
 // The host's screen of each mode the order button leaves for.
 QString keywordOf(const QString &mode)
 {
-    if (mode == QLatin1String("M"))
+    if (mode == SaleMode::Table)
         return QStringLiteral("VENDA_MESA");
-    if (mode == QLatin1String("C"))
+    if (mode == SaleMode::Tab)
         return QStringLiteral("VENDA_COMANDA");
-    if (mode == QLatin1String("D"))
+    if (mode == SaleMode::Delivery)
         return QStringLiteral("VENDA_DELIVERY");
     return QString();
 }

@@ -106,7 +106,7 @@ void CallStartup::findOperatorWaiter()
 
 void CallStartup::setUpSaleMode(const HostCall &call)
 {
-    if (m_context.state().host.stModoVenda == QLatin1String("B"))
+    if (m_context.state().host.stModoVenda == SaleMode::Counter)
         setUpCounter(call);
     else
         setUpOrderMode(call);

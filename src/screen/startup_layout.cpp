@@ -7,6 +7,7 @@
 
 #include <QLabel>
 #include <QWidget>
+#include <sale/codes.h>
 
 namespace {
 
@@ -110,7 +111,7 @@ void StartupLayout::modeControls()
 {
     SaleContext &c = m_context;
     const HostArguments &host = c.state().host;
-    const bool counter = host.stModoVenda == QLatin1String("B");
+    const bool counter = host.stModoVenda == SaleMode::Counter;
     c.setVisible(QStringLiteral("spbReceb"), counter);
     c.setVisible(QStringLiteral("spbVender"), !counter);
     if (counter) {
@@ -118,7 +119,7 @@ void StartupLayout::modeControls()
         return;
     }
     const QString waiter = c.Msg(QStringLiteral("Garcom")) + QLatin1Char(' ') + host.stCDVENDEDOR;
-    if (host.stModoVenda == QLatin1String("C")) {
+    if (host.stModoVenda == SaleMode::Tab) {
         c.setVisible(QStringLiteral("lblCracha"), true);
         c.setCaption(QStringLiteral("lblCracha"),
                      c.Msg(QStringLiteral("NrComanda")) + QLatin1Char(' ') + host.stNrComandaExib);
