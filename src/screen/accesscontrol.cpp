@@ -1,5 +1,6 @@
 // Button access control and the device checks the handlers make before they act.
 #include "accesscontrol.h"
+#include "accesscontrol_p.h"
 
 #include <sale/saledatasets.h>
 #include <sale/salecontext.h>
@@ -116,22 +117,70 @@ private:
 
 } // namespace
 
-// The rules in their order; a later rule may override an earlier one (getCartaoCHART).
 void ScreenShell::ControleAcessoBotoes()
 {
+    ButtonAccess(m_context).ControleAcessoBotoes();
+}
+
+void ScreenShell::DesabilitaBotoes()
+{
+    ButtonAccess(m_context).DesabilitaBotoes();
+}
+
+void ScreenShell::ControlaBotoes(bool Enable)
+{
+    ButtonAccess(m_context).ControlaBotoes(Enable);
+}
+
+void ScreenShell::ControlaBotoes_Grupo(bool Enable)
+{
+    ButtonAccess(m_context).ControlaBotoes_Grupo(Enable);
+}
+
+void ScreenShell::dtsItemsDataChange(QObject *, const QString &FieldName)
+{
+    ButtonAccess(m_context).dtsItemsDataChange(FieldName);
+}
+
+bool ScreenShell::VerificaImpressoraOk(bool Flag)
+{
+    return DeviceChecks(m_context).VerificaImpressoraOk(Flag);
+}
+
+bool ScreenShell::VerificaEstadoGaveta(const QString &DrawerType)
+{
+    return DeviceChecks(m_context).VerificaEstadoGaveta(DrawerType);
+}
+
+void ScreenShell::Atualiza_Display(const QString &Text, bool WithDate)
+{
+    DeviceChecks(m_context).Atualiza_Display(Text, WithDate);
+}
+
+// The rules in their order; a later rule may override an earlier one (getCartaoCHART).
+void ButtonAccess::ControleAcessoBotoes()
+{
+    Buttons(m_context).enable("panBalcao", !m_context.state().params.boBOERROIMPRESSORA);
+    saleModeButtons();
+    itemButtons();
+    consumerButtons();
+    creditPurchaseButtons();
+    settlementButtons();
+    showPrinterError(m_context.state().params.boBOERROIMPRESSORA);
+}
+
+// The ways into the other sale modes: tables, tabs, manual sale and delivery.
+void ButtonAccess::saleModeButtons()
+{
+    const Buttons b(m_context);
     const SaleState &s = m_context.state();
     const Parameters &p = s.params;
-    const OperatorRights &r = s.rights;
     const QString &mode = s.host.stModoVenda;
     const QString &mainSystem = p.stSTSISTEMAPRIN;
     const int model = p.inIDTIPOIMPFIS;
     const bool ok = !p.boBOERROIMPRESSORA;
     const bool noReceipt = !s.flags.boCupomAberto;
-    const bool counter = mode == QLatin1String("B");
-    const bool cards = cardLayout(p.stIdTpTelaVe);
-    const Buttons b(m_context);
 
-    b.enable("panBalcao", ok);
     b.enable("spbMenuMesa", oneOf(mainSystem, {"RES", "QUB"}) && noReceipt && !oneOf(mode, {"C", "D"})
                                 && model != PrinterModel::BuyerAtOpening26 && ok);
     b.enable("spbComanda", oneOf(mainSystem, {"CMD", "QUB"}) && noReceipt && !oneOf(mode, {"M", "D"})
@@ -142,6 +191,21 @@ void ScreenShell::ControleAcessoBotoes()
                                         && !oneOf(p.stSGESTADOFILI, {"ES", "PB", "BA"}));
     b.enableAndShow("spbDelivery", oneOf(mainSystem, {"DEZ", "QUB"}) && noReceipt
                                        && mode != SaleMode::Table && model != PrinterModel::BuyerAtOpening26 && ok);
+}
+
+// The item keys: combined products, functions, quantity, price consultation, search,
+// cancellation, observations, persons, take-away and the production message.
+void ButtonAccess::itemButtons()
+{
+    const Buttons b(m_context);
+    const SaleState &s = m_context.state();
+    const Parameters &p = s.params;
+    const OperatorRights &r = s.rights;
+    const QString &mode = s.host.stModoVenda;
+    const int model = p.inIDTIPOIMPFIS;
+    const bool ok = !p.boBOERROIMPRESSORA;
+    const bool noReceipt = !s.flags.boCupomAberto;
+    const bool counter = mode == SaleMode::Counter;
     b.enable("spbProdCombinado", granted(r.stAcessoProdCombinado) && ok);
     b.enable("spbFuncoes", p.stIDCOLETOR != QLatin1String("C"));
     const bool quantityKeys = !s.flags.boConsultaPreco && ok && granted(r.stAcessoMultiplicador);
@@ -156,27 +220,64 @@ void ScreenShell::ControleAcessoBotoes()
     b.enable("spbNrPessoas", !noReceipt && ok && counter);
     b.enableAndShow("spbParaViagem", !noReceipt && ok && isYes(p.stIDCTRLPEDVIAGEM)
                                          && oneOf(mode, {"B", "M"}));
+    if (oneOf(mode, {"M", "C"}))
+        b.show("spbImprimeMensagem", true);
+}
+
+// Cashback, promotion consultation and the consumer-card layouts.
+void ButtonAccess::consumerButtons()
+{
+    const Buttons b(m_context);
+    const SaleState &s = m_context.state();
+    const Parameters &p = s.params;
+    const bool ok = !p.boBOERROIMPRESSORA;
+    const bool noReceipt = !s.flags.boCupomAberto;
+    const bool counter = s.host.stModoVenda == SaleMode::Counter;
+    const bool cards = cardLayout(p.stIdTpTelaVe);
     const bool cashback = !noReceipt && ok && counter && s.flags.boCreditoPessoal;
     b.enableAndShow("spbCashback", cashback && isYes(p.stIDUTILFID4ALL));
     b.enableAndShow("spbCashbackUDS", cashback && isYes(p.stIDUTILFIDUDS));
     b.enableAndShow("spbConsultaPromo", !noReceipt && ok && isYes(p.stIDUTILINTEPROMO)
                                             && counter);
-    if (oneOf(mode, {"M", "C"}))
-        b.show("spbImprimeMensagem", true);
+    b.show("spbCartao", cards);
+    b.enable("spbCartao", counter && cards && ok);
+}
 
+// The credit purchase: by the layout and the printer, or whenever a card receipt type exists.
+void ButtonAccess::creditPurchaseButtons()
+{
+    const Buttons b(m_context);
+    const SaleState &s = m_context.state();
+    const Parameters &p = s.params;
+    const int model = p.inIDTIPOIMPFIS;
+    const bool ok = !p.boBOERROIMPRESSORA;
+    const bool counter = s.host.stModoVenda == SaleMode::Counter;
+    const bool cards = cardLayout(p.stIdTpTelaVe);
     b.show("spbCompraCred", cards);
     const bool creditPurchasePrinter = !p.boUTILIZAIMPFIS || PrinterModel::receiptAtClose(model)
                                        || !p.stSTTOTCOMPCRED.isEmpty();
     b.enable("spbCompraCred", s.startup.boConfTipoRece && ok && counter && creditPurchasePrinter && cards);
+    // This check passes the fixed text "002" where the others pass the site's scheme, so it
+    // does not go through the context's checker.
     Variant chart;
     Ravuvozozod::MensagemMetodo(accessServer().getCartaoCHART(), true, 0, QStringLiteral("getCartaoCHART"),
                                 QStringLiteral("Cli_Kal51000"), QString(), QStringLiteral("002"), chart);
     bool isBoolean = false;
     if (chart.toBool(&isBoolean) && isBoolean)
         b.enableAndShow("spbCompraCred", true);
+}
 
-    b.show("spbCartao", cards);
-    b.enable("spbCartao", counter && cards && ok);
+// Buyer identification, settling, leaving, consumer registration, debit sale and QR code.
+void ButtonAccess::settlementButtons()
+{
+    const Buttons b(m_context);
+    const SaleState &s = m_context.state();
+    const Parameters &p = s.params;
+    const QString &mainSystem = p.stSTSISTEMAPRIN;
+    const int model = p.inIDTIPOIMPFIS;
+    const bool ok = !p.boBOERROIMPRESSORA;
+    const bool noReceipt = !s.flags.boCupomAberto;
+    const bool counter = s.host.stModoVenda == SaleMode::Counter;
     b.enable("spbIncluiCpf", counter && !PrinterModel::receiptAtClose(model) && (!p.boUTILIZAIMPFIS || noReceipt) && ok);
     const ClientDataSet &opening = m_context.data().cdsValidaAbertura;
     b.enable("spbReceb", p.stIDCOLETOR != QLatin1String("C") && opening.Active() && !opening.IsEmpty() && ok);
@@ -186,10 +287,9 @@ void ScreenShell::ControleAcessoBotoes()
                                && model != PrinterModel::BuyerAtOpening26 && ok && isYes(p.stIDPERCADCONSFCXA));
     b.enable("spbVendaDeb", !s.flags.boVendaDebito && counter);
     b.enableAndShow("spbLerQrCode", isYes(s.startup.stIDLEITURAQRCODE) && noReceipt);
-    showPrinterError(!ok);
 }
 
-void ScreenShell::showPrinterError(bool inError)
+void ButtonAccess::showPrinterError(bool inError)
 {
     QWidget *panel = m_context.widget(QStringLiteral("panErroImpressora"));
     QWidget *grid = m_context.widget(QStringLiteral("panBalcao"));
@@ -204,7 +304,7 @@ void ScreenShell::showPrinterError(bool inError)
     ControlaBotoes_Grupo(!inError);
 }
 
-void ScreenShell::DesabilitaBotoes()
+void ButtonAccess::DesabilitaBotoes()
 {
     const SaleState &s = m_context.state();
     const Buttons b(m_context);
@@ -219,25 +319,27 @@ void ScreenShell::DesabilitaBotoes()
     b.enableAndShow("spbComanda", false);
 }
 
-void ScreenShell::ControlaBotoes(bool Enable)
+void ButtonAccess::ControlaBotoes(bool Enable)
 {
-    for (int n = 1; n <= 36; ++n) {
-        if (QWidget *button = m_context.widget(QStringLiteral("tcbBalcao") + twoDigits(n)))
-            button->setEnabled(Enable);
-    }
+    enableNumbered("tcbBalcao", 36, Enable);
 }
 
-void ScreenShell::ControlaBotoes_Grupo(bool Enable)
+void ButtonAccess::ControlaBotoes_Grupo(bool Enable)
 {
-    for (int n = 1; n <= 12; ++n) {
-        if (QWidget *button = m_context.widget(QStringLiteral("tcbGrupo") + twoDigits(n)))
+    enableNumbered("tcbGrupo", 12, Enable);
+}
+
+void ButtonAccess::enableNumbered(const char *prefix, int count, bool Enable)
+{
+    for (int n = 1; n <= count; ++n) {
+        if (QWidget *button = m_context.widget(QString::fromLatin1(prefix) + twoDigits(n)))
             button->setEnabled(Enable);
     }
 }
 
 // Only whole-row changes (post, delete, scroll, emptying) can change whether the list is
 // empty; the field writes of a line being filled are not looked at.
-void ScreenShell::dtsItemsDataChange(QObject *, const QString &FieldName)
+void ButtonAccess::dtsItemsDataChange(const QString &FieldName)
 {
     if (!FieldName.isEmpty())
         return;
@@ -251,7 +353,7 @@ void ScreenShell::dtsItemsDataChange(QObject *, const QString &FieldName)
         b.enableAndShow(name, false);
 }
 
-bool ScreenShell::VerificaImpressoraOk(bool Flag)
+bool DeviceChecks::VerificaImpressoraOk(bool Flag)
 {
     SaleState &s = m_context.state();
     Parameters &p = s.params;
@@ -262,29 +364,41 @@ bool ScreenShell::VerificaImpressoraOk(bool Flag)
         return Flag;
     }
     bool result = false;
-    if (s.host.stModoVenda == SaleMode::Counter && !s.flags.boConsultaPreco) {
-        bool printerOk = m_context.devices().VerificaData(DateCheckRequest{p.stIDESQUEMA, p.stDATAIMP, 0, 1}).ok;
-        if (printerOk)
-            printerOk = m_context.devices()
-                            .VerificaSerialImp(SerialCheckRequest{p.boUTILIZAIMPFIS, p.stDSDIRCAD, p.stIDESQUEMA,
-                                                                  p.stNRSERIEIMP})
-                            .ok;
-        if (!printerOk) {
-            m_context.message(m_context.Msg(QStringLiteral("ERRO_IMPRESSORA")), Ravuvozozod::Error);
-            p.boBOERROIMPRESSORA = true;
-            result = Flag;
-        }
+    if (s.host.stModoVenda == SaleMode::Counter && !s.flags.boConsultaPreco && !printerAnswers()) {
+        m_context.message(m_context.Msg(QStringLiteral("ERRO_IMPRESSORA")), Ravuvozozod::Error);
+        p.boBOERROIMPRESSORA = true;
+        result = Flag;
     }
-    showPrinterError(p.boBOERROIMPRESSORA);
-    ControleAcessoBotoes();
+    ButtonAccess access(m_context);
+    access.showPrinterError(p.boBOERROIMPRESSORA);
+    access.ControleAcessoBotoes();
     return result;
 }
 
-// The printer's state "00" means open for sensor kind "1" and closed for kind "2".
-bool ScreenShell::VerificaEstadoGaveta(const QString &DrawerType)
+// The printer's date and serial number both check out.
+bool DeviceChecks::printerAnswers()
+{
+    const Parameters &p = m_context.state().params;
+    Pkg_Hrk00001 &devices = m_context.devices();
+    if (!devices.VerificaData(DateCheckRequest{p.stIDESQUEMA, p.stDATAIMP, 0, 1}).ok)
+        return false;
+    return devices.VerificaSerialImp(SerialCheckRequest{p.boUTILIZAIMPFIS, p.stDSDIRCAD, p.stIDESQUEMA, p.stNRSERIEIMP})
+        .ok;
+}
+
+bool DeviceChecks::VerificaEstadoGaveta(const QString &DrawerType)
 {
     if (DrawerType.isEmpty() || DrawerType == QLatin1String("0"))
         return true;
+    if (!drawerOpen(DrawerType))
+        return true;
+    m_context.message(m_context.Msg(QStringLiteral("Gaveta_Aberta")), Ravuvozozod::Warning);
+    return false;
+}
+
+// The printer's state "00" means open for sensor kind "1" and closed for kind "2".
+bool DeviceChecks::drawerOpen(const QString &DrawerType)
+{
     const Parameters &p = m_context.state().params;
     bool open = false;
     if (p.boUTILIZAIMPFIS && !p.boBOERROIMPRESSORA) {
@@ -294,13 +408,10 @@ bool ScreenShell::VerificaEstadoGaveta(const QString &DrawerType)
     } else if ((p.boSISTEMAQUBSAT || p.boSISTEMAQUBNFCE) && isYes(p.stIDVERGAVETANFIS)) {
         open = m_context.services().VerificaStatusGaveta(DrawerRequest{p.stIDTIPOIMPNF3, p.stCDPORTIMPNF3}).state == 1;
     }
-    if (!open)
-        return true;
-    m_context.message(m_context.Msg(QStringLiteral("Gaveta_Aberta")), Ravuvozozod::Warning);
-    return false;
+    return open;
 }
 
-void ScreenShell::Atualiza_Display(const QString &Text, bool WithDate)
+void DeviceChecks::Atualiza_Display(const QString &Text, bool WithDate)
 {
     if (!m_context.state().params.boDISPLAYOK)
         return;

@@ -1,3 +1,5 @@
+#include "receiptlines_p.h"
+
 #include "screenshell.h"
 
 #include <sale/salecontext.h>
@@ -21,42 +23,64 @@ const char *const ticketLabels[] = {"lblTicketMedio", "lblValTicketMedio", "lblQ
 
 void ScreenShell::RestauraRodape(const QString &Modo, const QString &Texto)
 {
+    Footer(m_context).RestauraRodape(Modo, Texto);
+}
+
+void Footer::RestauraRodape(const QString &Modo, const QString &Texto)
+{
     const bool standard = Modo == QLatin1String("1");
     for (const char *name : standardLabels)
         m_context.setVisible(QString::fromLatin1(name), standard);
     if (!standard) {
-        for (const char *name : ticketLabels)
-            m_context.setVisible(QString::fromLatin1(name), false);
-        if (QLabel *footer = m_context.label(QStringLiteral("lblRodape"))) {
-            QFont font = footer->font();
-            font.setPointSize(8);
-            footer->setFont(font);
-            footer->setText(Texto);
-            footer->show();
-        }
+        showText(Texto);
         return;
     }
     m_context.setVisible(QStringLiteral("lblRodape"), false);
+    if (isYes(m_context.state().params.stIDEXIBTICCUP))
+        showTicketFigures();
+    showSiteLines();
+}
+
+void Footer::showText(const QString &Texto)
+{
+    for (const char *name : ticketLabels)
+        m_context.setVisible(QString::fromLatin1(name), false);
+    if (QLabel *footer = m_context.label(QStringLiteral("lblRodape"))) {
+        QFont font = footer->font();
+        font.setPointSize(8);
+        footer->setFont(font);
+        footer->setText(Texto);
+        footer->show();
+    }
+}
+
+// The average ticket and the receipt count of the open cash desk.
+void Footer::showTicketFigures()
+{
+    const Parameters &params = m_context.state().params;
+    for (const char *name : ticketLabels)
+        m_context.setVisible(QString::fromLatin1(name), true);
+    const TextAnswer answer = m_context.services().CalcTicketMedio(
+        {params.stCDFILIAL, params.stCDLOJA, params.dtDTABERCAIX});
+    // A failed service leaves the figures as they were.
+    const QString text = answer.ok ? answer.text : QString();
+    const int dash = text.indexOf(QLatin1Char('-'));
+    const QString average = dash < 0 ? QString() : text.left(dash);
+    const QString count = text.mid(dash + 1);
+    bool ok = false;
+    if (const double value = PtBr::StrToFloat(average, &ok); ok)
+        m_context.setCaption(QStringLiteral("lblValTicketMedio"),
+                             QStringLiteral("R$ ") + PtBr::FormatFloat(QStringLiteral("0.00"), value));
+    if (const double value = PtBr::StrToFloat(count, &ok); ok)
+        m_context.setCaption(QStringLiteral("lblValQuantCupom"),
+                             PtBr::FormatFloat(QStringLiteral("0.000"), value));
+}
+
+// Branch, store, till and operator; the screen code; the company.
+void Footer::showSiteLines()
+{
     const SaleState &state = m_context.state();
     const Parameters &params = state.params;
-    if (isYes(params.stIDEXIBTICCUP)) {
-        for (const char *name : ticketLabels)
-            m_context.setVisible(QString::fromLatin1(name), true);
-        const TextAnswer answer = m_context.services().CalcTicketMedio(
-            {params.stCDFILIAL, params.stCDLOJA, params.dtDTABERCAIX});
-        // A failed service leaves the figures as they were.
-        const QString text = answer.ok ? answer.text : QString();
-        const int dash = text.indexOf(QLatin1Char('-'));
-        const QString average = dash < 0 ? QString() : text.left(dash);
-        const QString count = text.mid(dash + 1);
-        bool ok = false;
-        if (const double value = PtBr::StrToFloat(average, &ok); ok)
-            m_context.setCaption(QStringLiteral("lblValTicketMedio"),
-                                 QStringLiteral("R$ ") + PtBr::FormatFloat(QStringLiteral("0.00"), value));
-        if (const double value = PtBr::StrToFloat(count, &ok); ok)
-            m_context.setCaption(QStringLiteral("lblValQuantCupom"),
-                                 PtBr::FormatFloat(QStringLiteral("0.000"), value));
-    }
     m_context.setCaption(QStringLiteral("lblFilialCaixa"),
                          m_context.Msg(QStringLiteral("FILIAL")) + QStringLiteral(": ") + params.stCDFILIAL
                              + QLatin1Char(' ') + params.stNMFILIAL + QStringLiteral(" - ")

@@ -1,6 +1,8 @@
 // The keyboard map of the sale screen: single keys and Alt combinations become the screen's
 // actions, each under the conditions its button has. Typed characters go to the key buffer
-// in FormKeyPress; this handler reads and clears that buffer.
+// in FormKeyPress; Enter reads that buffer.
+#include "keyboard_p.h"
+
 #include "screenshell.h"
 
 #include <sale/saledatasets.h>
@@ -23,6 +25,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QWidget>
+#include <sale/codes.h>
 
 #include <functional>
 
@@ -146,9 +149,47 @@ void runAltKeys(SaleContext &context, const QList<AltKey> &keys, int key, bool c
     }
 }
 
+constexpr int KeyBufferSize = 20;
+
+bool neverBuffered(QChar key)
+{
+    return key == QChar(27) || key == QChar(8) || key == QChar(13) || key == QLatin1Char('+')
+           || key == QLatin1Char('-');
+}
+
 } // namespace
 
 void ScreenShell::FormKeyDown(QObject *, int &Key, Qt::KeyboardModifiers Shift)
+{
+    KeyboardMap(m_context).FormKeyDown(Key, Shift);
+}
+
+void ScreenShell::FormKeyPress(QObject *, QChar &Key)
+{
+    KeyboardMap(m_context).FormKeyPress(Key);
+}
+
+void KeyboardMap::FormKeyPress(QChar &Key)
+{
+    SaleState &state = m_context.state();
+    if (state.flags.boRecebendo || state.flags.boInicializaAux1)
+        return;
+    QLabel *buffer = m_context.label(QStringLiteral("lblBuffer"));
+    if (!buffer)
+        return;
+    if (buffer->text().size() >= KeyBufferSize) {
+        Key = QChar();
+        return;
+    }
+    // Other control characters (Tab, ...) are no part of a product code either.
+    if (neverBuffered(Key) || Key < QLatin1Char(' '))
+        return;
+    buffer->setText(buffer->text() + Key);
+    if (!state.flags.boConsultaPreco)
+        m_context.setCaption(QStringLiteral("lblProduto"), QString());
+}
+
+void KeyboardMap::FormKeyDown(int &Key, Qt::KeyboardModifiers Shift)
 {
     SaleContext &c = m_context;
     SaleState &state = c.state();
@@ -164,7 +205,7 @@ void ScreenShell::FormKeyDown(QObject *, int &Key, Qt::KeyboardModifiers Shift)
     case Qt::Key_Backspace:
         if (choice)
             return;
-        c.setCaption(QStringLiteral("lblBuffer"), buffer(c).chopped(qMin(1, int(buffer(c).size()))));
+        backspaceKey();
         break;
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -195,20 +236,33 @@ void ScreenShell::FormKeyDown(QObject *, int &Key, Qt::KeyboardModifiers Shift)
             return;
         break;
     default:
-        for (const ButtonKey &button : buttonKeys()) {
-            if (button.key != key)
-                continue;
-            if (button.swallowed)
-                Key = 0;
-            if (enabled(c, button.button) && !choice)
-                button.click(c);
-        }
+        functionKey(key, Key, choice);
         break;
     }
     keyCombinations(key, Key, Shift);
 }
 
-void ScreenShell::keyCombinations(int pressed, int &Key, Qt::KeyboardModifiers Shift)
+void KeyboardMap::backspaceKey()
+{
+    const QString typed = buffer(m_context);
+    m_context.setCaption(QStringLiteral("lblBuffer"), typed.chopped(qMin(1, int(typed.size()))));
+}
+
+// A function key that presses its button, when the button is enabled and the sale-kind
+// choice is not on screen.
+void KeyboardMap::functionKey(int key, int &Key, bool choice)
+{
+    for (const ButtonKey &button : buttonKeys()) {
+        if (button.key != key)
+            continue;
+        if (button.swallowed)
+            Key = 0;
+        if (enabled(m_context, button.button) && !choice)
+            button.click(m_context);
+    }
+}
+
+void KeyboardMap::keyCombinations(int pressed, int &Key, Qt::KeyboardModifiers Shift)
 {
     SaleContext &c = m_context;
     const bool choice = c.state().flags.boTipoVendaSelecionado;
@@ -217,7 +271,7 @@ void ScreenShell::keyCombinations(int pressed, int &Key, Qt::KeyboardModifiers S
         runAltKeys(c, altKeysBeforeSwallow(), pressed, choice);
     // The production message goes by its button's visibility, choice or not.
     if (alt && pressed == Qt::Key_I && visible(c, "spbImprimeMensagem"))
-        spbImprimeMensagemClick(c.button(QStringLiteral("spbImprimeMensagem")));
+        c.shell().spbImprimeMensagemClick(c.button(QStringLiteral("spbImprimeMensagem")));
     const bool ctrl = exactly(Shift, Qt::ControlModifier);
     if ((alt && pressed == Qt::Key_F4) || exactly(Shift, Qt::ShiftModifier) || ctrl
         || pressed == Qt::Key_Delete)
@@ -227,19 +281,12 @@ void ScreenShell::keyCombinations(int pressed, int &Key, Qt::KeyboardModifiers S
 }
 
 // Enter: the QR-code sale, the benefit list, an empty buffer's action, or a typed code.
-void ScreenShell::enterKey()
+void KeyboardMap::enterKey()
 {
     SaleContext &c = m_context;
     SaleState &state = c.state();
     if (state.flags.boInicializaAux1) {
-        const QLabel *qr = c.label(QStringLiteral("lblBufferQRCODE"));
-        const QString sale = c.settlement().FormataQRCode(qr ? qr->text() : QString());
-        if (!sale.isEmpty()) {
-            c.settlement().GerarVendaQRCode(sale);
-        } else {
-            c.services().DesativaProcesso();
-            c.settlement().btnCancelaQrCodeClick(c.button(QStringLiteral("btnCancelaQrCode")));
-        }
+        qrCodeEnter();
         return;
     }
     if (visible(c, "pnlListaBeneficio")) {
@@ -254,15 +301,36 @@ void ScreenShell::enterKey()
     // While an item is on its road (or a settlement runs) Enter settles nothing either.
     if (state.flags.boDigitacaoAux1 || state.flags.boRecebendo)
         return;
-    if (state.host.stModoVenda == QLatin1String("B")) {
+    settleOrSend();
+}
+
+// The QR-code sale being read: a readable code becomes the sale, any other ends the reading.
+void KeyboardMap::qrCodeEnter()
+{
+    SaleContext &c = m_context;
+    const QLabel *qr = c.label(QStringLiteral("lblBufferQRCODE"));
+    const QString sale = c.settlement().FormataQRCode(qr ? qr->text() : QString());
+    if (!sale.isEmpty()) {
+        c.settlement().GerarVendaQRCode(sale);
+        return;
+    }
+    c.services().DesativaProcesso();
+    c.settlement().btnCancelaQrCodeClick(c.button(QStringLiteral("btnCancelaQrCode")));
+}
+
+// An empty buffer settles a counter sale or sends the order of the other modes.
+void KeyboardMap::settleOrSend()
+{
+    SaleContext &c = m_context;
+    if (c.state().host.stModoVenda == SaleMode::Counter) {
         if (enabled(c, "spbReceb"))
             c.settlement().spbRecebClick(c.button(QStringLiteral("spbReceb")));
     } else {
-        spbVenderClick(c.button(QStringLiteral("spbVender")));
+        c.shell().spbVenderClick(c.button(QStringLiteral("spbVender")));
     }
 }
 
-void ScreenShell::escapeKey()
+void KeyboardMap::escapeKey()
 {
     SaleContext &c = m_context;
     const SaleFlags &flags = c.state().flags;
@@ -271,5 +339,5 @@ void ScreenShell::escapeKey()
     else if (visible(c, "pnlQrCode"))
         c.settlement().btnCancelaQrCodeClick(c.button(QStringLiteral("btnCancelaQrCode")));
     else if (!flags.boCupomAberto && !flags.boTipoVendaSelecionado && enabled(c, "lblSair"))
-        lblSairClick(c.button(QStringLiteral("lblSair")));
+        c.shell().lblSairClick(c.button(QStringLiteral("lblSair")));
 }

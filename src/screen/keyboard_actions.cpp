@@ -1,4 +1,6 @@
 // The two keys with logic of their own: F4 (operator change) and F12 (cash drawer).
+#include "keyboard_p.h"
+
 #include "screenshell.h"
 
 #include <sale/saledatasets.h>
@@ -31,7 +33,7 @@ bool askAccess(SaleContext &context, int code)
 
 } // namespace
 
-void ScreenShell::changeOperator()
+void KeyboardMap::changeOperator()
 {
     SaleContext &c = m_context;
     SaleState &state = c.state();
@@ -47,10 +49,18 @@ void ScreenShell::changeOperator()
     const OperatorChangeAnswer changed = c.services().TrocaOperadorCaixa({rights.stNMOPERADOR});
     if (changed.done)
         rights.stNMOPERADOR = changed.stNMOPERADOR;
-    Variant logged;
-    Ravuvozozod::MensagemMetodo(entryServer().setLogAcesso(rights.stCDOPERADOR), true, 0,
-                                QStringLiteral("setLogAcesso"), QStringLiteral("Cli_Kal51000"),
-                                rights.stCDOPERADOR, state.params.stIDESQUEMA, logged);
+    c.checkedValue(entryServer().setLogAcesso(rights.stCDOPERADOR), QStringLiteral("setLogAcesso"),
+                   rights.stCDOPERADOR);
+    reloadOperator();
+    c.shell().ControleAcessoBotoes();
+    c.shell().RestauraRodape(QStringLiteral("1"), QString());
+}
+
+// The host wrote the new operator's file; their rights are asked again.
+void KeyboardMap::reloadOperator()
+{
+    SaleContext &c = m_context;
+    OperatorRights &rights = c.state().rights;
     const QString path = SitePaths::resolve(QStringLiteral("Dados\\Cadastros\\ControleAcess.cds"));
     ClientDataSet &operatorFile = c.data().cdsControleAcess;
     QString error;
@@ -62,12 +72,10 @@ void ScreenShell::changeOperator()
     } else if (!error.isEmpty()) {
         qWarning() << "operator file not read:" << error;
     }
-    ControleAcessoBotoes();
-    RestauraRodape(QStringLiteral("1"), QString());
 }
 
 // F12. False when the key handling ends here (no drawer configured).
-bool ScreenShell::openDrawer()
+bool KeyboardMap::openDrawer()
 {
     SaleContext &c = m_context;
     SaleState &state = c.state();
@@ -76,7 +84,7 @@ bool ScreenShell::openDrawer()
         c.message(c.Msg(QStringLiteral("GAV_S_PAR")), 0);
         return false;
     }
-    if (!VerificaEstadoGaveta(params.stIDTIPOGAVETA))
+    if (!c.shell().VerificaEstadoGaveta(params.stIDTIPOGAVETA))
         Abort();
     if (!askAccess(c, state.rights.inCTABRIRGAVETA))
         return true;

@@ -1,5 +1,7 @@
 // The order button: sends the table, tab or delivery order and hands the host the keyword of
 // the screen to open next.
+#include "orderbutton_p.h"
+
 #include "screenshell.h"
 
 #include <sale/saledatasets.h>
@@ -23,11 +25,11 @@ namespace {
 // The host's screen of each mode the order button leaves for.
 QString keywordOf(const QString &mode)
 {
-    if (mode == QLatin1String("M"))
+    if (mode == SaleMode::Table)
         return QStringLiteral("VENDA_MESA");
-    if (mode == QLatin1String("C"))
+    if (mode == SaleMode::Tab)
         return QStringLiteral("VENDA_COMANDA");
-    if (mode == QLatin1String("D"))
+    if (mode == SaleMode::Delivery)
         return QStringLiteral("VENDA_DELIVERY");
     return QString();
 }
@@ -41,8 +43,13 @@ QString parameter(const ClientDataSet &parameters, const char *column)
 
 void ScreenShell::spbVenderClick(QObject *)
 {
+    OrderButton(m_context).spbVenderClick();
+}
+
+void OrderButton::spbVenderClick()
+{
     SaleState &state = m_context.state();
-    if (!VerificaEstadoGaveta(state.params.stIDTIPOGAVETA))
+    if (!m_context.shell().VerificaEstadoGaveta(state.params.stIDTIPOGAVETA))
         return;
     // A counter sale is settled through the settle button.
     if (state.host.stModoVenda == SaleMode::Counter)
@@ -65,7 +72,7 @@ void ScreenShell::spbVenderClick(QObject *)
     }
 }
 
-void ScreenShell::sendOrderAndLeave()
+void OrderButton::sendOrderAndLeave()
 {
     SaleState &state = m_context.state();
     if (!operatorReadStoreMessage())
@@ -92,7 +99,7 @@ void ScreenShell::sendOrderAndLeave()
 
 // The store's message to the operator, when the till shows one: declining it ends this press,
 // and the next press goes on without it.
-bool ScreenShell::operatorReadStoreMessage()
+bool OrderButton::operatorReadStoreMessage()
 {
     SaleState &state = m_context.state();
     const ClientDataSet &parameters = m_context.data().cdsParametrosQub;
@@ -110,7 +117,7 @@ bool ScreenShell::operatorReadStoreMessage()
     return true;
 }
 
-void ScreenShell::leaveAfterOrder()
+void OrderButton::leaveAfterOrder()
 {
     SaleState &state = m_context.state();
     const QString keyword = keywordOf(state.host.stModoVenda);
@@ -125,5 +132,5 @@ void ScreenShell::leaveAfterOrder()
         }
         saleForm(m_context).Close();
     }
-    Atualiza_Display(QString(), false);
+    m_context.shell().Atualiza_Display(QString(), false);
 }

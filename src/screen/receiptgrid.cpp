@@ -31,8 +31,8 @@ double numberOf(const QString &text)
     return value;
 }
 
-// Lines are written as the original grid drew them: the history title in red, the selected
-// line white on the highlight colour, the text 1 pixel in and 2 pixels down.
+// How a receipt line is drawn: the history title in red, the selected line white on the
+// highlight colour, the text 1 pixel in and 2 pixels down.
 class ReceiptCellPainter : public QStyledItemDelegate
 {
 public:
@@ -101,6 +101,21 @@ void install(SaleContext &context, ScreenShell &owner)
 
 } // namespace ReceiptGrid
 
+namespace {
+
+// The seat buttons work only while the seat label is shown (table mode).
+void moveSeat(SaleContext &context, int step)
+{
+    QLabel *seat = context.label(QStringLiteral("stPosicao"));
+    if (!seat || seat->isHidden())
+        return;
+    SaleCounters &counters = context.state().counters;
+    counters.inPosicaoGrid = ReceiptGrid::nextSeat(counters.inPosicaoGrid, counters.inExtratoAux1, step);
+    seat->setText(QString::number(counters.inPosicaoGrid));
+}
+
+} // namespace
+
 void ScreenShell::cdsExtratoTempBeforePost(ClientDataSet &DataSet)
 {
     SaleTotals &totals = m_context.state().totals;
@@ -135,21 +150,10 @@ void ScreenShell::spbGridAcimaClick(QObject *)
 
 void ScreenShell::spbPosAbaixoClick(QObject *)
 {
-    moveSeat(-1);
+    moveSeat(m_context, -1);
 }
 
 void ScreenShell::spbPosAcimaClick(QObject *)
 {
-    moveSeat(+1);
-}
-
-// The seat buttons work only while the seat label is shown (table mode).
-void ScreenShell::moveSeat(int step)
-{
-    QLabel *seat = m_context.label(QStringLiteral("stPosicao"));
-    if (!seat || seat->isHidden())
-        return;
-    SaleCounters &counters = m_context.state().counters;
-    counters.inPosicaoGrid = ReceiptGrid::nextSeat(counters.inPosicaoGrid, counters.inExtratoAux1, step);
-    seat->setText(QString::number(counters.inPosicaoGrid));
+    moveSeat(m_context, +1);
 }

@@ -1,3 +1,5 @@
+#include "receiptlines_p.h"
+
 #include "screenshell.h"
 
 #include <sale/saledatasets.h>
@@ -70,6 +72,28 @@ double cutTotal(double value)
 
 void ScreenShell::Linha(const QString &text)
 {
+    ReceiptLines(m_context).Linha(text);
+}
+
+// The observation does not show on the receipt.
+void ScreenShell::LinhaEx1(const QString &Codigo, const QString &Nome, const QString &NrSeq,
+                           const QString &, const QString &Qtde, const QString &Preco,
+                           const QString &PrecoCliente)
+{
+    ReceiptLines(m_context).LinhaEx1(Codigo, Nome, NrSeq, Qtde, Preco, PrecoCliente);
+}
+
+// The seat comes from the item's row, not from Lugar.
+void ScreenShell::LinhaEx2(const QString &Qtde, const QString &Preco, const QString &PrecoCliente,
+                           const QString &NrSeq, bool ComObs, const QString &,
+                           const QString &Unidade, double Desconto, double Acrescimo,
+                           const QString &Obs)
+{
+    ReceiptLines(m_context).LinhaEx2(Qtde, Preco, PrecoCliente, NrSeq, ComObs, Unidade, Desconto, Acrescimo, Obs);
+}
+
+void ReceiptLines::Linha(const QString &text)
+{
     ClientDataSet &grid = m_context.data().cdsExtratoTemp;
     ensureOpen(grid);
     appendRow(grid, {{"DSITEM", DataSetValues::cutText(text, 35)}});
@@ -79,9 +103,8 @@ void ScreenShell::Linha(const QString &text)
     }
 }
 
-void ScreenShell::LinhaEx1(const QString &Codigo, const QString &Nome, const QString &NrSeq,
-                           const QString &, const QString &Qtde, const QString &Preco,
-                           const QString &PrecoCliente)
+void ReceiptLines::LinhaEx1(const QString &Codigo, const QString &Nome, const QString &NrSeq,
+                            const QString &Qtde, const QString &Preco, const QString &PrecoCliente)
 {
     ClientDataSet &grid = m_context.data().cdsExtratoTemp;
     TfrmVisualiza *display = m_context.display();
@@ -101,46 +124,55 @@ void ScreenShell::LinhaEx1(const QString &Codigo, const QString &Nome, const QSt
     }
 }
 
-void ScreenShell::LinhaEx2(const QString &Qtde, const QString &Preco, const QString &PrecoCliente,
-                           const QString &NrSeq, bool ComObs, const QString &,
-                           const QString &Unidade, double Desconto, double Acrescimo,
-                           const QString &Obs)
+void ReceiptLines::LinhaEx2(const QString &Qtde, const QString &Preco, const QString &PrecoCliente,
+                            const QString &NrSeq, bool ComObs, const QString &Unidade, double Desconto,
+                            double Acrescimo, const QString &Obs)
 {
-    const double quantity = toNumber(Qtde);
     const double price = toNumber(Preco) + toNumber(PrecoCliente);
     const double gross = Qub_movrela::Trunc2(price);
-    const double total = quantity * gross - Desconto + Acrescimo;
-
-    ClientDataSet &items = m_context.data().cdsItems;
-    const bool promotion = !items.FieldByName(QStringLiteral("CDPRODPROMOCAO")).AsString().isEmpty();
-    const bool weighed = isYes(items.FieldByName(QStringLiteral("IDPESAPROD")).AsString());
-    // A quantity of 0 never reaches a line; it would only divide by zero here.
-    const double shown = (promotion && !weighed) || quantity == 0.0
-                             ? gross
-                             : cutTotal(price - Desconto / quantity + Acrescimo / quantity);
-
-    const QString valueText = Unidade + QStringLiteral(" - ") + Consiste::Ajusta(Qtde, 5)
-                              + QStringLiteral(" X ") + money(shown) + QLatin1Char(' ')
-                              + Consiste::TamFixoR(money(cutTotal(total)), 16);
     const QString grossText = PtBr::FloatToStr(gross);
-
     ClientDataSet &grid = m_context.data().cdsExtratoTemp;
     ensureOpen(grid);
-    appendRow(grid, {{"DSITEM", valueText}, {"STQTDE", Qtde}, {"STVALOR", grossText}, {"NRSEQ", NrSeq}});
+    appendRow(grid, {{"DSITEM", valueText(Qtde, gross, price, Unidade, Desconto, Acrescimo)},
+                     {"STQTDE", Qtde}, {"STVALOR", grossText}, {"NRSEQ", NrSeq}});
     if (TfrmVisualiza *display = m_context.display()) {
         ensureOpen(display->cdsExtratoVisualiza);
         appendRow(display->cdsExtratoVisualiza,
                   {{"DSITEM", separator}, {"STQTDE", Qtde}, {"STVALOR", grossText}, {"NRSEQ", NrSeq}});
     }
 
-    QString timeLine = QStringLiteral("Horário: ")
-                       + PtBr::FormatDateTime(QStringLiteral("hh:mm:ss"),
-                                              items.FieldByName(QStringLiteral("DTINCLUSAO")).AsDateTime())
-                       + QLatin1Char(' ');
-    if (m_context.state().host.stModoVenda == SaleMode::Table)
-        timeLine += QStringLiteral("Posição: ") + items.FieldByName(QStringLiteral("NRLUGARMESA")).AsString();
-    appendRow(grid, {{"DSITEM", timeLine}, {"NRSEQ", NrSeq}});
+    appendRow(grid, {{"DSITEM", timeText()}, {"NRSEQ", NrSeq}});
     if (ComObs)
         appendRow(grid, {{"DSITEM", DataSetValues::cutText(Obs, 30)}, {"NRSEQ", NrSeq}});
     appendRow(grid, {{"DSITEM", separator}, {"NRSEQ", NrSeq}});
+}
+
+// "UN - quantity X unit price total": a promotion's (not weighed) line shows the gross price.
+QString ReceiptLines::valueText(const QString &Qtde, double gross, double price, const QString &Unidade,
+                                double Desconto, double Acrescimo)
+{
+    const double quantity = toNumber(Qtde);
+    const double total = quantity * gross - Desconto + Acrescimo;
+    const ClientDataSet &items = m_context.data().cdsItems;
+    const bool promotion = !items.FieldByName(QStringLiteral("CDPRODPROMOCAO")).AsString().isEmpty();
+    const bool weighed = isYes(items.FieldByName(QStringLiteral("IDPESAPROD")).AsString());
+    // A quantity of 0 never reaches a line; it would only divide by zero here.
+    const double shown = (promotion && !weighed) || quantity == 0.0
+                             ? gross
+                             : cutTotal(price - Desconto / quantity + Acrescimo / quantity);
+    return Unidade + QStringLiteral(" - ") + Consiste::Ajusta(Qtde, 5) + QStringLiteral(" X ") + money(shown)
+           + QLatin1Char(' ') + Consiste::TamFixoR(money(cutTotal(total)), 16);
+}
+
+// The time the item was entered, and its seat at a table.
+QString ReceiptLines::timeText()
+{
+    const ClientDataSet &items = m_context.data().cdsItems;
+    QString line = QStringLiteral("Horário: ")
+                   + PtBr::FormatDateTime(QStringLiteral("hh:mm:ss"),
+                                          items.FieldByName(QStringLiteral("DTINCLUSAO")).AsDateTime())
+                   + QLatin1Char(' ');
+    if (m_context.state().host.stModoVenda == SaleMode::Table)
+        line += QStringLiteral("Posição: ") + items.FieldByName(QStringLiteral("NRLUGARMESA")).AsString();
+    return line;
 }

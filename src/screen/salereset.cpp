@@ -1,16 +1,19 @@
 // The reset of the screen to a free till after a sale, and the recovery files of the open
 // counter sale.
-#include <sale/saledatasets.h>
-#include <sale/salecontext.h>
-#include <sale/salestate.h>
+#include "salereset_p.h"
+
 #include "screenshell.h"
 #include "startupserver.h"
 #include "tfrmvisualiza.h"
 
+#include <sale/codes.h>
+#include <sale/saledatasets.h>
+#include <sale/salecontext.h>
+#include <sale/salestate.h>
+
 #include <order/orderentry.h>
 #include <order/recoveryfiles.h>
 
-#include <outside/ravuvozozod.h>
 #include <runtime/money.h>
 #include <runtime/ptbr.h>
 
@@ -22,7 +25,7 @@
 
 namespace {
 
-// The datasets of the sale that every mode empties after the lines (step 3 of the reset).
+// The datasets of the sale that every mode empties once the receipt and item lines are empty.
 const char *const saleDatasets[] = {
     "cdsVenda",       "cdsVendaCancelada", "cdsFamiliaSaldo", "cdsEmprestimoFam",
     "cdsItPromoComb", "cdsMovCaixa",       "cdsFamSaldoComp", "cdsDevolucao",
@@ -53,22 +56,45 @@ void zero(std::initializer_list<double *> values)
 
 void ScreenShell::LimpaCDS()
 {
-    emptySaleDatasets();
-    const Parameters &p = m_context.state().params;
-    Variant answer;
-    // The datasets are already empty when a failure of the server is reported here.
-    Ravuvozozod::MensagemMetodo(startupServer().setPromoCombAux(p.stCDFILIAL, p.stCDCAIXA), true, 0,
-                                QStringLiteral("setPromoCombAux"), QStringLiteral("Cli_Kal51000"),
-                                p.stCDFILIAL + QLatin1Char('-') + p.stCDCAIXA, p.stIDESQUEMA, answer);
+    SaleReset(m_context).LimpaCDS();
 }
 
-void ScreenShell::emptySaleDatasets()
+void ScreenShell::LimpaVariaveis()
+{
+    SaleReset(m_context).LimpaVariaveis();
+}
+
+void ScreenShell::RestauraCaixa()
+{
+    SaleReset(m_context).RestauraCaixa();
+}
+
+void ScreenShell::ControleCdsVenda_Diretorio(const QString &Mode)
+{
+    SaleReset(m_context).ControleCdsVenda_Diretorio(Mode);
+}
+
+void ScreenShell::ApagaCdsVenda_CdsItensCancelados()
+{
+    SaleReset(m_context).ApagaCdsVenda_CdsItensCancelados();
+}
+
+void SaleReset::LimpaCDS()
+{
+    emptySaleDatasets();
+    const Parameters &p = m_context.state().params;
+    // The datasets are already empty when a failure of the server is reported here.
+    m_context.checkedValue(startupServer().setPromoCombAux(p.stCDFILIAL, p.stCDCAIXA),
+                           QStringLiteral("setPromoCombAux"), p.stCDFILIAL + QLatin1Char('-') + p.stCDCAIXA);
+}
+
+void SaleReset::emptySaleDatasets()
 {
     SaleDatasets &data = m_context.data();
     emptyIfOpen(&data.cdsExtratoTemp);
     emptyIfOpen(&data.cdsItems);
     // Tables, tabs and deliveries keep the given-up lines until the order is sent.
-    if (m_context.state().host.stModoVenda == QLatin1String("B"))
+    if (m_context.state().host.stModoVenda == SaleMode::Counter)
         emptyIfOpen(&data.cdsItensCancelados);
     for (const char *name : saleDatasets)
         emptyIfOpen(data.byName(QString::fromLatin1(name)));
@@ -76,15 +102,18 @@ void ScreenShell::emptySaleDatasets()
         emptyIfOpen(&display->cdsExtratoVisualiza);
 }
 
-void ScreenShell::LimpaVariaveis()
+void SaleReset::LimpaVariaveis()
 {
-    resetSaleFlagsAndTotals();
-    resetSaleTexts();
+    resetSaleKinds();
+    resetTotalsAndCounters();
+    resetConsumerTexts();
+    resetDocumentTexts();
     showFreeTill();
 }
 
-// Steps 1 to 8 of the reset: the sale kinds, totals, persons and seats, line counter.
-void ScreenShell::resetSaleFlagsAndTotals()
+// The kind of the sale (debit, personal credit, cash, card) and the busy flags of settling
+// and of the QR-code entry; the card button is released.
+void SaleReset::resetSaleKinds()
 {
     SaleState &s = m_context.state();
     SaleFlags &f = s.flags;
@@ -96,12 +125,18 @@ void ScreenShell::resetSaleFlagsAndTotals()
         badge->setDown(false);
     }
     f.boInicializaAux1 = false;
+}
+
+// Totals, persons and seats, the receipt-type filter, the last line number and the seller.
+void SaleReset::resetTotalsAndCounters()
+{
+    SaleState &s = m_context.state();
     SaleTotals &t = s.totals;
     zero({&t.doTotalVenda, &t.doExtratoAux1, &t.doVrAcrComanda, &t.doProdCombAux2, &t.doVrAcrescimoItem,
           &s.figures.doSaldoCons, &t.doVrTxServico, &t.doProdCombAux1, &t.doVrDescontoItem});
     // A table keeps its persons and seats until the table is closed.
     SaleCounters &c = s.counters;
-    if (s.host.stModoVenda != QLatin1String("M")) {
+    if (s.host.stModoVenda != SaleMode::Table) {
         c.inNrPessoas = qMin(c.inNrPessoas, 1);
         c.inExtratoAux1 = qMin(c.inExtratoAux1, 1);
     }
@@ -111,13 +146,13 @@ void ScreenShell::resetSaleFlagsAndTotals()
     s.host.stCDVENDEDOR.clear();
 }
 
-// Steps 12 to 23 and 28: the consumer, buyer, receipt and coupon texts of the sale.
-void ScreenShell::resetSaleTexts()
+// The consumer, the buyer named on the document and the product road's texts; the sale goes
+// back to the site's own client and cost centre.
+void SaleReset::resetConsumerTexts()
 {
     SaleState &s = m_context.state();
     ConsumerState &c = s.consumer;
     FiscalTexts &f = s.fiscal;
-    SettlementTexts &st = s.settlement;
     clear({&c.stCDCONSUMIDOR, &c.stNmConsumidor, &c.stRecebAux6, &c.stDebitoConsAux1, &c.stVRMESUBCONS,
            &c.stVRMAXDEBCONS, &c.stCredPessoalAux1, &c.stCredPessoalAux2, &c.stRecebAux8, &c.stCartaoAux2,
            &c.stNrInscrConsVenda, &c.stNrCracha, &c.stCDTIPOCONS, &f.stQrCodeAux1, &f.stNRCONTCUPOMFISC,
@@ -127,6 +162,16 @@ void ScreenShell::resetSaleTexts()
     c.stCartaoAux1 = s.params.stCDCCUSCLIE;
     clear({&c.stInicializaAux2, &f.stPedidoAux1, &f.stRecebAux5, &f.stNRINSJURCLIE, &f.stPedidoAux2,
            &s.host.stCdConsumidorVenda});
+}
+
+// The order, settlement and document texts, loyalty and cashback figures and the discount
+// coupon of the finished sale.
+void SaleReset::resetDocumentTexts()
+{
+    SaleState &s = m_context.state();
+    ConsumerState &c = s.consumer;
+    FiscalTexts &f = s.fiscal;
+    SettlementTexts &st = s.settlement;
     s.counters.inInicializaAux4 = 1;
     s.loyalty.doFidelidadeAux1 = 0.0;
     clear({&st.stRecebAux12, &st.stRecebAux13, &st.stRecebAux14, &st.stNrOrdemVnd, &st.stCompraCredAux2,
@@ -141,8 +186,22 @@ void ScreenShell::resetSaleTexts()
     emptyIfOpen(&m_context.data().cdsCupomDescVenda);
 }
 
-// Steps 9 to 11, 18 and 24 to 27: what the screen and the pole display show.
-void ScreenShell::showFreeTill()
+// The screen and the pole display of a free till: zero totals, no product or consumer, the
+// counter's message, the first footer and the standard logo.
+void SaleReset::showFreeTill()
+{
+    showTotals();
+    for (const char *name : {"lblProduto", "lblCracha", "lblNmCons", "lblSerieD"})
+        m_context.setCaption(QString::fromLatin1(name), QString());
+    ScreenShell &shell = m_context.shell();
+    if (m_context.state().host.stModoVenda == SaleMode::Counter)
+        shell.Mensagem_Caixa(m_context.Msg(QStringLiteral("Venda_Balcao")));
+    shell.RestauraRodape(QStringLiteral("1"), QString());
+    shell.Atualiza_Display(m_context.Msg(QStringLiteral("CAIXA_LIVRE")), true);
+    showStandardLogo();
+}
+
+void SaleReset::showTotals()
 {
     const SaleState &s = m_context.state();
     const QString total = PtBr::FormatFloat(QStringLiteral("#,##0.00"), s.totals.doTotalVenda);
@@ -157,12 +216,10 @@ void ScreenShell::showFreeTill()
         if (QLabel *label = display->findChild<QLabel *>(QStringLiteral("lblPeso")))
             label->setText(QStringLiteral("0"));
     }
-    for (const char *name : {"lblProduto", "lblCracha", "lblNmCons", "lblSerieD"})
-        m_context.setCaption(QString::fromLatin1(name), QString());
-    if (s.host.stModoVenda == QLatin1String("B"))
-        Mensagem_Caixa(m_context.Msg(QStringLiteral("Venda_Balcao")));
-    RestauraRodape(QStringLiteral("1"), QString());
-    Atualiza_Display(m_context.Msg(QStringLiteral("CAIXA_LIVRE")), true);
+}
+
+void SaleReset::showStandardLogo()
+{
     QLabel *logo = m_context.label(QStringLiteral("imgLogo"));
     QLabel *standard = m_context.label(QStringLiteral("imgLogoPadrao"));
     if (logo && standard) {
@@ -171,23 +228,28 @@ void ScreenShell::showFreeTill()
     }
 }
 
-void ScreenShell::RestauraCaixa()
+void SaleReset::RestauraCaixa()
 {
     m_context.state().flags.boCupomAberto = false;
     LimpaCDS();
     LimpaVariaveis();
-    ControleAcessoBotoes();
-    Atualiza_Display(m_context.Msg(QStringLiteral("CAIXA_LIVRE")), true);
+    m_context.shell().ControleAcessoBotoes();
+    m_context.shell().Atualiza_Display(m_context.Msg(QStringLiteral("CAIXA_LIVRE")), true);
 }
 
 // Both files follow the datasets; a file that cannot be written raises its error to the caller.
-void ScreenShell::ControleCdsVenda_Diretorio(const QString &Mode)
+void SaleReset::ControleCdsVenda_Diretorio(const QString &Mode)
 {
-    SaleState &s = m_context.state();
-    if (Mode != QLatin1String("B") || !s.params.boUTILIZAIMPFIS)
+    if (Mode != SaleMode::Counter || !m_context.state().params.boUTILIZAIMPFIS)
         return;
+    saveOrRemoveSaleFile();
+    saveOrRemoveCancelledFile();
+}
+
+void SaleReset::saveOrRemoveSaleFile()
+{
     SaleDatasets &data = m_context.data();
-    const QString &folder = s.params.stDSDIRCAD;
+    const QString &folder = m_context.state().params.stDSDIRCAD;
     if (data.cdsItems.IsEmpty()) {
         if (QFile::exists(RecoveryFiles::path(folder, RecoveryFiles::Venda))) {
             if (ClientDataSet *rows = data.byName(QStringLiteral("cdsVenda")))
@@ -197,6 +259,14 @@ void ScreenShell::ControleCdsVenda_Diretorio(const QString &Mode)
     } else {
         RecoveryFiles::save(data.cdsItems, folder, RecoveryFiles::Venda);
     }
+}
+
+// A written file of cancelled items also shows the exchange credit left over.
+void SaleReset::saveOrRemoveCancelledFile()
+{
+    SaleState &s = m_context.state();
+    SaleDatasets &data = m_context.data();
+    const QString &folder = s.params.stDSDIRCAD;
     if (data.cdsItensCancelados.IsEmpty()) {
         RecoveryFiles::remove(folder, RecoveryFiles::ItensCancelados);
         return;
@@ -207,7 +277,7 @@ void ScreenShell::ControleCdsVenda_Diretorio(const QString &Mode)
                          PtBr::FormatFloat(QStringLiteral("0.00"), s.totals.doRecebAux1 - Money::Trunc2(s.totals.doTotalVenda)));
 }
 
-void ScreenShell::ApagaCdsVenda_CdsItensCancelados()
+void SaleReset::ApagaCdsVenda_CdsItensCancelados()
 {
     const Parameters &p = m_context.state().params;
     if (!p.boUTILIZAIMPFIS)

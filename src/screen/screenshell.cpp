@@ -4,7 +4,7 @@
 #include <sale/saledatasets.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
-#include "startup.h"
+#include "startup_p.h"
 #include "tfrmvendacons.h"
 
 #include <outside/ravuvozozod.h>
@@ -13,20 +13,8 @@
 #include <QLabel>
 #include <sale/codes.h>
 
-namespace {
-
-constexpr int KeyBufferSize = 20;
-
-bool neverBuffered(QChar key)
-{
-    return key == QChar(27) || key == QChar(8) || key == QChar(13) || key == QLatin1Char('+')
-           || key == QLatin1Char('-');
-}
-
-} // namespace
-
 ScreenShell::ScreenShell(SaleContext &context)
-    : m_context(context), m_startup(std::make_unique<SaleStartup>(context)),
+    : m_context(context),
       m_dtsItems(std::make_unique<DataSource>(&context.data().cdsItems))
 {
     ReceiptGrid::install(context, *this);
@@ -39,12 +27,16 @@ ScreenShell::~ScreenShell() = default;
 
 void ScreenShell::InicializaForm(const HostCall &call)
 {
-    m_startup->InicializaForm(call);
+    ProcessStartup process(m_context);
+    process.connectDataModule();
+    if (m_context.data().cdsParametrosQub.IsEmpty())
+        process.run();
+    CallStartup(m_context).run(call);
 }
 
 void ScreenShell::InicializaVariaveis()
 {
-    m_startup->InicializaVariaveis();
+    SaleVariables(m_context).InicializaVariaveis();
 }
 
 void ScreenShell::Mensagem_Caixa(const QString &text)
@@ -78,26 +70,6 @@ void ScreenShell::FormActivate(QObject *)
         m_context.setVisible(QString::fromLatin1(name), seats);
 }
 
-void ScreenShell::FormKeyPress(QObject *, QChar &Key)
-{
-    SaleState &state = m_context.state();
-    if (state.flags.boRecebendo || state.flags.boInicializaAux1)
-        return;
-    QLabel *buffer = m_context.label(QStringLiteral("lblBuffer"));
-    if (!buffer)
-        return;
-    if (buffer->text().size() >= KeyBufferSize) {
-        Key = QChar();
-        return;
-    }
-    // Other control characters (Tab, ...) are no part of a product code either.
-    if (neverBuffered(Key) || Key < QLatin1Char(' '))
-        return;
-    buffer->setText(buffer->text() + Key);
-    if (!state.flags.boConsultaPreco)
-        m_context.setCaption(QStringLiteral("lblProduto"), QString());
-}
-
 void ScreenShell::closeWith(const QString &keyword)
 {
     if (m_context.state().flags.boCupomAberto)
@@ -106,7 +78,8 @@ void ScreenShell::closeWith(const QString &keyword)
     saleForm(m_context).Close();
 }
 
-// The closing roads below only set the keyword; the exit road adds its checks and messages.
+// The ways out below only set the host's keyword and close the form; with a receipt open they
+// do nothing.
 void ScreenShell::lblSairClick(QObject *)
 {
     closeWith(QStringLiteral("FECHA_SISTEMA"));
@@ -127,10 +100,10 @@ void ScreenShell::spbDeliveryClick(QObject *)
     closeWith(QStringLiteral("VENDA_DELIVERY"));
 }
 
-// The handlers below are filled in by their roads: item cancellation, the functions menu,
-// observations, persons, production message, take-away, price consultation and the quantity
-// keys. The grid's page and seat buttons are in receiptgrid.cpp, the order button in
-// orderbutton.cpp.
+// Item cancellation, the functions menu, observations, persons, the production message,
+// take-away and the quantity keys do nothing on this screen: their buttons and keys are
+// routed here and ignored. The grid's page and seat buttons are in receiptgrid.cpp, the order
+// button in orderbutton.cpp.
 void ScreenShell::spbCancProdClick(QObject *) {}
 void ScreenShell::spbFuncoesClick(QObject *) {}
 void ScreenShell::spbObsClick(QObject *) {}

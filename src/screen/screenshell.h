@@ -9,12 +9,14 @@ class ClientDataSet;
 class DataSource;
 class QObject;
 class SaleContext;
-class SaleStartup;
 struct HostCall;
 
 // The sale screen shell: start-up, the cashier line, the enabling of buttons, the key buffer,
-// the receipt-line writers and the footer, the touch grid and the closing roads. The form
-// routes its events here; other subsystems call these through the sale context.
+// the receipt-line writers and the footer, the touch grid and the ways out of the screen. The
+// form routes its events here; other subsystems call these through the sale context. Each
+// handler hands its work to the class of its family (ProcessStartup and CallStartup,
+// ButtonAccess, DeviceChecks, KeyboardMap, SaleReset, ReceiptLines, Footer, TouchGrid,
+// OrderButton), declared in the folder's private headers (*_p.h).
 class ScreenShell
 {
 public:
@@ -119,32 +121,10 @@ public:
     void spbPosAcimaClick(QObject *Sender);
 
 private:
-    // ---- keyboard map (keyboard*.cpp) -------------------------------------------------------
-    void keyCombinations(int pressed, int &Key, Qt::KeyboardModifiers Shift);
-    void enterKey();
-    void escapeKey();
-    void changeOperator();
-    bool openDrawer();
-
     // Sets the exit keyword and closes the form, unless a receipt is open.
     void closeWith(const QString &keyword);
-    // The order button's protected steps (orderbutton.cpp).
-    void sendOrderAndLeave();
-    bool operatorReadStoreMessage();
-    void leaveAfterOrder();
-    // The printer-error panel over the product grid, and the touch buttons under it.
-    void showPrinterError(bool inError);
-    void emptySaleDatasets();
-    void resetSaleFlagsAndTotals();
-    void resetSaleTexts();
-    void showFreeTill();
-    void moveSeat(int step);
-    // Touch grid (touchgrid.cpp): the group page turn of ">>" and "<<", and its bound.
-    void turnGroupPage(int step);
-    int lastGroupPage();
 
     SaleContext &m_context;
-    std::unique_ptr<SaleStartup> m_startup;
     // dtsItems: follows cdsItems for dtsItemsDataChange.
     std::unique_ptr<DataSource> m_dtsItems;
 };

@@ -1,4 +1,5 @@
 #include "startup.h"
+#include "startup_p.h"
 
 #include "hostcall.h"
 #include "rights.h"
@@ -28,26 +29,19 @@
 #include <QTimer>
 #include <sale/codes.h>
 
-namespace {
-
-const QString unitName = QStringLiteral("Cli_Kal51000");
-
-
-} // namespace
-
-void SaleStartup::runCallPhase(const HostCall &call)
+void CallStartup::run(const HostCall &call)
 {
     resetGuards();
     loadOperator();
     takeArguments(call);
     findOperatorWaiter();
     setUpSaleMode(call);
-    InicializaVariaveis();
+    SaleVariables(m_context).InicializaVariaveis();
     prepareSaleDatasets();
     warnClosedDesk();
     askRights();
     recreateItems();
-    layOut();
+    StartupLayout(m_context).layOut();
     loadCouponSetting();
     loadCampaignSwitch();
     fillReceipt();
@@ -58,7 +52,7 @@ void SaleStartup::runCallPhase(const HostCall &call)
     loadBalanceAndWeighing();
 }
 
-void SaleStartup::resetGuards()
+void CallStartup::resetGuards()
 {
     m_context.setCaption(QStringLiteral("stPosicao"), QStringLiteral("1"));
     SaleFlags &flags = m_context.state().flags;
@@ -70,7 +64,7 @@ void SaleStartup::resetGuards()
 
 // The host writes the logged operator's file before each call. Without it the previous
 // operator stays, and the operator is told; with no operator at all the till does not sell.
-void SaleStartup::loadOperator()
+void CallStartup::loadOperator()
 {
     const QString path = SitePaths::resolve(QStringLiteral("Dados\\Cadastros\\ControleAcess.cds"));
     ClientDataSet &file = m_context.data().cdsControleAcess;
@@ -91,14 +85,14 @@ void SaleStartup::loadOperator()
                                     .arg(rights.stCDOPERADOR, rights.stNMOPERADOR), 0);
 }
 
-void SaleStartup::takeArguments(const HostCall &call)
+void CallStartup::takeArguments(const HostCall &call)
 {
     HostArguments &host = m_context.state().host;
     host.stIDRETBALLOJA = call.idRetBalLoja;
     host.stModoVenda = call.modoVenda;
 }
 
-void SaleStartup::findOperatorWaiter()
+void CallStartup::findOperatorWaiter()
 {
     SaleState &state = m_context.state();
     ClientDataSet &waiters = m_context.data().cdsGarcom;
@@ -110,15 +104,15 @@ void SaleStartup::findOperatorWaiter()
         waiter.clear();
 }
 
-void SaleStartup::setUpSaleMode(const HostCall &call)
+void CallStartup::setUpSaleMode(const HostCall &call)
 {
-    if (m_context.state().host.stModoVenda == QLatin1String("B"))
+    if (m_context.state().host.stModoVenda == SaleMode::Counter)
         setUpCounter(call);
     else
         setUpOrderMode(call);
 }
 
-void SaleStartup::setUpCounter(const HostCall &call)
+void CallStartup::setUpCounter(const HostCall &call)
 {
     SaleState &state = m_context.state();
     HostArguments &host = state.host;
@@ -133,7 +127,7 @@ void SaleStartup::setUpCounter(const HostCall &call)
     m_context.shell().RestauraRodape(QStringLiteral("1"), QString());
 }
 
-void SaleStartup::setUpOrderMode(const HostCall &call)
+void CallStartup::setUpOrderMode(const HostCall &call)
 {
     SaleState &state = m_context.state();
     HostArguments &host = state.host;
@@ -157,7 +151,7 @@ void SaleStartup::setUpOrderMode(const HostCall &call)
 
 // The footer of a table, tab or delivery call. A call without a waiter shows no waiter code
 // and looks no name up (an empty code would be padded to "0000" and refused).
-QString SaleStartup::orderFooter(const QString &mode, const HostCall &call)
+QString CallStartup::orderFooter(const QString &mode, const HostCall &call)
 {
     SaleState &state = m_context.state();
     const HostArguments &host = state.host;
@@ -192,19 +186,18 @@ QString SaleStartup::orderFooter(const QString &mode, const HostCall &call)
            + QLatin1Char(' ') + host.stCdClienteVenda + QLatin1Char('-') + clientName;
 }
 
-void SaleStartup::readTableOpening()
+void CallStartup::readTableOpening()
 {
     SaleState &state = m_context.state();
     const QString branch = state.params.stCDFILIAL;
     const QString sale = state.host.stNRVENDAREST;
-    Variant value;
-    Ravuvozozod::MensagemMetodo(startupServer().GetDtHrAberMesa(branch, sale), true, 0,
-                                QStringLiteral("GetDtHrAberMesa"), unitName,
-                                branch + QLatin1Char('-') + sale, state.params.stIDESQUEMA, value);
+    const Variant value = m_context.checkedValue(startupServer().GetDtHrAberMesa(branch, sale),
+                                                 QStringLiteral("GetDtHrAberMesa"),
+                                                 branch + QLatin1Char('-') + sale);
     state.startup.dtAberturaMesa = value.toDateTime();
 }
 
-void SaleStartup::prepareSaleDatasets()
+void CallStartup::prepareSaleDatasets()
 {
     SaleDatasets &data = m_context.data();
     if (data.cdsFamiliaSaldo.Active()) {
@@ -234,14 +227,11 @@ void SaleStartup::prepareSaleDatasets()
     data.cdsItPromoComb.Close();
     data.cdsItPromoComb.CreateDataSet();
     const Parameters &params = m_context.state().params;
-    Variant ignored;
-    Ravuvozozod::MensagemMetodo(startupServer().setPromoCombAux(params.stCDFILIAL, params.stCDCAIXA), true, 0,
-                                QStringLiteral("setPromoCombAux"), unitName,
-                                params.stCDFILIAL + QLatin1Char('-') + params.stCDCAIXA, params.stIDESQUEMA,
-                                ignored);
+    m_context.checkedValue(startupServer().setPromoCombAux(params.stCDFILIAL, params.stCDCAIXA),
+                           QStringLiteral("setPromoCombAux"), params.stCDFILIAL + QLatin1Char('-') + params.stCDCAIXA);
 }
 
-void SaleStartup::warnClosedDesk()
+void CallStartup::warnClosedDesk()
 {
     const Parameters &params = m_context.state().params;
     if (params.stIDCOLETOR == QLatin1String("C") || !m_context.data().cdsValidaAbertura.IsEmpty()
@@ -251,19 +241,19 @@ void SaleStartup::warnClosedDesk()
 }
 
 // Asked for the operator of this call, now that it is known.
-void SaleStartup::askRights()
+void CallStartup::askRights()
 {
     askOperatorRights(m_context);
 }
 
-void SaleStartup::recreateItems()
+void CallStartup::recreateItems()
 {
     ClientDataSet &items = m_context.data().cdsItems;
     items.Close();
     items.CreateDataSet();
 }
 
-void SaleStartup::loadCouponSetting()
+void CallStartup::loadCouponSetting()
 {
     m_context.state().loyalty.stCupomAux1 =
         StartupIo::textOf(startupServer().getIDUTCUPOMDESC(), QStringLiteral("getIDUTCUPOMDESC"));
@@ -274,21 +264,21 @@ void SaleStartup::loadCouponSetting()
         coupons.CreateDataSet();
 }
 
-void SaleStartup::loadCampaignSwitch()
+void CallStartup::loadCampaignSwitch()
 {
     const bool campaign = StartupIo::booleanOf(
         startupServer().getCampanha(m_context.state().params.stCDFILIAL), QStringLiteral("getCampanha"));
     m_context.state().startup.stTipoVendaAux1 = campaign ? QStringLiteral("S") : QStringLiteral("N");
 }
 
-void SaleStartup::fillReceipt()
+void CallStartup::fillReceipt()
 {
     m_context.order().PreencheExtrato();
     m_context.state().flags.boAddProdAux1 = false;
 }
 
 // The day's folder of NFC-e and SAT documents; created by the settlement when it writes there.
-void SaleStartup::setElectronicDocumentFolder()
+void CallStartup::setElectronicDocumentFolder()
 {
     const Parameters &params = m_context.state().params;
     m_context.state().startup.stRecebAux2 =
@@ -299,7 +289,7 @@ void SaleStartup::setElectronicDocumentFolder()
 
 // The backup-printer map for the failover worker. Nothing here may stop the sale: a failure
 // is logged and the map keeps what it held.
-void SaleStartup::prepareFailover()
+void CallStartup::prepareFailover()
 {
     const Parameters &params = m_context.state().params;
     ClientDataSet &map = m_context.data().cdsImpBackup;
@@ -316,7 +306,7 @@ void SaleStartup::prepareFailover()
         qWarning() << "backup-printer map not saved:" << file << error;
 }
 
-void SaleStartup::startFailover()
+void CallStartup::startFailover()
 {
     if (m_context.data().cdsImpBackup.IsEmpty())
         return;
@@ -327,7 +317,7 @@ void SaleStartup::startFailover()
     Settlement::cs();
 }
 
-void SaleStartup::resetPartners()
+void CallStartup::resetPartners()
 {
     SaleState &state = m_context.state();
     state.clubPetro.stCpfClubPetro.clear();
@@ -338,7 +328,7 @@ void SaleStartup::resetPartners()
     state.startup.stInicializaAux3 = QStringLiteral("N");
 }
 
-void SaleStartup::loadBalanceAndWeighing()
+void CallStartup::loadBalanceAndWeighing()
 {
     const Parameters &params = m_context.state().params;
     m_context.data().cdsDadosResgSaldo.SetData(StartupIo::packetOf(

@@ -1,4 +1,4 @@
-#include "startup.h"
+#include "startup_p.h"
 
 #include <sale/saledatasets.h>
 #include <sale/salecontext.h>
@@ -7,6 +7,7 @@
 
 #include <QLabel>
 #include <QWidget>
+#include <sale/codes.h>
 
 namespace {
 
@@ -18,7 +19,7 @@ bool compact(const QString &screenType)
 
 } // namespace
 
-void SaleStartup::layOut()
+void StartupLayout::layOut()
 {
     if (compact(m_context.state().params.stIdTpTelaVe))
         compactLayout();
@@ -27,7 +28,21 @@ void SaleStartup::layOut()
 }
 
 // The receipt takes the middle of the screen; no touch grid.
-void SaleStartup::compactLayout()
+void StartupLayout::compactLayout()
+{
+    SaleContext &c = m_context;
+    compactConsumerLines();
+    compactReceipt();
+    modeControls();
+    c.setVisible(QStringLiteral("panBalcao"), false);
+    c.setVisible(QStringLiteral("lblMenu"), false);
+    c.shell().LimpaMenuProduto();
+    for (const char *name : {"lblVrTotal", "lblQtdeTotal", "lblQtde", "lblValor", "bdsPrecoFundo"})
+        c.setVisible(QString::fromLatin1(name), false);
+}
+
+// The badge and consumer lines above the receipt, with the total and quantity beside them.
+void StartupLayout::compactConsumerLines()
 {
     SaleContext &c = m_context;
     QWidget *badge = c.widget(QStringLiteral("lblCracha"));
@@ -44,7 +59,12 @@ void SaleStartup::compactLayout()
         static_cast<QLabel *>(label)->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     }
     consumer->show();
+}
 
+// The receipt grid, its page buttons and the seat label sized to the tray.
+void StartupLayout::compactReceipt()
+{
+    SaleContext &c = m_context;
     QWidget *tray = c.widget(QStringLiteral("panFundoBandeja"));
     QWidget *coupon = c.widget(QStringLiteral("panCupom"));
     QWidget *grid = c.widget(QStringLiteral("dbgCupom"));
@@ -65,16 +85,9 @@ void SaleStartup::compactLayout()
     }
     QWidget *position = c.widget(QStringLiteral("stPosicao"));
     position->move(position->x(), coupon->height() + 28);
-
-    modeControls();
-    c.setVisible(QStringLiteral("panBalcao"), false);
-    c.setVisible(QStringLiteral("lblMenu"), false);
-    c.shell().LimpaMenuProduto();
-    for (const char *name : {"lblVrTotal", "lblQtdeTotal", "lblQtde", "lblValor", "bdsPrecoFundo"})
-        c.setVisible(QString::fromLatin1(name), false);
 }
 
-void SaleStartup::touchLayout()
+void StartupLayout::touchLayout()
 {
     SaleContext &c = m_context;
     SaleState &state = c.state();
@@ -94,11 +107,11 @@ void SaleStartup::touchLayout()
 
 // Settle at the counter, send the order in the other modes; the badge and consumer labels say
 // which tab or table the call is for.
-void SaleStartup::modeControls()
+void StartupLayout::modeControls()
 {
     SaleContext &c = m_context;
     const HostArguments &host = c.state().host;
-    const bool counter = host.stModoVenda == QLatin1String("B");
+    const bool counter = host.stModoVenda == SaleMode::Counter;
     c.setVisible(QStringLiteral("spbReceb"), counter);
     c.setVisible(QStringLiteral("spbVender"), !counter);
     if (counter) {
@@ -106,7 +119,7 @@ void SaleStartup::modeControls()
         return;
     }
     const QString waiter = c.Msg(QStringLiteral("Garcom")) + QLatin1Char(' ') + host.stCDVENDEDOR;
-    if (host.stModoVenda == QLatin1String("C")) {
+    if (host.stModoVenda == SaleMode::Tab) {
         c.setVisible(QStringLiteral("lblCracha"), true);
         c.setCaption(QStringLiteral("lblCracha"),
                      c.Msg(QStringLiteral("NrComanda")) + QLatin1Char(' ') + host.stNrComandaExib);

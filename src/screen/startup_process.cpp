@@ -1,10 +1,12 @@
 #include "startup.h"
+#include "startup_p.h"
 
 #include "hostcall.h"
 #include <sale/saledatasets.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
 #include <sale/salestate_load.h>
+#include <sale/scopeguard.h>
 #include "screens.h"
 #include "screenshell.h"
 #include "startupserver.h"
@@ -22,20 +24,7 @@
 #include <QLabel>
 #include <QPixmap>
 
-SaleStartup::SaleStartup(SaleContext &context)
-    : m_context(context)
-{
-}
-
-void SaleStartup::InicializaForm(const HostCall &call)
-{
-    connectDataModule();
-    if (m_context.data().cdsParametrosQub.IsEmpty())
-        runProcessPhase();
-    runCallPhase(call);
-}
-
-void SaleStartup::connectDataModule()
+void ProcessStartup::connectDataModule()
 {
     TrdmVendaCons &module = m_context.module();
     if (module.adcVendaCons().isOpen())
@@ -47,30 +36,31 @@ void SaleStartup::connectDataModule()
 
 // A failure leaves the parameter row empty again, so the next call runs this phase whole
 // instead of selling without the cadastre copies it did not reach.
-void SaleStartup::runProcessPhase()
+void ProcessStartup::run()
 {
-    try {
-        loadParameterFile();
-        loadCrmBonusSettings();
-        decideCustomerDisplay();
-        loadIdentificationFile();
-        loadCadastres();
-        findReceiptTypeNine();
-        takeFiscalDate();
-        placeWindow();
-        InicializaVariaveis();
-        loadLogo();
-        chooseDocumentVariant();
-        // The rights are asked for on every call, once the operator of the call is known.
-        readQrCodeSwitch();
-    } catch (...) {
-        m_context.data().cdsParametrosQub.Close();
-        throw;
-    }
+    bool loaded = false;
+    OnExit emptyOnFailure([&] {
+        if (!loaded)
+            m_context.data().cdsParametrosQub.Close();
+    });
+    loadParameterFile();
+    loadCrmBonusSettings();
+    decideCustomerDisplay();
+    loadIdentificationFile();
+    loadCadastres();
+    findReceiptTypeNine();
+    takeFiscalDate();
+    placeWindow();
+    SaleVariables(m_context).InicializaVariaveis();
+    loadLogo();
+    chooseDocumentVariant();
+    // The rights are asked for on every call, once the operator of the call is known.
+    readQrCodeSwitch();
+    loaded = true;
 }
 
 // Without the parameter file the till has no branch and no cash desk: it must not sell.
-void SaleStartup::loadParameterFile()
+void ProcessStartup::loadParameterFile()
 {
     const QString path = SitePaths::resolve(QStringLiteral("PARAMETROSQUB.CDS"));
     if (!QFileInfo(path).isFile())
@@ -88,7 +78,7 @@ void SaleStartup::loadParameterFile()
     }
 }
 
-void SaleStartup::loadCrmBonusSettings()
+void ProcessStartup::loadCrmBonusSettings()
 {
     const Parameters &params = m_context.state().params;
     const DataPacket packet = StartupIo::packetOf(
@@ -102,7 +92,7 @@ void SaleStartup::loadCrmBonusSettings()
     ::loadCrmBonusSettings(m_context.state(), packet, 0);
 }
 
-void SaleStartup::decideCustomerDisplay()
+void ProcessStartup::decideCustomerDisplay()
 {
     const Parameters &params = m_context.state().params;
     const bool wanted = StartupIo::booleanOf(
@@ -116,7 +106,7 @@ void SaleStartup::decideCustomerDisplay()
         createFrmVisualiza().show();
 }
 
-void SaleStartup::loadIdentificationFile()
+void ProcessStartup::loadIdentificationFile()
 {
     const QString folder = m_context.data().cdsParametrosQub.FieldByName(QStringLiteral("DSDIRCAD")).AsString();
     const QString path = SitePaths::resolve(folder + QStringLiteral("LUMBERA.CDS"));
@@ -125,11 +115,11 @@ void SaleStartup::loadIdentificationFile()
     ClientDataSet &identification = m_context.data().cdsIdentPaf;
     StartupIo::loadFile(identification, path);
     const QString stored = identification.FieldByName(QStringLiteral("MD5ARQUIVOTXT")).AsString();
-    m_context.state().startup.stMD5ARQUIVOTXT = QStringLiteral("MD-5:") + Criptografa::Uncripto(stored, CipherKey);
+    m_context.state().startup.stMD5ARQUIVOTXT = QStringLiteral("MD-5:") + Criptografa::Uncripto(stored, SaleStartup::CipherKey);
 }
 
 // A missing copy is skipped (the host has not written it); one that cannot be read stops.
-void SaleStartup::loadCadastres()
+void ProcessStartup::loadCadastres()
 {
     SaleDatasets &data = m_context.data();
     StartupResults &results = m_context.state().startup;
@@ -142,13 +132,13 @@ void SaleStartup::loadCadastres()
         StartupIo::loadFile(dataset, path);
         if (file == QLatin1String("AberturaCaixa.cds"))
             results.stCDATIVACAOSAT = Criptografa::Uncripto(
-                dataset.FindField(QStringLiteral("CDATIVACAOSAT")).AsString(), CipherKey);
+                dataset.FindField(QStringLiteral("CDATIVACAOSAT")).AsString(), SaleStartup::CipherKey);
         else if (file == QLatin1String("DataMovimento.cds"))
             results.dtDATAMOVIMENTO = dataset.FindField(QStringLiteral("DATAMOVIMENTO")).AsDateTime();
     }
 }
 
-void SaleStartup::findReceiptTypeNine()
+void ProcessStartup::findReceiptTypeNine()
 {
     ClientDataSet &types = m_context.data().cdsConfTipoRece;
     m_context.state().startup.boConfTipoRece =
@@ -156,7 +146,7 @@ void SaleStartup::findReceiptTypeNine()
         && types.Locate(QStringLiteral("IDTIPORECE"), QStringLiteral("9"));
 }
 
-void SaleStartup::takeFiscalDate()
+void ProcessStartup::takeFiscalDate()
 {
     const Parameters &params = m_context.state().params;
     QDateTime &date = m_context.state().startup.dtMovimentoFiscal;
@@ -174,7 +164,7 @@ void SaleStartup::takeFiscalDate()
 }
 
 // 800 x 600, centred; on a smaller screen the edges go negative so the middle stays in view.
-void SaleStartup::placeWindow()
+void ProcessStartup::placeWindow()
 {
     TfrmVendaCons &form = saleForm(m_context);
     form.setWindowTitle(QApplication::applicationDisplayName());
@@ -184,7 +174,7 @@ void SaleStartup::placeWindow()
     form.move((screen.width() - form.width()) / 2, (screen.height() - form.height()) / 2);
 }
 
-void SaleStartup::loadLogo()
+void ProcessStartup::loadLogo()
 {
     const QString stored = m_context.state().params.stDSLOGOTELA;
     if (stored.isEmpty())
@@ -201,7 +191,7 @@ void SaleStartup::loadLogo()
     }
 }
 
-void SaleStartup::chooseDocumentVariant()
+void ProcessStartup::chooseDocumentVariant()
 {
     const Parameters &params = m_context.state().params;
     StartupResults &results = m_context.state().startup;
@@ -223,7 +213,7 @@ void SaleStartup::chooseDocumentVariant()
         target->setPixmap(source->pixmap());
 }
 
-void SaleStartup::readQrCodeSwitch()
+void ProcessStartup::readQrCodeSwitch()
 {
     const Parameters &params = m_context.state().params;
     m_context.state().startup.stIDLEITURAQRCODE = StartupIo::textOf(

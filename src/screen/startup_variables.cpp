@@ -1,10 +1,13 @@
-#include "startup.h"
+#include "startup_p.h"
+
+#include "screenshell.h"
 
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
 #include "tfrmvendacons.h"
 
 #include <runtime/ptbr.h>
+#include <sale/codes.h>
 
 #include <initializer_list>
 
@@ -30,15 +33,21 @@ void zero(std::initializer_list<double *> values)
 
 } // namespace
 
-// The sale variables of a fresh sale; both start-up phases run it.
-void SaleStartup::InicializaVariaveis()
+void SaleVariables::InicializaVariaveis()
+{
+    resetEntryAndConsumer();
+    resetFlagsAndTotals();
+    showEmptySale();
+    resetSettlementTexts();
+}
+
+// The quantity and the item road's texts, the consumer of the call and the buyer's texts.
+void SaleVariables::resetEntryAndConsumer()
 {
     SaleState &s = m_context.state();
     SaleTotals &totals = s.totals;
     SaleCounters &counters = s.counters;
     ConsumerState &consumer = s.consumer;
-    SettlementTexts &settlement = s.settlement;
-
     totals.doQuantidade = 1.0;
     counters.inInicializaAux1 = counters.inInicializaAux2 = counters.inInicializaAux3 = 0;
     totals.doVrDescontoItem = 0.0;
@@ -56,7 +65,16 @@ void SaleStartup::InicializaVariaveis()
            &s.road.stAddProdAux1, &s.road.stAddProdAux2});
     m_context.setCaption(QStringLiteral("lblSerieD"), QString());
     s.fiscal.stCancCupomAux3 = QStringLiteral("VV");
+}
 
+// The sale kinds and busy flags, the totals and figures of the consumer, the grid's seat and
+// product page.
+void SaleVariables::resetFlagsAndTotals()
+{
+    SaleState &s = m_context.state();
+    SaleTotals &totals = s.totals;
+    SaleCounters &counters = s.counters;
+    ConsumerState &consumer = s.consumer;
     reset({&s.flags.boVendaDebito, &s.flags.boCreditoPessoal, &s.flags.boModoCartao,
            &s.flags.boVendaVista, &consumer.boCartaoAux2, &s.flags.boAtivarAux1,
            &s.flags.boImprimindoCompCred, &s.flags.boDigitacaoAux1, &s.flags.boRecebendo,
@@ -71,11 +89,18 @@ void SaleStartup::InicializaVariaveis()
     counters.inPaginaProduto = 1;
 
     // A table keeps its persons and seats from call to call; any other sale has one.
-    if (s.host.stModoVenda != QLatin1String("M")) {
+    if (s.host.stModoVenda != SaleMode::Table) {
         counters.inNrPessoas = qMin(counters.inNrPessoas, 1);
         counters.inExtratoAux1 = qMin(counters.inExtratoAux1, 1);
     }
+}
 
+// Persons, an empty key buffer and product, zero totals and the clock.
+void SaleVariables::showEmptySale()
+{
+    const SaleState &s = m_context.state();
+    const SaleTotals &totals = s.totals;
+    const SaleCounters &counters = s.counters;
     m_context.setCaption(QStringLiteral("lblNrPes"), QString::number(counters.inNrPessoas));
     for (const char *name : {"lblBuffer", "lblBufferQRCODE", "lblProduto", "lblValSaldDisp"})
         m_context.setCaption(QString::fromLatin1(name), QString());
@@ -86,15 +111,21 @@ void SaleStartup::InicializaVariaveis()
     m_context.setCaption(QStringLiteral("lblQtdeTotal"), quantity);
     m_context.setCaption(QStringLiteral("lblQtdeTotal2"), quantity);
     saleForm(m_context).timDataHoraTimer();
+}
 
-    consumer.boCartaoAux1 = false;
+// The settlement's electronic-document texts, loyalty and cashback figures of the last sale.
+void SaleVariables::resetSettlementTexts()
+{
+    SaleState &s = m_context.state();
+    SettlementTexts &settlement = s.settlement;
+    s.consumer.boCartaoAux1 = false;
     clear({&settlement.stRecebAux17, &settlement.stRecebAux18, &settlement.stRecebAux19,
            &settlement.stRecebAux21, &settlement.stRecebAux22, &settlement.stRecebAux23,
            &settlement.stRecebAux24, &settlement.stRecebAux12, &settlement.stRecebAux13,
            &settlement.stRecebAux14, &settlement.stNrOrdemVnd});
     s.loyalty.boFidelidade = false;
-    counters.inInicializaAux4 = 1;
+    s.counters.inInicializaAux4 = 1;
     s.loyalty.doFidelidadeAux1 = 0.0;
-    zero({&totals.doVrImpostoAprox, &s.loyalty.doCashbackAux1, &s.loyalty.doCashbackAux2,
+    zero({&s.totals.doVrImpostoAprox, &s.loyalty.doCashbackAux1, &s.loyalty.doCashbackAux2,
           &s.loyalty.doCashbackUDSAux1});
 }

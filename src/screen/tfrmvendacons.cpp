@@ -92,7 +92,8 @@ void TfrmVendaCons::FormCreate()
         translator()(this);
 }
 
-// Closing empties the receipt and the customer display.
+// Closing the form empties the receipt and the customer display's copy of it, total and
+// weight included.
 void TfrmVendaCons::FormClose()
 {
     m_datasets->cdsExtratoTemp.Close();

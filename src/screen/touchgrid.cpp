@@ -1,6 +1,8 @@
 // The touch grid of groups and products: drawing the pages from the screen configuration of
 // the cadastre folder, and the group buttons' clicks. The product buttons' press is order
 // entry's (productbutton*.cpp).
+#include "touchgrid_p.h"
+
 #include "screenshell.h"
 
 #include "touchbutton.h"
@@ -124,6 +126,38 @@ void styleTouchButton(QPushButton *button, const QColor &text, const QColor &bac
 
 void ScreenShell::LimpaMenuGrupo()
 {
+    TouchGrid(m_context).LimpaMenuGrupo();
+}
+
+void ScreenShell::LimpaMenuProduto()
+{
+    TouchGrid(m_context).LimpaMenuProduto();
+}
+
+void ScreenShell::MontaConfigGrupo(bool First)
+{
+    TouchGrid(m_context).MontaConfigGrupo(First);
+}
+
+// First has no effect on the product page.
+void ScreenShell::MontaConfigProduto(bool, const QString &Group)
+{
+    TouchGrid(m_context).MontaConfigProduto(Group);
+}
+
+void ScreenShell::tcbGrupo01Click(QObject *Sender)
+{
+    TouchGrid(m_context).tcbGrupo01Click(Sender);
+}
+
+// The product buttons' press is order entry's.
+void ScreenShell::tcbBalcao01Click(QObject *Sender)
+{
+    m_context.order().tcbBalcao01Click(Sender);
+}
+
+void TouchGrid::LimpaMenuGrupo()
+{
     for (QLatin1StringView name : FormName::groupButtons) {
         if (auto *button = m_context.widget<QPushButton>(name)) {
             button->setText(QString());
@@ -133,7 +167,7 @@ void ScreenShell::LimpaMenuGrupo()
     }
 }
 
-void ScreenShell::LimpaMenuProduto()
+void TouchGrid::LimpaMenuProduto()
 {
     for (QLatin1StringView name : FormName::productButtons) {
         if (auto *button = m_context.widget<QPushButton>(name)) {
@@ -144,7 +178,7 @@ void ScreenShell::LimpaMenuProduto()
     }
 }
 
-void ScreenShell::MontaConfigGrupo(bool First)
+void TouchGrid::MontaConfigGrupo(bool First)
 {
     LimpaMenuGrupo();
     SaleCounters &counters = m_context.state().counters;
@@ -160,6 +194,11 @@ void ScreenShell::MontaConfigGrupo(bool First)
     const QString firstType = field(groups, "IDTPBUTTON");
     const bool pageButton = firstType.startsWith(QLatin1Char('7')) || firstType.startsWith(QLatin1Char('8'));
     m_context.setCaption(FormName::lblMenu, pageButton ? QString() : field(groups, "DSBUTTON"));
+    drawGroupPage(groups);
+}
+
+void TouchGrid::drawGroupPage(ClientDataSet &groups)
+{
     for (groups.First(); !groups.Eof(); groups.Next()) {
         auto *button = m_context.widget<QPushButton>(FormName::groupButtonPrefix + field(groups, "NRBUTTON"));
         if (!button)
@@ -188,43 +227,49 @@ static std::optional<int> productPages(ClientDataSet &pages, const QString &grou
     return count >= 1 ? std::optional<int>(int(count)) : std::nullopt;
 }
 
-void ScreenShell::MontaConfigProduto(bool, const QString &Group)
+// A failure is shown and leaves the grid as far as it was drawn.
+void TouchGrid::MontaConfigProduto(const QString &Group)
 {
     try {
         SaleCounters &counters = m_context.state().counters;
-        SaleDatasets &data = m_context.data();
-        const std::optional<int> pages = productPages(data.cdsMaxProduto, Group, counters.inPaginaGrupo);
+        const std::optional<int> pages = productPages(m_context.data().cdsMaxProduto, Group, counters.inPaginaGrupo);
         if (pages && *pages < counters.inPaginaProduto) {
             counters.inPaginaProduto = *pages;
             return;
         }
         LimpaMenuProduto();
-        ClientDataSet &products = data.cdsConfigProd;
-        if (!products.Active())
-            return;
-        filterOn(products, {{QStringLiteral("NRPGCONFTELA"), pageText(counters.inPaginaProduto)},
-                            {QStringLiteral("NRBUTTONAUX"), Group},
-                            {QStringLiteral("NRPGCONFTAUX"), pageText(counters.inPaginaGrupo)}});
-        for (products.First(); !products.Eof(); products.Next()) {
-            auto *button = m_context.widget<QPushButton>(FormName::productButtonPrefix + field(products, "NRBUTTON"));
-            if (!button)
-                continue;
-            const QString type = field(products, "IDTPBUTTON");
-            if (type == QLatin1String("9"))
-                drawButton(button, products, QStringLiteral(">>"), 12);
-            else if (type == QLatin1String("A"))
-                drawButton(button, products, QStringLiteral("<<"), 12);
-            else
-                drawButton(button, products, field(products, "DSBUTTON"), captionSize(products));
-        }
+        drawProductPage(Group);
     } catch (const std::exception &error) {
         m_context.message(QString::fromUtf8(error.what()), 3);
     }
 }
 
+void TouchGrid::drawProductPage(const QString &Group)
+{
+    const SaleCounters &counters = m_context.state().counters;
+    ClientDataSet &products = m_context.data().cdsConfigProd;
+    if (!products.Active())
+        return;
+    filterOn(products, {{QStringLiteral("NRPGCONFTELA"), pageText(counters.inPaginaProduto)},
+                        {QStringLiteral("NRBUTTONAUX"), Group},
+                        {QStringLiteral("NRPGCONFTAUX"), pageText(counters.inPaginaGrupo)}});
+    for (products.First(); !products.Eof(); products.Next()) {
+        auto *button = m_context.widget<QPushButton>(FormName::productButtonPrefix + field(products, "NRBUTTON"));
+        if (!button)
+            continue;
+        const QString type = field(products, "IDTPBUTTON");
+        if (type == QLatin1String("9"))
+            drawButton(button, products, QStringLiteral(">>"), 12);
+        else if (type == QLatin1String("A"))
+            drawButton(button, products, QStringLiteral("<<"), 12);
+        else
+            drawButton(button, products, field(products, "DSBUTTON"), captionSize(products));
+    }
+}
+
 // The last group page: the page-count file's, or, when that file is missing or empty, the
 // highest page the group table holds, so that ">>" never leads to a page that is not there.
-int ScreenShell::lastGroupPage()
+int TouchGrid::lastGroupPage()
 {
     SaleDatasets &data = m_context.data();
     ClientDataSet &pages = data.cdsMaxGrupo;
@@ -240,7 +285,7 @@ int ScreenShell::lastGroupPage()
     return last;
 }
 
-void ScreenShell::tcbGrupo01Click(QObject *Sender)
+void TouchGrid::tcbGrupo01Click(QObject *Sender)
 {
     const QString button = Sender ? Sender->objectName().right(2) : QString();
     SaleState &state = m_context.state();
@@ -255,7 +300,7 @@ void ScreenShell::tcbGrupo01Click(QObject *Sender)
         state.road.stBalcaoAux1 = button;
         counters.inPaginaProduto = 1;
         m_context.setCaption(FormName::lblMenu, field(groups, "DSBUTTON"));
-        MontaConfigProduto(false, button);
+        MontaConfigProduto(button);
         return;
     }
     if (type == QLatin1String("7") || type == QLatin1String("8")) {
@@ -266,7 +311,7 @@ void ScreenShell::tcbGrupo01Click(QObject *Sender)
 }
 
 // ">>" past the last page and "<<" before the first change nothing else.
-void ScreenShell::turnGroupPage(int step)
+void TouchGrid::turnGroupPage(int step)
 {
     SaleState &state = m_context.state();
     SaleCounters &counters = state.counters;
@@ -285,10 +330,5 @@ void ScreenShell::turnGroupPage(int step)
     MontaConfigGrupo(false);
     state.road.stBalcaoAux1 = QStringLiteral("01");
     counters.inPaginaProduto = 1;
-    MontaConfigProduto(false, QStringLiteral("01"));
-}
-
-void ScreenShell::tcbBalcao01Click(QObject *Sender)
-{
-    m_context.order().tcbBalcao01Click(Sender);
+    MontaConfigProduto(QStringLiteral("01"));
 }

@@ -154,6 +154,20 @@ TEST_F(ScreenTest, SecondCallSkipsTheOncePerProcessPhase)
     EXPECT_TRUE(serverCalls.contains(QStringLiteral("getImpPesagem")));
 }
 
+TEST_F(ScreenTest, FailedOncePerProcessPhaseRunsWholeOnTheNextCall)
+{
+    writeBytes(QStringLiteral("Dados/Cadastros/Produtos.cds"), "<DATAPACKET><METADATA>cortado");
+    EXPECT_EQ(call(QStringLiteral("B")).at(0).toString(), QStringLiteral("ERRO_SISTEMA"));
+    EXPECT_TRUE(form().datasets().cdsParametrosQub.IsEmpty());
+
+    QFile::remove(sitePath(QStringLiteral("Dados/Cadastros/Produtos.cds")));
+    serverCalls.clear();
+    const Variant next = call(QStringLiteral("B"), [](TfrmVendaCons &form) { form.Close(); });
+    EXPECT_NE(next.at(0).toString(), QStringLiteral("ERRO_SISTEMA"));
+    EXPECT_TRUE(serverCalls.contains(QStringLiteral("getConfigCaixa")));
+    EXPECT_FALSE(form().datasets().cdsParametrosQub.IsEmpty());
+}
+
 TEST_F(ScreenTest, CrmBonusSettingsAndQrSwitchAreKept)
 {
     call(QStringLiteral("B"), [](TfrmVendaCons &form) { form.Close(); });
