@@ -131,7 +131,7 @@ TEST(TableOrders, OrderAfterOrderReachesTheBaseAndTheProductionPrinters)
 struct Relocation
 {
     const char *name;
-    bool keepOriginal; // copied: the original stays; moved: it is gone
+    bool keepSource; // copied: the source site stays; moved: it is gone
 };
 
 void PrintTo(const Relocation &relocation, std::ostream *out)
@@ -148,25 +148,25 @@ class RelocatedSite : public ::testing::TestWithParam<Relocation>
 TEST_P(RelocatedSite, WritesNothingIntoTheFolderItWasMadeIn)
 {
     QTemporaryDir work;
-    const QString original = work.filePath(QStringLiteral("original"));
+    const QString source = work.filePath(QStringLiteral("source"));
     const QString relocated = work.filePath(QStringLiteral("relocated"));
     QString output;
-    ASSERT_TRUE(runHost({"--init-site", original}, work.path(), output)) << output.toStdString();
-    ASSERT_TRUE(copyTree(original, relocated));
-    if (!GetParam().keepOriginal) {
-        ASSERT_TRUE(QDir(original).removeRecursively());
+    ASSERT_TRUE(runHost({"--init-site", source}, work.path(), output)) << output.toStdString();
+    ASSERT_TRUE(copyTree(source, relocated));
+    if (!GetParam().keepSource) {
+        ASSERT_TRUE(QDir(source).removeRecursively());
     }
-    const QStringList before = GetParam().keepOriginal ? snapshot(original) : QStringList();
+    const QStringList before = GetParam().keepSource ? snapshot(source) : QStringList();
 
     ASSERT_TRUE(runHost({"--site", relocated, "--script", script("venda-completa.txt")}, work.path(), output))
         << output.toStdString();
     ASSERT_TRUE(runHost({"--site", relocated, "--script", script("venda-mesa.txt")}, work.path(), output))
         << output.toStdString();
 
-    if (GetParam().keepOriginal) {
-        EXPECT_EQ(snapshot(original).join('\n').toStdString(), before.join('\n').toStdString());
+    if (GetParam().keepSource) {
+        EXPECT_EQ(snapshot(source).join('\n').toStdString(), before.join('\n').toStdString());
     } else {
-        EXPECT_FALSE(QFileInfo::exists(original));
+        EXPECT_FALSE(QFileInfo::exists(source));
     }
     // What the sales wrote is in the relocated site.
     EXPECT_TRUE(QFileInfo::exists(QDir(relocated).filePath(QStringLiteral("Dados/ImpressoraNaoFiscal/COZINHA.txt"))));
