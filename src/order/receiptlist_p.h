@@ -35,11 +35,11 @@ public:
     ReceiptList &operator=(const ReceiptList &) = delete;
 
     void update();
-    // The sale total, the total quantity and the exchange balance.
-    void showTotals();
 
 private:
     void addLines();
+    // The sale total, the total quantity and the exchange balance.
+    void showTotals();
     void startReceipt();
     int shownReceiptLines();
     void rememberReceipt();
