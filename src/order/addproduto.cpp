@@ -33,7 +33,6 @@ using Qub_movrela::Trunc2;
 
 namespace {
 
-const QString unitName = QStringLiteral("Cli_Kal51000");
 constexpr int LastLineNumber = 999;
 
 
@@ -297,13 +296,13 @@ void AddProdutoSteps::fillPromotionGroup(const AddProdutoArgs &Line, bool promot
     QString &group = state.road.stAddProdAux2;
     group.clear();
     if (promotion && !Line.CDPRODPROMOCAO.isEmpty()) {
-        Variant value;
-        Ravuvozozod::MensagemMetodo(
-            orderServer().getCdGruPromoc(state.params.stCDFILIAL, Line.CDPRODUTO, Line.CDPRODPROMOCAO), true, 0,
-            QStringLiteral("getCdGruPromoc"), unitName,
-            state.params.stCDFILIAL + QLatin1Char('-') + Line.CDPRODUTO + QLatin1Char('-') + Line.CDPRODPROMOCAO,
-            state.params.stIDESQUEMA, value);
-        group = value.toString();
+        group = m_context
+                    .checkedValue(orderServer().getCdGruPromoc(state.params.stCDFILIAL, Line.CDPRODUTO,
+                                                               Line.CDPRODPROMOCAO),
+                                  QStringLiteral("getCdGruPromoc"),
+                                  state.params.stCDFILIAL + QLatin1Char('-') + Line.CDPRODUTO + QLatin1Char('-')
+                                      + Line.CDPRODPROMOCAO)
+                    .toString();
     }
     m_context.data().cdsItems.FieldByName(QStringLiteral("CDGRUPROMOC")).SetAsString(group);
 }
@@ -424,12 +423,10 @@ void AddProdutoSteps::askObservations(const AddProdutoArgs &Line, bool promotion
 {
     SaleState &state = m_context.state();
     SaleDatasets &data = m_context.data();
-    Variant packet;
-    Ravuvozozod::MensagemMetodo(
-        orderServer().getOcorPed(state.params.stCDFILIAL, state.params.stCDLOJA, Line.CDPRODUTO), true, 0,
-        QStringLiteral("getOcorPed"), unitName,
-        state.params.stCDFILIAL + QLatin1Char('-') + state.params.stCDLOJA + QLatin1Char('-') + Line.CDPRODUTO,
-        state.params.stIDESQUEMA, packet);
+    const Variant packet = m_context.checkedValue(
+        orderServer().getOcorPed(state.params.stCDFILIAL, state.params.stCDLOJA, Line.CDPRODUTO),
+        QStringLiteral("getOcorPed"),
+        state.params.stCDFILIAL + QLatin1Char('-') + state.params.stCDLOJA + QLatin1Char('-') + Line.CDPRODUTO);
     // A failed lookup was reported: the product then has no observations to ask.
     data.cdsObs.Close();
     if (packet.isPacket())

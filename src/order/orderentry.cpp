@@ -1,15 +1,53 @@
 #include "orderentry.h"
 
+#include "productentry_index.h"
+#include "receiptlist_p.h"
+
 #include <sale/saledatasets.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
 
 #include <outside/consiste.h>
 
+namespace {
+
+// Settlement's check of the current waiter row: its branch and desk, else its operator's.
+bool waiterBelongsHere(SaleContext &context)
+{
+    const Parameters &params = context.state().params;
+    ClientDataSet &garcom = context.data().cdsGarcom;
+    const QString branch = garcom.FieldByName(QStringLiteral("CDFILIAL")).AsString();
+    const QString desk = garcom.FieldByName(QStringLiteral("CDCAIXA")).AsString();
+    auto refuse = [&context](const char *key) {
+        context.message(context.Msg(QString::fromLatin1(key)), 3);
+        return false;
+    };
+    if (!branch.isEmpty() && branch != params.stCDFILIAL)
+        return refuse("Vend_N_Filial");
+    if (!desk.isEmpty() && desk != params.stCDCAIXA)
+        return refuse("Vend_N_Caixa");
+    if (!branch.isEmpty())
+        return true;
+    const QString waiterOperator = garcom.FieldByName(QStringLiteral("CDOPERADOR")).AsString();
+    ClientDataSet &operators = context.data().cdsOperador;
+    if (!operators.Active() || !operators.Locate(QStringLiteral("CDOPERADOR"), waiterOperator))
+        return refuse("Gar_N_Assoc");
+    ClientDataSet &branches = context.data().cdsFiliOper;
+    if (!branches.Active()
+        || !branches.Locate(QStringLiteral("CDOPERADOR;CDFILIAL"),
+                            Variant(QList<Variant>{waiterOperator, params.stCDFILIAL})))
+        return refuse("Ope_N_Assoc");
+    return true;
+}
+
+} // namespace
+
 OrderEntry::OrderEntry(SaleContext &context)
-    : m_context(context)
+    : m_context(context), m_receiptShown(std::make_unique<ReceiptShown>())
 {
 }
+
+OrderEntry::~OrderEntry() = default;
 
 bool OrderEntry::ValidaGarcom(QString &WaiterName, const QString &Code, const QString &CheckKind)
 {
@@ -26,7 +64,7 @@ bool OrderEntry::ValidaGarcom(QString &WaiterName, const QString &Code, const QS
         m_context.message(m_context.Msg(QStringLiteral("GAR_N_CAD")), 3);
         return false;
     }
-    if (CheckKind == QLatin1String("1") && !waiterBelongsHere())
+    if (CheckKind == QLatin1String("1") && !waiterBelongsHere(m_context))
         return false;
     WaiterName = garcom.FieldByName(QStringLiteral("NMFANVEN")).AsString();
     // An operator code typed at the waiter prompt becomes the waiter's own code.
@@ -35,37 +73,8 @@ bool OrderEntry::ValidaGarcom(QString &WaiterName, const QString &Code, const QS
     return true;
 }
 
-// Settlement's check of the current waiter row: its branch and desk, else its operator's.
-bool OrderEntry::waiterBelongsHere()
-{
-    const Parameters &params = m_context.state().params;
-    ClientDataSet &garcom = m_context.data().cdsGarcom;
-    const QString branch = garcom.FieldByName(QStringLiteral("CDFILIAL")).AsString();
-    const QString desk = garcom.FieldByName(QStringLiteral("CDCAIXA")).AsString();
-    auto refuse = [this](const char *key) {
-        m_context.message(m_context.Msg(QString::fromLatin1(key)), 3);
-        return false;
-    };
-    if (!branch.isEmpty() && branch != params.stCDFILIAL)
-        return refuse("Vend_N_Filial");
-    if (!desk.isEmpty() && desk != params.stCDCAIXA)
-        return refuse("Vend_N_Caixa");
-    if (!branch.isEmpty())
-        return true;
-    const QString waiterOperator = garcom.FieldByName(QStringLiteral("CDOPERADOR")).AsString();
-    ClientDataSet &operators = m_context.data().cdsOperador;
-    if (!operators.Active() || !operators.Locate(QStringLiteral("CDOPERADOR"), waiterOperator))
-        return refuse("Gar_N_Assoc");
-    ClientDataSet &branches = m_context.data().cdsFiliOper;
-    if (!branches.Active()
-        || !branches.Locate(QStringLiteral("CDOPERADOR;CDFILIAL"),
-                            Variant(QList<Variant>{waiterOperator, params.stCDFILIAL})))
-        return refuse("Ope_N_Assoc");
-    return true;
-}
-
-// The bill of an open table or tab comes with the order history road; until then the
-// counter's values are set and the other modes keep theirs.
+// Sets the counter's values (one person, no table or tab); in the other modes the receipt
+// grid keeps what it shows, as no bill of an open table or tab is read here.
 void OrderEntry::PreencheExtrato()
 {
     SaleState &state = m_context.state();
@@ -77,7 +86,7 @@ void OrderEntry::PreencheExtrato()
     state.host.stNRVENDAREST.clear();
 }
 
-// Combined products: filled in by the combined products road.
+// Combined products: the button does nothing on this till.
 void OrderEntry::spbProdCombinadoClick(QObject *)
 {
 }

@@ -8,14 +8,13 @@
 
 #include <functional>
 #include <memory>
-#include <vector>
 
 class ClientDataSet;
 class ProductCodeIndex;
 class QObject;
-class QWidget;
 class SaleContext;
 struct ProductRow;
+struct ReceiptShown;
 
 // Order entry: the road of one product to the open sale, the receipt list, the rows handed to
 // settlement, orders and tickets. The open sale lives in the form's datasets (cdsItems and
@@ -28,6 +27,7 @@ class OrderEntry
 {
 public:
     explicit OrderEntry(SaleContext &context);
+    ~OrderEntry();
     OrderEntry(const OrderEntry &) = delete;
     OrderEntry &operator=(const OrderEntry &) = delete;
 
@@ -36,8 +36,8 @@ public:
     // is accepted. False when the copy is empty or holds no such waiter ("GAR_N_CAD").
     bool ValidaGarcom(QString &WaiterName, const QString &Code, const QString &CheckKind);
 
-    // Fills the receipt grid with the bill of the open table or tab of the call. At the counter
-    // it leaves one person and no table or tab numbers.
+    // At the counter: one person and no table or tab numbers. In the other modes the receipt
+    // grid keeps what it shows.
     void PreencheExtrato();
 
     // Click handlers of the buttons order entry answers.
@@ -155,49 +155,22 @@ public:
                                const QString &VendaRealizada, const QString &NrSeqVenda,
                                double TotalPaid);
 
-    // Seams of the roads that fill them in later (coupons, refills, combinations, prizes).
+    // Coupons, refills, combinations and prizes: each does nothing on this till (the combination
+    // price is 0).
     void ControlaRefil(const QString &CDPRODUTO); // refills of the seat
     void controlaValorCupom(double quantity, double price, double discount, double addition,
                             const QString &CDPRODUTO); // discount coupons
     void AjustaPrecoCombo(const QString &CDPRODUTO);   // prizes of a combination
     void AdicionaPremio();                             // prizes
     double RetornaPrecoCombo();                        // combined products
-    // The buy-and-win dialog: the prizes road fills it in; until then no prize is offered and
-    // the item goes on (True, nothing chosen).
+    // The buy-and-win dialog: offers no prize; the item goes on (True, nothing chosen).
     Variant CriaCampCompGanhe(const QList<Variant> &values, Variant &vaRetorno);
 
 private:
-    friend class ProductEntry;
     ProductCodeIndex &productIndex();
-    bool waiterBelongsHere();
-    bool searchChecks(QWidget *grid);
-    bool chooseSearchedProduct(ProductRow &product);
-    void logSearch(const ProductRow &product);
-    std::shared_ptr<ProductCodeIndex> m_productIndex;
-
-private:
-    void showTotals();
-    // What the on-screen receipt shows, so that lines added at the end of the sale add their
-    // own receipt lines only instead of the whole receipt being written again.
-    struct ReceiptShown
-    {
-        std::vector<std::pair<quint64, quint64>> lines; // cdsItems row and its stamp, in order
-        quint64 gridStamp = 0;
-        quint64 displayStamp = 0;
-        const void *display = nullptr;
-        QString layout;
-        QString mode;
-        double total = 0.0;
-        double quantity = 0.0;
-        double serviceFee = 0.0;
-        bool valid = false;
-    };
-    void startReceipt();
-    int shownReceiptLines();
-    void rememberReceipt();
-    void receiptLine(bool compact);
-    ReceiptShown m_receiptShown;
 
     SaleContext &m_context;
+    std::shared_ptr<ProductCodeIndex> m_productIndex;   // the product copy's code lookups
+    std::unique_ptr<ReceiptShown> m_receiptShown;       // what the on-screen receipt shows
     bool m_lastRegistered = false;
 };

@@ -1,19 +1,19 @@
-// Routines of other roads that item registration calls, each doing the least its contract asks
-// until its road fills it in (the road replaces the definition here with its own).
+// Routines item registration calls that do nothing on this till: registering an observation
+// product, copying a promotion's observations, the automatic tab's confirmation panel.
 #include "orderentry.h"
 
-// The refill and observation items road registers the observation product as a line.
+// Registers no observation product line.
 void OrderEntry::AdicionaItemObs(double, double, double, const QString &, const QString &, const QString &,
                                  const QString &, const QString &, const QString &)
 {
 }
 
-// The promotions road copies the promotion's observations onto the new line.
+// Copies no promotion observations: the new line keeps none.
 void OrderEntry::TrataObsPromo(const QString &)
 {
 }
 
-// The automatic tab road shows its confirmation panel.
+// Shows no automatic-tab confirmation.
 void OrderEntry::MsgComandaAuto()
 {
 }

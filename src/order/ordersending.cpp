@@ -168,7 +168,7 @@ QString OrderSending::writeOrder()
     const QString context = joined({p.stCDFILIAL, p.stCDLOJA, h.stCdClienteVenda, h.stNRCOMANDA, h.stNRVENDAREST,
                                     QStringLiteral("cdsItems.Data - cdsItPromoComb.data"), h.stCdConsumidorVenda,
                                     p.stCDCAIXA, h.stCDVENDEDOR});
-    const Variant value = checked(answer, false, "getGeraPedido", context, p.stIDESQUEMA);
+    const Variant value = checked(answer, false, "getGeraPedido", context);
     if (value.isFailure()) {
         m_writeFailure = value.failureText();
         return m_writeFailure.isEmpty() ? QStringLiteral("?") : m_writeFailure;
@@ -211,7 +211,7 @@ void OrderSending::storeSurcharge()
     const QString context = joined({p.stCDFILIAL, p.stCDLOJA, h.stNRCOMANDA, h.stNRVENDAREST});
     ClientDataSet cdsAcresMesa(QStringLiteral("cdsAcresMesa"));
     const Variant packet = checked(orderServer().getAcresMesa(p.stCDFILIAL, p.stCDLOJA, h.stNRCOMANDA, h.stNRVENDAREST),
-                                   true, "getAcresMesa", context, p.stIDESQUEMA);
+                                   true, "getAcresMesa", context);
     if (packet.isPacket())
         cdsAcresMesa.SetData(packet.packet());
     double &tabSurcharge = m_state.totals.doVendeProdAux1;
@@ -222,7 +222,7 @@ void OrderSending::storeSurcharge()
     const QString writeContext = joined({context, PtBr::FloatToStr(lines), PtBr::FloatToStr(tabSurcharge)});
     checked(orderServer().setGravaAcrescimo(p.stCDFILIAL, p.stCDLOJA, h.stNRCOMANDA, h.stNRVENDAREST,
                                             tabSurcharge + lines),
-            true, "setGravaAcrescimo", writeContext, p.stIDESQUEMA);
+            true, "setGravaAcrescimo", writeContext);
 }
 
 // Ordinary lines only: refill lines, and lines with any other mark, carry no surcharge.
@@ -293,7 +293,7 @@ void OrderSending::recordGiveUps()
                                 + QStringLiteral("cdsItensCancelados");
         const Variant answer = checked(
             orderServer().setGeraDesistencia(p.stCDFILIAL, p.stCDCAIXA, m_state.host.stNRVENDAREST, giveUps), false,
-            "setGeraDesistencia", context, p.stIDESQUEMA);
+            "setGeraDesistencia", context);
         // The checker shows nothing for these; the lines are emptied all the same, so the log
         // keeps what was lost.
         if (answer.isFailure())
@@ -335,12 +335,15 @@ QString OrderSending::consumerName()
     QString name;
     if (!h.stCdConsumidorVenda.isEmpty()) {
         ClientDataSet cdsCadConsumidor(QStringLiteral("cdsCadConsumidor"));
-        const Variant packet = checked(orderServer().getCadConsumidor(p.stCDFILIAL, h.stCdClienteVenda,
-                                                                      h.stCdConsumidorVenda, p.stIDEXCONSATFIL,
-                                                                      p.stIDEXCONSATGER),
-                                       true, "getCadConsumidor",
-                                       joined({p.stCDFILIAL, h.stCdClienteVenda, h.stCdConsumidorVenda}),
-                                       QStringLiteral("002"));
+        // The consumer lookup reports in the fixed colour scheme "002", not the site's.
+        const QString context = joined({p.stCDFILIAL, h.stCdClienteVenda, h.stCdConsumidorVenda});
+        m_state.consumer.stSaldGastAux1 = context;
+        Variant packet;
+        Ravuvozozod::MensagemMetodo(orderServer().getCadConsumidor(p.stCDFILIAL, h.stCdClienteVenda,
+                                                                   h.stCdConsumidorVenda, p.stIDEXCONSATFIL,
+                                                                   p.stIDEXCONSATGER),
+                                    true, 0, QStringLiteral("getCadConsumidor"), QStringLiteral("Cli_Kal51000"),
+                                    context, QStringLiteral("002"), packet);
         if (packet.isPacket() && !packet.packet().isEmpty())
             name = packet.packet().value(0, QStringLiteral("NMCONSUMIDOR")).toString();
         else
@@ -382,18 +385,13 @@ void OrderSending::restartFailover()
     m_state.settlement.stRecebAux15.clear();
 }
 
-Variant OrderSending::checked(const Variant &result, bool report, const char *method, const QString &context,
-                              const QString &scheme)
+Variant OrderSending::checked(const Variant &result, bool report, const char *method, const QString &context)
 {
     m_state.consumer.stSaldGastAux1 = context;
     Variant value;
-    Ravuvozozod::MensagemMetodo(result, report, 0, QString::fromLatin1(method), unitName(), context, scheme, value);
+    m_context.checkAnswer(result, QString::fromLatin1(method), context, value,
+                          report ? SaleContext::Failure::Shown : SaleContext::Failure::Quiet);
     return value;
-}
-
-QString OrderSending::unitName() const
-{
-    return QStringLiteral("Cli_Kal51000");
 }
 
 bool OrderSending::counter() const

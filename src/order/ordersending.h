@@ -51,9 +51,7 @@ private:
     void restartFailover();
 
     // The server answer through the result checker, as the form uses it.
-    Variant checked(const Variant &result, bool report, const char *method, const QString &context,
-                    const QString &scheme);
-    QString unitName() const;
+    Variant checked(const Variant &result, bool report, const char *method, const QString &context);
     bool counter() const;
 
     SaleContext &m_context;

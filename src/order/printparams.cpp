@@ -29,6 +29,83 @@ private:
     ClientDataSet &m_record;
 };
 
+// The one row, written in groups: the sale, the printers, the fiscal document, the columns
+// this till leaves empty.
+class PrintParamRecord
+{
+public:
+    PrintParamRecord(const SaleState &state, const ClientDataSet &payments, ClientDataSet &record)
+        : m_state(state), m_payments(payments), m_writer(record)
+    {
+    }
+
+    void sale(const QString &NrNaoFiscal, const QString &VendaRealizada, const QString &NrSeqVenda, double TotalPaid)
+    {
+        m_writer.setOr("CDIDCONSUMID", m_state.consumer.stNrCracha, m_payments);
+        m_writer.setOr("NMCONSUMIDOR", m_state.fiscal.stNomeNota, m_payments);
+        m_writer.set("NRSEQVENDA", NrSeqVenda);
+        m_writer.set("NRNAOFISCAL", NrNaoFiscal);
+        m_writer.set("BOIMPREDZEPSON", false);
+        m_writer.set("VENDAREALIZADA", VendaRealizada);
+        m_writer.set("TOTALPAGO", TotalPaid);
+        m_writer.set("DOVALACR", m_state.totals.doVrTxServico);
+        m_writer.set("DTABERTURACAIXA", m_state.params.dtDTABERCAIX);
+        m_writer.set("STIMPPOSOBS", m_state.params.stIDPOSOBSPED);
+        m_writer.set("TIPOVENDA", m_state.host.stModoVenda);
+        m_writer.set("IDIMPCOMPCUPVEN", m_state.params.stIDIMPCOMPCUPVEN);
+        m_writer.set("SENHACUPOM", m_state.settlement.stSenhaPedido);
+        m_writer.set("VRSALDOFINALCREDCONS", m_state.settlement.stRecebAux15);
+        m_writer.set("VRTOTCONSUMODIA", m_state.figures.doRecebAux2);
+        m_writer.set("IDRETBALLOJA", m_state.host.stIDRETBALLOJA);
+    }
+
+    void printers()
+    {
+        m_writer.set("stIdTipoImpNF1", m_state.params.stIDTIPOIMPNF1);
+        m_writer.set("stIdTipoImpNF2", m_state.params.stIDTIPOIMPNF2);
+        m_writer.set("stCdPortImpNF1", m_state.params.stCDPORTIMPNF1);
+        m_writer.set("stCdPortImpNF2", m_state.params.stCDPORTIMPNF2);
+        m_writer.set("stIdVendImpNF1", m_state.params.stIDTPVENDIMPNF1);
+        m_writer.set("stIdVendImpNF2", m_state.params.stIDTPVENDIMPNF2);
+        m_writer.set("stIdTipoImpNF3", m_state.params.stIDTIPOIMPNF3);
+        m_writer.set("stCdPortImpNF3", m_state.params.stCDPORTIMPNF3);
+        m_writer.set("stIdVendImpNF3", m_state.params.stIDTPVENDIMPNF3);
+    }
+
+    void fiscalDocument()
+    {
+        m_writer.set("STIDPAISINTEGRA", m_state.params.stIDPAISINTEGRA);
+        m_writer.set("IDAMBTRABNFCE", m_state.params.stIDAMBTRABNFCE);
+        m_writer.set("DATAEMISSNFCE", m_state.settlement.stRecebAux19);
+        m_writer.set("QRCODENFCe", m_state.settlement.stRecebAux18);
+        m_writer.set("CHAVEACESSONFCe", m_state.settlement.stRecebAux17);
+        m_writer.set("STIBPT", m_state.settlement.stRecebAux21);
+        m_writer.set("STIBPTES", m_state.settlement.stRecebAux22);
+        m_writer.set("PROTAUTNFCE", m_state.settlement.stRecebAux23);
+        m_writer.set("NRSERIESAT", m_state.settlement.stRecebAux16);
+        m_writer.set("STNRNOTAFISCALCE", m_state.settlement.stRecebAux3);
+        m_writer.set("STDIRSAT", m_state.startup.stRecebAux2);
+    }
+
+    // Table and closing figures: a counter print carries none.
+    void leftEmpty()
+    {
+        for (const char *empty : {"DSCOMANDA", "CDPRODCOUVER", "CDPRODCONSUM", "stRedZLeituraX", "stImpFechaCaixa",
+                                  "stImpRelProduto", "stImpRedZLeituX", "stNrSerieECF", "stRelProdutoDia", "NRMESA",
+                                  "BUSCANRPESSOAS", "NRPESMESAALT", "NMVENDEDOR", "AGRUPADO", "COBRATAXA_FECHAMENTO",
+                                  "COBRACOUVER_FECHAMENTO", "COBRACONSUMACAO_FECHAMENTO", "NRPESSOAS", "CDCLIENTE",
+                                  "TIPOCONTA"})
+            m_writer.set(empty, QString());
+        for (const char *zero : {"VRCOUVERT", "VRCONSUMACA", "VRTXSERVICO", "VRBASECONSUM"})
+            m_writer.set(zero, 0.0);
+    }
+
+private:
+    const SaleState &m_state;
+    const ClientDataSet &m_payments;
+    RecordWriter m_writer;
+};
+
 } // namespace
 
 // Built from scratch on every call; values are copied as they stand (texts longer than their
@@ -37,62 +114,14 @@ void OrderEntry::PreencheParamImpCupNF(const QString &, const QString &NrNaoFisc
                                        const QString &VendaRealizada, const QString &NrSeqVenda,
                                        double TotalPaid)
 {
-    const SaleState &s = m_context.state();
-    const ClientDataSet &payments = m_context.data().cdsMovCaixa;
     ClientDataSet &record = m_context.data().cdsParamImpCupNF;
     record.Close();
     record.CreateDataSet();
     record.Edit();
-    RecordWriter w(record);
-    w.setOr("CDIDCONSUMID", s.consumer.stNrCracha, payments);
-    w.setOr("NMCONSUMIDOR", s.fiscal.stNomeNota, payments);
-    w.set("NRSEQVENDA", NrSeqVenda);
-    w.set("NRNAOFISCAL", NrNaoFiscal);
-    w.set("BOIMPREDZEPSON", false);
-    w.set("VENDAREALIZADA", VendaRealizada);
-    w.set("TOTALPAGO", TotalPaid);
-    w.set("DOVALACR", s.totals.doVrTxServico);
-    w.set("DSCOMANDA", QString());
-    w.set("VRCOUVERT", 0.0);
-    w.set("VRCONSUMACA", 0.0);
-    w.set("VRTXSERVICO", 0.0);
-    w.set("CDPRODCOUVER", QString());
-    w.set("CDPRODCONSUM", QString());
-    w.set("stIdTipoImpNF1", s.params.stIDTIPOIMPNF1);
-    w.set("stIdTipoImpNF2", s.params.stIDTIPOIMPNF2);
-    w.set("stCdPortImpNF1", s.params.stCDPORTIMPNF1);
-    w.set("stCdPortImpNF2", s.params.stCDPORTIMPNF2);
-    w.set("stIdVendImpNF1", s.params.stIDTPVENDIMPNF1);
-    w.set("stIdVendImpNF2", s.params.stIDTPVENDIMPNF2);
-    w.set("STIDPAISINTEGRA", s.params.stIDPAISINTEGRA);
-    for (const char *empty : {"stRedZLeituraX", "stImpFechaCaixa", "stImpRelProduto", "stImpRedZLeituX",
-                              "stNrSerieECF"})
-        w.set(empty, QString());
-    w.set("DTABERTURACAIXA", s.params.dtDTABERCAIX);
-    for (const char *empty : {"stRelProdutoDia", "NRMESA", "BUSCANRPESSOAS", "NRPESMESAALT", "NMVENDEDOR",
-                              "AGRUPADO", "COBRATAXA_FECHAMENTO", "COBRACOUVER_FECHAMENTO",
-                              "COBRACONSUMACAO_FECHAMENTO", "NRPESSOAS", "CDCLIENTE", "TIPOCONTA"})
-        w.set(empty, QString());
-    w.set("VRBASECONSUM", 0.0);
-    w.set("STIMPPOSOBS", s.params.stIDPOSOBSPED);
-    w.set("TIPOVENDA", s.host.stModoVenda);
-    w.set("IDIMPCOMPCUPVEN", s.params.stIDIMPCOMPCUPVEN);
-    w.set("SENHACUPOM", s.settlement.stSenhaPedido);
-    w.set("IDAMBTRABNFCE", s.params.stIDAMBTRABNFCE);
-    w.set("DATAEMISSNFCE", s.settlement.stRecebAux19);
-    w.set("QRCODENFCe", s.settlement.stRecebAux18);
-    w.set("CHAVEACESSONFCe", s.settlement.stRecebAux17);
-    w.set("stIdTipoImpNF3", s.params.stIDTIPOIMPNF3);
-    w.set("stCdPortImpNF3", s.params.stCDPORTIMPNF3);
-    w.set("stIdVendImpNF3", s.params.stIDTPVENDIMPNF3);
-    w.set("STIBPT", s.settlement.stRecebAux21);
-    w.set("STIBPTES", s.settlement.stRecebAux22);
-    w.set("PROTAUTNFCE", s.settlement.stRecebAux23);
-    w.set("NRSERIESAT", s.settlement.stRecebAux16);
-    w.set("STNRNOTAFISCALCE", s.settlement.stRecebAux3);
-    w.set("STDIRSAT", s.startup.stRecebAux2);
-    w.set("VRSALDOFINALCREDCONS", s.settlement.stRecebAux15);
-    w.set("VRTOTCONSUMODIA", s.figures.doRecebAux2);
-    w.set("IDRETBALLOJA", s.host.stIDRETBALLOJA);
+    PrintParamRecord fill(m_context.state(), m_context.data().cdsMovCaixa, record);
+    fill.sale(NrNaoFiscal, VendaRealizada, NrSeqVenda, TotalPaid);
+    fill.printers();
+    fill.fiscalDocument();
+    fill.leftEmpty();
     record.Post();
 }

@@ -8,6 +8,7 @@
 #include <sale/saledatasets.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
+#include <sale/scopeguard.h>
 #include <screen/screenshell.h>
 
 #include <outside/pkg_hrk00002.h>
@@ -27,20 +28,6 @@ QString field(const ClientDataSet &dataset, const char *name)
 {
     return dataset.FindField(QString::fromLatin1(name)).AsString();
 }
-
-// Runs `cleanUp` on every way out of a scope.
-template <class F>
-class OnExit
-{
-public:
-    explicit OnExit(F cleanUp) : m_cleanUp(std::move(cleanUp)) {}
-    ~OnExit() { m_cleanUp(); }
-    OnExit(const OnExit &) = delete;
-    OnExit &operator=(const OnExit &) = delete;
-
-private:
-    F m_cleanUp;
-};
 
 } // namespace
 

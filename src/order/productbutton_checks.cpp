@@ -24,7 +24,6 @@
 
 namespace {
 
-const QString Unit = QStringLiteral("Cli_Kal51000");
 
 QString probeServer()
 {
@@ -78,10 +77,9 @@ void ProductButtonPress::checkLoyaltyCampaign(const QString &code)
 {
     SaleState &state = m_context.state();
     const Parameters &params = state.params;
-    Variant campaigns;
-    Ravuvozozod::MensagemMetodo(entryServer().getProdPromoFidelidade(params.stCDFILIAL, code), true, 0,
-                                QStringLiteral("getProdPromoFidelidade"), Unit,
-                                params.stCDFILIAL + QStringLiteral("-") + code, params.stIDESQUEMA, campaigns);
+    const Variant campaigns = m_context.checkedValue(entryServer().getProdPromoFidelidade(params.stCDFILIAL, code),
+                                                     QStringLiteral("getProdPromoFidelidade"),
+                                                     params.stCDFILIAL + QStringLiteral("-") + code);
     if (!campaigns.isPacket() || !m_cdsProdPromoFidelidade.SetData(campaigns.packet()))
         m_cdsProdPromoFidelidade.Close();
     state.loyalty.boFidelidade = m_cdsProdPromoFidelidade.Active() && !m_cdsProdPromoFidelidade.IsEmpty();

@@ -12,6 +12,7 @@
 #include <functional>
 
 class SaleContext;
+struct SaleState;
 
 // The product row the entry works on, whichever entry found it: the outputs of
 // ValidaProduto_Codigo (typed code), the chosen row of the search list, or a button's row.
@@ -134,7 +135,20 @@ private:
     void checkValueLimits();
     void offerPrizes();
     void registerLines();
+    // The scratch of one registerAttached: the promotion mark of the line, whether a new line
+    // is registered, and the rows kept for it (dropped again when the line is refused).
+    struct AttachedRun
+    {
+        QString attached;
+        bool newLine = true;
+        QList<Bookmark> keptRows;
+        QList<Bookmark> keptObservations;
+    };
     void registerAttached();
+    AttachedRun attachComponents();
+    bool joinsSeatLine();
+    void couponValue();
+    void registerAttachedLine(const AttachedRun &run);
     QList<Bookmark> keepComponents();
     void addComponentDiscounts();
     QList<Bookmark> keepObservations();
@@ -162,6 +176,10 @@ namespace EntryRules {
 // False when the rule does not apply (another mode, a fiscal printer, a consultation, another
 // country).
 bool reserveReceiptNumber(SaleContext &context, bool consulting);
+// Shows the message of `key` and ends the item through the silent abort.
+[[noreturn]] void refuse(SaleContext &context, const QString &key, int kind = 3, const QStringList &args = {});
+// A data collector at the counter takes no items ("Ope_Col").
+bool collectorAtCounter(const SaleState &state);
 } // namespace EntryRules
 
 // The one place a registration leaves the product entry: OrderEntry::PreenchePedido by

@@ -47,58 +47,80 @@ const char *const componentColumns[] = {
 
 void ProductEntry::registerAttached()
 {
+    const AttachedRun run = attachComponents();
     SaleState &state = m_context.state();
-    SaleDatasets &data = m_context.data();
-    ClientDataSet &components = data.cdsItPromoCombAux;
-    QString attached;
-    bool newLine = true;
-    QList<Bookmark> keptRows;
-    QList<Bookmark> keptObservations;
-    if (components.Active() && !components.IsEmpty()) {
-        const QString &last = state.road.stNRSEQ;
-        state.road.stNrSeqObs = last.isEmpty() ? QStringLiteral("001")
-                                               : Consiste::Ajusta(QString::number(last.toInt() + 1), 3);
-        const QString &mode = state.host.stModoVenda;
-        if (m_product.IDTIPOCOMPPROD == QLatin1String("6")
-            && (mode == QLatin1String("M") || mode == QLatin1String("C"))) {
-            // Sold again at the same seat: the components join the line already there.
-            const QLabel *seatLabel = m_context.label(QStringLiteral("stPosicao"));
-            const QString seat = seatLabel ? seatLabel->text()
-                                           : QString::number(state.counters.inPosicaoGrid);
-            ClientDataSet &items = data.cdsItems;
-            if (items.Active()
-                && items.Locate(QStringLiteral("CDPRODUTO;NRLUGARMESA"),
-                                Variant(QList<Variant>{m_product.priceCode(), Consiste::Ajusta(seat, 2)}),
-                                loCaseInsensitive)) {
-                state.road.stNrSeqObs = text(items, "NRSEQ");
-                newLine = false;
-            }
-        }
-        keptRows = keepComponents();
-        addComponentDiscounts();
-        keptObservations = keepObservations();
-        components.EmptyDataSet();
-        attached = QStringLiteral("S");
-    }
     m_context.consumer().FidelidadeBalcao(state.host.stCdClienteVenda, state.host.stCdConsumidorVenda,
                                           m_product.priceCode(), m_product.NMPRODUTO, m_price,
                                           PtBr::FloatToStr(state.totals.doVrDescontoItem));
-    if (!newLine)
+    if (!run.newLine)
         return;
-    const SaleTotals &totals = state.totals;
+    couponValue();
+    registerAttachedLine(run);
+}
+
+// Keeps the components of cdsItPromoCombAux under the line they will belong to (the next
+// line, or the line of the same product at the same seat) and empties the working copy.
+ProductEntry::AttachedRun ProductEntry::attachComponents()
+{
+    AttachedRun run;
+    ClientDataSet &components = m_context.data().cdsItPromoCombAux;
+    if (!components.Active() || components.IsEmpty())
+        return run;
+    const QString &last = m_context.state().road.stNRSEQ;
+    m_context.state().road.stNrSeqObs =
+        last.isEmpty() ? QStringLiteral("001") : Consiste::Ajusta(QString::number(last.toInt() + 1), 3);
+    run.newLine = !joinsSeatLine();
+    run.keptRows = keepComponents();
+    addComponentDiscounts();
+    run.keptObservations = keepObservations();
+    components.EmptyDataSet();
+    run.attached = QStringLiteral("S");
+    return run;
+}
+
+// An all-you-can-eat promotion sold again at the same seat: the components join the line
+// already there (stNrSeqObs becomes its number) and no new line is registered.
+bool ProductEntry::joinsSeatLine()
+{
+    SaleState &state = m_context.state();
+    const QString &mode = state.host.stModoVenda;
+    if (m_product.IDTIPOCOMPPROD != QLatin1String("6") || (mode != QLatin1String("M") && mode != QLatin1String("C")))
+        return false;
+    const QLabel *seatLabel = m_context.label(QStringLiteral("stPosicao"));
+    const QString seat = seatLabel ? seatLabel->text() : QString::number(state.counters.inPosicaoGrid);
+    ClientDataSet &items = m_context.data().cdsItems;
+    if (!items.Active()
+        || !items.Locate(QStringLiteral("CDPRODUTO;NRLUGARMESA"),
+                         Variant(QList<Variant>{m_product.priceCode(), Consiste::Ajusta(seat, 2)}), loCaseInsensitive))
+        return false;
+    state.road.stNrSeqObs = text(items, "NRSEQ");
+    return true;
+}
+
+void ProductEntry::couponValue()
+{
+    const SaleTotals &totals = m_context.state().totals;
     m_context.order().controlaValorCupom(Qub_movrela::Trunc2(totals.doQuantidade),
                                          Qub_movrela::Trunc2(PtBr::StrToFloat(m_price)),
                                          Qub_movrela::Trunc2(totals.doVrDescontoItem),
                                          Qub_movrela::Trunc2(totals.doVrAcrescimoItem), m_product.priceCode());
+}
+
+// A refused line keeps no components: they would hang under the next line registered.
+void ProductEntry::registerAttachedLine(const AttachedRun &run)
+{
+    SaleState &state = m_context.state();
+    SaleDatasets &data = m_context.data();
     PreenchePedidoArgs args = productArgs();
-    args.IDPROMOCAO = attached;
+    args.IDPROMOCAO = run.attached;
     args.NRSEQPRODCOM = m_group;
     args.NRSEQITCANC = text(data.cdsItPromoComb, "NRSEQITCANC");
     const QString before = state.road.stNRSEQ;
     registerItem(args);
-    // A refused line keeps no components: they would hang under the next line registered.
-    if (!attached.isEmpty() && state.road.stNRSEQ == before)
-        dropRows(data.cdsItPromoComb, keptRows), dropRows(data.cdsObsItensEst, keptObservations);
+    if (run.attached.isEmpty() || state.road.stNRSEQ != before)
+        return;
+    dropRows(data.cdsItPromoComb, run.keptRows);
+    dropRows(data.cdsObsItensEst, run.keptObservations);
 }
 
 QList<Bookmark> ProductEntry::keepComponents()

@@ -1,32 +1,37 @@
-// Resolution of a typed or scanned code into a product of the local product copy.
+// Resolution of a typed or scanned code into a product of the local product copy, and the one
+// loader of a product row.
 #include "orderentry.h"
 
 #include "codeparsing.h"
 #include "productentry_index.h"
 #include "productentry_server.h"
+#include "productlookup_p.h"
 
 #include <sale/saledatasets.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
 
-#include <outside/ravuvozozod.h>
 #include <sale/codes.h>
 
-namespace {
-
-const QString Unit = QStringLiteral("Cli_Kal51000");
-
-// The text of a server answer, through the checker that reports nothing: a failure's text
-// then simply matches no product.
-QString answerText(const Variant &result, const QString &method, const QString &context,
-                   const QString &scheme)
+ProductRow loadProductRow(const ClientDataSet &row)
 {
-    Variant value;
-    Ravuvozozod::MensagemMetodo(result, false, 0, method, Unit, context, scheme, value);
-    return value.isFailure() ? value.failureText() : value.toString();
+    auto text = [&row](const char *column) { return row.FindField(QString::fromLatin1(column)).AsString(); };
+    ProductRow product;
+    product.CDPRODUTO = text("CDPRODUTO");
+    product.NMPRODUTO = text("NMPRODUTO");
+    product.CDARVPROD = text("CDARVPROD");
+    product.CDFAMILISALD = text("CDFAMILISALD");
+    product.IDPESAPROD = text("IDPESAPROD");
+    product.SGUNIDADE = text("SGUNIDADE");
+    product.QTTARAPROD = text("QTTARAPROD");
+    if (product.QTTARAPROD.isEmpty())
+        product.QTTARAPROD = QStringLiteral("0");
+    product.IDIMPPRODUTO = text("IDIMPPRODUTO");
+    product.IDTIPOCOMPPROD = text("IDTIPOCOMPPROD");
+    product.DTFINVGPROMOC = text("DTFINVGPROMOC");
+    product.DTINIVGPROMOC = text("DTINIVGPROMOC");
+    return product;
 }
-
-} // namespace
 
 ProductCodeIndex &OrderEntry::productIndex()
 {
@@ -40,70 +45,100 @@ ProductCodeIndex &OrderEntry::productIndex()
 }
 
 bool OrderEntry::ValidaProduto_Codigo(QString &ProductCode, QString &ProductName, QString &TreeCode,
-                                      QString &Family, QString &Weighable, QString &Unit_,
-                                      QString &Tare, QString &PrintKind, QString &CompositionKind,
-                                      QString &PromoEnd, QString &PromoStart, const QString &Code,
-                                      bool &FromScaleLabel)
+                                      QString &Family, QString &Weighable, QString &Unit, QString &Tare,
+                                      QString &PrintKind, QString &CompositionKind, QString &PromoEnd,
+                                      QString &PromoStart, const QString &Code, bool &FromScaleLabel)
 {
     FromScaleLabel = false;
-    SaleState &state = m_context.state();
-    const Parameters &params = state.params;
-    ClientDataSet &products = m_context.data().cdsProdutos;
-    if (!products.Active() || products.IsEmpty()) {
-        m_context.message(m_context.Msg(QStringLiteral("TAB_VAZIA_PROD")), 3);
+    ProductRow product;
+    if (!ProductLookup(m_context, productIndex()).find(Code, product))
         return false;
-    }
-    EntryServer &server = entryServer();
-    auto shortcut = [&](const QString &code) {
-        return answerText(server.getCodigoAtalho(params.stCDFILIAL, params.stNRCONFTELA, code),
-                          QStringLiteral("GetCodigoAtalho"), code, params.stIDESQUEMA);
-    };
-    auto barcode = [&](const QString &code) {
-        return answerText(server.getCodigoBarra(code), QStringLiteral("GetCodigoBarra"), code,
-                          params.stIDESQUEMA);
-    };
-    ProductCodeIndex &index = productIndex();
-    auto find = [&](const char *column, const QString &value) {
-        return index.locate(products, QString::fromLatin1(column), value);
-    };
-
-    // Both server calls are always made, as the lookup order needs both answers.
-    const QString shortcutProduct = shortcut(Code);
-    const QString barcodeProduct = barcode(Code);
-    bool found = find("CDPRODUTO", shortcutProduct) || find("CDBARPRODUTO", Code)
-                 || find("CDPRODUTO", barcodeProduct) || find("CDARVPROD", Code)
-                 || find("CDPRODUTO", Code) || find("CDPRODINTE", Code)
-                 || find("CDPROTECLADO", Code);
-    if (!found && isYes(params.stIDLCDBARBALATOL)) {
-        const QString part = CodeParsing::cutPositions(Code, params.stNRPOSINICODBARR,
-                                                       params.stNRPOSFINCODBARR);
-        state.road.stProdutoAux1 = part;
-        QString labelProduct = shortcut(part);
-        if (labelProduct.isEmpty())
-            labelProduct = barcode(part);
-        found = find("CDPROTECLADO", part) || find("CDBARPRODUTO", part)
-                || find("CDPRODUTO", labelProduct);
-        FromScaleLabel = found;
-    }
-    if (!found) {
-        m_context.message(m_context.Msg(QStringLiteral("Prod_NCad")), 3);
-        return false;
-    }
-    auto text = [&](const char *column) {
-        return products.FindField(QString::fromLatin1(column)).AsString();
-    };
-    ProductCode = text("CDPRODUTO");
-    ProductName = text("NMPRODUTO");
-    TreeCode = text("CDARVPROD");
-    Family = text("CDFAMILISALD");
-    Weighable = text("IDPESAPROD");
-    Unit_ = text("SGUNIDADE");
-    Tare = text("QTTARAPROD");
-    if (Tare.isEmpty())
-        Tare = QStringLiteral("0");
-    PrintKind = text("IDIMPPRODUTO");
-    CompositionKind = text("IDTIPOCOMPPROD");
-    PromoEnd = text("DTFINVGPROMOC");
-    PromoStart = text("DTINIVGPROMOC");
+    ProductCode = product.CDPRODUTO;
+    ProductName = product.NMPRODUTO;
+    TreeCode = product.CDARVPROD;
+    Family = product.CDFAMILISALD;
+    Weighable = product.IDPESAPROD;
+    Unit = product.SGUNIDADE;
+    Tare = product.QTTARAPROD;
+    PrintKind = product.IDIMPPRODUTO;
+    CompositionKind = product.IDTIPOCOMPPROD;
+    PromoEnd = product.DTFINVGPROMOC;
+    PromoStart = product.DTINIVGPROMOC;
+    FromScaleLabel = product.fromScaleLabel;
     return true;
+}
+
+ProductLookup::ProductLookup(SaleContext &context, ProductCodeIndex &index)
+    : m_context(context), m_index(index), m_products(context.data().cdsProdutos)
+{
+}
+
+bool ProductLookup::find(const QString &Code, ProductRow &product)
+{
+    if (!m_products.Active() || m_products.IsEmpty())
+        return refuse("TAB_VAZIA_PROD");
+    bool fromScaleLabel = false;
+    if (!locateCode(Code)) {
+        fromScaleLabel = isYes(m_context.state().params.stIDLCDBARBALATOL) && locateScaleLabel(Code);
+        if (!fromScaleLabel)
+            return refuse("Prod_NCad");
+    }
+    product = loadProductRow(m_products);
+    product.fromScaleLabel = fromScaleLabel;
+    return true;
+}
+
+// The text of a server answer, through the checker that reports nothing: a failure's text
+// then simply matches no product.
+QString ProductLookup::answerText(const Variant &result, const QString &method, const QString &context) const
+{
+    Variant value;
+    m_context.checkAnswer(result, method, context, value, SaleContext::Failure::Quiet);
+    return value.isFailure() ? value.failureText() : value.toString();
+}
+
+QString ProductLookup::shortcutProduct(const QString &code) const
+{
+    const Parameters &params = m_context.state().params;
+    return answerText(entryServer().getCodigoAtalho(params.stCDFILIAL, params.stNRCONFTELA, code),
+                      QStringLiteral("GetCodigoAtalho"), code);
+}
+
+QString ProductLookup::barcodeProduct(const QString &code) const
+{
+    return answerText(entryServer().getCodigoBarra(code), QStringLiteral("GetCodigoBarra"), code);
+}
+
+bool ProductLookup::locate(const char *column, const QString &value)
+{
+    return m_index.locate(m_products, QString::fromLatin1(column), value);
+}
+
+// Both server calls are always made, as the lookup order needs both answers.
+bool ProductLookup::locateCode(const QString &Code)
+{
+    const QString shortcut = shortcutProduct(Code);
+    const QString barcode = barcodeProduct(Code);
+    return locate("CDPRODUTO", shortcut) || locate("CDBARPRODUTO", Code) || locate("CDPRODUTO", barcode)
+           || locate("CDARVPROD", Code) || locate("CDPRODUTO", Code) || locate("CDPRODINTE", Code)
+           || locate("CDPROTECLADO", Code);
+}
+
+// The product part of a scale label, at the positions the parameters give.
+bool ProductLookup::locateScaleLabel(const QString &Code)
+{
+    SaleState &state = m_context.state();
+    const QString part =
+        CodeParsing::cutPositions(Code, state.params.stNRPOSINICODBARR, state.params.stNRPOSFINCODBARR);
+    state.road.stProdutoAux1 = part;
+    QString labelProduct = shortcutProduct(part);
+    if (labelProduct.isEmpty())
+        labelProduct = barcodeProduct(part);
+    return locate("CDPROTECLADO", part) || locate("CDBARPRODUTO", part) || locate("CDPRODUTO", labelProduct);
+}
+
+bool ProductLookup::refuse(const char *key)
+{
+    m_context.message(m_context.Msg(QString::fromLatin1(key)), 3);
+    return false;
 }

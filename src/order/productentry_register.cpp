@@ -26,7 +26,6 @@
 
 namespace {
 
-const QString Unit = QStringLiteral("Cli_Kal51000");
 
 double priceValue(SaleContext &context, const char *column)
 {
@@ -141,11 +140,9 @@ bool ProductEntry::expandPromotion()
 void ProductEntry::itemGroup()
 {
     SaleState &state = m_context.state();
-    Variant answer;
-    Ravuvozozod::MensagemMetodo(entryServer().getAgrupProd(state.params.stCDFILIAL, state.host.stNRCOMANDA,
-                                                           state.host.stNRVENDAREST),
-                                true, 0, QStringLiteral("getAgrupProd"), Unit, state.params.stCDFILIAL,
-                                state.params.stIDESQUEMA, answer);
+    const Variant answer = m_context.checkedValue(
+        entryServer().getAgrupProd(state.params.stCDFILIAL, state.host.stNRCOMANDA, state.host.stNRVENDAREST),
+        QStringLiteral("getAgrupProd"), state.params.stCDFILIAL);
     QString group = Consiste::Ajusta(answer.toString(), 3);
     ClientDataSet &items = m_context.data().cdsItems;
     if (items.Active()) {
@@ -232,20 +229,16 @@ void ProductEntry::offerPrizes()
     // Prizes belong to the item that chose them, never to a later one.
     for (ClientDataSet *prizes : {&data.cdsPremio, &data.cdsPremioComb, &data.cdsPremioObs})
         prizes->Close();
-    const QString &scheme = state.params.stIDESQUEMA;
-    Variant campaign;
-    Ravuvozozod::MensagemMetodo(entryServer().getCampCompGanhe(m_product.CDPRODUTO), true, 0,
-                                QStringLiteral("getCampCompGanhe"), Unit, m_product.CDPRODUTO, scheme,
-                                campaign);
+    const Variant campaign = m_context.checkedValue(entryServer().getCampCompGanhe(m_product.CDPRODUTO),
+                                                    QStringLiteral("getCampCompGanhe"), m_product.CDPRODUTO);
     loadPacket(data.cdsCampanha, campaign);
     if (!holdsRows(data.cdsCampanha) || !isYes(text(data.cdsCampanha, "IDDIAUTIL")))
         return;
     const QString code = text(data.cdsCampanha, "CDCAMPCOMPGANHE");
     const QDateTime start = data.cdsCampanha.FieldByName(QStringLiteral("DTINIVGCAMPCG")).AsDateTime();
-    Variant prizes;
-    Ravuvozozod::MensagemMetodo(entryServer().getBrCampCompGanhe(code, start), true, 0,
-                                QStringLiteral("getBrCampCompGanhe"), Unit,
-                                code + QLatin1Char('-') + PtBr::DateTimeToStr(start), scheme, prizes);
+    const Variant prizes = m_context.checkedValue(entryServer().getBrCampCompGanhe(code, start),
+                                                  QStringLiteral("getBrCampCompGanhe"),
+                                                  code + QLatin1Char('-') + PtBr::DateTimeToStr(start));
     loadPacket(data.cdsBrindeCamp, prizes);
     const double quantity = state.totals.doQuantidade;
     const QList<Variant> values = {

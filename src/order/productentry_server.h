@@ -10,7 +10,7 @@
 // The server functions the product entry and the keyboard map call, as one replaceable table:
 // by default the server layer's own (Srv_Kal51000); tests replace members. Results follow the
 // server-call convention (a packet, a value, or a failure); the callers hand them to
-// MensagemMetodo as the roads say.
+// the sale context's answer checker.
 struct EntryServer
 {
     EntryServer(); // every member holds the server layer's function

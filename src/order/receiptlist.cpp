@@ -1,11 +1,13 @@
 // The on-screen receipt of the open sale: its text lines, rebuilt from cdsItems, and the totals.
 #include "orderentry.h"
 
+#include "receiptlist_p.h"
 #include "salemoney.h"
 
 #include <sale/saledatasets.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
+#include <sale/scopeguard.h>
 #include <screen/screenshell.h>
 #include <screen/tfrmvendacons.h>
 #include <screen/tfrmvisualiza.h>
@@ -13,8 +15,6 @@
 #include <consumer/consumersale.h>
 
 #include <runtime/ptbr.h>
-
-#include <QScopeGuard>
 
 namespace {
 
@@ -32,41 +32,54 @@ QString money(double value)
 
 void OrderEntry::AtualizaExtrato()
 {
-    SaleState &state = m_context.state();
-    SaleTotals &totals = state.totals;
-    ClientDataSet &items = m_context.data().cdsItems;
-    const bool compact = compactLayout(state.params.stIdTpTelaVe);
-    if (items.Active()) {
-        // The lines are read, not shown one by one: the grid hears of the move once, at the end.
-        items.DisableControls();
-        const auto enable = qScopeGuard([&items] { items.EnableControls(); });
-        const int shown = shownReceiptLines();
-        m_receiptShown.valid = false; // until this pass has finished
-        if (shown == 0) {
-            startReceipt();
-            items.First();
-        } else {
-            totals.doTotalVenda = m_receiptShown.total;
-            totals.doExtratoAux1 = m_receiptShown.quantity;
-            totals.doVrTxServico = m_receiptShown.serviceFee;
-            items.SetRecNo(shown);
-            items.Next();
-        }
-        for (; !items.Eof(); items.Next()) {
-            receiptLine(compact);
-            m_receiptShown.lines.emplace_back(items.GetBookmark().rowId, items.RecordStamp());
-        }
-        rememberReceipt();
-    } else {
+    ReceiptList(m_context, *m_receiptShown).update();
+}
+
+ReceiptList::ReceiptList(SaleContext &context, ReceiptShown &shown) : m_context(context), m_shown(shown) {}
+
+void ReceiptList::update()
+{
+    SaleTotals &totals = m_context.state().totals;
+    if (m_context.data().cdsItems.Active())
+        addLines();
+    else
         startReceipt();
-    }
     showTotals();
     totals.doQuantidade = 1.0;
     totals.doVrDescontoItem = 0.0;
     totals.doVrAcrescimoItem = 0.0;
 }
 
-void OrderEntry::startReceipt()
+// The lines the receipt does not show yet; all of them when what it shows no longer holds.
+void ReceiptList::addLines()
+{
+    SaleState &state = m_context.state();
+    SaleTotals &totals = state.totals;
+    ClientDataSet &items = m_context.data().cdsItems;
+    const bool compact = compactLayout(state.params.stIdTpTelaVe);
+    // The lines are read, not shown one by one: the grid hears of the move once, at the end.
+    items.DisableControls();
+    const OnExit enable([&items] { items.EnableControls(); });
+    const int shown = shownReceiptLines();
+    m_shown.valid = false; // until this pass has finished
+    if (shown == 0) {
+        startReceipt();
+        items.First();
+    } else {
+        totals.doTotalVenda = m_shown.total;
+        totals.doExtratoAux1 = m_shown.quantity;
+        totals.doVrTxServico = m_shown.serviceFee;
+        items.SetRecNo(shown);
+        items.Next();
+    }
+    for (; !items.Eof(); items.Next()) {
+        receiptLine(compact);
+        m_shown.lines.emplace_back(items.GetBookmark().rowId, items.RecordStamp());
+    }
+    rememberReceipt();
+}
+
+void ReceiptList::startReceipt()
 {
     SaleTotals &totals = m_context.state().totals;
     totals.doTotalVenda = 0.0;
@@ -75,15 +88,15 @@ void OrderEntry::startReceipt()
     m_context.data().cdsExtratoTemp.Close();
     if (TfrmVisualiza *display = m_context.display())
         display->cdsExtratoVisualiza.Close();
-    m_receiptShown = ReceiptShown{};
+    m_shown = ReceiptShown{};
 }
 
 // How many leading lines of cdsItems the receipt already shows as they are now (0: write it
 // again). Only when nothing else touched the receipt since, and every line it shows is still
 // there, unchanged and in its place; new lines may follow them. Leaves the cursor anywhere.
-int OrderEntry::shownReceiptLines()
+int ReceiptList::shownReceiptLines()
 {
-    const ReceiptShown &shown = m_receiptShown;
+    const ReceiptShown &shown = m_shown;
     const SaleState &state = m_context.state();
     TfrmVisualiza *display = m_context.display();
     const ClientDataSet &grid = m_context.data().cdsExtratoTemp;
@@ -103,10 +116,10 @@ int OrderEntry::shownReceiptLines()
     return int(shown.lines.size());
 }
 
-void OrderEntry::rememberReceipt()
+void ReceiptList::rememberReceipt()
 {
     const SaleState &state = m_context.state();
-    ReceiptShown &shown = m_receiptShown;
+    ReceiptShown &shown = m_shown;
     TfrmVisualiza *display = m_context.display();
     shown.gridStamp = m_context.data().cdsExtratoTemp.ChangeStamp();
     shown.display = display;
@@ -120,7 +133,7 @@ void OrderEntry::rememberReceipt()
 }
 
 // The receipt lines of the current line of cdsItems.
-void OrderEntry::receiptLine(bool compact)
+void ReceiptList::receiptLine(bool compact)
 {
     SaleTotals &totals = m_context.state().totals;
     ClientDataSet &items = m_context.data().cdsItems;
@@ -147,7 +160,7 @@ void OrderEntry::receiptLine(bool compact)
 }
 
 // The exchange balance is worked out from the total itself, never from its caption read back.
-void OrderEntry::showTotals()
+void ReceiptList::showTotals()
 {
     const SaleTotals &totals = m_context.state().totals;
     const QString quantity = PtBr::FormatFloat(QStringLiteral("#,###0.000"), totals.doExtratoAux1);

@@ -8,6 +8,7 @@
 #include <sale/saledatasets.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
+#include <sale/scopeguard.h>
 #include <screen/screenshell.h>
 #include <screen/tfrmvendacons.h>
 
@@ -18,16 +19,19 @@
 #include <outside/pkg_hrk00001.h>
 #include <outside/qub_movrela.h>
 #include <outside/ravuvozozod.h>
+#include <runtime/abort.h>
 #include <runtime/clock.h>
 #include <runtime/messages.h>
 #include <runtime/ptbr.h>
 
+#include <QDebug>
 #include <QLabel>
 #include <QTimer>
 
 #include <QPair>
 
 #include <algorithm>
+#include <exception>
 #include <initializer_list>
 #include <sale/codes.h>
 
@@ -35,7 +39,6 @@ using Qub_movrela::Trunc2;
 
 namespace {
 
-const QString unitName = QStringLiteral("Cli_Kal51000");
 
 
 bool isOneOf(int value, std::initializer_list<int> values)
@@ -77,6 +80,7 @@ private:
     void saleOpen();
 
     void closing(bool registered);
+    void closingQuietly(bool registered) noexcept;
     void promotionObservations();
     void observationProducts(const QString &NRSEQ, bool withCancelledRef);
     void ownLineComponents();
@@ -102,15 +106,27 @@ private:
 bool Registration::run(bool &registered)
 {
     const QString before = m_state.road.stNRSEQ;
-    try {
-        checksAndRegister();
-    } catch (...) {
-        closing(m_state.road.stNRSEQ != before);
-        throw;
-    }
+    const int failuresBefore = std::uncaught_exceptions();
+    OnExit closeAfterFailure([this, &before, failuresBefore] {
+        if (std::uncaught_exceptions() > failuresBefore)
+            closingQuietly(m_state.road.stNRSEQ != before);
+    });
+    checksAndRegister();
     registered = m_state.road.stNRSEQ != before;
     closing(registered);
     return m_result;
+}
+
+// The closing of a registration a refusal or failure ended. That failure is what the caller
+// learns; a second one raised here is logged rather than thrown out of the unwinding.
+void Registration::closingQuietly(bool registered) noexcept
+{
+    try {
+        closing(registered);
+    } catch (const EAbort &) {
+    } catch (const std::exception &error) {
+        qWarning().noquote() << "PreenchePedido closing:" << error.what();
+    }
 }
 
 void Registration::checksAndRegister()
@@ -194,12 +210,10 @@ bool Registration::balanceKind()
     const Parameters &params = m_state.params;
     if (!isYes(params.stIDSALDEXTDEBCON) || !m_state.flags.boVendaDebito)
         return true;
-    Variant packet;
-    Ravuvozozod::MensagemMetodo(
-        orderServer().getTipoSaldoProd(params.stCDFILIAL, m_state.consumer.stCDTIPOCONS, m_item.CDPRODUTO), true,
-        0, QStringLiteral("getTipoSaldoProd"), unitName,
-        params.stCDFILIAL + QLatin1Char('-') + m_state.consumer.stCDTIPOCONS + QLatin1Char('-') + m_item.CDPRODUTO,
-        params.stIDESQUEMA, packet);
+    const Variant packet = m_context.checkedValue(
+        orderServer().getTipoSaldoProd(params.stCDFILIAL, m_state.consumer.stCDTIPOCONS, m_item.CDPRODUTO),
+        QStringLiteral("getTipoSaldoProd"),
+        params.stCDFILIAL + QLatin1Char('-') + m_state.consumer.stCDTIPOCONS + QLatin1Char('-') + m_item.CDPRODUTO);
     ClientDataSet &kind = m_data.cdsTipoSaldoProd;
     kind.Close();
     if (packet.isPacket())
@@ -219,12 +233,10 @@ bool Registration::basicProductOncePerDay()
     const Parameters &params = m_state.params;
     const QString client = m_state.host.stCdClienteVenda;
     const QString consumer = m_state.consumer.stCDCONSUMIDOR;
-    Variant sold;
-    Ravuvozozod::MensagemMetodo(
-        orderServer().getProdBasVenDia(params.stCDFILIAL, client, consumer, m_item.CDPRODUTO), true, 0,
-        QStringLiteral("getProdVenDiaServ"), unitName,
-        QStringList{params.stCDFILIAL, client, consumer, m_item.CDPRODUTO}.join(QLatin1Char('-')),
-        params.stIDESQUEMA, sold);
+    const Variant sold = m_context.checkedValue(
+        orderServer().getProdBasVenDia(params.stCDFILIAL, client, consumer, m_item.CDPRODUTO),
+        QStringLiteral("getProdVenDiaServ"),
+        QStringList{params.stCDFILIAL, client, consumer, m_item.CDPRODUTO}.join(QLatin1Char('-')));
     if (sold.toDouble() < 1.0)
         return true;
     refuse(Lvm_msg::Format(m_context.Msg(QStringLiteral("PROD_UMAVEZ")), {m_item.CDPRODUTO}));
@@ -424,12 +436,7 @@ void Registration::observationProducts(const QString &NRSEQ, bool withCancelledR
         m_context.setCaption(QStringLiteral("lblBuffer"), product);
         road.stPedidoAux3 = m_state.params.stIDSOLOBSPED;
         m_state.params.stIDSOLOBSPED = QStringLiteral("N");
-        struct Restore
-        {
-            QString &field;
-            QString saved;
-            ~Restore() { field = saved; }
-        } restore{m_state.params.stIDSOLOBSPED, road.stPedidoAux3};
+        OnExit restore([&asked = m_state.params.stIDSOLOBSPED, saved = road.stPedidoAux3] { asked = saved; });
         m_context.order().AdicionaItemObs(quantity, 0.0, 0.0, QString(), QString(), cancelled, QStringLiteral("N"),
                                           QString(), QString());
         m_context.setCaption(QStringLiteral("lblBuffer"), QString());

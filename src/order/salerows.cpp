@@ -8,6 +8,7 @@
 #include <sale/saledatasets.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
+#include <sale/scopeguard.h>
 
 #include <outside/consiste.h>
 #include <outside/ravuvozozod.h>
@@ -19,7 +20,6 @@
 
 namespace {
 
-const QString unitName = QStringLiteral("Cli_Kal51000");
 
 // Columns copied under the same name from the line into the sale row.
 const char *const sameColumns[] = {
@@ -171,12 +171,10 @@ void SaleRows::formColumns(ClientDataSet &row)
 QString SaleRows::balanceKind(const QString &CDPRODUTO)
 {
     const Parameters &params = m_state.params;
-    Variant packet;
-    Ravuvozozod::MensagemMetodo(
-        orderServer().getTipoSaldoProd(params.stCDFILIAL, m_state.consumer.stCDTIPOCONS, CDPRODUTO), true, 0,
-        QStringLiteral("getTipoSaldoProd"), unitName,
-        params.stCDFILIAL + QLatin1Char('-') + m_state.consumer.stCDTIPOCONS + QLatin1Char('-') + CDPRODUTO,
-        params.stIDESQUEMA, packet);
+    const Variant packet = m_context.checkedValue(
+        orderServer().getTipoSaldoProd(params.stCDFILIAL, m_state.consumer.stCDTIPOCONS, CDPRODUTO),
+        QStringLiteral("getTipoSaldoProd"),
+        params.stCDFILIAL + QLatin1Char('-') + m_state.consumer.stCDTIPOCONS + QLatin1Char('-') + CDPRODUTO);
     if (!packet.isPacket() || packet.packet().isEmpty())
         return QStringLiteral("N");
     return packet.packet().value(0, QStringLiteral("IDTIPOSALDO")).toString();
@@ -239,13 +237,15 @@ void SaleRows::cancelledRow()
 
 void OrderEntry::PreencheVenda(double &Total)
 {
+    // A refused or failed build ends the receiving; a built one leaves it to settlement.
+    const int failuresBefore = std::uncaught_exceptions();
+    OnExit endReceivingOnFailure([this, failuresBefore] {
+        if (std::uncaught_exceptions() > failuresBefore)
+            m_context.state().flags.boRecebendo = false;
+    });
     try {
         SaleRows(m_context).build(Total);
-    } catch (const EAbort &) {
-        m_context.state().flags.boRecebendo = false;
-        throw;
     } catch (const std::exception &error) {
-        m_context.state().flags.boRecebendo = false;
         m_context.message(QString::fromUtf8(error.what()), 3);
         Abort();
     }

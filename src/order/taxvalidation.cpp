@@ -39,8 +39,6 @@ ScopedFiscalServer::~ScopedFiscalServer()
 
 namespace {
 
-const QString unitLabel = QStringLiteral("Cli_Kal51000");
-
 // A field that must hold a value, and the message that refuses the item when it does not.
 struct Required
 {
@@ -100,11 +98,10 @@ bool sameRate(const Variant &a, const Variant &b)
 
 // Loads a server answer through the result checker; a failure (already reported) or an answer
 // that is no packet leaves the dataset empty, so the checks refuse as for a missing row.
-void load(ClientDataSet &dataset, const Variant &answer, const QString &method, const QString &context,
-          const QString &scheme)
+void load(const SaleContext &sale, ClientDataSet &dataset, const Variant &answer, const QString &method,
+          const QString &context)
 {
-    Variant value;
-    Ravuvozozod::MensagemMetodo(answer, true, 0, method, unitLabel, context, scheme, value);
+    const Variant value = sale.checkedValue(answer, method, context);
     dataset.Close();
     if (!value.isPacket() || !dataset.SetData(value.packet()))
         dataset.Close();
@@ -149,7 +146,8 @@ bool TaxValidation::refuse(const QString &key)
     return false;
 }
 
-// Step 1: exactly one tax row, and with an item-by-item printer the same rate in the printer.
+// The tax row: exactly one for the product, and with an item-by-item printer the same rate
+// loaded in the printer.
 bool TaxValidation::checkTaxRate(const QString &CDPRODUTO, ItemTax &rate)
 {
     const Parameters &p = m_context.state().params;
@@ -201,11 +199,12 @@ void TaxValidation::loadValidProdNFCe(const QString &CDPRODUTO)
 {
     const Parameters &p = m_context.state().params;
     m_context.shell().ControleAcessoBotoes();
-    load(m_cdsValidProdNFCe, fiscalServer().getValidProdNFCe(p.stCDFILIAL, CDPRODUTO),
-         QStringLiteral("getValidaProdNFCe"), p.stCDFILIAL + QLatin1Char('-') + CDPRODUTO, p.stIDESQUEMA);
+    load(m_context, m_cdsValidProdNFCe, fiscalServer().getValidProdNFCe(p.stCDFILIAL, CDPRODUTO),
+         QStringLiteral("getValidaProdNFCe"), p.stCDFILIAL + QLatin1Char('-') + CDPRODUTO);
 }
 
-// Step 2: the data of the NFC-e and SAT receipts, with the code lists of the branch's regime.
+// The electronic receipt data: what the NFC-e and SAT receipts need, with the code lists of the
+// branch's regime.
 bool TaxValidation::checkElectronicReceipt(const QString &CDPRODUTO)
 {
     loadValidProdNFCe(CDPRODUTO);
@@ -229,12 +228,11 @@ bool TaxValidation::checkElectronicReceipt(const QString &CDPRODUTO)
     return true;
 }
 
-// Step 3: the IBS/CBS rule of the tax reform.
+// The tax reform: the product's IBS/CBS rule.
 bool TaxValidation::checkTaxReform(const QString &CDPRODUTO)
 {
-    const Parameters &p = m_context.state().params;
-    load(m_cdsRegraFisPdv, fiscalServer().getRegraFisPdv(CDPRODUTO), QStringLiteral("getRegraFisPdv"), CDPRODUTO,
-         p.stIDESQUEMA);
+    load(m_context, m_cdsRegraFisPdv, fiscalServer().getRegraFisPdv(CDPRODUTO), QStringLiteral("getRegraFisPdv"),
+         CDPRODUTO);
     if (m_cdsRegraFisPdv.IsEmpty())
         return refuse(QStringLiteral("REGRAFISPDV_NCAD"));
     for (const Required &required : taxReform) {
@@ -244,7 +242,8 @@ bool TaxValidation::checkTaxReform(const QString &CDPRODUTO)
     return true;
 }
 
-// Step 4: what the branch's fiscal-closing routine needs; the ICMS code whatever the tax kind.
+// The fiscal closing: what the branch's closing routine needs; the ICMS code whatever the tax
+// kind.
 bool TaxValidation::checkFiscalClosing(const QString &CDPRODUTO)
 {
     loadValidProdNFCe(CDPRODUTO);

@@ -34,6 +34,96 @@ QString scaleErrorText(double weight)
     return QString();
 }
 
+// The weighing receipt of the lines of cdsItems marked for it, lines ended by the printer
+// model's terminator.
+class WeighingReceipt
+{
+public:
+    WeighingReceipt(const SaleState &state, ClientDataSet &items)
+        : m_state(state), m_items(items),
+          m_end(Qub_movrela::PropriedadesImpNF(state.params.stIDTIPOIMPNF3).lineEnd)
+    {
+    }
+
+    // Empty when no line is marked.
+    QString text()
+    {
+        if (!anyMarked())
+            return QString();
+        heading();
+        for (m_items.First(); !m_items.Eof(); m_items.Next()) {
+            if (marked())
+                weighedLine();
+        }
+        footing();
+        return m_receipt;
+    }
+
+private:
+    QString field(const char *column) const { return m_items.FindField(QString::fromLatin1(column)).AsString(); }
+    double number(const char *column) const { return m_items.FindField(QString::fromLatin1(column)).AsFloat(); }
+    bool marked() const { return isYes(field("IDIMPPESAGEM")); }
+    void line(const QString &content) { m_receipt += content + m_end; }
+    static QString rule() { return Consiste::Replicate(QStringLiteral("-"), Width); }
+    static QString notFiscal() { return Consiste::Centraliza(QStringLiteral("ESTE CUPOM NAO TEM VALOR FISCAL"), Width); }
+
+    bool anyMarked()
+    {
+        if (!m_items.Active())
+            return false;
+        for (m_items.First(); !m_items.Eof(); m_items.Next()) {
+            if (marked())
+                return true;
+        }
+        return false;
+    }
+
+    void heading()
+    {
+        const Parameters &params = m_state.params;
+        line(Consiste::Centraliza(params.stNMRAZSOCFILI, Width));
+        line(Consiste::Centraliza(QStringLiteral("CNPJ: ") + params.stNRINSJURFILI, Width));
+        line(Consiste::Centraliza(params.stDSENDEFILI, Width));
+        line(rule());
+        line(Consiste::Centraliza(QStringLiteral("COMPROVANTE DE PESAGEM"), Width));
+        line(rule());
+        line(notFiscal());
+        line(Consiste::TamFixo(QStringLiteral("Data hora: ") + PtBr::DateTimeToStr(Clock::now()), Width));
+        const HostArguments &host = m_state.host;
+        if (host.stModoVenda == QLatin1String("C") && !host.stNrComandaExib.isEmpty())
+            line(Consiste::TamFixo(QStringLiteral("Comanda: ") + host.stNrComandaExib, Width));
+        if (host.stModoVenda == QLatin1String("M") && !host.stNRMESA.isEmpty())
+            line(Consiste::TamFixo(QStringLiteral("Mesa: ") + host.stNRMESA, Width));
+        line(QString());
+    }
+
+    void weighedLine()
+    {
+        const double unit = Qub_movrela::Trunc2(number("VRPRECCOMVEN") + number("VRUNITVENDCL"));
+        // The printed total is what the line is charged: cut, never rounded up by the format.
+        const double total = Qub_movrela::Trunc2(number("QTPRODCOMVEN") * unit);
+        line(Consiste::PadR(field("CDARVPROD"), 10) + QStringLiteral(" - ") + field("NMPRODUTO").left(22));
+        const QString amount = PtBr::FormatFloat(QStringLiteral("#0.00"), number("QTPRODCOMVEN")) + QLatin1Char(' ')
+                               + field("SGUNIDADE") + QStringLiteral(" X ")
+                               + PtBr::FormatFloat(QStringLiteral("#00.00"), number("VRPRECCOMVEN") + number("VRUNITVENDCL"));
+        line(Consiste::PadR(amount, 17) + Consiste::PadL(PtBr::FormatFloat(QStringLiteral("#00.00"), total), 17));
+    }
+
+    void footing()
+    {
+        line(QString());
+        line(notFiscal());
+        line(rule());
+        line(Consiste::Centraliza(QStringLiteral("VendaCons - sistema de vendas"), Width));
+        line(QString());
+    }
+
+    const SaleState &m_state;
+    ClientDataSet &m_items;
+    const QString m_end;
+    QString m_receipt;
+};
+
 } // namespace
 
 bool OrderEntry::RealizarTratamentoErroBalanca(double Weight)
@@ -52,56 +142,7 @@ bool OrderEntry::RealizarTratamentoErroBalanca(double Weight)
 
 QString OrderEntry::textoComprovantePesagem()
 {
-    const SaleState &state = m_context.state();
-    const Parameters &params = state.params;
-    ClientDataSet &items = m_context.data().cdsItems;
-    auto text = [&items](const char *column) { return items.FindField(QString::fromLatin1(column)).AsString(); };
-    auto number = [&items](const char *column) { return items.FindField(QString::fromLatin1(column)).AsFloat(); };
-    auto marked = [&] { return isYes(text("IDIMPPESAGEM")); };
-    bool any = false;
-    if (items.Active()) {
-        for (items.First(); !items.Eof() && !any; items.Next())
-            any = marked();
-    }
-    if (!any)
-        return QString();
-    const QString end = Qub_movrela::PropriedadesImpNF(params.stIDTIPOIMPNF3).lineEnd;
-    QString receipt;
-    auto line = [&receipt, &end](const QString &content) { receipt += content + end; };
-    const QString rule = Consiste::Replicate(QStringLiteral("-"), Width);
-    const QString notFiscal = Consiste::Centraliza(QStringLiteral("ESTE CUPOM NAO TEM VALOR FISCAL"), Width);
-    line(Consiste::Centraliza(params.stNMRAZSOCFILI, Width));
-    line(Consiste::Centraliza(QStringLiteral("CNPJ: ") + params.stNRINSJURFILI, Width));
-    line(Consiste::Centraliza(params.stDSENDEFILI, Width));
-    line(rule);
-    line(Consiste::Centraliza(QStringLiteral("COMPROVANTE DE PESAGEM"), Width));
-    line(rule);
-    line(notFiscal);
-    line(Consiste::TamFixo(QStringLiteral("Data hora: ") + PtBr::DateTimeToStr(Clock::now()), Width));
-    const QString &mode = state.host.stModoVenda;
-    if (mode == QLatin1String("C") && !state.host.stNrComandaExib.isEmpty())
-        line(Consiste::TamFixo(QStringLiteral("Comanda: ") + state.host.stNrComandaExib, Width));
-    if (mode == QLatin1String("M") && !state.host.stNRMESA.isEmpty())
-        line(Consiste::TamFixo(QStringLiteral("Mesa: ") + state.host.stNRMESA, Width));
-    line(QString());
-    for (items.First(); !items.Eof(); items.Next()) {
-        if (!marked())
-            continue;
-        const double unit = Qub_movrela::Trunc2(number("VRPRECCOMVEN") + number("VRUNITVENDCL"));
-        // The printed total is what the line is charged: cut, never rounded up by the format.
-        const double total = Qub_movrela::Trunc2(number("QTPRODCOMVEN") * unit);
-        line(Consiste::PadR(text("CDARVPROD"), 10) + QStringLiteral(" - ") + text("NMPRODUTO").left(22));
-        const QString amount = PtBr::FormatFloat(QStringLiteral("#0.00"), number("QTPRODCOMVEN"))
-                               + QLatin1Char(' ') + text("SGUNIDADE") + QStringLiteral(" X ")
-                               + PtBr::FormatFloat(QStringLiteral("#00.00"), number("VRPRECCOMVEN") + number("VRUNITVENDCL"));
-        line(Consiste::PadR(amount, 17) + Consiste::PadL(PtBr::FormatFloat(QStringLiteral("#00.00"), total), 17));
-    }
-    line(QString());
-    line(notFiscal);
-    line(rule);
-    line(Consiste::Centraliza(QStringLiteral("VendaCons - sistema de vendas"), Width));
-    line(QString());
-    return receipt;
+    return WeighingReceipt(m_context.state(), m_context.data().cdsItems).text();
 }
 
 void OrderEntry::ComprovantePesagem()

@@ -2,6 +2,8 @@
 #include "entryfixture.h"
 
 #include <order/codeparsing.h>
+#include <order/orderentry.h>
+#include <sale/salecontext.h>
 
 namespace {
 
@@ -183,5 +185,68 @@ TEST(CodeParsing, PositionsAndHour)
     EXPECT_EQ(CodeParsing::quantityForValue(12.5, 0), 0.0);
     EXPECT_FALSE(CodeParsing::labelQuantity(QStringLiteral("00a500"), true).has_value());
 }
+
+} // namespace
+
+// ---- the product row a found code hands over ------------------------------------------------
+
+namespace {
+
+struct LoadedRowCase
+{
+    const char *name;
+    const char *tare;
+    const char *expectedTare;
+};
+
+void PrintTo(const LoadedRowCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+class ProductRowLoad : public EntryTest, public ::testing::WithParamInterface<LoadedRowCase>
+{
+protected:
+    OrderEntry &order() { return form->context().order(); }
+};
+
+TEST_P(ProductRowLoad, EveryColumnOfTheFoundRowIsHandedOver)
+{
+    Product product{"100", "COXINHA", "1.1", "7891", "", "S", QString::fromLatin1(GetParam().tare), "KG"};
+    product.printKind = QStringLiteral("1");
+    product.composition = QStringLiteral("3");
+    product.promoStart = QStringLiteral("01/01/2026");
+    product.promoEnd = QStringLiteral("31/12/2026");
+    product.family = QStringLiteral("05");
+    setProducts({{"200", "PASTEL", "1.2"}, product});
+    QString code, name, tree, family, weighable, unit, tare, printKind, composition, promoEnd, promoStart;
+    bool fromScaleLabel = true;
+    ASSERT_TRUE(order().ValidaProduto_Codigo(code, name, tree, family, weighable, unit, tare, printKind, composition,
+                                             promoEnd, promoStart, QStringLiteral("7891"), fromScaleLabel));
+    const QStringList expected{"100", "COXINHA", "1.1", "05", "S", "KG", QString::fromLatin1(GetParam().expectedTare),
+                               "1", "3", "31/12/2026", "01/01/2026"};
+    EXPECT_EQ((QStringList{code, name, tree, family, weighable, unit, tare, printKind, composition, promoEnd,
+                           promoStart}),
+              expected);
+    EXPECT_FALSE(fromScaleLabel);
+}
+
+TEST_F(EntryTest, AnUnknownCodeWritesNoOutput)
+{
+    setProducts({{"100", "COXINHA", "1.1"}});
+    QString code = QStringLiteral("kept"), name, tree, family, weighable, unit, tare, printKind, composition,
+            promoEnd, promoStart;
+    bool fromScaleLabel = true;
+    EXPECT_FALSE(form->context().order().ValidaProduto_Codigo(code, name, tree, family, weighable, unit, tare,
+                                                              printKind, composition, promoEnd, promoStart,
+                                                              QStringLiteral("999"), fromScaleLabel));
+    EXPECT_EQ(code, QStringLiteral("kept"));
+    EXPECT_FALSE(fromScaleLabel);
+}
+
+INSTANTIATE_TEST_SUITE_P(Tare, ProductRowLoad,
+                         ::testing::Values(LoadedRowCase{"TareOfTheRowKept", "0.250", "0.250"},
+                                           LoadedRowCase{"NoTareIsZero", "", "0"}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

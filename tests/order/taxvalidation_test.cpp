@@ -108,7 +108,7 @@ protected:
     std::unique_ptr<ScopedFiscalServer> m_fiscal;
 };
 
-// ---- step 1: the tax row and the printer's rate ---------------------------------------------
+// ---- the tax row and the printer's rate -----------------------------------------------------
 
 TEST_F(TaxValidationTest, ProductWithoutTaxRowIsRefused)
 {
@@ -205,7 +205,7 @@ TEST_F(TaxValidationTest, WithoutElectronicReceiptsOrClosingRoutineOnlyTheTaxRow
     EXPECT_TRUE(serverCalls.isEmpty());
 }
 
-// ---- step 2: the electronic receipt data ----------------------------------------------------
+// ---- the electronic receipt data ------------------------------------------------------------
 
 struct FiscalDataCase
 {
@@ -320,7 +320,7 @@ TEST_F(TaxValidationTest, SatTillChecksTheDataButNotTheTaxReform)
     EXPECT_EQ(serverCalls, QStringList{"getValidProdNFCe 0001 10"});
 }
 
-// ---- step 3: the tax reform ------------------------------------------------------------------
+// ---- the tax reform --------------------------------------------------------------------------
 
 struct ReformCase
 {
@@ -367,7 +367,7 @@ TEST_F(TaxValidationTest, CompleteReformRulePasses)
     EXPECT_TRUE(shown().isEmpty());
 }
 
-// ---- step 4: the fiscal-closing routine ------------------------------------------------------
+// ---- the fiscal-closing routine --------------------------------------------------------------
 
 class FiscalClosing : public TaxValidationTest, public ::testing::WithParamInterface<FiscalDataCase>
 {
