@@ -1,6 +1,25 @@
+#include "recordedsleeps.h"
+
+#include <runtime/clock.h>
+
 #include <QApplication>
 
 #include <gtest/gtest.h>
+
+namespace {
+
+// Each test starts with the recording sleeper and an empty record, whatever the test before
+// it installed.
+class FreshSleeper : public ::testing::EmptyTestEventListener
+{
+    void OnTestStart(const ::testing::TestInfo &) override
+    {
+        Clock::setSleeper({});
+        RecordedSleeps::clear();
+    }
+};
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -9,5 +28,7 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
+    RecordedSleeps::install();
+    ::testing::UnitTest::GetInstance()->listeners().Append(new FreshSleeper);
     return RUN_ALL_TESTS();
 }
