@@ -2,6 +2,7 @@
 
 #include <outside/geralqub.h>
 #include <outside/qub_proximocodigo.h>
+#include <server/schema.h>
 #include <server/trdmvendacons.h>
 
 #include <runtime/clock.h>
@@ -11,6 +12,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -31,6 +33,25 @@ bool adminExec(const QString &sql, QString *error)
     return false;
 }
 
+// Creating the schema costs more than most tests do: each test program creates it once, in a
+// SQLite base of its own, and every SQLite test base starts as a copy of that one. Empty when
+// it could not be made (each base then creates its own schema).
+QString sqliteTemplate()
+{
+    static QTemporaryDir folder;
+    static const QString path = [] {
+        const QString file = folder.filePath(QStringLiteral("VendaCons.db"));
+        bool made = false;
+        {
+            Qub_movrela::DbConnection connection(QStringLiteral("testTemplate"), 10);
+            connection.useConnectionString(Geralqub::sqliteConnectionString(file));
+            made = folder.isValid() && connection.open() && !Schema::upgrade(connection).isFailure();
+        }
+        return made ? file : QString();
+    }();
+    return path;
+}
+
 } // namespace
 
 TestBase::TestBase(DatabaseKind kind)
@@ -41,7 +62,10 @@ TestBase::TestBase(DatabaseKind kind)
     SitePaths::setHome(m_site.path());
     QDir(m_site.path()).mkpath(QStringLiteral("Dados"));
     if (kind == DatabaseKind::SQLite) {
-        m_connectionString = Geralqub::sqliteConnectionString(QDir(m_site.path()).filePath(QStringLiteral("Dados/VendaCons.db")));
+        const QString file = QDir(m_site.path()).filePath(QStringLiteral("Dados/VendaCons.db"));
+        if (!sqliteTemplate().isEmpty())
+            QFile::copy(sqliteTemplate(), file);
+        m_connectionString = Geralqub::sqliteConnectionString(file);
     } else if (!createPostgresDatabase()) {
         return;
     }
