@@ -12,7 +12,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
+#include <QFileInfo>
+
+#include <cstdio>
 
 namespace {
 
@@ -33,21 +35,32 @@ bool adminExec(const QString &sql, QString *error)
     return false;
 }
 
-// Creating the schema costs more than most tests do: each test program creates it once, in a
-// SQLite base of its own, and every SQLite test base starts as a copy of that one. Empty when
+// Creating the schema costs more than most tests do: it is made once, in a SQLite base kept
+// beside the test program, and every SQLite test base starts as a copy of it. The copy serves
+// every process ctest starts and is made again when the program is newer than it. Empty when
 // it could not be made (each base then creates its own schema).
 QString sqliteTemplate()
 {
-    static QTemporaryDir folder;
     static const QString path = [] {
-        const QString file = folder.filePath(QStringLiteral("VendaCons.db"));
-        bool made = false;
+        const QFileInfo program(QCoreApplication::applicationFilePath());
+        const QString file = program.absoluteFilePath() + QStringLiteral(".schema.db");
+        const QFileInfo made(file);
+        if (made.exists() && made.lastModified() >= program.lastModified())
+            return file;
+        // Made under a name of this process, then renamed over the old one in one step, so a
+        // test starting meanwhile copies a whole base.
+        const QString scratch = file + QStringLiteral(".%1").arg(QCoreApplication::applicationPid());
+        QFile::remove(scratch);
+        bool ok = false;
         {
             Qub_movrela::DbConnection connection(QStringLiteral("testTemplate"), 10);
-            connection.useConnectionString(Geralqub::sqliteConnectionString(file));
-            made = folder.isValid() && connection.open() && !Schema::upgrade(connection).isFailure();
+            connection.useConnectionString(Geralqub::sqliteConnectionString(scratch));
+            ok = connection.open() && !Schema::upgrade(connection).isFailure();
         }
-        return made ? file : QString();
+        if (ok && std::rename(QFile::encodeName(scratch).constData(), QFile::encodeName(file).constData()) == 0)
+            return file;
+        QFile::remove(scratch);
+        return QString();
     }();
     return path;
 }
