@@ -12,6 +12,12 @@ std::function<QDateTime()> &nowFunction()
     return function;
 }
 
+std::function<void(int)> &defaultSleeperFunction()
+{
+    static std::function<void(int)> function;
+    return function;
+}
+
 std::function<void(int)> &sleeperFunction()
 {
     static std::function<void(int)> function;
@@ -55,7 +61,13 @@ void setNow(std::function<QDateTime()> now)
 
 void setSleeper(std::function<void(int)> sleeper)
 {
-    sleeperFunction() = std::move(sleeper);
+    sleeperFunction() = sleeper ? std::move(sleeper) : defaultSleeperFunction();
+}
+
+void setDefaultSleeper(std::function<void(int)> sleeper)
+{
+    defaultSleeperFunction() = std::move(sleeper);
+    sleeperFunction() = defaultSleeperFunction();
 }
 
 } // namespace Clock

@@ -16,8 +16,11 @@ void sleep(int milliseconds);
 // meanwhile. An installed sleeper stands in for it as for sleep.
 void wait(int milliseconds);
 
-// Replaces the clock or the sleeper; an empty function restores the real one.
+// Replaces the clock or the sleeper; an empty function restores the default one.
 void setNow(std::function<QDateTime()> now);
 void setSleeper(std::function<void(int)> sleeper);
+// Installs the sleeper that an empty setSleeper restores (the real one unless replaced here).
+// The tests make it one that records and returns at once, so no test ever really sleeps.
+void setDefaultSleeper(std::function<void(int)> sleeper);
 
 } // namespace Clock

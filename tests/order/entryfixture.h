@@ -1,12 +1,10 @@
 #pragma once
 
-// A sale form on a fresh site for the product entry and keyboard tests: fake host packages and
-// messages, scripted server lookups, a product copy, a price function that answers from a
-// table of prices, and a recorder in place of the line registration. Header-only, so that the
-// screen tests can use it too.
-#include <support/databasefixture.h>
-#include <support/fakehost.h>
-#include <support/fakemessages.h>
+// The sale form of SaleFormTest for the product entry and keyboard tests: scripted server
+// lookups, a product copy, a price function that answers from a table of prices, and a
+// recorder in place of the line registration. Header-only, so that the screen tests can use
+// it too.
+#include <support/saleformfixture.h>
 
 #include <order/productentry.h>
 #include <order/productentry_server.h>
@@ -49,16 +47,14 @@ struct PriceRow
     QString refusal;     // a refusal code instead of a price
 };
 
-class EntryTest : public ::testing::Test
+class EntryTest : public SaleFormTest
 {
 protected:
     void SetUp() override
     {
-        m_base = std::make_unique<TestBase>(DatabaseKind::SQLite);
-        ASSERT_TRUE(m_base->ok()) << m_base->error().toStdString();
-        host = std::make_unique<FakeHost>();
-        messages = std::make_unique<FakeMessages>();
-        Clock::setNow([this] { return now; });
+        SaleFormTest::SetUp();
+        if (HasFatalFailure())
+            return;
         server = std::make_unique<ScopedEntryServer>(fakeServer());
         m_previousHook = preenchePedidoHook();
         preenchePedidoHook() = [this](SaleContext &, const PreenchePedidoArgs &args) {
@@ -72,7 +68,6 @@ protected:
         host->handle(&Pkg_Hrk00002::ChamaFuncaoGetRetornaPreco,
                      [this](const PriceRequest &request, ClientDataSet &cds) { return answerPrice(request, cds); });
         host->setDefault(&Pkg_Hrk00002::VerificaAcesso, AccessAnswer{true, QStringLiteral("MARIA")});
-        form = std::make_unique<TfrmVendaCons>();
         SaleState &s = form->state();
         s.params.stCDFILIAL = QStringLiteral("0001");
         s.params.stCDLOJA = QStringLiteral("01");
@@ -89,14 +84,8 @@ protected:
         form.reset();
         preenchePedidoHook() = m_previousHook;
         server.reset();
-        Clock::setNow({});
-        messages.reset();
-        host.reset();
-        m_base.reset();
+        SaleFormTest::TearDown();
     }
-
-    SaleState &state() { return form->state(); }
-    SaleDatasets &data() { return form->datasets(); }
 
     // Product copy rows: code, name, tree code, bar code, keypad code, weighable, tare, unit.
     struct Product
@@ -186,7 +175,6 @@ protected:
         return messages->count() ? messages->calls().last().text : QString();
     }
 
-    QDateTime now{QDate(2024, 3, 5), QTime(14, 30, 15)};
     QHash<QString, QString> shortcuts;
     QHash<QString, QString> barcodes;
     QHash<QString, PriceRow> prices;
@@ -196,11 +184,7 @@ protected:
     QStringList seatsAsked;
     QList<PreenchePedidoArgs> registered;
 
-    std::unique_ptr<TestBase> m_base;
-    std::unique_ptr<FakeHost> host;
-    std::unique_ptr<FakeMessages> messages;
     std::unique_ptr<ScopedEntryServer> server;
-    std::unique_ptr<TfrmVendaCons> form;
 
 private:
     std::function<bool(SaleContext &, const PreenchePedidoArgs &)> m_previousHook;

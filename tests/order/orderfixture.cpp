@@ -7,19 +7,15 @@
 #include <screen/tfrmvendacons.h>
 
 #include <runtime/clientdataset.h>
-#include <runtime/clock.h>
 #include <runtime/messages.h>
-#include <runtime/sitepaths.h>
 
 #include <QLabel>
 
 void OrderTest::SetUp()
 {
-    ASSERT_TRUE(site.isValid());
-    SitePaths::setHome(site.path());
-    Clock::setNow([] { return QDateTime(QDate(2024, 3, 5), QTime(14, 30, 15)); });
-    host = std::make_unique<FakeHost>();
-    messages = std::make_unique<FakeMessages>();
+    SaleFormTest::SetUp();
+    if (HasFatalFailure())
+        return;
     host->setDefault(&Pkg_Hrk00002::getProdCodCestNcm, FiscalCodeAnswer{QStringLiteral("22029900"), {}, {}});
     host->setDefault(&Pkg_Hrk00001::LimpaDisplay, HostResult::done());
     host->setDefault(&Pkg_Hrk00001::DisplayEnviaTexto, HostResult::done());
@@ -48,7 +44,6 @@ void OrderTest::SetUp()
     access.getCartaoCHART = [] { return Variant(false); };
     accessServer = std::make_unique<ScopedAccessServer>(std::move(access));
 
-    m_form = std::make_unique<TfrmVendaCons>();
     SaleState &s = state();
     s.host.stModoVenda = QStringLiteral("B");
     s.params.stCDFILIAL = QStringLiteral("0001");
@@ -63,38 +58,25 @@ void OrderTest::SetUp()
 
 void OrderTest::TearDown()
 {
-    m_form.reset();
+    SaleFormTest::form.reset();
     accessServer.reset();
     server.reset();
-    messages.reset();
-    host.reset();
-    Clock::setNow({});
-    SitePaths::setHome(QString());
-}
-
-SaleState &OrderTest::state()
-{
-    return m_form->state();
-}
-
-SaleDatasets &OrderTest::data()
-{
-    return m_form->datasets();
+    SaleFormTest::TearDown();
 }
 
 OrderEntry &OrderTest::order()
 {
-    return m_form->context().order();
+    return form().context().order();
 }
 
 QString OrderTest::Msg(const QString &key)
 {
-    return m_form->context().Msg(key);
+    return form().context().Msg(key);
 }
 
 QString OrderTest::caption(const char *name)
 {
-    const QLabel *label = m_form->findChild<QLabel *>(QString::fromLatin1(name));
+    const QLabel *label = form().findChild<QLabel *>(QString::fromLatin1(name));
     return label ? label->text() : QStringLiteral("<no label>");
 }
 
@@ -123,7 +105,7 @@ bool OrderTest::sell(const PreenchePedidoArgs &item)
     if (!m_taxRowsGiven)
         ensureTaxRow(item.CDPRODUTO);
     bool result = false;
-    m_form->dispatch([&] { result = order().PreenchePedido(item); });
+    form().dispatch([&] { result = order().PreenchePedido(item); });
     return result;
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 
-#include <support/fakehost.h>
-#include <support/fakemessages.h>
+#include <support/saleformfixture.h>
 
 #include <order/itemargs.h>
 #include <order/orderserver.h>
@@ -13,7 +12,6 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -24,18 +22,16 @@ class OrderEntry;
 class SaleDatasets;
 struct SaleState;
 
-// A counter till for the order-entry tests: the sale form on a fresh site folder, fake host
-// packages and messages, a fixed clock (05/03/2024 14:30:15) and order entry's server
-// functions answered by this fixture: no print location, no observations, no balance rule.
-class OrderTest : public ::testing::Test
+// A counter till for the order-entry tests: the sale form of SaleFormTest (fixed clock
+// 05/03/2024 14:30:15) and order entry's server functions answered by this fixture: no print
+// location, no observations, no balance rule.
+class OrderTest : public SaleFormTest
 {
 protected:
     void SetUp() override;
     void TearDown() override;
 
-    TfrmVendaCons &form() { return *m_form; }
-    SaleState &state();
-    SaleDatasets &data();
+    TfrmVendaCons &form() { return *SaleFormTest::form; }
     OrderEntry &order();
     QString Msg(const QString &key);
     QString caption(const char *name);
@@ -57,12 +53,9 @@ protected:
     // The message texts shown so far.
     QStringList shown() const { return messages->texts(); }
 
-    std::unique_ptr<FakeHost> host;
-    std::unique_ptr<FakeMessages> messages;
     std::unique_ptr<ScopedOrderServer> server;
     // The button rules' question to the server: no card-charge receipt type.
     std::unique_ptr<ScopedAccessServer> accessServer;
-    QTemporaryDir site;
 
     // Answers of the fake server functions.
     QString printLocation = QStringLiteral("N");
@@ -74,6 +67,5 @@ private:
     void ensureTaxRow(const QString &code);
     void appendTaxRows(const QList<QStringList> &rows);
 
-    std::unique_ptr<TfrmVendaCons> m_form;
     bool m_taxRowsGiven = false;
 };

@@ -34,7 +34,6 @@ protected:
         host->setDefault(&Pkg_Hrk00002::Vd_VrMinMaxSangria, Variant(false));
         host->setDefault(&Pkg_Hrk00002::LogImpNFiscal, HostResult::done());
         host->setDefault(&Pkg_Hrk00002::CriaRegVenda, HostResult::done());
-        Clock::setSleeper([this](int milliseconds) { slept.append(milliseconds); });
         m_previousProbe = ProductButton::serverProbe();
         ProductButton::serverProbe() = [this] { return probeFailure; };
         state().startup.dtMovimentoFiscal = now;
@@ -47,7 +46,6 @@ protected:
         host->setDefault(&Pkg_Hrk00002::Vd_VrMinMaxSangria, Variant(false));
         host->setDefault(&Pkg_Hrk00002::LogImpNFiscal, HostResult::done());
         host->setDefault(&Pkg_Hrk00002::CriaRegVenda, HostResult::done());
-        Clock::setSleeper({});
         EntryTest::TearDown();
     }
 
@@ -140,7 +138,8 @@ protected:
     QStringList weekdaysAsked;
     QString serviceFee;
     QString probeFailure;
-    QList<int> slept;
+    // The pauses of the test (the recording sleeper of every test).
+    const QList<int> &slept = pauses();
 
 private:
     std::function<QString()> m_previousProbe;

@@ -7,7 +7,6 @@
 
 #include <outside/trad_utl.h>
 #include <runtime/cdsfile.h>
-#include <runtime/clock.h>
 
 #include <QDir>
 #include <QFile>
@@ -29,15 +28,13 @@ DataPacket textPacket(const QStringList &fields, const QList<QStringList> &rows)
 
 void ScreenTest::SetUp()
 {
-    m_base = std::make_unique<TestBase>(DatabaseKind::SQLite);
-    ASSERT_TRUE(m_base->ok()) << m_base->error().toStdString();
-    host = std::make_unique<FakeHost>();
+    SaleFormTest::SetUp();
+    if (HasFatalFailure())
+        return;
     host->setDefault(&Pkg_Hrk00002::ControleAcess, QStringLiteral("S"));
     host->setDefault(&Pkg_Hrk00002::CalcTicketMedio, TextAnswer{true, QStringLiteral("25,5-12"), {}});
-    messages = std::make_unique<FakeMessages>();
     server = std::make_unique<ScopedStartupServer>(fakeServer());
     Screens::setMonitors([] { return QList<QRect>{QRect(0, 0, 1024, 768)}; });
-    Clock::setNow([] { return QDateTime(QDate(2024, 3, 5), QTime(14, 30, 15)); });
     parameters = {{"CDFILIAL", "0001"}, {"CDLOJA", "01"},     {"CDCAIXA", "003"},
                   {"CDCLIENTE", "000099"}, {"NMFILIAL", "Centro"}, {"IdTpTelaVe", "1"},
                   {"CTCONSULTAPRECO", "11"}, {"CTPESQPRODUTO", "12"}, {"CTCANCITEMGEN", "13"},
@@ -55,16 +52,13 @@ void ScreenTest::TearDown()
     VendaConsEntry::setModalRunner({});
     TfrmVendaCons::translator() = Trad_utl::Trad;
     Screens::setMonitors({});
-    Clock::setNow({});
     server.reset();
-    messages.reset();
-    host.reset();
-    m_base.reset();
+    SaleFormTest::TearDown();
 }
 
 QString ScreenTest::site() const
 {
-    return m_base->siteFolder();
+    return SaleFormTest::site.path();
 }
 
 QString ScreenTest::sitePath(const QString &relative) const

@@ -1,8 +1,6 @@
 #pragma once
 
-#include <support/databasefixture.h>
-#include <support/fakehost.h>
-#include <support/fakemessages.h>
+#include <support/saleformfixture.h>
 
 #include <screen/startupserver.h>
 
@@ -21,13 +19,15 @@
 
 class TfrmVendaCons;
 
-// A till site for the sale form's tests: a fresh site folder and base, a complete parameter
-// file, an operator file, scripted server functions of start-up (recorded by name), fake host
-// packages and messages, one monitor of 1024 x 768 and a fixed clock. The process-wide form
-// is freed after each test.
-class ScreenTest : public ::testing::Test
+// A till site for the sale form's tests (SaleFormTest's site, base, clock and fakes): a
+// complete parameter file, an operator file, scripted server functions of start-up (recorded
+// by name) and one monitor of 1024 x 768. The form is the process-wide one the host call
+// builds, freed after each test.
+class ScreenTest : public SaleFormTest
 {
 protected:
+    ScreenTest() : SaleFormTest(Options{.buildForm = false}) {}
+
     void SetUp() override;
     void TearDown() override;
 
@@ -51,9 +51,6 @@ protected:
     QStringList serverCalls;
     StartupServer fakeServer();
 
-    std::unique_ptr<TestBase> m_base;
-    std::unique_ptr<FakeHost> host;
-    std::unique_ptr<FakeMessages> messages;
     std::unique_ptr<ScopedStartupServer> server;
     QHash<QString, QString> parameters;
 };

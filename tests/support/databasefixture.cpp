@@ -2,6 +2,7 @@
 
 #include <outside/geralqub.h>
 #include <outside/qub_proximocodigo.h>
+#include <server/schema.h>
 #include <server/trdmvendacons.h>
 
 #include <runtime/clock.h>
@@ -11,6 +12,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+
+#include <cstdio>
 
 namespace {
 
@@ -31,6 +35,36 @@ bool adminExec(const QString &sql, QString *error)
     return false;
 }
 
+// Creating the schema costs more than most tests do: it is made once, in a SQLite base kept
+// beside the test program, and every SQLite test base starts as a copy of it. The copy serves
+// every process ctest starts and is made again when the program is newer than it. Empty when
+// it could not be made (each base then creates its own schema).
+QString sqliteTemplate()
+{
+    static const QString path = [] {
+        const QFileInfo program(QCoreApplication::applicationFilePath());
+        const QString file = program.absoluteFilePath() + QStringLiteral(".schema.db");
+        const QFileInfo made(file);
+        if (made.exists() && made.lastModified() >= program.lastModified())
+            return file;
+        // Made under a name of this process, then renamed over the old one in one step, so a
+        // test starting meanwhile copies a whole base.
+        const QString scratch = file + QStringLiteral(".%1").arg(QCoreApplication::applicationPid());
+        QFile::remove(scratch);
+        bool ok = false;
+        {
+            Qub_movrela::DbConnection connection(QStringLiteral("testTemplate"), 10);
+            connection.useConnectionString(Geralqub::sqliteConnectionString(scratch));
+            ok = connection.open() && !Schema::upgrade(connection).isFailure();
+        }
+        if (ok && std::rename(QFile::encodeName(scratch).constData(), QFile::encodeName(file).constData()) == 0)
+            return file;
+        QFile::remove(scratch);
+        return QString();
+    }();
+    return path;
+}
+
 } // namespace
 
 TestBase::TestBase(DatabaseKind kind)
@@ -41,7 +75,10 @@ TestBase::TestBase(DatabaseKind kind)
     SitePaths::setHome(m_site.path());
     QDir(m_site.path()).mkpath(QStringLiteral("Dados"));
     if (kind == DatabaseKind::SQLite) {
-        m_connectionString = Geralqub::sqliteConnectionString(QDir(m_site.path()).filePath(QStringLiteral("Dados/VendaCons.db")));
+        const QString file = QDir(m_site.path()).filePath(QStringLiteral("Dados/VendaCons.db"));
+        if (!sqliteTemplate().isEmpty())
+            QFile::copy(sqliteTemplate(), file);
+        m_connectionString = Geralqub::sqliteConnectionString(file);
     } else if (!createPostgresDatabase()) {
         return;
     }

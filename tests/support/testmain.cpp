@@ -1,3 +1,7 @@
+#include "recordedsleeps.h"
+
+#include <runtime/clock.h>
+
 #include <QApplication>
 
 #include <gtest/gtest.h>
@@ -16,6 +20,17 @@ void failOnMissingControl(QtMsgType type, const QMessageLogContext &context, con
         previousHandler(type, context, message);
 }
 
+// Each test starts with the recording sleeper and an empty record, whatever the test before
+// it installed.
+class FreshSleeper : public ::testing::EmptyTestEventListener
+{
+    void OnTestStart(const ::testing::TestInfo &) override
+    {
+        Clock::setSleeper({});
+        RecordedSleeps::clear();
+    }
+};
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -26,5 +41,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     previousHandler = qInstallMessageHandler(failOnMissingControl);
     ::testing::InitGoogleTest(&argc, argv);
+    RecordedSleeps::install();
+    ::testing::UnitTest::GetInstance()->listeners().Append(new FreshSleeper);
     return RUN_ALL_TESTS();
 }

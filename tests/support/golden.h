@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Golden files: a printed or written text compared whole with tests/golden/<name>.txt, so a
+// change anywhere in it shows. Run the tests with VENDACONS_UPDATE_GOLDEN=1 to write the files
+// from what the code makes now (then read the change in git before committing it).
+//
+//   expectMatchesGolden(QStringLiteral("counter_receipt"), NonFiscal::receiptText(request));
+//
+// A mismatch fails the test with a unified diff from the golden file to the actual text.
+void expectMatchesGolden(const QString &name, const QString &actual);
+
+// The golden file of `name`.
+QString goldenPath(const QString &name);
+
+// A unified diff of two texts cut in lines, three lines of context around each change;
+// empty when they are equal.
+QString unifiedDiff(const QStringList &expected, const QStringList &actual,
+                    const QString &expectedName, const QString &actualName);
