@@ -16,6 +16,8 @@
 #include <runtime/cdsfile.h>
 #include <runtime/datapacket.h>
 
+#include "hostprogram.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -26,27 +28,6 @@ struct TillKind
     const char *document;  // where the issued document shows: "tape" or "xml"
     const char *receipt;   // the title of the receipt on the till's printer ("" for none)
 };
-
-QString hostProgram()
-{
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("vendacons-host"));
-}
-
-// Runs the host with `arguments` in `folder`; the output is kept for the failure report.
-bool runHost(const QStringList &arguments, const QString &folder, QString &output)
-{
-    QProcess host;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    environment.remove(QStringLiteral("VENDACONS_DB")); // the site's own SQLite base
-    host.setProcessEnvironment(environment);
-    host.setWorkingDirectory(folder);
-    host.setProcessChannelMode(QProcess::MergedChannels);
-    host.start(hostProgram(), arguments);
-    const bool finished = host.waitForFinished(180000);
-    output += QString::fromUtf8(host.readAll());
-    return finished && host.exitStatus() == QProcess::NormalExit && host.exitCode() == 0;
-}
 
 QStringList filesUnder(const QString &folder)
 {
