@@ -217,9 +217,11 @@ CouponOpenAnswer FiscalPrinter::AbreCupom(const CouponOpenRequest &request)
     answer.ok = true;
     answer.cupNr = counter(m_coo);
     answer.contCupom = counter(m_ccf);
-    answer.incluiCpf = request.stCpfCnpjNota.trimmed().isEmpty() ? QStringLiteral("N") : QStringLiteral("S");
-    answer.incluiNome = request.stNomeNota.trimmed().isEmpty() ? QStringLiteral("N") : QStringLiteral("S");
-    answer.incluiEndereco = request.stEnderecoNota.trimmed().isEmpty() ? QStringLiteral("N") : QStringLiteral("S");
+    // The buyer's data as printed on the receipt: the sale keeps these for its document, so a
+    // receipt without a buyer answers them empty (never a flag that would read as a name).
+    answer.incluiCpf = request.stCpfCnpjNota.trimmed();
+    answer.incluiNome = request.stNomeNota.trimmed();
+    answer.incluiEndereco = request.stEnderecoNota.trimmed();
     return answer;
 }
 

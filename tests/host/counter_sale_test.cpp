@@ -123,6 +123,8 @@ TEST_P(CounterSale, ThreeSalesInARowEachEndInTheBaseWithTheirClosedDocument)
         EXPECT_EQ(base.single(QStringLiteral("SELECT COUNT(*) FROM VENDA")).toInt(), 3);
         EXPECT_EQ(base.single(QStringLiteral("SELECT COUNT(*) FROM VENDA WHERE IDSITUVENDA = 'O'")).toInt(), 3);
         EXPECT_EQ(base.single(QStringLiteral("SELECT COUNT(*) FROM VENDA WHERE ABS(VRTOTVENDA - 80.25) < 0.001")).toInt(), 3);
+        // No buyer was named: the sales keep no buyer document.
+        EXPECT_EQ(base.single(QStringLiteral("SELECT COUNT(*) FROM VENDA WHERE COALESCE(NRINSCRCONS, '') <> ''")).toInt(), 0);
         EXPECT_EQ(base.single(QStringLiteral("SELECT COUNT(*) FROM ITEMVENDA")).toInt(), 9);
         // The cash row holds what the sale took; the change is kept beside it.
         EXPECT_NEAR(base.single(QStringLiteral("SELECT SUM(VRMOVIVEND) FROM MOVCAIXA")).toDouble(), 3 * 80.25, 0.001);

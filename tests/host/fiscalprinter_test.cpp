@@ -63,7 +63,9 @@ TEST_F(FiscalPrinterTest, TapeShowsTheOpenedReceiptItemsTotalAndPayments)
     ASSERT_TRUE(opened.ok);
     EXPECT_EQ(opened.cupNr, "000001");
     EXPECT_EQ(opened.contCupom, "000001");
-    EXPECT_EQ(opened.incluiCpf, "S");
+    // The buyer's data as printed, which the sale keeps for its document.
+    EXPECT_EQ(opened.incluiCpf, "39053344705");
+    EXPECT_EQ(opened.incluiNome, "");
     ASSERT_TRUE(printer->VendaItem(item("1.01.001", "PRATO FEITO DE FRANGO", 1, 22.90)).ok);
     ASSERT_TRUE(printer->VendaItem(item("7891234000016", "AGUA MINERAL 500 ML", 2, 4.00, 0.50)).ok);
     EXPECT_DOUBLE_EQ(printer->openTotal(), 30.40);
