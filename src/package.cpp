@@ -1,7 +1,7 @@
 #include "vendacons_export.h"
 
-// The host checks this before it calls anything else, so a stale or foreign library is
-// refused with a clear message instead of a crash.
+// The package's build, by name: a loader can ask it to tell which package it holds without
+// calling into the sale.
 extern "C" VENDACONS_EXPORT const char *VendaConsPackageVersion()
 {
     return "VendaCons 0.1";
