@@ -12,7 +12,8 @@
 
 #include <QHash>
 #include <QMutex>
-#include <QThread>
+
+#include <thread>
 
 using Srv_Kal51000::OrderRowPrice;
 
@@ -460,16 +461,14 @@ TEST_P(Orders, TwoTillsWritingToOneTableAtOnceBothComplete)
                 failures.append(describe(result));
             }
         }
-        // A waiting QThread returns before the thread's own storage is freed: the till's
-        // next-number session goes now, not while the test program is already ending.
+        // The till's next-number session ends with its till, not with the test program.
         Qub_proximocodigo::releaseIdleSession();
     };
-    std::unique_ptr<QThread> first(QThread::create(till, QStringLiteral("7")));
-    std::unique_ptr<QThread> second(QThread::create(till, QStringLiteral("7")));
-    first->start();
-    second->start();
-    first->wait();
-    second->wait();
+    // Plain threads: joining one waits until it has wholly ended, its own storage included.
+    std::thread first(till, QStringLiteral("7"));
+    std::thread second(till, QStringLiteral("7"));
+    first.join();
+    second.join();
     EXPECT_TRUE(failures.isEmpty()) << failures.join("; ").toStdString();
     EXPECT_EQ(count("ITCOMANDAVEN"), 2 * ordersPerTill * itemsPerOrder);
     EXPECT_EQ(rows("SELECT COUNT(DISTINCT NRPRODCOMVEN) FROM ITCOMANDAVEN").first().first().toInt(),
