@@ -10,8 +10,11 @@
 #include <runtime/clientdataset.h>
 #include <runtime/clock.h>
 
+#include <support/golden.h>
+
 #include <QTimer>
 
+#include <algorithm>
 #include <stdexcept>
 #include <utility>
 
@@ -505,6 +508,46 @@ TEST_F(TicketsTest, ParameterRecordTakesTheConsumerFromThePaymentRowAndKeepsOneR
     EXPECT_EQ(record.value(0, "NMCONSUMIDOR").toString(), "QUEM PAGOU");
     EXPECT_EQ(record.value(0, "NRNAOFISCAL").toString(), "2");
     EXPECT_EQ(record.value(0, "VENDAREALIZADA").toString(), "D");
+}
+
+// Every ticket in the order it was written (numbered down from 999), one "FIELD=value" line
+// per field that holds a value, a blank line between tickets.
+QString describeTickets(const DataPacket &packet)
+{
+    QList<int> order;
+    for (int r = 0; r < packet.rows.size(); ++r)
+        order.append(r);
+    std::sort(order.begin(), order.end(), [&packet](int a, int b) {
+        return packet.value(a, "NRSEQITEM").toInt() > packet.value(b, "NRSEQITEM").toInt();
+    });
+    QString text;
+    for (int r : order) {
+        for (int f = 0; f < packet.fields.size(); ++f) {
+            const QString value = packet.value(r, packet.fields.at(f).name).toString();
+            if (!value.isEmpty())
+                text += packet.fields.at(f).name + QLatin1Char('=') + value + QLatin1Char('\n');
+        }
+        text += QLatin1Char('\n');
+    }
+    return text;
+}
+
+// The kitchen and bar tickets of a table order, compared whole with their golden file.
+TEST_F(TicketsTest, TableOrderTicketsMatchTheirGoldenFile)
+{
+    state().host.stModoVenda = "M";
+    store("P1", {{"MODELOPROD", "07"}});
+    store("P2", {{"CDPORIMPPROD", "cups:Bar"}, {"MODELOPROD", "07"}});
+    store("P3", {{"MODELOPROD", "07"}});
+    const Row table{{"VRDESCCOMVEN", 0.0}, {"NRLUGARMESA", "02"}};
+    line("001", "P1", "Prato feito", table + Row{{"VRPRECCOMVEN", 25.9}});
+    line("002", "P2", "Suco de laranja",
+         table + Row{{"QTPRODCOMVEN", "2"}, {"VRPRECCOMVEN", 7.5}, {"STOBSPEDIDO", "sem gelo"}});
+    line("003", "P3", "Pudim", table + Row{{"VRPRECCOMVEN", 8.0}, {"STOBSPEDIDO", ""}});
+
+    build();
+
+    expectMatchesGolden("order_tickets_table_order", describeTickets(data().cdsImprimePedido.Data()));
 }
 
 } // namespace
