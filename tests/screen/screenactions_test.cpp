@@ -665,3 +665,15 @@ TEST_F(ScreenActions, TakeAwayColumnShowsSimOrNao)
     EXPECT_EQ(shell().cdsItemsIDPARAVIAGEMGetText(QStringLiteral("S")), QStringLiteral("Sim"));
     EXPECT_EQ(shell().cdsItemsIDPARAVIAGEMGetText(QStringLiteral("N")), QStringLiteral("Não"));
 }
+
+TEST_F(ScreenActions, RefusedPersonsMaximumIsShownAndMeansNoMaximum)
+{
+    StartupServer table = startupServer();
+    table.getNrPesMesa = [](const QString &) { return Variant::failure(QStringLiteral("base fora do ar")); };
+    ScopedStartupServer scoped(table);
+    host->script(&Pkg_Hrk00002::TecladoNumerico, KeypadAnswer{true, QStringLiteral("12")});
+    shell().spbNrPessoasClick(nullptr);
+    EXPECT_EQ(state().counters.inNrPessoas, 12);
+    ASSERT_EQ(messages->count(), 1);
+    EXPECT_TRUE(messages->texts().first().contains(QStringLiteral("base fora do ar"))) << messages->texts().first().toStdString();
+}
