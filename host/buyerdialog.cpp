@@ -1,5 +1,6 @@
 #include "buyerdialog.h"
 
+#include "dialogs_sale.h"
 #include "hostlog.h"
 #include "scriptedanswers.h"
 
@@ -185,6 +186,8 @@ void PinpadDialog::confirm()
 
 AdditionalDataAnswer CriaInfAdicional(const AdditionalDataRequest &request)
 {
+    if (request.askEmail == QLatin1String("S"))
+        return SaleDialogs::emailForm(request);
     if (const auto scripted = ScriptedAnswers::take(ScriptedAnswers::Kind::Keypad)) {
         HostLog::write(QStringLiteral("informações adicionais: %1")
                            .arg(scripted->cancel ? QStringLiteral("cancelado") : scripted->value));

@@ -5,6 +5,7 @@
 #include "buyerdialog.h"
 #include "devices.h"
 #include "dialogs.h"
+#include "dialogs_sale.h"
 #include "fiscalprinter.h"
 #include "hostlog.h"
 #include "nonfiscal.h"
@@ -62,6 +63,9 @@ void installServices(Pkg_Hrk00002 &t)
     t.Imp_Extrato_SAT_Ger = NonFiscal::Imp_Extrato_SAT_Ger;
     t.AbreGaveta = Devices::AbreGaveta;
     t.CriaInfAdicional = BuyerDialog::CriaInfAdicional;
+    t.Observacao = SaleDialogs::Observacao;
+    t.CriaFuncoesFiscais = SaleDialogs::CriaFuncoesFiscais;
+    t.CriaMensagemProducao = SaleDialogs::CriaMensagemProducao;
     t.VerificaStatusGaveta = Devices::VerificaStatusGaveta;
 }
 

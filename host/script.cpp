@@ -25,13 +25,13 @@ bool parseAnswer(const QStringList &words, const QString &line, Step &step, QStr
 {
     const std::optional<ScriptedAnswers::Kind> kind = ScriptedAnswers::kindFromName(words.value(1));
     if (!kind) {
-        *error = QStringLiteral("resposta de diálogo desconhecida \"%1\" (keypad, search, yesno, scale)").arg(words.value(1));
+        *error = QStringLiteral("resposta de diálogo desconhecida \"%1\" (keypad, search, yesno, scale, observation, functions, message, email)").arg(words.value(1));
         return false;
     }
     step.answer = *kind;
     step.text = rest(line, 2);
     step.cancel = step.text.compare(QLatin1String("cancel"), Qt::CaseInsensitive) == 0;
-    if (step.text.isEmpty() && *kind != ScriptedAnswers::Kind::Keypad) {
+    if (step.text.isEmpty() && *kind != ScriptedAnswers::Kind::Keypad && *kind != ScriptedAnswers::Kind::Email) {
         *error = QStringLiteral("falta o valor da resposta");
         return false;
     }

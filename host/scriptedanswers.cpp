@@ -22,7 +22,9 @@ Queues &queues()
 const QList<std::pair<Kind, const char *>> &names()
 {
     static const QList<std::pair<Kind, const char *>> list{
-        {Kind::Keypad, "keypad"}, {Kind::Search, "search"}, {Kind::YesNo, "yesno"}, {Kind::Scale, "scale"}};
+        {Kind::Keypad, "keypad"}, {Kind::Search, "search"}, {Kind::YesNo, "yesno"}, {Kind::Scale, "scale"},
+        {Kind::Observation, "observation"}, {Kind::Functions, "functions"}, {Kind::Message, "message"},
+        {Kind::Email, "email"}};
     return list;
 }
 

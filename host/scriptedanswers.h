@@ -10,7 +10,7 @@
 // never left waiting.
 namespace ScriptedAnswers {
 
-enum class Kind { Keypad, Search, YesNo, Scale };
+enum class Kind { Keypad, Search, YesNo, Scale, Observation, Functions, Message, Email };
 
 struct Answer
 {

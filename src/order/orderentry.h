@@ -92,6 +92,12 @@ public:
                          const QString &WeighedMark);
     void TrataObsPromo(const QString &NRSEQ);
     void MsgComandaAuto();
+    // The orders already placed for the table or tab, listed on the receipt.
+    void PreencheHistorico(const QString &NRMESA);
+    // The automatic tab sale of the parameter's product.
+    void VendaComandaAuto();
+    // The take-away dialog over the sale's lines.
+    void ProdParaViagem(const QString &ModoVenda);
 
     // ---- product entry --------------------------------------------------------------------
     // The product of a code as the till accepts it: a shortcut code of the screen's menu, a

@@ -172,6 +172,7 @@ VENDACONS_NAME(lblValQuantCupom)
 // Timers.
 VENDACONS_NAME(timDataHora)
 VENDACONS_NAME(timImpressoraBackup)
+VENDACONS_NAME(timAtuTicketMed)
 
 // The buyer panel, made on the form the first time the buyer's CPF is asked for.
 VENDACONS_NAME(panCPFPinPad)
@@ -339,6 +340,7 @@ inline constexpr NamedControl built[] = {
     {lblValQuantCupom, ControlKind::Label},
     {timDataHora, ControlKind::Timer},
     {timImpressoraBackup, ControlKind::Timer},
+    {timAtuTicketMed, ControlKind::Timer},
 };
 
 // The buyer panel's controls, on the form once the panel has been opened.

@@ -86,6 +86,13 @@ void install(SaleContext &context, ScreenShell &owner)
     grid->setItemDelegate(new ReceiptCellPainter(context, grid));
     grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    // A double-click works on the row it hit, whatever row was current before.
+    QObject::connect(grid, &QAbstractItemView::doubleClicked, grid, [&context, shell, grid](const QModelIndex &index) {
+        ClientDataSet &rows = context.data().cdsExtratoTemp;
+        if (!index.isValid() || !rows.Active() || !rows.SetRecNo(index.row() + 1))
+            return;
+        context.dispatch([shell, grid] { shell->dbgCupomDblClick(grid); });
+    });
     if (auto *model = qobject_cast<DataSetModel *>(grid->model())) {
         QObject::connect(model, &DataSetModel::currentRowChanged, grid, [grid](int row) {
             if (row < 0) {

@@ -33,10 +33,11 @@ public:
     explicit Footer(SaleContext &context) : m_context(context) {}
 
     void RestauraRodape(const QString &Modo, const QString &Texto);
+    // The average ticket and the receipt count; a part that is no number keeps its label.
+    void showTicketFigures();
 
 private:
     void showText(const QString &Texto);
-    void showTicketFigures();
     void showSiteLines();
 
     SaleContext &m_context;

@@ -69,8 +69,15 @@ public:
     void ApagaCdsVenda_CdsItensCancelados();
 
     // ---- form events ------------------------------------------------------------------------
+    // Asks for the foreground once (MouseClick); no input is injected.
     void FormShow(QObject *Sender);
+    // The first activation of each start (activation.cpp): buttons, seat controls, the next
+    // consumer sale at the counter or the history of the table or tab. A failure is shown.
     void FormActivate(QObject *Sender);
+    // Wins the keyboard back after an outside window: the form asks to be the active window.
+    void MouseClick();
+    // Refreshes the average ticket and receipt count while they are shown.
+    void timAtuTicketMedTimer(QObject *Sender);
     // The keyboard map's entry; setting Key to 0 stops the key (no FormKeyPress follows).
     void FormKeyDown(QObject *Sender, int &Key, Qt::KeyboardModifiers Shift);
     // The key buffer (lblBuffer). Setting Key to a null character drops it.
@@ -100,7 +107,21 @@ public:
     // The product buttons' press: order entry's road.
     void tcbBalcao01Click(QObject *Sender);
 
+    // ---- the next sale (fiscalfunctions.cpp) ----------------------------------------------------
+    // Layouts "3" and "8" start the badge sale; others may ask the consumer's telephone.
+    void ChamaClick_BotaoVendaConsumidor(const QString &ScreenType);
+
+    // ---- texts the settlement asks before it saves the sale (smallactions.cpp) ----------------
+    // The end-of-sale observation into stDSOBSFINVEN (at most 100 characters; "erro" is none).
+    void GetObsFinVen();
+    // The consumer's e-mail on every cdsVenda row: "U" switch off, "N" no address, "A" one.
+    void relacionaEmailVenda();
+    // The text shown for IDPARAVIAGEM: "Sim" for "S", else "Não".
+    QString cdsItemsIDPARAVIAGEMGetText(const QString &stored) const;
+
     // ---- buttons of the shell ---------------------------------------------------------------
+    // Each delegates to the class of its action; refusals show their message and leave the
+    // screen as it was.
     void lblSairClick(QObject *Sender);
     void spbMenuMesaClick(QObject *Sender);
     void spbComandaClick(QObject *Sender);
@@ -115,15 +136,19 @@ public:
     void spbConsultaPrecoClick(QObject *Sender);
     void spbQtdeClick(QObject *Sender);
     void spbQtde2Click(QObject *Sender);
+    void spbVendaManuClick(QObject *Sender);
+    void sbtFidelidadeClick(QObject *Sender);
+    // An on-screen key: types the character whose code is the Sender's "Tag" property.
+    void sbt1Click(QObject *Sender);
+    // Double-click on a receipt row (linedoubleclick.cpp); a row that is no sale line does
+    // nothing.
+    void dbgCupomDblClick(QObject *Sender);
     void spbGridBaixoClick(QObject *Sender);
     void spbGridAcimaClick(QObject *Sender);
     void spbPosAbaixoClick(QObject *Sender);
     void spbPosAcimaClick(QObject *Sender);
 
 private:
-    // Sets the exit keyword and closes the form, unless a receipt is open.
-    void closeWith(const QString &keyword);
-
     SaleContext &m_context;
     // dtsItems: follows cdsItems for dtsItemsDataChange.
     std::unique_ptr<DataSource> m_dtsItems;

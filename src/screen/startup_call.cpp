@@ -251,6 +251,9 @@ void CallStartup::recreateItems()
     ClientDataSet &items = m_context.data().cdsItems;
     items.Close();
     items.CreateDataSet();
+    ScreenShell *shell = &m_context.shell();
+    if (Field takeAway = items.FindField(QStringLiteral("IDPARAVIAGEM")); takeAway.IsValid())
+        takeAway.SetOnGetText([shell](const Field &field) { return shell->cdsItemsIDPARAVIAGEMGetText(field.AsString()); });
 }
 
 void CallStartup::loadCouponSetting()

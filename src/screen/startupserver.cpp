@@ -26,6 +26,18 @@ StartupServer::StartupServer()
       getDadosResgSaldo(&Srv_Kal51000::getDadosResgSaldo),
       getImpPesagem([](const QString &CDFILIAL, const QString &CDCAIXA) {
           return Variant(Srv_Kal51000::getImpPesagem(CDFILIAL, CDCAIXA));
+      }),
+      getOcorPed(&Srv_Kal51000::getOcorPed),
+      getDsOcorr(&Srv_Kal51000::getDsOcorr),
+      getCuponsValidos([](const QString &, const QString &) { return notInstalled(QStringLiteral("getCuponsValidos")); }),
+      // The screen passes the tab before the store; the server takes the store third.
+      setValidaPedido([](const QString &CDFILIAL, const QString &NRVENDAREST, const QString &NRCOMANDA,
+                         const QString &CDLOJA) {
+          return Srv_Kal51000::setValidaPedido(CDFILIAL, NRVENDAREST, CDLOJA, NRCOMANDA);
+      }),
+      getNrPesMesa(&Srv_Kal51000::getNrPesMesa),
+      getEmailCons([](const QString &CDCLIENTE, const QString &CDCONSUMIDOR) {
+          return Variant(Srv_Kal51000::getEmailCons(CDCLIENTE, CDCONSUMIDOR));
       })
 {
 }

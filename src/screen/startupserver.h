@@ -33,6 +33,23 @@ struct StartupServer
     std::function<Variant(const QString &CDFILIAL)> getDadosResgSaldo;
     std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA)> getImpPesagem;
 
+    // Screen actions on the open sale
+    // Packet of the product's order options (CDOCORR); the failure as a failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDLOJA, const QString &CDPRODUTO)> getOcorPed;
+    // DSOCORR of the occurrence; empty when none or on failure.
+    std::function<QString(const QString &CDGRPOCOR, const QString &CDOCORR)> getDsOcorr;
+    // Packet of the discount coupons valid for the product. The server layer has no such
+    // function yet: the default answers the not-installed failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDPRODUTO)> getCuponsValidos;
+    // Discards an order header that holds no item; empty, or the failure (ignored by callers).
+    std::function<Variant(const QString &CDFILIAL, const QString &NRVENDAREST, const QString &NRCOMANDA,
+                          const QString &CDLOJA)>
+        setValidaPedido;
+    // Packet of NRMAXPESMES; the failure as a failure.
+    std::function<Variant(const QString &CDFILIAL)> getNrPesMesa;
+    // The consumer's stored e-mail; empty when none or on failure.
+    std::function<Variant(const QString &CDCLIENTE, const QString &CDCONSUMIDOR)> getEmailCons;
+
     // The failure a member answers while it is not wired.
     static Variant notInstalled(const QString &name);
 };

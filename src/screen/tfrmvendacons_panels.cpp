@@ -5,9 +5,11 @@
 #include "tfrmvendacons.h"
 
 #include "datasetmodel.h"
+#include "screenshell.h"
 #include "touchbutton.h"
 
 #include <sale/formnames.h>
+#include <sale/salecontext.h>
 #include <sale/saledatasets.h>
 
 #include <QFrame>
@@ -283,4 +285,12 @@ void TfrmVendaCons::buildTimers()
     auto *failover = new QTimer(this);
     failover->setObjectName(FormName::timImpressoraBackup);
     failover->setInterval(30000);
+    // The day's average ticket, refreshed every five minutes for the life of the form.
+    auto *ticket = new QTimer(this);
+    ticket->setObjectName(FormName::timAtuTicketMed);
+    ticket->setInterval(300000);
+    connect(ticket, &QTimer::timeout, this, [this, ticket] {
+        dispatch([this, ticket] { m_context->shell().timAtuTicketMedTimer(ticket); });
+    });
+    ticket->start();
 }

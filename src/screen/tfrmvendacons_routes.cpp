@@ -32,6 +32,7 @@ void TfrmVendaCons::routeClicks()
         {FormName::spbConsultaPreco, &ScreenShell::spbConsultaPrecoClick},
         {FormName::spbQtde, &ScreenShell::spbQtdeClick},
         {FormName::spbQtde2, &ScreenShell::spbQtde2Click},
+        {FormName::spbVendaManu, &ScreenShell::spbVendaManuClick},
         {FormName::spbGridBaixo, &ScreenShell::spbGridBaixoClick},
         {FormName::spbGridAcima, &ScreenShell::spbGridAcimaClick},
         {FormName::spbPosAbaixo, &ScreenShell::spbPosAbaixoClick},

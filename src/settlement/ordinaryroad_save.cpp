@@ -16,6 +16,7 @@
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
 #include <sale/salestate.h>
+#include <screen/screenshell.h>
 #include <screen/tfrmvendacons.h>
 
 #include <QDebug>
@@ -32,6 +33,22 @@ void report(const SaleContext &context, const Variant &answer, const QString &me
 {
     Variant ignored;
     context.checkAnswer(answer, method, QString(), ignored);
+}
+
+// The end-of-sale observation goes with every row of the sale.
+void askEndOfSaleObservation(SaleContext &context)
+{
+    context.shell().GetObsFinVen();
+    const QString text = context.state().settlement.stDSOBSFINVEN;
+    ClientDataSet &rows = context.data().cdsVenda;
+    if (text.isEmpty() || !rows.Active() || rows.IsEmpty() || !rows.HasField(QStringLiteral("DSOBSFINVEN")))
+        return;
+    for (rows.First(); !rows.Eof(); rows.Next()) {
+        rows.Edit();
+        rows.FieldByName(QStringLiteral("DSOBSFINVEN")).SetAsString(text);
+        rows.Post();
+    }
+    rows.First();
 }
 
 } // namespace
@@ -55,6 +72,7 @@ void OrdinaryRoad::saveBlock(SaveOutcome &outcome)
     m_context.form().repaint();
     if (s.params.boUTILIZAIMPFIS && s.host.stModoVenda == SaleMode::Counter && d.cdsItensCancelados.Active())
         d.cdsItensCancelados.EmptyDataSet();
+    askEndOfSaleObservation(m_context);
     settlementEnd().relateSaleEmail();
     applyManualSaleReceipt();
     const ClosingHeader header = ClosingRecord(m_context).closingHeader(m_run.documentInHand, m_run.paymentText11);

@@ -178,11 +178,15 @@ void SettlementEnd::logCouponCancelled(const QString &couponNumber)
 
 // ---- seams and window ---------------------------------------------------------------------------
 
-// This till has no next badge consumer sale to call up: the screen stays on its starting page.
-void SettlementEnd::prepareNextConsumerSale() {}
+void SettlementEnd::prepareNextConsumerSale()
+{
+    m_context.shell().ChamaClick_BotaoVendaConsumidor(m_context.state().params.stIdTpTelaVe);
+}
 
-// This till relates no e-mail address to the sale's receipt.
-void SettlementEnd::relateSaleEmail() {}
+void SettlementEnd::relateSaleEmail()
+{
+    m_context.shell().relacionaEmailVenda();
+}
 
 void SettlementEnd::bringFormToFront()
 {

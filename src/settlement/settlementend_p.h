@@ -38,11 +38,10 @@ public:
     bool markStoredSaleCancelled(const QString &savedSaleKey);
     void logCouponCancelled(const QString &couponNumber);
 
-    // The shell's ChamaClick_BotaoVendaConsumidor (the next badge consumer sale): this till
-    // keeps the screen on its starting page.
+    // The shell's ChamaClick_BotaoVendaConsumidor: the next badge consumer sale, or the
+    // consumer's telephone, as the screen layout asks.
     void prepareNextConsumerSale();
-    // The shell's relacionaEmailVenda (the consumer's e-mail for the receipt): this till relates
-    // no address.
+    // The shell's relacionaEmailVenda: the consumer's e-mail for the receipt on every sale row.
     void relateSaleEmail();
     void bringFormToFront();
 
