@@ -7,6 +7,7 @@
 #include "dialogs.h"
 #include "fiscalprinter.h"
 #include "hostlog.h"
+#include "itemdialogs.h"
 #include "nonfiscal.h"
 #include "payment.h"
 #include "pricefunction.h"
@@ -62,6 +63,8 @@ void installServices(Pkg_Hrk00002 &t)
     t.Imp_Extrato_SAT_Ger = NonFiscal::Imp_Extrato_SAT_Ger;
     t.AbreGaveta = Devices::AbreGaveta;
     t.CriaInfAdicional = BuyerDialog::CriaInfAdicional;
+    t.ProdCombinado = ItemDialogs::ProdCombinado;
+    t.CriaPromocaoInteligente = ItemDialogs::CriaPromocaoInteligente;
     t.VerificaStatusGaveta = Devices::VerificaStatusGaveta;
 }
 

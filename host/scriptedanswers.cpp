@@ -22,7 +22,9 @@ Queues &queues()
 const QList<std::pair<Kind, const char *>> &names()
 {
     static const QList<std::pair<Kind, const char *>> list{
-        {Kind::Keypad, "keypad"}, {Kind::Search, "search"}, {Kind::YesNo, "yesno"}, {Kind::Scale, "scale"}};
+        {Kind::Keypad, "keypad"}, {Kind::Search, "search"}, {Kind::YesNo, "yesno"}, {Kind::Scale, "scale"},
+        {Kind::Combined, "combined"}, {Kind::Promotion, "promotion"},
+        {Kind::Coupon, "coupon"}};
     return list;
 }
 
