@@ -119,6 +119,10 @@ void promotionCombo(Rows &rows, const QDateTime &now)
                          {"IDIMPPRODUTO", "2"}, {"IDSOLLOCIMP", "N"}, {"IDIMPQRCODECAT", "N"}});
     rows.add("ITEMPRECO", {{"CDTABEPREC", "001"}, {"CDPRODUTO", PromotionCombo}, {"DTINIVALPREC", yearStart},
                            {"VRPRECITEM", 24.90}, {"IDPRECVARIA", "N"}});
+    rows.add("ALIQIMPFIS", {{"CDFILIAL", CDFILIAL}, {"CDPRODUTO", PromotionCombo}, {"CDCSTICMS", "00"},
+                            {"CDCSTPISCOF", "01"}, {"CDCFOPPFIS", "5102"}, {"VRALIQPIS", 0.65}, {"VRALIQCOFINS", 3.0},
+                            {"IDTPIMPOSFIS", "T"}});
+    rows.add("PRODFILI", {{"CDFILIAL", CDFILIAL}, {"CDPRODUTO", PromotionCombo}, {"IDCNTRESTOQ", "N"}});
     for (const char *sandwich : {"05001", "05002"})
         rows.add("GRUPROMOCPROD", {{"CDPRODPROMOCAO", PromotionCombo}, {"CDGRUPROMOC", "1-LANCHE"}, {"CDPRODUTO", sandwich}});
     for (const char *drink : {"07003", "07004"})

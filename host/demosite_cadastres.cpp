@@ -256,6 +256,9 @@ DataPacket taxCache()
     for (const Product &p : products()) {
         const TaxRow tax = taxOf(p);
         b.row({p.code, tax.code, tax.rate, tax.name, tax.symbol, tax.kind});
+        // The promotion combo is taxed as the sandwiches it is sold with.
+        if (p.code == QLatin1String("05001"))
+            b.row({PromotionCombo, tax.code, tax.rate, tax.name, tax.symbol, tax.kind});
     }
     return b.packet();
 }
