@@ -55,9 +55,11 @@ public:
     // ---- item registration (registration.cpp) -----------------------------------------------
     // Runs the registration checks in their order and registers the line. Answers false only
     // when the consumer-debit or personal-credit limits refused the item; every other refusal
-    // and every registration answer true. Never throws EAbort: a refusal has shown its message
-    // and left cdsItems as it was. The busy flags of the entry roads are cleared on every way
-    // out.
+    // and every registration answer true. Throws EAbort only when an observation product it
+    // adds after the line ends the whole entry (AdicionaItemObs in a personal-credit sale);
+    // otherwise a refusal has shown its message and left cdsItems as it was. The busy flags of
+    // the entry roads are cleared on every way out. A refill marked by ControlaRefil is counted
+    // here, once its refill line is registered.
     bool PreenchePedido(const PreenchePedidoArgs &Item);
     // Whether the last PreenchePedido added a line (the Boolean above cannot tell).
     bool lastItemRegistered() const { return m_lastRegistered; }
