@@ -111,7 +111,8 @@ AdditionalDataDialog::AdditionalDataDialog(const AdditionalDataRequest &request,
     auto *form = new QFormLayout;
     layout->addLayout(form);
     const bool cpfForm = request.valueCount == AdditionalDataRequest::MaxValues;
-    const bool observationOnly = is(request.askObservation, "S");
+    const bool coupon = isCouponForm(request);
+    const bool observationOnly = is(request.askObservation, "S") || coupon;
     const bool nameAndAddress = is(request.askNameAddress, "S");
     auto add = [this, form](const char *name, const char *caption, const QString &value, bool shown) {
         auto *edit = new QLineEdit(value, this);
@@ -125,7 +126,8 @@ AdditionalDataDialog::AdditionalDataDialog(const AdditionalDataRequest &request,
     m_name = add("edtNome", "Nome", request.name, !observationOnly && (nameAndAddress || !cpfForm));
     m_address = add("edtEndereco", "Endereço", request.address, !observationOnly && nameAndAddress);
     m_foreignId = add("edtIdEstrangeiro", "Id. estrangeiro", QString(), cpfForm);
-    m_observation = add("edtObservacao", "Observação", QString(), observationOnly);
+    m_observation = add("edtObservacao", "Observação", QString(), observationOnly && !coupon);
+    m_coupon = add("edtCupom", "Cupom de desconto", QString(), coupon);
     m_message = messageLabel(this);
     layout->addWidget(m_message);
     addButtons(this, layout, [this] { confirm(); });
@@ -140,6 +142,8 @@ AdditionalDataAnswer AdditionalDataDialog::answer() const
     answer.address = m_address->text().trimmed();
     answer.foreignId = m_foreignId->text().trimmed();
     answer.observation = m_observation->text().trimmed();
+    // The code as typed: the till tells coupons apart by letter case.
+    answer.code = m_coupon->text().trimmed();
     return answer;
 }
 
@@ -184,10 +188,37 @@ void PinpadDialog::confirm()
     accept();
 }
 
+bool isCouponForm(const AdditionalDataRequest &request)
+{
+    return request.valueCount == 9 && is(request.value8, "S");
+}
+
+// The coupon asked for every item has answers of its own, so that it never takes one queued
+// for the keypad; unattended and without one, the item goes on without coupon.
+AdditionalDataAnswer couponAnswer(const AdditionalDataRequest &request)
+{
+    AdditionalDataAnswer answer;
+    if (const auto scripted = ScriptedAnswers::take(ScriptedAnswers::Kind::Coupon)) {
+        HostLog::write(QStringLiteral("cupom de desconto: %1")
+                           .arg(scripted->cancel ? QStringLiteral("cancelado") : scripted->value));
+        answer.confirmed = !scripted->cancel;
+        if (!scripted->cancel)
+            answer.code = scripted->value.trimmed();
+        return answer;
+    }
+    if (ScriptedAnswers::unattended())
+        return answer;
+    AdditionalDataDialog dialog(request, activeParent());
+    dialog.exec();
+    return dialog.answer();
+}
+
 AdditionalDataAnswer CriaInfAdicional(const AdditionalDataRequest &request)
 {
     if (request.askEmail == QLatin1String("S"))
         return SaleDialogs::emailForm(request);
+    if (isCouponForm(request))
+        return couponAnswer(request);
     if (const auto scripted = ScriptedAnswers::take(ScriptedAnswers::Kind::Keypad)) {
         HostLog::write(QStringLiteral("informações adicionais: %1")
                            .arg(scripted->cancel ? QStringLiteral("cancelado") : scripted->value));

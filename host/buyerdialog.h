@@ -27,6 +27,9 @@ QString documentProblem(const QString &typed);
 // "edtEndereco", "edtIdEstrangeiro", "edtObservacao", "lblMensagem", "btnOK", "btnCancela".
 // Which fields show depends on the caller's layout (name and address when asked, the
 // observation when asked, the foreign id in the CPF form).
+// The coupon form (nine values, the ninth "S") asks only the discount coupon's code.
+bool isCouponForm(const AdditionalDataRequest &request);
+
 class AdditionalDataDialog : public QDialog
 {
 public:
@@ -37,6 +40,7 @@ public:
 
 private:
     QLineEdit *m_document = nullptr;
+    QLineEdit *m_coupon = nullptr;
     QLineEdit *m_name = nullptr;
     QLineEdit *m_address = nullptr;
     QLineEdit *m_foreignId = nullptr;

@@ -23,6 +23,10 @@ inline const QString CDCAIXA = QStringLiteral("001");
 inline const QString CDOPERADOR = QStringLiteral("0001");
 inline const QString NMOPERADOR = QStringLiteral("MARIA APARECIDA SOUZA");
 inline const QString CDCLIENTE = QStringLiteral("000001"); // default client of counter sales
+// The item kinds of the menu: the iced tea refilled free at a table seat, and the promotion
+// combo of a sandwich and a drink (product 11001, not on the touch grid).
+inline const QString RefillDrink = QStringLiteral("07006");
+inline const QString PromotionCombo = QStringLiteral("11001");
 // The key of the enciphered values of the site's files (Criptografa), the one the start-up
 // deciphers them with.
 constexpr int CipherKey = SaleStartup::CipherKey;

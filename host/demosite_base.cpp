@@ -40,7 +40,7 @@ void branchAndDesk(Rows &rows)
     rows.add("CAIXA", {{"CDFILIAL", CDFILIAL}, {"CDCAIXA", CDCAIXA}, {"CDLOJA", CDLOJA}, {"NMCAIXA", "Caixa 001 - Balcão"}});
     rows.add("PARAVEND", {{"CDFILIAL", CDFILIAL}, {"CDTABEPREC", "001"}, {"CDCLIENTE", CDCLIENTE},
                           {"NRMAXPESMES", 10}, {"IDDTEMISCANC", "N"}});
-    rows.add("PARAMGERAL", {{"IDUTCUPOMDESC", "N"}});
+    rows.add("PARAMGERAL", {{"IDUTCUPOMDESC", "S"}});
     // The dining room's tables (the same twelve as the local copy MesaSala.cds), all free.
     for (int n = 1; n <= 12; ++n)
         rows.add("MESA", {{"CDFILIAL", CDFILIAL}, {"CDLOJA", CDLOJA},
@@ -88,7 +88,9 @@ void productRows(Rows &rows)
         rows.add("PRODUTO", {{"CDPRODUTO", p.code}, {"NMPRODUTO", p.name}, {"NMPRODIMPFIS", p.name.toUpper().left(60)},
                              {"CDBARPRODUTO", p.barcode}, {"CDARVPROD", p.treeCode()}, {"CDNVPRODUTO", "3"},
                              {"IDPESAPROD", p.weighed ? "S" : "N"}, {"QTTARAPROD", 0.0}, {"SGUNIDADE", p.unit},
-                             {"IDTIPOCOMPPROD", "1"}, {"IDIMPPRODUTO", "S"}, {"IDSOLLOCIMP", "N"},
+                             {"IDTIPOCOMPPROD", "1"},
+                             {"IDIMPPRODUTO", p.group == QLatin1String("05") || p.group == QLatin1String("06") ? "1" : "S"},
+                             {"IDSOLLOCIMP", "N"},
                              {"CDCLASFISC", p.ncm}, {"CDCEST", p.cest}, {"IDIMPQRCODECAT", "N"}});
         if (!p.barcode.isEmpty())
             rows.add("CDBARRAPROD", {{"CDBARRAPROD", p.barcode}, {"CDPRODUTO", p.code}});
@@ -105,6 +107,47 @@ void productRows(Rows &rows)
     for (int i = 0; i < favourites.size(); ++i)
         rows.add("ITMENUCONFTE", {{"CDFILIAL", CDFILIAL}, {"NRCONFTELA", "1"}, {"CDATAPRODITM", QString::number(i + 1)},
                                   {"CDIDENTBUTON", favourites[i]}, {"IDTPBUTTON", "1"}});
+}
+
+// The promotion combo: a sandwich and a drink, one of each group, at the parts' own prices.
+void promotionCombo(Rows &rows, const QDateTime &now)
+{
+    const QDateTime yearStart(QDate(now.date().year(), 1, 1), QTime(0, 0));
+    rows.add("PRODUTO", {{"CDPRODUTO", PromotionCombo}, {"NMPRODUTO", "Combo lanche e bebida"},
+                         {"NMPRODIMPFIS", "COMBO LANCHE E BEBIDA"}, {"CDARVPROD", "1.11.001"}, {"CDNVPRODUTO", "3"},
+                         {"IDPESAPROD", "N"}, {"QTTARAPROD", 0.0}, {"SGUNIDADE", "UN"}, {"IDTIPOCOMPPROD", "3"},
+                         {"IDIMPPRODUTO", "2"}, {"IDSOLLOCIMP", "N"}, {"IDIMPQRCODECAT", "N"}});
+    rows.add("ITEMPRECO", {{"CDTABEPREC", "001"}, {"CDPRODUTO", PromotionCombo}, {"DTINIVALPREC", yearStart},
+                           {"VRPRECITEM", 24.90}, {"IDPRECVARIA", "N"}});
+    rows.add("ALIQIMPFIS", {{"CDFILIAL", CDFILIAL}, {"CDPRODUTO", PromotionCombo}, {"CDCSTICMS", "00"},
+                            {"CDCSTPISCOF", "01"}, {"CDCFOPPFIS", "5102"}, {"VRALIQPIS", 0.65}, {"VRALIQCOFINS", 3.0},
+                            {"IDTPIMPOSFIS", "T"}});
+    rows.add("PRODFILI", {{"CDFILIAL", CDFILIAL}, {"CDPRODUTO", PromotionCombo}, {"IDCNTRESTOQ", "N"}});
+    for (const char *sandwich : {"05001", "05002"})
+        rows.add("GRUPROMOCPROD", {{"CDPRODPROMOCAO", PromotionCombo}, {"CDGRUPROMOC", "1-LANCHE"}, {"CDPRODUTO", sandwich}});
+    for (const char *drink : {"07003", "07004"})
+        rows.add("GRUPROMOCPROD", {{"CDPRODPROMOCAO", PromotionCombo}, {"CDGRUPROMOC", "2-BEBIDA"}, {"CDPRODUTO", drink}});
+}
+
+// Discount coupons of the snacks and sandwiches: a reusable one, a single-use one and one
+// that expired last year.
+void coupons(Rows &rows, const QDateTime &now)
+{
+    const int year = now.date().year();
+    struct Coupon { const char *code, *kind; double value; QDate start, end; const char *single; };
+    const QList<Coupon> list{{"DESC3", "V", 3.0, QDate(year, 1, 1), QDate(), "N"},
+                             {"UNICO10", "P", 10.0, QDate(year, 1, 1), QDate(), "S"},
+                             {"VENCIDO", "V", 5.0, QDate(year - 1, 1, 1), QDate(year - 1, 12, 31), "N"}};
+    for (const Coupon &c : list) {
+        rows.add("CUPOMDESCQUB", {{"CDCUPOMDESCQUB", c.code}, {"IDTIPODESC", c.kind}, {"VRDESCCUPOM", c.value},
+                                  {"DTINIVIGENCIA", QDateTime(c.start, QTime(0, 0))},
+                                  {"DTFIMVIGENCIA", c.end.isValid() ? Variant(QDateTime(c.end, QTime(0, 0))) : Variant()},
+                                  {"IDUSOUNICO", c.single}});
+        rows.add("FILIALCUPOMDESC", {{"CDCUPOMDESCQUB", c.code}, {"CDFILIAL", CDFILIAL}});
+        for (const Product &p : products())
+            if (p.group == QLatin1String("05") || p.group == QLatin1String("06"))
+                rows.add("PRODCUPOMDESC", {{"CDCUPOMDESCQUB", c.code}, {"CDPRODUTO", p.code}});
+    }
 }
 
 void people(Rows &rows, const QDateTime &now)
@@ -187,6 +230,8 @@ bool writeBase(const QDateTime &now, Report &report)
     receiptTypes(rows);
     priceTables(rows, now);
     productRows(rows);
+    promotionCombo(rows, now);
+    coupons(rows, now);
     people(rows, now);
 
     const QHash<QString, QSet<QString>> known = schemaColumns();

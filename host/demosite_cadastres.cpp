@@ -104,6 +104,13 @@ DataPacket operators()
     return b.packet();
 }
 
+// Sandwiches and snacks print as one item with whatever is attached to them, the entry form
+// that asks for a discount coupon.
+bool couponProduct(const Product &p)
+{
+    return p.group == QLatin1String("05") || p.group == QLatin1String("06");
+}
+
 DataPacket productCopy()
 {
     PacketBuilder b;
@@ -117,8 +124,11 @@ DataPacket productCopy()
         const QString family = QStringList{"01", "02", "03", "04"}.contains(p.group) ? QStringLiteral("REF")
                                                                                        : QStringLiteral("LAN");
         b.row({p.code, p.barcode, p.treeCode(), p.code, "", p.name.toUpper(), family, p.weighed ? S : N, p.unit, "", "",
-               S, "1", p.weighed ? QStringLiteral("0,000") : QString(), "1", "", N});
+               couponProduct(p) ? QStringLiteral("1") : S, "1", p.weighed ? QStringLiteral("0,000") : QString(), "1", "",
+               p.code == RefillDrink ? S : N});
     }
+    b.row({PromotionCombo, "", "1.11.001", PromotionCombo, "", "COMBO LANCHE E BEBIDA", "LAN", N, "UN", "", "", "2", "3",
+           "", "1", "", N});
     return b.packet();
 }
 
@@ -246,15 +256,43 @@ DataPacket taxCache()
     for (const Product &p : products()) {
         const TaxRow tax = taxOf(p);
         b.row({p.code, tax.code, tax.rate, tax.name, tax.symbol, tax.kind});
+        // The promotion combo is taxed as the sandwiches it is sold with.
+        if (p.code == QLatin1String("05001"))
+            b.row({PromotionCombo, tax.code, tax.rate, tax.name, tax.symbol, tax.kind});
     }
     return b.packet();
 }
 
-DataPacket combinedProducts()
+// The parts of "Monte seu lanche": each menu a button of the dialog with its limit of parts.
+DataPacket combinedParts()
 {
-    return PacketBuilder().text("CDFILIAL", 20).text("CDPRODUTO", 20).text("NRCONFTELA", 20).text("NRBUTTON", 2)
-        .text("IDTPBUTTON", 1).text("DSBUTTON", 30).integer("NRCOLORTEXT").integer("NRCOLORBACK")
-        .text("NRLIMPRODCOM", 3).packet();
+    PacketBuilder b;
+    b.text("CDFILIAL", 20).text("NRCONFTELA", 5).text("NRBUTTON", 5).text("CDPRODUTO", 20).text("NMPRODUTO", 60)
+        .text("CDARVPROD", 20).number("VRPRECO").number("VRCOMISVENDE").text("IDPESAPROD", 1).text("CDFAMILISALD", 3)
+        .text("SGUNIDADE", 10);
+    struct Part { const char *menu, *code; double price, extra; };
+    const QList<Part> parts{{"1", "05001", 17.90, 0.0}, {"1", "05002", 19.90, 0.0}, {"1", "05003", 19.90, 1.50},
+                            {"2", "07003", 5.50, 0.0},  {"2", "07004", 5.50, 0.0},  {"2", "07001", 3.50, 0.0},
+                            {"3", "06005", 4.00, 0.0},  {"3", "06001", 6.50, 0.0}};
+    for (const Part &part : parts) {
+        for (const Product &p : products()) {
+            if (p.code == QLatin1String(part.code))
+                b.row({CDFILIAL, "1", part.menu, p.code, p.name.toUpper(), p.treeCode(), part.price, part.extra, N, "LAN",
+                       p.unit});
+        }
+    }
+    return b.packet();
+}
+
+DataPacket combinedMenus()
+{
+    PacketBuilder b;
+    b.text("CDFILIAL", 4).text("NRCONFTELA", 5).text("IDTPBUTTON", 1).text("DSBUTTON", 50).text("NRBUTTON", 5)
+        .number("NRCOLORTEXT").number("NRCOLORBACK").number("NRLIMPRODCOM");
+    b.row({CDFILIAL, "1", "1", "LANCHE", "1", 0.0, 16777215.0, 1.0});
+    b.row({CDFILIAL, "1", "1", "BEBIDAS", "2", 0.0, 16777215.0, 2.0});
+    b.row({CDFILIAL, "1", "1", "ACOMPANHAMENTOS", "3", 0.0, 16777215.0, 2.0});
+    return b.packet();
 }
 
 DataPacket deskOpening(const QDateTime &now)
@@ -326,10 +364,10 @@ QList<CadastreFile> cadastreFiles(const QDateTime &now)
         {"ConfTipoRece.cds", receiptTypes()},   {"AliqImpFis.cds", printerRates()},
         {"Cad_Cliente.cds", clients()},         {"EcfCaixa.cds", fiscalPrinters()},
         {"Garcom.cds", waiters()},              {"Operador.cds", operators()},
-        {"Produtos.cds", productCopy()},        {"ProdutoCombinado.cds", combinedProducts()},
+        {"Produtos.cds", productCopy()},        {"ProdutoCombinado.cds", combinedParts()},
         {"MaxGrupo.cds", groupPages()},         {"MaxProduto.cds", productPages()},
         {"ProdLoja.cds", productionPorts()},    {"AliqSistema.cds", taxCache()},
-        {"MenuCombinado.cds", combinedProducts()}, {"ConfigProd.cds", configProducts()},
+        {"MenuCombinado.cds", combinedMenus()}, {"ConfigProd.cds", configProducts()},
         {"ConfigGrupo.cds", configGroups()},    {"AberturaCaixa.cds", deskOpening(now)},
         {"ProdServtCon.cds", serviceLimits()},  {"ProdrServ.cds", serviceLimits()},
         {"FamSaldoFili.cds", balanceFamilies()}, {"DataMovimento.cds", businessDate(now)},

@@ -8,6 +8,7 @@
 #include "dialogs_sale.h"
 #include "fiscalprinter.h"
 #include "hostlog.h"
+#include "itemdialogs.h"
 #include "nonfiscal.h"
 #include "payment.h"
 #include "pricefunction.h"
@@ -66,6 +67,8 @@ void installServices(Pkg_Hrk00002 &t)
     t.Observacao = SaleDialogs::Observacao;
     t.CriaFuncoesFiscais = SaleDialogs::CriaFuncoesFiscais;
     t.CriaMensagemProducao = SaleDialogs::CriaMensagemProducao;
+    t.ProdCombinado = ItemDialogs::ProdCombinado;
+    t.CriaPromocaoInteligente = ItemDialogs::CriaPromocaoInteligente;
     t.VerificaStatusGaveta = Devices::VerificaStatusGaveta;
 }
 

@@ -152,8 +152,29 @@ bool writeItems(Writer &writer, const SaleKey &key, const DataPacket &rows)
                    {QStringLiteral("NRLUGARMESA"), textOf(rows, row, "NRLUGARMESA")},
                    {QStringLiteral("CDVENDEDOR"), textOf(rows, row, "CDVENDEDOR")},
                    {QStringLiteral("SGUNIDADE"), textOf(rows, row, "SGUNIDADE")},
-                   {QStringLiteral("CDCLASFISC"), textOf(rows, row, "CDCLASFISC")}};
+                   {QStringLiteral("CDCLASFISC"), textOf(rows, row, "CDCLASFISC")},
+                   {QStringLiteral("CDCUPOMDESCQUB"), textOf(rows, row, "CDCUPOMDESCQUB")},
+                   {QStringLiteral("CDPRODPROMOCAO"), textOf(rows, row, "CDPRODPROMOCAO")},
+                   {QStringLiteral("NRSEQPRODCOMIT"), textOf(rows, row, "NRSEQPRODCOMIT")}};
         if (!writer.insert(QStringLiteral("ITEMVENDA"), values, QStringLiteral("ITEMVENDA %1").arg(row + 1)))
+            return false;
+    }
+    return true;
+}
+
+// Each coupon applied in the sale is recorded as used: a single-use one is then no longer
+// offered.
+bool writeCouponUses(Writer &writer, const SaleKey &key, const DataPacket &rows, const QDateTime &when)
+{
+    QStringList recorded;
+    for (int row = 0; row < rows.rows.size(); ++row) {
+        const QString coupon = textOf(rows, row, "CDCUPOMDESCQUB");
+        if (coupon.isEmpty() || recorded.contains(coupon))
+            continue;
+        recorded << coupon;
+        Values values = key.values();
+        values += {{QStringLiteral("CDCUPOMDESCQUB"), coupon}, {QStringLiteral("DTUSOCUPOM"), when}};
+        if (!writer.insert(QStringLiteral("USOCUPOMDESCQUB"), values, QStringLiteral("USOCUPOMDESCQUB ") + coupon))
             return false;
     }
     return true;
@@ -360,6 +381,7 @@ ClosingAnswer SetConcluiFechamento(const ClosingHeader &header, ClosingDatasets 
     const bool written = writer.insert(QStringLiteral("VENDA"), headerValues(key, header, items, QStringLiteral("O")),
                                        QStringLiteral("VENDA"))
         && writeItems(writer, key, items)
+        && writeCouponUses(writer, key, items, Clock::now())
         && writePayments(writer, key, datasets.cdsMovCaixa.Data(), header.dtAberCaix)
         && writeCancelledLines(writer, key, cancelled, textOf(items, 0, "CDOPERADOR"))
         && (header.stRecebAux20 != QLatin1String("N") || issueNfce(writer, key, header, items, answer, &xmlFile));

@@ -25,6 +25,8 @@ const QList<std::pair<Kind, const char *>> &names()
         {Kind::Keypad, "keypad"}, {Kind::Search, "search"}, {Kind::YesNo, "yesno"}, {Kind::Scale, "scale"},
         {Kind::Observation, "observation"}, {Kind::Functions, "functions"}, {Kind::Message, "message"},
         {Kind::Email, "email"}};
+        {Kind::Combined, "combined"}, {Kind::Promotion, "promotion"},
+        {Kind::Coupon, "coupon"}};
     return list;
 }
 

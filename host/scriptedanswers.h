@@ -10,7 +10,9 @@
 // never left waiting.
 namespace ScriptedAnswers {
 
-enum class Kind { Keypad, Search, YesNo, Scale, Observation, Functions, Message, Email };
+// Combined: the parts of the combined-product dialog ("201*2;301"); Promotion: the components
+// of the smart-promotion dialog ("301;302"); Coupon: the discount coupon typed for the item.
+enum class Kind { Keypad, Search, YesNo, Scale, Observation, Functions, Message, Email, Combined, Promotion, Coupon };
 
 struct Answer
 {

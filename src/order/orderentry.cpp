@@ -1,5 +1,6 @@
 #include "orderentry.h"
 
+#include "itemkinds_p.h"
 #include "productentry_index.h"
 #include "receiptlist_p.h"
 
@@ -43,7 +44,8 @@ bool waiterBelongsHere(SaleContext &context)
 } // namespace
 
 OrderEntry::OrderEntry(SaleContext &context)
-    : m_context(context), m_receiptShown(std::make_unique<ReceiptShown>())
+    : m_context(context), m_receiptShown(std::make_unique<ReceiptShown>()),
+      m_pendingRefill(std::make_unique<PendingRefill>())
 {
 }
 
@@ -84,9 +86,4 @@ void OrderEntry::PreencheExtrato()
     state.counters.inExtratoAux1 = 1;
     state.host.stNRCOMANDA.clear();
     state.host.stNRVENDAREST.clear();
-}
-
-// Combined products: the button does nothing on this till.
-void OrderEntry::spbProdCombinadoClick(QObject *)
-{
 }

@@ -13,8 +13,16 @@ class ClientDataSet;
 class ProductCodeIndex;
 class QObject;
 class SaleContext;
+struct PendingRefill;
 struct ProductRow;
 struct ReceiptShown;
+
+// What the coupon check made of a typed discount coupon for one line.
+struct CouponCheck
+{
+    bool accepted = false; // false: refused after its message ("CUPOM_IND", "CUPOMUNICO_JA")
+    double value = 0.0;    // the discount it gives the line
+};
 
 // Order entry: the road of one product to the open sale, the receipt list, the rows handed to
 // settlement, orders and tickets. The open sale lives in the form's datasets (cdsItems and
@@ -47,9 +55,11 @@ public:
     // ---- item registration (registration.cpp) -----------------------------------------------
     // Runs the registration checks in their order and registers the line. Answers false only
     // when the consumer-debit or personal-credit limits refused the item; every other refusal
-    // and every registration answer true. Never throws EAbort: a refusal has shown its message
-    // and left cdsItems as it was. The busy flags of the entry roads are cleared on every way
-    // out.
+    // and every registration answer true. Throws EAbort only when an observation product it
+    // adds after the line ends the whole entry (AdicionaItemObs in a personal-credit sale);
+    // otherwise a refusal has shown its message and left cdsItems as it was. The busy flags of
+    // the entry roads are cleared on every way out. A refill marked by ControlaRefil is counted
+    // here, once its refill line is registered.
     bool PreenchePedido(const PreenchePedidoArgs &Item);
     // Whether the last PreenchePedido added a line (the Boolean above cannot tell).
     bool lastItemRegistered() const { return m_lastRegistered; }
@@ -86,10 +96,15 @@ public:
     // and sells the item on the printer. On Sold the registration adds the line itself.
     FiscalItemSale VendeItemImpFiscal(const PreenchePedidoArgs &Item, const QString &Preco,
                                        const QString &Desconto, const ItemTax &Taxa);
+    // Registers the observation product in lblBuffer as a line under the line stPedidoAux4
+    // (observations of a line, promotion observation products, combo components printed as
+    // their own lines). A price refusal is shown and nothing is registered; in a
+    // personal-credit sale a product without family removes the current line and aborts.
     void AdicionaItemObs(double Quantity, double Discount, double Addition, const QString &ObsText,
                          const QString &TypedObs, const QString &CancelledItemSeq,
                          const QString &PrintGroupMark, const QString &OriginSeq,
                          const QString &WeighedMark);
+    // Copies the promotion observations keyed NRSEQ onto the line just registered.
     void TrataObsPromo(const QString &NRSEQ);
     void MsgComandaAuto();
     // The orders already placed for the table or tab, listed on the receipt.
@@ -161,14 +176,30 @@ public:
                                const QString &VendaRealizada, const QString &NrSeqVenda,
                                double TotalPaid);
 
-    // Coupons, refills, combinations and prizes: each does nothing on this till (the combination
-    // price is 0).
-    void ControlaRefil(const QString &CDPRODUTO); // refills of the seat
+    // ---- item kinds (refill.cpp, observationitem.cpp, combinedproduct.cpp, prizes.cpp,
+    // coupons.cpp) ------------------------------------------------------------------------------
+    // Table and tab modes: marks the entry as a free refill when the seat already ordered the
+    // product (refill-controlled) as an ordinary line. The count on that line is raised only
+    // when the refill line is registered, so a refused entry counts nothing.
+    void ControlaRefil(const QString &CDPRODUTO);
+    // Asks the coupon of the item being entered (coupons on, fiscal printer in use) and keeps
+    // its value for the registration. Never stops the item.
     void controlaValorCupom(double quantity, double price, double discount, double addition,
-                            const QString &CDPRODUTO); // discount coupons
-    void AjustaPrecoCombo(const QString &CDPRODUTO);   // prizes of a combination
-    void AdicionaPremio();                             // prizes
-    double RetornaPrecoCombo();                        // combined products
+                            const QString &CDPRODUTO);
+    // The one coupon check, for the item being entered and for a line already in the sale:
+    // the code (exact letter case) valid for the product at this branch today, not a
+    // single-use coupon already used in this sale, worth more than 0. A refusal has been shown.
+    CouponCheck validaCupomDesc(const QString &CDCUPOMDESCQUB, const QString &CDPRODUTO, double lineValue);
+    // Takes the prize total doComboAux1 off one component of cdsItPromoCombAux.
+    void AjustaPrecoCombo(const QString &CDPRODUTO);
+    // Registers the chosen prizes (cdsPremio, cdsPremioComb, cdsPremioObs) as lines; empties
+    // the prize datasets on every way out.
+    void AdicionaPremio();
+    // Price of the promotion combo being entered: the sum of its chosen components.
+    double RetornaPrecoCombo();
+    // Settlement in counter mode: tags cdsVenda's rows with the promotion components recorded
+    // for the desk. Never fails the settlement.
+    void Vd_PromocaoComb();
     // The buy-and-win dialog: offers no prize; the item goes on (True, nothing chosen).
     Variant CriaCampCompGanhe(const QList<Variant> &values, Variant &vaRetorno);
 
@@ -179,4 +210,5 @@ private:
     std::shared_ptr<ProductCodeIndex> m_productIndex;   // the product copy's code lookups
     std::unique_ptr<ReceiptShown> m_receiptShown;       // what the on-screen receipt shows
     bool m_lastRegistered = false;
+    std::unique_ptr<PendingRefill> m_pendingRefill; // refill of the entry on its way
 };

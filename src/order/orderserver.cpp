@@ -19,6 +19,7 @@ OrderServer::OrderServer()
       getProdBasVenDia([](const QString &, const QString &, const QString &, const QString &) {
           return notInstalled(QStringLiteral("getProdBasVenDia"));
       }),
+      getPromoCombAux(&Srv_Kal51000::getPromoCombAux),
       getValidaMesa(&Srv_Kal51000::getValidaMesa),
       getAcresMesa(&Srv_Kal51000::getAcresMesa),
       setGravaAcrescimo(&Srv_Kal51000::setGravaAcrescimo),

@@ -31,6 +31,10 @@ struct OrderServer
                           const QString &CDPRODUTO)>
         getProdBasVenDia;
 
+    // Packet of the promotion components recorded for the branch and desk (settlement tags the
+    // sale's rows with them); the failure otherwise.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA)> getPromoCombAux;
+
     // ---- order sending -----------------------------------------------------------------------
     // Whether the table may take an order (False for a table being settled or closed).
     std::function<bool(const QString &CDFILIAL, const QString &CDLOJA, const QString &NRMESA)> getValidaMesa;

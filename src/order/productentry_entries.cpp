@@ -164,19 +164,7 @@ void OrderEntry::sellButtonProduct(const ProductRow &product, const std::functio
     ProductEntry(m_context, options).sell(product);
 }
 
-// ---- routines that do nothing on this till ------------------------------------------------
-
-// Discount coupons: no coupon value is kept for the item.
-void OrderEntry::controlaValorCupom(double, double, double, double, const QString &) {}
-// Refills of the seat: no refill is counted.
-void OrderEntry::ControlaRefil(const QString &) {}
-// Prizes and combinations: no combination price and no prize is added.
-void OrderEntry::AjustaPrecoCombo(const QString &) {}
-void OrderEntry::AdicionaPremio() {}
-double OrderEntry::RetornaPrecoCombo()
-{
-    return 0;
-}
+// ---- the buy-and-win dialog ---------------------------------------------------------------
 
 Variant OrderEntry::CriaCampCompGanhe(const QList<Variant> &, Variant &vaRetorno)
 {

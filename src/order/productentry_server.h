@@ -30,6 +30,16 @@ struct EntryServer
         verificaIDSTLUGARMESA;
     std::function<Variant(const QString &CDFILIAL, const QString &NRCOMANDA, const QString &NRVENDAREST)>
         getAgrupProd;
+    // Refills: packet of NRPRODCOMVEN of the tab's ordinary live lines of product and seat;
+    // setProdRefil adds the quantity to one line's count (empty, or the failure).
+    std::function<Variant(const QString &CDFILIAL, const QString &NRVENDAREST, const QString &NRCOMANDA,
+                          const QString &CDPRODUTO, const QString &NRLUGARMESA)>
+        getProdRefil;
+    std::function<Variant(const QString &CDFILIAL, const QString &NRVENDAREST, const QString &NRCOMANDA,
+                          const QString &NRPRODCOMVEN, double quantity)>
+        setProdRefil;
+    // Packet of the product's coupons usable at the branch; the failure otherwise.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDPRODUTO)> getCuponsValidos;
     std::function<Variant(const QString &CDPRODUTO)> getCampCompGanhe;
     std::function<Variant(const QString &CDCAMPANHA, const QDateTime &start)> getBrCampCompGanhe;
     std::function<QString(const QString &CDGRPOCOR, const QString &CDOCORR)> getDsOcorr;

@@ -2,6 +2,7 @@
 // of the open sale, and what follows a registration.
 #include "orderentry.h"
 
+#include "itemkinds_p.h"
 #include "orderserver.h"
 #include "salemoney.h"
 
@@ -33,6 +34,7 @@
 #include <algorithm>
 #include <exception>
 #include <initializer_list>
+#include <utility>
 #include <sale/codes.h>
 
 using Qub_movrela::Trunc2;
@@ -107,12 +109,16 @@ bool Registration::run(bool &registered)
 {
     const QString before = m_state.road.stNRSEQ;
     const int failuresBefore = std::uncaught_exceptions();
-    OnExit closeAfterFailure([this, &before, failuresBefore] {
-        if (std::uncaught_exceptions() > failuresBefore)
+    bool closed = false;
+    OnExit closeAfterFailure([this, &before, failuresBefore, &closed] {
+        if (!closed && std::uncaught_exceptions() > failuresBefore)
             closingQuietly(m_state.road.stNRSEQ != before);
     });
     checksAndRegister();
     registered = m_state.road.stNRSEQ != before;
+    // An observation product of the closing may end the whole entry (a personal-credit sale
+    // and a product without family); the closing then must not run a second time.
+    closed = true;
     closing(registered);
     return m_result;
 }
@@ -558,5 +564,14 @@ void Registration::log(const QString &text)
 bool OrderEntry::PreenchePedido(const PreenchePedidoArgs &Item)
 {
     m_lastRegistered = false;
-    return Registration(m_context, Item).run(m_lastRegistered);
+    // The refill belongs to this registration alone, not to the observation lines it adds.
+    const PendingRefill refill = std::exchange(*m_pendingRefill, PendingRefill{});
+    const bool refillLine = !m_context.state().road.stAddProdAux3.isEmpty();
+    bool registered = false;
+    OnExit settle([this, &refill, &registered, refillLine, &Item] {
+        RefillControl(m_context, *m_pendingRefill).settle(refill, registered && refillLine, Item);
+    });
+    const bool answer = Registration(m_context, Item).run(registered);
+    m_lastRegistered = registered;
+    return answer;
 }

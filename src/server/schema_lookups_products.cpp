@@ -66,6 +66,18 @@ const Area lookupsProducts{
       number("VRUNITVEND"), number("QTPRODVEND", 15, 3), number("VRDESITVEND"), text("NRSEQPRODCOM", 3)},
      {}},
     {"PRODFILI", {text("CDFILIAL", 20), text("CDPRODUTO", 20), text("IDCNTRESTOQ", 1)}, {"CDFILIAL", "CDPRODUTO"}},
+    // Discount coupons: the coupon, the products it applies to, the branches it is limited to
+    // (none = every branch) and the uses of single-use coupons.
+    {"CUPOMDESCQUB",
+     {text("CDCUPOMDESCQUB", 10), text("IDTIPODESC", 1), number("VRDESCCUPOM"), dateTime("DTINIVIGENCIA"),
+      dateTime("DTFIMVIGENCIA"), text("IDUSOUNICO", 1)},
+     {"CDCUPOMDESCQUB"}},
+    {"PRODCUPOMDESC", {text("CDCUPOMDESCQUB", 10), text("CDPRODUTO", 20)}, {"CDCUPOMDESCQUB", "CDPRODUTO"}},
+    {"FILIALCUPOMDESC", {text("CDCUPOMDESCQUB", 10), text("CDFILIAL", 20)}, {"CDCUPOMDESCQUB", "CDFILIAL"}},
+    {"USOCUPOMDESCQUB",
+     {text("CDCUPOMDESCQUB", 10), text("CDFILIAL", 20), text("CDCAIXA", 20), text("NRSEQVENDA", 20),
+      dateTime("DTUSOCUPOM")},
+     {}},
 };
 
 } // namespace

@@ -35,6 +35,20 @@ const Statement adqPesqProd{"adqPesqProd",
     "  WHERE S.CDSEGMERC = F.CDSEGMERC AND S.CDPRODUTO = P.CDPRODUTO)) "
     "ORDER BY P.CDPRODUTO"};
 
+// The coupons of the product usable at the branch: reusable ones of the branch or of no branch,
+// and single-use ones of the branch or of no branch that were never used. The validity dates
+// travel with the rows; the sale screen judges them against its own clock.
+const Statement adqCuponsValidos{"adqCuponsValidos",
+    "SELECT C.CDCUPOMDESCQUB, C.IDTIPODESC, C.VRDESCCUPOM, C.DTINIVIGENCIA, C.DTFIMVIGENCIA, C.IDUSOUNICO "
+    "FROM CUPOMDESCQUB C JOIN PRODCUPOMDESC P ON P.CDCUPOMDESCQUB = C.CDCUPOMDESCQUB "
+    "WHERE P.CDPRODUTO = :P_CDPRODUTO "
+    "AND (EXISTS (SELECT 1 FROM FILIALCUPOMDESC F WHERE F.CDCUPOMDESCQUB = C.CDCUPOMDESCQUB "
+    "  AND F.CDFILIAL = :P_CDFILIAL) "
+    " OR NOT EXISTS (SELECT 1 FROM FILIALCUPOMDESC F WHERE F.CDCUPOMDESCQUB = C.CDCUPOMDESCQUB)) "
+    "AND (COALESCE(C.IDUSOUNICO, 'N') <> 'S' "
+    " OR NOT EXISTS (SELECT 1 FROM USOCUPOMDESCQUB U WHERE U.CDCUPOMDESCQUB = C.CDCUPOMDESCQUB)) "
+    "ORDER BY C.CDCUPOMDESCQUB"};
+
 const Statement adqVerifImpVar{"adqVerifImpVar",
     "SELECT IDSOLLOCIMP FROM PRODUTO WHERE CDPRODUTO = :P_CDPRODUTO"};
 const Statement adqProdCodNCM{"adqProdCodNCM",
@@ -181,6 +195,11 @@ Variant getRegraFisPdv(const QString &CDPRODUTO)
 Variant getValidProdNFCe(const QString &CDFILIAL, const QString &CDPRODUTO)
 {
     return ServerCall().packet(adqValidProdNFCe, {{"P_CDFILIAL", CDFILIAL}, {"P_CDPRODUTO", CDPRODUTO}});
+}
+
+Variant getCuponsValidos(const QString &CDFILIAL, const QString &CDPRODUTO)
+{
+    return ServerCall().packet(adqCuponsValidos, {{"P_CDFILIAL", CDFILIAL}, {"P_CDPRODUTO", CDPRODUTO}});
 }
 
 Variant getPromoCombAux(const QString &CDFILIAL, const QString &CDCAIXA)

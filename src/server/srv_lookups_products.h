@@ -25,6 +25,9 @@ VENDACONS_EXPORT Variant getVerificaImpVariavel(const QString &CDPRODUTO);
 VENDACONS_EXPORT QString getProdCodNCM(const QString &CDPRODUTO);
 VENDACONS_EXPORT Variant getProdutoPai(const QString &CDFILIAL, const QString &CDCAIXA, const QString &NRSEQVENDA,
                                        const QString &NRSEQUITVEND);
+// The discount coupons of the product usable at the branch (reusable, or single-use and never
+// used), with their validity dates unfiltered; the database error on failure.
+VENDACONS_EXPORT Variant getCuponsValidos(const QString &CDFILIAL, const QString &CDPRODUTO);
 // The highest NRSEQPRODCOM of the tab's order lines as text, "0" when it has none.
 VENDACONS_EXPORT Variant getAgrupProd(const QString &CDFILIAL, const QString &NRCOMANDA, const QString &NRVENDAREST);
 // The branch's subsidised products. A failure leaves the caller's transaction alone.

@@ -7,6 +7,8 @@
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
 
+#include <order/orderentry.h>
+
 void SettleButton::refuseRoad(const QString &roadName)
 {
     const QString text = QStringLiteral("O recebimento por %1 ainda não está disponível neste caixa. "
@@ -32,8 +34,8 @@ void SettleButton::exchangeRoad()
     refuseRoad(QStringLiteral("troca de mercadoria"));
 }
 
-// Vd_PromocaoComb of order entry: no combined promotion is applied on this till, the sale
-// rows stay as rebuilt.
+// The sale rows, just rebuilt, are tagged with the promotion components recorded for the desk.
 void SettleButton::combinedPromotions()
 {
+    m_context.order().Vd_PromocaoComb();
 }

@@ -210,7 +210,8 @@ TEST_F(DemoSiteTest, BaseOpensWithTheSchemaAndPricesTheMenu)
     HostDatabase::reset();
     const HostDatabase::Rows products = HostDatabase::query("test", "SELECT COUNT(*) FROM PRODUTO");
     ASSERT_TRUE(products.ok()) << products.error.toStdString();
-    EXPECT_EQ(products.rows.first().value(0).toInt(), DemoMenu::products().size());
+    // The menu and the promotion combo.
+    EXPECT_EQ(products.rows.first().value(0).toInt(), DemoMenu::products().size() + 1);
 
     const PriceFunction::Quote plate = PriceFunction::quote({"0001", "000001", "01001", "01", "", "1145"}, Now);
     ASSERT_TRUE(plate.ok()) << plate.refusal.toStdString();
