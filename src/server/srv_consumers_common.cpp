@@ -138,6 +138,17 @@ bool storeFamilyBalance(Session &session, const QString &CDCLIENTE, const QStrin
     return session.rowsAffected() > 0 || session.run(acmInsSaldoCons, values);
 }
 
+QString missingColumn(const DataPacket &packet, const QStringList &columns)
+{
+    if (packet.isEmpty())
+        return {};
+    for (const QString &column : columns) {
+        if (packet.fieldIndex(column) < 0)
+            return column;
+    }
+    return {};
+}
+
 double money(const Variant &value)
 {
     return value.isBlank() ? 0.0 : value.toDouble();

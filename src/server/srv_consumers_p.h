@@ -56,6 +56,10 @@ bool rollForwardFamily(Session &session, const QString &CDCLIENTE, const QString
 bool storeFamilyBalance(Session &session, const QString &CDCLIENTE, const QString &CDCONSUMIDOR,
                         const QString &CDFAMILISALD, double balance);
 
+// The first of `columns` a packet with rows lacks ("" when it has them all): a packet that
+// lost a column must be refused, not read as zeros.
+QString missingColumn(const DataPacket &packet, const QStringList &columns);
+
 // The money of a column: numbers, texts with a decimal comma or point, blank as 0.
 double money(const Variant &value);
 // Whether the column holds a value (not null, not an empty text).

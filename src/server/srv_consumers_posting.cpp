@@ -245,6 +245,16 @@ Variant setLancaConsumo(Qub_movrela::DbConnection &connection, const ConsumerPos
 {
     if (!connection.inTransaction())
         return Variant::failure(QStringLiteral("setLancaConsumo: a gravação do consumo precisa da transação da venda"));
+    if (const QString lacking = missingColumn(posting.families, {"CDFAMILISALD", "VRSALDCONFAM"}); !lacking.isEmpty())
+        return Variant::failure(QStringLiteral("setLancaConsumo: falta a coluna %1 nos valores por família").arg(lacking));
+    if (const QString lacking = missingColumn(posting.loans, {"CDFAMILISALD", "IDTPMOVEXT", "VRMOVEXTCONS"});
+        !lacking.isEmpty())
+        return Variant::failure(QStringLiteral("setLancaConsumo: falta a coluna %1 nos empréstimos").arg(lacking));
+    for (int row = 0; row < posting.loans.rows.size(); ++row) {
+        const QString kind = posting.loans.value(row, "IDTPMOVEXT").toString();
+        if (kind != QLatin1String("C") && kind != QLatin1String("D"))
+            return Variant::failure(QStringLiteral("setLancaConsumo: empréstimo de tipo \"%1\"").arg(kind));
+    }
     Session session(connection);
     return Posting(session, posting).run();
 }

@@ -424,6 +424,8 @@ Variant setValidaSaldoCons(const QString &CDFILIAL, const QString &CDCAIXA, cons
 {
     if (!families.isPacket())
         return Variant::failure(QStringLiteral("setValidaSaldoCons: os valores por família não vieram como pacote"));
+    if (const QString lacking = missingColumn(families.packet(), {"CDFAMILISALD", "VRSALDCONFAM"}); !lacking.isEmpty())
+        return Variant::failure(QStringLiteral("setValidaSaldoCons: falta a coluna %1 nos valores por família").arg(lacking));
     ServerCall call;
     if (!call.module().connect())
         return Variant::failure(call.module().lastErrorText());
