@@ -67,7 +67,7 @@ const Statement adqVerifProdConsumi{"adqVerifProdConsumi",
 const Statement adqCdFamiliSald{"adqCdFamiliSald",
     "SELECT CDFAMILISALD FROM FAMSALDOPROD WHERE CDFILIAL = :P_CDFILIAL AND CDPRODUTO = :P_CDPRODUTO ORDER BY CDFAMILISALD"};
 const Statement adqCargaCredito{"adqCargaCredito",
-    "SELECT COUNT(DISTINCT E.NRDEPOSICONS) AS QTCARGAS, MAX(E.DTMOVEXTCONS) AS DTULTCARGA FROM EXTRATOCONS E "
+    "SELECT COUNT(DISTINCT E.NRDEPOSICONS) AS QTCARGAS, MAX(E.DTMOVEXTCONS) AS DTMOVEXTCONS FROM EXTRATOCONS E "
     "WHERE E.CDCLIENTE = :P_CDCLIENTE AND E.CDCONSUMIDOR = :P_CDCONSUMIDOR AND E.CDFAMILISALD = :P_CDFAMILISALD "
     "AND E.IDTPMOVEXT = 'C' AND COALESCE(E.NRSEQVENDA, '') = '' AND E.DTMOVEXTCONS >= :P_INICIO "
     "AND E.DTMOVEXTCONS < :P_FIM AND NOT EXISTS (SELECT 1 FROM EXTRATOCONS D WHERE D.CDCLIENTE = E.CDCLIENTE "
@@ -274,7 +274,7 @@ Variant GetCargaCredito(const QString &CDCLIENTE, const QString &CDCONSUMIDOR, c
     if (loads.isFailure())
         return loads;
     count = int(loads.packet().value(0, "QTCARGAS").toInt());
-    const Variant lastLoad = loads.packet().value(0, "DTULTCARGA");
+    const Variant lastLoad = loads.packet().value(0, "DTMOVEXTCONS");
     if (count == 0 || lastLoad.isBlank())
         return Variant(QString());
     return Variant(lastLoad.toString());
