@@ -130,9 +130,9 @@ void consumers(Rows &rows, const QDateTime &now)
     rows.add("FAMILIASALDO", {{"CDFAMILISALD", "REF"}, {"NMFAMILISALD", "REFEIÇÃO"}});
     rows.add("FAMILIASALDO", {{"CDFAMILISALD", "LAN"}, {"NMFAMILISALD", "LANCHES E BEBIDAS"}});
     rows.add("FAMSALDOFILI", {{"CDFILIAL", CDFILIAL}, {"CDFAMILISALD", "REF"}, {"NRORDAPRSALD", "001"},
-                              {"IDSALDNEGFAM", "N"}, {"VRCONSDIAFAM", 60.0}, {"IDPERMCARGACRED", "S"}});
+                              {"IDSALDNEGFAM", "N"}, {"VRCONSDIAFAM", 60.0}});
     rows.add("FAMSALDOFILI", {{"CDFILIAL", CDFILIAL}, {"CDFAMILISALD", "LAN"}, {"NRORDAPRSALD", "002"},
-                              {"IDSALDNEGFAM", "N"}, {"VRCONSDIAFAM", 30.0}, {"IDPERMCARGACRED", "S"}});
+                              {"IDSALDNEGFAM", "N"}, {"VRCONSDIAFAM", 30.0}});
     rows.add("TIPOCONS", {{"CDTIPOCONS", "01"}, {"NMTIPOCONS", "FUNCIONÁRIO"}, {"IDTPVENDATPCONS", "7"},
                           {"IDDESABPESQCON", "N"}});
     rows.add("TIPOCONS", {{"CDTIPOCONS", "02"}, {"NMTIPOCONS", "ESTAGIÁRIO"}, {"IDTPVENDATPCONS", "7"},
@@ -161,7 +161,7 @@ void consumers(Rows &rows, const QDateTime &now)
     int deposit = 0;
     for (const Consumer &c : consumers) {
         rows.add("CONSUMIDOR", {{"CDCLIENTE", c.client}, {"CDCONSUMIDOR", c.code}, {"NMCONSUMIDOR", c.name},
-                                {"NRCRACHA", c.badge}, {"CDIDCONSUMID", c.badge}, {"NRCPFRESPCON", c.cpf},
+                                {"CDIDCONSUMID", c.badge}, {"NRCPFRESPCON", c.cpf},
                                 {"CDTIPOCONS", c.type}, {"IDBLOQSALDFS", "N"}, {"IDSITCONSUMI", "1"},
                                 {"IDTPVENDACONS", "7"}, {"IDVERSALDCON", "N"}, {"IDATUCPFCONS", "S"},
                                 {"VRLIMDEBCONS", 400.0}, {"VRMAXDEBCONS", 500.0}, {"VRSUBSBASICO", 0.0}});
