@@ -145,6 +145,11 @@ bool writeItems(Writer &writer, const SaleKey &key, const DataPacket &rows)
                    {QStringLiteral("VRDESCCOMVEN"), numberOf(rows, row, "VRDESCCOMVEN")},
                    {QStringLiteral("VRACRCOMVEN"), numberOf(rows, row, "VRACRCOMVEN")},
                    {QStringLiteral("ACRESITEM"), numberOf(rows, row, "ACRESITEM")},
+                   // The consumption figures of the server (today's quantities and values) read these.
+                   {QStringLiteral("QTPRODVEND"), numberOf(rows, row, "QTPRODCOMVEN")},
+                   {QStringLiteral("VRUNITVEND"), numberOf(rows, row, "VRPRECCOMVEN")},
+                   {QStringLiteral("VRDESITVEND"), numberOf(rows, row, "VRDESCCOMVEN")},
+                   {QStringLiteral("VRACRITVEND"), numberOf(rows, row, "VRACRCOMVEN") + numberOf(rows, row, "ACRESITEM")},
                    {QStringLiteral("CDIMPOSTO"), textOf(rows, row, "CDIMPOSTO")},
                    {QStringLiteral("VRPEALIMPFIS"), numberOf(rows, row, "VRPEALIMPFIS")},
                    {QStringLiteral("IDTPIMPOSFIS"), textOf(rows, row, "IDTPIMPOSFIS")},

@@ -3,6 +3,7 @@
 #include <host/hostdatabase.h>
 #include <host/hostschema.h>
 #include <host/salesaving.h>
+#include <server/srv_consumers.h>
 
 #include <support/databasefixture.h>
 
@@ -428,6 +429,9 @@ TEST_P(ConsumerSaleSaving, TheSavePostsTheStatementLinesUnderTheSaleKeyAtItsInst
     EXPECT_EQ(HostDatabase::dateTimeOf(lines[0][6]), QDateTime(QDate(2024, 3, 5), QTime(12, 10, 0)));
     EXPECT_DOUBLE_EQ(balanceOf("REF"), 63.0);
     EXPECT_DOUBLE_EQ(balanceOf("LAN"), 0.0);
+    // The sale counts in the consumer's figures of the day.
+    exec("UPDATE VENDA SET CDCLIENTE = '000002', CDCONSUMIDOR = '000101'");
+    EXPECT_EQ(Srv_Kal51000::getProdBasVenDia("0001", "000002", "000101", "09002").toDouble(), 2.0);
     const auto debit = rows("SELECT VRMOVCLI, NRSEQVENDA FROM MOVICLIE WHERE CDCONSUMIDOR = '000101'");
     ASSERT_EQ(debit.size(), 1);
     EXPECT_DOUBLE_EQ(debit[0][0].toDouble(), 4.5);
