@@ -2,6 +2,10 @@
 
 #include <server/srv_consumers.h>
 
+#include <support/fakehost.h>
+
+#include <outside/pkg_hrk00002.h>
+
 using namespace LookupsTest;
 using namespace ConsumerRows;
 using namespace Srv_Kal51000;
@@ -171,6 +175,33 @@ TEST_P(LoanLines, DayFiguresOfTheLastFamily)
     EXPECT_EQ(render(getLimitConsDiario("01", "001", "C1", "K1", amounts({{"LAN", 1}}), desk)), "0");
     exec("INSERT INTO RALIMENT (CDFILIAL, CDCLIENTE, CDCONSUMIDOR, CDFAMILISALD, VRCONSDIARAL) VALUES ('01', 'C1', 'K1', 'LAN', 0)");
     EXPECT_EQ(render(getLimitConsDiario("01", "001", "C1", "K1", amounts({{"LAN", 1}}), desk)), "FAILURE ERRO_3 LAN - LANCHE");
+}
+
+
+// With the online or central statement the balances, the day's spending and the lenders come
+// from the host's statement service; an unanswered call refuses with its own code.
+TEST_P(LoanLines, OnlineAndCentralStatementsAskTheHost)
+{
+    FakeHost host;
+    host.setDefault(&Pkg_Hrk00002::ExtratoConsOnline, StatementAnswer{false, {}, {}});
+    host.setDefault(&Pkg_Hrk00002::ExtratoConsCentral, StatementAnswer{false, {}, {}});
+    const Variant families = amounts({{"LAN", 12}});
+    EXPECT_EQ(render(setValidaSaldoCons("01", "001", "C1", "K1", "N", "S", "http://127.0.0.1:1", "N", families, {})),
+              "FAILURE FALHA_CONEXAO_SRV");
+    EXPECT_EQ(render(setValidaSaldoCons("01", "001", "C1", "K1", "N", "N", "", "S", families, {})),
+              "FAILURE EXTCONSCENTRAL_ERRO");
+
+    DataPacket balances;
+    balances.fields = {FieldDef{"CDFAMILISALD", FieldType::String, 3}, FieldDef{"VRSALDCONFAM", FieldType::Double, 0}};
+    balances.rows = {{QStringLiteral("LAN"), 20.0}};
+    host.setDefault(&Pkg_Hrk00002::ExtratoConsOnline, StatementAnswer{true, Variant(balances), {}});
+    // The service's balance covers what the base's would not.
+    const Variant answer = setValidaSaldoCons("01", "001", "C1", "K1", "N", "S", "http://127.0.0.1:1", "N", families, {});
+    EXPECT_TRUE(answer.isPacket() && answer.packet().isEmpty()) << render(answer).toStdString();
+    const auto asked = host.requests(&Pkg_Hrk00002::ExtratoConsOnline);
+    ASSERT_GE(asked.size(), 2);
+    EXPECT_EQ(asked.last().operation, "CONSULTA_CONSUMO_FAMILIA");
+    EXPECT_EQ(asked.last().url, "http://127.0.0.1:1");
 }
 
 VENDACONS_DATABASE_KINDS(LoanLines);
