@@ -85,17 +85,17 @@ struct CpfCase
 };
 
 const QString valid = "52998224725";
-const QString original = "39053344705";
+const QString storedCpf = "39053344705";
 
 const QList<CpfCase> cpfCases{
     {"ChangedWhenAllHolds", "", valid, valid},
-    {"RegisterDoesNotAllowTheChange", "UPDATE CONSUMIDOR SET IDATUCPFCONS = 'N'", valid, original},
-    {"InactiveConsumer", "UPDATE CONSUMIDOR SET IDSITCONSUMI = '2'", valid, original},
-    {"SameCpfAsStored", "", original, original},
-    {"TenCharacters", "", "5299822472", original},
-    {"TwelveCharacters", "", "529982247250", original},
-    {"OneDigitRepeated", "", "11111111111", original},
-    {"RefusedCheckDigits", "", "52998224726", original},
+    {"RegisterDoesNotAllowTheChange", "UPDATE CONSUMIDOR SET IDATUCPFCONS = 'N'", valid, storedCpf},
+    {"InactiveConsumer", "UPDATE CONSUMIDOR SET IDSITCONSUMI = '2'", valid, storedCpf},
+    {"SameCpfAsStored", "", storedCpf, storedCpf},
+    {"TenCharacters", "", "5299822472", storedCpf},
+    {"TwelveCharacters", "", "529982247250", storedCpf},
+    {"OneDigitRepeated", "", "11111111111", storedCpf},
+    {"RefusedCheckDigits", "", "52998224726", storedCpf},
 };
 
 class CpfUpdate : public ::testing::TestWithParam<std::tuple<DatabaseKind, CpfCase>>
@@ -122,7 +122,7 @@ TEST_P(CpfUpdate, AnswersTrueAndChangesOnlyWhenAllHolds)
         ASSERT_TRUE(m_fixture.exec(c.arrange));
     EXPECT_EQ(render(setGravaConsumidor("C1", "", "K1", "", "", "", "", c.cpf, "", "", "CAIXA", "2")), "True");
     EXPECT_EQ(m_fixture.count(QStringLiteral("SELECT 1 FROM CONSUMIDOR WHERE NRCPFRESPCON = '%1'").arg(c.stored)), 1);
-    const bool changed = c.stored != original;
+    const bool changed = c.stored != storedCpf;
     EXPECT_EQ(m_fixture.count("SELECT 1 FROM CONSUMIDOR WHERE IDATUCONSUMI = 'A' AND DTULTATUCSUM IS NOT NULL"),
               changed ? 1 : 0);
 }
