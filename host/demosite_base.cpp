@@ -149,6 +149,7 @@ void coupons(Rows &rows, const QDateTime &now)
                 rows.add("PRODCUPOMDESC", {{"CDCUPOMDESCQUB", c.code}, {"CDPRODUTO", p.code}});
     }
 }
+void consumers(Rows &rows, const QDateTime &now);
 
 void people(Rows &rows, const QDateTime &now)
 {
@@ -160,28 +161,68 @@ void people(Rows &rows, const QDateTime &now)
                                      {"0003", "PEDRO HENRIQUE LIMA", ""}};
     for (const QStringList &w : waiters)
         rows.add("VENDEDOR", {{"CDFILIAL", CDFILIAL}, {"CDVENDEDOR", w[0]}, {"NMFANVEN", w[1]}, {"CDOPERADOR", w[2]}});
+    consumers(rows, now);
+}
+
+// Badge consumers of the two client companies: their types with limits, two balance families
+// (meals first, so the meal balance lends to snacks), a loaded credit history per family that
+// ends on the balance SALDOCONS holds, and a debit movement.
+void consumers(Rows &rows, const QDateTime &now)
+{
     rows.add("FAMILIASALDO", {{"CDFAMILISALD", "REF"}, {"NMFAMILISALD", "REFEIÇÃO"}});
     rows.add("FAMILIASALDO", {{"CDFAMILISALD", "LAN"}, {"NMFAMILISALD", "LANCHES E BEBIDAS"}});
-    rows.add("FAMSALDOFILI", {{"CDFILIAL", CDFILIAL}, {"CDFAMILISALD", "REF"}, {"NRORDAPRSALD", "1"}, {"IDPERMCARGACRED", "S"}});
-    rows.add("FAMSALDOFILI", {{"CDFILIAL", CDFILIAL}, {"CDFAMILISALD", "LAN"}, {"NRORDAPRSALD", "2"}, {"IDPERMCARGACRED", "S"}});
-    // Badge consumers of the two client companies, with their credit per family.
-    struct Consumer { const char *client, *code, *name, *badge, *cpf; double meal, snack; };
+    rows.add("FAMSALDOFILI", {{"CDFILIAL", CDFILIAL}, {"CDFAMILISALD", "REF"}, {"NRORDAPRSALD", "001"},
+                              {"IDSALDNEGFAM", "N"}, {"VRCONSDIAFAM", 60.0}});
+    rows.add("FAMSALDOFILI", {{"CDFILIAL", CDFILIAL}, {"CDFAMILISALD", "LAN"}, {"NRORDAPRSALD", "002"},
+                              {"IDSALDNEGFAM", "N"}, {"VRCONSDIAFAM", 30.0}});
+    rows.add("TIPOCONS", {{"CDTIPOCONS", "01"}, {"NMTIPOCONS", "FUNCIONÁRIO"}, {"IDTPVENDATPCONS", "7"},
+                          {"IDDESABPESQCON", "N"}});
+    rows.add("TIPOCONS", {{"CDTIPOCONS", "02"}, {"NMTIPOCONS", "ESTAGIÁRIO"}, {"IDTPVENDATPCONS", "7"},
+                          {"IDDESABPESQCON", "N"}});
+    for (const char *type : {"01", "02"}) {
+        const bool intern = QLatin1String(type) == QLatin1String("02");
+        rows.add("TIPOCONSFILI", {{"CDTIPOCONS", type}, {"CDFILIAL", CDFILIAL}, {"IDRECEBEBONUS", "N"},
+                                  {"CDTIPORECE", "009"}, {"QTRECARGASMES", intern ? 2 : 4},
+                                  {"VRSALDOBASICO", 0.0}, {"VRSALDOEXTRA", 0.0}});
+        rows.add("TIPOCONSLOJA", {{"CDTIPOCONS", type}, {"CDFILIAL", CDFILIAL}, {"CDLOJA", CDLOJA},
+                                  {"VRMAXCONSDIAC", intern ? 40.0 : 80.0}, {"VRMAXCONSDIAD", intern ? 40.0 : 80.0},
+                                  {"VRMAXCONSMESC", intern ? 600.0 : 1200.0}, {"VRMAXCONSMESD", intern ? 600.0 : 1200.0},
+                                  {"VRMAXCONSMENSAL", intern ? 600.0 : 1200.0}});
+    }
+    for (const char *client : {"000002", "000003"})
+        rows.add("CLIENFILIAL", {{"CDCLIENTE", client}, {"CDFILIAL", CDFILIAL}, {"IDPERMVENDAQUB", "S"},
+                                 {"IDCLIENPRIN", QLatin1String(client) == QLatin1String("000002") ? "S" : "N"}});
+    struct Consumer { const char *client, *code, *name, *badge, *cpf, *type; double meal, snack; };
     const QList<Consumer> consumers{
-        {"000002", "000101", "JOSÉ CARLOS OLIVEIRA", "1001", "39053344705", 180.00, 45.50},
-        {"000002", "000102", "FERNANDA RIBEIRO ALVES", "1002", "52998224725", 92.40, 12.00},
-        {"000002", "000103", "LUCAS MARTINS FERREIRA", "1003", "11144477735", 0.00, 8.75},
-        {"000003", "000201", "PATRÍCIA GOMES ROCHA", "2001", "28625587887", 250.00, 60.00},
+        {"000002", "000101", "JOSÉ CARLOS OLIVEIRA", "1001", "39053344705", "01", 180.00, 45.50},
+        {"000002", "000102", "FERNANDA RIBEIRO ALVES", "1002", "52998224725", "01", 92.40, 12.00},
+        {"000002", "000103", "LUCAS MARTINS FERREIRA", "1003", "11144477735", "02", 0.00, 8.75},
+        {"000003", "000201", "PATRÍCIA GOMES ROCHA", "2001", "28625587887", "01", 250.00, 60.00},
     };
+    const QDateTime loaded(now.date().addDays(-1), QTime(8, 0));
+    int deposit = 0;
     for (const Consumer &c : consumers) {
         rows.add("CONSUMIDOR", {{"CDCLIENTE", c.client}, {"CDCONSUMIDOR", c.code}, {"NMCONSUMIDOR", c.name},
-                                {"NRCRACHA", c.badge}, {"CDIDCONSUMID", c.badge}, {"NRCPFRESPCON", c.cpf},
-                                {"CDTIPOCONS", "01"}, {"IDBLOQSALDFS", "N"}, {"IDSITCONSUMI", "1"},
-                                {"IDTPVENDACONS", "7"}});
-        rows.add("SALDOCONS", {{"CDCLIENTE", c.client}, {"CDCONSUMIDOR", c.code}, {"CDFAMILISALD", "REF"}, {"VRSALDCONFAM", c.meal}});
-        rows.add("SALDOCONS", {{"CDCLIENTE", c.client}, {"CDCONSUMIDOR", c.code}, {"CDFAMILISALD", "LAN"}, {"VRSALDCONFAM", c.snack}});
-        rows.add("MOVICLIE", {{"CDCLIENTE", c.client}, {"CDCONSUMIDOR", c.code}, {"CDFILIAL", CDFILIAL}, {"CDCAIXA", CDCAIXA},
-                              {"DTMOVCLI", QDateTime(now.date().addDays(-1), QTime(12, 0))}, {"VRMOVCLI", 0.0},
-                              {"VRSALDOCONS", 300.0}, {"VRSALDPECONS", 0.0}});
+                                {"CDIDCONSUMID", c.badge}, {"NRCPFRESPCON", c.cpf},
+                                {"CDTIPOCONS", c.type}, {"IDBLOQSALDFS", "N"}, {"IDSITCONSUMI", "1"},
+                                {"IDTPVENDACONS", "7"}, {"IDVERSALDCON", "N"}, {"IDATUCPFCONS", "S"},
+                                {"VRLIMDEBCONS", 400.0}, {"VRMAXDEBCONS", 500.0}, {"VRSUBSBASICO", 0.0}});
+        for (const auto &[family, value] : {std::pair{"REF", c.meal}, std::pair{"LAN", c.snack}}) {
+            rows.add("SALDOCONS", {{"CDCLIENTE", c.client}, {"CDCONSUMIDOR", c.code}, {"CDFAMILISALD", family},
+                                   {"VRSALDCONFAM", value}});
+            if (value <= 0)
+                continue;
+            rows.add("EXTRATOCONS", {{"CDCLIENTE", c.client}, {"CDCONSUMIDOR", c.code}, {"CDFAMILISALD", family},
+                                     {"DTMOVEXTCONS", loaded}, {"NRSEQMOVEXT", "001"}, {"CDTIPORECE", "001"},
+                                     {"IDTPMOVEXT", "C"}, {"DSOPEEXTCONS", "CARGA DE CREDITO"}, {"VRMOVEXTCONS", value},
+                                     {"VRSALDCONEXT", value}, {"CDFILIAL", CDFILIAL}, {"CDCAIXA", CDCAIXA},
+                                     {"DTABERCAIX", loaded}, {"NRDEPOSICONS", QString::number(++deposit)}});
+        }
+        rows.add("MOVICLIE", {{"CDCLIENTE", c.client}, {"CDCONSUMIDOR", c.code}, {"NRSEQMOVCLI", "0000000001"},
+                              {"CDFILIAL", CDFILIAL}, {"CDCAIXA", CDCAIXA}, {"IDTIPMOCVLI", "D"},
+                              {"DTMOVIMCLIE", QDateTime(now.date().addDays(-1), QTime(0, 0))},
+                              {"DTMOVCLI", QDateTime(now.date().addDays(-1), QTime(12, 0))}, {"VRMOVCLI", 12.5},
+                              {"VRSALDOCONS", 12.5}, {"VRSALDPECONS", 0.0}});
     }
 }
 

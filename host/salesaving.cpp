@@ -10,6 +10,7 @@
 #include <runtime/clientdataset.h>
 #include <runtime/clock.h>
 #include <runtime/money.h>
+#include <server/srv_consumers_posting.h>
 
 #include <QFile>
 
@@ -144,6 +145,11 @@ bool writeItems(Writer &writer, const SaleKey &key, const DataPacket &rows)
                    {QStringLiteral("VRDESCCOMVEN"), numberOf(rows, row, "VRDESCCOMVEN")},
                    {QStringLiteral("VRACRCOMVEN"), numberOf(rows, row, "VRACRCOMVEN")},
                    {QStringLiteral("ACRESITEM"), numberOf(rows, row, "ACRESITEM")},
+                   // The consumption figures of the server (today's quantities and values) read these.
+                   {QStringLiteral("QTPRODVEND"), numberOf(rows, row, "QTPRODCOMVEN")},
+                   {QStringLiteral("VRUNITVEND"), numberOf(rows, row, "VRPRECCOMVEN")},
+                   {QStringLiteral("VRDESITVEND"), numberOf(rows, row, "VRDESCCOMVEN")},
+                   {QStringLiteral("VRACRITVEND"), numberOf(rows, row, "VRACRCOMVEN") + numberOf(rows, row, "ACRESITEM")},
                    {QStringLiteral("CDIMPOSTO"), textOf(rows, row, "CDIMPOSTO")},
                    {QStringLiteral("VRPEALIMPFIS"), numberOf(rows, row, "VRPEALIMPFIS")},
                    {QStringLiteral("IDTPIMPOSFIS"), textOf(rows, row, "IDTPIMPOSFIS")},
@@ -228,6 +234,61 @@ bool writeCancelledLines(Writer &writer, const SaleKey &key, const DataPacket &r
 }
 
 // The header row of a sale; `situation` "O" for a stored sale, "C" for a cancelled record.
+// The receipt kind of a payment row ("9" personal credit, "A" consumer debit), from the row or
+// else from the payment-type table.
+QString paymentKind(const DataPacket &payments, int row)
+{
+    const QString kind = textOf(payments, row, "IDTIPORECE");
+    if (!kind.isEmpty())
+        return kind;
+    const HostDatabase::Rows found = HostDatabase::query(QStringLiteral("hostTipoRece"),
+        QStringLiteral("SELECT IDTIPORECE FROM TIPORECE WHERE CDTIPORECE = :P_CDTIPORECE"),
+        {{QStringLiteral("P_CDTIPORECE"), textOf(payments, row, "CDTIPORECE")}});
+    return found.ok() && !found.rows.isEmpty() ? found.rows.first().first().toString().trimmed() : QString();
+}
+
+// Posts the consumer's part of the sale (personal credit per family, loans between families,
+// consumer debit) inside the save's transaction, through the server layer's posting.
+bool postConsumer(Writer &writer, Qub_movrela::DbConnection &db, const SaleKey &key, const ClosingHeader &header,
+                  ClosingDatasets &datasets, const DataPacket &items)
+{
+    const DataPacket payments = datasets.cdsMovCaixa.Data();
+    ConsumerPosting posting;
+    posting.CDFILIAL = key.cdFilial;
+    posting.CDCAIXA = key.cdCaixa;
+    posting.NRSEQVENDA = key.nrSeqVenda;
+    posting.CDOPERADOR = textOf(items, 0, "CDOPERADOR");
+    posting.DTABERCAIX = header.dtAberCaix;
+    bool credit = false;
+    for (int row = 0; row < payments.rows.size(); ++row) {
+        const QString kind = paymentKind(payments, row);
+        if (kind != QLatin1String("9") && kind != QLatin1String("A"))
+            continue;
+        posting.CDCLIENTE = textOf(payments, row, "CDCLIENTE");
+        posting.CDCONSUMIDOR = textOf(payments, row, "CDCONSUMIDOR");
+        if (kind == QLatin1String("A")) {
+            posting.debit = Money::RoundDec(posting.debit + numberOf(payments, row, "VRMOVIVEND"), 2);
+        } else if (!credit) {
+            credit = true;
+            posting.CDTIPORECE = textOf(payments, row, "CDTIPORECE");
+        }
+    }
+    if (posting.CDCONSUMIDOR.isEmpty())
+        return true;
+    if (posting.CDCLIENTE.isEmpty())
+        posting.CDCLIENTE = textOf(items, 0, "CDCLIENTE");
+    if (credit) {
+        posting.families = datasets.familySlot.Data();
+        posting.loans = datasets.cdsEmprestimoFam.Data();
+    }
+    const Variant posted = Srv_Kal51000::setLancaConsumo(db, posting);
+    if (posted.isFailure()) {
+        writer.fail(posted.failureText());
+        return false;
+    }
+    return writer.reached(QStringLiteral("CONSUMO"));
+}
+
 Values headerValues(const SaleKey &key, const ClosingHeader &header, const DataPacket &items, const QString &situation)
 {
     const bool nfce = header.stRecebAux20 == QLatin1String("N");
@@ -384,6 +445,7 @@ ClosingAnswer SetConcluiFechamento(const ClosingHeader &header, ClosingDatasets 
         && writeCouponUses(writer, key, items, Clock::now())
         && writePayments(writer, key, datasets.cdsMovCaixa.Data(), header.dtAberCaix)
         && writeCancelledLines(writer, key, cancelled, textOf(items, 0, "CDOPERADOR"))
+        && postConsumer(writer, db, key, header, datasets, items)
         && (header.stRecebAux20 != QLatin1String("N") || issueNfce(writer, key, header, items, answer, &xmlFile));
     if (!written || !transaction.commit()) {
         if (!xmlFile.isEmpty())

@@ -1,5 +1,6 @@
 #include "consumersale.h"
 
+#include <server/srv_consumers.h>
 #include <server/srv_startup_lookups.h>
 
 #include <sale/saledatasets.h>
@@ -160,23 +161,28 @@ void ConsumerSale::VerifVrMinConsumoProd(const QString &) {}
 
 namespace {
 
-Variant notYetAvailable(const char *function)
+QString valueAt(const QStringList &values, int index)
 {
-    return Variant::failure(QStringLiteral("Função do servidor indisponível: %1").arg(QString::fromLatin1(function)));
+    return index < values.size() ? values.at(index) : QString();
 }
 
 } // namespace
 
 ConsumerServer::ConsumerServer()
-    : getCadConsumidor([](const QString &, const QString &CDCLIENTE, const QString &CDCONSUMIDOR) {
-          return Srv_Kal51000::getConsumidorDLV(CDCLIENTE, CDCONSUMIDOR);
+    : getCadConsumidor(&Srv_Kal51000::getCadConsumidor),
+      getConsSaldFam(&Srv_Kal51000::getConsSaldFam),
+      getGastoDia([](const DayRequest &r) {
+          return Srv_Kal51000::getGastoDia(r.CDFILIAL, r.CDCAIXA, r.CDCLIENTE, r.CDCONSUMIDOR, Variant(r.cdsFamiliaSaldo),
+                                           r.DTABERCAIX);
       }),
-      getConsSaldFam([](const QString &, const QString &, const QString &) { return Variant(); }),
-      getGastoDia([](const DayRequest &) { return notYetAvailable("getGastoDia"); }),
-      getLimitConsDiario([](const DayRequest &) { return notYetAvailable("getLimitConsDiario"); }),
-      setGravaConsumidor([](const QStringList &values) {
-          qInfo().noquote() << "setGravaConsumidor não gravado:" << values.join(QLatin1Char('-'));
-          return Variant();
+      getLimitConsDiario([](const DayRequest &r) {
+          return Srv_Kal51000::getLimitConsDiario(r.CDFILIAL, r.CDCAIXA, r.CDCLIENTE, r.CDCONSUMIDOR,
+                                                  Variant(r.cdsFamiliaSaldo), r.DTABERCAIX);
+      }),
+      setGravaConsumidor([](const QStringList &v) {
+          return Srv_Kal51000::setGravaConsumidor(valueAt(v, 0), valueAt(v, 1), valueAt(v, 2), valueAt(v, 3), valueAt(v, 4),
+                                                  valueAt(v, 5), valueAt(v, 6), valueAt(v, 7), valueAt(v, 8), valueAt(v, 9),
+                                                  valueAt(v, 10), valueAt(v, 11));
       })
 {
 }

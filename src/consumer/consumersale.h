@@ -86,10 +86,9 @@ private:
     SaleContext &m_context;
 };
 
-// Server functions of the consumer accounts that the settlement end reads and the server layer
-// does not offer yet, as one replaceable table. Each default does the least a caller can rely
-// on. Tests replace members
-// through ScopedConsumerServer.
+// Server functions of the consumer accounts that the settlement end reads, as one replaceable
+// table; each default is the server layer's function. Tests replace members through
+// ScopedConsumerServer.
 struct ConsumerServer
 {
     ConsumerServer();
@@ -106,20 +105,20 @@ struct ConsumerServer
         QString CDCONSUMIDOR;
     };
 
-    // Consumer register rows (NMCONSUMIDOR, NRCPFRESPCON, IDTPVENDACONS): the server's consumer
-    // lookup by client and consumer.
-    std::function<Variant(const QString &CDFILIAL, const QString &CDCLIENTE, const QString &CDCONSUMIDOR)>
+    // Consumer register rows (NMCONSUMIDOR, NRCPFRESPCON, IDTPVENDACONS) of a consumer the
+    // branch may sell to; the till's switches IDEXCONSATFIL and IDEXCONSATGER both "S": active only.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDCLIENTE, const QString &CDCONSUMIDOR,
+                          const QString &IDEXCONSATFIL, const QString &IDEXCONSATGER)>
         getCadConsumidor;
-    // Balance per family (CDFAMILISALD, VRSALDCONFAM); an empty answer (no balances) for now.
+    // Balance per family of the branch (CDFAMILISALD, NMFAMILISALD, VRSALDCONFAM).
     std::function<Variant(const QString &CDFILIAL, const QString &CDCLIENTE, const QString &CDCONSUMIDOR)>
         getConsSaldFam;
-    // The consumer's spending of the day; a failure for now, so no balance is taken on
-    // figures nobody read.
+    // The consumer's spending of the day in the packet's last family.
     std::function<Variant(const DayRequest &)> getGastoDia;
-    // The daily consumption limit (0: none); a failure for now, as getGastoDia.
+    // The daily consumption limit of the packet's last family (0: none); a failure "ERRO_3 ..."
+    // when the family is closed to the consumer.
     std::function<Variant(const DayRequest &)> getLimitConsDiario;
-    // Records the buyer's CPF with the consumer (twelve texts); for now nothing is recorded
-    // and the call is logged.
+    // Records the buyer's CPF with the consumer (the twelve texts of setGravaConsumidor).
     std::function<Variant(const QStringList &values)> setGravaConsumidor;
 };
 

@@ -1,5 +1,6 @@
 #include "orderserver.h"
 
+#include <server/srv_consumers.h>
 #include <server/srv_lookups_products.h>
 #include <server/srv_orders.h>
 #include <server/srv_startup_lookups.h>
@@ -14,24 +15,15 @@ OrderServer::OrderServer()
       getOcorPed(&Srv_Kal51000::getOcorPed),
       getTipoSaldoProd(&Srv_Kal51000::getTipoSaldoProd),
       getDsOcorr(&Srv_Kal51000::getDsOcorr),
-      // The server layer has no count of today's basic products yet; until it has, the check
-      // reports the missing function and lets the item through.
-      getProdBasVenDia([](const QString &, const QString &, const QString &, const QString &) {
-          return notInstalled(QStringLiteral("getProdBasVenDia"));
-      }),
+      getProdBasVenDia(&Srv_Kal51000::getProdBasVenDia),
       getPromoCombAux(&Srv_Kal51000::getPromoCombAux),
       getValidaMesa(&Srv_Kal51000::getValidaMesa),
       getAcresMesa(&Srv_Kal51000::getAcresMesa),
       setGravaAcrescimo(&Srv_Kal51000::setGravaAcrescimo),
       getGeraPedido(&Srv_Kal51000::getGeraPedido),
       setGeraDesistencia(&Srv_Kal51000::setGeraDesistencia),
-      // The server layer answers the consumer's name by client and consumer whatever its
-      // situation; the branch and the active-consumer switches do not narrow it yet.
-      getCadConsumidor([](const QString &, const QString &CDCLIENTE, const QString &CDCONSUMIDOR, const QString &,
-                          const QString &) { return Srv_Kal51000::getConsumidorDLV(CDCLIENTE, CDCONSUMIDOR); }),
-      // No server function describes a delivery or reserved tab's consumer yet: the name found
-      // from the consumer register or the first line stays.
-      getDsConsumidor([](const QString &, const QString &, const QString &, const QString &) { return QString(); })
+      getCadConsumidor(&Srv_Kal51000::getCadConsumidor),
+      getDsConsumidor(&Srv_Kal51000::getDsConsumidor)
 {
 }
 

@@ -1,6 +1,7 @@
 #include "productentry_server.h"
 
 #include <server/srv_access.h>
+#include <server/srv_consumers.h>
 #include <server/srv_counters.h>
 #include <server/srv_lookups_products.h>
 #include <server/srv_lookups_tills.h>
@@ -12,7 +13,7 @@ EntryServer::EntryServer()
       getCodigoBarra(Srv_Kal51000::getCodigoBarra),
       getPrxVendaColombia(Srv_Kal51000::getPrxVendaColombia),
       getProdPesq(Srv_Kal51000::getProdPesq),
-      getCdFamiliSald([](const QString &, const QString &) { return notInstalled(QStringLiteral("getCdFamiliSald")); }),
+      getCdFamiliSald(Srv_Kal51000::getCdFamiliSald),
       getProdTxServ(Srv_Kal51000::getProdTxServ),
       verificaIDSTLUGARMESA(Srv_Kal51000::verificaIDSTLUGARMESA),
       getAgrupProd(Srv_Kal51000::getAgrupProd),

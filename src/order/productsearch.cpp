@@ -186,7 +186,7 @@ void ProductSearch::applyButtonConfig(ProductRow &product)
         product.QTTARAPROD = QStringLiteral("0");
 }
 
-// The server's family when it answers; else the one the search row carries.
+// The server's family when it answers one; else the one the search row carries.
 QString ProductSearch::family(const ProductRow &product)
 {
     const Parameters &params = m_context.state().params;
@@ -196,7 +196,7 @@ QString ProductSearch::family(const ProductRow &product)
                               QStringLiteral("getCdFamiliSald"),
                               params.stCDFILIAL + QStringLiteral("-") + product.CDPRODUTO, family,
                               SaleContext::Failure::Quiet);
-    return answered ? family.toString() : product.CDFAMILISALD;
+    return answered && !family.toString().isEmpty() ? family.toString() : product.CDFAMILISALD;
 }
 
 void ProductSearch::checkChosenProduct(const ProductRow &product)

@@ -239,10 +239,14 @@ bool Registration::basicProductOncePerDay()
     const Parameters &params = m_state.params;
     const QString client = m_state.host.stCdClienteVenda;
     const QString consumer = m_state.consumer.stCDCONSUMIDOR;
-    const Variant sold = m_context.checkedValue(
-        orderServer().getProdBasVenDia(params.stCDFILIAL, client, consumer, m_item.CDPRODUTO),
-        QStringLiteral("getProdVenDiaServ"),
-        QStringList{params.stCDFILIAL, client, consumer, m_item.CDPRODUTO}.join(QLatin1Char('-')));
+    Variant sold;
+    // Without today's count the once-a-day rule cannot be kept: the failure is shown and the
+    // item is not sold.
+    if (!m_context.checkAnswer(orderServer().getProdBasVenDia(params.stCDFILIAL, client, consumer, m_item.CDPRODUTO),
+                               QStringLiteral("getProdVenDiaServ"),
+                               QStringList{params.stCDFILIAL, client, consumer, m_item.CDPRODUTO}.join(QLatin1Char('-')),
+                               sold))
+        return false;
     if (sold.toDouble() < 1.0)
         return true;
     refuse(Lvm_msg::Format(m_context.Msg(QStringLiteral("PROD_UMAVEZ")), {m_item.CDPRODUTO}));

@@ -146,7 +146,9 @@ bool FailureRecovery::consumerMayComplete()
     const QString consumer = state.consumer.stCDCONSUMIDOR;
     Variant packet;
     // The consumer register is checked in its own colour scheme "002", not the site's.
-    Ravuvozozod::MensagemMetodo(consumerServer().getCadConsumidor(params.stCDFILIAL, client, consumer), true, 0,
+    Ravuvozozod::MensagemMetodo(consumerServer().getCadConsumidor(params.stCDFILIAL, client, consumer,
+                                                                  params.stIDEXCONSATFIL, params.stIDEXCONSATGER),
+                                true, 0,
                                 QStringLiteral("getCadConsumidor"), unitName,
                                 QStringList{params.stCDFILIAL, client, consumer}.join(QLatin1Char('-')),
                                 QStringLiteral("002"), packet);

@@ -1,5 +1,6 @@
 #include "settlementserver.h"
 
+#include <server/srv_consumers.h>
 #include <server/srv_counters.h>
 #include <server/srv_kds.h>
 #include <server/srv_lookups_tills.h>
@@ -41,8 +42,10 @@ SettlementServer::SettlementServer()
       setMovFidelidade(Srv_Kal51000::setMovFidelidade),
       setVendaBeneficioBalcao(Srv_Kal51000::setVendaBeneficioBalcao),
       CancelaPedidoKDS(Srv_Kal51000::CancelaPedidoKDS),
-      setGravaConsumidor([](const QString &, const QString &, const QString &, const QString &, const QString &) {
-          return Variant();
+      setGravaConsumidor([](const QString &CDCLIENTE, const QString &CDCONSUMIDOR, const QString &NRCPF,
+                            const QString &STPROCESSAMENTO, const QString &kind) {
+          return Srv_Kal51000::setGravaConsumidor(CDCLIENTE, {}, CDCONSUMIDOR, {}, {}, {}, {}, NRCPF, {}, {},
+                                                  STPROCESSAMENTO, kind);
       }),
       random([](int bound) { return bound <= 0 ? 0 : int(QRandomGenerator::global()->bounded(bound)); })
 {

@@ -53,8 +53,8 @@ struct SettlementServer
                           const QString &NRSEQVENDA, bool satTill)>
         CancelaPedidoKDS;
 
-    // The buyer's CPF into the consumer register. No consumer register is kept by this till's
-    // server layer: the default stores nothing and answers empty.
+    // The buyer's CPF into the consumer register (kind "2": only the CPF of a consumer whose
+    // register lets the till change it). True, or the failure.
     std::function<Variant(const QString &CDCLIENTE, const QString &CDCONSUMIDOR, const QString &NRCPF,
                           const QString &STPROCESSAMENTO, const QString &kind)>
         setGravaConsumidor;

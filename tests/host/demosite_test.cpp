@@ -7,6 +7,7 @@
 
 #include <outside/criptografa.h>
 #include <sale/salestate_load.h>
+#include <server/srv_consumers.h>
 #include <server/trdmvendacons.h>
 
 #include <runtime/cdsfile.h>
@@ -240,6 +241,51 @@ TEST_F(DemoSiteTest, TablesAndProductionPrintersAreThere)
     EXPECT_EQ(printerOf.value("08001"), "BAR");
     EXPECT_FALSE(printerOf.contains("04001")); // the buffet is served at the counter
     EXPECT_EQ(load("PARAMETROSQUB.CDS").value(0, "IDIMPPEDPROD").toString(), "S");
+}
+
+// The badge consumers come with their types, two families of which the meals lend to the
+// snacks, and a credit history that ends on the balances SALDOCONS holds.
+TEST_F(DemoSiteTest, BadgeConsumersHaveBalancesTheirStatementsAddUpTo)
+{
+    for (const QString &skipped : report.skipped)
+        EXPECT_FALSE(skipped.contains("CONS") || skipped.contains("FAM") || skipped.contains("MOVICLIE"))
+            << skipped.toStdString();
+    setRdmVendaCons(std::make_unique<TrdmVendaCons>());
+    QString error;
+    ASSERT_TRUE(rdmVendaCons().connect(&error)) << error.toStdString();
+    const Variant balances = Srv_Kal51000::getConsSaldFam("0001", "000002", "000101");
+    ASSERT_TRUE(balances.isPacket()) << balances.failureText().toStdString();
+    ASSERT_EQ(balances.packet().rows.size(), 2);
+    EXPECT_EQ(balances.packet().value(0, "CDFAMILISALD").toString(), "LAN");
+    EXPECT_DOUBLE_EQ(balances.packet().value(0, "VRSALDCONFAM").toDouble(), 45.5);
+    EXPECT_DOUBLE_EQ(balances.packet().value(1, "VRSALDCONFAM").toDouble(), 180.0);
+    const Variant consumer = Srv_Kal51000::getCadConsumidor("0001", "000002", "000101", "S", "S");
+    ASSERT_TRUE(consumer.isPacket());
+    EXPECT_EQ(consumer.packet().value(0, "NMCONSUMIDOR").toString(), QString::fromUtf8("JOSÉ CARLOS OLIVEIRA"));
+    EXPECT_FALSE(Srv_Kal51000::getTipoConsLoja("0001", "01", "000002", "000101").packet().isEmpty());
+
+    // Rolling the statements forward from their first line changes no balance.
+    const HostDatabase::Rows before = HostDatabase::query("test", "SELECT CDCONSUMIDOR, CDFAMILISALD, VRSALDCONFAM "
+                                                                  "FROM SALDOCONS ORDER BY CDCONSUMIDOR, CDFAMILISALD");
+    ASSERT_TRUE(before.ok()) << before.error.toStdString();
+    for (const QString &code : {"000101", "000102", "000103"})
+        ASSERT_FALSE(Srv_Kal51000::EvoluiSaldo("000002", code, "0001", QDateTime(Now.date().addDays(-30), QTime())).isFailure());
+    const HostDatabase::Rows after = HostDatabase::query("test", "SELECT CDCONSUMIDOR, CDFAMILISALD, VRSALDCONFAM "
+                                                                 "FROM SALDOCONS ORDER BY CDCONSUMIDOR, CDFAMILISALD");
+    ASSERT_EQ(after.rows.size(), before.rows.size());
+    for (int row = 0; row < after.rows.size(); ++row)
+        EXPECT_DOUBLE_EQ(after.rows[row][2].toDouble(), before.rows[row][2].toDouble()) << row;
+
+    // A snack bigger than the snack balance borrows the rest from the meals.
+    DataPacket snack;
+    snack.fields = {FieldDef{"CDFAMILISALD", FieldType::String, 3}, FieldDef{"VRSALDCONFAM", FieldType::Double, 0}};
+    snack.rows = {{QStringLiteral("LAN"), 25.0}};
+    const Variant loans = Srv_Kal51000::setValidaSaldoCons("0001", "001", "000002", "000102", "N", "N", "", "N",
+                                                           Variant(snack), Now);
+    ASSERT_TRUE(loans.isPacket()) << loans.failureText().toStdString();
+    ASSERT_EQ(loans.packet().rows.size(), 2);
+    EXPECT_EQ(loans.packet().value(0, "CDFAMILISALD").toString(), "REF");
+    EXPECT_DOUBLE_EQ(loans.packet().value(0, "VRMOVEXTCONS").toDouble(), 13.0);
 }
 
 // The host opens the sale of a table or tab once and finds it again for every later order.

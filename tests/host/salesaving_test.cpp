@@ -3,6 +3,7 @@
 #include <host/hostdatabase.h>
 #include <host/hostschema.h>
 #include <host/salesaving.h>
+#include <server/srv_consumers.h>
 
 #include <support/databasefixture.h>
 
@@ -357,6 +358,102 @@ TEST_P(SaleSavingTest, SaleNeverStoredIsRecordedAsCancelled)
 }
 
 VENDACONS_DATABASE_KINDS(SaleSavingTest);
+
+// ---- the consumer's part of a sale -----------------------------------------------------------
+
+DataPacket textAndNumbers(const QStringList &texts, const QStringList &numbers, const QList<QList<Variant>> &rows)
+{
+    DataPacket packet;
+    for (const QString &name : texts)
+        packet.fields.append(FieldDef{name, FieldType::String, 21});
+    for (const QString &name : numbers)
+        packet.fields.append(FieldDef{name, FieldType::Double, 0});
+    packet.rows = rows;
+    return packet;
+}
+
+// A badge consumer's sale: paid by personal credit ("9") and on the debit account ("A"), with
+// the part of each family and the loans the validation found.
+void consumerSale(SaleRows &sale, const QList<QList<Variant>> &families, const QList<QList<Variant>> &loans,
+                  double credit, double debit)
+{
+    QList<QList<Variant>> payments{{"009", "Crédito pessoal", "9", "E", "000002", "000101", credit, 0.0}};
+    if (debit > 0)
+        payments.append({"010", "Débito", "A", "E", "000002", "000101", debit, 0.0});
+    sale.movCaixa.SetData(textAndNumbers({"CDTIPORECE", "NMTIPORECE", "IDTIPORECE", "IDTIPOMOVIVE", "CDCLIENTE", "CDCONSUMIDOR"},
+                                         {"VRMOVIVEND", "VRTROCO"}, payments));
+    sale.familias.SetData(textAndNumbers({"CDFAMILISALD"}, {"VRSALDCONFAM"}, families));
+    sale.emprestimos.SetData(textAndNumbers({"CDFAMILISALD", "IDTPMOVEXT"}, {"VRMOVEXTCONS"}, loans));
+}
+
+class ConsumerSaleSaving : public SaleSavingTest
+{
+protected:
+    void SetUp() override
+    {
+        SaleSavingTest::SetUp();
+        for (const char *sql : {
+                 "INSERT INTO CONSUMIDOR (CDCLIENTE, CDCONSUMIDOR, NMCONSUMIDOR, IDSITCONSUMI, IDVERSALDCON) "
+                 "VALUES ('000002', '000101', 'JOSE', '1', 'N')",
+                 "INSERT INTO FAMILIASALDO (CDFAMILISALD, NMFAMILISALD) VALUES ('REF', 'REFEICAO')",
+                 "INSERT INTO FAMILIASALDO (CDFAMILISALD, NMFAMILISALD) VALUES ('LAN', 'LANCHE')",
+                 "INSERT INTO FAMSALDOFILI (CDFILIAL, CDFAMILISALD, NRORDAPRSALD, IDSALDNEGFAM) VALUES ('0001', 'REF', '001', 'N')",
+                 "INSERT INTO FAMSALDOFILI (CDFILIAL, CDFAMILISALD, NRORDAPRSALD, IDSALDNEGFAM) VALUES ('0001', 'LAN', '002', 'N')",
+                 "INSERT INTO SALDOCONS (CDCLIENTE, CDCONSUMIDOR, CDFAMILISALD, VRSALDCONFAM) VALUES ('000002', '000101', 'REF', 80)",
+                 "INSERT INTO SALDOCONS (CDCLIENTE, CDCONSUMIDOR, CDFAMILISALD, VRSALDCONFAM) VALUES ('000002', '000101', 'LAN', 5)",
+             })
+            exec(sql);
+    }
+    double balanceOf(const QString &family)
+    {
+        return rows("SELECT VRSALDCONFAM FROM SALDOCONS WHERE CDFAMILISALD = :F", {{"F", family}}).first().first().toDouble();
+    }
+};
+
+TEST_P(ConsumerSaleSaving, TheSavePostsTheStatementLinesUnderTheSaleKeyAtItsInstant)
+{
+    SaleRows sale;
+    consumerSale(sale, {{"REF", 10.0}, {"LAN", 12.0}}, {{"REF", "D", 7.0}, {"LAN", "C", 7.0}}, 22.0, 4.5);
+    const ClosingAnswer answer = save(sale);
+    ASSERT_TRUE(answer.failure.isEmpty()) << answer.failure.toStdString();
+    const QString key = answer.savedSaleKey.toString();
+    const auto lines = rows("SELECT CDFAMILISALD, IDTPMOVEXT, VRMOVEXTCONS, VRSALDCONEXT, NRSEQMOVEXT, NRSEQVENDA, "
+                            "DTMOVEXTCONS FROM EXTRATOCONS ORDER BY CDFAMILISALD, NRSEQMOVEXT");
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_EQ(lines[0][1].toString() + lines[1][1].toString() + lines[2][1].toString() + lines[3][1].toString(), "CVDV");
+    EXPECT_EQ(lines[1][5].toString(), key);
+    EXPECT_EQ(lines[3][5].toString(), key);
+    EXPECT_TRUE(lines[2][5].isNull() || lines[2][5].toString().isEmpty());
+    EXPECT_DOUBLE_EQ(lines[3][3].toDouble(), 63.0);
+    EXPECT_EQ(lines[3][4].toString(), "002");
+    EXPECT_EQ(HostDatabase::dateTimeOf(lines[0][6]), QDateTime(QDate(2024, 3, 5), QTime(12, 10, 0)));
+    EXPECT_DOUBLE_EQ(balanceOf("REF"), 63.0);
+    EXPECT_DOUBLE_EQ(balanceOf("LAN"), 0.0);
+    // The sale counts in the consumer's figures of the day.
+    exec("UPDATE VENDA SET CDCLIENTE = '000002', CDCONSUMIDOR = '000101'");
+    EXPECT_EQ(Srv_Kal51000::getProdBasVenDia("0001", "000002", "000101", "09002").toDouble(), 2.0);
+    const auto debit = rows("SELECT VRMOVCLI, NRSEQVENDA FROM MOVICLIE WHERE CDCONSUMIDOR = '000101'");
+    ASSERT_EQ(debit.size(), 1);
+    EXPECT_DOUBLE_EQ(debit[0][0].toDouble(), 4.5);
+    EXPECT_EQ(debit[0][1].toString(), key);
+}
+
+// Another till spent the balance since the validation: the save refuses and keeps nothing.
+TEST_P(ConsumerSaleSaving, ABalanceSpentSinceTheValidationRefusesTheWholeSave)
+{
+    exec("UPDATE SALDOCONS SET VRSALDCONFAM = 9.99 WHERE CDFAMILISALD = 'REF'");
+    SaleRows sale;
+    consumerSale(sale, {{"REF", 10.0}}, {}, 10.0, 0);
+    const ClosingAnswer answer = save(sale);
+    EXPECT_EQ(answer.failure, "ERRO_2REF - REFEICAO");
+    EXPECT_TRUE(answer.savedSaleKey.isFailure());
+    EXPECT_EQ(count("VENDA"), 0);
+    EXPECT_EQ(count("MOVCAIXA"), 0);
+    EXPECT_EQ(count("EXTRATOCONS"), 0);
+    EXPECT_DOUBLE_EQ(balanceOf("REF"), 9.99);
+}
+
+VENDACONS_DATABASE_KINDS(ConsumerSaleSaving);
 
 TEST(AccessKey, CheckDigitIsModuloEleven)
 {

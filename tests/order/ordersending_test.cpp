@@ -97,7 +97,11 @@ protected:
         exec("INSERT INTO COMANDAVEN (CDFILIAL, NRVENDAREST, NRCOMANDA, CDLOJA, DSCOMANDA, VRACRCOMANDA) "
              "VALUES ('1', '500', '7', '01', '7', 1.5)");
         exec("INSERT INTO MESA (CDFILIAL, CDLOJA, NRMESA, IDSTMESAAUX) VALUES ('1', '01', '0012', 'O')");
-        exec("INSERT INTO CONSUMIDOR (CDCLIENTE, CDCONSUMIDOR, NMCONSUMIDOR) VALUES ('CLI', 'C9', 'BEATRIZ')");
+        // A consumer the branch may sell to (its client is linked to the branch, its type searchable).
+        exec("INSERT INTO CONSUMIDOR (CDCLIENTE, CDCONSUMIDOR, NMCONSUMIDOR, IDSITCONSUMI, CDTIPOCONS) "
+             "VALUES ('CLI', 'C9', 'BEATRIZ', '1', 'T1')");
+        exec("INSERT INTO CLIENFILIAL (CDCLIENTE, CDFILIAL, IDPERMVENDAQUB) VALUES ('CLI', '1', 'S')");
+        exec("INSERT INTO TIPOCONS (CDTIPOCONS, IDDESABPESQCON) VALUES ('T1', 'N')");
     }
 
     void arrangeSale(const QString &mode)

@@ -81,6 +81,22 @@ TEST_F(Registration, ANegativeQuantityIsStoredWithoutItsSign)
 
 // ---- refusals: each shows its own message and leaves the sale as it was ------------------------
 
+// Without today's count of the basic product the once-a-day rule cannot be kept: the failure is
+// shown and the item is not sold.
+TEST_F(Registration, BasicProductIsRefusedWhenTodaysCountFails)
+{
+    sell(item("01", "ÁGUA", "2,00"));
+    const Snapshot before = snapshot();
+    messages->clear();
+    debitConsumerRule(QStringLiteral("S"), QString(), QString());
+    basicSoldToday = Variant::failure(QStringLiteral("sem conexão com a base"));
+    EXPECT_TRUE(sell(item("10", "SUCO", "5,00")));
+    EXPECT_FALSE(order().lastItemRegistered());
+    ASSERT_EQ(messages->count(), 1);
+    EXPECT_TRUE(shown().join("").contains("sem conexão com a base")) << shown().join("|").toStdString();
+    EXPECT_TRUE(snapshot() == before);
+}
+
 TEST_F(Registration, EachCheckRefusesWithItsMessageAndLeavesTheSaleUnchanged)
 {
     struct Case

@@ -51,7 +51,8 @@ protected:
         access.getCartaoCHART = [] { return Variant(false); };
         m_access = std::make_unique<ScopedAccessServer>(std::move(access));
         ConsumerServer consumer;
-        consumer.getCadConsumidor = [this](const QString &, const QString &, const QString &) {
+        consumer.getCadConsumidor = [this](const QString &, const QString &, const QString &, const QString &,
+                                           const QString &) {
             consumerCalls << QStringLiteral("getCadConsumidor");
             return Variant(packet({text("NMCONSUMIDOR"), text("IDTPVENDACONS")}, {{QStringLiteral("Ana"), saleKind}}));
         };

@@ -1,0 +1,262 @@
+#include "srv_consumers_posting.h"
+#include "srv_consumers_p.h"
+
+#include "statement.h"
+
+#include <outside/consiste.h>
+#include <runtime/money.h>
+
+#include <QMap>
+
+namespace {
+
+using namespace ConsumerAccounts;
+
+// The row lock keeps a second till waiting until this save ends; SQLite's save already holds
+// the base's write lock.
+const Statement adqTravaConsumidor{"adqTravaConsumidor",
+    "SELECT IDVERSALDCON, VRSUBSBASICO FROM CONSUMIDOR WHERE CDCLIENTE = :P_CDCLIENTE AND CDCONSUMIDOR = :P_CDCONSUMIDOR",
+    {.sqlite = {},
+     .postgresql = "SELECT IDVERSALDCON, VRSUBSBASICO FROM CONSUMIDOR WHERE CDCLIENTE = :P_CDCLIENTE "
+                   "AND CDCONSUMIDOR = :P_CDCONSUMIDOR FOR UPDATE"}};
+const Statement adqSaldosLancamento{"adqSaldosLancamento",
+    "SELECT S.CDFAMILISALD, S.VRSALDCONFAM FROM SALDOCONS S WHERE S.CDCLIENTE = :P_CDCLIENTE "
+    "AND S.CDCONSUMIDOR = :P_CDCONSUMIDOR"};
+const Statement adqRegrasNegativo{"adqRegrasNegativo",
+    "SELECT F.CDFAMILISALD, F.IDSALDNEGFAM, R.IDSALDNEGRAL, N.NMFAMILISALD FROM FAMSALDOFILI F "
+    "LEFT JOIN RALIMENT R ON R.CDFILIAL = F.CDFILIAL AND R.CDFAMILISALD = F.CDFAMILISALD "
+    "AND R.CDCLIENTE = :P_CDCLIENTE AND R.CDCONSUMIDOR = :P_CDCONSUMIDOR "
+    "LEFT JOIN FAMILIASALDO N ON N.CDFAMILISALD = F.CDFAMILISALD WHERE F.CDFILIAL = :P_CDFILIAL"};
+const Statement adqTipoReceInterno{"adqTipoReceInterno",
+    "SELECT CDTIPORECE FROM TIPORECE WHERE IDTIPORECE = 'A' ORDER BY CDTIPORECE"};
+const Statement acmInsEXTRATOCONS{"acmInsEXTRATOCONS",
+    "INSERT INTO EXTRATOCONS (CDCLIENTE, CDCONSUMIDOR, CDFAMILISALD, DTMOVEXTCONS, NRSEQMOVEXT, CDTIPORECE, IDTPMOVEXT, "
+    "DSOPEEXTCONS, VRMOVEXTCONS, VRSALDCONEXT, CDFILIAL, CDCAIXA, NRSEQVENDA, DTABERCAIX, NRDEPOSICONS, NRSEQMOVCAIXA) "
+    "VALUES (:CDCLIENTE, :CDCONSUMIDOR, :CDFAMILISALD, :DTMOVEXTCONS, :NRSEQMOVEXT, :CDTIPORECE, :IDTPMOVEXT, "
+    ":DSOPEEXTCONS, :VRMOVEXTCONS, :VRSALDCONEXT, :CDFILIAL, :CDCAIXA, :NRSEQVENDA, :DTABERCAIX, :NRDEPOSICONS, "
+    ":NRSEQMOVCAIXA)"};
+const Statement adqUltMoviClie{"adqUltMoviClie",
+    "SELECT NRSEQMOVCLI, VRSALDOCONS, VRSALDPECONS FROM MOVICLIE WHERE CDCLIENTE = :P_CDCLIENTE "
+    "AND CDCONSUMIDOR = :P_CDCONSUMIDOR ORDER BY DTMOVCLI DESC, NRSEQMOVCLI DESC LIMIT 1"};
+const Statement adqSeqMoviClie{"adqSeqMoviClie",
+    "SELECT MAX(NRSEQMOVCLI) AS NRSEQMOVCLI FROM MOVICLIE WHERE CDCLIENTE = :P_CDCLIENTE AND CDCONSUMIDOR = :P_CDCONSUMIDOR"};
+const Statement adqSubsidioDia{"adqSubsidioDia",
+    "SELECT COALESCE(SUM(S.VRMOVCLI), 0) AS VRSUBSBASICODIA FROM MOVICLIE S WHERE S.IDTIPMOCVLI = 'D' "
+    "AND S.CDCLIENTE = :P_CDCLIENTE AND COALESCE(S.CDCONSUMIDOR, '') = '' AND S.DTMOVIMCLIE >= :P_HOJE AND S.DTMOVIMCLIE < :P_AMANHA "
+    "AND EXISTS (SELECT 1 FROM MOVICLIE M WHERE M.CDFILIAL = S.CDFILIAL AND M.CDCAIXA = S.CDCAIXA "
+    "AND M.NRSEQVENDA = S.NRSEQVENDA AND M.CDCLIENTE = :P_CDCLIENTE AND M.CDCONSUMIDOR = :P_CDCONSUMIDOR "
+    "AND M.IDTIPMOCVLI = 'D')"};
+const Statement acmInsMOVICLIE{"acmInsMOVICLIE",
+    "INSERT INTO MOVICLIE (CDCLIENTE, CDCONSUMIDOR, NRSEQMOVCLI, CDFILIAL, CDCAIXA, NRSEQVENDA, DTMOVIMCLIE, DTMOVCLI, "
+    "IDTIPMOCVLI, VRMOVCLI, VRSALDOCONS, VRSALDPECONS, CDOPERADOR) VALUES (:CDCLIENTE, :CDCONSUMIDOR, :NRSEQMOVCLI, "
+    ":CDFILIAL, :CDCAIXA, :NRSEQVENDA, :DTMOVIMCLIE, :DTMOVCLI, 'D', :VRMOVCLI, :VRSALDOCONS, :VRSALDPECONS, :CDOPERADOR)"};
+
+struct Line
+{
+    QString family;
+    QString kind;
+    double amount = 0;
+};
+
+class Posting
+{
+public:
+    Posting(Session &db, const ConsumerPosting &in) : m_db(db), m_in(in) {}
+
+    Variant run();
+
+private:
+    Variant failDb() const { return m_db.failure(); }
+    Params consumer() const
+    {
+        return {{"P_CDCLIENTE", m_in.CDCLIENTE}, {"P_CDCONSUMIDOR", m_in.CDCONSUMIDOR}};
+    }
+    QList<Line> creditLines() const;
+    bool readState();
+    QString refusal(const QList<Line> &lines);
+    bool writeLines(const QList<Line> &lines);
+    bool writeDebit();
+    bool insertMovement(const QString &consumer, double amount, double balance, double pending);
+
+    Session &m_db;
+    const ConsumerPosting &m_in;
+    DataPacket m_consumer;
+    QMap<QString, double> m_balance;
+    QDateTime m_stamp;
+};
+
+QList<Line> Posting::creditLines() const
+{
+    QList<Line> lines;
+    for (int row = 0; row < m_in.loans.rows.size(); ++row)
+        lines.append({m_in.loans.value(row, "CDFAMILISALD").toString(), m_in.loans.value(row, "IDTPMOVEXT").toString(),
+                      Money::RoundDec(money(m_in.loans.value(row, "VRMOVEXTCONS")), 2)});
+    for (int row = 0; row < m_in.families.rows.size(); ++row) {
+        const double amount = Money::RoundDec(money(m_in.families.value(row, "VRSALDCONFAM")), 2);
+        if (amount > 0)
+            lines.append({m_in.families.value(row, "CDFAMILISALD").toString(), QStringLiteral("V"), amount});
+    }
+    return lines;
+}
+
+bool Posting::readState()
+{
+    DataPacket balances;
+    if (!m_db.packet(adqTravaConsumidor, consumer(), m_consumer) || !m_db.packet(adqSaldosLancamento, consumer(), balances))
+        return false;
+    for (int row = 0; row < balances.rows.size(); ++row)
+        m_balance[balances.value(row, "CDFAMILISALD").toString()] = Money::RoundDec(money(balances.value(row, "VRSALDCONFAM")), 2);
+    // Taken after the lock: stamps and sequences follow the order in which tills post.
+    m_stamp = lineStamp();
+    return true;
+}
+
+// The first family the sale would take below zero without leave, as the refusal's text.
+QString Posting::refusal(const QList<Line> &lines)
+{
+    QMap<QString, double> after = m_balance;
+    QMap<QString, bool> lowered;
+    for (const Line &line : lines) {
+        after[line.family] = Money::RoundDec(after.value(line.family, 0.0) + signedAmount(line.kind, line.amount), 2);
+        lowered[line.family] = lowered.value(line.family) || !addsToBalance(line.kind);
+    }
+    const bool mayGoShort = m_in.IDPERCOMVENCPDC == QLatin1String("S")
+        && m_consumer.value(0, "IDVERSALDCON").toString() == QLatin1String("S");
+    if (mayGoShort)
+        return {};
+    DataPacket rules;
+    if (!m_db.packet(adqRegrasNegativo, consumer() + Params{{"P_CDFILIAL", m_in.CDFILIAL}}, rules))
+        return m_db.error();
+    for (auto it = after.cbegin(); it != after.cend(); ++it) {
+        if (!lowered.value(it.key()) || it.value() >= 0)
+            continue;
+        QString flag = QStringLiteral("N"), name;
+        for (int row = 0; row < rules.rows.size(); ++row) {
+            if (rules.value(row, "CDFAMILISALD").toString() != it.key())
+                continue;
+            name = rules.value(row, "NMFAMILISALD").toString();
+            const QString own = rules.value(row, "IDSALDNEGRAL").toString().trimmed();
+            const QString family = rules.value(row, "IDSALDNEGFAM").toString().trimmed();
+            flag = !own.isEmpty() ? own : (!family.isEmpty() ? family : flag);
+        }
+        if (flag == QLatin1String("N"))
+            return QStringLiteral("ERRO_2") + it.key() + QStringLiteral(" - ") + name;
+    }
+    return {};
+}
+
+bool Posting::writeLines(const QList<Line> &lines)
+{
+    DataPacket internal;
+    if (!m_in.loans.isEmpty() && !m_db.packet(adqTipoReceInterno, {}, internal))
+        return false;
+    for (const Line &line : lines) {
+        QString sequence;
+        if (!nextStatementSequence(m_db, m_in.CDCLIENTE, m_in.CDCONSUMIDOR, line.family, m_stamp, sequence))
+            return false;
+        const double after = Money::RoundDec(m_balance.value(line.family, 0.0) + signedAmount(line.kind, line.amount), 2);
+        m_balance[line.family] = after;
+        const bool sale = line.kind == QLatin1String("V");
+        const QString description = sale ? QStringLiteral("VENDA ") + m_in.NRSEQVENDA
+            : line.kind == QLatin1String("D") ? QStringLiteral("QUB - Debito Oper.Interna")
+                                              : QStringLiteral("QUB - Credito Oper.Interna");
+        if (!m_db.run(acmInsEXTRATOCONS,
+                      {{"CDCLIENTE", m_in.CDCLIENTE}, {"CDCONSUMIDOR", m_in.CDCONSUMIDOR}, {"CDFAMILISALD", line.family},
+                       {"DTMOVEXTCONS", m_stamp}, {"NRSEQMOVEXT", sequence},
+                       {"CDTIPORECE", sale ? m_in.CDTIPORECE : internal.value(0, "CDTIPORECE").toString()},
+                       {"IDTPMOVEXT", line.kind}, {"DSOPEEXTCONS", description.left(30)}, {"VRMOVEXTCONS", line.amount},
+                       {"VRSALDCONEXT", after}, {"CDFILIAL", m_in.CDFILIAL}, {"CDCAIXA", m_in.CDCAIXA},
+                       {"NRSEQVENDA", sale ? Variant(m_in.NRSEQVENDA) : Variant::null()},
+                       {"DTABERCAIX", m_in.DTABERCAIX.isValid() ? Variant(m_in.DTABERCAIX) : Variant::null()},
+                       {"NRDEPOSICONS", Variant::null()}, {"NRSEQMOVCAIXA", Variant::null()}}))
+            return false;
+    }
+    for (auto it = m_balance.cbegin(); it != m_balance.cend(); ++it) {
+        bool touched = false;
+        for (const Line &line : lines)
+            touched = touched || line.family == it.key();
+        if (touched && !storeFamilyBalance(m_db, m_in.CDCLIENTE, m_in.CDCONSUMIDOR, it.key(), it.value()))
+            return false;
+    }
+    return true;
+}
+
+bool Posting::insertMovement(const QString &consumer, double amount, double balance, double pending)
+{
+    DataPacket last;
+    if (!m_db.packet(adqSeqMoviClie, {{"P_CDCLIENTE", m_in.CDCLIENTE}, {"P_CDCONSUMIDOR", consumer}}, last))
+        return false;
+    const qint64 next = last.value(0, "NRSEQMOVCLI").toString().trimmed().toLongLong() + 1;
+    return m_db.run(acmInsMOVICLIE,
+                    {{"CDCLIENTE", m_in.CDCLIENTE}, {"CDCONSUMIDOR", consumer},
+                     {"NRSEQMOVCLI", QString::number(next).rightJustified(10, QLatin1Char('0'))},
+                     {"CDFILIAL", m_in.CDFILIAL}, {"CDCAIXA", m_in.CDCAIXA}, {"NRSEQVENDA", m_in.NRSEQVENDA},
+                     {"DTMOVIMCLIE", dayStart(m_stamp.date())}, {"DTMOVCLI", m_stamp}, {"VRMOVCLI", amount},
+                     {"VRSALDOCONS", balance}, {"VRSALDPECONS", pending}, {"CDOPERADOR", m_in.CDOPERADOR}});
+}
+
+// The company pays the consumer's basic subsidy of the day first; the consumer's debit row
+// carries the rest, so both rows together are the amount paid on the account.
+bool Posting::writeDebit()
+{
+    const double debit = Money::RoundDec(m_in.debit, 2);
+    if (debit <= 0)
+        return true;
+    double subsidy = 0;
+    const double daily = Money::RoundDec(money(m_consumer.value(0, "VRSUBSBASICO")), 2);
+    if (daily > 0) {
+        DataPacket paid;
+        const QDateTime start = dayStart(m_stamp.date());
+        if (!m_db.packet(adqSubsidioDia, consumer() + Params{{"P_HOJE", start}, {"P_AMANHA", start.addDays(1)}}, paid))
+            return false;
+        subsidy = qMax(0.0, qMin(Money::RoundDec(daily - money(paid.value(0, "VRSUBSBASICODIA")), 2), debit));
+    }
+    const double own = Money::RoundDec(debit - subsidy, 2);
+    DataPacket last;
+    if (!m_db.packet(adqUltMoviClie, consumer(), last))
+        return false;
+    const double balance = Money::RoundDec(money(last.value(0, "VRSALDOCONS")) + own, 2);
+    if (own > 0 && !insertMovement(m_in.CDCONSUMIDOR, own, balance, money(last.value(0, "VRSALDPECONS"))))
+        return false;
+    return subsidy <= 0 || insertMovement(QStringLiteral(""), subsidy, 0.0, 0.0);
+}
+
+Variant Posting::run()
+{
+    const QList<Line> lines = creditLines();
+    if (lines.isEmpty() && Money::RoundDec(m_in.debit, 2) <= 0)
+        return Variant();
+    if (!readState())
+        return failDb();
+    if (m_consumer.isEmpty())
+        return Variant::failure(QStringLiteral("Consumidor %1 do cliente %2 não cadastrado.").arg(m_in.CDCONSUMIDOR, m_in.CDCLIENTE));
+    if (const QString refused = refusal(lines); !refused.isEmpty())
+        return Variant::failure(refused);
+    if (!writeLines(lines) || !writeDebit())
+        return failDb();
+    return Variant();
+}
+
+} // namespace
+
+namespace Srv_Kal51000 {
+
+Variant setLancaConsumo(Qub_movrela::DbConnection &connection, const ConsumerPosting &posting)
+{
+    if (!connection.inTransaction())
+        return Variant::failure(QStringLiteral("setLancaConsumo: a gravação do consumo precisa da transação da venda"));
+    if (const QString lacking = missingColumn(posting.families, {"CDFAMILISALD", "VRSALDCONFAM"}); !lacking.isEmpty())
+        return Variant::failure(QStringLiteral("setLancaConsumo: falta a coluna %1 nos valores por família").arg(lacking));
+    if (const QString lacking = missingColumn(posting.loans, {"CDFAMILISALD", "IDTPMOVEXT", "VRMOVEXTCONS"});
+        !lacking.isEmpty())
+        return Variant::failure(QStringLiteral("setLancaConsumo: falta a coluna %1 nos empréstimos").arg(lacking));
+    for (int row = 0; row < posting.loans.rows.size(); ++row) {
+        const QString kind = posting.loans.value(row, "IDTPMOVEXT").toString();
+        if (kind != QLatin1String("C") && kind != QLatin1String("D"))
+            return Variant::failure(QStringLiteral("setLancaConsumo: empréstimo de tipo \"%1\"").arg(kind));
+    }
+    Session session(connection);
+    return Posting(session, posting).run();
+}
+
+} // namespace Srv_Kal51000

@@ -1,0 +1,300 @@
+#include "consumers_cases.h"
+
+#include <outside/qub_movrela_db.h>
+#include <server/srv_consumers.h>
+#include <server/srv_consumers_posting.h>
+
+#include <runtime/money.h>
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QProcessEnvironment>
+
+using namespace LookupsTest;
+using namespace ConsumerRows;
+using namespace Srv_Kal51000;
+
+namespace {
+
+DataPacket familyAmounts(const QList<std::pair<const char *, double>> &parts)
+{
+    DataPacket packet;
+    packet.fields = {FieldDef{"CDFAMILISALD", FieldType::String, 3}, FieldDef{"VRSALDCONFAM", FieldType::Double, 0}};
+    for (const auto &[family, value] : parts)
+        packet.rows.append({QString::fromLatin1(family), value});
+    return packet;
+}
+
+DataPacket loanRows(const QList<std::tuple<const char *, const char *, double>> &rows)
+{
+    DataPacket packet;
+    packet.fields = {FieldDef{"CDFAMILISALD", FieldType::String, 3}, FieldDef{"IDTPMOVEXT", FieldType::String, 1},
+                     FieldDef{"VRMOVEXTCONS", FieldType::Double, 0}};
+    for (const auto &[family, kind, value] : rows)
+        packet.rows.append({QString::fromLatin1(family), QString::fromLatin1(kind), value});
+    return packet;
+}
+
+ConsumerPosting posting(const QString &sale, const DataPacket &families, const DataPacket &loans = {}, double debit = 0)
+{
+    ConsumerPosting p;
+    p.CDFILIAL = "01";
+    p.CDCAIXA = "001";
+    p.NRSEQVENDA = sale;
+    p.CDCLIENTE = "C1";
+    p.CDCONSUMIDOR = "K1";
+    p.CDOPERADOR = "OP1";
+    p.DTABERCAIX = QDateTime(QDate(2026, 3, 4), QTime(6, 0));
+    p.families = families;
+    p.loans = loans;
+    p.CDTIPORECE = "009";
+    p.debit = debit;
+    return p;
+}
+
+// One till's save: the posting inside a transaction of its own session, committed when it
+// posted and rolled back when it did not.
+Variant postOnTill(const QString &connection, const ConsumerPosting &p)
+{
+    Qub_movrela::DbConnection till(QStringLiteral("till"));
+    till.useConnectionString(connection);
+    if (!till.begin())
+        return Variant::failure(till.lastError().databaseText);
+    const Variant posted = setLancaConsumo(till, p);
+    if (posted.isFailure()) {
+        till.rollback();
+        return posted;
+    }
+    if (!till.commit())
+        return Variant::failure(till.lastError().databaseText);
+    return posted;
+}
+
+const char *childVariable = "VENDACONS_POSTING_CHILD";
+
+class ConsumerPostingTest : public DatabaseTest
+{
+protected:
+    void SetUp() override
+    {
+        DatabaseTest::SetUp();
+        Clock::setNow([] { return LookupsTest::now(); });
+        for (const QString &sql : plus(families, {consumer("K1", "1", "B1"),
+                                                  "INSERT INTO TIPORECE (CDTIPORECE, IDTIPORECE) VALUES ('020', 'A')"}))
+            exec(sql);
+    }
+    void TearDown() override
+    {
+        Clock::setNow({});
+        DatabaseTest::TearDown();
+    }
+
+    QString statement()
+    {
+        QStringList lines;
+        for (const QList<QVariant> &row :
+             rows("SELECT CDFAMILISALD, IDTPMOVEXT, VRMOVEXTCONS, VRSALDCONEXT, NRSEQMOVEXT, NRSEQVENDA, DTMOVEXTCONS "
+                  "FROM EXTRATOCONS ORDER BY DTMOVEXTCONS, CDFAMILISALD, NRSEQMOVEXT")) {
+            QStringList cells;
+            for (int i = 0; i < 6; ++i)
+                cells << (i == 2 || i == 3 ? Variant(row.at(i).toDouble()).toString() : row.at(i).toString());
+            // SQLite hands the stamp back as its text, PostgreSQL as a date-time.
+            const QDateTime stamp = row.at(6).metaType().id() == QMetaType::QDateTime
+                ? row.at(6).toDateTime()
+                : QDateTime::fromString(row.at(6).toString(), "yyyy-MM-dd hh:mm:ss");
+            cells << stamp.toString("dd/MM/yyyy hh:mm:ss");
+            lines << cells.join('|');
+        }
+        return lines.join("; ");
+    }
+
+    double balanceOf(const char *family)
+    {
+        const auto found = rows("SELECT VRSALDCONFAM FROM SALDOCONS WHERE CDFAMILISALD = :F", {{"F", QString::fromLatin1(family)}});
+        return found.isEmpty() ? 0.0 : found.first().first().toDouble();
+    }
+
+    // Per family: SALDOCONS, the last carried balance and the sum of the lines agree.
+    void expectStatementsAddUp(double openingRef, double openingLan)
+    {
+        for (const auto &[family, opening] : {std::pair{"REF", openingRef}, std::pair{"LAN", openingLan}}) {
+            const auto lines = rows("SELECT IDTPMOVEXT, VRMOVEXTCONS, VRSALDCONEXT FROM EXTRATOCONS WHERE CDFAMILISALD = :F "
+                                    "ORDER BY DTMOVEXTCONS, NRSEQMOVEXT",
+                                    {{"F", QString::fromLatin1(family)}});
+            double sum = opening;
+            double carried = opening;
+            for (const QList<QVariant> &line : lines) {
+                const QString kind = line.at(0).toString();
+                sum = Money::RoundDec(sum + (kind == "C" || kind == "F" ? 1 : -1) * line.at(1).toDouble(), 2);
+                carried = Money::RoundDec(line.at(2).toDouble(), 2);
+                EXPECT_EQ(carried, sum) << family;
+            }
+            EXPECT_EQ(Money::RoundDec(balanceOf(family), 2), sum) << family;
+        }
+    }
+};
+
+// The sale's loans and "V" lines go into the statement at the injected instant, after the lines
+// already there; SALDOCONS follows and the statement adds up.
+TEST_P(ConsumerPostingTest, LoansAndSaleLinesWithTheirCarriedBalances)
+{
+    exec(balance("REF", "80"));
+    exec(balance("LAN", "5"));
+    exec(line("REF", "2026-03-04 10:00:00", "001", "C", "0", "80"));
+    const Variant posted = postOnTill(base().connectionString(),
+                                      posting("S1", familyAmounts({{"REF", 10}, {"LAN", 12}}),
+                                              loanRows({{"REF", "D", 7}, {"LAN", "C", 7}})));
+    ASSERT_FALSE(posted.isFailure()) << posted.failureText().toStdString();
+    EXPECT_EQ(statement(), "LAN|C|7|12|001||04/03/2026 10:00:00; LAN|V|12|0|002|S1|04/03/2026 10:00:00; "
+                           "REF|C|0|80|001||04/03/2026 10:00:00; REF|D|7|73|002||04/03/2026 10:00:00; "
+                           "REF|V|10|63|003|S1|04/03/2026 10:00:00");
+    EXPECT_EQ(balanceOf("REF"), 63.0);
+    EXPECT_EQ(balanceOf("LAN"), 0.0);
+    expectStatementsAddUp(80, 5);
+}
+
+// A family that would end below zero without leave refuses the whole posting: nothing stays.
+TEST_P(ConsumerPostingTest, AFamilyGoingNegativeRefusesAndLeavesNoRow)
+{
+    exec(balance("REF", "10"));
+    const Variant refused = postOnTill(base().connectionString(), posting("S1", familyAmounts({{"REF", 10.01}}), {}, 5));
+    EXPECT_EQ(render(refused), "FAILURE ERRO_2REF - REFEICAO");
+    EXPECT_EQ(rows("SELECT * FROM EXTRATOCONS").size(), 0);
+    EXPECT_EQ(rows("SELECT * FROM MOVICLIE").size(), 0);
+    EXPECT_EQ(balanceOf("REF"), 10.0);
+    // The consumer's own rule may allow it where the family's does not.
+    exec("INSERT INTO RALIMENT (CDFILIAL, CDCLIENTE, CDCONSUMIDOR, CDFAMILISALD, IDSALDNEGRAL) VALUES ('01', 'C1', 'K1', 'REF', 'S')");
+    EXPECT_FALSE(postOnTill(base().connectionString(), posting("S1", familyAmounts({{"REF", 10.01}}))).isFailure());
+    EXPECT_EQ(balanceOf("REF"), -0.01);
+}
+
+// The debit: the company's basic subsidy of the day first, the rest on the consumer's account,
+// which carries its running total.
+TEST_P(ConsumerPostingTest, DebitAndTheDaysSubsidyIntoMovements)
+{
+    exec(debit("0000000001", "K1", "S0", "2026-03-03 00:00:00", "10", "10"));
+    ASSERT_FALSE(postOnTill(base().connectionString(), posting("S1", {}, {}, 12)).isFailure());
+    ASSERT_FALSE(postOnTill(base().connectionString(), posting("S2", {}, {}, 3)).isFailure());
+    QStringList movements;
+    for (const QList<QVariant> &row : rows("SELECT NRSEQVENDA, CDCONSUMIDOR, NRSEQMOVCLI, VRMOVCLI, VRSALDOCONS FROM MOVICLIE "
+                                           "WHERE NRSEQVENDA <> 'S0' ORDER BY NRSEQVENDA, CDCONSUMIDOR"))
+        movements << QStringList{row.at(0).toString(), row.at(1).toString(), row.at(2).toString(),
+                                 Variant(row.at(3).toDouble()).toString(), Variant(row.at(4).toDouble()).toString()}
+                         .join('|');
+    // Subsidy 5 a day: all of it on the first sale, none left for the second.
+    EXPECT_EQ(movements.join("; "), "S1||0000000001|5|0; S1|K1|0000000002|7|17; S2|K1|0000000003|3|20");
+    EXPECT_EQ(render(getVrSubsBasicoCons("C1", "K1")), "5");
+}
+
+// Refusals that are not about money: a refused base, a packet that lost a column, no transaction.
+TEST_P(ConsumerPostingTest, RefusedBaseMissingColumnOrNoTransactionWriteNothing)
+{
+    exec(balance("REF", "80"));
+    DataPacket lacking = familyAmounts({{"REF", 10}});
+    lacking.fields.removeLast();
+    for (QList<Variant> &row : lacking.rows)
+        row.removeLast();
+    EXPECT_TRUE(render(postOnTill(base().connectionString(), posting("S1", lacking))).contains("VRSALDCONFAM"));
+    EXPECT_TRUE(render(setValidaSaldoCons("01", "001", "C1", "K1", "N", "N", "", "N", Variant(lacking), {}))
+                    .contains("VRSALDCONFAM"));
+    Qub_movrela::DbConnection outside(QStringLiteral("outside"));
+    outside.useConnectionString(base().connectionString());
+    EXPECT_TRUE(setLancaConsumo(outside, posting("S1", familyAmounts({{"REF", 10}}))).isFailure());
+    exec("DROP TABLE FAMILIASALDO");
+    exec("DROP TABLE FAMSALDOFILI");
+    const Variant refused = postOnTill(base().connectionString(), posting("S1", familyAmounts({{"REF", 100}})));
+    EXPECT_TRUE(refused.isFailure() && refused.failureText().contains("FAMSALDOFILI", Qt::CaseInsensitive))
+        << render(refused).toStdString();
+    EXPECT_EQ(rows("SELECT * FROM EXTRATOCONS").size(), 0);
+    EXPECT_EQ(balanceOf("REF"), 80.0);
+}
+
+// The roll-forwards mend carried balances from the start date and change nothing when run again.
+TEST_P(ConsumerPostingTest, RollForwardsMendOnceAndThenChangeNothing)
+{
+    exec(line("REF", "2026-03-01 08:00:00", "001", "C", "100", "100", "NULL", "'1'"));
+    exec(line("REF", "2026-03-02 08:00:00", "001", "V", "30", "999", "'S1'"));
+    exec(line("REF", "2026-03-03 08:00:00", "001", "E", "5", "0", "'S2'"));
+    exec(line("REF", "2026-03-03 09:00:00", "001", "F", "5", "0", "'S2'"));
+    exec(balance("REF", "1"));
+    exec(debit("0000000001", "K1", "S1", "2026-03-02 00:00:00", "10", "0"));
+    exec(debit("0000000002", "K1", "S2", "2026-03-03 00:00:00", "4", "0"));
+    const QDateTime start(QDate(2026, 3, 1), QTime(0, 0));
+    ASSERT_FALSE(EvoluiSaldo("C1", "K1", "01", start).isFailure());
+    ASSERT_FALSE(setAtualizaDebCons("01", "C1", "K1", "OP1", start).isFailure());
+    const QString mended = statement();
+    EXPECT_EQ(mended, "REF|C|100|100|001||01/03/2026 08:00:00; REF|V|30|70|001|S1|02/03/2026 08:00:00; "
+                      "REF|E|5|65|001|S2|03/03/2026 08:00:00; REF|F|5|70|001|S2|03/03/2026 09:00:00");
+    expectStatementsAddUp(0, 0);
+    EXPECT_EQ(render(getSaldoCons("C1", "K1")), "14|0");
+    ASSERT_FALSE(EvoluiSaldo("C1", "K1", "01", start).isFailure());
+    ASSERT_FALSE(setAtualizaDebCons("01", "C1", "K1", "OP1", start).isFailure());
+    EXPECT_EQ(statement(), mended);
+    EXPECT_EQ(render(getSaldoCons("C1", "K1")), "14|0");
+    exec("DROP TABLE EXTRATOCONS");
+    EXPECT_TRUE(EvoluiSaldo("C1", "K1", "01", start).isFailure());
+}
+
+VENDACONS_DATABASE_KINDS(ConsumerPostingTest);
+
+// One till of the race below, run as a child process: posts its sales and prints how many it
+// posted. Not a test of its own: it skips unless the parent started it.
+TEST(ConsumerPostingChild, PostsItsSales)
+{
+    const QByteArray connection = qgetenv(childVariable);
+    if (connection.isEmpty())
+        GTEST_SKIP() << "run by TwoTillsPostingForOneConsumer";
+    const QString till = QString::fromLocal8Bit(qgetenv("VENDACONS_POSTING_TILL"));
+    int accepted = 0;
+    for (int n = 0; n < 200; ++n) {
+        const QString sale = till + QStringLiteral("-%1").arg(n, 3, 10, QLatin1Char('0'));
+        const Variant posted = postOnTill(QString::fromUtf8(connection),
+                                          posting(sale, familyAmounts({{"REF", 0.75}, {"LAN", 0.5}}),
+                                                  loanRows({{"REF", "D", 0.5}, {"LAN", "C", 0.5}})));
+        if (!posted.isFailure())
+            ++accepted;
+        else
+            ASSERT_TRUE(posted.failureText().startsWith("ERRO_2REF")) << posted.failureText().toStdString();
+    }
+    printf("ACCEPTED %d\n", accepted);
+}
+
+// Two till processes on one base post 200 sales each for one consumer whose meal family covers
+// only part of them: no family goes negative, a refused sale leaves no row, sequences are
+// unique, and the balance ends at the start less what was accepted.
+TEST_P(ConsumerPostingTest, TwoTillsPostingForOneConsumer)
+{
+    exec(balance("REF", "200"));
+    exec(balance("LAN", "0"));
+    QList<QProcess *> tills;
+    for (const char *name : {"A", "B"}) {
+        auto *process = new QProcess;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(childVariable, base().connectionString());
+        environment.insert("VENDACONS_POSTING_TILL", name);
+        process->setProcessEnvironment(environment);
+        process->start(QCoreApplication::applicationFilePath(),
+                       {"--gtest_filter=ConsumerPostingChild.PostsItsSales", "--gtest_brief=1"});
+        tills << process;
+    }
+    int accepted = 0;
+    for (QProcess *process : tills) {
+        ASSERT_TRUE(process->waitForFinished(300000));
+        const QString out = QString::fromLocal8Bit(process->readAllStandardOutput());
+        EXPECT_EQ(process->exitCode(), 0) << out.toStdString();
+        const qsizetype at = out.indexOf("ACCEPTED ");
+        ASSERT_GE(at, 0) << out.toStdString();
+        accepted += out.mid(at + 9).section('\n', 0, 0).trimmed().toInt();
+        delete process;
+    }
+    EXPECT_EQ(accepted, 160); // 200 / (0.75 + 0.50)
+    EXPECT_EQ(balanceOf("REF"), 0.0);
+    EXPECT_EQ(balanceOf("LAN"), 0.0);
+    EXPECT_EQ(rows("SELECT * FROM SALDOCONS WHERE VRSALDCONFAM < 0").size(), 0);
+    EXPECT_EQ(rows("SELECT * FROM EXTRATOCONS").size(), 4 * accepted);
+    EXPECT_EQ(rows("SELECT DISTINCT NRSEQVENDA FROM EXTRATOCONS WHERE IDTPMOVEXT = 'V'").size(), accepted);
+    EXPECT_EQ(rows("SELECT DISTINCT CDFAMILISALD, DTMOVEXTCONS, NRSEQMOVEXT FROM EXTRATOCONS").size(), 4 * accepted);
+    expectStatementsAddUp(200, 0);
+}
+
+} // namespace
