@@ -88,6 +88,8 @@ void installDevices(Pkg_Hrk00001 &t)
 
 void install()
 {
+    // The failover watches the queues of the site's printers the host prints into.
+    Spooler::setCurrent(NonFiscal::siteSpooler());
     installServices(hostServices());
     installDevices(hostDevices());
 }

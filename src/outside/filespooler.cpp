@@ -28,6 +28,8 @@ QList<QPair<QString, QString>> readStates(const QString &folder)
         return states;
     for (const QByteArray &raw : file.readAll().split('\n')) {
         const QString line = QString::fromUtf8(raw).trimmed();
+        if (line.startsWith(QLatin1Char('#')))
+            continue;
         const int equals = line.indexOf(QLatin1Char('='));
         if (equals > 0)
             states.append({line.left(equals).trimmed(), line.mid(equals + 1).trimmed().toUpper()});
@@ -127,9 +129,18 @@ bool FileSpooler::setState(const QString &printer, const QString &state)
 {
     QMutexLocker locker(&m_lock);
     QByteArray text;
-    for (const auto &[name, value] : readStates(m_folder)) {
-        if (fileName(name).compare(fileName(printer), Qt::CaseInsensitive) != 0)
-            text += (name + QLatin1Char('=') + value + QLatin1Char('\n')).toUtf8();
+    QFile current(stateFile(m_folder));
+    if (current.open(QIODevice::ReadOnly)) {
+        // Comments and the other printers' lines stay as a person wrote them.
+        for (const QByteArray &raw : current.readAll().split('\n')) {
+            const QString line = QString::fromUtf8(raw).trimmed();
+            const QString name = line.section(QLatin1Char('='), 0, 0).trimmed();
+            if (line.isEmpty())
+                continue;
+            if (line.startsWith(QLatin1Char('#')) || fileName(name).compare(fileName(printer), Qt::CaseInsensitive) != 0)
+                text += raw.trimmed() + '\n';
+        }
+        current.close();
     }
     if (!state.isEmpty())
         text += (printer + QLatin1Char('=') + state.toUpper() + QLatin1Char('\n')).toUtf8();
@@ -196,10 +207,11 @@ bool FileSpooler::ready(const QString &printer, QString *failure)
 {
     QMutexLocker locker(&m_lock);
     const QString state = stateOf(printer);
-    if (!state.isEmpty() && failure)
+    const bool up = state != Down && state != Gone;
+    if (!up && failure)
         *failure = QStringLiteral("Impressora %1 %2").arg(printer, state == Gone ? QStringLiteral("não instalada")
                                                                                   : QStringLiteral("parada"));
-    return state.isEmpty();
+    return up;
 }
 
 SpoolAnswer FileSpooler::printRaw(const QString &printer, const QString &documentName, const QByteArray &data)
@@ -266,7 +278,8 @@ SpoolAnswer FileSpooler::append(const QString &printer, const QByteArray &data)
 
 void FileSpooler::drain(const QString &printer)
 {
-    if (!stateOf(printer).isEmpty())
+    const QString state = stateOf(printer);
+    if (state == Down || state == Gone)
         return;
     for (const StoredJob &stored : storedJobs(queueFolder(printer))) {
         // Held, failed and cancelled jobs stay until someone acts on them; the others print in turn.

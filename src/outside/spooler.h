@@ -86,8 +86,10 @@ public:
 VENDACONS_EXPORT std::shared_ptr<Spooler> makeCupsSpooler();
 
 // Printers as files of a folder: "<printer>.txt" receives what a printer printed. The file
-// "estado.txt" of the folder says, one "PRINTER=STATE" a line, which printers are down
-// ("PARADA": jobs stay queued in "fila/<printer>/") or gone ("AUSENTE": not installed). A
+// "estado.txt" of the folder says, one "PRINTER=STATE" a line ("#" starts a comment), which
+// printers are installed and up ("LIGADA"), down ("PARADA": jobs stay queued in
+// "fila/<printer>/") or gone ("AUSENTE": not installed); a printer that printed once is
+// installed as well. A
 // printer that is up again prints its queue, oldest first, before anything new. The
 // submission time and status of a queued job are kept with it; times come from Clock.
 class VENDACONS_EXPORT FileSpooler : public Spooler
@@ -107,7 +109,7 @@ public:
     // printer's state; answers its id, 0 when it could not be written.
     quint32 queue(const QString &printer, const QString &documentName, const QByteArray &data,
                   const QDateTime &submitted, quint32 status = 0);
-    // Marks a printer up (""), down ("PARADA") or gone ("AUSENTE") in the state file.
+    // Marks a printer up ("LIGADA", or "" for no line), down ("PARADA") or gone ("AUSENTE").
     bool setState(const QString &printer, const QString &state);
     // The file a printer prints into.
     QString outputOf(const QString &printer) const;
