@@ -3,6 +3,7 @@
 #include "access.h"
 #include "authorities.h"
 #include "buyerdialog.h"
+#include "cardterminal.h"
 #include "devices.h"
 #include "dialogs.h"
 #include "fiscalprinter.h"
@@ -82,6 +83,10 @@ void installDevices(Pkg_Hrk00001 &t)
     t.LimpaDisplay = Devices::LimpaDisplay;
     t.DisplayEnviaTexto = Devices::DisplayEnviaTexto;
     t.DigitaCpfPinpad = BuyerDialog::DigitaCpfPinpad;
+    // Card payments, their confirmation or undoing, receipts and reversals: the card program.
+    t.FinalizaTransTef = CardTerminal::FinalizaTransTef;
+    t.ImprimeCupomTef = CardTerminal::ImprimeCupomTef;
+    t.CriaDedicado = CardTerminal::CriaDedicado;
 }
 
 } // namespace
