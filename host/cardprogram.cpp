@@ -142,7 +142,10 @@ QString CardProgram::nextNsu()
 {
     QFile ledger(ledgerFile());
     int count = 0;
-    if (ledger.open(QIODevice::ReadOnly))
-        count = ledger.readAll().count('\n');
+    if (ledger.open(QIODevice::ReadOnly)) {
+        // A transaction's first line carries its amount; the lines after it only its state.
+        for (const QByteArray &line : ledger.readAll().split('\n'))
+            count += line.split(';').value(1).isEmpty() ? 0 : 1;
+    }
     return QStringLiteral("%1").arg(count + 1, 6, 10, QLatin1Char('0'));
 }
