@@ -236,11 +236,13 @@ QString PrinterFailover::GetTextBakup(const QString &documentName, const QString
 
 void PrinterFailover::logOnce(const QString &key, const QString &text)
 {
+    // Once per site: the same log that would have shown it.
+    const QString siteKey = SitePaths::home() + QLatin1Char('|') + key;
     {
         QMutexLocker locker(&memory().lock);
-        if (memory().logged.contains(key))
+        if (memory().logged.contains(siteKey))
             return;
-        memory().logged.insert(key);
+        memory().logged.insert(siteKey);
     }
     LogErroImpNaoFiscal(text);
 }

@@ -1,5 +1,6 @@
 #include "settlementfixture.h"
 
+#include <outside/ping.h>
 #include <outside/spooler.h>
 #include <runtime/clientdataset.h>
 #include <runtime/sitepaths.h>
@@ -288,6 +289,24 @@ TEST_F(PrinterFailoverTest, TimerTickRunsOnTheWorkerAndSwitchesTheTimerOnAgain)
     EXPECT_TRUE(timer->isActive());
     EXPECT_EQ(printed(QStringLiteral("BAR")).count(QStringLiteral("X-SALADA")), 1);
     Spooler::setCurrent(nullptr);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(PrinterFailoverTest, NetworkPrinterAnswersWhenItsPingComesBackWithinHalfASecond)
+{
+    QList<int> timeouts;
+    Ping::setEcho([&timeouts](const QString &host, int timeoutMs) {
+        timeouts << timeoutMs;
+        return Ping::Result{host == QLatin1String("10.0.0.5"), QString()};
+    });
+
+    EXPECT_TRUE(settlement().VerificaImpressoraRede(QStringLiteral("10.0.0.5")));
+    EXPECT_FALSE(settlement().VerificaImpressoraRede(QStringLiteral("10.0.0.6")));
+    EXPECT_EQ(timeouts, QList<int>({500, 500}));
+    Ping::setEcho({});
 }
 
 } // namespace
