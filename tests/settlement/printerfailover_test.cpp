@@ -264,8 +264,9 @@ TEST_F(PrinterFailoverTest, TimerTickRunsOnTheWorkerAndSwitchesTheTimerOnAgain)
     state().params.stCDCAIXA = QStringLiteral("001");
     ClientDataSet &map = data().cdsImpBackup;
     map.EmptyDataSet();
-    if (!map.Active())
+    if (!map.Active()) {
         ASSERT_TRUE(map.CreateDataSet());
+    }
     map.Append();
     map.FieldByName(QStringLiteral("NRSEQIMPRLOJA")).SetAsString(QStringLiteral("3"));
     map.FieldByName(QStringLiteral("DSENDPORTA")).SetAsString(QStringLiteral("COZINHA"));
