@@ -30,7 +30,7 @@ bool saveFile(const QString &folder, const QString &relative, const DataPacket &
 bool saveText(const QString &folder, const QString &relative, const QString &text, Report &report)
 {
     QFile file(QDir(folder).filePath(relative));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+    if (!QDir().mkpath(QFileInfo(file.fileName()).absolutePath()) || !file.open(QIODevice::WriteOnly | QIODevice::Text)) {
         report.error = QStringLiteral("não foi possível escrever ") + file.fileName();
         return false;
     }
@@ -49,6 +49,14 @@ const char *rightsText =
     "# O operador 0002 (em treinamento) não cancela cupons; o supervisor 0099 libera com seu código.\n"
     "0002 105 N\n";
 
+// The production printers as the host's file spooler sees them (see FileSpooler).
+const char *printersText =
+    "# Impressoras de produção: IMPRESSORA=LIGADA, PARADA (os pedidos ficam na fila\n"
+    "# Dados/ImpressoraNaoFiscal/fila/) ou AUSENTE (não instalada). A cozinha e o bar são\n"
+    "# reserva um do outro: um pedido parado há mais de 30 s numa sai na outra.\n"
+    "COZINHA=LIGADA\n"
+    "BAR=LIGADA\n";
+
 const char *scaleText = "0,450\n";
 const char *drawerText = "FECHADA\n";
 
@@ -63,7 +71,9 @@ bool writeFiles(const QString &folder, const QDateTime &now, Till till, Report &
     }
     return saveText(folder, QStringLiteral("Dados/Direitos.txt"), QString::fromUtf8(rightsText), report)
         && saveText(folder, QStringLiteral("Dados/Balanca.txt"), QString::fromUtf8(scaleText), report)
-        && saveText(folder, QStringLiteral("Dados/Gaveta.txt"), QString::fromUtf8(drawerText), report);
+        && saveText(folder, QStringLiteral("Dados/Gaveta.txt"), QString::fromUtf8(drawerText), report)
+        && saveText(folder, QStringLiteral("Dados/ImpressoraNaoFiscal/estado.txt"), QString::fromUtf8(printersText),
+                    report);
 }
 
 bool createBase(Report &report)

@@ -63,6 +63,17 @@ QList<CadastreFile> cadastreFiles(const QDateTime &now);
 // and columns the schema lacks are skipped and listed.
 bool writeBase(const QDateTime &now, Report &report);
 
+// The production printer of a menu group: the kitchen makes the plates, grills, pasta and
+// snacks, the bar the drinks and juices, and each is the other's backup printer. An empty
+// port for what is served at the counter.
+struct ProductionPrinter
+{
+    QString port;           // also its spooler address (Dados/ImpressoraNaoFiscal/<port>.txt)
+    QString sequence;       // NRSEQIMPRLOJA
+    QString backupSequence; // the sequence of its backup printer
+};
+ProductionPrinter productionPrinterOf(const QString &group);
+
 // A packet under construction: fields first, then rows in field order.
 class PacketBuilder
 {

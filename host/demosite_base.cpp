@@ -48,6 +48,25 @@ void branchAndDesk(Rows &rows)
     rows.add("PARAMEMPRESA", {{"CDEMPRESA", "01"}, {"CDSITUCRT", "3"}});
 }
 
+// The kitchen and bar printers of the store, each the other's backup, so a ticket stuck on
+// one is printed on the other (the printer failover).
+void productionPrinters(Rows &rows)
+{
+    rows.add("IMPRESSORA", {{"CDIMPRESSORA", "01"}, {"NMIMPRESSORA", "Térmica 42 colunas"}, {"IDMODEIMPRES", "5"}});
+    for (const char *group : {"01", "07"}) {
+        const ProductionPrinter printer = productionPrinterOf(QString::fromLatin1(group));
+        rows.add("IMPRLOJA", {{"CDFILIAL", CDFILIAL}, {"NRSEQIMPRLOJA", printer.sequence}, {"CDLOJA", CDLOJA},
+                              {"CDIMPRESSORA", "01"}, {"CDPORTAIMPR", printer.port}});
+        rows.add("MAPIMPRLOJA", {{"CDFILIAL", CDFILIAL}, {"NRSEQIMPRLOJA", printer.sequence}, {"DSENDPORTA", printer.port}});
+    }
+    for (const Product &p : products()) {
+        const ProductionPrinter printer = productionPrinterOf(p.group);
+        if (!printer.port.isEmpty())
+            rows.add("PRODLOJA", {{"CDFILIAL", CDFILIAL}, {"CDLOJA", CDLOJA}, {"CDPRODUTO", p.code},
+                                  {"NRSEQIMPRPROD", printer.sequence}, {"NRSEQIMPPRDBKP", printer.backupSequence}});
+    }
+}
+
 void receiptTypes(Rows &rows)
 {
     const QList<QStringList> types{{"001", "Dinheiro", "1"}, {"002", "Cartão de crédito", "2"},
@@ -268,6 +287,7 @@ bool writeBase(const QDateTime &now, Report &report)
 {
     Rows rows;
     branchAndDesk(rows);
+    productionPrinters(rows);
     receiptTypes(rows);
     priceTables(rows, now);
     productRows(rows);

@@ -8,6 +8,17 @@
 
 namespace DemoSite {
 
+ProductionPrinter productionPrinterOf(const QString &group)
+{
+    static const QStringList kitchen{"01", "02", "03", "05"};
+    static const QStringList bar{"07", "08"};
+    if (kitchen.contains(group))
+        return {"COZINHA", "1", "2"};
+    if (bar.contains(group))
+        return {"BAR", "2", "1"};
+    return {};
+}
+
 namespace {
 
 using namespace DemoMenu;
@@ -229,21 +240,18 @@ DataPacket productPages()
     return b.packet();
 }
 
-// The production printers of the store: the kitchen makes the plates, grills, pasta and
-// snacks, the bar the drinks and juices. Each is a file of the site
+// The production printers of the store, each a file of the site
 // (Dados/ImpressoraNaoFiscal/COZINHA.txt, BAR.txt); the buffet, savouries, desserts and coffees
 // are served at the counter and print no ticket.
 DataPacket productionPorts()
 {
     PacketBuilder b;
     b.text("CDLOJA", 20).text("CDPRODUTO", 20).text("CDARVPROD", 30).text("CDPORIMPPROD", 60).text("MODELOPROD", 2)
-        .text("IDIMPRODUVEZ", 1).text("IDIMPCANITEM", 1);
-    const QHash<QString, QString> printerOfGroup{{"01", "COZINHA"}, {"02", "COZINHA"}, {"03", "COZINHA"},
-                                                 {"05", "COZINHA"}, {"07", "BAR"},     {"08", "BAR"}};
+        .text("IDIMPRODUVEZ", 1).text("IDIMPCANITEM", 1).text("NRSEQIMPRPROD", 20);
     for (const Product &p : products()) {
-        const QString printer = printerOfGroup.value(p.group);
-        if (!printer.isEmpty())
-            b.row({CDLOJA, p.code, p.code, printer, "", "S", "N"});
+        const ProductionPrinter printer = productionPrinterOf(p.group);
+        if (!printer.port.isEmpty())
+            b.row({CDLOJA, p.code, p.code, printer.port, "", "S", "N", printer.sequence});
     }
     return b.packet();
 }

@@ -3,6 +3,7 @@
 #include "access.h"
 #include "authorities.h"
 #include "buyerdialog.h"
+#include "cardterminal.h"
 #include "devices.h"
 #include "dialogs.h"
 #include "dialogs_sale.h"
@@ -89,12 +90,18 @@ void installDevices(Pkg_Hrk00001 &t)
     t.LimpaDisplay = Devices::LimpaDisplay;
     t.DisplayEnviaTexto = Devices::DisplayEnviaTexto;
     t.DigitaCpfPinpad = BuyerDialog::DigitaCpfPinpad;
+    // Card payments, their confirmation or undoing, receipts and reversals: the card program.
+    t.FinalizaTransTef = CardTerminal::FinalizaTransTef;
+    t.ImprimeCupomTef = CardTerminal::ImprimeCupomTef;
+    t.CriaDedicado = CardTerminal::CriaDedicado;
 }
 
 } // namespace
 
 void install()
 {
+    // The failover watches the queues of the site's printers the host prints into.
+    Spooler::setCurrent(NonFiscal::siteSpooler());
     installServices(hostServices());
     installDevices(hostDevices());
 }

@@ -1,3 +1,4 @@
+#include "cardprogram.h"
 #include "demosite.h"
 #include "hostlog.h"
 #include "hostloop.h"
@@ -180,5 +181,7 @@ int main(int argc, char *argv[])
         Ravuvozozod::Mensagem(text, QString(), QStringLiteral("N"), QStringLiteral("N"), Ravuvozozod::Warning, QString(),
                               QString(), 0);
     });
+    // The simulated card program runs beside the screen, serving its exchange folders.
+    CardProgram cardProgram;
     return runScreen(runner.get());
 }

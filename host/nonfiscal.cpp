@@ -12,6 +12,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
+#include <QMutexLocker>
 
 #include <cups/cups.h>
 
@@ -83,6 +85,14 @@ HostResult printToFile(const QString &path, const QString &text)
     return result;
 }
 
+// A file printer of the site, through its spooler: a printer that is down queues the job.
+HostResult printToSite(const QString &port, const QString &documentName, const QString &text)
+{
+    const QString printer = port.trimmed().isEmpty() ? QStringLiteral("padrao") : port.trimmed();
+    const SpoolAnswer answer = siteSpooler()->printRaw(printer, documentName, text.toUtf8());
+    return answer.ok ? HostResult::done() : HostResult{false, answer.failure};
+}
+
 QStringList itemLines(const DataPacket &sale)
 {
     QStringList lines;
@@ -116,6 +126,21 @@ QString portOfParameters(const DataPacket &parameters)
 
 } // namespace
 
+std::shared_ptr<FileSpooler> siteSpooler()
+{
+    // One per site folder, so that every thread printing into it shares its lock.
+    static QMutex lock;
+    static std::shared_ptr<FileSpooler> spooler;
+    static QString folder;
+    QMutexLocker locker(&lock);
+    const QString wanted = SitePaths::resolve(QStringLiteral("Dados\\ImpressoraNaoFiscal"));
+    if (!spooler || folder != wanted) {
+        spooler = std::make_shared<FileSpooler>(wanted);
+        folder = wanted;
+    }
+    return spooler;
+}
+
 QString queueOf(const QString &port)
 {
     const QString trimmed = port.trimmed();
@@ -135,7 +160,7 @@ QString fileOf(const QString &port)
 HostResult printText(const QString &port, const QString &documentName, const QString &text)
 {
     const QString queue = queueOf(port);
-    const HostResult result = queue.isEmpty() ? printToFile(fileOf(port), text) : printToQueue(queue, documentName, text);
+    const HostResult result = queue.isEmpty() ? printToSite(port, documentName, text) : printToQueue(queue, documentName, text);
     const QString printer = port.isEmpty() ? QStringLiteral("padrao") : port;
     if (result.ok) {
         HostLog::write(QStringLiteral("impressão não fiscal \"%1\" em %2: impresso").arg(documentName, printer));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <outside/pkg_hrk00002.h>
+#include <outside/spooler.h>
 
 #include <QDateTime>
 #include <QHash>
@@ -12,6 +13,11 @@
 // "Dados/ImpressoraNaoFiscal/<port>.txt" (an empty port is "padrao"), so a person sees every
 // receipt and ticket the sale screen printed.
 namespace NonFiscal {
+
+// The site's file printers as a spooler (Dados/ImpressoraNaoFiscal, see FileSpooler): a
+// printer marked down in its "estado.txt" keeps its jobs queued. The host installs it as the
+// process's spooler, so the printer failover watches the queues the host prints into.
+std::shared_ptr<FileSpooler> siteSpooler();
 
 // The CUPS queue a port names, or empty when the port is not a queue.
 QString queueOf(const QString &port);

@@ -1,5 +1,6 @@
 #include "payment.h"
 
+#include "cardterminal.h"
 #include "fiscalprinter.h"
 #include "hostdatabase.h"
 #include "hostlog.h"
@@ -214,18 +215,21 @@ RowContext rowContext(const PaymentRequest &request, PaymentDatasets &datasets)
     return context;
 }
 
-// Unattended (a script), a queued keypad answer pays that value in the first cash means; none
-// (or "cancel") leaves the screen.
+// Unattended (a script), a queued keypad answer pays that value in the first cash means, or
+// "CARTAO value" in the first card means; none (or "cancel") leaves the screen.
 std::optional<Session> unattendedSession(const QList<Means> &means, double due)
 {
     const auto scripted = ScriptedAnswers::take(ScriptedAnswers::Kind::Keypad);
-    const auto cash = std::find_if(means.begin(), means.end(), [](const Means &m) { return m.isCash(); });
-    if (!scripted || scripted->cancel || cash == means.end()) {
+    const bool byCard = scripted && scripted->value.startsWith(QLatin1String("CARTAO"), Qt::CaseInsensitive);
+    const auto chosen = std::find_if(means.begin(), means.end(),
+                                     [byCard](const Means &m) { return byCard ? m.isCard() : m.isCash(); });
+    if (!scripted || scripted->cancel || chosen == means.end()) {
         HostLog::write(QStringLiteral("recebimento sem resposta no roteiro: cancelado"));
         return std::nullopt;
     }
     Session session(due);
-    const QString refusal = session.add(*cash, PtBr::StrToFloat(scripted->value));
+    const QString value = byCard ? scripted->value.mid(6).trimmed() : scripted->value;
+    const QString refusal = session.add(*chosen, PtBr::StrToFloat(value));
     if (!refusal.isEmpty() || !session.complete()) {
         HostLog::write(QStringLiteral("recebimento do roteiro recusado: %1").arg(refusal.isEmpty() ? QStringLiteral("valor menor que o total") : refusal));
         return std::nullopt;
@@ -263,6 +267,19 @@ PaymentAnswer Recebimento(const PaymentRequest &request, PaymentDatasets &datase
     if (!session) {
         clearMovCaixa(datasets.cdsMovCaixa); // leaving the screen pays nothing
         return answer;
+    }
+    // The card parts are charged before anything is recorded: a refused card pays nothing.
+    for (const Entry &entry : session->entries()) {
+        if (!entry.means.isCard())
+            continue;
+        const CardTerminal::Result card = CardTerminal::pay(entry.amount);
+        if (!card.ok) {
+            HostLog::write(QStringLiteral("recebimento não feito: cartão recusado (%1)").arg(card.failure));
+            clearMovCaixa(datasets.cdsMovCaixa);
+            return answer;
+        }
+        answer.stCompraCredAux2 = card.nsu; // a card receipt is due with the sale's
+        answer.inRecebAux4 = card.receipt.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     }
     fillMovCaixa(datasets.cdsMovCaixa, *session, rowContext(request, datasets));
     const QString refusal = registerOnFiscalPrinter(datasets);

@@ -33,6 +33,8 @@ struct Means
     QString cdFpImpFis;
 
     bool isCash() const { return idTipoRece == QLatin1String("1"); }
+    // Credit and debit cards: charged through the card program (cardterminal.h).
+    bool isCard() const { return idTipoRece == QLatin1String("2") || idTipoRece == QLatin1String("3"); }
 };
 
 // The means offered, in code order. The consumer's balance means ("9" personal credit, "A"

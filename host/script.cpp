@@ -114,6 +114,23 @@ bool parseLine(const QString &line, Step &step, QString *error)
         step.kind = StepKind::Quit;
         return true;
     }
+    if (command == QLatin1String("clock")) {
+        step.kind = StepKind::Clock;
+        int seconds = 0;
+        if (words.size() != 2 || !words[1].startsWith(QLatin1Char('+')) || !parseMilliseconds(words[1].mid(1), &seconds)) {
+            *error = QStringLiteral("clock espera +segundos");
+            return false;
+        }
+        step.milliseconds = seconds * 1000;
+        return true;
+    }
+    if (command == QLatin1String("timer")) {
+        step.kind = StepKind::Timer;
+        step.target = rest(line, 1);
+        if (step.target.isEmpty())
+            *error = QStringLiteral("timer sem objeto");
+        return !step.target.isEmpty();
+    }
     *error = QStringLiteral("passo desconhecido \"%1\"").arg(words.first());
     return false;
 }
@@ -185,6 +202,10 @@ QString describe(const Step &step)
         return QStringLiteral("expect %1 \"%2\"").arg(step.target, step.text);
     case StepKind::Quit:
         return QStringLiteral("quit");
+    case StepKind::Clock:
+        return QStringLiteral("clock +%1").arg(step.milliseconds / 1000);
+    case StepKind::Timer:
+        return QStringLiteral("timer ") + step.target;
     }
     return QString();
 }

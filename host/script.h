@@ -13,7 +13,7 @@
 // line ("#" starts a comment line). host/README.md documents the steps.
 namespace HostScript {
 
-enum class StepKind { WaitForm, Key, Type, Click, Answer, Wait, Screenshot, Expect, Quit };
+enum class StepKind { WaitForm, Key, Type, Click, Answer, Wait, Screenshot, Expect, Quit, Clock, Timer };
 
 struct Step
 {

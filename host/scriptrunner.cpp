@@ -2,6 +2,8 @@
 
 #include "hostlog.h"
 
+#include <runtime/clock.h>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCoreApplication>
@@ -87,7 +89,8 @@ QString ScriptRunner::captionOf(const QWidget *widget)
 
 bool ScriptRunner::needsForm(const Step &step) const
 {
-    return step.kind != StepKind::Answer && step.kind != StepKind::Wait && step.kind != StepKind::Quit;
+    return step.kind != StepKind::Answer && step.kind != StepKind::Wait && step.kind != StepKind::Quit
+           && step.kind != StepKind::Clock;
 }
 
 void ScriptRunner::runCurrent()
@@ -154,8 +157,36 @@ bool ScriptRunner::run(const Step &step)
     case StepKind::Quit:
         finish(0);
         return false;
+    case StepKind::Clock:
+        advanceClock(step.milliseconds);
+        return true;
+    case StepKind::Timer:
+        if (fireTimer(step.target))
+            return true;
+        fail(step, QStringLiteral("não há temporizador \"%1\"").arg(step.target));
+        return false;
     }
     return true;
+}
+
+// The host's clock runs ahead by the sum of the clock steps: what waits half a minute in the
+// sale (a stuck print job) is seen at once.
+void ScriptRunner::advanceClock(int milliseconds)
+{
+    static qint64 ahead = 0;
+    ahead += milliseconds;
+    const qint64 offset = ahead;
+    Clock::setNow([offset] { return QDateTime::currentDateTime().addMSecs(offset); });
+}
+
+bool ScriptRunner::fireTimer(const QString &name)
+{
+    QWidget *form = saleForm();
+    QTimer *timer = form ? form->findChild<QTimer *>(name) : nullptr;
+    if (!timer)
+        return false;
+    // As if its interval had passed: the timer's own handler runs.
+    return QMetaObject::invokeMethod(timer, "timeout");
 }
 
 void ScriptRunner::postKey(QKeyCombination key, const QString &text)

@@ -43,6 +43,8 @@ private:
     void postKey(QKeyCombination key, const QString &text);
     bool click(const QString &objectName);
     bool expect(const HostScript::Step &step);
+    void advanceClock(int milliseconds);
+    bool fireTimer(const QString &name);
     bool screenshot(const QString &file);
     void fail(const HostScript::Step &step, const QString &why);
     void finish(int code);

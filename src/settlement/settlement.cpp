@@ -1,15 +1,19 @@
 #include "settlement.h"
 
+#include "chartexchange_p.h"
+#include "printerfailover.h"
 #include "settlebutton_p.h"
 #include "settlement_p.h"
 
 #include <sale/salecontext.h>
+#include <outside/ping.h>
 #include <screen/tfrmvendacons.h>
 
 #include <QTimer>
 
 Settlement::Settlement(SaleContext &context)
-    : m_context(context), m_lastRoadEnd(std::make_unique<RoadEnd>())
+    : m_context(context), m_lastRoadEnd(std::make_unique<RoadEnd>()),
+      m_failover(std::make_unique<FailoverWorker>(context))
 {
 }
 
@@ -40,8 +44,22 @@ void Settlement::GerarVendaQRCode(const QString &) {}
 
 void Settlement::timImpressoraBackupTimer(QObject *)
 {
-    if (QTimer *timer = m_context.form().findChild<QTimer *>(QStringLiteral("timImpressoraBackup")))
-        timer->stop();
+    m_failover->tick(m_context.form().findChild<QTimer *>(QStringLiteral("timImpressoraBackup")));
+}
+
+bool Settlement::VerificaImpressoraRede(const QString &host)
+{
+    return Ping::echo(host, 500).replied;
+}
+
+QString Settlement::FuncChartRec(const QString &amount)
+{
+    return ChartExchange(m_context).run(amount);
+}
+
+void Settlement::cleanDirectoryChart()
+{
+    ChartExchange::cleanDirectoryChart();
 }
 
 QMutex &Settlement::cs()

@@ -7,6 +7,7 @@
 
 #include <memory>
 
+class FailoverWorker;
 class QObject;
 class SaleContext;
 struct RoadEnd;
@@ -50,9 +51,21 @@ public:
     QString FormataQRCode(const QString &code);
     void GerarVendaQRCode(const QString &saleText);
 
-    // The failover watchdog (timImpressoraBackup, 30000 ms): switches its timer off; no
-    // failover worker re-prints stuck tickets on this till.
+    // The failover watchdog (timImpressoraBackup, 30000 ms): switches its timer off and starts
+    // one failover run on the worker thread (printerfailover.h); the run switches it on again.
     void timImpressoraBackupTimer(QObject *Sender);
+    // The worker of the failover runs, for the tests to wait on.
+    FailoverWorker &failover() { return *m_failover; }
+    // Whether a network printer answers a ping within 500 ms.
+    bool VerificaImpressoraRede(const QString &host);
+
+    // ---- card-program file exchange --------------------------------------------------------
+    // One credit purchase through the card program's request and answer folders: "ok" when
+    // it approved, "can" when it refused, did not take the request up, did not answer in time,
+    // answered garbage or the operator gave up waiting; "" for an empty amount.
+    QString FuncChartRec(const QString &amount);
+    // Creates both exchange folders when missing and deletes the files directly inside them.
+    void cleanDirectoryChart();
 
     // The lock the failover worker holds for its whole run. Made once per process and never
     // replaced, so a worker still running keeps a valid lock across host calls.
@@ -115,4 +128,5 @@ public:
 private:
     SaleContext &m_context;
     std::unique_ptr<RoadEnd> m_lastRoadEnd;
+    std::unique_ptr<FailoverWorker> m_failover;
 };
