@@ -24,7 +24,7 @@ const QList<std::pair<Kind, const char *>> &names()
     static const QList<std::pair<Kind, const char *>> list{
         {Kind::Keypad, "keypad"}, {Kind::Search, "search"}, {Kind::YesNo, "yesno"}, {Kind::Scale, "scale"},
         {Kind::Observation, "observation"}, {Kind::Functions, "functions"}, {Kind::Message, "message"},
-        {Kind::Email, "email"}};
+        {Kind::Email, "email"},
         {Kind::Combined, "combined"}, {Kind::Promotion, "promotion"},
         {Kind::Coupon, "coupon"}};
     return list;

@@ -1,6 +1,8 @@
 #include "startupserver.h"
 
 #include <server/srv_lookups_products.h>
+#include <server/srv_consumers.h>
+#include <server/srv_lookups_products.h>
 #include <server/srv_lookups_tills.h>
 #include <server/srv_loyalty.h>
 #include <server/srv_startup_lookups.h>
@@ -29,7 +31,7 @@ StartupServer::StartupServer()
       }),
       getOcorPed(&Srv_Kal51000::getOcorPed),
       getDsOcorr(&Srv_Kal51000::getDsOcorr),
-      getCuponsValidos([](const QString &, const QString &) { return notInstalled(QStringLiteral("getCuponsValidos")); }),
+      getCuponsValidos(&Srv_Kal51000::getCuponsValidos),
       // The screen passes the tab before the store; the server takes the store third.
       setValidaPedido([](const QString &CDFILIAL, const QString &NRVENDAREST, const QString &NRCOMANDA,
                          const QString &CDLOJA) {

@@ -69,13 +69,13 @@ const Area lookupsProducts{
     // Discount coupons: the coupon, the products it applies to, the branches it is limited to
     // (none = every branch) and the uses of single-use coupons.
     {"CUPOMDESCQUB",
-     {text("CDCUPOMDESCQUB", 10), text("IDTIPODESC", 1), number("VRDESCCUPOM"), dateTime("DTINIVIGENCIA"),
+     {text("CDCUPOMDESCQUB", 30), text("IDTIPODESC", 1), number("VRDESCCUPOM"), dateTime("DTINIVIGENCIA"),
       dateTime("DTFIMVIGENCIA"), text("IDUSOUNICO", 1)},
      {"CDCUPOMDESCQUB"}},
-    {"PRODCUPOMDESC", {text("CDCUPOMDESCQUB", 10), text("CDPRODUTO", 20)}, {"CDCUPOMDESCQUB", "CDPRODUTO"}},
-    {"FILIALCUPOMDESC", {text("CDCUPOMDESCQUB", 10), text("CDFILIAL", 20)}, {"CDCUPOMDESCQUB", "CDFILIAL"}},
+    {"PRODCUPOMDESC", {text("CDCUPOMDESCQUB", 30), text("CDPRODUTO", 20)}, {"CDCUPOMDESCQUB", "CDPRODUTO"}},
+    {"FILIALCUPOMDESC", {text("CDCUPOMDESCQUB", 30), text("CDFILIAL", 20)}, {"CDCUPOMDESCQUB", "CDFILIAL"}},
     {"USOCUPOMDESCQUB",
-     {text("CDCUPOMDESCQUB", 10), text("CDFILIAL", 20), text("CDCAIXA", 20), text("NRSEQVENDA", 20),
+     {text("CDCUPOMDESCQUB", 30), text("CDFILIAL", 20), text("CDCAIXA", 20), text("NRSEQVENDA", 20),
       dateTime("DTUSOCUPOM")},
      {}},
 };

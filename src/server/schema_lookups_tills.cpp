@@ -32,8 +32,7 @@ const Area lookupsTills{
     {"OCORRENCIA", {text("CDGRPOCOR", 20), text("CDOCORR", 20), text("DSOCORR", 100)}, {"CDGRPOCOR", "CDOCORR"}},
     {"PARAMGERAL", {text("IDUTCUPOMDESC", 1)}, {}},
     {"CONSUMIDOR",
-     {text("CDCLIENTE", 20), text("CDCONSUMIDOR", 20), text("NMCONSUMIDOR", 60), text("IDBLOQSALDFS", 1),
-      text("DSEMAILCONS", 100)},
+     {text("CDCLIENTE", 20), text("CDCONSUMIDOR", 20), text("NMCONSUMIDOR", 60), text("IDBLOQSALDFS", 1)},
      {"CDCLIENTE", "CDCONSUMIDOR"}},
 };
 

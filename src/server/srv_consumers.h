@@ -135,7 +135,6 @@ VENDACONS_EXPORT Variant getDescVendaFid(const QString &CDCLIENTE, const QString
 // Whether the receipt's sale used personal credit: a Boolean, or a failure.
 VENDACONS_EXPORT Variant getCreditoPessoal(const QString &CDFILIAL, const QString &CDCAIXA, const QString &NRCUPOM,
                                            const QDateTime &DTABERTUR);
-VENDACONS_EXPORT Variant getCuponsValidos(const QString &CDFILIAL, const QString &CDPRODUTO);
 // Texts, or a failure (never the error text in place of the value).
 VENDACONS_EXPORT Variant getIdIntResgSaldo(const QString &CDTIPORECE);
 VENDACONS_EXPORT Variant getCNPJEmpresa(const QString &CDFILIAL);

@@ -38,16 +38,6 @@ const Statement adqUltimoCupomDia{"adqUltimoCupomDia",
     "WHERE E.CDFILIAL = V.CDFILIAL AND E.CDCAIXA = V.CDCAIXA AND E.NRSEQVENDA = V.NRSEQVENDA) AS QTEXTRATO "
     "FROM VENDA V WHERE V.CDFILIAL = :P_CDFILIAL AND V.CDCAIXA = :P_CDCAIXA AND V.DTABERTUR = :P_DTABERTUR "
     "ORDER BY V.NRCUPOMFIS DESC LIMIT 1"};
-#define COUPONS(branchCondition)                                                                                  \
-    "SELECT D.CDCUPOMDESCQUB, D.IDTIPODESC, D.VRDESCCUPOM, D.DTINIVIGENCIA, D.DTFIMVIGENCIA, D.IDUSOUNICO "           \
-    "FROM CUPOMDESCQUB D WHERE EXISTS (SELECT 1 FROM PRODCUPOMDESC P WHERE P.CDCUPOMDESCQUB = D.CDCUPOMDESCQUB "      \
-    "AND P.CDPRODUTO = :P_CDPRODUTO) AND " branchCondition
-#define LINKED "EXISTS (SELECT 1 FROM FILIALCUPOMDESC F WHERE F.CDCUPOMDESCQUB = D.CDCUPOMDESCQUB AND F.CDFILIAL = :P_CDFILIAL) "
-#define UNLINKED "NOT EXISTS (SELECT 1 FROM FILIALCUPOMDESC F WHERE F.CDCUPOMDESCQUB = D.CDCUPOMDESCQUB) "
-#define UNUSED "AND NOT EXISTS (SELECT 1 FROM USOCUPOMDESCQUB U WHERE U.CDCUPOMDESCQUB = D.CDCUPOMDESCQUB) "
-const Statement adqCuponsValidos{"adqCuponsValidos",
-    COUPONS(LINKED) "AND D.IDUSOUNICO = 'N' UNION ALL " COUPONS(UNLINKED) "AND D.IDUSOUNICO = 'N' UNION ALL "
-    COUPONS(LINKED) "AND D.IDUSOUNICO = 'S' " UNUSED "UNION ALL " COUPONS(UNLINKED) "AND D.IDUSOUNICO = 'S' " UNUSED};
 const Statement adqIdIntResgSaldo{"adqIdIntResgSaldo",
     "SELECT IDINTRESGSALDO FROM TIPORECE WHERE CDTIPORECE = :P_CDTIPORECE"};
 const Statement adqCNPJEmpresa{"adqCNPJEmpresa",
@@ -91,11 +81,6 @@ Variant getCreditoPessoal(const QString &CDFILIAL, const QString &CDCAIXA, const
     const QString emission = sale.value(0, "IDTPEMISVEND").toString().trimmed();
     return Variant(sale.value(0, "IDSITUVENDA").toString() == QLatin1String("O")
                    && (emission.isEmpty() || emission == QLatin1String("E")) && sale.value(0, "QTEXTRATO").toInt() > 0);
-}
-
-Variant getCuponsValidos(const QString &CDFILIAL, const QString &CDPRODUTO)
-{
-    return ServerCall().packet(adqCuponsValidos, {{"P_CDFILIAL", CDFILIAL}, {"P_CDPRODUTO", CDPRODUTO}});
 }
 
 Variant getIdIntResgSaldo(const QString &CDTIPORECE)

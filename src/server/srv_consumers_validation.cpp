@@ -94,7 +94,6 @@ private:
     bool candidates(const QString &family, const QString &order, QList<Candidate> &out);
     bool sequence(const QString &family, const QDateTime &stamp, QString &out);
     double effectiveBalance(const QString &family) const;
-    double lentBy(const QString &family) const;
     void appendLine(const QString &family, const QString &kind, double amount, double after, const QDateTime &stamp,
                     const QString &sequence, const QString &receiptType);
     QString limitText(const QString &code, const QString &family, const QString &name, double limit, double spent,
@@ -232,16 +231,6 @@ bool Validation::dayFigures(const QString &family, double &limit, double &spent)
         return fail(QStringLiteral("ERRO_3 ") + family + QStringLiteral(" - ") + m_name.value(family));
     limit = money(rule.limit);
     return true;
-}
-
-double Validation::lentBy(const QString &family) const
-{
-    double lent = 0;
-    for (int row = 0; row < m_loans.rows.size(); ++row) {
-        if (m_loans.value(row, "CDFAMILISALD").toString() == family && m_loans.value(row, "IDTPMOVEXT").toString() == "D")
-            lent += money(m_loans.value(row, "VRMOVEXTCONS"));
-    }
-    return lent;
 }
 
 // The family's balance with the loans of this validation already counted.

@@ -68,8 +68,6 @@ const Statement adqParamGeral{"adqParamGeral",
     "SELECT IDUTCUPOMDESC FROM PARAMGERAL"};
 const Statement adqBloqFimSemana{"adqBloqFimSemana",
     "SELECT IDBLOQSALDFS FROM CONSUMIDOR WHERE CDCLIENTE = :P_CDCLIENTE AND CDCONSUMIDOR = :P_CDCONSUMIDOR"};
-const Statement adqEmailCons{"adqEmailCons",
-    "SELECT DSEMAILCONS FROM CONSUMIDOR WHERE CDCLIENTE = :P_CDCLIENTE AND CDCONSUMIDOR = :P_CDCONSUMIDOR"};
 const Statement adqIDIMPQRTOPDATA{"adqIDIMPQRTOPDATA",
     "SELECT C.IDIMPQRTOPDATA FROM CAIXA C JOIN PRODUTO P ON P.CDPRODUTO = :P_CDPRODUTO "
     "WHERE C.CDFILIAL = :P_CDFILIAL AND C.CDCAIXA = :P_CDCAIXA AND P.IDIMPQRCODECAT = 'S' "
@@ -156,12 +154,6 @@ QString getBloqFimSemana(const QString &CDCLIENTE, const QString &CDCONSUMIDOR)
 {
     return ServerCall().fieldText(adqBloqFimSemana, {{"P_CDCLIENTE", CDCLIENTE}, {"P_CDCONSUMIDOR", CDCONSUMIDOR}},
                                   "IDBLOQSALDFS", TextOnFailure::errorText());
-}
-
-QString getEmailCons(const QString &CDCLIENTE, const QString &CDCONSUMIDOR)
-{
-    return ServerCall().fieldText(adqEmailCons, {{"P_CDCLIENTE", CDCLIENTE}, {"P_CDCONSUMIDOR", CDCONSUMIDOR}},
-                                  "DSEMAILCONS", emptyText);
 }
 
 QString getIDIMPQRTOPDATA(const QString &CDCAIXA, const QString &CDFILIAL, const QString &CDPRODUTO)

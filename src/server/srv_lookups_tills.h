@@ -35,8 +35,6 @@ VENDACONS_EXPORT QString getDsOcorr(const QString &CDGRPOCOR, const QString &CDO
 VENDACONS_EXPORT QString getIDUTCUPOMDESC();
 // IDBLOQSALDFS of the consumer; the error text on failure.
 VENDACONS_EXPORT QString getBloqFimSemana(const QString &CDCLIENTE, const QString &CDCONSUMIDOR);
-// DSEMAILCONS of the consumer, whatever its situation; "" when none or on failure.
-VENDACONS_EXPORT QString getEmailCons(const QString &CDCLIENTE, const QString &CDCONSUMIDOR);
 // "S" when both the product and the desk print the QR code at the top; "" otherwise or on failure.
 VENDACONS_EXPORT QString getIDIMPQRTOPDATA(const QString &CDCAIXA, const QString &CDFILIAL, const QString &CDPRODUTO);
 // The order password when a sale of the desk on the day of DTENTRVENDA already uses it; ""

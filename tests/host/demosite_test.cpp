@@ -268,7 +268,7 @@ TEST_F(DemoSiteTest, BadgeConsumersHaveBalancesTheirStatementsAddUpTo)
     const HostDatabase::Rows before = HostDatabase::query("test", "SELECT CDCONSUMIDOR, CDFAMILISALD, VRSALDCONFAM "
                                                                   "FROM SALDOCONS ORDER BY CDCONSUMIDOR, CDFAMILISALD");
     ASSERT_TRUE(before.ok()) << before.error.toStdString();
-    for (const QString &code : {"000101", "000102", "000103"})
+    for (const char *code : {"000101", "000102", "000103"})
         ASSERT_FALSE(Srv_Kal51000::EvoluiSaldo("000002", code, "0001", QDateTime(Now.date().addDays(-30), QTime())).isFailure());
     const HostDatabase::Rows after = HostDatabase::query("test", "SELECT CDCONSUMIDOR, CDFAMILISALD, VRSALDCONFAM "
                                                                  "FROM SALDOCONS ORDER BY CDCONSUMIDOR, CDFAMILISALD");

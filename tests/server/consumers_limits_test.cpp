@@ -99,8 +99,9 @@ TEST_P(ConsumerLimits, MissingFoundFailed)
     const QString failed = c.call();
     // Both answers fail; the loads' count is 0, not what it was.
     EXPECT_TRUE(failed.startsWith("FAILURE ") && failed.contains(c.table, Qt::CaseInsensitive)) << failed.toStdString();
-    if (c.failed == "@loads")
+    if (c.failed == "@loads") {
         EXPECT_TRUE(failed.endsWith("|0")) << failed.toStdString();
+    }
 }
 
 LOOKUP_CASES(ConsumerLimits, limitCases);

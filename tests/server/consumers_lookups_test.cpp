@@ -1,6 +1,7 @@
 #include "consumers_cases.h"
 
 #include <server/srv_consumers.h>
+#include <server/srv_lookups_products.h>
 
 using namespace LookupsTest;
 using namespace ConsumerRows;

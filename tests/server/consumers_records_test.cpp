@@ -118,8 +118,9 @@ protected:
 TEST_P(CpfUpdate, AnswersTrueAndChangesOnlyWhenAllHolds)
 {
     const CpfCase &c = std::get<1>(GetParam());
-    if (!c.arrange.isEmpty())
+    if (!c.arrange.isEmpty()) {
         ASSERT_TRUE(m_fixture.exec(c.arrange));
+    }
     EXPECT_EQ(render(setGravaConsumidor("C1", "", "K1", "", "", "", "", c.cpf, "", "", "CAIXA", "2")), "True");
     EXPECT_EQ(m_fixture.count(QStringLiteral("SELECT 1 FROM CONSUMIDOR WHERE NRCPFRESPCON = '%1'").arg(c.stored)), 1);
     const bool changed = c.stored != storedCpf;
