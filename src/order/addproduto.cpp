@@ -2,11 +2,11 @@
 // added, and the recovery file that mirrors the lines of a counter sale.
 #include "orderentry.h"
 
-#include "orderserver.h"
 #include "recoveryfiles.h"
 #include "salemoney.h"
 
 #include <sale/saledatasets.h>
+#include <sale/serverseams.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
 #include <screen/screenshell.h>
@@ -165,7 +165,7 @@ void AddProdutoSteps::afterPost(const AddProdutoArgs &Line)
 QString AddProdutoSteps::printStoreOf(const QString &CDPRODUTO)
 {
     const SaleState &state = m_context.state();
-    const Variant answer = orderServer().getVerificaImpVariavel(CDPRODUTO);
+    const Variant answer = m_context.server().lookupsProducts.getVerificaImpVariavel(CDPRODUTO);
     const QString text = answer.isFailure() ? answer.failureText() : answer.toString();
     if (answer.isFailure() || text.startsWith(QLatin1Char('E'))) {
         m_context.message(text.startsWith(QLatin1Char('E')) ? text.mid(1) : text, 3);
@@ -297,7 +297,7 @@ void AddProdutoSteps::fillPromotionGroup(const AddProdutoArgs &Line, bool promot
     group.clear();
     if (promotion && !Line.CDPRODPROMOCAO.isEmpty()) {
         group = m_context
-                    .checkedValue(orderServer().getCdGruPromoc(state.params.stCDFILIAL, Line.CDPRODUTO,
+                    .checkedValue(m_context.server().lookupsProducts.getCdGruPromoc(state.params.stCDFILIAL, Line.CDPRODUTO,
                                                                Line.CDPRODPROMOCAO),
                                   QStringLiteral("getCdGruPromoc"),
                                   state.params.stCDFILIAL + QLatin1Char('-') + Line.CDPRODUTO + QLatin1Char('-')
@@ -424,7 +424,7 @@ void AddProdutoSteps::askObservations(const AddProdutoArgs &Line, bool promotion
     SaleState &state = m_context.state();
     SaleDatasets &data = m_context.data();
     const Variant packet = m_context.checkedValue(
-        orderServer().getOcorPed(state.params.stCDFILIAL, state.params.stCDLOJA, Line.CDPRODUTO),
+        m_context.server().tabs.getOcorPed(state.params.stCDFILIAL, state.params.stCDLOJA, Line.CDPRODUTO),
         QStringLiteral("getOcorPed"),
         state.params.stCDFILIAL + QLatin1Char('-') + state.params.stCDLOJA + QLatin1Char('-') + Line.CDPRODUTO);
     // A failed lookup was reported: the product then has no observations to ask.

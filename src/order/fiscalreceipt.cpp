@@ -4,6 +4,7 @@
 #include "salemoney.h"
 
 #include <sale/saledatasets.h>
+#include <sale/serverseams.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
 #include <screen/screenshell.h>
@@ -182,7 +183,7 @@ void FiscalReceipt::readBack(const CouponOpenAnswer &answer)
 void FiscalReceipt::recordOpening()
 {
     const SaleState &s = m_context.state();
-    const Variant answer = fiscalServer().setGravaCupomInicial(s.params.stCDFILIAL, s.params.stCDCAIXA,
+    const Variant answer = m_context.server().counters.setGravaCupomInicial(s.params.stCDFILIAL, s.params.stCDCAIXA,
                                                                s.fiscal.stQrCodeAux1, s.startup.dtMovimentoFiscal);
     if (answer.isFailure())
         qWarning().noquote() << "setGravaCupomInicial failed:" << answer.failureText();

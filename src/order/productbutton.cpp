@@ -3,9 +3,9 @@
 #include "productbutton.h"
 
 #include "orderentry.h"
-#include "productentry_server.h"
 
 #include <sale/saledatasets.h>
+#include <sale/serverseams.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
 #include <sale/scopeguard.h>
@@ -102,8 +102,8 @@ double ProductButtonPress::unitsToSell(const QString &code)
         return 1;
     const QString weekday = QString::number(Clock::now().date().dayOfWeek() % 7 + 1);
     const bool perUnit =
-        isYes(entryServer().getIDUTILDESCDIA(params.stCDFILIAL, code, state.consumer.stCDTIPOCONS, weekday))
-        || isYes(entryServer().getIDIMPQRTOPDATA(params.stCDCAIXA, params.stCDFILIAL, code));
+        isYes(m_context.server().lookupsProducts.getIDUTILDESCDIA(params.stCDFILIAL, code, state.consumer.stCDTIPOCONS, weekday))
+        || isYes(m_context.server().lookupsTills.getIDIMPQRTOPDATA(params.stCDCAIXA, params.stCDFILIAL, code));
     if (!perUnit)
         return 1;
     const double count = quantity;

@@ -3,19 +3,17 @@
 #include "productbutton.h"
 
 #include "orderentry.h"
-#include "productentry_server.h"
 
 #include <sale/saledatasets.h>
+#include <sale/serverseams.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
 #include <screen/screenshell.h>
 
 #include <outside/pkg_hrk00002.h>
-#include <outside/qub_movrela_db.h>
 #include <outside/ravuvozozod.h>
 #include <runtime/abort.h>
 #include <runtime/clock.h>
-#include <server/trdmvendacons.h>
 
 #include <QAbstractButton>
 
@@ -23,16 +21,6 @@
 #include <sale/codes.h>
 
 namespace {
-
-
-QString probeServer()
-{
-    Qub_movrela::DbConnection &probe = rdmVendaCons().adcTesteConexao();
-    if (!probe.open())
-        return Qub_movrela::ADOExceptionMessage(probe.lastError(), probe, QString());
-    probe.close();
-    return QString();
-}
 
 // True when `day` is known and lies before `limit`. The start-up always sets the desk's
 // dates; an unset one never locks the till.
@@ -43,12 +31,6 @@ bool before(const QDate &day, const QDate &limit)
 
 } // namespace
 
-std::function<QString()> &ProductButton::serverProbe()
-{
-    static std::function<QString()> probe = probeServer;
-    return probe;
-}
-
 void ProductButton::removeQueuedMouseMessages() {}
 
 // The server is asked on every press. Unreachable, the host keeps the sale for later
@@ -57,7 +39,7 @@ void ProductButton::removeQueuedMouseMessages() {}
 bool ProductButtonPress::serverReachable()
 {
     SaleFlags &flags = m_context.state().flags;
-    const QString failure = ProductButton::serverProbe()();
+    const QString failure = m_context.server().access.serverProbe();
     flags.boBalcaoAux2 = failure.contains(QLatin1String("DBNETLIB"));
     if (!flags.boBalcaoAux2)
         return true;
@@ -68,7 +50,7 @@ bool ProductButtonPress::serverReachable()
 void ProductButtonPress::checkServiceFee(const QString &code)
 {
     const SaleState &state = m_context.state();
-    const QString fee = entryServer().getProdTxServ(state.params.stCDFILIAL, state.params.stCDLOJA);
+    const QString fee = m_context.server().lookupsProducts.getProdTxServ(state.params.stCDFILIAL, state.params.stCDLOJA);
     if (!fee.isEmpty() && fee == code && state.host.stModoVenda != SaleMode::Counter)
         refuse(QStringLiteral("PROD_TX_SERV"));
 }
@@ -77,7 +59,7 @@ void ProductButtonPress::checkLoyaltyCampaign(const QString &code)
 {
     SaleState &state = m_context.state();
     const Parameters &params = state.params;
-    const Variant campaigns = m_context.checkedValue(entryServer().getProdPromoFidelidade(params.stCDFILIAL, code),
+    const Variant campaigns = m_context.checkedValue(m_context.server().loyalty.getProdPromoFidelidade(params.stCDFILIAL, code),
                                                      QStringLiteral("getProdPromoFidelidade"),
                                                      params.stCDFILIAL + QStringLiteral("-") + code);
     if (!campaigns.isPacket() || !m_cdsProdPromoFidelidade.SetData(campaigns.packet()))

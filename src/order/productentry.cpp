@@ -4,11 +4,11 @@
 #include "productentry.h"
 
 #include "codeparsing.h"
-#include "productentry_server.h"
 #include "orderentry.h"
 
 #include <consumer/consumersale.h>
 #include <sale/saledatasets.h>
+#include <sale/serverseams.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
 #include <screen/screenshell.h>
@@ -267,7 +267,7 @@ void ProductEntry::checkSeat()
     if (mode != QLatin1String("M") && mode != QLatin1String("C"))
         return;
     const QString seat = Consiste::Ajusta(QString::number(state.counters.inPosicaoGrid), 2);
-    if (!entryServer().verificaIDSTLUGARMESA(state.params.stCDFILIAL, state.host.stNRVENDAREST, seat))
+    if (!m_context.server().tabs.verificaIDSTLUGARMESA(state.params.stCDFILIAL, state.host.stNRVENDAREST, seat))
         refuse(QStringLiteral("BLOQ_LUGAR"), 0, false, {seat});
     // A price consultation sells nothing, so it counts no refill.
     if (!consulting())

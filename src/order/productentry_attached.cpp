@@ -3,10 +3,10 @@
 #include "productentry.h"
 
 #include "orderentry.h"
-#include "productentry_server.h"
 
 #include <consumer/consumersale.h>
 #include <sale/saledatasets.h>
+#include <sale/serverseams.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
 
@@ -190,7 +190,7 @@ QList<Bookmark> ProductEntry::keepObservations()
         copy(kept, "CDOCORR", key.at(3));
         copy(kept, "NRSEQORIG", key.at(4));
         copy(kept, "NRSEQITCANC", value(chosen, "NRSEQITCANC"));
-        copy(kept, "DSOCORR", entryServer().getDsOcorr(key.at(2).toString(), key.at(3).toString()));
+        copy(kept, "DSOCORR", m_context.server().lookupsTills.getDsOcorr(key.at(2).toString(), key.at(3).toString()));
         copy(kept, "NRCOMANDA", QString());
         copy(kept, "CDPRODOBS", observationProduct);
         kept.Post();

@@ -4,10 +4,10 @@
 #include "orderentry.h"
 
 #include "productentry.h"
-#include "productentry_server.h"
 #include "productlookup_p.h"
 
 #include <sale/saledatasets.h>
+#include <sale/serverseams.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
 #include <sale/scopeguard.h>
@@ -63,7 +63,7 @@ bool EntryRules::reserveReceiptNumber(SaleContext &context, bool consulting)
         return true;
     Variant number;
     const bool usable = context.checkAnswer(
-        entryServer().getPrxVendaColombia(params.stCDFILIAL, params.stCDCAIXA, params.stCDPREFINTGCOL,
+        context.server().counters.getPrxVendaColombia(params.stCDFILIAL, params.stCDCAIXA, params.stCDPREFINTGCOL,
                                           params.stNRCUPINIINTGCOL, params.stNRCUPFININTGCOL),
         QStringLiteral("getPrxVendaColombia"), params.stCDFILIAL, number);
     reserved = usable ? number.toString() : QString();

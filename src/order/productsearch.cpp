@@ -3,10 +3,10 @@
 #include "orderentry.h"
 
 #include "productentry.h"
-#include "productentry_server.h"
 #include "productlookup_p.h"
 
 #include <sale/saledatasets.h>
+#include <sale/serverseams.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
 #include <sale/scopeguard.h>
@@ -145,7 +145,7 @@ void ProductSearch::loadSearchList()
 {
     const Parameters &params = m_context.state().params;
     ClientDataSet &list = m_context.data().cdsPesqProd;
-    const Variant packet = m_context.checkedValue(entryServer().getProdPesq(params.stCDFILIAL),
+    const Variant packet = m_context.checkedValue(m_context.server().lookupsProducts.getProdPesq(params.stCDFILIAL),
                                                   QStringLiteral("getProdPesq"), params.stCDFILIAL);
     if (packet.isPacket())
         list.SetData(packet.packet());
@@ -192,7 +192,7 @@ QString ProductSearch::family(const ProductRow &product)
     const Parameters &params = m_context.state().params;
     Variant family;
     const bool answered =
-        m_context.checkAnswer(entryServer().getCdFamiliSald(params.stCDFILIAL, product.CDPRODUTO),
+        m_context.checkAnswer(m_context.server().lookupsProducts.getCdFamiliSald(params.stCDFILIAL, product.CDPRODUTO),
                               QStringLiteral("getCdFamiliSald"),
                               params.stCDFILIAL + QStringLiteral("-") + product.CDPRODUTO, family,
                               SaleContext::Failure::Quiet);
@@ -203,7 +203,7 @@ void ProductSearch::checkChosenProduct(const ProductRow &product)
 {
     const SaleState &state = m_context.state();
     const Parameters &params = state.params;
-    const QString serviceFee = entryServer().getProdTxServ(params.stCDFILIAL, params.stCDLOJA);
+    const QString serviceFee = m_context.server().lookupsProducts.getProdTxServ(params.stCDFILIAL, params.stCDLOJA);
     if (!serviceFee.isEmpty() && serviceFee == product.CDPRODUTO && state.host.stModoVenda != SaleMode::Counter)
         refuse(m_context, QStringLiteral("PROD_TX_SERV"), 3, {params.stCDFILIAL});
     if (state.flags.boCreditoPessoal && product.CDFAMILISALD.isEmpty())

@@ -2,10 +2,10 @@
 // of the open sale, and what follows a registration.
 #include "orderentry.h"
 
-#include "orderserver.h"
 #include "salemoney.h"
 
 #include <sale/saledatasets.h>
+#include <sale/serverseams.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
 #include <sale/scopeguard.h>
@@ -211,7 +211,7 @@ bool Registration::balanceKind()
     if (!isYes(params.stIDSALDEXTDEBCON) || !m_state.flags.boVendaDebito)
         return true;
     const Variant packet = m_context.checkedValue(
-        orderServer().getTipoSaldoProd(params.stCDFILIAL, m_state.consumer.stCDTIPOCONS, m_item.CDPRODUTO),
+        m_context.server().lookupsProducts.getTipoSaldoProd(params.stCDFILIAL, m_state.consumer.stCDTIPOCONS, m_item.CDPRODUTO),
         QStringLiteral("getTipoSaldoProd"),
         params.stCDFILIAL + QLatin1Char('-') + m_state.consumer.stCDTIPOCONS + QLatin1Char('-') + m_item.CDPRODUTO);
     ClientDataSet &kind = m_data.cdsTipoSaldoProd;
@@ -234,7 +234,7 @@ bool Registration::basicProductOncePerDay()
     const QString client = m_state.host.stCdClienteVenda;
     const QString consumer = m_state.consumer.stCDCONSUMIDOR;
     const Variant sold = m_context.checkedValue(
-        orderServer().getProdBasVenDia(params.stCDFILIAL, client, consumer, m_item.CDPRODUTO),
+        m_context.server().consumers.getProdBasVenDia(params.stCDFILIAL, client, consumer, m_item.CDPRODUTO),
         QStringLiteral("getProdVenDiaServ"),
         QStringList{params.stCDFILIAL, client, consumer, m_item.CDPRODUTO}.join(QLatin1Char('-')));
     if (sold.toDouble() < 1.0)
@@ -513,7 +513,7 @@ void Registration::moveComponentObservations(const QString &NRSEQORIG)
         to("CDPRODUTO", from("CDPRODUTO"));
         to("CDGRPOCOR", from("CDGRPOCOR"));
         to("CDOCORR", from("CDOCORR"));
-        to("DSOCORR", orderServer().getDsOcorr(from("CDGRPOCOR"), from("CDOCORR")));
+        to("DSOCORR", m_context.server().lookupsTills.getDsOcorr(from("CDGRPOCOR"), from("CDOCORR")));
         if (control.Active() && control.Locate(QStringLiteral("CDOCORR"), from("CDOCORR")))
             to("CDPRODOBS", control.FieldByName(QStringLiteral("CDPRODUTO")).AsString());
         lines.Post();

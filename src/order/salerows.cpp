@@ -2,10 +2,10 @@
 // per tax code) and cdsVendaCancelada (one per cancelled line), rebuilt whole each time.
 #include "orderentry.h"
 
-#include "orderserver.h"
 #include "salemoney.h"
 
 #include <sale/saledatasets.h>
+#include <sale/serverseams.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
 #include <sale/scopeguard.h>
@@ -172,7 +172,7 @@ QString SaleRows::balanceKind(const QString &CDPRODUTO)
 {
     const Parameters &params = m_state.params;
     const Variant packet = m_context.checkedValue(
-        orderServer().getTipoSaldoProd(params.stCDFILIAL, m_state.consumer.stCDTIPOCONS, CDPRODUTO),
+        m_context.server().lookupsProducts.getTipoSaldoProd(params.stCDFILIAL, m_state.consumer.stCDTIPOCONS, CDPRODUTO),
         QStringLiteral("getTipoSaldoProd"),
         params.stCDFILIAL + QLatin1Char('-') + m_state.consumer.stCDTIPOCONS + QLatin1Char('-') + CDPRODUTO);
     if (!packet.isPacket() || packet.packet().isEmpty())

@@ -1,8 +1,8 @@
 // Button access control and the device checks the handlers make before they act.
-#include "accesscontrol.h"
 #include "accesscontrol_p.h"
 
 #include <sale/saledatasets.h>
+#include <sale/serverseams.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
 #include "screenshell.h"
@@ -21,27 +21,6 @@
 
 #include <initializer_list>
 #include <sale/codes.h>
-
-AccessServer::AccessServer()
-    : getCartaoCHART([] { return Variant(Srv_Kal51000::getCartaoCHART()); })
-{
-}
-
-AccessServer &accessServer()
-{
-    static AccessServer table;
-    return table;
-}
-
-ScopedAccessServer::ScopedAccessServer(AccessServer replacement) : m_previous(accessServer())
-{
-    accessServer() = std::move(replacement);
-}
-
-ScopedAccessServer::~ScopedAccessServer()
-{
-    accessServer() = std::move(m_previous);
-}
 
 namespace {
 
@@ -260,7 +239,7 @@ void ButtonAccess::creditPurchaseButtons()
     // This check passes the fixed text "002" where the others pass the site's scheme, so it
     // does not go through the context's checker.
     Variant chart;
-    Ravuvozozod::MensagemMetodo(accessServer().getCartaoCHART(), true, 0, QStringLiteral("getCartaoCHART"),
+    Ravuvozozod::MensagemMetodo(m_context.server().lookupsTills.getCartaoCHART(), true, 0, QStringLiteral("getCartaoCHART"),
                                 QStringLiteral("Cli_Kal51000"), QString(), QStringLiteral("002"), chart);
     bool isBoolean = false;
     if (chart.toBool(&isBoolean) && isBoolean)

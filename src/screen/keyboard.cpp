@@ -12,7 +12,6 @@
 
 #include <consumer/consumersale.h>
 #include <order/orderentry.h>
-#include <order/productentry_server.h>
 #include <settlement/settlement.h>
 
 #include <outside/pkg_hrk00001.h>

@@ -4,11 +4,11 @@
 #include "screenshell.h"
 
 #include <sale/saledatasets.h>
+#include <sale/serverseams.h>
 #include "rights.h"
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
 
-#include <order/productentry_server.h>
 
 #include <outside/pkg_hrk00001.h>
 #include <outside/pkg_hrk00002.h>
@@ -49,7 +49,7 @@ void KeyboardMap::changeOperator()
     const OperatorChangeAnswer changed = c.services().TrocaOperadorCaixa({rights.stNMOPERADOR});
     if (changed.done)
         rights.stNMOPERADOR = changed.stNMOPERADOR;
-    c.checkedValue(entryServer().setLogAcesso(rights.stCDOPERADOR), QStringLiteral("setLogAcesso"),
+    c.checkedValue(c.server().access.setLogAcesso(rights.stCDOPERADOR), QStringLiteral("setLogAcesso"),
                    rights.stCDOPERADOR);
     reloadOperator();
     c.shell().ControleAcessoBotoes();

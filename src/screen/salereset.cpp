@@ -3,10 +3,10 @@
 #include "salereset_p.h"
 
 #include "screenshell.h"
-#include "startupserver.h"
 #include "tfrmvisualiza.h"
 
 #include <sale/codes.h>
+#include <sale/serverseams.h>
 #include <sale/saledatasets.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
@@ -84,7 +84,7 @@ void SaleReset::LimpaCDS()
     emptySaleDatasets();
     const Parameters &p = m_context.state().params;
     // The datasets are already empty when a failure of the server is reported here.
-    m_context.checkedValue(startupServer().setPromoCombAux(p.stCDFILIAL, p.stCDCAIXA),
+    m_context.checkedValue(m_context.server().lookupsProducts.setPromoCombAux(p.stCDFILIAL, p.stCDCAIXA),
                            QStringLiteral("setPromoCombAux"), p.stCDFILIAL + QLatin1Char('-') + p.stCDCAIXA);
 }
 

@@ -4,10 +4,10 @@
 #include "hostcall.h"
 #include "rights.h"
 #include <sale/saledatasets.h>
+#include <sale/serverseams.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
 #include "screenshell.h"
-#include "startupserver.h"
 #include "tfrmvendacons.h"
 
 #include <consumer/consumersale.h>
@@ -157,12 +157,12 @@ QString CallStartup::orderFooter(const QString &mode, const HostCall &call)
     const HostArguments &host = state.host;
     if (mode == SaleMode::Delivery) {
         const DataPacket consumer = StartupIo::packetOf(
-            startupServer().getConsumidorDLV(host.stCdClienteVenda, call.cdConsumidor),
+            m_context.server().startupLookups.getConsumidorDLV(host.stCdClienteVenda, call.cdConsumidor),
             QStringLiteral("getConsumidorDLV"));
         m_context.data().cdsConsumidorDLV.SetData(consumer);
         QString &password = state.settlement.stSenhaPedido;
         if (password.isEmpty())
-            password = StartupIo::textOf(startupServer().getSenhaPed(state.params.stCDFILIAL,
+            password = StartupIo::textOf(m_context.server().tabs.getSenhaPed(state.params.stCDFILIAL,
                                                                         host.stNRCOMANDA, host.stNRVENDAREST),
                                          QStringLiteral("getSenhaPed"));
         return m_context.Msg(QStringLiteral("PEDIDO")) + QLatin1Char(' ') + host.stNrComandaExib
@@ -191,7 +191,7 @@ void CallStartup::readTableOpening()
     SaleState &state = m_context.state();
     const QString branch = state.params.stCDFILIAL;
     const QString sale = state.host.stNRVENDAREST;
-    const Variant value = m_context.checkedValue(startupServer().GetDtHrAberMesa(branch, sale),
+    const Variant value = m_context.checkedValue(m_context.server().tabs.GetDtHrAberMesa(branch, sale),
                                                  QStringLiteral("GetDtHrAberMesa"),
                                                  branch + QLatin1Char('-') + sale);
     state.startup.dtAberturaMesa = value.toDateTime();
@@ -227,7 +227,7 @@ void CallStartup::prepareSaleDatasets()
     data.cdsItPromoComb.Close();
     data.cdsItPromoComb.CreateDataSet();
     const Parameters &params = m_context.state().params;
-    m_context.checkedValue(startupServer().setPromoCombAux(params.stCDFILIAL, params.stCDCAIXA),
+    m_context.checkedValue(m_context.server().lookupsProducts.setPromoCombAux(params.stCDFILIAL, params.stCDCAIXA),
                            QStringLiteral("setPromoCombAux"), params.stCDFILIAL + QLatin1Char('-') + params.stCDCAIXA);
 }
 
@@ -256,7 +256,7 @@ void CallStartup::recreateItems()
 void CallStartup::loadCouponSetting()
 {
     m_context.state().loyalty.stCupomAux1 =
-        StartupIo::textOf(startupServer().getIDUTCUPOMDESC(), QStringLiteral("getIDUTCUPOMDESC"));
+        StartupIo::textOf(m_context.server().lookupsTills.getIDUTCUPOMDESC(), QStringLiteral("getIDUTCUPOMDESC"));
     ClientDataSet &coupons = m_context.data().cdsCupomDescVenda;
     if (coupons.Active())
         coupons.EmptyDataSet();
@@ -267,7 +267,7 @@ void CallStartup::loadCouponSetting()
 void CallStartup::loadCampaignSwitch()
 {
     const bool campaign = StartupIo::booleanOf(
-        startupServer().getCampanha(m_context.state().params.stCDFILIAL), QStringLiteral("getCampanha"));
+        m_context.server().loyalty.getCampanha(m_context.state().params.stCDFILIAL), QStringLiteral("getCampanha"));
     m_context.state().startup.stTipoVendaAux1 = campaign ? QStringLiteral("S") : QStringLiteral("N");
 }
 
@@ -293,7 +293,7 @@ void CallStartup::prepareFailover()
 {
     const Parameters &params = m_context.state().params;
     ClientDataSet &map = m_context.data().cdsImpBackup;
-    const Variant answer = startupServer().getImpBackup(params.stCDFILIAL, params.stCDCAIXA);
+    const Variant answer = m_context.server().lookupsTills.getImpBackup(params.stCDFILIAL, params.stCDCAIXA);
     QString error;
     if (answer.isFailure() || (answer.isPacket() && !map.SetData(answer.packet(), &error))) {
         qWarning() << "backup printers not read:" << (answer.isFailure() ? answer.failureText() : error);
@@ -332,7 +332,7 @@ void CallStartup::loadBalanceAndWeighing()
 {
     const Parameters &params = m_context.state().params;
     m_context.data().cdsDadosResgSaldo.SetData(StartupIo::packetOf(
-        startupServer().getDadosResgSaldo(params.stCDFILIAL), QStringLiteral("getDadosResgSaldo")));
+        m_context.server().startupLookups.getDadosResgSaldo(params.stCDFILIAL), QStringLiteral("getDadosResgSaldo")));
     m_context.state().startup.stImpPesagem = StartupIo::textOf(
-        startupServer().getImpPesagem(params.stCDFILIAL, params.stCDCAIXA), QStringLiteral("getImpPesagem"));
+        m_context.server().lookupsTills.getImpPesagem(params.stCDFILIAL, params.stCDCAIXA), QStringLiteral("getImpPesagem"));
 }

@@ -3,13 +3,13 @@
 
 #include "hostcall.h"
 #include <sale/saledatasets.h>
+#include <sale/serverseams.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
 #include <sale/salestate_load.h>
 #include <sale/scopeguard.h>
 #include "screens.h"
 #include "screenshell.h"
-#include "startupserver.h"
 #include "tfrmvendacons.h"
 #include "tfrmvisualiza.h"
 
@@ -82,7 +82,7 @@ void ProcessStartup::loadCrmBonusSettings()
 {
     const Parameters &params = m_context.state().params;
     const DataPacket packet = StartupIo::packetOf(
-        startupServer().getDadosCRMBONUS(params.stCDFILIAL, params.stCDLOJA),
+        m_context.server().startupLookups.getDadosCRMBONUS(params.stCDFILIAL, params.stCDLOJA),
         QStringLiteral("getDadosCRMBONUS"));
     m_context.data().cdsDadosCRMBONUS.SetData(packet);
     StartupResults &results = m_context.state().startup;
@@ -96,7 +96,7 @@ void ProcessStartup::decideCustomerDisplay()
 {
     const Parameters &params = m_context.state().params;
     const bool wanted = StartupIo::booleanOf(
-        startupServer().getVisualizaTelPed(params.stCDFILIAL, params.stCDCAIXA),
+        m_context.server().lookupsTills.getVisualizaTelPed(params.stCDFILIAL, params.stCDCAIXA),
         QStringLiteral("getVisualizaTelPed"));
     if (!wanted)
         return;
@@ -217,6 +217,6 @@ void ProcessStartup::readQrCodeSwitch()
 {
     const Parameters &params = m_context.state().params;
     m_context.state().startup.stIDLEITURAQRCODE = StartupIo::textOf(
-        startupServer().getConfigCaixa(params.stCDFILIAL, params.stCDCAIXA),
+        m_context.server().lookupsTills.getConfigCaixa(params.stCDFILIAL, params.stCDCAIXA),
         QStringLiteral("getConfigCaixa"));
 }

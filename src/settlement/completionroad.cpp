@@ -17,6 +17,7 @@
 #include <runtime/money.h>
 #include <runtime/ptbr.h>
 #include <sale/codes.h>
+#include <sale/serverseams.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
 #include <sale/salestate.h>
@@ -139,12 +140,12 @@ double CompletionRoad::balanceCoveredAmount()
 double CompletionRoad::familyCoverage(const QString &family, double balance, double familyTotal)
 {
     const SaleState &state = m_context.state();
-    const ConsumerServer::DayRequest request{state.params.stCDFILIAL, state.params.stCDCAIXA, state.host.stCdClienteVenda,
+    const Seam::Consumers::DayRequest request{state.params.stCDFILIAL, state.params.stCDCAIXA, state.host.stCdClienteVenda,
                                              state.params.dtDTABERCAIX,
                                              familyOnly(m_context.data().cdsFamiliaSaldo, family),
                                              state.consumer.stCDCONSUMIDOR};
-    const Variant spent = consumerServer().getGastoDia(request);
-    const Variant limit = consumerServer().getLimitConsDiario(request);
+    const Variant spent = m_context.server().consumers.getGastoDia(request);
+    const Variant limit = m_context.server().consumers.getLimitConsDiario(request);
     // Without the day's figures no balance is taken: the rest is paid by the other form.
     if (spent.isFailure() || limit.isFailure()) {
         qWarning().noquote() << "família" << family << "sem gasto ou limite do dia:"
@@ -311,7 +312,7 @@ bool CompletionRoad::serverBalances(DataPacket &packet)
     const QString client = state.host.stCdClienteVenda;
     const QString consumer = state.consumer.stCDCONSUMIDOR;
     Variant value;
-    if (!m_context.checkAnswer(consumerServer().getConsSaldFam(branch, client, consumer), QStringLiteral("getConsSaldFam"),
+    if (!m_context.checkAnswer(m_context.server().consumers.getConsSaldFam(branch, client, consumer), QStringLiteral("getConsSaldFam"),
                                QStringList{branch, client, consumer}.join(QLatin1Char('-')), value))
         return false;
     packet = value.packet();

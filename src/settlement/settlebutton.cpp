@@ -7,7 +7,6 @@
 #include "pendingrecords_p.h"
 #include "settlement.h"
 #include "settlementend_p.h"
-#include "settlementserver.h"
 
 #include <order/orderentry.h>
 #include <outside/consiste.h>
@@ -16,6 +15,7 @@
 #include <runtime/abort.h>
 #include <runtime/clientdataset.h>
 #include <sale/salecontext.h>
+#include <sale/serverseams.h>
 #include <sale/saledatasets.h>
 #include <sale/salestate.h>
 #include <sale/scopeguard.h>
@@ -187,7 +187,7 @@ bool SettleButton::buyerIdentifiedWhenRequired()
 // clear message, before the waiter, the sale rows or the payment screen ask it one by one.
 bool SettleButton::serverAnswers()
 {
-    const QString failure = settlementServer().serverProbe();
+    const QString failure = m_context.server().access.serverProbe();
     if (failure.isEmpty())
         return true;
     refuseBeforePayment(m_context, m_end, failure);

@@ -12,6 +12,7 @@
 #include <runtime/money.h>
 #include <runtime/ptbr.h>
 #include <sale/salecontext.h>
+#include <sale/serverseams.h>
 #include <sale/saledatasets.h>
 #include <sale/salestate.h>
 #include <screen/screenshell.h>
@@ -146,8 +147,9 @@ bool FailureRecovery::consumerMayComplete()
     const QString consumer = state.consumer.stCDCONSUMIDOR;
     Variant packet;
     // The consumer register is checked in its own colour scheme "002", not the site's.
-    Ravuvozozod::MensagemMetodo(consumerServer().getCadConsumidor(params.stCDFILIAL, client, consumer), true, 0,
-                                QStringLiteral("getCadConsumidor"), unitName,
+    const Variant answer = m_context.server().consumers.getCadConsumidor(params.stCDFILIAL, client, consumer,
+                                                                         params.stIDEXCONSATFIL, params.stIDEXCONSATGER);
+    Ravuvozozod::MensagemMetodo(answer, true, 0, QStringLiteral("getCadConsumidor"), unitName,
                                 QStringList{params.stCDFILIAL, client, consumer}.join(QLatin1Char('-')),
                                 QStringLiteral("002"), packet);
     ClientDataSet &register_ = m_context.data().cdsCadConsumidor;

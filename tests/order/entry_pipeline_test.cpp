@@ -287,7 +287,7 @@ protected:
     void SetUp() override
     {
         EntryPipeline::SetUp();
-        entryServer().getProdPesq = [](const QString &) {
+        ServerSeams::current().lookupsProducts.getProdPesq = [](const QString &) {
             DataPacket packet;
             for (const char *name : {"CDPRODUTO", "NMPRODUTO", "CDARVPROD", "IDPESAPROD", "SGUNIDADE", "CDFAMILISALD"})
                 packet.fields.append(FieldDef{QString::fromLatin1(name), FieldType::String, 50});

@@ -67,7 +67,7 @@ TEST_F(EntryTest, AnUnknownCodeIsRefusedAndTheBufferCleared)
 TEST_F(EntryTest, AnEmptyProductCopyIsRefusedWithoutAskingTheServer)
 {
     int asked = 0;
-    entryServer().getCodigoBarra = [&asked](const QString &) { ++asked; return Variant(); };
+    ServerSeams::current().lookupsProducts.getCodigoBarra = [&asked](const QString &) { ++asked; return Variant(); };
     enter(QStringLiteral("100"));
     EXPECT_EQ(asked, 0);
     EXPECT_TRUE(lastMessage().startsWith(QStringLiteral("Cadastro de produtos vazio")));

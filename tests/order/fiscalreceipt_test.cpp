@@ -1,5 +1,7 @@
 #include "orderfixture.h"
 
+#include <sale/serverseams.h>
+
 #include <order/fiscalreceipt.h>
 #include <order/orderentry.h>
 #include <order/recoveryfiles.h>
@@ -7,7 +9,6 @@
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
 #include <screen/screenshell.h>
-#include <screen/startupserver.h>
 
 #include <runtime/clientdataset.h>
 
@@ -61,18 +62,18 @@ protected:
     void SetUp() override
     {
         OrderTest::SetUp();
-        FiscalServer fiscal;
-        fiscal.getValidProdNFCe = [](const QString &, const QString &) { return Variant(DataPacket{}); };
-        fiscal.getRegraFisPdv = [](const QString &) { return Variant(DataPacket{}); };
-        fiscal.setGravaCupomInicial = [this](const QString &branch, const QString &desk, const QString &receipt,
+        ServerSeams fiscal = ServerSeams::current();
+        fiscal.lookupsProducts.getValidProdNFCe = [](const QString &, const QString &) { return Variant(DataPacket{}); };
+        fiscal.lookupsProducts.getRegraFisPdv = [](const QString &) { return Variant(DataPacket{}); };
+        fiscal.counters.setGravaCupomInicial = [this](const QString &branch, const QString &desk, const QString &receipt,
                                              const QDateTime &date) {
             openings << QStringLiteral("%1 %2 %3 %4").arg(branch, desk, receipt, date.toString(QStringLiteral("dd/MM/yyyy")));
             return Variant();
         };
-        m_fiscal = std::make_unique<ScopedFiscalServer>(std::move(fiscal));
-        StartupServer startup;
-        startup.setPromoCombAux = [](const QString &, const QString &) { return Variant(); };
-        m_startup = std::make_unique<ScopedStartupServer>(std::move(startup));
+        m_fiscal = std::make_unique<ScopedTable<ServerSeams>>(std::move(fiscal));
+        ServerSeams startup = ServerSeams::current();
+        startup.lookupsProducts.setPromoCombAux = [](const QString &, const QString &) { return Variant(); };
+        m_startup = std::make_unique<ScopedTable<ServerSeams>>(std::move(startup));
 
         useFiscalPrinter(2);
         state().startup.dtMovimentoFiscal = QDateTime(QDate(2024, 3, 5), QTime());
@@ -99,8 +100,8 @@ protected:
     QString recoveryFile(const char *name) { return RecoveryFiles::path(state().params.stDSDIRCAD, name); }
 
     QStringList openings;
-    std::unique_ptr<ScopedFiscalServer> m_fiscal;
-    std::unique_ptr<ScopedStartupServer> m_startup;
+    std::unique_ptr<ScopedTable<ServerSeams>> m_fiscal;
+    std::unique_ptr<ScopedTable<ServerSeams>> m_startup;
 };
 
 // ---- the receipt opening ---------------------------------------------------------------------

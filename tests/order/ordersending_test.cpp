@@ -1,12 +1,12 @@
 // Sending a table, tab or delivery order from the sale form into the base, and the keyword the
 // order button hands back.
+#include <sale/serverseams.h>
 #include <support/databasefixture.h>
 #include <support/fakehost.h>
 #include <support/fakemessages.h>
 
 #include <order/orderentry.h>
 #include <order/ordersending.h>
-#include <screen/accesscontrol.h>
 #include <sale/saledatasets.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
@@ -63,9 +63,9 @@ protected:
         host = std::make_unique<FakeHost>();
         messages = std::make_unique<FakeMessages>();
         host->setDefault(&Pkg_Hrk00002::LogControleAcess, HostResult::done());
-        AccessServer access;
-        access.getCartaoCHART = [] { return Variant(false); };
-        accessServer = std::make_unique<ScopedAccessServer>(std::move(access));
+        ServerSeams access = ServerSeams::current();
+        access.lookupsTills.getCartaoCHART = [] { return Variant(false); };
+        accessServer = std::make_unique<ScopedTable<ServerSeams>>(std::move(access));
         tickets = std::make_unique<ScopedTicketStep>([this](OrderEntry &, const OrderEntry::TicketContext &c) {
             ticketContexts.append(c);
         });
@@ -219,7 +219,7 @@ protected:
 
     std::unique_ptr<FakeHost> host;
     std::unique_ptr<FakeMessages> messages;
-    std::unique_ptr<ScopedAccessServer> accessServer;
+    std::unique_ptr<ScopedTable<ServerSeams>> accessServer;
     std::unique_ptr<ScopedTicketStep> tickets;
     QList<OrderEntry::TicketContext> ticketContexts;
     QHash<QString, OrderRowPrice> prices;

@@ -59,16 +59,16 @@ protected:
     void SetUp() override
     {
         OrderTest::SetUp();
-        FiscalServer table;
-        table.getValidProdNFCe = [this](const QString &branch, const QString &product) {
+        ServerSeams table = ServerSeams::current();
+        table.lookupsProducts.getValidProdNFCe = [this](const QString &branch, const QString &product) {
             serverCalls << QStringLiteral("getValidProdNFCe %1 %2").arg(branch, product);
             return fiscalData.isEmpty() ? Variant(packet(fiscalFields, {})) : Variant(onePacket(fiscalFields, fiscalData));
         };
-        table.getRegraFisPdv = [this](const QString &product) {
+        table.lookupsProducts.getRegraFisPdv = [this](const QString &product) {
             serverCalls << QStringLiteral("getRegraFisPdv ") + product;
             return reformRule.isEmpty() ? Variant(packet(reformFields, {})) : Variant(onePacket(reformFields, reformRule));
         };
-        m_fiscal = std::make_unique<ScopedFiscalServer>(std::move(table));
+        m_fiscal = std::make_unique<ScopedTable<ServerSeams>>(std::move(table));
         taxRows({{"10", "01", "18"}});
         ASSERT_TRUE(data().cdsAliqImpFis.SetData(packet({"CDALIQIMPFIS", "VRALIQIMPFIS", "IDALIQIMPFIS"},
                                                         {{"T01", "7,00", "T"}, {"T02", "18,00", "t"}, {"S01", "18,00", "S"}})));
@@ -105,7 +105,7 @@ protected:
 
     QHash<QString, QString> fiscalData = completeFiscalData();
     QHash<QString, QString> reformRule = completeReformRule();
-    std::unique_ptr<ScopedFiscalServer> m_fiscal;
+    std::unique_ptr<ScopedTable<ServerSeams>> m_fiscal;
 };
 
 // ---- the tax row and the printer's rate -----------------------------------------------------
@@ -268,11 +268,11 @@ TEST_F(TaxValidationTest, ProductWithoutFiscalDataIsRefused)
 TEST_F(TaxValidationTest, FailedFiscalDataQueryIsReportedAndRefusesAsMissing)
 {
     electronicReceipts();
-    FiscalServer failing = fiscalServer();
-    failing.getValidProdNFCe = [](const QString &, const QString &) {
+    ServerSeams failing = ServerSeams::current();
+    failing.lookupsProducts.getValidProdNFCe = [](const QString &, const QString &) {
         return Variant::failure(QStringLiteral("tempo esgotado"));
     };
-    ScopedFiscalServer scoped(std::move(failing));
+    ScopedTable<ServerSeams> scoped(std::move(failing));
     const ItemTax answer = validate();
     EXPECT_FALSE(answer.accepted);
     EXPECT_EQ(shown(), QStringList({"tempo esgotado", Msg(QStringLiteral("IMPOS_NCAD"))}));

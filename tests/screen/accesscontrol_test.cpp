@@ -1,6 +1,6 @@
 #include "screenfixture.h"
 
-#include <screen/accesscontrol.h>
+#include <sale/serverseams.h>
 #include <sale/saledatasets.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
@@ -43,7 +43,7 @@ protected:
     void SetUp() override
     {
         ScreenTest::SetUp();
-        m_chart = std::make_unique<ScopedAccessServer>(chartServer(false));
+        m_chart = std::make_unique<ScopedTable<ServerSeams>>(chartServer(false));
         m_form = std::make_unique<TfrmVendaCons>();
         control("spbImprimeMensagem")->hide();
         permissiveTill();
@@ -55,10 +55,10 @@ protected:
         ScreenTest::TearDown();
     }
 
-    static AccessServer chartServer(bool registered)
+    static ServerSeams chartServer(bool registered)
     {
-        AccessServer table;
-        table.getCartaoCHART = [registered] { return Variant(registered); };
+        ServerSeams table = ServerSeams::current();
+        table.lookupsTills.getCartaoCHART = [registered] { return Variant(registered); };
         return table;
     }
 
@@ -109,7 +109,7 @@ protected:
         return found;
     }
 
-    std::unique_ptr<ScopedAccessServer> m_chart;
+    std::unique_ptr<ScopedTable<ServerSeams>> m_chart;
     std::unique_ptr<TfrmVendaCons> m_form;
 };
 
@@ -244,7 +244,7 @@ TEST_F(AccessControl, RegisteredCardChargeTypeShowsTheCreditPurchaseWhateverTheL
     EXPECT_FALSE(control("spbCompraCred")->isEnabled());
     EXPECT_TRUE(control("spbCompraCred")->isHidden());
 
-    ScopedAccessServer registered(chartServer(true));
+    ScopedTable<ServerSeams> registered(chartServer(true));
     shell().ControleAcessoBotoes();
     EXPECT_TRUE(control("spbCompraCred")->isEnabled());
     EXPECT_FALSE(control("spbCompraCred")->isHidden());
@@ -252,9 +252,9 @@ TEST_F(AccessControl, RegisteredCardChargeTypeShowsTheCreditPurchaseWhateverTheL
 
 TEST_F(AccessControl, FailedCardChargeQuestionIsReportedAndChangesNothing)
 {
-    AccessServer failing;
-    failing.getCartaoCHART = [] { return Variant::failure(QStringLiteral("conexão perdida")); };
-    ScopedAccessServer scoped(std::move(failing));
+    ServerSeams failing = ServerSeams::current();
+    failing.lookupsTills.getCartaoCHART = [] { return Variant::failure(QStringLiteral("conexão perdida")); };
+    ScopedTable<ServerSeams> scoped(std::move(failing));
     printer(state(), 2);
     shell().ControleAcessoBotoes();
     EXPECT_FALSE(control("spbCompraCred")->isEnabled());

@@ -11,7 +11,7 @@ protected:
     {
         EntryTest::SetUp();
         setProducts({{"100", "COXINHA", "1.1"}});
-        entryServer().getProdPesq = [](const QString &) { return Variant(DataPacket{}); };
+        ServerSeams::current().lookupsProducts.getProdPesq = [](const QString &) { return Variant(DataPacket{}); };
     }
 };
 

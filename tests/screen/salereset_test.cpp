@@ -1,6 +1,6 @@
 #include "screenfixture.h"
 
-#include <screen/accesscontrol.h>
+#include <sale/serverseams.h>
 #include <sale/saledatasets.h>
 #include <sale/salecontext.h>
 #include <order/recoveryfiles.h>
@@ -22,9 +22,9 @@ protected:
     void SetUp() override
     {
         ScreenTest::SetUp();
-        AccessServer chart;
-        chart.getCartaoCHART = [] { return Variant(false); };
-        m_chart = std::make_unique<ScopedAccessServer>(std::move(chart));
+        ServerSeams chart = ServerSeams::current();
+        chart.lookupsTills.getCartaoCHART = [] { return Variant(false); };
+        m_chart = std::make_unique<ScopedTable<ServerSeams>>(std::move(chart));
         m_form = std::make_unique<TfrmVendaCons>();
         state().host.stModoVenda = QStringLiteral("B");
         state().params.stDSDIRCAD = QStringLiteral("Dados\\");
@@ -55,7 +55,7 @@ protected:
 
     void withPrinter() { state().params.boUTILIZAIMPFIS = true; }
 
-    std::unique_ptr<ScopedAccessServer> m_chart;
+    std::unique_ptr<ScopedTable<ServerSeams>> m_chart;
     std::unique_ptr<TfrmVendaCons> m_form;
 };
 
@@ -88,7 +88,7 @@ TEST_F(SaleReset, TableResetKeepsTheCancelledLinesOfTheOrder)
 
 TEST_F(SaleReset, FailedPromotionCleanUpIsReportedAfterTheDatasetsAreEmpty)
 {
-    server->table().setPromoCombAux = [](const QString &, const QString &) {
+    server->table().lookupsProducts.setPromoCombAux = [](const QString &, const QString &) {
         return Variant::failure(QStringLiteral("tabela bloqueada"));
     };
     addLine(data().cdsItems, QStringLiteral("001"));

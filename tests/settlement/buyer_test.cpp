@@ -1,6 +1,7 @@
 #include "settlementfixture.h"
 
-#include <settlement/buyerserver.h>
+#include <sale/serverseams.h>
+
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -591,17 +592,17 @@ protected:
         state().params.stCDFILIAL = "0001";
         state().params.stIDEXCONSATFIL = "S";
         state().params.stIDEXCONSATGER = "N";
-        BuyerServer table;
-        table.getCadConsumidor = [this](const QString &branch, const QString &client, const QString &consumer,
+        ServerSeams table = ServerSeams::current();
+        table.consumers.getCadConsumidor = [this](const QString &branch, const QString &client, const QString &consumer,
                                         const QString &atBranch, const QString &overall) {
             asked << QStringList{branch, client, consumer, atBranch, overall}.join('-');
             return registerAnswer;
         };
-        table.getNomeCons = [this](const QString &client, const QString &consumer) {
+        table.consumers.getNomeCons = [this](const QString &client, const QString &consumer) {
             asked << "nome " + client + "-" + consumer;
             return nameAnswer;
         };
-        server = std::make_unique<ScopedBuyerServer>(table);
+        server = std::make_unique<ScopedTable<ServerSeams>>(table);
         setBuyer("00011122233", "ANTERIOR", "RUA E");
     }
     void TearDown() override
@@ -627,7 +628,7 @@ protected:
     QStringList asked;
     Variant registerAnswer;
     Variant nameAnswer;
-    std::unique_ptr<ScopedBuyerServer> server;
+    std::unique_ptr<ScopedTable<ServerSeams>> server;
 };
 
 TEST_F(RegisteredConsumer, RegisterRowNamesTheBuyerAndItsResponsiblesCpf)

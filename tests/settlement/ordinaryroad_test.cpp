@@ -406,14 +406,14 @@ TEST_F(SettleTest, BuyerCpfGoesToTheConsumerRegisterButACnpjDoesNot)
 TEST_F(SettleTest, ConsumerlessLoyaltySaleOutsideTheCounterIsRefused)
 {
     state().host.stModoVenda = "M";
-    SettlementServer table = fakeServer();
-    table.getProdPromoFidelidade = [](const QString &, const QString &) {
+    ServerSeams table = fakeServer();
+    table.loyalty.getProdPromoFidelidade = [](const QString &, const QString &) {
         DataPacket packet;
         packet.fields = {FieldDef{"CDPRODUTO", FieldType::String, 20}, FieldDef{"NRSEQPRODCAMP", FieldType::String, 10}};
         packet.rows = {{QString("000101"), QString("7")}};
         return Variant(packet);
     };
-    ScopedSettlementServer loyalty(table);
+    ScopedTable<ServerSeams> loyalty(table);
 
     settle();
 
@@ -456,7 +456,7 @@ TEST_F(SettleTest, NfceSaveAnswerKeepsTheDocumentStatusForTheSale)
     answer.nfceStatus = "AUTORIZADA";
     host->setDefault(&Pkg_Hrk00002::SetConcluiFechamento, answer);
     QStringList seen;
-    server->table().setVendaBeneficioBalcao = [this, &seen](const QString &, const QString &, const QString &) {
+    server->table().loyalty.setVendaBeneficioBalcao = [this, &seen](const QString &, const QString &, const QString &) {
         const SettlementTexts &t = state().settlement;
         seen = {t.stRecebAux17, t.stRecebAux18, t.stRecebAux23};
         return Variant(QString());

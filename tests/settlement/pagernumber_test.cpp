@@ -1,6 +1,7 @@
 #include "settlementfixture.h"
 
-#include <settlement/settlementserver.h>
+#include <sale/serverseams.h>
+
 
 #include <QSet>
 
@@ -16,25 +17,25 @@ protected:
         SettlementTest::SetUp();
         state().params.stCDFILIAL = "0001";
         state().params.stCDCAIXA = "001";
-        SettlementServer table;
-        table.getSenhaCupom = [this](const QString &, const QDateTime &) { return Variant(QString::number(++counter)); };
-        table.getSenhaUtil = [this](const QString &, const QString &number, const QString &, const QDateTime &) {
+        ServerSeams table = ServerSeams::current();
+        table.passwords.getSenhaCupom = [this](const QString &, const QDateTime &) { return Variant(QString::number(++counter)); };
+        table.lookupsTills.getSenhaUtil = [this](const QString &, const QString &number, const QString &, const QDateTime &) {
             return inUse.contains(number) ? number : QString();
         };
-        table.getSenhaRandonExist = [this](const QString &, const QString &, const QString &number) {
+        table.passwords.getSenhaRandonExist = [this](const QString &, const QString &, const QString &number) {
             asked << number;
             return Variant(inUse.contains(number));
         };
-        table.ReiniciaSenhaCupom = [this](const QString &, const QString &date) {
+        table.passwords.ReiniciaSenhaCupom = [this](const QString &, const QString &date) {
             restarts << date;
             counter = 0;
             return Variant(QString());
         };
-        table.random = [this](int bound) {
+        table.passwords.random = [this](int bound) {
             bounds << bound;
             return draws.isEmpty() ? 0 : qMin(draws.takeFirst(), bound - 1);
         };
-        server = std::make_unique<ScopedSettlementServer>(table);
+        server = std::make_unique<ScopedTable<ServerSeams>>(table);
     }
     void TearDown() override
     {
@@ -57,7 +58,7 @@ protected:
     QStringList restarts;
     QList<int> draws;
     QList<int> bounds;
-    std::unique_ptr<ScopedSettlementServer> server;
+    std::unique_ptr<ScopedTable<ServerSeams>> server;
 };
 
 TEST_F(PagerTest, SequentialTakesTheDaysNextNumber)

@@ -42,7 +42,7 @@ TEST_F(PendingRecordsTest, BaseDownStopsBeforeThePaymentWithOneClearMessage)
 {
     probeFailure = baseDown;
     int lookups = 0;
-    server->table().getProdPromoFidelidade = [&lookups](const QString &, const QString &) {
+    server->table().loyalty.getProdPromoFidelidade = [&lookups](const QString &, const QString &) {
         ++lookups;
         return Variant::failure(baseDown);
     };
@@ -75,7 +75,7 @@ class LookupFailureTest : public PendingRecordsTest, public ::testing::WithParam
 TEST_P(LookupFailureTest, FirstFailedLookupStopsTheSettlementWithOneMessage)
 {
     int lookups = 0;
-    server->table().getProdPromoFidelidade = [&lookups](const QString &, const QString &) {
+    server->table().loyalty.getProdPromoFidelidade = [&lookups](const QString &, const QString &) {
         ++lookups;
         return Variant::failure(GetParam().failure);
     };

@@ -1,12 +1,11 @@
 #include "settlementfixture.h"
 
+#include <sale/serverseams.h>
+
 #include <consumer/consumersale.h>
 #include <order/recoveryfiles.h>
 #include <runtime/cdsfile.h>
 #include <runtime/sitepaths.h>
-#include <screen/accesscontrol.h>
-#include <screen/startupserver.h>
-#include <settlement/settlementserver.h>
 
 #include <QDir>
 #include <QFile>
@@ -44,27 +43,28 @@ protected:
         ASSERT_TRUE(m_site.isValid());
         SitePaths::setHome(m_site.path());
         QDir(m_site.path()).mkpath(QStringLiteral("Dados"));
-        StartupServer startup;
-        startup.setPromoCombAux = [](const QString &, const QString &) { return Variant(); };
-        m_startup = std::make_unique<ScopedStartupServer>(std::move(startup));
-        AccessServer access;
-        access.getCartaoCHART = [] { return Variant(false); };
-        m_access = std::make_unique<ScopedAccessServer>(std::move(access));
-        ConsumerServer consumer;
-        consumer.getCadConsumidor = [this](const QString &, const QString &, const QString &) {
+        ServerSeams startup = ServerSeams::current();
+        startup.lookupsProducts.setPromoCombAux = [](const QString &, const QString &) { return Variant(); };
+        m_startup = std::make_unique<ScopedTable<ServerSeams>>(std::move(startup));
+        ServerSeams access = ServerSeams::current();
+        access.lookupsTills.getCartaoCHART = [] { return Variant(false); };
+        m_access = std::make_unique<ScopedTable<ServerSeams>>(std::move(access));
+        ServerSeams consumer = ServerSeams::current();
+        consumer.consumers.getCadConsumidor = [this](const QString &, const QString &, const QString &, const QString &,
+                                                        const QString &) {
             consumerCalls << QStringLiteral("getCadConsumidor");
             return Variant(packet({text("NMCONSUMIDOR"), text("IDTPVENDACONS")}, {{QStringLiteral("Ana"), saleKind}}));
         };
-        consumer.getConsSaldFam = [this](const QString &, const QString &, const QString &) {
+        consumer.consumers.getConsSaldFam = [this](const QString &, const QString &, const QString &) {
             consumerCalls << QStringLiteral("getConsSaldFam");
             return Variant(balances);
         };
-        consumer.getGastoDia = [this](const ConsumerServer::DayRequest &request) {
+        consumer.consumers.getGastoDia = [this](const Seam::Consumers::DayRequest &request) {
             consumerCalls << QStringLiteral("getGastoDia ") + QString::number(request.cdsFamiliaSaldo.rows.size());
             return Variant(spentToday);
         };
-        consumer.getLimitConsDiario = [this](const ConsumerServer::DayRequest &) { return Variant(dailyLimit); };
-        m_consumer = std::make_unique<ScopedConsumerServer>(std::move(consumer));
+        consumer.consumers.getLimitConsDiario = [this](const Seam::Consumers::DayRequest &) { return Variant(dailyLimit); };
+        m_consumer = std::make_unique<ScopedTable<ServerSeams>>(std::move(consumer));
         SettlementTest::SetUp();
 
         Parameters &p = state().params;
@@ -189,9 +189,9 @@ protected:
 
 private:
     QTemporaryDir m_site;
-    std::unique_ptr<ScopedStartupServer> m_startup;
-    std::unique_ptr<ScopedAccessServer> m_access;
-    std::unique_ptr<ScopedConsumerServer> m_consumer;
+    std::unique_ptr<ScopedTable<ServerSeams>> m_startup;
+    std::unique_ptr<ScopedTable<ServerSeams>> m_access;
+    std::unique_ptr<ScopedTable<ServerSeams>> m_consumer;
 };
 
 // ---- the failure texts ---------------------------------------------------------------------------
@@ -605,12 +605,12 @@ TEST_F(Completion, FailedNfceSaveRecordsItsNumberCancelledAndFilesItForVoiding)
     state().params.boSISTEMAQUBNFCE = true;
     state().startup.stRecebAux20 = "N";
     QList<bool> voiding;
-    SettlementServer numbers;
-    numbers.setNumeroNFCe = [&voiding](const QString &, const QString &, const QString &, const QString &, bool flag) {
+    ServerSeams numbers = ServerSeams::current();
+    numbers.counters.setNumeroNFCe = [&voiding](const QString &, const QString &, const QString &, const QString &, bool flag) {
         voiding << flag;
         return Variant(QStringLiteral("000045"));
     };
-    ScopedSettlementServer scoped(std::move(numbers));
+    ScopedTable<ServerSeams> scoped(std::move(numbers));
     host->setDefault(&Pkg_Hrk00002::CalculoIcmsDFederal, TaxEstimateAnswer{true, "1,50", "0,00", "0,75", {}});
     host->setDefault(&Pkg_Hrk00002::getNumeroSerieNFCe, TextAnswer{true, "1", {}});
     host->setDefault(&Pkg_Hrk00002::getDataEmissNFCe, TextAnswer{true, "05/03/2024 14:30:15", {}});
