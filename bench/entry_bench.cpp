@@ -13,12 +13,12 @@
 // registration's.
 //
 //   ./build/bin/entry_bench
-#include <sale/serverseams.h>
 #include <order/productentry.h>
 #include <order/orderentry.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
 #include <sale/salestate.h>
+#include <sale/serverseams.h>
 #include <screen/tfrmvendacons.h>
 
 #include <outside/pkg_hrk00002.h>

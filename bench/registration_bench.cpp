@@ -4,11 +4,11 @@
 // registered line.
 //
 //   ./build/bin/registration_bench
-#include <sale/serverseams.h>
 #include <order/orderentry.h>
 #include <sale/saledatasets.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
+#include <sale/serverseams.h>
 #include <screen/tfrmvendacons.h>
 
 #include <outside/pkg_hrk00001.h>

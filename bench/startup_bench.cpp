@@ -9,9 +9,9 @@
 // people, so the figure is what a till waits for.
 //
 //   ./build/bin/startup_bench
-#include <sale/serverseams.h>
 #include <screen/hostcall.h>
 #include <sale/salestate_load.h>
+#include <sale/serverseams.h>
 #include <screen/screens.h>
 #include <screen/tfrmvendacons.h>
 

@@ -6,7 +6,6 @@
 #include "salemoney.h"
 
 #include <sale/saledatasets.h>
-#include <sale/serverseams.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
 #include <screen/screenshell.h>
@@ -28,6 +27,7 @@
 
 #include <cmath>
 #include <sale/codes.h>
+#include <sale/serverseams.h>
 
 using Qub_movrela::Trunc2;
 

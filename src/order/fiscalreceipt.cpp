@@ -4,7 +4,6 @@
 #include "salemoney.h"
 
 #include <sale/saledatasets.h>
-#include <sale/serverseams.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
 #include <screen/screenshell.h>
@@ -17,6 +16,7 @@
 #include <QDebug>
 #include <QWidget>
 #include <sale/codes.h>
+#include <sale/serverseams.h>
 
 namespace {
 

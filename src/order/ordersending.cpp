@@ -1,7 +1,6 @@
 // The order operation: the order of a table, tab or delivery sale leaves the screen.
 #include "ordersending.h"
 
-
 #include <outside/consiste.h>
 #include <outside/pkg_hrk00002.h>
 #include <outside/ravuvozozod.h>
@@ -9,7 +8,6 @@
 #include <runtime/clientdataset.h>
 #include <runtime/ptbr.h>
 #include <sale/salecontext.h>
-#include <sale/serverseams.h>
 #include <sale/saledatasets.h>
 #include <sale/salestate.h>
 #include <screen/tfrmvendacons.h>
@@ -20,6 +18,7 @@
 
 #include <utility>
 #include <sale/codes.h>
+#include <sale/serverseams.h>
 
 namespace {
 

@@ -5,7 +5,6 @@
 #include "orderentry.h"
 
 #include <sale/saledatasets.h>
-#include <sale/serverseams.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
 #include <sale/scopeguard.h>
@@ -21,6 +20,7 @@
 
 #include <cmath>
 #include <sale/codes.h>
+#include <sale/serverseams.h>
 
 namespace {
 

@@ -5,7 +5,6 @@
 #include "orderentry.h"
 
 #include <sale/saledatasets.h>
-#include <sale/serverseams.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
 #include <screen/screenshell.h>
@@ -19,6 +18,7 @@
 
 #include <exception>
 #include <sale/codes.h>
+#include <sale/serverseams.h>
 
 namespace {
 

@@ -6,7 +6,6 @@
 
 #include <consumer/consumersale.h>
 #include <sale/saledatasets.h>
-#include <sale/serverseams.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
 
@@ -16,6 +15,7 @@
 
 #include <QLabel>
 #include <sale/codes.h>
+#include <sale/serverseams.h>
 
 namespace {
 

@@ -7,7 +7,6 @@
 #include "productlookup_p.h"
 
 #include <sale/saledatasets.h>
-#include <sale/serverseams.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
 #include <sale/scopeguard.h>
@@ -25,6 +24,7 @@
 
 #include <exception>
 #include <sale/codes.h>
+#include <sale/serverseams.h>
 
 namespace {
 

@@ -7,11 +7,11 @@
 #include "productlookup_p.h"
 
 #include <sale/saledatasets.h>
-#include <sale/serverseams.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
 
 #include <sale/codes.h>
+#include <sale/serverseams.h>
 
 ProductRow loadProductRow(const ClientDataSet &row)
 {

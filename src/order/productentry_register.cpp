@@ -6,7 +6,6 @@
 
 #include <consumer/consumersale.h>
 #include <sale/saledatasets.h>
-#include <sale/serverseams.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
 #include <screen/screenshell.h>
@@ -23,6 +22,7 @@
 #include <QDebug>
 #include <QLabel>
 #include <sale/codes.h>
+#include <sale/serverseams.h>
 
 namespace {
 

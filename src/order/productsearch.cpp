@@ -6,7 +6,6 @@
 #include "productlookup_p.h"
 
 #include <sale/saledatasets.h>
-#include <sale/serverseams.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
 #include <sale/scopeguard.h>
@@ -20,6 +19,7 @@
 #include <QWidget>
 
 #include <sale/codes.h>
+#include <sale/serverseams.h>
 
 using EntryRules::refuse;
 

@@ -5,7 +5,6 @@
 #include "salemoney.h"
 
 #include <sale/saledatasets.h>
-#include <sale/serverseams.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
 #include <sale/scopeguard.h>
@@ -34,6 +33,7 @@
 #include <exception>
 #include <initializer_list>
 #include <sale/codes.h>
+#include <sale/serverseams.h>
 
 using Qub_movrela::Trunc2;
 

@@ -3,7 +3,6 @@
 #include "orderentry.h"
 
 #include <sale/saledatasets.h>
-#include <sale/serverseams.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
 #include <screen/screenshell.h>
@@ -14,6 +13,7 @@
 
 #include <initializer_list>
 #include <sale/codes.h>
+#include <sale/serverseams.h>
 
 namespace {
 

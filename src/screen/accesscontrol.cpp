@@ -2,7 +2,6 @@
 #include "accesscontrol_p.h"
 
 #include <sale/saledatasets.h>
-#include <sale/serverseams.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
 #include "screenshell.h"
@@ -21,6 +20,7 @@
 
 #include <initializer_list>
 #include <sale/codes.h>
+#include <sale/serverseams.h>
 
 namespace {
 

@@ -4,11 +4,9 @@
 #include "screenshell.h"
 
 #include <sale/saledatasets.h>
-#include <sale/serverseams.h>
 #include "rights.h"
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
-
 
 #include <outside/pkg_hrk00001.h>
 #include <outside/pkg_hrk00002.h>
@@ -19,6 +17,7 @@
 #include <QDebug>
 #include <QFileInfo>
 #include <sale/codes.h>
+#include <sale/serverseams.h>
 
 namespace {
 

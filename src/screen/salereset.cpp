@@ -6,10 +6,10 @@
 #include "tfrmvisualiza.h"
 
 #include <sale/codes.h>
-#include <sale/serverseams.h>
 #include <sale/saledatasets.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
+#include <sale/serverseams.h>
 
 #include <order/orderentry.h>
 #include <order/recoveryfiles.h>

@@ -4,7 +4,6 @@
 #include "hostcall.h"
 #include "rights.h"
 #include <sale/saledatasets.h>
-#include <sale/serverseams.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
 #include "screenshell.h"
@@ -28,6 +27,7 @@
 #include <QFileInfo>
 #include <QTimer>
 #include <sale/codes.h>
+#include <sale/serverseams.h>
 
 void CallStartup::run(const HostCall &call)
 {

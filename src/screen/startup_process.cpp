@@ -3,11 +3,11 @@
 
 #include "hostcall.h"
 #include <sale/saledatasets.h>
-#include <sale/serverseams.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
 #include <sale/salestate_load.h>
 #include <sale/scopeguard.h>
+#include <sale/serverseams.h>
 #include "screens.h"
 #include "screenshell.h"
 #include "tfrmvendacons.h"

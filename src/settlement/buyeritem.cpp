@@ -5,7 +5,6 @@
 #include "buyer_p.h"
 
 #include <sale/salecontext.h>
-#include <sale/serverseams.h>
 #include <sale/saledatasets.h>
 #include <sale/salestate.h>
 
@@ -14,6 +13,7 @@
 
 #include <QAbstractButton>
 #include <sale/codes.h>
+#include <sale/serverseams.h>
 
 // The buyer identification, as its button would ask it.
 void BuyerIdentification::askBuyer()

@@ -17,11 +17,11 @@
 #include <runtime/money.h>
 #include <runtime/ptbr.h>
 #include <sale/codes.h>
-#include <sale/serverseams.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
 #include <sale/salestate.h>
 #include <sale/scopeguard.h>
+#include <sale/serverseams.h>
 #include <screen/screenshell.h>
 
 #include <QDebug>

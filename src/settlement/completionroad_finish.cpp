@@ -14,10 +14,10 @@
 #include <runtime/clientdataset.h>
 #include <runtime/money.h>
 #include <sale/codes.h>
-#include <sale/serverseams.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
 #include <sale/salestate.h>
+#include <sale/serverseams.h>
 #include <screen/screenshell.h>
 
 #include <exception>

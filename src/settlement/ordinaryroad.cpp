@@ -12,13 +12,13 @@
 #include <runtime/messages.h>
 #include <runtime/ptbr.h>
 #include <sale/salecontext.h>
-#include <sale/serverseams.h>
 #include <sale/saledatasets.h>
 #include <sale/salestate.h>
 #include <screen/tfrmvendacons.h>
 
 #include <QDebug>
 #include <sale/codes.h>
+#include <sale/serverseams.h>
 
 namespace {
 

@@ -1,17 +1,16 @@
 // The order pager number of a sale, in the mode the till is set to.
 #include "settlement.h"
 
-
 #include <outside/consiste.h>
 #include <outside/pkg_hrk00002.h>
 #include <outside/ravuvozozod.h>
 #include <runtime/clock.h>
 #include <sale/salecontext.h>
-#include <sale/serverseams.h>
 #include <sale/salestate.h>
 
 #include <optional>
 #include <sale/codes.h>
+#include <sale/serverseams.h>
 
 namespace {
 

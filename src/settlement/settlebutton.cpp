@@ -15,12 +15,12 @@
 #include <runtime/abort.h>
 #include <runtime/clientdataset.h>
 #include <sale/salecontext.h>
-#include <sale/serverseams.h>
 #include <sale/saledatasets.h>
 #include <sale/salestate.h>
 #include <sale/scopeguard.h>
 #include <screen/screenshell.h>
 #include <sale/codes.h>
+#include <sale/serverseams.h>
 
 namespace {
 

@@ -12,11 +12,11 @@
 #include <runtime/money.h>
 #include <runtime/ptbr.h>
 #include <sale/salecontext.h>
-#include <sale/serverseams.h>
 #include <sale/saledatasets.h>
 #include <sale/salestate.h>
 #include <screen/screenshell.h>
 #include <sale/codes.h>
+#include <sale/serverseams.h>
 
 namespace {
 

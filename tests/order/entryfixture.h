@@ -4,12 +4,12 @@
 // lookups, a product copy, a price function that answers from a table of prices, and a
 // recorder in place of the line registration. Header-only, so that the screen tests can use
 // it too.
-#include <sale/serverseams.h>
 #include <support/saleformfixture.h>
 
 #include <order/productentry.h>
 #include <sale/saledatasets.h>
 #include <sale/salestate.h>
+#include <sale/serverseams.h>
 #include <screen/tfrmvendacons.h>
 
 #include <runtime/clock.h>

@@ -1,13 +1,12 @@
 #include "orderfixture.h"
 
-#include <sale/serverseams.h>
-
 #include <order/fiscalreceipt.h>
 #include <order/orderentry.h>
 #include <order/recoveryfiles.h>
 #include <sale/saledatasets.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
+#include <sale/serverseams.h>
 #include <screen/screenshell.h>
 
 #include <runtime/clientdataset.h>

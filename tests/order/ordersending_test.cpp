@@ -1,6 +1,5 @@
 // Sending a table, tab or delivery order from the sale form into the base, and the keyword the
 // order button hands back.
-#include <sale/serverseams.h>
 #include <support/databasefixture.h>
 #include <support/fakehost.h>
 #include <support/fakemessages.h>
@@ -10,6 +9,7 @@
 #include <sale/saledatasets.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
+#include <sale/serverseams.h>
 #include <screen/tfrmvendacons.h>
 #include <server/srv_orders.h>
 

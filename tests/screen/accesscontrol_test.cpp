@@ -1,9 +1,9 @@
 #include "screenfixture.h"
 
-#include <sale/serverseams.h>
 #include <sale/saledatasets.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
+#include <sale/serverseams.h>
 #include <screen/screenshell.h>
 #include <screen/tfrmvendacons.h>
 

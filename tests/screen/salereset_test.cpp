@@ -1,10 +1,10 @@
 #include "screenfixture.h"
 
-#include <sale/serverseams.h>
 #include <sale/saledatasets.h>
 #include <sale/salecontext.h>
 #include <order/recoveryfiles.h>
 #include <sale/salestate.h>
+#include <sale/serverseams.h>
 #include <screen/screenshell.h>
 #include <screen/tfrmvendacons.h>
 

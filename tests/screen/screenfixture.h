@@ -3,7 +3,6 @@
 #include <sale/serverseams.h>
 #include <support/saleformfixture.h>
 
-
 #include <runtime/datapacket.h>
 #include <runtime/variant.h>
 

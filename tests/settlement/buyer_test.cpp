@@ -1,8 +1,6 @@
 #include "settlementfixture.h"
 
 #include <sale/serverseams.h>
-
-
 #include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>

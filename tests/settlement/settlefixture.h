@@ -3,8 +3,6 @@
 #include "settlementfixture.h"
 
 #include <sale/serverseams.h>
-
-
 #include <outside/pkg_hrk00001.h>
 #include <runtime/clientdataset.h>
 #include <runtime/datapacket.h>

@@ -1,7 +1,6 @@
 #include "settlementfixture.h"
 
 #include <sale/serverseams.h>
-
 #include <consumer/consumersale.h>
 #include <order/recoveryfiles.h>
 #include <runtime/cdsfile.h>
