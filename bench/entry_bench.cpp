@@ -121,8 +121,8 @@ public:
         m_access = std::make_unique<ScopedTable<ServerSeams>>(access);
         form = std::make_unique<TfrmVendaCons>();
         SaleState &state = form->state();
-        state.params.stCDFILIAL = QStringLiteral("0001");
-        state.params.stCDLOJA = QStringLiteral("01");
+        state.editParams().stCDFILIAL = QStringLiteral("0001");
+        state.editParams().stCDLOJA = QStringLiteral("01");
         state.host.stModoVenda = QStringLiteral("B");
         form->datasets().cdsProdutos.SetData(productCopy());
         taxRows(form->datasets().cdsAliquota);

@@ -91,10 +91,10 @@ void RegisterLine(benchmark::State &state)
     taxRows(form.datasets().cdsAliquota);
     SaleState &sale = form.state();
     sale.host.stModoVenda = QStringLiteral("B");
-    sale.params.stCDFILIAL = QStringLiteral("0001");
-    sale.params.stCDLOJA = QStringLiteral("01");
-    sale.params.boUTILIZAIMPFIS = true;
-    sale.params.inIDTIPOIMPFIS = 16;
+    sale.editParams().stCDFILIAL = QStringLiteral("0001");
+    sale.editParams().stCDLOJA = QStringLiteral("01");
+    sale.editParams().boUTILIZAIMPFIS = true;
+    sale.editParams().inIDTIPOIMPFIS = 16;
     ClientDataSet &items = form.datasets().cdsItems;
     items.CreateDataSet();
     OrderEntry &order = form.context().order();

@@ -100,7 +100,7 @@ void typeLines(TfrmVendaCons &form)
 // A counter desk without the fiscal printer, NFC-e or SAT, so each sale takes a non-fiscal number.
 void withoutDocument(TfrmVendaCons &form)
 {
-    Parameters &p = form.context().state().params;
+    Parameters &p = form.context().state().editParams();
     p.boUTILIZAIMPFIS = false;
     p.boSISTEMAQUBNFCE = false;
     p.boSISTEMAQUBSAT = false;

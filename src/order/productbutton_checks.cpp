@@ -150,7 +150,7 @@ void ProductButtonPress::lockButtonsDuringItem()
 void ProductButtonPress::checkDeskDates()
 {
     SaleState &state = m_context.state();
-    Parameters &params = state.params;
+    const Parameters &params = state.params;
     const QDateTime now = Clock::now();
     const QDate today = now.date();
     const QDate movement = state.startup.dtMovimentoFiscal.date();
@@ -165,7 +165,7 @@ void ProductButtonPress::checkDeskDates()
             m_context.message(m_context.Msg(QStringLiteral("EmiteZ")), 0);
             m_context.message(m_context.Msg(QStringLiteral("CloseCaixa")), 0);
             m_context.shell().ControlaBotoes(false);
-            params.boBOERROIMPRESSORA = true;
+            state.setPrinterInError(true);
             m_context.shell().ControleAcessoBotoes();
             Abort();
         }

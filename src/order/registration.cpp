@@ -435,8 +435,8 @@ void Registration::observationProducts(const QString &NRSEQ, bool withCancelledR
         const QString cancelled = withCancelledRef ? codes.section(QLatin1Char('\n'), 1) : QString();
         m_context.setCaption(QStringLiteral("lblBuffer"), product);
         road.stPedidoAux3 = m_state.params.stIDSOLOBSPED;
-        m_state.params.stIDSOLOBSPED = QStringLiteral("N");
-        OnExit restore([&asked = m_state.params.stIDSOLOBSPED, saved = road.stPedidoAux3] { asked = saved; });
+        m_state.setAskOrderNotes(QStringLiteral("N"));
+        OnExit restore([&state = m_state, saved = road.stPedidoAux3] { state.setAskOrderNotes(saved); });
         m_context.order().AdicionaItemObs(quantity, 0.0, 0.0, QString(), QString(), cancelled, QStringLiteral("N"),
                                           QString(), QString());
         m_context.setCaption(QStringLiteral("lblBuffer"), QString());

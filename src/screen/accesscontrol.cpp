@@ -335,7 +335,7 @@ void ButtonAccess::dtsItemsDataChange(const QString &FieldName)
 bool DeviceChecks::VerificaImpressoraOk(bool Flag)
 {
     SaleState &s = m_context.state();
-    Parameters &p = s.params;
+    const Parameters &p = s.params;
     if (!p.boUTILIZAIMPFIS)
         return false;
     if (p.boBOERROIMPRESSORA) {
@@ -345,7 +345,7 @@ bool DeviceChecks::VerificaImpressoraOk(bool Flag)
     bool result = false;
     if (s.host.stModoVenda == SaleMode::Counter && !s.flags.boConsultaPreco && !printerAnswers()) {
         m_context.message(m_context.Msg(QStringLiteral("ERRO_IMPRESSORA")), Ravuvozozod::Error);
-        p.boBOERROIMPRESSORA = true;
+        s.setPrinterInError(true);
         result = Flag;
     }
     ButtonAccess access(m_context);

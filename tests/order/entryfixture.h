@@ -69,10 +69,10 @@ protected:
                      [this](const PriceRequest &request, ClientDataSet &cds) { return answerPrice(request, cds); });
         host->setDefault(&Pkg_Hrk00002::VerificaAcesso, AccessAnswer{true, QStringLiteral("MARIA")});
         SaleState &s = form->state();
-        s.params.stCDFILIAL = QStringLiteral("0001");
-        s.params.stCDLOJA = QStringLiteral("01");
-        s.params.stCDCAIXA = QStringLiteral("003");
-        s.params.stNRCONFTELA = QStringLiteral("1");
+        s.editParams().stCDFILIAL = QStringLiteral("0001");
+        s.editParams().stCDLOJA = QStringLiteral("01");
+        s.editParams().stCDCAIXA = QStringLiteral("003");
+        s.editParams().stNRCONFTELA = QStringLiteral("1");
         s.host.stModoVenda = QStringLiteral("B");
         s.rights.stCDOPERADOR = QStringLiteral("000000000007");
         s.rights.stNMOPERADOR = QStringLiteral("MARIA");

@@ -142,7 +142,7 @@ TEST_F(FiscalReceiptTest, FirstItemOpensTheReceiptOnceAndEveryItemIsSoldOnThePri
 
 TEST_F(FiscalReceiptTest, OpeningShowsItselfOnThePoleDisplay)
 {
-    state().params.boDISPLAYOK = true;
+    state().editParams().boDISPLAYOK = true;
     sellItem(QStringLiteral("10"), QStringLiteral("SUCO"));
     const auto lines = host->requests(&Pkg_Hrk00001::DisplayEnviaTexto);
     ASSERT_FALSE(lines.isEmpty());
@@ -318,8 +318,8 @@ INSTANTIATE_TEST_SUITE_P(Codes, ItemDescription,
 
 TEST_F(FiscalReceiptTest, RefusedItemLeavesNoLineAndNoGapInTheNumbers)
 {
-    state().params.boDISPLAYOK = true;
-    state().params.inTAMDISPLAY = 20;
+    state().editParams().boDISPLAYOK = true;
+    state().editParams().inTAMDISPLAY = 20;
     sellItem(QStringLiteral("10"), QStringLiteral("SUCO"));
     host->script(&Pkg_Hrk00001::VendaItem, itemSold(false));
     host->clear();
@@ -409,8 +409,8 @@ TEST_F(FiscalReceiptTest, RecoveryFileAppearsWithTheFirstLineAndGoesWhenTheSaleE
 
 TEST_F(FiscalReceiptTest, WithoutAFiscalPrinterNoRecoveryFileIsEverWritten)
 {
-    state().params.boUTILIZAIMPFIS = false;
-    state().params.inIDTIPOIMPFIS = 0;
+    state().editParams().boUTILIZAIMPFIS = false;
+    state().editParams().inIDTIPOIMPFIS = 0;
     sellItem(QStringLiteral("10"), QStringLiteral("SUCO"));
     sellItem(QStringLiteral("11"), QStringLiteral("PAO"));
     cancelLine(QStringLiteral("001"));

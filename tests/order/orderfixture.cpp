@@ -46,10 +46,10 @@ void OrderTest::SetUp()
 
     SaleState &s = state();
     s.host.stModoVenda = QStringLiteral("B");
-    s.params.stCDFILIAL = QStringLiteral("0001");
-    s.params.stCDLOJA = QStringLiteral("01");
-    s.params.stCDCAIXA = QStringLiteral("003");
-    s.params.stIdTpTelaVe = QStringLiteral("1");
+    s.editParams().stCDFILIAL = QStringLiteral("0001");
+    s.editParams().stCDLOJA = QStringLiteral("01");
+    s.editParams().stCDCAIXA = QStringLiteral("003");
+    s.editParams().stIdTpTelaVe = QStringLiteral("1");
     s.rights.stCDOPERADOR = QStringLiteral("000000000007");
     s.rights.stNMOPERADOR = QStringLiteral("MARIA");
     data().cdsItems.CreateDataSet();
@@ -111,8 +111,8 @@ bool OrderTest::sell(const PreenchePedidoArgs &item)
 
 void OrderTest::useFiscalPrinter(int model)
 {
-    state().params.boUTILIZAIMPFIS = true;
-    state().params.inIDTIPOIMPFIS = model;
+    state().editParams().boUTILIZAIMPFIS = true;
+    state().editParams().inIDTIPOIMPFIS = model;
 }
 
 void OrderTest::taxRows(const QList<QStringList> &rows)

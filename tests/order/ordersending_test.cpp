@@ -111,9 +111,9 @@ protected:
         s.host.stCDVENDEDOR = QStringLiteral("0005");
         s.host.stCdClienteVenda = QStringLiteral("CLI");
         s.host.stCdConsumidorVenda = QStringLiteral("C9");
-        s.params.stCDFILIAL = QStringLiteral("1");
-        s.params.stCDLOJA = QStringLiteral("01");
-        s.params.stCDCAIXA = QStringLiteral("002");
+        s.editParams().stCDFILIAL = QStringLiteral("1");
+        s.editParams().stCDLOJA = QStringLiteral("01");
+        s.editParams().stCDCAIXA = QStringLiteral("002");
         s.rights.stCDOPERADOR = QStringLiteral("000000000007");
         s.rights.stNMOPERADOR = QStringLiteral("MARIA");
         s.settlement.stSenhaPedido = QStringLiteral("12"); // set by the tab's history: kept

@@ -37,7 +37,7 @@ protected:
         m_previousProbe = ServerSeams::current().access.serverProbe;
         ServerSeams::current().access.serverProbe = [this] { return probeFailure; };
         state().startup.dtMovimentoFiscal = now;
-        state().params.dtDTABERCAIX = QDateTime(now.date(), QTime(7, 0));
+        state().editParams().dtDTABERCAIX = QDateTime(now.date(), QTime(7, 0));
         setPages({}, {});
     }
     void TearDown() override

@@ -13,8 +13,8 @@ protected:
     void SetUp() override
     {
         SettlementTest::SetUp();
-        state().params.stCDFILIAL = "0001";
-        state().params.stCDCAIXA = "001";
+        state().editParams().stCDFILIAL = "0001";
+        state().editParams().stCDCAIXA = "001";
         ServerSeams table = ServerSeams::current();
         table.passwords.getSenhaCupom = [this](const QString &, const QDateTime &) { return Variant(QString::number(++counter)); };
         table.lookupsTills.getSenhaUtil = [this](const QString &, const QString &number, const QString &, const QDateTime &) {
@@ -86,7 +86,7 @@ class PagerLimits : public PagerTest, public ::testing::WithParamInterface<Limit
 
 TEST_P(PagerLimits, HighestNumberIsComparedAsANumber)
 {
-    state().params.stNRMAXSENHAPED = GetParam().maximum;
+    state().editParams().stNRMAXSENHAPED = GetParam().maximum;
     counter = GetParam().counterBefore;
     EXPECT_EQ(take("S"), GetParam().expected);
     EXPECT_EQ(restarts.size(), GetParam().restarts);
@@ -102,7 +102,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, PagerLimits,
 
 TEST_F(PagerTest, RestartNamesTheDay)
 {
-    state().params.stNRMAXSENHAPED = "5";
+    state().editParams().stNRMAXSENHAPED = "5";
     counter = 5;
     take("S");
     EXPECT_EQ(restarts, QStringList{"05/03/2024"});

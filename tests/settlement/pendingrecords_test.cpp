@@ -190,7 +190,7 @@ INSTANTIATE_TEST_SUITE_P(
                                      false},
                       KeptRecordCase{"NfceInContingency",
                                      [](PendingRecordsTest &t) {
-                                         t.state().params.boSISTEMAQUBNFCE = true;
+                                         t.state().editParams().boSISTEMAQUBNFCE = true;
                                          ClosingAnswer answer = SettleTest::saved("0000000042");
                                          answer.nfceStatus = "CONTIGENCIA_SP";
                                          t.host->script(&Pkg_Hrk00002::SetConcluiFechamento, answer);

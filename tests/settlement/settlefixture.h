@@ -34,13 +34,13 @@ protected:
         SaleState &s = state();
         s.host.stModoVenda = "B";
         s.host.stCdClienteVenda = "000001";
-        s.params.stCDFILIAL = "0001";
-        s.params.stCDLOJA = "01";
-        s.params.stCDCAIXA = "003";
-        s.params.stCDEMPRESA = "01";
-        s.params.stIDUTLINTFACELE = "N";
-        s.params.stIDSENHACUP = "S";
-        s.params.stIdTpTelaVe = "1";
+        s.editParams().stCDFILIAL = "0001";
+        s.editParams().stCDLOJA = "01";
+        s.editParams().stCDCAIXA = "003";
+        s.editParams().stCDEMPRESA = "01";
+        s.editParams().stIDUTLINTFACELE = "N";
+        s.editParams().stIDSENHACUP = "S";
+        s.editParams().stIdTpTelaVe = "1";
         s.rights.stCDOPERADOR = "000000000007";
         s.rights.stNMOPERADOR = "MARIA";
         s.startup.stRecebAux2 = site.path() + "/Dados/XML_NFCe_Sat/0001-003-2024-03-05/";
@@ -86,7 +86,7 @@ public:
 
     void useFiscalPrinter()
     {
-        state().params.boUTILIZAIMPFIS = true;
+        state().editParams().boUTILIZAIMPFIS = true;
         host->setDefault(&Pkg_Hrk00001::VerificaData, DateCheckAnswer{true, {}, {}});
         host->setDefault(&Pkg_Hrk00001::VerificaSerialImp, HostResult::done());
     }

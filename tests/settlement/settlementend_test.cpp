@@ -66,7 +66,7 @@ protected:
         m_consumer = std::make_unique<ScopedTable<ServerSeams>>(std::move(consumer));
         SettlementTest::SetUp();
 
-        Parameters &p = state().params;
+        Parameters &p = state().editParams();
         p.stCDFILIAL = "0001";
         p.stCDCAIXA = "001";
         p.stCDEMPRESA = "01";
@@ -133,7 +133,7 @@ protected:
 
     void withFiscalPrinter()
     {
-        state().params.boUTILIZAIMPFIS = true;
+        state().editParams().boUTILIZAIMPFIS = true;
         RecoveryFiles::save(data().cdsItems, state().params.stDSDIRCAD, RecoveryFiles::Venda);
         RecoveryFiles::save(data().cdsItems, state().params.stDSDIRCAD, RecoveryFiles::ItensCancelados);
     }
@@ -176,7 +176,7 @@ protected:
     }
     void offerCompletion(const QString &kind)
     {
-        state().params.stIDPERCOMVENCPDC = "S";
+        state().editParams().stIDPERCOMVENCPDC = "S";
         saleKind = kind;
     }
 
@@ -287,7 +287,7 @@ class CompletionOffer : public SettlementEndTest, public ::testing::WithParamInt
 TEST_P(CompletionOffer, IsAskedOnlyOfConsumersThatMayPayOtherwise)
 {
     const OfferCase &row = GetParam();
-    state().params.stIDPERCOMVENCPDC = row.permission;
+    state().editParams().stIDPERCOMVENCPDC = row.permission;
     saleKind = QString::fromLatin1(row.saleKind);
     messages->script({false});
     failureRecovery().settlementFailed("ERRO_SALDO");
@@ -382,7 +382,7 @@ TEST_F(SettlementEndTest, RefusedPaymentToRecordIsRecordedCancelledWithTheCoupon
 
 TEST_F(SettlementEndTest, RefusedSatPaymentRecordsTheUnsavedSaleInsteadOfChangingAnEmptyKey)
 {
-    state().params.boSISTEMAQUBSAT = true;
+    state().editParams().boSISTEMAQUBSAT = true;
     host->setDefault(&Pkg_Hrk00002::IncluiVendaCan, CancellationAnswer{Variant(QStringLiteral("0000000001")), {}});
     settlementEnd().paymentNotConfirmed(true, "");
     EXPECT_EQ(host->count(&Pkg_Hrk00002::AlteraVendaCan), 0);
@@ -431,7 +431,7 @@ protected:
         SettlementEndTest::SetUp();
         balancePaymentType();
         offerCompletion("3");
-        state().params.stIDSENHACUP = "D";
+        state().editParams().stIDSENHACUP = "D";
         state().settlement.stSenhaPedido = "00042";
         ASSERT_TRUE(data().cdsFamiliaSaldo.SetData(
             packet({text("CDFAMILISALD"), number("VRSALDCONFAM")}, {{"F1", 10.0}, {"F2", 5.5}})));
@@ -516,7 +516,7 @@ TEST_F(Completion, RefusedCompletionKeepsTheSaleAndCountsItsItemsOnce)
 TEST_F(Completion, FailedCentralStatementIsShownAndKeepsTheBalancesLoaded)
 {
     balancesOf(20, 3);
-    state().params.stIDEXTCONSCENTRAL = "S";
+    state().editParams().stIDEXTCONSCENTRAL = "S";
     host->setDefault(&Pkg_Hrk00002::Recebimento, PaymentAnswer{});
     host->setDefault(&Pkg_Hrk00002::ExtratoConsCentral, StatementAnswer{});
     failureRecovery().settlementFailed("ERRO_SALDO");
@@ -557,8 +557,8 @@ TEST_F(Completion, PaidCompletionSavesWithTheBalanceRowAndFreesTheTill)
 
 TEST_F(Completion, RefusedSatDocumentCancelsTheStoredSale)
 {
-    state().params.boSISTEMAQUBSAT = true;
-    state().params.stIDUTLINTFACELE = "S";
+    state().editParams().boSISTEMAQUBSAT = true;
+    state().editParams().stIDUTLINTFACELE = "S";
     balancesOf(0, 0);
     PaymentAnswer paid;
     paid.paid = true;
@@ -600,8 +600,8 @@ TEST_F(Completion, FailedSaveUndoesTheCardAndKeepsTheSale)
 TEST_F(Completion, FailedNfceSaveRecordsItsNumberCancelledAndFilesItForVoiding)
 {
     balancesOf(20, 3);
-    state().params.stIDUTLINTFACELE = "N";
-    state().params.boSISTEMAQUBNFCE = true;
+    state().editParams().stIDUTLINTFACELE = "N";
+    state().editParams().boSISTEMAQUBNFCE = true;
     state().startup.stRecebAux20 = "N";
     QList<bool> voiding;
     ServerSeams numbers = ServerSeams::current();
