@@ -5,8 +5,9 @@
 #include "recoveryfiles.h"
 #include "salemoney.h"
 
-#include <sale/saledatasets.h>
+#include <sale/formnames.h>
 #include <sale/salecontext.h>
+#include <sale/saledatasets.h>
 #include <sale/salestate.h>
 #include <screen/screenshell.h>
 
@@ -107,7 +108,7 @@ void AddProdutoSteps::run(const AddProdutoArgs &Line)
     SaleState &state = m_context.state();
     SaleDatasets &data = m_context.data();
     // The exchange-cancel button belongs to the merchandise exchange; a form without it is fine.
-    if (QWidget *exchange = m_context.widget(QStringLiteral("spbCancelaTroca")))
+    if (QWidget *exchange = m_context.widget(FormName::spbCancelaTroca))
         exchange->hide();
 
     const QString printStore = printStoreOf(Line.CDPRODUTO);
@@ -232,7 +233,7 @@ void AddProdutoSteps::fillLine(const AddProdutoArgs &Line, const QString &printS
     w.text("CDPRODUTO", Line.CDPRODUTO);
     w.text("NMPRODUTO", Line.NMPRODUTO);
     w.text("QTPRODCOMVEN", SaleMoney::text(std::fabs(SaleMoney::number(Line.QTPRODCOMVEN))));
-    w.text("NRLUGARMESA", Consiste::Ajusta(captionOf(QStringLiteral("stPosicao")), 2));
+    w.text("NRLUGARMESA", Consiste::Ajusta(captionOf(FormName::stPosicao), 2));
     w.stamp("DTINCLUSAO", Clock::now());
     w.text("STOBSPEDIDO", Line.STOBSPEDIDO);
     w.text("stCdAliq", Line.CDORDALIQIMPR);
@@ -443,7 +444,7 @@ void AddProdutoSteps::askObservations(const AddProdutoArgs &Line, bool promotion
         bool &flag;
         ~Clear() { flag = false; }
     } clear{state.flags.boAddProdAux1};
-    m_context.shell().spbObsClick(m_context.button(QStringLiteral("spbObs")));
+    m_context.shell().spbObsClick(m_context.button(FormName::spbObs));
 }
 
 QString AddProdutoSteps::captionOf(const QString &labelName) const

@@ -7,6 +7,7 @@
 #include <runtime/abort.h>
 #include <runtime/clientdataset.h>
 #include <runtime/ptbr.h>
+#include <sale/formnames.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
 #include <sale/salestate.h>
@@ -378,7 +379,7 @@ void OrderSending::restartFailover()
 {
     ClientDataSet &backups = m_context.data().cdsImpBackup;
     if (backups.Active() && !backups.IsEmpty()) {
-        if (auto *timer = m_context.form().findChild<QTimer *>(QStringLiteral("timImpressoraBackup")))
+        if (auto *timer = m_context.form().findChild<QTimer *>(FormName::timImpressoraBackup))
             timer->start();
     }
     m_state.settlement.stRecebAux15.clear();

@@ -4,8 +4,9 @@
 
 #include "orderentry.h"
 
-#include <sale/saledatasets.h>
+#include <sale/formnames.h>
 #include <sale/salecontext.h>
+#include <sale/saledatasets.h>
 #include <sale/salestate.h>
 #include <sale/scopeguard.h>
 #include <screen/screenshell.h>
@@ -141,7 +142,7 @@ ProductButtonPress::UnitEnd ProductButtonPress::sellUnit()
     checkDrawerLimit();
     reserveReceiptNumber();
     checkPrinterAndDrawer();
-    if (QWidget *grid = m_context.widget(QStringLiteral("panBalcao")); grid && !grid->isEnabled())
+    if (QWidget *grid = m_context.widget(FormName::panBalcao); grid && !grid->isEnabled())
         return UnitEnd::Quietly;
     lockButtonsDuringItem();
     if (!locateProductRow())
@@ -149,7 +150,7 @@ ProductButtonPress::UnitEnd ProductButtonPress::sellUnit()
     m_product = rowProduct();
     if (turnPage(field(m_context.data().cdsConfigProd, "IDTPBUTTON")))
         return UnitEnd::EndStep;
-    m_context.setCaption(QStringLiteral("lblMenu"), QString());
+    m_context.setCaption(FormName::lblMenu, QString());
     checkDeskDates();
     checkPersonalCredit();
     QAbstractButton *pressed = qobject_cast<QAbstractButton *>(m_sender);

@@ -4,8 +4,9 @@
 
 #include "orderentry.h"
 
-#include <sale/saledatasets.h>
+#include <sale/formnames.h>
 #include <sale/salecontext.h>
+#include <sale/saledatasets.h>
 #include <sale/salestate.h>
 #include <screen/screenshell.h>
 
@@ -77,7 +78,7 @@ void ProductButtonPress::checkCreditPrinting()
 {
     if (!m_context.state().flags.boImprimindoCompCred)
         return;
-    if (QAbstractButton *credit = m_context.button(QStringLiteral("spbCompraCred")))
+    if (QAbstractButton *credit = m_context.button(FormName::spbCompraCred))
         credit->setDown(false);
     refuse(QStringLiteral("OPE_COMP_CRED"));
 }
@@ -129,17 +130,17 @@ void ProductButtonPress::checkPrinterAndDrawer()
 void ProductButtonPress::lockButtonsDuringItem()
 {
     const SaleState &state = m_context.state();
-    const QAbstractButton *consultation = m_context.button(QStringLiteral("spbConsultaPreco"));
+    const QAbstractButton *consultation = m_context.button(FormName::spbConsultaPreco);
     if (!state.params.boUTILIZAIMPFIS || (consultation && consultation->isChecked()))
         return;
-    for (const char *name : {"spbCancProd", "spbObs", "spbCancelaCupom", "spbProdCombinado", "spbFuncoes",
-                             "spbPesquisa", "spbConsultaPreco"}) {
-        if (QWidget *button = m_context.widget(QString::fromLatin1(name)))
+    for (QLatin1StringView name : {FormName::spbCancProd, FormName::spbObs, FormName::spbCancelaCupom, FormName::spbProdCombinado,
+             FormName::spbFuncoes, FormName::spbPesquisa, FormName::spbConsultaPreco}) {
+        if (QWidget *button = m_context.widget(name))
             button->setEnabled(false);
     }
     const bool quantityKeys = !consulting() && !state.params.boBOERROIMPRESSORA;
-    for (const char *name : {"spbQtde", "spbQtde2"}) {
-        if (QWidget *button = m_context.widget(QString::fromLatin1(name)))
+    for (QLatin1StringView name : {FormName::spbQtde, FormName::spbQtde2}) {
+        if (QWidget *button = m_context.widget(name))
             button->setEnabled(quantityKeys);
     }
     m_buttonsLocked = true;
@@ -184,7 +185,7 @@ void ProductButtonPress::checkPersonalCredit()
     const SaleState &state = m_context.state();
     if (!state.flags.boCreditoPessoal || !m_product.CDFAMILISALD.isEmpty())
         return;
-    m_context.setCaption(QStringLiteral("lblBuffer"), QString());
+    m_context.setCaption(FormName::lblBuffer, QString());
     if (state.params.boUTILIZAIMPFIS) {
         m_context.shell().ControlaBotoes(true);
         m_context.shell().ControleAcessoBotoes();

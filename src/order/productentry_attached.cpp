@@ -5,8 +5,9 @@
 #include "orderentry.h"
 
 #include <consumer/consumersale.h>
-#include <sale/saledatasets.h>
+#include <sale/formnames.h>
 #include <sale/salecontext.h>
+#include <sale/saledatasets.h>
 #include <sale/salestate.h>
 
 #include <outside/consiste.h>
@@ -86,7 +87,7 @@ bool ProductEntry::joinsSeatLine()
     const QString &mode = state.host.stModoVenda;
     if (m_product.IDTIPOCOMPPROD != QLatin1String("6") || (mode != QLatin1String("M") && mode != QLatin1String("C")))
         return false;
-    const QLabel *seatLabel = m_context.label(QStringLiteral("stPosicao"));
+    const QLabel *seatLabel = m_context.label(FormName::stPosicao);
     const QString seat = seatLabel ? seatLabel->text() : QString::number(state.counters.inPosicaoGrid);
     ClientDataSet &items = m_context.data().cdsItems;
     if (!items.Active()

@@ -6,8 +6,9 @@
 #include "productentry.h"
 #include "productlookup_p.h"
 
-#include <sale/saledatasets.h>
+#include <sale/formnames.h>
 #include <sale/salecontext.h>
+#include <sale/saledatasets.h>
 #include <sale/salestate.h>
 #include <sale/scopeguard.h>
 #include <screen/screenshell.h>
@@ -30,7 +31,7 @@ namespace {
 
 void clearBuffer(SaleContext &context)
 {
-    context.setCaption(QStringLiteral("lblBuffer"), QString());
+    context.setCaption(FormName::lblBuffer, QString());
 }
 
 } // namespace

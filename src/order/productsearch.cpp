@@ -5,8 +5,9 @@
 #include "productentry.h"
 #include "productlookup_p.h"
 
-#include <sale/saledatasets.h>
+#include <sale/formnames.h>
 #include <sale/salecontext.h>
+#include <sale/saledatasets.h>
 #include <sale/salestate.h>
 #include <sale/scopeguard.h>
 #include <screen/screenshell.h>
@@ -37,7 +38,7 @@ void ProductSearch::run()
     if (state.flags.boCancCupomAux1)
         return;
     state.flags.boCancCupomAux1 = true;
-    QWidget *grid = m_context.widget(QStringLiteral("panBalcao"));
+    QWidget *grid = m_context.widget(FormName::panBalcao);
     OnExit guard([this, grid] { restoreScreen(grid); });
     ProductRow product;
     if (!searchChecks(grid) || !chooseSearchedProduct(product))
@@ -66,7 +67,7 @@ void ProductSearch::restoreScreen(QWidget *grid)
 // Read from the consultation button's state, which the search shows beside the list.
 bool ProductSearch::consulting() const
 {
-    const QAbstractButton *consultation = m_context.button(QStringLiteral("spbConsultaPreco"));
+    const QAbstractButton *consultation = m_context.button(FormName::spbConsultaPreco);
     return consultation ? consultation->isChecked() : m_context.state().flags.boConsultaPreco;
 }
 
@@ -100,7 +101,7 @@ void ProductSearch::checkCreditPrinting()
 {
     if (!m_context.state().flags.boImprimindoCompCred)
         return;
-    if (QAbstractButton *credit = m_context.button(QStringLiteral("spbCompraCred")))
+    if (QAbstractButton *credit = m_context.button(FormName::spbCompraCred))
         credit->setDown(false);
     refuse(m_context, QStringLiteral("OPE_COMP_CRED"));
 }

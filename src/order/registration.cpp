@@ -4,8 +4,9 @@
 
 #include "salemoney.h"
 
-#include <sale/saledatasets.h>
+#include <sale/formnames.h>
 #include <sale/salecontext.h>
+#include <sale/saledatasets.h>
 #include <sale/salestate.h>
 #include <sale/scopeguard.h>
 #include <screen/screenshell.h>
@@ -348,7 +349,7 @@ void Registration::registerLine(const ItemTax &taxa, const char *logStep)
                                   i.CDCAMPPROMO, i.STOBSPEDIDO, i.STOBSDIGITADA, i.IDPESAPROD, i.NRSEQPROMOOBS,
                                   i.CDCAMPCOMPGANHE, i.DTINIVGCAMPCG, i.NRSEQITCANC, i.IDIMPPRGRPROMO,
                                   i.NRSEQORIG});
-    m_context.setCaption(QStringLiteral("lblProduto"), quantity() + QStringLiteral("x -") + m_item.NMPRODUTO);
+    m_context.setCaption(FormName::lblProduto, quantity() + QStringLiteral("x -") + m_item.NMPRODUTO);
     m_context.order().AtualizaExtrato();
 }
 
@@ -433,13 +434,13 @@ void Registration::observationProducts(const QString &NRSEQ, bool withCancelledR
     for (const auto &[quantity, codes] : rows) {
         const QString product = codes.section(QLatin1Char('\n'), 0, 0);
         const QString cancelled = withCancelledRef ? codes.section(QLatin1Char('\n'), 1) : QString();
-        m_context.setCaption(QStringLiteral("lblBuffer"), product);
+        m_context.setCaption(FormName::lblBuffer, product);
         road.stPedidoAux3 = m_state.params.stIDSOLOBSPED;
         m_state.setAskOrderNotes(QStringLiteral("N"));
         OnExit restore([&state = m_state, saved = road.stPedidoAux3] { state.setAskOrderNotes(saved); });
         m_context.order().AdicionaItemObs(quantity, 0.0, 0.0, QString(), QString(), cancelled, QStringLiteral("N"),
                                           QString(), QString());
-        m_context.setCaption(QStringLiteral("lblBuffer"), QString());
+        m_context.setCaption(FormName::lblBuffer, QString());
     }
     road.stPedidoAux5.clear();
 }
@@ -464,12 +465,12 @@ void Registration::ownLineComponents()
         components.SetRecNo(recNo);
         auto field = [&](const char *name) { return components.FieldByName(QString::fromLatin1(name)); };
         const QString origin = field("NRSEQORIG").AsString();
-        m_context.setCaption(QStringLiteral("lblBuffer"), field("CDPRODUTO").AsString());
+        m_context.setCaption(FormName::lblBuffer, field("CDPRODUTO").AsString());
         m_context.order().AdicionaItemObs(field("QTPRODVEND").AsFloat(), field("VRDESCONTO").AsFloat(),
                                           field("VRACRESCIMO").AsFloat(), field("TXPRODCOMVENEST").AsString(),
                                           field("DSOBSPEDDIGEST").AsString(), field("NRSEQITCANC").AsString(),
                                           field("IDIMPGRPROMO").AsString(), origin, field("IDPESAPROD").AsString());
-        m_context.setCaption(QStringLiteral("lblBuffer"), QString());
+        m_context.setCaption(FormName::lblBuffer, QString());
         moveComponentObservations(origin);
         ClientDataSet &control = m_data.cdsControlPromoObs;
         if (control.Active()) {
@@ -529,7 +530,7 @@ void Registration::automaticTab()
         || m_data.cdsItems.IsEmpty())
         return;
     m_context.order().MsgComandaAuto();
-    if (QTimer *timer = m_context.form().findChild<QTimer *>(QStringLiteral("timComandaAuto")))
+    if (QTimer *timer = m_context.form().findChild<QTimer *>(FormName::timComandaAuto))
         timer->start();
 }
 
@@ -543,7 +544,7 @@ void Registration::refuse(const QString &text)
 
 void Registration::resetEntry()
 {
-    m_context.setCaption(QStringLiteral("lblProduto"), QString());
+    m_context.setCaption(FormName::lblProduto, QString());
     m_state.totals.doQuantidade = 1.0;
 }
 

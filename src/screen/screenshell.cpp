@@ -1,11 +1,12 @@
 #include "screenshell.h"
 
 #include "receiptgrid.h"
-#include <sale/saledatasets.h>
-#include <sale/salecontext.h>
-#include <sale/salestate.h>
 #include "startup_p.h"
 #include "tfrmvendacons.h"
+#include <sale/formnames.h>
+#include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/salestate.h>
 
 #include <outside/ravuvozozod.h>
 
@@ -41,7 +42,7 @@ void ScreenShell::InicializaVariaveis()
 
 void ScreenShell::Mensagem_Caixa(const QString &text)
 {
-    m_context.setCaption(QStringLiteral("lblMensagemCaixa"), text);
+    m_context.setCaption(FormName::lblMensagemCaixa, text);
 }
 
 void ScreenShell::FormShow(QObject *)
@@ -66,8 +67,8 @@ void ScreenShell::FormActivate(QObject *)
     ControleAcessoBotoes();
     const bool seats = isYes(params.stIDLUGARMESA)
                        && state.host.stModoVenda == SaleMode::Table;
-    for (const char *name : {"stPosicao", "spbPosAbaixo", "spbPosAcima"})
-        m_context.setVisible(QString::fromLatin1(name), seats);
+    for (QLatin1StringView name : {FormName::stPosicao, FormName::spbPosAbaixo, FormName::spbPosAcima})
+        m_context.setVisible(name, seats);
 }
 
 void ScreenShell::closeWith(const QString &keyword)
@@ -116,6 +117,6 @@ void ScreenShell::spbQtde2Click(QObject *) {}
 void ScreenShell::spbConsultaPrecoClick(QObject *)
 {
     SaleState &state = m_context.state();
-    if (QAbstractButton *button = m_context.button(QStringLiteral("spbConsultaPreco")))
+    if (QAbstractButton *button = m_context.button(FormName::spbConsultaPreco))
         state.flags.boConsultaPreco = button->isChecked();
 }

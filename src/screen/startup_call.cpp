@@ -3,11 +3,12 @@
 
 #include "hostcall.h"
 #include "rights.h"
-#include <sale/saledatasets.h>
-#include <sale/salecontext.h>
-#include <sale/salestate.h>
 #include "screenshell.h"
 #include "tfrmvendacons.h"
+#include <sale/formnames.h>
+#include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/salestate.h>
 
 #include <consumer/consumersale.h>
 #include <order/orderentry.h>
@@ -54,12 +55,12 @@ void CallStartup::run(const HostCall &call)
 
 void CallStartup::resetGuards()
 {
-    m_context.setCaption(QStringLiteral("stPosicao"), QStringLiteral("1"));
+    m_context.setCaption(FormName::stPosicao, QStringLiteral("1"));
     SaleFlags &flags = m_context.state().flags;
     flags.boVenderAux1 = false;
     flags.boBalcaoAux3 = false;
     flags.boInicializaAux1 = false;
-    m_context.setCaption(QStringLiteral("lblBufferQRCODE"), QString());
+    m_context.setCaption(FormName::lblBufferQRCODE, QString());
 }
 
 // The host writes the logged operator's file before each call. Without it the previous
@@ -311,7 +312,7 @@ void CallStartup::startFailover()
     if (m_context.data().cdsImpBackup.IsEmpty())
         return;
     StartupIo::purgeOldTexts(SitePaths::resolve(QStringLiteral("DADOS\\IMPBACKUP")), Clock::now().date());
-    if (QTimer *timer = m_context.form().findChild<QTimer *>(QStringLiteral("timImpressoraBackup")))
+    if (QTimer *timer = m_context.form().findChild<QTimer *>(FormName::timImpressoraBackup))
         timer->start(30000);
     // The worker's lock is made once per process (Settlement::cs), never replaced here.
     Settlement::cs();

@@ -4,6 +4,7 @@
 
 #include "buyer_p.h"
 
+#include <sale/formnames.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
 #include <sale/salestate.h>
@@ -18,7 +19,7 @@
 // The buyer identification, as its button would ask it.
 void BuyerIdentification::askBuyer()
 {
-    m_context.settlement().spbIncluiCpfClick(m_context.button(QStringLiteral("spbIncluiCpf")));
+    m_context.settlement().spbIncluiCpfClick(m_context.button(FormName::spbIncluiCpf));
 }
 
 // The client company of a consumer sale as the buyer: a valid CPF or CNPJ stands; any other

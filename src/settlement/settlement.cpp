@@ -3,6 +3,7 @@
 #include "settlebutton_p.h"
 #include "settlement_p.h"
 
+#include <sale/formnames.h>
 #include <sale/salecontext.h>
 #include <screen/tfrmvendacons.h>
 
@@ -40,7 +41,7 @@ void Settlement::GerarVendaQRCode(const QString &) {}
 
 void Settlement::timImpressoraBackupTimer(QObject *)
 {
-    if (QTimer *timer = m_context.form().findChild<QTimer *>(QStringLiteral("timImpressoraBackup")))
+    if (QTimer *timer = m_context.form().findChild<QTimer *>(FormName::timImpressoraBackup))
         timer->stop();
 }
 
