@@ -1,6 +1,6 @@
 #pragma once
 
-#include <screen/startup.h>
+#include <sale/tillfiles.h>
 
 #include <runtime/datapacket.h>
 
@@ -25,7 +25,7 @@ inline const QString NMOPERADOR = QStringLiteral("MARIA APARECIDA SOUZA");
 inline const QString CDCLIENTE = QStringLiteral("000001"); // default client of counter sales
 // The key of the enciphered values of the site's files (Criptografa), the one the start-up
 // deciphers them with.
-constexpr int CipherKey = SaleStartup::CipherKey;
+constexpr int CipherKey = TillFiles::CipherKey;
 
 struct Report
 {

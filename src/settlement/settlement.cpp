@@ -50,3 +50,13 @@ QMutex &Settlement::cs()
     static QMutex lock;
     return lock;
 }
+
+bool Settlement::lastRoadSold() const
+{
+    return m_lastRoadEnd->kind == RoadEnd::Kind::Sold;
+}
+
+QString Settlement::lastRoadReason() const
+{
+    return m_lastRoadEnd->reason;
+}
