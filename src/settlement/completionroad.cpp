@@ -163,7 +163,6 @@ double CompletionRoad::familyCoverage(const QString &family, double balance, dou
 
 bool CompletionRoad::insertBalancePaymentRow(double covered)
 {
-    const SaleState &state = m_context.state();
     ClientDataSet &types = m_context.data().cdsConfTipoRece;
     ClientDataSet &movements = m_context.data().cdsMovCaixa;
     movements.Close();
@@ -175,9 +174,16 @@ bool CompletionRoad::insertBalancePaymentRow(double covered)
         m_context.message(QStringLiteral("Nenhum tipo de recebimento \"9\" configurado para o caixa."), Ravuvozozod::Error);
         return false;
     }
+    return appendMovement(balancePaymentValues(covered, types));
+}
+
+// The balance's payment row: receipt type "9" (found on `types`) for what the balances cover.
+QList<QPair<const char *, Variant>> CompletionRoad::balancePaymentValues(double covered, const ClientDataSet &types) const
+{
+    const SaleState &state = m_context.state();
     const QDateTime fiscal = state.startup.dtMovimentoFiscal;
     const bool zeroDate = !fiscal.isValid() || fiscal.date() <= QDate(1899, 12, 30);
-    const QList<QPair<const char *, Variant>> values{
+    return {
         {"CDFILIAL", state.params.stCDFILIAL},
         {"IDTIPOMOVIVE", QStringLiteral("E")},
         {"DTHRINCMOV", Clock::now()},
@@ -196,6 +202,12 @@ bool CompletionRoad::insertBalancePaymentRow(double covered)
         {"CDFPIMPFIS", text(types, "CDFPIMPFIS")},
         {"QTPARCRECEB", QStringLiteral("1")},
     };
+}
+
+// Appends the row to cdsMovCaixa; a field it cannot take cancels the row and says which.
+bool CompletionRoad::appendMovement(const QList<QPair<const char *, Variant>> &values)
+{
+    ClientDataSet &movements = m_context.data().cdsMovCaixa;
     movements.Append();
     QString missing;
     for (const auto &[field, value] : values) {
