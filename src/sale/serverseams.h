@@ -32,7 +32,7 @@ struct Access
     static Access &current();
     void fillMissing();
 
-    // Logs the operator's access; empty, or the failure.
+    // One access-log row for the operator, now; empty, or the failure.
     std::function<Variant(const QString &CDOPERADOR)> setLogAcesso;
     // The data module's test connection: empty when the base answered, else its error text.
     std::function<QString()> serverProbe;
@@ -44,7 +44,7 @@ struct Counters
     static Counters &current();
     void fillMissing();
 
-    // The next document number of the range; "CUPINV" when the range is used up.
+    // The next receipt number of the range; "CUPINV" when the range is used up, or the failure.
     std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA, const QString &prefix,
                           const QString &rangeStart, const QString &rangeEnd)>
         getPrxVendaColombia;
@@ -86,30 +86,30 @@ struct LookupsProducts
     // The balance kind of the product for the consumer type; a packet, or the failure.
     std::function<Variant(const QString &CDFILIAL, const QString &CDTIPOCONS, const QString &CDPRODUTO)>
         getTipoSaldoProd;
-    // The product of a keyboard shortcut; an empty packet when there is none, or the failure.
+    // The product behind a shortcut code of the screen configuration; empty when none, or the failure.
     std::function<Variant(const QString &CDFILIAL, const QString &NRCONFTELA, const QString &code)>
         getCodigoAtalho;
-    // The product of a bar code; an empty packet when there is none, or the failure.
+    // The product of a bar code; empty when the code is not registered, or the failure.
     std::function<Variant(const QString &code)> getCodigoBarra;
     // The search list of the branch's products; a packet, or the failure.
     std::function<Variant(const QString &CDFILIAL)> getProdPesq;
     // The server layer has no such function yet: the default answers a failure, and the search
     // then takes the family its list row carries.
     std::function<Variant(const QString &CDFILIAL, const QString &CDPRODUTO)> getCdFamiliSald;
-    // The service-fee product of the shop; empty when none or on failure.
+    // The store's service-fee product; empty when none or on failure.
     std::function<QString(const QString &CDFILIAL, const QString &CDLOJA)> getProdTxServ;
-    // The grouped products of the tab; a packet, or the failure.
+    // The highest NRSEQPRODCOM of the tab's order lines as text, "0" when it has none; or the failure.
     std::function<Variant(const QString &CDFILIAL, const QString &NRCOMANDA, const QString &NRVENDAREST)>
         getAgrupProd;
-    // The day price of the weekday ("S" or not); empty on failure.
+    // IDUTILDESCDIA of the product's day-price row for the weekday ("S" or not); empty when none or on failure.
     std::function<QString(const QString &CDFILIAL, const QString &CDPRODUTO, const QString &TIPOCONS,
                           const QString &DIASEMAN)>
         getIDUTILDESCDIA;
-    // The product's electronic receipt data; a packet, or the failure.
+    // The product's tax rows for the branch; an empty packet when it has none, or the failure.
     std::function<Variant(const QString &CDFILIAL, const QString &CDPRODUTO)> getValidProdNFCe;
     // The product's fiscal rule of the till; a packet, or the failure.
     std::function<Variant(const QString &CDPRODUTO)> getRegraFisPdv;
-    // Prepares the combination promotions of the desk; empty, or the failure.
+    // Deletes the desk's rows of the combination promotions' scratch table; empty, or the failure.
     std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA)> setPromoCombAux;
 };
 
@@ -121,20 +121,21 @@ struct LookupsTills
 
     // DSOCORR of the occurrence; empty when none or on failure.
     std::function<QString(const QString &CDGRPOCOR, const QString &CDOCORR)> getDsOcorr;
-    // The QR printing of the desk and product ("S" or not); empty on failure.
+    // "S" when both the product and the desk print the QR code at the top; empty otherwise or on failure.
     std::function<QString(const QString &CDCAIXA, const QString &CDFILIAL, const QString &CDPRODUTO)>
         getIDIMPQRTOPDATA;
-    // Whether a receipt type "E" (credit charge on a card) is registered; True/False, or the failure.
+    // True when a receipt type "E" (credit charge on a card) is registered; False when none is
+    // or on failure.
     std::function<Variant()> getCartaoCHART;
-    // The order screen settings of the desk; a packet, or the failure.
+    // True when the desk shows the order screen (IDVISTELPED "S"), else False; or the failure.
     std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA)> getVisualizaTelPed;
-    // The desk's configuration text; empty, or the failure.
+    // IDLEITURAQRCODE of the desk; empty for an unknown desk, "N" on failure.
     std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA)> getConfigCaixa;
-    // Whether discount coupons are used; the value, or the failure.
+    // IDUTCUPOMDESC of the general parameters; the error text on failure.
     std::function<Variant()> getIDUTCUPOMDESC;
-    // The desk's backup printer; a packet, or the failure.
+    // One row per printer of the desk that has a backup printer; or the failure.
     std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA)> getImpBackup;
-    // The desk's weighing printer; the value, or the failure.
+    // IDIMPPESAGEM of the desk; "N" when empty, unknown or on failure.
     std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA)> getImpPesagem;
     // Non-empty: the pager number is in use today.
     std::function<QString(const QString &CDFILIAL, const QString &number, const QString &CDCAIXA,
@@ -148,26 +149,26 @@ struct Loyalty
     static Loyalty &current();
     void fillMissing();
 
-    // The buy-and-win campaigns of the product; a packet, or the failure.
+    // Buy-and-win campaigns valid today that count the product; a packet, or the failure.
     std::function<Variant(const QString &CDPRODUTO)> getCampCompGanhe;
-    // The campaign's rows from `start`; a packet, or the failure.
+    // The prizes of a buy-and-win campaign period; a packet, or the failure.
     std::function<Variant(const QString &CDCAMPANHA, const QDateTime &start)> getBrCampCompGanhe;
-    // The product's loyalty campaigns; a packet, or the failure.
+    // CDPRODUTO, NRSEQPRODCAMP of the product in the branch's loyalty campaigns; or the failure.
     std::function<Variant(const QString &CDFILIAL, const QString &CDPRODUTO)> getProdPromoFidelidade;
-    // The branch's campaign; the value, or the failure.
+    // The branch's active campaign valid today: its code, empty when none, or the failure.
     std::function<Variant(const QString &CDFILIAL)> getCampanha;
     // True when the consumer has no benefit at all; False when there is one, or on failure.
     std::function<bool(const QString &CDCLIENTE, const QString &CDCONSUMIDOR)> getCadBeneficio;
-    // The loyalty movement of the campaign product; a packet, or the failure.
+    // The benefits of a campaign product in the branch's loyalty campaigns; or the failure.
     std::function<Variant(const QString &CDFILIAL, const QString &NRSEQPRODCAMP, const QString &CDPRODUTO)>
         getMovFidelidade;
-    // Records a loyalty movement; empty, or the failure (nothing written).
+    // Grants a benefit to a consumer; empty, or the failure (nothing written).
     std::function<Variant(const QString &unusedCode, const QString &CDCAMPANHA, const QString &NRSEQPRODCAMP,
                           const QString &NRSEQBENEFICIO, const QString &CDCLIENTE, const QString &CDCONSUMIDOR,
                           const QString &IDTPDESBENECONS, const QDateTime &DTINIVALBENECONS,
                           const QDateTime &DTFIMVALBENECONS, double VRDESBENECONS, int QTDEBENEFICIO)>
         setMovFidelidade;
-    // Marks the counter sale's benefits as used; empty, or the failure.
+    // Binds the desk's reserved benefit uses to the saved sale; empty, or the failure (all or nothing).
     std::function<Variant(const QString &NRSEQVENDA, const QString &CDFILIAL, const QString &CDCAIXA)>
         setVendaBeneficioBalcao;
 };
@@ -193,12 +194,12 @@ struct Passwords
     static Passwords &current();
     void fillMissing();
 
-    // The next pager number of the day; the value, or the failure.
+    // The next pager number of the branch for the day, as text; the failure when the numbering fails.
     std::function<Variant(const QString &CDFILIAL, const QDateTime &date)> getSenhaCupom;
     // True: the number exists.
     std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA, const QString &number)>
         getSenhaRandonExist;
-    // Starts the day's pager numbers again; empty, or the failure.
+    // Restarts the branch's pager numbers of the day; empty, or the failure.
     std::function<Variant(const QString &CDFILIAL, const QString &date)> ReiniciaSenhaCupom;
     // The random source of the pager numbers: an integer from 0 to bound - 1.
     std::function<int(int bound)> random;
@@ -210,9 +211,9 @@ struct StartupLookups
     static StartupLookups &current();
     void fillMissing();
 
-    // The CRM bonus settings of the shop; a packet, or the failure.
+    // The store's CRM bonus settings; a packet, or the failure.
     std::function<Variant(const QString &CDFILIAL, const QString &CDLOJA)> getDadosCRMBONUS;
-    // The balance redemption settings of the branch; a packet, or the failure.
+    // The branch's balance-redemption credentials; a packet, or the failure. Never log the packet.
     std::function<Variant(const QString &CDFILIAL)> getDadosResgSaldo;
     // The delivery consumer (NMCONSUMIDOR, ...); a packet, or the failure.
     std::function<Variant(const QString &CDCLIENTE, const QString &CDCONSUMIDOR)> getConsumidorDLV;
@@ -224,7 +225,7 @@ struct Tabs
     static Tabs &current();
     void fillMissing();
 
-    // The occurrences the product asks for on the shop's orders; a packet, or the failure.
+    // The options of the store's order option group linked to the product; a packet, or the failure.
     std::function<Variant(const QString &CDFILIAL, const QString &CDLOJA, const QString &CDPRODUTO)> getOcorPed;
     // Whether the table may take an order (False for a table being settled or closed).
     std::function<bool(const QString &CDFILIAL, const QString &CDLOJA, const QString &NRMESA)> getValidaMesa;
@@ -247,10 +248,10 @@ struct Tabs
     // Whether the seat is free of blocking items; False on a failure.
     std::function<bool(const QString &CDFILIAL, const QString &NRVENDAREST, const QString &seat)>
         verificaIDSTLUGARMESA;
-    // The tab's pager number; the value, or the failure.
+    // The tab's order password; empty when there is none, and empty (logged) on a failure.
     std::function<Variant(const QString &CDFILIAL, const QString &NRCOMANDA, const QString &NRVENDAREST)>
         getSenhaPed;
-    // When the table's sale was opened; the value, or the failure.
+    // The opening time of the sale; the present time when it is not found or on failure (logged).
     std::function<Variant(const QString &CDFILIAL, const QString &NRVENDAREST)> GetDtHrAberMesa;
 };
 
