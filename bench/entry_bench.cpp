@@ -14,13 +14,11 @@
 //
 //   ./build/bin/entry_bench
 #include <order/productentry.h>
-#include <order/orderserver.h>
-#include <order/productentry_server.h>
 #include <order/orderentry.h>
-#include <screen/accesscontrol.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
 #include <sale/salestate.h>
+#include <sale/serverseams.h>
 #include <screen/tfrmvendacons.h>
 
 #include <outside/pkg_hrk00002.h>
@@ -83,26 +81,26 @@ public:
     Till()
     {
         Ravuvozozod::services().showMessage = [](const Ravuvozozod::MessageRequest &) { return false; };
-        EntryServer server;
-        server.getCodigoAtalho = [](const QString &, const QString &, const QString &code) {
+        ServerSeams server = ServerSeams::current();
+        server.lookupsProducts.getCodigoAtalho = [](const QString &, const QString &, const QString &code) {
             return code.startsWith(QLatin1Char('9')) && code.size() == 6
                        ? Variant(productCode(code.mid(1).toInt())) : Variant(QString());
         };
-        server.getCodigoBarra = [](const QString &) { return Variant(QString()); };
-        server.getCampCompGanhe = [](const QString &) { return Variant(DataPacket{}); };
-        entryServer() = server;
+        server.lookupsProducts.getCodigoBarra = [](const QString &) { return Variant(QString()); };
+        server.loyalty.getCampCompGanhe = [](const QString &) { return Variant(DataPacket{}); };
+        ServerSeams::current() = server;
         // The registration's own lookups answer from memory too: nothing on this till asks
         // for a print location, a promotion group, options or a balance kind.
-        OrderServer order;
-        order.getVerificaImpVariavel = [](const QString &) { return Variant(QStringLiteral("N")); };
-        order.getCdGruPromoc = [](const QString &, const QString &, const QString &) { return Variant(QString()); };
-        order.getOcorPed = [](const QString &, const QString &, const QString &) { return Variant(DataPacket{}); };
-        order.getTipoSaldoProd = [](const QString &, const QString &, const QString &) { return Variant(DataPacket{}); };
-        order.getDsOcorr = [](const QString &, const QString &) { return QString(); };
-        order.getProdBasVenDia = [](const QString &, const QString &, const QString &, const QString &) {
+        ServerSeams order = ServerSeams::current();
+        order.lookupsProducts.getVerificaImpVariavel = [](const QString &) { return Variant(QStringLiteral("N")); };
+        order.lookupsProducts.getCdGruPromoc = [](const QString &, const QString &, const QString &) { return Variant(QString()); };
+        order.tabs.getOcorPed = [](const QString &, const QString &, const QString &) { return Variant(DataPacket{}); };
+        order.lookupsProducts.getTipoSaldoProd = [](const QString &, const QString &, const QString &) { return Variant(DataPacket{}); };
+        order.lookupsTills.getDsOcorr = [](const QString &, const QString &) { return QString(); };
+        order.consumers.getProdBasVenDia = [](const QString &, const QString &, const QString &, const QString &) {
             return Variant(0);
         };
-        orderServer() = order;
+        ServerSeams::current() = order;
         Pkg_Hrk00002 services;
         services.ChamaFuncaoGetRetornaPreco = [](const PriceRequest &, ClientDataSet &cds) {
             if (!cds.Active())
@@ -118,13 +116,13 @@ public:
             return FiscalCodeAnswer{QStringLiteral("19022000"), QStringLiteral("1700100"), {}};
         };
         m_services = std::make_unique<ScopedHostServices>(services);
-        AccessServer access;
-        access.getCartaoCHART = [] { return Variant(false); };
-        m_access = std::make_unique<ScopedAccessServer>(access);
+        ServerSeams access = ServerSeams::current();
+        access.lookupsTills.getCartaoCHART = [] { return Variant(false); };
+        m_access = std::make_unique<ScopedTable<ServerSeams>>(access);
         form = std::make_unique<TfrmVendaCons>();
         SaleState &state = form->state();
-        state.params.stCDFILIAL = QStringLiteral("0001");
-        state.params.stCDLOJA = QStringLiteral("01");
+        state.editParams().stCDFILIAL = QStringLiteral("0001");
+        state.editParams().stCDLOJA = QStringLiteral("01");
         state.host.stModoVenda = QStringLiteral("B");
         form->datasets().cdsProdutos.SetData(productCopy());
         taxRows(form->datasets().cdsAliquota);
@@ -170,7 +168,7 @@ public:
 
 private:
     std::unique_ptr<ScopedHostServices> m_services;
-    std::unique_ptr<ScopedAccessServer> m_access;
+    std::unique_ptr<ScopedTable<ServerSeams>> m_access;
 };
 
 Till &till()

@@ -5,11 +5,10 @@
 //
 //   ./build/bin/registration_bench
 #include <order/orderentry.h>
-#include <order/orderserver.h>
-#include <screen/accesscontrol.h>
 #include <sale/saledatasets.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
+#include <sale/serverseams.h>
 #include <screen/tfrmvendacons.h>
 
 #include <outside/pkg_hrk00001.h>
@@ -41,11 +40,11 @@ PreenchePedidoArgs product(int n)
     return args;
 }
 
-OrderServer quietServer()
+ServerSeams quietServer()
 {
-    OrderServer table;
-    table.getVerificaImpVariavel = [](const QString &) { return Variant(QStringLiteral("N")); };
-    table.getOcorPed = [](const QString &, const QString &, const QString &) { return Variant(DataPacket{}); };
+    ServerSeams table = ServerSeams::current();
+    table.lookupsProducts.getVerificaImpVariavel = [](const QString &) { return Variant(QStringLiteral("N")); };
+    table.tabs.getOcorPed = [](const QString &, const QString &, const QString &) { return Variant(DataPacket{}); };
     return table;
 }
 
@@ -72,10 +71,10 @@ void taxRows(ClientDataSet &rates)
     }
 }
 
-AccessServer noCardCharge()
+ServerSeams noCardCharge()
 {
-    AccessServer table;
-    table.getCartaoCHART = [] { return Variant(false); };
+    ServerSeams table = ServerSeams::current();
+    table.lookupsTills.getCartaoCHART = [] { return Variant(false); };
     return table;
 }
 
@@ -85,17 +84,17 @@ void RegisterLine(benchmark::State &state)
     const int line = int(state.range(0));
     QTemporaryDir site;
     SitePaths::setHome(site.path());
-    ScopedOrderServer server(quietServer());
+    ScopedTable<ServerSeams> server(quietServer());
     ScopedHostServices host(quietHost());
-    ScopedAccessServer access(noCardCharge());
+    ScopedTable<ServerSeams> access(noCardCharge());
     TfrmVendaCons form;
     taxRows(form.datasets().cdsAliquota);
     SaleState &sale = form.state();
     sale.host.stModoVenda = QStringLiteral("B");
-    sale.params.stCDFILIAL = QStringLiteral("0001");
-    sale.params.stCDLOJA = QStringLiteral("01");
-    sale.params.boUTILIZAIMPFIS = true;
-    sale.params.inIDTIPOIMPFIS = 16;
+    sale.editParams().stCDFILIAL = QStringLiteral("0001");
+    sale.editParams().stCDLOJA = QStringLiteral("01");
+    sale.editParams().boUTILIZAIMPFIS = true;
+    sale.editParams().inIDTIPOIMPFIS = 16;
     ClientDataSet &items = form.datasets().cdsItems;
     items.CreateDataSet();
     OrderEntry &order = form.context().order();

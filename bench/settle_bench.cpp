@@ -23,6 +23,7 @@
 
 #include <runtime/clientdataset.h>
 #include <runtime/clock.h>
+#include <sale/formnames.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
 #include <sale/salestate.h>
@@ -30,7 +31,6 @@
 #include <screen/vendacons.h>
 #include <server/trdmvendacons.h>
 #include <settlement/settlement.h>
-#include <settlement/settlement_p.h>
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -100,7 +100,7 @@ void typeLines(TfrmVendaCons &form)
 // A counter desk without the fiscal printer, NFC-e or SAT, so each sale takes a non-fiscal number.
 void withoutDocument(TfrmVendaCons &form)
 {
-    Parameters &p = form.context().state().params;
+    Parameters &p = form.context().state().editParams();
     p.boUTILIZAIMPFIS = false;
     p.boSISTEMAQUBNFCE = false;
     p.boSISTEMAQUBSAT = false;
@@ -114,7 +114,7 @@ void settleSales(benchmark::State &bench, TfrmVendaCons &form, bool document)
 {
     if (!document)
         withoutDocument(form);
-    QAbstractButton *button = form.findChild<QAbstractButton *>(QStringLiteral("spbReceb"));
+    QAbstractButton *button = form.findChild<QAbstractButton *>(QString(FormName::spbReceb));
     if (!button) {
         bench.SkipWithError("no settle button");
         return;
@@ -149,10 +149,11 @@ void settleSales(benchmark::State &bench, TfrmVendaCons &form, bool document)
         button->click();
         // A sold sale ends with the screen reset; a press the desk refused before the road
         // began leaves the lines (and the last road's end) as they were.
-        const RoadEnd &end = form.context().settlement().lastRoadEnd();
-        if (end.kind != RoadEnd::Kind::Sold || form.context().data().cdsItems.RecordCount() != 0) {
+        const Settlement &settlement = form.context().settlement();
+        if (!settlement.lastRoadSold() || form.context().data().cdsItems.RecordCount() != 0) {
+            const QString reason = settlement.lastRoadReason();
             const std::string text = "sale " + std::to_string(sold + 1) + " was not sold"
-                                     + (end.reason.isEmpty() ? std::string() : ": " + end.reason.toStdString());
+                                     + (reason.isEmpty() ? std::string() : ": " + reason.toStdString());
             bench.SkipWithError(text.c_str());
             break;
         }

@@ -11,8 +11,8 @@
 //   ./build/bin/startup_bench
 #include <screen/hostcall.h>
 #include <sale/salestate_load.h>
+#include <sale/serverseams.h>
 #include <screen/screens.h>
-#include <screen/startupserver.h>
 #include <screen/tfrmvendacons.h>
 
 #include <host/demosite.h>
@@ -150,21 +150,21 @@ private:
     QTemporaryDir m_folder;
 };
 
-StartupServer quietServer()
+ServerSeams quietServer()
 {
-    StartupServer table;
-    table.getDadosCRMBONUS = [](const QString &, const QString &) { return Variant(DataPacket{}); };
-    table.getVisualizaTelPed = [](const QString &, const QString &) { return Variant(false); };
-    table.getConfigCaixa = [](const QString &, const QString &) { return Variant(QStringLiteral("N")); };
-    table.getConsumidorDLV = [](const QString &, const QString &) { return Variant(DataPacket{}); };
-    table.getSenhaPed = [](const QString &, const QString &, const QString &) { return Variant(QStringLiteral("1")); };
-    table.GetDtHrAberMesa = [](const QString &, const QString &) { return Variant(QDateTime::currentDateTime()); };
-    table.setPromoCombAux = [](const QString &, const QString &) { return Variant(); };
-    table.getIDUTCUPOMDESC = [] { return Variant(QStringLiteral("N")); };
-    table.getCampanha = [](const QString &) { return Variant(false); };
-    table.getImpBackup = [](const QString &, const QString &) { return Variant(DataPacket{}); };
-    table.getDadosResgSaldo = [](const QString &) { return Variant(DataPacket{}); };
-    table.getImpPesagem = [](const QString &, const QString &) { return Variant(QStringLiteral("N")); };
+    ServerSeams table = ServerSeams::current();
+    table.startupLookups.getDadosCRMBONUS = [](const QString &, const QString &) { return Variant(DataPacket{}); };
+    table.lookupsTills.getVisualizaTelPed = [](const QString &, const QString &) { return Variant(false); };
+    table.lookupsTills.getConfigCaixa = [](const QString &, const QString &) { return Variant(QStringLiteral("N")); };
+    table.startupLookups.getConsumidorDLV = [](const QString &, const QString &) { return Variant(DataPacket{}); };
+    table.tabs.getSenhaPed = [](const QString &, const QString &, const QString &) { return Variant(QStringLiteral("1")); };
+    table.tabs.GetDtHrAberMesa = [](const QString &, const QString &) { return Variant(QDateTime::currentDateTime()); };
+    table.lookupsProducts.setPromoCombAux = [](const QString &, const QString &) { return Variant(); };
+    table.lookupsTills.getIDUTCUPOMDESC = [] { return Variant(QStringLiteral("N")); };
+    table.loyalty.getCampanha = [](const QString &) { return Variant(false); };
+    table.lookupsTills.getImpBackup = [](const QString &, const QString &) { return Variant(DataPacket{}); };
+    table.startupLookups.getDadosResgSaldo = [](const QString &) { return Variant(DataPacket{}); };
+    table.lookupsTills.getImpPesagem = [](const QString &, const QString &) { return Variant(QStringLiteral("N")); };
     return table;
 }
 
@@ -206,20 +206,20 @@ void counted(std::function<Variant(Args...)> &member)
     };
 }
 
-StartupServer countedServer(StartupServer table)
+ServerSeams countedServer(ServerSeams table)
 {
-    counted(table.getDadosCRMBONUS);
-    counted(table.getVisualizaTelPed);
-    counted(table.getConfigCaixa);
-    counted(table.getConsumidorDLV);
-    counted(table.getSenhaPed);
-    counted(table.GetDtHrAberMesa);
-    counted(table.setPromoCombAux);
-    counted(table.getIDUTCUPOMDESC);
-    counted(table.getCampanha);
-    counted(table.getImpBackup);
-    counted(table.getDadosResgSaldo);
-    counted(table.getImpPesagem);
+    counted(table.startupLookups.getDadosCRMBONUS);
+    counted(table.lookupsTills.getVisualizaTelPed);
+    counted(table.lookupsTills.getConfigCaixa);
+    counted(table.startupLookups.getConsumidorDLV);
+    counted(table.tabs.getSenhaPed);
+    counted(table.tabs.GetDtHrAberMesa);
+    counted(table.lookupsProducts.setPromoCombAux);
+    counted(table.lookupsTills.getIDUTCUPOMDESC);
+    counted(table.loyalty.getCampanha);
+    counted(table.lookupsTills.getImpBackup);
+    counted(table.startupLookups.getDadosResgSaldo);
+    counted(table.lookupsTills.getImpPesagem);
     return table;
 }
 
@@ -250,11 +250,11 @@ bool prepareSite(benchmark::State &state, LargeSite &site, Answers answers)
 {
     prepareProcess();
     if (answers == Answers::InMemory) {
-        startupServer() = countedServer(quietServer());
+        ServerSeams::current() = countedServer(quietServer());
         serverCalls() = {};
         return true;
     }
-    startupServer() = countedServer(StartupServer{});
+    ServerSeams::current() = countedServer(ServerSeams());
     serverCalls() = {};
     QString error;
     if (site.writeBase(error))

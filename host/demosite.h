@@ -1,6 +1,6 @@
 #pragma once
 
-#include <screen/startup.h>
+#include <sale/tillfiles.h>
 
 #include <runtime/datapacket.h>
 
@@ -29,7 +29,7 @@ inline const QString RefillDrink = QStringLiteral("07006");
 inline const QString PromotionCombo = QStringLiteral("11001");
 // The key of the enciphered values of the site's files (Criptografa), the one the start-up
 // deciphers them with.
-constexpr int CipherKey = SaleStartup::CipherKey;
+constexpr int CipherKey = TillFiles::CipherKey;
 
 struct Report
 {

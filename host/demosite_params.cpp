@@ -3,46 +3,15 @@
 #include "fiscalprinter.h"
 
 #include <outside/criptografa.h>
-#include <sale/salestate_load.h>
+#include <sale/tillfiles.h>
 
 #include <QDir>
 #include <QHash>
 
-#include <type_traits>
 
 namespace DemoSite {
 
 namespace {
-
-template <class Family, class T>
-FieldDef fieldFor(const QString &column, T Family::*)
-{
-    if constexpr (std::is_same_v<T, int>)
-        return {column, FieldType::Integer, 0};
-    else if constexpr (std::is_same_v<T, double>)
-        return {column, FieldType::Double, 0};
-    else if constexpr (std::is_same_v<T, QDateTime>)
-        return {column, FieldType::DateTime, 0};
-    else if constexpr (std::is_same_v<T, bool>)
-        return {column, FieldType::String, 1}; // "S" / "N", as the file keeps flags
-    else
-        return {column, FieldType::String, 255};
-}
-
-template <class Family, class T>
-Variant defaultFor(T Family::*)
-{
-    if constexpr (std::is_same_v<T, int>)
-        return 0;
-    else if constexpr (std::is_same_v<T, double>)
-        return 0.0;
-    else if constexpr (std::is_same_v<T, QDateTime>)
-        return Variant::null();
-    else if constexpr (std::is_same_v<T, bool>)
-        return QStringLiteral("N");
-    else
-        return QString();
-}
 
 // The values of the demo desk; every other column takes its empty value ("", "N", 0).
 QHash<QString, Variant> deskValues(const QString &folder, const QDateTime &now, Till till)
@@ -101,19 +70,9 @@ DataPacket parameterPacket(const QString &folder, const QDateTime &now, Till til
     const QHash<QString, Variant> values = deskValues(folder, now, till);
     DataPacket packet;
     QList<Variant> row;
-    for (const ParameterColumn &entry : parameterColumns()) {
-        const QString column = QString::fromLatin1(entry.column);
-        std::visit(
-            [&](auto member) {
-                // The self-service flag is kept as the text "TAA", not as the number it becomes.
-                packet.fields.append(entry.conversion == ParameterConversion::TaaFlag
-                                         ? FieldDef{column, FieldType::String, 10}
-                                         : fieldFor(column, member));
-                row.append(values.contains(column)                                 ? values.value(column)
-                           : entry.conversion == ParameterConversion::TaaFlag ? Variant(QString())
-                                                                              : defaultFor(member));
-            },
-            entry.member);
+    for (const TillFiles::ParameterColumn &column : TillFiles::parameterColumns()) {
+        packet.fields.append(column.field);
+        row.append(values.value(column.field.name, column.empty));
     }
     // Read from the row itself by the start-up: the operator the rights were last asked for.
     packet.fields.append({QStringLiteral("CDOPERADORATUAL"), FieldType::String, 20});

@@ -1,6 +1,5 @@
 #include "consumersale.h"
 
-#include <server/srv_consumers.h>
 #include <server/srv_startup_lookups.h>
 
 #include <sale/saledatasets.h>
@@ -157,48 +156,3 @@ void ConsumerSale::FidelidadeBalcao(const QString &, const QString &, const QStr
 
 void ConsumerSale::VerifVrMinConsumoProd(const QString &) {}
 
-// ---- server functions not yet in the server layer ----------------------------------------------
-
-namespace {
-
-QString valueAt(const QStringList &values, int index)
-{
-    return index < values.size() ? values.at(index) : QString();
-}
-
-} // namespace
-
-ConsumerServer::ConsumerServer()
-    : getCadConsumidor(&Srv_Kal51000::getCadConsumidor),
-      getConsSaldFam(&Srv_Kal51000::getConsSaldFam),
-      getGastoDia([](const DayRequest &r) {
-          return Srv_Kal51000::getGastoDia(r.CDFILIAL, r.CDCAIXA, r.CDCLIENTE, r.CDCONSUMIDOR, Variant(r.cdsFamiliaSaldo),
-                                           r.DTABERCAIX);
-      }),
-      getLimitConsDiario([](const DayRequest &r) {
-          return Srv_Kal51000::getLimitConsDiario(r.CDFILIAL, r.CDCAIXA, r.CDCLIENTE, r.CDCONSUMIDOR,
-                                                  Variant(r.cdsFamiliaSaldo), r.DTABERCAIX);
-      }),
-      setGravaConsumidor([](const QStringList &v) {
-          return Srv_Kal51000::setGravaConsumidor(valueAt(v, 0), valueAt(v, 1), valueAt(v, 2), valueAt(v, 3), valueAt(v, 4),
-                                                  valueAt(v, 5), valueAt(v, 6), valueAt(v, 7), valueAt(v, 8), valueAt(v, 9),
-                                                  valueAt(v, 10), valueAt(v, 11));
-      })
-{
-}
-
-ConsumerServer &consumerServer()
-{
-    static ConsumerServer table;
-    return table;
-}
-
-ScopedConsumerServer::ScopedConsumerServer(ConsumerServer replacement) : m_previous(consumerServer())
-{
-    consumerServer() = std::move(replacement);
-}
-
-ScopedConsumerServer::~ScopedConsumerServer()
-{
-    consumerServer() = std::move(m_previous);
-}

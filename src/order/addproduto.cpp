@@ -2,12 +2,12 @@
 // added, and the recovery file that mirrors the lines of a counter sale.
 #include "orderentry.h"
 
-#include "orderserver.h"
 #include "recoveryfiles.h"
 #include "salemoney.h"
 
-#include <sale/saledatasets.h>
+#include <sale/formnames.h>
 #include <sale/salecontext.h>
+#include <sale/saledatasets.h>
 #include <sale/salestate.h>
 #include <screen/screenshell.h>
 
@@ -28,6 +28,7 @@
 
 #include <cmath>
 #include <sale/codes.h>
+#include <sale/serverseams.h>
 
 using Qub_movrela::Trunc2;
 
@@ -107,7 +108,7 @@ void AddProdutoSteps::run(const AddProdutoArgs &Line)
     SaleState &state = m_context.state();
     SaleDatasets &data = m_context.data();
     // The exchange-cancel button belongs to the merchandise exchange; a form without it is fine.
-    if (QWidget *exchange = m_context.widget(QStringLiteral("spbCancelaTroca")))
+    if (QWidget *exchange = m_context.widget(FormName::spbCancelaTroca))
         exchange->hide();
 
     const QString printStore = printStoreOf(Line.CDPRODUTO);
@@ -165,7 +166,7 @@ void AddProdutoSteps::afterPost(const AddProdutoArgs &Line)
 QString AddProdutoSteps::printStoreOf(const QString &CDPRODUTO)
 {
     const SaleState &state = m_context.state();
-    const Variant answer = orderServer().getVerificaImpVariavel(CDPRODUTO);
+    const Variant answer = m_context.server().lookupsProducts.getVerificaImpVariavel(CDPRODUTO);
     const QString text = answer.isFailure() ? answer.failureText() : answer.toString();
     if (answer.isFailure() || text.startsWith(QLatin1Char('E'))) {
         m_context.message(text.startsWith(QLatin1Char('E')) ? text.mid(1) : text, 3);
@@ -232,7 +233,7 @@ void AddProdutoSteps::fillLine(const AddProdutoArgs &Line, const QString &printS
     w.text("CDPRODUTO", Line.CDPRODUTO);
     w.text("NMPRODUTO", Line.NMPRODUTO);
     w.text("QTPRODCOMVEN", SaleMoney::text(std::fabs(SaleMoney::number(Line.QTPRODCOMVEN))));
-    w.text("NRLUGARMESA", Consiste::Ajusta(captionOf(QStringLiteral("stPosicao")), 2));
+    w.text("NRLUGARMESA", Consiste::Ajusta(captionOf(FormName::stPosicao), 2));
     w.stamp("DTINCLUSAO", Clock::now());
     w.text("STOBSPEDIDO", Line.STOBSPEDIDO);
     w.text("stCdAliq", Line.CDORDALIQIMPR);
@@ -297,7 +298,7 @@ void AddProdutoSteps::fillPromotionGroup(const AddProdutoArgs &Line, bool promot
     group.clear();
     if (promotion && !Line.CDPRODPROMOCAO.isEmpty()) {
         group = m_context
-                    .checkedValue(orderServer().getCdGruPromoc(state.params.stCDFILIAL, Line.CDPRODUTO,
+                    .checkedValue(m_context.server().lookupsProducts.getCdGruPromoc(state.params.stCDFILIAL, Line.CDPRODUTO,
                                                                Line.CDPRODPROMOCAO),
                                   QStringLiteral("getCdGruPromoc"),
                                   state.params.stCDFILIAL + QLatin1Char('-') + Line.CDPRODUTO + QLatin1Char('-')
@@ -424,7 +425,7 @@ void AddProdutoSteps::askObservations(const AddProdutoArgs &Line, bool promotion
     SaleState &state = m_context.state();
     SaleDatasets &data = m_context.data();
     const Variant packet = m_context.checkedValue(
-        orderServer().getOcorPed(state.params.stCDFILIAL, state.params.stCDLOJA, Line.CDPRODUTO),
+        m_context.server().tabs.getOcorPed(state.params.stCDFILIAL, state.params.stCDLOJA, Line.CDPRODUTO),
         QStringLiteral("getOcorPed"),
         state.params.stCDFILIAL + QLatin1Char('-') + state.params.stCDLOJA + QLatin1Char('-') + Line.CDPRODUTO);
     // A failed lookup was reported: the product then has no observations to ask.
@@ -443,7 +444,7 @@ void AddProdutoSteps::askObservations(const AddProdutoArgs &Line, bool promotion
         bool &flag;
         ~Clear() { flag = false; }
     } clear{state.flags.boAddProdAux1};
-    m_context.shell().spbObsClick(m_context.button(QStringLiteral("spbObs")));
+    m_context.shell().spbObsClick(m_context.button(FormName::spbObs));
 }
 
 QString AddProdutoSteps::captionOf(const QString &labelName) const

@@ -2,11 +2,11 @@
 // coupons of the product and the coupons already used in the sale.
 #include "orderentry.h"
 
-#include "productentry_server.h"
 
 #include <sale/codes.h>
 #include <sale/saledatasets.h>
 #include <sale/salecontext.h>
+#include <sale/serverseams.h>
 #include <sale/salestate.h>
 
 #include <outside/pkg_hrk00002.h>
@@ -61,7 +61,7 @@ CouponCheck CouponValidation::run(const QString &code, const QString &CDPRODUTO,
 bool CouponValidation::offered(const QString &code, const QString &CDPRODUTO)
 {
     const Parameters &params = m_context.state().params;
-    const Variant coupons = m_context.checkedValue(entryServer().getCuponsValidos(params.stCDFILIAL, CDPRODUTO),
+    const Variant coupons = m_context.checkedValue(m_context.server().lookupsProducts.getCuponsValidos(params.stCDFILIAL, CDPRODUTO),
                                                    QStringLiteral("getCuponsValidos"),
                                                    params.stCDFILIAL + QLatin1Char('-') + CDPRODUTO);
     if (!coupons.isPacket() || !m_cdsCuponsValidos.SetData(coupons.packet()))

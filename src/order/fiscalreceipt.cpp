@@ -3,8 +3,9 @@
 #include "orderentry.h"
 #include "salemoney.h"
 
-#include <sale/saledatasets.h>
+#include <sale/formnames.h>
 #include <sale/salecontext.h>
+#include <sale/saledatasets.h>
 #include <sale/salestate.h>
 #include <screen/screenshell.h>
 
@@ -16,6 +17,7 @@
 #include <QDebug>
 #include <QWidget>
 #include <sale/codes.h>
+#include <sale/serverseams.h>
 
 namespace {
 
@@ -182,7 +184,7 @@ void FiscalReceipt::readBack(const CouponOpenAnswer &answer)
 void FiscalReceipt::recordOpening()
 {
     const SaleState &s = m_context.state();
-    const Variant answer = fiscalServer().setGravaCupomInicial(s.params.stCDFILIAL, s.params.stCDCAIXA,
+    const Variant answer = m_context.server().counters.setGravaCupomInicial(s.params.stCDFILIAL, s.params.stCDCAIXA,
                                                                s.fiscal.stQrCodeAux1, s.startup.dtMovimentoFiscal);
     if (answer.isFailure())
         qWarning().noquote() << "setGravaCupomInicial failed:" << answer.failureText();
@@ -192,12 +194,12 @@ void FiscalReceipt::recordOpening()
 void FiscalReceipt::closeSaleModeButtons()
 {
     SaleState &s = m_context.state();
-    for (const char *name : {"spbIncluiCpf", "lblSair", "spbMenuMesa", "spbComanda"}) {
-        if (QWidget *control = m_context.widget(QString::fromLatin1(name)))
+    for (QLatin1StringView name : {FormName::spbIncluiCpf, FormName::lblSair, FormName::spbMenuMesa, FormName::spbComanda}) {
+        if (QWidget *control = m_context.widget(name))
             control->setEnabled(false);
     }
-    for (const char *name : {"spbMenuMesa", "spbComanda"}) {
-        if (QWidget *control = m_context.widget(QString::fromLatin1(name)))
+    for (QLatin1StringView name : {FormName::spbMenuMesa, FormName::spbComanda}) {
+        if (QWidget *control = m_context.widget(name))
             control->setVisible(control->isEnabled());
     }
     s.fiscal.stCancCupomAux3 = s.flags.boCreditoPessoal ? QStringLiteral("CP") : QStringLiteral("VV");
@@ -277,7 +279,7 @@ void FiscalReceipt::refusedItem()
 {
     m_context.message(m_context.Msg(QStringLiteral("CancItem")), Ravuvozozod::Error);
     m_context.order().AtualizaExtrato();
-    m_context.setCaption(QStringLiteral("lblProduto"), QString());
+    m_context.setCaption(FormName::lblProduto, QString());
     const bool open = m_context.state().flags.boCupomAberto;
     m_context.shell().Mensagem_Caixa(m_context.Msg(QString::fromLatin1(open ? "Cupom_Aberto" : "Venda_Balcao")));
 }

@@ -4,11 +4,11 @@
 
 #include "codeparsing.h"
 #include "productentry.h"
-#include "productentry_server.h"
 
 #include <sale/codes.h>
 #include <sale/saledatasets.h>
 #include <sale/salecontext.h>
+#include <sale/serverseams.h>
 #include <sale/salestate.h>
 #include <screen/screenshell.h>
 
@@ -85,7 +85,7 @@ QString nextComboGroup(SaleContext &context)
     const SaleState &state = context.state();
     Variant answer;
     // The tab and the sale by name: the lookup answers the tab's highest group.
-    if (!context.checkAnswer(entryServer().getAgrupProd(state.params.stCDFILIAL, state.host.stNRCOMANDA,
+    if (!context.checkAnswer(context.server().lookupsProducts.getAgrupProd(state.params.stCDFILIAL, state.host.stNRCOMANDA,
                                                         state.host.stNRVENDAREST),
                              QStringLiteral("getAgrupProd"),
                              state.params.stCDFILIAL + QLatin1Char('-') + state.host.stNRCOMANDA + QLatin1Char('-')

@@ -102,7 +102,7 @@ void ObservationItem::refuseWithoutFamily()
         panel && !state.params.boBOERROIMPRESSORA)
         panel->setEnabled(true);
     state.flags.boCancCupomAux1 = false;
-    state.params.stIDSOLOBSPED = state.road.stPedidoAux3;
+    state.setAskOrderNotes(state.road.stPedidoAux3);
     removeCurrentLine();
     Abort();
 }

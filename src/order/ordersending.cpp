@@ -1,14 +1,13 @@
 // The order operation: the order of a table, tab or delivery sale leaves the screen.
 #include "ordersending.h"
 
-#include "orderserver.h"
-
 #include <outside/consiste.h>
 #include <outside/pkg_hrk00002.h>
 #include <outside/ravuvozozod.h>
 #include <runtime/abort.h>
 #include <runtime/clientdataset.h>
 #include <runtime/ptbr.h>
+#include <sale/formnames.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
 #include <sale/salestate.h>
@@ -20,6 +19,7 @@
 
 #include <utility>
 #include <sale/codes.h>
+#include <sale/serverseams.h>
 
 namespace {
 
@@ -145,7 +145,7 @@ bool OrderSending::sendSteps()
 // The table's answer counts only in table mode, but the server is asked in every mode.
 bool OrderSending::tableTakesOrders()
 {
-    const bool open = orderServer().getValidaMesa(m_state.params.stCDFILIAL, m_state.params.stCDLOJA,
+    const bool open = m_context.server().tabs.getValidaMesa(m_state.params.stCDFILIAL, m_state.params.stCDLOJA,
                                                   m_state.host.stNRMESA);
     if (open || m_state.host.stModoVenda != table)
         return true;
@@ -160,7 +160,7 @@ QString OrderSending::writeOrder()
     SaleDatasets &d = m_context.data();
     if (m_items.Active())
         m_items.First();
-    const Variant answer = orderServer().getGeraPedido(
+    const Variant answer = m_context.server().orders.getGeraPedido(
         p.stCDFILIAL, p.stCDLOJA, h.stCdClienteVenda, h.stNRCOMANDA, h.stNRVENDAREST, Variant(m_items.Data()),
         Variant(d.cdsItPromoComb.Data()), h.stCdConsumidorVenda, p.stCDCAIXA, h.stCDVENDEDOR,
         m_state.settlement.stSenhaPedido, Variant(d.cdsObsItens.Data()), Variant(d.cdsObsItensEst.Data()),
@@ -210,7 +210,7 @@ void OrderSending::storeSurcharge()
     const HostArguments &h = m_state.host;
     const QString context = joined({p.stCDFILIAL, p.stCDLOJA, h.stNRCOMANDA, h.stNRVENDAREST});
     ClientDataSet cdsAcresMesa(QStringLiteral("cdsAcresMesa"));
-    const Variant packet = checked(orderServer().getAcresMesa(p.stCDFILIAL, p.stCDLOJA, h.stNRCOMANDA, h.stNRVENDAREST),
+    const Variant packet = checked(m_context.server().tabs.getAcresMesa(p.stCDFILIAL, p.stCDLOJA, h.stNRCOMANDA, h.stNRVENDAREST),
                                    true, "getAcresMesa", context);
     if (packet.isPacket())
         cdsAcresMesa.SetData(packet.packet());
@@ -220,7 +220,7 @@ void OrderSending::storeSurcharge()
                        : 0.0;
     const double lines = linesSurcharge();
     const QString writeContext = joined({context, PtBr::FloatToStr(lines), PtBr::FloatToStr(tabSurcharge)});
-    checked(orderServer().setGravaAcrescimo(p.stCDFILIAL, p.stCDLOJA, h.stNRCOMANDA, h.stNRVENDAREST,
+    checked(m_context.server().tabs.setGravaAcrescimo(p.stCDFILIAL, p.stCDLOJA, h.stNRCOMANDA, h.stNRVENDAREST,
                                             tabSurcharge + lines),
             true, "setGravaAcrescimo", writeContext);
 }
@@ -292,7 +292,7 @@ void OrderSending::recordGiveUps()
                                 + p.stCDCAIXA + QStringLiteral("stNrVendaRest_") + m_state.host.stNRVENDAREST
                                 + QStringLiteral("cdsItensCancelados");
         const Variant answer = checked(
-            orderServer().setGeraDesistencia(p.stCDFILIAL, p.stCDCAIXA, m_state.host.stNRVENDAREST, giveUps), false,
+            m_context.server().tabs.setGeraDesistencia(p.stCDFILIAL, p.stCDCAIXA, m_state.host.stNRVENDAREST, giveUps), false,
             "setGeraDesistencia", context);
         // The checker shows nothing for these; the lines are emptied all the same, so the log
         // keeps what was lost.
@@ -339,7 +339,7 @@ QString OrderSending::consumerName()
         const QString context = joined({p.stCDFILIAL, h.stCdClienteVenda, h.stCdConsumidorVenda});
         m_state.consumer.stSaldGastAux1 = context;
         Variant packet;
-        Ravuvozozod::MensagemMetodo(orderServer().getCadConsumidor(p.stCDFILIAL, h.stCdClienteVenda,
+        Ravuvozozod::MensagemMetodo(m_context.server().consumers.getCadConsumidor(p.stCDFILIAL, h.stCdClienteVenda,
                                                                    h.stCdConsumidorVenda, p.stIDEXCONSATFIL,
                                                                    p.stIDEXCONSATGER),
                                     true, 0, QStringLiteral("getCadConsumidor"), QStringLiteral("Cli_Kal51000"),
@@ -352,7 +352,7 @@ QString OrderSending::consumerName()
         name = firstLineName();
     }
     if (h.stNrComandaExib.contains(QLatin1String("DLV_")) || h.stNrComandaExib.contains(QLatin1String("RES_"))) {
-        const QString described = orderServer().getDsConsumidor(p.stCDFILIAL, p.stCDLOJA, h.stNRVENDAREST, h.stNRCOMANDA);
+        const QString described = m_context.server().consumers.getDsConsumidor(p.stCDFILIAL, p.stCDLOJA, h.stNRVENDAREST, h.stNRCOMANDA);
         if (!described.isEmpty())
             name = described;
     }
@@ -379,7 +379,7 @@ void OrderSending::restartFailover()
 {
     ClientDataSet &backups = m_context.data().cdsImpBackup;
     if (backups.Active() && !backups.IsEmpty()) {
-        if (auto *timer = m_context.form().findChild<QTimer *>(QStringLiteral("timImpressoraBackup")))
+        if (auto *timer = m_context.form().findChild<QTimer *>(FormName::timImpressoraBackup))
             timer->start();
     }
     m_state.settlement.stRecebAux15.clear();

@@ -4,11 +4,11 @@
 #include "itemkinds_p.h"
 
 #include "orderentry.h"
-#include "orderserver.h"
 
 #include <sale/codes.h>
 #include <sale/saledatasets.h>
 #include <sale/salecontext.h>
+#include <sale/serverseams.h>
 #include <sale/salestate.h>
 #include <sale/scopeguard.h>
 
@@ -147,7 +147,7 @@ void OrderEntry::TrataObsPromo(const QString &NRSEQ)
         lines.FieldByName(QStringLiteral("CDGRPOCOR")).SetAsString(text(chosen, "CDGRPOCOR"));
         lines.FieldByName(QStringLiteral("CDOCORR")).SetAsString(text(chosen, "CDOCORR"));
         lines.FieldByName(QStringLiteral("DSOCORR"))
-            .SetAsString(orderServer().getDsOcorr(text(chosen, "CDGRPOCOR"), text(chosen, "CDOCORR")));
+            .SetAsString(m_context.server().lookupsTills.getDsOcorr(text(chosen, "CDGRPOCOR"), text(chosen, "CDOCORR")));
         lines.FieldByName(QStringLiteral("NRCOMANDA")).SetAsString(QString());
         if (control.Active() && control.Locate(QStringLiteral("CDOCORR"), text(chosen, "CDOCORR")))
             lines.FieldByName(QStringLiteral("CDPRODOBS")).SetAsString(text(control, "CDPRODUTO"));
@@ -324,7 +324,7 @@ void PrizeRegistration::ownLineComponents(const QString &group, const ItemKinds:
             lines.FieldByName(QStringLiteral("CDGRPOCOR")).SetAsString(text(observations, "CDGRPOCOR"));
             lines.FieldByName(QStringLiteral("CDOCORR")).SetAsString(text(observations, "CDOCORR"));
             lines.FieldByName(QStringLiteral("DSOCORR"))
-                .SetAsString(orderServer().getDsOcorr(text(observations, "CDGRPOCOR"), text(observations, "CDOCORR")));
+                .SetAsString(m_context.server().lookupsTills.getDsOcorr(text(observations, "CDGRPOCOR"), text(observations, "CDOCORR")));
             lines.FieldByName(QStringLiteral("CDPRODOBS")).SetAsString(text(observations, "CDPRODOBS"));
             lines.Post();
         }
@@ -410,7 +410,7 @@ void PromotionTagging::run()
     try {
         const Parameters &params = m_context.state().params;
         const Variant answer =
-            m_context.checkedValue(orderServer().getPromoCombAux(params.stCDFILIAL, params.stCDCAIXA),
+            m_context.checkedValue(m_context.server().lookupsProducts.getPromoCombAux(params.stCDFILIAL, params.stCDCAIXA),
                                    QStringLiteral("getPromoCombAux"),
                                    params.stCDFILIAL + QLatin1Char('-') + params.stCDCAIXA);
         if (!answer.isPacket() || !data.cdsVenda.Active())

@@ -3,10 +3,10 @@
 #include "productbutton.h"
 
 #include "orderentry.h"
-#include "productentry_server.h"
 
-#include <sale/saledatasets.h>
+#include <sale/formnames.h>
 #include <sale/salecontext.h>
+#include <sale/saledatasets.h>
 #include <sale/salestate.h>
 #include <sale/scopeguard.h>
 #include <screen/screenshell.h>
@@ -21,6 +21,7 @@
 
 #include <cmath>
 #include <sale/codes.h>
+#include <sale/serverseams.h>
 
 namespace {
 
@@ -102,8 +103,8 @@ double ProductButtonPress::unitsToSell(const QString &code)
         return 1;
     const QString weekday = QString::number(Clock::now().date().dayOfWeek() % 7 + 1);
     const bool perUnit =
-        isYes(entryServer().getIDUTILDESCDIA(params.stCDFILIAL, code, state.consumer.stCDTIPOCONS, weekday))
-        || isYes(entryServer().getIDIMPQRTOPDATA(params.stCDCAIXA, params.stCDFILIAL, code));
+        isYes(m_context.server().lookupsProducts.getIDUTILDESCDIA(params.stCDFILIAL, code, state.consumer.stCDTIPOCONS, weekday))
+        || isYes(m_context.server().lookupsTills.getIDIMPQRTOPDATA(params.stCDCAIXA, params.stCDFILIAL, code));
     if (!perUnit)
         return 1;
     const double count = quantity;
@@ -141,7 +142,7 @@ ProductButtonPress::UnitEnd ProductButtonPress::sellUnit()
     checkDrawerLimit();
     reserveReceiptNumber();
     checkPrinterAndDrawer();
-    if (QWidget *grid = m_context.widget(QStringLiteral("panBalcao")); grid && !grid->isEnabled())
+    if (QWidget *grid = m_context.widget(FormName::panBalcao); grid && !grid->isEnabled())
         return UnitEnd::Quietly;
     lockButtonsDuringItem();
     if (!locateProductRow())
@@ -149,7 +150,7 @@ ProductButtonPress::UnitEnd ProductButtonPress::sellUnit()
     m_product = rowProduct();
     if (turnPage(field(m_context.data().cdsConfigProd, "IDTPBUTTON")))
         return UnitEnd::EndStep;
-    m_context.setCaption(QStringLiteral("lblMenu"), QString());
+    m_context.setCaption(FormName::lblMenu, QString());
     checkDeskDates();
     checkPersonalCredit();
     QAbstractButton *pressed = qobject_cast<QAbstractButton *>(m_sender);

@@ -64,9 +64,6 @@ private:
 };
 
 namespace ProductButton {
-// The test connection of the data module: empty when the server answered, else the database
-// error text (Qub_movrela::ADOExceptionMessage). Tests put a script in its place.
-std::function<QString()> &serverProbe();
 // Removes the queued mouse clicks of the touch screen before a press is handled. Qt delivers
 // no queued click while a handler runs except through the nested loops of dialogs, and the
 // re-entry flag refuses those, so nothing is left to remove here.

@@ -3,36 +3,25 @@
 #include "productbutton.h"
 
 #include "orderentry.h"
-#include "productentry_server.h"
 
-#include <sale/saledatasets.h>
+#include <sale/formnames.h>
 #include <sale/salecontext.h>
+#include <sale/saledatasets.h>
 #include <sale/salestate.h>
 #include <screen/screenshell.h>
 
 #include <outside/pkg_hrk00002.h>
-#include <outside/qub_movrela_db.h>
 #include <outside/ravuvozozod.h>
 #include <runtime/abort.h>
 #include <runtime/clock.h>
-#include <server/trdmvendacons.h>
 
 #include <QAbstractButton>
 
 #include <exception>
 #include <sale/codes.h>
+#include <sale/serverseams.h>
 
 namespace {
-
-
-QString probeServer()
-{
-    Qub_movrela::DbConnection &probe = rdmVendaCons().adcTesteConexao();
-    if (!probe.open())
-        return Qub_movrela::ADOExceptionMessage(probe.lastError(), probe, QString());
-    probe.close();
-    return QString();
-}
 
 // True when `day` is known and lies before `limit`. The start-up always sets the desk's
 // dates; an unset one never locks the till.
@@ -43,12 +32,6 @@ bool before(const QDate &day, const QDate &limit)
 
 } // namespace
 
-std::function<QString()> &ProductButton::serverProbe()
-{
-    static std::function<QString()> probe = probeServer;
-    return probe;
-}
-
 void ProductButton::removeQueuedMouseMessages() {}
 
 // The server is asked on every press. Unreachable, the host keeps the sale for later
@@ -57,7 +40,7 @@ void ProductButton::removeQueuedMouseMessages() {}
 bool ProductButtonPress::serverReachable()
 {
     SaleFlags &flags = m_context.state().flags;
-    const QString failure = ProductButton::serverProbe()();
+    const QString failure = m_context.server().access.serverProbe();
     flags.boBalcaoAux2 = failure.contains(QLatin1String("DBNETLIB"));
     if (!flags.boBalcaoAux2)
         return true;
@@ -68,7 +51,7 @@ bool ProductButtonPress::serverReachable()
 void ProductButtonPress::checkServiceFee(const QString &code)
 {
     const SaleState &state = m_context.state();
-    const QString fee = entryServer().getProdTxServ(state.params.stCDFILIAL, state.params.stCDLOJA);
+    const QString fee = m_context.server().lookupsProducts.getProdTxServ(state.params.stCDFILIAL, state.params.stCDLOJA);
     if (!fee.isEmpty() && fee == code && state.host.stModoVenda != SaleMode::Counter)
         refuse(QStringLiteral("PROD_TX_SERV"));
 }
@@ -77,7 +60,7 @@ void ProductButtonPress::checkLoyaltyCampaign(const QString &code)
 {
     SaleState &state = m_context.state();
     const Parameters &params = state.params;
-    const Variant campaigns = m_context.checkedValue(entryServer().getProdPromoFidelidade(params.stCDFILIAL, code),
+    const Variant campaigns = m_context.checkedValue(m_context.server().loyalty.getProdPromoFidelidade(params.stCDFILIAL, code),
                                                      QStringLiteral("getProdPromoFidelidade"),
                                                      params.stCDFILIAL + QStringLiteral("-") + code);
     if (!campaigns.isPacket() || !m_cdsProdPromoFidelidade.SetData(campaigns.packet()))
@@ -95,7 +78,7 @@ void ProductButtonPress::checkCreditPrinting()
 {
     if (!m_context.state().flags.boImprimindoCompCred)
         return;
-    if (QAbstractButton *credit = m_context.button(QStringLiteral("spbCompraCred")))
+    if (QAbstractButton *credit = m_context.button(FormName::spbCompraCred))
         credit->setDown(false);
     refuse(QStringLiteral("OPE_COMP_CRED"));
 }
@@ -147,17 +130,17 @@ void ProductButtonPress::checkPrinterAndDrawer()
 void ProductButtonPress::lockButtonsDuringItem()
 {
     const SaleState &state = m_context.state();
-    const QAbstractButton *consultation = m_context.button(QStringLiteral("spbConsultaPreco"));
+    const QAbstractButton *consultation = m_context.button(FormName::spbConsultaPreco);
     if (!state.params.boUTILIZAIMPFIS || (consultation && consultation->isChecked()))
         return;
-    for (const char *name : {"spbCancProd", "spbObs", "spbCancelaCupom", "spbProdCombinado", "spbFuncoes",
-                             "spbPesquisa", "spbConsultaPreco"}) {
-        if (QWidget *button = m_context.widget(QString::fromLatin1(name)))
+    for (QLatin1StringView name : {FormName::spbCancProd, FormName::spbObs, FormName::spbCancelaCupom, FormName::spbProdCombinado,
+             FormName::spbFuncoes, FormName::spbPesquisa, FormName::spbConsultaPreco}) {
+        if (QWidget *button = m_context.widget(name))
             button->setEnabled(false);
     }
     const bool quantityKeys = !consulting() && !state.params.boBOERROIMPRESSORA;
-    for (const char *name : {"spbQtde", "spbQtde2"}) {
-        if (QWidget *button = m_context.widget(QString::fromLatin1(name)))
+    for (QLatin1StringView name : {FormName::spbQtde, FormName::spbQtde2}) {
+        if (QWidget *button = m_context.widget(name))
             button->setEnabled(quantityKeys);
     }
     m_buttonsLocked = true;
@@ -168,7 +151,7 @@ void ProductButtonPress::lockButtonsDuringItem()
 void ProductButtonPress::checkDeskDates()
 {
     SaleState &state = m_context.state();
-    Parameters &params = state.params;
+    const Parameters &params = state.params;
     const QDateTime now = Clock::now();
     const QDate today = now.date();
     const QDate movement = state.startup.dtMovimentoFiscal.date();
@@ -183,7 +166,7 @@ void ProductButtonPress::checkDeskDates()
             m_context.message(m_context.Msg(QStringLiteral("EmiteZ")), 0);
             m_context.message(m_context.Msg(QStringLiteral("CloseCaixa")), 0);
             m_context.shell().ControlaBotoes(false);
-            params.boBOERROIMPRESSORA = true;
+            state.setPrinterInError(true);
             m_context.shell().ControleAcessoBotoes();
             Abort();
         }
@@ -202,7 +185,7 @@ void ProductButtonPress::checkPersonalCredit()
     const SaleState &state = m_context.state();
     if (!state.flags.boCreditoPessoal || !m_product.CDFAMILISALD.isEmpty())
         return;
-    m_context.setCaption(QStringLiteral("lblBuffer"), QString());
+    m_context.setCaption(FormName::lblBuffer, QString());
     if (state.params.boUTILIZAIMPFIS) {
         m_context.shell().ControlaBotoes(true);
         m_context.shell().ControleAcessoBotoes();

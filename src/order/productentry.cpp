@@ -4,12 +4,12 @@
 #include "productentry.h"
 
 #include "codeparsing.h"
-#include "productentry_server.h"
 #include "orderentry.h"
 
 #include <consumer/consumersale.h>
-#include <sale/saledatasets.h>
+#include <sale/formnames.h>
 #include <sale/salecontext.h>
+#include <sale/saledatasets.h>
 #include <sale/salestate.h>
 #include <screen/screenshell.h>
 #include <screen/tfrmvisualiza.h>
@@ -29,6 +29,7 @@
 #include <QDebug>
 #include <QLabel>
 #include <sale/codes.h>
+#include <sale/serverseams.h>
 
 EntryOptions EntryOptions::enterKey()
 {
@@ -126,7 +127,7 @@ ProductEntry::Outcome ProductEntry::sell(const ProductRow &product, const QStrin
 bool ProductEntry::consulting() const
 {
     if (m_options.consultationByButton) {
-        if (QAbstractButton *button = m_context.button(QStringLiteral("spbConsultaPreco")))
+        if (QAbstractButton *button = m_context.button(FormName::spbConsultaPreco))
             return button->isChecked();
     }
     return m_context.state().flags.boConsultaPreco;
@@ -142,7 +143,7 @@ void ProductEntry::refuse(const QString &key, int kind, bool clear, const QStrin
 
 void ProductEntry::clearBuffer()
 {
-    m_context.setCaption(QStringLiteral("lblBuffer"), QString());
+    m_context.setCaption(FormName::lblBuffer, QString());
 }
 
 void ProductEntry::reenableButtons()
@@ -155,7 +156,7 @@ void ProductEntry::reenableButtons()
 void ProductEntry::resetQuantity(bool reenable)
 {
     SaleState &state = m_context.state();
-    m_context.setCaption(QStringLiteral("lblProduto"), QString());
+    m_context.setCaption(FormName::lblProduto, QString());
     state.totals.doQuantidade = 1.0;
     state.flags.boBalcaoAux1 = false;
     if (reenable)
@@ -267,7 +268,7 @@ void ProductEntry::checkSeat()
     if (mode != QLatin1String("M") && mode != QLatin1String("C"))
         return;
     const QString seat = Consiste::Ajusta(QString::number(state.counters.inPosicaoGrid), 2);
-    if (!entryServer().verificaIDSTLUGARMESA(state.params.stCDFILIAL, state.host.stNRVENDAREST, seat))
+    if (!m_context.server().tabs.verificaIDSTLUGARMESA(state.params.stCDFILIAL, state.host.stNRVENDAREST, seat))
         refuse(QStringLiteral("BLOQ_LUGAR"), 0, false, {seat});
     // A price consultation sells nothing, so it counts no refill.
     if (!consulting())
@@ -352,7 +353,7 @@ void ProductEntry::weigh()
         }
         state.totals.doQuantidade = net;
         if (TfrmVisualiza *display = m_context.display()) {
-            if (QLabel *label = display->findChild<QLabel *>(QStringLiteral("lblPeso")))
+            if (QLabel *label = display->findChild<QLabel *>(DisplayName::lblPeso))
                 label->setText(PtBr::FloatToStr(net));
         }
         return;

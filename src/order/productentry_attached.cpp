@@ -3,11 +3,11 @@
 #include "productentry.h"
 
 #include "orderentry.h"
-#include "productentry_server.h"
 
 #include <consumer/consumersale.h>
-#include <sale/saledatasets.h>
+#include <sale/formnames.h>
 #include <sale/salecontext.h>
+#include <sale/saledatasets.h>
 #include <sale/salestate.h>
 
 #include <outside/consiste.h>
@@ -16,6 +16,7 @@
 
 #include <QLabel>
 #include <sale/codes.h>
+#include <sale/serverseams.h>
 
 namespace {
 
@@ -86,7 +87,7 @@ bool ProductEntry::joinsSeatLine()
     const QString &mode = state.host.stModoVenda;
     if (m_product.IDTIPOCOMPPROD != QLatin1String("6") || (mode != QLatin1String("M") && mode != QLatin1String("C")))
         return false;
-    const QLabel *seatLabel = m_context.label(QStringLiteral("stPosicao"));
+    const QLabel *seatLabel = m_context.label(FormName::stPosicao);
     const QString seat = seatLabel ? seatLabel->text() : QString::number(state.counters.inPosicaoGrid);
     ClientDataSet &items = m_context.data().cdsItems;
     if (!items.Active()
@@ -190,7 +191,7 @@ QList<Bookmark> ProductEntry::keepObservations()
         copy(kept, "CDOCORR", key.at(3));
         copy(kept, "NRSEQORIG", key.at(4));
         copy(kept, "NRSEQITCANC", value(chosen, "NRSEQITCANC"));
-        copy(kept, "DSOCORR", entryServer().getDsOcorr(key.at(2).toString(), key.at(3).toString()));
+        copy(kept, "DSOCORR", m_context.server().lookupsTills.getDsOcorr(key.at(2).toString(), key.at(3).toString()));
         copy(kept, "NRCOMANDA", QString());
         copy(kept, "CDPRODOBS", observationProduct);
         kept.Post();

@@ -4,11 +4,11 @@
 #include "orderentry.h"
 
 #include "productentry.h"
-#include "productentry_server.h"
 #include "productlookup_p.h"
 
-#include <sale/saledatasets.h>
+#include <sale/formnames.h>
 #include <sale/salecontext.h>
+#include <sale/saledatasets.h>
 #include <sale/salestate.h>
 #include <sale/scopeguard.h>
 #include <screen/screenshell.h>
@@ -25,12 +25,13 @@
 
 #include <exception>
 #include <sale/codes.h>
+#include <sale/serverseams.h>
 
 namespace {
 
 void clearBuffer(SaleContext &context)
 {
-    context.setCaption(QStringLiteral("lblBuffer"), QString());
+    context.setCaption(FormName::lblBuffer, QString());
 }
 
 } // namespace
@@ -63,7 +64,7 @@ bool EntryRules::reserveReceiptNumber(SaleContext &context, bool consulting)
         return true;
     Variant number;
     const bool usable = context.checkAnswer(
-        entryServer().getPrxVendaColombia(params.stCDFILIAL, params.stCDCAIXA, params.stCDPREFINTGCOL,
+        context.server().counters.getPrxVendaColombia(params.stCDFILIAL, params.stCDCAIXA, params.stCDPREFINTGCOL,
                                           params.stNRCUPINIINTGCOL, params.stNRCUPFININTGCOL),
         QStringLiteral("getPrxVendaColombia"), params.stCDFILIAL, number);
     reserved = usable ? number.toString() : QString();

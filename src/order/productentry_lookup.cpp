@@ -4,7 +4,6 @@
 
 #include "codeparsing.h"
 #include "productentry_index.h"
-#include "productentry_server.h"
 #include "productlookup_p.h"
 
 #include <sale/saledatasets.h>
@@ -12,6 +11,7 @@
 #include <sale/salestate.h>
 
 #include <sale/codes.h>
+#include <sale/serverseams.h>
 
 ProductRow loadProductRow(const ClientDataSet &row)
 {
@@ -100,13 +100,13 @@ QString ProductLookup::answerText(const Variant &result, const QString &method, 
 QString ProductLookup::shortcutProduct(const QString &code) const
 {
     const Parameters &params = m_context.state().params;
-    return answerText(entryServer().getCodigoAtalho(params.stCDFILIAL, params.stNRCONFTELA, code),
+    return answerText(m_context.server().lookupsProducts.getCodigoAtalho(params.stCDFILIAL, params.stNRCONFTELA, code),
                       QStringLiteral("GetCodigoAtalho"), code);
 }
 
 QString ProductLookup::barcodeProduct(const QString &code) const
 {
-    return answerText(entryServer().getCodigoBarra(code), QStringLiteral("GetCodigoBarra"), code);
+    return answerText(m_context.server().lookupsProducts.getCodigoBarra(code), QStringLiteral("GetCodigoBarra"), code);
 }
 
 bool ProductLookup::locate(const char *column, const QString &value)

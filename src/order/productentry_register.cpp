@@ -3,7 +3,6 @@
 #include "productentry.h"
 
 #include "orderentry.h"
-#include "productentry_server.h"
 
 #include <consumer/consumersale.h>
 #include <sale/saledatasets.h>
@@ -23,6 +22,7 @@
 #include <QDebug>
 #include <QLabel>
 #include <sale/codes.h>
+#include <sale/serverseams.h>
 
 namespace {
 
@@ -141,7 +141,7 @@ void ProductEntry::itemGroup()
 {
     SaleState &state = m_context.state();
     const Variant answer = m_context.checkedValue(
-        entryServer().getAgrupProd(state.params.stCDFILIAL, state.host.stNRCOMANDA, state.host.stNRVENDAREST),
+        m_context.server().lookupsProducts.getAgrupProd(state.params.stCDFILIAL, state.host.stNRCOMANDA, state.host.stNRVENDAREST),
         QStringLiteral("getAgrupProd"), state.params.stCDFILIAL);
     QString group = Consiste::Ajusta(answer.toString(), 3);
     ClientDataSet &items = m_context.data().cdsItems;
@@ -229,14 +229,14 @@ void ProductEntry::offerPrizes()
     // Prizes belong to the item that chose them, never to a later one.
     for (ClientDataSet *prizes : {&data.cdsPremio, &data.cdsPremioComb, &data.cdsPremioObs})
         prizes->Close();
-    const Variant campaign = m_context.checkedValue(entryServer().getCampCompGanhe(m_product.CDPRODUTO),
+    const Variant campaign = m_context.checkedValue(m_context.server().loyalty.getCampCompGanhe(m_product.CDPRODUTO),
                                                     QStringLiteral("getCampCompGanhe"), m_product.CDPRODUTO);
     loadPacket(data.cdsCampanha, campaign);
     if (!holdsRows(data.cdsCampanha) || !isYes(text(data.cdsCampanha, "IDDIAUTIL")))
         return;
     const QString code = text(data.cdsCampanha, "CDCAMPCOMPGANHE");
     const QDateTime start = data.cdsCampanha.FieldByName(QStringLiteral("DTINIVGCAMPCG")).AsDateTime();
-    const Variant prizes = m_context.checkedValue(entryServer().getBrCampCompGanhe(code, start),
+    const Variant prizes = m_context.checkedValue(m_context.server().loyalty.getBrCampCompGanhe(code, start),
                                                   QStringLiteral("getBrCampCompGanhe"),
                                                   code + QLatin1Char('-') + PtBr::DateTimeToStr(start));
     loadPacket(data.cdsBrindeCamp, prizes);

@@ -3,11 +3,11 @@
 #include "orderentry.h"
 
 #include "productentry.h"
-#include "productentry_server.h"
 #include "productlookup_p.h"
 
-#include <sale/saledatasets.h>
+#include <sale/formnames.h>
 #include <sale/salecontext.h>
+#include <sale/saledatasets.h>
 #include <sale/salestate.h>
 #include <sale/scopeguard.h>
 #include <screen/screenshell.h>
@@ -20,6 +20,7 @@
 #include <QWidget>
 
 #include <sale/codes.h>
+#include <sale/serverseams.h>
 
 using EntryRules::refuse;
 
@@ -37,7 +38,7 @@ void ProductSearch::run()
     if (state.flags.boCancCupomAux1)
         return;
     state.flags.boCancCupomAux1 = true;
-    QWidget *grid = m_context.widget(QStringLiteral("panBalcao"));
+    QWidget *grid = m_context.widget(FormName::panBalcao);
     OnExit guard([this, grid] { restoreScreen(grid); });
     ProductRow product;
     if (!searchChecks(grid) || !chooseSearchedProduct(product))
@@ -66,7 +67,7 @@ void ProductSearch::restoreScreen(QWidget *grid)
 // Read from the consultation button's state, which the search shows beside the list.
 bool ProductSearch::consulting() const
 {
-    const QAbstractButton *consultation = m_context.button(QStringLiteral("spbConsultaPreco"));
+    const QAbstractButton *consultation = m_context.button(FormName::spbConsultaPreco);
     return consultation ? consultation->isChecked() : m_context.state().flags.boConsultaPreco;
 }
 
@@ -100,7 +101,7 @@ void ProductSearch::checkCreditPrinting()
 {
     if (!m_context.state().flags.boImprimindoCompCred)
         return;
-    if (QAbstractButton *credit = m_context.button(QStringLiteral("spbCompraCred")))
+    if (QAbstractButton *credit = m_context.button(FormName::spbCompraCred))
         credit->setDown(false);
     refuse(m_context, QStringLiteral("OPE_COMP_CRED"));
 }
@@ -145,7 +146,7 @@ void ProductSearch::loadSearchList()
 {
     const Parameters &params = m_context.state().params;
     ClientDataSet &list = m_context.data().cdsPesqProd;
-    const Variant packet = m_context.checkedValue(entryServer().getProdPesq(params.stCDFILIAL),
+    const Variant packet = m_context.checkedValue(m_context.server().lookupsProducts.getProdPesq(params.stCDFILIAL),
                                                   QStringLiteral("getProdPesq"), params.stCDFILIAL);
     if (packet.isPacket())
         list.SetData(packet.packet());
@@ -192,7 +193,7 @@ QString ProductSearch::family(const ProductRow &product)
     const Parameters &params = m_context.state().params;
     Variant family;
     const bool answered =
-        m_context.checkAnswer(entryServer().getCdFamiliSald(params.stCDFILIAL, product.CDPRODUTO),
+        m_context.checkAnswer(m_context.server().consumers.getCdFamiliSald(params.stCDFILIAL, product.CDPRODUTO),
                               QStringLiteral("getCdFamiliSald"),
                               params.stCDFILIAL + QStringLiteral("-") + product.CDPRODUTO, family,
                               SaleContext::Failure::Quiet);
@@ -203,7 +204,7 @@ void ProductSearch::checkChosenProduct(const ProductRow &product)
 {
     const SaleState &state = m_context.state();
     const Parameters &params = state.params;
-    const QString serviceFee = entryServer().getProdTxServ(params.stCDFILIAL, params.stCDLOJA);
+    const QString serviceFee = m_context.server().lookupsProducts.getProdTxServ(params.stCDFILIAL, params.stCDLOJA);
     if (!serviceFee.isEmpty() && serviceFee == product.CDPRODUTO && state.host.stModoVenda != SaleMode::Counter)
         refuse(m_context, QStringLiteral("PROD_TX_SERV"), 3, {params.stCDFILIAL});
     if (state.flags.boCreditoPessoal && product.CDFAMILISALD.isEmpty())

@@ -4,8 +4,9 @@
 #include "receiptlist_p.h"
 #include "salemoney.h"
 
-#include <sale/saledatasets.h>
+#include <sale/formnames.h>
 #include <sale/salecontext.h>
+#include <sale/saledatasets.h>
 #include <sale/salestate.h>
 #include <sale/scopeguard.h>
 #include <screen/screenshell.h>
@@ -164,21 +165,20 @@ void ReceiptList::showTotals()
 {
     const SaleTotals &totals = m_context.state().totals;
     const QString quantity = PtBr::FormatFloat(QStringLiteral("#,###0.000"), totals.doExtratoAux1);
-    m_context.setCaption(QStringLiteral("lblTotVenda"),
-                         QString::fromLatin1(PtBr::CurrencyString) + money(totals.doTotalVenda));
-    m_context.setCaption(QStringLiteral("lblQtdeTotal"), quantity);
-    m_context.setCaption(QStringLiteral("lblQtdeTotal2"), quantity);
-    m_context.setCaption(QStringLiteral("lblValSaldDisp"),
-                         PtBr::FormatFloat(QStringLiteral("0.00"), totals.doRecebAux1 - totals.doTotalVenda));
+    m_context.setCaption(FormName::lblTotVenda, QString::fromLatin1(PtBr::CurrencyString) + money(totals.doTotalVenda));
+    m_context.setCaption(FormName::lblQtdeTotal, quantity);
+    m_context.setCaption(FormName::lblQtdeTotal2, quantity);
+    m_context.setCaption(
+        FormName::lblValSaldDisp, PtBr::FormatFloat(QStringLiteral("0.00"), totals.doRecebAux1 - totals.doTotalVenda));
     // The exchange balance means something only while an exchange is under way; a bare
     // negative figure beside every sale would only puzzle the cashier.
-    m_context.setVisible(QStringLiteral("lblValSaldDisp"), m_context.state().flags.boTrocaMercadoria);
-    m_context.setCaption(QStringLiteral("lblVrTotal"), money(totals.doTotalVenda));
+    m_context.setVisible(FormName::lblValSaldDisp, m_context.state().flags.boTrocaMercadoria);
+    m_context.setCaption(FormName::lblVrTotal, money(totals.doTotalVenda));
 }
 
 void OrderEntry::CalculaTotal(double Total)
 {
-    m_context.setCaption(QStringLiteral("lblVrTotal"), money(Total));
-    m_context.setCaption(QStringLiteral("lblTotVenda"), QString::fromLatin1(PtBr::CurrencyString) + money(Total));
+    m_context.setCaption(FormName::lblVrTotal, money(Total));
+    m_context.setCaption(FormName::lblTotVenda, QString::fromLatin1(PtBr::CurrencyString) + money(Total));
     m_context.form().update();
 }

@@ -3,11 +3,11 @@
 #include "itemkinds_p.h"
 
 #include "orderentry.h"
-#include "productentry_server.h"
 #include "salemoney.h"
 
 #include <sale/saledatasets.h>
 #include <sale/salecontext.h>
+#include <sale/serverseams.h>
 #include <sale/salestate.h>
 
 #include <outside/consiste.h>
@@ -70,7 +70,7 @@ bool RefillControl::orderedOrdinaryLine(const QString &CDPRODUTO)
                                         CDPRODUTO, seat()}
                                 .join(QLatin1Char('-'));
     const Variant lines = m_context.checkedValue(
-        entryServer().getProdRefil(state.params.stCDFILIAL, state.host.stNRVENDAREST, state.host.stNRCOMANDA,
+        m_context.server().tabs.getProdRefil(state.params.stCDFILIAL, state.host.stNRVENDAREST, state.host.stNRCOMANDA,
                                    CDPRODUTO, seat()),
         QStringLiteral("getProdRefil"), context);
     if (!lines.isPacket() || lines.packet().rows.isEmpty())
@@ -107,7 +107,7 @@ void RefillControl::settle(const PendingRefill &taken, bool registered, const Pr
         const QString context = QStringList{state.params.stCDFILIAL, state.host.stNRVENDAREST,
                                             state.host.stNRCOMANDA, taken.NRPRODCOMVEN, PtBr::FloatToStr(quantity)}
                                     .join(QLatin1Char('-'));
-        m_context.checkedValue(entryServer().setProdRefil(state.params.stCDFILIAL, state.host.stNRVENDAREST,
+        m_context.checkedValue(m_context.server().tabs.setProdRefil(state.params.stCDFILIAL, state.host.stNRVENDAREST,
                                                           state.host.stNRCOMANDA, taken.NRPRODCOMVEN, quantity),
                                QStringLiteral("setProdRefil"), context);
     } catch (const std::exception &error) {

@@ -3,11 +3,11 @@
 #include "orderentry.h"
 
 #include "itemkinds_p.h"
-#include "orderserver.h"
 #include "salemoney.h"
 
-#include <sale/saledatasets.h>
+#include <sale/formnames.h>
 #include <sale/salecontext.h>
+#include <sale/saledatasets.h>
 #include <sale/salestate.h>
 #include <sale/scopeguard.h>
 #include <screen/screenshell.h>
@@ -36,6 +36,7 @@
 #include <initializer_list>
 #include <utility>
 #include <sale/codes.h>
+#include <sale/serverseams.h>
 
 using Qub_movrela::Trunc2;
 
@@ -217,7 +218,7 @@ bool Registration::balanceKind()
     if (!isYes(params.stIDSALDEXTDEBCON) || !m_state.flags.boVendaDebito)
         return true;
     const Variant packet = m_context.checkedValue(
-        orderServer().getTipoSaldoProd(params.stCDFILIAL, m_state.consumer.stCDTIPOCONS, m_item.CDPRODUTO),
+        m_context.server().lookupsProducts.getTipoSaldoProd(params.stCDFILIAL, m_state.consumer.stCDTIPOCONS, m_item.CDPRODUTO),
         QStringLiteral("getTipoSaldoProd"),
         params.stCDFILIAL + QLatin1Char('-') + m_state.consumer.stCDTIPOCONS + QLatin1Char('-') + m_item.CDPRODUTO);
     ClientDataSet &kind = m_data.cdsTipoSaldoProd;
@@ -242,10 +243,10 @@ bool Registration::basicProductOncePerDay()
     Variant sold;
     // Without today's count the once-a-day rule cannot be kept: the failure is shown and the
     // item is not sold.
-    if (!m_context.checkAnswer(orderServer().getProdBasVenDia(params.stCDFILIAL, client, consumer, m_item.CDPRODUTO),
-                               QStringLiteral("getProdVenDiaServ"),
-                               QStringList{params.stCDFILIAL, client, consumer, m_item.CDPRODUTO}.join(QLatin1Char('-')),
-                               sold))
+    if (!m_context.checkAnswer(
+            m_context.server().consumers.getProdBasVenDia(params.stCDFILIAL, client, consumer, m_item.CDPRODUTO),
+            QStringLiteral("getProdVenDiaServ"),
+            QStringList{params.stCDFILIAL, client, consumer, m_item.CDPRODUTO}.join(QLatin1Char('-')), sold))
         return false;
     if (sold.toDouble() < 1.0)
         return true;
@@ -358,7 +359,7 @@ void Registration::registerLine(const ItemTax &taxa, const char *logStep)
                                   i.CDCAMPPROMO, i.STOBSPEDIDO, i.STOBSDIGITADA, i.IDPESAPROD, i.NRSEQPROMOOBS,
                                   i.CDCAMPCOMPGANHE, i.DTINIVGCAMPCG, i.NRSEQITCANC, i.IDIMPPRGRPROMO,
                                   i.NRSEQORIG});
-    m_context.setCaption(QStringLiteral("lblProduto"), quantity() + QStringLiteral("x -") + m_item.NMPRODUTO);
+    m_context.setCaption(FormName::lblProduto, quantity() + QStringLiteral("x -") + m_item.NMPRODUTO);
     m_context.order().AtualizaExtrato();
 }
 
@@ -443,13 +444,13 @@ void Registration::observationProducts(const QString &NRSEQ, bool withCancelledR
     for (const auto &[quantity, codes] : rows) {
         const QString product = codes.section(QLatin1Char('\n'), 0, 0);
         const QString cancelled = withCancelledRef ? codes.section(QLatin1Char('\n'), 1) : QString();
-        m_context.setCaption(QStringLiteral("lblBuffer"), product);
+        m_context.setCaption(FormName::lblBuffer, product);
         road.stPedidoAux3 = m_state.params.stIDSOLOBSPED;
-        m_state.params.stIDSOLOBSPED = QStringLiteral("N");
-        OnExit restore([&asked = m_state.params.stIDSOLOBSPED, saved = road.stPedidoAux3] { asked = saved; });
+        m_state.setAskOrderNotes(QStringLiteral("N"));
+        OnExit restore([&state = m_state, saved = road.stPedidoAux3] { state.setAskOrderNotes(saved); });
         m_context.order().AdicionaItemObs(quantity, 0.0, 0.0, QString(), QString(), cancelled, QStringLiteral("N"),
                                           QString(), QString());
-        m_context.setCaption(QStringLiteral("lblBuffer"), QString());
+        m_context.setCaption(FormName::lblBuffer, QString());
     }
     road.stPedidoAux5.clear();
 }
@@ -474,12 +475,12 @@ void Registration::ownLineComponents()
         components.SetRecNo(recNo);
         auto field = [&](const char *name) { return components.FieldByName(QString::fromLatin1(name)); };
         const QString origin = field("NRSEQORIG").AsString();
-        m_context.setCaption(QStringLiteral("lblBuffer"), field("CDPRODUTO").AsString());
+        m_context.setCaption(FormName::lblBuffer, field("CDPRODUTO").AsString());
         m_context.order().AdicionaItemObs(field("QTPRODVEND").AsFloat(), field("VRDESCONTO").AsFloat(),
                                           field("VRACRESCIMO").AsFloat(), field("TXPRODCOMVENEST").AsString(),
                                           field("DSOBSPEDDIGEST").AsString(), field("NRSEQITCANC").AsString(),
                                           field("IDIMPGRPROMO").AsString(), origin, field("IDPESAPROD").AsString());
-        m_context.setCaption(QStringLiteral("lblBuffer"), QString());
+        m_context.setCaption(FormName::lblBuffer, QString());
         moveComponentObservations(origin);
         ClientDataSet &control = m_data.cdsControlPromoObs;
         if (control.Active()) {
@@ -523,7 +524,7 @@ void Registration::moveComponentObservations(const QString &NRSEQORIG)
         to("CDPRODUTO", from("CDPRODUTO"));
         to("CDGRPOCOR", from("CDGRPOCOR"));
         to("CDOCORR", from("CDOCORR"));
-        to("DSOCORR", orderServer().getDsOcorr(from("CDGRPOCOR"), from("CDOCORR")));
+        to("DSOCORR", m_context.server().lookupsTills.getDsOcorr(from("CDGRPOCOR"), from("CDOCORR")));
         if (control.Active() && control.Locate(QStringLiteral("CDOCORR"), from("CDOCORR")))
             to("CDPRODOBS", control.FieldByName(QStringLiteral("CDPRODUTO")).AsString());
         lines.Post();
@@ -539,7 +540,7 @@ void Registration::automaticTab()
         || m_data.cdsItems.IsEmpty())
         return;
     m_context.order().MsgComandaAuto();
-    if (QTimer *timer = m_context.form().findChild<QTimer *>(QStringLiteral("timComandaAuto")))
+    if (QTimer *timer = m_context.form().findChild<QTimer *>(FormName::timComandaAuto))
         timer->start();
 }
 
@@ -553,7 +554,7 @@ void Registration::refuse(const QString &text)
 
 void Registration::resetEntry()
 {
-    m_context.setCaption(QStringLiteral("lblProduto"), QString());
+    m_context.setCaption(FormName::lblProduto, QString());
     m_state.totals.doQuantidade = 1.0;
 }
 

@@ -2,7 +2,6 @@
 // per tax code) and cdsVendaCancelada (one per cancelled line), rebuilt whole each time.
 #include "orderentry.h"
 
-#include "orderserver.h"
 #include "salemoney.h"
 
 #include <sale/saledatasets.h>
@@ -17,6 +16,7 @@
 #include <exception>
 #include <initializer_list>
 #include <sale/codes.h>
+#include <sale/serverseams.h>
 
 namespace {
 
@@ -172,7 +172,7 @@ QString SaleRows::balanceKind(const QString &CDPRODUTO)
 {
     const Parameters &params = m_state.params;
     const Variant packet = m_context.checkedValue(
-        orderServer().getTipoSaldoProd(params.stCDFILIAL, m_state.consumer.stCDTIPOCONS, CDPRODUTO),
+        m_context.server().lookupsProducts.getTipoSaldoProd(params.stCDFILIAL, m_state.consumer.stCDTIPOCONS, CDPRODUTO),
         QStringLiteral("getTipoSaldoProd"),
         params.stCDFILIAL + QLatin1Char('-') + m_state.consumer.stCDTIPOCONS + QLatin1Char('-') + CDPRODUTO);
     if (!packet.isPacket() || packet.packet().isEmpty())

@@ -13,29 +13,7 @@
 
 #include <initializer_list>
 #include <sale/codes.h>
-
-FiscalServer::FiscalServer()
-    : getValidProdNFCe(&Srv_Kal51000::getValidProdNFCe),
-      getRegraFisPdv(&Srv_Kal51000::getRegraFisPdv),
-      setGravaCupomInicial(&Srv_Kal51000::setGravaCupomInicial)
-{
-}
-
-FiscalServer &fiscalServer()
-{
-    static FiscalServer table;
-    return table;
-}
-
-ScopedFiscalServer::ScopedFiscalServer(FiscalServer replacement) : m_previous(fiscalServer())
-{
-    fiscalServer() = std::move(replacement);
-}
-
-ScopedFiscalServer::~ScopedFiscalServer()
-{
-    fiscalServer() = std::move(m_previous);
-}
+#include <sale/serverseams.h>
 
 namespace {
 
@@ -199,7 +177,7 @@ void TaxValidation::loadValidProdNFCe(const QString &CDPRODUTO)
 {
     const Parameters &p = m_context.state().params;
     m_context.shell().ControleAcessoBotoes();
-    load(m_context, m_cdsValidProdNFCe, fiscalServer().getValidProdNFCe(p.stCDFILIAL, CDPRODUTO),
+    load(m_context, m_cdsValidProdNFCe, m_context.server().lookupsProducts.getValidProdNFCe(p.stCDFILIAL, CDPRODUTO),
          QStringLiteral("getValidaProdNFCe"), p.stCDFILIAL + QLatin1Char('-') + CDPRODUTO);
 }
 
@@ -231,7 +209,7 @@ bool TaxValidation::checkElectronicReceipt(const QString &CDPRODUTO)
 // The tax reform: the product's IBS/CBS rule.
 bool TaxValidation::checkTaxReform(const QString &CDPRODUTO)
 {
-    load(m_context, m_cdsRegraFisPdv, fiscalServer().getRegraFisPdv(CDPRODUTO), QStringLiteral("getRegraFisPdv"),
+    load(m_context, m_cdsRegraFisPdv, m_context.server().lookupsProducts.getRegraFisPdv(CDPRODUTO), QStringLiteral("getRegraFisPdv"),
          CDPRODUTO);
     if (m_cdsRegraFisPdv.IsEmpty())
         return refuse(QStringLiteral("REGRAFISPDV_NCAD"));

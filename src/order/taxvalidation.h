@@ -12,36 +12,6 @@
 
 class SaleContext;
 
-// The server functions of the fiscal roads of order entry (tax data of a product, the opening
-// of a fiscal receipt), as one replaceable table: the server layer's functions by default;
-// tests replace members. Answers follow the server-call convention (packet, value, failure).
-struct FiscalServer
-{
-    FiscalServer(); // every member holds the server layer's function
-
-    std::function<Variant(const QString &CDFILIAL, const QString &CDPRODUTO)> getValidProdNFCe;
-    std::function<Variant(const QString &CDPRODUTO)> getRegraFisPdv;
-    std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA, const QString &NRCUPOMFIS,
-                          const QDateTime &dtMovimentoFiscal)>
-        setGravaCupomInicial;
-};
-
-// The process's table.
-FiscalServer &fiscalServer();
-
-// Installs a table for the life of the scope and puts the previous one back afterwards.
-class ScopedFiscalServer
-{
-public:
-    explicit ScopedFiscalServer(FiscalServer replacement);
-    ~ScopedFiscalServer();
-    ScopedFiscalServer(const ScopedFiscalServer &) = delete;
-    ScopedFiscalServer &operator=(const ScopedFiscalServer &) = delete;
-
-private:
-    FiscalServer m_previous;
-};
-
 // The product tax validation: before a line is added, the product's tax data must be complete
 // for every fiscal document the till issues. The checks run in a fixed order; the first that
 // fails shows its message (error) and refuses the item.

@@ -1,6 +1,7 @@
 // Production tickets of an order and the prints that go with them.
 #include "tickets.h"
 
+#include <sale/formnames.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
 #include <sale/salestate.h>
@@ -96,7 +97,7 @@ double TicketPrinting::totalPaid()
 // the spooler; the order operation switches it on again at its end.
 void TicketPrinting::stopFailoverTimer()
 {
-    if (QTimer *timer = m_context.form().findChild<QTimer *>(QStringLiteral("timImpressoraBackup")))
+    if (QTimer *timer = m_context.form().findChild<QTimer *>(FormName::timImpressoraBackup))
         timer->stop();
 }
 

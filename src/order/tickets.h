@@ -93,6 +93,9 @@ private:
     bool isCombinedLine(const Line &line);
     QString headerObservation(const Line &line) const;
     void write(const Line &line, const PrinterChoice &printers, const Values &values);
+    void writeSaleFields(ClientDataSet &tickets);
+    void writeItemFields(ClientDataSet &tickets, const Line &line, const Values &values);
+    void writePrinterFields(ClientDataSet &tickets, const PrinterChoice &printers, bool withPullPrinter);
 
     SaleContext &m_context;
     const OrderEntry::TicketContext &m_ticketContext;

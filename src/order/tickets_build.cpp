@@ -260,57 +260,81 @@ void TicketBuilder::lineTicket(const Line &line)
 
 void TicketBuilder::write(const Line &line, const PrinterChoice &printers, const Values &values)
 {
-    const SaleState &state = m_context.state();
     ClientDataSet &tickets = m_context.data().cdsImprimePedido;
-    auto set = [&tickets](const char *field, const Variant &value) {
-        tickets.FieldByName(QString::fromLatin1(field)).SetValue(value);
-    };
     --m_number;
     tickets.Insert();
-    set("NRCOMANDA", state.host.stNRCOMANDA);
-    set("NRMESA", state.host.stNRMESA);
-    set("CDVENDEDOR", state.host.stCDVENDEDOR);
-    set("NMVENDEDOR", m_ticketContext.WaiterName);
-    set("QTPRODCOMVEN", values.QTPRODCOMVEN);
-    set("CDARVPROD", printers.CDARVPROD);
-    set("NMPRODUTO", values.NMPRODUTO);
-    set("IDCOMANDA", QStringLiteral("2"));
-    set("DSOBSERVACAO", values.DSOBSERVACAO);
-    set("CDPORIMPPROD", printers.CDPORIMPPROD);
-    set("SENHACUPOM", state.settlement.stSenhaPedido);
-    set("NRSEQPRODCOM", values.NRSEQPRODCOM);
-    set("DSCOMANDA", state.host.stNrComandaExib);
-    set("CDPRODPROMOCAO", values.CDPRODPROMOCAO);
-    set("IDPROMOCAO", values.IDPROMOCAO);
-    set("NRSEQ", values.NRSEQ);
-    set("IDIMPRODUVEZ", printers.IDIMPRODUVEZ);
-    if (values.VRPRECCOMVEN)
-        set("VRPRECCOMVEN", *values.VRPRECCOMVEN);
-    set("NMCONSVEND", m_ticketContext.ConsumerName);
-    if (values.VRDESCCOMVEN)
-        set("VRDESCCOMVEN", *values.VRDESCCOMVEN);
-    set("CDPRODUTO", printers.CDPRODUTO);
-    set("IDMODEIMPRES", printers.IDMODEIMPRES);
-    if (values.withPullPrinter) {
-        set("MODELOPUXA", printers.MODELOPUXA);
-        set("PORTAPUXA", printers.PORTAPUXA);
-    }
-    set("NRLUGARMESA", line.NRLUGARMESA);
-    set("NOMEPRODPAI", values.NOMEPRODPAI);
-    set("CDPORIMPPROD2", printers.CDPORIMPPROD2);
-    set("IDMODEIMPRES2", printers.IDMODEIMPRES2);
-    set("NRSEQITEM", m_number);
-    set("DSOBSPRODPAI", values.DSOBSPRODPAI);
-    set("IDORIGEMVENDA", line.IDORIGEMVENDA);
-    set("DSENDPORTA", printers.DSENDPORTA);
-    set("DSENDPORTA2", printers.DSENDPORTA2);
-    set("DSENDPORTAPUXA", printers.DSENDPORTAPUXA);
-    set("NRSEQPRODPAI", line.NRSEQPRODPAI);
-    set("IDOBSERVACAO", line.IDOBSERVACAO);
-    set("CDOPERADOR", state.rights.stCDOPERADOR);
-    set("NMOPERADOR", state.rights.stNMOPERADOR);
-    set("QTPRODCOMBO", line.QTPRODCOMVEN);
+    writeSaleFields(tickets);
+    writeItemFields(tickets, line, values);
+    writePrinterFields(tickets, printers, values.withPullPrinter);
     tickets.Post();
+}
+
+namespace {
+
+void setField(ClientDataSet &tickets, const char *field, const Variant &value)
+{
+    tickets.FieldByName(QString::fromLatin1(field)).SetValue(value);
+}
+
+} // namespace
+
+// The sale's own fields of a ticket: tab, table, waiter, pager, consumer and operator.
+void TicketBuilder::writeSaleFields(ClientDataSet &tickets)
+{
+    const SaleState &state = m_context.state();
+    setField(tickets, "NRCOMANDA", state.host.stNRCOMANDA);
+    setField(tickets, "NRMESA", state.host.stNRMESA);
+    setField(tickets, "CDVENDEDOR", state.host.stCDVENDEDOR);
+    setField(tickets, "NMVENDEDOR", m_ticketContext.WaiterName);
+    setField(tickets, "IDCOMANDA", QStringLiteral("2"));
+    setField(tickets, "SENHACUPOM", state.settlement.stSenhaPedido);
+    setField(tickets, "DSCOMANDA", state.host.stNrComandaExib);
+    setField(tickets, "NMCONSVEND", m_ticketContext.ConsumerName);
+    setField(tickets, "NRSEQITEM", m_number);
+    setField(tickets, "CDOPERADOR", state.rights.stCDOPERADOR);
+    setField(tickets, "NMOPERADOR", state.rights.stNMOPERADOR);
+}
+
+// The item's fields: what is made, how many, its observations and where it hangs in the sale.
+void TicketBuilder::writeItemFields(ClientDataSet &tickets, const Line &line, const Values &values)
+{
+    setField(tickets, "QTPRODCOMVEN", values.QTPRODCOMVEN);
+    setField(tickets, "NMPRODUTO", values.NMPRODUTO);
+    setField(tickets, "DSOBSERVACAO", values.DSOBSERVACAO);
+    setField(tickets, "NRSEQPRODCOM", values.NRSEQPRODCOM);
+    setField(tickets, "CDPRODPROMOCAO", values.CDPRODPROMOCAO);
+    setField(tickets, "IDPROMOCAO", values.IDPROMOCAO);
+    setField(tickets, "NRSEQ", values.NRSEQ);
+    if (values.VRPRECCOMVEN)
+        setField(tickets, "VRPRECCOMVEN", *values.VRPRECCOMVEN);
+    if (values.VRDESCCOMVEN)
+        setField(tickets, "VRDESCCOMVEN", *values.VRDESCCOMVEN);
+    setField(tickets, "NRLUGARMESA", line.NRLUGARMESA);
+    setField(tickets, "NOMEPRODPAI", values.NOMEPRODPAI);
+    setField(tickets, "DSOBSPRODPAI", values.DSOBSPRODPAI);
+    setField(tickets, "IDORIGEMVENDA", line.IDORIGEMVENDA);
+    setField(tickets, "NRSEQPRODPAI", line.NRSEQPRODPAI);
+    setField(tickets, "IDOBSERVACAO", line.IDOBSERVACAO);
+    setField(tickets, "QTPRODCOMBO", line.QTPRODCOMVEN);
+}
+
+// The production printers chosen for the item, and the pull printer when the ticket has one.
+void TicketBuilder::writePrinterFields(ClientDataSet &tickets, const PrinterChoice &printers, bool withPullPrinter)
+{
+    setField(tickets, "CDARVPROD", printers.CDARVPROD);
+    setField(tickets, "CDPORIMPPROD", printers.CDPORIMPPROD);
+    setField(tickets, "IDIMPRODUVEZ", printers.IDIMPRODUVEZ);
+    setField(tickets, "CDPRODUTO", printers.CDPRODUTO);
+    setField(tickets, "IDMODEIMPRES", printers.IDMODEIMPRES);
+    if (withPullPrinter) {
+        setField(tickets, "MODELOPUXA", printers.MODELOPUXA);
+        setField(tickets, "PORTAPUXA", printers.PORTAPUXA);
+    }
+    setField(tickets, "CDPORIMPPROD2", printers.CDPORIMPPROD2);
+    setField(tickets, "IDMODEIMPRES2", printers.IDMODEIMPRES2);
+    setField(tickets, "DSENDPORTA", printers.DSENDPORTA);
+    setField(tickets, "DSENDPORTA2", printers.DSENDPORTA2);
+    setField(tickets, "DSENDPORTAPUXA", printers.DSENDPORTAPUXA);
 }
 
 } // namespace Tickets

@@ -1,6 +1,7 @@
 #include "salecontext.h"
 
 #include "salestate.h"
+#include "serverseams.h"
 
 #include <outside/pkg_hrk00001.h>
 #include <outside/pkg_hrk00002.h>
@@ -129,6 +130,11 @@ Pkg_Hrk00001 &SaleContext::devices()
 Pkg_Hrk00002 &SaleContext::services()
 {
     return hostServices();
+}
+
+ServerSeams &SaleContext::server() const
+{
+    return ServerSeams::current();
 }
 
 const Lvm_msg::FormMessages &SaleContext::messages() const

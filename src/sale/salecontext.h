@@ -20,6 +20,7 @@ struct AccessLogRequest;
 struct Pkg_Hrk00001;
 struct Pkg_Hrk00002;
 struct SaleState;
+struct ServerSeams;
 class QAbstractButton;
 class QDialog;
 class Variant;
@@ -82,6 +83,9 @@ public:
     TrdmVendaCons &module();
     Pkg_Hrk00001 &devices();
     Pkg_Hrk00002 &services();
+    // The server functions the sale calls, by server area (`server().tabs.getValidaMesa(...)`);
+    // tests replace them with ScopedTable (sale/serverseams.h).
+    ServerSeams &server() const;
     const Lvm_msg::FormMessages &messages() const;
     // The text of a key of the form's tables (msgPadrao, then msgPadrao2; else the key).
     QString Msg(const QString &key) const;

@@ -221,7 +221,7 @@ template <class F, class T> struct MemberOf<T F::*>
 };
 
 template <class F> F &familyOf(SaleState &state);
-template <> Parameters &familyOf<Parameters>(SaleState &state) { return state.params; }
+template <> Parameters &familyOf<Parameters>(SaleState &state) { return state.editParams(); }
 template <> OperatorRights &familyOf<OperatorRights>(SaleState &state) { return state.rights; }
 template <> StartupResults &familyOf<StartupResults>(SaleState &state) { return state.startup; }
 
@@ -348,7 +348,7 @@ ParameterLoadReport loadParameters(SaleState &state, const DataPacket &packet, i
     ParameterLoadReport report = load(state, parameterTable, packet, row);
     // Asking the telephone everywhere includes this desk.
     if (isYes(state.params.stIDSOLICTELGER))
-        state.params.stIDSOLICITATEL = state.params.stIDSOLICTELGER;
+        state.editParams().stIDSOLICITATEL = state.params.stIDSOLICTELGER;
     return report;
 }
 

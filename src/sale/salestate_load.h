@@ -44,13 +44,14 @@ struct ParameterLoadReport
 };
 
 // The columns of the parameter file (PARAMETROSQUB.CDS) and their members, in file order.
-VENDACONS_EXPORT const QList<ParameterColumn> &parameterColumns();
+const QList<ParameterColumn> &parameterColumns();
 // The columns of the branch's CRM bonus row (server's getDadosCRMBONUS).
 const QList<ParameterColumn> &crmBonusColumns();
 
 // Copies row `row` of the parameter file's packet into the parameter copies and the access
 // codes. Columns are found without regard to case; unknown columns are ignored; a null value
 // clears its member (empty, 0, False). Afterwards IDSOLICTELGER "S" overrides IDSOLICITATEL.
+// Exported for the host tests, which load the demo site's file as the start-up does.
 VENDACONS_EXPORT ParameterLoadReport loadParameters(SaleState &state, const DataPacket &packet, int row = 0);
 // Copies the CRM bonus settings into stCancCupomAux4..7.
 ParameterLoadReport loadCrmBonusSettings(SaleState &state, const DataPacket &packet, int row = 0);

@@ -1,11 +1,11 @@
 // Button access control and the device checks the handlers make before they act.
-#include "accesscontrol.h"
 #include "accesscontrol_p.h"
 
-#include <sale/saledatasets.h>
-#include <sale/salecontext.h>
-#include <sale/salestate.h>
 #include "screenshell.h"
+#include <sale/formnames.h>
+#include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/salestate.h>
 
 #include <outside/pkg_hrk00001.h>
 #include <outside/pkg_hrk00002.h>
@@ -21,27 +21,7 @@
 
 #include <initializer_list>
 #include <sale/codes.h>
-
-AccessServer::AccessServer()
-    : getCartaoCHART([] { return Variant(Srv_Kal51000::getCartaoCHART()); })
-{
-}
-
-AccessServer &accessServer()
-{
-    static AccessServer table;
-    return table;
-}
-
-ScopedAccessServer::ScopedAccessServer(AccessServer replacement) : m_previous(accessServer())
-{
-    accessServer() = std::move(replacement);
-}
-
-ScopedAccessServer::~ScopedAccessServer()
-{
-    accessServer() = std::move(m_previous);
-}
+#include <sale/serverseams.h>
 
 namespace {
 
@@ -78,35 +58,35 @@ class Buttons
 public:
     explicit Buttons(SaleContext &context) : m_context(context) {}
 
-    void enable(const char *name, bool on) const
+    void enable(QLatin1StringView name, bool on) const
     {
         if (QWidget *control = find(name))
             control->setEnabled(on);
     }
-    void show(const char *name, bool on) const
+    void show(QLatin1StringView name, bool on) const
     {
         if (QWidget *control = find(name))
             control->setVisible(on);
     }
     // Visible := the control's own Enabled.
-    void showAsEnabled(const char *name) const
+    void showAsEnabled(QLatin1StringView name) const
     {
         if (QWidget *control = find(name))
             control->setVisible(control->isEnabled());
     }
-    void enableAndShow(const char *name, bool on) const
+    void enableAndShow(QLatin1StringView name, bool on) const
     {
         enable(name, on);
         show(name, on);
     }
 
 private:
-    QWidget *find(const char *name) const
+    QWidget *find(QLatin1StringView name) const
     {
-        QWidget *control = m_context.widget(QString::fromLatin1(name));
+        QWidget *control = m_context.widget(name);
         static QSet<QString> reported;
-        if (!control && !reported.contains(QString::fromLatin1(name))) {
-            reported.insert(QString::fromLatin1(name));
+        if (!control && !reported.contains(QString(name))) {
+            reported.insert(QString(name));
             qWarning() << "sale form has no control" << name;
         }
         return control;
@@ -160,7 +140,7 @@ void ScreenShell::Atualiza_Display(const QString &Text, bool WithDate)
 // The rules in their order; a later rule may override an earlier one (getCartaoCHART).
 void ButtonAccess::ControleAcessoBotoes()
 {
-    Buttons(m_context).enable("panBalcao", !m_context.state().params.boBOERROIMPRESSORA);
+    Buttons(m_context).enable(FormName::panBalcao, !m_context.state().params.boBOERROIMPRESSORA);
     saleModeButtons();
     itemButtons();
     consumerButtons();
@@ -181,16 +161,19 @@ void ButtonAccess::saleModeButtons()
     const bool ok = !p.boBOERROIMPRESSORA;
     const bool noReceipt = !s.flags.boCupomAberto;
 
-    b.enable("spbMenuMesa", oneOf(mainSystem, {"RES", "QUB"}) && noReceipt && !oneOf(mode, {"C", "D"})
-                                && model != PrinterModel::BuyerAtOpening26 && ok);
-    b.enable("spbComanda", oneOf(mainSystem, {"CMD", "QUB"}) && noReceipt && !oneOf(mode, {"M", "D"})
-                               && model != PrinterModel::BuyerAtOpening26 && ok);
-    b.showAsEnabled("spbMenuMesa");
-    b.showAsEnabled("spbComanda");
-    b.enableAndShow("spbVendaManu", !oneOf(mode, {"M", "C"}) && noReceipt && ok
-                                        && !oneOf(p.stSGESTADOFILI, {"ES", "PB", "BA"}));
-    b.enableAndShow("spbDelivery", oneOf(mainSystem, {"DEZ", "QUB"}) && noReceipt
-                                       && mode != SaleMode::Table && model != PrinterModel::BuyerAtOpening26 && ok);
+    b.enable(FormName::spbMenuMesa,
+        oneOf(mainSystem, {"RES", "QUB"}) && noReceipt && !oneOf(mode, {"C", "D"}) && model != PrinterModel::BuyerAtOpening26
+            && ok);
+    b.enable(FormName::spbComanda,
+        oneOf(mainSystem, {"CMD", "QUB"}) && noReceipt && !oneOf(mode, {"M", "D"}) && model != PrinterModel::BuyerAtOpening26
+            && ok);
+    b.showAsEnabled(FormName::spbMenuMesa);
+    b.showAsEnabled(FormName::spbComanda);
+    b.enableAndShow(
+        FormName::spbVendaManu, !oneOf(mode, {"M", "C"}) && noReceipt && ok && !oneOf(p.stSGESTADOFILI, {"ES", "PB", "BA"}));
+    b.enableAndShow(FormName::spbDelivery,
+        oneOf(mainSystem, {"DEZ", "QUB"}) && noReceipt && mode != SaleMode::Table && model != PrinterModel::BuyerAtOpening26
+            && ok);
 }
 
 // The item keys: combined products, functions, quantity, price consultation, search,
@@ -206,22 +189,22 @@ void ButtonAccess::itemButtons()
     const bool ok = !p.boBOERROIMPRESSORA;
     const bool noReceipt = !s.flags.boCupomAberto;
     const bool counter = mode == SaleMode::Counter;
-    b.enable("spbProdCombinado", granted(r.stAcessoProdCombinado) && ok);
-    b.enable("spbFuncoes", p.stIDCOLETOR != QLatin1String("C"));
+    b.enable(FormName::spbProdCombinado, granted(r.stAcessoProdCombinado) && ok);
+    b.enable(FormName::spbFuncoes, p.stIDCOLETOR != QLatin1String("C"));
     const bool quantityKeys = !s.flags.boConsultaPreco && ok && granted(r.stAcessoMultiplicador);
-    b.enable("spbQtde2", quantityKeys);
-    b.enable("spbQtde", quantityKeys);
-    b.enable("spbConsultaPreco", granted(r.stAcessoConsultaPreco));
-    b.enable("spbPesquisa", granted(r.stAcessoPesqProduto) && ok);
-    b.enable("spbCancProd", granted(r.stAcessoCancItemGen) && ok);
-    b.enable("spbObs", granted(r.stAcessoObsProduto) && ok);
-    b.enable("spbCancelaCupom", granted(r.stAcessoCancCupom) && model != PrinterModel::BuyerAtOpening26
-                                    && PrinterModel::sellsItemByItem(model) && ok && counter);
-    b.enable("spbNrPessoas", !noReceipt && ok && counter);
-    b.enableAndShow("spbParaViagem", !noReceipt && ok && isYes(p.stIDCTRLPEDVIAGEM)
-                                         && oneOf(mode, {"B", "M"}));
+    b.enable(FormName::spbQtde2, quantityKeys);
+    b.enable(FormName::spbQtde, quantityKeys);
+    b.enable(FormName::spbConsultaPreco, granted(r.stAcessoConsultaPreco));
+    b.enable(FormName::spbPesquisa, granted(r.stAcessoPesqProduto) && ok);
+    b.enable(FormName::spbCancProd, granted(r.stAcessoCancItemGen) && ok);
+    b.enable(FormName::spbObs, granted(r.stAcessoObsProduto) && ok);
+    b.enable(FormName::spbCancelaCupom,
+        granted(r.stAcessoCancCupom) && model != PrinterModel::BuyerAtOpening26 && PrinterModel::sellsItemByItem(model) && ok
+            && counter);
+    b.enable(FormName::spbNrPessoas, !noReceipt && ok && counter);
+    b.enableAndShow(FormName::spbParaViagem, !noReceipt && ok && isYes(p.stIDCTRLPEDVIAGEM) && oneOf(mode, {"B", "M"}));
     if (oneOf(mode, {"M", "C"}))
-        b.show("spbImprimeMensagem", true);
+        b.show(FormName::spbImprimeMensagem, true);
 }
 
 // Cashback, promotion consultation and the consumer-card layouts.
@@ -235,12 +218,11 @@ void ButtonAccess::consumerButtons()
     const bool counter = s.host.stModoVenda == SaleMode::Counter;
     const bool cards = cardLayout(p.stIdTpTelaVe);
     const bool cashback = !noReceipt && ok && counter && s.flags.boCreditoPessoal;
-    b.enableAndShow("spbCashback", cashback && isYes(p.stIDUTILFID4ALL));
-    b.enableAndShow("spbCashbackUDS", cashback && isYes(p.stIDUTILFIDUDS));
-    b.enableAndShow("spbConsultaPromo", !noReceipt && ok && isYes(p.stIDUTILINTEPROMO)
-                                            && counter);
-    b.show("spbCartao", cards);
-    b.enable("spbCartao", counter && cards && ok);
+    b.enableAndShow(FormName::spbCashback, cashback && isYes(p.stIDUTILFID4ALL));
+    b.enableAndShow(FormName::spbCashbackUDS, cashback && isYes(p.stIDUTILFIDUDS));
+    b.enableAndShow(FormName::spbConsultaPromo, !noReceipt && ok && isYes(p.stIDUTILINTEPROMO) && counter);
+    b.show(FormName::spbCartao, cards);
+    b.enable(FormName::spbCartao, counter && cards && ok);
 }
 
 // The credit purchase: by the layout and the printer, or whenever a card receipt type exists.
@@ -253,18 +235,18 @@ void ButtonAccess::creditPurchaseButtons()
     const bool ok = !p.boBOERROIMPRESSORA;
     const bool counter = s.host.stModoVenda == SaleMode::Counter;
     const bool cards = cardLayout(p.stIdTpTelaVe);
-    b.show("spbCompraCred", cards);
+    b.show(FormName::spbCompraCred, cards);
     const bool creditPurchasePrinter = !p.boUTILIZAIMPFIS || PrinterModel::receiptAtClose(model)
                                        || !p.stSTTOTCOMPCRED.isEmpty();
-    b.enable("spbCompraCred", s.startup.boConfTipoRece && ok && counter && creditPurchasePrinter && cards);
+    b.enable(FormName::spbCompraCred, s.startup.boConfTipoRece && ok && counter && creditPurchasePrinter && cards);
     // This check passes the fixed text "002" where the others pass the site's scheme, so it
     // does not go through the context's checker.
     Variant chart;
-    Ravuvozozod::MensagemMetodo(accessServer().getCartaoCHART(), true, 0, QStringLiteral("getCartaoCHART"),
+    Ravuvozozod::MensagemMetodo(m_context.server().lookupsTills.getCartaoCHART(), true, 0, QStringLiteral("getCartaoCHART"),
                                 QStringLiteral("Cli_Kal51000"), QString(), QStringLiteral("002"), chart);
     bool isBoolean = false;
     if (chart.toBool(&isBoolean) && isBoolean)
-        b.enableAndShow("spbCompraCred", true);
+        b.enableAndShow(FormName::spbCompraCred, true);
 }
 
 // Buyer identification, settling, leaving, consumer registration, debit sale and QR code.
@@ -278,21 +260,22 @@ void ButtonAccess::settlementButtons()
     const bool ok = !p.boBOERROIMPRESSORA;
     const bool noReceipt = !s.flags.boCupomAberto;
     const bool counter = s.host.stModoVenda == SaleMode::Counter;
-    b.enable("spbIncluiCpf", counter && !PrinterModel::receiptAtClose(model) && (!p.boUTILIZAIMPFIS || noReceipt) && ok);
+    b.enable(FormName::spbIncluiCpf, counter && !PrinterModel::receiptAtClose(model) && (!p.boUTILIZAIMPFIS || noReceipt) && ok);
     const ClientDataSet &opening = m_context.data().cdsValidaAbertura;
-    b.enable("spbReceb", p.stIDCOLETOR != QLatin1String("C") && opening.Active() && !opening.IsEmpty() && ok);
+    b.enable(FormName::spbReceb, p.stIDCOLETOR != QLatin1String("C") && opening.Active() && !opening.IsEmpty() && ok);
     // The operator can always leave a consultation-only screen.
-    b.enable("lblSair", noReceipt || !ok);
-    b.enable("spbCadCons", oneOf(mainSystem, {"POS", "QUB", "RES", "CMD"}) && noReceipt && counter
-                               && model != PrinterModel::BuyerAtOpening26 && ok && isYes(p.stIDPERCADCONSFCXA));
-    b.enable("spbVendaDeb", !s.flags.boVendaDebito && counter);
-    b.enableAndShow("spbLerQrCode", isYes(s.startup.stIDLEITURAQRCODE) && noReceipt);
+    b.enable(FormName::lblSair, noReceipt || !ok);
+    b.enable(FormName::spbCadCons,
+        oneOf(mainSystem, {"POS", "QUB", "RES", "CMD"}) && noReceipt && counter && model != PrinterModel::BuyerAtOpening26 && ok
+            && isYes(p.stIDPERCADCONSFCXA));
+    b.enable(FormName::spbVendaDeb, !s.flags.boVendaDebito && counter);
+    b.enableAndShow(FormName::spbLerQrCode, isYes(s.startup.stIDLEITURAQRCODE) && noReceipt);
 }
 
 void ButtonAccess::showPrinterError(bool inError)
 {
-    QWidget *panel = m_context.widget(QStringLiteral("panErroImpressora"));
-    QWidget *grid = m_context.widget(QStringLiteral("panBalcao"));
+    QWidget *panel = m_context.widget(FormName::panErroImpressora);
+    QWidget *grid = m_context.widget(FormName::panBalcao);
     if (panel && inError) {
         if (grid)
             panel->move(grid->x(), grid->y());
@@ -308,15 +291,16 @@ void ButtonAccess::DesabilitaBotoes()
 {
     const SaleState &s = m_context.state();
     const Buttons b(m_context);
-    for (const char *name : {"spbReceb", "spbCancProd", "spbObs", "spbCancelaCupom", "spbProdCombinado", "spbFuncoes"})
+    for (QLatin1StringView name : {FormName::spbReceb, FormName::spbCancProd, FormName::spbObs, FormName::spbCancelaCupom,
+             FormName::spbProdCombinado, FormName::spbFuncoes})
         b.enable(name, false);
     const bool quantityKeys = !s.flags.boConsultaPreco && !s.params.boBOERROIMPRESSORA;
-    b.enable("spbQtde", quantityKeys);
-    b.enable("spbQtde2", quantityKeys);
-    for (const char *name : {"spbPesquisa", "spbConsultaPreco"})
+    b.enable(FormName::spbQtde, quantityKeys);
+    b.enable(FormName::spbQtde2, quantityKeys);
+    for (QLatin1StringView name : {FormName::spbPesquisa, FormName::spbConsultaPreco})
         b.enable(name, false);
-    b.enableAndShow("spbMenuMesa", false);
-    b.enableAndShow("spbComanda", false);
+    b.enableAndShow(FormName::spbMenuMesa, false);
+    b.enableAndShow(FormName::spbComanda, false);
 }
 
 void ButtonAccess::ControlaBotoes(bool Enable)
@@ -348,15 +332,15 @@ void ButtonAccess::dtsItemsDataChange(const QString &FieldName)
         return;
     }
     const Buttons b(m_context);
-    b.enable("lblSair", false);
-    for (const char *name : {"spbMenuMesa", "spbComanda", "spbDelivery"})
+    b.enable(FormName::lblSair, false);
+    for (QLatin1StringView name : {FormName::spbMenuMesa, FormName::spbComanda, FormName::spbDelivery})
         b.enableAndShow(name, false);
 }
 
 bool DeviceChecks::VerificaImpressoraOk(bool Flag)
 {
     SaleState &s = m_context.state();
-    Parameters &p = s.params;
+    const Parameters &p = s.params;
     if (!p.boUTILIZAIMPFIS)
         return false;
     if (p.boBOERROIMPRESSORA) {
@@ -366,7 +350,7 @@ bool DeviceChecks::VerificaImpressoraOk(bool Flag)
     bool result = false;
     if (s.host.stModoVenda == SaleMode::Counter && !s.flags.boConsultaPreco && !printerAnswers()) {
         m_context.message(m_context.Msg(QStringLiteral("ERRO_IMPRESSORA")), Ravuvozozod::Error);
-        p.boBOERROIMPRESSORA = true;
+        s.setPrinterInError(true);
         result = Flag;
     }
     ButtonAccess access(m_context);

@@ -2,13 +2,13 @@
 #include "exitbuttons_p.h"
 
 #include "screenshell.h"
-#include "startupserver.h"
 #include "tfrmvendacons.h"
 #include "tfrmvisualiza.h"
 
 #include <sale/codes.h>
 #include <sale/formnames.h>
 #include <sale/salecontext.h>
+#include <sale/serverseams.h>
 #include <sale/saledatasets.h>
 #include <sale/salestate.h>
 
@@ -64,7 +64,7 @@ void ExitButtons::discardEmptyDeliveryOrder()
     const SaleState &state = m_context.state();
     if (state.host.stModoVenda != SaleMode::Delivery || state.host.stNRVENDAREST.isEmpty())
         return;
-    const Variant answer = startupServer().setValidaPedido(state.params.stCDFILIAL, state.host.stNRVENDAREST,
+    const Variant answer = m_context.server().tabs.setValidaPedido(state.params.stCDFILIAL, state.host.stNRVENDAREST,
                                                            state.host.stNRCOMANDA, state.params.stCDLOJA);
     if (answer.isFailure())
         qWarning().noquote() << "setValidaPedido:" << answer.toString();

@@ -2,6 +2,7 @@
 
 #include "screenshell.h"
 
+#include <sale/formnames.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
 
@@ -15,9 +16,9 @@
 
 namespace {
 
-const char *const standardLabels[] = {"lblFilialCaixa", "lblCodTela", "lblEmpresa"};
-const char *const ticketLabels[] = {"lblTicketMedio", "lblValTicketMedio", "lblQuantCupom",
-                                    "lblValQuantCupom"};
+const QLatin1StringView standardLabels[] = {FormName::lblFilialCaixa, FormName::lblCodTela, FormName::lblEmpresa};
+const QLatin1StringView ticketLabels[]
+    = {FormName::lblTicketMedio, FormName::lblValTicketMedio, FormName::lblQuantCupom, FormName::lblValQuantCupom};
 
 } // namespace
 
@@ -29,13 +30,13 @@ void ScreenShell::RestauraRodape(const QString &Modo, const QString &Texto)
 void Footer::RestauraRodape(const QString &Modo, const QString &Texto)
 {
     const bool standard = Modo == QLatin1String("1");
-    for (const char *name : standardLabels)
-        m_context.setVisible(QString::fromLatin1(name), standard);
+    for (QLatin1StringView name : standardLabels)
+        m_context.setVisible(name, standard);
     if (!standard) {
         showText(Texto);
         return;
     }
-    m_context.setVisible(QStringLiteral("lblRodape"), false);
+    m_context.setVisible(FormName::lblRodape, false);
     if (isYes(m_context.state().params.stIDEXIBTICCUP))
         showTicketFigures();
     showSiteLines();
@@ -43,9 +44,9 @@ void Footer::RestauraRodape(const QString &Modo, const QString &Texto)
 
 void Footer::showText(const QString &Texto)
 {
-    for (const char *name : ticketLabels)
-        m_context.setVisible(QString::fromLatin1(name), false);
-    if (QLabel *footer = m_context.label(QStringLiteral("lblRodape"))) {
+    for (QLatin1StringView name : ticketLabels)
+        m_context.setVisible(name, false);
+    if (QLabel *footer = m_context.label(FormName::lblRodape)) {
         QFont font = footer->font();
         font.setPointSize(8);
         footer->setFont(font);
@@ -58,8 +59,8 @@ void Footer::showText(const QString &Texto)
 void Footer::showTicketFigures()
 {
     const Parameters &params = m_context.state().params;
-    for (const char *name : ticketLabels)
-        m_context.setVisible(QString::fromLatin1(name), true);
+    for (QLatin1StringView name : ticketLabels)
+        m_context.setVisible(name, true);
     const TextAnswer answer = m_context.services().CalcTicketMedio(
         {params.stCDFILIAL, params.stCDLOJA, params.dtDTABERCAIX});
     // A failed service leaves the figures as they were.
@@ -69,11 +70,10 @@ void Footer::showTicketFigures()
     const QString count = text.mid(dash + 1);
     bool ok = false;
     if (const double value = PtBr::StrToFloat(average, &ok); ok)
-        m_context.setCaption(QStringLiteral("lblValTicketMedio"),
-                             QStringLiteral("R$ ") + PtBr::FormatFloat(QStringLiteral("0.00"), value));
+        m_context.setCaption(
+            FormName::lblValTicketMedio, QStringLiteral("R$ ") + PtBr::FormatFloat(QStringLiteral("0.00"), value));
     if (const double value = PtBr::StrToFloat(count, &ok); ok)
-        m_context.setCaption(QStringLiteral("lblValQuantCupom"),
-                             PtBr::FormatFloat(QStringLiteral("0.000"), value));
+        m_context.setCaption(FormName::lblValQuantCupom, PtBr::FormatFloat(QStringLiteral("0.000"), value));
 }
 
 // Branch, store, till and operator; the screen code; the company.
@@ -81,17 +81,14 @@ void Footer::showSiteLines()
 {
     const SaleState &state = m_context.state();
     const Parameters &params = state.params;
-    m_context.setCaption(QStringLiteral("lblFilialCaixa"),
-                         m_context.Msg(QStringLiteral("FILIAL")) + QStringLiteral(": ") + params.stCDFILIAL
-                             + QLatin1Char(' ') + params.stNMFILIAL + QStringLiteral(" - ")
-                             + m_context.Msg(QStringLiteral("Loja")) + QStringLiteral(": ") + params.stCDLOJA
-                             + QStringLiteral(" - ") + m_context.Msg(QStringLiteral("Caixa"))
-                             + QStringLiteral(": ") + params.stCDCAIXA + QStringLiteral(" - ")
-                             + state.rights.stNMOPERADOR);
-    m_context.setCaption(QStringLiteral("lblCodTela"),
-                         Ravuvozozod::MontaRodapeGeral(params.boUTILIZAIMPFIS, QStringLiteral("KAL51000"),
-                                                       QStringLiteral("S")));
-    m_context.setCaption(QStringLiteral("lblEmpresa"),
-                         m_context.Msg(QStringLiteral("Empresa")) + QStringLiteral(": ")
-                             + params.stCDEMPRESA + QLatin1Char(' ') + params.stNMRAZSOCEMPR);
+    m_context.setCaption(FormName::lblFilialCaixa,
+        m_context.Msg(QStringLiteral("FILIAL")) + QStringLiteral(": ") + params.stCDFILIAL + QLatin1Char(' ') + params.stNMFILIAL
+            + QStringLiteral(" - ") + m_context.Msg(QStringLiteral("Loja")) + QStringLiteral(": ") + params.stCDLOJA
+            + QStringLiteral(" - ") + m_context.Msg(QStringLiteral("Caixa")) + QStringLiteral(": ") + params.stCDCAIXA
+            + QStringLiteral(" - ") + state.rights.stNMOPERADOR);
+    m_context.setCaption(FormName::lblCodTela,
+        Ravuvozozod::MontaRodapeGeral(params.boUTILIZAIMPFIS, QStringLiteral("KAL51000"), QStringLiteral("S")));
+    m_context.setCaption(FormName::lblEmpresa,
+        m_context.Msg(QStringLiteral("Empresa")) + QStringLiteral(": ") + params.stCDEMPRESA + QLatin1Char(' ')
+            + params.stNMRAZSOCEMPR);
 }

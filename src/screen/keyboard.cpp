@@ -5,14 +5,14 @@
 
 #include "screenshell.h"
 
-#include <sale/saledatasets.h>
-#include <sale/salecontext.h>
-#include <sale/salestate.h>
 #include "tfrmvendacons.h"
+#include <sale/formnames.h>
+#include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/salestate.h>
 
 #include <consumer/consumersale.h>
 #include <order/orderentry.h>
-#include <order/productentry_server.h>
 #include <settlement/settlement.h>
 
 #include <outside/pkg_hrk00001.h>
@@ -32,21 +32,21 @@
 namespace {
 
 // The button's own Enabled property (a disabled parent panel does not count).
-bool enabled(SaleContext &context, const char *name)
+bool enabled(SaleContext &context, QLatin1StringView name)
 {
-    const QAbstractButton *button = context.button(QString::fromLatin1(name));
+    const QAbstractButton *button = context.button(name);
     return button && !button->testAttribute(Qt::WA_ForceDisabled);
 }
 
-bool visible(SaleContext &context, const char *name)
+bool visible(SaleContext &context, QLatin1StringView name)
 {
-    const QWidget *widget = context.widget(QString::fromLatin1(name));
+    const QWidget *widget = context.widget(name);
     return widget && !widget->isHidden();
 }
 
 QString buffer(SaleContext &context)
 {
-    const QLabel *label = context.label(QStringLiteral("lblBuffer"));
+    const QLabel *label = context.label(FormName::lblBuffer);
     return label ? label->text() : QString();
 }
 
@@ -64,7 +64,7 @@ using Click = std::function<void(SaleContext &)>;
 struct ButtonKey
 {
     int key;
-    const char *button;
+    QLatin1StringView button;
     bool swallowed;
     Click click;
 };
@@ -72,19 +72,25 @@ struct ButtonKey
 const QList<ButtonKey> &buttonKeys()
 {
     static const QList<ButtonKey> keys = {
-        {Qt::Key_F2, "spbQtde2", true, [](SaleContext &c) { c.shell().spbQtde2Click(c.button(QStringLiteral("spbQtde2"))); }},
-        {Qt::Key_F3, "spbQtde", true, [](SaleContext &c) { c.shell().spbQtdeClick(c.button(QStringLiteral("spbQtde"))); }},
-        {Qt::Key_F5, "spbConsultaPreco", true, [](SaleContext &c) {
-             QAbstractButton *button = c.button(QStringLiteral("spbConsultaPreco"));
-             button->setChecked(!button->isChecked());
-             c.shell().spbConsultaPrecoClick(button);
-         }},
-        {Qt::Key_F6, "spbPesquisa", true, [](SaleContext &c) { c.order().spbPesquisaClick(c.button(QStringLiteral("spbPesquisa"))); }},
-        {Qt::Key_F7, "spbCancelaCupom", true, [](SaleContext &c) { c.settlement().spbCancelaCupomClick(c.button(QStringLiteral("spbCancelaCupom"))); }},
-        {Qt::Key_F8, "spbCancProd", false, [](SaleContext &c) { c.shell().spbCancProdClick(c.button(QStringLiteral("spbCancProd"))); }},
-        {Qt::Key_F9, "spbFuncoes", false, [](SaleContext &c) { c.shell().spbFuncoesClick(c.button(QStringLiteral("spbFuncoes"))); }},
-        {Qt::Key_F10, "spbObs", false, [](SaleContext &c) { c.shell().spbObsClick(c.button(QStringLiteral("spbObs"))); }},
-        {Qt::Key_F11, "spbProdCombinado", false, [](SaleContext &c) { c.order().spbProdCombinadoClick(c.button(QStringLiteral("spbProdCombinado"))); }},
+        {Qt::Key_F2, FormName::spbQtde2, true, [](SaleContext &c) { c.shell().spbQtde2Click(c.button(FormName::spbQtde2)); }},
+        {Qt::Key_F3, FormName::spbQtde, true, [](SaleContext &c) { c.shell().spbQtdeClick(c.button(FormName::spbQtde)); }},
+        {Qt::Key_F5, FormName::spbConsultaPreco, true,
+            [](SaleContext &c) {
+                QAbstractButton *button = c.button(FormName::spbConsultaPreco);
+                button->setChecked(!button->isChecked());
+                c.shell().spbConsultaPrecoClick(button);
+            }},
+        {Qt::Key_F6, FormName::spbPesquisa, true,
+            [](SaleContext &c) { c.order().spbPesquisaClick(c.button(FormName::spbPesquisa)); }},
+        {Qt::Key_F7, FormName::spbCancelaCupom, true,
+            [](SaleContext &c) { c.settlement().spbCancelaCupomClick(c.button(FormName::spbCancelaCupom)); }},
+        {Qt::Key_F8, FormName::spbCancProd, false,
+            [](SaleContext &c) { c.shell().spbCancProdClick(c.button(FormName::spbCancProd)); }},
+        {Qt::Key_F9, FormName::spbFuncoes, false,
+            [](SaleContext &c) { c.shell().spbFuncoesClick(c.button(FormName::spbFuncoes)); }},
+        {Qt::Key_F10, FormName::spbObs, false, [](SaleContext &c) { c.shell().spbObsClick(c.button(FormName::spbObs)); }},
+        {Qt::Key_F11, FormName::spbProdCombinado, false,
+            [](SaleContext &c) { c.order().spbProdCombinadoClick(c.button(FormName::spbProdCombinado)); }},
     };
     return keys;
 }
@@ -94,37 +100,35 @@ const QList<ButtonKey> &buttonKeys()
 struct AltKey
 {
     int key;
-    const char *button;
+    QLatin1StringView button;
     bool withChoice;
     Click click;
 };
 
-template <class Handler>
-Click consumerClick(Handler handler, const char *name)
+template <class Handler> Click consumerClick(Handler handler, QLatin1StringView name)
 {
-    return [handler, name](SaleContext &c) { (c.consumer().*handler)(c.button(QString::fromLatin1(name))); };
+    return [handler, name](SaleContext &c) { (c.consumer().*handler)(c.button(name)); };
 }
 
-template <class Handler>
-Click shellClick(Handler handler, const char *name)
+template <class Handler> Click shellClick(Handler handler, QLatin1StringView name)
 {
-    return [handler, name](SaleContext &c) { (c.shell().*handler)(c.button(QString::fromLatin1(name))); };
+    return [handler, name](SaleContext &c) { (c.shell().*handler)(c.button(name)); };
 }
 
 const QList<AltKey> &altKeysBeforeSwallow()
 {
     static const QList<AltKey> keys = {
-        {Qt::Key_C, "spbComanda", false, shellClick(&ScreenShell::spbComandaClick, "spbComanda")},
-        {Qt::Key_E, "spbCompraCred", false, consumerClick(&ConsumerSale::spbCompraCredClick, "spbCompraCred")},
-        {Qt::Key_M, "spbMenuMesa", false, shellClick(&ScreenShell::spbMenuMesaClick, "spbMenuMesa")},
-        {Qt::Key_P, "spbCartao", false, consumerClick(&ConsumerSale::spbCartaoClick, "spbCartao")},
-        {Qt::Key_R, "spbCredPessoal", true, consumerClick(&ConsumerSale::spbCredPessoalClick, "spbCredPessoal")},
-        {Qt::Key_S, "spbVendaVis", true, consumerClick(&ConsumerSale::spbVendaVisClick, "spbVendaVis")},
-        {Qt::Key_V, "spbVendaDeb", true, consumerClick(&ConsumerSale::spbVendaDebClick, "spbVendaDeb")},
-        {Qt::Key_T, "spbCancEscolhe", true, consumerClick(&ConsumerSale::spbCancEscolheClick, "spbCancEscolhe")},
-        {Qt::Key_D, "spbDelivery", false, shellClick(&ScreenShell::spbDeliveryClick, "spbDelivery")},
-        {Qt::Key_O, "spbCadCons", false, consumerClick(&ConsumerSale::spbCadConsClick, "spbCadCons")},
-        {Qt::Key_A, "spbNrPessoas", false, shellClick(&ScreenShell::spbNrPessoasClick, "spbNrPessoas")},
+        {Qt::Key_C, FormName::spbComanda, false, shellClick(&ScreenShell::spbComandaClick, FormName::spbComanda)},
+        {Qt::Key_E, FormName::spbCompraCred, false, consumerClick(&ConsumerSale::spbCompraCredClick, FormName::spbCompraCred)},
+        {Qt::Key_M, FormName::spbMenuMesa, false, shellClick(&ScreenShell::spbMenuMesaClick, FormName::spbMenuMesa)},
+        {Qt::Key_P, FormName::spbCartao, false, consumerClick(&ConsumerSale::spbCartaoClick, FormName::spbCartao)},
+        {Qt::Key_R, FormName::spbCredPessoal, true, consumerClick(&ConsumerSale::spbCredPessoalClick, FormName::spbCredPessoal)},
+        {Qt::Key_S, FormName::spbVendaVis, true, consumerClick(&ConsumerSale::spbVendaVisClick, FormName::spbVendaVis)},
+        {Qt::Key_V, FormName::spbVendaDeb, true, consumerClick(&ConsumerSale::spbVendaDebClick, FormName::spbVendaDeb)},
+        {Qt::Key_T, FormName::spbCancEscolhe, true, consumerClick(&ConsumerSale::spbCancEscolheClick, FormName::spbCancEscolhe)},
+        {Qt::Key_D, FormName::spbDelivery, false, shellClick(&ScreenShell::spbDeliveryClick, FormName::spbDelivery)},
+        {Qt::Key_O, FormName::spbCadCons, false, consumerClick(&ConsumerSale::spbCadConsClick, FormName::spbCadCons)},
+        {Qt::Key_A, FormName::spbNrPessoas, false, shellClick(&ScreenShell::spbNrPessoasClick, FormName::spbNrPessoas)},
     };
     return keys;
 }
@@ -132,11 +136,13 @@ const QList<AltKey> &altKeysBeforeSwallow()
 const QList<AltKey> &altKeysAfterSwallow()
 {
     static const QList<AltKey> keys = {
-        {Qt::Key_F, "spbIncluiCpf", false, [](SaleContext &c) { c.settlement().spbIncluiCpfClick(c.button(QStringLiteral("spbIncluiCpf"))); }},
-        {Qt::Key_G, "spbParaViagem", false, shellClick(&ScreenShell::spbParaViagemClick, "spbParaViagem")},
-        {Qt::Key_H, "spbCashback", false, consumerClick(&ConsumerSale::spbCashbackClick, "spbCashback")},
-        {Qt::Key_I, "spbCashbackUDS", false, consumerClick(&ConsumerSale::spbCashbackUDSClick, "spbCashbackUDS")},
-        {Qt::Key_J, "spbConsultaPromo", false, consumerClick(&ConsumerSale::spbConsultaPromoClick, "spbConsultaPromo")},
+        {Qt::Key_F, FormName::spbIncluiCpf, false,
+            [](SaleContext &c) { c.settlement().spbIncluiCpfClick(c.button(FormName::spbIncluiCpf)); }},
+        {Qt::Key_G, FormName::spbParaViagem, false, shellClick(&ScreenShell::spbParaViagemClick, FormName::spbParaViagem)},
+        {Qt::Key_H, FormName::spbCashback, false, consumerClick(&ConsumerSale::spbCashbackClick, FormName::spbCashback)},
+        {Qt::Key_I, FormName::spbCashbackUDS, false, consumerClick(&ConsumerSale::spbCashbackUDSClick, FormName::spbCashbackUDS)},
+        {Qt::Key_J, FormName::spbConsultaPromo, false,
+            consumerClick(&ConsumerSale::spbConsultaPromoClick, FormName::spbConsultaPromo)},
     };
     return keys;
 }
@@ -174,7 +180,7 @@ void KeyboardMap::FormKeyPress(QChar &Key)
     SaleState &state = m_context.state();
     if (state.flags.boRecebendo || state.flags.boInicializaAux1)
         return;
-    QLabel *buffer = m_context.label(QStringLiteral("lblBuffer"));
+    QLabel *buffer = m_context.label(FormName::lblBuffer);
     if (!buffer)
         return;
     if (buffer->text().size() >= KeyBufferSize) {
@@ -186,7 +192,7 @@ void KeyboardMap::FormKeyPress(QChar &Key)
         return;
     buffer->setText(buffer->text() + Key);
     if (!state.flags.boConsultaPreco)
-        m_context.setCaption(QStringLiteral("lblProduto"), QString());
+        m_context.setCaption(FormName::lblProduto, QString());
 }
 
 void KeyboardMap::FormKeyDown(int &Key, Qt::KeyboardModifiers Shift)
@@ -219,7 +225,7 @@ void KeyboardMap::FormKeyDown(int &Key, Qt::KeyboardModifiers Shift)
     case Qt::Key_Delete:
         if (choice)
             return;
-        c.setCaption(QStringLiteral("lblBuffer"), QString());
+        c.setCaption(FormName::lblBuffer, QString());
         c.form().update();
         break;
     case Qt::Key_Plus:
@@ -245,7 +251,7 @@ void KeyboardMap::FormKeyDown(int &Key, Qt::KeyboardModifiers Shift)
 void KeyboardMap::backspaceKey()
 {
     const QString typed = buffer(m_context);
-    m_context.setCaption(QStringLiteral("lblBuffer"), typed.chopped(qMin(1, int(typed.size()))));
+    m_context.setCaption(FormName::lblBuffer, typed.chopped(qMin(1, int(typed.size()))));
 }
 
 // A function key that presses its button, when the button is enabled and the sale-kind
@@ -270,8 +276,8 @@ void KeyboardMap::keyCombinations(int pressed, int &Key, Qt::KeyboardModifiers S
     if (alt)
         runAltKeys(c, altKeysBeforeSwallow(), pressed, choice);
     // The production message goes by its button's visibility, choice or not.
-    if (alt && pressed == Qt::Key_I && visible(c, "spbImprimeMensagem"))
-        c.shell().spbImprimeMensagemClick(c.button(QStringLiteral("spbImprimeMensagem")));
+    if (alt && pressed == Qt::Key_I && visible(c, FormName::spbImprimeMensagem))
+        c.shell().spbImprimeMensagemClick(c.button(FormName::spbImprimeMensagem));
     const bool ctrl = exactly(Shift, Qt::ControlModifier);
     if ((alt && pressed == Qt::Key_F4) || exactly(Shift, Qt::ShiftModifier) || ctrl
         || pressed == Qt::Key_Delete)
@@ -289,8 +295,8 @@ void KeyboardMap::enterKey()
         qrCodeEnter();
         return;
     }
-    if (visible(c, "pnlListaBeneficio")) {
-        c.consumer().btnEnterFidClick(c.button(QStringLiteral("btnEnterFid")));
+    if (visible(c, FormName::pnlListaBeneficio)) {
+        c.consumer().btnEnterFidClick(c.button(FormName::btnEnterFid));
         return;
     }
     const QString typed = buffer(c);
@@ -308,14 +314,14 @@ void KeyboardMap::enterKey()
 void KeyboardMap::qrCodeEnter()
 {
     SaleContext &c = m_context;
-    const QLabel *qr = c.label(QStringLiteral("lblBufferQRCODE"));
+    const QLabel *qr = c.label(FormName::lblBufferQRCODE);
     const QString sale = c.settlement().FormataQRCode(qr ? qr->text() : QString());
     if (!sale.isEmpty()) {
         c.settlement().GerarVendaQRCode(sale);
         return;
     }
     c.services().DesativaProcesso();
-    c.settlement().btnCancelaQrCodeClick(c.button(QStringLiteral("btnCancelaQrCode")));
+    c.settlement().btnCancelaQrCodeClick(c.button(FormName::btnCancelaQrCode));
 }
 
 // An empty buffer settles a counter sale or sends the order of the other modes.
@@ -323,10 +329,10 @@ void KeyboardMap::settleOrSend()
 {
     SaleContext &c = m_context;
     if (c.state().host.stModoVenda == SaleMode::Counter) {
-        if (enabled(c, "spbReceb"))
-            c.settlement().spbRecebClick(c.button(QStringLiteral("spbReceb")));
+        if (enabled(c, FormName::spbReceb))
+            c.settlement().spbRecebClick(c.button(FormName::spbReceb));
     } else {
-        c.shell().spbVenderClick(c.button(QStringLiteral("spbVender")));
+        c.shell().spbVenderClick(c.button(FormName::spbVender));
     }
 }
 
@@ -334,10 +340,10 @@ void KeyboardMap::escapeKey()
 {
     SaleContext &c = m_context;
     const SaleFlags &flags = c.state().flags;
-    if (visible(c, "pnlListaBeneficio"))
-        c.consumer().btnSairFidClick(c.button(QStringLiteral("btnSairFid")));
-    else if (visible(c, "pnlQrCode"))
-        c.settlement().btnCancelaQrCodeClick(c.button(QStringLiteral("btnCancelaQrCode")));
-    else if (!flags.boCupomAberto && !flags.boTipoVendaSelecionado && enabled(c, "lblSair"))
-        c.shell().lblSairClick(c.button(QStringLiteral("lblSair")));
+    if (visible(c, FormName::pnlListaBeneficio))
+        c.consumer().btnSairFidClick(c.button(FormName::btnSairFid));
+    else if (visible(c, FormName::pnlQrCode))
+        c.settlement().btnCancelaQrCodeClick(c.button(FormName::btnCancelaQrCode));
+    else if (!flags.boCupomAberto && !flags.boTipoVendaSelecionado && enabled(c, FormName::lblSair))
+        c.shell().lblSairClick(c.button(FormName::lblSair));
 }

@@ -8,8 +8,6 @@
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
 
-#include <order/productentry_server.h>
-
 #include <outside/pkg_hrk00001.h>
 #include <outside/pkg_hrk00002.h>
 #include <outside/ravuvozozod.h>
@@ -19,6 +17,7 @@
 #include <QDebug>
 #include <QFileInfo>
 #include <sale/codes.h>
+#include <sale/serverseams.h>
 
 namespace {
 
@@ -49,7 +48,7 @@ void KeyboardMap::changeOperator()
     const OperatorChangeAnswer changed = c.services().TrocaOperadorCaixa({rights.stNMOPERADOR});
     if (changed.done)
         rights.stNMOPERADOR = changed.stNMOPERADOR;
-    c.checkedValue(entryServer().setLogAcesso(rights.stCDOPERADOR), QStringLiteral("setLogAcesso"),
+    c.checkedValue(c.server().access.setLogAcesso(rights.stCDOPERADOR), QStringLiteral("setLogAcesso"),
                    rights.stCDOPERADOR);
     reloadOperator();
     c.shell().ControleAcessoBotoes();

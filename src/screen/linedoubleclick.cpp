@@ -2,11 +2,11 @@
 #include "linedoubleclick_p.h"
 
 #include "screenshell.h"
-#include "startupserver.h"
 
 #include <sale/codes.h>
 #include <sale/formnames.h>
 #include <sale/salecontext.h>
+#include <sale/serverseams.h>
 #include <sale/saledatasets.h>
 #include <sale/salestate.h>
 
@@ -68,7 +68,7 @@ void LineDoubleClick::resellPromotionOrObserve()
         return;
     }
     Variant packet;
-    if (!packetOf(startupServer().getOcorPed(state.params.stCDFILIAL, state.params.stCDLOJA, text(data.cdsItems, "CDPRODUTO")),
+    if (!packetOf(m_context.server().tabs.getOcorPed(state.params.stCDFILIAL, state.params.stCDLOJA, text(data.cdsItems, "CDPRODUTO")),
                   QStringLiteral("getOcorPed"), text(data.cdsItems, "CDPRODUTO"), packet)) {
         data.cdsObs.Close();
         return;
@@ -109,7 +109,7 @@ void LineDoubleClick::applyCoupon()
         return;
     }
     Variant packet;
-    if (!packetOf(startupServer().getCuponsValidos(state.params.stCDFILIAL, text(items, "CDPRODUTO")),
+    if (!packetOf(m_context.server().lookupsProducts.getCuponsValidos(state.params.stCDFILIAL, text(items, "CDPRODUTO")),
                   QStringLiteral("getCuponsValidos"), text(items, "CDPRODUTO"), packet))
         return;
     ClientDataSet coupons(QStringLiteral("cdsCuponsValidos"));

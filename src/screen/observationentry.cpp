@@ -6,6 +6,7 @@
 #include <sale/codes.h>
 #include <sale/formnames.h>
 #include <sale/salecontext.h>
+#include <sale/serverseams.h>
 #include <sale/saledatasets.h>
 #include <sale/salestate.h>
 #include <sale/scopeguard.h>
@@ -15,7 +16,6 @@
 #include <outside/pkg_hrk00002.h>
 #include <outside/ravuvozozod.h>
 #include <runtime/abort.h>
-#include <screen/startupserver.h>
 
 #include <QAbstractButton>
 #include <QDebug>
@@ -252,7 +252,7 @@ void ObservationEntry::addOccurrenceRows()
         rows.FieldByName(QStringLiteral("CDPRODUTO")).SetAsString(cdProduto);
         rows.FieldByName(QStringLiteral("CDGRPOCOR")).SetAsString(group);
         rows.FieldByName(QStringLiteral("CDOCORR")).SetAsString(occurrence);
-        rows.FieldByName(QStringLiteral("DSOCORR")).SetAsString(startupServer().getDsOcorr(group, occurrence));
+        rows.FieldByName(QStringLiteral("DSOCORR")).SetAsString(m_context.server().lookupsTills.getDsOcorr(group, occurrence));
         rows.FieldByName(QStringLiteral("NRCOMANDA")).SetAsString(QString());
         rows.FieldByName(QStringLiteral("CDPRODOBS")).SetAsString(occurrenceProduct(occurrence));
         rows.Post();
@@ -310,10 +310,10 @@ void ObservationEntry::addObservationProducts()
         items.GotoBookmark(observed);
         m_context.setCaption(FormName::lblBuffer, product);
         state.road.stPedidoAux3 = state.params.stIDSOLOBSPED;
-        state.params.stIDSOLOBSPED = QStringLiteral("N");
+        state.setAskOrderNotes(QStringLiteral("N"));
         OnExit restored([this, &state] {
             m_context.setCaption(FormName::lblBuffer, QString());
-            state.params.stIDSOLOBSPED = state.road.stPedidoAux3;
+            state.setAskOrderNotes(state.road.stPedidoAux3);
         });
         if (state.flags.boCreditoPessoal)
             m_context.consumer().LogFamSaldo(QStringLiteral("adicionar produto obs: ") + itemText("CDPRODUTO")

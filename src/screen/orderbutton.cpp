@@ -4,11 +4,12 @@
 
 #include "screenshell.h"
 
-#include <sale/saledatasets.h>
-#include <sale/salecontext.h>
-#include <sale/salestate.h>
 #include "tfrmvendacons.h"
 #include "tfrmvisualiza.h"
+#include <sale/formnames.h>
+#include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/salestate.h>
 
 #include <order/orderentry.h>
 #include <outside/consiste.h>
@@ -126,7 +127,7 @@ void OrderButton::leaveAfterOrder()
         state.settlement.stSenhaPedido.clear();
         if (state.host.stModoVenda == SaleMode::Tab) {
             if (TfrmVisualiza *display = m_context.display()) {
-                if (auto *label = display->findChild<QLabel *>(QStringLiteral("lblVrTotal")))
+                if (auto *label = display->findChild<QLabel *>(DisplayName::lblVrTotal))
                     label->setText(QStringLiteral("0,00"));
             }
         }

@@ -1,11 +1,12 @@
 #include "receiptgrid.h"
 
 #include "datasetmodel.h"
-#include <sale/saledatasets.h>
-#include <sale/salecontext.h>
-#include <sale/salestate.h>
 #include "screenshell.h"
 #include "tfrmvisualiza.h"
+#include <sale/formnames.h>
+#include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/salestate.h>
 
 #include <outside/qub_movrela.h>
 #include <runtime/money.h>
@@ -80,7 +81,7 @@ void install(SaleContext &context, ScreenShell &owner)
 {
     ScreenShell *shell = &owner;
     context.data().cdsExtratoTemp.BeforePost = [shell](ClientDataSet &rows) { shell->cdsExtratoTempBeforePost(rows); };
-    auto *grid = context.widget<QTableView>(QStringLiteral("dbgCupom"));
+    auto *grid = context.widget<QTableView>(FormName::dbgCupom);
     if (!grid)
         return;
     grid->setItemDelegate(new ReceiptCellPainter(context, grid));
@@ -113,7 +114,7 @@ namespace {
 // The seat buttons work only while the seat label is shown (table mode).
 void moveSeat(SaleContext &context, int step)
 {
-    QLabel *seat = context.label(QStringLiteral("stPosicao"));
+    QLabel *seat = context.label(FormName::stPosicao);
     if (!seat || seat->isHidden())
         return;
     SaleCounters &counters = context.state().counters;
@@ -132,10 +133,10 @@ void ScreenShell::cdsExtratoTempBeforePost(ClientDataSet &DataSet)
             totals.doTotalVenda, numberOf(DataSet.FieldByName(QStringLiteral("STQTDE")).AsString()), numberOf(value),
             totals.doVrDescontoItem, totals.doVrAcrescimoItem);
     const QString text = PtBr::FormatFloat(QStringLiteral("#,##0.00"), totals.doTotalVenda);
-    m_context.setCaption(QStringLiteral("lblVrTotal"), text);
-    m_context.setCaption(QStringLiteral("lblTotVenda"), QString::fromLatin1(PtBr::CurrencyString) + text);
+    m_context.setCaption(FormName::lblVrTotal, text);
+    m_context.setCaption(FormName::lblTotVenda, QString::fromLatin1(PtBr::CurrencyString) + text);
     if (TfrmVisualiza *display = m_context.display()) {
-        if (auto *label = display->findChild<QLabel *>(QStringLiteral("lblVrTotal")))
+        if (auto *label = display->findChild<QLabel *>(DisplayName::lblVrTotal))
             label->setText(text);
     }
 }

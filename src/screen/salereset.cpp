@@ -3,13 +3,14 @@
 #include "salereset_p.h"
 
 #include "screenshell.h"
-#include "startupserver.h"
 #include "tfrmvisualiza.h"
 
 #include <sale/codes.h>
-#include <sale/saledatasets.h>
+#include <sale/formnames.h>
 #include <sale/salecontext.h>
+#include <sale/saledatasets.h>
 #include <sale/salestate.h>
+#include <sale/serverseams.h>
 
 #include <order/orderentry.h>
 #include <order/recoveryfiles.h>
@@ -84,7 +85,7 @@ void SaleReset::LimpaCDS()
     emptySaleDatasets();
     const Parameters &p = m_context.state().params;
     // The datasets are already empty when a failure of the server is reported here.
-    m_context.checkedValue(startupServer().setPromoCombAux(p.stCDFILIAL, p.stCDCAIXA),
+    m_context.checkedValue(m_context.server().lookupsProducts.setPromoCombAux(p.stCDFILIAL, p.stCDCAIXA),
                            QStringLiteral("setPromoCombAux"), p.stCDFILIAL + QLatin1Char('-') + p.stCDCAIXA);
 }
 
@@ -119,7 +120,7 @@ void SaleReset::resetSaleKinds()
     SaleFlags &f = s.flags;
     f.boVendaDebito = f.boCreditoPessoal = f.boVendaVista = f.boModoCartao = f.boRecebendo = false;
     s.consumer.boCartaoAux2 = false;
-    if (QAbstractButton *badge = m_context.button(QStringLiteral("spbCartao"))) {
+    if (QAbstractButton *badge = m_context.button(FormName::spbCartao)) {
         if (badge->isCheckable())
             badge->setChecked(false);
         badge->setDown(false);
@@ -140,7 +141,7 @@ void SaleReset::resetTotalsAndCounters()
         c.inNrPessoas = qMin(c.inNrPessoas, 1);
         c.inExtratoAux1 = qMin(c.inExtratoAux1, 1);
     }
-    m_context.setCaption(QStringLiteral("lblNrPes"), QString::number(c.inNrPessoas));
+    m_context.setCaption(FormName::lblNrPes, QString::number(c.inNrPessoas));
     m_context.data().cdsConfTipoRece.SetFiltered(false);
     s.road.stNRSEQ.clear();
     s.host.stCDVENDEDOR.clear();
@@ -191,8 +192,8 @@ void SaleReset::resetDocumentTexts()
 void SaleReset::showFreeTill()
 {
     showTotals();
-    for (const char *name : {"lblProduto", "lblCracha", "lblNmCons", "lblSerieD"})
-        m_context.setCaption(QString::fromLatin1(name), QString());
+    for (QLatin1StringView name : {FormName::lblProduto, FormName::lblCracha, FormName::lblNmCons, FormName::lblSerieD})
+        m_context.setCaption(name, QString());
     ScreenShell &shell = m_context.shell();
     if (m_context.state().host.stModoVenda == SaleMode::Counter)
         shell.Mensagem_Caixa(m_context.Msg(QStringLiteral("Venda_Balcao")));
@@ -206,22 +207,22 @@ void SaleReset::showTotals()
     const SaleState &s = m_context.state();
     const QString total = PtBr::FormatFloat(QStringLiteral("#,##0.00"), s.totals.doTotalVenda);
     const QString quantity = PtBr::FormatFloat(QStringLiteral("#,###0.000"), s.totals.doExtratoAux1);
-    m_context.setCaption(QStringLiteral("lblVrTotal"), total);
-    m_context.setCaption(QStringLiteral("lblTotVenda"), QString::fromLatin1(PtBr::CurrencyString) + total);
-    m_context.setCaption(QStringLiteral("lblQtdeTotal"), quantity);
-    m_context.setCaption(QStringLiteral("lblQtdeTotal2"), quantity);
+    m_context.setCaption(FormName::lblVrTotal, total);
+    m_context.setCaption(FormName::lblTotVenda, QString::fromLatin1(PtBr::CurrencyString) + total);
+    m_context.setCaption(FormName::lblQtdeTotal, quantity);
+    m_context.setCaption(FormName::lblQtdeTotal2, quantity);
     if (TfrmVisualiza *display = m_context.display()) {
-        if (QLabel *label = display->findChild<QLabel *>(QStringLiteral("lblVrTotal")))
+        if (QLabel *label = display->findChild<QLabel *>(DisplayName::lblVrTotal))
             label->setText(total);
-        if (QLabel *label = display->findChild<QLabel *>(QStringLiteral("lblPeso")))
+        if (QLabel *label = display->findChild<QLabel *>(DisplayName::lblPeso))
             label->setText(QStringLiteral("0"));
     }
 }
 
 void SaleReset::showStandardLogo()
 {
-    QLabel *logo = m_context.label(QStringLiteral("imgLogo"));
-    QLabel *standard = m_context.label(QStringLiteral("imgLogoPadrao"));
+    QLabel *logo = m_context.label(FormName::imgLogo);
+    QLabel *standard = m_context.label(FormName::imgLogoPadrao);
     if (logo && standard) {
         logo->setScaledContents(false);
         logo->setPixmap(standard->pixmap());
@@ -273,8 +274,8 @@ void SaleReset::saveOrRemoveCancelledFile()
     }
     RecoveryFiles::save(data.cdsItensCancelados, folder, RecoveryFiles::ItensCancelados);
     // The exchange credit left over: from the sale total itself, never read back from a caption.
-    m_context.setCaption(QStringLiteral("lblValSaldDisp"),
-                         PtBr::FormatFloat(QStringLiteral("0.00"), s.totals.doRecebAux1 - Money::Trunc2(s.totals.doTotalVenda)));
+    m_context.setCaption(FormName::lblValSaldDisp,
+        PtBr::FormatFloat(QStringLiteral("0.00"), s.totals.doRecebAux1 - Money::Trunc2(s.totals.doTotalVenda)));
 }
 
 void SaleReset::ApagaCdsVenda_CdsItensCancelados()

@@ -1,11 +1,12 @@
 #include "screenshell.h"
 
 #include "receiptgrid.h"
-#include <sale/saledatasets.h>
-#include <sale/salecontext.h>
-#include <sale/salestate.h>
 #include "startup_p.h"
 #include "tfrmvendacons.h"
+#include <sale/formnames.h>
+#include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/salestate.h>
 
 #include <outside/ravuvozozod.h>
 
@@ -41,7 +42,7 @@ void ScreenShell::InicializaVariaveis()
 
 void ScreenShell::Mensagem_Caixa(const QString &text)
 {
-    m_context.setCaption(QStringLiteral("lblMensagemCaixa"), text);
+    m_context.setCaption(FormName::lblMensagemCaixa, text);
 }
 
 // Item cancellation does nothing on this screen: its button and key are routed here and

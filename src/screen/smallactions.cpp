@@ -3,11 +3,11 @@
 #include "smallactions_p.h"
 
 #include "screenshell.h"
-#include "startupserver.h"
 
 #include <sale/codes.h>
 #include <sale/formnames.h>
 #include <sale/salecontext.h>
+#include <sale/serverseams.h>
 #include <sale/saledatasets.h>
 #include <sale/salestate.h>
 
@@ -108,7 +108,7 @@ QString PersonsKeypad::refusalOf(const QString &typed, int maximum)
 int PersonsKeypad::branchMaximum()
 {
     const QString branch = m_context.state().params.stCDFILIAL;
-    const Variant packet = m_context.checkedValue(startupServer().getNrPesMesa(branch), QStringLiteral("getNrPesMesa"), branch);
+    const Variant packet = m_context.checkedValue(m_context.server().tabs.getNrPesMesa(branch), QStringLiteral("getNrPesMesa"), branch);
     if (!packet.isPacket())
         return 0;
     ClientDataSet maximum(QStringLiteral("cdsNrPesMesa"));
@@ -231,7 +231,7 @@ void SaleClosingTexts::relacionaEmailVenda()
         markSaleRows(state.settlement.stDSEMAILENVCUPOM, QStringLiteral("U"));
         return;
     }
-    const Variant stored = startupServer().getEmailCons(state.host.stCdClienteVenda, state.consumer.stCDCONSUMIDOR);
+    const Variant stored = m_context.server().consumers.getEmailCons(state.host.stCdClienteVenda, state.consumer.stCDCONSUMIDOR);
     state.settlement.stDSEMAILENVCUPOM = askEmail(stored.isFailure() ? QString() : stored.toString());
     const QString email = state.settlement.stDSEMAILENVCUPOM.trimmed();
     markSaleRows(email, email.isEmpty() ? QStringLiteral("N") : QStringLiteral("A"));

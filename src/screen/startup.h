@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sale/tillfiles.h>
+
 #include <runtime/datapacket.h>
 #include <runtime/variant.h>
 
@@ -24,9 +26,8 @@ private:
 // What start-up shares with whoever writes the local files it reads.
 namespace SaleStartup {
 
-// The key of the values the local files store enciphered (the SAT activation code of
-// AberturaCaixa.cds and the checksum of LUMBERA.CDS).
-inline constexpr int CipherKey = 51000;
+// The key of the values the local files store enciphered.
+inline constexpr int CipherKey = TillFiles::CipherKey;
 
 } // namespace SaleStartup
 

@@ -3,12 +3,12 @@
 
 #include "hostcall.h"
 #include "rights.h"
-#include <sale/saledatasets.h>
-#include <sale/salecontext.h>
-#include <sale/salestate.h>
 #include "screenshell.h"
-#include "startupserver.h"
 #include "tfrmvendacons.h"
+#include <sale/formnames.h>
+#include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/salestate.h>
 
 #include <consumer/consumersale.h>
 #include <order/orderentry.h>
@@ -28,6 +28,7 @@
 #include <QFileInfo>
 #include <QTimer>
 #include <sale/codes.h>
+#include <sale/serverseams.h>
 
 void CallStartup::run(const HostCall &call)
 {
@@ -54,12 +55,12 @@ void CallStartup::run(const HostCall &call)
 
 void CallStartup::resetGuards()
 {
-    m_context.setCaption(QStringLiteral("stPosicao"), QStringLiteral("1"));
+    m_context.setCaption(FormName::stPosicao, QStringLiteral("1"));
     SaleFlags &flags = m_context.state().flags;
     flags.boVenderAux1 = false;
     flags.boBalcaoAux3 = false;
     flags.boInicializaAux1 = false;
-    m_context.setCaption(QStringLiteral("lblBufferQRCODE"), QString());
+    m_context.setCaption(FormName::lblBufferQRCODE, QString());
 }
 
 // The host writes the logged operator's file before each call. Without it the previous
@@ -157,12 +158,12 @@ QString CallStartup::orderFooter(const QString &mode, const HostCall &call)
     const HostArguments &host = state.host;
     if (mode == SaleMode::Delivery) {
         const DataPacket consumer = StartupIo::packetOf(
-            startupServer().getConsumidorDLV(host.stCdClienteVenda, call.cdConsumidor),
+            m_context.server().startupLookups.getConsumidorDLV(host.stCdClienteVenda, call.cdConsumidor),
             QStringLiteral("getConsumidorDLV"));
         m_context.data().cdsConsumidorDLV.SetData(consumer);
         QString &password = state.settlement.stSenhaPedido;
         if (password.isEmpty())
-            password = StartupIo::textOf(startupServer().getSenhaPed(state.params.stCDFILIAL,
+            password = StartupIo::textOf(m_context.server().tabs.getSenhaPed(state.params.stCDFILIAL,
                                                                         host.stNRCOMANDA, host.stNRVENDAREST),
                                          QStringLiteral("getSenhaPed"));
         return m_context.Msg(QStringLiteral("PEDIDO")) + QLatin1Char(' ') + host.stNrComandaExib
@@ -191,7 +192,7 @@ void CallStartup::readTableOpening()
     SaleState &state = m_context.state();
     const QString branch = state.params.stCDFILIAL;
     const QString sale = state.host.stNRVENDAREST;
-    const Variant value = m_context.checkedValue(startupServer().GetDtHrAberMesa(branch, sale),
+    const Variant value = m_context.checkedValue(m_context.server().tabs.GetDtHrAberMesa(branch, sale),
                                                  QStringLiteral("GetDtHrAberMesa"),
                                                  branch + QLatin1Char('-') + sale);
     state.startup.dtAberturaMesa = value.toDateTime();
@@ -227,7 +228,7 @@ void CallStartup::prepareSaleDatasets()
     data.cdsItPromoComb.Close();
     data.cdsItPromoComb.CreateDataSet();
     const Parameters &params = m_context.state().params;
-    m_context.checkedValue(startupServer().setPromoCombAux(params.stCDFILIAL, params.stCDCAIXA),
+    m_context.checkedValue(m_context.server().lookupsProducts.setPromoCombAux(params.stCDFILIAL, params.stCDCAIXA),
                            QStringLiteral("setPromoCombAux"), params.stCDFILIAL + QLatin1Char('-') + params.stCDCAIXA);
 }
 
@@ -259,7 +260,7 @@ void CallStartup::recreateItems()
 void CallStartup::loadCouponSetting()
 {
     m_context.state().loyalty.stCupomAux1 =
-        StartupIo::textOf(startupServer().getIDUTCUPOMDESC(), QStringLiteral("getIDUTCUPOMDESC"));
+        StartupIo::textOf(m_context.server().lookupsTills.getIDUTCUPOMDESC(), QStringLiteral("getIDUTCUPOMDESC"));
     ClientDataSet &coupons = m_context.data().cdsCupomDescVenda;
     if (coupons.Active())
         coupons.EmptyDataSet();
@@ -270,7 +271,7 @@ void CallStartup::loadCouponSetting()
 void CallStartup::loadCampaignSwitch()
 {
     const bool campaign = StartupIo::booleanOf(
-        startupServer().getCampanha(m_context.state().params.stCDFILIAL), QStringLiteral("getCampanha"));
+        m_context.server().loyalty.getCampanha(m_context.state().params.stCDFILIAL), QStringLiteral("getCampanha"));
     m_context.state().startup.stTipoVendaAux1 = campaign ? QStringLiteral("S") : QStringLiteral("N");
 }
 
@@ -296,7 +297,7 @@ void CallStartup::prepareFailover()
 {
     const Parameters &params = m_context.state().params;
     ClientDataSet &map = m_context.data().cdsImpBackup;
-    const Variant answer = startupServer().getImpBackup(params.stCDFILIAL, params.stCDCAIXA);
+    const Variant answer = m_context.server().lookupsTills.getImpBackup(params.stCDFILIAL, params.stCDCAIXA);
     QString error;
     if (answer.isFailure() || (answer.isPacket() && !map.SetData(answer.packet(), &error))) {
         qWarning() << "backup printers not read:" << (answer.isFailure() ? answer.failureText() : error);
@@ -314,7 +315,7 @@ void CallStartup::startFailover()
     if (m_context.data().cdsImpBackup.IsEmpty())
         return;
     StartupIo::purgeOldTexts(SitePaths::resolve(QStringLiteral("DADOS\\IMPBACKUP")), Clock::now().date());
-    if (QTimer *timer = m_context.form().findChild<QTimer *>(QStringLiteral("timImpressoraBackup")))
+    if (QTimer *timer = m_context.form().findChild<QTimer *>(FormName::timImpressoraBackup))
         timer->start(30000);
     // The worker's lock is made once per process (Settlement::cs), never replaced here.
     Settlement::cs();
@@ -335,7 +336,7 @@ void CallStartup::loadBalanceAndWeighing()
 {
     const Parameters &params = m_context.state().params;
     m_context.data().cdsDadosResgSaldo.SetData(StartupIo::packetOf(
-        startupServer().getDadosResgSaldo(params.stCDFILIAL), QStringLiteral("getDadosResgSaldo")));
+        m_context.server().startupLookups.getDadosResgSaldo(params.stCDFILIAL), QStringLiteral("getDadosResgSaldo")));
     m_context.state().startup.stImpPesagem = StartupIo::textOf(
-        startupServer().getImpPesagem(params.stCDFILIAL, params.stCDCAIXA), QStringLiteral("getImpPesagem"));
+        m_context.server().lookupsTills.getImpPesagem(params.stCDFILIAL, params.stCDCAIXA), QStringLiteral("getImpPesagem"));
 }

@@ -1,9 +1,10 @@
 #include "startup_p.h"
 
-#include <sale/saledatasets.h>
-#include <sale/salecontext.h>
-#include <sale/salestate.h>
 #include "screenshell.h"
+#include <sale/formnames.h>
+#include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/salestate.h>
 
 #include <QLabel>
 #include <QWidget>
@@ -34,25 +35,26 @@ void StartupLayout::compactLayout()
     compactConsumerLines();
     compactReceipt();
     modeControls();
-    c.setVisible(QStringLiteral("panBalcao"), false);
-    c.setVisible(QStringLiteral("lblMenu"), false);
+    c.setVisible(FormName::panBalcao, false);
+    c.setVisible(FormName::lblMenu, false);
     c.shell().LimpaMenuProduto();
-    for (const char *name : {"lblVrTotal", "lblQtdeTotal", "lblQtde", "lblValor", "bdsPrecoFundo"})
-        c.setVisible(QString::fromLatin1(name), false);
+    for (QLatin1StringView name :
+        {FormName::lblVrTotal, FormName::lblQtdeTotal, FormName::lblQtde, FormName::lblValor, FormName::bdsPrecoFundo})
+        c.setVisible(name, false);
 }
 
 // The badge and consumer lines above the receipt, with the total and quantity beside them.
 void StartupLayout::compactConsumerLines()
 {
     SaleContext &c = m_context;
-    QWidget *badge = c.widget(QStringLiteral("lblCracha"));
-    QWidget *consumer = c.widget(QStringLiteral("lblNmCons"));
+    QWidget *badge = c.widget(FormName::lblCracha);
+    QWidget *consumer = c.widget(FormName::lblNmCons);
     badge->move(211, 110);
     consumer->move(211, 80);
-    for (const char *name : {"lblTotVenda", "lblValor2"})
-        c.widget(QString::fromLatin1(name))->move(c.widget(QString::fromLatin1(name))->x(), badge->y());
-    for (const char *name : {"lblQtdeTotal2", "lblQtde2"})
-        c.widget(QString::fromLatin1(name))->move(c.widget(QString::fromLatin1(name))->x(), consumer->y());
+    for (QLatin1StringView name : {FormName::lblTotVenda, FormName::lblValor2})
+        c.widget(name)->move(c.widget(name)->x(), badge->y());
+    for (QLatin1StringView name : {FormName::lblQtdeTotal2, FormName::lblQtde2})
+        c.widget(name)->move(c.widget(name)->x(), consumer->y());
     for (QWidget *label : {badge, consumer}) {
         label->setGeometry(211, label->y(), 452, label->height());
         c.setCaption(label->objectName(), QString());
@@ -65,25 +67,25 @@ void StartupLayout::compactConsumerLines()
 void StartupLayout::compactReceipt()
 {
     SaleContext &c = m_context;
-    QWidget *tray = c.widget(QStringLiteral("panFundoBandeja"));
-    QWidget *coupon = c.widget(QStringLiteral("panCupom"));
-    QWidget *grid = c.widget(QStringLiteral("dbgCupom"));
+    QWidget *tray = c.widget(FormName::panFundoBandeja);
+    QWidget *coupon = c.widget(FormName::panCupom);
+    QWidget *grid = c.widget(FormName::dbgCupom);
     tray->show();
     tray->resize(659, 400);
     coupon->resize(tray->width() - 15, tray->height() - 60);
     grid->resize(coupon->width() + 16, coupon->height() + 16);
 
-    QWidget *clock = c.widget(QStringLiteral("lblDataHora"));
+    QWidget *clock = c.widget(FormName::lblDataHora);
     clock->move(250, clock->y());
-    for (const char *name : {"lblTotVenda", "lblQtdeTotal2", "lblQtde2", "lblValor2"})
-        c.setVisible(QString::fromLatin1(name), true);
-    for (const char *name : {"lblNrPessoas", "lblNrPes"})
-        c.setVisible(QString::fromLatin1(name), false);
-    for (const char *name : {"spbGridBaixo", "spbGridAcima"}) {
-        QWidget *button = c.widget(QString::fromLatin1(name));
+    for (QLatin1StringView name : {FormName::lblTotVenda, FormName::lblQtdeTotal2, FormName::lblQtde2, FormName::lblValor2})
+        c.setVisible(name, true);
+    for (QLatin1StringView name : {FormName::lblNrPessoas, FormName::lblNrPes})
+        c.setVisible(name, false);
+    for (QLatin1StringView name : {FormName::spbGridBaixo, FormName::spbGridAcima}) {
+        QWidget *button = c.widget(name);
         button->move(button->x(), coupon->height() + 23);
     }
-    QWidget *position = c.widget(QStringLiteral("stPosicao"));
+    QWidget *position = c.widget(FormName::stPosicao);
     position->move(position->x(), coupon->height() + 28);
 }
 
@@ -91,14 +93,14 @@ void StartupLayout::touchLayout()
 {
     SaleContext &c = m_context;
     SaleState &state = c.state();
-    c.setVisible(QStringLiteral("panFundoBandeja"), true);
+    c.setVisible(FormName::panFundoBandeja, true);
     modeControls();
-    for (const char *name : {"lblTotVenda", "lblQtdeTotal2", "lblQtde2", "lblValor2"})
-        c.setVisible(QString::fromLatin1(name), false);
-    c.setVisible(QStringLiteral("lblMenu"), true);
+    for (QLatin1StringView name : {FormName::lblTotVenda, FormName::lblQtdeTotal2, FormName::lblQtde2, FormName::lblValor2})
+        c.setVisible(name, false);
+    c.setVisible(FormName::lblMenu, true);
     c.shell().LimpaMenuProduto();
-    c.setVisible(QStringLiteral("lblCracha"), false);
-    c.setVisible(QStringLiteral("lblNmCons"), false);
+    c.setVisible(FormName::lblCracha, false);
+    c.setVisible(FormName::lblNmCons, false);
     c.shell().MontaConfigGrupo(true);
     c.data().cdsConfigGrupo.First();
     state.road.stBalcaoAux1 = QStringLiteral("01");
@@ -112,21 +114,20 @@ void StartupLayout::modeControls()
     SaleContext &c = m_context;
     const HostArguments &host = c.state().host;
     const bool counter = host.stModoVenda == SaleMode::Counter;
-    c.setVisible(QStringLiteral("spbReceb"), counter);
-    c.setVisible(QStringLiteral("spbVender"), !counter);
+    c.setVisible(FormName::spbReceb, counter);
+    c.setVisible(FormName::spbVender, !counter);
     if (counter) {
-        c.setVisible(QStringLiteral("lblCracha"), true);
+        c.setVisible(FormName::lblCracha, true);
         return;
     }
     const QString waiter = c.Msg(QStringLiteral("Garcom")) + QLatin1Char(' ') + host.stCDVENDEDOR;
     if (host.stModoVenda == SaleMode::Tab) {
-        c.setVisible(QStringLiteral("lblCracha"), true);
-        c.setCaption(QStringLiteral("lblCracha"),
-                     c.Msg(QStringLiteral("NrComanda")) + QLatin1Char(' ') + host.stNrComandaExib);
-        c.setCaption(QStringLiteral("lblNmCons"), waiter);
+        c.setVisible(FormName::lblCracha, true);
+        c.setCaption(FormName::lblCracha, c.Msg(QStringLiteral("NrComanda")) + QLatin1Char(' ') + host.stNrComandaExib);
+        c.setCaption(FormName::lblNmCons, waiter);
         return;
     }
-    c.setVisible(QStringLiteral("lblCracha"), false);
-    c.setCaption(QStringLiteral("lblNmCons"),
-                 c.Msg(QStringLiteral("Mesa")) + QLatin1Char(' ') + host.stNRMESA + QStringLiteral(" - ") + waiter);
+    c.setVisible(FormName::lblCracha, false);
+    c.setCaption(
+        FormName::lblNmCons, c.Msg(QStringLiteral("Mesa")) + QLatin1Char(' ') + host.stNRMESA + QStringLiteral(" - ") + waiter);
 }

@@ -2,16 +2,17 @@
 #include "startup_p.h"
 
 #include "hostcall.h"
-#include <sale/saledatasets.h>
+#include "screens.h"
+#include "screenshell.h"
+#include "tfrmvendacons.h"
+#include "tfrmvisualiza.h"
+#include <sale/formnames.h>
 #include <sale/salecontext.h>
+#include <sale/saledatasets.h>
 #include <sale/salestate.h>
 #include <sale/salestate_load.h>
 #include <sale/scopeguard.h>
-#include "screens.h"
-#include "screenshell.h"
-#include "startupserver.h"
-#include "tfrmvendacons.h"
-#include "tfrmvisualiza.h"
+#include <sale/serverseams.h>
 
 #include <outside/criptografa.h>
 #include <outside/pkg_hrk00001.h>
@@ -82,7 +83,7 @@ void ProcessStartup::loadCrmBonusSettings()
 {
     const Parameters &params = m_context.state().params;
     const DataPacket packet = StartupIo::packetOf(
-        startupServer().getDadosCRMBONUS(params.stCDFILIAL, params.stCDLOJA),
+        m_context.server().startupLookups.getDadosCRMBONUS(params.stCDFILIAL, params.stCDLOJA),
         QStringLiteral("getDadosCRMBONUS"));
     m_context.data().cdsDadosCRMBONUS.SetData(packet);
     StartupResults &results = m_context.state().startup;
@@ -96,7 +97,7 @@ void ProcessStartup::decideCustomerDisplay()
 {
     const Parameters &params = m_context.state().params;
     const bool wanted = StartupIo::booleanOf(
-        startupServer().getVisualizaTelPed(params.stCDFILIAL, params.stCDCAIXA),
+        m_context.server().lookupsTills.getVisualizaTelPed(params.stCDFILIAL, params.stCDCAIXA),
         QStringLiteral("getVisualizaTelPed"));
     if (!wanted)
         return;
@@ -183,8 +184,8 @@ void ProcessStartup::loadLogo()
     QPixmap logo;
     if (!QFileInfo(path).isFile() || !logo.load(path))
         return;
-    for (const char *name : {"imgLogo", "imgLogoPadrao"}) {
-        if (QLabel *image = m_context.label(QString::fromLatin1(name))) {
+    for (QLatin1StringView name : {FormName::imgLogo, FormName::imgLogoPadrao}) {
+        if (QLabel *image = m_context.label(name)) {
             image->setScaledContents(false);
             image->setPixmap(logo);
         }
@@ -207,8 +208,8 @@ void ProcessStartup::chooseDocumentVariant()
         results.stInicializaAux1 = QStringLiteral("CUPOM_PEDIDO");
         results.stRecebAux20 = QStringLiteral("E");
     }
-    QLabel *source = m_context.label(electronic ? QStringLiteral("ImgQubNFCe") : QStringLiteral("imgLumbera"));
-    QLabel *target = m_context.label(QStringLiteral("imgMovrela"));
+    QLabel *source = m_context.label(electronic ? FormName::ImgQubNFCe : FormName::imgLumbera);
+    QLabel *target = m_context.label(FormName::imgMovrela);
     if (source && target)
         target->setPixmap(source->pixmap());
 }
@@ -217,6 +218,6 @@ void ProcessStartup::readQrCodeSwitch()
 {
     const Parameters &params = m_context.state().params;
     m_context.state().startup.stIDLEITURAQRCODE = StartupIo::textOf(
-        startupServer().getConfigCaixa(params.stCDFILIAL, params.stCDCAIXA),
+        m_context.server().lookupsTills.getConfigCaixa(params.stCDFILIAL, params.stCDCAIXA),
         QStringLiteral("getConfigCaixa"));
 }

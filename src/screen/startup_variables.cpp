@@ -2,9 +2,10 @@
 
 #include "screenshell.h"
 
+#include "tfrmvendacons.h"
+#include <sale/formnames.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
-#include "tfrmvendacons.h"
 
 #include <runtime/ptbr.h>
 #include <sale/codes.h>
@@ -63,7 +64,7 @@ void SaleVariables::resetEntryAndConsumer()
            &s.fiscal.stNRCONTCUPOMFISC, &consumer.stCDSERVFILI, &s.road.stNRSEQ,
            &s.fiscal.stCpfCnpjNota, &s.fiscal.stNomeNota, &s.fiscal.stEnderecoNota,
            &s.road.stAddProdAux1, &s.road.stAddProdAux2});
-    m_context.setCaption(QStringLiteral("lblSerieD"), QString());
+    m_context.setCaption(FormName::lblSerieD, QString());
     s.fiscal.stCancCupomAux3 = QStringLiteral("VV");
 }
 
@@ -101,15 +102,16 @@ void SaleVariables::showEmptySale()
     const SaleState &s = m_context.state();
     const SaleTotals &totals = s.totals;
     const SaleCounters &counters = s.counters;
-    m_context.setCaption(QStringLiteral("lblNrPes"), QString::number(counters.inNrPessoas));
-    for (const char *name : {"lblBuffer", "lblBufferQRCODE", "lblProduto", "lblValSaldDisp"})
-        m_context.setCaption(QString::fromLatin1(name), QString());
+    m_context.setCaption(FormName::lblNrPes, QString::number(counters.inNrPessoas));
+    for (QLatin1StringView name :
+        {FormName::lblBuffer, FormName::lblBufferQRCODE, FormName::lblProduto, FormName::lblValSaldDisp})
+        m_context.setCaption(name, QString());
     const QString total = PtBr::FormatFloat(QStringLiteral("#,##0.00"), totals.doTotalVenda);
-    m_context.setCaption(QStringLiteral("lblVrTotal"), total);
-    m_context.setCaption(QStringLiteral("lblTotVenda"), QString::fromLatin1(PtBr::CurrencyString) + total);
+    m_context.setCaption(FormName::lblVrTotal, total);
+    m_context.setCaption(FormName::lblTotVenda, QString::fromLatin1(PtBr::CurrencyString) + total);
     const QString quantity = PtBr::FormatFloat(QStringLiteral("#,###0.000"), totals.doExtratoAux1);
-    m_context.setCaption(QStringLiteral("lblQtdeTotal"), quantity);
-    m_context.setCaption(QStringLiteral("lblQtdeTotal2"), quantity);
+    m_context.setCaption(FormName::lblQtdeTotal, quantity);
+    m_context.setCaption(FormName::lblQtdeTotal2, quantity);
     saleForm(m_context).timDataHoraTimer();
 }
 

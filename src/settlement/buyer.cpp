@@ -70,7 +70,7 @@ bool buyerIncomplete(const FiscalTexts &f)
 void raiseNameAndAddress(SaleState &state, bool mandatory)
 {
     if (isNo(state.params.stIDINFNOMEEND) && mandatory)
-        state.params.stIDINFNOMEEND = QStringLiteral("S");
+        state.setAskNameAddress(QStringLiteral("S"));
 }
 
 // The buyer read from the result array. The cashback CPF, when there is one, stays the buyer's.

@@ -3,8 +3,8 @@
 #include "settlement.h"
 
 #include "buyer_p.h"
-#include "buyerserver.h"
 
+#include <sale/formnames.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
 #include <sale/salestate.h>
@@ -14,11 +14,12 @@
 
 #include <QAbstractButton>
 #include <sale/codes.h>
+#include <sale/serverseams.h>
 
 // The buyer identification, as its button would ask it.
 void BuyerIdentification::askBuyer()
 {
-    m_context.settlement().spbIncluiCpfClick(m_context.button(QStringLiteral("spbIncluiCpf")));
+    m_context.settlement().spbIncluiCpfClick(m_context.button(FormName::spbIncluiCpf));
 }
 
 // The client company of a consumer sale as the buyer: a valid CPF or CNPJ stands; any other
@@ -92,7 +93,7 @@ bool BuyerIdentification::loadConsumerRegister()
     const Parameters &p = state.params;
     const QString &client = state.host.stCdClienteVenda;
     const QString &consumer = state.host.stCdConsumidorVenda;
-    const Variant result = buyerServer().getCadConsumidor(p.stCDFILIAL, client, consumer, p.stIDEXCONSATFIL,
+    const Variant result = m_context.server().consumers.getCadConsumidor(p.stCDFILIAL, client, consumer, p.stIDEXCONSATFIL,
                                                           p.stIDEXCONSATGER);
     Variant value;
     const QString trace = p.stCDFILIAL + QLatin1Char('-') + client + QLatin1Char('-') + consumer;
@@ -127,7 +128,7 @@ void BuyerIdentification::registeredConsumerName()
             state.fiscal.stCpfCnpjNota = cpf.AsString();
         return;
     }
-    const Variant name = buyerServer().getNomeCons(state.host.stCdClienteVenda, state.host.stCdConsumidorVenda);
+    const Variant name = m_context.server().consumers.getNomeCons(state.host.stCdClienteVenda, state.host.stCdConsumidorVenda);
     // The server function shows its own failure; a failure names nobody.
     state.fiscal.stNomeNota = name.isFailure() ? QString() : name.toString();
 }

@@ -2,6 +2,7 @@
 // at all). While it waits, the screen's selling controls are disabled; other events still run.
 #include "settlement.h"
 
+#include <sale/formnames.h>
 #include <sale/salecontext.h>
 #include <screen/screenshell.h>
 #include <screen/tfrmvendacons.h>
@@ -26,13 +27,13 @@ class BuyerPanel : public QFrame
 public:
     explicit BuyerPanel(QDialog &form) : QFrame(&form)
     {
-        setObjectName(QStringLiteral("panCPFPinPad"));
+        setObjectName(FormName::panCPFPinPad);
         setFrameShape(QFrame::Box);
         setLineWidth(2);
         setAutoFillBackground(true);
         setGeometry(175, 0, 525, 125);
         auto *label = new QLabel(QStringLiteral("Deseja informar CPF/CNPJ ?"), this);
-        label->setObjectName(QStringLiteral("lblCPFPinPad"));
+        label->setObjectName(FormName::lblCPFPinPad);
         label->setAlignment(Qt::AlignCenter);
         label->setGeometry(10, 10, 505, 40);
         QFont font = label->font();
@@ -66,15 +67,13 @@ void routeChoice(SaleContext &c, QPushButton *button, void (Settlement::*handler
 BuyerPanel *panelOf(SaleContext &c)
 {
     QDialog &form = c.form();
-    if (auto *panel = dynamic_cast<BuyerPanel *>(form.findChild<QFrame *>(QStringLiteral("panCPFPinPad"))))
+    if (auto *panel = dynamic_cast<BuyerPanel *>(form.findChild<QFrame *>(FormName::panCPFPinPad)))
         return panel;
     auto *panel = new BuyerPanel(form);
-    routeChoice(c, panel->addChoice(QStringLiteral("btnCPFPinPad"), QStringLiteral("CPF no PinPad"), 10),
-                &Settlement::btnCPFPinPadClick);
-    routeChoice(c, panel->addChoice(QStringLiteral("btnCPFSistema"), QStringLiteral("CPF no Sistema"), 182),
-                &Settlement::btnCPFSistemaClick);
-    routeChoice(c, panel->addChoice(QStringLiteral("btnSairCPF"), QStringLiteral(" Não Informar"), 355),
-                &Settlement::btnSairCPFClick);
+    routeChoice(c, panel->addChoice(FormName::btnCPFPinPad, QStringLiteral("CPF no PinPad"), 10), &Settlement::btnCPFPinPadClick);
+    routeChoice(
+        c, panel->addChoice(FormName::btnCPFSistema, QStringLiteral("CPF no Sistema"), 182), &Settlement::btnCPFSistemaClick);
+    routeChoice(c, panel->addChoice(FormName::btnSairCPF, QStringLiteral(" Não Informar"), 355), &Settlement::btnSairCPFClick);
     return panel;
 }
 
@@ -82,12 +81,12 @@ BuyerPanel *panelOf(SaleContext &c)
 // given back in the state it had (as the keys of a re-enabled panel keep their own).
 QList<QWidget *> functionKeys(SaleContext &c)
 {
-    if (QWidget *panel = c.widget(QStringLiteral("pnlBotoes")))
+    if (QWidget *panel = c.widget(FormName::pnlBotoes))
         return {panel};
     QList<QWidget *> keys;
     for (QAbstractButton *button : c.form().findChildren<QAbstractButton *>()) {
         const QString name = button->objectName();
-        if (name.startsWith(QLatin1String("spb")) && name != QLatin1String("spbReceb"))
+        if (name.startsWith(QLatin1String("spb")) && name != FormName::spbReceb)
             keys.append(button);
     }
     return keys;
@@ -97,8 +96,8 @@ void enableSelling(SaleContext &c, bool enable)
 {
     c.shell().ControlaBotoes(enable);
     c.shell().ControlaBotoes_Grupo(enable);
-    for (const char *name : {"spbReceb", "lblSair"}) {
-        if (QWidget *widget = c.widget(QString::fromLatin1(name)))
+    for (QLatin1StringView name : {FormName::spbReceb, FormName::lblSair}) {
+        if (QWidget *widget = c.widget(name))
             widget->setEnabled(enable);
     }
 }
@@ -108,7 +107,7 @@ void takeControls(SaleContext &c, BuyerPanel &panel)
     enableSelling(c, false);
     panel.takenKeys.clear();
     for (QWidget *key : functionKeys(c)) {
-        panel.takenKeys.append({key, key->isEnabled() || key->objectName() == QLatin1String("pnlBotoes")});
+        panel.takenKeys.append({key, key->isEnabled() || key->objectName() == FormName::pnlBotoes});
         key->setEnabled(false);
     }
 }

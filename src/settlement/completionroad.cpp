@@ -21,6 +21,7 @@
 #include <sale/saledatasets.h>
 #include <sale/salestate.h>
 #include <sale/scopeguard.h>
+#include <sale/serverseams.h>
 #include <screen/screenshell.h>
 
 #include <QDebug>
@@ -139,12 +140,12 @@ double CompletionRoad::balanceCoveredAmount()
 double CompletionRoad::familyCoverage(const QString &family, double balance, double familyTotal)
 {
     const SaleState &state = m_context.state();
-    const ConsumerServer::DayRequest request{state.params.stCDFILIAL, state.params.stCDCAIXA, state.host.stCdClienteVenda,
+    const Seam::Consumers::DayRequest request{state.params.stCDFILIAL, state.params.stCDCAIXA, state.host.stCdClienteVenda,
                                              state.params.dtDTABERCAIX,
                                              familyOnly(m_context.data().cdsFamiliaSaldo, family),
                                              state.consumer.stCDCONSUMIDOR};
-    const Variant spent = consumerServer().getGastoDia(request);
-    const Variant limit = consumerServer().getLimitConsDiario(request);
+    const Variant spent = m_context.server().consumers.getGastoDia(request);
+    const Variant limit = m_context.server().consumers.getLimitConsDiario(request);
     // Without the day's figures no balance is taken: the rest is paid by the other form.
     if (spent.isFailure() || limit.isFailure()) {
         qWarning().noquote() << "família" << family << "sem gasto ou limite do dia:"
@@ -162,7 +163,6 @@ double CompletionRoad::familyCoverage(const QString &family, double balance, dou
 
 bool CompletionRoad::insertBalancePaymentRow(double covered)
 {
-    const SaleState &state = m_context.state();
     ClientDataSet &types = m_context.data().cdsConfTipoRece;
     ClientDataSet &movements = m_context.data().cdsMovCaixa;
     movements.Close();
@@ -174,9 +174,16 @@ bool CompletionRoad::insertBalancePaymentRow(double covered)
         m_context.message(QStringLiteral("Nenhum tipo de recebimento \"9\" configurado para o caixa."), Ravuvozozod::Error);
         return false;
     }
+    return appendMovement(balancePaymentValues(covered, types));
+}
+
+// The balance's payment row: receipt type "9" (found on `types`) for what the balances cover.
+QList<QPair<const char *, Variant>> CompletionRoad::balancePaymentValues(double covered, const ClientDataSet &types) const
+{
+    const SaleState &state = m_context.state();
     const QDateTime fiscal = state.startup.dtMovimentoFiscal;
     const bool zeroDate = !fiscal.isValid() || fiscal.date() <= QDate(1899, 12, 30);
-    const QList<QPair<const char *, Variant>> values{
+    return {
         {"CDFILIAL", state.params.stCDFILIAL},
         {"IDTIPOMOVIVE", QStringLiteral("E")},
         {"DTHRINCMOV", Clock::now()},
@@ -195,6 +202,12 @@ bool CompletionRoad::insertBalancePaymentRow(double covered)
         {"CDFPIMPFIS", text(types, "CDFPIMPFIS")},
         {"QTPARCRECEB", QStringLiteral("1")},
     };
+}
+
+// Appends the row to cdsMovCaixa; a field it cannot take cancels the row and says which.
+bool CompletionRoad::appendMovement(const QList<QPair<const char *, Variant>> &values)
+{
+    ClientDataSet &movements = m_context.data().cdsMovCaixa;
     movements.Append();
     QString missing;
     for (const auto &[field, value] : values) {
@@ -311,7 +324,7 @@ bool CompletionRoad::serverBalances(DataPacket &packet)
     const QString client = state.host.stCdClienteVenda;
     const QString consumer = state.consumer.stCDCONSUMIDOR;
     Variant value;
-    if (!m_context.checkAnswer(consumerServer().getConsSaldFam(branch, client, consumer), QStringLiteral("getConsSaldFam"),
+    if (!m_context.checkAnswer(m_context.server().consumers.getConsSaldFam(branch, client, consumer), QStringLiteral("getConsSaldFam"),
                                QStringList{branch, client, consumer}.join(QLatin1Char('-')), value))
         return false;
     packet = value.packet();

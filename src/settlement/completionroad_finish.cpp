@@ -4,7 +4,6 @@
 
 #include "closingrecord_p.h"
 #include "settlementend_p.h"
-#include "settlementserver.h"
 
 #include <consumer/consumersale.h>
 #include <order/orderentry.h>
@@ -18,6 +17,7 @@
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
 #include <sale/salestate.h>
+#include <sale/serverseams.h>
 #include <screen/screenshell.h>
 
 #include <exception>
@@ -128,7 +128,7 @@ void CompletionRoad::registerBuyerCpf()
     const QStringList values{client,    QString(), consumer,  QString(), QString(), QString(), QString(), buyer,
                              QString(), QString(), state.params.stSTPROCESSAMENTO, QStringLiteral("2")};
     Variant ignored;
-    m_context.checkAnswer(consumerServer().setGravaConsumidor(values), QStringLiteral("setGravaConsumidor"),
+    m_context.checkAnswer(m_context.server().consumers.setGravaConsumidor(values), QStringLiteral("setGravaConsumidor"),
                           QStringList{client, consumer, buyer}.join(QLatin1Char('-')), ignored);
 }
 
@@ -173,7 +173,7 @@ bool CompletionRoad::numberCompletedSale(QString &documentNumber)
     texts.stRecebAux24 = series.text;
     Variant number;
     // Filed for voiding (the till issues NFC-e here) until its document is issued.
-    if (!m_context.checkAnswer(settlementServer().setNumeroNFCe(params.stCDFILIAL, params.stCDCAIXA, series.text,
+    if (!m_context.checkAnswer(m_context.server().counters.setNumeroNFCe(params.stCDFILIAL, params.stCDCAIXA, series.text,
                                                                 params.stIDAMBTRABNFCE, true),
                                QStringLiteral("setNumeroNFCe"),
                                QStringList{params.stCDFILIAL, params.stCDCAIXA, series.text}.join(QLatin1Char('-')), number)

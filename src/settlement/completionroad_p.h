@@ -3,8 +3,13 @@
 #include "settlement.h"
 #include "settlement_p.h"
 
+#include <runtime/variant.h>
+
+#include <QList>
+#include <QPair>
 #include <QString>
 
+class ClientDataSet;
 class SaleContext;
 struct DataPacket;
 
@@ -35,6 +40,8 @@ private:
     double balanceCoveredAmount();
     double familyCoverage(const QString &family, double balance, double familyTotal);
     bool insertBalancePaymentRow(double covered);
+    QList<QPair<const char *, Variant>> balancePaymentValues(double covered, const ClientDataSet &types) const;
+    bool appendMovement(const QList<QPair<const char *, Variant>> &values);
     PaymentAnswer askCompletionPayment(double covered);
     void refreshAfterRefusedCompletion();
     void reloadBalances();

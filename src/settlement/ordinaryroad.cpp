@@ -4,7 +4,6 @@
 
 #include "paymentscreen_p.h"
 #include "settlement.h"
-#include "settlementserver.h"
 
 #include <outside/pkg_hrk00001.h>
 #include <outside/pkg_hrk00002.h>
@@ -19,6 +18,7 @@
 
 #include <QDebug>
 #include <sale/codes.h>
+#include <sale/serverseams.h>
 
 namespace {
 
@@ -76,7 +76,7 @@ QString OrdinaryRoad::markLoyaltyProducts()
     ClientDataSet campaign(QStringLiteral("cdsProdPromoFidelidade"));
     for (venda.First(); !venda.Eof(); venda.Next()) {
         Variant packet;
-        const Variant answer = settlementServer().getProdPromoFidelidade(
+        const Variant answer = m_context.server().loyalty.getProdPromoFidelidade(
             s.params.stCDFILIAL, venda.FieldByName(QStringLiteral("CDPRODUTO")).AsString());
         if (!m_context.checkAnswer(answer, QStringLiteral("getProdPromoFidelidade"), QString(), packet,
                                    SaleContext::Failure::Quiet))
@@ -158,7 +158,7 @@ bool OrdinaryRoad::takeColombianNumber()
     const Parameters &p = s.params;
     const QString number =
         m_context
-            .checkedValue(settlementServer().getPrxVendaColombia(p.stCDFILIAL, p.stCDCAIXA, p.stCDPREFINTGCOL,
+            .checkedValue(m_context.server().counters.getPrxVendaColombia(p.stCDFILIAL, p.stCDCAIXA, p.stCDPREFINTGCOL,
                                                                  p.stNRCUPINIINTGCOL, p.stNRCUPFININTGCOL),
                           QStringLiteral("getPrxVendaColombia"), QString())
             .toString();
@@ -190,7 +190,7 @@ void OrdinaryRoad::takeElectronicOrPlainNumber()
     }
     if (!p.boSISTEMAQUBNFCE) {
         t.stRecebAux9 = m_context
-                            .checkedValue(settlementServer().setNrVendaNFisc(p.stCDFILIAL, p.stCDCAIXA, QString()),
+                            .checkedValue(m_context.server().counters.setNrVendaNFisc(p.stCDFILIAL, p.stCDCAIXA, QString()),
                                           QStringLiteral("setNrVendaNFisc"), QString())
                             .toString();
         return;
@@ -198,7 +198,7 @@ void OrdinaryRoad::takeElectronicOrPlainNumber()
     const TextAnswer series = m_context.services().getNumeroSerieNFCe(NfceSeriesRequest{p.stCDFILIAL, p.stCDCAIXA});
     t.stRecebAux24 = series.ok ? series.text : QString();
     t.stRecebAux9 = m_context
-                        .checkedValue(settlementServer().setNumeroNFCe(p.stCDFILIAL, p.stCDCAIXA, t.stRecebAux24,
+                        .checkedValue(m_context.server().counters.setNumeroNFCe(p.stCDFILIAL, p.stCDCAIXA, t.stRecebAux24,
                                                                        p.stIDAMBTRABNFCE, true),
                                       QStringLiteral("setNumeroNFCe"), QString())
                         .toString();

@@ -4,7 +4,6 @@
 
 #include "closingrecord_p.h"
 #include "settlement.h"
-#include "settlementserver.h"
 
 #include <outside/pkg_hrk00001.h>
 #include <outside/pkg_hrk00002.h>
@@ -21,6 +20,7 @@
 
 #include <QDebug>
 #include <sale/codes.h>
+#include <sale/serverseams.h>
 
 namespace {
 
@@ -88,7 +88,7 @@ void OrdinaryRoad::saveBlock(SaveOutcome &outcome)
     if (!issueElectronicDocument(outcome, saved.answer))
         return;
     postLoyalty();
-    report(m_context, settlementServer().setVendaBeneficioBalcao(outcome.saleKey, s.params.stCDFILIAL, s.params.stCDCAIXA),
+    report(m_context, m_context.server().loyalty.setVendaBeneficioBalcao(outcome.saleKey, s.params.stCDFILIAL, s.params.stCDCAIXA),
            QStringLiteral("setVendaBeneficioBalcao"));
     outcome.goesOn = true;
 }
@@ -162,7 +162,7 @@ void OrdinaryRoad::postLoyalty()
     if (s.host.stCdConsumidorVenda.isEmpty() || !s.loyalty.boFidelidade)
         return;
     const Field client = m_context.data().cdsMovCaixa.FindField(QStringLiteral("CDCLIENTE"));
-    if (settlementServer().getCadBeneficio(client.IsValid() ? client.AsString() : QString(), s.host.stCdConsumidorVenda)) {
+    if (m_context.server().loyalty.getCadBeneficio(client.IsValid() ? client.AsString() : QString(), s.host.stCdConsumidorVenda)) {
         grantBenefits();
         s.loyalty.boFidelidade = false;
         return;
@@ -178,7 +178,7 @@ void OrdinaryRoad::grantBenefits()
     const Parameters &p = s.params;
     const Field product = m_context.data().cdsVenda.FindField(QStringLiteral("CDPRODUTO"));
     const Variant packet = m_context.checkedValue(
-        settlementServer().getMovFidelidade(p.stCDFILIAL, s.loyalty.stNRSEQPRODCAMP,
+        m_context.server().loyalty.getMovFidelidade(p.stCDFILIAL, s.loyalty.stNRSEQPRODCAMP,
                                             product.IsValid() ? product.AsString() : QString()),
         QStringLiteral("getMovFidelidade"), QString());
     ClientDataSet benefits(QStringLiteral("cdsMovFidelidade"));
@@ -190,7 +190,7 @@ void OrdinaryRoad::grantBenefits()
         if (text("IDTPATIVABENEFICIO") != QLatin1String("2"))
             continue;
         const int days = int(benefits.FieldByName(QStringLiteral("NRDIASVALBENECAMP")).AsInteger());
-        report(m_context, settlementServer().setMovFidelidade(
+        report(m_context, m_context.server().loyalty.setMovFidelidade(
                      p.stCDFILIAL, text("CDCAMPANHA"), text("NRSEQPRODCAMP"), text("NRSEQBENEFICIO"), s.host.stCdClienteVenda,
                      s.host.stCdConsumidorVenda, text("IDTPBENEFICIO"), today, today.addDays(days),
                      benefits.FieldByName(QStringLiteral("VRBENEFICIO")).AsFloat(),
@@ -280,7 +280,7 @@ void OrdinaryRoad::satFailed(const QString &saleKey, const QString &failure)
                           Ravuvozozod::Error, QString(), p.stIDESQUEMA, 0);
     settlementEnd().undoCardPayment();
     report(m_context,
-           settlementServer().CancelaPedidoKDS(Variant(m_context.data().cdsVenda.Data()), p.stCDCAIXA, p.stCDFILIAL,
+           m_context.server().kds.CancelaPedidoKDS(Variant(m_context.data().cdsVenda.Data()), p.stCDCAIXA, p.stCDFILIAL,
                                                saleKey, true),
            QStringLiteral("CancelaPedidoKDS"));
     SettlementEnd end = settlementEnd();
@@ -295,11 +295,12 @@ void OrdinaryRoad::finishSoldSale(const SaveOutcome &outcome)
 {
     SaleState &s = m_context.state();
     const QString buyer = s.fiscal.stCpfCnpjNota;
-    if (!buyer.isEmpty() && buyer.size() < 12)
-        report(m_context,
-               settlementServer().setGravaConsumidor(s.host.stCdClienteVenda, s.host.stCdConsumidorVenda, buyer,
-                                                     s.params.stSTPROCESSAMENTO, QStringLiteral("2")),
-               QStringLiteral("setGravaConsumidor"));
+    if (!buyer.isEmpty() && buyer.size() < 12) {
+        const QStringList values{s.host.stCdClienteVenda, QString(), s.host.stCdConsumidorVenda, QString(), QString(),
+                                 QString(), QString(), buyer, QString(), QString(), s.params.stSTPROCESSAMENTO,
+                                 QStringLiteral("2")};
+        report(m_context, m_context.server().consumers.setGravaConsumidor(values), QStringLiteral("setGravaConsumidor"));
+    }
     m_context.form().repaint();
     const SoldSale sold{outcome.saleKey, QStringLiteral("A"), s.settlement.stRecebAux9};
     m_end = RoadEnd{RoadEnd::Kind::Sold, sold, false, QString(), QString()};

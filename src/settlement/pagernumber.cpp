@@ -1,8 +1,6 @@
 // The order pager number of a sale, in the mode the till is set to.
 #include "settlement.h"
 
-#include "settlementserver.h"
-
 #include <outside/consiste.h>
 #include <outside/pkg_hrk00002.h>
 #include <outside/ravuvozozod.h>
@@ -12,6 +10,7 @@
 
 #include <optional>
 #include <sale/codes.h>
+#include <sale/serverseams.h>
 
 namespace {
 
@@ -59,7 +58,7 @@ QString PagerNumber::sequentialPager()
     const QDateTime today = Clock::now();
     auto next = [&]() -> QString {
         Variant value;
-        if (!m_context.checkAnswer(settlementServer().getSenhaCupom(branch, today), QStringLiteral("getSenhaCupom"),
+        if (!m_context.checkAnswer(m_context.server().passwords.getSenhaCupom(branch, today), QStringLiteral("getSenhaCupom"),
                                    branch, value))
             return {};
         return value.toString().trimmed();
@@ -69,12 +68,12 @@ QString PagerNumber::sequentialPager()
         if (!state.params.stNRMAXSENHAPED.trimmed().isEmpty() && above(number, state.params.stNRMAXSENHAPED)) {
             Variant ignored;
             m_context.checkAnswer(
-                settlementServer().ReiniciaSenhaCupom(branch, today.toString(QStringLiteral("dd/MM/yyyy"))),
+                m_context.server().passwords.ReiniciaSenhaCupom(branch, today.toString(QStringLiteral("dd/MM/yyyy"))),
                 QStringLiteral("ReiniciaSenhaCupom"), branch, ignored);
             number = next();
             continue;
         }
-        if (settlementServer().getSenhaUtil(branch, number, state.params.stCDCAIXA, today).isEmpty())
+        if (m_context.server().lookupsTills.getSenhaUtil(branch, number, state.params.stCDCAIXA, today).isEmpty())
             return number;
         number = next();
     }
@@ -128,10 +127,10 @@ QString PagerNumber::randomPager(int lowest, int highest)
         return *taken ? std::nullopt : std::optional<QString>(text);
     };
     for (int draw = 0; draw < maxRandomDraws; ++draw) {
-        if (const auto found = tryNumber(lowest + settlementServer().random(span)))
+        if (const auto found = tryNumber(lowest + m_context.server().passwords.random(span)))
             return *found;
     }
-    const int start = settlementServer().random(span);
+    const int start = m_context.server().passwords.random(span);
     for (int i = 0; i < span; ++i) {
         if (const auto found = tryNumber(lowest + (start + i) % span))
             return *found;
@@ -144,7 +143,7 @@ std::optional<bool> PagerNumber::pagerInUse(const QString &number)
 {
     const SaleState &state = m_context.state();
     Variant value;
-    if (!m_context.checkAnswer(settlementServer().getSenhaRandonExist(state.params.stCDFILIAL, state.params.stCDCAIXA, number),
+    if (!m_context.checkAnswer(m_context.server().passwords.getSenhaRandonExist(state.params.stCDFILIAL, state.params.stCDCAIXA, number),
                                QStringLiteral("getSenhaRandonExist"), state.params.stCDFILIAL + QLatin1Char('-') + number,
                                value))
         return std::nullopt;

@@ -7,7 +7,6 @@
 #include "pendingrecords_p.h"
 #include "settlement.h"
 #include "settlementend_p.h"
-#include "settlementserver.h"
 
 #include <order/orderentry.h>
 #include <outside/consiste.h>
@@ -21,6 +20,7 @@
 #include <sale/scopeguard.h>
 #include <screen/screenshell.h>
 #include <sale/codes.h>
+#include <sale/serverseams.h>
 
 namespace {
 
@@ -187,7 +187,7 @@ bool SettleButton::buyerIdentifiedWhenRequired()
 // clear message, before the waiter, the sale rows or the payment screen ask it one by one.
 bool SettleButton::serverAnswers()
 {
-    const QString failure = settlementServer().serverProbe();
+    const QString failure = m_context.server().access.serverProbe();
     if (failure.isEmpty())
         return true;
     refuseBeforePayment(m_context, m_end, failure);

@@ -5,6 +5,7 @@
 #include "settlebutton_p.h"
 #include "settlement_p.h"
 
+#include <sale/formnames.h>
 #include <sale/salecontext.h>
 #include <outside/ping.h>
 #include <screen/tfrmvendacons.h>
@@ -44,7 +45,7 @@ void Settlement::GerarVendaQRCode(const QString &) {}
 
 void Settlement::timImpressoraBackupTimer(QObject *)
 {
-    m_failover->tick(m_context.form().findChild<QTimer *>(QStringLiteral("timImpressoraBackup")));
+    m_failover->tick(m_context.form().findChild<QTimer *>(FormName::timImpressoraBackup));
 }
 
 bool Settlement::VerificaImpressoraRede(const QString &host)
@@ -66,4 +67,14 @@ QMutex &Settlement::cs()
 {
     static QMutex lock;
     return lock;
+}
+
+bool Settlement::lastRoadSold() const
+{
+    return m_lastRoadEnd->kind == RoadEnd::Kind::Sold;
+}
+
+QString Settlement::lastRoadReason() const
+{
+    return m_lastRoadEnd->reason;
 }

@@ -124,6 +124,10 @@ public:
     // written by the roads.
     RoadEnd &lastRoadEnd() { return *m_lastRoadEnd; }
     const RoadEnd &lastRoadEnd() const { return *m_lastRoadEnd; }
+    // The same for callers outside the subsystem: whether the last settlement sold its sale, and
+    // the text it showed when it refused or failed (empty otherwise).
+    bool lastRoadSold() const;
+    QString lastRoadReason() const;
 
 private:
     SaleContext &m_context;

@@ -16,6 +16,7 @@
 #include <sale/salestate.h>
 #include <screen/screenshell.h>
 #include <sale/codes.h>
+#include <sale/serverseams.h>
 
 namespace {
 
@@ -146,10 +147,9 @@ bool FailureRecovery::consumerMayComplete()
     const QString consumer = state.consumer.stCDCONSUMIDOR;
     Variant packet;
     // The consumer register is checked in its own colour scheme "002", not the site's.
-    Ravuvozozod::MensagemMetodo(consumerServer().getCadConsumidor(params.stCDFILIAL, client, consumer,
-                                                                  params.stIDEXCONSATFIL, params.stIDEXCONSATGER),
-                                true, 0,
-                                QStringLiteral("getCadConsumidor"), unitName,
+    const Variant answer = m_context.server().consumers.getCadConsumidor(params.stCDFILIAL, client, consumer,
+                                                                         params.stIDEXCONSATFIL, params.stIDEXCONSATGER);
+    Ravuvozozod::MensagemMetodo(answer, true, 0, QStringLiteral("getCadConsumidor"), unitName,
                                 QStringList{params.stCDFILIAL, client, consumer}.join(QLatin1Char('-')),
                                 QStringLiteral("002"), packet);
     ClientDataSet &register_ = m_context.data().cdsCadConsumidor;

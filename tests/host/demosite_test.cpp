@@ -8,6 +8,7 @@
 #include <outside/criptografa.h>
 #include <sale/salestate_load.h>
 #include <server/srv_consumers.h>
+#include <sale/tillfiles.h>
 #include <server/trdmvendacons.h>
 
 #include <runtime/cdsfile.h>
@@ -119,8 +120,8 @@ TEST_F(DemoSiteTest, ParameterFileHasEveryColumnAndLoadsWhole)
 {
     const DataPacket packet = load("PARAMETROSQUB.CDS");
     ASSERT_EQ(packet.rows.size(), 1);
-    for (const ParameterColumn &entry : parameterColumns())
-        EXPECT_GE(packet.fieldIndex(QString::fromLatin1(entry.column)), 0) << entry.column;
+    for (const TillFiles::ParameterColumn &column : TillFiles::parameterColumns())
+        EXPECT_GE(packet.fieldIndex(column.field.name), 0) << column.field.name.toStdString();
     EXPECT_EQ(packet.value(0, "CDOPERADORATUAL").toString(), DemoSite::CDOPERADOR);
     SaleState state;
     const ParameterLoadReport loaded = loadParameters(state, packet);

@@ -24,18 +24,16 @@ set(levels
 
 # What the host may include: runtime and outside whole, and from the layers above only the
 # package's public headers: the entry, the server layer's data module and schema (the demo
-# site creates its base with them), and two start-up headers the demo site writes its files
-# by (the parameter file's columns, the cipher key of the local files). Allowed for now: they
-# move with the sale core. The sale's save posts the consumer's part through the server
-# layer's consumer posting, inside its own transaction.
+# site creates its base with them), what the sale screen expects of the till's local files
+# (the parameter file's columns, the cipher key of the enciphered values), and the server
+# layer's consumer posting, which the sale's save runs inside its own transaction.
 set(host_layers runtime outside)
 set(host_public_headers
   screen/vendacons.h
   server/schema.h
   server/trdmvendacons.h
   server/srv_consumers_posting.h
-  screen/startup.h
-  sale/salestate_load.h
+  sale/tillfiles.h
 )
 
 # allowed_<folder>: the folders it may include; known: every folder of src/ plus host.

@@ -61,7 +61,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(EntryPipeline, ThePriceFunctionGetsTheHourWrittenFromTheClock)
 {
     now = QDateTime(QDate(2024, 3, 5), QTime(9, 5, 0));
-    state().params.stIDUTTABPRECLVDC = QStringLiteral("S");
+    state().editParams().stIDUTTABPRECLVDC = QStringLiteral("S");
     state().flags.boVendaDebito = false;
     enter(QStringLiteral("100"));
     const PriceRequest request = host->last(&Pkg_Hrk00002::ChamaFuncaoGetRetornaPreco);
@@ -114,9 +114,9 @@ TEST_F(EntryPipeline, EnterWhileAnItemIsOnItsRoadDoesNothing)
 
 TEST_F(EntryPipeline, AnExhaustedColombianRangeRefusesWithBothBounds)
 {
-    state().params.stIDPAISINTEGRA = QStringLiteral("01");
-    state().params.stNRCUPINIINTGCOL = QStringLiteral("1000");
-    state().params.stNRCUPFININTGCOL = QStringLiteral("1999");
+    state().editParams().stIDPAISINTEGRA = QStringLiteral("01");
+    state().editParams().stNRCUPINIINTGCOL = QStringLiteral("1000");
+    state().editParams().stNRCUPFININTGCOL = QStringLiteral("1999");
     colombianAnswer = QStringLiteral("CUPINV");
     enter(QStringLiteral("100"));
     EXPECT_TRUE(registered.isEmpty());
@@ -126,7 +126,7 @@ TEST_F(EntryPipeline, AnExhaustedColombianRangeRefusesWithBothBounds)
 
 TEST_F(EntryPipeline, AHeldColombianNumberIsNotRequestedAgain)
 {
-    state().params.stIDPAISINTEGRA = QStringLiteral("01");
+    state().editParams().stIDPAISINTEGRA = QStringLiteral("01");
     state().fiscal.stNrCupomReservado = QStringLiteral("001500");
     enter(QStringLiteral("100"));
     EXPECT_EQ(colombianCalls, 0);
@@ -200,7 +200,7 @@ protected:
 TEST_F(EntryPromotion, AllYouCanEatEndsWithTheTablesTime)
 {
     state().host.stModoVenda = QStringLiteral("M");
-    state().params.stHRTEMPOROD = QStringLiteral("0130");
+    state().editParams().stHRTEMPOROD = QStringLiteral("0130");
     setProducts({{"800", "RODIZIO", "8.0", "", "", "N", "", "UN", "", "6"}});
     state().startup.dtAberturaMesa = now.addSecs(-89 * 60);
     enter(QStringLiteral("800"));
@@ -214,7 +214,7 @@ TEST_F(EntryPromotion, AllYouCanEatEndsWithTheTablesTime)
 TEST_F(EntryPromotion, AllYouCanEatIsOneUnitPerSeat)
 {
     state().host.stModoVenda = QStringLiteral("M");
-    state().params.stIDLUGARMESA = QStringLiteral("S");
+    state().editParams().stIDLUGARMESA = QStringLiteral("S");
     setProducts({{"800", "RODIZIO", "8.0", "", "", "N", "", "UN", "", "6"}});
     state().totals.doQuantidade = 2;
     enter(QStringLiteral("800"));
@@ -287,7 +287,7 @@ protected:
     void SetUp() override
     {
         EntryPipeline::SetUp();
-        entryServer().getProdPesq = [](const QString &) {
+        ServerSeams::current().lookupsProducts.getProdPesq = [](const QString &) {
             DataPacket packet;
             for (const char *name : {"CDPRODUTO", "NMPRODUTO", "CDARVPROD", "IDPESAPROD", "SGUNIDADE", "CDFAMILISALD"})
                 packet.fields.append(FieldDef{QString::fromLatin1(name), FieldType::String, 50});

@@ -50,7 +50,7 @@ TEST_F(EntryRegistration, AScannedCodeBecomesALineOfTheSale)
 
 TEST_F(EntryRegistration, AWeighedLineCarriesItsNetWeight)
 {
-    state().params.stIDTIPOBAL = QStringLiteral("1");
+    state().editParams().stIDTIPOBAL = QStringLiteral("1");
     host->script(&Pkg_Hrk00001::BuscaPeso, ScaleAnswer{true, 1.5, {}});
     enter(QStringLiteral("900"));
     ASSERT_EQ(items().RecordCount(), 1) << lastMessage().toStdString();

@@ -67,7 +67,7 @@ TEST_F(EntryTest, AnUnknownCodeIsRefusedAndTheBufferCleared)
 TEST_F(EntryTest, AnEmptyProductCopyIsRefusedWithoutAskingTheServer)
 {
     int asked = 0;
-    entryServer().getCodigoBarra = [&asked](const QString &) { ++asked; return Variant(); };
+    ServerSeams::current().lookupsProducts.getCodigoBarra = [&asked](const QString &) { ++asked; return Variant(); };
     enter(QStringLiteral("100"));
     EXPECT_EQ(asked, 0);
     EXPECT_TRUE(lastMessage().startsWith(QStringLiteral("Cadastro de produtos vazio")));
@@ -94,7 +94,7 @@ protected:
     void SetUp() override
     {
         EntryTest::SetUp();
-        Parameters &p = state().params;
+        Parameters &p = state().editParams();
         p.stIDLCDBARBALATOL = QStringLiteral("S");
         p.stNRPOSINICODBARR = QStringLiteral("2");
         p.stNRPOSFINCODBARR = QStringLiteral("5");
@@ -109,8 +109,8 @@ protected:
 
 TEST_P(EntryLabel, TheQuantityPartIsReadWithThreeDecimals)
 {
-    state().params.stNRPOSINIQTCDBAR = QStringLiteral("6");
-    state().params.stNRPOSFINQTCDBAR = QStringLiteral("11");
+    state().editParams().stNRPOSINIQTCDBAR = QStringLiteral("6");
+    state().editParams().stNRPOSFINQTCDBAR = QStringLiteral("11");
     labelProduct(GetParam().weighable);
     enter(QStringLiteral("20042") + QString::fromLatin1(GetParam().digits) + QStringLiteral("7"));
     ASSERT_EQ(registered.size(), 1) << lastMessage().toStdString();
@@ -129,8 +129,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(EntryLabel, TheValuePartIsDividedByTheUnitPrice)
 {
-    state().params.stNRPOSINIVRCDBAR = QStringLiteral("6");
-    state().params.stNRPOSFINVRCDBAR = QStringLiteral("11");
+    state().editParams().stNRPOSINIVRCDBAR = QStringLiteral("6");
+    state().editParams().stNRPOSFINVRCDBAR = QStringLiteral("11");
     labelProduct("S");
     prices.insert(QStringLiteral("900"), PriceRow{25.0, 1.0, 2.0});
     enter(QStringLiteral("20042") + QStringLiteral("001250") + QStringLiteral("7"));
@@ -145,8 +145,8 @@ TEST_F(EntryLabel, TheValuePartIsDividedByTheUnitPrice)
 
 TEST_F(EntryLabel, AValuePartOfZerosSellsNothing)
 {
-    state().params.stNRPOSINIVRCDBAR = QStringLiteral("6");
-    state().params.stNRPOSFINVRCDBAR = QStringLiteral("11");
+    state().editParams().stNRPOSINIVRCDBAR = QStringLiteral("6");
+    state().editParams().stNRPOSFINVRCDBAR = QStringLiteral("11");
     labelProduct("S");
     enter(QStringLiteral("20042") + QStringLiteral("000000") + QStringLiteral("7"));
     EXPECT_TRUE(registered.isEmpty());
@@ -158,8 +158,8 @@ TEST_F(EntryLabel, AValuePartOfZerosSellsNothing)
 
 TEST_F(EntryLabel, AValueLabelAtAZeroPriceSellsNothing)
 {
-    state().params.stNRPOSINIVRCDBAR = QStringLiteral("6");
-    state().params.stNRPOSFINVRCDBAR = QStringLiteral("11");
+    state().editParams().stNRPOSINIVRCDBAR = QStringLiteral("6");
+    state().editParams().stNRPOSFINVRCDBAR = QStringLiteral("11");
     labelProduct("S");
     prices.insert(QStringLiteral("900"), PriceRow{0.0});
     enter(QStringLiteral("20042") + QStringLiteral("001250") + QStringLiteral("7"));
@@ -169,7 +169,7 @@ TEST_F(EntryLabel, AValueLabelAtAZeroPriceSellsNothing)
 
 TEST_F(EntryLabel, WithLabelsOffTheSameCodeIsUnknown)
 {
-    state().params.stIDLCDBARBALATOL = QStringLiteral("N");
+    state().editParams().stIDLCDBARBALATOL = QStringLiteral("N");
     labelProduct("N");
     enter(QStringLiteral("200420005007"));
     EXPECT_TRUE(registered.isEmpty());

@@ -13,7 +13,7 @@ protected:
     void SetUp() override
     {
         EntryTest::SetUp();
-        state().params.stIDTIPOBAL = QStringLiteral("1");
+        state().editParams().stIDTIPOBAL = QStringLiteral("1");
         setProducts({{"900", "QUEIJO", "9.1", "", "", "S", "0.250", "KG"}});
     }
     void reading(double weight) { host->script(&Pkg_Hrk00001::BuscaPeso, ScaleAnswer{true, weight, {}}); }
@@ -62,7 +62,7 @@ TEST_F(EntryWeighing, ANegativeNetWeightIsRefused)
 
 TEST_F(EntryWeighing, TheLimitIsOnTheReadingBeforeTheTare)
 {
-    state().params.stQTMAXPERVNDPROD = QStringLiteral("2");
+    state().editParams().stQTMAXPERVNDPROD = QStringLiteral("2");
     reading(2.1); // 1.85 net, but 2.1 read
     enter(QStringLiteral("900"));
     EXPECT_TRUE(registered.isEmpty());
@@ -72,7 +72,7 @@ TEST_F(EntryWeighing, TheLimitIsOnTheReadingBeforeTheTare)
 
 TEST_F(EntryWeighing, ALimitOfZeroRefusesEveryWeighing)
 {
-    state().params.stQTMAXPERVNDPROD = QStringLiteral("0");
+    state().editParams().stQTMAXPERVNDPROD = QStringLiteral("0");
     reading(0.5);
     enter(QStringLiteral("900"));
     EXPECT_TRUE(registered.isEmpty());
@@ -96,9 +96,9 @@ class EntryScaleError : public EntryWeighing, public ::testing::WithParamInterfa
 
 TEST_P(EntryScaleError, ModelTwelveErrorCodesAreShownAndSellNothing)
 {
-    state().params.stIDTIPOBAL = QStringLiteral("12");
-    state().params.stCDPORTABAL = QStringLiteral("COM2");
-    state().params.stNRVELOCBAL = QStringLiteral("9600");
+    state().editParams().stIDTIPOBAL = QStringLiteral("12");
+    state().editParams().stCDPORTABAL = QStringLiteral("COM2");
+    state().editParams().stNRVELOCBAL = QStringLiteral("9600");
     reading(GetParam().weight);
     enter(QStringLiteral("900"));
     EXPECT_TRUE(registered.isEmpty());
@@ -172,9 +172,9 @@ TEST_F(WeighingReceipt, ATableReceiptListsTheWeighedLinesCutToTheCent)
     state().host.stModoVenda = QStringLiteral("M");
     state().host.stNRMESA = QStringLiteral("0012");
     state().host.stNrComandaExib = QStringLiteral("55");
-    state().params.stNMRAZSOCFILI = QStringLiteral("RESTAURANTE CENTRAL LTDA");
-    state().params.stIDTIPOIMPNF3 = QStringLiteral("1");
-    state().params.stCDPORTIMPNF3 = QStringLiteral("LPT1");
+    state().editParams().stNMRAZSOCFILI = QStringLiteral("RESTAURANTE CENTRAL LTDA");
+    state().editParams().stIDTIPOIMPNF3 = QStringLiteral("1");
+    state().editParams().stCDPORTIMPNF3 = QStringLiteral("LPT1");
     addLine("1.1", "COXINHA", 1, 5, "N");
     addLine("9.1", "QUEIJO MINAS FRESCAL ESPECIAL", 0.5, 3.99, "S");
     order().ComprovantePesagem();

@@ -7,9 +7,9 @@
 #include <support/saleformfixture.h>
 
 #include <order/productentry.h>
-#include <order/productentry_server.h>
 #include <sale/saledatasets.h>
 #include <sale/salestate.h>
+#include <sale/serverseams.h>
 #include <screen/tfrmvendacons.h>
 
 #include <runtime/clock.h>
@@ -55,7 +55,7 @@ protected:
         SaleFormTest::SetUp();
         if (HasFatalFailure())
             return;
-        server = std::make_unique<ScopedEntryServer>(fakeServer());
+        server = std::make_unique<ScopedTable<ServerSeams>>(fakeServer());
         m_previousHook = preenchePedidoHook();
         preenchePedidoHook() = [this](SaleContext &, const PreenchePedidoArgs &args) {
             registered.append(args);
@@ -69,10 +69,10 @@ protected:
                      [this](const PriceRequest &request, ClientDataSet &cds) { return answerPrice(request, cds); });
         host->setDefault(&Pkg_Hrk00002::VerificaAcesso, AccessAnswer{true, QStringLiteral("MARIA")});
         SaleState &s = form->state();
-        s.params.stCDFILIAL = QStringLiteral("0001");
-        s.params.stCDLOJA = QStringLiteral("01");
-        s.params.stCDCAIXA = QStringLiteral("003");
-        s.params.stNRCONFTELA = QStringLiteral("1");
+        s.editParams().stCDFILIAL = QStringLiteral("0001");
+        s.editParams().stCDLOJA = QStringLiteral("01");
+        s.editParams().stCDCAIXA = QStringLiteral("003");
+        s.editParams().stNRCONFTELA = QStringLiteral("1");
         s.host.stModoVenda = QStringLiteral("B");
         s.rights.stCDOPERADOR = QStringLiteral("000000000007");
         s.rights.stNMOPERADOR = QStringLiteral("MARIA");
@@ -106,24 +106,24 @@ protected:
         ASSERT_TRUE(data().cdsProdutos.SetData(packet));
     }
 
-    EntryServer fakeServer()
+    ServerSeams fakeServer()
     {
-        EntryServer table;
-        table.getCodigoAtalho = [this](const QString &, const QString &, const QString &code) {
+        ServerSeams table = ServerSeams::current();
+        table.lookupsProducts.getCodigoAtalho = [this](const QString &, const QString &, const QString &code) {
             return Variant(shortcuts.value(code));
         };
-        table.getCodigoBarra = [this](const QString &code) { return Variant(barcodes.value(code)); };
-        table.getPrxVendaColombia = [this](const QString &, const QString &, const QString &, const QString &,
+        table.lookupsProducts.getCodigoBarra = [this](const QString &code) { return Variant(barcodes.value(code)); };
+        table.counters.getPrxVendaColombia = [this](const QString &, const QString &, const QString &, const QString &,
                                            const QString &) { ++colombianCalls; return Variant(colombianAnswer); };
-        table.verificaIDSTLUGARMESA = [this](const QString &, const QString &, const QString &seat) {
+        table.tabs.verificaIDSTLUGARMESA = [this](const QString &, const QString &, const QString &seat) {
             seatsAsked.append(seat);
             return seatFree;
         };
-        table.getAgrupProd = [](const QString &, const QString &, const QString &) { return Variant(QStringLiteral("0")); };
-        table.getCampCompGanhe = [](const QString &) { return Variant(DataPacket{}); };
-        table.getDsOcorr = [](const QString &, const QString &) { return QStringLiteral("SEM GELO"); };
-        table.getProdTxServ = [](const QString &, const QString &) { return QString(); };
-        table.setLogAcesso = [](const QString &) { return Variant(); };
+        table.lookupsProducts.getAgrupProd = [](const QString &, const QString &, const QString &) { return Variant(QStringLiteral("0")); };
+        table.loyalty.getCampCompGanhe = [](const QString &) { return Variant(DataPacket{}); };
+        table.lookupsTills.getDsOcorr = [](const QString &, const QString &) { return QStringLiteral("SEM GELO"); };
+        table.lookupsProducts.getProdTxServ = [](const QString &, const QString &) { return QString(); };
+        table.access.setLogAcesso = [](const QString &) { return Variant(); };
         return table;
     }
 
@@ -184,7 +184,7 @@ protected:
     QStringList seatsAsked;
     QList<PreenchePedidoArgs> registered;
 
-    std::unique_ptr<ScopedEntryServer> server;
+    std::unique_ptr<ScopedTable<ServerSeams>> server;
 
 private:
     std::function<bool(SaleContext &, const PreenchePedidoArgs &)> m_previousHook;

@@ -6,8 +6,8 @@
 #include <sale/saledatasets.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
+#include <sale/serverseams.h>
 #include <screen/screenshell.h>
-#include <screen/startupserver.h>
 
 #include <runtime/clientdataset.h>
 
@@ -61,18 +61,18 @@ protected:
     void SetUp() override
     {
         OrderTest::SetUp();
-        FiscalServer fiscal;
-        fiscal.getValidProdNFCe = [](const QString &, const QString &) { return Variant(DataPacket{}); };
-        fiscal.getRegraFisPdv = [](const QString &) { return Variant(DataPacket{}); };
-        fiscal.setGravaCupomInicial = [this](const QString &branch, const QString &desk, const QString &receipt,
+        ServerSeams fiscal = ServerSeams::current();
+        fiscal.lookupsProducts.getValidProdNFCe = [](const QString &, const QString &) { return Variant(DataPacket{}); };
+        fiscal.lookupsProducts.getRegraFisPdv = [](const QString &) { return Variant(DataPacket{}); };
+        fiscal.counters.setGravaCupomInicial = [this](const QString &branch, const QString &desk, const QString &receipt,
                                              const QDateTime &date) {
             openings << QStringLiteral("%1 %2 %3 %4").arg(branch, desk, receipt, date.toString(QStringLiteral("dd/MM/yyyy")));
             return Variant();
         };
-        m_fiscal = std::make_unique<ScopedFiscalServer>(std::move(fiscal));
-        StartupServer startup;
-        startup.setPromoCombAux = [](const QString &, const QString &) { return Variant(); };
-        m_startup = std::make_unique<ScopedStartupServer>(std::move(startup));
+        m_fiscal = std::make_unique<ScopedTable<ServerSeams>>(std::move(fiscal));
+        ServerSeams startup = ServerSeams::current();
+        startup.lookupsProducts.setPromoCombAux = [](const QString &, const QString &) { return Variant(); };
+        m_startup = std::make_unique<ScopedTable<ServerSeams>>(std::move(startup));
 
         useFiscalPrinter(2);
         state().startup.dtMovimentoFiscal = QDateTime(QDate(2024, 3, 5), QTime());
@@ -99,8 +99,8 @@ protected:
     QString recoveryFile(const char *name) { return RecoveryFiles::path(state().params.stDSDIRCAD, name); }
 
     QStringList openings;
-    std::unique_ptr<ScopedFiscalServer> m_fiscal;
-    std::unique_ptr<ScopedStartupServer> m_startup;
+    std::unique_ptr<ScopedTable<ServerSeams>> m_fiscal;
+    std::unique_ptr<ScopedTable<ServerSeams>> m_startup;
 };
 
 // ---- the receipt opening ---------------------------------------------------------------------
@@ -142,7 +142,7 @@ TEST_F(FiscalReceiptTest, FirstItemOpensTheReceiptOnceAndEveryItemIsSoldOnThePri
 
 TEST_F(FiscalReceiptTest, OpeningShowsItselfOnThePoleDisplay)
 {
-    state().params.boDISPLAYOK = true;
+    state().editParams().boDISPLAYOK = true;
     sellItem(QStringLiteral("10"), QStringLiteral("SUCO"));
     const auto lines = host->requests(&Pkg_Hrk00001::DisplayEnviaTexto);
     ASSERT_FALSE(lines.isEmpty());
@@ -318,8 +318,8 @@ INSTANTIATE_TEST_SUITE_P(Codes, ItemDescription,
 
 TEST_F(FiscalReceiptTest, RefusedItemLeavesNoLineAndNoGapInTheNumbers)
 {
-    state().params.boDISPLAYOK = true;
-    state().params.inTAMDISPLAY = 20;
+    state().editParams().boDISPLAYOK = true;
+    state().editParams().inTAMDISPLAY = 20;
     sellItem(QStringLiteral("10"), QStringLiteral("SUCO"));
     host->script(&Pkg_Hrk00001::VendaItem, itemSold(false));
     host->clear();
@@ -409,8 +409,8 @@ TEST_F(FiscalReceiptTest, RecoveryFileAppearsWithTheFirstLineAndGoesWhenTheSaleE
 
 TEST_F(FiscalReceiptTest, WithoutAFiscalPrinterNoRecoveryFileIsEverWritten)
 {
-    state().params.boUTILIZAIMPFIS = false;
-    state().params.inIDTIPOIMPFIS = 0;
+    state().editParams().boUTILIZAIMPFIS = false;
+    state().editParams().inIDTIPOIMPFIS = 0;
     sellItem(QStringLiteral("10"), QStringLiteral("SUCO"));
     sellItem(QStringLiteral("11"), QStringLiteral("PAO"));
     cancelLine(QStringLiteral("001"));

@@ -4,10 +4,10 @@
 
 #include <order/orderentry.h>
 #include <order/salemoney.h>
-#include <order/productentry_server.h>
 #include <sale/saledatasets.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
+#include <sale/serverseams.h>
 #include <screen/tfrmvendacons.h>
 
 #include <runtime/clientdataset.h>
@@ -43,23 +43,23 @@ protected:
         OrderTest::SetUp();
         if (HasFatalFailure())
             return;
-        EntryServer table;
-        table.getAgrupProd = [this](const QString &branch, const QString &tab, const QString &sale) {
+        ServerSeams table = ServerSeams::current();
+        table.lookupsProducts.getAgrupProd = [this](const QString &branch, const QString &tab, const QString &sale) {
             serverCalls << QStringLiteral("getAgrupProd %1 %2 %3").arg(branch, tab, sale);
             return groupAnswer;
         };
-        table.getProdRefil = [this](const QString &, const QString &, const QString &, const QString &product,
+        table.tabs.getProdRefil = [this](const QString &, const QString &, const QString &, const QString &product,
                                     const QString &seat) {
             serverCalls << QStringLiteral("getProdRefil %1 %2").arg(product, seat);
             return refillLines;
         };
-        table.setProdRefil = [this](const QString &, const QString &, const QString &, const QString &line,
+        table.tabs.setProdRefil = [this](const QString &, const QString &, const QString &, const QString &line,
                                     double quantity) {
             serverCalls << QStringLiteral("setProdRefil %1 %2").arg(line, PtBr::FloatToStr(quantity));
             return Variant();
         };
-        table.getCuponsValidos = [this](const QString &, const QString &) { return coupons; };
-        entry = std::make_unique<ScopedEntryServer>(table);
+        table.lookupsProducts.getCuponsValidos = [this](const QString &, const QString &) { return coupons; };
+        entry = std::make_unique<ScopedTable<ServerSeams>>(table);
         host->handle(&Pkg_Hrk00002::ChamaFuncaoGetRetornaPreco,
                      [this](const PriceRequest &request, ClientDataSet &row) {
                          const Price p = prices.value(request.cdProduto);
@@ -133,7 +133,7 @@ protected:
     Variant refillLines = Variant(packetOf({"NRPRODCOMVEN"}, {}));
     Variant coupons = Variant(packetOf({}, {}));
     QHash<QString, Price> prices;
-    std::unique_ptr<ScopedEntryServer> entry;
+    std::unique_ptr<ScopedTable<ServerSeams>> entry;
 };
 
 // ---- refills -----------------------------------------------------------------------------------
@@ -311,7 +311,7 @@ TEST_F(DiscountCoupons, SwitchedOffOrWithoutFiscalPrinterTheDialogIsNotShown)
     state().loyalty.stCupomAux1 = QStringLiteral("N");
     run([&] { order().controlaValorCupom(1, 5, 0, 0, QStringLiteral("200")); });
     state().loyalty.stCupomAux1 = QStringLiteral("S");
-    state().params.boUTILIZAIMPFIS = false;
+    state().editParams().boUTILIZAIMPFIS = false;
     run([&] { order().controlaValorCupom(1, 5, 0, 0, QStringLiteral("200")); });
     EXPECT_TRUE(host->requests(&Pkg_Hrk00002::CriaInfAdicional).isEmpty());
 }
@@ -433,11 +433,11 @@ TEST_F(Prizes, ACampaignPrizeCostsOneCentAndAPriceErrorDropsTheRest)
 
 TEST_F(ItemKinds, PromotionTaggingJoinsAnUntaggedComponentToItsPromotion)
 {
-    OrderServer table = orderServer();
-    table.getPromoCombAux = [](const QString &, const QString &) {
+    ServerSeams table = ServerSeams::current();
+    table.lookupsProducts.getPromoCombAux = [](const QString &, const QString &) {
         return Variant(packetOf({"CDPRODPROMOCAO", "CDPRODUTO"}, {{"900", "300"}, {"901", "400"}}));
     };
-    ScopedOrderServer scoped(table);
+    ScopedTable<ServerSeams> scoped(table);
     ASSERT_TRUE(data().cdsVenda.SetData(packetOf({"CDPRODUTO", "CDPRODPROMOCAO", "NRSEQPRODCOMIT"},
                                                  {{"200", "900", "002"}, {"300", "", ""}})));
     run([&] { order().Vd_PromocaoComb(); });

@@ -20,36 +20,36 @@ void OrderTest::SetUp()
     host->setDefault(&Pkg_Hrk00001::LimpaDisplay, HostResult::done());
     host->setDefault(&Pkg_Hrk00001::DisplayEnviaTexto, HostResult::done());
 
-    OrderServer table;
-    table.getVerificaImpVariavel = [this](const QString &code) {
+    ServerSeams table = ServerSeams::current();
+    table.lookupsProducts.getVerificaImpVariavel = [this](const QString &code) {
         serverCalls << QStringLiteral("getVerificaImpVariavel ") + code;
         return Variant(printLocation);
     };
-    table.getCdGruPromoc = [this](const QString &, const QString &product, const QString &promotion) {
+    table.lookupsProducts.getCdGruPromoc = [this](const QString &, const QString &product, const QString &promotion) {
         serverCalls << QStringLiteral("getCdGruPromoc %1 %2").arg(product, promotion);
         return Variant(QStringLiteral("G1"));
     };
-    table.getOcorPed = [](const QString &, const QString &, const QString &) {
+    table.tabs.getOcorPed = [](const QString &, const QString &, const QString &) {
         return Variant(DataPacket{});
     };
-    table.getTipoSaldoProd = [this](const QString &, const QString &, const QString &) {
+    table.lookupsProducts.getTipoSaldoProd = [this](const QString &, const QString &, const QString &) {
         return Variant(balanceRule);
     };
-    table.getDsOcorr = [](const QString &, const QString &CDOCORR) { return QStringLiteral("OBS ") + CDOCORR; };
-    table.getProdBasVenDia = [this](const QString &, const QString &, const QString &, const QString &) {
+    table.lookupsTills.getDsOcorr = [](const QString &, const QString &CDOCORR) { return QStringLiteral("OBS ") + CDOCORR; };
+    table.consumers.getProdBasVenDia = [this](const QString &, const QString &, const QString &, const QString &) {
         return basicSoldToday;
     };
-    server = std::make_unique<ScopedOrderServer>(table);
-    AccessServer access;
-    access.getCartaoCHART = [] { return Variant(false); };
-    accessServer = std::make_unique<ScopedAccessServer>(std::move(access));
+    server = std::make_unique<ScopedTable<ServerSeams>>(table);
+    ServerSeams access = ServerSeams::current();
+    access.lookupsTills.getCartaoCHART = [] { return Variant(false); };
+    accessServer = std::make_unique<ScopedTable<ServerSeams>>(std::move(access));
 
     SaleState &s = state();
     s.host.stModoVenda = QStringLiteral("B");
-    s.params.stCDFILIAL = QStringLiteral("0001");
-    s.params.stCDLOJA = QStringLiteral("01");
-    s.params.stCDCAIXA = QStringLiteral("003");
-    s.params.stIdTpTelaVe = QStringLiteral("1");
+    s.editParams().stCDFILIAL = QStringLiteral("0001");
+    s.editParams().stCDLOJA = QStringLiteral("01");
+    s.editParams().stCDCAIXA = QStringLiteral("003");
+    s.editParams().stIdTpTelaVe = QStringLiteral("1");
     s.rights.stCDOPERADOR = QStringLiteral("000000000007");
     s.rights.stNMOPERADOR = QStringLiteral("MARIA");
     data().cdsItems.CreateDataSet();
@@ -111,8 +111,8 @@ bool OrderTest::sell(const PreenchePedidoArgs &item)
 
 void OrderTest::useFiscalPrinter(int model)
 {
-    state().params.boUTILIZAIMPFIS = true;
-    state().params.inIDTIPOIMPFIS = model;
+    state().editParams().boUTILIZAIMPFIS = true;
+    state().editParams().inIDTIPOIMPFIS = model;
 }
 
 void OrderTest::taxRows(const QList<QStringList> &rows)

@@ -1,10 +1,9 @@
 #pragma once
 
+#include <sale/serverseams.h>
 #include <support/saleformfixture.h>
 
 #include <order/itemargs.h>
-#include <order/orderserver.h>
-#include <screen/accesscontrol.h>
 #include <screen/tfrmvendacons.h>
 
 #include <runtime/datapacket.h>
@@ -53,9 +52,9 @@ protected:
     // The message texts shown so far.
     QStringList shown() const { return messages->texts(); }
 
-    std::unique_ptr<ScopedOrderServer> server;
+    std::unique_ptr<ScopedTable<ServerSeams>> server;
     // The button rules' question to the server: no card-charge receipt type.
-    std::unique_ptr<ScopedAccessServer> accessServer;
+    std::unique_ptr<ScopedTable<ServerSeams>> accessServer;
 
     // Answers of the fake server functions.
     QString printLocation = QStringLiteral("N");

@@ -6,10 +6,10 @@
 
 #include <order/orderentry.h>
 #include <order/ordersending.h>
-#include <screen/accesscontrol.h>
 #include <sale/saledatasets.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
+#include <sale/serverseams.h>
 #include <screen/tfrmvendacons.h>
 #include <server/srv_orders.h>
 
@@ -63,9 +63,9 @@ protected:
         host = std::make_unique<FakeHost>();
         messages = std::make_unique<FakeMessages>();
         host->setDefault(&Pkg_Hrk00002::LogControleAcess, HostResult::done());
-        AccessServer access;
-        access.getCartaoCHART = [] { return Variant(false); };
-        accessServer = std::make_unique<ScopedAccessServer>(std::move(access));
+        ServerSeams access = ServerSeams::current();
+        access.lookupsTills.getCartaoCHART = [] { return Variant(false); };
+        accessServer = std::make_unique<ScopedTable<ServerSeams>>(std::move(access));
         tickets = std::make_unique<ScopedTicketStep>([this](OrderEntry &, const OrderEntry::TicketContext &c) {
             ticketContexts.append(c);
         });
@@ -115,9 +115,9 @@ protected:
         s.host.stCDVENDEDOR = QStringLiteral("0005");
         s.host.stCdClienteVenda = QStringLiteral("CLI");
         s.host.stCdConsumidorVenda = QStringLiteral("C9");
-        s.params.stCDFILIAL = QStringLiteral("1");
-        s.params.stCDLOJA = QStringLiteral("01");
-        s.params.stCDCAIXA = QStringLiteral("002");
+        s.editParams().stCDFILIAL = QStringLiteral("1");
+        s.editParams().stCDLOJA = QStringLiteral("01");
+        s.editParams().stCDCAIXA = QStringLiteral("002");
         s.rights.stCDOPERADOR = QStringLiteral("000000000007");
         s.rights.stNMOPERADOR = QStringLiteral("MARIA");
         s.settlement.stSenhaPedido = QStringLiteral("12"); // set by the tab's history: kept
@@ -223,7 +223,7 @@ protected:
 
     std::unique_ptr<FakeHost> host;
     std::unique_ptr<FakeMessages> messages;
-    std::unique_ptr<ScopedAccessServer> accessServer;
+    std::unique_ptr<ScopedTable<ServerSeams>> accessServer;
     std::unique_ptr<ScopedTicketStep> tickets;
     QList<OrderEntry::TicketContext> ticketContexts;
     QHash<QString, OrderRowPrice> prices;

@@ -249,7 +249,7 @@ TEST_F(ProductButtonRoad, PageButtonsTurnPagesSellNothingAndStillLogWithoutAPrin
 
 TEST_F(ProductButtonRoad, TheSoldLineIsLoggedWithItsProductAndDesk)
 {
-    state().params.stCDCAIXA = QStringLiteral("003");
+    state().editParams().stCDCAIXA = QStringLiteral("003");
     click(QStringLiteral("tcbBalcao01"));
     ASSERT_EQ(registered.size(), 1);
     EXPECT_EQ(host->last(&Pkg_Hrk00002::LogImpNFiscal).text,
@@ -273,7 +273,7 @@ TEST_F(ProductButtonRoad, AButtonWithoutRowDoesNothing)
 
 TEST_F(ProductButtonRoad, ADeskOpenedInTheFutureIsRefused)
 {
-    state().params.dtDTABERCAIX = now.addDays(1);
+    state().editParams().dtDTABERCAIX = now.addDays(1);
     click(QStringLiteral("tcbBalcao01"));
     EXPECT_TRUE(registered.isEmpty());
     EXPECT_EQ(lastMessage(), Msg("FECH_CAIX_SAT"));
@@ -282,8 +282,8 @@ TEST_F(ProductButtonRoad, ADeskOpenedInTheFutureIsRefused)
 
 TEST_F(ProductButtonRoad, ADeskOfYesterdayMustBeClosedWhenTheSiteSaysSo)
 {
-    state().params.stIDOBRIGFECHCAIX = QStringLiteral("S");
-    state().params.dtDTABERCAIX = now.addDays(-1);
+    state().editParams().stIDOBRIGFECHCAIX = QStringLiteral("S");
+    state().editParams().dtDTABERCAIX = now.addDays(-1);
     click(QStringLiteral("tcbBalcao01"));
     EXPECT_TRUE(registered.isEmpty());
     EXPECT_EQ(lastMessage(), Msg("FECH_CAIX_SAT"));
@@ -338,8 +338,8 @@ protected:
         ProductButtonRoad::SetUp();
         host->setDefault(&Pkg_Hrk00001::VerificaData, DateCheckAnswer{true});
         host->setDefault(&Pkg_Hrk00001::VerificaSerialImp, HostResult::done());
-        state().params.boUTILIZAIMPFIS = true;
-        state().params.stIDCOLETOR = QStringLiteral("N");
+        state().editParams().boUTILIZAIMPFIS = true;
+        state().editParams().stIDCOLETOR = QStringLiteral("N");
         for (const char *name : {"spbCancProd", "spbFuncoes", "tcbBalcao01"})
             button(name)->setEnabled(true);
     }
@@ -347,7 +347,7 @@ protected:
 
 TEST_F(ProductButtonPrinter, ADeskOpenedYesterdayAsksForTheDayEndAndLocksTheGrid)
 {
-    state().params.dtDTABERCAIX = now.addDays(-1);
+    state().editParams().dtDTABERCAIX = now.addDays(-1);
     click(QStringLiteral("tcbBalcao01"));
     EXPECT_TRUE(registered.isEmpty());
     ASSERT_EQ(messages->count(), 2);

@@ -17,32 +17,32 @@ protected:
     void SetUp() override
     {
         EntryTest::SetUp();
-        EntryServer &table = server->table();
-        table.getIDUTILDESCDIA = [this](const QString &, const QString &code, const QString &, const QString &weekday) {
+        ServerSeams &table = server->table();
+        table.lookupsProducts.getIDUTILDESCDIA = [this](const QString &, const QString &code, const QString &, const QString &weekday) {
             weekdaysAsked.append(weekday);
             return dayPrice.contains(code) ? QStringLiteral("S") : QString();
         };
-        table.getIDIMPQRTOPDATA = [](const QString &, const QString &, const QString &) { return QString(); };
-        table.getProdPromoFidelidade = [this](const QString &, const QString &code) {
+        table.lookupsTills.getIDIMPQRTOPDATA = [](const QString &, const QString &, const QString &) { return QString(); };
+        table.loyalty.getProdPromoFidelidade = [this](const QString &, const QString &code) {
             DataPacket packet;
             packet.fields = {FieldDef{QStringLiteral("CDPRODUTO"), FieldType::String, 20}};
             if (loyalty.contains(code))
                 packet.rows.append({code});
             return Variant(packet);
         };
-        table.getProdTxServ = [this](const QString &, const QString &) { return serviceFee; };
+        table.lookupsProducts.getProdTxServ = [this](const QString &, const QString &) { return serviceFee; };
         host->setDefault(&Pkg_Hrk00002::Vd_VrMinMaxSangria, Variant(false));
         host->setDefault(&Pkg_Hrk00002::LogImpNFiscal, HostResult::done());
         host->setDefault(&Pkg_Hrk00002::CriaRegVenda, HostResult::done());
-        m_previousProbe = ProductButton::serverProbe();
-        ProductButton::serverProbe() = [this] { return probeFailure; };
+        m_previousProbe = ServerSeams::current().access.serverProbe;
+        ServerSeams::current().access.serverProbe = [this] { return probeFailure; };
         state().startup.dtMovimentoFiscal = now;
-        state().params.dtDTABERCAIX = QDateTime(now.date(), QTime(7, 0));
+        state().editParams().dtDTABERCAIX = QDateTime(now.date(), QTime(7, 0));
         setPages({}, {});
     }
     void TearDown() override
     {
-        ProductButton::serverProbe() = m_previousProbe;
+        ServerSeams::current().access.serverProbe = m_previousProbe;
         host->setDefault(&Pkg_Hrk00002::Vd_VrMinMaxSangria, Variant(false));
         host->setDefault(&Pkg_Hrk00002::LogImpNFiscal, HostResult::done());
         host->setDefault(&Pkg_Hrk00002::CriaRegVenda, HostResult::done());

@@ -102,7 +102,7 @@ TEST_F(Receipt, TheExchangeBalanceIsTheCreditLessTheTotal)
 
 TEST_F(Receipt, ServiceFeeIsSummedFromTheLinesEachTime)
 {
-    state().params.stIDACRIMPOSTO = QStringLiteral("S");
+    state().editParams().stIDACRIMPOSTO = QStringLiteral("S");
     taxRows({{"10", "01", "10"}});
     sell(item("10", "SUCO", "3,33"));
     // The registration refuses a product without its tax row; a line added directly (as the

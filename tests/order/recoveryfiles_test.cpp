@@ -61,7 +61,7 @@ TEST_F(Recovery, AfterEveryLineTheFileHoldsExactlyTheOpenSale)
 TEST_F(Recovery, FilesGoToTheParameterFolder)
 {
     useFiscalPrinter();
-    state().params.stDSDIRCAD = QStringLiteral("Dados\\Recupera\\");
+    state().editParams().stDSDIRCAD = QStringLiteral("Dados\\Recupera\\");
     sell(item("10", "SUCO", "5,00"));
     EXPECT_TRUE(QFile::exists(site.filePath(QStringLiteral("Dados/Recupera/cdsVenda.cds"))));
 }

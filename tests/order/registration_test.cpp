@@ -24,7 +24,7 @@ protected:
     // A debit-account consumer with a balance rule for the product.
     void debitConsumerRule(const QString &basic, const QString &from, const QString &to)
     {
-        state().params.stIDSALDEXTDEBCON = QStringLiteral("S");
+        state().editParams().stIDSALDEXTDEBCON = QStringLiteral("S");
         state().flags.boVendaDebito = true;
         balanceRule = DataPacket{};
         for (const char *name : {"IDTIPOSALDO", "IDBLOQPROD", "HRINICIAL", "HRFINAL"})
@@ -111,7 +111,7 @@ TEST_F(Registration, EachCheckRefusesWithItsMessageAndLeavesTheSaleUnchanged)
          Msg("PROD_FRAC"), true},
         {"personal credit without family",
          [this](PreenchePedidoArgs &) {
-             state().params.stIDPREVDSALDO = QStringLiteral("S");
+             state().editParams().stIDPREVDSALDO = QStringLiteral("S");
              state().host.stModoVenda = QStringLiteral("C");
              state().host.stCdClienteVenda = QStringLiteral("000099");
              state().consumer.stCDCONSUMIDOR = QStringLiteral("42");
@@ -253,8 +253,8 @@ TEST_F(Registration, TheOperatorPicksThePrintStoreAwayFromTheCounter)
 
 TEST_F(Registration, ThePoleDisplayShowsTheItemAndItsValue)
 {
-    state().params.boDISPLAYOK = true;
-    state().params.inTAMDISPLAY = 20;
+    state().editParams().boDISPLAYOK = true;
+    state().editParams().inTAMDISPLAY = 20;
     sell(item("10", "SUCO DE LARANJA NATURAL", "3,99", "3"));
     const auto sent = host->requests(&Pkg_Hrk00001::DisplayEnviaTexto);
     ASSERT_EQ(sent.size(), 2);

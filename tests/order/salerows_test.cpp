@@ -116,7 +116,7 @@ TEST_F(SaleRowsTest, CancelledLinesAreRebuiltOnlyWithAFiscalPrinter)
 
 TEST_F(SaleRowsTest, TheBalanceKindOfEachProductWhenTheDebitSchemeIsOn)
 {
-    state().params.stIDSALDEXTDEBCON = QStringLiteral("S");
+    state().editParams().stIDSALDEXTDEBCON = QStringLiteral("S");
     sell(item("10", "SUCO", "5,00"));
     settle();
     EXPECT_EQ(column(data().cdsVenda, "IDTIPOSALDOPROD"), QStringList{"N"});

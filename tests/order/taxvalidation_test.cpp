@@ -59,16 +59,16 @@ protected:
     void SetUp() override
     {
         OrderTest::SetUp();
-        FiscalServer table;
-        table.getValidProdNFCe = [this](const QString &branch, const QString &product) {
+        ServerSeams table = ServerSeams::current();
+        table.lookupsProducts.getValidProdNFCe = [this](const QString &branch, const QString &product) {
             serverCalls << QStringLiteral("getValidProdNFCe %1 %2").arg(branch, product);
             return fiscalData.isEmpty() ? Variant(packet(fiscalFields, {})) : Variant(onePacket(fiscalFields, fiscalData));
         };
-        table.getRegraFisPdv = [this](const QString &product) {
+        table.lookupsProducts.getRegraFisPdv = [this](const QString &product) {
             serverCalls << QStringLiteral("getRegraFisPdv ") + product;
             return reformRule.isEmpty() ? Variant(packet(reformFields, {})) : Variant(onePacket(reformFields, reformRule));
         };
-        m_fiscal = std::make_unique<ScopedFiscalServer>(std::move(table));
+        m_fiscal = std::make_unique<ScopedTable<ServerSeams>>(std::move(table));
         taxRows({{"10", "01", "18"}});
         ASSERT_TRUE(data().cdsAliqImpFis.SetData(packet({"CDALIQIMPFIS", "VRALIQIMPFIS", "IDALIQIMPFIS"},
                                                         {{"T01", "7,00", "T"}, {"T02", "18,00", "t"}, {"S01", "18,00", "S"}})));
@@ -89,8 +89,8 @@ protected:
     // NFC-e in use, no electronic invoicing integration: the electronic receipt data are checked.
     void electronicReceipts()
     {
-        state().params.boSISTEMAQUBNFCE = true;
-        state().params.stIDUTLINTFACELE = QStringLiteral("N");
+        state().editParams().boSISTEMAQUBNFCE = true;
+        state().editParams().stIDUTLINTFACELE = QStringLiteral("N");
     }
 
     // Refused with exactly the message of `key`.
@@ -105,7 +105,7 @@ protected:
 
     QHash<QString, QString> fiscalData = completeFiscalData();
     QHash<QString, QString> reformRule = completeReformRule();
-    std::unique_ptr<ScopedFiscalServer> m_fiscal;
+    std::unique_ptr<ScopedTable<ServerSeams>> m_fiscal;
 };
 
 // ---- the tax row and the printer's rate -----------------------------------------------------
@@ -152,8 +152,8 @@ TEST_P(PrinterRates, ItemRateComesFromThePrinterOnlyWhereItSellsItemByItem)
 
 void printerModel(SaleState &s, int model)
 {
-    s.params.boUTILIZAIMPFIS = true;
-    s.params.inIDTIPOIMPFIS = model;
+    s.editParams().boUTILIZAIMPFIS = true;
+    s.editParams().inIDTIPOIMPFIS = model;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -168,7 +168,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RateCase{"CollectorDesk",
                                [](SaleState &s) {
                                    printerModel(s, 2);
-                                   s.params.stIDCOLETOR = QStringLiteral("C");
+                                   s.editParams().stIDCOLETOR = QStringLiteral("C");
                                },
                                "", ""}),
     [](const auto &info) { return std::string(info.param.name); });
@@ -268,11 +268,11 @@ TEST_F(TaxValidationTest, ProductWithoutFiscalDataIsRefused)
 TEST_F(TaxValidationTest, FailedFiscalDataQueryIsReportedAndRefusesAsMissing)
 {
     electronicReceipts();
-    FiscalServer failing = fiscalServer();
-    failing.getValidProdNFCe = [](const QString &, const QString &) {
+    ServerSeams failing = ServerSeams::current();
+    failing.lookupsProducts.getValidProdNFCe = [](const QString &, const QString &) {
         return Variant::failure(QStringLiteral("tempo esgotado"));
     };
-    ScopedFiscalServer scoped(std::move(failing));
+    ScopedTable<ServerSeams> scoped(std::move(failing));
     const ItemTax answer = validate();
     EXPECT_FALSE(answer.accepted);
     EXPECT_EQ(shown(), QStringList({"tempo esgotado", Msg(QStringLiteral("IMPOS_NCAD"))}));
@@ -296,7 +296,7 @@ class ElectronicDataNotAsked : public TaxValidationTest, public ::testing::WithP
 TEST_P(ElectronicDataNotAsked, WhenTheTillDoesNotNeedThem)
 {
     electronicReceipts();
-    GetParam().arrange(state().params);
+    GetParam().arrange(state().editParams());
     fiscalData.clear();
     EXPECT_TRUE(validate().accepted);
     EXPECT_TRUE(serverCalls.isEmpty());
@@ -312,9 +312,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(TaxValidationTest, SatTillChecksTheDataButNotTheTaxReform)
 {
-    state().params.boSISTEMAQUBSAT = true;
-    state().params.stIDUTLINTFACELE = QStringLiteral("N");
-    state().params.stIDADESAOREFTRIB = QStringLiteral("S");
+    state().editParams().boSISTEMAQUBSAT = true;
+    state().editParams().stIDUTLINTFACELE = QStringLiteral("N");
+    state().editParams().stIDADESAOREFTRIB = QStringLiteral("S");
     reformRule.clear();
     EXPECT_TRUE(validate().accepted);
     EXPECT_EQ(serverCalls, QStringList{"getValidProdNFCe 0001 10"});
@@ -341,7 +341,7 @@ class TaxReform : public TaxValidationTest, public ::testing::WithParamInterface
 TEST_P(TaxReform, EveryFieldOfTheRuleIsRequired)
 {
     electronicReceipts();
-    state().params.stIDADESAOREFTRIB = QStringLiteral("S");
+    state().editParams().stIDADESAOREFTRIB = QStringLiteral("S");
     if (GetParam().blankField)
         reformRule.insert(QString::fromLatin1(GetParam().blankField), QString());
     else
@@ -362,7 +362,7 @@ INSTANTIATE_TEST_SUITE_P(Fields, TaxReform,
 TEST_F(TaxValidationTest, CompleteReformRulePasses)
 {
     electronicReceipts();
-    state().params.stIDADESAOREFTRIB = QStringLiteral("S");
+    state().editParams().stIDADESAOREFTRIB = QStringLiteral("S");
     EXPECT_TRUE(validate().accepted);
     EXPECT_TRUE(shown().isEmpty());
 }
@@ -376,7 +376,7 @@ class FiscalClosing : public TaxValidationTest, public ::testing::WithParamInter
 TEST_P(FiscalClosing, BranchClosingItsReceiptsNeedsTheFiscalData)
 {
     printerModel(state(), 16);
-    state().params.stIDFECHACUPOM = QStringLiteral("S");
+    state().editParams().stIDFECHACUPOM = QStringLiteral("S");
     for (auto it = GetParam().changes.cbegin(); it != GetParam().changes.cend(); ++it)
         fiscalData.insert(it.key(), it.value());
     const ItemTax answer = validate();
@@ -404,7 +404,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(TaxValidationTest, ClosingRoutineWithoutFiscalDataRefuses)
 {
     printerModel(state(), 16);
-    state().params.stIDFECHACUPOM = QStringLiteral("S");
+    state().editParams().stIDFECHACUPOM = QStringLiteral("S");
     fiscalData.clear();
     expectRefused(validate(), "IMPOS_NCAD");
 }

@@ -288,7 +288,7 @@ class PromotionTest : public TicketsTest, public ::testing::WithParamInterface<P
 TEST_P(PromotionTest, HeaderOnModel12AndComponentsInTheirOrder)
 {
     const PromotionCase &c = GetParam();
-    state().params.stIDPOSOBSPED = c.position;
+    state().editParams().stIDPOSOBSPED = c.position;
     store("COMBO", {{"MODELOPROD", c.model}});
     store("X");
     store("Y");
@@ -337,7 +337,7 @@ TEST_F(TicketsTest, PromotionHeaderCarriesOnlyModel12AndNoPullPrinter)
 
 TEST_F(TicketsTest, CounterPrintsReceiptWithTicketsThenTheTicketsAlone)
 {
-    state().params.stIDIMPPEDPROD = "S";
+    state().editParams().stIDIMPPEDPROD = "S";
     state().startup.stInicializaAux1 = "CUPOM_PEDIDO";
     data().cdsVenda.CreateDataSet();
     data().cdsImpImposto.CreateDataSet();
@@ -362,8 +362,8 @@ TEST_F(TicketsTest, CounterPrintsReceiptWithTicketsThenTheTicketsAlone)
 TEST_F(TicketsTest, CardTransactionConfirmedBeforeTheReceiptAndItsReceiptAfter)
 {
     state().settlement.stCompraCredAux2 = "10,00";
-    state().params.stIDUTILTEF = "T";
-    state().params.stCDPORTIMPNF3 = "cups:Caixa3";
+    state().editParams().stIDUTILTEF = "T";
+    state().editParams().stCDPORTIMPNF3 = "cups:Caixa3";
     append(data().cdsMovCaixa, {{"VRMOVIVEND", 10.0}, {"IDTIPOMOVIVE", "T"}});
     store("P1");
     line("001", "P1", "Prato");
@@ -398,12 +398,12 @@ TEST_P(PrintRoadTest, PrintsWhatTheModeAsks)
 {
     const PrintCase &c = GetParam();
     state().host.stModoVenda = c.mode;
-    state().params.boUTILIZAIMPFIS = c.fiscalPrinter;
-    state().params.boSISTEMAQUBNFCE = c.nfce;
+    state().editParams().boUTILIZAIMPFIS = c.fiscalPrinter;
+    state().editParams().boSISTEMAQUBNFCE = c.nfce;
     state().startup.stInicializaAux1 = c.nfce ? "VENDA_NFCe" : "";
     state().settlement.stConfRecebimento = c.confirmed;
     state().host.stNrComandaExib = c.shownTab;
-    state().params.stIDIMPPEDPROD = c.ownTickets;
+    state().editParams().stIDIMPPEDPROD = c.ownTickets;
     if (c.withTicket)
         store("P1");
     line("001", "P1", "Prato");
@@ -428,7 +428,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(TicketsTest, AFailedReceiptStillLetsTheTicketsPrintAndNothingEscapes)
 {
-    state().params.stIDIMPPEDPROD = "S";
+    state().editParams().stIDIMPPEDPROD = "S";
     store("P1");
     line("001", "P1", "Prato");
     int calls = 0;
@@ -459,10 +459,10 @@ TEST_F(TicketsTest, ParameterRecordCopiesTheSaleAndTheTill)
     s.consumer.stNrCracha = "CRACHA1";
     s.fiscal.stNomeNota = "COMPRADOR";
     s.totals.doVrTxServico = 1.234;
-    s.params.stIDTIPOIMPNF1 = "07";
-    s.params.stCDPORTIMPNF1 = "cups:Caixa1";
-    s.params.stCDPORTIMPNF3 = "cups:Caixa3";
-    s.params.stIDPOSOBSPED = "A";
+    s.editParams().stIDTIPOIMPNF1 = "07";
+    s.editParams().stCDPORTIMPNF1 = "cups:Caixa1";
+    s.editParams().stCDPORTIMPNF3 = "cups:Caixa3";
+    s.editParams().stIDPOSOBSPED = "A";
     s.settlement.stRecebAux17 = "CHAVE";
     s.settlement.stRecebAux18 = QString(9000, 'q');
     s.figures.doRecebAux2 = 55.5;

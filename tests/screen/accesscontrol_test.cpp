@@ -1,9 +1,9 @@
 #include "screenfixture.h"
 
-#include <screen/accesscontrol.h>
 #include <sale/saledatasets.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
+#include <sale/serverseams.h>
 #include <screen/screenshell.h>
 #include <screen/tfrmvendacons.h>
 
@@ -43,7 +43,7 @@ protected:
     void SetUp() override
     {
         ScreenTest::SetUp();
-        m_chart = std::make_unique<ScopedAccessServer>(chartServer(false));
+        m_chart = std::make_unique<ScopedTable<ServerSeams>>(chartServer(false));
         m_form = std::make_unique<TfrmVendaCons>();
         control("spbImprimeMensagem")->hide();
         permissiveTill();
@@ -55,10 +55,10 @@ protected:
         ScreenTest::TearDown();
     }
 
-    static AccessServer chartServer(bool registered)
+    static ServerSeams chartServer(bool registered)
     {
-        AccessServer table;
-        table.getCartaoCHART = [registered] { return Variant(registered); };
+        ServerSeams table = ServerSeams::current();
+        table.lookupsTills.getCartaoCHART = [registered] { return Variant(registered); };
         return table;
     }
 
@@ -72,7 +72,7 @@ protected:
                                &s.rights.stAcessoCancCupom, &s.rights.stAcessoProdCombinado,
                                &s.rights.stAcessoMultiplicador})
             *right = QStringLiteral("S");
-        Parameters &p = s.params;
+        Parameters &p = s.editParams();
         p.stSTSISTEMAPRIN = QStringLiteral("QUB");
         p.stIdTpTelaVe = QStringLiteral("3");
         p.stIDCOLETOR = QStringLiteral("N");
@@ -109,7 +109,7 @@ protected:
         return found;
     }
 
-    std::unique_ptr<ScopedAccessServer> m_chart;
+    std::unique_ptr<ScopedTable<ServerSeams>> m_chart;
     std::unique_ptr<TfrmVendaCons> m_form;
 };
 
@@ -143,8 +143,8 @@ TEST_P(AccessRules, EveryButtonFollowsTheRules)
 
 void printer(SaleState &s, int model)
 {
-    s.params.boUTILIZAIMPFIS = true;
-    s.params.inIDTIPOIMPFIS = model;
+    s.editParams().boUTILIZAIMPFIS = true;
+    s.editParams().inIDTIPOIMPFIS = model;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -172,7 +172,7 @@ INSTANTIATE_TEST_SUITE_P(
         AccessCase{"TabModeOfATabSystemInDebitSale",
                    [](SaleState &s) {
                        s.host.stModoVenda = QStringLiteral("C");
-                       s.params.stSTSISTEMAPRIN = QStringLiteral("CMD");
+                       s.editParams().stSTSISTEMAPRIN = QStringLiteral("CMD");
                        s.flags.boVendaDebito = true;
                    },
                    "panBalcao spbComanda spbProdCombinado spbFuncoes spbQtde2 spbQtde spbConsultaPreco "
@@ -181,7 +181,7 @@ INSTANTIATE_TEST_SUITE_P(
         AccessCase{"PrinterInErrorWithReceiptOpen",
                    [](SaleState &s) {
                        printer(s, 2);
-                       s.params.boBOERROIMPRESSORA = true;
+                       s.editParams().boBOERROIMPRESSORA = true;
                        s.flags.boCupomAberto = true;
                    },
                    "spbFuncoes spbConsultaPreco lblSair spbVendaDeb",
@@ -215,9 +215,9 @@ INSTANTIATE_TEST_SUITE_P(
         AccessCase{"PrinterModel16OnACollectorInPriceConsultation",
                    [](SaleState &s) {
                        printer(s, 16);
-                       s.params.stIDCOLETOR = QStringLiteral("C");
-                       s.params.stIdTpTelaVe = QStringLiteral("1");
-                       s.params.stSGESTADOFILI = QStringLiteral("ES");
+                       s.editParams().stIDCOLETOR = QStringLiteral("C");
+                       s.editParams().stIdTpTelaVe = QStringLiteral("1");
+                       s.editParams().stSGESTADOFILI = QStringLiteral("ES");
                        s.flags.boConsultaPreco = true;
                    },
                    "panBalcao spbMenuMesa spbComanda spbDelivery spbProdCombinado spbConsultaPreco spbPesquisa "
@@ -226,7 +226,7 @@ INSTANTIATE_TEST_SUITE_P(
         AccessCase{"PrinterModel30AllowsTheCreditPurchase",
                    [](SaleState &s) {
                        printer(s, 30);
-                       s.params.stSTSISTEMAPRIN = QStringLiteral("POS");
+                       s.editParams().stSTSISTEMAPRIN = QStringLiteral("POS");
                    },
                    "panBalcao spbVendaManu spbProdCombinado spbFuncoes spbQtde2 spbQtde spbConsultaPreco "
                    "spbPesquisa spbCancProd spbObs spbCompraCred spbCartao spbReceb lblSair spbCadCons "
@@ -239,12 +239,12 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(AccessControl, RegisteredCardChargeTypeShowsTheCreditPurchaseWhateverTheLayout)
 {
     printer(state(), 2);
-    state().params.stIdTpTelaVe = QStringLiteral("1");
+    state().editParams().stIdTpTelaVe = QStringLiteral("1");
     shell().ControleAcessoBotoes();
     EXPECT_FALSE(control("spbCompraCred")->isEnabled());
     EXPECT_TRUE(control("spbCompraCred")->isHidden());
 
-    ScopedAccessServer registered(chartServer(true));
+    ScopedTable<ServerSeams> registered(chartServer(true));
     shell().ControleAcessoBotoes();
     EXPECT_TRUE(control("spbCompraCred")->isEnabled());
     EXPECT_FALSE(control("spbCompraCred")->isHidden());
@@ -252,9 +252,9 @@ TEST_F(AccessControl, RegisteredCardChargeTypeShowsTheCreditPurchaseWhateverTheL
 
 TEST_F(AccessControl, FailedCardChargeQuestionIsReportedAndChangesNothing)
 {
-    AccessServer failing;
-    failing.getCartaoCHART = [] { return Variant::failure(QStringLiteral("conexão perdida")); };
-    ScopedAccessServer scoped(std::move(failing));
+    ServerSeams failing = ServerSeams::current();
+    failing.lookupsTills.getCartaoCHART = [] { return Variant::failure(QStringLiteral("conexão perdida")); };
+    ScopedTable<ServerSeams> scoped(std::move(failing));
     printer(state(), 2);
     shell().ControleAcessoBotoes();
     EXPECT_FALSE(control("spbCompraCred")->isEnabled());
@@ -273,14 +273,14 @@ TEST_F(AccessControl, UnopenedTillCannotSettle)
 TEST_F(AccessControl, PrinterErrorCoversTheGridAndDisablesTouchButtons)
 {
     printer(state(), 2);
-    state().params.boBOERROIMPRESSORA = true;
+    state().editParams().boBOERROIMPRESSORA = true;
     shell().ControleAcessoBotoes();
     EXPECT_EQ(control("panErroImpressora")->pos(), control("panBalcao")->pos());
     EXPECT_FALSE(control("tcbBalcao01")->isEnabled());
     EXPECT_FALSE(control("tcbBalcao36")->isEnabled());
     EXPECT_FALSE(control("tcbGrupo12")->isEnabled());
 
-    state().params.boBOERROIMPRESSORA = false;
+    state().editParams().boBOERROIMPRESSORA = false;
     shell().ControleAcessoBotoes();
     EXPECT_TRUE(control("panErroImpressora")->isHidden());
     EXPECT_TRUE(control("tcbBalcao36")->isEnabled());
@@ -354,8 +354,8 @@ TEST_F(AccessControl, FailedDateCheckWarnsOnceThenTheScreenStaysInConsultation)
 TEST_F(AccessControl, SerialCheckFollowsAGoodDateAndItsFailureIsAPrinterError)
 {
     printer(state(), 2);
-    state().params.stNRSERIEIMP = QStringLiteral("BE0123");
-    state().params.stDATAIMP = QStringLiteral("05032024");
+    state().editParams().stNRSERIEIMP = QStringLiteral("BE0123");
+    state().editParams().stDATAIMP = QStringLiteral("05032024");
     host->script(&Pkg_Hrk00001::VerificaData, DateCheckAnswer{true});
     host->script(&Pkg_Hrk00001::VerificaSerialImp, HostResult{false, {}});
     EXPECT_TRUE(shell().VerificaImpressoraOk(true));
@@ -437,10 +437,10 @@ INSTANTIATE_TEST_SUITE_P(Kinds, DrawerCheck,
 
 TEST_F(AccessControl, WithoutPrinterTheNonFiscalPrinterTellsTheDrawer)
 {
-    state().params.boSISTEMAQUBNFCE = true;
-    state().params.stIDVERGAVETANFIS = QStringLiteral("S");
-    state().params.stIDTIPOIMPNF3 = QStringLiteral("7");
-    state().params.stCDPORTIMPNF3 = QStringLiteral("USB1");
+    state().editParams().boSISTEMAQUBNFCE = true;
+    state().editParams().stIDVERGAVETANFIS = QStringLiteral("S");
+    state().editParams().stIDTIPOIMPNF3 = QStringLiteral("7");
+    state().editParams().stCDPORTIMPNF3 = QStringLiteral("USB1");
     host->script(&Pkg_Hrk00002::VerificaStatusGaveta, DrawerStatusAnswer{1, {}});
     EXPECT_FALSE(shell().VerificaEstadoGaveta(QStringLiteral("1")));
     EXPECT_EQ(host->last(&Pkg_Hrk00002::VerificaStatusGaveta), (DrawerRequest{"7", "USB1"}));
@@ -448,7 +448,7 @@ TEST_F(AccessControl, WithoutPrinterTheNonFiscalPrinterTellsTheDrawer)
     host->script(&Pkg_Hrk00002::VerificaStatusGaveta, DrawerStatusAnswer{0, {}});
     EXPECT_TRUE(shell().VerificaEstadoGaveta(QStringLiteral("1")));
 
-    state().params.stIDVERGAVETANFIS = QStringLiteral("N");
+    state().editParams().stIDVERGAVETANFIS = QStringLiteral("N");
     EXPECT_TRUE(shell().VerificaEstadoGaveta(QStringLiteral("1")));
     EXPECT_EQ(host->count(&Pkg_Hrk00002::VerificaStatusGaveta), 2);
 }
@@ -457,7 +457,7 @@ TEST_F(AccessControl, WithoutPrinterTheNonFiscalPrinterTellsTheDrawer)
 
 TEST_F(AccessControl, PoleDisplayShowsTextAndDate)
 {
-    state().params.boDISPLAYOK = true;
+    state().editParams().boDISPLAYOK = true;
     shell().Atualiza_Display(QStringLiteral("CAIXA LIVRE"), true);
     EXPECT_EQ(host->routines(), QStringList({"LimpaDisplay", "DisplayEnviaTexto", "DisplayEnviaTexto"}));
     const auto lines = host->requests(&Pkg_Hrk00001::DisplayEnviaTexto);
@@ -467,7 +467,7 @@ TEST_F(AccessControl, PoleDisplayShowsTextAndDate)
 
 TEST_F(AccessControl, EmptyDisplayTextOnlyClears)
 {
-    state().params.boDISPLAYOK = true;
+    state().editParams().boDISPLAYOK = true;
     shell().Atualiza_Display(QString(), false);
     EXPECT_EQ(host->routines(), QStringList{"LimpaDisplay"});
 }

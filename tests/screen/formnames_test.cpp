@@ -129,8 +129,8 @@ TEST_F(FormNames, BuyerPanelOnceOpenedHoldsItsNamesAsTheirKinds)
     QStringList strays;
     call(QStringLiteral("B"), [&](TfrmVendaCons &form) {
         SaleState &state = form.state();
-        state.params.stIDINFOCPFPINPAD = QStringLiteral("S");
-        state.params.stIDUTILTEF = QStringLiteral("T");
+        state.editParams().stIDINFOCPFPINPAD = QStringLiteral("S");
+        state.editParams().stIDUTILTEF = QStringLiteral("T");
         form.datasets().cdsItems.CreateDataSet();
         QTimer::singleShot(0, &form, [&] {
             faults = missingOrWrong(form, FormName::buyerPanel);

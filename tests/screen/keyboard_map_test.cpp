@@ -11,7 +11,7 @@ protected:
     {
         EntryTest::SetUp();
         setProducts({{"100", "COXINHA", "1.1"}});
-        entryServer().getProdPesq = [](const QString &) { return Variant(DataPacket{}); };
+        ServerSeams::current().lookupsProducts.getProdPesq = [](const QString &) { return Variant(DataPacket{}); };
     }
 };
 
@@ -104,7 +104,7 @@ TEST_F(KeyboardMap, F4WithAReceiptOpenDoesNothing)
 
 TEST_F(KeyboardMap, F4RefusedByTheParameterAfterTheAccessCheck)
 {
-    state().params.stIdPerTrocaOp = QStringLiteral("N");
+    state().editParams().stIdPerTrocaOp = QStringLiteral("N");
     press(Qt::Key_F4);
     EXPECT_EQ(host->count(&Pkg_Hrk00002::VerificaAcesso), 1);
     EXPECT_EQ(lastMessage(), QStringLiteral("Parametrização não permite realizar troca de operador."));
@@ -113,7 +113,7 @@ TEST_F(KeyboardMap, F4RefusedByTheParameterAfterTheAccessCheck)
 
 TEST_F(KeyboardMap, F4ChangesTheOperatorAndAsksTheRightsAgain)
 {
-    state().params.stIdPerTrocaOp = QStringLiteral("S");
+    state().editParams().stIdPerTrocaOp = QStringLiteral("S");
     host->setDefault(&Pkg_Hrk00002::TrocaOperadorCaixa, OperatorChangeAnswer{true, QStringLiteral("JOAO")});
     host->setDefault(&Pkg_Hrk00002::ControleAcess, QStringLiteral("N"));
     press(Qt::Key_F4);
@@ -133,9 +133,9 @@ TEST_F(KeyboardMap, F12WithoutADrawerSaysSo)
 
 TEST_F(KeyboardMap, F12OpensTheDrawerAndLogsIt)
 {
-    state().params.stIDTIPOGAVETA = QStringLiteral("1");
-    state().params.stIDTIPOIMPNF3 = QStringLiteral("5");
-    state().params.stCDPORTIMPNF3 = QStringLiteral("COM3");
+    state().editParams().stIDTIPOGAVETA = QStringLiteral("1");
+    state().editParams().stIDTIPOIMPNF3 = QStringLiteral("5");
+    state().editParams().stCDPORTIMPNF3 = QStringLiteral("COM3");
     host->setDefault(&Pkg_Hrk00002::AbreGaveta, HostResult::done());
     press(Qt::Key_F12);
     EXPECT_EQ(host->last(&Pkg_Hrk00002::AbreGaveta).cdPortImpNf, QStringLiteral("COM3"));
@@ -147,7 +147,7 @@ TEST_F(KeyboardMap, F12OpensTheDrawerAndLogsIt)
 
 TEST_F(KeyboardMap, F12LogsNothingWhenTheDrawerDidNotOpen)
 {
-    state().params.stIDTIPOGAVETA = QStringLiteral("1");
+    state().editParams().stIDTIPOGAVETA = QStringLiteral("1");
     host->setDefault(&Pkg_Hrk00002::AbreGaveta, HostResult{false, QStringLiteral("porta fechada")});
     press(Qt::Key_F12);
     EXPECT_EQ(host->count(&Pkg_Hrk00002::AbreGaveta), 1);
@@ -157,8 +157,8 @@ TEST_F(KeyboardMap, F12LogsNothingWhenTheDrawerDidNotOpen)
 
 TEST_F(KeyboardMap, F12WithAFiscalPrinterWhoseDrawerFailsLogsNothing)
 {
-    state().params.stIDTIPOGAVETA = QStringLiteral("1");
-    state().params.boUTILIZAIMPFIS = true;
+    state().editParams().stIDTIPOGAVETA = QStringLiteral("1");
+    state().editParams().boUTILIZAIMPFIS = true;
     host->setDefault(&Pkg_Hrk00001::Abre_Gaveta_Imp, HostResult{false, {}});
     press(Qt::Key_F12);
     EXPECT_EQ(host->count(&Pkg_Hrk00001::Abre_Gaveta_Imp), 1);

@@ -158,7 +158,7 @@ class TicketAverage : public ReceiptLines, public ::testing::WithParamInterface<
 
 TEST_P(TicketAverage, StandardFooterShowsTheHostsFigures)
 {
-    state().params.stIDEXIBTICCUP = QStringLiteral("S");
+    state().editParams().stIDEXIBTICCUP = QStringLiteral("S");
     m_form->findChild<QLabel *>(QStringLiteral("lblValTicketMedio"))->setText(QStringLiteral("antes"));
     m_form->findChild<QLabel *>(QStringLiteral("lblValQuantCupom"))->setText(QStringLiteral("antes"));
     host->setDefault(&Pkg_Hrk00002::CalcTicketMedio, TextAnswer{true, QString::fromLatin1(GetParam().answer), {}});
@@ -177,7 +177,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, TicketAverage,
 
 TEST_F(ReceiptLines, StandardFooterNamesBranchStoreDeskAndOperator)
 {
-    Parameters &params = state().params;
+    Parameters &params = state().editParams();
     params.stCDFILIAL = QStringLiteral("0001");
     params.stNMFILIAL = QStringLiteral("Centro");
     params.stCDLOJA = QStringLiteral("01");

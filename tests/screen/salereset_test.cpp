@@ -1,10 +1,10 @@
 #include "screenfixture.h"
 
-#include <screen/accesscontrol.h>
 #include <sale/saledatasets.h>
 #include <sale/salecontext.h>
 #include <order/recoveryfiles.h>
 #include <sale/salestate.h>
+#include <sale/serverseams.h>
 #include <screen/screenshell.h>
 #include <screen/tfrmvendacons.h>
 
@@ -22,12 +22,12 @@ protected:
     void SetUp() override
     {
         ScreenTest::SetUp();
-        AccessServer chart;
-        chart.getCartaoCHART = [] { return Variant(false); };
-        m_chart = std::make_unique<ScopedAccessServer>(std::move(chart));
+        ServerSeams chart = ServerSeams::current();
+        chart.lookupsTills.getCartaoCHART = [] { return Variant(false); };
+        m_chart = std::make_unique<ScopedTable<ServerSeams>>(std::move(chart));
         m_form = std::make_unique<TfrmVendaCons>();
         state().host.stModoVenda = QStringLiteral("B");
-        state().params.stDSDIRCAD = QStringLiteral("Dados\\");
+        state().editParams().stDSDIRCAD = QStringLiteral("Dados\\");
         QDir(site()).mkpath(QStringLiteral("Dados"));
     }
     void TearDown() override
@@ -53,9 +53,9 @@ protected:
         ASSERT_TRUE(dataset.Post());
     }
 
-    void withPrinter() { state().params.boUTILIZAIMPFIS = true; }
+    void withPrinter() { state().editParams().boUTILIZAIMPFIS = true; }
 
-    std::unique_ptr<ScopedAccessServer> m_chart;
+    std::unique_ptr<ScopedTable<ServerSeams>> m_chart;
     std::unique_ptr<TfrmVendaCons> m_form;
 };
 
@@ -88,7 +88,7 @@ TEST_F(SaleReset, TableResetKeepsTheCancelledLinesOfTheOrder)
 
 TEST_F(SaleReset, FailedPromotionCleanUpIsReportedAfterTheDatasetsAreEmpty)
 {
-    server->table().setPromoCombAux = [](const QString &, const QString &) {
+    server->table().lookupsProducts.setPromoCombAux = [](const QString &, const QString &) {
         return Variant::failure(QStringLiteral("tabela bloqueada"));
     };
     addLine(data().cdsItems, QStringLiteral("001"));
@@ -136,9 +136,9 @@ INSTANTIATE_TEST_SUITE_P(Modes, PersonsAndSeats,
 
 TEST_F(SaleReset, FreeTillAfterTheSaleVariables)
 {
-    state().params.boDISPLAYOK = true;
-    state().params.stCDCLIENTE = QStringLiteral("000099");
-    state().params.stCDCCUSCLIE = QStringLiteral("CC01");
+    state().editParams().boDISPLAYOK = true;
+    state().editParams().stCDCLIENTE = QStringLiteral("000099");
+    state().editParams().stCDCCUSCLIE = QStringLiteral("CC01");
     SaleState &s = state();
     s.flags.boCreditoPessoal = s.flags.boVendaDebito = s.flags.boRecebendo = true;
     s.totals.doTotalVenda = 12.5;
@@ -200,7 +200,7 @@ TEST_F(SaleReset, TableResetLeavesTheCashierLine)
 
 TEST_F(SaleReset, DroppedSaleClosesTheReceiptAndOpensTheButtons)
 {
-    state().params.stSTSISTEMAPRIN = QStringLiteral("QUB");
+    state().editParams().stSTSISTEMAPRIN = QStringLiteral("QUB");
     state().flags.boCupomAberto = true;
     addLine(data().cdsItems, QStringLiteral("001"));
     shell().ControleAcessoBotoes();
@@ -275,7 +275,7 @@ class NoRecoveryFile : public SaleReset, public ::testing::WithParamInterface<No
 
 TEST_P(NoRecoveryFile, IsEverWritten)
 {
-    state().params.boUTILIZAIMPFIS = GetParam().printer;
+    state().editParams().boUTILIZAIMPFIS = GetParam().printer;
     addLine(data().cdsItems, QStringLiteral("001"));
     addLine(data().cdsItensCancelados, QStringLiteral("002"));
     shell().ControleCdsVenda_Diretorio(QString::fromLatin1(GetParam().mode));

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <type_traits>
+#include <utility>
 
 namespace {
 
@@ -48,8 +50,8 @@ class ParameterLoad : public ::testing::TestWithParam<LoadCase>
 TEST_P(ParameterLoad, FillsTheCopy)
 {
     SaleState state;
-    state.params.stCDLOJA = QStringLiteral("previous");
-    state.params.inIDTIPOIMPFIS = 99;
+    state.editParams().stCDLOJA = QStringLiteral("previous");
+    state.editParams().inIDTIPOIMPFIS = 99;
     const ParameterLoadReport report =
         loadParameters(state, rowOf({{QLatin1String(GetParam().column), GetParam().value}}));
     EXPECT_TRUE(report.rowFound);
@@ -103,8 +105,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(SaleStateLoad, MissingColumnKeepsItsValueAndIsReported)
 {
     SaleState state;
-    state.params.stCDLOJA = QStringLiteral("07");
-    state.params.boUTILIZAIMPFIS = true;
+    state.editParams().stCDLOJA = QStringLiteral("07");
+    state.editParams().boUTILIZAIMPFIS = true;
     const ParameterLoadReport report = loadParameters(state, rowOf({{"CDFILIAL", Variant("0001")}}));
     EXPECT_EQ(state.params.stCDLOJA, QStringLiteral("07"));
     EXPECT_TRUE(state.params.boUTILIZAIMPFIS);
@@ -126,9 +128,9 @@ TEST(SaleStateLoad, UnknownColumnsAreIgnored)
 TEST(SaleStateLoad, ValueThatDoesNotConvertKeepsTheMemberAndIsReported)
 {
     SaleState state;
-    state.params.inIDTIPOIMPFIS = 16;
-    state.params.boDISPLAYOK = true;
-    state.params.dtDTABERCAIX = opening;
+    state.editParams().inIDTIPOIMPFIS = 16;
+    state.editParams().boDISPLAYOK = true;
+    state.editParams().dtDTABERCAIX = opening;
     const ParameterLoadReport report = loadParameters(
         state, rowOf({{"IDTIPOIMPFIS", Variant("abc")},
                       {"DISPLAYOK", Variant("talvez")},
@@ -144,7 +146,7 @@ TEST(SaleStateLoad, ValueThatDoesNotConvertKeepsTheMemberAndIsReported)
 TEST(SaleStateLoad, NoRowChangesNothing)
 {
     SaleState state;
-    state.params.stCDFILIAL = QStringLiteral("0009");
+    state.editParams().stCDFILIAL = QStringLiteral("0009");
     DataPacket packet = rowOf({{"CDFILIAL", Variant("0001")}});
     packet.rows.clear();
     const ParameterLoadReport report = loadParameters(state, packet);
@@ -233,3 +235,22 @@ TEST(SaleStateInitial, AFreshSaleStartsFromTheResetValues)
 }
 
 } // namespace
+
+// The sale reads its parameters through a const view; only the three run-time fields change,
+// each through its setter, and nothing else moves with them.
+static_assert(std::is_const_v<std::remove_reference_t<decltype(std::declval<SaleState &>().params)>>);
+
+TEST(SaleStateParameters, TheRunTimeSettersChangeTheirFieldOnly)
+{
+    SaleState state;
+    state.editParams().stCDFILIAL = QStringLiteral("0001");
+    state.setPrinterInError(true);
+    state.setAskOrderNotes(QStringLiteral("N"));
+    state.setAskNameAddress(QStringLiteral("S"));
+    EXPECT_TRUE(state.params.boBOERROIMPRESSORA);
+    EXPECT_EQ(state.params.stIDSOLOBSPED, QStringLiteral("N"));
+    EXPECT_EQ(state.params.stIDINFNOMEEND, QStringLiteral("S"));
+    EXPECT_EQ(state.params.stCDFILIAL, QStringLiteral("0001"));
+    state.setPrinterInError(false);
+    EXPECT_FALSE(state.params.boBOERROIMPRESSORA);
+}

@@ -8,7 +8,7 @@
 #include <sale/saledatasets.h>
 #include <sale/salestate.h>
 #include <screen/screenshell.h>
-#include <screen/startupserver.h>
+#include <sale/serverseams.h>
 #include <screen/tfrmvendacons.h>
 
 #include <runtime/abort.h>
@@ -56,19 +56,19 @@ protected:
     void SetUp() override
     {
         SaleFormTest::SetUp();
-        StartupServer table = startupServer();
-        table.getDsOcorr = [](const QString &group, const QString &code) { return QStringLiteral("OCORRENCIA %1/%2").arg(group, code); };
-        table.setValidaPedido = [this](const QString &b, const QString &s, const QString &t, const QString &l) {
+        ServerSeams table = ServerSeams::current();
+        table.lookupsTills.getDsOcorr = [](const QString &group, const QString &code) { return QStringLiteral("OCORRENCIA %1/%2").arg(group, code); };
+        table.tabs.setValidaPedido = [this](const QString &b, const QString &s, const QString &t, const QString &l) {
             validaPedido.append(QStringList{b, s, t, l}.join(QLatin1Char('|')));
             return Variant();
         };
-        server = std::make_unique<ScopedStartupServer>(table);
+        server = std::make_unique<ScopedTable<ServerSeams>>(table);
         host->setDefault(&Pkg_Hrk00002::VerificaAcesso, AccessAnswer{true, QStringLiteral("SUPERVISOR")});
         host->setDefault(&Pkg_Hrk00002::ControleAcess, QStringLiteral("S"));
         host->setDefault(&Pkg_Hrk00002::LogControleAcess, HostResult::done());
         state().host.stModoVenda = QStringLiteral("B");
-        state().params.stCDFILIAL = QStringLiteral("1");
-        state().params.stCDLOJA = QStringLiteral("1");
+        state().editParams().stCDFILIAL = QStringLiteral("1");
+        state().editParams().stCDLOJA = QStringLiteral("1");
     }
     void TearDown() override
     {
@@ -153,7 +153,7 @@ protected:
         button->click();
     }
 
-    std::unique_ptr<ScopedStartupServer> server;
+    std::unique_ptr<ScopedTable<ServerSeams>> server;
     QStringList validaPedido;
 };
 
@@ -176,7 +176,7 @@ class QuantityKey : public ScreenActions, public ::testing::WithParamInterface<T
 TEST_P(QuantityKey, TypedQuantityIsPresetOrRefusedWithItsMessage)
 {
     const TypedQuantityCase c = GetParam();
-    state().params.inIDTIPOIMPFIS = c.printerModel;
+    state().editParams().inIDTIPOIMPFIS = c.printerModel;
     form->findChild<QLabel *>(FormName::lblProduto)->setText(QStringLiteral("antes"));
     host->script(&Pkg_Hrk00002::TecladoNumerico, KeypadAnswer{true, QString::fromUtf8(c.typed)});
     clickEnabled(FormName::spbQtde);
@@ -348,12 +348,12 @@ TEST_F(ScreenActions, DoubleClickOnAHistoryRowAttachesNothing)
     addLine("001", "100");
     selectReceiptRow(QString());
     int asked = 0;
-    StartupServer table = startupServer();
-    table.getOcorPed = [&asked](const QString &, const QString &, const QString &) {
+    ServerSeams table = ServerSeams::current();
+    table.tabs.getOcorPed = [&asked](const QString &, const QString &, const QString &) {
         ++asked;
         return Variant(packet({QStringLiteral("CDOCORR")}, {{"01"}}));
     };
-    ScopedStartupServer scoped(table);
+    ScopedTable<ServerSeams> scoped(table);
     shell().dbgCupomDblClick(nullptr);
     EXPECT_EQ(asked, 0);
     EXPECT_EQ(host->count(&Pkg_Hrk00002::Observacao), 0);
@@ -366,11 +366,11 @@ TEST_F(ScreenActions, DoubleClickOpensTheObservationsOfAProductThatHasThem)
 {
     addLine("001", "100");
     selectReceiptRow("001");
-    StartupServer table = startupServer();
-    table.getOcorPed = [](const QString &, const QString &, const QString &) {
+    ServerSeams table = ServerSeams::current();
+    table.tabs.getOcorPed = [](const QString &, const QString &, const QString &) {
         return Variant(packet({QStringLiteral("CDOCORR")}, {{"01"}}));
     };
-    ScopedStartupServer scoped(table);
+    ScopedTable<ServerSeams> scoped(table);
     host->script(&Pkg_Hrk00002::Observacao, observation(QStringLiteral("Sem cebola"), "", {}, false));
     shell().dbgCupomDblClick(nullptr);
     EXPECT_EQ(lineText("001", "STOBSPEDIDO"), QStringLiteral("Sem cebola"));
@@ -381,9 +381,9 @@ TEST_F(ScreenActions, OccurrenceErrorTextIsReportedAndTakenAsNone)
     addLine("001", "100");
     selectReceiptRow("001");
     for (const Variant &answer : {Variant(QStringLiteral("ORA-00942: tabela não existe")), Variant::failure(QStringLiteral("base recusou"))}) {
-        StartupServer table = startupServer();
-        table.getOcorPed = [answer](const QString &, const QString &, const QString &) { return answer; };
-        ScopedStartupServer scoped(table);
+        ServerSeams table = ServerSeams::current();
+        table.tabs.getOcorPed = [answer](const QString &, const QString &, const QString &) { return answer; };
+        ScopedTable<ServerSeams> scoped(table);
         messages->clear();
         shell().dbgCupomDblClick(nullptr);
         EXPECT_EQ(host->count(&Pkg_Hrk00002::Observacao), 0) << answer.toString().toStdString();
@@ -497,8 +497,8 @@ TEST_F(ScreenActions, MenuWaitsForTheCreditVoucher)
 
 TEST_F(ScreenActions, ActivationWorkRunsOncePerStart)
 {
-    state().params.stIdTpTelaVe = QStringLiteral("1");
-    state().params.stIDSOLICITATEL = QStringLiteral("S");
+    state().editParams().stIdTpTelaVe = QStringLiteral("1");
+    state().editParams().stIDSOLICITATEL = QStringLiteral("S");
     state().flags.boAtivarAux1 = false;
     host->script(&Pkg_Hrk00002::TecladoNumerico, KeypadAnswer{true, QStringLiteral("27999990000")});
     shell().FormActivate(nullptr);
@@ -559,9 +559,9 @@ TEST_P(Persons, PersonsKeypadTakesOnlyAConfirmedNumber)
 {
     const PersonsKeypadCase c = GetParam();
     state().counters.inNrPessoas = 2;
-    StartupServer table = startupServer();
-    table.getNrPesMesa = [](const QString &) { return Variant(packet({QStringLiteral("NRMAXPESMES")}, {{"20"}})); };
-    ScopedStartupServer scoped(table);
+    ServerSeams table = ServerSeams::current();
+    table.tabs.getNrPesMesa = [](const QString &) { return Variant(packet({QStringLiteral("NRMAXPESMES")}, {{"20"}})); };
+    ScopedTable<ServerSeams> scoped(table);
     for (const KeypadAnswer &answer : c.answers)
         host->script(&Pkg_Hrk00002::TecladoNumerico, answer);
     shell().spbNrPessoasClick(nullptr);
@@ -595,7 +595,7 @@ TEST_F(ScreenActions, CancelledManualInvoiceRemovesTheEarlierNumber)
 
 TEST_F(ScreenActions, EndOfSaleObservationIsCutToOneHundredAndErroIsNone)
 {
-    state().params.stIDSOLOBSFINVEN = QStringLiteral("S");
+    state().editParams().stIDSOLOBSFINVEN = QStringLiteral("S");
     const QString hundred(100, QLatin1Char('a'));
     for (const auto &[answer, kept] : QList<std::pair<QString, QString>>{
              {hundred, hundred}, {hundred + QLatin1Char('b'), hundred}, {QStringLiteral("erro"), QString()}}) {
@@ -624,10 +624,10 @@ class SaleEmail : public ScreenActions, public ::testing::WithParamInterface<Sal
 TEST_P(SaleEmail, EverySaleRowCarriesTheEmailAndItsSituation)
 {
     const SaleEmailCase c = GetParam();
-    state().params.stIDENVCUPOMEMAIL = QString::fromLatin1(c.sendsEmail);
-    StartupServer table = startupServer();
-    table.getEmailCons = [](const QString &, const QString &) { return Variant(QStringLiteral("cadastro@exemplo.com")); };
-    ScopedStartupServer scoped(table);
+    state().editParams().stIDENVCUPOMEMAIL = QString::fromLatin1(c.sendsEmail);
+    ServerSeams table = ServerSeams::current();
+    table.consumers.getEmailCons = [](const QString &, const QString &) { return Variant(QStringLiteral("cadastro@exemplo.com")); };
+    ScopedTable<ServerSeams> scoped(table);
     AdditionalDataAnswer typed;
     typed.email = QString::fromLatin1(c.typed);
     host->script(&Pkg_Hrk00002::CriaInfAdicional, typed);
@@ -641,8 +641,9 @@ TEST_P(SaleEmail, EverySaleRowCarriesTheEmailAndItsSituation)
     shell().relacionaEmailVenda();
     EXPECT_EQ(column(rows, "IDSITENVCUPOM"), QStringList(2, QString::fromLatin1(c.situation)));
     EXPECT_EQ(column(rows, "DSEMAILENVCUPOM"), QStringList(2, QString::fromLatin1(c.stored)));
-    if (QLatin1String(c.sendsEmail) == QLatin1String("S"))
+    if (QLatin1String(c.sendsEmail) == QLatin1String("S")) {
         EXPECT_EQ(host->last(&Pkg_Hrk00002::CriaInfAdicional).email, QStringLiteral("cadastro@exemplo.com"));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -668,9 +669,9 @@ TEST_F(ScreenActions, TakeAwayColumnShowsSimOrNao)
 
 TEST_F(ScreenActions, RefusedPersonsMaximumIsShownAndMeansNoMaximum)
 {
-    StartupServer table = startupServer();
-    table.getNrPesMesa = [](const QString &) { return Variant::failure(QStringLiteral("base fora do ar")); };
-    ScopedStartupServer scoped(table);
+    ServerSeams table = ServerSeams::current();
+    table.tabs.getNrPesMesa = [](const QString &) { return Variant::failure(QStringLiteral("base fora do ar")); };
+    ScopedTable<ServerSeams> scoped(table);
     host->script(&Pkg_Hrk00002::TecladoNumerico, KeypadAnswer{true, QStringLiteral("12")});
     shell().spbNrPessoasClick(nullptr);
     EXPECT_EQ(state().counters.inNrPessoas, 12);

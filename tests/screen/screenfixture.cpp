@@ -33,7 +33,7 @@ void ScreenTest::SetUp()
         return;
     host->setDefault(&Pkg_Hrk00002::ControleAcess, QStringLiteral("S"));
     host->setDefault(&Pkg_Hrk00002::CalcTicketMedio, TextAnswer{true, QStringLiteral("25,5-12"), {}});
-    server = std::make_unique<ScopedStartupServer>(fakeServer());
+    server = std::make_unique<ScopedTable<ServerSeams>>(fakeServer());
     Screens::setMonitors([] { return QList<QRect>{QRect(0, 0, 1024, 768)}; });
     parameters = {{"CDFILIAL", "0001"}, {"CDLOJA", "01"},     {"CDCAIXA", "003"},
                   {"CDCLIENTE", "000099"}, {"NMFILIAL", "Centro"}, {"IdTpTelaVe", "1"},
@@ -125,57 +125,57 @@ TfrmVendaCons &ScreenTest::form()
     return *VendaConsEntry::frmVendaCons();
 }
 
-StartupServer ScreenTest::fakeServer()
+ServerSeams ScreenTest::fakeServer()
 {
-    StartupServer table;
+    ServerSeams table = ServerSeams::current();
     QStringList *calls = &serverCalls;
     auto record = [calls](const char *name) { calls->append(QString::fromLatin1(name)); };
-    table.getDadosCRMBONUS = [record](const QString &, const QString &) {
+    table.startupLookups.getDadosCRMBONUS = [record](const QString &, const QString &) {
         record("getDadosCRMBONUS");
         return Variant(textPacket({"IDCRMBONUS", "CDURLCRMBONUS", "CDAUTHCRMBONUS", "CDCODECRMBONUS"},
                                   {{"S", "https://crm.example", "auth", "code"}}));
     };
-    table.getVisualizaTelPed = [record](const QString &, const QString &) {
+    table.lookupsTills.getVisualizaTelPed = [record](const QString &, const QString &) {
         record("getVisualizaTelPed");
         return Variant(false);
     };
-    table.getConfigCaixa = [record](const QString &, const QString &) {
+    table.lookupsTills.getConfigCaixa = [record](const QString &, const QString &) {
         record("getConfigCaixa");
         return Variant(QStringLiteral("N"));
     };
-    table.getConsumidorDLV = [record](const QString &, const QString &) {
+    table.startupLookups.getConsumidorDLV = [record](const QString &, const QString &) {
         record("getConsumidorDLV");
         return Variant(textPacket({"NMCONSUMIDOR"}, {{"JOSE DA SILVA"}}));
     };
-    table.getSenhaPed = [record](const QString &, const QString &, const QString &) {
+    table.tabs.getSenhaPed = [record](const QString &, const QString &, const QString &) {
         record("getSenhaPed");
         return Variant(QStringLiteral("42"));
     };
-    table.GetDtHrAberMesa = [record](const QString &, const QString &) {
+    table.tabs.GetDtHrAberMesa = [record](const QString &, const QString &) {
         record("GetDtHrAberMesa");
         return Variant(QDateTime(QDate(2024, 3, 5), QTime(12, 0)));
     };
-    table.setPromoCombAux = [record](const QString &, const QString &) {
+    table.lookupsProducts.setPromoCombAux = [record](const QString &, const QString &) {
         record("setPromoCombAux");
         return Variant();
     };
-    table.getIDUTCUPOMDESC = [record]() {
+    table.lookupsTills.getIDUTCUPOMDESC = [record]() {
         record("getIDUTCUPOMDESC");
         return Variant(QStringLiteral("N"));
     };
-    table.getCampanha = [record](const QString &) {
+    table.loyalty.getCampanha = [record](const QString &) {
         record("getCampanha");
         return Variant(false);
     };
-    table.getImpBackup = [record](const QString &, const QString &) {
+    table.lookupsTills.getImpBackup = [record](const QString &, const QString &) {
         record("getImpBackup");
         return Variant(textPacket({"CDPORTAIMPR", "CDPORTABACKUP"}, {}));
     };
-    table.getDadosResgSaldo = [record](const QString &) {
+    table.startupLookups.getDadosResgSaldo = [record](const QString &) {
         record("getDadosResgSaldo");
         return Variant(textPacket({"IDINTRESGSALDO"}, {{"N"}}));
     };
-    table.getImpPesagem = [record](const QString &, const QString &) {
+    table.lookupsTills.getImpPesagem = [record](const QString &, const QString &) {
         record("getImpPesagem");
         return Variant(QStringLiteral("N"));
     };

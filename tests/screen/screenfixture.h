@@ -1,8 +1,7 @@
 #pragma once
 
+#include <sale/serverseams.h>
 #include <support/saleformfixture.h>
-
-#include <screen/startupserver.h>
 
 #include <runtime/datapacket.h>
 #include <runtime/variant.h>
@@ -49,9 +48,9 @@ protected:
 
     // The names of the start-up server functions called, in order.
     QStringList serverCalls;
-    StartupServer fakeServer();
+    ServerSeams fakeServer();
 
-    std::unique_ptr<ScopedStartupServer> server;
+    std::unique_ptr<ScopedTable<ServerSeams>> server;
     QHash<QString, QString> parameters;
 };
 

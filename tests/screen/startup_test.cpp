@@ -188,7 +188,7 @@ TEST_F(ScreenTest, SmallScreenPutsTheWindowEdgesBeyondTheScreen)
 
 TEST_F(ScreenTest, CustomerDisplayOnlyWithASecondMonitor)
 {
-    server->table().getVisualizaTelPed = [](const QString &, const QString &) { return Variant(true); };
+    server->table().lookupsTills.getVisualizaTelPed = [](const QString &, const QString &) { return Variant(true); };
     call(QStringLiteral("B"), [](TfrmVendaCons &form) { form.Close(); });
     EXPECT_FALSE(form().state().startup.boExibeVisualiza);
     EXPECT_EQ(frmVisualiza(), nullptr);
@@ -402,7 +402,7 @@ TEST_F(ScreenTest, TouchLayoutShowsTheGridAndStartsAtGroupOne)
 
 TEST_F(ScreenTest, BackupPrintersSaveTheMapPurgeOldTicketsAndStartTheWatchdog)
 {
-    server->table().getImpBackup = [](const QString &, const QString &) {
+    server->table().lookupsTills.getImpBackup = [](const QString &, const QString &) {
         return Variant(textPacket({"CDPORTAIMPR", "CDPORTABACKUP"}, {{"LPT1", "\\\\srv\\cozinha2"}}));
     };
     QDir().mkpath(sitePath(QStringLiteral("Dados/IMPBACKUP/cozinha")));
@@ -436,7 +436,7 @@ TEST_F(ScreenTest, BackupPrintersSaveTheMapPurgeOldTicketsAndStartTheWatchdog)
 
 TEST_F(ScreenTest, FailedBackupPrinterLookupDoesNotStopTheSale)
 {
-    server->table().getImpBackup = [](const QString &, const QString &) {
+    server->table().lookupsTills.getImpBackup = [](const QString &, const QString &) {
         return Variant::failure(QStringLiteral("tabela ausente"));
     };
     const Variant ret = call(QStringLiteral("B"), [](TfrmVendaCons &form) { form.Close(); });

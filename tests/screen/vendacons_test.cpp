@@ -96,7 +96,7 @@ TEST_F(ScreenTest, AClosingWithoutKeywordHandsBackThePreviousOne)
 TEST_F(ScreenTest, FailingStartUpAnswersErroSistemaAndTheNextCallTriesAgain)
 {
     int attempts = 0;
-    server->table().getDadosCRMBONUS = [&attempts](const QString &, const QString &) {
+    server->table().startupLookups.getDadosCRMBONUS = [&attempts](const QString &, const QString &) {
         return ++attempts == 1 ? Variant::failure(QStringLiteral("DBNETLIB: servidor fora do ar"))
                                : Variant(textPacket({"IDCRMBONUS"}, {{"N"}}));
     };
@@ -141,7 +141,7 @@ TEST_F(ScreenTest, ArgumentEightHasNoEffect)
 
 TEST_F(ScreenTest, StartUpRunsOnTheServerLayerOfAFreshBase)
 {
-    server = std::make_unique<ScopedStartupServer>(StartupServer());
+    server = std::make_unique<ScopedTable<ServerSeams>>(ServerSeams());
     const Variant ret = call(QStringLiteral("B"), [](TfrmVendaCons &form) { click(form, "lblSair"); });
     EXPECT_EQ(ret.at(0).toString(), QStringLiteral("FECHA_SISTEMA"));
     for (const auto &shown : messages->calls())

@@ -1,7 +1,6 @@
 #include "settlementfixture.h"
 
-#include <settlement/buyerserver.h>
-
+#include <sale/serverseams.h>
 #include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
@@ -40,8 +39,8 @@ protected:
     {
         SettlementTest::SetUp();
         state().host.stModoVenda = "B";
-        state().params.stIDESQUEMA = "07";
-        state().params.stIDINFNOMEEND = "N";
+        state().editParams().stIDESQUEMA = "07";
+        state().editParams().stIDINFNOMEEND = "N";
         data().cdsItems.CreateDataSet();
     }
 
@@ -99,8 +98,8 @@ protected:
     // `whileWaiting` looks at the screen first.
     void answerPanel(const char *choice, std::function<void()> whileWaiting = {})
     {
-        state().params.stIDINFOCPFPINPAD = "S";
-        state().params.stIDUTILTEF = "T";
+        state().editParams().stIDINFOCPFPINPAD = "S";
+        state().editParams().stIDUTILTEF = "T";
         QTimer::singleShot(0, form.get(), [this, choice, whileWaiting] {
             if (whileWaiting)
                 whileWaiting();
@@ -130,7 +129,7 @@ TEST_F(BuyerTest, DialogBuyerGoesToTheFieldsEveryLineAndTheFooter)
 
 TEST_F(BuyerTest, DialogIsAskedInItsCpfFormWithTheTillsSettings)
 {
-    state().params.stIDINTRESGSALDO = "S";
+    state().editParams().stIDINTRESGSALDO = "S";
     host->script(&Pkg_Hrk00002::CriaInfAdicional, typed(validCpf));
     pressBuyerButton();
 
@@ -225,10 +224,10 @@ class MandatoryRule : public BuyerTest, public ::testing::WithParamInterface<Man
 TEST_P(MandatoryRule, RaisesNameAndAddressOnlyWhenTheBuyerMustBeNamed)
 {
     const MandatoryCase &c = GetParam();
-    state().params.doVROBRIGCPFNOTA = c.threshold;
+    state().editParams().doVROBRIGCPFNOTA = c.threshold;
     state().totals.doTotalVenda = c.total;
-    state().params.boSISTEMAQUBNFCE = c.nfce;
-    state().params.stIDCOLETOR = c.collector;
+    state().editParams().boSISTEMAQUBNFCE = c.nfce;
+    state().editParams().stIDCOLETOR = c.collector;
     state().host.stModoVenda = c.mode;
     EXPECT_EQ(buyerIdentification().mandatory(), c.mandatory);
 
@@ -266,8 +265,8 @@ TEST_F(BuyerTest, MandatoryIdentificationWithCashbackCpfKeepsThatCpf)
     line("01001", "12345678909");
     line("01002", "12345678909");
     setBuyer("12345678909", "ANA", "");
-    state().params.boSISTEMAQUBSAT = true;
-    state().params.doVROBRIGCPFNOTA = 100;
+    state().editParams().boSISTEMAQUBSAT = true;
+    state().editParams().doVROBRIGCPFNOTA = 100;
     state().totals.doTotalVenda = 150;
     host->script(&Pkg_Hrk00002::CriaInfAdicional, typed(validCpf, "Ana Souza", "Rua C"));
     pressBuyerButton();
@@ -339,7 +338,7 @@ TEST_F(BuyerTest, SystemChoiceOpensTheDialogWithoutACpf)
 
 TEST_F(BuyerTest, PinpadIsAskedWithTheTerminalSettingsUnderAWaitWindow)
 {
-    Parameters &p = state().params;
+    Parameters &p = state().editParams();
     p.stDSENDIPSITEF = "10.0.0.5";
     p.stCDLOJATEF = "00000001";
     p.stCDTERTEF = "SW000001";
@@ -430,7 +429,7 @@ protected:
     void SetUp() override
     {
         BuyerTest::SetUp();
-        state().params.stIDIMPCNPJCLIE = "S";
+        state().editParams().stIDIMPCNPJCLIE = "S";
         state().consumer.stCpfAux1 = "N";
         state().flags.boVendaDebito = true;
         state().host.stCdClienteVenda = "000042";
@@ -467,7 +466,7 @@ class ClientDocument : public ItemBuyerTest, public ::testing::WithParamInterfac
 TEST_P(ClientDocument, AValidCpfOrCnpjNamesTheCompanyElseTheBuyerIsAsked)
 {
     const DocumentCase &c = GetParam();
-    state().params.stIDSOLICITACPF = "S";
+    state().editParams().stIDSOLICITACPF = "S";
     client(c.number);
     host->script(&Pkg_Hrk00002::CriaInfAdicional, typed(validCpf, "Comprador"));
     settlement().SolicitaCpf();
@@ -498,7 +497,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(ItemBuyerTest, InvalidCompanyNumberStaysWhenTheTillDoesNotAsk)
 {
-    state().params.stIDSOLICITACPF = "N";
+    state().editParams().stIDSOLICITACPF = "N";
     client("123");
     settlement().SolicitaCpf();
 
@@ -509,7 +508,7 @@ TEST_F(ItemBuyerTest, InvalidCompanyNumberStaysWhenTheTillDoesNotAsk)
 
 TEST_F(ItemBuyerTest, ClientNotInTheRegisterChangesNothing)
 {
-    state().params.stIDSOLICITACPF = "S";
+    state().editParams().stIDSOLICITACPF = "S";
     client(validCnpj);
     state().host.stCdClienteVenda = "000099";
     setBuyer("1", "2", "3");
@@ -521,10 +520,10 @@ TEST_F(ItemBuyerTest, ClientNotInTheRegisterChangesNothing)
 
 TEST_F(ItemBuyerTest, FiscalPrinterModels16And30TakeNoBuyer)
 {
-    state().params.stIDSOLICITACPF = "S";
+    state().editParams().stIDSOLICITACPF = "S";
     client("123");
     for (int model : {16, 30}) {
-        state().params.inIDTIPOIMPFIS = model;
+        state().editParams().inIDTIPOIMPFIS = model;
         settlement().SolicitaCpf();
     }
     EXPECT_EQ(buyer(), "|||");
@@ -548,7 +547,7 @@ TEST_P(BadgeConsumer, RegistrationNumberIsTheBuyersCpf)
 {
     const ConsumerCase &c = GetParam();
     state().consumer.stCpfAux1 = "S";
-    state().params.stIDSOLICITACPF = c.askForCpf;
+    state().editParams().stIDSOLICITACPF = c.askForCpf;
     state().consumer.stNrInscrConsVenda = c.number;
     state().consumer.stNmConsumidor = "CARLOS";
     state().consumer.stInicializaAux2 = "RUA D, 4";
@@ -571,7 +570,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ItemBuyerTest, CounterSaleWithoutConsumerAsksWhenTheTillSaysSo)
 {
     state().consumer.stCpfAux1.clear();
-    state().params.stIDSOLICITACPF = "S";
+    state().editParams().stIDSOLICITACPF = "S";
     host->script(&Pkg_Hrk00002::CriaInfAdicional, typed(validCpf));
     settlement().SolicitaCpf();
     EXPECT_EQ(dialogs(), 1);
@@ -588,20 +587,20 @@ protected:
         state().host.stModoVenda = "M";
         state().host.stCdClienteVenda = "000042";
         state().host.stCdConsumidorVenda = "0007";
-        state().params.stCDFILIAL = "0001";
-        state().params.stIDEXCONSATFIL = "S";
-        state().params.stIDEXCONSATGER = "N";
-        BuyerServer table;
-        table.getCadConsumidor = [this](const QString &branch, const QString &client, const QString &consumer,
+        state().editParams().stCDFILIAL = "0001";
+        state().editParams().stIDEXCONSATFIL = "S";
+        state().editParams().stIDEXCONSATGER = "N";
+        ServerSeams table = ServerSeams::current();
+        table.consumers.getCadConsumidor = [this](const QString &branch, const QString &client, const QString &consumer,
                                         const QString &atBranch, const QString &overall) {
             asked << QStringList{branch, client, consumer, atBranch, overall}.join('-');
             return registerAnswer;
         };
-        table.getNomeCons = [this](const QString &client, const QString &consumer) {
+        table.consumers.getNomeCons = [this](const QString &client, const QString &consumer) {
             asked << "nome " + client + "-" + consumer;
             return nameAnswer;
         };
-        server = std::make_unique<ScopedBuyerServer>(table);
+        server = std::make_unique<ScopedTable<ServerSeams>>(table);
         setBuyer("00011122233", "ANTERIOR", "RUA E");
     }
     void TearDown() override
@@ -627,7 +626,7 @@ protected:
     QStringList asked;
     Variant registerAnswer;
     Variant nameAnswer;
-    std::unique_ptr<ScopedBuyerServer> server;
+    std::unique_ptr<ScopedTable<ServerSeams>> server;
 };
 
 TEST_F(RegisteredConsumer, RegisterRowNamesTheBuyerAndItsResponsiblesCpf)
@@ -668,7 +667,7 @@ TEST_F(RegisteredConsumer, OpenCounterCouponAndNoConsumerChangeNothing)
     state().host.stModoVenda = "B";
     state().flags.boCupomAberto = true;
     state().host.stCdConsumidorVenda.clear();
-    state().params.stIDSOLICITACPF = "S";
+    state().editParams().stIDSOLICITACPF = "S";
     settlement().SolicitaCpf();
     EXPECT_TRUE(asked.isEmpty());
     EXPECT_EQ(dialogs(), 0);

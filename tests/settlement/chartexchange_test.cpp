@@ -65,9 +65,9 @@ protected:
     void SetUp() override
     {
         SettlementTest::SetUp();
-        state().params.stDSDIRCAD = QStringLiteral(".\\");
-        state().params.stCDPORTIMPNF3 = QStringLiteral("RECIBO");
-        state().params.stIDTIPOIMPNF3 = QStringLiteral("5");
+        state().editParams().stDSDIRCAD = QStringLiteral(".\\");
+        state().editParams().stCDPORTIMPNF3 = QStringLiteral("RECIBO");
+        state().editParams().stIDTIPOIMPNF3 = QStringLiteral("5");
         host->setDefault(&Pkg_Hrk00002::ImprimePadrao, HostResult::done());
         Clock::setSleeper([this](int ms) { program.step(ms); });
     }
@@ -142,7 +142,7 @@ TEST_F(ChartExchangeTest, PurchaseRequestCarriesTheAmountInCentsAndTheMomentAsKe
 TEST_F(ChartExchangeTest, ReceiptIsPrintedOnPrinterThreeWithTwoMoreLineBreaksOrFourOnModel18)
 {
     settlement().FuncChartRec(QStringLiteral("12,34"));
-    state().params.stIDTIPOIMPNF3 = QStringLiteral("18");
+    state().editParams().stIDTIPOIMPNF3 = QStringLiteral("18");
     settlement().FuncChartRec(QStringLiteral("12,34"));
 
     const auto prints = host->requests(&Pkg_Hrk00002::ImprimePadrao);

@@ -13,7 +13,7 @@ protected:
     void SetUp() override
     {
         SettlementTest::SetUp();
-        Parameters &p = state().params;
+        Parameters &p = state().editParams();
         p.stCDCAIXA = "001";
         p.dtDTABERCAIX = opening;
         p.stCDEMPRESA = "01";

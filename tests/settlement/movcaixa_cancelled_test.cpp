@@ -32,7 +32,7 @@ protected:
     {
         SettlementTest::SetUp();
         receiptTypes(data().cdsConfTipoRece);
-        state().params.stCDFILIAL = "0001";
+        state().editParams().stCDFILIAL = "0001";
         state().host.stCdClienteVenda = "000001";
         state().consumer.stCDCONSUMIDOR = "12345";
         state().consumer.stCartaoAux1 = "CC01";
@@ -84,8 +84,8 @@ TEST_F(MovCaixaTest, MissingReceiptTypeStopsTheRoad)
 
 TEST_F(MovCaixaTest, PoleDisplayShowsTheTotalTwice)
 {
-    state().params.boDISPLAYOK = true;
-    state().params.inTAMDISPLAY = 20;
+    state().editParams().boDISPLAYOK = true;
+    state().editParams().inTAMDISPLAY = 20;
     settlement().InsereMovCaixa(true);
     EXPECT_EQ(host->count(&Pkg_Hrk00001::LimpaDisplay), 1);
     const auto lines = host->requests(&Pkg_Hrk00001::DisplayEnviaTexto);
@@ -100,8 +100,8 @@ protected:
     void SetUp() override
     {
         SettlementTest::SetUp();
-        state().params.stCDFILIAL = "0001";
-        state().params.stCDLOJA = "01";
+        state().editParams().stCDFILIAL = "0001";
+        state().editParams().stCDLOJA = "01";
         state().host.stCDVENDEDOR = "7";
         state().rights.stCDOPERADOR = "0001";
         ClientDataSet &taxes = data().cdsAliquota;

@@ -76,11 +76,11 @@ TEST_P(OrdinaryTillTest, PaysNumbersSavesAndHandsTheSaleToTheEnd)
 INSTANTIATE_TEST_SUITE_P(
     Tills, OrdinaryTillTest,
     ::testing::Values(TillCase{"FiscalPrinter", [](SettleTest &t) { t.useFiscalPrinter(); }, "", "000777", ""},
-                      TillCase{"Nfce", [](SettleTest &t) { t.state().params.boSISTEMAQUBNFCE = true; }, "setNumeroNFCe 1",
+                      TillCase{"Nfce", [](SettleTest &t) { t.state().editParams().boSISTEMAQUBNFCE = true; }, "setNumeroNFCe 1",
                                "000045", "000045"},
                       TillCase{"Sat",
                                [](SettleTest &t) {
-                                   t.state().params.boSISTEMAQUBSAT = true;
+                                   t.state().editParams().boSISTEMAQUBSAT = true;
                                    t.host->script(&Pkg_Hrk00002::SATOnline, satAccepted());
                                },
                                "setNrVendaNFisc", "000777", "000123"},
@@ -100,7 +100,7 @@ TEST_F(SettleTest, FiscalPrinterTillDrawsThePagerBeforeThePaymentScreen)
 
 TEST_F(SettleTest, NfceTillKeepsTheSeriesDateAndTaxesOfThisSale)
 {
-    state().params.boSISTEMAQUBNFCE = true;
+    state().editParams().boSISTEMAQUBNFCE = true;
 
     settle();
 
@@ -114,7 +114,7 @@ TEST_F(SettleTest, NfceTillKeepsTheSeriesDateAndTaxesOfThisSale)
 
 TEST_F(SettleTest, SatTillConfirmsTheCardAndStoresTheCfe)
 {
-    state().params.boSISTEMAQUBSAT = true;
+    state().editParams().boSISTEMAQUBSAT = true;
     host->script(&Pkg_Hrk00002::SATOnline, satAccepted());
 
     settle();
@@ -177,9 +177,9 @@ TEST_F(SettleTest, PaymentScreenLeftTakesNoNumberAndSavesNothing)
 
 TEST_F(SettleTest, UsedUpColombianRangeRefusesBeforeSaving)
 {
-    state().params.stIDPAISINTEGRA = "01";
-    state().params.stNRCUPINIINTGCOL = "100";
-    state().params.stNRCUPFININTGCOL = "200";
+    state().editParams().stIDPAISINTEGRA = "01";
+    state().editParams().stNRCUPINIINTGCOL = "100";
+    state().editParams().stNRCUPFININTGCOL = "200";
     colombianNumber = "CUPINV";
 
     settle();
@@ -195,7 +195,7 @@ TEST_F(SettleTest, UsedUpColombianRangeRefusesBeforeSaving)
 
 TEST_F(SettleTest, ColombianNumberBecomesTheSaleNumber)
 {
-    state().params.stIDPAISINTEGRA = "01";
+    state().editParams().stIDPAISINTEGRA = "01";
 
     settle();
 
@@ -240,7 +240,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         NotStoredCase{"NfceRefusedByTheAuthority",
                       [](SettleTest &t) {
-                          t.state().params.boSISTEMAQUBNFCE = true;
+                          t.state().editParams().boSISTEMAQUBNFCE = true;
                           t.host->setDefault(&Pkg_Hrk00002::SetConcluiFechamento,
                                              SettleTest::failedSave("Rejeição 539: duplicidade de NF-e"));
                       },
@@ -285,7 +285,7 @@ TEST_F(SettleTest, AsynchronousTextWithAStoredKeyIsTolerated)
 // and the sale recorded as cancelled, and no production ticket goes out.
 TEST_F(SettleTest, NfceContingencyTellsTheCashierUndoesTheCardAndRecordsTheSaleCancelled)
 {
-    state().params.boSISTEMAQUBNFCE = true;
+    state().editParams().boSISTEMAQUBNFCE = true;
     ClosingAnswer answer = saved("0000000042");
     answer.nfceStatus = "CONTIGENCIA_SP";
     host->setDefault(&Pkg_Hrk00002::SetConcluiFechamento, answer);
@@ -313,7 +313,7 @@ class SatFailureTest : public SettleTest, public ::testing::WithParamInterface<s
 
 TEST_P(SatFailureTest, CancelsTheStoredSaleAndUndoesTheCard)
 {
-    state().params.boSISTEMAQUBSAT = true;
+    state().editParams().boSISTEMAQUBSAT = true;
     host->script(&Pkg_Hrk00002::SATOnline, GetParam().second);
 
     settle();
@@ -406,14 +406,14 @@ TEST_F(SettleTest, BuyerCpfGoesToTheConsumerRegisterButACnpjDoesNot)
 TEST_F(SettleTest, ConsumerlessLoyaltySaleOutsideTheCounterIsRefused)
 {
     state().host.stModoVenda = "M";
-    SettlementServer table = fakeServer();
-    table.getProdPromoFidelidade = [](const QString &, const QString &) {
+    ServerSeams table = fakeServer();
+    table.loyalty.getProdPromoFidelidade = [](const QString &, const QString &) {
         DataPacket packet;
         packet.fields = {FieldDef{"CDPRODUTO", FieldType::String, 20}, FieldDef{"NRSEQPRODCAMP", FieldType::String, 10}};
         packet.rows = {{QString("000101"), QString("7")}};
         return Variant(packet);
     };
-    ScopedSettlementServer loyalty(table);
+    ScopedTable<ServerSeams> loyalty(table);
 
     settle();
 
@@ -430,7 +430,7 @@ namespace {
 
 TEST_F(SettleTest, SecondSatSalePrintsNoCfeValuesOfTheFirst)
 {
-    state().params.boSISTEMAQUBSAT = true;
+    state().editParams().boSISTEMAQUBSAT = true;
     host->script(&Pkg_Hrk00002::SATOnline, satAccepted());
     settle();
     ASSERT_TRUE(sold()) << shown().toStdString();
@@ -449,14 +449,14 @@ TEST_F(SettleTest, SecondSatSalePrintsNoCfeValuesOfTheFirst)
 
 TEST_F(SettleTest, NfceSaveAnswerKeepsTheDocumentStatusForTheSale)
 {
-    state().params.boSISTEMAQUBNFCE = true;
+    state().editParams().boSISTEMAQUBNFCE = true;
     ClosingAnswer answer = saved("0000000042");
     answer.nfceText1 = "35240312345678000195650010000000451000000451";
     answer.nfceText2 = "https://nfce.exemplo/qrcode?p=3524";
     answer.nfceStatus = "AUTORIZADA";
     host->setDefault(&Pkg_Hrk00002::SetConcluiFechamento, answer);
     QStringList seen;
-    server->table().setVendaBeneficioBalcao = [this, &seen](const QString &, const QString &, const QString &) {
+    server->table().loyalty.setVendaBeneficioBalcao = [this, &seen](const QString &, const QString &, const QString &) {
         const SettlementTexts &t = state().settlement;
         seen = {t.stRecebAux17, t.stRecebAux18, t.stRecebAux23};
         return Variant(QString());
@@ -497,16 +497,16 @@ TEST_P(ReceiptPauseTest, PausesOnlyWhereACardReceiptFollows)
 {
     const PauseCase &c = GetParam();
     if (c.sat) {
-        state().params.boSISTEMAQUBSAT = true;
+        state().editParams().boSISTEMAQUBSAT = true;
         state().startup.stInicializaAux1 = "EXTRATO_SAT";
         host->script(&Pkg_Hrk00002::SATOnline, satAccepted());
     } else {
-        state().params.boSISTEMAQUBNFCE = true;
+        state().editParams().boSISTEMAQUBNFCE = true;
         state().startup.stInicializaAux1 = "VENDA_NFCe";
     }
     if (c.card) {
         payment.stCompraCredAux2 = "48,90";
-        state().params.stIDUTILTEF = "T";
+        state().editParams().stIDUTILTEF = "T";
     }
 
     settle();

@@ -1,7 +1,6 @@
 #include "settlementfixture.h"
 
-#include <settlement/settlementserver.h>
-
+#include <sale/serverseams.h>
 #include <QSet>
 
 namespace {
@@ -14,27 +13,27 @@ protected:
     void SetUp() override
     {
         SettlementTest::SetUp();
-        state().params.stCDFILIAL = "0001";
-        state().params.stCDCAIXA = "001";
-        SettlementServer table;
-        table.getSenhaCupom = [this](const QString &, const QDateTime &) { return Variant(QString::number(++counter)); };
-        table.getSenhaUtil = [this](const QString &, const QString &number, const QString &, const QDateTime &) {
+        state().editParams().stCDFILIAL = "0001";
+        state().editParams().stCDCAIXA = "001";
+        ServerSeams table = ServerSeams::current();
+        table.passwords.getSenhaCupom = [this](const QString &, const QDateTime &) { return Variant(QString::number(++counter)); };
+        table.lookupsTills.getSenhaUtil = [this](const QString &, const QString &number, const QString &, const QDateTime &) {
             return inUse.contains(number) ? number : QString();
         };
-        table.getSenhaRandonExist = [this](const QString &, const QString &, const QString &number) {
+        table.passwords.getSenhaRandonExist = [this](const QString &, const QString &, const QString &number) {
             asked << number;
             return Variant(inUse.contains(number));
         };
-        table.ReiniciaSenhaCupom = [this](const QString &, const QString &date) {
+        table.passwords.ReiniciaSenhaCupom = [this](const QString &, const QString &date) {
             restarts << date;
             counter = 0;
             return Variant(QString());
         };
-        table.random = [this](int bound) {
+        table.passwords.random = [this](int bound) {
             bounds << bound;
             return draws.isEmpty() ? 0 : qMin(draws.takeFirst(), bound - 1);
         };
-        server = std::make_unique<ScopedSettlementServer>(table);
+        server = std::make_unique<ScopedTable<ServerSeams>>(table);
     }
     void TearDown() override
     {
@@ -57,7 +56,7 @@ protected:
     QStringList restarts;
     QList<int> draws;
     QList<int> bounds;
-    std::unique_ptr<ScopedSettlementServer> server;
+    std::unique_ptr<ScopedTable<ServerSeams>> server;
 };
 
 TEST_F(PagerTest, SequentialTakesTheDaysNextNumber)
@@ -87,7 +86,7 @@ class PagerLimits : public PagerTest, public ::testing::WithParamInterface<Limit
 
 TEST_P(PagerLimits, HighestNumberIsComparedAsANumber)
 {
-    state().params.stNRMAXSENHAPED = GetParam().maximum;
+    state().editParams().stNRMAXSENHAPED = GetParam().maximum;
     counter = GetParam().counterBefore;
     EXPECT_EQ(take("S"), GetParam().expected);
     EXPECT_EQ(restarts.size(), GetParam().restarts);
@@ -103,7 +102,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, PagerLimits,
 
 TEST_F(PagerTest, RestartNamesTheDay)
 {
-    state().params.stNRMAXSENHAPED = "5";
+    state().editParams().stNRMAXSENHAPED = "5";
     counter = 5;
     take("S");
     EXPECT_EQ(restarts, QStringList{"05/03/2024"});

@@ -42,7 +42,7 @@ TEST_F(PendingRecordsTest, BaseDownStopsBeforeThePaymentWithOneClearMessage)
 {
     probeFailure = baseDown;
     int lookups = 0;
-    server->table().getProdPromoFidelidade = [&lookups](const QString &, const QString &) {
+    server->table().loyalty.getProdPromoFidelidade = [&lookups](const QString &, const QString &) {
         ++lookups;
         return Variant::failure(baseDown);
     };
@@ -75,7 +75,7 @@ class LookupFailureTest : public PendingRecordsTest, public ::testing::WithParam
 TEST_P(LookupFailureTest, FirstFailedLookupStopsTheSettlementWithOneMessage)
 {
     int lookups = 0;
-    server->table().getProdPromoFidelidade = [&lookups](const QString &, const QString &) {
+    server->table().loyalty.getProdPromoFidelidade = [&lookups](const QString &, const QString &) {
         ++lookups;
         return Variant::failure(GetParam().failure);
     };
@@ -190,7 +190,7 @@ INSTANTIATE_TEST_SUITE_P(
                                      false},
                       KeptRecordCase{"NfceInContingency",
                                      [](PendingRecordsTest &t) {
-                                         t.state().params.boSISTEMAQUBNFCE = true;
+                                         t.state().editParams().boSISTEMAQUBNFCE = true;
                                          ClosingAnswer answer = SettleTest::saved("0000000042");
                                          answer.nfceStatus = "CONTIGENCIA_SP";
                                          t.host->script(&Pkg_Hrk00002::SetConcluiFechamento, answer);

@@ -261,7 +261,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(PrinterFailoverTest, TimerTickRunsOnTheWorkerAndSwitchesTheTimerOnAgain)
 {
     Spooler::setCurrent(printers);
-    state().params.stCDCAIXA = QStringLiteral("001");
+    state().editParams().stCDCAIXA = QStringLiteral("001");
     ClientDataSet &map = data().cdsImpBackup;
     map.EmptyDataSet();
     if (!map.Active()) {

@@ -22,9 +22,9 @@ protected:
     void SetUp() override
     {
         SettlementTest::SetUp();
-        state().params.stCDFILIAL = "0001";
-        state().params.stCDCAIXA = "001";
-        state().params.stIDUTILSATCOMP = "N";
+        state().editParams().stCDFILIAL = "0001";
+        state().editParams().stCDCAIXA = "001";
+        state().editParams().stIDUTILSATCOMP = "N";
         state().startup.stCDATIVACAOSAT = "cifrado";
         state().startup.stRecebAux2 = folder.path() + "/0001-001-2024-03-05/";
         state().settlement.stRecebAux21 = "1,00";

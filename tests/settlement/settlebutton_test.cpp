@@ -90,14 +90,14 @@ INSTANTIATE_TEST_SUITE_P(
                 "Confira o troco!"},
         Refusal{"WaiterKeypadLeft",
                 [](SettleTest &t) {
-                    t.state().params.stIDINFVENBAL = "S";
+                    t.state().editParams().stIDINFVENBAL = "S";
                     t.host->script(&Pkg_Hrk00002::TecladoNumerico, KeypadAnswer{false, {}});
                 },
                 ""},
         Refusal{"BuyerMissingAboveTheLimit",
                 [](SettleTest &t) {
-                    t.state().params.boSISTEMAQUBNFCE = true;
-                    t.state().params.doVROBRIGCPFNOTA = 48.90; // equal to the total: asks
+                    t.state().editParams().boSISTEMAQUBNFCE = true;
+                    t.state().editParams().doVROBRIGCPFNOTA = 48.90; // equal to the total: asks
                     t.state().fiscal.stCpfCnpjNota = "12345678909";
                 },
                 "VlrLimSemCPF"}),
@@ -121,8 +121,8 @@ TEST_F(SettleButtonTest, DeclinedOperatorMessageIsSkippedOnTheNextPress)
 
 TEST_F(SettleButtonTest, MissingBuyerGoesOntoEveryLineAndTheNextPressSettles)
 {
-    state().params.boSISTEMAQUBNFCE = true;
-    state().params.doVROBRIGCPFNOTA = 40;
+    state().editParams().boSISTEMAQUBNFCE = true;
+    state().editParams().doVROBRIGCPFNOTA = 40;
     state().fiscal.stCpfCnpjNota = "12345678909";
     state().fiscal.stNomeNota = "JOSE";
 
@@ -153,8 +153,8 @@ class BuyerRuleOffTest : public SettleTest, public ::testing::WithParamInterface
 
 TEST_P(BuyerRuleOffTest, NeverAsksForTheBuyer)
 {
-    state().params.boSISTEMAQUBNFCE = true;
-    state().params.doVROBRIGCPFNOTA = 10;
+    state().editParams().boSISTEMAQUBNFCE = true;
+    state().editParams().doVROBRIGCPFNOTA = 10;
     GetParam().arrange(state());
 
     settle();
@@ -165,11 +165,11 @@ TEST_P(BuyerRuleOffTest, NeverAsksForTheBuyer)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, BuyerRuleOffTest,
-    ::testing::Values(NoBuyerCase{"LimitZero", [](SaleState &s) { s.params.doVROBRIGCPFNOTA = 0; }},
+    ::testing::Values(NoBuyerCase{"LimitZero", [](SaleState &s) { s.editParams().doVROBRIGCPFNOTA = 0; }},
                       NoBuyerCase{"TotalBelowTheLimit", [](SaleState &s) { s.totals.doTotalVenda = 9.99; }},
-                      NoBuyerCase{"CollectorDesk", [](SaleState &s) { s.params.stIDCOLETOR = "C"; }},
+                      NoBuyerCase{"CollectorDesk", [](SaleState &s) { s.editParams().stIDCOLETOR = "C"; }},
                       NoBuyerCase{"TableMode", [](SaleState &s) { s.host.stModoVenda = "M"; }},
-                      NoBuyerCase{"NoElectronicDocument", [](SaleState &s) { s.params.boSISTEMAQUBNFCE = false; }}),
+                      NoBuyerCase{"NoElectronicDocument", [](SaleState &s) { s.editParams().boSISTEMAQUBNFCE = false; }}),
     [](const ::testing::TestParamInfo<NoBuyerCase> &info) { return std::string(info.param.name); });
 
 // The road chosen by the sale's flags; a road this till does not offer refuses with a message.
@@ -251,7 +251,7 @@ TEST_F(SettleButtonTest, FiscalPrinterFaultStopsTheSettlement)
 
 TEST_F(SettleButtonTest, ConsumerNameAskedGoesOntoEveryLine)
 {
-    state().params.stIDSOLDIGCONS = "S";
+    state().editParams().stIDSOLDIGCONS = "S";
     AdditionalDataAnswer typed;
     typed.name = "ANA";
     host->script(&Pkg_Hrk00002::CriaInfAdicional, typed);

@@ -2,8 +2,7 @@
 
 #include "settlementfixture.h"
 
-#include <settlement/settlementserver.h>
-
+#include <sale/serverseams.h>
 #include <outside/pkg_hrk00001.h>
 #include <runtime/clientdataset.h>
 #include <runtime/datapacket.h>
@@ -35,13 +34,13 @@ protected:
         SaleState &s = state();
         s.host.stModoVenda = "B";
         s.host.stCdClienteVenda = "000001";
-        s.params.stCDFILIAL = "0001";
-        s.params.stCDLOJA = "01";
-        s.params.stCDCAIXA = "003";
-        s.params.stCDEMPRESA = "01";
-        s.params.stIDUTLINTFACELE = "N";
-        s.params.stIDSENHACUP = "S";
-        s.params.stIdTpTelaVe = "1";
+        s.editParams().stCDFILIAL = "0001";
+        s.editParams().stCDLOJA = "01";
+        s.editParams().stCDCAIXA = "003";
+        s.editParams().stCDEMPRESA = "01";
+        s.editParams().stIDUTLINTFACELE = "N";
+        s.editParams().stIDSENHACUP = "S";
+        s.editParams().stIdTpTelaVe = "1";
         s.rights.stCDOPERADOR = "000000000007";
         s.rights.stNMOPERADOR = "MARIA";
         s.startup.stRecebAux2 = site.path() + "/Dados/XML_NFCe_Sat/0001-003-2024-03-05/";
@@ -52,7 +51,7 @@ protected:
         addItem("003", "000303", "PUDIM", "1", 8.00);
         s.totals.doTotalVenda = 48.90;
         scriptHost();
-        server = std::make_unique<ScopedSettlementServer>(fakeServer());
+        server = std::make_unique<ScopedTable<ServerSeams>>(fakeServer());
     }
 
     void TearDown() override
@@ -87,7 +86,7 @@ public:
 
     void useFiscalPrinter()
     {
-        state().params.boUTILIZAIMPFIS = true;
+        state().editParams().boUTILIZAIMPFIS = true;
         host->setDefault(&Pkg_Hrk00001::VerificaData, DateCheckAnswer{true, {}, {}});
         host->setDefault(&Pkg_Hrk00001::VerificaSerialImp, HostResult::done());
     }
@@ -144,44 +143,44 @@ public:
         return answer;
     }
 
-    SettlementServer fakeServer()
+    ServerSeams fakeServer()
     {
-        SettlementServer table;
+        ServerSeams table = ServerSeams::current();
         auto record = [this](const QString &call) { serverCalls << call; };
-        table.serverProbe = [this] { return probeFailure; };
-        table.getProdPromoFidelidade = [](const QString &, const QString &) { return Variant(DataPacket{}); };
-        table.getPrxVendaColombia = [this, record](const QString &, const QString &, const QString &, const QString &,
+        table.access.serverProbe = [this] { return probeFailure; };
+        table.loyalty.getProdPromoFidelidade = [](const QString &, const QString &) { return Variant(DataPacket{}); };
+        table.counters.getPrxVendaColombia = [this, record](const QString &, const QString &, const QString &, const QString &,
                                                   const QString &) {
             record("getPrxVendaColombia");
             return Variant(colombianNumber);
         };
-        table.setNumeroNFCe = [record](const QString &, const QString &, const QString &series, const QString &, bool) {
+        table.counters.setNumeroNFCe = [record](const QString &, const QString &, const QString &series, const QString &, bool) {
             record("setNumeroNFCe " + series);
             return Variant(QString("000045"));
         };
-        table.setNrVendaNFisc = [record](const QString &, const QString &, const QString &) {
+        table.counters.setNrVendaNFisc = [record](const QString &, const QString &, const QString &) {
             record("setNrVendaNFisc");
             return Variant(QString("000123"));
         };
-        table.setVendaBeneficioBalcao = [record](const QString &key, const QString &, const QString &) {
+        table.loyalty.setVendaBeneficioBalcao = [record](const QString &key, const QString &, const QString &) {
             record("setVendaBeneficioBalcao " + key);
             return Variant(QString());
         };
-        table.CancelaPedidoKDS = [record](const Variant &, const QString &, const QString &, const QString &key, bool) {
+        table.kds.CancelaPedidoKDS = [record](const Variant &, const QString &, const QString &, const QString &key, bool) {
             record("CancelaPedidoKDS " + key);
             return Variant(QString());
         };
-        table.setGravaConsumidor = [record](const QString &, const QString &, const QString &document, const QString &,
-                                            const QString &kind) {
-            record("setGravaConsumidor " + document + " " + kind);
+        // Twelve texts: the CPF is the eighth, the kind the last.
+        table.consumers.setGravaConsumidor = [record](const QStringList &values) {
+            record("setGravaConsumidor " + values.value(7) + " " + values.value(11));
             return Variant(QString());
         };
-        table.getSenhaCupom = [record](const QString &, const QDateTime &) {
+        table.passwords.getSenhaCupom = [record](const QString &, const QDateTime &) {
             record("getSenhaCupom");
             return Variant(QString("17"));
         };
-        table.getSenhaUtil = [](const QString &, const QString &, const QString &, const QDateTime &) { return QString(); };
-        table.random = [](int) { return 7; };
+        table.lookupsTills.getSenhaUtil = [](const QString &, const QString &, const QString &, const QDateTime &) { return QString(); };
+        table.passwords.random = [](int) { return 7; };
         return table;
     }
 
@@ -189,7 +188,7 @@ public:
     bool sold() { return roadEnd().kind == RoadEnd::Kind::Sold; }
     QString shown() const { return messages->texts().join(" | "); }
 
-    std::unique_ptr<ScopedSettlementServer> server;
+    std::unique_ptr<ScopedTable<ServerSeams>> server;
     QStringList serverCalls;
     PaymentAnswer payment;           // the payment screen's answer (datasets filled anyway)
     QString couponNumber = "000777"; // written into the lines as the open coupon

@@ -1,12 +1,10 @@
 #include "settlementfixture.h"
 
+#include <sale/serverseams.h>
 #include <consumer/consumersale.h>
 #include <order/recoveryfiles.h>
 #include <runtime/cdsfile.h>
 #include <runtime/sitepaths.h>
-#include <screen/accesscontrol.h>
-#include <screen/startupserver.h>
-#include <settlement/settlementserver.h>
 
 #include <QDir>
 #include <QFile>
@@ -44,31 +42,31 @@ protected:
         ASSERT_TRUE(m_site.isValid());
         SitePaths::setHome(m_site.path());
         QDir(m_site.path()).mkpath(QStringLiteral("Dados"));
-        StartupServer startup;
-        startup.setPromoCombAux = [](const QString &, const QString &) { return Variant(); };
-        m_startup = std::make_unique<ScopedStartupServer>(std::move(startup));
-        AccessServer access;
-        access.getCartaoCHART = [] { return Variant(false); };
-        m_access = std::make_unique<ScopedAccessServer>(std::move(access));
-        ConsumerServer consumer;
-        consumer.getCadConsumidor = [this](const QString &, const QString &, const QString &, const QString &,
-                                           const QString &) {
+        ServerSeams startup = ServerSeams::current();
+        startup.lookupsProducts.setPromoCombAux = [](const QString &, const QString &) { return Variant(); };
+        m_startup = std::make_unique<ScopedTable<ServerSeams>>(std::move(startup));
+        ServerSeams access = ServerSeams::current();
+        access.lookupsTills.getCartaoCHART = [] { return Variant(false); };
+        m_access = std::make_unique<ScopedTable<ServerSeams>>(std::move(access));
+        ServerSeams consumer = ServerSeams::current();
+        consumer.consumers.getCadConsumidor = [this](const QString &, const QString &, const QString &, const QString &,
+                                                        const QString &) {
             consumerCalls << QStringLiteral("getCadConsumidor");
             return Variant(packet({text("NMCONSUMIDOR"), text("IDTPVENDACONS")}, {{QStringLiteral("Ana"), saleKind}}));
         };
-        consumer.getConsSaldFam = [this](const QString &, const QString &, const QString &) {
+        consumer.consumers.getConsSaldFam = [this](const QString &, const QString &, const QString &) {
             consumerCalls << QStringLiteral("getConsSaldFam");
             return Variant(balances);
         };
-        consumer.getGastoDia = [this](const ConsumerServer::DayRequest &request) {
+        consumer.consumers.getGastoDia = [this](const Seam::Consumers::DayRequest &request) {
             consumerCalls << QStringLiteral("getGastoDia ") + QString::number(request.cdsFamiliaSaldo.rows.size());
             return Variant(spentToday);
         };
-        consumer.getLimitConsDiario = [this](const ConsumerServer::DayRequest &) { return Variant(dailyLimit); };
-        m_consumer = std::make_unique<ScopedConsumerServer>(std::move(consumer));
+        consumer.consumers.getLimitConsDiario = [this](const Seam::Consumers::DayRequest &) { return Variant(dailyLimit); };
+        m_consumer = std::make_unique<ScopedTable<ServerSeams>>(std::move(consumer));
         SettlementTest::SetUp();
 
-        Parameters &p = state().params;
+        Parameters &p = state().editParams();
         p.stCDFILIAL = "0001";
         p.stCDCAIXA = "001";
         p.stCDEMPRESA = "01";
@@ -135,7 +133,7 @@ protected:
 
     void withFiscalPrinter()
     {
-        state().params.boUTILIZAIMPFIS = true;
+        state().editParams().boUTILIZAIMPFIS = true;
         RecoveryFiles::save(data().cdsItems, state().params.stDSDIRCAD, RecoveryFiles::Venda);
         RecoveryFiles::save(data().cdsItems, state().params.stDSDIRCAD, RecoveryFiles::ItensCancelados);
     }
@@ -178,7 +176,7 @@ protected:
     }
     void offerCompletion(const QString &kind)
     {
-        state().params.stIDPERCOMVENCPDC = "S";
+        state().editParams().stIDPERCOMVENCPDC = "S";
         saleKind = kind;
     }
 
@@ -190,9 +188,9 @@ protected:
 
 private:
     QTemporaryDir m_site;
-    std::unique_ptr<ScopedStartupServer> m_startup;
-    std::unique_ptr<ScopedAccessServer> m_access;
-    std::unique_ptr<ScopedConsumerServer> m_consumer;
+    std::unique_ptr<ScopedTable<ServerSeams>> m_startup;
+    std::unique_ptr<ScopedTable<ServerSeams>> m_access;
+    std::unique_ptr<ScopedTable<ServerSeams>> m_consumer;
 };
 
 // ---- the failure texts ---------------------------------------------------------------------------
@@ -289,7 +287,7 @@ class CompletionOffer : public SettlementEndTest, public ::testing::WithParamInt
 TEST_P(CompletionOffer, IsAskedOnlyOfConsumersThatMayPayOtherwise)
 {
     const OfferCase &row = GetParam();
-    state().params.stIDPERCOMVENCPDC = row.permission;
+    state().editParams().stIDPERCOMVENCPDC = row.permission;
     saleKind = QString::fromLatin1(row.saleKind);
     messages->script({false});
     failureRecovery().settlementFailed("ERRO_SALDO");
@@ -384,7 +382,7 @@ TEST_F(SettlementEndTest, RefusedPaymentToRecordIsRecordedCancelledWithTheCoupon
 
 TEST_F(SettlementEndTest, RefusedSatPaymentRecordsTheUnsavedSaleInsteadOfChangingAnEmptyKey)
 {
-    state().params.boSISTEMAQUBSAT = true;
+    state().editParams().boSISTEMAQUBSAT = true;
     host->setDefault(&Pkg_Hrk00002::IncluiVendaCan, CancellationAnswer{Variant(QStringLiteral("0000000001")), {}});
     settlementEnd().paymentNotConfirmed(true, "");
     EXPECT_EQ(host->count(&Pkg_Hrk00002::AlteraVendaCan), 0);
@@ -433,7 +431,7 @@ protected:
         SettlementEndTest::SetUp();
         balancePaymentType();
         offerCompletion("3");
-        state().params.stIDSENHACUP = "D";
+        state().editParams().stIDSENHACUP = "D";
         state().settlement.stSenhaPedido = "00042";
         ASSERT_TRUE(data().cdsFamiliaSaldo.SetData(
             packet({text("CDFAMILISALD"), number("VRSALDCONFAM")}, {{"F1", 10.0}, {"F2", 5.5}})));
@@ -518,7 +516,7 @@ TEST_F(Completion, RefusedCompletionKeepsTheSaleAndCountsItsItemsOnce)
 TEST_F(Completion, FailedCentralStatementIsShownAndKeepsTheBalancesLoaded)
 {
     balancesOf(20, 3);
-    state().params.stIDEXTCONSCENTRAL = "S";
+    state().editParams().stIDEXTCONSCENTRAL = "S";
     host->setDefault(&Pkg_Hrk00002::Recebimento, PaymentAnswer{});
     host->setDefault(&Pkg_Hrk00002::ExtratoConsCentral, StatementAnswer{});
     failureRecovery().settlementFailed("ERRO_SALDO");
@@ -559,8 +557,8 @@ TEST_F(Completion, PaidCompletionSavesWithTheBalanceRowAndFreesTheTill)
 
 TEST_F(Completion, RefusedSatDocumentCancelsTheStoredSale)
 {
-    state().params.boSISTEMAQUBSAT = true;
-    state().params.stIDUTLINTFACELE = "S";
+    state().editParams().boSISTEMAQUBSAT = true;
+    state().editParams().stIDUTLINTFACELE = "S";
     balancesOf(0, 0);
     PaymentAnswer paid;
     paid.paid = true;
@@ -602,16 +600,16 @@ TEST_F(Completion, FailedSaveUndoesTheCardAndKeepsTheSale)
 TEST_F(Completion, FailedNfceSaveRecordsItsNumberCancelledAndFilesItForVoiding)
 {
     balancesOf(20, 3);
-    state().params.stIDUTLINTFACELE = "N";
-    state().params.boSISTEMAQUBNFCE = true;
+    state().editParams().stIDUTLINTFACELE = "N";
+    state().editParams().boSISTEMAQUBNFCE = true;
     state().startup.stRecebAux20 = "N";
     QList<bool> voiding;
-    SettlementServer numbers;
-    numbers.setNumeroNFCe = [&voiding](const QString &, const QString &, const QString &, const QString &, bool flag) {
+    ServerSeams numbers = ServerSeams::current();
+    numbers.counters.setNumeroNFCe = [&voiding](const QString &, const QString &, const QString &, const QString &, bool flag) {
         voiding << flag;
         return Variant(QStringLiteral("000045"));
     };
-    ScopedSettlementServer scoped(std::move(numbers));
+    ScopedTable<ServerSeams> scoped(std::move(numbers));
     host->setDefault(&Pkg_Hrk00002::CalculoIcmsDFederal, TaxEstimateAnswer{true, "1,50", "0,00", "0,75", {}});
     host->setDefault(&Pkg_Hrk00002::getNumeroSerieNFCe, TextAnswer{true, "1", {}});
     host->setDefault(&Pkg_Hrk00002::getDataEmissNFCe, TextAnswer{true, "05/03/2024 14:30:15", {}});

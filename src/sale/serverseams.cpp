@@ -1,0 +1,404 @@
+#include "serverseams.h"
+
+#include <server/srv_access.h>
+#include <server/srv_consumers.h>
+#include <server/srv_counters.h>
+#include <server/srv_kds.h>
+#include <server/srv_lookups_products.h>
+#include <server/srv_lookups_tills.h>
+#include <server/srv_loyalty.h>
+#include <server/srv_orders.h>
+#include <server/srv_passwords.h>
+#include <server/srv_startup_lookups.h>
+#include <server/srv_tabs.h>
+#include <server/trdmvendacons.h>
+
+#include <outside/qub_movrela_db.h>
+
+#include <QDebug>
+#include <QRandomGenerator>
+
+namespace {
+
+// Puts the default back into a member a replacement left empty.
+template <class F>
+void fill(F &member, const F &fallback)
+{
+    if (!member)
+        member = fallback;
+}
+
+QString probeServer()
+{
+    Qub_movrela::DbConnection &probe = rdmVendaCons().adcTesteConexao();
+    if (!probe.open())
+        return Qub_movrela::ADOExceptionMessage(probe.lastError(), probe, QString());
+    probe.close();
+    return QString();
+}
+
+// The screen passes the tab before the store; the server takes the store third.
+Variant validOrder(const QString &CDFILIAL, const QString &NRVENDAREST, const QString &NRCOMANDA, const QString &CDLOJA)
+{
+    return Srv_Kal51000::setValidaPedido(CDFILIAL, NRVENDAREST, CDLOJA, NRCOMANDA);
+}
+
+QString listedText(const QStringList &values, int index)
+{
+    return index < values.size() ? values.at(index) : QString();
+}
+
+} // namespace
+
+namespace Seam {
+
+Variant notInstalled(const QString &name)
+{
+    return Variant::failure(QStringLiteral("função do servidor não instalada: %1").arg(name));
+}
+
+// ---- access -----------------------------------------------------------------------------------
+
+Access::Access() : setLogAcesso(Srv_Kal51000::setLogAcesso), serverProbe(probeServer) {}
+
+Access &Access::current()
+{
+    return ServerSeams::current().access;
+}
+
+void Access::fillMissing()
+{
+    const Access d;
+    fill(setLogAcesso, d.setLogAcesso);
+    fill(serverProbe, d.serverProbe);
+}
+
+// ---- counters ---------------------------------------------------------------------------------
+
+Counters::Counters()
+    : getPrxVendaColombia(Srv_Kal51000::getPrxVendaColombia),
+      setGravaCupomInicial(Srv_Kal51000::setGravaCupomInicial),
+      setNumeroNFCe(Srv_Kal51000::setNumeroNFCe),
+      setNrVendaNFisc(Srv_Kal51000::setNrVendaNFisc)
+{
+}
+
+Counters &Counters::current()
+{
+    return ServerSeams::current().counters;
+}
+
+void Counters::fillMissing()
+{
+    const Counters d;
+    fill(getPrxVendaColombia, d.getPrxVendaColombia);
+    fill(setGravaCupomInicial, d.setGravaCupomInicial);
+    fill(setNumeroNFCe, d.setNumeroNFCe);
+    fill(setNrVendaNFisc, d.setNrVendaNFisc);
+}
+
+// ---- kds --------------------------------------------------------------------------------------
+
+Kds::Kds() : CancelaPedidoKDS(Srv_Kal51000::CancelaPedidoKDS) {}
+
+Kds &Kds::current()
+{
+    return ServerSeams::current().kds;
+}
+
+void Kds::fillMissing()
+{
+    fill(CancelaPedidoKDS, Kds().CancelaPedidoKDS);
+}
+
+// ---- product lookups --------------------------------------------------------------------------
+
+LookupsProducts::LookupsProducts()
+    : getVerificaImpVariavel(&Srv_Kal51000::getVerificaImpVariavel),
+      getCdGruPromoc([](const QString &CDFILIAL, const QString &CDPRODUTO, const QString &CDPRODPROMOCAO) {
+          return Variant(Srv_Kal51000::getCdGruPromoc(CDFILIAL, CDPRODUTO, CDPRODPROMOCAO));
+      }),
+      getTipoSaldoProd(&Srv_Kal51000::getTipoSaldoProd),
+      getCodigoAtalho(Srv_Kal51000::getCodigoAtalho),
+      getCodigoBarra(Srv_Kal51000::getCodigoBarra),
+      getProdPesq(Srv_Kal51000::getProdPesq),
+      getProdTxServ(Srv_Kal51000::getProdTxServ),
+      getAgrupProd(Srv_Kal51000::getAgrupProd),
+      getIDUTILDESCDIA(Srv_Kal51000::getIDUTILDESCDIA),
+      getValidProdNFCe(&Srv_Kal51000::getValidProdNFCe),
+      getRegraFisPdv(&Srv_Kal51000::getRegraFisPdv),
+      setPromoCombAux(&Srv_Kal51000::setPromoCombAux),
+      getCuponsValidos(&Srv_Kal51000::getCuponsValidos),
+      getPromoCombAux(&Srv_Kal51000::getPromoCombAux)
+{
+}
+
+LookupsProducts &LookupsProducts::current()
+{
+    return ServerSeams::current().lookupsProducts;
+}
+
+void LookupsProducts::fillMissing()
+{
+    const LookupsProducts d;
+    fill(getVerificaImpVariavel, d.getVerificaImpVariavel);
+    fill(getCdGruPromoc, d.getCdGruPromoc);
+    fill(getTipoSaldoProd, d.getTipoSaldoProd);
+    fill(getCodigoAtalho, d.getCodigoAtalho);
+    fill(getCodigoBarra, d.getCodigoBarra);
+    fill(getProdPesq, d.getProdPesq);
+    fill(getProdTxServ, d.getProdTxServ);
+    fill(getAgrupProd, d.getAgrupProd);
+    fill(getIDUTILDESCDIA, d.getIDUTILDESCDIA);
+    fill(getValidProdNFCe, d.getValidProdNFCe);
+    fill(getRegraFisPdv, d.getRegraFisPdv);
+    fill(setPromoCombAux, d.setPromoCombAux);
+    fill(getCuponsValidos, d.getCuponsValidos);
+    fill(getPromoCombAux, d.getPromoCombAux);
+}
+
+// ---- till lookups -----------------------------------------------------------------------------
+
+// The field-text and check forms answer plain texts or Booleans; they travel here as values.
+LookupsTills::LookupsTills()
+    : getDsOcorr(&Srv_Kal51000::getDsOcorr),
+      getIDIMPQRTOPDATA(Srv_Kal51000::getIDIMPQRTOPDATA),
+      getCartaoCHART([] { return Variant(Srv_Kal51000::getCartaoCHART()); }),
+      getVisualizaTelPed(&Srv_Kal51000::getVisualizaTelPed),
+      getConfigCaixa([](const QString &CDFILIAL, const QString &CDCAIXA) {
+          return Variant(Srv_Kal51000::getConfigCaixa(CDFILIAL, CDCAIXA));
+      }),
+      getIDUTCUPOMDESC([] { return Variant(Srv_Kal51000::getIDUTCUPOMDESC()); }),
+      getImpBackup(&Srv_Kal51000::getImpBackup),
+      getImpPesagem([](const QString &CDFILIAL, const QString &CDCAIXA) {
+          return Variant(Srv_Kal51000::getImpPesagem(CDFILIAL, CDCAIXA));
+      }),
+      getSenhaUtil(Srv_Kal51000::getSenhaUtil)
+{
+}
+
+LookupsTills &LookupsTills::current()
+{
+    return ServerSeams::current().lookupsTills;
+}
+
+void LookupsTills::fillMissing()
+{
+    const LookupsTills d;
+    fill(getDsOcorr, d.getDsOcorr);
+    fill(getIDIMPQRTOPDATA, d.getIDIMPQRTOPDATA);
+    fill(getCartaoCHART, d.getCartaoCHART);
+    fill(getVisualizaTelPed, d.getVisualizaTelPed);
+    fill(getConfigCaixa, d.getConfigCaixa);
+    fill(getIDUTCUPOMDESC, d.getIDUTCUPOMDESC);
+    fill(getImpBackup, d.getImpBackup);
+    fill(getImpPesagem, d.getImpPesagem);
+    fill(getSenhaUtil, d.getSenhaUtil);
+}
+
+// ---- loyalty ----------------------------------------------------------------------------------
+
+Loyalty::Loyalty()
+    : getCampCompGanhe(Srv_Kal51000::getCampCompGanhe),
+      getBrCampCompGanhe(Srv_Kal51000::getBrCampCompGanhe),
+      getProdPromoFidelidade(Srv_Kal51000::getProdPromoFidelidade),
+      getCampanha([](const QString &CDFILIAL) { return Variant(Srv_Kal51000::getCampanha(CDFILIAL)); }),
+      getCadBeneficio([](const QString &client, const QString &consumer) {
+          return Srv_Kal51000::getCadBeneficio(client, consumer);
+      }),
+      getMovFidelidade(Srv_Kal51000::getMovFidelidade),
+      setMovFidelidade(Srv_Kal51000::setMovFidelidade),
+      setVendaBeneficioBalcao(Srv_Kal51000::setVendaBeneficioBalcao)
+{
+}
+
+Loyalty &Loyalty::current()
+{
+    return ServerSeams::current().loyalty;
+}
+
+void Loyalty::fillMissing()
+{
+    const Loyalty d;
+    fill(getCampCompGanhe, d.getCampCompGanhe);
+    fill(getBrCampCompGanhe, d.getBrCampCompGanhe);
+    fill(getProdPromoFidelidade, d.getProdPromoFidelidade);
+    fill(getCampanha, d.getCampanha);
+    fill(getCadBeneficio, d.getCadBeneficio);
+    fill(getMovFidelidade, d.getMovFidelidade);
+    fill(setMovFidelidade, d.setMovFidelidade);
+    fill(setVendaBeneficioBalcao, d.setVendaBeneficioBalcao);
+}
+
+// ---- orders -----------------------------------------------------------------------------------
+
+Orders::Orders() : getGeraPedido(&Srv_Kal51000::getGeraPedido) {}
+
+Orders &Orders::current()
+{
+    return ServerSeams::current().orders;
+}
+
+void Orders::fillMissing()
+{
+    fill(getGeraPedido, Orders().getGeraPedido);
+}
+
+// ---- passwords --------------------------------------------------------------------------------
+
+Passwords::Passwords()
+    : getSenhaCupom(Srv_Kal51000::getSenhaCupom),
+      getSenhaRandonExist(Srv_Kal51000::getSenhaRandonExist),
+      ReiniciaSenhaCupom(Srv_Kal51000::ReiniciaSenhaCupom),
+      random([](int bound) { return bound <= 0 ? 0 : int(QRandomGenerator::global()->bounded(bound)); })
+{
+}
+
+Passwords &Passwords::current()
+{
+    return ServerSeams::current().passwords;
+}
+
+void Passwords::fillMissing()
+{
+    const Passwords d;
+    fill(getSenhaCupom, d.getSenhaCupom);
+    fill(getSenhaRandonExist, d.getSenhaRandonExist);
+    fill(ReiniciaSenhaCupom, d.ReiniciaSenhaCupom);
+    fill(random, d.random);
+}
+
+// ---- start-up lookups -------------------------------------------------------------------------
+
+StartupLookups::StartupLookups()
+    : getDadosCRMBONUS(&Srv_Kal51000::getDadosCRMBONUS),
+      getDadosResgSaldo(&Srv_Kal51000::getDadosResgSaldo),
+      getConsumidorDLV(&Srv_Kal51000::getConsumidorDLV)
+{
+}
+
+StartupLookups &StartupLookups::current()
+{
+    return ServerSeams::current().startupLookups;
+}
+
+void StartupLookups::fillMissing()
+{
+    const StartupLookups d;
+    fill(getDadosCRMBONUS, d.getDadosCRMBONUS);
+    fill(getDadosResgSaldo, d.getDadosResgSaldo);
+    fill(getConsumidorDLV, d.getConsumidorDLV);
+}
+
+// ---- tabs -------------------------------------------------------------------------------------
+
+Tabs::Tabs()
+    : getOcorPed(&Srv_Kal51000::getOcorPed),
+      getValidaMesa(&Srv_Kal51000::getValidaMesa),
+      getAcresMesa(&Srv_Kal51000::getAcresMesa),
+      setGravaAcrescimo(&Srv_Kal51000::setGravaAcrescimo),
+      setGeraDesistencia(&Srv_Kal51000::setGeraDesistencia),
+      verificaIDSTLUGARMESA(Srv_Kal51000::verificaIDSTLUGARMESA),
+      getSenhaPed([](const QString &CDFILIAL, const QString &NRCOMANDA, const QString &NRVENDAREST) {
+          return Variant(Srv_Kal51000::getSenhaPed(CDFILIAL, NRCOMANDA, NRVENDAREST));
+      }),
+      GetDtHrAberMesa(&Srv_Kal51000::GetDtHrAberMesa),
+      getProdRefil(&Srv_Kal51000::getProdRefil),
+      setProdRefil(&Srv_Kal51000::setProdRefil),
+      setValidaPedido(&validOrder),
+      getNrPesMesa(&Srv_Kal51000::getNrPesMesa)
+{
+}
+
+Tabs &Tabs::current()
+{
+    return ServerSeams::current().tabs;
+}
+
+void Tabs::fillMissing()
+{
+    const Tabs d;
+    fill(getOcorPed, d.getOcorPed);
+    fill(getValidaMesa, d.getValidaMesa);
+    fill(getAcresMesa, d.getAcresMesa);
+    fill(setGravaAcrescimo, d.setGravaAcrescimo);
+    fill(setGeraDesistencia, d.setGeraDesistencia);
+    fill(verificaIDSTLUGARMESA, d.verificaIDSTLUGARMESA);
+    fill(getSenhaPed, d.getSenhaPed);
+    fill(GetDtHrAberMesa, d.GetDtHrAberMesa);
+    fill(getProdRefil, d.getProdRefil);
+    fill(setProdRefil, d.setProdRefil);
+    fill(setValidaPedido, d.setValidaPedido);
+    fill(getNrPesMesa, d.getNrPesMesa);
+}
+
+// ---- consumers --------------------------------------------------------------------------------
+
+Consumers::Consumers()
+    : getCadConsumidor(&Srv_Kal51000::getCadConsumidor),
+      getNomeCons(&Srv_Kal51000::getNomeCons),
+      getProdBasVenDia(&Srv_Kal51000::getProdBasVenDia),
+      getConsSaldFam(&Srv_Kal51000::getConsSaldFam),
+      getGastoDia([](const DayRequest &r) {
+          return Srv_Kal51000::getGastoDia(r.CDFILIAL, r.CDCAIXA, r.CDCLIENTE, r.CDCONSUMIDOR, Variant(r.cdsFamiliaSaldo),
+                                           r.DTABERCAIX);
+      }),
+      getLimitConsDiario([](const DayRequest &r) {
+          return Srv_Kal51000::getLimitConsDiario(r.CDFILIAL, r.CDCAIXA, r.CDCLIENTE, r.CDCONSUMIDOR,
+                                                  Variant(r.cdsFamiliaSaldo), r.DTABERCAIX);
+      }),
+      setGravaConsumidor([](const QStringList &v) {
+          return Srv_Kal51000::setGravaConsumidor(listedText(v, 0), listedText(v, 1), listedText(v, 2), listedText(v, 3),
+                                                  listedText(v, 4), listedText(v, 5), listedText(v, 6), listedText(v, 7),
+                                                  listedText(v, 8), listedText(v, 9), listedText(v, 10), listedText(v, 11));
+      }),
+      getCdFamiliSald(&Srv_Kal51000::getCdFamiliSald),
+      getDsConsumidor(&Srv_Kal51000::getDsConsumidor),
+      getEmailCons([](const QString &CDCLIENTE, const QString &CDCONSUMIDOR) {
+          return Variant(Srv_Kal51000::getEmailCons(CDCLIENTE, CDCONSUMIDOR));
+      })
+{
+}
+
+Consumers &Consumers::current()
+{
+    return ServerSeams::current().consumers;
+}
+
+void Consumers::fillMissing()
+{
+    const Consumers d;
+    fill(getCadConsumidor, d.getCadConsumidor);
+    fill(getNomeCons, d.getNomeCons);
+    fill(getProdBasVenDia, d.getProdBasVenDia);
+    fill(getConsSaldFam, d.getConsSaldFam);
+    fill(getGastoDia, d.getGastoDia);
+    fill(getLimitConsDiario, d.getLimitConsDiario);
+    fill(setGravaConsumidor, d.setGravaConsumidor);
+    fill(getCdFamiliSald, d.getCdFamiliSald);
+    fill(getDsConsumidor, d.getDsConsumidor);
+    fill(getEmailCons, d.getEmailCons);
+}
+
+} // namespace Seam
+
+ServerSeams &ServerSeams::current()
+{
+    static ServerSeams seams;
+    return seams;
+}
+
+void ServerSeams::fillMissing()
+{
+    access.fillMissing();
+    counters.fillMissing();
+    kds.fillMissing();
+    lookupsProducts.fillMissing();
+    lookupsTills.fillMissing();
+    loyalty.fillMissing();
+    orders.fillMissing();
+    passwords.fillMissing();
+    startupLookups.fillMissing();
+    tabs.fillMissing();
+    consumers.fillMissing();
+}

@@ -1,0 +1,341 @@
+#pragma once
+
+#include <outside/pkg_hrk0000_common.h>
+#include <runtime/datapacket.h>
+#include <runtime/variant.h>
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class ClientDataSet;
+
+// The server functions the sale calls, one replaceable table per server area (as the server
+// layer's srv_<area>.h files are cut). Every member holds the server layer's function by
+// default; tests replace members for the length of a scope with ScopedTable<T>
+// (outside/pkg_hrk0000_common.h), for one area (`ScopedTable<Seam::Tabs>`) or for the whole set
+// (`ScopedTable<ServerSeams>`). The sale reaches them through its context:
+// `m_context.server().tabs.getValidaMesa(...)`.
+//
+// Answers follow the server-call convention (a data packet, a value, or a failure) and go
+// through SaleContext::checkAnswer. Nothing here throws.
+namespace Seam {
+
+// The failure a member answers while the server layer has no such function.
+Variant notInstalled(const QString &name);
+
+struct Access
+{
+    Access();
+    static Access &current();
+    void fillMissing();
+
+    // One access-log row for the operator, now; empty, or the failure.
+    std::function<Variant(const QString &CDOPERADOR)> setLogAcesso;
+    // The data module's test connection: empty when the base answered, else its error text.
+    std::function<QString()> serverProbe;
+};
+
+struct Counters
+{
+    Counters();
+    static Counters &current();
+    void fillMissing();
+
+    // The next receipt number of the range; "CUPINV" when the range is used up, or the failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA, const QString &prefix,
+                          const QString &rangeStart, const QString &rangeEnd)>
+        getPrxVendaColombia;
+    // Records the first receipt number of the fiscal day; empty, or the failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA, const QString &NRCUPOMFIS,
+                          const QDateTime &dtMovimentoFiscal)>
+        setGravaCupomInicial;
+    // The next electronic receipt number of the series; the failure when none was taken.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA, const QString &CDSERIENFCE,
+                          const QString &IDTPAMBNFCE, bool voiding)>
+        setNumeroNFCe;
+    // The next non-fiscal sale number of the kind; the failure when none was taken.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA, const QString &kind)> setNrVendaNFisc;
+};
+
+struct Kds
+{
+    Kds();
+    static Kds &current();
+    void fillMissing();
+
+    // Cancels the kitchen display's orders of a sale that is cancelled; empty, or the failure.
+    std::function<Variant(const Variant &sale, const QString &CDCAIXA, const QString &CDFILIAL,
+                          const QString &NRSEQVENDA, bool satTill)>
+        CancelaPedidoKDS;
+};
+
+struct LookupsProducts
+{
+    LookupsProducts();
+    static LookupsProducts &current();
+    void fillMissing();
+
+    // IDSOLLOCIMP of the product; a failure's text starts with "E".
+    std::function<Variant(const QString &CDPRODUTO)> getVerificaImpVariavel;
+    // The promotion group of the product in the combination; empty or the failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDPRODUTO, const QString &CDPRODPROMOCAO)>
+        getCdGruPromoc;
+    // The balance kind of the product for the consumer type; a packet, or the failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDTIPOCONS, const QString &CDPRODUTO)>
+        getTipoSaldoProd;
+    // The product behind a shortcut code of the screen configuration; empty when none, or the failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &NRCONFTELA, const QString &code)>
+        getCodigoAtalho;
+    // The product of a bar code; empty when the code is not registered, or the failure.
+    std::function<Variant(const QString &code)> getCodigoBarra;
+    // The search list of the branch's products; a packet, or the failure.
+    std::function<Variant(const QString &CDFILIAL)> getProdPesq;
+    // The store's service-fee product; empty when none or on failure.
+    std::function<QString(const QString &CDFILIAL, const QString &CDLOJA)> getProdTxServ;
+    // The highest NRSEQPRODCOM of the tab's order lines as text, "0" when it has none; or the failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &NRCOMANDA, const QString &NRVENDAREST)>
+        getAgrupProd;
+    // IDUTILDESCDIA of the product's day-price row for the weekday ("S" or not); empty when none or on failure.
+    std::function<QString(const QString &CDFILIAL, const QString &CDPRODUTO, const QString &TIPOCONS,
+                          const QString &DIASEMAN)>
+        getIDUTILDESCDIA;
+    // The product's tax rows for the branch; an empty packet when it has none, or the failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDPRODUTO)> getValidProdNFCe;
+    // The product's fiscal rule of the till; a packet, or the failure.
+    std::function<Variant(const QString &CDPRODUTO)> getRegraFisPdv;
+    // Deletes the desk's rows of the combination promotions' scratch table; empty, or the failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA)> setPromoCombAux;
+    // Packet of the product's discount coupons usable at the branch; the failure otherwise.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDPRODUTO)> getCuponsValidos;
+    // Packet of the promotion components recorded for the branch and desk (settlement tags the
+    // sale's rows with them); the failure otherwise.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA)> getPromoCombAux;
+};
+
+struct LookupsTills
+{
+    LookupsTills();
+    static LookupsTills &current();
+    void fillMissing();
+
+    // DSOCORR of the occurrence; empty when none or on failure.
+    std::function<QString(const QString &CDGRPOCOR, const QString &CDOCORR)> getDsOcorr;
+    // "S" when both the product and the desk print the QR code at the top; empty otherwise or on failure.
+    std::function<QString(const QString &CDCAIXA, const QString &CDFILIAL, const QString &CDPRODUTO)>
+        getIDIMPQRTOPDATA;
+    // True when a receipt type "E" (credit charge on a card) is registered; False when none is
+    // or on failure.
+    std::function<Variant()> getCartaoCHART;
+    // True when the desk shows the order screen (IDVISTELPED "S"), else False; or the failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA)> getVisualizaTelPed;
+    // IDLEITURAQRCODE of the desk; empty for an unknown desk, "N" on failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA)> getConfigCaixa;
+    // IDUTCUPOMDESC of the general parameters; the error text on failure.
+    std::function<Variant()> getIDUTCUPOMDESC;
+    // One row per printer of the desk that has a backup printer; or the failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA)> getImpBackup;
+    // IDIMPPESAGEM of the desk; "N" when empty, unknown or on failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA)> getImpPesagem;
+    // Non-empty: the pager number is in use today.
+    std::function<QString(const QString &CDFILIAL, const QString &number, const QString &CDCAIXA,
+                          const QDateTime &date)>
+        getSenhaUtil;
+};
+
+struct Loyalty
+{
+    Loyalty();
+    static Loyalty &current();
+    void fillMissing();
+
+    // Buy-and-win campaigns valid today that count the product; a packet, or the failure.
+    std::function<Variant(const QString &CDPRODUTO)> getCampCompGanhe;
+    // The prizes of a buy-and-win campaign period; a packet, or the failure.
+    std::function<Variant(const QString &CDCAMPANHA, const QDateTime &start)> getBrCampCompGanhe;
+    // CDPRODUTO, NRSEQPRODCAMP of the product in the branch's loyalty campaigns; or the failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDPRODUTO)> getProdPromoFidelidade;
+    // The branch's active campaign valid today: its code, empty when none, or the failure.
+    std::function<Variant(const QString &CDFILIAL)> getCampanha;
+    // True when the consumer has no benefit at all; False when there is one, or on failure.
+    std::function<bool(const QString &CDCLIENTE, const QString &CDCONSUMIDOR)> getCadBeneficio;
+    // The benefits of a campaign product in the branch's loyalty campaigns; or the failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &NRSEQPRODCAMP, const QString &CDPRODUTO)>
+        getMovFidelidade;
+    // Grants a benefit to a consumer; empty, or the failure (nothing written).
+    std::function<Variant(const QString &unusedCode, const QString &CDCAMPANHA, const QString &NRSEQPRODCAMP,
+                          const QString &NRSEQBENEFICIO, const QString &CDCLIENTE, const QString &CDCONSUMIDOR,
+                          const QString &IDTPDESBENECONS, const QDateTime &DTINIVALBENECONS,
+                          const QDateTime &DTFIMVALBENECONS, double VRDESBENECONS, int QTDEBENEFICIO)>
+        setMovFidelidade;
+    // Binds the desk's reserved benefit uses to the saved sale; empty, or the failure (all or nothing).
+    std::function<Variant(const QString &NRSEQVENDA, const QString &CDFILIAL, const QString &CDCAIXA)>
+        setVendaBeneficioBalcao;
+};
+
+struct Orders
+{
+    Orders();
+    static Orders &current();
+    void fillMissing();
+
+    // Writes the order: empty on success, a price code, or the failure (nothing written).
+    std::function<Variant(const QString &CDFILIAL, const QString &CDLOJA, const QString &CDCLIENTE,
+                          const QString &NRCOMANDA, const QString &NRVENDAREST, const Variant &itens,
+                          const Variant &itPromoComb, const QString &CDCONSUMIDOR, const QString &CDCAIXA,
+                          const QString &CDVENDEDOR, const QString &CDSENHAPED, const Variant &obsItens,
+                          const Variant &obsItensEst, const QString &modoVenda)>
+        getGeraPedido;
+};
+
+struct Passwords
+{
+    Passwords();
+    static Passwords &current();
+    void fillMissing();
+
+    // The next pager number of the branch for the day, as text; the failure when the numbering fails.
+    std::function<Variant(const QString &CDFILIAL, const QDateTime &date)> getSenhaCupom;
+    // True: the number exists.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA, const QString &number)>
+        getSenhaRandonExist;
+    // Restarts the branch's pager numbers of the day; empty, or the failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &date)> ReiniciaSenhaCupom;
+    // The random source of the pager numbers: an integer from 0 to bound - 1.
+    std::function<int(int bound)> random;
+};
+
+struct StartupLookups
+{
+    StartupLookups();
+    static StartupLookups &current();
+    void fillMissing();
+
+    // The store's CRM bonus settings; a packet, or the failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDLOJA)> getDadosCRMBONUS;
+    // The branch's balance-redemption credentials; a packet, or the failure. Never log the packet.
+    std::function<Variant(const QString &CDFILIAL)> getDadosResgSaldo;
+    // The delivery consumer (NMCONSUMIDOR, ...); a packet, or the failure.
+    std::function<Variant(const QString &CDCLIENTE, const QString &CDCONSUMIDOR)> getConsumidorDLV;
+};
+
+struct Tabs
+{
+    Tabs();
+    static Tabs &current();
+    void fillMissing();
+
+    // The options of the store's order option group linked to the product; a packet, or the failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDLOJA, const QString &CDPRODUTO)> getOcorPed;
+    // Whether the table may take an order (False for a table being settled or closed).
+    std::function<bool(const QString &CDFILIAL, const QString &CDLOJA, const QString &NRMESA)> getValidaMesa;
+    // Packet of VRACRCOMANDA, the tab's surcharge.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDLOJA, const QString &NRCOMANDA,
+                          const QString &NRVENDAREST)>
+        getAcresMesa;
+    // Sets (never adds to) the tab's surcharge. Empty, or the failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDLOJA, const QString &NRCOMANDA,
+                          const QString &NRVENDAREST, double value)>
+        setGravaAcrescimo;
+    // Records the lines given up during the sale. Empty, or the failure (nothing written).
+    std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA, const QString &NRVENDAREST,
+                          ClientDataSet &itens)>
+        setGeraDesistencia;
+    // Whether the seat is free of blocking items; False on a failure.
+    std::function<bool(const QString &CDFILIAL, const QString &NRVENDAREST, const QString &seat)>
+        verificaIDSTLUGARMESA;
+    // The tab's order password; empty when there is none, and empty (logged) on a failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &NRCOMANDA, const QString &NRVENDAREST)>
+        getSenhaPed;
+    // The opening time of the sale; the present time when it is not found or on failure (logged).
+    std::function<Variant(const QString &CDFILIAL, const QString &NRVENDAREST)> GetDtHrAberMesa;
+    // Refills: packet of NRPRODCOMVEN of the tab's ordinary live lines of product and seat;
+    // setProdRefil adds the quantity to one line's count (empty, or the failure).
+    std::function<Variant(const QString &CDFILIAL, const QString &NRVENDAREST, const QString &NRCOMANDA,
+                          const QString &CDPRODUTO, const QString &NRLUGARMESA)>
+        getProdRefil;
+    std::function<Variant(const QString &CDFILIAL, const QString &NRVENDAREST, const QString &NRCOMANDA,
+                          const QString &NRPRODCOMVEN, double quantity)>
+        setProdRefil;
+    // Discards an order header that holds no item; empty, or the failure (ignored by callers).
+    std::function<Variant(const QString &CDFILIAL, const QString &NRVENDAREST, const QString &NRCOMANDA,
+                          const QString &CDLOJA)>
+        setValidaPedido;
+    // Packet of NRMAXPESMES; the failure as a failure.
+    std::function<Variant(const QString &CDFILIAL)> getNrPesMesa;
+};
+
+// The consumer register and consumer accounts.
+struct Consumers
+{
+    Consumers();
+    static Consumers &current();
+    void fillMissing();
+
+    // The branch, cash desk, client, desk opening, family packet and consumer the day's
+    // figures are asked for.
+    struct DayRequest
+    {
+        QString CDFILIAL;
+        QString CDCAIXA;
+        QString CDCLIENTE;
+        QDateTime DTABERCAIX;
+        DataPacket cdsFamiliaSaldo;
+        QString CDCONSUMIDOR;
+    };
+
+    // The consumer register rows of the consumer (NMCONSUMIDOR, NRCPFRESPCON, IDTPVENDACONS,
+    // ...) as a packet, or the failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDCLIENTE, const QString &CDCONSUMIDOR,
+                          const QString &IDEXCONSATFIL, const QString &IDEXCONSATGER)>
+        getCadConsumidor;
+    // The name of the active consumer; empty when there is none.
+    std::function<Variant(const QString &CDCLIENTE, const QString &CDCONSUMIDOR)> getNomeCons;
+    // Quantity of the product already sold to the consumer today.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDCLIENTE, const QString &CDCONSUMIDOR,
+                          const QString &CDPRODUTO)>
+        getProdBasVenDia;
+    // Balance per family of the branch (CDFAMILISALD, NMFAMILISALD, VRSALDCONFAM), or the failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDCLIENTE, const QString &CDCONSUMIDOR)>
+        getConsSaldFam;
+    // The consumer's spending of the day in the packet's last family, or the failure.
+    std::function<Variant(const DayRequest &)> getGastoDia;
+    // The daily consumption limit of the packet's last family (0: none); a failure "ERRO_3 ..."
+    // when the family is closed to the consumer.
+    std::function<Variant(const DayRequest &)> getLimitConsDiario;
+    // Records a consumer (twelve texts: client, name, consumer, badge, ..., CPF, ...,
+    // STPROCESSAMENTO, kind; kind "2" changes only the CPF); True, or the failure.
+    std::function<Variant(const QStringList &values)> setGravaConsumidor;
+    // The product's balance family; empty when it has none, or the failure (the search then
+    // takes the family its list row carries).
+    std::function<Variant(const QString &CDFILIAL, const QString &CDPRODUTO)> getCdFamiliSald;
+    // The consumer described on a delivery ("DLV_") or reserved ("RES_") tab; empty otherwise.
+    std::function<QString(const QString &CDFILIAL, const QString &CDLOJA, const QString &NRVENDAREST,
+                          const QString &NRCOMANDA)>
+        getDsConsumidor;
+    // The consumer's stored e-mail; empty when none or on failure.
+    std::function<Variant(const QString &CDCLIENTE, const QString &CDCONSUMIDOR)> getEmailCons;
+};
+
+} // namespace Seam
+
+// The whole set. `current()` is the process's set; each area's `current()` is its member here.
+struct ServerSeams
+{
+    static ServerSeams &current();
+    void fillMissing();
+
+    Seam::Access access;
+    Seam::Counters counters;
+    Seam::Kds kds;
+    Seam::LookupsProducts lookupsProducts;
+    Seam::LookupsTills lookupsTills;
+    Seam::Loyalty loyalty;
+    Seam::Orders orders;
+    Seam::Passwords passwords;
+    Seam::StartupLookups startupLookups;
+    Seam::Tabs tabs;
+    Seam::Consumers consumers;
+};
