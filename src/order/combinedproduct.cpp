@@ -65,7 +65,7 @@ void CombinedProductRoad::refuseBeforeDialog()
 {
     const SaleFlags &flags = m_context.state().flags;
     if (flags.boImprimindoCompCred) {
-        if (QAbstractButton *credit = m_context.button(QStringLiteral("spbCompraCred")))
+        if (QAbstractButton *credit = m_context.button(FormName::spbCompraCred))
             credit->setDown(false);
         refuse(QStringLiteral("OPE_COMP_CRED"));
     }
@@ -123,7 +123,7 @@ void CombinedProductRoad::checkParts(ClientDataSet &parts)
     const bool byFamily = m_context.state().flags.boCreditoPessoal;
     for (parts.First(); !parts.Eof(); parts.Next()) {
         if (byFamily && parts.FieldByName(QStringLiteral("CDFAMILISALD")).AsString().isEmpty()) {
-            m_context.setCaption(QStringLiteral("lblBuffer"), QString());
+            m_context.setCaption(FormName::lblBuffer, QString());
             refuse(QStringLiteral("Ope_Fam"));
         }
         if (parts.FieldByName(QStringLiteral("VRQUANT")).AsFloat() <= 0) {

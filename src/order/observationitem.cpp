@@ -8,6 +8,7 @@
 #include <consumer/consumersale.h>
 #include <sale/codes.h>
 #include <sale/saledatasets.h>
+#include <sale/formnames.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
 #include <screen/screenshell.h>
@@ -80,12 +81,12 @@ bool ObservationItem::resolve()
 {
     QString printKind, composition, promoEnd, promoStart;
     bool fromLabel = false;
-    const QLabel *buffer = m_context.label(QStringLiteral("lblBuffer"));
+    const QLabel *buffer = m_context.label(FormName::lblBuffer);
     const QString code = buffer ? buffer->text() : QString();
     if (m_context.order().ValidaProduto_Codigo(m_code, m_name, m_tree, m_family, m_weighed, m_unit, m_tare, printKind,
                                                composition, promoEnd, promoStart, code, fromLabel))
         return true;
-    m_context.setCaption(QStringLiteral("lblBuffer"), QString());
+    m_context.setCaption(FormName::lblBuffer, QString());
     m_context.state().flags.boDigitacaoAux1 = false;
     return false;
 }
@@ -95,10 +96,10 @@ bool ObservationItem::resolve()
 void ObservationItem::refuseWithoutFamily()
 {
     SaleState &state = m_context.state();
-    m_context.setCaption(QStringLiteral("lblBuffer"), QString());
+    m_context.setCaption(FormName::lblBuffer, QString());
     state.flags.boDigitacaoAux1 = false;
     m_context.message(m_context.Msg(QStringLiteral("Ope_Fam")), 3);
-    if (QWidget *panel = m_context.widget(QStringLiteral("panBalcao"));
+    if (QWidget *panel = m_context.widget(FormName::panBalcao);
         panel && !state.params.boBOERROIMPRESSORA)
         panel->setEnabled(true);
     state.flags.boCancCupomAux1 = false;

@@ -7,6 +7,7 @@
 
 #include <sale/codes.h>
 #include <sale/saledatasets.h>
+#include <sale/formnames.h>
 #include <sale/salecontext.h>
 #include <sale/serverseams.h>
 #include <sale/salestate.h>
@@ -182,7 +183,7 @@ void PrizeRegistration::prize()
 {
     ClientDataSet &prizes = m_context.data().cdsPremio;
     const QString code = text(prizes, "CDPRODUTO");
-    m_context.setCaption(QStringLiteral("lblBuffer"), code);
+    m_context.setCaption(FormName::lblBuffer, code);
     QString printKind, composition, promoEnd, promoStart;
     bool fromLabel = false;
     if (!m_context.order().ValidaProduto_Codigo(m_code, m_name, m_tree, m_family, m_weighed, m_unit, m_tare,
@@ -381,7 +382,7 @@ void PrizeRegistration::simplePrize(const ItemKinds::ProductionPrinter &printer)
 
 void PrizeRegistration::clearPrizes()
 {
-    m_context.setCaption(QStringLiteral("lblBuffer"), QString());
+    m_context.setCaption(FormName::lblBuffer, QString());
     SaleDatasets &data = m_context.data();
     for (ClientDataSet *dataset : {&data.cdsPremio, &data.cdsPremioComb, &data.cdsPremioObs}) {
         if (dataset->Active()) {

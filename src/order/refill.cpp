@@ -6,6 +6,7 @@
 #include "salemoney.h"
 
 #include <sale/saledatasets.h>
+#include <sale/formnames.h>
 #include <sale/salecontext.h>
 #include <sale/serverseams.h>
 #include <sale/salestate.h>
@@ -46,7 +47,7 @@ bool RefillControl::controlled(const QString &CDPRODUTO) const
 // The seat the screen shows, as the line being registered will carry it.
 QString RefillControl::seat() const
 {
-    const QLabel *seat = m_context.label(QStringLiteral("stPosicao"));
+    const QLabel *seat = m_context.label(FormName::stPosicao);
     return Consiste::Ajusta(seat ? seat->text() : QString(), 2);
 }
 

@@ -53,7 +53,7 @@ bool ExitButtons::creditVoucherPrinting()
 void ExitButtons::zeroCustomerDisplayTotal()
 {
     if (TfrmVisualiza *display = m_context.display()) {
-        if (auto *total = display->findChild<QLabel *>(QStringLiteral("lblVrTotal")))
+        if (auto *total = display->findChild<QLabel *>(DisplayName::lblVrTotal))
             total->setText(QStringLiteral("0,00"));
     }
 }
