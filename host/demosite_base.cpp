@@ -183,9 +183,11 @@ void people(Rows &rows, const QDateTime &now)
     consumers(rows, now);
 }
 
-// Badge consumers of the two client companies: their types with limits, two balance families
-// (meals first, so the meal balance lends to snacks), a loaded credit history per family that
-// ends on the balance SALDOCONS holds, and a debit movement.
+// Badge consumers of the two client companies: their types with limits (a store daily debit
+// maximum of 30,00 for employees), two balance families (meals first, so the meal balance
+// lends to snacks; each with a daily limit), a loaded credit history per family that ends on
+// the balance SALDOCONS holds, and a debit movement. Every consumer's balance is checked
+// item by item (IDVERSALDCON) against a consumer maximum.
 void consumers(Rows &rows, const QDateTime &now)
 {
     rows.add("FAMILIASALDO", {{"CDFAMILISALD", "REF"}, {"NMFAMILISALD", "REFEIÇÃO"}});
@@ -204,7 +206,7 @@ void consumers(Rows &rows, const QDateTime &now)
                                   {"CDTIPORECE", "009"}, {"QTRECARGASMES", intern ? 2 : 4},
                                   {"VRSALDOBASICO", 0.0}, {"VRSALDOEXTRA", 0.0}});
         rows.add("TIPOCONSLOJA", {{"CDTIPOCONS", type}, {"CDFILIAL", CDFILIAL}, {"CDLOJA", CDLOJA},
-                                  {"VRMAXCONSDIAC", intern ? 40.0 : 80.0}, {"VRMAXCONSDIAD", intern ? 40.0 : 80.0},
+                                  {"VRMAXCONSDIAC", intern ? 40.0 : 80.0}, {"VRMAXCONSDIAD", intern ? 20.0 : 30.0},
                                   {"VRMAXCONSMESC", intern ? 600.0 : 1200.0}, {"VRMAXCONSMESD", intern ? 600.0 : 1200.0},
                                   {"VRMAXCONSMENSAL", intern ? 600.0 : 1200.0}});
     }
@@ -224,8 +226,9 @@ void consumers(Rows &rows, const QDateTime &now)
         rows.add("CONSUMIDOR", {{"CDCLIENTE", c.client}, {"CDCONSUMIDOR", c.code}, {"NMCONSUMIDOR", c.name},
                                 {"CDIDCONSUMID", c.badge}, {"NRCPFRESPCON", c.cpf},
                                 {"CDTIPOCONS", c.type}, {"IDBLOQSALDFS", "N"}, {"IDSITCONSUMI", "1"},
-                                {"IDTPVENDACONS", "7"}, {"IDVERSALDCON", "N"}, {"IDATUCPFCONS", "S"},
-                                {"VRLIMDEBCONS", 400.0}, {"VRMAXDEBCONS", 500.0}, {"VRSUBSBASICO", 0.0}});
+                                {"IDTPVENDACONS", "7"}, {"IDVERSALDCON", "S"}, {"IDATUCPFCONS", "S"},
+                                {"VRLIMDEBCONS", 400.0}, {"VRMAXDEBCONS", 50.0}, {"VRMAXCREDCONS", 70.0},
+                                {"VRSUBSBASICO", 0.0}});
         for (const auto &[family, value] : {std::pair{"REF", c.meal}, std::pair{"LAN", c.snack}}) {
             rows.add("SALDOCONS", {{"CDCLIENTE", c.client}, {"CDCONSUMIDOR", c.code}, {"CDFAMILISALD", family},
                                    {"VRSALDCONFAM", value}});

@@ -313,11 +313,26 @@ DataPacket deskOpening(const QDateTime &now)
     return b.packet();
 }
 
+PacketBuilder serviceColumns()
+{
+    PacketBuilder b;
+    b.text("CDFILIAL", 20).text("CDSERVFILI", 20).text("CDTIPOCONS", 20).text("CDPRODUTO", 20)
+        .text("QTLIMCONPRSE", 10).text("VRLIMCONSERV", 20).text("HRINISERTUR", 4).text("HRFINSERTUR", 4)
+        .text("QTLIMCONPROD", 10);
+    return b;
+}
+
 DataPacket serviceLimits()
 {
-    return PacketBuilder().text("CDFILIAL", 20).text("CDSERVFILI", 20).text("CDTIPOCONS", 20).text("CDPRODUTO", 20)
-        .text("QTLIMCONPRSE", 10).text("VRLIMCONSERV", 20).text("HRINISERTUR", 4).text("HRFINSERTUR", 4)
-        .text("QTLIMCONPROD", 10).packet();
+    return serviceColumns().packet();
+}
+
+// The lunch service of the branch: the pudding is limited to one a day per consumer.
+DataPacket serviceProducts()
+{
+    PacketBuilder b = serviceColumns();
+    b.row({CDFILIAL, "ALM", "", "09001", "", "", "1100", "1500", "1"});
+    return b.packet();
 }
 
 DataPacket balanceFamilies()
@@ -377,7 +392,7 @@ QList<CadastreFile> cadastreFiles(const QDateTime &now)
         {"ProdLoja.cds", productionPorts()},    {"AliqSistema.cds", taxCache()},
         {"MenuCombinado.cds", combinedMenus()}, {"ConfigProd.cds", configProducts()},
         {"ConfigGrupo.cds", configGroups()},    {"AberturaCaixa.cds", deskOpening(now)},
-        {"ProdServtCon.cds", serviceLimits()},  {"ProdrServ.cds", serviceLimits()},
+        {"ProdServtCon.cds", serviceLimits()},  {"ProdrServ.cds", serviceProducts()},
         {"FamSaldoFili.cds", balanceFamilies()}, {"DataMovimento.cds", businessDate(now)},
         {"FiliOper.cds", branchOperators()},    {"ProdAmbiente.cds", productRooms()},
         {"MesaSala.cds", tables()},             {"ControleAcess.cds", loggedOperator()},

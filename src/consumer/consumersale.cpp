@@ -1,4 +1,5 @@
 #include "consumersale.h"
+#include "limits_p.h"
 
 #include <server/srv_startup_lookups.h>
 
@@ -61,29 +62,52 @@ void ConsumerSale::Sald_Gast_Cons(const QString &, const QString &, const QStrin
 {
 }
 
-bool ConsumerSale::Valida_Parametros_Debito_Consumidor(const QString &, const QString &, const QString &,
-                                                       const QString &, const QString &, const QString &)
+bool ConsumerSale::Valida_Parametros_Debito_Consumidor(const QString &Qtde, const QString &Preco,
+                                                       const QString &PrecoCliente, const QString &Desconto,
+                                                       const QString &Acrescimo, const QString &Flag)
 {
-    return true;
+    return Limits::DebitLimits(m_context).run({Qtde, Preco, PrecoCliente, Desconto, Acrescimo, Flag});
 }
 
-bool ConsumerSale::Valida_Parametros_Credito_Pessoal(const QString &, const QString &, const QString &,
-                                                     const QString &, const QString &, const QString &,
-                                                     const QString &, const QString &)
+bool ConsumerSale::Valida_Parametros_Credito_Pessoal(const QString &CDFAMILISALD, const QString &Qtde,
+                                                     const QString &Preco, const QString &PrecoCliente,
+                                                     const QString &Desconto, const QString &Acrescimo,
+                                                     const QString &Flag, const QString &IDPROMOCAO)
 {
-    return true;
+    return Limits::CreditLimits(m_context).run(
+        {CDFAMILISALD, Qtde, Preco, PrecoCliente, Desconto, Acrescimo, Flag, IDPROMOCAO});
 }
 
-bool ConsumerSale::Valida_Produtos_Servico(const QString &, const QString &, const QString &, const QString &,
-                                           const QString &, ClientDataSet &)
+bool ConsumerSale::Valida_Produtos_Servico(const QString &CDPRODUTO, const QString &NMPRODUTO, const QString &Qtde,
+                                           const QString &Preco, const QString &PrecoCliente, ClientDataSet &cdsItems)
 {
-    return true;
+    return Limits::ServiceLimits(m_context).validate(CDPRODUTO, NMPRODUTO, Qtde, Preco, PrecoCliente, cdsItems);
 }
 
-bool ConsumerSale::Valida_QtdeDia_Credito_Pessoal(const QString &, const QString &, const QString &,
-                                                  ClientDataSet &)
+bool ConsumerSale::Servico_Consu_Qtde(const QString &CDFILIAL, const QString &CDCLIENTE, const QString &CDCONSUMIDOR,
+                                      const QString &CDTIPOCONS, const QString &CDPRODUTO, const QString &NMPRODUTO,
+                                      double Quantidade, double ValorUnitario, const DataPacket &Itens,
+                                      const DataPacket &ProdServTCon, const DataPacket &ProdServ)
 {
-    return true;
+    return Limits::ServiceLimits(m_context).check(
+        {CDFILIAL, CDCLIENTE, CDCONSUMIDOR, CDTIPOCONS, CDPRODUTO, NMPRODUTO, Quantidade, ValorUnitario}, Itens,
+        ProdServTCon, ProdServ);
+}
+
+bool ConsumerSale::Valida_QtdeDia_Credito_Pessoal(const QString &CDFAMILISALD, const QString &CDPRODUTO,
+                                                  const QString &Qtde, ClientDataSet &cdsItems)
+{
+    return Limits::DailyQuantity(m_context).run(CDFAMILISALD, CDPRODUTO, Qtde, cdsItems);
+}
+
+void ConsumerSale::VerifVrSubsBasico(double &Total)
+{
+    Limits::Subsidy(m_context).consumerSubsidy(Total);
+}
+
+void ConsumerSale::VerifVrSubsBasicExtra(double &Total)
+{
+    Limits::Subsidy(m_context).balances(Total);
 }
 
 void ConsumerSale::LogFamSaldo(const QString &Text)
@@ -148,11 +172,14 @@ void ConsumerSale::LinhaEx3(const QString &Codigo, const QString &Nome, const QS
     grid.Post();
 }
 
-// Counter loyalty changes no discount and the debit minimum refuses nothing.
+// Counter loyalty changes no discount yet.
 void ConsumerSale::FidelidadeBalcao(const QString &, const QString &, const QString &,
                                     const QString &, const QString &, const QString &)
 {
 }
 
-void ConsumerSale::VerifVrMinConsumoProd(const QString &) {}
+void ConsumerSale::VerifVrMinConsumoProd(const QString &CDPRODUTO)
+{
+    Limits::Subsidy(m_context).minimumConsumption(CDPRODUTO);
+}
 

@@ -49,8 +49,10 @@ public:
     // Fills the balance and spending figures the next limit check reads; does nothing yet.
     void Sald_Gast_Cons(const QString &Kind, const QString &CDCLIENTE, const QString &CDCONSUMIDOR,
                         const QString &NMCONSUMIDOR, const QString &CDFAMILISALD, const QString &Extra);
-    // Limit checks: true when the item fits; on false the check has shown its own message.
-    // They answer true for now.
+    // Limit checks of an item (Flag "N") or of a sale row at settlement (Flag "S"): true when
+    // it fits; on false the check has shown its own message. The credit check's last argument
+    // is the item's combination mark: "N" checks the balance floor against the combination's
+    // price and ends the whole entry (Abort) when it is refused.
     bool Valida_Parametros_Debito_Consumidor(const QString &Qtde, const QString &Preco,
                                              const QString &PrecoCliente, const QString &Desconto,
                                              const QString &Acrescimo, const QString &Flag);
@@ -58,11 +60,24 @@ public:
                                            const QString &Preco, const QString &PrecoCliente,
                                            const QString &Desconto, const QString &Acrescimo,
                                            const QString &Flag, const QString &IDPROMOCAO);
-    // Daily service limits; answer true for now.
+    // Daily service limits of a new item under the service in force; writes stCDSERVFILI.
     bool Valida_Produtos_Servico(const QString &CDPRODUTO, const QString &NMPRODUTO, const QString &Qtde,
                                  const QString &Preco, const QString &PrecoCliente, ClientDataSet &cdsItems);
+    // The service limits of one product about to be sold or loaded, on packets of the sale's
+    // lines, the consumer-type service rows and the service rows.
+    bool Servico_Consu_Qtde(const QString &CDFILIAL, const QString &CDCLIENTE, const QString &CDCONSUMIDOR,
+                            const QString &CDTIPOCONS, const QString &CDPRODUTO, const QString &NMPRODUTO,
+                            double Quantidade, double ValorUnitario, const DataPacket &Itens,
+                            const DataPacket &ProdServTCon, const DataPacket &ProdServ);
+    // The server's word on the product's daily quantity for a personal-credit consumer; a
+    // failed call refuses the item with the server's message.
     bool Valida_QtdeDia_Credito_Pessoal(const QString &CDFAMILISALD, const QString &CDPRODUTO,
                                         const QString &Qtde, ClientDataSet &cdsItems);
+    // The subsidy split of the current cdsVenda row at settlement: the consumer's own basic
+    // subsidy, or the consumer type's basic and extra balances. Each updates its running totals
+    // in the sale's figures and hands back the one it grew in Total.
+    void VerifVrSubsBasico(double &Total);
+    void VerifVrSubsBasicExtra(double &Total);
     // The family-balance log of a personal-credit sale; goes to the process log.
     void LogFamSaldo(const QString &Text);
     // Adds the value to the family's row (inserting it), or takes it off and deletes the row
@@ -75,8 +90,8 @@ public:
                   const QString &Unidade, double Desconto, double Acrescimo, const QString &Obs);
 
     // Seams of the product entry: the counter loyalty treatment of a line (may change
-    // doVrDescontoItem) and the minimum consumption check of a consumer-debit sale (refuses
-    // through Abort). Neither changes nor refuses anything yet.
+    // doVrDescontoItem; changes nothing yet) and the minimum consumption of a consumer-debit
+    // sale, which may raise doQuantidade (a failed central query ends the entry, Abort).
     void FidelidadeBalcao(const QString &CDCLIENTE, const QString &CDCONSUMIDOR,
                           const QString &CDPRODUTO, const QString &NMPRODUTO, const QString &Preco,
                           const QString &Desconto);

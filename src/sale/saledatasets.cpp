@@ -108,7 +108,9 @@ QList<ClientDataSet *> SaleDatasets::all()
               &cdsDadosResgSaldo, &cdsCampanha, &cdsObs, &cdsTipoSaldoProd, &cdsValidProdNFCe,
               &cdsRegraFisPdv, &cdsVazio, &cdsRetornaPreco, &cdsPesqProd, &cdsItPromoCombAux,
               &cdsBrindeCamp, &cdsPremio, &cdsPremioComb, &cdsPremioObs, &cdsImprimePedido,
-              &cdsParamImpCupNF, &cdsUltTef, &cdsConsultaSaldo};
+              &cdsParamImpCupNF, &cdsUltTef, &cdsConsultaSaldo, &cdsTipoConsLoja, &cdsOrdFam,
+              &cdsSupOrdemFamilia, &cdsConsumoFamilia, &cdsTipoConsFili, &cdsProdSubsidiado,
+              &cdsVerifProdConsumi};
     return found;
 }
 

@@ -79,6 +79,17 @@ public:
     // The consumer's register rows and balance per family (CDFAMILISALD, VRSALDCONFAM), as the
     // consumer roads and the settlement end load them from their server packets.
     ClientDataSet cdsConsultaSaldo{QStringLiteral("cdsConsultaSaldo")};
+    // The consumer limits: the type's maxima at the store (getTipoConsLoja), the item family's
+    // rule, the families before it in approval order and its consumption today
+    // (getOrdemFamilia), the type's balances at the branch (GetTipoConsFili), the branch's
+    // subsidised products and the consumer's consumption of a product today.
+    ClientDataSet cdsTipoConsLoja{QStringLiteral("cdsTipoConsLoja")};
+    ClientDataSet cdsOrdFam{QStringLiteral("cdsOrdFam")};
+    ClientDataSet cdsSupOrdemFamilia{QStringLiteral("cdsSupOrdemFamilia")};
+    ClientDataSet cdsConsumoFamilia{QStringLiteral("cdsConsumoFamilia")};
+    ClientDataSet cdsTipoConsFili{QStringLiteral("cdsTipoConsFili")};
+    ClientDataSet cdsProdSubsidiado{QStringLiteral("cdsProdSubsidiado")};
+    ClientDataSet cdsVerifProdConsumi{QStringLiteral("cdsVerifProdConsumi")};
 
     // Answers of the server kept for the call.
     ClientDataSet cdsConsumidorDLV{QStringLiteral("cdsConsumidorDLV")};

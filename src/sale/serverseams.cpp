@@ -356,7 +356,13 @@ Consumers::Consumers()
       getDsConsumidor(&Srv_Kal51000::getDsConsumidor),
       getEmailCons([](const QString &CDCLIENTE, const QString &CDCONSUMIDOR) {
           return Variant(Srv_Kal51000::getEmailCons(CDCLIENTE, CDCONSUMIDOR));
-      })
+      }),
+      getOrdemFamilia(&Srv_Kal51000::getOrdemFamilia),
+      getTipoConsLoja(&Srv_Kal51000::getTipoConsLoja),
+      getQtdeProdDia(&Srv_Kal51000::getQtdeProdDia),
+      getProdVenDiaServ(&Srv_Kal51000::getProdVenDiaServ),
+      getGtDiaServ(&Srv_Kal51000::getGtDiaServ),
+      getVerifProdConsumi(&Srv_Kal51000::getVerifProdConsumi)
 {
 }
 
@@ -378,6 +384,12 @@ void Consumers::fillMissing()
     fill(getCdFamiliSald, d.getCdFamiliSald);
     fill(getDsConsumidor, d.getDsConsumidor);
     fill(getEmailCons, d.getEmailCons);
+    fill(getOrdemFamilia, d.getOrdemFamilia);
+    fill(getTipoConsLoja, d.getTipoConsLoja);
+    fill(getQtdeProdDia, d.getQtdeProdDia);
+    fill(getProdVenDiaServ, d.getProdVenDiaServ);
+    fill(getGtDiaServ, d.getGtDiaServ);
+    fill(getVerifProdConsumi, d.getVerifProdConsumi);
 }
 
 } // namespace Seam

@@ -317,6 +317,32 @@ struct Consumers
         getDsConsumidor;
     // The consumer's stored e-mail; empty when none or on failure.
     std::function<Variant(const QString &CDCLIENTE, const QString &CDCONSUMIDOR)> getEmailCons;
+    // The consumer limits. [0] the family's rule, [1] the families up to it in approval order,
+    // [2] its consumption today; or the failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDFAMILISALD, const QString &CDCLIENTE,
+                          const QString &CDCONSUMIDOR, const QString &IDEXTCONSCENTRAL)>
+        getOrdemFamilia;
+    // The consumer type's maxima at the store (a packet, empty when none), or the failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDLOJA, const QString &CDCLIENTE,
+                          const QString &CDCONSUMIDOR)>
+        getTipoConsLoja;
+    // "QTDE_OK", "QTDE_NOT_CONS", "PROD_NOT_CONS", "QTDE_NOT_FAM", "PROD_NOT_FAM", or the failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDCLIENTE, const QString &CDCONSUMIDOR,
+                          const QString &CDFAMILISALD, const QString &CDPRODUTO, double quantity,
+                          const Variant &items)>
+        getQtdeProdDia;
+    // Quantity of the product the consumer took today in the service, or the failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDCLIENTE, const QString &CDCONSUMIDOR,
+                          const QString &CDPRODUTO, const QString &CDSERVFILI)>
+        getProdVenDiaServ;
+    // Value the consumer spent today in the service, or the failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDCLIENTE, const QString &CDCONSUMIDOR,
+                          const QString &CDSERVFILI)>
+        getGtDiaServ;
+    // The consumer's debit consumption of the product today (a packet, empty when none), or
+    // the failure.
+    std::function<Variant(const QString &CDCLIENTE, const QString &CDCONSUMIDOR, const QString &CDPRODUTO)>
+        getVerifProdConsumi;
 };
 
 } // namespace Seam
