@@ -137,7 +137,7 @@ void TabHistory::findTabs(const QString &table)
     SaleState &state = m_context.state();
     Seam::Tabs &server = m_context.server().tabs;
     const QString &branch = state.params.stCDFILIAL;
-    state.counters.stExtratoAux2.clear();
+    state.road.stExtratoAux2.clear();
     Variant answer;
     if (state.host.stModoVenda == SaleMode::Table) {
         answer = m_context.checkedValue(server.getBuscaComandas(branch, state.params.stCDLOJA, table, QString()),
@@ -185,7 +185,7 @@ void TabHistory::readSurcharge(const QString &table)
 void TabHistory::countTabs()
 {
     SaleState &state = m_context.state();
-    QString &list = state.counters.stExtratoAux2;
+    QString &list = state.road.stExtratoAux2;
     for (m_tabs.First(); !m_tabs.Eof(); m_tabs.Next()) {
         list += u'_' + text(m_tabs, "NRCOMANDA");
         state.counters.inNrPessoas += int(number(m_tabs, "NRPESMESAVEN"));
@@ -207,7 +207,7 @@ void TabHistory::fetchItems()
 {
     const SaleState &state = m_context.state();
     const QString &branch = state.params.stCDFILIAL;
-    const QString &list = state.counters.stExtratoAux2;
+    const QString &list = state.road.stExtratoAux2;
     const Variant answer = m_context.checkedValue(m_context.server().tabs.getBuscaItComanda(branch, list),
                                                   QStringLiteral("getBuscaItComanda"), branch + u'-' + list);
     loadPacket(m_items, answer);
