@@ -234,6 +234,8 @@ void TfrmPraViagem::sbtConfirmarClick()
         return;
     }
     markTicked(stOrigemVenda, QStringLiteral("S"));
+    // The confirmed lines are no longer ticked: an undo now needs new ticks.
+    inQtdeCheck = 0;
     accept();
 }
 

@@ -265,7 +265,7 @@ TEST_F(BuyAndWin, FewerPrizesThanAllowedCannotBeConfirmed)
     EXPECT_FALSE(confirm->isEnabled());
     choose(dialog, "P1", {"1"});
     EXPECT_TRUE(confirm->isEnabled());
-    dialog.btnConfirmaClick();
+    confirm->click();
     EXPECT_FALSE(dialog.confirmed());
     EXPECT_EQ(shown(), QStringList{"Operação bloqueada. Escolha até 2 prêmio(s)."});
     choose(dialog, "P2", {"1"});
