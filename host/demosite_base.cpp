@@ -148,6 +148,21 @@ void promotionCombo(Rows &rows, const QDateTime &now)
         rows.add("GRUPROMOCPROD", {{"CDPRODPROMOCAO", PromotionCombo}, {"CDGRUPROMOC", "2-BEBIDA"}, {"CDPRODUTO", drink}});
 }
 
+// Buy-and-win: whoever buys the picanha plate chooses two juices as prizes, every day of the
+// year.
+void buyAndWin(Rows &rows, const QDateTime &now)
+{
+    const QDateTime yearStart(QDate(now.date().year(), 1, 1), QTime(0, 0));
+    rows.add("CAMPCOMPGANHE", {{"CDCAMPCOMPGANHE", "CG01"}, {"DSCAMPCOMPGANHE", "Picanha com dois sucos de brinde"},
+                               {"QTCOMPGANHE", 2}});
+    rows.add("VGCAMPCOMPGANHE", {{"CDCAMPCOMPGANHE", "CG01"}, {"DTINIVGCAMPCG", yearStart},
+                                 {"DTFIMVGCAMPCG", QDateTime(QDate(now.date().year(), 12, 31), QTime(23, 59))},
+                                 {"IDDIASEMANA", "SSSSSSS"}});
+    rows.add("PRCAMPCOMPGANHE", {{"CDCAMPCOMPGANHE", "CG01"}, {"CDPRODUTO", "02003"}});
+    for (const char *prize : {"08002", "08003"})
+        rows.add("BRCAMPCOMPGANHE", {{"CDCAMPCOMPGANHE", "CG01"}, {"DTINIVGCAMPCG", yearStart}, {"CDPRODUTO", prize}});
+}
+
 // Discount coupons of the snacks and sandwiches: a reusable one, a single-use one and one
 // that expired last year.
 void coupons(Rows &rows, const QDateTime &now)
@@ -295,6 +310,7 @@ bool writeBase(const QDateTime &now, Report &report)
     priceTables(rows, now);
     productRows(rows);
     promotionCombo(rows, now);
+    buyAndWin(rows, now);
     coupons(rows, now);
     people(rows, now);
 

@@ -67,7 +67,7 @@ void registerSaleSaving()
           number("ACRESITEM"), text("CDIMPOSTO", 4), number("VRPEALIMPFIS"), text("IDTPIMPOSFIS", 2),
           text("CDLOJA", 20), text("NRLUGARMESA", 10), text("CDVENDEDOR", 20), text("SGUNIDADE", 10),
           text("CDCLASFISC", 20), text("CDCUPOMDESCQUB", 10), text("CDPRODPROMOCAO", 20),
-          text("NRSEQPRODCOMIT", 3)},
+          text("NRSEQPRODCOMIT", 3), text("IDPARAVIAGEM", 1), text("IDORIGEMVENDA", 10)},
          {}},
         {"MOVCAIXA",
          {text("CDFILIAL", 20), text("CDCAIXA", 20), text("NRSEQVENDA", 20), text("NRSEQUMOVI", 20),

@@ -161,7 +161,10 @@ bool writeItems(Writer &writer, const SaleKey &key, const DataPacket &rows)
                    {QStringLiteral("CDCLASFISC"), textOf(rows, row, "CDCLASFISC")},
                    {QStringLiteral("CDCUPOMDESCQUB"), textOf(rows, row, "CDCUPOMDESCQUB")},
                    {QStringLiteral("CDPRODPROMOCAO"), textOf(rows, row, "CDPRODPROMOCAO")},
-                   {QStringLiteral("NRSEQPRODCOMIT"), textOf(rows, row, "NRSEQPRODCOMIT")}};
+                   {QStringLiteral("NRSEQPRODCOMIT"), textOf(rows, row, "NRSEQPRODCOMIT")},
+                   // The take-away mark goes with the sale, as it goes with a table's order.
+                   {QStringLiteral("IDPARAVIAGEM"), textOf(rows, row, "IDPARAVIAGEM")},
+                   {QStringLiteral("IDORIGEMVENDA"), textOf(rows, row, "IDORIGEMVENDA")}};
         if (!writer.insert(QStringLiteral("ITEMVENDA"), values, QStringLiteral("ITEMVENDA %1").arg(row + 1)))
             return false;
     }

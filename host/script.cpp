@@ -98,6 +98,18 @@ bool parseLine(const QString &line, Step &step, QString *error)
             *error = QStringLiteral("expect sem objeto");
         return !step.target.isEmpty();
     }
+    if (command == QLatin1String("expect-row")) {
+        step.kind = StepKind::ExpectRow;
+        step.target = words.value(1);
+        bool ok = false;
+        step.row = words.value(2).toInt(&ok);
+        step.text = rest(line, 3);
+        if (step.target.isEmpty() || !ok || step.row < 1) {
+            *error = QStringLiteral("expect-row espera objeto, linha (a partir de 1) e texto");
+            return false;
+        }
+        return true;
+    }
     if (command == QLatin1String("answer")) {
         step.kind = StepKind::Answer;
         return parseAnswer(words, line, step, error);
@@ -200,6 +212,8 @@ QString describe(const Step &step)
         return QStringLiteral("screenshot ") + step.target;
     case StepKind::Expect:
         return QStringLiteral("expect %1 \"%2\"").arg(step.target, step.text);
+    case StepKind::ExpectRow:
+        return QStringLiteral("expect-row %1 %2 \"%3\"").arg(step.target).arg(step.row).arg(step.text);
     case StepKind::Quit:
         return QStringLiteral("quit");
     case StepKind::Clock:

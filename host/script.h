@@ -13,7 +13,7 @@
 // line ("#" starts a comment line). host/README.md documents the steps.
 namespace HostScript {
 
-enum class StepKind { WaitForm, Key, Type, Click, Answer, Wait, Screenshot, Expect, Quit, Clock, Timer };
+enum class StepKind { WaitForm, Key, Type, Click, Answer, Wait, Screenshot, Expect, ExpectRow, Quit, Clock, Timer };
 
 struct Step
 {
@@ -25,6 +25,7 @@ struct Step
     ScriptedAnswers::Kind answer = ScriptedAnswers::Kind::Keypad;
     bool cancel = false;     // answer ... cancel
     int milliseconds = 0;    // wait; wait-form's limit
+    int row = 0;             // expect-row: the line of the list, from 1
 };
 
 struct Parsed

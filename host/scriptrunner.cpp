@@ -5,6 +5,7 @@
 #include <runtime/clock.h>
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDialog>
@@ -154,6 +155,8 @@ bool ScriptRunner::run(const Step &step)
         return false;
     case StepKind::Expect:
         return expect(step);
+    case StepKind::ExpectRow:
+        return expectRow(step);
     case StepKind::Quit:
         finish(0);
         return false;
@@ -238,6 +241,24 @@ bool ScriptRunner::expect(const Step &step)
         return true;
     }
     fail(step, QStringLiteral("%1 mostra \"%2\", esperado \"%3\"").arg(step.target, actual, step.text));
+    return false;
+}
+
+// The first column of a line of a list (the receipt grid dbgCupom) must show the text.
+bool ScriptRunner::expectRow(const Step &step)
+{
+    auto *view = qobject_cast<QAbstractItemView *>(findControl(step.target));
+    if (!view || !view->model()) {
+        fail(step, QStringLiteral("não há lista \"%1\"").arg(step.target));
+        return false;
+    }
+    const QAbstractItemModel *model = view->model();
+    const QString actual = step.row <= model->rowCount() ? model->index(step.row - 1, 0).data().toString() : QString();
+    if (actual.trimmed() == step.text.trimmed()) {
+        HostLog::write(QStringLiteral("roteiro: %1 linha %2 = \"%3\" (ok)").arg(step.target).arg(step.row).arg(actual));
+        return true;
+    }
+    fail(step, QStringLiteral("%1 linha %2 mostra \"%3\", esperado \"%4\"").arg(step.target).arg(step.row).arg(actual, step.text));
     return false;
 }
 

@@ -42,6 +42,7 @@ private:
     bool run(const HostScript::Step &step);
     void postKey(QKeyCombination key, const QString &text);
     bool click(const QString &objectName);
+    bool expectRow(const HostScript::Step &step);
     bool expect(const HostScript::Step &step);
     void advanceClock(int milliseconds);
     bool fireTimer(const QString &name);

@@ -93,7 +93,8 @@ OpenSale findOrOpen(const Place &place, const QDateTime &now)
     OpenSale sale;
     // The screen pads the table to four digits; the sale is kept under the same text.
     sale.NRMESA = isTable(place) ? Consiste::Ajusta(place.number.trimmed(), 4) : QString();
-    sale.DSCOMANDA = isTable(place) ? sale.NRMESA : tabText(place.mode, place.number.trimmed());
+    // A table's tab carries the label the sale screen looks the table's tabs up by ("PKR_").
+    sale.DSCOMANDA = isTable(place) ? QStringLiteral("PKR_") + sale.NRMESA : tabText(place.mode, place.number.trimmed());
     Qub_movrela::Params key{{QStringLiteral("P_CDFILIAL"), place.CDFILIAL}, {QStringLiteral("P_CDLOJA"), place.CDLOJA}};
     key.append(isTable(place) ? Qub_movrela::Param{QStringLiteral("P_NRMESA"), sale.NRMESA}
                               : Qub_movrela::Param{QStringLiteral("P_DSCOMANDA"), sale.DSCOMANDA});

@@ -74,16 +74,3 @@ bool OrderEntry::ValidaGarcom(QString &WaiterName, const QString &Code, const QS
         state.host.stCDVENDEDOR = garcom.FieldByName(QStringLiteral("CDVENDEDOR")).AsString();
     return true;
 }
-
-// Sets the counter's values (one person, no table or tab); in the other modes the receipt
-// grid keeps what it shows, as no bill of an open table or tab is read here.
-void OrderEntry::PreencheExtrato()
-{
-    SaleState &state = m_context.state();
-    if (state.host.stModoVenda != QLatin1String("B"))
-        return;
-    state.counters.inNrPessoas = 1;
-    state.counters.inExtratoAux1 = 1;
-    state.host.stNRCOMANDA.clear();
-    state.host.stNRVENDAREST.clear();
-}

@@ -44,8 +44,9 @@ public:
     // is accepted. False when the copy is empty or holds no such waiter ("GAR_N_CAD").
     bool ValidaGarcom(QString &WaiterName, const QString &Code, const QString &CheckKind);
 
-    // At the counter: one person and no table or tab numbers. In the other modes the receipt
-    // grid keeps what it shows.
+    // At the counter: one person and no table or tab numbers. In the other modes the open
+    // tabs of the table (or the tab) give the people, seats, sale and tab numbers, and the
+    // total already ordered is shown. A server failure is shown and counts nothing.
     void PreencheExtrato();
 
     // Click handlers of the buttons order entry answers.
@@ -89,7 +90,7 @@ public:
     // Total. A failure clears boRecebendo, is shown, and ends in EAbort.
     void PreencheVenda(double &Total);
 
-    // ---- seams of other roads (orderseams.cpp) ----------------------------------------------
+    // ---- steps of other roads ----------------------------------------------------------------
     // Tax data of the product; refused after its own message.
     ItemTax ValidaImpostoProduto(const QString &CDPRODUTO);
     // At the counter with an item-by-item fiscal printer: opens the receipt on the first item
@@ -106,12 +107,27 @@ public:
                          const QString &WeighedMark);
     // Copies the promotion observations keyed NRSEQ onto the line just registered.
     void TrataObsPromo(const QString &NRSEQ);
-    void MsgComandaAuto();
-    // The orders already placed for the table or tab, listed on the receipt.
-    void PreencheHistorico(const QString &NRMESA);
-    // The automatic tab sale of the parameter's product.
+
+    // ---- automatic tab sale (automatictab.cpp) ---------------------------------------------
+    // Enters the till's automatic tab product as if typed and confirmed with Enter.
     void VendaComandaAuto();
-    // The take-away dialog over the sale's lines.
+    // "Produto lançado com sucesso" for three seconds with the buttons and input off, without
+    // holding the event loop; then arms timComandaAuto, whose first tick comes a second later.
+    void MsgComandaAuto();
+    // A tick of timComandaAuto: with lines, sends the order once; written, it closes the screen
+    // with "VENDA_COMANDA"; not written, it keeps the screen and its lines and gives the buttons
+    // back, so the order button can send them. Without lines it waits for the next tick.
+    void timComandaAutoTimer(QObject *Sender);
+    // Nothing to trim here: the system gives memory back by itself. Never fails.
+    void TrimAppMemorySize();
+
+    // ---- the table or tab's bill and history (tabhistory.cpp) ----------------------------------
+    // The orders already placed for the table or tab, listed on the receipt above the lines of
+    // the new order, which keep them there.
+    void PreencheHistorico(const QString &NRMESA);
+
+    // ---- take-away (tfrmpraviagem.cpp) --------------------------------------------------------
+    // The take-away dialog over the sale's own lines: each confirmed tick is posted at once.
     void ProdParaViagem(const QString &ModoVenda);
 
     // ---- product entry --------------------------------------------------------------------
@@ -200,7 +216,9 @@ public:
     // Settlement in counter mode: tags cdsVenda's rows with the promotion components recorded
     // for the desk. Never fails the settlement.
     void Vd_PromocaoComb();
-    // The buy-and-win dialog: offers no prize; the item goes on (True, nothing chosen).
+    // The buy-and-win dialog over the campaign's prizes (values as the product entry fills
+    // them). vaRetorno gets the chosen prizes, their components, their observations and their
+    // money value; the answer is True only when the operator confirmed the choice.
     Variant CriaCampCompGanhe(const QList<Variant> &values, Variant &vaRetorno);
 
 private:

@@ -165,11 +165,3 @@ void OrderEntry::sellButtonProduct(const ProductRow &product, const std::functio
     ProductEntry(m_context, options).sell(product);
 }
 
-// ---- the buy-and-win dialog ---------------------------------------------------------------
-
-Variant OrderEntry::CriaCampCompGanhe(const QList<Variant> &, Variant &vaRetorno)
-{
-    vaRetorno = Variant::array(10);
-    vaRetorno.setAt(3, 0.0);
-    return Variant(true);
-}

@@ -86,10 +86,28 @@ void ReceiptList::startReceipt()
     totals.doTotalVenda = 0.0;
     totals.doExtratoAux1 = 0.0;
     totals.doVrTxServico = 0.0;
-    m_context.data().cdsExtratoTemp.Close();
+    const ReceiptShown::History history = m_shown.history;
+    keepHistoryOnly(m_context.data().cdsExtratoTemp, history.lines, history.lastRow);
     if (TfrmVisualiza *display = m_context.display())
-        display->cdsExtratoVisualiza.Close();
+        keepHistoryOnly(display->cdsExtratoVisualiza, history.displayLines, history.displayLastRow);
     m_shown = ReceiptShown{};
+    m_shown.history = history;
+}
+
+// A waiter keeps seeing what the table already ordered while the new order grows below it.
+void ReceiptList::keepHistoryOnly(ClientDataSet &rows, int lines, quint64 lastRow)
+{
+    if (lines <= 0 || !rows.Active() || rows.RecordCount() < lines || !rows.SetRecNo(lines)
+        || rows.GetBookmark().rowId != lastRow) {
+        rows.Close();
+        return;
+    }
+    rows.DisableControls();
+    while (rows.RecordCount() > lines) {
+        rows.Last();
+        rows.Delete();
+    }
+    rows.EnableControls();
 }
 
 // How many leading lines of cdsItems the receipt already shows as they are now (0: write it

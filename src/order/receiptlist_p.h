@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+class ClientDataSet;
 class SaleContext;
 
 // What the on-screen receipt shows, so that lines added at the end of the sale add their own
@@ -14,6 +15,17 @@ class SaleContext;
 // between updates.
 struct ReceiptShown
 {
+    // The history of the orders already placed, written above the new order's lines; kept
+    // when those are rewritten. Recognised by its count and its last row, so a receipt that
+    // was closed and written again by someone else keeps nothing.
+    struct History
+    {
+        int lines = 0;
+        quint64 lastRow = 0;
+        int displayLines = 0;
+        quint64 displayLastRow = 0;
+    };
+    History history;
     std::vector<std::pair<quint64, quint64>> lines; // cdsItems row and its stamp, in order
     quint64 gridStamp = 0;
     quint64 displayStamp = 0;
@@ -43,6 +55,8 @@ private:
     void startReceipt();
     int shownReceiptLines();
     void rememberReceipt();
+    // Drops the receipt's lines below the history (all of them when there is none).
+    void keepHistoryOnly(ClientDataSet &rows, int lines, quint64 lastRow);
     void receiptLine(bool compact);
 
     SaleContext &m_context;

@@ -539,9 +539,8 @@ void Registration::automaticTab()
     if (m_state.host.stModoVenda != SaleMode::Tab || m_state.params.stIdTpTelaVe != QLatin1String("A") || !m_data.cdsItems.Active()
         || m_data.cdsItems.IsEmpty())
         return;
+    // The panel arms timComandaAuto when it hides.
     m_context.order().MsgComandaAuto();
-    if (QTimer *timer = m_context.form().findChild<QTimer *>(FormName::timComandaAuto))
-        timer->start();
 }
 
 // ---- small steps --------------------------------------------------------------------------------

@@ -173,6 +173,9 @@ VENDACONS_NAME(lblValQuantCupom)
 VENDACONS_NAME(timDataHora)
 VENDACONS_NAME(timImpressoraBackup)
 VENDACONS_NAME(timAtuTicketMed)
+VENDACONS_NAME(timComandaAuto)
+VENDACONS_NAME(panMsgComanda)
+VENDACONS_NAME(lblMsgComanda)
 
 // The buyer panel, made on the form the first time the buyer's CPF is asked for.
 VENDACONS_NAME(panCPFPinPad)
@@ -184,7 +187,6 @@ VENDACONS_NAME(btnSairCPF)
 // Looked up by handlers that do without them: this form builds none of the three.
 VENDACONS_NAME(pnlBotoes)
 VENDACONS_NAME(spbCancelaTroca)
-VENDACONS_NAME(timComandaAuto)
 
 // The grid's buttons by number: groupButtons[n - 1] is tcbGrupo<nn>, productButtons[n - 1]
 // tcbBalcao<nn>. A configuration row names its button by the number after the prefix.
@@ -341,6 +343,9 @@ inline constexpr NamedControl built[] = {
     {timDataHora, ControlKind::Timer},
     {timImpressoraBackup, ControlKind::Timer},
     {timAtuTicketMed, ControlKind::Timer},
+    {timComandaAuto, ControlKind::Timer},
+    {panMsgComanda, ControlKind::Panel},
+    {lblMsgComanda, ControlKind::Label},
 };
 
 // The buyer panel's controls, on the form once the panel has been opened.
@@ -356,7 +361,6 @@ inline constexpr NamedControl buyerPanel[] = {
 inline constexpr NamedControl optional[] = {
     {pnlBotoes, ControlKind::Panel},
     {spbCancelaTroca, ControlKind::Button},
-    {timComandaAuto, ControlKind::Timer},
 };
 
 } // namespace FormName

@@ -306,7 +306,11 @@ Tabs::Tabs()
       getProdRefil(&Srv_Kal51000::getProdRefil),
       setProdRefil(&Srv_Kal51000::setProdRefil),
       setValidaPedido(&validOrder),
-      getNrPesMesa(&Srv_Kal51000::getNrPesMesa)
+      getNrPesMesa(&Srv_Kal51000::getNrPesMesa),
+      getBuscaComandas(&Srv_Kal51000::getBuscaComandas),
+      getDadosComanda(&Srv_Kal51000::getDadosComanda),
+      getBuscaItComanda(&Srv_Kal51000::getBuscaItComanda),
+      getAcrescimo(&Srv_Kal51000::getAcrescimo)
 {
 }
 
@@ -330,6 +334,10 @@ void Tabs::fillMissing()
     fill(setProdRefil, d.setProdRefil);
     fill(setValidaPedido, d.setValidaPedido);
     fill(getNrPesMesa, d.getNrPesMesa);
+    fill(getBuscaComandas, d.getBuscaComandas);
+    fill(getDadosComanda, d.getDadosComanda);
+    fill(getBuscaItComanda, d.getBuscaItComanda);
+    fill(getAcrescimo, d.getAcrescimo);
 }
 
 // ---- consumers --------------------------------------------------------------------------------

@@ -265,6 +265,16 @@ struct Tabs
         setValidaPedido;
     // Packet of NRMAXPESMES; the failure as a failure.
     std::function<Variant(const QString &CDFILIAL)> getNrPesMesa;
+    // Packets of the tabs already open and their items, for the bill and the order history:
+    // the open tabs of the table and the tables joined with it; the open tab of that number;
+    // the live items of the tabs in the list ("_12_15_"); the summed surcharge of the table's
+    // tabs with items. Each answers the failure as a failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDLOJA, const QString &NRMESA,
+                          const QString &unused)>
+        getBuscaComandas;
+    std::function<Variant(const QString &CDFILIAL, const QString &NRCOMANDA)> getDadosComanda;
+    std::function<Variant(const QString &CDFILIAL, const QString &tabs)> getBuscaItComanda;
+    std::function<Variant(const QString &CDFILIAL, const QString &CDLOJA, const QString &NRMESA)> getAcrescimo;
 };
 
 // The consumer register and consumer accounts.

@@ -69,6 +69,7 @@ private:
     void buildFooter();
     void buildImages();
     void buildTimers();
+    void buildAutomaticTab();
     void routeClicks();
 
     QLabel *addLabel(QWidget *parent, const QString &name, const QString &caption, const QRect &rect,

@@ -8,6 +8,8 @@
 #include "screenshell.h"
 #include "touchbutton.h"
 
+#include <order/orderentry.h>
+
 #include <sale/formnames.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
@@ -293,4 +295,28 @@ void TfrmVendaCons::buildTimers()
         dispatch([this, ticket] { m_context->shell().timAtuTicketMedTimer(ticket); });
     });
     ticket->start();
+    buildAutomaticTab();
+}
+
+// The automatic tab's timer (armed by the item registration) and its confirmation panel.
+void TfrmVendaCons::buildAutomaticTab()
+{
+    auto *tab = new QTimer(this);
+    tab->setObjectName(FormName::timComandaAuto);
+    tab->setInterval(1000);
+    connect(tab, &QTimer::timeout, this, [this, tab] { dispatch([this, tab] { m_context->order().timComandaAutoTimer(tab); }); });
+    auto *panel = new QFrame(this);
+    panel->setObjectName(FormName::panMsgComanda);
+    panel->setGeometry(0, 0, 583, 150);
+    panel->setStyleSheet(QStringLiteral("QFrame#panMsgComanda { background: white; border: 2px solid rgb(204, 91, 44); }"));
+    auto *message = new QLabel(QStringLiteral("Produto lançado com sucesso"), panel);
+    message->setObjectName(FormName::lblMsgComanda);
+    message->setGeometry(12, 54, 560, 43);
+    QFont font(QStringLiteral("Arial"));
+    font.setBold(true);
+    font.setPixelSize(37);
+    message->setFont(font);
+    message->setAlignment(Qt::AlignCenter);
+    message->setStyleSheet(QStringLiteral("color: black; background: transparent; border: none;"));
+    panel->hide();
 }

@@ -57,35 +57,55 @@ QString typeSql(const Column &c)
     return QString();
 }
 
+// Names and, where the base enforces it, the size of text columns (SQLite keeps any length,
+// so it reports none).
 const char *columnsQuery(DatabaseKind kind)
 {
     return kind == DatabaseKind::SQLite
-        ? "SELECT name FROM pragma_table_info(:P_TABELA)"
-        : "SELECT column_name FROM information_schema.columns "
+        ? "SELECT name, 0 FROM pragma_table_info(:P_TABELA)"
+        : "SELECT column_name, COALESCE(character_maximum_length, 0) FROM information_schema.columns "
           "WHERE table_schema = current_schema() AND table_name = LOWER(:P_TABELA)";
 }
 
-bool existingColumns(Qub_movrela::DbConnection &connection, const Table &table, QStringList *names)
+bool existingColumns(Qub_movrela::DbConnection &connection, const Table &table, QStringList *names,
+                     QHash<QString, int> *sizes)
 {
     Qub_movrela::QueryRows rows;
     if (!connection.execute(QStringLiteral("schemaColunas"), QString::fromLatin1(columnsQuery(connection.kind())),
                             {{QStringLiteral("P_TABELA"), table.name}}, &rows))
         return false;
-    for (const auto &row : rows.rows)
-        names->append(row.first().toString().toUpper());
+    for (const auto &row : rows.rows) {
+        const QString name = row.first().toString().toUpper();
+        names->append(name);
+        sizes->insert(name, row.size() > 1 ? row.at(1).toInt() : 0);
+    }
     return true;
+}
+
+// A text column an older base keeps narrower than declared is widened, so a value that now
+// fits the declaration is not refused by the base.
+bool widenColumn(Qub_movrela::DbConnection &connection, const Table &table, const Column &c, int present)
+{
+    if (c.type != Type::Text || present <= 0 || present >= c.size)
+        return true;
+    const QString sql = QStringLiteral("ALTER TABLE %1 ALTER COLUMN %2 TYPE %3").arg(table.name, c.name, typeSql(c));
+    return connection.execute(QStringLiteral("schemaAlarga ") + table.name, sql, {});
 }
 
 bool upgradeTable(Qub_movrela::DbConnection &connection, const Table &table)
 {
     QStringList present;
-    if (!existingColumns(connection, table, &present))
+    QHash<QString, int> sizes;
+    if (!existingColumns(connection, table, &present, &sizes))
         return false;
     if (present.isEmpty())
         return connection.execute(QStringLiteral("schemaCria ") + table.name, createTableSql(table), {});
     for (const Column &c : table.columns) {
-        if (present.contains(c.name.toUpper()))
+        if (present.contains(c.name.toUpper())) {
+            if (!widenColumn(connection, table, c, sizes.value(c.name.toUpper())))
+                return false;
             continue;
+        }
         const QString sql = QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3").arg(table.name, c.name, typeSql(c));
         if (!connection.execute(QStringLiteral("schemaColuna ") + table.name, sql, {}))
             return false;

@@ -14,7 +14,7 @@ const Table itComandaVen{
      text("CDLOJA", 20), text("NRSEQPRODCOM", 3), number("VRACRCOMVEN"), text("NRSEQPRODCUP", 20),
      text("CDCAIXACOLETOR", 20), text("CDPRODPROMOCAO", 20), number("VRPRECCLCOMVEN"), text("CDVENDEDOR", 20),
      text("CDSENHAPED", 20), integer("NRATRAPRODCOVE"), text("DSOBSPEDDIGCMD", 2000), number("QTITEMREFIL", 15, 3),
-     text("IDPRODREFIL", 1), text("IDORIGEMVENDA", 1), text("NMCONSVEND", 100), text("NRINSCRCONS", 20),
+     text("IDPRODREFIL", 1), text("IDORIGEMVENDA", 10), text("NMCONSVEND", 100), text("NRINSCRCONS", 20),
      text("CDCUPOMDESCQUB", 30), text("CDCAMPCOMPGANHE", 20), dateTime("DTINIVGCAMPCG"), text("IDIMPPRGRPROMO", 1),
      text("IDOBSERVACAOAD", 1), text("NRSEQPRODPAI", 20), text("CDGRUPROMOC", 20)},
     {"CDFILIAL", "NRVENDAREST", "NRCOMANDA", "NRPRODCOMVEN"}};

@@ -15,7 +15,7 @@ const Table venda{
      text("NRVENDAREST", 20), text("NRCOMANDAVND", 20), text("DSCOMANDAVND", 60), text("NRMESA", 20),
      text("CDSENHAPED", 20), text("IDTPEMISVEND", 1), text("NRACESSONFCE", 60), text("ENDVENDAROUTER", 255),
      text("NRLANCTONFCE", 20), text("IDTPAMBNFCE", 1), text("NRINSJURIEST", 20), text("NRCOMANDAEXT", 20),
-     text("NRTELGCOM", 20), text("SGESTADO", 2), text("IDORIGEMVENDA", 1), dateTime("DTEMISSAONFCE"),
+     text("NRTELGCOM", 20), text("SGESTADO", 2), text("IDORIGEMVENDA", 10), dateTime("DTEMISSAONFCE"),
      text("CDSERIENFCE", 10), text("DSOBSSTATUSNFCE", 255), text("NRRECIBONFCE", 60), dateTime("DTENVIONFCE"),
      text("NRPROTOCOLONFCE", 60), dateTime("DTHRPROTOCONFCE"), text("NRPROTOCOLOCANC", 60),
      dateTime("DTHRPROTOCOCANC"), text("CDOPERADORCANC", 20), text("DSRAZAOCANCNFCE", 255),

@@ -302,6 +302,7 @@ TEST_F(DemoSiteTest, ATableOrTabSaleIsOpenedOnceAndFoundAfterwards)
     ASSERT_TRUE(table.ok()) << table.error.toStdString();
     EXPECT_TRUE(table.opened);
     EXPECT_EQ(table.NRMESA, "0007");
+    EXPECT_EQ(table.DSCOMANDA, "PKR_0007"); // the label the screen finds a table's tabs by
     EXPECT_FALSE(table.NRVENDAREST.isEmpty());
     EXPECT_FALSE(table.NRCOMANDA.isEmpty());
 

@@ -11,13 +11,16 @@
 #include <sale/salestate.h>
 #include <sale/serverseams.h>
 #include <screen/tfrmvendacons.h>
+#include <server/schema.h>
 #include <server/srv_orders.h>
+#include <server/trdmvendacons.h>
 
 #include <runtime/clientdataset.h>
 #include <runtime/clock.h>
 #include <runtime/datapacket.h>
 
 #include <QAbstractButton>
+#include <QTimer>
 #include <QHash>
 
 #include <memory>
@@ -471,6 +474,97 @@ TEST_P(OrderSendingTest, TheConsumerNameFallsBackToTheFirstLine)
     EXPECT_EQ(ticketContexts[1].ConsumerName, "ANA");
     EXPECT_EQ(ticketContexts[1].Room, "");
 }
+
+
+// ---- the automatic tab and the take-away marks ------------------------------------------------
+
+TEST_P(OrderSendingTest, TakeAwayMarksAreWrittenWithTheOrder)
+{
+    addLine({"001", "A"}, 0);
+    addLine({"002", "B"}, 1);
+    ClientDataSet &items = data().cdsItems;
+    ASSERT_TRUE(items.Locate("NRSEQ", "002"));
+    items.Edit();
+    set(items, "IDPARAVIAGEM", "S");
+    set(items, "IDORIGEMVENDA", "TGO_MES");
+    items.Post();
+    ASSERT_TRUE(order().VendeProduto({}, {}, {}));
+    const auto written = rows("SELECT COALESCE(IDORIGEMVENDA, '') FROM ITCOMANDAVEN ORDER BY NRPRODCOMVEN");
+    ASSERT_EQ(written.size(), 2);
+    EXPECT_EQ(written[0][0].toString(), "");
+    EXPECT_EQ(written[1][0].toString(), "TGO_MES");
+}
+
+// A base made when the origin held one character is widened when the schema is brought up to
+// date, so a take-away order is not refused whole.
+TEST_P(OrderSendingTest, AnOlderBaseIsWidenedForTheTakeAwayOrigin)
+{
+    if (kind() == DatabaseKind::PostgreSql)
+        exec("ALTER TABLE ITCOMANDAVEN ALTER COLUMN IDORIGEMVENDA TYPE VARCHAR(1)");
+    ASSERT_FALSE(Schema::upgrade(m_form->context().module().adcVendaCons()).isFailure());
+    addLine({"001", "A"}, 0);
+    data().cdsItems.Edit();
+    set(data().cdsItems, "IDORIGEMVENDA", "TGO_MES");
+    data().cdsItems.Post();
+    ASSERT_TRUE(order().VendeProduto({}, {}, {}));
+    EXPECT_EQ(rows("SELECT IDORIGEMVENDA FROM ITCOMANDAVEN").first().first().toString(), "TGO_MES");
+}
+
+class AutomaticTabSending : public OrderSendingTest
+{
+protected:
+    void SetUp() override
+    {
+        OrderSendingTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        arrangeSale(QStringLiteral("C"));
+        state().editParams().stIdTpTelaVe = QStringLiteral("A");
+    }
+    QTimer *tick() { return m_form->findChild<QTimer *>(QStringLiteral("timComandaAuto")); }
+    void fire() { m_form->dispatch([this] { order().timComandaAutoTimer(tick()); }); }
+};
+
+TEST_P(AutomaticTabSending, TheTickSendsTheOrderOnceAndLeavesForTheNextTab)
+{
+    addLine({"001", "A"}, 0);
+    tick()->start();
+    fire();
+    EXPECT_FALSE(tick()->isActive());
+    EXPECT_EQ(count("ITCOMANDAVEN"), 1);
+    EXPECT_EQ(state().host.stRetornoVenda, "VENDA_COMANDA");
+    EXPECT_TRUE(messages->texts().isEmpty());
+}
+
+TEST_P(AutomaticTabSending, ATickWithoutLinesWaitsForTheNext)
+{
+    tick()->start();
+    fire();
+    EXPECT_TRUE(tick()->isActive());
+    EXPECT_EQ(count("ITCOMANDAVEN"), 0);
+    EXPECT_EQ(state().host.stRetornoVenda, "");
+}
+
+TEST_P(AutomaticTabSending, AFailedSendKeepsTheLinesForTheOrderButtonToSendOnce)
+{
+    addLine({"001", "A"}, 0);
+    prices.insert("A", OrderRowPrice::failed("[DBNETLIB] conexão perdida"));
+    tick()->start();
+    fire();
+    EXPECT_FALSE(tick()->isActive());
+    EXPECT_EQ(count("ITCOMANDAVEN"), 0);
+    EXPECT_EQ(state().host.stRetornoVenda, "");
+    EXPECT_EQ(data().cdsItems.RecordCount(), 1);
+    EXPECT_TRUE(m_form->findChild<QWidget *>(QStringLiteral("spbVender"))->isEnabled());
+    EXPECT_EQ(messages->texts(), QStringList{Msg("Err_conex")});
+
+    prices.remove("A");
+    clickOrderButton();
+    EXPECT_EQ(count("ITCOMANDAVEN"), 1);
+    EXPECT_EQ(state().host.stRetornoVenda, "VENDA_COMANDA");
+}
+
+VENDACONS_DATABASE_KINDS(AutomaticTabSending);
 
 } // namespace
 
