@@ -2,6 +2,7 @@
 
 #include <server/srv_access.h>
 #include <server/srv_consumers.h>
+#include <server/srv_consumers_credit.h>
 #include <server/srv_counters.h>
 #include <server/srv_kds.h>
 #include <server/srv_lookups_products.h>
@@ -356,7 +357,14 @@ Consumers::Consumers()
       getDsConsumidor(&Srv_Kal51000::getDsConsumidor),
       getEmailCons([](const QString &CDCLIENTE, const QString &CDCONSUMIDOR) {
           return Variant(Srv_Kal51000::getEmailCons(CDCLIENTE, CDCONSUMIDOR));
-      })
+      }),
+      GetTipoConsFili(&Srv_Kal51000::GetTipoConsFili),
+      GetSaldoConsBonus(&Srv_Kal51000::GetSaldoConsBonus),
+      GetCargaCredito(&Srv_Kal51000::GetCargaCredito),
+      getMinDtMovExtCons(&Srv_Kal51000::getMinDtMovExtCons),
+      EvoluiSaldo(&Srv_Kal51000::EvoluiSaldo),
+      setGravaCompCred(&Srv_Kal51000::setGravaCompCred),
+      getPrxDepositoCons(&Srv_Kal51000::getPrxDepositoCons)
 {
 }
 
@@ -378,6 +386,13 @@ void Consumers::fillMissing()
     fill(getCdFamiliSald, d.getCdFamiliSald);
     fill(getDsConsumidor, d.getDsConsumidor);
     fill(getEmailCons, d.getEmailCons);
+    fill(GetTipoConsFili, d.GetTipoConsFili);
+    fill(GetSaldoConsBonus, d.GetSaldoConsBonus);
+    fill(GetCargaCredito, d.GetCargaCredito);
+    fill(getMinDtMovExtCons, d.getMinDtMovExtCons);
+    fill(EvoluiSaldo, d.EvoluiSaldo);
+    fill(setGravaCompCred, d.setGravaCompCred);
+    fill(getPrxDepositoCons, d.getPrxDepositoCons);
 }
 
 } // namespace Seam
