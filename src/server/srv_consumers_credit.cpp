@@ -106,6 +106,7 @@ private:
     bool drawNumbers(QString *failure);
     Variant write();
     bool insert(Session &db, const Statement &statement, const Params &values, const QString &title);
+    bool insertDocument(Session &db, const QString &document);
     bool writeRow(Session &db, int row, double &balance, QString &statementSequence);
     void afterCommit();
 
@@ -174,31 +175,42 @@ bool Purchase::insert(Session &db, const Statement &statement, const Params &val
     return true;
 }
 
+// The non-fiscal document of a tender, when the voucher was printed before the write.
+bool Purchase::insertDocument(Session &db, const QString &document)
+{
+    const Params values{{"NRSERIEEFCDOCNF", m_in.NRSERIEIMP}, {"NRSEQECFDOCNF", document}, {"NRCOODOCNFIS", m_in.NRCOO},
+                        {"NRGNFDOCNFIS", m_in.NRGNF}, {"NRGRGDOCNFIS", Variant::null()},
+                        {"NRCDCDOCNFIS", Variant::null()}, {"IDTPDENOMDOCNF", QStringLiteral("CN")},
+                        {"DTHRFINEMISEFC", Clock::now()}, {"DTMOVIDOCNFIS", m_in.DTMOVIMENTO}};
+    return insert(db, acmInsDocNFisECF, values, QStringLiteral("acmInsDocNFisECF"));
+}
+
 bool Purchase::writeRow(Session &db, int row, double &balance, QString &statementSequence)
 {
     const DataPacket &rows = m_in.movements;
     const QString movement = QString::number(m_firstMovement + row).rightJustified(10, QLatin1Char('0'));
     const QString document = m_documents.value(row);
-    if (!m_in.NRCOO.trimmed().isEmpty()
-        && !insert(db, acmInsDocNFisECF,
-                   {{"NRSERIEEFCDOCNF", m_in.NRSERIEIMP}, {"NRSEQECFDOCNF", document}, {"NRCOODOCNFIS", m_in.NRCOO},
-                    {"NRGNFDOCNFIS", m_in.NRGNF}, {"NRGRGDOCNFIS", Variant::null()}, {"NRCDCDOCNFIS", Variant::null()},
-                    {"IDTPDENOMDOCNF", QStringLiteral("CN")}, {"DTHRFINEMISEFC", Clock::now()},
-                    {"DTMOVIDOCNFIS", m_in.DTMOVIMENTO}},
-                   QStringLiteral("acmInsDocNFisECF")))
+    if (!m_in.NRCOO.trimmed().isEmpty() && !insertDocument(db, document))
         return false;
     const double amount = column(rows, row, "VRMOVIVEND").toDouble();
-    const QString receiptName = text(rows, row, "NMTIPORECEORIG").isEmpty() ? text(rows, row, "NMTIPORECE")
-                                                                             : text(rows, row, "NMTIPORECEORIG");
+    QString receiptName = text(rows, row, "NMTIPORECEORIG");
+    if (receiptName.isEmpty())
+        receiptName = text(rows, row, "NMTIPORECE");
     const Variant chequeDate = column(rows, row, "DTDEPCHEQVEN");
+    QString movementText = recargaText;
+    if (!recharge())
+        movementText = text(rows, row, "DSMOVIVEND").left(250);
+    QString client = m_in.CDCLIENTE;
+    if (client.trimmed().isEmpty())
+        client = m_defaultClient;
     if (!insert(db, acmCriaMovCaixa,
                 {{"CDFILIAL", m_in.CDFILIAL}, {"CDCAIXA", m_in.CDCAIXA}, {"DTABERCAIX", m_in.DTABERCAIX},
                  {"NRSEQUMOVI", movement}, {"NRSEQUMOVIMSDE", movement},
                  {"IDTIPOMOVIVE", text(rows, row, "IDTIPOMOVIVE")},
-                 {"DSMOVIVEND", recharge() ? recargaText : text(rows, row, "DSMOVIVEND").left(250)},
+                 {"DSMOVIVEND", movementText},
                  {"VRMOVIVEND", amount}, {"NRSEQVENDA", Variant::null()}, {"CDTIPORECE", text(rows, row, "CDTIPORECE")},
                  {"DTHRINCMOV", column(rows, row, "DTHRINCMOV")}, {"NMTIPORECEORIG", receiptName.left(40)},
-                 {"CDCLIENTE", m_in.CDCLIENTE.trimmed().isEmpty() ? m_defaultClient : m_in.CDCLIENTE},
+                 {"CDCLIENTE", client},
                  {"DTMOVIMCAIXA", m_in.DTMOVIMENTO}, {"CDAGECHEQVEN", text(rows, row, "CDAGECHEQVEN")},
                  {"CDBANCHEQVEN", text(rows, row, "CDBANCHEQVEN")}, {"CDCNTCHEQVEN", text(rows, row, "CDCNTCHEQVEN")},
                  {"NRCHEQUEVEND", text(rows, row, "NRCHEQUEVEND")}, {"NRCARTBANCO", text(rows, row, "NRCARTBANCO")},
@@ -212,9 +224,8 @@ bool Purchase::writeRow(Session &db, int row, double &balance, QString &statemen
         return true;
     const QString own = text(rows, row, "DSOPEEXTCONS");
     // The column holds 30 characters: a long description is cut, never a failed load.
-    const QString description = (own.isEmpty() ? QStringLiteral("QUB - Crédito Caixa ") + m_in.CDCAIXA
-                                                : own + QLatin1Char(' ') + m_in.CDCAIXA)
-                                    .left(30);
+    QString description = own.isEmpty() ? QStringLiteral("QUB - Crédito Caixa ") : own + QLatin1Char(' ');
+    description = (description + m_in.CDCAIXA).left(30);
     const double credit = Money::RoundDec(amount, 2);
     balance = Money::RoundDec(balance + credit, 2);
     if (!nextStatementSequence(db, m_in.CDCLIENTE, m_in.CDCONSUMIDOR, m_in.CDFAMILISALD, m_stamp, statementSequence))

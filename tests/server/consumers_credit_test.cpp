@@ -111,7 +111,7 @@ TEST_P(CreditPurchaseWriteTest, LoadWritesMovementsCreditLinesAndBalanceInOneGo)
     ASSERT_FALSE(written.isFailure()) << written.failureText().toStdString();
     EXPECT_TRUE(written.toBool());
     EXPECT_EQ(loadLines(), "001|10|90|QUB - Crédito Caixa 001|2603040002|0000000001; "
-                           "002|12.35|102.35|QUB - Crédito Caixa 001|2603040002|0000000002");
+                           "002|12,35|102,35|QUB - Crédito Caixa 001|2603040002|0000000002");
     const auto moves = rows("SELECT NRSEQUMOVI, NRSEQUMOVIMSDE, VRMOVIVEND, CDCLIENTE, NRSEQVENDA, NRSEQCAIXADOCNF "
                             "FROM MOVCAIXA ORDER BY NRSEQUMOVI");
     ASSERT_EQ(moves.size(), 2);
