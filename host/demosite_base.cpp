@@ -217,7 +217,9 @@ void consumers(Rows &rows, const QDateTime &now)
                           {"IDDESABPESQCON", "N"}});
     for (const char *type : {"01", "02"}) {
         const bool intern = QLatin1String(type) == QLatin1String("02");
-        rows.add("TIPOCONSFILI", {{"CDTIPOCONS", type}, {"CDFILIAL", CDFILIAL}, {"IDRECEBEBONUS", "N"},
+        // Interns receive bonus credit: two loads a month, while the family's balance is at most 50,00.
+        rows.add("TIPOCONSFILI", {{"CDTIPOCONS", type}, {"CDFILIAL", CDFILIAL}, {"IDRECEBEBONUS", intern ? "S" : "N"},
+                                  {"VRSALDCONSBONUS", intern ? 50.0 : 0.0}, {"IDPERIODOBONUS", "M"},
                                   {"CDTIPORECE", "009"}, {"QTRECARGASMES", intern ? 2 : 4},
                                   {"VRSALDOBASICO", 0.0}, {"VRSALDOEXTRA", 0.0}});
         rows.add("TIPOCONSLOJA", {{"CDTIPOCONS", type}, {"CDFILIAL", CDFILIAL}, {"CDLOJA", CDLOJA},

@@ -341,7 +341,8 @@ DataPacket balanceFamilies()
     b.text("CDFILIAL", 20).text("CDFAMILISALD", 3).text("NMFAMILISALD", 30).text("IDPERMCARGACRED", 1)
         .text("NRORDAPRSALD", 2);
     b.row({CDFILIAL, "REF", "REFEIÇÃO", S, "1"});
-    b.row({CDFILIAL, "LAN", "LANCHES E BEBIDAS", S, "2"});
+    // Snacks are paid from the meal balance's loans or the company's subsidy: no credit loads.
+    b.row({CDFILIAL, "LAN", "LANCHES E BEBIDAS", N, "2"});
     return b.packet();
 }
 

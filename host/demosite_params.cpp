@@ -22,7 +22,7 @@ QHash<QString, Variant> deskValues(const QString &folder, const QDateTime &now, 
     QHash<QString, Variant> values = {
         {"CDFILIAL", CDFILIAL}, {"CDLOJA", CDLOJA}, {"CDCAIXA", CDCAIXA}, {"CDCLIENTE", CDCLIENTE},
         {"IDESQUEMA", "1"}, {"IDCOLETOR", "N"}, {"STSISTEMAPRIN", "RES"},
-        {"IdTpTelaVe", "1"}, // the touch grid of groups and products
+        {"IdTpTelaVe", "5"}, // the touch grid of groups and products, with the badge and credit buttons
         {"DSLOGOTELA", ""}, {"DSDIRCAD", dsdircad},
         {"UTILIZAIMPFIS", "S"}, {"BOERROIMPRESSORA", "N"}, {"DISPLAYOK", "S"},
         {"SISTEMAQUBNFCE", "N"}, {"SISTEMAQUBSAT", "N"}, {"IDTIPOIMPFIS", 1},

@@ -432,3 +432,40 @@ HostResult FiscalPrinter::Abre_Gaveta_Imp(const FiscalDrawerRequest &)
     print({columns(QStringLiteral("GAVETA ABERTA"), PtBr::DateTimeToStr(Clock::now()))});
     return HostResult::done();
 }
+
+CreditPurchaseFiscalAnswer FiscalPrinter::Compr_CredPessoal(const CreditPurchaseFiscalRequest &request,
+                                                             const DataPacket &payments)
+{
+    CreditPurchaseFiscalAnswer answer;
+    if (m_open) {
+        answer.failure = QStringLiteral("Já existe um cupom fiscal aberto na impressora (COO %1).").arg(counter(m_coo));
+        refuse(answer.failure);
+        return answer;
+    }
+    ++m_coo;
+    save();
+    const QDateTime now = Clock::now();
+    QStringList lines{rule(QLatin1Char('=')), QStringLiteral("IMPRESSORA FISCAL SIMULADA  Série ") + m_serial,
+                      columns(PtBr::DateTimeToStr(now), QStringLiteral("COO: ") + counter(m_coo)),
+                      QStringLiteral("COMPROVANTE NÃO FISCAL"), QStringLiteral("COMPRA DE CRÉDITO PESSOAL"), rule(),
+                      QStringLiteral("Consumidor: ") + request.nmConsumidor,
+                      QStringLiteral("Família: ") + request.familyName,
+                      QStringLiteral("Depósito: ") + request.depositNumber};
+    if (!request.voucherNumber.isEmpty())
+        lines << QStringLiteral("Comprovante: ") + request.voucherNumber;
+    lines << rule();
+    const int name = payments.fieldIndex(QStringLiteral("NMTIPORECE"));
+    const int amount = payments.fieldIndex(QStringLiteral("VRMOVIVEND"));
+    double total = 0;
+    for (int row = 0; amount >= 0 && row < payments.rows.size(); ++row) {
+        const double value = payments.rows.at(row).at(amount).toDouble();
+        total += value;
+        lines << columns(name >= 0 ? payments.rows.at(row).at(name).toString() : QStringLiteral("Pagamento"), money(value));
+    }
+    lines << columns(QStringLiteral("TOTAL DA CARGA"), money(total)) << rule(QLatin1Char('=')) << QString();
+    print(lines);
+    answer.ok = true;
+    answer.receiptNumber = counter(m_coo);
+    answer.receiptCounter = counter(m_coo);
+    return answer;
+}

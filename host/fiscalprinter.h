@@ -47,6 +47,8 @@ public:
     TextAnswer Nr_Cupom(const ReceiptNumberRequest &request);
     HostResult Atu_TotGeral(const GrandTotalRequest &request);
     HostResult Abre_Gaveta_Imp(const FiscalDrawerRequest &request);
+    // The personal-credit purchase voucher: a non-fiscal voucher on the tape with the tenders.
+    CreditPurchaseFiscalAnswer Compr_CredPessoal(const CreditPurchaseFiscalRequest &request, const DataPacket &payments);
 
     // One line of the open receipt, as the printer keeps it.
     struct Item

@@ -4,6 +4,7 @@
 #include "authorities.h"
 #include "buyerdialog.h"
 #include "cardterminal.h"
+#include "creditpurchase.h"
 #include "devices.h"
 #include "dialogs.h"
 #include "dialogs_sale.h"
@@ -18,6 +19,7 @@
 #include "scriptedanswers.h"
 
 #include <outside/pkg_hrk00001.h>
+#include <runtime/clientdataset.h>
 #include <outside/pkg_hrk00002.h>
 #include <outside/ravuvozozod.h>
 
@@ -71,6 +73,9 @@ void installServices(Pkg_Hrk00002 &t)
     t.ProdCombinado = ItemDialogs::ProdCombinado;
     t.CriaPromocaoInteligente = ItemDialogs::CriaPromocaoInteligente;
     t.VerificaStatusGaveta = Devices::VerificaStatusGaveta;
+    // The credit purchase: the badge search and the voucher of an electronic-document till.
+    t.PesqConsumidor = CreditPurchaseHost::PesqConsumidor;
+    t.Imp_Compr_Cred = CreditPurchaseHost::Imp_Compr_Cred;
 }
 
 void installDevices(Pkg_Hrk00001 &t)
@@ -85,6 +90,9 @@ void installDevices(Pkg_Hrk00001 &t)
     t.Nr_Cupom = [](const ReceiptNumberRequest &r) { return printer().Nr_Cupom(r); };
     t.Atu_TotGeral = [](const GrandTotalRequest &r) { return printer().Atu_TotGeral(r); };
     t.Abre_Gaveta_Imp = [](const FiscalDrawerRequest &r) { return printer().Abre_Gaveta_Imp(r); };
+    t.Compr_CredPessoal = [](const CreditPurchaseFiscalRequest &r, ClientDataSet &payments) {
+        return printer().Compr_CredPessoal(r, payments.Data());
+    };
     t.Estado_Gaveta_Imp = Devices::Estado_Gaveta_Imp;
     t.BuscaPeso = Devices::BuscaPeso;
     t.LimpaDisplay = Devices::LimpaDisplay;

@@ -1,6 +1,7 @@
 #include "payment.h"
 
 #include "cardterminal.h"
+#include "dialogs.h"
 #include "fiscalprinter.h"
 #include "hostdatabase.h"
 #include "hostlog.h"
@@ -217,7 +218,7 @@ RowContext rowContext(const PaymentRequest &request, PaymentDatasets &datasets)
 
 // Unattended (a script), a queued keypad answer pays that value in the first cash means, or
 // "CARTAO value" in the first card means; none (or "cancel") leaves the screen.
-std::optional<Session> unattendedSession(const QList<Means> &means, double due)
+std::optional<Session> unattendedSession(const QList<Means> &means, double due, bool openAmount)
 {
     const auto scripted = ScriptedAnswers::take(ScriptedAnswers::Kind::Keypad);
     const bool byCard = scripted && scripted->value.startsWith(QLatin1String("CARTAO"), Qt::CaseInsensitive);
@@ -227,8 +228,9 @@ std::optional<Session> unattendedSession(const QList<Means> &means, double due)
         HostLog::write(QStringLiteral("recebimento sem resposta no roteiro: cancelado"));
         return std::nullopt;
     }
-    Session session(due);
     const QString value = byCard ? scripted->value.mid(6).trimmed() : scripted->value;
+    // A credit purchase has no sale total: what is handed over is the load.
+    Session session(openAmount ? Money::Trunc2(PtBr::StrToFloat(value)) : due);
     const QString refusal = session.add(*chosen, PtBr::StrToFloat(value));
     if (!refusal.isEmpty() || !session.complete()) {
         HostLog::write(QStringLiteral("recebimento do roteiro recusado: %1").arg(refusal.isEmpty() ? QStringLiteral("valor menor que o total") : refusal));
@@ -255,13 +257,24 @@ PaymentAnswer Recebimento(const PaymentRequest &request, PaymentDatasets &datase
 {
     PaymentAnswer answer = passThrough(request);
     const QList<Means> means = availableMeans(datasets.cdsConfTipoRece);
-    const double due = amountDue(datasets.cdsVenda, request.amountPaid);
+    const bool openAmount = request.saleKind == QLatin1String("S");
+    double due = openAmount ? 0.0 : amountDue(datasets.cdsVenda, request.amountPaid);
     std::optional<Session> session;
     if (ScriptedAnswers::unattended() || ScriptedAnswers::pending(ScriptedAnswers::Kind::Keypad) > 0) {
-        session = unattendedSession(means, due);
+        session = unattendedSession(means, due, openAmount);
     } else {
+        bool asked = true;
+        if (openAmount) {
+            // The load's amount first; the screen then takes the tenders for it.
+            KeypadRequest amount;
+            amount.title = QStringLiteral("Carga de crédito");
+            amount.prompt = QStringLiteral("Valor da carga");
+            const KeypadAnswer typed = Dialogs::TecladoNumerico(amount);
+            due = typed.confirmed ? Money::Trunc2(PtBr::StrToFloat(typed.value)) : 0.0;
+            asked = due > 0;
+        }
         PaymentDialog dialog(means, due);
-        if (dialog.exec() == QDialog::Accepted)
+        if (asked && dialog.exec() == QDialog::Accepted)
             session = dialog.session();
     }
     if (!session) {

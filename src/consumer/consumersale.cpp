@@ -40,7 +40,6 @@ void ConsumerSale::inicializaVarClubPetro()
 }
 
 // Not available on this till: the consumer, credit, loyalty and partner buttons do nothing.
-void ConsumerSale::spbCompraCredClick(QObject *) {}
 void ConsumerSale::spbCartaoClick(QObject *) {}
 void ConsumerSale::spbCredPessoalClick(QObject *) {}
 void ConsumerSale::spbVendaVisClick(QObject *) {}

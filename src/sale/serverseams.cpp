@@ -2,6 +2,7 @@
 
 #include <server/srv_access.h>
 #include <server/srv_consumers.h>
+#include <server/srv_consumers_credit.h>
 #include <server/srv_counters.h>
 #include <server/srv_kds.h>
 #include <server/srv_lookups_products.h>
@@ -370,7 +371,14 @@ Consumers::Consumers()
       getQtdeProdDia(&Srv_Kal51000::getQtdeProdDia),
       getProdVenDiaServ(&Srv_Kal51000::getProdVenDiaServ),
       getGtDiaServ(&Srv_Kal51000::getGtDiaServ),
-      getVerifProdConsumi(&Srv_Kal51000::getVerifProdConsumi)
+      getVerifProdConsumi(&Srv_Kal51000::getVerifProdConsumi),
+      GetTipoConsFili(&Srv_Kal51000::GetTipoConsFili),
+      GetSaldoConsBonus(&Srv_Kal51000::GetSaldoConsBonus),
+      GetCargaCredito(&Srv_Kal51000::GetCargaCredito),
+      getMinDtMovExtCons(&Srv_Kal51000::getMinDtMovExtCons),
+      EvoluiSaldo(&Srv_Kal51000::EvoluiSaldo),
+      setGravaCompCred(&Srv_Kal51000::setGravaCompCred),
+      getPrxDepositoCons(&Srv_Kal51000::getPrxDepositoCons)
 {
 }
 
@@ -398,6 +406,13 @@ void Consumers::fillMissing()
     fill(getProdVenDiaServ, d.getProdVenDiaServ);
     fill(getGtDiaServ, d.getGtDiaServ);
     fill(getVerifProdConsumi, d.getVerifProdConsumi);
+    fill(GetTipoConsFili, d.GetTipoConsFili);
+    fill(GetSaldoConsBonus, d.GetSaldoConsBonus);
+    fill(GetCargaCredito, d.GetCargaCredito);
+    fill(getMinDtMovExtCons, d.getMinDtMovExtCons);
+    fill(EvoluiSaldo, d.EvoluiSaldo);
+    fill(setGravaCompCred, d.setGravaCompCred);
+    fill(getPrxDepositoCons, d.getPrxDepositoCons);
 }
 
 } // namespace Seam

@@ -11,6 +11,9 @@
 #include <functional>
 
 class ClientDataSet;
+namespace Srv_Kal51000 {
+struct CreditPurchaseWrite;
+}
 
 // The server functions the sale calls, one replaceable table per server area (as the server
 // layer's srv_<area>.h files are cut). Every member holds the server layer's function by
@@ -353,6 +356,26 @@ struct Consumers
     // the failure.
     std::function<Variant(const QString &CDCLIENTE, const QString &CDCONSUMIDOR, const QString &CDPRODUTO)>
         getVerifProdConsumi;
+    // The consumer type's row at the branch (the bonus columns); a packet, or the failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDTIPOCONS)> GetTipoConsFili;
+    // The family's balance as text ("0" without a row), or the failure.
+    std::function<Variant(const QString &CDCLIENTE, const QString &CDCONSUMIDOR, const QString &CDFAMILISALD)>
+        GetSaldoConsBonus;
+    // The date of the period's last load ("" when none; `count` the loads), or the failure.
+    std::function<Variant(const QString &CDCLIENTE, const QString &CDCONSUMIDOR, const QString &CDFAMILISALD,
+                          const QDateTime &first, const QDateTime &last, int &count)>
+        GetCargaCredito;
+    // DTMOVEXTCONS: the consumer's earliest statement date, as a packet; or the failure.
+    std::function<Variant(const QString &CDCLIENTE, const QString &CDCONSUMIDOR)> getMinDtMovExtCons;
+    // Rolls the family balances forward from `start`; empty, or the failure.
+    std::function<Variant(const QString &CDCLIENTE, const QString &CDCONSUMIDOR, const QString &CDFILIAL,
+                          const QDateTime &start)>
+        EvoluiSaldo;
+    // Writes a credit purchase; True once written, or the failure (nothing written).
+    std::function<Variant(const Srv_Kal51000::CreditPurchaseWrite &purchase, QString &NRSEQECFDOCNF)>
+        setGravaCompCred;
+    // The deposit number of the next load (ten characters), or the failure.
+    std::function<Variant(const QDate &day)> getPrxDepositoCons;
 };
 
 } // namespace Seam

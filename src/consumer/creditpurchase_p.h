@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+
+class QAbstractButton;
+class QObject;
+class SaleContext;
+
+// The credit purchase at the cash desk (Alt+E): a badge consumer buys prepaid credit for one
+// balance family, or a partner card is recharged through the card program, paid with the
+// till's tenders. One run object per press; its fields are the road's scratch values.
+class CreditPurchase
+{
+public:
+    explicit CreditPurchase(SaleContext &context);
+
+    void press(QObject *Sender);
+
+private:
+    // Steps, in the order the road runs them.
+    void start();
+    bool printerBlocked();
+    void refusals();
+    void loadKind();
+    bool findConsumer();
+    void showConsumer();
+    void refreshBalances();
+    void checkFamilies();
+    void chooseFamily();
+    void checkPermission();
+    bool familyChosen();
+    void familyBalance();
+    bool pay();
+    void settle();
+    bool rechargeCard();
+    bool takeVoucherNumber();
+    bool write();
+    void printVouchers();
+    void printOnFiscalPrinter();
+    void printOnNonFiscalPrinter();
+    void finishOk();
+    void commonEnd(bool toFront);
+
+    // Helpers.
+    bool recharge() const;
+    void release();
+    void refuse(const QString &key, const QString &text = {});
+    void undoCardPayment();
+    double loadTotal() const;
+
+    SaleContext &m_context;
+    QAbstractButton *m_button = nullptr;
+    QString m_kind;          // the load kind text shown as the consumer search's prompt
+    QString m_family;        // CDFAMILISALD
+    QString m_familyName;    // NMFAMILISALD
+    QString m_deposit;       // NRDEPOSICONS
+    QDateTime m_movementDate;
+    double m_total = 0;
+    QString m_voucher;       // voucher number
+    QString m_receipt;       // receipt number and counter, filled by the fiscal voucher
+    QString m_receiptCounter;
+    QString m_printerSequence;
+};
+
+// The bonus rules of a consumer type: balance ceiling and loads per month or week. Shows its
+// own refusal; false refuses the load.
+class BonusRules
+{
+public:
+    explicit BonusRules(SaleContext &context) : m_context(context) {}
+
+    bool VerificaBonus(const QString &CDFAMILISALD, const QString &NMFAMILISALD);
+
+    // The Monday of the week of `day` (the week runs Monday to Sunday).
+    static QDate weekStart(const QDate &day);
+
+private:
+    bool refuse(const QString &text);
+
+    SaleContext &m_context;
+};

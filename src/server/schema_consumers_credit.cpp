@@ -1,0 +1,21 @@
+#include "schema.h"
+
+namespace {
+
+using namespace Schema;
+
+// What a credit purchase writes beside the statement: its cash movements, with the cheque,
+// card and foreign-currency details of each tender and the non-fiscal document they belong to.
+const Area consumersCredit{
+    {"MOVCAIXA",
+     {text("CDFILIAL", 20), text("CDCAIXA", 20), dateTime("DTABERCAIX"), text("NRSEQUMOVI", 20),
+      text("NRSEQUMOVIMSDE", 20), text("IDTIPOMOVIVE", 1), text("DSMOVIVEND", 250), number("VRMOVIVEND"),
+      text("NRSEQVENDA", 20), text("CDTIPORECE", 20), dateTime("DTHRINCMOV"), text("NMTIPORECEORIG", 40),
+      text("CDCLIENTE", 20), dateTime("DTMOVIMCAIXA"), text("CDAGECHEQVEN", 5), text("CDBANCHEQVEN", 3),
+      text("CDCNTCHEQVEN", 16), text("NRCHEQUEVEND", 6), text("NRCARTBANCO", 10), text("CDNSUHOSTTEF", 50),
+      number("VRMOVIVEOUT"), number("VRCOTINDOUT"), dateTime("DTDEPCHEQVEN"), text("NRSERCAIXADOCNF", 30),
+      text("NRSEQCAIXADOCNF", 20)},
+     {}},
+};
+
+} // namespace

@@ -1,0 +1,403 @@
+#include "srv_consumers_credit.h"
+#include "srv_consumers.h"
+#include "srv_consumers_p.h"
+
+#include "servercall.h"
+#include "statement.h"
+#include "trdmvendacons.h"
+
+#include <outside/pkg_hrk00002.h>
+#include <outside/qub_proximocodigo.h>
+#include <runtime/clientdataset.h>
+#include <runtime/clock.h>
+#include <runtime/money.h>
+#include <runtime/ptbr.h>
+#include <runtime/sitepaths.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTextStream>
+#include <QDebug>
+
+namespace {
+
+using namespace ConsumerAccounts;
+using Qub_proximocodigo::TdtmQubProxCodigo;
+
+// The same row lock the sale's consumer posting takes: loads and sales of one consumer queue
+// behind each other, so each line carries the balance the one before it left.
+const Statement adqTravaConsCompCred{"adqTravaConsCompCred",
+    "SELECT CDCONSUMIDOR FROM CONSUMIDOR WHERE CDCLIENTE = :P_CDCLIENTE AND CDCONSUMIDOR = :P_CDCONSUMIDOR",
+    {.sqlite = {},
+     .postgresql = "SELECT CDCONSUMIDOR FROM CONSUMIDOR WHERE CDCLIENTE = :P_CDCLIENTE "
+                   "AND CDCONSUMIDOR = :P_CDCONSUMIDOR FOR UPDATE"}};
+const Statement adqCargaGravada{"adqCargaGravada",
+    "SELECT COUNT(*) AS QTLINHAS FROM EXTRATOCONS WHERE CDFILIAL = :P_CDFILIAL AND CDCAIXA = :P_CDCAIXA "
+    "AND CDCLIENTE = :P_CDCLIENTE AND CDCONSUMIDOR = :P_CDCONSUMIDOR AND NRDEPOSICONS = :P_NRDEPOSICONS "
+    "AND IDTPMOVEXT = 'C'"};
+const Statement adqParaVendCompCred{"adqParaVendCompCred",
+    "SELECT CDCLIENTE FROM PARAVEND WHERE CDFILIAL = :P_CDFILIAL"};
+const Statement adqSaldoFamCompCred{"adqSaldoFamCompCred",
+    "SELECT VRSALDCONFAM FROM SALDOCONS WHERE CDCLIENTE = :P_CDCLIENTE AND CDCONSUMIDOR = :P_CDCONSUMIDOR "
+    "AND CDFAMILISALD = :P_CDFAMILISALD"};
+const Statement acmInsDocNFisECF{"acmInsDocNFisECF",
+    "INSERT INTO DOCNFISCECF (NRSERIEEFCDOCNF, NRSEQECFDOCNF, NRCOODOCNFIS, NRGNFDOCNFIS, NRGRGDOCNFIS, NRCDCDOCNFIS, "
+    "IDTPDENOMDOCNF, DTHRFINEMISEFC, DTMOVIDOCNFIS) VALUES (:NRSERIEEFCDOCNF, :NRSEQECFDOCNF, :NRCOODOCNFIS, "
+    ":NRGNFDOCNFIS, :NRGRGDOCNFIS, :NRCDCDOCNFIS, :IDTPDENOMDOCNF, :DTHRFINEMISEFC, :DTMOVIDOCNFIS)"};
+const Statement acmCriaMovCaixa{"acmCriaMovCaixa",
+    "INSERT INTO MOVCAIXA (CDFILIAL, CDCAIXA, DTABERCAIX, NRSEQUMOVI, NRSEQUMOVIMSDE, IDTIPOMOVIVE, DSMOVIVEND, "
+    "VRMOVIVEND, NRSEQVENDA, CDTIPORECE, DTHRINCMOV, NMTIPORECEORIG, CDCLIENTE, DTMOVIMCAIXA, CDAGECHEQVEN, "
+    "CDBANCHEQVEN, CDCNTCHEQVEN, NRCHEQUEVEND, NRCARTBANCO, CDNSUHOSTTEF, VRMOVIVEOUT, VRCOTINDOUT, DTDEPCHEQVEN, "
+    "NRSERCAIXADOCNF, NRSEQCAIXADOCNF) VALUES (:CDFILIAL, :CDCAIXA, :DTABERCAIX, :NRSEQUMOVI, :NRSEQUMOVIMSDE, "
+    ":IDTIPOMOVIVE, :DSMOVIVEND, :VRMOVIVEND, :NRSEQVENDA, :CDTIPORECE, :DTHRINCMOV, :NMTIPORECEORIG, :CDCLIENTE, "
+    ":DTMOVIMCAIXA, :CDAGECHEQVEN, :CDBANCHEQVEN, :CDCNTCHEQVEN, :NRCHEQUEVEND, :NRCARTBANCO, :CDNSUHOSTTEF, "
+    ":VRMOVIVEOUT, :VRCOTINDOUT, :DTDEPCHEQVEN, :NRSERCAIXADOCNF, :NRSEQCAIXADOCNF)"};
+const Statement acmInsExtratoCompCred{"acmInsExtratoCompCred",
+    "INSERT INTO EXTRATOCONS (CDCLIENTE, CDCONSUMIDOR, CDFAMILISALD, DTMOVEXTCONS, NRSEQMOVEXT, CDTIPORECE, IDTPMOVEXT, "
+    "DSOPEEXTCONS, VRMOVEXTCONS, VRSALDCONEXT, CDFILIAL, CDCAIXA, NRSEQVENDA, DTABERCAIX, NRDEPOSICONS, NRSEQMOVCAIXA) "
+    "VALUES (:CDCLIENTE, :CDCONSUMIDOR, :CDFAMILISALD, :DTMOVEXTCONS, :NRSEQMOVEXT, :CDTIPORECE, :IDTPMOVEXT, "
+    ":DSOPEEXTCONS, :VRMOVEXTCONS, :VRSALDCONEXT, :CDFILIAL, :CDCAIXA, :NRSEQVENDA, :DTABERCAIX, :NRDEPOSICONS, "
+    ":NRSEQMOVCAIXA)"};
+const Statement adqExtratoConsCred{"adqExtratoConsCred",
+    "SELECT CDCLIENTE, CDCONSUMIDOR, CDFAMILISALD, DTMOVEXTCONS, NRSEQMOVEXT, CDTIPORECE, CDFILIAL, CDCAIXA, "
+    "DSOPEEXTCONS, VRMOVEXTCONS, VRSALDCONEXT, IDTPMOVEXT, NRDEPOSICONS, NRSEQMOVCAIXA FROM EXTRATOCONS "
+    "WHERE CDFILIAL = :P_CDFILIAL AND CDCAIXA = :P_CDCAIXA AND DTABERCAIX = :P_DTABERCAIX "
+    "AND NRDEPOSICONS = :P_NRDEPOSICONS AND IDTPMOVEXT = 'C'"};
+
+// The columns every tender row must bring; the others (cheque, card, foreign currency,
+// descriptions) are written empty when the payment screen left them out.
+const QStringList requiredColumns{"IDTIPOMOVIVE", "VRMOVIVEND", "CDTIPORECE", "DTHRINCMOV"};
+
+const QString recargaText = QStringLiteral("RECARGA TARVOLENS");
+
+QString logValue(const Variant &value)
+{
+    if (!isSet(value))
+        return QStringLiteral("vazio");
+    if (value.kind() == Variant::Kind::DateTime)
+        return PtBr::DateTimeToStr(value.toDateTime());
+    if (value.kind() == Variant::Kind::Double || value.kind() == Variant::Kind::Integer)
+        return PtBr::FloatToStr(value.toDouble());
+    return value.toString();
+}
+
+Variant column(const DataPacket &packet, int row, const char *name)
+{
+    return packet.fieldIndex(QString::fromLatin1(name)) < 0 ? Variant::null() : packet.value(row, QString::fromLatin1(name));
+}
+
+QString text(const DataPacket &packet, int row, const char *name)
+{
+    const Variant value = column(packet, row, name);
+    return isSet(value) ? value.toString() : QString();
+}
+
+class Purchase
+{
+public:
+    Purchase(const Srv_Kal51000::CreditPurchaseWrite &in, QString &document) : m_in(in), m_document(document) {}
+
+    Variant run();
+
+private:
+    bool recharge() const { return m_in.CDFAMILISALD == Srv_Kal51000::RecargaTarvolens; }
+    bool online() const { return m_in.IDEXTCONSONLINE == QLatin1String("S"); }
+    QString refusal() const;
+    bool drawNumbers(QString *failure);
+    Variant write();
+    bool insert(Session &db, const Statement &statement, const Params &values, const QString &title);
+    bool insertDocument(Session &db, const QString &document);
+    bool writeRow(Session &db, int row, double &balance, QString &statementSequence);
+    void afterCommit();
+
+    const Srv_Kal51000::CreditPurchaseWrite &m_in;
+    QString &m_document;
+    qint64 m_firstMovement = 0;
+    QStringList m_documents;
+    QString m_defaultClient;
+    QDateTime m_stamp;
+    DataPacket m_sentLines;
+};
+
+QString Purchase::refusal() const
+{
+    if (m_in.CDFAMILISALD.trimmed().isEmpty())
+        return QStringLiteral("setGravaCompCred: a família de saldo da carga está vazia");
+    if (!recharge() && (m_in.CDCLIENTE.trimmed().isEmpty() || m_in.CDCONSUMIDOR.trimmed().isEmpty()))
+        return QStringLiteral("setGravaCompCred: a carga não tem cliente e consumidor");
+    if (const QString lacking = missingColumn(m_in.movements, requiredColumns); !lacking.isEmpty())
+        return QStringLiteral("setGravaCompCred: falta a coluna %1 nos movimentos de caixa").arg(lacking);
+    return {};
+}
+
+// Every number the purchase needs is drawn before anything is written: a failed draw stops the
+// purchase with its error text instead of writing with a stale number.
+bool Purchase::drawNumbers(QString *failure)
+{
+    const int rows = int(m_in.movements.rows.size());
+    if (rows == 0)
+        return true;
+    Srv_Kal51000::LogCompraCred(QStringLiteral("Criou a proximo codigo"));
+    Srv_Kal51000::LogCompraCred(QStringLiteral("PrxMovCaixa ") + m_in.CDFILIAL + m_in.CDCAIXA
+                                + m_in.DTABERCAIX.toString(QStringLiteral("ddMMyyyyhhmmss")));
+    TdtmQubProxCodigo service;
+    const auto movement = service.PrxMovCaixa(m_in.CDFILIAL, m_in.CDCAIXA, m_in.DTABERCAIX, rows);
+    if (!movement.ok()) {
+        *failure = movement.error();
+        return false;
+    }
+    m_firstMovement = movement.value();
+    for (int row = 0; row < rows; ++row) {
+        const auto document = service.PrxDocNFiscEcf(m_in.NRSERIEIMP);
+        Srv_Kal51000::LogCompraCred(QStringLiteral("PrxDocNFiscEcf ") + m_in.NRSERIEIMP);
+        if (!document.ok()) {
+            *failure = document.error();
+            return false;
+        }
+        m_documents.append(document.text());
+    }
+    m_document = m_documents.constLast();
+    return true;
+}
+
+// One insert and its value lines in the log, one line a column.
+bool Purchase::insert(Session &db, const Statement &statement, const Params &values, const QString &title)
+{
+    Srv_Kal51000::LogCompraCred(QStringLiteral("Passagem de parametros para o ") + title);
+    for (const Param &value : values) {
+        if (value.name == QLatin1String("DTMOVEXTCONS") || value.name == QLatin1String("NRSEQUMOVIMSDE"))
+            continue;
+        Srv_Kal51000::LogCompraCred(value.name + QStringLiteral(": ") + logValue(value.value));
+    }
+    if (!db.run(statement, values))
+        return false;
+    Srv_Kal51000::LogCompraCred(QStringLiteral("Executa ") + title);
+    return true;
+}
+
+// The non-fiscal document of a tender, when the voucher was printed before the write.
+bool Purchase::insertDocument(Session &db, const QString &document)
+{
+    const Params values{{"NRSERIEEFCDOCNF", m_in.NRSERIEIMP}, {"NRSEQECFDOCNF", document}, {"NRCOODOCNFIS", m_in.NRCOO},
+                        {"NRGNFDOCNFIS", m_in.NRGNF}, {"NRGRGDOCNFIS", Variant::null()},
+                        {"NRCDCDOCNFIS", Variant::null()}, {"IDTPDENOMDOCNF", QStringLiteral("CN")},
+                        {"DTHRFINEMISEFC", Clock::now()}, {"DTMOVIDOCNFIS", m_in.DTMOVIMENTO}};
+    return insert(db, acmInsDocNFisECF, values, QStringLiteral("acmInsDocNFisECF"));
+}
+
+bool Purchase::writeRow(Session &db, int row, double &balance, QString &statementSequence)
+{
+    const DataPacket &rows = m_in.movements;
+    const QString movement = QString::number(m_firstMovement + row).rightJustified(10, QLatin1Char('0'));
+    const QString document = m_documents.value(row);
+    if (!m_in.NRCOO.trimmed().isEmpty() && !insertDocument(db, document))
+        return false;
+    const double amount = column(rows, row, "VRMOVIVEND").toDouble();
+    QString receiptName = text(rows, row, "NMTIPORECEORIG");
+    if (receiptName.isEmpty())
+        receiptName = text(rows, row, "NMTIPORECE");
+    const Variant chequeDate = column(rows, row, "DTDEPCHEQVEN");
+    QString movementText = recargaText;
+    if (!recharge())
+        movementText = text(rows, row, "DSMOVIVEND").left(250);
+    QString client = m_in.CDCLIENTE;
+    if (client.trimmed().isEmpty())
+        client = m_defaultClient;
+    if (!insert(db, acmCriaMovCaixa,
+                {{"CDFILIAL", m_in.CDFILIAL}, {"CDCAIXA", m_in.CDCAIXA}, {"DTABERCAIX", m_in.DTABERCAIX},
+                 {"NRSEQUMOVI", movement}, {"NRSEQUMOVIMSDE", movement},
+                 {"IDTIPOMOVIVE", text(rows, row, "IDTIPOMOVIVE")},
+                 {"DSMOVIVEND", movementText},
+                 {"VRMOVIVEND", amount}, {"NRSEQVENDA", Variant::null()}, {"CDTIPORECE", text(rows, row, "CDTIPORECE")},
+                 {"DTHRINCMOV", column(rows, row, "DTHRINCMOV")}, {"NMTIPORECEORIG", receiptName.left(40)},
+                 {"CDCLIENTE", client},
+                 {"DTMOVIMCAIXA", m_in.DTMOVIMENTO}, {"CDAGECHEQVEN", text(rows, row, "CDAGECHEQVEN")},
+                 {"CDBANCHEQVEN", text(rows, row, "CDBANCHEQVEN")}, {"CDCNTCHEQVEN", text(rows, row, "CDCNTCHEQVEN")},
+                 {"NRCHEQUEVEND", text(rows, row, "NRCHEQUEVEND")}, {"NRCARTBANCO", text(rows, row, "NRCARTBANCO")},
+                 {"CDNSUHOSTTEF", text(rows, row, "CDNSUHOSTTEF")}, {"VRMOVIVEOUT", money(column(rows, row, "VRMOVIVEOUT"))},
+                 {"VRCOTINDOUT", money(column(rows, row, "VRCOTINDOUT"))},
+                 {"DTDEPCHEQVEN", isSet(chequeDate) ? chequeDate : Variant::null()},
+                 {"NRSERCAIXADOCNF", m_in.NRSERIEIMP}, {"NRSEQCAIXADOCNF", document}},
+                QStringLiteral("acmCriaMovCaixa")))
+        return false;
+    if (recharge())
+        return true;
+    const QString own = text(rows, row, "DSOPEEXTCONS");
+    // The column holds 30 characters: a long description is cut, never a failed load.
+    QString description = own.isEmpty() ? QStringLiteral("QUB - Crédito Caixa ") : own + QLatin1Char(' ');
+    description = (description + m_in.CDCAIXA).left(30);
+    const double credit = Money::RoundDec(amount, 2);
+    balance = Money::RoundDec(balance + credit, 2);
+    if (!nextStatementSequence(db, m_in.CDCLIENTE, m_in.CDCONSUMIDOR, m_in.CDFAMILISALD, m_stamp, statementSequence))
+        return false;
+    if (!insert(db, acmInsExtratoCompCred,
+                {{"CDCLIENTE", m_in.CDCLIENTE}, {"CDCONSUMIDOR", m_in.CDCONSUMIDOR}, {"CDFAMILISALD", m_in.CDFAMILISALD},
+                 {"DTMOVEXTCONS", m_stamp}, {"NRSEQMOVEXT", statementSequence},
+                 {"CDTIPORECE", text(rows, row, "CDTIPORECE")}, {"IDTPMOVEXT", QStringLiteral("C")},
+                 {"DSOPEEXTCONS", description}, {"VRMOVEXTCONS", credit}, {"VRSALDCONEXT", balance},
+                 {"CDFILIAL", m_in.CDFILIAL}, {"CDCAIXA", m_in.CDCAIXA}, {"NRSEQVENDA", Variant::null()},
+                 {"DTABERCAIX", m_in.DTABERCAIX}, {"NRDEPOSICONS", m_in.NRDEPOSICONS}, {"NRSEQMOVCAIXA", movement}},
+                QStringLiteral("acmInsEXTRATOCONS")))
+        return false;
+    Srv_Kal51000::LogCompraCred(QStringLiteral("***"));
+    return true;
+}
+
+Variant Purchase::write()
+{
+    ServerCall call;
+    TransactionScope transaction(call);
+    if (!call.module().InTransaction())
+        return Variant::failure(call.module().lastErrorText());
+    Srv_Kal51000::LogCompraCred(QStringLiteral("StartTrans"));
+    Session db(call.session());
+    const Params consumer{{"P_CDCLIENTE", m_in.CDCLIENTE}, {"P_CDCONSUMIDOR", m_in.CDCONSUMIDOR}};
+    double balance = 0;
+    if (!recharge()) {
+        DataPacket locked, written, stored;
+        if (!db.packet(adqTravaConsCompCred, consumer, locked))
+            return db.failure();
+        if (locked.isEmpty())
+            return Variant::failure(QStringLiteral("Consumidor %1 do cliente %2 não cadastrado.")
+                                        .arg(m_in.CDCONSUMIDOR, m_in.CDCLIENTE));
+        if (!db.packet(adqCargaGravada,
+                       consumer + Params{{"P_CDFILIAL", m_in.CDFILIAL}, {"P_CDCAIXA", m_in.CDCAIXA},
+                                         {"P_NRDEPOSICONS", m_in.NRDEPOSICONS}},
+                       written))
+            return db.failure();
+        if (written.value(0, "QTLINHAS").toInt() > 0) {
+            Srv_Kal51000::LogCompraCred(QStringLiteral("Deposito %1 ja gravado: nada gravado de novo").arg(m_in.NRDEPOSICONS));
+            return Variant(true);
+        }
+        if (!db.packet(adqSaldoFamCompCred, consumer + Params{{"P_CDFAMILISALD", m_in.CDFAMILISALD}}, stored))
+            return db.failure();
+        balance = Money::RoundDec(money(stored.value(0, "VRSALDCONFAM")), 2);
+    }
+    DataPacket paravend;
+    if (!db.packet(adqParaVendCompCred, {{"P_CDFILIAL", m_in.CDFILIAL}}, paravend))
+        return db.failure();
+    m_defaultClient = paravend.value(0, "CDCLIENTE").toString();
+    Srv_Kal51000::LogCompraCred(QStringLiteral("Executou adqParaVend"));
+    // Taken under the lock: stamps and sequences follow the order in which tills write.
+    m_stamp = lineStamp();
+    QString sequence;
+    Srv_Kal51000::LogCompraCred(QStringLiteral("*** Inicio do salvamento no banco ***"));
+    for (int row = 0; row < m_in.movements.rows.size(); ++row) {
+        if (!writeRow(db, row, balance, sequence))
+            return db.failure();
+    }
+    if (!recharge() && !m_in.movements.rows.isEmpty()
+        && !storeFamilyBalance(db, m_in.CDCLIENTE, m_in.CDCONSUMIDOR, m_in.CDFAMILISALD, balance))
+        return db.failure();
+    if (online() && !recharge()) {
+        if (!db.packet(adqExtratoConsCred,
+                       {{"P_CDFILIAL", m_in.CDFILIAL}, {"P_CDCAIXA", m_in.CDCAIXA}, {"P_DTABERCAIX", m_in.DTABERCAIX},
+                        {"P_NRDEPOSICONS", m_in.NRDEPOSICONS}},
+                       m_sentLines))
+            return db.failure();
+        if (!m_sentLines.isEmpty()) {
+            ClientDataSet empty;
+            const StatementAnswer probe = hostServices().ExtratoConsOnline(
+                {{}, {}, {}, {}, {}, m_in.CDURLWSEXTCONS, QStringLiteral("CARGA_CRED")}, empty);
+            if (!probe.answered)
+                return Variant::failure(TrdmVendaCons::msgPadrao().Msg(QStringLiteral("FALHA_CONEXAO_SRV_CRED")));
+        }
+    }
+    const Variant committed = transaction.commit();
+    if (committed.isFailure())
+        return committed;
+    Srv_Kal51000::LogCompraCred(QStringLiteral("CommitTrans"));
+    return Variant(true);
+}
+
+// After the commit the load stands: what follows is reported in the log, never as a failure
+// that would make the screen write the load again.
+void Purchase::afterCommit()
+{
+    if (online() && !m_sentLines.isEmpty()) {
+        ClientDataSet lines;
+        lines.SetData(m_sentLines);
+        const StatementAnswer sent = hostServices().ExtratoConsOnline(
+            {{}, {}, {}, {}, {}, m_in.CDURLWSEXTCONS, QStringLiteral("CARGA_CRED")}, lines);
+        if (!sent.answered)
+            Srv_Kal51000::LogCompraCred(QStringLiteral("Envio CARGA_CRED sem resposta (a carga esta gravada)"));
+    }
+    if (recharge() || online())
+        return;
+    if (m_in.IDEXTCONSCENTRAL == QLatin1String("S")) {
+        const HostResult refreshed = hostServices().AtuSaldoExtCons({m_in.CDFILIAL, m_in.CDCLIENTE, m_in.CDCONSUMIDOR});
+        if (!refreshed.ok)
+            Srv_Kal51000::LogCompraCred(QStringLiteral("AtuSaldoExtCons falhou: ") + refreshed.failure);
+        return;
+    }
+    const Variant first = Srv_Kal51000::getMinDtMovExtCons(m_in.CDCLIENTE, m_in.CDCONSUMIDOR);
+    Srv_Kal51000::LogCompraCred(QStringLiteral("Executou o adqMinDtMovExtCons parametros: Cliente ") + m_in.CDCLIENTE
+                                + QStringLiteral(" Consumidor ") + m_in.CDCONSUMIDOR);
+    const Variant rolled = first.isFailure()
+        ? first
+        : Srv_Kal51000::EvoluiSaldo(m_in.CDCLIENTE, m_in.CDCONSUMIDOR, m_in.CDFILIAL,
+                                    first.packet().value(0, "DTMOVEXTCONS").toDateTime());
+    Srv_Kal51000::LogCompraCred(rolled.isFailure() ? QStringLiteral("EvoluiSaldo falhou (a carga esta gravada): ")
+                                                         + rolled.failureText()
+                                                   : QStringLiteral("Executou a EvoluiSaldo"));
+    Srv_Kal51000::LogCompraCred(QStringLiteral("adqMinDtMovExtCons.Close"));
+}
+
+Variant Purchase::run()
+{
+    if (const QString refused = refusal(); !refused.isEmpty())
+        return Variant::failure(refused);
+    Srv_Kal51000::LogCompraCred(QStringLiteral("cdsMovCaixa.Data := P_MOVCAIXA"));
+    QString failure;
+    if (!drawNumbers(&failure))
+        return Variant::failure(failure);
+    const Variant written = write();
+    if (written.isFailure())
+        return written;
+    afterCommit();
+    return written;
+}
+
+} // namespace
+
+namespace Srv_Kal51000 {
+
+Variant setGravaCompCred(const CreditPurchaseWrite &purchase, QString &NRSEQECFDOCNF)
+{
+    LogCompraCred(QStringLiteral("-------- Inicio da setGravaCompCred --------"));
+    const Variant answer = Purchase(purchase, NRSEQECFDOCNF).run();
+    if (answer.isFailure())
+        LogCompraCred(QStringLiteral("Except : Result recebe False - ") + answer.failureText());
+    LogCompraCred(QStringLiteral("-------- Finalizando Compra Credito --------"));
+    LogCompraCred(QString());
+    return answer;
+}
+
+Variant getPrxDepositoCons(const QDate &day)
+{
+    const QString date = day.toString(QStringLiteral("yyMMdd"));
+    const auto drawn = TdtmQubProxCodigo().draw(QStringLiteral("DEPOSITOCONS") + date);
+    if (!drawn.ok())
+        return drawn.answer();
+    if (drawn.value() > 9999)
+        return Variant::failure(QStringLiteral("Número de depósito esgotado para o dia %1").arg(PtBr::DateToStr(day)));
+    return Variant(date + QString::number(drawn.value()).rightJustified(4, QLatin1Char('0')));
+}
+
+void LogCompraCred(const QString &text)
+{
+    static bool reported = false;
+    const QDateTime now = Clock::now();
+    const QString name = QStringLiteral("LogCompraCred") + now.toString(QStringLiteral("MMyy")) + QStringLiteral(".txt");
+    QFile file(QDir(SitePaths::home()).filePath(name));
+    if (!file.open(QIODevice::Append | QIODevice::Text)) {
+        if (!reported)
+            qWarning().noquote() << "LogCompraCred: cannot write" << file.fileName() << file.errorString();
+        reported = true;
+        return;
+    }
+    QTextStream out(&file);
+    out << PtBr::DateToStr(now.date()) << ' ' << now.toString(QStringLiteral("hh:mm:ss")) << " - " << text << '\n';
+}
+
+} // namespace Srv_Kal51000

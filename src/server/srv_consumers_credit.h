@@ -1,0 +1,56 @@
+#pragma once
+
+#include <vendacons_export.h>
+
+#include <runtime/datapacket.h>
+#include <runtime/variant.h>
+
+#include <QDateTime>
+#include <QString>
+
+// The credit purchase at the cash desk: a consumer buys prepaid credit for one balance family
+// and pays it with the till's tenders; or a partner card is recharged (the family marker
+// "RECARGATARVOLENS"), which writes cash movements only.
+namespace Srv_Kal51000 {
+
+// The family code (and name) of a partner-card recharge.
+inline const QString RecargaTarvolens = QStringLiteral("RECARGATARVOLENS");
+
+struct CreditPurchaseWrite
+{
+    // The till's cash movements of the purchase, one row per tender (cdsMovCaixa).
+    DataPacket movements;
+    QString CDFILIAL;
+    QString CDCAIXA;
+    QString CDCLIENTE;
+    QString CDCONSUMIDOR;
+    QString CDFAMILISALD; // or RecargaTarvolens
+    QString NRDEPOSICONS; // ties the lines of one load together
+    QString NRCOO;        // the voucher's COO: a DOCNFISCECF row per tender when not blank
+    QString NRGNF;
+    QString NRSERIEIMP;
+    QString IDEXTCONSONLINE;
+    QString CDURLWSEXTCONS;
+    QString IDEXTCONSCENTRAL;
+    QDateTime DTABERCAIX;
+    QDateTime DTMOVIMENTO;
+};
+
+// Writes one credit purchase in one transaction under the consumer's lock: per tender the cash
+// movement (MOVCAIXA), the statement credit "C" (EXTRATOCONS, carrying the balance after it)
+// and, with a COO, the non-fiscal document (DOCNFISCECF); then the family's SALDOCONS. Answers
+// True once committed, also when the online send or the roll-forward that follow fail (they
+// are logged); True without writing again when this deposit number is already written (a
+// retry after an answer that was lost). A failure (nothing written) otherwise, naming the
+// missing column or the empty family. `NRSEQECFDOCNF` takes the last document number drawn.
+VENDACONS_EXPORT Variant setGravaCompCred(const CreditPurchaseWrite &purchase, QString &NRSEQECFDOCNF);
+
+// The deposit number of the next load: "yymmdd" of `day` and the day's load counter in four
+// digits, ten characters, never handed out twice (also with several tills on one base).
+VENDACONS_EXPORT Variant getPrxDepositoCons(const QDate &day);
+
+// Appends "<date time> - <text>" to this month's LogCompraCredMMYY.txt in the program's
+// folder. Never fails the caller: a file that cannot be written is reported once per process.
+VENDACONS_EXPORT void LogCompraCred(const QString &text);
+
+} // namespace Srv_Kal51000
