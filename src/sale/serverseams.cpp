@@ -4,6 +4,7 @@
 #include <server/srv_consumers.h>
 #include <server/srv_counters.h>
 #include <server/srv_kds.h>
+#include <server/srv_lookups_partners.h>
 #include <server/srv_lookups_products.h>
 #include <server/srv_lookups_tills.h>
 #include <server/srv_loyalty.h>
@@ -356,7 +357,9 @@ Consumers::Consumers()
       getDsConsumidor(&Srv_Kal51000::getDsConsumidor),
       getEmailCons([](const QString &CDCLIENTE, const QString &CDCONSUMIDOR) {
           return Variant(Srv_Kal51000::getEmailCons(CDCLIENTE, CDCONSUMIDOR));
-      })
+      }),
+      getCNPJFil(&Srv_Kal51000::getCNPJFil),
+      GetTipoConsFiliClubPetro(&Srv_Kal51000::GetTipoConsFiliClubPetro)
 {
 }
 
@@ -378,6 +381,32 @@ void Consumers::fillMissing()
     fill(getCdFamiliSald, d.getCdFamiliSald);
     fill(getDsConsumidor, d.getDsConsumidor);
     fill(getEmailCons, d.getEmailCons);
+    fill(getCNPJFil, d.getCNPJFil);
+    fill(GetTipoConsFiliClubPetro, d.GetTipoConsFiliClubPetro);
+}
+
+// ---- partners ---------------------------------------------------------------------------------
+
+Partners::Partners()
+    : getDadosAme(&Srv_Kal51000::getDadosAme),
+      getMovCaixaAME(&Srv_Kal51000::getMovCaixaAME),
+      getDadosGCOM(&Srv_Kal51000::getDadosGCOM),
+      getVendaGCOM(&Srv_Kal51000::getVendaGCOM)
+{
+}
+
+Partners &Partners::current()
+{
+    return ServerSeams::current().partners;
+}
+
+void Partners::fillMissing()
+{
+    const Partners d;
+    fill(getDadosAme, d.getDadosAme);
+    fill(getMovCaixaAME, d.getMovCaixaAME);
+    fill(getDadosGCOM, d.getDadosGCOM);
+    fill(getVendaGCOM, d.getVendaGCOM);
 }
 
 } // namespace Seam
@@ -401,4 +430,5 @@ void ServerSeams::fillMissing()
     startupLookups.fillMissing();
     tabs.fillMissing();
     consumers.fillMissing();
+    partners.fillMissing();
 }
