@@ -41,6 +41,7 @@ private:
     // The sale total, the total quantity and the exchange balance.
     void showTotals();
     void startReceipt();
+    double saleDiscount();
     int shownReceiptLines();
     void rememberReceipt();
     void receiptLine(bool compact);
