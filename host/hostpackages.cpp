@@ -11,6 +11,7 @@
 #include "hostlog.h"
 #include "itemdialogs.h"
 #include "nonfiscal.h"
+#include "partnerservices.h"
 #include "payment.h"
 #include "pricefunction.h"
 #include "saleservices.h"
@@ -71,6 +72,8 @@ void installServices(Pkg_Hrk00002 &t)
     t.ProdCombinado = ItemDialogs::ProdCombinado;
     t.CriaPromocaoInteligente = ItemDialogs::CriaPromocaoInteligente;
     t.VerificaStatusGaveta = Devices::VerificaStatusGaveta;
+    t.IntegracaoFid4All = PartnerServices::IntegracaoFid4All;
+    t.IntegracaoFidUds = PartnerServices::IntegracaoFidUds;
 }
 
 void installDevices(Pkg_Hrk00001 &t)
