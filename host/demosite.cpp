@@ -57,6 +57,15 @@ const char *printersText =
     "COZINHA=LIGADA\n"
     "BAR=LIGADA\n";
 
+// The partners' stand-ins the host runs beside the screen (host/README.md, "Partners").
+const char *partnersText =
+    "# Os serviços simulados dos parceiros (AME, ClubPetro, GCOM, 4ALL, UDS), só em 127.0.0.1.\n"
+    "[parceiros]\n"
+    "porta=18480\n";
+const char *clubPetroText =
+    "[General]\n"
+    "token_url=http://127.0.0.1:18480/clubpetro/token.php\n";
+
 const char *scaleText = "0,450\n";
 const char *drawerText = "FECHADA\n";
 
@@ -72,6 +81,8 @@ bool writeFiles(const QString &folder, const QDateTime &now, Till till, Report &
     return saveText(folder, QStringLiteral("Dados/Direitos.txt"), QString::fromUtf8(rightsText), report)
         && saveText(folder, QStringLiteral("Dados/Balanca.txt"), QString::fromUtf8(scaleText), report)
         && saveText(folder, QStringLiteral("Dados/Gaveta.txt"), QString::fromUtf8(drawerText), report)
+        && saveText(folder, QStringLiteral("Dados/Parceiros.ini"), QString::fromUtf8(partnersText), report)
+        && saveText(folder, QStringLiteral("Dados/ClubPetro.ini"), QString::fromUtf8(clubPetroText), report)
         && saveText(folder, QStringLiteral("Dados/ImpressoraNaoFiscal/estado.txt"), QString::fromUtf8(printersText),
                     report);
 }

@@ -36,10 +36,16 @@ void branchAndDesk(Rows &rows)
 {
     rows.add("FILIAL", {{"CDFILIAL", CDFILIAL}, {"NMFILIAL", "Refeitório Central"}, {"CDSEGMERC", ""}});
     rows.add("LOJA", {{"CDFILIAL", CDFILIAL}, {"CDLOJA", CDLOJA}, {"NMLOJA", "Refeitório Central"},
-                      {"CDPRODTAXASERV", ""}, {"CDTABEPREC", ""}, {"IDCRMBONUS", "N"}, {"IDUTLINTEGCOM", "N"}});
+                      {"CDPRODTAXASERV", ""}, {"CDTABEPREC", ""}, {"IDCRMBONUS", "N"}, {"IDUTLINTEGCOM", "S"},
+                      {"CDBRANDIDGCOM", "RC1"}, {"CDURLGCOM", "http://127.0.0.1:18480/gcom"}});
+    // The partners' stand-ins of the demo host (Dados/Parceiros.ini) and their demo credentials.
+    rows.add("GERPARAMGERAL", {{"IDTOKENAPIGCOM", "gcom-token-789"}});
     rows.add("CAIXA", {{"CDFILIAL", CDFILIAL}, {"CDCAIXA", CDCAIXA}, {"CDLOJA", CDLOJA}, {"NMCAIXA", "Caixa 001 - Balcão"}});
     rows.add("PARAVEND", {{"CDFILIAL", CDFILIAL}, {"CDTABEPREC", "001"}, {"CDCLIENTE", CDCLIENTE},
-                          {"NRMAXPESMES", 10}, {"IDDTEMISCANC", "N"}});
+                          {"NRMAXPESMES", 10}, {"IDDTEMISCANC", "N"}, {"DSLOGINAME", "ame-prod"},
+                          {"DSSENHAAME", "ame-prod-senha"}, {"DSLOGINAMEHOM", "ame-hom"},
+                          {"DSSENHAAMEHOM", "ame-hom-senha"}, {"IDAMBIENTEAME", "H"},
+                          {"DSURLSERVAME", "http://127.0.0.1:18480/ame"}});
     rows.add("PARAMGERAL", {{"IDUTCUPOMDESC", "S"}});
     // The dining room's tables (the same twelve as the local copy MesaSala.cds), all free.
     for (int n = 1; n <= 12; ++n)

@@ -12,6 +12,7 @@
 #include "hostlog.h"
 #include "itemdialogs.h"
 #include "nonfiscal.h"
+#include "partnerservices.h"
 #include "payment.h"
 #include "pricefunction.h"
 #include "saleservices.h"
@@ -76,6 +77,8 @@ void installServices(Pkg_Hrk00002 &t)
     // The credit purchase: the badge search and the voucher of an electronic-document till.
     t.PesqConsumidor = CreditPurchaseHost::PesqConsumidor;
     t.Imp_Compr_Cred = CreditPurchaseHost::Imp_Compr_Cred;
+    t.IntegracaoFid4All = PartnerServices::IntegracaoFid4All;
+    t.IntegracaoFidUds = PartnerServices::IntegracaoFidUds;
 }
 
 void installDevices(Pkg_Hrk00001 &t)

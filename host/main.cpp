@@ -1,5 +1,6 @@
 #include "cardprogram.h"
 #include "demosite.h"
+#include "fakepartners.h"
 #include "hostlog.h"
 #include "hostloop.h"
 #include "hostpackages.h"
@@ -23,6 +24,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLibrary>
+#include <QSettings>
 #include <QTextStream>
 
 #include <memory>
@@ -126,6 +128,30 @@ int runScreen(ScriptRunner *runner)
     return outcome.exitCode;
 }
 
+// The partners' stand-ins of a demo site (Dados/Parceiros.ini) serve beside the screen, on
+// 127.0.0.1 only, with a few demo customers.
+std::unique_ptr<FakePartners> startPartners()
+{
+    const QString file = SitePaths::resolve(QStringLiteral("Dados\\Parceiros.ini"));
+    if (!QFileInfo::exists(file))
+        return nullptr;
+    const int port = QSettings(file, QSettings::IniFormat).value(QStringLiteral("parceiros/porta")).toInt();
+    auto partners = std::make_unique<FakePartners>();
+    if (!partners->start(quint16(port))) {
+        HostLog::write(QStringLiteral("parceiros simulados: a porta %1 de 127.0.0.1 não está livre").arg(port));
+        return nullptr;
+    }
+    FakePartners::Settings &demo = partners->settings();
+    demo.fourAll = {{QStringLiteral("11144477735"), QStringLiteral("CLIENTE DEMO"), 25.0, false,
+                     {{QStringLiteral("DEMO10"), QStringLiteral("Dez por cento"), QStringLiteral("percentual"), 10.0}}}};
+    demo.uds = {{QStringLiteral("11144477735"), QStringLiteral("CLIENTE DEMO"), 12.5, false, {}}};
+    FakePartners::ClubCustomer customer;
+    customer.document = QStringLiteral("11144477735");
+    demo.clubCustomers = {customer};
+    HostLog::write(QStringLiteral("parceiros simulados em http://127.0.0.1:%1").arg(partners->port()));
+    return partners;
+}
+
 } // namespace
 
 // The sessions on the base close while Qt is still up, not in the static destructors.
@@ -183,5 +209,6 @@ int main(int argc, char *argv[])
     });
     // The simulated card program runs beside the screen, serving its exchange folders.
     CardProgram cardProgram;
+    const std::unique_ptr<FakePartners> partners = startPartners();
     return runScreen(runner.get());
 }

@@ -4,6 +4,7 @@
 #include "fiscalprinter.h"
 #include "hostdatabase.h"
 #include "hostlog.h"
+#include "partnerservices.h"
 
 #include <outside/consiste.h>
 #include <outside/qub_proximocodigo.h>
@@ -13,6 +14,8 @@
 #include <server/srv_consumers_posting.h>
 
 #include <QFile>
+
+#include <algorithm>
 
 namespace SaleSaving {
 
@@ -315,6 +318,8 @@ Values headerValues(const SaleKey &key, const ClosingHeader &header, const DataP
                {QStringLiteral("CDSENHAPED"), header.stSenhaPedido},
                {QStringLiteral("IDTPEMISVEND"), header.stRecebAux20},
                {QStringLiteral("NRINSCRCONS"), textOf(items, 0, "NRINSCRCONS")},
+               {QStringLiteral("NRCPFFID4ALL"), textOf(items, 0, "NRCPFFID4ALL")},
+               {QStringLiteral("NRCPFFIDUDS"), textOf(items, 0, "NRCPFFIDUDS")},
                {QStringLiteral("SGESTADO"), header.sgEstadoFili},
                {QStringLiteral("CDSERIENFCE"), nfce ? header.stRecebAux24 : QString()},
                {QStringLiteral("IDTPAMBNFCE"), header.idAmbTrabNfce},
@@ -421,7 +426,12 @@ double saleTotal(const DataPacket &cdsVenda)
         total = Money::Trunc2(total + lineValue(cdsVenda, row));
     if (!cdsVenda.rows.isEmpty())
         total = Money::Trunc2(total + numberOf(cdsVenda, 0, "VRTXSERVICO"));
-    return total;
+    // A sale-wide discount (cashback, points) rides whole on every line it was granted on:
+    // it counts once.
+    double discount = 0;
+    for (int row = 0; row < cdsVenda.rows.size(); ++row)
+        discount = std::max(discount, numberOf(cdsVenda, row, "VRDESCOMANDA"));
+    return Money::Trunc2(total - discount);
 }
 
 ClosingAnswer SetConcluiFechamento(const ClosingHeader &header, ClosingDatasets &datasets)
@@ -458,6 +468,7 @@ ClosingAnswer SetConcluiFechamento(const ClosingHeader &header, ClosingDatasets 
     answer.savedSaleKey = key.nrSeqVenda;
     HostLog::write(QStringLiteral("venda %1 gravada: %2 itens").arg(key.nrSeqVenda).arg(items.rows.size()));
     closeFiscalReceipt(header, datasets.cdsMovCaixa.Data());
+    PartnerServices::postCashbackUses(key.cdFilial, key.cdCaixa, key.nrSeqVenda, items);
     return answer;
 }
 

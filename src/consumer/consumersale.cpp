@@ -21,24 +21,6 @@ ConsumerSale::ConsumerSale(SaleContext &context)
 {
 }
 
-void ConsumerSale::inicializaVarClubPetro()
-{
-    SaleState &state = m_context.state();
-    ClubPetroState &club = state.clubPetro;
-    club.boCliClubPetroExiste = true;
-    club.stClubPetroOnline = QStringLiteral("S");
-    club.doSaldoRest = 0.0;
-    club.stMensagemClubPetro.clear();
-    club.stMensagemClubPetroAux.clear();
-    club.stErroRequisicao.clear();
-    club.stClubPetroResult.clear();
-    club.stIDTIPORESGATE = QStringLiteral("N");
-    club.stCDCNPJRESGSALDO.clear();
-    club.stCDINTRESGSALDO.clear();
-    const FiscalTexts &buyer = state.fiscal;
-    club.stCpfClubPetro = buyer.stCpfCnpjNota.isEmpty() ? buyer.stIdEstrangeiroNota : buyer.stCpfCnpjNota;
-}
-
 // Not available on this till: the consumer, credit, loyalty and partner buttons do nothing.
 void ConsumerSale::spbCartaoClick(QObject *) {}
 void ConsumerSale::spbCredPessoalClick(QObject *) {}
@@ -46,8 +28,6 @@ void ConsumerSale::spbVendaVisClick(QObject *) {}
 void ConsumerSale::spbVendaDebClick(QObject *) {}
 void ConsumerSale::spbCancEscolheClick(QObject *) {}
 void ConsumerSale::spbCadConsClick(QObject *) {}
-void ConsumerSale::spbCashbackClick(QObject *) {}
-void ConsumerSale::spbCashbackUDSClick(QObject *) {}
 void ConsumerSale::spbConsultaPromoClick(QObject *) {}
 void ConsumerSale::btnEnterFidClick(QObject *) {}
 void ConsumerSale::btnSairFidClick(QObject *) {}

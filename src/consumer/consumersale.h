@@ -22,9 +22,34 @@ public:
     ConsumerSale(const ConsumerSale &) = delete;
     ConsumerSale &operator=(const ConsumerSale &) = delete;
 
-    // Resets the fuel-station loyalty state of the sale and takes over the buyer's document
-    // already held for the sale (CPF/CNPJ, else the foreign id) as the loyalty CPF.
+    // Resets the fuel-station loyalty state of the sale and takes over the consumer's
+    // registration number (else the buyer's foreign id) as the loyalty document.
     void inicializaVarClubPetro();
+
+    // ---- partner clients (partners_*.cpp) ------------------------------------------------------
+    // Refunds every AME wallet payment of the sale; never raises; tells the operator the outcome
+    // once (REQESTAMEOK, or ERROESTAME when any payment or step failed). A sale without wallet
+    // payments sends, writes and shows nothing.
+    void EstornoAME(const QString &CDFILIAL, const QString &CDCAIXA, const QString &NRSEQVENDA,
+                    const QDateTime &DTABERTUR);
+    // Cancels the sale's GCOM cashback at the platform (cdsDadosGCOM loaded by the caller). True
+    // when cancelled or when there was nothing to cancel.
+    bool CancelaCashBackGCOM(const QString &Endpoint, const QString &CDFILIAL, const QString &CDCAIXA,
+                             const QString &NRSEQVENDA);
+    // The cancellation roads' use of it: loads cdsDadosGCOM for the store and, when the store
+    // uses GCOM, tries up to three times, "FALHA_GCOM" after each failure; a sale left
+    // uncancelled is named in the GCOM log. True when cancelled or nothing to cancel.
+    bool cancelGcomCashback(const QString &CDFILIAL, const QString &CDLOJA, const QString &CDCAIXA,
+                            const QString &NRSEQVENDA);
+    // ClubPetro client. Failures leave stMensagemClubPetro (for the operator) and
+    // stMensagemClubPetroAux (for the log) in the sale's ClubPetroState.
+    bool buscaTokenResgate(const QString &CDFILIAL);
+    bool buscaDadosConsClubPetro(const QString &Token, const QString &Documento, const QString &Tipo);
+    bool resgatePontoClubPetro(const QString &Token, double Pontos, const QDateTime &Momento);
+    void logClubPetro(const QString &Text, const QString &SeparatorOnly, const QString &WithDetail);
+    void desalocaVariaveisClubPetro();
+    // The site's setting of the programme's token endpoint; empty when none is set.
+    static QString clubPetroTokenUrl();
 
     // Click handlers of the consumer buttons.
     void spbCompraCredClick(QObject *Sender);
@@ -98,6 +123,9 @@ public:
     void VerifVrMinConsumoProd(const QString &CDPRODUTO);
 
 private:
+    bool acceptClubPetroCustomer(const QString &answer, const QString &Documento, const QString &detail);
+    void failClubPetroRedemption();
+
     SaleContext &m_context;
 };
 

@@ -138,6 +138,7 @@ ProductButtonPress::UnitEnd ProductButtonPress::sellUnit()
                              ? field(m_context.data().cdsConfigProd, "CDPRODUTO") : state.road.stBalcaoAux2;
     checkServiceFee(code);
     checkLoyaltyCampaign(code);
+    checkClubPetroPrice(code);
     checkCreditPrinting();
     checkDrawerLimit();
     reserveReceiptNumber();

@@ -38,6 +38,8 @@ private:
     bool serverReachable();
     void checkServiceFee(const QString &code);
     void checkLoyaltyCampaign(const QString &code);
+    void checkClubPetroPrice(const QString &code);
+    void clubPetroSegmentPrice(const QString &code);
     void checkCreditPrinting();
     void checkDrawerLimit();
     void reserveReceiptNumber();

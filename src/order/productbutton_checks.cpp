@@ -17,9 +17,14 @@
 
 #include <QAbstractButton>
 
-#include <exception>
+#include <consumer/consumersale.h>
+#include <runtime/clientdataset.h>
+#include <runtime/messages.h>
 #include <sale/codes.h>
+#include <sale/scopeguard.h>
 #include <sale/serverseams.h>
+
+#include <exception>
 
 namespace {
 
@@ -72,6 +77,82 @@ void ProductButtonPress::checkLoyaltyCampaign(const QString &code)
         refuse(QStringLiteral("CONS_N_INF2"));
     if (isYes(params.stIDUTLNFSVENCONS))
         refuse(QStringLiteral("CONS_N_INF3"));
+}
+
+// The fuel-station loyalty price of a consumer whose CPF the sale holds: the programme's
+// segment group picks the consumer type, and the operator learns the segment's day price.
+// The client's own message (customer not found, blocked, programme failing) is shown, not a
+// bare "offline"; the sale goes on without the segment either way.
+void ProductButtonPress::checkClubPetroPrice(const QString &code)
+{
+    SaleState &state = m_context.state();
+    const ClientDataSet &credentials = m_context.data().cdsDadosResgSaldo;
+    auto credential = [&credentials](const char *name) {
+        return credentials.Active() ? credentials.FindField(QString::fromLatin1(name)).AsString() : QString();
+    };
+    if (credential("DSIDRESGS").isEmpty() || credential("DSSENHARESGS").isEmpty())
+        return;
+    ConsumerSale &consumer = m_context.consumer();
+    const OnExit release([&consumer] { consumer.desalocaVariaveisClubPetro(); });
+    ClubPetroState &club = state.clubPetro;
+    if (club.stCpfClubPetro.isEmpty())
+        return;
+    club.stTokenApiClubPetro.clear();
+    if (!consumer.buscaTokenResgate(state.params.stCDFILIAL)) {
+        consumer.logClubPetro(QStringLiteral("Não foi possível buscar o token. Detalhes da requisição:"), QStringLiteral("N"),
+                              QStringLiteral("N"));
+        consumer.logClubPetro(club.stMensagemClubPetro, QStringLiteral("N"), QStringLiteral("S"));
+        if (!m_context.message(m_context.Msg(QStringLiteral("IMPCONAPI_CLUBPETRO")), 0) && club.stClubPetroOnline == QLatin1String("S"))
+            club.stClubPetroOnline = QStringLiteral("N");
+        return;
+    }
+    if (!consumer.buscaDadosConsClubPetro(club.stTokenApiClubPetro, club.stCpfClubPetro, QStringLiteral("N"))) {
+        consumer.logClubPetro(club.stMensagemClubPetro, QStringLiteral("N"), QStringLiteral("S"));
+        m_context.message(club.stMensagemClubPetro.isEmpty() ? m_context.Msg(QStringLiteral("API_OFFLINE"))
+                                                             : club.stMensagemClubPetro,
+                          0);
+        return;
+    }
+    consumer.logClubPetro(QStringLiteral("--> buscaDadosConsClubPetro = true - boCliClubPetroExiste = true"),
+                          QStringLiteral("N"), QStringLiteral("N"));
+    const ClientDataSet &customer = m_context.data().cdsConsClubPetro;
+    if (customer.FieldByName(QStringLiteral("CPF_ATIVO")).AsString().toUpper() != QLatin1String("SIM")) {
+        m_context.message(m_context.Msg(QStringLiteral("CONSCLUB_INATIVO")), 0);
+        Abort();
+    }
+    clubPetroSegmentPrice(code);
+}
+
+void ProductButtonPress::clubPetroSegmentPrice(const QString &code)
+{
+    SaleState &state = m_context.state();
+    ClientDataSet segment(QStringLiteral("cdsTipoConsFiliClubPetro"));
+    const Variant types = m_context.checkedValue(
+        m_context.server().consumers.GetTipoConsFiliClubPetro(state.clubPetro.stGrupoConsClubPetro),
+        QStringLiteral("GetTipoConsFiliClubPetro"), state.clubPetro.stGrupoConsClubPetro);
+    if (!types.isPacket() || !segment.SetData(types.packet()) || segment.IsEmpty())
+        return;
+    state.road.stNMGRUPOSEGPETRO = segment.FieldByName(QStringLiteral("NMGRUPOSEGPETRO")).AsString();
+    state.consumer.stCDTIPOCONS = segment.FieldByName(QStringLiteral("CDTIPOCONS")).AsString();
+    PriceRequest request;
+    request.cdFilial = state.params.stCDFILIAL;
+    request.cdClienteVenda = m_context.data().cdsCliente.Active()
+                                 ? m_context.data().cdsCliente.FindField(QStringLiteral("CDCLIENTE")).AsString()
+                                 : QString();
+    request.cdProduto = code;
+    request.cdLoja = state.params.stCDLOJA;
+    request.modoVenda = state.host.stModoVenda;
+    request.cdTipoCons = state.consumer.stCDTIPOCONS;
+    request.valueCount = 10;
+    ClientDataSet prices(QStringLiteral("cdsRetornaPreco_Aux"));
+    const PriceAnswer answer = m_context.services().ChamaFuncaoGetRetornaPreco(request, prices);
+    if (!answer.refusal.isEmpty()) {
+        m_context.message(answer.refusal, 3);
+        Abort();
+    }
+    state.road.stVRPRECODIA = prices.Active() ? prices.FindField(QStringLiteral("VRPRECODIA")).AsString() : QString();
+    if (!state.road.stVRPRECODIA.isEmpty() && state.road.stVRPRECODIA != QLatin1String("0"))
+        m_context.message(m_context.messages().Msg(QStringLiteral("DESC_CLUBPETRO"), {code, state.road.stVRPRECODIA}), 0);
 }
 
 void ProductButtonPress::checkCreditPrinting()

@@ -15,7 +15,10 @@
 
 #include <consumer/consumersale.h>
 
+#include <runtime/money.h>
 #include <runtime/ptbr.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -45,6 +48,10 @@ void ReceiptList::update()
         addLines();
     else
         startReceipt();
+    // The lines sum to the gross total (kept so for the next pass); a sale-wide discount that
+    // was granted (cashback, points) stays off it through every rebuild, or the customer would
+    // pay in full.
+    totals.doTotalVenda = Money::Trunc2(totals.doTotalVenda - saleDiscount());
     showTotals();
     totals.doQuantidade = 1.0;
     totals.doVrDescontoItem = 0.0;
@@ -78,6 +85,27 @@ void ReceiptList::addLines()
         m_shown.lines.emplace_back(items.GetBookmark().rowId, items.RecordStamp());
     }
     rememberReceipt();
+}
+
+// The sale-wide discount: every line it was granted on carries the whole of it in
+// VRDESCOMANDA, so it counts once, whatever lines were sold after it.
+double ReceiptList::saleDiscount()
+{
+    ClientDataSet &items = m_context.data().cdsItems;
+    if (!items.Active())
+        return 0.0;
+    // Read without moving what the grid and the roads see as the current line.
+    items.DisableControls();
+    const int at = items.RecNo();
+    const bool atEnd = items.Eof();
+    double discount = 0.0;
+    for (items.First(); !items.Eof(); items.Next())
+        discount = std::max(discount, items.FieldByName(QStringLiteral("VRDESCOMANDA")).AsFloat());
+    items.SetRecNo(at);
+    if (atEnd)
+        items.Next();
+    items.EnableControls();
+    return discount;
 }
 
 void ReceiptList::startReceipt()

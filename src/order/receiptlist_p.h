@@ -53,6 +53,7 @@ private:
     // The sale total, the total quantity and the exchange balance.
     void showTotals();
     void startReceipt();
+    double saleDiscount();
     int shownReceiptLines();
     void rememberReceipt();
     // Drops the receipt's lines below the history (all of them when there is none).

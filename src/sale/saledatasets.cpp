@@ -62,6 +62,7 @@ SaleDatasets::SaleDatasets()
     defineTickets();
     definePrintParameters();
     defineCardReceipt();
+    definePartners();
 }
 
 const QList<SaleDatasets::CadastreFile> &SaleDatasets::cadastreFiles()
@@ -110,7 +111,7 @@ QList<ClientDataSet *> SaleDatasets::all()
               &cdsBrindeCamp, &cdsPremio, &cdsPremioComb, &cdsPremioObs, &cdsImprimePedido,
               &cdsParamImpCupNF, &cdsUltTef, &cdsConsultaSaldo, &cdsTipoConsLoja, &cdsOrdFam,
               &cdsSupOrdemFamilia, &cdsConsumoFamilia, &cdsTipoConsFili, &cdsProdSubsidiado,
-              &cdsVerifProdConsumi};
+              &cdsVerifProdConsumi, &cdsConsClubPetro, &cdsDadosGCOM, &cdsPromocao};
     return found;
 }
 
@@ -480,4 +481,14 @@ void SaleDatasets::defineCardReceipt()
 {
     define(cdsUltTef, {{"CDNSUHOSTTEF", Text, 50}, {"CDBANCARTCR", Text, 10},
                        {"VRMOVIVEND", Number}, {"NMTIPORECE", Text, 40}});
+}
+
+void SaleDatasets::definePartners()
+{
+    define(cdsConsClubPetro, {{"COD_CLIENTE", Text, 50}, {"CARTAO", Text, 50}, {"TELCELULAR", Text, 50},
+                              {"SALDOPONTOS", Text, 50}, {"CPF_ATIVO", Text, 10}, {"CDCONSRESGSALDO", Text, 50},
+                              {"VRRESGATE", Number}, {"SENHARESGATE", Text, 500}, {"GRUPOCONS", Text, 500}});
+    cdsConsClubPetro.CreateDataSet();
+    define(cdsPromocao, {{"CDPROMOCAO", Text, 50}, {"DSPROMOCAO", Text, 50}, {"DTVALPROMO", Stamp},
+                         {"DSTIPPROMO", Text, 50}, {"VRPROMOCAO", Number}});
 }

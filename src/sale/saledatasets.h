@@ -109,6 +109,12 @@ public:
     ClientDataSet cdsRetornaPreco{QStringLiteral("cdsRetornaPreco")};
     ClientDataSet cdsPesqProd{QStringLiteral("cdsPesqProd")};
     ClientDataSet cdsItPromoCombAux{QStringLiteral("cdsItPromoCombAux")};
+    // Partner clients: the ClubPetro customers consulted in the process's life (one row per
+    // good consult, the last one current), the store's GCOM settings the cancellation loads,
+    // and the 4ALL promotions of the cashback consultation.
+    ClientDataSet cdsConsClubPetro{QStringLiteral("cdsConsClubPetro")};
+    ClientDataSet cdsDadosGCOM{QStringLiteral("cdsDadosGCOM")};
+    ClientDataSet cdsPromocao{QStringLiteral("cdsPromocao")};
     ClientDataSet cdsBrindeCamp{QStringLiteral("cdsBrindeCamp")};
     ClientDataSet cdsPremio{QStringLiteral("cdsPremio")};
     ClientDataSet cdsPremioComb{QStringLiteral("cdsPremioComb")};
@@ -150,4 +156,5 @@ private:
     void defineTickets();
     void definePrintParameters();
     void defineCardReceipt();
+    void definePartners();
 };

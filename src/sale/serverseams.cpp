@@ -5,6 +5,7 @@
 #include <server/srv_consumers_credit.h>
 #include <server/srv_counters.h>
 #include <server/srv_kds.h>
+#include <server/srv_lookups_partners.h>
 #include <server/srv_lookups_products.h>
 #include <server/srv_lookups_tills.h>
 #include <server/srv_loyalty.h>
@@ -378,7 +379,9 @@ Consumers::Consumers()
       getMinDtMovExtCons(&Srv_Kal51000::getMinDtMovExtCons),
       EvoluiSaldo(&Srv_Kal51000::EvoluiSaldo),
       setGravaCompCred(&Srv_Kal51000::setGravaCompCred),
-      getPrxDepositoCons(&Srv_Kal51000::getPrxDepositoCons)
+      getPrxDepositoCons(&Srv_Kal51000::getPrxDepositoCons),
+      getCNPJFil(&Srv_Kal51000::getCNPJFil),
+      GetTipoConsFiliClubPetro(&Srv_Kal51000::GetTipoConsFiliClubPetro)
 {
 }
 
@@ -413,6 +416,32 @@ void Consumers::fillMissing()
     fill(EvoluiSaldo, d.EvoluiSaldo);
     fill(setGravaCompCred, d.setGravaCompCred);
     fill(getPrxDepositoCons, d.getPrxDepositoCons);
+    fill(getCNPJFil, d.getCNPJFil);
+    fill(GetTipoConsFiliClubPetro, d.GetTipoConsFiliClubPetro);
+}
+
+// ---- partners ---------------------------------------------------------------------------------
+
+Partners::Partners()
+    : getDadosAme(&Srv_Kal51000::getDadosAme),
+      getMovCaixaAME(&Srv_Kal51000::getMovCaixaAME),
+      getDadosGCOM(&Srv_Kal51000::getDadosGCOM),
+      getVendaGCOM(&Srv_Kal51000::getVendaGCOM)
+{
+}
+
+Partners &Partners::current()
+{
+    return ServerSeams::current().partners;
+}
+
+void Partners::fillMissing()
+{
+    const Partners d;
+    fill(getDadosAme, d.getDadosAme);
+    fill(getMovCaixaAME, d.getMovCaixaAME);
+    fill(getDadosGCOM, d.getDadosGCOM);
+    fill(getVendaGCOM, d.getVendaGCOM);
 }
 
 } // namespace Seam
@@ -436,4 +465,5 @@ void ServerSeams::fillMissing()
     startupLookups.fillMissing();
     tabs.fillMissing();
     consumers.fillMissing();
+    partners.fillMissing();
 }

@@ -376,6 +376,32 @@ struct Consumers
         setGravaCompCred;
     // The deposit number of the next load (ten characters), or the failure.
     std::function<Variant(const QDate &day)> getPrxDepositoCons;
+    // The branch's CNPJ (NRINSJURFILI); empty for an unknown branch, or the failure.
+    std::function<Variant(const QString &CDFILIAL)> getCNPJFil;
+    // The consumer types of a fuel-station loyalty segment (NMGRUPOSEGPETRO, CDTIPOCONS), or
+    // the failure.
+    std::function<Variant(const QString &NMGRUPOSEGPETRO)> GetTipoConsFiliClubPetro;
+};
+
+// The partners' settings and the sale data their clients send (AME wallet, GCOM cashback).
+// The packets carry credentials: nothing may log them.
+struct Partners
+{
+    Partners();
+    static Partners &current();
+    void fillMissing();
+
+    // The branch's wallet settings (one PARAVEND row), or the failure.
+    std::function<Variant(const QString &CDFILIAL)> getDadosAme;
+    // The sale's wallet payments (IDTRANSAME, NRSEQUMOVI, VRMOVIVEND, IDTRANSAMECAPT), or the failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA, const QString &NRSEQVENDA,
+                          const QDateTime &DTABERTUR)>
+        getMovCaixaAME;
+    // The store's GCOM settings (IDUTLINTEGCOM, CDBRANDIDGCOM, CDURLGCOM, IDTOKENAPIGCOM), or the failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDLOJA)> getDadosGCOM;
+    // The sale's GCOM data (NRINSJURIEST, NRNOTAFISCALCE, NRCOMANDAEXT, NRTELGCOM); an empty
+    // packet for an unknown sale, or the failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA, const QString &NRSEQVENDA)> getVendaGCOM;
 };
 
 } // namespace Seam
@@ -397,4 +423,5 @@ struct ServerSeams
     Seam::StartupLookups startupLookups;
     Seam::Tabs tabs;
     Seam::Consumers consumers;
+    Seam::Partners partners;
 };
