@@ -22,7 +22,7 @@ QHash<QString, Variant> deskValues(const QString &folder, const QDateTime &now, 
     QHash<QString, Variant> values = {
         {"CDFILIAL", CDFILIAL}, {"CDLOJA", CDLOJA}, {"CDCAIXA", CDCAIXA}, {"CDCLIENTE", CDCLIENTE},
         {"IDESQUEMA", "1"}, {"IDCOLETOR", "N"}, {"STSISTEMAPRIN", "RES"},
-        {"IdTpTelaVe", "1"}, // the touch grid of groups and products
+        {"IdTpTelaVe", "5"}, // the touch grid of groups and products, with the badge sale
         {"DSLOGOTELA", ""}, {"DSDIRCAD", dsdircad},
         {"UTILIZAIMPFIS", "S"}, {"BOERROIMPRESSORA", "N"}, {"DISPLAYOK", "S"},
         {"SISTEMAQUBNFCE", "N"}, {"SISTEMAQUBSAT", "N"}, {"IDTIPOIMPFIS", 1},
@@ -45,7 +45,9 @@ QHash<QString, Variant> deskValues(const QString &folder, const QDateTime &now, 
         {"DSMENSCPFCUP", "CPF do consumidor na nota?"}, {"STTOTCV", "1"}, {"STTOTCOMPCRED", "1"},
         {"NRCONFTELA", "1"}, {"IDFECHACUPOM", "S"}, {"IDOBRIGFECHCAIX", "N"}, {"IDSENHACUP", "N"},
         {"IDENVIAPEDKDS", "N"}, {"IDIMPPEDPROD", "S"}, {"IDTPVENDIMPNF1", "N"}, {"NRDIAFECHAFOLHA", "20"},
-        {"IDPERCOMVENCPDC", "S"}, {"IDTIPINFCONS", "1"}, {"IDINFVENBAL", "N"}, {"IDVERGAVETANFIS", "N"},
+        {"IDPERCOMVENCPDC", "S"}, {"IDTIPINFCONS", "1"},
+        // Badge consumers: release confirmation in use, a subsidy shown on debit and cash sales.
+        {"IDUTCONFCADCONS", "S"}, {"IDSALDEXTDEBCON", "N"}, {"IDCONSUBDESFOL", "S"}, {"IDINFVENBAL", "N"}, {"IDVERGAVETANFIS", "N"},
         {"IDMOMENTOCPFVEN", "I"}, {"IDINFNOMEEND", "N"}, {"IDAMBTRABNFCE", "2"},
         // Access codes of the rights the screen asks for.
         {"CTCONSULTAPRECO", 101}, {"CTPESQPRODUTO", 102}, {"CTCANCITEMGEN", 103}, {"CTOBSPRODUTO", 104},

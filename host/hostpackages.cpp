@@ -4,6 +4,7 @@
 #include "authorities.h"
 #include "buyerdialog.h"
 #include "cardterminal.h"
+#include "consumerdialog.h"
 #include "devices.h"
 #include "dialogs.h"
 #include "dialogs_sale.h"
@@ -44,6 +45,8 @@ void installServices(Pkg_Hrk00002 &t)
     t.ChamaFuncaoGetRetornaPreco = PriceFunction::ChamaFuncaoGetRetornaPreco;
     t.TecladoNumerico = Dialogs::TecladoNumerico;
     t.Pesquisa = Dialogs::Pesquisa;
+    t.PesqConsumidor = ConsumerDialog::PesqConsumidor;
+    t.CriaCadConsumidor = ConsumerDialog::CriaCadConsumidor;
     t.VerificaAcesso = Access::VerificaAcesso;
     t.ControleAcess = Access::ControleAcess;
     t.LogControleAcess = Access::LogControleAcess;

@@ -108,7 +108,8 @@ QList<ClientDataSet *> SaleDatasets::all()
               &cdsDadosResgSaldo, &cdsCampanha, &cdsObs, &cdsTipoSaldoProd, &cdsValidProdNFCe,
               &cdsRegraFisPdv, &cdsVazio, &cdsRetornaPreco, &cdsPesqProd, &cdsItPromoCombAux,
               &cdsBrindeCamp, &cdsPremio, &cdsPremioComb, &cdsPremioObs, &cdsImprimePedido,
-              &cdsParamImpCupNF, &cdsUltTef, &cdsConsultaSaldo};
+              &cdsParamImpCupNF, &cdsUltTef, &cdsConsultaSaldo, &cdsDadosPreVDSaldo, &cdsSaldo,
+              &cdsTipoConsFili, &cdsMinDtMovExtCons};
     return found;
 }
 

@@ -79,6 +79,12 @@ public:
     // The consumer's register rows and balance per family (CDFAMILISALD, VRSALDCONFAM), as the
     // consumer roads and the settlement end load them from their server packets.
     ClientDataSet cdsConsultaSaldo{QStringLiteral("cdsConsultaSaldo")};
+    // The badge sale's consumer figures: the sale data of the balance check before the sale, the
+    // source's balance packet, the type's rules in the branch and the first statement date.
+    ClientDataSet cdsDadosPreVDSaldo{QStringLiteral("cdsDadosPreVDSaldo")};
+    ClientDataSet cdsSaldo{QStringLiteral("cdsSaldo")};
+    ClientDataSet cdsTipoConsFili{QStringLiteral("cdsTipoConsFili")};
+    ClientDataSet cdsMinDtMovExtCons{QStringLiteral("cdsMinDtMovExtCons")};
 
     // Answers of the server kept for the call.
     ClientDataSet cdsConsumidorDLV{QStringLiteral("cdsConsumidorDLV")};

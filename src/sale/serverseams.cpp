@@ -173,7 +173,8 @@ LookupsTills::LookupsTills()
       getImpPesagem([](const QString &CDFILIAL, const QString &CDCAIXA) {
           return Variant(Srv_Kal51000::getImpPesagem(CDFILIAL, CDCAIXA));
       }),
-      getSenhaUtil(Srv_Kal51000::getSenhaUtil)
+      getSenhaUtil(Srv_Kal51000::getSenhaUtil),
+      getBloqFimSemana(&Srv_Kal51000::getBloqFimSemana)
 {
 }
 
@@ -194,6 +195,7 @@ void LookupsTills::fillMissing()
     fill(getImpBackup, d.getImpBackup);
     fill(getImpPesagem, d.getImpPesagem);
     fill(getSenhaUtil, d.getSenhaUtil);
+    fill(getBloqFimSemana, d.getBloqFimSemana);
 }
 
 // ---- loyalty ----------------------------------------------------------------------------------
@@ -202,7 +204,7 @@ Loyalty::Loyalty()
     : getCampCompGanhe(Srv_Kal51000::getCampCompGanhe),
       getBrCampCompGanhe(Srv_Kal51000::getBrCampCompGanhe),
       getProdPromoFidelidade(Srv_Kal51000::getProdPromoFidelidade),
-      getCampanha([](const QString &CDFILIAL) { return Variant(Srv_Kal51000::getCampanha(CDFILIAL)); }),
+      getCampanha(&Srv_Kal51000::getCampanhaFilial),
       getCadBeneficio([](const QString &client, const QString &consumer) {
           return Srv_Kal51000::getCadBeneficio(client, consumer);
       }),
@@ -356,7 +358,23 @@ Consumers::Consumers()
       getDsConsumidor(&Srv_Kal51000::getDsConsumidor),
       getEmailCons([](const QString &CDCLIENTE, const QString &CDCONSUMIDOR) {
           return Variant(Srv_Kal51000::getEmailCons(CDCLIENTE, CDCONSUMIDOR));
-      })
+      }),
+      getGastCons(&Srv_Kal51000::getGastCons),
+      getGastConsLoja(&Srv_Kal51000::getGastConsLoja),
+      getGastoConsMes(&Srv_Kal51000::getGastoConsMes),
+      getSaldoCons(&Srv_Kal51000::getSaldoCons),
+      getSaldoCred(&Srv_Kal51000::getSaldoCred),
+      getVrSubsBasicoCons(&Srv_Kal51000::getVrSubsBasicoCons),
+      getVrSubsBasico(&Srv_Kal51000::getVrSubsBasico),
+      GetTipoConsFili(&Srv_Kal51000::GetTipoConsFili),
+      GetNmTipoCons(&Srv_Kal51000::GetNmTipoCons),
+      getGtTotConsSaldExtra(&Srv_Kal51000::getGtTotConsSaldExtra),
+      getDadosPreVDSaldo(&Srv_Kal51000::getDadosPreVDSaldo),
+      getConsumidor(&Srv_Kal51000::getConsumidor),
+      getCreditoPessoal(&Srv_Kal51000::getCreditoPessoal),
+      getMinDtMovExtCons(&Srv_Kal51000::getMinDtMovExtCons),
+      setAtualizaDebCons(&Srv_Kal51000::setAtualizaDebCons),
+      EvoluiSaldo(&Srv_Kal51000::EvoluiSaldo)
 {
 }
 
@@ -378,6 +396,22 @@ void Consumers::fillMissing()
     fill(getCdFamiliSald, d.getCdFamiliSald);
     fill(getDsConsumidor, d.getDsConsumidor);
     fill(getEmailCons, d.getEmailCons);
+    fill(getGastCons, d.getGastCons);
+    fill(getGastConsLoja, d.getGastConsLoja);
+    fill(getGastoConsMes, d.getGastoConsMes);
+    fill(getSaldoCons, d.getSaldoCons);
+    fill(getSaldoCred, d.getSaldoCred);
+    fill(getVrSubsBasicoCons, d.getVrSubsBasicoCons);
+    fill(getVrSubsBasico, d.getVrSubsBasico);
+    fill(GetTipoConsFili, d.GetTipoConsFili);
+    fill(GetNmTipoCons, d.GetNmTipoCons);
+    fill(getGtTotConsSaldExtra, d.getGtTotConsSaldExtra);
+    fill(getDadosPreVDSaldo, d.getDadosPreVDSaldo);
+    fill(getConsumidor, d.getConsumidor);
+    fill(getCreditoPessoal, d.getCreditoPessoal);
+    fill(getMinDtMovExtCons, d.getMinDtMovExtCons);
+    fill(setAtualizaDebCons, d.setAtualizaDebCons);
+    fill(EvoluiSaldo, d.EvoluiSaldo);
 }
 
 } // namespace Seam
