@@ -11,45 +11,6 @@
 
 namespace CreditPurchaseHost {
 
-ConsumerSearchAnswer PesqConsumidor(const ConsumerSearchRequest &request, ClientDataSet &)
-{
-    ConsumerSearchAnswer answer;
-    KeypadRequest keypad;
-    keypad.title = request.prompt;
-    keypad.prompt = QStringLiteral("Passe o crachá");
-    keypad.maxLength = 25;
-    const KeypadAnswer badge = Dialogs::TecladoNumerico(keypad);
-    if (!badge.confirmed || badge.value.trimmed().isEmpty())
-        return answer;
-    const HostDatabase::Rows found = HostDatabase::query(
-        QStringLiteral("hostPesqConsumidor"),
-        QStringLiteral("SELECT CDCLIENTE, CDCONSUMIDOR, NMCONSUMIDOR, CDTIPOCONS, CDCCUSCLIE, IDVERSALDCON, "
-                       "IDTPVENDACONS, NRCPFRESPCON FROM CONSUMIDOR WHERE CDIDCONSUMID = :P_CRACHA AND IDSITCONSUMI = '1' "
-                       "ORDER BY CDCLIENTE, CDCONSUMIDOR"),
-        {{QStringLiteral("P_CRACHA"), badge.value.trimmed()}});
-    if (!found.ok() || found.rows.isEmpty()) {
-        const QString text = found.ok() ? QStringLiteral("Crachá %1 não encontrado.").arg(badge.value.trimmed())
-                                        : found.error;
-        HostLog::write(QStringLiteral("pesquisa de consumidor: ") + text);
-        Ravuvozozod::Mensagem(text, QString(), QStringLiteral("N"), QStringLiteral("N"), Ravuvozozod::Error, QString(),
-                              QString(), 0);
-        return answer;
-    }
-    const QList<QVariant> &row = found.rows.first();
-    answer.found = true;
-    answer.stCdClienteVenda = row.at(0).toString();
-    answer.stCDCONSUMIDOR = row.at(1).toString();
-    answer.stNmConsumidor = row.at(2).toString();
-    answer.stCDTIPOCONS = row.at(3).toString();
-    answer.stCartaoAux1 = row.at(4).toString();
-    answer.stRecebAux6 = row.at(5).toString();
-    answer.stCartaoAux2 = row.at(6).toString();
-    answer.stNrInscrConsVenda = row.at(7).toString();
-    answer.stNrCracha = badge.value.trimmed();
-    HostLog::write(QStringLiteral("pesquisa de consumidor: crachá %1, %2").arg(answer.stNrCracha, answer.stNmConsumidor));
-    return answer;
-}
-
 QString voucherText(const CreditPurchaseVoucherRequest &request)
 {
     const auto columns = [](const QString &left, const QString &right) {

@@ -4,14 +4,9 @@
 
 class ClientDataSet;
 
-// The stand-in host's part of the credit purchase: the badge search that names the consumer
-// and the voucher of a till that issues electronic documents.
+// The stand-in host's part of the credit purchase: the voucher of a till that issues
+// electronic documents (the badge search is the consumer dialog's).
 namespace CreditPurchaseHost {
-
-// The badge typed on the numeric keypad (in a script, a queued keypad answer), looked up among
-// the active consumers of the base by their badge code (CDIDCONSUMID). Not found: the operator
-// is told and nothing is chosen.
-ConsumerSearchAnswer PesqConsumidor(const ConsumerSearchRequest &request, ClientDataSet &cdsCliente);
 
 // The personal-credit voucher on the non-fiscal printer 3 (Dados/ImpressoraNaoFiscal/<port>.txt).
 HostResult Imp_Compr_Cred(const CreditPurchaseVoucherRequest &request);

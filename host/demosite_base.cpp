@@ -77,7 +77,8 @@ void receiptTypes(Rows &rows)
 {
     const QList<QStringList> types{{"001", "Dinheiro", "1"}, {"002", "Cartão de crédito", "2"},
                                    {"003", "Cartão de débito", "3"}, {"004", "Vale-refeição", "5"},
-                                   {"005", "PIX", "6"}, {"009", "Crédito pessoal (crachá)", "9"}};
+                                   {"005", "PIX", "6"}, {"009", "Crédito pessoal (crachá)", "9"},
+                                   {"010", "Débito consumidor (crachá)", "A"}};
     for (const QStringList &t : types)
         rows.add("TIPORECE", {{"CDTIPORECE", t[0]}, {"NMTIPORECE", t[1]}, {"IDTIPORECE", t[2]}, {"IDMOSTRARECE", "S"},
                               {"IDDESABTEF", "S"}});
@@ -236,22 +237,29 @@ void consumers(Rows &rows, const QDateTime &now)
     for (const char *client : {"000002", "000003"})
         rows.add("CLIENFILIAL", {{"CDCLIENTE", client}, {"CDFILIAL", CDFILIAL}, {"IDPERMVENDAQUB", "S"},
                                  {"IDCLIENPRIN", QLatin1String(client) == QLatin1String("000002") ? "S" : "N"}});
-    struct Consumer { const char *client, *code, *name, *badge, *cpf, *type; double meal, snack; };
+    // One consumer for each allowed-kinds code ("1" debit .. "7" all three); 1005 may not use the
+    // daily balance at weekends and 1006 is not released for consumption.
+    struct Consumer { const char *client, *code, *name, *badge, *cpf, *type; double meal, snack; const char *kinds;
+                      double subsidy; const char *weekend, *released; };
     const QList<Consumer> consumers{
-        {"000002", "000101", "JOSÉ CARLOS OLIVEIRA", "1001", "39053344705", "01", 180.00, 45.50},
-        {"000002", "000102", "FERNANDA RIBEIRO ALVES", "1002", "52998224725", "01", 92.40, 12.00},
-        {"000002", "000103", "LUCAS MARTINS FERREIRA", "1003", "11144477735", "02", 0.00, 8.75},
-        {"000003", "000201", "PATRÍCIA GOMES ROCHA", "2001", "28625587887", "01", 250.00, 60.00},
+        {"000002", "000101", "JOSÉ CARLOS OLIVEIRA", "1001", "39053344705", "01", 180.00, 45.50, "7", 15.0, "N", "S"},
+        {"000002", "000102", "FERNANDA RIBEIRO ALVES", "1002", "52998224725", "01", 92.40, 12.00, "4", 0.0, "N", "S"},
+        {"000002", "000103", "LUCAS MARTINS FERREIRA", "1003", "11144477735", "02", 0.00, 8.75, "6", 0.0, "N", "S"},
+        {"000003", "000201", "PATRÍCIA GOMES ROCHA", "2001", "28625587887", "01", 250.00, 60.00, "7", 0.0, "N", "S"},
+        {"000002", "000104", "MARCOS ANTÔNIO SILVA", "1004", "", "01", 0.00, 0.00, "1", 10.0, "N", "S"},
+        {"000002", "000105", "JULIANA SOUZA LIMA", "1005", "", "01", 40.00, 10.00, "2", 0.0, "S", "S"},
+        {"000002", "000106", "ROBERTO CARLOS NUNES", "1006", "", "02", 0.00, 0.00, "3", 0.0, "N", "N"},
+        {"000003", "000202", "ANA PAULA MENDES", "2002", "", "01", 0.00, 0.00, "5", 0.0, "S", "S"},
     };
     const QDateTime loaded(now.date().addDays(-1), QTime(8, 0));
     int deposit = 0;
     for (const Consumer &c : consumers) {
         rows.add("CONSUMIDOR", {{"CDCLIENTE", c.client}, {"CDCONSUMIDOR", c.code}, {"NMCONSUMIDOR", c.name},
                                 {"CDIDCONSUMID", c.badge}, {"NRCPFRESPCON", c.cpf},
-                                {"CDTIPOCONS", c.type}, {"IDBLOQSALDFS", "N"}, {"IDSITCONSUMI", "1"},
-                                {"IDTPVENDACONS", "7"}, {"IDVERSALDCON", "S"}, {"IDATUCPFCONS", "S"},
-                                {"VRLIMDEBCONS", 400.0}, {"VRMAXDEBCONS", 50.0}, {"VRMAXCREDCONS", 70.0},
-                                {"VRSUBSBASICO", 0.0}});
+                                {"CDTIPOCONS", c.type}, {"IDBLOQSALDFS", c.weekend}, {"IDSITCONSUMI", "1"},
+                                {"IDTPVENDACONS", c.kinds}, {"IDVERSALDCON", "S"}, {"IDATUCPFCONS", "S"},
+                                {"IDCADCONFLIBCON", c.released}, {"VRLIMDEBCONS", 400.0}, {"VRMAXDEBCONS", 50.0},
+                                {"VRMAXCREDCONS", 70.0}, {"VRSUBSBASICO", c.subsidy}});
         for (const auto &[family, value] : {std::pair{"REF", c.meal}, std::pair{"LAN", c.snack}}) {
             rows.add("SALDOCONS", {{"CDCLIENTE", c.client}, {"CDCONSUMIDOR", c.code}, {"CDFAMILISALD", family},
                                    {"VRSALDCONFAM", value}});

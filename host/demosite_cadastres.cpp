@@ -60,6 +60,7 @@ DataPacket receiptTypes()
     b.row({"004", "Vale-refeição", "5", N, "04", S, N});
     b.row({"005", "PIX", "6", N, "05", S, S});
     b.row({"009", "Crédito pessoal (crachá)", "9", N, "06", S, S});
+    b.row({"010", "Débito consumidor (crachá)", "A", N, "07", S, S});
     return b.packet();
 }
 
@@ -313,25 +314,19 @@ DataPacket deskOpening(const QDateTime &now)
     return b.packet();
 }
 
-PacketBuilder serviceColumns()
+// The meal services of the branch's client companies: no product for a consumer type; the
+// branch's all-day service that puts the chicken plate on a badge sale by itself, and its lunch
+// service, where the pudding is limited to one a day per consumer.
+DataPacket serviceProducts(bool forTypes)
 {
     PacketBuilder b;
     b.text("CDFILIAL", 20).text("CDSERVFILI", 20).text("CDTIPOCONS", 20).text("CDPRODUTO", 20)
         .text("QTLIMCONPRSE", 10).text("VRLIMCONSERV", 20).text("HRINISERTUR", 4).text("HRFINSERTUR", 4)
-        .text("QTLIMCONPROD", 10);
-    return b;
-}
-
-DataPacket serviceLimits()
-{
-    return serviceColumns().packet();
-}
-
-// The lunch service of the branch: the pudding is limited to one a day per consumer.
-DataPacket serviceProducts()
-{
-    PacketBuilder b = serviceColumns();
-    b.row({CDFILIAL, "ALM", "", "09001", "", "", "1100", "1500", "1"});
+        .text("QTLIMCONPROD", 10).text("IDCARGAUTOPS", 1).text("IDCARGAUTOPR", 1).text("IDIMPCUPOMAUT", 1);
+    if (!forTypes) {
+        b.row({CDFILIAL, "01", "", "01001", "", "", "0000", "2359", "1", "", S, N});
+        b.row({CDFILIAL, "ALM", "", "09001", "", "", "1100", "1500", "1", "", N, N});
+    }
     return b.packet();
 }
 
@@ -393,7 +388,7 @@ QList<CadastreFile> cadastreFiles(const QDateTime &now)
         {"ProdLoja.cds", productionPorts()},    {"AliqSistema.cds", taxCache()},
         {"MenuCombinado.cds", combinedMenus()}, {"ConfigProd.cds", configProducts()},
         {"ConfigGrupo.cds", configGroups()},    {"AberturaCaixa.cds", deskOpening(now)},
-        {"ProdServtCon.cds", serviceLimits()},  {"ProdrServ.cds", serviceProducts()},
+        {"ProdServtCon.cds", serviceProducts(true)}, {"ProdrServ.cds", serviceProducts(false)},
         {"FamSaldoFili.cds", balanceFamilies()}, {"DataMovimento.cds", businessDate(now)},
         {"FiliOper.cds", branchOperators()},    {"ProdAmbiente.cds", productRooms()},
         {"MesaSala.cds", tables()},             {"ControleAcess.cds", loggedOperator()},

@@ -45,7 +45,10 @@ QHash<QString, Variant> deskValues(const QString &folder, const QDateTime &now, 
         {"DSMENSCPFCUP", "CPF do consumidor na nota?"}, {"STTOTCV", "1"}, {"STTOTCOMPCRED", "1"},
         {"NRCONFTELA", "1"}, {"IDFECHACUPOM", "S"}, {"IDOBRIGFECHCAIX", "N"}, {"IDSENHACUP", "N"},
         {"IDENVIAPEDKDS", "N"}, {"IDIMPPEDPROD", "S"}, {"IDTPVENDIMPNF1", "N"}, {"NRDIAFECHAFOLHA", "20"},
-        {"IDPERCOMVENCPDC", "N"}, {"IDTIPINFCONS", "1"}, {"IDINFVENBAL", "N"}, {"IDVERGAVETANFIS", "N"},
+        {"IDPERCOMVENCPDC", "N"}, {"IDTIPINFCONS", "1"},
+        // Badge consumers: release confirmation in use, a subsidy shown on debit and cash sales.
+        {"IDUTCONFCADCONS", "S"}, {"IDSALDEXTDEBCON", "N"}, {"IDCONSUBDESFOL", "S"}, {"IDINFVENBAL", "N"},
+        {"IDVERGAVETANFIS", "N"},
         {"IDMOMENTOCPFVEN", "I"}, {"IDINFNOMEEND", "N"}, {"IDAMBTRABNFCE", "2"},
         // Access codes of the rights the screen asks for.
         {"CTCONSULTAPRECO", 101}, {"CTPESQPRODUTO", 102}, {"CTCANCITEMGEN", 103}, {"CTOBSPRODUTO", 104},

@@ -5,6 +5,7 @@
 #include "buyerdialog.h"
 #include "cardterminal.h"
 #include "creditpurchase.h"
+#include "consumerdialog.h"
 #include "devices.h"
 #include "dialogs.h"
 #include "dialogs_sale.h"
@@ -47,6 +48,8 @@ void installServices(Pkg_Hrk00002 &t)
     t.ChamaFuncaoGetRetornaPreco = PriceFunction::ChamaFuncaoGetRetornaPreco;
     t.TecladoNumerico = Dialogs::TecladoNumerico;
     t.Pesquisa = Dialogs::Pesquisa;
+    t.PesqConsumidor = ConsumerDialog::PesqConsumidor;
+    t.CriaCadConsumidor = ConsumerDialog::CriaCadConsumidor;
     t.VerificaAcesso = Access::VerificaAcesso;
     t.ControleAcess = Access::ControleAcess;
     t.LogControleAcess = Access::LogControleAcess;
@@ -74,8 +77,7 @@ void installServices(Pkg_Hrk00002 &t)
     t.ProdCombinado = ItemDialogs::ProdCombinado;
     t.CriaPromocaoInteligente = ItemDialogs::CriaPromocaoInteligente;
     t.VerificaStatusGaveta = Devices::VerificaStatusGaveta;
-    // The credit purchase: the badge search and the voucher of an electronic-document till.
-    t.PesqConsumidor = CreditPurchaseHost::PesqConsumidor;
+    // The credit purchase: the voucher of an electronic-document till.
     t.Imp_Compr_Cred = CreditPurchaseHost::Imp_Compr_Cred;
     t.IntegracaoFid4All = PartnerServices::IntegracaoFid4All;
     t.IntegracaoFidUds = PartnerServices::IntegracaoFidUds;

@@ -69,9 +69,11 @@ public:
     // Each does the least its contract asks; a check that cannot tell answers that the item
     // fits, so an ordinary sale is never blocked by it.
 
-    // Loads the consumer's balance data; leaves stRecebAux6 and stPedidoAux6 as they are.
+    // The consumer's sale data and family balances for the balance check before the sale, with
+    // the account letter (stPedidoAux6); shows its own failures.
     void preparaVarPreVDSaldo();
-    // Fills the balance and spending figures the next limit check reads; does nothing yet.
+    // Fills the spending and balance figures the next limit check reads from the source the
+    // parameters choose; a source that fails raises std::runtime_error with the text to show.
     void Sald_Gast_Cons(const QString &Kind, const QString &CDCLIENTE, const QString &CDCONSUMIDOR,
                         const QString &NMCONSUMIDOR, const QString &CDFAMILISALD, const QString &Extra);
     // Limit checks of an item (Flag "N") or of a sale row at settlement (Flag "S"): true when
@@ -103,16 +105,35 @@ public:
     // in the sale's figures and hands back the one it grew in Total.
     void VerifVrSubsBasico(double &Total);
     void VerifVrSubsBasicExtra(double &Total);
-    // The family-balance log of a personal-credit sale; goes to the process log.
+    // The family-balance log of a personal-credit sale (dados/LogKal51000); never fails.
     void LogFamSaldo(const QString &Text);
     // Adds the value to the family's row (inserting it), or takes it off and deletes the row
     // once it is worth 0 or less (rounded to cents). Creates the dataset when it is closed.
     void addFamiliaSaldo(ClientDataSet &cdsFamiliaSaldo, const QString &CDFAMILISALD, double Value,
                          bool Add);
-    // Receipt writer of the compact layouts "4", "6" and "8": one counted row per sale line.
+    // Receipt writer of the compact layouts "4", "6" and "8": the item row, its observation
+    // and a rule.
     void LinhaEx3(const QString &Codigo, const QString &Nome, const QString &NrSeq, const QString &Qtde,
                   const QString &Preco, const QString &PrecoCliente, bool ComObs, const QString &Lugar,
                   const QString &Unidade, double Desconto, double Acrescimo, const QString &Obs);
+
+    // ---- the badge consumer sale (badgesale*.cpp) ----------------------------------------------
+    // The sale-kind chooser: shows the kinds the allowed-kinds code permits and returns once
+    // stTipoVendaCons holds "1", "2", "3" or "0".
+    void SelecionarTipoVenda(const QString &Codigo);
+    // True when the consumer may consume; on a refusal the badge sale is reset.
+    bool ValidarCadastro();
+    // Before a cancellation: reverses a personal-credit sale on the online statement service
+    // (empty number: the desk's last receipt); raises std::runtime_error when it cannot.
+    void ConectaExtConsOnline(const QString &NrVenda);
+    void CarregaFotoConsumidor(const QString &Codigo);
+    // The final balance text of a consumer receipt into stRecebAux15 (also answered).
+    QString CalcSaldoFinalCredCons(double Movimento, double Saldo, double Venda, const QString &Modo,
+                                   const QString &Tipo);
+    // Midnight of the first day of the date's month.
+    QDateTime PrimeiroDiaMes(const QDateTime &Date);
+    // "Sim" for "S", else "Não".
+    QString cdsFamSaldoIDPERMCARGACREDGetText(const QString &stored) const;
 
     // Seams of the product entry: the counter loyalty treatment of a line (may change
     // doVrDescontoItem; changes nothing yet) and the minimum consumption of a consumer-debit

@@ -20,6 +20,8 @@ struct OnlineStatementRequest
     QString url{};       // CDURLWSEXTCONS
     QString operation{}; // "CONSULTA_SALDO", "CONSULTA_CONSUMO", "CONSULTA_CONSUMO_FAMILIA",
                        // "CONSULTA_ORDEM_FAMILIA", "CARGA_CRED", "VENDA_CANC"
+    QString cdCaixa{};   // "VENDA_CANC": the desk and the receipt whose sale is reversed
+    QString nrVenda{};
     bool operator==(const OnlineStatementRequest &) const = default;
 };
 

@@ -117,6 +117,7 @@ VENDACONS_NAME(tcbBalcao36)
 // Panels over the touch grid while a road waits for a choice, and the printer error.
 VENDACONS_NAME(panEscolheVenda)
 VENDACONS_NAME(spbVendaDeb)
+VENDACONS_NAME(sbtFidelidade)
 VENDACONS_NAME(spbCredPessoal)
 VENDACONS_NAME(spbVendaVis)
 VENDACONS_NAME(spbCancEscolhe)
@@ -296,6 +297,7 @@ inline constexpr NamedControl built[] = {
     {spbCredPessoal, ControlKind::Button},
     {spbVendaVis, ControlKind::Button},
     {spbCancEscolhe, ControlKind::Button},
+    {sbtFidelidade, ControlKind::Button},
     {pnlListaBeneficio, ControlKind::Panel},
     {dbgBeneficio, ControlKind::Grid},
     {btnEnterFid, ControlKind::Button},

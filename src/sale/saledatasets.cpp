@@ -111,7 +111,8 @@ QList<ClientDataSet *> SaleDatasets::all()
               &cdsBrindeCamp, &cdsPremio, &cdsPremioComb, &cdsPremioObs, &cdsImprimePedido,
               &cdsParamImpCupNF, &cdsUltTef, &cdsConsultaSaldo, &cdsTipoConsLoja, &cdsOrdFam,
               &cdsSupOrdemFamilia, &cdsConsumoFamilia, &cdsTipoConsFili, &cdsProdSubsidiado,
-              &cdsVerifProdConsumi, &cdsConsClubPetro, &cdsDadosGCOM, &cdsPromocao};
+              &cdsVerifProdConsumi, &cdsConsClubPetro, &cdsDadosGCOM, &cdsPromocao, &cdsDadosPreVDSaldo,
+              &cdsSaldo, &cdsMinDtMovExtCons};
     return found;
 }
 

@@ -90,6 +90,11 @@ public:
     ClientDataSet cdsTipoConsFili{QStringLiteral("cdsTipoConsFili")};
     ClientDataSet cdsProdSubsidiado{QStringLiteral("cdsProdSubsidiado")};
     ClientDataSet cdsVerifProdConsumi{QStringLiteral("cdsVerifProdConsumi")};
+    // The badge sale's consumer figures: the sale data of the balance check before the sale, the
+    // source's balance packet, the type's rules in the branch and the first statement date.
+    ClientDataSet cdsDadosPreVDSaldo{QStringLiteral("cdsDadosPreVDSaldo")};
+    ClientDataSet cdsSaldo{QStringLiteral("cdsSaldo")};
+    ClientDataSet cdsMinDtMovExtCons{QStringLiteral("cdsMinDtMovExtCons")};
 
     // Answers of the server kept for the call.
     ClientDataSet cdsConsumidorDLV{QStringLiteral("cdsConsumidorDLV")};

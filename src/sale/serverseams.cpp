@@ -175,7 +175,8 @@ LookupsTills::LookupsTills()
       getImpPesagem([](const QString &CDFILIAL, const QString &CDCAIXA) {
           return Variant(Srv_Kal51000::getImpPesagem(CDFILIAL, CDCAIXA));
       }),
-      getSenhaUtil(Srv_Kal51000::getSenhaUtil)
+      getSenhaUtil(Srv_Kal51000::getSenhaUtil),
+      getBloqFimSemana(&Srv_Kal51000::getBloqFimSemana)
 {
 }
 
@@ -196,6 +197,7 @@ void LookupsTills::fillMissing()
     fill(getImpBackup, d.getImpBackup);
     fill(getImpPesagem, d.getImpPesagem);
     fill(getSenhaUtil, d.getSenhaUtil);
+    fill(getBloqFimSemana, d.getBloqFimSemana);
 }
 
 // ---- loyalty ----------------------------------------------------------------------------------
@@ -204,7 +206,7 @@ Loyalty::Loyalty()
     : getCampCompGanhe(Srv_Kal51000::getCampCompGanhe),
       getBrCampCompGanhe(Srv_Kal51000::getBrCampCompGanhe),
       getProdPromoFidelidade(Srv_Kal51000::getProdPromoFidelidade),
-      getCampanha([](const QString &CDFILIAL) { return Variant(Srv_Kal51000::getCampanha(CDFILIAL)); }),
+      getCampanha(&Srv_Kal51000::getCampanhaFilial),
       getCadBeneficio([](const QString &client, const QString &consumer) {
           return Srv_Kal51000::getCadBeneficio(client, consumer);
       }),
@@ -381,7 +383,20 @@ Consumers::Consumers()
       setGravaCompCred(&Srv_Kal51000::setGravaCompCred),
       getPrxDepositoCons(&Srv_Kal51000::getPrxDepositoCons),
       getCNPJFil(&Srv_Kal51000::getCNPJFil),
-      GetTipoConsFiliClubPetro(&Srv_Kal51000::GetTipoConsFiliClubPetro)
+      GetTipoConsFiliClubPetro(&Srv_Kal51000::GetTipoConsFiliClubPetro),
+      getGastCons(&Srv_Kal51000::getGastCons),
+      getGastConsLoja(&Srv_Kal51000::getGastConsLoja),
+      getGastoConsMes(&Srv_Kal51000::getGastoConsMes),
+      getSaldoCons(&Srv_Kal51000::getSaldoCons),
+      getSaldoCred(&Srv_Kal51000::getSaldoCred),
+      getVrSubsBasicoCons(&Srv_Kal51000::getVrSubsBasicoCons),
+      getVrSubsBasico(&Srv_Kal51000::getVrSubsBasico),
+      GetNmTipoCons(&Srv_Kal51000::GetNmTipoCons),
+      getGtTotConsSaldExtra(&Srv_Kal51000::getGtTotConsSaldExtra),
+      getDadosPreVDSaldo(&Srv_Kal51000::getDadosPreVDSaldo),
+      getConsumidor(&Srv_Kal51000::getConsumidor),
+      getCreditoPessoal(&Srv_Kal51000::getCreditoPessoal),
+      setAtualizaDebCons(&Srv_Kal51000::setAtualizaDebCons)
 {
 }
 
@@ -418,6 +433,19 @@ void Consumers::fillMissing()
     fill(getPrxDepositoCons, d.getPrxDepositoCons);
     fill(getCNPJFil, d.getCNPJFil);
     fill(GetTipoConsFiliClubPetro, d.GetTipoConsFiliClubPetro);
+    fill(getGastCons, d.getGastCons);
+    fill(getGastConsLoja, d.getGastConsLoja);
+    fill(getGastoConsMes, d.getGastoConsMes);
+    fill(getSaldoCons, d.getSaldoCons);
+    fill(getSaldoCred, d.getSaldoCred);
+    fill(getVrSubsBasicoCons, d.getVrSubsBasicoCons);
+    fill(getVrSubsBasico, d.getVrSubsBasico);
+    fill(GetNmTipoCons, d.GetNmTipoCons);
+    fill(getGtTotConsSaldExtra, d.getGtTotConsSaldExtra);
+    fill(getDadosPreVDSaldo, d.getDadosPreVDSaldo);
+    fill(getConsumidor, d.getConsumidor);
+    fill(getCreditoPessoal, d.getCreditoPessoal);
+    fill(setAtualizaDebCons, d.setAtualizaDebCons);
 }
 
 // ---- partners ---------------------------------------------------------------------------------

@@ -146,6 +146,9 @@ struct LookupsTills
     std::function<QString(const QString &CDFILIAL, const QString &number, const QString &CDCAIXA,
                           const QDateTime &date)>
         getSenhaUtil;
+    // IDBLOQSALDFS of the consumer: "S" when the daily balance may not be used at weekends; the
+    // error text on failure.
+    std::function<QString(const QString &CDCLIENTE, const QString &CDCONSUMIDOR)> getBloqFimSemana;
 };
 
 struct Loyalty
@@ -160,7 +163,8 @@ struct Loyalty
     std::function<Variant(const QString &CDCAMPANHA, const QDateTime &start)> getBrCampCompGanhe;
     // CDPRODUTO, NRSEQPRODCAMP of the product in the branch's loyalty campaigns; or the failure.
     std::function<Variant(const QString &CDFILIAL, const QString &CDPRODUTO)> getProdPromoFidelidade;
-    // The branch's active campaign valid today: its code, empty when none, or the failure.
+    // True when the branch takes part in a benefit campaign (IDCAMPANHA neither "E" nor "C"),
+    // else False; or the failure, which stops start-up.
     std::function<Variant(const QString &CDFILIAL)> getCampanha;
     // True when the consumer has no benefit at all; False when there is one, or on failure.
     std::function<bool(const QString &CDCLIENTE, const QString &CDCONSUMIDOR)> getCadBeneficio;
@@ -381,6 +385,43 @@ struct Consumers
     // The consumer types of a fuel-station loyalty segment (NMGRUPOSEGPETRO, CDTIPOCONS), or
     // the failure.
     std::function<Variant(const QString &NMGRUPOSEGPETRO)> GetTipoConsFiliClubPetro;
+
+    // ---- the badge sale's figures (badge consumer sale) ----
+    // Today's spending: kind "1" the debit movements, any other the statement sales; or the failure.
+    std::function<Variant(const QString &CDCLIENTE, const QString &CDCONSUMIDOR, const QString &kind)> getGastCons;
+    // Spending in the branch and store, period "D" today or "M" this month; or the failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDLOJA, const QString &CDCLIENTE,
+                          const QString &CDCONSUMIDOR, const QString &kind, const QString &period)>
+        getGastConsLoja;
+    // Debit spending within the month; or the failure.
+    std::function<Variant(const QString &CDCLIENTE, const QString &CDCONSUMIDOR, const QDateTime &first,
+                          const QDateTime &last)>
+        getGastoConsMes;
+    // Packet: VRSALDOCONS of the latest debit movement; or the failure.
+    std::function<Variant(const QString &CDCLIENTE, const QString &CDCONSUMIDOR)> getSaldoCons;
+    // Packet: the consumer's balance row of the family; or the failure.
+    std::function<Variant(const QString &CDCLIENTE, const QString &CDCONSUMIDOR, const QString &CDFAMILISALD)>
+        getSaldoCred;
+    // The company subsidy spent today on the consumer's sales / the subsidy granted; or the failure.
+    std::function<Variant(const QString &CDCLIENTE, const QString &CDCONSUMIDOR)> getVrSubsBasicoCons;
+    std::function<Variant(const QString &CDCLIENTE, const QString &CDCONSUMIDOR)> getVrSubsBasico;
+    // The name of the consumer type; "" when none or on failure.
+    std::function<QString(const QString &CDTIPOCONS)> GetNmTipoCons;
+    // Debit spending after the payroll period's start (0 when none); or the failure.
+    std::function<Variant(const QString &CDCLIENTE, const QString &CDCONSUMIDOR, const QDateTime &start)>
+        getGtTotConsSaldExtra;
+    // Packet: the consumer joined with its type for the balance check before the sale; or the failure.
+    std::function<Variant(const QString &CDCLIENTE, const QString &CDCONSUMIDOR)> getDadosPreVDSaldo;
+    // IDCADCONFLIBCON of the active consumer ("" when not found); or the failure.
+    std::function<Variant(const QString &CDCLIENTE, const QString &CDCONSUMIDOR)> getConsumidor;
+    // Whether the receipt's sale used personal credit (Boolean); or the failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA, const QString &NRCUPOM,
+                          const QDateTime &DTABERTUR)>
+        getCreditoPessoal;
+    // Roll-forwards of the debit and credit balances from a date; empty, or the failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDCLIENTE, const QString &CDCONSUMIDOR,
+                          const QString &CDOPERADOR, const QDateTime &start)>
+        setAtualizaDebCons;
 };
 
 // The partners' settings and the sale data their clients send (AME wallet, GCOM cashback).

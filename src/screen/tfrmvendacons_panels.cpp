@@ -191,12 +191,32 @@ void TfrmVendaCons::buildTouchGrid()
 void TfrmVendaCons::buildChoicePanels()
 {
     const QString panelStyle = QStringLiteral("QFrame { background-color: #F4F4F4; border: 1px solid #A0A0A0; }");
-    QFrame *kinds = addPanel(this, FormName::panEscolheVenda, QRect(211, 212, 452, 120), false);
-    kinds->setStyleSheet(panelStyle);
-    addButton(kinds, FormName::spbVendaDeb, QStringLiteral("Débito\nconsumidor"), QRect(6, 20, 106, 80));
-    addButton(kinds, FormName::spbCredPessoal, QStringLiteral("Crédito\npessoal"), QRect(118, 20, 106, 80));
-    addButton(kinds, FormName::spbVendaVis, QStringLiteral("À vista"), QRect(230, 20, 106, 80));
-    addButton(kinds, FormName::spbCancEscolhe, QStringLiteral("Voltar"), QRect(342, 20, 104, 80));
+    // The sale-kind chooser takes the place of the function buttons while a badge sale waits
+    // for its kind: a white column with the kinds, the loyalty programme and "Retornar".
+    QFrame *kinds = addPanel(this, FormName::panEscolheVenda, QRect(673, 70, 120, 476), false);
+    kinds->setFrameShape(QFrame::Panel);
+    kinds->setFrameShadow(QFrame::Sunken);
+    kinds->setStyleSheet(QStringLiteral("QFrame#panEscolheVenda { background-color: white; }"));
+    const QString kindStyle = QStringLiteral("QPushButton { font-family: Arial; font-size: 11px; font-weight: bold; }");
+    const std::pair<QLatin1StringView, const char *> kindButtons[] = {
+        {FormName::spbVendaDeb, "Débito Consum. (Alt+V)"},
+        {FormName::spbCredPessoal, "Crédito\nPessoal\n(Alt+R)"},
+        {FormName::spbVendaVis, "À Vista Cons. (Alt+S)"},
+        {FormName::sbtFidelidade, "Programa\nde Fidelidade\n(Alt+W)"},
+        {FormName::spbCancEscolhe, "Retornar\n(Alt+T)"},
+    };
+    int row = 0;
+    for (const auto &[name, caption] : kindButtons) {
+        auto *button = addButton(kinds, name, QString::fromUtf8(caption), QRect(4, 6 + 93 * row++, 112, 87));
+        button->setStyleSheet(kindStyle);
+    }
+    findChild<QPushButton *>(FormName::spbVendaDeb)->setToolTip(QStringLiteral("Venda Débito Consumidor"));
+    findChild<QPushButton *>(FormName::spbCredPessoal)->setToolTip(QStringLiteral("Venda Crédito Pessoal"));
+    findChild<QPushButton *>(FormName::spbVendaVis)->setToolTip(QStringLiteral("Venda à Vista com Consumidor"));
+    findChild<QPushButton *>(FormName::spbCancEscolhe)->setToolTip(QStringLiteral("Voltar"));
+    // Only "Retornar" is enabled until a consumer's kinds are known.
+    for (QLatin1StringView name : {FormName::spbVendaDeb, FormName::spbCredPessoal, FormName::spbVendaVis})
+        findChild<QPushButton *>(name)->setEnabled(false);
 
     QFrame *benefits = addPanel(this, FormName::pnlListaBeneficio, QRect(211, 212, 452, 324), false);
     benefits->setStyleSheet(panelStyle);

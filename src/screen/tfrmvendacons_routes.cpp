@@ -37,6 +37,7 @@ void TfrmVendaCons::routeClicks()
         {FormName::spbGridAcima, &ScreenShell::spbGridAcimaClick},
         {FormName::spbPosAbaixo, &ScreenShell::spbPosAbaixoClick},
         {FormName::spbPosAcima, &ScreenShell::spbPosAcimaClick},
+        {FormName::sbtFidelidade, &ScreenShell::sbtFidelidadeClick},
     };
     for (const auto &[name, handler] : shellButtons)
         route(name, [&c, handler](QObject *s) { (c.shell().*handler)(s); });

@@ -80,6 +80,9 @@ VENDACONS_EXPORT Variant getBrCampCompGanhe(const QString &CDCAMPANHA, const QDa
 // Over the branch's campaigns whose IDCAMPANHA is neither "E" nor "C": True when there is
 // none or the first has "P"; False otherwise or on failure.
 VENDACONS_EXPORT bool getCampanha(const QString &CDFILIAL);
+// True when the branch takes part in a campaign whose IDCAMPANHA is neither "E" nor "C" (the
+// sale screen's loyalty flag); the failure when the base fails.
+VENDACONS_EXPORT Variant getCampanhaFilial(const QString &CDFILIAL);
 
 // Functions that run on a given data module (the caller passes it in).
 // The branch's active campaign ("S") valid today: its code, "" when none, or the failure.

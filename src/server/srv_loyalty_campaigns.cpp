@@ -120,6 +120,14 @@ bool getCampanha(const QString &CDFILIAL)
     return first.isEmpty() || first.toString() == QLatin1String("P");
 }
 
+Variant getCampanhaFilial(const QString &CDFILIAL)
+{
+    const Variant first = ServerCall().value(adqCampanhaFilial, {{"P_CDFILIAL", CDFILIAL}}, "IDCAMPANHA");
+    if (first.isFailure())
+        return first;
+    return Variant(!first.isBlank());
+}
+
 Variant getCampanha(TrdmVendaCons &module, const QString &CDFILIAL)
 {
     const Variant code = ServerCall(module).value(adqCampanhaAtiva, today() + Params{{"P_CDFILIAL", CDFILIAL}},

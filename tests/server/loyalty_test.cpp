@@ -283,6 +283,27 @@ TEST_P(Loyalty, TheBranchCampaignCheck)
     exec("ALTER TABLE GONE RENAME TO CAMPANHA");
 }
 
+TEST_P(Loyalty, TheBranchLoyaltyFlagIsSetByAnyCampaignButPointsAndClosed)
+{
+    const CampaignCase cases[] = {
+        {"None", {}, false},
+        {"OnlyClosedAndLoyalty", {{"C1", "E"}, {"C2", "C"}}, false},
+        {"FirstPending", {{"C1", "P"}, {"C2", "S"}}, true},
+        {"FirstActive", {{"C1", "S"}, {"C2", "P"}}, true},
+    };
+    for (const CampaignCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        exec("DELETE FROM CAMPANHA");
+        exec("DELETE FROM FILICAMPANHA");
+        for (const auto &[code, status] : c.campaigns)
+            campaign(code, status);
+        EXPECT_EQ(getCampanhaFilial(QStringLiteral("1")), Variant(c.expected));
+    }
+    exec("ALTER TABLE CAMPANHA RENAME TO GONE");
+    EXPECT_TRUE(getCampanhaFilial(QStringLiteral("1")).isFailure());
+    exec("ALTER TABLE GONE RENAME TO CAMPANHA");
+}
+
 TEST_P(Loyalty, TheActiveCampaignIsTheOneValidToday)
 {
     TrdmVendaCons &module = rdmVendaCons();

@@ -1,0 +1,137 @@
+#include "consumerdialog.h"
+
+#include "hostdatabase.h"
+#include "hostlog.h"
+#include "scriptedanswers.h"
+
+#include <outside/ravuvozozod.h>
+
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace ConsumerDialog {
+
+namespace {
+
+QString numberText(const QVariant &value)
+{
+    if (value.isNull() || !value.isValid())
+        return QString();
+    bool ok = false;
+    const double number = value.toDouble(&ok);
+    return ok ? QString::number(number, 'f', 2).replace(QLatin1Char('.'), QLatin1Char(',')) : value.toString();
+}
+
+void tell(const QString &text)
+{
+    Ravuvozozod::Mensagem(text, QString(), QStringLiteral("N"), QStringLiteral("N"), Ravuvozozod::Error, QString(),
+                          QString(), 0);
+}
+
+} // namespace
+
+ConsumerSearchAnswer consumerOfBadge(const QString &badge)
+{
+    ConsumerSearchAnswer answer;
+    const HostDatabase::Rows rows = HostDatabase::query(
+        QStringLiteral("hostConsumidorCracha"),
+        QStringLiteral("SELECT CDCLIENTE, CDCONSUMIDOR, NMCONSUMIDOR, CDIDCONSUMID, CDTIPOCONS, IDTPVENDACONS, "
+                       "IDVERSALDCON, VRAVIDEBCONS, VRLIMDEBCONS, VRMAXDEBCONS, VRAVICREDCONS, VRLIMCREDCONS, "
+                       "VRMAXCREDCONS, NRCPFRESPCON, CDCCUSCLIE FROM CONSUMIDOR "
+                       "WHERE CDIDCONSUMID = :P_CDIDCONSUMID AND IDSITCONSUMI = '1' ORDER BY CDCLIENTE, CDCONSUMIDOR"),
+        {{QStringLiteral("P_CDIDCONSUMID"), badge.trimmed()}});
+    if (!rows.ok()) {
+        HostLog::write(QStringLiteral("consulta do crachá %1 falhou: %2").arg(badge, rows.error));
+        return answer;
+    }
+    if (rows.rows.isEmpty())
+        return answer;
+    const QList<QVariant> &r = rows.rows.first();
+    auto text = [&r](int i) { return r.value(i).toString().trimmed(); };
+    answer.found = true;
+    answer.stCdClienteVenda = text(0);
+    answer.stCDCONSUMIDOR = text(1);
+    answer.stNmConsumidor = text(2);
+    answer.stNrCracha = text(3);
+    answer.stCDTIPOCONS = text(4);
+    answer.stCartaoAux2 = text(5);
+    answer.stRecebAux6 = text(6);
+    answer.stDebitoConsAux1 = numberText(r.value(7));
+    answer.stVRMESUBCONS = numberText(r.value(8));
+    answer.stVRMAXDEBCONS = numberText(r.value(9));
+    answer.stCredPessoalAux1 = numberText(r.value(10));
+    answer.stCredPessoalAux2 = numberText(r.value(11));
+    answer.stRecebAux8 = numberText(r.value(12));
+    answer.stNrInscrConsVenda = text(13);
+    answer.stCpfAux1 = text(13).isEmpty() ? QStringLiteral("N") : QStringLiteral("S");
+    answer.stCartaoAux1 = text(14);
+    answer.stRecebAux4 = QStringLiteral("N");
+    answer.stIDCRACHADIGTECL = QStringLiteral("D");
+    return answer;
+}
+
+ConsumerSearchAnswer PesqConsumidor(const ConsumerSearchRequest &request, ClientDataSet &)
+{
+    QString badge;
+    if (const auto scripted = ScriptedAnswers::take(ScriptedAnswers::Kind::Badge)) {
+        if (scripted->cancel) {
+            HostLog::write(QStringLiteral("crachá: pesquisa cancelada (roteiro)"));
+            return {};
+        }
+        badge = scripted->value;
+    } else if (ScriptedAnswers::unattended()) {
+        HostLog::write(QStringLiteral("crachá sem resposta no roteiro: cancelado"));
+        return {};
+    } else {
+        BadgeDialog dialog(request.prompt);
+        if (dialog.exec() != QDialog::Accepted)
+            return {};
+        badge = dialog.badge();
+    }
+    ConsumerSearchAnswer answer = consumerOfBadge(badge);
+    HostLog::write(QStringLiteral("crachá %1 -> %2").arg(badge, answer.found ? answer.stNmConsumidor : QStringLiteral("não encontrado")));
+    if (!answer.found)
+        tell(QStringLiteral("Consumidor não encontrado para o crachá %1.").arg(badge));
+    return answer;
+}
+
+// Registering consumers belongs to the back office: the host only says so.
+ConsumerRegisterAnswer CriaCadConsumidor(const ConsumerRegisterRequest &)
+{
+    HostLog::write(QStringLiteral("cadastro de consumidor: feito na retaguarda"));
+    if (!ScriptedAnswers::unattended())
+        Ravuvozozod::Mensagem(QStringLiteral("O cadastro de consumidores é feito na retaguarda."), QString(),
+                              QStringLiteral("N"), QStringLiteral("N"), Ravuvozozod::Information, QString(), QString(), 0);
+    return {};
+}
+
+BadgeDialog::BadgeDialog(const QString &prompt, QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmPesqConsumidor"));
+    setWindowTitle(QStringLiteral("Consumidor"));
+    auto *layout = new QVBoxLayout(this);
+    auto *message = new QLabel(prompt.isEmpty() ? QStringLiteral("Passe o crachá") : prompt, this);
+    message->setObjectName(QStringLiteral("lblMensagem"));
+    layout->addWidget(message);
+    m_badge = new QLineEdit(this);
+    m_badge->setObjectName(QStringLiteral("edtCracha"));
+    layout->addWidget(m_badge);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("btnOK"));
+    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("btnCancela"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Cancela"));
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(m_badge, &QLineEdit::returnPressed, this, &QDialog::accept);
+}
+
+QString BadgeDialog::badge() const
+{
+    return m_badge->text().trimmed();
+}
+
+} // namespace ConsumerDialog

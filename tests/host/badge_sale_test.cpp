@@ -1,0 +1,41 @@
+// Badge consumer sales through the real host program on a fresh demo site: Alt+P, the badge,
+// the chooser and the service's plate, sale after sale (host/scripts/venda-cracha.txt).
+#include "hostprogram.h"
+
+#include <QDir>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(BadgeSale, TwoBadgeSalesInARowSaveTheConsumersPlateAndFreeTheTill)
+{
+    QTemporaryDir work;
+    const QString site = work.filePath(QStringLiteral("site"));
+    QString output;
+    ASSERT_TRUE(QFile::exists(hostProgram())) << hostProgram().toStdString();
+    ASSERT_TRUE(runHost({"--init-site", site}, work.path(), output)) << output.toStdString();
+    ASSERT_TRUE(runHost({"--site", site, "--script", QStringLiteral(VENDACONS_SOURCE_DIR "/host/scripts/venda-cracha.txt")},
+                        work.path(), output))
+        << output.toStdString();
+
+    {
+        QSqlDatabase base = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("badgeSale"));
+        base.setDatabaseName(QDir(site).filePath(QStringLiteral("Dados/VendaCons.db")));
+        ASSERT_TRUE(base.open());
+        QSqlQuery sales(base);
+        ASSERT_TRUE(sales.exec(QStringLiteral("SELECT COUNT(*) FROM ITEMVENDA WHERE CDPRODUTO = '01001'")));
+        ASSERT_TRUE(sales.next());
+        EXPECT_EQ(sales.value(0).toInt(), 2);
+        QSqlQuery consumers(base);
+        ASSERT_TRUE(consumers.exec(QStringLiteral("SELECT COUNT(*) FROM VENDA WHERE CDCLIENTE = '000002' AND CDCONSUMIDOR = '000101'")));
+        ASSERT_TRUE(consumers.next());
+        EXPECT_EQ(consumers.value(0).toInt(), 2);
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("badgeSale"));
+}
+
+} // namespace
