@@ -1,7 +1,12 @@
 #include "consumersale.h"
 
+#include "benefits_p.h"
+#include "pointsdiscount_p.h"
+#include "promotions_p.h"
+
 #include <server/srv_startup_lookups.h>
 
+#include <sale/formnames.h>
 #include <sale/saledatasets.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
@@ -12,6 +17,7 @@
 #include <runtime/ptbr.h>
 
 #include <QDebug>
+#include <QWidget>
 
 #include <stdexcept>
 
@@ -48,9 +54,59 @@ void ConsumerSale::spbCancEscolheClick(QObject *) {}
 void ConsumerSale::spbCadConsClick(QObject *) {}
 void ConsumerSale::spbCashbackClick(QObject *) {}
 void ConsumerSale::spbCashbackUDSClick(QObject *) {}
-void ConsumerSale::spbConsultaPromoClick(QObject *) {}
-void ConsumerSale::btnEnterFidClick(QObject *) {}
-void ConsumerSale::btnSairFidClick(QObject *) {}
+
+void ConsumerSale::spbConsultaPromoClick(QObject *)
+{
+    PromotionConsultation(m_context).run();
+}
+
+void ConsumerSale::btnEnterFidClick(QObject *)
+{
+    closeBenefitList();
+    m_context.state().loyalty.boFidelidadeAux1 = true;
+}
+
+void ConsumerSale::btnSairFidClick(QObject *)
+{
+    closeBenefitList();
+    m_context.state().loyalty.boFidelidadeAux2 = true;
+}
+
+void ConsumerSale::btnCimaFidClick(QObject *)
+{
+    ClientDataSet &list = m_context.data().cdsListaBeneficio;
+    if (list.Active())
+        list.Prior();
+    CounterBenefits::afterScroll(m_context);
+}
+
+void ConsumerSale::btnBaixoFidClick(QObject *)
+{
+    ClientDataSet &list = m_context.data().cdsListaBeneficio;
+    if (list.Active())
+        list.Next();
+    CounterBenefits::afterScroll(m_context);
+}
+
+void ConsumerSale::closeBenefitList()
+{
+    if (QWidget *panel = m_context.widget<QWidget>(FormName::pnlListaBeneficio)) {
+        panel->move(72, 613);
+        panel->hide();
+    }
+    if (QWidget *buttons = m_context.widget<QWidget>(FormName::pnlBotoes))
+        buttons->setEnabled(true);
+}
+
+void ConsumerSale::DescontoVendaFidelidade()
+{
+    PointsDiscount(m_context).run();
+}
+
+void ConsumerSale::settlePendingBenefit()
+{
+    CounterBenefits(m_context).settlePending();
+}
 
 // ---- what item registration asks ------------------------------------------------------------
 
@@ -148,11 +204,14 @@ void ConsumerSale::LinhaEx3(const QString &Codigo, const QString &Nome, const QS
     grid.Post();
 }
 
-// Counter loyalty changes no discount and the debit minimum refuses nothing.
-void ConsumerSale::FidelidadeBalcao(const QString &, const QString &, const QString &,
-                                    const QString &, const QString &, const QString &)
+void ConsumerSale::FidelidadeBalcao(const QString &CDCLIENTE, const QString &CDCONSUMIDOR,
+                                    const QString &CDPRODUTO, const QString &NMPRODUTO, const QString &Preco,
+                                    const QString &Desconto)
 {
+    CounterBenefits(m_context).run({CDCLIENTE, CDCONSUMIDOR, CDPRODUTO, NMPRODUTO, Preco, Desconto});
 }
+
+// The debit minimum refuses nothing.
 
 void ConsumerSale::VerifVrMinConsumoProd(const QString &) {}
 

@@ -39,6 +39,14 @@ public:
     void spbConsultaPromoClick(QObject *Sender);
     void btnEnterFidClick(QObject *Sender);
     void btnSairFidClick(QObject *Sender);
+    void btnCimaFidClick(QObject *Sender);
+    void btnBaixoFidClick(QObject *Sender);
+
+    // The consumer's points as a discount on the whole sale, once per sale (settlement).
+    void DescontoVendaFidelidade();
+    // After an item's registration: a benefit use reserved for an item that did not register
+    // goes back to the consumer.
+    void settlePendingBenefit();
 
     // ---- what item registration asks of the consumer accounts -------------------------------
     // Each does the least its contract asks; a check that cannot tell answers that the item
@@ -74,15 +82,17 @@ public:
                   const QString &Preco, const QString &PrecoCliente, bool ComObs, const QString &Lugar,
                   const QString &Unidade, double Desconto, double Acrescimo, const QString &Obs);
 
-    // Seams of the product entry: the counter loyalty treatment of a line (may change
-    // doVrDescontoItem) and the minimum consumption check of a consumer-debit sale (refuses
-    // through Abort). Neither changes nor refuses anything yet.
+    // Seams of the product entry: the counter benefit of a line (may change doVrDescontoItem
+    // and reserve a use of the benefit) and the minimum consumption check of a consumer-debit
+    // sale (refuses through Abort; refuses nothing yet).
     void FidelidadeBalcao(const QString &CDCLIENTE, const QString &CDCONSUMIDOR,
                           const QString &CDPRODUTO, const QString &NMPRODUTO, const QString &Preco,
                           const QString &Desconto);
     void VerifVrMinConsumoProd(const QString &CDPRODUTO);
 
 private:
+    void closeBenefitList();
+
     SaleContext &m_context;
 };
 

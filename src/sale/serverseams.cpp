@@ -208,7 +208,16 @@ Loyalty::Loyalty()
       }),
       getMovFidelidade(Srv_Kal51000::getMovFidelidade),
       setMovFidelidade(Srv_Kal51000::setMovFidelidade),
-      setVendaBeneficioBalcao(Srv_Kal51000::setVendaBeneficioBalcao)
+      setVendaBeneficioBalcao(Srv_Kal51000::setVendaBeneficioBalcao),
+      getMovBeneFidelidade(Srv_Kal51000::getMovBeneFidelidade),
+      getValProdBeneficio(Srv_Kal51000::getValProdBeneficio),
+      getListaBeneficio(Srv_Kal51000::getListaBeneficio),
+      setMovBeneficio([](const QStringList &v) {
+          return Srv_Kal51000::setMovBeneficio(listedText(v, 0), listedText(v, 1), listedText(v, 2), listedText(v, 3),
+                                               listedText(v, 4), listedText(v, 5), listedText(v, 6), listedText(v, 7),
+                                               listedText(v, 8), listedText(v, 9), listedText(v, 10), listedText(v, 11));
+      }),
+      setDevolveBeneficioItem(Srv_Kal51000::setDevolveBeneficioItem)
 {
 }
 
@@ -228,6 +237,11 @@ void Loyalty::fillMissing()
     fill(getMovFidelidade, d.getMovFidelidade);
     fill(setMovFidelidade, d.setMovFidelidade);
     fill(setVendaBeneficioBalcao, d.setVendaBeneficioBalcao);
+    fill(getMovBeneFidelidade, d.getMovBeneFidelidade);
+    fill(getValProdBeneficio, d.getValProdBeneficio);
+    fill(getListaBeneficio, d.getListaBeneficio);
+    fill(setMovBeneficio, d.setMovBeneficio);
+    fill(setDevolveBeneficioItem, d.setDevolveBeneficioItem);
 }
 
 // ---- orders -----------------------------------------------------------------------------------
@@ -356,7 +370,9 @@ Consumers::Consumers()
       getDsConsumidor(&Srv_Kal51000::getDsConsumidor),
       getEmailCons([](const QString &CDCLIENTE, const QString &CDCONSUMIDOR) {
           return Variant(Srv_Kal51000::getEmailCons(CDCLIENTE, CDCONSUMIDOR));
-      })
+      }),
+      getValLimiteBene(&Srv_Kal51000::getValLimiteBene),
+      getDescVendaFid(&Srv_Kal51000::getDescVendaFid)
 {
 }
 
@@ -378,6 +394,8 @@ void Consumers::fillMissing()
     fill(getCdFamiliSald, d.getCdFamiliSald);
     fill(getDsConsumidor, d.getDsConsumidor);
     fill(getEmailCons, d.getEmailCons);
+    fill(getValLimiteBene, d.getValLimiteBene);
+    fill(getDescVendaFid, d.getDescVendaFid);
 }
 
 } // namespace Seam

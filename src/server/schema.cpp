@@ -60,32 +60,51 @@ QString typeSql(const Column &c)
 const char *columnsQuery(DatabaseKind kind)
 {
     return kind == DatabaseKind::SQLite
-        ? "SELECT name FROM pragma_table_info(:P_TABELA)"
-        : "SELECT column_name FROM information_schema.columns "
+        ? "SELECT name, 0 FROM pragma_table_info(:P_TABELA)"
+        : "SELECT column_name, COALESCE(character_maximum_length, 0) FROM information_schema.columns "
           "WHERE table_schema = current_schema() AND table_name = LOWER(:P_TABELA)";
 }
 
-bool existingColumns(Qub_movrela::DbConnection &connection, const Table &table, QStringList *names)
+// Names (upper case) and, where the base enforces it, the text size of the columns present.
+bool existingColumns(Qub_movrela::DbConnection &connection, const Table &table, QStringList *names,
+                     QHash<QString, int> *sizes = nullptr)
 {
     Qub_movrela::QueryRows rows;
     if (!connection.execute(QStringLiteral("schemaColunas"), QString::fromLatin1(columnsQuery(connection.kind())),
                             {{QStringLiteral("P_TABELA"), table.name}}, &rows))
         return false;
-    for (const auto &row : rows.rows)
+    for (const auto &row : rows.rows) {
         names->append(row.first().toString().toUpper());
+        if (sizes && row.size() > 1)
+            sizes->insert(row.first().toString().toUpper(), row.at(1).toInt());
+    }
     return true;
+}
+
+// A text column declared wider than it stands in an existing base is widened, so a value the
+// sale now keeps in full is not refused by an old base. SQLite does not enforce text sizes.
+bool widenColumn(Qub_movrela::DbConnection &connection, const Table &table, const Column &c, int present)
+{
+    if (c.type != Type::Text || present <= 0 || present >= c.size || connection.kind() == DatabaseKind::SQLite)
+        return true;
+    const QString sql = QStringLiteral("ALTER TABLE %1 ALTER COLUMN %2 TYPE %3").arg(table.name, c.name, typeSql(c));
+    return connection.execute(QStringLiteral("schemaAlarga ") + table.name, sql, {});
 }
 
 bool upgradeTable(Qub_movrela::DbConnection &connection, const Table &table)
 {
     QStringList present;
-    if (!existingColumns(connection, table, &present))
+    QHash<QString, int> sizes;
+    if (!existingColumns(connection, table, &present, &sizes))
         return false;
     if (present.isEmpty())
         return connection.execute(QStringLiteral("schemaCria ") + table.name, createTableSql(table), {});
     for (const Column &c : table.columns) {
-        if (present.contains(c.name.toUpper()))
+        if (present.contains(c.name.toUpper())) {
+            if (!widenColumn(connection, table, c, sizes.value(c.name.toUpper())))
+                return false;
             continue;
+        }
         const QString sql = QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3").arg(table.name, c.name, typeSql(c));
         if (!connection.execute(QStringLiteral("schemaColuna ") + table.name, sql, {}))
             return false;
