@@ -100,8 +100,9 @@ TEST_P(Benefits, ClosingTheListOrDecliningRecordsNothingAndKeepsTheDiscount)
     EXPECT_TRUE(reservedLines().isEmpty());
     EXPECT_EQ(usesLeft(), 5);
     EXPECT_FALSE(context().widget<QWidget>(FormName::pnlListaBeneficio)->isVisible());
-    if (QWidget *buttons = context().widget<QWidget>(FormName::pnlBotoes))
+    if (QWidget *buttons = context().widget<QWidget>(FormName::pnlBotoes)) {
         EXPECT_TRUE(buttons->isEnabled());
+    }
 }
 
 struct QuietCase

@@ -96,6 +96,8 @@ protected:
         items.FieldByName("NMPRODUTO").SetAsString(QStringLiteral("Produto ") + product);
         items.FieldByName("QTPRODCOMVEN").SetAsString("1");
         items.FieldByName("VRPRECCOMVEN").SetAsFloat(price);
+        items.FieldByName("VRUNITVENDCL").SetAsFloat(0);
+        items.FieldByName("VRACRCOMVEN").SetAsFloat(0);
         items.FieldByName("VRDESCCOMVEN").SetAsFloat(discount);
         items.FieldByName("CDFAMILISALD").SetAsString(family);
         items.FieldByName("DTINCLUSAO").SetAsDateTime(now.addSecs(QString::fromLatin1(number).toInt()));
