@@ -111,7 +111,8 @@ AdditionalDataDialog::AdditionalDataDialog(const AdditionalDataRequest &request,
     auto *form = new QFormLayout;
     layout->addLayout(form);
     const bool cpfForm = request.valueCount == AdditionalDataRequest::MaxValues;
-    const bool coupon = isCouponForm(request);
+    const bool promotionCode = isPromotionCodeForm(request);
+    const bool coupon = isCouponForm(request) || promotionCode;
     const bool observationOnly = is(request.askObservation, "S") || coupon;
     const bool nameAndAddress = is(request.askNameAddress, "S");
     auto add = [this, form](const char *name, const char *caption, const QString &value, bool shown) {
@@ -127,7 +128,8 @@ AdditionalDataDialog::AdditionalDataDialog(const AdditionalDataRequest &request,
     m_address = add("edtEndereco", "Endereço", request.address, !observationOnly && nameAndAddress);
     m_foreignId = add("edtIdEstrangeiro", "Id. estrangeiro", QString(), cpfForm);
     m_observation = add("edtObservacao", "Observação", QString(), observationOnly && !coupon);
-    m_coupon = add("edtCupom", "Cupom de desconto", QString(), coupon);
+    m_coupon = promotionCode ? add("edtCodigoPromocao", "Código da promoção", QString(), true)
+                             : add("edtCupom", "Cupom de desconto", QString(), coupon);
     m_message = messageLabel(this);
     layout->addWidget(m_message);
     addButtons(this, layout, [this] { confirm(); });
@@ -193,6 +195,31 @@ bool isCouponForm(const AdditionalDataRequest &request)
     return request.valueCount == 9 && is(request.value8, "S");
 }
 
+bool isPromotionCodeForm(const AdditionalDataRequest &request)
+{
+    return request.valueCount == 11 && is(request.value8, "S") && is(request.value10, "S");
+}
+
+// The promotion code, from the script's keypad answers when it has one; unattended and
+// without one, no code (the consultation then asks for every promotion of the cart).
+AdditionalDataAnswer promotionCodeAnswer(const AdditionalDataRequest &request)
+{
+    AdditionalDataAnswer answer;
+    if (const auto scripted = ScriptedAnswers::take(ScriptedAnswers::Kind::Keypad)) {
+        HostLog::write(QStringLiteral("código da promoção: %1")
+                           .arg(scripted->cancel ? QStringLiteral("cancelado") : scripted->value));
+        answer.confirmed = !scripted->cancel;
+        if (!scripted->cancel)
+            answer.code = scripted->value.trimmed();
+        return answer;
+    }
+    if (ScriptedAnswers::unattended())
+        return answer;
+    AdditionalDataDialog dialog(request, activeParent());
+    dialog.exec();
+    return dialog.answer();
+}
+
 // The coupon asked for every item has answers of its own, so that it never takes one queued
 // for the keypad; unattended and without one, the item goes on without coupon.
 AdditionalDataAnswer couponAnswer(const AdditionalDataRequest &request)
@@ -219,6 +246,8 @@ AdditionalDataAnswer CriaInfAdicional(const AdditionalDataRequest &request)
         return SaleDialogs::emailForm(request);
     if (isCouponForm(request))
         return couponAnswer(request);
+    if (isPromotionCodeForm(request))
+        return promotionCodeAnswer(request);
     if (const auto scripted = ScriptedAnswers::take(ScriptedAnswers::Kind::Keypad)) {
         HostLog::write(QStringLiteral("informações adicionais: %1")
                            .arg(scripted->cancel ? QStringLiteral("cancelado") : scripted->value));

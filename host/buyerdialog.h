@@ -29,6 +29,9 @@ QString documentProblem(const QString &typed);
 // observation when asked, the foreign id in the CPF form).
 // The coupon form (nine values, the ninth "S") asks only the discount coupon's code.
 bool isCouponForm(const AdditionalDataRequest &request);
+// The promotion-code form of the promotions consultation (11 values, 8 and 10 "S"): one
+// field, answered as the code.
+bool isPromotionCodeForm(const AdditionalDataRequest &request);
 
 class AdditionalDataDialog : public QDialog
 {

@@ -50,6 +50,8 @@ QHash<QString, Variant> deskValues(const QString &folder, const QDateTime &now, 
         {"IDUTCONFCADCONS", "S"}, {"IDSALDEXTDEBCON", "N"}, {"IDCONSUBDESFOL", "S"}, {"IDINFVENBAL", "N"},
         {"IDVERGAVETANFIS", "N"},
         {"IDMOMENTOCPFVEN", "I"}, {"IDINFNOMEEND", "N"}, {"IDAMBTRABNFCE", "2"},
+        // The promotions button asks the host's own demo promotions service.
+        {"IDUTILINTEPROMO", "S"}, {"CDURLINTEPROMO", "demo"},
         // Access codes of the rights the screen asks for.
         {"CTCONSULTAPRECO", 101}, {"CTPESQPRODUTO", 102}, {"CTCANCITEMGEN", 103}, {"CTOBSPRODUTO", 104},
         {"CTCANCCUPOM", 105}, {"CTPRODCOMBINADO", 106}, {"CTMULTIPLICADOR", 107}, {"CTTROCAOPERADOR", 108},

@@ -16,9 +16,11 @@
 #include "partnerservices.h"
 #include "payment.h"
 #include "pricefunction.h"
+#include "promotions.h"
 #include "saleservices.h"
 #include "salesaving.h"
 #include "scriptedanswers.h"
+#include "waitwindow.h"
 
 #include <outside/pkg_hrk00001.h>
 #include <runtime/clientdataset.h>
@@ -71,6 +73,9 @@ void installServices(Pkg_Hrk00002 &t)
     t.Imp_Extrato_SAT_Ger = NonFiscal::Imp_Extrato_SAT_Ger;
     t.AbreGaveta = Devices::AbreGaveta;
     t.CriaInfAdicional = BuyerDialog::CriaInfAdicional;
+    t.IntegracaoPromo = Promotions::IntegracaoPromo;
+    t.AtivaProcesso = WaitWindow::AtivaProcesso;
+    t.DesativaProcesso = WaitWindow::DesativaProcesso;
     t.Observacao = SaleDialogs::Observacao;
     t.CriaFuncoesFiscais = SaleDialogs::CriaFuncoesFiscais;
     t.CriaMensagemProducao = SaleDialogs::CriaMensagemProducao;

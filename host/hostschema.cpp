@@ -81,6 +81,13 @@ void registerSaleSaving()
           text("CDPRODUTO", 20), text("NMPRODUTO", 100), number("QTPRODCOMVEN", 15, 3), number("VRPRECCOMVEN"),
           number("VRDESCCOMVEN"), text("CDIMPOSTO", 4), number("VRPEALIMPFIS"), text("CDOPERCANC", 20)},
          {}},
+        // The promotions the promotions service offered for the sale ("N") and the one it
+        // applied ("S"), with the cart's order identifier on the header.
+        {"PROMOCOMANDA",
+         {text("CDFILIAL", 20), text("CDCAIXA", 20), text("NRSEQVENDA", 20), text("IDPROMOCOM", 37),
+          text("NMPROMOCOM", 100), text("DSPROMOCOM", 256), text("IDTPPROMOCOM", 1), text("IDTPDESCPROMO", 1),
+          number("VRDESCPROMO"), number("VRVENDAPROMO"), text("IDUTPROMOCOM", 1)},
+         {}},
     };
 }
 

@@ -134,6 +134,40 @@ struct SaleKey
     }
 };
 
+// The line's number in the receipt (its NRSEQ), in the five-digit form the benefit uses of
+// the sale are bound by; empty for a row without one.
+QString receiptOrder(const DataPacket &rows, int row)
+{
+    const QString line = textOf(rows, row, "NRSEQ").trimmed();
+    return line.isEmpty() ? QString() : Consiste::Ajusta(line, 5);
+}
+
+// The cart's order identifier at the promotions service, from the first line that has one.
+QString promotionOrder(const DataPacket &rows)
+{
+    for (int row = 0; row < rows.rows.size(); ++row) {
+        const QString order = textOf(rows, row, "IDPEDINTEPROMO").trimmed();
+        if (!order.isEmpty())
+            return order;
+    }
+    return QString();
+}
+
+bool writePromotions(Writer &writer, const SaleKey &key, const DataPacket &rows)
+{
+    for (int row = 0; row < rows.rows.size(); ++row) {
+        Values values = key.values();
+        for (const char *field : {"IDPROMOCOM", "NMPROMOCOM", "DSPROMOCOM", "IDTPPROMOCOM", "IDTPDESCPROMO",
+                                  "IDUTPROMOCOM"})
+            values.append({QString::fromLatin1(field), textOf(rows, row, field)});
+        values += {{QStringLiteral("VRDESCPROMO"), numberOf(rows, row, "VRDESCPROMO")},
+                   {QStringLiteral("VRVENDAPROMO"), numberOf(rows, row, "VRVENDAPROMO")}};
+        if (!writer.insert(QStringLiteral("PROMOCOMANDA"), values, QStringLiteral("PROMOCOMANDA %1").arg(row + 1)))
+            return false;
+    }
+    return true;
+}
+
 bool writeItems(Writer &writer, const SaleKey &key, const DataPacket &rows)
 {
     for (int row = 0; row < rows.rows.size(); ++row) {
@@ -167,7 +201,8 @@ bool writeItems(Writer &writer, const SaleKey &key, const DataPacket &rows)
                    {QStringLiteral("NRSEQPRODCOMIT"), textOf(rows, row, "NRSEQPRODCOMIT")},
                    // The take-away mark goes with the sale, as it goes with a table's order.
                    {QStringLiteral("IDPARAVIAGEM"), textOf(rows, row, "IDPARAVIAGEM")},
-                   {QStringLiteral("IDORIGEMVENDA"), textOf(rows, row, "IDORIGEMVENDA")}};
+                   {QStringLiteral("IDORIGEMVENDA"), textOf(rows, row, "IDORIGEMVENDA")},
+                   {QStringLiteral("NRORDITCUPFIS"), receiptOrder(rows, row)}};
         if (!writer.insert(QStringLiteral("ITEMVENDA"), values, QStringLiteral("ITEMVENDA %1").arg(row + 1)))
             return false;
     }
@@ -232,7 +267,8 @@ bool writeCancelledLines(Writer &writer, const SaleKey &key, const DataPacket &r
                    {QStringLiteral("VRDESCCOMVEN"), numberOf(rows, row, "VRDESCCOMVEN")},
                    {QStringLiteral("CDIMPOSTO"), textOf(rows, row, "CDIMPOSTO")},
                    {QStringLiteral("VRPEALIMPFIS"), numberOf(rows, row, "VRPEALIMPFIS")},
-                   {QStringLiteral("CDOPERCANC"), operatorCode.isEmpty() ? cdOperador : operatorCode}};
+                   {QStringLiteral("CDOPERCANC"), operatorCode.isEmpty() ? cdOperador : operatorCode},
+                   {QStringLiteral("NRORDITCUPFISCA"), receiptOrder(rows, row)}};
         if (!writer.insert(QStringLiteral("ITVENDACAN"), values, QStringLiteral("ITVENDACAN %1").arg(row + 1)))
             return false;
     }
@@ -329,7 +365,8 @@ Values headerValues(const SaleKey &key, const ClosingHeader &header, const DataP
                {QStringLiteral("CDEMPRESA"), header.cdEmpresa},
                {QStringLiteral("NRSERIEIMP"), header.nrSerieImp},
                {QStringLiteral("DSENDEVENDA"), header.stEnderecoNota},
-               {QStringLiteral("NRORDEMVND"), textOf(items, 0, "NRORDEMVND")}};
+               {QStringLiteral("NRORDEMVND"), textOf(items, 0, "NRORDEMVND")},
+               {QStringLiteral("IDPEDINTEPROMO"), promotionOrder(items)}};
     return values;
 }
 
@@ -458,6 +495,7 @@ ClosingAnswer SetConcluiFechamento(const ClosingHeader &header, ClosingDatasets 
         && writeCouponUses(writer, key, items, Clock::now())
         && writePayments(writer, key, datasets.cdsMovCaixa.Data(), header.dtAberCaix)
         && writeCancelledLines(writer, key, cancelled, textOf(items, 0, "CDOPERADOR"))
+        && writePromotions(writer, key, datasets.promotionSlot.Data())
         && postConsumer(writer, db, key, header, datasets, items)
         && (header.stRecebAux20 != QLatin1String("N") || issueNfce(writer, key, header, items, answer, &xmlFile));
     if (!written || !transaction.commit()) {

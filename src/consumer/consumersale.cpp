@@ -1,8 +1,13 @@
 #include "consumersale.h"
 #include "limits_p.h"
 
+#include "benefits_p.h"
+#include "pointsdiscount_p.h"
+#include "promotions_p.h"
+
 #include <server/srv_startup_lookups.h>
 
+#include <sale/formnames.h>
 #include <sale/saledatasets.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
@@ -13,6 +18,7 @@
 #include <runtime/ptbr.h>
 
 #include <QDebug>
+#include <QWidget>
 
 #include <stdexcept>
 
@@ -22,9 +28,58 @@ ConsumerSale::ConsumerSale(SaleContext &context)
 }
 
 // Not available on this till: the consumer, credit, loyalty and partner buttons do nothing.
-void ConsumerSale::spbConsultaPromoClick(QObject *) {}
-void ConsumerSale::btnEnterFidClick(QObject *) {}
-void ConsumerSale::btnSairFidClick(QObject *) {}
+void ConsumerSale::spbConsultaPromoClick(QObject *)
+{
+    PromotionConsultation(m_context).run();
+}
+
+void ConsumerSale::btnEnterFidClick(QObject *)
+{
+    closeBenefitList();
+    m_context.state().loyalty.boFidelidadeAux1 = true;
+}
+
+void ConsumerSale::btnSairFidClick(QObject *)
+{
+    closeBenefitList();
+    m_context.state().loyalty.boFidelidadeAux2 = true;
+}
+
+void ConsumerSale::btnCimaFidClick(QObject *)
+{
+    ClientDataSet &list = m_context.data().cdsListaBeneficio;
+    if (list.Active())
+        list.Prior();
+    CounterBenefits::afterScroll(m_context);
+}
+
+void ConsumerSale::btnBaixoFidClick(QObject *)
+{
+    ClientDataSet &list = m_context.data().cdsListaBeneficio;
+    if (list.Active())
+        list.Next();
+    CounterBenefits::afterScroll(m_context);
+}
+
+void ConsumerSale::closeBenefitList()
+{
+    if (QWidget *panel = m_context.widget<QWidget>(FormName::pnlListaBeneficio)) {
+        panel->move(72, 613);
+        panel->hide();
+    }
+    if (QWidget *buttons = m_context.widget<QWidget>(FormName::pnlBotoes))
+        buttons->setEnabled(true);
+}
+
+void ConsumerSale::DescontoVendaFidelidade()
+{
+    PointsDiscount(m_context).run();
+}
+
+void ConsumerSale::settlePendingBenefit()
+{
+    CounterBenefits(m_context).settlePending();
+}
 
 // ---- what item registration asks ------------------------------------------------------------
 
@@ -77,10 +132,11 @@ void ConsumerSale::VerifVrSubsBasicExtra(double &Total)
     Limits::Subsidy(m_context).balances(Total);
 }
 
-// Counter loyalty changes no discount yet.
-void ConsumerSale::FidelidadeBalcao(const QString &, const QString &, const QString &,
-                                    const QString &, const QString &, const QString &)
+void ConsumerSale::FidelidadeBalcao(const QString &CDCLIENTE, const QString &CDCONSUMIDOR,
+                                    const QString &CDPRODUTO, const QString &NMPRODUTO, const QString &Preco,
+                                    const QString &Desconto)
 {
+    CounterBenefits(m_context).run({CDCLIENTE, CDCONSUMIDOR, CDPRODUTO, NMPRODUTO, Preco, Desconto});
 }
 
 void ConsumerSale::VerifVrMinConsumoProd(const QString &CDPRODUTO)

@@ -64,6 +64,14 @@ public:
     void spbConsultaPromoClick(QObject *Sender);
     void btnEnterFidClick(QObject *Sender);
     void btnSairFidClick(QObject *Sender);
+    void btnCimaFidClick(QObject *Sender);
+    void btnBaixoFidClick(QObject *Sender);
+
+    // The consumer's points as a discount on the whole sale, once per sale (settlement).
+    void DescontoVendaFidelidade();
+    // After an item's registration: a benefit use reserved for an item that did not register
+    // goes back to the consumer.
+    void settlePendingBenefit();
 
     // ---- what item registration asks of the consumer accounts -------------------------------
     // Each does the least its contract asks; a check that cannot tell answers that the item
@@ -135,9 +143,9 @@ public:
     // "Sim" for "S", else "Não".
     QString cdsFamSaldoIDPERMCARGACREDGetText(const QString &stored) const;
 
-    // Seams of the product entry: the counter loyalty treatment of a line (may change
-    // doVrDescontoItem; changes nothing yet) and the minimum consumption of a consumer-debit
-    // sale, which may raise doQuantidade (a failed central query ends the entry, Abort).
+    // Seams of the product entry: the counter benefit of a line (may change doVrDescontoItem
+    // and reserve a use of the benefit) and the minimum consumption of a consumer-debit sale,
+    // which may raise doQuantidade (a failed central query ends the entry, Abort).
     void FidelidadeBalcao(const QString &CDCLIENTE, const QString &CDCONSUMIDOR,
                           const QString &CDPRODUTO, const QString &NMPRODUTO, const QString &Preco,
                           const QString &Desconto);
@@ -146,6 +154,7 @@ public:
 private:
     bool acceptClubPetroCustomer(const QString &answer, const QString &Documento, const QString &detail);
     void failClubPetroRedemption();
+    void closeBenefitList();
 
     SaleContext &m_context;
 };

@@ -5,6 +5,7 @@
 #include "orderentry.h"
 
 #include <consumer/consumersale.h>
+#include <sale/scopeguard.h>
 #include <sale/saledatasets.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
@@ -81,6 +82,8 @@ std::function<bool(SaleContext &, const PreenchePedidoArgs &)> &preenchePedidoHo
 
 bool ProductEntry::registerItem(const PreenchePedidoArgs &args)
 {
+    // A benefit use reserved for this item goes back when the item does not register.
+    OnExit settleBenefit([this] { m_context.consumer().settlePendingBenefit(); });
     return preenchePedidoHook()(m_context, args);
 }
 

@@ -123,8 +123,11 @@ VENDACONS_NAME(spbVendaVis)
 VENDACONS_NAME(spbCancEscolhe)
 VENDACONS_NAME(pnlListaBeneficio)
 VENDACONS_NAME(dbgBeneficio)
+VENDACONS_NAME(lblListaBeneficio)
 VENDACONS_NAME(btnEnterFid)
 VENDACONS_NAME(btnSairFid)
+VENDACONS_NAME(btnCimaFid)
+VENDACONS_NAME(btnBaixoFid)
 VENDACONS_NAME(pnlQrCode)
 VENDACONS_NAME(lblMsgQrCode)
 VENDACONS_NAME(btnCancelaQrCode)
@@ -300,8 +303,11 @@ inline constexpr NamedControl built[] = {
     {sbtFidelidade, ControlKind::Button},
     {pnlListaBeneficio, ControlKind::Panel},
     {dbgBeneficio, ControlKind::Grid},
+    {lblListaBeneficio, ControlKind::Label},
     {btnEnterFid, ControlKind::Button},
     {btnSairFid, ControlKind::Button},
+    {btnCimaFid, ControlKind::Button},
+    {btnBaixoFid, ControlKind::Button},
     {pnlQrCode, ControlKind::Panel},
     {lblMsgQrCode, ControlKind::Label},
     {btnCancelaQrCode, ControlKind::Button},

@@ -103,7 +103,8 @@ QList<ClientDataSet *> SaleDatasets::all()
         found.append(&(this->*cadastre.dataset));
     found += {&cdsItems, &cdsFamiliaSaldo, &cdsFamSaldoComp, &cdsEmprestimoFam, &cdsValidaProd,
               &cdsProdCombinado, &cdsItensCancelados, &cdsObsItens, &cdsObsItensEst,
-              &cdsPromoComanda, &cdsItPromoComb, &cdsItPromoObs, &cdsControlPromoObs,
+              &cdsPromoComanda, &cdsListaBeneficio, &cdsDescVendaFid, &cdsPromocaoInt, &cdsProdutosInt,
+              &cdsErros, &cdsItPromoComb, &cdsItPromoObs, &cdsControlPromoObs,
               &cdsCupomDescVenda, &cdsExtratoTemp, &cdsVenda, &cdsImpImposto, &cdsVendaCancelada,
               &cdsMovCaixa, &cdsDevolucao, &cdsExtConsFid, &cdsConsumidorDLV, &cdsCadConsumidor, &cdsImpBackup,
               &cdsDadosResgSaldo, &cdsCampanha, &cdsObs, &cdsTipoSaldoProd, &cdsValidProdNFCe,
@@ -182,7 +183,19 @@ void SaleDatasets::defineSale()
                               {"VRMOVEXTCONS", Number}});
     define(cdsValidaProd, {{"CDPRODUTO", Text, 20}, {"NMPRODUTO", Text, 50}});
     define(cdsProdCombinado, {{"CDPRODUTO", Text, 20}});
-    define(cdsPromoComanda, {{"CDPRODUTO", Text, 20}, {"NRSEQ", Text, 3}});
+    define(cdsPromoComanda, {{"IDPROMOCOM", Text, 37}, {"NMPROMOCOM", Text, 100}, {"DSPROMOCOM", Text, 256},
+                             {"IDTPPROMOCOM", Text, 1}, {"IDTPDESCPROMO", Text, 1}, {"VRDESCPROMO", Number},
+                             {"VRVENDAPROMO", Number}, {"IDUTPROMOCOM", Text, 1}});
+    define(cdsListaBeneficio, {{"CDCAMPANHA", Text, 10}, {"VRDESBENECONS", Number}, {"NRSEQPRODCAMP", Text, 10},
+                               {"IDTPDESBENECONS", Text, 20}, {"NRSEQBENEFICIO", Text, 20},
+                               {"CDIDCONSUMID", Text, 21}, {"QTDEBENEFICIO", Number}});
+    define(cdsPromocaoInt, {{"IDPROMOCAO", Text, 37}, {"NMPROMOCAO", Text, 100}, {"DSPROMOCAO", Text, 256},
+                            {"IDTPPROMOCAO", Text, 1}, {"IDTPDESCPROMO", Text, 1}, {"VRDESCPROMO", Number},
+                            {"VRVENDAPROMO", Number}});
+    // The service's errors carry their own layout; these are the two columns read.
+    define(cdsErros, {{"CDERRO", Text, 20}, {"DSERROCONS", Text, 255}});
+    define(cdsProdutosInt, {{"IDPROMOCAO", Text, 37}, {"CDPRODUTO", Text, 10}, {"QTPRODCOMVEN", Number},
+                            {"VRPRECCOMVEN", Number}, {"NRPRODCOMVEN", Text, 6}, {"INCLUIDO", Text, 5}});
     define(cdsCupomDescVenda, {{"CDCUPOMDESCQUB", Text, 10}});
     defineCombos();
     defineReceipt();

@@ -63,6 +63,13 @@ public:
     ClientDataSet cdsObsItens{QStringLiteral("cdsObsItens")};
     ClientDataSet cdsObsItensEst{QStringLiteral("cdsObsItensEst")};
     ClientDataSet cdsPromoComanda{QStringLiteral("cdsPromoComanda")};
+    // Counter loyalty and the promotions service: the consumer's benefits offered for an item,
+    // the points discount offer, and the promotions, products and errors the service answered.
+    ClientDataSet cdsListaBeneficio{QStringLiteral("cdsListaBeneficio")};
+    ClientDataSet cdsDescVendaFid{QStringLiteral("cdsDescVendaFid")};
+    ClientDataSet cdsPromocaoInt{QStringLiteral("cdsPromocaoInt")};
+    ClientDataSet cdsProdutosInt{QStringLiteral("cdsProdutosInt")};
+    ClientDataSet cdsErros{QStringLiteral("cdsErros")};
     ClientDataSet cdsItPromoComb{QStringLiteral("cdsItPromoComb")};
     ClientDataSet cdsItPromoObs{QStringLiteral("cdsItPromoObs")};
     ClientDataSet cdsControlPromoObs{QStringLiteral("cdsControlPromoObs")};

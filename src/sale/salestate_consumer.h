@@ -93,6 +93,9 @@ struct LoyaltyState
     QString stFidelidadeAux2;           // NRSEQPRODCAMP of that row
     QString stFidelidadeAux3;           // NRSEQBENEFICIO of that row
     double doFidelidadeAux1 = 0.0;      // loyalty discount of the sale
+    int pendingBenefitLine = 0;         // line (inInicializaAux4) whose benefit use is reserved
+                                        // while its item registers; 0: none
+    bool pointsDiscountApplied = false; // the points discount is already on this sale
     double doCashbackAux1 = 0.0;
     double doCashbackAux2 = 0.0;
     double doCashbackUDSAux1 = 0.0;

@@ -212,7 +212,16 @@ Loyalty::Loyalty()
       }),
       getMovFidelidade(Srv_Kal51000::getMovFidelidade),
       setMovFidelidade(Srv_Kal51000::setMovFidelidade),
-      setVendaBeneficioBalcao(Srv_Kal51000::setVendaBeneficioBalcao)
+      setVendaBeneficioBalcao(Srv_Kal51000::setVendaBeneficioBalcao),
+      getMovBeneFidelidade(Srv_Kal51000::getMovBeneFidelidade),
+      getValProdBeneficio(Srv_Kal51000::getValProdBeneficio),
+      getListaBeneficio(Srv_Kal51000::getListaBeneficio),
+      setMovBeneficio([](const QStringList &v) {
+          return Srv_Kal51000::setMovBeneficio(listedText(v, 0), listedText(v, 1), listedText(v, 2), listedText(v, 3),
+                                               listedText(v, 4), listedText(v, 5), listedText(v, 6), listedText(v, 7),
+                                               listedText(v, 8), listedText(v, 9), listedText(v, 10), listedText(v, 11));
+      }),
+      setDevolveBeneficioItem(Srv_Kal51000::setDevolveBeneficioItem)
 {
 }
 
@@ -232,6 +241,11 @@ void Loyalty::fillMissing()
     fill(getMovFidelidade, d.getMovFidelidade);
     fill(setMovFidelidade, d.setMovFidelidade);
     fill(setVendaBeneficioBalcao, d.setVendaBeneficioBalcao);
+    fill(getMovBeneFidelidade, d.getMovBeneFidelidade);
+    fill(getValProdBeneficio, d.getValProdBeneficio);
+    fill(getListaBeneficio, d.getListaBeneficio);
+    fill(setMovBeneficio, d.setMovBeneficio);
+    fill(setDevolveBeneficioItem, d.setDevolveBeneficioItem);
 }
 
 // ---- orders -----------------------------------------------------------------------------------
@@ -396,7 +410,9 @@ Consumers::Consumers()
       getDadosPreVDSaldo(&Srv_Kal51000::getDadosPreVDSaldo),
       getConsumidor(&Srv_Kal51000::getConsumidor),
       getCreditoPessoal(&Srv_Kal51000::getCreditoPessoal),
-      setAtualizaDebCons(&Srv_Kal51000::setAtualizaDebCons)
+      setAtualizaDebCons(&Srv_Kal51000::setAtualizaDebCons),
+      getValLimiteBene(&Srv_Kal51000::getValLimiteBene),
+      getDescVendaFid(&Srv_Kal51000::getDescVendaFid)
 {
 }
 
@@ -446,6 +462,8 @@ void Consumers::fillMissing()
     fill(getConsumidor, d.getConsumidor);
     fill(getCreditoPessoal, d.getCreditoPessoal);
     fill(setAtualizaDebCons, d.setAtualizaDebCons);
+    fill(getValLimiteBene, d.getValLimiteBene);
+    fill(getDescVendaFid, d.getDescVendaFid);
 }
 
 // ---- partners ---------------------------------------------------------------------------------

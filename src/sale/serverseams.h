@@ -180,6 +180,21 @@ struct Loyalty
     // Binds the desk's reserved benefit uses to the saved sale; empty, or the failure (all or nothing).
     std::function<Variant(const QString &NRSEQVENDA, const QString &CDFILIAL, const QString &CDCAIXA)>
         setVendaBeneficioBalcao;
+    // True when the consumer's benefit that applies to the product has a use left; False also on failure.
+    std::function<bool(const QString &CDCLIENTE, const QString &CDCONSUMIDOR, const QString &CDPRODUTO)>
+        getMovBeneFidelidade;
+    // True when the benefit applies to the product; False also on failure.
+    std::function<bool(const QString &CDCAMPANHA, const QString &NRSEQPRODCAMP, const QString &NRSEQBENECAMP,
+                       const QString &CDPRODUTO)>
+        getValProdBeneficio;
+    // The consumer's benefits usable today (packet), or the failure.
+    std::function<Variant(const QString &CDCLIENTE, const QString &CDCONSUMIDOR)> getListaBeneficio;
+    // Reserves one use for the open sale's line (twelve texts, the callers' positions); empty,
+    // or the failure (nothing reserved, also when no use is left).
+    std::function<Variant(const QStringList &values)> setMovBeneficio;
+    // Gives back the reservation of the open sale's line at the desk; empty, or the failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA, const QString &NRSEQUITVEND)>
+        setDevolveBeneficioItem;
 };
 
 struct Orders
@@ -422,6 +437,13 @@ struct Consumers
     std::function<Variant(const QString &CDFILIAL, const QString &CDCLIENTE, const QString &CDCONSUMIDOR,
                           const QString &CDOPERADOR, const QDateTime &start)>
         setAtualizaDebCons;
+    // The daily limits of a benefit: an array [first day allows, later day allows, first-day
+    // limit, later-day limit], or the failure.
+    std::function<Variant(const QString &CDCLIENTE, const QString &CDCONSUMIDOR, const QString &CDCAMPANHA,
+                          const QString &NRSEQBENEFICIO)>
+        getValLimiteBene;
+    // The consumer's points discount per points campaign (packet), or the failure.
+    std::function<Variant(const QString &CDCLIENTE, const QString &CDCONSUMIDOR)> getDescVendaFid;
 };
 
 // The partners' settings and the sale data their clients send (AME wallet, GCOM cashback).

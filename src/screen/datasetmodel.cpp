@@ -84,3 +84,10 @@ int DataSetModel::currentRow() const
         return -1;
     return m_dataset.RecNo() - 1;
 }
+
+QVariant DataSetModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < m_titles.size())
+        return m_titles.at(section);
+    return QAbstractTableModel::headerData(section, orientation, role);
+}

@@ -19,6 +19,10 @@ public:
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+    // Column titles shown in the grid's header (none by default).
+    void setTitles(const QStringList &titles) { m_titles = titles; }
 
     // Per-column alignment (display datasets right-align their value columns).
     void setAlignment(int column, Qt::Alignment alignment);
@@ -36,6 +40,7 @@ private:
 
     ClientDataSet &m_dataset;
     QStringList m_fields;
+    QStringList m_titles;
     DataSource m_source;
     QList<QStringList> m_rows;
     QHash<int, Qt::Alignment> m_alignment;

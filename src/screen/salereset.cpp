@@ -175,6 +175,8 @@ void SaleReset::resetDocumentTexts()
     SettlementTexts &st = s.settlement;
     s.counters.inInicializaAux4 = 1;
     s.loyalty.doFidelidadeAux1 = 0.0;
+    s.loyalty.pendingBenefitLine = 0;
+    s.loyalty.pointsDiscountApplied = false;
     clear({&st.stRecebAux12, &st.stRecebAux13, &st.stRecebAux14, &st.stNrOrdemVnd, &st.stCompraCredAux2,
            &st.stVendeProdAux1, &f.stIdEstrangeiroNota});
     // The finished sale's electronic document (CF-e number, SAT serial, key, QR text, NFC-e

@@ -66,6 +66,7 @@ private:
     void buildFunctionButtons();
     void buildTouchGrid();
     void buildChoicePanels();
+    void buildBenefitList(const QString &panelStyle);
     void buildFooter();
     void buildImages();
     void buildTimers();

@@ -187,6 +187,38 @@ void TfrmVendaCons::buildTouchGrid()
     }
 }
 
+// The consumer's benefit list, parked below the form at rest; the benefit road moves it up
+// and shows it while the operator chooses.
+void TfrmVendaCons::buildBenefitList(const QString &panelStyle)
+{
+    QFrame *benefits = addPanel(this, FormName::pnlListaBeneficio, QRect(72, 613, 586, 452), false);
+    benefits->setStyleSheet(panelStyle);
+    addLabel(benefits, FormName::lblListaBeneficio, QStringLiteral("Lista de benefícios"), QRect(8, 6, 570, 28),
+             QStringLiteral("font-weight: bold; font-size: 16px; border: none;"));
+    const QStringList fields{QStringLiteral("CDCAMPANHA"), QStringLiteral("CDIDCONSUMID"),
+                             QStringLiteral("IDTPDESBENECONS"), QStringLiteral("QTDEBENEFICIO"),
+                             QStringLiteral("VRDESBENECONS")};
+    const QStringList titles{QStringLiteral("Benefício"), QStringLiteral("Nr. Cartão"), QStringLiteral("Tipo"),
+                             QStringLiteral("Qtde"), QStringLiteral("Valor")};
+    const int widths[] = {88, 182, 78, 43, 68};
+    auto *list = new QTableView(benefits);
+    list->setObjectName(FormName::dbgBeneficio);
+    list->setGeometry(8, 40, 500, 340);
+    list->setFocusPolicy(Qt::NoFocus);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    auto *model = new DataSetModel(m_datasets->cdsListaBeneficio, fields, list);
+    model->setTitles(titles);
+    list->setModel(model);
+    for (int column = 0; column < titles.size(); ++column)
+        list->setColumnWidth(column, widths[column]);
+    connect(model, &DataSetModel::currentRowChanged, list, [list](int row) { list->selectRow(row); });
+    addButton(benefits, FormName::btnCimaFid, QStringLiteral("▲"), QRect(516, 40, 62, 60));
+    addButton(benefits, FormName::btnBaixoFid, QStringLiteral("▼"), QRect(516, 320, 62, 60));
+    addButton(benefits, FormName::btnEnterFid, QStringLiteral("&Utilizar Beneficio"), QRect(150, 392, 160, 48));
+    addButton(benefits, FormName::btnSairFid, QStringLiteral("Sair"), QRect(322, 392, 120, 48));
+}
+
 // Panels shown over the touch grid while a road waits for a choice, and the printer error.
 void TfrmVendaCons::buildChoicePanels()
 {
@@ -218,14 +250,7 @@ void TfrmVendaCons::buildChoicePanels()
     for (QLatin1StringView name : {FormName::spbVendaDeb, FormName::spbCredPessoal, FormName::spbVendaVis})
         findChild<QPushButton *>(name)->setEnabled(false);
 
-    QFrame *benefits = addPanel(this, FormName::pnlListaBeneficio, QRect(211, 212, 452, 324), false);
-    benefits->setStyleSheet(panelStyle);
-    auto *list = new QTableView(benefits);
-    list->setObjectName(FormName::dbgBeneficio);
-    list->setGeometry(6, 6, 440, 262);
-    list->setFocusPolicy(Qt::NoFocus);
-    addButton(benefits, FormName::btnEnterFid, QStringLiteral("Confirmar"), QRect(120, 276, 100, 40));
-    addButton(benefits, FormName::btnSairFid, QStringLiteral("Sair"), QRect(232, 276, 100, 40));
+    buildBenefitList(panelStyle);
 
     QFrame *qrCode = addPanel(this, FormName::pnlQrCode, QRect(211, 212, 452, 120), false);
     qrCode->setStyleSheet(panelStyle);

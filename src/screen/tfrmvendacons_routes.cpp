@@ -68,6 +68,8 @@ void TfrmVendaCons::routeClicks()
         {FormName::spbConsultaPromo, &ConsumerSale::spbConsultaPromoClick},
         {FormName::btnEnterFid, &ConsumerSale::btnEnterFidClick},
         {FormName::btnSairFid, &ConsumerSale::btnSairFidClick},
+        {FormName::btnCimaFid, &ConsumerSale::btnCimaFidClick},
+        {FormName::btnBaixoFid, &ConsumerSale::btnBaixoFidClick},
     };
     for (const auto &[name, handler] : consumerButtons)
         route(name, [&c, handler](QObject *s) { (c.consumer().*handler)(s); });

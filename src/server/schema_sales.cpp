@@ -19,7 +19,7 @@ const Table venda{
      text("CDSERIENFCE", 10), text("DSOBSSTATUSNFCE", 255), text("NRRECIBONFCE", 60), dateTime("DTENVIONFCE"),
      text("NRPROTOCOLONFCE", 60), dateTime("DTHRPROTOCONFCE"), text("NRPROTOCOLOCANC", 60),
      dateTime("DTHRPROTOCOCANC"), text("CDOPERADORCANC", 20), text("DSRAZAOCANCNFCE", 255),
-     text("NRCPFFID4ALL", 20), text("NRCPFFIDUDS", 20), text("IDPEDINTEPROMO", 1), text("NRINSCRCONS", 20),
+     text("NRCPFFID4ALL", 20), text("NRCPFFIDUDS", 20), text("IDPEDINTEPROMO", 37), text("NRINSCRCONS", 20),
      text("IDREQVALPRE", 1), text("IDREQCOREBANC", 1), text("NRCPFCOREBANC", 14), text("IDCUPOMVIMO", 1),
      text("IDBENEFVIMO", 1), text("NRTELVIMO", 20), number("VRTOTVIMO"), text("NRCPFFIXECRM", 14),
      number("VRRESGFIXECRM"), text("NRIDBONUSCRM", 60), text("NRNFCECRMBONUS", 20)},

@@ -48,10 +48,12 @@ const Statement adqListaBeneficio{"adqListaBeneficio",
     "AND M.DTINIVALBENECONS < :P_AMANHA AND M.DTFIMVALBENECONS >= :P_HOJE "
     "ORDER BY M.CDCAMPANHA, M.NRSEQPRODCAMP, M.NRSEQBENEFICIO"};
 
+// Takes a use only while one is left: the check and the decrement are one statement, so two
+// tills can never both take the last use.
 const Statement acmTiraUsoBeneficio{"acmTiraUsoBeneficio",
     "UPDATE MOVBENEFICIOCTR SET QTDEBENEFICIO = QTDEBENEFICIO - 1, IDIMPTMOVCTR = 'I' "
     "WHERE CDCLIENTE = :CDCLIENTE AND CDCONSUMIDOR = :CDCONSUMIDOR AND CDCAMPANHA = :CDCAMPANHA "
-    "AND NRSEQPRODCAMP = :NRSEQPRODCAMP AND NRSEQBENEFICIO = :NRSEQBENEFICIO"};
+    "AND NRSEQPRODCAMP = :NRSEQPRODCAMP AND NRSEQBENEFICIO = :NRSEQBENEFICIO AND QTDEBENEFICIO >= 1"};
 const Statement acmInsMovBeneficioCons{"acmInsMovBeneficioCons",
     "INSERT INTO MOVBENEFICIOCONS (NRSEQBENECONS, CDCAMPANHA, NRSEQPRODCAMP, NRSEQBENEFICIO, CDCLIENTE, "
     "CDCONSUMIDOR, DTUTBENECONS, IDIMPTMOV, CDFILIAL, CDCAIXA, NRSEQVENDA, NRSEQUITVEND) VALUES (:NRSEQBENECONS, "
@@ -73,12 +75,26 @@ const Statement acmUsoItemVenda{"acmUsoItemVenda",
 const Statement adqItemCupomCancelado{"adqItemCupomCancelado",
     "SELECT NRSEQITVENDC FROM ITVENDACAN WHERE CDFILIAL = :P_CDFILIAL AND CDCAIXA = :P_CDCAIXA "
     "AND NRSEQVENDA = :P_NRSEQVENDA AND NRORDITCUPFISCA = :P_NRORDITCUPFISCA"};
+// The use of a cancelled line still holds the line's receipt order when no sold item took
+// it; the cancelled item's own number is matched as well.
 const Statement acmApagaUsoCancelado{"acmApagaUsoCancelado",
     "DELETE FROM MOVBENEFICIOCONS WHERE CDFILIAL = :CDFILIAL AND CDCAIXA = :CDCAIXA AND NRSEQVENDA = :NRSEQVENDA "
-    "AND NRSEQBENECONS = :NRSEQBENECONS AND NRSEQUITVEND = :NRSEQUITVEND"};
+    "AND NRSEQBENECONS = :NRSEQBENECONS AND (NRSEQUITVEND = :NRSEQUITVEND OR NRSEQUITVEND = :NRSEQUITVENDORIG)"};
 const Statement acmDevolveUsoBeneficio{"acmDevolveUsoBeneficio",
     "UPDATE MOVBENEFICIOCTR SET QTDEBENEFICIO = QTDEBENEFICIO + 1 "
     "WHERE CDCLIENTE = :CDCLIENTE AND CDCONSUMIDOR = :CDCONSUMIDOR AND NRSEQBENEFICIO = :NRSEQBENEFICIO"};
+
+const Statement adqReservaItem{"adqReservaItem",
+    "SELECT NRSEQBENECONS, CDCLIENTE, CDCONSUMIDOR, CDCAMPANHA, NRSEQPRODCAMP, NRSEQBENEFICIO FROM MOVBENEFICIOCONS "
+    "WHERE CDFILIAL = :P_CDFILIAL AND CDCAIXA = :P_CDCAIXA AND NRSEQVENDA = :P_NRSEQVENDA "
+    "AND NRSEQUITVEND = :P_NRSEQUITVEND ORDER BY NRSEQBENECONS"};
+const Statement acmApagaReservaItem{"acmApagaReservaItem",
+    "DELETE FROM MOVBENEFICIOCONS WHERE CDFILIAL = :CDFILIAL AND CDCAIXA = :CDCAIXA AND NRSEQVENDA = :NRSEQVENDA "
+    "AND NRSEQBENECONS = :NRSEQBENECONS"};
+const Statement acmDevolveReservaItem{"acmDevolveReservaItem",
+    "UPDATE MOVBENEFICIOCTR SET QTDEBENEFICIO = QTDEBENEFICIO + 1, IDIMPTMOVCTR = 'I' "
+    "WHERE CDCLIENTE = :CDCLIENTE AND CDCONSUMIDOR = :CDCONSUMIDOR AND CDCAMPANHA = :CDCAMPANHA "
+    "AND NRSEQPRODCAMP = :NRSEQPRODCAMP AND NRSEQBENEFICIO = :NRSEQBENEFICIO"};
 
 const Statement acmApagaReservas{"acmApagaReservas",
     "DELETE FROM MOVBENEFICIOCONS WHERE CDCLIENTE = :CDCLIENTE AND CDCONSUMIDOR = :CDCONSUMIDOR "
@@ -130,7 +146,8 @@ Variant bindUse(ServerCall &call, const Params &sale, const Use &use)
     if (cancelled.isFailure() || cancelled.isBlank())
         return cancelled.isFailure() ? cancelled : Variant();
     const Variant deleted = call.write(acmApagaUsoCancelado, sale + Params{{"NRSEQBENECONS", use.NRSEQBENECONS},
-                                                                            {"NRSEQUITVEND", cancelled.toString()}});
+                                                                            {"NRSEQUITVEND", cancelled.toString()},
+                                                                            {"NRSEQUITVENDORIG", itemNumber}});
     if (deleted.isFailure() || call.rowsAffected() <= 0)
         return deleted;
     return call.write(acmDevolveUsoBeneficio, {{"CDCLIENTE", use.CDCLIENTE}, {"CDCONSUMIDOR", use.CDCONSUMIDOR},
@@ -226,6 +243,9 @@ Variant setMovBeneficio(const QString &CDFILIAL, const QString &CDCAIXA, const Q
     TransactionScope transaction(call);
     if (Variant r = call.write(acmTiraUsoBeneficio, key); r.isFailure())
         return r;
+    if (call.rowsAffected() != 1)
+        return Variant::failure(QStringLiteral("Benefício sem uso disponível: %1/%2/%3")
+                                    .arg(CDCAMPANHA, NRSEQPRODCAMP, NRSEQBENEFICIO));
     if (Variant r = call.write(acmInsMovBeneficioCons, key + Params{{"NRSEQBENECONS", number},
             {"DTUTBENECONS", Clock::now()}, {"CDFILIAL", CDFILIAL}, {"CDCAIXA", CDCAIXA},
             {"NRSEQVENDA", openSale}, {"NRSEQUITVEND", NRSEQUITVEND}}); r.isFailure())
@@ -247,6 +267,34 @@ Variant setVendaBeneficioBalcao(const QString &NRSEQVENDA, const QString &CDFILI
         return uses;
     for (const Use &use : usesOf(uses.packet())) {
         if (Variant r = bindUse(call, sale, use); r.isFailure())
+            return r;
+    }
+    return transaction.commit();
+}
+
+Variant setDevolveBeneficioItem(const QString &CDFILIAL, const QString &CDCAIXA, const QString &NRSEQUITVEND)
+{
+    ServerCall call;
+    TransactionScope transaction(call);
+    const Variant uses = call.packet(adqReservaItem, {{"P_CDFILIAL", CDFILIAL}, {"P_CDCAIXA", CDCAIXA},
+        {"P_NRSEQVENDA", openSale}, {"P_NRSEQUITVEND", NRSEQUITVEND}});
+    if (uses.isFailure())
+        return uses;
+    const DataPacket &rows = uses.packet();
+    auto field = [&rows](int row, const char *name) { return rows.value(row, QString::fromLatin1(name)).toString(); };
+    // Only the latest reservation of the line goes back: the one taken for the item that
+    // did not register.
+    if (rows.rows.isEmpty())
+        return transaction.commit();
+    const int last = int(rows.rows.size()) - 1;
+    const Params sale{{"CDFILIAL", CDFILIAL}, {"CDCAIXA", CDCAIXA}, {"NRSEQVENDA", openSale}};
+    if (Variant r = call.write(acmApagaReservaItem, sale + Params{{"NRSEQBENECONS", field(last, "NRSEQBENECONS")}});
+        r.isFailure())
+        return r;
+    if (call.rowsAffected() == 1) {
+        const Params key = benefitKey(field(last, "CDCLIENTE"), field(last, "CDCONSUMIDOR"), field(last, "CDCAMPANHA"),
+                                      field(last, "NRSEQPRODCAMP"), field(last, "NRSEQBENEFICIO"));
+        if (Variant r = call.write(acmDevolveReservaItem, key); r.isFailure())
             return r;
     }
     return transaction.commit();

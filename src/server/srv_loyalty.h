@@ -62,6 +62,11 @@ VENDACONS_EXPORT Variant setMovBeneficio(const QString &CDFILIAL, const QString 
 // item was cancelled is deleted and given back. One transaction: all or nothing.
 VENDACONS_EXPORT Variant setVendaBeneficioBalcao(const QString &NRSEQVENDA, const QString &CDFILIAL,
                                                  const QString &CDCAIXA);
+// Gives back the reservation taken for the open sale's line NRSEQUITVEND at this desk (an item
+// that was offered a benefit but did not register): its use row goes and the control row
+// gets the use back. No reservation for the line: nothing changes. Empty, or the failure.
+VENDACONS_EXPORT Variant setDevolveBeneficioItem(const QString &CDFILIAL, const QString &CDCAIXA,
+                                                 const QString &NRSEQUITVEND);
 // Gives back the consumer's reserved uses of the named benefit (and only of that one).
 VENDACONS_EXPORT Variant setApagaBeneficio(const QString &CDCLIENTE, const QString &CDCONSUMIDOR,
                                            const QString &CDCAMPANHA, const QString &NRSEQPRODCAMP,

@@ -77,6 +77,20 @@ TEST_P(Catalogue, UpgradingTwiceChangesNothing)
     EXPECT_EQ(rows("SELECT NRSEQUENCIAL FROM NOVOCODIGO").first().first().toString(), "5");
 }
 
+// A base made when the sale's order identifier of the promotions service was one character
+// wide takes the whole 37-character identifier once upgraded.
+TEST_P(Catalogue, UpgradingWidensATextColumnAnOldBaseHasNarrower)
+{
+    if (kind() == DatabaseKind::PostgreSql)
+        exec("ALTER TABLE VENDA ALTER COLUMN IDPEDINTEPROMO TYPE VARCHAR(1)");
+    ASSERT_EQ(Schema::upgrade(rdmVendaCons().adcVendaCons()), Variant());
+    const QString order = QStringLiteral("0f9a3c2e-7d41-4b8a-9e26-5c1d7a0b3e44X");
+    ASSERT_EQ(order.size(), 37);
+    exec("INSERT INTO VENDA (CDFILIAL, CDCAIXA, NRSEQVENDA, IDPEDINTEPROMO) VALUES ('1', '001', '1', :P)",
+         {{"P", order}});
+    EXPECT_EQ(rows("SELECT IDPEDINTEPROMO FROM VENDA").first().first().toString(), order);
+}
+
 VENDACONS_DATABASE_KINDS(Catalogue);
 
 } // namespace

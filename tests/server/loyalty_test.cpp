@@ -187,6 +187,45 @@ TEST_P(SaleBinding, AFailureLeavesEveryUseReservedAsItWas)
     EXPECT_EQ(column("SELECT NRSEQUITVEND FROM MOVBENEFICIOCONS"), QStringList{"001"});
 }
 
+// The check and the take of two tills interleave: both see the last use, only one takes it.
+TEST_P(Loyalty, TwoTillsCannotBothTakeALastUse)
+{
+    grant("C1", "1", 1);
+    exec("INSERT INTO PRODBENECAMP (CDCAMPANHA, NRSEQPRODCAMP, NRSEQBENECAMP, CDPRODUTO) VALUES ('C1', '1', '1', 'P1')");
+    ASSERT_TRUE(getMovBeneFidelidade("CLI", "CONS", "P1")); // till 002 sees the use
+    ASSERT_TRUE(getMovBeneFidelidade("CLI", "CONS", "P1")); // so does till 003
+    EXPECT_EQ(reserve("C1", "1", "001"), Variant());
+    const Variant second = setMovBeneficio("1", "003", "C1", "1", "1", "CLI", "CONS", "", "", "", "", "001");
+    ASSERT_TRUE(second.isFailure());
+    EXPECT_TRUE(second.failureText().contains("sem uso disponível")) << second.failureText().toStdString();
+    EXPECT_EQ(usesLeft("1"), 0);
+    EXPECT_EQ(column("SELECT CDCAIXA FROM MOVBENEFICIOCONS"), QStringList{"002"});
+    EXPECT_FALSE(rdmVendaCons().InTransaction());
+}
+
+TEST_P(Loyalty, GivingBackALinesReservationReturnsThatOneUseOnly)
+{
+    grant("C1", "1", 5);
+    ASSERT_EQ(reserve("C1", "1", "001"), Variant());
+    ASSERT_EQ(reserve("C1", "1", "002"), Variant());
+    ASSERT_EQ(setMovBeneficio("1", "003", "C1", "1", "1", "CLI", "CONS", "", "", "", "", "002"), Variant());
+    EXPECT_EQ(usesLeft("1"), 2);
+    ASSERT_EQ(setDevolveBeneficioItem("1", "002", "002"), Variant());
+    EXPECT_EQ(usesLeft("1"), 3);
+    EXPECT_EQ(column("SELECT NRSEQUITVEND FROM MOVBENEFICIOCONS WHERE CDCAIXA = '002'"), QStringList{"001"});
+    EXPECT_EQ(column("SELECT NRSEQUITVEND FROM MOVBENEFICIOCONS WHERE CDCAIXA = '003'"), QStringList{"002"});
+    // A line without a reservation, or one already bound to a saved sale, gives nothing back.
+    EXPECT_EQ(setDevolveBeneficioItem("1", "002", "009"), Variant());
+    exec("UPDATE MOVBENEFICIOCONS SET NRSEQVENDA = '77' WHERE CDCAIXA = '002'");
+    EXPECT_EQ(setDevolveBeneficioItem("1", "002", "001"), Variant());
+    EXPECT_EQ(usesLeft("1"), 3);
+    exec("ALTER TABLE MOVBENEFICIOCTR RENAME TO GONE");
+    EXPECT_TRUE(setDevolveBeneficioItem("1", "003", "002").isFailure());
+    exec("ALTER TABLE GONE RENAME TO MOVBENEFICIOCTR");
+    EXPECT_EQ(column("SELECT NRSEQUITVEND FROM MOVBENEFICIOCONS WHERE CDCAIXA = '003'"), QStringList{"002"});
+    EXPECT_FALSE(rdmVendaCons().InTransaction());
+}
+
 TEST_P(Loyalty, GivingBackReturnsOnlyTheNamedBenefitsReservations)
 {
     grant("C1", "1", 5);
