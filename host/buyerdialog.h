@@ -29,6 +29,8 @@ QString documentProblem(const QString &typed);
 // observation when asked, the foreign id in the CPF form).
 // The coupon form (nine values, the ninth "S") asks only the discount coupon's code.
 bool isCouponForm(const AdditionalDataRequest &request);
+// The buyer form of the QR-code sale: CPF/CNPJ, name, address and foreign id.
+bool isQrCodeForm(const AdditionalDataRequest &request);
 
 class AdditionalDataDialog : public QDialog
 {

@@ -37,7 +37,7 @@ void branchAndDesk(Rows &rows)
     rows.add("FILIAL", {{"CDFILIAL", CDFILIAL}, {"NMFILIAL", "Refeitório Central"}, {"CDSEGMERC", ""}});
     rows.add("LOJA", {{"CDFILIAL", CDFILIAL}, {"CDLOJA", CDLOJA}, {"NMLOJA", "Refeitório Central"},
                       {"CDPRODTAXASERV", ""}, {"CDTABEPREC", ""}, {"IDCRMBONUS", "N"}, {"IDUTLINTEGCOM", "N"}});
-    rows.add("CAIXA", {{"CDFILIAL", CDFILIAL}, {"CDCAIXA", CDCAIXA}, {"CDLOJA", CDLOJA}, {"NMCAIXA", "Caixa 001 - Balcão"}});
+    rows.add("CAIXA", {{"CDFILIAL", CDFILIAL}, {"CDCAIXA", CDCAIXA}, {"CDLOJA", CDLOJA}, {"NMCAIXA", "Caixa 001 - Balcão"}, {"IDLEITURAQRCODE", "S"}});
     rows.add("PARAVEND", {{"CDFILIAL", CDFILIAL}, {"CDTABEPREC", "001"}, {"CDCLIENTE", CDCLIENTE},
                           {"NRMAXPESMES", 10}, {"IDDTEMISCANC", "N"}});
     rows.add("PARAMGERAL", {{"IDUTCUPOMDESC", "S"}});

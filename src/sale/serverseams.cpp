@@ -129,7 +129,8 @@ LookupsProducts::LookupsProducts()
       getRegraFisPdv(&Srv_Kal51000::getRegraFisPdv),
       setPromoCombAux(&Srv_Kal51000::setPromoCombAux),
       getCuponsValidos(&Srv_Kal51000::getCuponsValidos),
-      getPromoCombAux(&Srv_Kal51000::getPromoCombAux)
+      getPromoCombAux(&Srv_Kal51000::getPromoCombAux),
+      getProdCodNCM(&Srv_Kal51000::getProdCodNCM)
 {
 }
 
@@ -151,6 +152,7 @@ void LookupsProducts::fillMissing()
     fill(getAgrupProd, d.getAgrupProd);
     fill(getIDUTILDESCDIA, d.getIDUTILDESCDIA);
     fill(getValidProdNFCe, d.getValidProdNFCe);
+    fill(getProdCodNCM, d.getProdCodNCM);
     fill(getRegraFisPdv, d.getRegraFisPdv);
     fill(setPromoCombAux, d.setPromoCombAux);
     fill(getCuponsValidos, d.getCuponsValidos);
@@ -173,7 +175,21 @@ LookupsTills::LookupsTills()
       getImpPesagem([](const QString &CDFILIAL, const QString &CDCAIXA) {
           return Variant(Srv_Kal51000::getImpPesagem(CDFILIAL, CDCAIXA));
       }),
-      getSenhaUtil(Srv_Kal51000::getSenhaUtil)
+      getSenhaUtil(Srv_Kal51000::getSenhaUtil),
+      getRecebGenerico([](const QString &CDFILIAL, const QString &CDCAIXA) {
+          return Variant(Srv_Kal51000::getRecebGenerico(CDFILIAL, CDCAIXA));
+      }),
+      getVendaQRCode([](const QString &CDFILIAL, const QString &NRVENDAREST, const QString &NRCOMANDA) {
+          const Srv_Kal51000::QrCodeSaleCheck check = Srv_Kal51000::getVendaQRCode(CDFILIAL, NRVENDAREST, NRCOMANDA);
+          if (check.state == Srv_Kal51000::QrCodeSaleCheck::State::Failed)
+              return Variant::failure(check.errorText);
+          return Variant(check.state == Srv_Kal51000::QrCodeSaleCheck::State::Taken);
+      }),
+      setReservaQRCode([](const QString &CDFILIAL, const QString &NRVENDAREST, const QString &NRCOMANDA,
+                          const QString &CDCAIXA) {
+          return Srv_Kal51000::setReservaQRCode(CDFILIAL, NRVENDAREST, NRCOMANDA, CDCAIXA);
+      }),
+      setLiberaQRCode(&Srv_Kal51000::setLiberaQRCode)
 {
 }
 
@@ -194,6 +210,10 @@ void LookupsTills::fillMissing()
     fill(getImpBackup, d.getImpBackup);
     fill(getImpPesagem, d.getImpPesagem);
     fill(getSenhaUtil, d.getSenhaUtil);
+    fill(getRecebGenerico, d.getRecebGenerico);
+    fill(getVendaQRCode, d.getVendaQRCode);
+    fill(setReservaQRCode, d.setReservaQRCode);
+    fill(setLiberaQRCode, d.setLiberaQRCode);
 }
 
 // ---- loyalty ----------------------------------------------------------------------------------
@@ -356,7 +376,8 @@ Consumers::Consumers()
       getDsConsumidor(&Srv_Kal51000::getDsConsumidor),
       getEmailCons([](const QString &CDCLIENTE, const QString &CDCONSUMIDOR) {
           return Variant(Srv_Kal51000::getEmailCons(CDCLIENTE, CDCONSUMIDOR));
-      })
+      }),
+      getDadosConsumidor(&Srv_Kal51000::getDadosConsumidor)
 {
 }
 
@@ -378,6 +399,7 @@ void Consumers::fillMissing()
     fill(getCdFamiliSald, d.getCdFamiliSald);
     fill(getDsConsumidor, d.getDsConsumidor);
     fill(getEmailCons, d.getEmailCons);
+    fill(getDadosConsumidor, d.getDadosConsumidor);
 }
 
 } // namespace Seam
