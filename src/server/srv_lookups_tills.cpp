@@ -83,21 +83,21 @@ const Statement adqVendaQRCode{"adqVendaQRCode",
 // One claim a day per branch, restaurant sale and tab: the till that inserts it sells the code.
 // The insert skips a claim that exists, so a second till never fails a transaction on it.
 const Statement acmReservaQRCode{"acmReservaQRCode",
-    "INSERT INTO QRCODEVENDA (CDFILIAL, NRVENDAREST, NRCOMANDA, DTVENDA, CDCAIXA) "
-    "SELECT :P_CDFILIAL, :P_NRVENDAREST, :P_NRCOMANDA, :P_DTVENDA, :P_CDCAIXA "
+    "INSERT INTO QRCODEVENDA (CDFILIAL, NRVENDAREST, NRCOMANDA, DTLEITURA, CDCAIXA) "
+    "SELECT :P_CDFILIAL, :P_NRVENDAREST, :P_NRCOMANDA, :P_DTLEITURA, :P_CDCAIXA "
     "WHERE NOT EXISTS (SELECT 1 FROM QRCODEVENDA WHERE CDFILIAL = :P_CDFILIAL AND NRVENDAREST = :P_NRVENDAREST "
-    "AND NRCOMANDA = :P_NRCOMANDA AND DTVENDA = :P_DTVENDA)"};
+    "AND NRCOMANDA = :P_NRCOMANDA AND DTLEITURA = :P_DTLEITURA)"};
 const Statement adqReservaQRCode{"adqReservaQRCode",
     "SELECT CDCAIXA FROM QRCODEVENDA WHERE CDFILIAL = :P_CDFILIAL AND NRVENDAREST = :P_NRVENDAREST "
-    "AND NRCOMANDA = :P_NRCOMANDA AND DTVENDA = :P_DTVENDA"};
+    "AND NRCOMANDA = :P_NRCOMANDA AND DTLEITURA = :P_DTLEITURA"};
 const Statement acmLiberaQRCode{"acmLiberaQRCode",
     "DELETE FROM QRCODEVENDA WHERE CDFILIAL = :P_CDFILIAL AND NRVENDAREST = :P_NRVENDAREST "
-    "AND NRCOMANDA = :P_NRCOMANDA AND DTVENDA = :P_DTVENDA AND CDCAIXA = :P_CDCAIXA"};
+    "AND NRCOMANDA = :P_NRCOMANDA AND DTLEITURA = :P_DTLEITURA AND CDCAIXA = :P_CDCAIXA"};
 
 Params qrCodeClaim(const QString &CDFILIAL, const QString &NRVENDAREST, const QString &NRCOMANDA, const QString &CDCAIXA)
 {
     return {{"P_CDFILIAL", CDFILIAL}, {"P_NRVENDAREST", NRVENDAREST}, {"P_NRCOMANDA", NRCOMANDA},
-            {"P_DTVENDA", Clock::now().date().toString(Qt::ISODate)}, {"P_CDCAIXA", CDCAIXA}};
+            {"P_DTLEITURA", Clock::now().date().toString(Qt::ISODate)}, {"P_CDCAIXA", CDCAIXA}};
 }
 
 const TextOnFailure emptyText = TextOnFailure::answer(QString());
@@ -213,7 +213,9 @@ Variant setReservaQRCode(TrdmVendaCons &module, const QString &CDFILIAL, const Q
         if (!inserted.isFailure())
             inserted = transaction.commit();
     }
-    const Variant holder = ServerCall(module).value(adqReservaQRCode, params, "CDCAIXA");
+    Params code = params;
+    code.removeIf([](const Qub_movrela::Param &param) { return param.name == QLatin1String("P_CDCAIXA"); });
+    const Variant holder = ServerCall(module).value(adqReservaQRCode, code, "CDCAIXA");
     if (holder.isFailure())
         return holder;
     if (holder.isEmpty())

@@ -83,11 +83,11 @@ TEST_F(QrCodeSale, PaidCodeOnTheFiscalPrinterDeskSellsOnceAndIsRefusedTheSecondT
     EXPECT_EQ(single(site, "SELECT COUNT(*) FROM VENDA WHERE NRVENDAREST = '7701' AND NRCOMANDAVND = '31' "
                            "AND IDSITUVENDA = 'O'").toInt(), 1);
     EXPECT_EQ(single(site, "SELECT COUNT(*) FROM ITEMVENDA").toInt(), 3);
-    EXPECT_NEAR(single(site, "SELECT VRTOTVENDA FROM VENDA").toDouble(), 50.70, 0.001);
+    EXPECT_NEAR(single(site, "SELECT VRTOTVENDA FROM VENDA").toDouble(), 50.80, 0.001);
     EXPECT_EQ(single(site, "SELECT CDTIPORECE FROM MOVCAIXA").toString(), "002");
     const QString tape = tapeOf(site);
     EXPECT_EQ(tape.count(QStringLiteral("CUPOM FISCAL FECHADO")), 1) << tape.toStdString();
-    EXPECT_TRUE(tape.contains(QStringLiteral("50,70"))) << tape.toStdString();
+    EXPECT_TRUE(tape.contains(QStringLiteral("50,80"))) << tape.toStdString();
     EXPECT_TRUE(output.contains(QStringLiteral("Este cupom já foi impresso"))) << output.toStdString();
 }
 
