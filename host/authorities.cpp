@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QSaveFile>
 #include <QTextStream>
+#include <QXmlStreamReader>
 
 namespace Authorities {
 
@@ -287,7 +288,10 @@ SatAnswer satFailure(const QString &code, const QString &message)
 
 } // namespace
 
-SatAnswer SATOnline(const SatTransmitRequest &request)
+namespace {
+
+// One CF-e of a stored sale, as the SAT device issues it.
+SatAnswer emitCfe(const SatTransmitRequest &request)
 {
     const Behaviour behaviour = behaviourOf(QStringLiteral("SAT"));
     if (behaviour == Behaviour::TimeOut)
@@ -334,6 +338,63 @@ SatAnswer SATOnline(const SatTransmitRequest &request)
     list.setValue(QStringLiteral("arquivoCFeBase64"), QString::fromLatin1(xml.toUtf8().toBase64()));
     HostLog::write(QStringLiteral("SAT: CF-e %1 da venda %2 emitido").arg(cfe, request.savedSaleKey));
     return answer;
+}
+
+} // namespace
+
+SatAnswer SATOnline(const SatTransmitRequest &request)
+{
+    return emitCfe(request);
+}
+
+// The sale's data for the SAT, as the QR-code sale hands it to EmitirVenda: the till's branch,
+// desk and sale number travel in the document, so the device knows which sale it signs.
+TextAnswer GeraArqXmlSat(const SatXmlRequest &request)
+{
+    TextAnswer answer;
+    if (request.operation != QLatin1String("VENDA")) {
+        answer.failure = QStringLiteral("GeraArqXmlSat: operação %1 não simulada.").arg(request.operation);
+        return answer;
+    }
+    const HostDatabase::Rows head = HostDatabase::query(
+        QStringLiteral("hostSatVendaXml"),
+        QStringLiteral("SELECT CDFILIAL, CDCAIXA FROM VENDA WHERE NRSEQVENDA = :P_NRSEQVENDA ORDER BY DTVENDA DESC"),
+        Qub_movrela::Params{{QStringLiteral("P_NRSEQVENDA"), request.saleNumber}});
+    if (!head.ok() || head.rows.isEmpty()) {
+        answer.failure = head.ok() ? QStringLiteral("Venda %1 não encontrada para o XML do CF-e.").arg(request.saleNumber)
+                                   : head.error;
+        return answer;
+    }
+    const QString cdFilial = head.rows.first().value(0).toString();
+    const QString cdCaixa = head.rows.first().value(1).toString();
+    answer.ok = true;
+    answer.text = QStringLiteral("<CFe><infCFe versaoDadosEnt=\"0.08\"><ide><CDFILIAL>%1</CDFILIAL>"
+                                 "<numeroCaixa>%2</numeroCaixa><NRSEQVENDA>%3</NRSEQVENDA></ide></infCFe></CFe>")
+                      .arg(cdFilial.toHtmlEscaped(), cdCaixa.toHtmlEscaped(), request.saleNumber.toHtmlEscaped());
+    return answer;
+}
+
+SatAnswer EmitirVenda(const SatEmitRequest &request)
+{
+    QXmlStreamReader xml(request.xml);
+    SatTransmitRequest sale;
+    sale.stRecebAux2 = request.stRecebAux2;
+    sale.cdAtivacaoSat = request.cdAtivacaoSat;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (!xml.isStartElement())
+            continue;
+        const QString name = xml.name().toString();
+        if (name == QLatin1String("CDFILIAL"))
+            sale.cdFilial = xml.readElementText();
+        else if (name == QLatin1String("numeroCaixa"))
+            sale.cdCaixa = xml.readElementText();
+        else if (name == QLatin1String("NRSEQVENDA"))
+            sale.savedSaleKey = xml.readElementText();
+    }
+    if (sale.cdFilial.isEmpty() || sale.cdCaixa.isEmpty() || sale.savedSaleKey.isEmpty())
+        return satFailure(QStringLiteral("06098"), QStringLiteral("XML de venda do CF-e inválido."));
+    return emitCfe(sale);
 }
 
 Variant AtualizaVendaSat(const SatUpdateRequest &request)

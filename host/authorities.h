@@ -1,5 +1,6 @@
 #pragma once
 
+#include <outside/pkg_hrk00001.h>
 #include <outside/pkg_hrk00002.h>
 
 #include <QDate>
@@ -63,6 +64,9 @@ NfceResult authoriseNfce(const NfceDocument &document);
 
 // The host routines.
 SatAnswer SATOnline(const SatTransmitRequest &request);
+// The QR-code sale's SAT road: the sale's XML ("VENDA" only), then its transmission.
+TextAnswer GeraArqXmlSat(const SatXmlRequest &request);
+SatAnswer EmitirVenda(const SatEmitRequest &request);
 Variant AtualizaVendaSat(const SatUpdateRequest &request);
 TextAnswer getNumeroSerieNFCe(const NfceSeriesRequest &request);
 TextAnswer getDataEmissNFCe();

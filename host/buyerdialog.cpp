@@ -126,7 +126,7 @@ AdditionalDataDialog::AdditionalDataDialog(const AdditionalDataRequest &request,
     m_document = add("edtCpfCnpj", "CPF/CNPJ", request.document, !observationOnly);
     m_name = add("edtNome", "Nome", request.name, !observationOnly && (nameAndAddress || !cpfForm));
     m_address = add("edtEndereco", "Endereço", request.address, !observationOnly && nameAndAddress);
-    m_foreignId = add("edtIdEstrangeiro", "Id. estrangeiro", QString(), cpfForm);
+    m_foreignId = add("edtIdEstrangeiro", "Id. estrangeiro", QString(), cpfForm || isQrCodeForm(request));
     m_observation = add("edtObservacao", "Observação", QString(), observationOnly && !coupon);
     m_coupon = promotionCode ? add("edtCodigoPromocao", "Código da promoção", QString(), true)
                              : add("edtCupom", "Cupom de desconto", QString(), coupon);
@@ -190,9 +190,17 @@ void PinpadDialog::confirm()
     accept();
 }
 
+// The QR-code sale asks its buyer with the same marker as the coupon form, but with the name
+// and address asked as well (and a tenth value when balances may be redeemed).
+bool isQrCodeForm(const AdditionalDataRequest &request)
+{
+    return (request.valueCount == 9 || request.valueCount == 10) && is(request.value8, "S")
+        && is(request.askNameAddress, "S");
+}
+
 bool isCouponForm(const AdditionalDataRequest &request)
 {
-    return request.valueCount == 9 && is(request.value8, "S");
+    return request.valueCount == 9 && is(request.value8, "S") && !isQrCodeForm(request);
 }
 
 bool isPromotionCodeForm(const AdditionalDataRequest &request)

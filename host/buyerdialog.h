@@ -32,6 +32,8 @@ bool isCouponForm(const AdditionalDataRequest &request);
 // The promotion-code form of the promotions consultation (11 values, 8 and 10 "S"): one
 // field, answered as the code.
 bool isPromotionCodeForm(const AdditionalDataRequest &request);
+// The buyer form of the QR-code sale: CPF/CNPJ, name, address and foreign id.
+bool isQrCodeForm(const AdditionalDataRequest &request);
 
 class AdditionalDataDialog : public QDialog
 {

@@ -40,7 +40,7 @@ void branchAndDesk(Rows &rows)
                       {"CDBRANDIDGCOM", "RC1"}, {"CDURLGCOM", "http://127.0.0.1:18480/gcom"}});
     // The partners' stand-ins of the demo host (Dados/Parceiros.ini) and their demo credentials.
     rows.add("GERPARAMGERAL", {{"IDTOKENAPIGCOM", "gcom-token-789"}});
-    rows.add("CAIXA", {{"CDFILIAL", CDFILIAL}, {"CDCAIXA", CDCAIXA}, {"CDLOJA", CDLOJA}, {"NMCAIXA", "Caixa 001 - Balcão"}});
+    rows.add("CAIXA", {{"CDFILIAL", CDFILIAL}, {"CDCAIXA", CDCAIXA}, {"CDLOJA", CDLOJA}, {"NMCAIXA", "Caixa 001 - Balcão"}, {"IDLEITURAQRCODE", "S"}});
     rows.add("PARAVEND", {{"CDFILIAL", CDFILIAL}, {"CDTABEPREC", "001"}, {"CDCLIENTE", CDCLIENTE},
                           {"NRMAXPESMES", 10}, {"IDDTEMISCANC", "N"}, {"DSLOGINAME", "ame-prod"},
                           {"DSSENHAAME", "ame-prod-senha"}, {"DSLOGINAMEHOM", "ame-hom"},

@@ -67,6 +67,7 @@ void installServices(Pkg_Hrk00002 &t)
     t.getNumeroSerieNFCe = Authorities::getNumeroSerieNFCe;
     t.getDataEmissNFCe = Authorities::getDataEmissNFCe;
     t.SATOnline = Authorities::SATOnline;
+    t.GeraArqXmlSat = Authorities::GeraArqXmlSat;
     t.AtualizaVendaSat = Authorities::AtualizaVendaSat;
     t.DisparaImpressaoNaoFiscal = NonFiscal::DisparaImpressaoNaoFiscal;
     t.ImprimePadrao = NonFiscal::ImprimePadrao;
@@ -95,6 +96,7 @@ void installDevices(Pkg_Hrk00001 &t)
     t.VendaItem = [](const ItemSaleRequest &r) { return printer().VendaItem(r); };
     t.FechaCupom = [](const FiscalCloseRequest &r) { return printer().FechaCupom(r); };
     t.Cancela_Cupom_Imp = [](const CouponCancelRequest &r) { return printer().Cancela_Cupom_Imp(r); };
+    t.EmitirVenda = Authorities::EmitirVenda;
     t.VerificaSerialImp = [](const SerialCheckRequest &r) { return printer().VerificaSerialImp(r); };
     t.VerificaData = [](const DateCheckRequest &r) { return printer().VerificaData(r); };
     t.Nr_Cupom = [](const ReceiptNumberRequest &r) { return printer().Nr_Cupom(r); };

@@ -367,6 +367,10 @@ Values headerValues(const SaleKey &key, const ClosingHeader &header, const DataP
                {QStringLiteral("DSENDEVENDA"), header.stEnderecoNota},
                {QStringLiteral("NRORDEMVND"), textOf(items, 0, "NRORDEMVND")},
                {QStringLiteral("IDPEDINTEPROMO"), promotionOrder(items)}};
+    // The QR-code sale (header value 33 the integer 3) names the tab it was taken under in
+    // value 6: with the restaurant sale number it tells whether the code was sold already.
+    if (header.value33.kind() == Variant::Kind::Integer && header.value33.toInt() == 3)
+        values += {{QStringLiteral("NRCOMANDAVND"), header.value6}};
     return values;
 }
 

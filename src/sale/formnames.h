@@ -7,7 +7,7 @@
 // drift from the constant that stands for it; a typo is a compile error, not a missing control.
 
 // The kind of object a name stands for: what the form builds under it.
-enum class ControlKind { Form, Label, Button, Panel, Grid, Timer };
+enum class ControlKind { Form, Label, Button, Panel, Grid, Timer, Edit };
 
 struct NamedControl
 {
@@ -131,6 +131,7 @@ VENDACONS_NAME(btnBaixoFid)
 VENDACONS_NAME(pnlQrCode)
 VENDACONS_NAME(lblMsgQrCode)
 VENDACONS_NAME(btnCancelaQrCode)
+VENDACONS_NAME(edtQrCode)
 VENDACONS_NAME(panErroImpressora)
 VENDACONS_NAME(lblErroImpressora)
 
@@ -311,6 +312,7 @@ inline constexpr NamedControl built[] = {
     {pnlQrCode, ControlKind::Panel},
     {lblMsgQrCode, ControlKind::Label},
     {btnCancelaQrCode, ControlKind::Button},
+    {edtQrCode, ControlKind::Edit},
     {panErroImpressora, ControlKind::Panel},
     {lblErroImpressora, ControlKind::Label},
     {spbQtde, ControlKind::Button},

@@ -131,7 +131,8 @@ LookupsProducts::LookupsProducts()
       getRegraFisPdv(&Srv_Kal51000::getRegraFisPdv),
       setPromoCombAux(&Srv_Kal51000::setPromoCombAux),
       getCuponsValidos(&Srv_Kal51000::getCuponsValidos),
-      getPromoCombAux(&Srv_Kal51000::getPromoCombAux)
+      getPromoCombAux(&Srv_Kal51000::getPromoCombAux),
+      getProdCodNCM(&Srv_Kal51000::getProdCodNCM)
 {
 }
 
@@ -153,6 +154,7 @@ void LookupsProducts::fillMissing()
     fill(getAgrupProd, d.getAgrupProd);
     fill(getIDUTILDESCDIA, d.getIDUTILDESCDIA);
     fill(getValidProdNFCe, d.getValidProdNFCe);
+    fill(getProdCodNCM, d.getProdCodNCM);
     fill(getRegraFisPdv, d.getRegraFisPdv);
     fill(setPromoCombAux, d.setPromoCombAux);
     fill(getCuponsValidos, d.getCuponsValidos);
@@ -176,7 +178,21 @@ LookupsTills::LookupsTills()
           return Variant(Srv_Kal51000::getImpPesagem(CDFILIAL, CDCAIXA));
       }),
       getSenhaUtil(Srv_Kal51000::getSenhaUtil),
-      getBloqFimSemana(&Srv_Kal51000::getBloqFimSemana)
+      getBloqFimSemana(&Srv_Kal51000::getBloqFimSemana),
+      getRecebGenerico([](const QString &CDFILIAL, const QString &CDCAIXA) {
+          return Variant(Srv_Kal51000::getRecebGenerico(CDFILIAL, CDCAIXA));
+      }),
+      getVendaQRCode([](const QString &CDFILIAL, const QString &NRVENDAREST, const QString &NRCOMANDA) {
+          const Srv_Kal51000::QrCodeSaleCheck check = Srv_Kal51000::getVendaQRCode(CDFILIAL, NRVENDAREST, NRCOMANDA);
+          if (check.state == Srv_Kal51000::QrCodeSaleCheck::State::Failed)
+              return Variant::failure(check.errorText);
+          return Variant(check.state == Srv_Kal51000::QrCodeSaleCheck::State::Taken);
+      }),
+      setReservaQRCode([](const QString &CDFILIAL, const QString &NRVENDAREST, const QString &NRCOMANDA,
+                          const QString &CDCAIXA) {
+          return Srv_Kal51000::setReservaQRCode(CDFILIAL, NRVENDAREST, NRCOMANDA, CDCAIXA);
+      }),
+      setLiberaQRCode(&Srv_Kal51000::setLiberaQRCode)
 {
 }
 
@@ -198,6 +214,10 @@ void LookupsTills::fillMissing()
     fill(getImpPesagem, d.getImpPesagem);
     fill(getSenhaUtil, d.getSenhaUtil);
     fill(getBloqFimSemana, d.getBloqFimSemana);
+    fill(getRecebGenerico, d.getRecebGenerico);
+    fill(getVendaQRCode, d.getVendaQRCode);
+    fill(setReservaQRCode, d.setReservaQRCode);
+    fill(setLiberaQRCode, d.setLiberaQRCode);
 }
 
 // ---- loyalty ----------------------------------------------------------------------------------
@@ -412,7 +432,8 @@ Consumers::Consumers()
       getCreditoPessoal(&Srv_Kal51000::getCreditoPessoal),
       setAtualizaDebCons(&Srv_Kal51000::setAtualizaDebCons),
       getValLimiteBene(&Srv_Kal51000::getValLimiteBene),
-      getDescVendaFid(&Srv_Kal51000::getDescVendaFid)
+      getDescVendaFid(&Srv_Kal51000::getDescVendaFid),
+      getDadosConsumidor(&Srv_Kal51000::getDadosConsumidor)
 {
 }
 
@@ -434,6 +455,7 @@ void Consumers::fillMissing()
     fill(getCdFamiliSald, d.getCdFamiliSald);
     fill(getDsConsumidor, d.getDsConsumidor);
     fill(getEmailCons, d.getEmailCons);
+    fill(getDadosConsumidor, d.getDadosConsumidor);
     fill(getOrdemFamilia, d.getOrdemFamilia);
     fill(getTipoConsLoja, d.getTipoConsLoja);
     fill(getQtdeProdDia, d.getQtdeProdDia);

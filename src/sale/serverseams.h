@@ -116,6 +116,8 @@ struct LookupsProducts
     // Packet of the promotion components recorded for the branch and desk (settlement tags the
     // sale's rows with them); the failure otherwise.
     std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA)> getPromoCombAux;
+    // CDCLASFISC of the product; empty for an unknown product, or the failure.
+    std::function<Variant(const QString &CDPRODUTO)> getProdCodNCM;
 };
 
 struct LookupsTills
@@ -149,6 +151,21 @@ struct LookupsTills
     // IDBLOQSALDFS of the consumer: "S" when the daily balance may not be used at weekends; the
     // error text on failure.
     std::function<QString(const QString &CDCLIENTE, const QString &CDCONSUMIDOR)> getBloqFimSemana;
+    // The desk's generic payment type; empty when it has none, or the failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA)> getRecebGenerico;
+    // Whether a QR-code sale of today already holds the branch, restaurant sale and tab: True
+    // taken, False free, or the failure (which must stop the sale).
+    std::function<Variant(const QString &CDFILIAL, const QString &NRVENDAREST, const QString &NRCOMANDA)>
+        getVendaQRCode;
+    // The day's claim on a QR-code sale: True this desk holds it, False another desk does, or
+    // the failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &NRVENDAREST, const QString &NRCOMANDA,
+                          const QString &CDCAIXA)>
+        setReservaQRCode;
+    // Gives up this desk's claim after an attempt that sold nothing; empty, or the failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &NRVENDAREST, const QString &NRCOMANDA,
+                          const QString &CDCAIXA)>
+        setLiberaQRCode;
 };
 
 struct Loyalty
@@ -444,6 +461,8 @@ struct Consumers
         getValLimiteBene;
     // The consumer's points discount per points campaign (packet), or the failure.
     std::function<Variant(const QString &CDCLIENTE, const QString &CDCONSUMIDOR)> getDescVendaFid;
+    // The consumer's data (NRCPFRESPCON, NMCONSUMIDOR, CDCCUSCLIE, ...); a packet, or the failure.
+    std::function<Variant(const QString &CDCLIENTE, const QString &CDCONSUMIDOR)> getDadosConsumidor;
 };
 
 // The partners' settings and the sale data their clients send (AME wallet, GCOM cashback).

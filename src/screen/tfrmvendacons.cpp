@@ -153,6 +153,23 @@ void TfrmVendaCons::routeKey(QObject *sender, QKeyEvent *event)
     event->accept();
 }
 
+// The scanner's keys in the QR-code edit box: Enter is taken here (it must not reach the form
+// as a second Enter); the other keys go on to the edit box (Esc on to the form, which closes
+// the panel).
+bool TfrmVendaCons::routeQrCodeKey(QObject *sender, QKeyEvent *event)
+{
+    const int pressed = event->key();
+    dispatch([&] {
+        int key = pressed;
+        m_context->settlement().edtQrCodeKeyDown(sender, key, event->modifiers());
+        if (event->text().isEmpty())
+            return;
+        QChar character = event->text().at(0);
+        m_context->settlement().edtQrCodeKeyPress(sender, character);
+    });
+    return pressed == Qt::Key_Return || pressed == Qt::Key_Enter;
+}
+
 void TfrmVendaCons::keyPressEvent(QKeyEvent *event)
 {
     routeKey(this, event);
@@ -160,6 +177,8 @@ void TfrmVendaCons::keyPressEvent(QKeyEvent *event)
 
 bool TfrmVendaCons::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::KeyPress && watched->objectName() == FormName::edtQrCode)
+        return routeQrCodeKey(watched, static_cast<QKeyEvent *>(event));
     if (event->type() == QEvent::KeyPress) {
         routeKey(watched, static_cast<QKeyEvent *>(event));
         return true;

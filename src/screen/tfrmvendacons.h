@@ -55,6 +55,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    bool routeQrCodeKey(QObject *sender, QKeyEvent *event);
     void reject() override;
 
 private:

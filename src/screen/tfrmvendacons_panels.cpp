@@ -17,6 +17,8 @@
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
@@ -252,12 +254,19 @@ void TfrmVendaCons::buildChoicePanels()
 
     buildBenefitList(panelStyle);
 
-    QFrame *qrCode = addPanel(this, FormName::pnlQrCode, QRect(211, 212, 452, 120), false);
+    // The QR-code reading panel: its edit box takes the focus so that the scanner's keys
+    // arrive there (the form routes them to the settlement).
+    QFrame *qrCode = addPanel(this, FormName::pnlQrCode, QRect(672, 621, 326, 91), false);
     qrCode->setStyleSheet(panelStyle);
-    auto *waiting = addLabel(qrCode, FormName::lblMsgQrCode, QStringLiteral("Aguardando a leitura do QR Code..."),
-                             QRect(6, 10, 440, 40), bold + QStringLiteral("font-size: 14px;"));
+    auto *waiting = addLabel(qrCode, FormName::lblMsgQrCode, QStringLiteral("Passe o código Qr Code no leitor"),
+                             QRect(6, 6, 314, 28), bold + QStringLiteral("font-size: 14px;"));
     waiting->setAlignment(Qt::AlignCenter);
-    addButton(qrCode, FormName::btnCancelaQrCode, QStringLiteral("Cancelar"), QRect(176, 64, 100, 40));
+    auto *reader = new QLineEdit(qrCode);
+    reader->setObjectName(FormName::edtQrCode);
+    reader->setGeometry(6, 44, 200, 36);
+    reader->setEchoMode(QLineEdit::NoEcho);
+    reader->installEventFilter(this);
+    addButton(qrCode, FormName::btnCancelaQrCode, QStringLiteral("Cancelar"), QRect(214, 44, 106, 40));
 
     QFrame *printer = addPanel(this, FormName::panErroImpressora, QRect(211, 212, 452, 324), false);
     printer->setStyleSheet(QStringLiteral("QFrame { background-color: #FBE3E3; border: 1px solid #C00000; }"));

@@ -53,6 +53,7 @@ void TfrmVendaCons::routeClicks()
     route(FormName::spbCancelaCupom, [&c](QObject *s) { c.settlement().spbCancelaCupomClick(s); });
     route(FormName::spbIncluiCpf, [&c](QObject *s) { c.settlement().spbIncluiCpfClick(s); });
     route(FormName::btnCancelaQrCode, [&c](QObject *s) { c.settlement().btnCancelaQrCodeClick(s); });
+    route(FormName::spbLerQrCode, [&c](QObject *s) { c.settlement().spbLerQrCodeClick(s); });
 
     using ConsumerHandler = void (ConsumerSale::*)(QObject *);
     const std::pair<QLatin1StringView, ConsumerHandler> consumerButtons[] = {

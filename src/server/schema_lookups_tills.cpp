@@ -34,6 +34,11 @@ const Area lookupsTills{
     {"CONSUMIDOR",
      {text("CDCLIENTE", 20), text("CDCONSUMIDOR", 20), text("NMCONSUMIDOR", 60), text("IDBLOQSALDFS", 1)},
      {"CDCLIENTE", "CDCONSUMIDOR"}},
+    // The desk that sells a QR code of the day (DTLEITURA "yyyy-MM-dd"); its key lets one till only
+    // claim a code.
+    {"QRCODEVENDA",
+     {text("CDFILIAL", 20), text("NRVENDAREST", 20), text("NRCOMANDA", 20), text("DTLEITURA", 10), text("CDCAIXA", 20)},
+     {"CDFILIAL", "NRVENDAREST", "NRCOMANDA", "DTLEITURA"}},
 };
 
 } // namespace

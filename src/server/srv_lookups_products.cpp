@@ -130,9 +130,10 @@ Variant getVerificaImpVariavel(const QString &CDPRODUTO)
     return answer.isFailure() ? Variant::failure(QLatin1Char('E') + answer.failureText()) : answer;
 }
 
-QString getProdCodNCM(const QString &CDPRODUTO)
+// A failed read answers the failure, never its error text in place of a fiscal class.
+Variant getProdCodNCM(const QString &CDPRODUTO)
 {
-    return ServerCall().fieldText(adqProdCodNCM, {{"P_CDPRODUTO", CDPRODUTO}}, "CDCLASFISC", TextOnFailure::errorText());
+    return ServerCall().value(adqProdCodNCM, {{"P_CDPRODUTO", CDPRODUTO}}, "CDCLASFISC");
 }
 
 Variant getProdutoPai(const QString &CDFILIAL, const QString &CDCAIXA, const QString &NRSEQVENDA,

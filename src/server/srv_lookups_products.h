@@ -21,8 +21,8 @@ VENDACONS_EXPORT Variant getCodigoAtalho(const QString &CDFILIAL, const QString 
 VENDACONS_EXPORT Variant getProdPesq(const QString &CDFILIAL);
 // IDSOLLOCIMP; on failure a failure whose text is "E" followed by the error text.
 VENDACONS_EXPORT Variant getVerificaImpVariavel(const QString &CDPRODUTO);
-// CDCLASFISC; "" for an unknown product; the error text on failure.
-VENDACONS_EXPORT QString getProdCodNCM(const QString &CDPRODUTO);
+// CDCLASFISC; "" for an unknown product; the failure on failure.
+VENDACONS_EXPORT Variant getProdCodNCM(const QString &CDPRODUTO);
 VENDACONS_EXPORT Variant getProdutoPai(const QString &CDFILIAL, const QString &CDCAIXA, const QString &NRSEQVENDA,
                                        const QString &NRSEQUITVEND);
 // The discount coupons of the product usable at the branch (reusable, or single-use and never

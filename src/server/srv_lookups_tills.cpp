@@ -80,6 +80,26 @@ const Statement adqVendaQRCode{"adqVendaQRCode",
     "AND NRCOMANDAVND = :P_NRCOMANDAVND AND IDSITUVENDA = 'O' AND NRSEQVENDA IS NOT NULL "
     "AND DTENTRVENDA >= :P_DIA AND DTENTRVENDA < :P_DIASEGUINTE"};
 
+// One claim a day per branch, restaurant sale and tab: the till that inserts it sells the code.
+// The insert skips a claim that exists, so a second till never fails a transaction on it.
+const Statement acmReservaQRCode{"acmReservaQRCode",
+    "INSERT INTO QRCODEVENDA (CDFILIAL, NRVENDAREST, NRCOMANDA, DTLEITURA, CDCAIXA) "
+    "SELECT :P_CDFILIAL, :P_NRVENDAREST, :P_NRCOMANDA, :P_DTLEITURA, :P_CDCAIXA "
+    "WHERE NOT EXISTS (SELECT 1 FROM QRCODEVENDA WHERE CDFILIAL = :P_CDFILIAL AND NRVENDAREST = :P_NRVENDAREST "
+    "AND NRCOMANDA = :P_NRCOMANDA AND DTLEITURA = :P_DTLEITURA)"};
+const Statement adqReservaQRCode{"adqReservaQRCode",
+    "SELECT CDCAIXA FROM QRCODEVENDA WHERE CDFILIAL = :P_CDFILIAL AND NRVENDAREST = :P_NRVENDAREST "
+    "AND NRCOMANDA = :P_NRCOMANDA AND DTLEITURA = :P_DTLEITURA"};
+const Statement acmLiberaQRCode{"acmLiberaQRCode",
+    "DELETE FROM QRCODEVENDA WHERE CDFILIAL = :P_CDFILIAL AND NRVENDAREST = :P_NRVENDAREST "
+    "AND NRCOMANDA = :P_NRCOMANDA AND DTLEITURA = :P_DTLEITURA AND CDCAIXA = :P_CDCAIXA"};
+
+Params qrCodeClaim(const QString &CDFILIAL, const QString &NRVENDAREST, const QString &NRCOMANDA, const QString &CDCAIXA)
+{
+    return {{"P_CDFILIAL", CDFILIAL}, {"P_NRVENDAREST", NRVENDAREST}, {"P_NRCOMANDA", NRCOMANDA},
+            {"P_DTLEITURA", Clock::now().date().toString(Qt::ISODate)}, {"P_CDCAIXA", CDCAIXA}};
+}
+
 const TextOnFailure emptyText = TextOnFailure::answer(QString());
 const TextOnFailure no = TextOnFailure::answer(QStringLiteral("N"));
 
@@ -177,6 +197,42 @@ QrCodeSaleCheck getVendaQRCode(const QString &CDFILIAL, const QString &NRVENDARE
     if (sale.isFailure())
         return {QrCodeSaleCheck::State::Failed, sale.failureText()};
     return {sale.isEmpty() ? QrCodeSaleCheck::State::Free : QrCodeSaleCheck::State::Taken, QString()};
+}
+
+// A second till's insert finds the claim and adds nothing; one that races the first and
+// loses on the key fails, and the read that follows tells it who holds the code.
+Variant setReservaQRCode(TrdmVendaCons &module, const QString &CDFILIAL, const QString &NRVENDAREST,
+                         const QString &NRCOMANDA, const QString &CDCAIXA)
+{
+    const Params params = qrCodeClaim(CDFILIAL, NRVENDAREST, NRCOMANDA, CDCAIXA);
+    Variant inserted;
+    {
+        ServerCall call(module);
+        TransactionScope transaction(call);
+        inserted = call.write(acmReservaQRCode, params);
+        if (!inserted.isFailure())
+            inserted = transaction.commit();
+    }
+    Params code = params;
+    code.removeIf([](const Qub_movrela::Param &param) { return param.name == QLatin1String("P_CDCAIXA"); });
+    const Variant holder = ServerCall(module).value(adqReservaQRCode, code, "CDCAIXA");
+    if (holder.isFailure())
+        return holder;
+    if (holder.isEmpty())
+        return inserted.isFailure() ? inserted : Variant::failure(QStringLiteral("adqReservaQRCode: no claim"));
+    return Variant(holder.toString() == CDCAIXA);
+}
+
+Variant setReservaQRCode(const QString &CDFILIAL, const QString &NRVENDAREST, const QString &NRCOMANDA,
+                         const QString &CDCAIXA)
+{
+    return setReservaQRCode(rdmVendaCons(), CDFILIAL, NRVENDAREST, NRCOMANDA, CDCAIXA);
+}
+
+Variant setLiberaQRCode(const QString &CDFILIAL, const QString &NRVENDAREST, const QString &NRCOMANDA,
+                        const QString &CDCAIXA)
+{
+    return ServerCall().write(acmLiberaQRCode, qrCodeClaim(CDFILIAL, NRVENDAREST, NRCOMANDA, CDCAIXA));
 }
 
 } // namespace Srv_Kal51000

@@ -7,9 +7,12 @@
 #include <QDateTime>
 #include <QString>
 
+class TrdmVendaCons;
+
 // Lookups of tills, printers, receipts and order passwords. Each runs one read of the base
-// and never starts, commits or rolls back the shared transaction. Failure answers as each
-// function states; a Variant answer fails with Variant::failure(error text).
+// and never starts, commits or rolls back the shared transaction, except the QR-code claim,
+// which writes its own row and commits it. Failure answers as each function states; a Variant
+// answer fails with Variant::failure(error text).
 namespace Srv_Kal51000 {
 
 // IDLEITURAQRCODE of the desk; "" for an unknown desk; "N" on failure.
@@ -53,6 +56,17 @@ struct QrCodeSaleCheck
 
     bool refuses() const { return state != State::Free; }
 };
+// The day's claim on a QR-code sale, so that two tills reading one code make one sale: True
+// when this desk holds it (now or from an earlier attempt), False when another desk does, or
+// the failure. setLiberaQRCode gives up this desk's claim after an attempt that sold nothing:
+// empty, or the failure.
+VENDACONS_EXPORT Variant setReservaQRCode(const QString &CDFILIAL, const QString &NRVENDAREST,
+                                          const QString &NRCOMANDA, const QString &CDCAIXA);
+// The same on a till's own data module.
+VENDACONS_EXPORT Variant setReservaQRCode(TrdmVendaCons &module, const QString &CDFILIAL, const QString &NRVENDAREST,
+                                          const QString &NRCOMANDA, const QString &CDCAIXA);
+VENDACONS_EXPORT Variant setLiberaQRCode(const QString &CDFILIAL, const QString &NRVENDAREST,
+                                         const QString &NRCOMANDA, const QString &CDCAIXA);
 VENDACONS_EXPORT QrCodeSaleCheck getVendaQRCode(const QString &CDFILIAL, const QString &NRVENDAREST,
                                                 const QString &NRCOMANDA);
 

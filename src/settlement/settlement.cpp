@@ -30,19 +30,6 @@ void Settlement::spbCancelaCupomClick(QObject *)
 {
 }
 
-// No QR code is read on this till, so there is no reading to cancel.
-void Settlement::btnCancelaQrCodeClick(QObject *)
-{
-}
-
-// No code read is a sale on this till: the sale text is empty and nothing is sold.
-QString Settlement::FormataQRCode(const QString &)
-{
-    return QString();
-}
-
-void Settlement::GerarVendaQRCode(const QString &) {}
-
 void Settlement::timImpressoraBackupTimer(QObject *)
 {
     m_failover->tick(m_context.form().findChild<QTimer *>(FormName::timImpressoraBackup));

@@ -2,8 +2,10 @@
 
 #include <outside/pkg_hrk00002_sale.h>
 
+#include <QChar>
 #include <QMutex>
 #include <QString>
+#include <QtCore/qnamespace.h>
 
 #include <memory>
 
@@ -28,7 +30,15 @@ public:
     // boRecebendo; a failure of a road is shown and ends in the failure recovery.
     void spbRecebClick(QObject *Sender);
     void spbCancelaCupomClick(QObject *Sender);
+
+    // ---- QR-code sale ---------------------------------------------------------------------------
+    // The reading panel: opened by spbLerQrCode (refused while a coupon is open), closed by its
+    // cancel button; while it is up the scanner's characters collect in lblBufferQRCODE and
+    // Enter turns them into a sale.
+    void spbLerQrCodeClick(QObject *Sender);
     void btnCancelaQrCodeClick(QObject *Sender);
+    void edtQrCodeKeyPress(QObject *Sender, QChar &Key);
+    void edtQrCodeKeyDown(QObject *Sender, int &Key, Qt::KeyboardModifiers Shift);
 
     // ---- buyer of the fiscal document ---------------------------------------------------------
     // Asks who the buyer is (PinPad or the additional-data dialog), keeps CPF/CNPJ, name,
@@ -46,8 +56,10 @@ public:
     void btnCPFSistemaClick(QObject *Sender);
     void btnSairCPFClick(QObject *Sender);
 
-    // The QR-code sale of the Enter key: no code read is a sale on this till, so the sale text
-    // is always empty and nothing is sold.
+    // The scanner's text expanded (qrcodepayload_p.h), with the waiting window opened for the
+    // sale; empty when nothing was read. GerarVendaQRCode builds, documents and saves the sale
+    // of an expanded text (qrcodesale_p.h); every end leaves the till free or the panel ready
+    // for another scan.
     QString FormataQRCode(const QString &code);
     void GerarVendaQRCode(const QString &saleText);
 

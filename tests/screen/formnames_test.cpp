@@ -11,6 +11,7 @@
 #include <QDialog>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
 #include <QSet>
 #include <QTableView>
 #include <QTimer>
@@ -38,6 +39,8 @@ bool isOfKind(const QObject *object, ControlKind kind)
         return qobject_cast<const QTableView *>(object);
     case ControlKind::Timer:
         return qobject_cast<const QTimer *>(object);
+    case ControlKind::Edit:
+        return qobject_cast<const QLineEdit *>(object);
     }
     return false;
 }

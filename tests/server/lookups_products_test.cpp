@@ -119,7 +119,7 @@ const QList<Case> productCases{
      [] { return renderColumns(getProdPesq("01"), {"CDPRODUTO"}); }, "1002", "", "PRODUTOSEG", failure},
     {"VerificaImpVariavel", products, [] { return render(getVerificaImpVariavel("1001")); }, "S", "", "PRODUTO",
      failureWithE},
-    {"ProdCodNCM", products, [] { return render(getProdCodNCM("1001")); }, "21069090", "", "PRODUTO", errorText},
+    {"ProdCodNCM", products, [] { return render(getProdCodNCM("1001")); }, "21069090", "", "PRODUTO", failure},
     {"ProdutoPai",
      with(products, {"INSERT INTO ITEMVENDA (CDFILIAL, CDCAIXA, NRSEQVENDA, NRSEQUITVEND, CDPRODUTO) "
                      "VALUES ('01', '001', '77', '002', '1002')"}),
