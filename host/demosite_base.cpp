@@ -258,7 +258,7 @@ void consumers(Rows &rows, const QDateTime &now)
                                 {"CDIDCONSUMID", c.badge}, {"NRCPFRESPCON", c.cpf},
                                 {"CDTIPOCONS", c.type}, {"IDBLOQSALDFS", c.weekend}, {"IDSITCONSUMI", "1"},
                                 {"IDTPVENDACONS", c.kinds}, {"IDVERSALDCON", "S"}, {"IDATUCPFCONS", "S"},
-                                {"IDCADCONFLIBCON", c.released}, {"VRLIMDEBCONS", 400.0}, {"VRMAXDEBCONS", 50.0},
+                                {"IDCADCONFLIBCON", c.released}, {"VRMAXDEBCONS", 50.0},
                                 {"VRMAXCREDCONS", 70.0}, {"VRSUBSBASICO", c.subsidy}});
         for (const auto &[family, value] : {std::pair{"REF", c.meal}, std::pair{"LAN", c.snack}}) {
             rows.add("SALDOCONS", {{"CDCLIENTE", c.client}, {"CDCONSUMIDOR", c.code}, {"CDFAMILISALD", family},

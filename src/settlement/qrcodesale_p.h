@@ -107,8 +107,3 @@ private:
     bool m_stopped = false;
 };
 
-// The wallet refund (EstornoAME) of a sale whose NFC-e stayed in contingency. The partner
-// service that performs it is not reachable from the settlement yet: this answers "not
-// available" (false) and logs the sale, so a wallet payment is never taken as refunded.
-bool EstornoAMEUnavailable(const QString &CDFILIAL, const QString &CDCAIXA, const QString &NRSEQVENDA,
-                           const QDateTime &DTABERTUR);

@@ -6,6 +6,7 @@
 #include "settlement.h"
 #include "settlementend_p.h"
 
+#include <consumer/consumersale.h>
 #include <outside/pkg_hrk00001.h>
 #include <outside/pkg_hrk00002.h>
 #include <outside/ravuvozozod.h>
@@ -41,14 +42,6 @@ QString cut(const QString &xml, const QString &marker, int skip, int length)
 }
 
 } // namespace
-
-bool EstornoAMEUnavailable(const QString &CDFILIAL, const QString &CDCAIXA, const QString &NRSEQVENDA,
-                           const QDateTime &DTABERTUR)
-{
-    qWarning().noquote() << "EstornoAME not available here: wallet refund of sale" << CDFILIAL << CDCAIXA << NRSEQVENDA
-                         << DTABERTUR.toString(Qt::ISODate) << "left to the partner service";
-    return false;
-}
 
 void QrCodeSale::saveAndFinish()
 {
@@ -185,8 +178,8 @@ void QrCodeSale::nfceContingency()
         return field.IsValid() ? field.AsString() : QString();
     };
     const Field opened = sale.FindField(QStringLiteral("DTABERTUR"));
-    EstornoAMEUnavailable(text("CDFILIAL"), text("CDCAIXA"), m_saleKey,
-                          opened.IsValid() ? opened.AsDateTime() : m_context.state().params.dtDTABERCAIX);
+    m_context.consumer().EstornoAME(text("CDFILIAL"), text("CDCAIXA"), m_saleKey,
+                                    opened.IsValid() ? opened.AsDateTime() : m_context.state().params.dtDTABERCAIX);
     closePanelAndWindow();
     m_context.state().settlement.stSenhaPedido.clear();
     SettlementEnd(m_context, m_end).nfceContingency(m_saleKey);

@@ -10,6 +10,7 @@
 
 #include <outside/qub_movrela.h>
 #include <runtime/clientdataset.h>
+#include <runtime/clock.h>
 #include <runtime/messages.h>
 #include <runtime/ptbr.h>
 
@@ -80,7 +81,14 @@ protected:
 TEST_F(ConsumerLimitsSale, PayrollDebitItemOverTheStoreDailyMaximumIsRefusedAndTheSaleKeepsItsLines)
 {
     state().flags.boVendaDebito = true;
-    state().figures.doConsumoLojaDia = 12.5; // spent at the store earlier today
+    // Spent at the store earlier today: the consumer's figures read it at each item.
+    exec("INSERT INTO VENDA (CDFILIAL, CDCAIXA, NRSEQVENDA, CDLOJA, IDSITUVENDA) VALUES ('0001', '001', 'V0', '01', 'O')");
+    ASSERT_TRUE(m_helper->execute(QStringLiteral("test"),
+                                  QStringLiteral("INSERT INTO MOVICLIE (CDCLIENTE, CDCONSUMIDOR, NRSEQMOVCLI, CDFILIAL, "
+                                                 "CDCAIXA, NRSEQVENDA, DTMOVIMCLIE, IDTIPMOCVLI, VRMOVCLI) VALUES "
+                                                 "('000002', '000101', '1', '0001', '001', 'V0', :P_DIA, 'D', 12.5)"),
+                                  {{QStringLiteral("P_DIA"), Clock::now()}}))
+        << m_helper->lastError().databaseText.toStdString();
 
     ASSERT_TRUE(sell(meal(QStringLiteral("01001"), QStringLiteral("10,00"))));
     ASSERT_TRUE(sell(meal(QStringLiteral("06001"), QStringLiteral("7,50")))); // 30,00: the maximum itself
