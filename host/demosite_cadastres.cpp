@@ -325,6 +325,9 @@ DataPacket serviceProducts(bool forTypes)
         .text("QTLIMCONPROD", 10).text("IDCARGAUTOPS", 1).text("IDCARGAUTOPR", 1).text("IDIMPCUPOMAUT", 1);
     if (!forTypes) {
         b.row({CDFILIAL, "01", "", "01001", "", "", "0000", "2359", "1", "", S, N});
+        // A drink and a sandwich the same service sells on request.
+        b.row({CDFILIAL, "01", "", "07001", "", "", "0000", "2359", "", "", N, N});
+        b.row({CDFILIAL, "01", "", "05001", "", "", "0000", "2359", "", "", N, N});
         b.row({CDFILIAL, "ALM", "", "09001", "", "", "1100", "1500", "1", "", N, N});
     }
     return b.packet();

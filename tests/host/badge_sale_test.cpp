@@ -38,4 +38,20 @@ TEST(BadgeSale, TwoBadgeSalesInARowSaveTheConsumersPlateAndFreeTheTill)
     QSqlDatabase::removeDatabase(QStringLiteral("badgeSale"));
 }
 
+// The store's daily maximum for employees (30,00) through the host: the plate and a drink fit,
+// a sandwich over it is refused with its message and the total stays (host/scripts/limite-cracha.txt).
+TEST(BadgeSale, PayrollDebitItemOverTheStoreDailyMaximumIsRefusedAndTheSaleKeepsItsTotal)
+{
+    QTemporaryDir work;
+    const QString site = work.filePath(QStringLiteral("site"));
+    QString output;
+    ASSERT_TRUE(runHost({"--init-site", site}, work.path(), output)) << output.toStdString();
+    ASSERT_TRUE(runHost({"--site", site, "--script", QStringLiteral(VENDACONS_SOURCE_DIR "/host/scripts/limite-cracha.txt")},
+                        work.path(), output))
+        << output.toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral("não pode exceder o valor máximo de consumo diário por tipo de "
+                                               "consumidor/loja - R$ 30,00")))
+        << output.toStdString();
+}
+
 } // namespace
