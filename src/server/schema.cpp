@@ -34,6 +34,10 @@ void mergeInto(Table &known, const Table &table, QStringList &problems)
         else if (!(*same == c))
             problems.append(QStringLiteral("%1.%2 declarado com tipos diferentes").arg(table.name, c.name));
     }
+    for (const QStringList &index : table.indexes) {
+        if (!known.indexes.contains(index))
+            known.indexes.append(index);
+    }
     if (known.primaryKey.isEmpty())
         known.primaryKey = table.primaryKey;
     else if (!table.primaryKey.isEmpty() && table.primaryKey != known.primaryKey)
@@ -92,7 +96,24 @@ bool widenColumn(Qub_movrela::DbConnection &connection, const Table &table, cons
     return connection.execute(QStringLiteral("schemaAlarga ") + table.name, sql, {});
 }
 
-bool upgradeTable(Qub_movrela::DbConnection &connection, const Table &table)
+// One name per table and columns, short enough for PostgreSQL's 63-character names.
+QString indexName(const Table &table, const QStringList &columns)
+{
+    return (QStringLiteral("IX_") + table.name + QLatin1Char('_') + columns.join(QLatin1Char('_'))).left(63);
+}
+
+bool createIndexes(Qub_movrela::DbConnection &connection, const Table &table)
+{
+    for (const QStringList &columns : table.indexes) {
+        const QString sql = QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3)")
+                                .arg(indexName(table, columns), table.name, columns.join(QStringLiteral(", ")));
+        if (!connection.execute(QStringLiteral("schemaIndice ") + table.name, sql, {}))
+            return false;
+    }
+    return true;
+}
+
+bool upgradeColumns(Qub_movrela::DbConnection &connection, const Table &table)
 {
     QStringList present;
     QHash<QString, int> sizes;
@@ -111,6 +132,11 @@ bool upgradeTable(Qub_movrela::DbConnection &connection, const Table &table)
             return false;
     }
     return true;
+}
+
+bool upgradeTable(Qub_movrela::DbConnection &connection, const Table &table)
+{
+    return upgradeColumns(connection, table) && createIndexes(connection, table);
 }
 
 } // namespace

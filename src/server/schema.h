@@ -57,6 +57,9 @@ struct Table
     QString name;
     QList<Column> columns;
     QStringList primaryKey;
+    // Secondary indexes, each its columns in order: the lookups by consumer that would
+    // otherwise read a whole movement table.
+    QList<QStringList> indexes = {};
 };
 
 Column text(const char *name, int size);

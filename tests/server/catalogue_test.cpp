@@ -91,6 +91,21 @@ TEST_P(Catalogue, UpgradingWidensATextColumnAnOldBaseHasNarrower)
     EXPECT_EQ(rows("SELECT IDPEDINTEPROMO FROM VENDA").first().first().toString(), order);
 }
 
+// The consumer's movements are read by consumer at every badge item: a base made before their
+// index gets it when upgraded, on both kinds.
+TEST_P(Catalogue, UpgradingAddsTheIndexAnOldBaseLacks)
+{
+    const QString name = QStringLiteral("IX_MOVICLIE_CDCLIENTE_CDCONSUMIDOR_DTMOVIMCLIE");
+    const QString count = kind() == DatabaseKind::SQLite
+                              ? QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND name = '%1'")
+                              : QStringLiteral("SELECT COUNT(*) FROM pg_indexes WHERE indexname = lower('%1')");
+    ASSERT_EQ(rows(count.arg(name)).first().first().toInt(), 1);
+    exec(QStringLiteral("DROP INDEX %1").arg(name));
+    ASSERT_EQ(rows(count.arg(name)).first().first().toInt(), 0);
+    ASSERT_EQ(Schema::upgrade(rdmVendaCons().adcVendaCons()), Variant());
+    EXPECT_EQ(rows(count.arg(name)).first().first().toInt(), 1);
+}
+
 VENDACONS_DATABASE_KINDS(Catalogue);
 
 } // namespace
