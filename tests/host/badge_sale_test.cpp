@@ -54,4 +54,19 @@ TEST(BadgeSale, PayrollDebitItemOverTheStoreDailyMaximumIsRefusedAndTheSaleKeeps
         << output.toStdString();
 }
 
+// Personal credit through the host: the meal family, first in approval order, is empty, so the
+// service's plate is refused with its message and nothing is sold (host/scripts/limite-credito.txt).
+TEST(BadgeSale, PersonalCreditItemOverTheFirstFamilysBalanceIsRefused)
+{
+    QTemporaryDir work;
+    const QString site = work.filePath(QStringLiteral("site"));
+    QString output;
+    ASSERT_TRUE(runHost({"--init-site", site}, work.path(), output)) << output.toStdString();
+    ASSERT_TRUE(runHost({"--site", site, "--script", QStringLiteral(VENDACONS_SOURCE_DIR "/host/scripts/limite-credito.txt")},
+                        work.path(), output))
+        << output.toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral("REFEIÇÃO não permite que o saldo fique negativo para esta filial")))
+        << output.toStdString();
+}
+
 } // namespace
