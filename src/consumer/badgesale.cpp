@@ -147,23 +147,41 @@ bool BadgeSaleRoad::guards()
 
 // ---- the consumer ----------------------------------------------------------------------------
 
-bool BadgeSaleRoad::identify()
+void refreshCreditBalances(SaleContext &context)
 {
-    ConsumerSearchRequest request;
-    request.prompt = m_context.Msg(QStringLiteral("PASSE_CRACHA"));
-    const ConsumerSearchAnswer found = m_context.services().PesqConsumidor(request, m_context.data().cdsCliente);
-    if (!found.found) {
-        resetSale();
-        return false;
+    const SaleState &state = context.state();
+    const Parameters &p = state.params;
+    const QString &client = state.host.stCdClienteVenda;
+    const QString &consumer = state.consumer.stCDCONSUMIDOR;
+    if (isYes(p.stIDEXTCONSONLINE))
+        return;
+    if (isYes(p.stIDEXTCONSCENTRAL)) {
+        context.services().AtuSaldoExtCons({p.stCDFILIAL, client, consumer});
+        return;
     }
-    ConsumerState &c = m_state.consumer;
+    const QString which = client + QLatin1Char('-') + consumer;
+    ClientDataSet &first = context.data().cdsMinDtMovExtCons;
+    const Variant answer = context.checkedValue(context.server().consumers.getMinDtMovExtCons(client, consumer),
+                                                QStringLiteral("getMinDtMovExtCons"), which);
+    if (!answer.isPacket() || !first.SetData(answer.packet()) || first.IsEmpty())
+        return;
+    first.First();
+    const QDateTime start = first.FieldByName(QStringLiteral("DTMOVEXTCONS")).AsDateTime();
+    if (start.isValid())
+        context.checkedValue(context.server().consumers.EvoluiSaldo(client, consumer, p.stCDFILIAL, start),
+                             QStringLiteral("EvoluiSaldo"), which);
+}
+
+void takeSearchedConsumer(SaleState &state, const ConsumerSearchAnswer &found)
+{
+    ConsumerState &c = state.consumer;
     c.stRecebAux4 = found.stRecebAux4;
     c.stCpfAux1 = found.stCpfAux1;
     c.inCompraCredAux6 = found.inCompraCredAux6;
     c.stCDCONSUMIDOR = found.stCDCONSUMIDOR;
     c.stNmConsumidor = found.stNmConsumidor;
     c.stCartaoAux1 = found.stCartaoAux1;
-    m_state.host.stCdClienteVenda = found.stCdClienteVenda;
+    state.host.stCdClienteVenda = found.stCdClienteVenda;
     c.stInicializaAux2 = found.stInicializaAux2;
     c.stRecebAux10 = found.stRecebAux10;
     c.stRecebAux6 = found.stRecebAux6;
@@ -184,6 +202,18 @@ bool BadgeSaleRoad::identify()
     c.inCompraCredAux4 = found.inCompraCredAux4;
     c.inCompraCredAux5 = found.inCompraCredAux5;
     c.stIDCRACHADIGTECL = found.stIDCRACHADIGTECL;
+}
+
+bool BadgeSaleRoad::identify()
+{
+    ConsumerSearchRequest request;
+    request.prompt = m_context.Msg(QStringLiteral("PASSE_CRACHA"));
+    const ConsumerSearchAnswer found = m_context.services().PesqConsumidor(request, m_context.data().cdsCliente);
+    if (!found.found) {
+        resetSale();
+        return false;
+    }
+    takeSearchedConsumer(m_state, found);
     return m_context.consumer().ValidarCadastro();
 }
 
@@ -384,24 +414,7 @@ bool BadgeSaleRoad::creditReceiptKind()
 
 void BadgeSaleRoad::refreshCreditBalances()
 {
-    const Parameters &p = m_state.params;
-    const QString &client = m_state.host.stCdClienteVenda;
-    const QString &consumer = m_state.consumer.stCDCONSUMIDOR;
-    if (isYes(p.stIDEXTCONSONLINE))
-        return;
-    if (isYes(p.stIDEXTCONSCENTRAL)) {
-        m_context.services().AtuSaldoExtCons({p.stCDFILIAL, client, consumer});
-        return;
-    }
-    ClientDataSet &first = m_context.data().cdsMinDtMovExtCons;
-    const Variant answer = m_context.checkedValue(m_context.server().consumers.getMinDtMovExtCons(client, consumer),
-                                                  QStringLiteral("getMinDtMovExtCons"), client + QLatin1Char('-') + consumer);
-    if (!answer.isPacket() || !first.SetData(answer.packet()) || first.IsEmpty())
-        return;
-    first.First();
-    const QDateTime start = first.FieldByName(QStringLiteral("DTMOVEXTCONS")).AsDateTime();
-    if (start.isValid())
-        m_context.server().consumers.EvoluiSaldo(client, consumer, p.stCDFILIAL, start);
+    ::refreshCreditBalances(m_context);
 }
 
 void BadgeSaleRoad::loadFamilyBalances()

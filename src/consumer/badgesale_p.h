@@ -16,6 +16,16 @@ class SaleContext;
 class Variant;
 struct SaleState;
 struct PreenchePedidoArgs;
+struct ConsumerSearchAnswer;
+
+// Takes the consumer the badge search found into the sale's state (its client and every field
+// the consumer roads read). The badge sale and the credit purchase both start with it.
+void takeSearchedConsumer(SaleState &state, const ConsumerSearchAnswer &found);
+
+// Rolls the consumer's credit balances forward before they are shown or loaded: by the central
+// service's host call, or from the consumer's first statement date on this base (nothing to do
+// online, or for a consumer without statement lines). A failure is shown, never raised.
+void refreshCreditBalances(SaleContext &context);
 
 namespace BadgeSaleRules {
 

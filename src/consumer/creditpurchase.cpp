@@ -2,6 +2,7 @@
 // payment screen. What follows the payment (recharge, numbers, write, vouchers) is in
 // creditpurchase_settle.cpp.
 #include "consumersale.h"
+#include "badgesale_p.h"
 #include "creditpurchase_p.h"
 
 #include <screen/screenshell.h>
@@ -135,34 +136,7 @@ bool CreditPurchase::findConsumer()
     const ConsumerSearchAnswer found = m_context.services().PesqConsumidor(request, m_context.data().cdsCliente);
     if (!found.found)
         return false;
-    ConsumerState &c = s.consumer;
-    c.stRecebAux4 = found.stRecebAux4;
-    c.stCpfAux1 = found.stCpfAux1;
-    c.inCompraCredAux6 = found.inCompraCredAux6;
-    c.stCDCONSUMIDOR = found.stCDCONSUMIDOR;
-    c.stNmConsumidor = found.stNmConsumidor;
-    c.stCartaoAux1 = found.stCartaoAux1;
-    s.host.stCdClienteVenda = found.stCdClienteVenda;
-    c.stInicializaAux2 = found.stInicializaAux2;
-    c.stRecebAux10 = found.stRecebAux10;
-    c.stRecebAux6 = found.stRecebAux6;
-    c.stDebitoConsAux1 = found.stDebitoConsAux1;
-    c.stVRMESUBCONS = found.stVRMESUBCONS;
-    c.stNrCracha = found.stNrCracha;
-    c.stCDTIPOCONS = found.stCDTIPOCONS;
-    c.stVRMAXDEBCONS = found.stVRMAXDEBCONS;
-    c.stCredPessoalAux1 = found.stCredPessoalAux1;
-    c.stCredPessoalAux2 = found.stCredPessoalAux2;
-    c.stRecebAux8 = found.stRecebAux8;
-    c.stCartaoAux2 = found.stCartaoAux2;
-    c.stNrInscrConsVenda = found.stNrInscrConsVenda;
-    c.stCompraCredAux1 = found.stCompraCredAux1;
-    c.inCompraCredAux1 = found.inCompraCredAux1;
-    c.inCompraCredAux2 = found.inCompraCredAux2;
-    c.inCompraCredAux3 = found.inCompraCredAux3;
-    c.inCompraCredAux4 = found.inCompraCredAux4;
-    c.inCompraCredAux5 = found.inCompraCredAux5;
-    c.stIDCRACHADIGTECL = found.stIDCRACHADIGTECL;
+    takeSearchedConsumer(s, found);
     return true;
 }
 
@@ -180,24 +154,8 @@ void CreditPurchase::showConsumer()
 
 void CreditPurchase::refreshBalances()
 {
-    const SaleState &s = m_context.state();
-    if (recharge() || s.params.stIDEXTCONSONLINE == QLatin1String("S"))
-        return;
-    const QString &client = s.host.stCdClienteVenda;
-    const QString &consumer = s.consumer.stCDCONSUMIDOR;
-    if (s.params.stIDEXTCONSCENTRAL == QLatin1String("S")) {
-        m_context.services().AtuSaldoExtCons({s.params.stCDFILIAL, client, consumer});
-        return;
-    }
-    Seam::Consumers &server = m_context.server().consumers;
-    Variant first;
-    if (!m_context.checkAnswer(server.getMinDtMovExtCons(client, consumer), QStringLiteral("getMinDtMovExtCons"),
-                               client + QLatin1Char('-') + consumer, first))
-        return;
-    const DataPacket packet = first.packet();
-    const Variant start = packet.isEmpty() ? Variant() : packet.value(0, QStringLiteral("DTMOVEXTCONS"));
-    m_context.checkedValue(server.EvoluiSaldo(client, consumer, s.params.stCDFILIAL, start.toDateTime()),
-                           QStringLiteral("EvoluiSaldo"), client + QLatin1Char('-') + consumer);
+    if (!recharge())
+        refreshCreditBalances(m_context);
 }
 
 void CreditPurchase::checkFamilies()

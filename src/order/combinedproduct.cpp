@@ -155,7 +155,7 @@ void CombinedProductRoad::registerPart(ClientDataSet &parts, const QString &grou
     totals.doVrAcrComanda += number("VRCOMISVENDE");
     const ItemKinds::ItemPrice price = ItemKinds::askPrice(m_context, product, QStringLiteral("S"));
     if (!price.ok) {
-        // Parts registered before stay in the sale.
+        // Components registered before stay in the sale.
         state.flags.boCancCupomAux1 = false;
         ItemKinds::showPriceRefusal(m_context, price.refusal, QString());
         Abort();

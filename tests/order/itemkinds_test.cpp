@@ -516,7 +516,7 @@ TEST_F(ItemKinds, AnObservationProductThePriceFunctionRefusesIsNotRegistered)
 class Combined : public ItemKinds
 {
 protected:
-    // Parts: product, quantity, own extra value (VRCOMISVENDE).
+    // Components: product, quantity, own extra value (VRCOMISVENDE).
     void chooseParts(const QList<QList<Variant>> &parts)
     {
         DataPacket packet = packetOf({"CDPRODUTO", "NMPRODUTO", "CDARVPROD", "IDPESAPROD", "CDFAMILISALD", "SGUNIDADE"},
