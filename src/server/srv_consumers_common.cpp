@@ -103,8 +103,9 @@ bool rollForwardFamily(Session &session, const QString &CDCLIENTE, const QString
     DataPacket opening, lines, stored;
     // Without a start (a consumer with no statement) every line counts from a zero opening.
     const QDateTime from = start.isValid() ? start : dayStart(QDate(1900, 1, 1));
-    if (!session.packet(adqExtratoAbertura, key + Params{{"P_DATA", from}}, opening)
-        || !session.packet(adqExtratoEvolucao, key + Params{{"P_DATA", from}}, lines))
+    Params fromStart = key;
+    fromStart.append({QStringLiteral("P_DATA"), from});
+    if (!session.packet(adqExtratoAbertura, fromStart, opening) || !session.packet(adqExtratoEvolucao, fromStart, lines))
         return false;
     if (lines.isEmpty() && opening.isEmpty())
         return true; // nothing to carry: a balance kept without lines stays as it is
