@@ -11,6 +11,7 @@
 #include <server/srv_loyalty.h>
 #include <server/srv_orders.h>
 #include <server/srv_passwords.h>
+#include <server/srv_salecancel.h>
 #include <server/srv_startup_lookups.h>
 #include <server/srv_tabs.h>
 #include <server/trdmvendacons.h>
@@ -512,6 +513,34 @@ void Partners::fillMissing()
     fill(getVendaGCOM, d.getVendaGCOM);
 }
 
+// ---- cancellation -----------------------------------------------------------------------------
+
+Cancellation::Cancellation()
+    : getVendaNFisc(&Srv_Kal51000::getVendaNFisc),
+      getItemsCancelados(&Srv_Kal51000::getItemsCancelados),
+      getItemsCanceladosEst(&Srv_Kal51000::getItemsCanceladosEst),
+      getVendaCanNFCe(&Srv_Kal51000::getVendaCanNFCe),
+      getObrigaObsCan(&Srv_Kal51000::getObrigaObsCan),
+      getIDDTEMISCANC(&Srv_Kal51000::getIDDTEMISCANC)
+{
+}
+
+Cancellation &Cancellation::current()
+{
+    return ServerSeams::current().cancellation;
+}
+
+void Cancellation::fillMissing()
+{
+    const Cancellation d;
+    fill(getVendaNFisc, d.getVendaNFisc);
+    fill(getItemsCancelados, d.getItemsCancelados);
+    fill(getItemsCanceladosEst, d.getItemsCanceladosEst);
+    fill(getVendaCanNFCe, d.getVendaCanNFCe);
+    fill(getObrigaObsCan, d.getObrigaObsCan);
+    fill(getIDDTEMISCANC, d.getIDDTEMISCANC);
+}
+
 } // namespace Seam
 
 ServerSeams &ServerSeams::current()
@@ -534,4 +563,5 @@ void ServerSeams::fillMissing()
     tabs.fillMissing();
     consumers.fillMissing();
     partners.fillMissing();
+    cancellation.fillMissing();
 }

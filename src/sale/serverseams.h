@@ -13,6 +13,7 @@
 class ClientDataSet;
 namespace Srv_Kal51000 {
 struct CreditPurchaseWrite;
+struct SaleCancelRequest;
 }
 
 // The server functions the sale calls, one replaceable table per server area (as the server
@@ -486,6 +487,29 @@ struct Partners
     std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA, const QString &NRSEQVENDA)> getVendaGCOM;
 };
 
+// Cancelling a saved sale and the lookups of the cancellation screens.
+struct Cancellation
+{
+    Cancellation();
+    static Cancellation &current();
+    void fillMissing();
+
+    // Records the cancellation of a saved sale; its item rows (a packet), or the failure.
+    std::function<Variant(const Srv_Kal51000::SaleCancelRequest &request)> getVendaNFisc;
+    // Items of the sale with that number that print a cancellation ticket (and of its
+    // compositions); a packet, or the failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA, const QString &number)> getItemsCancelados;
+    std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA, const QString &number)>
+        getItemsCanceladosEst;
+    // The open NF-e sale with its NF-e data, or the failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA, const QString &NRNOTAFISCALCE,
+                          const QDateTime &DTABERTUR)>
+        getVendaCanNFCe;
+    // "S" when the store makes the cancellation note mandatory; or the failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDLOJA)> getObrigaObsCan;
+    std::function<Variant(const QString &CDFILIAL)> getIDDTEMISCANC;
+};
+
 } // namespace Seam
 
 // The whole set. `current()` is the process's set; each area's `current()` is its member here.
@@ -506,4 +530,5 @@ struct ServerSeams
     Seam::Tabs tabs;
     Seam::Consumers consumers;
     Seam::Partners partners;
+    Seam::Cancellation cancellation;
 };

@@ -31,11 +31,11 @@ private:
     void chooseRoad();
     void sharedExchangeAndOrdinaryStart();
 
-    // Roads this till does not offer (settlebutton_seams.cpp): each refuses the settlement
-    // after a clear message.
+    // The badge consumer's roads and the merchandise exchange, one file each.
     void personalCreditRoad();
     void consumerDebitRoad();
     void exchangeRoad();
+    // A road this till does not offer refuses the settlement after a clear message.
     void refuseRoad(const QString &roadName);
     void combinedPromotions();
 

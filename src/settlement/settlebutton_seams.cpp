@@ -19,21 +19,6 @@ void SettleButton::refuseRoad(const QString &roadName)
     m_end = RoadEnd{RoadEnd::Kind::Refused, std::nullopt, false, QString(), text};
 }
 
-void SettleButton::personalCreditRoad()
-{
-    refuseRoad(QStringLiteral("crédito pessoal"));
-}
-
-void SettleButton::consumerDebitRoad()
-{
-    refuseRoad(QStringLiteral("débito do consumidor"));
-}
-
-void SettleButton::exchangeRoad()
-{
-    refuseRoad(QStringLiteral("troca de mercadoria"));
-}
-
 // The sale rows, just rebuilt, are tagged with the promotion components recorded for the desk.
 void SettleButton::combinedPromotions()
 {

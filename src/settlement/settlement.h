@@ -30,6 +30,8 @@ public:
     // boRecebendo; a failure of a road is shown and ends in the failure recovery.
     void spbRecebClick(QObject *Sender);
     void spbCancelaCupomClick(QObject *Sender);
+    // Ends a merchandise exchange: the returned items' credit and its file are dropped.
+    void Limpa_TrocaMercadoria();
 
     // ---- QR-code sale ---------------------------------------------------------------------------
     // The reading panel: opened by spbLerQrCode (refused while a coupon is open), closed by its
