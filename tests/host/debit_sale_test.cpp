@@ -51,11 +51,13 @@ TEST(DebitSale, TwoPayrollDebitSalesAreSavedDebitedOnceEachWithTheirReceipt)
         EXPECT_EQ(countOf(base, QStringLiteral("SELECT COUNT(*) FROM VENDA WHERE CDCLIENTE = '000002' AND "
                                                "CDCONSUMIDOR = '000101'")),
                   2);
-        // One debit movement a sale, never two.
-        EXPECT_EQ(countOf(base, QStringLiteral("SELECT COUNT(*) FROM MOVICLIE WHERE CDCONSUMIDOR = '000101'")), 2);
-        EXPECT_EQ(countOf(base, QStringLiteral("SELECT COUNT(DISTINCT NRSEQVENDA) FROM MOVICLIE WHERE "
-                                               "CDCONSUMIDOR = '000101'")),
-                  2);
+        // One debit movement for each of the two sales, never two for one.
+        const QString ofTheseSales = QStringLiteral(
+            "FROM MOVICLIE M WHERE M.CDCONSUMIDOR = '000101' AND EXISTS (SELECT 1 FROM VENDA V WHERE "
+            "V.CDFILIAL = M.CDFILIAL AND V.CDCAIXA = M.CDCAIXA AND V.NRSEQVENDA = M.NRSEQVENDA AND "
+            "V.CDCONSUMIDOR = '000101')");
+        EXPECT_EQ(countOf(base, QStringLiteral("SELECT COUNT(*) ") + ofTheseSales), 2);
+        EXPECT_EQ(countOf(base, QStringLiteral("SELECT COUNT(DISTINCT M.NRSEQVENDA) ") + ofTheseSales), 2);
     }
     QSqlDatabase::removeDatabase(QStringLiteral("debitSale"));
 }
