@@ -45,7 +45,7 @@ QHash<QString, Variant> deskValues(const QString &folder, const QDateTime &now, 
         {"DSMENSCPFCUP", "CPF do consumidor na nota?"}, {"STTOTCV", "1"}, {"STTOTCOMPCRED", "1"},
         {"NRCONFTELA", "1"}, {"IDFECHACUPOM", "S"}, {"IDOBRIGFECHCAIX", "N"}, {"IDSENHACUP", "N"},
         {"IDENVIAPEDKDS", "N"}, {"IDIMPPEDPROD", "S"}, {"IDTPVENDIMPNF1", "N"}, {"NRDIAFECHAFOLHA", "20"},
-        {"IDPERCOMVENCPDC", "N"}, {"IDTIPINFCONS", "1"},
+        {"IDPERCOMVENCPDC", "N"}, {"IDTIPINFCONS", "1"}, {"IDIMPVENDCON", "S"},
         // Badge consumers: release confirmation in use, a subsidy shown on debit and cash sales.
         {"IDUTCONFCADCONS", "S"}, {"IDSALDEXTDEBCON", "N"}, {"IDCONSUBDESFOL", "S"}, {"IDINFVENBAL", "N"},
         {"IDVERGAVETANFIS", "N"},

@@ -4,6 +4,7 @@
 #include "authorities.h"
 #include "buyerdialog.h"
 #include "cardterminal.h"
+#include "debitreceipt.h"
 #include "creditpurchase.h"
 #include "consumerdialog.h"
 #include "devices.h"
@@ -87,6 +88,7 @@ void installServices(Pkg_Hrk00002 &t)
     t.Imp_Compr_Cred = CreditPurchaseHost::Imp_Compr_Cred;
     t.IntegracaoFid4All = PartnerServices::IntegracaoFid4All;
     t.IntegracaoFidUds = PartnerServices::IntegracaoFidUds;
+    t.Comp_DebitoCons_Bematech_NaoFiscal = DebitReceiptHost::Comp_DebitoCons_Bematech_NaoFiscal;
 }
 
 void installDevices(Pkg_Hrk00001 &t)
@@ -105,6 +107,7 @@ void installDevices(Pkg_Hrk00001 &t)
     t.Compr_CredPessoal = [](const CreditPurchaseFiscalRequest &r, ClientDataSet &payments) {
         return printer().Compr_CredPessoal(r, payments.Data());
     };
+    t.Comp_DebitoCons = DebitReceiptHost::Comp_DebitoCons;
     t.Estado_Gaveta_Imp = Devices::Estado_Gaveta_Imp;
     t.BuscaPeso = Devices::BuscaPeso;
     t.LimpaDisplay = Devices::LimpaDisplay;

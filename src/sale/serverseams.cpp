@@ -133,7 +133,8 @@ LookupsProducts::LookupsProducts()
       setPromoCombAux(&Srv_Kal51000::setPromoCombAux),
       getCuponsValidos(&Srv_Kal51000::getCuponsValidos),
       getPromoCombAux(&Srv_Kal51000::getPromoCombAux),
-      getProdCodNCM(&Srv_Kal51000::getProdCodNCM)
+      getProdCodNCM(&Srv_Kal51000::getProdCodNCM),
+      getProdSubsidiado(&Srv_Kal51000::getProdSubsidiado)
 {
 }
 
@@ -156,6 +157,7 @@ void LookupsProducts::fillMissing()
     fill(getIDUTILDESCDIA, d.getIDUTILDESCDIA);
     fill(getValidProdNFCe, d.getValidProdNFCe);
     fill(getProdCodNCM, d.getProdCodNCM);
+    fill(getProdSubsidiado, d.getProdSubsidiado);
     fill(getRegraFisPdv, d.getRegraFisPdv);
     fill(setPromoCombAux, d.setPromoCombAux);
     fill(getCuponsValidos, d.getCuponsValidos);
@@ -434,7 +436,10 @@ Consumers::Consumers()
       setAtualizaDebCons(&Srv_Kal51000::setAtualizaDebCons),
       getValLimiteBene(&Srv_Kal51000::getValLimiteBene),
       getDescVendaFid(&Srv_Kal51000::getDescVendaFid),
-      getDadosConsumidor(&Srv_Kal51000::getDadosConsumidor)
+      getDadosConsumidor(&Srv_Kal51000::getDadosConsumidor),
+      getVrSaldConsumi(&Srv_Kal51000::getVrSaldConsumi),
+      getSaldoExcedente(&Srv_Kal51000::getSaldoExcedente),
+      getLimiteCons(&Srv_Kal51000::getLimiteCons)
 {
 }
 
@@ -457,6 +462,9 @@ void Consumers::fillMissing()
     fill(getDsConsumidor, d.getDsConsumidor);
     fill(getEmailCons, d.getEmailCons);
     fill(getDadosConsumidor, d.getDadosConsumidor);
+    fill(getVrSaldConsumi, d.getVrSaldConsumi);
+    fill(getSaldoExcedente, d.getSaldoExcedente);
+    fill(getLimiteCons, d.getLimiteCons);
     fill(getOrdemFamilia, d.getOrdemFamilia);
     fill(getTipoConsLoja, d.getTipoConsLoja);
     fill(getQtdeProdDia, d.getQtdeProdDia);

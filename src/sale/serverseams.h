@@ -119,6 +119,8 @@ struct LookupsProducts
     std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA)> getPromoCombAux;
     // CDCLASFISC of the product; empty for an unknown product, or the failure.
     std::function<Variant(const QString &CDPRODUTO)> getProdCodNCM;
+    // The branch's subsidised products (a packet), or the failure.
+    std::function<Variant(const QString &CDFILIAL)> getProdSubsidiado;
 };
 
 struct LookupsTills
@@ -464,6 +466,16 @@ struct Consumers
     std::function<Variant(const QString &CDCLIENTE, const QString &CDCONSUMIDOR)> getDescVendaFid;
     // The consumer's data (NRCPFRESPCON, NMCONSUMIDOR, CDCCUSCLIE, ...); a packet, or the failure.
     std::function<Variant(const QString &CDCLIENTE, const QString &CDCONSUMIDOR)> getDadosConsumidor;
+    // The consumer's debit figures of the month up to the sale date (a packet), or the failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDCLIENTE, const QString &CDIDCONSUMID,
+                          const QString &CDCONSUMIDOR, const QDateTime &monthStart, const QDateTime &saleDate)>
+        getVrSaldConsumi;
+    // The consumer's debit spending since the date, as a number, or the failure.
+    std::function<Variant(const QString &unused, const QString &CDCLIENTE, const QString &CDCONSUMIDOR,
+                          const QDateTime &date)>
+        getSaldoExcedente;
+    // The consumer's limits (VRMAXDEBCONS, VRMESUBCONS) as a packet, or the failure.
+    std::function<Variant(const QString &CDCLIENTE, const QString &CDCONSUMIDOR)> getLimiteCons;
 };
 
 // The partners' settings and the sale data their clients send (AME wallet, GCOM cashback).

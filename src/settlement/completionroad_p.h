@@ -24,6 +24,9 @@ public:
     CompletionRoad &operator=(const CompletionRoad &) = delete;
 
     void run();
+    // The consumer's balance per family again, from the source the parameters choose; a failed
+    // query is shown and keeps what was loaded.
+    void reloadBalances();
 
 private:
     // One completion's scratch values.
@@ -44,7 +47,6 @@ private:
     bool appendMovement(const QList<QPair<const char *, Variant>> &values);
     PaymentAnswer askCompletionPayment(double covered);
     void refreshAfterRefusedCompletion();
-    void reloadBalances();
     bool onlineBalances(DataPacket &packet);
     bool centralBalances(DataPacket &packet);
     bool serverBalances(DataPacket &packet);

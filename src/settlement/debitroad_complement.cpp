@@ -1,0 +1,145 @@
+// The consumer-debit sale that broke a limit, completed with other payments: the part the
+// debit still covers becomes the "T" payment row, the payment screen takes the rest.
+#include "debitroad_p.h"
+
+#include "completionroad_p.h"
+#include "paymentscreen_p.h"
+
+#include <outside/pkg_hrk00002.h>
+#include <outside/ravuvozozod.h>
+#include <runtime/clientdataset.h>
+#include <runtime/money.h>
+#include <runtime/ptbr.h>
+#include <sale/codes.h>
+#include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/salestate.h>
+
+namespace {
+
+double number(const ClientDataSet &dataset, const char *name)
+{
+    const Field field = dataset.FindField(QString::fromLatin1(name));
+    return dataset.Active() && !dataset.IsEmpty() && field.IsValid() ? field.AsFloat() : 0.0;
+}
+
+// The room left under a maximum once what was spent is taken off; none when nothing is left.
+double roomUnder(double maximum, double spent)
+{
+    return maximum > spent ? Money::RoundDec(maximum - spent, 2) : 0.0;
+}
+
+} // namespace
+
+void ConsumerDebitRoad::complementRoad()
+{
+    SaleState &s = m_context.state();
+    const double part = debitPart(brokenLimitRooms(), s.figures.doDebitoConsAux1, s.totals.doTotalVenda);
+    if (!writeDebitRow(part) || !numberBeforePayment())
+        return;
+    const Field manual = m_context.data().cdsConfTipoRece.FindField(QStringLiteral("IDHABVENDAMAN"));
+    if (manual.IsValid() && isYes(manual.AsString()))
+        s.settlement.stConfRecebimento = QStringLiteral("S");
+    s.flags.boBalcaoAux1 = false;
+    PaymentScreen screen(m_context);
+    PaymentRequest request = screen.paymentRequest(m_run.documentInHand, m_run.waiterName);
+    request.amountPaid = part;
+    request.roadMarker = QStringLiteral("S");
+    PaymentDatasets datasets = screen.paymentDatasets();
+    const PaymentAnswer answer = m_context.services().Recebimento(request, datasets);
+    screen.keepPaymentOutputs(answer);
+    if (!answer.documentNumber.isEmpty())
+        m_run.documentInHand = answer.documentNumber;
+    m_run.paymentText11 = answer.text11;
+    const Variant result = answer.failure.isEmpty() ? Variant(answer.paid) : Variant::failure(answer.failure);
+    if (!m_context.checkedValue(result, QStringLiteral("Recebimento"), QString()).toBool()) {
+        paymentRefused();
+        return;
+    }
+    // The number was taken once, before the payment screen: a second one would only be lost.
+    const Saved saved = saveSale(Settlement::ClosingRoad::DebitComplement);
+    if (saved.goesOn)
+        finishSale(saved, QStringLiteral("C"));
+}
+
+// Each limit the sale broke leaves the room still under it.
+DebitRooms ConsumerDebitRoad::brokenLimitRooms() const
+{
+    const SaleState &s = m_context.state();
+    const ConsumerFigures &f = s.figures;
+    const SaleDatasets &d = m_context.data();
+    const double balance = d.cdsSaldo.Active() && !d.cdsSaldo.IsEmpty() ? number(d.cdsSaldo, "VRSALDOCONS") : f.doSaldoCons;
+    const double maximumDebit = PtBr::StrToFloat(s.consumer.stVRMAXDEBCONS);
+    const double floor = PtBr::StrToFloat(s.consumer.stVRMESUBCONS);
+    const Field kindField = d.cdsVenda.FindField(QStringLiteral("IDTIPOSALDOPROD"));
+    const bool ownBalance = kindField.IsValid() && isNo(kindField.AsString());
+    DebitRooms rooms;
+    if (!f.boRecebAux1)
+        rooms.balanceFloor = floor < balance ? Money::Trunc2(balance) - Money::Trunc2(floor) : 0.0;
+    if (!f.boLimiteOk1)
+        rooms.maximumDebit = std::min(roomUnder(maximumDebit, f.doGastoCons), std::max(0.0, balance));
+    if (!f.boLimiteOk2)
+        rooms.storeDaily = roomUnder(number(d.cdsTipoConsLoja, "VRMAXCONSDIAD"), f.doConsumoLojaDia);
+    if (!f.boLimiteOk4)
+        rooms.monthly = roomUnder(number(d.cdsTipoConsLoja, "VRMAXCONSMENSAL"), f.doConsumoMes);
+    if (!f.boLimiteOk3)
+        rooms.storeMonthly = roomUnder(number(d.cdsTipoConsLoja, "VRMAXCONSMESD"), f.doConsumoLojaMes);
+    if (!f.boLimiteOk5)
+        rooms.basicBalance = ownBalance ? number(d.cdsTipoConsFili, "VRSALDOBASICO") - f.doSubsidioBasicoEmp
+                                        : f.doSubsidioAux1;
+    if (!f.boLimiteOk6)
+        rooms.extraBalance = ownBalance
+            ? number(d.cdsTipoConsFili, "VRSALDOEXTRA") - f.doConsumoSaldoExtra + f.doSubsidioAux1
+            : f.doSubsidioAux3;
+    return rooms;
+}
+
+// The debit's own payment row, of the consumer-debit receipt type; none when the debit covers
+// nothing. False when the row could not be written (the settlement has stopped).
+bool ConsumerDebitRoad::writeDebitRow(double part)
+{
+    ClientDataSet &payments = m_context.data().cdsMovCaixa;
+    if (part <= 0) {
+        payments.Close();
+        payments.CreateDataSet();
+        return true;
+    }
+    if (!m_context.settlement().InsereMovCaixa(false))
+        return false;
+    payments.First();
+    payments.Edit();
+    payments.FieldByName(QStringLiteral("VRMOVIVEND")).SetValue(part);
+    if (payments.Post())
+        return true;
+    refuse(QStringLiteral("Não foi possível registrar o débito do consumidor. A venda continua na tela."));
+    return false;
+}
+
+// Without a fiscal printer the till numbers the sale before the payment screen, once.
+bool ConsumerDebitRoad::numberBeforePayment()
+{
+    const SaleState &s = m_context.state();
+    if (s.params.boUTILIZAIMPFIS || !isNo(s.params.stIDUTLINTFACELE) || isYes(s.settlement.stConfRecebimento))
+        return true;
+    takeElectronicOrPlainNumber();
+    if (!s.settlement.stRecebAux9.isEmpty())
+        return true;
+    refuse(QStringLiteral("Não foi possível obter o número do documento da venda. A venda continua na tela para novo "
+                          "recebimento."));
+    return false;
+}
+
+// The payment screen was left: the sale stays on the screen, without its payments, and the
+// consumer's balances are read again for the next attempt.
+void ConsumerDebitRoad::paymentRefused()
+{
+    SaleState &s = m_context.state();
+    SaleDatasets &d = m_context.data();
+    s.flags.boRecebendo = false;
+    s.flags.boProcessando = true;
+    for (ClientDataSet *dataset : {&d.cdsMovCaixa, &d.cdsFamSaldoComp})
+        if (dataset->Active())
+            dataset->EmptyDataSet();
+    m_end = RoadEnd{RoadEnd::Kind::Unpaid, std::nullopt, false, m_run.documentInHand, {}};
+    CompletionRoad(m_context, m_end).reloadBalances();
+}

@@ -1,0 +1,286 @@
+// The consumer-debit road of the settle button: the whole sale on the debit, the part the debit
+// still covers with the rest paid in cash, and the failures of the close, the number and the save.
+#include "settlefixture.h"
+
+#include <settlement/debitroad_p.h>
+
+#include <outside/pkg_hrk00002.h>
+#include <runtime/clientdataset.h>
+
+#include <cmath>
+
+namespace {
+
+// DebitRooms members in order: floor, maximum debit, store daily, monthly, store monthly,
+// basic, extra.
+struct PartCase
+{
+    const char *name;
+    DebitRooms rooms;
+    double subsidy;
+    double expected;
+};
+
+TEST(DebitPart, IsTheSmallestRoomOfTheBrokenLimitsWithinZeroAndTheSaleTotal)
+{
+    const double total = 48.90;
+    const PartCase cases[] = {
+        {"one broken limit", {std::nullopt, std::nullopt, 20.0}, 0, 20.0},
+        {"two broken limits take the smaller room, not their sum", {std::nullopt, 12.5, 20.0}, 0, 12.5},
+        {"zero balance leaves nothing on the debit", {std::nullopt, 0.0}, 0, 0.0},
+        {"a room above the sale is capped at the total", {std::nullopt, std::nullopt, 100.0}, 0, total},
+        {"a negative room counts as none", {-7.0}, 3.0, 3.0},
+        {"no broken limit: only the subsidy granted", {}, 2.0, 2.0},
+        {"the subsidy does not carry the part over the total", {std::nullopt, std::nullopt, 48.0}, 5.0, total},
+    };
+    for (const PartCase &c : cases) {
+        const double part = debitPart(c.rooms, c.subsidy, total);
+        EXPECT_LT(std::abs(part - c.expected), 0.001) << c.name << ": " << part;
+        EXPECT_LE(part, total) << c.name;
+        EXPECT_GE(part, 0.0) << c.name;
+    }
+}
+
+struct ClosingCase
+{
+    const char *closingDay;
+    QDate today;
+    QDate expected;
+    const char *text;
+};
+
+TEST(PayrollClosingDate, ComparesTheDayAsANumberAndClampsToTheMonthsLastDay)
+{
+    const ClosingCase cases[] = {
+        {"10", {2027, 3, 10}, {2027, 2, 10}, "10/2/2027"},
+        {"10", {2027, 3, 11}, {2027, 3, 10}, "10/03/2027"},
+        {"30", {2028, 3, 5}, {2028, 2, 29}, "29/2/2028"},
+        {"30", {2027, 3, 5}, {2027, 2, 28}, "28/2/2027"},
+        {"05", {2027, 1, 6}, {2027, 1, 5}, "05/01/2027"},
+        {"05", {2027, 1, 5}, {2026, 12, 5}, "05/12/2026"},
+        {"5", {2027, 1, 6}, {2027, 1, 5}, "05/01/2027"},     // day 5 on the 6th
+        {"31", {2027, 5, 15}, {2027, 4, 30}, "30/4/2027"},   // day 31 in April
+        {"31", {2027, 4, 20}, {2027, 3, 31}, "31/3/2027"},
+        {"30", {2100, 3, 5}, {2100, 2, 28}, "28/2/2100"},    // 2100 is not a leap year
+    };
+    for (const ClosingCase &c : cases) {
+        QString text;
+        const std::optional<QDate> date = payrollClosingDate(c.today, QString::fromLatin1(c.closingDay), &text);
+        ASSERT_TRUE(date.has_value()) << c.closingDay;
+        EXPECT_EQ(*date, c.expected) << c.closingDay << " on " << c.today.toString().toStdString();
+        EXPECT_EQ(text, QString::fromLatin1(c.text)) << c.closingDay;
+    }
+    for (const char *bad : {"", "abc", "0", "32"})
+        EXPECT_FALSE(payrollClosingDate(QDate(2027, 1, 6), QString::fromLatin1(bad)).has_value()) << bad;
+}
+
+// The till's receipt types: cash and the consumer-debit type "A".
+void receiptTypes(ClientDataSet &types)
+{
+    types.Close();
+    types.FieldDefs().Clear();
+    for (const char *name : {"CDTIPORECE", "NMTIPORECE", "IDTIPORECE", "IDMOSTRARECE", "CDFPIMPFIS", "DSIMPFISCAL"})
+        types.FieldDefs().Add(name, FieldType::String, 40);
+    types.CreateDataSet();
+    const QList<QStringList> rows{{"001", "Dinheiro", "1", "S", "01", "DINHEIRO"},
+                                  {"010", "Débito consumidor", "A", "S", "08", "DEBITO CONSUMIDOR"}};
+    for (const QStringList &row : rows) {
+        types.Append();
+        for (int i = 0; i < row.size(); ++i)
+            types.Fields(i).SetAsString(row[i]);
+        types.Post();
+    }
+}
+
+class DebitRoadTest : public SettleTest
+{
+protected:
+    void SetUp() override
+    {
+        SettleTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        receiptTypes(data().cdsConfTipoRece);
+        SaleState &s = state();
+        s.flags.boVendaDebito = true;
+        s.consumer.stCDCONSUMIDOR = "000101";
+        s.consumer.stNmConsumidor = "JOSE";
+        s.consumer.stVRMAXDEBCONS = "";
+        s.consumer.stVRMESUBCONS = "";
+        s.editParams().stIDPERCOMVENCPDC = "N";
+        host->handle(&Pkg_Hrk00002::SetConcluiFechamento, [this](const ClosingHeader &, ClosingDatasets &datasets) {
+            ++saves;
+            savedPayments = datasets.cdsMovCaixa.Data();
+            return saveAnswer;
+        });
+        saveAnswer = saved("0000000042");
+    }
+
+    // Sum of the saved payments and the debit rows among them.
+    double savedSum() const
+    {
+        double sum = 0;
+        for (int row = 0; row < savedPayments.rows.size(); ++row)
+            sum += savedPayments.value(row, "VRMOVIVEND").toDouble();
+        return sum;
+    }
+    double savedDebit() const
+    {
+        double sum = 0;
+        for (int row = 0; row < savedPayments.rows.size(); ++row)
+            if (savedPayments.value(row, "IDTIPOMOVIVE").toString() == QLatin1String("T"))
+                sum += savedPayments.value(row, "VRMOVIVEND").toDouble();
+        return sum;
+    }
+
+    int saves = 0;
+    DataPacket savedPayments;
+    ClosingAnswer saveAnswer;
+};
+
+TEST_F(DebitRoadTest, WholeSaleOnTheDebitSavesOneDebitRowWithoutThePaymentScreen)
+{
+    settle();
+    EXPECT_TRUE(sold()) << shown().toStdString();
+    EXPECT_EQ(saves, 1);
+    ASSERT_EQ(savedPayments.rows.size(), 1);
+    EXPECT_NEAR(savedDebit(), 48.90, 0.001);
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::Recebimento), 0);
+    EXPECT_EQ(serverCalls.count("setNrVendaNFisc"), 1);
+    EXPECT_EQ(state().fiscal.stCancCupomAux3, "DB");
+    EXPECT_FALSE(state().flags.boRecebendo);
+    EXPECT_TRUE(data().cdsItems.IsEmpty());
+}
+
+TEST_F(DebitRoadTest, BaseDownAtTheSaveKeepsTheSaleOnScreenAndRecordsItsNumberCancelled)
+{
+    saveAnswer = failedSave("conexão perdida");
+    settle();
+    EXPECT_FALSE(sold());
+    EXPECT_EQ(roadEnd().kind, RoadEnd::Kind::Failed);
+    EXPECT_TRUE(shown().contains("Nada foi debitado")) << shown().toStdString();
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::IncluiVendaCan), 1);
+    EXPECT_FALSE(data().cdsItems.IsEmpty());
+    EXPECT_FALSE(state().flags.boRecebendo);
+
+    // Settled again once the base is back: stored once, debited once.
+    saveAnswer = saved("0000000044");
+    settle();
+    EXPECT_TRUE(sold()) << shown().toStdString();
+    EXPECT_EQ(saves, 2);
+    EXPECT_NEAR(savedDebit(), 48.90, 0.001);
+}
+
+TEST_F(DebitRoadTest, PrinterRefusingTheCloseSavesNothingAndKeepsTheSale)
+{
+    useFiscalPrinter();
+    host->setDefault(&Pkg_Hrk00001::FechaCupom, FiscalCloseAnswer{false, "sem papel", 0, {}, {}});
+    host->setDefault(&Pkg_Hrk00001::Atu_TotGeral, HostResult::done());
+    settle();
+    EXPECT_EQ(saves, 0);
+    EXPECT_EQ(roadEnd().kind, RoadEnd::Kind::Failed);
+    EXPECT_TRUE(shown().contains("não fechou o cupom")) << shown().toStdString();
+    EXPECT_FALSE(data().cdsItems.IsEmpty());
+    EXPECT_FALSE(state().flags.boRecebendo);
+}
+
+TEST_F(DebitRoadTest, SaveFailureAfterTheFiscalCloseRecordsTheSaleCancelledAndFreesTheTill)
+{
+    useFiscalPrinter();
+    host->setDefault(&Pkg_Hrk00001::FechaCupom, FiscalCloseAnswer{true, {}, 0, "0", "000778"});
+    host->setDefault(&Pkg_Hrk00001::Atu_TotGeral, HostResult::done());
+    saveAnswer = failedSave("conexão perdida");
+    settle();
+    EXPECT_FALSE(sold());
+    EXPECT_EQ(roadEnd().kind, RoadEnd::Kind::Reset);
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::IncluiVendaCan), 1);
+    EXPECT_EQ(saves, 1);
+    EXPECT_TRUE(data().cdsItems.IsEmpty());
+}
+
+TEST_F(DebitRoadTest, ExhaustedColombianRangeStopsBeforeTheSave)
+{
+    state().editParams().stIDPAISINTEGRA = "01";
+    colombianNumber = "CUPINV";
+    settle();
+    EXPECT_EQ(saves, 0);
+    EXPECT_EQ(roadEnd().kind, RoadEnd::Kind::Refused);
+    EXPECT_FALSE(data().cdsItems.IsEmpty());
+    EXPECT_FALSE(state().flags.boRecebendo);
+}
+
+TEST_F(DebitRoadTest, LimitThatIsNotANumberIsRefusedWithAClearMessageAndNothingBooked)
+{
+    state().consumer.stVRMAXDEBCONS = "cinquenta";
+    settle();
+    EXPECT_EQ(saves, 0);
+    EXPECT_TRUE(shown().contains("\"cinquenta\" não é um valor válido") || shown().contains("(\"cinquenta\")"))
+        << shown().toStdString();
+    EXPECT_EQ(serverCalls.count("setNrVendaNFisc"), 0);
+    EXPECT_FALSE(data().cdsItems.IsEmpty());
+}
+
+// The store's daily maximum of 20,00 is broken by the 48,90 sale: 20,00 go on the debit, the
+// payment screen is shown the debit part and takes the rest in cash, and the two add up to the
+// sale, once.
+TEST_F(DebitRoadTest, DebitComplementWithCashAddsUpToTheSaleTotal)
+{
+    SaleState &s = state();
+    s.editParams().stIDPERCOMVENCPDC = "S";
+    s.consumer.stRecebAux6 = "S";
+    ServerSeams table = ServerSeams::current();
+    table.consumers.getTipoConsLoja = [](const QString &, const QString &, const QString &, const QString &) {
+        ClientDataSet limits(QStringLiteral("limits"));
+        limits.FieldDefs().Add("VRMAXCONSDIAD", FieldType::Double);
+        limits.CreateDataSet();
+        limits.Append();
+        limits.FieldByName("VRMAXCONSDIAD").SetAsFloat(20.0);
+        limits.Post();
+        return Variant(limits.Data());
+    };
+    ScopedTable<ServerSeams> limits(table);
+    messages->script({true}); // "Comp_Venda": complete with another payment
+    double shownPart = -1;
+    host->handle(&Pkg_Hrk00002::Recebimento, [&shownPart](const PaymentRequest &request, PaymentDatasets &datasets) {
+        shownPart = request.amountPaid.toDouble();
+        ClientDataSet &payments = datasets.cdsMovCaixa;
+        payments.Append();
+        payments.FieldByName("IDTIPOMOVIVE").SetAsString("E");
+        payments.FieldByName("VRMOVIVEND").SetAsFloat(48.90 - shownPart);
+        payments.Post();
+        PaymentAnswer answer;
+        answer.paid = true;
+        return answer;
+    });
+    settle();
+    EXPECT_TRUE(sold()) << shown().toStdString();
+    EXPECT_NEAR(shownPart, 20.0, 0.001);
+    EXPECT_NEAR(savedDebit(), 20.0, 0.001);
+    EXPECT_NEAR(savedSum(), 48.90, 0.001);
+    EXPECT_EQ(serverCalls.count("setNrVendaNFisc"), 1); // one number, before the payment screen
+}
+
+TEST_F(DebitRoadTest, LeavingThePaymentScreenOfAComplementKeepsTheSaleAndSavesNothing)
+{
+    SaleState &s = state();
+    s.editParams().stIDPERCOMVENCPDC = "S";
+    s.consumer.stRecebAux6 = "S";
+    ServerSeams table = ServerSeams::current();
+    table.consumers.getTipoConsLoja = [](const QString &, const QString &, const QString &, const QString &) {
+        return Variant::failure(QStringLiteral("limites indisponíveis"));
+    };
+    table.consumers.getConsSaldFam = [](const QString &, const QString &, const QString &) {
+        return Variant(DataPacket{});
+    };
+    ScopedTable<ServerSeams> limits(table);
+    messages->script({true});
+    host->handle(&Pkg_Hrk00002::Recebimento, [](const PaymentRequest &, PaymentDatasets &) { return PaymentAnswer{}; });
+    settle();
+    EXPECT_EQ(saves, 0);
+    EXPECT_EQ(roadEnd().kind, RoadEnd::Kind::Unpaid);
+    EXPECT_FALSE(data().cdsItems.IsEmpty());
+    EXPECT_TRUE(!data().cdsMovCaixa.Active() || data().cdsMovCaixa.IsEmpty());
+    EXPECT_FALSE(state().flags.boRecebendo);
+}
+
+} // namespace
