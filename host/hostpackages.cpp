@@ -13,6 +13,7 @@
 #include "hostlog.h"
 #include "itemdialogs.h"
 #include "nonfiscal.h"
+#include "ordercancel.h"
 #include "partnerservices.h"
 #include "payment.h"
 #include "pricefunction.h"
@@ -87,6 +88,9 @@ void installServices(Pkg_Hrk00002 &t)
     t.Imp_Compr_Cred = CreditPurchaseHost::Imp_Compr_Cred;
     t.IntegracaoFid4All = PartnerServices::IntegracaoFid4All;
     t.IntegracaoFidUds = PartnerServices::IntegracaoFidUds;
+    t.CancelaPedido = [](const OrderCancelRequest &r, OrderCancelDatasets &d) {
+        return OrderCancel::CancelaPedido(r, d, &printer());
+    };
 }
 
 void installDevices(Pkg_Hrk00001 &t)
