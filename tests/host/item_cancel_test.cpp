@@ -299,33 +299,48 @@ QList<QStringList> query(const QString &site, const QString &sql)
     return found;
 }
 
+// Plays the script twice on a fresh demo site of the desk kind; answers the site.
+QString playTwice(const QTemporaryDir &work, const QString &till)
+{
+    const QString site = work.filePath(QStringLiteral("site"));
+    QString output;
+    EXPECT_TRUE(runHost({"--init-site", site, "--till", till}, work.path(), output)) << output.toStdString();
+    const QString script = readText(QStringLiteral(VENDACONS_SOURCE_DIR "/host/scripts/cancela-item.txt"));
+    EXPECT_FALSE(script.isEmpty());
+    const QString twice = work.filePath(QStringLiteral("roteiro.txt"));
+    QFile out(twice);
+    EXPECT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write((script + QLatin1Char('\n') + script).toUtf8());
+    out.close();
+    EXPECT_TRUE(runHost({"--site", site, "--script", twice}, work.path(), output)) << output.toStdString();
+    EXPECT_EQ(query(site, QStringLiteral("SELECT COUNT(*) FROM VENDA")), (QList<QStringList>{{"2"}}));
+    EXPECT_EQ(query(site, QStringLiteral("SELECT CDPRODUTO, COUNT(*) FROM ITEMVENDA GROUP BY CDPRODUTO ORDER BY 1")),
+              (QList<QStringList>{{"01001", "2"}, {"01006", "2"}}))
+        << "the cancelled plate was sold in neither";
+    return site;
+}
+
 } // namespace
 
 TEST(ItemCancelRoad, F8CancelsOneLineOnTheReceiptAndEachSaleSettlesWithTheRest)
 {
     ASSERT_TRUE(QFile::exists(hostProgram())) << hostProgram().toStdString();
     QTemporaryDir work;
-    const QString site = work.filePath(QStringLiteral("site"));
-    QString output;
-    ASSERT_TRUE(runHost({"--init-site", site}, work.path(), output)) << output.toStdString();
-    const QString script = readText(QStringLiteral(VENDACONS_SOURCE_DIR "/host/scripts/cancela-item.txt"));
-    ASSERT_FALSE(script.isEmpty());
-    const QString twice = work.filePath(QStringLiteral("roteiro.txt"));
-    {
-        QFile out(twice);
-        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write((script + QLatin1Char('\n') + script).toUtf8());
-    }
-    ASSERT_TRUE(runHost({"--site", site, "--script", twice}, work.path(), output)) << output.toStdString();
-
-    EXPECT_EQ(query(site, QStringLiteral("SELECT COUNT(*) FROM VENDA")), (QList<QStringList>{{"2"}}));
-    EXPECT_EQ(query(site, QStringLiteral("SELECT CDPRODUTO, COUNT(*) FROM ITEMVENDA GROUP BY CDPRODUTO ORDER BY 1")),
-              (QList<QStringList>{{"01001", "2"}, {"01006", "2"}}))
-        << "the cancelled plate was sold in neither";
+    const QString site = playTwice(work, QStringLiteral("ecf"));
     const QString printerFolder = QDir(site).filePath(QStringLiteral("Dados/ImpressoraFiscal"));
     QString tapes;
     for (const QString &name : QDir(printerFolder).entryList({QStringLiteral("fita-*.txt")}))
         tapes += readText(QDir(printerFolder).filePath(name));
     EXPECT_EQ(tapes.count(QStringLiteral("CANCELAMENTO ITEM 002")), 2) << tapes.toStdString();
     EXPECT_TRUE(readText(QDir(printerFolder).filePath(QStringLiteral("estado.txt"))).contains(QStringLiteral("ABERTO=N")));
+}
+
+// Without a printer the cancelled line is saved with the sale it left.
+TEST(ItemCancelRoad, OnAnNfceDeskEachSaleKeepsItsCancelledLine)
+{
+    ASSERT_TRUE(QFile::exists(hostProgram())) << hostProgram().toStdString();
+    QTemporaryDir work;
+    const QString site = playTwice(work, QStringLiteral("nfce"));
+    EXPECT_EQ(query(site, QStringLiteral("SELECT NRSEQVENDA, CDPRODUTO FROM ITVENDACAN ORDER BY 1")),
+              (QList<QStringList>{{"0000000001", "01002"}, {"0000000002", "01002"}}));
 }
