@@ -87,8 +87,10 @@ double FiscalPrinter::Item::total() const
 double FiscalPrinter::openTotal() const
 {
     double total = 0;
-    for (const Item &item : m_items)
-        total = Money::Trunc2(total + item.total());
+    for (const Item &item : m_items) {
+        if (!item.cancelled)
+            total = Money::Trunc2(total + item.total());
+    }
     return total;
 }
 
@@ -152,8 +154,9 @@ void FiscalPrinter::load()
             m_lastCancelled = value == QLatin1String("S");
         else if (key == QLatin1String("ITEM")) {
             const QStringList f = value.split(QLatin1Char('\t'));
-            if (f.size() == 8)
-                m_items.append({f[0], f[1], f[2], f[3], f[4].toDouble(), f[5].toDouble(), f[6].toDouble(), f[7].toDouble()});
+            if (f.size() == 8 || f.size() == 9)
+                m_items.append({f[0], f[1], f[2], f[3], f[4].toDouble(), f[5].toDouble(), f[6].toDouble(), f[7].toDouble(),
+                                f.value(8) == QLatin1String("C")});
         }
     }
 }
@@ -172,7 +175,8 @@ void FiscalPrinter::save() const
     for (const Item &item : m_items) {
         out << "ITEM="
             << QStringList{item.code, item.name, item.unit, item.rate, numberText(item.quantity),
-                           numberText(item.price), numberText(item.discount), numberText(item.addition)}
+                           numberText(item.price), numberText(item.discount), numberText(item.addition),
+                           QLatin1String(item.cancelled ? "C" : "")}
                    .join(QLatin1Char('\t'))
             << '\n';
     }
@@ -266,6 +270,31 @@ ItemSaleAnswer FiscalPrinter::VendaItem(const ItemSaleRequest &request)
     print(itemLines(int(m_items.size()), item));
     answer.ok = true;
     return answer;
+}
+
+QString FiscalPrinter::cancelItem(int number)
+{
+    QString refusal;
+    if (!m_open)
+        refusal = QStringLiteral("Não há cupom fiscal aberto para cancelar o item %1.").arg(number, 3, 10, QLatin1Char('0'));
+    else if (m_paid)
+        refusal = QStringLiteral("O cupom fiscal (COO %1) já foi totalizado: o item %2 não pode ser cancelado.")
+                      .arg(counter(m_coo))
+                      .arg(number, 3, 10, QLatin1Char('0'));
+    else if (number < 1 || number > m_items.size() || m_items.at(number - 1).cancelled)
+        refusal = QStringLiteral("O item %1 não está no cupom fiscal (COO %2) ou já foi cancelado.")
+                      .arg(number, 3, 10, QLatin1Char('0'))
+                      .arg(counter(m_coo));
+    if (!refusal.isEmpty()) {
+        refuse(refusal);
+        return refusal;
+    }
+    Item &item = m_items[number - 1];
+    item.cancelled = true;
+    save();
+    print({columns(QStringLiteral("CANCELAMENTO ITEM %1 %2").arg(number, 3, 10, QLatin1Char('0')).arg(item.code),
+                   QStringLiteral("-") + money(item.total()))});
+    return QString();
 }
 
 QString FiscalPrinter::registerPayments(const DataPacket &payments, double discount)

@@ -61,6 +61,7 @@ public:
         double price = 0;
         double discount = 0;
         double addition = 0;
+        bool cancelled = false; // cancelled on the receipt: printed, counts for nothing
         double total() const;
     };
 
@@ -72,6 +73,11 @@ public:
     // Ends the closing of the open receipt whose payments are registered: adds it to the grand
     // total and frees the printer. Answers the refusal, empty when done.
     QString endClosing(const QString &note = QString());
+    // Cancels item `number` (from 1, in the order sold) of the open receipt: a line on the tape,
+    // and the item no longer counts. Refused when no receipt is open, when its payments are
+    // registered, or when the item does not exist or is cancelled already. Answers the refusal,
+    // empty when done.
+    QString cancelItem(int number);
     bool paymentsRegistered() const { return m_paid; }
     const QList<Item> &openItems() const { return m_items; }
     QString serial() const { return m_serial; }

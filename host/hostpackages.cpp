@@ -14,6 +14,7 @@
 #include "hostlog.h"
 #include "itemdialogs.h"
 #include "nonfiscal.h"
+#include "ordercancel.h"
 #include "partnerservices.h"
 #include "payment.h"
 #include "pricefunction.h"
@@ -89,6 +90,9 @@ void installServices(Pkg_Hrk00002 &t)
     t.IntegracaoFid4All = PartnerServices::IntegracaoFid4All;
     t.IntegracaoFidUds = PartnerServices::IntegracaoFidUds;
     t.Comp_DebitoCons_Bematech_NaoFiscal = DebitReceiptHost::Comp_DebitoCons_Bematech_NaoFiscal;
+    t.CancelaPedido = [](const OrderCancelRequest &r, OrderCancelDatasets &d) {
+        return OrderCancel::CancelaPedido(r, d, &printer());
+    };
 }
 
 void installDevices(Pkg_Hrk00001 &t)

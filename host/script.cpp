@@ -25,7 +25,7 @@ bool parseAnswer(const QStringList &words, const QString &line, Step &step, QStr
 {
     const std::optional<ScriptedAnswers::Kind> kind = ScriptedAnswers::kindFromName(words.value(1));
     if (!kind) {
-        *error = QStringLiteral("resposta de diálogo desconhecida \"%1\" (keypad, search, yesno, scale, observation, functions, message, email, combined, promotion, coupon, badge)").arg(words.value(1));
+        *error = QStringLiteral("resposta de diálogo desconhecida \"%1\" (keypad, search, yesno, scale, observation, functions, message, email, combined, promotion, coupon, badge, cancelitem)").arg(words.value(1));
         return false;
     }
     step.answer = *kind;

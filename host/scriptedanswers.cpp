@@ -26,7 +26,8 @@ const QList<std::pair<Kind, const char *>> &names()
         {Kind::Observation, "observation"}, {Kind::Functions, "functions"}, {Kind::Message, "message"},
         {Kind::Email, "email"},
         {Kind::Combined, "combined"}, {Kind::Promotion, "promotion"},
-        {Kind::Coupon, "coupon"}, {Kind::Badge, "badge"}};
+        {Kind::Coupon, "coupon"}, {Kind::Badge, "badge"},
+        {Kind::CancelItem, "cancelitem"}};
     return list;
 }
 

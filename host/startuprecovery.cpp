@@ -71,8 +71,10 @@ DataPacket printerLines(const FiscalPrinter &printer, const QString &cdFilial)
                      {"NMPRODUTO", FieldType::String, 50},    {"SGUNIDADE", FieldType::String, 10},
                      {"QTPRODCOMVEN", FieldType::Double, 0},  {"VRPRECCOMVEN", FieldType::Double, 0},
                      {"VRDESCCOMVEN", FieldType::Double, 0},  {"VRACRCOMVEN", FieldType::Double, 0}};
-    for (const FiscalPrinter::Item &item : printer.openItems())
-        packet.rows.append({cdFilial, item.code, item.name, item.unit, item.quantity, item.price, item.discount, item.addition});
+    for (const FiscalPrinter::Item &item : printer.openItems()) {
+        if (!item.cancelled)
+            packet.rows.append({cdFilial, item.code, item.name, item.unit, item.quantity, item.price, item.discount, item.addition});
+    }
     return packet;
 }
 

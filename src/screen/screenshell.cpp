@@ -45,7 +45,5 @@ void ScreenShell::Mensagem_Caixa(const QString &text)
     m_context.setCaption(FormName::lblMensagemCaixa, text);
 }
 
-// Item cancellation does nothing on this screen: its button and key are routed here and
-// ignored. The grid's page and seat buttons are in receiptgrid.cpp, the order button in
-// orderbutton.cpp; the other actions each in the file of their class.
-void ScreenShell::spbCancProdClick(QObject *) {}
+// Item cancellation is in itemcancel.cpp, the grid's page and seat buttons in receiptgrid.cpp,
+// the order button in orderbutton.cpp; the other actions each in the file of their class.
