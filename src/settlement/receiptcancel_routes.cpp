@@ -50,7 +50,7 @@ void ReceiptCancel::fiscalPrinterRoute()
         refuseLastCoupon();
     const int model = params.inIDTIPOIMPFIS;
     if (model == PrinterModel::ReceiptAtClose16 || model == PrinterModel::NoItemSale21 || model == PrinterModel::ReceiptAtClose30)
-        stop(m_context.Msg(QStringLiteral("Nao_Canc_ibm")) + QLatin1Char('\n'));
+        stop(m_context.Msg(QStringLiteral("Nao_Canc_ibm")));
     CouponCancelRequest request;
     request.idEsquema = params.stIDESQUEMA;
     request.boCupomAberto = state.flags.boCupomAberto;
