@@ -24,7 +24,13 @@ const QList<QPair<Partner, QString>> &partnerPaths()
                                                       {Partner::ClubPetro, QStringLiteral("clubpetro")},
                                                       {Partner::Gcom, QStringLiteral("gcom")},
                                                       {Partner::FourAll, QStringLiteral("4all")},
-                                                      {Partner::Uds, QStringLiteral("uds")}};
+                                                      {Partner::Uds, QStringLiteral("uds")},
+                                                      {Partner::OnlineLoyalty, QStringLiteral("fidonline")},
+                                                      {Partner::GiftVoucher, QStringLiteral("valepresente")},
+                                                      {Partner::CoreBanking, QStringLiteral("corebanc")},
+                                                      {Partner::Vimo, QStringLiteral("vimo")},
+                                                      {Partner::FixeCrm, QStringLiteral("fixecrm")},
+                                                      {Partner::CrmBonus, QStringLiteral("crmbonus")}};
     return paths;
 }
 
@@ -172,7 +178,9 @@ void FakePartners::handle(const QHttpServerRequest &http, QTcpSocket *socket, Se
         return;
     }
     Request request{known->first, QString(), path.mid(first.size() + 1), http.headers(), http.body()};
-    request.method = http.method() == QHttpServerRequest::Method::Post ? QStringLiteral("POST") : QStringLiteral("OTHER");
+    request.method = http.method() == QHttpServerRequest::Method::Post  ? QStringLiteral("POST")
+        : http.method() == QHttpServerRequest::Method::Get               ? QStringLiteral("GET")
+                                                                         : QStringLiteral("OTHER");
     m_requests.append(request);
     Behaviour behaviour = m_behaviour.value(int(request.partner), Behaviour::Answer);
     if (m_loseOnce.value(int(request.partner)) == request.path) {
@@ -224,6 +232,14 @@ FakePartners::Reply FakePartners::work(const Request &request)
     case Partner::FourAll:
     case Partner::Uds:
         return cashback(request);
+    case Partner::OnlineLoyalty:
+    case Partner::GiftVoucher:
+    case Partner::CoreBanking:
+    case Partner::Vimo:
+    case Partner::FixeCrm:
+        return cancellation(request);
+    case Partner::CrmBonus:
+        return crmBonus(request);
     }
     return Reply{404, QByteArray()};
 }
@@ -374,4 +390,55 @@ FakePartners::Reply FakePartners::cashback(const Request &request)
         return Reply{200, json({{QStringLiteral("error"), false}})};
     }
     return Reply{404, QByteArray()};
+}
+
+// The cancellation notices, JSON in and out: online loyalty "/cancela_saldo", gift voucher and
+// core banking "/canc-resgate" (the gift voucher's GET asks how the cancellation stands),
+// Vimo "/canc_cupom", FixeCRM "/cancelar_trans".
+FakePartners::Reply FakePartners::cancellation(const Request &request)
+{
+    const QJsonObject body = jsonBody(request.body);
+    if (body.isEmpty())
+        return Reply{400, json({{QStringLiteral("error"), true}, {QStringLiteral("message"), QStringLiteral("corpo inválido")}})};
+    const QString saleKey = QStringLiteral("%1/%2/%3").arg(body.value(QStringLiteral("branch")).toString(),
+                                                           body.value(QStringLiteral("desk")).toString(),
+                                                           body.value(QStringLiteral("sale")).toString());
+    const QHash<int, QString> paths{{int(Partner::OnlineLoyalty), QStringLiteral("/cancela_saldo")},
+                                    {int(Partner::GiftVoucher), QStringLiteral("/canc-resgate")},
+                                    {int(Partner::CoreBanking), QStringLiteral("/canc-resgate")},
+                                    {int(Partner::Vimo), QStringLiteral("/canc_cupom")},
+                                    {int(Partner::FixeCrm), QStringLiteral("/cancelar_trans")}};
+    if (request.path != paths.value(int(request.partner)))
+        return Reply{404, QByteArray()};
+    QString id = saleKey;
+    if (request.partner == Partner::GiftVoucher || request.partner == Partner::CoreBanking)
+        id = body.value(QStringLiteral("request")).toString();
+    else if (request.partner == Partner::Vimo)
+        id = body.value(QStringLiteral("coupon")).toString();
+    if (request.method != QLatin1String("GET"))
+        apply(request.partner, QStringLiteral("cancel:") + id);
+    return Reply{200, json({{QStringLiteral("error"), false}, {QStringLiteral("message"), QString()}})};
+}
+
+// CRM Bonus: "/cancelBonus", an XML document with the company code, the authorisation and the
+// order's bonus id and NFC-e code.
+FakePartners::Reply FakePartners::crmBonus(const Request &request)
+{
+    if (request.path != QLatin1String("/cancelBonus"))
+        return Reply{404, QByteArray()};
+    QHash<QString, QString> texts;
+    QXmlStreamReader reader(request.body);
+    const QStringList leaves{QStringLiteral("companyCode"), QStringLiteral("authorization"), QStringLiteral("bonusId"),
+                             QStringLiteral("nfceCode")};
+    while (!reader.atEnd()) {
+        if (reader.readNext() == QXmlStreamReader::StartElement && leaves.contains(reader.name().toString())) {
+            const QString name = reader.name().toString();
+            texts.insert(name, reader.readElementText());
+        }
+    }
+    const QString bonus = texts.value(QStringLiteral("bonusId"));
+    if (reader.hasError() || bonus.isEmpty())
+        return Reply{400, QByteArray("<result><error>documento inválido</error></result>"), "application/xml"};
+    apply(Partner::CrmBonus, QStringLiteral("bonus:") + bonus);
+    return Reply{200, QByteArray("<result><status>cancelled</status></result>"), "application/xml"};
 }

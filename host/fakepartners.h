@@ -14,7 +14,8 @@ class QTcpSocket;
 
 // Stand-ins for the partners' web services, served over real HTTP on 127.0.0.1 only: the AME
 // wallet, the ClubPetro loyalty programme, the GCOM cashback platform and the 4ALL and UDS
-// cashback services (their protocol is in host/README.md). Each partner can be told to refuse
+// cashback services, and the partners a cancelled sale is reported to (online loyalty, gift
+// voucher, core banking, Vimo, FixeCRM, CRM Bonus; their protocol is in host/README.md). Each partner can be told to refuse
 // the connection, stay silent, answer garbage, an oversized body or an HTTP error, or to lose
 // its answer after applying the request. Every request is recorded, and a ledger applies each
 // refund, sale, cancellation or redemption id once: a repeat answers as the first did and
@@ -22,7 +23,8 @@ class QTcpSocket;
 class FakePartners
 {
 public:
-    enum class Partner { Ame, ClubPetro, Gcom, FourAll, Uds };
+    enum class Partner { Ame, ClubPetro, Gcom, FourAll, Uds, OnlineLoyalty, GiftVoucher, CoreBanking, Vimo, FixeCrm,
+                         CrmBonus };
     enum class Behaviour {
         Answer,       // does its work and answers
         Refuse,       // drops the connection without an answer
@@ -106,7 +108,8 @@ public:
 
     QList<Request> requests(Partner partner) const;
     // The ids the partner applied, in order, each once ("refund:<id>", "cancel:<cnpj>/<sale>",
-    // "sale:<branch>/<desk>/<sale>", "redeem:<id>").
+    // "sale:<branch>/<desk>/<sale>", "redeem:<id>", "cancel:<branch>/<desk>/<sale>",
+    // "cancel:<request or coupon>", "bonus:<bonus id>").
     QStringList applied(Partner partner) const;
 
     static QString nameOf(Partner partner);
@@ -126,6 +129,8 @@ private:
     Reply clubPetro(const Request &request);
     Reply gcom(const Request &request);
     Reply cashback(const Request &request);
+    Reply cancellation(const Request &request);
+    Reply crmBonus(const Request &request);
     bool apply(Partner partner, const QString &id);
 
     std::unique_ptr<Server> m_server;

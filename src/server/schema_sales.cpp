@@ -20,9 +20,11 @@ const Table venda{
      text("NRPROTOCOLONFCE", 60), dateTime("DTHRPROTOCONFCE"), text("NRPROTOCOLOCANC", 60),
      dateTime("DTHRPROTOCOCANC"), text("CDOPERADORCANC", 20), text("DSRAZAOCANCNFCE", 255),
      text("NRCPFFID4ALL", 20), text("NRCPFFIDUDS", 20), text("IDPEDINTEPROMO", 37), text("NRINSCRCONS", 20),
-     text("IDREQVALPRE", 1), text("IDREQCOREBANC", 1), text("NRCPFCOREBANC", 14), text("IDCUPOMVIMO", 1),
-     text("IDBENEFVIMO", 1), text("NRTELVIMO", 20), number("VRTOTVIMO"), text("NRCPFFIXECRM", 14),
-     number("VRRESGFIXECRM"), text("NRIDBONUSCRM", 60), text("NRNFCECRMBONUS", 20)},
+     text("IDREQVALPRE", 36), text("IDREQCOREBANC", 36), text("NRCPFCOREBANC", 20), text("IDCUPOMVIMO", 20),
+     text("IDBENEFVIMO", 1), text("NRTELVIMO", 20), number("VRTOTVIMO"), text("NRCPFFIXECRM", 20),
+     number("VRRESGFIXECRM"), text("NRIDBONUSCRM", 60), text("NRNFCECRMBONUS", 25),
+     // "P": the cancellation's statement reversal is still owed to the online statement server.
+     text("IDEXPEXTCANC", 1)},
     {"CDFILIAL", "CDCAIXA", "NRSEQVENDA"}};
 
 const Area sales{

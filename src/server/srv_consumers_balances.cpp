@@ -131,8 +131,10 @@ bool rollForwardDebit(Session &session, const QString &CDCLIENTE, const QString 
     double balance = opening.isEmpty() ? 0.0 : money(opening.value(0, "VRSALDOCONS"));
     for (int row = 0; row < moves.rows.size(); ++row) {
         const double amount = money(moves.value(row, "VRMOVCLI"));
-        const bool debit = moves.value(row, "IDTIPMOCVLI").toString() == QLatin1String("D");
-        balance = Money::RoundDec(balance + (debit ? amount : -amount), 2);
+        const QString kind = moves.value(row, "IDTIPMOCVLI").toString();
+        // A movement of a cancelled sale ("X") no longer counts.
+        const double change = kind == QLatin1String("D") ? amount : kind == QLatin1String("X") ? 0.0 : -amount;
+        balance = Money::RoundDec(balance + change, 2);
         if (Money::RoundDec(money(moves.value(row, "VRSALDOCONS")), 2) == balance
             && isSet(moves.value(row, "VRSALDOCONS")))
             continue;

@@ -53,8 +53,19 @@ struct SaleCancelRequest
 };
 
 // Records the cancellation of a saved sale in one transaction and answers its item rows (a
-// packet), or the failure with nothing changed.
+// packet), or the failure with nothing changed. An empty packet: no open sale of that number
+// (none, or already cancelled), nothing changed. Once committed, the central mirrors, the
+// online statement export and the partner notifications follow; their failures are logged in
+// Dados/logCancVenda and never turn the committed cancellation into a failure.
 VENDACONS_EXPORT Variant getVendaNFisc(const SaleCancelRequest &request);
+
+// Tells CRM Bonus that the bonus of a cancelled sale is void: an XML document (company code,
+// authorisation, the bonus id's first 9 characters, the NFC-e code) posted to the address plus
+// "/cancelBonus". True when the service accepted it; never throws. The log leaves out the
+// authorisation value.
+VENDACONS_EXPORT bool criaOrdemCRMBONUS(const QString &CDURLCRMBONUS, const QString &CDAUTHCRMBONUS,
+                                        const QString &CDCODECRMBONUS, const QString &NRIDBONUSCRM,
+                                        const QString &NRNFCECRMBONUS);
 
 // The items of the desk's sale with that number whose products print a cancellation ticket;
 // a packet, or the failure.

@@ -1,0 +1,203 @@
+#include "salecancel_fixture.h"
+
+namespace {
+
+// ---- the cancellation written ----------------------------------------------------------------
+
+class CancelConsumerSale : public SaleCancelTest
+{
+};
+
+struct SaleCase
+{
+    const char *name;
+    const char *receiptType; // "CRED": personal credit ("9"); "DEB": consumer debit ("A")
+    QList<QPair<QString, double>> families;
+    double debit;
+};
+
+const QList<SaleCase> consumerSales{
+    {"personal credit in two families", "CRED", {{"REF", 30.0}, {"LAN", 5.0}}, 0},
+    {"consumer debit", "DEB", {}, 12.0},
+    {"debit and credit", "DEB", {{"REF", 7.5}}, 3.25},
+};
+
+// The screen passes "C" for a sale that was not paid in cash, whether personal credit or debit.
+TEST_P(CancelConsumerSale, GivesBackBalancesBenefitsAndPointsOnceAndMarksTheSaleCancelled)
+{
+    int sale = 0;
+    for (const SaleCase &c : consumerSales) {
+        SCOPED_TRACE(c.name);
+        const QString seq = QStringLiteral("000000010%1").arg(++sale);
+        const QString number = QString::number(120 + sale);
+        saveConsumerSale(seq, number, c.receiptType, c.families, c.debit);
+        const Snapshot before = snapshot();
+        const int saleLines = int(c.families.size());
+
+        const Variant answer = getVendaNFisc(request(number, "C"));
+        ASSERT_TRUE(answer.isPacket()) << describe(answer).toStdString();
+        ASSERT_EQ(answer.packet().rows.size(), 2); // one row per item
+        EXPECT_EQ(answer.packet().value(0, "NMPRODUTO"), Variant("Prato feito"));
+        EXPECT_EQ(answer.packet().value(0, "NRCUPOMFIS"), Variant(number));
+
+        EXPECT_EQ(text("SELECT IDSITUVENDA || CDSUPERVISOR || DSOBSCANCUP FROM VENDA WHERE NRSEQVENDA = '" + seq + "'"),
+                  "CSUPcliente desistiu");
+        EXPECT_EQ(column("SELECT IDTIPOMOVIVE FROM MOVCAIXA WHERE NRSEQVENDA = '" + seq + "'"), QStringList{"C"});
+        // Every statement line of the sale comes back, each with the next sequence of its
+        // family at the instant (the sale's own line took one at the same second).
+        QStringList reversal;
+        for (const auto &row : rows("SELECT CDFAMILISALD, NRSEQMOVEXT FROM EXTRATOCONS WHERE NRSEQVENDA = '" + seq
+                                    + "' AND IDTPMOVEXT = 'V' ORDER BY 1"))
+            reversal << row.at(0).toString() + ":" + QString::number(row.at(1).toInt() + 1).rightJustified(3, '0') + ":C";
+        EXPECT_EQ(column("SELECT CDFAMILISALD || ':' || NRSEQMOVEXT || ':' || IDTPMOVEXT FROM EXTRATOCONS "
+                         "WHERE NRSEQVENDA = '" + seq + "' AND IDTPMOVEXT = 'C' ORDER BY 1"),
+                  reversal);
+        EXPECT_EQ(rows("SELECT * FROM EXTRATOCONS WHERE NRSEQVENDA = '" + seq + "' AND IDTPMOVEXT = 'V'").size(),
+                  saleLines);
+        const QMap<QString, double> restored{{"REF", 100.0}, {"LAN", 20.0}};
+        EXPECT_EQ(familyBalances(), restored);
+        for (const auto &row : rows("SELECT CDFAMILISALD, VRSALDCONEXT FROM EXTRATOCONS WHERE NRSEQVENDA = '" + seq
+                                    + "' AND IDTPMOVEXT = 'C'"))
+            EXPECT_EQ(row.at(1).toDouble(), row.at(0).toString() == "REF" ? 100.0 : 20.0);
+        // The debit account: the sale's rows cancelled, the running total as before the sale.
+        if (c.debit > 0) {
+            EXPECT_EQ(column("SELECT DISTINCT IDTIPMOCVLI FROM MOVICLIE WHERE NRSEQVENDA = '" + seq + "'"),
+                      QStringList{"X"});
+        }
+        EXPECT_EQ(debitBalance(), 40.0);
+        EXPECT_EQ(benefitUses(), 2);
+        EXPECT_EQ(column("SELECT COALESCE(IDTPOPERITFIDEL, '') FROM ITFIDELIDADE WHERE NRSEQVENDA = '" + seq
+                         + "' ORDER BY NRSEQUITVEND"),
+                  (QStringList{"", "C"}));
+        // The roll-forward of the debit account agrees with the cancellation.
+        ASSERT_FALSE(setAtualizaDebCons("01", "C1", "K1", "OP", QDateTime(QDate(2026, 5, 1), QTime(0, 0))).isFailure());
+        EXPECT_EQ(debitBalance(), 40.0);
+
+        // The same number again: nothing found, nothing changes.
+        const Snapshot cancelled = snapshot();
+        const Variant again = getVendaNFisc(request(number, "C"));
+        ASSERT_TRUE(again.isPacket()) << describe(again).toStdString();
+        EXPECT_TRUE(again.packet().isEmpty());
+        EXPECT_EQ(snapshot(), cancelled);
+        EXPECT_NE(cancelled, before);
+    }
+}
+
+TEST_P(CancelConsumerSale, BaseFailingMidwayRollsEverythingBack)
+{
+    saveConsumerSale("0000000001", "123", "DEB", {{"REF", 30.0}}, 12.0);
+    const Snapshot before = snapshot();
+    exec("ALTER TABLE ITFIDELIDADE RENAME TO ITFIDELIDADE_FORA"); // the last step, the points, fails
+    const Variant answer = getVendaNFisc(request("123", "C"));
+    exec("ALTER TABLE ITFIDELIDADE_FORA RENAME TO ITFIDELIDADE");
+    ASSERT_TRUE(answer.isFailure());
+    EXPECT_FALSE(rdmVendaCons().InTransaction());
+    EXPECT_EQ(snapshot(), before);
+    // Once the base is back, the same cancellation goes through.
+    EXPECT_EQ(getVendaNFisc(request("123", "C")).packet().rows.size(), 2);
+    EXPECT_EQ(text("SELECT IDSITUVENDA FROM VENDA"), "C");
+}
+
+VENDACONS_DATABASE_KINDS(CancelConsumerSale);
+
+class CancelSale : public SaleCancelTest
+{
+};
+
+TEST_P(CancelSale, NumberOfNoSaleChangesNothingAndAnswersAnEmptyPacket)
+{
+    saveConsumerSale("0000000001", "123", "CRED", {{"REF", 30.0}}, 0);
+    const Snapshot before = snapshot();
+    for (const char *kind : {"", "C", "NFCe", "NFCe-Sat", "I"}) {
+        const Variant answer = getVendaNFisc(request("999", kind));
+        ASSERT_TRUE(answer.isPacket()) << kind << ": " << describe(answer).toStdString();
+        EXPECT_TRUE(answer.packet().isEmpty()) << kind;
+    }
+    EXPECT_EQ(snapshot(), before);
+}
+
+TEST_P(CancelSale, CashSaleIsCancelledOnTheOrdinaryRoadAndItsDeliveryTabReleased)
+{
+    saveCashSale("0000000002", "77", "DLV_Maria");
+    const Variant answer = getVendaNFisc(request("77", ""));
+    ASSERT_TRUE(answer.isPacket()) << describe(answer).toStdString();
+    EXPECT_EQ(answer.packet().rows.size(), 2);
+    EXPECT_EQ(text("SELECT IDSITUVENDA || IDIMPVENDA FROM VENDA WHERE NRSEQVENDA = '0000000002'"), "CA");
+    EXPECT_EQ(text("SELECT IDSTCOMANDA FROM COMANDAVEN WHERE NRCOMANDA = 'T9'"), "4");
+    EXPECT_EQ(column("SELECT IDTIPOMOVIVE FROM MOVCAIXA WHERE NRSEQVENDA = '0000000002'"), QStringList{"C"});
+    // The cash sale is not a consumer sale: the consumer kind does not find it again.
+    EXPECT_TRUE(getVendaNFisc(request("77", "C")).packet().isEmpty());
+    // The items of the cancelled sale, for the cancelled-items ticket.
+    const Variant items = getVendaNFisc(request("77", "I"));
+    ASSERT_EQ(items.packet().rows.size(), 2);
+    EXPECT_EQ(items.packet().value(0, "IDIMPCANITEM"), Variant("S"));
+}
+
+TEST_P(CancelSale, TabThatIsNoDeliveryOrIsClosedStaysAsItIs)
+{
+    saveCashSale("0000000002", "77", "Mesa 4");
+    ASSERT_TRUE(getVendaNFisc(request("77", "")).isPacket());
+    EXPECT_EQ(text("SELECT IDSTCOMANDA FROM COMANDAVEN WHERE NRCOMANDA = 'T9'"), "1");
+}
+
+TEST_P(CancelSale, ElectronicKindsKeepOrSetTheStatusAndKeepThePrintedMark)
+{
+    saveCashSale("0000000003", "", "", "000000451", "I");
+    saveCashSale("0000000004", "", "", "000000452");
+    SaleCancelRequest nfce = request("000000451", "NFCe");
+    nfce.NRACESSOCANC = "KEY451";
+    ASSERT_EQ(getVendaNFisc(nfce).packet().rows.size(), 2);
+    EXPECT_EQ(text("SELECT IDSITUVENDA || IDSTATUSNFCE || IDIMPVENDA || NRACESSOCANC FROM VENDA "
+                   "WHERE NRSEQVENDA = '0000000003'"),
+              "CAIKEY451");
+    ASSERT_EQ(getVendaNFisc(request("000000452", "NFCe-Sat")).packet().rows.size(), 2);
+    EXPECT_EQ(text("SELECT IDSITUVENDA || IDSTATUSNFCE || IDIMPVENDA FROM VENDA WHERE NRSEQVENDA = '0000000004'"), "CCA");
+}
+
+TEST_P(CancelSale, OnlineStatementExportLeftPendingWhenTheServerDoesNotAnswer)
+{
+    saveConsumerSale("0000000001", "123", "CRED", {{"REF", 30.0}}, 0);
+    QList<OnlineStatementRequest> sent;
+    ScopedHostServices host{Pkg_Hrk00002()};
+    host.table().ExtratoConsOnline = [&](const OnlineStatementRequest &call, ClientDataSet &) {
+        sent.append(call);
+        return StatementAnswer{}; // not reached
+    };
+    SaleCancelRequest online = request("123", "C");
+    online.IDEXTCONSONLINE = "S";
+    online.CDURLWSEXTCONS = "http://127.0.0.1:1/extrato";
+    ASSERT_EQ(getVendaNFisc(online).packet().rows.size(), 2);
+    ASSERT_EQ(sent.size(), 1);
+    EXPECT_EQ(sent.first().operation, "VENDA_CANC");
+    EXPECT_EQ(text("SELECT IDSITUVENDA || IDEXPEXTCANC FROM VENDA WHERE NRSEQVENDA = '0000000001'"), "CP");
+}
+
+TEST_P(CancelSale, OnlineStatementExportDoneClearsThePendingMark)
+{
+    saveConsumerSale("0000000001", "123", "CRED", {{"REF", 30.0}}, 0);
+    int lines = 0;
+    ScopedHostServices host{Pkg_Hrk00002()};
+    host.table().ExtratoConsOnline = [&](const OnlineStatementRequest &, ClientDataSet &dataset) {
+        lines = dataset.RecordCount();
+        return StatementAnswer{true, {}, {}};
+    };
+    SaleCancelRequest online = request("123", "C");
+    online.IDEXTCONSONLINE = "S";
+    ASSERT_TRUE(getVendaNFisc(online).isPacket());
+    EXPECT_EQ(lines, 1);
+    EXPECT_EQ(text("SELECT IDEXPEXTCANC FROM VENDA WHERE NRSEQVENDA = '0000000001'"), "S");
+}
+
+TEST_P(CancelSale, WidenedPartnerColumnsTakeTheSaleRowsValues)
+{
+    const QString request36(36, QLatin1Char('r'));
+    exec("INSERT INTO VENDA (CDFILIAL, CDCAIXA, NRSEQVENDA, IDREQVALPRE, IDREQCOREBANC, NRCPFCOREBANC, IDCUPOMVIMO, "
+         "NRCPFFIXECRM, NRNFCECRMBONUS) VALUES ('01', '001', '9', :A, :A, :B, :B, :B, :C)",
+         {{"A", request36}, {"B", QString(20, QLatin1Char('9'))}, {"C", QString(25, QLatin1Char('5'))}});
+    EXPECT_EQ(text("SELECT IDREQVALPRE FROM VENDA WHERE NRSEQVENDA = '9'"), request36);
+    EXPECT_EQ(text("SELECT NRNFCECRMBONUS FROM VENDA WHERE NRSEQVENDA = '9'"), QString(25, QLatin1Char('5')));
+}
+
+VENDACONS_DATABASE_KINDS(CancelSale);
+
+} // namespace
