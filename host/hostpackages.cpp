@@ -16,6 +16,7 @@
 #include "partnerservices.h"
 #include "payment.h"
 #include "pricefunction.h"
+#include "receiptcancel.h"
 #include "promotions.h"
 #include "saleservices.h"
 #include "salesaving.h"
@@ -87,6 +88,16 @@ void installServices(Pkg_Hrk00002 &t)
     t.Imp_Compr_Cred = CreditPurchaseHost::Imp_Compr_Cred;
     t.IntegracaoFid4All = PartnerServices::IntegracaoFid4All;
     t.IntegracaoFidUds = PartnerServices::IntegracaoFidUds;
+    // The receipt cancellation: note, SAT and NFC-e cancellation, vouchers, tickets, log.
+    t.Observacao = ReceiptCancelHost::Observacao;
+    t.GeraArqXmlSat = ReceiptCancelHost::GeraArqXmlSat;
+    t.AlteraVendaCan = ReceiptCancelHost::AlteraVendaCan;
+    t.NFCeOnlineCanc = ReceiptCancelHost::NFCeOnlineCanc;
+    t.setNFCeCancelado = ReceiptCancelHost::setNFCeCancelado;
+    t.SetCupomCancelado = ReceiptCancelHost::SetCupomCancelado;
+    t.Imp_Extrato_SAT_Canc = ReceiptCancelHost::Imp_Extrato_SAT_Canc;
+    t.LogImpNFiscal = ReceiptCancelHost::LogImpNFiscal;
+    t.DisparaImprimeCancProduto = ReceiptCancelHost::DisparaImprimeCancProduto;
 }
 
 void installDevices(Pkg_Hrk00001 &t)
@@ -114,6 +125,7 @@ void installDevices(Pkg_Hrk00001 &t)
     t.FinalizaTransTef = CardTerminal::FinalizaTransTef;
     t.ImprimeCupomTef = CardTerminal::ImprimeCupomTef;
     t.CriaDedicado = CardTerminal::CriaDedicado;
+    t.CancelarVenda = ReceiptCancelHost::CancelarVenda;
 }
 
 } // namespace
