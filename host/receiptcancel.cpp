@@ -137,6 +137,7 @@ struct OpenCoupon
 {
     QString nrSeqVenda;
     QString nrVendaExt;
+    QString nrCupomFis;
     QDateTime dtAbertur;
     bool consumerBalance = false; // paid by personal credit or consumer debit
 };
@@ -145,7 +146,7 @@ std::optional<OpenCoupon> openCouponOf(const CancelledStatusChange &change, QStr
 {
     const HostDatabase::Rows rows = HostDatabase::query(
         QStringLiteral("hostCupomCancelar"),
-        QStringLiteral("SELECT V.NRSEQVENDA, V.NRVENDAEXT, V.DTABERTUR, (SELECT COUNT(*) FROM MOVCAIXA M JOIN TIPORECE T "
+        QStringLiteral("SELECT V.NRSEQVENDA, V.NRVENDAEXT, V.DTABERTUR, V.NRCUPOMFIS, (SELECT COUNT(*) FROM MOVCAIXA M JOIN TIPORECE T "
                        "ON T.CDTIPORECE = M.CDTIPORECE WHERE M.CDFILIAL = V.CDFILIAL AND M.CDCAIXA = V.CDCAIXA "
                        "AND M.NRSEQVENDA = V.NRSEQVENDA AND T.IDTIPORECE IN ('9', 'A')) FROM VENDA V "
                        "WHERE V.CDFILIAL = :P_CDFILIAL AND V.CDCAIXA = :P_CDCAIXA AND V.IDSITUVENDA = 'O' "
@@ -160,8 +161,25 @@ std::optional<OpenCoupon> openCouponOf(const CancelledStatusChange &change, QStr
     if (rows.rows.isEmpty())
         return std::nullopt;
     const QList<QVariant> &row = rows.rows.first();
-    return OpenCoupon{row.value(0).toString(), row.value(1).toString(), HostDatabase::dateTimeOf(row.value(2)),
-                      row.value(3).toInt() > 0};
+    return OpenCoupon{row.value(0).toString(), row.value(1).toString(), row.value(3).toString(),
+                      HostDatabase::dateTimeOf(row.value(2)), row.value(4).toInt() > 0};
+}
+
+bool nameByCoupon(const CancelledStatusChange &change, const OpenCoupon &coupon, QString &failure)
+{
+    Qub_movrela::DbConnection &db = HostDatabase::session();
+    Qub_movrela::QueryRows rows;
+    const bool ok = db.execute(QStringLiteral("hostVendaExtCupom"),
+                               QStringLiteral("UPDATE VENDA SET NRVENDAEXT = :P_NRCUPOMFIS WHERE CDFILIAL = :P_CDFILIAL "
+                                              "AND CDCAIXA = :P_CDCAIXA AND NRSEQVENDA = :P_NRSEQVENDA"),
+                               {{QStringLiteral("P_NRCUPOMFIS"), coupon.nrCupomFis},
+                                {QStringLiteral("P_CDFILIAL"), change.cdFilial},
+                                {QStringLiteral("P_CDCAIXA"), change.cdCaixa},
+                                {QStringLiteral("P_NRSEQVENDA"), coupon.nrSeqVenda}},
+                               &rows);
+    if (!ok)
+        failure = Qub_movrela::ADOExceptionMessage(db.lastError(), db, QString());
+    return ok;
 }
 
 } // namespace
@@ -375,14 +393,16 @@ CancellationAnswer AlteraVendaCan(const CancelledStatusChange &change)
                                              : failure);
         return answer;
     }
-    // A sale stored without its external number is not found by the server: only its status
-    // changes here.
-    if (coupon->nrVendaExt.trimmed().isEmpty())
-        return SaleSaving::AlteraVendaCan(change);
+    // The server finds a sale by its external number; a coupon sale is stored without one, so
+    // it is given its coupon's number first.
+    if (coupon->nrVendaExt.trimmed().isEmpty() && !nameByCoupon(change, *coupon, failure)) {
+        answer.result = Variant::failure(failure);
+        return answer;
+    }
     Srv_Kal51000::SaleCancelRequest request;
     request.CDFILIAL = change.cdFilial;
     request.CDCAIXA = change.cdCaixa;
-    request.number = coupon->nrVendaExt;
+    request.number = coupon->nrVendaExt.trimmed().isEmpty() ? coupon->nrCupomFis : coupon->nrVendaExt;
     request.kind = coupon->consumerBalance ? QStringLiteral("C") : QString();
     request.CDSUPERVISOR = change.stRetAcesso;
     request.DSOBSCANCUP = change.note;
