@@ -184,11 +184,24 @@ void ReceiptCancel::nfceSale()
     SaleState &state = m_context.state();
     const Parameters &params = state.params;
     const QString opened = PtBr::DateTimeToStr(params.dtDTABERCAIX);
-    load(m_cdsVendaCanNFCe,
-         m_context.checkedValue(m_context.server().cancellation.getVendaCanNFCe(params.stCDFILIAL, params.stCDCAIXA,
-                                                                                m_values.documentNumber, params.dtDTABERCAIX),
-                                QStringLiteral("getVendaCanNFCe"),
-                                QStringList{params.stCDFILIAL, params.stCDCAIXA, m_values.documentNumber, opened}.join(QLatin1Char('-'))));
+    // The number as typed is padded to nine digits; a base that keeps it without the zeros is
+    // asked for it that way too, and the cancellation goes on with the form it holds.
+    QString plain = m_values.documentNumber;
+    while (plain.size() > 1 && plain.startsWith(QLatin1Char('0')))
+        plain.remove(0, 1);
+    for (const QString &number : QStringList{m_values.documentNumber, plain}) {
+        load(m_cdsVendaCanNFCe,
+             m_context.checkedValue(m_context.server().cancellation.getVendaCanNFCe(params.stCDFILIAL, params.stCDCAIXA, number,
+                                                                                    params.dtDTABERCAIX),
+                                    QStringLiteral("getVendaCanNFCe"),
+                                    QStringList{params.stCDFILIAL, params.stCDCAIXA, number, opened}.join(QLatin1Char('-'))));
+        if (!m_cdsVendaCanNFCe.IsEmpty()) {
+            m_values.documentNumber = number;
+            break;
+        }
+        if (number == plain)
+            break;
+    }
     state.settlement.stCancCupomAux8 =
         m_context.checkedValue(m_context.server().cancellation.getIDDTEMISCANC(params.stCDFILIAL), QStringLiteral("getIDDTEMISCANC"),
                                params.stCDFILIAL)
