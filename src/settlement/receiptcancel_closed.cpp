@@ -387,34 +387,8 @@ void ReceiptCancel::printSatReceipt()
 
 void ReceiptCancel::printPlainVoucher()
 {
-    const SaleState &state = m_context.state();
-    const Parameters &params = state.params;
-    CancelVoucherRequest voucher;
-    voucher.idTipoImpNf = params.stIDTIPOIMPNF1;
-    voucher.cdPortImpNf = params.stCDPORTIMPNF1;
-    voucher.idTipoImpNf2 = params.stIDTIPOIMPNF2;
-    voucher.cdPortImpNf2 = params.stCDPORTIMPNF2;
-    voucher.kind = m_values.kind;
-    voucher.cdFilial = params.stCDFILIAL;
-    voucher.cdCaixa = params.stCDCAIXA;
-    voucher.nmCaixa = params.stNMCAIXA;
-    voucher.nrSerieImp = params.stNRSERIEIMP;
-    voucher.documentNumber = m_values.documentNumber;
-    voucher.dsObsCupFis = params.stDSOBSCUPFIS;
-    voucher.idPaisIntegra = params.stIDPAISINTEGRA;
-    voucher.cdPrefIntgCol = params.stCDPREFINTGCOL;
-    voucher.boCupomAberto = state.flags.boCupomAberto;
-    for (const char *key : {"MSG_INSMUN", "MSG_CXSERIE", "MSG_DATA", "MSG_HORA", "MSG_NRCUPOM", "MSG_TOTAL", "CuponCanc"})
-        voucher.labels << m_context.Msg(QString::fromLatin1(key));
-    voucher.sale = m_cdsVendaNFisc.Data();
-    const HostResult printed = m_context.services().SetCupomCancelado(voucher);
-    if (!printed.ok) {
-        if (!printed.failure.isEmpty())
-            qWarning().noquote() << "SetCupomCancelado:" << printed.failure;
-        m_context.message(m_context.Msg(QStringLiteral("Erro_Imp_Nfisc")), Ravuvozozod::Error);
-        return;
-    }
-    openDrawer(m_values.kind.isEmpty());
+    if (printCancelVoucher(cancelVoucher(m_values.kind, m_values.documentNumber, m_cdsVendaNFisc.Data())))
+        openDrawer(m_values.kind.isEmpty());
 }
 
 bool ReceiptCancel::printNfceVoucher(bool contingency)

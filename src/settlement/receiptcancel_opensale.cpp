@@ -90,12 +90,29 @@ bool ReceiptCancel::printOpenSaleVoucher(const QString &number)
 {
     const SaleState &state = m_context.state();
     const Parameters &params = state.params;
+    const bool nfceTill = params.boSISTEMAQUBNFCE;
+    CancelVoucherRequest voucher = cancelVoucher(state.flags.boCreditoPessoal ? QStringLiteral("C") : QString(), number,
+                                                 m_context.data().cdsVenda.Data());
+    voucher.idTipoImpNf = nfceTill ? params.stIDTIPOIMPNF3 : params.stIDTIPOIMPNF1;
+    voucher.cdPortImpNf = nfceTill ? params.stCDPORTIMPNF3 : params.stCDPORTIMPNF1;
+    if (!printCancelVoucher(voucher))
+        return false;
+    openDrawer(!state.flags.boCreditoPessoal);
+    return true;
+}
+
+// The non-fiscal cancellation voucher on printer 1 (the caller may name another), with the
+// labels of the voucher.
+CancelVoucherRequest ReceiptCancel::cancelVoucher(const QString &kind, const QString &number, const DataPacket &sale) const
+{
+    const SaleState &state = m_context.state();
+    const Parameters &params = state.params;
     CancelVoucherRequest voucher;
-    voucher.idTipoImpNf = params.boSISTEMAQUBNFCE ? params.stIDTIPOIMPNF3 : params.stIDTIPOIMPNF1;
-    voucher.cdPortImpNf = params.boSISTEMAQUBNFCE ? params.stCDPORTIMPNF3 : params.stCDPORTIMPNF1;
+    voucher.idTipoImpNf = params.stIDTIPOIMPNF1;
+    voucher.cdPortImpNf = params.stCDPORTIMPNF1;
     voucher.idTipoImpNf2 = params.stIDTIPOIMPNF2;
     voucher.cdPortImpNf2 = params.stCDPORTIMPNF2;
-    voucher.kind = state.flags.boCreditoPessoal ? QStringLiteral("C") : QString();
+    voucher.kind = kind;
     voucher.cdFilial = params.stCDFILIAL;
     voucher.cdCaixa = params.stCDCAIXA;
     voucher.nmCaixa = params.stNMCAIXA;
@@ -107,16 +124,19 @@ bool ReceiptCancel::printOpenSaleVoucher(const QString &number)
     voucher.boCupomAberto = state.flags.boCupomAberto;
     for (const char *key : {"MSG_INSMUN", "MSG_CXSERIE", "MSG_DATA", "MSG_HORA", "MSG_NRCUPOM", "MSG_TOTAL", "CuponCanc"})
         voucher.labels << m_context.Msg(QString::fromLatin1(key));
-    voucher.sale = m_context.data().cdsVenda.Data();
+    voucher.sale = sale;
+    return voucher;
+}
+
+bool ReceiptCancel::printCancelVoucher(const CancelVoucherRequest &voucher)
+{
     const HostResult printed = m_context.services().SetCupomCancelado(voucher);
-    if (!printed.ok) {
-        if (!printed.failure.isEmpty())
-            qWarning().noquote() << "SetCupomCancelado:" << printed.failure;
-        m_context.message(m_context.Msg(QStringLiteral("Erro_Imp_Nfisc")), Ravuvozozod::Error);
-        return false;
-    }
-    openDrawer(!state.flags.boCreditoPessoal);
-    return true;
+    if (printed.ok)
+        return true;
+    if (!printed.failure.isEmpty())
+        qWarning().noquote() << "SetCupomCancelado:" << printed.failure;
+    m_context.message(m_context.Msg(QStringLiteral("Erro_Imp_Nfisc")), Ravuvozozod::Error);
+    return false;
 }
 
 // Only for a sale in cash, on a till with a drawer that is not a SAT till; a drawer that does
@@ -138,24 +158,10 @@ void ReceiptCancel::writeOpenSaleRecord(const QString &number)
     const QString trace = QStringLiteral("cdsvenda.data-cdsVendaCancelada.Data-")
         + QStringList{params.stCDCAIXA, params.stCDEMPRESA, number, params.stNRSERIEIMP, m_values.note}.join(QLatin1Char('-'));
     state.settlement.stRecebAux1 = trace;
-    const SaleDatasets &data = m_context.data();
-    CancelledSaleRecord record;
-    record.cdsVenda = data.cdsVenda.Data();
-    record.cdsVendaCancelada = data.cdsVendaCancelada.Data();
-    record.cdCaixa = params.stCDCAIXA;
-    record.cdEmpresa = params.stCDEMPRESA;
-    record.documentNumber = number;
-    record.nrSerieImp = params.stNRSERIEIMP;
-    record.dsModeloEcfVe = params.stDSMODELOECFVE;
-    record.dsMarcaEcfVe = params.stDSMARCAECFVE;
-    record.ecfImp = params.stECFIMP;
+    CancelledSaleRecord record = SettlementEnd(m_context, m_context.settlement().lastRoadEnd()).cancelledSaleRecord(number);
     record.note = m_values.note;
     record.noteSecondValue = m_values.noteSecondValue;
-    record.dtDataMovimento = state.startup.dtDATAMOVIMENTO;
     record.stRetAcesso = state.rights.stRetAcesso;
-    record.stRecebAux7 = state.startup.stRecebAux7;
-    record.stRecebAux20 = state.startup.stRecebAux20;
-    record.sistemaQubSat = params.boSISTEMAQUBSAT;
     Variant saleSequence;
     PendingRecords(m_context).sendCancelledSale(record, trace, &saleSequence);
     withdrawFromKitchen(record.cdsVenda, saleSequence.toString());

@@ -4,6 +4,7 @@
 // sale already closed on the fiscal printer, the SAT, an NFC-e or a non-fiscal number, with
 // the reversals of everything the sale started elsewhere. Private to the settlement subsystem.
 
+#include <outside/pkg_hrk00002_printing.h>
 #include <outside/pkg_hrk0000_common.h>
 #include <runtime/clientdataset.h>
 #include <runtime/variant.h>
@@ -58,6 +59,8 @@ private:
     void recordOpenSale();
     bool takeOpenSaleNumber(QString &number);
     bool printOpenSaleVoucher(const QString &number);
+    CancelVoucherRequest cancelVoucher(const QString &kind, const QString &number, const DataPacket &sale) const;
+    bool printCancelVoucher(const CancelVoucherRequest &voucher);
     void openDrawer(bool cashSale);
     void writeOpenSaleRecord(const QString &number);
     void logCancellation(const QString &number);

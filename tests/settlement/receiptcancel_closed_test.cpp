@@ -345,3 +345,28 @@ TEST_F(ClosedSaleTest, KeypadLeftEndsWithoutCancelling)
 }
 
 } // namespace
+
+namespace {
+
+// A cashback platform that does not answer is tried three times, each failure told, and the
+// cancellation goes on to its voucher and log.
+TEST_F(ClosedSaleTest, GcomThatDoesNotAnswerNeverStopsTheCancellation)
+{
+    ServerSeams seams = ServerSeams::current();
+    seams.partners.getDadosGCOM = [](const QString &, const QString &) {
+        return Variant(packet({"IDUTLINTEGCOM", "CDBRANDIDGCOM", "CDURLGCOM", "IDTOKENAPIGCOM"},
+                              {{"S", "B01", "http://127.0.0.1:9", "tok"}}));
+    };
+    seams.partners.getVendaGCOM = [](const QString &, const QString &, const QString &) {
+        return Variant(packet({"NRINSJURIEST", "NRNOTAFISCALCE", "NRCOMANDAEXT", "NRTELGCOM"},
+                              {{"12345678000199", "123", "X9", "11999"}}));
+    };
+    ScopedTable<ServerSeams> gcom(seams);
+    typeNumber("123");
+    press();
+    EXPECT_EQ(messages->texts().count(context().Msg("FALHA_GCOM")), 3) << shown().toStdString();
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::SetCupomCancelado), 1);
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::LogControleAcess), 1);
+}
+
+} // namespace
