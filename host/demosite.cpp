@@ -131,7 +131,7 @@ Report write(const QString &folder, const QDateTime &now, Till till)
     }
     SitePaths::setHome(root);
     qputenv("VENDACONS_HOME", root.toUtf8());
-    if (!createBase(report) || !writeBase(now, report))
+    if (!createBase(report) || !writeBase(now, report) || !writeCancellationTickets(report))
         return report;
     HostDatabase::reset();
     writeFiles(root, now, till, report);

@@ -62,6 +62,8 @@ QList<CadastreFile> cadastreFiles(const QDateTime &now);
 // Writes the menu, tables, people and balances into the base of the current site; tables
 // and columns the schema lacks are skipped and listed.
 bool writeBase(const QDateTime &now, Report &report);
+// The products whose cancelled receipt sends a cancellation ticket to the kitchen.
+bool writeCancellationTickets(Report &report);
 
 // The production printer of a menu group: the kitchen makes the plates, grills, pasta and
 // snacks, the bar the drinks and juices, and each is the other's backup printer. An empty

@@ -40,6 +40,9 @@ QHash<QString, Variant> deskValues(const QString &folder, const QDateTime &now, 
         // Scale labels "2PPPP0VVVVVC": product code in 2-5, value in 7-11.
         {"IDLCDBARBALATOL", "S"}, {"NRPOSINICODBARR", "2"}, {"NRPOSFINCODBARR", "5"},
         {"NRPOSINIVRCDBAR", "7"}, {"NRPOSFINVRCDBAR", "11"},
+        // Card charges of the fiscal-printer desk are reversed on the card program when the
+        // receipt is cancelled (the dedicated terminal kind).
+        {"IDTPTEF", "2"},
         {"IDUTTABPRECLVDC", "N"}, {"IDUTILTEF", "N"}, {"IDACRIMPOSTO", "N"}, {"IDSOLICITACPF", "N"},
         {"IDIMPCNPJCLIE", "N"}, {"IDIMPSALDOCUPOM", "S"}, {"DSOBSCUPFIS", "Obrigado e volte sempre!"},
         {"DSMENSCPFCUP", "CPF do consumidor na nota?"}, {"STTOTCV", "1"}, {"STTOTCOMPCRED", "1"},

@@ -18,6 +18,7 @@
 #include "partnerservices.h"
 #include "payment.h"
 #include "pricefunction.h"
+#include "receiptcancel.h"
 #include "promotions.h"
 #include "saleservices.h"
 #include "salesaving.h"
@@ -79,7 +80,6 @@ void installServices(Pkg_Hrk00002 &t)
     t.IntegracaoPromo = Promotions::IntegracaoPromo;
     t.AtivaProcesso = WaitWindow::AtivaProcesso;
     t.DesativaProcesso = WaitWindow::DesativaProcesso;
-    t.Observacao = SaleDialogs::Observacao;
     t.CriaFuncoesFiscais = SaleDialogs::CriaFuncoesFiscais;
     t.CriaMensagemProducao = SaleDialogs::CriaMensagemProducao;
     t.ProdCombinado = ItemDialogs::ProdCombinado;
@@ -93,6 +93,16 @@ void installServices(Pkg_Hrk00002 &t)
     t.CancelaPedido = [](const OrderCancelRequest &r, OrderCancelDatasets &d) {
         return OrderCancel::CancelaPedido(r, d, &printer());
     };
+    // The receipt cancellation: note, SAT and NFC-e cancellation, vouchers, tickets, log.
+    t.Observacao = ReceiptCancelHost::Observacao;
+    t.GeraArqXmlSat = ReceiptCancelHost::GeraArqXmlSat;
+    t.AlteraVendaCan = ReceiptCancelHost::AlteraVendaCan;
+    t.NFCeOnlineCanc = ReceiptCancelHost::NFCeOnlineCanc;
+    t.setNFCeCancelado = ReceiptCancelHost::setNFCeCancelado;
+    t.SetCupomCancelado = ReceiptCancelHost::SetCupomCancelado;
+    t.Imp_Extrato_SAT_Canc = ReceiptCancelHost::Imp_Extrato_SAT_Canc;
+    t.LogImpNFiscal = ReceiptCancelHost::LogImpNFiscal;
+    t.DisparaImprimeCancProduto = ReceiptCancelHost::DisparaImprimeCancProduto;
 }
 
 void installDevices(Pkg_Hrk00001 &t)
@@ -121,6 +131,7 @@ void installDevices(Pkg_Hrk00001 &t)
     t.FinalizaTransTef = CardTerminal::FinalizaTransTef;
     t.ImprimeCupomTef = CardTerminal::ImprimeCupomTef;
     t.CriaDedicado = CardTerminal::CriaDedicado;
+    t.CancelarVenda = ReceiptCancelHost::CancelarVenda;
 }
 
 } // namespace

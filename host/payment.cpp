@@ -52,7 +52,8 @@ void ensureFields(ClientDataSet &cdsMovCaixa)
         {"CDCONSUMIDOR", FieldType::String, 20}, {"CDCCUSCLIE", FieldType::String, 20},
         {"DTMOVIMCAIXA", FieldType::DateTime, 0}, {"DSIMPFISCAL", FieldType::String, 40},
         {"CDBANCARTCR", FieldType::String, 10},  {"CDFPIMPFIS", FieldType::String, 2},
-        {"QTPARCRECEB", FieldType::String, 3},   {"VRTROCO", FieldType::Double, 0}};
+        {"QTPARCRECEB", FieldType::String, 3},   {"VRTROCO", FieldType::Double, 0},
+        {"NRCONTROLTEF", FieldType::String, 60}};
     for (const Spec &spec : specs) {
         if (cdsMovCaixa.FieldDefs().IndexOf(QString::fromLatin1(spec.name)) < 0)
             cdsMovCaixa.FieldDefs().Add(QString::fromLatin1(spec.name), spec.type, spec.size);
@@ -282,6 +283,7 @@ PaymentAnswer Recebimento(const PaymentRequest &request, PaymentDatasets &datase
         return answer;
     }
     // The card parts are charged before anything is recorded: a refused card pays nothing.
+    QStringList controlNumbers;
     for (const Entry &entry : session->entries()) {
         if (!entry.means.isCard())
             continue;
@@ -292,9 +294,20 @@ PaymentAnswer Recebimento(const PaymentRequest &request, PaymentDatasets &datase
             return answer;
         }
         answer.stCompraCredAux2 = card.nsu; // a card receipt is due with the sale's
+        controlNumbers << card.nsu;
         answer.inRecebAux4 = card.receipt.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     }
     fillMovCaixa(datasets.cdsMovCaixa, *session, rowContext(request, datasets));
+    // Each card row keeps its charge's control number: a cancelled receipt reverses it by it.
+    for (datasets.cdsMovCaixa.First(); !datasets.cdsMovCaixa.Eof() && !controlNumbers.isEmpty(); datasets.cdsMovCaixa.Next()) {
+        const QString kind = datasets.cdsMovCaixa.FieldByName(QStringLiteral("IDTIPORECE")).AsString();
+        if (kind != QLatin1String("2") && kind != QLatin1String("3"))
+            continue;
+        datasets.cdsMovCaixa.Edit();
+        datasets.cdsMovCaixa.FieldByName(QStringLiteral("NRCONTROLTEF")).SetAsString(controlNumbers.takeFirst());
+        datasets.cdsMovCaixa.Post();
+    }
+    datasets.cdsMovCaixa.First();
     const QString refusal = registerOnFiscalPrinter(datasets);
     if (!refusal.isEmpty()) {
         HostLog::write(QStringLiteral("recebimento não registrado na impressora fiscal: ") + refusal);

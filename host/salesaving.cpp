@@ -247,7 +247,8 @@ bool writePayments(Writer &writer, const SaleKey &key, const DataPacket &rows, c
                    {QStringLiteral("CDCONSUMIDOR"), textOf(rows, row, "CDCONSUMIDOR")},
                    {QStringLiteral("CDCCUSCLIE"), textOf(rows, row, "CDCCUSCLIE")},
                    {QStringLiteral("CDBANCARTCR"), textOf(rows, row, "CDBANCARTCR")},
-                   {QStringLiteral("QTPARCRECEB"), textOf(rows, row, "QTPARCRECEB")}};
+                   {QStringLiteral("QTPARCRECEB"), textOf(rows, row, "QTPARCRECEB")},
+                   {QStringLiteral("NRCONTROLTEF"), textOf(rows, row, "NRCONTROLTEF")}};
         if (!writer.insert(QStringLiteral("MOVCAIXA"), values, QStringLiteral("MOVCAIXA %1").arg(row + 1)))
             return false;
     }

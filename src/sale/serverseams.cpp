@@ -5,6 +5,7 @@
 #include <server/srv_consumers_credit.h>
 #include <server/srv_counters.h>
 #include <server/srv_kds.h>
+#include <server/srv_lookups_fiscal.h>
 #include <server/srv_lookups_partners.h>
 #include <server/srv_lookups_products.h>
 #include <server/srv_lookups_tills.h>
@@ -134,7 +135,8 @@ LookupsProducts::LookupsProducts()
       getCuponsValidos(&Srv_Kal51000::getCuponsValidos),
       getPromoCombAux(&Srv_Kal51000::getPromoCombAux),
       getProdCodNCM(&Srv_Kal51000::getProdCodNCM),
-      getProdSubsidiado(&Srv_Kal51000::getProdSubsidiado)
+      getProdSubsidiado(&Srv_Kal51000::getProdSubsidiado),
+      getProdutoPai(&Srv_Kal51000::getProdutoPai)
 {
 }
 
@@ -162,6 +164,7 @@ void LookupsProducts::fillMissing()
     fill(setPromoCombAux, d.setPromoCombAux);
     fill(getCuponsValidos, d.getCuponsValidos);
     fill(getPromoCombAux, d.getPromoCombAux);
+    fill(getProdutoPai, d.getProdutoPai);
 }
 
 // ---- till lookups -----------------------------------------------------------------------------
@@ -195,7 +198,9 @@ LookupsTills::LookupsTills()
                           const QString &CDCAIXA) {
           return Srv_Kal51000::setReservaQRCode(CDFILIAL, NRVENDAREST, NRCOMANDA, CDCAIXA);
       }),
-      setLiberaQRCode(&Srv_Kal51000::setLiberaQRCode)
+      setLiberaQRCode(&Srv_Kal51000::setLiberaQRCode),
+      getImprLoja(&Srv_Kal51000::getImprLoja),
+      getImprLoja2(&Srv_Kal51000::getImprLoja2)
 {
 }
 
@@ -221,6 +226,8 @@ void LookupsTills::fillMissing()
     fill(getVendaQRCode, d.getVendaQRCode);
     fill(setReservaQRCode, d.setReservaQRCode);
     fill(setLiberaQRCode, d.setLiberaQRCode);
+    fill(getImprLoja, d.getImprLoja);
+    fill(getImprLoja2, d.getImprLoja2);
 }
 
 // ---- loyalty ----------------------------------------------------------------------------------
@@ -244,7 +251,8 @@ Loyalty::Loyalty()
                                                listedText(v, 4), listedText(v, 5), listedText(v, 6), listedText(v, 7),
                                                listedText(v, 8), listedText(v, 9), listedText(v, 10), listedText(v, 11));
       }),
-      setDevolveBeneficioItem(Srv_Kal51000::setDevolveBeneficioItem)
+      setDevolveBeneficioItem(Srv_Kal51000::setDevolveBeneficioItem),
+      setApagaBeneficio(Srv_Kal51000::setApagaBeneficio)
 {
 }
 
@@ -269,6 +277,7 @@ void Loyalty::fillMissing()
     fill(getListaBeneficio, d.getListaBeneficio);
     fill(setMovBeneficio, d.setMovBeneficio);
     fill(setDevolveBeneficioItem, d.setDevolveBeneficioItem);
+    fill(setApagaBeneficio, d.setApagaBeneficio);
 }
 
 // ---- orders -----------------------------------------------------------------------------------
@@ -549,6 +558,28 @@ void Cancellation::fillMissing()
     fill(getIDDTEMISCANC, d.getIDDTEMISCANC);
 }
 
+// ---- fiscal documents -------------------------------------------------------------------------
+
+LookupsFiscal::LookupsFiscal()
+    : getUltVendaSat(&Srv_Kal51000::getUltVendaSat),
+      getSituVendaSat(&Srv_Kal51000::getSituVendaSat),
+      getRetornaTefCappta(&Srv_Kal51000::getRetornaTefCappta)
+{
+}
+
+LookupsFiscal &LookupsFiscal::current()
+{
+    return ServerSeams::current().lookupsFiscal;
+}
+
+void LookupsFiscal::fillMissing()
+{
+    const LookupsFiscal d;
+    fill(getUltVendaSat, d.getUltVendaSat);
+    fill(getSituVendaSat, d.getSituVendaSat);
+    fill(getRetornaTefCappta, d.getRetornaTefCappta);
+}
+
 } // namespace Seam
 
 ServerSeams &ServerSeams::current()
@@ -572,4 +603,5 @@ void ServerSeams::fillMissing()
     consumers.fillMissing();
     partners.fillMissing();
     cancellation.fillMissing();
+    lookupsFiscal.fillMissing();
 }

@@ -121,6 +121,10 @@ struct LookupsProducts
     std::function<Variant(const QString &CDPRODUTO)> getProdCodNCM;
     // The branch's subsidised products (a packet), or the failure.
     std::function<Variant(const QString &CDFILIAL)> getProdSubsidiado;
+    // The product (CDPRODUTO, NMPRODUTO) of a sale item; a packet, or the failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA, const QString &NRSEQVENDA,
+                          const QString &NRSEQUITVEND)>
+        getProdutoPai;
 };
 
 struct LookupsTills
@@ -169,6 +173,10 @@ struct LookupsTills
     std::function<Variant(const QString &CDFILIAL, const QString &NRVENDAREST, const QString &NRCOMANDA,
                           const QString &CDCAIXA)>
         setLiberaQRCode;
+    // Port CDPORTAIMPR and model IDMODEIMPRES of the product's first / second production
+    // printer of the store; an empty packet when it has none, or the failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDLOJA, const QString &CDPRODUTO)> getImprLoja;
+    std::function<Variant(const QString &CDFILIAL, const QString &CDLOJA, const QString &CDPRODUTO)> getImprLoja2;
 };
 
 struct Loyalty
@@ -215,6 +223,10 @@ struct Loyalty
     // Gives back the reservation of the open sale's line at the desk; empty, or the failure.
     std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA, const QString &NRSEQUITVEND)>
         setDevolveBeneficioItem;
+    // Gives back the consumer's reserved uses of the named benefit; empty, or the failure.
+    std::function<Variant(const QString &CDCLIENTE, const QString &CDCONSUMIDOR, const QString &CDCAMPANHA,
+                          const QString &NRSEQPRODCAMP, const QString &NRSEQBENEFICIO)>
+        setApagaBeneficio;
 };
 
 struct Orders
@@ -499,6 +511,24 @@ struct Partners
     std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA, const QString &NRSEQVENDA)> getVendaGCOM;
 };
 
+// The fiscal documents the till issued (SAT sales, card movements of a coupon).
+struct LookupsFiscal
+{
+    LookupsFiscal();
+    static LookupsFiscal &current();
+    void fillMissing();
+
+    // The desk's SAT sales with that note number, newest first; a packet, or the failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA, const QString &NRNOTA)> getUltVendaSat;
+    // True when the newest SAT sale with that note number is cancelled; False otherwise or on failure.
+    std::function<bool(const QString &CDFILIAL, const QString &CDCAIXA, const QString &NRNOTA)> getSituVendaSat;
+    // NRCONTROLTEF of the card movement of the desk's receipt that day; empty when none, or
+    // the failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA, const QString &NRCUPOMFIS,
+                          const QDateTime &DTENTRVENDA)>
+        getRetornaTefCappta;
+};
+
 // Cancelling a saved sale and the lookups of the cancellation screens.
 struct Cancellation
 {
@@ -543,4 +573,5 @@ struct ServerSeams
     Seam::Consumers consumers;
     Seam::Partners partners;
     Seam::Cancellation cancellation;
+    Seam::LookupsFiscal lookupsFiscal;
 };

@@ -66,12 +66,13 @@ bool getSituVendaSat(const QString &CDFILIAL, const QString &CDCAIXA, const QStr
     return !situation.isFailure() && situation.toString() == QLatin1String("C");
 }
 
-QString getRetornaTefCappta(const QString &CDFILIAL, const QString &CDCAIXA, const QString &NRCUPOMFIS,
+Variant getRetornaTefCappta(const QString &CDFILIAL, const QString &CDCAIXA, const QString &NRCUPOMFIS,
                             const QDateTime &DTENTRVENDA)
 {
     const Params params = Params{{"P_CDFILIAL", CDFILIAL}, {"P_CDCAIXA", CDCAIXA}, {"P_NRCUPOMFIS", NRCUPOMFIS}}
                           + dayRange(DTENTRVENDA.date());
-    return ServerCall().fieldText(adqRetornaTefCappta, params, "NRCONTROLTEF", TextOnFailure::errorText());
+    const Variant control = ServerCall().value(adqRetornaTefCappta, params, "NRCONTROLTEF");
+    return control.isFailure() ? control : Variant(control.toString());
 }
 
 } // namespace Srv_Kal51000

@@ -22,8 +22,9 @@ VENDACONS_EXPORT Variant getUltVendaSat(const QString &CDFILIAL, const QString &
 // the probe session, so an unreachable server answers after its short time-out.
 VENDACONS_EXPORT bool getSituVendaSat(const QString &CDFILIAL, const QString &CDCAIXA, const QString &NRNOTA);
 // NRCONTROLTEF of the card movement of the desk's receipt NRCUPOMFIS on the day of
-// DTENTRVENDA; "" when none; the error text on failure.
-VENDACONS_EXPORT QString getRetornaTefCappta(const QString &CDFILIAL, const QString &CDCAIXA, const QString &NRCUPOMFIS,
-                                             const QDateTime &DTENTRVENDA);
+// DTENTRVENDA; "" when none; the failure as a failure (an error text must never pass for a
+// control number the card terminal is asked to reverse).
+VENDACONS_EXPORT Variant getRetornaTefCappta(const QString &CDFILIAL, const QString &CDCAIXA, const QString &NRCUPOMFIS,
+                                         const QDateTime &DTENTRVENDA);
 
 } // namespace Srv_Kal51000

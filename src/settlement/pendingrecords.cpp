@@ -209,10 +209,12 @@ void PendingRecords::keep(const DataPacket &record, const QString &failure)
                           m_context.state().params.stIDESQUEMA, 0);
 }
 
-bool PendingRecords::sendCancelledSale(const CancelledSaleRecord &record, const QString &trace)
+bool PendingRecords::sendCancelledSale(const CancelledSaleRecord &record, const QString &trace, Variant *saleSequence)
 {
     m_context.state().results.vaRetorno = Variant::array(10);
     const CancellationAnswer answer = m_context.services().IncluiVendaCan(record);
+    if (saleSequence)
+        *saleSequence = answer.saleSequence;
     Variant value;
     if (m_context.checkAnswer(answer.result, saleRecord, trace, value, SaleContext::Failure::Quiet))
         return true;
@@ -220,10 +222,13 @@ bool PendingRecords::sendCancelledSale(const CancelledSaleRecord &record, const 
     return false;
 }
 
-bool PendingRecords::sendStoredSaleCancelled(const CancelledStatusChange &change, const QString &trace)
+bool PendingRecords::sendStoredSaleCancelled(const CancelledStatusChange &change, const QString &trace,
+                                             Variant *saleSequence)
 {
     m_context.state().results.vaRetorno = Variant::array(10);
     const CancellationAnswer answer = m_context.services().AlteraVendaCan(change);
+    if (saleSequence)
+        *saleSequence = answer.saleSequence;
     Variant value;
     // Checked under the unit of the status change, not the sale's.
     if (Ravuvozozod::MensagemMetodo(answer.result, false, 0, statusRecord, QStringLiteral("Cli_Qub90900"), trace,

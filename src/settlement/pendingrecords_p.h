@@ -16,9 +16,11 @@ public:
     explicit PendingRecords(SaleContext &context) : m_context(context) {}
 
     QString folder() const;
-    // Sends the record; false when the host did not take it now (it is kept).
-    bool sendCancelledSale(const CancelledSaleRecord &record, const QString &trace);
-    bool sendStoredSaleCancelled(const CancelledStatusChange &change, const QString &trace);
+    // Sends the record; false when the host did not take it now (it is kept). `saleSequence`,
+    // when given, receives the recorded sale's sequence (element 1 of the host's result).
+    bool sendCancelledSale(const CancelledSaleRecord &record, const QString &trace, Variant *saleSequence = nullptr);
+    bool sendStoredSaleCancelled(const CancelledStatusChange &change, const QString &trace,
+                                 Variant *saleSequence = nullptr);
     // Writes the kept records, oldest first, deleting each file once the host wrote it; stops
     // at the first one the host still refuses. Answers how many were written.
     int write();

@@ -25,11 +25,6 @@ void Settlement::spbRecebClick(QObject *)
     SettleButton(m_context, *m_lastRoadEnd).run();
 }
 
-// Receipt cancellation is not offered on this till: the button does nothing.
-void Settlement::spbCancelaCupomClick(QObject *)
-{
-}
-
 void Settlement::timImpressoraBackupTimer(QObject *)
 {
     m_failover->tick(m_context.form().findChild<QTimer *>(FormName::timImpressoraBackup));

@@ -29,7 +29,12 @@ public:
     // The settle button: the common start, then the road of the sale. Every way out clears
     // boRecebendo; a failure of a road is shown and ends in the failure recovery.
     void spbRecebClick(QObject *Sender);
+    // The receipt cancellation (receiptcancel_p.h): the open counter sale, or a closed sale by
+    // the till's document, with its reversals; every way out runs the common end.
     void spbCancelaCupomClick(QObject *Sender);
+    // The production ticket of a cancelled receipt's items whose products ask for one, sent once
+    // per production printer pass. A failure is shown and never stops the caller.
+    void Cancela_Item_Imp_NFis(const QString &receiptNumber);
     // Ends a merchandise exchange: the returned items' credit and its file are dropped.
     void Limpa_TrocaMercadoria();
 

@@ -130,9 +130,9 @@ QString SettlementEnd::cancellationTrace(const QString &documentNumber) const
         + QStringList{params.stCDCAIXA, params.stCDEMPRESA, documentNumber, params.stNRSERIEIMP}.join(QLatin1Char('-'));
 }
 
-bool SettlementEnd::recordCancelledSale(const QString &documentNumber)
+CancelledSaleRecord SettlementEnd::cancelledSaleRecord(const QString &documentNumber) const
 {
-    SaleState &state = m_context.state();
+    const SaleState &state = m_context.state();
     const Parameters &params = state.params;
     const SaleDatasets &data = m_context.data();
     CancelledSaleRecord record;
@@ -149,7 +149,12 @@ bool SettlementEnd::recordCancelledSale(const QString &documentNumber)
     record.stRecebAux7 = state.startup.stRecebAux7;
     record.stRecebAux20 = state.startup.stRecebAux20;
     record.sistemaQubSat = params.boSISTEMAQUBSAT;
-    return PendingRecords(m_context).sendCancelledSale(record, cancellationTrace(documentNumber));
+    return record;
+}
+
+bool SettlementEnd::recordCancelledSale(const QString &documentNumber)
+{
+    return PendingRecords(m_context).sendCancelledSale(cancelledSaleRecord(documentNumber), cancellationTrace(documentNumber));
 }
 
 bool SettlementEnd::markStoredSaleCancelled(const QString &savedSaleKey)

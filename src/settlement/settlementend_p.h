@@ -2,6 +2,8 @@
 
 #include "settlement_p.h"
 
+#include <outside/pkg_hrk00002_sale.h>
+
 #include <QString>
 
 #include <optional>
@@ -34,6 +36,8 @@ public:
     // IncluiVendaCan for a sale that was never stored; false when the host did not record it
     // now (the record is then kept for later and the cashier told).
     bool recordCancelledSale(const QString &documentNumber);
+    // The record of a sale never stored, from the sale datasets and the till's parameters.
+    CancelledSaleRecord cancelledSaleRecord(const QString &documentNumber) const;
     // AlteraVendaCan for a stored sale; false when the host did not change it now (kept).
     bool markStoredSaleCancelled(const QString &savedSaleKey);
     void logCouponCancelled(const QString &couponNumber);

@@ -86,7 +86,7 @@ const QList<Case> partnerCases{
      "VENDA", "false"},
     {"RetornaTefCapptaCardMovementOfThatDay", cardSale,
      [] { return render(getRetornaTefCappta("01", "001", "55", QDateTime(QDate(2026, 3, 4), QTime(15, 30)))); },
-     "CTRL7", "", "MOVCAIXA", errorText},
+     "CTRL7", "", "MOVCAIXA", failure},
     {"DadosAme", {branchSettings}, [] { return render(getDadosAme("01")); },
      "loja|segredo|5|lojahom|segredohom|P||||https://ame", "", "PARAVEND", failure},
     {"MovCaixaAME", walletSale,

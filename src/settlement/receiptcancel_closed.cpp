@@ -1,0 +1,414 @@
+// A closed sale cancelled by the receipt cancellation: the card payment, the kitchen display,
+// the wallet and the cashback reversed, the sale cancelled on the server (which tells the other
+// partners), the NFC-e at the tax authority, the vouchers, the cancelled-items ticket, the
+// drawer and the access log.
+#include "receiptcancel_p.h"
+
+#include "pendingrecords_p.h"
+#include "settlement.h"
+
+#include <consumer/consumersale.h>
+#include <outside/pkg_hrk00001.h>
+#include <outside/pkg_hrk00002.h>
+#include <outside/ravuvozozod.h>
+#include <runtime/abort.h>
+#include <runtime/clock.h>
+#include <runtime/messages.h>
+#include <runtime/ptbr.h>
+#include <runtime/sitepaths.h>
+#include <sale/codes.h>
+#include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/salestate.h>
+#include <sale/serverseams.h>
+#include <server/srv_salecancel.h>
+
+#include <QByteArray>
+#include <QDebug>
+#include <QFile>
+#include <QXmlStreamReader>
+
+#include <exception>
+
+namespace {
+
+const QString satKind = QStringLiteral("NFCe-Sat");
+const QString nfceKind = QStringLiteral("NFCe");
+
+QString text(const ClientDataSet &dataset, const char *name)
+{
+    return dataset.FindField(QString::fromLatin1(name)).AsString();
+}
+
+void load(ClientDataSet &dataset, const Variant &answer)
+{
+    dataset.Close();
+    if (answer.isPacket())
+        dataset.SetData(answer.packet());
+    dataset.First();
+}
+
+bool allDigits(const QString &value, int length)
+{
+    if (value.size() != length)
+        return false;
+    for (const QChar c : value)
+        if (!c.isDigit())
+            return false;
+    return true;
+}
+
+} // namespace
+
+CfeNumbers cfeNumbersOf(const QString &cfeXml)
+{
+    CfeNumbers numbers;
+    QXmlStreamReader xml(cfeXml);
+    while (!xml.atEnd() && (numbers.number.isEmpty() || numbers.serial.isEmpty())) {
+        if (!xml.readNextStartElement())
+            continue;
+        if (xml.name() == QLatin1String("nCFe") && numbers.number.isEmpty())
+            numbers.number = xml.readElementText().trimmed();
+        else if (xml.name() == QLatin1String("nserieSAT") && numbers.serial.isEmpty())
+            numbers.serial = xml.readElementText().trimmed();
+    }
+    if (!allDigits(numbers.number, 6))
+        numbers.number.clear();
+    if (!allDigits(numbers.serial, 9))
+        numbers.serial.clear();
+    return numbers;
+}
+
+void ReceiptCancel::closedSale()
+{
+    const Parameters &params = m_context.state().params;
+    if (params.boUTILIZAIMPFIS) {
+        fiscalPrinterSale();
+        return;
+    }
+    if (params.boSISTEMAQUBNFCE) {
+        if (!question(QStringLiteral("Confirma o Cancelamento da NFC-e: ") + m_values.documentNumber))
+            Abort();
+        m_values.documentNumber = m_values.documentNumber.mid(1);
+        m_values.kind = nfceKind;
+        nfceSale();
+        return;
+    }
+    if (!params.boSISTEMAQUBSAT)
+        m_values.kind = question(m_context.Msg(QStringLiteral("Canc_VendaV"))) ? QString() : QStringLiteral("C");
+    satOrPlainSale();
+}
+
+// ---- fiscal printer ------------------------------------------------------------------------------
+
+void ReceiptCancel::fiscalPrinterSale()
+{
+    SaleState &state = m_context.state();
+    const Parameters &params = state.params;
+    reverseCardPayment();
+    CancelledStatusChange change;
+    change.saleKey = m_values.couponNumber;
+    change.cdFilial = params.stCDFILIAL;
+    change.cdCaixa = params.stCDCAIXA;
+    change.dtMovimento = state.startup.dtMovimentoFiscal;
+    change.note = m_values.note;
+    change.noteSecondValue = m_values.noteSecondValue;
+    change.stRetAcesso = state.rights.stRetAcesso;
+    const QString trace = QStringList{m_values.couponNumber, params.stCDFILIAL, params.stCDCAIXA,
+                                      PtBr::DateToStr(change.dtMovimento.date()) + m_values.note + m_values.noteSecondValue,
+                                      state.rights.stRetAcesso, QString()}
+                              .join(QLatin1Char('-'));
+    Variant saleSequence;
+    PendingRecords(m_context).sendStoredSaleCancelled(change, trace, &saleSequence);
+    withdrawFromKitchen(m_context.data().cdsVenda.Data(), saleSequence.toString());
+    logCancellation(m_values.couponNumber);
+}
+
+// A control number is reversed on the dedicated terminal only when the server answered one;
+// the last card transaction's file is deleted only once the terminal reversed it.
+void ReceiptCancel::reverseCardPayment()
+{
+    const SaleState &state = m_context.state();
+    const Parameters &params = state.params;
+    if (params.stIDTPTEF != QLatin1String("2"))
+        return;
+    const QDateTime day = state.startup.dtMovimentoFiscal;
+    Variant control;
+    if (!m_context.checkAnswer(m_context.server().lookupsFiscal.getRetornaTefCappta(params.stCDFILIAL, params.stCDCAIXA,
+                                                                                      m_values.couponNumber, day),
+                               QStringLiteral("getRetornaTefCappta"),
+                               QStringList{params.stCDFILIAL, params.stCDCAIXA, m_values.couponNumber, PtBr::DateToStr(day.date())}
+                                   .join(QLatin1Char('-')),
+                               control))
+        return;
+    const QString number = control.toString().trimmed();
+    if (number.isEmpty())
+        return;
+    m_context.message(m_context.messages().Msg(QStringLiteral("Canc_Capp"), {number}), Ravuvozozod::Information);
+    DedicatedTefRequest request;
+    request.dsEndIpSitef = params.stDSENDIPSITEF;
+    request.cdLojaTef = params.stCDLOJATEF;
+    request.cdTerTef = params.stCDTERTEF;
+    request.idTpTef = params.stIDTPTEF;
+    request.cdPortaTef = params.stCDPORTATEF;
+    request.cdEstTef = params.stCDESTTEF;
+    request.controlNumber = number;
+    const QDateTime now = Clock::now();
+    request.date = now.toString(QStringLiteral("yyyyMMdd"));
+    request.time = now.toString(QStringLiteral("HHmmss"));
+    request.idEsquema = params.stIDESQUEMA;
+    request.nrCnpjLoja = params.stNRCNPJLOJA;
+    request.nrCnpjTefHouse = params.stNRCNPJTEFHOUSE;
+    request.cdTokenTls = params.stCDTOKENTLS;
+    request.cdTpComunTls = params.stCDTPCOMUNTLS;
+    request.cdTpProxyTls = params.stCDTPPROXYTLS;
+    request.cdEnProxyTls = params.stCDENPROXYTLS;
+    const DedicatedTefAnswer reversed = m_context.devices().CriaDedicado(request);
+    if (!reversed.ok) {
+        m_context.message(QStringLiteral("A transação com número de controle %1 não foi cancelada no terminal de cartão. "
+                                         "Cancele-a pelo terminal.")
+                              .arg(number),
+                          Ravuvozozod::Error);
+        if (!reversed.failure.isEmpty())
+            qWarning().noquote() << "CriaDedicado:" << reversed.failure;
+        return;
+    }
+    QFile::remove(SitePaths::resolve(params.stDSDIRCAD + QStringLiteral("ultTef.cds")));
+    m_context.message(m_context.Msg(QStringLiteral("Canc_Capp_Ok")), Ravuvozozod::Information);
+}
+
+// ---- NFC-e ---------------------------------------------------------------------------------------
+
+void ReceiptCancel::nfceSale()
+{
+    SaleState &state = m_context.state();
+    const Parameters &params = state.params;
+    const QString opened = PtBr::DateTimeToStr(params.dtDTABERCAIX);
+    // The number as typed is padded to nine digits; a base that keeps it without the zeros is
+    // asked for it that way too, and the cancellation goes on with the form it holds.
+    QString plain = m_values.documentNumber;
+    while (plain.size() > 1 && plain.startsWith(QLatin1Char('0')))
+        plain.remove(0, 1);
+    for (const QString &number : QStringList{m_values.documentNumber, plain}) {
+        load(m_cdsVendaCanNFCe,
+             m_context.checkedValue(m_context.server().cancellation.getVendaCanNFCe(params.stCDFILIAL, params.stCDCAIXA, number,
+                                                                                    params.dtDTABERCAIX),
+                                    QStringLiteral("getVendaCanNFCe"),
+                                    QStringList{params.stCDFILIAL, params.stCDCAIXA, number, opened}.join(QLatin1Char('-'))));
+        if (!m_cdsVendaCanNFCe.IsEmpty()) {
+            m_values.documentNumber = number;
+            break;
+        }
+        if (number == plain)
+            break;
+    }
+    state.settlement.stCancCupomAux8 =
+        m_context.checkedValue(m_context.server().cancellation.getIDDTEMISCANC(params.stCDFILIAL), QStringLiteral("getIDDTEMISCANC"),
+                               params.stCDFILIAL)
+            .toString();
+    // Nothing is touched for a number of no sale (or of one already cancelled).
+    if (m_cdsVendaCanNFCe.IsEmpty())
+        stop(m_context.Msg(QStringLiteral("Venda_Nfisc_Nenc")));
+    if (text(m_cdsVendaCanNFCe, "IDCANCEXTNFCE") == QLatin1String("N") && nfceTooLate())
+        stop(m_context.Msg(QStringLiteral("Nfce_Fora_Prazo")));
+    const QString sequence = text(m_cdsVendaCanNFCe, "NRSEQVENDA");
+    withdrawFromKitchen(m_context.data().cdsVenda.Data(), sequence);
+    m_context.consumer().EstornoAME(text(m_cdsVendaCanNFCe, "CDFILIAL"), text(m_cdsVendaCanNFCe, "CDCAIXA"), sequence,
+                                    m_cdsVendaCanNFCe.FindField(QStringLiteral("DTABERTUR")).AsDateTime());
+    bool voucherDue = true;
+    if (text(m_cdsVendaCanNFCe, "IDSTATUSNFCE") != QLatin1String("A")) {
+        cancelOnServer(QString());
+        m_context.message(QStringLiteral("Atenção! Venda NFC-e concluída em Modo Contingência Offline. A venda será cancelada "
+                                         "apenas no sistema, para cancelamento na SEFAZ realize a rotina pelo Daraza da Vedure."),
+                          Ravuvozozod::Error);
+    } else {
+        const HostResult authority = m_context.services().NFCeOnlineCanc(NfceCancelRequest{params.stCDFILIAL}, m_cdsVendaCanNFCe);
+        cancelOnServer(QString());
+        voucherDue = !authority.ok;
+        if (voucherDue)
+            m_context.message(QStringLiteral("Atenção! Não foi possível cancelar a Venda NFC-e na SEFAZ. A venda será cancelada "
+                                             "apenas no sistema, para cancelamento na SEFAZ realize a rotina pelo Daraza da Vedure."),
+                              Ravuvozozod::Error);
+    }
+    cancelGcom(sequence);
+    m_context.settlement().Cancela_Item_Imp_NFis(m_values.documentNumber);
+    if (!voucherDue) {
+        finishDocument();
+        return;
+    }
+    // The sale is cancelled on the server: a voucher the printer refuses is reported, and the
+    // cancellation is logged all the same.
+    if (!printNfceVoucher(true))
+        m_context.message(m_context.Msg(QStringLiteral("Erro_Imp_Nfisc")), Ravuvozozod::Error);
+    logCancellation(m_values.couponNumber);
+}
+
+// An authorised NFC-e may be cancelled until its limit; one not yet authorised only where the
+// branch extends the rule to it.
+bool ReceiptCancel::nfceTooLate()
+{
+    const QDateTime limit = m_cdsVendaCanNFCe.FindField(QStringLiteral("DTLIMITECANC")).AsDateTime();
+    if (!limit.isValid() || Clock::now() <= limit)
+        return false;
+    const QString status = text(m_cdsVendaCanNFCe, "IDSTATUSNFCE");
+    return status == QLatin1String("A")
+        || (status == QLatin1String("P") && isYes(m_context.state().settlement.stCancCupomAux8));
+}
+
+// ---- SAT and non-fiscal ---------------------------------------------------------------------------
+
+void ReceiptCancel::satOrPlainSale()
+{
+    cancelOnServer(m_values.kind == satKind ? cfeFileText() : QString());
+    if (m_cdsVendaNFisc.IsEmpty())
+        stop(m_context.Msg(QStringLiteral("Venda_Nfisc_Nenc")));
+    const QString sequence = text(m_cdsVendaNFisc, "NRSEQVENDA");
+    withdrawFromKitchen(m_cdsVendaNFisc.Data(), sequence);
+    cancelGcom(sequence);
+    finishDocument();
+}
+
+QString ReceiptCancel::cfeFileText() const
+{
+    QString encoded = m_values.satAnswer.value(QStringLiteral("arquivoCFeBase64"));
+    encoded.remove(QLatin1Char('\r'));
+    encoded.remove(QLatin1Char('\n'));
+    return QString::fromUtf8(QByteArray::fromBase64(encoded.trimmed().toLatin1()));
+}
+
+// A failure of the server cancellation has rolled everything back there: it is shown and the
+// press ends, with nothing printed or logged for a sale that is not cancelled.
+void ReceiptCancel::cancelOnServer(const QString &cfeFile)
+{
+    const SaleState &state = m_context.state();
+    const Parameters &params = state.params;
+    const StartupResults &startup = state.startup;
+    Srv_Kal51000::SaleCancelRequest request;
+    request.CDFILIAL = params.stCDFILIAL;
+    request.CDCAIXA = params.stCDCAIXA;
+    request.number = m_values.documentNumber;
+    request.kind = m_values.kind;
+    request.NRACESSOCANC = m_values.satAccessKey;
+    request.CDSUPERVISOR = state.rights.stRetAcesso;
+    request.DSOBSCANCUP = m_values.note;
+    request.DTABERTUR = params.dtDTABERCAIX;
+    request.DSARQXMLCANCNFCE = cfeFile;
+    request.IDEXTCONSONLINE = params.stIDEXTCONSONLINE;
+    request.CDURLWSEXTCONS = params.stCDURLWSEXTCONS;
+    request.IDUTILFID4ALL = params.stIDUTILFID4ALL;
+    request.CDURLWSFID4ALL = params.stCDURLWSFID4ALL;
+    request.IDUTILFIDUDS = params.stIDUTILFIDUDS;
+    request.CDURLWSFIDUDS = params.stCDURLWSFIDUDS;
+    request.IDUTILINTEPROMO = params.stIDUTILINTEPROMO;
+    request.CDURLINTEPROMO = params.stCDURLINTEPROMO;
+    request.IDDEBCONSCENTRAL = params.stIDDEBCONSCENTRAL;
+    request.IDEXTCONSCENTRAL = params.stIDEXTCONSCENTRAL;
+    request.CDURLFIDONLINE = params.stCDURLFIDONLINE;
+    request.IDUTILINTVALPRE = params.stIDUTILINTVALPRE;
+    request.CDURLINTVALPRE = params.stCDURLINTVALPRE;
+    request.NRSEGREQVALPRE = params.stNRSEGREQVALPRE;
+    request.IDUTICOREBANC = params.stIDUTICOREBANC;
+    request.CDURLCOREBANC = params.stCDURLCOREBANC;
+    request.NRTEMPOCOREBANC = params.stNRTEMPOCOREBANC;
+    request.IDUTILINTVIMO = params.stIDUTILINTVIMO;
+    request.CDURLINTVIMO = params.stCDURLINTVIMO;
+    request.IDUTILFIXECRM = params.stIDUTILFIXECRM;
+    request.CDURLFIXECRM = params.stCDURLFIXECRM;
+    request.IDCRMBONUS = startup.stCancCupomAux4;
+    request.CDURLCRMBONUS = startup.stCancCupomAux5;
+    request.CDAUTHCRMBONUS = startup.stCancCupomAux6;
+    request.CDCODECRMBONUS = startup.stCancCupomAux7;
+    Variant cancelled;
+    const bool answered = m_context.checkAnswer(
+        m_context.server().cancellation.getVendaNFisc(request), QStringLiteral("getVendaNFisc"),
+        QStringList{params.stCDFILIAL, params.stCDCAIXA, m_values.documentNumber, m_values.kind}.join(QLatin1Char('-')), cancelled);
+    if (!answered) {
+        m_context.services().DesativaProcesso();
+        Abort();
+    }
+    load(m_cdsVendaNFisc, cancelled);
+}
+
+// The cashback platform never stops a cancellation.
+void ReceiptCancel::cancelGcom(const QString &saleSequence)
+{
+    const Parameters &params = m_context.state().params;
+    try {
+        m_context.consumer().cancelGcomCashback(params.stCDFILIAL, params.stCDLOJA, params.stCDCAIXA, saleSequence);
+    } catch (const EAbort &) {
+    } catch (const std::exception &failure) {
+        qWarning().noquote() << "GCOM:" << failure.what();
+    }
+}
+
+// The cancelled sale's voucher of its kind, then the drawer and the access log. The sale is
+// cancelled on the server by now: a voucher the printer refuses is reported and logged.
+void ReceiptCancel::finishDocument()
+{
+    if (m_cdsVendaNFisc.IsEmpty())
+        stop(m_context.Msg(QStringLiteral("Venda_Nfisc_Nenc")));
+    if (m_values.kind == nfceKind) {
+        if (!printNfceVoucher(false))
+            m_context.message(m_context.Msg(QStringLiteral("Erro_Imp_Nfisc")), Ravuvozozod::Error);
+    } else if (m_values.kind == satKind) {
+        printSatReceipt();
+    } else {
+        printPlainVoucher();
+    }
+    logCancellation(m_values.couponNumber);
+}
+
+void ReceiptCancel::printSatReceipt()
+{
+    const SaleState &state = m_context.state();
+    const NameValueList &sat = m_values.satAnswer;
+    const CfeNumbers numbers = cfeNumbersOf(sat.value(QStringLiteral("arqxmlnfce")));
+    if (numbers.number.isEmpty() || numbers.serial.isEmpty())
+        qWarning().noquote() << "SAT cancellation answer without its CF-e number or SAT serial";
+    SatCancelReceiptRequest receipt;
+    receipt.timeStamp = sat.value(QStringLiteral("timeStamp"));
+    receipt.chaveConsulta = sat.value(QStringLiteral("chaveConsulta"));
+    receipt.assinaturaQrCode = sat.value(QStringLiteral("assinaturaQRCODE"));
+    receipt.stRecebAux2 = state.startup.stRecebAux2;
+    receipt.cfeNumber = numbers.number;
+    receipt.satSerial = numbers.serial;
+    receipt.valorTotalCfe = sat.value(QStringLiteral("valorTotalCFe"));
+    receipt.nrSeqVenda = text(m_cdsCancSat, "NRSEQVENDA");
+    receipt.nrNotaFiscalCe = text(m_cdsCancSat, "NRNOTAFISCALCE");
+    receipt.nrAcessoNfce = text(m_cdsCancSat, "NRACESSONFCE");
+    receipt.cdCaixa = text(m_cdsCancSat, "CDCAIXA");
+    const HostResult printed = m_context.services().Imp_Extrato_SAT_Canc(receipt);
+    if (!printed.ok)
+        qWarning().noquote() << "Imp_Extrato_SAT_Canc:" << printed.failure;
+    m_context.settlement().Cancela_Item_Imp_NFis(m_values.documentNumber);
+    m_values.satAnswer = NameValueList();
+    m_context.services().DesativaProcesso();
+}
+
+void ReceiptCancel::printPlainVoucher()
+{
+    if (printCancelVoucher(cancelVoucher(m_values.kind, m_values.documentNumber, m_cdsVendaNFisc.Data())))
+        openDrawer(m_values.kind.isEmpty());
+}
+
+bool ReceiptCancel::printNfceVoucher(bool contingency)
+{
+    const SaleState &state = m_context.state();
+    const Parameters &params = state.params;
+    NfceCancelVoucherRequest voucher;
+    voucher.idTipoImpNf3 = params.stIDTIPOIMPNF3;
+    voucher.cdPortImpNf3 = params.stCDPORTIMPNF3;
+    voucher.kind = m_values.kind;
+    voucher.cdFilial = params.stCDFILIAL;
+    voucher.cdCaixa = params.stCDCAIXA;
+    voucher.nmCaixa = params.stNMCAIXA;
+    voucher.documentNumber = m_values.documentNumber;
+    voucher.dsObsCupFis = params.stDSOBSCUPFIS;
+    voucher.boCupomAberto = state.flags.boCupomAberto;
+    voucher.cdsVendaNFisc = m_cdsVendaNFisc.Data();
+    voucher.contingency = contingency;
+    const HostResult printed = m_context.services().setNFCeCancelado(voucher);
+    if (!printed.ok && !printed.failure.isEmpty())
+        qWarning().noquote() << "setNFCeCancelado:" << printed.failure;
+    return printed.ok;
+}

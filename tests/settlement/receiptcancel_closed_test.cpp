@@ -1,0 +1,372 @@
+// The receipt cancellation of a closed sale by its number: CF-e at the SAT, NFC-e at the tax
+// authority, a non-fiscal sale; the server cancellation and what follows it.
+#include "receiptcancelfixture.h"
+
+#include <sale/saledatasets.h>
+
+namespace {
+
+class ClosedSaleTest : public ReceiptCancelTest
+{
+protected:
+    void SetUp() override
+    {
+        ReceiptCancelTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        closeSale();
+    }
+};
+
+// ---- SAT ------------------------------------------------------------------------------------
+
+class SatCancel : public ClosedSaleTest
+{
+protected:
+    void SetUp() override
+    {
+        ClosedSaleTest::SetUp();
+        state().editParams().boSISTEMAQUBSAT = true;
+    }
+};
+
+TEST_F(SatCancel, CfeCancelledAtTheSatThenOnTheServerWithItsFile)
+{
+    typeNumber("123");
+    press();
+    EXPECT_TRUE(cancelCalls.contains("getUltVendaSat 000123")) << cancelCalls.join(",").toStdString();
+    EXPECT_EQ(host->last(&Pkg_Hrk00002::GeraArqXmlSat).operation, "CANC");
+    EXPECT_EQ(host->last(&Pkg_Hrk00001::CancelarVenda).cancelXml, "<CFeCanc/>");
+    EXPECT_EQ(lastCancelRequest.kind, "NFCe-Sat");
+    EXPECT_EQ(lastCancelRequest.number, "000123");
+    EXPECT_EQ(lastCancelRequest.NRACESSOCANC, "CFe35240312345678000199590001234560001234567");
+    EXPECT_TRUE(lastCancelRequest.DSARQXMLCANCNFCE.contains("<nCFe>000123</nCFe>"));
+    const SatCancelReceiptRequest receipt = host->last(&Pkg_Hrk00002::Imp_Extrato_SAT_Canc);
+    EXPECT_EQ(receipt.cfeNumber, "000123");
+    EXPECT_EQ(receipt.satSerial, "900004019");
+    EXPECT_EQ(receipt.nrSeqVenda, "0000000042");
+    EXPECT_TRUE(cancelCalls.contains("CancelaPedidoKDS 0000000042"));
+    EXPECT_TRUE(cancelCalls.contains("getItemsCancelados 000123"));
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::LogControleAcess), 1);
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::AbreGaveta), 0);
+}
+
+struct SatStopCase
+{
+    const char *name;
+    std::function<void(SatCancel &)> arrange;
+    QString shown;
+    int devices; // CancelarVenda calls
+};
+
+void PrintTo(const SatStopCase &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+const SatStopCase satStopCases[] = {
+    {"KeypadLeft", [](SatCancel &t) { t.host->script(&Pkg_Hrk00002::TecladoNumerico, KeypadAnswer{false, "123"}); }, "", 0},
+    {"ZeroTyped", [](SatCancel &t) { t.typeNumber("0"); }, "", 0},
+    {"AlreadyCancelled",
+     [](SatCancel &t) {
+         t.typeNumber("123");
+         t.satAlreadyCancelled = true;
+     },
+     "Cupom CF-e-SAT já está cancelado.", 0},
+    {"NotFound",
+     [](SatCancel &t) {
+         t.typeNumber("999");
+         t.satSale = ReceiptCancelTest::packet({"NRNOTAFISCALCE"}, {});
+     },
+     "Cupom CF-e-SAT inexistente.", 0},
+    {"NoCancellationXml",
+     [](SatCancel &t) {
+         t.typeNumber("123");
+         t.host->setDefault(&Pkg_Hrk00002::GeraArqXmlSat, TextAnswer{true, "", {}});
+     },
+     "Não foi possível gerar o xml de cancelamento.", 0},
+    {"OutsideThirtyMinutes",
+     [](SatCancel &t) {
+         t.typeNumber("123");
+         t.host->setDefault(&Pkg_Hrk00001::CancelarVenda, ReceiptCancelTest::satAnswer("1210"));
+     },
+     "Rejeição: Intervalo de tempo entre a emissão do CF-e a ser cancelado e a emissão do respectivo CF-e de cancelamento "
+     "é maior que 30 (trinta) minutos.",
+     1},
+    {"SatDoesNotAnswer",
+     [](SatCancel &t) {
+         t.typeNumber("123");
+         t.host->setDefault(&Pkg_Hrk00001::CancelarVenda, SatAnswer{false, {}, "tempo esgotado"});
+     },
+     "Falha na conexão do sistema Lumbera com o SAT", 1},
+};
+
+class SatStops : public SatCancel, public ::testing::WithParamInterface<SatStopCase>
+{
+};
+
+TEST_P(SatStops, CancelNothingOnTheServer)
+{
+    GetParam().arrange(*this);
+    press();
+    QStringList shownTexts = messages->texts();
+    shownTexts.removeAll(messages->calls().isEmpty() ? QString() : QString("Confirma o Cancelamento da NFC-e 000123 ?"));
+    EXPECT_EQ(shownTexts.join(" | "), GetParam().shown);
+    EXPECT_EQ(host->count(&Pkg_Hrk00001::CancelarVenda), GetParam().devices);
+    EXPECT_TRUE(cancelCalls.filter("getVendaNFisc").isEmpty());
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::LogControleAcess), 0);
+    EXPECT_FALSE(state().flags.boCancCupomAux1);
+}
+
+INSTANTIATE_TEST_SUITE_P(ReceiptCancel, SatStops, ::testing::ValuesIn(satStopCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+// A number typed on an earlier press never chooses the document of a later one.
+TEST_F(SatCancel, LeavingTheKeypadNeverReusesAnEarlierNumber)
+{
+    typeNumber("123");
+    messages->script({false}); // the earlier press answers No at the confirmation
+    press();
+    host->script(&Pkg_Hrk00002::TecladoNumerico, KeypadAnswer{false, QString()});
+    press();
+    EXPECT_EQ(cancelCalls.filter("getUltVendaSat").size(), 1);
+    EXPECT_EQ(host->count(&Pkg_Hrk00001::CancelarVenda), 0);
+}
+
+TEST(CfeNumbers, ReadFromTheElementsOrLeftEmpty)
+{
+    struct Row
+    {
+        QString xml;
+        QString number;
+        QString serial;
+    };
+    const Row rows[] = {
+        {"<CFe><ide><nserieSAT>900004019</nserieSAT><nCFe>000123</nCFe></ide></CFe>", "000123", "900004019"},
+        {"<CFe><ide><nCFe>12</nCFe><nserieSAT>9000X4019</nserieSAT></ide></CFe>", "", ""},
+        {"<CFe><ide><dEmi>20240305</dEmi></ide></CFe>", "", ""},
+        {"nCFe>000123 garbage", "", ""},
+        {"", "", ""},
+    };
+    for (const Row &row : rows) {
+        const CfeNumbers numbers = cfeNumbersOf(row.xml);
+        EXPECT_EQ(numbers.number, row.number) << row.xml.toStdString();
+        EXPECT_EQ(numbers.serial, row.serial) << row.xml.toStdString();
+    }
+}
+
+// ---- NFC-e ------------------------------------------------------------------------------------
+
+class NfceCancel : public ClosedSaleTest
+{
+protected:
+    void SetUp() override
+    {
+        ClosedSaleTest::SetUp();
+        state().editParams().boSISTEMAQUBNFCE = true;
+        typeNumber("45");
+    }
+};
+
+TEST_F(NfceCancel, AuthorisedNfceCancelledAtTheAuthorityThenOnTheServer)
+{
+    vendaCanNFCe = nfceSale("A", "2024-03-05T14:45:00");
+    press();
+    EXPECT_TRUE(cancelCalls.contains("getVendaCanNFCe 000000045")) << cancelCalls.join(",").toStdString();
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::NFCeOnlineCanc), 1);
+    EXPECT_EQ(lastCancelRequest.kind, "NFCe");
+    EXPECT_EQ(lastCancelRequest.number, "000000045");
+    EXPECT_TRUE(lastCancelRequest.DSARQXMLCANCNFCE.isEmpty());
+    EXPECT_TRUE(lastCancelRequest.NRACESSOCANC.isEmpty());
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::setNFCeCancelado), 1);
+    EXPECT_FALSE(host->last(&Pkg_Hrk00002::setNFCeCancelado).contingency);
+    EXPECT_TRUE(cancelCalls.contains("CancelaPedidoKDS 0000000042"));
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::LogControleAcess), 1);
+}
+
+struct NfceCase
+{
+    const char *name;
+    QString status;
+    QString limit;
+    QString branchRule;
+    bool authorityAccepts;
+    bool serverCancels;      // getVendaNFisc called
+    bool contingencyVoucher; // the voucher printed is the contingency one
+    QString shownStart;      // the first message shown (after the confirmation)
+};
+
+void PrintTo(const NfceCase &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+const NfceCase nfceCases[] = {
+    {"AuthorisedTooLate", "A", "2024-03-05T14:00:00", "N", true, false, false,
+     "Operação bloqueada. NFC-e autorizada há mais de 30 minutos."},
+    {"PendingTooLateWhereTheBranchSaysSo", "P", "2024-03-05T14:00:00", "S", true, false, false,
+     "Operação bloqueada. NFC-e autorizada há mais de 30 minutos."},
+    {"PendingTooLateElsewhereGoesToContingency", "P", "2024-03-05T14:00:00", "N", true, true, true,
+     "Atenção! Venda NFC-e concluída em Modo Contingência Offline."},
+    {"AuthorityRefuses", "A", "2024-03-05T14:45:00", "N", false, true, true,
+     "Atenção! Não foi possível cancelar a Venda NFC-e na SEFAZ."},
+};
+
+class NfceRules : public NfceCancel, public ::testing::WithParamInterface<NfceCase>
+{
+};
+
+TEST_P(NfceRules, DecideBetweenAuthorityServerAndRefusal)
+{
+    const NfceCase &row = GetParam();
+    vendaCanNFCe = nfceSale(row.status, row.limit);
+    branchRule = row.branchRule;
+    if (!row.authorityAccepts)
+        host->setDefault(&Pkg_Hrk00002::NFCeOnlineCanc, HostResult{false, "rejeitada"});
+    press();
+    ASSERT_GE(messages->count(), 2);
+    EXPECT_TRUE(messages->calls().at(1).text.startsWith(row.shownStart)) << messages->calls().at(1).text.toStdString();
+    EXPECT_EQ(!cancelCalls.filter("getVendaNFisc").isEmpty(), row.serverCancels);
+    EXPECT_EQ(!cancelCalls.filter("CancelaPedidoKDS").isEmpty(), row.serverCancels);
+    if (row.contingencyVoucher) {
+        EXPECT_TRUE(host->last(&Pkg_Hrk00002::setNFCeCancelado).contingency);
+    }
+    // A completed cancellation is always in the access log, the contingency voucher too.
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::LogControleAcess), row.serverCancels ? 1 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(ReceiptCancel, NfceRules, ::testing::ValuesIn(nfceCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(NfceCancel, NumberOfNoSaleChangesNothing)
+{
+    vendaCanNFCe = packet({"NRSEQVENDA"}, {});
+    press();
+    EXPECT_TRUE(shown().endsWith("Operação bloqueada. Venda não encontrada ou cupom já cancelado."));
+    EXPECT_TRUE(cancelCalls.filter("CancelaPedidoKDS").isEmpty());
+    EXPECT_TRUE(cancelCalls.filter("getVendaNFisc").isEmpty());
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::NFCeOnlineCanc), 0);
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::setNFCeCancelado), 0);
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::LogControleAcess), 0);
+}
+
+// ---- non-fiscal -------------------------------------------------------------------------------
+
+struct PlainCase
+{
+    const char *name;
+    bool cashAnswer;       // "Canc_VendaV"
+    QString kind;
+    int drawers;
+};
+
+void PrintTo(const PlainCase &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+const PlainCase plainCases[] = {
+    {"CashSaleOpensTheDrawer", true, "", 1},
+    {"PersonalCreditSale", false, "C", 0},
+};
+
+class PlainCancel : public ClosedSaleTest, public ::testing::WithParamInterface<PlainCase>
+{
+};
+
+TEST_P(PlainCancel, CancelledOnTheServerWithTheKindAsked)
+{
+    const PlainCase &row = GetParam();
+    state().editParams().stIDTIPOGAVETA = "1";
+    typeNumber("123");
+    messages->script({row.cashAnswer});
+    press();
+    EXPECT_EQ(lastCancelRequest.number, "0000000123");
+    EXPECT_EQ(lastCancelRequest.kind, row.kind);
+    EXPECT_TRUE(lastCancelRequest.DSARQXMLCANCNFCE.isEmpty());
+    EXPECT_TRUE(lastCancelRequest.NRACESSOCANC.isEmpty());
+    EXPECT_EQ(lastCancelRequest.CDSUPERVISOR, "000000000009");
+    const CancelVoucherRequest voucher = host->last(&Pkg_Hrk00002::SetCupomCancelado);
+    EXPECT_EQ(voucher.kind, row.kind);
+    EXPECT_EQ(voucher.documentNumber, "0000000123");
+    EXPECT_EQ(voucher.sale.rows.size(), 1);
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::AbreGaveta), row.drawers);
+    EXPECT_TRUE(cancelCalls.filter("getItemsCancelados").isEmpty());
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::LogControleAcess), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(ReceiptCancel, PlainCancel, ::testing::ValuesIn(plainCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+struct ServerCase
+{
+    const char *name;
+    Variant answer;
+    QString shownEnd;
+};
+
+void PrintTo(const ServerCase &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+const ServerCase serverCases[] = {
+    {"NoSuchSaleOrAlreadyCancelled", Variant(DataPacket{}), "Operação bloqueada. Venda não encontrada ou cupom já cancelado."},
+    {"BaseDown", Variant::failure("could not connect to server"), "could not connect to server"},
+};
+
+class ServerRefuses : public ClosedSaleTest, public ::testing::WithParamInterface<ServerCase>
+{
+};
+
+TEST_P(ServerRefuses, NoVoucherNoKitchenNoLog)
+{
+    typeNumber("123");
+    vendaNFisc = GetParam().answer;
+    press();
+    EXPECT_TRUE(shown().endsWith(GetParam().shownEnd)) << shown().toStdString();
+    EXPECT_EQ(cancelCalls.filter("getVendaNFisc").size(), 1);
+    EXPECT_TRUE(cancelCalls.filter("CancelaPedidoKDS").isEmpty());
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::SetCupomCancelado), 0);
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::AbreGaveta), 0);
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::LogControleAcess), 0);
+    EXPECT_FALSE(state().flags.boCancCupomAux1);
+}
+
+INSTANTIATE_TEST_SUITE_P(ReceiptCancel, ServerRefuses, ::testing::ValuesIn(serverCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(ClosedSaleTest, KeypadLeftEndsWithoutCancelling)
+{
+    host->script(&Pkg_Hrk00002::TecladoNumerico, KeypadAnswer{false, {}});
+    press();
+    EXPECT_TRUE(cancelCalls.isEmpty());
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::LogControleAcess), 0);
+}
+
+} // namespace
+
+namespace {
+
+// A cashback platform that does not answer is tried three times, each failure told, and the
+// cancellation goes on to its voucher and log.
+TEST_F(ClosedSaleTest, GcomThatDoesNotAnswerNeverStopsTheCancellation)
+{
+    ServerSeams seams = ServerSeams::current();
+    seams.partners.getDadosGCOM = [](const QString &, const QString &) {
+        return Variant(packet({"IDUTLINTEGCOM", "CDBRANDIDGCOM", "CDURLGCOM", "IDTOKENAPIGCOM"},
+                              {{"S", "B01", "http://127.0.0.1:9", "tok"}}));
+    };
+    seams.partners.getVendaGCOM = [](const QString &, const QString &, const QString &) {
+        return Variant(packet({"NRINSJURIEST", "NRNOTAFISCALCE", "NRCOMANDAEXT", "NRTELGCOM"},
+                              {{"12345678000199", "123", "X9", "11999"}}));
+    };
+    ScopedTable<ServerSeams> gcom(seams);
+    typeNumber("123");
+    press();
+    EXPECT_EQ(messages->texts().count(context().Msg("FALHA_GCOM")), 3) << shown().toStdString();
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::SetCupomCancelado), 1);
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::LogControleAcess), 1);
+}
+
+} // namespace
