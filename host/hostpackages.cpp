@@ -3,6 +3,7 @@
 #include "access.h"
 #include "authorities.h"
 #include "buyerdialog.h"
+#include "cancelhooks.h"
 #include "cardterminal.h"
 #include "creditpurchase.h"
 #include "consumerdialog.h"
@@ -87,6 +88,12 @@ void installServices(Pkg_Hrk00002 &t)
     t.Imp_Compr_Cred = CreditPurchaseHost::Imp_Compr_Cred;
     t.IntegracaoFid4All = PartnerServices::IntegracaoFid4All;
     t.IntegracaoFidUds = PartnerServices::IntegracaoFidUds;
+    // The partners a cancelled sale is reported to.
+    t.FidelidadeOnline = CancelHooks::FidelidadeOnline;
+    t.ValePresente = CancelHooks::ValePresente;
+    t.CoreBancario = CancelHooks::CoreBancario;
+    t.FidelidadeVimo = CancelHooks::FidelidadeVimo;
+    t.FixeCRM = CancelHooks::FixeCRM;
 }
 
 void installDevices(Pkg_Hrk00001 &t)

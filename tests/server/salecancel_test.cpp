@@ -188,8 +188,15 @@ TEST_P(CancelSale, OnlineStatementExportDoneClearsThePendingMark)
     EXPECT_EQ(text("SELECT IDEXPEXTCANC FROM VENDA WHERE NRSEQVENDA = '0000000001'"), "S");
 }
 
-TEST_P(CancelSale, WidenedPartnerColumnsTakeTheSaleRowsValues)
+TEST_P(CancelSale, WidenedPartnerColumnsTakeTheSaleRowsValuesAlsoOnAnExistingBase)
 {
+    if (kind() == DatabaseKind::PostgreSql) {
+        // A base made before the widening: its upgrade widens the columns in place.
+        for (const char *column : {"IDREQVALPRE", "IDREQCOREBANC", "IDCUPOMVIMO"})
+            exec(QStringLiteral("ALTER TABLE VENDA ALTER COLUMN %1 TYPE VARCHAR(1)").arg(QLatin1String(column)));
+        exec("ALTER TABLE VENDA ALTER COLUMN NRNFCECRMBONUS TYPE VARCHAR(20)");
+        ASSERT_FALSE(Schema::upgrade(rdmVendaCons().adcVendaCons()).isFailure());
+    }
     const QString request36(36, QLatin1Char('r'));
     exec("INSERT INTO VENDA (CDFILIAL, CDCAIXA, NRSEQVENDA, IDREQVALPRE, IDREQCOREBANC, NRCPFCOREBANC, IDCUPOMVIMO, "
          "NRCPFFIXECRM, NRNFCECRMBONUS) VALUES ('01', '001', '9', :A, :A, :B, :B, :B, :C)",
