@@ -1,5 +1,7 @@
 #include "salecancel_fixture.h"
 
+#include <outside/geralqub.h>
+
 namespace {
 
 // ---- the cancellation written ----------------------------------------------------------------
@@ -95,6 +97,33 @@ TEST_P(CancelConsumerSale, BaseFailingMidwayRollsEverythingBack)
     EXPECT_EQ(snapshot(), before);
     // Once the base is back, the same cancellation goes through.
     EXPECT_EQ(getVendaNFisc(request("123", "C")).packet().rows.size(), 2);
+    EXPECT_EQ(text("SELECT IDSITUVENDA FROM VENDA"), "C");
+}
+
+// The server ends the session (restart, kill, network cut) while the till cancels: the call
+// fails clearly, nothing is written, and the next call reconnects and cancels once.
+TEST_P(CancelConsumerSale, BaseDownFailsTheCallWithNothingWrittenAndTheNextCallCancelsOnce)
+{
+    if (kind() == DatabaseKind::SQLite)
+        GTEST_SKIP() << "a SQLite session has no server to end it";
+    saveConsumerSale("0000000001", "123", "DEB", {{"REF", 30.0}}, 12.0);
+    const Snapshot before = snapshot();
+    ASSERT_TRUE(rdmVendaCons().StartTrans()); // the session is mid-transaction when it is ended
+    const QString helperPid = rows("SELECT pg_backend_pid()").first().first().toString();
+    Qub_movrela::DbConnection admin(QStringLiteral("testAdmin"), 10);
+    admin.useConnectionString(qEnvironmentVariable("VENDACONS_TEST_PG"));
+    ASSERT_TRUE(admin.execute(QStringLiteral("terminate"),
+                              QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
+                                             "WHERE datname = :P_DB AND pid <> CAST(:P_PID AS INTEGER)"),
+                              {{QStringLiteral("P_DB"), Geralqub::parseConnectionString(base().connectionString()).database},
+                               {QStringLiteral("P_PID"), helperPid}}))
+        << admin.lastError().databaseText.toStdString();
+    const Variant answer = getVendaNFisc(request("123", "C"));
+    ASSERT_TRUE(answer.isFailure()) << describe(answer).toStdString();
+    EXPECT_FALSE(rdmVendaCons().InTransaction());
+    EXPECT_EQ(snapshot(), before);
+    EXPECT_EQ(getVendaNFisc(request("123", "C")).packet().rows.size(), 2);
+    EXPECT_TRUE(getVendaNFisc(request("123", "C")).packet().isEmpty());
     EXPECT_EQ(text("SELECT IDSITUVENDA FROM VENDA"), "C");
 }
 
