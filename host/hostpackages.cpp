@@ -3,6 +3,7 @@
 #include "access.h"
 #include "authorities.h"
 #include "buyerdialog.h"
+#include "cancelhooks.h"
 #include "cardterminal.h"
 #include "debitreceipt.h"
 #include "creditpurchase.h"
@@ -103,6 +104,12 @@ void installServices(Pkg_Hrk00002 &t)
     t.Imp_Extrato_SAT_Canc = ReceiptCancelHost::Imp_Extrato_SAT_Canc;
     t.LogImpNFiscal = ReceiptCancelHost::LogImpNFiscal;
     t.DisparaImprimeCancProduto = ReceiptCancelHost::DisparaImprimeCancProduto;
+    // The partners a cancelled sale is reported to.
+    t.FidelidadeOnline = CancelHooks::FidelidadeOnline;
+    t.ValePresente = CancelHooks::ValePresente;
+    t.CoreBancario = CancelHooks::CoreBancario;
+    t.FidelidadeVimo = CancelHooks::FidelidadeVimo;
+    t.FixeCRM = CancelHooks::FixeCRM;
 }
 
 void installDevices(Pkg_Hrk00001 &t)

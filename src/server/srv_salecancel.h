@@ -18,7 +18,8 @@ struct SaleCancelRequest
     QString CDCAIXA;
     // NRNOTAFISCALCE for kinds "NFCe" and "NFCe-Sat", NRVENDAEXT for the others.
     QString number;
-    // "NFCe", "NFCe-Sat", "C" (consumer debit), "I" (items of a cancelled sale) or empty.
+    // "NFCe", "NFCe-Sat", "C" (a consumer sale: personal credit or consumer debit), "I" (items of
+    // a sale already cancelled, nothing written) or empty (a sale paid otherwise).
     QString kind;
     QString NRACESSOCANC;
     QString CDSUPERVISOR;

@@ -204,9 +204,10 @@ bool Cancellation::markSale(const DataPacket &rows, bool *marked)
     const QString printed = columnText(rows, "IDIMPVENDA") == QLatin1String("I") ? QStringLiteral("I") : QStringLiteral("A");
     Params values = saleKeyValues();
     values += {{"DSOBSCANCUP", fitted("DSOBSCANCUP", m_in.DSOBSCANCUP)}, {"IDIMPVENDA", printed},
-               {"CDSUPERVISOR", m_in.CDSUPERVISOR}};
+               {"CDSUPERVISOR", fitted("CDSUPERVISOR", m_in.CDSUPERVISOR)}};
     if (SaleCancellation::isElectronic(m_in.kind))
-        values += {{"NRACESSOCANC", m_in.NRACESSOCANC}, {"DSARQXMLCANCNFCE", m_in.DSARQXMLCANCNFCE}};
+        values += {{"NRACESSOCANC", fitted("NRACESSOCANC", m_in.NRACESSOCANC)},
+                   {"DSARQXMLCANCNFCE", m_in.DSARQXMLCANCNFCE}};
     if (!m_db.run(saleUpdateOf(m_in.kind), values))
         return false;
     *marked = m_db.rowsAffected() > 0;

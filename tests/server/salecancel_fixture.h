@@ -4,6 +4,7 @@
 
 #include <server/srv_consumers.h>
 #include <server/srv_consumers_posting.h>
+#include <server/schema.h>
 #include <server/srv_salecancel.h>
 #include <server/trdmvendacons.h>
 

@@ -1,5 +1,7 @@
 #include "salecancel_fixture.h"
 
+#include <outside/geralqub.h>
+
 namespace {
 
 // ---- the cancellation written ----------------------------------------------------------------
@@ -98,6 +100,33 @@ TEST_P(CancelConsumerSale, BaseFailingMidwayRollsEverythingBack)
     EXPECT_EQ(text("SELECT IDSITUVENDA FROM VENDA"), "C");
 }
 
+// The server ends the session (restart, kill, network cut) while the till cancels: the call
+// fails clearly, nothing is written, and the next call reconnects and cancels once.
+TEST_P(CancelConsumerSale, BaseDownFailsTheCallWithNothingWrittenAndTheNextCallCancelsOnce)
+{
+    if (kind() == DatabaseKind::SQLite)
+        GTEST_SKIP() << "a SQLite session has no server to end it";
+    saveConsumerSale("0000000001", "123", "DEB", {{"REF", 30.0}}, 12.0);
+    const Snapshot before = snapshot();
+    ASSERT_TRUE(rdmVendaCons().StartTrans()); // the session is mid-transaction when it is ended
+    const QString helperPid = rows("SELECT pg_backend_pid()").first().first().toString();
+    Qub_movrela::DbConnection admin(QStringLiteral("testAdmin"), 10);
+    admin.useConnectionString(qEnvironmentVariable("VENDACONS_TEST_PG"));
+    ASSERT_TRUE(admin.execute(QStringLiteral("terminate"),
+                              QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
+                                             "WHERE datname = :P_DB AND pid <> CAST(:P_PID AS INTEGER)"),
+                              {{QStringLiteral("P_DB"), Geralqub::parseConnectionString(base().connectionString()).database},
+                               {QStringLiteral("P_PID"), helperPid}}))
+        << admin.lastError().databaseText.toStdString();
+    const Variant answer = getVendaNFisc(request("123", "C"));
+    ASSERT_TRUE(answer.isFailure()) << describe(answer).toStdString();
+    EXPECT_FALSE(rdmVendaCons().InTransaction());
+    EXPECT_EQ(snapshot(), before);
+    EXPECT_EQ(getVendaNFisc(request("123", "C")).packet().rows.size(), 2);
+    EXPECT_TRUE(getVendaNFisc(request("123", "C")).packet().isEmpty());
+    EXPECT_EQ(text("SELECT IDSITUVENDA FROM VENDA"), "C");
+}
+
 VENDACONS_DATABASE_KINDS(CancelConsumerSale);
 
 class CancelSale : public SaleCancelTest
@@ -188,8 +217,15 @@ TEST_P(CancelSale, OnlineStatementExportDoneClearsThePendingMark)
     EXPECT_EQ(text("SELECT IDEXPEXTCANC FROM VENDA WHERE NRSEQVENDA = '0000000001'"), "S");
 }
 
-TEST_P(CancelSale, WidenedPartnerColumnsTakeTheSaleRowsValues)
+TEST_P(CancelSale, WidenedPartnerColumnsTakeTheSaleRowsValuesAlsoOnAnExistingBase)
 {
+    if (kind() == DatabaseKind::PostgreSql) {
+        // A base made before the widening: its upgrade widens the columns in place.
+        for (const char *column : {"IDREQVALPRE", "IDREQCOREBANC", "IDCUPOMVIMO"})
+            exec(QStringLiteral("ALTER TABLE VENDA ALTER COLUMN %1 TYPE VARCHAR(1)").arg(QLatin1String(column)));
+        exec("ALTER TABLE VENDA ALTER COLUMN NRNFCECRMBONUS TYPE VARCHAR(20)");
+        ASSERT_FALSE(Schema::upgrade(rdmVendaCons().adcVendaCons()).isFailure());
+    }
     const QString request36(36, QLatin1Char('r'));
     exec("INSERT INTO VENDA (CDFILIAL, CDCAIXA, NRSEQVENDA, IDREQVALPRE, IDREQCOREBANC, NRCPFCOREBANC, IDCUPOMVIMO, "
          "NRCPFFIXECRM, NRNFCECRMBONUS) VALUES ('01', '001', '9', :A, :A, :B, :B, :B, :C)",
