@@ -434,7 +434,8 @@ Consumers::Consumers()
       setAtualizaDebCons(&Srv_Kal51000::setAtualizaDebCons),
       getValLimiteBene(&Srv_Kal51000::getValLimiteBene),
       getDescVendaFid(&Srv_Kal51000::getDescVendaFid),
-      getDadosConsumidor(&Srv_Kal51000::getDadosConsumidor)
+      getDadosConsumidor(&Srv_Kal51000::getDadosConsumidor),
+      setValidaSaldoCons(&Srv_Kal51000::setValidaSaldoCons)
 {
 }
 
@@ -457,6 +458,7 @@ void Consumers::fillMissing()
     fill(getDsConsumidor, d.getDsConsumidor);
     fill(getEmailCons, d.getEmailCons);
     fill(getDadosConsumidor, d.getDadosConsumidor);
+    fill(setValidaSaldoCons, d.setValidaSaldoCons);
     fill(getOrdemFamilia, d.getOrdemFamilia);
     fill(getTipoConsLoja, d.getTipoConsLoja);
     fill(getQtdeProdDia, d.getQtdeProdDia);
