@@ -134,7 +134,8 @@ Report write(const QString &folder, const QDateTime &now, Till till)
     if (!createBase(report) || !writeBase(now, report))
         return report;
     HostDatabase::reset();
-    writeFiles(root, now, till, report);
+    if (writeFiles(root, now, till, report))
+        addExchangeReceiptType(root, report);
     return report;
 }
 
