@@ -135,7 +135,7 @@ Report write(const QString &folder, const QDateTime &now, Till till)
         return report;
     HostDatabase::reset();
     if (writeFiles(root, now, till, report))
-        addExchangeReceiptType(root, report);
+        writeCreditAndExchange(root, report);
     return report;
 }
 

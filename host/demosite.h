@@ -62,8 +62,9 @@ QList<CadastreFile> cadastreFiles(const QDateTime &now);
 // Writes the menu, tables, people and balances into the base of the current site; tables
 // and columns the schema lacks are skipped and listed.
 bool writeBase(const QDateTime &now, Report &report);
-// The exchange's receipt type added to the written cadastre (demosite_credit.cpp).
-bool addExchangeReceiptType(const QString &folder, Report &report);
+// The personal-credit voucher switched on and the exchange's receipt type added to the written
+// site (demosite_credit.cpp).
+bool writeCreditAndExchange(const QString &folder, Report &report);
 
 // The production printer of a menu group: the kitchen makes the plates, grills, pasta and
 // snacks, the bar the drinks and juices, and each is the other's backup printer. An empty

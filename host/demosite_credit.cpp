@@ -1,5 +1,6 @@
-// The demo till's merchandise exchange: a receipt type for the returned goods' credit, so the
-// credit of the functions menu's returned items can pay a sale.
+// The demo till's personal credit and merchandise exchange: the personal-credit voucher is
+// printed, and a receipt type takes the returned goods' credit, so the functions menu's
+// returned items can pay a sale.
 #include "demosite.h"
 
 #include <runtime/cdsfile.h>
@@ -7,44 +8,66 @@
 
 #include <QDir>
 
+#include <functional>
+
 namespace DemoSite {
 
-bool addExchangeReceiptType(const QString &folder, Report &report)
+namespace {
+
+// Rewrites a cadastre file with one more column (`value` on every row) and, when given, the
+// rows `extra` adds.
+bool widenFile(const QString &path, const QString &column, const QString &value,
+               const std::function<void(ClientDataSet &)> &extra, Report &report)
 {
-    const QString path = QDir(folder).filePath(QStringLiteral("Dados/Cadastros/ConfTipoRece.cds"));
     DataPacket packet;
     QString error;
-    ClientDataSet types;
-    if (!CdsFile::load(path, &packet, &error) || !types.SetData(packet, &error)) {
+    ClientDataSet rows;
+    if (!CdsFile::load(path, &packet, &error) || !rows.SetData(packet, &error)) {
         report.error = error;
         return false;
     }
+    const QList<FieldDef> defs = rows.FieldDefs().DataDefs();
     ClientDataSet widened;
-    for (const FieldDef &def : types.FieldDefs().DataDefs())
+    for (const FieldDef &def : defs)
         widened.FieldDefs().Add(def.name, def.type, def.size);
-    widened.FieldDefs().Add(QStringLiteral("IDTPRECTROCAMER"), FieldType::String, 1);
+    widened.FieldDefs().Add(column, FieldType::String, qMax(1, int(value.size())));
     widened.CreateDataSet();
-    auto copyRow = [&widened, &types](const QString &exchange) {
+    for (rows.First(); !rows.Eof(); rows.Next()) {
         widened.Append();
-        for (const FieldDef &def : types.FieldDefs().DataDefs())
-            widened.FieldByName(def.name).SetValue(types.FieldByName(def.name).Value());
-        widened.FieldByName(QStringLiteral("IDTPRECTROCAMER")).SetAsString(exchange);
+        for (const FieldDef &def : defs)
+            widened.FieldByName(def.name).SetValue(rows.FieldByName(def.name).Value());
+        widened.FieldByName(column).SetAsString(value);
         widened.Post();
-    };
-    for (types.First(); !types.Eof(); types.Next())
-        copyRow(QStringLiteral("N"));
-    widened.Append();
-    for (const auto &[name, value] : {std::pair{"CDTIPORECE", "011"}, std::pair{"NMTIPORECE", "Troca de mercadoria"},
-                                      std::pair{"IDTIPORECE", "1"}, std::pair{"IDHABVENDAMAN", "N"},
-                                      std::pair{"CDFPIMPFIS", "08"}, std::pair{"IDMOSTRARECE", "N"},
-                                      std::pair{"IDDESABTEF", "S"}, std::pair{"IDTPRECTROCAMER", "S"}})
-        widened.FieldByName(QString::fromLatin1(name)).SetAsString(QString::fromUtf8(value));
-    widened.Post();
+    }
+    if (extra)
+        extra(widened);
     if (!CdsFile::save(path, widened.Data(), &error)) {
         report.error = error;
         return false;
     }
     return true;
+}
+
+void exchangeType(ClientDataSet &types)
+{
+    types.Append();
+    for (const auto &[name, value] : {std::pair{"CDTIPORECE", "011"}, std::pair{"NMTIPORECE", "Troca de mercadoria"},
+                                      std::pair{"IDTIPORECE", "1"}, std::pair{"IDHABVENDAMAN", "N"},
+                                      std::pair{"CDFPIMPFIS", "08"}, std::pair{"IDMOSTRARECE", "N"},
+                                      std::pair{"IDDESABTEF", "S"}, std::pair{"IDTPRECTROCAMER", "S"}})
+        types.FieldByName(QString::fromLatin1(name)).SetAsString(QString::fromUtf8(value));
+    types.Post();
+}
+
+} // namespace
+
+bool writeCreditAndExchange(const QString &folder, Report &report)
+{
+    const QDir root(folder);
+    return widenFile(root.filePath(QStringLiteral("PARAMETROSQUB.CDS")), QStringLiteral("IDIMPCOMPVCP"),
+                     QStringLiteral("S"), {}, report)
+        && widenFile(root.filePath(QStringLiteral("Dados/Cadastros/ConfTipoRece.cds")),
+                     QStringLiteral("IDTPRECTROCAMER"), QStringLiteral("N"), exchangeType, report);
 }
 
 } // namespace DemoSite
