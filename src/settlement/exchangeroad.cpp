@@ -124,15 +124,21 @@ void Settlement::Limpa_TrocaMercadoria()
 {
     SaleState &s = m_context.state();
     s.flags.boTrocaMercadoria = false;
-    m_context.setCaption(FormName::lblValSaldDisp, QString());
-    m_context.setVisible(FormName::lblValSaldDisp, false);
-    m_context.setVisible(QStringLiteral("lblSaldoDisp"), false);
-    m_context.setVisible(FormName::lblMensagemCaixa, true);
+    // The credit's labels and button exist once an exchange has started on this form.
+    if (auto *left = m_context.widget<QLabel>(FormName::lblValSaldDisp)) {
+        left->clear();
+        left->hide();
+    }
+    if (QWidget *caption = m_context.widget(QStringLiteral("lblSaldoDisp")))
+        caption->hide();
+    if (QWidget *cashier = m_context.widget(FormName::lblMensagemCaixa))
+        cashier->show();
     const QString path = returnedItemsPath();
     if (QFileInfo(path).isFile())
         QFile::remove(path);
     m_context.shell().RestauraRodape(QStringLiteral("1"), QString());
-    m_context.setVisible(FormName::spbCancelaTroca, false);
+    if (QWidget *cancel = m_context.widget(FormName::spbCancelaTroca))
+        cancel->hide();
 }
 
 void Settlement::spbCancelaTrocaClick(QObject *)

@@ -169,6 +169,40 @@ TEST_F(PersonalCreditTest, FiscalPrinterCloseMarksTheCouponAndPrintsTheVoucherOn
     EXPECT_EQ(state().fiscal.stCancCupomAux3, "CP");
 }
 
+// The coupon was closed but the base refused the save: the coupon is cancelled and the sale
+// recorded as cancelled, instead of going on to the tickets as if it were saved.
+TEST_F(PersonalCreditTest, SaveRefusedAfterTheFiscalCloseCancelsTheCouponAndRecordsTheSale)
+{
+    useFiscalPrinter();
+    host->setDefault(&Pkg_Hrk00001::FechaCupom, FiscalCloseAnswer{true, {}, 0, {}, "RESPOSTA"});
+    host->setDefault(&Pkg_Hrk00001::Atu_TotGeral, HostResult::done());
+    host->setDefault(&Pkg_Hrk00001::Cancela_Cupom_Imp, CouponCancelAnswer{true, {}, "000777"});
+    host->setDefault(&Pkg_Hrk00002::SetConcluiFechamento, failedSave("conexão perdida"));
+
+    settle();
+
+    EXPECT_FALSE(sold());
+    EXPECT_EQ(roadEnd().kind, Kind::Reset);
+    EXPECT_TRUE(shown().contains("Ocorreu um erro no processo de gravação da venda")) << shown().toStdString();
+    EXPECT_EQ(host->count(&Pkg_Hrk00001::Cancela_Cupom_Imp), 1);
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::IncluiVendaCan), 1);
+    EXPECT_FALSE(state().flags.boRecebendo);
+}
+
+TEST_F(PersonalCreditTest, ExhaustedColombianRangeStopsBeforeTheVoucherAndTheSave)
+{
+    state().editParams().stIDPAISINTEGRA = "01";
+    colombianNumber = "CUPINV";
+
+    settle();
+
+    EXPECT_FALSE(sold());
+    EXPECT_TRUE(shown().contains("Operação Bloqueada")) << shown().toStdString();
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::ImpCompVenCredNFCeSAT), 0);
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::SetConcluiFechamento), 0);
+    EXPECT_FALSE(state().flags.boRecebendo);
+}
+
 TEST_F(PersonalCreditTest, SilentBalanceServerStopsBeforeAnythingIsBooked)
 {
     validation = Variant::failure("FALHA_CONEXAO_SRV");
@@ -176,6 +210,7 @@ TEST_F(PersonalCreditTest, SilentBalanceServerStopsBeforeAnythingIsBooked)
     settle();
 
     EXPECT_FALSE(sold());
+    EXPECT_TRUE(shown().contains("Não foi possível estabelecer uma conexão com o servidor")) << shown().toStdString();
     EXPECT_EQ(host->count(&Pkg_Hrk00002::SetConcluiFechamento), 0);
     EXPECT_TRUE(!data().cdsMovCaixa.Active() || data().cdsMovCaixa.IsEmpty());
     EXPECT_FALSE(state().flags.boRecebendo);
@@ -262,6 +297,104 @@ TEST_F(SettlementTest, ALimitThatIsNotANumberIsNamed)
     state().figures.boRecebAux1 = true;
     state().consumer.stRecebAux8 = "setenta";
     EXPECT_EQ(personalCreditRooms(context()).invalid, "VRMAXCREDCONS \"setenta\"");
+}
+
+} // namespace
+
+namespace {
+
+// The consumer's maximum credit (10,00) breaks at the first row; the operator completes the
+// sale: the balances' part is capped at the room the maximum leaves, booked as one "9" row
+// and per family, and the payment screen takes the rest.
+class PersonalCreditComplementTest : public PersonalCreditTest
+{
+protected:
+    void SetUp() override
+    {
+        PersonalCreditTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        SaleState &s = state();
+        s.editParams().stIDPERCOMVENCPDC = "S";
+        s.consumer.stRecebAux6 = "S";
+        s.consumer.stRecebAux8 = "10";
+        ClientDataSet &items = data().cdsItems;
+        for (items.First(); !items.Eof(); items.Next()) {
+            items.Edit();
+            items.FieldByName("CDFAMILISALD").SetAsString("REF");
+            items.Post();
+        }
+        ServerSeams table = ServerSeams::current();
+        table.consumers.getConsSaldFam = [this](const QString &, const QString &, const QString &) {
+            serverCalls << "getConsSaldFam";
+            return Variant(packetOf({"CDFAMILISALD", "VRSALDCONFAM"}, {{"REF", 100.0}, {"LAN", 100.0}}));
+        };
+        balances = std::make_unique<ScopedTable<ServerSeams>>(table);
+    }
+    void TearDown() override
+    {
+        balances.reset();
+        PersonalCreditTest::TearDown();
+    }
+    std::unique_ptr<ScopedTable<ServerSeams>> balances;
+};
+
+TEST_F(PersonalCreditComplementTest, BalancesPayWhatTheBrokenLimitLeavesAndThePaymentScreenTheRest)
+{
+    int creditRows = 0;
+    double creditValue = 0;
+    host->handle(&Pkg_Hrk00002::Recebimento, [&](const PaymentRequest &, PaymentDatasets &datasets) {
+        ClientDataSet &payments = datasets.cdsMovCaixa;
+        for (payments.First(); !payments.Eof(); payments.Next()) {
+            ++creditRows;
+            creditValue += payments.FieldByName("VRMOVIVEND").AsFloat();
+        }
+        PaymentAnswer answer;
+        answer.paid = true;
+        return answer;
+    });
+
+    settle();
+
+    ASSERT_TRUE(sold()) << shown().toStdString();
+    ASSERT_EQ(host->count(&Pkg_Hrk00002::Recebimento), 1);
+    const PaymentRequest request = host->last(&Pkg_Hrk00002::Recebimento);
+    EXPECT_EQ(request.roadMarker, "S");
+    EXPECT_DOUBLE_EQ(request.amountPaid.toDouble(), 10.0);
+    EXPECT_EQ(creditRows, 1);
+    EXPECT_DOUBLE_EQ(creditValue, 10.0);
+    const QList<const ClientDataSet *> datasets = host->lastDatasets(&Pkg_Hrk00002::SetConcluiFechamento);
+    const QList<int> rows = host->lastRowCounts(&Pkg_Hrk00002::SetConcluiFechamento);
+    EXPECT_EQ(datasets.at(3)->Name(), "cdsFamSaldoComp");
+    EXPECT_EQ(rows.at(3), 1);
+    EXPECT_TRUE(serverCalls.contains("setNrVendaNFisc"));
+}
+
+TEST_F(PersonalCreditComplementTest, LeavingThePaymentScreenDropsTheBalancePartAndReadsTheBalancesAgain)
+{
+    payment.paid = false;
+
+    settle();
+
+    EXPECT_FALSE(sold());
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::SetConcluiFechamento), 0);
+    EXPECT_TRUE(data().cdsMovCaixa.IsEmpty());
+    EXPECT_TRUE(!data().cdsFamSaldoComp.Active() || data().cdsFamSaldoComp.IsEmpty());
+    EXPECT_EQ(serverCalls.count("getConsSaldFam"), 2);
+    EXPECT_FALSE(state().flags.boRecebendo);
+    EXPECT_FALSE(data().cdsItems.IsEmpty());
+}
+
+TEST_F(PersonalCreditComplementTest, AMaximumThatIsNotANumberBooksNothing)
+{
+    state().consumer.stRecebAux8 = "dez";
+
+    settle();
+
+    EXPECT_FALSE(sold());
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::Recebimento), 0);
+    EXPECT_TRUE(!data().cdsMovCaixa.Active() || data().cdsMovCaixa.IsEmpty());
+    EXPECT_FALSE(state().flags.boRecebendo);
 }
 
 } // namespace
