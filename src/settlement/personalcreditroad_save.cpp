@@ -83,8 +83,10 @@ bool OwnRoadSave::electronicDocumentIssued(const Settlement::SaveResult &saved)
     if (!s.params.boSISTEMAQUBSAT)
         return true;
     const QString failure = m_context.settlement().FinalizaVendaSat(saved.saleKey);
-    if (failure.isEmpty())
+    if (failure.isEmpty()) {
+        m_context.devices().FinalizaTransTef(TefFinishRequest{true}); // the card part stands with the CF-e
         return true;
+    }
     storedSaleFailed(saved.saleKey, failure);
     return false;
 }
