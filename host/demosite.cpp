@@ -134,7 +134,8 @@ Report write(const QString &folder, const QDateTime &now, Till till)
     if (!createBase(report) || !writeBase(now, report) || !writeCancellationTickets(report))
         return report;
     HostDatabase::reset();
-    writeFiles(root, now, till, report);
+    if (writeFiles(root, now, till, report))
+        writeCreditAndExchange(root, report);
     return report;
 }
 

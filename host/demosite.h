@@ -64,6 +64,9 @@ QList<CadastreFile> cadastreFiles(const QDateTime &now);
 bool writeBase(const QDateTime &now, Report &report);
 // The products whose cancelled receipt sends a cancellation ticket to the kitchen.
 bool writeCancellationTickets(Report &report);
+// The personal-credit voucher switched on and the exchange's receipt type added to the written
+// site (demosite_credit.cpp).
+bool writeCreditAndExchange(const QString &folder, Report &report);
 
 // The production printer of a menu group: the kitchen makes the plates, grills, pasta and
 // snacks, the bar the drinks and juices, and each is the other's backup printer. An empty

@@ -1,5 +1,6 @@
 #include "dialogs_sale.h"
 
+#include "creditvouchers.h"
 #include "demosite.h"
 
 #include "hostlog.h"
@@ -114,6 +115,13 @@ ObservationAnswer Observacao(const ObservationRequest &request)
 bool CriaFuncoesFiscais(const FiscalFunctionsRequest &, ClientDataSet &)
 {
     if (const auto scripted = ScriptedAnswers::take(ScriptedAnswers::Kind::Functions)) {
+        // "troca 10,004 5,003": the menu's exchange leaves returned items for the sale screen.
+        if (scripted->value.startsWith(QLatin1String("troca"), Qt::CaseInsensitive)) {
+            const QString failure = CreditVouchers::writeReturnedItems(scripted->value.mid(5));
+            HostLog::write(failure.isEmpty() ? QStringLiteral("funções fiscais: troca de mercadoria")
+                                             : QStringLiteral("funções fiscais: troca recusada: ") + failure);
+            return true;
+        }
         const bool close = scripted->value.compare(QLatin1String("close"), Qt::CaseInsensitive) == 0;
         HostLog::write(QStringLiteral("funções fiscais: %1").arg(close ? QStringLiteral("fechar") : QStringLiteral("voltar à venda")));
         return !close;

@@ -6,6 +6,7 @@
 #include "cancelhooks.h"
 #include "cardterminal.h"
 #include "debitreceipt.h"
+#include "creditvouchers.h"
 #include "creditpurchase.h"
 #include "consumerdialog.h"
 #include "devices.h"
@@ -88,6 +89,7 @@ void installServices(Pkg_Hrk00002 &t)
     t.VerificaStatusGaveta = Devices::VerificaStatusGaveta;
     // The credit purchase: the voucher of an electronic-document till.
     t.Imp_Compr_Cred = CreditPurchaseHost::Imp_Compr_Cred;
+    t.ImpCompVenCredNFCeSAT = CreditVouchers::ImpCompVenCredNFCeSAT;
     t.IntegracaoFid4All = PartnerServices::IntegracaoFid4All;
     t.IntegracaoFidUds = PartnerServices::IntegracaoFidUds;
     t.Comp_DebitoCons_Bematech_NaoFiscal = DebitReceiptHost::Comp_DebitoCons_Bematech_NaoFiscal;
@@ -118,6 +120,7 @@ void installDevices(Pkg_Hrk00001 &t)
     t.AbreCupom = [](const CouponOpenRequest &r) { return printer().AbreCupom(r); };
     t.VendaItem = [](const ItemSaleRequest &r) { return printer().VendaItem(r); };
     t.FechaCupom = [](const FiscalCloseRequest &r) { return printer().FechaCupom(r); };
+    t.Imp_CompVenCred = CreditVouchers::Imp_CompVenCred;
     t.Cancela_Cupom_Imp = [](const CouponCancelRequest &r) { return printer().Cancela_Cupom_Imp(r); };
     t.EmitirVenda = Authorities::EmitirVenda;
     t.VerificaSerialImp = [](const SerialCheckRequest &r) { return printer().VerificaSerialImp(r); };

@@ -149,6 +149,23 @@ void clearMovCaixa(ClientDataSet &cdsMovCaixa)
     cdsMovCaixa.CreateDataSet();
 }
 
+// The rows of `kept` (the consumer's balance part) appended again after the tenders.
+void keepBalanceRows(ClientDataSet &cdsMovCaixa, const DataPacket &kept)
+{
+    ClientDataSet rows;
+    if (kept.rows.isEmpty() || !rows.SetData(kept))
+        return;
+    for (rows.First(); !rows.Eof(); rows.Next()) {
+        cdsMovCaixa.Append();
+        for (const FieldDef &def : rows.FieldDefs().DataDefs()) {
+            const Field target = cdsMovCaixa.FindField(def.name);
+            if (target.IsValid())
+                cdsMovCaixa.FieldByName(def.name).SetValue(rows.FieldByName(def.name).Value());
+        }
+        cdsMovCaixa.Post();
+    }
+}
+
 void fillMovCaixa(ClientDataSet &cdsMovCaixa, const Session &session, const RowContext &context)
 {
     clearMovCaixa(cdsMovCaixa);
@@ -259,7 +276,13 @@ PaymentAnswer Recebimento(const PaymentRequest &request, PaymentDatasets &datase
     PaymentAnswer answer = passThrough(request);
     const QList<Means> means = availableMeans(datasets.cdsConfTipoRece);
     const bool openAmount = request.saleKind == QLatin1String("S");
-    double due = openAmount ? 0.0 : amountDue(datasets.cdsVenda, request.amountPaid);
+    // An exchange's credit already rides on the rows as their discount: only the rest is due.
+    const bool exchange = request.roadMarker == QLatin1String("T");
+    double due = openAmount ? 0.0 : amountDue(datasets.cdsVenda, exchange ? Variant(0.0) : request.amountPaid);
+    // A consumer's balance row booked before the screen ("S") stays beside the rest's tenders.
+    const DataPacket balanceRows = request.roadMarker == QLatin1String("S") && datasets.cdsMovCaixa.Active()
+                                       ? datasets.cdsMovCaixa.Data()
+                                       : DataPacket();
     std::optional<Session> session;
     if (ScriptedAnswers::unattended() || ScriptedAnswers::pending(ScriptedAnswers::Kind::Keypad) > 0) {
         session = unattendedSession(means, due, openAmount);
@@ -308,6 +331,7 @@ PaymentAnswer Recebimento(const PaymentRequest &request, PaymentDatasets &datase
         datasets.cdsMovCaixa.Post();
     }
     datasets.cdsMovCaixa.First();
+    keepBalanceRows(datasets.cdsMovCaixa, balanceRows);
     const QString refusal = registerOnFiscalPrinter(datasets);
     if (!refusal.isEmpty()) {
         HostLog::write(QStringLiteral("recebimento não registrado na impressora fiscal: ") + refusal);

@@ -82,6 +82,7 @@ public:
     ClientDataSet cdsVendaCancelada{QStringLiteral("cdsVendaCancelada")};
     ClientDataSet cdsMovCaixa{QStringLiteral("cdsMovCaixa")};
     ClientDataSet cdsDevolucao{QStringLiteral("cdsDevolucao")};
+    ClientDataSet cdsItensDevolv{QStringLiteral("cdsItensDevolv")}; // the returned items' file, as read
     ClientDataSet cdsExtConsFid{QStringLiteral("cdsExtConsFid")};       // fields from its packet
     // The consumer's register rows and balance per family (CDFAMILISALD, VRSALDCONFAM), as the
     // consumer roads and the settlement end load them from their server packets.

@@ -448,7 +448,8 @@ Consumers::Consumers()
       getDadosConsumidor(&Srv_Kal51000::getDadosConsumidor),
       getVrSaldConsumi(&Srv_Kal51000::getVrSaldConsumi),
       getSaldoExcedente(&Srv_Kal51000::getSaldoExcedente),
-      getLimiteCons(&Srv_Kal51000::getLimiteCons)
+      getLimiteCons(&Srv_Kal51000::getLimiteCons),
+      setValidaSaldoCons(&Srv_Kal51000::setValidaSaldoCons)
 {
 }
 
@@ -474,6 +475,7 @@ void Consumers::fillMissing()
     fill(getVrSaldConsumi, d.getVrSaldConsumi);
     fill(getSaldoExcedente, d.getSaldoExcedente);
     fill(getLimiteCons, d.getLimiteCons);
+    fill(setValidaSaldoCons, d.setValidaSaldoCons);
     fill(getOrdemFamilia, d.getOrdemFamilia);
     fill(getTipoConsLoja, d.getTipoConsLoja);
     fill(getQtdeProdDia, d.getQtdeProdDia);

@@ -488,6 +488,13 @@ struct Consumers
         getSaldoExcedente;
     // The consumer's limits (VRMAXDEBCONS, VRMESUBCONS) as a packet, or the failure.
     std::function<Variant(const QString &CDCLIENTE, const QString &CDCONSUMIDOR)> getLimiteCons;
+    // The personal-credit sale's balance validation: the loans between balance families that
+    // cover the family values (a packet), or the failure ("ERRO_1".."ERRO_5" coded).
+    std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA, const QString &CDCLIENTE,
+                          const QString &CDCONSUMIDOR, const QString &IDPERCOMVENCPDC, const QString &IDEXTCONSONLINE,
+                          const QString &CDURLWSEXTCONS, const QString &IDEXTCONSCENTRAL, const Variant &families,
+                          const QDateTime &DTABERCAIX)>
+        setValidaSaldoCons;
 };
 
 // The partners' settings and the sale data their clients send (AME wallet, GCOM cashback).

@@ -21,6 +21,7 @@
 #include <runtime/sitepaths.h>
 #include <runtime/abort.h>
 #include <runtime/clientdataset.h>
+#include <settlement/settlement.h>
 
 #include <QAbstractButton>
 #include <QDebug>
@@ -159,20 +160,17 @@ void FiscalFunctions::reloadSatActivation()
             file.FindField(QStringLiteral("CDATIVACAOSAT")).AsString(), SaleStartup::CipherKey);
 }
 
-// Returned items are looked for where the exchange keeps them, in the till's data folder.
-// The merchandise exchange itself is not a road of this till yet: with returned items on
-// file the screen stays as it is (and says so in the log) instead of half-starting one;
-// without them any exchange state left behind is cleared.
+// Returned items left by the functions menu in the cadastre folder start an exchange; without
+// them any exchange left behind is ended.
 void FiscalFunctions::followReturnedItems()
 {
-    SaleState &state = m_context.state();
-    const QString folder = SitePaths::resolve(state.params.stDSDIRCAD);
-    const QString returned = SitePaths::resolve(QDir(folder).filePath(QStringLiteral("ITENSDEVOLVIDOS.CDS")));
-    if (QFileInfo(returned).isFile()) {
-        qWarning().noquote() << "returned items on file, no exchange road on this till:" << returned;
+    Settlement &settlement = m_context.settlement();
+    if (QFileInfo(settlement.returnedItemsPath()).isFile()) {
+        m_context.state().flags.boTrocaMercadoria = true;
+        settlement.TrocaProdutos();
         return;
     }
-    state.flags.boTrocaMercadoria = false;
+    settlement.Limpa_TrocaMercadoria();
 }
 
 void NextConsumerSale::ChamaClick_BotaoVendaConsumidor(const QString &ScreenType)

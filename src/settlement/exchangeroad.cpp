@@ -1,11 +1,300 @@
 // Merchandise exchange: the returned items' credit pays the new sale, whole or in part.
+#include "personalcreditroad_p.h"
+#include "ordinaryroad_p.h"
 #include "settlebutton_p.h"
 
 #include <settlement/settlement.h>
 
-void SettleButton::exchangeRoad()
+#include <outside/ravuvozozod.h>
+#include <runtime/clientdataset.h>
+#include <runtime/clock.h>
+#include <runtime/messages.h>
+#include <runtime/money.h>
+#include <runtime/ptbr.h>
+#include <runtime/sitepaths.h>
+#include <sale/codes.h>
+#include <sale/formnames.h>
+#include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/salestate.h>
+#include <screen/screenshell.h>
+
+#include <QAbstractButton>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+
+const QString returnedFile = QStringLiteral("ITENSDEVOLVIDOS.CDS");
+const QString exchangeText = QStringLiteral("TROCA DE MERCADORIA");
+
+QString text(const ClientDataSet &rows, const char *field)
 {
-    refuseRoad(QStringLiteral("troca de mercadoria"));
+    return rows.FindField(QString::fromLatin1(field)).AsString();
 }
 
-void Settlement::Limpa_TrocaMercadoria() {}
+double number(const ClientDataSet &rows, const char *field)
+{
+    return rows.FindField(QString::fromLatin1(field)).AsFloat();
+}
+
+// The credit's labels and cancel button live only while an exchange may start; made on first use.
+QLabel *creditLabel(SaleContext &context, const QString &name)
+{
+    if (auto *label = context.widget<QLabel>(name))
+        return label;
+    auto *label = new QLabel(&context.form());
+    label->setObjectName(name);
+    label->hide();
+    return label;
+}
+
+} // namespace
+
+// The returned items' file, in the cadastre folder only: a file elsewhere is never an exchange.
+QString Settlement::returnedItemsPath() const
+{
+    const QString folder = SitePaths::resolve(m_context.state().params.stDSDIRCAD);
+    return SitePaths::resolve(QDir(folder).filePath(returnedFile));
+}
+
+bool Settlement::TrocaProdutos()
+{
+    SaleState &s = m_context.state();
+    SaleDatasets &d = m_context.data();
+    ClientDataSet read(d.cdsItensDevolv.Name());
+    QString error;
+    const QString path = returnedItemsPath();
+    if (!QFileInfo(path).isFile() || !read.LoadFromFile(path, &error) || !read.HasField(QStringLiteral("VALOR"))) {
+        m_context.message(QStringLiteral("O arquivo de itens devolvidos %1 não pôde ser lido%2. Nenhuma troca foi iniciada.")
+                              .arg(path, error.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(error)),
+                          Ravuvozozod::Error);
+        s.flags.boTrocaMercadoria = false;
+        return false;
+    }
+    double credit = 0;
+    for (read.First(); !read.Eof(); read.Next())
+        credit += number(read, "VALOR");
+    d.cdsItensDevolv.Close();
+    d.cdsItensDevolv.CopyFrom(read);
+    s.flags.boTrocaMercadoria = true;
+    s.totals.doRecebAux1 = Money::RoundDec(credit, 2);
+    const QString shown = PtBr::FormatFloat(QStringLiteral("0.00"), s.totals.doRecebAux1);
+
+    QLabel *cashier = m_context.label(FormName::lblMensagemCaixa);
+    const int top = cashier ? cashier->y() : 28;
+    QLabel *caption = creditLabel(m_context, QStringLiteral("lblSaldoDisp"));
+    caption->setText(QStringLiteral("Saldo Troca:  R$"));
+    caption->setGeometry(211, top, 200, 26);
+    QLabel *left = creditLabel(m_context, QString(FormName::lblValSaldDisp));
+    left->setText(shown);
+    left->move(left->x(), top);
+    left->show();
+    caption->show();
+    if (cashier)
+        cashier->hide();
+    QAbstractButton *cancel = m_context.button(FormName::spbCancelaTroca);
+    if (!cancel) {
+        auto *button = new QPushButton(QStringLiteral("Cancela\nTroca"), &m_context.form());
+        button->setObjectName(QString(FormName::spbCancelaTroca));
+        button->setToolTip(QStringLiteral("Cancela Troca"));
+        button->setFocusPolicy(Qt::NoFocus);
+        QObject::connect(button, &QPushButton::clicked, button, [this, button = button] { spbCancelaTrocaClick(button); });
+        cancel = button;
+    }
+    if (QWidget *send = m_context.widget(FormName::spbVender))
+        cancel->setGeometry(send->geometry());
+    cancel->show();
+    m_context.shell().RestauraRodape(QStringLiteral("2"), QStringLiteral("Saldo total disponível para troca: ") + shown);
+    for (QLatin1StringView name : {FormName::spbMenuMesa, FormName::spbComanda, FormName::spbDelivery, FormName::spbCartao,
+                                   FormName::spbCompraCred}) {
+        if (QWidget *widget = m_context.widget(name))
+            widget->setEnabled(false);
+    }
+    m_context.setVisible(FormName::spbMenuMesa, false);
+    m_context.setVisible(FormName::spbComanda, false);
+    return true;
+}
+
+void Settlement::Limpa_TrocaMercadoria()
+{
+    SaleState &s = m_context.state();
+    s.flags.boTrocaMercadoria = false;
+    // The credit's labels and button exist once an exchange has started on this form.
+    if (auto *left = m_context.widget<QLabel>(FormName::lblValSaldDisp)) {
+        left->clear();
+        left->hide();
+    }
+    if (QWidget *caption = m_context.widget(QStringLiteral("lblSaldoDisp")))
+        caption->hide();
+    if (QWidget *cashier = m_context.widget(FormName::lblMensagemCaixa))
+        cashier->show();
+    const QString path = returnedItemsPath();
+    if (QFileInfo(path).isFile())
+        QFile::remove(path);
+    m_context.shell().RestauraRodape(QStringLiteral("1"), QString());
+    if (QWidget *cancel = m_context.widget(FormName::spbCancelaTroca))
+        cancel->hide();
+}
+
+void Settlement::spbCancelaTrocaClick(QObject *)
+{
+    Limpa_TrocaMercadoria();
+}
+
+void SettleButton::exchangeRoad()
+{
+    SaleState &s = m_context.state();
+    SaleDatasets &d = m_context.data();
+    auto refuse = [&](const QString &textShown) {
+        m_context.message(textShown, Ravuvozozod::Error);
+        s.flags.boRecebendo = false;
+        m_end = RoadEnd{RoadEnd::Kind::Refused, std::nullopt, false, QString(), textShown};
+    };
+    ClientDataSet &types = d.cdsConfTipoRece;
+    if (types.RecordCount() > 1) {
+        types.SetFiltered(false);
+        if (!types.Locate(QStringLiteral("IDTPRECTROCAMER"), QStringLiteral("S")) || text(types, "CDFPIMPFIS").isEmpty()) {
+            refuse(m_context.Msg(QStringLiteral("Nao_Rec_Dev")));
+            return;
+        }
+    }
+    const ClientDataSet &returned = d.cdsItensDevolv;
+    if (!returned.Active() || returned.IsEmpty()) {
+        refuse(QStringLiteral("Os itens devolvidos da troca não estão carregados. Cancele a troca e inicie-a de novo."));
+        return;
+    }
+    const double credit = s.totals.doRecebAux1;
+    const double total = Money::Trunc2(s.totals.doTotalVenda);
+    const bool paysAll = PtBr::FormatFloat(QStringLiteral("0.00"), total) == PtBr::FormatFloat(QStringLiteral("0.00"), credit);
+    ClientDataSet &rows = d.cdsVenda;
+    double quantity = 0;
+    for (rows.First(); !rows.Eof(); rows.Next())
+        quantity += number(rows, "QTPRODCOMVEN");
+    const double discount = paysAll ? Money::RoundDec(credit - 0.01 * quantity, 2) : credit;
+    d.cdsItensDevolv.First();
+    const QString supervisor = text(d.cdsItensDevolv, "CDSUPERVISOR");
+    for (rows.First(); !rows.Eof(); rows.Next()) {
+        rows.Edit();
+        rows.FieldByName(QStringLiteral("VRDESCOMANDA")).SetValue(discount);
+        rows.FieldByName(QStringLiteral("CDSUPERVISOR")).SetAsString(supervisor);
+        rows.FieldByName(QStringLiteral("DSOBSDESC")).SetAsString(exchangeText);
+        rows.Post();
+    }
+    fillReturnedItems();
+    if (!paysAll) {
+        // The ordinary sale takes the rest; its payment screen sees the exchange marker and the
+        // credit as already paid.
+        OrdinaryRoad(m_context, m_end, m_run).run();
+        if (m_end.kind == RoadEnd::Kind::Sold)
+            m_context.settlement().Limpa_TrocaMercadoria();
+        return;
+    }
+    exchangePaysAll(discount);
+}
+
+void SettleButton::fillReturnedItems()
+{
+    const SaleState &s = m_context.state();
+    SaleDatasets &d = m_context.data();
+    ClientDataSet &out = d.cdsDevolucao;
+    // Made again empty, with its own layout (saledatasets.cpp).
+    out.Close();
+    out.CreateDataSet();
+    ClientDataSet &items = d.cdsItensDevolv;
+    for (items.First(); !items.Eof(); items.Next()) {
+        out.Append();
+        out.FieldByName(QStringLiteral("CDFILIAL")).SetAsString(s.params.stCDFILIAL);
+        out.FieldByName(QStringLiteral("CDOPERADOR")).SetAsString(s.rights.stCDOPERADOR);
+        out.FieldByName(QStringLiteral("CDLOJA")).SetAsString(s.params.stCDLOJA);
+        out.FieldByName(QStringLiteral("DTABERCAIX")).SetValue(s.params.dtDTABERCAIX);
+        out.FieldByName(QStringLiteral("VRPRECITEM")).SetValue(number(items, "VALOR"));
+        for (const char *field : {"CDPRODUTO", "QTPRODVEND", "NMPRODUTO", "CDORDALIQIMPR", "CDFAMILISALD", "CDPRODPROMOCAO"})
+            out.FieldByName(QString::fromLatin1(field)).SetAsString(text(items, field));
+        for (const char *field : {"VRALIQIMPR", "VRUNITVENDCL", "VRUNITVEND"})
+            out.FieldByName(QString::fromLatin1(field)).SetValue(number(items, field));
+        out.FieldByName(QStringLiteral("NRSERIEIMPVND")).SetAsString(s.params.stNRSERIEIMP);
+        out.Post();
+    }
+}
+
+// The credit pays the whole sale: one exchange row, the close or the number, the save, no
+// payment screen.
+void SettleButton::exchangePaysAll(double discount)
+{
+    SaleState &s = m_context.state();
+    const Parameters &p = s.params;
+    SaleDatasets &d = m_context.data();
+    const ClientDataSet &type = d.cdsConfTipoRece;
+    const QDateTime fiscal = s.startup.dtMovimentoFiscal;
+    const bool zeroDate = !fiscal.isValid() || fiscal.date() <= QDate(1899, 12, 30);
+    ClientDataSet &movements = d.cdsMovCaixa;
+    movements.Close();
+    movements.CreateDataSet();
+    movements.Append();
+    const QList<QPair<const char *, Variant>> values{
+        {"CDFILIAL", p.stCDFILIAL},
+        {"IDTIPOMOVIVE", QStringLiteral("E")},
+        {"DTHRINCMOV", Clock::now()},
+        {"CDTIPORECE", text(type, "CDTIPORECE")},
+        {"NMTIPORECE", text(type, "NMTIPORECE")},
+        {"IDTIPORECE", text(type, "IDTIPORECE")},
+        {"VRMOVIVEND", p.boUTILIZAIMPFIS ? 0.01 : d.cdsVenda.RecordCount() / 100.0},
+        {"CDTIPOTROCO", text(type, "CDTIPOTROCO")},
+        {"NRORDTROCO", text(type, "NRORDTROCO")},
+        {"CDCLIENTE", p.stCDCLIENTE},
+        {"CDCONSUMIDOR", QString()},
+        {"CDCCUSCLIE", p.stCDCCUSCLIE},
+        {"DTMOVIMCAIXA", zeroDate ? QDateTime(Clock::now().date(), QTime(0, 0)) : fiscal},
+        {"DSIMPFISCAL", text(type, "DSIMPFISCAL")},
+        {"CDFPIMPFIS", text(type, "CDFPIMPFIS")},
+        {"QTPARCRECEB", QStringLiteral("1")},
+    };
+    for (const auto &[field, value] : values)
+        movements.FieldByName(QString::fromLatin1(field)).SetValue(value);
+    movements.Post();
+
+    if (p.boUTILIZAIMPFIS) {
+        OwnRoadClose close;
+        close.road = QStringLiteral("2");
+        close.discount = discount;
+        close.saleTotal = m_run.saleTotal;
+        const FiscalCloseOutcome closed = closeOnFiscalPrinter(m_context, close);
+        if (!closed.done && closed.failure == QLatin1String("Erro")) {
+            s.flags.boRecebendo = false;
+            m_end = RoadEnd{RoadEnd::Kind::Refused, std::nullopt, false, QString(), closed.failure};
+            return;
+        }
+        if (!closed.done) {
+            // The printer refused the close: nothing is saved, the coupon is cancelled.
+            OwnRoadSave::Options options;
+            options.road = Settlement::ClosingRoad::ExchangeFull;
+            options.letter = QStringLiteral("A");
+            options.endsExchange = true;
+            OwnRoadSave(m_context, m_end, options).refuseUnclosed(m_run.documentInHand, closed.failure);
+            return;
+        }
+        if (!closed.documentNumber.isEmpty())
+            m_run.documentInHand = closed.documentNumber;
+        m_run.paymentText11 = closed.closeAnswer;
+    } else if (!isYes(s.settlement.stConfRecebimento)) {
+        const QString failure = takeOwnRoadNumber(m_context, m_run.documentInHand);
+        if (!failure.isEmpty()) {
+            movements.EmptyDataSet();
+            m_context.message(failure, Ravuvozozod::Error);
+            s.flags.boRecebendo = false;
+            m_end = RoadEnd{RoadEnd::Kind::Failed, std::nullopt, false, QString(), failure};
+            return;
+        }
+    }
+    OwnRoadSave::Options options;
+    options.road = Settlement::ClosingRoad::ExchangeFull;
+    options.letter = QStringLiteral("A");
+    options.satMessage = false;
+    options.endsExchange = true;
+    OwnRoadSave(m_context, m_end, options).run(m_run.documentInHand, m_run.paymentText11, QString());
+}

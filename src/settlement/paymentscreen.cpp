@@ -28,6 +28,11 @@ PaymentRequest PaymentScreen::paymentRequest(const QString &documentInHand, cons
     request.waiterName = waiterName;
     request.stCartaoAux1 = s.consumer.stCartaoAux1;
     request.roadMarker = QStringLiteral("N");
+    // An exchange's rest: the returned items' credit is already paid.
+    if (s.flags.boTrocaMercadoria) {
+        request.roadMarker = QStringLiteral("T");
+        request.amountPaid = s.totals.doRecebAux1;
+    }
     request.stRecebAux12 = s.settlement.stRecebAux12;
     request.stRecebAux13 = s.settlement.stRecebAux13;
     request.stRecebAux14 = s.settlement.stRecebAux14;

@@ -14,6 +14,7 @@
 #include <outside/ravuvozozod.h>
 #include <runtime/abort.h>
 #include <runtime/clientdataset.h>
+#include <runtime/money.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
 #include <sale/salestate.h>
@@ -285,17 +286,26 @@ void SettleButton::chooseRoad()
         sharedExchangeAndOrdinaryStart();
 }
 
-// The block the exchange and the ordinary sale share: with a fiscal printer the pager number
-// is drawn before the payment screen.
+// The block the exchange and the ordinary sale share: an exchange credit larger than the sale
+// refuses it first; then, with a fiscal printer, the pager number is drawn before the payment
+// screen, for either road.
 void SettleButton::sharedExchangeAndOrdinaryStart()
 {
     SaleState &s = m_context.state();
-    if (s.flags.boTrocaMercadoria) {
-        exchangeRoad();
+    if (s.flags.boTrocaMercadoria
+        && Money::RoundDec(s.totals.doRecebAux1 - Money::Trunc2(s.totals.doTotalVenda), 2) > 0) {
+        const QString text = m_context.Msg(QStringLiteral("Valor_Saldo"));
+        m_context.message(text, Ravuvozozod::Information);
+        s.flags.boRecebendo = false;
+        m_end = RoadEnd{RoadEnd::Kind::Refused, std::nullopt, false, QString(), text};
         return;
     }
     if (s.settlement.stSenhaPedido.isEmpty() && s.params.boUTILIZAIMPFIS)
         s.settlement.stSenhaPedido = m_context.settlement().GeraSenhaCupom(s.params.stIDSENHACUP, s.params.inNRMINSENHAAL);
+    if (s.flags.boTrocaMercadoria) {
+        exchangeRoad();
+        return;
+    }
     OrdinaryRoad(m_context, m_end, m_run).run();
 }
 

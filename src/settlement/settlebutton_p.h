@@ -35,6 +35,8 @@ private:
     void personalCreditRoad();
     void consumerDebitRoad();
     void exchangeRoad();
+    void fillReturnedItems();
+    void exchangePaysAll(double discount);
     // A road this till does not offer refuses the settlement after a clear message.
     void refuseRoad(const QString &roadName);
     void combinedPromotions();

@@ -37,6 +37,13 @@ public:
     void Cancela_Item_Imp_NFis(const QString &receiptNumber);
     // Ends a merchandise exchange: the returned items' credit and its file are dropped.
     void Limpa_TrocaMercadoria();
+    // Starts a merchandise exchange from the returned items' file in the cadastre folder: the
+    // credit shown, the screen restricted to a counter sale. False, after a clear message and
+    // with nothing started, when the file is missing or unreadable.
+    bool TrocaProdutos();
+    void spbCancelaTrocaClick(QObject *Sender);
+    // Where the host leaves the returned items: the cadastre folder (DSDIRCAD) only.
+    QString returnedItemsPath() const;
 
     // ---- QR-code sale ---------------------------------------------------------------------------
     // The reading panel: opened by spbLerQrCode (refused while a coupon is open), closed by its

@@ -1,0 +1,70 @@
+#include "creditvouchers.h"
+
+#include "hostlog.h"
+
+#include <runtime/clientdataset.h>
+#include <runtime/ptbr.h>
+#include <runtime/sitepaths.h>
+
+#include <QDir>
+#include <QStringList>
+
+namespace {
+
+HostResult printVoucher(const QString &printerName, const CreditVoucherRequest &r)
+{
+    HostLog::write(QStringLiteral("comprovante de crédito pessoal (%1): %2 %3 %4 valor %5 total %6 senha %7")
+                       .arg(printerName, r.cdCliente, r.cdConsumidor, r.nmConsumidor, PtBr::FormatCurr(r.vrMoviVend),
+                            PtBr::FormatCurr(r.saleTotal), r.stSenhaPedido));
+    return HostResult::done();
+}
+
+} // namespace
+
+namespace CreditVouchers {
+
+HostResult Imp_CompVenCred(const CreditVoucherRequest &request)
+{
+    return printVoucher(QStringLiteral("impressora fiscal"), request);
+}
+
+HostResult ImpCompVenCredNFCeSAT(const CreditVoucherRequest &request)
+{
+    return printVoucher(QStringLiteral("impressora não fiscal"), request);
+}
+
+QString writeReturnedItems(const QString &values)
+{
+    ClientDataSet items(QStringLiteral("cdsItensDevolv"));
+    FieldDefList &defs = items.FieldDefs();
+    for (const char *name : {"CDSUPERVISOR", "CDPRODUTO", "QTPRODVEND", "NMPRODUTO", "CDORDALIQIMPR", "CDFAMILISALD",
+                             "CDPRODPROMOCAO"})
+        defs.Add(QString::fromLatin1(name), FieldType::String, 30);
+    for (const char *name : {"VALOR", "VRALIQIMPR", "VRUNITVENDCL", "VRUNITVEND"})
+        defs.Add(QString::fromLatin1(name), FieldType::Double);
+    items.CreateDataSet();
+    const QStringList lines = values.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    for (const QString &line : lines) {
+        bool ok = false;
+        const double value = PtBr::StrToFloat(line, &ok);
+        if (!ok)
+            return QStringLiteral("valor de item devolvido ilegível: %1").arg(line);
+        items.Append();
+        items.FieldByName(QStringLiteral("VALOR")).SetValue(value);
+        items.FieldByName(QStringLiteral("CDSUPERVISOR")).SetAsString(QStringLiteral("0001"));
+        items.FieldByName(QStringLiteral("CDPRODUTO")).SetAsString(QStringLiteral("04001"));
+        items.FieldByName(QStringLiteral("QTPRODVEND")).SetAsString(QStringLiteral("1"));
+        items.FieldByName(QStringLiteral("NMPRODUTO")).SetAsString(QStringLiteral("ITEM DEVOLVIDO"));
+        items.FieldByName(QStringLiteral("VRUNITVEND")).SetValue(value);
+        items.Post();
+    }
+    // The demo's cadastre folder (DSDIRCAD ".\") is the site folder.
+    const QString path = SitePaths::resolve(QDir(SitePaths::resolve(QStringLiteral(".\\"))).filePath(QStringLiteral("ITENSDEVOLVIDOS.CDS")));
+    QString error;
+    if (!items.SaveToFile(path, &error))
+        return error;
+    HostLog::write(QStringLiteral("itens devolvidos gravados: %1").arg(path));
+    return {};
+}
+
+} // namespace CreditVouchers

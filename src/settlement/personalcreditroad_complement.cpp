@@ -1,0 +1,164 @@
+// The personal credit completed with other payment means: what the family balances still
+// cover under the broken limits becomes one row, the number is taken, and the payment screen
+// takes the rest.
+#include "personalcreditroad_p.h"
+
+#include "paymentscreen_p.h"
+
+#include <consumer/consumersale.h>
+#include <outside/pkg_hrk00001.h>
+#include <outside/pkg_hrk00002.h>
+#include <outside/ravuvozozod.h>
+#include <runtime/clientdataset.h>
+#include <runtime/clock.h>
+#include <runtime/messages.h>
+#include <runtime/money.h>
+#include <runtime/ptbr.h>
+#include <sale/codes.h>
+#include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/salestate.h>
+#include <sale/serverseams.h>
+#include <screen/screenshell.h>
+#include <screen/tfrmvendacons.h>
+
+namespace {
+
+void emptyIfOpen(ClientDataSet &dataset)
+{
+    if (dataset.Active())
+        dataset.EmptyDataSet();
+}
+
+} // namespace
+
+void PersonalCreditRoad::complement()
+{
+    SaleState &s = m_context.state();
+    SaleDatasets &d = m_context.data();
+    if (!queryBalances()) {
+        stop(m_context.Msg(QStringLiteral("FALHA_CONEXAO_SRV")));
+        return;
+    }
+    const LimitRooms limits = personalCreditRooms(m_context);
+    if (!limits.invalid.isEmpty()) {
+        stop(QStringLiteral("O limite %1 do consumidor não é um número. Nada foi lançado; corrija o cadastro do "
+                            "consumidor.")
+                 .arg(limits.invalid));
+        return;
+    }
+    const QList<FamilyShare> shares = splitByFamily(d.cdsConsultaSaldo, d.cdsVenda, limits, s.totals.doTotalVenda);
+    d.cdsFamSaldoComp.Close();
+    d.cdsFamSaldoComp.CreateDataSet();
+    double credit = 0;
+    for (const FamilyShare &share : shares) {
+        m_context.consumer().addFamiliaSaldo(d.cdsFamSaldoComp, share.family, share.amount, true);
+        credit = Money::RoundDec(credit + share.amount, 2);
+    }
+    if (credit > 0) {
+        s.totals.doTotalVenda = credit;
+        if (!m_context.settlement().InsereMovCaixa(true)) {
+            emptyIfOpen(d.cdsFamSaldoComp);
+            stop(QString());
+            return;
+        }
+    } else {
+        emptyIfOpen(d.cdsMovCaixa);
+    }
+    if (!s.params.boUTILIZAIMPFIS && isNo(s.params.stIDUTLINTFACELE)) {
+        const QString failure = takeElectronicOrPlainNumber(m_context, m_run.documentInHand);
+        if (!failure.isEmpty()) {
+            emptyIfOpen(d.cdsMovCaixa);
+            emptyIfOpen(d.cdsFamSaldoComp);
+            stop(failure);
+            return;
+        }
+    }
+    const Field manual = d.cdsConfTipoRece.FindField(QStringLiteral("IDHABVENDAMAN"));
+    if (manual.IsValid() && isYes(manual.AsString()))
+        s.settlement.stConfRecebimento = QStringLiteral("S");
+    s.flags.boBalcaoAux1 = false;
+
+    PaymentScreen screen(m_context);
+    PaymentRequest request = screen.paymentRequest(m_run.documentInHand, m_run.waiterName);
+    request.amountPaid = credit;
+    request.buyerDocument = s.consumer.stNrInscrConsVenda;
+    request.buyerName = s.consumer.stNmConsumidor;
+    request.roadMarker = QStringLiteral("S");
+    PaymentDatasets datasets = screen.paymentDatasets();
+    const PaymentAnswer answer = m_context.services().Recebimento(request, datasets);
+    screen.keepPaymentOutputs(answer);
+    if (!answer.documentNumber.isEmpty())
+        m_run.documentInHand = answer.documentNumber;
+    const Variant result = answer.failure.isEmpty() ? Variant(answer.paid) : Variant::failure(answer.failure);
+    if (!m_context.checkedValue(result, QStringLiteral("Recebimento"), QString()).toBool()) {
+        SettlementEnd(m_context, m_end).paymentNotConfirmed(answer.recordAsCancelled, answer.documentNumber);
+        if (m_end.kind == RoadEnd::Kind::None)
+            m_end = RoadEnd{RoadEnd::Kind::Unpaid, std::nullopt, answer.recordAsCancelled, answer.documentNumber, {}};
+        leaveUnpaid();
+        return;
+    }
+    m_context.form().repaint();
+    OwnRoadSave::Options options;
+    options.road = Settlement::ClosingRoad::PersonalCreditComplement;
+    options.satMessage = false;
+    OwnRoadSave(m_context, m_end, options).run(m_run.documentInHand, answer.text11, m_numberBefore);
+}
+
+// The payment screen was left: nothing of the balances is kept, the balances are read again
+// and the sale stays on the screen for the next settlement.
+void PersonalCreditRoad::leaveUnpaid()
+{
+    SaleState &s = m_context.state();
+    SaleDatasets &d = m_context.data();
+    m_context.shell().ControleAcessoBotoes();
+    s.flags.boProcessando = true;
+    s.flags.boRecebendo = false;
+    emptyIfOpen(d.cdsMovCaixa);
+    emptyIfOpen(d.cdsFamSaldoComp);
+    if (!queryBalances())
+        m_context.message(m_context.Msg(QStringLiteral("FALHA_CONEXAO_SRV")), Ravuvozozod::Error);
+}
+
+// The consumer's balance per family from the source the parameters choose; false, with
+// cdsConsultaSaldo as it was, when the source did not answer.
+bool PersonalCreditRoad::queryBalances()
+{
+    SaleState &s = m_context.state();
+    const Parameters &p = s.params;
+    SaleDatasets &d = m_context.data();
+    const QString client = s.host.stCdClienteVenda;
+    const QString consumer = s.consumer.stCDCONSUMIDOR;
+    DataPacket packet;
+    if (isYes(p.stIDEXTCONSONLINE) || isYes(p.stIDEXTCONSCENTRAL)) {
+        if (!d.cdsVazio.Active())
+            d.cdsVazio.CreateDataSet();
+        const QString today = PtBr::DateToStr(Clock::now().date());
+        const StatementAnswer answer =
+            isYes(p.stIDEXTCONSONLINE)
+                ? m_context.services().ExtratoConsOnline(OnlineStatementRequest{p.stCDFILIAL, client, consumer, QString(),
+                                                                                today, p.stCDURLWSEXTCONS,
+                                                                                QStringLiteral("CONSULTA_SALDO")},
+                                                         d.cdsVazio)
+                : m_context.services().ExtratoConsCentral(CentralStatementRequest{
+                      p.stCDFILIAL, QString(), QString(), client, consumer, QString(), today,
+                      QStringLiteral("CONSULTA_SALDO_FAM")});
+        if (!answer.answered || !answer.value.isPacket())
+            return false;
+        packet = answer.value.packet();
+    } else {
+        Variant value;
+        if (!m_context.checkAnswer(m_context.server().consumers.getConsSaldFam(p.stCDFILIAL, client, consumer),
+                                   QStringLiteral("getConsSaldFam"),
+                                   QStringList{p.stCDFILIAL, client, consumer}.join(QLatin1Char('-')), value,
+                                   SaleContext::Failure::Quiet)
+            || !value.isPacket())
+            return false;
+        packet = value.packet();
+    }
+    ClientDataSet read(d.cdsConsultaSaldo.Name());
+    if (!read.SetData(packet))
+        return false;
+    d.cdsConsultaSaldo.Close();
+    return d.cdsConsultaSaldo.SetData(packet);
+}

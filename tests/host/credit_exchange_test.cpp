@@ -1,0 +1,102 @@
+// Personal credit and the merchandise exchange through the real host program on a fresh demo
+// site, each script played twice (host/scripts/venda-credito.txt, host/scripts/troca.txt).
+#include "hostprogram.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QList<QVariantList> rowsOf(const QString &site, const QString &sql)
+{
+    QList<QVariantList> rows;
+    {
+        QSqlDatabase base = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("creditExchange"));
+        base.setDatabaseName(QDir(site).filePath(QStringLiteral("Dados/VendaCons.db")));
+        if (base.open()) {
+            QSqlQuery query(base);
+            if (query.exec(sql)) {
+                while (query.next()) {
+                    QVariantList row;
+                    for (int i = 0; i < query.record().count(); ++i)
+                        row << query.value(i);
+                    rows << row;
+                }
+            }
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("creditExchange"));
+    return rows;
+}
+
+class CreditExchangeHost : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(work.isValid());
+        site = work.filePath(QStringLiteral("site"));
+        ASSERT_TRUE(runHost({"--init-site", site}, work.path(), output)) << output.toStdString();
+    }
+
+    void play(const char *script)
+    {
+        for (int round = 0; round < 2; ++round)
+            ASSERT_TRUE(runHost({"--site", site, "--script", QStringLiteral(VENDACONS_SOURCE_DIR "/host/scripts/") + script},
+                                work.path(), output))
+                << output.toStdString();
+    }
+
+    QTemporaryDir work;
+    QString site;
+    QString output;
+};
+
+// Three items on personal credit: one "9" payment per sale, the voucher, and each balance
+// family debited by its own items (the plate 20,61 from meals, drink and snack 14,00 from snacks).
+TEST_F(CreditExchangeHost, PersonalCreditSalesDebitEachFamilyAndPrintTheVoucher)
+{
+    play("venda-credito.txt");
+
+    EXPECT_TRUE(output.contains(QStringLiteral("comprovante de crédito pessoal"))) << output.toStdString();
+    const QList<QVariantList> payments =
+        rowsOf(site, "SELECT CDTIPORECE, VRMOVIVEND FROM MOVCAIXA ORDER BY NRSEQVENDA");
+    ASSERT_EQ(payments.size(), 2);
+    for (const QVariantList &payment : payments) {
+        EXPECT_EQ(payment.at(0).toString(), "009");
+        EXPECT_NEAR(payment.at(1).toDouble(), 34.61, 1e-9);
+    }
+    const QList<QVariantList> balances = rowsOf(
+        site, "SELECT CDFAMILISALD, VRSALDCONFAM FROM SALDOCONS WHERE CDCONSUMIDOR = '000101' ORDER BY CDFAMILISALD");
+    ASSERT_EQ(balances.size(), 2);
+    EXPECT_EQ(balances.at(0).at(0).toString(), "LAN");
+    EXPECT_NEAR(balances.at(0).at(1).toDouble(), 45.50 - 2 * 14.00, 1e-9);
+    EXPECT_EQ(balances.at(1).at(0).toString(), "REF");
+    EXPECT_NEAR(balances.at(1).at(1).toDouble(), 180.00 - 2 * 20.61, 1e-9);
+}
+
+// A credit of 15,01 against 20,00 leaves 4,99 to cash; a credit equal to the sale needs no
+// payment screen and leaves a cent per unit to the exchange type. The file is gone afterwards.
+TEST_F(CreditExchangeHost, ExchangeCreditPaysPartOrAllOfTheSale)
+{
+    play("troca.txt");
+
+    const QList<QVariantList> payments =
+        rowsOf(site, "SELECT CDTIPORECE, VRMOVIVEND FROM MOVCAIXA ORDER BY NRSEQVENDA");
+    ASSERT_EQ(payments.size(), 4) << output.toStdString();
+    for (int sale = 0; sale < 4; sale += 2) {
+        EXPECT_EQ(payments.at(sale).at(0).toString(), "001");
+        EXPECT_NEAR(payments.at(sale).at(1).toDouble(), 4.99, 1e-9);
+        EXPECT_EQ(payments.at(sale + 1).at(0).toString(), "011");
+        EXPECT_NEAR(payments.at(sale + 1).at(1).toDouble(), 0.01, 1e-9);
+    }
+    EXPECT_FALSE(QFile::exists(QDir(site).filePath("ITENSDEVOLVIDOS.CDS")));
+}
+
+} // namespace

@@ -1,0 +1,222 @@
+#include "settlefixture.h"
+
+#include <outside/pkg_hrk00002.h>
+#include <runtime/sitepaths.h>
+#include <screen/screenshell.h>
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+
+namespace {
+
+using Kind = RoadEnd::Kind;
+
+// The till's receipt types: cash and the exchange type.
+void receiptTypes(ClientDataSet &types, bool withExchange = true)
+{
+    types.Close();
+    types.FieldDefs().Clear();
+    for (const char *name : {"CDTIPORECE", "NMTIPORECE", "IDTIPORECE", "IDTPRECTROCAMER", "CDFPIMPFIS", "DSIMPFISCAL"})
+        types.FieldDefs().Add(name, FieldType::String, 40);
+    types.CreateDataSet();
+    for (const QStringList &row : QList<QStringList>{{"001", "Dinheiro", "1", "N", "01", "DINHEIRO"},
+                                                     {"015", "Troca", "1", withExchange ? "S" : "N", "09", "TROCA"}}) {
+        types.Append();
+        for (int i = 0; i < row.size(); ++i)
+            types.Fields(i).SetAsString(row[i]);
+        types.Post();
+    }
+    types.First();
+}
+
+// A counter sale of 48,90 (three lines, four units) and a returned-items file in the cadastre
+// folder.
+class ExchangeTest : public SettleTest
+{
+protected:
+    void SetUp() override
+    {
+        SettleTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        state().editParams().stDSDIRCAD = "Dados\\Cadastros\\";
+        receiptTypes(data().cdsConfTipoRece);
+    }
+
+    QString cadastreFile() const
+    {
+        return SitePaths::resolve(QStringLiteral("Dados\\Cadastros\\ITENSDEVOLVIDOS.CDS"));
+    }
+
+    void writeReturned(const QList<double> &values, const QString &path)
+    {
+        ClientDataSet items;
+        items.FieldDefs().Add("VALOR", FieldType::Double);
+        items.FieldDefs().Add("CDSUPERVISOR", FieldType::String, 12);
+        items.FieldDefs().Add("CDPRODUTO", FieldType::String, 10);
+        items.FieldDefs().Add("QTPRODVEND", FieldType::String, 10);
+        items.CreateDataSet();
+        for (double value : values) {
+            items.Append();
+            items.FieldByName("VALOR").SetAsFloat(value);
+            items.FieldByName("CDSUPERVISOR").SetAsString("SUP01");
+            items.FieldByName("CDPRODUTO").SetAsString("000101");
+            items.FieldByName("QTPRODVEND").SetAsString("1");
+            items.Post();
+        }
+        QDir().mkpath(QFileInfo(path).path());
+        ASSERT_TRUE(items.SaveToFile(path));
+    }
+
+    void startExchange(const QList<double> &values)
+    {
+        writeReturned(values, cadastreFile());
+        ASSERT_TRUE(settlement().TrocaProdutos());
+    }
+};
+
+TEST_F(ExchangeTest, ReturnedItemsGiveTheCreditRoundedToCentsAndRestrictTheScreen)
+{
+    startExchange({10.004, 5.003});
+
+    EXPECT_TRUE(state().flags.boTrocaMercadoria);
+    EXPECT_DOUBLE_EQ(state().totals.doRecebAux1, 15.01);
+    QLabel *left = form->findChild<QLabel *>("lblValSaldDisp");
+    ASSERT_NE(left, nullptr);
+    EXPECT_EQ(left->text(), "15,01");
+    QWidget *cancel = form->findChild<QWidget *>("spbCancelaTroca");
+    ASSERT_NE(cancel, nullptr);
+    EXPECT_FALSE(cancel->isHidden());
+}
+
+// A file in the program folder is not the cadastre folder's: no stale credit is taken from it.
+TEST_F(ExchangeTest, AFileOutsideTheCadastreFolderStartsNoExchange)
+{
+    writeReturned({30.0}, SitePaths::resolve(QStringLiteral("ITENSDEVOLVIDOS.CDS")));
+
+    EXPECT_FALSE(settlement().TrocaProdutos());
+    EXPECT_FALSE(state().flags.boTrocaMercadoria);
+    EXPECT_DOUBLE_EQ(state().totals.doRecebAux1, 0);
+}
+
+TEST_F(ExchangeTest, AnUnreadableFileIsReportedAndStartsNoExchange)
+{
+    QDir().mkpath(QFileInfo(cadastreFile()).path());
+    QFile file(cadastreFile());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("isto não é um arquivo de itens");
+    file.close();
+
+    EXPECT_FALSE(settlement().TrocaProdutos());
+    EXPECT_FALSE(state().flags.boTrocaMercadoria);
+    EXPECT_TRUE(shown().contains("não pôde ser lido")) << shown().toStdString();
+}
+
+TEST_F(ExchangeTest, CreditAboveTheSaleIsRefusedBeforeAnythingIsWritten)
+{
+    startExchange({60.0});
+
+    settle();
+
+    EXPECT_EQ(roadEnd().kind, Kind::Refused);
+    EXPECT_TRUE(shown().contains("O valor da venda deve ser igual ou maior")) << shown().toStdString();
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::Recebimento), 0);
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::SetConcluiFechamento), 0);
+    EXPECT_TRUE(state().flags.boTrocaMercadoria);
+}
+
+TEST_F(ExchangeTest, WithoutAnExchangeReceiptTypeTheSaleStays)
+{
+    receiptTypes(data().cdsConfTipoRece, false);
+    startExchange({15.01});
+
+    settle();
+
+    EXPECT_EQ(roadEnd().kind, Kind::Refused);
+    EXPECT_TRUE(shown().contains("Troca de Mercadoria")) << shown().toStdString();
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::SetConcluiFechamento), 0);
+}
+
+TEST_F(ExchangeTest, CreditEqualToTheSaleClosesWithoutThePaymentScreenAndEndsTheExchange)
+{
+    startExchange({30.0, 18.90});
+    const DataPacket &rows = savedSaleRows();
+
+    settle();
+
+    ASSERT_TRUE(sold()) << shown().toStdString();
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::Recebimento), 0);
+    const QList<const ClientDataSet *> datasets = host->lastDatasets(&Pkg_Hrk00002::SetConcluiFechamento);
+    const QList<int> counts = host->lastRowCounts(&Pkg_Hrk00002::SetConcluiFechamento);
+    EXPECT_EQ(counts.at(1), 1);
+    EXPECT_EQ(datasets.at(6)->Name(), "cdsDevolucao");
+    EXPECT_EQ(counts.at(6), 2);
+    ClientDataSet sale;
+    ASSERT_TRUE(sale.SetData(rows));
+    for (sale.First(); !sale.Eof(); sale.Next()) {
+        EXPECT_NEAR(sale.FieldByName("VRDESCOMANDA").AsFloat(), 48.86, 1e-9); // a cent per unit left to pay
+        EXPECT_EQ(sale.FieldByName("DSOBSDESC").AsString(), "TROCA DE MERCADORIA");
+    }
+    EXPECT_FALSE(state().flags.boTrocaMercadoria);
+    EXPECT_FALSE(QFile::exists(cadastreFile()));
+}
+
+TEST_F(ExchangeTest, CreditBelowTheSaleGoesToThePaymentScreenAsAlreadyPaid)
+{
+    startExchange({10.004, 5.003});
+
+    settle();
+
+    ASSERT_TRUE(sold()) << shown().toStdString();
+    ASSERT_EQ(host->count(&Pkg_Hrk00002::Recebimento), 1);
+    const PaymentRequest request = host->last(&Pkg_Hrk00002::Recebimento);
+    EXPECT_EQ(request.roadMarker, "T");
+    EXPECT_DOUBLE_EQ(request.amountPaid.toDouble(), 15.01);
+    EXPECT_FALSE(state().flags.boTrocaMercadoria);
+    EXPECT_FALSE(QFile::exists(cadastreFile()));
+}
+
+// Without a fiscal printer a failed save stops: the sale, the credit and its file stay.
+TEST_F(ExchangeTest, FailedSaveWithoutAPrinterKeepsTheSaleAndTheCredit)
+{
+    startExchange({30.0, 18.90});
+    host->setDefault(&Pkg_Hrk00002::SetConcluiFechamento, failedSave("conexão perdida"));
+
+    settle();
+
+    EXPECT_EQ(roadEnd().kind, Kind::Failed);
+    EXPECT_TRUE(state().flags.boTrocaMercadoria);
+    EXPECT_TRUE(QFile::exists(cadastreFile()));
+    EXPECT_FALSE(data().cdsItems.IsEmpty());
+    EXPECT_FALSE(state().flags.boRecebendo);
+}
+
+TEST_F(ExchangeTest, ExhaustedColombianRangeStopsBeforeTheSave)
+{
+    state().editParams().stIDPAISINTEGRA = "01";
+    colombianNumber = "CUPINV";
+    startExchange({30.0, 18.90});
+
+    settle();
+
+    EXPECT_FALSE(sold());
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::SetConcluiFechamento), 0);
+    EXPECT_TRUE(state().flags.boTrocaMercadoria);
+}
+
+TEST_F(ExchangeTest, CancelButtonDeletesTheFileAndKeepsTheItems)
+{
+    startExchange({15.01});
+
+    settlement().spbCancelaTrocaClick(nullptr);
+
+    EXPECT_FALSE(state().flags.boTrocaMercadoria);
+    EXPECT_FALSE(QFile::exists(cadastreFile()));
+    EXPECT_FALSE(data().cdsItems.IsEmpty());
+    QWidget *cancel = form->findChild<QWidget *>("spbCancelaTroca");
+    ASSERT_NE(cancel, nullptr);
+    EXPECT_TRUE(cancel->isHidden());
+}
+
+} // namespace
