@@ -66,6 +66,7 @@ void ConsumerDebitRoad::run()
     if (types.Active() && types.RecordCount() > 1)
         types.First();
     m_subsidy = m_run.saleTotal;
+    m_numberBefore = m_context.state().settlement.stRecebAux9;
     m_context.consumer().DescontoVendaFidelidade();
     if (!itemCheckApplies()) {
         fullDebitRoad();

@@ -3,7 +3,7 @@
 #include "debitroad_p.h"
 
 #include "completionroad_p.h"
-#include "paymentscreen_p.h"
+#include "personalcreditroad_p.h"
 
 #include <outside/pkg_hrk00002.h>
 #include <outside/ravuvozozod.h>
@@ -37,29 +37,15 @@ void ConsumerDebitRoad::complementRoad()
     const double part = debitPart(brokenLimitRooms(), s.figures.doDebitoConsAux1, s.totals.doTotalVenda);
     if (!writeDebitRow(part) || !numberBeforePayment())
         return;
-    const Field manual = m_context.data().cdsConfTipoRece.FindField(QStringLiteral("IDHABVENDAMAN"));
-    if (manual.IsValid() && isYes(manual.AsString()))
-        s.settlement.stConfRecebimento = QStringLiteral("S");
-    s.flags.boBalcaoAux1 = false;
-    PaymentScreen screen(m_context);
-    PaymentRequest request = screen.paymentRequest(m_run.documentInHand, m_run.waiterName);
-    request.amountPaid = part;
-    request.roadMarker = QStringLiteral("S");
-    PaymentDatasets datasets = screen.paymentDatasets();
-    const PaymentAnswer answer = m_context.services().Recebimento(request, datasets);
-    screen.keepPaymentOutputs(answer);
-    if (!answer.documentNumber.isEmpty())
-        m_run.documentInHand = answer.documentNumber;
+    PaymentAnswer answer;
+    const bool paid = payRestOnPaymentScreen(m_context, m_run, part, false, answer);
     m_run.paymentText11 = answer.text11;
-    const Variant result = answer.failure.isEmpty() ? Variant(answer.paid) : Variant::failure(answer.failure);
-    if (!m_context.checkedValue(result, QStringLiteral("Recebimento"), QString()).toBool()) {
+    if (!paid) {
         paymentRefused();
         return;
     }
     // The number was taken once, before the payment screen: a second one would only be lost.
-    const Saved saved = saveSale(Settlement::ClosingRoad::DebitComplement);
-    if (saved.goesOn)
-        finishSale(saved, QStringLiteral("C"));
+    saveSale(Settlement::ClosingRoad::DebitComplement);
 }
 
 // Each limit the sale broke leaves the room still under it.
@@ -121,11 +107,10 @@ bool ConsumerDebitRoad::numberBeforePayment()
     const SaleState &s = m_context.state();
     if (s.params.boUTILIZAIMPFIS || !isNo(s.params.stIDUTLINTFACELE) || isYes(s.settlement.stConfRecebimento))
         return true;
-    takeElectronicOrPlainNumber();
-    if (!s.settlement.stRecebAux9.isEmpty())
+    const QString failure = takeElectronicOrPlainNumber(m_context, m_run.documentInHand);
+    if (failure.isEmpty())
         return true;
-    refuse(QStringLiteral("Não foi possível obter o número do documento da venda. A venda continua na tela para novo "
-                          "recebimento."));
+    refuse(failure);
     return false;
 }
 

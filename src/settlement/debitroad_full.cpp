@@ -2,6 +2,8 @@
 // the document number, the consumer-debit receipt, then the save.
 #include "debitroad_p.h"
 
+#include "personalcreditroad_p.h"
+
 #include <consumer/consumersale.h>
 #include <outside/pkg_hrk00001.h>
 #include <outside/pkg_hrk00002.h>
@@ -34,12 +36,6 @@ double number(const ClientDataSet &dataset, const char *name)
     return field.IsValid() ? field.AsFloat() : 0.0;
 }
 
-// Models that print the sale themselves in place of the fiscal close.
-bool printsSaleItself(int model)
-{
-    return model == 16 || model == 21 || model == 30;
-}
-
 QDateTime movementDate(const ClientDataSet &payments)
 {
     const Field field = payments.FindField(QStringLiteral("DTMOVIMCAIXA"));
@@ -70,7 +66,7 @@ void ConsumerDebitRoad::fullDebitRoad()
     if (s.settlement.stSenhaPedido.isEmpty())
         s.settlement.stSenhaPedido = m_context.settlement().GeraSenhaCupom(s.params.stIDSENHACUP, s.params.inNRMINSENHAAL);
     bool documentDone = true;
-    if (s.params.boUTILIZAIMPFIS && !closeOnFiscalPrinter(documentDone))
+    if (s.params.boUTILIZAIMPFIS && !closeDocument(documentDone))
         return;
     if (!documentDone) {
         refuse(QStringLiteral("A impressora fiscal não fechou o cupom. Nada foi debitado e a venda continua na tela."),
@@ -85,106 +81,47 @@ void ConsumerDebitRoad::fullDebitRoad()
         printDebitReceipt();
     m_context.form().repaint();
     s.fiscal.stCancCupomAux3 = QStringLiteral("DB");
-    const Saved saved = saveSale(Settlement::ClosingRoad::DebitFull);
-    if (saved.goesOn)
-        finishSale(saved, QStringLiteral("D"));
+    saveSale(Settlement::ClosingRoad::DebitFull);
 }
 
 // The fiscal close: the printer models that print the sale themselves, or the close with the
 // consumer's debit figures; the grand totals after it either way. False when the settlement
 // stopped before the close (the sale stays on the screen).
-bool ConsumerDebitRoad::closeOnFiscalPrinter(bool &documentDone)
+bool ConsumerDebitRoad::closeDocument(bool &documentDone)
 {
     SaleState &s = m_context.state();
     const Parameters &p = s.params;
-    SaleDatasets &d = m_context.data();
+    OwnRoadClose close;
+    close.road = QStringLiteral("2");
+    close.discount = s.loyalty.doFidelidadeAux1;
+    close.saleTotal = m_subsidy;
+    if (!printsSaleItself(p.inIDTIPOIMPFIS)) {
+        double spending = 0;
+        if (!readDebitFigures() || !payrollSpending(spending) || !readConsumerLimits())
+            return false;
+        close.limitText = s.consumer.stVRMAXDEBCONS.trimmed().isEmpty()
+            ? QString()
+            : PtBr::FloatToStr(PtBr::StrToFloat(s.consumer.stVRMAXDEBCONS) - s.figures.doRecebAux2);
+        close.debit = DebitCloseFigures{p.stIDPARIMPRLIMVDC, s.consumer.stVRMAXDEBCONS, s.consumer.stVRMESUBCONS,
+                                        Variant(m_saldConsumi.Data()), spending};
+        close.firstTaxText = true;
+    }
+    const FiscalCloseOutcome closed = closeOnFiscalPrinter(m_context, close);
     if (printsSaleItself(p.inIDTIPOIMPFIS)) {
-        ClientDataSet none(QStringLiteral("cdsVazio"));
-        SalePrintRequest request{p.stSTTOTCV, p.stCDFILIAL, p.stCDCAIXA, s.startup.stMD5ARQUIVOTXT, p.stIDESQUEMA,
-                                 s.settlement.stSenhaPedido, QStringLiteral("2"), s.consumer.stNmConsumidor,
-                                 p.stDSOBSCUPFIS, p.stCDPORTAIMPFIS, p.inIDTIPOIMPFIS, s.figures.doSaldoCons, m_subsidy,
-                                 p.stIDIMPSALDOCUPOM};
-        SalePrintDatasets datasets{d.cdsVenda, d.cdsMovCaixa, d.cdsConfTipoRece, d.cdsAliqImpFis, none, none, none};
-        const TextAnswer printed = m_context.devices().ImpressaoVenda(request, datasets);
-        if (!printed.ok || printed.text == QLatin1String("Erro")) {
+        if (!closed.done) {
             refuse(QStringLiteral("A impressora fiscal não imprimiu a venda. Nada foi debitado e a venda continua na "
-                                  "tela. ") + printed.failure,
+                                  "tela. ") + closed.failure,
                    RoadEnd::Kind::Failed);
             return false;
         }
-        m_run.documentInHand = printed.text;
+        m_run.documentInHand = closed.documentNumber;
         return true;
     }
-    double spending = 0;
-    if (!readDebitFigures() || !payrollSpending(spending) || !readConsumerLimits())
-        return false;
-    s.results.vaRetornoAux = Variant::array(3);
-    const TaxEstimateAnswer taxes = m_context.services().CalculoIcmsDFederal(TaxEstimateRequest{}, d.cdsVenda);
-    s.settlement.stRecebAux21 = taxes.ok ? taxes.tax0 : QString();
-    s.settlement.stRecebAux22 = taxes.ok ? taxes.tax2 : QString();
-    s.totals.doVrImpostoAprox = PtBr::StrToFloat(s.settlement.stRecebAux21) + PtBr::StrToFloat(s.settlement.stRecebAux22);
-    FiscalCloseRequest r;
-    r.stTotCv = p.stSTTOTCV;
-    r.md5ArquivoTxt = s.startup.stMD5ARQUIVOTXT;
-    r.idEsquema = p.stIDESQUEMA;
-    r.idTipoImpFis = p.inIDTIPOIMPFIS;
-    r.discount = s.loyalty.doFidelidadeAux1;
-    r.idUtilTef = p.stIDUTILTEF;
-    r.dsObsCupFis = p.stDSOBSCUPFIS;
-    r.payments = d.cdsMovCaixa.Data();
-    r.cdsConfTipoRece = d.cdsConfTipoRece.Data();
-    r.cdCliente = s.host.stCdClienteVenda;
-    r.consumerText = s.consumer.stRecebAux10;
-    r.nrCracha = s.consumer.stNrCracha;
-    r.nmConsumidor = s.consumer.stNmConsumidor;
-    r.cdOperador = s.rights.stCDOPERADOR;
-    r.nmOperador = s.rights.stNMOPERADOR;
-    r.idImpBarrCup = p.stIDIMPBARRCUP;
-    r.nmPadBarrCup = p.stNMPADBARRCUP;
-    r.idImpSaldoCupom = p.stIDIMPSALDOCUPOM;
-    r.stRecebAux5 = s.fiscal.stRecebAux5;
-    r.pager = s.settlement.stSenhaPedido;
-    r.cdsConsultaSaldo = d.cdsConsultaSaldo.Data();
-    r.cdsFamiliaSaldo = d.cdsFamiliaSaldo.Data();
-    r.cdsEmprestimoFam = Variant(d.cdsEmprestimoFam.Data());
-    r.stIdTpTelaVe = p.stIdTpTelaVe;
-    r.road = QStringLiteral("2");
-    r.doSaldoCons = s.figures.doSaldoCons;
-    r.total = m_subsidy;
-    r.dsMensCpfCup = p.stDSMENSCPFCUP;
-    r.idImprCupTefRed = p.stIDIMPRCUPTEFRED;
-    r.ecfImp = p.stECFIMP;
-    r.sgEstadoFili = p.stSGESTADOFILI;
-    r.idParImprLimVdc = p.stIDPARIMPRLIMVDC;
-    r.stVrMaxDebCons = s.consumer.stVRMAXDEBCONS;
-    r.stVrMeSubCons = s.consumer.stVRMESUBCONS;
-    r.cdsVrSaldConsumi = Variant(m_saldConsumi.Data());
-    // This road passes the first tax text where the others pass the second.
-    r.tax1 = PtBr::StrToFloat(s.settlement.stRecebAux21);
-    r.tax0 = PtBr::StrToFloat(s.settlement.stRecebAux21);
-    r.periodSpending = spending;
-    r.tax2 = PtBr::StrToFloat(s.settlement.stRecebAux22);
-    r.limitText = s.consumer.stVRMAXDEBCONS.trimmed().isEmpty()
-        ? QString()
-        : PtBr::FloatToStr(PtBr::StrToFloat(s.consumer.stVRMAXDEBCONS) - s.figures.doRecebAux2);
-    r.value60 = Variant::null();
-    r.cashback = isYes(p.stIDUTILFID4ALL) ? s.loyalty.doCashbackAux1 : s.loyalty.doCashbackUDSAux1;
-    s.results.vaRetorno = Variant::array(10);
-    const FiscalCloseAnswer closed = m_context.devices().FechaCupom(r);
-    documentDone = closed.ok;
-    if (closed.ok)
+    documentDone = closed.done;
+    if (closed.done)
         m_run.paymentText11 = closed.closeAnswer;
     else
         qWarning().noquote() << "FechaCupom:" << closed.failure;
-    GrandTotalRequest totals;
-    totals.cdFilial = p.stCDFILIAL;
-    totals.cdCaixa = p.stCDCAIXA;
-    totals.nrSerieImp = p.stNRSERIEIMP;
-    totals.idEsquema = p.stIDESQUEMA;
-    totals.fillers = QList<Variant>(9, Variant(QString()));
-    const HostResult updated = m_context.devices().Atu_TotGeral(totals);
-    if (!updated.ok)
-        qWarning().noquote() << "Atu_TotGeral:" << updated.failure;
     return true;
 }
 
@@ -196,34 +133,18 @@ bool ConsumerDebitRoad::numberFullDebit()
     const Parameters &p = s.params;
     if (p.boUTILIZAIMPFIS || !isNo(p.stIDUTLINTFACELE) || isYes(s.settlement.stConfRecebimento))
         return true;
-    QString &reserved = s.fiscal.stNrCupomReservado;
-    if (!reserved.isEmpty()) {
-        s.settlement.stRecebAux9 = reserved;
-        m_run.documentInHand = reserved;
-        reserved.clear();
-        return true;
-    }
-    if (p.stIDPAISINTEGRA == QLatin1String("01")) {
-        const QString number =
-            m_context
-                .checkedValue(m_context.server().counters.getPrxVendaColombia(p.stCDFILIAL, p.stCDCAIXA, p.stCDPREFINTGCOL,
-                                                                              p.stNRCUPINIINTGCOL, p.stNRCUPFININTGCOL),
-                              QStringLiteral("getPrxVendaColombia"), QString())
-                .toString();
-        if (number == QLatin1String("CUPINV")) {
-            refuse(Lvm_msg::Format(m_context.Msg(QStringLiteral("Cup_inv")), {p.stNRCUPINIINTGCOL, p.stNRCUPFININTGCOL}));
-            return false;
-        }
-        s.settlement.stRecebAux9 = number;
-    } else {
+    const QString noNumber = QStringLiteral("Não foi possível obter o número do documento da venda. Nada foi debitado "
+                                            "e a venda continua na tela.");
+    std::optional<QString> failure = takeReservedOrRangeNumber(m_context, m_run.documentInHand, noNumber);
+    if (!failure) {
+        // The receipt shows the month's debit figures.
         if (!readDebitFigures())
             return false;
-        takeElectronicOrPlainNumber();
+        failure = takeElectronicOrPlainNumber(m_context, m_run.documentInHand, noNumber);
     }
-    if (!s.settlement.stRecebAux9.isEmpty())
+    if (failure->isEmpty())
         return true;
-    refuse(QStringLiteral("Não foi possível obter o número do documento da venda. Nada foi debitado e a venda continua "
-                          "na tela."));
+    refuse(*failure);
     return false;
 }
 

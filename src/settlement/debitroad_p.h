@@ -71,7 +71,7 @@ private:
 
     // debitroad_full.cpp: the whole sale on the debit.
     void fullDebitRoad();
-    bool closeOnFiscalPrinter(bool &documentDone);
+    bool closeDocument(bool &documentDone);
     bool numberFullDebit();
     bool readDebitFigures();
     bool readConsumerLimits();
@@ -79,28 +79,15 @@ private:
     void printDebitReceipt();
     bool debitReceiptPrinted(const QString &observation);
 
-    // debitroad_save.cpp: the save and its failures, shared by both sub-roads.
-    struct Saved
-    {
-        bool goesOn = false; // stored: the sale's end with its tickets follows
-        QString saleKey;
-        double points = 0;
-    };
-    Saved saveSale(Settlement::ClosingRoad road);
-    void saveBlock(Settlement::ClosingRoad road, Saved &saved);
-    void saveFailed(Settlement::ClosingRoad road, Saved &saved, const QString &failure);
-    void couponCancelledOrKept(const QString &failure);
-    void couponAlreadyIssued(const QString &failure);
-    void nothingStored(const QString &failure);
-    void satRefused(const QString &saleKey, const QString &failure);
-    void takeElectronicOrPlainNumber();
-    void finishSale(const Saved &saved, const QString &letter);
+    // debitroad_save.cpp: the save and its failures, shared with the other consumer roads.
+    void saveSale(Settlement::ClosingRoad road);
 
     SaleContext &m_context;
     RoadEnd &m_end;
     SettlementRun &m_run;
     double m_subsidy = 0;          // the sale total, or the company subsidy once one applies
     bool m_receiptConfirmedNo = false;
+    QString m_numberBefore;        // stRecebAux9 before this settlement took a number
     ClientDataSet m_saldConsumi{QStringLiteral("cdsVrSaldConsumi")};
     ClientDataSet m_limits{QStringLiteral("cdsLimiteCons")};
 };

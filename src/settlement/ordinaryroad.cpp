@@ -3,6 +3,7 @@
 #include "ordinaryroad_p.h"
 
 #include "paymentscreen_p.h"
+#include "personalcreditroad_p.h"
 #include "settlement.h"
 
 #include <outside/pkg_hrk00001.h>
@@ -135,76 +136,11 @@ bool OrdinaryRoad::takeDocumentNumber()
     if (s.params.boUTILIZAIMPFIS || !isNo(s.params.stIDUTLINTFACELE)
         || isYes(s.settlement.stConfRecebimento))
         return true;
-    QString &reserved = s.fiscal.stNrCupomReservado;
-    if (!reserved.isEmpty()) {
-        s.settlement.stRecebAux9 = reserved;
-        m_run.documentInHand = reserved;
-        reserved.clear();
+    const QString failure = takeOwnRoadNumber(m_context, m_run.documentInHand, noNumberText);
+    if (failure.isEmpty())
         return true;
-    }
-    if (s.params.stIDPAISINTEGRA == QLatin1String("01"))
-        return takeColombianNumber();
-    takeElectronicOrPlainNumber();
-    if (!s.settlement.stRecebAux9.isEmpty())
-        return true;
-    stopAfterPayment(noNumberText);
+    stopAfterPayment(failure);
     return false;
-}
-
-// A used-up range refuses the sale before it is saved, rather than saving it under "CUPINV".
-bool OrdinaryRoad::takeColombianNumber()
-{
-    SaleState &s = m_context.state();
-    const Parameters &p = s.params;
-    const QString number =
-        m_context
-            .checkedValue(m_context.server().counters.getPrxVendaColombia(p.stCDFILIAL, p.stCDCAIXA, p.stCDPREFINTGCOL,
-                                                                 p.stNRCUPINIINTGCOL, p.stNRCUPFININTGCOL),
-                          QStringLiteral("getPrxVendaColombia"), QString())
-            .toString();
-    if (number == QLatin1String("CUPINV")) {
-        const QString text =
-            Lvm_msg::Format(m_context.Msg(QStringLiteral("Cup_inv")), {p.stNRCUPINIINTGCOL, p.stNRCUPFININTGCOL});
-        stopAfterPayment(text);
-        return false;
-    }
-    if (number.isEmpty()) {
-        stopAfterPayment(noNumberText);
-        return false;
-    }
-    s.settlement.stRecebAux9 = number;
-    return true;
-}
-
-void OrdinaryRoad::takeElectronicOrPlainNumber()
-{
-    SaleState &s = m_context.state();
-    const Parameters &p = s.params;
-    SettlementTexts &t = s.settlement;
-    s.results.vaRetornoAux = Variant::array(3);
-    const TaxEstimateAnswer taxes = m_context.services().CalculoIcmsDFederal(TaxEstimateRequest{}, m_context.data().cdsVenda);
-    if (taxes.ok) {
-        t.stRecebAux21 = taxes.tax0;
-        t.stRecebAux22 = taxes.tax2;
-        s.totals.doVrImpostoAprox = PtBr::StrToFloat(taxes.tax0) + PtBr::StrToFloat(taxes.tax2);
-    }
-    if (!p.boSISTEMAQUBNFCE) {
-        t.stRecebAux9 = m_context
-                            .checkedValue(m_context.server().counters.setNrVendaNFisc(p.stCDFILIAL, p.stCDCAIXA, QString()),
-                                          QStringLiteral("setNrVendaNFisc"), QString())
-                            .toString();
-        return;
-    }
-    const TextAnswer series = m_context.services().getNumeroSerieNFCe(NfceSeriesRequest{p.stCDFILIAL, p.stCDCAIXA});
-    t.stRecebAux24 = series.ok ? series.text : QString();
-    t.stRecebAux9 = m_context
-                        .checkedValue(m_context.server().counters.setNumeroNFCe(p.stCDFILIAL, p.stCDCAIXA, t.stRecebAux24,
-                                                                       p.stIDAMBTRABNFCE, true),
-                                      QStringLiteral("setNumeroNFCe"), QString())
-                        .toString();
-    const TextAnswer emission = m_context.services().getDataEmissNFCe();
-    t.stRecebAux19 = emission.ok ? emission.text : QString();
-    m_run.documentInHand = t.stRecebAux9;
 }
 
 void OrdinaryRoad::writeOrderNumber()

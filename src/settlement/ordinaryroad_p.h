@@ -39,8 +39,6 @@ private:
     bool takePayment();
     void drawPagerIfMissing();
     bool takeDocumentNumber();
-    bool takeColombianNumber();
-    void takeElectronicOrPlainNumber();
     void writeOrderNumber();
     void stopAfterPayment(const QString &reason);
 

@@ -225,6 +225,8 @@ bool PersonalCreditRoad::documentClosed()
     close.saleTotal = m_run.saleTotal;
     close.limitText = remainingLimitText(s);
     close.withBalances = true;
+    close.grandTotalFillers = {Variant(false), Variant(QString()), Variant(QString()), Variant(QString()),
+                               Variant(QString()), Variant(0), Variant(0)};
     const FiscalCloseOutcome closed = closeOnFiscalPrinter(m_context, close);
     if (!closed.done) {
         m_context.data().cdsMovCaixa.EmptyDataSet();

@@ -32,6 +32,32 @@ void emptyIfOpen(ClientDataSet &dataset)
 
 } // namespace
 
+bool payRestOnPaymentScreen(SaleContext &context, SettlementRun &run, double ownPart, bool namesBuyer,
+                            PaymentAnswer &answer)
+{
+    SaleState &s = context.state();
+    // A receipt type sold by hand has the payment screen confirm (and issue) the document.
+    const Field manual = context.data().cdsConfTipoRece.FindField(QStringLiteral("IDHABVENDAMAN"));
+    if (manual.IsValid() && isYes(manual.AsString()))
+        s.settlement.stConfRecebimento = QStringLiteral("S");
+    s.flags.boBalcaoAux1 = false;
+    PaymentScreen screen(context);
+    PaymentRequest request = screen.paymentRequest(run.documentInHand, run.waiterName);
+    request.amountPaid = ownPart;
+    if (namesBuyer) {
+        request.buyerDocument = s.consumer.stNrInscrConsVenda;
+        request.buyerName = s.consumer.stNmConsumidor;
+    }
+    request.roadMarker = QStringLiteral("S");
+    PaymentDatasets datasets = screen.paymentDatasets();
+    answer = context.services().Recebimento(request, datasets);
+    screen.keepPaymentOutputs(answer);
+    if (!answer.documentNumber.isEmpty())
+        run.documentInHand = answer.documentNumber;
+    const Variant result = answer.failure.isEmpty() ? Variant(answer.paid) : Variant::failure(answer.failure);
+    return context.checkedValue(result, QStringLiteral("Recebimento"), QString()).toBool();
+}
+
 void PersonalCreditRoad::complement()
 {
     SaleState &s = m_context.state();
@@ -74,24 +100,8 @@ void PersonalCreditRoad::complement()
             return;
         }
     }
-    const Field manual = d.cdsConfTipoRece.FindField(QStringLiteral("IDHABVENDAMAN"));
-    if (manual.IsValid() && isYes(manual.AsString()))
-        s.settlement.stConfRecebimento = QStringLiteral("S");
-    s.flags.boBalcaoAux1 = false;
-
-    PaymentScreen screen(m_context);
-    PaymentRequest request = screen.paymentRequest(m_run.documentInHand, m_run.waiterName);
-    request.amountPaid = credit;
-    request.buyerDocument = s.consumer.stNrInscrConsVenda;
-    request.buyerName = s.consumer.stNmConsumidor;
-    request.roadMarker = QStringLiteral("S");
-    PaymentDatasets datasets = screen.paymentDatasets();
-    const PaymentAnswer answer = m_context.services().Recebimento(request, datasets);
-    screen.keepPaymentOutputs(answer);
-    if (!answer.documentNumber.isEmpty())
-        m_run.documentInHand = answer.documentNumber;
-    const Variant result = answer.failure.isEmpty() ? Variant(answer.paid) : Variant::failure(answer.failure);
-    if (!m_context.checkedValue(result, QStringLiteral("Recebimento"), QString()).toBool()) {
+    PaymentAnswer answer;
+    if (!payRestOnPaymentScreen(m_context, m_run, credit, true, answer)) {
         SettlementEnd(m_context, m_end).paymentNotConfirmed(answer.recordAsCancelled, answer.documentNumber);
         if (m_end.kind == RoadEnd::Kind::None)
             m_end = RoadEnd{RoadEnd::Kind::Unpaid, std::nullopt, answer.recordAsCancelled, answer.documentNumber, {}};

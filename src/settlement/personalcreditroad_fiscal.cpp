@@ -26,11 +26,6 @@ double taxNumber(const QString &text)
     return PtBr::StrToFloat(QString(text).replace(QLatin1Char('.'), QLatin1Char(',')));
 }
 
-bool printsWithoutCoupon(int model)
-{
-    return model == 16 || model == 21 || model == 30;
-}
-
 FiscalCloseOutcome printSale(SaleContext &context, const OwnRoadClose &close)
 {
     SaleState &s = context.state();
@@ -108,7 +103,14 @@ FiscalCloseRequest closeRequest(SaleContext &context, const OwnRoadClose &close,
     r.idImprCupTefRed = p.stIDIMPRCUPTEFRED;
     r.ecfImp = p.stECFIMP;
     r.sgEstadoFili = p.stSGESTADOFILI;
-    r.tax1 = taxNumber(tax1);
+    if (close.debit) {
+        r.idParImprLimVdc = close.debit->limitPrinting;
+        r.stVrMaxDebCons = close.debit->maximumDebit;
+        r.stVrMeSubCons = close.debit->monthlySubsidy;
+        r.cdsVrSaldConsumi = close.debit->monthFigures;
+        r.periodSpending = close.debit->periodSpending;
+    }
+    r.tax1 = taxNumber(close.firstTaxText ? s.settlement.stRecebAux21 : tax1);
     r.tax0 = taxNumber(s.settlement.stRecebAux21);
     r.tax2 = taxNumber(s.settlement.stRecebAux22);
     r.limitText = close.limitText;
@@ -119,24 +121,30 @@ FiscalCloseRequest closeRequest(SaleContext &context, const OwnRoadClose &close,
 
 } // namespace
 
+bool printsSaleItself(int model)
+{
+    return model == 16 || model == 21 || model == 30;
+}
+
+// A call that did not answer leaves no tax texts: those of an earlier attempt must not stand
+// for this sale.
 QString estimateTaxes(SaleContext &context)
 {
     SaleState &s = context.state();
     s.results.vaRetornoAux = Variant::array(3);
     const TaxEstimateAnswer taxes = context.services().CalculoIcmsDFederal(TaxEstimateRequest{}, context.data().cdsVenda);
-    if (!taxes.ok)
-        return {};
-    s.settlement.stRecebAux21 = taxes.tax0;
-    s.settlement.stRecebAux22 = taxes.tax2;
-    s.totals.doVrImpostoAprox = Money::RoundDec(taxNumber(taxes.tax0) + taxNumber(taxes.tax2), 2);
-    return taxes.tax1;
+    s.settlement.stRecebAux21 = taxes.ok ? taxes.tax0 : QString();
+    s.settlement.stRecebAux22 = taxes.ok ? taxes.tax2 : QString();
+    s.totals.doVrImpostoAprox =
+        Money::RoundDec(taxNumber(s.settlement.stRecebAux21) + taxNumber(s.settlement.stRecebAux22), 2);
+    return taxes.ok ? taxes.tax1 : QString();
 }
 
 FiscalCloseOutcome closeOnFiscalPrinter(SaleContext &context, const OwnRoadClose &close)
 {
     SaleState &s = context.state();
     const Parameters &p = s.params;
-    if (printsWithoutCoupon(p.inIDTIPOIMPFIS))
+    if (printsSaleItself(p.inIDTIPOIMPFIS))
         return printSale(context, close);
     s.results.vaRetorno = Variant::array(10);
     const QString tax1 = estimateTaxes(context);
@@ -148,7 +156,7 @@ FiscalCloseOutcome closeOnFiscalPrinter(SaleContext &context, const OwnRoadClose
     totals.cdCaixa = p.stCDCAIXA;
     totals.nrSerieImp = p.stNRSERIEIMP;
     totals.idEsquema = p.stIDESQUEMA;
-    totals.fillers = {QString(), QString(), QString(), QString(), 0, 0};
+    totals.fillers = close.grandTotalFillers;
     const HostResult updated = context.devices().Atu_TotGeral(totals);
     if (!updated.ok)
         qWarning().noquote() << "Atu_TotGeral:" << updated.failure;
@@ -159,50 +167,59 @@ FiscalCloseOutcome closeOnFiscalPrinter(SaleContext &context, const OwnRoadClose
     return outcome;
 }
 
-QString takeOwnRoadNumber(SaleContext &context, QString &documentInHand)
+QString takeOwnRoadNumber(SaleContext &context, QString &documentInHand, const QString &noNumberText)
+{
+    const Parameters &p = context.state().params;
+    if (p.boUTILIZAIMPFIS || !isNo(p.stIDUTLINTFACELE))
+        return {};
+    if (const std::optional<QString> taken = takeReservedOrRangeNumber(context, documentInHand, noNumberText))
+        return *taken;
+    return takeElectronicOrPlainNumber(context, documentInHand, noNumberText);
+}
+
+std::optional<QString> takeReservedOrRangeNumber(SaleContext &context, QString &documentInHand,
+                                                 const QString &noNumberText)
 {
     SaleState &s = context.state();
     const Parameters &p = s.params;
     SettlementTexts &t = s.settlement;
-    if (p.boUTILIZAIMPFIS || !isNo(p.stIDUTLINTFACELE))
-        return {};
     QString &reserved = s.fiscal.stNrCupomReservado;
     if (!reserved.isEmpty()) {
         t.stRecebAux9 = reserved;
         documentInHand = reserved;
         reserved.clear();
-        return {};
+        return QString();
     }
-    if (p.stIDPAISINTEGRA == QLatin1String("01")) {
-        const QString number =
-            context
-                .checkedValue(context.server().counters.getPrxVendaColombia(p.stCDFILIAL, p.stCDCAIXA, p.stCDPREFINTGCOL,
-                                                                            p.stNRCUPINIINTGCOL, p.stNRCUPFININTGCOL),
-                              QStringLiteral("getPrxVendaColombia"), QString())
-                .toString();
-        // A used-up range refuses the sale rather than saving it under "CUPINV".
-        if (number == QLatin1String("CUPINV"))
-            return Lvm_msg::Format(context.Msg(QStringLiteral("Cup_inv")), {p.stNRCUPINIINTGCOL, p.stNRCUPFININTGCOL});
-        if (number.isEmpty())
-            return noNumber;
-        t.stRecebAux9 = number;
-        return {};
-    }
-    return takeElectronicOrPlainNumber(context, documentInHand);
+    if (p.stIDPAISINTEGRA != QLatin1String("01"))
+        return std::nullopt;
+    const QString number =
+        context
+            .checkedValue(context.server().counters.getPrxVendaColombia(p.stCDFILIAL, p.stCDCAIXA, p.stCDPREFINTGCOL,
+                                                                        p.stNRCUPINIINTGCOL, p.stNRCUPFININTGCOL),
+                          QStringLiteral("getPrxVendaColombia"), QString())
+            .toString();
+    // A used-up range refuses the sale rather than saving it under "CUPINV".
+    if (number == QLatin1String("CUPINV"))
+        return Lvm_msg::Format(context.Msg(QStringLiteral("Cup_inv")), {p.stNRCUPINIINTGCOL, p.stNRCUPFININTGCOL});
+    if (number.isEmpty())
+        return noNumberText.isEmpty() ? noNumber : noNumberText;
+    t.stRecebAux9 = number;
+    return QString();
 }
 
-QString takeElectronicOrPlainNumber(SaleContext &context, QString &documentInHand)
+QString takeElectronicOrPlainNumber(SaleContext &context, QString &documentInHand, const QString &noNumberText)
 {
     SaleState &s = context.state();
     const Parameters &p = s.params;
     SettlementTexts &t = s.settlement;
+    const QString failure = noNumberText.isEmpty() ? noNumber : noNumberText;
     estimateTaxes(context);
     if (!p.boSISTEMAQUBNFCE) {
         t.stRecebAux9 = context
                             .checkedValue(context.server().counters.setNrVendaNFisc(p.stCDFILIAL, p.stCDCAIXA, QString()),
                                           QStringLiteral("setNrVendaNFisc"), QString())
                             .toString();
-        return t.stRecebAux9.isEmpty() ? noNumber : QString();
+        return t.stRecebAux9.isEmpty() ? failure : QString();
     }
     const TextAnswer series = context.services().getNumeroSerieNFCe(NfceSeriesRequest{p.stCDFILIAL, p.stCDCAIXA});
     t.stRecebAux24 = series.ok ? series.text : QString();
@@ -214,5 +231,5 @@ QString takeElectronicOrPlainNumber(SaleContext &context, QString &documentInHan
     const TextAnswer emission = context.services().getDataEmissNFCe();
     t.stRecebAux19 = emission.ok ? emission.text : QString();
     documentInHand = t.stRecebAux9;
-    return t.stRecebAux9.isEmpty() ? noNumber : QString();
+    return t.stRecebAux9.isEmpty() ? failure : QString();
 }

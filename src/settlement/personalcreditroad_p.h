@@ -4,6 +4,9 @@
 #include "settlement_p.h"
 #include "settlementend_p.h"
 
+#include <outside/pkg_hrk00002_sale.h>
+#include <runtime/variant.h>
+
 #include <QList>
 #include <QString>
 
@@ -50,14 +53,31 @@ QList<FamilyShare> splitByFamily(const ClientDataSet &balances, ClientDataSet &s
 // tax text 1 (only the fiscal close wants it).
 QString estimateTaxes(SaleContext &context);
 
+// What the consumer debit adds to the close: its figures of the month, its limits and the
+// spending of the payroll period.
+struct DebitCloseFigures
+{
+    QString limitPrinting; // IDPARIMPRLIMVDC
+    QString maximumDebit;  // VRMAXDEBCONS, as text
+    QString monthlySubsidy; // VRMESUBCONS, as text
+    Variant monthFigures = Variant::null(); // cdsVrSaldConsumi
+    double periodSpending = 0;
+};
+
 // What differs between the roads in the fiscal printer's close.
 struct OwnRoadClose
 {
-    QString road;          // "1" personal credit, "2" exchange
+    QString road;          // "1" personal credit, "2" exchange and consumer debit
     double discount = 0;   // the exchange discount, or the loyalty discount / cashback
-    double saleTotal = 0;
-    QString limitText;     // the consumer's credit still free, or empty
-    bool withBalances = false; // the consumer's balances, families and loans go with the close
+    double saleTotal = 0;  // the sale total, or the debit's subsidy value
+    QString limitText;     // the consumer's credit still free, the debit still available, or empty
+    bool withBalances = false; // the consumer's balances, families and loans go with the printed sale
+    std::optional<DebitCloseFigures> debit;
+    // The consumer debit passes the first tax text where the others pass the second.
+    bool firstTaxText = false;
+    // What the grand total is given after the known values: nine empty values on the exchange
+    // and the debit; the personal credit gives False, four empty texts, 0 and 0.
+    QList<Variant> grandTotalFillers = QList<Variant>(9, Variant(QString()));
 };
 
 // Where the fiscal printer left the sale: closed (done), or refused; ImpressaoVenda's models
@@ -70,6 +90,9 @@ struct FiscalCloseOutcome
     QString failure;
 };
 
+// Models 16, 21 and 30 print the sale themselves in place of the fiscal close.
+bool printsSaleItself(int model);
+
 // Models 16, 21 and 30 print the sale with ImpressaoVenda ("Erro" refuses); the others close
 // the coupon with FechaCupom and then update the grand total, closed or not.
 FiscalCloseOutcome closeOnFiscalPrinter(SaleContext &context, const OwnRoadClose &close);
@@ -77,14 +100,25 @@ FiscalCloseOutcome closeOnFiscalPrinter(SaleContext &context, const OwnRoadClose
 // The sale's number when the till takes it (no fiscal printer, no electronic interface): a
 // reserved number, a Colombian range number, an NFC-e or a non-fiscal number. Empty answer
 // when taken (`documentInHand` then holds the NFC-e or reserved number); else the text to
-// show, and nothing may be saved.
-QString takeOwnRoadNumber(SaleContext &context, QString &documentInHand);
+// show (`noNumberText`, or a standard one, when no number came), and nothing may be saved.
+QString takeOwnRoadNumber(SaleContext &context, QString &documentInHand, const QString &noNumberText = QString());
+// Only the reserved or the Colombian range number: nullopt when neither applies, else the
+// answer of takeOwnRoadNumber.
+std::optional<QString> takeReservedOrRangeNumber(SaleContext &context, QString &documentInHand,
+                                                 const QString &noNumberText = QString());
 // Only the NFC-e or non-fiscal number, after the approximate taxes (no reserved or range
 // number); the same answer.
-QString takeElectronicOrPlainNumber(SaleContext &context, QString &documentInHand);
+QString takeElectronicOrPlainNumber(SaleContext &context, QString &documentInHand,
+                                    const QString &noNumberText = QString());
+
+// The rest of a consumer sale on the payment screen, `ownPart` being already paid by the
+// road's own row (`namesBuyer`: the consumer is the buyer on the screen). The answer's
+// document number becomes the one in hand. True when paid.
+bool payRestOnPaymentScreen(SaleContext &context, SettlementRun &run, double ownPart, bool namesBuyer,
+                            PaymentAnswer &answer);
 
 // ---- the save of a road that settles on its own (personalcreditroad_save.cpp) ------------------
-// The personal credit's two sub-roads and the merchandise exchange save the same way: the
+// The personal credit's and the consumer debit's sub-roads and the merchandise exchange save the same way: the
 // save, the NFC-e or SAT document, the failures of that block, and the hand-over with the
 // tickets. A sale that was not stored never reaches the tickets.
 class OwnRoadSave
@@ -96,7 +130,13 @@ public:
         QString letter = QStringLiteral("C");  // print letter handed to the order operation
         bool satMessage = true;                // "VENDA_SAT_CAN" before the stored sale is cancelled
         bool endsExchange = false;             // a sold or cancelled sale also ends the exchange
-        bool showsPoints = false;              // "PONTUACAO" after the hand-over
+        bool showsPoints = false;              // "PONTUACAO" after the hand-over, then a new pager
+        bool clearsReceiptFilter = false;      // the filter of the receipt types goes off at the hand-over
+        // The coupon stands (a receipt was printed after it): a sale not stored is recorded as
+        // cancelled and the cashier keeps the coupon.
+        bool couponStands = false;
+        // Shown when a sale without a fiscal printer was not stored; empty: the standard text.
+        QString notStoredText;
     };
 
     OwnRoadSave(SaleContext &context, RoadEnd &end, Options options) : m_context(context), m_end(end), m_options(options)
@@ -120,6 +160,7 @@ private:
     bool electronicDocumentIssued(const Settlement::SaveResult &saved);
     void storedSaleFailed(const QString &saleKey, const QString &failure);
     void notStored(const QString &documentInHand, const QString &numberBefore, const QString &failure);
+    void couponKept(const QString &documentInHand, const QString &failure);
     void stopWithSaleOnScreen(const QString &text, const QString &detail);
     void handOver(const QString &saleKey, double points);
     SettlementEnd settlementEnd() const { return SettlementEnd(m_context, m_end); }

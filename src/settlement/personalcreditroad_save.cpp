@@ -67,10 +67,13 @@ bool OwnRoadSave::save(const QString &documentInHand, const QString &paymentText
 }
 
 // NFC-e: the save issued the document; contingency cancels the stored sale. SAT: the CF-e of
-// the stored sale goes out now; a refusal cancels the stored sale.
+// the stored sale goes out now; a refusal cancels the stored sale. A document the payment
+// screen already issued (stConfRecebimento "S") is not issued twice.
 bool OwnRoadSave::electronicDocumentIssued(const Settlement::SaveResult &saved)
 {
     SaleState &s = m_context.state();
+    if (isYes(s.settlement.stConfRecebimento))
+        return true;
     if (s.params.boSISTEMAQUBNFCE) {
         s.settlement.stRecebAux17 = saved.answer.nfceText1;
         s.settlement.stRecebAux18 = saved.answer.nfceText2;
@@ -78,6 +81,8 @@ bool OwnRoadSave::electronicDocumentIssued(const Settlement::SaveResult &saved)
         if (saved.answer.nfceStatus != QLatin1String("CONTIGENCIA_SP"))
             return true;
         settlementEnd().nfceContingency(saved.saleKey);
+        // The pager went with the cancelled sale: the next one draws its own.
+        s.settlement.stSenhaPedido.clear();
         return false;
     }
     if (!s.params.boSISTEMAQUBSAT)
@@ -91,12 +96,13 @@ bool OwnRoadSave::electronicDocumentIssued(const Settlement::SaveResult &saved)
     return false;
 }
 
-// The sale is stored but what followed failed: with SAT its document is cancelled with it;
-// otherwise the failure is shown and the stored sale is handed over as sold.
+// The sale is stored but what followed failed: with SAT its document is cancelled with it
+// (unless the payment screen issued it); otherwise the failure is shown and the stored sale is
+// handed over as sold.
 void OwnRoadSave::storedSaleFailed(const QString &saleKey, const QString &failure)
 {
     SaleState &s = m_context.state();
-    if (!s.params.boSISTEMAQUBSAT) {
+    if (!s.params.boSISTEMAQUBSAT || isYes(s.settlement.stConfRecebimento)) {
         m_context.message(failure, Ravuvozozod::Error);
         handOver(saleKey, 0);
         return;
@@ -108,6 +114,7 @@ void OwnRoadSave::storedSaleFailed(const QString &saleKey, const QString &failur
     end.undoCardPayment();
     end.markStoredSaleCancelled(saleKey);
     end.endWithReset(RoadEnd::Kind::Reset, failure);
+    s.settlement.stSenhaPedido.clear();
 }
 
 // Nothing was stored, so nothing was posted to the consumer's balances. With a fiscal printer
@@ -121,9 +128,16 @@ void OwnRoadSave::notStored(const QString &documentInHand, const QString &number
         settlementEnd().undoCardPayment();
         if (!s.settlement.stRecebAux9.isEmpty() && s.settlement.stRecebAux9 != numberBefore)
             settlementEnd().recordCancelledSale(s.settlement.stRecebAux9);
-        stopWithSaleOnScreen(QStringLiteral("Não foi possível gravar a venda no banco de dados. Nada foi lançado no "
-                                            "saldo do consumidor e a venda continua na tela para novo recebimento."),
+        stopWithSaleOnScreen(m_options.notStoredText.isEmpty()
+                                 ? QStringLiteral("Não foi possível gravar a venda no banco de dados. Nada foi lançado "
+                                                  "no saldo do consumidor e a venda continua na tela para novo "
+                                                  "recebimento.")
+                                 : m_options.notStoredText,
                              failure);
+        return;
+    }
+    if (m_options.couponStands) {
+        couponKept(documentInHand, failure);
         return;
     }
     Ravuvozozod::Mensagem(m_context.Msg(QStringLiteral("ERRO_CONCLUI_FECHAMENTO")), failure, QStringLiteral("N"),
@@ -144,6 +158,18 @@ void OwnRoadSave::notStored(const QString &documentInHand, const QString &number
     if (m_options.endsExchange)
         m_context.settlement().Limpa_TrocaMercadoria();
     end.endWithReset(RoadEnd::Kind::Reset, m_context.Msg(QStringLiteral("ERRO_CONCLUI_FECHAMENTO")));
+}
+
+// A receipt was printed after the coupon, so the printer can no longer cancel it: the cashier
+// keeps the coupon and the sale is recorded as cancelled.
+void OwnRoadSave::couponKept(const QString &documentInHand, const QString &failure)
+{
+    const QString text = m_context.Msg(QStringLiteral("ERRO_CONCLUI_FECHAMENTO_AUX"));
+    Ravuvozozod::Mensagem(text, failure, QStringLiteral("N"), QStringLiteral("N"), Ravuvozozod::Error, QString(),
+                          m_context.state().params.stIDESQUEMA, 0);
+    SettlementEnd end = settlementEnd();
+    end.recordCancelledSale(documentInHand);
+    end.endWithReset(RoadEnd::Kind::Reset, text + QLatin1Char(' ') + failure);
 }
 
 void OwnRoadSave::stopWithSaleOnScreen(const QString &text, const QString &detail)
@@ -173,6 +199,8 @@ void OwnRoadSave::handOver(const QString &saleKey, double points)
                               QStringList{client, consumer, buyer}.join(QLatin1Char('-')), ignored);
     }
     m_context.form().repaint();
+    if (m_options.clearsReceiptFilter)
+        m_context.data().cdsConfTipoRece.SetFiltered(false);
     if (m_options.endsExchange)
         m_context.settlement().Limpa_TrocaMercadoria();
     const SoldSale sold{saleKey, m_options.letter, s.settlement.stRecebAux9};
