@@ -241,3 +241,19 @@ TEST_F(ConsumerComplementHost, DebitSaleOfASubsidisedItemSplitsTheFirstPlateOfTh
 }
 
 } // namespace
+
+namespace {
+
+// The personal-credit voucher shows what the sale is worth (34,61: the plate, a drink and a
+// snack), not the client company's part of it, which is nothing here.
+TEST_F(ConsumerComplementHost, PersonalCreditVoucherShowsTheSaleTotal)
+{
+    // The whole sale on credit, as the demo till sells it.
+    ASSERT_TRUE(editFile(QDir(site).filePath(QStringLiteral("PARAMETROSQUB.CDS")), QString(), QString(),
+                         QStringLiteral("IDPERCOMVENCPDC"), QStringLiteral("N")));
+    ASSERT_TRUE(play("venda-credito.txt")) << output.toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral("valor R$ 34,61 total R$ 34,61 senha"))) << output.toStdString();
+    EXPECT_FALSE(output.contains(QStringLiteral("total R$ 0,00"))) << output.toStdString();
+}
+
+} // namespace
