@@ -1,6 +1,7 @@
 #include "creditvouchers.h"
 
 #include "hostlog.h"
+#include "salesaving.h"
 
 #include <runtime/clientdataset.h>
 #include <runtime/ptbr.h>
@@ -9,13 +10,21 @@
 #include <QDir>
 #include <QStringList>
 
+#include <cmath>
+
 namespace {
 
+// The sale's total is worked out from the sale's rows: the figure the road passes as its total
+// is the client company's part of the sale (quantity times the company's unit value), nothing
+// on most personal-credit sales, and is shown apart only when there is one.
 HostResult printVoucher(const QString &printerName, const CreditVoucherRequest &r)
 {
-    HostLog::write(QStringLiteral("comprovante de crédito pessoal (%1): %2 %3 %4 valor %5 total %6 senha %7")
+    QString text = QStringLiteral("comprovante de crédito pessoal (%1): %2 %3 %4 valor %5 total %6")
                        .arg(printerName, r.cdCliente, r.cdConsumidor, r.nmConsumidor, PtBr::FormatCurr(r.vrMoviVend),
-                            PtBr::FormatCurr(r.saleTotal), r.stSenhaPedido));
+                            PtBr::FormatCurr(SaleSaving::saleTotal(r.cdsVenda)));
+    if (std::abs(r.saleTotal) >= 0.005)
+        text += QStringLiteral(" empresa %1").arg(PtBr::FormatCurr(r.saleTotal));
+    HostLog::write(text + QStringLiteral(" senha ") + r.stSenhaPedido);
     return HostResult::done();
 }
 

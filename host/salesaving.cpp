@@ -454,9 +454,12 @@ void setFailurePoint(FailurePoint point)
     failurePoint() = std::move(point);
 }
 
+// A subsidised line keeps the consumer's part in VRPRECCOMVEN and the client company's part in
+// VRUNITVENDCL: the line is worth both, as on the fiscal coupon and in the payments.
 double lineValue(const DataPacket &cdsVenda, int row)
 {
-    const double gross = Money::Trunc2(numberOf(cdsVenda, row, "QTPRODCOMVEN") * numberOf(cdsVenda, row, "VRPRECCOMVEN"));
+    const double gross = Money::Trunc2(numberOf(cdsVenda, row, "QTPRODCOMVEN")
+                                       * (numberOf(cdsVenda, row, "VRPRECCOMVEN") + numberOf(cdsVenda, row, "VRUNITVENDCL")));
     return Money::Trunc2(gross - numberOf(cdsVenda, row, "VRDESCCOMVEN") + numberOf(cdsVenda, row, "VRACRCOMVEN")
                          + numberOf(cdsVenda, row, "ACRESITEM"));
 }

@@ -18,6 +18,7 @@
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
 #include <sale/salestate.h>
+#include <sale/scopeguard.h>
 #include <sale/serverseams.h>
 #include <screen/screenshell.h>
 #include <screen/tfrmvendacons.h>
@@ -74,6 +75,15 @@ void PersonalCreditRoad::complement()
         return;
     }
     const QList<FamilyShare> shares = splitByFamily(d.cdsConsultaSaldo, d.cdsVenda, limits, s.totals.doTotalVenda);
+    // The credit part stands in for the sale's total only while this sale is being paid: a sale
+    // left on the screen is settled again on its whole total, or the next check would measure
+    // the balances against the credit part and let the whole sale through on credit.
+    const double saleTotal = s.totals.doTotalVenda;
+    bool paid = false;
+    const OnExit restoreTotal([&s, &paid, saleTotal] {
+        if (!paid)
+            s.totals.doTotalVenda = saleTotal;
+    });
     d.cdsFamSaldoComp.Close();
     d.cdsFamSaldoComp.CreateDataSet();
     double credit = 0;
@@ -108,6 +118,7 @@ void PersonalCreditRoad::complement()
         leaveUnpaid();
         return;
     }
+    paid = true;
     m_context.form().repaint();
     OwnRoadSave::Options options;
     options.road = Settlement::ClosingRoad::PersonalCreditComplement;
