@@ -118,9 +118,12 @@ void ReceiptCancel::fiscalPrinterSale()
                                       PtBr::DateToStr(change.dtMovimento.date()) + m_values.note + m_values.noteSecondValue,
                                       state.rights.stRetAcesso, QString()}
                               .join(QLatin1Char('-'));
+    // The coupon's sale left the screen when it ended: its kitchen orders are found from the
+    // rows the host answers for the sale it cancelled.
     Variant saleSequence;
-    PendingRecords(m_context).sendStoredSaleCancelled(change, trace, &saleSequence);
-    withdrawFromKitchen(m_context.data().cdsVenda.Data(), saleSequence.toString());
+    DataPacket sale;
+    PendingRecords(m_context).sendStoredSaleCancelled(change, trace, &saleSequence, &sale);
+    withdrawFromKitchen(sale, saleSequence.toString());
     logCancellation(m_values.couponNumber);
 }
 
@@ -212,7 +215,6 @@ void ReceiptCancel::nfceSale()
     if (text(m_cdsVendaCanNFCe, "IDCANCEXTNFCE") == QLatin1String("N") && nfceTooLate())
         stop(m_context.Msg(QStringLiteral("Nfce_Fora_Prazo")));
     const QString sequence = text(m_cdsVendaCanNFCe, "NRSEQVENDA");
-    withdrawFromKitchen(m_context.data().cdsVenda.Data(), sequence);
     m_context.consumer().EstornoAME(text(m_cdsVendaCanNFCe, "CDFILIAL"), text(m_cdsVendaCanNFCe, "CDCAIXA"), sequence,
                                     m_cdsVendaCanNFCe.FindField(QStringLiteral("DTABERTUR")).AsDateTime());
     bool voucherDue = true;
@@ -230,6 +232,8 @@ void ReceiptCancel::nfceSale()
                                              "apenas no sistema, para cancelamento na SEFAZ realize a rotina pelo Daraza da Vedure."),
                               Ravuvozozod::Error);
     }
+    // The sale ended long ago: its kitchen orders are found from the rows the server cancelled.
+    withdrawFromKitchen(m_cdsVendaNFisc.Data(), sequence);
     cancelGcom(sequence);
     m_context.settlement().Cancela_Item_Imp_NFis(m_values.documentNumber);
     if (!voucherDue) {
