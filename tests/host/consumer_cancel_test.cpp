@@ -1,6 +1,6 @@
 // Personal-credit and payroll-debit sales of badge 1001 cancelled with F7 through the real host
-// program, sale after sale, on the fiscal-printer desk (the last coupon) and on the NFC-e desk
-// (by number): the balance families and the debit come back to what they were before the sale,
+// program, sale after sale, on the fiscal-printer desk (the last coupon), the NFC-e desk and the
+// SAT desk (by number): the balance families and the debit come back to what they were before the sale,
 // once; the same cancellation again changes nothing. The kitchen orders of a cancelled closed
 // sale are withdrawn on the site's own base.
 #include "hostprogram.h"
@@ -143,6 +143,15 @@ protected:
         EXPECT_NEAR(after.lastRunningDebit, before.lastRunningDebit, 0.001);
     }
 
+    int accessLogLines()
+    {
+        int count = 0;
+        const QDir logs(QDir(site).filePath(QStringLiteral("Dados/Log")));
+        for (const QString &file : logs.entryList({"ControleAcesso-*.txt"}))
+            count += readText(logs.filePath(file)).count(QStringLiteral("\tCAN_CUP\t"));
+        return count;
+    }
+
     QTemporaryDir work;
     QString site;
     QString output;
@@ -163,6 +172,7 @@ TEST_F(ConsumerCancel, CreditAndDebitCouponsCancelledOnTheFiscalPrinterGiveBackO
     EXPECT_EQ(tape.count(QStringLiteral("CANCELAMENTO DO CUPOM")), 4) << tape.toStdString();
     // Each second F7 is refused: the last coupon is already cancelled.
     EXPECT_EQ(output.count(QStringLiteral("O último cupom fiscal já foi cancelado")), 4) << output.toStdString();
+    EXPECT_EQ(accessLogLines(), 4);
 }
 
 TEST_F(ConsumerCancel, CreditAndDebitNfceCancelledByNumberGiveBackOnceAndTheSameNumberAgainChangesNothing)
@@ -177,6 +187,24 @@ TEST_F(ConsumerCancel, CreditAndDebitNfceCancelledByNumberGiveBackOnceAndTheSame
     expectEverySaleGivenBackOnce(2, 2, before);
     EXPECT_EQ(readText(QDir(site).filePath("Dados/ImpressoraNaoFiscal/padrao.txt")).count(QStringLiteral("CANCELAMENTO DE NFC-e")), 4);
     EXPECT_EQ(output.count(QStringLiteral("Venda não encontrada ou cupom já cancelado")), 4) << output.toStdString();
+    EXPECT_EQ(accessLogLines(), 4);
+}
+
+TEST_F(ConsumerCancel, CreditAndDebitCfeCancelledAtTheSatGiveBackOnceAndTheSameNumberAgainIsRefused)
+{
+    init(QStringLiteral("sat"));
+    const Holdings before = holdings();
+    ASSERT_FALSE(before.families.isEmpty());
+    ASSERT_TRUE(play({"cancela-consumo-sat.txt"})) << output.toStdString();
+
+    EXPECT_EQ(column("SELECT NRNOTAFISCALCE || IDSTATUSNFCE FROM VENDA WHERE " + consumer + " ORDER BY NRSEQVENDA"),
+              (QStringList{"000001C", "000003C", "000005C", "000007C"}));
+    expectEverySaleGivenBackOnce(2, 2, before);
+    EXPECT_EQ(readText(QDir(site).filePath("Dados/ImpressoraNaoFiscal/padrao.txt"))
+                  .count(QStringLiteral("DADOS DO CUPOM FISCAL ELETRONICO CANCELADO")),
+              4);
+    EXPECT_EQ(output.count(QStringLiteral("Cupom CF-e-SAT já está cancelado.")), 4) << output.toStdString();
+    EXPECT_EQ(accessLogLines(), 4);
 }
 
 // ---- the kitchen display of a cancelled closed sale ------------------------------------------
