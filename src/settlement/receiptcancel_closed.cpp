@@ -48,6 +48,15 @@ void load(ClientDataSet &dataset, const Variant &answer)
     dataset.First();
 }
 
+// The keypad's number is padded with zeros; a base may keep the number as it was drawn.
+QString withoutLeadingZeros(const QString &number)
+{
+    QString plain = number;
+    while (plain.size() > 1 && plain.startsWith(QLatin1Char('0')))
+        plain.remove(0, 1);
+    return plain;
+}
+
 bool allDigits(const QString &value, int length)
 {
     if (value.size() != length)
@@ -189,9 +198,7 @@ void ReceiptCancel::nfceSale()
     const QString opened = PtBr::DateTimeToStr(params.dtDTABERCAIX);
     // The number as typed is padded to nine digits; a base that keeps it without the zeros is
     // asked for it that way too, and the cancellation goes on with the form it holds.
-    QString plain = m_values.documentNumber;
-    while (plain.size() > 1 && plain.startsWith(QLatin1Char('0')))
-        plain.remove(0, 1);
+    const QString plain = withoutLeadingZeros(m_values.documentNumber);
     for (const QString &number : QStringList{m_values.documentNumber, plain}) {
         load(m_cdsVendaCanNFCe,
              m_context.checkedValue(m_context.server().cancellation.getVendaCanNFCe(params.stCDFILIAL, params.stCDCAIXA, number,

@@ -1,6 +1,6 @@
 // Personal-credit and payroll-debit sales of badge 1001 cancelled with F7 through the real host
-// program, sale after sale, on the fiscal-printer desk (the last coupon), the NFC-e desk and the
-// SAT desk (by number): the balance families and the debit come back to what they were before the sale,
+// program, sale after sale, on the fiscal-printer desk (the last coupon), and by number on the
+// NFC-e, SAT and non-fiscal desks: the balance families and the debit come back to what they were before the sale,
 // once; the same cancellation again changes nothing. The kitchen orders of a cancelled closed
 // sale are withdrawn on the site's own base.
 #include "hostprogram.h"
@@ -186,6 +186,21 @@ TEST_F(ConsumerCancel, CreditAndDebitNfceCancelledByNumberGiveBackOnceAndTheSame
               (QStringList{"1", "2", "3", "4"}));
     expectEverySaleGivenBackOnce(2, 2, before);
     EXPECT_EQ(readText(QDir(site).filePath("Dados/ImpressoraNaoFiscal/padrao.txt")).count(QStringLiteral("CANCELAMENTO DE NFC-e")), 4);
+    EXPECT_EQ(output.count(QStringLiteral("Venda não encontrada ou cupom já cancelado")), 4) << output.toStdString();
+    EXPECT_EQ(accessLogLines(), 4);
+}
+
+// The non-fiscal number is kept as drawn ("1"), the keypad's number padded ("0000000001").
+TEST_F(ConsumerCancel, CreditAndDebitNonFiscalSalesCancelledByNumberGiveBackOnceAndTheSameNumberAgainChangesNothing)
+{
+    init(QStringLiteral("nf"));
+    const Holdings before = holdings();
+    ASSERT_FALSE(before.families.isEmpty());
+    ASSERT_TRUE(play({"cancela-consumo-nf.txt"})) << output.toStdString();
+
+    EXPECT_EQ(column("SELECT NRVENDAEXT FROM VENDA WHERE " + consumer + " ORDER BY NRSEQVENDA"), (QStringList{"1", "2", "3", "4"}));
+    expectEverySaleGivenBackOnce(2, 2, before);
+    EXPECT_EQ(readText(QDir(site).filePath("Dados/ImpressoraNaoFiscal/padrao.txt")).count(QStringLiteral("VENDA CREDITO PESSOAL")), 4);
     EXPECT_EQ(output.count(QStringLiteral("Venda não encontrada ou cupom já cancelado")), 4) << output.toStdString();
     EXPECT_EQ(accessLogLines(), 4);
 }
