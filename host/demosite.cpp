@@ -112,6 +112,8 @@ std::optional<Till> tillNamed(const QString &name)
         return Till::Nfce;
     if (kind == QLatin1String("sat"))
         return Till::Sat;
+    if (kind == QLatin1String("nf"))
+        return Till::NonFiscal;
     return std::nullopt;
 }
 

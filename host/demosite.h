@@ -41,8 +41,9 @@ struct Report
 };
 
 // The fiscal document of the demo desk: the simulated fiscal printer (the default), NFC-e or SAT.
-enum class Till { FiscalPrinter, Nfce, Sat };
-// "ecf", "nfce" or "sat"; empty when the text names none.
+enum class Till { FiscalPrinter, Nfce, Sat, NonFiscal };
+// "ecf", "nfce", "sat" or "nf" (no fiscal document: non-fiscal receipts only); empty when the
+// text names none.
 std::optional<Till> tillNamed(const QString &name);
 
 // Writes the whole site into `folder` (created when missing). Refuses a folder that already

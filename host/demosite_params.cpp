@@ -65,8 +65,9 @@ QHash<QString, Variant> deskValues(const QString &folder, const QDateTime &now, 
         values.insert(QStringLiteral("UTILIZAIMPFIS"), QStringLiteral("N"));
         values.insert(QStringLiteral("IDTIPOIMPFIS"), 0);
         values.insert(QStringLiteral("IDUTLINTFACELE"), QStringLiteral("N"));
-        values.insert(till == Till::Nfce ? QStringLiteral("SISTEMAQUBNFCE") : QStringLiteral("SISTEMAQUBSAT"),
-                      QStringLiteral("S"));
+        if (till != Till::NonFiscal)
+            values.insert(till == Till::Nfce ? QStringLiteral("SISTEMAQUBNFCE") : QStringLiteral("SISTEMAQUBSAT"),
+                          QStringLiteral("S"));
     }
     return values;
 }

@@ -48,7 +48,7 @@ int initSite(const QString &folder, const QString &tillName)
 {
     const std::optional<DemoSite::Till> till = DemoSite::tillNamed(tillName);
     if (!till)
-        return fail(QStringLiteral("caixa desconhecido \"%1\": use ecf, nfce ou sat").arg(tillName));
+        return fail(QStringLiteral("caixa desconhecido \"%1\": use ecf, nfce, sat ou nf").arg(tillName));
     const DemoSite::Report report = DemoSite::write(folder, Clock::now(), *till);
     QTextStream out(stdout);
     for (const QString &line : report.tableRows)
@@ -176,7 +176,7 @@ int main(int argc, char *argv[])
     const QCommandLineOption siteOption(QStringLiteral("site"), QStringLiteral("Run on the site in DIR."), QStringLiteral("DIR"));
     const QCommandLineOption screenshotOption(QStringLiteral("screenshot"), QStringLiteral("Save the sale screen after start-up to FILE (PNG) and exit."), QStringLiteral("FILE"));
     const QCommandLineOption scriptOption(QStringLiteral("script"), QStringLiteral("Replay the steps of FILE on the sale screen and exit."), QStringLiteral("FILE"));
-    const QCommandLineOption tillOption(QStringLiteral("till"), QStringLiteral("With --init-site: the fiscal document of the desk, ecf (simulated fiscal printer, the default), nfce or sat."), QStringLiteral("KIND"), QStringLiteral("ecf"));
+    const QCommandLineOption tillOption(QStringLiteral("till"), QStringLiteral("With --init-site: the fiscal document of the desk, ecf (simulated fiscal printer, the default), nfce, sat or nf (non-fiscal receipts only)."), QStringLiteral("KIND"), QStringLiteral("ecf"));
     parser.addOptions({initSiteOption, tillOption, siteOption, screenshotOption, scriptOption});
     parser.process(app);
 

@@ -418,6 +418,7 @@ CancellationAnswer AlteraVendaCan(const CancelledStatusChange &change)
     }
     answer.result = coupon->nrSeqVenda;
     answer.saleSequence = coupon->nrSeqVenda;
+    answer.sale = cancelled.packet();
     return answer;
 }
 

@@ -351,6 +351,9 @@ struct CancellationAnswer
 {
     Variant result{};
     Variant saleSequence{};
+    // AlteraVendaCan: the cancelled sale's rows where the host has them (its table, tab and
+    // key), for withdrawing its kitchen orders; empty otherwise.
+    DataPacket sale{};
     bool operator==(const CancellationAnswer &) const = default;
 };
 

@@ -35,6 +35,12 @@ using Srv_Kal51000::SaleCancelRequest;
     "EXISTS (SELECT 1 FROM MOVCAIXA M LEFT JOIN TIPORECE T ON T.CDTIPORECE = M.CDTIPORECE "                       \
     "WHERE M.CDFILIAL = V.CDFILIAL AND M.CDCAIXA = V.CDCAIXA AND M.NRSEQVENDA = V.NRSEQVENDA "
 
+// A non-fiscal number is kept as it was drawn ("1") while the till pads the number typed with
+// zeros ("0000000001"): either form finds the sale; a number of only zeros finds none.
+#define CANC_SALE_EXTERNAL_NUMBER                                                                \
+    "(V.NRVENDAEXT = :P_NUMERO OR (LTRIM(:P_NUMERO, '0') <> '' "                                 \
+    "AND LTRIM(V.NRVENDAEXT, '0') = LTRIM(:P_NUMERO, '0'))) "
+
 const Statement adqCancNFCe{"adqCancNFCe",
     "SELECT " CANC_SALE_COLUMNS CANC_SALE_FROM
     "AND V.IDSITUVENDA = 'O' AND V.NRNOTAFISCALCE = :P_NUMERO AND V.DTABERTUR = :P_DTABERTUR "
@@ -46,11 +52,11 @@ const Statement adqCancSat{"adqCancSat",
 // Personal-credit ("9") and consumer-debit ("A") sales both come as the consumer kind.
 const Statement adqNFiscCons{"adqNFiscCons",
     "SELECT " CANC_SALE_COLUMNS CANC_SALE_FROM
-    "AND V.IDSITUVENDA = 'O' AND V.NRVENDAEXT = :P_NUMERO AND V.DTABERTUR = :P_DTABERTUR AND "
+    "AND V.IDSITUVENDA = 'O' AND " CANC_SALE_EXTERNAL_NUMBER "AND V.DTABERTUR = :P_DTABERTUR AND "
     CANC_SALE_MOVEMENT "AND T.IDTIPORECE IN ('9', 'A')) ORDER BY I.NRSEQUITVEND"};
 const Statement adqVendaNFisc{"adqVendaNFisc",
     "SELECT " CANC_SALE_COLUMNS CANC_SALE_FROM
-    "AND V.IDSITUVENDA = 'O' AND V.NRVENDAEXT = :P_NUMERO AND V.DTABERTUR = :P_DTABERTUR AND "
+    "AND V.IDSITUVENDA = 'O' AND " CANC_SALE_EXTERNAL_NUMBER "AND V.DTABERTUR = :P_DTABERTUR AND "
     CANC_SALE_MOVEMENT "AND COALESCE(T.IDTIPORECE, '') NOT IN ('9', 'A')) ORDER BY I.NRSEQUITVEND"};
 const Statement adqItensCupom{"adqItensCupom",
     "SELECT P.NMPRODUTO, I.QTPRODVEND AS QTPRODCOMVEN, COALESCE(L.CDPORIMPPROD, '') AS CDPORIMPPROD, "
@@ -58,12 +64,13 @@ const Statement adqItensCupom{"adqItensCupom",
     "FROM VENDA V JOIN ITEMVENDA I ON I.CDFILIAL = V.CDFILIAL AND I.CDCAIXA = V.CDCAIXA "
     "AND I.NRSEQVENDA = V.NRSEQVENDA LEFT JOIN PRODUTO P ON P.CDPRODUTO = I.CDPRODUTO "
     "LEFT JOIN PRODLOJA L ON L.CDFILIAL = V.CDFILIAL AND L.CDLOJA = V.CDLOJA AND L.CDPRODUTO = I.CDPRODUTO "
-    "WHERE V.CDFILIAL = :P_CDFILIAL AND V.CDCAIXA = :P_CDCAIXA AND V.IDSITUVENDA = 'C' AND V.NRVENDAEXT = :P_NUMERO AND "
+    "WHERE V.CDFILIAL = :P_CDFILIAL AND V.CDCAIXA = :P_CDCAIXA AND V.IDSITUVENDA = 'C' AND " CANC_SALE_EXTERNAL_NUMBER "AND "
     CANC_SALE_MOVEMENT "AND COALESCE(T.IDTIPORECE, '') <> '9') ORDER BY V.NRSEQVENDA, I.NRSEQUITVEND"};
 
 #undef CANC_SALE_COLUMNS
 #undef CANC_SALE_FROM
 #undef CANC_SALE_MOVEMENT
+#undef CANC_SALE_EXTERNAL_NUMBER
 
 // Only an open sale is cancelled: a second till that got there first leaves nothing to do.
 const Statement acmUpVendaCanNFCe{"acmUpVendaCanNFCe",

@@ -223,12 +223,14 @@ bool PendingRecords::sendCancelledSale(const CancelledSaleRecord &record, const 
 }
 
 bool PendingRecords::sendStoredSaleCancelled(const CancelledStatusChange &change, const QString &trace,
-                                             Variant *saleSequence)
+                                             Variant *saleSequence, DataPacket *sale)
 {
     m_context.state().results.vaRetorno = Variant::array(10);
     const CancellationAnswer answer = m_context.services().AlteraVendaCan(change);
     if (saleSequence)
         *saleSequence = answer.saleSequence;
+    if (sale)
+        *sale = answer.sale;
     Variant value;
     // Checked under the unit of the status change, not the sale's.
     if (Ravuvozozod::MensagemMetodo(answer.result, false, 0, statusRecord, QStringLiteral("Cli_Qub90900"), trace,

@@ -19,8 +19,9 @@ public:
     // Sends the record; false when the host did not take it now (it is kept). `saleSequence`,
     // when given, receives the recorded sale's sequence (element 1 of the host's result).
     bool sendCancelledSale(const CancelledSaleRecord &record, const QString &trace, Variant *saleSequence = nullptr);
+    // `sale`, when given, receives the cancelled sale's rows the host answered (may be empty).
     bool sendStoredSaleCancelled(const CancelledStatusChange &change, const QString &trace,
-                                 Variant *saleSequence = nullptr);
+                                 Variant *saleSequence = nullptr, DataPacket *sale = nullptr);
     // Writes the kept records, oldest first, deleting each file once the host wrote it; stops
     // at the first one the host still refuses. Answers how many were written.
     int write();

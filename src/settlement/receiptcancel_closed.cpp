@@ -48,6 +48,15 @@ void load(ClientDataSet &dataset, const Variant &answer)
     dataset.First();
 }
 
+// The keypad's number is padded with zeros; a base may keep the number as it was drawn.
+QString withoutLeadingZeros(const QString &number)
+{
+    QString plain = number;
+    while (plain.size() > 1 && plain.startsWith(QLatin1Char('0')))
+        plain.remove(0, 1);
+    return plain;
+}
+
 bool allDigits(const QString &value, int length)
 {
     if (value.size() != length)
@@ -118,9 +127,12 @@ void ReceiptCancel::fiscalPrinterSale()
                                       PtBr::DateToStr(change.dtMovimento.date()) + m_values.note + m_values.noteSecondValue,
                                       state.rights.stRetAcesso, QString()}
                               .join(QLatin1Char('-'));
+    // The coupon's sale left the screen when it ended: its kitchen orders are found from the
+    // rows the host answers for the sale it cancelled.
     Variant saleSequence;
-    PendingRecords(m_context).sendStoredSaleCancelled(change, trace, &saleSequence);
-    withdrawFromKitchen(m_context.data().cdsVenda.Data(), saleSequence.toString());
+    DataPacket sale;
+    PendingRecords(m_context).sendStoredSaleCancelled(change, trace, &saleSequence, &sale);
+    withdrawFromKitchen(sale, saleSequence.toString());
     logCancellation(m_values.couponNumber);
 }
 
@@ -186,9 +198,7 @@ void ReceiptCancel::nfceSale()
     const QString opened = PtBr::DateTimeToStr(params.dtDTABERCAIX);
     // The number as typed is padded to nine digits; a base that keeps it without the zeros is
     // asked for it that way too, and the cancellation goes on with the form it holds.
-    QString plain = m_values.documentNumber;
-    while (plain.size() > 1 && plain.startsWith(QLatin1Char('0')))
-        plain.remove(0, 1);
+    const QString plain = withoutLeadingZeros(m_values.documentNumber);
     for (const QString &number : QStringList{m_values.documentNumber, plain}) {
         load(m_cdsVendaCanNFCe,
              m_context.checkedValue(m_context.server().cancellation.getVendaCanNFCe(params.stCDFILIAL, params.stCDCAIXA, number,
@@ -212,7 +222,6 @@ void ReceiptCancel::nfceSale()
     if (text(m_cdsVendaCanNFCe, "IDCANCEXTNFCE") == QLatin1String("N") && nfceTooLate())
         stop(m_context.Msg(QStringLiteral("Nfce_Fora_Prazo")));
     const QString sequence = text(m_cdsVendaCanNFCe, "NRSEQVENDA");
-    withdrawFromKitchen(m_context.data().cdsVenda.Data(), sequence);
     m_context.consumer().EstornoAME(text(m_cdsVendaCanNFCe, "CDFILIAL"), text(m_cdsVendaCanNFCe, "CDCAIXA"), sequence,
                                     m_cdsVendaCanNFCe.FindField(QStringLiteral("DTABERTUR")).AsDateTime());
     bool voucherDue = true;
@@ -230,6 +239,8 @@ void ReceiptCancel::nfceSale()
                                              "apenas no sistema, para cancelamento na SEFAZ realize a rotina pelo Daraza da Vedure."),
                               Ravuvozozod::Error);
     }
+    // The sale ended long ago: its kitchen orders are found from the rows the server cancelled.
+    withdrawFromKitchen(m_cdsVendaNFisc.Data(), sequence);
     cancelGcom(sequence);
     m_context.settlement().Cancela_Item_Imp_NFis(m_values.documentNumber);
     if (!voucherDue) {

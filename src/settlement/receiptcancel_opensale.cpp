@@ -189,13 +189,22 @@ void ReceiptCancel::logCancellation(const QString &number)
 }
 
 // The kitchen display never stops a cancellation; a sale without a sequence has nothing there.
+// Without the sale's rows its orders are looked for as a counter sale's, by its key.
 void ReceiptCancel::withdrawFromKitchen(const DataPacket &sale, const QString &saleSequence)
 {
     if (saleSequence.trimmed().isEmpty())
         return;
     const Parameters &params = m_context.state().params;
+    DataPacket rows = sale;
+    if (rows.rows.isEmpty()) {
+        rows = DataPacket{};
+        for (const char *name : {"CDFILIAL", "CDCAIXA", "NRSEQVENDA", "NRVENDAREST", "NRCOMANDAVND"})
+            rows.fields.append(FieldDef{QString::fromLatin1(name), FieldType::String, 20});
+        rows.rows.append({Variant(params.stCDFILIAL), Variant(params.stCDCAIXA), Variant(saleSequence), Variant(QString()),
+                          Variant(QString())});
+    }
     const Variant answer =
-        m_context.server().kds.CancelaPedidoKDS(Variant(sale), params.stCDCAIXA, params.stCDFILIAL, saleSequence, params.boSISTEMAQUBSAT);
+        m_context.server().kds.CancelaPedidoKDS(Variant(rows), params.stCDCAIXA, params.stCDFILIAL, saleSequence, params.boSISTEMAQUBSAT);
     if (answer.isFailure())
         qWarning().noquote() << "CancelaPedidoKDS:" << answer.failureText();
 }

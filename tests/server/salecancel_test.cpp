@@ -145,6 +145,23 @@ TEST_P(CancelSale, NumberOfNoSaleChangesNothingAndAnswersAnEmptyPacket)
     EXPECT_EQ(snapshot(), before);
 }
 
+// The till pads the number typed to ten digits; a non-fiscal sale keeps it as it was drawn.
+TEST_P(CancelSale, NonFiscalNumberIsFoundPaddedOrAsDrawnButNeverByZerosAlone)
+{
+    saveConsumerSale("0000000001", "1", "CRED", {{"REF", 30.0}}, 0);
+    saveCashSale("0000000002", "", "");
+    const Snapshot before = snapshot();
+    for (const char *number : {"0000000000", "0", "0000000011", "10"}) {
+        const Variant answer = getVendaNFisc(request(number, ""));
+        EXPECT_TRUE(answer.isPacket() && answer.packet().isEmpty()) << number << ": " << describe(answer).toStdString();
+        EXPECT_TRUE(getVendaNFisc(request(number, "C")).packet().isEmpty()) << number;
+    }
+    EXPECT_EQ(snapshot(), before);
+    EXPECT_FALSE(getVendaNFisc(request("0000000001", "C")).packet().isEmpty());
+    EXPECT_EQ(text("SELECT IDSITUVENDA FROM VENDA WHERE NRSEQVENDA = '0000000001'"), "C");
+    EXPECT_TRUE(getVendaNFisc(request("1", "C")).packet().isEmpty()) << "cancelled once only";
+}
+
 TEST_P(CancelSale, CashSaleIsCancelledOnTheOrdinaryRoadAndItsDeliveryTabReleased)
 {
     saveCashSale("0000000002", "77", "DLV_Maria");
