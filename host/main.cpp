@@ -152,6 +152,23 @@ std::unique_ptr<FakePartners> startPartners()
     return partners;
 }
 
+// Writing a site, replaying a script and taking a screenshot need no one at a screen: on a
+// machine without a display they draw off screen instead of failing to open one.
+void drawOffScreenWhenNoDisplay(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qEnvironmentVariableIsSet("DISPLAY")
+        || qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
+        return;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        for (const char *headless : {"--init-site", "--script", "--screenshot"})
+            if (arg == headless || arg.startsWith(QByteArray(headless) + '=')) {
+                qputenv("QT_QPA_PLATFORM", "offscreen");
+                return;
+            }
+    }
+}
+
 } // namespace
 
 // The sessions on the base close while Qt is still up, not in the static destructors.
@@ -166,6 +183,7 @@ struct SessionsClosed
 
 int main(int argc, char *argv[])
 {
+    drawOffScreenWhenNoDisplay(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vendacons-host"));
     const SessionsClosed sessionsClosed;

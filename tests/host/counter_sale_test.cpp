@@ -252,6 +252,17 @@ TEST(InterruptedSale, RestartAfterTheSaveClosesTheReceiptOfTheStoredSale)
     EXPECT_TRUE(readText(QDir(site).filePath(QStringLiteral("Dados/ImpressoraFiscal/estado.txt"))).contains("GT=160.50"));
 }
 
+TEST(HeadlessMachine, WithoutADisplayTheSiteIsWrittenAndTheScriptPlaysOffScreen)
+{
+    QTemporaryDir work;
+    const QString site = work.filePath(QStringLiteral("site"));
+    QString output;
+    ASSERT_TRUE(runHost({"--init-site", site}, work.path(), output, Display::None)) << output.toStdString();
+    ASSERT_TRUE(runHost({"--site", site, "--script", demoScript()}, work.path(), output, Display::None))
+        << output.toStdString();
+    EXPECT_TRUE(tapeOf(site).contains(QStringLiteral("CUPOM FISCAL FECHADO  COO: 000001")));
+}
+
 INSTANTIATE_TEST_SUITE_P(Tills, CounterSale,
                          ::testing::Values(TillKind{"ecf", "tape", ""}, TillKind{"nfce", "xml", "DANFE NFC-e"},
                                            TillKind{"sat", "xml", "EXTRATO CF-e SAT"}),

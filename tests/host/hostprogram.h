@@ -14,12 +14,21 @@ inline QString hostProgram()
     return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("vendacons-host"));
 }
 
+enum class Display { OffScreen, None };
+
 // Runs the host with `arguments` in `folder`; the output is kept for the failure report.
-inline bool runHost(const QStringList &arguments, const QString &folder, QString &output)
+// `Display::None` runs it as on a server with no display and no platform chosen.
+inline bool runHost(const QStringList &arguments, const QString &folder, QString &output,
+                    Display display = Display::OffScreen)
 {
     QProcess host;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    if (display == Display::OffScreen) {
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    } else {
+        for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            environment.remove(QString::fromLatin1(name));
+    }
     environment.remove(QStringLiteral("VENDACONS_DB")); // the site's own SQLite base
     environment.remove(QStringLiteral("VENDACONS_HOME"));
     host.setProcessEnvironment(environment);
