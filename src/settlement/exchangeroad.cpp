@@ -70,10 +70,13 @@ bool Settlement::TrocaProdutos()
     QString error;
     const QString path = returnedItemsPath();
     if (!QFileInfo(path).isFile() || !read.LoadFromFile(path, &error) || !read.HasField(QStringLiteral("VALOR"))) {
-        m_context.message(QStringLiteral("O arquivo de itens devolvidos %1 não pôde ser lido%2. Nenhuma troca foi iniciada.")
+        m_context.message(QStringLiteral("O arquivo de itens devolvidos %1 não pôde ser lido%2. Não há troca de "
+                                         "mercadoria em andamento.")
                               .arg(path, error.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(error)),
                           Ravuvozozod::Error);
-        s.flags.boTrocaMercadoria = false;
+        // An exchange already on the screen ends with it: its credit, labels and footer must not
+        // stay behind a screen that no longer takes the exchange road.
+        Limpa_TrocaMercadoria();
         return false;
     }
     double credit = 0;
@@ -136,6 +139,11 @@ void Settlement::Limpa_TrocaMercadoria()
     const QString path = returnedItemsPath();
     if (QFileInfo(path).isFile())
         QFile::remove(path);
+    // The returned items go with the exchange: a later sale must not carry them. A saved
+    // exchange sale took them already.
+    ClientDataSet &returned = m_context.data().cdsDevolucao;
+    if (returned.Active())
+        returned.EmptyDataSet();
     m_context.shell().RestauraRodape(QStringLiteral("1"), QString());
     if (QWidget *cancel = m_context.widget(FormName::spbCancelaTroca))
         cancel->hide();
@@ -264,7 +272,9 @@ void SettleButton::exchangePaysAll(double discount)
         close.discount = discount;
         close.saleTotal = m_run.saleTotal;
         const FiscalCloseOutcome closed = closeOnFiscalPrinter(m_context, close);
-        if (!closed.done && closed.failure == QLatin1String("Erro")) {
+        // The models that print the sale whole printed nothing: no coupon is open to cancel (a
+        // cancel would reach the last sale's), so the sale just stays on the screen.
+        if (!closed.done && printsSaleItself(p.inIDTIPOIMPFIS)) {
             s.flags.boRecebendo = false;
             m_end = RoadEnd{RoadEnd::Kind::Refused, std::nullopt, false, QString(), closed.failure};
             return;
