@@ -53,6 +53,28 @@ QLabel *creditLabel(SaleContext &context, const QString &name)
     return label;
 }
 
+// Ends the exchange on the form: the flag, the credit's labels and button, the footer, and the
+// returned items a later sale must not carry (a saved exchange sale took them already).
+void endExchangeOnScreen(SaleContext &context)
+{
+    context.state().flags.boTrocaMercadoria = false;
+    // The credit's labels and button exist once an exchange has started on this form.
+    if (auto *left = context.widget<QLabel>(FormName::lblValSaldDisp)) {
+        left->clear();
+        left->hide();
+    }
+    if (QWidget *caption = context.widget(QStringLiteral("lblSaldoDisp")))
+        caption->hide();
+    if (QWidget *cashier = context.widget(FormName::lblMensagemCaixa))
+        cashier->show();
+    ClientDataSet &returned = context.data().cdsDevolucao;
+    if (returned.Active())
+        returned.EmptyDataSet();
+    context.shell().RestauraRodape(QStringLiteral("1"), QString());
+    if (QWidget *cancel = context.widget(FormName::spbCancelaTroca))
+        cancel->hide();
+}
+
 } // namespace
 
 // The returned items' file, in the cadastre folder only: a file elsewhere is never an exchange.
@@ -75,8 +97,9 @@ bool Settlement::TrocaProdutos()
                               .arg(path, error.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(error)),
                           Ravuvozozod::Error);
         // An exchange already on the screen ends with it: its credit, labels and footer must not
-        // stay behind a screen that no longer takes the exchange road.
-        Limpa_TrocaMercadoria();
+        // stay behind a screen that no longer takes the exchange road. The file stays where it
+        // is: it is the only record of the goods brought back, for whoever can repair it.
+        endExchangeOnScreen(m_context);
         return false;
     }
     double credit = 0;
@@ -125,28 +148,10 @@ bool Settlement::TrocaProdutos()
 
 void Settlement::Limpa_TrocaMercadoria()
 {
-    SaleState &s = m_context.state();
-    s.flags.boTrocaMercadoria = false;
-    // The credit's labels and button exist once an exchange has started on this form.
-    if (auto *left = m_context.widget<QLabel>(FormName::lblValSaldDisp)) {
-        left->clear();
-        left->hide();
-    }
-    if (QWidget *caption = m_context.widget(QStringLiteral("lblSaldoDisp")))
-        caption->hide();
-    if (QWidget *cashier = m_context.widget(FormName::lblMensagemCaixa))
-        cashier->show();
+    endExchangeOnScreen(m_context);
     const QString path = returnedItemsPath();
     if (QFileInfo(path).isFile())
         QFile::remove(path);
-    // The returned items go with the exchange: a later sale must not carry them. A saved
-    // exchange sale took them already.
-    ClientDataSet &returned = m_context.data().cdsDevolucao;
-    if (returned.Active())
-        returned.EmptyDataSet();
-    m_context.shell().RestauraRodape(QStringLiteral("1"), QString());
-    if (QWidget *cancel = m_context.widget(FormName::spbCancelaTroca))
-        cancel->hide();
 }
 
 void Settlement::spbCancelaTrocaClick(QObject *)

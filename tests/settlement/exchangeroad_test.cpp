@@ -135,7 +135,8 @@ TEST_F(ExchangeTest, AnUnreadableFileDuringAnExchangeEndsIt)
     }
     QWidget *cashier = form->findChild<QWidget *>("lblMensagemCaixa");
     ASSERT_NE(cashier, nullptr);
-    EXPECT_FALSE(cashier->isHidden());
+    EXPECT_FALSE(cashier->isHidden());    // The unreadable file is the only record of the goods brought back: it is kept.
+    EXPECT_TRUE(QFileInfo::exists(cadastreFile()));
 }
 
 // An exchange whose rest was left unpaid and then cancelled: the ordinary sale that follows
