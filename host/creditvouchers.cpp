@@ -3,11 +3,13 @@
 #include "hostlog.h"
 #include "salesaving.h"
 
+#include <runtime/cdsfile.h>
 #include <runtime/clientdataset.h>
 #include <runtime/ptbr.h>
 #include <runtime/sitepaths.h>
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStringList>
 
 #include <cmath>
@@ -67,9 +69,15 @@ QString writeReturnedItems(const QString &values)
         items.FieldByName(QStringLiteral("VRUNITVEND")).SetValue(value);
         items.Post();
     }
-    // The demo's cadastre folder (DSDIRCAD ".\") is the site folder.
-    const QString path = SitePaths::resolve(QDir(SitePaths::resolve(QStringLiteral(".\\"))).filePath(QStringLiteral("ITENSDEVOLVIDOS.CDS")));
+    // The sale screen looks for the file in the till's cadastre folder (DSDIRCAD) only.
+    DataPacket parameters;
     QString error;
+    if (!CdsFile::load(SitePaths::resolve(QStringLiteral("PARAMETROSQUB.CDS")), &parameters, &error))
+        return QStringLiteral("parâmetros do caixa ilegíveis: %1").arg(error);
+    const Variant folderValue = parameters.value(0, QStringLiteral("DSDIRCAD"));
+    const QString folder = SitePaths::resolve(folderValue.isBlank() ? QString() : folderValue.toString().trimmed());
+    const QString path = SitePaths::resolve(QDir(folder).filePath(QStringLiteral("ITENSDEVOLVIDOS.CDS")));
+    QDir().mkpath(QFileInfo(path).path());
     if (!items.SaveToFile(path, &error))
         return error;
     HostLog::write(QStringLiteral("itens devolvidos gravados: %1").arg(path));

@@ -421,6 +421,68 @@ CouponCancelAnswer FiscalPrinter::Cancela_Cupom_Imp(const CouponCancelRequest &)
     return answer;
 }
 
+TextAnswer FiscalPrinter::ImpressaoVenda(const SalePrintRequest &request, const DataPacket &sale,
+                                         const DataPacket &payments)
+{
+    TextAnswer answer{true, QStringLiteral("Erro"), {}};
+    if (m_open)
+        answer.failure = QStringLiteral("Há um cupom fiscal aberto na impressora (COO %1): a venda não foi impressa.")
+                             .arg(counter(m_coo));
+    else if (sale.rows.isEmpty())
+        answer.failure = QStringLiteral("A venda não tem itens para imprimir.");
+    else if (payments.rows.isEmpty())
+        answer.failure = QStringLiteral("A venda não tem pagamentos para imprimir.");
+    if (!answer.failure.isEmpty()) {
+        refuse(answer.failure);
+        return answer;
+    }
+    CouponOpenRequest opening;
+    opening.stNomeNota = request.nmConsumidor;
+    const CouponOpenAnswer opened = AbreCupom(opening);
+    if (!opened.ok) {
+        answer.failure = opened.failure;
+        return answer;
+    }
+    const auto text = [&sale](int row, const char *field) {
+        const Variant value = sale.value(row, QString::fromLatin1(field));
+        return value.isBlank() ? QString() : value.toString().trimmed();
+    };
+    const auto number = [&sale](int row, const char *field) {
+        return sale.value(row, QString::fromLatin1(field)).toDouble();
+    };
+    double saleDiscount = 0;
+    for (int row = 0; row < sale.rows.size() && answer.failure.isEmpty(); ++row) {
+        ItemSaleRequest item;
+        item.itemCode = text(row, "CDPRODUTO");
+        item.description = text(row, "NMPRODUTO");
+        item.idAliqImpFis = text(row, "IDTPIMPOSFIS");
+        item.aliquotCode = text(row, "CDORDALIQIMPR");
+        item.sgUnidade = text(row, "SGUNIDADE").isEmpty() ? QStringLiteral("UN") : text(row, "SGUNIDADE");
+        item.quantity = number(row, "QTPRODCOMVEN");
+        item.price = Money::Trunc2(number(row, "VRPRECCOMVEN")) + Money::Trunc2(number(row, "VRUNITVENDCL"));
+        item.discount = number(row, "VRDESCCOMVEN");
+        item.addition = Money::Trunc2(number(row, "VRACRCOMVEN") + number(row, "ACRESITEM"));
+        // A sale-wide discount rides whole on every row it was granted on: it counts once.
+        saleDiscount = qMax(saleDiscount, number(row, "VRDESCOMANDA"));
+        answer.failure = VendaItem(item).failure;
+    }
+    if (answer.failure.isEmpty())
+        answer.failure = registerPayments(payments, Money::Trunc2(saleDiscount));
+    QStringList note;
+    if (!request.pager.trimmed().isEmpty())
+        note << QStringLiteral("Senha: ") + request.pager.trimmed();
+    if (!request.dsObsCupFis.trimmed().isEmpty())
+        note << request.dsObsCupFis.trimmed();
+    if (answer.failure.isEmpty())
+        answer.failure = endClosing(note.join(QLatin1Char('\n')));
+    if (!answer.failure.isEmpty()) {
+        Cancela_Cupom_Imp(CouponCancelRequest{});
+        return answer;
+    }
+    answer.text = counter(m_lastCoo);
+    return answer;
+}
+
 HostResult FiscalPrinter::VerificaSerialImp(const SerialCheckRequest &request)
 {
     if (!request.boUtilizaImpFis || request.nrSerieImp.trimmed() == m_serial)

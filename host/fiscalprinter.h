@@ -49,6 +49,13 @@ public:
     HostResult Abre_Gaveta_Imp(const FiscalDrawerRequest &request);
     // The personal-credit purchase voucher: a non-fiscal voucher on the tape with the tenders.
     CreditPurchaseFiscalAnswer Compr_CredPessoal(const CreditPurchaseFiscalRequest &request, const DataPacket &payments);
+    // The models that print a sale whole at its close (16, 21, 30): the sale's rows (cdsVenda:
+    // code, name, quantity, price and client price, discounts, surcharges; the sale-wide
+    // VRDESCOMANDA once) and its payments (cdsMovCaixa) as one receipt, opened, paid and closed
+    // at once. Answers the receipt's COO, or "Erro" (with the refusal in `failure`) when a
+    // receipt is open already, the sale has no rows or payments, or the printer refuses a
+    // row; a receipt refused half-way is cancelled on the tape.
+    TextAnswer ImpressaoVenda(const SalePrintRequest &request, const DataPacket &sale, const DataPacket &payments);
 
     // One line of the open receipt, as the printer keeps it.
     struct Item

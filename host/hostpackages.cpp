@@ -120,6 +120,9 @@ void installDevices(Pkg_Hrk00001 &t)
     t.AbreCupom = [](const CouponOpenRequest &r) { return printer().AbreCupom(r); };
     t.VendaItem = [](const ItemSaleRequest &r) { return printer().VendaItem(r); };
     t.FechaCupom = [](const FiscalCloseRequest &r) { return printer().FechaCupom(r); };
+    t.ImpressaoVenda = [](const SalePrintRequest &r, SalePrintDatasets &d) {
+        return printer().ImpressaoVenda(r, d.cdsVenda.Data(), d.cdsMovCaixa.Data());
+    };
     t.Imp_CompVenCred = CreditVouchers::Imp_CompVenCred;
     t.Cancela_Cupom_Imp = [](const CouponCancelRequest &r) { return printer().Cancela_Cupom_Imp(r); };
     t.EmitirVenda = Authorities::EmitirVenda;

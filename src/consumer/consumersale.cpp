@@ -27,7 +27,6 @@ ConsumerSale::ConsumerSale(SaleContext &context)
 {
 }
 
-// Not available on this till: the consumer, credit, loyalty and partner buttons do nothing.
 void ConsumerSale::spbConsultaPromoClick(QObject *)
 {
     PromotionConsultation(m_context).run();

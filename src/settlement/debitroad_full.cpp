@@ -265,7 +265,9 @@ void ConsumerDebitRoad::printDebitReceipt()
         request.valueCount = 8;
         observation = m_context.services().CriaInfAdicional(request).observation;
     }
-    if (!debitReceiptPrinted(observation))
+    if (debitReceiptPrinted(observation))
+        m_receiptAfterCoupon = p.boUTILIZAIMPFIS;
+    else
         m_context.message(m_context.Msg(QStringLiteral("ERRO_COMPROVANTE_DEBITOCONS")), Ravuvozozod::Error);
 }
 

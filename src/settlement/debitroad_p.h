@@ -86,7 +86,9 @@ private:
     RoadEnd &m_end;
     SettlementRun &m_run;
     double m_subsidy = 0;          // the sale total, or the company subsidy once one applies
-    bool m_receiptConfirmedNo = false;
+    // The debit receipt was printed on the fiscal printer after the coupon, which the printer
+    // can then no longer cancel.
+    bool m_receiptAfterCoupon = false;
     QString m_numberBefore;        // stRecebAux9 before this settlement took a number
     ClientDataSet m_saldConsumi{QStringLiteral("cdsVrSaldConsumi")};
     ClientDataSet m_limits{QStringLiteral("cdsLimiteCons")};

@@ -16,8 +16,10 @@ void ConsumerDebitRoad::saveSale(Settlement::ClosingRoad road)
     options.letter = whole ? QStringLiteral("D") : QStringLiteral("C");
     options.showsPoints = true;
     options.clearsReceiptFilter = true;
-    // The whole debit's coupon is followed by its receipt: the printer can no longer cancel it.
-    options.couponStands = whole;
+    // A coupon followed by the debit receipt can no longer be cancelled: the sale is recorded
+    // cancelled and the cashier keeps the coupon. Without a receipt after it (none asked, the
+    // operator declined, models 16 and 30, or the receipt failed) the printer cancels it.
+    options.couponStands = whole && m_receiptAfterCoupon;
     options.notStoredText = QStringLiteral("Não foi possível gravar a venda no banco de dados. Nada foi debitado e a "
                                            "venda continua na tela para novo recebimento.");
     OwnRoadSave(m_context, m_end, options).run(m_run.documentInHand, m_run.paymentText11, m_numberBefore);

@@ -53,6 +53,28 @@ QLabel *creditLabel(SaleContext &context, const QString &name)
     return label;
 }
 
+// Ends the exchange on the form: the flag, the credit's labels and button, the footer, and the
+// returned items a later sale must not carry (a saved exchange sale took them already).
+void endExchangeOnScreen(SaleContext &context)
+{
+    context.state().flags.boTrocaMercadoria = false;
+    // The credit's labels and button exist once an exchange has started on this form.
+    if (auto *left = context.widget<QLabel>(FormName::lblValSaldDisp)) {
+        left->clear();
+        left->hide();
+    }
+    if (QWidget *caption = context.widget(QStringLiteral("lblSaldoDisp")))
+        caption->hide();
+    if (QWidget *cashier = context.widget(FormName::lblMensagemCaixa))
+        cashier->show();
+    ClientDataSet &returned = context.data().cdsDevolucao;
+    if (returned.Active())
+        returned.EmptyDataSet();
+    context.shell().RestauraRodape(QStringLiteral("1"), QString());
+    if (QWidget *cancel = context.widget(FormName::spbCancelaTroca))
+        cancel->hide();
+}
+
 } // namespace
 
 // The returned items' file, in the cadastre folder only: a file elsewhere is never an exchange.
@@ -70,10 +92,14 @@ bool Settlement::TrocaProdutos()
     QString error;
     const QString path = returnedItemsPath();
     if (!QFileInfo(path).isFile() || !read.LoadFromFile(path, &error) || !read.HasField(QStringLiteral("VALOR"))) {
-        m_context.message(QStringLiteral("O arquivo de itens devolvidos %1 não pôde ser lido%2. Nenhuma troca foi iniciada.")
+        m_context.message(QStringLiteral("O arquivo de itens devolvidos %1 não pôde ser lido%2. Não há troca de "
+                                         "mercadoria em andamento.")
                               .arg(path, error.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(error)),
                           Ravuvozozod::Error);
-        s.flags.boTrocaMercadoria = false;
+        // An exchange already on the screen ends with it: its credit, labels and footer must not
+        // stay behind a screen that no longer takes the exchange road. The file stays where it
+        // is: it is the only record of the goods brought back, for whoever can repair it.
+        endExchangeOnScreen(m_context);
         return false;
     }
     double credit = 0;
@@ -122,23 +148,10 @@ bool Settlement::TrocaProdutos()
 
 void Settlement::Limpa_TrocaMercadoria()
 {
-    SaleState &s = m_context.state();
-    s.flags.boTrocaMercadoria = false;
-    // The credit's labels and button exist once an exchange has started on this form.
-    if (auto *left = m_context.widget<QLabel>(FormName::lblValSaldDisp)) {
-        left->clear();
-        left->hide();
-    }
-    if (QWidget *caption = m_context.widget(QStringLiteral("lblSaldoDisp")))
-        caption->hide();
-    if (QWidget *cashier = m_context.widget(FormName::lblMensagemCaixa))
-        cashier->show();
+    endExchangeOnScreen(m_context);
     const QString path = returnedItemsPath();
     if (QFileInfo(path).isFile())
         QFile::remove(path);
-    m_context.shell().RestauraRodape(QStringLiteral("1"), QString());
-    if (QWidget *cancel = m_context.widget(FormName::spbCancelaTroca))
-        cancel->hide();
 }
 
 void Settlement::spbCancelaTrocaClick(QObject *)
@@ -264,7 +277,9 @@ void SettleButton::exchangePaysAll(double discount)
         close.discount = discount;
         close.saleTotal = m_run.saleTotal;
         const FiscalCloseOutcome closed = closeOnFiscalPrinter(m_context, close);
-        if (!closed.done && closed.failure == QLatin1String("Erro")) {
+        // The models that print the sale whole printed nothing: no coupon is open to cancel (a
+        // cancel would reach the last sale's), so the sale just stays on the screen.
+        if (!closed.done && printsSaleItself(p.inIDTIPOIMPFIS)) {
             s.flags.boRecebendo = false;
             m_end = RoadEnd{RoadEnd::Kind::Refused, std::nullopt, false, QString(), closed.failure};
             return;

@@ -76,12 +76,13 @@ void PersonalCreditRoad::complement()
     }
     const QList<FamilyShare> shares = splitByFamily(d.cdsConsultaSaldo, d.cdsVenda, limits, s.totals.doTotalVenda);
     // The credit part stands in for the sale's total only while this sale is being paid: a sale
-    // left on the screen is settled again on its whole total, or the next check would measure
-    // the balances against the credit part and let the whole sale through on credit.
+    // left on the screen (unpaid, or paid but not stored) is settled again on its whole total,
+    // or the next press would book the old credit part as the whole sale. A sale that left the
+    // screen keeps the total its reset gave it.
     const double saleTotal = s.totals.doTotalVenda;
-    bool paid = false;
-    const OnExit restoreTotal([&s, &paid, saleTotal] {
-        if (!paid)
+    bool leftScreen = false;
+    const OnExit restoreTotal([&s, &leftScreen, saleTotal] {
+        if (!leftScreen)
             s.totals.doTotalVenda = saleTotal;
     });
     d.cdsFamSaldoComp.Close();
@@ -118,12 +119,12 @@ void PersonalCreditRoad::complement()
         leaveUnpaid();
         return;
     }
-    paid = true;
     m_context.form().repaint();
     OwnRoadSave::Options options;
     options.road = Settlement::ClosingRoad::PersonalCreditComplement;
     options.satMessage = false;
     OwnRoadSave(m_context, m_end, options).run(m_run.documentInHand, answer.text11, m_numberBefore);
+    leftScreen = m_end.kind == RoadEnd::Kind::Sold || m_end.kind == RoadEnd::Kind::Reset;
 }
 
 // The payment screen was left: nothing of the balances is kept, the balances are read again

@@ -37,8 +37,6 @@ private:
     void exchangeRoad();
     void fillReturnedItems();
     void exchangePaysAll(double discount);
-    // A road this till does not offer refuses the settlement after a clear message.
-    void refuseRoad(const QString &roadName);
     void combinedPromotions();
 
     SaleContext &m_context;

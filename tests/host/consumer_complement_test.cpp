@@ -65,35 +65,6 @@ double numberOf(const QString &site, const QString &sql)
     return rows.isEmpty() ? -1.0 : rows.first().first().toDouble();
 }
 
-// Sets `field` of the rows of a site file where `key` holds `keyValue` (every row when `key`
-// is empty); the file is rewritten as it was read, every other column untouched.
-bool editFile(const QString &path, const QString &key, const QString &keyValue, const QString &field,
-              const QString &value)
-{
-    DataPacket packet;
-    QString error;
-    if (!CdsFile::load(path, &packet, &error))
-        return false;
-    auto indexOf = [&packet](const QString &name) {
-        for (int i = 0; i < packet.fields.size(); ++i)
-            if (packet.fields.at(i).name.compare(name, Qt::CaseInsensitive) == 0)
-                return i;
-        return -1;
-    };
-    const int target = indexOf(field);
-    const int keyColumn = key.isEmpty() ? -1 : indexOf(key);
-    if (target < 0 || (!key.isEmpty() && keyColumn < 0))
-        return false;
-    bool changed = false;
-    for (QList<Variant> &row : packet.rows) {
-        if (keyColumn >= 0 && row.at(keyColumn).toString() != keyValue)
-            continue;
-        row[target] = Variant(value);
-        changed = true;
-    }
-    return changed && CdsFile::save(path, packet, &error);
-}
-
 class ConsumerComplementHost : public ::testing::Test
 {
 protected:

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -97,6 +98,58 @@ TEST_F(CreditExchangeHost, ExchangeCreditPaysPartOrAllOfTheSale)
         EXPECT_NEAR(payments.at(sale + 1).at(1).toDouble(), 0.01, 1e-9);
     }
     EXPECT_FALSE(QFile::exists(QDir(site).filePath("ITENSDEVOLVIDOS.CDS")));
+}
+
+// The till keeps its cadastre copies in a folder of their own: the functions menu's returned
+// items go there, where the sale screen looks for them.
+TEST_F(CreditExchangeHost, ExchangeFindsTheReturnedItemsInTheCadastreFolder)
+{
+    ASSERT_TRUE(editFile(QDir(site).filePath(QStringLiteral("PARAMETROSQUB.CDS")), QString(), QString(),
+                         QStringLiteral("DSDIRCAD"), QStringLiteral("Dados\\Cadastros\\")));
+    ASSERT_TRUE(runHost({"--site", site, "--script", QStringLiteral(VENDACONS_SOURCE_DIR "/host/scripts/troca.txt")},
+                        work.path(), output))
+        << output.toStdString();
+
+    const QList<QVariantList> payments =
+        rowsOf(site, "SELECT CDTIPORECE, VRMOVIVEND FROM MOVCAIXA ORDER BY NRSEQVENDA");
+    ASSERT_EQ(payments.size(), 2) << output.toStdString();
+    EXPECT_NEAR(payments.at(1).at(1).toDouble(), 0.01, 1e-9);
+    EXPECT_TRUE(output.contains(QStringLiteral("Dados/Cadastros/ITENSDEVOLVIDOS.CDS"))) << output.toStdString();
+    EXPECT_FALSE(QFile::exists(QDir(site).filePath("Dados/Cadastros/ITENSDEVOLVIDOS.CDS")));
+}
+
+// A printer that prints the sale whole (model 16) prints the exchange paid by its credit and
+// the personal-credit sale as documents of their own, and their numbers go with the sales.
+TEST_F(CreditExchangeHost, AModel16DeskPrintsTheSalesItSettlesOnItsOwn)
+{
+    ASSERT_TRUE(editFile(QDir(site).filePath(QStringLiteral("PARAMETROSQUB.CDS")), QString(), QString(),
+                         QStringLiteral("IDTIPOIMPFIS"), QStringLiteral("16")));
+    for (const char *script : {"troca.txt", "venda-credito.txt"})
+        ASSERT_TRUE(runHost({"--site", site, "--script", QStringLiteral(VENDACONS_SOURCE_DIR "/host/scripts/") + script},
+                            work.path(), output))
+            << output.toStdString();
+
+    const QList<QVariantList> payments =
+        rowsOf(site, "SELECT CDTIPORECE, VRMOVIVEND FROM MOVCAIXA ORDER BY NRSEQVENDA");
+    ASSERT_EQ(payments.size(), 3) << output.toStdString();
+    EXPECT_EQ(payments.at(1).at(0).toString(), "011");
+    EXPECT_NEAR(payments.at(1).at(1).toDouble(), 0.01, 1e-9);
+    EXPECT_EQ(payments.at(2).at(0).toString(), "009");
+    EXPECT_NEAR(payments.at(2).at(1).toDouble(), 34.61, 1e-9);
+    const QList<QVariantList> sales = rowsOf(site, "SELECT NRCUPOMFIS FROM VENDA ORDER BY NRSEQVENDA");
+    ASSERT_EQ(sales.size(), 3);
+    QString tape;
+    for (const QFileInfo &file : QDir(QDir(site).filePath("Dados/ImpressoraFiscal")).entryInfoList({"fita-*.txt"})) {
+        QFile day(file.filePath());
+        if (day.open(QIODevice::ReadOnly))
+            tape += QString::fromUtf8(day.readAll());
+    }
+    for (int sale = 1; sale < 3; ++sale) {
+        const QString number = sales.at(sale).at(0).toString();
+        EXPECT_FALSE(number.isEmpty()) << sale;
+        EXPECT_TRUE(tape.contains(QStringLiteral("CUPOM FISCAL FECHADO  COO: ") + number)) << number.toStdString()
+                                                                                          << "\n" << tape.toStdString();
+    }
 }
 
 } // namespace

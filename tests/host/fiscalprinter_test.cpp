@@ -196,6 +196,92 @@ TEST_F(FiscalPrinterTest, PaidReceiptNotClosedIsCancelledWithoutReachingTheGrand
     EXPECT_TRUE(tape().contains("CUPOM FISCAL CANCELADO  COO: 000001"));
 }
 
+// The rows of a sale as the roads that print it whole hand them over: two plates and a drink,
+// with the sale-wide discount on every row (counted once).
+DataPacket saleRows(double saleDiscount, double quantity = 2)
+{
+    DataPacket sale;
+    sale.fields = {{"CDPRODUTO", FieldType::String, 10},  {"NMPRODUTO", FieldType::String, 50},
+                   {"QTPRODCOMVEN", FieldType::Double, 0}, {"VRPRECCOMVEN", FieldType::Double, 0},
+                   {"VRUNITVENDCL", FieldType::Double, 0}, {"VRDESCCOMVEN", FieldType::Double, 0},
+                   {"VRDESCOMANDA", FieldType::Double, 0}};
+    sale.rows = {{QStringLiteral("01001"), QStringLiteral("PRATO FEITO"), quantity, 20.00, 0.0, 0.0, saleDiscount},
+                 {QStringLiteral("07003"), QStringLiteral("SUCO DE LARANJA"), 1.0, 7.50, 0.0, 0.50, saleDiscount}};
+    return sale;
+}
+
+DataPacket onePayment(const QString &name, double value)
+{
+    DataPacket payments;
+    payments.fields = {{"NMTIPORECE", FieldType::String, 60}, {"VRMOVIVEND", FieldType::Double, 0}};
+    payments.rows = {{name, value}};
+    return payments;
+}
+
+TEST_F(FiscalPrinterTest, PrintsASaleWholeAsOneClosedReceiptThatCanBeCancelled)
+{
+    SalePrintRequest request;
+    request.pager = "17";
+    request.nmConsumidor = "JOSÉ";
+    const TextAnswer printed = printer->ImpressaoVenda(request, saleRows(47.00 - 0.03), onePayment("Troca", 0.03));
+
+    ASSERT_TRUE(printed.ok);
+    EXPECT_EQ(printed.text, "000001");
+    EXPECT_TRUE(printed.failure.isEmpty());
+    EXPECT_FALSE(printer->receiptOpen());
+    EXPECT_DOUBLE_EQ(printer->grandTotal(), 0.03);
+    const QString text = tape();
+    for (const char *expected : {"COO: 000001", "Nome: JOSÉ", "PRATO FEITO", "SUCO DE LARANJA", "-0,50", "DESCONTO R$",
+                                 "-46,97", "TOTAL R$", "0,03", "Troca", "Senha: 17", "CUPOM FISCAL FECHADO  COO: 000001"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected << "\n" << text.toStdString();
+    EXPECT_TRUE(reported.isEmpty());
+
+    // A save that fails after the print cancels the sale's own receipt.
+    const CouponCancelAnswer cancelled = printer->Cancela_Cupom_Imp({});
+    ASSERT_TRUE(cancelled.ok);
+    EXPECT_EQ(cancelled.couponNumber, "000001");
+    EXPECT_DOUBLE_EQ(printer->grandTotal(), 0.0);
+}
+
+struct SalePrintRefusal
+{
+    const char *name;
+    bool receiptOpenBefore;
+    DataPacket sale;
+    DataPacket payments;
+    int coo; // the counter after the refusal
+};
+
+class SalePrintRefusalTest : public FiscalPrinterTest, public ::testing::WithParamInterface<SalePrintRefusal>
+{
+};
+
+TEST_P(SalePrintRefusalTest, AnswersErroAndLeavesNothingOpenNorInTheGrandTotal)
+{
+    const SalePrintRefusal &c = GetParam();
+    if (c.receiptOpenBefore) {
+        ASSERT_TRUE(printer->AbreCupom({}).ok);
+    }
+
+    const TextAnswer printed = printer->ImpressaoVenda({}, c.sale, c.payments);
+
+    EXPECT_EQ(printed.text, "Erro");
+    EXPECT_FALSE(printed.failure.isEmpty());
+    EXPECT_EQ(reported.size(), 1) << reported.join(" | ").toStdString();
+    EXPECT_EQ(printer->receiptOpen(), c.receiptOpenBefore);
+    EXPECT_EQ(printer->coo(), c.coo);
+    EXPECT_DOUBLE_EQ(printer->grandTotal(), 0.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FiscalPrinter, SalePrintRefusalTest,
+    ::testing::Values(SalePrintRefusal{"AReceiptIsOpen", true, saleRows(0), onePayment("Dinheiro", 47.00), 1},
+                      SalePrintRefusal{"NoRows", false, DataPacket(), onePayment("Dinheiro", 47.00), 0},
+                      SalePrintRefusal{"NoPayments", false, saleRows(0), DataPacket(), 0},
+                      // Opened, then refused at a row: the half-printed receipt is cancelled.
+                      SalePrintRefusal{"ARowThePrinterRefuses", false, saleRows(0, 0), onePayment("Dinheiro", 7.00), 1}),
+    [](const ::testing::TestParamInfo<SalePrintRefusal> &info) { return std::string(info.param.name); });
+
 TEST_F(FiscalPrinterTest, SerialAndDates)
 {
     SerialCheckRequest serial{true, "", "1", FiscalPrinter::defaultSerial()};

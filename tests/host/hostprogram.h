@@ -1,5 +1,8 @@
 #pragma once
 
+#include <runtime/cdsfile.h>
+#include <runtime/datapacket.h>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QProcess>
@@ -38,4 +41,33 @@ inline bool runHost(const QStringList &arguments, const QString &folder, QString
     const bool finished = host.waitForFinished(180000);
     output += QString::fromUtf8(host.readAll());
     return finished && host.exitStatus() == QProcess::NormalExit && host.exitCode() == 0;
+}
+
+// Sets `field` of the rows of a site file where `key` holds `keyValue` (every row when `key`
+// is empty); the file is rewritten as it was read, every other column untouched.
+inline bool editFile(const QString &path, const QString &key, const QString &keyValue, const QString &field,
+                     const QString &value)
+{
+    DataPacket packet;
+    QString error;
+    if (!CdsFile::load(path, &packet, &error))
+        return false;
+    auto indexOf = [&packet](const QString &name) {
+        for (int i = 0; i < packet.fields.size(); ++i)
+            if (packet.fields.at(i).name.compare(name, Qt::CaseInsensitive) == 0)
+                return i;
+        return -1;
+    };
+    const int target = indexOf(field);
+    const int keyColumn = key.isEmpty() ? -1 : indexOf(key);
+    if (target < 0 || (!key.isEmpty() && keyColumn < 0))
+        return false;
+    bool changed = false;
+    for (QList<Variant> &row : packet.rows) {
+        if (keyColumn >= 0 && row.at(keyColumn).toString() != keyValue)
+            continue;
+        row[target] = Variant(value);
+        changed = true;
+    }
+    return changed && CdsFile::save(path, packet, &error);
 }

@@ -184,19 +184,81 @@ TEST_F(DebitRoadTest, PrinterRefusingTheCloseSavesNothingAndKeepsTheSale)
     EXPECT_FALSE(state().flags.boRecebendo);
 }
 
-TEST_F(DebitRoadTest, SaveFailureAfterTheFiscalCloseRecordsTheSaleCancelledAndFreesTheTill)
+// The whole debit's coupon is closed and the save fails. A debit receipt printed after the
+// coupon leaves it standing: the sale is recorded cancelled and the cashier keeps the coupon.
+// Without a receipt after it the printer cancels the coupon and the sale is recorded
+// cancelled; a printer that does not cancel keeps the sale on the screen.
+struct CouponCase
 {
+    const char *name;
+    int model;
+    const char *printsReceipt; // IDIMPVENDCON
+    bool printerCancels;
+    bool couponCancelled;      // Cancela_Cupom_Imp was asked
+    RoadEnd::Kind end;
+    const char *shownText;
+};
+
+class DebitSaveFailureAfterTheCouponTest : public DebitRoadTest, public ::testing::WithParamInterface<CouponCase>
+{
+};
+
+TEST_P(DebitSaveFailureAfterTheCouponTest, TheCouponIsCancelledUnlessAReceiptFollowedIt)
+{
+    const CouponCase &c = GetParam();
     useFiscalPrinter();
+    SaleState &s = state();
+    s.editParams().inIDTIPOIMPFIS = c.model;
+    s.editParams().stIDIMPVENDCON = c.printsReceipt;
     host->setDefault(&Pkg_Hrk00001::FechaCupom, FiscalCloseAnswer{true, {}, 0, "0", "000778"});
+    host->setDefault(&Pkg_Hrk00001::ImpressaoVenda, TextAnswer{true, "000779", {}});
     host->setDefault(&Pkg_Hrk00001::Atu_TotGeral, HostResult::done());
+    host->setDefault(&Pkg_Hrk00001::Comp_DebitoCons, HostResult::done());
+    CouponCancelAnswer cancel;
+    cancel.ok = c.printerCancels;
+    cancel.failure = c.printerCancels ? QString() : QStringLiteral("cupom não encontrado");
+    host->setDefault(&Pkg_Hrk00001::Cancela_Cupom_Imp, cancel);
+    ServerSeams table = ServerSeams::current();
+    table.consumers.getCadConsumidor = [](const QString &, const QString &, const QString &, const QString &,
+                                          const QString &) {
+        ClientDataSet consumer(QStringLiteral("consumer"));
+        consumer.FieldDefs().Add("CDCONSUMIDOR", FieldType::String, 10);
+        consumer.FieldDefs().Add("NMCONSUMIDOR", FieldType::String, 40);
+        consumer.CreateDataSet();
+        consumer.Append();
+        consumer.FieldByName("CDCONSUMIDOR").SetAsString("000101");
+        consumer.FieldByName("NMCONSUMIDOR").SetAsString("JOSE");
+        consumer.Post();
+        return Variant(consumer.Data());
+    };
+    ScopedTable<ServerSeams> registration(table);
     saveAnswer = failedSave("conexão perdida");
+
     settle();
+
     EXPECT_FALSE(sold());
-    EXPECT_EQ(roadEnd().kind, RoadEnd::Kind::Reset);
-    EXPECT_EQ(host->count(&Pkg_Hrk00002::IncluiVendaCan), 1);
     EXPECT_EQ(saves, 1);
-    EXPECT_TRUE(data().cdsItems.IsEmpty());
+    EXPECT_EQ(roadEnd().kind, c.end) << shown().toStdString();
+    EXPECT_TRUE(shown().contains(QString::fromUtf8(c.shownText))) << shown().toStdString();
+    EXPECT_EQ(host->count(&Pkg_Hrk00001::Cancela_Cupom_Imp), c.couponCancelled ? 1 : 0);
+    const bool recorded = c.end == RoadEnd::Kind::Reset;
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::IncluiVendaCan), recorded ? 1 : 0);
+    EXPECT_EQ(data().cdsItems.IsEmpty(), recorded);
+    EXPECT_FALSE(state().flags.boRecebendo);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    DebitRoad, DebitSaveFailureAfterTheCouponTest,
+    ::testing::Values(
+        CouponCase{"ReceiptAfterTheCouponKeepsIt", 1, "S", true, false, RoadEnd::Kind::Reset, "não poderá ser cancelado"},
+        CouponCase{"NoReceiptAskedCancelsTheCoupon", 1, "N", true, true, RoadEnd::Kind::Reset, "O cupom será cancelado"},
+        CouponCase{"Model16PrintsNoReceiptAndCancels", 16, "S", true, true, RoadEnd::Kind::Reset,
+                   "O cupom será cancelado"},
+        CouponCase{"Model21PrintsTheReceiptAndKeeps", 21, "S", true, false, RoadEnd::Kind::Reset,
+                   "não poderá ser cancelado"},
+        CouponCase{"PrinterNotCancellingKeepsTheSale", 1, "N", false, true, RoadEnd::Kind::Failed,
+                   "não pôde ser cancelado"}),
+    [](const ::testing::TestParamInfo<CouponCase> &info) { return std::string(info.param.name); });
 
 TEST_F(DebitRoadTest, ExhaustedColombianRangeStopsBeforeTheSave)
 {
@@ -259,6 +321,90 @@ TEST_F(DebitRoadTest, DebitComplementWithCashAddsUpToTheSaleTotal)
     EXPECT_NEAR(savedSum(), 48.90, 0.001);
     EXPECT_EQ(serverCalls.count("setNrVendaNFisc"), 1); // one number, before the payment screen
 }
+
+// The complement was paid and the save failed. Without a fiscal printer nothing was debited
+// and the sale stays on the screen: settled again, it is stored once with the debit once. With
+// a fiscal printer the coupon is cancelled and the sale recorded cancelled.
+struct ComplementFailureCase
+{
+    const char *name;
+    bool fiscalPrinter;
+    RoadEnd::Kind end;
+    const char *shownText;
+};
+
+class DebitComplementSaveFailureTest : public DebitRoadTest,
+                                       public ::testing::WithParamInterface<ComplementFailureCase>
+{
+};
+
+TEST_P(DebitComplementSaveFailureTest, NothingIsDebitedTwice)
+{
+    const ComplementFailureCase &c = GetParam();
+    SaleState &s = state();
+    s.editParams().stIDPERCOMVENCPDC = "S";
+    s.consumer.stRecebAux6 = "S";
+    if (c.fiscalPrinter) {
+        useFiscalPrinter();
+        CouponCancelAnswer cancelled;
+        cancelled.ok = true;
+        host->setDefault(&Pkg_Hrk00001::Cancela_Cupom_Imp, cancelled);
+    }
+    ServerSeams table = ServerSeams::current();
+    table.consumers.getTipoConsLoja = [](const QString &, const QString &, const QString &, const QString &) {
+        ClientDataSet limits(QStringLiteral("limits"));
+        limits.FieldDefs().Add("VRMAXCONSDIAD", FieldType::Double);
+        limits.CreateDataSet();
+        limits.Append();
+        limits.FieldByName("VRMAXCONSDIAD").SetAsFloat(20.0);
+        limits.Post();
+        return Variant(limits.Data());
+    };
+    ScopedTable<ServerSeams> limits(table);
+    messages->answerAlways(true); // "Comp_Venda": complete with another payment
+    host->handle(&Pkg_Hrk00002::Recebimento, [](const PaymentRequest &request, PaymentDatasets &datasets) {
+        ClientDataSet &payments = datasets.cdsMovCaixa;
+        payments.Append();
+        payments.FieldByName("IDTIPOMOVIVE").SetAsString("E");
+        payments.FieldByName("VRMOVIVEND").SetAsFloat(48.90 - request.amountPaid.toDouble());
+        payments.Post();
+        PaymentAnswer answer;
+        answer.paid = true;
+        return answer;
+    });
+    saveAnswer = failedSave("conexão perdida");
+
+    settle();
+
+    EXPECT_FALSE(sold());
+    EXPECT_EQ(saves, 1);
+    EXPECT_EQ(roadEnd().kind, c.end) << shown().toStdString();
+    EXPECT_TRUE(shown().contains(QString::fromUtf8(c.shownText))) << shown().toStdString();
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::IncluiVendaCan), 1); // the number or the coupon, recorded cancelled
+    EXPECT_EQ(host->count(&Pkg_Hrk00001::Cancela_Cupom_Imp), c.fiscalPrinter ? 1 : 0);
+    EXPECT_FALSE(state().flags.boRecebendo);
+    if (c.end != RoadEnd::Kind::Failed) {
+        EXPECT_TRUE(data().cdsItems.IsEmpty());
+        return;
+    }
+    EXPECT_FALSE(data().cdsItems.IsEmpty());
+    EXPECT_TRUE(!data().cdsMovCaixa.Active() || data().cdsMovCaixa.IsEmpty());
+
+    saveAnswer = saved("0000000044");
+    settle();
+
+    EXPECT_TRUE(sold()) << shown().toStdString();
+    EXPECT_EQ(saves, 2);
+    EXPECT_NEAR(savedDebit(), 20.0, 0.001);
+    EXPECT_NEAR(savedSum(), 48.90, 0.001);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    DebitRoad, DebitComplementSaveFailureTest,
+    ::testing::Values(ComplementFailureCase{"WithoutAPrinterTheSaleStays", false, RoadEnd::Kind::Failed, "Nada foi debitado"},
+                      ComplementFailureCase{"WithAPrinterTheCouponIsCancelled", true, RoadEnd::Kind::Reset,
+                                            "O cupom será cancelado"}),
+    [](const ::testing::TestParamInfo<ComplementFailureCase> &info) { return std::string(info.param.name); });
 
 TEST_F(DebitRoadTest, LeavingThePaymentScreenOfAComplementKeepsTheSaleAndSavesNothing)
 {

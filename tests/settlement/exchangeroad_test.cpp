@@ -1,5 +1,6 @@
 #include "settlefixture.h"
 
+#include <outside/pkg_hrk00001.h>
 #include <outside/pkg_hrk00002.h>
 #include <runtime/sitepaths.h>
 #include <screen/screenshell.h>
@@ -113,6 +114,52 @@ TEST_F(ExchangeTest, AnUnreadableFileIsReportedAndStartsNoExchange)
     EXPECT_TRUE(shown().contains("não pôde ser lido")) << shown().toStdString();
 }
 
+// A file that turns unreadable while an exchange is on the screen ends that exchange: the flag,
+// the credit's labels, the cancel button and the exchange footer go.
+TEST_F(ExchangeTest, AnUnreadableFileDuringAnExchangeEndsIt)
+{
+    startExchange({15.01});
+    QFile file(cadastreFile());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("isto não é um arquivo de itens");
+    file.close();
+
+    EXPECT_FALSE(settlement().TrocaProdutos());
+
+    EXPECT_FALSE(state().flags.boTrocaMercadoria);
+    EXPECT_TRUE(shown().contains("não pôde ser lido")) << shown().toStdString();
+    for (const char *name : {"lblValSaldDisp", "lblSaldoDisp", "spbCancelaTroca", "lblRodape"}) {
+        QWidget *widget = form->findChild<QWidget *>(name);
+        ASSERT_NE(widget, nullptr) << name;
+        EXPECT_TRUE(widget->isHidden()) << name;
+    }
+    QWidget *cashier = form->findChild<QWidget *>("lblMensagemCaixa");
+    ASSERT_NE(cashier, nullptr);
+    EXPECT_FALSE(cashier->isHidden());    // The unreadable file is the only record of the goods brought back: it is kept.
+    EXPECT_TRUE(QFileInfo::exists(cadastreFile()));
+}
+
+// An exchange whose rest was left unpaid and then cancelled: the ordinary sale that follows
+// carries none of the returned items.
+TEST_F(ExchangeTest, ASaleAfterACancelledExchangeCarriesNoReturnedItems)
+{
+    startExchange({10.004, 5.003});
+    payment.paid = false;
+    settle();
+    ASSERT_EQ(host->count(&Pkg_Hrk00002::SetConcluiFechamento), 0);
+    ASSERT_FALSE(data().cdsItems.IsEmpty());
+
+    settlement().spbCancelaTrocaClick(nullptr);
+    payment.paid = true;
+    settle();
+
+    ASSERT_TRUE(sold()) << shown().toStdString();
+    EXPECT_EQ(host->last(&Pkg_Hrk00002::Recebimento).roadMarker, "N");
+    const QList<int> counts = host->lastRowCounts(&Pkg_Hrk00002::SetConcluiFechamento);
+    ASSERT_GT(counts.size(), 6);
+    EXPECT_EQ(counts.at(6), 0);
+}
+
 TEST_F(ExchangeTest, CreditAboveTheSaleIsRefusedBeforeAnythingIsWritten)
 {
     startExchange({60.0});
@@ -191,6 +238,60 @@ TEST_F(ExchangeTest, FailedSaveWithoutAPrinterKeepsTheSaleAndTheCredit)
     EXPECT_FALSE(data().cdsItems.IsEmpty());
     EXPECT_FALSE(state().flags.boRecebendo);
 }
+
+// A printer that prints the sale whole (model 16) numbers the exchange with its document.
+TEST_F(ExchangeTest, APrinterThatPrintsTheSaleWholeGivesTheDocumentNumber)
+{
+    useFiscalPrinter();
+    state().editParams().inIDTIPOIMPFIS = 16;
+    host->setDefault(&Pkg_Hrk00001::ImpressaoVenda, TextAnswer{true, "000555", {}});
+    startExchange({30.0, 18.90});
+
+    settle();
+
+    ASSERT_TRUE(sold()) << shown().toStdString();
+    EXPECT_EQ(host->count(&Pkg_Hrk00001::FechaCupom), 0);
+    EXPECT_EQ(host->last(&Pkg_Hrk00002::SetConcluiFechamento).documentNumber, "000555");
+    EXPECT_EQ(host->lastRowCounts(&Pkg_Hrk00002::SetConcluiFechamento).at(6), 2);
+    EXPECT_FALSE(state().flags.boTrocaMercadoria);
+}
+
+// Whatever way the print fails, no coupon is open on such a printer: nothing is cancelled
+// (that would reach the last sale's document) and the sale stays on the screen.
+struct PrintFailureCase
+{
+    const char *name;
+    TextAnswer answer;
+};
+
+class ExchangePrintFailureTest : public ExchangeTest, public ::testing::WithParamInterface<PrintFailureCase>
+{
+};
+
+TEST_P(ExchangePrintFailureTest, TheSaleStaysAndNothingIsCancelled)
+{
+    useFiscalPrinter();
+    state().editParams().inIDTIPOIMPFIS = 21;
+    host->setDefault(&Pkg_Hrk00001::ImpressaoVenda, GetParam().answer);
+    startExchange({30.0, 18.90});
+
+    settle();
+
+    EXPECT_EQ(roadEnd().kind, Kind::Refused);
+    EXPECT_EQ(host->count(&Pkg_Hrk00001::Cancela_Cupom_Imp), 0);
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::SetConcluiFechamento), 0);
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::IncluiVendaCan), 0);
+    EXPECT_FALSE(data().cdsItems.IsEmpty());
+    EXPECT_TRUE(state().flags.boTrocaMercadoria);
+    EXPECT_TRUE(QFile::exists(cadastreFile()));
+    EXPECT_FALSE(state().flags.boRecebendo);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Exchange, ExchangePrintFailureTest,
+    ::testing::Values(PrintFailureCase{"PrinterAnswersErro", TextAnswer{true, "Erro", {}}},
+                      PrintFailureCase{"PrintingUnavailable", TextAnswer{false, {}, "ImpressaoVenda não instalada"}}),
+    [](const ::testing::TestParamInfo<PrintFailureCase> &info) { return std::string(info.param.name); });
 
 TEST_F(ExchangeTest, ExhaustedColombianRangeStopsBeforeTheSave)
 {

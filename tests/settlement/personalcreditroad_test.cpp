@@ -2,6 +2,7 @@
 
 #include <outside/pkg_hrk00002.h>
 #include <runtime/messages.h>
+#include <runtime/money.h>
 #include <settlement/personalcreditroad_p.h>
 
 namespace {
@@ -384,6 +385,71 @@ TEST_F(PersonalCreditComplementTest, LeavingThePaymentScreenDropsTheBalancePartA
     EXPECT_FALSE(state().flags.boRecebendo);
     EXPECT_FALSE(data().cdsItems.IsEmpty());
 }
+
+// The base refused the complement's save after payment: the sale stays on the screen with its
+// whole total, so the next press settles all of it, whether the limit still breaks (credit
+// part plus the payment screen's rest) or has been raised meanwhile (all on credit).
+struct SecondPressCase
+{
+    const char *name;
+    const char *maximumCredit; // the consumer's maximum at the second press
+    double creditRow;          // the "9" row the second save carries
+};
+
+class ComplementSaveRefusedTest : public PersonalCreditComplementTest,
+                                  public ::testing::WithParamInterface<SecondPressCase>
+{
+};
+
+TEST_P(ComplementSaveRefusedTest, TheNextPressSettlesTheWholeSaleTotal)
+{
+    const SecondPressCase &c = GetParam();
+    host->handle(&Pkg_Hrk00002::Recebimento, [](const PaymentRequest &request, PaymentDatasets &datasets) {
+        ClientDataSet &payments = datasets.cdsMovCaixa;
+        payments.Append();
+        payments.FieldByName("IDTIPOMOVIVE").SetAsString("E");
+        payments.FieldByName("VRMOVIVEND").SetAsFloat(Money::RoundDec(48.90 - request.amountPaid.toDouble(), 2));
+        payments.Post();
+        PaymentAnswer answer;
+        answer.paid = true;
+        return answer;
+    });
+    int saves = 0;
+    DataPacket savedPayments;
+    host->handle(&Pkg_Hrk00002::SetConcluiFechamento, [&](const ClosingHeader &, ClosingDatasets &datasets) {
+        savedPayments = datasets.cdsMovCaixa.Data();
+        return ++saves == 1 ? failedSave("conexão perdida") : saved("0000000042");
+    });
+
+    settle();
+
+    ASSERT_EQ(roadEnd().kind, Kind::Failed) << shown().toStdString();
+    EXPECT_TRUE(shown().contains("Nada foi lançado")) << shown().toStdString();
+    EXPECT_FALSE(data().cdsItems.IsEmpty());
+    EXPECT_FALSE(state().flags.boRecebendo);
+    EXPECT_DOUBLE_EQ(state().totals.doTotalVenda, 48.90);
+
+    state().consumer.stRecebAux8 = c.maximumCredit;
+    settle();
+
+    ASSERT_TRUE(sold()) << shown().toStdString();
+    ASSERT_EQ(saves, 2);
+    double credit = 0;
+    double all = 0;
+    for (int row = 0; row < savedPayments.rows.size(); ++row) {
+        const double value = savedPayments.value(row, "VRMOVIVEND").toDouble();
+        all += value;
+        if (savedPayments.value(row, "CDTIPORECE").toString() == "009")
+            credit += value;
+    }
+    EXPECT_NEAR(credit, c.creditRow, 0.001);
+    EXPECT_NEAR(all, 48.90, 0.001);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    PersonalCredit, ComplementSaveRefusedTest,
+    ::testing::Values(SecondPressCase{"LimitStillBroken", "10", 10.0}, SecondPressCase{"LimitRaised", "100", 48.90}),
+    [](const ::testing::TestParamInfo<SecondPressCase> &info) { return std::string(info.param.name); });
 
 TEST_F(PersonalCreditComplementTest, AMaximumThatIsNotANumberBooksNothing)
 {
