@@ -1,5 +1,7 @@
 #include "salecancel_fixture.h"
 
+#include <support/fakemessages.h>
+
 #include <outside/geralqub.h>
 
 namespace {
@@ -212,10 +214,17 @@ TEST_P(CancelSale, OnlineStatementExportLeftPendingWhenTheServerDoesNotAnswer)
     SaleCancelRequest online = request("123", "C");
     online.IDEXTCONSONLINE = "S";
     online.CDURLWSEXTCONS = "http://127.0.0.1:1/extrato";
+    FakeMessages messages;
     ASSERT_EQ(getVendaNFisc(online).packet().rows.size(), 2);
     ASSERT_EQ(sent.size(), 1);
     EXPECT_EQ(sent.first().operation, "VENDA_CANC");
     EXPECT_EQ(text("SELECT IDSITUVENDA || IDEXPEXTCANC FROM VENDA WHERE NRSEQVENDA = '0000000001'"), "CP");
+    // The cashier is told once, as an error, and told what stands: no export is promised.
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_EQ(messages.calls().first().kind, int(Ravuvozozod::Error));
+    EXPECT_EQ(messages.calls().first().text,
+              "Atenção! Não foi possível estabelecer uma conexão com o servidor de extrato. A venda foi cancelada e o "
+              "estorno do extrato ficou marcado como pendente de exportação.");
 }
 
 TEST_P(CancelSale, OnlineStatementExportDoneClearsThePendingMark)
@@ -229,8 +238,10 @@ TEST_P(CancelSale, OnlineStatementExportDoneClearsThePendingMark)
     };
     SaleCancelRequest online = request("123", "C");
     online.IDEXTCONSONLINE = "S";
+    FakeMessages messages;
     ASSERT_TRUE(getVendaNFisc(online).isPacket());
     EXPECT_EQ(lines, 1);
+    EXPECT_EQ(messages.count(), 0);
     EXPECT_EQ(text("SELECT IDEXPEXTCANC FROM VENDA WHERE NRSEQVENDA = '0000000001'"), "S");
 }
 
