@@ -245,20 +245,27 @@ TEST_P(CancelSale, OnlineStatementExportDoneClearsThePendingMark)
     EXPECT_EQ(text("SELECT IDEXPEXTCANC FROM VENDA WHERE NRSEQVENDA = '0000000001'"), "S");
 }
 
+// SQLite keeps a text of any length whatever its declared size, so only PostgreSQL can show
+// a column too narrow; there a base made before the widening has all six at their old sizes.
 TEST_P(CancelSale, WidenedPartnerColumnsTakeTheSaleRowsValuesAlsoOnAnExistingBase)
 {
+    const QList<QPair<const char *, int>> oldSizes{{"IDREQVALPRE", 1},   {"IDREQCOREBANC", 1}, {"IDCUPOMVIMO", 1},
+                                                   {"NRCPFCOREBANC", 14}, {"NRCPFFIXECRM", 14}, {"NRNFCECRMBONUS", 20}};
     if (kind() == DatabaseKind::PostgreSql) {
-        // A base made before the widening: its upgrade widens the columns in place.
-        for (const char *column : {"IDREQVALPRE", "IDREQCOREBANC", "IDCUPOMVIMO"})
-            exec(QStringLiteral("ALTER TABLE VENDA ALTER COLUMN %1 TYPE VARCHAR(1)").arg(QLatin1String(column)));
-        exec("ALTER TABLE VENDA ALTER COLUMN NRNFCECRMBONUS TYPE VARCHAR(20)");
+        // Its upgrade widens the columns in place.
+        for (const auto &[column, size] : oldSizes)
+            exec(QStringLiteral("ALTER TABLE VENDA ALTER COLUMN %1 TYPE VARCHAR(%2)").arg(QLatin1String(column)).arg(size));
         ASSERT_FALSE(Schema::upgrade(rdmVendaCons().adcVendaCons()).isFailure());
     }
     const QString request36(36, QLatin1Char('r'));
+    const QString cpf20(20, QLatin1Char('9'));
     exec("INSERT INTO VENDA (CDFILIAL, CDCAIXA, NRSEQVENDA, IDREQVALPRE, IDREQCOREBANC, NRCPFCOREBANC, IDCUPOMVIMO, "
          "NRCPFFIXECRM, NRNFCECRMBONUS) VALUES ('01', '001', '9', :A, :A, :B, :B, :B, :C)",
-         {{"A", request36}, {"B", QString(20, QLatin1Char('9'))}, {"C", QString(25, QLatin1Char('5'))}});
-    EXPECT_EQ(text("SELECT IDREQVALPRE FROM VENDA WHERE NRSEQVENDA = '9'"), request36);
+         {{"A", request36}, {"B", cpf20}, {"C", QString(25, QLatin1Char('5'))}});
+    EXPECT_EQ(text("SELECT IDREQVALPRE || '|' || IDREQCOREBANC FROM VENDA WHERE NRSEQVENDA = '9'"),
+              request36 + "|" + request36);
+    EXPECT_EQ(text("SELECT NRCPFCOREBANC || '|' || IDCUPOMVIMO || '|' || NRCPFFIXECRM FROM VENDA WHERE NRSEQVENDA = '9'"),
+              cpf20 + "|" + cpf20 + "|" + cpf20);
     EXPECT_EQ(text("SELECT NRNFCECRMBONUS FROM VENDA WHERE NRSEQVENDA = '9'"), QString(25, QLatin1Char('5')));
 }
 
