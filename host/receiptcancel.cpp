@@ -182,6 +182,44 @@ bool nameByCoupon(const CancelledStatusChange &change, const OpenCoupon &coupon,
     return ok;
 }
 
+// The till's statement server and partner switches as its parameter file holds them, so a
+// coupon cancelled here is mirrored, exported and told as the till's own cancellation by
+// number is. The store's CRM Bonus row is no till parameter, and a coupon sale carries no
+// bonus: it is left out.
+void fillTillSettings(Srv_Kal51000::SaleCancelRequest &request)
+{
+    DataPacket parameters;
+    if (!CdsFile::load(SitePaths::resolve(QStringLiteral("PARAMETROSQUB.CDS")), &parameters) || parameters.rows.isEmpty())
+        return;
+    auto value = [&](const char *name) { return textOf(parameters, 0, name).trimmed(); };
+    request.IDEXTCONSONLINE = value("IDEXTCONSONLINE");
+    request.CDURLWSEXTCONS = value("CDURLWSEXTCONS");
+    request.IDUTILFID4ALL = value("IDUTILFID4ALL");
+    request.CDURLWSFID4ALL = value("CDURLWSFID4ALL");
+    request.IDUTILFIDUDS = value("IDUTILFIDUDS");
+    request.CDURLWSFIDUDS = value("CDURLWSFIDUDS");
+    request.IDUTILINTEPROMO = value("IDUTILINTEPROMO");
+    request.CDURLINTEPROMO = value("CDURLINTEPROMO");
+    request.IDDEBCONSCENTRAL = value("IDDEBCONSCENTRAL");
+    request.IDEXTCONSCENTRAL = value("IDEXTCONSCENTRAL");
+    request.CDURLFIDONLINE = value("CDURLFIDONLINE");
+    request.IDUTILINTVALPRE = value("IDUTILINTVALPRE");
+    request.CDURLINTVALPRE = value("CDURLINTVALPRE");
+    request.NRSEGREQVALPRE = value("NRSEGREQVALPRE");
+    request.IDUTICOREBANC = value("IDUTICOREBANC");
+    request.CDURLCOREBANC = value("CDURLCOREBANC");
+    request.NRTEMPOCOREBANC = value("NRTEMPOCOREBANC");
+    request.IDUTILINTVIMO = value("IDUTILINTVIMO");
+    request.CDURLINTVIMO = value("CDURLINTVIMO");
+    request.IDUTILFIXECRM = value("IDUTILFIXECRM");
+    request.CDURLFIXECRM = value("CDURLFIXECRM");
+}
+
+QString notFound(const CancelledStatusChange &change)
+{
+    return QStringLiteral("Venda do cupom %1 não encontrada ou já cancelada.").arg(change.saleKey);
+}
+
 } // namespace
 
 ObservationAnswer Observacao(const ObservationRequest &request)
@@ -388,9 +426,8 @@ CancellationAnswer AlteraVendaCan(const CancelledStatusChange &change)
     QString failure;
     const std::optional<OpenCoupon> coupon = openCouponOf(change, failure);
     if (!coupon) {
-        answer.result = Variant::failure(failure.isEmpty()
-                                             ? QStringLiteral("Venda do cupom %1 não encontrada ou já cancelada.").arg(change.saleKey)
-                                             : failure);
+        answer.definitive = failure.isEmpty();
+        answer.result = Variant::failure(answer.definitive ? notFound(change) : failure);
         return answer;
     }
     // The server finds a sale by its external number; a coupon sale is stored without one, so
@@ -407,13 +444,15 @@ CancellationAnswer AlteraVendaCan(const CancelledStatusChange &change)
     request.CDSUPERVISOR = change.stRetAcesso;
     request.DSOBSCANCUP = change.note;
     request.DTABERTUR = coupon->dtAbertur;
+    fillTillSettings(request);
     const Variant cancelled = Srv_Kal51000::getVendaNFisc(request);
     if (cancelled.isFailure()) {
         answer.result = cancelled;
         return answer;
     }
     if (!cancelled.isPacket() || cancelled.packet().rows.isEmpty()) {
-        answer.result = Variant::failure(QStringLiteral("Venda do cupom %1 não encontrada ou já cancelada.").arg(change.saleKey));
+        answer.definitive = true;
+        answer.result = Variant::failure(notFound(change));
         return answer;
     }
     answer.result = coupon->nrSeqVenda;

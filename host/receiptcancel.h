@@ -27,8 +27,9 @@ HostResult SetCupomCancelado(const CancelVoucherRequest &request);
 HostResult LogImpNFiscal(const NonFiscalLogRequest &request);
 HostResult DisparaImprimeCancProduto(const CancelledItemsTicketRequest &request);
 // A closed coupon cancelled by the receipt cancellation (kind empty) is cancelled with the
-// server's getVendaNFisc, which gives back balances, points and benefits; the settlement's
-// status changes keep the sale saving's own.
+// server's getVendaNFisc, which gives back balances, points and benefits, with the till's
+// statement server and partner switches of PARAMETROSQUB.CDS; the settlement's status
+// changes keep the sale saving's own. No such open coupon: a failure marked definitive.
 CancellationAnswer AlteraVendaCan(const CancelledStatusChange &change);
 
 // The texts printed, for the tests.

@@ -562,6 +562,7 @@ CancellationAnswer AlteraVendaCan(const CancelledStatusChange &change)
 {
     CancellationAnswer answer;
     if (change.saleKey.trimmed().isEmpty()) {
+        answer.definitive = true;
         answer.result = Variant::failure(QStringLiteral("Nenhuma venda gravada para cancelar."));
         return answer;
     }
@@ -574,6 +575,7 @@ CancellationAnswer AlteraVendaCan(const CancelledStatusChange &change)
                        "AND (NRSEQVENDA = :P_CHAVE OR NRCUPOMFIS = :P_CHAVE) ORDER BY NRSEQVENDA DESC"),
         find);
     if (!found.ok() || found.rows.isEmpty()) {
+        answer.definitive = found.ok();
         answer.result = Variant::failure(found.ok() ? QStringLiteral("Venda %1 não encontrada.").arg(change.saleKey)
                                                     : found.error);
         return answer;

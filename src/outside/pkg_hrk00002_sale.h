@@ -354,6 +354,9 @@ struct CancellationAnswer
     // AlteraVendaCan: the cancelled sale's rows where the host has them (its table, tab and
     // key), for withdrawing its kitchen orders; empty otherwise.
     DataPacket sale{};
+    // With a failed result: the host refused the record for good (no such sale, or one already
+    // cancelled), so sending it again can never succeed. Unset for a base that did not answer.
+    bool definitive = false;
     bool operator==(const CancellationAnswer &) const = default;
 };
 

@@ -85,6 +85,17 @@ void mirrorDebit(const Outcome &outcome)
     }
 }
 
+// The data module's stock line for this event (FALHA_CONEXAO_SRV_CANC) promises an export
+// once the connection is back, which nothing here performs: the cashier is told what stands,
+// a cancelled sale whose reversal is marked as still owed to the statement server.
+void tellExportPending()
+{
+    Ravuvozozod::Mensagem(QStringLiteral("Atenção! Não foi possível estabelecer uma conexão com o servidor de extrato. "
+                                         "A venda foi cancelada e o estorno do extrato ficou marcado como pendente de "
+                                         "exportação."),
+                          QString(), QString(), QStringLiteral("N"), Ravuvozozod::Error, QString(), QString(), 0);
+}
+
 // The reversal lines go to the online statement server; until it takes them the sale keeps
 // its pending mark, so the export can be made later.
 void exportStatement(const SaleCancelRequest &request, const Outcome &outcome)
@@ -98,6 +109,7 @@ void exportStatement(const SaleCancelRequest &request, const Outcome &outcome)
     if (lines.isFailure() || lines.packet().isEmpty()) {
         logCancel(QStringLiteral("exportação VENDA_CANC pendente: linhas não lidas ")
                   + (lines.isFailure() ? lines.failureText() : QString()));
+        tellExportPending();
         return;
     }
     bool sent = false;
@@ -115,6 +127,7 @@ void exportStatement(const SaleCancelRequest &request, const Outcome &outcome)
     if (!sent) {
         logCancel(QStringLiteral("exportação VENDA_CANC da venda %1 pendente: servidor de extrato sem resposta")
                       .arg(sale.NRSEQVENDA));
+        tellExportPending();
         return;
     }
     logDbOutcome(QStringLiteral("exportação VENDA_CANC"),

@@ -1,7 +1,8 @@
 // Cancellation records the base could not take. The fiscal coupon is already cancelled, or the
-// stored sale's document given up, when its record is written; a record the host could not
-// write is the only trace of that cancellation, so it is kept in a data-packet file of the
-// till and written when the base answers again (at the start of the next settlement).
+// stored sale's document given up, or its CF-e or NFC-e cancelled at the SAT or the tax
+// authority, when its record is written; a record the base could not write is the only trace
+// of that cancellation, so it is kept in a data-packet file of the till and written when the
+// base answers again (at the start of the next settlement or receipt cancellation).
 #include "pendingrecords_p.h"
 
 #include <order/recoveryfiles.h>
@@ -11,6 +12,7 @@
 #include <runtime/clock.h>
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
+#include <sale/serverseams.h>
 
 #include <QDebug>
 #include <QDir>
@@ -21,6 +23,7 @@ namespace {
 
 const QString saleRecord = QStringLiteral("IncluiVendaCan");
 const QString statusRecord = QStringLiteral("AlteraVendaCan");
+const QString serverRecord = QStringLiteral("getVendaNFisc");
 
 const QString keptText = QStringLiteral("O banco de dados não gravou o registro do cancelamento da venda. "
                                         "O registro foi guardado neste caixa e será gravado quando o banco responder.");
@@ -52,6 +55,8 @@ const QList<FieldDef> &recordFields()
         {QStringLiteral("VALOR17"), FieldType::Memo},
         {QStringLiteral("SISTEMAQUBSAT"), FieldType::Boolean},
         {QStringLiteral("TIPO"), FieldType::Memo},
+        {QStringLiteral("NRACESSOCANC"), FieldType::Memo},
+        {QStringLiteral("DSARQXMLCANCNFCE"), FieldType::Memo},
     };
     return fields;
 }
@@ -172,6 +177,49 @@ CancelledStatusChange statusRecordOf(const RecordRow &row)
     return change;
 }
 
+DataPacket serverRecordPacket(const Srv_Kal51000::SaleCancelRequest &request)
+{
+    RecordRow row;
+    row.set("REGISTRO", serverRecord);
+    row.set("CDFILIAL", request.CDFILIAL);
+    row.set("CDCAIXA", request.CDCAIXA);
+    row.set("DOCUMENTO", request.number);
+    row.set("TIPO", request.kind);
+    row.set("NRACESSOCANC", request.NRACESSOCANC);
+    row.set("RETACESSO", request.CDSUPERVISOR);
+    row.set("OBSERVACAO", request.DSOBSCANCUP);
+    row.setDate("DTMOVIMENTO", request.DTABERTUR);
+    row.set("DSARQXMLCANCNFCE", request.DSARQXMLCANCNFCE);
+    return row.packet();
+}
+
+Srv_Kal51000::SaleCancelRequest serverRecordOf(const RecordRow &row)
+{
+    Srv_Kal51000::SaleCancelRequest request;
+    request.CDFILIAL = row.text("CDFILIAL");
+    request.CDCAIXA = row.text("CDCAIXA");
+    request.number = row.text("DOCUMENTO");
+    request.kind = row.text("TIPO");
+    request.NRACESSOCANC = row.text("NRACESSOCANC");
+    request.CDSUPERVISOR = row.text("RETACESSO");
+    request.DSOBSCANCUP = row.text("OBSERVACAO");
+    request.DTABERTUR = row.value("DTMOVIMENTO").toDateTime();
+    request.DSARQXMLCANCNFCE = row.text("DSARQXMLCANCNFCE");
+    return request;
+}
+
+// The keypad pads a number with zeros that the base may not keep.
+bool sameDocument(const QString &a, const QString &b)
+{
+    auto plain = [](QString number) {
+        number = number.trimmed();
+        while (number.size() > 1 && number.startsWith(QLatin1Char('0')))
+            number.remove(0, 1);
+        return number;
+    };
+    return plain(a) == plain(b);
+}
+
 // Names sort in the order the records were kept, so they are written in that order.
 QString newRecordFile(const QString &folder)
 {
@@ -190,8 +238,13 @@ QString PendingRecords::folder() const
     return RecoveryFiles::path(m_context.state().params.stDSDIRCAD, RecoveryFiles::PendingRecords);
 }
 
+QString PendingRecords::refusedFolder() const
+{
+    return QDir(folder()).filePath(QStringLiteral("Recusados"));
+}
+
 // The cashier is told once; the raw database text goes to the detail and the log only.
-void PendingRecords::keep(const DataPacket &record, const QString &failure)
+void PendingRecords::keep(const DataPacket &record, const QString &failure, const QString &text)
 {
     const QString folder = this->folder();
     QDir().mkpath(folder);
@@ -205,7 +258,7 @@ void PendingRecords::keep(const DataPacket &record, const QString &failure)
         return;
     }
     qWarning().noquote() << "cancellation record kept until the base answers:" << failure;
-    Ravuvozozod::Mensagem(keptText, failure, QStringLiteral("N"), QStringLiteral("N"), Ravuvozozod::Warning, QString(),
+    Ravuvozozod::Mensagem(text, failure, QStringLiteral("N"), QStringLiteral("N"), Ravuvozozod::Warning, QString(),
                           m_context.state().params.stIDESQUEMA, 0);
 }
 
@@ -218,7 +271,7 @@ bool PendingRecords::sendCancelledSale(const CancelledSaleRecord &record, const 
     Variant value;
     if (m_context.checkAnswer(answer.result, saleRecord, trace, value, SaleContext::Failure::Quiet))
         return true;
-    keep(saleRecordPacket(record), answer.result.failureText());
+    keep(saleRecordPacket(record), answer.result.failureText(), keptText);
     return false;
 }
 
@@ -236,13 +289,44 @@ bool PendingRecords::sendStoredSaleCancelled(const CancelledStatusChange &change
     if (Ravuvozozod::MensagemMetodo(answer.result, false, 0, statusRecord, QStringLiteral("Cli_Qub90900"), trace,
                                     m_context.state().params.stIDESQUEMA, value))
         return true;
-    keep(statusRecordPacket(change), answer.result.failureText());
+    // No sale to mark, or one marked already: keeping the record would never get it written.
+    if (answer.definitive) {
+        qWarning().noquote() << "cancellation record refused by the host:" << trace << answer.result.failureText();
+        m_context.message(answer.result.failureText(), Ravuvozozod::Error);
+        return false;
+    }
+    keep(statusRecordPacket(change), answer.result.failureText(), keptText);
     return false;
 }
 
-// Oldest first; the first record the host still refuses ends the run, so a base that went
-// away again is not asked once per kept record. A file that cannot be read is left for a
-// person to look at.
+void PendingRecords::keepServerCancellation(const Srv_Kal51000::SaleCancelRequest &request, const QString &failure,
+                                            const QString &text)
+{
+    keep(serverRecordPacket(request), failure, text);
+}
+
+bool PendingRecords::holdsServerCancellation(const QString &kind, const QString &number) const
+{
+    const Parameters &params = m_context.state().params;
+    QDir folder(this->folder());
+    if (!folder.exists())
+        return false;
+    for (const QString &name : folder.entryList({QStringLiteral("*.cds")}, QDir::Files, QDir::Name)) {
+        DataPacket packet;
+        if (!CdsFile::load(folder.filePath(name), &packet) || packet.rows.size() != 1)
+            continue;
+        const RecordRow row(packet);
+        if (row.text("REGISTRO") == serverRecord && row.text("TIPO") == kind && row.text("CDFILIAL") == params.stCDFILIAL
+            && row.text("CDCAIXA") == params.stCDCAIXA && sameDocument(row.text("DOCUMENTO"), number))
+            return true;
+    }
+    return false;
+}
+
+// Oldest first; the first record still refused ends the run, so a base that went away again
+// is not asked once per kept record. A record refused for good (its sale not found, or
+// cancelled already) would block every later one: it is set aside, logged, and the run goes
+// on. A file that cannot be read is left for a person to look at.
 int PendingRecords::write()
 {
     QDir folder(this->folder());
@@ -255,6 +339,13 @@ int PendingRecords::write()
         CancellationAnswer answer;
         if (!resend(file, answer))
             continue;
+        if (answer.result.isFailure() && answer.definitive) {
+            qWarning().noquote() << "kept cancellation record refused for good, set aside:" << file
+                                 << answer.result.failureText();
+            if (!setAside(file))
+                break;
+            continue;
+        }
         if (answer.result.isFailure()) {
             qWarning().noquote() << "kept cancellation record still not written:" << file << answer.result.failureText();
             break;
@@ -291,6 +382,74 @@ bool PendingRecords::resend(const QString &file, CancellationAnswer &answer)
         answer = m_context.services().AlteraVendaCan(statusRecordOf(row));
         return true;
     }
+    if (row.text("REGISTRO") == serverRecord) {
+        answer = resendServerCancellation(serverRecordOf(row));
+        return true;
+    }
     qWarning().noquote() << "kept record of unknown kind:" << file;
     return false;
+}
+
+// An empty answer: no open sale of that document any more (cancelled by another till, or by
+// hand): there is nothing left to write.
+CancellationAnswer PendingRecords::resendServerCancellation(const Srv_Kal51000::SaleCancelRequest &kept)
+{
+    Srv_Kal51000::SaleCancelRequest request = kept;
+    fillCancellationSettings(m_context.state(), request);
+    const Variant cancelled = m_context.server().cancellation.getVendaNFisc(request);
+    CancellationAnswer answer;
+    if (cancelled.isFailure()) {
+        answer.result = cancelled;
+        return answer;
+    }
+    if (!cancelled.isPacket() || cancelled.packet().isEmpty()) {
+        answer.result = Variant::failure(QStringLiteral("Venda do documento %1 não encontrada ou já cancelada.").arg(kept.number));
+        answer.definitive = true;
+        return answer;
+    }
+    answer.result = Variant(kept.number);
+    answer.sale = cancelled.packet();
+    qWarning().noquote() << "kept server cancellation written:" << kept.kind << kept.number;
+    return answer;
+}
+
+bool PendingRecords::setAside(const QString &file)
+{
+    const QString aside = refusedFolder();
+    QDir().mkpath(aside);
+    if (QFile::rename(file, QDir(aside).filePath(QFileInfo(file).fileName())))
+        return true;
+    qCritical().noquote() << "kept cancellation record refused for good but not set aside:" << file;
+    return false;
+}
+
+void fillCancellationSettings(const SaleState &state, Srv_Kal51000::SaleCancelRequest &request)
+{
+    const Parameters &params = state.params;
+    const StartupResults &startup = state.startup;
+    request.IDEXTCONSONLINE = params.stIDEXTCONSONLINE;
+    request.CDURLWSEXTCONS = params.stCDURLWSEXTCONS;
+    request.IDUTILFID4ALL = params.stIDUTILFID4ALL;
+    request.CDURLWSFID4ALL = params.stCDURLWSFID4ALL;
+    request.IDUTILFIDUDS = params.stIDUTILFIDUDS;
+    request.CDURLWSFIDUDS = params.stCDURLWSFIDUDS;
+    request.IDUTILINTEPROMO = params.stIDUTILINTEPROMO;
+    request.CDURLINTEPROMO = params.stCDURLINTEPROMO;
+    request.IDDEBCONSCENTRAL = params.stIDDEBCONSCENTRAL;
+    request.IDEXTCONSCENTRAL = params.stIDEXTCONSCENTRAL;
+    request.CDURLFIDONLINE = params.stCDURLFIDONLINE;
+    request.IDUTILINTVALPRE = params.stIDUTILINTVALPRE;
+    request.CDURLINTVALPRE = params.stCDURLINTVALPRE;
+    request.NRSEGREQVALPRE = params.stNRSEGREQVALPRE;
+    request.IDUTICOREBANC = params.stIDUTICOREBANC;
+    request.CDURLCOREBANC = params.stCDURLCOREBANC;
+    request.NRTEMPOCOREBANC = params.stNRTEMPOCOREBANC;
+    request.IDUTILINTVIMO = params.stIDUTILINTVIMO;
+    request.CDURLINTVIMO = params.stCDURLINTVIMO;
+    request.IDUTILFIXECRM = params.stIDUTILFIXECRM;
+    request.CDURLFIXECRM = params.stCDURLFIXECRM;
+    request.IDCRMBONUS = startup.stCancCupomAux4;
+    request.CDURLCRMBONUS = startup.stCancCupomAux5;
+    request.CDAUTHCRMBONUS = startup.stCancCupomAux6;
+    request.CDCODECRMBONUS = startup.stCancCupomAux7;
 }

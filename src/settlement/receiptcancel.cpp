@@ -2,6 +2,7 @@
 // of the till's document, and the common end that always follows.
 #include "receiptcancel_p.h"
 
+#include "pendingrecords_p.h"
 #include "settlement.h"
 
 #include <consumer/consumersale.h>
@@ -46,6 +47,9 @@ void ReceiptCancel::run()
     if (!guardsPass())
         return;
     m_context.shell().DesabilitaBotoes();
+    // A cancellation kept while the base was away is written first: the sale it cancelled is
+    // then no longer open, and is not cancelled a second time.
+    PendingRecords(m_context).write();
     chooseRoute();
     if (m_values.cancelled)
         afterRoute();

@@ -57,6 +57,14 @@ QString withoutLeadingZeros(const QString &number)
     return plain;
 }
 
+// The cashier is told what stands outside the base when its cancellation is kept.
+QString keptText(const QString &doneOutside)
+{
+    return doneOutside
+        + QStringLiteral(", mas o banco de dados não gravou o cancelamento da venda. O cancelamento foi guardado neste "
+                         "caixa e será gravado quando o banco responder; não cancele esta venda de novo.");
+}
+
 bool allDigits(const QString &value, int length)
 {
     if (value.size() != length)
@@ -219,26 +227,35 @@ void ReceiptCancel::nfceSale()
     // Nothing is touched for a number of no sale (or of one already cancelled).
     if (m_cdsVendaCanNFCe.IsEmpty())
         stop(m_context.Msg(QStringLiteral("Venda_Nfisc_Nenc")));
+    // The wallet and the authority are never asked twice for one sale.
+    refuseKeptCancellation(nfceKind);
     if (text(m_cdsVendaCanNFCe, "IDCANCEXTNFCE") == QLatin1String("N") && nfceTooLate())
         stop(m_context.Msg(QStringLiteral("Nfce_Fora_Prazo")));
     const QString sequence = text(m_cdsVendaCanNFCe, "NRSEQVENDA");
     m_context.consumer().EstornoAME(text(m_cdsVendaCanNFCe, "CDFILIAL"), text(m_cdsVendaCanNFCe, "CDCAIXA"), sequence,
                                     m_cdsVendaCanNFCe.FindField(QStringLiteral("DTABERTUR")).AsDateTime());
+    const QString refunded = QStringLiteral("O estorno AME da NFC-e %1, quando houver, já foi feito").arg(m_values.documentNumber);
     bool voucherDue = true;
+    ServerCancel server = ServerCancel::Cancelled;
     if (text(m_cdsVendaCanNFCe, "IDSTATUSNFCE") != QLatin1String("A")) {
-        cancelOnServer(QString());
-        m_context.message(QStringLiteral("Atenção! Venda NFC-e concluída em Modo Contingência Offline. A venda será cancelada "
-                                         "apenas no sistema, para cancelamento na SEFAZ realize a rotina pelo Daraza da Vedure."),
-                          Ravuvozozod::Error);
+        server = cancelOnServer(QString(), refunded);
+        if (server != ServerCancel::NotFound)
+            m_context.message(QStringLiteral("Atenção! Venda NFC-e concluída em Modo Contingência Offline. A venda será cancelada "
+                                             "apenas no sistema, para cancelamento na SEFAZ realize a rotina pelo Daraza da Vedure."),
+                              Ravuvozozod::Error);
     } else {
         const HostResult authority = m_context.services().NFCeOnlineCanc(NfceCancelRequest{params.stCDFILIAL}, m_cdsVendaCanNFCe);
-        cancelOnServer(QString());
+        server = cancelOnServer(QString(), authority.ok ? QStringLiteral("A NFC-e %1 foi cancelada na SEFAZ").arg(m_values.documentNumber)
+                                                        : refunded);
         voucherDue = !authority.ok;
-        if (voucherDue)
+        if (voucherDue && server != ServerCancel::NotFound)
             m_context.message(QStringLiteral("Atenção! Não foi possível cancelar a Venda NFC-e na SEFAZ. A venda será cancelada "
                                              "apenas no sistema, para cancelamento na SEFAZ realize a rotina pelo Daraza da Vedure."),
                               Ravuvozozod::Error);
     }
+    // The server cancelled nothing (another till got there first): nothing more is done for it.
+    if (server == ServerCancel::NotFound)
+        stop(m_context.Msg(QStringLiteral("Venda_Nfisc_Nenc")));
     // The sale ended long ago: its kitchen orders are found from the rows the server cancelled.
     withdrawFromKitchen(m_cdsVendaNFisc.Data(), sequence);
     cancelGcom(sequence);
@@ -270,10 +287,13 @@ bool ReceiptCancel::nfceTooLate()
 
 void ReceiptCancel::satOrPlainSale()
 {
-    cancelOnServer(m_values.kind == satKind ? cfeFileText() : QString());
-    if (m_cdsVendaNFisc.IsEmpty())
+    const bool sat = m_values.kind == satKind;
+    const ServerCancel server = cancelOnServer(
+        sat ? cfeFileText() : QString(),
+        sat ? QStringLiteral("O CF-e %1 foi cancelado no SAT").arg(m_values.documentNumber) : QString());
+    if (server == ServerCancel::NotFound)
         stop(m_context.Msg(QStringLiteral("Venda_Nfisc_Nenc")));
-    const QString sequence = text(m_cdsVendaNFisc, "NRSEQVENDA");
+    const QString sequence = server == ServerCancel::Kept ? text(m_cdsCancSat, "NRSEQVENDA") : text(m_cdsVendaNFisc, "NRSEQVENDA");
     withdrawFromKitchen(m_cdsVendaNFisc.Data(), sequence);
     cancelGcom(sequence);
     finishDocument();
@@ -287,13 +307,15 @@ QString ReceiptCancel::cfeFileText() const
     return QString::fromUtf8(QByteArray::fromBase64(encoded.trimmed().toLatin1()));
 }
 
-// A failure of the server cancellation has rolled everything back there: it is shown and the
-// press ends, with nothing printed or logged for a sale that is not cancelled.
-void ReceiptCancel::cancelOnServer(const QString &cfeFile)
+// A failure of the server cancellation has rolled everything back there. Where nothing was
+// cancelled outside yet it is shown and the press ends, with nothing printed or logged for a
+// sale that is not cancelled. Where the SAT or the tax authority has cancelled the document
+// (or the wallet refunded it), that cannot be done again: the cancellation is kept and
+// written when the base answers, and the press goes on as for a cancelled sale.
+ReceiptCancel::ServerCancel ReceiptCancel::cancelOnServer(const QString &cfeFile, const QString &doneOutside)
 {
     const SaleState &state = m_context.state();
     const Parameters &params = state.params;
-    const StartupResults &startup = state.startup;
     Srv_Kal51000::SaleCancelRequest request;
     request.CDFILIAL = params.stCDFILIAL;
     request.CDCAIXA = params.stCDCAIXA;
@@ -304,40 +326,35 @@ void ReceiptCancel::cancelOnServer(const QString &cfeFile)
     request.DSOBSCANCUP = m_values.note;
     request.DTABERTUR = params.dtDTABERCAIX;
     request.DSARQXMLCANCNFCE = cfeFile;
-    request.IDEXTCONSONLINE = params.stIDEXTCONSONLINE;
-    request.CDURLWSEXTCONS = params.stCDURLWSEXTCONS;
-    request.IDUTILFID4ALL = params.stIDUTILFID4ALL;
-    request.CDURLWSFID4ALL = params.stCDURLWSFID4ALL;
-    request.IDUTILFIDUDS = params.stIDUTILFIDUDS;
-    request.CDURLWSFIDUDS = params.stCDURLWSFIDUDS;
-    request.IDUTILINTEPROMO = params.stIDUTILINTEPROMO;
-    request.CDURLINTEPROMO = params.stCDURLINTEPROMO;
-    request.IDDEBCONSCENTRAL = params.stIDDEBCONSCENTRAL;
-    request.IDEXTCONSCENTRAL = params.stIDEXTCONSCENTRAL;
-    request.CDURLFIDONLINE = params.stCDURLFIDONLINE;
-    request.IDUTILINTVALPRE = params.stIDUTILINTVALPRE;
-    request.CDURLINTVALPRE = params.stCDURLINTVALPRE;
-    request.NRSEGREQVALPRE = params.stNRSEGREQVALPRE;
-    request.IDUTICOREBANC = params.stIDUTICOREBANC;
-    request.CDURLCOREBANC = params.stCDURLCOREBANC;
-    request.NRTEMPOCOREBANC = params.stNRTEMPOCOREBANC;
-    request.IDUTILINTVIMO = params.stIDUTILINTVIMO;
-    request.CDURLINTVIMO = params.stCDURLINTVIMO;
-    request.IDUTILFIXECRM = params.stIDUTILFIXECRM;
-    request.CDURLFIXECRM = params.stCDURLFIXECRM;
-    request.IDCRMBONUS = startup.stCancCupomAux4;
-    request.CDURLCRMBONUS = startup.stCancCupomAux5;
-    request.CDAUTHCRMBONUS = startup.stCancCupomAux6;
-    request.CDCODECRMBONUS = startup.stCancCupomAux7;
+    fillCancellationSettings(state, request);
+    const Variant answer = m_context.server().cancellation.getVendaNFisc(request);
+    if (answer.isFailure() && !doneOutside.isEmpty()) {
+        PendingRecords(m_context).keepServerCancellation(request, answer.failureText(), keptText(doneOutside));
+        m_serverKept = true;
+        return ServerCancel::Kept;
+    }
     Variant cancelled;
     const bool answered = m_context.checkAnswer(
-        m_context.server().cancellation.getVendaNFisc(request), QStringLiteral("getVendaNFisc"),
+        answer, QStringLiteral("getVendaNFisc"),
         QStringList{params.stCDFILIAL, params.stCDCAIXA, m_values.documentNumber, m_values.kind}.join(QLatin1Char('-')), cancelled);
     if (!answered) {
         m_context.services().DesativaProcesso();
         Abort();
     }
     load(m_cdsVendaNFisc, cancelled);
+    return m_cdsVendaNFisc.IsEmpty() ? ServerCancel::NotFound : ServerCancel::Cancelled;
+}
+
+// A document whose server cancellation is still kept in the till was cancelled outside
+// already: it is not cancelled there again.
+void ReceiptCancel::refuseKeptCancellation(const QString &kind)
+{
+    if (!PendingRecords(m_context).holdsServerCancellation(kind, m_values.documentNumber))
+        return;
+    m_context.services().DesativaProcesso();
+    stop(QStringLiteral("O cancelamento da venda do documento %1 já foi feito e está guardado neste caixa até que o banco "
+                        "de dados o grave. Não é preciso cancelá-la de novo.")
+             .arg(m_values.documentNumber));
 }
 
 // The cashback platform never stops a cancellation.
@@ -356,7 +373,7 @@ void ReceiptCancel::cancelGcom(const QString &saleSequence)
 // cancelled on the server by now: a voucher the printer refuses is reported and logged.
 void ReceiptCancel::finishDocument()
 {
-    if (m_cdsVendaNFisc.IsEmpty())
+    if (m_cdsVendaNFisc.IsEmpty() && !m_serverKept)
         stop(m_context.Msg(QStringLiteral("Venda_Nfisc_Nenc")));
     if (m_values.kind == nfceKind) {
         if (!printNfceVoucher(false))
@@ -416,7 +433,8 @@ bool ReceiptCancel::printNfceVoucher(bool contingency)
     voucher.documentNumber = m_values.documentNumber;
     voucher.dsObsCupFis = params.stDSOBSCUPFIS;
     voucher.boCupomAberto = state.flags.boCupomAberto;
-    voucher.cdsVendaNFisc = m_cdsVendaNFisc.Data();
+    // A kept cancellation has no rows from the server yet: the NFC-e's own rows name the items.
+    voucher.cdsVendaNFisc = m_serverKept ? m_cdsVendaCanNFCe.Data() : m_cdsVendaNFisc.Data();
     voucher.contingency = contingency;
     const HostResult printed = m_context.services().setNFCeCancelado(voucher);
     if (!printed.ok && !printed.failure.isEmpty())

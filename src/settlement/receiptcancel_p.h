@@ -72,7 +72,12 @@ private:
     void nfceSale();
     bool nfceTooLate();
     void satOrPlainSale();
-    void cancelOnServer(const QString &cfeFile);
+    // What the server's cancellation came to. Kept: it failed after the document was
+    // cancelled outside (`doneOutside` names what was done), so it is kept to be written when
+    // the base answers; without `doneOutside` a failure ends the press.
+    enum class ServerCancel { Cancelled, NotFound, Kept };
+    ServerCancel cancelOnServer(const QString &cfeFile, const QString &doneOutside);
+    void refuseKeptCancellation(const QString &kind);
     void cancelGcom(const QString &saleSequence);
     void finishDocument();
     void printSatReceipt();
@@ -88,6 +93,7 @@ private:
     ClientDataSet m_cdsCancSat{QStringLiteral("cdsCancSat")};
     ClientDataSet m_cdsVendaCanNFCe{QStringLiteral("cdsVendaCanNFCe")};
     ClientDataSet m_cdsVendaNFisc{QStringLiteral("cdsVendaNFisc")};
+    bool m_serverKept = false; // the server's cancellation is kept in the till, not yet written
 };
 
 // The CF-e number and the SAT serial of a CF-e document: the text of its nCFe and nserieSAT

@@ -106,6 +106,7 @@ void ReceiptCancel::satRoute()
         stop(m_context.Msg(QStringLiteral("NOTA_N_EXISTE")));
     }
     m_values.documentNumber = field("NRNOTAFISCALCE");
+    refuseKeptCancellation(QStringLiteral("NFCe-Sat"));
     const TextAnswer xml = m_context.services().GeraArqXmlSat(
         SatXmlRequest{QStringLiteral("CANC"), field("NRSEQVENDA"), field("NRACESSONFCE")});
     state.settlement.stCancCupomAux1 = xml.text;

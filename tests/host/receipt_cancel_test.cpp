@@ -1,6 +1,7 @@
 // The receipt cancellation (F7) through the real host program and its scripts: a card sale's
 // coupon cancelled on the fiscal-printer desk, sale after sale; an NFC-e sale cancelled by its
-// number, then the same number again.
+// number, then the same number again; an open counter sale cancelled on the desks without a
+// fiscal printer.
 #include "hostprogram.h"
 
 #include <QDir>
@@ -111,5 +112,35 @@ TEST_F(ReceiptCancel, NfceCancelledByNumberAndTheSameNumberAgainChangesNothing)
     EXPECT_EQ(accessLogLines(QStringLiteral("CAN_CUP")), 1);
     EXPECT_EQ(output.count(QStringLiteral("Venda não encontrada ou cupom já cancelado")), 1) << output.toStdString();
 }
+
+// An open counter sale cancelled with F7, sale after sale, on each desk without fiscal printer:
+// each gets its own non-fiscal number and voucher, is recorded once as a cancelled sale with its
+// line, and leaves one line in the non-fiscal printer's log and one in the access log.
+class OpenSaleCancel : public ReceiptCancel, public ::testing::WithParamInterface<const char *>
+{
+};
+
+TEST_P(OpenSaleCancel, OpenCounterSaleCancelledWithF7IsRecordedOnceSaleAfterSale)
+{
+    init(QString::fromLatin1(GetParam()));
+    ASSERT_TRUE(play("cancela-venda-aberta.txt", 2)) << output.toStdString();
+
+    EXPECT_EQ(column("SELECT IDSITUVENDA FROM VENDA ORDER BY NRSEQVENDA"), QStringList({"C", "C"}));
+    const QStringList numbers = column("SELECT NRVENDAEXT FROM VENDA ORDER BY NRSEQVENDA");
+    ASSERT_EQ(numbers.size(), 2);
+    EXPECT_FALSE(numbers.at(0).trimmed().isEmpty());
+    EXPECT_NE(numbers.at(0), numbers.at(1));
+    EXPECT_EQ(column("SELECT CDPRODUTO FROM ITEMVENDA ORDER BY NRSEQVENDA"), QStringList({"01001", "01001"}));
+    EXPECT_TRUE(column("SELECT NRSEQVENDA FROM MOVCAIXA").isEmpty()) << "nothing was paid";
+    EXPECT_EQ(siteText("Dados/ImpressoraNaoFiscal/padrao.txt").count(QStringLiteral("CUPOM CANCELADO")), 2);
+    QString printerLog;
+    for (const QString &file : QDir(QDir(site).filePath("Dados/LogImp00000NF")).entryList({"LogImpNFiscal_*.txt"}))
+        printerLog += siteText(QStringLiteral("Dados/LogImp00000NF/") + file);
+    EXPECT_EQ(printerLog.count(QStringLiteral("Cancelamento do Cupom ---  Operador: ")), 2) << printerLog.toStdString();
+    EXPECT_EQ(accessLogLines(QStringLiteral("CAN_CUP")), 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Desks, OpenSaleCancel, ::testing::Values("nf", "nfce"),
+                         [](const auto &info) { return std::string(info.param); });
 
 } // namespace

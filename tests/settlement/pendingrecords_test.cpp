@@ -222,4 +222,107 @@ TEST_F(PendingRecordsTest, BaseStillRefusingIsAskedOncePerSettlement)
     EXPECT_TRUE(sold());
 }
 
+// ---- a record refused for good never blocks the ones kept after it ----------------------------
+
+CancelledStatusChange couponChange()
+{
+    return CancelledStatusChange{"000777", "0001", "003", QDateTime(QDate(2024, 3, 5), QTime(0, 0)), "", "", "000000000009", ""};
+}
+
+class RefusedForGoodTest;
+
+struct RefusedForGoodCase
+{
+    const char *name;
+    std::function<void(RefusedForGoodTest &)> keep;          // kept while the base was away
+    std::function<void(RefusedForGoodTest &)> refuseForGood; // what the base answers for it now
+    std::function<int(RefusedForGoodTest &)> tries;          // how often it was sent
+};
+
+class RefusedForGoodTest : public PendingRecordsTest, public ::testing::WithParamInterface<RefusedForGoodCase>
+{
+public:
+    int serverTries = 0;
+    using PendingRecordsTest::pendingRecords;
+    using PendingRecordsTest::server;
+};
+
+void PrintTo(const RefusedForGoodCase &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+const RefusedForGoodCase refusedForGoodCases[] = {
+    {"StatusChangeOfNoOpenCoupon",
+     [](RefusedForGoodTest &t) {
+         t.host->script(&Pkg_Hrk00002::AlteraVendaCan, refused());
+         EXPECT_FALSE(t.pendingRecords().sendStoredSaleCancelled(couponChange(), "000777"));
+     },
+     [](RefusedForGoodTest &t) {
+         t.host->setDefault(&Pkg_Hrk00002::AlteraVendaCan,
+                            CancellationAnswer{Variant::failure("Venda do cupom 000777 não encontrada ou já cancelada."),
+                                               {}, {}, true});
+     },
+     [](RefusedForGoodTest &t) { return t.host->count(&Pkg_Hrk00002::AlteraVendaCan); }},
+    {"ServerCancellationOfASaleNoLongerOpen",
+     [](RefusedForGoodTest &t) {
+         Srv_Kal51000::SaleCancelRequest request;
+         request.CDFILIAL = "0001";
+         request.CDCAIXA = "003";
+         request.number = "000000045";
+         request.kind = "NFCe";
+         t.pendingRecords().keepServerCancellation(request, baseDown, "guardado neste caixa");
+     },
+     [](RefusedForGoodTest &t) {
+         t.server->table().cancellation.getVendaNFisc = [&t](const Srv_Kal51000::SaleCancelRequest &) {
+             ++t.serverTries;
+             return Variant(DataPacket{}); // no open sale of that document any more
+         };
+     },
+     [](RefusedForGoodTest &t) { return t.serverTries; }},
+};
+
+TEST_P(RefusedForGoodTest, IsSetAsideAndTheRecordsAfterItAreWritten)
+{
+    GetParam().keep(*this);
+    CancelledSaleRecord later;
+    later.cdCaixa = "003";
+    later.documentNumber = "000778";
+    host->script(&Pkg_Hrk00002::IncluiVendaCan, refused());
+    EXPECT_FALSE(pendingRecords().sendCancelledSale(later, "000778"));
+    ASSERT_EQ(keptFiles().size(), 2);
+    const int sent = GetParam().tries(*this);
+
+    GetParam().refuseForGood(*this);
+    EXPECT_EQ(pendingRecords().write(), 1);
+    EXPECT_EQ(GetParam().tries(*this), sent + 1);
+    EXPECT_TRUE(keptFiles().isEmpty());
+    const auto requests = host->requests(&Pkg_Hrk00002::IncluiVendaCan);
+    ASSERT_EQ(requests.size(), 2);
+    EXPECT_EQ(requests.at(1).documentNumber, "000778");
+    // Kept aside for a person, never sent again.
+    EXPECT_EQ(QDir(pendingRecords().refusedFolder()).entryList({"*.cds"}, QDir::Files).size(), 1);
+    EXPECT_EQ(pendingRecords().write(), 0);
+    EXPECT_EQ(GetParam().tries(*this), sent + 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Records, RefusedForGoodTest, ::testing::ValuesIn(refusedForGoodCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+// The coupon has no open sale to mark: the cashier is told so, and nothing is kept to be sent
+// again; a base that does not answer still keeps the record.
+TEST_F(PendingRecordsTest, StatusChangeRefusedForGoodIsToldAndNotKept)
+{
+    host->script(&Pkg_Hrk00002::AlteraVendaCan,
+                 CancellationAnswer{Variant::failure("Venda do cupom 000777 não encontrada ou já cancelada."), {}, {}, true});
+    EXPECT_FALSE(pendingRecords().sendStoredSaleCancelled(couponChange(), "000777"));
+    EXPECT_TRUE(keptFiles().isEmpty());
+    EXPECT_EQ(shown(), "Venda do cupom 000777 não encontrada ou já cancelada.");
+
+    messages->clear();
+    host->script(&Pkg_Hrk00002::AlteraVendaCan, refused());
+    EXPECT_FALSE(pendingRecords().sendStoredSaleCancelled(couponChange(), "000777"));
+    EXPECT_EQ(keptFiles().size(), 1);
+}
+
 } // namespace

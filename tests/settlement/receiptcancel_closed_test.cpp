@@ -4,6 +4,8 @@
 
 #include <sale/saledatasets.h>
 
+#include <QDir>
+
 namespace {
 
 class ClosedSaleTest : public ReceiptCancelTest
@@ -250,6 +252,170 @@ TEST_F(NfceCancel, NumberOfNoSaleChangesNothing)
     EXPECT_EQ(host->count(&Pkg_Hrk00002::LogControleAcess), 0);
 }
 
+// The server finds no open sale to cancel (another till got there first): whatever the
+// authority did, nothing more is done for it, the cashback and the kitchen left alone.
+struct NotFoundCase
+{
+    const char *name;
+    QString status;
+    bool authorityAccepts;
+};
+
+void PrintTo(const NotFoundCase &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+const NotFoundCase notFoundCases[] = {
+    {"CancelledAtTheAuthority", "A", true},
+    {"AuthorityRefuses", "A", false},
+    {"Contingency", "P", true},
+};
+
+class NfceServerFindsNothing : public NfceCancel, public ::testing::WithParamInterface<NotFoundCase>
+{
+};
+
+TEST_P(NfceServerFindsNothing, NoKitchenCashbackVoucherTicketOrLog)
+{
+    vendaCanNFCe = nfceSale(GetParam().status, "2024-03-05T14:45:00");
+    vendaNFisc = Variant(DataPacket{});
+    if (!GetParam().authorityAccepts)
+        host->setDefault(&Pkg_Hrk00002::NFCeOnlineCanc, HostResult{false, "rejeitada"});
+    press();
+    EXPECT_TRUE(shown().endsWith("Operação bloqueada. Venda não encontrada ou cupom já cancelado.")) << shown().toStdString();
+    EXPECT_TRUE(messages->texts().filter("apenas no sistema").isEmpty()) << shown().toStdString();
+    EXPECT_EQ(cancelCalls.filter("getVendaNFisc").size(), 1);
+    EXPECT_TRUE(cancelCalls.filter("CancelaPedidoKDS").isEmpty()) << cancelCalls.join(",").toStdString();
+    EXPECT_TRUE(cancelCalls.filter("getDadosGCOM").isEmpty()) << cancelCalls.join(",").toStdString();
+    EXPECT_TRUE(cancelCalls.filter("getItemsCancelados").isEmpty());
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::setNFCeCancelado), 0);
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::LogControleAcess), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(ReceiptCancel, NfceServerFindsNothing, ::testing::ValuesIn(notFoundCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+// ---- the base refusing the cancellation of a document cancelled outside ------------------------
+
+// The SAT or the authority (and the wallet) cannot be asked twice for one sale: a server
+// cancellation that fails after them is kept in the till, the sale goes on as cancelled, a
+// second press does not cancel outside again, and the kept cancellation is written once when
+// the base answers.
+struct KeptCase
+{
+    const char *name;
+    std::function<void(ClosedSaleTest &)> till;
+    std::function<void(ClosedSaleTest &)> again; // the same document asked for once more
+    std::function<void(ClosedSaleTest &)> gone;  // the base has it cancelled: no open sale left
+    std::function<int(ClosedSaleTest &)> outside; // calls that cancel or refund outside the base
+    int outsideCalls;                             // made by the first press, never again
+    QString kind;
+    QString number;
+    QString toldStart;
+};
+
+void PrintTo(const KeptCase &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+void nfceTill(ClosedSaleTest &t, const QString &status)
+{
+    t.state().editParams().boSISTEMAQUBNFCE = true;
+    t.vendaCanNFCe = ReceiptCancelTest::nfceSale(status, "2024-03-05T14:45:00");
+}
+
+const KeptCase keptCases[] = {
+    {"NfceCancelledAtTheAuthority", [](ClosedSaleTest &t) { nfceTill(t, "A"); },
+     [](ClosedSaleTest &t) { t.typeNumber("45"); },
+     [](ClosedSaleTest &t) { t.vendaCanNFCe = ReceiptCancelTest::packet({"NRSEQVENDA"}, {}); },
+     [](ClosedSaleTest &t) {
+         return t.host->count(&Pkg_Hrk00002::NFCeOnlineCanc) + int(t.cancelCalls.filter("getMovCaixaAME").size());
+     },
+     2, "NFCe", "000000045", "A NFC-e 000000045 foi cancelada na SEFAZ, mas o banco de dados não gravou"},
+    {"NfceInContingency", [](ClosedSaleTest &t) { nfceTill(t, "P"); },
+     [](ClosedSaleTest &t) { t.typeNumber("45"); },
+     [](ClosedSaleTest &t) { t.vendaCanNFCe = ReceiptCancelTest::packet({"NRSEQVENDA"}, {}); },
+     [](ClosedSaleTest &t) {
+         return t.host->count(&Pkg_Hrk00002::NFCeOnlineCanc) + int(t.cancelCalls.filter("getMovCaixaAME").size());
+     },
+     1, "NFCe", "000000045", "O estorno AME da NFC-e 000000045, quando houver, já foi feito, mas o banco de dados não gravou"},
+    {"CfeCancelledAtTheSat", [](ClosedSaleTest &t) { t.state().editParams().boSISTEMAQUBSAT = true; },
+     [](ClosedSaleTest &t) { t.typeNumber("123"); }, [](ClosedSaleTest &t) { t.satAlreadyCancelled = true; },
+     [](ClosedSaleTest &t) { return t.host->count(&Pkg_Hrk00001::CancelarVenda); }, 1, "NFCe-Sat", "000123",
+     "O CF-e 000123 foi cancelado no SAT, mas o banco de dados não gravou"},
+};
+
+class KeptServerCancellation : public ClosedSaleTest, public ::testing::WithParamInterface<KeptCase>
+{
+protected:
+    int kept() { return int(QDir(pendingRecords().folder()).entryList({"*.cds"}, QDir::Files).size()); }
+    int serverCalls() { return int(cancelCalls.filter("getVendaNFisc").size()); }
+};
+
+TEST_P(KeptServerCancellation, IsWrittenOnceWhenTheBaseAnswersAndTheDocumentIsNeverCancelledTwice)
+{
+    const KeptCase &row = GetParam();
+    const int outsideCalls = row.outsideCalls;
+    row.till(*this);
+    row.again(*this);
+    vendaNFisc = Variant::failure("could not connect to server");
+    press();
+    EXPECT_EQ(row.outside(*this), outsideCalls);
+    EXPECT_EQ(kept(), 1);
+    const QStringList told = messages->texts().filter(row.toldStart);
+    ASSERT_EQ(told.size(), 1) << shown().toStdString();
+    EXPECT_TRUE(told.first().endsWith("não cancele esta venda de novo."));
+    EXPECT_FALSE(shown().contains("could not connect")) << "the base's text goes to the detail only";
+    // The document is cancelled: the press went on to the kitchen and the access log.
+    EXPECT_TRUE(cancelCalls.contains("CancelaPedidoKDS 0000000042")) << cancelCalls.join(",").toStdString();
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::LogControleAcess), 1);
+
+    // Pressed again while the base still refuses: the kept cancellation is tried, nothing is
+    // cancelled outside again.
+    messages->clear();
+    row.again(*this);
+    press();
+    EXPECT_EQ(serverCalls(), 2);
+    EXPECT_EQ(row.outside(*this), outsideCalls);
+    EXPECT_EQ(kept(), 1);
+    EXPECT_TRUE(shown().contains("já foi feito e está guardado neste caixa")) << shown().toStdString();
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::LogControleAcess), 1);
+
+    // The base answers: the next press writes the kept cancellation with the till's settings
+    // of now, and finds the sale cancelled.
+    vendaNFisc = Variant(cancelledSale());
+    state().editParams().stIDUTILFIDUDS = "S";
+    row.gone(*this);
+    row.again(*this);
+    press();
+    EXPECT_EQ(serverCalls(), 3);
+    EXPECT_EQ(lastCancelRequest.kind, row.kind);
+    EXPECT_EQ(lastCancelRequest.number, row.number);
+    EXPECT_EQ(lastCancelRequest.IDUTILFIDUDS, "S");
+    EXPECT_EQ(lastCancelRequest.DTABERTUR, QDateTime(QDate(2024, 3, 5), QTime(7, 0)));
+    EXPECT_EQ(kept(), 0);
+    EXPECT_EQ(row.outside(*this), outsideCalls);
+
+    // Written once: later settlements and presses do not send it again.
+    EXPECT_EQ(pendingRecords().write(), 0);
+    EXPECT_EQ(serverCalls(), 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(ReceiptCancel, KeptServerCancellation, ::testing::ValuesIn(keptCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+// Nothing is cancelled outside for a non-fiscal sale: a base that refuses is shown and nothing
+// is kept, so the same number may simply be cancelled again.
+TEST_F(ClosedSaleTest, NonFiscalSaleRefusedByTheBaseIsNotKept)
+{
+    typeNumber("123");
+    vendaNFisc = Variant::failure("could not connect to server");
+    press();
+    EXPECT_TRUE(QDir(pendingRecords().folder()).entryList({"*.cds"}, QDir::Files).isEmpty());
+}
+
 // ---- non-fiscal -------------------------------------------------------------------------------
 
 struct PlainCase
@@ -327,6 +493,7 @@ TEST_P(ServerRefuses, NoVoucherNoKitchenNoLog)
     EXPECT_TRUE(shown().endsWith(GetParam().shownEnd)) << shown().toStdString();
     EXPECT_EQ(cancelCalls.filter("getVendaNFisc").size(), 1);
     EXPECT_TRUE(cancelCalls.filter("CancelaPedidoKDS").isEmpty());
+    EXPECT_TRUE(cancelCalls.filter("getDadosGCOM").isEmpty());
     EXPECT_EQ(host->count(&Pkg_Hrk00002::SetCupomCancelado), 0);
     EXPECT_EQ(host->count(&Pkg_Hrk00002::AbreGaveta), 0);
     EXPECT_EQ(host->count(&Pkg_Hrk00002::LogControleAcess), 0);

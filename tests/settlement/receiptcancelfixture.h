@@ -153,8 +153,14 @@ public:
             record("setApagaBeneficio");
             return Variant(QString());
         };
-        table.partners.getDadosGCOM = [](const QString &, const QString &) { return Variant(DataPacket{}); };
-        table.partners.getMovCaixaAME = [](const QString &, const QString &, const QString &, const QDateTime &) {
+        table.partners.getDadosGCOM = [record](const QString &, const QString &) {
+            record("getDadosGCOM");
+            return Variant(DataPacket{});
+        };
+        // The wallet refund of a sale starts by reading its wallet payments.
+        table.partners.getMovCaixaAME = [record](const QString &, const QString &, const QString &sequence,
+                                                 const QDateTime &) {
+            record("getMovCaixaAME " + sequence);
             return Variant(DataPacket{});
         };
         table.partners.getDadosAme = [](const QString &) { return Variant(DataPacket{}); };
