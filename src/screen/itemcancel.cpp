@@ -1,6 +1,7 @@
 // Taking lines back out of the open sale or order (F8).
 #include "itemcancel_p.h"
 
+#include "lineaction_p.h"
 #include "screenshell.h"
 
 #include <sale/codes.h>
@@ -73,14 +74,9 @@ void ItemCancel::spbCancProdClick()
         return;
     }
     BusyFlag busy(state.flags.boCancCupomAux1);
-    QWidget *panel = m_context.widget(FormName::panBalcao);
-    OnExit panelBack([this, panel] {
-        if (panel)
-            panel->setEnabled(!m_context.state().params.boBOERROIMPRESSORA);
-    });
-    refuseWhileCreditVoucherPrints();
-    if (panel)
-        panel->setEnabled(false);
+    CounterPanelHeld panel(m_context);
+    refuseWhileCreditVoucherPrints(m_context);
+    panel.take();
     if (!m_context.shell().VerificaEstadoGaveta(state.params.stIDTIPOGAVETA))
         return;
     refuseOnCollectorCounter();
@@ -98,16 +94,6 @@ bool ItemCancel::saleHasLines() const
 {
     const ClientDataSet &items = m_context.data().cdsItems;
     return items.Active() && !items.IsEmpty();
-}
-
-void ItemCancel::refuseWhileCreditVoucherPrints()
-{
-    if (!m_context.state().flags.boImprimindoCompCred)
-        return;
-    if (QAbstractButton *credit = m_context.button(FormName::spbCompraCred))
-        credit->setDown(false);
-    m_context.message(m_context.Msg(QStringLiteral("OPE_COMP_CRED")), Ravuvozozod::Error);
-    Abort();
 }
 
 void ItemCancel::refuseOnCollectorCounter()

@@ -21,7 +21,6 @@ public:
 
 private:
     bool saleHasLines() const;
-    void refuseWhileCreditVoucherPrints();
     void refuseOnCollectorCounter();
     // The dialog; answers the surcharge the cancelled lines carried. `firstAdded` is the
     // record number of the first cancelled row it added (past the end when it added none).

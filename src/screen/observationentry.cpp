@@ -1,6 +1,7 @@
 // The observations of a sale line and of a combined product's group.
 #include "observationentry_p.h"
 
+#include "lineaction_p.h"
 #include "screenshell.h"
 
 #include <sale/codes.h>
@@ -58,14 +59,9 @@ void ObservationEntry::spbObsClick()
     // product fails half-way: a flag left set would leave F8 to F11 dead for the rest of the
     // sale.
     BusyFlag busy(state.flags.boCancCupomAux1);
-    QWidget *panel = m_context.widget(FormName::panBalcao);
-    OnExit panelBack([this, panel] {
-        if (panel)
-            panel->setEnabled(!m_context.state().params.boBOERROIMPRESSORA);
-    });
-    refuseWhileCreditVoucherPrints();
-    if (panel)
-        panel->setEnabled(false);
+    CounterPanelHeld panel(m_context);
+    refuseWhileCreditVoucherPrints(m_context);
+    panel.take();
     if (!m_context.shell().VerificaEstadoGaveta(state.params.stIDTIPOGAVETA))
         Abort();
     const AccessAnswer access = m_context.services().VerificaAcesso({state.rights.inCTOBSPRODUTO, state.rights.stCDOPERADOR});
@@ -91,16 +87,6 @@ void ObservationEntry::spbObsClick()
             writeObservation();
     }
     refreshReceipt();
-}
-
-void ObservationEntry::refuseWhileCreditVoucherPrints()
-{
-    if (!m_context.state().flags.boImprimindoCompCred)
-        return;
-    if (QAbstractButton *credit = m_context.button(FormName::spbCompraCred))
-        credit->setDown(false);
-    m_context.message(m_context.Msg(QStringLiteral("OPE_COMP_CRED")), Ravuvozozod::Error);
-    Abort();
 }
 
 bool ObservationEntry::lineChosen()

@@ -29,7 +29,6 @@ private:
         ClientDataSet cdsControlaObs{QStringLiteral("cdsControlaObs")};
     };
 
-    void refuseWhileCreditVoucherPrints();
     bool lineChosen();
     // False when the group's parent line is gone: nothing is asked, nothing written.
     bool askGroup();
