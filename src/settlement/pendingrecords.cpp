@@ -211,13 +211,7 @@ Srv_Kal51000::SaleCancelRequest serverRecordOf(const RecordRow &row)
 // The keypad pads a number with zeros that the base may not keep.
 bool sameDocument(const QString &a, const QString &b)
 {
-    auto plain = [](QString number) {
-        number = number.trimmed();
-        while (number.size() > 1 && number.startsWith(QLatin1Char('0')))
-            number.remove(0, 1);
-        return number;
-    };
-    return plain(a) == plain(b);
+    return withoutLeadingZeros(a.trimmed()) == withoutLeadingZeros(b.trimmed());
 }
 
 // Names sort in the order the records were kept, so they are written in that order.
@@ -421,6 +415,14 @@ bool PendingRecords::setAside(const QString &file)
         return true;
     qCritical().noquote() << "kept cancellation record refused for good but not set aside:" << file;
     return false;
+}
+
+QString withoutLeadingZeros(const QString &number)
+{
+    QString plain = number;
+    while (plain.size() > 1 && plain.startsWith(QLatin1Char('0')))
+        plain.remove(0, 1);
+    return plain;
 }
 
 void fillCancellationSettings(const SaleState &state, Srv_Kal51000::SaleCancelRequest &request)

@@ -54,3 +54,7 @@ private:
 // A server cancellation carries the till's statement server and partner settings: the
 // parameters of the same names and the store's CRM Bonus row read at start-up.
 void fillCancellationSettings(const SaleState &state, Srv_Kal51000::SaleCancelRequest &request);
+
+// A document number as the base may keep it: the keypad pads numbers with zeros ("000000045"),
+// a base may hold the number as it was drawn ("45"). Zeros alone stay one "0".
+QString withoutLeadingZeros(const QString &number);

@@ -48,15 +48,6 @@ void load(ClientDataSet &dataset, const Variant &answer)
     dataset.First();
 }
 
-// The keypad's number is padded with zeros; a base may keep the number as it was drawn.
-QString withoutLeadingZeros(const QString &number)
-{
-    QString plain = number;
-    while (plain.size() > 1 && plain.startsWith(QLatin1Char('0')))
-        plain.remove(0, 1);
-    return plain;
-}
-
 // The cashier is told what stands outside the base when its cancellation is kept.
 QString keptText(const QString &doneOutside)
 {
