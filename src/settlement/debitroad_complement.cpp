@@ -4,6 +4,7 @@
 
 #include "completionroad_p.h"
 #include "personalcreditroad_p.h"
+#include "settlementend_p.h"
 
 #include <outside/pkg_hrk00002.h>
 #include <outside/ravuvozozod.h>
@@ -41,7 +42,7 @@ void ConsumerDebitRoad::complementRoad()
     const bool paid = payRestOnPaymentScreen(m_context, m_run, part, false, answer);
     m_run.paymentText11 = answer.text11;
     if (!paid) {
-        paymentRefused();
+        paymentRefused(answer);
         return;
     }
     // The number was taken once, before the payment screen: a second one would only be lost.
@@ -115,16 +116,17 @@ bool ConsumerDebitRoad::numberBeforePayment()
 }
 
 // The payment screen was left: the sale stays on the screen, without its payments, and the
-// consumer's balances are read again for the next attempt.
-void ConsumerDebitRoad::paymentRefused()
+// consumer's balances are read again for the next attempt. A document the screen gave up is
+// recorded as cancelled, as on every road, and that sale leaves the screen.
+void ConsumerDebitRoad::paymentRefused(const PaymentAnswer &answer)
 {
-    SaleState &s = m_context.state();
     SaleDatasets &d = m_context.data();
-    s.flags.boRecebendo = false;
-    s.flags.boProcessando = true;
-    for (ClientDataSet *dataset : {&d.cdsMovCaixa, &d.cdsFamSaldoComp})
-        if (dataset->Active())
-            dataset->EmptyDataSet();
-    m_end = RoadEnd{RoadEnd::Kind::Unpaid, std::nullopt, false, m_run.documentInHand, {}};
-    CompletionRoad(m_context, m_end).reloadBalances();
+    m_end = RoadEnd{RoadEnd::Kind::Unpaid, std::nullopt, answer.recordAsCancelled,
+                    answer.recordAsCancelled ? answer.documentNumber : m_run.documentInHand, {}};
+    const bool leftScreen = SettlementEnd(m_context, m_end).paymentNotConfirmed(answer.recordAsCancelled,
+                                                                               answer.documentNumber);
+    if (d.cdsFamSaldoComp.Active())
+        d.cdsFamSaldoComp.EmptyDataSet();
+    if (!leftScreen)
+        CompletionRoad(m_context, m_end).reloadBalances();
 }

@@ -10,6 +10,8 @@
 
 #include <optional>
 
+struct PaymentAnswer;
+
 class SaleContext;
 
 // The rooms left under the consumer's limits when an item broke one of them; a limit that held
@@ -67,7 +69,7 @@ private:
     DebitRooms brokenLimitRooms() const;
     bool writeDebitRow(double part);
     bool numberBeforePayment();
-    void paymentRefused();
+    void paymentRefused(const PaymentAnswer &answer);
 
     // debitroad_full.cpp: the whole sale on the debit.
     void fullDebitRoad();

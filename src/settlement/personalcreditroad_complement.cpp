@@ -113,10 +113,13 @@ void PersonalCreditRoad::complement()
     }
     PaymentAnswer answer;
     if (!payRestOnPaymentScreen(m_context, m_run, credit, true, answer)) {
-        SettlementEnd(m_context, m_end).paymentNotConfirmed(answer.recordAsCancelled, answer.documentNumber);
-        if (m_end.kind == RoadEnd::Kind::None)
-            m_end = RoadEnd{RoadEnd::Kind::Unpaid, std::nullopt, answer.recordAsCancelled, answer.documentNumber, {}};
-        leaveUnpaid();
+        m_end = RoadEnd{RoadEnd::Kind::Unpaid, std::nullopt, answer.recordAsCancelled, answer.documentNumber, {}};
+        // A sale recorded as cancelled has left the screen: there are no balances to read again.
+        leftScreen = SettlementEnd(m_context, m_end).paymentNotConfirmed(answer.recordAsCancelled, answer.documentNumber);
+        if (leftScreen)
+            emptyIfOpen(d.cdsFamSaldoComp);
+        else
+            leaveUnpaid();
         return;
     }
     m_context.form().repaint();

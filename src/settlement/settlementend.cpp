@@ -59,7 +59,7 @@ void SettlementEnd::resetAfterSettlement(const std::optional<SoldSale> &sold)
     state.flags.boRecebendo = false;
 }
 
-void SettlementEnd::paymentNotConfirmed(bool recordCancelled, const QString &couponNumber)
+bool SettlementEnd::paymentNotConfirmed(bool recordCancelled, const QString &couponNumber)
 {
     SaleState &state = m_context.state();
     state.flags.boRecebendo = false;
@@ -67,10 +67,10 @@ void SettlementEnd::paymentNotConfirmed(bool recordCancelled, const QString &cou
     emptyIfOpen(m_context.data().cdsMovCaixa);
     m_context.shell().Atualiza_Display(QString(), false);
     if (!recordCancelled)
-        return;
+        return false;
     // Half-built cancelled rows are never recorded; the sale stays on screen then.
     if (!m_context.settlement().PreencheVendCanc())
-        return;
+        return false;
     state.settlement.stRecebAux1 = cancellationTrace(couponNumber);
     const Parameters &params = state.params;
     // A record the host refuses has shown its failure; the payment screen has already given
@@ -79,7 +79,7 @@ void SettlementEnd::paymentNotConfirmed(bool recordCancelled, const QString &cou
         recordCancelledSale(couponNumber);
         logCouponCancelled(couponNumber);
         resetAfterSettlement();
-        return;
+        return true;
     }
     if (params.boSISTEMAQUBSAT) {
         // Nothing was stored before the payment, so there is no stored sale to mark: the sale
@@ -87,7 +87,9 @@ void SettlementEnd::paymentNotConfirmed(bool recordCancelled, const QString &cou
         recordCancelledSale(couponNumber);
         resetAfterSettlement();
         bringFormToFront();
+        return true;
     }
+    return false;
 }
 
 void SettlementEnd::settlementAborted()

@@ -23,8 +23,9 @@ public:
     // The screen reset of a settlement that ends without a sale to hand on, recorded as `kind`.
     void endWithReset(RoadEnd::Kind kind, const QString &reason = {});
     // The payment screen answered False. `recordCancelled` is the screen's var Boolean;
-    // `couponNumber` the coupon it returned.
-    void paymentNotConfirmed(bool recordCancelled, const QString &couponNumber);
+    // `couponNumber` the coupon it returned. True when the sale, recorded as cancelled, left
+    // the screen; false when it stays there for another settlement.
+    bool paymentNotConfirmed(bool recordCancelled, const QString &couponNumber);
     // The outer block's silent abort.
     void settlementAborted();
     // The NFC-e was left in contingency by the save: the cashier is told, the card undone and

@@ -406,6 +406,51 @@ INSTANTIATE_TEST_SUITE_P(
                                             "O cupom será cancelado"}),
     [](const ::testing::TestParamInfo<ComplementFailureCase> &info) { return std::string(info.param.name); });
 
+// The payment screen gave the printer's coupon up and asked for it to be recorded cancelled:
+// the record is written as on every other road, and that sale leaves the screen without its
+// balances being read again for a consumer who is gone.
+TEST_F(DebitRoadTest, AComplementCouponThePaymentScreenGaveUpIsRecordedCancelled)
+{
+    SaleState &s = state();
+    s.editParams().stIDPERCOMVENCPDC = "S";
+    s.consumer.stRecebAux6 = "S";
+    useFiscalPrinter();
+    int balanceQueries = 0;
+    ServerSeams table = ServerSeams::current();
+    table.consumers.getTipoConsLoja = [](const QString &, const QString &, const QString &, const QString &) {
+        ClientDataSet limits(QStringLiteral("limits"));
+        limits.FieldDefs().Add("VRMAXCONSDIAD", FieldType::Double);
+        limits.CreateDataSet();
+        limits.Append();
+        limits.FieldByName("VRMAXCONSDIAD").SetAsFloat(20.0);
+        limits.Post();
+        return Variant(limits.Data());
+    };
+    table.consumers.getConsSaldFam = [&balanceQueries](const QString &, const QString &, const QString &) {
+        ++balanceQueries;
+        return Variant(DataPacket{});
+    };
+    ScopedTable<ServerSeams> limits(table);
+    messages->answerAlways(true); // "Comp_Venda": complete with another payment
+    host->handle(&Pkg_Hrk00002::Recebimento, [](const PaymentRequest &, PaymentDatasets &) {
+        PaymentAnswer answer;
+        answer.recordAsCancelled = true;
+        answer.documentNumber = QStringLiteral("000777");
+        return answer;
+    });
+
+    settle();
+
+    EXPECT_EQ(saves, 0);
+    EXPECT_EQ(roadEnd().kind, RoadEnd::Kind::Unpaid);
+    EXPECT_TRUE(roadEnd().recordCancelled);
+    EXPECT_EQ(roadEnd().couponNumber, "000777");
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::IncluiVendaCan), 1);
+    EXPECT_TRUE(data().cdsItems.IsEmpty());
+    EXPECT_EQ(balanceQueries, 0);
+    EXPECT_FALSE(state().flags.boRecebendo);
+}
+
 TEST_F(DebitRoadTest, LeavingThePaymentScreenOfAComplementKeepsTheSaleAndSavesNothing)
 {
     SaleState &s = state();
