@@ -216,9 +216,23 @@ void notifyPromo(const SaleCancelRequest &request, const CancelledSale &sale)
     });
 }
 
-void notifyOnlineLoyalty(const SaleCancelRequest &request, const CancelledSale &sale, const QString &campaign)
+// The branch's campaign is asked only for a sale online loyalty could be told of.
+QString activeCampaign(const CancelledSale &sale)
 {
-    if (sale.CDCONSUMIDOR.isEmpty() || campaign.isEmpty() || request.CDURLFIDONLINE.isEmpty())
+    QString campaign;
+    guarded(QStringLiteral("getCampanha"), [&] {
+        const Variant active = Srv_Kal51000::getCampanha(rdmVendaCons(), sale.CDFILIAL);
+        if (active.isFailure())
+            logCancel(QStringLiteral("getCampanha falhou: ") + active.failureText());
+        else
+            campaign = active.toString().trimmed();
+    });
+    return campaign;
+}
+
+void notifyOnlineLoyalty(const SaleCancelRequest &request, const CancelledSale &sale)
+{
+    if (sale.CDCONSUMIDOR.isEmpty() || request.CDURLFIDONLINE.isEmpty() || activeCampaign(sale).isEmpty())
         return;
     guarded(QStringLiteral("FidelidadeOnline"), [&] {
         OnlineLoyaltyNotice call;
@@ -389,18 +403,10 @@ void afterCommit(const SaleCancelRequest &request, const Outcome &outcome)
 void notifyPartners(const SaleCancelRequest &request, const Outcome &outcome)
 {
     const CancelledSale &sale = outcome.sale;
-    QString campaign;
-    guarded(QStringLiteral("getCampanha"), [&] {
-        const Variant active = Srv_Kal51000::getCampanha(rdmVendaCons(), sale.CDFILIAL);
-        if (active.isFailure())
-            logCancel(QStringLiteral("getCampanha falhou: ") + active.failureText());
-        else
-            campaign = active.toString().trimmed();
-    });
     notify4All(request, sale);
     notifyUds(request, outcome);
     notifyPromo(request, sale);
-    notifyOnlineLoyalty(request, sale, campaign);
+    notifyOnlineLoyalty(request, sale);
     notifyGiftVoucher(request, sale);
     notifyCoreBanking(request, sale);
     notifyVimo(request, sale);
@@ -417,16 +423,18 @@ bool criaOrdemCRMBONUS(const QString &CDURLCRMBONUS, const QString &CDAUTHCRMBON
 {
     const QString url = CDURLCRMBONUS + QStringLiteral("/cancelBonus");
     const QString body = cancelBonusXml(CDCODECRMBONUS, CDAUTHCRMBONUS, NRIDBONUSCRM, NRNFCECRMBONUS);
-    QString logged = body;
-    if (!CDAUTHCRMBONUS.isEmpty())
-        logged.replace(CDAUTHCRMBONUS, QStringLiteral("***"));
-    logCrmBonus(QStringLiteral("POST ") + url + QStringLiteral(" ") + logged);
+    // The logged document is built with the authorisation left out, not cut out of the sent
+    // one: there it may stand escaped.
+    logCrmBonus(QStringLiteral("POST ") + url + QStringLiteral(" ")
+                + cancelBonusXml(CDCODECRMBONUS, QStringLiteral("***"), NRIDBONUSCRM, NRNFCECRMBONUS));
     const Qub_requisicaohttp::HttpAnswer answer =
         Qub_requisicaohttp::sendAuthorised(url, body, QStringLiteral("POST"), QString(), QStringLiteral("50"),
                                            QStringLiteral("xml"));
     QString answered = answer.text.left(2000);
-    if (!CDAUTHCRMBONUS.isEmpty())
+    if (!CDAUTHCRMBONUS.isEmpty()) {
         answered.replace(CDAUTHCRMBONUS, QStringLiteral("***"));
+        answered.replace(CDAUTHCRMBONUS.toHtmlEscaped(), QStringLiteral("***"));
+    }
     logCrmBonus(QStringLiteral("resposta %1: %2").arg(answer.status).arg(answered));
     return answer.ok();
 }

@@ -167,6 +167,19 @@ TEST_P(CancelNotify, PartnerFailuresAreLoggedAndTheOthersStillTold)
     EXPECT_FALSE(log.contains(authorisation));
 }
 
+// An authorisation the document must escape is kept out of the log in either form.
+TEST_P(CancelNotify, AnAuthorisationWithMarkupNeverReachesTheLog)
+{
+    const QString secret = QStringLiteral("tok&en<42>");
+    Srv_Kal51000::criaOrdemCRMBONUS(partners.baseUrl(Partner::CrmBonus), secret, QStringLiteral("EMP9"),
+                                    QStringLiteral("B1"), QStringLiteral("NF1"));
+    ASSERT_FALSE(partners.requests(Partner::CrmBonus).isEmpty());
+    const QString log = logs();
+    EXPECT_TRUE(log.contains(QStringLiteral("cancelBonus"))) << log.toStdString();
+    EXPECT_FALSE(log.contains(secret)) << log.toStdString();
+    EXPECT_FALSE(log.contains(secret.toHtmlEscaped())) << log.toStdString();
+}
+
 TEST_P(CancelNotify, FourAllWithoutAnAnswerStaysToSend)
 {
     recorder.fourAll = Fid4AllAnswer{false};
