@@ -8,6 +8,7 @@
 
 #include <runtime/money.h>
 
+#include <QHash>
 #include <QMap>
 #include <QSet>
 
@@ -303,12 +304,17 @@ bool Cancellation::reverseDebit()
     if (m_in.IDDEBCONSCENTRAL == QLatin1String("S"))
         m_out.centralMirror.append({sale().CDFILIAL, sale().CDCAIXA, {}, {}, sale().NRSEQVENDA, {},
                                     QStringLiteral("UPD_ULT_MOVICLIE"), 0});
+    // What already came off each consumer's running total in this cancellation: a later
+    // movement of the same consumer carried the earlier amounts too.
+    QHash<QString, double> takenOff;
     for (int row = 0; row < moves.rows.size(); ++row) {
         const QString consumer = moves.value(row, "CDCONSUMIDOR").toString().trimmed();
         if (consumer.isEmpty())
             continue;
         const double amount = Money::RoundDec(money(moves.value(row, "VRMOVCLI")), 2);
         const QString client = moves.value(row, "CDCLIENTE").toString();
+        double &taken = takenOff[client + QLatin1Char('|') + consumer];
+        taken += amount;
         const QString sequence = moves.value(row, "NRSEQMOVCLI").toString();
         if (!m_db.run(acmUpdSaldoMoviClieCanc, {{"VRMOVCLI", amount}, {"CDCLIENTE", client}, {"CDCONSUMIDOR", consumer},
                                                 {"DTMOVCLI", moves.value(row, "DTMOVCLI")}, {"NRSEQMOVCLI", sequence}}))
@@ -316,7 +322,7 @@ bool Cancellation::reverseDebit()
         if (m_in.IDDEBCONSCENTRAL == QLatin1String("S"))
             m_out.centralMirror.append({{}, {}, client, consumer, sale().NRSEQVENDA, sequence,
                                         QStringLiteral("UPD_SALDO_MOVICLIE"),
-                                        Money::RoundDec(money(moves.value(row, "VRSALDOCONS")) - amount, 2)});
+                                        Money::RoundDec(money(moves.value(row, "VRSALDOCONS")) - taken, 2)});
     }
     return true;
 }

@@ -87,6 +87,37 @@ TEST_P(CancelConsumerSale, GivesBackBalancesBenefitsAndPointsOnceAndMarksTheSale
     }
 }
 
+// Two debit movements of one consumer in the sale: the central base is told each one's new
+// running total, the later one without the earlier amount as well as its own.
+TEST_P(CancelConsumerSale, TheCentralMirrorGetsEachMovementsBalanceWithoutEveryAmountBeforeIt)
+{
+    saveConsumerSale("0000000201", "201", "DEB", {}, 12.0);
+    exec("INSERT INTO MOVICLIE (CDCLIENTE, CDCONSUMIDOR, NRSEQMOVCLI, CDFILIAL, CDCAIXA, NRSEQVENDA, DTMOVIMCLIE, "
+         "DTMOVCLI, IDTIPMOCVLI, VRMOVCLI, VRSALDOCONS, VRSALDPECONS) VALUES ('C1', 'K1', '9999999999', '01', '001', "
+         "'0000000201', '2026-12-31 00:00:00', '2026-12-31 23:00:00', 'D', 3, 55, 0)");
+    QList<CentralMovementUpdate> mirrored;
+    Pkg_Hrk00002 services;
+    services.UpdMoviclieCentral = [&mirrored](const CentralMovementUpdate &update) {
+        mirrored << update;
+        return HostResult{true, {}};
+    };
+    ScopedHostServices host(services);
+    SaleCancelRequest r = request("201", "C");
+    r.IDDEBCONSCENTRAL = "S";
+
+    ASSERT_TRUE(getVendaNFisc(r).isPacket());
+
+    QList<double> balances;
+    for (const CentralMovementUpdate &update : mirrored)
+        if (update.operation == QLatin1String("UPD_SALDO_MOVICLIE"))
+            balances << update.value;
+    EXPECT_EQ(balances, (QList<double>{40.0, 40.0}));
+    QList<double> local;
+    for (const auto &row : rows("SELECT VRSALDOCONS FROM MOVICLIE WHERE NRSEQVENDA = '0000000201' ORDER BY NRSEQMOVCLI"))
+        local << row.first().toDouble();
+    EXPECT_EQ(local, (QList<double>{40.0, 40.0}));
+}
+
 TEST_P(CancelConsumerSale, BaseFailingMidwayRollsEverythingBack)
 {
     saveConsumerSale("0000000001", "123", "DEB", {{"REF", 30.0}}, 12.0);
