@@ -14,8 +14,8 @@ namespace DemoSite {
 
 namespace {
 
-// Rewrites a cadastre file with one more column (`value` on every row) and, when given, the
-// rows `extra` adds.
+// Rewrites a cadastre file with `value` in `column` on every row (the column added when the
+// file lacks it) and, when given, the rows `extra` adds.
 bool widenFile(const QString &path, const QString &column, const QString &value,
                const std::function<void(ClientDataSet &)> &extra, Report &report)
 {
@@ -30,7 +30,9 @@ bool widenFile(const QString &path, const QString &column, const QString &value,
     ClientDataSet widened;
     for (const FieldDef &def : defs)
         widened.FieldDefs().Add(def.name, def.type, def.size);
-    widened.FieldDefs().Add(column, FieldType::String, qMax(1, int(value.size())));
+    // A column the file has already only takes the value.
+    if (!rows.HasField(column))
+        widened.FieldDefs().Add(column, FieldType::String, qMax(1, int(value.size())));
     widened.CreateDataSet();
     for (rows.First(); !rows.Eof(); rows.Next()) {
         widened.Append();

@@ -258,6 +258,7 @@ TEST(HeadlessMachine, WithoutADisplayTheSiteIsWrittenAndTheScriptPlaysOffScreen)
     const QString site = work.filePath(QStringLiteral("site"));
     QString output;
     ASSERT_TRUE(runHost({"--init-site", site}, work.path(), output, Display::None)) << output.toStdString();
+    EXPECT_FALSE(output.contains(QStringLiteral("repeated field name"))) << output.toStdString();
     ASSERT_TRUE(runHost({"--site", site, "--script", demoScript()}, work.path(), output, Display::None))
         << output.toStdString();
     EXPECT_TRUE(tapeOf(site).contains(QStringLiteral("CUPOM FISCAL FECHADO  COO: 000001")));
