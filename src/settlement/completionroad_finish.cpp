@@ -3,6 +3,7 @@
 #include "completionroad_p.h"
 
 #include "closingrecord_p.h"
+#include "personalcreditroad_p.h"
 #include "settlementend_p.h"
 
 #include <consumer/consumersale.h>
@@ -28,14 +29,6 @@ void emptyIfOpen(ClientDataSet &dataset)
 {
     if (dataset.Active())
         dataset.EmptyDataSet();
-}
-
-// A tax text of the host, with a decimal comma or point.
-double taxFigure(const QString &value)
-{
-    QString plain = value.trimmed();
-    plain.replace(QLatin1Char(','), QLatin1Char('.'));
-    return plain.toDouble();
 }
 
 } // namespace
@@ -158,11 +151,7 @@ bool CompletionRoad::numberCompletedSale(QString &documentNumber)
     SaleState &state = m_context.state();
     SettlementTexts &texts = state.settlement;
     const Parameters &params = state.params;
-    state.results.vaRetornoAux = Variant::array(3);
-    const TaxEstimateAnswer tax = m_context.services().CalculoIcmsDFederal(TaxEstimateRequest{}, m_context.data().cdsVenda);
-    texts.stRecebAux21 = tax.ok ? tax.tax0 : QString();
-    texts.stRecebAux22 = tax.ok ? tax.tax2 : QString();
-    state.totals.doVrImpostoAprox = Money::RoundDec(taxFigure(texts.stRecebAux21) + taxFigure(texts.stRecebAux22), 2);
+    estimateTaxes(m_context);
     if (!isNo(state.startup.stRecebAux20))
         return true;
     const TextAnswer series = m_context.services().getNumeroSerieNFCe(NfceSeriesRequest{params.stCDFILIAL, params.stCDCAIXA});
