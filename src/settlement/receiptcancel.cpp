@@ -29,7 +29,6 @@ void ReceiptCancel::press()
     if (state.flags.boCancCupomAux1)
         return;
     state.flags.boCancCupomAux1 = true;
-    m_values = Values{};
     // The CF-e number is asked anew on every press: a number typed on an earlier press must
     // never choose the document this one cancels.
     state.settlement.stCancCupomAux2.clear();

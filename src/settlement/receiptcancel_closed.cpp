@@ -400,7 +400,6 @@ void ReceiptCancel::printSatReceipt()
     if (!printed.ok)
         qWarning().noquote() << "Imp_Extrato_SAT_Canc:" << printed.failure;
     m_context.settlement().Cancela_Item_Imp_NFis(m_values.documentNumber);
-    m_values.satAnswer = NameValueList();
     m_context.services().DesativaProcesso();
 }
 

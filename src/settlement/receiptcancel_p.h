@@ -33,7 +33,6 @@ public:
         QString satAccessKey;
         bool cancelled = false;      // a route identified what to cancel: the end clears the screen
     };
-    const Values &values() const { return m_values; }
 
 private:
     // ---- the press (receiptcancel.cpp) ----
