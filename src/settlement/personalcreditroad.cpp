@@ -18,9 +18,9 @@
 #include <sale/formnames.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
 #include <sale/serverseams.h>
-#include <screen/screenshell.h>
 
 #include <QAbstractButton>
 
@@ -49,7 +49,7 @@ void askEndOfSaleObservation(SaleContext &context)
 {
     if (!isYes(context.state().params.stIDSOLOBSFINVEN))
         return;
-    context.shell().GetObsFinVen();
+    context.screen().GetObsFinVen();
     const QString observation = context.state().settlement.stDSOBSFINVEN;
     ClientDataSet &rows = context.data().cdsVenda;
     if (observation.isEmpty() || !rows.Active() || rows.IsEmpty() || !rows.HasField(QStringLiteral("DSOBSFINVEN")))
@@ -294,7 +294,7 @@ void PersonalCreditRoad::stop(const QString &reason)
     SaleState &s = m_context.state();
     if (!reason.isEmpty())
         m_context.message(reason, Ravuvozozod::Error);
-    m_context.shell().ControleAcessoBotoes();
+    m_context.screen().ControleAcessoBotoes();
     s.flags.boRecebendo = false;
     m_end = RoadEnd{RoadEnd::Kind::Refused, std::nullopt, false, QString(), reason};
 }

@@ -17,11 +17,12 @@
 #include <sale/codes.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
 #include <sale/scopeguard.h>
 #include <sale/serverseams.h>
-#include <screen/screenshell.h>
-#include <screen/tfrmvendacons.h>
+
+#include <QDialog>
 
 namespace {
 
@@ -136,7 +137,7 @@ void PersonalCreditRoad::leaveUnpaid()
 {
     SaleState &s = m_context.state();
     SaleDatasets &d = m_context.data();
-    m_context.shell().ControleAcessoBotoes();
+    m_context.screen().ControleAcessoBotoes();
     s.flags.boProcessando = true;
     s.flags.boRecebendo = false;
     emptyIfOpen(d.cdsMovCaixa);

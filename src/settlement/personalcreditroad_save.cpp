@@ -15,7 +15,8 @@
 #include <sale/saledatasets.h>
 #include <sale/salestate.h>
 #include <sale/serverseams.h>
-#include <screen/tfrmvendacons.h>
+
+#include <QDialog>
 
 #include <exception>
 

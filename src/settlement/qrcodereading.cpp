@@ -6,8 +6,8 @@
 #include <outside/ravuvozozod.h>
 #include <sale/formnames.h>
 #include <sale/salecontext.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
-#include <screen/screenshell.h>
 
 #include <QAbstractButton>
 #include <QDialog>
@@ -51,7 +51,7 @@ void QrCodeReading::open()
     readyForNextScan();
     if (QWidget *buttons = m_context.widget(FormName::pnlBotoes))
         buttons->setEnabled(false);
-    m_context.shell().ControlaBotoes(false);
+    m_context.screen().ControlaBotoes(false);
 }
 
 void QrCodeReading::close()
@@ -64,7 +64,7 @@ void QrCodeReading::close()
         buttons->setEnabled(true);
     setMode(false);
     m_context.setCaption(FormName::lblBufferQRCODE, QString());
-    m_context.shell().ControlaBotoes(true);
+    m_context.screen().ControlaBotoes(true);
 }
 
 void QrCodeReading::readyForNextScan()

@@ -17,10 +17,10 @@
 #include <sale/codes.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
 #include <sale/scopeguard.h>
 #include <sale/serverseams.h>
-#include <screen/screenshell.h>
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -184,7 +184,7 @@ void QrCodeSale::ValidaCPFQRCode(const QString &Cpf, const QString &Name)
         buyer.stNomeNota.clear();
     }
     if (!buyer.stCpfCnpjNota.isEmpty() || !buyer.stNomeNota.isEmpty())
-        m_context.shell().RestauraRodape(QStringLiteral("2"), buyer.stCpfCnpjNota + QStringLiteral(" - ") + buyer.stNomeNota
+        m_context.screen().RestauraRodape(QStringLiteral("2"), buyer.stCpfCnpjNota + QStringLiteral(" - ") + buyer.stNomeNota
                                                                  + QLatin1Char('-') + buyer.stEnderecoNota);
     QCoreApplication::processEvents();
 }

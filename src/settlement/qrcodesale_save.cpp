@@ -15,9 +15,9 @@
 #include <sale/codes.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
 #include <sale/serverseams.h>
-#include <screen/screenshell.h>
 
 #include <QDebug>
 
@@ -66,7 +66,7 @@ void QrCodeSale::saveAndFinish()
     header.valueCount = p.boUTILIZAIMPFIS ? 46 : 47;
     if (p.boUTILIZAIMPFIS)
         header.stConfRecebimento.clear();
-    m_context.shell().relacionaEmailVenda();
+    m_context.screen().relacionaEmailVenda();
     m_saveTried = true;
     const Settlement::SaveResult saved = m_context.settlement().SetConcluiFechamento(Settlement::ClosingRoad::QrCode, header);
     if (!saved.saved) {
