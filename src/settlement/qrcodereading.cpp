@@ -20,10 +20,12 @@ namespace {
 const QPoint shownAt(248, 253);
 const QPoint hiddenAt(672, 621);
 
+// Signs stay in the buffer: dropped, a price of -19.90 would read as 19.90; kept, the reader
+// refuses the signed value.
 bool ignoredByBuffer(QChar key)
 {
     const char16_t c = key.unicode();
-    return c == 27 || c == 8 || c == 13 || c == '+' || c == '-';
+    return c == 27 || c == 8 || c == 13;
 }
 
 } // namespace

@@ -199,6 +199,18 @@ void QrCodeSale::refuse(const QString &message)
     m_end = RoadEnd{RoadEnd::Kind::Refused, std::nullopt, false, QString(), message};
 }
 
+void QrCodeSale::refuseUnanswered(const QString &call, const QString &failure)
+{
+    if (m_stopped)
+        return;
+    qWarning().noquote() << call << "failed for the QR code:" << failure;
+    const QString text = m_context.Msg(QStringLiteral("FALHA_CONEXAO_SRV"));
+    Ravuvozozod::Mensagem(text, failure, QStringLiteral("N"), QStringLiteral("N"), Ravuvozozod::Error, QString(),
+                          m_context.state().params.stIDESQUEMA, 0);
+    refuse(QString());
+    m_end.reason = text;
+}
+
 void QrCodeSale::fail(const QString &message, bool keepPanel)
 {
     if (m_stopped)
