@@ -178,7 +178,11 @@ void SettleButton::exchangeRoad()
     }
     const ClientDataSet &returned = d.cdsItensDevolv;
     if (!returned.Active() || returned.IsEmpty()) {
-        refuse(QStringLiteral("Os itens devolvidos da troca não estão carregados. Cancele a troca e inicie-a de novo."));
+        // With an item on the coupon the cancel button is gone, so the exchange is ended here:
+        // the sale stays on the screen and the next press settles it as an ordinary sale.
+        m_context.settlement().Limpa_TrocaMercadoria();
+        refuse(QStringLiteral("Os itens devolvidos da troca não estão carregados. A troca foi cancelada e a venda "
+                              "continua na tela: receba-a novamente ou inicie a troca de novo."));
         return;
     }
     const double credit = s.totals.doRecebAux1;
