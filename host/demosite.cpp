@@ -61,7 +61,10 @@ const char *printersText =
 const char *partnersText =
     "# Os serviços simulados dos parceiros (AME, ClubPetro, GCOM, 4ALL, UDS), só em 127.0.0.1.\n"
     "[parceiros]\n"
-    "porta=18480\n";
+    "porta=18480\n"
+    "# O servidor central de saldos dos consumidores (IDEXTCONSCENTRAL, IDDEBCONSCENTRAL).\n"
+    "[central]\n"
+    "endereco=http://127.0.0.1:18480/central\n";
 const char *clubPetroText =
     "[General]\n"
     "token_url=http://127.0.0.1:18480/clubpetro/token.php\n";

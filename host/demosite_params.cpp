@@ -55,6 +55,11 @@ QHash<QString, Variant> deskValues(const QString &folder, const QDateTime &now, 
         {"IDMOMENTOCPFVEN", "I"}, {"IDINFNOMEEND", "N"}, {"IDAMBTRABNFCE", "2"},
         // The promotions button asks the host's own demo promotions service.
         {"IDUTILINTEPROMO", "S"}, {"CDURLINTEPROMO", "demo"},
+        // Consumer balances from the local base; "S" reads them from the online statement
+        // server (its address below) or the central base (Dados/Parceiros.ini), both served
+        // by the host beside the screen.
+        {"IDEXTCONSONLINE", "N"}, {"CDURLWSEXTCONS", "http://127.0.0.1:18480/extrato"},
+        {"IDEXTCONSCENTRAL", "N"}, {"IDDEBCONSCENTRAL", "N"},
         // Access codes of the rights the screen asks for.
         {"CTCONSULTAPRECO", 101}, {"CTPESQPRODUTO", 102}, {"CTCANCITEMGEN", 103}, {"CTOBSPRODUTO", 104},
         {"CTCANCCUPOM", 105}, {"CTPRODCOMBINADO", 106}, {"CTMULTIPLICADOR", 107}, {"CTTROCAOPERADOR", 108},
