@@ -11,8 +11,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QHostAddress>
-#include <QTcpServer>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -74,13 +72,6 @@ TEST(StatementServer, AnOperationItDoesNotServeIsNotReached)
     EXPECT_FALSE(BalanceServers::ExtratoConsOnline(request, none).answered);
 }
 
-quint16 freePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
-
 struct RoadCase
 {
     const char *name;
@@ -105,17 +96,6 @@ TEST_P(BalanceServerRoads, BadgeSalesWithTheSwitchOnEndEachSale)
         << output.toStdString();
     ASSERT_TRUE(editFile(QDir(site).filePath(QStringLiteral("PARAMETROSQUB.CDS")), QString(), QString(),
                          QString::fromLatin1(c.switchName), QStringLiteral("S")));
-    // The site's servers on a port of their own: other hosts on this machine may hold the demo's.
-    const QString port = QString::number(freePort());
-    QFile partners(QDir(site).filePath(QStringLiteral("Dados/Parceiros.ini")));
-    ASSERT_TRUE(partners.open(QIODevice::ReadOnly));
-    const QString settings = QString::fromUtf8(partners.readAll()).replace(QStringLiteral("18480"), port);
-    partners.close();
-    ASSERT_TRUE(partners.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    partners.write(settings.toUtf8());
-    partners.close();
-    ASSERT_TRUE(editFile(QDir(site).filePath(QStringLiteral("PARAMETROSQUB.CDS")), QString(), QString(),
-                         QStringLiteral("CDURLWSEXTCONS"), QStringLiteral("http://127.0.0.1:%1/extrato").arg(port)));
     const QString script = QStringLiteral(VENDACONS_SOURCE_DIR "/host/scripts/") + QString::fromLatin1(c.script);
     for (int round = 1; round <= 2; ++round) {
         output.clear();
