@@ -62,8 +62,12 @@ QString partnersText(quint16 port)
 {
     return QStringLiteral("# Os serviços simulados dos parceiros (AME, ClubPetro, GCOM, 4ALL, UDS), só em 127.0.0.1.\n"
                           "[parceiros]\n"
-                          "porta=%1\n")
-        .arg(port);
+                          "porta=%1\n"
+                          "# O servidor central de saldos dos consumidores (IDEXTCONSCENTRAL, IDDEBCONSCENTRAL).\n"
+                          "[central]\n"
+                          "endereco=%2\n")
+        .arg(port)
+        .arg(partnersUrl(port, QStringLiteral("central")));
 }
 QString clubPetroText(quint16 port)
 {
@@ -75,7 +79,7 @@ const char *drawerText = "FECHADA\n";
 
 bool writeFiles(const QString &folder, const QDateTime &now, Till till, quint16 partnersPort, Report &report)
 {
-    if (!saveFile(folder, QStringLiteral("PARAMETROSQUB.CDS"), parameterPacket(folder, now, till), report)
+    if (!saveFile(folder, QStringLiteral("PARAMETROSQUB.CDS"), parameterPacket(folder, now, till, partnersPort), report)
         || !saveFile(folder, QStringLiteral("LUMBERA.CDS"), identificationPacket(), report))
         return false;
     for (const CadastreFile &file : cadastreFiles(now)) {

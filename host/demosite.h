@@ -60,7 +60,8 @@ Report write(const QString &folder, const QDateTime &now, Till till = Till::Fisc
              quint16 partnersPort = DefaultPartnersPort);
 
 // The pieces, for the tests.
-DataPacket parameterPacket(const QString &folder, const QDateTime &now, Till till = Till::FiscalPrinter);
+DataPacket parameterPacket(const QString &folder, const QDateTime &now, Till till = Till::FiscalPrinter,
+                           quint16 partnersPort = DefaultPartnersPort);
 DataPacket identificationPacket();
 struct CadastreFile
 {

@@ -1,3 +1,4 @@
+#include "balanceservers.h"
 #include "cardprogram.h"
 #include "demosite.h"
 #include "fakepartners.h"
@@ -21,6 +22,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QLibrary>
@@ -108,6 +110,25 @@ QList<HostScript::Step> screenshotSteps(const QString &file)
     return {wait, shot, quit};
 }
 
+// Notes whether the sale form was shown during a call of the screen.
+class SaleFormWatch : public QObject
+{
+public:
+    SaleFormWatch() { qApp->installEventFilter(this); }
+    ~SaleFormWatch() override { qApp->removeEventFilter(this); }
+    bool shown = false;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && watched->isWidgetType()
+            && (watched->objectName() == QLatin1String("frmVendaCons")
+                || QLatin1String(watched->metaObject()->className()) == QLatin1String("TfrmVendaCons")))
+            shown = true;
+        return false;
+    }
+};
+
 int runScreen(ScriptRunner *runner)
 {
     QLibrary package(packagePath());
@@ -116,13 +137,15 @@ int runScreen(ScriptRunner *runner)
     auto entry = reinterpret_cast<VendaConsEntry>(package.resolve("VendaCons"));
     if (!entry)
         return fail(packagePath() + QStringLiteral(" não exporta a entrada VendaCons (a tela de venda não está neste pacote)"));
-    const auto call = [entry](const HostLoop::CallArguments &arguments) {
+    SaleFormWatch watch;
+    const auto call = [entry, &watch](const HostLoop::CallArguments &arguments) {
+        watch.shown = false;
         Variant ret = Variant::array(1);
         entry(arguments.toParams(), ret);
         return ret.at(0).toString();
     };
     const auto stop = [runner]() -> std::optional<int> { return runner ? runner->exitCode() : std::nullopt; };
-    const HostLoop::Outcome outcome = HostLoop::run(call, HostLoop::askNumber, stop);
+    const HostLoop::Outcome outcome = HostLoop::run(call, HostLoop::askNumber, stop, [&watch] { return watch.shown; });
     if (!outcome.message.isEmpty())
         HostLog::write(outcome.message);
     if (runner && !runner->exitCode() && runner->pendingLine() > 0) {
@@ -155,6 +178,7 @@ std::unique_ptr<FakePartners> startPartners()
     FakePartners::ClubCustomer customer;
     customer.document = QStringLiteral("11144477735");
     demo.clubCustomers = {customer};
+    BalanceServers::serve(*partners);
     HostLog::write(QStringLiteral("parceiros simulados em http://127.0.0.1:%1").arg(partners->port()));
     return partners;
 }

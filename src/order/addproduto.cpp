@@ -151,7 +151,9 @@ void AddProdutoSteps::afterPost(const AddProdutoArgs &Line)
     if (data.cdsItPromoObs.Active() && !data.cdsItPromoObs.IsEmpty() && isNo(Line.IDPROMOCAO))
         m_context.order().TrataObsPromo(Line.promotionObsKey);
     ++state.counters.inInicializaAux4;
-    if (state.params.boUTILIZAIMPFIS && state.host.stModoVenda == SaleMode::Counter)
+    // Every counter desk keeps the open sale's lines on disk: a till stopped mid-sale is found
+    // and accounted for at the next start, whatever document the desk issues.
+    if (state.host.stModoVenda == SaleMode::Counter)
         m_context.order().SalvaCdsVenda();
     if (isYes(Line.IDPROMOCAO))
         numberPromotionComponents();

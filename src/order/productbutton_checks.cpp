@@ -16,6 +16,8 @@
 #include <runtime/clock.h>
 
 #include <QAbstractButton>
+#include <QCoreApplication>
+#include <QEvent>
 
 #include <consumer/consumersale.h>
 #include <runtime/clientdataset.h>
@@ -37,7 +39,14 @@ bool before(const QDate &day, const QDate &limit)
 
 } // namespace
 
-void ProductButton::removeQueuedMouseMessages() {}
+// The taps that queued up while the press waited (a second tap on the same button, a tap on
+// another) are dropped, not delivered after the press: each would sell again.
+void ProductButton::removeQueuedMouseMessages()
+{
+    for (const QEvent::Type type : {QEvent::MouseMove, QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
+                                    QEvent::MouseButtonDblClick, QEvent::Wheel})
+        QCoreApplication::removePostedEvents(nullptr, type);
+}
 
 // The server is asked on every press. Unreachable, the host keeps the sale for later
 // (CriaRegVenda) and nothing is sold; once it answers again the grid sells again, rather than

@@ -32,13 +32,15 @@ set(screen_clients order settlement consumer)
 # site creates its base with them), what the sale screen expects of the till's local files
 # (the parameter file's columns, the cipher key of the enciphered values), and the server
 # layer's consumer posting, which the sale's save runs inside its own transaction, and its
-# sale cancellation, which a closed coupon's status change runs to give back what it took.
+# sale cancellation, which a closed coupon's status change runs to give back what it took, and
+# the consumer functions the consumer record form and the demo's balance servers answer with.
 set(host_layers runtime outside)
 set(host_public_headers
   screen/vendacons.h
   server/schema.h
   server/trdmvendacons.h
   server/srv_consumers_posting.h
+  server/srv_consumers.h
   server/srv_salecancel.h
   sale/tillfiles.h
 )
