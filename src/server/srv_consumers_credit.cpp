@@ -20,6 +20,8 @@
 #include <QTextStream>
 #include <QDebug>
 
+#include <optional>
+
 namespace {
 
 using namespace ConsumerAccounts;
@@ -117,6 +119,7 @@ private:
     QString refusal() const;
     bool drawNumbers(QString *failure);
     Variant write();
+    std::optional<Variant> writtenBefore(Session &db, const Statement &count, const Params &key, const QString &what);
     bool insert(Session &db, const Statement &statement, const Params &values, const QString &title);
     bool insertDocument(Session &db, const QString &document);
     bool writeRow(Session &db, int row, double &balance, QString &statementSequence);
@@ -262,6 +265,20 @@ bool Purchase::writeRow(Session &db, int row, double &balance, QString &statemen
     return true;
 }
 
+// A retry of a load or recharge already written (its answer was lost) writes nothing and has
+// the answer the first write had; empty when this is the first write.
+std::optional<Variant> Purchase::writtenBefore(Session &db, const Statement &count, const Params &key,
+                                               const QString &what)
+{
+    DataPacket written;
+    if (!db.packet(count, key, written))
+        return db.failure();
+    if (written.value(0, "QTLINHAS").toInt() <= 0)
+        return std::nullopt;
+    Srv_Kal51000::LogCompraCred(QStringLiteral("%1 %2 ja gravado: nada gravado de novo").arg(what, m_in.NRDEPOSICONS));
+    return Variant(true);
+}
+
 Variant Purchase::write()
 {
     ServerCall call;
@@ -273,33 +290,20 @@ Variant Purchase::write()
     const Params consumer{{"P_CDCLIENTE", m_in.CDCLIENTE}, {"P_CDCONSUMIDOR", m_in.CDCONSUMIDOR}};
     double balance = 0;
     if (recharge() && !m_in.NRDEPOSICONS.trimmed().isEmpty()) {
-        DataPacket written;
-        if (!db.packet(adqRecargaGravada,
-                       {{"P_CDFILIAL", m_in.CDFILIAL}, {"P_CDCAIXA", m_in.CDCAIXA}, {"P_DTABERCAIX", m_in.DTABERCAIX},
-                        {"P_NRDEPOSICONS", m_in.NRDEPOSICONS}},
-                       written))
-            return db.failure();
-        if (written.value(0, "QTLINHAS").toInt() > 0) {
-            Srv_Kal51000::LogCompraCred(QStringLiteral("Recarga %1 ja gravada: nada gravado de novo").arg(m_in.NRDEPOSICONS));
-            return Variant(true);
-        }
+        if (const std::optional<Variant> done = writtenBefore(db, adqRecargaGravada, loadLines(), QStringLiteral("Recarga")))
+            return *done;
     }
     if (!recharge()) {
-        DataPacket locked, written, stored;
+        DataPacket locked, stored;
         if (!db.packet(adqTravaConsCompCred, consumer, locked))
             return db.failure();
         if (locked.isEmpty())
             return Variant::failure(QStringLiteral("Consumidor %1 do cliente %2 não cadastrado.")
                                         .arg(m_in.CDCONSUMIDOR, m_in.CDCLIENTE));
-        if (!db.packet(adqCargaGravada,
-                       consumer + Params{{"P_CDFILIAL", m_in.CDFILIAL}, {"P_CDCAIXA", m_in.CDCAIXA},
-                                         {"P_NRDEPOSICONS", m_in.NRDEPOSICONS}},
-                       written))
-            return db.failure();
-        if (written.value(0, "QTLINHAS").toInt() > 0) {
-            Srv_Kal51000::LogCompraCred(QStringLiteral("Deposito %1 ja gravado: nada gravado de novo").arg(m_in.NRDEPOSICONS));
-            return Variant(true);
-        }
+        const Params deposit = consumer + Params{{"P_CDFILIAL", m_in.CDFILIAL}, {"P_CDCAIXA", m_in.CDCAIXA},
+                                                 {"P_NRDEPOSICONS", m_in.NRDEPOSICONS}};
+        if (const std::optional<Variant> done = writtenBefore(db, adqCargaGravada, deposit, QStringLiteral("Deposito")))
+            return *done;
         if (!db.packet(adqSaldoFamCompCred, consumer + Params{{"P_CDFAMILISALD", m_in.CDFAMILISALD}}, stored))
             return db.failure();
         balance = Money::RoundDec(money(stored.value(0, "VRSALDCONFAM")), 2);
