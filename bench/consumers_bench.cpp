@@ -137,9 +137,17 @@ private:
 };
 
 // One filled base per kind for the whole run: filling it takes far longer than the calls.
-Base *baseOf(DatabaseKind kind, benchmark::State &state)
+// Emptied by main while the application and Qt's database registry still stand: a base
+// closed by the static destructors after main returned its connection into freed memory.
+std::map<DatabaseKind, std::unique_ptr<Base>> &filledBases()
 {
     static std::map<DatabaseKind, std::unique_ptr<Base>> bases;
+    return bases;
+}
+
+Base *baseOf(DatabaseKind kind, benchmark::State &state)
+{
+    std::map<DatabaseKind, std::unique_ptr<Base>> &bases = filledBases();
     if (kind == DatabaseKind::PostgreSql && qEnvironmentVariable("VENDACONS_TEST_PG").isEmpty()) {
         state.SkipWithError("VENDACONS_TEST_PG is not set");
         return nullptr;
@@ -227,5 +235,6 @@ int main(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    filledBases().clear();
     return 0;
 }

@@ -4,7 +4,10 @@
 #include "hostlog.h"
 #include "nonfiscal.h"
 
+#include <server/srv_consumers_posting.h>
+
 #include <runtime/clock.h>
+#include <runtime/money.h>
 #include <runtime/ptbr.h>
 
 #include <QFile>
@@ -34,6 +37,18 @@ QString receiptText(const QString &receiptName, double value, const QString &con
     return lines.join(QLatin1Char('\n'));
 }
 
+Booked bookedBySave(const QString &client, const QString &consumer, double value, double balanceBefore,
+                    double subsidyGiven)
+{
+    const Variant subsidy = Srv_Kal51000::getSubsidioDebito(client, consumer, value);
+    if (subsidy.isFailure())
+        HostLog::write(QStringLiteral("comprovante de débito: subsídio não lido: ") + subsidy.failureText());
+    Booked booked;
+    booked.subsidy = subsidy.isFailure() ? subsidyGiven : subsidy.toDouble();
+    booked.balanceAfter = Money::RoundDec(balanceBefore - Money::RoundDec(value - booked.subsidy, 2), 2);
+    return booked;
+}
+
 HostResult Comp_DebitoCons(const DebitVoucherRequest &request)
 {
     FiscalPrinter &printer = FiscalPrinter::forSite();
@@ -49,9 +64,11 @@ HostResult Comp_DebitoCons(const DebitVoucherRequest &request)
         result.failure = QStringLiteral("Não foi possível escrever a fita ") + tape.fileName();
         return result;
     }
+    const Booked booked = bookedBySave(request.cdCliente, request.cdConsumidor, request.vrMoviVend, request.doSaldoCons,
+                                       request.subsidy);
     QTextStream out(&tape);
     out << receiptText(request.dsImpFiscal, request.vrMoviVend, request.cdConsumidor, request.nmConsumidor,
-                       request.nmFantClie, request.stSenhaPedido, request.doSaldoCons, request.subsidy,
+                       request.nmFantClie, request.stSenhaPedido, booked.balanceAfter, booked.subsidy,
                        request.observation)
         << '\n';
     return HostResult::done();
@@ -61,8 +78,10 @@ HostResult Comp_DebitoCons_Bematech_NaoFiscal(const DebitVoucherNonFiscalRequest
 {
     QString text = request.cdFilial + QLatin1Char(' ') + request.nmRazSocFili + QLatin1Char('\n') + request.dsEndeFili
         + QLatin1Char('\n') + request.nmCaixa + QStringLiteral("  Nº ") + request.stRecebAux9 + QLatin1Char('\n');
+    const Booked booked = bookedBySave(request.cdCliente, request.cdConsumidor, request.vrMoviVend, request.doSaldoCons,
+                                       request.subsidy);
     text += receiptText(request.dsImpFiscal, request.vrMoviVend, request.cdConsumidor, request.nmConsumidor,
-                        request.nmFantClie, request.stSenhaPedido, request.doSaldoCons, request.subsidy, QString());
+                        request.nmFantClie, request.stSenhaPedido, booked.balanceAfter, booked.subsidy, QString());
     return NonFiscal::printText(request.cdPortImpNf1, QStringLiteral("VendaCons DEBITO"), text);
 }
 

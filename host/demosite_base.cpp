@@ -238,7 +238,8 @@ void consumers(Rows &rows, const QDateTime &now)
         rows.add("CLIENFILIAL", {{"CDCLIENTE", client}, {"CDFILIAL", CDFILIAL}, {"IDPERMVENDAQUB", "S"},
                                  {"IDCLIENPRIN", QLatin1String(client) == QLatin1String("000002") ? "S" : "N"}});
     // One consumer for each allowed-kinds code ("1" debit .. "7" all three); 1005 may not use the
-    // daily balance at weekends and 1006 is not released for consumption.
+    // daily balance at weekends and 1006 is not released for consumption. On the payroll debit
+    // each owes 12,50 from yesterday and may owe up to 400,00.
     struct Consumer { const char *client, *code, *name, *badge, *cpf, *type; double meal, snack; const char *kinds;
                       double subsidy; const char *weekend, *released; };
     const QList<Consumer> consumers{
@@ -258,7 +259,7 @@ void consumers(Rows &rows, const QDateTime &now)
                                 {"CDIDCONSUMID", c.badge}, {"NRCPFRESPCON", c.cpf},
                                 {"CDTIPOCONS", c.type}, {"IDBLOQSALDFS", c.weekend}, {"IDSITCONSUMI", "1"},
                                 {"IDTPVENDACONS", c.kinds}, {"IDVERSALDCON", "S"}, {"IDATUCPFCONS", "S"},
-                                {"IDCADCONFLIBCON", c.released}, {"VRMAXDEBCONS", 50.0},
+                                {"IDCADCONFLIBCON", c.released}, {"VRLIMDEBCONS", -400.0}, {"VRMAXDEBCONS", 50.0},
                                 {"VRMAXCREDCONS", 70.0}, {"VRSUBSBASICO", c.subsidy}});
         for (const auto &[family, value] : {std::pair{"REF", c.meal}, std::pair{"LAN", c.snack}}) {
             rows.add("SALDOCONS", {{"CDCLIENTE", c.client}, {"CDCONSUMIDOR", c.code}, {"CDFAMILISALD", family},
@@ -275,7 +276,7 @@ void consumers(Rows &rows, const QDateTime &now)
                               {"CDFILIAL", CDFILIAL}, {"CDCAIXA", CDCAIXA}, {"IDTIPMOCVLI", "D"},
                               {"DTMOVIMCLIE", QDateTime(now.date().addDays(-1), QTime(0, 0))},
                               {"DTMOVCLI", QDateTime(now.date().addDays(-1), QTime(12, 0))}, {"VRMOVCLI", 12.5},
-                              {"VRSALDOCONS", 12.5}, {"VRSALDPECONS", 0.0}});
+                              {"VRSALDOCONS", -12.5}, {"VRSALDPECONS", 0.0}});
     }
 }
 

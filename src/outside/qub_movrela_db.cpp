@@ -1,4 +1,5 @@
 #include "qub_movrela_db.h"
+#include "qub_movrela_fit.h"
 
 #include <QAtomicInteger>
 #include <QDir>
@@ -10,6 +11,8 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QThread>
+
+#include <atomic>
 
 namespace Qub_movrela {
 
@@ -435,6 +438,13 @@ DbConnection::Prepared *DbConnection::prepare(const QString &name, const QString
     return prepared.get();
 }
 
+static std::atomic<ValueFitter> valueFitter{nullptr};
+
+void setValueFitter(ValueFitter fitter)
+{
+    valueFitter.store(fitter);
+}
+
 static const Param *findParam(const Params &params, const QString &name)
 {
     for (const Param &param : params) {
@@ -468,7 +478,8 @@ bool DbConnection::execute(const QString &name, const QString &sql, const Params
         QVariant value;
         if (!param)
             return fail(Cause::Parameters, name, QStringLiteral("falta o valor do parâmetro %1").arg(prepared->names.at(i)));
-        if (!toDriverValue(param->value, &value))
+        const ValueFitter fitter = valueFitter.load();
+        if (!toDriverValue(fitter ? fitter(param->name, param->value) : param->value, &value))
             return fail(Cause::Parameters, name, QStringLiteral("valor impróprio para o parâmetro %1").arg(param->name));
         prepared->query.bindValue(i, value);
     }

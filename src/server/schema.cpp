@@ -1,6 +1,8 @@
 #include "schema.h"
 
 #include <outside/qub_movrela_db.h>
+#include <outside/qub_movrela_fit.h>
+#include <runtime/money.h>
 
 #include <QHash>
 #include <QMap>
@@ -138,6 +140,23 @@ bool upgradeTable(Qub_movrela::DbConnection &connection, const Table &table)
 {
     return upgradeColumns(connection, table) && createIndexes(connection, table);
 }
+
+// A number written to a declared column is rounded to its decimals here, for every writer:
+// PostgreSQL's NUMERIC would round it while SQLite would keep every digit given.
+Variant fitToColumn(const QString &parameter, const Variant &value)
+{
+    if (value.kind() != Variant::Kind::Double)
+        return value;
+    const std::optional<Column> declared = column(parameter);
+    if (!declared || declared->type != Type::Number)
+        return value;
+    return Variant(Money::RoundDec(value.toDouble(), declared->scale));
+}
+
+[[maybe_unused]] const bool valuesFitted = [] {
+    Qub_movrela::setValueFitter(&fitToColumn);
+    return true;
+}();
 
 } // namespace
 

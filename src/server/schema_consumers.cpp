@@ -75,7 +75,9 @@ const Area consumers{
      {text("CDCLIENTE", 20), text("CDCONSUMIDOR", 20), text("CDFAMILISALD", 10), dateTime("DTMOVEXTCONS"),
       text("NRSEQMOVEXT", 3), text("CDTIPORECE", 20), text("IDTPMOVEXT", 1), text("DSOPEEXTCONS", 30),
       number("VRMOVEXTCONS"), number("VRSALDCONEXT"), text("CDFILIAL", 20), text("CDCAIXA", 20),
-      text("NRSEQVENDA", 20), dateTime("DTABERCAIX"), text("NRDEPOSICONS", 20), text("NRSEQMOVCAIXA", 20)},
+      text("NRSEQVENDA", 20), dateTime("DTABERCAIX"), text("NRDEPOSICONS", 20), text("NRSEQMOVCAIXA", 20),
+      // A load's lines still owed to the online statement server ("P"), or sent ("S").
+      text("IDEXPEXTCONS", 1)},
      {"CDCLIENTE", "CDCONSUMIDOR", "CDFAMILISALD", "DTMOVEXTCONS", "NRSEQMOVEXT"}},
     // Consumer-debit movements; the company's subsidy rows carry an empty consumer.
     {"MOVICLIE",

@@ -14,7 +14,9 @@ const Area consumersCredit{
       text("CDCLIENTE", 20), dateTime("DTMOVIMCAIXA"), text("CDAGECHEQVEN", 5), text("CDBANCHEQVEN", 3),
       text("CDCNTCHEQVEN", 16), text("NRCHEQUEVEND", 6), text("NRCARTBANCO", 10), text("CDNSUHOSTTEF", 50),
       number("VRMOVIVEOUT"), number("VRCOTINDOUT"), dateTime("DTDEPCHEQVEN"), text("NRSERCAIXADOCNF", 30),
-      text("NRSEQCAIXADOCNF", 20)},
+      text("NRSEQCAIXADOCNF", 20),
+      // The credit load (or card recharge) the movement belongs to: a retry finds it written.
+      text("NRDEPOSICONS", 20)},
      {}},
 };
 

@@ -7,6 +7,8 @@ using namespace Schema;
 // What the cancellation screens read beyond the sale: the store's cancellation switches, each
 // product's cancellation ticket and the NF-e data of a cancellation.
 const Area saleCancellation{
+    // A cancelled debit still owed to the central base ("P"), or told to it ("S").
+    {"VENDA", {text("IDEXPDEBCENT", 1)}, {}},
     {"PRODLOJA",
      {text("CDFILIAL", 20), text("CDLOJA", 20), text("CDPRODUTO", 20), text("CDPORIMPPROD", 20),
       text("IDIMPCANITEM", 1)},

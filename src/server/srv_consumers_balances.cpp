@@ -17,7 +17,7 @@ using namespace ConsumerAccounts;
 
 const Statement adqSaldoConsDeb{"adqSaldoConsDeb",
     "SELECT VRSALDOCONS, VRSALDPECONS FROM MOVICLIE WHERE CDCLIENTE = :P_CDCLIENTE AND CDCONSUMIDOR = :P_CDCONSUMIDOR "
-    "ORDER BY DTMOVCLI DESC, NRSEQMOVCLI DESC LIMIT 1"};
+    "ORDER BY DTMOVCLI DESC NULLS LAST, NRSEQMOVCLI DESC LIMIT 1"};
 const Statement adqSaldoCred{"adqSaldoCred",
     "SELECT S.CDCLIENTE, S.CDCONSUMIDOR, S.CDFAMILISALD, S.VRSALDCONFAM FROM SALDOCONS S "
     "JOIN FAMILIASALDO F ON F.CDFAMILISALD = S.CDFAMILISALD "
@@ -79,7 +79,7 @@ const Statement adqSupOrdemFamilia{"adqSupOrdemFamilia",
     "LEFT JOIN SALDOCONS S ON S.CDFAMILISALD = FF.CDFAMILISALD AND S.CDCLIENTE = :P_CDCLIENTE "
     "AND S.CDCONSUMIDOR = :P_CDCONSUMIDOR WHERE FF.CDFILIAL = :P_CDFILIAL AND FF.NRORDAPRSALD <= "
     "(SELECT O.NRORDAPRSALD FROM FAMSALDOFILI O WHERE O.CDFILIAL = :P_CDFILIAL AND O.CDFAMILISALD = :P_CDFAMILISALD) "
-    "ORDER BY FF.NRORDAPRSALD, FF.CDFAMILISALD",
+    "ORDER BY FF.NRORDAPRSALD NULLS FIRST, FF.CDFAMILISALD",
     {.sqlite = {},
      .postgresql = "SELECT CAST(:P_CDCLIENTE AS VARCHAR(20)) AS CDCLIENTE, CAST(:P_CDCONSUMIDOR AS VARCHAR(20)) "
                    "AS CDCONSUMIDOR, FF.CDFAMILISALD, FF.NRORDAPRSALD, "
@@ -88,7 +88,7 @@ const Statement adqSupOrdemFamilia{"adqSupOrdemFamilia",
                    "LEFT JOIN SALDOCONS S ON S.CDFAMILISALD = FF.CDFAMILISALD AND S.CDCLIENTE = :P_CDCLIENTE "
                    "AND S.CDCONSUMIDOR = :P_CDCONSUMIDOR WHERE FF.CDFILIAL = :P_CDFILIAL AND FF.NRORDAPRSALD <= "
                    "(SELECT O.NRORDAPRSALD FROM FAMSALDOFILI O WHERE O.CDFILIAL = :P_CDFILIAL "
-                   "AND O.CDFAMILISALD = :P_CDFAMILISALD) ORDER BY FF.NRORDAPRSALD, FF.CDFAMILISALD"}};
+                   "AND O.CDFAMILISALD = :P_CDFAMILISALD) ORDER BY FF.NRORDAPRSALD NULLS FIRST, FF.CDFAMILISALD"}};
 const Statement adqConsumoFamilia{"adqConsumoFamilia",
     "SELECT COALESCE((SELECT SUM(VRMOVEXTCONS) FROM EXTRATOCONS WHERE CDCLIENTE = :P_CDCLIENTE "
     "AND CDCONSUMIDOR = :P_CDCONSUMIDOR AND CDFAMILISALD = :P_CDFAMILISALD AND CDFILIAL = :P_CDFILIAL "
@@ -101,10 +101,10 @@ const Statement adqFamiliasFilial{"adqFamiliasFilial",
     "SELECT CDFAMILISALD FROM FAMSALDOFILI WHERE CDFILIAL = :P_CDFILIAL ORDER BY CDFAMILISALD"};
 const Statement adqMoviClieEvolucao{"adqMoviClieEvolucao",
     "SELECT NRSEQMOVCLI, VRMOVCLI, IDTIPMOCVLI, VRSALDOCONS FROM MOVICLIE WHERE CDCLIENTE = :P_CDCLIENTE "
-    "AND CDCONSUMIDOR = :P_CDCONSUMIDOR AND DTMOVCLI >= :P_DATA ORDER BY DTMOVCLI, NRSEQMOVCLI"};
+    "AND CDCONSUMIDOR = :P_CDCONSUMIDOR AND DTMOVCLI >= :P_DATA ORDER BY DTMOVCLI NULLS FIRST, NRSEQMOVCLI"};
 const Statement adqMoviClieAbertura{"adqMoviClieAbertura",
     "SELECT VRSALDOCONS FROM MOVICLIE WHERE CDCLIENTE = :P_CDCLIENTE AND CDCONSUMIDOR = :P_CDCONSUMIDOR "
-    "AND DTMOVCLI < :P_DATA ORDER BY DTMOVCLI DESC, NRSEQMOVCLI DESC LIMIT 1"};
+    "AND DTMOVCLI < :P_DATA ORDER BY DTMOVCLI DESC NULLS LAST, NRSEQMOVCLI DESC LIMIT 1"};
 const Statement acmUpdSaldoMoviClie{"acmUpdSaldoMoviClie",
     "UPDATE MOVICLIE SET VRSALDOCONS = :VRSALDOCONS, CDOPERADOR = :CDOPERADOR WHERE CDCLIENTE = :CDCLIENTE "
     "AND CDCONSUMIDOR = :CDCONSUMIDOR AND NRSEQMOVCLI = :NRSEQMOVCLI"};
@@ -120,7 +120,8 @@ Params today()
     return {{"P_HOJE", start}, {"P_AMANHA", start.addDays(1)}};
 }
 
-// The debit movements carry a running total of what the consumer spent on the account.
+// Each debit movement carries the consumer's balance after it: a sale's debit ("D") lowers it,
+// any other movement gives its amount back.
 bool rollForwardDebit(Session &session, const QString &CDCLIENTE, const QString &CDCONSUMIDOR,
                       const QString &CDOPERADOR, const QDateTime &start)
 {
@@ -133,7 +134,7 @@ bool rollForwardDebit(Session &session, const QString &CDCLIENTE, const QString 
         const double amount = money(moves.value(row, "VRMOVCLI"));
         const QString kind = moves.value(row, "IDTIPMOCVLI").toString();
         // A movement of a cancelled sale ("X") no longer counts.
-        const double change = kind == QLatin1String("D") ? amount : kind == QLatin1String("X") ? 0.0 : -amount;
+        const double change = kind == QLatin1String("D") ? -amount : kind == QLatin1String("X") ? 0.0 : amount;
         balance = Money::RoundDec(balance + change, 2);
         if (Money::RoundDec(money(moves.value(row, "VRSALDOCONS")), 2) == balance
             && isSet(moves.value(row, "VRSALDOCONS")))

@@ -8,6 +8,7 @@
 
 #include <outside/pkg_hrk00002.h>
 #include <outside/qub_proximocodigo.h>
+#include <outside/ravuvozozod.h>
 #include <runtime/clientdataset.h>
 #include <runtime/clock.h>
 #include <runtime/money.h>
@@ -18,6 +19,8 @@
 #include <QFile>
 #include <QTextStream>
 #include <QDebug>
+
+#include <optional>
 
 namespace {
 
@@ -48,10 +51,14 @@ const Statement acmCriaMovCaixa{"acmCriaMovCaixa",
     "INSERT INTO MOVCAIXA (CDFILIAL, CDCAIXA, DTABERCAIX, NRSEQUMOVI, NRSEQUMOVIMSDE, IDTIPOMOVIVE, DSMOVIVEND, "
     "VRMOVIVEND, NRSEQVENDA, CDTIPORECE, DTHRINCMOV, NMTIPORECEORIG, CDCLIENTE, DTMOVIMCAIXA, CDAGECHEQVEN, "
     "CDBANCHEQVEN, CDCNTCHEQVEN, NRCHEQUEVEND, NRCARTBANCO, CDNSUHOSTTEF, VRMOVIVEOUT, VRCOTINDOUT, DTDEPCHEQVEN, "
-    "NRSERCAIXADOCNF, NRSEQCAIXADOCNF) VALUES (:CDFILIAL, :CDCAIXA, :DTABERCAIX, :NRSEQUMOVI, :NRSEQUMOVIMSDE, "
+    "NRSERCAIXADOCNF, NRSEQCAIXADOCNF, NRDEPOSICONS) VALUES (:CDFILIAL, :CDCAIXA, :DTABERCAIX, :NRSEQUMOVI, :NRSEQUMOVIMSDE, "
     ":IDTIPOMOVIVE, :DSMOVIVEND, :VRMOVIVEND, :NRSEQVENDA, :CDTIPORECE, :DTHRINCMOV, :NMTIPORECEORIG, :CDCLIENTE, "
     ":DTMOVIMCAIXA, :CDAGECHEQVEN, :CDBANCHEQVEN, :CDCNTCHEQVEN, :NRCHEQUEVEND, :NRCARTBANCO, :CDNSUHOSTTEF, "
-    ":VRMOVIVEOUT, :VRCOTINDOUT, :DTDEPCHEQVEN, :NRSERCAIXADOCNF, :NRSEQCAIXADOCNF)"};
+    ":VRMOVIVEOUT, :VRCOTINDOUT, :DTDEPCHEQVEN, :NRSERCAIXADOCNF, :NRSEQCAIXADOCNF, :NRDEPOSICONS)"};
+// A card recharge leaves no statement line: its cash movements carry its deposit number.
+const Statement adqRecargaGravada{"adqRecargaGravada",
+    "SELECT COUNT(*) AS QTLINHAS FROM MOVCAIXA WHERE CDFILIAL = :P_CDFILIAL AND CDCAIXA = :P_CDCAIXA "
+    "AND DTABERCAIX = :P_DTABERCAIX AND NRDEPOSICONS = :P_NRDEPOSICONS"};
 const Statement acmInsExtratoCompCred{"acmInsExtratoCompCred",
     "INSERT INTO EXTRATOCONS (CDCLIENTE, CDCONSUMIDOR, CDFAMILISALD, DTMOVEXTCONS, NRSEQMOVEXT, CDTIPORECE, IDTPMOVEXT, "
     "DSOPEEXTCONS, VRMOVEXTCONS, VRSALDCONEXT, CDFILIAL, CDCAIXA, NRSEQVENDA, DTABERCAIX, NRDEPOSICONS, NRSEQMOVCAIXA) "
@@ -63,6 +70,13 @@ const Statement adqExtratoConsCred{"adqExtratoConsCred",
     "DSOPEEXTCONS, VRMOVEXTCONS, VRSALDCONEXT, IDTPMOVEXT, NRDEPOSICONS, NRSEQMOVCAIXA FROM EXTRATOCONS "
     "WHERE CDFILIAL = :P_CDFILIAL AND CDCAIXA = :P_CDCAIXA AND DTABERCAIX = :P_DTABERCAIX "
     "AND NRDEPOSICONS = :P_NRDEPOSICONS AND IDTPMOVEXT = 'C'"};
+#define LOAD_LINES_KEY                                                                                     \
+    "WHERE CDFILIAL = :P_CDFILIAL AND CDCAIXA = :P_CDCAIXA AND DTABERCAIX = :P_DTABERCAIX "                     \
+    "AND NRDEPOSICONS = :P_NRDEPOSICONS AND IDTPMOVEXT = 'C'"
+// The load's lines stay marked as owed to the online statement server until it takes them.
+const Statement acmExpCargaPendente{"acmExpCargaPendente", "UPDATE EXTRATOCONS SET IDEXPEXTCONS = 'P' " LOAD_LINES_KEY};
+const Statement acmExpCargaFeita{"acmExpCargaFeita", "UPDATE EXTRATOCONS SET IDEXPEXTCONS = 'S' " LOAD_LINES_KEY};
+#undef LOAD_LINES_KEY
 
 // The columns every tender row must bring; the others (cheque, card, foreign currency,
 // descriptions) are written empty when the payment screen left them out.
@@ -105,10 +119,17 @@ private:
     QString refusal() const;
     bool drawNumbers(QString *failure);
     Variant write();
+    std::optional<Variant> writtenBefore(Session &db, const Statement &count, const Params &key, const QString &what);
     bool insert(Session &db, const Statement &statement, const Params &values, const QString &title);
     bool insertDocument(Session &db, const QString &document);
     bool writeRow(Session &db, int row, double &balance, QString &statementSequence);
     void afterCommit();
+    void sendLoad();
+    Params loadLines() const
+    {
+        return {{"P_CDFILIAL", m_in.CDFILIAL}, {"P_CDCAIXA", m_in.CDCAIXA}, {"P_DTABERCAIX", m_in.DTABERCAIX},
+                {"P_NRDEPOSICONS", m_in.NRDEPOSICONS}};
+    }
 
     const Srv_Kal51000::CreditPurchaseWrite &m_in;
     QString &m_document;
@@ -217,7 +238,8 @@ bool Purchase::writeRow(Session &db, int row, double &balance, QString &statemen
                  {"CDNSUHOSTTEF", text(rows, row, "CDNSUHOSTTEF")}, {"VRMOVIVEOUT", money(column(rows, row, "VRMOVIVEOUT"))},
                  {"VRCOTINDOUT", money(column(rows, row, "VRCOTINDOUT"))},
                  {"DTDEPCHEQVEN", isSet(chequeDate) ? chequeDate : Variant::null()},
-                 {"NRSERCAIXADOCNF", m_in.NRSERIEIMP}, {"NRSEQCAIXADOCNF", document}},
+                 {"NRSERCAIXADOCNF", m_in.NRSERIEIMP}, {"NRSEQCAIXADOCNF", document},
+                 {"NRDEPOSICONS", m_in.NRDEPOSICONS.trimmed().isEmpty() ? Variant::null() : Variant(m_in.NRDEPOSICONS)}},
                 QStringLiteral("acmCriaMovCaixa")))
         return false;
     if (recharge())
@@ -243,6 +265,20 @@ bool Purchase::writeRow(Session &db, int row, double &balance, QString &statemen
     return true;
 }
 
+// A retry of a load or recharge already written (its answer was lost) writes nothing and has
+// the answer the first write had; empty when this is the first write.
+std::optional<Variant> Purchase::writtenBefore(Session &db, const Statement &count, const Params &key,
+                                               const QString &what)
+{
+    DataPacket written;
+    if (!db.packet(count, key, written))
+        return db.failure();
+    if (written.value(0, "QTLINHAS").toInt() <= 0)
+        return std::nullopt;
+    Srv_Kal51000::LogCompraCred(QStringLiteral("%1 %2 ja gravado: nada gravado de novo").arg(what, m_in.NRDEPOSICONS));
+    return Variant(true);
+}
+
 Variant Purchase::write()
 {
     ServerCall call;
@@ -253,22 +289,21 @@ Variant Purchase::write()
     Session db(call.session());
     const Params consumer{{"P_CDCLIENTE", m_in.CDCLIENTE}, {"P_CDCONSUMIDOR", m_in.CDCONSUMIDOR}};
     double balance = 0;
+    if (recharge() && !m_in.NRDEPOSICONS.trimmed().isEmpty()) {
+        if (const std::optional<Variant> done = writtenBefore(db, adqRecargaGravada, loadLines(), QStringLiteral("Recarga")))
+            return *done;
+    }
     if (!recharge()) {
-        DataPacket locked, written, stored;
+        DataPacket locked, stored;
         if (!db.packet(adqTravaConsCompCred, consumer, locked))
             return db.failure();
         if (locked.isEmpty())
             return Variant::failure(QStringLiteral("Consumidor %1 do cliente %2 não cadastrado.")
                                         .arg(m_in.CDCONSUMIDOR, m_in.CDCLIENTE));
-        if (!db.packet(adqCargaGravada,
-                       consumer + Params{{"P_CDFILIAL", m_in.CDFILIAL}, {"P_CDCAIXA", m_in.CDCAIXA},
-                                         {"P_NRDEPOSICONS", m_in.NRDEPOSICONS}},
-                       written))
-            return db.failure();
-        if (written.value(0, "QTLINHAS").toInt() > 0) {
-            Srv_Kal51000::LogCompraCred(QStringLiteral("Deposito %1 ja gravado: nada gravado de novo").arg(m_in.NRDEPOSICONS));
-            return Variant(true);
-        }
+        const Params deposit = consumer + Params{{"P_CDFILIAL", m_in.CDFILIAL}, {"P_CDCAIXA", m_in.CDCAIXA},
+                                                 {"P_NRDEPOSICONS", m_in.NRDEPOSICONS}};
+        if (const std::optional<Variant> done = writtenBefore(db, adqCargaGravada, deposit, QStringLiteral("Deposito")))
+            return *done;
         if (!db.packet(adqSaldoFamCompCred, consumer + Params{{"P_CDFAMILISALD", m_in.CDFAMILISALD}}, stored))
             return db.failure();
         balance = Money::RoundDec(money(stored.value(0, "VRSALDCONFAM")), 2);
@@ -290,10 +325,7 @@ Variant Purchase::write()
         && !storeFamilyBalance(db, m_in.CDCLIENTE, m_in.CDCONSUMIDOR, m_in.CDFAMILISALD, balance))
         return db.failure();
     if (online() && !recharge()) {
-        if (!db.packet(adqExtratoConsCred,
-                       {{"P_CDFILIAL", m_in.CDFILIAL}, {"P_CDCAIXA", m_in.CDCAIXA}, {"P_DTABERCAIX", m_in.DTABERCAIX},
-                        {"P_NRDEPOSICONS", m_in.NRDEPOSICONS}},
-                       m_sentLines))
+        if (!db.packet(adqExtratoConsCred, loadLines(), m_sentLines) || !db.run(acmExpCargaPendente, loadLines()))
             return db.failure();
         if (!m_sentLines.isEmpty()) {
             ClientDataSet empty;
@@ -310,18 +342,32 @@ Variant Purchase::write()
     return Variant(true);
 }
 
-// After the commit the load stands: what follows is reported in the log, never as a failure
-// that would make the screen write the load again.
+// The load is written; until the online statement server takes its lines they keep their
+// pending mark, and the cashier is told so, once, rather than that all went well.
+void Purchase::sendLoad()
+{
+    ClientDataSet lines;
+    lines.SetData(m_sentLines);
+    const StatementAnswer sent = hostServices().ExtratoConsOnline(
+        {{}, {}, {}, {}, {}, m_in.CDURLWSEXTCONS, QStringLiteral("CARGA_CRED")}, lines);
+    if (sent.answered) {
+        const Variant cleared = ServerCall().write(acmExpCargaFeita, loadLines());
+        if (cleared.isFailure())
+            Srv_Kal51000::LogCompraCred(QStringLiteral("Marca de envio CARGA_CRED nao gravada: ") + cleared.failureText());
+        return;
+    }
+    Srv_Kal51000::LogCompraCred(QStringLiteral("Envio CARGA_CRED sem resposta (a carga esta gravada, envio pendente)"));
+    Ravuvozozod::Mensagem(QStringLiteral("Atenção! Não foi possível enviar a carga de crédito ao servidor de extrato. "
+                                         "A carga foi gravada e ficou marcada como pendente de envio."),
+                          QString(), QString(), QStringLiteral("N"), Ravuvozozod::Error, QString(), QString(), 0);
+}
+
+// After the commit the load stands: what follows is reported, never as a failure that would
+// make the screen write the load again.
 void Purchase::afterCommit()
 {
-    if (online() && !m_sentLines.isEmpty()) {
-        ClientDataSet lines;
-        lines.SetData(m_sentLines);
-        const StatementAnswer sent = hostServices().ExtratoConsOnline(
-            {{}, {}, {}, {}, {}, m_in.CDURLWSEXTCONS, QStringLiteral("CARGA_CRED")}, lines);
-        if (!sent.answered)
-            Srv_Kal51000::LogCompraCred(QStringLiteral("Envio CARGA_CRED sem resposta (a carga esta gravada)"));
-    }
+    if (online() && !m_sentLines.isEmpty())
+        sendLoad();
     if (recharge() || online())
         return;
     if (m_in.IDEXTCONSCENTRAL == QLatin1String("S")) {

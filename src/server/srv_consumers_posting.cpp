@@ -1,6 +1,7 @@
 #include "srv_consumers_posting.h"
 #include "srv_consumers_p.h"
 
+#include "servercall.h"
 #include "statement.h"
 
 #include <outside/consiste.h>
@@ -15,9 +16,10 @@ using namespace ConsumerAccounts;
 // The row lock keeps a second till waiting until this save ends; SQLite's save already holds
 // the base's write lock.
 const Statement adqTravaConsumidor{"adqTravaConsumidor",
-    "SELECT IDVERSALDCON, VRSUBSBASICO FROM CONSUMIDOR WHERE CDCLIENTE = :P_CDCLIENTE AND CDCONSUMIDOR = :P_CDCONSUMIDOR",
+    "SELECT IDVERSALDCON, VRSUBSBASICO, VRLIMDEBCONS FROM CONSUMIDOR WHERE CDCLIENTE = :P_CDCLIENTE "
+    "AND CDCONSUMIDOR = :P_CDCONSUMIDOR",
     {.sqlite = {},
-     .postgresql = "SELECT IDVERSALDCON, VRSUBSBASICO FROM CONSUMIDOR WHERE CDCLIENTE = :P_CDCLIENTE "
+     .postgresql = "SELECT IDVERSALDCON, VRSUBSBASICO, VRLIMDEBCONS FROM CONSUMIDOR WHERE CDCLIENTE = :P_CDCLIENTE "
                    "AND CDCONSUMIDOR = :P_CDCONSUMIDOR FOR UPDATE"}};
 const Statement adqSaldosLancamento{"adqSaldosLancamento",
     "SELECT S.CDFAMILISALD, S.VRSALDCONFAM FROM SALDOCONS S WHERE S.CDCLIENTE = :P_CDCLIENTE "
@@ -37,7 +39,7 @@ const Statement acmInsEXTRATOCONS{"acmInsEXTRATOCONS",
     ":NRSEQMOVCAIXA)"};
 const Statement adqUltMoviClie{"adqUltMoviClie",
     "SELECT NRSEQMOVCLI, VRSALDOCONS, VRSALDPECONS FROM MOVICLIE WHERE CDCLIENTE = :P_CDCLIENTE "
-    "AND CDCONSUMIDOR = :P_CDCONSUMIDOR ORDER BY DTMOVCLI DESC, NRSEQMOVCLI DESC LIMIT 1"};
+    "AND CDCONSUMIDOR = :P_CDCONSUMIDOR ORDER BY DTMOVCLI DESC NULLS LAST, NRSEQMOVCLI DESC LIMIT 1"};
 const Statement adqSeqMoviClie{"adqSeqMoviClie",
     "SELECT MAX(NRSEQMOVCLI) AS NRSEQMOVCLI FROM MOVICLIE WHERE CDCLIENTE = :P_CDCLIENTE AND CDCONSUMIDOR = :P_CDCONSUMIDOR"};
 const Statement adqSubsidioDia{"adqSubsidioDia",
@@ -50,6 +52,22 @@ const Statement acmInsMOVICLIE{"acmInsMOVICLIE",
     "INSERT INTO MOVICLIE (CDCLIENTE, CDCONSUMIDOR, NRSEQMOVCLI, CDFILIAL, CDCAIXA, NRSEQVENDA, DTMOVIMCLIE, DTMOVCLI, "
     "IDTIPMOCVLI, VRMOVCLI, VRSALDOCONS, VRSALDPECONS, CDOPERADOR) VALUES (:CDCLIENTE, :CDCONSUMIDOR, :NRSEQMOVCLI, "
     ":CDFILIAL, :CDCAIXA, :NRSEQVENDA, :DTMOVIMCLIE, :DTMOVCLI, 'D', :VRMOVCLI, :VRSALDOCONS, :VRSALDPECONS, :CDOPERADOR)"};
+
+const Statement adqSubsidioConsumidor{"adqSubsidioConsumidor",
+    "SELECT VRSUBSBASICO FROM CONSUMIDOR WHERE CDCLIENTE = :P_CDCLIENTE AND CDCONSUMIDOR = :P_CDCONSUMIDOR"};
+
+Params dayOf(const QDateTime &stamp)
+{
+    const QDateTime start = dayStart(stamp.date());
+    return {{"P_HOJE", start}, {"P_AMANHA", start.addDays(1)}};
+}
+
+// The day's basic subsidy still unpaid, up to the debit.
+double subsidyShare(const Variant &daily, const Variant &paidToday, double debit)
+{
+    const double left = Money::RoundDec(Money::RoundDec(money(daily), 2) - money(paidToday), 2);
+    return left > 0 ? qMin(left, debit) : 0.0;
+}
 
 struct Line
 {
@@ -75,6 +93,8 @@ private:
     bool readState();
     QString refusal(const QList<Line> &lines);
     bool writeLines(const QList<Line> &lines);
+    bool debitShares(double &own, double &subsidy);
+    QString debitRefusal(double balanceAfter) const;
     bool writeDebit();
     bool insertMovement(const QString &consumer, double amount, double balance, double pending);
 
@@ -83,6 +103,7 @@ private:
     DataPacket m_consumer;
     QMap<QString, double> m_balance;
     QDateTime m_stamp;
+    QString m_refusal;
 };
 
 QList<Line> Posting::creditLines() const
@@ -197,27 +218,54 @@ bool Posting::insertMovement(const QString &consumer, double amount, double bala
 
 // The company pays the consumer's basic subsidy of the day first; the consumer's debit row
 // carries the rest, so both rows together are the amount paid on the account.
-bool Posting::writeDebit()
+bool Posting::debitShares(double &own, double &subsidy)
 {
     const double debit = Money::RoundDec(m_in.debit, 2);
-    if (debit <= 0)
-        return true;
-    double subsidy = 0;
-    const double daily = Money::RoundDec(money(m_consumer.value(0, "VRSUBSBASICO")), 2);
-    if (daily > 0) {
+    subsidy = 0;
+    const Variant daily = m_consumer.value(0, "VRSUBSBASICO");
+    if (Money::RoundDec(money(daily), 2) > 0) {
         DataPacket paid;
-        const QDateTime start = dayStart(m_stamp.date());
-        if (!m_db.packet(adqSubsidioDia, consumer() + Params{{"P_HOJE", start}, {"P_AMANHA", start.addDays(1)}}, paid))
+        if (!m_db.packet(adqSubsidioDia, consumer() + dayOf(m_stamp), paid))
             return false;
-        subsidy = qMax(0.0, qMin(Money::RoundDec(daily - money(paid.value(0, "VRSUBSBASICODIA")), 2), debit));
+        subsidy = subsidyShare(daily, paid.value(0, "VRSUBSBASICODIA"), debit);
     }
-    const double own = Money::RoundDec(debit - subsidy, 2);
+    own = Money::RoundDec(debit - subsidy, 2);
+    return true;
+}
+
+// The till checks the floor before the save, but two tills may both pass it for one consumer:
+// under the consumer's lock the floor holds whatever the other till saved meanwhile.
+QString Posting::debitRefusal(double balanceAfter) const
+{
+    const Variant floor = m_consumer.value(0, "VRLIMDEBCONS");
+    if (m_consumer.value(0, "IDVERSALDCON").toString() != QLatin1String("S") || !isSet(floor))
+        return {};
+    if (balanceAfter >= Money::RoundDec(money(floor), 2))
+        return {};
+    return QStringLiteral("Saldo do consumidor não pode ficar inferior a %1: o débito de %2 o deixaria em %3.")
+        .arg(QString::number(Money::RoundDec(money(floor), 2), 'f', 2),
+             QString::number(Money::RoundDec(m_in.debit, 2), 'f', 2), QString::number(balanceAfter, 'f', 2));
+}
+
+// A debit movement carries the consumer's balance after it: the balance before, less what the
+// consumer's own row takes (money owed shows below zero).
+bool Posting::writeDebit()
+{
+    if (Money::RoundDec(m_in.debit, 2) <= 0)
+        return true;
+    double own = 0, subsidy = 0;
     DataPacket last;
-    if (!m_db.packet(adqUltMoviClie, consumer(), last))
+    if (!debitShares(own, subsidy) || !m_db.packet(adqUltMoviClie, consumer(), last))
         return false;
-    const double balance = Money::RoundDec(money(last.value(0, "VRSALDOCONS")) + own, 2);
-    if (own > 0 && !insertMovement(m_in.CDCONSUMIDOR, own, balance, money(last.value(0, "VRSALDPECONS"))))
-        return false;
+    const double balance = Money::RoundDec(money(last.value(0, "VRSALDOCONS")) - own, 2);
+    if (own > 0) {
+        if (const QString refused = debitRefusal(balance); !refused.isEmpty()) {
+            m_refusal = refused;
+            return false;
+        }
+        if (!insertMovement(m_in.CDCONSUMIDOR, own, balance, money(last.value(0, "VRSALDPECONS"))))
+            return false;
+    }
     return subsidy <= 0 || insertMovement(QStringLiteral(""), subsidy, 0.0, 0.0);
 }
 
@@ -233,7 +281,7 @@ Variant Posting::run()
     if (const QString refused = refusal(lines); !refused.isEmpty())
         return Variant::failure(refused);
     if (!writeLines(lines) || !writeDebit())
-        return failDb();
+        return m_refusal.isEmpty() ? failDb() : Variant::failure(m_refusal);
     return Variant();
 }
 
@@ -257,6 +305,19 @@ Variant setLancaConsumo(Qub_movrela::DbConnection &connection, const ConsumerPos
     }
     Session session(connection);
     return Posting(session, posting).run();
+}
+
+Variant getSubsidioDebito(const QString &CDCLIENTE, const QString &CDCONSUMIDOR, double debit)
+{
+    ServerCall call;
+    const Params consumer{{"P_CDCLIENTE", CDCLIENTE}, {"P_CDCONSUMIDOR", CDCONSUMIDOR}};
+    const Variant daily = call.value(adqSubsidioConsumidor, consumer, "VRSUBSBASICO");
+    if (daily.isFailure() || Money::RoundDec(money(daily), 2) <= 0)
+        return daily.isFailure() ? daily : Variant(0.0);
+    const Variant paid = call.value(adqSubsidioDia, consumer + dayOf(lineStamp()), "VRSUBSBASICODIA");
+    if (paid.isFailure())
+        return paid;
+    return Variant(subsidyShare(daily, paid, Money::RoundDec(debit, 2)));
 }
 
 } // namespace Srv_Kal51000

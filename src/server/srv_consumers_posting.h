@@ -45,4 +45,9 @@ namespace Srv_Kal51000 {
 // Empty on success, or the failure.
 VENDACONS_EXPORT Variant setLancaConsumo(Qub_movrela::DbConnection &connection, const ConsumerPosting &posting);
 
+// The part of a payroll debit of `debit` the company's basic subsidy would pay if the sale
+// were saved now (what setLancaConsumo books on the company's row; the consumer's own row
+// takes the rest), for a voucher printed before the save. A number, or the failure.
+VENDACONS_EXPORT Variant getSubsidioDebito(const QString &CDCLIENTE, const QString &CDCONSUMIDOR, double debit);
+
 } // namespace Srv_Kal51000

@@ -74,15 +74,43 @@ void logDbOutcome(const QString &name, const Variant &written)
         logCancel(QStringLiteral("%1 não gravado: %2").arg(name, written.failureText()));
 }
 
+const Statement acmExpDebCentFeito{"acmExpDebCentFeito",
+    "UPDATE VENDA SET IDEXPDEBCENT = 'S' WHERE CDFILIAL = :CDFILIAL AND CDCAIXA = :CDCAIXA AND NRSEQVENDA = :NRSEQVENDA"};
+
+void tellDebitMirrorPending()
+{
+    Ravuvozozod::Mensagem(QStringLiteral("Atenção! Não foi possível avisar a base central do débito cancelado. A venda "
+                                         "foi cancelada e o estorno do débito ficou marcado como pendente de envio à "
+                                         "base central."),
+                          QString(), QString(), QStringLiteral("N"), Ravuvozozod::Error, QString(), QString(), 0);
+}
+
+// The central base keeps the cancelled debit until every change reaches it: until then the
+// sale keeps its pending mark and the cashier is told, once.
 void mirrorDebit(const Outcome &outcome)
 {
+    if (outcome.centralMirror.isEmpty())
+        return;
+    bool allDone = true;
     for (const CentralMovementUpdate &update : outcome.centralMirror) {
+        bool done = false;
         guarded(QStringLiteral("UpdMoviclieCentral ") + update.operation, [&] {
-            const HostResult done = hostServices().UpdMoviclieCentral(update);
+            const HostResult answer = hostServices().UpdMoviclieCentral(update);
+            done = answer.ok;
             logCancel(QStringLiteral("UpdMoviclieCentral %1 %2: %3")
-                          .arg(update.operation, update.nrSeqMovCli, done.ok ? QStringLiteral("feito") : done.failure));
+                          .arg(update.operation, update.nrSeqMovCli, answer.ok ? QStringLiteral("feito") : answer.failure));
         });
+        allDone = allDone && done;
     }
+    const CancelledSale &sale = outcome.sale;
+    if (!allDone) {
+        logCancel(QStringLiteral("estorno do débito da venda %1 pendente na base central").arg(sale.NRSEQVENDA));
+        tellDebitMirrorPending();
+        return;
+    }
+    logDbOutcome(QStringLiteral("estorno do débito na base central"),
+                 ServerCall().write(acmExpDebCentFeito, {{"CDFILIAL", sale.CDFILIAL}, {"CDCAIXA", sale.CDCAIXA},
+                                                         {"NRSEQVENDA", sale.NRSEQVENDA}}));
 }
 
 // The data module's stock line for this event (FALHA_CONEXAO_SRV_CANC) promises an export

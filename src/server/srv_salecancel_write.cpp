@@ -77,12 +77,12 @@ const Statement adqItensCupom{"adqItensCupom",
 const Statement acmUpVendaCanNFCe{"acmUpVendaCanNFCe",
     "UPDATE VENDA SET IDSITUVENDA = 'C', DSOBSCANCUP = :DSOBSCANCUP, CDGRPOCORCANCUP = '', IDIMPVENDA = :IDIMPVENDA, "
     "NRACESSOCANC = :NRACESSOCANC, CDSUPERVISOR = :CDSUPERVISOR, "
-    "DSARQXMLCANCNFCE = CASE WHEN :DSARQXMLCANCNFCE = '' THEN DSARQXMLCANCNFCE ELSE :DSARQXMLCANCNFCE END "
+    "DSARQXMLCANCNFCE = CASE WHEN COALESCE(:DSARQXMLCANCNFCE, '') = '' THEN DSARQXMLCANCNFCE ELSE :DSARQXMLCANCNFCE END "
     "WHERE CDFILIAL = :CDFILIAL AND CDCAIXA = :CDCAIXA AND NRSEQVENDA = :NRSEQVENDA AND IDSITUVENDA = 'O'"};
 const Statement acmUpVendaCanSat{"acmUpVendaCanSat",
     "UPDATE VENDA SET IDSITUVENDA = 'C', DSOBSCANCUP = :DSOBSCANCUP, CDGRPOCORCANCUP = '', IDIMPVENDA = :IDIMPVENDA, "
     "NRACESSOCANC = :NRACESSOCANC, CDSUPERVISOR = :CDSUPERVISOR, IDSTATUSNFCE = 'C', "
-    "DSARQXMLCANCNFCE = CASE WHEN :DSARQXMLCANCNFCE = '' THEN DSARQXMLCANCNFCE ELSE :DSARQXMLCANCNFCE END "
+    "DSARQXMLCANCNFCE = CASE WHEN COALESCE(:DSARQXMLCANCNFCE, '') = '' THEN DSARQXMLCANCNFCE ELSE :DSARQXMLCANCNFCE END "
     "WHERE CDFILIAL = :CDFILIAL AND CDCAIXA = :CDCAIXA AND NRSEQVENDA = :NRSEQVENDA AND IDSITUVENDA = 'O'"};
 const Statement acmUpVendaCanNFisc{"acmUpVendaCanNFisc",
     "UPDATE VENDA SET IDSITUVENDA = 'C', DSOBSCANCUP = :DSOBSCANCUP, CDGRPOCORCANCUP = '', IDIMPVENDA = :IDIMPVENDA, "
@@ -116,13 +116,13 @@ const Statement acmInsExtratoCanc{"acmInsExtratoCanc",
 const Statement adqMoviClieCanc{"adqMoviClieCanc",
     "SELECT CDCLIENTE, CDCONSUMIDOR, VRMOVCLI, VRSALDOCONS, NRSEQMOVCLI, DTMOVCLI FROM MOVICLIE "
     "WHERE CDFILIAL = :P_CDFILIAL AND CDCAIXA = :P_CDCAIXA AND NRSEQVENDA = :P_NRSEQVENDA "
-    "AND COALESCE(IDTIPMOCVLI, '') <> 'X' ORDER BY DTMOVCLI, NRSEQMOVCLI"};
+    "AND COALESCE(IDTIPMOCVLI, '') <> 'X' ORDER BY DTMOVCLI NULLS FIRST, NRSEQMOVCLI"};
 const Statement acmUpdUltMovCli{"acmUpdUltMovCli",
     "UPDATE MOVICLIE SET IDTIPMOCVLI = 'X' WHERE CDFILIAL = :CDFILIAL AND CDCAIXA = :CDCAIXA AND NRSEQVENDA = :NRSEQVENDA"};
-// The movement and every later one of the consumer carried the sale's amount in their running
-// total: it comes off all of them, once.
+// The movement and every later one of the consumer carried the balance with the sale's amount
+// taken: it goes back onto all of them, once.
 const Statement acmUpdSaldoMoviClieCanc{"acmUpdSaldoMoviClieCanc",
-    "UPDATE MOVICLIE SET VRSALDOCONS = COALESCE(VRSALDOCONS, 0) - :VRMOVCLI WHERE CDCLIENTE = :CDCLIENTE "
+    "UPDATE MOVICLIE SET VRSALDOCONS = COALESCE(VRSALDOCONS, 0) + :VRMOVCLI WHERE CDCLIENTE = :CDCLIENTE "
     "AND CDCONSUMIDOR = :CDCONSUMIDOR AND (DTMOVCLI > :DTMOVCLI OR (DTMOVCLI = :DTMOVCLI AND NRSEQMOVCLI >= :NRSEQMOVCLI))"};
 const Statement adqBeneficiosVenda{"adqBeneficiosVenda",
     "SELECT CDCLIENTE, CDCONSUMIDOR, CDCAMPANHA, NRSEQPRODCAMP, NRSEQBENEFICIO FROM MOVBENEFICIOCONS "
@@ -134,6 +134,10 @@ const Statement acmUpdCancMovBeneficio{"acmUpdCancMovBeneficio",
 // The reversal still owed to the online statement server; the export after the commit clears it.
 const Statement acmExpExtCancPendente{"acmExpExtCancPendente",
     "UPDATE VENDA SET IDEXPEXTCANC = 'P' WHERE CDFILIAL = :CDFILIAL AND CDCAIXA = :CDCAIXA AND NRSEQVENDA = :NRSEQVENDA"};
+
+// The cancelled debit still owed to the central base; the mirror after the commit clears it.
+const Statement acmExpDebCentPendente{"acmExpDebCentPendente",
+    "UPDATE VENDA SET IDEXPDEBCENT = 'P' WHERE CDFILIAL = :CDFILIAL AND CDCAIXA = :CDCAIXA AND NRSEQVENDA = :NRSEQVENDA"};
 
 const Statement &lookupOf(const QString &kind)
 {
@@ -291,7 +295,7 @@ bool Cancellation::reverseStatement()
 }
 
 // The sale's debit movements are marked cancelled ("X"); what the consumer's own rows took
-// comes off the running total. The company's subsidy rows (no consumer) keep their figures.
+// goes back onto the balance. The company's subsidy rows (no consumer) keep their figures.
 bool Cancellation::reverseDebit()
 {
     DataPacket moves;
@@ -301,10 +305,12 @@ bool Cancellation::reverseDebit()
         return true;
     if (!m_db.run(acmUpdUltMovCli, saleKeyValues()))
         return false;
+    if (m_in.IDDEBCONSCENTRAL == QLatin1String("S") && !m_db.run(acmExpDebCentPendente, saleKeyValues()))
+        return false;
     if (m_in.IDDEBCONSCENTRAL == QLatin1String("S"))
         m_out.centralMirror.append({sale().CDFILIAL, sale().CDCAIXA, {}, {}, sale().NRSEQVENDA, {},
                                     QStringLiteral("UPD_ULT_MOVICLIE"), 0});
-    // What already came off each consumer's running total in this cancellation: a later
+    // What already went back onto each consumer's balance in this cancellation: a later
     // movement of the same consumer carried the earlier amounts too.
     QHash<QString, double> takenOff;
     for (int row = 0; row < moves.rows.size(); ++row) {
@@ -322,7 +328,7 @@ bool Cancellation::reverseDebit()
         if (m_in.IDDEBCONSCENTRAL == QLatin1String("S"))
             m_out.centralMirror.append({{}, {}, client, consumer, sale().NRSEQVENDA, sequence,
                                         QStringLiteral("UPD_SALDO_MOVICLIE"),
-                                        Money::RoundDec(money(moves.value(row, "VRSALDOCONS")) - taken, 2)});
+                                        Money::RoundDec(money(moves.value(row, "VRSALDOCONS")) + taken, 2)});
     }
     return true;
 }

@@ -3,8 +3,11 @@
 // printer's tape, sale after sale (host/scripts/venda-debito.txt).
 #include "hostprogram.h"
 
+#include <runtime/ptbr.h>
+
 #include <QDir>
 #include <QDirIterator>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -43,7 +46,20 @@ TEST(DebitSale, TwoPayrollDebitSalesAreSavedDebitedOnceEachWithTheirReceipt)
     ASSERT_TRUE(runHost({"--site", site, "--script", QStringLiteral(VENDACONS_SOURCE_DIR "/host/scripts/venda-debito.txt")},
                         work.path(), output))
         << output.toStdString();
-    EXPECT_EQ(tapes(site).count(QStringLiteral("COMPROVANTE DE VENDA DÉBITO CONSUMIDOR")), 2) << output.toStdString();
+    const QString tape = tapes(site);
+    EXPECT_EQ(tape.count(QStringLiteral("COMPROVANTE DE VENDA DÉBITO CONSUMIDOR")), 2) << output.toStdString();
+    // Each receipt shows what its save booked: the first sale takes the day's 15,00 of subsidy
+    // and 5,61 of the consumer's own, who owed 12,50; the second finds the subsidy spent.
+    const auto shown = [&tape](const char *label) {
+        QStringList values;
+        const QRegularExpression line(QStringLiteral("^%1 +(.+)$").arg(QString::fromUtf8(label)),
+                                      QRegularExpression::MultilineOption);
+        for (auto it = line.globalMatch(tape); it.hasNext();)
+            values << it.next().captured(1).trimmed();
+        return values;
+    };
+    EXPECT_EQ(shown("Subsídio"), (QStringList{PtBr::FormatCurr(15.0), PtBr::FormatCurr(0.0)})) << tape.toStdString();
+    EXPECT_EQ(shown("Saldo"), (QStringList{PtBr::FormatCurr(-18.11), PtBr::FormatCurr(-38.72)})) << tape.toStdString();
     {
         QSqlDatabase base = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("debitSale"));
         base.setDatabaseName(QDir(site).filePath(QStringLiteral("Dados/VendaCons.db")));
@@ -58,6 +74,10 @@ TEST(DebitSale, TwoPayrollDebitSalesAreSavedDebitedOnceEachWithTheirReceipt)
             "V.CDCONSUMIDOR = '000101')");
         EXPECT_EQ(countOf(base, QStringLiteral("SELECT COUNT(*) ") + ofTheseSales), 2);
         EXPECT_EQ(countOf(base, QStringLiteral("SELECT COUNT(DISTINCT M.NRSEQVENDA) ") + ofTheseSales), 2);
+        // The balance the receipts showed is the one saved: 12,50 + 5,61 + 20,61 owed.
+        EXPECT_EQ(countOf(base, QStringLiteral("SELECT COUNT(*) FROM MOVICLIE WHERE CDCONSUMIDOR = '000101' "
+                                               "AND ABS(VRSALDOCONS + 38.72) < 0.001")),
+                  1);
     }
     QSqlDatabase::removeDatabase(QStringLiteral("debitSale"));
 }

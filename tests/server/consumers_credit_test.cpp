@@ -3,6 +3,11 @@
 #include <server/srv_consumers.h>
 #include <server/srv_consumers_credit.h>
 
+#include <support/fakemessages.h>
+
+#include <outside/pkg_hrk00002.h>
+
+#include <runtime/clientdataset.h>
 #include <runtime/money.h>
 #include <runtime/sitepaths.h>
 
@@ -79,6 +84,13 @@ protected:
         DatabaseTest::TearDown();
     }
 
+    QStringList column(const QString &sql)
+    {
+        QStringList values;
+        for (const QList<QVariant> &row : rows(sql))
+            values << row.first().toString();
+        return values;
+    }
     int count(const QString &table) { return int(rows("SELECT COUNT(*) FROM " + table).first().first().toInt()); }
     double balanceOf(const char *family)
     {
@@ -117,8 +129,8 @@ TEST_P(CreditPurchaseWriteTest, LoadWritesMovementsCreditLinesAndBalanceInOneGo)
     ASSERT_EQ(moves.size(), 2);
     EXPECT_EQ(moves.at(1).at(0).toString(), "0000000002");
     EXPECT_EQ(moves.at(1).at(1).toString(), "0000000002");
-    // The movement keeps the amount as given, to the precision of the base's money column.
-    EXPECT_NEAR(moves.at(1).at(2).toDouble(), 12.3456, 0.005);
+    // The movement holds the amount to the cent, the same figure on every kind of base.
+    EXPECT_EQ(moves.at(1).at(2).toDouble(), 12.35);
     EXPECT_EQ(moves.at(1).at(3).toString(), "C1");
     EXPECT_TRUE(moves.at(1).at(4).isNull());
     EXPECT_EQ(document, moves.at(1).at(5).toString());
@@ -148,15 +160,58 @@ TEST_P(CreditPurchaseWriteTest, RetryOfAWrittenDepositWritesNothing)
     EXPECT_EQ(rows("SELECT DISTINCT NRDEPOSICONS FROM EXTRATOCONS").size(), 3);
 }
 
-// The partner-card recharge writes cash movements only, with its own text.
-TEST_P(CreditPurchaseWriteTest, RechargeWritesCashMovementsOnly)
+// An online load the statement server reachable at the write but silent at the send stays
+// marked pending and the cashier is told, once; sent, the mark clears and nothing is said.
+TEST_P(CreditPurchaseWriteTest, OnlineLoadNotSentIsKeptPendingAndTold)
+{
+    const struct { const char *deposit; bool sendAnswered; const char *mark; int told; } cases[] = {
+        {"2603040002", false, "P", 1},
+        {"2603040003", true, "S", 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.deposit);
+        ScopedHostServices host{Pkg_Hrk00002()};
+        int sends = 0;
+        host.table().ExtratoConsOnline = [&](const OnlineStatementRequest &, ClientDataSet &lines) {
+            StatementAnswer answer;
+            const bool probe = lines.IsEmpty();
+            sends += probe ? 0 : 1;
+            answer.answered = probe || c.sendAnswered;
+            return answer;
+        };
+        CreditPurchaseWrite load = purchase(tenders({{"001", "Dinheiro", 50}}), c.deposit);
+        load.IDEXTCONSONLINE = "S";
+        load.CDURLWSEXTCONS = "http://127.0.0.1:1/extrato";
+        FakeMessages messages;
+        QString document;
+        ASSERT_TRUE(setGravaCompCred(load, document).toBool());
+        EXPECT_EQ(sends, 1);
+        EXPECT_EQ(column(QStringLiteral("SELECT IDEXPEXTCONS FROM EXTRATOCONS WHERE NRDEPOSICONS = '") + c.deposit + "'"),
+                  QStringList{c.mark});
+        ASSERT_EQ(messages.count(), c.told);
+        if (c.told) {
+            EXPECT_TRUE(messages.calls().first().text.contains("pendente de envio"));
+        }
+    }
+}
+
+// The partner-card recharge writes cash movements only, with its own text; retried after a
+// lost answer it is found by its deposit number and written once.
+TEST_P(CreditPurchaseWriteTest, RechargeWritesCashMovementsOnlyAndOnce)
 {
     QString document;
-    ASSERT_TRUE(setGravaCompCred(purchase(tenders({{"001", "Dinheiro", 20}}), "2603040002", RecargaTarvolens), document)
-                    .toBool());
+    const CreditPurchaseWrite recharge =
+        purchase(tenders({{"001", "Dinheiro", 20}, {"002", "Cartão", 5}}), "2603040002", RecargaTarvolens);
+    ASSERT_TRUE(setGravaCompCred(recharge, document).toBool());
     EXPECT_EQ(rows("SELECT DSMOVIVEND FROM MOVCAIXA").first().first().toString(), "RECARGA TARVOLENS");
     EXPECT_EQ(count("EXTRATOCONS"), 1);
     EXPECT_EQ(balanceOf("REF"), 80.0);
+    EXPECT_TRUE(setGravaCompCred(recharge, document).toBool());
+    EXPECT_EQ(count("MOVCAIXA"), 2);
+    // Another recharge is one of its own.
+    ASSERT_TRUE(setGravaCompCred(purchase(tenders({{"001", "Dinheiro", 7}}), "2603040003", RecargaTarvolens), document)
+                    .toBool());
+    EXPECT_EQ(count("MOVCAIXA"), 3);
 }
 
 // A long description is cut to the column's 30 characters; a COO writes the document rows.

@@ -62,7 +62,22 @@ QString sorted(const Variant &value)
     return rows.join(",");
 }
 
+// A sale of the desk that took no coupon number (a cancelled attempt, a sale in progress).
+const QString saleWithoutReceipt =
+    "INSERT INTO VENDA (CDFILIAL, CDCAIXA, NRSEQVENDA, NRCUPOMFIS, IDSITUVENDA, DTABERTUR) "
+    "VALUES ('01', '001', 'S9', NULL, 'O', '2026-03-04 06:00:00')";
+
 const QList<Case> lookupCases{
+    {"DescVendaFidCampaignWithoutPointsPerBlockEarnsNothingOnBothBases",
+     {consumer("K1", "1", "B1"),
+      "INSERT INTO CAMPANHA (CDCAMPANHA, IDCAMPANHA, VRPONTOGERADESC, VRDESCVENDA) VALUES ('CZ', 'E', 0, 5)",
+      "INSERT INTO MOVPONTOCONS (CDCLIENTE, CDCONSUMIDOR, CDCAMPANHA, VRSALDOCONS, DTVALIDAPONTO) "
+      "VALUES ('C1', 'K1', 'CZ', 150, NULL)"},
+     [] { return renderColumns(getDescVendaFid("C1", "K1"), {"CDCAMPANHA", "VRSALDOCONS", "VRDESCONTO"}); }, "CZ|150|0",
+     "", "MOVPONTOCONS", failure},
+    {"CreditoPessoalLastReceiptIsTheLastNumberedOneOnBothBases",
+     {deskSale("S1", "10", "", "O", "'E'"), creditLine("S1"), saleWithoutReceipt},
+     [] { return render(getCreditoPessoal("01", "001", "", desk)); }, "True", "False", "EXTRATOCONS", failure},
     {"DescVendaFidWholeBlocksOfValidPoints", points,
      [] { return renderColumns(getDescVendaFid("C1", "K1"), {"CDCAMPANHA", "VRSALDOCONS", "VRDESCONTO"}); }, "CP|249|10",
      "", "MOVPONTOCONS", failure},

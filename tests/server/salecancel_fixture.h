@@ -17,7 +17,7 @@
 #include <QMap>
 
 // The sales a cancellation test starts from: consumer K1 of client C1 with meal (REF 100) and
-// snack (LAN 20) balances, a debit account standing at 40 and a benefit with 2 uses left; the
+// snack (LAN 20) balances, a debit account owing 40 (balance -40) and a benefit with 2 uses left; the
 // clock stands at 2026-05-04 11:20:05, the desk opened at 07:00.
 namespace {
 
@@ -63,10 +63,10 @@ protected:
                  "INSERT INTO PRODUTO (CDPRODUTO, NMPRODUTO) VALUES ('P1', 'Prato feito'), ('P2', 'Suco')",
                  "INSERT INTO PRODLOJA (CDFILIAL, CDLOJA, CDPRODUTO, CDPORIMPPROD, IDIMPCANITEM) "
                  "VALUES ('01', 'L1', 'P1', 'COZ', 'S')",
-                 // An earlier debit purchase: the account's running total stands at 40.
+                 // An earlier debit purchase of 40: the account's balance after it is -40.
                  "INSERT INTO MOVICLIE (CDCLIENTE, CDCONSUMIDOR, NRSEQMOVCLI, CDFILIAL, CDCAIXA, NRSEQVENDA, DTMOVIMCLIE, "
                  "DTMOVCLI, IDTIPMOCVLI, VRMOVCLI, VRSALDOCONS, VRSALDPECONS) VALUES ('C1', 'K1', '0000000001', '01', "
-                 "'001', 'OLD', '2026-05-03 00:00:00', '2026-05-03 12:00:00', 'D', 40, 40, 0)",
+                 "'001', 'OLD', '2026-05-03 00:00:00', '2026-05-03 12:00:00', 'D', 40, -40, 0)",
                  "INSERT INTO MOVBENEFICIOCTR (CDCLIENTE, CDCONSUMIDOR, CDCAMPANHA, NRSEQPRODCAMP, NRSEQBENEFICIO, "
                  "QTDEBENEFICIO) VALUES ('C1', 'K1', 'CP1', '1', '1', 2)"})
             exec(sql);

@@ -63,19 +63,19 @@ TEST_P(CancelConsumerSale, GivesBackBalancesBenefitsAndPointsOnceAndMarksTheSale
         for (const auto &row : rows("SELECT CDFAMILISALD, VRSALDCONEXT FROM EXTRATOCONS WHERE NRSEQVENDA = '" + seq
                                     + "' AND IDTPMOVEXT = 'C'"))
             EXPECT_EQ(row.at(1).toDouble(), row.at(0).toString() == "REF" ? 100.0 : 20.0);
-        // The debit account: the sale's rows cancelled, the running total as before the sale.
+        // The debit account: the sale's rows cancelled, the balance as before the sale.
         if (c.debit > 0) {
             EXPECT_EQ(column("SELECT DISTINCT IDTIPMOCVLI FROM MOVICLIE WHERE NRSEQVENDA = '" + seq + "'"),
                       QStringList{"X"});
         }
-        EXPECT_EQ(debitBalance(), 40.0);
+        EXPECT_EQ(debitBalance(), -40.0);
         EXPECT_EQ(benefitUses(), 2);
         EXPECT_EQ(column("SELECT COALESCE(IDTPOPERITFIDEL, '') FROM ITFIDELIDADE WHERE NRSEQVENDA = '" + seq
                          + "' ORDER BY NRSEQUITVEND"),
                   (QStringList{"", "C"}));
         // The roll-forward of the debit account agrees with the cancellation.
         ASSERT_FALSE(setAtualizaDebCons("01", "C1", "K1", "OP", QDateTime(QDate(2026, 5, 1), QTime(0, 0))).isFailure());
-        EXPECT_EQ(debitBalance(), 40.0);
+        EXPECT_EQ(debitBalance(), -40.0);
 
         // The same number again: nothing found, nothing changes.
         const Snapshot cancelled = snapshot();
@@ -88,13 +88,13 @@ TEST_P(CancelConsumerSale, GivesBackBalancesBenefitsAndPointsOnceAndMarksTheSale
 }
 
 // Two debit movements of one consumer in the sale: the central base is told each one's new
-// running total, the later one without the earlier amount as well as its own.
-TEST_P(CancelConsumerSale, TheCentralMirrorGetsEachMovementsBalanceWithoutEveryAmountBeforeIt)
+// balance, the later one given back the earlier amount as well as its own.
+TEST_P(CancelConsumerSale, TheCentralMirrorGetsEachMovementsBalanceWithEveryAmountGivenBack)
 {
     saveConsumerSale("0000000201", "201", "DEB", {}, 12.0);
     exec("INSERT INTO MOVICLIE (CDCLIENTE, CDCONSUMIDOR, NRSEQMOVCLI, CDFILIAL, CDCAIXA, NRSEQVENDA, DTMOVIMCLIE, "
          "DTMOVCLI, IDTIPMOCVLI, VRMOVCLI, VRSALDOCONS, VRSALDPECONS) VALUES ('C1', 'K1', '9999999999', '01', '001', "
-         "'0000000201', '2026-12-31 00:00:00', '2026-12-31 23:00:00', 'D', 3, 55, 0)");
+         "'0000000201', '2026-12-31 00:00:00', '2026-12-31 23:00:00', 'D', 3, -55, 0)");
     QList<CentralMovementUpdate> mirrored;
     Pkg_Hrk00002 services;
     services.UpdMoviclieCentral = [&mirrored](const CentralMovementUpdate &update) {
@@ -111,11 +111,11 @@ TEST_P(CancelConsumerSale, TheCentralMirrorGetsEachMovementsBalanceWithoutEveryA
     for (const CentralMovementUpdate &update : mirrored)
         if (update.operation == QLatin1String("UPD_SALDO_MOVICLIE"))
             balances << update.value;
-    EXPECT_EQ(balances, (QList<double>{40.0, 40.0}));
+    EXPECT_EQ(balances, (QList<double>{-40.0, -40.0}));
     QList<double> local;
     for (const auto &row : rows("SELECT VRSALDOCONS FROM MOVICLIE WHERE NRSEQVENDA = '0000000201' ORDER BY NRSEQMOVCLI"))
         local << row.first().toDouble();
-    EXPECT_EQ(local, (QList<double>{40.0, 40.0}));
+    EXPECT_EQ(local, (QList<double>{-40.0, -40.0}));
 }
 
 TEST_P(CancelConsumerSale, BaseFailingMidwayRollsEverythingBack)
@@ -231,6 +231,58 @@ TEST_P(CancelSale, ElectronicKindsKeepOrSetTheStatusAndKeepThePrintedMark)
               "CAIKEY451");
     ASSERT_EQ(getVendaNFisc(request("000000452", "NFCe-Sat")).packet().rows.size(), 2);
     EXPECT_EQ(text("SELECT IDSITUVENDA || IDSTATUSNFCE || IDIMPVENDA FROM VENDA WHERE NRSEQVENDA = '0000000004'"), "CCA");
+}
+
+// The screen cancels with no document text of its own: the one the sale holds stays, whether
+// the text comes empty or null; a text given replaces it.
+TEST_P(CancelSale, CancellationDocumentStoredIsKeptWhenNoneIsGiven)
+{
+    const struct { const char *seq, *number, *kind; QString given, kept; } cases[] = {
+        {"0000000005", "000000455", "NFCe", QString(), "XML-ANTES"},
+        {"0000000006", "000000456", "NFCe", QString(""), "XML-ANTES"},
+        {"0000000007", "000000457", "NFCe-Sat", QString(), "XML-ANTES"},
+        {"0000000008", "000000458", "NFCe", QString("XML-NOVO"), "XML-NOVO"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.seq);
+        saveCashSale(c.seq, "", "", c.number);
+        exec("UPDATE VENDA SET DSARQXMLCANCNFCE = 'XML-ANTES' WHERE NRSEQVENDA = :S", {{"S", QString(c.seq)}});
+        SaleCancelRequest r = request(c.number, c.kind);
+        r.DSARQXMLCANCNFCE = c.given;
+        ASSERT_EQ(getVendaNFisc(r).packet().rows.size(), 2);
+        EXPECT_EQ(text(QStringLiteral("SELECT DSARQXMLCANCNFCE FROM VENDA WHERE NRSEQVENDA = '") + c.seq + "'"), c.kept);
+    }
+}
+
+// A cancelled debit the central base was not told of stays marked pending and the cashier is
+// told so, once; told, the mark clears and nothing is said.
+TEST_P(CancelSale, CentralDebitMirrorThatFailsIsKeptPendingAndTold)
+{
+    const struct { const char *seq, *number; bool answers; const char *mark; int told; } cases[] = {
+        {"0000000011", "311", false, "CP", 1},
+        {"0000000012", "312", true, "CS", 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.seq);
+        saveConsumerSale(c.seq, c.number, "DEB", {}, 12.0);
+        ScopedHostServices host{Pkg_Hrk00002()};
+        int calls = 0;
+        host.table().UpdMoviclieCentral = [&](const CentralMovementUpdate &) {
+            ++calls;
+            return c.answers ? HostResult{true, {}} : HostResult{false, QStringLiteral("sem conexão")};
+        };
+        SaleCancelRequest r = request(c.number, "C");
+        r.IDDEBCONSCENTRAL = "S";
+        FakeMessages messages;
+        ASSERT_EQ(getVendaNFisc(r).packet().rows.size(), 2);
+        EXPECT_EQ(calls, 2); // the sale's rows marked, the consumer's balance given back
+        EXPECT_EQ(text(QStringLiteral("SELECT IDSITUVENDA || IDEXPDEBCENT FROM VENDA WHERE NRSEQVENDA = '") + c.seq + "'"),
+                  c.mark);
+        ASSERT_EQ(messages.count(), c.told);
+        if (c.told) {
+            EXPECT_TRUE(messages.calls().first().text.contains("pendente de envio à base central"));
+        }
+    }
 }
 
 TEST_P(CancelSale, OnlineStatementExportLeftPendingWhenTheServerDoesNotAnswer)
