@@ -30,7 +30,7 @@ namespace {
 
 // Raised whenever what a capture holds or how it is normalised changes: kept captures of an
 // older harness are not used.
-constexpr int CaptureVersion = 1;
+constexpr int CaptureVersion = 4;
 constexpr int RunLimitMs = 300000;
 constexpr int PollMs = 50;
 constexpr int PartLimit = 60; // lines of a diff a failure report shows
@@ -51,6 +51,7 @@ const QStringList DrawnColumns{
     "NRACESSONFCE",   "NRACESSOCANC",    "NRPROTOCOLONFCE", "NRPROTOCOLOCANC", "NRRECIBONFCE", "NRLANCTONFCE",
     "NRVENDAEXT",     "NRSEQMOVEXT",     "NRSEQUMOVI",      "NRSEQMOVCLI",   "NRSEQMOVCAIXA",  "NRDEPOSICONS",
     "NRPEDIDOQUB",    "NRSEQCAIXADOCNF", "NRSEQUENCIAL",    "CDNSUTEFMOB",   "CDNSUHOSTTEF",   "NRSEQIMPRLOJA",
+    "CDSENHAPED",
 };
 
 struct SiteState
@@ -88,41 +89,49 @@ QString textOf(const QVariant &value)
     return value.toString();
 }
 
-void readBase(const QString &site, SiteState &state)
+// `work` on a connection of its own to the site's base, closed after it.
+bool withBase(const QString &site, const std::function<bool(QSqlDatabase &)> &work)
 {
     const QString connection = QStringLiteral("differential-") + QUuid::createUuid().toString(QUuid::Id128);
+    bool ok = false;
     {
         QSqlDatabase base = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
         base.setDatabaseName(QDir(site).filePath(BaseFile));
-        base.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
-        if (base.open()) {
-            QStringList tables;
-            QSqlQuery list(base);
-            list.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"));
-            while (list.next())
-                tables << list.value(0).toString();
-            for (const QString &table : tables) {
-                if (LeftOutTables.contains(table, Qt::CaseInsensitive))
-                    continue;
-                QSqlQuery query(base);
-                if (!query.exec(QStringLiteral("SELECT * FROM \"%1\"").arg(table)))
-                    continue;
-                QStringList columns;
-                for (int i = 0; i < query.record().count(); ++i)
-                    columns << query.record().fieldName(i).toUpper();
-                state.names.insert(table, columns);
-                QStringList &rows = state.rows[table];
-                while (query.next()) {
-                    QStringList cells;
-                    for (int i = 0; i < columns.size(); ++i)
-                        cells << textOf(query.value(i));
-                    rows << cells.join(QChar(0x1f));
-                }
-                rows.sort();
-            }
-        }
+        ok = base.open() && work(base);
     }
     QSqlDatabase::removeDatabase(connection);
+    return ok;
+}
+
+void readBase(const QString &site, SiteState &state)
+{
+    withBase(site, [&state](QSqlDatabase &base) {
+        QStringList tables;
+        QSqlQuery list(base);
+        list.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"));
+        while (list.next())
+            tables << list.value(0).toString();
+        for (const QString &table : tables) {
+            if (LeftOutTables.contains(table, Qt::CaseInsensitive))
+                continue;
+            QSqlQuery query(base);
+            if (!query.exec(QStringLiteral("SELECT * FROM \"%1\"").arg(table)))
+                continue;
+            QStringList columns;
+            for (int i = 0; i < query.record().count(); ++i)
+                columns << query.record().fieldName(i).toUpper();
+            state.names.insert(table, columns);
+            QStringList &rows = state.rows[table];
+            while (query.next()) {
+                QStringList cells;
+                for (int i = 0; i < columns.size(); ++i)
+                    cells << textOf(query.value(i));
+                rows << cells.join(QChar(0x1f));
+            }
+            rows.sort();
+        }
+        return true;
+    });
 }
 
 SiteState readSite(const QString &site)
@@ -165,11 +174,15 @@ QString normalised(QString text)
 {
     static const QList<std::pair<QRegularExpression, QString>> rules{
         {QRegularExpression(QStringLiteral("\\d{44}")), QStringLiteral("<chave>")},
+        {QRegularExpression(QStringLiteral("[0-9a-fA-F]{8}-[0-9a-fA-F]{4}-[0-9a-fA-F]{4}-[0-9a-fA-F]{4}-[0-9a-fA-F]{12}")),
+         QStringLiteral("<id>")},
+        {QRegularExpression(QStringLiteral("<hEmi>\\d+</hEmi>")), QStringLiteral("<hEmi><hora></hEmi>")},
         {QRegularExpression(QStringLiteral("\\d{4}-\\d{2}-\\d{2}[T ]\\d{2}:\\d{2}(:\\d{2}(\\.\\d+)?)?([+-]\\d{2}:?\\d{2}|Z)?")),
          QStringLiteral("<data-hora>")},
         {QRegularExpression(QStringLiteral("\\d{2}/\\d{2}/\\d{4}( \\d{2}:\\d{2}(:\\d{2})?)?")), QStringLiteral("<data>")},
         {QRegularExpression(QStringLiteral("\\d{4}-\\d{2}-\\d{2}")), QStringLiteral("<data>")},
         {QRegularExpression(QStringLiteral("\\b20\\d{6}(\\d{6})?\\b")), QStringLiteral("<data>")},
+        {QRegularExpression(QStringLiteral("\\b\\d{12}(?=PD_)")), QStringLiteral("<data>")},
         {QRegularExpression(QStringLiteral("\\b\\d{2}:\\d{2}(:\\d{2}(\\.\\d+)?)?\\b")), QStringLiteral("<hora>")},
     };
     for (const auto &[pattern, replacement] : rules)
@@ -210,12 +223,28 @@ QStringList cdsRows(const QByteArray &bytes)
     return rows;
 }
 
+// A document's or the log's running numbers: zero-padded numbers of six digits or more (sale,
+// coupon, card transaction); codes of five digits and amounts stay.
+QString withoutRunningNumbers(QString text)
+{
+    static const QRegularExpression padded(QStringLiteral("\\b0\\d{5,}\\b"));
+    static const QRegularExpression password(QStringLiteral("(SENHA:? *)\\d+"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression ticket(QStringLiteral("(PD_\\d+_\\d+_)\\d+"));
+    return text.replace(padded, QStringLiteral("<n>"))
+        .replace(password, QStringLiteral("\\1<n>"))
+        .replace(ticket, QStringLiteral("\\1<n>"));
+}
+
 // What a file gained: the lines after what it held before when it only grew, else the lines
 // it lost and the lines it gained.
 QStringList fileChange(const QString &path, const QByteArray &before, const QByteArray &after, bool existed, bool exists)
 {
     if (!exists)
         return {QStringLiteral("(apagado)")};
+    // A picture (the document's QR code) holds the key and the time: that it changed is enough.
+    if (after.contains('\0'))
+        return {existed ? QStringLiteral("(binário, mudou)") : QStringLiteral("(binário, novo)")};
     const bool table = path.endsWith(QLatin1String(".cds"), Qt::CaseInsensitive);
     const QStringList old = table ? (existed ? cdsRows(before) : QStringList()) : linesOf(before);
     const QStringList now = table ? cdsRows(after) : linesOf(after);
@@ -296,7 +325,7 @@ Capture captureBetween(const SiteState &before, const SiteState &after)
             continue;
         QStringList change = fileChange(path, before.files.value(path), after.files.value(path), existed, exists);
         for (QString &line : change)
-            line = normalised(line);
+            line = withoutRunningNumbers(normalised(line));
         capture.parts.insert(QStringLiteral("arquivo ") + normalised(path), change);
     }
     QMap<QString, QMap<QString, QString>> drawn;
@@ -312,18 +341,25 @@ Capture captureBetween(const SiteState &before, const SiteState &after)
 
 // The host's log lines of one scenario, without the harness's own steps and with the
 // scenario's script lines counted from its own first line.
-QStringList logOf(const QStringList &lines, int firstLine)
+QStringList logOf(const QStringList &lines, int firstLine, int lastLine)
 {
+    static const QRegularExpression waitLine(QStringLiteral("roteiro, linha \\d+: wait \\d+$"));
     static const QRegularExpression stepLine(QStringLiteral("(roteiro(?:, linha| FALHOU na linha) )(\\d+)"));
     QStringList log;
     for (QString line : lines) {
+        // The harness's marks, the checks' echo and the waits (whose place among the
+        // messages of work still running is a matter of timing).
         if (line.contains(QLatin1String(": sync ")) || line.contains(QLatin1String("roteiro: ")))
             continue;
+        if (waitLine.match(line).hasMatch())
+            continue;
         const QRegularExpressionMatch match = stepLine.match(line);
+        if (match.hasMatch() && (match.captured(2).toInt() < firstLine || match.captured(2).toInt() > lastLine))
+            continue; // the harness's own steps around the scenario
         if (match.hasMatch())
             line.replace(match.capturedStart(2), match.capturedLength(2),
                          QString::number(match.captured(2).toInt() - firstLine + 1));
-        log << normalised(line);
+        log << withoutRunningNumbers(normalised(line));
     }
     return log;
 }
@@ -450,7 +486,8 @@ int playRun(Desk desk, const Segment &segment, const SiteSetup &setup, QList<Cap
             break;
         }
     }
-    const QString text = QString::fromUtf8(host.readAll());
+    // The run's own folders are not part of what the till did.
+    const QString text = QString::fromUtf8(host.readAll()).replace(work.path(), QStringLiteral("<pasta>"));
     output += text;
     const QStringList lines = text.split(QLatin1Char('\n'));
 
@@ -468,7 +505,7 @@ int playRun(Desk desk, const Segment &segment, const SiteSetup &setup, QList<Cap
             logs[current] << line;
     }
     for (int i = 0; i < segment.chain.size() && i < next; ++i)
-        captures[offset + i].log = logOf(logs.at(i), blocks.at(i).firstLine);
+        captures[offset + i].log = logOf(logs.at(i), blocks.at(i).firstLine, blocks.at(i).lastLine);
 
     if (next > segment.chain.size())
         return -1;
@@ -478,7 +515,7 @@ int playRun(Desk desk, const Segment &segment, const SiteSetup &setup, QList<Cap
         return -2;
     Capture &capture = captures[offset + ended];
     capture = captureBetween(before, readSite(site));
-    capture.log = logOf(logs.at(ended), blocks.at(ended).firstLine);
+    capture.log = logOf(logs.at(ended), blocks.at(ended).firstLine, blocks.at(ended).lastLine);
     static const QRegularExpression failed(QStringLiteral("roteiro FALHOU na linha (\\d+).*"));
     capture.outcome = QStringLiteral("o host terminou sem concluir o roteiro");
     for (const QString &line : capture.log) {
@@ -635,6 +672,18 @@ Capture fresh(Desk desk, const Scenario &scenario, const SiteSetup &setup)
         }
     }
     return capture;
+}
+
+bool execute(const QString &site, const QStringList &statements)
+{
+    return withBase(site, [&statements](QSqlDatabase &base) {
+        for (const QString &statement : statements) {
+            QSqlQuery query(base);
+            if (!query.exec(statement))
+                return false;
+        }
+        return true;
+    });
 }
 
 QList<int> everyPairOnce(int count)

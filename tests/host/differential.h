@@ -77,6 +77,9 @@ Capture fresh(Desk desk, const Scenario &scenario, const SiteSetup &setup);
 // another one when its own checks have already ended a run.
 QString withoutChecks(const QString &script);
 
+// Runs each statement on the site's SQLite base; false at the first that fails.
+bool execute(const QString &site, const QStringList &statements);
+
 // An order of `count` nodes in which every ordered pair (a, b), a == b too, follows each
 // other exactly once: a walk over every edge of the complete graph with loops.
 QList<int> everyPairOnce(int count);

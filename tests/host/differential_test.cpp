@@ -14,9 +14,6 @@
 #include <QDir>
 #include <QFile>
 #include <QSet>
-#include <QSqlDatabase>
-#include <QSqlQuery>
-#include <QUuid>
 
 #include <gtest/gtest.h>
 
@@ -39,25 +36,7 @@ QByteArray printersDown(const char *state)
     return QByteArray(state);
 }
 
-// Runs each statement on the site's base; false at the first that fails.
-bool execute(const QString &site, const QStringList &statements)
-{
-    const QString connection = QStringLiteral("differential-setup-") + QUuid::createUuid().toString(QUuid::Id128);
-    bool ok = true;
-    {
-        QSqlDatabase base = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-        base.setDatabaseName(QDir(site).filePath(QStringLiteral("Dados/VendaCons.db")));
-        ok = base.open();
-        for (const QString &statement : statements) {
-            if (!ok)
-                break;
-            QSqlQuery query(base);
-            ok = query.exec(statement);
-        }
-    }
-    QSqlDatabase::removeDatabase(connection);
-    return ok;
-}
+using Differential::execute;
 
 // Every site lets a consumer sale be completed with other payments: the complement scripts
 // need it, and where a balance or maximum covers the sale it changes nothing.
