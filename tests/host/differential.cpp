@@ -30,7 +30,7 @@ namespace {
 
 // Raised whenever what a capture holds or how it is normalised changes: kept captures of an
 // older harness are not used.
-constexpr int CaptureVersion = 4;
+constexpr int CaptureVersion = 5;
 constexpr int RunLimitMs = 300000;
 constexpr int PollMs = 50;
 constexpr int PartLimit = 60; // lines of a diff a failure report shows
@@ -326,7 +326,7 @@ Capture captureBetween(const SiteState &before, const SiteState &after)
         QStringList change = fileChange(path, before.files.value(path), after.files.value(path), existed, exists);
         for (QString &line : change)
             line = withoutRunningNumbers(normalised(line));
-        capture.parts.insert(QStringLiteral("arquivo ") + normalised(path), change);
+        capture.parts.insert(QStringLiteral("arquivo ") + withoutRunningNumbers(normalised(path)), change);
     }
     QMap<QString, QMap<QString, QString>> drawn;
     for (auto it = after.rows.cbegin(); it != after.rows.cend(); ++it) {
@@ -422,7 +422,7 @@ int playRun(Desk desk, const Segment &segment, const SiteSetup &setup, QList<Cap
         const Scenario &scenario = *segment.chain.at(i);
         if (i > 0)
             add(QStringLiteral("wait-form"));
-        add(QStringLiteral("sync %1/%2").arg(marks).arg(i));
+        add(QStringLiteral("sync %1/%2").arg(marks).arg(2 * i));
         const QString text = readText(scriptsFolder() + scenario.script);
         Block block;
         block.scenario = i;
@@ -430,10 +430,11 @@ int playRun(Desk desk, const Segment &segment, const SiteSetup &setup, QList<Cap
         add(i == 0 && segment.firstIsPredecessor ? withoutChecks(text) : text);
         block.lastLine = int(script.size());
         blocks << block;
+        // What it left is read before the cashier frees the till for the next one.
+        add(QStringLiteral("sync %1/%2").arg(marks).arg(2 * i + 1));
         if (i + 1 < segment.chain.size() && !scenario.handOver.isEmpty())
             add(scenario.handOver);
     }
-    add(QStringLiteral("sync %1/%2").arg(marks).arg(segment.chain.size()));
     const QString scriptPath = work.filePath(QStringLiteral("roteiro.txt"));
     {
         QFile file(scriptPath);
@@ -454,31 +455,32 @@ int playRun(Desk desk, const Segment &segment, const SiteSetup &setup, QList<Cap
 
     SiteState start;
     SiteState before;
+    // Sync 2i comes before scenario i plays, sync 2i + 1 right after it.
+    const int marksCount = 2 * int(segment.chain.size());
     int next = 0; // the sync awaited
     QElapsedTimer clock;
     clock.start();
-    const auto reached = [&](int index) {
-        if (index > 0) {
-            const SiteState after = readSite(site);
-            Capture &capture = captures[offset + index - 1];
-            capture = captureBetween(before, after);
+    const auto reached = [&](int mark) {
+        const int index = mark / 2;
+        if (mark % 2 == 1) {
+            Capture &capture = captures[offset + index];
+            capture = captureBetween(before, readSite(site));
             capture.outcome = QStringLiteral("concluído");
-        }
-        if (index == 0)
-            start = readSite(site);
-        else if (index < segment.chain.size())
-            restore(site, start);
-        if (index < segment.chain.size()) {
+        } else {
+            if (index == 0)
+                start = readSite(site);
+            else
+                restore(site, start);
             const Scenario &scenario = *segment.chain.at(index);
             writeFaults(site, scenario);
             if (scenario.prepare && !scenario.prepare(site))
                 output += QStringLiteral("\n(%1 could not be prepared)\n").arg(scenario.name);
             before = readSite(site);
         }
-        QFile::remove(QStringLiteral("%1/%2").arg(marks).arg(index));
+        QFile::remove(QStringLiteral("%1/%2").arg(marks).arg(mark));
     };
     while (!host.waitForFinished(PollMs)) {
-        if (next <= segment.chain.size() && QFileInfo::exists(QStringLiteral("%1/%2").arg(marks).arg(next)))
+        if (next < marksCount && QFileInfo::exists(QStringLiteral("%1/%2").arg(marks).arg(next)))
             reached(next++);
         if (clock.elapsed() > RunLimitMs) {
             host.kill();
@@ -491,28 +493,32 @@ int playRun(Desk desk, const Segment &segment, const SiteSetup &setup, QList<Cap
     output += text;
     const QStringList lines = text.split(QLatin1Char('\n'));
 
-    // The log of each scenario: the lines between its sync and the next one.
+    // The log of each scenario: the lines between its two syncs.
     QList<QStringList> logs(segment.chain.size());
     int current = -1;
     static const QRegularExpression syncLine(QStringLiteral("roteiro, linha \\d+: sync .*/(\\d+)$"));
     for (const QString &line : lines) {
         const QRegularExpressionMatch match = syncLine.match(line.trimmed());
         if (match.hasMatch()) {
-            current = match.captured(1).toInt();
+            const int mark = match.captured(1).toInt();
+            current = mark % 2 == 0 ? mark / 2 : -1;
             continue;
         }
         if (current >= 0 && current < logs.size())
             logs[current] << line;
     }
-    for (int i = 0; i < segment.chain.size() && i < next; ++i)
+    for (int i = 0; i < segment.chain.size() && 2 * i + 1 < next; ++i)
         captures[offset + i].log = logOf(logs.at(i), blocks.at(i).firstLine, blocks.at(i).lastLine);
 
-    if (next > segment.chain.size())
+    if (next == marksCount)
         return -1;
-    // The run ended inside a scenario: what it left up to there, and why.
-    const int ended = next - 1;
-    if (ended < 0)
+    if (next == 0)
         return -2;
+    // The run ended after a scenario had ended (in its hand-over): the run is taken up again from it.
+    if (next % 2 == 0)
+        return next / 2 - 1;
+    // The run ended inside a scenario: what it left up to there, and why.
+    const int ended = next / 2;
     Capture &capture = captures[offset + ended];
     capture = captureBetween(before, readSite(site));
     capture.log = logOf(logs.at(ended), blocks.at(ended).firstLine, blocks.at(ended).lastLine);
