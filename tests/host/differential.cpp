@@ -30,7 +30,7 @@ namespace {
 
 // Raised whenever what a capture holds or how it is normalised changes: kept captures of an
 // older harness are not used.
-constexpr int CaptureVersion = 6;
+constexpr int CaptureVersion = 7;
 constexpr int RunLimitMs = 300000;
 constexpr int PollMs = 50;
 constexpr int PartLimit = 60; // lines of a diff a failure report shows
@@ -346,7 +346,8 @@ Capture captureBetween(const SiteState &before, const SiteState &after)
 QStringList logOf(const QStringList &lines, int firstLine, int lastLine)
 {
     static const QRegularExpression waitLine(QStringLiteral("roteiro, linha \\d+: wait \\d+$"));
-    static const QRegularExpression stepLine(QStringLiteral("(roteiro(?:, linha| FALHOU na linha) )(\\d+)"));
+    static const QRegularExpression stepLine(
+        QStringLiteral("(roteiro(?:, linha| FALHOU na linha| FALHOU: a tela de venda fechou antes da linha) )(\\d+)"));
     QStringList log;
     for (QString line : lines) {
         // The harness's marks, the checks' echo and the waits (whose place among the
@@ -646,8 +647,17 @@ Played play(Desk desk, const QList<const Scenario *> &chain, const SiteSetup &se
         played.started = true;
         if (ended < 0 || ended + 1 >= segment.chain.size())
             break;
-        if (segment.firstIsPredecessor && ended == 0)
-            break; // it ends the run even without its checks: nothing can follow it
+        if (segment.firstIsPredecessor && ended == 0) {
+            // It ends the host run even without its checks: nothing can follow it. The next
+            // one starts a run of its own.
+            played.endedTheRun << offset;
+            offset += 1;
+            segment.chain = segment.chain.mid(1);
+            segment.firstIsPredecessor = false;
+            if (segment.chain.size() < 2)
+                break;
+            continue;
+        }
         // Taken up again in a new run from the scenario that ended this one, without its checks.
         offset += ended;
         segment.chain = segment.chain.mid(ended);

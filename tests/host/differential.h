@@ -61,6 +61,7 @@ struct Played
     QList<Capture> captures; // one per scenario of the chain, in order; not played ones empty
     QString output;          // the host's output, for a failure report
     bool started = false;    // the site was made and the host ran
+    QList<int> endedTheRun;  // scenarios that end the host run: the one after each played in a new run
 };
 
 // Plays `chain` on one fresh site of `desk` in one host run, each scenario after the one

@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <iostream>
 
 namespace {
 
@@ -227,14 +228,20 @@ TEST_P(DifferentialHost, EachScriptAfterAnotherGivesWhatItGivesOnAFreshSite)
             continue;
         }
         const QString diff = Differential::differences(alone, after);
-        if (diff.isEmpty())
-            continue;
-        if (i == 0) {
+        if (i == 0 || played.endedTheRun.contains(i - 1)) {
+            if (i > 0)
+                std::cout << "NOTE " << desk_.toStdString() << ": " << scenario.name.toStdString()
+                          << " cannot follow " << chain.at(i - 1)->name.toStdString()
+                          << ", which ends the host run; it was played first in a new run\n";
+            if (diff.isEmpty())
+                continue;
             ADD_FAILURE() << desk_.toStdString() << ": " << scenario.name.toStdString()
                           << " first in a run differs from its own fresh run (the comparison cannot hold):\n"
                           << diff.toStdString();
             continue;
         }
+        if (diff.isEmpty())
+            continue;
         // Whether the script before it is enough, or the longer run is needed.
         QString alsoAlone;
         if (i > 1) {
