@@ -39,13 +39,16 @@ QByteArray printersDown(const char *state)
 
 using Differential::execute;
 
-// Every site lets a consumer sale be completed with other payments: the complement scripts
-// need it, and where a balance or maximum covers the sale it changes nothing.
-const Differential::SiteSetup completedConsumerSales{
-    QStringLiteral("IDPERCOMVENCPDC=S"), [](const QString &site) {
-        return editFile(QDir(site).filePath(QStringLiteral("PARAMETROSQUB.CDS")), QString(), QString(),
-                        QStringLiteral("IDPERCOMVENCPDC"), QStringLiteral("S"));
-    }};
+// The demo site as --init-site writes it.
+const Differential::SiteSetup demoSite{QStringLiteral("demo"), {}};
+
+// The till lets a consumer sale be completed with other payments: the complement scripts need
+// it. Set for them alone: with it, the other consumer scripts end on the completion question.
+bool completedConsumerSales(const QString &site)
+{
+    return editFile(QDir(site).filePath(QStringLiteral("PARAMETROSQUB.CDS")), QString(), QString(),
+                    QStringLiteral("IDPERCOMVENCPDC"), QStringLiteral("S"));
+}
 
 const QString consumer1001 = QStringLiteral("CDCLIENTE = '000002' AND CDCONSUMIDOR = '000101'");
 
@@ -53,7 +56,7 @@ const QString consumer1001 = QStringLiteral("CDCLIENTE = '000002' AND CDCONSUMID
 // snacks' daily limit out of the way: a sale of 20,00 of snacks falls short of the balance.
 bool snackBalanceOf1501(const QString &site)
 {
-    return editFile(QDir(site).filePath(QStringLiteral("Dados/Cadastros/ProdrServ.cds")), QStringLiteral("CDPRODUTO"),
+    return completedConsumerSales(site) && editFile(QDir(site).filePath(QStringLiteral("Dados/Cadastros/ProdrServ.cds")), QStringLiteral("CDPRODUTO"),
                     QStringLiteral("01001"), QStringLiteral("IDCARGAUTOPR"), QStringLiteral("N"))
            && execute(site,
                       {QStringLiteral("UPDATE FAMSALDOFILI SET VRCONSDIAFAM = 100 WHERE CDFAMILISALD = 'LAN'"),
@@ -74,7 +77,7 @@ bool snackBalanceOf1501(const QString &site)
 // The store's daily debit maximum leaves 15,01 to badge 1001 after what it spent today.
 bool dailyDebitOf1501(const QString &site)
 {
-    return execute(site, {QStringLiteral("UPDATE TIPOCONSLOJA SET VRMAXCONSDIAD = 15.01 + (SELECT COALESCE(SUM(VRMOVCLI), "
+    return completedConsumerSales(site) && execute(site, {QStringLiteral("UPDATE TIPOCONSLOJA SET VRMAXCONSDIAD = 15.01 + (SELECT COALESCE(SUM(VRMOVCLI), "
                                          "0) FROM MOVICLIE WHERE CDCONSUMIDOR = '000101' AND NRSEQVENDA <> '') WHERE "
                                          "CDTIPOCONS = '01'")});
 }
@@ -209,7 +212,7 @@ TEST_P(DifferentialHost, EachScriptAfterAnotherGivesWhatItGivesOnAFreshSite)
     for (int node : chainsOf(desk).at(GetParam().index))
         chain << all.at(node);
 
-    const Differential::Played played = Differential::play(desk, chain, completedConsumerSales);
+    const Differential::Played played = Differential::play(desk, chain, demoSite);
     ASSERT_TRUE(played.started) << played.output.toStdString();
 
     QStringList names;
@@ -218,7 +221,7 @@ TEST_P(DifferentialHost, EachScriptAfterAnotherGivesWhatItGivesOnAFreshSite)
     const QString desk_ = Differential::tillName(desk);
     for (int i = 0; i < chain.size(); ++i) {
         const Scenario &scenario = *chain.at(i);
-        const Differential::Capture alone = Differential::fresh(desk, scenario, completedConsumerSales);
+        const Differential::Capture alone = Differential::fresh(desk, scenario, demoSite);
         ASSERT_TRUE(alone.played()) << scenario.name.toStdString() << " alone on a fresh " << desk_.toStdString()
                                     << " site did not play";
         const Differential::Capture &after = played.captures.at(i);
@@ -245,7 +248,7 @@ TEST_P(DifferentialHost, EachScriptAfterAnotherGivesWhatItGivesOnAFreshSite)
         // Whether the script before it is enough, or the longer run is needed.
         QString alsoAlone;
         if (i > 1) {
-            const Differential::Played pair = Differential::play(desk, {chain.at(i - 1), chain.at(i)}, completedConsumerSales);
+            const Differential::Played pair = Differential::play(desk, {chain.at(i - 1), chain.at(i)}, demoSite);
             alsoAlone = pair.captures.value(1).played() && Differential::differences(alone, pair.captures.at(1)).isEmpty()
                             ? QStringLiteral(" (only after the whole run: %1)").arg(names.mid(0, i).join(" -> "))
                             : QStringLiteral(" (also right after it alone)");
