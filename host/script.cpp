@@ -83,6 +83,13 @@ bool parseLine(const QString &line, Step &step, QString *error)
             *error = QStringLiteral("type sem texto");
         return !step.text.isEmpty();
     }
+    if (command == QLatin1String("sync")) {
+        step.kind = StepKind::Sync;
+        step.target = rest(line, 1);
+        if (step.target.isEmpty())
+            *error = QStringLiteral("sync sem arquivo");
+        return !step.target.isEmpty();
+    }
     if (command == QLatin1String("click") || command == QLatin1String("screenshot")) {
         step.kind = command == QLatin1String("click") ? StepKind::Click : StepKind::Screenshot;
         step.target = rest(line, 1);
@@ -220,6 +227,8 @@ QString describe(const Step &step)
         return QStringLiteral("clock +%1").arg(step.milliseconds / 1000);
     case StepKind::Timer:
         return QStringLiteral("timer ") + step.target;
+    case StepKind::Sync:
+        return QStringLiteral("sync ") + step.target;
     }
     return QString();
 }

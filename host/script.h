@@ -13,13 +13,13 @@
 // line ("#" starts a comment line). host/README.md documents the steps.
 namespace HostScript {
 
-enum class StepKind { WaitForm, Key, Type, Click, Answer, Wait, Screenshot, Expect, ExpectRow, Quit, Clock, Timer };
+enum class StepKind { WaitForm, Key, Type, Click, Answer, Wait, Screenshot, Expect, ExpectRow, Quit, Clock, Timer, Sync };
 
 struct Step
 {
     StepKind kind = StepKind::Wait;
     int line = 0;
-    QString target;          // objectName (click, expect), file (screenshot)
+    QString target;          // objectName (click, expect), file (screenshot, sync)
     QString text;            // typed text, expected caption, scripted value
     QKeyCombination key{};   // key
     ScriptedAnswers::Kind answer = ScriptedAnswers::Kind::Keypad;

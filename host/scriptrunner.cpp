@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDialog>
+#include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QKeySequence>
@@ -25,6 +26,7 @@ constexpr int PollMs = 100;
 constexpr int SettleMs = 700;     // the form's show and activation work after it appears
 constexpr int FormWaitMs = 30000;
 constexpr int ExitGraceMs = 10000; // the screen has this long to close before the host ends hard
+constexpr int SyncWaitMs = 120000;  // how long a sync step waits for its file to be taken away
 
 using HostScript::Step;
 using HostScript::StepKind;
@@ -91,7 +93,7 @@ QString ScriptRunner::captionOf(const QWidget *widget)
 bool ScriptRunner::needsForm(const Step &step) const
 {
     return step.kind != StepKind::Answer && step.kind != StepKind::Wait && step.kind != StepKind::Quit
-           && step.kind != StepKind::Clock;
+           && step.kind != StepKind::Clock && step.kind != StepKind::Sync;
 }
 
 void ScriptRunner::runCurrent()
@@ -112,6 +114,21 @@ void ScriptRunner::runCurrent()
             return;
         }
         schedule(PollMs);
+        return;
+    }
+    if (step.kind == StepKind::Sync && m_syncing) {
+        if (QFileInfo::exists(m_base.absoluteFilePath(step.target))) {
+            if (m_waiting.elapsed() > SyncWaitMs) {
+                fail(step, QStringLiteral("ninguém retirou %1 em %2 s").arg(step.target).arg(SyncWaitMs / 1000));
+                return;
+            }
+            schedule(PollMs);
+            return;
+        }
+        m_syncing = false;
+        m_waiting.invalidate();
+        ++m_index;
+        schedule(StepDelayMs);
         return;
     }
     m_waiting.invalidate();
@@ -168,6 +185,11 @@ bool ScriptRunner::run(const Step &step)
             return true;
         fail(step, QStringLiteral("não há temporizador \"%1\"").arg(step.target));
         return false;
+    case StepKind::Sync:
+        if (startSync(step.target))
+            return false; // runCurrent goes on once the file is gone
+        fail(step, QStringLiteral("não foi possível criar ") + m_base.absoluteFilePath(step.target));
+        return false;
     }
     return true;
 }
@@ -190,6 +212,22 @@ bool ScriptRunner::fireTimer(const QString &name)
         return false;
     // As if its interval had passed: the timer's own handler runs.
     return QMetaObject::invokeMethod(timer, "timeout");
+}
+
+// Another program (a test) looks at the site while the screen stands still between two steps:
+// the file says so, and the run goes on when that program removes it.
+bool ScriptRunner::startSync(const QString &file)
+{
+    const QString path = m_base.absoluteFilePath(file);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile mark(path);
+    if (!mark.open(QIODevice::WriteOnly))
+        return false;
+    mark.close();
+    m_syncing = true;
+    m_waiting.start();
+    schedule(PollMs);
+    return true;
 }
 
 void ScriptRunner::postKey(QKeyCombination key, const QString &text)

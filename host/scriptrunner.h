@@ -46,6 +46,7 @@ private:
     bool expect(const HostScript::Step &step);
     void advanceClock(int milliseconds);
     bool fireTimer(const QString &name);
+    bool startSync(const QString &file);
     bool screenshot(const QString &file);
     void fail(const HostScript::Step &step, const QString &why);
     void finish(int code);
@@ -55,6 +56,7 @@ private:
     QDir m_base;
     int m_index = 0;
     bool m_formSeen = false;
-    QElapsedTimer m_waiting; // how long the current step has waited for the form
+    QElapsedTimer m_waiting; // how long the current step has waited for the form or its sync file
+    bool m_syncing = false;  // a sync step's file is out, waiting to be taken away
     std::optional<int> m_exitCode;
 };
