@@ -11,6 +11,7 @@
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
 #include <sale/salestate.h>
+#include <sale/scopeguard.h>
 #include <screen/screenshell.h>
 #include <screen/tfrmvisualiza.h>
 
@@ -88,6 +89,9 @@ ProductEntry::Outcome ProductEntry::sell(const ProductRow &product, const QStrin
 {
     m_product = product;
     m_typedCode = typedCode;
+    // The seat check marks a refill for this entry alone: refused after it, the entry must not
+    // leave the mark for the next line, whichever road registers that one.
+    const OnExit dropRefillMark([this] { m_context.state().road.stAddProdAux3.clear(); });
     if (m_options.printerLookup == EntryOptions::PrinterLookup::BeforePrice)
         findProductionPrinter();
     askPrice();
@@ -267,7 +271,7 @@ void ProductEntry::checkSeat()
     const QString &mode = state.host.stModoVenda;
     if (mode != QLatin1String("M") && mode != QLatin1String("C"))
         return;
-    const QString seat = Consiste::Ajusta(QString::number(state.counters.inPosicaoGrid), 2);
+    const QString seat = Consiste::Ajusta(QString::number(state.table.inPosicaoGrid), 2);
     if (!m_context.server().tabs.verificaIDSTLUGARMESA(state.params.stCDFILIAL, state.host.stNRVENDAREST, seat))
         refuse(QStringLiteral("BLOQ_LUGAR"), 0, false, {seat});
     // A price consultation sells nothing, so it counts no refill.

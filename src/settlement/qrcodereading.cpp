@@ -30,9 +30,9 @@ bool ignoredByBuffer(QChar key)
 
 void QrCodeReading::setMode(bool on)
 {
-    SaleFlags &flags = m_context.state().flags;
-    flags.boInicializaAux1 = on;
-    flags.boLeituraQrCode = on;
+    SaleState &state = m_context.state();
+    state.flags.boInicializaAux1 = on;
+    state.screen.boLeituraQrCode = on;
 }
 
 void QrCodeReading::open()

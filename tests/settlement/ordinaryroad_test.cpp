@@ -127,14 +127,14 @@ TEST_F(SettleTest, SatTillConfirmsTheCardAndStoresTheCfe)
 
 TEST_F(SettleTest, ReservedNumberIsUsedOnceAndTheReservationCleared)
 {
-    state().fiscal.stNrCupomReservado = "000900";
+    state().till.stNrCupomReservado = "000900";
 
     settle();
 
     const ClosingHeader header = host->last(&Pkg_Hrk00002::SetConcluiFechamento);
     EXPECT_EQ(header.stRecebAux9, "000900");
     EXPECT_EQ(header.documentNumber, "000900");
-    EXPECT_TRUE(state().fiscal.stNrCupomReservado.isEmpty());
+    EXPECT_TRUE(state().till.stNrCupomReservado.isEmpty());
     EXPECT_TRUE(serverCalls.filter("setNrVendaNFisc").isEmpty());
 }
 
