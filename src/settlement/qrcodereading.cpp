@@ -65,6 +65,11 @@ void QrCodeReading::close()
     setMode(false);
     m_context.setCaption(FormName::lblBufferQRCODE, QString());
     m_context.shell().ControlaBotoes(true);
+    // The keyboard goes back to the sale: left on the hidden edit box, the next customer's
+    // typed codes would reach only the reader, which no longer takes them.
+    if (auto *edit = m_context.widget<QLineEdit>(FormName::edtQrCode))
+        edit->clearFocus();
+    m_context.form().setFocus();
 }
 
 void QrCodeReading::readyForNextScan()
