@@ -31,8 +31,9 @@ protected:
                             QStringLiteral("UN"), QStringLiteral("6"), QStringLiteral("S"), QString()});
         ASSERT_TRUE(data().cdsProdutos.SetData(packet));
         ClientDataSet &items = data().cdsItems;
-        if (!items.Active())
+        if (!items.Active()) {
             ASSERT_TRUE(items.CreateDataSet());
+        }
         items.Append();
         items.FieldByName(QStringLiteral("NRSEQ")).SetAsString(QStringLiteral("001"));
         items.FieldByName(QStringLiteral("CDPRODUTO")).SetAsString(QStringLiteral("800"));
@@ -52,23 +53,6 @@ TEST_F(RefillMark, AnEntryRefusedAfterTheSeatCheckLeavesNoRefillMark)
     EXPECT_TRUE(registered.isEmpty());
     EXPECT_EQ(lastMessage(), QStringLiteral("Operação bloqueada. Tempo de duração do rodízio esgotado."));
     EXPECT_EQ(seatsAsked, QStringList({QStringLiteral("01")}));
-    EXPECT_EQ(state().road.stAddProdAux3, QString());
-}
-
-TEST_F(RefillMark, ARegisteredRefillHasItsMarkWhileItRegisters)
-{
-    state().startup.dtAberturaMesa = now.addSecs(-10 * 60);
-    QString markSeen;
-    preenchePedidoHook() = [&](SaleContext &context, const PreenchePedidoArgs &args) {
-        markSeen = context.state().road.stAddProdAux3;
-        registered.append(args);
-        return true;
-    };
-
-    enter(QStringLiteral("800"));
-
-    EXPECT_EQ(registered.size(), 1) << lastMessage().toStdString();
-    EXPECT_EQ(markSeen, QStringLiteral("S"));
     EXPECT_EQ(state().road.stAddProdAux3, QString());
 }
 
