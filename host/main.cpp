@@ -44,12 +44,16 @@ int fail(const QString &text)
     return 1;
 }
 
-int initSite(const QString &folder, const QString &tillName)
+int initSite(const QString &folder, const QString &tillName, const QString &portText)
 {
     const std::optional<DemoSite::Till> till = DemoSite::tillNamed(tillName);
     if (!till)
         return fail(QStringLiteral("caixa desconhecido \"%1\": use ecf, nfce, sat ou nf").arg(tillName));
-    const DemoSite::Report report = DemoSite::write(folder, Clock::now(), *till);
+    bool portOk = false;
+    const uint port = portText.toUInt(&portOk);
+    if (!portOk || port == 0 || port > 65535)
+        return fail(QStringLiteral("porta dos parceiros inválida \"%1\": use um número de 1 a 65535").arg(portText));
+    const DemoSite::Report report = DemoSite::write(folder, Clock::now(), *till, quint16(port));
     QTextStream out(stdout);
     for (const QString &line : report.tableRows)
         out << "  base: " << line << '\n';
@@ -138,7 +142,10 @@ std::unique_ptr<FakePartners> startPartners()
     const int port = QSettings(file, QSettings::IniFormat).value(QStringLiteral("parceiros/porta")).toInt();
     auto partners = std::make_unique<FakePartners>();
     if (!partners->start(quint16(port))) {
-        HostLog::write(QStringLiteral("parceiros simulados: a porta %1 de 127.0.0.1 não está livre").arg(port));
+        HostLog::write(QStringLiteral("parceiros simulados NÃO iniciados: a porta %1 de 127.0.0.1 já está em uso por "
+                                      "outro programa; AME, ClubPetro, GCOM, 4ALL e UDS não responderão nesta "
+                                      "sessão (crie o site com --partners-port PORTA para usar outra)")
+                           .arg(port));
         return nullptr;
     }
     FakePartners::Settings &demo = partners->settings();
@@ -195,13 +202,14 @@ int main(int argc, char *argv[])
     const QCommandLineOption screenshotOption(QStringLiteral("screenshot"), QStringLiteral("Save the sale screen after start-up to FILE (PNG) and exit."), QStringLiteral("FILE"));
     const QCommandLineOption scriptOption(QStringLiteral("script"), QStringLiteral("Replay the steps of FILE on the sale screen and exit."), QStringLiteral("FILE"));
     const QCommandLineOption tillOption(QStringLiteral("till"), QStringLiteral("With --init-site: the fiscal document of the desk, ecf (simulated fiscal printer, the default), nfce, sat or nf (non-fiscal receipts only)."), QStringLiteral("KIND"), QStringLiteral("ecf"));
-    parser.addOptions({initSiteOption, tillOption, siteOption, screenshotOption, scriptOption});
+    const QCommandLineOption partnersPortOption(QStringLiteral("partners-port"), QStringLiteral("With --init-site: the port on 127.0.0.1 the site's partner stand-ins serve on (default %1).").arg(DemoSite::DefaultPartnersPort), QStringLiteral("PORT"), QString::number(DemoSite::DefaultPartnersPort));
+    parser.addOptions({initSiteOption, tillOption, partnersPortOption, siteOption, screenshotOption, scriptOption});
     parser.process(app);
 
     // The host's tables must be known before the data module first connects.
     HostSchema::registerTables();
     if (parser.isSet(initSiteOption))
-        return initSite(parser.value(initSiteOption), parser.value(tillOption));
+        return initSite(parser.value(initSiteOption), parser.value(tillOption), parser.value(partnersPortOption));
     if (parser.isSet(siteOption) && !useSite(parser.value(siteOption)))
         return 1;
 
