@@ -163,18 +163,6 @@ TEST_P(SaleEnd, LeavesTheNextSaleFresh)
 INSTANTIATE_TEST_SUITE_P(
     SaleState, SaleEnd,
     ::testing::Values(
-        EndCase{"ConfirmationOfThePaymentScreen",
-                [](SaleState &s) { s.settlement.stConfRecebimento = QStringLiteral("S"); },
-                [](const SaleState &s) { EXPECT_TRUE(s.settlement.stConfRecebimento.isEmpty()); }},
-        EndCase{"WeighingMarkOfF3",
-                [](SaleState &s) {
-                    s.flags.boAddProdAux2 = true;
-                    s.totals.doQuantidade = 2.5;
-                },
-                [](const SaleState &s) {
-                    EXPECT_FALSE(s.flags.boAddProdAux2);
-                    EXPECT_EQ(s.totals.doQuantidade, 1.0);
-                }},
         EndCase{"ClientConsumerAndBuyerOfTheSale",
                 [](SaleState &s) {
                     s.host.stCdClienteVenda = QStringLiteral("000002");
