@@ -116,9 +116,9 @@ bool CreditPurchase::takeVoucherNumber()
 {
     SaleState &s = m_context.state();
     const Parameters &p = s.params;
-    if (!s.fiscal.stNrCupomReservado.isEmpty()) {
-        m_voucher = s.fiscal.stNrCupomReservado;
-        s.fiscal.stNrCupomReservado.clear();
+    if (!s.till.stNrCupomReservado.isEmpty()) {
+        m_voucher = s.till.stNrCupomReservado;
+        s.till.stNrCupomReservado.clear();
         return true;
     }
     Seam::Counters &counters = m_context.server().counters;
@@ -328,7 +328,7 @@ void CreditPurchase::printOnNonFiscalPrinter()
 void CreditPurchase::finishOk()
 {
     SaleState &s = m_context.state();
-    s.fiscal.stCancCupomAux3 = QStringLiteral("CC");
+    s.till.stCancCupomAux3 = QStringLiteral("CC");
     if (m_context.data().cdsMovCaixa.Active())
         m_context.data().cdsMovCaixa.EmptyDataSet();
     m_context.screen().Atualiza_Display(m_context.Msg(QStringLiteral("CAIXA_LIVRE")), true);

@@ -367,7 +367,7 @@ void AddProdutoSteps::valueLine(const AddProdutoArgs &Line)
 void AddProdutoSteps::applyCoupon()
 {
     LoyaltyState &coupon = m_context.state().loyalty;
-    if (!isYes(coupon.stCupomAux1) || coupon.stCDCUPOMDESCQUB.isEmpty()
+    if (!isYes(m_context.state().startup.stCupomAux1) || coupon.stCDCUPOMDESCQUB.isEmpty()
         || !m_context.state().params.boUTILIZAIMPFIS || coupon.doVrCupomDesc <= 0.0)
         return;
     ClientDataSet &items = m_context.data().cdsItems;

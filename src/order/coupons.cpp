@@ -114,7 +114,7 @@ void OrderEntry::controlaValorCupom(double quantity, double price, double discou
                                     const QString &CDPRODUTO)
 {
     SaleState &state = m_context.state();
-    if (!isYes(state.loyalty.stCupomAux1) || !state.params.boUTILIZAIMPFIS)
+    if (!isYes(state.startup.stCupomAux1) || !state.params.boUTILIZAIMPFIS)
         return;
     zeraVariaveisCupomDesc();
     AdditionalDataRequest request;

@@ -202,7 +202,7 @@ void FiscalReceipt::closeSaleModeButtons()
         if (QWidget *control = m_context.widget(name))
             control->setVisible(control->isEnabled());
     }
-    s.fiscal.stCancCupomAux3 = s.flags.boCreditoPessoal ? QStringLiteral("CP") : QStringLiteral("VV");
+    s.till.stCancCupomAux3 = s.flags.boCreditoPessoal ? QStringLiteral("CP") : QStringLiteral("VV");
 }
 
 // No line was added and nothing is said here; the registration's closing steps still run.

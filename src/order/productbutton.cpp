@@ -72,9 +72,9 @@ bool ProductButtonPress::locateButtonRow()
     if (!buttons.Active())
         return false;
     buttons.SetFiltered(false);
-    const Variant keys(QList<Variant>{m_button, state.road.stBalcaoAux1,
-                                      QString::number(state.counters.inPaginaProduto),
-                                      QString::number(state.counters.inPaginaGrupo)});
+    const Variant keys(QList<Variant>{m_button, state.screen.stBalcaoAux1,
+                                      QString::number(state.screen.inPaginaProduto),
+                                      QString::number(state.screen.inPaginaGrupo)});
     return buttons.Locate(QStringLiteral("NRBUTTON;NRBUTTONAUX;NRPGCONFTELA;NRPGCONFTAUX"), keys,
                           loCaseInsensitive);
 }
@@ -186,14 +186,14 @@ ProductRow ProductButtonPress::rowProduct() const
 bool ProductButtonPress::turnPage(const QString &buttonType)
 {
     SaleState &state = m_context.state();
-    int &page = state.counters.inPaginaProduto;
+    int &page = state.screen.inPaginaProduto;
     if (buttonType == QLatin1String("9"))
         page += 1;
     else if (buttonType.compare(QLatin1String("A"), Qt::CaseInsensitive) == 0)
         page = qMax(1, page - 1);
     else
         return false;
-    m_context.screen().MontaConfigProduto(false, state.road.stBalcaoAux1);
+    m_context.screen().MontaConfigProduto(false, state.screen.stBalcaoAux1);
     return true;
 }
 

@@ -53,10 +53,10 @@ void ProductButton::removeQueuedMouseMessages()
 // staying lost for the rest of the process.
 bool ProductButtonPress::serverReachable()
 {
-    SaleFlags &flags = m_context.state().flags;
+    bool &unreachable = m_context.state().till.boBalcaoAux2;
     const QString failure = m_context.server().access.serverProbe();
-    flags.boBalcaoAux2 = failure.contains(QLatin1String("DBNETLIB"));
-    if (!flags.boBalcaoAux2)
+    unreachable = failure.contains(QLatin1String("DBNETLIB"));
+    if (!unreachable)
         return true;
     m_context.services().CriaRegVenda();
     return false;
@@ -200,7 +200,7 @@ void ProductButtonPress::reserveReceiptNumber()
     } catch (const std::exception &error) {
         m_context.message(QString::fromUtf8(error.what()), 3);
     }
-    const QString &reserved = state.fiscal.stNrCupomReservado;
+    const QString &reserved = state.till.stNrCupomReservado;
     if (applies && !reserved.isEmpty() && reserved != QLatin1String("CUPINV"))
         state.fiscal.stQrCodeAux1 = reserved;
 }

@@ -12,6 +12,7 @@
 #include <sale/saledatasets.h>
 #include <sale/saleshell.h>
 #include <sale/salestate.h>
+#include <sale/scopeguard.h>
 
 #include <outside/consiste.h>
 #include <outside/pkg_hrk00001.h>
@@ -87,6 +88,9 @@ ProductEntry::Outcome ProductEntry::sell(const ProductRow &product, const QStrin
 {
     m_product = product;
     m_typedCode = typedCode;
+    // The seat check marks a refill for this entry alone: refused after it, the entry must not
+    // leave the mark for the next line, whichever road registers that one.
+    const OnExit dropRefillMark([this] { m_context.state().road.stAddProdAux3.clear(); });
     if (m_options.printerLookup == EntryOptions::PrinterLookup::BeforePrice)
         findProductionPrinter();
     askPrice();
@@ -266,7 +270,7 @@ void ProductEntry::checkSeat()
     const QString &mode = state.host.stModoVenda;
     if (mode != QLatin1String("M") && mode != QLatin1String("C"))
         return;
-    const QString seat = Consiste::Ajusta(QString::number(state.counters.inPosicaoGrid), 2);
+    const QString seat = Consiste::Ajusta(QString::number(state.table.inPosicaoGrid), 2);
     if (!m_context.server().tabs.verificaIDSTLUGARMESA(state.params.stCDFILIAL, state.host.stNRVENDAREST, seat))
         refuse(QStringLiteral("BLOQ_LUGAR"), 0, false, {seat});
     // A price consultation sells nothing, so it counts no refill.

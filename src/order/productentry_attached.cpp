@@ -88,7 +88,7 @@ bool ProductEntry::joinsSeatLine()
     if (m_product.IDTIPOCOMPPROD != QLatin1String("6") || (mode != QLatin1String("M") && mode != QLatin1String("C")))
         return false;
     const QLabel *seatLabel = m_context.label(FormName::stPosicao);
-    const QString seat = seatLabel ? seatLabel->text() : QString::number(state.counters.inPosicaoGrid);
+    const QString seat = seatLabel ? seatLabel->text() : QString::number(state.table.inPosicaoGrid);
     ClientDataSet &items = m_context.data().cdsItems;
     if (!items.Active()
         || !items.Locate(QStringLiteral("CDPRODUTO;NRLUGARMESA"),

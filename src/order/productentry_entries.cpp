@@ -59,7 +59,7 @@ bool EntryRules::reserveReceiptNumber(SaleContext &context, bool consulting)
     if (state.host.stModoVenda != SaleMode::Counter || params.boUTILIZAIMPFIS || consulting
         || params.stIDPAISINTEGRA != QLatin1String("01"))
         return false;
-    QString &reserved = state.fiscal.stNrCupomReservado;
+    QString &reserved = state.till.stNrCupomReservado;
     if (!reserved.isEmpty() && reserved != QLatin1String("CUPINV"))
         return true;
     Variant number;

@@ -215,10 +215,10 @@ void ReceiptList::showTotals()
     m_context.setCaption(FormName::lblQtdeTotal, quantity);
     m_context.setCaption(FormName::lblQtdeTotal2, quantity);
     m_context.setCaption(
-        FormName::lblValSaldDisp, PtBr::FormatFloat(QStringLiteral("0.00"), totals.doRecebAux1 - totals.doTotalVenda));
+        FormName::lblValSaldDisp, PtBr::FormatFloat(QStringLiteral("0.00"), m_context.state().exchange.doRecebAux1 - totals.doTotalVenda));
     // The exchange balance means something only while an exchange is under way; a bare
     // negative figure beside every sale would only puzzle the cashier.
-    m_context.setVisible(FormName::lblValSaldDisp, m_context.state().flags.boTrocaMercadoria);
+    m_context.setVisible(FormName::lblValSaldDisp, m_context.state().exchange.boTrocaMercadoria);
     m_context.setCaption(FormName::lblVrTotal, money(totals.doTotalVenda));
 }
 

@@ -139,7 +139,7 @@ void SaleRows::saleRow()
     set(row, "CDCLIENTE", m_state.host.stCdClienteVenda);
     set(row, "CDCONSUMIDOR", m_state.consumer.stCDCONSUMIDOR);
     set(row, "CDPREFINTGCOLVEN", m_state.params.stCDPREFINTGCOL);
-    set(row, "NRPESMESAVEN", m_state.counters.inNrPessoas);
+    set(row, "NRPESMESAVEN", m_state.table.inNrPessoas);
     set(row, "IDCRACHADIGTECL", m_state.consumer.stIDCRACHADIGTECL);
     if (isYes(m_state.params.stIDSALDEXTDEBCON))
         set(row, "IDTIPOSALDOPROD", balanceKind(items.FieldByName(QStringLiteral("CDPRODUTO")).AsString()));

@@ -47,8 +47,8 @@ void OrderEntry::PreencheExtrato()
         TabHistory(m_context, *m_receiptShown).fillBill();
         return;
     }
-    state.counters.inNrPessoas = 1;
-    state.counters.inExtratoAux1 = 1;
+    state.table.inNrPessoas = 1;
+    state.table.inExtratoAux1 = 1;
     state.host.stNRCOMANDA.clear();
     state.host.stNRVENDAREST.clear();
 }
@@ -150,8 +150,8 @@ void TabHistory::findTabs(const QString &table)
     if (!m_tabs.Active())
         m_tabs.CreateDataSet();
     m_tabs.SetIndexFieldNames(QStringLiteral("NRCOMANDA"));
-    state.counters.inNrPessoas = 0;
-    state.counters.inExtratoAux1 = 0;
+    state.table.inNrPessoas = 0;
+    state.table.inExtratoAux1 = 0;
     m_tabs.First();
     if (m_tabs.IsEmpty())
         return;
@@ -187,11 +187,11 @@ void TabHistory::countTabs()
     QString &list = state.road.stExtratoAux2;
     for (m_tabs.First(); !m_tabs.Eof(); m_tabs.Next()) {
         list += u'_' + text(m_tabs, "NRCOMANDA");
-        state.counters.inNrPessoas += int(number(m_tabs, "NRPESMESAVEN"));
-        state.counters.inExtratoAux1 += int(number(m_tabs, "NRPOSICAOMESA"));
+        state.table.inNrPessoas += int(number(m_tabs, "NRPESMESAVEN"));
+        state.table.inExtratoAux1 += int(number(m_tabs, "NRPOSICAOMESA"));
     }
     list += u'_';
-    m_context.setCaption(QStringLiteral("lblNrPes"), QString::number(state.counters.inNrPessoas));
+    m_context.setCaption(QStringLiteral("lblNrPes"), QString::number(state.table.inNrPessoas));
     m_tabs.First();
     if (m_tabs.IsEmpty())
         return;

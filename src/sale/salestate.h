@@ -4,21 +4,54 @@
 #include "salestate_documents.h"
 #include "salestate_parameters.h"
 #include "salestate_sale.h"
+#include "salestate_till.h"
 
 #include <QString>
 
-// The private fields of the sale form: a plain record of public members grouped by family,
-// named as the handlers name them (state.params.stCDFILIAL, state.flags.boCupomAberto). The
-// form lives for the whole process, so every member survives between host calls unless a
-// reset clears it. Each member belongs to exactly one family. The sale form owns the one
-// instance; handlers reach it through the sale context.
-struct SaleState
+// The fields of one sale, grouped by family. A sale begins with a freshly constructed record and
+// ends by dropping it whole (SaleState::beginSale / endSale), whichever way it ends: settled,
+// cancelled, refused, or left by the call. Nothing here is cleared field by field, so a field
+// added to one of these families is reset with the sale without anyone remembering it. What one
+// road needs only while it runs lives in that road's own run object, not here.
+struct SaleRecord
+{
+    SaleFlags flags;
+    SaleTotals totals;
+    SaleCounters counters;
+    RoadFields road;
+    FiscalTexts fiscal;
+    SettlementTexts settlement;
+    SharedResults results;
+    ConsumerState consumer;
+    ConsumerFigures figures;
+    LoyaltyState loyalty;
+};
+
+// The families that outlive a sale: the call's arguments, the operator, the start-up results,
+// what the till, an open table, the screen and an exchange in force keep between sales, and the
+// fuel-station programme. The till's parameters are kept apart (SaleState::params), read-only.
+struct TillRecord
+{
+    HostArguments host;
+    OperatorRights rights;
+    StartupResults startup;
+    TillSession till;
+    TableSeats table;
+    ScreenNavigation screen;
+    ExchangeInForce exchange;
+    ClubPetroState clubPetro;
+};
+
+// The private fields of the sale form, named as the handlers name them (state.params.stCDFILIAL,
+// state.flags.boCupomAberto). The form lives for the whole process; the per-sale families are
+// replaced whole at each sale's start and end, the long-lived ones stay. The sale form owns the
+// one instance; handlers reach it through the sale context.
+struct SaleState : SaleRecord, TillRecord
 {
     SaleState() = default;
     SaleState(const SaleState &) = delete;
     SaleState &operator=(const SaleState &) = delete;
 
-    HostArguments host;
     // The till's parameters, read-only to the sale: loaded once (editParams), and only the
     // three fields below change while the screen runs, through their setters.
     const Parameters &params = m_params;
@@ -31,20 +64,22 @@ struct SaleState
     // The whole record, writable: for the start-up's load and for tests that set up a till.
     Parameters &editParams() { return m_params; }
 
-    OperatorRights rights;
-    StartupResults startup;
-    SaleFlags flags;
-    SaleTotals totals;
-    SaleCounters counters;
-    RoadFields road;
-    FiscalTexts fiscal;
-    SettlementTexts settlement;
-    SharedResults results;
-    ConsumerState consumer;
-    ConsumerFigures figures;
-    LoyaltyState loyalty;
-    ClubPetroState clubPetro;
+    SaleRecord &sale() { return *this; }
+    const SaleRecord &sale() const { return *this; }
+
+    // A host call begins with a fresh sale: nothing of a sale the last call left behind (closed
+    // by the exit buttons, or by a crash of the handler) reaches this one.
+    void beginSale();
+    // The sale is over, however it ended: a fresh record replaces it. The busy guards of a
+    // handler still running stay with it (it clears them on its way out); the sale's client,
+    // consumer and waiter go back to the till's defaults; outside table mode the persons and
+    // seats go back to one.
+    void endSale();
+    // A table keeps its persons and seats from call to call; any other sale has one.
+    void keepSeatsOnlyAtTable();
 
 private:
+    void freshRecord();
+
     Parameters m_params;
 };

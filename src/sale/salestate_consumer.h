@@ -5,12 +5,14 @@
 #include <QString>
 
 // Families of the sale form's state about the badge consumer, loyalty and partner programmes.
+// ConsumerState, ConsumerFigures and LoyaltyState go whole with the sale (SaleRecord in
+// salestate.h); ClubPetroState outlives it.
 
 // The consumer of the sale as the host's badge search (PesqConsumidor) fills it; the limit
 // texts are the search's, kept as text and converted where they are compared.
 struct ConsumerState
 {
-    QString stCDCONSUMIDOR;             // set from the host's consumer argument at each reset
+    QString stCDCONSUMIDOR;             // the host's consumer argument at the call start
     QString stNmConsumidor;
     QString stNrCracha;                 // badge number
     QString stCDTIPOCONS;               // consumer type
@@ -99,13 +101,13 @@ struct LoyaltyState
     double doCashbackAux1 = 0.0;
     double doCashbackAux2 = 0.0;
     double doCashbackUDSAux1 = 0.0;
-    QString stCupomAux1;                // "S": discount coupons enabled (getIDUTCUPOMDESC)
     QString stCDCUPOMDESCQUB;           // coupon code typed
     double doVrCupomDesc = 0.0;         // coupon value
     double doCupomDescAux1 = 0.0;
 };
 
-// The fuel-station loyalty programme (ClubPetro). Process-wide like the form itself.
+// The fuel-station loyalty programme (ClubPetro). Owner: the partner's steps. The access token
+// and the programme's state last the process; the call start clears the customer's texts.
 struct ClubPetroState
 {
     QString stTokenApiClubPetro;        // access token of the last successful token request

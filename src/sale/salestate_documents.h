@@ -5,7 +5,8 @@
 #include <QString>
 #include <QStringList>
 
-// Families of the sale form's state about the fiscal receipt, its buyer and the settlement.
+// Per-sale families of the sale form's state about the fiscal receipt, its buyer and the
+// settlement; they go whole with the sale (SaleRecord in salestate.h).
 
 // The fiscal receipt of the open sale and its buyer.
 struct FiscalTexts
@@ -24,8 +25,6 @@ struct FiscalTexts
     QString stQrCodeAux2;
     QString stNRCONTCUPOMFISC;          // receipt counter reported by the printer
     int inQrCodeAux1 = 0;               // printer's error integer of the opening, passed on
-    QString stCancCupomAux3 = QStringLiteral("VV"); // last fiscal movement: "VV", "CP", "DB", "CC"
-    QString stNrCupomReservado;         // receipt number reserved earlier; survives across sales
 };
 
 // Numbers and texts the settlement and cancellation roads take and pass on.
@@ -49,7 +48,7 @@ struct SettlementTexts
     QString stRecebAux24;               // NFC-e series
     QString stConfRecebimento;          // "S": the payment screen confirmed and issued the document
     QString stNrOrdemVnd;               // manual invoice / order number (NRORDEMVND)
-    QString stSenhaPedido;              // order pager number; kept while not empty
+    QString stSenhaPedido;              // order pager number of the sale, drawn once while empty
     QString stNotaManualAux1;           // last value typed on the manual-note keypad
     QString stDSOBSFINVEN;              // end-of-sale observation, at most 100 characters
     QString stDSEMAILENVCUPOM;          // consumer's e-mail for the receipt

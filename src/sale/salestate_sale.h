@@ -4,10 +4,13 @@
 #include <QString>
 
 // Families of the sale form's state that describe the call, the operator, start-up and the
-// running sale. Initial values are those a fresh sale starts with after the resets of start-up
-// (InicializaVariaveis, LimpaVariaveis), so a new SaleState is a till with nothing sold.
+// running sale. Initial values are those a fresh sale starts with, so a default-constructed
+// family is the family of a till with nothing sold. HostArguments, OperatorRights and
+// StartupResults outlive a sale; the others are per-sale families of SaleRecord (salestate.h).
 
-// Arguments of the current host call (VendaCons), as text.
+// Arguments of the current host call (VendaCons), as text. Owner: the call start; they last
+// the whole call. The sale's client, consumer and waiter start from them and go back to the
+// till's defaults when a sale ends (SaleState::endSale).
 struct HostArguments
 {
     QString stNRVENDAREST;       // argument 0: restaurant sale of the open table, tab or order
@@ -22,7 +25,8 @@ struct HostArguments
     QString stRetornoVenda;      // exit keyword handed back to the host; never reset between calls
 };
 
-// The logged operator and what the host's access check granted.
+// The logged operator and what the host's access check granted. Owner: the call start (the
+// operator file and the access check); they last the call.
 struct OperatorRights
 {
     QString stCDOPERADOR;         // from the operator file ControleAcess.cds, not the parameter row
@@ -52,6 +56,7 @@ struct OperatorRights
 };
 
 // Values start-up computes beside the parameter copies: once per process, then per call.
+// Owner: the process and call start-up; no sale writes them.
 struct StartupResults
 {
     // CRM bonus settings of the branch and store (IDCRMBONUS, CDURLCRMBONUS, CDAUTHCRMBONUS,
@@ -77,31 +82,30 @@ struct StartupResults
     QString stRecebAux2;                // the day's folder of NFC-e/SAT documents
     QString stInicializaAux3 = QStringLiteral("N");
     QString stImpPesagem;               // "S": table and tab sales print the weighing receipt
+    QString stCupomAux1;                // "S": discount coupons enabled (getIDUTCUPOMDESC)
 };
 
-// Busy guards and the kind of road under way.
+// Busy guards and the kind of road under way. The busy guards belong to the handler that set
+// them, which clears them on its way out; a sale ending under a running handler keeps them
+// (SaleState::endSale).
 struct SaleFlags
 {
     bool boDigitacaoAux1 = false;       // an item is on its entry road (Enter key)
     bool boRecebendo = false;           // settlement or automatic loading running: keys ignored
     bool boBalcaoAux3 = false;          // a product button press is being handled
-    bool boBalcaoAux2 = false;          // server found unreachable; never cleared for the process
     bool boBalcaoAux1 = false;          // quantity typed beforehand: the next item is not weighed
     bool boCancCupomAux1 = false;       // cancellation, search, observation or combo busy
     bool boProcessando = false;         // settlement re-entry guard; store message declined
     bool boVenderAux1 = false;          // order sending confirmed: a second press does nothing
     bool boImprimindoCompCred = false;  // a personal-credit voucher is still printing
     bool boInicializaAux1 = false;      // QR-code sale mode of the key handler
-    bool boLeituraQrCode = false;       // QR-code reading panel open (settlement)
     bool boTipoVendaSelecionado = false; // the consumer sale-kind chooser is on screen
-    bool boAtivarAux1 = false;          // the first activation of this call has run
     bool boConsultaPreco = false;       // price-consultation mode
     bool boCupomAberto = false;         // a sale or fiscal receipt is open
     bool boAddProdAux1 = false;         // observations asked for the last line
     bool boAddProdAux2 = false;         // the item was weighed
     bool boObsAux1 = false;             // group observation asked for by the combined product
     bool boTefOk = false;               // SAT transmission accepted
-    bool boTrocaMercadoria = false;     // merchandise exchange under way
 
     // Consumer sale kinds and badge mode.
     bool boVendaDebito = false;
@@ -125,7 +129,6 @@ struct SaleTotals
     double doComboAux1 = 0.0;           // value of the chosen prize
     double doDigitacaoAux1 = 0.0;       // price of the combination (RetornaPrecoCombo)
     double doVrImpostoAprox = 0.0;      // approximate tax of the sale (also named doNrDocFiscal)
-    double doRecebAux1 = 0.0;           // merchandise-exchange credit
     double doVendeProdAux1 = 0.0;       // tab surcharge read from the server while sending
     double doHistoricoAux1 = 0.0;       // surcharge of the open tabs, added to the history total
 };
@@ -139,11 +142,6 @@ struct SaleCounters
     int inInicializaAux4 = 1;           // number of the next item line
     int inInicializaAux5 = 0;
     int inInicializaAux6 = 0;
-    int inPosicaoGrid = 1;              // current seat
-    int inPaginaGrupo = 1;              // current group page of the touch grid
-    int inPaginaProduto = 1;            // current product page of the current group
-    int inNrPessoas = 1;                // persons at the table; kept between calls in table mode
-    int inExtratoAux1 = 1;              // seat positions of the table; kept like inNrPessoas
     int inPedidoAux2 = 0;
     int inPedidoAux3 = 0;
     // Geometry of the host's search window, handed unchanged to every search dialog.
@@ -153,7 +151,7 @@ struct SaleCounters
     int inAddProdAux4 = 0;
 };
 
-// Working texts of the item roads; most are not cleared by the sale reset.
+// Working texts of the item roads.
 struct RoadFields
 {
     QString stNRSEQ;                    // line number of the last registered line (3 digits)
@@ -161,7 +159,6 @@ struct RoadFields
     QString stNrSeqObs;                 // line under which components and observations go
     QString stProdutoAux1;              // bare product code, tested against the typed buffer
     QString stCDBARPRODUTO;             // bar code of the product being sold
-    QString stBalcaoAux1;               // current group button, "01" to "12"
     QString stBalcaoAux2;               // promotion product of a line sold again
     QString stBalcaoAux3;               // item group (NRSEQPRODCOM) of that line
     QString stNMGRUPOSEGPETRO;          // fuel-station loyalty segment group of the consumer

@@ -48,9 +48,9 @@ void ScreenShell::timAtuTicketMedTimer(QObject *)
 void FormActivation::FormActivate()
 {
     SaleState &state = m_context.state();
-    if (state.flags.boAtivarAux1)
+    if (state.till.boAtivarAux1)
         return;
-    state.flags.boAtivarAux1 = true;
+    state.till.boAtivarAux1 = true;
     try {
         warnPrinterNotStarted();
         m_context.shell().ControleAcessoBotoes();

@@ -166,7 +166,7 @@ void FiscalFunctions::followReturnedItems()
 {
     Settlement &settlement = m_context.settlement();
     if (QFileInfo(settlement.returnedItemsPath()).isFile()) {
-        m_context.state().flags.boTrocaMercadoria = true;
+        m_context.state().exchange.boTrocaMercadoria = true;
         settlement.TrocaProdutos();
         return;
     }

@@ -50,7 +50,7 @@ void LineDoubleClick::dbgCupomDblClick()
     if (!locateLine(nrSeq))
         return;
     const SaleState &state = m_context.state();
-    if (isYes(state.loyalty.stCupomAux1) && (state.params.boSISTEMAQUBNFCE || state.params.boSISTEMAQUBSAT))
+    if (isYes(state.startup.stCupomAux1) && (state.params.boSISTEMAQUBNFCE || state.params.boSISTEMAQUBSAT))
         applyCoupon();
 }
 
@@ -60,7 +60,7 @@ void LineDoubleClick::resellPromotionOrObserve()
     SaleDatasets &data = m_context.data();
     const QString promotion = text(data.cdsItems, "CDPRODPROMOCAO");
     if (!promotion.isEmpty() && !state.params.boUTILIZAIMPFIS && state.host.stModoVenda == SaleMode::Counter) {
-        if (isYes(state.loyalty.stCupomAux1))
+        if (isYes(state.startup.stCupomAux1))
             return;
         state.road.stBalcaoAux2 = promotion;
         state.road.stBalcaoAux3 = text(data.cdsItems, "NRSEQPRODCOM");

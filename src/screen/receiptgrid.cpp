@@ -117,9 +117,9 @@ void moveSeat(SaleContext &context, int step)
     QLabel *seat = context.label(FormName::stPosicao);
     if (!seat || seat->isHidden())
         return;
-    SaleCounters &counters = context.state().counters;
-    counters.inPosicaoGrid = ReceiptGrid::nextSeat(counters.inPosicaoGrid, counters.inExtratoAux1, step);
-    seat->setText(QString::number(counters.inPosicaoGrid));
+    TableSeats &seats = context.state().table;
+    seats.inPosicaoGrid = ReceiptGrid::nextSeat(seats.inPosicaoGrid, seats.inExtratoAux1, step);
+    seat->setText(QString::number(seats.inPosicaoGrid));
 }
 
 } // namespace

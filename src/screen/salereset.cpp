@@ -12,7 +12,6 @@
 #include <sale/salestate.h>
 #include <sale/serverseams.h>
 
-#include <order/orderentry.h>
 #include <order/recoveryfiles.h>
 
 #include <runtime/money.h>
@@ -21,8 +20,6 @@
 #include <QAbstractButton>
 #include <QFile>
 #include <QLabel>
-
-#include <initializer_list>
 
 namespace {
 
@@ -39,18 +36,6 @@ void emptyIfOpen(ClientDataSet *dataset)
 {
     if (dataset && dataset->Active())
         dataset->EmptyDataSet();
-}
-
-void clear(std::initializer_list<QString *> texts)
-{
-    for (QString *text : texts)
-        text->clear();
-}
-
-void zero(std::initializer_list<double *> values)
-{
-    for (double *value : values)
-        *value = 0.0;
 }
 
 } // namespace
@@ -103,90 +88,21 @@ void SaleReset::emptySaleDatasets()
         emptyIfOpen(&display->cdsExtratoVisualiza);
 }
 
+// The sale's fields go whole with the sale (SaleState::endSale); what is left is the screen's
+// part: the badge button, the receipt-type filter, the coupons of the sale and the free till.
 void SaleReset::LimpaVariaveis()
 {
-    resetSaleKinds();
-    resetTotalsAndCounters();
-    resetConsumerTexts();
-    resetDocumentTexts();
-    showFreeTill();
-}
-
-// The kind of the sale (debit, personal credit, cash, card) and the busy flags of settling
-// and of the QR-code entry; the card button is released.
-void SaleReset::resetSaleKinds()
-{
     SaleState &s = m_context.state();
-    SaleFlags &f = s.flags;
-    f.boVendaDebito = f.boCreditoPessoal = f.boVendaVista = f.boModoCartao = f.boRecebendo = false;
-    s.consumer.boCartaoAux2 = false;
+    s.endSale();
     if (QAbstractButton *badge = m_context.button(FormName::spbCartao)) {
         if (badge->isCheckable())
             badge->setChecked(false);
         badge->setDown(false);
     }
-    f.boInicializaAux1 = false;
-}
-
-// Totals, persons and seats, the receipt-type filter, the last line number and the seller.
-void SaleReset::resetTotalsAndCounters()
-{
-    SaleState &s = m_context.state();
-    SaleTotals &t = s.totals;
-    zero({&t.doTotalVenda, &t.doExtratoAux1, &t.doVrAcrComanda, &t.doProdCombAux2, &t.doVrAcrescimoItem,
-          &s.figures.doSaldoCons, &t.doVrTxServico, &t.doProdCombAux1, &t.doVrDescontoItem});
-    // A table keeps its persons and seats until the table is closed.
-    SaleCounters &c = s.counters;
-    if (s.host.stModoVenda != SaleMode::Table) {
-        c.inNrPessoas = qMin(c.inNrPessoas, 1);
-        c.inExtratoAux1 = qMin(c.inExtratoAux1, 1);
-    }
-    m_context.setCaption(FormName::lblNrPes, QString::number(c.inNrPessoas));
+    m_context.setCaption(FormName::lblNrPes, QString::number(s.table.inNrPessoas));
     m_context.data().cdsConfTipoRece.SetFiltered(false);
-    s.road.stNRSEQ.clear();
-    s.host.stCDVENDEDOR.clear();
-}
-
-// The consumer, the buyer named on the document and the product road's texts; the sale goes
-// back to the site's own client and cost centre.
-void SaleReset::resetConsumerTexts()
-{
-    SaleState &s = m_context.state();
-    ConsumerState &c = s.consumer;
-    FiscalTexts &f = s.fiscal;
-    clear({&c.stCDCONSUMIDOR, &c.stNmConsumidor, &c.stRecebAux6, &c.stDebitoConsAux1, &c.stVRMESUBCONS,
-           &c.stVRMAXDEBCONS, &c.stCredPessoalAux1, &c.stCredPessoalAux2, &c.stRecebAux8, &c.stCartaoAux2,
-           &c.stNrInscrConsVenda, &c.stNrCracha, &c.stCDTIPOCONS, &f.stQrCodeAux1, &f.stNRCONTCUPOMFISC,
-           &c.stCDSERVFILI, &f.stCpfCnpjNota, &f.stNomeNota, &f.stEnderecoNota, &s.road.stAddProdAux1,
-           &s.road.stAddProdAux2});
-    s.host.stCdClienteVenda = s.params.stCDCLIENTE;
-    c.stCartaoAux1 = s.params.stCDCCUSCLIE;
-    clear({&c.stInicializaAux2, &f.stPedidoAux1, &f.stRecebAux5, &f.stNRINSJURCLIE, &f.stPedidoAux2,
-           &s.host.stCdConsumidorVenda});
-}
-
-// The order, settlement and document texts, loyalty and cashback figures and the discount
-// coupon of the finished sale.
-void SaleReset::resetDocumentTexts()
-{
-    SaleState &s = m_context.state();
-    ConsumerState &c = s.consumer;
-    FiscalTexts &f = s.fiscal;
-    SettlementTexts &st = s.settlement;
-    s.counters.inInicializaAux4 = 1;
-    s.loyalty.doFidelidadeAux1 = 0.0;
-    s.loyalty.pendingBenefitLine = 0;
-    s.loyalty.pointsDiscountApplied = false;
-    clear({&st.stRecebAux12, &st.stRecebAux13, &st.stRecebAux14, &st.stNrOrdemVnd, &st.stCompraCredAux2,
-           &st.stVendeProdAux1, &f.stIdEstrangeiroNota});
-    // The finished sale's electronic document (CF-e number, SAT serial, key, QR text, NFC-e
-    // status) was printed with it; the next sale must not print or store it again.
-    clear({&st.stRecebAux3, &st.stRecebAux16, &st.stRecebAux17, &st.stRecebAux18, &st.stRecebAux23});
-    c.stRecebAux4 = QStringLiteral("N");
-    zero({&s.loyalty.doCashbackAux1, &s.loyalty.doCashbackAux2, &s.loyalty.doCashbackUDSAux1});
-    c.boCartaoAux1 = false;
-    m_context.order().zeraVariaveisCupomDesc();
     emptyIfOpen(&m_context.data().cdsCupomDescVenda);
+    showFreeTill();
 }
 
 // The screen and the pole display of a free till: zero totals, no product or consumer, the
@@ -233,7 +149,6 @@ void SaleReset::showStandardLogo()
 
 void SaleReset::RestauraCaixa()
 {
-    m_context.state().flags.boCupomAberto = false;
     LimpaCDS();
     LimpaVariaveis();
     m_context.shell().ControleAcessoBotoes();
@@ -277,7 +192,7 @@ void SaleReset::saveOrRemoveCancelledFile()
     RecoveryFiles::save(data.cdsItensCancelados, folder, RecoveryFiles::ItensCancelados);
     // The exchange credit left over: from the sale total itself, never read back from a caption.
     m_context.setCaption(FormName::lblValSaldDisp,
-        PtBr::FormatFloat(QStringLiteral("0.00"), s.totals.doRecebAux1 - Money::Trunc2(s.totals.doTotalVenda)));
+        PtBr::FormatFloat(QStringLiteral("0.00"), s.exchange.doRecebAux1 - Money::Trunc2(s.totals.doTotalVenda)));
 }
 
 void SaleReset::ApagaCdsVenda_CdsItensCancelados()

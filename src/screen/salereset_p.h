@@ -19,10 +19,6 @@ public:
 
 private:
     void emptySaleDatasets();
-    void resetSaleKinds();
-    void resetTotalsAndCounters();
-    void resetConsumerTexts();
-    void resetDocumentTexts();
     void showFreeTill();
     void showTotals();
     void showStandardLogo();

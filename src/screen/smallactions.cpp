@@ -59,8 +59,8 @@ void PersonsKeypad::spbNrPessoasClick()
         } else if (!refusal.isEmpty()) {
             m_context.message(m_context.Msg(refusal), Ravuvozozod::Error);
         } else {
-            state.counters.inNrPessoas = int(typed.trimmed().toLongLong());
-            m_context.setCaption(FormName::lblNrPes, QString::number(state.counters.inNrPessoas));
+            state.table.inNrPessoas = int(typed.trimmed().toLongLong());
+            m_context.setCaption(FormName::lblNrPes, QString::number(state.table.inNrPessoas));
         }
     }
     double total = 0;

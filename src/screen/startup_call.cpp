@@ -32,6 +32,7 @@
 
 void CallStartup::run(const HostCall &call)
 {
+    m_context.state().beginSale();
     resetGuards();
     loadOperator();
     takeArguments(call);
@@ -259,7 +260,7 @@ void CallStartup::recreateItems()
 
 void CallStartup::loadCouponSetting()
 {
-    m_context.state().loyalty.stCupomAux1 =
+    m_context.state().startup.stCupomAux1 =
         StartupIo::textOf(m_context.server().lookupsTills.getIDUTCUPOMDESC(), QStringLiteral("getIDUTCUPOMDESC"));
     ClientDataSet &coupons = m_context.data().cdsCupomDescVenda;
     if (coupons.Active())

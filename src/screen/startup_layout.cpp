@@ -103,7 +103,7 @@ void StartupLayout::touchLayout()
     c.setVisible(FormName::lblNmCons, false);
     c.shell().MontaConfigGrupo(true);
     c.data().cdsConfigGrupo.First();
-    state.road.stBalcaoAux1 = QStringLiteral("01");
+    state.screen.stBalcaoAux1 = QStringLiteral("01");
     c.shell().MontaConfigProduto(true, QStringLiteral("01"));
 }
 

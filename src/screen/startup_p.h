@@ -96,10 +96,7 @@ public:
     void InicializaVariaveis();
 
 private:
-    void resetEntryAndConsumer();
-    void resetFlagsAndTotals();
     void showEmptySale();
-    void resetSettlementTexts();
 
     SaleContext &m_context;
 };

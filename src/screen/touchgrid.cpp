@@ -181,16 +181,16 @@ void TouchGrid::LimpaMenuProduto()
 void TouchGrid::MontaConfigGrupo(bool First)
 {
     LimpaMenuGrupo();
-    SaleCounters &counters = m_context.state().counters;
+    ScreenNavigation &screen = m_context.state().screen;
     if (First)
-        counters.inPaginaGrupo = 1;
+        screen.inPaginaGrupo = 1;
     ClientDataSet &groups = m_context.data().cdsConfigGrupo;
     groups.SetFiltered(false);
     if (!groups.Active() || groups.IsEmpty()) {
         m_context.setCaption(FormName::lblMenu, QString());
         return;
     }
-    filterOn(groups, {{QStringLiteral("NRPGCONFTELA"), pageText(counters.inPaginaGrupo)}});
+    filterOn(groups, {{QStringLiteral("NRPGCONFTELA"), pageText(screen.inPaginaGrupo)}});
     const QString firstType = field(groups, "IDTPBUTTON");
     const bool pageButton = firstType.startsWith(QLatin1Char('7')) || firstType.startsWith(QLatin1Char('8'));
     m_context.setCaption(FormName::lblMenu, pageButton ? QString() : field(groups, "DSBUTTON"));
@@ -231,10 +231,10 @@ static std::optional<int> productPages(ClientDataSet &pages, const QString &grou
 void TouchGrid::MontaConfigProduto(const QString &Group)
 {
     try {
-        SaleCounters &counters = m_context.state().counters;
-        const std::optional<int> pages = productPages(m_context.data().cdsMaxProduto, Group, counters.inPaginaGrupo);
-        if (pages && *pages < counters.inPaginaProduto) {
-            counters.inPaginaProduto = *pages;
+        ScreenNavigation &screen = m_context.state().screen;
+        const std::optional<int> pages = productPages(m_context.data().cdsMaxProduto, Group, screen.inPaginaGrupo);
+        if (pages && *pages < screen.inPaginaProduto) {
+            screen.inPaginaProduto = *pages;
             return;
         }
         LimpaMenuProduto();
@@ -246,13 +246,13 @@ void TouchGrid::MontaConfigProduto(const QString &Group)
 
 void TouchGrid::drawProductPage(const QString &Group)
 {
-    const SaleCounters &counters = m_context.state().counters;
+    const ScreenNavigation &screen = m_context.state().screen;
     ClientDataSet &products = m_context.data().cdsConfigProd;
     if (!products.Active())
         return;
-    filterOn(products, {{QStringLiteral("NRPGCONFTELA"), pageText(counters.inPaginaProduto)},
+    filterOn(products, {{QStringLiteral("NRPGCONFTELA"), pageText(screen.inPaginaProduto)},
                         {QStringLiteral("NRBUTTONAUX"), Group},
-                        {QStringLiteral("NRPGCONFTAUX"), pageText(counters.inPaginaGrupo)}});
+                        {QStringLiteral("NRPGCONFTAUX"), pageText(screen.inPaginaGrupo)}});
     for (products.First(); !products.Eof(); products.Next()) {
         auto *button = m_context.widget<QPushButton>(FormName::productButtonPrefix + field(products, "NRBUTTON"));
         if (!button)
@@ -276,7 +276,7 @@ int TouchGrid::lastGroupPage()
     if (pages.Active() && !pages.IsEmpty() && !field(pages, "QTDEPG").trimmed().isEmpty())
         return int(number(pages, "QTDEPG", 0));
     ClientDataSet &groups = data.cdsConfigGrupo;
-    const int current = m_context.state().counters.inPaginaGrupo;
+    const int current = m_context.state().screen.inPaginaGrupo;
     int last = 1;
     groups.SetFiltered(false);
     for (groups.First(); groups.Active() && !groups.Eof(); groups.Next())
@@ -289,16 +289,16 @@ void TouchGrid::tcbGrupo01Click(QObject *Sender)
 {
     const QString button = Sender ? Sender->objectName().right(2) : QString();
     SaleState &state = m_context.state();
-    SaleCounters &counters = state.counters;
+    ScreenNavigation &screen = state.screen;
     ClientDataSet &groups = m_context.data().cdsConfigGrupo;
-    const Variant keys(QList<Variant>{button, pageText(counters.inPaginaGrupo)});
+    const Variant keys(QList<Variant>{button, pageText(screen.inPaginaGrupo)});
     if (!groups.Active()
         || !groups.Locate(QStringLiteral("NRBUTTON;NRPGCONFTELA"), keys, loCaseInsensitive))
         return;
     const QString type = field(groups, "IDTPBUTTON");
     if (type == QLatin1String("2")) {
-        state.road.stBalcaoAux1 = button;
-        counters.inPaginaProduto = 1;
+        state.screen.stBalcaoAux1 = button;
+        screen.inPaginaProduto = 1;
         m_context.setCaption(FormName::lblMenu, field(groups, "DSBUTTON"));
         MontaConfigProduto(button);
         return;
@@ -314,21 +314,21 @@ void TouchGrid::tcbGrupo01Click(QObject *Sender)
 void TouchGrid::turnGroupPage(int step)
 {
     SaleState &state = m_context.state();
-    SaleCounters &counters = state.counters;
-    const int page = counters.inPaginaGrupo + step;
+    ScreenNavigation &screen = state.screen;
+    const int page = screen.inPaginaGrupo + step;
     if (step > 0) {
         const int last = lastGroupPage();
         if (page > last) {
-            counters.inPaginaGrupo = qMax(1, last);
+            screen.inPaginaGrupo = qMax(1, last);
             return;
         }
     } else if (page < 1) {
-        counters.inPaginaGrupo = 1;
+        screen.inPaginaGrupo = 1;
         return;
     }
-    counters.inPaginaGrupo = page;
+    screen.inPaginaGrupo = page;
     MontaConfigGrupo(false);
-    state.road.stBalcaoAux1 = QStringLiteral("01");
-    counters.inPaginaProduto = 1;
+    screen.stBalcaoAux1 = QStringLiteral("01");
+    screen.inPaginaProduto = 1;
     MontaConfigProduto(QStringLiteral("01"));
 }

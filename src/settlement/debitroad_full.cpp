@@ -80,7 +80,7 @@ void ConsumerDebitRoad::fullDebitRoad()
         && text(d.cdsMovCaixa, "IDTIPOMOVIVE") == QLatin1String("T"))
         printDebitReceipt();
     m_context.form().repaint();
-    s.fiscal.stCancCupomAux3 = QStringLiteral("DB");
+    s.till.stCancCupomAux3 = QStringLiteral("DB");
     saveSale(Settlement::ClosingRoad::DebitFull);
 }
 

@@ -57,7 +57,7 @@ QLabel *creditLabel(SaleContext &context, const QString &name)
 // returned items a later sale must not carry (a saved exchange sale took them already).
 void endExchangeOnScreen(SaleContext &context)
 {
-    context.state().flags.boTrocaMercadoria = false;
+    context.state().exchange.boTrocaMercadoria = false;
     // The credit's labels and button exist once an exchange has started on this form.
     if (auto *left = context.widget<QLabel>(FormName::lblValSaldDisp)) {
         left->clear();
@@ -107,9 +107,9 @@ bool Settlement::TrocaProdutos()
         credit += number(read, "VALOR");
     d.cdsItensDevolv.Close();
     d.cdsItensDevolv.CopyFrom(read);
-    s.flags.boTrocaMercadoria = true;
-    s.totals.doRecebAux1 = Money::RoundDec(credit, 2);
-    const QString shown = PtBr::FormatFloat(QStringLiteral("0.00"), s.totals.doRecebAux1);
+    s.exchange.boTrocaMercadoria = true;
+    s.exchange.doRecebAux1 = Money::RoundDec(credit, 2);
+    const QString shown = PtBr::FormatFloat(QStringLiteral("0.00"), s.exchange.doRecebAux1);
 
     QLabel *cashier = m_context.label(FormName::lblMensagemCaixa);
     const int top = cashier ? cashier->y() : 28;
@@ -185,7 +185,7 @@ void SettleButton::exchangeRoad()
                               "continua na tela: receba-a novamente ou inicie a troca de novo."));
         return;
     }
-    const double credit = s.totals.doRecebAux1;
+    const double credit = s.exchange.doRecebAux1;
     const double total = Money::Trunc2(s.totals.doTotalVenda);
     const bool paysAll = PtBr::FormatFloat(QStringLiteral("0.00"), total) == PtBr::FormatFloat(QStringLiteral("0.00"), credit);
     ClientDataSet &rows = d.cdsVenda;
@@ -313,7 +313,7 @@ void SettleButton::exchangePaysAll(double discount)
     OwnRoadSave::Options options;
     options.road = Settlement::ClosingRoad::ExchangeFull;
     options.letter = QStringLiteral("A");
-    options.satMessage = false;
+    // A SAT refusal cancels the stored sale: the cashier is told, as on every other road.
     options.endsExchange = true;
     OwnRoadSave(m_context, m_end, options).run(m_run.documentInHand, m_run.paymentText11, QString());
 }

@@ -100,11 +100,19 @@ bool Settlement::InsereMovCaixa(bool creditoPessoal)
     ClientDataSet &types = m_context.data().cdsConfTipoRece;
     const QString kind = creditoPessoal ? QStringLiteral("9") : QStringLiteral("A");
     // The receipt-type filter is switched off on every way out.
-    const OnExit filterOff([&types] { types.SetFiltered(false); });
+    // It stays on the type it used, whose settings (IDHABVENDAMAN) the road reads next.
+    QString used;
+    const OnExit filterOff([&types, &used] {
+        types.SetFiltered(false);
+        if (!used.isEmpty())
+            types.Locate(QStringLiteral("CDTIPORECE"), used);
+    });
     types.SetFiltered(false);
     types.SetFilter(receiptTypeOf(kind));
     types.SetFiltered(true);
     types.First();
+    if (const Field type = types.FindField(QStringLiteral("CDTIPORECE")); type.IsValid() && !types.IsEmpty())
+        used = type.AsString();
     const QString failure = types.IsEmpty()
         ? QStringLiteral("Nenhum tipo de recebimento \"%1\" configurado para o caixa.").arg(kind)
         : writeMovementRow(m_context, types, creditoPessoal);

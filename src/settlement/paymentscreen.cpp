@@ -29,9 +29,9 @@ PaymentRequest PaymentScreen::paymentRequest(const QString &documentInHand, cons
     request.stCartaoAux1 = s.consumer.stCartaoAux1;
     request.roadMarker = QStringLiteral("N");
     // An exchange's rest: the returned items' credit is already paid.
-    if (s.flags.boTrocaMercadoria) {
+    if (s.exchange.boTrocaMercadoria) {
         request.roadMarker = QStringLiteral("T");
-        request.amountPaid = s.totals.doRecebAux1;
+        request.amountPaid = s.exchange.doRecebAux1;
     }
     request.stRecebAux12 = s.settlement.stRecebAux12;
     request.stRecebAux13 = s.settlement.stRecebAux13;

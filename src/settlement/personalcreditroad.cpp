@@ -267,7 +267,7 @@ bool PersonalCreditRoad::documentClosed()
     if (!closed.documentNumber.isEmpty())
         m_run.documentInHand = closed.documentNumber;
     m_run.paymentText11 = closed.closeAnswer;
-    s.fiscal.stCancCupomAux3 = QStringLiteral("CP");
+    s.till.stCancCupomAux3 = QStringLiteral("CP");
     return true;
 }
 

@@ -183,7 +183,7 @@ std::optional<QString> takeReservedOrRangeNumber(SaleContext &context, QString &
     SaleState &s = context.state();
     const Parameters &p = s.params;
     SettlementTexts &t = s.settlement;
-    QString &reserved = s.fiscal.stNrCupomReservado;
+    QString &reserved = s.till.stNrCupomReservado;
     if (!reserved.isEmpty()) {
         t.stRecebAux9 = reserved;
         documentInHand = reserved;

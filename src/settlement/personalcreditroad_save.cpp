@@ -114,6 +114,10 @@ void OwnRoadSave::storedSaleFailed(const QString &saleKey, const QString &failur
     SettlementEnd end = settlementEnd();
     end.undoCardPayment();
     end.markStoredSaleCancelled(saleKey);
+    // The exchange was spent on this sale, which is cancelled: the next customer must not take
+    // the exchange road on its credit.
+    if (m_options.endsExchange)
+        m_context.settlement().Limpa_TrocaMercadoria();
     end.endWithReset(RoadEnd::Kind::Reset, failure);
     s.settlement.stSenhaPedido.clear();
 }

@@ -32,9 +32,9 @@ bool ignoredByBuffer(QChar key)
 
 void QrCodeReading::setMode(bool on)
 {
-    SaleFlags &flags = m_context.state().flags;
-    flags.boInicializaAux1 = on;
-    flags.boLeituraQrCode = on;
+    SaleState &state = m_context.state();
+    state.flags.boInicializaAux1 = on;
+    state.screen.boLeituraQrCode = on;
 }
 
 void QrCodeReading::open()
@@ -67,6 +67,11 @@ void QrCodeReading::close()
     setMode(false);
     m_context.setCaption(FormName::lblBufferQRCODE, QString());
     m_context.screen().ControlaBotoes(true);
+    // The keyboard goes back to the sale: left on the hidden edit box, the next customer's
+    // typed codes would reach only the reader, which no longer takes them.
+    if (auto *edit = m_context.widget<QLineEdit>(FormName::edtQrCode))
+        edit->clearFocus();
+    m_context.form().setFocus();
 }
 
 void QrCodeReading::readyForNextScan()

@@ -45,8 +45,8 @@ void QrCodeSale::run(const QString &expanded)
 {
     SaleState &state = m_context.state();
     BusyFlag receiving(state.flags.boRecebendo);
-    m_previousNrSeq = state.road.stNRSEQ;
-    m_previousServiceCharge = state.totals.doVrTxServico;
+    m_saleBefore = state.sale();
+    m_clientBefore = state.host.stCdClienteVenda;
     try {
         if (!readPayload(expanded) || !checkBranch() || !checkSaleIsFree() || !loadConsumer())
             return;

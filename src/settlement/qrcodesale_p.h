@@ -4,6 +4,7 @@
 #include "settlement_p.h"
 
 #include <runtime/clientdataset.h>
+#include <sale/salestate.h>
 
 #include <QDateTime>
 #include <QString>
@@ -99,8 +100,10 @@ private:
     RoadEnd &m_end;
     QrCodePayload::Sale m_sale;
     QStringList m_addedLines;    // NRSEQ of the rows this attempt added
-    QString m_previousNrSeq;
-    double m_previousServiceCharge = 0;
+    // The sale as the till held it before the code was read, and its client: a refused code
+    // gives it back whole, so nothing the code brought (client, consumer, buyer) stays behind.
+    SaleRecord m_saleBefore;
+    QString m_clientBefore;
     ClientDataSet m_movCaixaImp{QStringLiteral("cdsMovCaixaImp")};
     ClientDataSet m_consumerData{QStringLiteral("cdsDadosConsumidor")};
     QString m_saleKey;            // the stored sale's number, once saved

@@ -163,7 +163,6 @@ void QrCodeSale::finishSold()
     m_end = RoadEnd{RoadEnd::Kind::Sold, SoldSale{m_saleKey, QStringLiteral("A"), s.settlement.stRecebAux9}, false,
                     QString(), QString()};
     SettlementEnd(m_context, m_end).resetAfterSettlement(sold);
-    s.settlement.stSenhaPedido.clear();
 }
 
 // The stored sale is not authorised: a wallet payment is refunded, the sale recorded as
@@ -263,10 +262,15 @@ void QrCodeSale::cancelOpenCoupon()
     s.flags.boCupomAberto = false;
 }
 
-// The rows this attempt added leave the sale; what the till held before stays.
+// The rows and fields this attempt added leave the sale; what the till held before stays.
 void QrCodeSale::dropAttemptRows()
 {
     SaleState &s = m_context.state();
+    s.sale() = m_saleBefore;
+    s.host.stCdClienteVenda = m_clientBefore;
+    // The buyer the code named is no longer shown as the sale's.
+    if (s.host.stModoVenda == SaleMode::Counter)
+        m_context.screen().RestauraRodape(QStringLiteral("1"), QString());
     SaleDatasets &d = m_context.data();
     ClientDataSet &items = d.cdsItems;
     for (const QString &line : std::as_const(m_addedLines)) {
@@ -274,8 +278,6 @@ void QrCodeSale::dropAttemptRows()
             items.Delete();
     }
     m_addedLines.clear();
-    s.road.stNRSEQ = m_previousNrSeq;
-    s.totals.doVrTxServico = m_previousServiceCharge;
     for (ClientDataSet *rows : {&d.cdsVenda, &d.cdsMovCaixa}) {
         if (rows->Active())
             rows->EmptyDataSet();

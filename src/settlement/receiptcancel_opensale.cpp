@@ -54,9 +54,9 @@ bool ReceiptCancel::takeOpenSaleNumber(QString &number)
 {
     SaleState &state = m_context.state();
     const Parameters &params = state.params;
-    if (!state.fiscal.stNrCupomReservado.isEmpty()) {
-        number = state.fiscal.stNrCupomReservado;
-        state.fiscal.stNrCupomReservado.clear();
+    if (!state.till.stNrCupomReservado.isEmpty()) {
+        number = state.till.stNrCupomReservado;
+        state.till.stNrCupomReservado.clear();
         return true;
     }
     Variant taken;

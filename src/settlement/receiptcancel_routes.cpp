@@ -43,7 +43,7 @@ void ReceiptCancel::fiscalPrinterRoute()
         m_context.consumer().ConectaExtConsOnline(QString());
     if (!state.consumer.boCartaoAux1 && !question(m_context.Msg(QStringLiteral("CancelaCupom"))))
         return;
-    const QString last = state.fiscal.stCancCupomAux3;
+    const QString last = state.till.stCancCupomAux3;
     if (last == QLatin1String("CC"))
         stop(m_context.Msg(QStringLiteral("CANC_SALD_CRED")));
     if (last != QLatin1String("VV") && last != QLatin1String("CP") && last != QLatin1String("DB"))
@@ -65,7 +65,7 @@ void ReceiptCancel::fiscalPrinterRoute()
     m_values.couponNumber = answer.couponNumber;
     m_context.settlement().Cancela_Item_Imp_NFis(m_values.couponNumber);
     // The same coupon cannot be cancelled twice: the next press is refused.
-    state.fiscal.stCancCupomAux3.clear();
+    state.till.stCancCupomAux3.clear();
     m_values.cancelled = true;
 }
 

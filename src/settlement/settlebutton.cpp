@@ -253,14 +253,14 @@ bool SettleButton::waiterConfirmed()
 
 // A settlement that takes no number of its own must not carry the last one's: the sale
 // number, the NFC-e series and emission date and the approximate taxes would otherwise go
-// into this sale's header, tickets and cancellation record. Likewise a document issued by the
-// payment screen of an earlier sale must not spare this sale its number.
+// into this sale's header, tickets and cancellation record. stConfRecebimento stays: an
+// earlier sale's went with that sale's record, and the badge's debit set-up may have set it for
+// this sale (a receipt kind sold by hand takes no number of its own).
 void SettleButton::clearPreviousDocumentValues()
 {
     SaleState &s = m_context.state();
     SettlementTexts &texts = s.settlement;
     texts.stRecebAux9.clear();
-    texts.stConfRecebimento.clear();
     texts.stRecebAux19.clear();
     texts.stRecebAux21.clear();
     texts.stRecebAux22.clear();
@@ -292,8 +292,8 @@ void SettleButton::chooseRoad()
 void SettleButton::sharedExchangeAndOrdinaryStart()
 {
     SaleState &s = m_context.state();
-    if (s.flags.boTrocaMercadoria
-        && Money::RoundDec(s.totals.doRecebAux1 - Money::Trunc2(s.totals.doTotalVenda), 2) > 0) {
+    if (s.exchange.boTrocaMercadoria
+        && Money::RoundDec(s.exchange.doRecebAux1 - Money::Trunc2(s.totals.doTotalVenda), 2) > 0) {
         const QString text = m_context.Msg(QStringLiteral("Valor_Saldo"));
         m_context.message(text, Ravuvozozod::Information);
         s.flags.boRecebendo = false;
@@ -302,7 +302,7 @@ void SettleButton::sharedExchangeAndOrdinaryStart()
     }
     if (s.settlement.stSenhaPedido.isEmpty() && s.params.boUTILIZAIMPFIS)
         s.settlement.stSenhaPedido = m_context.settlement().GeraSenhaCupom(s.params.stIDSENHACUP, s.params.inNRMINSENHAAL);
-    if (s.flags.boTrocaMercadoria) {
+    if (s.exchange.boTrocaMercadoria) {
         exchangeRoad();
         return;
     }

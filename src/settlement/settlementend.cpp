@@ -50,7 +50,6 @@ void SettlementEnd::resetAfterSettlement(const std::optional<SoldSale> &sold)
         }
     }
     shell.LimpaCDS();
-    state.flags.boCupomAberto = false;
     shell.LimpaVariaveis();
     shell.ControleAcessoBotoes();
     shell.ApagaCdsVenda_CdsItensCancelados();

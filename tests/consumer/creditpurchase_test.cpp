@@ -190,7 +190,7 @@ TEST_F(CreditPurchaseTest, LoadsTheFamilyTwiceInARow)
     for (const QList<QVariant> &r : rows("SELECT VRSALDCONEXT FROM EXTRATOCONS ORDER BY DTMOVEXTCONS, NRSEQMOVEXT"))
         carried = r.first().toDouble();
     EXPECT_EQ(Money::RoundDec(carried, 2), 180.0);
-    EXPECT_EQ(state().fiscal.stCancCupomAux3, "CC");
+    EXPECT_EQ(state().till.stCancCupomAux3, "CC");
     EXPECT_FALSE(state().flags.boImprimindoCompCred);
     EXPECT_FALSE(context().button(FormName::spbCompraCred)->isDown());
     EXPECT_EQ(data().cdsMovCaixa.RecordCount(), 0);
@@ -199,14 +199,14 @@ TEST_F(CreditPurchaseTest, LoadsTheFamilyTwiceInARow)
 // A receipt number reserved earlier is used by the next load and then given up.
 TEST_F(CreditPurchaseTest, ReservedNumberIsTheVoucherNumberOnce)
 {
-    state().fiscal.stNrCupomReservado = "777";
+    state().till.stNrCupomReservado = "777";
     press();
     press();
     const auto vouchers = host->requests(&Pkg_Hrk00001::Compr_CredPessoal);
     ASSERT_EQ(vouchers.size(), 2);
     EXPECT_EQ(vouchers.at(0).voucherNumber, "777");
     EXPECT_EQ(vouchers.at(1).voucherNumber, "55");
-    EXPECT_TRUE(state().fiscal.stNrCupomReservado.isEmpty());
+    EXPECT_TRUE(state().till.stNrCupomReservado.isEmpty());
 }
 
 // The checks before the consumer search refuse with their message and touch nothing.

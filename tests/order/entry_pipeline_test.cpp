@@ -127,7 +127,7 @@ TEST_F(EntryPipeline, AnExhaustedColombianRangeRefusesWithBothBounds)
 TEST_F(EntryPipeline, AHeldColombianNumberIsNotRequestedAgain)
 {
     state().editParams().stIDPAISINTEGRA = QStringLiteral("01");
-    state().fiscal.stNrCupomReservado = QStringLiteral("001500");
+    state().till.stNrCupomReservado = QStringLiteral("001500");
     enter(QStringLiteral("100"));
     EXPECT_EQ(colombianCalls, 0);
     EXPECT_EQ(registered.size(), 1);
@@ -136,7 +136,7 @@ TEST_F(EntryPipeline, AHeldColombianNumberIsNotRequestedAgain)
 TEST_F(EntryPipeline, ASeatWhoseBillWasAskedForRefusesEvenAConsultation)
 {
     state().host.stModoVenda = QStringLiteral("M");
-    state().counters.inPosicaoGrid = 3;
+    state().table.inPosicaoGrid = 3;
     state().flags.boConsultaPreco = true;
     seatFree = false;
     enter(QStringLiteral("100"));

@@ -127,7 +127,7 @@ TEST_F(FiscalReceiptTest, FirstItemOpensTheReceiptOnceAndEveryItemIsSoldOnThePri
     EXPECT_EQ(s.fiscal.stCpfCnpjNota, QStringLiteral("12345678909"));
     EXPECT_EQ(s.fiscal.stNomeNota, QStringLiteral("JOANA"));
     EXPECT_EQ(s.fiscal.stEnderecoNota, QStringLiteral("RUA A, 1"));
-    EXPECT_EQ(s.fiscal.stCancCupomAux3, QStringLiteral("VV"));
+    EXPECT_EQ(s.till.stCancCupomAux3, QStringLiteral("VV"));
     EXPECT_EQ(caption("lblMensagemCaixa"), QStringLiteral("CUPOM ABERTO"));
     EXPECT_EQ(column(data().cdsItems, "NRSEQ"), QStringList({"001", "002"}));
     // The printer's error of the opening goes with the first item only.
@@ -155,7 +155,7 @@ TEST_F(FiscalReceiptTest, CreditSaleReceiptIsMarkedForCancellation)
     state().flags.boCreditoPessoal = true;
     state().consumer.stCDCONSUMIDOR = QStringLiteral("42");
     sellItem(QStringLiteral("10"), QStringLiteral("SUCO"));
-    EXPECT_EQ(state().fiscal.stCancCupomAux3, QStringLiteral("CP"));
+    EXPECT_EQ(state().till.stCancCupomAux3, QStringLiteral("CP"));
 }
 
 TEST_F(FiscalReceiptTest, RefusedOpeningEndsTheRegistrationWithoutALineOrAMessage)

@@ -121,7 +121,7 @@ protected:
     // An entry of the table road: the refill decision, then the registration.
     void enterAtSeat(const QString &code, int seat, const QString &quantity = QStringLiteral("1"))
     {
-        state().counters.inPosicaoGrid = seat;
+        state().table.inPosicaoGrid = seat;
         form().context().setCaption(QStringLiteral("stPosicao"), QString::number(seat));
         run([&] {
             order().ControlaRefil(code);
@@ -225,7 +225,7 @@ protected:
     {
         ItemKinds::SetUp();
         useFiscalPrinter(16);
-        state().loyalty.stCupomAux1 = QStringLiteral("S");
+        state().startup.stCupomAux1 = QStringLiteral("S");
     }
 
     void couponsOf(const QString &code, const QString &kind, double amount, const QString &start,
@@ -308,9 +308,9 @@ TEST_F(DiscountCoupons, ARefusingServerGivesNoCoupon)
 
 TEST_F(DiscountCoupons, SwitchedOffOrWithoutFiscalPrinterTheDialogIsNotShown)
 {
-    state().loyalty.stCupomAux1 = QStringLiteral("N");
+    state().startup.stCupomAux1 = QStringLiteral("N");
     run([&] { order().controlaValorCupom(1, 5, 0, 0, QStringLiteral("200")); });
-    state().loyalty.stCupomAux1 = QStringLiteral("S");
+    state().startup.stCupomAux1 = QStringLiteral("S");
     state().editParams().boUTILIZAIMPFIS = false;
     run([&] { order().controlaValorCupom(1, 5, 0, 0, QStringLiteral("200")); });
     EXPECT_TRUE(host->requests(&Pkg_Hrk00002::CriaInfAdicional).isEmpty());

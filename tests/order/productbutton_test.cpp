@@ -183,13 +183,13 @@ TEST_F(ProductButtonRoad, AnUnreachableServerHandsTheSaleToTheHostUntilItAnswers
     click(QStringLiteral("tcbBalcao01"));
     EXPECT_TRUE(registered.isEmpty());
     EXPECT_EQ(hostCalls("CriaRegVenda"), 1);
-    EXPECT_TRUE(state().flags.boBalcaoAux2);
+    EXPECT_TRUE(state().till.boBalcaoAux2);
 
     probeFailure.clear();
     click(QStringLiteral("tcbBalcao01"));
     EXPECT_EQ(registered.size(), 1);
     EXPECT_EQ(hostCalls("CriaRegVenda"), 1);
-    EXPECT_FALSE(state().flags.boBalcaoAux2);
+    EXPECT_FALSE(state().till.boBalcaoAux2);
 }
 
 TEST_F(ProductButtonRoad, AnyOtherProbeFailureSellsAsUsual)
@@ -261,14 +261,14 @@ TEST_F(ProductButtonRoad, ALoyaltyProductAtTheCounterNeedsAConsumer)
 TEST_F(ProductButtonRoad, PageButtonsTurnPagesSellNothingAndStillLogWithoutAPrinter)
 {
     click(QStringLiteral("tcbBalcao36"));
-    EXPECT_EQ(state().counters.inPaginaProduto, 2);
+    EXPECT_EQ(state().screen.inPaginaProduto, 2);
     EXPECT_EQ(shown("tcbBalcao", 36), (QStringList{"1:PASTEL", "31:<<"}));
     EXPECT_TRUE(registered.isEmpty());
     EXPECT_EQ(hostCalls("LogImpNFiscal"), 1);
     EXPECT_TRUE(host->last(&Pkg_Hrk00002::LogImpNFiscal).text.startsWith(QStringLiteral("Venda ---  Código Arv: ")));
 
     click(QStringLiteral("tcbBalcao31"));
-    EXPECT_EQ(state().counters.inPaginaProduto, 1);
+    EXPECT_EQ(state().screen.inPaginaProduto, 1);
     EXPECT_EQ(shown("tcbBalcao", 36), (QStringList{"1:COXINHA", "2:SALADA KG", "3:", "4:COMBO", "36:>>"}));
     EXPECT_TRUE(registered.isEmpty());
 }

@@ -106,8 +106,8 @@ protected:
     {
         ScreenShell &shell = form->context().shell();
         shell.MontaConfigGrupo(true);
-        state().road.stBalcaoAux1 = QStringLiteral("01");
-        state().counters.inPaginaProduto = 1;
+        state().screen.stBalcaoAux1 = QStringLiteral("01");
+        state().screen.inPaginaProduto = 1;
         shell.MontaConfigProduto(true, QStringLiteral("01"));
     }
 

@@ -93,7 +93,7 @@ TEST_F(Receipt, TotalsAreCutAtEachCountedLine)
 
 TEST_F(Receipt, TheExchangeBalanceIsTheCreditLessTheTotal)
 {
-    state().totals.doRecebAux1 = 20.0;
+    state().exchange.doRecebAux1 = 20.0;
     order().AtualizaExtrato();
     EXPECT_EQ(caption("lblValSaldDisp"), QStringLiteral("20,00"));
     sell(item("10", "SUCO", "1234,50"));
@@ -140,9 +140,9 @@ TEST_F(Receipt, PagingMovesSixRowsFromTheFirstAndFiveAfterwards)
 
 TEST_F(Receipt, SeatButtonsCycleOnlyWhileTheSeatIsShown)
 {
-    state().counters.inExtratoAux1 = 3;
+    state().table.inExtratoAux1 = 3;
     click("spbPosAcima");
-    EXPECT_EQ(state().counters.inPosicaoGrid, 1);
+    EXPECT_EQ(state().table.inPosicaoGrid, 1);
     form().findChild<QLabel *>(QStringLiteral("stPosicao"))->show();
     QStringList seen;
     for (int n = 0; n < 4; ++n) {
@@ -150,7 +150,7 @@ TEST_F(Receipt, SeatButtonsCycleOnlyWhileTheSeatIsShown)
         seen << caption("stPosicao");
     }
     EXPECT_EQ(seen, QStringList({"2", "3", "1", "2"}));
-    state().counters.inPosicaoGrid = 1;
+    state().table.inPosicaoGrid = 1;
     click("spbPosAbaixo");
     EXPECT_EQ(caption("stPosicao"), QStringLiteral("3"));
     sell(item("10", "SUCO", "5,00"));

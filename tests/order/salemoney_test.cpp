@@ -52,7 +52,7 @@ protected:
     void coupon(double value, double comparedValue)
     {
         LoyaltyState &loyalty = state().loyalty;
-        loyalty.stCupomAux1 = QStringLiteral("S");
+        state().startup.stCupomAux1 = QStringLiteral("S");
         loyalty.stCDCUPOMDESCQUB = QStringLiteral("PROMO10");
         loyalty.doVrCupomDesc = value;
         loyalty.doCupomDescAux1 = comparedValue;

@@ -13,7 +13,7 @@ protected:
     {
         OrderTest::SetUp();
         state().host.stCDVENDEDOR = QStringLiteral("7");
-        state().counters.inNrPessoas = 2;
+        state().table.inNrPessoas = 2;
         taxRows({{"10", "01", "18"}, {"11", "01", "18"}, {"12", "02", "7"}});
     }
     double settle()

@@ -140,8 +140,8 @@ TEST_F(TabHistoryTest, BothTabsOfTheTableAreListedUnderOneTitleWithoutCoverOrCon
     };
     EXPECT_EQ(receipt(), expected);
     EXPECT_EQ(tabCalls, (QStringList{"getBuscaComandas 0012", "getBuscaItComanda _3_7_"}));
-    EXPECT_EQ(state().counters.inNrPessoas, 5);
-    EXPECT_EQ(state().counters.inExtratoAux1, 6);
+    EXPECT_EQ(state().table.inNrPessoas, 5);
+    EXPECT_EQ(state().table.inExtratoAux1, 6);
     EXPECT_EQ(caption("lblNrPes"), "5");
     // The first tab by number gives the sale and tab the new order goes to.
     EXPECT_EQ(state().host.stNRCOMANDA, "3");
@@ -189,7 +189,7 @@ TEST_F(TabHistoryTest, ATableWithoutOpenTabsShowsTheTitleAloneAndZeroTotals)
     EXPECT_EQ(receipt(), QStringList{"PEDIDOS REALIZADOS"});
     EXPECT_EQ(caption("lblVrTotal"), "0,00");
     EXPECT_EQ(caption("lblQtdeTotal"), "0,000");
-    EXPECT_EQ(state().counters.inNrPessoas, 0);
+    EXPECT_EQ(state().table.inNrPessoas, 0);
     // No tab found: the sale the host handed over stays.
     EXPECT_EQ(state().host.stNRVENDAREST, "HOST");
 }
@@ -201,7 +201,7 @@ TEST_F(TabHistoryTest, ATabAsksForItsOwnTabOnly)
     items = {{"44", "P1", "PRATO FEITO", 1, 20.0}};
     order().PreencheHistorico(QString());
     EXPECT_EQ(tabCalls, (QStringList{"getDadosComanda 44", "getDadosComanda 44", "getBuscaItComanda _44_"}));
-    EXPECT_EQ(state().counters.inNrPessoas, 4);
+    EXPECT_EQ(state().table.inNrPessoas, 4);
     EXPECT_EQ(caption("lblVrTotal"), "20,00");
 }
 
@@ -251,7 +251,7 @@ TEST_F(TabHistoryTest, TheCounterBillIsOnePersonWithoutTableOrTab)
     state().host.stModoVenda = QStringLiteral("B");
     state().host.stNRCOMANDA = QStringLiteral("9");
     order().PreencheExtrato();
-    EXPECT_EQ(state().counters.inNrPessoas, 1);
+    EXPECT_EQ(state().table.inNrPessoas, 1);
     EXPECT_EQ(state().host.stNRCOMANDA, "");
     EXPECT_TRUE(tabCalls.isEmpty());
 }

@@ -121,11 +121,11 @@ class PersonsAndSeats : public SaleReset, public ::testing::WithParamInterface<P
 TEST_P(PersonsAndSeats, OnlyATableKeepsItsPersonsAndSeats)
 {
     state().host.stModoVenda = QString::fromLatin1(GetParam().mode);
-    state().counters.inNrPessoas = 4;
-    state().counters.inExtratoAux1 = 4;
+    state().table.inNrPessoas = 4;
+    state().table.inExtratoAux1 = 4;
     shell().LimpaVariaveis();
-    EXPECT_EQ(state().counters.inNrPessoas, GetParam().persons);
-    EXPECT_EQ(state().counters.inExtratoAux1, GetParam().persons);
+    EXPECT_EQ(state().table.inNrPessoas, GetParam().persons);
+    EXPECT_EQ(state().table.inExtratoAux1, GetParam().persons);
     EXPECT_EQ(caption("lblNrPes"), QString::number(GetParam().persons));
 }
 
@@ -242,7 +242,7 @@ TEST_F(SaleReset, CancelledLinesAreSavedWithTheExchangeBalance)
     withPrinter();
     addLine(data().cdsItems, QStringLiteral("001"));
     addLine(data().cdsItensCancelados, QStringLiteral("002"));
-    state().totals.doRecebAux1 = 20.0;
+    state().exchange.doRecebAux1 = 20.0;
     state().totals.doTotalVenda = 7.259;
     m_form->findChild<QLabel *>(QStringLiteral("lblValSaldDisp"))->setText(QStringLiteral("antes"));
     shell().ControleCdsVenda_Diretorio(QStringLiteral("B"));

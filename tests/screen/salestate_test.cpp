@@ -216,12 +216,12 @@ TEST(SaleStateInitial, AFreshSaleStartsFromTheResetValues)
 {
     const SaleState state;
     EXPECT_DOUBLE_EQ(state.totals.doQuantidade, 1.0);
-    EXPECT_EQ(state.fiscal.stCancCupomAux3, QStringLiteral("VV"));
-    EXPECT_EQ(state.counters.inNrPessoas, 1);
-    EXPECT_EQ(state.counters.inExtratoAux1, 1);
+    EXPECT_EQ(state.till.stCancCupomAux3, QStringLiteral("VV"));
+    EXPECT_EQ(state.table.inNrPessoas, 1);
+    EXPECT_EQ(state.table.inExtratoAux1, 1);
     EXPECT_EQ(state.counters.inInicializaAux4, 1);
-    EXPECT_EQ(state.counters.inPosicaoGrid, 1);
-    EXPECT_EQ(state.counters.inPaginaProduto, 1);
+    EXPECT_EQ(state.table.inPosicaoGrid, 1);
+    EXPECT_EQ(state.screen.inPaginaProduto, 1);
     EXPECT_EQ(state.consumer.stTipoVendaCons, QStringLiteral("0"));
     EXPECT_EQ(state.consumer.stRecebAux4, QStringLiteral("N"));
     EXPECT_EQ(state.startup.stInicializaAux3, QStringLiteral("N"));

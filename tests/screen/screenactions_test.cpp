@@ -499,7 +499,7 @@ TEST_F(ScreenActions, ActivationWorkRunsOncePerStart)
 {
     state().editParams().stIdTpTelaVe = QStringLiteral("1");
     state().editParams().stIDSOLICITATEL = QStringLiteral("S");
-    state().flags.boAtivarAux1 = false;
+    state().till.boAtivarAux1 = false;
     host->script(&Pkg_Hrk00002::TecladoNumerico, KeypadAnswer{true, QStringLiteral("27999990000")});
     shell().FormActivate(nullptr);
     shell().FormActivate(nullptr);
@@ -558,14 +558,14 @@ class Persons : public ScreenActions, public ::testing::WithParamInterface<Perso
 TEST_P(Persons, PersonsKeypadTakesOnlyAConfirmedNumber)
 {
     const PersonsKeypadCase c = GetParam();
-    state().counters.inNrPessoas = 2;
+    state().table.inNrPessoas = 2;
     ServerSeams table = ServerSeams::current();
     table.tabs.getNrPesMesa = [](const QString &) { return Variant(packet({QStringLiteral("NRMAXPESMES")}, {{"20"}})); };
     ScopedTable<ServerSeams> scoped(table);
     for (const KeypadAnswer &answer : c.answers)
         host->script(&Pkg_Hrk00002::TecladoNumerico, answer);
     shell().spbNrPessoasClick(nullptr);
-    EXPECT_EQ(state().counters.inNrPessoas, c.persons);
+    EXPECT_EQ(state().table.inNrPessoas, c.persons);
     EXPECT_EQ(messages->texts(), c.messages);
 }
 
@@ -674,7 +674,7 @@ TEST_F(ScreenActions, RefusedPersonsMaximumIsShownAndMeansNoMaximum)
     ScopedTable<ServerSeams> scoped(table);
     host->script(&Pkg_Hrk00002::TecladoNumerico, KeypadAnswer{true, QStringLiteral("12")});
     shell().spbNrPessoasClick(nullptr);
-    EXPECT_EQ(state().counters.inNrPessoas, 12);
+    EXPECT_EQ(state().table.inNrPessoas, 12);
     ASSERT_EQ(messages->count(), 1);
     EXPECT_TRUE(messages->texts().first().contains(QStringLiteral("base fora do ar"))) << messages->texts().first().toStdString();
 }

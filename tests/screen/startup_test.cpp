@@ -299,7 +299,9 @@ TEST_F(ScreenTest, TableCallWithoutAnyWaiterLeavesTheWaiterEmpty)
     EXPECT_EQ(messages->count(), 0);
 }
 
-TEST_F(ScreenTest, DeliveryCallNamesTheConsumerAndKeepsAnOrderPassword)
+// The order's password is the order's own: every call asks the server for the password of the
+// order it was given, so a call never shows the password of the order before it.
+TEST_F(ScreenTest, DeliveryCallNamesTheConsumerAndTakesItsOrdersPassword)
 {
     writeFile(QStringLiteral("Dados/Cadastros/Garcom.cds"), {"CDVENDEDOR", "NMFANVEN", "CDOPERADOR"},
               {{"0031", "CARLOS", "000000000007"}});
@@ -313,7 +315,8 @@ TEST_F(ScreenTest, DeliveryCallNamesTheConsumerAndKeepsAnOrderPassword)
     serverCalls.clear();
     call(QStringLiteral("D"), [](TfrmVendaCons &form) { form.Close(); },
          {"500", "77", "000050", "", "900", "", "D", "4455", "", ""});
-    EXPECT_FALSE(serverCalls.contains(QStringLiteral("getSenhaPed")));
+    EXPECT_TRUE(serverCalls.contains(QStringLiteral("getSenhaPed")));
+    EXPECT_EQ(form().state().settlement.stSenhaPedido, QStringLiteral("42"));
 }
 
 // The people of a table are those of its open tabs, read at every call (this table has none),
@@ -322,14 +325,14 @@ TEST_F(ScreenTest, TableTakesItsPersonsFromItsOpenTabsAndACounterCallResetsThem)
 {
     const QStringList table = {"123", "45", "000050", "7", "88", "", "M", "", "", ""};
     call(QStringLiteral("M"), [](TfrmVendaCons &form) {
-        form.state().counters.inNrPessoas = 4;
+        form.state().table.inNrPessoas = 4;
         form.Close();
     }, table);
     call(QStringLiteral("M"), [](TfrmVendaCons &form) { form.Close(); }, table);
-    EXPECT_EQ(form().state().counters.inNrPessoas, 0);
+    EXPECT_EQ(form().state().table.inNrPessoas, 0);
     EXPECT_EQ(caption(form(), "lblNrPes"), QStringLiteral("0"));
     call(QStringLiteral("B"), [](TfrmVendaCons &form) { form.Close(); });
-    EXPECT_EQ(form().state().counters.inNrPessoas, 1);
+    EXPECT_EQ(form().state().table.inNrPessoas, 1);
 }
 
 struct ClosedDeskCase
@@ -395,7 +398,7 @@ TEST_F(ScreenTest, TouchLayoutShowsTheGridAndStartsAtGroupOne)
     EXPECT_TRUE(control(f, "panBalcao")->isVisibleTo(&f));
     EXPECT_TRUE(control(f, "lblMenu")->isVisibleTo(&f));
     EXPECT_FALSE(control(f, "lblTotVenda")->isVisibleTo(&f));
-    EXPECT_EQ(f.state().road.stBalcaoAux1, QStringLiteral("01"));
+    EXPECT_EQ(f.state().screen.stBalcaoAux1, QStringLiteral("01"));
     EXPECT_EQ(control(f, "tcbGrupo04")->geometry(), QRect(560, 78, 100, 39));
     EXPECT_EQ(control(f, "tcbBalcao08")->geometry(), QRect(80, 55, 72, 52));
 }
@@ -462,7 +465,7 @@ TEST_F(ScreenTest, SaleVariablesStartFreshOnEveryCall)
     EXPECT_EQ(state.totals.doTotalVenda, 0.0);
     EXPECT_EQ(state.fiscal.stCpfCnpjNota, QString());
     EXPECT_EQ(state.consumer.stCDCONSUMIDOR, QStringLiteral("7788"));
-    EXPECT_EQ(state.fiscal.stCancCupomAux3, QStringLiteral("VV"));
+    EXPECT_EQ(state.till.stCancCupomAux3, QStringLiteral("VV"));
     EXPECT_EQ(caption(form(), "lblVrTotal"), QStringLiteral("0,00"));
     EXPECT_EQ(caption(form(), "lblDataHora"), QStringLiteral("05/03/2024 14:30:15"));
     EXPECT_EQ(state.startup.stRecebAux2,

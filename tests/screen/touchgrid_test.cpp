@@ -42,9 +42,9 @@ protected:
     QString gridState()
     {
         return QStringLiteral("group page %1, group %2, product page %3 | %4 | %5")
-            .arg(state().counters.inPaginaGrupo)
-            .arg(state().road.stBalcaoAux1)
-            .arg(state().counters.inPaginaProduto)
+            .arg(state().screen.inPaginaGrupo)
+            .arg(state().screen.stBalcaoAux1)
+            .arg(state().screen.inPaginaProduto)
             .arg(shown("tcbGrupo", 12).join(QLatin1Char(',')), shown("tcbBalcao", 36).join(QLatin1Char(',')));
     }
 };
@@ -74,7 +74,7 @@ TEST_F(TouchGrid, AGroupClickShowsItsNameAndOnlyItsProducts)
 {
     click(QStringLiteral("tcbGrupo02"));
     EXPECT_EQ(menu(), QStringLiteral("BEBIDAS"));
-    EXPECT_EQ(state().road.stBalcaoAux1, QStringLiteral("02"));
+    EXPECT_EQ(state().screen.stBalcaoAux1, QStringLiteral("02"));
     EXPECT_EQ(shown("tcbBalcao", 36), QStringList{"1:SUCO"});
 }
 
@@ -112,9 +112,9 @@ TEST_F(TouchGrid, WithoutAPageCountTheGroupTableBoundsTheGroupPages)
 {
     setPages({}, {{"01", "1", "2"}});
     click(QStringLiteral("tcbGrupo12"));
-    EXPECT_EQ(state().counters.inPaginaGrupo, 2);
+    EXPECT_EQ(state().screen.inPaginaGrupo, 2);
     click(QStringLiteral("tcbGrupo12"));
-    EXPECT_EQ(state().counters.inPaginaGrupo, 2);
+    EXPECT_EQ(state().screen.inPaginaGrupo, 2);
     EXPECT_EQ(shown("tcbGrupo", 12), (QStringList{"1:DOCES", "2:NADA", "11:<<", "12:>>"}));
 }
 
@@ -140,13 +140,13 @@ TEST_F(TouchGrid, ProductPagesStopAtTheLastAndTheFirst)
     EXPECT_EQ(gridState(), QStringLiteral("group page 1, group 01, product page 2 | 1:LANCHES,2:BEBIDAS,12:>> | "
                                           "1:EMPADA,31:<<"));
     // A ">>" on the last page (here drawn by hand) keeps the page and the buttons.
-    state().counters.inPaginaProduto = 3;
+    state().screen.inPaginaProduto = 3;
     form->context().shell().MontaConfigProduto(false, QStringLiteral("01"));
     EXPECT_EQ(gridState(), QStringLiteral("group page 1, group 01, product page 2 | 1:LANCHES,2:BEBIDAS,12:>> | "
                                           "1:EMPADA,31:<<"));
     click(QStringLiteral("tcbBalcao31"));
     click(QStringLiteral("tcbBalcao31"));
-    EXPECT_EQ(state().counters.inPaginaProduto, 1);
+    EXPECT_EQ(state().screen.inPaginaProduto, 1);
     EXPECT_TRUE(registered.isEmpty());
 }
 
@@ -156,9 +156,9 @@ TEST_F(TouchGrid, AGroupWithoutAPageCountPagesOnAndAnEmptyPageShowsNothing)
     click(QStringLiteral("tcbBalcao36"));
     click(QStringLiteral("tcbBalcao31"));
     click(QStringLiteral("tcbBalcao36"));
-    state().counters.inPaginaProduto = 5;
+    state().screen.inPaginaProduto = 5;
     form->context().shell().MontaConfigProduto(false, QStringLiteral("01"));
-    EXPECT_EQ(state().counters.inPaginaProduto, 5);
+    EXPECT_EQ(state().screen.inPaginaProduto, 5);
     EXPECT_TRUE(shown("tcbBalcao", 36).isEmpty());
 }
 

@@ -147,7 +147,7 @@ TEST_F(DebitRoadTest, WholeSaleOnTheDebitSavesOneDebitRowWithoutThePaymentScreen
     EXPECT_NEAR(savedDebit(), 48.90, 0.001);
     EXPECT_EQ(host->count(&Pkg_Hrk00002::Recebimento), 0);
     EXPECT_EQ(serverCalls.count("setNrVendaNFisc"), 1);
-    EXPECT_EQ(state().fiscal.stCancCupomAux3, "DB");
+    EXPECT_EQ(state().till.stCancCupomAux3, "DB");
     EXPECT_FALSE(state().flags.boRecebendo);
     EXPECT_TRUE(data().cdsItems.IsEmpty());
 }

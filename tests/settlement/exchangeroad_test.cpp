@@ -81,8 +81,8 @@ TEST_F(ExchangeTest, ReturnedItemsGiveTheCreditRoundedToCentsAndRestrictTheScree
 {
     startExchange({10.004, 5.003});
 
-    EXPECT_TRUE(state().flags.boTrocaMercadoria);
-    EXPECT_DOUBLE_EQ(state().totals.doRecebAux1, 15.01);
+    EXPECT_TRUE(state().exchange.boTrocaMercadoria);
+    EXPECT_DOUBLE_EQ(state().exchange.doRecebAux1, 15.01);
     QLabel *left = form->findChild<QLabel *>("lblValSaldDisp");
     ASSERT_NE(left, nullptr);
     EXPECT_EQ(left->text(), "15,01");
@@ -97,8 +97,8 @@ TEST_F(ExchangeTest, AFileOutsideTheCadastreFolderStartsNoExchange)
     writeReturned({30.0}, SitePaths::resolve(QStringLiteral("ITENSDEVOLVIDOS.CDS")));
 
     EXPECT_FALSE(settlement().TrocaProdutos());
-    EXPECT_FALSE(state().flags.boTrocaMercadoria);
-    EXPECT_DOUBLE_EQ(state().totals.doRecebAux1, 0);
+    EXPECT_FALSE(state().exchange.boTrocaMercadoria);
+    EXPECT_DOUBLE_EQ(state().exchange.doRecebAux1, 0);
 }
 
 TEST_F(ExchangeTest, AnUnreadableFileIsReportedAndStartsNoExchange)
@@ -110,7 +110,7 @@ TEST_F(ExchangeTest, AnUnreadableFileIsReportedAndStartsNoExchange)
     file.close();
 
     EXPECT_FALSE(settlement().TrocaProdutos());
-    EXPECT_FALSE(state().flags.boTrocaMercadoria);
+    EXPECT_FALSE(state().exchange.boTrocaMercadoria);
     EXPECT_TRUE(shown().contains("não pôde ser lido")) << shown().toStdString();
 }
 
@@ -126,7 +126,7 @@ TEST_F(ExchangeTest, AnUnreadableFileDuringAnExchangeEndsIt)
 
     EXPECT_FALSE(settlement().TrocaProdutos());
 
-    EXPECT_FALSE(state().flags.boTrocaMercadoria);
+    EXPECT_FALSE(state().exchange.boTrocaMercadoria);
     EXPECT_TRUE(shown().contains("não pôde ser lido")) << shown().toStdString();
     for (const char *name : {"lblValSaldDisp", "lblSaldoDisp", "spbCancelaTroca", "lblRodape"}) {
         QWidget *widget = form->findChild<QWidget *>(name);
@@ -190,7 +190,7 @@ TEST_F(ExchangeTest, CreditAboveTheSaleIsRefusedBeforeAnythingIsWritten)
     EXPECT_TRUE(shown().contains("O valor da venda deve ser igual ou maior")) << shown().toStdString();
     EXPECT_EQ(host->count(&Pkg_Hrk00002::Recebimento), 0);
     EXPECT_EQ(host->count(&Pkg_Hrk00002::SetConcluiFechamento), 0);
-    EXPECT_TRUE(state().flags.boTrocaMercadoria);
+    EXPECT_TRUE(state().exchange.boTrocaMercadoria);
 }
 
 TEST_F(ExchangeTest, WithoutAnExchangeReceiptTypeTheSaleStays)
@@ -225,7 +225,7 @@ TEST_F(ExchangeTest, CreditEqualToTheSaleClosesWithoutThePaymentScreenAndEndsThe
         EXPECT_NEAR(sale.FieldByName("VRDESCOMANDA").AsFloat(), 48.86, 1e-9); // a cent per unit left to pay
         EXPECT_EQ(sale.FieldByName("DSOBSDESC").AsString(), "TROCA DE MERCADORIA");
     }
-    EXPECT_FALSE(state().flags.boTrocaMercadoria);
+    EXPECT_FALSE(state().exchange.boTrocaMercadoria);
     EXPECT_FALSE(QFile::exists(cadastreFile()));
 }
 
@@ -240,7 +240,7 @@ TEST_F(ExchangeTest, CreditBelowTheSaleGoesToThePaymentScreenAsAlreadyPaid)
     const PaymentRequest request = host->last(&Pkg_Hrk00002::Recebimento);
     EXPECT_EQ(request.roadMarker, "T");
     EXPECT_DOUBLE_EQ(request.amountPaid.toDouble(), 15.01);
-    EXPECT_FALSE(state().flags.boTrocaMercadoria);
+    EXPECT_FALSE(state().exchange.boTrocaMercadoria);
     EXPECT_FALSE(QFile::exists(cadastreFile()));
 }
 
@@ -253,7 +253,7 @@ TEST_F(ExchangeTest, FailedSaveWithoutAPrinterKeepsTheSaleAndTheCredit)
     settle();
 
     EXPECT_EQ(roadEnd().kind, Kind::Failed);
-    EXPECT_TRUE(state().flags.boTrocaMercadoria);
+    EXPECT_TRUE(state().exchange.boTrocaMercadoria);
     EXPECT_TRUE(QFile::exists(cadastreFile()));
     EXPECT_FALSE(data().cdsItems.IsEmpty());
     EXPECT_FALSE(state().flags.boRecebendo);
@@ -273,7 +273,7 @@ TEST_F(ExchangeTest, APrinterThatPrintsTheSaleWholeGivesTheDocumentNumber)
     EXPECT_EQ(host->count(&Pkg_Hrk00001::FechaCupom), 0);
     EXPECT_EQ(host->last(&Pkg_Hrk00002::SetConcluiFechamento).documentNumber, "000555");
     EXPECT_EQ(host->lastRowCounts(&Pkg_Hrk00002::SetConcluiFechamento).at(6), 2);
-    EXPECT_FALSE(state().flags.boTrocaMercadoria);
+    EXPECT_FALSE(state().exchange.boTrocaMercadoria);
 }
 
 // Whatever way the print fails, no coupon is open on such a printer: nothing is cancelled
@@ -302,7 +302,7 @@ TEST_P(ExchangePrintFailureTest, TheSaleStaysAndNothingIsCancelled)
     EXPECT_EQ(host->count(&Pkg_Hrk00002::SetConcluiFechamento), 0);
     EXPECT_EQ(host->count(&Pkg_Hrk00002::IncluiVendaCan), 0);
     EXPECT_FALSE(data().cdsItems.IsEmpty());
-    EXPECT_TRUE(state().flags.boTrocaMercadoria);
+    EXPECT_TRUE(state().exchange.boTrocaMercadoria);
     EXPECT_TRUE(QFile::exists(cadastreFile()));
     EXPECT_FALSE(state().flags.boRecebendo);
 }
@@ -323,7 +323,7 @@ TEST_F(ExchangeTest, ExhaustedColombianRangeStopsBeforeTheSave)
 
     EXPECT_FALSE(sold());
     EXPECT_EQ(host->count(&Pkg_Hrk00002::SetConcluiFechamento), 0);
-    EXPECT_TRUE(state().flags.boTrocaMercadoria);
+    EXPECT_TRUE(state().exchange.boTrocaMercadoria);
 }
 
 TEST_F(ExchangeTest, CancelButtonDeletesTheFileAndKeepsTheItems)
@@ -332,7 +332,7 @@ TEST_F(ExchangeTest, CancelButtonDeletesTheFileAndKeepsTheItems)
 
     settlement().spbCancelaTrocaClick(nullptr);
 
-    EXPECT_FALSE(state().flags.boTrocaMercadoria);
+    EXPECT_FALSE(state().exchange.boTrocaMercadoria);
     EXPECT_FALSE(QFile::exists(cadastreFile()));
     EXPECT_FALSE(data().cdsItems.IsEmpty());
     QWidget *cancel = form->findChild<QWidget *>("spbCancelaTroca");

@@ -168,7 +168,7 @@ TEST_F(PersonalCreditTest, FiscalPrinterCloseMarksTheCouponAndPrintsTheVoucherOn
     EXPECT_EQ(host->last(&Pkg_Hrk00001::FechaCupom).road, "1");
     EXPECT_EQ(host->count(&Pkg_Hrk00001::Imp_CompVenCred), 1);
     EXPECT_EQ(host->last(&Pkg_Hrk00002::SetConcluiFechamento).paymentText11, "RESPOSTA");
-    EXPECT_EQ(state().fiscal.stCancCupomAux3, "CP");
+    EXPECT_EQ(state().till.stCancCupomAux3, "CP");
 }
 
 // The coupon was closed but the base refused the save: the coupon is cancelled and the sale

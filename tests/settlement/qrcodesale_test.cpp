@@ -197,13 +197,13 @@ TEST_F(QrSaleTest, ReadingPanelOpensInReadingModeAndCancelEndsIt)
     openPanel();
     EXPECT_TRUE(panelUp());
     EXPECT_TRUE(state().flags.boInicializaAux1);
-    EXPECT_TRUE(state().flags.boLeituraQrCode);
+    EXPECT_TRUE(state().screen.boLeituraQrCode);
 
     form->findChild<QAbstractButton *>(QString(FormName::btnCancelaQrCode))->click();
 
     EXPECT_FALSE(panelUp());
     EXPECT_FALSE(state().flags.boInicializaAux1);
-    EXPECT_FALSE(state().flags.boLeituraQrCode);
+    EXPECT_FALSE(state().screen.boLeituraQrCode);
 }
 
 TEST_F(QrSaleTest, ReadingPanelIsRefusedWhileACouponIsOpen)

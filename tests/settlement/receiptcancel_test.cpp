@@ -178,10 +178,10 @@ TEST_F(ReceiptCancelTest, OpenSaleOnASatTillIsDroppedWithoutARecord)
 
 TEST_F(ReceiptCancelTest, ReservedNumberIsTakenOnce)
 {
-    state().fiscal.stNrCupomReservado = "000555";
+    state().till.stNrCupomReservado = "000555";
     press();
     EXPECT_EQ(host->last(&Pkg_Hrk00002::IncluiVendaCan).documentNumber, "000555");
-    EXPECT_TRUE(state().fiscal.stNrCupomReservado.isEmpty());
+    EXPECT_TRUE(state().till.stNrCupomReservado.isEmpty());
     EXPECT_TRUE(serverCalls.filter("setNrVendaNFisc").isEmpty());
 }
 
@@ -226,7 +226,7 @@ TEST_P(LastCoupon, IsCancelledOnlyForASaleThePrinterCancels)
     const LastCouponCase &row = GetParam();
     useFiscalPrinter();
     closeSale();
-    state().fiscal.stCancCupomAux3 = row.lastMovement;
+    state().till.stCancCupomAux3 = row.lastMovement;
     state().editParams().inIDTIPOIMPFIS = row.model;
     if (!row.printerCancels)
         host->setDefault(&Pkg_Hrk00001::Cancela_Cupom_Imp, CouponCancelAnswer{false, "papel", {}});
@@ -244,9 +244,9 @@ TEST_P(LastCoupon, IsCancelledOnlyForASaleThePrinterCancels)
         EXPECT_TRUE(cancelCalls.contains("getItemsCancelados 000777"));
         EXPECT_TRUE(cancelCalls.contains("CancelaPedidoKDS 0000000042"));
         EXPECT_EQ(host->last(&Pkg_Hrk00002::LogControleAcess).text, "Cupom cancelado nº: 000777");
-        EXPECT_TRUE(state().fiscal.stCancCupomAux3.isEmpty());
+        EXPECT_TRUE(state().till.stCancCupomAux3.isEmpty());
     } else {
-        EXPECT_EQ(state().fiscal.stCancCupomAux3, row.lastMovement);
+        EXPECT_EQ(state().till.stCancCupomAux3, row.lastMovement);
     }
 }
 

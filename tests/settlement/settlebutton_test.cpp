@@ -176,7 +176,7 @@ INSTANTIATE_TEST_SUITE_P(
 struct RoadCase
 {
     const char *name;
-    std::function<void(SaleFlags &)> arrange;
+    std::function<void(SaleState &)> arrange;
     const char *refusalWord; // "" = the ordinary sale
 };
 
@@ -186,7 +186,7 @@ class RoadChoiceTest : public SettleTest, public ::testing::WithParamInterface<R
 
 TEST_P(RoadChoiceTest, FirstMatchingFlagChoosesTheRoad)
 {
-    GetParam().arrange(state().flags);
+    GetParam().arrange(state());
 
     settle();
 
@@ -205,16 +205,16 @@ TEST_P(RoadChoiceTest, FirstMatchingFlagChoosesTheRoad)
 
 INSTANTIATE_TEST_SUITE_P(
     Roads, RoadChoiceTest,
-    ::testing::Values(RoadCase{"Ordinary", [](SaleFlags &) {}, ""},
+    ::testing::Values(RoadCase{"Ordinary", [](SaleState &) {}, ""},
                       RoadCase{"PersonalCreditFirst",
-                               [](SaleFlags &f) {
-                                   f.boCreditoPessoal = true;
-                                   f.boVendaDebito = true;
+                               [](SaleState &s) {
+                                   s.flags.boCreditoPessoal = true;
+                                   s.flags.boVendaDebito = true;
                                },
                                "crédito pessoal"},
                       // The debit road of a till without a consumer-debit receipt type stops at its payment row.
-                      RoadCase{"ConsumerDebit", [](SaleFlags &f) { f.boVendaDebito = true; }, "recebimento \"A\""},
-                      RoadCase{"Exchange", [](SaleFlags &f) { f.boTrocaMercadoria = true; }, "troca"}),
+                      RoadCase{"ConsumerDebit", [](SaleState &s) { s.flags.boVendaDebito = true; }, "recebimento \"A\""},
+                      RoadCase{"Exchange", [](SaleState &s) { s.exchange.boTrocaMercadoria = true; }, "troca"}),
     [](const ::testing::TestParamInfo<RoadCase> &info) { return std::string(info.param.name); });
 
 TEST_F(SettleButtonTest, OperatorsWaiterGoesOntoTheSaleRows)

@@ -329,7 +329,6 @@ TEST_F(SettlementEndTest, DebitConsumerFailureCancelsTheCouponAndRecordsItCancel
     EXPECT_EQ(record.ecfImp, "ECF01");
     EXPECT_EQ(record.stRecebAux7, "BAL_QUB");
     EXPECT_EQ(record.dtDataMovimento, QDateTime(QDate(2024, 3, 5), QTime(0, 0)));
-    EXPECT_EQ(state().settlement.stRecebAux1, "cdsvenda.data-cdsVendaCancelada.Data-001-01-000777-SIM0000000001");
     const AccessLogRequest log = host->last(&Pkg_Hrk00002::LogControleAcess);
     EXPECT_EQ(log.action, "CAN_CUP");
     EXPECT_EQ(log.cdOperador, "0007");

@@ -1,0 +1,260 @@
+// What lives how long in the sale form's state: the per-sale record is dropped whole when a sale
+// ends, and the fields that outlive a sale are exactly the listed ones.
+#include <sale/codes.h>
+#include <sale/salestate.h>
+#include <sale/salestate_load.h>
+
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <functional>
+#include <variant>
+
+namespace {
+
+// Converts to any member type, so that brace-initialising an aggregate with N of them tells
+// whether it has at least N fields.
+struct AnyField
+{
+    template <class T>
+    operator T() const;
+};
+
+template <class T, class... Given>
+constexpr std::size_t fieldCount()
+{
+    if constexpr (requires { T{Given{}..., AnyField{}}; })
+        return fieldCount<T, Given..., AnyField>();
+    else
+        return sizeof...(Given);
+}
+
+// Names a member of `Family` (the build fails when it has no such member).
+#define FIELD(Family, name) (static_cast<void>(&Family::name), QStringLiteral(#name))
+
+struct LongLivedFamily
+{
+    const char *family;
+    std::size_t fields;  // counted from the type
+    QStringList listed;  // the fields this test knows of, each with its reason in the header
+};
+
+std::ostream &operator<<(std::ostream &out, const LongLivedFamily &f) { return out << f.family; }
+
+class LongLivedFields : public ::testing::TestWithParam<LongLivedFamily>
+{
+};
+
+// A field added to a long-lived family without being listed here fails: whoever adds it must
+// say (in the header) why it outlives the sale, and list it here.
+TEST_P(LongLivedFields, AreExactlyTheListedOnes)
+{
+    EXPECT_EQ(GetParam().fields, std::size_t(GetParam().listed.size())) << GetParam().listed.join(u' ').toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SaleState, LongLivedFields,
+    ::testing::Values(
+        LongLivedFamily{"TillSession", fieldCount<TillSession>(),
+                        {FIELD(TillSession, boBalcaoAux2), FIELD(TillSession, boAtivarAux1),
+                         FIELD(TillSession, stCancCupomAux3), FIELD(TillSession, stNrCupomReservado)}},
+        LongLivedFamily{"TableSeats", fieldCount<TableSeats>(),
+                        {FIELD(TableSeats, inNrPessoas), FIELD(TableSeats, inExtratoAux1),
+                         FIELD(TableSeats, inPosicaoGrid)}},
+        LongLivedFamily{"ScreenNavigation", fieldCount<ScreenNavigation>(),
+                        {FIELD(ScreenNavigation, inPaginaGrupo), FIELD(ScreenNavigation, inPaginaProduto),
+                         FIELD(ScreenNavigation, stBalcaoAux1), FIELD(ScreenNavigation, boLeituraQrCode)}},
+        LongLivedFamily{"ExchangeInForce", fieldCount<ExchangeInForce>(),
+                        {FIELD(ExchangeInForce, boTrocaMercadoria), FIELD(ExchangeInForce, doRecebAux1)}},
+        LongLivedFamily{"HostArguments", fieldCount<HostArguments>(),
+                        {FIELD(HostArguments, stNRVENDAREST), FIELD(HostArguments, stNrComandaExib),
+                         FIELD(HostArguments, stCdClienteVenda), FIELD(HostArguments, stNRMESA),
+                         FIELD(HostArguments, stNRCOMANDA), FIELD(HostArguments, stCDVENDEDOR),
+                         FIELD(HostArguments, stModoVenda), FIELD(HostArguments, stCdConsumidorVenda),
+                         FIELD(HostArguments, stIDRETBALLOJA), FIELD(HostArguments, stRetornoVenda)}},
+        LongLivedFamily{"OperatorRights", fieldCount<OperatorRights>(),
+                        {FIELD(OperatorRights, stCDOPERADOR), FIELD(OperatorRights, stNMOPERADOR),
+                         FIELD(OperatorRights, stCdVendedorOperador), FIELD(OperatorRights, stRetAcesso),
+                         FIELD(OperatorRights, stAcessoConsultaPreco), FIELD(OperatorRights, stAcessoPesqProduto),
+                         FIELD(OperatorRights, stAcessoCancItemGen), FIELD(OperatorRights, stAcessoObsProduto),
+                         FIELD(OperatorRights, stAcessoCancCupom), FIELD(OperatorRights, stAcessoProdCombinado),
+                         FIELD(OperatorRights, stAcessoMultiplicador), FIELD(OperatorRights, inCTCONSULTAPRECO),
+                         FIELD(OperatorRights, inCTPESQPRODUTO), FIELD(OperatorRights, inCTCANCITEMGEN),
+                         FIELD(OperatorRights, inCTOBSPRODUTO), FIELD(OperatorRights, inCTCANCCUPOM),
+                         FIELD(OperatorRights, inCTPRODCOMBINADO), FIELD(OperatorRights, inCTMULTIPLICADOR),
+                         FIELD(OperatorRights, inCTTROCAOPERADOR), FIELD(OperatorRights, inCTABRIRGAVETA)}},
+        LongLivedFamily{"StartupResults", fieldCount<StartupResults>(),
+                        {FIELD(StartupResults, stCancCupomAux4), FIELD(StartupResults, stCancCupomAux5),
+                         FIELD(StartupResults, stCancCupomAux6), FIELD(StartupResults, stCancCupomAux7),
+                         FIELD(StartupResults, boExibeVisualiza), FIELD(StartupResults, stMD5ARQUIVOTXT),
+                         FIELD(StartupResults, stCDATIVACAOSAT), FIELD(StartupResults, dtDATAMOVIMENTO),
+                         FIELD(StartupResults, boConfTipoRece), FIELD(StartupResults, dtMovimentoFiscal),
+                         FIELD(StartupResults, stRecebAux7), FIELD(StartupResults, stInicializaAux1),
+                         FIELD(StartupResults, stRecebAux20), FIELD(StartupResults, stIDLEITURAQRCODE),
+                         FIELD(StartupResults, dtAberturaMesa), FIELD(StartupResults, stTipoVendaAux1),
+                         FIELD(StartupResults, stRecebAux2), FIELD(StartupResults, stInicializaAux3),
+                         FIELD(StartupResults, stImpPesagem), FIELD(StartupResults, stCupomAux1)}},
+        LongLivedFamily{"ClubPetroState", fieldCount<ClubPetroState>(),
+                        {FIELD(ClubPetroState, stTokenApiClubPetro), FIELD(ClubPetroState, UrlRaizAPIClubPetro),
+                         FIELD(ClubPetroState, stCNPJFil), FIELD(ClubPetroState, stCpfClubPetro),
+                         FIELD(ClubPetroState, stSenhaClubPetro), FIELD(ClubPetroState, stClubPetroOnline),
+                         FIELD(ClubPetroState, stGrupoConsClubPetro), FIELD(ClubPetroState, boCliClubPetroExiste),
+                         FIELD(ClubPetroState, stMensagemClubPetro), FIELD(ClubPetroState, stMensagemClubPetroAux),
+                         FIELD(ClubPetroState, stErroRequisicao), FIELD(ClubPetroState, stClubPetroResult),
+                         FIELD(ClubPetroState, JSONBody), FIELD(ClubPetroState, stCDCNPJRESGSALDO),
+                         FIELD(ClubPetroState, stCDINTRESGSALDO), FIELD(ClubPetroState, stIDTIPORESGATE),
+                         FIELD(ClubPetroState, doSaldoRest), FIELD(ClubPetroState, stIdUnicoClubPetro),
+                         FIELD(ClubPetroState, arResultClubPetro)}},
+        // The families themselves: a family added beside these outlives the sale unlisted.
+        LongLivedFamily{"TillRecord", fieldCount<TillRecord>(),
+                        {FIELD(TillRecord, host), FIELD(TillRecord, rights), FIELD(TillRecord, startup),
+                         FIELD(TillRecord, till), FIELD(TillRecord, table), FIELD(TillRecord, screen),
+                         FIELD(TillRecord, exchange), FIELD(TillRecord, clubPetro)}}),
+    [](const ::testing::TestParamInfo<LongLivedFamily> &info) { return std::string(info.param.family); });
+
+// The till's parameters are one family owned by the parameter file: each member is a column.
+TEST(SaleStateLifetime, EveryParameterMemberIsAColumnOfTheParameterFile)
+{
+    std::size_t parameterMembers = 0;
+    for (const ParameterColumn &column : parameterColumns()) {
+        std::visit([&parameterMembers](auto member) {
+            if constexpr (requires(Parameters p) { p.*member; })
+                ++parameterMembers;
+        }, column.member);
+    }
+    EXPECT_EQ(parameterMembers, fieldCount<Parameters>());
+}
+
+// The state is the per-sale record, the long-lived families and the parameters: nothing else.
+TEST(SaleStateLifetime, TheStateIsTheSaleTheTillAndTheParameters)
+{
+    EXPECT_EQ(fieldCount<SaleRecord>(), 10u);
+    EXPECT_EQ(sizeof(SaleState), sizeof(SaleRecord) + sizeof(TillRecord) + sizeof(const Parameters *) + sizeof(Parameters));
+}
+
+struct EndCase
+{
+    const char *name;
+    std::function<void(SaleState &)> during;  // what the sale left behind
+    std::function<void(const SaleState &)> after;
+};
+
+std::ostream &operator<<(std::ostream &out, const EndCase &c) { return out << c.name; }
+
+class SaleEnd : public ::testing::TestWithParam<EndCase>
+{
+};
+
+TEST_P(SaleEnd, LeavesTheNextSaleFresh)
+{
+    SaleState state;
+    state.editParams().stCDCLIENTE = QStringLiteral("000001");
+    state.editParams().stCDCCUSCLIE = QStringLiteral("CC01");
+    state.host.stModoVenda = QString(SaleMode::Counter);
+    GetParam().during(state);
+
+    state.endSale();
+
+    GetParam().after(state);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SaleState, SaleEnd,
+    ::testing::Values(
+        EndCase{"ClientConsumerAndBuyerOfTheSale",
+                [](SaleState &s) {
+                    s.host.stCdClienteVenda = QStringLiteral("000002");
+                    s.host.stCdConsumidorVenda = QStringLiteral("000101");
+                    s.consumer.stCDCONSUMIDOR = QStringLiteral("000101");
+                    s.consumer.stNrInscrConsVenda = QStringLiteral("12345678909");
+                    s.fiscal.stCpfCnpjNota = QStringLiteral("12345678909");
+                    s.fiscal.stNomeNota = QStringLiteral("Estranho");
+                    s.consumer.stCartaoAux1 = QStringLiteral("CC09");
+                },
+                [](const SaleState &s) {
+                    EXPECT_EQ(s.host.stCdClienteVenda, QStringLiteral("000001"));
+                    EXPECT_TRUE(s.host.stCdConsumidorVenda.isEmpty());
+                    EXPECT_TRUE(s.consumer.stCDCONSUMIDOR.isEmpty());
+                    EXPECT_TRUE(s.consumer.stNrInscrConsVenda.isEmpty());
+                    EXPECT_TRUE(s.fiscal.stCpfCnpjNota.isEmpty());
+                    EXPECT_TRUE(s.fiscal.stNomeNota.isEmpty());
+                    EXPECT_EQ(s.consumer.stCartaoAux1, QStringLiteral("CC01"));
+                }},
+        EndCase{"RefillMarkAndQrCodeMode",
+                [](SaleState &s) {
+                    s.road.stAddProdAux3 = QStringLiteral("S");
+                    s.flags.boInicializaAux1 = true;
+                },
+                [](const SaleState &s) {
+                    EXPECT_TRUE(s.road.stAddProdAux3.isEmpty());
+                    EXPECT_FALSE(s.flags.boInicializaAux1);
+                }},
+        EndCase{"GuardsOfAHandlerStillRunningStayWithIt",
+                [](SaleState &s) {
+                    s.flags.boDigitacaoAux1 = true;
+                    s.flags.boProcessando = true;
+                    s.flags.boRecebendo = true;
+                },
+                [](const SaleState &s) {
+                    EXPECT_TRUE(s.flags.boDigitacaoAux1);
+                    EXPECT_TRUE(s.flags.boProcessando);
+                    EXPECT_FALSE(s.flags.boRecebendo);
+                }},
+        EndCase{"WhatOutlivesTheSaleStays",
+                [](SaleState &s) {
+                    s.till.stNrCupomReservado = QStringLiteral("000123");
+                    s.till.stCancCupomAux3 = QStringLiteral("DB");
+                    s.exchange.boTrocaMercadoria = true;
+                    s.exchange.doRecebAux1 = 15.0;
+                    s.screen.stBalcaoAux1 = QStringLiteral("03");
+                    s.host.stRetornoVenda = QStringLiteral("VENDA_MESA");
+                },
+                [](const SaleState &s) {
+                    EXPECT_EQ(s.till.stNrCupomReservado, QStringLiteral("000123"));
+                    EXPECT_EQ(s.till.stCancCupomAux3, QStringLiteral("DB"));
+                    EXPECT_TRUE(s.exchange.boTrocaMercadoria);
+                    EXPECT_EQ(s.exchange.doRecebAux1, 15.0);
+                    EXPECT_EQ(s.screen.stBalcaoAux1, QStringLiteral("03"));
+                    EXPECT_EQ(s.host.stRetornoVenda, QStringLiteral("VENDA_MESA"));
+                }},
+        EndCase{"PersonsAndSeatsGoBackToOneOutsideATable",
+                [](SaleState &s) {
+                    s.table.inNrPessoas = 4;
+                    s.table.inExtratoAux1 = 4;
+                },
+                [](const SaleState &s) {
+                    EXPECT_EQ(s.table.inNrPessoas, 1);
+                    EXPECT_EQ(s.table.inExtratoAux1, 1);
+                }},
+        EndCase{"ATableKeepsItsPersonsAndSeats",
+                [](SaleState &s) {
+                    s.host.stModoVenda = QString(SaleMode::Table);
+                    s.table.inNrPessoas = 4;
+                    s.table.inExtratoAux1 = 4;
+                },
+                [](const SaleState &s) {
+                    EXPECT_EQ(s.table.inNrPessoas, 4);
+                    EXPECT_EQ(s.table.inExtratoAux1, 4);
+                }}),
+    [](const ::testing::TestParamInfo<EndCase> &info) { return std::string(info.param.name); });
+
+// A new host call starts from nothing the last call's sale left, its guards included.
+TEST(SaleStateLifetime, ACallBeginsWithAFreshSaleAndNoGuard)
+{
+    SaleState state;
+    state.editParams().stCDCCUSCLIE = QStringLiteral("CC01");
+    state.flags.boDigitacaoAux1 = true;
+    state.flags.boImprimindoCompCred = true;
+    state.totals.doTotalVenda = 22.90;
+
+    state.beginSale();
+
+    EXPECT_FALSE(state.flags.boDigitacaoAux1);
+    EXPECT_FALSE(state.flags.boImprimindoCompCred);
+    EXPECT_EQ(state.totals.doTotalVenda, 0.0);
+    EXPECT_EQ(state.consumer.stCartaoAux1, QStringLiteral("CC01"));
+}
+
+} // namespace
