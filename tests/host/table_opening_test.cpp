@@ -12,6 +12,7 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -28,6 +29,10 @@ TEST(TableOpeningChild, DISABLED_OpensEachPlaceItIsGiven)
     std::string line;
     while (std::getline(std::cin, line)) {
         const QStringList place = QString::fromStdString(line).split(QLatin1Char(' '));
+        // Both children start at the moment the parent named, not when each read its line.
+        const qint64 start = place.value(2).toLongLong();
+        while (QDateTime::currentMSecsSinceEpoch() < start)
+            std::this_thread::yield();
         const TableSales::OpenSale sale = TableSales::findOrOpen({"0001", "01", "000001", place.value(0), place.value(1)}, Now);
         std::cout << (sale.ok() ? "SALE " + sale.NRVENDAREST.toStdString() : "ERROR " + sale.error.simplified().toStdString())
                   << std::endl;
@@ -69,11 +74,15 @@ protected:
         }
     }
 
-    // Both children open `place` at once; the sale number each answered.
+    // Both children open `place` at once, a little after both were told; the sale number
+    // each answered.
     QStringList openEverywhere(const QString &place)
     {
+        const qint64 start = QDateTime::currentMSecsSinceEpoch() + 30;
         for (auto &child : m_children)
-            child->write((place + QLatin1Char('\n')).toUtf8());
+            child->write((place + QLatin1Char(' ') + QString::number(start) + QLatin1Char('\n')).toUtf8());
+        for (auto &child : m_children)
+            child->waitForBytesWritten(10000);
         QStringList answers;
         for (auto &child : m_children)
             answers.append(answerOf(*child));
