@@ -14,13 +14,13 @@ namespace DemoSite {
 namespace {
 
 // The values of the demo desk; every other column takes its empty value ("", "N", 0).
-QHash<QString, Variant> deskValues(const QString &folder, const QDateTime &now, Till till)
+QHash<QString, Variant> deskValues(const QString &folder, const QDateTime &now, Till till, const QString &desk)
 {
     // Relative to the site, so that a copied or moved site keeps its files to itself.
     Q_UNUSED(folder);
     const QString dsdircad = QStringLiteral(".\\");
     QHash<QString, Variant> values = {
-        {"CDFILIAL", CDFILIAL}, {"CDLOJA", CDLOJA}, {"CDCAIXA", CDCAIXA}, {"CDCLIENTE", CDCLIENTE},
+        {"CDFILIAL", CDFILIAL}, {"CDLOJA", CDLOJA}, {"CDCAIXA", desk}, {"CDCLIENTE", CDCLIENTE},
         {"IDESQUEMA", "1"}, {"IDCOLETOR", "N"}, {"STSISTEMAPRIN", "RES"},
         {"IdTpTelaVe", "5"}, // the touch grid of groups and products, with the badge and credit buttons
         {"DSLOGOTELA", ""}, {"DSDIRCAD", dsdircad},
@@ -74,9 +74,9 @@ QHash<QString, Variant> deskValues(const QString &folder, const QDateTime &now, 
 
 } // namespace
 
-DataPacket parameterPacket(const QString &folder, const QDateTime &now, Till till)
+DataPacket parameterPacket(const QString &folder, const QDateTime &now, Till till, const QString &desk)
 {
-    const QHash<QString, Variant> values = deskValues(folder, now, till);
+    const QHash<QString, Variant> values = deskValues(folder, now, till, desk);
     DataPacket packet;
     QList<Variant> row;
     for (const TillFiles::ParameterColumn &column : TillFiles::parameterColumns()) {

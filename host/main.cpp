@@ -44,12 +44,12 @@ int fail(const QString &text)
     return 1;
 }
 
-int initSite(const QString &folder, const QString &tillName)
+int initSite(const QString &folder, const QString &tillName, const QString &desk)
 {
     const std::optional<DemoSite::Till> till = DemoSite::tillNamed(tillName);
     if (!till)
         return fail(QStringLiteral("caixa desconhecido \"%1\": use ecf, nfce, sat ou nf").arg(tillName));
-    const DemoSite::Report report = DemoSite::write(folder, Clock::now(), *till);
+    const DemoSite::Report report = DemoSite::write(folder, Clock::now(), *till, desk);
     QTextStream out(stdout);
     for (const QString &line : report.tableRows)
         out << "  base: " << line << '\n';
@@ -58,7 +58,8 @@ int initSite(const QString &folder, const QString &tillName)
     if (!report.ok())
         return fail(QStringLiteral("o site não foi criado: ") + report.error);
     out << "vendacons-host: site de demonstração criado em " << QDir(folder).absolutePath() << " ("
-        << report.files.size() << " arquivos)\n";
+        << report.files.size() << " arquivos), caixa " << desk
+        << (report.joinedBase ? ", acrescentado à base que já tinha a filial de demonstração" : "") << '\n';
     return 0;
 }
 
@@ -137,8 +138,12 @@ std::unique_ptr<FakePartners> startPartners()
         return nullptr;
     const int port = QSettings(file, QSettings::IniFormat).value(QStringLiteral("parceiros/porta")).toInt();
     auto partners = std::make_unique<FakePartners>();
+    // The tills of one base share the partners' addresses its rows hold: the first host on the
+    // machine serves them and the others use that server.
     if (!partners->start(quint16(port))) {
-        HostLog::write(QStringLiteral("parceiros simulados: a porta %1 de 127.0.0.1 não está livre").arg(port));
+        HostLog::write(QStringLiteral("parceiros simulados: a porta %1 de 127.0.0.1 já está em uso; este caixa usa "
+                                      "o servidor que já responde nela (o de outro caixa deste computador)")
+                           .arg(port));
         return nullptr;
     }
     FakePartners::Settings &demo = partners->settings();
@@ -194,14 +199,15 @@ int main(int argc, char *argv[])
     const QCommandLineOption siteOption(QStringLiteral("site"), QStringLiteral("Run on the site in DIR."), QStringLiteral("DIR"));
     const QCommandLineOption screenshotOption(QStringLiteral("screenshot"), QStringLiteral("Save the sale screen after start-up to FILE (PNG) and exit."), QStringLiteral("FILE"));
     const QCommandLineOption scriptOption(QStringLiteral("script"), QStringLiteral("Replay the steps of FILE on the sale screen and exit."), QStringLiteral("FILE"));
+    const QCommandLineOption deskOption(QStringLiteral("desk"), QStringLiteral("With --init-site: the desk number of the till (CDCAIXA), 001 by default. Against a base that already holds the demo branch (VENDACONS_DB) only this desk's row is added."), QStringLiteral("NNN"), DemoSite::CDCAIXA);
     const QCommandLineOption tillOption(QStringLiteral("till"), QStringLiteral("With --init-site: the fiscal document of the desk, ecf (simulated fiscal printer, the default), nfce, sat or nf (non-fiscal receipts only)."), QStringLiteral("KIND"), QStringLiteral("ecf"));
-    parser.addOptions({initSiteOption, tillOption, siteOption, screenshotOption, scriptOption});
+    parser.addOptions({initSiteOption, tillOption, deskOption, siteOption, screenshotOption, scriptOption});
     parser.process(app);
 
     // The host's tables must be known before the data module first connects.
     HostSchema::registerTables();
     if (parser.isSet(initSiteOption))
-        return initSite(parser.value(initSiteOption), parser.value(tillOption));
+        return initSite(parser.value(initSiteOption), parser.value(tillOption), parser.value(deskOption));
     if (parser.isSet(siteOption) && !useSite(parser.value(siteOption)))
         return 1;
 
