@@ -64,18 +64,23 @@ const char *printersText =
     "BAR=LIGADA\n";
 
 // The partners' stand-ins the host runs beside the screen (host/README.md, "Partners").
-const char *partnersText =
-    "# Os serviços simulados dos parceiros (AME, ClubPetro, GCOM, 4ALL, UDS), só em 127.0.0.1.\n"
-    "[parceiros]\n"
-    "porta=18480\n";
-const char *clubPetroText =
-    "[General]\n"
-    "token_url=http://127.0.0.1:18480/clubpetro/token.php\n";
+QString partnersText(quint16 port)
+{
+    return QStringLiteral("# Os serviços simulados dos parceiros (AME, ClubPetro, GCOM, 4ALL, UDS), só em 127.0.0.1.\n"
+                          "[parceiros]\n"
+                          "porta=%1\n")
+        .arg(port);
+}
+QString clubPetroText(quint16 port)
+{
+    return QStringLiteral("[General]\ntoken_url=%1\n").arg(partnersUrl(port, QStringLiteral("clubpetro/token.php")));
+}
 
 const char *scaleText = "0,450\n";
 const char *drawerText = "FECHADA\n";
 
-bool writeFiles(const QString &folder, const QDateTime &now, Till till, const QString &desk, Report &report)
+bool writeFiles(const QString &folder, const QDateTime &now, Till till, quint16 partnersPort, const QString &desk,
+                Report &report)
 {
     if (!saveFile(folder, QStringLiteral("PARAMETROSQUB.CDS"), parameterPacket(folder, now, till, desk), report)
         || !saveFile(folder, QStringLiteral("LUMBERA.CDS"), identificationPacket(), report))
@@ -87,8 +92,8 @@ bool writeFiles(const QString &folder, const QDateTime &now, Till till, const QS
     return saveText(folder, QStringLiteral("Dados/Direitos.txt"), QString::fromUtf8(rightsText), report)
         && saveText(folder, QStringLiteral("Dados/Balanca.txt"), QString::fromUtf8(scaleText), report)
         && saveText(folder, QStringLiteral("Dados/Gaveta.txt"), QString::fromUtf8(drawerText), report)
-        && saveText(folder, QStringLiteral("Dados/Parceiros.ini"), QString::fromUtf8(partnersText), report)
-        && saveText(folder, QStringLiteral("Dados/ClubPetro.ini"), QString::fromUtf8(clubPetroText), report)
+        && saveText(folder, QStringLiteral("Dados/Parceiros.ini"), partnersText(partnersPort), report)
+        && saveText(folder, QStringLiteral("Dados/ClubPetro.ini"), clubPetroText(partnersPort), report)
         && saveText(folder, QStringLiteral("Dados/ImpressoraNaoFiscal/estado.txt"), QString::fromUtf8(printersText),
                     report);
 }
@@ -122,7 +127,7 @@ bool keepConnection(const QString &folder, Report &report)
 
 // The demo rows in one transaction: the whole demo base on a base without the branch, else
 // only the desk's row.
-bool fillBase(const QDateTime &now, const QString &desk, Report &report)
+bool fillBase(const QDateTime &now, quint16 partnersPort, const QString &desk, Report &report)
 {
     Qub_movrela::DbConnection &db = HostDatabase::session();
     QString error;
@@ -135,7 +140,7 @@ bool fillBase(const QDateTime &now, const QString &desk, Report &report)
         report.error = Qub_movrela::ADOExceptionMessage(db.lastError(), db, QString());
         return false;
     }
-    const bool written = joining ? writeDesk(desk, report) : writeBase(now, report, desk) && writeCancellationTickets(report);
+    const bool written = joining ? writeDesk(desk, report) : writeBase(now, report, partnersPort, desk) && writeCancellationTickets(report);
     if (!written) {
         db.rollback();
         return false;
@@ -183,7 +188,8 @@ void removeMade(const QString &root, bool existed, const QSet<QString> &before)
     }
 }
 
-bool writeSite(const QString &root, const QDateTime &now, Till till, const QString &desk, Report &report)
+bool writeSite(const QString &root, const QDateTime &now, Till till, quint16 partnersPort, const QString &desk,
+               Report &report)
 {
     for (const char *sub : {"Dados/Cadastros", "Dados/ImpressoraFiscal", "Dados/Log"}) {
         if (!QDir().mkpath(QDir(root).filePath(QLatin1String(sub)))) {
@@ -193,10 +199,10 @@ bool writeSite(const QString &root, const QDateTime &now, Till till, const QStri
     }
     SitePaths::setHome(root);
     qputenv("VENDACONS_HOME", root.toUtf8());
-    if (!keepConnection(root, report) || !createBase(report) || !fillBase(now, desk, report))
+    if (!keepConnection(root, report) || !createBase(report) || !fillBase(now, partnersPort, desk, report))
         return false;
     HostDatabase::reset();
-    return writeFiles(root, now, till, desk, report) && writeCreditAndExchange(root, report);
+    return writeFiles(root, now, till, partnersPort, desk, report) && writeCreditAndExchange(root, report);
 }
 
 } // namespace
@@ -221,7 +227,12 @@ bool isDeskNumber(const QString &desk)
     return digits.match(desk).hasMatch();
 }
 
-Report write(const QString &folder, const QDateTime &now, Till till, const QString &desk)
+QString partnersUrl(quint16 port, const QString &path)
+{
+    return QStringLiteral("http://127.0.0.1:%1/%2").arg(port).arg(path);
+}
+
+Report write(const QString &folder, const QDateTime &now, Till till, quint16 partnersPort, const QString &desk)
 {
     Report report;
     const QString root = QDir(folder).absolutePath();
@@ -235,7 +246,7 @@ Report write(const QString &folder, const QDateTime &now, Till till, const QStri
     }
     const bool existed = QFileInfo(root).isDir();
     const QSet<QString> before = existed ? entriesUnder(root) : QSet<QString>();
-    if (!writeSite(root, now, till, desk, report)) {
+    if (!writeSite(root, now, till, partnersPort, desk, report)) {
         removeMade(root, existed, before);
         report.files.clear();
     }

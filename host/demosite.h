@@ -49,15 +49,21 @@ enum class Till { FiscalPrinter, Nfce, Sat, NonFiscal };
 // text names none.
 std::optional<Till> tillNamed(const QString &name);
 
+// Where the partners' stand-ins of the site serve (Dados/Parceiros.ini) unless told otherwise:
+// a person running the demo can point a browser at it. Tests and scripts pick a free one.
+constexpr quint16 DefaultPartnersPort = 18480;
+// "http://127.0.0.1:<port>/<path>", a partner's address in the site's files and base.
+QString partnersUrl(quint16 port, const QString &path);
+
 // Writes the whole site of desk `desk` into `folder` (created when missing). Refuses a folder
 // that already holds a parameter file, so a site is never overwritten. Sets the process's
 // site folder to `folder` and creates the base through the data module's schema: the site's
-// own SQLite file, or the base VENDACONS_DB names, which Dados/Conexao.txt then keeps. A base
-// that holds the demo branch already gets only the desk's row (refused when the desk is
-// there). On a failure nothing is left: neither the rows of this run nor a file or folder it
-// made.
+// own SQLite file, or the base VENDACONS_DB names, which Dados/Conexao.txt then keeps. The
+// site's partners serve on 127.0.0.1:`partnersPort`. A base that holds the demo branch
+// already gets only the desk's row (refused when the desk is there). On a failure nothing is
+// left: neither the rows of this run nor a file or folder it made.
 Report write(const QString &folder, const QDateTime &now, Till till = Till::FiscalPrinter,
-             const QString &desk = CDCAIXA);
+             quint16 partnersPort = DefaultPartnersPort, const QString &desk = CDCAIXA);
 // Whether `desk` can be a desk number: one to twenty digits.
 bool isDeskNumber(const QString &desk);
 
@@ -73,7 +79,8 @@ struct CadastreFile
 QList<CadastreFile> cadastreFiles(const QDateTime &now, const QString &desk = CDCAIXA);
 // Writes the menu, tables, people and balances into the base of the current site, with the
 // desk `desk`, in one transaction; tables and columns the schema lacks are skipped and listed.
-bool writeBase(const QDateTime &now, Report &report, const QString &desk = CDCAIXA);
+bool writeBase(const QDateTime &now, Report &report, quint16 partnersPort = DefaultPartnersPort,
+               const QString &desk = CDCAIXA);
 // The desk's own row, for a till added to a base that holds the demo branch already. Refused
 // when the desk is there already.
 bool writeDesk(const QString &desk, Report &report);

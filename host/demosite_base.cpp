@@ -38,12 +38,12 @@ void deskRow(Rows &rows, const QString &desk)
                        {"NMCAIXA", QStringLiteral("Caixa %1 - Balcão").arg(desk)}, {"IDLEITURAQRCODE", "S"}});
 }
 
-void branchAndDesk(Rows &rows, const QString &desk)
+void branchAndDesk(Rows &rows, const QString &desk, quint16 partnersPort)
 {
     rows.add("FILIAL", {{"CDFILIAL", CDFILIAL}, {"NMFILIAL", "Refeitório Central"}, {"CDSEGMERC", ""}});
     rows.add("LOJA", {{"CDFILIAL", CDFILIAL}, {"CDLOJA", CDLOJA}, {"NMLOJA", "Refeitório Central"},
                       {"CDPRODTAXASERV", ""}, {"CDTABEPREC", ""}, {"IDCRMBONUS", "N"}, {"IDUTLINTEGCOM", "S"},
-                      {"CDBRANDIDGCOM", "RC1"}, {"CDURLGCOM", "http://127.0.0.1:18480/gcom"}});
+                      {"CDBRANDIDGCOM", "RC1"}, {"CDURLGCOM", partnersUrl(partnersPort, QStringLiteral("gcom"))}});
     // The partners' stand-ins of the demo host (Dados/Parceiros.ini) and their demo credentials.
     rows.add("GERPARAMGERAL", {{"IDTOKENAPIGCOM", "gcom-token-789"}});
     deskRow(rows, desk);
@@ -51,7 +51,7 @@ void branchAndDesk(Rows &rows, const QString &desk)
                           {"NRMAXPESMES", 10}, {"IDDTEMISCANC", "N"}, {"DSLOGINAME", "ame-prod"},
                           {"DSSENHAAME", "ame-prod-senha"}, {"DSLOGINAMEHOM", "ame-hom"},
                           {"DSSENHAAMEHOM", "ame-hom-senha"}, {"IDAMBIENTEAME", "H"},
-                          {"DSURLSERVAME", "http://127.0.0.1:18480/ame"}});
+                          {"DSURLSERVAME", partnersUrl(partnersPort, QStringLiteral("ame"))}});
     rows.add("PARAMGERAL", {{"IDUTCUPOMDESC", "S"}});
     // The dining room's tables (the same twelve as the local copy MesaSala.cds), all free.
     for (int n = 1; n <= 12; ++n)
@@ -376,10 +376,10 @@ int countOf(const QString &sql, const Qub_movrela::Params &params, QString *erro
 
 } // namespace
 
-bool writeBase(const QDateTime &now, Report &report, const QString &desk)
+bool writeBase(const QDateTime &now, Report &report, quint16 partnersPort, const QString &desk)
 {
     Rows rows;
-    branchAndDesk(rows, desk);
+    branchAndDesk(rows, desk, partnersPort);
     productionPrinters(rows);
     receiptTypes(rows);
     priceTables(rows, now);

@@ -44,12 +44,16 @@ int fail(const QString &text)
     return 1;
 }
 
-int initSite(const QString &folder, const QString &tillName, const QString &desk)
+int initSite(const QString &folder, const QString &tillName, const QString &portText, const QString &desk)
 {
     const std::optional<DemoSite::Till> till = DemoSite::tillNamed(tillName);
     if (!till)
         return fail(QStringLiteral("caixa desconhecido \"%1\": use ecf, nfce, sat ou nf").arg(tillName));
-    const DemoSite::Report report = DemoSite::write(folder, Clock::now(), *till, desk);
+    bool portOk = false;
+    const uint port = portText.toUInt(&portOk);
+    if (!portOk || port == 0 || port > 65535)
+        return fail(QStringLiteral("porta dos parceiros inválida \"%1\": use um número de 1 a 65535").arg(portText));
+    const DemoSite::Report report = DemoSite::write(folder, Clock::now(), *till, quint16(port), desk);
     QTextStream out(stdout);
     for (const QString &line : report.tableRows)
         out << "  base: " << line << '\n';
@@ -138,11 +142,10 @@ std::unique_ptr<FakePartners> startPartners()
         return nullptr;
     const int port = QSettings(file, QSettings::IniFormat).value(QStringLiteral("parceiros/porta")).toInt();
     auto partners = std::make_unique<FakePartners>();
-    // The tills of one base share the partners' addresses its rows hold: the first host on the
-    // machine serves them and the others use that server.
     if (!partners->start(quint16(port))) {
-        HostLog::write(QStringLiteral("parceiros simulados: a porta %1 de 127.0.0.1 já está em uso; este caixa usa "
-                                      "o servidor que já responde nela (o de outro caixa deste computador)")
+        HostLog::write(QStringLiteral("parceiros simulados NÃO iniciados: a porta %1 de 127.0.0.1 já está em uso por "
+                                      "outro programa; AME, ClubPetro, GCOM, 4ALL e UDS não responderão nesta "
+                                      "sessão (crie o site com --partners-port PORTA para usar outra)")
                            .arg(port));
         return nullptr;
     }
@@ -201,13 +204,15 @@ int main(int argc, char *argv[])
     const QCommandLineOption scriptOption(QStringLiteral("script"), QStringLiteral("Replay the steps of FILE on the sale screen and exit."), QStringLiteral("FILE"));
     const QCommandLineOption deskOption(QStringLiteral("desk"), QStringLiteral("With --init-site: the desk number of the till (CDCAIXA), 001 by default. Against a base that already holds the demo branch (VENDACONS_DB) only this desk's row is added."), QStringLiteral("NNN"), DemoSite::CDCAIXA);
     const QCommandLineOption tillOption(QStringLiteral("till"), QStringLiteral("With --init-site: the fiscal document of the desk, ecf (simulated fiscal printer, the default), nfce, sat or nf (non-fiscal receipts only)."), QStringLiteral("KIND"), QStringLiteral("ecf"));
-    parser.addOptions({initSiteOption, tillOption, deskOption, siteOption, screenshotOption, scriptOption});
+    const QCommandLineOption partnersPortOption(QStringLiteral("partners-port"), QStringLiteral("With --init-site: the port on 127.0.0.1 the site's partner stand-ins serve on (default %1).").arg(DemoSite::DefaultPartnersPort), QStringLiteral("PORT"), QString::number(DemoSite::DefaultPartnersPort));
+    parser.addOptions({initSiteOption, tillOption, partnersPortOption, deskOption, siteOption, screenshotOption, scriptOption});
     parser.process(app);
 
     // The host's tables must be known before the data module first connects.
     HostSchema::registerTables();
     if (parser.isSet(initSiteOption))
-        return initSite(parser.value(initSiteOption), parser.value(tillOption), parser.value(deskOption));
+        return initSite(parser.value(initSiteOption), parser.value(tillOption), parser.value(partnersPortOption),
+                        parser.value(deskOption));
     if (parser.isSet(siteOption) && !useSite(parser.value(siteOption)))
         return 1;
 

@@ -8,8 +8,8 @@
 #include <sale/formnames.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
-#include <screen/screenshell.h>
 
 #include <consumer/consumersale.h>
 
@@ -444,7 +444,7 @@ void AddProdutoSteps::askObservations(const AddProdutoArgs &Line, bool promotion
         bool &flag;
         ~Clear() { flag = false; }
     } clear{state.flags.boAddProdAux1};
-    m_context.shell().spbObsClick(m_context.button(FormName::spbObs));
+    m_context.screen().spbObsClick(m_context.button(FormName::spbObs));
 }
 
 QString AddProdutoSteps::captionOf(const QString &labelName) const

@@ -7,8 +7,8 @@
 #include <sale/formnames.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
-#include <screen/screenshell.h>
 
 #include <outside/pkg_hrk00002.h>
 #include <outside/ravuvozozod.h>
@@ -199,11 +199,11 @@ void ProductButtonPress::reserveReceiptNumber()
 void ProductButtonPress::checkPrinterAndDrawer()
 {
     SaleState &state = m_context.state();
-    if (m_context.shell().VerificaImpressoraOk(true)) {
+    if (m_context.screen().VerificaImpressoraOk(true)) {
         state.flags.boCancCupomAux1 = false;
         Abort();
     }
-    if (!m_context.shell().VerificaEstadoGaveta(state.params.stIDTIPOGAVETA))
+    if (!m_context.screen().VerificaEstadoGaveta(state.params.stIDTIPOGAVETA))
         Abort();
 }
 
@@ -246,9 +246,9 @@ void ProductButtonPress::checkDeskDates()
             || before(movement, yesterday) || before(opening, yesterday)) {
             m_context.message(m_context.Msg(QStringLiteral("EmiteZ")), 0);
             m_context.message(m_context.Msg(QStringLiteral("CloseCaixa")), 0);
-            m_context.shell().ControlaBotoes(false);
+            m_context.screen().ControlaBotoes(false);
             state.setPrinterInError(true);
-            m_context.shell().ControleAcessoBotoes();
+            m_context.screen().ControleAcessoBotoes();
             Abort();
         }
     }
@@ -268,8 +268,8 @@ void ProductButtonPress::checkPersonalCredit()
         return;
     m_context.setCaption(FormName::lblBuffer, QString());
     if (state.params.boUTILIZAIMPFIS) {
-        m_context.shell().ControlaBotoes(true);
-        m_context.shell().ControleAcessoBotoes();
+        m_context.screen().ControlaBotoes(true);
+        m_context.screen().ControleAcessoBotoes();
     }
     refuse(QStringLiteral("Ope_Fam"));
 }

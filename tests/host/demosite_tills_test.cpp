@@ -42,7 +42,7 @@ protected:
     QString site(const char *name) const { return QDir(m_sites.path()).filePath(QLatin1String(name)); }
     DemoSite::Report write(const char *name, const QString &desk)
     {
-        return DemoSite::write(site(name), Now, DemoSite::Till::FiscalPrinter, desk);
+        return DemoSite::write(site(name), Now, DemoSite::Till::FiscalPrinter, DemoSite::DefaultPartnersPort, desk);
     }
     QString desksInBase()
     {

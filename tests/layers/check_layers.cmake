@@ -11,9 +11,10 @@ if(NOT SOURCE_DIR)
 endif()
 
 # The layers of src/, bottom to top, one line a level. A folder may include its own headers
-# and those of every level below it; folders on one level may include each other (the four
-# sale subsystems do, for now, through their handlers' headers), and are named on one line,
-# separated by spaces. A new layer is one line here.
+# and those of every level below it; folders on one level may include each other's public
+# headers (order, settlement and consumer do, through their handlers' headers), and are named
+# on one line, separated by spaces. A new layer is one line here. A folder's private headers
+# (*_p.h) are its own: no other folder includes them, whatever its level.
 set(levels
   "runtime"
   "outside"
@@ -21,6 +22,10 @@ set(levels
   "sale"
   "screen order settlement consumer"
 )
+
+# The sale roads reach the screen only through the sale core's interface (sale/saleshell.h),
+# which the screen implements, so the screen can change without touching them.
+set(screen_clients order settlement consumer)
 
 # What the host may include: runtime and outside whole, and from the layers above only the
 # package's public headers: the entry, the server layer's data module and schema (the demo
@@ -116,6 +121,10 @@ foreach(file IN LISTS sources)
       list(APPEND violations "${name}:${number}: the host may not include <${path}> (runtime, outside and the package's public headers only)")
     elseif(NOT to IN_LIST allowed_${from})
       list(APPEND violations "${name}:${number}: ${from} may not include <${path}> (a layer above it)")
+    elseif(to STREQUAL "screen" AND from IN_LIST screen_clients)
+      list(APPEND violations "${name}:${number}: ${from} may not include <${path}> (a screen header: the roads reach the screen through sale/saleshell.h)")
+    elseif(path MATCHES "_p\\.h$")
+      list(APPEND violations "${name}:${number}: ${from} may not include <${path}> (a private header of ${to}/)")
     endif()
   endforeach()
 endforeach()
