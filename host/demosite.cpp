@@ -3,14 +3,20 @@
 #include "hostdatabase.h"
 #include "hostschema.h"
 
+#include <outside/qub_proximocodigo.h>
 #include <server/trdmvendacons.h>
 
 #include <runtime/cdsfile.h>
 #include <runtime/sitepaths.h>
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <QSet>
+
+#include <algorithm>
 
 namespace DemoSite {
 
@@ -77,12 +83,13 @@ QString clubPetroText(quint16 port)
 const char *scaleText = "0,450\n";
 const char *drawerText = "FECHADA\n";
 
-bool writeFiles(const QString &folder, const QDateTime &now, Till till, quint16 partnersPort, Report &report)
+bool writeFiles(const QString &folder, const QDateTime &now, Till till, quint16 partnersPort, const QString &desk,
+                Report &report)
 {
-    if (!saveFile(folder, QStringLiteral("PARAMETROSQUB.CDS"), parameterPacket(folder, now, till, partnersPort), report)
+    if (!saveFile(folder, QStringLiteral("PARAMETROSQUB.CDS"), parameterPacket(folder, now, till, partnersPort, desk), report)
         || !saveFile(folder, QStringLiteral("LUMBERA.CDS"), identificationPacket(), report))
         return false;
-    for (const CadastreFile &file : cadastreFiles(now)) {
+    for (const CadastreFile &file : cadastreFiles(now, desk)) {
         if (!saveFile(folder, QStringLiteral("Dados/Cadastros/") + file.name, file.packet, report))
             return false;
     }
@@ -109,6 +116,99 @@ bool createBase(Report &report)
     return true;
 }
 
+// A site made for the base VENDACONS_DB names keeps that base in Dados/Conexao.txt, so it
+// runs on it without the variable.
+bool keepConnection(const QString &folder, Report &report)
+{
+    const QString named = qEnvironmentVariable("VENDACONS_DB").trimmed();
+    if (named.isEmpty())
+        return true;
+    return saveText(folder, QStringLiteral("Dados/Conexao.txt"),
+                    QStringLiteral("# A base deste caixa (a mesma de todos os caixas que a compartilham).\n") + named
+                        + QLatin1Char('\n'),
+                    report);
+}
+
+// The demo rows in one transaction: the whole demo base on a base without the branch, else
+// only the desk's row.
+bool fillBase(const QDateTime &now, quint16 partnersPort, const QString &desk, Report &report)
+{
+    Qub_movrela::DbConnection &db = HostDatabase::session();
+    QString error;
+    const bool joining = baseHoldsBranch(&error);
+    if (!error.isEmpty()) {
+        report.error = QStringLiteral("a base não pôde ser lida: ") + error;
+        return false;
+    }
+    if (!db.begin()) {
+        report.error = Qub_movrela::ADOExceptionMessage(db.lastError(), db, QString());
+        return false;
+    }
+    const bool written = joining ? writeDesk(desk, report) : writeBase(now, report, partnersPort, desk) && writeCancellationTickets(report);
+    if (!written) {
+        db.rollback();
+        return false;
+    }
+    if (!db.commit()) {
+        report.error = Qub_movrela::ADOExceptionMessage(db.lastError(), db, QString());
+        return false;
+    }
+    report.joinedBase = joining;
+    return true;
+}
+
+// Every file and folder under `root` (relative paths), to tell afterwards what a run made.
+QSet<QString> entriesUnder(const QString &root)
+{
+    QSet<QString> entries;
+    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        entries.insert(QDir(root).relativeFilePath(it.next()));
+    return entries;
+}
+
+// Removes what a failed run made under `root`: the folder itself when it did not exist
+// before, else each file and folder that was not there. The sessions on the site's base are
+// closed first, so its files can go.
+void removeMade(const QString &root, bool existed, const QSet<QString> &before)
+{
+    HostDatabase::reset();
+    setRdmVendaCons(nullptr);
+    Qub_proximocodigo::releaseIdleSession();
+    if (!existed) {
+        QDir(root).removeRecursively();
+        return;
+    }
+    QStringList made = (entriesUnder(root) - before).values();
+    // Deepest first, so that a folder is empty by the time its turn comes.
+    std::sort(made.begin(), made.end(), [](const QString &a, const QString &b) { return a.size() > b.size(); });
+    for (const QString &entry : made) {
+        const QString path = QDir(root).filePath(entry);
+        if (QFileInfo(path).isDir())
+            QDir().rmdir(path);
+        else
+            QFile::remove(path);
+    }
+}
+
+bool writeSite(const QString &root, const QDateTime &now, Till till, quint16 partnersPort, const QString &desk,
+               Report &report)
+{
+    for (const char *sub : {"Dados/Cadastros", "Dados/ImpressoraFiscal", "Dados/Log"}) {
+        if (!QDir().mkpath(QDir(root).filePath(QLatin1String(sub)))) {
+            report.error = QStringLiteral("não foi possível criar a pasta ") + QDir(root).filePath(QLatin1String(sub));
+            return false;
+        }
+    }
+    SitePaths::setHome(root);
+    qputenv("VENDACONS_HOME", root.toUtf8());
+    if (!keepConnection(root, report) || !createBase(report) || !fillBase(now, partnersPort, desk, report))
+        return false;
+    HostDatabase::reset();
+    return writeFiles(root, now, till, partnersPort, desk, report) && writeCreditAndExchange(root, report);
+}
+
 } // namespace
 
 std::optional<Till> tillNamed(const QString &name)
@@ -125,12 +225,18 @@ std::optional<Till> tillNamed(const QString &name)
     return std::nullopt;
 }
 
+bool isDeskNumber(const QString &desk)
+{
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,20}$"));
+    return digits.match(desk).hasMatch();
+}
+
 QString partnersUrl(quint16 port, const QString &path)
 {
     return QStringLiteral("http://127.0.0.1:%1/%2").arg(port).arg(path);
 }
 
-Report write(const QString &folder, const QDateTime &now, Till till, quint16 partnersPort)
+Report write(const QString &folder, const QDateTime &now, Till till, quint16 partnersPort, const QString &desk)
 {
     Report report;
     const QString root = QDir(folder).absolutePath();
@@ -138,19 +244,16 @@ Report write(const QString &folder, const QDateTime &now, Till till, quint16 par
         report.error = QStringLiteral("%1 já é um site (tem PARAMETROSQUB.CDS); nada foi alterado").arg(root);
         return report;
     }
-    for (const char *sub : {"Dados/Cadastros", "Dados/ImpressoraFiscal", "Dados/Log"}) {
-        if (!QDir().mkpath(QDir(root).filePath(QLatin1String(sub)))) {
-            report.error = QStringLiteral("não foi possível criar a pasta ") + QDir(root).filePath(QLatin1String(sub));
-            return report;
-        }
-    }
-    SitePaths::setHome(root);
-    qputenv("VENDACONS_HOME", root.toUtf8());
-    if (!createBase(report) || !writeBase(now, report, partnersPort) || !writeCancellationTickets(report))
+    if (!isDeskNumber(desk)) {
+        report.error = QStringLiteral("número de caixa inválido \"%1\": use só algarismos, como 002").arg(desk);
         return report;
-    HostDatabase::reset();
-    if (writeFiles(root, now, till, partnersPort, report))
-        writeCreditAndExchange(root, report);
+    }
+    const bool existed = QFileInfo(root).isDir();
+    const QSet<QString> before = existed ? entriesUnder(root) : QSet<QString>();
+    if (!writeSite(root, now, till, partnersPort, desk, report)) {
+        removeMade(root, existed, before);
+        report.files.clear();
+    }
     return report;
 }
 

@@ -12,9 +12,11 @@
 #include <optional>
 
 // The demo site: a counter desk of a company canteen ("Refeitório Central" of branch "0001",
-// store "01", desk "001", operator "0001") with the simulated fiscal printer, scale, drawer
-// and pole display, and a base with its menu, price tables, waiters, client companies and
-// badge consumers. `vendacons-host --init-site DIR` writes it.
+// store "01", desk "001" unless told otherwise, operator "0001") with the simulated fiscal
+// printer, scale, drawer and pole display, and a base with its menu, price tables, waiters,
+// client companies and badge consumers. `vendacons-host --init-site DIR [--desk NNN]` writes
+// it; against a base that already holds the demo branch (several tills on one PostgreSQL
+// base) it adds only the desk's own row and writes the till's folder.
 namespace DemoSite {
 
 inline const QString CDFILIAL = QStringLiteral("0001");
@@ -37,6 +39,7 @@ struct Report
     QStringList tableRows;    // "TABLE: n rows"
     QStringList skipped;      // tables or columns the base's schema does not have
     QString error;            // empty when the site was written
+    bool joinedBase = false;  // the base held the demo branch already: only the desk was added
     bool ok() const { return error.isEmpty(); }
 };
 
@@ -52,26 +55,38 @@ constexpr quint16 DefaultPartnersPort = 18480;
 // "http://127.0.0.1:<port>/<path>", a partner's address in the site's files and base.
 QString partnersUrl(quint16 port, const QString &path);
 
-// Writes the whole site into `folder` (created when missing). Refuses a folder that already
-// holds a parameter file, so a site is never overwritten. Sets the process's site folder to
-// `folder` and creates the base through the data module's schema. The site's partners serve
-// on 127.0.0.1:`partnersPort`.
+// Writes the whole site of desk `desk` into `folder` (created when missing). Refuses a folder
+// that already holds a parameter file, so a site is never overwritten. Sets the process's
+// site folder to `folder` and creates the base through the data module's schema: the site's
+// own SQLite file, or the base VENDACONS_DB names, which Dados/Conexao.txt then keeps. The
+// site's partners serve on 127.0.0.1:`partnersPort`. A base that holds the demo branch
+// already gets only the desk's row (refused when the desk is there). On a failure nothing is
+// left: neither the rows of this run nor a file or folder it made.
 Report write(const QString &folder, const QDateTime &now, Till till = Till::FiscalPrinter,
-             quint16 partnersPort = DefaultPartnersPort);
+             quint16 partnersPort = DefaultPartnersPort, const QString &desk = CDCAIXA);
+// Whether `desk` can be a desk number: one to twenty digits.
+bool isDeskNumber(const QString &desk);
 
 // The pieces, for the tests.
 DataPacket parameterPacket(const QString &folder, const QDateTime &now, Till till = Till::FiscalPrinter,
-                           quint16 partnersPort = DefaultPartnersPort);
+                           quint16 partnersPort = DefaultPartnersPort, const QString &desk = CDCAIXA);
 DataPacket identificationPacket();
 struct CadastreFile
 {
     QString name; // file name under Dados/Cadastros
     DataPacket packet;
 };
-QList<CadastreFile> cadastreFiles(const QDateTime &now);
-// Writes the menu, tables, people and balances into the base of the current site; tables
-// and columns the schema lacks are skipped and listed.
-bool writeBase(const QDateTime &now, Report &report, quint16 partnersPort = DefaultPartnersPort);
+QList<CadastreFile> cadastreFiles(const QDateTime &now, const QString &desk = CDCAIXA);
+// Writes the menu, tables, people and balances into the base of the current site, with the
+// desk `desk`, in one transaction; tables and columns the schema lacks are skipped and listed.
+bool writeBase(const QDateTime &now, Report &report, quint16 partnersPort = DefaultPartnersPort,
+               const QString &desk = CDCAIXA);
+// The desk's own row, for a till added to a base that holds the demo branch already. Refused
+// when the desk is there already.
+bool writeDesk(const QString &desk, Report &report);
+// Whether the base of the current site holds the demo branch (false with `error` set when
+// it cannot be read).
+bool baseHoldsBranch(QString *error);
 // The products whose cancelled receipt sends a cancellation ticket to the kitchen.
 bool writeCancellationTickets(Report &report);
 // The personal-credit voucher switched on and the exchange's receipt type added to the written

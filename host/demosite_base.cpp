@@ -32,7 +32,13 @@ private:
     QList<BaseRow> m_rows;
 };
 
-void branchAndDesk(Rows &rows, quint16 partnersPort)
+void deskRow(Rows &rows, const QString &desk)
+{
+    rows.add("CAIXA", {{"CDFILIAL", CDFILIAL}, {"CDCAIXA", desk}, {"CDLOJA", CDLOJA},
+                       {"NMCAIXA", QStringLiteral("Caixa %1 - Balcão").arg(desk)}, {"IDLEITURAQRCODE", "S"}});
+}
+
+void branchAndDesk(Rows &rows, const QString &desk, quint16 partnersPort)
 {
     rows.add("FILIAL", {{"CDFILIAL", CDFILIAL}, {"NMFILIAL", "Refeitório Central"}, {"CDSEGMERC", ""}});
     rows.add("LOJA", {{"CDFILIAL", CDFILIAL}, {"CDLOJA", CDLOJA}, {"NMLOJA", "Refeitório Central"},
@@ -40,7 +46,7 @@ void branchAndDesk(Rows &rows, quint16 partnersPort)
                       {"CDBRANDIDGCOM", "RC1"}, {"CDURLGCOM", partnersUrl(partnersPort, QStringLiteral("gcom"))}});
     // The partners' stand-ins of the demo host (Dados/Parceiros.ini) and their demo credentials.
     rows.add("GERPARAMGERAL", {{"IDTOKENAPIGCOM", "gcom-token-789"}});
-    rows.add("CAIXA", {{"CDFILIAL", CDFILIAL}, {"CDCAIXA", CDCAIXA}, {"CDLOJA", CDLOJA}, {"NMCAIXA", "Caixa 001 - Balcão"}, {"IDLEITURAQRCODE", "S"}});
+    deskRow(rows, desk);
     rows.add("PARAVEND", {{"CDFILIAL", CDFILIAL}, {"CDTABEPREC", "001"}, {"CDCLIENTE", CDCLIENTE},
                           {"NRMAXPESMES", 10}, {"IDDTEMISCANC", "N"}, {"DSLOGINAME", "ame-prod"},
                           {"DSSENHAAME", "ame-prod-senha"}, {"DSLOGINAMEHOM", "ame-hom"},
@@ -316,24 +322,14 @@ bool insert(const BaseRow &row, const QSet<QString> &columns, QSet<QString> &ski
     return false;
 }
 
-} // namespace
-
-bool writeBase(const QDateTime &now, Report &report, quint16 partnersPort)
+// Writes `rows` in one transaction, the caller's when one is open: all of them, or none on
+// a failure (which rolls the caller's transaction back as well).
+bool writeRows(const Rows &rows, Report &report)
 {
-    Rows rows;
-    branchAndDesk(rows, partnersPort);
-    productionPrinters(rows);
-    receiptTypes(rows);
-    priceTables(rows, now);
-    productRows(rows);
-    promotionCombo(rows, now);
-    buyAndWin(rows, now);
-    coupons(rows, now);
-    people(rows, now);
-
     const QHash<QString, QSet<QString>> known = schemaColumns();
     Qub_movrela::DbConnection &db = HostDatabase::session();
-    if (!db.begin()) {
+    const bool joined = db.inTransaction();
+    if (!joined && !db.begin()) {
         report.error = Qub_movrela::ADOExceptionMessage(db.lastError(), db, QString());
         return false;
     }
@@ -351,7 +347,7 @@ bool writeBase(const QDateTime &now, Report &report, quint16 partnersPort)
         }
         ++written[row.table];
     }
-    if (!db.commit()) {
+    if (!joined && !db.commit()) {
         report.error = Qub_movrela::ADOExceptionMessage(db.lastError(), db, QString());
         return false;
     }
@@ -366,6 +362,55 @@ bool writeBase(const QDateTime &now, Report &report, quint16 partnersPort)
     for (const QString &column : columns)
         report.skipped.append(QStringLiteral("coluna %1 (fora do esquema)").arg(column));
     return true;
+}
+
+// The number of rows `sql` counts, or -1 with `error` set.
+int countOf(const QString &sql, const Qub_movrela::Params &params, QString *error)
+{
+    const HostDatabase::Rows found = HostDatabase::query(QStringLiteral("demo conta"), sql, params);
+    if (!found.ok()) {
+        *error = found.error;
+        return -1;
+    }
+    return found.rows.value(0).value(0).toInt();
+}
+
+} // namespace
+
+bool writeBase(const QDateTime &now, Report &report, quint16 partnersPort, const QString &desk)
+{
+    Rows rows;
+    branchAndDesk(rows, desk, partnersPort);
+    productionPrinters(rows);
+    receiptTypes(rows);
+    priceTables(rows, now);
+    productRows(rows);
+    promotionCombo(rows, now);
+    buyAndWin(rows, now);
+    coupons(rows, now);
+    people(rows, now);
+    return writeRows(rows, report);
+}
+
+bool baseHoldsBranch(QString *error)
+{
+    return countOf(QStringLiteral("SELECT COUNT(*) FROM FILIAL WHERE CDFILIAL = :P_CDFILIAL"),
+                   {{QStringLiteral("P_CDFILIAL"), CDFILIAL}}, error) > 0;
+}
+
+bool writeDesk(const QString &desk, Report &report)
+{
+    const int present = countOf(QStringLiteral("SELECT COUNT(*) FROM CAIXA WHERE CDFILIAL = :P_CDFILIAL AND CDCAIXA = :P_CDCAIXA"),
+                                {{QStringLiteral("P_CDFILIAL"), CDFILIAL}, {QStringLiteral("P_CDCAIXA"), desk}}, &report.error);
+    if (present < 0)
+        return false;
+    if (present > 0) {
+        report.error = QStringLiteral("o caixa %1 já existe na base; escolha outro número com --desk").arg(desk);
+        return false;
+    }
+    Rows rows;
+    deskRow(rows, desk);
+    return writeRows(rows, report);
 }
 
 } // namespace DemoSite

@@ -86,12 +86,13 @@ DataPacket clients()
     return b.packet();
 }
 
-DataPacket fiscalPrinters()
+DataPacket fiscalPrinters(const QString &desk)
 {
     PacketBuilder b;
     b.text("CDFILIAL", 20).text("CDCAIXA", 20).text("NRSERIEECF", 30).text("NRECF", 3).text("NMMARCAECF", 30)
         .text("NMMODELOECF", 30);
-    b.row({CDFILIAL, CDCAIXA, "SIM0000000001", "001", "VENDACONS", "ECF SIMULADA"});
+    // The serial number is the one the simulated printer of every desk answers.
+    b.row({CDFILIAL, desk, "SIM0000000001", "001", "VENDACONS", "ECF SIMULADA"});
     return b.packet();
 }
 
@@ -304,12 +305,12 @@ DataPacket combinedMenus()
     return b.packet();
 }
 
-DataPacket deskOpening(const QDateTime &now)
+DataPacket deskOpening(const QDateTime &now, const QString &desk)
 {
     PacketBuilder b;
     b.text("CDFILIAL", 20).text("CDCAIXA", 20).dateTime("DTABERCAIX").text("CDOPERADOR", 20).number("VRABERCAIX")
         .text("CDATIVACAOSAT", 100);
-    b.row({CDFILIAL, CDCAIXA, QDateTime(now.date(), QTime(6, 30)), CDOPERADOR, 150.0,
+    b.row({CDFILIAL, desk, QDateTime(now.date(), QTime(6, 30)), CDOPERADOR, 150.0,
            Criptografa::Cripto(QStringLiteral("12345678"), CipherKey)});
     return b.packet();
 }
@@ -380,17 +381,17 @@ DataPacket loggedOperator()
 
 } // namespace
 
-QList<CadastreFile> cadastreFiles(const QDateTime &now)
+QList<CadastreFile> cadastreFiles(const QDateTime &now, const QString &desk)
 {
     return {
         {"ConfTipoRece.cds", receiptTypes()},   {"AliqImpFis.cds", printerRates()},
-        {"Cad_Cliente.cds", clients()},         {"EcfCaixa.cds", fiscalPrinters()},
+        {"Cad_Cliente.cds", clients()},         {"EcfCaixa.cds", fiscalPrinters(desk)},
         {"Garcom.cds", waiters()},              {"Operador.cds", operators()},
         {"Produtos.cds", productCopy()},        {"ProdutoCombinado.cds", combinedParts()},
         {"MaxGrupo.cds", groupPages()},         {"MaxProduto.cds", productPages()},
         {"ProdLoja.cds", productionPorts()},    {"AliqSistema.cds", taxCache()},
         {"MenuCombinado.cds", combinedMenus()}, {"ConfigProd.cds", configProducts()},
-        {"ConfigGrupo.cds", configGroups()},    {"AberturaCaixa.cds", deskOpening(now)},
+        {"ConfigGrupo.cds", configGroups()},    {"AberturaCaixa.cds", deskOpening(now, desk)},
         {"ProdServtCon.cds", serviceProducts(true)}, {"ProdrServ.cds", serviceProducts(false)},
         {"FamSaldoFili.cds", balanceFamilies()}, {"DataMovimento.cds", businessDate(now)},
         {"FiliOper.cds", branchOperators()},    {"ProdAmbiente.cds", productRooms()},

@@ -14,13 +14,14 @@ namespace DemoSite {
 namespace {
 
 // The values of the demo desk; every other column takes its empty value ("", "N", 0).
-QHash<QString, Variant> deskValues(const QString &folder, const QDateTime &now, Till till, quint16 partnersPort)
+QHash<QString, Variant> deskValues(const QString &folder, const QDateTime &now, Till till, quint16 partnersPort,
+                                   const QString &desk)
 {
     // Relative to the site, so that a copied or moved site keeps its files to itself.
     Q_UNUSED(folder);
     const QString dsdircad = QStringLiteral(".\\");
     QHash<QString, Variant> values = {
-        {"CDFILIAL", CDFILIAL}, {"CDLOJA", CDLOJA}, {"CDCAIXA", CDCAIXA}, {"CDCLIENTE", CDCLIENTE},
+        {"CDFILIAL", CDFILIAL}, {"CDLOJA", CDLOJA}, {"CDCAIXA", desk}, {"CDCLIENTE", CDCLIENTE},
         {"IDESQUEMA", "1"}, {"IDCOLETOR", "N"}, {"STSISTEMAPRIN", "RES"},
         {"IdTpTelaVe", "5"}, // the touch grid of groups and products, with the badge and credit buttons
         {"DSLOGOTELA", ""}, {"DSDIRCAD", dsdircad},
@@ -79,9 +80,10 @@ QHash<QString, Variant> deskValues(const QString &folder, const QDateTime &now, 
 
 } // namespace
 
-DataPacket parameterPacket(const QString &folder, const QDateTime &now, Till till, quint16 partnersPort)
+DataPacket parameterPacket(const QString &folder, const QDateTime &now, Till till, quint16 partnersPort,
+                           const QString &desk)
 {
-    const QHash<QString, Variant> values = deskValues(folder, now, till, partnersPort);
+    const QHash<QString, Variant> values = deskValues(folder, now, till, partnersPort, desk);
     DataPacket packet;
     QList<Variant> row;
     for (const TillFiles::ParameterColumn &column : TillFiles::parameterColumns()) {

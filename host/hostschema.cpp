@@ -46,6 +46,11 @@ void registerArea()
         {"MOVCAIXA",
          {text("CDFILIAL", 20), text("CDCAIXA", 20), text("NRSEQVENDA", 20), number("VRMOVIVEND")},
          {}},
+        // One row per table or tab ever opened in the store: tills that open the same place
+        // at once take its row lock in turn, so the second finds the sale the first opened.
+        {"ABERTURAVENDAREST",
+         {text("CDFILIAL", 20), text("CDLOJA", 20), text("DSLOCAL", 60), dateTime("DTHRULTABER")},
+         {"CDFILIAL", "CDLOJA", "DSLOCAL"}},
     };
 }
 

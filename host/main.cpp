@@ -46,7 +46,7 @@ int fail(const QString &text)
     return 1;
 }
 
-int initSite(const QString &folder, const QString &tillName, const QString &portText)
+int initSite(const QString &folder, const QString &tillName, const QString &portText, const QString &desk)
 {
     const std::optional<DemoSite::Till> till = DemoSite::tillNamed(tillName);
     if (!till)
@@ -55,7 +55,7 @@ int initSite(const QString &folder, const QString &tillName, const QString &port
     const uint port = portText.toUInt(&portOk);
     if (!portOk || port == 0 || port > 65535)
         return fail(QStringLiteral("porta dos parceiros inválida \"%1\": use um número de 1 a 65535").arg(portText));
-    const DemoSite::Report report = DemoSite::write(folder, Clock::now(), *till, quint16(port));
+    const DemoSite::Report report = DemoSite::write(folder, Clock::now(), *till, quint16(port), desk);
     QTextStream out(stdout);
     for (const QString &line : report.tableRows)
         out << "  base: " << line << '\n';
@@ -64,7 +64,8 @@ int initSite(const QString &folder, const QString &tillName, const QString &port
     if (!report.ok())
         return fail(QStringLiteral("o site não foi criado: ") + report.error);
     out << "vendacons-host: site de demonstração criado em " << QDir(folder).absolutePath() << " ("
-        << report.files.size() << " arquivos)\n";
+        << report.files.size() << " arquivos), caixa " << desk
+        << (report.joinedBase ? ", acrescentado à base que já tinha a filial de demonstração" : "") << '\n';
     return 0;
 }
 
@@ -225,15 +226,17 @@ int main(int argc, char *argv[])
     const QCommandLineOption siteOption(QStringLiteral("site"), QStringLiteral("Run on the site in DIR."), QStringLiteral("DIR"));
     const QCommandLineOption screenshotOption(QStringLiteral("screenshot"), QStringLiteral("Save the sale screen after start-up to FILE (PNG) and exit."), QStringLiteral("FILE"));
     const QCommandLineOption scriptOption(QStringLiteral("script"), QStringLiteral("Replay the steps of FILE on the sale screen and exit."), QStringLiteral("FILE"));
+    const QCommandLineOption deskOption(QStringLiteral("desk"), QStringLiteral("With --init-site: the desk number of the till (CDCAIXA), 001 by default. Against a base that already holds the demo branch (VENDACONS_DB) only this desk's row is added."), QStringLiteral("NNN"), DemoSite::CDCAIXA);
     const QCommandLineOption tillOption(QStringLiteral("till"), QStringLiteral("With --init-site: the fiscal document of the desk, ecf (simulated fiscal printer, the default), nfce, sat or nf (non-fiscal receipts only)."), QStringLiteral("KIND"), QStringLiteral("ecf"));
     const QCommandLineOption partnersPortOption(QStringLiteral("partners-port"), QStringLiteral("With --init-site: the port on 127.0.0.1 the site's partner stand-ins serve on (default %1).").arg(DemoSite::DefaultPartnersPort), QStringLiteral("PORT"), QString::number(DemoSite::DefaultPartnersPort));
-    parser.addOptions({initSiteOption, tillOption, partnersPortOption, siteOption, screenshotOption, scriptOption});
+    parser.addOptions({initSiteOption, tillOption, partnersPortOption, deskOption, siteOption, screenshotOption, scriptOption});
     parser.process(app);
 
     // The host's tables must be known before the data module first connects.
     HostSchema::registerTables();
     if (parser.isSet(initSiteOption))
-        return initSite(parser.value(initSiteOption), parser.value(tillOption), parser.value(partnersPortOption));
+        return initSite(parser.value(initSiteOption), parser.value(tillOption), parser.value(partnersPortOption),
+                        parser.value(deskOption));
     if (parser.isSet(siteOption) && !useSite(parser.value(siteOption)))
         return 1;
 

@@ -55,12 +55,58 @@ OpenSale drawNumbers(const Place &place, OpenSale sale)
     return sale;
 }
 
-// The sale and its tab stand or fall together.
-QString insert(const Place &place, const OpenSale &sale, const QDateTime &now)
+// The place's row in ABERTURAVENDAREST, made when missing and then written, so that this
+// transaction holds its row lock until it ends: a second till opening the same place waits
+// here, and then reads the sale the first one opened. (A SQLite transaction holds the base's
+// one write lock from its start, which serialises the same steps.)
+const char *createPlaceLock =
+    "INSERT INTO ABERTURAVENDAREST (CDFILIAL, CDLOJA, DSLOCAL, DTHRULTABER) "
+    "VALUES (:P_CDFILIAL, :P_CDLOJA, :P_DSLOCAL, :P_DTHRULTABER) ON CONFLICT (CDFILIAL, CDLOJA, DSLOCAL) DO NOTHING";
+const char *takePlaceLock =
+    "UPDATE ABERTURAVENDAREST SET DTHRULTABER = :P_DTHRULTABER "
+    "WHERE CDFILIAL = :P_CDFILIAL AND CDLOJA = :P_CDLOJA AND DSLOCAL = :P_DSLOCAL";
+
+QString errorOf(Qub_movrela::DbConnection &db)
 {
-    Qub_movrela::DbConnection &db = HostDatabase::session();
-    if (!db.begin())
-        return Qub_movrela::ADOExceptionMessage(db.lastError(), db, QString());
+    return Qub_movrela::ADOExceptionMessage(db.lastError(), db, QString());
+}
+
+Qub_movrela::Params findKey(const Place &place, const OpenSale &sale)
+{
+    Qub_movrela::Params key{{QStringLiteral("P_CDFILIAL"), place.CDFILIAL}, {QStringLiteral("P_CDLOJA"), place.CDLOJA}};
+    key.append(isTable(place) ? Qub_movrela::Param{QStringLiteral("P_NRMESA"), sale.NRMESA}
+                              : Qub_movrela::Param{QStringLiteral("P_DSCOMANDA"), sale.DSCOMANDA});
+    return key;
+}
+
+// The open sale of the place on `db`: true with its numbers in `sale` when there is one.
+bool findOpen(Qub_movrela::DbConnection &db, const Place &place, OpenSale &sale, QString *error)
+{
+    Qub_movrela::QueryRows found;
+    if (!db.execute(QStringLiteral("host openSale"), QString::fromLatin1(isTable(place) ? findByTable : findByTab),
+                    findKey(place, sale), &found)) {
+        *error = errorOf(db);
+        return false;
+    }
+    if (found.rows.isEmpty())
+        return false;
+    sale.NRVENDAREST = found.rows.first().value(0).toString();
+    sale.NRCOMANDA = found.rows.first().value(1).toString();
+    return true;
+}
+
+bool lockPlace(Qub_movrela::DbConnection &db, const Place &place, const OpenSale &sale, const QDateTime &now)
+{
+    const Qub_movrela::Params key{
+        {QStringLiteral("P_CDFILIAL"), place.CDFILIAL}, {QStringLiteral("P_CDLOJA"), place.CDLOJA},
+        {QStringLiteral("P_DSLOCAL"), (isTable(place) ? QStringLiteral("M:") + sale.NRMESA : QStringLiteral("C:") + sale.DSCOMANDA)},
+        {QStringLiteral("P_DTHRULTABER"), now}};
+    return db.execute(QStringLiteral("host lockPlace"), QString::fromLatin1(createPlaceLock), key)
+        && db.execute(QStringLiteral("host lockPlace"), QString::fromLatin1(takePlaceLock), key);
+}
+
+QString insert(Qub_movrela::DbConnection &db, const Place &place, const OpenSale &sale, const QDateTime &now)
+{
     const Qub_movrela::Params saleRow{
         {QStringLiteral("P_CDFILIAL"), place.CDFILIAL}, {QStringLiteral("P_CDLOJA"), place.CDLOJA},
         {QStringLiteral("P_NRVENDAREST"), sale.NRVENDAREST},
@@ -71,12 +117,37 @@ QString insert(const Place &place, const OpenSale &sale, const QDateTime &now)
         {QStringLiteral("P_NRCOMANDA"), sale.NRCOMANDA}, {QStringLiteral("P_CDLOJA"), place.CDLOJA},
         {QStringLiteral("P_DSCOMANDA"), sale.DSCOMANDA}};
     if (!db.execute(QStringLiteral("host insVendaRest"), QString::fromLatin1(insertSale), saleRow)
-        || !db.execute(QStringLiteral("host insComandaVen"), QString::fromLatin1(insertTab), tabRow) || !db.commit()) {
-        const QString error = Qub_movrela::ADOExceptionMessage(db.lastError(), db, QString());
-        db.rollback();
-        return error;
-    }
+        || !db.execute(QStringLiteral("host insComandaVen"), QString::fromLatin1(insertTab), tabRow))
+        return errorOf(db);
     return QString();
+}
+
+// Finding the open sale and opening one when there is none are one step under the place's
+// lock, and the sale and its tab stand or fall together.
+OpenSale findOrOpenLocked(const Place &place, OpenSale sale, const QDateTime &now)
+{
+    Qub_movrela::DbConnection &db = HostDatabase::session();
+    if (!db.begin())
+        return failed(errorOf(db));
+    QString error;
+    if (!lockPlace(db, place, sale, now)) {
+        error = errorOf(db);
+        db.rollback();
+        return failed(error);
+    }
+    const bool found = findOpen(db, place, sale, &error);
+    if (!found && error.isEmpty()) {
+        sale = drawNumbers(place, sale);
+        error = sale.ok() ? insert(db, place, sale, now) : sale.error;
+    }
+    if (!error.isEmpty()) {
+        db.rollback();
+        return failed(error);
+    }
+    if (!db.commit())
+        return failed(errorOf(db));
+    sale.opened = !found;
+    return sale;
 }
 
 } // namespace
@@ -95,25 +166,13 @@ OpenSale findOrOpen(const Place &place, const QDateTime &now)
     sale.NRMESA = isTable(place) ? Consiste::Ajusta(place.number.trimmed(), 4) : QString();
     // A table's tab carries the label the sale screen looks the table's tabs up by ("PKR_").
     sale.DSCOMANDA = isTable(place) ? QStringLiteral("PKR_") + sale.NRMESA : tabText(place.mode, place.number.trimmed());
-    Qub_movrela::Params key{{QStringLiteral("P_CDFILIAL"), place.CDFILIAL}, {QStringLiteral("P_CDLOJA"), place.CDLOJA}};
-    key.append(isTable(place) ? Qub_movrela::Param{QStringLiteral("P_NRMESA"), sale.NRMESA}
-                              : Qub_movrela::Param{QStringLiteral("P_DSCOMANDA"), sale.DSCOMANDA});
-    const HostDatabase::Rows found = HostDatabase::query(QStringLiteral("host openSale"),
-                                                         QString::fromLatin1(isTable(place) ? findByTable : findByTab), key);
-    if (!found.ok())
-        return failed(found.error);
-    if (!found.rows.isEmpty()) {
-        sale.NRVENDAREST = found.rows.first().value(0).toString();
-        sale.NRCOMANDA = found.rows.first().value(1).toString();
+    // Most calls find the sale already open, without taking any lock.
+    QString error;
+    if (findOpen(HostDatabase::session(), place, sale, &error))
         return sale;
-    }
-    sale = drawNumbers(place, sale);
-    if (!sale.ok())
-        return sale;
-    if (const QString error = insert(place, sale, now); !error.isEmpty())
+    if (!error.isEmpty())
         return failed(error);
-    sale.opened = true;
-    return sale;
+    return findOrOpenLocked(place, sale, now);
 }
 
 } // namespace TableSales

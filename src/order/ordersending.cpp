@@ -191,13 +191,17 @@ bool OrderSending::orderAccepted(const QString &result)
     return false;
 }
 
-// Only a base that cannot be reached calls for a restart; a row the base refused (a missing
-// value, a constraint, a price function that failed) is told as such, with the base's words,
-// so that nobody restarts the till over a data fault. Nothing of the order is written either way.
+// A base that could not be reached or dropped the session is told in words and sent again
+// from the same screen (the next try connects afresh, so nobody needs to restart the till); a
+// row the base refused (a missing value, a constraint, a price function that failed) is told
+// with the base's words. Nothing of the order is written either way.
 QString OrderSending::failureMessage(const QString &failure) const
 {
-    if (failure.contains(QLatin1String("DBNETLIB")))
-        return m_context.Msg(QStringLiteral("Err_conex"));
+    if (failure.contains(QLatin1String("DBNETLIB"))) {
+        qWarning().noquote() << "order not written:" << failure;
+        return QStringLiteral("O pedido não foi gravado: a conexão com o servidor de banco de dados falhou.\nNenhum "
+                              "item do pedido ficou gravado; a venda continua na tela para ser enviada de novo.");
+    }
     return QStringLiteral("O pedido não foi gravado: %1\nNenhum item do pedido ficou gravado; a venda continua na "
                           "tela para ser enviada de novo.")
         .arg(failure);

@@ -2,6 +2,7 @@
 #include "qub_movrela_fit.h"
 
 #include <QAtomicInteger>
+#include <QDebug>
 #include <QDir>
 #include <QFileInfo>
 #include <QMutex>
@@ -167,6 +168,22 @@ QString wordsOf(const QSqlError &error)
     return text.simplified();
 }
 
+// A connect the server cut off half-way (its new session was ended, or it went down while
+// letting us in): the next attempt may well get through.
+bool endedByServer(const QSqlError &error)
+{
+    const QString text = (error.databaseText() + QLatin1Char(' ') + error.driverText()).toLower();
+    return isLostState(error.nativeErrorCode()) || text.contains(QLatin1String("terminating connection"))
+        || text.contains(QLatin1String("server closed the connection"));
+}
+
+struct OpeningGuard
+{
+    explicit OpeningGuard(bool &flag) : m_flag(flag) { m_flag = true; }
+    ~OpeningGuard() { m_flag = false; }
+    bool &m_flag;
+};
+
 QMutex &registryLock()
 {
     static QMutex lock;
@@ -264,6 +281,7 @@ bool DbConnection::open()
     }
     close();
     m_error = DbError{};
+    const OpeningGuard opening(m_opening);
     m_openedString = Geralqub::_GetStringConexQub(m_fixedString);
     m_settings = Geralqub::parseConnectionString(m_openedString);
     m_settingsTaken = true;
@@ -292,6 +310,7 @@ bool DbConnection::open()
             fail(causeOf(error, m_settings.kind), QString(), wordsOf(error), error.nativeErrorCode());
             if (m_error.cause == Cause::Statement)
                 m_error.cause = Cause::ConnectFailed;
+            m_error.lost = m_error.unreachable() && endedByServer(error);
             db = QSqlDatabase();
             QSqlDatabase::removeDatabase(m_connectionName);
             return false;
@@ -361,7 +380,10 @@ bool DbConnection::begin()
     if (!isOpen() && !open())
         return false;
     const bool sqlite = m_settings.kind == DatabaseKind::SQLite;
-    if (!runPlain(QStringLiteral("BEGIN"), sqlite ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN")))
+    const QString beginText = sqlite ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN");
+    // Nothing is written before BEGIN: a session the server ended while idle is replaced once.
+    if (!runPlain(QStringLiteral("BEGIN"), beginText)
+        && !(m_error.lost && open() && runPlain(QStringLiteral("BEGIN"), beginText)))
         return false;
     m_inTransaction = true;
     m_transactionSpoiled = false;
@@ -454,8 +476,35 @@ static const Param *findParam(const Params &params, const QString &name)
     return nullptr;
 }
 
+// A read changes nothing, so running it again on a fresh session cannot do anything twice.
+static bool isRead(const QString &sql)
+{
+    return sql.trimmed().startsWith(QLatin1String("SELECT"), Qt::CaseInsensitive)
+        && !sql.contains(QLatin1String("FOR UPDATE"), Qt::CaseInsensitive);
+}
+
+// A session the server ended while it sat idle (a restart, an administrator's kill) is found
+// out only by the next request. When that request could not have done anything (a read, or
+// a statement the server never got to run) and no transaction of this session depends on the
+// old session, it is made once more on a fresh session instead of failing: the operator never
+// sees the loss of a session nobody was using.
 bool DbConnection::execute(const QString &name, const QString &sql, const Params &params, QueryRows *rows)
 {
+    const bool inTransaction = m_inTransaction;
+    bool ran = false;
+    if (executeOnce(name, sql, params, rows, &ran))
+        return true;
+    if (!m_error.lost || inTransaction || m_opening || (ran && !isRead(sql)))
+        return false;
+    qInfo().noquote() << "DbConnection:" << m_role << "session ended by the server; trying" << name
+                      << "again on a fresh one";
+    return executeOnce(name, sql, params, rows, &ran);
+}
+
+bool DbConnection::executeOnce(const QString &name, const QString &sql, const Params &params, QueryRows *rows,
+                               bool *ran)
+{
+    *ran = false;
     m_error = DbError{};
     if (m_transactionLost) {
         fail(Cause::Unreachable, name, lostTransactionText);
@@ -484,6 +533,7 @@ bool DbConnection::execute(const QString &name, const QString &sql, const Params
         prepared->query.bindValue(i, value);
     }
     QSqlQuery &query = prepared->query;
+    *ran = true;
     if (!(prepared->names.isEmpty() ? query.exec(prepared->text) : query.exec())) {
         const QSqlError error = query.lastError();
         query.finish();
@@ -566,6 +616,24 @@ QString ADOExceptionMessage(const DbError &error, const DbConnection &connection
     if (!extra.isEmpty())
         text += QLatin1Char(' ') + extra;
     return text;
+}
+
+QString operatorText(const QString &errorText, QString *technical)
+{
+    static const QString mark = QStringLiteral("[DBNETLIB]");
+    const qsizetype at = errorText.indexOf(mark);
+    if (technical)
+        *technical = at < 0 ? QString() : errorText.mid(at);
+    if (at < 0)
+        return errorText;
+    const QString raw = errorText.mid(at);
+    const bool lost = raw.contains(QLatin1String("caiu"));
+    const QString words = lost
+        ? QStringLiteral("A conexão com o servidor de banco de dados caiu durante a operação, que não foi concluída. "
+                         "A venda continua na tela: tente de novo.")
+        : QStringLiteral("O servidor de banco de dados não responde agora. A venda continua na tela: tente de novo "
+                         "em instantes.");
+    return errorText.left(at) + words;
 }
 
 bool SetADODBSession(DbConnection &connection)

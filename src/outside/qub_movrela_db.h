@@ -114,6 +114,10 @@ public:
     // call in flight with an Unreachable error marked `lost`, and drops its prepared
     // statements with it; the next call connects afresh. A transaction open at that moment is
     // gone: every statement of it and its commit fail until it is rolled back.
+    // Outside a transaction, a read (SELECT) or a statement the server never got to run is
+    // made once more on a fresh session before the loss is reported, and so is a BEGIN; a
+    // write that may have run is not repeated. A connect the server cut off half-way fails
+    // `lost` too (the next attempt may get through); one it refused does not.
     //
     // Runs one statement, connecting first when closed. Each ":NAME" of `sql` takes the value
     // of the parameter of that name (a name written twice takes it twice); a parameter the
@@ -136,6 +140,7 @@ private:
     bool failWith(const QString &name, const QSqlError &error);
     void dropSession();
     bool runPlain(const QString &name, const QString &sql);
+    bool executeOnce(const QString &name, const QString &sql, const Params &params, QueryRows *rows, bool *ran);
     void endTransaction();
     Prepared *prepare(const QString &name, const QString &sql);
     void forgetQueries();
@@ -149,6 +154,7 @@ private:
     bool m_inTransaction = false;
     bool m_transactionSpoiled = false; // a statement failed inside the open transaction
     bool m_transactionLost = false;    // the server ended the session inside the transaction
+    bool m_opening = false;            // open() is applying the session settings
     QThread *m_transactionThread = nullptr;
     Geralqub::ConnectionSettings m_settings;
     bool m_settingsTaken = false;
@@ -160,6 +166,11 @@ private:
 // and the statement's name, with `extra` after them. A server that does not answer gives a
 // text that starts with "[DBNETLIB]" (callers look for that word) and says so plainly.
 QString ADOExceptionMessage(const DbError &error, const DbConnection &connection, const QString &extra);
+// The words the operator reads for an error text that carries the "[DBNETLIB]" mark: what
+// happened and what to do, with whatever stood before the mark kept in front; `technical`
+// (when given) takes the text from the mark on, for the message's detail and the log. Any
+// other text comes back as it is, with `technical` empty.
+QString operatorText(const QString &errorText, QString *technical = nullptr);
 // True when the error means the server did not answer.
 bool isUnreachable(const DbError &error);
 

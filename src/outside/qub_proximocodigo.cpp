@@ -267,15 +267,19 @@ NextNumber TdtmQubProxCodigo::draw(const QString &key, int count)
         const NextNumber n = drawOnce(key, count, &retry);
         if (n.ok())
             return n;
-        // A session kept from an earlier request may have been ended by the server meanwhile;
-        // one fresh connection is tried (a repeated draw can leave a gap, never a duplicate).
-        const bool lost = m_sessions->base.lastError().lost;
-        if (lost && !reconnected && !m_sessions->base.inTransaction()) {
+        // The server ended the session before or during the draw (a session kept from an
+        // earlier request, a kill or restart while it ran, or while it connected): the draw is
+        // made again on a fresh session, at once the first time, then after a pause, as long
+        // as the attempts last. The row's UPDATE either ran whole or not at all, so a repeated
+        // draw can leave a gap, never a duplicate. A server that refuses to connect is not
+        // waited for.
+        const bool lost = m_sessions->base.lastError().lost && !m_sessions->base.inTransaction();
+        if (!retry && !lost)
+            return n;
+        if (lost && !reconnected) {
             reconnected = true;
             continue;
         }
-        if (!retry)
-            return n;
         Clock::sleep(5 * (attempt + 1));
     }
     return failureOf(m_sessions->base);

@@ -1,5 +1,7 @@
 #include "ravuvozozod.h"
 
+#include "qub_movrela_db.h"
+
 #include <runtime/clock.h>
 #include <runtime/datapacket.h>
 #include <runtime/ptbr.h>
@@ -133,8 +135,12 @@ bool Mensagem(const QString &text, const QString &detail, const QString & /*flag
               const QString &scheme, int /*reserved*/, const DataPacket *dataset)
 {
     MessageRequest request;
-    request.text = text;
-    request.detail = detail;
+    // A lost or silent database reaches the operator in words; its technical text, which
+    // callers test for the "[DBNETLIB]" mark, goes to the detail.
+    QString technical;
+    request.text = Qub_movrela::operatorText(text, &technical);
+    request.detail = technical.isEmpty() ? detail
+                                         : (detail.isEmpty() ? technical : detail + QLatin1Char('\n') + technical);
     request.defaultAnswer = defaultAnswer;
     request.kind = kind >= Information && kind <= Error ? kind : int(Information);
     request.scheme = scheme;

@@ -30,6 +30,10 @@ using Srv_Kal51000::OrderRowPrice;
 
 namespace {
 
+// A base out of reach is told in words, without asking for a restart: the next try reconnects.
+const char *const connectionFailed = "O pedido não foi gravado: a conexão com o servidor de banco de dados falhou.\nNenhum "
+                                     "item do pedido ficou gravado; a venda continua na tela para ser enviada de novo.";
+
 struct Line
 {
     QString NRSEQ;
@@ -264,7 +268,7 @@ TEST_P(OrderSendingTest, AnOrderSentAgainAfterAFailedWriteIsNotDoubled)
     prices.insert("C", OrderRowPrice::failed("[DBNETLIB] conexão perdida"));
     clickOrderButton();
 
-    EXPECT_EQ(messages->texts(), (QStringList{Msg("Desej_Vend"), Msg("Err_conex")}));
+    EXPECT_EQ(messages->texts(), (QStringList{Msg("Desej_Vend"), QString::fromUtf8(connectionFailed)}));
     EXPECT_EQ(count("ITCOMANDAVEN"), 0);
     EXPECT_DOUBLE_EQ(tabSurcharge(), 1.5);
     EXPECT_TRUE(ticketContexts.isEmpty());
@@ -423,8 +427,8 @@ TEST_P(OrderSendingTest, EachOrderWriteResultShowsItsMessage)
         {"DTLOJ", OrderRowPrice::refused("DTLOJ"), "VigenciaLoj"},
         {"PRECZERO", OrderRowPrice::refused("PRECZERO"), "Preco_Zero"},
         {"FORAHORA", OrderRowPrice::refused("FORAHORA"), "prod_fora_hora"},
-        {"lost connection", OrderRowPrice::failed("[DBNETLIB] O servidor de banco de dados não responde"),
-         "Err_conex"},
+        {"lost connection", OrderRowPrice::failed("[DBNETLIB] O servidor de banco de dados não responde"), nullptr,
+         connectionFailed},
         {"refused row", OrderRowPrice::failed("NOT NULL constraint failed: ITCOMANDAVEN.NRVENDAREST"), nullptr,
          "O pedido não foi gravado: NOT NULL constraint failed: ITCOMANDAVEN.NRVENDAREST\nNenhum item do pedido "
          "ficou gravado; a venda continua na tela para ser enviada de novo."},
@@ -556,7 +560,7 @@ TEST_P(AutomaticTabSending, AFailedSendKeepsTheLinesForTheOrderButtonToSendOnce)
     EXPECT_EQ(state().host.stRetornoVenda, "");
     EXPECT_EQ(data().cdsItems.RecordCount(), 1);
     EXPECT_TRUE(m_form->findChild<QWidget *>(QStringLiteral("spbVender"))->isEnabled());
-    EXPECT_EQ(messages->texts(), QStringList{Msg("Err_conex")});
+    EXPECT_EQ(messages->texts(), QStringList{QString::fromUtf8(connectionFailed)});
 
     prices.remove("A");
     clickOrderButton();

@@ -147,3 +147,41 @@ TEST(Ravuvozozod, FooterNamesScreenVersionPrinterAndDate)
               QStringLiteral("KAL51000 | VendaCons 0.1"));
     Clock::setNow({});
 }
+
+// A base that dropped the session or does not answer is told in words; its technical text,
+// which callers test for the mark, goes to the detail after the caller's own.
+TEST(Ravuvozozod, ALostOrSilentBaseIsToldInWordsWithTheTechnicalTextInTheDetail)
+{
+    const QString lost = QStringLiteral("[DBNETLIB] A conexão com o servidor de banco de dados caiu (127.0.0.1): "
+                                        "terminating connection. A próxima operação conecta de novo. [adqProduto]");
+    const QString silent = QStringLiteral("[DBNETLIB] O servidor de banco de dados não responde (127.0.0.1): "
+                                          "connection refused");
+    const struct
+    {
+        const char *name;
+        QString text;
+        QString detail;
+        QString shown;
+        QString shownDetail;
+    } cases[] = {
+        {"lost", lost, "Método: getProduto", "A conexão com o servidor de banco de dados caiu durante a operação, que "
+                                             "não foi concluída. A venda continua na tela: tente de novo.",
+         "Método: getProduto\n" + lost},
+        {"not answering", silent, "", "O servidor de banco de dados não responde agora. A venda continua na tela: "
+                                      "tente de novo em instantes.",
+         silent},
+        {"after the caller's words", "Venda não gravada: " + silent, "",
+         "Venda não gravada: O servidor de banco de dados não responde agora. A venda continua na tela: tente de novo "
+         "em instantes.",
+         silent},
+        {"any other text", "Produto não cadastrado", "detalhe", "Produto não cadastrado", "detalhe"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeMessages messages;
+        Mensagem(c.text, c.detail, "N", "N", 3, "", "", 0);
+        ASSERT_EQ(messages.count(), 1);
+        EXPECT_EQ(messages.calls().first().text, c.shown);
+        EXPECT_EQ(messages.calls().first().detail, c.shownDetail);
+    }
+}

@@ -7,12 +7,18 @@
 #include <server/srv_counters.h>
 #include <server/trdmvendacons.h>
 
+#include <atomic>
+#include <thread>
+
 namespace {
 
 using Qub_proximocodigo::TdtmQubProxCodigo;
 
 const Statement testLostInsLog{"testLostInsLog",
     "INSERT INTO LOGACESSO (CDOPERADOR, DTHRACESSO, DSSISTEMA) VALUES (:CDOPERADOR, :DTHRACESSO, :DSSISTEMA)"};
+const Statement testLostCountLog{"testLostCountLog", "SELECT COUNT(*) AS TOTAL FROM LOGACESSO"};
+const Statement testLostInsLogOther{"testLostInsLogOther",
+    "INSERT INTO LOGACESSO (CDOPERADOR, DTHRACESSO, DSSISTEMA) VALUES (:CDOPERADOR, :DTHRACESSO, 'outro')"};
 
 // The server ends the till's sessions between two calls, as a restart, an administrator's
 // kill or a network cut does. Only a server can do that to a session: PostgreSQL.
@@ -137,6 +143,93 @@ TEST_P(ConnectionLoss, AScopeRolledBackAfterTheLossLeavesTheNextCallFree)
     ServerCall call;
     EXPECT_EQ(insert(call, "3"), Variant());
     EXPECT_EQ(operators(), QStringList({"3"}));
+}
+
+// What could not have done anything on the session the server ended while it sat idle is made
+// again on a fresh one, and the caller never sees the loss: a read (prepared on the old
+// session or not), a write the old session never got to run, and the start of a transaction.
+TEST_P(ConnectionLoss, WhatCouldNotHaveRunIsMadeAgainUnseenOnAFreshSession)
+{
+    ServerCall call;
+    ASSERT_FALSE(call.value(testLostCountLog, {}, "TOTAL").isFailure());
+    ASSERT_EQ(insert(call, "1"), Variant());
+    const Variant at = QDateTime(QDate(2026, 3, 4), QTime(10, 0));
+
+    terminateBackends();
+    const Variant counted = call.value(testLostCountLog, {}, "TOTAL");
+    ASSERT_FALSE(counted.isFailure()) << counted.failureText().toStdString();
+    EXPECT_EQ(counted.toInt(), 1);
+
+    terminateBackends();
+    EXPECT_EQ(call.write(testLostInsLogOther, {{"CDOPERADOR", "2"}, {"DTHRACESSO", at}}), Variant());
+
+    terminateBackends();
+    {
+        TransactionScope transaction(call);
+        EXPECT_EQ(insert(call, "3"), Variant());
+        EXPECT_EQ(transaction.commit(), Variant());
+    }
+    EXPECT_EQ(operators(), QStringList({"1", "2", "3"}));
+}
+
+// A draw whose session the server ends while the draw waits (here for a row lock another
+// session holds) is drawn again on a fresh session as often as that happens, and the number
+// it answers is the next one: the draws that were cut never took one.
+TEST_P(ConnectionLoss, ADrawCutAgainAndAgainIsDrawnOnAFreshSessionWithoutAGap)
+{
+    TdtmQubProxCodigo().PrxVendaVista("1", "2");
+    const QString connection = base().connectionString();
+    const QString database = Geralqub::parseConnectionString(connection).database;
+    QString helperError;
+    std::atomic<bool> held = false;
+    std::atomic<bool> done = false;
+    std::thread cutter([&] {
+        Qub_movrela::DbConnection holder(QStringLiteral("testHolder"), 10);
+        Qub_movrela::DbConnection admin(QStringLiteral("testAdmin"), 10);
+        holder.useConnectionString(connection);
+        admin.useConnectionString(connection);
+        if (!holder.begin()
+            || !holder.execute(QStringLiteral("hold"), QStringLiteral("SELECT NRSEQUENCIAL FROM NOVOCODIGO WHERE "
+                                                                     "CDCONTADOR = 'PRXVENDAVISTA12' FOR UPDATE"), {})) {
+            helperError = holder.lastError().databaseText;
+            done = true;
+            return;
+        }
+        held = true;
+        const QString waiting = QStringLiteral(
+            "SELECT pid FROM pg_stat_activity WHERE datname = :P_DB AND wait_event_type = 'Lock' AND pid <> pg_backend_pid()");
+        // A session just cut may still be listed as waiting for a moment: each is cut once.
+        QStringList cut;
+        while (cut.size() < 3 && helperError.isEmpty()) {
+            QString next;
+            for (int poll = 0; poll < 20000 && next.isEmpty() && helperError.isEmpty(); ++poll) {
+                Qub_movrela::QueryRows found;
+                if (!admin.execute(QStringLiteral("waiting"), waiting, {{QStringLiteral("P_DB"), database}}, &found))
+                    helperError = admin.lastError().databaseText;
+                for (const auto &row : found.rows)
+                    if (!cut.contains(row.first().toString()))
+                        next = row.first().toString();
+            }
+            if (next.isEmpty()) {
+                helperError = QStringLiteral("no draw waited to be cut after %1 cuts").arg(cut.size());
+                break;
+            }
+            if (!admin.execute(QStringLiteral("cut"), QStringLiteral("SELECT pg_terminate_backend(CAST(:P_PID AS INTEGER))"),
+                               {{QStringLiteral("P_PID"), next}}))
+                helperError = admin.lastError().databaseText;
+            cut.append(next);
+        }
+        holder.rollback();
+        done = true;
+    });
+    // The draw starts once the row is locked, so that it waits and can be cut.
+    while (!held && !done)
+        std::this_thread::yield();
+    const Qub_proximocodigo::NextNumber drawn = TdtmQubProxCodigo().PrxVendaVista("1", "2");
+    cutter.join();
+    ASSERT_TRUE(helperError.isEmpty()) << helperError.toStdString();
+    ASSERT_TRUE(drawn.ok()) << drawn.error().toStdString();
+    EXPECT_EQ(drawn.value(), 2);
 }
 
 VENDACONS_DATABASE_KINDS(ConnectionLoss);
