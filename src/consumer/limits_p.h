@@ -11,6 +11,7 @@
 #include <QStringList>
 
 class ClientDataSet;
+enum class ConsumerLimit;
 class SaleContext;
 struct SaleState;
 class SaleDatasets;
@@ -33,9 +34,8 @@ Limit readLimit(const Variant &value);
 // The column of the current row; a closed dataset, no row or no such column is no limit.
 Limit readLimit(const ClientDataSet &dataSet, const QString &field);
 
-// A maximum is exceeded only when the limit is below the total at cents (equal passes).
+// The till's side of the rule the server validates with (runtime/limitrule.h).
 bool exceedsMaximum(double limit, double total);
-// A floor or warning level fires only when it is above the remaining at cents (equal passes).
 bool belowLevel(double level, double remaining);
 
 // Cent rounding of the subsidy split: x * 100 + 0.005 to the nearest integer, ties to the
@@ -99,10 +99,13 @@ private:
     bool prepare();
     bool gateOpen() const;
     bool maxima();
-    bool maximum(const QString &name, const Limit &limit, double spent, const QString &key, bool &flag);
+    bool maximum(const QString &name, const Limit &limit, double spent, const QString &key, ConsumerLimit which);
     bool balanceFloor();
     bool lowBalanceWarning();
     bool familyNoNegative();
+    void refuseNegative() const;
+    bool coveredByLoan() const;
+    double familyBalance(const QString &family, const ClientDataSet &orderRow) const;
     bool familyDaily();
     double itemPart() const;
     double salePart() const;
@@ -132,7 +135,7 @@ private:
     bool readArguments();
     bool basicBalance();
     bool extraBalance();
-    bool maximum(const QString &name, const Limit &limit, double spent, const QString &key, bool &flag,
+    bool maximum(const QString &name, const Limit &limit, double spent, const QString &key, ConsumerLimit which,
                  bool recordRefused);
     bool balanceFloor();
     bool lowBalanceWarning();
