@@ -5,6 +5,7 @@
 // minimum consumption. Never included outside src/consumer/.
 
 #include <runtime/datapacket.h>
+#include <runtime/money.h>
 #include <runtime/variant.h>
 
 #include <QString>
@@ -194,7 +195,11 @@ private:
         QString CDPRODUTO;
         double Q = 0.0, P = 0.0, C = 0.0, D = 0.0, A = 0.0;
         double value() const { return (P + C) * Q - D + A; }
+        // The row's value to the cent as the sale counts it: a whole balance covers this, not
+        // its quantity times a rounded unit (3 x 0,97 would book 2,91 for a row of 2,90).
+        double cents() const { return Money::RoundDec(Money::Trunc2((P + C) * Q) - D + A, 2); }
     };
+    static double coveredPart(const Row &row, const UnitSplit &split, double left);
     Row currentRow() const;
     void writeRow(const UnitSplit &split);
     bool subsidised(const QString &CDPRODUTO) const;
