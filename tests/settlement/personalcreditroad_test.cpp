@@ -139,6 +139,21 @@ TEST_F(PersonalCreditTest, SaveRefusedByTheBaseKeepsTheSaleOnScreenWithAClearMes
     EXPECT_FALSE(state().flags.boRecebendo);
 }
 
+// Another till spent the balance first: the base refuses the save with the family's code. No
+// voucher tells the consumer the credit was used, and the cashier reads why in words.
+TEST_F(PersonalCreditTest, SaveRefusedForTheBalanceIssuesNoVoucherAndSaysTheBalanceIsShort)
+{
+    host->setDefault(&Pkg_Hrk00002::SetConcluiFechamento, failedSave("ERRO_2REF - REFEIÇÃO"));
+
+    settle();
+
+    EXPECT_EQ(roadEnd().kind, Kind::Failed);
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::ImpCompVenCredNFCeSAT), 0);
+    EXPECT_EQ(host->count(&Pkg_Hrk00001::Imp_CompVenCred), 0);
+    EXPECT_TRUE(shown().contains(context().Msg("INF_SALDO") + " REF - REFEIÇÃO.")) << shown().toStdString();
+    EXPECT_FALSE(data().cdsItems.IsEmpty());
+}
+
 TEST_F(PersonalCreditTest, PrinterRefusingTheCloseLeavesTheSaleOnScreenWithoutSaving)
 {
     useFiscalPrinter();
