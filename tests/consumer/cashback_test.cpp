@@ -39,32 +39,6 @@ protected:
     }
 };
 
-struct UdsCase
-{
-    const char *name;
-    UdsAnswer answer;
-    const char *key;      // the message shown, or empty when the partner's own text is
-    const char *partner;  // the partner's own text
-    int kind;
-};
-
-class UdsRefusal : public Cashback, public ::testing::WithParamInterface<UdsCase>
-{
-};
-
-TEST_P(UdsRefusal, TellsTheCashierWhyAndGrantsNothing)
-{
-    const UdsCase &c = GetParam();
-    host->script(&Pkg_Hrk00002::IntegracaoFidUds, c.answer);
-    consumer().spbCashbackUDSClick(nullptr);
-    ASSERT_EQ(messages->count(), 1);
-    const QString expected = *c.key ? msg(c.key, {c.answer.name}) : QString::fromUtf8(c.partner);
-    EXPECT_EQ(messages->texts().first(), expected);
-    EXPECT_EQ(messages->calls().first().kind, c.kind);
-    expectSaleUntouched();
-    EXPECT_DOUBLE_EQ(state().loyalty.doCashbackUDSAux1, 0.0);
-}
-
 UdsAnswer uds(bool answered, bool error, const char *message, const char *name, double balance, bool blocked)
 {
     UdsAnswer answer;
@@ -77,15 +51,45 @@ UdsAnswer uds(bool answered, bool error, const char *message, const char *name, 
     return answer;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Uds, UdsRefusal,
-    ::testing::Values(UdsCase{"Unreachable", uds(false, false, "", "", 0, false), "FALHA_CONEXAO_UDS", "", 3},
-                      UdsCase{"Error", uds(true, true, "", "", 0, false), "ERRO_UDS", "", 3},
-                      UdsCase{"ErrorInThePartnersWords", uds(true, true, "CPF sem cadastro", "", 0, false), "",
-                              "CPF sem cadastro", 3},
-                      UdsCase{"Blocked", uds(true, false, "", "ANA", 15, true), "SALDO_BLOQ", "", 3},
-                      UdsCase{"ZeroBalance", uds(true, false, "", "ANA", 0, false), "SALD_CASH_ZERO", "", 0}),
-    [](const auto &info) { return std::string(info.param.name); });
+struct UdsCase
+{
+    const char *name;
+    UdsAnswer answer;
+    const char *key;     // the message shown, or empty when the partner's own text is
+    const char *partner; // the partner's own text
+    int kind;
+};
+
+const UdsCase udsCases[] = {
+    {"Unreachable", uds(false, false, "", "", 0, false), "FALHA_CONEXAO_UDS", "", 3},
+    {"Error", uds(true, true, "", "", 0, false), "ERRO_UDS", "", 3},
+    {"ErrorInThePartnersWords", uds(true, true, "CPF sem cadastro", "", 0, false), "", "CPF sem cadastro", 3},
+    {"Blocked", uds(true, false, "", "ANA", 15, true), "SALDO_BLOQ", "", 3},
+    {"ZeroBalance", uds(true, false, "", "ANA", 0, false), "SALD_CASH_ZERO", "", 0},
+};
+
+TEST_P(Cashback, UdsRefusalsTellTheCashierWhyAndGrantNothing)
+{
+    bool first = true;
+    for (const UdsCase &c : udsCases) {
+        SCOPED_TRACE(c.name);
+        if (!first) {
+            AdditionalDataAnswer cpf;
+            cpf.document = "12345678901";
+            host->script(&Pkg_Hrk00002::CriaInfAdicional, cpf);
+        }
+        first = false;
+        messages->clear();
+        host->script(&Pkg_Hrk00002::IntegracaoFidUds, c.answer);
+        consumer().spbCashbackUDSClick(nullptr);
+        ASSERT_EQ(messages->count(), 1);
+        const QString expected = *c.key ? msg(c.key, {c.answer.name}) : QString::fromUtf8(c.partner);
+        EXPECT_EQ(messages->texts().first(), expected);
+        EXPECT_EQ(messages->calls().first().kind, c.kind);
+        expectSaleUntouched();
+        EXPECT_DOUBLE_EQ(state().loyalty.doCashbackUDSAux1, 0.0);
+    }
+}
 
 Fid4AllAnswer fourAll(bool answered, bool refused, const char *message, const char *name, double balance)
 {
@@ -98,7 +102,7 @@ Fid4AllAnswer fourAll(bool answered, bool refused, const char *message, const ch
     return answer;
 }
 
-TEST_F(Cashback, FourAllUnreachableIsToldAndGrantsNothing)
+TEST_P(Cashback, FourAllUnreachableIsToldAndGrantsNothing)
 {
     host->script(&Pkg_Hrk00002::IntegracaoFid4All, fourAll(false, false, "", "", 0));
     consumer().spbCashbackClick(nullptr);
@@ -106,7 +110,7 @@ TEST_F(Cashback, FourAllUnreachableIsToldAndGrantsNothing)
     expectSaleUntouched();
 }
 
-TEST_F(Cashback, FourAllInvalidCpfShowsThePartnersReasonAndMarksNoLine)
+TEST_P(Cashback, FourAllInvalidCpfShowsThePartnersReasonAndMarksNoLine)
 {
     host->script(&Pkg_Hrk00002::IntegracaoFid4All, fourAll(true, true, "dígito verificador", "", 0));
     consumer().spbCashbackClick(nullptr);
@@ -115,7 +119,7 @@ TEST_F(Cashback, FourAllInvalidCpfShowsThePartnersReasonAndMarksNoLine)
     expectSaleUntouched();
 }
 
-TEST_F(Cashback, FourAllZeroBalanceIsAnInformationAndGrantsNothing)
+TEST_P(Cashback, FourAllZeroBalanceIsAnInformationAndGrantsNothing)
 {
     host->script(&Pkg_Hrk00002::IntegracaoFid4All, fourAll(true, false, "", "ANA", 0));
     consumer().spbCashbackClick(nullptr);
@@ -126,7 +130,7 @@ TEST_F(Cashback, FourAllZeroBalanceIsAnInformationAndGrantsNothing)
 
 // A promotion code the partner cannot validate is told and asked again; an empty code ends the
 // loop and the balance question follows.
-TEST_F(Cashback, FourAllPromotionCodeFailuresAreToldAndTheCodeAskedAgain)
+TEST_P(Cashback, FourAllPromotionCodeFailuresAreToldAndTheCodeAskedAgain)
 {
     Fid4AllAnswer consult = fourAll(true, false, "", "ANA", 0);
     ClientDataSet promotions;
@@ -158,7 +162,7 @@ TEST_F(Cashback, FourAllPromotionCodeFailuresAreToldAndTheCodeAskedAgain)
 
 // Three families of 10,00 and a cashback of 10,00: the families lose 10,00 together, so the
 // consumer is debited 20,00 for a sale of 20,00.
-TEST_F(Cashback, FourAllDiscountLowersTheFamiliesByExactlyTheDiscount)
+TEST_P(Cashback, FourAllDiscountLowersTheFamiliesByExactlyTheDiscount)
 {
     state().flags.boCreditoPessoal = true;
     ClientDataSet &families = data().cdsFamiliaSaldo;
@@ -184,5 +188,7 @@ TEST_F(Cashback, FourAllDiscountLowersTheFamiliesByExactlyTheDiscount)
         left += families.FieldByName("VRSALDCONFAM").AsFloat();
     EXPECT_DOUBLE_EQ(Money::RoundDec(left, 2), 20.00);
 }
+
+INSTANTIATE_TEST_SUITE_P(Kinds, Cashback, ::testing::Values(DatabaseKind::SQLite), databaseKindName);
 
 } // namespace
