@@ -175,30 +175,37 @@ INSTANTIATE_TEST_SUITE_P(Figures, ConsumerFigureFailure,
 // LANCHES comes after REFEICAO in approval order: its items may borrow from REFEICAO at
 // settlement, but one that REFEICAO cannot cover is refused at entry rather than cancelling
 // the whole coupon at Receber.
-TEST_F(ConsumerLimitsSale, PersonalCreditSnackNoEarlierFamilyCanCoverIsRefusedAtEntry)
+struct SnackCase
+{
+    const char *name;
+    const char *price;
+    bool passes;
+};
+
+class PersonalCreditSnack : public ConsumerLimitsSale, public ::testing::WithParamInterface<SnackCase>
+{
+};
+
+TEST_P(PersonalCreditSnack, PassesAtEntryOnlyWhenAnEarlierFamilyCanCoverIt)
 {
     state().flags.boCreditoPessoal = true;
     familyBalances(8.0, 0.0);
-    PreenchePedidoArgs snack = meal(QStringLiteral("01001"), QStringLiteral("8,01"));
+    PreenchePedidoArgs snack = meal(QStringLiteral("01001"), QString::fromLatin1(GetParam().price));
     snack.CDFAMILISALD = QStringLiteral("LAN");
 
-    EXPECT_FALSE(sell(snack));
+    EXPECT_EQ(sell(snack), GetParam().passes);
 
-    EXPECT_EQ(data().cdsItems.RecordCount(), 0);
+    EXPECT_EQ(data().cdsItems.RecordCount(), GetParam().passes ? 1 : 0);
+    if (GetParam().passes)
+        return;
     ASSERT_GE(messages->count(), 1);
     EXPECT_TRUE(messages->texts().last().startsWith(QStringLiteral("LANCHES ") + Msg(QStringLiteral("FamiliaNeg"))))
         << messages->texts().last().toStdString();
 }
 
-TEST_F(ConsumerLimitsSale, PersonalCreditSnackAnEarlierFamilyCoversPasses)
-{
-    state().flags.boCreditoPessoal = true;
-    familyBalances(8.0, 0.0);
-    PreenchePedidoArgs snack = meal(QStringLiteral("01001"), QStringLiteral("8,00"));
-    snack.CDFAMILISALD = QStringLiteral("LAN");
-
-    EXPECT_TRUE(sell(snack));
-    EXPECT_EQ(data().cdsItems.RecordCount(), 1);
-}
+INSTANTIATE_TEST_SUITE_P(Families, PersonalCreditSnack,
+                         ::testing::Values(SnackCase{"CoveredByTheEarlierFamily", "8,00", true},
+                                           SnackCase{"OneCentPastWhatItCanLend", "8,01", false}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
