@@ -5,8 +5,10 @@
 #include "scriptedanswers.h"
 
 #include <outside/ravuvozozod.h>
+#include <server/srv_consumers.h>
 
 #include <QDialogButtonBox>
+#include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -99,13 +101,80 @@ ConsumerSearchAnswer PesqConsumidor(const ConsumerSearchRequest &request, Client
 }
 
 // Registering consumers belongs to the back office: the host only says so.
+namespace {
+
+// The fields of the consumer record form, in the order a scripted answer gives them.
+const QStringList &recordFields()
+{
+    static const QStringList fields{QStringLiteral("Cliente"), QStringLiteral("Código"), QStringLiteral("Nome"),
+                                    QStringLiteral("Crachá"), QStringLiteral("Tipo de consumidor"), QStringLiteral("CPF"),
+                                    QStringLiteral("Telefone")};
+    return fields;
+}
+
+std::optional<QStringList> askRecord()
+{
+    QDialog dialog;
+    dialog.setObjectName(QStringLiteral("frmCadConsumidor"));
+    dialog.setWindowTitle(QStringLiteral("Cadastro de consumidor"));
+    auto *layout = new QFormLayout(&dialog);
+    QList<QLineEdit *> edits;
+    for (const QString &label : recordFields()) {
+        edits << new QLineEdit(&dialog);
+        layout->addRow(label, edits.last());
+    }
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    layout->addRow(buttons);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    QStringList values;
+    for (QLineEdit *edit : edits)
+        values << edit->text().trimmed();
+    return values;
+}
+
+} // namespace
+
 ConsumerRegisterAnswer CriaCadConsumidor(const ConsumerRegisterRequest &)
 {
-    HostLog::write(QStringLiteral("cadastro de consumidor: feito na retaguarda"));
-    if (!ScriptedAnswers::unattended())
-        Ravuvozozod::Mensagem(QStringLiteral("O cadastro de consumidores é feito na retaguarda."), QString(),
-                              QStringLiteral("N"), QStringLiteral("N"), Ravuvozozod::Information, QString(), QString(), 0);
-    return {};
+    ConsumerRegisterAnswer answer;
+    std::optional<QStringList> values;
+    if (const auto scripted = ScriptedAnswers::take(ScriptedAnswers::Kind::Consumer)) {
+        if (!scripted->cancel)
+            values = scripted->value.split(QLatin1Char(';'));
+    } else if (ScriptedAnswers::unattended()) {
+        HostLog::write(QStringLiteral("cadastro de consumidor sem resposta no roteiro: cancelado"));
+    } else {
+        values = askRecord();
+    }
+    if (!values)
+        return answer;
+    while (values->size() < recordFields().size())
+        values->append(QString());
+    for (QString &value : *values)
+        value = value.trimmed();
+    const QString &client = values->at(0), &code = values->at(1), &name = values->at(2);
+    if (client.isEmpty() || code.isEmpty() || name.isEmpty()) {
+        tell(QStringLiteral("Informe o cliente, o código e o nome do consumidor."));
+        return answer;
+    }
+    // Recorded on the server as the back office records it; a consumer already there stays.
+    const Variant written = Srv_Kal51000::setGravaConsumidor(client, name, code, values->at(3), QString(), values->at(4),
+                                                             QString(), values->at(5), values->at(6), QString(),
+                                                             QStringLiteral("SERVIDOR"), QStringLiteral("1"));
+    if (written.isFailure()) {
+        HostLog::write(QStringLiteral("cadastro de consumidor %1 recusado: %2").arg(code, written.failureText()));
+        tell(QStringLiteral("O consumidor não foi cadastrado: ") + written.failureText());
+        return answer;
+    }
+    HostLog::write(QStringLiteral("cadastro de consumidor: %1 %2 (crachá %3)").arg(code, name, values->at(3)));
+    answer.done = true;
+    answer.text1 = code;
+    answer.text2 = name;
+    answer.text3 = values->at(3);
+    return answer;
 }
 
 BadgeDialog::BadgeDialog(const QString &prompt, QWidget *parent) : QDialog(parent)

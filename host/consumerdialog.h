@@ -8,7 +8,8 @@ class QLineEdit;
 
 // The badge consumer search and the consumer registration of the host. The search reads the
 // badge (typed, or "answer badge NUMBER" in a script) and finds the active consumer who
-// carries it in CONSUMIDOR.
+// carries it in CONSUMIDOR. The registration form ("answer consumer CLIENT;CODE;NAME;BADGE;TYPE;
+// CPF;PHONE" in a script) records a new consumer through the server's consumer record.
 namespace ConsumerDialog {
 
 ConsumerSearchAnswer PesqConsumidor(const ConsumerSearchRequest &request, ClientDataSet &cdsCliente);

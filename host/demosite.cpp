@@ -58,20 +58,28 @@ const char *printersText =
     "BAR=LIGADA\n";
 
 // The partners' stand-ins the host runs beside the screen (host/README.md, "Partners").
-const char *partnersText =
-    "# Os serviços simulados dos parceiros (AME, ClubPetro, GCOM, 4ALL, UDS), só em 127.0.0.1.\n"
-    "[parceiros]\n"
-    "porta=18480\n";
-const char *clubPetroText =
-    "[General]\n"
-    "token_url=http://127.0.0.1:18480/clubpetro/token.php\n";
+QString partnersText(quint16 port)
+{
+    return QStringLiteral("# Os serviços simulados dos parceiros (AME, ClubPetro, GCOM, 4ALL, UDS), só em 127.0.0.1.\n"
+                          "[parceiros]\n"
+                          "porta=%1\n"
+                          "# O servidor central de saldos dos consumidores (IDEXTCONSCENTRAL, IDDEBCONSCENTRAL).\n"
+                          "[central]\n"
+                          "endereco=%2\n")
+        .arg(port)
+        .arg(partnersUrl(port, QStringLiteral("central")));
+}
+QString clubPetroText(quint16 port)
+{
+    return QStringLiteral("[General]\ntoken_url=%1\n").arg(partnersUrl(port, QStringLiteral("clubpetro/token.php")));
+}
 
 const char *scaleText = "0,450\n";
 const char *drawerText = "FECHADA\n";
 
-bool writeFiles(const QString &folder, const QDateTime &now, Till till, Report &report)
+bool writeFiles(const QString &folder, const QDateTime &now, Till till, quint16 partnersPort, Report &report)
 {
-    if (!saveFile(folder, QStringLiteral("PARAMETROSQUB.CDS"), parameterPacket(folder, now, till), report)
+    if (!saveFile(folder, QStringLiteral("PARAMETROSQUB.CDS"), parameterPacket(folder, now, till, partnersPort), report)
         || !saveFile(folder, QStringLiteral("LUMBERA.CDS"), identificationPacket(), report))
         return false;
     for (const CadastreFile &file : cadastreFiles(now)) {
@@ -81,8 +89,8 @@ bool writeFiles(const QString &folder, const QDateTime &now, Till till, Report &
     return saveText(folder, QStringLiteral("Dados/Direitos.txt"), QString::fromUtf8(rightsText), report)
         && saveText(folder, QStringLiteral("Dados/Balanca.txt"), QString::fromUtf8(scaleText), report)
         && saveText(folder, QStringLiteral("Dados/Gaveta.txt"), QString::fromUtf8(drawerText), report)
-        && saveText(folder, QStringLiteral("Dados/Parceiros.ini"), QString::fromUtf8(partnersText), report)
-        && saveText(folder, QStringLiteral("Dados/ClubPetro.ini"), QString::fromUtf8(clubPetroText), report)
+        && saveText(folder, QStringLiteral("Dados/Parceiros.ini"), partnersText(partnersPort), report)
+        && saveText(folder, QStringLiteral("Dados/ClubPetro.ini"), clubPetroText(partnersPort), report)
         && saveText(folder, QStringLiteral("Dados/ImpressoraNaoFiscal/estado.txt"), QString::fromUtf8(printersText),
                     report);
 }
@@ -117,7 +125,12 @@ std::optional<Till> tillNamed(const QString &name)
     return std::nullopt;
 }
 
-Report write(const QString &folder, const QDateTime &now, Till till)
+QString partnersUrl(quint16 port, const QString &path)
+{
+    return QStringLiteral("http://127.0.0.1:%1/%2").arg(port).arg(path);
+}
+
+Report write(const QString &folder, const QDateTime &now, Till till, quint16 partnersPort)
 {
     Report report;
     const QString root = QDir(folder).absolutePath();
@@ -133,10 +146,10 @@ Report write(const QString &folder, const QDateTime &now, Till till)
     }
     SitePaths::setHome(root);
     qputenv("VENDACONS_HOME", root.toUtf8());
-    if (!createBase(report) || !writeBase(now, report) || !writeCancellationTickets(report))
+    if (!createBase(report) || !writeBase(now, report, partnersPort) || !writeCancellationTickets(report))
         return report;
     HostDatabase::reset();
-    if (writeFiles(root, now, till, report))
+    if (writeFiles(root, now, till, partnersPort, report))
         writeCreditAndExchange(root, report);
     return report;
 }

@@ -46,13 +46,22 @@ enum class Till { FiscalPrinter, Nfce, Sat, NonFiscal };
 // text names none.
 std::optional<Till> tillNamed(const QString &name);
 
+// Where the partners' stand-ins of the site serve (Dados/Parceiros.ini) unless told otherwise:
+// a person running the demo can point a browser at it. Tests and scripts pick a free one.
+constexpr quint16 DefaultPartnersPort = 18480;
+// "http://127.0.0.1:<port>/<path>", a partner's address in the site's files and base.
+QString partnersUrl(quint16 port, const QString &path);
+
 // Writes the whole site into `folder` (created when missing). Refuses a folder that already
 // holds a parameter file, so a site is never overwritten. Sets the process's site folder to
-// `folder` and creates the base through the data module's schema.
-Report write(const QString &folder, const QDateTime &now, Till till = Till::FiscalPrinter);
+// `folder` and creates the base through the data module's schema. The site's partners serve
+// on 127.0.0.1:`partnersPort`.
+Report write(const QString &folder, const QDateTime &now, Till till = Till::FiscalPrinter,
+             quint16 partnersPort = DefaultPartnersPort);
 
 // The pieces, for the tests.
-DataPacket parameterPacket(const QString &folder, const QDateTime &now, Till till = Till::FiscalPrinter);
+DataPacket parameterPacket(const QString &folder, const QDateTime &now, Till till = Till::FiscalPrinter,
+                           quint16 partnersPort = DefaultPartnersPort);
 DataPacket identificationPacket();
 struct CadastreFile
 {
@@ -62,7 +71,7 @@ struct CadastreFile
 QList<CadastreFile> cadastreFiles(const QDateTime &now);
 // Writes the menu, tables, people and balances into the base of the current site; tables
 // and columns the schema lacks are skipped and listed.
-bool writeBase(const QDateTime &now, Report &report);
+bool writeBase(const QDateTime &now, Report &report, quint16 partnersPort = DefaultPartnersPort);
 // The products whose cancelled receipt sends a cancellation ticket to the kitchen.
 bool writeCancellationTickets(Report &report);
 // The personal-credit voucher switched on and the exchange's receipt type added to the written

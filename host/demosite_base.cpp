@@ -32,12 +32,12 @@ private:
     QList<BaseRow> m_rows;
 };
 
-void branchAndDesk(Rows &rows)
+void branchAndDesk(Rows &rows, quint16 partnersPort)
 {
     rows.add("FILIAL", {{"CDFILIAL", CDFILIAL}, {"NMFILIAL", "Refeitório Central"}, {"CDSEGMERC", ""}});
     rows.add("LOJA", {{"CDFILIAL", CDFILIAL}, {"CDLOJA", CDLOJA}, {"NMLOJA", "Refeitório Central"},
                       {"CDPRODTAXASERV", ""}, {"CDTABEPREC", ""}, {"IDCRMBONUS", "N"}, {"IDUTLINTEGCOM", "S"},
-                      {"CDBRANDIDGCOM", "RC1"}, {"CDURLGCOM", "http://127.0.0.1:18480/gcom"}});
+                      {"CDBRANDIDGCOM", "RC1"}, {"CDURLGCOM", partnersUrl(partnersPort, QStringLiteral("gcom"))}});
     // The partners' stand-ins of the demo host (Dados/Parceiros.ini) and their demo credentials.
     rows.add("GERPARAMGERAL", {{"IDTOKENAPIGCOM", "gcom-token-789"}});
     rows.add("CAIXA", {{"CDFILIAL", CDFILIAL}, {"CDCAIXA", CDCAIXA}, {"CDLOJA", CDLOJA}, {"NMCAIXA", "Caixa 001 - Balcão"}, {"IDLEITURAQRCODE", "S"}});
@@ -45,7 +45,7 @@ void branchAndDesk(Rows &rows)
                           {"NRMAXPESMES", 10}, {"IDDTEMISCANC", "N"}, {"DSLOGINAME", "ame-prod"},
                           {"DSSENHAAME", "ame-prod-senha"}, {"DSLOGINAMEHOM", "ame-hom"},
                           {"DSSENHAAMEHOM", "ame-hom-senha"}, {"IDAMBIENTEAME", "H"},
-                          {"DSURLSERVAME", "http://127.0.0.1:18480/ame"}});
+                          {"DSURLSERVAME", partnersUrl(partnersPort, QStringLiteral("ame"))}});
     rows.add("PARAMGERAL", {{"IDUTCUPOMDESC", "S"}});
     // The dining room's tables (the same twelve as the local copy MesaSala.cds), all free.
     for (int n = 1; n <= 12; ++n)
@@ -317,10 +317,10 @@ bool insert(const BaseRow &row, const QSet<QString> &columns, QSet<QString> &ski
 
 } // namespace
 
-bool writeBase(const QDateTime &now, Report &report)
+bool writeBase(const QDateTime &now, Report &report, quint16 partnersPort)
 {
     Rows rows;
-    branchAndDesk(rows);
+    branchAndDesk(rows, partnersPort);
     productionPrinters(rows);
     receiptTypes(rows);
     priceTables(rows, now);

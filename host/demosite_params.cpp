@@ -14,7 +14,7 @@ namespace DemoSite {
 namespace {
 
 // The values of the demo desk; every other column takes its empty value ("", "N", 0).
-QHash<QString, Variant> deskValues(const QString &folder, const QDateTime &now, Till till)
+QHash<QString, Variant> deskValues(const QString &folder, const QDateTime &now, Till till, quint16 partnersPort)
 {
     // Relative to the site, so that a copied or moved site keeps its files to itself.
     Q_UNUSED(folder);
@@ -55,6 +55,11 @@ QHash<QString, Variant> deskValues(const QString &folder, const QDateTime &now, 
         {"IDMOMENTOCPFVEN", "I"}, {"IDINFNOMEEND", "N"}, {"IDAMBTRABNFCE", "2"},
         // The promotions button asks the host's own demo promotions service.
         {"IDUTILINTEPROMO", "S"}, {"CDURLINTEPROMO", "demo"},
+        // Consumer balances from the local base; "S" reads them from the online statement
+        // server (its address below) or the central base (Dados/Parceiros.ini), both served
+        // by the host beside the screen.
+        {"IDEXTCONSONLINE", "N"}, {"CDURLWSEXTCONS", partnersUrl(partnersPort, QStringLiteral("extrato"))},
+        {"IDEXTCONSCENTRAL", "N"}, {"IDDEBCONSCENTRAL", "N"},
         // Access codes of the rights the screen asks for.
         {"CTCONSULTAPRECO", 101}, {"CTPESQPRODUTO", 102}, {"CTCANCITEMGEN", 103}, {"CTOBSPRODUTO", 104},
         {"CTCANCCUPOM", 105}, {"CTPRODCOMBINADO", 106}, {"CTMULTIPLICADOR", 107}, {"CTTROCAOPERADOR", 108},
@@ -74,9 +79,9 @@ QHash<QString, Variant> deskValues(const QString &folder, const QDateTime &now, 
 
 } // namespace
 
-DataPacket parameterPacket(const QString &folder, const QDateTime &now, Till till)
+DataPacket parameterPacket(const QString &folder, const QDateTime &now, Till till, quint16 partnersPort)
 {
-    const QHash<QString, Variant> values = deskValues(folder, now, till);
+    const QHash<QString, Variant> values = deskValues(folder, now, till, partnersPort);
     DataPacket packet;
     QList<Variant> row;
     for (const TillFiles::ParameterColumn &column : TillFiles::parameterColumns()) {

@@ -134,8 +134,24 @@ bool CriaFuncoesFiscais(const FiscalFunctionsRequest &, ClientDataSet &)
                     QMessageBox::NoButton, activeParent());
     box.setObjectName(QStringLiteral("frmFuncoesFiscais"));
     QPushButton *back = box.addButton(QStringLiteral("Voltar à venda"), QMessageBox::RejectRole);
+    QPushButton *exchange = box.addButton(QStringLiteral("Troca de mercadoria"), QMessageBox::ActionRole);
     box.addButton(QStringLiteral("Fechar o caixa"), QMessageBox::AcceptRole);
     box.exec();
+    if (box.clickedButton() == exchange) {
+        // The returned items' values, as the script gives them ("10,004 5,003").
+        bool ok = false;
+        const QString items = QInputDialog::getText(activeParent(), QStringLiteral("Troca de mercadoria"),
+                                                    QStringLiteral("Valores dos itens devolvidos, separados por espaço"),
+                                                    QLineEdit::Normal, QString(), &ok);
+        if (ok && !items.trimmed().isEmpty()) {
+            const QString failure = CreditVouchers::writeReturnedItems(items);
+            HostLog::write(failure.isEmpty() ? QStringLiteral("funções fiscais: troca de mercadoria")
+                                             : QStringLiteral("funções fiscais: troca recusada: ") + failure);
+            if (!failure.isEmpty())
+                QMessageBox::warning(activeParent(), QStringLiteral("Troca de mercadoria"), failure);
+        }
+        return true;
+    }
     return box.clickedButton() == back || box.clickedButton() == nullptr;
 }
 

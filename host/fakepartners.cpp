@@ -30,7 +30,9 @@ const QList<QPair<Partner, QString>> &partnerPaths()
                                                       {Partner::CoreBanking, QStringLiteral("corebanc")},
                                                       {Partner::Vimo, QStringLiteral("vimo")},
                                                       {Partner::FixeCrm, QStringLiteral("fixecrm")},
-                                                      {Partner::CrmBonus, QStringLiteral("crmbonus")}};
+                                                      {Partner::CrmBonus, QStringLiteral("crmbonus")},
+                                                      {Partner::OnlineStatement, QStringLiteral("extrato")},
+                                                      {Partner::CentralBalance, QStringLiteral("central")}};
     return paths;
 }
 
@@ -135,6 +137,11 @@ void FakePartners::setBehaviourForAll(Behaviour behaviour)
         setBehaviour(pair.first, behaviour);
 }
 
+void FakePartners::setHandler(Partner partner, Handler handler)
+{
+    m_handlers.insert(int(partner), std::move(handler));
+}
+
 void FakePartners::loseAnswerOnce(Partner partner, const QString &path)
 {
     m_loseOnce.insert(int(partner), path);
@@ -183,7 +190,8 @@ void FakePartners::handle(const QHttpServerRequest &http, QTcpSocket *socket, Se
                                                                          : QStringLiteral("OTHER");
     m_requests.append(request);
     Behaviour behaviour = m_behaviour.value(int(request.partner), Behaviour::Answer);
-    if (m_loseOnce.value(int(request.partner)) == request.path) {
+    // Only a loss asked for: a request to the partner's base itself has an empty path too.
+    if (m_loseOnce.contains(int(request.partner)) && m_loseOnce.value(int(request.partner)) == request.path) {
         m_loseOnce.remove(int(request.partner));
         behaviour = Behaviour::AnswerLost;
     }
@@ -240,6 +248,13 @@ FakePartners::Reply FakePartners::work(const Request &request)
         return cancellation(request);
     case Partner::CrmBonus:
         return crmBonus(request);
+    case Partner::OnlineStatement:
+    case Partner::CentralBalance:
+        if (const Handler handler = m_handlers.value(int(request.partner))) {
+            const HandlerReply reply = handler(request);
+            return Reply{reply.status, reply.body};
+        }
+        return Reply{404, QByteArray()};
     }
     return Reply{404, QByteArray()};
 }

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 class QHttpServerRequest;
@@ -24,7 +25,7 @@ class FakePartners
 {
 public:
     enum class Partner { Ame, ClubPetro, Gcom, FourAll, Uds, OnlineLoyalty, GiftVoucher, CoreBanking, Vimo, FixeCrm,
-                         CrmBonus };
+                         CrmBonus, OnlineStatement, CentralBalance };
     enum class Behaviour {
         Answer,       // does its work and answers
         Refuse,       // drops the connection without an answer
@@ -106,6 +107,18 @@ public:
     // requests are answered as the partner's behaviour says.
     void loseAnswerOnce(Partner partner, const QString &path);
 
+    // A partner answered by its owner's handler (the online statement and central balance
+    // servers answer from the site's base, which this library does not reach): the handler
+    // gets each request the behaviour lets through and gives the HTTP status and JSON body.
+    // A partner without a handler answers 404.
+    struct HandlerReply
+    {
+        int status = 200;
+        QByteArray body;
+    };
+    using Handler = std::function<HandlerReply(const Request &)>;
+    void setHandler(Partner partner, Handler handler);
+
     QList<Request> requests(Partner partner) const;
     // The ids the partner applied, in order, each once ("refund:<id>", "cancel:<cnpj>/<sale>",
     // "sale:<branch>/<desk>/<sale>", "redeem:<id>", "cancel:<branch>/<desk>/<sale>",
@@ -139,4 +152,5 @@ private:
     QHash<int, QString> m_loseOnce;
     QList<Request> m_requests;
     QHash<int, QStringList> m_applied;
+    QHash<int, Handler> m_handlers;
 };

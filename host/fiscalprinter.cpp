@@ -560,3 +560,19 @@ CreditPurchaseFiscalAnswer FiscalPrinter::Compr_CredPessoal(const CreditPurchase
     answer.receiptCounter = counter(m_coo);
     return answer;
 }
+
+QString FiscalPrinter::readingX()
+{
+    if (m_open) {
+        const QString text = QStringLiteral("Há um cupom fiscal aberto (COO %1): feche-o antes da leitura X.").arg(counter(m_coo));
+        refuse(text);
+        return text;
+    }
+    ++m_coo;
+    save();
+    print({rule(QLatin1Char('=')), QStringLiteral("IMPRESSORA FISCAL SIMULADA  Série ") + m_serial,
+           columns(PtBr::DateTimeToStr(Clock::now()), QStringLiteral("COO: ") + counter(m_coo)), QStringLiteral("LEITURA X"),
+           rule(), columns(QStringLiteral("GRANDE TOTAL"), money(m_grandTotal)),
+           columns(QStringLiteral("ÚLTIMO CUPOM (COO)"), counter(m_lastCoo)), rule(QLatin1Char('=')), QString()});
+    return {};
+}

@@ -56,6 +56,8 @@ public:
     // receipt is open already, the sale has no rows or payments, or the printer refuses a
     // row; a receipt refused half-way is cancelled on the tape.
     TextAnswer ImpressaoVenda(const SalePrintRequest &request, const DataPacket &sale, const DataPacket &payments);
+    // The X reading (counters and grand total) on the tape; refused while a receipt is open.
+    QString readingX();
 
     // One line of the open receipt, as the printer keeps it.
     struct Item

@@ -28,7 +28,7 @@ QString modeForKeyword(const QString &keyword)
     return QString();
 }
 
-Outcome run(const Entry &entry, const Chooser &choose, const StopCheck &stop)
+Outcome run(const Entry &entry, const Chooser &choose, const StopCheck &stop, const OpenedCheck &opened)
 {
     Outcome outcome;
     CallArguments next;
@@ -47,6 +47,13 @@ Outcome run(const Entry &entry, const Chooser &choose, const StopCheck &stop)
         const QString mode = modeForKeyword(keyword);
         if (mode.isEmpty()) {
             // "ERRO_SISTEMA" or a keyword no closing road sets.
+            if (opened && !opened()) {
+                outcome.exitCode = 2;
+                outcome.message = QStringLiteral("a tela de venda não abriu (\"%1\"); o host para aqui. "
+                                                 "Veja a mensagem acima.")
+                                      .arg(keyword);
+                return outcome;
+            }
             if (++failuresInRow >= 2) {
                 outcome.exitCode = 2;
                 outcome.message = QStringLiteral("a tela de venda falhou duas vezes seguidas (\"%1\"); o host para aqui. "

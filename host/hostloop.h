@@ -51,7 +51,12 @@ struct Outcome
     QStringList keywords;
 };
 
-Outcome run(const Entry &entry, const Chooser &choose, const StopCheck &stop);
+// Whether the last call opened the sale screen at all. A screen that failed before it opened
+// (a corrupt file of the site, a base that refuses) fails the same way again: the host stops
+// at once instead of showing the same error a second time.
+using OpenedCheck = std::function<bool()>;
+
+Outcome run(const Entry &entry, const Chooser &choose, const StopCheck &stop, const OpenedCheck &opened = {});
 
 // The chooser of the stand-in host: the table, tab or order number on the numeric keypad.
 std::optional<CallArguments> askNumber(const QString &mode);

@@ -2,6 +2,7 @@
 
 #include "access.h"
 #include "authorities.h"
+#include "balanceservers.h"
 #include "buyerdialog.h"
 #include "cancelhooks.h"
 #include "cardterminal.h"
@@ -9,6 +10,7 @@
 #include "creditvouchers.h"
 #include "creditpurchase.h"
 #include "consumerdialog.h"
+#include "counterservices.h"
 #include "devices.h"
 #include "dialogs.h"
 #include "dialogs_sale.h"
@@ -30,7 +32,11 @@
 #include <outside/pkg_hrk00001.h>
 #include <runtime/clientdataset.h>
 #include <outside/pkg_hrk00002.h>
+#include <outside/processlauncher.h>
 #include <outside/ravuvozozod.h>
+
+#include <QFileInfo>
+#include <QProcess>
 
 namespace HostPackages {
 
@@ -112,6 +118,22 @@ void installServices(Pkg_Hrk00002 &t)
     t.CoreBancario = CancelHooks::CoreBancario;
     t.FidelidadeVimo = CancelHooks::FidelidadeVimo;
     t.FixeCRM = CancelHooks::FixeCRM;
+    // The counter's smaller dialogs and services.
+    t.TrocaOperadorCaixa = CounterServices::TrocaOperadorCaixa;
+    t.CriaConsultaProd = CounterServices::CriaConsultaProd;
+    t.RelFiscais = CounterServices::RelFiscais;
+    t.CriaRegVenda = CounterServices::CriaRegVenda;
+    t.CriaDadosClienteArgentina = CounterServices::CriaDadosClienteArgentina;
+    t.CriaFidelidade = CounterServices::CriaFidelidade;
+    t.CriaConfirmaBio = CounterServices::CriaConfirmaBio;
+    // Consumer balances read from the online statement or the central base.
+    t.ExtratoConsOnline = BalanceServers::ExtratoConsOnline;
+    t.ExtratoConsCentral = BalanceServers::ExtratoConsCentral;
+    t.MoviclieCentral = BalanceServers::MoviclieCentral;
+    t.AtuSaldoExtCons = BalanceServers::AtuSaldoExtCons;
+    t.AtuSaldoDebCons = BalanceServers::AtuSaldoDebCons;
+    t.UpdMoviclieCentral = BalanceServers::UpdMoviclieCentral;
+    t.CargaCreditoBonus = BalanceServers::CargaCreditoBonus;
 }
 
 void installDevices(Pkg_Hrk00001 &t)
@@ -145,12 +167,25 @@ void installDevices(Pkg_Hrk00001 &t)
     t.ImprimeCupomTef = CardTerminal::ImprimeCupomTef;
     t.CriaDedicado = CardTerminal::CriaDedicado;
     t.CancelarVenda = ReceiptCancelHost::CancelarVenda;
+    t.ImprCupons = CounterServices::ImprCupons;
+}
+
+// The back office's stock program is not on a till of this system: the host stands in for it,
+// noting each stock request in its log instead of failing to start a missing program.
+bool startProgram(const QString &program, const QStringList &arguments)
+{
+    if (QFileInfo(program).fileName().compare(QLatin1String("QubTab.exe"), Qt::CaseInsensitive) == 0) {
+        HostLog::write(QStringLiteral("programa de estoque: ") + arguments.join(QLatin1Char(' ')));
+        return true;
+    }
+    return QProcess::startDetached(program, arguments);
 }
 
 } // namespace
 
 void install()
 {
+    ProcessLauncher::setLauncher(startProgram);
     // The failover watches the queues of the site's printers the host prints into.
     Spooler::setCurrent(NonFiscal::siteSpooler());
     installServices(hostServices());

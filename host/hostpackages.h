@@ -1,8 +1,7 @@
 #pragma once
 
-// Puts the host's implementations into the package tables (hostServices(), hostDevices()).
-// Routines the host does not implement yet keep the package's defaults: the payment screen,
-// the sale save, NFC-e and SAT, non-fiscal printing, consumer and partner services.
+// Puts the host's implementations into the package tables (hostServices(), hostDevices()):
+// every routine of both tables, none left to the package's "not installed" default.
 namespace HostPackages {
 
 void install();

@@ -1,3 +1,4 @@
+#include "balanceservers.h"
 #include "cardprogram.h"
 #include "demosite.h"
 #include "fakepartners.h"
@@ -21,6 +22,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QLibrary>
@@ -44,12 +46,16 @@ int fail(const QString &text)
     return 1;
 }
 
-int initSite(const QString &folder, const QString &tillName)
+int initSite(const QString &folder, const QString &tillName, const QString &portText)
 {
     const std::optional<DemoSite::Till> till = DemoSite::tillNamed(tillName);
     if (!till)
         return fail(QStringLiteral("caixa desconhecido \"%1\": use ecf, nfce, sat ou nf").arg(tillName));
-    const DemoSite::Report report = DemoSite::write(folder, Clock::now(), *till);
+    bool portOk = false;
+    const uint port = portText.toUInt(&portOk);
+    if (!portOk || port == 0 || port > 65535)
+        return fail(QStringLiteral("porta dos parceiros inválida \"%1\": use um número de 1 a 65535").arg(portText));
+    const DemoSite::Report report = DemoSite::write(folder, Clock::now(), *till, quint16(port));
     QTextStream out(stdout);
     for (const QString &line : report.tableRows)
         out << "  base: " << line << '\n';
@@ -104,6 +110,25 @@ QList<HostScript::Step> screenshotSteps(const QString &file)
     return {wait, shot, quit};
 }
 
+// Notes whether the sale form was shown during a call of the screen.
+class SaleFormWatch : public QObject
+{
+public:
+    SaleFormWatch() { qApp->installEventFilter(this); }
+    ~SaleFormWatch() override { qApp->removeEventFilter(this); }
+    bool shown = false;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && watched->isWidgetType()
+            && (watched->objectName() == QLatin1String("frmVendaCons")
+                || QLatin1String(watched->metaObject()->className()) == QLatin1String("TfrmVendaCons")))
+            shown = true;
+        return false;
+    }
+};
+
 int runScreen(ScriptRunner *runner)
 {
     QLibrary package(packagePath());
@@ -112,13 +137,15 @@ int runScreen(ScriptRunner *runner)
     auto entry = reinterpret_cast<VendaConsEntry>(package.resolve("VendaCons"));
     if (!entry)
         return fail(packagePath() + QStringLiteral(" não exporta a entrada VendaCons (a tela de venda não está neste pacote)"));
-    const auto call = [entry](const HostLoop::CallArguments &arguments) {
+    SaleFormWatch watch;
+    const auto call = [entry, &watch](const HostLoop::CallArguments &arguments) {
+        watch.shown = false;
         Variant ret = Variant::array(1);
         entry(arguments.toParams(), ret);
         return ret.at(0).toString();
     };
     const auto stop = [runner]() -> std::optional<int> { return runner ? runner->exitCode() : std::nullopt; };
-    const HostLoop::Outcome outcome = HostLoop::run(call, HostLoop::askNumber, stop);
+    const HostLoop::Outcome outcome = HostLoop::run(call, HostLoop::askNumber, stop, [&watch] { return watch.shown; });
     if (!outcome.message.isEmpty())
         HostLog::write(outcome.message);
     if (runner && !runner->exitCode() && runner->pendingLine() > 0) {
@@ -138,7 +165,10 @@ std::unique_ptr<FakePartners> startPartners()
     const int port = QSettings(file, QSettings::IniFormat).value(QStringLiteral("parceiros/porta")).toInt();
     auto partners = std::make_unique<FakePartners>();
     if (!partners->start(quint16(port))) {
-        HostLog::write(QStringLiteral("parceiros simulados: a porta %1 de 127.0.0.1 não está livre").arg(port));
+        HostLog::write(QStringLiteral("parceiros simulados NÃO iniciados: a porta %1 de 127.0.0.1 já está em uso por "
+                                      "outro programa; AME, ClubPetro, GCOM, 4ALL e UDS não responderão nesta "
+                                      "sessão (crie o site com --partners-port PORTA para usar outra)")
+                           .arg(port));
         return nullptr;
     }
     FakePartners::Settings &demo = partners->settings();
@@ -148,6 +178,7 @@ std::unique_ptr<FakePartners> startPartners()
     FakePartners::ClubCustomer customer;
     customer.document = QStringLiteral("11144477735");
     demo.clubCustomers = {customer};
+    BalanceServers::serve(*partners);
     HostLog::write(QStringLiteral("parceiros simulados em http://127.0.0.1:%1").arg(partners->port()));
     return partners;
 }
@@ -195,13 +226,14 @@ int main(int argc, char *argv[])
     const QCommandLineOption screenshotOption(QStringLiteral("screenshot"), QStringLiteral("Save the sale screen after start-up to FILE (PNG) and exit."), QStringLiteral("FILE"));
     const QCommandLineOption scriptOption(QStringLiteral("script"), QStringLiteral("Replay the steps of FILE on the sale screen and exit."), QStringLiteral("FILE"));
     const QCommandLineOption tillOption(QStringLiteral("till"), QStringLiteral("With --init-site: the fiscal document of the desk, ecf (simulated fiscal printer, the default), nfce, sat or nf (non-fiscal receipts only)."), QStringLiteral("KIND"), QStringLiteral("ecf"));
-    parser.addOptions({initSiteOption, tillOption, siteOption, screenshotOption, scriptOption});
+    const QCommandLineOption partnersPortOption(QStringLiteral("partners-port"), QStringLiteral("With --init-site: the port on 127.0.0.1 the site's partner stand-ins serve on (default %1).").arg(DemoSite::DefaultPartnersPort), QStringLiteral("PORT"), QString::number(DemoSite::DefaultPartnersPort));
+    parser.addOptions({initSiteOption, tillOption, partnersPortOption, siteOption, screenshotOption, scriptOption});
     parser.process(app);
 
     // The host's tables must be known before the data module first connects.
     HostSchema::registerTables();
     if (parser.isSet(initSiteOption))
-        return initSite(parser.value(initSiteOption), parser.value(tillOption));
+        return initSite(parser.value(initSiteOption), parser.value(tillOption), parser.value(partnersPortOption));
     if (parser.isSet(siteOption) && !useSite(parser.value(siteOption)))
         return 1;
 

@@ -1,5 +1,6 @@
 #include "nonfiscal.h"
 
+#include "hostdatabase.h"
 #include "hostlog.h"
 
 #include <outside/consiste.h>
@@ -86,9 +87,12 @@ HostResult printToFile(const QString &path, const QString &text)
 }
 
 // A file printer of the site, through its spooler: a printer that is down queues the job.
-HostResult printToSite(const QString &port, const QString &documentName, const QString &text)
+// `queued` tells a job kept in the queue of a printer marked down from one printed.
+HostResult printToSite(const QString &port, const QString &documentName, const QString &text, bool *queued)
 {
     const QString printer = port.trimmed().isEmpty() ? QStringLiteral("padrao") : port.trimmed();
+    QString notReady;
+    *queued = !siteSpooler()->ready(printer, &notReady);
     const SpoolAnswer answer = siteSpooler()->printRaw(printer, documentName, text.toUtf8());
     return answer.ok ? HostResult::done() : HostResult{false, answer.failure};
 }
@@ -160,10 +164,14 @@ QString fileOf(const QString &port)
 HostResult printText(const QString &port, const QString &documentName, const QString &text)
 {
     const QString queue = queueOf(port);
-    const HostResult result = queue.isEmpty() ? printToSite(port, documentName, text) : printToQueue(queue, documentName, text);
+    bool queued = false;
+    const HostResult result = queue.isEmpty() ? printToSite(port, documentName, text, &queued)
+                                              : printToQueue(queue, documentName, text);
     const QString printer = port.isEmpty() ? QStringLiteral("padrao") : port;
     if (result.ok) {
-        HostLog::write(QStringLiteral("impressão não fiscal \"%1\" em %2: impresso").arg(documentName, printer));
+        HostLog::write(QStringLiteral("impressão não fiscal \"%1\" em %2: %3")
+                           .arg(documentName, printer,
+                                queued ? QStringLiteral("na fila (impressora parada)") : QStringLiteral("impresso")));
         return result;
     }
     HostLog::write(QStringLiteral("ERRO impressão não fiscal \"%1\" em %2: %3").arg(documentName, printer, result.failure));
@@ -176,7 +184,28 @@ HostResult printText(const QString &port, const QString &documentName, const QSt
     return result;
 }
 
-QString receiptText(const NonFiscalPrintRequest &request)
+DataPacket salePayments(const NonFiscalPrintRequest &request)
+{
+    DataPacket payments;
+    payments.fields = {{"NMTIPORECE", FieldType::String, 40}, {"VRMOVIVEND", FieldType::Double, 0},
+                       {"VRTROCO", FieldType::Double, 0}};
+    const QString sequence = textOf(request.parameters, 0, "NRSEQVENDA");
+    DataPacket till;
+    if (sequence.isEmpty() || !CdsFile::load(SitePaths::resolve(QStringLiteral("PARAMETROSQUB.CDS")), &till))
+        return payments;
+    const HostDatabase::Rows rows = HostDatabase::query(
+        QStringLiteral("hostPagamentosDoCupom"),
+        QStringLiteral("SELECT NMTIPORECE, VRMOVIVEND, VRTROCO FROM MOVCAIXA WHERE CDFILIAL = :P_CDFILIAL "
+                       "AND CDCAIXA = :P_CDCAIXA AND NRSEQVENDA = :P_NRSEQVENDA ORDER BY NRSEQUMOVI"),
+        {{QStringLiteral("P_CDFILIAL"), textOf(till, 0, "CDFILIAL")},
+         {QStringLiteral("P_CDCAIXA"), textOf(till, 0, "CDCAIXA")},
+         {QStringLiteral("P_NRSEQVENDA"), sequence}});
+    for (const QList<QVariant> &row : rows.rows)
+        payments.rows.append({row.value(0).toString(), row.value(1).toDouble(), row.value(2).toDouble()});
+    return payments;
+}
+
+QString receiptText(const NonFiscalPrintRequest &request, const DataPacket &payments)
 {
     const DataPacket sale = request.sale.isPacket() ? request.sale.packet() : DataPacket();
     const DataPacket &parameters = request.parameters;
@@ -190,7 +219,15 @@ QString receiptText(const NonFiscalPrintRequest &request)
     const double total = saleValue(sale);
     const double paid = numberOf(parameters, 0, "TOTALPAGO");
     lines << rule() << columns(QStringLiteral("TOTAL R$"), PtBr::FloatToStrFixed(total, 2));
-    if (paid > 0) {
+    if (!payments.rows.isEmpty()) {
+        double change = 0;
+        for (int row = 0; row < payments.rows.size(); ++row) {
+            lines << columns(textOf(payments, row, "NMTIPORECE"), PtBr::FloatToStrFixed(numberOf(payments, row, "VRMOVIVEND"), 2));
+            change = Money::Trunc2(change + numberOf(payments, row, "VRTROCO"));
+        }
+        if (change > 0)
+            lines << columns(QStringLiteral("TROCO R$"), PtBr::FloatToStrFixed(change, 2));
+    } else if (paid > 0) {
         lines << columns(QStringLiteral("PAGO R$"), PtBr::FloatToStrFixed(paid, 2));
         if (paid > total)
             lines << columns(QStringLiteral("TROCO R$"), PtBr::FloatToStrFixed(Money::Trunc2(paid - total), 2));
@@ -214,7 +251,7 @@ HostResult DisparaImpressaoNaoFiscal(const NonFiscalPrintRequest &request)
     };
     if (request.sale.isPacket())
         keep(printText(portOfParameters(request.parameters), QStringLiteral("VendaCons ") + request.kind,
-                       receiptText(request)));
+                       receiptText(request, salePayments(request))));
     if (request.tickets.isPacket()) {
         const TillSpool till = TillSpool::forSite();
         // With the receipt only when no order print of the same tickets follows: the kitchen

@@ -26,8 +26,13 @@ QString fileOf(const QString &port);
 // Prints `text` on the printer of `port` as one job named `documentName`.
 HostResult printText(const QString &port, const QString &documentName, const QString &text);
 
-// The texts the receipt print makes of a sale (cdsVenda packet, tax summary, paid amount).
-QString receiptText(const NonFiscalPrintRequest &request);
+// The stored payments of the receipt's sale (the print record's NRSEQVENDA on this desk):
+// NMTIPORECE, VRMOVIVEND, VRTROCO a row; empty when the sale is not stored or not known.
+DataPacket salePayments(const NonFiscalPrintRequest &request);
+// The texts the receipt print makes of a sale (cdsVenda packet, tax summary, paid amount):
+// each means of payment with its amount and the change when the sale's payments are given,
+// else the amount paid of the print record and its change.
+QString receiptText(const NonFiscalPrintRequest &request, const DataPacket &payments = DataPacket());
 
 // What the host knows of its own till for the spool: the desk (PARAMETROSQUB.CDS), the
 // sequence of each printer that has a backup (Dados/IMPBACKUP/cdsImpBackup.cds, by address),

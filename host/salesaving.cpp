@@ -1,6 +1,7 @@
 #include "salesaving.h"
 
 #include "authorities.h"
+#include "cardterminal.h"
 #include "fiscalprinter.h"
 #include "hostdatabase.h"
 #include "hostlog.h"
@@ -422,20 +423,36 @@ bool issueNfce(Writer &writer, const SaleKey &key, const ClosingHeader &header, 
 
 // The counter sale's receipt on the fiscal printer ends once the sale is stored: a sale that
 // could not be stored finds its receipt still open, and the settlement cancels it.
-void closeFiscalReceipt(const ClosingHeader &header, const DataPacket &payments)
+// False when the receipt stays open.
+bool closeFiscalReceipt(const ClosingHeader &header, const DataPacket &payments)
 {
     if (header.stRecebAux20 == QLatin1String("N") || header.stRecebAux20 == QLatin1String("S")
         || header.nrSerieImp.trimmed().isEmpty())
-        return;
+        return true;
     FiscalPrinter &printer = FiscalPrinter::forSite();
     if (!printer.receiptOpen())
-        return;
+        return true;
     // A road whose payment screen did not reach the printer: the stored payments close it.
     QString refusal = printer.paymentsRegistered() ? QString() : printer.registerPayments(payments);
     if (refusal.isEmpty())
         refusal = printer.endClosing();
     if (!refusal.isEmpty())
         HostLog::write(QStringLiteral("cupom fiscal da venda não fechado: ") + refusal);
+    return refusal.isEmpty();
+}
+
+// The card charge stands once the sale's document does: the fiscal receipt closed, the NFC-e
+// authorised, or the sale stored on a desk of non-fiscal receipts. A SAT desk confirms after
+// its CF-e is transmitted, and an NFC-e in contingency is undone by the settlement.
+void confirmCardCharge(const ClosingHeader &header, const ClosingAnswer &answer)
+{
+    if (header.stRecebAux20 == QLatin1String("S"))
+        return;
+    if (header.stRecebAux20 == QLatin1String("N") && answer.nfceStatus != QLatin1String("AUTORIZADA"))
+        return;
+    const HostResult confirmed = CardTerminal::FinalizaTransTef(TefFinishRequest{true});
+    if (!confirmed.ok)
+        HostLog::write(QStringLiteral("cartão da venda não confirmado: ") + confirmed.failure);
 }
 
 ClosingAnswer failed(const QString &text)
@@ -513,7 +530,8 @@ ClosingAnswer SetConcluiFechamento(const ClosingHeader &header, ClosingDatasets 
     }
     answer.savedSaleKey = key.nrSeqVenda;
     HostLog::write(QStringLiteral("venda %1 gravada: %2 itens").arg(key.nrSeqVenda).arg(items.rows.size()));
-    closeFiscalReceipt(header, datasets.cdsMovCaixa.Data());
+    if (closeFiscalReceipt(header, datasets.cdsMovCaixa.Data()))
+        confirmCardCharge(header, answer);
     PartnerServices::postCashbackUses(key.cdFilial, key.cdCaixa, key.nrSeqVenda, items);
     return answer;
 }

@@ -27,7 +27,8 @@ const QList<std::pair<Kind, const char *>> &names()
         {Kind::Email, "email"},
         {Kind::Combined, "combined"}, {Kind::Promotion, "promotion"},
         {Kind::Coupon, "coupon"}, {Kind::Badge, "badge"},
-        {Kind::CancelItem, "cancelitem"}};
+        {Kind::CancelItem, "cancelitem"}, {Kind::Reports, "reports"}, {Kind::BuyerData, "buyerdata"},
+        {Kind::Biometric, "biometric"}, {Kind::Consumer, "consumer"}};
     return list;
 }
 

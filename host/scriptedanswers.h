@@ -12,8 +12,11 @@ namespace ScriptedAnswers {
 
 // Combined: the parts of the combined-product dialog ("201*2;301"); Promotion: the components
 // of the smart-promotion dialog ("301;302"); Coupon: the discount coupon typed for the item;
-// CancelItem: the lines the order-cancellation dialog cancels ("002;003 REASON").
-enum class Kind { Keypad, Search, YesNo, Scale, Observation, Functions, Message, Email, Combined, Promotion, Coupon, Badge, CancelItem };
+// CancelItem: the lines the order-cancellation dialog cancels ("002;003 REASON"); Reports: the
+// fiscal report chosen ("X"); BuyerData: the buyer form's fields; Biometric: the consumer the
+// finger reader reads.
+enum class Kind { Keypad, Search, YesNo, Scale, Observation, Functions, Message, Email, Combined, Promotion, Coupon, Badge, CancelItem,
+                  Reports, BuyerData, Biometric, Consumer };
 
 struct Answer
 {

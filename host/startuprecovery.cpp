@@ -10,6 +10,7 @@
 #include <runtime/sitepaths.h>
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace StartupRecovery {
 
@@ -63,7 +64,19 @@ DataPacket loadLines(const QString &path)
     return withNumbers(packet);
 }
 
-// The printer's own lines, when the recovery file is gone.
+// The printer knows an item by the code printed on the receipt (the product's tree or bar
+// code); the record keeps the product's own code.
+QString productOfPrinterCode(const QString &code)
+{
+    const HostDatabase::Rows rows = HostDatabase::query(
+        QStringLiteral("hostProdutoDoCodigoImpresso"),
+        QStringLiteral("SELECT CDPRODUTO FROM PRODUTO WHERE CDARVPROD = :P_CODIGO OR CDBARPRODUTO = :P_CODIGO "
+                       "OR CDPRODUTO = :P_CODIGO ORDER BY CDPRODUTO"),
+        {{QStringLiteral("P_CODIGO"), code}});
+    return rows.rows.isEmpty() ? code : rows.rows.first().value(0).toString().trimmed();
+}
+
+// The printer's own lines, when the recovery file is gone or unreadable.
 DataPacket printerLines(const FiscalPrinter &printer, const QString &cdFilial)
 {
     DataPacket packet;
@@ -73,7 +86,7 @@ DataPacket printerLines(const FiscalPrinter &printer, const QString &cdFilial)
                      {"VRDESCCOMVEN", FieldType::Double, 0},  {"VRACRCOMVEN", FieldType::Double, 0}};
     for (const FiscalPrinter::Item &item : printer.openItems()) {
         if (!item.cancelled)
-            packet.rows.append({cdFilial, item.code, item.name, item.unit, item.quantity, item.price, item.discount, item.addition});
+            packet.rows.append({cdFilial, productOfPrinterCode(item.code), item.name, item.unit, item.quantity, item.price, item.discount, item.addition});
     }
     return packet;
 }
@@ -92,6 +105,20 @@ void fillBranch(DataPacket &lines, const QString &cdFilial)
         if (row.value(column).isBlank() || row.value(column).toString().trimmed().isEmpty())
             row[column] = cdFilial;
     }
+}
+
+// The day the till's sales are booked on (Dados/Cadastros/DataMovimento.cds), as every sale
+// of the till records it; the opening's day when the file is missing.
+QDateTime movementDay(const DataPacket &parameters)
+{
+    DataPacket day;
+    if (CdsFile::load(SitePaths::resolve(QStringLiteral("Dados\\Cadastros\\DataMovimento.cds")), &day)) {
+        const Variant value = day.value(0, QStringLiteral("DATAMOVIMENTO"));
+        if (value.kind() == Variant::Kind::DateTime && value.toDateTime().isValid())
+            return value.toDateTime();
+    }
+    const Variant opening = parameters.value(0, QStringLiteral("DTABERCAIX"));
+    return opening.kind() == Variant::Kind::DateTime ? opening.toDateTime().date().startOfDay() : QDateTime();
 }
 
 void removeRecoveryFiles(const QString &dsDirCad)
@@ -136,15 +163,113 @@ DataPacket storedPayments(const DataPacket &parameters, const QString &saleKey)
     return payments;
 }
 
+// The fiscal document kind of a desk without a fiscal printer, as its sales record it.
+QString documentKind(const DataPacket &parameters)
+{
+    if (parameter(parameters, "SISTEMAQUBNFCE") == QLatin1String("S"))
+        return QStringLiteral("N");
+    if (parameter(parameters, "SISTEMAQUBSAT") == QLatin1String("S"))
+        return QStringLiteral("S");
+    return QStringLiteral("E");
+}
+
+// Whether this desk stored a sale after the recovery file was last written: the till stopped
+// between the save and the end of the sale, which the save accounts for whole.
+bool storedSince(const DataPacket &parameters, const QDateTime &written, QString *saleKey)
+{
+    const HostDatabase::Rows rows = HostDatabase::query(
+        QStringLiteral("hostUltimaVendaDoCaixa"),
+        QStringLiteral("SELECT NRSEQVENDA, DTVENDA FROM VENDA WHERE CDFILIAL = :P_CDFILIAL AND CDCAIXA = :P_CDCAIXA "
+                       "ORDER BY NRSEQVENDA DESC"),
+        {{QStringLiteral("P_CDFILIAL"), parameter(parameters, "CDFILIAL")},
+         {QStringLiteral("P_CDCAIXA"), parameter(parameters, "CDCAIXA")}});
+    if (rows.rows.isEmpty())
+        return false;
+    const QDateTime sold = HostDatabase::dateTimeOf(rows.rows.first().value(1));
+    *saleKey = rows.rows.first().value(0).toString().trimmed();
+    return sold.isValid() && written.isValid() && sold >= written;
+}
+
+CancelledSaleRecord cancelledRecord(const DataPacket &parameters, const DataPacket &lines, const DataPacket &cancelledLines)
+{
+    CancelledSaleRecord record;
+    record.cdsVenda = lines;
+    record.cdsVendaCancelada = cancelledLines;
+    record.cdCaixa = parameter(parameters, "CDCAIXA");
+    record.cdEmpresa = parameter(parameters, "CDEMPRESA");
+    record.dtDataMovimento = movementDay(parameters);
+    record.stRecebAux7 = QStringLiteral("BAL_QUB");
+    return record;
+}
+
+// A desk of electronic or plain receipts has no open receipt to find: the sale's lines in the
+// recovery file are the trace of a sale the till stopped in. It is recorded as cancelled, as
+// on the fiscal-printer desk, and the operator is told.
+Outcome recoverInterruptedSale(const DataPacket &parameters, const std::function<void(const QString &)> &say)
+{
+    Outcome outcome;
+    const QString dsDirCad = parameter(parameters, "DSDIRCAD");
+    const QString salePath = recoveryPath(dsDirCad, SaleFile);
+    if (!QFile::exists(salePath))
+        return outcome;
+    DataPacket lines;
+    QString error;
+    if (!CdsFile::load(salePath, &lines, &error)) {
+        outcome.kind = Outcome::Kind::Failed;
+        say(QStringLiteral("Uma venda foi interrompida, mas o arquivo de recuperação está ilegível (%1); "
+                           "a venda não pôde ser registrada. Confira a venda e refaça-a.").arg(error));
+        QFile::rename(salePath, salePath + QStringLiteral(".ilegivel"));
+        return outcome;
+    }
+    if (lines.rows.isEmpty()) {
+        removeRecoveryFiles(dsDirCad);
+        return outcome;
+    }
+    QString saleKey;
+    if (storedSince(parameters, QFileInfo(salePath).lastModified(), &saleKey)) {
+        outcome.kind = Outcome::Kind::Closed;
+        outcome.saleKey = saleKey;
+        say(QStringLiteral("A venda %1 foi gravada antes de o sistema parar; nada a refazer.").arg(saleKey));
+        removeRecoveryFiles(dsDirCad);
+        return outcome;
+    }
+    say(QStringLiteral("Uma venda foi interrompida antes de ser concluída. Ela será registrada como cancelada; "
+                       "refaça a venda."));
+    lines = withNumbers(lines);
+    fillBranch(lines, parameter(parameters, "CDFILIAL"));
+    CancelledSaleRecord record = cancelledRecord(parameters, lines, loadLines(recoveryPath(dsDirCad, CancelledFile)));
+    record.stRecebAux20 = documentKind(parameters);
+    const CancellationAnswer recorded = SaleSaving::IncluiVendaCan(record);
+    if (recorded.result.isFailure()) {
+        outcome.kind = Outcome::Kind::Failed;
+        say(QStringLiteral("A venda interrompida não foi registrada na base: %1. Os arquivos de recuperação foram mantidos.")
+                .arg(recorded.result.toString()));
+        return outcome;
+    }
+    outcome.kind = Outcome::Kind::Cancelled;
+    outcome.saleKey = recorded.result.toString();
+    removeRecoveryFiles(dsDirCad);
+    HostLog::write(QStringLiteral("recuperação: venda interrompida registrada como cancelada %1 com %2 itens")
+                       .arg(outcome.saleKey)
+                       .arg(lines.rows.size()));
+    return outcome;
+}
+
 } // namespace
 
 Outcome recoverOpenReceipt(const std::function<void(const QString &)> &tell)
 {
     Outcome outcome;
     DataPacket parameters;
-    if (!CdsFile::load(SitePaths::resolve(QStringLiteral("PARAMETROSQUB.CDS")), &parameters)
-        || parameter(parameters, "UTILIZAIMPFIS") != QLatin1String("S"))
+    if (!CdsFile::load(SitePaths::resolve(QStringLiteral("PARAMETROSQUB.CDS")), &parameters))
         return outcome;
+    if (parameter(parameters, "UTILIZAIMPFIS") != QLatin1String("S")) {
+        return recoverInterruptedSale(parameters, [&](const QString &text) {
+            HostLog::write(QStringLiteral("recuperação: ") + text);
+            if (tell)
+                tell(text);
+        });
+    }
     FiscalPrinter &printer = FiscalPrinter::forSite();
     if (!printer.receiptOpen())
         return outcome;
@@ -202,19 +327,12 @@ Outcome recoverOpenReceipt(const std::function<void(const QString &)> &tell)
         return outcome;
     }
 
-    CancelledSaleRecord record;
-    record.cdsVenda = lines;
-    record.cdsVendaCancelada = cancelledLines;
-    record.cdCaixa = parameter(parameters, "CDCAIXA");
-    record.cdEmpresa = parameter(parameters, "CDEMPRESA");
+    CancelledSaleRecord record = cancelledRecord(parameters, lines, cancelledLines);
     record.documentNumber = outcome.coupon;
     record.nrSerieImp = printer.serial();
     record.dsModeloEcfVe = parameter(parameters, "DSMODELOECFVE");
     record.dsMarcaEcfVe = parameter(parameters, "DSMARCAECFVE");
     record.ecfImp = parameter(parameters, "ECFIMP");
-    const Variant opening = parameters.value(0, QStringLiteral("DTABERCAIX"));
-    record.dtDataMovimento = opening.kind() == Variant::Kind::DateTime ? opening.toDateTime() : QDateTime();
-    record.stRecebAux7 = QStringLiteral("BAL_QUB");
     record.stRecebAux20 = QStringLiteral("E");
     const CancellationAnswer recorded = SaleSaving::IncluiVendaCan(record);
     if (recorded.result.isFailure()) {

@@ -12,6 +12,10 @@
 //   receipt): the receipt is closed with the stored payments;
 // - otherwise the receipt is cancelled on the printer and the sale recorded as cancelled with
 //   the recovery files' lines (the printer's own lines when the files are gone).
+// A desk without a fiscal printer (NFC-e, SAT, plain receipts) finds the interrupted sale by
+// its recovery files alone: stored after the files were last written, nothing is left to do;
+// otherwise it is recorded as cancelled with the files' lines. Cancelled records carry the
+// till's movement day (Dados/Cadastros/DataMovimento.cds), as every sale does.
 // The recovery files are removed once the sale is accounted for; a record the base refuses
 // keeps them, and the operator is told.
 namespace StartupRecovery {

@@ -6,10 +6,10 @@
 #include <sale/formnames.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
 #include <sale/serverseams.h>
 
-#include <screen/screenshell.h>
 #include <settlement/settlement.h>
 
 #include <outside/consiste.h>
@@ -76,13 +76,13 @@ void BadgeSaleRoad::press()
     if (!guards())
         return;
     holdBadge();
-    m_context.shell().Mensagem_Caixa(m_context.Msg(QStringLiteral("Venda_Consumidor")));
+    m_context.screen().Mensagem_Caixa(m_context.Msg(QStringLiteral("Venda_Consumidor")));
     if (!identify()) {
         commonEnd();
         return;
     }
     ConsumerState &consumer = m_state.consumer;
-    ScreenShell &shell = m_context.shell();
+    SaleShell &shell = m_context.screen();
     m_state.host.stCdConsumidorVenda = consumer.stCDCONSUMIDOR;
     shell.RestauraRodape(QStringLiteral("2"), consumer.stNrCracha + QStringLiteral(" - ") + consumer.stNmConsumidor);
     shell.Mensagem_Caixa(m_context.Msg(QStringLiteral("SELECIONE_VENDACONS")));
@@ -122,7 +122,7 @@ bool BadgeSaleRoad::guards()
     if (!f.boModoCartao && f.boCupomAberto)
         return refuse("OPE_N_VEND_CONS");
     if (f.boModoCartao && !f.boCupomAberto) {
-        ScreenShell &shell = m_context.shell();
+        SaleShell &shell = m_context.screen();
         f.boCupomAberto = false;
         shell.LimpaCDS();
         shell.LimpaVariaveis();
@@ -259,7 +259,7 @@ void BadgeSaleRoad::setUpDebit()
             resetSale();
             m_context.data().cdsConfTipoRece.SetFiltered(false);
         }
-        m_context.shell().Atualiza_Display(m_context.Msg(QStringLiteral("CAIXA_LIVRE")), false);
+        m_context.screen().Atualiza_Display(m_context.Msg(QStringLiteral("CAIXA_LIVRE")), false);
         return;
     }
     if (!debitReceiptKind())
@@ -281,7 +281,7 @@ void BadgeSaleRoad::setUpDebit()
         m_context.consumer().Sald_Gast_Cons(QStringLiteral("1"), m_state.host.stCdClienteVenda, c.stCDCONSUMIDOR,
                                             c.stNmConsumidor, QString(), QString());
     } catch (const std::exception &error) {
-        m_context.shell().RestauraCaixa();
+        m_context.screen().RestauraCaixa();
         m_context.message(QString::fromUtf8(error.what()), Ravuvozozod::Error);
         Abort();
     }
@@ -327,7 +327,7 @@ void BadgeSaleRoad::setUpCredit()
         refreshCreditBalances();
         loadFamilyBalances();
     } catch (const std::exception &error) {
-        m_context.shell().RestauraCaixa();
+        m_context.screen().RestauraCaixa();
         m_context.message(QString::fromUtf8(error.what()), Ravuvozozod::Error);
         Abort();
     }
@@ -363,7 +363,7 @@ void BadgeSaleRoad::setUpCash()
         m_context.consumer().Sald_Gast_Cons(QStringLiteral("1"), m_state.host.stCdClienteVenda, c.stCDCONSUMIDOR,
                                             c.stNmConsumidor, QString(), QString());
     } catch (const std::exception &error) {
-        m_context.shell().RestauraCaixa();
+        m_context.screen().RestauraCaixa();
         m_context.message(QString::fromUtf8(error.what()), Ravuvozozod::Error);
         Abort();
     }
@@ -460,7 +460,7 @@ void BadgeSaleRoad::subsidyLine()
 {
     const ConsumerFigures &f = m_state.figures;
     const QString caption = m_context.Msg(QStringLiteral("Subsidio"));
-    ScreenShell &shell = m_context.shell();
+    SaleShell &shell = m_context.screen();
     shell.Linha(caption + Consiste::PadL(amount(f.doSubsidioBasico - f.doSubsidioBasicoEmp), 25 - int(caption.size())));
     shell.Linha(rule());
 }
@@ -469,7 +469,7 @@ void BadgeSaleRoad::basicExtraLines()
 {
     const ConsumerFigures &f = m_state.figures;
     const ClientDataSet &types = m_context.data().cdsTipoConsFili;
-    ScreenShell &shell = m_context.shell();
+    SaleShell &shell = m_context.screen();
     if (types.Active() && !types.IsEmpty() && !fieldText(types, "VRSALDOBASICO").isEmpty()) {
         const QString caption = m_context.Msg(QStringLiteral("SaldoBasico"));
         shell.Linha(caption + Consiste::PadL(amount(f.doVRSALDOBASICO - f.doSubsidioBasicoEmp), 25 - int(caption.size())));
@@ -486,7 +486,7 @@ void BadgeSaleRoad::familyLines()
     ClientDataSet &balances = m_context.data().cdsConsultaSaldo;
     if (!balances.Active() || balances.IsEmpty())
         return;
-    ScreenShell &shell = m_context.shell();
+    SaleShell &shell = m_context.screen();
     shell.Linha(m_context.Msg(QStringLiteral("Saldo")));
     for (balances.First(); !balances.Eof(); balances.Next()) {
         const QString name = fieldText(balances, "NMFAMILISALD");
@@ -508,9 +508,9 @@ void BadgeSaleRoad::consumerCaptions(const QString &cashierKey)
         m_context.setCaption(FormName::lblNmCons, c.stNmConsumidor);
         return;
     }
-    m_context.shell().Mensagem_Caixa(m_context.Msg(cashierKey));
+    m_context.screen().Mensagem_Caixa(m_context.Msg(cashierKey));
     const QString typeName = m_context.server().consumers.GetNmTipoCons(c.stCDTIPOCONS);
-    m_context.shell().RestauraRodape(QStringLiteral("2"), c.stNrCracha + QStringLiteral("-") + c.stNmConsumidor
+    m_context.screen().RestauraRodape(QStringLiteral("2"), c.stNrCracha + QStringLiteral("-") + c.stNmConsumidor
                                                              + QStringLiteral(" - ") + typeName);
 }
 
@@ -544,7 +544,7 @@ void BadgeSaleRoad::holdBadge()
 
 void BadgeSaleRoad::resetSale()
 {
-    m_context.shell().LimpaVariaveis();
+    m_context.screen().LimpaVariaveis();
 }
 
 // The service's products; a refused one in a service that prints by itself has already
@@ -562,7 +562,7 @@ void BadgeSaleRoad::loadServiceProducts(const QString &kind)
     }
     if (!m_stopped)
         return;
-    m_context.shell().ControleAcessoBotoes();
+    m_context.screen().ControleAcessoBotoes();
     if (QAbstractButton *settle = m_context.button(FormName::spbReceb))
         settle->setEnabled(true);
     Abort();

@@ -6,10 +6,10 @@
 #include <sale/formnames.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
 #include <sale/serverseams.h>
 
-#include <screen/screenshell.h>
 
 #include <outside/consiste.h>
 #include <outside/pkg_hrk00002.h>
@@ -342,7 +342,7 @@ void ConsumerRecord::refuseConsumer(const QString &text)
     if (QAbstractButton *badge = m_context.button(FormName::spbCartao))
         badge->setChecked(false);
     m_context.state().flags.boModoCartao = false;
-    m_context.shell().LimpaVariaveis();
+    m_context.screen().LimpaVariaveis();
 }
 
 // The reversal names the sale it reverses; a sale without personal credit sends nothing.

@@ -5,9 +5,9 @@
 #include <sale/codes.h>
 #include <sale/formnames.h>
 #include <sale/salecontext.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
 
-#include <screen/screenshell.h>
 
 #include <outside/ravuvozozod.h>
 
@@ -58,7 +58,7 @@ void SaleKindChooser::SelecionarTipoVenda(const QString &code)
         showPanel(code);
     }
     waitForKind();
-    ScreenShell &shell = m_context.shell();
+    SaleShell &shell = m_context.screen();
     shell.ControlaBotoes(true);
     shell.ControlaBotoes_Grupo(true);
     if (QWidget *exit = m_context.widget(FormName::lblSair))
@@ -88,8 +88,8 @@ void SaleKindChooser::showPanel(const QString &code)
         if (QAbstractButton *button = m_context.button(name))
             button->setEnabled(enabled);
     }
-    m_context.shell().ControlaBotoes(false);
-    m_context.shell().ControlaBotoes_Grupo(false);
+    m_context.screen().ControlaBotoes(false);
+    m_context.screen().ControlaBotoes_Grupo(false);
 }
 
 // The operator's clicks, keys and the screen's timers go on being handled while the panel

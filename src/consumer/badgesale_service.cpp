@@ -5,12 +5,12 @@
 #include <sale/codes.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
 #include <sale/scopeguard.h>
 
 #include <order/itemargs.h>
 #include <order/orderentry.h>
-#include <screen/screenshell.h>
 #include <settlement/settlement.h>
 
 #include <outside/consiste.h>
@@ -282,6 +282,6 @@ void ServiceProductsRun::stop()
     m_state.consumer.boCartaoAux1 = true;
     if (!m_context.data().cdsItems.IsEmpty())
         m_context.settlement().spbCancelaCupomClick(nullptr);
-    m_context.shell().LimpaCDS();
-    m_context.shell().LimpaVariaveis();
+    m_context.screen().LimpaCDS();
+    m_context.screen().LimpaVariaveis();
 }

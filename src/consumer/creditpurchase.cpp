@@ -5,12 +5,12 @@
 #include "badgesale_p.h"
 #include "creditpurchase_p.h"
 
-#include <screen/screenshell.h>
 #include <server/srv_consumers_credit.h>
 
 #include <sale/formnames.h>
-#include <sale/saledatasets.h>
 #include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
 #include <sale/serverseams.h>
 
@@ -46,10 +46,10 @@ void CreditPurchase::press(QObject *Sender)
     refusals();
     loadKind();
     if (!findConsumer()) {
-        m_context.shell().LimpaVariaveis();
-        m_context.shell().Mensagem_Caixa(m_context.Msg(QStringLiteral("Venda_Balcao")));
+        m_context.screen().LimpaVariaveis();
+        m_context.screen().Mensagem_Caixa(m_context.Msg(QStringLiteral("Venda_Balcao")));
         release();
-        m_context.shell().Atualiza_Display(m_context.Msg(QStringLiteral("CAIXA_LIVRE")), true);
+        m_context.screen().Atualiza_Display(m_context.Msg(QStringLiteral("CAIXA_LIVRE")), true);
         commonEnd(false);
         return;
     }
@@ -60,7 +60,7 @@ void CreditPurchase::press(QObject *Sender)
     checkPermission();
     if (!familyChosen()) {
         release();
-        m_context.shell().LimpaVariaveis();
+        m_context.screen().LimpaVariaveis();
         commonEnd(false);
         return;
     }
@@ -87,7 +87,7 @@ void CreditPurchase::start()
 
 bool CreditPurchase::printerBlocked()
 {
-    return m_context.shell().VerificaImpressoraOk(true);
+    return m_context.screen().VerificaImpressoraOk(true);
 }
 
 void CreditPurchase::refusals()
@@ -103,12 +103,12 @@ void CreditPurchase::refusals()
         refuse(QStringLiteral("OPE_AVIST_INI"));
     if (s.flags.boCupomAberto)
         refuse(QStringLiteral("OPE_N_COMP"));
-    if (!m_context.shell().VerificaEstadoGaveta(s.params.stIDTIPOGAVETA)) {
+    if (!m_context.screen().VerificaEstadoGaveta(s.params.stIDTIPOGAVETA)) {
         release();
         Abort();
     }
     if (s.host.stModoVenda == QLatin1String("B") && s.params.stIDCOLETOR == QLatin1String("C")) {
-        m_context.shell().Mensagem_Caixa(QString());
+        m_context.screen().Mensagem_Caixa(QString());
         refuse(QStringLiteral("Ope_Col"));
     }
 }
@@ -124,8 +124,8 @@ void CreditPurchase::loadKind()
     bool isBoolean = false;
     if (chart.toBool(&isBoolean) && isBoolean)
         m_kind = Srv_Kal51000::RecargaTarvolens;
-    m_context.shell().Mensagem_Caixa(m_context.Msg(QStringLiteral("CARGA")));
-    m_context.shell().Atualiza_Display(m_context.Msg(QStringLiteral("CARGA_DISP")).toUpper(), false);
+    m_context.screen().Mensagem_Caixa(m_context.Msg(QStringLiteral("CARGA")));
+    m_context.screen().Atualiza_Display(m_context.Msg(QStringLiteral("CARGA_DISP")).toUpper(), false);
 }
 
 bool CreditPurchase::findConsumer()
@@ -162,7 +162,7 @@ void CreditPurchase::checkFamilies()
 {
     ClientDataSet &families = m_context.data().cdsFamSaldo;
     if ((!families.Active() || families.IsEmpty()) && !recharge()) {
-        m_context.shell().LimpaVariaveis();
+        m_context.screen().LimpaVariaveis();
         release();
         m_context.message(m_context.messages().Msg(QStringLiteral("FAM_N_SALD"), {m_context.state().params.stCDFILIAL}),
                           Ravuvozozod::Error);
@@ -285,8 +285,8 @@ bool CreditPurchase::pay()
         return true;
     if (d.cdsMovCaixa.Active())
         d.cdsMovCaixa.EmptyDataSet();
-    m_context.shell().LimpaVariaveis();
-    m_context.shell().Mensagem_Caixa(m_context.Msg(QStringLiteral("Venda_Balcao")));
+    m_context.screen().LimpaVariaveis();
+    m_context.screen().Mensagem_Caixa(m_context.Msg(QStringLiteral("Venda_Balcao")));
     release();
     commonEnd(true);
     return false;
@@ -318,8 +318,8 @@ void CreditPurchase::commonEnd(bool toFront)
         m_context.form().raise();
         m_context.form().activateWindow();
     }
-    m_context.shell().LimpaVariaveis();
-    m_context.shell().ControleAcessoBotoes();
+    m_context.screen().LimpaVariaveis();
+    m_context.screen().ControleAcessoBotoes();
 }
 
 double CreditPurchase::loadTotal() const

@@ -3,12 +3,12 @@
 #include "consumersale.h"
 #include "creditpurchase_p.h"
 
-#include <screen/screenshell.h>
 #include <settlement/settlement.h>
 #include <server/srv_consumers_credit.h>
 
-#include <sale/saledatasets.h>
 #include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
 #include <sale/scopeguard.h>
 #include <sale/serverseams.h>
@@ -56,7 +56,7 @@ void CreditPurchase::settle()
     {
         // Nothing else may start while the load is written and its voucher printed.
         BusyFlag printing(s.flags.boImprimindoCompCred);
-        OnExit reset([this] { m_context.shell().LimpaVariaveis(); });
+        OnExit reset([this] { m_context.screen().LimpaVariaveis(); });
         m_receipt.clear();
         m_receiptCounter.clear();
         m_movementDate = s.startup.dtMovimentoFiscal;
@@ -104,9 +104,9 @@ bool CreditPurchase::rechargeCard()
     m_context.message(QStringLiteral("Número de tentativas excedidas."), Ravuvozozod::Information);
     m_context.message(QStringLiteral("Recarga cancelada."), Ravuvozozod::Error);
     release();
-    m_context.shell().Atualiza_Display(m_context.Msg(QStringLiteral("CAIXA_LIVRE")), true);
-    m_context.shell().LimpaVariaveis();
-    m_context.shell().ControleAcessoBotoes();
+    m_context.screen().Atualiza_Display(m_context.Msg(QStringLiteral("CAIXA_LIVRE")), true);
+    m_context.screen().LimpaVariaveis();
+    m_context.screen().ControleAcessoBotoes();
     return false;
 }
 
@@ -331,7 +331,7 @@ void CreditPurchase::finishOk()
     s.fiscal.stCancCupomAux3 = QStringLiteral("CC");
     if (m_context.data().cdsMovCaixa.Active())
         m_context.data().cdsMovCaixa.EmptyDataSet();
-    m_context.shell().Atualiza_Display(m_context.Msg(QStringLiteral("CAIXA_LIVRE")), true);
+    m_context.screen().Atualiza_Display(m_context.Msg(QStringLiteral("CAIXA_LIVRE")), true);
     release();
     m_context.message(m_context.Msg(QStringLiteral("CARGA_OK")), Ravuvozozod::Information);
 }

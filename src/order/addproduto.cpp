@@ -8,8 +8,8 @@
 #include <sale/formnames.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
-#include <screen/screenshell.h>
 
 #include <consumer/consumersale.h>
 
@@ -151,7 +151,9 @@ void AddProdutoSteps::afterPost(const AddProdutoArgs &Line)
     if (data.cdsItPromoObs.Active() && !data.cdsItPromoObs.IsEmpty() && isNo(Line.IDPROMOCAO))
         m_context.order().TrataObsPromo(Line.promotionObsKey);
     ++state.counters.inInicializaAux4;
-    if (state.params.boUTILIZAIMPFIS && state.host.stModoVenda == SaleMode::Counter)
+    // Every counter desk keeps the open sale's lines on disk: a till stopped mid-sale is found
+    // and accounted for at the next start, whatever document the desk issues.
+    if (state.host.stModoVenda == SaleMode::Counter)
         m_context.order().SalvaCdsVenda();
     if (isYes(Line.IDPROMOCAO))
         numberPromotionComponents();
@@ -444,7 +446,7 @@ void AddProdutoSteps::askObservations(const AddProdutoArgs &Line, bool promotion
         bool &flag;
         ~Clear() { flag = false; }
     } clear{state.flags.boAddProdAux1};
-    m_context.shell().spbObsClick(m_context.button(FormName::spbObs));
+    m_context.screen().spbObsClick(m_context.button(FormName::spbObs));
 }
 
 QString AddProdutoSteps::captionOf(const QString &labelName) const

@@ -3,11 +3,10 @@
 #include "orderentry.h"
 
 #include <sale/formnames.h>
-#include <sale/saledatasets.h>
 #include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
-#include <screen/screenshell.h>
-#include <screen/tfrmvendacons.h>
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -66,12 +65,12 @@ void OrderEntry::VendaComandaAuto()
     const SaleState &state = m_context.state();
     m_context.setCaption(FormName::lblBuffer, state.params.stCDPRODCMDAUTO);
     int key = Qt::Key_Return;
-    m_context.shell().FormKeyDown(&m_context.form(), key, Qt::AltModifier);
+    m_context.screen().FormKeyDown(&m_context.form(), key, Qt::AltModifier);
 }
 
 void OrderEntry::MsgComandaAuto()
 {
-    ScreenShell &shell = m_context.shell();
+    SaleShell &shell = m_context.screen();
     shell.ControlaBotoes(false);
     shell.ControlaBotoes_Grupo(false);
     for (QLatin1StringView name : {FormName::spbVender, FormName::pnlBotoes}) {
@@ -118,7 +117,7 @@ void OrderEntry::timComandaAutoTimer(QObject *Sender)
         own->stop();
     TrimAppMemorySize();
     const bool written = VendeProduto(QString(), QString(), QString());
-    ScreenShell &shell = m_context.shell();
+    SaleShell &shell = m_context.screen();
     shell.Atualiza_Display(QString(), false);
     shell.ControlaBotoes(true);
     shell.ControlaBotoes_Grupo(true);
@@ -131,7 +130,7 @@ void OrderEntry::timComandaAutoTimer(QObject *Sender)
     if (!written)
         return;
     state.host.stRetornoVenda = QStringLiteral("VENDA_COMANDA");
-    saleForm(m_context).Close();
+    m_context.screen().Close();
 }
 
 void OrderEntry::TrimAppMemorySize()

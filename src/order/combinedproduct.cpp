@@ -7,11 +7,11 @@
 
 #include <sale/codes.h>
 #include <sale/formnames.h>
-#include <sale/saledatasets.h>
 #include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
 #include <sale/scopeguard.h>
-#include <screen/screenshell.h>
 
 #include <outside/pkg_hrk00002.h>
 #include <outside/qub_movrela.h>
@@ -79,7 +79,7 @@ bool CombinedProductRoad::allowed()
     SaleState &state = m_context.state();
     if (QWidget *panel = m_context.widget(FormName::panBalcao))
         panel->setEnabled(false);
-    if (!m_context.shell().VerificaEstadoGaveta(state.params.stIDTIPOGAVETA))
+    if (!m_context.screen().VerificaEstadoGaveta(state.params.stIDTIPOGAVETA))
         Abort();
     const AccessAnswer access =
         m_context.services().VerificaAcesso({state.rights.inCTPRODCOMBINADO, state.rights.stCDOPERADOR});
@@ -200,7 +200,7 @@ void CombinedProductRoad::groupObservation()
     state.flags.boObsAux1 = true;
     {
         OnExit cleared([&state] { state.flags.boAddProdAux1 = false; });
-        m_context.shell().spbObsClick(m_context.button(FormName::spbObs));
+        m_context.screen().spbObsClick(m_context.button(FormName::spbObs));
     }
     ClientDataSet &items = m_context.data().cdsItems;
     if (items.Active())

@@ -6,8 +6,8 @@
 #include <sale/formnames.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
-#include <screen/screenshell.h>
 
 #include <outside/pkg_hrk00001.h>
 #include <outside/pkg_hrk00002.h>
@@ -90,7 +90,7 @@ bool FiscalReceipt::openWithBuyerData()
             continue;
         readBack(answer);
         s.flags.boProcessando = true;
-        m_context.shell().Mensagem_Caixa(m_context.Msg(QStringLiteral("Cupom_Aberto")));
+        m_context.screen().Mensagem_Caixa(m_context.Msg(QStringLiteral("Cupom_Aberto")));
         recordOpening();
         s.flags.boCupomAberto = true;
         closeSaleModeButtons();
@@ -108,7 +108,7 @@ bool FiscalReceipt::openPlain()
     readBack(answer);
     recordOpening();
     s.flags.boCupomAberto = true;
-    m_context.shell().Mensagem_Caixa(m_context.Msg(QStringLiteral("Cupom_Aberto")));
+    m_context.screen().Mensagem_Caixa(m_context.Msg(QStringLiteral("Cupom_Aberto")));
     closeSaleModeButtons();
     return true;
 }
@@ -209,9 +209,9 @@ void FiscalReceipt::closeSaleModeButtons()
 void FiscalReceipt::refusedOpening()
 {
     m_context.state().totals.doQuantidade = 1.0;
-    m_context.shell().LimpaVariaveis();
+    m_context.screen().LimpaVariaveis();
     m_context.order().AtualizaExtrato();
-    m_context.shell().ControleAcessoBotoes();
+    m_context.screen().ControleAcessoBotoes();
 }
 
 // ---- the item sale ---------------------------------------------------------------------------
@@ -281,5 +281,5 @@ void FiscalReceipt::refusedItem()
     m_context.order().AtualizaExtrato();
     m_context.setCaption(FormName::lblProduto, QString());
     const bool open = m_context.state().flags.boCupomAberto;
-    m_context.shell().Mensagem_Caixa(m_context.Msg(QString::fromLatin1(open ? "Cupom_Aberto" : "Venda_Balcao")));
+    m_context.screen().Mensagem_Caixa(m_context.Msg(QString::fromLatin1(open ? "Cupom_Aberto" : "Venda_Balcao")));
 }

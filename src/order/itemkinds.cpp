@@ -6,11 +6,11 @@
 #include "productentry.h"
 
 #include <sale/codes.h>
-#include <sale/saledatasets.h>
 #include <sale/salecontext.h>
-#include <sale/serverseams.h>
+#include <sale/saledatasets.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
-#include <screen/screenshell.h>
+#include <sale/serverseams.h>
 
 #include <outside/consiste.h>
 #include <outside/pkg_hrk00002.h>
@@ -60,8 +60,8 @@ ItemPrice askPrice(SaleContext &context, const QString &CDPRODUTO, const QString
 void showPriceRefusal(SaleContext &context, const QString &code, const QString &productText)
 {
     if (context.state().params.boUTILIZAIMPFIS) {
-        context.shell().ControlaBotoes(true);
-        context.shell().ControleAcessoBotoes();
+        context.screen().ControlaBotoes(true);
+        context.screen().ControleAcessoBotoes();
     }
     const QString key = ProductEntry::priceRefusalKey(code);
     QString text = key.isEmpty() ? code : context.Msg(key);

@@ -7,11 +7,11 @@
 
 #include <consumer/consumersale.h>
 #include <sale/codes.h>
-#include <sale/saledatasets.h>
 #include <sale/formnames.h>
 #include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
-#include <screen/screenshell.h>
 
 #include <outside/qub_movrela.h>
 #include <runtime/abort.h>
@@ -51,7 +51,7 @@ void ObservationItem::run()
     const double count = quantity();
     discountAndAddition(count, price);
     state.flags.boCupomAberto = true;
-    m_context.shell().ControleAcessoBotoes();
+    m_context.screen().ControleAcessoBotoes();
     PreenchePedidoArgs args;
     args.CDPRODUTO = m_code;
     args.CDPRODPROMOCAO = m_code;

@@ -11,10 +11,10 @@
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
 #include <sale/salestate.h>
-#include <screen/tfrmvendacons.h>
 #include <settlement/settlement.h>
 
 #include <QDebug>
+#include <QDialog>
 #include <QTimer>
 
 #include <utility>

@@ -7,9 +7,9 @@
 #include <sale/formnames.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
 #include <sale/scopeguard.h>
-#include <screen/screenshell.h>
 
 #include <outside/pkg_hrk00002.h>
 #include <runtime/abort.h>
@@ -193,7 +193,7 @@ bool ProductButtonPress::turnPage(const QString &buttonType)
         page = qMax(1, page - 1);
     else
         return false;
-    m_context.shell().MontaConfigProduto(false, state.road.stBalcaoAux1);
+    m_context.screen().MontaConfigProduto(false, state.road.stBalcaoAux1);
     return true;
 }
 
@@ -231,6 +231,6 @@ void ProductButtonPress::endStep()
 void ProductButtonPress::giveButtonsBack()
 {
     if (!m_context.state().params.boBOERROIMPRESSORA)
-        m_context.shell().ControlaBotoes(true);
-    m_context.shell().ControleAcessoBotoes();
+        m_context.screen().ControlaBotoes(true);
+    m_context.screen().ControleAcessoBotoes();
 }

@@ -66,8 +66,8 @@ private:
 };
 
 namespace ProductButton {
-// Removes the queued mouse clicks of the touch screen before a press is handled. Qt delivers
-// no queued click while a handler runs except through the nested loops of dialogs, and the
-// re-entry flag refuses those, so nothing is left to remove here.
+// Removes the mouse input queued for the application (moves, presses, releases, double
+// clicks, wheel) before a unit is sold: taps that arrived during the press's wait would
+// otherwise be delivered once it ends and sell the product again.
 void removeQueuedMouseMessages();
 } // namespace ProductButton

@@ -7,8 +7,8 @@
 #include <sale/formnames.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
-#include <screen/screenshell.h>
 
 #include <outside/pkg_hrk00002.h>
 #include <outside/ravuvozozod.h>
@@ -16,6 +16,8 @@
 #include <runtime/clock.h>
 
 #include <QAbstractButton>
+#include <QCoreApplication>
+#include <QEvent>
 
 #include <consumer/consumersale.h>
 #include <runtime/clientdataset.h>
@@ -37,7 +39,14 @@ bool before(const QDate &day, const QDate &limit)
 
 } // namespace
 
-void ProductButton::removeQueuedMouseMessages() {}
+// The taps that queued up while the press waited (a second tap on the same button, a tap on
+// another) are dropped, not delivered after the press: each would sell again.
+void ProductButton::removeQueuedMouseMessages()
+{
+    for (const QEvent::Type type : {QEvent::MouseMove, QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
+                                    QEvent::MouseButtonDblClick, QEvent::Wheel})
+        QCoreApplication::removePostedEvents(nullptr, type);
+}
 
 // The server is asked on every press. Unreachable, the host keeps the sale for later
 // (CriaRegVenda) and nothing is sold; once it answers again the grid sells again, rather than
@@ -199,11 +208,11 @@ void ProductButtonPress::reserveReceiptNumber()
 void ProductButtonPress::checkPrinterAndDrawer()
 {
     SaleState &state = m_context.state();
-    if (m_context.shell().VerificaImpressoraOk(true)) {
+    if (m_context.screen().VerificaImpressoraOk(true)) {
         state.flags.boCancCupomAux1 = false;
         Abort();
     }
-    if (!m_context.shell().VerificaEstadoGaveta(state.params.stIDTIPOGAVETA))
+    if (!m_context.screen().VerificaEstadoGaveta(state.params.stIDTIPOGAVETA))
         Abort();
 }
 
@@ -246,9 +255,9 @@ void ProductButtonPress::checkDeskDates()
             || before(movement, yesterday) || before(opening, yesterday)) {
             m_context.message(m_context.Msg(QStringLiteral("EmiteZ")), 0);
             m_context.message(m_context.Msg(QStringLiteral("CloseCaixa")), 0);
-            m_context.shell().ControlaBotoes(false);
+            m_context.screen().ControlaBotoes(false);
             state.setPrinterInError(true);
-            m_context.shell().ControleAcessoBotoes();
+            m_context.screen().ControleAcessoBotoes();
             Abort();
         }
     }
@@ -268,8 +277,8 @@ void ProductButtonPress::checkPersonalCredit()
         return;
     m_context.setCaption(FormName::lblBuffer, QString());
     if (state.params.boUTILIZAIMPFIS) {
-        m_context.shell().ControlaBotoes(true);
-        m_context.shell().ControleAcessoBotoes();
+        m_context.screen().ControlaBotoes(true);
+        m_context.screen().ControleAcessoBotoes();
     }
     refuse(QStringLiteral("Ope_Fam"));
 }

@@ -10,9 +10,8 @@
 #include <sale/formnames.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
-#include <screen/screenshell.h>
-#include <screen/tfrmvisualiza.h>
 
 #include <outside/consiste.h>
 #include <outside/pkg_hrk00001.h>
@@ -148,8 +147,8 @@ void ProductEntry::clearBuffer()
 
 void ProductEntry::reenableButtons()
 {
-    m_context.shell().ControlaBotoes(true);
-    m_context.shell().ControleAcessoBotoes();
+    m_context.screen().ControlaBotoes(true);
+    m_context.screen().ControleAcessoBotoes();
 }
 
 // The reset after a refusal that concerns the quantity.
@@ -352,8 +351,8 @@ void ProductEntry::weigh()
             refuse(QStringLiteral("bal_neg"));
         }
         state.totals.doQuantidade = net;
-        if (TfrmVisualiza *display = m_context.display()) {
-            if (QLabel *label = display->findChild<QLabel *>(DisplayName::lblPeso))
+        if (CustomerMonitor *display = m_context.screen().customerDisplay()) {
+            if (QLabel *label = display->label(DisplayName::lblPeso))
                 label->setText(PtBr::FloatToStr(net));
         }
         return;

@@ -9,9 +9,9 @@
 #include <sale/formnames.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
 #include <sale/scopeguard.h>
-#include <screen/screenshell.h>
 
 #include <outside/consiste.h>
 #include <outside/pkg_hrk00002.h>
@@ -125,7 +125,7 @@ void TypedCodeEntry::entryChecks()
     EntryRules::reserveReceiptNumber(m_context, state.flags.boConsultaPreco);
     if (collectorAtCounter(state))
         refuse(m_context, QStringLiteral("Ope_Col"));
-    if (!m_context.shell().VerificaEstadoGaveta(params.stIDTIPOGAVETA))
+    if (!m_context.screen().VerificaEstadoGaveta(params.stIDTIPOGAVETA))
         Abort();
     if (params.boBOERROIMPRESSORA && params.boUTILIZAIMPFIS && !state.flags.boConsultaPreco) {
         clearBuffer(m_context);

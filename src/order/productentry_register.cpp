@@ -5,11 +5,11 @@
 #include "orderentry.h"
 
 #include <consumer/consumersale.h>
-#include <sale/scopeguard.h>
-#include <sale/saledatasets.h>
 #include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
-#include <screen/screenshell.h>
+#include <sale/scopeguard.h>
 
 #include <outside/consiste.h>
 #include <outside/pkg_hrk00002.h>

@@ -8,9 +8,9 @@
 #include <sale/formnames.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
 #include <sale/scopeguard.h>
-#include <screen/screenshell.h>
 
 #include <outside/pkg_hrk00002.h>
 #include <runtime/abort.h>
@@ -52,8 +52,8 @@ void ProductSearch::restoreScreen(QWidget *grid)
     SaleState &state = m_context.state();
     SaleDatasets &data = m_context.data();
     if (state.params.boUTILIZAIMPFIS) {
-        m_context.shell().ControlaBotoes(true);
-        m_context.shell().ControleAcessoBotoes();
+        m_context.screen().ControlaBotoes(true);
+        m_context.screen().ControleAcessoBotoes();
     }
     state.flags.boCancCupomAux1 = false;
     if (grid && !state.params.boBOERROIMPRESSORA)
@@ -84,7 +84,7 @@ bool ProductSearch::searchChecks(QWidget *grid)
         refuse(m_context, QStringLiteral("CONS_N_INF3"), 3, {params.stCDFILIAL});
     if (grid)
         grid->setEnabled(false);
-    if (!m_context.shell().VerificaEstadoGaveta(params.stIDTIPOGAVETA))
+    if (!m_context.screen().VerificaEstadoGaveta(params.stIDTIPOGAVETA))
         Abort();
     const AccessAnswer access =
         m_context.services().VerificaAcesso({state.rights.inCTPESQPRODUTO, state.rights.stCDOPERADOR});

@@ -7,16 +7,16 @@
 #include <sale/formnames.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
 #include <sale/scopeguard.h>
-#include <screen/screenshell.h>
-#include <screen/tfrmvendacons.h>
-#include <screen/tfrmvisualiza.h>
 
 #include <consumer/consumersale.h>
 
 #include <runtime/money.h>
 #include <runtime/ptbr.h>
+
+#include <QDialog>
 
 #include <algorithm>
 
@@ -116,8 +116,8 @@ void ReceiptList::startReceipt()
     totals.doVrTxServico = 0.0;
     const ReceiptShown::History history = m_shown.history;
     keepHistoryOnly(m_context.data().cdsExtratoTemp, history.lines, history.lastRow);
-    if (TfrmVisualiza *display = m_context.display())
-        keepHistoryOnly(display->cdsExtratoVisualiza, history.displayLines, history.displayLastRow);
+    if (CustomerMonitor *display = m_context.screen().customerDisplay())
+        keepHistoryOnly(display->lines(), history.displayLines, history.displayLastRow);
     m_shown = ReceiptShown{};
     m_shown.history = history;
 }
@@ -145,10 +145,10 @@ int ReceiptList::shownReceiptLines()
 {
     const ReceiptShown &shown = m_shown;
     const SaleState &state = m_context.state();
-    TfrmVisualiza *display = m_context.display();
+    CustomerMonitor *display = m_context.screen().customerDisplay();
     const ClientDataSet &grid = m_context.data().cdsExtratoTemp;
     if (!shown.valid || shown.lines.empty() || !grid.Active() || grid.ChangeStamp() != shown.gridStamp
-        || shown.display != display || (display && display->cdsExtratoVisualiza.ChangeStamp() != shown.displayStamp)
+        || shown.display != display || (display && display->lines().ChangeStamp() != shown.displayStamp)
         || shown.layout != state.params.stIdTpTelaVe || shown.mode != state.host.stModoVenda)
         return 0;
     ClientDataSet &items = m_context.data().cdsItems;
@@ -167,10 +167,10 @@ void ReceiptList::rememberReceipt()
 {
     const SaleState &state = m_context.state();
     ReceiptShown &shown = m_shown;
-    TfrmVisualiza *display = m_context.display();
+    CustomerMonitor *display = m_context.screen().customerDisplay();
     shown.gridStamp = m_context.data().cdsExtratoTemp.ChangeStamp();
     shown.display = display;
-    shown.displayStamp = display ? display->cdsExtratoVisualiza.ChangeStamp() : 0;
+    shown.displayStamp = display ? display->lines().ChangeStamp() : 0;
     shown.layout = state.params.stIdTpTelaVe;
     shown.mode = state.host.stModoVenda;
     shown.total = state.totals.doTotalVenda;
@@ -196,7 +196,7 @@ void ReceiptList::receiptLine(bool compact)
                                       !obs.isEmpty(), text("NRLUGARMESA"), text("SGUNIDADE"),
                                       totals.doVrDescontoItem, totals.doVrAcrescimoItem, obs);
     } else {
-        ScreenShell &shell = m_context.shell();
+        SaleShell &shell = m_context.screen();
         shell.LinhaEx1(text("CDARVPROD"), text("NMPRODUTO"), text("NRSEQ"), obs, text("QTPRODCOMVEN"),
                        text("VRPRECCOMVEN"), text("VRUNITVENDCL"));
         shell.LinhaEx2(text("QTPRODCOMVEN"), text("VRPRECCOMVEN"), text("VRUNITVENDCL"), text("NRSEQ"),

@@ -8,10 +8,9 @@
 #include <sale/formnames.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
 #include <sale/scopeguard.h>
-#include <screen/screenshell.h>
-#include <screen/tfrmvendacons.h>
 
 #include <consumer/consumersale.h>
 #include <settlement/settlement.h>
@@ -25,6 +24,7 @@
 #include <runtime/messages.h>
 #include <runtime/ptbr.h>
 
+#include <QDialog>
 #include <QDebug>
 #include <QLabel>
 #include <QTimer>
@@ -385,9 +385,9 @@ void Registration::saleOpen()
     const Parameters &params = m_state.params;
     if (!params.boUTILIZAIMPFIS || isOneOf(params.inIDTIPOIMPFIS, {16, 30})) {
         m_state.flags.boCupomAberto = true;
-        m_context.shell().ControleAcessoBotoes();
+        m_context.screen().ControleAcessoBotoes();
         if (m_state.host.stModoVenda == SaleMode::Counter)
-            m_context.shell().Mensagem_Caixa(m_context.Msg(QStringLiteral("Cupom_Aberto")));
+            m_context.screen().Mensagem_Caixa(m_context.Msg(QStringLiteral("Cupom_Aberto")));
     }
     m_context.form().update();
     log(QStringLiteral("PreenchePedido - fim"));

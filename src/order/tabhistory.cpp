@@ -5,12 +5,11 @@
 #include "tabhistory_p.h"
 
 #include <sale/codes.h>
-#include <sale/saledatasets.h>
 #include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
 #include <sale/serverseams.h>
-#include <screen/screenshell.h>
-#include <screen/tfrmvisualiza.h>
 
 #include <outside/consiste.h>
 #include <outside/qub_movrela.h>
@@ -92,7 +91,7 @@ void TabHistory::fillBill()
                                    number(m_items, "VRPRECCLCOMVEN"), number(m_items, "VRDESCCOMVEN"));
         }
         total += state.totals.doVrAcrComanda;
-        m_context.shell().Linha(QString());
+        m_context.screen().Linha(QString());
     }
     m_context.order().CalculaTotal(Money::RoundDec(total, 2));
 }
@@ -106,8 +105,8 @@ void TabHistory::fillHistory(const QString &table)
     try {
         data.cdsExtratoTemp.Close();
         data.cdsExtratoTemp.CreateDataSet();
-        if (TfrmVisualiza *display = m_context.display(); display && !display->cdsExtratoVisualiza.Active())
-            display->cdsExtratoVisualiza.CreateDataSet();
+        if (CustomerMonitor *display = m_context.screen().customerDisplay(); display && !display->lines().Active())
+            display->lines().CreateDataSet();
         state.totals.doHistoricoAux1 = 0.0;
         // History lines are no part of the new order: they carry no discount or addition of
         // the item being entered into the receipt's running total.
@@ -116,13 +115,13 @@ void TabHistory::fillHistory(const QString &table)
         findTabs(table);
         readSurcharge(table);
         countTabs();
-        m_context.shell().Linha(m_context.Msg(QStringLiteral("Hist_Prod")));
+        m_context.screen().Linha(m_context.Msg(QStringLiteral("Hist_Prod")));
         for (m_tabs.First(); !m_tabs.Eof(); m_tabs.Next()) {
             fetchItems();
             historyLines(total, quantity);
             if (state.totals.doHistoricoAux1 > 0)
                 total += state.totals.doHistoricoAux1;
-            m_context.shell().Linha(QString());
+            m_context.screen().Linha(QString());
         }
     } catch (const std::exception &error) {
         m_context.message(QString::fromUtf8(error.what()), 3);
@@ -226,7 +225,7 @@ bool TabHistory::listed() const
 
 void TabHistory::historyLines(double &total, double &quantity)
 {
-    ScreenShell &shell = m_context.shell();
+    SaleShell &shell = m_context.screen();
     ClientDataSet &grid = m_context.data().cdsExtratoTemp;
     for (m_items.First(); !m_items.Eof(); m_items.Next()) {
         if (!listed())
@@ -259,10 +258,10 @@ void TabHistory::historyLines(double &total, double &quantity)
 
 void TabHistory::displayLine(double quantity, double unit)
 {
-    TfrmVisualiza *display = m_context.display();
+    CustomerMonitor *display = m_context.screen().customerDisplay();
     if (!display)
         return;
-    ClientDataSet &rows = display->cdsExtratoVisualiza;
+    ClientDataSet &rows = display->lines();
     appendRow(rows, {{"DSITEM", DataSetValues::cutText(text(m_items, "NMPRODUTO"), 25)},
                      {"DSITEM2", PtBr::FloatToStrFixed(quantity, 3) + QStringLiteral(" X ")
                                      + PtBr::FormatFloat(QStringLiteral("0.00"), unit)},
@@ -282,8 +281,8 @@ void TabHistory::showHistoryTotals(double total, double quantity)
     const QString totalText = PtBr::FloatToStrFixed(total, 2);
     m_context.setCaption(QStringLiteral("lblVrTotal"), totalText);
     m_context.setCaption(QStringLiteral("lblQtdeTotal"), PtBr::FloatToStrFixed(quantity, 3));
-    if (TfrmVisualiza *display = m_context.display()) {
-        if (auto *label = display->findChild<QLabel *>(QStringLiteral("lblVrTotal")))
+    if (CustomerMonitor *display = m_context.screen().customerDisplay()) {
+        if (auto *label = display->label(QStringLiteral("lblVrTotal")))
             label->setText(totalText);
     }
     // The receipt's posting rule summed the history lines; the order being taken starts at 0.
@@ -302,11 +301,11 @@ void TabHistory::rememberHistory()
     grid.Last();
     m_shown.history.lines = grid.RecordCount();
     m_shown.history.lastRow = grid.GetBookmark().rowId;
-    if (TfrmVisualiza *display = m_context.display(); display && display->cdsExtratoVisualiza.Active()
-                                                      && !display->cdsExtratoVisualiza.IsEmpty()) {
-        display->cdsExtratoVisualiza.Last();
-        m_shown.history.displayLines = display->cdsExtratoVisualiza.RecordCount();
-        m_shown.history.displayLastRow = display->cdsExtratoVisualiza.GetBookmark().rowId;
+    if (CustomerMonitor *display = m_context.screen().customerDisplay(); display && display->lines().Active()
+                                                      && !display->lines().IsEmpty()) {
+        display->lines().Last();
+        m_shown.history.displayLines = display->lines().RecordCount();
+        m_shown.history.displayLastRow = display->lines().GetBookmark().rowId;
     }
     grid.First();
 }

@@ -2,10 +2,10 @@
 
 #include "orderentry.h"
 
-#include <sale/saledatasets.h>
 #include <sale/salecontext.h>
+#include <sale/saledatasets.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
-#include <screen/screenshell.h>
 
 #include <outside/ravuvozozod.h>
 #include <server/srv_counters.h>
@@ -176,7 +176,7 @@ bool TaxValidation::locatePrinterRate(const ClientDataSet &aliquota)
 void TaxValidation::loadValidProdNFCe(const QString &CDPRODUTO)
 {
     const Parameters &p = m_context.state().params;
-    m_context.shell().ControleAcessoBotoes();
+    m_context.screen().ControleAcessoBotoes();
     load(m_context, m_cdsValidProdNFCe, m_context.server().lookupsProducts.getValidProdNFCe(p.stCDFILIAL, CDPRODUTO),
          QStringLiteral("getValidaProdNFCe"), p.stCDFILIAL + QLatin1Char('-') + CDPRODUTO);
 }

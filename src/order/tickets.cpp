@@ -5,7 +5,6 @@
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
 #include <sale/salestate.h>
-#include <screen/tfrmvendacons.h>
 
 #include <outside/pkg_hrk00001.h>
 #include <outside/pkg_hrk00002.h>
@@ -14,6 +13,7 @@
 #include <runtime/clock.h>
 
 #include <QDebug>
+#include <QDialog>
 #include <QTimer>
 
 #include <exception>

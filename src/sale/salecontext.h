@@ -12,6 +12,7 @@
 class ConsumerSale;
 class OrderEntry;
 class SaleDatasets;
+class SaleShell;
 class ScreenShell;
 class Settlement;
 class TfrmVisualiza;
@@ -49,6 +50,8 @@ public:
         OrderEntry *order = nullptr;
         Settlement *settlement = nullptr;
         ConsumerSale *consumer = nullptr;
+        // The shell again, as the sale roads see it.
+        SaleShell *screen = nullptr;
     };
     void attach(const Handlers &handlers) { m_handlers = handlers; }
     // Where the customer display comes from (the screen owns it); without one there is none.
@@ -106,10 +109,14 @@ public:
     // The value of a checked answer; empty after a shown failure.
     Variant checkedValue(const Variant &answer, const QString &method, const QString &context) const;
 
-    // The customer display while it is in use (boExibeVisualiza), else null.
+    // The customer display while it is in use (boExibeVisualiza), else null; the screen's, as
+    // the sale roads reach it through SaleShell::customerDisplay.
     TfrmVisualiza *display() const;
 
+    // The screen's own shell, for the screen's code; order, settlement and consumer ask the
+    // screen through screen() and never see how it is built.
     ScreenShell &shell() { return *m_handlers.shell; }
+    SaleShell &screen() { return *m_handlers.screen; }
     OrderEntry &order() { return *m_handlers.order; }
     Settlement &settlement() { return *m_handlers.settlement; }
     ConsumerSale &consumer() { return *m_handlers.consumer; }

@@ -243,7 +243,7 @@ void SaleReset::RestauraCaixa()
 // Both files follow the datasets; a file that cannot be written raises its error to the caller.
 void SaleReset::ControleCdsVenda_Diretorio(const QString &Mode)
 {
-    if (Mode != SaleMode::Counter || !m_context.state().params.boUTILIZAIMPFIS)
+    if (Mode != SaleMode::Counter)
         return;
     saveOrRemoveSaleFile();
     saveOrRemoveCancelledFile();
@@ -283,8 +283,6 @@ void SaleReset::saveOrRemoveCancelledFile()
 void SaleReset::ApagaCdsVenda_CdsItensCancelados()
 {
     const Parameters &p = m_context.state().params;
-    if (!p.boUTILIZAIMPFIS)
-        return;
     RecoveryFiles::remove(p.stDSDIRCAD, RecoveryFiles::Venda);
     RecoveryFiles::remove(p.stDSDIRCAD, RecoveryFiles::ItensCancelados);
 }

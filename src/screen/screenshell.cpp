@@ -3,6 +3,7 @@
 #include "receiptgrid.h"
 #include "startup_p.h"
 #include "tfrmvendacons.h"
+#include "tfrmvisualiza.h"
 #include <sale/formnames.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
@@ -25,6 +26,16 @@ ScreenShell::ScreenShell(SaleContext &context)
 }
 
 ScreenShell::~ScreenShell() = default;
+
+CustomerMonitor *ScreenShell::customerDisplay()
+{
+    return m_context.display();
+}
+
+void ScreenShell::Close()
+{
+    saleForm(m_context).Close();
+}
 
 void ScreenShell::InicializaForm(const HostCall &call)
 {

@@ -29,7 +29,7 @@ struct TfrmVendaCons::Handlers
 {
     explicit Handlers(SaleContext &context) : shell(context), order(context), settlement(context), consumer(context)
     {
-        context.attach({&shell, &order, &settlement, &consumer});
+        context.attach({&shell, &order, &settlement, &consumer, &shell});
         context.setDisplaySource(&frmVisualiza);
     }
 

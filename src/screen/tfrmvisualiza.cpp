@@ -73,6 +73,11 @@ TfrmVisualiza::TfrmVisualiza(QWidget *parent)
     buildBoxes();
 }
 
+QLabel *TfrmVisualiza::label(const QString &name) const
+{
+    return findChild<QLabel *>(name);
+}
+
 TfrmVisualiza::~TfrmVisualiza()
 {
     if (instance() == this)

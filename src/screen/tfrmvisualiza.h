@@ -1,6 +1,7 @@
 #pragma once
 
 #include <runtime/clientdataset.h>
+#include <sale/saleshell.h>
 
 #include <QWidget>
 
@@ -10,7 +11,7 @@ class DataSetModel;
 // total beside three pictures of the shop. It holds no sale logic: the sale form writes its
 // dataset and labels (only while its boExibeVisualiza is set) and the form lays itself out and
 // loads its pictures each time it is shown.
-class TfrmVisualiza : public QWidget
+class TfrmVisualiza final : public QWidget, public CustomerMonitor
 {
     Q_OBJECT
 public:
@@ -24,6 +25,9 @@ public:
     // Centres the form on the second monitor, opens the dataset, shows zero total and weight
     // and loads Dados\Img\img1.jpg .. img3.jpg when present.
     void FormShow();
+
+    ClientDataSet &lines() override { return cdsExtratoVisualiza; }
+    QLabel *label(const QString &name) const override;
 
 protected:
     void showEvent(QShowEvent *event) override;

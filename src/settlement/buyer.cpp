@@ -7,8 +7,8 @@
 
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
-#include <screen/screenshell.h>
 
 #include <outside/consiste.h>
 #include <outside/pkg_hrk00002.h>
@@ -121,7 +121,7 @@ void showOnFooter(SaleContext &c, const Buyer &buyer)
 {
     if (Consiste::EmptyString(buyer.cpf) && Consiste::EmptyString(buyer.name))
         return;
-    c.shell().RestauraRodape(QStringLiteral("2"), buyer.cpf + QLatin1Char('-') + buyer.name + QLatin1Char('-')
+    c.screen().RestauraRodape(QStringLiteral("2"), buyer.cpf + QLatin1Char('-') + buyer.name + QLatin1Char('-')
                                                       + buyer.address);
 }
 

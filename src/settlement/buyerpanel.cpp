@@ -4,10 +4,10 @@
 
 #include <sale/formnames.h>
 #include <sale/salecontext.h>
-#include <screen/screenshell.h>
-#include <screen/tfrmvendacons.h>
+#include <sale/saleshell.h>
 
 #include <QAbstractButton>
+#include <QDialog>
 #include <QEventLoop>
 #include <QFrame>
 #include <QLabel>
@@ -94,8 +94,8 @@ QList<QWidget *> functionKeys(SaleContext &c)
 
 void enableSelling(SaleContext &c, bool enable)
 {
-    c.shell().ControlaBotoes(enable);
-    c.shell().ControlaBotoes_Grupo(enable);
+    c.screen().ControlaBotoes(enable);
+    c.screen().ControlaBotoes_Grupo(enable);
     for (QLatin1StringView name : {FormName::spbReceb, FormName::lblSair}) {
         if (QWidget *widget = c.widget(name))
             widget->setEnabled(enable);

@@ -5,12 +5,12 @@
 #include <sale/salecontext.h>
 #include <sale/salestate.h>
 #include <sale/scopeguard.h>
-#include <screen/tfrmvendacons.h>
 
 #include <outside/pkg_hrk00001.h>
 #include <outside/pkg_hrk00002.h>
 #include <outside/ravuvozozod.h>
 
+#include <QDialog>
 #include <QList>
 
 

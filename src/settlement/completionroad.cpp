@@ -19,10 +19,10 @@
 #include <sale/codes.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
 #include <sale/scopeguard.h>
 #include <sale/serverseams.h>
-#include <screen/screenshell.h>
 
 #include <QDebug>
 
@@ -336,6 +336,6 @@ void CompletionRoad::completionTail()
     m_context.state().settlement.stSenhaPedido.clear();
     SettlementEnd end(m_context, m_end);
     end.bringFormToFront();
-    m_context.shell().ControleAcessoBotoes();
+    m_context.screen().ControleAcessoBotoes();
     end.prepareNextConsumerSale();
 }

@@ -17,9 +17,9 @@
 #include <sale/codes.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
 #include <sale/serverseams.h>
-#include <screen/screenshell.h>
 
 #include <exception>
 
@@ -137,7 +137,7 @@ void CompletionRoad::handOverSale()
     } catch (const std::exception &failure) {
         m_context.message(QString::fromLocal8Bit(failure.what()), Ravuvozozod::Error);
     }
-    ScreenShell &shell = m_context.shell();
+    SaleShell &shell = m_context.screen();
     shell.LimpaCDS();
     shell.LimpaVariaveis();
     shell.ApagaCdsVenda_CdsItensCancelados();

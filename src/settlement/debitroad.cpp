@@ -12,9 +12,9 @@
 #include <sale/codes.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
 #include <sale/serverseams.h>
-#include <screen/screenshell.h>
 
 #include <algorithm>
 
@@ -80,7 +80,7 @@ void ConsumerDebitRoad::run()
         complementRoad();
         break;
     case Check::Declined:
-        m_context.shell().ControleAcessoBotoes();
+        m_context.screen().ControleAcessoBotoes();
         m_context.state().flags.boRecebendo = false;
         m_end = RoadEnd{RoadEnd::Kind::Refused, std::nullopt, false, QString(), QString()};
         break;

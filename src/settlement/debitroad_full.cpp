@@ -15,12 +15,12 @@
 #include <sale/codes.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
 #include <sale/serverseams.h>
-#include <screen/screenshell.h>
-#include <screen/tfrmvendacons.h>
 
 #include <QDebug>
+#include <QDialog>
 
 namespace {
 
@@ -50,7 +50,7 @@ void ConsumerDebitRoad::fullDebitRoad()
     SaleState &s = m_context.state();
     SaleDatasets &d = m_context.data();
     if (isYes(s.params.stIDSOLOBSFINVEN)) {
-        m_context.shell().GetObsFinVen();
+        m_context.screen().GetObsFinVen();
         const QString observation = s.settlement.stDSOBSFINVEN;
         if (!observation.isEmpty() && d.cdsVenda.Active() && d.cdsVenda.HasField(QStringLiteral("DSOBSFINVEN")))
             for (d.cdsVenda.First(); !d.cdsVenda.Eof(); d.cdsVenda.Next()) {

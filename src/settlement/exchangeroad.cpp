@@ -16,8 +16,8 @@
 #include <sale/formnames.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
-#include <screen/screenshell.h>
 
 #include <QAbstractButton>
 #include <QDialog>
@@ -70,7 +70,7 @@ void endExchangeOnScreen(SaleContext &context)
     ClientDataSet &returned = context.data().cdsDevolucao;
     if (returned.Active())
         returned.EmptyDataSet();
-    context.shell().RestauraRodape(QStringLiteral("1"), QString());
+    context.screen().RestauraRodape(QStringLiteral("1"), QString());
     if (QWidget *cancel = context.widget(FormName::spbCancelaTroca))
         cancel->hide();
 }
@@ -135,7 +135,7 @@ bool Settlement::TrocaProdutos()
     if (QWidget *send = m_context.widget(FormName::spbVender))
         cancel->setGeometry(send->geometry());
     cancel->show();
-    m_context.shell().RestauraRodape(QStringLiteral("2"), QStringLiteral("Saldo total disponível para troca: ") + shown);
+    m_context.screen().RestauraRodape(QStringLiteral("2"), QStringLiteral("Saldo total disponível para troca: ") + shown);
     for (QLatin1StringView name : {FormName::spbMenuMesa, FormName::spbComanda, FormName::spbDelivery, FormName::spbCartao,
                                    FormName::spbCompraCred}) {
         if (QWidget *widget = m_context.widget(name))
@@ -178,7 +178,11 @@ void SettleButton::exchangeRoad()
     }
     const ClientDataSet &returned = d.cdsItensDevolv;
     if (!returned.Active() || returned.IsEmpty()) {
-        refuse(QStringLiteral("Os itens devolvidos da troca não estão carregados. Cancele a troca e inicie-a de novo."));
+        // With an item on the coupon the cancel button is gone, so the exchange is ended here:
+        // the sale stays on the screen and the next press settles it as an ordinary sale.
+        m_context.settlement().Limpa_TrocaMercadoria();
+        refuse(QStringLiteral("Os itens devolvidos da troca não estão carregados. A troca foi cancelada e a venda "
+                              "continua na tela: receba-a novamente ou inicie a troca de novo."));
         return;
     }
     const double credit = s.totals.doRecebAux1;

@@ -15,9 +15,9 @@
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
 #include <sale/salestate.h>
-#include <screen/tfrmvendacons.h>
 
 #include <QDebug>
+#include <QDialog>
 #include <sale/codes.h>
 #include <sale/serverseams.h>
 

@@ -14,11 +14,11 @@
 #include <runtime/ptbr.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
-#include <screen/screenshell.h>
-#include <screen/tfrmvendacons.h>
 
 #include <QDebug>
+#include <QDialog>
 #include <sale/codes.h>
 #include <sale/serverseams.h>
 
@@ -38,7 +38,7 @@ void report(const SaleContext &context, const Variant &answer, const QString &me
 // The end-of-sale observation goes with every row of the sale.
 void askEndOfSaleObservation(SaleContext &context)
 {
-    context.shell().GetObsFinVen();
+    context.screen().GetObsFinVen();
     const QString text = context.state().settlement.stDSOBSFINVEN;
     ClientDataSet &rows = context.data().cdsVenda;
     if (text.isEmpty() || !rows.Active() || rows.IsEmpty() || !rows.HasField(QStringLiteral("DSOBSFINVEN")))

@@ -18,11 +18,14 @@
 #include <sale/formnames.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
 #include <sale/serverseams.h>
-#include <screen/screenshell.h>
 
 #include <QAbstractButton>
+#include <QDebug>
+#include <QRegularExpression>
+#include <QStringList>
 
 #include <stdexcept>
 
@@ -49,7 +52,7 @@ void askEndOfSaleObservation(SaleContext &context)
 {
     if (!isYes(context.state().params.stIDSOLOBSFINVEN))
         return;
-    context.shell().GetObsFinVen();
+    context.screen().GetObsFinVen();
     const QString observation = context.state().settlement.stDSOBSFINVEN;
     ClientDataSet &rows = context.data().cdsVenda;
     if (observation.isEmpty() || !rows.Active() || rows.IsEmpty() || !rows.HasField(QStringLiteral("DSOBSFINVEN")))
@@ -131,8 +134,23 @@ void PersonalCreditRoad::disableButtons()
     m_context.setVisible(FormName::spbComanda, false);
 }
 
+// What the balance validation answers as its verdict, which the outer block's recovery words
+// for the cashier: the coded balance errors and the keys of a silent server or central base.
+namespace {
+
+bool isBalanceVerdict(const QString &failure)
+{
+    static const QStringList keys{QStringLiteral("FALHA_CONEXAO_SRV"), QStringLiteral("EXTCONSCENTRAL_ERRO"),
+                                  QStringLiteral("MOVICLIECENTRAL_ERRO"), QStringLiteral("ERRO_SALDO")};
+    static const QRegularExpression coded(QStringLiteral("^ERRO_[1-5]"));
+    return keys.contains(failure) || coded.match(failure).hasMatch();
+}
+
+} // namespace
+
 // The server's word on the balances and the loans between families that cover the sale. A
-// failure (a coded balance error, a silent server) leaves by the outer block's recovery.
+// verdict (a coded balance error, a silent server) leaves by the outer block's recovery; any
+// other failure is the base's and stops here with the sale on the screen.
 bool PersonalCreditRoad::balancesValidated()
 {
     SaleState &s = m_context.state();
@@ -146,8 +164,20 @@ bool PersonalCreditRoad::balancesValidated()
     const Variant answer = m_context.server().consumers.setValidaSaldoCons(
         p.stCDFILIAL, p.stCDCAIXA, client, consumer, p.stIDPERCOMVENCPDC, p.stIDEXTCONSONLINE, p.stCDURLWSEXTCONS,
         p.stIDEXTCONSCENTRAL, Variant(d.cdsFamiliaSaldo.Data()), p.dtDTABERCAIX);
-    if (answer.isFailure())
-        throw std::runtime_error(answer.failureText().toStdString());
+    if (answer.isFailure()) {
+        const QString failure = answer.failureText();
+        if (!isBalanceVerdict(failure)) {
+            // The base itself failed: one clear message, its own text in the detail and the log.
+            qWarning().noquote() << "setValidaSaldoCons failed:" << failure;
+            const QString text = m_context.Msg(QStringLiteral("FALHA_CONEXAO_SRV"));
+            Ravuvozozod::Mensagem(text, failure, QStringLiteral("N"), QStringLiteral("N"), Ravuvozozod::Error, QString(),
+                                  p.stIDESQUEMA, 0);
+            stop(QString());
+            m_end.reason = text;
+            return false;
+        }
+        throw std::runtime_error(failure.toStdString());
+    }
     d.cdsEmprestimoFam.Close();
     if (answer.isPacket() && !d.cdsEmprestimoFam.SetData(answer.packet())) {
         stop(QStringLiteral("A validação de saldo do consumidor respondeu dados ilegíveis. Nada foi lançado."));
@@ -296,7 +326,7 @@ void PersonalCreditRoad::stop(const QString &reason)
     SaleState &s = m_context.state();
     if (!reason.isEmpty())
         m_context.message(reason, Ravuvozozod::Error);
-    m_context.shell().ControleAcessoBotoes();
+    m_context.screen().ControleAcessoBotoes();
     s.flags.boRecebendo = false;
     m_end = RoadEnd{RoadEnd::Kind::Refused, std::nullopt, false, QString(), reason};
 }

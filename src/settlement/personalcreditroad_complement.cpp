@@ -17,11 +17,13 @@
 #include <sale/codes.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
 #include <sale/scopeguard.h>
 #include <sale/serverseams.h>
-#include <screen/screenshell.h>
-#include <screen/tfrmvendacons.h>
+
+#include <QDebug>
+#include <QDialog>
 
 namespace {
 
@@ -63,8 +65,8 @@ void PersonalCreditRoad::complement()
 {
     SaleState &s = m_context.state();
     SaleDatasets &d = m_context.data();
-    if (!queryBalances()) {
-        stop(m_context.Msg(QStringLiteral("FALHA_CONEXAO_SRV")));
+    if (const QString unanswered = queryBalances(); !unanswered.isEmpty()) {
+        stop(unanswered);
         return;
     }
     const LimitRooms limits = personalCreditRooms(m_context);
@@ -125,7 +127,6 @@ void PersonalCreditRoad::complement()
     m_context.form().repaint();
     OwnRoadSave::Options options;
     options.road = Settlement::ClosingRoad::PersonalCreditComplement;
-    options.satMessage = false;
     OwnRoadSave(m_context, m_end, options).run(m_run.documentInHand, answer.text11, m_numberBefore);
     leftScreen = m_end.kind == RoadEnd::Kind::Sold || m_end.kind == RoadEnd::Kind::Reset;
 }
@@ -136,18 +137,19 @@ void PersonalCreditRoad::leaveUnpaid()
 {
     SaleState &s = m_context.state();
     SaleDatasets &d = m_context.data();
-    m_context.shell().ControleAcessoBotoes();
+    m_context.screen().ControleAcessoBotoes();
     s.flags.boProcessando = true;
     s.flags.boRecebendo = false;
     emptyIfOpen(d.cdsMovCaixa);
     emptyIfOpen(d.cdsFamSaldoComp);
-    if (!queryBalances())
-        m_context.message(m_context.Msg(QStringLiteral("FALHA_CONEXAO_SRV")), Ravuvozozod::Error);
+    if (const QString unanswered = queryBalances(); !unanswered.isEmpty())
+        m_context.message(unanswered, Ravuvozozod::Error);
 }
 
-// The consumer's balance per family from the source the parameters choose; false, with
-// cdsConsultaSaldo as it was, when the source did not answer.
-bool PersonalCreditRoad::queryBalances()
+// The consumer's balance per family from the source the parameters choose. When the source
+// did not answer, cdsConsultaSaldo stays as it was and the answer says so for the cashier:
+// the central base names the operation that failed.
+QString PersonalCreditRoad::queryBalances()
 {
     SaleState &s = m_context.state();
     const Parameters &p = s.params;
@@ -168,8 +170,12 @@ bool PersonalCreditRoad::queryBalances()
                 : m_context.services().ExtratoConsCentral(CentralStatementRequest{
                       p.stCDFILIAL, QString(), QString(), client, consumer, QString(), today,
                       QStringLiteral("CONSULTA_SALDO_FAM")});
-        if (!answer.answered || !answer.value.isPacket())
-            return false;
+        if (!answer.answered || !answer.value.isPacket()) {
+            if (isYes(p.stIDEXTCONSONLINE))
+                return m_context.Msg(QStringLiteral("FALHA_CONEXAO_SRV"));
+            s.consumer.stSaldGastAux2 = QStringLiteral("CONSULTA_SALDO_FAM");
+            return m_context.messages().Msg(QStringLiteral("EXTCONSCENTRAL_ERRO"), {s.consumer.stSaldGastAux2});
+        }
         packet = answer.value.packet();
     } else {
         Variant value;
@@ -177,13 +183,16 @@ bool PersonalCreditRoad::queryBalances()
                                    QStringLiteral("getConsSaldFam"),
                                    QStringList{p.stCDFILIAL, client, consumer}.join(QLatin1Char('-')), value,
                                    SaleContext::Failure::Quiet)
-            || !value.isPacket())
-            return false;
+            || !value.isPacket()) {
+            if (value.isFailure())
+                qWarning().noquote() << "getConsSaldFam failed:" << value.failureText();
+            return m_context.Msg(QStringLiteral("FALHA_CONEXAO_SRV"));
+        }
         packet = value.packet();
     }
     ClientDataSet read(d.cdsConsultaSaldo.Name());
     if (!read.SetData(packet))
-        return false;
+        return m_context.Msg(QStringLiteral("FALHA_CONEXAO_SRV"));
     d.cdsConsultaSaldo.Close();
-    return d.cdsConsultaSaldo.SetData(packet);
+    return d.cdsConsultaSaldo.SetData(packet) ? QString() : m_context.Msg(QStringLiteral("FALHA_CONEXAO_SRV"));
 }

@@ -205,7 +205,7 @@ private:
 
     // personalcreditroad_complement.cpp
     void complement();
-    bool queryBalances();
+    QString queryBalances();
     void leaveUnpaid();
 
     SaleContext &m_context;

@@ -173,6 +173,8 @@ Product readProduct(Reader &r)
         r.fail(QStringLiteral("quantidade zero do produto %1").arg(product.code));
     product.price = r.decimal(r.field(QLatin1StringView("VRPRECITEM")), QStringLiteral("preço"));
     r.take(comma, QString());
+    if (r.ok() && product.price <= 0)
+        r.fail(QStringLiteral("preço zero do produto %1").arg(product.code));
     product.printFlag = r.field(QLatin1StringView("IDIMPPRODUTO"));
     r.take(comma, QString());
     product.surcharge = r.decimal(r.field(QLatin1StringView("TXPRODCOMVEN")), QStringLiteral("acréscimo"), true);

@@ -44,7 +44,7 @@ struct Sale
 
 // The sale of an expanded text, read in its fixed order. False, with `error` saying what broke,
 // for a text out of layout: a missing or misplaced field, a number that is not a plain
-// non-negative decimal with "." (a quantity must be above zero), no products, a promotions
+// non-negative decimal with "." (a quantity and a price must be above zero), no products, a promotions
 // list with content, more than one payment entry, or a payment type or kind of the wrong size.
 bool read(const QString &expanded, Sale &sale, QString &error);
 

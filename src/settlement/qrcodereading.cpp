@@ -6,8 +6,8 @@
 #include <outside/ravuvozozod.h>
 #include <sale/formnames.h>
 #include <sale/salecontext.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
-#include <screen/screenshell.h>
 
 #include <QAbstractButton>
 #include <QDialog>
@@ -20,10 +20,12 @@ namespace {
 const QPoint shownAt(248, 253);
 const QPoint hiddenAt(672, 621);
 
+// Signs stay in the buffer: dropped, a price of -19.90 would read as 19.90; kept, the reader
+// refuses the signed value.
 bool ignoredByBuffer(QChar key)
 {
     const char16_t c = key.unicode();
-    return c == 27 || c == 8 || c == 13 || c == '+' || c == '-';
+    return c == 27 || c == 8 || c == 13;
 }
 
 } // namespace
@@ -51,7 +53,7 @@ void QrCodeReading::open()
     readyForNextScan();
     if (QWidget *buttons = m_context.widget(FormName::pnlBotoes))
         buttons->setEnabled(false);
-    m_context.shell().ControlaBotoes(false);
+    m_context.screen().ControlaBotoes(false);
 }
 
 void QrCodeReading::close()
@@ -64,7 +66,7 @@ void QrCodeReading::close()
         buttons->setEnabled(true);
     setMode(false);
     m_context.setCaption(FormName::lblBufferQRCODE, QString());
-    m_context.shell().ControlaBotoes(true);
+    m_context.screen().ControlaBotoes(true);
 }
 
 void QrCodeReading::readyForNextScan()

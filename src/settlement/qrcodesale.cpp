@@ -17,15 +17,14 @@
 #include <sale/codes.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
 #include <sale/scopeguard.h>
 #include <sale/serverseams.h>
-#include <screen/screenshell.h>
 
 #include <QCoreApplication>
 #include <QDebug>
 
-#include <cmath>
 #include <exception>
 
 namespace {
@@ -36,11 +35,6 @@ QString fieldText(const ClientDataSet &dataset, const char *name)
 {
     const Field field = dataset.FindField(QString::fromLatin1(name));
     return field.IsValid() ? field.AsString() : QString();
-}
-
-qint64 cents(double value)
-{
-    return std::llround(Money::RoundDec(value, 2) * 100.0);
 }
 
 } // namespace
@@ -57,7 +51,7 @@ void QrCodeSale::run(const QString &expanded)
         if (!readPayload(expanded) || !checkBranch() || !checkSaleIsFree() || !loadConsumer())
             return;
         ValidaCPFQRCode(state.consumer.stNrInscrConsVenda, state.consumer.stNmConsumidor);
-        if (!buildItems() || !checkPaidValue() || !fillSaleRows())
+        if (!buildItems() || !fillSaleRows())
             return;
         drawPager();
         if (m_sale.payment.atTill()) {
@@ -99,7 +93,7 @@ bool QrCodeSale::checkSaleIsFree()
     const Parameters &p = m_context.state().params;
     const Variant taken = m_context.server().lookupsTills.getVendaQRCode(p.stCDFILIAL, m_sale.saleNumber, m_sale.tab);
     if (taken.isFailure()) {
-        refuse(m_context.Msg(QStringLiteral("Erro_QrCode")) + QLatin1Char('\n') + taken.failureText());
+        refuseUnanswered(QStringLiteral("getVendaQRCode"), taken.failureText());
         return false;
     }
     if (!taken.toBool() && claim())
@@ -116,7 +110,7 @@ bool QrCodeSale::claim()
     const Variant held = m_context.server().lookupsTills.setReservaQRCode(p.stCDFILIAL, m_sale.saleNumber, m_sale.tab,
                                                                          p.stCDCAIXA);
     if (held.isFailure()) {
-        refuse(m_context.Msg(QStringLiteral("Erro_QrCode")) + QLatin1Char('\n') + held.failureText());
+        refuseUnanswered(QStringLiteral("setReservaQRCode"), held.failureText());
         return false;
     }
     m_claimed = held.toBool();
@@ -144,9 +138,12 @@ bool QrCodeSale::loadConsumer()
     if (m_sale.client.isEmpty() && m_sale.consumer.isEmpty())
         return true;
     const Variant answer = m_context.server().consumers.getDadosConsumidor(m_sale.client, m_sale.consumer);
-    if (answer.isFailure() || !answer.isPacket() || !m_consumerData.SetData(answer.packet())) {
-        refuse(m_context.Msg(QStringLiteral("Erro_QrCode")) + QLatin1Char('\n')
-               + (answer.isFailure() ? answer.failureText() : QStringLiteral("dados do consumidor ilegíveis")));
+    if (answer.isFailure()) {
+        refuseUnanswered(QStringLiteral("getDadosConsumidor"), answer.failureText());
+        return false;
+    }
+    if (!answer.isPacket() || !m_consumerData.SetData(answer.packet())) {
+        refuse(m_context.Msg(QStringLiteral("Erro_QrCode")) + QLatin1Char('\n') + QStringLiteral("dados do consumidor ilegíveis"));
         return false;
     }
     m_consumerData.First();
@@ -184,7 +181,7 @@ void QrCodeSale::ValidaCPFQRCode(const QString &Cpf, const QString &Name)
         buyer.stNomeNota.clear();
     }
     if (!buyer.stCpfCnpjNota.isEmpty() || !buyer.stNomeNota.isEmpty())
-        m_context.shell().RestauraRodape(QStringLiteral("2"), buyer.stCpfCnpjNota + QStringLiteral(" - ") + buyer.stNomeNota
+        m_context.screen().RestauraRodape(QStringLiteral("2"), buyer.stCpfCnpjNota + QStringLiteral(" - ") + buyer.stNomeNota
                                                                  + QLatin1Char('-') + buyer.stEnderecoNota);
     QCoreApplication::processEvents();
 }
@@ -295,29 +292,8 @@ QString QrCodeSale::fiscalClassOf(const QString &code, bool &failed)
     const Variant answer = m_context.server().lookupsProducts.getProdCodNCM(code);
     failed = answer.isFailure();
     if (failed)
-        refuse(m_context.Msg(QStringLiteral("Erro_QrCode")) + QLatin1Char('\n') + answer.failureText());
+        refuseUnanswered(QStringLiteral("getProdCodNCM"), answer.failureText());
     return failed ? QString() : answer.toString();
-}
-
-// What the code says was paid must be what its items add up to; a code paid at the till has
-// no value to compare.
-bool QrCodeSale::checkPaidValue()
-{
-    if (m_sale.payment.atTill())
-        return true;
-    double total = 0;
-    ClientDataSet &items = m_context.data().cdsItems;
-    for (const QString &line : std::as_const(m_addedLines)) {
-        if (items.Locate(QStringLiteral("NRSEQ"), line))
-            total += items.FieldByName(QStringLiteral("SOMA")).AsFloat()
-                + items.FieldByName(QStringLiteral("VRACRCOMVEN")).AsFloat();
-    }
-    if (cents(total) == cents(m_sale.payment.value))
-        return true;
-    refuse(QStringLiteral("Operação bloqueada. O valor pago no Qr Code (%1) não confere com o total dos itens (%2).")
-               .arg(PtBr::FormatFloat(QStringLiteral("#,##0.00"), m_sale.payment.value),
-                    PtBr::FormatFloat(QStringLiteral("#,##0.00"), total)));
-    return false;
 }
 
 bool QrCodeSale::fillSaleRows()
@@ -340,6 +316,16 @@ void QrCodeSale::drawPager()
         return;
     state.settlement.stSenhaPedido =
         m_context.settlement().GeraSenhaCupom(state.params.stIDSENHACUP, state.params.inNRMINSENHAAL);
+}
+
+// The name of a payment type among the desk's receipt types; empty for a type it lacks.
+QString QrCodeSale::paymentName(const QString &type) const
+{
+    ClientDataSet &types = m_context.data().cdsConfTipoRece;
+    if (!types.Active() || !types.FindField(QStringLiteral("NMTIPORECE")).IsValid())
+        return {};
+    const Variant name = types.Lookup(QStringLiteral("CDTIPORECE"), type, QStringLiteral("NMTIPORECE"));
+    return name.isBlank() ? QString() : name.toString();
 }
 
 QString QrCodeSale::costCentre() const
@@ -378,6 +364,8 @@ bool QrCodeSale::writePaymentRows()
     movements.Append();
     for (const auto &[name, value] : values)
         movements.FieldByName(QString::fromLatin1(name)).SetValue(value);
+    // The tape and the base name the payment, not only its code.
+    movements.FieldByName(QStringLiteral("NMTIPORECE")).SetAsString(paymentName(m_sale.payment.type));
     if (!movements.Post()) {
         movements.Cancel();
         refuse(QStringLiteral("O pagamento do Qr Code não pôde ser registrado."));
@@ -387,7 +375,11 @@ bool QrCodeSale::writePaymentRows()
     m_movCaixaImp.SetData(movements.Data());
     m_movCaixaImp.First();
     m_movCaixaImp.Edit();
-    m_movCaixaImp.FieldByName(QStringLiteral("CDTIPORECE")).SetAsString(generic.isEmpty() ? m_sale.payment.type : generic);
+    const QString printed = generic.isEmpty() ? m_sale.payment.type : generic;
+    m_movCaixaImp.FieldByName(QStringLiteral("CDTIPORECE")).SetAsString(printed);
+    const QString printedName = paymentName(printed);
+    if (!printedName.isEmpty())
+        m_movCaixaImp.FieldByName(QStringLiteral("NMTIPORECE")).SetAsString(printedName);
     m_movCaixaImp.Post();
     return true;
 }

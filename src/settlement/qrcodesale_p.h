@@ -61,11 +61,11 @@ private:
     bool buildItems();
     bool addItem(const QrCodePayload::Product &product);
     QString fiscalClassOf(const QString &code, bool &failed);
-    bool checkPaidValue();
     bool fillSaleRows();
     void drawPager();
     bool writePaymentRows();
     QString costCentre() const;
+    QString paymentName(const QString &type) const;
 
     // qrcodesale_fiscal.cpp: the coupon on the fiscal printer and the payment screen.
     bool sellOnPrinter();
@@ -85,6 +85,9 @@ private:
     void nfceContingency();
     // A check refused the code: one message, the attempt's rows dropped, the panel up again.
     void refuse(const QString &message);
+    // The server did not answer a check: one clear message, its own text in the detail and
+    // the log.
+    void refuseUnanswered(const QString &call, const QString &failure);
     // A stop after the attempt began: one message (none when `message` is empty, it was shown),
     // then the sale is undone and the till freed.
     void fail(const QString &message, bool keepPanel = false);

@@ -15,9 +15,9 @@
 #include <sale/codes.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
 #include <sale/serverseams.h>
-#include <screen/screenshell.h>
 
 #include <QDebug>
 
@@ -66,7 +66,7 @@ void QrCodeSale::saveAndFinish()
     header.valueCount = p.boUTILIZAIMPFIS ? 46 : 47;
     if (p.boUTILIZAIMPFIS)
         header.stConfRecebimento.clear();
-    m_context.shell().relacionaEmailVenda();
+    m_context.screen().relacionaEmailVenda();
     m_saveTried = true;
     const Settlement::SaveResult saved = m_context.settlement().SetConcluiFechamento(Settlement::ClosingRoad::QrCode, header);
     if (!saved.saved) {
@@ -197,6 +197,18 @@ void QrCodeSale::refuse(const QString &message)
     m_context.services().DesativaProcesso();
     QrCodeReading(m_context).readyForNextScan();
     m_end = RoadEnd{RoadEnd::Kind::Refused, std::nullopt, false, QString(), message};
+}
+
+void QrCodeSale::refuseUnanswered(const QString &call, const QString &failure)
+{
+    if (m_stopped)
+        return;
+    qWarning().noquote() << call << "failed for the QR code:" << failure;
+    const QString text = m_context.Msg(QStringLiteral("FALHA_CONEXAO_SRV"));
+    Ravuvozozod::Mensagem(text, failure, QStringLiteral("N"), QStringLiteral("N"), Ravuvozozod::Error, QString(),
+                          m_context.state().params.stIDESQUEMA, 0);
+    refuse(QString());
+    m_end.reason = text;
 }
 
 void QrCodeSale::fail(const QString &message, bool keepPanel)

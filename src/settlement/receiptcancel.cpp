@@ -13,9 +13,9 @@
 #include <sale/formnames.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
 #include <sale/serverseams.h>
-#include <screen/screenshell.h>
 
 #include <QAbstractButton>
 
@@ -45,7 +45,7 @@ void ReceiptCancel::run()
 {
     if (!guardsPass())
         return;
-    m_context.shell().DesabilitaBotoes();
+    m_context.screen().DesabilitaBotoes();
     // A cancellation kept while the base was away is written first: the sale it cancelled is
     // then no longer open, and is not cancelled a second time.
     PendingRecords(m_context).write();
@@ -60,7 +60,7 @@ bool ReceiptCancel::guardsPass()
 {
     SaleState &state = m_context.state();
     const Parameters &params = state.params;
-    ScreenShell &shell = m_context.shell();
+    SaleShell &shell = m_context.screen();
     if (shell.VerificaImpressoraOk(true))
         return false;
     if (state.flags.boConsultaPreco)
@@ -134,7 +134,7 @@ void ReceiptCancel::stop(const QString &text) const
 void ReceiptCancel::commonEnd()
 {
     SaleState &state = m_context.state();
-    ScreenShell &shell = m_context.shell();
+    SaleShell &shell = m_context.screen();
     Pkg_Hrk00002 &services = m_context.services();
     services.DesativaProcesso();
     try {

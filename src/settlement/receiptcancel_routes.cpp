@@ -14,9 +14,9 @@
 #include <runtime/messages.h>
 #include <sale/codes.h>
 #include <sale/salecontext.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
 #include <sale/serverseams.h>
-#include <screen/screenshell.h>
 
 #include <QDialog>
 
@@ -72,7 +72,7 @@ void ReceiptCancel::fiscalPrinterRoute()
 void ReceiptCancel::refuseLastCoupon()
 {
     const QString text = m_context.Msg(QStringLiteral("Nao_Canc_Per"));
-    m_context.shell().Atualiza_Display(text, false);
+    m_context.screen().Atualiza_Display(text, false);
     stop(text);
 }
 
@@ -199,7 +199,7 @@ void ReceiptCancel::afterRoute()
 {
     SaleState &state = m_context.state();
     state.settlement.stSenhaPedido.clear();
-    m_context.shell().Atualiza_Display(m_context.Msg(QStringLiteral("CuponCanc")), false);
+    m_context.screen().Atualiza_Display(m_context.Msg(QStringLiteral("CuponCanc")), false);
     if (!openCounterSale()) {
         closedSale();
         return;

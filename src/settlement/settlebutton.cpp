@@ -15,12 +15,12 @@
 #include <runtime/abort.h>
 #include <runtime/clientdataset.h>
 #include <runtime/money.h>
+#include <sale/codes.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
 #include <sale/scopeguard.h>
-#include <screen/screenshell.h>
-#include <sale/codes.h>
 #include <sale/serverseams.h>
 
 namespace {
@@ -53,7 +53,7 @@ void SettleButton::run()
     SaleState &s = m_context.state();
     if (!biometricConfirmed())
         return;
-    if (m_context.shell().VerificaImpressoraOk(true)) {
+    if (m_context.screen().VerificaImpressoraOk(true)) {
         s.flags.boRecebendo = false;
         return;
     }
@@ -77,7 +77,7 @@ bool SettleButton::commonStart()
     });
     if (!saleMaySettle() || !operatorMessageAccepted())
         return false;
-    if (!m_context.shell().VerificaEstadoGaveta(m_context.state().params.stIDTIPOGAVETA))
+    if (!m_context.screen().VerificaEstadoGaveta(m_context.state().params.stIDTIPOGAVETA))
         return false;
     if (!buyerIdentifiedWhenRequired() || !serverAnswers())
         return false;

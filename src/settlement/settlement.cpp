@@ -8,8 +8,8 @@
 #include <sale/formnames.h>
 #include <sale/salecontext.h>
 #include <outside/ping.h>
-#include <screen/tfrmvendacons.h>
 
+#include <QDialog>
 #include <QTimer>
 
 Settlement::Settlement(SaleContext &context)

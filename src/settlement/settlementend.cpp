@@ -13,11 +13,11 @@
 #include <runtime/clientdataset.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
-#include <screen/screenshell.h>
-#include <screen/tfrmvendacons.h>
 
 #include <QDebug>
+#include <QDialog>
 
 #include <exception>
 
@@ -39,7 +39,7 @@ void emptyIfOpen(ClientDataSet &dataset)
 void SettlementEnd::resetAfterSettlement(const std::optional<SoldSale> &sold)
 {
     SaleState &state = m_context.state();
-    ScreenShell &shell = m_context.shell();
+    SaleShell &shell = m_context.screen();
     if (sold) {
         // The sale is stored: a failed ticket must not leave it on screen to be settled again.
         try {
@@ -65,7 +65,7 @@ bool SettlementEnd::paymentNotConfirmed(bool recordCancelled, const QString &cou
     state.flags.boRecebendo = false;
     state.flags.boProcessando = true;
     emptyIfOpen(m_context.data().cdsMovCaixa);
-    m_context.shell().Atualiza_Display(QString(), false);
+    m_context.screen().Atualiza_Display(QString(), false);
     if (!recordCancelled)
         return false;
     // Half-built cancelled rows are never recorded; the sale stays on screen then.
@@ -187,12 +187,12 @@ void SettlementEnd::logCouponCancelled(const QString &couponNumber)
 
 void SettlementEnd::prepareNextConsumerSale()
 {
-    m_context.shell().ChamaClick_BotaoVendaConsumidor(m_context.state().params.stIdTpTelaVe);
+    m_context.screen().ChamaClick_BotaoVendaConsumidor(m_context.state().params.stIdTpTelaVe);
 }
 
 void SettlementEnd::relateSaleEmail()
 {
-    m_context.shell().relacionaEmailVenda();
+    m_context.screen().relacionaEmailVenda();
 }
 
 void SettlementEnd::bringFormToFront()

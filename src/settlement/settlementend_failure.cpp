@@ -11,11 +11,11 @@
 #include <runtime/messages.h>
 #include <runtime/money.h>
 #include <runtime/ptbr.h>
+#include <sale/codes.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
-#include <screen/screenshell.h>
-#include <sale/codes.h>
 #include <sale/serverseams.h>
 
 namespace {
@@ -110,7 +110,7 @@ void FailureRecovery::settlementFailed(const QString &message)
     if (!notice.text.isEmpty())
         m_context.message(notice.text, Ravuvozozod::Error);
     if (!notice.completionOffer) {
-        m_context.shell().ControleAcessoBotoes();
+        m_context.screen().ControleAcessoBotoes();
         return;
     }
     completionOffer();
@@ -118,7 +118,7 @@ void FailureRecovery::settlementFailed(const QString &message)
 
 void FailureRecovery::keepSaleOnScreen()
 {
-    m_context.shell().ControleAcessoBotoes();
+    m_context.screen().ControleAcessoBotoes();
     SettlementEnd(m_context, m_end).prepareNextConsumerSale();
 }
 

@@ -1,5 +1,6 @@
 // A counter sale paid by card through the real host program and its simulated card program:
-// the charge is confirmed when the sale ends, and undone when the sale cannot be finished.
+// the charge is confirmed when the sale ends, on every kind of desk, and undone when the sale
+// cannot be finished.
 #include "hostprogram.h"
 
 #include <QDir>
@@ -17,19 +18,32 @@ QStringList ledgerOf(const QString &site)
                                           : QStringList();
 }
 
-class CardSale : public ::testing::Test
+struct Desk
+{
+    const char *name;
+    const char *till;
+};
+
+class CardSale : public ::testing::TestWithParam<Desk>
 {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(QFile::exists(hostProgram())) << hostProgram().toStdString();
         site = work.filePath(QStringLiteral("site"));
-        ASSERT_TRUE(runHost({"--init-site", site, "--till", "sat"}, work.path(), output)) << output.toStdString();
+        ASSERT_TRUE(runHost({"--init-site", site, "--till", QString::fromLatin1(GetParam().till)}, work.path(), output))
+            << output.toStdString();
     }
     bool play()
     {
         return runHost({"--site", site, "--script", QStringLiteral(VENDACONS_SOURCE_DIR "/host/scripts/venda-cartao.txt")},
                        work.path(), output);
+    }
+    void refuseDocuments(const char *line)
+    {
+        QFile refusal(QDir(site).filePath(QStringLiteral("Dados/Autoridade.txt")));
+        ASSERT_TRUE(refusal.open(QIODevice::WriteOnly));
+        refusal.write(line);
     }
 
     QTemporaryDir work;
@@ -37,23 +51,33 @@ protected:
     QString output;
 };
 
-TEST_F(CardSale, ChargeIsConfirmedWhenTheSaleEnds)
+TEST_P(CardSale, EachSaleConfirmsItsChargeWhenItEnds)
 {
     ASSERT_TRUE(play()) << output.toStdString();
+    ASSERT_TRUE(play()) << output.toStdString();
 
-    EXPECT_EQ(ledgerOf(site), QStringList({"000001;2290;PENDENTE", "000001;;CONFIRMADA"}));
+    EXPECT_EQ(ledgerOf(site), QStringList({"000001;2290;PENDENTE", "000001;;CONFIRMADA", "000002;2290;PENDENTE",
+                                           "000002;;CONFIRMADA"}));
 }
 
-TEST_F(CardSale, ChargeIsUndoneWhenTheSaleCannotBeFinished)
+INSTANTIATE_TEST_SUITE_P(EveryDesk, CardSale,
+                         ::testing::Values(Desk{"FiscalPrinter", "ecf"}, Desk{"Nfce", "nfce"}, Desk{"Sat", "sat"},
+                                           Desk{"NonFiscal", "nf"}),
+                         [](const ::testing::TestParamInfo<Desk> &info) { return std::string(info.param.name); });
+
+using CardSaleRefused = CardSale;
+
+TEST_P(CardSaleRefused, ChargeIsUndoneWhenTheDocumentIsRefused)
 {
-    QFile refusal(QDir(site).filePath(QStringLiteral("Dados/Autoridade.txt")));
-    ASSERT_TRUE(refusal.open(QIODevice::WriteOnly));
-    refusal.write("SAT=RECUSA\n");
-    refusal.close();
+    refuseDocuments(GetParam().till == std::string("sat") ? "SAT=RECUSA\n" : "NFCE=RECUSA\n");
 
     play(); // the screen stays on the sale, which the script's last check reports
 
     EXPECT_EQ(ledgerOf(site), QStringList({"000001;2290;PENDENTE", "000001;;DESFEITA"}));
 }
+
+INSTANTIATE_TEST_SUITE_P(ElectronicDesks, CardSaleRefused,
+                         ::testing::Values(Desk{"Nfce", "nfce"}, Desk{"Sat", "sat"}),
+                         [](const ::testing::TestParamInfo<Desk> &info) { return std::string(info.param.name); });
 
 } // namespace

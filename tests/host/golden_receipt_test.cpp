@@ -1,5 +1,6 @@
 // The texts the host prints for a sale, compared whole with their golden files: a counter
-// receipt and the production tickets of a table order.
+// receipt, an NFC-e receipt paid by card and in cash with change, and the production tickets
+// of a table order.
 #include <support/golden.h>
 
 #include <host/nonfiscal.h>
@@ -47,6 +48,26 @@ TEST_F(GoldenPrints, CounterReceiptOfASalePaidWithChange)
     request.parameters = parameters;
 
     expectMatchesGolden("counter_receipt", NonFiscal::receiptText(request));
+}
+
+TEST_F(GoldenPrints, NfceReceiptShowsEachMeansOfPaymentAndTheChange)
+{
+    DataPacket sale;
+    sale.fields = {{"NRSEQ"}, {"NMPRODUTO"}, {"QTPRODCOMVEN", FieldType::Double}, {"VRPRECCOMVEN", FieldType::Double},
+                   {"VRDESCCOMVEN", FieldType::Double}};
+    sale.rows = {{"001", "PRATO FEITO", 1.0, 25.9, 0.0}, {"002", "SUCO DE LARANJA", 2.0, 7.5, 1.0}};
+    DataPacket parameters;
+    parameters.fields = {{"TOTALPAGO", FieldType::Double}, {"NRSEQVENDA"}};
+    parameters.rows = {{60.0, "0000000042"}};
+    DataPacket payments;
+    payments.fields = {{"NMTIPORECE"}, {"VRMOVIVEND", FieldType::Double}, {"VRTROCO", FieldType::Double}};
+    payments.rows = {{"CARTAO DE CREDITO", 20.0, 0.0}, {"DINHEIRO", 40.0, 20.1}};
+    NonFiscalPrintRequest request;
+    request.kind = "VENDA_NFCe";
+    request.sale = sale;
+    request.parameters = parameters;
+
+    expectMatchesGolden("nfce_receipt_card_and_cash_with_change", NonFiscal::receiptText(request, payments));
 }
 
 // Each job as the printer gets it, headed by where it goes and under which name.

@@ -94,6 +94,19 @@ TEST(HostLoop, PassesTheTenArgumentsInOrder)
     EXPECT_EQ(params[9].toString(), "S");
 }
 
+// A screen that failed before it opened (a corrupt file of the site) would fail the same way
+// again: the error is shown once and the host stops; one that failed after opening restarts.
+TEST(HostLoop, AScreenThatNeverOpenedStopsTheHostAtItsFirstError)
+{
+    ScriptedEntry screen{{"ERRO_SISTEMA", "FECHA_SISTEMA"}, {}, {}};
+    const HostLoop::Outcome outcome = HostLoop::run(screen.entry(), tableSeven(), {}, [] { return false; });
+    EXPECT_EQ(outcome.calls, 1);
+    EXPECT_EQ(outcome.exitCode, 2);
+
+    ScriptedEntry opened{{"ERRO_SISTEMA", "FECHA_SISTEMA"}, {}, {}};
+    EXPECT_EQ(HostLoop::run(opened.entry(), tableSeven(), {}, [] { return true; }).calls, 2);
+}
+
 TEST(HostLoop, AFinishedScriptStopsTheLoopWithItsCode)
 {
     ScriptedEntry screen{{"VENDA_MESA", "VENDA_MESA"}, {}, {}};

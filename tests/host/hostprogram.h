@@ -5,10 +5,14 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QHostAddress>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
+#include <QTcpServer>
+
+#include <random>
 
 // The real vendacons-host beside the test program, run as a person would: headless, on the
 // site it is given, never on a base or home folder of the caller's environment.
@@ -17,13 +21,32 @@ inline QString hostProgram()
     return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("vendacons-host"));
 }
 
+// A port nothing listens on now, for the partners' stand-ins of a site a test writes: below the
+// range the system hands out to outgoing connections, so the many connections of tests running
+// beside this one do not take it meanwhile. Zero when none was found.
+inline quint16 freePartnersPort()
+{
+    static std::mt19937 pick{std::random_device{}()};
+    std::uniform_int_distribution<int> below(20000, 32000);
+    for (int tries = 0; tries < 200; ++tries) {
+        QTcpServer probe;
+        if (probe.listen(QHostAddress::LocalHost, quint16(below(pick))))
+            return probe.serverPort();
+    }
+    return 0;
+}
+
 enum class Display { OffScreen, None };
 
 // Runs the host with `arguments` in `folder`; the output is kept for the failure report.
-// `Display::None` runs it as on a server with no display and no platform chosen.
-inline bool runHost(const QStringList &arguments, const QString &folder, QString &output,
+// `Display::None` runs it as on a server with no display and no platform chosen. A site it
+// writes (--init-site) has its partners on a free port, never the demo's fixed one another
+// program may hold.
+inline bool runHost(QStringList arguments, const QString &folder, QString &output,
                     Display display = Display::OffScreen)
 {
+    if (arguments.contains(QStringLiteral("--init-site")) && !arguments.contains(QStringLiteral("--partners-port")))
+        arguments << QStringLiteral("--partners-port") << QString::number(freePartnersPort());
     QProcess host;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     if (display == Display::OffScreen) {

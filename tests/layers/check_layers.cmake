@@ -11,9 +11,10 @@ if(NOT SOURCE_DIR)
 endif()
 
 # The layers of src/, bottom to top, one line a level. A folder may include its own headers
-# and those of every level below it; folders on one level may include each other (the four
-# sale subsystems do, for now, through their handlers' headers), and are named on one line,
-# separated by spaces. A new layer is one line here.
+# and those of every level below it; folders on one level may include each other's public
+# headers (order, settlement and consumer do, through their handlers' headers), and are named
+# on one line, separated by spaces. A new layer is one line here. A folder's private headers
+# (*_p.h) are its own: no other folder includes them, whatever its level.
 set(levels
   "runtime"
   "outside"
@@ -22,18 +23,24 @@ set(levels
   "screen order settlement consumer"
 )
 
+# The sale roads reach the screen only through the sale core's interface (sale/saleshell.h),
+# which the screen implements, so the screen can change without touching them.
+set(screen_clients order settlement consumer)
+
 # What the host may include: runtime and outside whole, and from the layers above only the
 # package's public headers: the entry, the server layer's data module and schema (the demo
 # site creates its base with them), what the sale screen expects of the till's local files
 # (the parameter file's columns, the cipher key of the enciphered values), and the server
 # layer's consumer posting, which the sale's save runs inside its own transaction, and its
-# sale cancellation, which a closed coupon's status change runs to give back what it took.
+# sale cancellation, which a closed coupon's status change runs to give back what it took, and
+# the consumer functions the consumer record form and the demo's balance servers answer with.
 set(host_layers runtime outside)
 set(host_public_headers
   screen/vendacons.h
   server/schema.h
   server/trdmvendacons.h
   server/srv_consumers_posting.h
+  server/srv_consumers.h
   server/srv_salecancel.h
   sale/tillfiles.h
 )
@@ -116,6 +123,10 @@ foreach(file IN LISTS sources)
       list(APPEND violations "${name}:${number}: the host may not include <${path}> (runtime, outside and the package's public headers only)")
     elseif(NOT to IN_LIST allowed_${from})
       list(APPEND violations "${name}:${number}: ${from} may not include <${path}> (a layer above it)")
+    elseif(to STREQUAL "screen" AND from IN_LIST screen_clients)
+      list(APPEND violations "${name}:${number}: ${from} may not include <${path}> (a screen header: the roads reach the screen through sale/saleshell.h)")
+    elseif(path MATCHES "_p\\.h$")
+      list(APPEND violations "${name}:${number}: ${from} may not include <${path}> (a private header of ${to}/)")
     endif()
   endforeach()
 endforeach()

@@ -6,7 +6,11 @@
 #include <outside/pkg_hrk00001.h>
 #include <outside/pkg_hrk00002.h>
 
+#include <runtime/clock.h>
+
+#include <QCoreApplication>
 #include <QLabel>
+#include <QMouseEvent>
 
 namespace {
 
@@ -48,6 +52,28 @@ TEST_F(ProductButtonRoad, APressDuringAPressIsIgnored)
     EXPECT_EQ(slept, QList<int>{100});
     click(QStringLiteral("tcbBalcao01"));
     EXPECT_EQ(registered.size(), 2);
+}
+
+// A tap that the touch screen queued while the press waited its 100 ms is dropped with the
+// other queued mouse input: delivered after the press, it would sell the product again.
+TEST_F(ProductButtonRoad, TapsQueuedDuringThePressWaitAreDropped)
+{
+    QPushButton *button = grid(QStringLiteral("tcbBalcao01"));
+    ASSERT_NE(button, nullptr);
+    const QPointF centre = QRectF(button->rect()).center();
+    Clock::setSleeper([button, centre](int) {
+        for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+            QCoreApplication::postEvent(button, new QMouseEvent(type, centre, button->mapToGlobal(centre), Qt::LeftButton,
+                                                                type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                                                                Qt::NoModifier));
+    });
+    click(QStringLiteral("tcbBalcao01"));
+    Clock::setSleeper({});
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+
+    ASSERT_EQ(registered.size(), 1);
+    EXPECT_EQ(registered[0].CDPRODUTO, QStringLiteral("100"));
 }
 
 struct UnitCase

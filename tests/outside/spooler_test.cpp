@@ -1,10 +1,10 @@
+#include <support/localcups.h>
+
 #include <outside/spooler.h>
 #include <runtime/clock.h>
 
 #include <QFile>
 #include <QTemporaryDir>
-
-#include <cups/cups.h>
 
 #include <gtest/gtest.h>
 
@@ -100,34 +100,39 @@ TEST_F(FileSpoolerTest, NetworkConnectionIsRefusedWithItsReason)
     EXPECT_TRUE(answer.failure.contains("OUTRA"));
 }
 
-// The CUPS adapter on the machine's own scheduler, when there is one with a queue to use.
-TEST(CupsSpooler, RawJobIsListedThenCancelledOnALocalQueue)
+// The CUPS adapter on a real scheduler of the test's own, with a queue that prints to a file.
+class CupsSpooler : public ::testing::Test
 {
-    cups_dest_t *dests = nullptr;
-    const int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
-    cupsFreeDests(count, dests);
-    if (count <= 0)
-        GTEST_SKIP() << "no local CUPS scheduler with a queue";
+protected:
+    void SetUp() override
+    {
+        QString why;
+        ASSERT_TRUE(cups.start(&why)) << why.toStdString();
+    }
+
+    LocalCups cups;
+};
+
+TEST_F(CupsSpooler, RawJobIsListedThenCancelledOnALocalQueue)
+{
     auto spooler = makeCupsSpooler();
     QString failure;
     const QList<SpoolPrinter> printers = spooler->printers(&failure);
-    ASSERT_FALSE(printers.isEmpty()) << failure.toStdString();
-    const QString queue = printers.first().name;
+    ASSERT_EQ(printers.size(), 1) << failure.toStdString();
+    EXPECT_EQ(printers.first().name, LocalCups::queue());
 
-    const SpoolAnswer sent = spooler->printRaw(queue, "vendacons-teste", "teste\n");
-    if (!sent.ok)
-        GTEST_SKIP() << "queue refuses jobs: " << sent.failure.toStdString();
-    const auto jobs = spooler->jobs(queue, 50, &failure);
+    const SpoolAnswer sent = spooler->printRaw(LocalCups::queue(), "vendacons-teste", "teste\n");
+    ASSERT_TRUE(sent.ok) << sent.failure.toStdString();
+    const auto jobs = spooler->jobs(LocalCups::queue(), 50, &failure);
     ASSERT_TRUE(jobs.has_value()) << failure.toStdString();
-    for (const SpoolJob &job : *jobs) {
-        if (job.documentName == "vendacons-teste") {
-            EXPECT_TRUE(job.submitted.isValid());
-            EXPECT_TRUE(spooler->cancel(queue, job.id).ok);
-        }
-    }
+    ASSERT_EQ(jobs->size(), 1);
+    EXPECT_EQ(jobs->first().documentName, "vendacons-teste");
+    EXPECT_TRUE(jobs->first().submitted.isValid());
+    EXPECT_TRUE(spooler->cancel(LocalCups::queue(), jobs->first().id).ok);
+    EXPECT_EQ(spooler->jobs(LocalCups::queue(), 50, &failure).value_or(QList<SpoolJob>{{}}).size(), 0) << failure.toStdString();
 }
 
-TEST(CupsSpooler, QueueThatDoesNotExistIsReportedNotListed)
+TEST_F(CupsSpooler, QueueThatDoesNotExistIsReportedNotListed)
 {
     auto spooler = makeCupsSpooler();
     QString failure;

@@ -284,19 +284,23 @@ TEST_P(NoRecoveryFile, IsEverWritten)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, NoRecoveryFile,
-                         ::testing::Values(NoRecoveryCase{"CounterWithoutPrinter", false, "B"},
+                         ::testing::Values(NoRecoveryCase{"TableWithoutPrinter", false, "M"},
                                            NoRecoveryCase{"TableWithPrinter", true, "M"},
                                            NoRecoveryCase{"TabWithPrinter", true, "C"}),
                          [](const auto &info) { return std::string(info.param.name); });
 
-TEST_F(SaleReset, EndedSaleDeletesBothFilesOnlyWithAPrinter)
+// Every counter desk keeps the files while a sale is open (a stopped till's sale is found at
+// the next start), so an ended sale deletes them with or without a fiscal printer.
+TEST_F(SaleReset, EndedSaleDeletesBothFilesOnEveryDesk)
 {
     writeFile(QStringLiteral("Dados/cdsVenda.cds"), {"NRSEQ"}, {{"001"}});
     writeFile(QStringLiteral("Dados/cdsItensCancelados.cds"), {"NRSEQ"}, {{"002"}});
     shell().ApagaCdsVenda_CdsItensCancelados();
-    EXPECT_TRUE(QFile::exists(recoveryFile(QString::fromLatin1(RecoveryFiles::Venda))));
-    EXPECT_TRUE(QFile::exists(recoveryFile(QString::fromLatin1(RecoveryFiles::ItensCancelados))));
+    EXPECT_FALSE(QFile::exists(recoveryFile(QString::fromLatin1(RecoveryFiles::Venda))));
+    EXPECT_FALSE(QFile::exists(recoveryFile(QString::fromLatin1(RecoveryFiles::ItensCancelados))));
 
+    writeFile(QStringLiteral("Dados/cdsVenda.cds"), {"NRSEQ"}, {{"001"}});
+    writeFile(QStringLiteral("Dados/cdsItensCancelados.cds"), {"NRSEQ"}, {{"002"}});
     withPrinter();
     shell().ApagaCdsVenda_CdsItensCancelados();
     EXPECT_FALSE(QFile::exists(recoveryFile(QString::fromLatin1(RecoveryFiles::Venda))));

@@ -160,6 +160,26 @@ TEST_F(ExchangeTest, ASaleAfterACancelledExchangeCarriesNoReturnedItems)
     EXPECT_EQ(counts.at(6), 0);
 }
 
+// Without its returned items the exchange cannot go on, and with items on the coupon its cancel
+// button is gone: the refusal ends the exchange, so the next press settles the sale.
+TEST_F(ExchangeTest, AnExchangeWithoutReturnedItemsEndsSoTheNextPressSettlesTheSale)
+{
+    startExchange({10.0});
+    data().cdsItensDevolv.EmptyDataSet();
+
+    settle();
+
+    EXPECT_EQ(roadEnd().kind, Kind::Refused);
+    EXPECT_TRUE(shown().contains("A troca foi cancelada")) << shown().toStdString();
+    EXPECT_FALSE(state().flags.boTrocaMercadoria);
+    EXPECT_FALSE(data().cdsItems.IsEmpty());
+
+    settle();
+
+    ASSERT_TRUE(sold()) << shown().toStdString();
+    EXPECT_EQ(host->last(&Pkg_Hrk00002::Recebimento).roadMarker, "N");
+}
+
 TEST_F(ExchangeTest, CreditAboveTheSaleIsRefusedBeforeAnythingIsWritten)
 {
     startExchange({60.0});

@@ -3,6 +3,7 @@
 #include <outside/pkg_hrk00002.h>
 #include <runtime/messages.h>
 #include <runtime/money.h>
+#include <sale/formnames.h>
 #include <settlement/personalcreditroad_p.h>
 
 namespace {
@@ -219,6 +220,22 @@ TEST_F(PersonalCreditTest, ExhaustedColombianRangeStopsBeforeTheVoucherAndTheSav
     EXPECT_FALSE(state().flags.boRecebendo);
 }
 
+// A failure of the base itself is no balance verdict: one clear message, the base's own text
+// in the detail, nothing booked and no offer to complete the sale.
+TEST_F(PersonalCreditTest, BaseFailureOfTheBalanceCheckShowsOneClearMessageWithItsTextInTheDetail)
+{
+    validation = Variant::failure("server closed the connection unexpectedly");
+
+    settle();
+
+    EXPECT_FALSE(sold());
+    ASSERT_EQ(messages->count(), 2) << shown().toStdString(); // the question, then the failure
+    EXPECT_EQ(messages->calls().at(1).text, context().Msg("FALHA_CONEXAO_SRV"));
+    EXPECT_EQ(messages->calls().at(1).detail, "server closed the connection unexpectedly");
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::SetConcluiFechamento), 0);
+    EXPECT_FALSE(state().flags.boRecebendo);
+}
+
 TEST_F(PersonalCreditTest, SilentBalanceServerStopsBeforeAnythingIsBooked)
 {
     validation = Variant::failure("FALHA_CONEXAO_SRV");
@@ -230,6 +247,32 @@ TEST_F(PersonalCreditTest, SilentBalanceServerStopsBeforeAnythingIsBooked)
     EXPECT_EQ(host->count(&Pkg_Hrk00002::SetConcluiFechamento), 0);
     EXPECT_TRUE(!data().cdsMovCaixa.Active() || data().cdsMovCaixa.IsEmpty());
     EXPECT_FALSE(state().flags.boRecebendo);
+}
+
+// On the badge screens the till opens the next customer's badge sale as it is freed: the
+// points of the sale just stored are told before that, never over the next badge dialog.
+TEST_F(PersonalCreditTest, PointsAreToldBeforeTheNextCustomersBadgeSaleStarts)
+{
+    state().editParams().stIdTpTelaVe = "3";
+    ClosingAnswer stored = saved("0000000042");
+    stored.points = 12;
+    host->setDefault(&Pkg_Hrk00002::SetConcluiFechamento, stored);
+    QStringList shownWhenTheBadgeDialogOpened;
+    bool badgeDialogOpened = false;
+    host->handle(&Pkg_Hrk00002::PesqConsumidor, [&](const ConsumerSearchRequest &, ClientDataSet &) {
+        badgeDialogOpened = true;
+        shownWhenTheBadgeDialogOpened = messages->texts();
+        return ConsumerSearchAnswer{};
+    });
+    if (QAbstractButton *badge = context().button(FormName::spbCartao))
+        badge->setEnabled(true);
+
+    settle();
+
+    ASSERT_TRUE(sold()) << shown().toStdString();
+    ASSERT_TRUE(badgeDialogOpened);
+    EXPECT_EQ(shownWhenTheBadgeDialogOpened.filter("Nesta compra você ganhou 12 pontos!").size(), 1)
+        << shownWhenTheBadgeDialogOpened.join(" | ").toStdString();
 }
 
 // ---- the split by family ----------------------------------------------------------------------
@@ -460,6 +503,36 @@ INSTANTIATE_TEST_SUITE_P(
     PersonalCredit, ComplementSaveRefusedTest,
     ::testing::Values(SecondPressCase{"LimitStillBroken", "10", 10.0}, SecondPressCase{"LimitRaised", "100", 48.90}),
     [](const ::testing::TestParamInfo<SecondPressCase> &info) { return std::string(info.param.name); });
+
+// The rest was paid and the sale stored, then the SAT refused its CF-e: the card is undone and
+// the stored sale cancelled, and the cashier is told so before the customer leaves.
+TEST_F(PersonalCreditComplementTest, SatRefusalAfterTheRestWasPaidTellsTheCashier)
+{
+    state().editParams().boSISTEMAQUBSAT = true;
+    SatAnswer refused;
+    refused.answer = NameValueList({"EEEEE=06010", "mensagem=Rejeição: código de ativação inválido"});
+    host->script(&Pkg_Hrk00002::SATOnline, refused);
+
+    settle();
+
+    EXPECT_FALSE(sold());
+    EXPECT_EQ(roadEnd().kind, Kind::Reset);
+    EXPECT_TRUE(messages->texts().contains(context().Msg("VENDA_SAT_CAN"))) << shown().toStdString();
+    EXPECT_EQ(host->requests(&Pkg_Hrk00001::FinalizaTransTef), QList<TefFinishRequest>({TefFinishRequest{false}}));
+}
+
+TEST_F(PersonalCreditComplementTest, SilentCentralBaseNamesTheBalanceQuery)
+{
+    state().editParams().stIDEXTCONSCENTRAL = "S";
+    host->setDefault(&Pkg_Hrk00002::ExtratoConsCentral, StatementAnswer{});
+
+    settle();
+
+    EXPECT_FALSE(sold());
+    EXPECT_TRUE(messages->texts().contains("Falha de conexão com o banco centralizado. Operação: CONSULTA_SALDO_FAM"))
+        << shown().toStdString();
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::Recebimento), 0);
+}
 
 TEST_F(PersonalCreditComplementTest, AMaximumThatIsNotANumberBooksNothing)
 {

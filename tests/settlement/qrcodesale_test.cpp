@@ -217,7 +217,8 @@ TEST_F(QrSaleTest, ReadingPanelIsRefusedWhileACouponIsOpen)
     EXPECT_EQ(messages->texts(), QStringList({context().Msg("OPE_N_QRCODE")}));
 }
 
-TEST_F(QrSaleTest, ScannerPlusAndMinusNeverReachTheBuffer)
+// A sign the scanner types is part of the code: dropping it would turn -19.90 into 19.90.
+TEST_F(QrSaleTest, ScannerSignsStayInTheBuffer)
 {
     openPanel();
     QLineEdit *edit = form->findChild<QLineEdit *>(QString(FormName::edtQrCode));
@@ -225,7 +226,7 @@ TEST_F(QrSaleTest, ScannerPlusAndMinusNeverReachTheBuffer)
         QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
         QCoreApplication::sendEvent(edit, &press);
     }
-    EXPECT_EQ(buffer(), "abc");
+    EXPECT_EQ(buffer(), "a+b-c");
 }
 
 TEST_F(QrSaleTest, ACodeOfNoiseOnlyClosesThePanelWithoutASale)
@@ -380,9 +381,10 @@ INSTANTIATE_TEST_SUITE_P(
                     "já foi impresso"},
         RefusalCase{"BaseCannotClaimTheCode",
                     [](QrRefusalTest &t, QString &) { t.claimHeld = Variant::failure("tabela bloqueada"); },
-                    "tabela bloqueada"},
+                    "conexão com o servidor"},
         RefusalCase{"BaseCannotSayWhetherSold",
-                    [](QrRefusalTest &t, QString &) { t.taken = Variant::failure("conexão perdida"); }, "conexão perdida"},
+                    [](QrRefusalTest &t, QString &) { t.taken = Variant::failure("conexão perdida"); },
+                    "conexão com o servidor"},
         RefusalCase{"BrokenLayout", [](QrSaleTest &, QString &code) { code.remove("ncd$9,"); }, "NRCOMANDA"},
         RefusalCase{"UnknownProduct", [](QrSaleTest &, QString &code) { code.replace("cdp$07001", "cdp$99999"); },
                     "99999"},
@@ -396,8 +398,11 @@ INSTANTIATE_TEST_SUITE_P(
                     "mais de um imposto"},
         RefusalCase{"FiscalClassUnreadable",
                     [](QrRefusalTest &t, QString &) { t.fiscalClass = Variant::failure("tabela PRODUTO indisponível"); },
-                    "tabela PRODUTO indisponível"},
+                    "conexão com o servidor"},
         RefusalCase{"ZeroQuantity", [](QrSaleTest &, QString &code) { code.replace("qt$2", "qt$0"); }, "quantidade"},
+        RefusalCase{"NegativePrice", [](QrSaleTest &, QString &code) { code.replace("vr$19.90", "vr$-19.90"); },
+                    "preço"},
+        RefusalCase{"ZeroPrice", [](QrSaleTest &, QString &code) { code.replace("vr$19.90", "vr$0.00"); }, "preço"},
         RefusalCase{"UnreadablePrice", [](QrSaleTest &, QString &code) { code.replace("vr$19.90", "vr$19,90"); },
                     "Erro na leitura"},
         RefusalCase{"TwoPayments",
@@ -409,11 +414,64 @@ INSTANTIATE_TEST_SUITE_P(
                     [](QrSaleTest &, QString &code) {
                         code.replace("obs$(),promo$()),rec", "obs$(),promo$(cdp$1,qt$1,vr$0)),rec");
                     },
-                    "promoções"},
-        RefusalCase{"PaidValueIsNotTheItemsTotal",
-                    [](QrSaleTest &, QString &code) { code = withPayment("rec$(cdtrec$002,idtrec$2,vrt$50.00)"); },
-                    "não confere"}),
+                    "promoções"}),
     [](const ::testing::TestParamInfo<RefusalCase> &info) { return std::string(info.param.name); });
+
+// The cashier reads one clear message; what the base said goes to the detail.
+TEST_F(QrSaleTest, AServerFailureShowsItsOwnTextOnlyInTheDetail)
+{
+    taken = Variant::failure("could not connect to server: Connection refused");
+
+    openAndScan(threeItems);
+
+    ASSERT_EQ(messages->count(), 1);
+    EXPECT_EQ(messages->calls().at(0).text, context().Msg("FALHA_CONEXAO_SRV"));
+    EXPECT_EQ(messages->calls().at(0).detail, "could not connect to server: Connection refused");
+    EXPECT_EQ(saves(), 0);
+}
+
+// A till that adds the service charge is paid the items and the charge: the code sells.
+TEST_F(QrSaleTest, ACodePaidWithTheServiceChargeOnTopOfTheItemsSells)
+{
+    state().editParams().stIDACRIMPOSTO = "S";
+
+    openAndScan(withPayment("rec$(cdtrec$002,idtrec$2,vrt$55.88)"));
+
+    ASSERT_TRUE(sold()) << shown().toStdString();
+    EXPECT_EQ(saves(), 1);
+}
+
+// The tape and the stored payment name the payment type, not only its code.
+TEST_F(QrSaleTest, PaymentRowsCarryTheNameOfTheirPaymentType)
+{
+    useFiscalPrinter();
+    ClientDataSet &types = data().cdsConfTipoRece;
+    types.Close();
+    types.FieldDefs().Clear();
+    for (const char *name : {"CDTIPORECE", "NMTIPORECE", "IDTIPORECE"})
+        types.FieldDefs().Add(name, FieldType::String, 40);
+    types.CreateDataSet();
+    for (const QStringList &row : QList<QStringList>{{"001", "Recebimento genérico", "2"}, {"002", "Cartão de crédito", "2"}}) {
+        types.Append();
+        for (int i = 0; i < row.size(); ++i)
+            types.Fields(i).SetAsString(row[i]);
+        types.Post();
+    }
+    DataPacket payments;
+    host->handle(&Pkg_Hrk00002::SetConcluiFechamento, [&payments, this](const ClosingHeader &, ClosingDatasets &) {
+        payments = data().cdsMovCaixa.Data();
+        return saved("0000000042");
+    });
+
+    openAndScan(threeItems);
+
+    ASSERT_TRUE(sold()) << shown().toStdString();
+    const FiscalCloseRequest close = host->last(&Pkg_Hrk00001::FechaCupom);
+    ASSERT_EQ(close.payments.rows.size(), 1);
+    EXPECT_EQ(close.payments.value(0, "NMTIPORECE").toString(), "Recebimento genérico");
+    ASSERT_EQ(payments.rows.size(), 1);
+    EXPECT_EQ(payments.value(0, "NMTIPORECE").toString(), "Cartão de crédito");
+}
 
 TEST_F(QrSaleTest, AnotherBranchStopsBeforeAnyServerCall)
 {
