@@ -257,13 +257,17 @@ Variant ConsumerFiguresRun::centralCredit(const QString &operation, const QStrin
     return answer.value;
 }
 
-// A local server answer: a failure is shown once and the figure reads as nothing.
+// A local server answer. A figure the base could not give is never read as 0: the limits
+// would then let the item pass every maximum, so the road stops with the server's text.
 Variant ConsumerFiguresRun::local(const Variant &answer, const QString &method, const QStringList &keys, bool keepContext)
 {
     const QString context = keyed(keys);
     if (keepContext)
         m_state.consumer.stSaldGastAux1 = context;
-    return m_context.checkedValue(answer, method, context);
+    Variant value;
+    if (!m_context.checkAnswer(answer, method, context, value, SaleContext::Failure::Quiet))
+        fail(QStringLiteral("Não foi possível ler os valores do consumidor (%1): %2").arg(method, answer.failureText()));
+    return value;
 }
 
 // ---- the consumer's register ---------------------------------------------------------------

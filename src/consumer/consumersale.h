@@ -13,6 +13,18 @@ class ClientDataSet;
 class QObject;
 class SaleContext;
 
+// What a partner did with its part of a sale's cancellation.
+struct PartnerCall
+{
+    enum class Outcome {
+        Done,    // done, or nothing to do
+        Refused, // the partner answered and refused: nothing changed there, nothing is kept
+        Pending, // not known: kept on the till with its id and sent again
+    };
+    Outcome outcome = Outcome::Done;
+    QString text; // what the operator was told
+};
+
 // Consumer accounts, limits, loyalty and partner integrations: what the sale form's shell,
 // start-up and item registration ask of them.
 class ConsumerSale
@@ -28,19 +40,25 @@ public:
 
     // ---- partner clients (partners_*.cpp) ------------------------------------------------------
     // Refunds every AME wallet payment of the sale; never raises; tells the operator the outcome
-    // once (REQESTAMEOK, or ERROESTAME when any payment or step failed). A sale without wallet
-    // payments sends, writes and shows nothing.
-    void EstornoAME(const QString &CDFILIAL, const QString &CDCAIXA, const QString &NRSEQVENDA,
-                    const QDateTime &DTABERTUR);
+    // once: REQESTAMEOK when every payment was refunded; else what AME answered, and whether a
+    // refund was refused (Refused: nothing is kept, the sale must not be cancelled yet) or did
+    // not complete (Pending: kept on the till with its refund id and sent again by
+    // retryPartnerCalls). A sale without wallet payments sends, writes and shows nothing.
+    PartnerCall EstornoAME(const QString &CDFILIAL, const QString &CDCAIXA, const QString &NRSEQVENDA,
+                           const QDateTime &DTABERTUR);
     // Cancels the sale's GCOM cashback at the platform (cdsDadosGCOM loaded by the caller). True
     // when cancelled or when there was nothing to cancel.
     bool CancelaCashBackGCOM(const QString &Endpoint, const QString &CDFILIAL, const QString &CDCAIXA,
                              const QString &NRSEQVENDA);
     // The cancellation roads' use of it: loads cdsDadosGCOM for the store and, when the store
-    // uses GCOM, tries up to three times, "FALHA_GCOM" after each failure; a sale left
-    // uncancelled is named in the GCOM log. True when cancelled or nothing to cancel.
-    bool cancelGcomCashback(const QString &CDFILIAL, const QString &CDLOJA, const QString &CDCAIXA,
-                            const QString &NRSEQVENDA);
+    // uses GCOM, sends the cancellation once, within the request's time-out. A cancellation
+    // that did not complete is kept pending with the sale's key (the platform cancels a sale
+    // once) and the operator is told once, with what the platform answered.
+    PartnerCall cancelGcomCashback(const QString &CDFILIAL, const QString &CDLOJA, const QString &CDCAIXA,
+                                   const QString &NRSEQVENDA);
+    // Sends again every partner call kept pending on this till, oldest first; one that completes
+    // (or that the partner refuses for good) leaves the queue and the operator is told.
+    void retryPartnerCalls();
     // ClubPetro client. Failures leave stMensagemClubPetro (for the operator) and
     // stMensagemClubPetroAux (for the log) in the sale's ClubPetroState.
     bool buscaTokenResgate(const QString &CDFILIAL);

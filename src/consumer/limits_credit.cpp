@@ -8,6 +8,7 @@
 
 #include <runtime/abort.h>
 #include <runtime/clientdataset.h>
+#include <runtime/limitrule.h>
 #include <runtime/messages.h>
 #include <runtime/money.h>
 #include <runtime/ptbr.h>
@@ -32,7 +33,7 @@ bool CreditLimits::run(const Arguments &arguments)
     m_args = arguments;
     m_settle = isYes(m_args.FromSettle);
     ConsumerFigures &figures = state().figures;
-    figures.boLimiteOk1 = figures.boLimiteOk2 = figures.boLimiteOk3 = true;
+    figures.limits = {};
     if (!readArguments())
         return false;
     // The sale's total as a number: the label's caption stops converting from a million on.
@@ -53,7 +54,7 @@ bool CreditLimits::run(const Arguments &arguments)
     if (!lowBalanceWarning())
         return false;
     if (!gateOpen())
-        return true;
+        return coveredByLoan();
     return familyNoNegative() && familyDaily();
 }
 
@@ -126,25 +127,26 @@ bool CreditLimits::maxima()
     const QString daily = QStringLiteral("VRMAXCONSDIAC");
     const QString monthly = QStringLiteral("VRMAXCONSMESC");
     return maximum(daily, readLimit(store, daily), figures.doConsumoLojaDia, QStringLiteral("VRMAXCONS_LOJA"),
-                   figures.boLimiteOk2)
+                   ConsumerLimit::StoreDaily)
            && maximum(monthly, readLimit(store, monthly), figures.doConsumoLojaMes,
-                      QStringLiteral("VRMAXCONSMES_LOJA"), figures.boLimiteOk3)
+                      QStringLiteral("VRMAXCONSMES_LOJA"), ConsumerLimit::StoreMonthly)
            && maximum(QStringLiteral("VRMAXCREDCONS"), readLimit(state().consumer.stRecebAux8), figures.doGastoCons,
-                      QStringLiteral("OPE_SALMAX_DEB"), figures.boLimiteOk1);
+                      QStringLiteral("OPE_SALMAX_DEB"), ConsumerLimit::ConsumerMaximum);
 }
 
-bool CreditLimits::maximum(const QString &name, const Limit &limit, double spent, const QString &key, bool &flag)
+bool CreditLimits::maximum(const QString &name, const Limit &limit, double spent, const QString &key,
+                           ConsumerLimit which)
 {
     if (!limit.applies())
         return true;
     if (!limitOf(name, limit)) {
-        flag = false;
+        state().figures.limits.breaks(which, name, 0.0, limit.text);
         return false;
     }
     const double total = spent + (m_settle ? salePart() : itemPart());
     if (exceedsMaximum(limit.value, total)) {
         refuse(key, {consumerText(), PtBr::FormatCurr(limit.value)});
-        flag = false;
+        state().figures.limits.breaks(which, name, LimitRule::room(limit.value, spent));
         return false;
     }
     state().figures.doRecebAux2 = Money::RoundDec(total, 2);
@@ -193,9 +195,56 @@ bool CreditLimits::familyNoNegative()
     const double left = m_settle ? m_balance - m_displayed : m_balance - Money::Trunc2(itemPart());
     if (exact(left) >= 0.0)
         return true;
+    refuseNegative();
+    return false;
+}
+
+void CreditLimits::refuseNegative() const
+{
     warn(m_familyName + QLatin1Char(' ') + m_context.Msg(QStringLiteral("FamiliaNeg")) + crlf
          + m_context.Msg(QStringLiteral("Consumidor")) + QStringLiteral(" : ") + state().consumer.stNmConsumidor);
+}
+
+// A family after others in approval order may borrow from one of them when the sale is
+// settled, so its own rules wait for the settlement. An item that no earlier family could
+// cover would then refuse the whole coupon at Receber: it is refused here, by the rule the
+// server lends by (one earlier family whose balance covers what is missing, or which may go
+// negative).
+bool CreditLimits::coveredByLoan() const
+{
+    const ClientDataSet &own = data().cdsOrdFam;
+    if (m_settle || !isNo(m_args.FromSettle) || own.IsEmpty()
+        || !isNo(own.FieldByName(QStringLiteral("IDSALDNEGFAM")).AsString()))
+        return true;
+    const double missing = Money::RoundDec(Money::Trunc2(itemPart()) - m_balance, 2);
+    if (missing <= 0.0)
+        return true;
+    const QString order = own.FieldByName(QStringLiteral("NRORDAPRSALD")).AsString();
+    ClientDataSet earlier;
+    earlier.CopyFrom(data().cdsSupOrdemFamilia);
+    for (earlier.First(); !earlier.Eof(); earlier.Next()) {
+        const QString family = earlier.FieldByName(QStringLiteral("CDFAMILISALD")).AsString();
+        if (family == m_args.Family || !(earlier.FieldByName(QStringLiteral("NRORDAPRSALD")).AsString() < order))
+            continue;
+        if (earlier.HasField(QStringLiteral("IDSALDNEGFAM"))
+            && isYes(earlier.FieldByName(QStringLiteral("IDSALDNEGFAM")).AsString()))
+            return true;
+        if (!LimitRule::below(missing, familyBalance(family, earlier)))
+            return true;
+    }
+    refuseNegative();
     return false;
+}
+
+// A family's balance as the consumer's figures hold it, else as the family order gave it.
+double CreditLimits::familyBalance(const QString &family, const ClientDataSet &orderRow) const
+{
+    ClientDataSet balances;
+    balances.CopyFrom(data().cdsConsultaSaldo);
+    if (balances.Active() && balances.Locate(QStringLiteral("CDFAMILISALD"), family))
+        return balances.FieldByName(QStringLiteral("VRSALDCONFAM")).AsFloat();
+    return orderRow.HasField(QStringLiteral("VRSALDCONFAM")) ? orderRow.FieldByName(QStringLiteral("VRSALDCONFAM")).AsFloat()
+                                                             : 0.0;
 }
 
 bool CreditLimits::familyDaily()

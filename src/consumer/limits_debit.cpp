@@ -7,6 +7,7 @@
 #include <sale/serverseams.h>
 
 #include <runtime/clientdataset.h>
+#include <runtime/limitrule.h>
 #include <runtime/money.h>
 #include <runtime/ptbr.h>
 
@@ -17,7 +18,7 @@ bool DebitLimits::run(const Arguments &arguments)
     m_args = arguments;
     m_settle = isYes(m_args.FromSettle);
     ConsumerFigures &f = state().figures;
-    f.boLimiteOk1 = f.boLimiteOk2 = f.boLimiteOk3 = f.boLimiteOk4 = f.boLimiteOk5 = f.boLimiteOk6 = true;
+    f.limits = {};
     if (!readArguments())
         return false;
     m_displayed = state().totals.doTotalVenda;
@@ -40,13 +41,13 @@ bool DebitLimits::run(const Arguments &arguments)
     const QString storeMonthly = QStringLiteral("VRMAXCONSMESD");
     return basicBalance() && extraBalance()
            && maximum(monthly, readLimit(limits, monthly), f.doConsumoMes, QStringLiteral("VRMAXCONSMES"),
-                      f.boLimiteOk4, false)
+                      ConsumerLimit::Monthly, false)
            && maximum(storeDaily, readLimit(limits, storeDaily), f.doConsumoLojaDia, QStringLiteral("VRMAXCONS_LOJA"),
-                      f.boLimiteOk2, true)
+                      ConsumerLimit::StoreDaily, true)
            && maximum(storeMonthly, readLimit(limits, storeMonthly), f.doConsumoLojaMes,
-                      QStringLiteral("VRMAXCONSMES_LOJA"), f.boLimiteOk3, false)
+                      QStringLiteral("VRMAXCONSMES_LOJA"), ConsumerLimit::StoreMonthly, false)
            && maximum(QStringLiteral("VRMAXDEBCONS"), readLimit(state().consumer.stVRMAXDEBCONS), f.doGastoCons,
-                      QStringLiteral("OPE_SALMAX_DEB"), f.boLimiteOk1, true)
+                      QStringLiteral("OPE_SALMAX_DEB"), ConsumerLimit::ConsumerMaximum, true)
            && balanceFloor() && lowBalanceWarning();
 }
 
@@ -74,14 +75,15 @@ bool DebitLimits::basicBalance()
     if (!isYes(state().params.stIDSALDEXTDEBCON) || f.doDebitoConsAux3 <= 0.0 || !limit.applies())
         return true;
     if (!limitOf(QStringLiteral("VRSALDOBASICO"), limit)) {
-        f.boLimiteOk5 = false;
+        f.limits.breaks(ConsumerLimit::BasicBalance, QStringLiteral("VRSALDOBASICO"), 0.0, limit.text);
         return false;
     }
     const double fidelity = state().loyalty.doFidelidadeAux1;
     const double total = f.doSubsidioBasicoEmp + (m_settle ? f.doDebitoConsAux3 - fidelity : part());
     if (exceedsMaximum(limit.value, total)) {
         refuseBalances();
-        f.boLimiteOk5 = false;
+        f.limits.breaks(ConsumerLimit::BasicBalance, QStringLiteral("VRSALDOBASICO"),
+                        LimitRule::room(limit.value, f.doSubsidioBasicoEmp));
         return false;
     }
     f.doRecebAux2 = Money::RoundDec(total, 2);
@@ -95,14 +97,15 @@ bool DebitLimits::extraBalance()
     if (!isYes(state().params.stIDSALDEXTDEBCON) || f.doSubsidioAux2 <= 0.0 || !limit.applies())
         return true;
     if (!limitOf(QStringLiteral("VRSALDOEXTRA"), limit)) {
-        f.boLimiteOk6 = false;
+        f.limits.breaks(ConsumerLimit::ExtraBalance, QStringLiteral("VRSALDOEXTRA"), 0.0, limit.text);
         return false;
     }
     const double fidelity = state().loyalty.doFidelidadeAux1;
     const double total = f.doConsumoSaldoExtra + (m_settle ? f.doSubsidioAux2 - fidelity : part());
     if (exceedsMaximum(limit.value, total)) {
         refuseBalances();
-        f.boLimiteOk6 = false;
+        f.limits.breaks(ConsumerLimit::ExtraBalance, QStringLiteral("VRSALDOEXTRA"),
+                        LimitRule::room(limit.value, f.doConsumoSaldoExtra));
         return false;
     }
     f.doRecebAux2 = Money::RoundDec(total, 2);
@@ -118,13 +121,13 @@ void DebitLimits::refuseBalances()
 
 // The store daily and consumer maxima leave the refused total for the settlement to work out
 // how much the account can still take; the others leave the last total that passed.
-bool DebitLimits::maximum(const QString &name, const Limit &limit, double spent, const QString &key, bool &flag,
-                          bool recordRefused)
+bool DebitLimits::maximum(const QString &name, const Limit &limit, double spent, const QString &key,
+                          ConsumerLimit which, bool recordRefused)
 {
     if (!limit.applies())
         return true;
     if (!limitOf(name, limit)) {
-        flag = false;
+        state().figures.limits.breaks(which, name, 0.0, limit.text);
         return false;
     }
     const double total = spent + part();
@@ -134,7 +137,7 @@ bool DebitLimits::maximum(const QString &name, const Limit &limit, double spent,
     if (!refused)
         return true;
     refuse(key, {consumerText(), PtBr::FormatCurr(limit.value)});
-    flag = false;
+    state().figures.limits.breaks(which, name, LimitRule::room(limit.value, spent));
     return false;
 }
 

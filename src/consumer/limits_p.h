@@ -5,12 +5,14 @@
 // minimum consumption. Never included outside src/consumer/.
 
 #include <runtime/datapacket.h>
+#include <runtime/money.h>
 #include <runtime/variant.h>
 
 #include <QString>
 #include <QStringList>
 
 class ClientDataSet;
+enum class ConsumerLimit;
 class SaleContext;
 struct SaleState;
 class SaleDatasets;
@@ -33,9 +35,8 @@ Limit readLimit(const Variant &value);
 // The column of the current row; a closed dataset, no row or no such column is no limit.
 Limit readLimit(const ClientDataSet &dataSet, const QString &field);
 
-// A maximum is exceeded only when the limit is below the total at cents (equal passes).
+// The till's side of the rule the server validates with (runtime/limitrule.h).
 bool exceedsMaximum(double limit, double total);
-// A floor or warning level fires only when it is above the remaining at cents (equal passes).
 bool belowLevel(double level, double remaining);
 
 // Cent rounding of the subsidy split: x * 100 + 0.005 to the nearest integer, ties to the
@@ -99,10 +100,13 @@ private:
     bool prepare();
     bool gateOpen() const;
     bool maxima();
-    bool maximum(const QString &name, const Limit &limit, double spent, const QString &key, bool &flag);
+    bool maximum(const QString &name, const Limit &limit, double spent, const QString &key, ConsumerLimit which);
     bool balanceFloor();
     bool lowBalanceWarning();
     bool familyNoNegative();
+    void refuseNegative() const;
+    bool coveredByLoan() const;
+    double familyBalance(const QString &family, const ClientDataSet &orderRow) const;
     bool familyDaily();
     double itemPart() const;
     double salePart() const;
@@ -132,7 +136,7 @@ private:
     bool readArguments();
     bool basicBalance();
     bool extraBalance();
-    bool maximum(const QString &name, const Limit &limit, double spent, const QString &key, bool &flag,
+    bool maximum(const QString &name, const Limit &limit, double spent, const QString &key, ConsumerLimit which,
                  bool recordRefused);
     bool balanceFloor();
     bool lowBalanceWarning();
@@ -191,7 +195,11 @@ private:
         QString CDPRODUTO;
         double Q = 0.0, P = 0.0, C = 0.0, D = 0.0, A = 0.0;
         double value() const { return (P + C) * Q - D + A; }
+        // The row's value to the cent as the sale counts it: a whole balance covers this, not
+        // its quantity times a rounded unit (3 x 0,97 would book 2,91 for a row of 2,90).
+        double cents() const { return Money::RoundDec(Money::Trunc2((P + C) * Q) - D + A, 2); }
     };
+    static double coveredPart(const Row &row, const UnitSplit &split, double left);
     Row currentRow() const;
     void writeRow(const UnitSplit &split);
     bool subsidised(const QString &CDPRODUTO) const;

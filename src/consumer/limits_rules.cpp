@@ -6,6 +6,7 @@
 
 #include <outside/consiste.h>
 #include <runtime/clientdataset.h>
+#include <runtime/limitrule.h>
 #include <runtime/messages.h>
 #include <runtime/money.h>
 #include <runtime/ptbr.h>
@@ -49,12 +50,12 @@ Limit readLimit(const ClientDataSet &dataSet, const QString &field)
 
 bool exceedsMaximum(double limit, double total)
 {
-    return Money::RoundDec(limit, 2) < Money::RoundDec(total, 2);
+    return LimitRule::exceeds(limit, total);
 }
 
 bool belowLevel(double level, double remaining)
 {
-    return Money::RoundDec(level, 2) > Money::RoundDec(remaining, 2);
+    return LimitRule::below(level, remaining);
 }
 
 double centRound(double value)

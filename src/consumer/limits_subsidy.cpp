@@ -12,6 +12,8 @@
 #include <runtime/messages.h>
 #include <runtime/money.h>
 
+#include <algorithm>
+
 namespace Limits {
 
 namespace {
@@ -42,6 +44,13 @@ bool basicProduct(ClientDataSet &products, const QString &CDPRODUTO)
 }
 
 } // namespace
+
+// What a balance covers of a row it takes in part: the units it was given, never more than the
+// balance had left (a unit rounded up by a fraction of a cent would otherwise grant a cent more).
+double Subsidy::coveredPart(const Row &row, const UnitSplit &split, double left)
+{
+    return std::min(Money::Trunc2(row.Q * split.C), Money::Trunc2(left));
+}
 
 Subsidy::Row Subsidy::currentRow() const
 {
@@ -98,8 +107,9 @@ void Subsidy::consumerSubsidy(double &total)
     if (!above0(R))
         return;
     const double V = row.value();
-    const UnitSplit split = Money::Trunc2(V) <= Money::Trunc2(R) ? wholeCover(V, row.Q) : partialSubsidy(V, row.Q, R);
-    f.doDebitoConsAux1 += Money::Trunc2(row.Q * split.C);
+    const bool whole = Money::Trunc2(V) <= Money::Trunc2(R);
+    const UnitSplit split = whole ? wholeCover(V, row.Q) : partialSubsidy(V, row.Q, R);
+    f.doDebitoConsAux1 += whole ? row.cents() : coveredPart(row, split, R);
     total = f.doDebitoConsAux1;
     writeRow(split);
 }
@@ -129,12 +139,15 @@ void Subsidy::basicThenExtra(const Row &row, double &total)
         return;
     }
     const double V = row.value();
-    const UnitSplit split = Money::Trunc2(V) <= Money::Trunc2(B) ? wholeCover(V, row.Q) : partialBasic(V, row.Q, B);
-    f.doSubsidioAux1 += Money::Trunc2(row.Q * split.C);
+    const bool whole = Money::Trunc2(V) <= Money::Trunc2(B);
+    const UnitSplit split = whole ? wholeCover(V, row.Q) : partialBasic(V, row.Q, B);
+    const double covered = whole ? row.cents() : coveredPart(row, split, B);
+    f.doSubsidioAux1 += covered;
     total = f.doSubsidioAux1;
     if (split.P > 0.0) {
-        // The consumer's part goes to the extra balance, covered or not.
-        const double part = Money::Trunc2(row.Q * split.P);
+        // The consumer's part goes to the extra balance, covered or not: it is what the basic
+        // balance left of the row, so the two parts add up to the row.
+        const double part = Money::RoundDec(row.cents() - covered, 2);
         f.doSubsidioAux2 += part;
         f.doSubsidioAux3 += part;
     }
@@ -152,7 +165,7 @@ void Subsidy::basicOnly(const Row &row, double &total)
     if (Money::Trunc2(V) > Money::Trunc2(basic.value - f.doSubsidioBasicoEmp - f.doSubsidioAux1))
         return;
     const UnitSplit split = wholeCover(V, row.Q);
-    f.doSubsidioAux1 += Money::Trunc2(row.Q * split.C);
+    f.doSubsidioAux1 += row.cents();
     total = f.doSubsidioAux1;
     writeRow(split);
 }
@@ -168,7 +181,7 @@ void Subsidy::extraOnly(const Row &row, double &total)
     f.doSubsidioAux2 += V;
     if (Money::Trunc2(V) > Money::Trunc2(extra.value - f.doConsumoSaldoExtra - f.doSubsidioAux3))
         return;
-    f.doSubsidioAux3 += Money::Trunc2(row.Q * Money::RoundDec(V / row.Q, 2));
+    f.doSubsidioAux3 += row.cents();
     total = f.doSubsidioAux3;
 }
 

@@ -1,6 +1,6 @@
 // The AME wallet refund of a cancelled sale: a token by the branch's Basic credentials, then one
 // refund order per wallet payment of the sale. The provider knows a repeated order by its
-// refundId, so a refund sent again after a lost answer is not paid twice.
+// refundId, so a refund kept after a lost answer and sent again is not paid twice.
 #include "consumersale.h"
 #include "partners_p.h"
 
@@ -32,40 +32,97 @@ QString field(const ClientDataSet &dataset, const char *name)
 
 } // namespace
 
-void ConsumerSale::EstornoAME(const QString &CDFILIAL, const QString &CDCAIXA, const QString &NRSEQVENDA,
-                              const QDateTime &DTABERTUR)
+PartnerCall ConsumerSale::EstornoAME(const QString &CDFILIAL, const QString &CDCAIXA, const QString &NRSEQVENDA,
+                                     const QDateTime &DTABERTUR)
 {
-    AmeRefund(m_context).run(CDFILIAL, CDCAIXA, NRSEQVENDA, DTABERTUR);
+    return AmeRefund(m_context).run(CDFILIAL, CDCAIXA, NRSEQVENDA, DTABERTUR);
 }
 
 // Every wallet payment of the sale is refunded, each reported in the log; the operator gets one
-// message: success only when every payment was refunded. A sale without wallet payments sends,
-// writes and shows nothing.
-void AmeRefund::run(const QString &CDFILIAL, const QString &CDCAIXA, const QString &NRSEQVENDA,
-                    const QDateTime &DTABERTUR)
+// message. A refund that did not complete may have been paid: it is kept with its refund id
+// and sent again later, never reported as failed (a manual refund would pay twice). A sale
+// without wallet payments sends, writes and shows nothing.
+PartnerCall AmeRefund::run(const QString &CDFILIAL, const QString &CDCAIXA, const QString &NRSEQVENDA,
+                           const QDateTime &DTABERTUR)
 {
     ClientDataSet cdsTransAME(QStringLiteral("cdsTransAME"));
     QString error;
     if (!loadPacket(cdsTransAME, m_context.server().partners.getMovCaixaAME(CDFILIAL, CDCAIXA, NRSEQVENDA, DTABERTUR),
                     error)) {
         logReembolsoAME(QStringLiteral("Erro ao ler os pagamentos AME da venda %1: %2").arg(NRSEQVENDA, error));
-        m_context.message(m_context.Msg(QStringLiteral("ERROESTAME")), 3);
-        return;
+        const PartnerCall refused{PartnerCall::Outcome::Refused,
+                                  m_context.Msg(QStringLiteral("ERROESTAME")) + QStringLiteral(" ") + error};
+        m_context.message(refused.text, 3);
+        return refused;
     }
     if (cdsTransAME.IsEmpty())
-        return;
-    bool allRefunded = loadSettings(CDFILIAL);
-    if (allRefunded) {
-        for (cdsTransAME.First(); !cdsTransAME.Eof(); cdsTransAME.Next()) {
-            const QString captureId = field(cdsTransAME, "IDTRANSAMECAPT");
-            const QString paymentId = field(cdsTransAME, "IDTRANSAME");
-            const QString token = buscaTokenAME(captureId, paymentId);
-            const bool refunded = !token.isEmpty()
-                && refundOrdemAME(token, captureId, paymentId, cdsTransAME.FieldByName(QStringLiteral("VRMOVIVEND")).AsFloat());
-            allRefunded = allRefunded && refunded;
+        return {};
+    const bool configured = loadSettings(CDFILIAL);
+    QStringList refused, pending;
+    QString answered;
+    for (cdsTransAME.First(); !cdsTransAME.Eof(); cdsTransAME.Next()) {
+        const QString captureId = field(cdsTransAME, "IDTRANSAMECAPT");
+        const QString paymentId = field(cdsTransAME, "IDTRANSAME");
+        const double value = cdsTransAME.FieldByName(QStringLiteral("VRMOVIVEND")).AsFloat();
+        if (!configured) {
+            refused << paymentId;
+            continue;
         }
+        const PartnerCall::Outcome outcome = refundOne(captureId, paymentId, value);
+        if (outcome == PartnerCall::Outcome::Done)
+            continue;
+        answered = m_answered;
+        if (outcome == PartnerCall::Outcome::Refused) {
+            refused << paymentId;
+            continue;
+        }
+        const QJsonObject kept{{QStringLiteral("CDFILIAL"), CDFILIAL}, {QStringLiteral("CDCAIXA"), CDCAIXA},
+                               {QStringLiteral("NRSEQVENDA"), NRSEQVENDA}, {QStringLiteral("captureId"), captureId},
+                               {QStringLiteral("paymentId"), paymentId}, {QStringLiteral("amount"), value}};
+        keepPending(QStringLiteral("AME"), QStringLiteral("estorno AME %1").arg(paymentId), kept);
+        pending << paymentId;
     }
-    m_context.message(m_context.Msg(allRefunded ? QStringLiteral("REQESTAMEOK") : QStringLiteral("ERROESTAME")), 3);
+    PartnerCall call;
+    if (!configured) {
+        call = {PartnerCall::Outcome::Refused, m_context.Msg(QStringLiteral("ERROESTAME"))
+                                                   + QStringLiteral(" Os parâmetros AME da filial não foram lidos.")};
+    } else if (!refused.isEmpty()) {
+        call = {PartnerCall::Outcome::Refused,
+                QStringLiteral("A AME recusou o estorno do pagamento %1. A AME respondeu: %2.")
+                    .arg(refused.join(QStringLiteral(", ")), answered)};
+    } else if (!pending.isEmpty()) {
+        call = {PartnerCall::Outcome::Pending,
+                QStringLiteral("O estorno AME do pagamento %1 não foi confirmado. A AME respondeu: %2. O estorno fica "
+                               "guardado neste caixa e será reenviado com o mesmo identificador, que a AME paga uma só "
+                               "vez: não faça o estorno por fora.")
+                    .arg(pending.join(QStringLiteral(", ")), answered)};
+    } else {
+        call = {PartnerCall::Outcome::Done, m_context.Msg(QStringLiteral("REQESTAMEOK"))};
+    }
+    m_context.message(call.text, 3);
+    return call;
+}
+
+PartnerCall::Outcome AmeRefund::refundOne(const QString &captureId, const QString &paymentId, double value)
+{
+    const QString token = buscaTokenAME(captureId, paymentId);
+    // Without a token no refund was sent: sending it later cannot pay it twice.
+    if (token.isEmpty())
+        return PartnerCall::Outcome::Pending;
+    return refundOrdemAME(token, captureId, paymentId, value);
+}
+
+PartnerCall::Outcome AmeRefund::resend(const QJsonObject &kept, QString &answered)
+{
+    auto text = [&kept](const char *name) { return kept.value(QString::fromLatin1(name)).toString(); };
+    if (!loadSettings(text("CDFILIAL"))) {
+        answered = QStringLiteral("parâmetros AME da filial não lidos");
+        return PartnerCall::Outcome::Pending;
+    }
+    const PartnerCall::Outcome outcome
+        = refundOne(text("captureId"), text("paymentId"), kept.value(QStringLiteral("amount")).toDouble());
+    answered = m_answered;
+    return outcome;
 }
 
 // The branch's environment ("P" production, anything else homologation) picks the login.
@@ -99,6 +156,7 @@ QString AmeRefund::buscaTokenAME(const QString &captureId, const QString &paymen
     if (!token.isEmpty())
         return token;
     const QString error = answer.ok() ? QStringLiteral("resposta sem access_token") : answer.text;
+    m_answered = answeredText(answer.status, answer.text, answer.ok(), secrets());
     logReembolsoAME(answer.status == Http::NotCompleted
                         ? QStringLiteral("Erro na requisição: Desconhecido -> buscaTokenAME: ") + error
                         : QStringLiteral("Erro na requisição: %1 - %2").arg(answer.status).arg(error),
@@ -106,22 +164,29 @@ QString AmeRefund::buscaTokenAME(const QString &captureId, const QString &paymen
     return QString();
 }
 
-bool AmeRefund::refundOrdemAME(const QString &token, const QString &captureId, const QString &paymentId, double value)
+// Done on an answer that reads; refused when AME answered with a refusal of the request;
+// pending when the refund may have been paid without its answer reaching the till (no
+// answer, a server error, an answer that does not read).
+PartnerCall::Outcome AmeRefund::refundOrdemAME(const QString &token, const QString &captureId, const QString &paymentId,
+                                               double value)
 {
     const QString header = QStringLiteral("Authorization:Bearer %1;x-api-mode:%2;").arg(token, m_mode);
     const QString body = Http::URLEncode(montaBodyEstornoAME(value, captureId, paymentId));
     logReembolsoAME(QStringLiteral("Requisição de Estorno."));
     const Http::HttpAnswer answer = Http::send(m_url + QStringLiteral("/refund"), QStringLiteral("URLENCODED"),
                                                QStringLiteral("POST"), header, body, TimeoutSeconds);
-    if (answer.ok()) {
+    const bool readable = isJsonObject(answer.text);
+    if (answer.ok() && readable) {
         logReembolsoAME(QStringLiteral("Ordem da AME cancelada. Id: ") + paymentId, detailOf(header, body, QString()));
-        return true;
+        return PartnerCall::Outcome::Done;
     }
+    m_answered = answeredText(answer.status, answer.text, !readable, secrets() << token);
     logReembolsoAME(answer.status == Http::NotCompleted
                         ? QStringLiteral("Erro na requisição: Desconhecido -> refundOrdemAME: ") + paymentId
                         : QStringLiteral("Erro na requisição: %1 - Id: %2").arg(answer.status).arg(paymentId),
                     detailOf(header, body, answer.text));
-    return false;
+    const bool refused = answer.status >= 400 && answer.status < 500 && answer.status != 408 && answer.status != 429;
+    return refused ? PartnerCall::Outcome::Refused : PartnerCall::Outcome::Pending;
 }
 
 // Cents from the number itself, never from a formatted caption; the ids as JSON strings.
@@ -139,13 +204,18 @@ QString AmeRefund::detailOf(const QString &header, const QString &body, const QS
         + QStringLiteral("\r\nExceção: ") + error + QStringLiteral("\r\n");
 }
 
+QStringList AmeRefund::secrets() const
+{
+    return {m_password, Http::encodeBase64(m_login + QLatin1Char(':') + m_password)};
+}
+
 // The credentials never reach the log, whatever text carries them.
 void AmeRefund::logReembolsoAME(const QString &line, const QString &detail)
 {
-    const QStringList secrets{m_password, Http::encodeBase64(m_login + QLatin1Char(':') + m_password)};
-    QStringList lines{redacted(line, secrets)};
+    const QStringList hidden = secrets();
+    QStringList lines{redacted(line, hidden)};
     if (!detail.isEmpty())
-        lines.append(redacted(detail, secrets));
+        lines.append(redacted(detail, hidden));
     appendLog(logPath(), lines);
     appendLog(logPath(), {QString(82, QLatin1Char('-'))}, false);
 }

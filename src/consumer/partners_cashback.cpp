@@ -3,6 +3,7 @@
 // VRDESCOMANDA. A sale takes one cashback: the use is known from any of its lines, so an item
 // sold after the discount does not open the way to a second one.
 #include "consumersale.h"
+#include "pointsdiscount_p.h"
 
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
@@ -131,17 +132,7 @@ CashbackRoad::Applied CashbackRoad::apply(double value, const LineUpdate &update
 // discount, so the consumer is not debited the undiscounted value.
 void CashbackRoad::lowerFamilies(double applied)
 {
-    ClientDataSet &families = m_context.data().cdsFamiliaSaldo;
-    const double before = m_state.totals.doTotalVenda + applied;
-    if (!families.Active() || before <= 0)
-        return;
-    const QString column = QStringLiteral("VRSALDCONFAM");
-    for (families.First(); !families.Eof(); families.Next()) {
-        const double value = families.FieldByName(column).AsFloat();
-        families.Edit();
-        families.FieldByName(column).SetAsFloat(value - Money::RoundDec(value * applied / before, 2));
-        families.Post();
-    }
+    lowerFamiliesByShare(m_context.data().cdsFamiliaSaldo, applied, m_state.totals.doTotalVenda + applied);
 }
 
 // The code loop ends with an empty code or an accepted code the balance answer listed.

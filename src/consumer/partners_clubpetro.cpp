@@ -141,14 +141,21 @@ bool ConsumerSale::buscaTokenResgate(const QString &CDFILIAL)
         failClubPetroRedemption();
         return false;
     }
-    club.JSONBody = Http::retornaJSON({QStringLiteral("grant_type=client_credentials"), QStringLiteral("client_id=") + id,
-                                       QStringLiteral("client_secret=") + secret});
+    const auto tokenRequest = [&id](const QString &secretText) {
+        return Http::retornaJSON({QStringLiteral("grant_type=client_credentials"), QStringLiteral("client_id=") + id,
+                                  QStringLiteral("client_secret=") + secretText});
+    };
+    club.JSONBody = tokenRequest(secret);
     const QString body = Http::URLEncode(club.JSONBody);
+    // The log gets the request built with the secret already replaced: a secret the JSON or
+    // the URL encoding rewrote ('"', '\\') would slip past a search for its raw text.
+    const QString loggedRequest = tokenRequest(QStringLiteral("***"));
+    const QString loggedBody = Http::URLEncode(loggedRequest);
     logClubPetro(QString(), Separator, Plain);
     logClubPetro(QStringLiteral("-------> Token"), Plain, Plain);
-    logClubPetro(QStringLiteral("Request: ") + club.JSONBody, Plain, Plain);
+    logClubPetro(QStringLiteral("Request: ") + loggedRequest, Plain, Plain);
     logClubPetro(QStringLiteral("Header: "), Plain, Plain);
-    logClubPetro(QStringLiteral("Body: ") + body, Plain, Plain);
+    logClubPetro(QStringLiteral("Body: ") + loggedBody, Plain, Plain);
     const Http::HttpAnswer answer
         = Http::send(clubPetroTokenUrl(), QStringLiteral("JSON"), QStringLiteral("POST"), QString(), body, TimeoutSeconds);
     club.arResultClubPetro = Variant(QList<Variant>{Variant(answer.status), Variant(answer.text)});
@@ -156,7 +163,8 @@ bool ConsumerSale::buscaTokenResgate(const QString &CDFILIAL)
     QString point = answer.ok() ? jsonMember(answer.text, QStringLiteral("access_point")) : QString();
     if (!token.isEmpty() && !point.isEmpty()) {
         club.stTokenApiClubPetro = token;
-        logClubPetro(QStringLiteral("Response: ") + answer.text, Plain, Plain);
+        logClubPetro(QStringLiteral("Response: ") + withMembersHidden(answer.text, {QStringLiteral("access_token")}),
+                     Plain, Plain);
         point.remove(QLatin1Char('\\'));
         club.UrlRaizAPIClubPetro = point + (point.endsWith(QLatin1Char('/')) ? QString() : QStringLiteral("/"))
             + QStringLiteral("sale");
@@ -169,7 +177,7 @@ bool ConsumerSale::buscaTokenResgate(const QString &CDFILIAL)
     club.stMensagemClubPetro = answer.status == Http::NotCompleted
         ? QStringLiteral("Erro na requisição: Desconhecido -> buscaTokenResgate. ")
         : QStringLiteral("Erro na requisição: %1 - %2").arg(answer.status).arg(club.stErroRequisicao);
-    club.stMensagemClubPetroAux = detailOf(QString(), body, QStringLiteral("Adicional: ") + club.stErroRequisicao);
+    club.stMensagemClubPetroAux = detailOf(QString(), loggedBody, QStringLiteral("Adicional: ") + club.stErroRequisicao);
     failClubPetroRedemption();
     club.stClubPetroOnline = QStringLiteral("N");
     logClubPetro(QStringLiteral("-------> Fim Token"), Plain, Plain);
@@ -211,7 +219,8 @@ bool ConsumerSale::buscaDadosConsClubPetro(const QString &Token, const QString &
         return false;
     }
     club.stClubPetroResult = answer.text;
-    logClubPetro(QStringLiteral("Response: ") + answer.text, Plain, Plain);
+    logClubPetro(QStringLiteral("Response: ") + withMembersHidden(answer.text, {QStringLiteral("senha_resgate")}), Plain,
+                 Plain);
     // Not found is what the member says, not a "false" anywhere in the answer.
     if (jsonMember(answer.text, QStringLiteral("status_retorno")) == QLatin1String("false")) {
         if (byCpf && buscaDadosConsClubPetro(Token, Documento, QStringLiteral("S")))

@@ -7,13 +7,18 @@
 #include <runtime/sitepaths.h>
 
 #include <QDebug>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
+#include <QSaveFile>
 #include <QTextStream>
+
+#include <algorithm>
 
 namespace PartnerClients {
 
@@ -43,6 +48,37 @@ QString redacted(QString text, const QStringList &secrets)
         if (!secret.isEmpty())
             text.replace(secret, QStringLiteral("***"));
     return text;
+}
+
+namespace {
+
+QJsonValue hidden(const QJsonValue &value, const QStringList &keys)
+{
+    if (value.isArray()) {
+        QJsonArray items;
+        for (const QJsonValue &item : value.toArray())
+            items.append(hidden(item, keys));
+        return items;
+    }
+    if (!value.isObject())
+        return value;
+    QJsonObject object = value.toObject();
+    for (auto it = object.begin(); it != object.end(); ++it)
+        it.value() = keys.contains(it.key()) ? QJsonValue(QStringLiteral("***")) : hidden(it.value(), keys);
+    return object;
+}
+
+} // namespace
+
+QString withMembersHidden(const QString &json, const QStringList &keys)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(json.toUtf8(), &error);
+    if (error.error != QJsonParseError::NoError || !(document.isObject() || document.isArray()))
+        return json;
+    const QJsonValue shown = hidden(document.isObject() ? QJsonValue(document.object()) : QJsonValue(document.array()), keys);
+    const QJsonDocument out = shown.isObject() ? QJsonDocument(shown.toObject()) : QJsonDocument(shown.toArray());
+    return QString::fromUtf8(out.toJson(QJsonDocument::Compact));
 }
 
 bool isJsonObject(const QString &answer)
@@ -81,6 +117,73 @@ bool loadPacket(ClientDataSet &dataset, const Variant &answer, QString &error)
         return false;
     }
     return dataset.SetData(answer.packet(), &error);
+}
+
+QString answeredText(int status, const QString &text, bool unreadable, const QStringList &secrets)
+{
+    const QString start = redacted(text.simplified().left(120), secrets);
+    if (status == 999)
+        return QStringLiteral("sem resposta (%1)").arg(start.isEmpty() ? QStringLiteral("tempo esgotado") : start);
+    if (status != 200)
+        return QStringLiteral("HTTP %1 %2").arg(status).arg(start).trimmed();
+    if (unreadable)
+        return QStringLiteral("resposta que não se lê (%1)").arg(start);
+    return start;
+}
+
+namespace {
+
+QString pendingFolder()
+{
+    return SitePaths::resolve(QStringLiteral("Dados\\PendentesParceiros"));
+}
+
+} // namespace
+
+bool keepPending(const QString &partner, const QString &key, const QJsonObject &values)
+{
+    QDir().mkpath(pendingFolder());
+    // The name comes from the key, so keeping a call again replaces it; the time orders them.
+    const QString name = partner + QLatin1Char('_')
+        + QString::fromLatin1(QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex().left(16))
+        + QStringLiteral(".json");
+    QJsonObject record = values;
+    record.insert(QStringLiteral("partner"), partner);
+    record.insert(QStringLiteral("key"), key);
+    record.insert(QStringLiteral("kept"), Clock::now().toString(Qt::ISODateWithMs));
+    QSaveFile file(QDir(pendingFolder()).filePath(name));
+    if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(record).toJson()) < 0 || !file.commit()) {
+        qWarning().noquote() << "chamada pendente de parceiro não guardada:" << partner << key << file.errorString();
+        return false;
+    }
+    return true;
+}
+
+QList<PendingCall> pendingCalls()
+{
+    QList<PendingCall> calls;
+    const QDir folder(pendingFolder());
+    for (const QFileInfo &info : folder.entryInfoList({QStringLiteral("*.json")}, QDir::Files)) {
+        QFile file(info.absoluteFilePath());
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        const QJsonObject record = QJsonDocument::fromJson(file.readAll()).object();
+        if (record.isEmpty()) {
+            qWarning().noquote() << "chamada pendente de parceiro ilegível:" << info.absoluteFilePath();
+            continue;
+        }
+        calls.append({record.value(QStringLiteral("partner")).toString(), record.value(QStringLiteral("key")).toString(),
+                      record, info.absoluteFilePath()});
+    }
+    std::stable_sort(calls.begin(), calls.end(), [](const PendingCall &a, const PendingCall &b) {
+        return a.values.value(QStringLiteral("kept")).toString() < b.values.value(QStringLiteral("kept")).toString();
+    });
+    return calls;
+}
+
+void dropPending(const PendingCall &call)
+{
+    QFile::remove(call.file);
 }
 
 } // namespace PartnerClients

@@ -22,7 +22,6 @@ namespace Http = Qub_requisicaohttp;
 namespace {
 
 const QString CancelBalance = QStringLiteral("cancelBalance");
-constexpr int Attempts = 3;
 
 QString field(const ClientDataSet &dataset, const char *name)
 {
@@ -59,28 +58,52 @@ bool ConsumerSale::CancelaCashBackGCOM(const QString &Endpoint, const QString &C
     return GcomCancellation(m_context).run(Endpoint, CDFILIAL, CDCAIXA, NRSEQVENDA);
 }
 
-// Up to three tries, the operator told after each failed one; the cancellation of the sale goes
-// on whatever the outcome, so a sale still to cancel at the platform is named in the log.
-bool ConsumerSale::cancelGcomCashback(const QString &CDFILIAL, const QString &CDLOJA, const QString &CDCAIXA,
-                                      const QString &NRSEQVENDA)
+// One try within the request's time-out: the till is not held while a stalled platform is
+// asked again. A cancellation that did not complete is kept with the sale's key and sent again
+// later (the platform cancels a sale once); the operator is told once what the platform said.
+PartnerCall ConsumerSale::cancelGcomCashback(const QString &CDFILIAL, const QString &CDLOJA, const QString &CDCAIXA,
+                                             const QString &NRSEQVENDA)
 {
-    ClientDataSet &settings = m_context.data().cdsDadosGCOM;
-    QString error;
-    if (!loadPacket(settings, m_context.server().partners.getDadosGCOM(CDFILIAL, CDLOJA), error)) {
-        GcomCancellation::LogGCOM(QStringLiteral("Exception: ") + error);
-        return false;
-    }
-    if (settings.IsEmpty() || field(settings, "IDUTLINTEGCOM") != QLatin1String("S"))
-        return true;
-    for (int attempt = 1; attempt <= Attempts; ++attempt) {
-        if (CancelaCashBackGCOM(CancelBalance, CDFILIAL, CDCAIXA, NRSEQVENDA))
-            return true;
-        m_context.message(m_context.Msg(QStringLiteral("FALHA_GCOM")), 0);
+    QString answered;
+    const PartnerCall::Outcome outcome = GcomCancellation(m_context).cancel(CDFILIAL, CDLOJA, CDCAIXA, NRSEQVENDA, answered);
+    if (outcome == PartnerCall::Outcome::Done)
+        return {};
+    PartnerCall call{outcome, QString()};
+    if (outcome == PartnerCall::Outcome::Refused) {
+        call.text = QStringLiteral("A GCOM recusou o cancelamento do cashback da venda %1. A GCOM respondeu: %2.")
+                        .arg(NRSEQVENDA, answered);
+    } else {
+        keepPending(QStringLiteral("GCOM"), QStringLiteral("cancelamento do cashback GCOM da venda %1").arg(NRSEQVENDA),
+                    {{QStringLiteral("CDFILIAL"), CDFILIAL}, {QStringLiteral("CDLOJA"), CDLOJA},
+                     {QStringLiteral("CDCAIXA"), CDCAIXA}, {QStringLiteral("NRSEQVENDA"), NRSEQVENDA}});
+        call.text = QStringLiteral("O cancelamento do cashback GCOM da venda %1 não foi confirmado. A GCOM respondeu: %2. "
+                                   "Ele fica guardado neste caixa e será reenviado.")
+                        .arg(NRSEQVENDA, answered);
     }
     GcomCancellation::LogGCOM(QStringLiteral("Cancelamento de cashback pendente na GCOM. Filial: %1 Caixa: %2 "
                                              "Sequencial Venda: %3")
                                   .arg(CDFILIAL, CDCAIXA, NRSEQVENDA));
-    return false;
+    m_context.message(call.text, 3);
+    return call;
+}
+
+PartnerCall::Outcome GcomCancellation::cancel(const QString &CDFILIAL, const QString &CDLOJA, const QString &CDCAIXA,
+                                              const QString &NRSEQVENDA, QString &answered)
+{
+    ClientDataSet &settings = m_context.data().cdsDadosGCOM;
+    QString error;
+    if (!loadPacket(settings, m_context.server().partners.getDadosGCOM(CDFILIAL, CDLOJA), error)) {
+        LogGCOM(QStringLiteral("Exception: ") + error);
+        answered = QStringLiteral("parâmetros GCOM da loja não lidos: ") + error;
+        return PartnerCall::Outcome::Pending;
+    }
+    if (settings.IsEmpty() || field(settings, "IDUTLINTEGCOM") != QLatin1String("S"))
+        return PartnerCall::Outcome::Done;
+    m_outcome = PartnerCall::Outcome::Pending;
+    if (run(CancelBalance, CDFILIAL, CDCAIXA, NRSEQVENDA))
+        return PartnerCall::Outcome::Done;
+    answered = m_answered;
+    return m_outcome;
 }
 
 bool GcomCancellation::run(const QString &Endpoint, const QString &CDFILIAL, const QString &CDCAIXA,
@@ -93,8 +116,10 @@ bool GcomCancellation::run(const QString &Endpoint, const QString &CDFILIAL, con
     const QString url = field(settings, "CDURLGCOM");
     ClientDataSet cdsVendaGCOM(QStringLiteral("cdsVendaGCOM"));
     QString error;
-    if (!loadPacket(cdsVendaGCOM, m_context.server().partners.getVendaGCOM(CDFILIAL, CDCAIXA, NRSEQVENDA), error))
+    if (!loadPacket(cdsVendaGCOM, m_context.server().partners.getVendaGCOM(CDFILIAL, CDCAIXA, NRSEQVENDA), error)) {
+        m_answered = QStringLiteral("venda não lida da base: ") + error;
         return fail(error);
+    }
     LogGCOM(QStringLiteral("Endpoint: ") + Endpoint);
     LogGCOM(QStringLiteral("URL Api: ") + url);
     LogGCOM(QStringLiteral("Sequencial Venda: ") + NRSEQVENDA);
@@ -108,6 +133,13 @@ bool GcomCancellation::run(const QString &Endpoint, const QString &CDFILIAL, con
                                                          QStringLiteral("Bearer ") + field(settings, "IDTOKENAPIGCOM"),
                                                          QStringLiteral("15"), QStringLiteral("xml"));
     LogGCOM(QStringLiteral("Response: %1 %2").arg(answer.status).arg(answer.text));
+    const QString token = field(settings, "IDTOKENAPIGCOM");
+    m_answered = answeredText(answer.status, answer.text, answer.ok(), {token});
+    // A refusal the platform answered in words (or an authorisation it refused) is final; any
+    // other failure may have cancelled the sale there without the answer reaching the till.
+    m_outcome = answer.status >= 400 && answer.status < 500 && answer.status != 408 && answer.status != 429
+        ? PartnerCall::Outcome::Refused
+        : PartnerCall::Outcome::Pending;
     return judge(answer.status, answer.text);
 }
 
@@ -126,13 +158,17 @@ bool GcomCancellation::judge(int status, const QString &answer)
     if (!readAnswer(answer.mid(start, end + 7 - start), error, message))
         return fail(QStringLiteral("resposta da GCOM ilegível"));
     LogGCOM(QStringLiteral("message: ") + message);
-    return error == QLatin1String("false");
+    if (error == QLatin1String("false"))
+        return true;
+    m_outcome = PartnerCall::Outcome::Refused;
+    m_answered = message.isEmpty() ? QStringLiteral("erro sem mensagem") : message;
+    return false;
 }
 
+// Logged only: the caller tells the operator once.
 bool GcomCancellation::fail(const QString &text)
 {
     LogGCOM(QStringLiteral("Exception: ") + text);
-    m_context.message(text, 3);
     return false;
 }
 

@@ -2,9 +2,13 @@
 
 // Private to the partner clients of the consumer subsystem (partners_*.cpp).
 
+#include "consumersale.h"
+
 #include <runtime/variant.h>
 
 #include <QDateTime>
+#include <QJsonObject>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -21,6 +25,10 @@ void appendLog(const QString &windowsPath, const QStringList &lines, bool stampe
 QString stamp();
 // The text with every non-empty secret replaced by "***".
 QString redacted(QString text, const QStringList &secrets);
+// A JSON answer as the log keeps it: the members named `keys`, at any depth, hold "***". A
+// secret is thus replaced before the text is written, however JSON escaped it. A text that
+// is no JSON comes back as it is.
+QString withMembersHidden(const QString &json, const QStringList &keys);
 
 // A member of a JSON answer, read by a real parser: a string as it stands, a number or a
 // Boolean as its text; empty when the answer is no JSON object or lacks the member.
@@ -34,6 +42,24 @@ QString jsonString(const QString &text);
 // `error`) when the answer is a failure or no data packet.
 bool loadPacket(ClientDataSet &dataset, const Variant &answer, QString &error);
 
+// What a partner answered, in words for the operator: no answer (and why), its HTTP status
+// with the start of its body, or a body that does not read. `secrets` never appear in it.
+QString answeredText(int status, const QString &text, bool unreadable, const QStringList &secrets = {});
+
+// A partner call of a sale's cancellation that did not complete, kept on the till (one JSON
+// file in Dados\PendentesParceiros, written whole or not at all) until the partner answers.
+// `key` names it once: keeping the same key again replaces the file.
+struct PendingCall
+{
+    QString partner; // "AME" or "GCOM"
+    QString key;     // what the partner applies once, as the operator is told it
+    QJsonObject values;
+    QString file;
+};
+bool keepPending(const QString &partner, const QString &key, const QJsonObject &values);
+QList<PendingCall> pendingCalls();
+void dropPending(const PendingCall &call);
+
 } // namespace PartnerClients
 
 // The AME wallet refund of one sale.
@@ -41,21 +67,27 @@ class AmeRefund
 {
 public:
     explicit AmeRefund(SaleContext &context) : m_context(context) {}
-    void run(const QString &CDFILIAL, const QString &CDCAIXA, const QString &NRSEQVENDA, const QDateTime &DTABERTUR);
+    PartnerCall run(const QString &CDFILIAL, const QString &CDCAIXA, const QString &NRSEQVENDA, const QDateTime &DTABERTUR);
+    // Sends a kept refund again with its own refund id.
+    PartnerCall::Outcome resend(const QJsonObject &kept, QString &answered);
 
 private:
+    PartnerCall::Outcome refundOne(const QString &captureId, const QString &paymentId, double value);
     bool loadSettings(const QString &CDFILIAL);
     QString buscaTokenAME(const QString &captureId, const QString &paymentId);
-    bool refundOrdemAME(const QString &token, const QString &captureId, const QString &paymentId, double value);
+    PartnerCall::Outcome refundOrdemAME(const QString &token, const QString &captureId, const QString &paymentId,
+                                        double value);
     static QString montaBodyEstornoAME(double value, const QString &captureId, const QString &paymentId);
     void logReembolsoAME(const QString &line, const QString &detail = QString());
     QString detailOf(const QString &header, const QString &body, const QString &error) const;
+    QStringList secrets() const;
 
     SaleContext &m_context;
     QString m_url;
     QString m_mode;
     QString m_login;
     QString m_password;
+    QString m_answered; // what AME answered to the last call that failed
 };
 
 // The GCOM cashback cancellation of one sale.
@@ -64,6 +96,10 @@ class GcomCancellation
 public:
     explicit GcomCancellation(SaleContext &context) : m_context(context) {}
     bool run(const QString &Endpoint, const QString &CDFILIAL, const QString &CDCAIXA, const QString &NRSEQVENDA);
+    // The cancellation of the store's sale, sent once: Done also when the store or the sale has
+    // nothing at the platform; `answered` says what went wrong otherwise.
+    PartnerCall::Outcome cancel(const QString &CDFILIAL, const QString &CDLOJA, const QString &CDCAIXA,
+                                const QString &NRSEQVENDA, QString &answered);
 
     static QString montaXmlCancelBalance(const QString &brandId, const QString &cnpj, const QString &saleCode,
                                          const QString &saleExtCode);
@@ -74,4 +110,6 @@ private:
     bool fail(const QString &text);
 
     SaleContext &m_context;
+    PartnerCall::Outcome m_outcome = PartnerCall::Outcome::Done;
+    QString m_answered;
 };

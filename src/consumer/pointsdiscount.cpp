@@ -12,6 +12,7 @@
 #include <runtime/money.h>
 #include <runtime/ptbr.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -131,14 +132,41 @@ void PointsDiscount::usePoints(double discount)
 
 void PointsDiscount::lowerFamilies(double discount, double totalBefore)
 {
-    ClientDataSet &families = m_context.data().cdsFamiliaSaldo;
-    if (!families.Active())
+    lowerFamiliesByShare(m_context.data().cdsFamiliaSaldo, discount, totalBefore);
+}
+
+void lowerFamiliesByShare(ClientDataSet &families, double discount, double totalBefore)
+{
+    if (!families.Active() || families.IsEmpty() || totalBefore <= 0 || discount <= 0)
         return;
+    const QString column = QStringLiteral("VRSALDCONFAM");
+    QList<double> values;
+    double consumed = 0;
     for (families.First(); !families.Eof(); families.Next()) {
-        Field value = families.FieldByName(QStringLiteral("VRSALDCONFAM"));
-        const double share = Money::RoundDec(value.AsFloat() * discount / totalBefore, 2);
+        values << families.FieldByName(column).AsFloat();
+        consumed += values.last();
+    }
+    if (consumed <= 0)
+        return;
+    // What falls on the families, in cents, then each family's exact share of it.
+    const qint64 cents = std::llround(Money::RoundDec(std::min(discount, discount * consumed / totalBefore), 2) * 100.0);
+    QList<qint64> shares;
+    QList<std::pair<double, qsizetype>> remainders;
+    qint64 given = 0;
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        const double exact = Money::RoundDec(std::max(0.0, values[i]) * double(cents) / consumed, 6);
+        shares << qint64(std::floor(exact));
+        given += shares.last();
+        remainders.append({exact - std::floor(exact), i});
+    }
+    std::stable_sort(remainders.begin(), remainders.end(),
+                     [](const auto &a, const auto &b) { return a.first > b.first; });
+    for (qsizetype k = 0; given < cents && k < remainders.size(); ++k, ++given)
+        ++shares[remainders[k].second];
+    qsizetype i = 0;
+    for (families.First(); !families.Eof(); families.Next(), ++i) {
         families.Edit();
-        value.SetAsFloat(Money::RoundDec(value.AsFloat() - share, 2));
+        families.FieldByName(column).SetAsFloat(Money::RoundDec(values[i] - double(shares[i]) / 100.0, 2));
         families.Post();
     }
 }

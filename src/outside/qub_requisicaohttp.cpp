@@ -54,6 +54,9 @@ QByteArray contentTypeOf(const QString &format)
 // Connection, proxy and protocol failures, as opposed to the errors Qt derives from a status.
 bool transportFailure(QNetworkReply::NetworkError error)
 {
+    // Qt reports an HTTP 400 as an invalid protocol operation: that is the server's answer.
+    if (error == QNetworkReply::ProtocolInvalidOperationError)
+        return false;
     const int code = int(error);
     return (code > 0 && code < 200) || (code >= 300 && code < 400);
 }

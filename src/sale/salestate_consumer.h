@@ -2,6 +2,7 @@
 
 #include <runtime/variant.h>
 
+#include <QList>
 #include <QString>
 
 // Families of the sale form's state about the badge consumer, loyalty and partner programmes.
@@ -49,6 +50,47 @@ struct ConsumerState
     bool boCartaoAux3 = false;          // the consumer type has service products this hour
 };
 
+// The maxima of a consumer's account that a limit check compares a sale against.
+enum class ConsumerLimit {
+    ConsumerMaximum, // the consumer's own daily maximum (VRMAXCREDCONS / VRMAXDEBCONS)
+    StoreDaily,      // the consumer type's daily maximum at the store
+    StoreMonthly,    // the consumer type's monthly maximum at the store
+    Monthly,         // the monthly maximum of the debit account
+    BasicBalance,    // the basic balance of the debit scheme
+    ExtraBalance,    // the extra balance of the debit scheme
+};
+
+// What a limit check found: each maximum the item or sale broke, with the room the maximum
+// still leaves (the maximum less what was spent before this sale, to the cent; below zero when
+// the account is already past it). A maximum whose text does not read as a number is broken
+// with no room and keeps the text, so settlement can name it.
+struct LimitVerdict
+{
+    struct Broken
+    {
+        ConsumerLimit limit = ConsumerLimit::ConsumerMaximum;
+        QString name;       // the limit's column, for messages
+        double room = 0.0;
+        QString unreadable; // the text of a limit that is no number; empty otherwise
+    };
+    QList<Broken> broken;
+
+    bool holds() const { return broken.isEmpty(); }
+    bool holds(ConsumerLimit limit) const { return !find(limit); }
+    const Broken *find(ConsumerLimit limit) const
+    {
+        for (const Broken &entry : broken) {
+            if (entry.limit == limit)
+                return &entry;
+        }
+        return nullptr;
+    }
+    void breaks(ConsumerLimit limit, const QString &name, double room, const QString &unreadable = QString())
+    {
+        broken.append({limit, name, room, unreadable});
+    }
+};
+
 // Balances, spending and limit results of the consumer; money kept as the source gives it.
 struct ConsumerFigures
 {
@@ -72,14 +114,7 @@ struct ConsumerFigures
     double doRecebAux2 = 0.0;           // consumption total of the last maximum check
     double doTotalVendaAux = 0.0;       // running sale total of the credit check
 
-    // True while the limit held: 1 consumer maximum, 2 store daily, 3 store monthly,
-    // 4 monthly maximum, 5 basic balance, 6 extra balance (also named boFalhaLimite1..6).
-    bool boLimiteOk1 = false;
-    bool boLimiteOk2 = false;
-    bool boLimiteOk3 = false;
-    bool boLimiteOk4 = false;
-    bool boLimiteOk5 = false;
-    bool boLimiteOk6 = false;
+    LimitVerdict limits;                // the maxima the last limit check found broken
     bool boRecebAux1 = false;           // debit balance floor held; settlement sets it first
 };
 

@@ -8,6 +8,7 @@
 #include <outside/pkg_hrk00002.h>
 #include <runtime/clientdataset.h>
 #include <runtime/clock.h>
+#include <runtime/limitrule.h>
 #include <runtime/money.h>
 #include <runtime/ptbr.h>
 
@@ -249,7 +250,7 @@ bool Validation::checkFamily(const QString &family, double amount, const DataPac
     double limit = 0, spent = 0;
     if (!dayFigures(family, limit, spent))
         return false;
-    if (Money::RoundDec(limit, 2) > 0 && Money::RoundDec(amount + spent, 2) > Money::RoundDec(limit, 2))
+    if (Money::RoundDec(limit, 2) > 0 && LimitRule::exceeds(limit, amount + spent))
         return fail(limitText(QStringLiteral("ERRO_1"), family, m_name.value(family), limit, spent, amount));
     QString negative = QStringLiteral("N");
     const Rule rule = m_consumerRule.contains(family) ? m_consumerRule.value(family) : m_familyRule.value(family);
@@ -354,12 +355,13 @@ bool Validation::borrow(const QString &family, double missing, const DataPacket 
         if (m_consumer.value(0, "IDVERSALDCON").toString() == QLatin1String("S")) {
             const Variant maxCredit = m_consumer.value(0, "VRMAXCREDCONS");
             const Variant floor = m_consumer.value(0, "VRLIMCREDCONS");
-            if (isSet(maxCredit) && Money::RoundDec(missing + spent, 2) > Money::RoundDec(money(maxCredit), 2))
+            if (isSet(maxCredit) && LimitRule::exceeds(money(maxCredit), missing + spent))
                 return fail(limitText(QStringLiteral("ERRO_4"), c.family, c.name, money(maxCredit), spent, available));
-            if (isSet(floor) && Money::RoundDec(available - missing, 2) < Money::RoundDec(money(floor), 2))
+            if (isSet(floor) && LimitRule::below(money(floor), available - missing))
                 return fail(limitText(QStringLiteral("ERRO_5"), c.family, c.name, money(floor), spent, available));
         }
-        if (limit > 0 && spent + missing > limit)
+        // The lender's daily value is held to the same rule as the family's own, to the cent.
+        if (Money::RoundDec(limit, 2) > 0 && LimitRule::exceeds(limit, spent + missing))
             return fail(limitText(QStringLiteral("ERRO_1"), c.family, c.name, limit, spent, available));
         QString lenderSequence, borrowerSequence;
         const double lenderAfter = effectiveBalance(c.family) - missing;

@@ -24,10 +24,13 @@ double number(const ClientDataSet &dataset, const char *name)
     return dataset.Active() && !dataset.IsEmpty() && field.IsValid() ? field.AsFloat() : 0.0;
 }
 
-// The room left under a maximum once what was spent is taken off; none when nothing is left.
-double roomUnder(double maximum, double spent)
+// The room a broken maximum leaves; none when nothing is left.
+std::optional<double> roomLeft(const LimitVerdict &verdict, ConsumerLimit limit)
 {
-    return maximum > spent ? Money::RoundDec(maximum - spent, 2) : 0.0;
+    const LimitVerdict::Broken *broken = verdict.find(limit);
+    if (!broken)
+        return std::nullopt;
+    return std::max(0.0, broken->room);
 }
 
 } // namespace
@@ -56,28 +59,22 @@ DebitRooms ConsumerDebitRoad::brokenLimitRooms() const
     const ConsumerFigures &f = s.figures;
     const SaleDatasets &d = m_context.data();
     const double balance = d.cdsSaldo.Active() && !d.cdsSaldo.IsEmpty() ? number(d.cdsSaldo, "VRSALDOCONS") : f.doSaldoCons;
-    const double maximumDebit = PtBr::StrToFloat(s.consumer.stVRMAXDEBCONS);
     const double floor = PtBr::StrToFloat(s.consumer.stVRMESUBCONS);
     const Field kindField = d.cdsVenda.FindField(QStringLiteral("IDTIPOSALDOPROD"));
     const bool ownBalance = kindField.IsValid() && isNo(kindField.AsString());
     DebitRooms rooms;
     if (!f.boRecebAux1)
         rooms.balanceFloor = floor < balance ? Money::Trunc2(balance) - Money::Trunc2(floor) : 0.0;
-    if (!f.boLimiteOk1)
-        rooms.maximumDebit = std::min(roomUnder(maximumDebit, f.doGastoCons), std::max(0.0, balance));
-    if (!f.boLimiteOk2)
-        rooms.storeDaily = roomUnder(number(d.cdsTipoConsLoja, "VRMAXCONSDIAD"), f.doConsumoLojaDia);
-    if (!f.boLimiteOk4)
-        rooms.monthly = roomUnder(number(d.cdsTipoConsLoja, "VRMAXCONSMENSAL"), f.doConsumoMes);
-    if (!f.boLimiteOk3)
-        rooms.storeMonthly = roomUnder(number(d.cdsTipoConsLoja, "VRMAXCONSMESD"), f.doConsumoLojaMes);
-    if (!f.boLimiteOk5)
-        rooms.basicBalance = ownBalance ? number(d.cdsTipoConsFili, "VRSALDOBASICO") - f.doSubsidioBasicoEmp
-                                        : f.doSubsidioAux1;
-    if (!f.boLimiteOk6)
-        rooms.extraBalance = ownBalance
-            ? number(d.cdsTipoConsFili, "VRSALDOEXTRA") - f.doConsumoSaldoExtra + f.doSubsidioAux1
-            : f.doSubsidioAux3;
+    const LimitVerdict &verdict = f.limits;
+    if (const auto room = roomLeft(verdict, ConsumerLimit::ConsumerMaximum))
+        rooms.maximumDebit = std::min(*room, std::max(0.0, balance));
+    rooms.storeDaily = roomLeft(verdict, ConsumerLimit::StoreDaily);
+    rooms.monthly = roomLeft(verdict, ConsumerLimit::Monthly);
+    rooms.storeMonthly = roomLeft(verdict, ConsumerLimit::StoreMonthly);
+    if (const LimitVerdict::Broken *basic = verdict.find(ConsumerLimit::BasicBalance))
+        rooms.basicBalance = ownBalance ? basic->room : f.doSubsidioAux1;
+    if (const LimitVerdict::Broken *extra = verdict.find(ConsumerLimit::ExtraBalance))
+        rooms.extraBalance = ownBalance ? extra->room + f.doSubsidioAux1 : f.doSubsidioAux3;
     return rooms;
 }
 

@@ -233,10 +233,12 @@ void PersonalCreditRoad::fullCredit()
         stop(failure);
         return;
     }
-    printVoucher();
     OwnRoadSave::Options options;
     options.road = Settlement::ClosingRoad::PersonalCreditFull;
     options.showsPoints = true;
+    // The voucher tells the consumer the credit was used: only a stored sale used it (another
+    // till may have spent the balance first, and the base then refuses this one).
+    options.onStored = [this] { printVoucher(); };
     OwnRoadSave(m_context, m_end, options).run(m_run.documentInHand, m_run.paymentText11, m_numberBefore);
 }
 

@@ -10,6 +10,7 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class ClientDataSet;
@@ -137,6 +138,9 @@ public:
         bool couponStands = false;
         // Shown when a sale without a fiscal printer was not stored; empty: the standard text.
         QString notStoredText;
+        // Run once the sale is stored, before the hand-over (the road's own voucher): a sale
+        // the base refused gets none.
+        std::function<void()> onStored;
     };
 
     OwnRoadSave(SaleContext &context, RoadEnd &end, Options options) : m_context(context), m_end(end), m_options(options)
@@ -161,6 +165,7 @@ private:
     void storedSaleFailed(const QString &saleKey, const QString &failure);
     void notStored(const QString &documentInHand, const QString &numberBefore, const QString &failure);
     void couponKept(const QString &documentInHand, const QString &failure);
+    QString balanceRefusal(const QString &failure) const;
     void stopWithSaleOnScreen(const QString &text, const QString &detail);
     void handOver(const QString &saleKey, double points);
     SettlementEnd settlementEnd() const { return SettlementEnd(m_context, m_end); }

@@ -38,6 +38,10 @@ bool OwnRoadSave::run(const QString &documentInHand, const QString &paymentText1
     if (!save(documentInHand, paymentText11, saved)) {
         const QString key = saved.answer.savedSaleKey.isFailure() ? QString() : saved.answer.savedSaleKey.toString();
         if (key.size() == storedKeyLength) {
+            // Stored, but what followed failed: without SAT the sale stands as sold.
+            const SaleState &s = m_context.state();
+            if ((!s.params.boSISTEMAQUBSAT || isYes(s.settlement.stConfRecebimento)) && m_options.onStored)
+                m_options.onStored();
             storedSaleFailed(key, saved.failure);
             return m_end.kind == RoadEnd::Kind::Sold;
         }
@@ -46,6 +50,8 @@ bool OwnRoadSave::run(const QString &documentInHand, const QString &paymentText1
     }
     if (!electronicDocumentIssued(saved))
         return false;
+    if (m_options.onStored)
+        m_options.onStored();
     handOver(saved.saleKey, saved.answer.points);
     return true;
 }
@@ -133,7 +139,11 @@ void OwnRoadSave::notStored(const QString &documentInHand, const QString &number
         settlementEnd().undoCardPayment();
         if (!s.settlement.stRecebAux9.isEmpty() && s.settlement.stRecebAux9 != numberBefore)
             settlementEnd().recordCancelledSale(s.settlement.stRecebAux9);
-        stopWithSaleOnScreen(m_options.notStoredText.isEmpty()
+        const QString refusal = balanceRefusal(failure);
+        stopWithSaleOnScreen(!refusal.isEmpty()
+                                 ? refusal + QStringLiteral(" Nada foi lançado no saldo do consumidor e a venda continua "
+                                                            "na tela para novo recebimento.")
+                             : m_options.notStoredText.isEmpty()
                                  ? QStringLiteral("Não foi possível gravar a venda no banco de dados. Nada foi lançado "
                                                   "no saldo do consumidor e a venda continua na tela para novo "
                                                   "recebimento.")
@@ -145,8 +155,9 @@ void OwnRoadSave::notStored(const QString &documentInHand, const QString &number
         couponKept(documentInHand, failure);
         return;
     }
-    Ravuvozozod::Mensagem(m_context.Msg(QStringLiteral("ERRO_CONCLUI_FECHAMENTO")), failure, QStringLiteral("N"),
-                          QStringLiteral("N"), Ravuvozozod::Error, QString(), p.stIDESQUEMA, 0);
+    const QString refusal = balanceRefusal(failure);
+    Ravuvozozod::Mensagem(refusal.isEmpty() ? m_context.Msg(QStringLiteral("ERRO_CONCLUI_FECHAMENTO")) : refusal, failure,
+                          QStringLiteral("N"), QStringLiteral("N"), Ravuvozozod::Error, QString(), p.stIDESQUEMA, 0);
     settlementEnd().undoCardPayment();
     const CouponCancelAnswer cancelled = m_context.devices().Cancela_Cupom_Imp(
         CouponCancelRequest{p.stIDESQUEMA, false, false, false, p.stCDFILIAL, p.stCDCAIXA, p.stNRSERIEIMP});
@@ -163,6 +174,19 @@ void OwnRoadSave::notStored(const QString &documentInHand, const QString &number
     if (m_options.endsExchange)
         m_context.settlement().Limpa_TrocaMercadoria();
     end.endWithReset(RoadEnd::Kind::Reset, m_context.Msg(QStringLiteral("ERRO_CONCLUI_FECHAMENTO")));
+}
+
+// The base refuses a save whose balances no longer allow it (another till spent them first) with
+// a balance code: the cashier is told in words which balance fell short; empty for any other
+// failure.
+QString OwnRoadSave::balanceRefusal(const QString &failure) const
+{
+    static const QStringList codes{QStringLiteral("ERRO_1"), QStringLiteral("ERRO_2"), QStringLiteral("ERRO_3"),
+                                   QStringLiteral("ERRO_4"), QStringLiteral("ERRO_5")};
+    if (!codes.contains(failure.left(6)))
+        return QString();
+    RoadEnd unused;
+    return FailureRecovery(m_context, unused).failureNotice(failure).text;
 }
 
 // A receipt was printed after the coupon, so the printer can no longer cancel it: the cashier

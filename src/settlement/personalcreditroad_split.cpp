@@ -26,21 +26,6 @@ std::optional<double> limitValue(const QString &text, const QString &name, QStri
     return ok ? std::optional<double>(value) : std::nullopt;
 }
 
-std::optional<double> storeLimit(const ClientDataSet &store, const char *field, QString &invalid)
-{
-    if (!store.Active() || store.IsEmpty())
-        return std::nullopt;
-    const Field value = store.FindField(QString::fromLatin1(field));
-    if (!value.IsValid() || value.IsNull())
-        return std::nullopt;
-    return limitValue(value.AsString(), QString::fromLatin1(field), invalid);
-}
-
-double room(double limit, double spent)
-{
-    return std::max(0.0, Money::RoundDec(limit - spent, 2));
-}
-
 } // namespace
 
 LimitRooms personalCreditRooms(SaleContext &context)
@@ -51,18 +36,13 @@ LimitRooms personalCreditRooms(SaleContext &context)
     if (!f.boRecebAux1) {
         limits.balanceFloor = limitValue(s.consumer.stCredPessoalAux2, QStringLiteral("VRLIMCREDCONS"), limits.invalid);
     }
-    if (!f.boLimiteOk1) {
-        if (const auto maximum = limitValue(s.consumer.stRecebAux8, QStringLiteral("VRMAXCREDCONS"), limits.invalid))
-            limits.rooms << room(*maximum, f.doGastoCons);
-    }
-    const ClientDataSet &store = context.data().cdsTipoConsLoja;
-    if (!f.boLimiteOk2) {
-        if (const auto daily = storeLimit(store, "VRMAXCONSDIAC", limits.invalid))
-            limits.rooms << room(*daily, f.doConsumoLojaDia);
-    }
-    if (!f.boLimiteOk3) {
-        if (const auto monthly = storeLimit(store, "VRMAXCONSMESC", limits.invalid))
-            limits.rooms << room(*monthly, f.doConsumoLojaMes);
+    for (const LimitVerdict::Broken &broken : f.limits.broken) {
+        if (!broken.unreadable.isEmpty()) {
+            if (limits.invalid.isEmpty())
+                limits.invalid = QStringLiteral("%1 \"%2\"").arg(broken.name, broken.unreadable.trimmed());
+            continue;
+        }
+        limits.rooms << std::max(0.0, broken.room);
     }
     return limits;
 }

@@ -223,8 +223,15 @@ void ReceiptCancel::nfceSale()
     if (text(m_cdsVendaCanNFCe, "IDCANCEXTNFCE") == QLatin1String("N") && nfceTooLate())
         stop(m_context.Msg(QStringLiteral("Nfce_Fora_Prazo")));
     const QString sequence = text(m_cdsVendaCanNFCe, "NRSEQVENDA");
-    m_context.consumer().EstornoAME(text(m_cdsVendaCanNFCe, "CDFILIAL"), text(m_cdsVendaCanNFCe, "CDCAIXA"), sequence,
-                                    m_cdsVendaCanNFCe.FindField(QStringLiteral("DTABERTUR")).AsDateTime());
+    const PartnerCall refund = m_context.consumer().EstornoAME(
+        text(m_cdsVendaCanNFCe, "CDFILIAL"), text(m_cdsVendaCanNFCe, "CDCAIXA"), sequence,
+        m_cdsVendaCanNFCe.FindField(QStringLiteral("DTABERTUR")).AsDateTime());
+    // A refund AME refused leaves the wallet as it was: the document is not cancelled either,
+    // so the operator can cancel it again once the refund goes through. The refusal was shown.
+    if (refund.outcome == PartnerCall::Outcome::Refused) {
+        m_context.services().DesativaProcesso();
+        Abort();
+    }
     const QString refunded = QStringLiteral("O estorno AME da NFC-e %1, quando houver, já foi feito").arg(m_values.documentNumber);
     bool voucherDue = true;
     ServerCancel server = ServerCancel::Cancelled;
@@ -348,7 +355,8 @@ void ReceiptCancel::refuseKeptCancellation(const QString &kind)
              .arg(m_values.documentNumber));
 }
 
-// The cashback platform never stops a cancellation.
+// The cashback platform never stops a cancellation: what it did not confirm is kept and sent
+// again, and the operator has been told.
 void ReceiptCancel::cancelGcom(const QString &saleSequence)
 {
     const Parameters &params = m_context.state().params;

@@ -36,7 +36,7 @@ protected:
         payments = Variant(packetOf({"IDTRANSAME", "NRSEQUMOVI", "VRMOVIVEND", "IDTRANSAMECAPT"}, rows, {"VRMOVIVEND"}));
     }
 
-    void refund() { consumer().EstornoAME("1", "2", "345", opening); }
+    PartnerCall refund() { return consumer().EstornoAME("1", "2", "345", opening); }
 
     QStringList refundBodies()
     {
@@ -84,24 +84,44 @@ TEST_F(AmeRefundTest, HomologationSendsItsOwnLoginAndTheRawMode)
     EXPECT_EQ(partners.applied(Partner::Ame), QStringList({"refund:PAG-1"}));
 }
 
-TEST_F(AmeRefundTest, LostAnswerShowsTheErrorAndTheRepeatRefundsNothingMore)
+// The refund went through but its answer was lost: the cashier is told it is kept, not that it
+// failed (a manual refund would pay twice), and the kept refund sent again pays nothing more.
+TEST_F(AmeRefundTest, LostAnswerIsKeptPendingAndItsRetryRefundsNothingMore)
 {
     partners.loseAnswerOnce(Partner::Ame, "/refund");
-    refund();
-    EXPECT_EQ(messages->texts(), QStringList({context().Msg("ERROESTAME")}));
+    const PartnerCall call = refund();
+    EXPECT_EQ(call.outcome, PartnerCall::Outcome::Pending);
+    ASSERT_EQ(messages->count(), 1);
+    EXPECT_TRUE(messages->texts().first().startsWith("O estorno AME do pagamento PAG-1 não foi confirmado. A AME "
+                                                     "respondeu: sem resposta"))
+        << messages->texts().first().toStdString();
     EXPECT_EQ(partners.applied(Partner::Ame), QStringList({"refund:PAG-1"}));
+    EXPECT_EQ(PartnerClients::pendingCalls().size(), 1);
+
     messages->clear();
-    refund();
-    EXPECT_EQ(messages->texts(), QStringList({context().Msg("REQESTAMEOK")}));
+    consumer().retryPartnerCalls();
+    EXPECT_EQ(messages->texts(), QStringList({"Confirmado agora: estorno AME PAG-1."}));
     EXPECT_EQ(partners.applied(Partner::Ame), QStringList({"refund:PAG-1"}));
     EXPECT_EQ(refundBodies().size(), 2);
+    EXPECT_TRUE(PartnerClients::pendingCalls().isEmpty());
+}
+
+TEST_F(AmeRefundTest, ARefundAmeRefusesIsShownWithItsAnswerAndNotKept)
+{
+    setPayments({{"", "1", 12.5, "CAPT-1"}}); // no refund id: AME answers 400
+    const PartnerCall call = refund();
+    EXPECT_EQ(call.outcome, PartnerCall::Outcome::Refused);
+    EXPECT_EQ(messages->texts(), QStringList({call.text}));
+    EXPECT_TRUE(call.text.contains("A AME respondeu: HTTP 400")) << call.text.toStdString();
+    EXPECT_TRUE(PartnerClients::pendingCalls().isEmpty());
 }
 
 TEST_F(AmeRefundTest, ServerFailureIsShownNotSwallowed)
 {
     payments = Variant::failure("conexão perdida");
-    refund();
-    EXPECT_EQ(messages->texts(), QStringList({context().Msg("ERROESTAME")}));
+    EXPECT_EQ(refund().outcome, PartnerCall::Outcome::Refused);
+    ASSERT_EQ(messages->count(), 1);
+    EXPECT_TRUE(messages->texts().first().startsWith(context().Msg("ERROESTAME")));
     EXPECT_TRUE(partners.requests(Partner::Ame).isEmpty());
 }
 
@@ -109,27 +129,37 @@ struct PartnerFailure
 {
     const char *name;
     Behaviour behaviour;
+    const char *answered; // what the operator is told the partner answered
 };
 
-const auto failures = ::testing::Values(PartnerFailure{"Refused", Behaviour::Refuse}, PartnerFailure{"Silent", Behaviour::Silent},
-                                        PartnerFailure{"Garbage", Behaviour::Garbage},
-                                        PartnerFailure{"Oversized", Behaviour::Oversized},
-                                        PartnerFailure{"Unauthorized", Behaviour::Unauthorized},
-                                        PartnerFailure{"ServerError", Behaviour::ServerError});
+const auto failures = ::testing::Values(PartnerFailure{"Refused", Behaviour::Refuse, "sem resposta"},
+                                        PartnerFailure{"Silent", Behaviour::Silent, "sem resposta"},
+                                        PartnerFailure{"Garbage", Behaviour::Garbage, "resposta que não se lê"},
+                                        PartnerFailure{"Oversized", Behaviour::Oversized, "sem resposta"},
+                                        PartnerFailure{"Unauthorized", Behaviour::Unauthorized, "HTTP 401"},
+                                        PartnerFailure{"ServerError", Behaviour::ServerError, "HTTP 500"});
 const auto failureName = [](const auto &info) { return std::string(info.param.name); };
 
 class AmeFailureTest : public AmeRefundTest, public ::testing::WithParamInterface<PartnerFailure>
 {
 };
 
-TEST_P(AmeFailureTest, FailingProviderRefundsNothingAndShowsTheError)
+// No token, no refund sent: the refund is kept and sent once the provider answers.
+TEST_P(AmeFailureTest, FailingProviderRefundsNothingSaysWhatItAnsweredAndKeepsTheRefund)
 {
     partners.setBehaviour(Partner::Ame, GetParam().behaviour);
-    refund();
+    EXPECT_EQ(refund().outcome, PartnerCall::Outcome::Pending);
     EXPECT_TRUE(partners.applied(Partner::Ame).isEmpty());
-    EXPECT_EQ(messages->texts(), QStringList({context().Msg("ERROESTAME")}));
+    ASSERT_EQ(messages->count(), 1);
+    EXPECT_TRUE(messages->texts().first().contains(QString("A AME respondeu: ") + GetParam().answered))
+        << messages->texts().first().toStdString();
     EXPECT_TRUE(allLogs().contains("Erro na requisição"));
     expectNoSecret();
+
+    partners.setBehaviour(Partner::Ame, Behaviour::Answer);
+    consumer().retryPartnerCalls();
+    EXPECT_EQ(partners.applied(Partner::Ame), QStringList({"refund:PAG-1"}));
+    EXPECT_TRUE(PartnerClients::pendingCalls().isEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Provider, AmeFailureTest, failures, failureName);
@@ -153,7 +183,7 @@ protected:
         scope = std::make_unique<ScopedTable<Seam::Partners>>(seams);
     }
 
-    bool cancel() { return consumer().cancelGcomCashback("1", "01", "2", "345"); }
+    PartnerCall::Outcome cancel() { return consumer().cancelGcomCashback("1", "01", "2", "345").outcome; }
 
     QString inUse = QStringLiteral("S");
     QList<Variant> sale{"12345678000199", "991", "", "11988887777"};
@@ -162,7 +192,7 @@ protected:
 
 TEST_F(GcomTest, CancellationSendsTheDocumentWithTheBearerTokenOnly)
 {
-    EXPECT_TRUE(cancel());
+    EXPECT_EQ(cancel(), PartnerCall::Outcome::Done);
     const auto sent = partners.requests(Partner::Gcom);
     ASSERT_EQ(sent.size(), 1);
     EXPECT_EQ(sent.first().body, QByteArray("<root><data><brandId>B1</brandId><cnpj>12345678000199</cnpj>"
@@ -173,21 +203,24 @@ TEST_F(GcomTest, CancellationSendsTheDocumentWithTheBearerTokenOnly)
     expectNoSecret();
 }
 
-TEST_F(GcomTest, LostAnswerIsRetriedAndThePlatformCancelsOnce)
+TEST_F(GcomTest, LostAnswerIsKeptAndItsRetryCancelsOnce)
 {
     partners.loseAnswerOnce(Partner::Gcom, "/cancelBalance");
-    EXPECT_TRUE(cancel());
+    EXPECT_EQ(cancel(), PartnerCall::Outcome::Pending);
+    EXPECT_EQ(partners.requests(Partner::Gcom).size(), 1);
+    EXPECT_EQ(messages->count(), 1);
+    consumer().retryPartnerCalls();
     EXPECT_EQ(partners.requests(Partner::Gcom).size(), 2);
-    EXPECT_EQ(messages->texts(), QStringList({context().Msg("FALHA_GCOM")}));
     EXPECT_EQ(partners.applied(Partner::Gcom), QStringList({"cancel:12345678000199/991"}));
+    EXPECT_TRUE(PartnerClients::pendingCalls().isEmpty());
 }
 
 TEST_F(GcomTest, SaleWithoutPhoneOrStoreWithoutGcomSendsNothing)
 {
     sale = {"12345678000199", "991", "", "  "};
-    EXPECT_TRUE(cancel());
+    EXPECT_EQ(cancel(), PartnerCall::Outcome::Done);
     inUse = QStringLiteral("N");
-    EXPECT_TRUE(cancel());
+    EXPECT_EQ(cancel(), PartnerCall::Outcome::Done);
     EXPECT_TRUE(partners.requests(Partner::Gcom).isEmpty());
 }
 
@@ -195,13 +228,20 @@ class GcomFailureTest : public GcomTest, public ::testing::WithParamInterface<Pa
 {
 };
 
-TEST_P(GcomFailureTest, FailingPlatformIsTriedThreeTimesAndTheSaleLeftIsLogged)
+// Asked once, the operator told once what the platform answered; a refused authorisation is
+// final, anything else is kept to send again.
+TEST_P(GcomFailureTest, FailingPlatformIsAskedOnceAndTheOperatorToldWhatItAnswered)
 {
     partners.setBehaviour(Partner::Gcom, GetParam().behaviour);
-    EXPECT_FALSE(cancel());
-    EXPECT_GE(partners.requests(Partner::Gcom).size(), 3); // the HTTP stack may send a dropped one again
+    const bool final = GetParam().behaviour == Behaviour::Unauthorized;
+    EXPECT_EQ(cancel(), final ? PartnerCall::Outcome::Refused : PartnerCall::Outcome::Pending);
+    EXPECT_GE(partners.requests(Partner::Gcom).size(), 1);
+    EXPECT_LE(partners.requests(Partner::Gcom).size(), 2); // the HTTP stack may send a dropped one again
     EXPECT_TRUE(partners.applied(Partner::Gcom).isEmpty());
-    EXPECT_EQ(messages->texts().count(context().Msg("FALHA_GCOM")), 3);
+    ASSERT_EQ(messages->count(), 1);
+    EXPECT_TRUE(messages->texts().first().contains(QString("A GCOM respondeu: ") + GetParam().answered))
+        << messages->texts().first().toStdString();
+    EXPECT_EQ(PartnerClients::pendingCalls().size(), final ? 0 : 1);
     EXPECT_TRUE(allLogs().contains("Cancelamento de cashback pendente na GCOM. Filial: 1 Caixa: 2 Sequencial Venda: 345"));
     expectNoSecret();
 }

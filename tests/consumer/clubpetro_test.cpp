@@ -19,7 +19,7 @@ protected:
             .setValue("token_url", partners.baseUrl(Partner::ClubPetro) + "/token.php");
         Seam::StartupLookups lookups;
         lookups.getDadosResgSaldo = [this](const QString &) {
-            return Variant(packetOf({"DSIDRESGS", "DSSENHARESGS"}, {{clientId, "club-secret"}}));
+            return Variant(packetOf({"DSIDRESGS", "DSSENHARESGS"}, {{clientId, clientSecret}}));
         };
         Seam::Consumers consumers;
         consumers.getCNPJFil = [](const QString &) { return Variant("12345678000199"); };
@@ -61,6 +61,7 @@ protected:
     }
 
     QString clientId = QStringLiteral("club-id");
+    QString clientSecret = QStringLiteral("club-secret");
     std::unique_ptr<ScopedTable<Seam::StartupLookups>> lookupScope;
     std::unique_ptr<ScopedTable<Seam::Consumers>> consumerScope;
 };
@@ -71,6 +72,23 @@ TEST_F(ClubPetroTest, TokenAnswerNamesTheSaleApiWithoutBackslashes)
     EXPECT_EQ(club().UrlRaizAPIClubPetro, partners.baseUrl(Partner::ClubPetro) + "/api/sale");
     EXPECT_EQ(club().stTokenApiClubPetro, QStringLiteral("club-token-456"));
     expectNoSecret();
+}
+
+// A secret holding characters that JSON and the URL encoding rewrite reaches the log in none of
+// its forms: the logged request is built with the secret already replaced.
+TEST_F(ClubPetroTest, ASecretJsonEscapesReachesTheLogInNoForm)
+{
+    clientSecret = QStringLiteral("cl\"ub\\se cret");
+    partners.settings().clubSecret = clientSecret;
+    ASSERT_TRUE(token());
+    QString escaped = clientSecret;
+    escaped.replace("\\", "\\\\").replace("\"", "\\\"");
+    const QString logs = allLogs();
+    ASSERT_TRUE(logs.contains("client_secret")) << logs.toStdString();
+    for (const QString &form : {clientSecret, escaped, Qub_requisicaohttp::URLEncode(clientSecret),
+                                Qub_requisicaohttp::URLEncode(escaped), QString("se cret"), QString("se%20cret")})
+        EXPECT_FALSE(logs.contains(form)) << form.toStdString();
+    EXPECT_FALSE(logs.contains(partners.settings().clubToken));
 }
 
 TEST_F(ClubPetroTest, CustomerFoundByCpfGetsARowWithNormalisedPoints)

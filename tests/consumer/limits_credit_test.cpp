@@ -43,7 +43,7 @@ TEST_P(CreditMaximum, RefusesOnlyAboveTheLimitAtCents)
     ConsumerFigures &f = state().figures;
     const double spent = 20.0;
     QString key = QStringLiteral("VRMAXCONS_LOJA");
-    bool *flag = &f.boLimiteOk2;
+    ConsumerLimit limit = ConsumerLimit::StoreDaily;
     switch (c.which) {
     case Which::StoreDaily:
         storeLimits(c.limit, Variant::null(), Variant::null(), Variant::null(), Variant::null());
@@ -53,13 +53,13 @@ TEST_P(CreditMaximum, RefusesOnlyAboveTheLimitAtCents)
         storeLimits(Variant::null(), c.limit, Variant::null(), Variant::null(), Variant::null());
         f.doConsumoLojaMes = spent;
         key = QStringLiteral("VRMAXCONSMES_LOJA");
-        flag = &f.boLimiteOk3;
+        limit = ConsumerLimit::StoreMonthly;
         break;
     case Which::Consumer:
         state().consumer.stRecebAux8 = c.limit.isBlank() ? QString() : PtBr::FloatToStr(c.limit.toDouble());
         f.doGastoCons = spent;
         key = QStringLiteral("OPE_SALMAX_DEB");
-        flag = &f.boLimiteOk1;
+        limit = ConsumerLimit::ConsumerMaximum;
         break;
     }
     f.doRecebAux2 = -1.0;
@@ -67,7 +67,7 @@ TEST_P(CreditMaximum, RefusesOnlyAboveTheLimitAtCents)
 
     EXPECT_EQ(credit(QString::fromLatin1(c.price)), c.passes);
 
-    EXPECT_EQ(*flag, c.passes);
+    EXPECT_EQ(f.limits.holds(), c.passes);
     if (c.passes) {
         EXPECT_EQ(messages->count(), 0);
         if (!c.limit.isBlank()) {
@@ -77,6 +77,9 @@ TEST_P(CreditMaximum, RefusesOnlyAboveTheLimitAtCents)
         EXPECT_EQ(lastMessage(), message(key, {QStringLiteral("000101 - JOSÉ CARLOS OLIVEIRA"),
                                                PtBr::FormatCurr(c.limit.toDouble())}));
         EXPECT_EQ(messages->calls().last().kind, 3);
+        ASSERT_EQ(f.limits.broken.size(), 1);
+        EXPECT_EQ(f.limits.broken.first().limit, limit);
+        EXPECT_DOUBLE_EQ(f.limits.broken.first().room, Money::RoundDec(c.limit.toDouble() - spent, 2));
     }
 }
 
@@ -88,17 +91,19 @@ TEST_F(LimitsTest, CreditLimitThatDoesNotReadRefusesNamingIt)
     state().consumer.stRecebAux8 = QStringLiteral("sem limite");
     EXPECT_FALSE(credit(QStringLiteral("1,00")));
     EXPECT_TRUE(lastMessage().contains(QLatin1String("VRMAXCREDCONS")));
-    EXPECT_FALSE(state().figures.boLimiteOk1);
+    const LimitVerdict::Broken *broken = state().figures.limits.find(ConsumerLimit::ConsumerMaximum);
+    ASSERT_NE(broken, nullptr);
+    EXPECT_EQ(broken->unreadable, QStringLiteral("sem limite"));
 }
 
-TEST_F(LimitsTest, CreditFlagsAreSetAgainOnEntry)
+TEST_F(LimitsTest, CreditVerdictStartsAgainOnEntry)
 {
     state().consumer.stRecebAux8 = QStringLiteral("0");
     EXPECT_FALSE(credit(QStringLiteral("1,00")));
-    EXPECT_FALSE(state().figures.boLimiteOk1);
+    EXPECT_FALSE(state().figures.limits.holds(ConsumerLimit::ConsumerMaximum));
     state().consumer.stRecebAux8.clear();
     EXPECT_TRUE(credit(QStringLiteral("1,00")));
-    EXPECT_TRUE(state().figures.boLimiteOk1 && state().figures.boLimiteOk2 && state().figures.boLimiteOk3);
+    EXPECT_TRUE(state().figures.limits.holds());
 }
 
 struct FloorCase
@@ -197,7 +202,8 @@ TEST_F(LimitsTest, ItemOfALaterFamilySkipsTheGatedChecks)
     familyOrder(QStringLiteral("LAN"), QStringLiteral("002"), QStringLiteral("N"), Variant(0.0),
                 {{QStringLiteral("REF"), QStringLiteral("001")}, {QStringLiteral("LAN"), QStringLiteral("002")}}, 0.0);
     storeLimits(Variant(0.0), Variant(0.0), Variant::null(), Variant::null(), Variant::null());
-    balances({{"LAN", "LANCHES", 5.0}});
+    // REFEICAO, first in order, can lend what LANCHES lacks at settlement.
+    balances({{"REF", "REFEICAO", 50.0}, {"LAN", "LANCHES", 5.0}});
     state().consumer.stCredPessoalAux1 = QStringLiteral("20");
 
     EXPECT_TRUE(credit(QStringLiteral("10,00"), QStringLiteral("N"), QStringLiteral("LAN")));

@@ -45,33 +45,33 @@ TEST_P(DebitMaximum, RefusesOnlyAboveTheLimitAtCents)
     const double spent = 20.0;
     const Variant none = Variant::null();
     QString key;
-    bool *flag = nullptr;
+    ConsumerLimit limit = ConsumerLimit::Monthly;
     bool keepsRefusedTotal = false;
     switch (c.which) {
     case Which::Monthly:
         storeLimits(none, none, none, none, c.limit);
         f.doConsumoMes = spent;
         key = QStringLiteral("VRMAXCONSMES");
-        flag = &f.boLimiteOk4;
+        limit = ConsumerLimit::Monthly;
         break;
     case Which::StoreDaily:
         storeLimits(none, none, c.limit, none, none);
         f.doConsumoLojaDia = spent;
         key = QStringLiteral("VRMAXCONS_LOJA");
-        flag = &f.boLimiteOk2;
+        limit = ConsumerLimit::StoreDaily;
         keepsRefusedTotal = true;
         break;
     case Which::StoreMonthly:
         storeLimits(none, none, none, c.limit, none);
         f.doConsumoLojaMes = spent;
         key = QStringLiteral("VRMAXCONSMES_LOJA");
-        flag = &f.boLimiteOk3;
+        limit = ConsumerLimit::StoreMonthly;
         break;
     case Which::Consumer:
         state().consumer.stVRMAXDEBCONS = c.limit.isBlank() ? QString() : PtBr::FloatToStr(c.limit.toDouble());
         f.doGastoCons = spent;
         key = QStringLiteral("OPE_SALMAX_DEB");
-        flag = &f.boLimiteOk1;
+        limit = ConsumerLimit::ConsumerMaximum;
         keepsRefusedTotal = true;
         break;
     }
@@ -80,7 +80,7 @@ TEST_P(DebitMaximum, RefusesOnlyAboveTheLimitAtCents)
 
     EXPECT_EQ(debit(QString::fromLatin1(c.price)), c.passes);
 
-    EXPECT_EQ(*flag, c.passes);
+    EXPECT_EQ(f.limits.holds(), c.passes);
     if (c.passes) {
         EXPECT_EQ(messages->count(), 0);
         EXPECT_DOUBLE_EQ(f.doRecebAux2, c.limit.isBlank() ? 7.77 : total);
@@ -89,6 +89,10 @@ TEST_P(DebitMaximum, RefusesOnlyAboveTheLimitAtCents)
     EXPECT_EQ(lastMessage(), message(key, {QStringLiteral("000101 - JOSÉ CARLOS OLIVEIRA"),
                                            PtBr::FormatCurr(c.limit.toDouble())}));
     EXPECT_DOUBLE_EQ(f.doRecebAux2, keepsRefusedTotal ? total : 7.77);
+    // The verdict names the one maximum broken and what it leaves over today's spending.
+    ASSERT_EQ(f.limits.broken.size(), 1);
+    EXPECT_EQ(f.limits.broken.first().limit, limit);
+    EXPECT_DOUBLE_EQ(f.limits.broken.first().room, Money::RoundDec(c.limit.toDouble() - spent, 2));
 }
 
 INSTANTIATE_TEST_SUITE_P(Limits, DebitMaximum, ::testing::ValuesIn(maximumCases()),
@@ -138,7 +142,9 @@ TEST_F(LimitsTest, DebitLimitThatDoesNotReadRefusesNamingIt)
     state().consumer.stVRMAXDEBCONS = QStringLiteral("10.000,00,0");
     EXPECT_FALSE(debit(QStringLiteral("1,00")));
     EXPECT_TRUE(lastMessage().contains(QLatin1String("VRMAXDEBCONS")));
-    EXPECT_FALSE(state().figures.boLimiteOk1);
+    const LimitVerdict::Broken *broken = state().figures.limits.find(ConsumerLimit::ConsumerMaximum);
+    ASSERT_NE(broken, nullptr);
+    EXPECT_EQ(broken->unreadable, QStringLiteral("10.000,00,0"));
 }
 
 struct BalanceCase
@@ -168,7 +174,7 @@ TEST_P(DebitBalances, SettlementChecksWhatEachBalanceCarries)
 
     EXPECT_EQ(debit(QStringLiteral("1,00"), QStringLiteral("S")), c.passes);
 
-    EXPECT_EQ(c.basic ? f.boLimiteOk5 : f.boLimiteOk6, c.passes);
+    EXPECT_EQ(f.limits.holds(c.basic ? ConsumerLimit::BasicBalance : ConsumerLimit::ExtraBalance), c.passes);
     if (!c.passes) {
         EXPECT_EQ(lastMessage(), message(QStringLiteral("VRSALDOBASEXT"),
                                          {PtBr::FormatCurr(10.0), PtBr::FormatCurr(10.0)}));

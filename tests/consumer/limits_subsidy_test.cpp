@@ -54,6 +54,7 @@ struct OwnCase
     Variant subsidy;
     double spent;
     double newP, newC, granted;
+    double D = 0.0;
 };
 
 class ConsumerSubsidy : public SubsidyTest, public ::testing::WithParamInterface<OwnCase>
@@ -65,7 +66,7 @@ TEST_P(ConsumerSubsidy, SplitsTheRowByWhatIsLeft)
     const OwnCase &c = GetParam();
     cadConsumidor = Variant(packetOf({"VRSUBSBASICO"}, {{c.subsidy}}));
     state().figures.doSubsidioBasicoEmp = c.spent;
-    row(c.Q, c.P, 0.0, 0.0, 0.0, QString());
+    row(c.Q, c.P, 0.0, c.D, 0.0, QString());
     double total = -1.0;
 
     consumer().VerifVrSubsBasico(total);
@@ -80,7 +81,10 @@ TEST_P(ConsumerSubsidy, SplitsTheRowByWhatIsLeft)
 
 INSTANTIATE_TEST_SUITE_P(Subsidy, ConsumerSubsidy,
                          ::testing::Values(OwnCase{"WholeRow", 1.0, 8.0, Variant(10.0), 0.0, 0.0, 8.0, 8.0},
-                                           OwnCase{"ThreeUnitsCentRounded", 3.0, 1.0, Variant(0.5), 0.0, 0.83, 0.17, 0.51},
+                                           OwnCase{"ThreeUnitsNeverGrantMoreThanTheSubsidyLeft", 3.0, 1.0, Variant(0.5), 0.0, 0.83, 0.17, 0.50},
+                                           // 2,90 over three units: each is 0,97, the subsidy is the row.
+                                           OwnCase{"DiscountedRowCoveredWholeGrantsTheRow", 3.0, 1.0, Variant(10.0), 0.0,
+                                                   0.0, 0.97, 2.90, 0.10},
                                            OwnCase{"NothingLeft", 1.0, 8.0, Variant(5.0), 5.0, 8.0, 0.0, 0.0},
                                            OwnCase{"NoSubsidy", 1.0, 8.0, Variant::null(), 0.0, 8.0, 0.0, 0.0}),
                          [](const auto &info) { return std::string(info.param.name); });
@@ -145,6 +149,13 @@ INSTANTIATE_TEST_SUITE_P(
         BalanceCase{"BasicOnlyTooSmallLeavesTheRow", 1.0, 10.0, 0.0, "B", Variant(5.0), Variant::null(), 10.0, 0.0, 0.0,
                     0.0, 0.0, 10.0},
         BalanceCase{"BasicOnlyCovers", 2.0, 2.5, 0.0, "B", Variant(5.0), Variant::null(), 0.0, 2.5, 5.0, 0.0, 0.0, 5.0},
+        // A row of 2,90 over three units: the balances book 2,90, not 3 x 0,97.
+        BalanceCase{"BasicCoversADiscountedRowToTheCent", 3.0, 1.0, 0.10, "N", Variant(5.0), Variant::null(), 0.0, 0.97,
+                    2.90, 0.0, 0.0, 0.0},
+        BalanceCase{"BasicOnlyCoversADiscountedRowToTheCent", 3.0, 1.0, 0.10, "B", Variant(5.0), Variant::null(), 0.0,
+                    0.97, 2.90, 0.0, 0.0, 2.90},
+        BalanceCase{"ExtraCoversADiscountedRowToTheCent", 3.0, 1.0, 0.10, "E", Variant::null(), Variant(5.0), 1.0, 0.0,
+                    0.0, 2.90, 2.90, 0.0},
         BalanceCase{"OtherKindNothing", 1.0, 10.0, 0.0, "", Variant(50.0), Variant(50.0), 10.0, 0.0, 0.0, 0.0, 0.0, 0.0}),
     [](const auto &info) { return std::string(info.param.name); });
 

@@ -154,25 +154,50 @@ TEST_P(Points, ACashbackAlreadyGrantedIsKeptAndASecondCallAddsNothing)
     EXPECT_EQ(messages->count(), 1);
 }
 
-TEST_P(Points, APersonalCreditSaleLowersEachFamilyByItsShare)
+struct FamilyShareCase
 {
-    sale({1, 1}, 10.00);
-    state().flags.boCreditoPessoal = true;
-    ClientDataSet &families = data().cdsFamiliaSaldo;
-    families.CreateDataSet();
-    for (const auto &[family, value] : {std::pair{"001", 6.00}, std::pair{"002", 4.00}}) {
-        families.Append();
-        families.FieldByName("CDFAMILISALD").SetAsString(family);
-        families.FieldByName("VRSALDCONFAM").SetAsFloat(value);
-        families.Post();
+    const char *name;
+    double total, discount;
+    QList<double> families, expected;
+};
+
+const FamilyShareCase familyShareCases[] = {
+    {"WholeShares", 10.00, 1.00, {6.00, 4.00}, {5.40, 3.60}},
+    {"ThirdsCarryTheCent", 30.00, 10.00, {10.00, 10.00, 10.00}, {6.66, 6.67, 6.67}},
+    {"LargestRemainderTakesTheCent", 10.00, 0.10, {3.33, 3.33, 3.34}, {3.30, 3.30, 3.30}},
+};
+
+// Each family loses its share of the discount, worked in cents: the shares add up to the
+// discount, so the consumer is never debited a cent more than the discounted sale.
+TEST_P(Points, APersonalCreditSaleLowersTheFamiliesByExactlyTheDiscount)
+{
+    for (const FamilyShareCase &c : familyShareCases) {
+        SCOPED_TRACE(c.name);
+        sale({1, 1}, c.total);
+        state().flags.boCreditoPessoal = true;
+        ClientDataSet &families = data().cdsFamiliaSaldo;
+        if (!families.Active())
+            families.CreateDataSet();
+        families.EmptyDataSet();
+        int code = 1;
+        for (const double value : c.families) {
+            families.Append();
+            families.FieldByName("CDFAMILISALD").SetAsString(QString::number(code++).rightJustified(3, '0'));
+            families.FieldByName("VRSALDCONFAM").SetAsFloat(value);
+            families.Post();
+        }
+        answer(offer(100, 1, 100, c.discount));
+        messages->script({true});
+        consumer().DescontoVendaFidelidade();
+        QList<double> values;
+        double left = 0;
+        for (families.First(); !families.Eof(); families.Next()) {
+            values << families.FieldByName("VRSALDCONFAM").AsFloat();
+            left += values.last();
+        }
+        EXPECT_EQ(values, c.expected);
+        EXPECT_DOUBLE_EQ(Money::RoundDec(left, 2), Money::RoundDec(c.total - c.discount, 2));
     }
-    answer(offer(100, 1, 100, 1));
-    messages->script({true});
-    consumer().DescontoVendaFidelidade();
-    QList<double> values;
-    for (families.First(); !families.Eof(); families.Next())
-        values << families.FieldByName("VRSALDCONFAM").AsFloat();
-    EXPECT_EQ(values, (QList<double>{5.40, 3.60}));
 }
 
 TEST_P(Points, AFailedLookupIsShownAndChangesNothing)

@@ -75,6 +75,19 @@ protected:
         return args;
     }
 
+    void familyBalances(double meals, double snacks)
+    {
+        ClientDataSet &balances = data().cdsConsultaSaldo;
+        balances.Close();
+        DataPacket packet;
+        packet.fields = {{QStringLiteral("CDFAMILISALD"), FieldType::String, 3},
+                         {QStringLiteral("NMFAMILISALD"), FieldType::String, 30},
+                         {QStringLiteral("VRSALDCONFAM"), FieldType::Double}};
+        packet.rows = {{QStringLiteral("REF"), QStringLiteral("REFEICAO"), meals},
+                       {QStringLiteral("LAN"), QStringLiteral("LANCHES"), snacks}};
+        balances.SetData(packet);
+    }
+
     std::unique_ptr<Qub_movrela::DbConnection> m_helper;
 };
 
@@ -100,7 +113,7 @@ TEST_F(ConsumerLimitsSale, PayrollDebitItemOverTheStoreDailyMaximumIsRefusedAndT
     EXPECT_EQ(caption("lblVrTotal"), total);
     ASSERT_GE(messages->count(), 1);
     EXPECT_EQ(messages->texts().last(), refusal("VRMAXCONS_LOJA", 30.0));
-    EXPECT_FALSE(state().figures.boLimiteOk2);
+    EXPECT_FALSE(state().figures.limits.holds(ConsumerLimit::StoreDaily));
     EXPECT_DOUBLE_EQ(state().figures.doRecebAux2, 30.01);
 }
 
@@ -125,5 +138,74 @@ TEST_F(ConsumerLimitsSale, PersonalCreditItemOverTheFirstFamilysBalanceIsRefused
     ASSERT_GE(messages->count(), 1);
     EXPECT_TRUE(messages->texts().last().startsWith(QStringLiteral("REFEICAO ") + Msg(QStringLiteral("FamiliaNeg"))));
 }
+
+// A spending or balance figure the base cannot give refuses the item: read as 0 it would let
+// the item past every maximum.
+struct FailingFigureCase
+{
+    const char *name;
+    bool debit;
+    const char *table; // dropped before the item
+};
+
+class ConsumerFigureFailure : public ConsumerLimitsSale, public ::testing::WithParamInterface<FailingFigureCase>
+{
+};
+
+TEST_P(ConsumerFigureFailure, RefusesTheItemNamingTheFigure)
+{
+    const FailingFigureCase &c = GetParam();
+    (c.debit ? state().flags.boVendaDebito : state().flags.boCreditoPessoal) = true;
+    familyBalances(100.0, 0.0);
+    exec((QByteArray("DROP TABLE ") + c.table).constData());
+
+    EXPECT_FALSE(sell(meal(QStringLiteral("01001"), QStringLiteral("10,00"))));
+
+    EXPECT_EQ(data().cdsItems.RecordCount(), 0);
+    ASSERT_GE(messages->count(), 1);
+    EXPECT_TRUE(messages->texts().last().startsWith(QStringLiteral("Não foi possível ler os valores do consumidor")))
+        << messages->texts().last().toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Figures, ConsumerFigureFailure,
+                         ::testing::Values(FailingFigureCase{"DebitSpending", true, "MOVICLIE"},
+                                           FailingFigureCase{"CreditSpending", false, "EXTRATOCONS"}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+// LANCHES comes after REFEICAO in approval order: its items may borrow from REFEICAO at
+// settlement, but one that REFEICAO cannot cover is refused at entry rather than cancelling
+// the whole coupon at Receber.
+struct SnackCase
+{
+    const char *name;
+    const char *price;
+    bool passes;
+};
+
+class PersonalCreditSnack : public ConsumerLimitsSale, public ::testing::WithParamInterface<SnackCase>
+{
+};
+
+TEST_P(PersonalCreditSnack, PassesAtEntryOnlyWhenAnEarlierFamilyCanCoverIt)
+{
+    state().flags.boCreditoPessoal = true;
+    familyBalances(8.0, 0.0);
+    PreenchePedidoArgs snack = meal(QStringLiteral("01001"), QString::fromLatin1(GetParam().price));
+    snack.CDFAMILISALD = QStringLiteral("LAN");
+
+    EXPECT_EQ(sell(snack), GetParam().passes);
+
+    EXPECT_EQ(data().cdsItems.RecordCount(), GetParam().passes ? 1 : 0);
+    if (GetParam().passes)
+        return;
+    ASSERT_GE(messages->count(), 1);
+    EXPECT_TRUE(messages->texts().last().startsWith(QStringLiteral("LANCHES ") + Msg(QStringLiteral("FamiliaNeg"))))
+        << messages->texts().last().toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Families, PersonalCreditSnack,
+                         ::testing::Values(SnackCase{"CoveredByTheEarlierFamily", "8,00", true},
+                                           SnackCase{"OneCentPastWhatItCanLend", "8,01", false}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

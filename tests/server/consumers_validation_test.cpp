@@ -69,6 +69,12 @@ const QList<LoanCase> loanCases{
     {"SecondBorrowerCountsWhatTheLenderAlreadyLent",
      {balance("REF", "30"), thirdFamily[0], thirdFamily[1]}, {{"LAN", 10}, {"SOB", 15}},
      "REF|D|10|20|001; LAN|C|10|10|001; REF|D|15|5|002; SOB|C|15|15|001"},
+    // 0,10 spent and 0,20 lent make the lender's daily value of 0,30 to the cent, as the
+    // family's own check counts it.
+    {"LenderReachingItsDailyValueToTheCentStillLends",
+     {balance("REF", "80"), "UPDATE FAMSALDOFILI SET VRCONSDIAFAM = 0.3 WHERE CDFAMILISALD = 'REF'",
+      line("REF", "2026-03-04 08:00:00", "001", "V", "0.1", "79.9", "'S1'")},
+     {{"LAN", 0.2}}, "REF|D|0,2|79,8|001; LAN|C|0,2|0,2|001"},
     {"LenderPastTheMaximumCredit",
      {balance("REF", "80"), balance("LAN", "5"), checked + ", VRMAXCREDCONS = 5"}, {{"LAN", 12}},
      "FAILURE ERRO_4 REF - REFEICAO@@5==0@@80"},

@@ -140,6 +140,21 @@ TEST_F(PersonalCreditTest, SaveRefusedByTheBaseKeepsTheSaleOnScreenWithAClearMes
     EXPECT_FALSE(state().flags.boRecebendo);
 }
 
+// Another till spent the balance first: the base refuses the save with the family's code. No
+// voucher tells the consumer the credit was used, and the cashier reads why in words.
+TEST_F(PersonalCreditTest, SaveRefusedForTheBalanceIssuesNoVoucherAndSaysTheBalanceIsShort)
+{
+    host->setDefault(&Pkg_Hrk00002::SetConcluiFechamento, failedSave("ERRO_2REF - REFEIÇÃO"));
+
+    settle();
+
+    EXPECT_EQ(roadEnd().kind, Kind::Failed);
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::ImpCompVenCredNFCeSAT), 0);
+    EXPECT_EQ(host->count(&Pkg_Hrk00001::Imp_CompVenCred), 0);
+    EXPECT_TRUE(shown().contains(context().Msg("INF_SALDO") + " REF - REFEIÇÃO.")) << shown().toStdString();
+    EXPECT_FALSE(data().cdsItems.IsEmpty());
+}
+
 TEST_F(PersonalCreditTest, PrinterRefusingTheCloseLeavesTheSaleOnScreenWithoutSaving)
 {
     useFiscalPrinter();
@@ -274,18 +289,14 @@ class FamilySplitTest : public SettlementTest, public ::testing::WithParamInterf
 {
 };
 
-// Sale rows: REF 2 x 10,00 and LAN 1 x 8,00 (total 28,00). Consumer maximum 70,00 with 60,00
-// spent; store daily maximum 80,00 with 75,00 spent.
+// Sale rows: REF 2 x 10,00 and LAN 1 x 8,00 (total 28,00). A broken consumer maximum leaves
+// 10,00, a broken store daily maximum 5,00.
 TEST_P(FamilySplitTest, EachFamilyGivesTheLeastOfBalanceRowsAndRoomAndTheSumNeverPassesTheSale)
 {
     const SplitCase &c = GetParam();
     SaleState &s = state();
     s.figures.boRecebAux1 = true;
-    s.figures.boLimiteOk1 = s.figures.boLimiteOk2 = s.figures.boLimiteOk3 = true;
-    s.consumer.stRecebAux8 = "70";
-    s.figures.doGastoCons = 60;
-    s.figures.doConsumoLojaDia = 75;
-    ASSERT_TRUE(data().cdsTipoConsLoja.SetData(packetOf({"VRMAXCONSDIAC"}, {{80.0}})));
+    s.figures.limits = {};
     c.arrange(s);
     ClientDataSet rows;
     rows.FieldDefs().Add("CDFAMILISALD", FieldType::String, 10);
@@ -322,13 +333,13 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         SplitCase{"AllLimitsHold", [](SaleState &) {}, {{"REF", 100.0}, {"LAN", 5.0}}, {{"REF", 20.0}, {"LAN", 5.0}}},
         // The consumer maximum leaves 10,00 for the whole sale, not 10,00 per family.
-        SplitCase{"OneBrokenLimit", [](SaleState &s) { s.figures.boLimiteOk1 = false; },
+        SplitCase{"OneBrokenLimit", [](SaleState &s) { s.figures.limits.breaks(ConsumerLimit::ConsumerMaximum, "VRMAXCREDCONS", 10.0); },
                   {{"REF", 100.0}, {"LAN", 50.0}}, {{"REF", 10.0}}},
         // Two broken limits: the smaller room (5,00 of the store's day) caps, not their sum.
         SplitCase{"TwoBrokenLimits",
                   [](SaleState &s) {
-                      s.figures.boLimiteOk1 = false;
-                      s.figures.boLimiteOk2 = false;
+                      s.figures.limits.breaks(ConsumerLimit::ConsumerMaximum, "VRMAXCREDCONS", 10.0);
+                      s.figures.limits.breaks(ConsumerLimit::StoreDaily, "VRMAXCONSDIAC", 5.0);
                   },
                   {{"REF", 100.0}, {"LAN", 50.0}}, {{"REF", 5.0}}},
         SplitCase{"FamilyWithoutRows", [](SaleState &) {}, {{"SOB", 100.0}, {"LAN", 50.0}}, {{"LAN", 8.0}}},
@@ -337,9 +348,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(SettlementTest, ALimitThatIsNotANumberIsNamed)
 {
-    state().figures.boLimiteOk1 = false;
+    state().figures.limits.breaks(ConsumerLimit::ConsumerMaximum, "VRMAXCREDCONS", 0.0, "setenta");
     state().figures.boRecebAux1 = true;
-    state().consumer.stRecebAux8 = "setenta";
     EXPECT_EQ(personalCreditRooms(context()).invalid, "VRMAXCREDCONS \"setenta\"");
 }
 

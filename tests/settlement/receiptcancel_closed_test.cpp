@@ -4,6 +4,9 @@
 
 #include <sale/saledatasets.h>
 
+#include <host/fakepartners.h>
+#include <outside/qub_requisicaohttp.h>
+
 #include <QDir>
 
 namespace {
@@ -515,25 +518,131 @@ TEST_F(ClosedSaleTest, KeypadLeftEndsWithoutCancelling)
 
 namespace {
 
-// A cashback platform that does not answer is tried three times, each failure told, and the
-// cancellation goes on to its voucher and log.
-TEST_F(ClosedSaleTest, GcomThatDoesNotAnswerNeverStopsTheCancellation)
+// The wallet and the cashback platform of an NFC-e sale answered by the partners' stand-ins
+// over HTTP on 127.0.0.1, each faulting as a test says.
+class NfcePartners : public ClosedSaleTest
 {
-    ServerSeams seams = ServerSeams::current();
-    seams.partners.getDadosGCOM = [](const QString &, const QString &) {
-        return Variant(packet({"IDUTLINTEGCOM", "CDBRANDIDGCOM", "CDURLGCOM", "IDTOKENAPIGCOM"},
-                              {{"S", "B01", "http://127.0.0.1:9", "tok"}}));
-    };
-    seams.partners.getVendaGCOM = [](const QString &, const QString &, const QString &) {
-        return Variant(packet({"NRINSJURIEST", "NRNOTAFISCALCE", "NRCOMANDAEXT", "NRTELGCOM"},
-                              {{"12345678000199", "123", "X9", "11999"}}));
-    };
-    ScopedTable<ServerSeams> gcom(seams);
-    typeNumber("123");
-    press();
-    EXPECT_EQ(messages->texts().count(context().Msg("FALHA_GCOM")), 3) << shown().toStdString();
-    EXPECT_EQ(host->count(&Pkg_Hrk00002::SetCupomCancelado), 1);
-    EXPECT_EQ(host->count(&Pkg_Hrk00002::LogControleAcess), 1);
+protected:
+    void SetUp() override
+    {
+        ClosedSaleTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        ASSERT_TRUE(partners.start());
+        state().editParams().boSISTEMAQUBNFCE = true;
+        vendaCanNFCe = nfceSale("A", "2024-03-05T14:45:00");
+        ServerSeams seams = ServerSeams::current();
+        seams.partners.getMovCaixaAME = [this](const QString &, const QString &, const QString &, const QDateTime &) {
+            DataPacket rows = packet({"IDTRANSAME", "NRSEQUMOVI", "IDTRANSAMECAPT"}, {{paymentId, "1", "CAPT-1"}});
+            rows.fields.append(FieldDef{"VRMOVIVEND", FieldType::Double, 0});
+            rows.rows[0].append(Variant(12.5));
+            return Variant(rows);
+        };
+        seams.partners.getDadosAme = [this](const QString &) {
+            return Variant(packet({"DSLOGINAME", "DSSENHAAME", "IDAMBIENTEAME", "DSURLSERVAME"},
+                                  {{"ame-prod", "ame-prod-senha", "P", partners.baseUrl(FakePartners::Partner::Ame)}}));
+        };
+        seams.partners.getDadosGCOM = [this](const QString &, const QString &) {
+            return Variant(packet({"IDUTLINTEGCOM", "CDBRANDIDGCOM", "CDURLGCOM", "IDTOKENAPIGCOM"},
+                                  {{"S", "B01", partners.baseUrl(FakePartners::Partner::Gcom), "gcom-token-789"}}));
+        };
+        seams.partners.getVendaGCOM = [](const QString &, const QString &, const QString &) {
+            return Variant(packet({"NRINSJURIEST", "NRNOTAFISCALCE", "NRCOMANDAEXT", "NRTELGCOM"},
+                                  {{"12345678000199", "45", "X9", "11999"}}));
+        };
+        partnerServer = std::make_unique<ScopedTable<ServerSeams>>(seams);
+    }
+    void TearDown() override
+    {
+        partnerServer.reset();
+        ClosedSaleTest::TearDown();
+    }
+    void cancel(const QString &number = "45")
+    {
+        typeNumber(number);
+        press();
+    }
+    QString lastShown() const { return messages->texts().isEmpty() ? QString() : messages->texts().last(); }
+
+    QString paymentId = "PAG-1";
+    Qub_requisicaohttp::ScopedHttpLimits limits{Qub_requisicaohttp::HttpLimits{300, 256 * 1024}};
+    FakePartners partners;
+    std::unique_ptr<ScopedTable<ServerSeams>> partnerServer;
+};
+
+// AME refusing the refund leaves the NFC-e as it was: the same number is cancelled once the
+// refund goes through.
+TEST_F(NfcePartners, ARefundAmeRefusesStopsTheCancellationAndTheNumberCanBeCancelledAgain)
+{
+    paymentId.clear(); // AME answers 400 to a refund without its id
+    cancel();
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::NFCeOnlineCanc), 0);
+    EXPECT_TRUE(cancelCalls.filter("getVendaNFisc").isEmpty()) << cancelCalls.join(",").toStdString();
+    EXPECT_TRUE(messages->texts().join("\n").contains("A AME recusou o estorno")) << shown().toStdString();
+    EXPECT_TRUE(messages->texts().join("\n").contains("HTTP 400")) << shown().toStdString();
+
+    paymentId = "PAG-1";
+    cancel();
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::NFCeOnlineCanc), 1);
+    EXPECT_EQ(partners.applied(FakePartners::Partner::Ame), QStringList({"refund:PAG-1"}));
 }
+
+// A refund whose answer was lost may have been paid: the cashier is told it is kept, never that
+// it failed, and the next cancellation press sends it again; AME pays it once.
+TEST_F(NfcePartners, ARefundWhoseAnswerWasLostIsKeptAndSentAgainWithItsId)
+{
+    partners.loseAnswerOnce(FakePartners::Partner::Ame, "/refund");
+    cancel();
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::NFCeOnlineCanc), 1);
+    EXPECT_FALSE(messages->texts().contains(context().Msg("ERROESTAME"))) << shown().toStdString();
+    EXPECT_TRUE(messages->texts().join("\n").contains("O estorno AME do pagamento PAG-1 não foi confirmado"))
+        << shown().toStdString();
+
+    messages->clear();
+    vendaCanNFCe = DataPacket{};
+    cancel("46");
+    EXPECT_TRUE(messages->texts().join("\n").contains("Confirmado agora: estorno AME PAG-1")) << shown().toStdString();
+    EXPECT_EQ(partners.applied(FakePartners::Partner::Ame), QStringList({"refund:PAG-1"}));
+    EXPECT_EQ(partners.requests(FakePartners::Partner::Ame).size(), 4); // two tokens, two refunds
+}
+
+struct StalledPartner
+{
+    const char *name;
+    FakePartners::Behaviour behaviour;
+    const char *answered; // what the cashier is told the platform answered
+};
+
+class NfceGcomFault : public NfcePartners, public ::testing::WithParamInterface<StalledPartner>
+{
+};
+
+// A platform that fails is asked once, the cashier told once what it answered, the sale kept to
+// send again, and the cancellation goes on to its log.
+TEST_P(NfceGcomFault, IsAskedOnceToldOnceAndKept)
+{
+    partners.setBehaviour(FakePartners::Partner::Gcom, GetParam().behaviour);
+    cancel();
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::LogControleAcess), 1);
+    EXPECT_LE(partners.requests(FakePartners::Partner::Gcom).size(), 2); // the HTTP stack may resend a dropped one
+    const QStringList told = messages->texts().filter("GCOM");
+    ASSERT_EQ(told.size(), 1) << shown().toStdString();
+    EXPECT_TRUE(told.first().contains(QString("A GCOM respondeu: ") + GetParam().answered)) << told.first().toStdString();
+    EXPECT_FALSE(told.first().contains("gcom-token-789"));
+
+    partners.setBehaviour(FakePartners::Partner::Gcom, FakePartners::Behaviour::Answer);
+    messages->clear();
+    vendaCanNFCe = DataPacket{};
+    cancel("46");
+    EXPECT_EQ(partners.applied(FakePartners::Partner::Gcom), QStringList({"cancel:12345678000199/45"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Platform, NfceGcomFault,
+    ::testing::Values(StalledPartner{"Stalled", FakePartners::Behaviour::Silent, "sem resposta"},
+                      StalledPartner{"Refused", FakePartners::Behaviour::Refuse, "sem resposta"},
+                      StalledPartner{"ServerError", FakePartners::Behaviour::ServerError, "HTTP 500"},
+                      StalledPartner{"Garbage", FakePartners::Behaviour::Garbage, "resposta que não se lê"}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
