@@ -171,7 +171,7 @@ TEST_F(ExchangeTest, AnExchangeWithoutReturnedItemsEndsSoTheNextPressSettlesTheS
 
     EXPECT_EQ(roadEnd().kind, Kind::Refused);
     EXPECT_TRUE(shown().contains("A troca foi cancelada")) << shown().toStdString();
-    EXPECT_FALSE(state().flags.boTrocaMercadoria);
+    EXPECT_FALSE(state().exchange.boTrocaMercadoria);
     EXPECT_FALSE(data().cdsItems.IsEmpty());
 
     settle();
