@@ -8,9 +8,15 @@
 #include <QHostAddress>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
 #include <QString>
 #include <QStringList>
 #include <QTcpServer>
+
+#include <gtest/gtest.h>
 
 #include <random>
 
@@ -93,4 +99,22 @@ inline bool editFile(const QString &path, const QString &key, const QString &key
         changed = true;
     }
     return changed && CdsFile::save(path, packet, &error);
+}
+
+// One value of a site's SQLite base, read with plain SQL on a connection of its own.
+inline QVariant siteBaseValue(const QString &site, const QString &sql)
+{
+    const QString connection = QStringLiteral("site-base-value");
+    QVariant value;
+    {
+        QSqlDatabase base = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        base.setDatabaseName(QDir(site).filePath(QStringLiteral("Dados/VendaCons.db")));
+        EXPECT_TRUE(base.open());
+        QSqlQuery query(base);
+        EXPECT_TRUE(query.exec(sql)) << sql.toStdString() << ": " << query.lastError().text().toStdString();
+        if (query.next())
+            value = query.value(0);
+    }
+    QSqlDatabase::removeDatabase(connection);
+    return value;
 }

@@ -39,22 +39,9 @@ QString script(const char *name)
     return QStringLiteral(VENDACONS_SOURCE_DIR "/host/scripts/") + QString::fromLatin1(name);
 }
 
-// One value of the site's base, read with plain SQL.
 QVariant single(const QString &site, const QString &sql)
 {
-    const QString connection = QStringLiteral("qrcode-sale");
-    QVariant value;
-    {
-        QSqlDatabase base = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-        base.setDatabaseName(QDir(site).filePath(QStringLiteral("Dados/VendaCons.db")));
-        EXPECT_TRUE(base.open());
-        QSqlQuery query(base);
-        EXPECT_TRUE(query.exec(sql)) << sql.toStdString() << ": " << query.lastError().text().toStdString();
-        if (query.next())
-            value = query.value(0);
-    }
-    QSqlDatabase::removeDatabase(connection);
-    return value;
+    return siteBaseValue(site, sql);
 }
 
 class QrCodeSale : public ::testing::Test

@@ -52,22 +52,7 @@ protected:
         refusal.write("SAT=RECUSA\n");
     }
 
-    QVariant single(const QString &sql)
-    {
-        const QString connection = QStringLiteral("sale-lifetime");
-        QVariant value;
-        {
-            QSqlDatabase base = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-            base.setDatabaseName(QDir(site).filePath(QStringLiteral("Dados/VendaCons.db")));
-            EXPECT_TRUE(base.open());
-            QSqlQuery query(base);
-            EXPECT_TRUE(query.exec(sql)) << sql.toStdString() << ": " << query.lastError().text().toStdString();
-            if (query.next())
-                value = query.value(0);
-        }
-        QSqlDatabase::removeDatabase(connection);
-        return value;
-    }
+    QVariant single(const QString &sql) { return siteBaseValue(site, sql); }
 
     QTemporaryDir work;
     QString site;
