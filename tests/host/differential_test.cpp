@@ -105,6 +105,9 @@ const QList<Scenario> &scenarios()
         {"complemento-debito", "complemento-debito.txt", everyDesk, {}, {}, dailyDebitOf1501},
         // Tables and production printers.
         {"venda-balcao", "venda-balcao.txt", everyDesk, {}, {}},
+        // The counter's X reading and an operator change, and a free till after a restart.
+        {"funcoes-balcao", "funcoes-balcao.txt", {Desk::Ecf}, {}, {}},
+        {"caixa-livre", "caixa-livre.txt", everyDesk, {}, {}},
         {"venda-mesa", "venda-mesa.txt", everyDesk, {}, {}},
         {"historico-mesa", "historico-mesa.txt", everyDesk, {},
          QStringLiteral("answer yesno S\nanswer keypad cancel\nclick spbVender\nwait-form")},
@@ -196,7 +199,8 @@ TEST(DifferentialScenarios, EveryScriptOfTheHostIsPlayedOnSomeDesk)
 {
     const QStringList files =
         QDir(QStringLiteral(VENDACONS_SOURCE_DIR "/host/scripts")).entryList({"*.txt"}, QDir::Files);
-    QStringList played;
+    // Waits to be killed mid-sale: played by the crash-recovery test, never followed.
+    QStringList played{QStringLiteral("venda-interrompida.txt")};
     for (const Scenario &scenario : scenarios())
         played << scenario.script;
     for (const QString &file : files)
