@@ -14,12 +14,12 @@
 // coupon is opened and its items sold), outside the timing.
 //
 //   ./build/bin/settle_bench
-#include <host/demomenu.h>
-#include <host/demosite.h>
-#include <host/fiscalprinter.h>
-#include <host/hostdatabase.h>
-#include <host/hostpackages.h>
-#include <host/scriptedanswers.h>
+#include <host/site/demomenu.h>
+#include <host/site/demosite.h>
+#include <host/devices/fiscalprinter.h>
+#include <host/site/hostdatabase.h>
+#include <host/program/hostpackages.h>
+#include <host/program/scriptedanswers.h>
 
 #include <runtime/clientdataset.h>
 #include <runtime/clock.h>

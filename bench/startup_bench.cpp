@@ -15,9 +15,9 @@
 #include <screen/screens.h>
 #include <screen/tfrmvendacons.h>
 
-#include <host/demosite.h>
-#include <host/hostdatabase.h>
-#include <host/hostschema.h>
+#include <host/site/demosite.h>
+#include <host/site/hostdatabase.h>
+#include <host/site/hostschema.h>
 
 #include <outside/pkg_hrk00002.h>
 #include <outside/ravuvozozod.h>

@@ -2,7 +2,7 @@
 
 #include <support/saleformfixture.h>
 
-#include <host/fakepartners.h>
+#include <host/partners/fakepartners.h>
 
 #include <consumer/consumersale.h>
 #include <sale/salecontext.h>

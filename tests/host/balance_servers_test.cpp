@@ -3,8 +3,8 @@
 // sales of the demo site played with each switch on, sale after sale.
 #include "hostprogram.h"
 
-#include <host/balanceservers.h>
-#include <host/fakepartners.h>
+#include <host/partners/balanceservers.h>
+#include <host/partners/fakepartners.h>
 
 #include <outside/qub_requisicaohttp.h>
 #include <runtime/clientdataset.h>

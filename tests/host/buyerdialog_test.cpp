@@ -1,5 +1,5 @@
-#include <host/buyerdialog.h>
-#include <host/scriptedanswers.h>
+#include <host/dialogs/buyerdialog.h>
+#include <host/program/scriptedanswers.h>
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,5 +1,5 @@
-#include <host/cancelhooks.h>
-#include <host/fakepartners.h>
+#include <host/partners/cancelhooks.h>
+#include <host/partners/fakepartners.h>
 
 #include <outside/qub_requisicaohttp.h>
 

@@ -1,8 +1,8 @@
 // The simulated card program and the host's card routines on its exchange folders: payments,
 // their confirmation, undoing and reversal, and a program that refuses, never takes a request
 // up, never answers or answers junk. The program is stepped at each pause of the till.
-#include <host/cardprogram.h>
-#include <host/cardterminal.h>
+#include <host/devices/cardprogram.h>
+#include <host/devices/cardterminal.h>
 
 #include <outside/chartfiles.h>
 #include <runtime/clock.h>

@@ -1,8 +1,8 @@
-#include <host/fakepartners.h>
-#include <host/hostdatabase.h>
-#include <host/hostschema.h>
-#include <host/partnerservices.h>
-#include <host/salesaving.h>
+#include <host/partners/fakepartners.h>
+#include <host/site/hostdatabase.h>
+#include <host/site/hostschema.h>
+#include <host/partners/partnerservices.h>
+#include <host/site/salesaving.h>
 
 #include <support/databasefixture.h>
 

@@ -1,8 +1,8 @@
 // A closed coupon cancelled by the host's status change: the server's cancellation runs with
 // the till's own statement server and partner switches, as a cancellation by number does.
-#include <host/hostdatabase.h>
-#include <host/hostschema.h>
-#include <host/receiptcancel.h>
+#include <host/site/hostdatabase.h>
+#include <host/site/hostschema.h>
+#include <host/documents/receiptcancel.h>
 
 #include <support/databasefixture.h>
 

@@ -1,6 +1,6 @@
 // The functions menu's returned items of a merchandise exchange: written into the till's
 // cadastre folder (DSDIRCAD), where the sale screen looks for them.
-#include <host/creditvouchers.h>
+#include <host/documents/creditvouchers.h>
 
 #include <runtime/cdsfile.h>
 #include <runtime/clientdataset.h>

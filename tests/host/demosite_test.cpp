@@ -1,9 +1,9 @@
-#include <host/demomenu.h>
-#include <host/demosite.h>
-#include <host/hostdatabase.h>
-#include <host/hostschema.h>
-#include <host/pricefunction.h>
-#include <host/tablesales.h>
+#include <host/site/demomenu.h>
+#include <host/site/demosite.h>
+#include <host/site/hostdatabase.h>
+#include <host/site/hostschema.h>
+#include <host/site/pricefunction.h>
+#include <host/site/tablesales.h>
 
 #include <outside/criptografa.h>
 #include <sale/salestate_load.h>

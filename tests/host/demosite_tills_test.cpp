@@ -1,6 +1,6 @@
-#include <host/demosite.h>
-#include <host/hostdatabase.h>
-#include <host/hostschema.h>
+#include <host/site/demosite.h>
+#include <host/site/hostdatabase.h>
+#include <host/site/hostschema.h>
 
 #include <outside/qub_proximocodigo.h>
 #include <server/trdmvendacons.h>

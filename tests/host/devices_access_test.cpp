@@ -1,6 +1,6 @@
-#include <host/access.h>
-#include <host/devices.h>
-#include <host/scriptedanswers.h>
+#include <host/dialogs/access.h>
+#include <host/devices/devices.h>
+#include <host/program/scriptedanswers.h>
 
 #include <support/fakemessages.h>
 

@@ -1,5 +1,5 @@
-#include <host/dialogs.h>
-#include <host/scriptedanswers.h>
+#include <host/dialogs/dialogs.h>
+#include <host/program/scriptedanswers.h>
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include <host/fiscalprinter.h>
+#include <host/devices/fiscalprinter.h>
 
 #include <runtime/clock.h>
 

@@ -3,7 +3,7 @@
 // of a table order.
 #include <support/golden.h>
 
-#include <host/nonfiscal.h>
+#include <host/devices/nonfiscal.h>
 
 #include <runtime/clock.h>
 #include <runtime/sitepaths.h>

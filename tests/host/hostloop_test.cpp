@@ -1,4 +1,4 @@
-#include <host/hostloop.h>
+#include <host/program/hostloop.h>
 
 #include <gtest/gtest.h>
 

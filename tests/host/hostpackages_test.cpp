@@ -1,6 +1,6 @@
 // The host installs every routine the package declares: none is left to the package's
 // default, which would only log "serviço não instalado" and answer a failure.
-#include <host/hostpackages.h>
+#include <host/program/hostpackages.h>
 
 #include <outside/pkg_hrk00001.h>
 #include <outside/pkg_hrk00002.h>

@@ -5,9 +5,9 @@
 // sale: three plates sold, F8 cancels one, the sale settles with the other two.
 #include "hostprogram.h"
 
-#include <host/fiscalprinter.h>
-#include <host/ordercancel.h>
-#include <host/scriptedanswers.h>
+#include <host/devices/fiscalprinter.h>
+#include <host/dialogs/ordercancel.h>
+#include <host/program/scriptedanswers.h>
 
 #include <runtime/clientdataset.h>
 #include <runtime/clock.h>

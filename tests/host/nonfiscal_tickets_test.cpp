@@ -1,6 +1,6 @@
 // The host's print service for production tickets: one job per printer, a saved copy under
 // the name the printer failover looks for, and no ticket lost to a printer that is away.
-#include <host/nonfiscal.h>
+#include <host/devices/nonfiscal.h>
 
 #include <runtime/cdsfile.h>
 #include <runtime/clock.h>

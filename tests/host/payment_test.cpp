@@ -1,8 +1,8 @@
-#include <host/hostdatabase.h>
-#include <host/hostschema.h>
-#include <host/fiscalprinter.h>
-#include <host/payment.h>
-#include <host/scriptedanswers.h>
+#include <host/site/hostdatabase.h>
+#include <host/site/hostschema.h>
+#include <host/devices/fiscalprinter.h>
+#include <host/dialogs/payment.h>
+#include <host/program/scriptedanswers.h>
 
 #include <support/databasefixture.h>
 

@@ -1,6 +1,6 @@
-#include <host/hostdatabase.h>
-#include <host/hostschema.h>
-#include <host/pricefunction.h>
+#include <host/site/hostdatabase.h>
+#include <host/site/hostschema.h>
+#include <host/site/pricefunction.h>
 
 #include <support/databasefixture.h>
 

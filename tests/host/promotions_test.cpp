@@ -1,6 +1,6 @@
-#include <host/promodemo.h>
-#include <host/promotions.h>
-#include <host/waitwindow.h>
+#include <host/partners/promodemo.h>
+#include <host/partners/promotions.h>
+#include <host/dialogs/waitwindow.h>
 
 #include <runtime/datapacket.h>
 

@@ -1,4 +1,4 @@
-#include <host/nonfiscal.h>
+#include <host/devices/nonfiscal.h>
 
 #include <runtime/clock.h>
 #include <runtime/sitepaths.h>

@@ -1,8 +1,8 @@
-#include <host/authorities.h>
-#include <host/fiscalprinter.h>
-#include <host/hostdatabase.h>
-#include <host/hostschema.h>
-#include <host/salesaving.h>
+#include <host/partners/authorities.h>
+#include <host/devices/fiscalprinter.h>
+#include <host/site/hostdatabase.h>
+#include <host/site/hostschema.h>
+#include <host/site/salesaving.h>
 #include <server/srv_consumers.h>
 
 #include <support/databasefixture.h>

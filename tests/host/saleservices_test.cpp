@@ -1,6 +1,6 @@
-#include <host/hostdatabase.h>
-#include <host/hostschema.h>
-#include <host/saleservices.h>
+#include <host/site/hostdatabase.h>
+#include <host/site/hostschema.h>
+#include <host/site/saleservices.h>
 
 #include <support/databasefixture.h>
 

@@ -1,4 +1,4 @@
-#include <host/script.h>
+#include <host/program/script.h>
 
 #include <QKeySequence>
 

@@ -1,6 +1,6 @@
 #include "productbuttonfixture.h"
 
-#include <host/fakepartners.h>
+#include <host/partners/fakepartners.h>
 
 #include <sale/saledatasets.h>
 #include <sale/salestate.h>

@@ -1,4 +1,4 @@
-#include <host/fakepartners.h>
+#include <host/partners/fakepartners.h>
 
 #include <outside/qub_requisicaohttp.h>
 

@@ -2,7 +2,7 @@
 
 #include <support/fakemessages.h>
 
-#include <host/fakepartners.h>
+#include <host/partners/fakepartners.h>
 
 #include <outside/qub_requisicaohttp.h>
 #include <runtime/sitepaths.h>

@@ -4,7 +4,7 @@
 
 #include <sale/saledatasets.h>
 
-#include <host/fakepartners.h>
+#include <host/partners/fakepartners.h>
 #include <outside/qub_requisicaohttp.h>
 
 #include <QDir>
