@@ -44,7 +44,25 @@ TrdmVendaCons::TrdmVendaCons()
 
 TrdmVendaCons::~TrdmVendaCons() = default;
 
+// A connect or schema check the server cut off half-way (it restarted or ended the session
+// while the till started) left nothing a second run would do twice: the check rolls back
+// whole and is made to run at every start. So it is made once more on a fresh session
+// before the start-up gives up. Never inside a transaction: a fresh session would let the
+// rest of a transaction the server lost run piecemeal.
 bool TrdmVendaCons::connect(QString *errorText)
+{
+    const bool inTransaction = InTransaction();
+    for (int attempt = 1;; ++attempt) {
+        if (connectOnce(errorText))
+            return true;
+        if (attempt == 2 || inTransaction || !m_adcVendaCons.lastError().lost)
+            return false;
+        qInfo().noquote() << "TrdmVendaCons: the server ended the session while connecting; connecting again";
+        m_adcVendaCons.close();
+    }
+}
+
+bool TrdmVendaCons::connectOnce(QString *errorText)
 {
     if (!m_adcVendaCons.isOpen() && !m_adcVendaCons.open()) {
         if (errorText)

@@ -56,6 +56,8 @@ public:
     bool ensureSchema(QString *errorText = nullptr);
 
 private:
+    bool connectOnce(QString *errorText);
+
     Qub_movrela::DbConnection m_adcVendaCons;
     Qub_movrela::DbConnection m_adcTesteConexao;
     bool m_schemaChecked = false;

@@ -8,6 +8,7 @@
 #include <server/trdmvendacons.h>
 
 #include <atomic>
+#include <functional>
 #include <thread>
 
 namespace {
@@ -47,6 +48,61 @@ protected:
                                   &ended))
             << admin.lastError().databaseText.toStdString();
         ASSERT_GE(ended.rows.size(), 1);
+    }
+
+    // Runs `action` while another session holds `holdSql` in a transaction, and ends the
+    // session that waits for that lock, `cuts` times (each new waiter once); then lets go.
+    // Answers what went wrong on the cutting side, or nothing.
+    QString cutWhileWaiting(const QString &holdSql, int cuts, const std::function<void()> &action)
+    {
+        const QString connection = base().connectionString();
+        const QString database = Geralqub::parseConnectionString(connection).database;
+        QString helperError;
+        std::atomic<bool> held = false;
+        std::atomic<bool> done = false;
+        std::thread cutter([&] {
+            Qub_movrela::DbConnection holder(QStringLiteral("testHolder"), 10);
+            Qub_movrela::DbConnection admin(QStringLiteral("testAdmin"), 10);
+            holder.useConnectionString(connection);
+            admin.useConnectionString(connection);
+            if (!holder.begin() || !holder.execute(QStringLiteral("hold"), holdSql, {})) {
+                helperError = holder.lastError().databaseText;
+                done = true;
+                return;
+            }
+            held = true;
+            const QString waiting = QStringLiteral("SELECT pid FROM pg_stat_activity WHERE datname = :P_DB AND "
+                                                   "wait_event_type = 'Lock' AND pid <> pg_backend_pid()");
+            // A session just cut may still be listed as waiting for a moment: each is cut once.
+            QStringList cut;
+            while (cut.size() < cuts && helperError.isEmpty()) {
+                QString next;
+                for (int poll = 0; poll < 20000 && next.isEmpty() && helperError.isEmpty(); ++poll) {
+                    Qub_movrela::QueryRows found;
+                    if (!admin.execute(QStringLiteral("waiting"), waiting, {{QStringLiteral("P_DB"), database}}, &found))
+                        helperError = admin.lastError().databaseText;
+                    for (const auto &row : found.rows)
+                        if (!cut.contains(row.first().toString()))
+                            next = row.first().toString();
+                }
+                if (next.isEmpty()) {
+                    helperError = QStringLiteral("nothing waited to be cut after %1 cuts").arg(cut.size());
+                    break;
+                }
+                if (!admin.execute(QStringLiteral("cut"), QStringLiteral("SELECT pg_terminate_backend(CAST(:P_PID AS INTEGER))"),
+                                   {{QStringLiteral("P_PID"), next}}))
+                    helperError = admin.lastError().databaseText;
+                cut.append(next);
+            }
+            holder.rollback();
+            done = true;
+        });
+        // The action starts once the lock is held, so that it waits and can be cut.
+        while (!held && !done)
+            std::this_thread::yield();
+        action();
+        cutter.join();
+        return helperError;
     }
 
     Variant insert(ServerCall &call, const QString &operador)
@@ -178,58 +234,28 @@ TEST_P(ConnectionLoss, WhatCouldNotHaveRunIsMadeAgainUnseenOnAFreshSession)
 TEST_P(ConnectionLoss, ADrawCutAgainAndAgainIsDrawnOnAFreshSessionWithoutAGap)
 {
     TdtmQubProxCodigo().PrxVendaVista("1", "2");
-    const QString connection = base().connectionString();
-    const QString database = Geralqub::parseConnectionString(connection).database;
-    QString helperError;
-    std::atomic<bool> held = false;
-    std::atomic<bool> done = false;
-    std::thread cutter([&] {
-        Qub_movrela::DbConnection holder(QStringLiteral("testHolder"), 10);
-        Qub_movrela::DbConnection admin(QStringLiteral("testAdmin"), 10);
-        holder.useConnectionString(connection);
-        admin.useConnectionString(connection);
-        if (!holder.begin()
-            || !holder.execute(QStringLiteral("hold"), QStringLiteral("SELECT NRSEQUENCIAL FROM NOVOCODIGO WHERE "
-                                                                     "CDCONTADOR = 'PRXVENDAVISTA12' FOR UPDATE"), {})) {
-            helperError = holder.lastError().databaseText;
-            done = true;
-            return;
-        }
-        held = true;
-        const QString waiting = QStringLiteral(
-            "SELECT pid FROM pg_stat_activity WHERE datname = :P_DB AND wait_event_type = 'Lock' AND pid <> pg_backend_pid()");
-        // A session just cut may still be listed as waiting for a moment: each is cut once.
-        QStringList cut;
-        while (cut.size() < 3 && helperError.isEmpty()) {
-            QString next;
-            for (int poll = 0; poll < 20000 && next.isEmpty() && helperError.isEmpty(); ++poll) {
-                Qub_movrela::QueryRows found;
-                if (!admin.execute(QStringLiteral("waiting"), waiting, {{QStringLiteral("P_DB"), database}}, &found))
-                    helperError = admin.lastError().databaseText;
-                for (const auto &row : found.rows)
-                    if (!cut.contains(row.first().toString()))
-                        next = row.first().toString();
-            }
-            if (next.isEmpty()) {
-                helperError = QStringLiteral("no draw waited to be cut after %1 cuts").arg(cut.size());
-                break;
-            }
-            if (!admin.execute(QStringLiteral("cut"), QStringLiteral("SELECT pg_terminate_backend(CAST(:P_PID AS INTEGER))"),
-                               {{QStringLiteral("P_PID"), next}}))
-                helperError = admin.lastError().databaseText;
-            cut.append(next);
-        }
-        holder.rollback();
-        done = true;
-    });
-    // The draw starts once the row is locked, so that it waits and can be cut.
-    while (!held && !done)
-        std::this_thread::yield();
-    const Qub_proximocodigo::NextNumber drawn = TdtmQubProxCodigo().PrxVendaVista("1", "2");
-    cutter.join();
-    ASSERT_TRUE(helperError.isEmpty()) << helperError.toStdString();
+    Qub_proximocodigo::NextNumber drawn;
+    const QString cutError = cutWhileWaiting(
+        "SELECT NRSEQUENCIAL FROM NOVOCODIGO WHERE CDCONTADOR = 'PRXVENDAVISTA12' FOR UPDATE", 3,
+        [&] { drawn = TdtmQubProxCodigo().PrxVendaVista("1", "2"); });
+    ASSERT_TRUE(cutError.isEmpty()) << cutError.toStdString();
     ASSERT_TRUE(drawn.ok()) << drawn.error().toStdString();
     EXPECT_EQ(drawn.value(), 2);
+}
+
+// A till starting while the server restarts: its schema check is cut half-way, and the
+// start-up connects again instead of stopping the screen.
+TEST_P(ConnectionLoss, AStartUpConnectCutHalfWayConnectsAgain)
+{
+    TrdmVendaCons module;
+    bool connected = false;
+    QString error;
+    // The check's index on MOVICLIE waits for the table while another session writes it.
+    const QString cutError = cutWhileWaiting("UPDATE MOVICLIE SET VRMOVCLI = VRMOVCLI WHERE 1 = 0", 1,
+                                             [&] { connected = module.connect(&error); });
+    ASSERT_TRUE(cutError.isEmpty()) << cutError.toStdString();
+    EXPECT_TRUE(connected) << error.toStdString();
+    EXPECT_TRUE(module.adcVendaCons().isOpen());
 }
 
 VENDACONS_DATABASE_KINDS(ConnectionLoss);
