@@ -7,7 +7,8 @@
 // change anywhere in it shows. Run the tests with VENDACONS_UPDATE_GOLDEN=1 to write the files
 // from what the code makes now (then read the change in git before committing it).
 //
-//   expectMatchesGolden(QStringLiteral("counter_receipt"), NonFiscal::receiptText(request));
+//   expectMatchesGolden(QStringLiteral("nf/sale_receipt"), NonFiscal::receiptText(request));
+// (docs/adding.md, "A printed document", says where each golden file lives.)
 //
 // A mismatch fails the test with a unified diff from the golden file to the actual text.
 void expectMatchesGolden(const QString &name, const QString &actual);
