@@ -1,5 +1,7 @@
 #include "fiscalprinter.h"
 
+#include "nonfiscal.h"
+
 #include <host/documents/creditpurchase.h>
 #include <host/program/hostlog.h>
 
@@ -33,8 +35,7 @@ QString counter(int value)
 // Left text and right text on one tape line.
 QString columns(const QString &left, const QString &right)
 {
-    const int gap = qMax(1, TapeWidth - int(left.size()) - int(right.size()));
-    return left + QString(gap, QLatin1Char(' ')) + right;
+    return NonFiscal::twoColumns(left, right, TapeWidth);
 }
 
 QString rule(QChar c = QLatin1Char('-'))

@@ -180,6 +180,11 @@ QString portOfParameters(const DataPacket &parameters)
 } // namespace
 
 // `text` cut into printer lines at blanks, a word longer than a line cut where it must be.
+QString twoColumns(const QString &left, const QString &right, int width)
+{
+    return left + QString(qMax(1, width - int(left.size()) - int(right.size())), QLatin1Char(' ')) + right;
+}
+
 QStringList wrapped(const QString &text)
 {
     QStringList lines;

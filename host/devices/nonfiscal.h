@@ -56,6 +56,10 @@ struct SaleReceipt
 // the document's own lines.
 QString saleReceiptText(const SaleReceipt &receipt);
 
+// A left text and a right text on one line of `width` columns, at least one blank between them:
+// the layout of every amount on the host's vouchers and tapes.
+QString twoColumns(const QString &left, const QString &right, int width);
+
 // `text` cut into lines of the receipts' 40 columns at blanks (a longer word where it must be).
 QStringList wrapped(const QString &text);
 // An electronic document's access key as people read it (groups of four digits, without the

@@ -18,7 +18,7 @@ constexpr int Width = 48;
 
 QString columns(const QString &left, const QString &right)
 {
-    return left + QString(qMax(1, Width - int(left.size()) - int(right.size())), QLatin1Char(' ')) + right;
+    return NonFiscal::twoColumns(left, right, Width);
 }
 
 } // namespace

@@ -55,7 +55,7 @@ double numberOf(const DataPacket &packet, int row, const char *field)
 // Left text and right text on one line of the voucher.
 QString columns(const QString &left, const QString &right)
 {
-    return left + QString(qMax(1, 40 - int(left.size()) - int(right.size())), QLatin1Char(' ')) + right;
+    return NonFiscal::twoColumns(left, right, 40);
 }
 
 // An amount the SAT answers with a decimal point, as the till shows money.
