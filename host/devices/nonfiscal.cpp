@@ -179,12 +179,12 @@ QString portOfParameters(const DataPacket &parameters)
 
 } // namespace
 
-// `text` cut into printer lines at blanks, a word longer than a line cut where it must be.
 QString twoColumns(const QString &left, const QString &right, int width)
 {
     return left + QString(qMax(1, width - int(left.size()) - int(right.size())), QLatin1Char(' ')) + right;
 }
 
+// A word longer than a line (a URL, a signature) is cut where the line ends.
 QStringList wrapped(const QString &text)
 {
     QStringList lines;
