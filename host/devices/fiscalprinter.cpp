@@ -1,5 +1,8 @@
 #include "fiscalprinter.h"
 
+#include "nonfiscal.h"
+
+#include <host/documents/creditpurchase.h>
 #include <host/program/hostlog.h>
 
 #include <runtime/clock.h>
@@ -32,8 +35,7 @@ QString counter(int value)
 // Left text and right text on one tape line.
 QString columns(const QString &left, const QString &right)
 {
-    const int gap = qMax(1, TapeWidth - int(left.size()) - int(right.size()));
-    return left + QString(gap, QLatin1Char(' ')) + right;
+    return NonFiscal::twoColumns(left, right, TapeWidth);
 }
 
 QString rule(QChar c = QLatin1Char('-'))
@@ -528,37 +530,32 @@ CreditPurchaseFiscalAnswer FiscalPrinter::Compr_CredPessoal(const CreditPurchase
                                                              const DataPacket &payments)
 {
     CreditPurchaseFiscalAnswer answer;
-    if (m_open) {
-        answer.failure = QStringLiteral("Já existe um cupom fiscal aberto na impressora (COO %1).").arg(counter(m_coo));
-        refuse(answer.failure);
+    answer.failure = printVoucher(QStringLiteral("COMPRA DE CRÉDITO PESSOAL"),
+                                  CreditPurchaseHost::loadLines(request.nmConsumidor, request.familyName,
+                                                                request.depositNumber, request.voucherNumber, payments));
+    if (!answer.failure.isEmpty())
         return answer;
-    }
-    ++m_coo;
-    save();
-    const QDateTime now = Clock::now();
-    QStringList lines{rule(QLatin1Char('=')), QStringLiteral("IMPRESSORA FISCAL SIMULADA  Série ") + m_serial,
-                      columns(PtBr::DateTimeToStr(now), QStringLiteral("COO: ") + counter(m_coo)),
-                      QStringLiteral("COMPROVANTE NÃO FISCAL"), QStringLiteral("COMPRA DE CRÉDITO PESSOAL"), rule(),
-                      QStringLiteral("Consumidor: ") + request.nmConsumidor,
-                      QStringLiteral("Família: ") + request.familyName,
-                      QStringLiteral("Depósito: ") + request.depositNumber};
-    if (!request.voucherNumber.isEmpty())
-        lines << QStringLiteral("Comprovante: ") + request.voucherNumber;
-    lines << rule();
-    const int name = payments.fieldIndex(QStringLiteral("NMTIPORECE"));
-    const int amount = payments.fieldIndex(QStringLiteral("VRMOVIVEND"));
-    double total = 0;
-    for (int row = 0; amount >= 0 && row < payments.rows.size(); ++row) {
-        const double value = payments.rows.at(row).at(amount).toDouble();
-        total += value;
-        lines << columns(name >= 0 ? payments.rows.at(row).at(name).toString() : QStringLiteral("Pagamento"), money(value));
-    }
-    lines << columns(QStringLiteral("TOTAL DA CARGA"), money(total)) << rule(QLatin1Char('=')) << QString();
-    print(lines);
     answer.ok = true;
     answer.receiptNumber = counter(m_coo);
     answer.receiptCounter = counter(m_coo);
     return answer;
+}
+
+QString FiscalPrinter::printVoucher(const QString &title, const QStringList &body)
+{
+    if (m_open) {
+        const QString text = QStringLiteral("Já existe um cupom fiscal aberto na impressora (COO %1).").arg(counter(m_coo));
+        refuse(text);
+        return text;
+    }
+    ++m_coo;
+    save();
+    QStringList lines{rule(QLatin1Char('=')), QStringLiteral("IMPRESSORA FISCAL SIMULADA  Série ") + m_serial,
+                      columns(PtBr::DateTimeToStr(Clock::now()), QStringLiteral("COO: ") + counter(m_coo)),
+                      QStringLiteral("COMPROVANTE NÃO FISCAL"), title, rule()};
+    lines << body << rule(QLatin1Char('=')) << QString();
+    print(lines);
+    return {};
 }
 
 QString FiscalPrinter::readingX()

@@ -58,6 +58,11 @@ public:
     TextAnswer ImpressaoVenda(const SalePrintRequest &request, const DataPacket &sale, const DataPacket &payments);
     // The X reading (counters and grand total) on the tape; refused while a receipt is open.
     QString readingX();
+    // A non-fiscal voucher on the tape (the credit load, the debit and personal-credit
+    // vouchers): a document of its own number, the printer's heading, "COMPROVANTE NÃO
+    // FISCAL", `title` and `body`. Refused while a fiscal receipt is open. Answers the refusal,
+    // empty when printed.
+    QString printVoucher(const QString &title, const QStringList &body);
 
     // One line of the open receipt, as the printer keeps it.
     struct Item

@@ -123,12 +123,96 @@ double saleValue(const DataPacket &sale)
     return total;
 }
 
+// Each means of payment with what was handed over: a payment row holds what the sale took and,
+// beside it, the change given back, so the customer's money is their sum.
+QStringList paymentLines(const DataPacket &payments, double paid, double total)
+{
+    QStringList lines;
+    if (payments.rows.isEmpty()) {
+        if (paid > 0)
+            lines << columns(QStringLiteral("PAGO R$"), PtBr::FloatToStrFixed(paid, 2));
+        if (paid > total)
+            lines << columns(QStringLiteral("TROCO R$"), PtBr::FloatToStrFixed(Money::Trunc2(paid - total), 2));
+        return lines;
+    }
+    double change = 0;
+    for (int row = 0; row < payments.rows.size(); ++row) {
+        const double given = Money::Trunc2(numberOf(payments, row, "VRMOVIVEND") + numberOf(payments, row, "VRTROCO"));
+        lines << columns(textOf(payments, row, "NMTIPORECE"), PtBr::FloatToStrFixed(given, 2));
+        change = Money::Trunc2(change + numberOf(payments, row, "VRTROCO"));
+    }
+    if (change > 0)
+        lines << columns(QStringLiteral("TROCO R$"), PtBr::FloatToStrFixed(change, 2));
+    return lines;
+}
+
+// The electronic document's own lines: the device, where to look it up, its key, the
+// authorisation and the QR code's text.
+QStringList documentLines(const SaleReceipt &receipt)
+{
+    QStringList lines;
+    if (receipt.kind == SaleReceipt::Kind::Sat && !receipt.satSerial.isEmpty())
+        lines << QStringLiteral("SAT No ") + receipt.satSerial;
+    if (!receipt.accessKey.isEmpty()) {
+        lines << (receipt.kind == SaleReceipt::Kind::Sat ? QStringLiteral("Chave de acesso:")
+                                                         : QStringLiteral("Consulte pela chave de acesso:"));
+        lines += accessKeyLines(receipt.accessKey);
+    }
+    if (!receipt.protocol.isEmpty())
+        lines << QStringLiteral("Autorização: ") + receipt.protocol;
+    if (!receipt.qrText.isEmpty())
+        lines << QStringLiteral("QR Code:") << wrapped(receipt.qrText);
+    return lines;
+}
+
+// The emission date as the receipt shows it: the authority's ISO text in the till's form.
+QString emissionText(const QString &text)
+{
+    const QDateTime when = QDateTime::fromString(text.trimmed().left(19), Qt::ISODate);
+    return when.isValid() ? PtBr::DateTimeToStr(when) : text.trimmed();
+}
+
 QString portOfParameters(const DataPacket &parameters)
 {
     return textOf(parameters, 0, "stCdPortImpNF1");
 }
 
 } // namespace
+
+QString twoColumns(const QString &left, const QString &right, int width)
+{
+    return left + QString(qMax(1, width - int(left.size()) - int(right.size())), QLatin1Char(' ')) + right;
+}
+
+// A word longer than a line (a URL, a signature) is cut where the line ends.
+QStringList wrapped(const QString &text)
+{
+    QStringList lines;
+    QString line;
+    for (QString word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (!line.isEmpty() && line.size() + 1 + word.size() > Width) {
+            lines << line;
+            line.clear();
+        }
+        while (word.size() > Width) {
+            lines << word.left(Width);
+            word = word.mid(Width);
+        }
+        line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + word;
+    }
+    if (!line.isEmpty())
+        lines << line;
+    return lines;
+}
+
+QStringList accessKeyLines(const QString &key)
+{
+    const QString digits = key.startsWith(QLatin1String("CFe")) ? key.mid(3) : key;
+    QStringList groups;
+    for (int at = 0; at < digits.size(); at += 4)
+        groups << digits.mid(at, 4);
+    return wrapped(groups.join(QLatin1Char(' ')));
+}
 
 std::shared_ptr<FileSpooler> siteSpooler()
 {
@@ -205,41 +289,64 @@ DataPacket salePayments(const NonFiscalPrintRequest &request)
     return payments;
 }
 
-QString receiptText(const NonFiscalPrintRequest &request, const DataPacket &payments)
+QString saleReceiptText(const SaleReceipt &receipt)
 {
-    const DataPacket sale = request.sale.isPacket() ? request.sale.packet() : DataPacket();
-    const DataPacket &parameters = request.parameters;
-    // The till's document kind names the receipt: the electronic documents' own, else a
-    // non-fiscal receipt.
-    const QString title = request.kind == QLatin1String("EXTRATO_SAT")  ? QStringLiteral("EXTRATO CF-e SAT")
-                          : request.kind == QLatin1String("VENDA_NFCe") ? QStringLiteral("DANFE NFC-e")
-                                                                        : QStringLiteral("CUPOM NÃO FISCAL");
-    QStringList lines{rule(QLatin1Char('=')), title, PtBr::DateTimeToStr(Clock::now()), rule()};
-    lines += itemLines(sale);
-    const double total = saleValue(sale);
-    const double paid = numberOf(parameters, 0, "TOTALPAGO");
+    const bool nfce = receipt.kind == SaleReceipt::Kind::Nfce;
+    const bool sat = receipt.kind == SaleReceipt::Kind::Sat;
+    QString title = nfce ? QStringLiteral("DANFE NFC-e") : sat ? QStringLiteral("EXTRATO CF-e SAT") : QStringLiteral("CUPOM NÃO FISCAL");
+    if (sat && !receipt.documentNumber.isEmpty())
+        title += QStringLiteral(" No ") + receipt.documentNumber;
+    QStringList lines{rule(QLatin1Char('=')), title};
+    if (!sat && !receipt.documentNumber.isEmpty())
+        lines << (nfce ? QStringLiteral("NFC-e No ") : QStringLiteral("No ")) + receipt.documentNumber;
+    lines << (receipt.issuedAt.isEmpty() ? PtBr::DateTimeToStr(Clock::now()) : receipt.issuedAt) << rule();
+    lines += itemLines(receipt.sale);
+    const double total = saleValue(receipt.sale);
     lines << rule() << columns(QStringLiteral("TOTAL R$"), PtBr::FloatToStrFixed(total, 2));
-    if (!payments.rows.isEmpty()) {
-        double change = 0;
-        for (int row = 0; row < payments.rows.size(); ++row) {
-            lines << columns(textOf(payments, row, "NMTIPORECE"), PtBr::FloatToStrFixed(numberOf(payments, row, "VRMOVIVEND"), 2));
-            change = Money::Trunc2(change + numberOf(payments, row, "VRTROCO"));
-        }
-        if (change > 0)
-            lines << columns(QStringLiteral("TROCO R$"), PtBr::FloatToStrFixed(change, 2));
-    } else if (paid > 0) {
-        lines << columns(QStringLiteral("PAGO R$"), PtBr::FloatToStrFixed(paid, 2));
-        if (paid > total)
-            lines << columns(QStringLiteral("TROCO R$"), PtBr::FloatToStrFixed(Money::Trunc2(paid - total), 2));
-    }
-    const QString sequence = textOf(parameters, 0, "NRSEQVENDA");
-    if (!sequence.isEmpty())
-        lines << QStringLiteral("Venda: ") + sequence;
-    const QString buyer = textOf(parameters, 0, "NMCONSUMIDOR");
-    if (!buyer.isEmpty())
-        lines << QStringLiteral("Consumidor: ") + buyer;
+    lines += paymentLines(receipt.payments, receipt.paid, total);
+    if (!receipt.taxFederal.isEmpty() || !receipt.taxState.isEmpty())
+        lines << QStringLiteral("Tributos aproximados R$") << columns(QStringLiteral("  federais"), receipt.taxFederal)
+              << columns(QStringLiteral("  estaduais"), receipt.taxState);
+    if (!receipt.finalBalance.trimmed().isEmpty())
+        lines += receipt.finalBalance.trimmed().split(QLatin1Char('\n'));
+    if (nfce || sat)
+        lines += documentLines(receipt);
+    if (!receipt.saleKey.isEmpty())
+        lines << QStringLiteral("Venda: ") + receipt.saleKey;
+    if (!receipt.pager.isEmpty())
+        lines << QStringLiteral("SENHA: ") + receipt.pager;
+    if (!receipt.buyer.isEmpty())
+        lines << QStringLiteral("Consumidor: ") + receipt.buyer;
     lines << rule(QLatin1Char('=')) << QString() << QString();
     return lines.join(QLatin1Char('\n'));
+}
+
+QString receiptText(const NonFiscalPrintRequest &request, const DataPacket &payments)
+{
+    const DataPacket &parameters = request.parameters;
+    const auto field = [&parameters](const char *name) { return textOf(parameters, 0, name); };
+    SaleReceipt receipt;
+    // The till's document kind names the receipt: the electronic documents' own, else a
+    // non-fiscal receipt.
+    receipt.kind = request.kind == QLatin1String("EXTRATO_SAT")  ? SaleReceipt::Kind::Sat
+                   : request.kind == QLatin1String("VENDA_NFCe") ? SaleReceipt::Kind::Nfce
+                                                                 : SaleReceipt::Kind::NonFiscal;
+    receipt.sale = request.sale.isPacket() ? request.sale.packet() : DataPacket();
+    receipt.payments = payments;
+    receipt.paid = numberOf(parameters, 0, "TOTALPAGO");
+    receipt.issuedAt = emissionText(field("DATAEMISSNFCE"));
+    receipt.documentNumber = field("STNRNOTAFISCALCE").isEmpty() ? field("NRNAOFISCAL") : field("STNRNOTAFISCALCE");
+    receipt.satSerial = field("NRSERIESAT");
+    receipt.accessKey = field("CHAVEACESSONFCe");
+    receipt.qrText = field("QRCODENFCe");
+    receipt.protocol = field("PROTAUTNFCE");
+    receipt.taxFederal = field("STIBPT");
+    receipt.taxState = field("STIBPTES");
+    receipt.saleKey = field("NRSEQVENDA");
+    receipt.pager = field("SENHACUPOM");
+    receipt.buyer = field("NMCONSUMIDOR");
+    receipt.finalBalance = field("VRSALDOFINALCREDCONS");
+    return saleReceiptText(receipt);
 }
 
 HostResult DisparaImpressaoNaoFiscal(const NonFiscalPrintRequest &request)
@@ -269,32 +376,19 @@ HostResult ImprimePadrao(const PlainPrintRequest &request)
 
 QString electronicReceiptText(const SatReceiptRequest &request)
 {
-    const bool sat = !request.cfeNumber.isEmpty();
-    const DataPacket &sale = request.cdsVenda;
-    const DataPacket &payments = request.cdsMovCaixa;
-    QStringList lines{rule(QLatin1Char('=')),
-                      sat ? QStringLiteral("EXTRATO CF-e SAT No %1").arg(request.cfeNumber)
-                          : QStringLiteral("DANFE NFC-e - DOCUMENTO AUXILIAR DA NOTA FISCAL DE CONSUMIDOR ELETRÔNICA"),
-                      request.emissionDate.isEmpty() ? PtBr::DateTimeToStr(Clock::now()) : request.emissionDate,
-                      rule()};
-    lines += itemLines(sale);
-    lines << rule() << columns(QStringLiteral("TOTAL R$"), PtBr::FloatToStrFixed(saleValue(sale), 2));
-    double change = 0;
-    for (int row = 0; row < payments.rows.size(); ++row) {
-        lines << columns(textOf(payments, row, "NMTIPORECE"), PtBr::FloatToStrFixed(numberOf(payments, row, "VRMOVIVEND"), 2));
-        change += numberOf(payments, row, "VRTROCO");
-    }
-    if (change > 0)
-        lines << columns(QStringLiteral("TROCO R$"), PtBr::FloatToStrFixed(change, 2));
-    if (!request.tax0.isEmpty() || !request.tax2.isEmpty())
-        lines << QStringLiteral("Tributos aproximados R$: federais %1, estaduais %2").arg(request.tax0, request.tax2);
-    if (sat)
-        lines << QStringLiteral("SAT No ") + request.satSerial;
-    lines << QStringLiteral("Venda: ") + request.savedSaleKey;
-    if (!request.stSenhaPedido.isEmpty())
-        lines << QStringLiteral("SENHA: ") + request.stSenhaPedido;
-    lines << rule(QLatin1Char('=')) << QString() << QString();
-    return lines.join(QLatin1Char('\n'));
+    SaleReceipt receipt;
+    receipt.kind = request.cfeNumber.isEmpty() ? SaleReceipt::Kind::Nfce : SaleReceipt::Kind::Sat;
+    receipt.issuedAt = emissionText(request.emissionDate);
+    receipt.sale = request.cdsVenda;
+    receipt.payments = request.cdsMovCaixa;
+    receipt.documentNumber = request.cfeNumber;
+    receipt.satSerial = request.satSerial;
+    receipt.taxFederal = request.tax0;
+    receipt.taxState = request.tax2;
+    receipt.saleKey = request.savedSaleKey;
+    receipt.pager = request.stSenhaPedido;
+    receipt.finalBalance = request.stRecebAux15;
+    return saleReceiptText(receipt);
 }
 
 HostResult Imp_Extrato_SAT_Ger(const SatReceiptRequest &request)

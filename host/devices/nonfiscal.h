@@ -29,9 +29,45 @@ HostResult printText(const QString &port, const QString &documentName, const QSt
 // The stored payments of the receipt's sale (the print record's NRSEQVENDA on this desk):
 // NMTIPORECE, VRMOVIVEND, VRTROCO a row; empty when the sale is not stored or not known.
 DataPacket salePayments(const NonFiscalPrintRequest &request);
-// The texts the receipt print makes of a sale (cdsVenda packet, tax summary, paid amount):
-// each means of payment with its amount and the change when the sale's payments are given,
-// else the amount paid of the print record and its change.
+// A sale's receipt on the non-fiscal printer, whichever call prints it: the order sending's
+// print record or the electronic receipt routine. Empty texts leave their line out.
+struct SaleReceipt
+{
+    enum class Kind { NonFiscal, Nfce, Sat };
+    Kind kind = Kind::NonFiscal;
+    QString issuedAt;       // as printed; empty: now
+    DataPacket sale;        // cdsVenda: NRSEQ, NMPRODUTO, QTPRODCOMVEN, VRPRECCOMVEN, VRDESCCOMVEN, VRACRCOMVEN
+    DataPacket payments;    // NMTIPORECE, VRMOVIVEND (what the sale took), VRTROCO (the change given)
+    double paid = 0;        // what was paid, when no payment rows are known
+    QString documentNumber; // the non-fiscal number, the NFC-e number or the CF-e number
+    QString satSerial;
+    QString accessKey;
+    QString protocol;
+    QString qrText;
+    QString taxFederal;     // the approximate taxes, as the sale keeps their texts
+    QString taxState;
+    QString saleKey;
+    QString pager;
+    QString buyer;
+    QString finalBalance;   // the consumer's final balance text, line breaks kept
+};
+// The one builder of a sale receipt: header by kind, the items, the total, each means of
+// payment with what was handed over (what the sale took plus its change) and the change, then
+// the document's own lines.
+QString saleReceiptText(const SaleReceipt &receipt);
+
+// A left text and a right text on one line of `width` columns, at least one blank between them:
+// the layout of every amount on the host's vouchers and tapes.
+QString twoColumns(const QString &left, const QString &right, int width);
+
+// `text` cut into lines of the receipts' 40 columns at blanks (a longer word where it must be).
+QStringList wrapped(const QString &text);
+// An electronic document's access key as people read it (groups of four digits, without the
+// "CFe" prefix), on lines of the receipts' width.
+QStringList accessKeyLines(const QString &key);
+
+// The receipt of the order sending's print record (cdsVenda packet, cdsParamImpCupNF): the
+// sale's stored payments when given, else the amount paid of the record and its change.
 QString receiptText(const NonFiscalPrintRequest &request, const DataPacket &payments = DataPacket());
 
 // What the host knows of its own till for the spool: the desk (PARAMETROSQUB.CDS), the

@@ -7,34 +7,53 @@
 
 #include <outside/ravuvozozod.h>
 #include <runtime/clock.h>
+#include <runtime/money.h>
 #include <runtime/ptbr.h>
 
 namespace CreditPurchaseHost {
 
-QString voucherText(const CreditPurchaseVoucherRequest &request)
+namespace {
+
+constexpr int Width = 48;
+
+QString columns(const QString &left, const QString &right)
 {
-    const auto columns = [](const QString &left, const QString &right) {
-        return left + QString(qMax(1, 48 - int(left.size()) - int(right.size())), QLatin1Char(' ')) + right;
-    };
-    const QString rule(48, QLatin1Char('-'));
-    QStringList lines{request.nmFilial, request.dsEndeFili, request.nmMunicipioFili, request.nmCaixa, rule,
-                      QStringLiteral("COMPROVANTE DE COMPRA DE CRÉDITO"),
-                      columns(PtBr::DateTimeToStr(Clock::now()), QStringLiteral("Nº ") + request.voucherNumber), rule,
-                      QStringLiteral("Consumidor: ") + request.nmConsumidor};
-    if (!request.familyName.isEmpty())
-        lines << QStringLiteral("Família: ") + request.familyName;
-    lines << QStringLiteral("Depósito: ") + request.depositNumber << rule;
-    const DataPacket &payments = request.payments;
+    return NonFiscal::twoColumns(left, right, Width);
+}
+
+} // namespace
+
+QStringList loadLines(const QString &consumer, const QString &family, const QString &deposit,
+                      const QString &voucherNumber, const DataPacket &payments)
+{
+    QStringList lines{QStringLiteral("Consumidor: ") + consumer};
+    if (!family.isEmpty())
+        lines << QStringLiteral("Família: ") + family;
+    lines << QStringLiteral("Depósito: ") + deposit;
+    if (!voucherNumber.isEmpty())
+        lines << QStringLiteral("Comprovante: ") + voucherNumber;
+    lines << QString(Width, QLatin1Char('-'));
     const int name = payments.fieldIndex(QStringLiteral("NMTIPORECE"));
     const int amount = payments.fieldIndex(QStringLiteral("VRMOVIVEND"));
     double total = 0;
     for (int row = 0; amount >= 0 && row < payments.rows.size(); ++row) {
         const double value = payments.rows.at(row).at(amount).toDouble();
-        total += value;
+        total = Money::Trunc2(total + value);
         lines << columns(name >= 0 ? payments.rows.at(row).at(name).toString() : QStringLiteral("Pagamento"),
                          PtBr::FormatCurr(value));
     }
-    lines << columns(QStringLiteral("TOTAL DA CARGA"), PtBr::FormatCurr(total)) << rule;
+    lines << columns(QStringLiteral("TOTAL DA CARGA"), PtBr::FormatCurr(total));
+    return lines;
+}
+
+QString voucherText(const CreditPurchaseVoucherRequest &request)
+{
+    const QString rule(Width, QLatin1Char('-'));
+    QStringList lines{request.nmFilial, request.dsEndeFili, request.nmMunicipioFili, request.nmCaixa, rule,
+                      QStringLiteral("COMPROVANTE DE COMPRA DE CRÉDITO"), PtBr::DateTimeToStr(Clock::now()), rule};
+    lines << loadLines(request.nmConsumidor, request.familyName, request.depositNumber, request.voucherNumber,
+                       request.payments)
+          << rule;
     if (!request.dsObsCupFis.isEmpty())
         lines << request.dsObsCupFis;
     lines << QString();

@@ -3,13 +3,24 @@
 #include <outside/pkg_hrk00002_printing.h>
 
 #include <QString>
+#include <QStringList>
 
 // The stand-in host's personal-credit vouchers and the returned items of a merchandise
 // exchange.
 namespace CreditVouchers {
 
-// Imp_CompVenCred on the simulated fiscal printer and ImpCompVenCredNFCeSAT on the non-fiscal
-// printer: the voucher is written to the host log (the printers' stand-in).
+// The personal-credit voucher: the company, the consumer, the pager, the sale's items, the
+// credit spent, the sale's total and the company's part when it has one; then, unless the till
+// prints no balance on its receipts (IDIMPSALDOCUPOM "2"), the consumer's balance in each
+// family: after the sale when the sale's family consumption came (the NFC-e/SAT form), else as
+// it stood before the sale. 48 columns, without the printer's heading.
+QStringList voucherLines(const CreditVoucherRequest &request);
+QString voucherTitle();
+// The voucher on non-fiscal printer 3, headed by its title and the moment.
+QString nonFiscalVoucherText(const CreditVoucherRequest &request);
+
+// Imp_CompVenCred on the simulated fiscal printer (a non-fiscal voucher on its tape) and
+// ImpCompVenCredNFCeSAT on non-fiscal printer 3.
 HostResult Imp_CompVenCred(const CreditVoucherRequest &request);
 HostResult ImpCompVenCredNFCeSAT(const CreditVoucherRequest &request);
 

@@ -10,30 +10,59 @@
 #include <runtime/money.h>
 #include <runtime/ptbr.h>
 
-#include <QFile>
-#include <QTextStream>
-
 namespace DebitReceiptHost {
 
-QString receiptText(const QString &receiptName, double value, const QString &consumer, const QString &consumerName,
-                    const QString &clientName, const QString &pager, double balance, double subsidy,
-                    const QString &observation)
+namespace {
+
+constexpr int Width = 48;
+
+QString columns(const QString &left, const QString &right)
 {
-    const auto columns = [](const QString &left, const QString &right) {
-        return left + QString(qMax(1, 48 - int(left.size()) - int(right.size())), QLatin1Char(' ')) + right;
-    };
-    const QString rule(48, QLatin1Char('-'));
-    QStringList lines{rule, QStringLiteral("COMPROVANTE DE VENDA DÉBITO CONSUMIDOR"), PtBr::DateTimeToStr(Clock::now()),
-                      rule, QStringLiteral("Empresa: ") + clientName,
-                      QStringLiteral("Consumidor: ") + consumer + QLatin1Char(' ') + consumerName};
-    if (!pager.isEmpty())
-        lines << QStringLiteral("Senha: ") + pager;
-    lines << rule << columns(receiptName.isEmpty() ? QStringLiteral("DÉBITO") : receiptName, PtBr::FormatCurr(value))
-          << columns(QStringLiteral("Subsídio"), PtBr::FormatCurr(subsidy))
-          << columns(QStringLiteral("Saldo"), PtBr::FormatCurr(balance));
-    if (!observation.isEmpty())
-        lines << observation;
-    lines << rule << QString() << QStringLiteral("Assinatura: ______________________________") << QString();
+    return NonFiscal::twoColumns(left, right, Width);
+}
+
+} // namespace
+
+QString receiptTitle()
+{
+    return QStringLiteral("COMPROVANTE DE VENDA DÉBITO CONSUMIDOR");
+}
+
+QStringList receiptLines(const DebitReceipt &receipt)
+{
+    const QString rule(Width, QLatin1Char('-'));
+    QStringList lines{QStringLiteral("Empresa: ") + receipt.clientName,
+                      QStringLiteral("Consumidor: ") + receipt.consumer + QLatin1Char(' ') + receipt.consumerName};
+    if (!receipt.pager.isEmpty())
+        lines << QStringLiteral("Senha: ") + receipt.pager;
+    lines << rule
+          << columns(receipt.receiptName.isEmpty() ? QStringLiteral("DÉBITO") : receipt.receiptName,
+                     PtBr::FormatCurr(receipt.value))
+          << columns(QStringLiteral("Subsídio"), PtBr::FormatCurr(receipt.subsidy));
+    if (receipt.idImpSaldoCupom.trimmed() != QLatin1String("2"))
+        lines << columns(QStringLiteral("Saldo"), PtBr::FormatCurr(receipt.balance));
+    if (!receipt.observation.isEmpty())
+        lines << receipt.observation;
+    lines << rule << QString() << QStringLiteral("Assinatura: ______________________________");
+    return lines;
+}
+
+DebitReceipt fiscalReceipt(const DebitVoucherRequest &request, const Booked &booked)
+{
+    return {request.dsImpFiscal, request.vrMoviVend, request.cdConsumidor, request.nmConsumidor, request.nmFantClie,
+            request.stSenhaPedido, booked.balanceAfter, booked.subsidy, request.observation, request.idImpSaldoCupom};
+}
+
+QString nonFiscalText(const DebitVoucherNonFiscalRequest &request, const Booked &booked)
+{
+    const QString rule(Width, QLatin1Char('-'));
+    QStringList lines{request.cdFilial + QLatin1Char(' ') + request.nmRazSocFili, request.dsEndeFili,
+                      request.nmCaixa + QStringLiteral("  Nº ") + request.stRecebAux9, rule, receiptTitle(),
+                      PtBr::DateTimeToStr(Clock::now()), rule};
+    lines << receiptLines({request.dsImpFiscal, request.vrMoviVend, request.cdConsumidor, request.nmConsumidor,
+                           request.nmFantClie, request.stSenhaPedido, booked.balanceAfter, booked.subsidy, QString(),
+                           request.idImpSaldoCupom})
+          << QString() << QString();
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -58,31 +87,17 @@ HostResult Comp_DebitoCons(const DebitVoucherRequest &request)
         HostLog::write(QStringLiteral("impressora fiscal: ") + result.failure);
         return result;
     }
-    QFile tape(printer.tapePath(Clock::now().date()));
-    if (!tape.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) {
-        HostResult result;
-        result.failure = QStringLiteral("Não foi possível escrever a fita ") + tape.fileName();
-        return result;
-    }
     const Booked booked = bookedBySave(request.cdCliente, request.cdConsumidor, request.vrMoviVend, request.doSaldoCons,
                                        request.subsidy);
-    QTextStream out(&tape);
-    out << receiptText(request.dsImpFiscal, request.vrMoviVend, request.cdConsumidor, request.nmConsumidor,
-                       request.nmFantClie, request.stSenhaPedido, booked.balanceAfter, booked.subsidy,
-                       request.observation)
-        << '\n';
-    return HostResult::done();
+    const QString refusal = printer.printVoucher(receiptTitle(), receiptLines(fiscalReceipt(request, booked)));
+    return refusal.isEmpty() ? HostResult::done() : HostResult{false, refusal};
 }
 
 HostResult Comp_DebitoCons_Bematech_NaoFiscal(const DebitVoucherNonFiscalRequest &request)
 {
-    QString text = request.cdFilial + QLatin1Char(' ') + request.nmRazSocFili + QLatin1Char('\n') + request.dsEndeFili
-        + QLatin1Char('\n') + request.nmCaixa + QStringLiteral("  Nº ") + request.stRecebAux9 + QLatin1Char('\n');
     const Booked booked = bookedBySave(request.cdCliente, request.cdConsumidor, request.vrMoviVend, request.doSaldoCons,
                                        request.subsidy);
-    text += receiptText(request.dsImpFiscal, request.vrMoviVend, request.cdConsumidor, request.nmConsumidor,
-                        request.nmFantClie, request.stSenhaPedido, booked.balanceAfter, booked.subsidy, QString());
-    return NonFiscal::printText(request.cdPortImpNf1, QStringLiteral("VendaCons DEBITO"), text);
+    return NonFiscal::printText(request.cdPortImpNf1, QStringLiteral("VendaCons DEBITO"), nonFiscalText(request, booked));
 }
 
 } // namespace DebitReceiptHost

@@ -13,6 +13,7 @@
 #include <runtime/cdsfile.h>
 #include <runtime/clientdataset.h>
 #include <runtime/clock.h>
+#include <runtime/money.h>
 #include <runtime/ptbr.h>
 #include <runtime/sitepaths.h>
 #include <server/srv_salecancel.h>
@@ -44,6 +45,25 @@ QString textOf(const DataPacket &packet, int row, const char *field)
 QString rule(QChar c = QLatin1Char('-'))
 {
     return QString(40, c);
+}
+
+double numberOf(const DataPacket &packet, int row, const char *field)
+{
+    return packet.value(row, QString::fromLatin1(field)).toDouble();
+}
+
+// Left text and right text on one line of the voucher.
+QString columns(const QString &left, const QString &right)
+{
+    return NonFiscal::twoColumns(left, right, 40);
+}
+
+// An amount the SAT answers with a decimal point, as the till shows money.
+QString money(const QString &text)
+{
+    bool ok = false;
+    const double value = text.trimmed().toDouble(&ok);
+    return ok ? PtBr::FloatToStrFixed(value, 2) : text;
 }
 
 QString tillPrinter()
@@ -290,23 +310,28 @@ SatAnswer CancelarVenda(const SatCancelRequest &request)
     return answer;
 }
 
+QString satCancelReceiptText(const SatCancelReceiptRequest &request)
+{
+    const QDateTime stamp = QDateTime::fromString(request.timeStamp, QStringLiteral("yyyyMMddhhmmss"));
+    QStringList lines{rule(QLatin1Char('=')),
+                      QStringLiteral("EXTRATO No ") + request.cfeNumber,
+                      QStringLiteral("CUPOM FISCAL ELETRONICO - SAT"),
+                      QStringLiteral("CANCELAMENTO"),
+                      rule(),
+                      QStringLiteral("DADOS DO CF-e CANCELADO"),
+                      QStringLiteral("CF-e No %1  VENDA %2").arg(request.nrNotaFiscalCe, request.nrSeqVenda),
+                      QStringLiteral("CHAVE DE ACESSO")};
+    lines << NonFiscal::accessKeyLines(request.nrAcessoNfce) << columns(QStringLiteral("TOTAL R$"), money(request.valorTotalCfe))
+          << rule() << QStringLiteral("SAT No ") + request.satSerial << QStringLiteral("CHAVE DO CANCELAMENTO")
+          << NonFiscal::accessKeyLines(request.chaveConsulta)
+          << QStringLiteral("CAIXA %1  %2").arg(request.cdCaixa, stamp.isValid() ? PtBr::DateTimeToStr(stamp) : request.timeStamp)
+          << rule(QLatin1Char('=')) << QString();
+    return lines.join(QLatin1Char('\n'));
+}
+
 HostResult Imp_Extrato_SAT_Canc(const SatCancelReceiptRequest &request)
 {
-    const QStringList lines{rule(QLatin1Char('=')),
-                            QStringLiteral("EXTRATO No %1  CUPOM FISCAL ELETRONICO - SAT").arg(request.cfeNumber),
-                            QStringLiteral("CANCELAMENTO"),
-                            rule(),
-                            QStringLiteral("DADOS DO CUPOM FISCAL ELETRONICO CANCELADO"),
-                            QStringLiteral("CF-e No %1  VENDA %2").arg(request.nrNotaFiscalCe, request.nrSeqVenda),
-                            QStringLiteral("CHAVE ") + request.nrAcessoNfce,
-                            QStringLiteral("TOTAL R$ ") + request.valorTotalCfe,
-                            rule(),
-                            QStringLiteral("SAT No ") + request.satSerial,
-                            QStringLiteral("CHAVE DO CANCELAMENTO ") + request.chaveConsulta,
-                            QStringLiteral("CAIXA ") + request.cdCaixa + QStringLiteral("  ") + request.timeStamp,
-                            rule(QLatin1Char('=')),
-                            QString()};
-    return NonFiscal::printText(tillPrinter(), QStringLiteral("VendaCons CF-e SAT cancelamento"), lines.join(QLatin1Char('\n')));
+    return NonFiscal::printText(tillPrinter(), QStringLiteral("VendaCons CF-e SAT cancelamento"), satCancelReceiptText(request));
 }
 
 // The authority follows the site's file: a refusal or no answer leaves the NFC-e authorised.
@@ -335,31 +360,45 @@ HostResult NFCeOnlineCanc(const NfceCancelRequest &request, ClientDataSet &cdsVe
     return HostResult::done();
 }
 
-HostResult setNFCeCancelado(const NfceCancelVoucherRequest &request)
+QString nfceCancelVoucherText(const NfceCancelVoucherRequest &request)
 {
     QStringList lines{rule(QLatin1Char('=')), QStringLiteral("CANCELAMENTO DE NFC-e"),
                       QStringLiteral("NFC-e No ") + request.documentNumber,
                       QStringLiteral("FILIAL %1  CAIXA %2 %3").arg(request.cdFilial, request.cdCaixa, request.nmCaixa)};
     if (request.contingency)
-        lines << QStringLiteral("CANCELADA APENAS NO SISTEMA: CANCELE NA SEFAZ");
+        lines << NonFiscal::wrapped(QStringLiteral("CANCELADA APENAS NO SISTEMA: CANCELE NA SEFAZ"));
     for (int row = 0; row < request.cdsVendaNFisc.rows.size(); ++row)
         lines << QStringLiteral("%1 %2").arg(textOf(request.cdsVendaNFisc, row, "QTPRODCOMVEN"),
                                              textOf(request.cdsVendaNFisc, row, "NMPRODUTO"));
     lines << request.dsObsCupFis << PtBr::DateTimeToStr(Clock::now()) << rule(QLatin1Char('=')) << QString();
-    return NonFiscal::printText(request.cdPortImpNf3, QStringLiteral("VendaCons cancelamento NFC-e"), lines.join(QLatin1Char('\n')));
+    return lines.join(QLatin1Char('\n'));
+}
+
+HostResult setNFCeCancelado(const NfceCancelVoucherRequest &request)
+{
+    return NonFiscal::printText(request.cdPortImpNf3, QStringLiteral("VendaCons cancelamento NFC-e"),
+                                nfceCancelVoucherText(request));
 }
 
 QString cancelVoucherText(const CancelVoucherRequest &request)
 {
     auto label = [&](int index) { return request.labels.value(index); };
+    const QDateTime now = Clock::now();
+    const QString desk = request.nrSerieImp.trimmed().isEmpty() ? request.cdCaixa
+                                                                : request.cdCaixa + QLatin1Char('/') + request.nrSerieImp.trimmed();
     QStringList lines{rule(QLatin1Char('=')), label(6),
-                      QStringLiteral("%1 %2   %3 %4").arg(label(1), request.cdCaixa, label(4), request.documentNumber),
-                      QStringLiteral("%1 %2").arg(label(2), PtBr::DateTimeToStr(Clock::now()))};
+                      QStringLiteral("%1 %2").arg(label(1), desk), QStringLiteral("%1 %2").arg(label(4), request.documentNumber),
+                      QStringLiteral("%1 %2   %3 %4").arg(label(2), PtBr::DateToStr(now.date()), label(3),
+                                                          now.time().toString(QStringLiteral("hh:mm:ss")))};
     if (request.kind == QLatin1String("C"))
         lines << QStringLiteral("VENDA CREDITO PESSOAL");
-    for (int row = 0; row < request.sale.rows.size(); ++row)
+    double total = 0;
+    for (int row = 0; row < request.sale.rows.size(); ++row) {
         lines << QStringLiteral("%1 %2").arg(textOf(request.sale, row, "QTPRODCOMVEN"), textOf(request.sale, row, "NMPRODUTO"));
-    lines << request.dsObsCupFis << rule(QLatin1Char('=')) << QString();
+        total = Money::Trunc2(total + Money::Trunc2(numberOf(request.sale, row, "QTPRODCOMVEN") * numberOf(request.sale, row, "VRPRECCOMVEN"))
+                              - numberOf(request.sale, row, "VRDESCCOMVEN"));
+    }
+    lines << columns(label(5), PtBr::FormatCurr(total)) << request.dsObsCupFis << rule(QLatin1Char('=')) << QString();
     return lines.join(QLatin1Char('\n'));
 }
 

@@ -35,5 +35,7 @@ CancellationAnswer AlteraVendaCan(const CancelledStatusChange &change);
 // The texts printed, for the tests.
 QString cancelVoucherText(const CancelVoucherRequest &request);
 QString cancelledItemsText(const CancelledItemsTicketRequest &request, const QString &port);
+QString nfceCancelVoucherText(const NfceCancelVoucherRequest &request);
+QString satCancelReceiptText(const SatCancelReceiptRequest &request);
 
 } // namespace ReceiptCancelHost

@@ -176,6 +176,29 @@ QString accessKey(const QString &sgEstado, const QDate &date, const QString &cnp
     return body + QString::number(checkDigit(body));
 }
 
+QString nfceXml(const NfceDocument &document, const QString &key, const QString &protocol, bool contingency)
+{
+    return QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><nfeProc><NFe><infNFe Id=\"NFe%1\">"
+                          "<ide><mod>65</mod><serie>%2</serie><nNF>%3</nNF><dhEmi>%4</dhEmi><tpEmis>%5</tpEmis>"
+                          "<tpAmb>%6</tpAmb></ide><dest><CPF>%7</CPF></dest>%8<total><vNF>%9</vNF></total>"
+                          "</infNFe></NFe><protNFe><nProt>%10</nProt></protNFe></nfeProc>")
+        .arg(key, document.series, document.number, document.issuedAt.toString(QStringLiteral("yyyy-MM-ddThh:mm:ss")),
+             contingency ? QStringLiteral("9") : QStringLiteral("1"), document.environment,
+             document.buyerDocument.toHtmlEscaped(), itemsXml(document.items), money(document.total), protocol);
+}
+
+QString cfeXml(const QString &key, const QString &serial, const QString &number, const QDateTime &issuedAt,
+               const QString &buyer, const DataPacket &items, double total, const QString &tax)
+{
+    return QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><CFe><infCFe Id=\"CFe%1\"><ide>"
+                          "<nserieSAT>%2</nserieSAT><nCFe>%3</nCFe><dEmi>%4</dEmi><hEmi>%5</hEmi></ide>"
+                          "<dest><CPF>%6</CPF></dest>%7<total><vCFe>%8</vCFe><vCFeLei12741>%9</vCFeLei12741>"
+                          "</total></infCFe></CFe>")
+        .arg(key, serial, number, issuedAt.toString(QStringLiteral("yyyyMMdd")), issuedAt.toString(QStringLiteral("hhmmss")),
+             buyer.toHtmlEscaped(), itemsXml(items), money(total),
+             money(QString(tax).replace(QLatin1Char(','), QLatin1Char('.')).toDouble()));
+}
+
 NfceResult authoriseNfce(const NfceDocument &document)
 {
     NfceResult result;
@@ -193,15 +216,7 @@ NfceResult authoriseNfce(const NfceDocument &document)
     result.accessKey = key;
     result.qrText = QStringLiteral("https://nfce.simulada/qrcode?p=%1|2|%2|1|").arg(key, document.environment);
     result.protocol = contingency ? QString() : QStringLiteral("1%1").arg(key.mid(25, 14));
-    const QString xml = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><nfeProc><NFe><infNFe Id=\"NFe%1\">"
-                                       "<ide><mod>65</mod><serie>%2</serie><nNF>%3</nNF><dhEmi>%4</dhEmi><tpEmis>%5</tpEmis>"
-                                       "<tpAmb>%6</tpAmb></ide><dest><CPF>%7</CPF></dest>%8<total><vNF>%9</vNF></total>"
-                                       "</infNFe></NFe><protNFe><nProt>%10</nProt></protNFe></nfeProc>")
-                            .arg(key, document.series, document.number,
-                                 document.issuedAt.toString(QStringLiteral("yyyy-MM-ddThh:mm:ss")),
-                                 contingency ? QStringLiteral("9") : QStringLiteral("1"), document.environment,
-                                 document.buyerDocument.toHtmlEscaped(), itemsXml(document.items), money(document.total),
-                                 result.protocol);
+    const QString xml = nfceXml(document, key, result.protocol, contingency);
     const QString name = key + (contingency ? QStringLiteral("-contingencia-nfce.xml") : QStringLiteral("-nfce.xml"));
     if (!keep(dayFolder(document.cdFilial, document.cdCaixa, document.issuedAt.date()), name, xml, &result.xmlFile)) {
         result = {};
@@ -311,13 +326,7 @@ SatAnswer emitCfe(const SatTransmitRequest &request)
     const QDateTime now = Clock::now();
     const QString key = accessKey(sale.sgEstado, now.date(), branchCnpj(request.cdFilial), QStringLiteral("59"),
                                   satSerial.right(3), cfe, randomCode(request.savedSaleKey + cfe));
-    const QString xml = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><CFe><infCFe Id=\"CFe%1\"><ide>"
-                                       "<nserieSAT>%2</nserieSAT><nCFe>%3</nCFe><dEmi>%4</dEmi><hEmi>%5</hEmi></ide>"
-                                       "<dest><CPF>%6</CPF></dest>%7<total><vCFe>%8</vCFe><vCFeLei12741>%9</vCFeLei12741>"
-                                       "</total></infCFe></CFe>")
-                            .arg(key, satSerial, cfe, now.toString(QStringLiteral("yyyyMMdd")),
-                                 now.toString(QStringLiteral("hhmmss")), sale.buyer.toHtmlEscaped(), itemsXml(sale.items),
-                                 money(sale.total), money(QString(request.tax0).replace(QLatin1Char(','), QLatin1Char('.')).toDouble()));
+    const QString xml = cfeXml(key, satSerial, cfe, now, sale.buyer, sale.items, sale.total, request.tax0);
     const QString folder = request.stRecebAux2.isEmpty() ? dayFolder(request.cdFilial, request.cdCaixa, now.date())
                                                          : request.stRecebAux2;
     QString path;

@@ -58,6 +58,12 @@ struct NfceResult
     QString xmlFile;      // where the document was kept
 };
 
+// The documents as the authorities keep them: the authorised (or contingency) NFC-e, and the
+// CF-e the SAT signs (its items as NfceDocument::items, `tax` the approximate tax text).
+QString nfceXml(const NfceDocument &document, const QString &key, const QString &protocol, bool contingency);
+QString cfeXml(const QString &key, const QString &serial, const QString &number, const QDateTime &issuedAt,
+               const QString &buyer, const DataPacket &items, double total, const QString &tax);
+
 // Asks the authority; an authorised document and one issued in contingency (time-out) are
 // kept in the day's folder; a refused one is not kept.
 NfceResult authoriseNfce(const NfceDocument &document);

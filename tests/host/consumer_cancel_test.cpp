@@ -216,7 +216,7 @@ TEST_F(ConsumerCancel, CreditAndDebitCfeCancelledAtTheSatGiveBackOnceAndTheSameN
               (QStringList{"000001C", "000003C", "000005C", "000007C"}));
     expectEverySaleGivenBackOnce(2, 2, before);
     EXPECT_EQ(readText(QDir(site).filePath("Dados/ImpressoraNaoFiscal/padrao.txt"))
-                  .count(QStringLiteral("DADOS DO CUPOM FISCAL ELETRONICO CANCELADO")),
+                  .count(QStringLiteral("DADOS DO CF-e CANCELADO")),
               4);
     EXPECT_EQ(output.count(QStringLiteral("Cupom CF-e-SAT já está cancelado.")), 4) << output.toStdString();
     EXPECT_EQ(accessLogLines(), 4);

@@ -55,7 +55,7 @@ protected:
     QStringList reported;
 };
 
-TEST_F(FiscalPrinterTest, TapeShowsTheOpenedReceiptItemsTotalAndPayments)
+TEST_F(FiscalPrinterTest, AReceiptOpenedSoldAndClosedAnswersItsCountersAndReachesTheGrandTotal)
 {
     CouponOpenRequest open;
     open.stCpfCnpjNota = "39053344705";
@@ -75,12 +75,7 @@ TEST_F(FiscalPrinterTest, TapeShowsTheOpenedReceiptItemsTotalAndPayments)
     EXPECT_FALSE(printer->receiptOpen());
     EXPECT_DOUBLE_EQ(printer->grandTotal(), 30.40);
 
-    const QString text = tape();
-    for (const char *expected :
-         {"COO: 000001", "CPF/CNPJ do consumidor: 39053344705", "001 1.01.001     PRATO FEITO DE FRANGO",
-          "1,000 UN x 22,90  T3,20%", "002 7891234000016 AGUA MINERAL 500 ML", "desconto", "-0,50",
-          "TOTAL R$", "30,40", "Dinheiro", "50,00", "TROCO R$", "19,60", "CUPOM FISCAL FECHADO  COO: 000001"})
-        EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected << "\n" << text.toStdString();
+    // What the tape shows is compared whole in golden_documents_test.cpp.
     EXPECT_TRUE(reported.isEmpty());
 }
 

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -124,6 +125,29 @@ QString unifiedDiff(const QStringList &expected, const QStringList &actual, cons
     if (diff.isEmpty())
         return diff;
     return QStringLiteral("--- %1\n+++ %2\n").arg(expectedName, actualName) + diff;
+}
+
+QString maskedRunParts(const QString &text)
+{
+    static const QRegularExpression dateTime(QStringLiteral("\\d\\d/\\d\\d/\\d{4} \\d\\d:\\d\\d:\\d\\d"));
+    static const QRegularExpression pager(QStringLiteral("^(SENHA|Senha): \\S+$"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression keyLine(QStringLiteral("^[0-9]{4}( [0-9]{1,4})*$"));
+    QStringList lines = text.split(QLatin1Char('\n'));
+    bool inQrCode = false;
+    for (QString &line : lines) {
+        line.replace(dateTime, QStringLiteral("dd/mm/aaaa hh:mm:ss"));
+        const QRegularExpressionMatch drawn = pager.match(line);
+        if (drawn.hasMatch())
+            line = drawn.captured(1) + QStringLiteral(": #");
+        // The QR code's text runs from its heading to the sale's number.
+        if (line.startsWith(QLatin1String("Venda: ")))
+            inQrCode = false;
+        if (inQrCode || keyLine.match(line).hasMatch())
+            line = QStringLiteral("#");
+        if (line == QLatin1String("QR Code:"))
+            inQrCode = true;
+    }
+    return lines.join(QLatin1Char('\n'));
 }
 
 QString goldenPath(const QString &name)
