@@ -101,6 +101,8 @@ const QList<Scenario> &scenarios()
         {"limite-cracha", "limite-cracha.txt", everyDesk, {}, settleOnTheBadge},
         {"limite-credito", "limite-credito.txt", everyDesk, {}, {}},
         {"carga-credito", "carga-credito.txt", everyDesk, {}, {}},
+        {"cancela-carga", "cancela-carga.txt", everyDesk, {}, {}},
+        {"cancela-carga-usada", "cancela-carga-usada.txt", everyDesk, {}, {}},
         {"complemento-credito", "complemento-credito.txt", everyDesk, {}, {}, snackBalanceOf1501},
         {"complemento-debito", "complemento-debito.txt", everyDesk, {}, {}, dailyDebitOf1501},
         // Tables and production printers.
