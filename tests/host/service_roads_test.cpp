@@ -1,0 +1,171 @@
+// The counter's smaller host services and the roads that read the consumers' balances from the
+// online statement or the central balance server, each played by its host script twice in a
+// row on every desk kind it applies to, with what each run leaves: the log's lines, the site's
+// files and the base's rows.
+#include "hostprogram.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Setting
+{
+    const char *field; // of PARAMETROSQUB.CDS
+    const char *value;
+};
+
+// A count read after each run, which must be `perRun` times the run's number plus `base`.
+struct Count
+{
+    const char *sql;
+    int perRun;
+    int base = 0;
+};
+
+struct RoadCase
+{
+    const char *name;
+    const char *till;
+    const char *script;
+    QList<Setting> settings;
+    QList<const char *> told;                        // lines the log shows on every run
+    QList<Count> counts;                             // base rows after each run
+    std::pair<const char *, const char *> siteFile{}; // a site file written before the first run
+    std::pair<const char *, const char *> printed{};  // a printer file and what it gains on each run
+};
+
+void PrintTo(const RoadCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class ServiceRoads : public ::testing::TestWithParam<RoadCase>
+{
+};
+
+int occurrences(const QString &path, const QString &text)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? int(QString::fromUtf8(file.readAll()).count(text)) : 0;
+}
+
+TEST_P(ServiceRoads, EachRunLeavesWhatTheServiceDoes)
+{
+    const RoadCase &c = GetParam();
+    QTemporaryDir work;
+    QString output;
+    const QString site = work.filePath(QStringLiteral("site"));
+    ASSERT_TRUE(runHost({"--init-site", site, "--till", QString::fromLatin1(c.till)}, work.path(), output))
+        << output.toStdString();
+    for (const Setting &setting : c.settings)
+        ASSERT_TRUE(editFile(QDir(site).filePath(QStringLiteral("PARAMETROSQUB.CDS")), QString(), QString(),
+                             QString::fromLatin1(setting.field), QString::fromLatin1(setting.value)))
+            << setting.field;
+    if (c.siteFile.first) {
+        QFile file(QDir(site).filePath(QString::fromLatin1(c.siteFile.first)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(c.siteFile.second);
+    }
+    const QString script = QStringLiteral(VENDACONS_SOURCE_DIR "/host/scripts/") + QString::fromLatin1(c.script);
+    for (int round = 1; round <= 2; ++round) {
+        output.clear();
+        ASSERT_TRUE(runHost({"--site", site, "--script", script}, work.path(), output)) << output.toStdString();
+        EXPECT_FALSE(output.contains(QStringLiteral("serviço não instalado"))) << output.toStdString();
+        EXPECT_FALSE(output.contains(QStringLiteral("servidor de saldos"))) << output.toStdString();
+        for (const char *line : c.told)
+            EXPECT_TRUE(output.contains(QString::fromUtf8(line))) << line << "\n" << output.toStdString();
+        for (const Count &count : c.counts) {
+            EXPECT_EQ(siteBaseValue(site, QString::fromLatin1(count.sql)).toInt(), count.base + round * count.perRun)
+                << count.sql;
+        }
+        if (c.printed.first) {
+            EXPECT_EQ(occurrences(QDir(site).filePath(QString::fromLatin1(c.printed.first)), QString::fromUtf8(c.printed.second)),
+                      round);
+        }
+    }
+}
+
+// The cases of one road on each desk kind named.
+QList<RoadCase> onDesks(const RoadCase &road, const QList<const char *> &tills)
+{
+    QList<RoadCase> cases;
+    static QList<QByteArray> names; // the cases keep pointers to their names
+    for (const char *till : tills) {
+        RoadCase c = road;
+        c.till = till;
+        names.append(QByteArray(road.name) + "On" + QByteArray(till).toUpper());
+        c.name = names.last().constData();
+        cases.append(c);
+    }
+    return cases;
+}
+
+const QList<const char *> everyDesk{"ecf", "nfce", "sat", "nf"};
+// The card receipt lines go with a load's voucher on the desks that print it themselves.
+const QList<const char *> voucherDesks{"ecf", "nf"};
+
+constexpr const char *cancelledLoads =
+    "SELECT COUNT(*) FROM EXTRATOCONS WHERE CDCONSUMIDOR = '000101' AND IDTPMOVEXT = 'D' AND NRSEQVENDA IS NULL "
+    "AND NRDEPOSICONS IS NOT NULL";
+constexpr const char *sentLines =
+    "SELECT COUNT(*) FROM EXTRATOCONS WHERE CDCONSUMIDOR = '000101' AND NRDEPOSICONS IS NOT NULL AND IDEXPEXTCONS = 'S'";
+constexpr const char *creditSales =
+    "SELECT COUNT(*) FROM EXTRATOCONS WHERE CDCONSUMIDOR = '000101' AND IDTPMOVEXT = 'V'";
+
+QList<RoadCase> allCases()
+{
+    QList<RoadCase> cases;
+    const QList<std::pair<RoadCase, QList<const char *>>> roads{
+        {{"PriceConsultation", "", "consulta-preco.txt", {}, {"Consulta de preço: 1.01.001 custa R$ 22,90"}, {}}, everyDesk},
+        {{"OperatorChange", "", "troca-operador.txt", {},
+         {"troca de operador: MARIA APARECIDA SOUZA -> 0005 JOÃO PEREIRA",
+          "troca de operador: JOÃO PEREIRA -> 0001 MARIA APARECIDA SOUZA"},
+         {}}, everyDesk},
+        {{"BiometricConfirmation", "", "venda-biometria.txt", {},
+         {"A confirmação de Biometria falhou.", "leitura biométrica: 000101"},
+         {{"SELECT COUNT(*) FROM VENDA", 1}}, {"Dados/Biometria.txt", "# crachás confirmados pelo dedo\n1001\n"}}, everyDesk},
+        {{"CardReceiptLines", "", "carga-cartao.txt", {{"IDUTILTEF", "S"}}, {"Carga de cartão efetuada com sucesso."}, {}, {},
+         {"Dados/ImpressoraNaoFiscal/padrao.txt", "COMPROVANTE DE CARTÃO"}}, voucherDesks},
+        {{"ConsumerRecord", "", "cadastro-consumidor.txt", {{"IDPERCADCONSFCXA", "S"}},
+         {"O crachá 1001 já é do consumidor 000101."},
+         {{"SELECT COUNT(*) FROM CONSUMIDOR WHERE CDCONSUMIDOR IN ('000901', '000902')", 0, 1}}}, everyDesk},
+        {{"LoadCancelOnTheOnlineStatement", "", "cancela-carga.txt", {{"IDEXTCONSONLINE", "S"}}, {"cancelada."},
+         {{cancelledLoads, 1}, {sentLines, 2}}}, everyDesk},
+        {{"LoadCancelOnTheCentralBalance", "", "cancela-carga.txt", {{"IDEXTCONSCENTRAL", "S"}}, {"cancelada."},
+         {{cancelledLoads, 1}}}, everyDesk},
+        {{"CreditSaleOnTheOnlineStatement", "", "venda-credito.txt", {{"IDEXTCONSONLINE", "S"}}, {}, {{creditSales, 2}}}, everyDesk},
+        {{"CreditSaleOnTheCentralBalance", "", "venda-credito.txt", {{"IDEXTCONSCENTRAL", "S"}}, {}, {{creditSales, 2}}}, everyDesk},
+    };
+    for (const auto &[road, tills] : roads)
+        cases << onDesks(road, tills);
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryDesk, ServiceRoads, ::testing::ValuesIn(allCases()),
+                         [](const ::testing::TestParamInfo<RoadCase> &info) { return std::string(info.param.name); });
+
+TEST(ServiceRoads, TheConsumerRecordIsMadeOnceAndAGivenBadgeIsNotGivenAgain)
+{
+    QTemporaryDir work;
+    QString output;
+    const QString site = work.filePath(QStringLiteral("site"));
+    ASSERT_TRUE(runHost({"--init-site", site}, work.path(), output)) << output.toStdString();
+    ASSERT_TRUE(editFile(QDir(site).filePath(QStringLiteral("PARAMETROSQUB.CDS")), QString(), QString(),
+                         QStringLiteral("IDPERCADCONSFCXA"), QStringLiteral("S")));
+    const QString script = QStringLiteral(VENDACONS_SOURCE_DIR "/host/scripts/cadastro-consumidor.txt");
+    const QStringList told{QStringLiteral("cadastro de consumidor: 000901 MARIA DAS DORES (crachá 9001)"),
+                           QStringLiteral("O consumidor 000901 do cliente 000002 já está cadastrado.")};
+    for (int round = 0; round < 2; ++round) {
+        output.clear();
+        ASSERT_TRUE(runHost({"--site", site, "--script", script}, work.path(), output)) << output.toStdString();
+        EXPECT_TRUE(output.contains(told.at(round))) << output.toStdString();
+    }
+    EXPECT_EQ(siteBaseValue(site, QStringLiteral("SELECT NMCONSUMIDOR FROM CONSUMIDOR WHERE CDCONSUMIDOR = '000901'")).toString(),
+              QStringLiteral("MARIA DAS DORES"));
+}
+
+} // namespace
