@@ -109,6 +109,11 @@ const QList<Scenario> &scenarios()
                              QStringLiteral("IDUTILTEF"), QStringLiteral("S"));
          }},
         {"venda-biometria", "venda-biometria.txt", everyDesk, {{"Dados/Biometria.txt", "1001\n"}}, {}},
+        {"venda-dados-cliente", "venda-dados-cliente.txt", {Desk::Ecf}, {}, {},
+         [](const QString &site) {
+             return editFile(QDir(site).filePath(QStringLiteral("PARAMETROSQUB.CDS")), QString(), QString(),
+                             QStringLiteral("IDTIPOIMPFIS"), QStringLiteral("26"));
+         }},
         {"cadastro-consumidor", "cadastro-consumidor.txt", everyDesk, {}, {},
          [](const QString &site) {
              return editFile(QDir(site).filePath(QStringLiteral("PARAMETROSQUB.CDS")), QString(), QString(),

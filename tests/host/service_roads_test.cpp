@@ -107,6 +107,8 @@ QList<RoadCase> onDesks(const RoadCase &road, const QList<const char *> &tills)
 const QList<const char *> everyDesk{"ecf", "nfce", "sat", "nf"};
 // The card receipt lines go with a load's voucher on the desks that print it themselves.
 const QList<const char *> voucherDesks{"ecf", "nf"};
+// The buyer's data go with a fiscal printer's receipt.
+const QList<const char *> printerDesk{"ecf"};
 
 constexpr const char *cancelledLoads =
     "SELECT COUNT(*) FROM EXTRATOCONS WHERE CDCONSUMIDOR = '000101' AND IDTPMOVEXT = 'D' AND NRSEQVENDA IS NULL "
@@ -130,6 +132,9 @@ QList<RoadCase> allCases()
          {{"SELECT COUNT(*) FROM VENDA", 1}}, {"Dados/Biometria.txt", "# crachás confirmados pelo dedo\n1001\n"}}, everyDesk},
         {{"CardReceiptLines", "", "carga-cartao.txt", {{"IDUTILTEF", "S"}}, {"Carga de cartão efetuada com sucesso."}, {}, {},
          {"Dados/ImpressoraNaoFiscal/padrao.txt", "COMPROVANTE DE CARTÃO"}}, voucherDesks},
+        {{"BuyerDataAtTheReceiptsOpening", "", "venda-dados-cliente.txt", {{"IDTIPOIMPFIS", "26"}},
+          {"dados do cliente: CF;CLIENTE DEMO;DNI;20123456;RUA DAS FLORES 10;SEM OBSERVACAO"},
+          {{"SELECT COUNT(*) FROM VENDA", 1}}}, printerDesk},
         {{"ConsumerRecord", "", "cadastro-consumidor.txt", {{"IDPERCADCONSFCXA", "S"}},
          {"O crachá 1001 já é do consumidor 000101."},
          {{"SELECT COUNT(*) FROM CONSUMIDOR WHERE CDCONSUMIDOR IN ('000901', '000902')", 0, 1}}}, everyDesk},
