@@ -3,6 +3,7 @@
 // sales with each switch on are played by service_roads_test.cpp.
 #include <host/partners/balanceservers.h>
 #include <host/partners/fakepartners.h>
+#include <support/partnerwaits.h>
 
 #include <outside/qub_requisicaohttp.h>
 #include <runtime/clientdataset.h>
@@ -30,8 +31,8 @@ TEST_P(StatementServerFaults, OnlyAnAnswerOfTheProtocolCountsAsReached)
     FakePartners partners;
     ASSERT_TRUE(partners.start());
     BalanceServers::serve(partners);
-    partners.setBehaviour(FakePartners::Partner::OnlineStatement, GetParam().behaviour);
-    const Qub_requisicaohttp::ScopedHttpLimits limits({300, 64 * 1024});
+    PartnerWaits waits{64 * 1024};
+    waits.setBehaviour(partners, FakePartners::Partner::OnlineStatement, GetParam().behaviour);
     ClientDataSet lines;
     OnlineStatementRequest request;
     request.url = partners.baseUrl(FakePartners::Partner::OnlineStatement);
