@@ -5,9 +5,11 @@
 #include <host/program/scriptedanswers.h>
 
 #include <outside/ravuvozozod.h>
+#include <runtime/sitepaths.h>
 #include <server/srv_consumers.h>
 
 #include <QDialogButtonBox>
+#include <QFile>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -34,6 +36,20 @@ void tell(const QString &text)
 }
 
 } // namespace
+
+// The badges whose sales the finger reader confirms: Dados/Biometria.txt, one badge a line
+// ("#" starts a comment). Without the file no sale asks for the finger.
+bool confirmedByFinger(const QString &badge)
+{
+    QFile file(SitePaths::resolve(QStringLiteral("Dados\\Biometria.txt")));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return false;
+    for (const QString &line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
+        if (line.section(QLatin1Char('#'), 0, 0).trimmed() == badge.trimmed())
+            return true;
+    }
+    return false;
+}
 
 ConsumerSearchAnswer consumerOfBadge(const QString &badge)
 {
@@ -70,7 +86,7 @@ ConsumerSearchAnswer consumerOfBadge(const QString &badge)
     answer.stNrInscrConsVenda = text(13);
     answer.stCpfAux1 = text(13).isEmpty() ? QStringLiteral("N") : QStringLiteral("S");
     answer.stCartaoAux1 = text(14);
-    answer.stRecebAux4 = QStringLiteral("N");
+    answer.stRecebAux4 = confirmedByFinger(answer.stNrCracha) ? QStringLiteral("S") : QStringLiteral("N");
     answer.stIDCRACHADIGTECL = QStringLiteral("D");
     return answer;
 }
@@ -102,6 +118,27 @@ ConsumerSearchAnswer PesqConsumidor(const ConsumerSearchRequest &request, Client
 
 // Registering consumers belongs to the back office: the host only says so.
 namespace {
+
+// Why the record cannot be made: the consumer or the badge is there already ("" when neither).
+QString takenRecord(const QString &client, const QString &code, const QString &badge)
+{
+    const HostDatabase::Rows found = HostDatabase::query(
+        QStringLiteral("hostConsumidorCadastrado"),
+        QStringLiteral("SELECT CDCLIENTE, CDCONSUMIDOR, CDIDCONSUMID FROM CONSUMIDOR WHERE (CDCLIENTE = :P_CDCLIENTE "
+                       "AND CDCONSUMIDOR = :P_CDCONSUMIDOR) OR (CDIDCONSUMID = :P_CDIDCONSUMID AND CDIDCONSUMID <> '') "
+                       "ORDER BY CDCLIENTE, CDCONSUMIDOR"),
+        {{QStringLiteral("P_CDCLIENTE"), client}, {QStringLiteral("P_CDCONSUMIDOR"), code},
+         {QStringLiteral("P_CDIDCONSUMID"), badge}});
+    if (!found.ok())
+        return QStringLiteral("O consumidor não foi cadastrado: ") + found.error;
+    for (const QList<QVariant> &row : found.rows) {
+        if (row.value(0).toString().trimmed() == client && row.value(1).toString().trimmed() == code)
+            return QStringLiteral("O consumidor %1 do cliente %2 já está cadastrado.").arg(code, client);
+    }
+    if (!found.rows.isEmpty())
+        return QStringLiteral("O crachá %1 já é do consumidor %2.").arg(badge, found.rows.first().value(1).toString().trimmed());
+    return {};
+}
 
 // The fields of the consumer record form, in the order a scripted answer gives them.
 const QStringList &recordFields()
@@ -160,7 +197,14 @@ ConsumerRegisterAnswer CriaCadConsumidor(const ConsumerRegisterRequest &)
         tell(QStringLiteral("Informe o cliente, o código e o nome do consumidor."));
         return answer;
     }
-    // Recorded on the server as the back office records it; a consumer already there stays.
+    // A consumer already there stays, and a badge already carried by another one is not given
+    // twice (the badge search would find only one of them): both are told plainly.
+    if (const QString taken = takenRecord(client, code, values->at(3)); !taken.isEmpty()) {
+        HostLog::write(QStringLiteral("cadastro de consumidor %1 recusado: %2").arg(code, taken));
+        tell(taken);
+        return answer;
+    }
+    // Recorded on the server as the back office records it.
     const Variant written = Srv_Kal51000::setGravaConsumidor(client, name, code, values->at(3), QString(), values->at(4),
                                                              QString(), values->at(5), values->at(6), QString(),
                                                              QStringLiteral("SERVIDOR"), QStringLiteral("1"));

@@ -61,6 +61,23 @@ QString operatorName(const QString &code)
     return {};
 }
 
+// The product of a tree code ("1.01.001") in the till's product copy: the consultation is
+// handed the tree code, the price tables know the product. A code that is no tree code is
+// taken as the product's own.
+QString productOfTree(const QString &cdArvProd)
+{
+    DataPacket products;
+    if (!CdsFile::load(SitePaths::resolve(QStringLiteral("Dados\\Cadastros\\Produtos.cds")), &products))
+        return cdArvProd;
+    const int treeColumn = products.fieldIndex(QStringLiteral("CDARVPROD"));
+    const int codeColumn = products.fieldIndex(QStringLiteral("CDPRODUTO"));
+    for (const QList<Variant> &row : products.rows) {
+        if (treeColumn >= 0 && codeColumn >= 0 && row.at(treeColumn).toString() == cdArvProd)
+            return row.at(codeColumn).toString();
+    }
+    return cdArvProd;
+}
+
 QString lineFor(const QString &label, const QString &value, int width = 48)
 {
     return label + QString(std::max(1, int(width - label.size() - value.size())), QLatin1Char(' ')) + value;
@@ -110,7 +127,7 @@ HostResult CriaConsultaProd(const PriceConsultationRequest &request)
     query.cdFilial = first("CDFILIAL");
     query.cdLoja = first("CDLOJA");
     query.cdCliente = request.cdClienteVenda.isEmpty() ? first("CDCLIENTE") : request.cdClienteVenda;
-    query.cdProduto = request.cdArvProd;
+    query.cdProduto = productOfTree(request.cdArvProd);
     const PriceFunction::Quote quote = PriceFunction::quote(query, Clock::now());
     const QString text = quote.ok()
         ? QStringLiteral("Consulta de preço: %1 custa %2").arg(request.cdArvProd, PtBr::FormatCurr(quote.vrPreco - quote.vrDesconto + quote.vrAcrescimo))

@@ -1,4 +1,5 @@
 #include "dialogs_sale.h"
+#include "loadcancel.h"
 
 #include <host/documents/creditvouchers.h>
 #include <host/site/demosite.h>
@@ -122,6 +123,12 @@ bool CriaFuncoesFiscais(const FiscalFunctionsRequest &, ClientDataSet &)
                                              : QStringLiteral("funções fiscais: troca recusada: ") + failure);
             return true;
         }
+        // "carga": the load cancellation; its search and confirmation take their own answers.
+        if (scripted->value.compare(QLatin1String("carga"), Qt::CaseInsensitive) == 0) {
+            HostLog::write(QStringLiteral("funções fiscais: cancela carga de cartão"));
+            LoadCancel::cancelLoad();
+            return true;
+        }
         const bool close = scripted->value.compare(QLatin1String("close"), Qt::CaseInsensitive) == 0;
         HostLog::write(QStringLiteral("funções fiscais: %1").arg(close ? QStringLiteral("fechar") : QStringLiteral("voltar à venda")));
         return !close;
@@ -135,8 +142,14 @@ bool CriaFuncoesFiscais(const FiscalFunctionsRequest &, ClientDataSet &)
     box.setObjectName(QStringLiteral("frmFuncoesFiscais"));
     QPushButton *back = box.addButton(QStringLiteral("Voltar à venda"), QMessageBox::RejectRole);
     QPushButton *exchange = box.addButton(QStringLiteral("Troca de mercadoria"), QMessageBox::ActionRole);
+    QPushButton *loadCancel = box.addButton(QStringLiteral("Cancela Carga de Cartão"), QMessageBox::ActionRole);
+    loadCancel->setObjectName(QStringLiteral("btnCancelaCarga"));
     box.addButton(QStringLiteral("Fechar o caixa"), QMessageBox::AcceptRole);
     box.exec();
+    if (box.clickedButton() == loadCancel) {
+        LoadCancel::cancelLoad();
+        return true;
+    }
     if (box.clickedButton() == exchange) {
         // The returned items' values, as the script gives them ("10,004 5,003").
         bool ok = false;

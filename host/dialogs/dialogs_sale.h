@@ -17,7 +17,8 @@ ObservationAnswer Observacao(const ObservationRequest &request);
 // One scripted answer into the dialog's answer (exposed for the tests).
 ObservationAnswer observationOf(const QString &scripted);
 
-// The menu: True = back to the sale ("back"), False = close the till ("close"). Left: back.
+// The menu: True = back to the sale ("back"), False = close the till ("close"); "troca VALUES"
+// records an exchange's returned items, "carga" cancels a credit load of the desk. Left: back.
 bool CriaFuncoesFiscais(const FiscalFunctionsRequest &request, ClientDataSet &cdsProdutos);
 
 // The free production message, printed on the kitchen printer with the table or tab.

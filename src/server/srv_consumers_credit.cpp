@@ -16,6 +16,7 @@
 #include <runtime/sitepaths.h>
 
 #include <QDir>
+#include <QMap>
 #include <QFile>
 #include <QTextStream>
 #include <QDebug>
@@ -404,6 +405,211 @@ Variant Purchase::run()
     return written;
 }
 
+// ---- cancelling a load ------------------------------------------------------------------------
+
+// A load is cancelled by a debit line with its deposit number and no sale (what the load count
+// of a period leaves out); its cash movements are marked as a cancelled sale's are.
+const Statement adqCargasCaixa{"adqCargasCaixa",
+    "SELECT E.NRDEPOSICONS, E.CDCLIENTE, E.CDCONSUMIDOR, C.CDIDCONSUMID, C.NMCONSUMIDOR, E.CDFAMILISALD, "
+    "F.NMFAMILISALD, SUM(E.VRMOVEXTCONS) AS VRCARGA, MAX(E.DTMOVEXTCONS) AS DTMOVEXTCONS FROM EXTRATOCONS E "
+    "JOIN CONSUMIDOR C ON C.CDCLIENTE = E.CDCLIENTE AND C.CDCONSUMIDOR = E.CDCONSUMIDOR "
+    "LEFT JOIN FAMILIASALDO F ON F.CDFAMILISALD = E.CDFAMILISALD "
+    "WHERE E.CDFILIAL = :P_CDFILIAL AND E.CDCAIXA = :P_CDCAIXA AND E.DTABERCAIX = :P_DTABERCAIX "
+    "AND E.IDTPMOVEXT = 'C' AND E.NRDEPOSICONS IS NOT NULL AND (E.NRSEQVENDA IS NULL OR E.NRSEQVENDA = '') "
+    "AND NOT EXISTS (SELECT 1 FROM EXTRATOCONS D WHERE D.CDCLIENTE = E.CDCLIENTE AND D.CDCONSUMIDOR = E.CDCONSUMIDOR "
+    "AND D.CDFAMILISALD = E.CDFAMILISALD AND D.NRDEPOSICONS = E.NRDEPOSICONS AND D.IDTPMOVEXT = 'D' "
+    "AND (D.NRSEQVENDA IS NULL OR D.NRSEQVENDA = '')) "
+    "GROUP BY E.NRDEPOSICONS, E.CDCLIENTE, E.CDCONSUMIDOR, C.CDIDCONSUMID, C.NMCONSUMIDOR, E.CDFAMILISALD, F.NMFAMILISALD "
+    "ORDER BY DTMOVEXTCONS DESC, NRDEPOSICONS DESC"};
+const Statement adqCargaCancelada{"adqCargaCancelada",
+    "SELECT COUNT(*) AS QTLINHAS FROM EXTRATOCONS WHERE CDCLIENTE = :P_CDCLIENTE AND CDCONSUMIDOR = :P_CDCONSUMIDOR "
+    "AND NRDEPOSICONS = :P_NRDEPOSICONS AND IDTPMOVEXT = 'D' AND (NRSEQVENDA IS NULL OR NRSEQVENDA = '')"};
+const Statement adqNomeFamiliaCanc{"adqNomeFamiliaCanc",
+    "SELECT NMFAMILISALD FROM FAMILIASALDO WHERE CDFAMILISALD = :P_CDFAMILISALD"};
+const Statement acmCancMovCaixaCarga{"acmCancMovCaixaCarga",
+    "UPDATE MOVCAIXA SET IDTIPOMOVIVE = 'C' WHERE CDFILIAL = :P_CDFILIAL AND CDCAIXA = :P_CDCAIXA "
+    "AND DTABERCAIX = :P_DTABERCAIX AND NRDEPOSICONS = :P_NRDEPOSICONS"};
+#define CANCEL_LINES_KEY                                                                                    \
+    "WHERE CDFILIAL = :P_CDFILIAL AND CDCAIXA = :P_CDCAIXA AND DTABERCAIX = :P_DTABERCAIX "                     \
+    "AND NRDEPOSICONS = :P_NRDEPOSICONS AND IDTPMOVEXT = 'D' AND (NRSEQVENDA IS NULL OR NRSEQVENDA = '')"
+const Statement adqExtratoCancCarga{"adqExtratoCancCarga",
+    "SELECT CDCLIENTE, CDCONSUMIDOR, CDFAMILISALD, DTMOVEXTCONS, NRSEQMOVEXT, CDTIPORECE, CDFILIAL, CDCAIXA, "
+    "DSOPEEXTCONS, VRMOVEXTCONS, VRSALDCONEXT, IDTPMOVEXT, NRDEPOSICONS, NRSEQMOVCAIXA FROM EXTRATOCONS " CANCEL_LINES_KEY};
+const Statement acmExpCancPendente{"acmExpCancPendente", "UPDATE EXTRATOCONS SET IDEXPEXTCONS = 'P' " CANCEL_LINES_KEY};
+const Statement acmExpCancFeita{"acmExpCancFeita", "UPDATE EXTRATOCONS SET IDEXPEXTCONS = 'S' " CANCEL_LINES_KEY};
+#undef CANCEL_LINES_KEY
+
+class LoadCancel
+{
+public:
+    explicit LoadCancel(const Srv_Kal51000::CreditLoadCancel &in) : m_in(in) {}
+
+    Variant run();
+
+private:
+    bool online() const { return m_in.IDEXTCONSONLINE == QLatin1String("S"); }
+    Params loadKey() const
+    {
+        return {{"P_CDFILIAL", m_in.CDFILIAL}, {"P_CDCAIXA", m_in.CDCAIXA}, {"P_DTABERCAIX", m_in.DTABERCAIX},
+                {"P_NRDEPOSICONS", m_in.NRDEPOSICONS}};
+    }
+    Variant write();
+    std::optional<Variant> refusal(Session &db, const DataPacket &lines);
+    bool debitLines(Session &db, const DataPacket &lines);
+    QString familyName(Session &db, const QString &family);
+    void afterCommit();
+
+    const Srv_Kal51000::CreditLoadCancel &m_in;
+    QString m_client;
+    QString m_consumer;
+    DataPacket m_sentLines;
+};
+
+QString LoadCancel::familyName(Session &db, const QString &family)
+{
+    DataPacket name;
+    if (!db.packet(adqNomeFamiliaCanc, {{"P_CDFAMILISALD", family}}, name) || name.isEmpty())
+        return family;
+    return name.value(0, "NMFAMILISALD").toString();
+}
+
+// Under the consumer's lock: a load cancelled already, or whose credit was spent, is refused.
+std::optional<Variant> LoadCancel::refusal(Session &db, const DataPacket &lines)
+{
+    const Params consumer{{"P_CDCLIENTE", m_client}, {"P_CDCONSUMIDOR", m_consumer}};
+    DataPacket locked, cancelled;
+    if (!db.packet(adqTravaConsCompCred, consumer, locked)
+        || !db.packet(adqCargaCancelada, consumer + Params{{"P_NRDEPOSICONS", m_in.NRDEPOSICONS}}, cancelled))
+        return db.failure();
+    if (cancelled.value(0, "QTLINHAS").toInt() > 0)
+        return Variant::failure(QStringLiteral("A carga %1 já foi cancelada.").arg(m_in.NRDEPOSICONS));
+    QMap<QString, double> loaded;
+    for (int row = 0; row < lines.rows.size(); ++row)
+        loaded[text(lines, row, "CDFAMILISALD")] += Money::RoundDec(money(column(lines, row, "VRMOVEXTCONS")), 2);
+    for (auto it = loaded.cbegin(); it != loaded.cend(); ++it) {
+        DataPacket stored;
+        if (!db.packet(adqSaldoFamCompCred, consumer + Params{{"P_CDFAMILISALD", it.key()}}, stored))
+            return db.failure();
+        const double balance = Money::RoundDec(money(stored.value(0, "VRSALDCONFAM")), 2);
+        if (Money::RoundDec(balance - it.value(), 2) < 0)
+            return Variant::failure(QStringLiteral("Cancelamento da carga não permitido: o saldo de %1 (%2) é menor que a "
+                                                   "carga (%3); o crédito já foi usado.")
+                                        .arg(familyName(db, it.key()), PtBr::FormatCurr(balance), PtBr::FormatCurr(it.value())));
+    }
+    return std::nullopt;
+}
+
+// A debit line for each credit line of the load, each carrying the balance after it, and the
+// families' balances stored.
+bool LoadCancel::debitLines(Session &db, const DataPacket &lines)
+{
+    const Params consumer{{"P_CDCLIENTE", m_client}, {"P_CDCONSUMIDOR", m_consumer}};
+    const QDateTime stamp = lineStamp();
+    QMap<QString, double> balances;
+    for (int row = 0; row < lines.rows.size(); ++row) {
+        const QString family = text(lines, row, "CDFAMILISALD");
+        if (!balances.contains(family)) {
+            DataPacket stored;
+            if (!db.packet(adqSaldoFamCompCred, consumer + Params{{"P_CDFAMILISALD", family}}, stored))
+                return false;
+            balances[family] = Money::RoundDec(money(stored.value(0, "VRSALDCONFAM")), 2);
+        }
+        const double amount = Money::RoundDec(money(column(lines, row, "VRMOVEXTCONS")), 2);
+        balances[family] = Money::RoundDec(balances[family] - amount, 2);
+        QString sequence;
+        if (!nextStatementSequence(db, m_client, m_consumer, family, stamp, sequence))
+            return false;
+        Srv_Kal51000::LogCompraCred(QStringLiteral("Cancelamento: debito de %1 na familia %2").arg(PtBr::FloatToStr(amount), family));
+        if (!db.run(acmInsExtratoCompCred,
+                    {{"CDCLIENTE", m_client}, {"CDCONSUMIDOR", m_consumer}, {"CDFAMILISALD", family},
+                     {"DTMOVEXTCONS", stamp}, {"NRSEQMOVEXT", sequence}, {"CDTIPORECE", text(lines, row, "CDTIPORECE")},
+                     {"IDTPMOVEXT", QStringLiteral("D")},
+                     {"DSOPEEXTCONS", (QStringLiteral("QUB - Canc. Carga Caixa ") + m_in.CDCAIXA).left(30)},
+                     {"VRMOVEXTCONS", amount}, {"VRSALDCONEXT", balances[family]}, {"CDFILIAL", m_in.CDFILIAL},
+                     {"CDCAIXA", m_in.CDCAIXA}, {"NRSEQVENDA", Variant::null()}, {"DTABERCAIX", m_in.DTABERCAIX},
+                     {"NRDEPOSICONS", m_in.NRDEPOSICONS}, {"NRSEQMOVCAIXA", text(lines, row, "NRSEQMOVCAIXA")}}))
+            return false;
+    }
+    for (auto it = balances.cbegin(); it != balances.cend(); ++it) {
+        if (!storeFamilyBalance(db, m_client, m_consumer, it.key(), it.value()))
+            return false;
+    }
+    return true;
+}
+
+Variant LoadCancel::write()
+{
+    ServerCall call;
+    TransactionScope transaction(call);
+    if (!call.module().InTransaction())
+        return Variant::failure(call.module().lastErrorText());
+    Session db(call.session());
+    DataPacket lines;
+    if (!db.packet(adqExtratoConsCred, loadKey(), lines))
+        return db.failure();
+    if (lines.isEmpty())
+        return Variant::failure(QStringLiteral("A carga %1 não é deste caixa.").arg(m_in.NRDEPOSICONS));
+    m_client = text(lines, 0, "CDCLIENTE");
+    m_consumer = text(lines, 0, "CDCONSUMIDOR");
+    if (const std::optional<Variant> refused = refusal(db, lines))
+        return *refused;
+    if (!debitLines(db, lines) || !db.run(acmCancMovCaixaCarga, loadKey()))
+        return db.failure();
+    if (online()) {
+        if (!db.packet(adqExtratoCancCarga, loadKey(), m_sentLines) || !db.run(acmExpCancPendente, loadKey()))
+            return db.failure();
+        ClientDataSet empty;
+        const StatementAnswer probe = hostServices().ExtratoConsOnline(
+            {{}, {}, {}, {}, {}, m_in.CDURLWSEXTCONS, QStringLiteral("CARGA_CRED")}, empty);
+        if (!probe.answered)
+            return Variant::failure(QStringLiteral("Atenção! Não foi possível estabelecer uma conexão com o servidor. "
+                                                   "A carga de crédito não será cancelada."));
+    }
+    const Variant committed = transaction.commit();
+    if (committed.isFailure())
+        return committed;
+    Srv_Kal51000::LogCompraCred(QStringLiteral("CommitTrans"));
+    return Variant(true);
+}
+
+// The cancellation stands: the statement server is sent its debit lines (left pending, and
+// the cashier told, when it does not take them), or the central base refreshes the balances.
+void LoadCancel::afterCommit()
+{
+    if (online()) {
+        ClientDataSet lines;
+        lines.SetData(m_sentLines);
+        const StatementAnswer sent = hostServices().ExtratoConsOnline(
+            {{}, {}, {}, {}, {}, m_in.CDURLWSEXTCONS, QStringLiteral("CARGA_CRED")}, lines);
+        const Variant cleared = sent.answered ? ServerCall().write(acmExpCancFeita, loadKey()) : Variant();
+        if (sent.answered && cleared.isFailure())
+            Srv_Kal51000::LogCompraCred(QStringLiteral("Marca de envio do cancelamento nao gravada: ") + cleared.failureText());
+        if (!sent.answered) {
+            Srv_Kal51000::LogCompraCred(QStringLiteral("Envio do cancelamento sem resposta (gravado, envio pendente)"));
+            Ravuvozozod::Mensagem(QStringLiteral("Atenção! Não foi possível enviar o cancelamento da carga ao servidor de "
+                                                 "extrato. O cancelamento foi gravado e ficou marcado como pendente de envio."),
+                                  QString(), QString(), QStringLiteral("N"), Ravuvozozod::Error, QString(), QString(), 0);
+        }
+        return;
+    }
+    if (m_in.IDEXTCONSCENTRAL == QLatin1String("S")) {
+        const HostResult refreshed = hostServices().AtuSaldoExtCons({m_in.CDFILIAL, m_client, m_consumer});
+        if (!refreshed.ok)
+            Srv_Kal51000::LogCompraCred(QStringLiteral("AtuSaldoExtCons falhou: ") + refreshed.failure);
+    }
+}
+
+Variant LoadCancel::run()
+{
+    if (m_in.NRDEPOSICONS.trimmed().isEmpty())
+        return Variant::failure(QStringLiteral("setCancelaCompCred: a carga não tem número de depósito"));
+    const Variant written = write();
+    if (written.isFailure())
+        return written;
+    afterCommit();
+    return written;
+}
+
 } // namespace
 
 namespace Srv_Kal51000 {
@@ -428,6 +634,21 @@ Variant getPrxDepositoCons(const QDate &day)
     if (drawn.value() > 9999)
         return Variant::failure(QStringLiteral("Número de depósito esgotado para o dia %1").arg(PtBr::DateToStr(day)));
     return Variant(date + QString::number(drawn.value()).rightJustified(4, QLatin1Char('0')));
+}
+
+Variant getCargasCaixa(const QString &CDFILIAL, const QString &CDCAIXA, const QDateTime &DTABERCAIX)
+{
+    return ServerCall().packet(adqCargasCaixa, {{"P_CDFILIAL", CDFILIAL}, {"P_CDCAIXA", CDCAIXA}, {"P_DTABERCAIX", DTABERCAIX}});
+}
+
+Variant setCancelaCompCred(const CreditLoadCancel &load)
+{
+    LogCompraCred(QStringLiteral("-------- Inicio do cancelamento da carga %1 --------").arg(load.NRDEPOSICONS));
+    const Variant answer = LoadCancel(load).run();
+    LogCompraCred(answer.isFailure() ? QStringLiteral("Cancelamento recusado: ") + answer.failureText()
+                                     : QStringLiteral("Carga cancelada"));
+    LogCompraCred(QStringLiteral("-------- Finalizando Cancelamento de Carga --------"));
+    return answer;
 }
 
 void LogCompraCred(const QString &text)

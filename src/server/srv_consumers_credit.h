@@ -49,6 +49,33 @@ VENDACONS_EXPORT Variant setGravaCompCred(const CreditPurchaseWrite &purchase, Q
 // digits, ten characters, never handed out twice (also with several tills on one base).
 VENDACONS_EXPORT Variant getPrxDepositoCons(const QDate &day);
 
+// One credit load to cancel: the desk's opening it was taken in, its deposit number, and the
+// till's switches for the online statement and the central balances.
+struct CreditLoadCancel
+{
+    QString CDFILIAL;
+    QString CDCAIXA;
+    QDateTime DTABERCAIX;
+    QString NRDEPOSICONS;
+    QString IDEXTCONSONLINE;
+    QString CDURLWSEXTCONS;
+    QString IDEXTCONSCENTRAL;
+};
+
+// The loads of the desk's opening that still stand (no debit line with their deposit number),
+// newest first: NRDEPOSICONS, CDCLIENTE, CDCONSUMIDOR, CDIDCONSUMID, NMCONSUMIDOR,
+// CDFAMILISALD, NMFAMILISALD, VRCARGA, DTMOVEXTCONS. A failure when the base fails.
+VENDACONS_EXPORT Variant getCargasCaixa(const QString &CDFILIAL, const QString &CDCAIXA, const QDateTime &DTABERCAIX);
+
+// Cancels one load in one transaction under the consumer's lock: a debit "D" line with the
+// load's deposit number for each of its credit lines, the family's SALDOCONS less the load, and
+// the load's cash movements marked cancelled (IDTIPOMOVIVE "C"). Refused, with nothing written,
+// when the load is not of this desk's opening, is cancelled already, or the family's balance
+// no longer holds it (the credit was spent); with the online switch, also when the statement
+// server cannot be reached. True once committed (the online send and the central refresh
+// that follow are logged, and the cashier is told of a send left pending), or the failure.
+VENDACONS_EXPORT Variant setCancelaCompCred(const CreditLoadCancel &load);
+
 // Appends "<date time> - <text>" to this month's LogCompraCredMMYY.txt in the program's
 // folder. Never fails the caller: a file that cannot be written is reported once per process.
 VENDACONS_EXPORT void LogCompraCred(const QString &text);

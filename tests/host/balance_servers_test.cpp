@@ -1,18 +1,12 @@
 // The consumer balances read from the online statement and the central balance servers: the
-// host's routines over real HTTP to the demo's servers, their fault modes, and the badge
-// sales of the demo site played with each switch on, sale after sale.
-#include "hostprogram.h"
-
+// host's routines over real HTTP to the demo's servers and their fault modes. The demo site's
+// sales with each switch on are played by service_roads_test.cpp.
 #include <host/partners/balanceservers.h>
 #include <host/partners/fakepartners.h>
 #include <support/partnerwaits.h>
 
 #include <outside/qub_requisicaohttp.h>
 #include <runtime/clientdataset.h>
-
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -72,44 +66,5 @@ TEST(StatementServer, AnOperationItDoesNotServeIsNotReached)
 
     EXPECT_FALSE(BalanceServers::ExtratoConsOnline(request, none).answered);
 }
-
-struct RoadCase
-{
-    const char *name;
-    const char *till;
-    const char *switchName;
-    const char *script;
-};
-
-class BalanceServerRoads : public ::testing::TestWithParam<RoadCase>
-{
-};
-
-// The site's own sales with its balances read from the server, twice in a row: each sale
-// leaves a free till and no call goes unanswered.
-TEST_P(BalanceServerRoads, BadgeSalesWithTheSwitchOnEndEachSale)
-{
-    const RoadCase &c = GetParam();
-    QTemporaryDir work;
-    QString output;
-    const QString site = work.filePath(QStringLiteral("site"));
-    ASSERT_TRUE(runHost({"--init-site", site, "--till", QString::fromLatin1(c.till)}, work.path(), output))
-        << output.toStdString();
-    ASSERT_TRUE(editFile(QDir(site).filePath(QStringLiteral("PARAMETROSQUB.CDS")), QString(), QString(),
-                         QString::fromLatin1(c.switchName), QStringLiteral("S")));
-    const QString script = QStringLiteral(VENDACONS_SOURCE_DIR "/host/scripts/") + QString::fromLatin1(c.script);
-    for (int round = 1; round <= 2; ++round) {
-        output.clear();
-        ASSERT_TRUE(runHost({"--site", site, "--script", script}, work.path(), output)) << output.toStdString();
-        EXPECT_FALSE(output.contains(QStringLiteral("servidor de saldos"))) << output.toStdString();
-        EXPECT_FALSE(output.contains(QStringLiteral("serviço não instalado"))) << output.toStdString();
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    DemoSite, BalanceServerRoads,
-    ::testing::Values(RoadCase{"OnlineStatementCredit", "ecf", "IDEXTCONSONLINE", "venda-credito.txt"},
-                      RoadCase{"CentralCredit", "ecf", "IDEXTCONSCENTRAL", "venda-credito.txt"}),
-    [](const ::testing::TestParamInfo<RoadCase> &info) { return std::string(info.param.name); });
 
 } // namespace

@@ -101,12 +101,32 @@ const QList<Scenario> &scenarios()
         {"limite-cracha", "limite-cracha.txt", everyDesk, {}, settleOnTheBadge},
         {"limite-credito", "limite-credito.txt", everyDesk, {}, {}},
         {"carga-credito", "carga-credito.txt", everyDesk, {}, {}},
+        {"cancela-carga", "cancela-carga.txt", everyDesk, {}, {}},
+        {"cancela-carga-usada", "cancela-carga-usada.txt", everyDesk, {}, {}},
+        {"carga-cartao", "carga-cartao.txt", {Desk::Ecf, Desk::Nf}, {}, {},
+         [](const QString &site) {
+             return editFile(QDir(site).filePath(QStringLiteral("PARAMETROSQUB.CDS")), QString(), QString(),
+                             QStringLiteral("IDUTILTEF"), QStringLiteral("S"));
+         }},
+        {"venda-biometria", "venda-biometria.txt", everyDesk, {{"Dados/Biometria.txt", "1001\n"}}, {}},
+        {"venda-dados-cliente", "venda-dados-cliente.txt", {Desk::Ecf}, {}, {},
+         [](const QString &site) {
+             return editFile(QDir(site).filePath(QStringLiteral("PARAMETROSQUB.CDS")), QString(), QString(),
+                             QStringLiteral("IDTIPOIMPFIS"), QStringLiteral("26"));
+         }},
+        {"cadastro-consumidor", "cadastro-consumidor.txt", everyDesk, {}, {},
+         [](const QString &site) {
+             return editFile(QDir(site).filePath(QStringLiteral("PARAMETROSQUB.CDS")), QString(), QString(),
+                             QStringLiteral("IDPERCADCONSFCXA"), QStringLiteral("S"));
+         }},
         {"complemento-credito", "complemento-credito.txt", everyDesk, {}, {}, snackBalanceOf1501},
         {"complemento-debito", "complemento-debito.txt", everyDesk, {}, {}, dailyDebitOf1501},
         // Tables and production printers.
         {"venda-balcao", "venda-balcao.txt", everyDesk, {}, {}},
         // The counter's X reading and an operator change, and a free till after a restart.
         {"funcoes-balcao", "funcoes-balcao.txt", {Desk::Ecf}, {}, {}},
+        {"troca-operador", "troca-operador.txt", everyDesk, {}, {}},
+        {"consulta-preco", "consulta-preco.txt", everyDesk, {}, {}},
         {"caixa-livre", "caixa-livre.txt", everyDesk, {}, {}},
         {"venda-mesa", "venda-mesa.txt", everyDesk, {}, {}},
         {"historico-mesa", "historico-mesa.txt", everyDesk, {},

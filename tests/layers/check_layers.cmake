@@ -33,7 +33,8 @@ set(screen_clients order settlement consumer)
 # (the parameter file's columns, the cipher key of the enciphered values), and the server
 # layer's consumer posting, which the sale's save runs inside its own transaction, and its
 # sale cancellation, which a closed coupon's status change runs to give back what it took, and
-# the consumer functions the consumer record form and the demo's balance servers answer with.
+# the consumer functions the consumer record form and the demo's balance servers answer with,
+# and the credit loads the functions menu lists and cancels.
 set(host_layers runtime outside)
 set(host_public_headers
   screen/vendacons.h
@@ -41,6 +42,7 @@ set(host_public_headers
   server/trdmvendacons.h
   server/srv_consumers_posting.h
   server/srv_consumers.h
+  server/srv_consumers_credit.h
   server/srv_salecancel.h
   sale/tillfiles.h
 )

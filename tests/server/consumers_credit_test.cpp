@@ -299,6 +299,70 @@ TEST_P(CreditPurchaseWriteTest, UnwritableLogNeverFailsThePurchase)
     EXPECT_EQ(balanceOf("REF"), 130.0);
 }
 
+CreditLoadCancel loadCancel(const QString &deposit)
+{
+    CreditLoadCancel c;
+    c.CDFILIAL = "01";
+    c.CDCAIXA = "001";
+    c.DTABERCAIX = QDateTime(QDate(2026, 3, 4), QTime(6, 0));
+    c.NRDEPOSICONS = deposit;
+    c.IDEXTCONSONLINE = "N";
+    c.IDEXTCONSCENTRAL = "N";
+    return c;
+}
+
+// A cancelled load is a debit line with its deposit number carrying the balance after it, the
+// family's balance back where it was and its cash movements marked cancelled; the desk's list
+// of loads leaves it out, and a second cancellation is refused with nothing written.
+TEST_P(CreditPurchaseWriteTest, CancelledLoadGivesTheBalanceBackOnceAndLeavesTheList)
+{
+    QString document;
+    ASSERT_TRUE(setGravaCompCred(purchase(tenders({{"001", "Dinheiro", 50}}), "2603040002"), document).toBool());
+    const Variant listed = getCargasCaixa("01", "001", QDateTime(QDate(2026, 3, 4), QTime(6, 0)));
+    ASSERT_TRUE(listed.isPacket()) << listed.failureText().toStdString();
+    ASSERT_EQ(listed.packet().rows.size(), 1);
+    EXPECT_EQ(listed.packet().value(0, "NRDEPOSICONS").toString(), "2603040002");
+    EXPECT_EQ(listed.packet().value(0, "VRCARGA").toDouble(), 50.0);
+
+    const Variant cancelled = setCancelaCompCred(loadCancel("2603040002"));
+    ASSERT_FALSE(cancelled.isFailure()) << cancelled.failureText().toStdString();
+    EXPECT_EQ(balanceOf("REF"), 80.0);
+    const auto debit = rows("SELECT VRMOVEXTCONS, VRSALDCONEXT, NRSEQMOVCAIXA FROM EXTRATOCONS WHERE IDTPMOVEXT = 'D' "
+                            "AND NRDEPOSICONS = '2603040002'");
+    ASSERT_EQ(debit.size(), 1);
+    EXPECT_EQ(debit.first().at(0).toDouble(), 50.0);
+    EXPECT_EQ(debit.first().at(1).toDouble(), 80.0);
+    EXPECT_EQ(debit.first().at(2).toString(), "0000000001");
+    EXPECT_EQ(column("SELECT IDTIPOMOVIVE FROM MOVCAIXA"), QStringList{"C"});
+    EXPECT_TRUE(getCargasCaixa("01", "001", QDateTime(QDate(2026, 3, 4), QTime(6, 0))).packet().isEmpty());
+
+    const Variant again = setCancelaCompCred(loadCancel("2603040002"));
+    ASSERT_TRUE(again.isFailure());
+    EXPECT_TRUE(again.failureText().contains("já foi cancelada")) << again.failureText().toStdString();
+    EXPECT_EQ(balanceOf("REF"), 80.0);
+    EXPECT_EQ(rows("SELECT 1 FROM EXTRATOCONS WHERE IDTPMOVEXT = 'D'").size(), 1);
+}
+
+// Refusals write nothing: a load of another opening, and one whose credit was spent.
+TEST_P(CreditPurchaseWriteTest, LoadCancelOfAnotherOpeningOrOfSpentCreditWritesNothing)
+{
+    QString document;
+    ASSERT_TRUE(setGravaCompCred(purchase(tenders({{"001", "Dinheiro", 50}}), "2603040002"), document).toBool());
+    CreditLoadCancel other = loadCancel("2603040002");
+    other.DTABERCAIX = other.DTABERCAIX.addDays(1);
+    const Variant elsewhere = setCancelaCompCred(other);
+    ASSERT_TRUE(elsewhere.isFailure());
+    EXPECT_TRUE(elsewhere.failureText().contains("não é deste caixa")) << elsewhere.failureText().toStdString();
+
+    exec("UPDATE SALDOCONS SET VRSALDCONFAM = 49.99 WHERE CDFAMILISALD = 'REF'");
+    const Variant spent = setCancelaCompCred(loadCancel("2603040002"));
+    ASSERT_TRUE(spent.isFailure());
+    EXPECT_TRUE(spent.failureText().contains("R$ 49,99")) << spent.failureText().toStdString();
+    EXPECT_EQ(balanceOf("REF"), 49.99);
+    EXPECT_TRUE(rows("SELECT 1 FROM EXTRATOCONS WHERE IDTPMOVEXT = 'D'").isEmpty());
+    EXPECT_EQ(column("SELECT IDTIPOMOVIVE FROM MOVCAIXA"), QStringList{"E"});
+}
+
 VENDACONS_DATABASE_KINDS(CreditPurchaseWriteTest);
 VENDACONS_DATABASE_KINDS(CreditPurchaseRefusals);
 
