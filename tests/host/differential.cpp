@@ -447,11 +447,7 @@ int playRun(Desk desk, const Segment &segment, const SiteSetup &setup, QList<Cap
     }
 
     QProcess host;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    environment.remove(QStringLiteral("VENDACONS_DB"));
-    environment.remove(QStringLiteral("VENDACONS_HOME"));
-    host.setProcessEnvironment(environment);
+    host.setProcessEnvironment(hostEnvironment());
     host.setWorkingDirectory(work.path());
     host.setProcessChannelMode(QProcess::MergedChannels);
     host.start(hostProgram(), {"--site", site, "--script", scriptPath});
