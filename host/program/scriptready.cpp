@@ -14,6 +14,8 @@ constexpr int QuietTurns = 2;
 // processEvents() until something happens (the sale-kind chooser) sees it return and checks
 // its condition before the next step comes.
 constexpr int ProbeMs = 1;
+// Quiet looks in a row after which a window shown and still not active is no longer awaited.
+constexpr int InactiveLooks = 50;
 
 bool isSaleForm(const QWidget *widget)
 {
@@ -97,14 +99,24 @@ void ScreenReadiness::probe()
     if (m_events != m_seen) {
         m_seen = m_events;
         m_quietTurns = 0;
+        m_inactiveLooks = 0;
         m_probe.start();
         return;
     }
     m_why = busy();
+    if (!m_why.isEmpty() && m_why == inactiveWindow() && ++m_inactiveLooks >= InactiveLooks) {
+        // Nothing at all has happened for a while and the window is still not active: the
+        // platform gave the activation to another window, and none is coming.
+        m_shown.clear();
+        m_why.clear();
+    }
     if (!m_why.isEmpty()) {
         m_quietTurns = 0;
+        if (m_why == inactiveWindow())
+            m_probe.start(); // the activation comes as an event, or not at all: keep looking
         return;
     }
+    m_inactiveLooks = 0;
     if (++m_quietTurns < QuietTurns) {
         m_probe.start();
         return;
@@ -120,6 +132,11 @@ QString ScreenReadiness::busy() const
     const int modal = modalWindows();
     if (loops > modal)
         return QStringLiteral("a tela está numa espera sua (%1 laços de eventos para %2 janelas modais)").arg(loops).arg(modal);
+    return inactiveWindow();
+}
+
+QString ScreenReadiness::inactiveWindow() const
+{
     if (m_shown && m_shown->isVisible() && !m_shown->isActiveWindow())
         return QStringLiteral("a janela %1 ainda não está ativa").arg(nameOf(m_shown));
     return QString();

@@ -17,7 +17,8 @@ class QWidget;
 //  - no wait of the till's own is in progress: no event loop runs deeper than the modal windows
 //    on the screen (a card program's answer awaited, a partner's HTTP answer, a pause of the
 //    till), since such a loop answers to no one at the screen;
-//  - the modal window shown last (the sale form, a dialog) has been the active window.
+//  - the modal window shown last (the sale form, a dialog) has been the active window, unless
+//    the screen stays quiet for a while without it (the platform activated another window).
 // Between two looks it costs nothing: a look that finds the screen busy waits for the screen's
 // next event, or for the next look().
 class ScreenReadiness : public QObject
@@ -40,6 +41,7 @@ protected:
 private:
     void probe();
     QString busy() const;
+    QString inactiveWindow() const;
 
     std::function<void()> m_ready;
     QTimer m_probe;            // fires at a turn of the loop shortly after
@@ -48,6 +50,7 @@ private:
     quint64 m_events = 0;      // events delivered to anything but the probe
     quint64 m_seen = 0;        // m_events at the last probe
     int m_quietTurns = 0;
+    int m_inactiveLooks = 0;   // quiet looks with only the window's activation missing
     QPointer<QWidget> m_shown; // the modal window shown last, until it has been active
     QString m_why;
 };
