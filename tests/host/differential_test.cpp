@@ -31,6 +31,8 @@ const QList<Desk> printerDesk{Desk::Ecf};
 // The cashier's next move after a script that leaves a sale on the screen.
 const QString payInCash = QStringLiteral("answer keypad 200\nclick spbReceb\nwait 1500");
 const QString settleOnTheBadge = QStringLiteral("click spbReceb\nwait 1500");
+// A consumer's sale whose plate was refused stays open for other items: the badge key leaves it.
+const QString leaveTheBadgeSale = QStringLiteral("key Alt+P");
 
 QByteArray printersDown(const char *state)
 {
@@ -99,7 +101,7 @@ const QList<Scenario> &scenarios()
         {"venda-credito", "venda-credito.txt", everyDesk, {}, {}},
         {"venda-debito", "venda-debito.txt", everyDesk, {}, {}},
         {"limite-cracha", "limite-cracha.txt", everyDesk, {}, settleOnTheBadge},
-        {"limite-credito", "limite-credito.txt", everyDesk, {}, {}},
+        {"limite-credito", "limite-credito.txt", everyDesk, {}, leaveTheBadgeSale},
         {"carga-credito", "carga-credito.txt", everyDesk, {}, {}},
         {"complemento-credito", "complemento-credito.txt", everyDesk, {}, {}, snackBalanceOf1501},
         {"complemento-debito", "complemento-debito.txt", everyDesk, {}, {}, dailyDebitOf1501},
