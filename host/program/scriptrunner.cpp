@@ -21,11 +21,10 @@
 
 namespace {
 
-constexpr int StepDelayMs = 150;
-constexpr int PollMs = 100;
-constexpr int SettleMs = 700;     // the form's show and activation work after it appears
+constexpr int PollMs = 10;          // how often a waiting step looks at its limits and its sync file
 constexpr int FormWaitMs = 30000;
-constexpr int ExitGraceMs = 10000; // the screen has this long to close before the host ends hard
+constexpr int ReadyLimitMs = 120000; // the longest the screen may stay busy before a step
+constexpr int ExitGraceMs = 10000;  // the screen has this long to close before the host ends hard
 constexpr int SyncWaitMs = 120000;  // how long a sync step waits for its file to be taken away
 
 using HostScript::Step;
@@ -41,19 +40,49 @@ Qt::Key keyOf(QChar c)
 } // namespace
 
 ScriptRunner::ScriptRunner(QList<Step> steps, const QDir &baseFolder, QObject *parent)
-    : QObject(parent), m_steps(std::move(steps)), m_base(baseFolder)
+    : QObject(parent), m_steps(std::move(steps)), m_base(baseFolder), m_readiness([this] { screenReady(); })
 {
+    m_poll.setInterval(PollMs);
+    connect(&m_poll, &QTimer::timeout, this, &ScriptRunner::poll);
+    m_readiness.ignore(&m_poll);
 }
 
 void ScriptRunner::start()
 {
     HostLog::write(QStringLiteral("roteiro: %1 passos").arg(m_steps.size()));
-    schedule(0);
+    awaitStep();
 }
 
-void ScriptRunner::schedule(int delayMs)
+// The step at m_index (or the end) is the next one: it runs once the screen is ready for it.
+void ScriptRunner::awaitStep()
 {
-    QTimer::singleShot(delayMs, this, &ScriptRunner::runCurrent);
+    m_waiting.start();
+    m_readiness.look();
+    m_poll.start();
+}
+
+void ScriptRunner::poll()
+{
+    if (m_exitCode) {
+        m_poll.stop();
+        return;
+    }
+    const QString late = overdue();
+    if (!late.isEmpty()) {
+        if (const Step *step = stepAt(m_aftermathOf >= 0 ? m_aftermathOf : m_index))
+            fail(*step, late);
+        else
+            finish(1);
+        return;
+    }
+    m_readiness.look();
+}
+
+const Step *ScriptRunner::stepAt(int index) const
+{
+    if (m_steps.isEmpty())
+        return nullptr;
+    return &m_steps[qBound(0, index, int(m_steps.size()) - 1)];
 }
 
 QWidget *ScriptRunner::saleForm()
@@ -96,59 +125,72 @@ bool ScriptRunner::needsForm(const Step &step) const
            && step.kind != StepKind::Clock && step.kind != StepKind::Sync;
 }
 
-void ScriptRunner::runCurrent()
+// Whatever the last step left going is over: its sync file was taken away, its timer runs again.
+bool ScriptRunner::aftermathDone()
 {
-    if (m_exitCode)
-        return;
+    if (!m_syncFile.isEmpty() && QFileInfo::exists(m_syncFile))
+        return false;
+    if (m_restarting && !m_restarting->isActive())
+        return false;
+    m_syncFile.clear();
+    m_restarting.clear();
+    m_aftermathOf = -1;
+    return true;
+}
+
+// Why the next step cannot wait any longer; empty while it may.
+QString ScriptRunner::overdue() const
+{
+    const qint64 waited = m_waiting.elapsed();
+    if (!m_syncFile.isEmpty() && QFileInfo::exists(m_syncFile))
+        return waited > SyncWaitMs ? QStringLiteral("ninguém retirou %1 em %2 s").arg(m_syncFile).arg(SyncWaitMs / 1000)
+                                   : QString();
+    if (m_restarting && !m_restarting->isActive())
+        return waited > ReadyLimitMs ? QStringLiteral("o temporizador %1 não voltou a correr em %2 s")
+                                           .arg(m_restarting->objectName())
+                                           .arg(ReadyLimitMs / 1000)
+                                     : QString();
+    const Step *step = m_index < m_steps.size() ? &m_steps[m_index] : nullptr;
+    if (step && needsForm(*step) && !saleForm()) {
+        const int limit = step->kind == StepKind::WaitForm ? step->milliseconds : FormWaitMs;
+        return waited > limit ? QStringLiteral("a tela de venda não apareceu em %1 s").arg(limit / 1000) : QString();
+    }
+    if (waited <= ReadyLimitMs)
+        return QString();
+    const QString why = m_readiness.why();
+    return QStringLiteral("a tela não ficou pronta em %1 s").arg(ReadyLimitMs / 1000)
+           + (why.isEmpty() ? QString() : QStringLiteral(": ") + why);
+}
+
+void ScriptRunner::screenReady()
+{
+    if (m_exitCode || !aftermathDone())
+        return; // the poll looks again
     if (m_index >= m_steps.size()) {
+        m_poll.stop();
         finish(0);
         return;
     }
     const Step &step = m_steps[m_index];
-    if (needsForm(step) && !saleForm()) {
-        if (!m_waiting.isValid())
-            m_waiting.start();
-        const int limit = step.kind == StepKind::WaitForm ? step.milliseconds : FormWaitMs;
-        if (m_waiting.elapsed() > limit) {
-            fail(step, QStringLiteral("a tela de venda não apareceu em %1 s").arg(limit / 1000));
-            return;
-        }
-        schedule(PollMs);
+    if (needsForm(step) && !saleForm())
         return;
-    }
-    if (step.kind == StepKind::Sync && m_syncing) {
-        if (QFileInfo::exists(m_base.absoluteFilePath(step.target))) {
-            if (m_waiting.elapsed() > SyncWaitMs) {
-                fail(step, QStringLiteral("ninguém retirou %1 em %2 s").arg(step.target).arg(SyncWaitMs / 1000));
-                return;
-            }
-            schedule(PollMs);
-            return;
-        }
-        m_syncing = false;
-        m_waiting.invalidate();
-        ++m_index;
-        schedule(StepDelayMs);
-        return;
-    }
-    m_waiting.invalidate();
-    if (needsForm(step) && !m_formSeen) {
-        m_formSeen = true;
-        schedule(SettleMs);
-        return;
-    }
+    m_poll.stop();
     HostLog::write(QStringLiteral("roteiro, linha %1: %2").arg(step.line).arg(HostScript::describe(step)));
+    const int index = m_index;
     if (!run(step))
         return;
-    ++m_index;
-    schedule(step.kind == StepKind::Wait ? step.milliseconds : StepDelayMs);
+    m_index = index + 1;
+    awaitStep();
 }
 
 bool ScriptRunner::run(const Step &step)
 {
     switch (step.kind) {
     case StepKind::WaitForm:
+        return true;
     case StepKind::Wait:
+        // What the till was doing is over (the screen is ready); what it times sees the time gone.
+        advanceClock(step.milliseconds);
         return true;
     case StepKind::Key:
         postKey(step.key, QString());
@@ -187,20 +229,19 @@ bool ScriptRunner::run(const Step &step)
         return false;
     case StepKind::Sync:
         if (startSync(step.target))
-            return false; // runCurrent goes on once the file is gone
+            return true; // the next step waits for the file to be gone
         fail(step, QStringLiteral("não foi possível criar ") + m_base.absoluteFilePath(step.target));
         return false;
     }
     return true;
 }
 
-// The host's clock runs ahead by the sum of the clock steps: what waits half a minute in the
-// sale (a stuck print job) is seen at once.
+// The host's clock runs ahead by the sum of the clock and wait steps: what waits half a minute
+// in the sale (a stuck print job) is seen at once.
 void ScriptRunner::advanceClock(int milliseconds)
 {
-    static qint64 ahead = 0;
-    ahead += milliseconds;
-    const qint64 offset = ahead;
+    m_clockAhead += milliseconds;
+    const qint64 offset = m_clockAhead;
     Clock::setNow([offset] { return QDateTime::currentDateTime().addMSecs(offset); });
 }
 
@@ -210,8 +251,14 @@ bool ScriptRunner::fireTimer(const QString &name)
     QTimer *timer = form ? form->findChild<QTimer *>(name) : nullptr;
     if (!timer)
         return false;
-    // As if its interval had passed: the timer's own handler runs.
-    return QMetaObject::invokeMethod(timer, "timeout");
+    // A running timer whose handler stops it while its work goes on elsewhere (the printer
+    // failover's run on a thread) is started again when that work ends: the next step waits.
+    if (timer->isActive()) {
+        m_restarting = timer;
+        m_aftermathOf = m_index;
+    }
+    // As if its interval had passed: the timer's own handler runs, from the event loop.
+    return QMetaObject::invokeMethod(timer, "timeout", Qt::QueuedConnection);
 }
 
 // Another program (a test) looks at the site while the screen stands still between two steps:
@@ -224,9 +271,8 @@ bool ScriptRunner::startSync(const QString &file)
     if (!mark.open(QIODevice::WriteOnly))
         return false;
     mark.close();
-    m_syncing = true;
-    m_waiting.start();
-    schedule(PollMs);
+    m_syncFile = path;
+    m_aftermathOf = m_index;
     return true;
 }
 
@@ -324,6 +370,8 @@ void ScriptRunner::finish(int code)
     if (m_exitCode)
         return;
     m_exitCode = code;
+    m_poll.stop();
+    m_readiness.stop();
     HostLog::write(code == 0 ? QStringLiteral("roteiro concluído") : QStringLiteral("roteiro encerrado com erro"));
     closeWindows();
     // A screen that keeps itself open past this ends with the host all the same.

@@ -48,27 +48,23 @@ public:
         return runHost({"--init-site", path, "--till", QString::fromLatin1(till)}, work.path(), output);
     }
 
-    // Runs the host on a sale and kills it once the script waits with the plate on the receipt.
+    // Runs the host on a sale and kills it once the script stands still with the plate on the receipt.
     bool killMidSale()
     {
         QProcess host;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        environment.remove(QStringLiteral("VENDACONS_DB"));
-        environment.remove(QStringLiteral("VENDACONS_HOME"));
-        host.setProcessEnvironment(environment);
+        host.setProcessEnvironment(hostEnvironment());
         host.setWorkingDirectory(work.path());
         host.setProcessChannelMode(QProcess::MergedChannels);
         host.start(hostProgram(), {"--site", path, "--script", script("venda-interrompida.txt")});
         QByteArray seen;
-        while (!seen.contains("linha 10: wait") && host.state() != QProcess::NotRunning) {
+        while (!seen.contains("linha 10: sync") && host.state() != QProcess::NotRunning) {
             host.waitForReadyRead(1000);
             seen += host.readAll();
         }
         output += QString::fromUtf8(seen);
         host.kill();
         host.waitForFinished();
-        return seen.contains("linha 10: wait");
+        return seen.contains("linha 10: sync");
     }
 
     bool restart()

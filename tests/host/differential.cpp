@@ -30,7 +30,7 @@ namespace {
 
 // Raised whenever what a capture holds or how it is normalised changes: kept captures of an
 // older harness are not used.
-constexpr int CaptureVersion = 7;
+constexpr int CaptureVersion = 8;
 constexpr int RunLimitMs = 300000;
 constexpr int PollMs = 50;
 constexpr int PartLimit = 60; // lines of a diff a failure report shows
@@ -186,6 +186,8 @@ QString normalised(QString text)
         {QRegularExpression(QStringLiteral("\\b20\\d{6}(\\d{6})?\\b")), QStringLiteral("<data>")},
         {QRegularExpression(QStringLiteral("\\b\\d{12}(?=PD_)")), QStringLiteral("<data>")},
         {QRegularExpression(QStringLiteral("\\b\\d{2}:\\d{2}(:\\d{2}(\\.\\d+)?)?\\b")), QStringLiteral("<hora>")},
+        // The fiscal printer's grand total adds up every sale it ever printed: a device counter.
+        {QRegularExpression(QStringLiteral("(GRANDE TOTAL +)[\\d.]+,\\d{2}")), QStringLiteral("\\1<total>")},
     };
     for (const auto &[pattern, replacement] : rules)
         text.replace(pattern, replacement);
@@ -447,11 +449,7 @@ int playRun(Desk desk, const Segment &segment, const SiteSetup &setup, QList<Cap
     }
 
     QProcess host;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    environment.remove(QStringLiteral("VENDACONS_DB"));
-    environment.remove(QStringLiteral("VENDACONS_HOME"));
-    host.setProcessEnvironment(environment);
+    host.setProcessEnvironment(hostEnvironment());
     host.setWorkingDirectory(work.path());
     host.setProcessChannelMode(QProcess::MergedChannels);
     host.start(hostProgram(), {"--site", site, "--script", scriptPath});

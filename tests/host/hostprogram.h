@@ -44,16 +44,11 @@ inline quint16 freePartnersPort()
 
 enum class Display { OffScreen, None };
 
-// Runs the host with `arguments` in `folder`; the output is kept for the failure report.
-// `Display::None` runs it as on a server with no display and no platform chosen. A site it
-// writes (--init-site) has its partners on a free port, never the demo's fixed one another
-// program may hold.
-inline bool runHost(QStringList arguments, const QString &folder, QString &output,
-                    Display display = Display::OffScreen)
+// The environment the host runs in: the caller's, with the site's own SQLite base and folder
+// (never a base or home folder of the caller's), and headless. `Display::None` runs it as on a
+// server with no display and no platform chosen.
+inline QProcessEnvironment hostEnvironment(Display display = Display::OffScreen)
 {
-    if (arguments.contains(QStringLiteral("--init-site")) && !arguments.contains(QStringLiteral("--partners-port")))
-        arguments << QStringLiteral("--partners-port") << QString::number(freePartnersPort());
-    QProcess host;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     if (display == Display::OffScreen) {
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -61,9 +56,21 @@ inline bool runHost(QStringList arguments, const QString &folder, QString &outpu
         for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
             environment.remove(QString::fromLatin1(name));
     }
-    environment.remove(QStringLiteral("VENDACONS_DB")); // the site's own SQLite base
+    environment.remove(QStringLiteral("VENDACONS_DB"));
     environment.remove(QStringLiteral("VENDACONS_HOME"));
-    host.setProcessEnvironment(environment);
+    return environment;
+}
+
+// Runs the host with `arguments` in `folder`; the output is kept for the failure report.
+// A site it writes (--init-site) has its partners on a free port, never the demo's fixed one
+// another program may hold.
+inline bool runHost(QStringList arguments, const QString &folder, QString &output,
+                    Display display = Display::OffScreen)
+{
+    if (arguments.contains(QStringLiteral("--init-site")) && !arguments.contains(QStringLiteral("--partners-port")))
+        arguments << QStringLiteral("--partners-port") << QString::number(freePartnersPort());
+    QProcess host;
+    host.setProcessEnvironment(hostEnvironment(display));
     host.setWorkingDirectory(folder);
     host.setProcessChannelMode(QProcess::MergedChannels);
     host.start(hostProgram(), arguments);

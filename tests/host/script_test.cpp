@@ -1,8 +1,17 @@
 #include <host/program/script.h>
+#include <host/program/scriptready.h>
 
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QEventLoop>
 #include <QKeySequence>
+#include <QThread>
+#include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -119,4 +128,117 @@ TEST(ScriptParse, NamesTheLineOfEachMistake)
     EXPECT_TRUE(parsed.errors[7].startsWith("linha 9:")) << parsed.errors[7].toStdString();
 }
 
+// The readiness a script waits for before each step, on a modal window as the sale form is.
+class ScreenReadinessTest : public ::testing::Test
+{
+protected:
+    // Runs `body` from the loop of a modal dialog and answers when `body` closes it.
+    void onModalWindow(const std::function<void()> &body)
+    {
+        window.setObjectName(QStringLiteral("frmTeste"));
+        QTimer::singleShot(0, &window, body);
+        window.exec();
+    }
+
+    int loopLevel() const { return QThread::currentThread()->loopLevel(); }
+
+    QDialog window;
+};
+
+// Work that goes on turn after turn of the loop (a timer of the screen's at each turn).
+TEST_F(ScreenReadinessTest, IsReadyOnlyOnceTheWorkGoingOnIsOver)
+{
+    QTimer work;
+    work.setInterval(0);
+    int turns = 0;
+    QObject::connect(&work, &QTimer::timeout, &window, [&] {
+        if (++turns == 2000)
+            work.stop();
+    });
+    int turnsWhenReady = -1;
+    ScreenReadiness readiness([&] {
+        turnsWhenReady = turns;
+        window.accept();
+    });
+    onModalWindow([&] {
+        work.start();
+        readiness.look();
+    });
+    EXPECT_EQ(turnsWhenReady, 2000);
+}
+
+TEST_F(ScreenReadinessTest, IsNotReadyInsideAWaitOfTheTillsOwnButRightAfterIt)
+{
+    QEventLoop wait;
+    QTimer watch; // ends the wait once the readiness has seen it: its own ticks are not the screen's
+    bool waitEnded = false;
+    QList<int> levelsWhenReady;
+    ScreenReadiness readiness([&] {
+        levelsWhenReady << loopLevel();
+        if (!waitEnded)
+            wait.quit();
+        else
+            window.accept();
+    });
+    readiness.ignore(&watch);
+    watch.setInterval(1);
+    QObject::connect(&watch, &QTimer::timeout, &wait, [&] {
+        if (!readiness.why().isEmpty())
+            wait.quit();
+    });
+    onModalWindow([&] {
+        readiness.look();
+        watch.start();
+        wait.exec(QEventLoop::ExcludeUserInputEvents);
+        waitEnded = true;
+        watch.stop();
+        readiness.look(); // as the script's poll does
+    });
+    EXPECT_EQ(levelsWhenReady, QList<int>{1});
+}
+
+// The sale-kind chooser polls with processEvents() until the operator's choice is made: the
+// step that makes it must let the polling code see it before the next step comes.
+TEST_F(ScreenReadinessTest, CodeThatPollsForAChoiceSeesItBeforeTheNextLook)
+{
+    bool chosen = false;
+    bool pollingEnded = false;
+    int readyCalls = 0;
+    ScreenReadiness readiness([&] {
+        ++readyCalls;
+        if (readyCalls == 1) {
+            chosen = true; // the step: the choice made
+            readiness.look();
+            return;
+        }
+        EXPECT_TRUE(pollingEnded);
+        window.accept();
+    });
+    onModalWindow([&] {
+        readiness.look();
+        while (!chosen)
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+        pollingEnded = true;
+    });
+    EXPECT_EQ(readyCalls, 2);
+}
+
+TEST_F(ScreenReadinessTest, AModalWindowShownIsActiveWhenTheScreenIsReady)
+{
+    QDialog question(&window);
+    question.setModal(true);
+    bool activeWhenReady = false;
+    ScreenReadiness readiness([&] {
+        activeWhenReady = question.isActiveWindow();
+        question.hide();
+        window.accept();
+    });
+    onModalWindow([&] {
+        question.show();
+        readiness.look();
+    });
+    EXPECT_TRUE(activeWhenReady);
+}
+
 } // namespace
+
