@@ -133,9 +133,27 @@ protected:
         return sum;
     }
 
+    // The payment screen takes in cash what the debit leaves of the 48,90 sale; the part it was
+    // shown (the debit's) goes to shownPart.
+    void payRestInCash()
+    {
+        host->handle(&Pkg_Hrk00002::Recebimento, [this](const PaymentRequest &request, PaymentDatasets &datasets) {
+            shownPart = request.amountPaid.toDouble();
+            ClientDataSet &payments = datasets.cdsMovCaixa;
+            payments.Append();
+            payments.FieldByName("IDTIPOMOVIVE").SetAsString("E");
+            payments.FieldByName("VRMOVIVEND").SetAsFloat(48.90 - shownPart);
+            payments.Post();
+            PaymentAnswer answer;
+            answer.paid = true;
+            return answer;
+        });
+    }
+
     int saves = 0;
     DataPacket savedPayments;
     ClosingAnswer saveAnswer;
+    double shownPart = -1;
 };
 
 TEST_F(DebitRoadTest, WholeSaleOnTheDebitSavesOneDebitRowWithoutThePaymentScreen)
@@ -302,18 +320,7 @@ TEST_F(DebitRoadTest, DebitComplementWithCashAddsUpToTheSaleTotal)
     };
     ScopedTable<ServerSeams> limits(table);
     messages->script({true}); // "Comp_Venda": complete with another payment
-    double shownPart = -1;
-    host->handle(&Pkg_Hrk00002::Recebimento, [&shownPart](const PaymentRequest &request, PaymentDatasets &datasets) {
-        shownPart = request.amountPaid.toDouble();
-        ClientDataSet &payments = datasets.cdsMovCaixa;
-        payments.Append();
-        payments.FieldByName("IDTIPOMOVIVE").SetAsString("E");
-        payments.FieldByName("VRMOVIVEND").SetAsFloat(48.90 - shownPart);
-        payments.Post();
-        PaymentAnswer answer;
-        answer.paid = true;
-        return answer;
-    });
+    payRestInCash();
     settle();
     EXPECT_TRUE(sold()) << shown().toStdString();
     EXPECT_NEAR(shownPart, 20.0, 0.001);
@@ -335,18 +342,7 @@ TEST_F(DebitRoadTest, AConsumerWhoOwesIsDebitedTheRoomLeftUnderTheMaximum)
     s.figures.doGastoCons = 40.0;
     s.figures.doSaldoCons = -20.0;
     messages->script({true}); // "Comp_Venda": complete with another payment
-    double shownPart = -1;
-    host->handle(&Pkg_Hrk00002::Recebimento, [&shownPart](const PaymentRequest &request, PaymentDatasets &datasets) {
-        shownPart = request.amountPaid.toDouble();
-        ClientDataSet &payments = datasets.cdsMovCaixa;
-        payments.Append();
-        payments.FieldByName("IDTIPOMOVIVE").SetAsString("E");
-        payments.FieldByName("VRMOVIVEND").SetAsFloat(48.90 - shownPart);
-        payments.Post();
-        PaymentAnswer answer;
-        answer.paid = true;
-        return answer;
-    });
+    payRestInCash();
     settle();
     EXPECT_TRUE(sold()) << shown().toStdString();
     EXPECT_NEAR(shownPart, 10.0, 0.001);
