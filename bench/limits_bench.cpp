@@ -110,9 +110,20 @@ private:
     bool m_ok = false;
 };
 
+// One filled base for the whole run, emptied by main while the application and Qt's database
+// registry still stand: closed by a static destructor after main, its connection would be
+// given back into freed memory.
+std::unique_ptr<Base> &filledBase()
+{
+    static std::unique_ptr<Base> filled;
+    return filled;
+}
+
 Base *base(benchmark::State &state)
 {
-    static std::unique_ptr<Base> filled = std::make_unique<Base>();
+    std::unique_ptr<Base> &filled = filledBase();
+    if (!filled)
+        filled = std::make_unique<Base>();
     if (!filled->ok()) {
         state.SkipWithError(filled->error().c_str());
         return nullptr;
@@ -187,5 +198,6 @@ int main(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    filledBase().reset();
     return 0;
 }

@@ -71,6 +71,10 @@ public:
 
     // Click handlers of the consumer buttons.
     void spbCompraCredClick(QObject *Sender);
+    // At start-up: the credit loads of this desk that were written but whose voucher and card
+    // confirmation the till stopped before are told to the operator and finished, never
+    // written again.
+    void finishInterruptedLoads();
     void spbCartaoClick(QObject *Sender);
     void spbCredPessoalClick(QObject *Sender);
     void spbVendaVisClick(QObject *Sender);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <runtime/datapacket.h>
+
 #include <QDate>
 #include <QDateTime>
 #include <QString>
@@ -17,6 +19,10 @@ public:
     explicit CreditPurchase(SaleContext &context);
 
     void press(QObject *Sender);
+    // A load of this desk written before the till stopped, its voucher and card confirmation
+    // not done: the operator is told, then both are done now, nothing is written again.
+    // `pending` is one row of the desk's unfinished loads.
+    void finishInterrupted(const DataPacket &pending, int row);
 
 private:
     // Steps, in the order the road runs them.
@@ -38,9 +44,12 @@ private:
     bool takeVoucherNumber();
     bool write();
     void printVouchers();
+    // The vouchers, then the load is finished whatever they did: the failure's text, or empty.
+    QString printVouchersAndFinish();
     void printOnFiscalPrinter();
     void printOnNonFiscalPrinter();
     void finishOk();
+    void markFinished();
     void commonEnd(bool toFront);
 
     // Helpers.
@@ -62,6 +71,10 @@ private:
     QString m_receipt;       // receipt number and counter, filled by the fiscal voucher
     QString m_receiptCounter;
     QString m_printerSequence;
+    // What the voucher shows of the consumer, kept with the load until it is finished.
+    QString m_consumerName;
+    double m_familyBalance = 0;
+    QString m_cardReceipt; // stCompraCredAux2: a card-payment receipt is due
 };
 
 // The bonus rules of a consumer type: balance ceiling and loads per month or week. Shows its

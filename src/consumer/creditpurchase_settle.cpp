@@ -61,6 +61,9 @@ void CreditPurchase::settle()
         m_receiptCounter.clear();
         m_movementDate = s.startup.dtMovimentoFiscal;
         m_total = loadTotal();
+        m_consumerName = s.consumer.stNmConsumidor;
+        m_familyBalance = s.figures.doSaldoCredFamilia;
+        m_cardReceipt = s.settlement.stCompraCredAux2;
         if (recharge() && !rechargeCard())
             return;
         if (!takeVoucherNumber()) {
@@ -73,12 +76,9 @@ void CreditPurchase::settle()
             m_context.message(m_context.Msg(QStringLiteral("CARGA_N_OK")), Ravuvozozod::Information);
             reachedEnd = true;
         } else {
-            QString voucherError;
-            try {
-                printVouchers();
-            } catch (const std::exception &error) {
-                voucherError = QString::fromUtf8(error.what());
-            }
+            // The operator hears of a voucher that failed here and now, so it is not printed
+            // again at the next start.
+            const QString voucherError = printVouchersAndFinish();
             finishOk();
             if (!voucherError.isEmpty())
                 m_context.message(voucherError, Ravuvozozod::Error);
@@ -165,6 +165,11 @@ bool CreditPurchase::write()
     purchase.IDEXTCONSCENTRAL = p.stIDEXTCONSCENTRAL;
     purchase.DTABERCAIX = p.dtDTABERCAIX;
     purchase.DTMOVIMENTO = m_movementDate;
+    purchase.NMCONSUMIDOR = m_consumerName;
+    purchase.NMFAMILISALD = m_familyName;
+    purchase.NRCUPOMCARGA = m_voucher;
+    purchase.VRSALDCREDFAM = m_familyBalance;
+    purchase.DSCOMPRACREDTEF = m_cardReceipt;
     const QString context = QStringLiteral("cdsMovCaixa.data-")
         + QStringList{p.stCDFILIAL, p.stCDCAIXA, purchase.CDCLIENTE, purchase.CDCONSUMIDOR, m_family, m_deposit,
                       PtBr::DateToStr(p.dtDTABERCAIX.date())}
@@ -187,6 +192,18 @@ bool CreditPurchase::write()
         qWarning().noquote() << "setGravaCompCred:" << error.what();
     }
     return false;
+}
+
+QString CreditPurchase::printVouchersAndFinish()
+{
+    QString failure;
+    try {
+        printVouchers();
+    } catch (const std::exception &error) {
+        failure = QString::fromUtf8(error.what());
+    }
+    markFinished();
+    return failure;
 }
 
 void CreditPurchase::printVouchers()
@@ -214,8 +231,8 @@ void CreditPurchase::printOnFiscalPrinter()
     request.idEsquema = p.stIDESQUEMA;
     request.receiptNumber = m_receipt;
     request.receiptCounter = m_receiptCounter;
-    request.familyBalance = s.figures.doSaldoCredFamilia;
-    request.nmConsumidor = s.consumer.stNmConsumidor;
+    request.familyBalance = m_familyBalance;
+    request.nmConsumidor = m_consumerName;
     request.depositNumber = m_deposit;
     request.idImpCompCredPe = p.stIDIMPCOMPCREDPE;
     request.idPaisIntegra = p.stIDPAISINTEGRA;
@@ -231,14 +248,14 @@ void CreditPurchase::printOnFiscalPrinter()
     request.dsObsCupFis = p.stDSOBSCUPFIS;
     request.utilizaImpFis = p.boUTILIZAIMPFIS;
     request.familyName = m_familyName;
-    request.stCompraCredAux2 = s.settlement.stCompraCredAux2;
+    request.stCompraCredAux2 = m_cardReceipt;
     request.printerSequence = m_printerSequence;
     const CreditPurchaseFiscalAnswer printed = m_context.devices().Compr_CredPessoal(request, d.cdsMovCaixa);
     m_receipt = printed.receiptNumber;
     m_receiptCounter = printed.receiptCounter;
     if (!printed.ok)
         throw std::runtime_error(printed.failure.toStdString());
-    if (!s.settlement.stCompraCredAux2.isEmpty() && p.stIDUTILTEF == QLatin1String("T")) {
+    if (!m_cardReceipt.isEmpty() && p.stIDUTILTEF == QLatin1String("T")) {
         TefReceiptRequest receipt;
         receipt.value2 = Variant();
         receipt.idTipoImpFis = p.inIDTIPOIMPFIS;
@@ -289,8 +306,8 @@ void CreditPurchase::printOnNonFiscalPrinter()
     request.receiptNumber = m_receipt;
     request.receiptCounter = m_receiptCounter;
     request.payments = d.cdsMovCaixa.Data();
-    request.familyBalance = s.figures.doSaldoCredFamilia;
-    request.nmConsumidor = recharge() ? QStringLiteral("RECARGA TARVOLENS") : s.consumer.stNmConsumidor;
+    request.familyBalance = m_familyBalance;
+    request.nmConsumidor = recharge() ? QStringLiteral("RECARGA TARVOLENS") : m_consumerName;
     request.depositNumber = m_deposit;
     request.idImpCompCredPe = p.stIDIMPCOMPCREDPE;
     request.idPaisIntegra = p.stIDPAISINTEGRA;
@@ -304,10 +321,10 @@ void CreditPurchase::printOnNonFiscalPrinter()
     request.cdInscMuniFili = p.stCDINSCMUNIFILI;
     request.dsObsCupFis = p.stDSOBSCUPFIS;
     request.familyName = recharge() ? QString() : m_familyName;
-    request.stCompraCredAux2 = s.settlement.stCompraCredAux2;
+    request.stCompraCredAux2 = m_cardReceipt;
     request.printerSequence = m_printerSequence;
     const HostResult printed = m_context.services().Imp_Compr_Cred(request);
-    if (!s.settlement.stCompraCredAux2.isEmpty() && p.stIDUTILTEF == QLatin1String("T")) {
+    if (!m_cardReceipt.isEmpty() && p.stIDUTILTEF == QLatin1String("T")) {
         TefReceiptRequest receipt;
         receipt.value2 = Variant();
         receipt.idTipoImpFis = p.inIDTIPOIMPFIS;

@@ -428,6 +428,9 @@ Consumers::Consumers()
       EvoluiSaldo(&Srv_Kal51000::EvoluiSaldo),
       setGravaCompCred(&Srv_Kal51000::setGravaCompCred),
       getPrxDepositoCons(&Srv_Kal51000::getPrxDepositoCons),
+      getCargasPendentes(&Srv_Kal51000::getCargasPendentes),
+      getMovCaixaCarga(&Srv_Kal51000::getMovCaixaCarga),
+      setCargaConcluida(&Srv_Kal51000::setCargaConcluida),
       getCNPJFil(&Srv_Kal51000::getCNPJFil),
       GetTipoConsFiliClubPetro(&Srv_Kal51000::GetTipoConsFiliClubPetro),
       getGastCons(&Srv_Kal51000::getGastCons),
@@ -489,6 +492,9 @@ void Consumers::fillMissing()
     fill(EvoluiSaldo, d.EvoluiSaldo);
     fill(setGravaCompCred, d.setGravaCompCred);
     fill(getPrxDepositoCons, d.getPrxDepositoCons);
+    fill(getCargasPendentes, d.getCargasPendentes);
+    fill(getMovCaixaCarga, d.getMovCaixaCarga);
+    fill(setCargaConcluida, d.setCargaConcluida);
     fill(getCNPJFil, d.getCNPJFil);
     fill(GetTipoConsFiliClubPetro, d.GetTipoConsFiliClubPetro);
     fill(getGastCons, d.getGastCons);

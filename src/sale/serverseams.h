@@ -427,6 +427,15 @@ struct Consumers
         setGravaCompCred;
     // The deposit number of the next load (ten characters), or the failure.
     std::function<Variant(const QDate &day)> getPrxDepositoCons;
+    // The desk's loads written but not finished (voucher, card confirmation), or the failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA)> getCargasPendentes;
+    // The cash movements of one load, or the failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA, const QDateTime &DTABERCAIX,
+                          const QString &NRDEPOSICONS)>
+        getMovCaixaCarga;
+    // The load is finished; empty, or the failure.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA, const QString &NRDEPOSICONS)>
+        setCargaConcluida;
     // The branch's CNPJ (NRINSJURFILI); empty for an unknown branch, or the failure.
     std::function<Variant(const QString &CDFILIAL)> getCNPJFil;
     // The consumer types of a fuel-station loyalty segment (NMGRUPOSEGPETRO, CDTIPOCONS), or

@@ -52,6 +52,8 @@ void CallStartup::run(const HostCall &call)
     startFailover();
     resetPartners();
     loadBalanceAndWeighing();
+    // A credit load the till stopped in after writing it is finished before anything else.
+    m_context.consumer().finishInterruptedLoads();
 }
 
 void CallStartup::resetGuards()

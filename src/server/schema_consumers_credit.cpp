@@ -18,6 +18,15 @@ const Area consumersCredit{
       // The credit load (or card recharge) the movement belongs to: a retry finds it written.
       text("NRDEPOSICONS", 20)},
      {}},
+    // A load written but whose voucher and card confirmation are not done yet: written in the
+    // load's own transaction and removed once they are, so a till stopped in between finishes
+    // the load at its next start instead of the operator loading it again.
+    {"CARGAPENDCONS",
+     {text("CDFILIAL", 20), text("CDCAIXA", 20), text("NRDEPOSICONS", 20), text("CDCLIENTE", 20),
+      text("CDCONSUMIDOR", 20), text("NMCONSUMIDOR", 60), text("CDFAMILISALD", 20), text("NMFAMILISALD", 30),
+      text("NRCUPOMCARGA", 20), text("NRSEQECFDOCNF", 20), number("VRSALDCREDFAM"), dateTime("DTABERCAIX"),
+      dateTime("DTMOVIMENTO"), dateTime("DTGRAVACARGA"), memo("DSCOMPRACREDTEF")},
+     {"CDFILIAL", "CDCAIXA", "NRDEPOSICONS"}},
 };
 
 } // namespace

@@ -79,6 +79,28 @@ const Statement acmExpCargaPendente{"acmExpCargaPendente", "UPDATE EXTRATOCONS S
 const Statement acmExpCargaFeita{"acmExpCargaFeita", "UPDATE EXTRATOCONS SET IDEXPEXTCONS = 'S' " LOAD_LINES_KEY};
 #undef LOAD_LINES_KEY
 
+const Statement acmInsCargaPendente{"acmInsCargaPendente",
+    "INSERT INTO CARGAPENDCONS (CDFILIAL, CDCAIXA, NRDEPOSICONS, CDCLIENTE, CDCONSUMIDOR, NMCONSUMIDOR, CDFAMILISALD, "
+    "NMFAMILISALD, NRCUPOMCARGA, NRSEQECFDOCNF, VRSALDCREDFAM, DTABERCAIX, DTMOVIMENTO, DTGRAVACARGA, DSCOMPRACREDTEF) "
+    "VALUES (:CDFILIAL, :CDCAIXA, :NRDEPOSICONS, :CDCLIENTE, :CDCONSUMIDOR, :NMCONSUMIDOR, :CDFAMILISALD, "
+    ":NMFAMILISALD, :NRCUPOMCARGA, :NRSEQECFDOCNF, :VRSALDCREDFAM, :DTABERCAIX, :DTMOVIMENTO, :DTGRAVACARGA, "
+    ":DSCOMPRACREDTEF)"};
+const Statement adqCargasPendentes{"adqCargasPendentes",
+    "SELECT CDFILIAL, CDCAIXA, NRDEPOSICONS, CDCLIENTE, CDCONSUMIDOR, NMCONSUMIDOR, CDFAMILISALD, NMFAMILISALD, "
+    "NRCUPOMCARGA, NRSEQECFDOCNF, VRSALDCREDFAM, DTABERCAIX, DTMOVIMENTO, DTGRAVACARGA, DSCOMPRACREDTEF "
+    "FROM CARGAPENDCONS WHERE CDFILIAL = :P_CDFILIAL AND CDCAIXA = :P_CDCAIXA ORDER BY DTGRAVACARGA, NRDEPOSICONS"};
+const Statement adqMovCaixaCarga{"adqMovCaixaCarga",
+    "SELECT NMTIPORECEORIG AS NMTIPORECE, VRMOVIVEND, CDTIPORECE, IDTIPOMOVIVE, CDNSUHOSTTEF FROM MOVCAIXA "
+    "WHERE CDFILIAL = :P_CDFILIAL AND CDCAIXA = :P_CDCAIXA AND DTABERCAIX = :P_DTABERCAIX "
+    "AND NRDEPOSICONS = :P_NRDEPOSICONS ORDER BY NRSEQUMOVI"};
+// The document number the first write of a load gave its last movement.
+const Statement adqDocumentoCarga{"adqDocumentoCarga",
+    "SELECT NRSEQCAIXADOCNF FROM MOVCAIXA WHERE CDFILIAL = :P_CDFILIAL AND CDCAIXA = :P_CDCAIXA "
+    "AND DTABERCAIX = :P_DTABERCAIX AND NRDEPOSICONS = :P_NRDEPOSICONS ORDER BY NRSEQUMOVI DESC"};
+const Statement acmDelCargaPendente{"acmDelCargaPendente",
+    "DELETE FROM CARGAPENDCONS WHERE CDFILIAL = :P_CDFILIAL AND CDCAIXA = :P_CDCAIXA "
+    "AND NRDEPOSICONS = :P_NRDEPOSICONS"};
+
 // The columns every tender row must bring; the others (cheque, card, foreign currency,
 // descriptions) are written empty when the payment screen left them out.
 const QStringList requiredColumns{"IDTIPOMOVIVE", "VRMOVIVEND", "CDTIPORECE", "DTHRINCMOV"};
@@ -124,6 +146,7 @@ private:
     bool insert(Session &db, const Statement &statement, const Params &values, const QString &title);
     bool insertDocument(Session &db, const QString &document);
     bool writeRow(Session &db, int row, double &balance, QString &statementSequence);
+    bool keepUnfinished(Session &db);
     void afterCommit();
     void sendLoad();
     Params loadLines() const
@@ -266,6 +289,22 @@ bool Purchase::writeRow(Session &db, int row, double &balance, QString &statemen
     return true;
 }
 
+// Until its voucher is printed and its card payment confirmed the load is kept as not
+// finished, in the transaction that writes it: either both stand or neither does.
+bool Purchase::keepUnfinished(Session &db)
+{
+    if (m_in.NRDEPOSICONS.trimmed().isEmpty())
+        return true;
+    return db.run(acmInsCargaPendente,
+                  {{"CDFILIAL", m_in.CDFILIAL}, {"CDCAIXA", m_in.CDCAIXA}, {"NRDEPOSICONS", m_in.NRDEPOSICONS},
+                   {"CDCLIENTE", m_in.CDCLIENTE}, {"CDCONSUMIDOR", m_in.CDCONSUMIDOR},
+                   {"NMCONSUMIDOR", m_in.NMCONSUMIDOR.left(60)}, {"CDFAMILISALD", m_in.CDFAMILISALD},
+                   {"NMFAMILISALD", m_in.NMFAMILISALD.left(30)}, {"NRCUPOMCARGA", m_in.NRCUPOMCARGA},
+                   {"NRSEQECFDOCNF", m_document}, {"VRSALDCREDFAM", Money::RoundDec(m_in.VRSALDCREDFAM, 2)},
+                   {"DTABERCAIX", m_in.DTABERCAIX}, {"DTMOVIMENTO", m_in.DTMOVIMENTO},
+                   {"DTGRAVACARGA", Clock::now()}, {"DSCOMPRACREDTEF", m_in.DSCOMPRACREDTEF}});
+}
+
 // A retry of a load or recharge already written (its answer was lost) writes nothing and has
 // the answer the first write had; empty when this is the first write.
 std::optional<Variant> Purchase::writtenBefore(Session &db, const Statement &count, const Params &key,
@@ -276,6 +315,10 @@ std::optional<Variant> Purchase::writtenBefore(Session &db, const Statement &cou
         return db.failure();
     if (written.value(0, "QTLINHAS").toInt() <= 0)
         return std::nullopt;
+    // The voucher shows the document number the load was written with, not one drawn again.
+    DataPacket document;
+    if (db.packet(adqDocumentoCarga, loadLines(), document) && !document.isEmpty())
+        m_document = document.value(0, "NRSEQCAIXADOCNF").toString();
     Srv_Kal51000::LogCompraCred(QStringLiteral("%1 %2 ja gravado: nada gravado de novo").arg(what, m_in.NRDEPOSICONS));
     return Variant(true);
 }
@@ -324,6 +367,8 @@ Variant Purchase::write()
     }
     if (!recharge() && !m_in.movements.rows.isEmpty()
         && !storeFamilyBalance(db, m_in.CDCLIENTE, m_in.CDCONSUMIDOR, m_in.CDFAMILISALD, balance))
+        return db.failure();
+    if (!keepUnfinished(db))
         return db.failure();
     if (online() && !recharge()) {
         if (!db.packet(adqExtratoConsCred, loadLines(), m_sentLines) || !db.run(acmExpCargaPendente, loadLines()))
@@ -623,6 +668,24 @@ Variant setGravaCompCred(const CreditPurchaseWrite &purchase, QString &NRSEQECFD
     LogCompraCred(QStringLiteral("-------- Finalizando Compra Credito --------"));
     LogCompraCred(QString());
     return answer;
+}
+
+Variant getCargasPendentes(const QString &CDFILIAL, const QString &CDCAIXA)
+{
+    return ServerCall().packet(adqCargasPendentes, {{"P_CDFILIAL", CDFILIAL}, {"P_CDCAIXA", CDCAIXA}});
+}
+
+Variant getMovCaixaCarga(const QString &CDFILIAL, const QString &CDCAIXA, const QDateTime &DTABERCAIX,
+                         const QString &NRDEPOSICONS)
+{
+    return ServerCall().packet(adqMovCaixaCarga, {{"P_CDFILIAL", CDFILIAL}, {"P_CDCAIXA", CDCAIXA},
+                                                  {"P_DTABERCAIX", DTABERCAIX}, {"P_NRDEPOSICONS", NRDEPOSICONS}});
+}
+
+Variant setCargaConcluida(const QString &CDFILIAL, const QString &CDCAIXA, const QString &NRDEPOSICONS)
+{
+    return ServerCall().write(acmDelCargaPendente,
+                              {{"P_CDFILIAL", CDFILIAL}, {"P_CDCAIXA", CDCAIXA}, {"P_NRDEPOSICONS", NRDEPOSICONS}});
 }
 
 Variant getPrxDepositoCons(const QDate &day)

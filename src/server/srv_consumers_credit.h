@@ -34,6 +34,13 @@ struct CreditPurchaseWrite
     QString IDEXTCONSCENTRAL;
     QDateTime DTABERCAIX;
     QDateTime DTMOVIMENTO;
+    // What the voucher prints beside the movements, kept with the load until it is finished
+    // (setCargaConcluida): a till stopped before the voucher prints it at its next start.
+    QString NMCONSUMIDOR;
+    QString NMFAMILISALD;
+    QString NRCUPOMCARGA;    // the voucher number
+    double VRSALDCREDFAM = 0; // the family balance the voucher shows
+    QString DSCOMPRACREDTEF; // the payment screen's card receipt mark (stCompraCredAux2)
 };
 
 // Writes one credit purchase in one transaction under the consumer's lock: per tender the cash
@@ -43,7 +50,21 @@ struct CreditPurchaseWrite
 // are logged); True without writing again when this deposit number is already written (a
 // retry after an answer that was lost). A failure (nothing written) otherwise, naming the
 // missing column or the empty family. `NRSEQECFDOCNF` takes the last document number drawn.
+// The same transaction keeps the load as not finished (CARGAPENDCONS) until
+// setCargaConcluida; a recharge keeps one as well (its voucher is due all the same).
 VENDACONS_EXPORT Variant setGravaCompCred(const CreditPurchaseWrite &purchase, QString &NRSEQECFDOCNF);
+
+// The loads of the desk written but not finished, oldest first: a packet with the columns of
+// CARGAPENDCONS (empty when none), or the failure.
+VENDACONS_EXPORT Variant getCargasPendentes(const QString &CDFILIAL, const QString &CDCAIXA);
+// The cash movements one load wrote, in order, as the voucher reads them (NMTIPORECE,
+// VRMOVIVEND, CDTIPORECE, IDTIPOMOVIVE, CDNSUHOSTTEF); a packet, or the failure.
+VENDACONS_EXPORT Variant getMovCaixaCarga(const QString &CDFILIAL, const QString &CDCAIXA, const QDateTime &DTABERCAIX,
+                                          const QString &NRDEPOSICONS);
+// The load's voucher and card confirmation are done: it is no longer kept as not finished.
+// Empty, or the failure.
+VENDACONS_EXPORT Variant setCargaConcluida(const QString &CDFILIAL, const QString &CDCAIXA,
+                                           const QString &NRDEPOSICONS);
 
 // The deposit number of the next load: "yymmdd" of `day` and the day's load counter in four
 // digits, ten characters, never handed out twice (also with several tills on one base).

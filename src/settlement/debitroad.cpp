@@ -93,7 +93,8 @@ bool ConsumerDebitRoad::limitTextsReadable()
 {
     const ConsumerState &consumer = m_context.state().consumer;
     const struct { const char *name; const QString &text; } limits[] = {
-        {"débito máximo", consumer.stVRMAXDEBCONS}, {"limite de saldo", consumer.stVRMESUBCONS}};
+        {"débito máximo", consumer.stVRMAXDEBCONS}, {"limite de saldo", consumer.stVRMESUBCONS},
+        {"subsídio mensal", m_monthlySubsidy}};
     for (const auto &limit : limits) {
         bool ok = true;
         if (!limit.text.trimmed().isEmpty())

@@ -52,22 +52,28 @@ void ConsumerDebitRoad::complementRoad()
     saveSale(Settlement::ClosingRoad::DebitComplement);
 }
 
-// Each limit the sale broke leaves the room still under it.
+// Each limit the sale broke leaves the room still under it. The balance is what the consumer
+// has after the last movement (below zero: what is owed) and the floor (VRLIMDEBCONS, in
+// stVRMESUBCONS) how far below zero it may go: the room above the floor is balance - floor.
 DebitRooms ConsumerDebitRoad::brokenLimitRooms() const
 {
     const SaleState &s = m_context.state();
     const ConsumerFigures &f = s.figures;
     const SaleDatasets &d = m_context.data();
     const double balance = d.cdsSaldo.Active() && !d.cdsSaldo.IsEmpty() ? number(d.cdsSaldo, "VRSALDOCONS") : f.doSaldoCons;
-    const double floor = PtBr::StrToFloat(s.consumer.stVRMESUBCONS);
+    const bool hasFloor = !s.consumer.stVRMESUBCONS.trimmed().isEmpty();
+    const double floor = hasFloor ? PtBr::StrToFloat(s.consumer.stVRMESUBCONS) : 0.0;
+    const double aboveFloor = floor < balance ? Money::Trunc2(balance) - Money::Trunc2(floor) : 0.0;
     const Field kindField = d.cdsVenda.FindField(QStringLiteral("IDTIPOSALDOPROD"));
     const bool ownBalance = kindField.IsValid() && isNo(kindField.AsString());
     DebitRooms rooms;
     if (!f.boRecebAux1)
-        rooms.balanceFloor = floor < balance ? Money::Trunc2(balance) - Money::Trunc2(floor) : 0.0;
+        rooms.balanceFloor = aboveFloor;
     const LimitVerdict &verdict = f.limits;
+    // A consumer who owes part of the month may still be debited up to the maximum, as long as
+    // the balance stays above the floor.
     if (const auto room = roomLeft(verdict, ConsumerLimit::ConsumerMaximum))
-        rooms.maximumDebit = std::min(*room, std::max(0.0, balance));
+        rooms.maximumDebit = hasFloor ? std::min(*room, aboveFloor) : *room;
     rooms.storeDaily = roomLeft(verdict, ConsumerLimit::StoreDaily);
     rooms.monthly = roomLeft(verdict, ConsumerLimit::Monthly);
     rooms.storeMonthly = roomLeft(verdict, ConsumerLimit::StoreMonthly);

@@ -102,7 +102,7 @@ bool ConsumerDebitRoad::closeDocument(bool &documentDone)
         close.limitText = s.consumer.stVRMAXDEBCONS.trimmed().isEmpty()
             ? QString()
             : PtBr::FloatToStr(PtBr::StrToFloat(s.consumer.stVRMAXDEBCONS) - s.figures.doRecebAux2);
-        close.debit = DebitCloseFigures{p.stIDPARIMPRLIMVDC, s.consumer.stVRMAXDEBCONS, s.consumer.stVRMESUBCONS,
+        close.debit = DebitCloseFigures{p.stIDPARIMPRLIMVDC, s.consumer.stVRMAXDEBCONS, m_monthlySubsidy,
                                         Variant(m_saldConsumi.Data()), spending};
         close.firstTaxText = true;
     }
@@ -183,7 +183,9 @@ bool ConsumerDebitRoad::readConsumerLimits()
     }
     if (packet.isPacket() && m_limits.SetData(packet.packet()) && !m_limits.IsEmpty()) {
         s.consumer.stVRMAXDEBCONS = text(m_limits, "VRMAXDEBCONS");
-        s.consumer.stVRMESUBCONS = text(m_limits, "VRMESUBCONS");
+        // The receipt prints the monthly subsidy; the consumer's floor (VRLIMDEBCONS, in
+        // stVRMESUBCONS) stays for the checks of a sale that remains on the screen.
+        m_monthlySubsidy = text(m_limits, "VRMESUBCONS");
     }
     return limitTextsReadable();
 }
@@ -286,7 +288,7 @@ bool ConsumerDebitRoad::debitReceiptPrinted(const QString &observation)
         const DebitVoucherRequest request{p.stIDESQUEMA, d.cdsVenda.Data(), receiptName, value, consumer, consumerName,
                                           client, clientName, s.settlement.stSenhaPedido, s.figures.doSaldoCons,
                                           m_subsidy, 0, 0, p.stIDIMPSALDOCUPOM, observation, p.stIDPARIMPRLIMVDC,
-                                          s.consumer.stVRMAXDEBCONS, s.consumer.stVRMESUBCONS, m_saldConsumi.Data()};
+                                          s.consumer.stVRMAXDEBCONS, m_monthlySubsidy, m_saldConsumi.Data()};
         return m_context.devices().Comp_DebitoCons(request).ok;
     }
     const DebitVoucherNonFiscalRequest request{

@@ -94,4 +94,5 @@ private:
     QString m_numberBefore;        // stRecebAux9 before this settlement took a number
     ClientDataSet m_saldConsumi{QStringLiteral("cdsVrSaldConsumi")};
     ClientDataSet m_limits{QStringLiteral("cdsLimiteCons")};
+    QString m_monthlySubsidy;      // VRMESUBCONS of the consumer's limits, as the receipt prints it
 };

@@ -194,6 +194,86 @@ TEST_F(CreditPurchaseTest, LoadsTheFamilyTwiceInARow)
     EXPECT_FALSE(state().flags.boImprimindoCompCred);
     EXPECT_FALSE(context().button(FormName::spbCompraCred)->isDown());
     EXPECT_EQ(data().cdsMovCaixa.RecordCount(), 0);
+    // Voucher printed: neither load is left waiting to be finished at the next start.
+    EXPECT_EQ(rows("SELECT COUNT(*) FROM CARGAPENDCONS").first().first().toInt(), 0);
+}
+
+// The till stopped right after a load was written, before its voucher: at the next start the
+// operator is told in words, the voucher is printed from what the load kept (after the card
+// confirmation on an NFC-e desk, on the fiscal printer otherwise), nothing is written again,
+// and the load is finished for good: the start after that has nothing to say or print.
+TEST_F(CreditPurchaseTest, ALoadInterruptedBeforeItsVoucherIsToldAndFinishedAtTheNextStart)
+{
+    host->setDefault(&Pkg_Hrk00002::Imp_Compr_Cred, HostResult::done());
+    const struct { const char *deposit; bool nfce; double balance; } desks[] = {
+        {"2403050001", false, 130.0},
+        {"2403050002", true, 180.0},
+    };
+    for (const auto &desk : desks) {
+        SCOPED_TRACE(desk.deposit);
+        state().editParams().boSISTEMAQUBNFCE = desk.nfce;
+        host->clear();
+        messages->clear();
+        Srv_Kal51000::CreditPurchaseWrite load;
+        load.movements.fields = {FieldDef{"IDTIPOMOVIVE", FieldType::String, 1}, FieldDef{"CDTIPORECE", FieldType::String, 3},
+                                 FieldDef{"NMTIPORECE", FieldType::String, 40}, FieldDef{"VRMOVIVEND", FieldType::Double, 0},
+                                 FieldDef{"DTHRINCMOV", FieldType::DateTime, 0}};
+        load.movements.rows.append({QStringLiteral("E"), QStringLiteral("001"), QStringLiteral("Dinheiro"), 50.0, now});
+        const Parameters &p = state().params;
+        load.CDFILIAL = p.stCDFILIAL;
+        load.CDCAIXA = p.stCDCAIXA;
+        load.CDCLIENTE = "C1";
+        load.CDCONSUMIDOR = "K1";
+        load.CDFAMILISALD = "REF";
+        load.NRDEPOSICONS = QString::fromLatin1(desk.deposit);
+        load.NRSERIEIMP = p.stNRSERIEIMP;
+        load.IDEXTCONSONLINE = "N";
+        load.IDEXTCONSCENTRAL = "N";
+        load.DTABERCAIX = p.dtDTABERCAIX;
+        load.DTMOVIMENTO = now.date().startOfDay();
+        load.NMCONSUMIDOR = "ANA";
+        load.NMFAMILISALD = "REFEICAO";
+        load.NRCUPOMCARGA = "55";
+        load.VRSALDCREDFAM = 80;
+        QString document;
+        ASSERT_TRUE(Srv_Kal51000::setGravaCompCred(load, document).toBool());
+
+        context().consumer().finishInterruptedLoads();
+
+        ASSERT_EQ(messages->count(), 1) << messages->texts().join(" | ").toStdString();
+        const QString told = messages->texts().first();
+        for (const QString &said : {QStringLiteral("foi gravada, mas o sistema parou antes de imprimir o comprovante"),
+                                    QStringLiteral("ANA"), QString::fromLatin1(desk.deposit), QStringLiteral("50,00"),
+                                    QStringLiteral("Não refaça a carga")})
+            EXPECT_TRUE(told.contains(said)) << told.toStdString();
+        const auto nonFiscal = host->requests(&Pkg_Hrk00002::Imp_Compr_Cred);
+        const auto fiscal = host->requests(&Pkg_Hrk00001::Compr_CredPessoal);
+        ASSERT_EQ(nonFiscal.size() + fiscal.size(), 1);
+        const QStringList printed = desk.nfce
+            ? QStringList{nonFiscal.first().nmConsumidor, nonFiscal.first().familyName, nonFiscal.first().depositNumber,
+                          nonFiscal.first().voucherNumber, QString::number(nonFiscal.first().familyBalance),
+                          nonFiscal.first().payments.value(0, "VRMOVIVEND").toString()}
+            : QStringList{fiscal.first().nmConsumidor, fiscal.first().familyName, fiscal.first().depositNumber,
+                          fiscal.first().voucherNumber, QString::number(fiscal.first().familyBalance),
+                          QStringLiteral("50")};
+        EXPECT_EQ(printed, QStringList({"ANA", "REFEICAO", desk.deposit, "55", "80", "50"}));
+        // The payment table lent to the voucher is handed back empty.
+        EXPECT_FALSE(data().cdsMovCaixa.Active() && data().cdsMovCaixa.RecordCount() > 0);
+        const auto confirmations = host->requests(&Pkg_Hrk00001::FinalizaTransTef);
+        EXPECT_EQ(confirmations.size(), desk.nfce ? 1 : 0);
+        for (const auto &confirmation : confirmations)
+            EXPECT_TRUE(confirmation.confirm);
+        EXPECT_EQ(balance(), desk.balance);
+        EXPECT_EQ(rows("SELECT COUNT(*) FROM EXTRATOCONS WHERE NRDEPOSICONS = '" + QString::fromLatin1(desk.deposit) + "'")
+                      .first().first().toInt(),
+                  1);
+        EXPECT_EQ(rows("SELECT COUNT(*) FROM CARGAPENDCONS").first().first().toInt(), 0);
+
+        messages->clear();
+        context().consumer().finishInterruptedLoads();
+        EXPECT_EQ(messages->count(), 0);
+        EXPECT_EQ(host->count(&Pkg_Hrk00002::Imp_Compr_Cred) + host->count(&Pkg_Hrk00001::Compr_CredPessoal), 1);
+    }
 }
 
 // A receipt number reserved earlier is used by the next load and then given up.

@@ -195,6 +195,61 @@ TEST_P(CreditPurchaseWriteTest, OnlineLoadNotSentIsKeptPendingAndTold)
     }
 }
 
+// A load is kept "written, not finished" from its write until the till has printed its
+// voucher and confirmed its card payment, in the load's own transaction: the load waits with
+// what its voucher prints, its movements read back as the voucher shows them, a retry of the
+// same deposit keeps one mark and answers the document number the load was written with;
+// finished, nothing waits and the load stands. A load rolled back at the statement server's
+// probe leaves no mark.
+TEST_P(CreditPurchaseWriteTest, AWrittenLoadWaitsWithItsVoucherUntilFinished)
+{
+    CreditPurchaseWrite load = purchase(tenders({{"001", "Dinheiro", 30}, {"004", "Cartão", 20}}), "2603040002");
+    load.NMCONSUMIDOR = "Ana K1";
+    load.NMFAMILISALD = "REFEICAO";
+    load.NRCUPOMCARGA = "55";
+    load.VRSALDCREDFAM = 80;
+    load.DSCOMPRACREDTEF = "S";
+    QString document;
+    ASSERT_TRUE(setGravaCompCred(load, document).toBool());
+    ASSERT_TRUE(setGravaCompCred(load, document).toBool());
+    const auto unfinished = [] {
+        const Variant pending = getCargasPendentes("01", "001");
+        EXPECT_FALSE(pending.isFailure()) << pending.failureText().toStdString();
+        return pending.isFailure() ? DataPacket() : pending.packet();
+    };
+    const DataPacket waiting = unfinished();
+    ASSERT_EQ(waiting.rows.size(), 1);
+    EXPECT_EQ(waiting.value(0, "NRDEPOSICONS").toString(), "2603040002");
+    EXPECT_EQ(waiting.value(0, "NMCONSUMIDOR").toString(), "Ana K1");
+    EXPECT_EQ(waiting.value(0, "NMFAMILISALD").toString(), "REFEICAO");
+    EXPECT_EQ(waiting.value(0, "NRCUPOMCARGA").toString(), "55");
+    EXPECT_EQ(waiting.value(0, "NRSEQECFDOCNF").toString(), document);
+    EXPECT_EQ(waiting.value(0, "VRSALDCREDFAM").toDouble(), 80.0);
+    EXPECT_EQ(waiting.value(0, "DSCOMPRACREDTEF").toString(), "S");
+
+    const Variant movements = getMovCaixaCarga("01", "001", load.DTABERCAIX, "2603040002");
+    ASSERT_FALSE(movements.isFailure()) << movements.failureText().toStdString();
+    const DataPacket paid = movements.packet();
+    ASSERT_EQ(paid.rows.size(), 2);
+    EXPECT_EQ(paid.value(0, "NMTIPORECE").toString(), "Dinheiro");
+    EXPECT_EQ(paid.value(1, "VRMOVIVEND").toDouble(), 20.0);
+
+    const Variant cleared = setCargaConcluida("01", "001", "2603040002");
+    ASSERT_FALSE(cleared.isFailure()) << cleared.failureText().toStdString();
+    EXPECT_TRUE(unfinished().rows.isEmpty());
+    EXPECT_EQ(balanceOf("REF"), 130.0);
+
+    ScopedHostServices host{Pkg_Hrk00002()};
+    host.table().ExtratoConsOnline = [](const OnlineStatementRequest &, ClientDataSet &) { return StatementAnswer(); };
+    FakeMessages messages;
+    CreditPurchaseWrite refused = purchase(tenders({{"001", "Dinheiro", 10}}), "2603040003");
+    refused.IDEXTCONSONLINE = "S";
+    refused.CDURLWSEXTCONS = "http://127.0.0.1:1/extrato";
+    EXPECT_TRUE(setGravaCompCred(refused, document).isFailure());
+    EXPECT_TRUE(unfinished().rows.isEmpty());
+    EXPECT_EQ(count("MOVCAIXA"), 2);
+}
+
 // The partner-card recharge writes cash movements only, with its own text; retried after a
 // lost answer it is found by its deposit number and written once.
 TEST_P(CreditPurchaseWriteTest, RechargeWritesCashMovementsOnlyAndOnce)

@@ -133,9 +133,27 @@ protected:
         return sum;
     }
 
+    // The payment screen takes in cash what the debit leaves of the 48,90 sale; the part it was
+    // shown (the debit's) goes to shownPart.
+    void payRestInCash()
+    {
+        host->handle(&Pkg_Hrk00002::Recebimento, [this](const PaymentRequest &request, PaymentDatasets &datasets) {
+            shownPart = request.amountPaid.toDouble();
+            ClientDataSet &payments = datasets.cdsMovCaixa;
+            payments.Append();
+            payments.FieldByName("IDTIPOMOVIVE").SetAsString("E");
+            payments.FieldByName("VRMOVIVEND").SetAsFloat(48.90 - shownPart);
+            payments.Post();
+            PaymentAnswer answer;
+            answer.paid = true;
+            return answer;
+        });
+    }
+
     int saves = 0;
     DataPacket savedPayments;
     ClosingAnswer saveAnswer;
+    double shownPart = -1;
 };
 
 TEST_F(DebitRoadTest, WholeSaleOnTheDebitSavesOneDebitRowWithoutThePaymentScreen)
@@ -302,24 +320,59 @@ TEST_F(DebitRoadTest, DebitComplementWithCashAddsUpToTheSaleTotal)
     };
     ScopedTable<ServerSeams> limits(table);
     messages->script({true}); // "Comp_Venda": complete with another payment
-    double shownPart = -1;
-    host->handle(&Pkg_Hrk00002::Recebimento, [&shownPart](const PaymentRequest &request, PaymentDatasets &datasets) {
-        shownPart = request.amountPaid.toDouble();
-        ClientDataSet &payments = datasets.cdsMovCaixa;
-        payments.Append();
-        payments.FieldByName("IDTIPOMOVIVE").SetAsString("E");
-        payments.FieldByName("VRMOVIVEND").SetAsFloat(48.90 - shownPart);
-        payments.Post();
-        PaymentAnswer answer;
-        answer.paid = true;
-        return answer;
-    });
+    payRestInCash();
     settle();
     EXPECT_TRUE(sold()) << shown().toStdString();
     EXPECT_NEAR(shownPart, 20.0, 0.001);
     EXPECT_NEAR(savedDebit(), 20.0, 0.001);
     EXPECT_NEAR(savedSum(), 48.90, 0.001);
     EXPECT_EQ(serverCalls.count("setNrVendaNFisc"), 1); // one number, before the payment screen
+}
+
+// The balance is what the consumer has after the last movement, owed below zero, and the floor
+// says how far below zero it may go. A consumer who already owes part of the month and breaks
+// the maximum debit is still debited the room under the maximum, above the floor.
+TEST_F(DebitRoadTest, AConsumerWhoOwesIsDebitedTheRoomLeftUnderTheMaximum)
+{
+    SaleState &s = state();
+    s.editParams().stIDPERCOMVENCPDC = "S";
+    s.consumer.stRecebAux6 = "S";
+    s.consumer.stVRMAXDEBCONS = "50";
+    s.consumer.stVRMESUBCONS = "-100";
+    s.figures.doGastoCons = 40.0;
+    s.figures.doSaldoCons = -20.0;
+    messages->script({true}); // "Comp_Venda": complete with another payment
+    payRestInCash();
+    settle();
+    EXPECT_TRUE(sold()) << shown().toStdString();
+    EXPECT_NEAR(shownPart, 10.0, 0.001);
+    EXPECT_NEAR(savedDebit(), 10.0, 0.001);
+    EXPECT_NEAR(savedSum(), 48.90, 0.001);
+}
+
+// The debit receipt prints the consumer's monthly subsidy (VRMESUBCONS); the floor the checks
+// use (VRLIMDEBCONS) is not replaced by it, also when the close fails and the sale stays on
+// the screen to be settled again.
+TEST_F(DebitRoadTest, TheReceiptsMonthlySubsidyNeverReplacesTheBalanceFloor)
+{
+    useFiscalPrinter();
+    SaleState &s = state();
+    s.consumer.stVRMESUBCONS = "-100";
+    ServerSeams table = ServerSeams::current();
+    table.consumers.getLimiteCons = [](const QString &, const QString &) {
+        DataPacket limits;
+        limits.fields = {FieldDef{"VRMAXDEBCONS", FieldType::Double, 0}, FieldDef{"VRMESUBCONS", FieldType::Double, 0}};
+        limits.rows.append({200.0, 30.0});
+        return Variant(limits);
+    };
+    ScopedTable<ServerSeams> limits(table);
+    host->setDefault(&Pkg_Hrk00001::FechaCupom, FiscalCloseAnswer{false, "sem papel", 0, {}, {}});
+    host->setDefault(&Pkg_Hrk00001::Atu_TotGeral, HostResult::done());
+    settle();
+    EXPECT_FALSE(sold());
+    ASSERT_EQ(host->count(&Pkg_Hrk00001::FechaCupom), 1);
+    EXPECT_EQ(host->last(&Pkg_Hrk00001::FechaCupom).stVrMeSubCons, "30");
+    EXPECT_EQ(state().consumer.stVRMESUBCONS, "-100");
 }
 
 // The complement was paid and the save failed. Without a fiscal printer nothing was debited
