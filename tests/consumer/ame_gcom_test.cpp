@@ -147,7 +147,7 @@ class AmeFailureTest : public AmeRefundTest, public ::testing::WithParamInterfac
 // No token, no refund sent: the refund is kept and sent once the provider answers.
 TEST_P(AmeFailureTest, FailingProviderRefundsNothingSaysWhatItAnsweredAndKeepsTheRefund)
 {
-    partners.setBehaviour(Partner::Ame, GetParam().behaviour);
+    waits.setBehaviour(partners, Partner::Ame, GetParam().behaviour);
     EXPECT_EQ(refund().outcome, PartnerCall::Outcome::Pending);
     EXPECT_TRUE(partners.applied(Partner::Ame).isEmpty());
     ASSERT_EQ(messages->count(), 1);
@@ -156,7 +156,7 @@ TEST_P(AmeFailureTest, FailingProviderRefundsNothingSaysWhatItAnsweredAndKeepsTh
     EXPECT_TRUE(allLogs().contains("Erro na requisição"));
     expectNoSecret();
 
-    partners.setBehaviour(Partner::Ame, Behaviour::Answer);
+    waits.setBehaviour(partners, Partner::Ame, Behaviour::Answer);
     consumer().retryPartnerCalls();
     EXPECT_EQ(partners.applied(Partner::Ame), QStringList({"refund:PAG-1"}));
     EXPECT_TRUE(PartnerClients::pendingCalls().isEmpty());
@@ -232,7 +232,7 @@ class GcomFailureTest : public GcomTest, public ::testing::WithParamInterface<Pa
 // final, anything else is kept to send again.
 TEST_P(GcomFailureTest, FailingPlatformIsAskedOnceAndTheOperatorToldWhatItAnswered)
 {
-    partners.setBehaviour(Partner::Gcom, GetParam().behaviour);
+    waits.setBehaviour(partners, Partner::Gcom, GetParam().behaviour);
     const bool final = GetParam().behaviour == Behaviour::Unauthorized;
     EXPECT_EQ(cancel(), final ? PartnerCall::Outcome::Refused : PartnerCall::Outcome::Pending);
     EXPECT_GE(partners.requests(Partner::Gcom).size(), 1);

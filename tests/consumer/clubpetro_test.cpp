@@ -175,7 +175,7 @@ class ClubPetroFailureTest : public ClubPetroTest, public ::testing::WithParamIn
 
 TEST_P(ClubPetroFailureTest, FailingTokenRequestTakesTheClientOffline)
 {
-    partners.setBehaviour(Partner::ClubPetro, GetParam().behaviour);
+    waits.setBehaviour(partners, Partner::ClubPetro, GetParam().behaviour);
     EXPECT_FALSE(token());
     EXPECT_EQ(club().stClubPetroOnline, QStringLiteral("N"));
     EXPECT_EQ(club().stIDTIPORESGATE, QStringLiteral("F"));
@@ -187,7 +187,7 @@ TEST_P(ClubPetroFailureTest, FailingTokenRequestTakesTheClientOffline)
 TEST_P(ClubPetroFailureTest, FailingConsultLeavesTheErrorMessage)
 {
     ASSERT_TRUE(token());
-    partners.setBehaviour(Partner::ClubPetro, GetParam().behaviour);
+    waits.setBehaviour(partners, Partner::ClubPetro, GetParam().behaviour);
     EXPECT_FALSE(consumer().buscaDadosConsClubPetro(club().stTokenApiClubPetro, "12345678901", "N"));
     EXPECT_EQ(club().stMensagemClubPetro, context().Msg("ERROCLUBPETRO"));
     EXPECT_EQ(club().stClubPetroOnline, QStringLiteral("N"));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <support/saleformfixture.h>
+#include <support/partnerwaits.h>
 
 #include <host/partners/fakepartners.h>
 
@@ -85,6 +86,6 @@ protected:
             EXPECT_FALSE(logs.contains(secret)) << secret.toStdString();
     }
 
-    Qub_requisicaohttp::ScopedHttpLimits limits{Qub_requisicaohttp::HttpLimits{300, 256 * 1024}};
+    PartnerWaits waits;
     FakePartners partners;
 };

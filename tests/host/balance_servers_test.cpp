@@ -5,6 +5,7 @@
 
 #include <host/partners/balanceservers.h>
 #include <host/partners/fakepartners.h>
+#include <support/partnerwaits.h>
 
 #include <outside/qub_requisicaohttp.h>
 #include <runtime/clientdataset.h>
@@ -36,8 +37,8 @@ TEST_P(StatementServerFaults, OnlyAnAnswerOfTheProtocolCountsAsReached)
     FakePartners partners;
     ASSERT_TRUE(partners.start());
     BalanceServers::serve(partners);
-    partners.setBehaviour(FakePartners::Partner::OnlineStatement, GetParam().behaviour);
-    const Qub_requisicaohttp::ScopedHttpLimits limits({300, 64 * 1024});
+    PartnerWaits waits{64 * 1024};
+    waits.setBehaviour(partners, FakePartners::Partner::OnlineStatement, GetParam().behaviour);
     ClientDataSet lines;
     OnlineStatementRequest request;
     request.url = partners.baseUrl(FakePartners::Partner::OnlineStatement);

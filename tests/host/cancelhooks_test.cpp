@@ -1,5 +1,6 @@
 #include <host/partners/cancelhooks.h>
 #include <host/partners/fakepartners.h>
+#include <support/partnerwaits.h>
 
 #include <outside/qub_requisicaohttp.h>
 
@@ -86,7 +87,7 @@ protected:
     void SetUp() override { ASSERT_TRUE(partners.start()); }
 
     FakePartners partners;
-    Qub_requisicaohttp::ScopedHttpLimits limits{Qub_requisicaohttp::HttpLimits{300, 256 * 1024}};
+    PartnerWaits waits;
 };
 
 TEST_F(CancelHooksTest, EachHookPostsToItsPartnerAndReadsItsVerdict)
@@ -123,7 +124,7 @@ TEST_F(CancelHooksTest, PartnerThatStallsRefusesAnswersGarbageOrClosesIsNoAnswer
 {
     for (const Behaviour behaviour : {Behaviour::Silent, Behaviour::Refuse, Behaviour::Garbage, Behaviour::AnswerLost,
                                       Behaviour::ServerError}) {
-        partners.setBehaviourForAll(behaviour);
+        waits.setBehaviourForAll(partners, behaviour);
         for (const Hook &hook : hooks()) {
             SCOPED_TRACE(hook.name);
             const PartnerAnswer answer = hook.call(partners.baseUrl(hook.partner));

@@ -5,6 +5,7 @@
 #include <host/site/salesaving.h>
 
 #include <support/databasefixture.h>
+#include <support/partnerwaits.h>
 
 #include <outside/qub_proximocodigo.h>
 #include <outside/qub_requisicaohttp.h>
@@ -134,7 +135,7 @@ protected:
         return SaleSaving::SetConcluiFechamento(header, datasets);
     }
 
-    Qub_requisicaohttp::ScopedHttpLimits limits{Qub_requisicaohttp::HttpLimits{300, 256 * 1024}};
+    PartnerWaits waits;
     FakePartners partners;
 };
 
@@ -176,7 +177,7 @@ TEST_P(CashbackPartnersTest, FailingPartnerIsNoAnswer)
                                   {"Unauthorized", Behaviour::Unauthorized}, {"ServerError", Behaviour::ServerError}};
     for (const Failure &failure : failures) {
         SCOPED_TRACE(failure.name);
-        partners.setBehaviourForAll(failure.behaviour);
+        waits.setBehaviourForAll(partners, failure.behaviour);
         EXPECT_FALSE(consult().answered);
         UdsRequest request;
         request.operation = "CONSULTA";
@@ -207,7 +208,7 @@ TEST_P(CashbackPartnersTest, SavedSaleTotalsItsPaymentsStoresTheCpfAndPostsTheUs
 TEST_P(CashbackPartnersTest, UnreachablePartnerLeavesTheSaleSaved)
 {
     ASSERT_TRUE(consult().answered);
-    partners.setBehaviour(Partner::FourAll, Behaviour::Refuse);
+    waits.setBehaviour(partners, Partner::FourAll, Behaviour::Refuse);
     CashbackSale sale;
     EXPECT_FALSE(save(sale).savedSaleKey.isFailure());
     EXPECT_EQ(rows("SELECT COUNT(*) FROM VENDA").first().first().toInt(), 1);

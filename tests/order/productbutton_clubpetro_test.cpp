@@ -1,6 +1,7 @@
 #include "productbuttonfixture.h"
 
 #include <host/partners/fakepartners.h>
+#include <support/partnerwaits.h>
 
 #include <sale/saledatasets.h>
 #include <sale/salestate.h>
@@ -52,7 +53,7 @@ protected:
     }
     void click(const QString &name) { form->findChild<QAbstractButton *>(name)->click(); }
 
-    Qub_requisicaohttp::ScopedHttpLimits limits{Qub_requisicaohttp::HttpLimits{300, 256 * 1024}};
+    PartnerWaits waits;
     FakePartners partners;
 };
 
@@ -75,7 +76,7 @@ TEST_F(ClubPetroButton, BlockedCustomerIsToldWhyAndTheItemIsSold)
 
 TEST_F(ClubPetroButton, SilentProgrammeIsReportedAndTheItemIsSold)
 {
-    partners.setBehaviour(Partner::ClubPetro, Behaviour::Silent);
+    waits.setBehaviour(partners, Partner::ClubPetro, Behaviour::Silent);
     pressWithCpf("12345678901");
     EXPECT_EQ(messages->texts(), QStringList({Msg("IMPCONAPI_CLUBPETRO")}));
     EXPECT_EQ(registered.size(), 1);

@@ -1,4 +1,5 @@
 #include <host/partners/fakepartners.h>
+#include <support/partnerwaits.h>
 
 #include <outside/qub_requisicaohttp.h>
 
@@ -28,7 +29,7 @@ protected:
                     QStringLiteral("POST"), header, QString(), QStringLiteral("10"));
     }
 
-    ScopedHttpLimits limits{HttpLimits{300, 64 * 1024}};
+    PartnerWaits waits{64 * 1024};
     FakePartners partners;
 };
 
@@ -57,7 +58,7 @@ class RequisicaoHttpFailureTest : public RequisicaoHttpTest, public ::testing::W
 
 TEST_P(RequisicaoHttpFailureTest, PartnerFailureGivesItsStatusWithAText)
 {
-    partners.setBehaviour(Partner::Ame, GetParam().behaviour);
+    waits.setBehaviour(partners, Partner::Ame, GetParam().behaviour);
     const HttpAnswer answer = askToken();
     EXPECT_EQ(answer.status, GetParam().status);
     EXPECT_FALSE(answer.text.isEmpty());
@@ -86,7 +87,7 @@ TEST_F(RequisicaoHttpTest, ClosedPortAndBadAddressAreNotCompleted)
 
 TEST_F(RequisicaoHttpTest, SecureCallCarriesTheRealStatusInItsMarker)
 {
-    partners.setBehaviour(Partner::Gcom, Behaviour::ServerError);
+    waits.setBehaviour(partners, Partner::Gcom, Behaviour::ServerError);
     const QString text = RequisicaoHTTPS(partners.baseUrl(Partner::Gcom) + "/cancelBalance", "<root/>", "POST",
                                          "Bearer x", "15", QString(), "xml");
     EXPECT_TRUE(text.startsWith(QStringLiteral("{\"response_code\":500}"))) << text.toStdString();

@@ -3,6 +3,7 @@
 #include <support/fakemessages.h>
 
 #include <host/partners/fakepartners.h>
+#include <support/partnerwaits.h>
 
 #include <outside/qub_requisicaohttp.h>
 #include <runtime/sitepaths.h>
@@ -116,7 +117,7 @@ protected:
     }
 
     FakePartners partners;
-    Qub_requisicaohttp::ScopedHttpLimits limits{Qub_requisicaohttp::HttpLimits{300, 256 * 1024}};
+    PartnerWaits waits;
     ScopedHostServices host{Pkg_Hrk00002()};
     Recorder recorder;
     FakeMessages messages;
@@ -151,7 +152,7 @@ TEST_P(CancelNotify, PartnerFailuresAreLoggedAndTheOthersStillTold)
     recorder.answers["VALEPRESENTE POST"] = [] { return PartnerAnswer{false}; };
     recorder.answers["COREBANC"] = []() -> PartnerAnswer { throw std::runtime_error("core fora"); };
     recorder.answers["VIMO"] = [] { return PartnerAnswer{false, "host caiu"}; };
-    partners.setBehaviour(Partner::CrmBonus, Behaviour::Refuse);
+    waits.setBehaviour(partners, Partner::CrmBonus, Behaviour::Refuse);
     const Variant answer = getVendaNFisc(everyPartner());
     ASSERT_EQ(answer.packet().rows.size(), 2) << describe(answer).toStdString();
     EXPECT_EQ(recorder.calls, (QStringList{"4ALL", "UDS", "PROMO", "FIDONLINE", "VALEPRESENTE POST", "COREBANC",
@@ -209,7 +210,7 @@ TEST_P(CancelNotify, CrmBonusThatStallsRefusesAnswersGarbageOrClosesLeavesTheCan
         const QString number = QStringLiteral("0000009%1").arg(sale);
         saveCashSale(seq, "", "", number);
         exec("UPDATE VENDA SET NRIDBONUSCRM = :B WHERE NRSEQVENDA = :S", {{"B", "B" + seq}, {"S", seq}});
-        partners.setBehaviour(Partner::CrmBonus, behaviour);
+        waits.setBehaviour(partners, Partner::CrmBonus, behaviour);
         SaleCancelRequest r = everyPartner();
         r.number = number;
         const Variant answer = getVendaNFisc(r);

@@ -5,6 +5,7 @@
 #include <sale/saledatasets.h>
 
 #include <host/partners/fakepartners.h>
+#include <support/partnerwaits.h>
 #include <outside/qub_requisicaohttp.h>
 
 #include <QDir>
@@ -565,7 +566,7 @@ protected:
     QString lastShown() const { return messages->texts().isEmpty() ? QString() : messages->texts().last(); }
 
     QString paymentId = "PAG-1";
-    Qub_requisicaohttp::ScopedHttpLimits limits{Qub_requisicaohttp::HttpLimits{300, 256 * 1024}};
+    PartnerWaits waits;
     FakePartners partners;
     std::unique_ptr<ScopedTable<ServerSeams>> partnerServer;
 };
@@ -621,7 +622,7 @@ class NfceGcomFault : public NfcePartners, public ::testing::WithParamInterface<
 // send again, and the cancellation goes on to its log.
 TEST_P(NfceGcomFault, IsAskedOnceToldOnceAndKept)
 {
-    partners.setBehaviour(FakePartners::Partner::Gcom, GetParam().behaviour);
+    waits.setBehaviour(partners, FakePartners::Partner::Gcom, GetParam().behaviour);
     cancel();
     EXPECT_EQ(host->count(&Pkg_Hrk00002::LogControleAcess), 1);
     EXPECT_LE(partners.requests(FakePartners::Partner::Gcom).size(), 2); // the HTTP stack may resend a dropped one
@@ -630,7 +631,7 @@ TEST_P(NfceGcomFault, IsAskedOnceToldOnceAndKept)
     EXPECT_TRUE(told.first().contains(QString("A GCOM respondeu: ") + GetParam().answered)) << told.first().toStdString();
     EXPECT_FALSE(told.first().contains("gcom-token-789"));
 
-    partners.setBehaviour(FakePartners::Partner::Gcom, FakePartners::Behaviour::Answer);
+    waits.setBehaviour(partners, FakePartners::Partner::Gcom, FakePartners::Behaviour::Answer);
     messages->clear();
     vendaCanNFCe = DataPacket{};
     cancel("46");
