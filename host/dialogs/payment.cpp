@@ -276,13 +276,11 @@ PaymentAnswer Recebimento(const PaymentRequest &request, PaymentDatasets &datase
     PaymentAnswer answer = passThrough(request);
     const QList<Means> means = availableMeans(datasets.cdsConfTipoRece);
     const bool openAmount = request.saleKind == QLatin1String("S");
-    // An exchange's credit already rides on the rows as their discount: only the rest is due.
-    const bool exchange = request.roadMarker == QLatin1String("T");
-    double due = openAmount ? 0.0 : amountDue(datasets.cdsVenda, exchange ? Variant(0.0) : request.amountPaid);
-    // A consumer's balance row booked before the screen ("S") stays beside the rest's tenders.
-    const DataPacket balanceRows = request.roadMarker == QLatin1String("S") && datasets.cdsMovCaixa.Active()
-                                       ? datasets.cdsMovCaixa.Data()
-                                       : DataPacket();
+    double due = openAmount ? 0.0 : amountDue(datasets.cdsVenda, request.amountPaid);
+    // What the road booked before the screen stays beside the rest's tenders: a consumer's
+    // balance row ("S"), the exchange's credit row ("T").
+    const bool booked = request.roadMarker == QLatin1String("S") || request.roadMarker == QLatin1String("T");
+    const DataPacket balanceRows = booked && datasets.cdsMovCaixa.Active() ? datasets.cdsMovCaixa.Data() : DataPacket();
     std::optional<Session> session;
     if (ScriptedAnswers::unattended() || ScriptedAnswers::pending(ScriptedAnswers::Kind::Keypad) > 0) {
         session = unattendedSession(means, due, openAmount);

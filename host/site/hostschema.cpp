@@ -79,7 +79,10 @@ void registerSaleSaving()
           dateTime("DTABERCAIX"), text("CDTIPORECE", 20), number("VRMOVIVEND"), text("IDTIPOMOVIVE", 1),
           text("NMTIPORECE", 60), text("IDTIPORECE", 1), dateTime("DTHRINCMOV"), text("CDCLIENTE", 20),
           text("CDCONSUMIDOR", 20), text("CDCCUSCLIE", 20), dateTime("DTMOVIMCAIXA"), text("CDBANCARTCR", 20),
-          text("QTPARCRECEB", 5), number("VRTROCO")},
+          text("QTPARCRECEB", 5), number("VRTROCO"),
+          // The host NSU of the card transaction that paid the sale elsewhere (a QR-code sale);
+          // an older base gets it empty on its next connect.
+          text("CDNSUHOSTTEF", 50)},
          {}},
         {"ITVENDACAN",
          {text("CDFILIAL", 20), text("CDCAIXA", 20), text("NRSEQVENDA", 20), text("NRSEQITVENDC", 20),

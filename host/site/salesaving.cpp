@@ -249,7 +249,8 @@ bool writePayments(Writer &writer, const SaleKey &key, const DataPacket &rows, c
                    {QStringLiteral("CDCCUSCLIE"), textOf(rows, row, "CDCCUSCLIE")},
                    {QStringLiteral("CDBANCARTCR"), textOf(rows, row, "CDBANCARTCR")},
                    {QStringLiteral("QTPARCRECEB"), textOf(rows, row, "QTPARCRECEB")},
-                   {QStringLiteral("NRCONTROLTEF"), textOf(rows, row, "NRCONTROLTEF")}};
+                   {QStringLiteral("NRCONTROLTEF"), textOf(rows, row, "NRCONTROLTEF")},
+                   {QStringLiteral("CDNSUHOSTTEF"), textOf(rows, row, "CDNSUHOSTTEF")}};
         if (!writer.insert(QStringLiteral("MOVCAIXA"), values, QStringLiteral("MOVCAIXA %1").arg(row + 1)))
             return false;
     }

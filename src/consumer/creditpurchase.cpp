@@ -246,7 +246,7 @@ bool CreditPurchase::pay()
         s.settlement.stConfRecebimento = QStringLiteral("S");
 
     PaymentRequest request;
-    request.stRetAcesso = s.rights.stRetAcesso;
+    request.stRetAcesso = s.access.stRetAcesso;
     request.stNRCONTCUPOMFISC = m_receiptCounter;
     request.inRecebAux3 = s.settlement.inRecebAux3;
     request.stCompraCredAux2 = s.settlement.stCompraCredAux2;
@@ -269,7 +269,7 @@ bool CreditPurchase::pay()
     const PaymentAnswer answer = m_context.services().Recebimento(request, datasets);
     if (!answer.failure.isEmpty())
         m_context.message(answer.failure, Ravuvozozod::Error);
-    s.rights.stRetAcesso = answer.stRetAcesso;
+    s.access.stRetAcesso = answer.stRetAcesso;
     SettlementTexts &t = s.settlement;
     t.inRecebAux3 = answer.inRecebAux3;
     t.stCompraCredAux2 = answer.stCompraCredAux2;

@@ -83,7 +83,7 @@ bool CombinedProductRoad::allowed()
         Abort();
     const AccessAnswer access =
         m_context.services().VerificaAcesso({state.rights.inCTPRODCOMBINADO, state.rights.stCDOPERADOR});
-    state.rights.stRetAcesso = access.stRetAcesso;
+    state.access.stRetAcesso = access.stRetAcesso;
     if (!access.allowed)
         return false;
     state.totals.doProdCombAux2 = 0;

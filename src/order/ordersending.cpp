@@ -218,8 +218,7 @@ void OrderSending::storeSurcharge()
                                    true, "getAcresMesa", context);
     if (packet.isPacket())
         cdsAcresMesa.SetData(packet.packet());
-    double &tabSurcharge = m_state.totals.doVendeProdAux1;
-    tabSurcharge = cdsAcresMesa.Active() && !cdsAcresMesa.IsEmpty()
+    const double tabSurcharge = cdsAcresMesa.Active() && !cdsAcresMesa.IsEmpty()
                        ? cdsAcresMesa.FieldByName(QStringLiteral("VRACRCOMANDA")).AsFloat()
                        : 0.0;
     const double lines = linesSurcharge();

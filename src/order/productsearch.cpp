@@ -88,7 +88,7 @@ bool ProductSearch::searchChecks(QWidget *grid)
         Abort();
     const AccessAnswer access =
         m_context.services().VerificaAcesso({state.rights.inCTPESQPRODUTO, state.rights.stCDOPERADOR});
-    state.rights.stRetAcesso = access.stRetAcesso;
+    state.access.stRetAcesso = access.stRetAcesso;
     if (!access.allowed)
         return false;
     if (EntryRules::collectorAtCounter(state) && !consultation)

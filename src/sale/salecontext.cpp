@@ -151,7 +151,7 @@ AccessLogRequest SaleContext::accessLog(const QString &action, const QString &de
     log.action = action;
     log.cdOperador = m_state.rights.stCDOPERADOR;
     log.nmOperador = m_state.rights.stNMOPERADOR;
-    log.stRetAcesso = m_state.rights.stRetAcesso;
+    log.stRetAcesso = m_state.access.stRetAcesso;
     log.description = description;
     log.text = text;
     return log;

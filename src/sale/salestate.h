@@ -16,6 +16,7 @@
 struct SaleRecord
 {
     SaleFlags flags;
+    SaleAccess access;
     SaleTotals totals;
     SaleCounters counters;
     RoadFields road;

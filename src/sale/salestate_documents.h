@@ -59,15 +59,11 @@ struct SettlementTexts
     QStringList inRecebAux4;
     int inCompraCredAux7 = 0;           // first-copy count of the credit purchase's card receipts
     int inCompraCredAux8 = 0;           // copy count of those receipts
-    QString stCancCupomAux1;            // SAT cancellation XML
-    QString stCancCupomAux2;            // CF-e number typed on the SAT cancellation
-    QString stCancCupomAux8;            // "S": 30-minute cancel rule also for unauthorised NFC-e
 };
 
 // Result variants shared with the host's routines. Callers make a fresh array before each call.
 struct SharedResults
 {
     Variant vaRetorno;
-    Variant vaRetornoAux;               // the three-element approximate-tax answer
     Variant vaRetornoItem;              // the two-element answer of getProdCodCestNcm
 };

@@ -32,7 +32,6 @@ struct OperatorRights
     QString stCDOPERADOR;         // from the operator file ControleAcess.cds, not the parameter row
     QString stNMOPERADOR;
     QString stCdVendedorOperador; // waiter code tied to the operator in Garcom.cds
-    QString stRetAcesso;          // result text of the last access check (the authorising user)
 
     // Answers of the host's ControleAcess, "S" or "N"; only "N" denies.
     QString stAcessoConsultaPreco;
@@ -85,6 +84,14 @@ struct StartupResults
     QString stCupomAux1;                // "S": discount coupons enabled (getIDUTCUPOMDESC)
 };
 
+// Who authorised what the sale asked an access check for (a cancellation, a search, the
+// payment screen's supervisor). The answer belongs to the sale it was given in: the next sale,
+// or the next table order, logs no authoriser it did not ask for.
+struct SaleAccess
+{
+    QString stRetAcesso;                // result text of the last access check (the authorising user)
+};
+
 // Busy guards and the kind of road under way. The busy guards belong to the handler that set
 // them, which clears them on its way out; a sale ending under a running handler keeps them
 // (SaleState::endSale).
@@ -129,7 +136,6 @@ struct SaleTotals
     double doComboAux1 = 0.0;           // value of the chosen prize
     double doDigitacaoAux1 = 0.0;       // price of the combination (RetornaPrecoCombo)
     double doVrImpostoAprox = 0.0;      // approximate tax of the sale (also named doNrDocFiscal)
-    double doVendeProdAux1 = 0.0;       // tab surcharge read from the server while sending
     double doHistoricoAux1 = 0.0;       // surcharge of the open tabs, added to the history total
 };
 

@@ -24,9 +24,9 @@ namespace {
 // The seven rights of the operator, asked again after a change.
 bool askAccess(SaleContext &context, int code)
 {
-    OperatorRights &rights = context.state().rights;
-    const AccessAnswer answer = context.services().VerificaAcesso({code, rights.stCDOPERADOR});
-    rights.stRetAcesso = answer.stRetAcesso;
+    SaleState &state = context.state();
+    const AccessAnswer answer = context.services().VerificaAcesso({code, state.rights.stCDOPERADOR});
+    state.access.stRetAcesso = answer.stRetAcesso;
     return answer.allowed;
 }
 

@@ -65,7 +65,7 @@ void ObservationEntry::spbObsClick()
     if (!m_context.shell().VerificaEstadoGaveta(state.params.stIDTIPOGAVETA))
         Abort();
     const AccessAnswer access = m_context.services().VerificaAcesso({state.rights.inCTOBSPRODUTO, state.rights.stCDOPERADOR});
-    state.rights.stRetAcesso = access.stRetAcesso;
+    state.access.stRetAcesso = access.stRetAcesso;
     if (!access.allowed)
         return;
     if (state.host.stModoVenda == SaleMode::Counter && state.params.stIDCOLETOR == QLatin1String("C")) {

@@ -84,7 +84,7 @@ bool QuantityKeys::accessGranted(int actionCode)
 {
     SaleState &state = m_context.state();
     const AccessAnswer access = m_context.services().VerificaAcesso({actionCode, state.rights.stCDOPERADOR});
-    state.rights.stRetAcesso = access.stRetAcesso;
+    state.access.stRetAcesso = access.stRetAcesso;
     return access.allowed;
 }
 

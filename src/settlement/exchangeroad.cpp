@@ -75,6 +75,43 @@ void endExchangeOnScreen(SaleContext &context)
         cancel->hide();
 }
 
+// cdsMovCaixa made again with one row of the exchange's receipt type (the current row of
+// cdsConfTipoRece) worth `amount`: the credit the returned items pay.
+void bookExchangeMovement(SaleContext &context, double amount)
+{
+    const SaleState &s = context.state();
+    const Parameters &p = s.params;
+    SaleDatasets &d = context.data();
+    const ClientDataSet &type = d.cdsConfTipoRece;
+    const QDateTime fiscal = s.startup.dtMovimentoFiscal;
+    const bool zeroDate = !fiscal.isValid() || fiscal.date() <= QDate(1899, 12, 30);
+    ClientDataSet &movements = d.cdsMovCaixa;
+    movements.Close();
+    movements.CreateDataSet();
+    movements.Append();
+    const QList<QPair<const char *, Variant>> values{
+        {"CDFILIAL", p.stCDFILIAL},
+        {"IDTIPOMOVIVE", QStringLiteral("E")},
+        {"DTHRINCMOV", Clock::now()},
+        {"CDTIPORECE", text(type, "CDTIPORECE")},
+        {"NMTIPORECE", text(type, "NMTIPORECE")},
+        {"IDTIPORECE", text(type, "IDTIPORECE")},
+        {"VRMOVIVEND", amount},
+        {"CDTIPOTROCO", text(type, "CDTIPOTROCO")},
+        {"NRORDTROCO", text(type, "NRORDTROCO")},
+        {"CDCLIENTE", p.stCDCLIENTE},
+        {"CDCONSUMIDOR", QString()},
+        {"CDCCUSCLIE", p.stCDCCUSCLIE},
+        {"DTMOVIMCAIXA", zeroDate ? QDateTime(Clock::now().date(), QTime(0, 0)) : fiscal},
+        {"DSIMPFISCAL", text(type, "DSIMPFISCAL")},
+        {"CDFPIMPFIS", text(type, "CDFPIMPFIS")},
+        {"QTPARCRECEB", QStringLiteral("1")},
+    };
+    for (const auto &[field, value] : values)
+        movements.FieldByName(QString::fromLatin1(field)).SetValue(value);
+    movements.Post();
+}
+
 } // namespace
 
 // The returned items' file, in the cadastre folder only: a file elsewhere is never an exchange.
@@ -192,7 +229,11 @@ void SettleButton::exchangeRoad()
     double quantity = 0;
     for (rows.First(); !rows.Eof(); rows.Next())
         quantity += number(rows, "QTPRODCOMVEN");
-    const double discount = paysAll ? Money::RoundDec(credit - 0.01 * quantity, 2) : credit;
+    // Paid whole, the credit is the sale's discount and a cent per unit is left to the exchange's
+    // receipt type. Paid in part, the credit is a payment of that type beside the rest's tenders:
+    // taken as a discount as well, it would be counted twice, and the stored sale would come
+    // to the cash alone while its lines and its payments come to the whole sale.
+    const double discount = paysAll ? Money::RoundDec(credit - 0.01 * quantity, 2) : 0.0;
     d.cdsItensDevolv.First();
     const QString supervisor = text(d.cdsItensDevolv, "CDSUPERVISOR");
     for (rows.First(); !rows.Eof(); rows.Next()) {
@@ -204,8 +245,9 @@ void SettleButton::exchangeRoad()
     }
     fillReturnedItems();
     if (!paysAll) {
-        // The ordinary sale takes the rest; its payment screen sees the exchange marker and the
-        // credit as already paid.
+        // The ordinary sale takes the rest; its payment screen sees the exchange marker, the
+        // credit as already paid and its row booked, and adds the tenders of the rest.
+        bookExchangeMovement(m_context, credit);
         OrdinaryRoad(m_context, m_end, m_run).run();
         if (m_end.kind == RoadEnd::Kind::Sold)
             m_context.settlement().Limpa_TrocaMercadoria();
@@ -246,34 +288,8 @@ void SettleButton::exchangePaysAll(double discount)
     SaleState &s = m_context.state();
     const Parameters &p = s.params;
     SaleDatasets &d = m_context.data();
-    const ClientDataSet &type = d.cdsConfTipoRece;
-    const QDateTime fiscal = s.startup.dtMovimentoFiscal;
-    const bool zeroDate = !fiscal.isValid() || fiscal.date() <= QDate(1899, 12, 30);
+    bookExchangeMovement(m_context, p.boUTILIZAIMPFIS ? 0.01 : d.cdsVenda.RecordCount() / 100.0);
     ClientDataSet &movements = d.cdsMovCaixa;
-    movements.Close();
-    movements.CreateDataSet();
-    movements.Append();
-    const QList<QPair<const char *, Variant>> values{
-        {"CDFILIAL", p.stCDFILIAL},
-        {"IDTIPOMOVIVE", QStringLiteral("E")},
-        {"DTHRINCMOV", Clock::now()},
-        {"CDTIPORECE", text(type, "CDTIPORECE")},
-        {"NMTIPORECE", text(type, "NMTIPORECE")},
-        {"IDTIPORECE", text(type, "IDTIPORECE")},
-        {"VRMOVIVEND", p.boUTILIZAIMPFIS ? 0.01 : d.cdsVenda.RecordCount() / 100.0},
-        {"CDTIPOTROCO", text(type, "CDTIPOTROCO")},
-        {"NRORDTROCO", text(type, "NRORDTROCO")},
-        {"CDCLIENTE", p.stCDCLIENTE},
-        {"CDCONSUMIDOR", QString()},
-        {"CDCCUSCLIE", p.stCDCCUSCLIE},
-        {"DTMOVIMCAIXA", zeroDate ? QDateTime(Clock::now().date(), QTime(0, 0)) : fiscal},
-        {"DSIMPFISCAL", text(type, "DSIMPFISCAL")},
-        {"CDFPIMPFIS", text(type, "CDFPIMPFIS")},
-        {"QTPARCRECEB", QStringLiteral("1")},
-    };
-    for (const auto &[field, value] : values)
-        movements.FieldByName(QString::fromLatin1(field)).SetValue(value);
-    movements.Post();
 
     if (p.boUTILIZAIMPFIS) {
         OwnRoadClose close;

@@ -9,7 +9,7 @@ PaymentRequest PaymentScreen::paymentRequest(const QString &documentInHand, cons
 {
     const SaleState &s = m_context.state();
     PaymentRequest request;
-    request.stRetAcesso = s.rights.stRetAcesso;
+    request.stRetAcesso = s.access.stRetAcesso;
     request.documentNumber = documentInHand;
     request.stNRCONTCUPOMFISC = s.fiscal.stNRCONTCUPOMFISC;
     request.inRecebAux3 = s.settlement.inRecebAux3;
@@ -51,7 +51,7 @@ PaymentDatasets PaymentScreen::paymentDatasets()
 void PaymentScreen::keepPaymentOutputs(const PaymentAnswer &answer)
 {
     SaleState &s = m_context.state();
-    s.rights.stRetAcesso = answer.stRetAcesso;
+    s.access.stRetAcesso = answer.stRetAcesso;
     s.fiscal.stNRCONTCUPOMFISC = answer.stNRCONTCUPOMFISC;
     SettlementTexts &t = s.settlement;
     t.inRecebAux3 = answer.inRecebAux3;

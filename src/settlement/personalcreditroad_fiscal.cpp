@@ -131,7 +131,6 @@ bool printsSaleItself(int model)
 QString estimateTaxes(SaleContext &context)
 {
     SaleState &s = context.state();
-    s.results.vaRetornoAux = Variant::array(3);
     const TaxEstimateAnswer taxes = context.services().CalculoIcmsDFederal(TaxEstimateRequest{}, context.data().cdsVenda);
     s.settlement.stRecebAux21 = taxes.ok ? taxes.tax0 : QString();
     s.settlement.stRecebAux22 = taxes.ok ? taxes.tax2 : QString();

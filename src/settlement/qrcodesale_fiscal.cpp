@@ -156,11 +156,11 @@ bool QrCodeSale::sellItem()
 void QrCodeSale::estimateTaxes()
 {
     SaleState &s = m_context.state();
-    s.results.vaRetornoAux = Variant::array(3);
+    m_vaRetornoAux = Variant::array(3);
     const TaxEstimateAnswer taxes = m_context.services().CalculoIcmsDFederal(TaxEstimateRequest{}, m_context.data().cdsVenda);
     if (!taxes.ok)
         return;
-    s.results.vaRetornoAux = Variant(QList<Variant>{taxes.tax0, taxes.tax1, taxes.tax2});
+    m_vaRetornoAux = Variant(QList<Variant>{taxes.tax0, taxes.tax1, taxes.tax2});
     s.settlement.stRecebAux21 = taxes.tax0;
     s.settlement.stRecebAux22 = taxes.tax2;
 }
@@ -205,7 +205,7 @@ bool QrCodeSale::closeCoupon()
     r.couponText = s.fiscal.stQrCodeAux1;
     r.sgEstadoFili = p.stSGESTADOFILI;
     r.cdsVrSaldConsumi = DataPacket{};
-    r.tax1 = PtBr::StrToFloat(s.results.vaRetornoAux.at(1).toString());
+    r.tax1 = PtBr::StrToFloat(m_vaRetornoAux.at(1).toString());
     r.tax0 = PtBr::StrToFloat(s.settlement.stRecebAux21);
     r.tax2 = PtBr::StrToFloat(s.settlement.stRecebAux22);
     r.value60 = Variant::null();

@@ -106,6 +106,7 @@ private:
     QString m_clientBefore;
     ClientDataSet m_movCaixaImp{QStringLiteral("cdsMovCaixaImp")};
     ClientDataSet m_consumerData{QStringLiteral("cdsDadosConsumidor")};
+    Variant m_vaRetornoAux;       // the approximate-tax answer, read by the coupon's close
     QString m_saleKey;            // the stored sale's number, once saved
     bool m_saveTried = false;
     bool m_couponIssued = false;

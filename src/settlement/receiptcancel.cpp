@@ -29,9 +29,6 @@ void ReceiptCancel::press()
     if (state.flags.boCancCupomAux1)
         return;
     state.flags.boCancCupomAux1 = true;
-    // The CF-e number is asked anew on every press: a number typed on an earlier press must
-    // never choose the document this one cancels.
-    state.settlement.stCancCupomAux2.clear();
     try {
         run();
     } catch (const EAbort &) {
@@ -73,7 +70,7 @@ bool ReceiptCancel::guardsPass()
         stop(m_context.Msg(QStringLiteral("OPE_COMP_CRED")));
     }
     const AccessAnswer access = m_context.services().VerificaAcesso({state.rights.inCTCANCCUPOM, state.rights.stCDOPERADOR});
-    state.rights.stRetAcesso = access.stRetAcesso;
+    state.access.stRetAcesso = access.stRetAcesso;
     if (!access.allowed)
         return false;
     return noteGiven();

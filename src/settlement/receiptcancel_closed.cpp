@@ -121,10 +121,10 @@ void ReceiptCancel::fiscalPrinterSale()
     change.dtMovimento = state.startup.dtMovimentoFiscal;
     change.note = m_values.note;
     change.noteSecondValue = m_values.noteSecondValue;
-    change.stRetAcesso = state.rights.stRetAcesso;
+    change.stRetAcesso = state.access.stRetAcesso;
     const QString trace = QStringList{m_values.couponNumber, params.stCDFILIAL, params.stCDCAIXA,
                                       PtBr::DateToStr(change.dtMovimento.date()) + m_values.note + m_values.noteSecondValue,
-                                      state.rights.stRetAcesso, QString()}
+                                      state.access.stRetAcesso, QString()}
                               .join(QLatin1Char('-'));
     // The coupon's sale left the screen when it ended: its kitchen orders are found from the
     // rows the host answers for the sale it cancelled.
@@ -211,7 +211,7 @@ void ReceiptCancel::nfceSale()
         if (number == plain)
             break;
     }
-    state.settlement.stCancCupomAux8 =
+    m_values.stCancCupomAux8 =
         m_context.checkedValue(m_context.server().cancellation.getIDDTEMISCANC(params.stCDFILIAL), QStringLiteral("getIDDTEMISCANC"),
                                params.stCDFILIAL)
             .toString();
@@ -278,7 +278,7 @@ bool ReceiptCancel::nfceTooLate()
         return false;
     const QString status = text(m_cdsVendaCanNFCe, "IDSTATUSNFCE");
     return status == QLatin1String("A")
-        || (status == QLatin1String("P") && isYes(m_context.state().settlement.stCancCupomAux8));
+        || (status == QLatin1String("P") && isYes(m_values.stCancCupomAux8));
 }
 
 // ---- SAT and non-fiscal ---------------------------------------------------------------------------
@@ -320,7 +320,7 @@ ReceiptCancel::ServerCancel ReceiptCancel::cancelOnServer(const QString &cfeFile
     request.number = m_values.documentNumber;
     request.kind = m_values.kind;
     request.NRACESSOCANC = m_values.satAccessKey;
-    request.CDSUPERVISOR = state.rights.stRetAcesso;
+    request.CDSUPERVISOR = state.access.stRetAcesso;
     request.DSOBSCANCUP = m_values.note;
     request.DTABERTUR = params.dtDTABERCAIX;
     request.DSARQXMLCANCNFCE = cfeFile;

@@ -161,7 +161,7 @@ void ReceiptCancel::writeOpenSaleRecord(const QString &number)
     CancelledSaleRecord record = SettlementEnd(m_context, m_context.settlement().lastRoadEnd()).cancelledSaleRecord(number);
     record.note = m_values.note;
     record.noteSecondValue = m_values.noteSecondValue;
-    record.stRetAcesso = state.rights.stRetAcesso;
+    record.stRetAcesso = state.access.stRetAcesso;
     Variant saleSequence;
     PendingRecords(m_context).sendCancelledSale(record, trace, &saleSequence);
     withdrawFromKitchen(record.cdsVenda, saleSequence.toString());

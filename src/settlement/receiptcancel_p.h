@@ -31,6 +31,11 @@ public:
         QString kind;                // "NFCe-Sat", "NFCe", "" (cash) or "C" (personal credit)
         NameValueList satAnswer;
         QString satAccessKey;
+        // The CF-e number typed on the SAT cancellation and the SAT's cancellation XML: asked
+        // anew on every press, so a number of an earlier press never chooses this one's document.
+        QString stCancCupomAux2;
+        QString stCancCupomAux1;
+        QString stCancCupomAux8;     // "S": the 30-minute rule also for an NFC-e not yet authorised
         bool cancelled = false;      // a route identified what to cancel: the end clears the screen
     };
 

@@ -94,7 +94,7 @@ void ReceiptCancel::satRoute()
     m_context.services().AtivaProcesso(wait);
     const QString trace = params.stCDFILIAL + QLatin1Char('-') + params.stCDCAIXA;
     const Variant found = m_context.checkedValue(
-        m_context.server().lookupsFiscal.getUltVendaSat(params.stCDFILIAL, params.stCDCAIXA, state.settlement.stCancCupomAux2),
+        m_context.server().lookupsFiscal.getUltVendaSat(params.stCDFILIAL, params.stCDCAIXA, m_values.stCancCupomAux2),
         QStringLiteral("getUltVendaSat"), trace);
     m_cdsCancSat.Close();
     if (found.isPacket())
@@ -109,7 +109,7 @@ void ReceiptCancel::satRoute()
     refuseKeptCancellation(QStringLiteral("NFCe-Sat"));
     const TextAnswer xml = m_context.services().GeraArqXmlSat(
         SatXmlRequest{QStringLiteral("CANC"), field("NRSEQVENDA"), field("NRACESSONFCE")});
-    state.settlement.stCancCupomAux1 = xml.text;
+    m_values.stCancCupomAux1 = xml.text;
     if (xml.text.isEmpty()) {
         m_context.services().DesativaProcesso();
         stop(m_context.Msg(QStringLiteral("Xml_Canc_N")));
@@ -138,11 +138,11 @@ bool ReceiptCancel::askSatNumber()
     const KeypadAnswer typed = m_context.services().TecladoNumerico(request);
     if (!typed.confirmed || allZeros(typed.value))
         return false;
-    state.settlement.stCancCupomAux2 = Consiste::Ajusta(typed.value.trimmed(), 6);
-    if (m_context.server().lookupsFiscal.getSituVendaSat(params.stCDFILIAL, params.stCDCAIXA, state.settlement.stCancCupomAux2))
+    m_values.stCancCupomAux2 = Consiste::Ajusta(typed.value.trimmed(), 6);
+    if (m_context.server().lookupsFiscal.getSituVendaSat(params.stCDFILIAL, params.stCDCAIXA, m_values.stCancCupomAux2))
         stop(m_context.Msg(QStringLiteral("NOTA_CANC")));
     if (isYes(params.stIDEXTCONSONLINE))
-        m_context.consumer().ConectaExtConsOnline(state.settlement.stCancCupomAux2);
+        m_context.consumer().ConectaExtConsOnline(m_values.stCancCupomAux2);
     return true;
 }
 
@@ -152,7 +152,7 @@ void ReceiptCancel::cancelAtSat()
     auto field = [this](const char *name) { return m_cdsCancSat.FindField(QString::fromLatin1(name)).AsString(); };
     SatCancelRequest request;
     request.cdAtivacaoSat = state.startup.stCDATIVACAOSAT;
-    request.cancelXml = state.settlement.stCancCupomAux1;
+    request.cancelXml = m_values.stCancCupomAux1;
     request.accessKey = field("NRACESSONFCE");
     request.stRecebAux2 = state.startup.stRecebAux2;
     request.endVendaRouter = field("ENDVENDAROUTER");

@@ -167,7 +167,7 @@ bool SettlementEnd::markStoredSaleCancelled(const QString &savedSaleKey)
     change.cdFilial = params.stCDFILIAL;
     change.cdCaixa = params.stCDCAIXA;
     change.dtMovimento = state.startup.dtDATAMOVIMENTO;
-    change.stRetAcesso = state.rights.stRetAcesso;
+    change.stRetAcesso = state.access.stRetAcesso;
     change.kind = QStringLiteral("SAT");
     return PendingRecords(m_context).sendStoredSaleCancelled(change,
                                    QStringList{savedSaleKey, params.stCDFILIAL, params.stCDCAIXA}.join(QLatin1Char('-')));

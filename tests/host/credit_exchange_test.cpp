@@ -96,20 +96,23 @@ TEST_F(CreditExchangeHost, PersonalCreditSalesDebitEachFamilyAndPrintTheVoucher)
     EXPECT_NEAR(balances.at(1).at(1).toDouble(), 180.00 - 2 * 20.61, 1e-9);
 }
 
-// A credit of 15,01 against 20,00 leaves 4,99 to cash; a credit equal to the sale needs no
-// payment screen and leaves a cent per unit to the exchange type. The file is gone afterwards.
+// A credit of 15,01 against 20,00 is paid by the exchange type beside 4,99 in cash; a credit
+// equal to the sale needs no payment screen and leaves a cent per unit to the exchange type.
+// The file is gone afterwards.
 TEST_F(CreditExchangeHost, ExchangeCreditPaysPartOrAllOfTheSale)
 {
     play("troca.txt");
 
     const QList<QVariantList> payments =
-        rowsOf(site, "SELECT CDTIPORECE, VRMOVIVEND FROM MOVCAIXA ORDER BY NRSEQVENDA");
-    ASSERT_EQ(payments.size(), 4) << output.toStdString();
-    for (int sale = 0; sale < 4; sale += 2) {
-        EXPECT_EQ(payments.at(sale).at(0).toString(), "001");
-        EXPECT_NEAR(payments.at(sale).at(1).toDouble(), 4.99, 1e-9);
-        EXPECT_EQ(payments.at(sale + 1).at(0).toString(), "011");
-        EXPECT_NEAR(payments.at(sale + 1).at(1).toDouble(), 0.01, 1e-9);
+        rowsOf(site, "SELECT CDTIPORECE, VRMOVIVEND FROM MOVCAIXA ORDER BY NRSEQVENDA, NRSEQUMOVI");
+    ASSERT_EQ(payments.size(), 6) << output.toStdString();
+    for (int round = 0; round < 6; round += 3) {
+        EXPECT_EQ(payments.at(round).at(0).toString(), "001");
+        EXPECT_NEAR(payments.at(round).at(1).toDouble(), 4.99, 1e-9);
+        EXPECT_EQ(payments.at(round + 1).at(0).toString(), "011");
+        EXPECT_NEAR(payments.at(round + 1).at(1).toDouble(), 15.01, 1e-9);
+        EXPECT_EQ(payments.at(round + 2).at(0).toString(), "011");
+        EXPECT_NEAR(payments.at(round + 2).at(1).toDouble(), 0.01, 1e-9);
     }
     EXPECT_FALSE(QFile::exists(QDir(site).filePath("ITENSDEVOLVIDOS.CDS")));
 }
@@ -125,9 +128,10 @@ TEST_F(CreditExchangeHost, ExchangeFindsTheReturnedItemsInTheCadastreFolder)
         << output.toStdString();
 
     const QList<QVariantList> payments =
-        rowsOf(site, "SELECT CDTIPORECE, VRMOVIVEND FROM MOVCAIXA ORDER BY NRSEQVENDA");
-    ASSERT_EQ(payments.size(), 2) << output.toStdString();
-    EXPECT_NEAR(payments.at(1).at(1).toDouble(), 0.01, 1e-9);
+        rowsOf(site, "SELECT CDTIPORECE, VRMOVIVEND FROM MOVCAIXA ORDER BY NRSEQVENDA, NRSEQUMOVI");
+    ASSERT_EQ(payments.size(), 3) << output.toStdString();
+    EXPECT_NEAR(payments.at(1).at(1).toDouble(), 15.01, 1e-9);
+    EXPECT_NEAR(payments.at(2).at(1).toDouble(), 0.01, 1e-9);
     EXPECT_TRUE(output.contains(QStringLiteral("Dados/Cadastros/ITENSDEVOLVIDOS.CDS"))) << output.toStdString();
     EXPECT_FALSE(QFile::exists(QDir(site).filePath("Dados/Cadastros/ITENSDEVOLVIDOS.CDS")));
 }
@@ -144,12 +148,12 @@ TEST_F(CreditExchangeHost, AModel16DeskPrintsTheSalesItSettlesOnItsOwn)
             << output.toStdString();
 
     const QList<QVariantList> payments =
-        rowsOf(site, "SELECT CDTIPORECE, VRMOVIVEND FROM MOVCAIXA ORDER BY NRSEQVENDA");
-    ASSERT_EQ(payments.size(), 3) << output.toStdString();
-    EXPECT_EQ(payments.at(1).at(0).toString(), "011");
-    EXPECT_NEAR(payments.at(1).at(1).toDouble(), 0.01, 1e-9);
-    EXPECT_EQ(payments.at(2).at(0).toString(), "009");
-    EXPECT_NEAR(payments.at(2).at(1).toDouble(), 34.61, 1e-9);
+        rowsOf(site, "SELECT CDTIPORECE, VRMOVIVEND FROM MOVCAIXA ORDER BY NRSEQVENDA, NRSEQUMOVI");
+    ASSERT_EQ(payments.size(), 4) << output.toStdString();
+    EXPECT_EQ(payments.at(2).at(0).toString(), "011");
+    EXPECT_NEAR(payments.at(2).at(1).toDouble(), 0.01, 1e-9);
+    EXPECT_EQ(payments.at(3).at(0).toString(), "009");
+    EXPECT_NEAR(payments.at(3).at(1).toDouble(), 34.61, 1e-9);
     const QList<QVariantList> sales = rowsOf(site, "SELECT NRCUPOMFIS FROM VENDA ORDER BY NRSEQVENDA");
     ASSERT_EQ(sales.size(), 3);
     const QString tape = tapeOf(site);

@@ -8,6 +8,7 @@
 #include <order/ordersending.h>
 #include <sale/saledatasets.h>
 #include <sale/salecontext.h>
+#include <sale/saleshell.h>
 #include <sale/salestate.h>
 #include <sale/serverseams.h>
 #include <screen/tfrmvendacons.h>
@@ -260,6 +261,23 @@ TEST_P(OrderSendingTest, ATableOrderLeavesTheScreenWithItsRowsTicketsAndKeyword)
     EXPECT_EQ(state().host.stRetornoVenda, "VENDA_MESA");
     EXPECT_EQ(state().settlement.stSenhaPedido, "");
     EXPECT_TRUE(state().flags.boVenderAux1); // a second press does nothing until the next call
+}
+
+// The supervisor who authorised the last customer's payment went with that sale: the table's
+// order that follows logs no authoriser.
+TEST_P(OrderSendingTest, ATableOrderAfterASaleWhosePaymentNeededAnAuthoriserLogsNoAuthoriser)
+{
+    state().access.stRetAcesso = QStringLiteral("0099"); // the payment screen's supervisor
+    m_form->context().screen().LimpaVariaveis();
+    arrangeSale(QStringLiteral("M"));
+    fourItems();
+
+    clickOrderButton();
+
+    const QList<AccessLogRequest> logs = host->requests(&Pkg_Hrk00002::LogControleAcess);
+    ASSERT_EQ(logs.size(), 2);
+    for (const AccessLogRequest &log : logs)
+        EXPECT_EQ(log.stRetAcesso, QString()) << log.action.toStdString();
 }
 
 TEST_P(OrderSendingTest, AnOrderSentAgainAfterAFailedWriteIsNotDoubled)

@@ -34,6 +34,19 @@ constexpr std::size_t fieldCount()
 // Names a member of `Family` (the build fails when it has no such member).
 #define FIELD(Family, name) (static_cast<void>(&Family::name), QStringLiteral(#name))
 
+// FIELDS(Family, a, b, ...) is FIELD(Family, a), FIELD(Family, b), ...
+#define LIFETIME_PARENS ()
+#define LIFETIME_EXPAND(...) LIFETIME_EXPAND3(LIFETIME_EXPAND3(LIFETIME_EXPAND3(LIFETIME_EXPAND3(__VA_ARGS__))))
+#define LIFETIME_EXPAND3(...) LIFETIME_EXPAND2(LIFETIME_EXPAND2(LIFETIME_EXPAND2(LIFETIME_EXPAND2(__VA_ARGS__))))
+#define LIFETIME_EXPAND2(...) LIFETIME_EXPAND1(LIFETIME_EXPAND1(LIFETIME_EXPAND1(LIFETIME_EXPAND1(__VA_ARGS__))))
+#define LIFETIME_EXPAND1(...) __VA_ARGS__
+#define FIELDS(Family, ...) __VA_OPT__(LIFETIME_EXPAND(LIFETIME_FIELDS(Family, __VA_ARGS__)))
+#define LIFETIME_FIELDS(Family, name, ...) FIELD(Family, name) __VA_OPT__(, LIFETIME_FIELDS_AGAIN LIFETIME_PARENS(Family, __VA_ARGS__))
+#define LIFETIME_FIELDS_AGAIN() LIFETIME_FIELDS
+
+// One row of the table below: a long-lived family and the fields it is known to hold.
+#define LONG_LIVED(Family, ...) LongLivedFamily{#Family, fieldCount<Family>(), {FIELDS(Family, __VA_ARGS__)}}
+
 struct LongLivedFamily
 {
     const char *family;
@@ -57,61 +70,28 @@ TEST_P(LongLivedFields, AreExactlyTheListedOnes)
 INSTANTIATE_TEST_SUITE_P(
     SaleState, LongLivedFields,
     ::testing::Values(
-        LongLivedFamily{"TillSession", fieldCount<TillSession>(),
-                        {FIELD(TillSession, boBalcaoAux2), FIELD(TillSession, boAtivarAux1),
-                         FIELD(TillSession, stCancCupomAux3), FIELD(TillSession, stNrCupomReservado)}},
-        LongLivedFamily{"TableSeats", fieldCount<TableSeats>(),
-                        {FIELD(TableSeats, inNrPessoas), FIELD(TableSeats, inExtratoAux1),
-                         FIELD(TableSeats, inPosicaoGrid)}},
-        LongLivedFamily{"ScreenNavigation", fieldCount<ScreenNavigation>(),
-                        {FIELD(ScreenNavigation, inPaginaGrupo), FIELD(ScreenNavigation, inPaginaProduto),
-                         FIELD(ScreenNavigation, stBalcaoAux1), FIELD(ScreenNavigation, boLeituraQrCode)}},
-        LongLivedFamily{"ExchangeInForce", fieldCount<ExchangeInForce>(),
-                        {FIELD(ExchangeInForce, boTrocaMercadoria), FIELD(ExchangeInForce, doRecebAux1)}},
-        LongLivedFamily{"HostArguments", fieldCount<HostArguments>(),
-                        {FIELD(HostArguments, stNRVENDAREST), FIELD(HostArguments, stNrComandaExib),
-                         FIELD(HostArguments, stCdClienteVenda), FIELD(HostArguments, stNRMESA),
-                         FIELD(HostArguments, stNRCOMANDA), FIELD(HostArguments, stCDVENDEDOR),
-                         FIELD(HostArguments, stModoVenda), FIELD(HostArguments, stCdConsumidorVenda),
-                         FIELD(HostArguments, stIDRETBALLOJA), FIELD(HostArguments, stRetornoVenda)}},
-        LongLivedFamily{"OperatorRights", fieldCount<OperatorRights>(),
-                        {FIELD(OperatorRights, stCDOPERADOR), FIELD(OperatorRights, stNMOPERADOR),
-                         FIELD(OperatorRights, stCdVendedorOperador), FIELD(OperatorRights, stRetAcesso),
-                         FIELD(OperatorRights, stAcessoConsultaPreco), FIELD(OperatorRights, stAcessoPesqProduto),
-                         FIELD(OperatorRights, stAcessoCancItemGen), FIELD(OperatorRights, stAcessoObsProduto),
-                         FIELD(OperatorRights, stAcessoCancCupom), FIELD(OperatorRights, stAcessoProdCombinado),
-                         FIELD(OperatorRights, stAcessoMultiplicador), FIELD(OperatorRights, inCTCONSULTAPRECO),
-                         FIELD(OperatorRights, inCTPESQPRODUTO), FIELD(OperatorRights, inCTCANCITEMGEN),
-                         FIELD(OperatorRights, inCTOBSPRODUTO), FIELD(OperatorRights, inCTCANCCUPOM),
-                         FIELD(OperatorRights, inCTPRODCOMBINADO), FIELD(OperatorRights, inCTMULTIPLICADOR),
-                         FIELD(OperatorRights, inCTTROCAOPERADOR), FIELD(OperatorRights, inCTABRIRGAVETA)}},
-        LongLivedFamily{"StartupResults", fieldCount<StartupResults>(),
-                        {FIELD(StartupResults, stCancCupomAux4), FIELD(StartupResults, stCancCupomAux5),
-                         FIELD(StartupResults, stCancCupomAux6), FIELD(StartupResults, stCancCupomAux7),
-                         FIELD(StartupResults, boExibeVisualiza), FIELD(StartupResults, stMD5ARQUIVOTXT),
-                         FIELD(StartupResults, stCDATIVACAOSAT), FIELD(StartupResults, dtDATAMOVIMENTO),
-                         FIELD(StartupResults, boConfTipoRece), FIELD(StartupResults, dtMovimentoFiscal),
-                         FIELD(StartupResults, stRecebAux7), FIELD(StartupResults, stInicializaAux1),
-                         FIELD(StartupResults, stRecebAux20), FIELD(StartupResults, stIDLEITURAQRCODE),
-                         FIELD(StartupResults, dtAberturaMesa), FIELD(StartupResults, stTipoVendaAux1),
-                         FIELD(StartupResults, stRecebAux2), FIELD(StartupResults, stInicializaAux3),
-                         FIELD(StartupResults, stImpPesagem), FIELD(StartupResults, stCupomAux1)}},
-        LongLivedFamily{"ClubPetroState", fieldCount<ClubPetroState>(),
-                        {FIELD(ClubPetroState, stTokenApiClubPetro), FIELD(ClubPetroState, UrlRaizAPIClubPetro),
-                         FIELD(ClubPetroState, stCNPJFil), FIELD(ClubPetroState, stCpfClubPetro),
-                         FIELD(ClubPetroState, stSenhaClubPetro), FIELD(ClubPetroState, stClubPetroOnline),
-                         FIELD(ClubPetroState, stGrupoConsClubPetro), FIELD(ClubPetroState, boCliClubPetroExiste),
-                         FIELD(ClubPetroState, stMensagemClubPetro), FIELD(ClubPetroState, stMensagemClubPetroAux),
-                         FIELD(ClubPetroState, stErroRequisicao), FIELD(ClubPetroState, stClubPetroResult),
-                         FIELD(ClubPetroState, JSONBody), FIELD(ClubPetroState, stCDCNPJRESGSALDO),
-                         FIELD(ClubPetroState, stCDINTRESGSALDO), FIELD(ClubPetroState, stIDTIPORESGATE),
-                         FIELD(ClubPetroState, doSaldoRest), FIELD(ClubPetroState, stIdUnicoClubPetro),
-                         FIELD(ClubPetroState, arResultClubPetro)}},
+        LONG_LIVED(TillSession, boBalcaoAux2, boAtivarAux1, stCancCupomAux3, stNrCupomReservado),
+        LONG_LIVED(TableSeats, inNrPessoas, inExtratoAux1, inPosicaoGrid),
+        LONG_LIVED(ScreenNavigation, inPaginaGrupo, inPaginaProduto, stBalcaoAux1, boLeituraQrCode),
+        LONG_LIVED(ExchangeInForce, boTrocaMercadoria, doRecebAux1),
+        LONG_LIVED(HostArguments, stNRVENDAREST, stNrComandaExib, stCdClienteVenda, stNRMESA, stNRCOMANDA,
+                   stCDVENDEDOR, stModoVenda, stCdConsumidorVenda, stIDRETBALLOJA, stRetornoVenda),
+        LONG_LIVED(OperatorRights, stCDOPERADOR, stNMOPERADOR, stCdVendedorOperador, stAcessoConsultaPreco,
+                   stAcessoPesqProduto, stAcessoCancItemGen, stAcessoObsProduto, stAcessoCancCupom,
+                   stAcessoProdCombinado, stAcessoMultiplicador, inCTCONSULTAPRECO, inCTPESQPRODUTO, inCTCANCITEMGEN,
+                   inCTOBSPRODUTO, inCTCANCCUPOM, inCTPRODCOMBINADO, inCTMULTIPLICADOR, inCTTROCAOPERADOR,
+                   inCTABRIRGAVETA),
+        LONG_LIVED(StartupResults, stCancCupomAux4, stCancCupomAux5, stCancCupomAux6, stCancCupomAux7,
+                   boExibeVisualiza, stMD5ARQUIVOTXT, stCDATIVACAOSAT, dtDATAMOVIMENTO, boConfTipoRece,
+                   dtMovimentoFiscal, stRecebAux7, stInicializaAux1, stRecebAux20, stIDLEITURAQRCODE, dtAberturaMesa,
+                   stTipoVendaAux1, stRecebAux2, stInicializaAux3, stImpPesagem, stCupomAux1),
+        LONG_LIVED(ClubPetroState, stTokenApiClubPetro, UrlRaizAPIClubPetro, stCNPJFil, stCpfClubPetro,
+                   stSenhaClubPetro, stClubPetroOnline, stGrupoConsClubPetro, boCliClubPetroExiste,
+                   stMensagemClubPetro, stMensagemClubPetroAux, stErroRequisicao, stClubPetroResult, JSONBody,
+                   stCDCNPJRESGSALDO, stCDINTRESGSALDO, stIDTIPORESGATE, doSaldoRest, stIdUnicoClubPetro,
+                   arResultClubPetro),
         // The families themselves: a family added beside these outlives the sale unlisted.
-        LongLivedFamily{"TillRecord", fieldCount<TillRecord>(),
-                        {FIELD(TillRecord, host), FIELD(TillRecord, rights), FIELD(TillRecord, startup),
-                         FIELD(TillRecord, till), FIELD(TillRecord, table), FIELD(TillRecord, screen),
-                         FIELD(TillRecord, exchange), FIELD(TillRecord, clubPetro)}}),
+        LONG_LIVED(TillRecord, host, rights, startup, till, table, screen, exchange, clubPetro)),
     [](const ::testing::TestParamInfo<LongLivedFamily> &info) { return std::string(info.param.family); });
 
 // The till's parameters are one family owned by the parameter file: each member is a column.
@@ -130,7 +110,7 @@ TEST(SaleStateLifetime, EveryParameterMemberIsAColumnOfTheParameterFile)
 // The state is the per-sale record, the long-lived families and the parameters: nothing else.
 TEST(SaleStateLifetime, TheStateIsTheSaleTheTillAndTheParameters)
 {
-    EXPECT_EQ(fieldCount<SaleRecord>(), 10u);
+    EXPECT_EQ(fieldCount<SaleRecord>(), 11u);
     EXPECT_EQ(sizeof(SaleState), sizeof(SaleRecord) + sizeof(TillRecord) + sizeof(const Parameters *) + sizeof(Parameters));
 }
 
@@ -191,6 +171,9 @@ INSTANTIATE_TEST_SUITE_P(
                     EXPECT_TRUE(s.road.stAddProdAux3.isEmpty());
                     EXPECT_FALSE(s.flags.boInicializaAux1);
                 }},
+        EndCase{"AuthoriserOfTheSalesAccessCheck",
+                [](SaleState &s) { s.access.stRetAcesso = QStringLiteral("0099"); },
+                [](const SaleState &s) { EXPECT_TRUE(s.access.stRetAcesso.isEmpty()); }},
         EndCase{"GuardsOfAHandlerStillRunningStayWithIt",
                 [](SaleState &s) {
                     s.flags.boDigitacaoAux1 = true;

@@ -244,6 +244,49 @@ TEST_F(ExchangeTest, CreditBelowTheSaleGoesToThePaymentScreenAsAlreadyPaid)
     EXPECT_FALSE(QFile::exists(cadastreFile()));
 }
 
+// The rest paid in cash: the credit is a payment of the exchange's type booked before the
+// screen, beside the cash, and not a discount as well; the payments add up to the sale.
+TEST_F(ExchangeTest, CreditBelowTheSaleIsSavedAsTheExchangePaymentBesideTheCash)
+{
+    startExchange({10.004, 5.003});
+    DataPacket handedToTheScreen;
+    host->handle(&Pkg_Hrk00002::Recebimento, [&](const PaymentRequest &, PaymentDatasets &datasets) {
+        ClientDataSet &payments = datasets.cdsMovCaixa;
+        handedToTheScreen = payments.Data();
+        payments.Append();
+        payments.FieldByName("CDTIPORECE").SetAsString("001");
+        payments.FieldByName("VRMOVIVEND").SetAsFloat(33.89);
+        payments.Post();
+        return payment;
+    });
+    DataPacket savedRows, savedPayments;
+    host->handle(&Pkg_Hrk00002::SetConcluiFechamento, [&](const ClosingHeader &, ClosingDatasets &datasets) {
+        savedRows = datasets.cdsVenda.Data();
+        savedPayments = datasets.cdsMovCaixa.Data();
+        return saved(QStringLiteral("0000000042"));
+    });
+
+    settle();
+
+    ASSERT_TRUE(sold()) << shown().toStdString();
+    ASSERT_EQ(handedToTheScreen.rows.size(), 1);
+    EXPECT_EQ(handedToTheScreen.value(0, "CDTIPORECE").toString(), "015");
+    EXPECT_DOUBLE_EQ(handedToTheScreen.value(0, "VRMOVIVEND").toDouble(), 15.01);
+    ASSERT_EQ(savedPayments.rows.size(), 2);
+    EXPECT_EQ(savedPayments.value(0, "CDTIPORECE").toString(), "015");
+    EXPECT_EQ(savedPayments.value(1, "CDTIPORECE").toString(), "001");
+    double paid = 0;
+    for (int row = 0; row < savedPayments.rows.size(); ++row)
+        paid += savedPayments.value(row, "VRMOVIVEND").toDouble();
+    EXPECT_NEAR(paid, 48.90, 1e-9);
+    ASSERT_FALSE(savedRows.rows.isEmpty());
+    for (int row = 0; row < savedRows.rows.size(); ++row) {
+        EXPECT_EQ(savedRows.value(row, "VRDESCOMANDA").toDouble(), 0.0) << row;
+        EXPECT_EQ(savedRows.value(row, "DSOBSDESC").toString(), "TROCA DE MERCADORIA") << row;
+        EXPECT_EQ(savedRows.value(row, "CDSUPERVISOR").toString(), "SUP01") << row;
+    }
+}
+
 // Without a fiscal printer a failed save stops: the sale, the credit and its file stay.
 TEST_F(ExchangeTest, FailedSaveWithoutAPrinterKeepsTheSaleAndTheCredit)
 {

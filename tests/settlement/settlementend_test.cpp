@@ -83,7 +83,7 @@ protected:
         state().consumer.stCDCONSUMIDOR = "12345";
         state().rights.stCDOPERADOR = "0007";
         state().rights.stNMOPERADOR = "Maria";
-        state().rights.stRetAcesso = "SUPERVISOR";
+        state().access.stRetAcesso = "SUPERVISOR";
         state().startup.stRecebAux7 = "BAL_QUB";
         state().startup.stRecebAux20 = "E";
         state().startup.dtDATAMOVIMENTO = QDateTime(QDate(2024, 3, 5), QTime(0, 0));
