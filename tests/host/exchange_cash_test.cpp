@@ -61,8 +61,9 @@ TEST_P(ExchangePaidPartlyInCash, TheCreditIsStoredAsTheExchangePaymentAndTheTota
     EXPECT_NEAR(value(of("SELECT SUM(VRMOVIVEND) FROM MOVCAIXA WHERE NRSEQVENDA = %1")), 20.00, 1e-9);
     EXPECT_NEAR(value(of("SELECT VRMOVIVEND FROM MOVCAIXA WHERE CDTIPORECE = '011' AND NRSEQVENDA = %1")), 15.01, 1e-9);
     EXPECT_NEAR(value(of("SELECT VRMOVIVEND FROM MOVCAIXA WHERE CDTIPORECE = '001' AND NRSEQVENDA = %1")), 4.99, 1e-9);
-    if (GetParam().fiscalPrinter)
+    if (GetParam().fiscalPrinter) {
         EXPECT_TRUE(tape().contains(QStringLiteral("Troca de mercadoria                        15,01"))) << tape().toStdString();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Desks, ExchangePaidPartlyInCash,
