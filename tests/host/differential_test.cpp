@@ -121,6 +121,12 @@ const QList<Scenario> &scenarios()
              return editFile(QDir(site).filePath(QStringLiteral("PARAMETROSQUB.CDS")), QString(), QString(),
                              QStringLiteral("IDPERCADCONSFCXA"), QStringLiteral("S"));
          }},
+        {"cadastro-fidelidade", "cadastro-fidelidade.txt", everyDesk, {}, {},
+         [](const QString &site) {
+             return execute(site, {QStringLiteral("INSERT INTO CAMPANHA (CDCAMPANHA, NMCAMPANHA, IDCAMPANHA) "
+                                                  "VALUES ('FID1', 'Programa de fidelidade', 'P')"),
+                                   QStringLiteral("INSERT INTO FILICAMPANHA (CDCAMPANHA, CDFILIAL) SELECT 'FID1', CDFILIAL FROM FILIAL")});
+         }},
         {"complemento-credito", "complemento-credito.txt", everyDesk, {}, {}, snackBalanceOf1501},
         {"complemento-debito", "complemento-debito.txt", everyDesk, {}, {}, dailyDebitOf1501},
         // Tables and production printers.
