@@ -1,6 +1,7 @@
 // The host NSU of the card transaction that paid a sale elsewhere (a QR-code sale) is stored
 // with the sale's payment, on both kinds of base; an older base without the column gets it
 // empty on its next connect.
+#include "hostbasefixture.h"
 #include "hostprogram.h"
 
 #include <host/site/hostdatabase.h>
@@ -25,23 +26,9 @@ void define(ClientDataSet &dataset, const QList<FieldDef> &fields)
     dataset.CreateDataSet();
 }
 
-class CardNsuSaving : public DatabaseTest
+class CardNsuSaving : public HostBaseTest
 {
 protected:
-    void SetUp() override
-    {
-        HostSchema::registerTables();
-        HostDatabase::reset();
-        DatabaseTest::SetUp();
-        Clock::setNow([] { return QDateTime(QDate(2024, 3, 5), QTime(12, 10, 0)); });
-    }
-    void TearDown() override
-    {
-        Clock::setNow({});
-        HostDatabase::reset();
-        Qub_proximocodigo::releaseIdleSession();
-        DatabaseTest::TearDown();
-    }
 
     // One item of a QR-code sale paid by card in the code, with the card's host NSU.
     ClosingAnswer saveQrCodeSale(const QString &nsu)

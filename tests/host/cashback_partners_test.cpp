@@ -1,3 +1,5 @@
+#include "hostbasefixture.h"
+
 #include <host/partners/fakepartners.h>
 #include <host/site/hostdatabase.h>
 #include <host/site/hostschema.h>
@@ -89,27 +91,17 @@ struct CashbackSale
     }
 };
 
-class CashbackPartnersTest : public DatabaseTest
+class CashbackPartnersTest : public HostBaseTest
 {
 protected:
     void SetUp() override
     {
-        HostSchema::registerTables();
-        HostDatabase::reset();
-        DatabaseTest::SetUp();
-        Clock::setNow([] { return QDateTime(QDate(2024, 3, 5), QTime(12, 10, 0)); });
+        HostBaseTest::SetUp();
         ASSERT_TRUE(partners.start());
         FakePartners::CashbackAccount maria{"12345678901", "MARIA", 50.0, false,
                                             {{"PROMO10", "Dez reais", "reais", 10.0}}};
         partners.settings().fourAll = {maria};
         partners.settings().uds = {FakePartners::CashbackAccount{"12345678901", "MARIA", 7.5, true, {}}};
-    }
-    void TearDown() override
-    {
-        Clock::setNow({});
-        HostDatabase::reset();
-        Qub_proximocodigo::releaseIdleSession();
-        DatabaseTest::TearDown();
     }
 
     Fid4AllAnswer consult(const QString &cpf = "12345678901")

@@ -1,3 +1,5 @@
+#include "hostbasefixture.h"
+
 #include <host/partners/authorities.h>
 #include <host/devices/fiscalprinter.h>
 #include <host/site/hostdatabase.h>
@@ -118,23 +120,13 @@ ClosingHeader counterHeader(const QString &documentKind)
     return header;
 }
 
-class SaleSavingTest : public DatabaseTest
+class SaleSavingTest : public HostBaseTest
 {
 protected:
-    void SetUp() override
-    {
-        HostSchema::registerTables();
-        HostDatabase::reset();
-        DatabaseTest::SetUp();
-        Clock::setNow([] { return QDateTime(QDate(2024, 3, 5), QTime(12, 10, 0)); });
-    }
     void TearDown() override
     {
         SaleSaving::setFailurePoint({});
-        Clock::setNow({});
-        HostDatabase::reset();
-        Qub_proximocodigo::releaseIdleSession();
-        DatabaseTest::TearDown();
+        HostBaseTest::TearDown();
     }
 
     ClosingAnswer save(SaleRows &rows, const QString &documentKind = "E")
