@@ -121,6 +121,16 @@ const QList<Scenario> &scenarios()
              return editFile(QDir(site).filePath(QStringLiteral("PARAMETROSQUB.CDS")), QString(), QString(),
                              QStringLiteral("IDPERCADCONSFCXA"), QStringLiteral("S"));
          }},
+        {"cadastro-fidelidade", "cadastro-fidelidade.txt", everyDesk, {}, {},
+         [](const QString &site) {
+             // Once per site: the scenario may play again on a site that has the campaign.
+             return execute(site, {QStringLiteral("INSERT INTO CAMPANHA (CDCAMPANHA, NMCAMPANHA, IDCAMPANHA) "
+                                                  "SELECT 'FID1', 'Programa de fidelidade', 'P' "
+                                                  "WHERE NOT EXISTS (SELECT 1 FROM CAMPANHA WHERE CDCAMPANHA = 'FID1')"),
+                                   QStringLiteral("INSERT INTO FILICAMPANHA (CDCAMPANHA, CDFILIAL) SELECT 'FID1', CDFILIAL "
+                                                  "FROM FILIAL WHERE NOT EXISTS (SELECT 1 FROM FILICAMPANHA "
+                                                  "WHERE CDCAMPANHA = 'FID1')")});
+         }},
         {"complemento-credito", "complemento-credito.txt", everyDesk, {}, {}, snackBalanceOf1501},
         {"complemento-debito", "complemento-debito.txt", everyDesk, {}, {}, dailyDebitOf1501},
         // Tables and production printers.

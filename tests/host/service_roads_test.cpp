@@ -36,6 +36,7 @@ struct RoadCase
     QList<Count> counts;                             // base rows after each run
     std::pair<const char *, const char *> siteFile{}; // a site file written before the first run
     std::pair<const char *, const char *> printed{};  // a printer file and what it gains on each run
+    QList<const char *> baseRows{};                   // statements run on the site's base before the first run
 };
 
 void PrintTo(const RoadCase &c, std::ostream *os)
@@ -76,6 +77,8 @@ TEST_P(ServiceRoads, EachRunLeavesWhatTheServiceDoes)
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(c.siteFile.second);
     }
+    for (const char *sql : c.baseRows)
+        siteBaseValue(site, QString::fromLatin1(sql));
     const QString script = QStringLiteral(VENDACONS_SOURCE_DIR "/host/scripts/") + QString::fromLatin1(c.script);
     for (int round = 1; round <= 2; ++round) {
         output.clear();
@@ -121,6 +124,10 @@ constexpr const char *cancelledLoads =
     "AND NRDEPOSICONS IS NOT NULL";
 constexpr const char *sentLines =
     "SELECT COUNT(*) FROM EXTRATOCONS WHERE CDCONSUMIDOR = '000101' AND NRDEPOSICONS IS NOT NULL AND IDEXPEXTCONS = 'S'";
+// The demo branch takes part in a loyalty campaign: the sale-kind chooser shows its button.
+const QList<const char *> loyaltyCampaign{
+    "INSERT INTO CAMPANHA (CDCAMPANHA, NMCAMPANHA, IDCAMPANHA) VALUES ('FID1', 'Programa de fidelidade', 'P')",
+    "INSERT INTO FILICAMPANHA (CDCAMPANHA, CDFILIAL) SELECT 'FID1', CDFILIAL FROM FILIAL"};
 constexpr const char *creditSales =
     "SELECT COUNT(*) FROM EXTRATOCONS WHERE CDCONSUMIDOR = '000101' AND IDTPMOVEXT = 'V'";
 
@@ -144,6 +151,8 @@ QList<RoadCase> allCases()
         {{"ConsumerRecord", "", "cadastro-consumidor.txt", {{"IDPERCADCONSFCXA", "S"}},
          {"O crachá 1001 já é do consumidor 000101."},
          {{"SELECT COUNT(*) FROM CONSUMIDOR WHERE CDCONSUMIDOR IN ('000901', '000902')", 0, 1}}}, everyDesk},
+        {{"LoyaltyRegistration", "", "cadastro-fidelidade.txt", {}, {"fidelidade: 000101 JOSÉ CARLOS OLIVEIRA cadastrado"},
+          {}, {}, {"Dados/Fidelidade.txt", ";000002;000101;JOSÉ CARLOS OLIVEIRA;"}, loyaltyCampaign}, everyDesk},
         {{"LoadCancelOnTheOnlineStatement", "", "cancela-carga.txt", {{"IDEXTCONSONLINE", "S"}}, {"cancelada."},
          {{cancelledLoads, 1}, {sentLines, 2}}}, everyDesk},
         {{"LoadCancelOnTheCentralBalance", "", "cancela-carga.txt", {{"IDEXTCONSCENTRAL", "S"}}, {"cancelada."},
