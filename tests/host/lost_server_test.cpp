@@ -12,6 +12,7 @@
 #include <outside/geralqub.h>
 #include <outside/qub_proximocodigo.h>
 #include <runtime/clock.h>
+#include <server/trdmvendacons.h>
 
 #include <support/databasefixture.h>
 #include <support/tcpproxy.h>
@@ -42,6 +43,7 @@ protected:
     void TearDown() override
     {
         qunsetenv("VENDACONS_DB");
+        qunsetenv("VENDACONS_HOME");
         HostDatabase::reset();
         Qub_proximocodigo::releaseIdleSession();
         DatabaseTest::TearDown();
@@ -133,8 +135,10 @@ TEST_P(LostServer, TheButtonSellsNothingAndTellsTheOperatorUntilTheServerIsBackS
         const QString site = m_work.filePath(QStringLiteral("caixa") + desk.desk);
         const DemoSite::Report written = DemoSite::write(site, Clock::now(), desk.till, freePartnersPort(), desk.desk);
         ASSERT_TRUE(written.ok()) << written.error.toStdString();
-        // The test's own sessions of the set-up close now, while the proxy still carries them.
+        // The sessions the set-up opened in this process close now, while the proxy still
+        // carries them: only the host's go through it.
         HostDatabase::reset();
+        setRdmVendaCons(nullptr);
         Qub_proximocodigo::releaseIdleSession();
 
         const Qub_movrela::Params ofDesk{{"P_CDCAIXA", desk.desk}};
