@@ -100,8 +100,7 @@ protected:
     QTemporaryDir m_work;
 };
 
-// Two desks of the store on the one base, an NFC-e desk and a fiscal-printer desk, each
-// played sale after sale.
+// The store's desks of every kind on the one base, each played sale after sale.
 TEST_P(LostServer, TheButtonSellsNothingAndTellsTheOperatorUntilTheServerIsBackSaleAfterSale)
 {
     const Geralqub::ConnectionSettings cluster = Geralqub::parseConnectionString(base().connectionString());
@@ -129,7 +128,10 @@ TEST_P(LostServer, TheButtonSellsNothingAndTellsTheOperatorUntilTheServerIsBackS
         const char *name;
         DemoSite::Till till;
         QString desk;
-    } desks[] = {{"NFC-e desk", DemoSite::Till::Nfce, "001"}, {"fiscal-printer desk", DemoSite::Till::FiscalPrinter, "002"}};
+    } desks[] = {{"NFC-e desk", DemoSite::Till::Nfce, "001"},
+                 {"fiscal-printer desk", DemoSite::Till::FiscalPrinter, "002"},
+                 {"SAT desk", DemoSite::Till::Sat, "003"},
+                 {"non-fiscal desk", DemoSite::Till::NonFiscal, "004"}};
     for (const auto &desk : desks) {
         SCOPED_TRACE(desk.name);
         const QString site = m_work.filePath(QStringLiteral("caixa") + desk.desk);
