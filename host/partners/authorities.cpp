@@ -133,7 +133,35 @@ QString itemsXml(const DataPacket &items)
     return xml;
 }
 
+// The payment group of a document: one entry per means (`entry` holding `code` and `value`),
+// then the change. A sale that took no payment says so with "90".
+QString paymentsXml(const DataPacket &payments, const QString &group, const QString &entry, const QString &code,
+                    const QString &value)
+{
+    QString xml = QStringLiteral("<%1>").arg(group);
+    double change = 0;
+    const auto add = [&](const QString &kind, double handed) {
+        xml += QStringLiteral("<%1><%2>%3</%2><%4>%5</%4></%1>").arg(entry, code, kind, value, money(handed));
+    };
+    for (int row = 0; row < payments.rows.size(); ++row) {
+        const double kept = payments.value(row, QStringLiteral("VRMOVIVEND")).toDouble();
+        const double given = payments.value(row, QStringLiteral("VRTROCO")).toDouble();
+        change = Money::RoundDec(change + given, 2);
+        add(paymentCode(payments.value(row, QStringLiteral("IDTIPORECE")).toString()), Money::RoundDec(kept + given, 2));
+    }
+    if (payments.rows.isEmpty())
+        add(QStringLiteral("90"), 0);
+    return xml + QStringLiteral("<vTroco>%1</vTroco></%2>").arg(money(change), group);
+}
+
 } // namespace
+
+QString paymentCode(const QString &idTipoRece)
+{
+    static const QHash<QString, QString> codes{{"1", "01"}, {"2", "03"}, {"3", "04"}, {"5", "11"}, {"6", "17"},
+                                               {"9", "05"}, {"A", "05"}, {"I", "18"}};
+    return codes.value(idTipoRece.trimmed().toUpper(), QStringLiteral("99"));
+}
 
 Behaviour behaviourOf(const QString &authority)
 {
@@ -180,23 +208,29 @@ QString nfceXml(const NfceDocument &document, const QString &key, const QString 
 {
     return QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><nfeProc><NFe><infNFe Id=\"NFe%1\">"
                           "<ide><mod>65</mod><serie>%2</serie><nNF>%3</nNF><dhEmi>%4</dhEmi><tpEmis>%5</tpEmis>"
-                          "<tpAmb>%6</tpAmb></ide><dest><CPF>%7</CPF></dest>%8<total><vNF>%9</vNF></total>"
-                          "</infNFe></NFe><protNFe><nProt>%10</nProt></protNFe></nfeProc>")
+                          "<tpAmb>%6</tpAmb></ide><dest><CPF>%7</CPF></dest>%8<total><vNF>%9</vNF></total>%10"
+                          "</infNFe></NFe><protNFe><nProt>%11</nProt></protNFe></nfeProc>")
         .arg(key, document.series, document.number, document.issuedAt.toString(QStringLiteral("yyyy-MM-ddThh:mm:ss")),
              contingency ? QStringLiteral("9") : QStringLiteral("1"), document.environment,
-             document.buyerDocument.toHtmlEscaped(), itemsXml(document.items), money(document.total), protocol);
+             document.buyerDocument.toHtmlEscaped(), itemsXml(document.items), money(document.total),
+             paymentsXml(document.payments, QStringLiteral("pag"), QStringLiteral("detPag"), QStringLiteral("tPag"),
+                         QStringLiteral("vPag")),
+             protocol);
 }
 
 QString cfeXml(const QString &key, const QString &serial, const QString &number, const QDateTime &issuedAt,
-               const QString &buyer, const DataPacket &items, double total, const QString &tax)
+               const QString &buyer, const DataPacket &items, const DataPacket &payments, double total,
+               const QString &tax)
 {
     return QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><CFe><infCFe Id=\"CFe%1\"><ide>"
                           "<nserieSAT>%2</nserieSAT><nCFe>%3</nCFe><dEmi>%4</dEmi><hEmi>%5</hEmi></ide>"
                           "<dest><CPF>%6</CPF></dest>%7<total><vCFe>%8</vCFe><vCFeLei12741>%9</vCFeLei12741>"
-                          "</total></infCFe></CFe>")
+                          "</total>%10</infCFe></CFe>")
         .arg(key, serial, number, issuedAt.toString(QStringLiteral("yyyyMMdd")), issuedAt.toString(QStringLiteral("hhmmss")),
              buyer.toHtmlEscaped(), itemsXml(items), money(total),
-             money(QString(tax).replace(QLatin1Char(','), QLatin1Char('.')).toDouble()));
+             money(QString(tax).replace(QLatin1Char(','), QLatin1Char('.')).toDouble()),
+             paymentsXml(payments, QStringLiteral("pgto"), QStringLiteral("MP"), QStringLiteral("cMP"),
+                         QStringLiteral("vMP")));
 }
 
 NfceResult authoriseNfce(const NfceDocument &document)
@@ -251,6 +285,7 @@ struct StoredSale
     QString buyer;
     QString sgEstado;
     DataPacket items;
+    DataPacket payments; // IDTIPORECE, VRMOVIVEND, VRTROCO
 };
 
 StoredSale storedSale(const QString &cdFilial, const QString &cdCaixa, const QString &key)
@@ -270,9 +305,19 @@ StoredSale storedSale(const QString &cdFilial, const QString &cdCaixa, const QSt
                        "WHERE CDFILIAL = :P_CDFILIAL AND CDCAIXA = :P_CDCAIXA AND NRSEQVENDA = :P_NRSEQVENDA "
                        "ORDER BY NRSEQUITVEND"),
         params);
-    if (!head.ok() || !items.ok()) {
-        sale.failure = head.ok() ? items.error : head.error;
-        return sale;
+    // A movement that does not carry its receipt kind takes the kind of its payment type.
+    const HostDatabase::Rows payments = HostDatabase::query(
+        QStringLiteral("hostSatPagamentos"),
+        QStringLiteral("SELECT M.IDTIPORECE, T.IDTIPORECE, M.VRMOVIVEND, M.VRTROCO FROM MOVCAIXA M "
+                       "LEFT JOIN TIPORECE T ON T.CDTIPORECE = M.CDTIPORECE WHERE M.CDFILIAL = :P_CDFILIAL "
+                       "AND M.CDCAIXA = :P_CDCAIXA AND M.NRSEQVENDA = :P_NRSEQVENDA "
+                       "ORDER BY LENGTH(M.NRSEQUMOVI), M.NRSEQUMOVI"),
+        params);
+    for (const HostDatabase::Rows *rows : {&head, &items, &payments}) {
+        if (!rows->ok()) {
+            sale.failure = rows->error;
+            return sale;
+        }
     }
     if (head.rows.isEmpty())
         return sale;
@@ -287,6 +332,13 @@ StoredSale storedSale(const QString &cdFilial, const QString &cdCaixa, const QSt
         for (int column = 2; column < 5; ++column)
             values.append(row.value(column).toDouble());
         sale.items.rows.append(values);
+    }
+    sale.payments.fields = {{QStringLiteral("IDTIPORECE")}, {QStringLiteral("VRMOVIVEND"), FieldType::Double},
+                            {QStringLiteral("VRTROCO"), FieldType::Double}};
+    for (const QList<QVariant> &row : payments.rows) {
+        const QString own = row.value(0).toString().trimmed();
+        sale.payments.rows.append({own.isEmpty() ? row.value(1).toString().trimmed() : own, row.value(2).toDouble(),
+                                   row.value(3).toDouble()});
     }
     return sale;
 }
@@ -326,7 +378,7 @@ SatAnswer emitCfe(const SatTransmitRequest &request)
     const QDateTime now = Clock::now();
     const QString key = accessKey(sale.sgEstado, now.date(), branchCnpj(request.cdFilial), QStringLiteral("59"),
                                   satSerial.right(3), cfe, randomCode(request.savedSaleKey + cfe));
-    const QString xml = cfeXml(key, satSerial, cfe, now, sale.buyer, sale.items, sale.total, request.tax0);
+    const QString xml = cfeXml(key, satSerial, cfe, now, sale.buyer, sale.items, sale.payments, sale.total, request.tax0);
     const QString folder = request.stRecebAux2.isEmpty() ? dayFolder(request.cdFilial, request.cdCaixa, now.date())
                                                          : request.stRecebAux2;
     QString path;

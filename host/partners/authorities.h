@@ -44,6 +44,7 @@ struct NfceDocument
     QString buyerDocument;
     double total = 0;
     DataPacket items;     // cdsVenda: CDPRODUTO, NMPRODUTO, QTPRODCOMVEN, VRPRECCOMVEN, VRDESCCOMVEN
+    DataPacket payments;  // cdsMovCaixa: IDTIPORECE, VRMOVIVEND (what stays paid), VRTROCO (its change)
     QDateTime issuedAt;
 };
 
@@ -58,11 +59,20 @@ struct NfceResult
     QString xmlFile;      // where the document was kept
 };
 
+// The fiscal code of a means of payment (tPag of the NFC-e, cMP of the CF-e) for a receipt
+// kind (IDTIPORECE): "01" cash, "03" credit card, "04" debit card, "05" the store's own
+// credit (the badge's personal credit and consumer debit), "11" meal voucher, "17" PIX,
+// "18" digital wallet, "99" any other.
+QString paymentCode(const QString &idTipoRece);
+
 // The documents as the authorities keep them: the authorised (or contingency) NFC-e, and the
-// CF-e the SAT signs (its items as NfceDocument::items, `tax` the approximate tax text).
+// CF-e the SAT signs (its items and payments as NfceDocument's, `tax` the approximate tax
+// text). Each payment is written with what the customer handed over (the amount that stays
+// paid plus its change), and the change of the sale after them.
 QString nfceXml(const NfceDocument &document, const QString &key, const QString &protocol, bool contingency);
 QString cfeXml(const QString &key, const QString &serial, const QString &number, const QDateTime &issuedAt,
-               const QString &buyer, const DataPacket &items, double total, const QString &tax);
+               const QString &buyer, const DataPacket &items, const DataPacket &payments, double total,
+               const QString &tax);
 
 // Asks the authority; an authorised document and one issued in contingency (time-out) are
 // kept in the day's folder; a refused one is not kept.

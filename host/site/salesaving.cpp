@@ -377,7 +377,20 @@ Values headerValues(const SaleKey &key, const ClosingHeader &header, const DataP
     return values;
 }
 
-Authorities::NfceDocument nfceDocument(const SaleKey &key, const ClosingHeader &header, const DataPacket &items)
+// The means the customer paid with, each with its receipt kind, for the document's payments.
+DataPacket documentPayments(const DataPacket &payments)
+{
+    DataPacket rows;
+    rows.fields = {{QStringLiteral("IDTIPORECE")}, {QStringLiteral("VRMOVIVEND"), FieldType::Double},
+                   {QStringLiteral("VRTROCO"), FieldType::Double}};
+    for (int row = 0; row < payments.rows.size(); ++row)
+        rows.rows.append({paymentKind(payments, row), numberOf(payments, row, "VRMOVIVEND"),
+                          numberOf(payments, row, "VRTROCO")});
+    return rows;
+}
+
+Authorities::NfceDocument nfceDocument(const SaleKey &key, const ClosingHeader &header, const DataPacket &items,
+                                       const DataPacket &payments)
 {
     Authorities::NfceDocument document;
     document.cdFilial = key.cdFilial;
@@ -389,15 +402,16 @@ Authorities::NfceDocument nfceDocument(const SaleKey &key, const ClosingHeader &
     document.buyerDocument = textOf(items, 0, "NRINSCRCONS");
     document.total = saleTotal(items);
     document.items = items;
+    document.payments = documentPayments(payments);
     document.issuedAt = Clock::now();
     return document;
 }
 
 // Authorises the NFC-e inside the open transaction and records its answer on the sale.
 bool issueNfce(Writer &writer, const SaleKey &key, const ClosingHeader &header, const DataPacket &items,
-               ClosingAnswer &answer, QString *xmlFile)
+               const DataPacket &payments, ClosingAnswer &answer, QString *xmlFile)
 {
-    const Authorities::NfceResult nfce = Authorities::authoriseNfce(nfceDocument(key, header, items));
+    const Authorities::NfceResult nfce = Authorities::authoriseNfce(nfceDocument(key, header, items, payments));
     if (nfce.status == Authorities::NfceResult::Status::Refused) {
         writer.fail(nfce.message);
         return false;
@@ -523,7 +537,8 @@ ClosingAnswer SetConcluiFechamento(const ClosingHeader &header, ClosingDatasets 
         && writeCancelledLines(writer, key, cancelled, textOf(items, 0, "CDOPERADOR"))
         && writePromotions(writer, key, datasets.promotionSlot.Data())
         && postConsumer(writer, db, key, header, datasets, items)
-        && (header.stRecebAux20 != QLatin1String("N") || issueNfce(writer, key, header, items, answer, &xmlFile));
+        && (header.stRecebAux20 != QLatin1String("N")
+            || issueNfce(writer, key, header, items, datasets.cdsMovCaixa.Data(), answer, &xmlFile));
     if (!written || !transaction.commit()) {
         if (!xmlFile.isEmpty())
             QFile::remove(xmlFile); // the document of a sale that was not saved is not kept

@@ -48,9 +48,9 @@ void ProductButton::removeQueuedMouseMessages()
         QCoreApplication::removePostedEvents(nullptr, type);
 }
 
-// The server is asked on every press. Unreachable, the host keeps the sale for later
-// (CriaRegVenda) and nothing is sold; once it answers again the grid sells again, rather than
-// staying lost for the rest of the process.
+// The server is asked on every press. Unreachable, the host handles the lost server
+// (CriaRegVenda: it tells the operator) and nothing is sold; once it answers again the grid
+// sells again, rather than staying lost for the rest of the process.
 bool ProductButtonPress::serverReachable()
 {
     bool &unreachable = m_context.state().till.boBalcaoAux2;

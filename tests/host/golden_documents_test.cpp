@@ -286,6 +286,15 @@ DataPacket xmlItems()
     return items;
 }
 
+// Paid 20,00 by credit card and the rest in cash, 50,00 handed over.
+DataPacket xmlPayments()
+{
+    DataPacket payments;
+    payments.fields = {{"IDTIPORECE"}, {"VRMOVIVEND", FieldType::Double}, {"VRTROCO", FieldType::Double}};
+    payments.rows = {{"2", 20.0, 0.0}, {"1", 19.9, 30.1}};
+    return payments;
+}
+
 TEST_F(GoldenDocuments, NfceXmlAuthorisedAndInContingency)
 {
     Authorities::NfceDocument document;
@@ -295,6 +304,7 @@ TEST_F(GoldenDocuments, NfceXmlAuthorisedAndInContingency)
     document.buyerDocument = "39053344705";
     document.total = 39.90;
     document.items = xmlItems();
+    document.payments = xmlPayments();
     document.issuedAt = Now;
 
     expectMatchesGolden("nfce/xml_authorised", Authorities::nfceXml(document, NfceKey, "135240000000042", false) + "\n");
@@ -304,7 +314,8 @@ TEST_F(GoldenDocuments, NfceXmlAuthorisedAndInContingency)
 TEST_F(GoldenDocuments, SatCfeXml)
 {
     expectMatchesGolden("sat/xml", Authorities::cfeXml("35240300000000000000590010000000421234567891", "900000001",
-                                                       "000042", Now, "39053344705", xmlItems(), 39.90, "9,65")
+                                                       "000042", Now, "39053344705", xmlItems(), xmlPayments(), 39.90,
+                                                       "9,65")
                                        + "\n");
 }
 

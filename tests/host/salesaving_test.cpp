@@ -349,6 +349,62 @@ TEST_P(SaleSavingTest, SaleNeverStoredIsRecordedAsCancelled)
     EXPECT_EQ(count("ITEMVENDA"), 3);
 }
 
+// The document tells the authority how the customer paid: each means with what was handed
+// over, then the change; the NFC-e from the save's own payments, the CF-e from the stored sale.
+TEST_P(SaleSavingTest, TheNfceAndTheCfeCarryTheMeansOfPaymentAndTheChange)
+{
+    exec("INSERT INTO TIPORECE (CDTIPORECE, NMTIPORECE, IDTIPORECE) VALUES ('005', 'PIX', '6')");
+    struct Payment
+    {
+        const char *code, *name, *kind;
+        double kept, change;
+    };
+    const struct
+    {
+        const char *name;
+        QList<Payment> payments;
+        QString nfce, cfe;
+    } cases[] = {
+        {"cash with change", {{"001", "Dinheiro", "1", 62.47, 7.53}},
+         "<pag><detPag><tPag>01</tPag><vPag>70.00</vPag></detPag><vTroco>7.53</vTroco></pag>",
+         "<pgto><MP><cMP>01</cMP><vMP>70.00</vMP></MP><vTroco>7.53</vTroco></pgto>"},
+        {"credit card", {{"002", "Cartão de crédito", "2", 62.47, 0}},
+         "<pag><detPag><tPag>03</tPag><vPag>62.47</vPag></detPag><vTroco>0.00</vTroco></pag>",
+         "<pgto><MP><cMP>03</cMP><vMP>62.47</vMP></MP><vTroco>0.00</vTroco></pgto>"},
+        {"debit card, then cash with change", {{"003", "Cartão de débito", "3", 40.00, 0}, {"001", "Dinheiro", "1", 22.47, 2.53}},
+         "<pag><detPag><tPag>04</tPag><vPag>40.00</vPag></detPag><detPag><tPag>01</tPag><vPag>25.00</vPag></detPag>"
+         "<vTroco>2.53</vTroco></pag>",
+         "<pgto><MP><cMP>04</cMP><vMP>40.00</vMP></MP><MP><cMP>01</cMP><vMP>25.00</vMP></MP><vTroco>2.53</vTroco></pgto>"},
+        {"a payment type known by its code alone", {{"005", "PIX", "", 62.47, 0}},
+         "<pag><detPag><tPag>17</tPag><vPag>62.47</vPag></detPag><vTroco>0.00</vTroco></pag>",
+         "<pgto><MP><cMP>17</cMP><vMP>62.47</vMP></MP><vTroco>0.00</vTroco></pgto>"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto paid = [&c](SaleRows &sale) {
+            sale.movCaixa.EmptyDataSet();
+            for (const Payment &p : c.payments)
+                sale.payment(p.code, p.name, p.kind, p.kept, p.change);
+        };
+        SaleRows nfceSale;
+        paid(nfceSale);
+        const ClosingAnswer nfce = save(nfceSale, "N");
+        ASSERT_TRUE(nfce.failure.isEmpty()) << nfce.failure.toStdString();
+        QFile kept(Authorities::dayFolder("0001", "001", QDate(2024, 3, 5)) + nfce.nfceText1 + "-nfce.xml");
+        ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+        const QString nfceXml = QString::fromUtf8(kept.readAll());
+        EXPECT_TRUE(nfceXml.contains("</total>" + c.nfce + "</infNFe>")) << nfceXml.toStdString();
+
+        SaleRows satSale;
+        paid(satSale);
+        const QString key = save(satSale, "S").savedSaleKey.toString();
+        const SatAnswer sat = Authorities::SATOnline({"0001", "001", key, "N", "", "", "", "0,50"});
+        ASSERT_TRUE(sat.accepted);
+        const QString cfeXml = sat.answer.value("arqxmlnfce");
+        EXPECT_TRUE(cfeXml.contains("</total>" + c.cfe + "</infCFe>")) << cfeXml.toStdString();
+    }
+}
+
 VENDACONS_DATABASE_KINDS(SaleSavingTest);
 
 // ---- the consumer's part of a sale -----------------------------------------------------------
