@@ -234,6 +234,8 @@ TEST_P(SaleSavingLoss, ASaveCutBeforeOrAtItsCommitIsStoredOnceAndAnswersTheSale)
         });
         ASSERT_TRUE(cutError.isEmpty()) << cutError.toStdString();
         expectStoredOnce(answer);
+        if (HasFatalFailure())
+            return;
     }
 }
 
@@ -251,6 +253,8 @@ TEST_P(SaleSavingLoss, AnNfceSaleCutAtItsCommitKeepsTheAuthorisationItHolds)
         [&] { authority("NFCE=RECUSA"); });
     ASSERT_TRUE(cutError.isEmpty()) << cutError.toStdString();
     expectStoredOnce(answer);
+    if (HasFatalFailure())
+        return;
     EXPECT_EQ(answer.nfceStatus, "AUTORIZADA");
     EXPECT_EQ(rows("SELECT NRACESSONFCE FROM VENDA")[0][0].toString(), answer.nfceText1);
     const QStringList documents = QDir(Authorities::dayFolder("0001", "001", QDate(2024, 3, 5))).entryList(QDir::Files);
