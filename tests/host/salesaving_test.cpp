@@ -149,6 +149,16 @@ protected:
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(line.toUtf8());
     }
+    // The record of `sale` cancelled before it was ever stored.
+    static CancelledSaleRecord neverStored(SaleRows &sale)
+    {
+        CancelledSaleRecord record;
+        record.cdsVenda = sale.venda.Data();
+        record.cdsVendaCancelada = sale.vendaCancelada.Data();
+        record.cdCaixa = "001";
+        record.documentNumber = "000322";
+        return record;
+    }
     QStringList documentsOfTheDay()
     {
         return QDir(Authorities::dayFolder("0001", "001", QDate(2024, 3, 5))).entryList(QDir::Files);
@@ -342,11 +352,7 @@ TEST_P(SaleSavingTest, StoredSaleIsCancelledWithItsPayments)
 TEST_P(SaleSavingTest, SaleNeverStoredIsRecordedAsCancelled)
 {
     SaleRows sale;
-    CancelledSaleRecord record;
-    record.cdsVenda = sale.venda.Data();
-    record.cdsVendaCancelada = sale.vendaCancelada.Data();
-    record.cdCaixa = "001";
-    record.documentNumber = "000322";
+    const CancelledSaleRecord record = neverStored(sale);
     const CancellationAnswer answer = SaleSaving::IncluiVendaCan(record);
     ASSERT_FALSE(answer.result.isFailure());
     EXPECT_EQ(rows("SELECT IDSITUVENDA, NRVENDAEXT FROM VENDA")[0][0].toString(), "C");
@@ -575,11 +581,7 @@ TEST_P(SaleSavingLoss, ASaveOnABaseThatStaysDownFailsClearlyWithNothingStored)
 TEST_P(SaleSavingLoss, CancelledSaleRecordsCutByALostSessionAreStoredOnce)
 {
     SaleRows sale;
-    CancelledSaleRecord record;
-    record.cdsVenda = sale.venda.Data();
-    record.cdsVendaCancelada = sale.vendaCancelada.Data();
-    record.cdCaixa = "001";
-    record.documentNumber = "000322";
+    const CancelledSaleRecord record = neverStored(sale);
     CancellationAnswer recorded;
     QString cutError = endWhoWaits(holdItems, 1, [&] { recorded = SaleSaving::IncluiVendaCan(record); });
     ASSERT_TRUE(cutError.isEmpty()) << cutError.toStdString();
