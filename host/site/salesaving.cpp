@@ -17,6 +17,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <optional>
 
 namespace SaleSaving {
 
@@ -114,6 +115,99 @@ private:
     bool m_begun = false;
     bool m_committed = false;
 };
+
+// How one attempt at a save's transaction ended.
+enum class Attempt {
+    Committed,
+    Refused,          // the database, the authority or a check said no: nothing stored
+    Cut,              // the server ended the session before the COMMIT went out: nothing stored
+    CommitUnanswered, // the session ended while the COMMIT was out: it may have been stored
+};
+
+// Whether the work of a transaction whose COMMIT went unanswered was stored; empty when the
+// base could not tell.
+using StoredLookup = std::function<std::optional<bool>()>;
+
+Attempt attemptOnce(Qub_movrela::DbConnection &db, const std::function<bool(Writer &)> &body, QString *error)
+{
+    Writer writer(db);
+    Transaction transaction(db);
+    // BEGIN has already been made once more on a fresh session when the idle one was gone.
+    if (!transaction.begun()) {
+        *error = Qub_movrela::ADOExceptionMessage(db.lastError(), db, QString());
+        return Attempt::Refused;
+    }
+    if (!body(writer)) {
+        *error = writer.error().isEmpty() ? Qub_movrela::ADOExceptionMessage(db.lastError(), db, QString())
+                                          : writer.error();
+        // A session lost inside the transaction fails every statement after it as lost too.
+        return db.lastError().lost ? Attempt::Cut : Attempt::Refused;
+    }
+    if (!transaction.commit()) {
+        *error = Qub_movrela::ADOExceptionMessage(db.lastError(), db, QString());
+        return db.lastError().lost ? Attempt::CommitUnanswered : Attempt::Refused;
+    }
+    if (!writer.reached(QStringLiteral("COMMIT"))) {
+        *error = writer.error();
+        return Attempt::CommitUnanswered;
+    }
+    return Attempt::Committed;
+}
+
+// Runs `body` in one transaction on the host's session. A server restart that ends the
+// session must not cost the cashier the sale: when nothing of the transaction can have been
+// stored it is made once more, whole, on a fresh session; when the answer to its COMMIT was
+// lost, `stored` asks the fresh session whether it was written, so it is stored once, never
+// twice. Without `stored` the work is one that does the same when made twice. A base that
+// stays down fails with the database's text. True when stored; else `error` says why.
+bool storeOnce(Qub_movrela::DbConnection &db, const QString &what, const std::function<bool(Writer &)> &body,
+               const StoredLookup &stored, QString *error)
+{
+    const auto resolve = [&](Attempt outcome) {
+        if (outcome != Attempt::CommitUnanswered)
+            return outcome;
+        if (!stored)
+            return Attempt::Cut;
+        const std::optional<bool> found = stored();
+        if (!found) {
+            HostLog::write(QStringLiteral("%1: sem resposta do banco à gravação, e não foi possível saber se foi gravada")
+                               .arg(what));
+            return Attempt::Refused;
+        }
+        HostLog::write(QStringLiteral("%1: sem resposta do banco à gravação; %2").arg(
+            what, *found ? QStringLiteral("está gravada") : QStringLiteral("não foi gravada")));
+        return *found ? Attempt::Committed : Attempt::Cut;
+    };
+    Attempt outcome = resolve(attemptOnce(db, body, error));
+    if (outcome == Attempt::Cut) {
+        HostLog::write(QStringLiteral("%1: conexão com o banco perdida (%2); gravando de novo em nova conexão")
+                           .arg(what, *error));
+        outcome = resolve(attemptOnce(db, body, error));
+    }
+    if (outcome == Attempt::Committed)
+        error->clear();
+    return outcome == Attempt::Committed;
+}
+
+// Whether the sale `key` is in VENDA, asked outside any transaction (a read the session makes
+// once more on a fresh connection when the old one is gone).
+StoredLookup saleInVenda(Qub_movrela::DbConnection &db, const QString &cdFilial, const QString &cdCaixa,
+                         const QString &nrSeqVenda)
+{
+    return [&db, cdFilial, cdCaixa, nrSeqVenda]() -> std::optional<bool> {
+        Qub_movrela::QueryRows found;
+        if (!db.execute(QStringLiteral("hostVendaGravada"),
+                        QStringLiteral("SELECT COUNT(*) FROM VENDA WHERE CDFILIAL = :P_CDFILIAL AND CDCAIXA = :P_CDCAIXA "
+                                       "AND NRSEQVENDA = :P_NRSEQVENDA"),
+                        {{QStringLiteral("P_CDFILIAL"), cdFilial},
+                         {QStringLiteral("P_CDCAIXA"), cdCaixa},
+                         {QStringLiteral("P_NRSEQVENDA"), nrSeqVenda}},
+                        &found)
+            || found.rows.isEmpty())
+            return std::nullopt;
+        return found.rows.first().first().toLongLong() > 0;
+    };
+}
 
 Qub_proximocodigo::NextNumber newSaleKey(const QString &cdFilial, const QString &cdCaixa)
 {
@@ -407,16 +501,21 @@ Authorities::NfceDocument nfceDocument(const SaleKey &key, const ClosingHeader &
     return document;
 }
 
-// Authorises the NFC-e inside the open transaction and records its answer on the sale.
+// Authorises the NFC-e inside the open transaction and records its answer on the sale. A
+// save made again after a lost session records the authorisation it already holds: the
+// authority refuses a second request for the same number, and the first one stands.
 bool issueNfce(Writer &writer, const SaleKey &key, const ClosingHeader &header, const DataPacket &items,
-               const DataPacket &payments, ClosingAnswer &answer, QString *xmlFile)
+               const DataPacket &payments, ClosingAnswer &answer, std::optional<Authorities::NfceResult> *authorised)
 {
-    const Authorities::NfceResult nfce = Authorities::authoriseNfce(nfceDocument(key, header, items, payments));
-    if (nfce.status == Authorities::NfceResult::Status::Refused) {
-        writer.fail(nfce.message);
-        return false;
+    if (!*authorised) {
+        Authorities::NfceResult asked = Authorities::authoriseNfce(nfceDocument(key, header, items, payments));
+        if (asked.status == Authorities::NfceResult::Status::Refused) {
+            writer.fail(asked.message);
+            return false;
+        }
+        *authorised = std::move(asked);
     }
-    *xmlFile = nfce.xmlFile;
+    const Authorities::NfceResult &nfce = **authorised;
     const bool contingency = nfce.status == Authorities::NfceResult::Status::Contingency;
     answer.nfceText1 = nfce.accessKey;
     answer.nfceText2 = nfce.qrText;
@@ -523,26 +622,27 @@ ClosingAnswer SetConcluiFechamento(const ClosingHeader &header, ClosingDatasets 
     const DataPacket cancelled = datasets.cdsVendaCancelada.Data().rows.isEmpty() ? datasets.cdsItensCancelados.Data()
                                                                                   : datasets.cdsVendaCancelada.Data();
     Qub_movrela::DbConnection &db = HostDatabase::session();
-    Writer writer(db);
-    Transaction transaction(db);
-    if (!transaction.begun())
-        return failed(Qub_movrela::ADOExceptionMessage(db.lastError(), db, QString()));
     ClosingAnswer answer;
-    QString xmlFile;
-    const bool written = writer.insert(QStringLiteral("VENDA"), headerValues(key, header, items, QStringLiteral("O")),
-                                       QStringLiteral("VENDA"))
-        && writeItems(writer, key, items)
-        && writeCouponUses(writer, key, items, Clock::now())
-        && writePayments(writer, key, datasets.cdsMovCaixa.Data(), header.dtAberCaix)
-        && writeCancelledLines(writer, key, cancelled, textOf(items, 0, "CDOPERADOR"))
-        && writePromotions(writer, key, datasets.promotionSlot.Data())
-        && postConsumer(writer, db, key, header, datasets, items)
-        && (header.stRecebAux20 != QLatin1String("N")
-            || issueNfce(writer, key, header, items, datasets.cdsMovCaixa.Data(), answer, &xmlFile));
-    if (!written || !transaction.commit()) {
-        if (!xmlFile.isEmpty())
-            QFile::remove(xmlFile); // the document of a sale that was not saved is not kept
-        return failed(written ? Qub_movrela::ADOExceptionMessage(db.lastError(), db, QString()) : writer.error());
+    std::optional<Authorities::NfceResult> nfce;
+    const auto body = [&](Writer &writer) {
+        answer = ClosingAnswer{};
+        return writer.insert(QStringLiteral("VENDA"), headerValues(key, header, items, QStringLiteral("O")),
+                             QStringLiteral("VENDA"))
+            && writeItems(writer, key, items)
+            && writeCouponUses(writer, key, items, Clock::now())
+            && writePayments(writer, key, datasets.cdsMovCaixa.Data(), header.dtAberCaix)
+            && writeCancelledLines(writer, key, cancelled, textOf(items, 0, "CDOPERADOR"))
+            && writePromotions(writer, key, datasets.promotionSlot.Data())
+            && postConsumer(writer, db, key, header, datasets, items)
+            && (header.stRecebAux20 != QLatin1String("N")
+                || issueNfce(writer, key, header, items, datasets.cdsMovCaixa.Data(), answer, &nfce));
+    };
+    QString error;
+    if (!storeOnce(db, QStringLiteral("venda ") + key.nrSeqVenda, body,
+                   saleInVenda(db, key.cdFilial, key.cdCaixa, key.nrSeqVenda), &error)) {
+        if (nfce && !nfce->xmlFile.isEmpty())
+            QFile::remove(nfce->xmlFile); // the document of a sale that was not saved is not kept
+        return failed(error);
     }
     answer.savedSaleKey = key.nrSeqVenda;
     HostLog::write(QStringLiteral("venda %1 gravada: %2 itens").arg(key.nrSeqVenda).arg(items.rows.size()));
@@ -574,17 +674,16 @@ CancellationAnswer IncluiVendaCan(const CancelledSaleRecord &record)
     header.cdLoja = textOf(record.cdsVenda, 0, "CDLOJA");
     header.stRecebAux20 = record.stRecebAux20;
     Qub_movrela::DbConnection &db = HostDatabase::session();
-    Writer writer(db);
-    Transaction transaction(db);
-    const bool written = transaction.begun()
-        && writer.insert(QStringLiteral("VENDA"), headerValues(key, header, record.cdsVenda, QStringLiteral("C")),
-                         QStringLiteral("VENDA"))
-        && writeItems(writer, key, record.cdsVenda)
-        && writeCancelledLines(writer, key, record.cdsVendaCancelada, textOf(record.cdsVenda, 0, "CDOPERADOR"));
-    if (!written || !transaction.commit()) {
-        const QString text = writer.error().isEmpty() ? Qub_movrela::ADOExceptionMessage(db.lastError(), db, QString())
-                                                      : writer.error();
-        answer.result = Variant::failure(text);
+    const auto body = [&](Writer &writer) {
+        return writer.insert(QStringLiteral("VENDA"), headerValues(key, header, record.cdsVenda, QStringLiteral("C")),
+                             QStringLiteral("VENDA"))
+            && writeItems(writer, key, record.cdsVenda)
+            && writeCancelledLines(writer, key, record.cdsVendaCancelada, textOf(record.cdsVenda, 0, "CDOPERADOR"));
+    };
+    QString error;
+    if (!storeOnce(db, QStringLiteral("venda cancelada ") + key.nrSeqVenda, body,
+                   saleInVenda(db, key.cdFilial, key.cdCaixa, key.nrSeqVenda), &error)) {
+        answer.result = Variant::failure(error);
         return answer;
     }
     answer.result = key.nrSeqVenda;
@@ -623,19 +722,18 @@ CancellationAnswer AlteraVendaCan(const CancelledStatusChange &change)
         + keyParams;
     const QString where = QStringLiteral(" WHERE CDFILIAL = :P_CDFILIAL AND CDCAIXA = :P_CDCAIXA AND NRSEQVENDA = :P_NRSEQVENDA");
     Qub_movrela::DbConnection &db = HostDatabase::session();
-    Writer writer(db);
-    Transaction transaction(db);
-    const bool written = transaction.begun()
-        && writer.run(QStringLiteral("hostVendaCancelada"),
-                      QStringLiteral("UPDATE VENDA SET IDSITUVENDA = 'C', DSOBSCANCUP = :P_OBS, CDSUPERVISOR = :P_SUPERVISOR")
-                          + where,
-                      params)
-        && writer.run(QStringLiteral("hostMovCaixaCancelada"), QStringLiteral("UPDATE MOVCAIXA SET IDTIPOMOVIVE = 'C'") + where,
-                      keyParams);
-    if (!written || !transaction.commit()) {
-        answer.result = Variant::failure(writer.error().isEmpty()
-                                             ? Qub_movrela::ADOExceptionMessage(db.lastError(), db, QString())
-                                             : writer.error());
+    // Marking the sale cancelled twice marks it the same: a lost COMMIT answer is made again.
+    const auto body = [&](Writer &writer) {
+        return writer.run(QStringLiteral("hostVendaCancelada"),
+                          QStringLiteral("UPDATE VENDA SET IDSITUVENDA = 'C', DSOBSCANCUP = :P_OBS, CDSUPERVISOR = :P_SUPERVISOR")
+                              + where,
+                          params)
+            && writer.run(QStringLiteral("hostMovCaixaCancelada"),
+                          QStringLiteral("UPDATE MOVCAIXA SET IDTIPOMOVIVE = 'C'") + where, keyParams);
+    };
+    QString error;
+    if (!storeOnce(db, QStringLiteral("cancelamento da venda ") + key.nrSeqVenda, body, {}, &error)) {
+        answer.result = Variant::failure(error);
         return answer;
     }
     answer.result = key.nrSeqVenda;

@@ -12,7 +12,10 @@
 // key is a ten-digit NRSEQVENDA of the branch and cash desk. On an NFC-e till (header value 39
 // "N") the NFC-e is authorised before the commit: a refusal leaves nothing saved; a time-out
 // saves the sale in contingency and answers "CONTIGENCIA_SP". Any failure rolls the whole sale
-// back and answers the database's (or authority's) text in `failure`.
+// back and answers the database's (or authority's) text in `failure`. A session the server
+// ends during the save costs nothing: the save is made once more, whole, on a fresh session
+// (with the NFC-e authorisation it already holds), after looking whether a COMMIT whose answer
+// was lost stored it. The cancelled-sale records below follow the same rule.
 namespace SaleSaving {
 
 ClosingAnswer SetConcluiFechamento(const ClosingHeader &header, ClosingDatasets &datasets);
@@ -31,7 +34,8 @@ double saleTotal(const DataPacket &cdsVenda);
 
 // Test seam: asked after each row the save writes ("VENDA", "ITEMVENDA 1", "MOVCAIXA 1",
 // "ITVENDACAN 1", "NFCE"); a non-empty answer fails the save there as a database failure
-// would. Empty function: no injected failures.
+// would. Asked "COMMIT" once the commit was answered, a non-empty answer stands for that answer
+// lost on its way back. Empty function: no injected failures.
 using FailurePoint = std::function<QString(const QString &step)>;
 void setFailurePoint(FailurePoint point);
 

@@ -17,6 +17,10 @@
 #include <QDir>
 #include <QFile>
 
+#include <atomic>
+#include <functional>
+#include <thread>
+
 namespace {
 
 const QDateTime opening(QDate(2024, 3, 5), QTime(6, 0));
@@ -144,6 +148,16 @@ protected:
         QFile file(base().siteFolder() + "/Dados/Autoridade.txt");
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(line.toUtf8());
+    }
+    // The record of `sale` cancelled before it was ever stored.
+    static CancelledSaleRecord neverStored(SaleRows &sale)
+    {
+        CancelledSaleRecord record;
+        record.cdsVenda = sale.venda.Data();
+        record.cdsVendaCancelada = sale.vendaCancelada.Data();
+        record.cdCaixa = "001";
+        record.documentNumber = "000322";
+        return record;
     }
     QStringList documentsOfTheDay()
     {
@@ -338,11 +352,7 @@ TEST_P(SaleSavingTest, StoredSaleIsCancelledWithItsPayments)
 TEST_P(SaleSavingTest, SaleNeverStoredIsRecordedAsCancelled)
 {
     SaleRows sale;
-    CancelledSaleRecord record;
-    record.cdsVenda = sale.venda.Data();
-    record.cdsVendaCancelada = sale.vendaCancelada.Data();
-    record.cdCaixa = "001";
-    record.documentNumber = "000322";
+    const CancelledSaleRecord record = neverStored(sale);
     const CancellationAnswer answer = SaleSaving::IncluiVendaCan(record);
     ASSERT_FALSE(answer.result.isFailure());
     EXPECT_EQ(rows("SELECT IDSITUVENDA, NRVENDAEXT FROM VENDA")[0][0].toString(), "C");
@@ -406,6 +416,193 @@ TEST_P(SaleSavingTest, TheNfceAndTheCfeCarryTheMeansOfPaymentAndTheChange)
 }
 
 VENDACONS_DATABASE_KINDS(SaleSavingTest);
+
+// ---- a session the server ends during the save ---------------------------------------------
+
+// Where the save's session is made to wait, so that it can be ended there: a lock held on
+// ITEMVENDA (the save is cut writing its items) or on MOVCAIXA (the cancellation is cut marking
+// the payments), or an advisory lock that a deferred check of VENDA takes at the commit (the
+// save is cut at its COMMIT).
+const QString holdItems = "LOCK TABLE ITEMVENDA IN SHARE MODE";
+const QString holdPayments = "LOCK TABLE MOVCAIXA IN SHARE MODE";
+const QString holdCommit = "SELECT pg_advisory_xact_lock(4711)";
+
+// The server ends the host's session while a till saves (a restart of the shared base at rush
+// hour): the sale is stored once, whole, and the till hears a sale that finished.
+class SaleSavingLoss : public SaleSavingTest
+{
+protected:
+    void SetUp() override
+    {
+        if (GetParam() == DatabaseKind::SQLite)
+            GTEST_SKIP() << "a SQLite session has no server to end it";
+        SaleSavingTest::SetUp();
+        exec("CREATE FUNCTION test_commit_waits() RETURNS trigger LANGUAGE plpgsql AS "
+             "'BEGIN PERFORM pg_advisory_xact_lock(4711); RETURN NULL; END'");
+        exec("CREATE CONSTRAINT TRIGGER test_commit_waits AFTER INSERT OR UPDATE ON VENDA "
+             "DEFERRABLE INITIALLY DEFERRED FOR EACH ROW EXECUTE FUNCTION test_commit_waits()");
+    }
+
+    // Runs `action` while a session of the test holds `holdSql` in a transaction; that session
+    // ends the sessions that come to wait behind it, `cuts` of them (`onWaiting` runs while the
+    // one to end waits), then lets go. Answers what went wrong on the holding side, or nothing.
+    QString endWhoWaits(const QString &holdSql, int cuts, const std::function<void()> &action,
+                        const std::function<void()> &onWaiting = {})
+    {
+        QString error;
+        std::atomic<bool> ready = false;
+        std::thread holding([&] {
+            Qub_movrela::DbConnection holder(QStringLiteral("testHolder"), 10);
+            holder.useConnectionString(base().connectionString());
+            if (holder.begin() && holder.execute(QStringLiteral("hold"), holdSql, {})) {
+                ready = true;
+                QStringList ended;
+                for (int poll = 0; ended.size() < cuts && error.isEmpty(); ++poll) {
+                    Qub_movrela::QueryRows waiting;
+                    if (poll == 50000 || !holder.execute(QStringLiteral("waiting"),
+                                                         // pg_locks, unlike the activity view, is not
+                                                         // frozen for the length of a transaction
+                                                         QStringLiteral("SELECT DISTINCT pid FROM pg_locks WHERE NOT granted "
+                                                                        "AND pg_backend_pid() = ANY(pg_blocking_pids(pid))"),
+                                                         {}, &waiting)) {
+                        error = QStringLiteral("%1 of %2 sessions ended, %3").arg(ended.size()).arg(cuts).arg(
+                            holder.lastError().databaseText);
+                        break;
+                    }
+                    for (const auto &row : waiting.rows) {
+                        const QString pid = row.first().toString();
+                        if (ended.contains(pid) || ended.size() == cuts)
+                            continue;
+                        if (onWaiting)
+                            onWaiting();
+                        if (!holder.execute(QStringLiteral("end"), QStringLiteral("SELECT pg_terminate_backend(CAST(:P_PID AS INTEGER))"),
+                                            {{QStringLiteral("P_PID"), pid}}))
+                            error = holder.lastError().databaseText;
+                        ended << pid;
+                    }
+                }
+            } else {
+                error = holder.lastError().databaseText;
+            }
+            holder.rollback();
+            ready = true;
+        });
+        while (!ready)
+            std::this_thread::yield();
+        action();
+        holding.join();
+        return error;
+    }
+
+    // The sale stored once: its header, its three items and two payments, under the answered key.
+    void expectStoredOnce(const ClosingAnswer &answer)
+    {
+        ASSERT_TRUE(answer.failure.isEmpty()) << answer.failure.toStdString();
+        ASSERT_FALSE(answer.savedSaleKey.isFailure());
+        const QString key = answer.savedSaleKey.toString();
+        const auto sales = rows("SELECT NRSEQVENDA, IDSITUVENDA FROM VENDA");
+        ASSERT_EQ(sales.size(), 1);
+        EXPECT_EQ(sales[0][0].toString(), key);
+        EXPECT_EQ(sales[0][1].toString(), "O");
+        const Qub_movrela::Params ofTheSale{{"P_KEY", key}};
+        EXPECT_EQ(rows("SELECT COUNT(*) FROM ITEMVENDA WHERE NRSEQVENDA = :P_KEY", ofTheSale)[0][0].toLongLong(), 3);
+        EXPECT_EQ(rows("SELECT COUNT(*) FROM MOVCAIXA WHERE NRSEQVENDA = :P_KEY", ofTheSale)[0][0].toLongLong(), 2);
+    }
+};
+
+TEST_P(SaleSavingLoss, ASaveCutBeforeOrAtItsCommitIsStoredOnceAndAnswersTheSale)
+{
+    const struct
+    {
+        const char *name;
+        const QString &hold;
+    } cases[] = {{"cut while writing the items", holdItems}, {"cut at the commit", holdCommit}};
+    for (const auto &cut : cases) {
+        SCOPED_TRACE(cut.name);
+        for (const char *table : {"MOVCAIXA", "ITEMVENDA", "ITVENDACAN", "VENDA"})
+            exec(QString("DELETE FROM ") + table);
+        SaleRows sale;
+        ClosingAnswer answer;
+        const QString cutError = endWhoWaits(cut.hold, 1, [&] { answer = save(sale); });
+        ASSERT_TRUE(cutError.isEmpty()) << cutError.toStdString();
+        expectStoredOnce(answer);
+        if (HasFatalFailure())
+            return;
+    }
+}
+
+// The authority has authorised the sale's number when the session is lost at the commit: the
+// save made again records that authorisation instead of asking for the number a second time,
+// which a real authority refuses as a duplicate.
+TEST_P(SaleSavingLoss, AnNfceSaleCutAtItsCommitKeepsTheAuthorisationItHolds)
+{
+    SaleRows sale;
+    ClosingAnswer answer;
+    const QString cutError = endWhoWaits(holdCommit, 1, [&] { answer = save(sale, "N"); },
+                                         [&] { authority("NFCE=RECUSA"); });
+    ASSERT_TRUE(cutError.isEmpty()) << cutError.toStdString();
+    expectStoredOnce(answer);
+    if (HasFatalFailure())
+        return;
+    EXPECT_EQ(answer.nfceStatus, "AUTORIZADA");
+    EXPECT_EQ(rows("SELECT NRACESSONFCE FROM VENDA")[0][0].toString(), answer.nfceText1);
+    EXPECT_EQ(documentsOfTheDay(), QStringList{answer.nfceText1 + "-nfce.xml"});
+}
+
+// The COMMIT went through but its answer was lost: the fresh session finds the sale and the
+// save answers it, without storing it a second time.
+TEST_P(SaleSavingLoss, ASaveWhoseCommitAnswerWasLostIsFoundStoredAndNotRepeated)
+{
+    int commits = 0;
+    SaleSaving::setFailurePoint([&](const QString &step) {
+        return step == "COMMIT" && ++commits == 1 ? QString("resposta do COMMIT perdida") : QString();
+    });
+    SaleRows sale;
+    expectStoredOnce(save(sale));
+    EXPECT_EQ(commits, 1);
+}
+
+// Every session the save opens is ended: it gives up after one more try, says the base did
+// not answer, and leaves nothing stored.
+TEST_P(SaleSavingLoss, ASaveOnABaseThatStaysDownFailsClearlyWithNothingStored)
+{
+    SaleRows sale;
+    ClosingAnswer answer;
+    const QString cutError = endWhoWaits(holdItems, 2, [&] { answer = save(sale); });
+    ASSERT_TRUE(cutError.isEmpty()) << cutError.toStdString();
+    EXPECT_TRUE(answer.savedSaleKey.isFailure());
+    EXPECT_TRUE(answer.failure.contains("[DBNETLIB]")) << answer.failure.toStdString();
+    for (const char *table : {"VENDA", "ITEMVENDA", "MOVCAIXA", "ITVENDACAN"})
+        EXPECT_EQ(count(table), 0) << table;
+}
+
+// The records of a cancelled sale follow the same rule: a cut session costs neither the record
+// of a sale never stored nor the cancellation of a stored one.
+TEST_P(SaleSavingLoss, CancelledSaleRecordsCutByALostSessionAreStoredOnce)
+{
+    SaleRows sale;
+    const CancelledSaleRecord record = neverStored(sale);
+    CancellationAnswer recorded;
+    QString cutError = endWhoWaits(holdItems, 1, [&] { recorded = SaleSaving::IncluiVendaCan(record); });
+    ASSERT_TRUE(cutError.isEmpty()) << cutError.toStdString();
+    ASSERT_FALSE(recorded.result.isFailure()) << recorded.result.failureText().toStdString();
+    EXPECT_EQ(rows("SELECT COUNT(*) FROM VENDA WHERE IDSITUVENDA = 'C'")[0][0].toLongLong(), 1);
+    EXPECT_EQ(count("ITEMVENDA"), 3);
+
+    for (const char *table : {"ITVENDACAN", "ITEMVENDA", "VENDA"})
+        exec(QString("DELETE FROM ") + table);
+    const QString key = save(sale).savedSaleKey.toString();
+    CancellationAnswer cancelled;
+    cutError = endWhoWaits(holdPayments, 1, [&] {
+        cancelled = SaleSaving::AlteraVendaCan({key, "0001", "001", opening, "", "", "0002", "SAT"});
+    });
+    ASSERT_TRUE(cutError.isEmpty()) << cutError.toStdString();
+    ASSERT_FALSE(cancelled.result.isFailure()) << cancelled.result.failureText().toStdString();
+    EXPECT_EQ(rows("SELECT IDSITUVENDA FROM VENDA")[0][0].toString(), "C");
+    EXPECT_EQ(rows("SELECT COUNT(*) FROM MOVCAIXA WHERE IDTIPOMOVIVE = 'C'")[0][0].toLongLong(), 2);
+}
+
+VENDACONS_DATABASE_KINDS(SaleSavingLoss);
 
 // ---- the consumer's part of a sale -----------------------------------------------------------
 
