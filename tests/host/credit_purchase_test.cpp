@@ -112,4 +112,30 @@ INSTANTIATE_TEST_SUITE_P(Tills, CreditPurchase,
                          ::testing::Values(TillKind{"ecf", "tape"}, TillKind{"nfce", "file"}),
                          [](const ::testing::TestParamInfo<TillKind> &info) { return std::string(info.param.name); });
 
+// A load paid by card, on every kind of desk: its charge is confirmed once in the card
+// program's ledger, on the fiscal printer's desks once its voucher is out.
+class CardLoad : public ::testing::TestWithParam<TillKind>
+{
+};
+
+TEST_P(CardLoad, ConfirmsItsCardChargeOnce)
+{
+    ASSERT_TRUE(QFile::exists(hostProgram())) << hostProgram().toStdString();
+    QTemporaryDir work;
+    const QString site = work.filePath(QStringLiteral("site"));
+    QString output;
+    ASSERT_TRUE(runHost({"--init-site", site, "--till", GetParam().name}, work.path(), output)) << output.toStdString();
+    ASSERT_TRUE(runHost({"--site", site, "--script", QStringLiteral(VENDACONS_SOURCE_DIR "/host/scripts/carga-cartao.txt")},
+                        work.path(), output))
+        << output.toStdString();
+
+    EXPECT_EQ(readText(QDir(site).filePath(QStringLiteral("Dados/Cartao/transacoes.txt"))),
+              "000001;3000;PENDENTE\n000001;;CONFIRMADA\n")
+        << output.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Tills, CardLoad,
+                         ::testing::Values(TillKind{"ecf", "tape"}, TillKind{"nf", "tape"}, TillKind{"nfce", "file"}),
+                         [](const ::testing::TestParamInfo<TillKind> &info) { return std::string(info.param.name); });
+
 } // namespace
