@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QMap>
 #include <QMutex>
+#include <QSet>
 
 namespace Schema {
 
@@ -63,28 +64,44 @@ QString typeSql(const Column &c)
     return QString();
 }
 
+// What the base holds already, read in two catalogue queries: a till starting (and each test
+// base) checks some hundred tables, and a query per table cost the server more than the rest of
+// the start-up. Names are upper case whatever the base did with them.
+struct Present
+{
+    QHash<QString, QHash<QString, int>> columns; // table -> column -> text size (0: none enforced)
+    QSet<QString> indexes;
+};
+
 // Names and, where the base enforces it, the size of text columns (SQLite keeps any length,
 // so it reports none).
 const char *columnsQuery(DatabaseKind kind)
 {
     return kind == DatabaseKind::SQLite
-        ? "SELECT name, 0 FROM pragma_table_info(:P_TABELA)"
-        : "SELECT column_name, COALESCE(character_maximum_length, 0) FROM information_schema.columns "
-          "WHERE table_schema = current_schema() AND table_name = LOWER(:P_TABELA)";
+        ? "SELECT m.name, p.name, 0 FROM sqlite_master m JOIN pragma_table_info(m.name) p WHERE m.type = 'table'"
+        : "SELECT table_name, column_name, COALESCE(character_maximum_length, 0) FROM information_schema.columns "
+          "WHERE table_schema = current_schema()";
 }
 
-bool existingColumns(Qub_movrela::DbConnection &connection, const Table &table, QStringList *names,
-                     QHash<QString, int> *sizes)
+const char *indexesQuery(DatabaseKind kind)
 {
-    Qub_movrela::QueryRows rows;
-    if (!connection.execute(QStringLiteral("schemaColunas"), QString::fromLatin1(columnsQuery(connection.kind())),
-                            {{QStringLiteral("P_TABELA"), table.name}}, &rows))
+    return kind == DatabaseKind::SQLite ? "SELECT name FROM sqlite_master WHERE type = 'index'"
+                                        : "SELECT indexname FROM pg_indexes WHERE schemaname = current_schema()";
+}
+
+bool readPresent(Qub_movrela::DbConnection &connection, Present *present)
+{
+    Qub_movrela::QueryRows columns;
+    Qub_movrela::QueryRows indexes;
+    if (!connection.execute(QStringLiteral("schemaColunas"), QString::fromLatin1(columnsQuery(connection.kind())), {},
+                            &columns)
+        || !connection.execute(QStringLiteral("schemaIndices"), QString::fromLatin1(indexesQuery(connection.kind())), {},
+                               &indexes))
         return false;
-    for (const auto &row : rows.rows) {
-        const QString name = row.first().toString().toUpper();
-        names->append(name);
-        sizes->insert(name, row.size() > 1 ? row.at(1).toInt() : 0);
-    }
+    for (const auto &row : std::as_const(columns.rows))
+        present->columns[row.value(0).toString().toUpper()].insert(row.value(1).toString().toUpper(), row.value(2).toInt());
+    for (const auto &row : std::as_const(indexes.rows))
+        present->indexes.insert(row.value(0).toString().toUpper());
     return true;
 }
 
@@ -104,28 +121,29 @@ QString indexName(const Table &table, const QStringList &columns)
     return (QStringLiteral("IX_") + table.name + QLatin1Char('_') + columns.join(QLatin1Char('_'))).left(63);
 }
 
-bool createIndexes(Qub_movrela::DbConnection &connection, const Table &table)
+bool createIndexes(Qub_movrela::DbConnection &connection, const Table &table, const Present &present)
 {
     for (const QStringList &columns : table.indexes) {
+        const QString name = indexName(table, columns);
+        if (present.indexes.contains(name.toUpper()))
+            continue;
         const QString sql = QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3)")
-                                .arg(indexName(table, columns), table.name, columns.join(QStringLiteral(", ")));
+                                .arg(name, table.name, columns.join(QStringLiteral(", ")));
         if (!connection.execute(QStringLiteral("schemaIndice ") + table.name, sql, {}))
             return false;
     }
     return true;
 }
 
-bool upgradeColumns(Qub_movrela::DbConnection &connection, const Table &table)
+bool upgradeColumns(Qub_movrela::DbConnection &connection, const Table &table, const Present &present)
 {
-    QStringList present;
-    QHash<QString, int> sizes;
-    if (!existingColumns(connection, table, &present, &sizes))
-        return false;
-    if (present.isEmpty())
+    const QHash<QString, int> sizes = present.columns.value(table.name.toUpper());
+    if (sizes.isEmpty())
         return connection.execute(QStringLiteral("schemaCria ") + table.name, createTableSql(table), {});
     for (const Column &c : table.columns) {
-        if (present.contains(c.name.toUpper())) {
-            if (!widenColumn(connection, table, c, sizes.value(c.name.toUpper())))
+        const auto size = sizes.constFind(c.name.toUpper());
+        if (size != sizes.cend()) {
+            if (!widenColumn(connection, table, c, *size))
                 return false;
             continue;
         }
@@ -136,9 +154,9 @@ bool upgradeColumns(Qub_movrela::DbConnection &connection, const Table &table)
     return true;
 }
 
-bool upgradeTable(Qub_movrela::DbConnection &connection, const Table &table)
+bool upgradeTable(Qub_movrela::DbConnection &connection, const Table &table, const Present &present)
 {
-    return upgradeColumns(connection, table) && createIndexes(connection, table);
+    return upgradeColumns(connection, table, present) && createIndexes(connection, table, present);
 }
 
 // A number written to a declared column is rounded to its decimals here, for every writer:
@@ -251,8 +269,10 @@ Variant upgrade(Qub_movrela::DbConnection &connection)
     const bool joined = connection.inTransaction();
     if (!joined && !connection.begin())
         return Variant::failure(Qub_movrela::ADOExceptionMessage(connection.lastError(), connection, QString()));
+    Present present;
+    const bool read = readPresent(connection, &present);
     for (const Table &table : tables()) {
-        if (!upgradeTable(connection, table)) {
+        if (!read || !upgradeTable(connection, table, present)) {
             const Qub_movrela::DbError error = connection.lastError();
             if (!joined)
                 connection.rollback();

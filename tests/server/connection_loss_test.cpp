@@ -250,7 +250,9 @@ TEST_P(ConnectionLoss, AStartUpConnectCutHalfWayConnectsAgain)
     TrdmVendaCons module;
     bool connected = false;
     QString error;
-    // The check's index on MOVICLIE waits for the table while another session writes it.
+    // A base missing one of MOVICLIE's indexes: the check creates it, and waits for the table
+    // while another session writes it.
+    exec("DROP INDEX IX_MOVICLIE_CDCLIENTE_CDCONSUMIDOR_DTMOVIMCLIE");
     const QString cutError = cutWhileWaiting("UPDATE MOVICLIE SET VRMOVCLI = VRMOVCLI WHERE 1 = 0", 1,
                                              [&] { connected = module.connect(&error); });
     ASSERT_TRUE(cutError.isEmpty()) << cutError.toStdString();

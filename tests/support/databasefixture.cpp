@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <cstdio>
 
@@ -63,6 +64,72 @@ QString sqliteTemplate()
         return QString();
     }();
     return path;
+}
+
+bool adminRows(const QString &sql, Qub_movrela::QueryRows *rows)
+{
+    Qub_movrela::DbConnection admin(QStringLiteral("testAdmin"), 10);
+    admin.useConnectionString(adminString());
+    return admin.execute(QStringLiteral("testAdmin"), sql, {}, rows);
+}
+
+// The same for PostgreSQL: every test base is a copy of a database holding the schema, made by
+// the first test of each program build and kept in the cluster. Eight tests creating the schema
+// at once each took seconds of the server's catalogue; a copy takes a fraction. The template
+// takes no connections (as template0), so no session or autovacuum worker blocks a copy. Empty
+// when it could not be made (each base then starts from template0 and creates its own).
+QString postgresTemplate(const Geralqub::ConnectionSettings &admin)
+{
+    static const QString name = [&admin] {
+        const QFileInfo program(QCoreApplication::applicationFilePath());
+        const QString family = QStringLiteral("vc_schema_") + program.fileName().toLower().replace(QRegularExpression(QStringLiteral("[^a-z0-9]")), QStringLiteral("_"));
+        const QString wanted = family + QStringLiteral("_%1").arg(program.lastModified().toSecsSinceEpoch());
+        Qub_movrela::QueryRows found;
+        if (!adminRows(QStringLiteral("SELECT datname FROM pg_database WHERE datname LIKE '%1_%'").arg(family), &found))
+            return QString();
+        for (const QList<QVariant> &row : found.rows) {
+            if (row.value(0).toString() == wanted)
+                return wanted;
+        }
+        // Made under a name of this process and renamed in one step, so a test starting
+        // meanwhile never copies a half-made schema; a second process that lost the race drops
+        // its own and copies the winner's.
+        const QString scratch = QStringLiteral("vc_scratch_%1").arg(QCoreApplication::applicationPid());
+        QString error;
+        adminExec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(scratch), &error);
+        if (!adminExec(QStringLiteral("CREATE DATABASE %1 TEMPLATE template0").arg(scratch), &error))
+            return QString();
+        bool ok = false;
+        {
+            QString text = QStringLiteral("Provider=POSTGRESQL;Host=%1;Port=%2;Database=%3;User=%4")
+                               .arg(admin.host).arg(admin.port).arg(scratch, admin.user);
+            if (!admin.password.isEmpty())
+                text += QStringLiteral(";Password=") + admin.password;
+            Qub_movrela::DbConnection connection(QStringLiteral("testTemplate"), 10);
+            connection.useConnectionString(text);
+            ok = connection.open() && !Schema::upgrade(connection).isFailure();
+        }
+        if (ok)
+            ok = adminExec(QStringLiteral("ALTER DATABASE %1 WITH ALLOW_CONNECTIONS false IS_TEMPLATE true").arg(scratch), &error)
+                && adminExec(QStringLiteral("ALTER DATABASE %1 RENAME TO %2").arg(scratch, wanted), &error);
+        if (!ok) {
+            adminExec(QStringLiteral("ALTER DATABASE %1 WITH IS_TEMPLATE false").arg(scratch), &error);
+            adminExec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(scratch), &error);
+            Qub_movrela::QueryRows again;
+            if (adminRows(QStringLiteral("SELECT datname FROM pg_database WHERE datname = '%1'").arg(wanted), &again)
+                && !again.rows.isEmpty())
+                return wanted;
+            return QString();
+        }
+        // Templates of earlier builds of this program are no longer copied.
+        for (const QList<QVariant> &row : found.rows) {
+            const QString old = row.value(0).toString();
+            if (adminExec(QStringLiteral("ALTER DATABASE %1 WITH IS_TEMPLATE false").arg(old), &error))
+                adminExec(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(old), &error);
+        }
+        return wanted;
+    }();
+    return name;
 }
 
 } // namespace
@@ -119,9 +186,10 @@ bool TestBase::createPostgresDatabase()
         return false;
     }
     m_postgresName = QStringLiteral("vc_test_%1_%2").arg(QCoreApplication::applicationPid()).arg(++databaseCounter);
-    // From template0, which no session ever connects to: copying template1 fails while another
-    // test process happens to be copying it too ("being accessed by other users").
-    if (!adminExec(QStringLiteral("CREATE DATABASE %1 TEMPLATE template0").arg(m_postgresName), &m_error)) {
+    // From a template no session ever connects to: copying template1 fails while another test
+    // process happens to be copying it too ("being accessed by other users").
+    const QString source = postgresTemplate(admin).isEmpty() ? QStringLiteral("template0") : postgresTemplate(admin);
+    if (!adminExec(QStringLiteral("CREATE DATABASE %1 TEMPLATE %2").arg(m_postgresName, source), &m_error)) {
         m_postgresName.clear();
         return false;
     }
