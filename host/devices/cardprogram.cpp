@@ -86,6 +86,10 @@ void CardProgram::serveOnce()
         return;
     const QString text = QString::fromLatin1(file.readAll());
     file.close();
+    // A program stuck after the charge: the confirmation is left where the till put it.
+    if (mode() == QLatin1String("NAO_CONFIRMA")
+        && valueOf(text, QStringLiteral("TIPOTRANSACAO")).compare(QLatin1String("CONFIRMA"), Qt::CaseInsensitive) == 0)
+        return;
     QFile::remove(request); // taken up
     serve(text);
 }
@@ -113,21 +117,53 @@ void CardProgram::serve(const QString &request)
     }
     const QString nsu = valueOf(request, QStringLiteral("NSU"));
     const QHash<QString, QString> states{{"CONFIRMA", "CONFIRMADA"}, {"DESFAZ", "DESFEITA"}, {"ESTORNO", "ESTORNADA"}};
-    if (states.contains(kind) && !nsu.isEmpty() && mode() != QLatin1String("RECUSA")) {
-        record(nsu, QString(), states.value(kind));
-        answer(true, nsu);
+    if (!states.contains(kind) || nsu.isEmpty() || mode() == QLatin1String("RECUSA")) {
+        answer(false, nsu);
         return;
     }
-    answer(false, nsu);
+    const QString now = stateOf(nsu);
+    const QString wanted = states.value(kind);
+    if (now.isEmpty() || now == QLatin1String("RECUSADA")) {
+        answer(false, nsu, QStringLiteral("transação NSU %1 desconhecida").arg(nsu));
+        return;
+    }
+    // An undone charge took no money: there is nothing left to confirm.
+    if (wanted == QLatin1String("CONFIRMADA") && now != QLatin1String("PENDENTE") && now != wanted) {
+        answer(false, nsu, QStringLiteral("transação NSU %1 já %2").arg(nsu, now));
+        return;
+    }
+    // Asked again for the state it is in (a till that did not hear the first answer): the
+    // same answer, and the ledger keeps one line for it.
+    if (now != wanted)
+        record(nsu, QString(), wanted);
+    answer(true, nsu);
 }
 
-void CardProgram::answer(bool approved, const QString &nsu)
+void CardProgram::answer(bool approved, const QString &nsu, const QString &why)
 {
     if (mode() == QLatin1String("LIXO")) {
         writeWhole(inAnswers(ChartFiles::Approved), QByteArray("\x00\x13\xff\x7f\x01", 5));
         return;
     }
-    writeWhole(inAnswers(approved ? ChartFiles::Approved : ChartFiles::Cancelled), ("NSU=" + nsu + "\r\n").toLatin1());
+    QString text = QStringLiteral("NSU=") + nsu + QStringLiteral("\r\n");
+    if (!why.isEmpty())
+        text += QStringLiteral("MENSAGEM=") + why + QStringLiteral("\r\n");
+    writeWhole(inAnswers(approved ? ChartFiles::Approved : ChartFiles::Cancelled), text.toUtf8());
+}
+
+// The last state the ledger holds for `nsu`; empty for a transaction it never had.
+QString CardProgram::stateOf(const QString &nsu)
+{
+    QFile ledger(ledgerFile());
+    QString state;
+    if (ledger.open(QIODevice::ReadOnly)) {
+        for (const QByteArray &line : ledger.readAll().split('\n')) {
+            const QList<QByteArray> fields = line.trimmed().split(';');
+            if (fields.size() == 3 && QString::fromUtf8(fields.at(0)) == nsu)
+                state = QString::fromUtf8(fields.at(2));
+        }
+    }
+    return state;
 }
 
 void CardProgram::record(const QString &nsu, const QString &amount, const QString &state)

@@ -10,9 +10,12 @@
 // request by removing "tefchart.ini"; a purchase ("COMPRACREDITO") or a payment ("PAGAMENTO")
 // gets the receipt "cupom.tef", and after the print confirmation ("IMP") the answer
 // "tefchart.ok" (holding "NSU=<n>") or "tefchart.can". Our own kinds "CONFIRMA", "DESFAZ" and
-// "ESTORNO" (with "NSU=<n>") confirm, undo or reverse a payment and are answered at once. The
-// site file Dados/CartaoChart.txt says how it behaves: APROVA (the default), RECUSA, NAO_PEGA
-// (never takes a request up), NAO_RESPONDE (takes it, never answers) or LIXO (answers junk).
+// "ESTORNO" (with "NSU=<n>") confirm, undo or reverse a payment of its ledger and are answered
+// at once; one it does not know, or an undone one to confirm, is refused with "MENSAGEM=<why>",
+// and one asked again for the state it is in is answered the same without a new ledger line.
+// The site file Dados/CartaoChart.txt says how it behaves: APROVA (the default), RECUSA,
+// NAO_PEGA (never takes a request up), NAO_RESPONDE (takes it, never answers), NAO_CONFIRMA
+// (approves payments, never takes a confirmation up) or LIXO (answers junk).
 // Every transaction and its state go to Dados/Cartao/transacoes.txt, "NSU;VALOR;ESTADO" a line.
 class CardProgram
 {
@@ -29,7 +32,8 @@ public:
 
 private:
     void serve(const QString &request);
-    void answer(bool approved, const QString &nsu);
+    void answer(bool approved, const QString &nsu, const QString &why = {});
+    static QString stateOf(const QString &nsu);
     void record(const QString &nsu, const QString &amount, const QString &state);
     QString nextNsu();
 

@@ -86,6 +86,17 @@ bool readable(const QByteArray &content)
     return true;
 }
 
+// The value of `key` in an answer's "KEY=value" lines.
+QString valueOf(const QByteArray &answer, const char *key)
+{
+    const QString prefix = QString::fromLatin1(key) + QLatin1Char('=');
+    for (const QString &line : QString::fromUtf8(answer).split(QLatin1Char('\n'))) {
+        if (line.trimmed().startsWith(prefix))
+            return line.trimmed().mid(prefix.size());
+    }
+    return QString();
+}
+
 // One request and its answer; a receipt that comes is kept and its print confirmed.
 Result exchange(const QStringList &lines)
 {
@@ -130,13 +141,14 @@ Result exchange(const QStringList &lines)
             result.failure = QStringLiteral("resposta ilegível do programa de cartões; confira nele se houve cobrança");
         } else {
             result.ok = true;
-            for (const QString &line : QString::fromLatin1(content).split(QLatin1Char('\n'))) {
-                if (line.trimmed().startsWith(QLatin1String("NSU=")))
-                    result.nsu = line.trimmed().mid(4);
-            }
+            result.nsu = valueOf(content, "NSU");
         }
     } else {
         result.failure = QStringLiteral("transação negada pelo programa de cartões");
+        QFile cancelled(inAnswers(ChartFiles::Cancelled));
+        const QString why = cancelled.open(QIODevice::ReadOnly) ? valueOf(cancelled.readAll(), "MENSAGEM") : QString();
+        if (!why.isEmpty())
+            result.failure += QStringLiteral(": ") + why;
     }
     clean();
     return result;
@@ -199,13 +211,15 @@ QString lastReceipt()
 
 HostResult FinalizaTransTef(const TefFinishRequest &request)
 {
+    const QString nsu = request.nsu.isEmpty() ? pending().nsu : request.nsu;
     // No card payment waiting: nothing to confirm or undo.
-    if (pending().nsu.isEmpty())
+    if (nsu.isEmpty())
         return HostResult::done();
-    const Result result = finish(request.confirm, pending().nsu);
+    const Result result = finish(request.confirm, nsu);
     if (!result.ok)
         return {false, result.failure};
-    pending().nsu.clear();
+    if (nsu == pending().nsu)
+        pending().nsu.clear();
     return HostResult::done();
 }
 

@@ -1,5 +1,6 @@
 #include "fiscalprinter.h"
 
+#include "cardterminal.h"
 #include "nonfiscal.h"
 
 #include <host/documents/creditpurchase.h>
@@ -538,6 +539,11 @@ CreditPurchaseFiscalAnswer FiscalPrinter::Compr_CredPessoal(const CreditPurchase
     answer.ok = true;
     answer.receiptNumber = counter(m_coo);
     answer.receiptCounter = counter(m_coo);
+    // On a fiscal-printer desk the till asks for no confirmation: the card charge of the load
+    // stands once its voucher is out, as a sale's does once its receipt closes.
+    const HostResult confirmed = CardTerminal::FinalizaTransTef(TefFinishRequest{true});
+    if (!confirmed.ok)
+        HostLog::write(QStringLiteral("cartão da carga de crédito não confirmado: ") + confirmed.failure);
     return answer;
 }
 

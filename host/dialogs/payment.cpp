@@ -53,7 +53,7 @@ void ensureFields(ClientDataSet &cdsMovCaixa)
         {"DTMOVIMCAIXA", FieldType::DateTime, 0}, {"DSIMPFISCAL", FieldType::String, 40},
         {"CDBANCARTCR", FieldType::String, 10},  {"CDFPIMPFIS", FieldType::String, 2},
         {"QTPARCRECEB", FieldType::String, 3},   {"VRTROCO", FieldType::Double, 0},
-        {"NRCONTROLTEF", FieldType::String, 60}};
+        {"NRCONTROLTEF", FieldType::String, 60}, {"CDNSUHOSTTEF", FieldType::String, 50}};
     for (const Spec &spec : specs) {
         if (cdsMovCaixa.FieldDefs().IndexOf(QString::fromLatin1(spec.name)) < 0)
             cdsMovCaixa.FieldDefs().Add(QString::fromLatin1(spec.name), spec.type, spec.size);
@@ -319,13 +319,16 @@ PaymentAnswer Recebimento(const PaymentRequest &request, PaymentDatasets &datase
         answer.inRecebAux4 = card.receipt.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     }
     fillMovCaixa(datasets.cdsMovCaixa, *session, rowContext(request, datasets));
-    // Each card row keeps its charge's control number: a cancelled receipt reverses it by it.
+    // Each card row keeps its charge's control number: a cancelled receipt reverses it by it,
+    // and a credit load the till stopped in the middle of is confirmed by it at the next start.
     for (datasets.cdsMovCaixa.First(); !datasets.cdsMovCaixa.Eof() && !controlNumbers.isEmpty(); datasets.cdsMovCaixa.Next()) {
         const QString kind = datasets.cdsMovCaixa.FieldByName(QStringLiteral("IDTIPORECE")).AsString();
         if (kind != QLatin1String("2") && kind != QLatin1String("3"))
             continue;
+        const QString nsu = controlNumbers.takeFirst();
         datasets.cdsMovCaixa.Edit();
-        datasets.cdsMovCaixa.FieldByName(QStringLiteral("NRCONTROLTEF")).SetAsString(controlNumbers.takeFirst());
+        datasets.cdsMovCaixa.FieldByName(QStringLiteral("NRCONTROLTEF")).SetAsString(nsu);
+        datasets.cdsMovCaixa.FieldByName(QStringLiteral("CDNSUHOSTTEF")).SetAsString(nsu);
         datasets.cdsMovCaixa.Post();
     }
     datasets.cdsMovCaixa.First();

@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 class QAbstractButton;
 class QObject;
@@ -44,6 +45,7 @@ private:
     bool takeVoucherNumber();
     bool write();
     void printVouchers();
+    void confirmInterruptedCharges();
     // The vouchers, then the load is finished whatever they did: the failure's text, or empty.
     QString printVouchersAndFinish();
     void printOnFiscalPrinter();
@@ -75,6 +77,10 @@ private:
     QString m_consumerName;
     double m_familyBalance = 0;
     QString m_cardReceipt; // stCompraCredAux2: a card-payment receipt is due
+    // A load finished after a restart: the card program holds none of its charges pending any
+    // more, so they are confirmed by the NSUs its cash movements kept.
+    bool m_interrupted = false;
+    QStringList m_cardNsus;
 };
 
 // The bonus rules of a consumer type: balance ceiling and loads per month or week. Shows its

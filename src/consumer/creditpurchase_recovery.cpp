@@ -12,6 +12,7 @@
 #include <sale/scopeguard.h>
 #include <sale/serverseams.h>
 
+#include <outside/pkg_hrk00001.h>
 #include <outside/ravuvozozod.h>
 #include <runtime/clientdataset.h>
 #include <runtime/ptbr.h>
@@ -74,9 +75,14 @@ void CreditPurchase::finishInterrupted(const DataPacket &pending, int row)
     });
     payments.SetData(movements.packet());
     m_total = loadTotal();
-    bool byCard = false;
-    for (int movement = 0; movement < movements.packet().rows.size(); ++movement)
-        byCard = byCard || !textOf(movements.packet(), movement, "CDNSUHOSTTEF").isEmpty();
+    m_interrupted = true;
+    m_cardNsus.clear();
+    for (int movement = 0; movement < movements.packet().rows.size(); ++movement) {
+        const QString nsu = textOf(movements.packet(), movement, "CDNSUHOSTTEF");
+        if (!nsu.isEmpty() && !m_cardNsus.contains(nsu))
+            m_cardNsus << nsu;
+    }
+    const bool byCard = !m_cardNsus.isEmpty();
     m_context.message(QStringLiteral("A carga de crédito de %1 para %2 (depósito %3) foi gravada, mas o sistema parou "
                                      "antes de imprimir o comprovante. A carga não será gravada de novo: o comprovante "
                                      "será impresso agora%4. Não refaça a carga.")
@@ -88,6 +94,22 @@ void CreditPurchase::finishInterrupted(const DataPacket &pending, int row)
     if (!voucherError.isEmpty())
         m_context.message(QStringLiteral("O comprovante da carga %1 não foi impresso: %2").arg(m_deposit, voucherError),
                           Ravuvozozod::Error);
+}
+
+// Each card charge of the load by its own NSU. One the card program refuses (it no longer
+// knows it, or undid it) took the customer's money for a credit already given, or took none:
+// either way the operator must look at the card program, so it is told with its NSU.
+void CreditPurchase::confirmInterruptedCharges()
+{
+    for (const QString &nsu : std::as_const(m_cardNsus)) {
+        const HostResult confirmed = m_context.devices().FinalizaTransTef(TefFinishRequest{true, nsu});
+        if (confirmed.ok)
+            continue;
+        m_context.message(QStringLiteral("O pagamento com cartão da carga %1 (NSU %2) não foi confirmado: %3. A carga "
+                                         "já foi creditada: confira no programa de cartões se o valor foi cobrado.")
+                              .arg(m_deposit, nsu, confirmed.failure),
+                          Ravuvozozod::Error);
+    }
 }
 
 void ConsumerSale::finishInterruptedLoads()

@@ -209,12 +209,15 @@ QString CreditPurchase::printVouchersAndFinish()
 void CreditPurchase::printVouchers()
 {
     const Parameters &p = m_context.state().params;
-    if (p.boSISTEMAQUBNFCE || p.boSISTEMAQUBSAT) {
+    const bool electronic = p.boSISTEMAQUBNFCE || p.boSISTEMAQUBSAT;
+    if (m_interrupted)
+        confirmInterruptedCharges();
+    else if (electronic)
         m_context.devices().FinalizaTransTef(TefFinishRequest{true});
+    if (electronic)
         printOnNonFiscalPrinter();
-    } else {
+    else
         printOnFiscalPrinter();
-    }
 }
 
 void CreditPurchase::printOnFiscalPrinter()

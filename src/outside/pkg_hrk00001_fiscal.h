@@ -175,10 +175,13 @@ struct DisplayTextRequest
     bool operator==(const DisplayTextRequest &) const = default;
 };
 
-// FinalizaTransTef: True confirms the pending card transactions, False undoes them.
+// FinalizaTransTef: True confirms the pending card transactions, False undoes them. `nsu`
+// names one charge by the card program's number, for a charge the package no longer holds
+// pending (a credit load finished after the till was restarted); empty means the pending ones.
 struct TefFinishRequest
 {
     bool confirm = true;
+    QString nsu{};
     bool operator==(const TefFinishRequest &) const = default;
 };
 

@@ -198,45 +198,58 @@ TEST_F(CreditPurchaseTest, LoadsTheFamilyTwiceInARow)
     EXPECT_EQ(rows("SELECT COUNT(*) FROM CARGAPENDCONS").first().first().toInt(), 0);
 }
 
+// A load of 50,00 for ANA written as the till writes it, then left as a till stopped before
+// its voucher leaves it; paid by card when `nsu` is not empty.
+void writeInterruptedLoad(const Parameters &p, const QDateTime &now, const QString &deposit, const QString &nsu)
+{
+    Srv_Kal51000::CreditPurchaseWrite load;
+    load.movements.fields = {FieldDef{"IDTIPOMOVIVE", FieldType::String, 1}, FieldDef{"CDTIPORECE", FieldType::String, 3},
+                             FieldDef{"NMTIPORECE", FieldType::String, 40}, FieldDef{"VRMOVIVEND", FieldType::Double, 0},
+                             FieldDef{"DTHRINCMOV", FieldType::DateTime, 0},
+                             FieldDef{"CDNSUHOSTTEF", FieldType::String, 50}};
+    load.movements.rows.append({QStringLiteral("E"), nsu.isEmpty() ? QStringLiteral("001") : QStringLiteral("002"),
+                                nsu.isEmpty() ? QStringLiteral("Dinheiro") : QStringLiteral("Cartão"), 50.0, now, nsu});
+    load.CDFILIAL = p.stCDFILIAL;
+    load.CDCAIXA = p.stCDCAIXA;
+    load.CDCLIENTE = "C1";
+    load.CDCONSUMIDOR = "K1";
+    load.CDFAMILISALD = "REF";
+    load.NRDEPOSICONS = deposit;
+    load.NRSERIEIMP = p.stNRSERIEIMP;
+    load.IDEXTCONSONLINE = "N";
+    load.IDEXTCONSCENTRAL = "N";
+    load.DTABERCAIX = p.dtDTABERCAIX;
+    load.DTMOVIMENTO = now.date().startOfDay();
+    load.NMCONSUMIDOR = "ANA";
+    load.NMFAMILISALD = "REFEICAO";
+    load.NRCUPOMCARGA = "55";
+    load.VRSALDCREDFAM = 80;
+    QString document;
+    ASSERT_TRUE(Srv_Kal51000::setGravaCompCred(load, document).toBool());
+}
+
 // The till stopped right after a load was written, before its voucher: at the next start the
-// operator is told in words, the voucher is printed from what the load kept (after the card
-// confirmation on an NFC-e desk, on the fiscal printer otherwise), nothing is written again,
-// and the load is finished for good: the start after that has nothing to say or print.
+// operator is told in words, the voucher is printed from what the load kept (on the NFC-e
+// desk's non-fiscal printer, on the fiscal printer otherwise), a card payment is confirmed by
+// the NSU its movement kept (the card program holds it pending no more) and a cash load
+// confirms nothing, nothing is written again, and the load is finished for good: the start
+// after that has nothing to say, print or confirm.
 TEST_F(CreditPurchaseTest, ALoadInterruptedBeforeItsVoucherIsToldAndFinishedAtTheNextStart)
 {
     host->setDefault(&Pkg_Hrk00002::Imp_Compr_Cred, HostResult::done());
-    const struct { const char *deposit; bool nfce; double balance; } desks[] = {
-        {"2403050001", false, 130.0},
-        {"2403050002", true, 180.0},
+    const struct { const char *deposit; bool nfce; const char *nsu; double balance; } desks[] = {
+        {"2403050001", false, "", 130.0},
+        {"2403050002", true, "", 180.0},
+        {"2403050003", false, "000123", 230.0},
+        {"2403050004", true, "000124", 280.0},
     };
     for (const auto &desk : desks) {
         SCOPED_TRACE(desk.deposit);
         state().editParams().boSISTEMAQUBNFCE = desk.nfce;
         host->clear();
         messages->clear();
-        Srv_Kal51000::CreditPurchaseWrite load;
-        load.movements.fields = {FieldDef{"IDTIPOMOVIVE", FieldType::String, 1}, FieldDef{"CDTIPORECE", FieldType::String, 3},
-                                 FieldDef{"NMTIPORECE", FieldType::String, 40}, FieldDef{"VRMOVIVEND", FieldType::Double, 0},
-                                 FieldDef{"DTHRINCMOV", FieldType::DateTime, 0}};
-        load.movements.rows.append({QStringLiteral("E"), QStringLiteral("001"), QStringLiteral("Dinheiro"), 50.0, now});
-        const Parameters &p = state().params;
-        load.CDFILIAL = p.stCDFILIAL;
-        load.CDCAIXA = p.stCDCAIXA;
-        load.CDCLIENTE = "C1";
-        load.CDCONSUMIDOR = "K1";
-        load.CDFAMILISALD = "REF";
-        load.NRDEPOSICONS = QString::fromLatin1(desk.deposit);
-        load.NRSERIEIMP = p.stNRSERIEIMP;
-        load.IDEXTCONSONLINE = "N";
-        load.IDEXTCONSCENTRAL = "N";
-        load.DTABERCAIX = p.dtDTABERCAIX;
-        load.DTMOVIMENTO = now.date().startOfDay();
-        load.NMCONSUMIDOR = "ANA";
-        load.NMFAMILISALD = "REFEICAO";
-        load.NRCUPOMCARGA = "55";
-        load.VRSALDCREDFAM = 80;
-        QString document;
-        ASSERT_TRUE(Srv_Kal51000::setGravaCompCred(load, document).toBool());
+        writeInterruptedLoad(state().params, now, QString::fromLatin1(desk.deposit), QString::fromLatin1(desk.nsu));
+        ASSERT_FALSE(HasFatalFailure());
 
         context().consumer().finishInterruptedLoads();
 
@@ -246,6 +259,7 @@ TEST_F(CreditPurchaseTest, ALoadInterruptedBeforeItsVoucherIsToldAndFinishedAtTh
                                     QStringLiteral("ANA"), QString::fromLatin1(desk.deposit), QStringLiteral("50,00"),
                                     QStringLiteral("Não refaça a carga")})
             EXPECT_TRUE(told.contains(said)) << told.toStdString();
+        EXPECT_EQ(told.contains(QStringLiteral("pagamento com cartão confirmado")), *desk.nsu != 0) << told.toStdString();
         const auto nonFiscal = host->requests(&Pkg_Hrk00002::Imp_Compr_Cred);
         const auto fiscal = host->requests(&Pkg_Hrk00001::Compr_CredPessoal);
         ASSERT_EQ(nonFiscal.size() + fiscal.size(), 1);
@@ -259,10 +273,9 @@ TEST_F(CreditPurchaseTest, ALoadInterruptedBeforeItsVoucherIsToldAndFinishedAtTh
         EXPECT_EQ(printed, QStringList({"ANA", "REFEICAO", desk.deposit, "55", "80", "50"}));
         // The payment table lent to the voucher is handed back empty.
         EXPECT_FALSE(data().cdsMovCaixa.Active() && data().cdsMovCaixa.RecordCount() > 0);
-        const auto confirmations = host->requests(&Pkg_Hrk00001::FinalizaTransTef);
-        EXPECT_EQ(confirmations.size(), desk.nfce ? 1 : 0);
-        for (const auto &confirmation : confirmations)
-            EXPECT_TRUE(confirmation.confirm);
+        const QList<TefFinishRequest> confirmed = *desk.nsu ? QList<TefFinishRequest>{{true, QString::fromLatin1(desk.nsu)}}
+                                                            : QList<TefFinishRequest>{};
+        EXPECT_EQ(host->requests(&Pkg_Hrk00001::FinalizaTransTef), confirmed);
         EXPECT_EQ(balance(), desk.balance);
         EXPECT_EQ(rows("SELECT COUNT(*) FROM EXTRATOCONS WHERE NRDEPOSICONS = '" + QString::fromLatin1(desk.deposit) + "'")
                       .first().first().toInt(),
@@ -273,7 +286,35 @@ TEST_F(CreditPurchaseTest, ALoadInterruptedBeforeItsVoucherIsToldAndFinishedAtTh
         context().consumer().finishInterruptedLoads();
         EXPECT_EQ(messages->count(), 0);
         EXPECT_EQ(host->count(&Pkg_Hrk00002::Imp_Compr_Cred) + host->count(&Pkg_Hrk00001::Compr_CredPessoal), 1);
+        EXPECT_EQ(host->requests(&Pkg_Hrk00001::FinalizaTransTef), confirmed);
     }
+}
+
+// The card program no longer knows the charge of an interrupted load (or undid it): the
+// customer was credited, so the operator is told which NSU to look at; the voucher still
+// prints and the load is not offered again.
+TEST_F(CreditPurchaseTest, AnInterruptedLoadWhoseCardChargeIsRefusedIsToldWithItsNsu)
+{
+    host->setDefault(&Pkg_Hrk00001::FinalizaTransTef,
+                     HostResult{false, QStringLiteral("transação negada pelo programa de cartões: transação NSU 000777 desconhecida")});
+    writeInterruptedLoad(state().params, now, QStringLiteral("2403050009"), QStringLiteral("000777"));
+    ASSERT_FALSE(HasFatalFailure());
+
+    context().consumer().finishInterruptedLoads();
+
+    ASSERT_EQ(messages->count(), 2) << messages->texts().join(" | ").toStdString();
+    const QString told = messages->texts().at(1);
+    for (const QString &said : {QStringLiteral("2403050009"), QStringLiteral("NSU 000777"), QStringLiteral("não foi confirmado"),
+                                QStringLiteral("desconhecida"), QStringLiteral("programa de cartões")})
+        EXPECT_TRUE(told.contains(said)) << told.toStdString();
+    EXPECT_EQ(host->count(&Pkg_Hrk00001::Compr_CredPessoal), 1);
+    EXPECT_EQ(balance(), 130.0);
+    EXPECT_EQ(rows("SELECT COUNT(*) FROM CARGAPENDCONS").first().first().toInt(), 0);
+
+    messages->clear();
+    context().consumer().finishInterruptedLoads();
+    EXPECT_EQ(messages->count(), 0);
+    EXPECT_EQ(host->count(&Pkg_Hrk00001::FinalizaTransTef), 1);
 }
 
 // A receipt number reserved earlier is used by the next load and then given up.

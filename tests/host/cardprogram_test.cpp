@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 class CardProgramTest : public ::testing::Test
@@ -88,6 +90,47 @@ TEST_F(CardProgramTest, ConfirmedPaymentIsReversedThroughTheDedicatedTerminal)
     EXPECT_TRUE(reversed.ok) << reversed.failure.toStdString();
     EXPECT_EQ(ledger().last(), "000001;;ESTORNADA");
 }
+
+// A charge named by its NSU, as a till restarted after a credit load confirms it: the card
+// program confirms what its ledger holds pending, answers a repeated request the same without
+// a second line, and refuses, saying why, one it never had or one already undone.
+struct ByNsu
+{
+    const char *name;
+    std::function<void()> before; // after the payment of 20,00 (NSU 000001)
+    const char *nsu;
+    bool confirmed;
+    const char *says; // in the refusal
+    QStringList ledger;
+};
+
+class CardChargeByNsu : public CardProgramTest, public ::testing::WithParamInterface<ByNsu>
+{
+};
+
+TEST_P(CardChargeByNsu, IsConfirmedOnceWhenTheLedgerHoldsItPending)
+{
+    ASSERT_TRUE(CardTerminal::pay(20.0).ok);
+    GetParam().before();
+
+    const HostResult confirmed = CardTerminal::FinalizaTransTef({true, QString::fromLatin1(GetParam().nsu)});
+
+    EXPECT_EQ(confirmed.ok, GetParam().confirmed) << confirmed.failure.toStdString();
+    EXPECT_TRUE(confirmed.failure.contains(QString::fromUtf8(GetParam().says))) << confirmed.failure.toStdString();
+    EXPECT_EQ(ledger(), GetParam().ledger);
+    EXPECT_TRUE(foldersEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Charges, CardChargeByNsu,
+    ::testing::Values(
+        ByNsu{"Pending", [] {}, "000001", true, "", {"000001;2000;PENDENTE", "000001;;CONFIRMADA"}},
+        ByNsu{"AlreadyConfirmed", [] { ASSERT_TRUE(CardTerminal::FinalizaTransTef({true}).ok); }, "000001", true, "",
+              {"000001;2000;PENDENTE", "000001;;CONFIRMADA"}},
+        ByNsu{"Unknown", [] {}, "000009", false, "NSU 000009 desconhecida", {"000001;2000;PENDENTE"}},
+        ByNsu{"Undone", [] { ASSERT_TRUE(CardTerminal::FinalizaTransTef({false}).ok); }, "000001", false,
+              "NSU 000001 já DESFEITA", {"000001;2000;PENDENTE", "000001;;DESFEITA"}}),
+    [](const ::testing::TestParamInfo<ByNsu> &info) { return std::string(info.param.name); });
 
 struct Failure
 {

@@ -76,17 +76,22 @@ struct TillKind
 
 class CreditPurchase : public ::testing::TestWithParam<TillKind>
 {
+protected:
+    // A fresh demo site of the row's desk kind, and `script` played on it.
+    bool play(const QString &script)
+    {
+        return QFile::exists(hostProgram()) && runHost({"--init-site", site, "--till", GetParam().name}, work.path(), output)
+            && runHost({"--site", site, "--script", script}, work.path(), output);
+    }
+
+    QTemporaryDir work;
+    const QString site = work.filePath(QStringLiteral("site"));
+    QString output;
 };
 
 TEST_P(CreditPurchase, TwoLoadsInARowRaiseTheBalanceAndPrintTheirVouchers)
 {
-    ASSERT_TRUE(QFile::exists(hostProgram())) << hostProgram().toStdString();
-    QTemporaryDir work;
-    const QString site = work.filePath(QStringLiteral("site"));
-    QString output;
-    ASSERT_TRUE(runHost({"--init-site", site, "--till", GetParam().name}, work.path(), output)) << output.toStdString();
-    ASSERT_TRUE(runHost({"--site", site, "--script", twoLoadScript(work.path())}, work.path(), output))
-        << output.toStdString();
+    ASSERT_TRUE(play(twoLoadScript(work.path()))) << output.toStdString();
 
     const SiteBase base(site);
     ASSERT_TRUE(base.open());
@@ -110,6 +115,25 @@ TEST_P(CreditPurchase, TwoLoadsInARowRaiseTheBalanceAndPrintTheirVouchers)
 
 INSTANTIATE_TEST_SUITE_P(Tills, CreditPurchase,
                          ::testing::Values(TillKind{"ecf", "tape"}, TillKind{"nfce", "file"}),
+                         [](const ::testing::TestParamInfo<TillKind> &info) { return std::string(info.param.name); });
+
+// A load paid by card, on every kind of desk: its charge is confirmed once in the card
+// program's ledger, on the fiscal printer's desks once its voucher is out.
+class CardLoad : public CreditPurchase
+{
+};
+
+TEST_P(CardLoad, ConfirmsItsCardChargeOnce)
+{
+    ASSERT_TRUE(play(QStringLiteral(VENDACONS_SOURCE_DIR "/host/scripts/carga-cartao.txt"))) << output.toStdString();
+
+    EXPECT_EQ(readText(QDir(site).filePath(QStringLiteral("Dados/Cartao/transacoes.txt"))),
+              "000001;3000;PENDENTE\n000001;;CONFIRMADA\n")
+        << output.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Tills, CardLoad,
+                         ::testing::Values(TillKind{"ecf", "tape"}, TillKind{"nf", "tape"}, TillKind{"nfce", "file"}),
                          [](const ::testing::TestParamInfo<TillKind> &info) { return std::string(info.param.name); });
 
 } // namespace
