@@ -7,6 +7,7 @@
 #include <outside/qub_movrela.h>
 #include <outside/qub_proximocodigo.h>
 
+#include <QDebug>
 #include <QMutex>
 
 using Qub_proximocodigo::NextNumber;
@@ -105,21 +106,119 @@ Variant reserveNumbers(const OrderWriting::OrderKeys &keys, int count, ReservedN
     return Variant();
 }
 
-Variant writeInTransaction(TrdmVendaCons &module, const OrderWriting::OrderKeys &keys,
+// The items one call wrote, by the dispatch number it drew: asked on a fresh session when the
+// answer to the order's COMMIT was lost.
+const Statement adqPedidoGravado{"adqPedidoGravado",
+    "SELECT COUNT(*) AS TOTAL FROM ITCOMANDAVEN WHERE CDFILIAL = :P_CDFILIAL AND NRVENDAREST = :P_NRVENDAREST "
+    "AND NRCOMANDA = :P_NRCOMANDA AND NRSEQPRODCUP = :P_NRSEQPRODCUP"};
+
+struct CommitFaultSeam
+{
+    QMutex lock;
+    Srv_Kal51000::OrderCommitFault fault;
+};
+
+CommitFaultSeam &commitFaultSeam()
+{
+    static CommitFaultSeam seam;
+    return seam;
+}
+
+QString commitFault()
+{
+    Srv_Kal51000::OrderCommitFault fault;
+    {
+        QMutexLocker lock(&commitFaultSeam().lock);
+        fault = commitFaultSeam().fault;
+    }
+    return fault ? fault() : QString();
+}
+
+// How one attempt at the order's transaction ended.
+struct Attempt
+{
+    enum class End {
+        Answered,         // committed, refused or failed for good: `answer` is the call's answer
+        Cut,              // the server ended the session before the COMMIT went out: nothing written
+        CommitUnanswered, // the session ended while the COMMIT was out: it may have been written
+    };
+    End end = End::Answered;
+    Variant answer;
+    bool insertedItems = false;
+};
+
+Attempt writeInTransaction(TrdmVendaCons &module, const OrderWriting::OrderKeys &keys,
                            OrderWriting::OrderPackets &packets, const ReservedNumbers &numbers)
 {
     ServerCall call(module);
     TransactionScope transaction(call);
     OrderWriting::OrderWriter writer(call, keys, packets);
+    // A session lost inside the transaction fails every statement after it as lost too.
+    const auto failed = [&](const Variant &failure) {
+        return Attempt{call.lastError().lost ? Attempt::End::Cut : Attempt::End::Answered, failure};
+    };
     if (Variant r = writer.writeItems(numbers.first, numbers.dispatch); r.isFailure())
-        return r;
+        return failed(r);
     if (!writer.refusal().isEmpty()) {
         transaction.rollback();
-        return Variant(writer.refusal());
+        return {Attempt::End::Answered, Variant(writer.refusal())};
     }
     if (Variant r = addToRegister(call, keys, writer.total()); r.isFailure())
-        return r;
-    return transaction.commit();
+        return failed(r);
+    const Variant committed = transaction.commit();
+    if (committed.isFailure()) {
+        return {call.session().lastError().lost ? Attempt::End::CommitUnanswered : Attempt::End::Answered, committed,
+                writer.insertedItems()};
+    }
+    if (const QString fault = commitFault(); !fault.isEmpty())
+        return {Attempt::End::CommitUnanswered, Variant::failure(fault), writer.insertedItems()};
+    return {Attempt::End::Answered, committed};
+}
+
+// Settles an attempt whose COMMIT went unanswered by asking the fresh session for the items it
+// wrote: found, the order is written; absent, it was cut before it could be. An order that
+// inserted no item leaves nothing to look for, and a base that cannot be asked cannot tell:
+// both fail, as writing it again might add it twice.
+Attempt settleCommit(TrdmVendaCons &module, const OrderWriting::OrderKeys &keys, const ReservedNumbers &numbers,
+                     Attempt attempt)
+{
+    if (attempt.end != Attempt::End::CommitUnanswered)
+        return attempt;
+    const QString lost = attempt.answer.failureText();
+    if (!attempt.insertedItems) {
+        qWarning().noquote() << "getGeraPedido: no answer to the order's COMMIT, and nothing to tell whether it was written:"
+                             << lost;
+        return {Attempt::End::Answered, attempt.answer};
+    }
+    ServerCall call(module);
+    const Variant found = call.value(adqPedidoGravado, {{"P_CDFILIAL", keys.CDFILIAL},
+        {"P_NRVENDAREST", keys.NRVENDAREST}, {"P_NRCOMANDA", keys.NRCOMANDA}, {"P_NRSEQPRODCUP", numbers.dispatch}},
+        "TOTAL");
+    if (found.isFailure()) {
+        qWarning().noquote() << "getGeraPedido: no answer to the order's COMMIT, and the base could not tell whether it "
+                                "was written:" << found.failureText();
+        return {Attempt::End::Answered, attempt.answer};
+    }
+    const bool written = found.toInt() > 0;
+    qInfo().noquote() << "getGeraPedido: no answer to the order's COMMIT (" + lost + "); dispatch" << numbers.dispatch
+                      << (written ? "is written" : "was not written");
+    return written ? Attempt{Attempt::End::Answered, Variant()} : Attempt{Attempt::End::Cut, attempt.answer};
+}
+
+// The order's transaction, made once more, whole, on a fresh session when the server ended the
+// session before anything of it could have been written. Never inside a transaction a caller
+// opened: the rest of that one is lost with the session.
+Variant writeOnce(TrdmVendaCons &module, const OrderWriting::OrderKeys &keys, OrderWriting::OrderPackets &packets,
+                  const ReservedNumbers &numbers)
+{
+    const bool joined = module.InTransaction();
+    Attempt attempt = settleCommit(module, keys, numbers, writeInTransaction(module, keys, packets, numbers));
+    if (attempt.end == Attempt::End::Cut && !joined) {
+        qInfo().noquote() << "getGeraPedido: the server ended the session while the order was written ("
+                                 + attempt.answer.failureText() + "); writing it again on a fresh session";
+        attempt = settleCommit(module, keys, numbers, writeInTransaction(module, keys, packets, numbers));
+    }
+    return attempt.answer;
 }
 
 } // namespace
@@ -145,7 +244,7 @@ Variant writeOrder(TrdmVendaCons &module, const OrderKeys &keys, const Variant &
     ReservedNumbers numbers;
     if (Variant r = reserveNumbers(keys, packets.itemCount(), &numbers); r.isFailure())
         return r;
-    return writeInTransaction(module, keys, packets, numbers);
+    return writeOnce(module, keys, packets, numbers);
 }
 
 } // namespace OrderWriting
@@ -193,6 +292,12 @@ void setOrderRowPriceFunction(OrderRowPriceFunction function)
 {
     QMutexLocker lock(&priceSeam().lock);
     priceSeam().function = std::move(function);
+}
+
+void setOrderCommitFault(OrderCommitFault fault)
+{
+    QMutexLocker lock(&commitFaultSeam().lock);
+    commitFaultSeam().fault = std::move(fault);
 }
 
 Variant getGeraPedido(const QString &CDFILIAL, const QString &CDLOJA, const QString &CDCLIENTE,

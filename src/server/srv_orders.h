@@ -58,6 +58,11 @@ using OrderRowPriceFunction = std::function<OrderRowPrice(const OrderRowPriceReq
 // Replaces the price function (tests); an empty function restores the host's.
 VENDACONS_EXPORT void setOrderRowPriceFunction(OrderRowPriceFunction function);
 
+// Asked after each order's COMMIT went through (tests): a text makes the order take it as a
+// COMMIT whose answer the server never sent, with that text. An empty function is none.
+using OrderCommitFault = std::function<QString()>;
+VENDACONS_EXPORT void setOrderCommitFault(OrderCommitFault fault);
+
 // Writes one order of a table, tab or delivery sale: its items priced again by the host, the
 // items' options, the parts of combined products and their options, and the sale's total in
 // REGISTROMESA, all in one transaction. `itens`, `itPromoComb`, `obsItens` and `obsItensEst`
@@ -69,6 +74,13 @@ VENDACONS_EXPORT void setOrderRowPriceFunction(OrderRowPriceFunction function);
 // the order is written; the reserved numbers stay consumed); Variant::failure(error text)
 // when the numbers could not be had, a packet is unusable, the price function failed or the
 // database failed (nothing of the order is written either).
+//
+// A server that ends the session while the order is written (a restart of the shared base)
+// does not cost the operator the order: cut before its COMMIT, nothing was written and the
+// order is written once more, whole, on a fresh session, with the numbers already drawn; cut
+// at its COMMIT, the fresh session is asked for the order's items by its dispatch number and
+// the order is written again only when they are absent. It is never written twice. A base
+// that stays down fails with the database's text.
 VENDACONS_EXPORT Variant getGeraPedido(const QString &CDFILIAL, const QString &CDLOJA, const QString &CDCLIENTE,
                                        const QString &NRCOMANDA, const QString &NRVENDAREST, const Variant &itens,
                                        const Variant &itPromoComb, const QString &CDCONSUMIDOR, const QString &CDCAIXA,

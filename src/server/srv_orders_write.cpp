@@ -205,6 +205,7 @@ Variant OrderWriter::writeRow(const QString &number)
     if (reused.isBlank()) {
         if (Variant r = insertItem(item, itemNumber, status, parent); r.isFailure())
             return r;
+        m_insertedItems = true;
     }
     m_cdsNrSeqItem.insert(item.NRSEQ, itemNumber);
     if (Variant r = writeOptions(item, itemNumber); r.isFailure())

@@ -68,6 +68,8 @@ public:
     double total() const { return m_total; }
     // The code of the row the host refused; empty when none was.
     const QString &refusal() const { return m_refusal; }
+    // Whether an item row was inserted (not only reused ones added to).
+    bool insertedItems() const { return m_insertedItems; }
 
 private:
     struct ItemRow;
@@ -91,6 +93,7 @@ private:
     bool m_storeRead = false;
     double m_total = 0;
     QString m_refusal;
+    bool m_insertedItems = false;
 };
 
 } // namespace OrderWriting

@@ -5,7 +5,10 @@
 #include <server/servercall.h>
 #include <server/srv_access.h>
 #include <server/srv_counters.h>
+#include <server/srv_orders.h>
 #include <server/trdmvendacons.h>
+
+#include <runtime/datapacket.h>
 
 #include <atomic>
 #include <functional>
@@ -260,6 +263,118 @@ TEST_P(ConnectionLoss, AStartUpConnectCutHalfWayConnectsAgain)
     EXPECT_TRUE(module.adcVendaCons().isOpen());
 }
 
+// The server ends the session while a till sends a table order (a restart of the shared base
+// at rush hour): the order is written once, whole, and the till hears an order accepted. A
+// kitchen ticket printed twice is a plate made twice, so never twice.
+class OrderConnectionLoss : public ConnectionLoss
+{
+protected:
+    void SetUp() override
+    {
+        ConnectionLoss::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        Srv_Kal51000::setOrderRowPriceFunction(
+            [](const Srv_Kal51000::OrderRowPriceRequest &) { return Srv_Kal51000::OrderRowPrice::price(10); });
+        // The commit of an order waits while a session of the test holds the advisory lock.
+        exec("CREATE FUNCTION test_commit_waits() RETURNS trigger LANGUAGE plpgsql AS "
+             "'BEGIN PERFORM pg_advisory_xact_lock(4711); RETURN NULL; END'");
+        exec("CREATE CONSTRAINT TRIGGER test_commit_waits AFTER INSERT ON ITCOMANDAVEN "
+             "DEFERRABLE INITIALLY DEFERRED FOR EACH ROW EXECUTE FUNCTION test_commit_waits()");
+    }
+    void TearDown() override
+    {
+        Srv_Kal51000::setOrderRowPriceFunction({});
+        Srv_Kal51000::setOrderCommitFault({});
+        ConnectionLoss::TearDown();
+    }
+
+    // Two items, A and B, for tab 7 of restaurant sale 500.
+    Variant sendOrder()
+    {
+        DataPacket items;
+        items.fields = {{"NRSEQ", FieldType::String, 3, false}, {"CDPRODUTO", FieldType::String, 20, false},
+                        {"QTPRODCOMVEN", FieldType::String, 20, false}, {"VRPRECCOMVEN", FieldType::Double, 0, false}};
+        items.rows = {{"001", "A", "1", 10.0}, {"002", "B", "1", 10.0}};
+        return Srv_Kal51000::getGeraPedido("1", "01", "CLI", "7", "500", items, Variant(), "CONS", "002", "0005", "12",
+                                           Variant(), Variant(), "M");
+    }
+
+    QStringList orderItems()
+    {
+        QStringList found;
+        for (const auto &row : rows("SELECT NRPRODCOMVEN, CDPRODUTO FROM ITCOMANDAVEN ORDER BY NRPRODCOMVEN"))
+            found.append(row[0].toString() + " " + row[1].toString());
+        return found;
+    }
+    double registerTotal()
+    {
+        const auto found = rows("SELECT VRTOTAL FROM REGISTROMESA WHERE CDFILIAL = '1' AND NRVENDAREST = '500'");
+        return found.isEmpty() ? -1 : found.first().first().toDouble();
+    }
+
+    // The order written once, with the numbers its first try drew, and accepted.
+    void expectWrittenOnce(const Variant &answer)
+    {
+        ASSERT_FALSE(answer.isFailure()) << answer.failureText().toStdString();
+        EXPECT_EQ(answer, Variant());
+        EXPECT_EQ(orderItems(), (QStringList{"000001 A", "000002 B"}));
+        EXPECT_DOUBLE_EQ(registerTotal(), 20);
+    }
+};
+
+const QString holdStore = "LOCK TABLE LOJA IN ACCESS EXCLUSIVE MODE";
+const QString holdItems = "LOCK TABLE ITCOMANDAVEN IN SHARE MODE";
+const QString holdCommit = "SELECT pg_advisory_xact_lock(4711)";
+
+TEST_P(OrderConnectionLoss, AnOrderCutBeforeOrAtItsCommitIsWrittenOnceAndAccepted)
+{
+    const struct
+    {
+        const char *name;
+        const QString &hold;
+    } cases[] = {{"cut reading the store", holdStore}, {"cut writing the items", holdItems}, {"cut at the commit", holdCommit}};
+    for (const auto &cut : cases) {
+        SCOPED_TRACE(cut.name);
+        for (const char *table : {"ITCOMANDAVEN", "REGISTROMESA", "NOVOCODIGO"})
+            exec(QString("DELETE FROM ") + table);
+        Variant answer;
+        const QString cutError = cutWhileWaiting(cut.hold, 1, [&] { answer = sendOrder(); });
+        ASSERT_TRUE(cutError.isEmpty()) << cutError.toStdString();
+        expectWrittenOnce(answer);
+        if (HasFatalFailure())
+            return;
+        EXPECT_FALSE(rdmVendaCons().InTransaction());
+    }
+}
+
+// The COMMIT went through but its answer was lost: the fresh session finds the order's items
+// and the order is accepted without being written a second time.
+TEST_P(OrderConnectionLoss, AnOrderWhoseCommitAnswerWasLostIsFoundWrittenAndNotRepeated)
+{
+    int commits = 0;
+    Srv_Kal51000::setOrderCommitFault([&] { return ++commits == 1 ? QString("[DBNETLIB] resposta do COMMIT perdida") : QString(); });
+    expectWrittenOnce(sendOrder());
+    EXPECT_EQ(commits, 1);
+}
+
+// Every session the order opens is ended: it gives up after one more try, says the base did
+// not answer, and leaves nothing written.
+TEST_P(OrderConnectionLoss, AnOrderOnABaseThatStaysDownFailsClearlyWithNothingWritten)
+{
+    for (const QString *hold : {&holdItems, &holdCommit}) {
+        SCOPED_TRACE(hold->toStdString());
+        Variant answer;
+        const QString cutError = cutWhileWaiting(*hold, 2, [&] { answer = sendOrder(); });
+        ASSERT_TRUE(cutError.isEmpty()) << cutError.toStdString();
+        ASSERT_TRUE(answer.isFailure());
+        EXPECT_TRUE(answer.failureText().contains("[DBNETLIB]")) << answer.failureText().toStdString();
+        EXPECT_EQ(orderItems(), QStringList());
+        EXPECT_DOUBLE_EQ(registerTotal(), -1);
+    }
+}
+
 VENDACONS_DATABASE_KINDS(ConnectionLoss);
+VENDACONS_DATABASE_KINDS(OrderConnectionLoss);
 
 } // namespace
