@@ -30,7 +30,7 @@ namespace {
 
 // Raised whenever what a capture holds or how it is normalised changes: kept captures of an
 // older harness are not used.
-constexpr int CaptureVersion = 8;
+constexpr int CaptureVersion = 9;
 constexpr int RunLimitMs = 300000;
 constexpr int PollMs = 50;
 constexpr int PartLimit = 60; // lines of a diff a failure report shows
@@ -314,8 +314,31 @@ QStringList tableChange(const QStringList &columns, const QStringList &before, c
     return change;
 }
 
+// The access log's lines are tab-separated; the restaurant sale and its tab are drawn from the
+// shared next-number service, whose count goes on from one sale to the next (sequences aside).
+const QString AccessLogFiles = QStringLiteral("Dados/Log/ControleAcesso-");
+constexpr int AccessLogSaleField = 9; // then the tab, nrComanda
+const QStringList AccessLogDrawnNames{QStringLiteral("NRVENDAREST"), QStringLiteral("NRCOMANDA")};
+
+QString withDrawnAccessNumbers(const QString &line, QMap<QString, QMap<QString, QString>> &drawn)
+{
+    const qsizetype start = line.indexOf(QLatin1Char(' ')) + 1; // after the "+ " or "- " of the change
+    QStringList fields = line.mid(start).split(QLatin1Char('\t'));
+    for (int i = 0; i < AccessLogDrawnNames.size(); ++i) {
+        const int at = AccessLogSaleField + i;
+        if (at >= fields.size() || fields.at(at).isEmpty())
+            continue;
+        QMap<QString, QString> &names = drawn[QStringLiteral("log ") + AccessLogDrawnNames.at(i)];
+        if (!names.contains(fields.at(at)))
+            names.insert(fields.at(at), QStringLiteral("#%1").arg(names.size() + 1));
+        fields[at] = names.value(fields.at(at));
+    }
+    return line.left(start) + fields.join(QLatin1Char('\t'));
+}
+
 Capture captureBetween(const SiteState &before, const SiteState &after)
 {
+    QMap<QString, QMap<QString, QString>> drawn;
     Capture capture;
     QStringList paths = before.files.keys() + after.files.keys();
     paths.removeDuplicates();
@@ -328,11 +351,14 @@ Capture captureBetween(const SiteState &before, const SiteState &after)
         if (existed && exists && before.files.value(path) == after.files.value(path))
             continue;
         QStringList change = fileChange(path, before.files.value(path), after.files.value(path), existed, exists);
-        for (QString &line : change)
+        const bool accessLog = path.startsWith(AccessLogFiles);
+        for (QString &line : change) {
+            if (accessLog && (line.startsWith(QLatin1String("+ ")) || line.startsWith(QLatin1String("- "))))
+                line = withDrawnAccessNumbers(line, drawn);
             line = withoutRunningNumbers(normalised(line));
+        }
         capture.parts.insert(QStringLiteral("arquivo ") + withoutRunningNumbers(normalised(path)), change);
     }
-    QMap<QString, QMap<QString, QString>> drawn;
     for (auto it = after.rows.cbegin(); it != after.rows.cend(); ++it) {
         const QStringList old = before.rows.value(it.key());
         if (old == it.value())
@@ -350,8 +376,16 @@ QStringList logOf(const QStringList &lines, int firstLine, int lastLine)
     static const QRegularExpression waitLine(QStringLiteral("roteiro, linha \\d+: wait \\d+$"));
     static const QRegularExpression stepLine(
         QStringLiteral("(roteiro(?:, linha| FALHOU na linha| FALHOU: a tela de venda fechou antes da linha) )(\\d+)"));
+    // A failed script ends the host run by closing the screen from outside: no closing road
+    // chose the keyword the screen then hands back, which is the last one any road left.
+    static const QRegularExpression keywordAfterFailure(QStringLiteral("(devolveu )\"[^\"]*\"$"));
+    bool failed = false;
     QStringList log;
     for (QString line : lines) {
+        if (line.contains(QLatin1String("roteiro FALHOU")))
+            failed = true;
+        if (failed)
+            line.replace(keywordAfterFailure, QStringLiteral("\\1<palavra de saída da última estrada>"));
         // The harness's marks, the checks' echo and the waits (whose place among the
         // messages of work still running is a matter of timing).
         if (line.contains(QLatin1String(": sync ")) || line.contains(QLatin1String("roteiro: ")))
