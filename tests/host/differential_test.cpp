@@ -56,6 +56,16 @@ bool completedConsumerSales(const QString &site)
                     QStringLiteral("IDPERCOMVENCPDC"), QStringLiteral("S"));
 }
 
+// A site whose till parameter `key` is `value` (the start-up reads the parameters once).
+Differential::SiteSetup parameterSite(const char *key, const char *value)
+{
+    const QString field = QString::fromLatin1(key);
+    const QString text = QString::fromLatin1(value);
+    return {field + QLatin1Char('=') + text, [field, text](const QString &site) {
+                return editFile(QDir(site).filePath(QStringLiteral("PARAMETROSQUB.CDS")), QString(), QString(), field, text);
+            }};
+}
+
 const QString consumer1001 = QStringLiteral("CDCLIENTE = '000002' AND CDCONSUMIDOR = '000101'");
 
 // Completed consumer sales, and the plate not loaded by itself with the snacks (a cadastre the
@@ -117,22 +127,11 @@ const QList<Scenario> &scenarios()
         {"carga-credito", "carga-credito.txt", everyDesk, {}, {}},
         {"cancela-carga", "cancela-carga.txt", everyDesk, {}, {}},
         {"cancela-carga-usada", "cancela-carga-usada.txt", everyDesk, {}, {}},
-        {"carga-cartao", "carga-cartao.txt", {Desk::Ecf, Desk::Nf}, {}, {},
-         [](const QString &site) {
-             return editFile(QDir(site).filePath(QStringLiteral("PARAMETROSQUB.CDS")), QString(), QString(),
-                             QStringLiteral("IDUTILTEF"), QStringLiteral("S"));
-         }},
+        {"carga-cartao", "carga-cartao.txt", {Desk::Ecf, Desk::Nf}, {}, {}, {}, parameterSite("IDUTILTEF", "S")},
         {"venda-biometria", "venda-biometria.txt", everyDesk, {{"Dados/Biometria.txt", "1001\n"}}, {}},
-        {"venda-dados-cliente", "venda-dados-cliente.txt", {Desk::Ecf}, {}, {},
-         [](const QString &site) {
-             return editFile(QDir(site).filePath(QStringLiteral("PARAMETROSQUB.CDS")), QString(), QString(),
-                             QStringLiteral("IDTIPOIMPFIS"), QStringLiteral("26"));
-         }},
-        {"cadastro-consumidor", "cadastro-consumidor.txt", everyDesk, {}, {},
-         [](const QString &site) {
-             return editFile(QDir(site).filePath(QStringLiteral("PARAMETROSQUB.CDS")), QString(), QString(),
-                             QStringLiteral("IDPERCADCONSFCXA"), QStringLiteral("S"));
-         }},
+        {"venda-dados-cliente", "venda-dados-cliente.txt", {Desk::Ecf}, {}, {}, {}, parameterSite("IDTIPOIMPFIS", "26")},
+        {"cadastro-consumidor", "cadastro-consumidor.txt", everyDesk, {}, {}, {},
+         parameterSite("IDPERCADCONSFCXA", "S")},
         {"cadastro-fidelidade", "cadastro-fidelidade.txt", everyDesk, {}, {},
          [](const QString &site) {
              // Once per site: the scenario may play again on a site that has the campaign.
@@ -357,8 +356,9 @@ TEST_P(DifferentialHost, EachScriptAfterAnotherGivesWhatItGivesOnAFreshSite)
     const Desk desk = GetParam().desk;
     const Scenario *own = GetParam().own;
     const QList<const Scenario *> all = own ? ownSiteNodes(desk, own) : scenariosOf(desk);
+    const QList<QList<int>> chains = own ? ownSiteChainsOf(desk, own) : chainsOf(desk);
     QList<const Scenario *> chain;
-    for (int node : (own ? ownSiteChainsOf(desk, own) : chainsOf(desk)).at(GetParam().index))
+    for (int node : chains.at(GetParam().index))
         chain << all.at(node);
     compareChain(desk, chain, own ? own->site : demoSite);
 }
