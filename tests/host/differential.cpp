@@ -30,7 +30,7 @@ namespace {
 
 // Raised whenever what a capture holds or how it is normalised changes: kept captures of an
 // older harness are not used.
-constexpr int CaptureVersion = 9;
+constexpr int CaptureVersion = 10;
 constexpr int RunLimitMs = 300000;
 constexpr int PollMs = 50;
 constexpr int PartLimit = 60; // lines of a diff a failure report shows
@@ -187,7 +187,8 @@ QString normalised(QString text)
         {QRegularExpression(QStringLiteral("\\b\\d{12}(?=PD_)")), QStringLiteral("<data>")},
         {QRegularExpression(QStringLiteral("\\b\\d{2}:\\d{2}(:\\d{2}(\\.\\d+)?)?\\b")), QStringLiteral("<hora>")},
         // The fiscal printer's grand total adds up every sale it ever printed: a device counter.
-        {QRegularExpression(QStringLiteral("(GRANDE TOTAL +)[\\d.]+,\\d{2}")), QStringLiteral("\\1<total>")},
+        // Its width moves the padding before it.
+        {QRegularExpression(QStringLiteral("(GRANDE TOTAL) +[\\d.]+,\\d{2}")), QStringLiteral("\\1 <total>")},
     };
     for (const auto &[pattern, replacement] : rules)
         text.replace(pattern, replacement);
@@ -686,7 +687,7 @@ Played play(Desk desk, const QList<const Scenario *> &chain, const SiteSetup &se
             offset += 1;
             segment.chain = segment.chain.mid(1);
             segment.firstIsPredecessor = false;
-            if (segment.chain.size() < 2)
+            if (segment.chain.isEmpty())
                 break;
             continue;
         }

@@ -66,6 +66,16 @@ Differential::SiteSetup parameterSite(const char *key, const char *value)
             }};
 }
 
+// The branch takes part in a loyalty campaign: each call's start reads it, before a scenario
+// could add it.
+const Differential::SiteSetup loyaltyCampaignSite{
+    QStringLiteral("campanha FID1"), [](const QString &site) {
+        return execute(site, {QStringLiteral("INSERT INTO CAMPANHA (CDCAMPANHA, NMCAMPANHA, IDCAMPANHA) "
+                                             "VALUES ('FID1', 'Programa de fidelidade', 'P')"),
+                              QStringLiteral("INSERT INTO FILICAMPANHA (CDCAMPANHA, CDFILIAL) SELECT 'FID1', CDFILIAL "
+                                             "FROM FILIAL")});
+    }};
+
 const QString consumer1001 = QStringLiteral("CDCLIENTE = '000002' AND CDCONSUMIDOR = '000101'");
 
 // Completed consumer sales, and the plate not loaded by itself with the snacks (a cadastre the
@@ -132,16 +142,7 @@ const QList<Scenario> &scenarios()
         {"venda-dados-cliente", "venda-dados-cliente.txt", {Desk::Ecf}, {}, {}, {}, parameterSite("IDTIPOIMPFIS", "26")},
         {"cadastro-consumidor", "cadastro-consumidor.txt", everyDesk, {}, {}, {},
          parameterSite("IDPERCADCONSFCXA", "S")},
-        {"cadastro-fidelidade", "cadastro-fidelidade.txt", everyDesk, {}, {},
-         [](const QString &site) {
-             // Once per site: the scenario may play again on a site that has the campaign.
-             return execute(site, {QStringLiteral("INSERT INTO CAMPANHA (CDCAMPANHA, NMCAMPANHA, IDCAMPANHA) "
-                                                  "SELECT 'FID1', 'Programa de fidelidade', 'P' "
-                                                  "WHERE NOT EXISTS (SELECT 1 FROM CAMPANHA WHERE CDCAMPANHA = 'FID1')"),
-                                   QStringLiteral("INSERT INTO FILICAMPANHA (CDCAMPANHA, CDFILIAL) SELECT 'FID1', CDFILIAL "
-                                                  "FROM FILIAL WHERE NOT EXISTS (SELECT 1 FROM FILICAMPANHA "
-                                                  "WHERE CDCAMPANHA = 'FID1')")});
-         }},
+        {"cadastro-fidelidade", "cadastro-fidelidade.txt", everyDesk, {}, {}, {}, loyaltyCampaignSite},
         {"complemento-credito", "complemento-credito.txt", everyDesk, {}, {}, snackBalanceOf1501, completedCreditSite},
         {"complemento-debito", "complemento-debito.txt", everyDesk, {}, {}, dailyDebitOf1501, completedDebitSite},
         // Tables and production printers.
