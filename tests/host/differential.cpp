@@ -30,7 +30,7 @@ namespace {
 
 // Raised whenever what a capture holds or how it is normalised changes: kept captures of an
 // older harness are not used.
-constexpr int CaptureVersion = 10;
+constexpr int CaptureVersion = 11;
 constexpr int RunLimitMs = 300000;
 constexpr int PollMs = 50;
 constexpr int PartLimit = 60; // lines of a diff a failure report shows
@@ -280,15 +280,56 @@ QStringList fileChange(const QString &path, const QByteArray &before, const QByt
     return change;
 }
 
-// The rows a table gained ("+") and lost ("-"); an updated row is both. Drawn numbers become
-// #1, #2, ... in the order of the rows.
-QStringList tableChange(const QStringList &columns, const QStringList &before, const QStringList &after,
-                        QMap<QString, QMap<QString, QString>> &drawn)
+// Drawn numbers in the order of their values (shorter first, as zero-padded numbers and plain
+// ones both compare so), not of the rows' text: "10" comes after "9" as the sequence drew it.
+bool drawnBefore(const QString &a, const QString &b)
 {
+    return a.size() != b.size() ? a.size() < b.size() : a < b;
+}
+
+struct TableRows
+{
+    QStringList columns;
     QStringList gone;
     QStringList added;
-    std::set_difference(before.cbegin(), before.cend(), after.cbegin(), after.cend(), std::back_inserter(gone));
-    std::set_difference(after.cbegin(), after.cend(), before.cbegin(), before.cend(), std::back_inserter(added));
+};
+
+TableRows rowsChanged(const QStringList &columns, const QStringList &before, const QStringList &after)
+{
+    TableRows rows{columns, {}, {}};
+    std::set_difference(before.cbegin(), before.cend(), after.cbegin(), after.cend(), std::back_inserter(rows.gone));
+    std::set_difference(after.cbegin(), after.cend(), before.cbegin(), before.cend(), std::back_inserter(rows.added));
+    return rows;
+}
+
+// Every drawn value of the changed rows of every table becomes #1, #2, ... per column, in the
+// order of the values.
+void nameDrawnValues(const QList<TableRows> &tables, QMap<QString, QMap<QString, QString>> &drawn)
+{
+    QMap<QString, QStringList> values;
+    for (const TableRows &table : tables)
+        for (const QStringList *rows : {&table.gone, &table.added})
+            for (const QString &row : *rows) {
+                const QStringList cells = row.split(QChar(0x1f));
+                for (int i = 0; i < cells.size() && i < table.columns.size(); ++i)
+                    if (!cells.at(i).isEmpty() && DrawnColumns.contains(table.columns.at(i)))
+                        values[table.columns.at(i)] << cells.at(i);
+            }
+    for (auto it = values.begin(); it != values.end(); ++it) {
+        QStringList &found = it.value();
+        found.removeDuplicates();
+        std::sort(found.begin(), found.end(), drawnBefore);
+        QMap<QString, QString> &names = drawn[it.key()];
+        for (const QString &value : found)
+            if (!names.contains(value))
+                names.insert(value, QStringLiteral("#%1").arg(names.size() + 1));
+    }
+}
+
+// The rows a table gained ("+") and lost ("-"); an updated row is both, drawn numbers named.
+QStringList tableChange(const TableRows &rows, const QMap<QString, QMap<QString, QString>> &drawn)
+{
+    const QStringList &columns = rows.columns;
     const auto show = [&](const QString &row, const QString &sign) {
         const QStringList cells = row.split(QChar(0x1f));
         QStringList shown;
@@ -296,20 +337,16 @@ QStringList tableChange(const QStringList &columns, const QStringList &before, c
             QString value = cells.at(i);
             if (value.isEmpty())
                 continue;
-            if (DrawnColumns.contains(columns.at(i))) {
-                QMap<QString, QString> &names = drawn[columns.at(i)];
-                if (!names.contains(value))
-                    names.insert(value, QStringLiteral("#%1").arg(names.size() + 1));
-                value = names.value(value);
-            }
+            if (DrawnColumns.contains(columns.at(i)))
+                value = drawn.value(columns.at(i)).value(value, value);
             shown << columns.at(i) + QLatin1Char('=') + normalised(value);
         }
         return sign + shown.join(QLatin1Char('|'));
     };
     QStringList change;
-    for (const QString &row : gone)
+    for (const QString &row : rows.gone)
         change << show(row, QStringLiteral("- "));
-    for (const QString &row : added)
+    for (const QString &row : rows.added)
         change << show(row, QStringLiteral("+ "));
     std::sort(change.begin(), change.end());
     return change;
@@ -360,13 +397,15 @@ Capture captureBetween(const SiteState &before, const SiteState &after)
         }
         capture.parts.insert(QStringLiteral("arquivo ") + withoutRunningNumbers(normalised(path)), change);
     }
+    QMap<QString, TableRows> tables;
     for (auto it = after.rows.cbegin(); it != after.rows.cend(); ++it) {
         const QStringList old = before.rows.value(it.key());
-        if (old == it.value())
-            continue;
-        capture.parts.insert(QStringLiteral("tabela ") + it.key(),
-                             tableChange(after.names.value(it.key()), old, it.value(), drawn));
+        if (old != it.value())
+            tables.insert(it.key(), rowsChanged(after.names.value(it.key()), old, it.value()));
     }
+    nameDrawnValues(tables.values(), drawn);
+    for (auto it = tables.cbegin(); it != tables.cend(); ++it)
+        capture.parts.insert(QStringLiteral("tabela ") + it.key(), tableChange(it.value(), drawn));
     return capture;
 }
 
