@@ -16,6 +16,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QRegularExpression>
 #include <QSet>
 
@@ -346,6 +348,42 @@ void compareChain(Desk desk, const QList<const Scenario *> &chain, const Differe
                       << chain.at(i - 1)->name.toStdString() << alsoAlone.toStdString() << "\n"
                       << diff.toStdString();
     }
+}
+
+// The harness's mark between two scenarios: an answer the first one left unused is not the
+// second one's. Here the operator change after the mark finds no answer of its own and is
+// given up, where it took the first scenario's "0005" before.
+TEST(DifferentialSync, AnAnswerLeftUnusedBeforeTheMarkIsNotTakenByADialogAfterIt)
+{
+    QTemporaryDir work;
+    const QString site = work.filePath(QStringLiteral("site"));
+    QString output;
+    ASSERT_TRUE(runHost({"--init-site", site, "--till", "nf"}, work.path(), output)) << output.toStdString();
+    const QString mark = work.filePath(QStringLiteral("marca"));
+    const QString script = work.filePath(QStringLiteral("roteiro.txt"));
+    {
+        QFile file(script);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QStringLiteral("wait-form\nanswer keypad 0005\nsync %1\nkey F4\nexpect lblMensagemCaixa CAIXA LIVRE\n")
+                       .arg(mark)
+                       .toUtf8());
+    }
+    QProcess host;
+    host.setProcessEnvironment(hostEnvironment());
+    host.setWorkingDirectory(work.path());
+    host.setProcessChannelMode(QProcess::MergedChannels);
+    host.start(hostProgram(), {"--site", site, "--script", script});
+    bool marked = false;
+    while (!host.waitForFinished(50)) {
+        if (QFile::exists(mark)) {
+            marked = true;
+            QFile::remove(mark);
+        }
+    }
+    output += QString::fromUtf8(host.readAll());
+    EXPECT_TRUE(marked) << output.toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral("respostas não usadas antes da marca: keypad 1"))) << output.toStdString();
+    EXPECT_FALSE(output.contains(QStringLiteral("troca de operador"))) << output.toStdString();
 }
 
 TEST_P(DifferentialHost, EachScriptAfterAnotherGivesWhatItGivesOnAFreshSite)
