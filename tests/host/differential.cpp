@@ -30,7 +30,7 @@ namespace {
 
 // Raised whenever what a capture holds or how it is normalised changes: kept captures of an
 // older harness are not used.
-constexpr int CaptureVersion = 14;
+constexpr int CaptureVersion = 15;
 constexpr int RunLimitMs = 300000;
 constexpr int PollMs = 50;
 constexpr int PartLimit = 60; // lines of a diff a failure report shows
@@ -182,7 +182,8 @@ QString normalised(QString text)
         // The SAT's signature of a document (it signs the time too).
         {QRegularExpression(QStringLiteral("[A-Za-z0-9+/]{43}=")), QStringLiteral("<assinatura>")},
         // The same signature in the receipt's QR text, broken over two lines of the paper.
-        {QRegularExpression(QStringLiteral("\\|\\|[A-Za-z0-9+/]{1,43}$")), QStringLiteral("||<assinatura>")},
+        {QRegularExpression(QStringLiteral("\\|\\|?(?=[A-Za-z0-9+/]*[A-Za-z+/])[A-Za-z0-9+/]{1,43}$")),
+         QStringLiteral("|<assinatura>")},
         {QRegularExpression(QStringLiteral("^([-+~] )[A-Za-z0-9+/]{1,43}=$")), QStringLiteral("\\1<assinatura>")},
         {QRegularExpression(QStringLiteral("\\d{4}-\\d{2}-\\d{2}[T ]\\d{2}:\\d{2}(:\\d{2}(\\.\\d+)?)?([+-]\\d{2}:?\\d{2}|Z)?")),
          QStringLiteral("<data-hora>")},
