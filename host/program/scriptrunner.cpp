@@ -1,6 +1,7 @@
 #include "scriptrunner.h"
 
 #include "hostlog.h"
+#include "scriptedanswers.h"
 
 #include <runtime/clock.h>
 
@@ -263,8 +264,19 @@ bool ScriptRunner::fireTimer(const QString &name)
 
 // Another program (a test) looks at the site while the screen stands still between two steps:
 // the file says so, and the run goes on when that program removes it.
+// Answers the steps before it left unused are dropped, and logged: a dialog of the steps after
+// it gets only the answers queued after it.
 bool ScriptRunner::startSync(const QString &file)
 {
+    QStringList unused;
+    for (int kind = 0; kind <= int(ScriptedAnswers::Kind::Consumer); ++kind) {
+        const auto k = ScriptedAnswers::Kind(kind);
+        if (const int left = ScriptedAnswers::pending(k))
+            unused << QStringLiteral("%1 %2").arg(ScriptedAnswers::kindName(k)).arg(left);
+    }
+    ScriptedAnswers::clear();
+    if (!unused.isEmpty())
+        HostLog::write(QStringLiteral("roteiro: respostas não usadas antes da marca: ") + unused.join(QStringLiteral(", ")));
     const QString path = m_base.absoluteFilePath(file);
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile mark(path);

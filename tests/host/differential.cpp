@@ -30,7 +30,7 @@ namespace {
 
 // Raised whenever what a capture holds or how it is normalised changes: kept captures of an
 // older harness are not used.
-constexpr int CaptureVersion = 8;
+constexpr int CaptureVersion = 15;
 constexpr int RunLimitMs = 300000;
 constexpr int PollMs = 50;
 constexpr int PartLimit = 60; // lines of a diff a failure report shows
@@ -51,8 +51,10 @@ const QStringList DrawnColumns{
     "NRACESSONFCE",   "NRACESSOCANC",    "NRPROTOCOLONFCE", "NRPROTOCOLOCANC", "NRRECIBONFCE", "NRLANCTONFCE",
     "NRVENDAEXT",     "NRSEQMOVEXT",     "NRSEQUMOVI",      "NRSEQMOVCLI",   "NRSEQMOVCAIXA",  "NRDEPOSICONS",
     "NRPEDIDOQUB",    "NRSEQCAIXADOCNF", "NRSEQUENCIAL",    "CDNSUTEFMOB",   "CDNSUHOSTTEF",   "NRSEQIMPRLOJA",
-    "CDSENHAPED",
 };
+// Drawn from a counter that starts again when it reaches its end: after a long run a later sale
+// may hold a smaller one, so its values are not put in order but all set aside.
+const QStringList CyclingColumns{QStringLiteral("CDSENHAPED")};
 
 struct SiteState
 {
@@ -179,6 +181,10 @@ QString normalised(QString text)
         {QRegularExpression(QStringLiteral("<hEmi>\\d+</hEmi>")), QStringLiteral("<hEmi><hora></hEmi>")},
         // The SAT's signature of a document (it signs the time too).
         {QRegularExpression(QStringLiteral("[A-Za-z0-9+/]{43}=")), QStringLiteral("<assinatura>")},
+        // The same signature in the receipt's QR text, broken over two lines of the paper.
+        {QRegularExpression(QStringLiteral("\\|\\|?(?=[A-Za-z0-9+/]*[A-Za-z+/])[A-Za-z0-9+/]{1,43}$")),
+         QStringLiteral("|<assinatura>")},
+        {QRegularExpression(QStringLiteral("^([-+~] )[A-Za-z0-9+/]{1,43}=$")), QStringLiteral("\\1<assinatura>")},
         {QRegularExpression(QStringLiteral("\\d{4}-\\d{2}-\\d{2}[T ]\\d{2}:\\d{2}(:\\d{2}(\\.\\d+)?)?([+-]\\d{2}:?\\d{2}|Z)?")),
          QStringLiteral("<data-hora>")},
         {QRegularExpression(QStringLiteral("\\d{2}/\\d{2}/\\d{4}( \\d{2}:\\d{2}(:\\d{2})?)?")), QStringLiteral("<data>")},
@@ -186,8 +192,11 @@ QString normalised(QString text)
         {QRegularExpression(QStringLiteral("\\b20\\d{6}(\\d{6})?\\b")), QStringLiteral("<data>")},
         {QRegularExpression(QStringLiteral("\\b\\d{12}(?=PD_)")), QStringLiteral("<data>")},
         {QRegularExpression(QStringLiteral("\\b\\d{2}:\\d{2}(:\\d{2}(\\.\\d+)?)?\\b")), QStringLiteral("<hora>")},
+        // Each site has its partners' stand-ins on a port of its own.
+        {QRegularExpression(QStringLiteral("(127\\.0\\.0\\.1|localhost):\\d+")), QStringLiteral("\\1:<porta>")},
         // The fiscal printer's grand total adds up every sale it ever printed: a device counter.
-        {QRegularExpression(QStringLiteral("(GRANDE TOTAL +)[\\d.]+,\\d{2}")), QStringLiteral("\\1<total>")},
+        // Its width moves the padding before it.
+        {QRegularExpression(QStringLiteral("(GRANDE TOTAL) +[\\d.]+,\\d{2}")), QStringLiteral("\\1 <total>")},
     };
     for (const auto &[pattern, replacement] : rules)
         text.replace(pattern, replacement);
@@ -279,15 +288,56 @@ QStringList fileChange(const QString &path, const QByteArray &before, const QByt
     return change;
 }
 
-// The rows a table gained ("+") and lost ("-"); an updated row is both. Drawn numbers become
-// #1, #2, ... in the order of the rows.
-QStringList tableChange(const QStringList &columns, const QStringList &before, const QStringList &after,
-                        QMap<QString, QMap<QString, QString>> &drawn)
+// Drawn numbers in the order of their values (shorter first, as zero-padded numbers and plain
+// ones both compare so), not of the rows' text: "10" comes after "9" as the sequence drew it.
+bool drawnBefore(const QString &a, const QString &b)
 {
+    return a.size() != b.size() ? a.size() < b.size() : a < b;
+}
+
+struct TableRows
+{
+    QStringList columns;
     QStringList gone;
     QStringList added;
-    std::set_difference(before.cbegin(), before.cend(), after.cbegin(), after.cend(), std::back_inserter(gone));
-    std::set_difference(after.cbegin(), after.cend(), before.cbegin(), before.cend(), std::back_inserter(added));
+};
+
+TableRows rowsChanged(const QStringList &columns, const QStringList &before, const QStringList &after)
+{
+    TableRows rows{columns, {}, {}};
+    std::set_difference(before.cbegin(), before.cend(), after.cbegin(), after.cend(), std::back_inserter(rows.gone));
+    std::set_difference(after.cbegin(), after.cend(), before.cbegin(), before.cend(), std::back_inserter(rows.added));
+    return rows;
+}
+
+// Every drawn value of the changed rows of every table becomes #1, #2, ... per column, in the
+// order of the values.
+void nameDrawnValues(const QList<TableRows> &tables, QMap<QString, QMap<QString, QString>> &drawn)
+{
+    QMap<QString, QStringList> values;
+    for (const TableRows &table : tables)
+        for (const QStringList *rows : {&table.gone, &table.added})
+            for (const QString &row : *rows) {
+                const QStringList cells = row.split(QChar(0x1f));
+                for (int i = 0; i < cells.size() && i < table.columns.size(); ++i)
+                    if (!cells.at(i).isEmpty() && DrawnColumns.contains(table.columns.at(i)))
+                        values[table.columns.at(i)] << cells.at(i);
+            }
+    for (auto it = values.begin(); it != values.end(); ++it) {
+        QStringList &found = it.value();
+        found.removeDuplicates();
+        std::sort(found.begin(), found.end(), drawnBefore);
+        QMap<QString, QString> &names = drawn[it.key()];
+        for (const QString &value : found)
+            if (!names.contains(value))
+                names.insert(value, QStringLiteral("#%1").arg(names.size() + 1));
+    }
+}
+
+// The rows a table gained ("+") and lost ("-"); an updated row is both, drawn numbers named.
+QStringList tableChange(const TableRows &rows, const QMap<QString, QMap<QString, QString>> &drawn)
+{
+    const QStringList &columns = rows.columns;
     const auto show = [&](const QString &row, const QString &sign) {
         const QStringList cells = row.split(QChar(0x1f));
         QStringList shown;
@@ -295,27 +345,48 @@ QStringList tableChange(const QStringList &columns, const QStringList &before, c
             QString value = cells.at(i);
             if (value.isEmpty())
                 continue;
-            if (DrawnColumns.contains(columns.at(i))) {
-                QMap<QString, QString> &names = drawn[columns.at(i)];
-                if (!names.contains(value))
-                    names.insert(value, QStringLiteral("#%1").arg(names.size() + 1));
-                value = names.value(value);
-            }
+            if (DrawnColumns.contains(columns.at(i)))
+                value = drawn.value(columns.at(i)).value(value, value);
+            else if (CyclingColumns.contains(columns.at(i)))
+                value = QStringLiteral("<senha>");
             shown << columns.at(i) + QLatin1Char('=') + normalised(value);
         }
         return sign + shown.join(QLatin1Char('|'));
     };
     QStringList change;
-    for (const QString &row : gone)
+    for (const QString &row : rows.gone)
         change << show(row, QStringLiteral("- "));
-    for (const QString &row : added)
+    for (const QString &row : rows.added)
         change << show(row, QStringLiteral("+ "));
     std::sort(change.begin(), change.end());
     return change;
 }
 
+// The access log's lines are tab-separated; the restaurant sale and its tab are drawn from the
+// shared next-number service, whose count goes on from one sale to the next (sequences aside).
+const QString AccessLogFiles = QStringLiteral("Dados/Log/ControleAcesso-");
+constexpr int AccessLogSaleField = 9; // then the tab, nrComanda
+const QStringList AccessLogDrawnNames{QStringLiteral("NRVENDAREST"), QStringLiteral("NRCOMANDA")};
+
+QString withDrawnAccessNumbers(const QString &line, QMap<QString, QMap<QString, QString>> &drawn)
+{
+    const qsizetype start = line.indexOf(QLatin1Char(' ')) + 1; // after the "+ " or "- " of the change
+    QStringList fields = line.mid(start).split(QLatin1Char('\t'));
+    for (int i = 0; i < AccessLogDrawnNames.size(); ++i) {
+        const int at = AccessLogSaleField + i;
+        if (at >= fields.size() || fields.at(at).isEmpty())
+            continue;
+        QMap<QString, QString> &names = drawn[QStringLiteral("log ") + AccessLogDrawnNames.at(i)];
+        if (!names.contains(fields.at(at)))
+            names.insert(fields.at(at), QStringLiteral("#%1").arg(names.size() + 1));
+        fields[at] = names.value(fields.at(at));
+    }
+    return line.left(start) + fields.join(QLatin1Char('\t'));
+}
+
 Capture captureBetween(const SiteState &before, const SiteState &after)
 {
+    QMap<QString, QMap<QString, QString>> drawn;
     Capture capture;
     QStringList paths = before.files.keys() + after.files.keys();
     paths.removeDuplicates();
@@ -328,18 +399,23 @@ Capture captureBetween(const SiteState &before, const SiteState &after)
         if (existed && exists && before.files.value(path) == after.files.value(path))
             continue;
         QStringList change = fileChange(path, before.files.value(path), after.files.value(path), existed, exists);
-        for (QString &line : change)
+        const bool accessLog = path.startsWith(AccessLogFiles);
+        for (QString &line : change) {
+            if (accessLog && (line.startsWith(QLatin1String("+ ")) || line.startsWith(QLatin1String("- "))))
+                line = withDrawnAccessNumbers(line, drawn);
             line = withoutRunningNumbers(normalised(line));
+        }
         capture.parts.insert(QStringLiteral("arquivo ") + withoutRunningNumbers(normalised(path)), change);
     }
-    QMap<QString, QMap<QString, QString>> drawn;
+    QMap<QString, TableRows> tables;
     for (auto it = after.rows.cbegin(); it != after.rows.cend(); ++it) {
         const QStringList old = before.rows.value(it.key());
-        if (old == it.value())
-            continue;
-        capture.parts.insert(QStringLiteral("tabela ") + it.key(),
-                             tableChange(after.names.value(it.key()), old, it.value(), drawn));
+        if (old != it.value())
+            tables.insert(it.key(), rowsChanged(after.names.value(it.key()), old, it.value()));
     }
+    nameDrawnValues(tables.values(), drawn);
+    for (auto it = tables.cbegin(); it != tables.cend(); ++it)
+        capture.parts.insert(QStringLiteral("tabela ") + it.key(), tableChange(it.value(), drawn));
     return capture;
 }
 
@@ -350,8 +426,16 @@ QStringList logOf(const QStringList &lines, int firstLine, int lastLine)
     static const QRegularExpression waitLine(QStringLiteral("roteiro, linha \\d+: wait \\d+$"));
     static const QRegularExpression stepLine(
         QStringLiteral("(roteiro(?:, linha| FALHOU na linha| FALHOU: a tela de venda fechou antes da linha) )(\\d+)"));
+    // A failed script ends the host run by closing the screen from outside: no closing road
+    // chose the keyword the screen then hands back, which is the last one any road left.
+    static const QRegularExpression keywordAfterFailure(QStringLiteral("(devolveu )\"[^\"]*\"$"));
+    bool failed = false;
     QStringList log;
     for (QString line : lines) {
+        if (line.contains(QLatin1String("roteiro FALHOU")))
+            failed = true;
+        if (failed)
+            line.replace(keywordAfterFailure, QStringLiteral("\\1<palavra de saída da última estrada>"));
         // The harness's marks, the checks' echo and the waits (whose place among the
         // messages of work still running is a matter of timing).
         if (line.contains(QLatin1String(": sync ")) || line.contains(QLatin1String("roteiro: ")))
@@ -388,6 +472,21 @@ void writeFaults(const QString &site, const Scenario &scenario)
         QFile file(path);
         if (file.open(QIODevice::WriteOnly))
             file.write(it.value());
+    }
+}
+
+// The scenario's fault files as the site had them when the screen came up.
+void liftFaults(const QString &site, const Scenario &scenario, const SiteState &start)
+{
+    for (auto it = scenario.faults.cbegin(); it != scenario.faults.cend(); ++it) {
+        const QString path = QDir(site).filePath(it.key());
+        if (!start.files.contains(it.key())) {
+            QFile::remove(path);
+            continue;
+        }
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(start.files.value(it.key()));
     }
 }
 
@@ -467,6 +566,8 @@ int playRun(Desk desk, const Segment &segment, const SiteSetup &setup, QList<Cap
             Capture &capture = captures[offset + index];
             capture = captureBetween(before, readSite(site));
             capture.outcome = QStringLiteral("concluído");
+            // The fault is mended before the cashier frees the till for the next customer.
+            liftFaults(site, *segment.chain.at(index), start);
         } else {
             if (index == 0)
                 start = readSite(site);
@@ -652,7 +753,7 @@ Played play(Desk desk, const QList<const Scenario *> &chain, const SiteSetup &se
             offset += 1;
             segment.chain = segment.chain.mid(1);
             segment.firstIsPredecessor = false;
-            if (segment.chain.size() < 2)
+            if (segment.chain.isEmpty())
                 break;
             continue;
         }

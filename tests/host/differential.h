@@ -21,6 +21,13 @@ enum class Desk { Ecf, Nfce, Sat, Nf };
 
 QString tillName(Desk desk); // the --till of --init-site
 
+// What every site of the harness gets after --init-site, named for the kept captures.
+struct SiteSetup
+{
+    QString name;
+    std::function<bool(const QString &site)> apply;
+};
+
 struct Scenario
 {
     QString name;                     // unique: the script's name, with its fault when it has one
@@ -30,13 +37,10 @@ struct Scenario
     QString handOver;                 // steps a cashier takes after it to free the till for the next customer
     // What else the site needs just before it plays (base rows, cadastres); false when it cannot.
     std::function<bool(const QString &site)> prepare;
-};
-
-// What every site of the harness gets after --init-site, named for the kept captures.
-struct SiteSetup
-{
-    QString name;
-    std::function<bool(const QString &site)> apply;
+    // What the site needs before the screen starts (the parameters and cadastres the start-up
+    // reads once): such a scenario plays in chains of its own on a site set up so, with every
+    // scenario of its desk before and after it, each compared with its fresh run on that site.
+    SiteSetup site;
 };
 
 // What one script left: its end, the host's log lines while it ran (the messages shown), the
