@@ -21,13 +21,11 @@
 
 namespace {
 
-// The seven rights of the operator, asked again after a change.
-bool askAccess(SaleContext &context, int code)
+// F4 and F12 are pressed between sales: their authoriser goes with the key's own log, never
+// into the sale state, where the next customer's sale would log it as its own.
+AccessAnswer askAccess(SaleContext &context, int code)
 {
-    SaleState &state = context.state();
-    const AccessAnswer answer = context.services().VerificaAcesso({code, state.rights.stCDOPERADOR});
-    state.access.stRetAcesso = answer.stRetAcesso;
-    return answer.allowed;
+    return context.services().VerificaAcesso({code, context.state().rights.stCDOPERADOR});
 }
 
 } // namespace
@@ -39,7 +37,7 @@ void KeyboardMap::changeOperator()
     OperatorRights &rights = state.rights;
     if (state.flags.boTipoVendaSelecionado || state.flags.boCupomAberto)
         return;
-    if (!askAccess(c, rights.inCTTROCAOPERADOR))
+    if (!askAccess(c, rights.inCTTROCAOPERADOR).allowed)
         return;
     if (!isYes(state.params.stIdPerTrocaOp)) {
         c.message(c.Msg(QStringLiteral("Troca_Nao")), 3);
@@ -85,7 +83,8 @@ bool KeyboardMap::openDrawer()
     }
     if (!c.shell().VerificaEstadoGaveta(params.stIDTIPOGAVETA))
         Abort();
-    if (!askAccess(c, state.rights.inCTABRIRGAVETA))
+    const AccessAnswer access = askAccess(c, state.rights.inCTABRIRGAVETA);
+    if (!access.allowed)
         return true;
     bool opened = false;
     if (params.boUTILIZAIMPFIS) {
@@ -101,6 +100,8 @@ bool KeyboardMap::openDrawer()
     if (!opened)
         return true;
     const QString reason = c.Msg(QStringLiteral("Mot_Abr_Gav"));
-    c.services().LogControleAcess(c.accessLog(QStringLiteral("ABR_GAV"), reason, reason));
+    AccessLogRequest log = c.accessLog(QStringLiteral("ABR_GAV"), reason, reason);
+    log.stRetAcesso = access.stRetAcesso;
+    c.services().LogControleAcess(log);
     return true;
 }

@@ -122,6 +122,17 @@ TEST_F(KeyboardMap, F4ChangesTheOperatorAndAsksTheRightsAgain)
     EXPECT_EQ(host->count(&Pkg_Hrk00002::ControleAcess), 0);
 }
 
+// A key pressed between sales: who authorised it is not the next sale's authoriser.
+TEST_F(KeyboardMap, TheAuthoriserOfAnOperatorChangeDoesNotReachTheNextSale)
+{
+    state().editParams().stIdPerTrocaOp = QStringLiteral("S");
+    host->setDefault(&Pkg_Hrk00002::VerificaAcesso, AccessAnswer{true, QStringLiteral("0005")});
+    host->setDefault(&Pkg_Hrk00002::TrocaOperadorCaixa, OperatorChangeAnswer{true, QStringLiteral("JOAO")});
+    press(Qt::Key_F4);
+    ASSERT_EQ(host->count(&Pkg_Hrk00002::TrocaOperadorCaixa), 1);
+    EXPECT_EQ(state().access.stRetAcesso, QString());
+}
+
 // ---- F12: cash drawer ----------------------------------------------------------------------
 
 TEST_F(KeyboardMap, F12WithoutADrawerSaysSo)
@@ -143,6 +154,17 @@ TEST_F(KeyboardMap, F12OpensTheDrawerAndLogsIt)
     EXPECT_EQ(log.action, QStringLiteral("ABR_GAV"));
     EXPECT_EQ(log.description, QStringLiteral("Abrir gaveta."));
     EXPECT_EQ(log.text, QStringLiteral("Abrir gaveta."));
+}
+
+TEST_F(KeyboardMap, F12LogsItsOwnAuthoriserAndLeavesNoneToTheNextSale)
+{
+    state().editParams().stIDTIPOGAVETA = QStringLiteral("1");
+    state().editParams().stIDTIPOIMPNF3 = QStringLiteral("5");
+    host->setDefault(&Pkg_Hrk00002::AbreGaveta, HostResult::done());
+    host->setDefault(&Pkg_Hrk00002::VerificaAcesso, AccessAnswer{true, QStringLiteral("0005")});
+    press(Qt::Key_F12);
+    EXPECT_EQ(host->last(&Pkg_Hrk00002::LogControleAcess).stRetAcesso, QStringLiteral("0005"));
+    EXPECT_EQ(state().access.stRetAcesso, QString());
 }
 
 TEST_F(KeyboardMap, F12LogsNothingWhenTheDrawerDidNotOpen)
