@@ -80,11 +80,12 @@ bool QuantityKeys::collectorRefused()
     return true;
 }
 
-bool QuantityKeys::accessGranted(int actionCode)
+bool QuantityKeys::accessGranted(int actionCode, Authoriser keep)
 {
     SaleState &state = m_context.state();
     const AccessAnswer access = m_context.services().VerificaAcesso({actionCode, state.rights.stCDOPERADOR});
-    state.access.stRetAcesso = access.stRetAcesso;
+    if (keep == Authoriser::OfTheSale)
+        state.access.stRetAcesso = access.stRetAcesso;
     return access.allowed;
 }
 
@@ -180,7 +181,8 @@ void QuantityKeys::spbConsultaPrecoClick()
         followFlag();
         return;
     }
-    if (!state.flags.boConsultaPreco && !accessGranted(state.rights.inCTCONSULTAPRECO)) {
+    // A consultation sells nothing and records nothing: who allowed it is no sale's authoriser.
+    if (!state.flags.boConsultaPreco && !accessGranted(state.rights.inCTCONSULTAPRECO, Authoriser::OfTheKeyOnly)) {
         followFlag();
         m_context.shell().Atualiza_Display(QString(), false);
         return;

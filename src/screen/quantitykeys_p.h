@@ -24,7 +24,10 @@ public:
 private:
     bool drawerClosed();
     bool collectorRefused();
-    bool accessGranted(int actionCode);
+    // Whether the answer's authoriser becomes the sale's (a quantity belongs to the next item)
+    // or stays with the key (a price consultation belongs to no sale).
+    enum class Authoriser { OfTheSale, OfTheKeyOnly };
+    bool accessGranted(int actionCode, Authoriser keep = Authoriser::OfTheSale);
     void applyTypedQuantity(const QString &typed);
     void setConsultation(bool on);
     // Leaves the toggle as the flag says: a refused F5 must not leave the button down while

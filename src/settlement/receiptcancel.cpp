@@ -70,7 +70,7 @@ bool ReceiptCancel::guardsPass()
         stop(m_context.Msg(QStringLiteral("OPE_COMP_CRED")));
     }
     const AccessAnswer access = m_context.services().VerificaAcesso({state.rights.inCTCANCCUPOM, state.rights.stCDOPERADOR});
-    state.access.stRetAcesso = access.stRetAcesso;
+    m_values.authoriser = access.stRetAcesso;
     if (!access.allowed)
         return false;
     return noteGiven();

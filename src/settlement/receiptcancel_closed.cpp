@@ -121,10 +121,10 @@ void ReceiptCancel::fiscalPrinterSale()
     change.dtMovimento = state.startup.dtMovimentoFiscal;
     change.note = m_values.note;
     change.noteSecondValue = m_values.noteSecondValue;
-    change.stRetAcesso = state.access.stRetAcesso;
+    change.stRetAcesso = m_values.authoriser;
     const QString trace = QStringList{m_values.couponNumber, params.stCDFILIAL, params.stCDCAIXA,
                                       PtBr::DateToStr(change.dtMovimento.date()) + m_values.note + m_values.noteSecondValue,
-                                      state.access.stRetAcesso, QString()}
+                                      m_values.authoriser, QString()}
                               .join(QLatin1Char('-'));
     // The coupon's sale left the screen when it ended: its kitchen orders are found from the
     // rows the host answers for the sale it cancelled.
@@ -320,7 +320,7 @@ ReceiptCancel::ServerCancel ReceiptCancel::cancelOnServer(const QString &cfeFile
     request.number = m_values.documentNumber;
     request.kind = m_values.kind;
     request.NRACESSOCANC = m_values.satAccessKey;
-    request.CDSUPERVISOR = state.access.stRetAcesso;
+    request.CDSUPERVISOR = m_values.authoriser;
     request.DSOBSCANCUP = m_values.note;
     request.DTABERTUR = params.dtDTABERCAIX;
     request.DSARQXMLCANCNFCE = cfeFile;

@@ -161,7 +161,7 @@ void ReceiptCancel::writeOpenSaleRecord(const QString &number)
     CancelledSaleRecord record = SettlementEnd(m_context, m_context.settlement().lastRoadEnd()).cancelledSaleRecord(number);
     record.note = m_values.note;
     record.noteSecondValue = m_values.noteSecondValue;
-    record.stRetAcesso = state.access.stRetAcesso;
+    record.stRetAcesso = m_values.authoriser;
     Variant saleSequence;
     PendingRecords(m_context).sendCancelledSale(record, trace, &saleSequence);
     withdrawFromKitchen(record.cdsVenda, saleSequence.toString());
@@ -185,7 +185,7 @@ void ReceiptCancel::writeOpenSaleRecord(const QString &number)
 
 void ReceiptCancel::logCancellation(const QString &number)
 {
-    SettlementEnd(m_context, m_context.settlement().lastRoadEnd()).logCouponCancelled(number);
+    SettlementEnd(m_context, m_context.settlement().lastRoadEnd()).logCouponCancelled(number, m_values.authoriser);
 }
 
 // The kitchen display never stops a cancellation; a sale without a sequence has nothing there.

@@ -25,6 +25,9 @@ public:
     struct Values
     {
         QString note;                // the cancellation note; "erro" from the dialog counts as none
+        // Who allowed the cancellation: recorded with what it cancels. A closed receipt's
+        // cancellation comes between sales, so it is kept here, never in the next sale.
+        QString authoriser;
         QString noteSecondValue;
         QString couponNumber;        // the fiscal printer's cancelled coupon
         QString documentNumber;      // the CF-e, NFC-e or non-fiscal number

@@ -41,7 +41,10 @@ public:
     CancelledSaleRecord cancelledSaleRecord(const QString &documentNumber) const;
     // AlteraVendaCan for a stored sale; false when the host did not change it now (kept).
     bool markStoredSaleCancelled(const QString &savedSaleKey);
+    // The access-log line of a cancelled coupon, with who allowed it: by default the sale's
+    // authoriser; a receipt cancellation passes its own.
     void logCouponCancelled(const QString &couponNumber);
+    void logCouponCancelled(const QString &couponNumber, const QString &authoriser);
 
     // The shell's ChamaClick_BotaoVendaConsumidor: the next badge consumer sale, or the
     // consumer's telephone, as the screen layout asks.

@@ -133,6 +133,18 @@ TEST_F(KeyboardMap, TheAuthoriserOfAnOperatorChangeDoesNotReachTheNextSale)
     EXPECT_EQ(state().access.stRetAcesso, QString());
 }
 
+// A price consultation sells nothing: who allowed it is not the next sale's authoriser.
+TEST_F(KeyboardMap, ThePriceConsultationsAuthoriserDoesNotReachTheNextSale)
+{
+    host->setDefault(&Pkg_Hrk00002::VerificaAcesso, AccessAnswer{true, QStringLiteral("0005")});
+    press(Qt::Key_F5);
+    ASSERT_TRUE(state().flags.boConsultaPreco);
+    press(Qt::Key_F5);
+    EXPECT_FALSE(state().flags.boConsultaPreco);
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::VerificaAcesso), 1);
+    EXPECT_EQ(state().access.stRetAcesso, QString());
+}
+
 // ---- F12: cash drawer ----------------------------------------------------------------------
 
 TEST_F(KeyboardMap, F12WithoutADrawerSaysSo)

@@ -57,6 +57,24 @@ TEST_F(SatCancel, CfeCancelledAtTheSatThenOnTheServerWithItsFile)
     EXPECT_EQ(host->count(&Pkg_Hrk00002::AbreGaveta), 0);
 }
 
+// A closed CF-e is cancelled between sales: who allowed it goes to the server's cancellation
+// and its access-log line; when the SAT refuses (the number typed twice), the screen is not
+// cleared, and still the next customer's sale starts with no authoriser.
+TEST_F(SatCancel, TheAuthoriserGoesWithTheCancellationAndNotToTheNextSale)
+{
+    typeNumber("123");
+    press();
+    EXPECT_EQ(lastCancelRequest.CDSUPERVISOR, "000000000009");
+    EXPECT_EQ(host->last(&Pkg_Hrk00002::LogControleAcess).stRetAcesso, "000000000009");
+    EXPECT_EQ(state().access.stRetAcesso, QString());
+
+    satAlreadyCancelled = true;
+    typeNumber("123");
+    press();
+    ASSERT_EQ(messages->texts().last(), "Cupom CF-e-SAT já está cancelado.");
+    EXPECT_EQ(state().access.stRetAcesso, QString());
+}
+
 struct SatStopCase
 {
     const char *name;
