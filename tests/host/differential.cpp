@@ -30,10 +30,12 @@ namespace {
 
 // Raised whenever what a capture holds or how it is normalised changes: kept captures of an
 // older harness are not used.
-constexpr int CaptureVersion = 15;
+constexpr int CaptureVersion = 16;
 constexpr int RunLimitMs = 300000;
 constexpr int PollMs = 50;
 constexpr int PartLimit = 60; // lines of a diff a failure report shows
+// The outcome of a scenario whose every check held.
+const QString Concluded = QStringLiteral("concluído");
 
 const QString BaseFile = QStringLiteral("Dados/VendaCons.db");
 
@@ -185,6 +187,10 @@ QString normalised(QString text)
         {QRegularExpression(QStringLiteral("\\|\\|?(?=[A-Za-z0-9+/]*[A-Za-z+/])[A-Za-z0-9+/]{1,43}$")),
          QStringLiteral("|<assinatura>")},
         {QRegularExpression(QStringLiteral("^([-+~] )[A-Za-z0-9+/]{1,43}=$")), QStringLiteral("\\1<assinatura>")},
+        // Its first part when the QR text's line before it ended with the value's "|": a whole
+        // line of it, mixed-case as a signature is (the document key's line is digits but "CFe").
+        {QRegularExpression(QStringLiteral("^([-+~] )(?=(?:[^a-z]*[a-z]){3})(?=(?:[^A-Z]*[A-Z]){3})[A-Za-z0-9+/]{30,43}$")),
+         QStringLiteral("\\1<assinatura>")},
         {QRegularExpression(QStringLiteral("\\d{4}-\\d{2}-\\d{2}[T ]\\d{2}:\\d{2}(:\\d{2}(\\.\\d+)?)?([+-]\\d{2}:?\\d{2}|Z)?")),
          QStringLiteral("<data-hora>")},
         {QRegularExpression(QStringLiteral("\\d{2}/\\d{2}/\\d{4}( \\d{2}:\\d{2}(:\\d{2})?)?")), QStringLiteral("<data>")},
@@ -565,7 +571,7 @@ int playRun(Desk desk, const Segment &segment, const SiteSetup &setup, QList<Cap
         if (mark % 2 == 1) {
             Capture &capture = captures[offset + index];
             capture = captureBetween(before, readSite(site));
-            capture.outcome = QStringLiteral("concluído");
+            capture.outcome = Concluded;
             // The fault is mended before the cashier frees the till for the next customer.
             liftFaults(site, *segment.chain.at(index), start);
         } else {
@@ -726,6 +732,11 @@ QString withoutChecks(const QString &script)
             line = QStringLiteral("# ") + line; // keeps the line numbers of the steps after it
     }
     return lines.join(QLatin1Char('\n'));
+}
+
+bool Capture::endedAsWritten() const
+{
+    return outcome == Concluded;
 }
 
 Played play(Desk desk, const QList<const Scenario *> &chain, const SiteSetup &setup)

@@ -53,6 +53,8 @@ struct Capture
     QMap<QString, QStringList> parts; // "arquivo PATH" / "tabela NAME" -> lines
 
     bool played() const { return !outcome.isEmpty(); }
+    // It ended as its script is written: every check held.
+    bool endedAsWritten() const;
     QStringList lines() const; // the whole capture as text, part by part
 };
 
