@@ -83,7 +83,7 @@ bool CombinedProductRoad::allowed()
         Abort();
     const AccessAnswer access =
         m_context.services().VerificaAcesso({state.rights.inCTPRODCOMBINADO, state.rights.stCDOPERADOR});
-    state.access.stRetAcesso = access.stRetAcesso;
+    m_authoriser = access.stRetAcesso;
     if (!access.allowed)
         return false;
     state.totals.doProdCombAux2 = 0;
@@ -215,7 +215,9 @@ void CombinedProductRoad::showTotals()
 void CombinedProductRoad::log()
 {
     const QString reason = m_context.Msg(QStringLiteral("Mot_Pro_Com"));
-    m_context.services().LogControleAcess(m_context.accessLog(QStringLiteral("PRO_COM"), reason, reason));
+    AccessLogRequest entry = m_context.accessLog(QStringLiteral("PRO_COM"), reason, reason);
+    entry.stRetAcesso = m_authoriser;
+    m_context.services().LogControleAcess(entry);
 }
 
 void CombinedProductRoad::refuse(const QString &key)

@@ -126,6 +126,7 @@ private:
     void enableProducts();
 
     SaleContext &m_context;
+    QString m_authoriser; // who allowed this press: its own log's, never the sale's
 };
 
 // Folds a part registered again into the line of the same group, product and observation.

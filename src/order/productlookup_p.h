@@ -93,4 +93,5 @@ private:
     void logSearch(const ProductRow &product);
 
     SaleContext &m_context;
+    QString m_authoriser; // who allowed this search: its own log's, never the sale's
 };

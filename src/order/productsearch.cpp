@@ -88,7 +88,7 @@ bool ProductSearch::searchChecks(QWidget *grid)
         Abort();
     const AccessAnswer access =
         m_context.services().VerificaAcesso({state.rights.inCTPESQPRODUTO, state.rights.stCDOPERADOR});
-    state.access.stRetAcesso = access.stRetAcesso;
+    m_authoriser = access.stRetAcesso;
     if (!access.allowed)
         return false;
     if (EntryRules::collectorAtCounter(state) && !consultation)
@@ -213,8 +213,10 @@ void ProductSearch::checkChosenProduct(const ProductRow &product)
 
 void ProductSearch::logSearch(const ProductRow &product)
 {
-    m_context.services().LogControleAcess(
+    AccessLogRequest entry =
         m_context.accessLog(QStringLiteral("PES_PRO"), m_context.Msg(QStringLiteral("Mot_Pes_Pro1")),
                             m_context.Msg(QStringLiteral("Mot_Pes_Pro")) + QLatin1Char(' ') + product.CDPRODUTO
-                                + QStringLiteral(" - ") + product.NMPRODUTO));
+                                + QStringLiteral(" - ") + product.NMPRODUTO);
+    entry.stRetAcesso = m_authoriser;
+    m_context.services().LogControleAcess(entry);
 }

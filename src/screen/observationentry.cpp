@@ -65,7 +65,7 @@ void ObservationEntry::spbObsClick()
     if (!m_context.shell().VerificaEstadoGaveta(state.params.stIDTIPOGAVETA))
         Abort();
     const AccessAnswer access = m_context.services().VerificaAcesso({state.rights.inCTOBSPRODUTO, state.rights.stCDOPERADOR});
-    state.access.stRetAcesso = access.stRetAcesso;
+    m_run.authoriser = access.stRetAcesso;
     if (!access.allowed)
         return;
     if (state.host.stModoVenda == SaleMode::Counter && state.params.stIDCOLETOR == QLatin1String("C")) {
@@ -264,6 +264,7 @@ void ObservationEntry::logObservation()
                                 + m_context.Msg(QStringLiteral("Mot_Obs")) + QLatin1Char(' ') + m_run.text;
     AccessLogRequest log =
         m_context.accessLog(QStringLiteral("OBS_PED"), m_context.Msg(QStringLiteral("Mot_Obs_Ped1")), description);
+    log.stRetAcesso = m_run.authoriser;
     log.nrVendaRest = state.host.stNRVENDAREST;
     log.nrComanda = state.host.stNRCOMANDA;
     log.nrComandaExib = state.host.stNrComandaExib;

@@ -25,6 +25,7 @@ private:
     {
         ObservationAnswer answer;
         QString text;             // the observation text; "erro" and empty are none
+        QString authoriser;       // who allowed it: its own log's, never the sale's
         ClientDataSet cdsOcorrencia{QStringLiteral("cdsOcorrencia")};
         ClientDataSet cdsControlaObs{QStringLiteral("cdsControlaObs")};
     };

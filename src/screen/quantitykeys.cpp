@@ -80,13 +80,11 @@ bool QuantityKeys::collectorRefused()
     return true;
 }
 
-bool QuantityKeys::accessGranted(int actionCode, Authoriser keep)
+// Nothing of these keys is logged or recorded: who allowed them is no sale's authoriser.
+bool QuantityKeys::accessGranted(int actionCode)
 {
-    SaleState &state = m_context.state();
-    const AccessAnswer access = m_context.services().VerificaAcesso({actionCode, state.rights.stCDOPERADOR});
-    if (keep == Authoriser::OfTheSale)
-        state.access.stRetAcesso = access.stRetAcesso;
-    return access.allowed;
+    const SaleState &state = m_context.state();
+    return m_context.services().VerificaAcesso({actionCode, state.rights.stCDOPERADOR}).allowed;
 }
 
 void QuantityKeys::spbQtde2Click()
@@ -181,8 +179,7 @@ void QuantityKeys::spbConsultaPrecoClick()
         followFlag();
         return;
     }
-    // A consultation sells nothing and records nothing: who allowed it is no sale's authoriser.
-    if (!state.flags.boConsultaPreco && !accessGranted(state.rights.inCTCONSULTAPRECO, Authoriser::OfTheKeyOnly)) {
+    if (!state.flags.boConsultaPreco && !accessGranted(state.rights.inCTCONSULTAPRECO)) {
         followFlag();
         m_context.shell().Atualiza_Display(QString(), false);
         return;

@@ -24,10 +24,7 @@ public:
 private:
     bool drawerClosed();
     bool collectorRefused();
-    // Whether the answer's authoriser becomes the sale's (a quantity belongs to the next item)
-    // or stays with the key (a price consultation belongs to no sale).
-    enum class Authoriser { OfTheSale, OfTheKeyOnly };
-    bool accessGranted(int actionCode, Authoriser keep = Authoriser::OfTheSale);
+    bool accessGranted(int actionCode);
     void applyTypedQuantity(const QString &typed);
     void setConsultation(bool on);
     // Leaves the toggle as the flag says: a refused F5 must not leave the button down while

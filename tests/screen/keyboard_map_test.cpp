@@ -133,15 +133,18 @@ TEST_F(KeyboardMap, TheAuthoriserOfAnOperatorChangeDoesNotReachTheNextSale)
     EXPECT_EQ(state().access.stRetAcesso, QString());
 }
 
-// A price consultation sells nothing: who allowed it is not the next sale's authoriser.
-TEST_F(KeyboardMap, ThePriceConsultationsAuthoriserDoesNotReachTheNextSale)
+// Keys pressed between sales record nothing of who allowed them: the multiplier (F2) and a
+// price consultation on and off (F5) leave no authoriser to the next customer's sale.
+TEST_F(KeyboardMap, TheAuthoriserOfAQuantityKeyOrAPriceConsultationDoesNotReachTheNextSale)
 {
     host->setDefault(&Pkg_Hrk00002::VerificaAcesso, AccessAnswer{true, QStringLiteral("0005")});
+    press(Qt::Key_F2);
+    EXPECT_EQ(state().totals.doQuantidade, 2.0);
     press(Qt::Key_F5);
     ASSERT_TRUE(state().flags.boConsultaPreco);
     press(Qt::Key_F5);
     EXPECT_FALSE(state().flags.boConsultaPreco);
-    EXPECT_EQ(host->count(&Pkg_Hrk00002::VerificaAcesso), 1);
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::VerificaAcesso), 2);
     EXPECT_EQ(state().access.stRetAcesso, QString());
 }
 
