@@ -400,9 +400,9 @@ TEST(DifferentialSync, AnAnswerLeftUnusedBeforeTheMarkIsNotTakenByADialogAfterIt
 
 TEST_P(DifferentialHost, EachScriptAfterAnotherGivesWhatItGivesOnAFreshSite)
 {
-    // The whole matrix plays every script after every other on four desks: over an hour even
-    // with steps that wait on the screen, not on time. It runs when asked for (README, "The
-    // differential host test").
+    // The whole matrix plays every script after every other on four desks: a quarter of an
+    // hour on eight cores even with steps that wait on the screen, not on time. It runs when
+    // asked for (README, "The differential host test").
     if (qEnvironmentVariableIsEmpty("VENDACONS_DIFFERENTIAL"))
         GTEST_SKIP() << "set VENDACONS_DIFFERENTIAL=1 to play every script after every other";
     ASSERT_TRUE(QFile::exists(hostProgram())) << hostProgram().toStdString();
