@@ -215,9 +215,7 @@ void CombinedProductRoad::showTotals()
 void CombinedProductRoad::log()
 {
     const QString reason = m_context.Msg(QStringLiteral("Mot_Pro_Com"));
-    AccessLogRequest entry = m_context.accessLog(QStringLiteral("PRO_COM"), reason, reason);
-    entry.stRetAcesso = m_authoriser;
-    m_context.services().LogControleAcess(entry);
+    m_context.services().LogControleAcess(m_context.accessLog(QStringLiteral("PRO_COM"), reason, reason, m_authoriser));
 }
 
 void CombinedProductRoad::refuse(const QString &key)

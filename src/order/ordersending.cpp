@@ -245,7 +245,7 @@ void OrderSending::logAccess(const QString &text)
 {
     const HostArguments &h = m_state.host;
     const QString action = actionCode();
-    AccessLogRequest entry = m_context.accessLog(action, m_context.Msg(action), text);
+    AccessLogRequest entry = m_context.accessLog(action, m_context.Msg(action), text, m_state.access.stRetAcesso);
     entry.nrVendaRest = h.stNRVENDAREST;
     entry.nrComanda = h.stNRCOMANDA;
     entry.nrComandaExib = h.stNrComandaExib;

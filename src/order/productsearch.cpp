@@ -213,10 +213,9 @@ void ProductSearch::checkChosenProduct(const ProductRow &product)
 
 void ProductSearch::logSearch(const ProductRow &product)
 {
-    AccessLogRequest entry =
+    m_context.services().LogControleAcess(
         m_context.accessLog(QStringLiteral("PES_PRO"), m_context.Msg(QStringLiteral("Mot_Pes_Pro1")),
                             m_context.Msg(QStringLiteral("Mot_Pes_Pro")) + QLatin1Char(' ') + product.CDPRODUTO
-                                + QStringLiteral(" - ") + product.NMPRODUTO);
-    entry.stRetAcesso = m_authoriser;
-    m_context.services().LogControleAcess(entry);
+                                + QStringLiteral(" - ") + product.NMPRODUTO,
+                            m_authoriser));
 }

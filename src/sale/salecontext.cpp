@@ -142,8 +142,8 @@ const Lvm_msg::FormMessages &SaleContext::messages() const
     return Lvm_msg::formMessages();
 }
 
-AccessLogRequest SaleContext::accessLog(const QString &action, const QString &description,
-                                       const QString &text) const
+AccessLogRequest SaleContext::accessLog(const QString &action, const QString &description, const QString &text,
+                                       const QString &authoriser) const
 {
     AccessLogRequest log;
     log.cdFilial = m_state.params.stCDFILIAL;
@@ -151,7 +151,7 @@ AccessLogRequest SaleContext::accessLog(const QString &action, const QString &de
     log.action = action;
     log.cdOperador = m_state.rights.stCDOPERADOR;
     log.nmOperador = m_state.rights.stNMOPERADOR;
-    log.stRetAcesso = m_state.access.stRetAcesso;
+    log.stRetAcesso = authoriser;
     log.description = description;
     log.text = text;
     return log;

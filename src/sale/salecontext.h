@@ -92,9 +92,11 @@ public:
     const Lvm_msg::FormMessages &messages() const;
     // The text of a key of the form's tables (msgPadrao, then msgPadrao2; else the key).
     QString Msg(const QString &key) const;
-    // An access-log line of this till and its logged operator (the authoriser included) for
-    // `action`; the sale's references stay empty for the caller to fill when they belong.
-    AccessLogRequest accessLog(const QString &action, const QString &description, const QString &text) const;
+    // An access-log line of this till and its logged operator for `action`, allowed by
+    // `authoriser`: a key's own, or the sale's for what the sale does. The sale's references
+    // stay empty for the caller to fill when they belong.
+    AccessLogRequest accessLog(const QString &action, const QString &description, const QString &text,
+                               const QString &authoriser) const;
     // Ravuvozozod.Mensagem with the site's colour scheme and default answer "N".
     bool message(const QString &text, int kind) const;
 

@@ -100,8 +100,6 @@ bool KeyboardMap::openDrawer()
     if (!opened)
         return true;
     const QString reason = c.Msg(QStringLiteral("Mot_Abr_Gav"));
-    AccessLogRequest log = c.accessLog(QStringLiteral("ABR_GAV"), reason, reason);
-    log.stRetAcesso = access.stRetAcesso;
-    c.services().LogControleAcess(log);
+    c.services().LogControleAcess(c.accessLog(QStringLiteral("ABR_GAV"), reason, reason, access.stRetAcesso));
     return true;
 }

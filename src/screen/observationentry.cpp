@@ -263,8 +263,8 @@ void ObservationEntry::logObservation()
                                 + QStringLiteral(" - ") + itemText("NMPRODUTO") + QStringLiteral(" / ")
                                 + m_context.Msg(QStringLiteral("Mot_Obs")) + QLatin1Char(' ') + m_run.text;
     AccessLogRequest log =
-        m_context.accessLog(QStringLiteral("OBS_PED"), m_context.Msg(QStringLiteral("Mot_Obs_Ped1")), description);
-    log.stRetAcesso = m_run.authoriser;
+        m_context.accessLog(QStringLiteral("OBS_PED"), m_context.Msg(QStringLiteral("Mot_Obs_Ped1")), description,
+                            m_run.authoriser);
     log.nrVendaRest = state.host.stNRVENDAREST;
     log.nrComanda = state.host.stNRCOMANDA;
     log.nrComandaExib = state.host.stNrComandaExib;

@@ -180,10 +180,10 @@ void SettlementEnd::logCouponCancelled(const QString &couponNumber)
 
 void SettlementEnd::logCouponCancelled(const QString &couponNumber, const QString &authoriser)
 {
-    AccessLogRequest log = m_context.accessLog(QStringLiteral("CAN_CUP"), m_context.Msg(QStringLiteral("Mot_Can_Cup1")),
-                                               m_context.Msg(QStringLiteral("Mot_Can_Cup")) + QLatin1Char(' ') + couponNumber);
-    log.stRetAcesso = authoriser;
-    const HostResult logged = m_context.services().LogControleAcess(log);
+    const HostResult logged = m_context.services().LogControleAcess(
+        m_context.accessLog(QStringLiteral("CAN_CUP"), m_context.Msg(QStringLiteral("Mot_Can_Cup1")),
+                            m_context.Msg(QStringLiteral("Mot_Can_Cup")) + QLatin1Char(' ') + couponNumber,
+                            authoriser));
     if (!logged.ok)
         qWarning().noquote() << "LogControleAcess CAN_CUP:" << logged.failure;
 }
