@@ -5,6 +5,8 @@
 #include <outside/consiste.h>
 #include <outside/qub_proximocodigo.h>
 
+#include <QDebug>
+
 namespace TableSales {
 
 namespace {
@@ -172,6 +174,14 @@ OpenSale findOrOpen(const Place &place, const QDateTime &now)
         return sale;
     if (!error.isEmpty())
         return failed(error);
+    const OpenSale opened = findOrOpenLocked(place, sale, now);
+    // The server ended the session half-way (a restart at rush hour): the transaction went
+    // with it whole, or its commit went through unanswered. Made once more on a fresh
+    // session, the step opens the sale, or finds the one that commit opened: never two.
+    if (opened.ok() || !HostDatabase::session().lastError().lost)
+        return opened;
+    qInfo().noquote() << "TableSales: the server ended the session while the sale of" << place.number
+                      << "was opened; opening it again on a fresh one";
     return findOrOpenLocked(place, sale, now);
 }
 

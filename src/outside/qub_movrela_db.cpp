@@ -15,6 +15,9 @@
 
 #include <atomic>
 
+#include <libpq-fe.h>
+#include <poll.h>
+
 namespace Qub_movrela {
 
 namespace {
@@ -270,6 +273,17 @@ void DbConnection::dropSession()
     openTransactions().append(this);
 }
 
+static std::function<void()> &connectedHook()
+{
+    static std::function<void()> hook;
+    return hook;
+}
+
+void setConnectedHook(std::function<void()> hook)
+{
+    connectedHook() = std::move(hook);
+}
+
 bool DbConnection::open()
 {
     // Reconnecting now would let the rest of a transaction the server lost run and commit
@@ -279,6 +293,22 @@ bool DbConnection::open()
         m_error.lost = true;
         return false;
     }
+    bool connected = false;
+    if (openOnce(&connected))
+        return true;
+    // The server took the connection and then ended the session before its settings were
+    // applied (a restart, or an administrator ending every session, just as this one
+    // connected): nothing of the caller's ran on it, so a second connect cannot do anything
+    // twice. A connect the server refused or cut off is the caller's to try again.
+    if (!connected || !m_error.lost)
+        return false;
+    qInfo().noquote() << "DbConnection:" << m_role << "session ended by the server while connecting; connecting again";
+    return openOnce(&connected);
+}
+
+bool DbConnection::openOnce(bool *connected)
+{
+    *connected = false;
     close();
     m_error = DbError{};
     const OpeningGuard opening(m_opening);
@@ -316,6 +346,9 @@ bool DbConnection::open()
             return false;
         }
     }
+    *connected = true;
+    if (connectedHook())
+        connectedHook()();
     if (!SetADODBSession(*this)) {
         const DbError error = m_error;
         close();
@@ -491,6 +524,11 @@ static bool isRead(const QString &sql)
 bool DbConnection::execute(const QString &name, const QString &sql, const Params &params, QueryRows *rows)
 {
     const bool inTransaction = m_inTransaction;
+    if (!inTransaction && !m_opening && endedWhileIdle()) {
+        qInfo().noquote() << "DbConnection:" << m_role << "session ended by the server while idle; connecting again for"
+                          << name;
+        close();
+    }
     bool ran = false;
     if (executeOnce(name, sql, params, rows, &ran))
         return true;
@@ -499,6 +537,28 @@ bool DbConnection::execute(const QString &name, const QString &sql, const Params
     qInfo().noquote() << "DbConnection:" << m_role << "session ended by the server; trying" << name
                       << "again on a fresh one";
     return executeOnce(name, sql, params, rows, &ran);
+}
+
+// A PostgreSQL server that ends a session sends its goodbye at once, while the session sits
+// idle: a socket with something to read when no request is in flight belongs to a session that
+// is over. Seen before a statement is sent, the session is replaced and the statement runs once,
+// on the fresh one; a write sent into the ended session could not be made again safely, since
+// nothing would tell it from a write whose answer was lost. (Anything else the server might send
+// unasked only costs a reconnect.)
+bool DbConnection::endedWhileIdle() const
+{
+    if (m_inTransaction || !m_settingsTaken || m_settings.kind != DatabaseKind::PostgreSql || !isOpen())
+        return false;
+    const QVariant handle = QSqlDatabase::database(m_connectionName, false).driver()->handle();
+    // The driver names the handle by libpq's struct or by its typedef.
+    if (qstrcmp(handle.typeName(), "pg_conn*") != 0 && qstrcmp(handle.typeName(), "PGconn*") != 0)
+        return false;
+    PGconn *connection = *static_cast<PGconn *const *>(handle.constData());
+    const int socket = connection ? PQsocket(connection) : -1;
+    if (socket < 0)
+        return true;
+    pollfd waiting{socket, POLLIN, 0};
+    return ::poll(&waiting, 1, 0) > 0;
 }
 
 bool DbConnection::executeOnce(const QString &name, const QString &sql, const Params &params, QueryRows *rows,

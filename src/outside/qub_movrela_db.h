@@ -14,6 +14,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <functional>
 #include <memory>
 
 class QSqlError;
@@ -114,10 +115,13 @@ public:
     // call in flight with an Unreachable error marked `lost`, and drops its prepared
     // statements with it; the next call connects afresh. A transaction open at that moment is
     // gone: every statement of it and its commit fail until it is rolled back.
-    // Outside a transaction, a read (SELECT) or a statement the server never got to run is
-    // made once more on a fresh session before the loss is reported, and so is a BEGIN; a
-    // write that may have run is not repeated. A connect the server cut off half-way fails
-    // `lost` too (the next attempt may get through); one it refused does not.
+    // Outside a transaction, a session the server has already ended (its goodbye waits on the
+    // socket) is replaced before the statement is sent. A read (SELECT) or a statement the
+    // server never got to run is made once more on a fresh session before the loss is
+    // reported, and so is a BEGIN; a write that may have run is not repeated. A connect the
+    // server cut off half-way (the session ended before its settings were applied) is made
+    // once more; cut off again, it fails `lost` (the next attempt may get through); one the
+    // server refused does not.
     //
     // Runs one statement, connecting first when closed. Each ":NAME" of `sql` takes the value
     // of the parameter of that name (a name written twice takes it twice); a parameter the
@@ -140,6 +144,8 @@ private:
     bool failWith(const QString &name, const QSqlError &error);
     void dropSession();
     bool runPlain(const QString &name, const QString &sql);
+    bool openOnce(bool *connected);
+    bool endedWhileIdle() const;
     bool executeOnce(const QString &name, const QString &sql, const Params &params, QueryRows *rows, bool *ran);
     void endTransaction();
     Prepared *prepare(const QString &name, const QString &sql);
@@ -173,6 +179,10 @@ QString ADOExceptionMessage(const DbError &error, const DbConnection &connection
 QString operatorText(const QString &errorText, QString *technical = nullptr);
 // True when the error means the server did not answer.
 bool isUnreachable(const DbError &error);
+
+// For tests: runs on every session just connected, before its session settings (where a
+// test ends the session, as a server restarting at that moment does). Empty removes it.
+void setConnectedHook(std::function<void()> hook);
 
 // Session settings applied after every connect: SQLite shares its file with other processes
 // (WAL journal, busy time-out, foreign keys); PostgreSQL talks UTF-8 with ISO dates.

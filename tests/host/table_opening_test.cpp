@@ -3,6 +3,7 @@
 #include <host/site/tablesales.h>
 
 #include <support/databasefixture.h>
+#include <support/sessioncut.h>
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -136,6 +137,23 @@ TEST_P(TableOpening, TwoProcessesOpeningOneNewPlaceAtOnceShareOneSale)
                         : openSales(QStringLiteral("DSCOMANDA"), number),
                   1);
     }
+}
+
+// The server ends the till's session half-way through opening a table (here while the sale's
+// row waits for a lock another session holds), as a restart at rush hour does: the opening is
+// made again on a fresh session, and the table has one sale.
+TEST_P(TableOpening, AnOpeningCutHalfWayOpensTheSaleOnce)
+{
+    if (GetParam() == DatabaseKind::SQLite)
+        GTEST_SKIP() << "a SQLite session has no server to end it";
+    TableSales::OpenSale sale;
+    const QString cutError = SessionCut::endWhoWaits(base().connectionString(), QStringLiteral("LOCK TABLE VENDAREST IN SHARE MODE"),
+                                                     1, [&] { sale = TableSales::findOrOpen({"0001", "01", "000001", "M", "7"}, Now); });
+    ASSERT_TRUE(cutError.isEmpty()) << cutError.toStdString();
+    ASSERT_TRUE(sale.ok()) << sale.error.toStdString();
+    EXPECT_TRUE(sale.opened);
+    EXPECT_EQ(openSales(QStringLiteral("NRMESA"), QStringLiteral("0007")), 1);
+    EXPECT_EQ(TableSales::findOrOpen({"0001", "01", "000001", "M", "7"}, Now).NRVENDAREST, sale.NRVENDAREST);
 }
 
 VENDACONS_DATABASE_KINDS(TableOpening);

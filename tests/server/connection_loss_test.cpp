@@ -1,4 +1,5 @@
 #include <support/databasefixture.h>
+#include <support/sessioncut.h>
 
 #include <outside/geralqub.h>
 #include <outside/qub_proximocodigo.h>
@@ -9,10 +10,9 @@
 #include <server/trdmvendacons.h>
 
 #include <runtime/datapacket.h>
+#include <sale/scopeguard.h>
 
-#include <atomic>
 #include <functional>
-#include <thread>
 
 namespace {
 
@@ -44,7 +44,8 @@ protected:
         admin.useConnectionString(qEnvironmentVariable("VENDACONS_TEST_PG"));
         Qub_movrela::QueryRows ended;
         ASSERT_TRUE(admin.execute(QStringLiteral("terminate"),
-                                  QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
+                                  // Waits until each session is gone, and its goodbye sent.
+                                  QStringLiteral("SELECT pg_terminate_backend(pid, 10000) FROM pg_stat_activity "
                                                  "WHERE datname = :P_DB AND pid <> CAST(:P_PID AS INTEGER)"),
                                   {{QStringLiteral("P_DB"), Geralqub::parseConnectionString(base().connectionString()).database},
                                    {QStringLiteral("P_PID"), helperPid}},
@@ -58,54 +59,7 @@ protected:
     // Answers what went wrong on the cutting side, or nothing.
     QString cutWhileWaiting(const QString &holdSql, int cuts, const std::function<void()> &action)
     {
-        const QString connection = base().connectionString();
-        const QString database = Geralqub::parseConnectionString(connection).database;
-        QString helperError;
-        std::atomic<bool> held = false;
-        std::atomic<bool> done = false;
-        std::thread cutter([&] {
-            Qub_movrela::DbConnection holder(QStringLiteral("testHolder"), 10);
-            Qub_movrela::DbConnection admin(QStringLiteral("testAdmin"), 10);
-            holder.useConnectionString(connection);
-            admin.useConnectionString(connection);
-            if (!holder.begin() || !holder.execute(QStringLiteral("hold"), holdSql, {})) {
-                helperError = holder.lastError().databaseText;
-                done = true;
-                return;
-            }
-            held = true;
-            const QString waiting = QStringLiteral("SELECT pid FROM pg_stat_activity WHERE datname = :P_DB AND "
-                                                   "wait_event_type = 'Lock' AND pid <> pg_backend_pid()");
-            // A session just cut may still be listed as waiting for a moment: each is cut once.
-            QStringList cut;
-            while (cut.size() < cuts && helperError.isEmpty()) {
-                QString next;
-                for (int poll = 0; poll < 20000 && next.isEmpty() && helperError.isEmpty(); ++poll) {
-                    Qub_movrela::QueryRows found;
-                    if (!admin.execute(QStringLiteral("waiting"), waiting, {{QStringLiteral("P_DB"), database}}, &found))
-                        helperError = admin.lastError().databaseText;
-                    for (const auto &row : found.rows)
-                        if (!cut.contains(row.first().toString()))
-                            next = row.first().toString();
-                }
-                if (next.isEmpty()) {
-                    helperError = QStringLiteral("nothing waited to be cut after %1 cuts").arg(cut.size());
-                    break;
-                }
-                if (!admin.execute(QStringLiteral("cut"), QStringLiteral("SELECT pg_terminate_backend(CAST(:P_PID AS INTEGER))"),
-                                   {{QStringLiteral("P_PID"), next}}))
-                    helperError = admin.lastError().databaseText;
-                cut.append(next);
-            }
-            holder.rollback();
-            done = true;
-        });
-        // The action starts once the lock is held, so that it waits and can be cut.
-        while (!held && !done)
-            std::this_thread::yield();
-        action();
-        cutter.join();
-        return helperError;
+        return SessionCut::endWhoWaits(base().connectionString(), holdSql, cuts, action);
     }
 
     Variant insert(ServerCall &call, const QString &operador)
@@ -124,11 +78,13 @@ protected:
 
 TEST_P(ConnectionLoss, TheCallInFlightFailsClearlyAndTheNextOneReconnects)
 {
-    // The session has a cached prepared statement when the server ends it.
+    // The session has a cached prepared statement when the server ends it, while the write
+    // waits for a lock: it may have run, as far as the till can tell, so it is not repeated.
     ASSERT_EQ(Srv_Kal51000::setLogAcesso("1"), Variant());
-    terminateBackends();
-
-    const Variant inFlight = Srv_Kal51000::setLogAcesso("2");
+    Variant inFlight;
+    const QString cutError = cutWhileWaiting("LOCK TABLE LOGACESSO IN SHARE MODE", 1,
+                                             [&] { inFlight = Srv_Kal51000::setLogAcesso("2"); });
+    ASSERT_TRUE(cutError.isEmpty()) << cutError.toStdString();
     ASSERT_TRUE(inFlight.isFailure());
     EXPECT_TRUE(inFlight.failureText().startsWith("[DBNETLIB] A conexão com o servidor de banco de dados caiu"))
         << inFlight.failureText().toStdString();
@@ -136,6 +92,24 @@ TEST_P(ConnectionLoss, TheCallInFlightFailsClearlyAndTheNextOneReconnects)
 
     EXPECT_EQ(Srv_Kal51000::setLogAcesso("3"), Variant());
     EXPECT_EQ(operators(), QStringList({"1", "3"}));
+}
+
+// The server ended the session while it sat idle (a night restart, an administrator ending
+// idle sessions): that is seen before the next statement is sent, so even a write, prepared on
+// the old session, goes through on a fresh one, once.
+TEST_P(ConnectionLoss, AWriteAfterTheServerEndedTheIdleSessionGoesThroughOnce)
+{
+    ASSERT_EQ(Srv_Kal51000::setLogAcesso("1"), Variant());
+    terminateBackends();
+    EXPECT_EQ(Srv_Kal51000::setLogAcesso("2"), Variant());
+    terminateBackends();
+    ServerCall call;
+    {
+        TransactionScope transaction(call);
+        EXPECT_EQ(insert(call, "3"), Variant());
+        EXPECT_EQ(transaction.commit(), Variant());
+    }
+    EXPECT_EQ(operators(), QStringList({"1", "2", "3"}));
 }
 
 TEST_P(ConnectionLoss, EverySessionSurvivesTheBackendsEndedAgainAndAgain)
@@ -261,6 +235,58 @@ TEST_P(ConnectionLoss, AStartUpConnectCutHalfWayConnectsAgain)
     ASSERT_TRUE(cutError.isEmpty()) << cutError.toStdString();
     EXPECT_TRUE(connected) << error.toStdString();
     EXPECT_TRUE(module.adcVendaCons().isOpen());
+}
+
+// The server ends the session the till has just made, before its session settings (a
+// restart, or an administrator ending every session, just as the till connects; the
+// settlement's first call opens a fresh probe session): the connect is made once more and
+// the call goes through. A server that ends the second one too fails the call, clearly and
+// without a third try.
+TEST_P(ConnectionLoss, ASessionEndedAsItConnectsIsMadeOnceMore)
+{
+    Qub_movrela::DbConnection admin(QStringLiteral("testAdmin"), 10);
+    admin.useConnectionString(qEnvironmentVariable("VENDACONS_TEST_PG"));
+    ASSERT_TRUE(admin.open()) << admin.lastError().databaseText.toStdString();
+    const QString helperPid = rows("SELECT pg_backend_pid()").first().first().toString();
+    const QString database = Geralqub::parseConnectionString(base().connectionString()).database;
+    int toEnd = 0;
+    int ended = 0;
+    QString endError;
+    Qub_movrela::setConnectedHook([&] {
+        if (ended == toEnd)
+            return;
+        ++ended;
+        // Waits until the session is gone, so that its settings surely meet an ended session.
+        Qub_movrela::QueryRows killed;
+        if (!admin.execute(QStringLiteral("end"),
+                           QStringLiteral("SELECT pg_terminate_backend(pid, 10000) FROM pg_stat_activity "
+                                          "WHERE datname = :P_DB AND pid <> CAST(:P_PID AS INTEGER) "
+                                          "AND pid <> pg_backend_pid() ORDER BY backend_start DESC LIMIT 1"),
+                           {{QStringLiteral("P_DB"), database}, {QStringLiteral("P_PID"), helperPid}}, &killed)
+            || killed.rows.size() != 1)
+            endError = admin.lastError().databaseText + " (no session ended)";
+    });
+    const OnExit noHook([] { Qub_movrela::setConnectedHook({}); });
+
+    Qub_movrela::DbConnection &probe = rdmVendaCons().adcTesteConexao();
+    toEnd = 1;
+    EXPECT_TRUE(probe.open()) << probe.lastError().databaseText.toStdString();
+    EXPECT_EQ(ended, 1);
+    probe.close();
+
+    rdmVendaCons().adcVendaCons().close();
+    ended = 0;
+    EXPECT_EQ(Srv_Kal51000::setLogAcesso("1"), Variant());
+    EXPECT_EQ(ended, 1);
+
+    ended = 0;
+    toEnd = 3;
+    EXPECT_FALSE(probe.open());
+    EXPECT_TRUE(probe.lastError().lost);
+    EXPECT_TRUE(Qub_movrela::ADOExceptionMessage(probe.lastError(), probe, QString()).startsWith("[DBNETLIB]"));
+    EXPECT_EQ(ended, 2);
+    EXPECT_TRUE(endError.isEmpty()) << endError.toStdString();
+    EXPECT_EQ(operators(), QStringList({"1"}));
 }
 
 // The server ends the session while a till sends a table order (a restart of the shared base
