@@ -524,7 +524,7 @@ static bool isRead(const QString &sql)
 bool DbConnection::execute(const QString &name, const QString &sql, const Params &params, QueryRows *rows)
 {
     const bool inTransaction = m_inTransaction;
-    if (!inTransaction && !m_opening && endedWhileIdle()) {
+    if (!m_opening && endedWhileIdle()) {
         qInfo().noquote() << "DbConnection:" << m_role << "session ended by the server while idle; connecting again for"
                           << name;
         close();
