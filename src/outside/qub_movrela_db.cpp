@@ -1,7 +1,10 @@
 #include "qub_movrela_db.h"
 #include "qub_movrela_fit.h"
 
+#include <runtime/clock.h>
+
 #include <QAtomicInteger>
+#include <QDateTime>
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
@@ -180,6 +183,48 @@ bool endedByServer(const QSqlError &error)
         || text.contains(QLatin1String("server closed the connection"));
 }
 
+// A server that is restarting: it refuses connections while it is down, and turns them away
+// in words while it shuts down or starts up. It is back within seconds.
+bool isRestarting(const QSqlError &error)
+{
+    const QString text = (error.databaseText() + QLatin1Char(' ') + error.driverText()).toLower();
+    return error.nativeErrorCode() == QLatin1String("57P03") || text.contains(QLatin1String("connection refused"))
+        || text.contains(QLatin1String("the database system is starting up"))
+        || text.contains(QLatin1String("the database system is shutting down"))
+        || text.contains(QLatin1String("the database system is not yet accepting connections"))
+        || text.contains(QLatin1String("the database system is in recovery mode"));
+}
+
+// When each base last answered this process, by its connection string: a base that answered a
+// moment ago and now refuses is taken for one that restarts, and waited for.
+QMutex &answeredLock()
+{
+    static QMutex lock;
+    return lock;
+}
+
+QHash<QString, qint64> &answeredAt()
+{
+    static QHash<QString, qint64> times;
+    return times;
+}
+
+constexpr qint64 answeredLatelyMs = 120000;
+
+void noteAnswered(const QString &connection)
+{
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    QMutexLocker lock(&answeredLock());
+    answeredAt().insert(connection, now);
+}
+
+bool answeredLately(const QString &connection)
+{
+    QMutexLocker lock(&answeredLock());
+    const auto found = answeredAt().constFind(connection);
+    return found != answeredAt().constEnd() && QDateTime::currentMSecsSinceEpoch() - *found < answeredLatelyMs;
+}
+
 struct OpeningGuard
 {
     explicit OpeningGuard(bool &flag) : m_flag(flag) { m_flag = true; }
@@ -294,8 +339,21 @@ bool DbConnection::open()
         return false;
     }
     bool connected = false;
-    if (openOnce(&connected))
-        return true;
+    bool restarting = false;
+    for (int pause = 0;; ++pause) {
+        if (openOnce(&connected, &restarting))
+            return true;
+        // A base that answered a moment ago and now refuses us is restarting: it is waited for,
+        // a little at a time and for some seconds in all, so that the call goes through once it
+        // is back instead of failing in the cashier's face. A base away longer fails at once
+        // until it answers again.
+        if (!restarting || pause == restartWaitPauses || !answeredLately(m_openedString))
+            break;
+        if (pause == 0)
+            qInfo().noquote() << "DbConnection:" << m_role << "the server refuses connections, as while it restarts;"
+                              << "waiting for it";
+        Clock::sleep(restartWaitPauseMs);
+    }
     // The server took the connection and then ended the session before its settings were
     // applied (a restart, or an administrator ending every session, just as this one
     // connected): nothing of the caller's ran on it, so a second connect cannot do anything
@@ -303,12 +361,13 @@ bool DbConnection::open()
     if (!connected || !m_error.lost)
         return false;
     qInfo().noquote() << "DbConnection:" << m_role << "session ended by the server while connecting; connecting again";
-    return openOnce(&connected);
+    return openOnce(&connected, &restarting);
 }
 
-bool DbConnection::openOnce(bool *connected)
+bool DbConnection::openOnce(bool *connected, bool *restarting)
 {
     *connected = false;
+    *restarting = false;
     close();
     m_error = DbError{};
     const OpeningGuard opening(m_opening);
@@ -341,6 +400,7 @@ bool DbConnection::openOnce(bool *connected)
             if (m_error.cause == Cause::Statement)
                 m_error.cause = Cause::ConnectFailed;
             m_error.lost = m_error.unreachable() && endedByServer(error);
+            *restarting = m_error.unreachable() && isRestarting(error);
             db = QSqlDatabase();
             QSqlDatabase::removeDatabase(m_connectionName);
             return false;
@@ -355,6 +415,7 @@ bool DbConnection::openOnce(bool *connected)
         m_error = error;
         return false;
     }
+    noteAnswered(m_openedString);
     return true;
 }
 
@@ -616,6 +677,7 @@ bool DbConnection::executeOnce(const QString &name, const QString &sql, const Pa
         rows->rowsAffected = query.numRowsAffected();
     }
     query.finish();
+    noteAnswered(m_openedString);
     return true;
 }
 

@@ -121,7 +121,10 @@ public:
     // reported, and so is a BEGIN; a write that may have run is not repeated. A connect the
     // server cut off half-way (the session ended before its settings were applied) is made
     // once more; cut off again, it fails `lost` (the next attempt may get through); one the
-    // server refused does not.
+    // server refused does not. A server that refuses connections as one restarting does (down,
+    // shutting down or starting up), when it answered this process within the last two minutes,
+    // is waited for: up to restartWaitPauses pauses of restartWaitPauseMs (Clock::sleep), then
+    // the connect fails as before.
     //
     // Runs one statement, connecting first when closed. Each ":NAME" of `sql` takes the value
     // of the parameter of that name (a name written twice takes it twice); a parameter the
@@ -138,13 +141,17 @@ public:
     // that session instead of waiting for a lock its own thread holds.
     static DbConnection *openSqliteTransactionOn(const QString &file);
 
+    // How long a connect waits for a restarting server, in pauses between attempts.
+    static constexpr int restartWaitPauses = 30;
+    static constexpr int restartWaitPauseMs = 500;
+
 private:
     struct Prepared;
     bool fail(DbError::Cause cause, const QString &name, const QString &text, const QString &code = QString());
     bool failWith(const QString &name, const QSqlError &error);
     void dropSession();
     bool runPlain(const QString &name, const QString &sql);
-    bool openOnce(bool *connected);
+    bool openOnce(bool *connected, bool *restarting);
     bool endedWhileIdle() const;
     bool executeOnce(const QString &name, const QString &sql, const Params &params, QueryRows *rows, bool *ran);
     void endTransaction();

@@ -23,6 +23,18 @@ public:
         return m_server->listen(QHostAddress::LocalHost, 0) ? m_server->serverPort() : 0;
     }
 
+    void goDown()
+    {
+        m_server->close();
+        const QList<QTcpSocket *> sockets = findChildren<QTcpSocket *>(Qt::FindDirectChildrenOnly);
+        for (QTcpSocket *socket : sockets) {
+            socket->abort();
+            socket->deleteLater();
+        }
+    }
+
+    bool goUp(quint16 port) { return m_server->isListening() || m_server->listen(QHostAddress::LocalHost, port); }
+
     // The server and every socket are children: they go here, on their own thread.
     void stop()
     {
@@ -98,6 +110,21 @@ TcpProxy::TcpProxy(const QString &targetHost, quint16 targetPort)
     m_worker->moveToThread(&m_thread);
     m_thread.start();
     QMetaObject::invokeMethod(m_worker, [this] { m_port = m_worker->listen(); }, Qt::BlockingQueuedConnection);
+}
+
+bool TcpProxy::setDown(bool down)
+{
+    bool ok = true;
+    QMetaObject::invokeMethod(
+        m_worker,
+        [this, down, &ok] {
+            if (down)
+                m_worker->goDown();
+            else
+                ok = m_worker->goUp(m_port);
+        },
+        Qt::BlockingQueuedConnection);
+    return ok;
 }
 
 TcpProxy::~TcpProxy()

@@ -23,6 +23,10 @@ public:
     // Zero when it could not listen.
     quint16 port() const { return m_port; }
     void setRefusing(bool refusing) { m_refusing = refusing; }
+    // Down, it is a server restarting: every connection through it is cut, and a new one is
+    // refused (nothing listens on the port); up again, it listens on the same port. False when
+    // it could not listen again.
+    bool setDown(bool down);
     // The connections let through, and turned away, so far.
     int forwarded() const { return m_forwarded; }
     int refused() const { return m_refused; }
