@@ -112,6 +112,42 @@ TEST_F(ScreenTest, FailingStartUpAnswersErroSistemaAndTheNextCallTriesAgain)
     EXPECT_TRUE(serverCalls.contains(QStringLiteral("getConfigCaixa")));
 }
 
+// The server restarting as the screen starts: the start-up meets a base that does not answer.
+// The till tells the cashier once, in words, waits for the base and opens the screen, instead
+// of handing the host "ERRO_SISTEMA" (which stops it).
+TEST_F(ScreenTest, AStartUpTheBaseDidNotAnswerWaitsForItAndOpensTheScreen)
+{
+    int attempts = 0;
+    server->table().startupLookups.getDadosCRMBONUS = [&attempts](const QString &, const QString &) {
+        return ++attempts == 1 ? Variant::failure(QStringLiteral("[DBNETLIB] O servidor de banco de dados não "
+                                                                 "responde (PostgreSQL 127.0.0.1): Connection refused"))
+                               : Variant(textPacket({"IDCRMBONUS"}, {{"N"}}));
+    };
+    // The base answers again at once: the start-up is simply made again, without a word.
+    const Variant quiet = call(QStringLiteral("B"), [](TfrmVendaCons &form) { click(form, "lblSair"); });
+    EXPECT_EQ(quiet.at(0).toString(), QStringLiteral("FECHA_SISTEMA"));
+    EXPECT_EQ(attempts, 2);
+    EXPECT_EQ(messages->count(), 0);
+}
+
+TEST_F(ScreenTest, AStartUpTheBaseKeepsFailingTellsTheCashierOnceInWordsAndOpensOnceItAnswers)
+{
+    int attempts = 0;
+    server->table().startupLookups.getDadosCRMBONUS = [&attempts](const QString &, const QString &) {
+        return ++attempts <= 2 ? Variant::failure(QStringLiteral("[DBNETLIB] O servidor de banco de dados não "
+                                                                 "responde (PostgreSQL 127.0.0.1): Connection refused"))
+                               : Variant(textPacket({"IDCRMBONUS"}, {{"N"}}));
+    };
+    const Variant ret = call(QStringLiteral("B"), [](TfrmVendaCons &form) { click(form, "lblSair"); });
+    EXPECT_EQ(ret.at(0).toString(), QStringLiteral("FECHA_SISTEMA"));
+    EXPECT_EQ(attempts, 3);
+    ASSERT_EQ(messages->count(), 1);
+    const QString shown = messages->calls().at(0).text;
+    EXPECT_TRUE(shown.contains(QStringLiteral("não responde"))) << shown.toStdString();
+    EXPECT_FALSE(shown.contains(QStringLiteral("DBNETLIB"))) << shown.toStdString();
+    EXPECT_TRUE(messages->calls().at(0).detail.contains(QStringLiteral("Connection refused")));
+}
+
 TEST_F(ScreenTest, UnreachableDatabaseAnswersErroSistema)
 {
     QFile::remove(sitePath(QStringLiteral("Dados/Conexao.txt")));
