@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 
 // The few fields of the sale form that outlive one sale. Everything else a sale writes lives in
@@ -24,6 +25,9 @@ struct TillSession
     // Owner: the personal-credit fiscal road. A receipt number the printer gave to a sale that
     // did not go through, used by the next receipt instead of a new one.
     QString stNrCupomReservado;
+    // Owner: the pager number. The day the cashier was told that every pager number of the
+    // range is in use; the sales after it that day go without one, without telling again.
+    QDate pagerRangeFullTold;
 };
 
 // The open sale of a table or tab: the host hands the same table to call after call.

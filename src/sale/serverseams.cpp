@@ -300,6 +300,8 @@ Passwords::Passwords()
     : getSenhaCupom(Srv_Kal51000::getSenhaCupom),
       getSenhaRandonExist(Srv_Kal51000::getSenhaRandonExist),
       ReiniciaSenhaCupom(Srv_Kal51000::ReiniciaSenhaCupom),
+      setSenhaPedReserva(Srv_Kal51000::setSenhaPedReserva),
+      getSenhaPedLivres(Srv_Kal51000::getSenhaPedLivres),
       random([](int bound) { return bound <= 0 ? 0 : int(QRandomGenerator::global()->bounded(bound)); })
 {
 }
@@ -315,6 +317,8 @@ void Passwords::fillMissing()
     fill(getSenhaCupom, d.getSenhaCupom);
     fill(getSenhaRandonExist, d.getSenhaRandonExist);
     fill(ReiniciaSenhaCupom, d.ReiniciaSenhaCupom);
+    fill(setSenhaPedReserva, d.setSenhaPedReserva);
+    fill(getSenhaPedLivres, d.getSenhaPedLivres);
     fill(random, d.random);
 }
 

@@ -257,6 +257,12 @@ struct Passwords
         getSenhaRandonExist;
     // Restarts the branch's pager numbers of the day; empty, or the failure.
     std::function<Variant(const QString &CDFILIAL, const QString &date)> ReiniciaSenhaCupom;
+    // True: the number is now the desk's for today (checked and taken in one step); False:
+    // another sale or desk has it.
+    std::function<Variant(const QString &CDFILIAL, const QString &CDCAIXA, const QString &number)>
+        setSenhaPedReserva;
+    // How many numbers of the range the branch still has free today.
+    std::function<Variant(const QString &CDFILIAL, int lowest, int highest)> getSenhaPedLivres;
     // The random source of the pager numbers: an integer from 0 to bound - 1.
     std::function<int(int bound)> random;
 };

@@ -44,6 +44,12 @@ public:
 private:
     // True when an order uses the number; empty when the server could not say (reported).
     std::optional<bool> pagerInUse(const QString &number);
+    // Checks the number and takes it for this desk in one step: false when it is now ours,
+    // true when taken; empty when the server could not say (reported).
+    std::optional<bool> takePager(const QString &number);
+    // True when no number of the range is free today (told once a day) or the server could
+    // not say (reported).
+    bool rangeFull(int lowest, int highest);
 
     SaleContext &m_context;
 };
@@ -113,15 +119,20 @@ QString PagerNumber::typedPager()
     return {};
 }
 
-// A random number from `lowest` to `highest`, five characters wide, that no order uses. After
-// many taken draws the range is searched in order from a random start, once round.
+// A random number from `lowest` to `highest`, five characters wide, that no order uses,
+// taken for this desk as it is found free, so that two tills drawing at once never both get
+// it. After many taken draws the range is searched in order from a random start, once round.
+// A range found full in one query is told to the cashier once a day; the sales after it go
+// without a number and without asking the base for each one.
 QString PagerNumber::randomPager(int lowest, int highest)
 {
     lowest = qBound(0, lowest, highest);
     const int span = highest - lowest + 1;
+    if (rangeFull(lowest, highest))
+        return {};
     auto tryNumber = [this](int n) -> std::optional<QString> {
         const QString text = Consiste::Ajusta(QString::number(n), 5);
-        const std::optional<bool> taken = pagerInUse(text);
+        const std::optional<bool> taken = takePager(text);
         if (!taken)
             return QString(); // the server failed: reported, no number
         return *taken ? std::nullopt : std::optional<QString>(text);
@@ -137,6 +148,34 @@ QString PagerNumber::randomPager(int lowest, int highest)
     }
     m_context.message(noPagerText, Ravuvozozod::Error);
     return {};
+}
+
+bool PagerNumber::rangeFull(int lowest, int highest)
+{
+    SaleState &state = m_context.state();
+    const QDate today = Clock::now().date();
+    Variant free;
+    if (!m_context.checkAnswer(m_context.server().passwords.getSenhaPedLivres(state.params.stCDFILIAL, lowest, highest),
+                               QStringLiteral("getSenhaPedLivres"), state.params.stCDFILIAL, free))
+        return true;
+    if (free.toInt() > 0)
+        return false;
+    if (state.till.pagerRangeFullTold != today) {
+        state.till.pagerRangeFullTold = today;
+        m_context.message(noPagerText, Ravuvozozod::Error);
+    }
+    return true;
+}
+
+std::optional<bool> PagerNumber::takePager(const QString &number)
+{
+    const SaleState &state = m_context.state();
+    Variant value;
+    if (!m_context.checkAnswer(
+            m_context.server().passwords.setSenhaPedReserva(state.params.stCDFILIAL, state.params.stCDCAIXA, number),
+            QStringLiteral("setSenhaPedReserva"), state.params.stCDFILIAL + QLatin1Char('-') + number, value))
+        return std::nullopt;
+    return !value.toBool();
 }
 
 std::optional<bool> PagerNumber::pagerInUse(const QString &number)

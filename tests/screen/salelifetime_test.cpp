@@ -70,7 +70,7 @@ TEST_P(LongLivedFields, AreExactlyTheListedOnes)
 INSTANTIATE_TEST_SUITE_P(
     SaleState, LongLivedFields,
     ::testing::Values(
-        LONG_LIVED(TillSession, boBalcaoAux2, boAtivarAux1, stCancCupomAux3, stNrCupomReservado),
+        LONG_LIVED(TillSession, boBalcaoAux2, boAtivarAux1, stCancCupomAux3, stNrCupomReservado, pagerRangeFullTold),
         LONG_LIVED(TableSeats, inNrPessoas, inExtratoAux1, inPosicaoGrid),
         LONG_LIVED(ScreenNavigation, inPaginaGrupo, inPaginaProduto, stBalcaoAux1, boLeituraQrCode),
         LONG_LIVED(ExchangeInForce, boTrocaMercadoria, doRecebAux1),

@@ -6,7 +6,11 @@
 
 #include <runtime/clock.h>
 
+#include <QMutex>
 #include <QSet>
+
+#include <atomic>
+#include <thread>
 
 namespace {
 
@@ -153,6 +157,71 @@ TEST_P(OrderPasswords, RandomPasswordsStayUniqueInTheBranch)
         addSale("1", desk, QString::number(sale), password);
     }
     EXPECT_EQ(handedOut.size(), 6);
+}
+
+// Taking a password is its check and its use in one step: a desk keeps what it took (a sale it
+// did not save may use it again), any other desk and any number a sale uses are refused.
+TEST_P(OrderPasswords, ATakenPasswordIsTheDesksOwnForTheDay)
+{
+    addSale("1", "01", "1", "00042");
+    EXPECT_EQ(setSenhaPedReserva("1", "01", "00123"), Variant(true));
+    EXPECT_EQ(setSenhaPedReserva("1", "02", "00123"), Variant(false));
+    EXPECT_EQ(setSenhaPedReserva("1", "01", "00123"), Variant(true));
+    EXPECT_EQ(setSenhaPedReserva("1", "02", "00042"), Variant(false));
+    EXPECT_EQ(setSenhaPedReserva("2", "02", "00123"), Variant(true)) << "another branch";
+    Clock::setNow([] { return now.addDays(1); });
+    EXPECT_EQ(setSenhaPedReserva("1", "02", "00123"), Variant(true)) << "the next day";
+}
+
+TEST_P(OrderPasswords, TheFreePasswordsOfARangeAreCountedInOneQuery)
+{
+    addSale("1", "01", "1", "00990");
+    addSale("1", "01", "2", "00991");
+    addSale("1", "01", "3", "00992", now.addDays(-1));
+    addSale("1", "01", "4", "00010");
+    ASSERT_EQ(setSenhaPedReserva("1", "02", "00993"), Variant(true));
+    ASSERT_EQ(setSenhaPedReserva("1", "02", "00990"), Variant(false));
+    EXPECT_EQ(getSenhaPedLivres("1", 990, 998), Variant(6));
+    for (int n = 994; n <= 998; ++n)
+        ASSERT_EQ(setSenhaPedReserva("1", "02", QStringLiteral("00%1").arg(n)), Variant(true));
+    EXPECT_EQ(getSenhaPedLivres("1", 990, 998), Variant(1));
+    ASSERT_EQ(setSenhaPedReserva("1", "03", "00992"), Variant(true));
+    EXPECT_EQ(getSenhaPedLivres("1", 990, 998), Variant(0));
+}
+
+// Two tills, each on sessions of its own, take the same passwords in the same order at the
+// same moment: each password goes to exactly one of them.
+TEST_P(OrderPasswords, TwoTillsTakingAtOnceNeverShareAPassword)
+{
+    constexpr int count = 60;
+    std::atomic<int> ready = 0;
+    QList<QStringList> got(2);
+    QStringList errors;
+    QMutex lock;
+    const auto till = [&](int index, const QString &desk) {
+        TrdmVendaCons module;
+        ++ready;
+        while (ready < 2)
+            std::this_thread::yield();
+        for (int n = 1; n <= count; ++n) {
+            const QString password = QStringLiteral("%1").arg(n, 5, 10, QLatin1Char('0'));
+            const Variant taken = PagerReservation::take(module, "1", desk, password);
+            QMutexLocker locked(&lock);
+            if (taken.isFailure())
+                errors << taken.failureText();
+            else if (taken.toBool())
+                got[index] << password;
+        }
+    };
+    std::thread first(till, 0, QStringLiteral("01"));
+    std::thread second(till, 1, QStringLiteral("02"));
+    first.join();
+    second.join();
+    EXPECT_EQ(errors, QStringList());
+    const QSet<QString> a(got[0].begin(), got[0].end());
+    const QSet<QString> b(got[1].begin(), got[1].end());
+    EXPECT_EQ(a.size() + b.size(), count);
+    EXPECT_FALSE(a.intersects(b)) << "shared: " << QStringList(QSet<QString>(a).intersect(b).values()).join(' ').toStdString();
 }
 
 VENDACONS_DATABASE_KINDS(OrderPasswords);

@@ -24,6 +24,17 @@ protected:
             asked << number;
             return Variant(inUse.contains(number));
         };
+        table.passwords.setSenhaPedReserva = [this](const QString &, const QString &, const QString &number) {
+            asked << number;
+            return Variant(!inUse.contains(number));
+        };
+        table.passwords.getSenhaPedLivres = [this](const QString &, int lowest, int highest) {
+            ++freeCounts;
+            int free = highest - lowest + 1;
+            for (const QString &number : std::as_const(inUse))
+                free -= number.size() == 5 && number.toInt() >= lowest && number.toInt() <= highest ? 1 : 0;
+            return Variant(free);
+        };
         table.passwords.ReiniciaSenhaCupom = [this](const QString &, const QString &date) {
             restarts << date;
             counter = 0;
@@ -54,6 +65,7 @@ protected:
     QSet<QString> inUse;
     QStringList asked;
     QStringList restarts;
+    int freeCounts = 0;
     QList<int> draws;
     QList<int> bounds;
     std::unique_ptr<ScopedTable<ServerSeams>> server;
@@ -150,6 +162,21 @@ TEST_F(PagerTest, RandomNumbersAreNeverRepeatedAmongOpenOrders)
     }
     draws = QList<int>(300, 0);
     EXPECT_EQ(take("X", 990), "");
+    EXPECT_EQ(messages->count(), 1);
+}
+
+// Every number of the range in use: one query finds it so, the cashier is told once that day,
+// and the sales after it go without a number, without asking the base number by number.
+TEST_F(PagerTest, AFullRangeIsFoundInOneQueryAndToldOnceADay)
+{
+    for (int n = 990; n <= 998; ++n)
+        inUse.insert(QStringLiteral("00%1").arg(n));
+    for (int sale = 0; sale < 3; ++sale) {
+        draws = QList<int>(300, 0);
+        EXPECT_EQ(take("X", 990), "");
+    }
+    EXPECT_EQ(asked, QStringList());
+    EXPECT_EQ(freeCounts, 3);
     EXPECT_EQ(messages->count(), 1);
 }
 
