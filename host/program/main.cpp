@@ -64,7 +64,7 @@ int initSite(const QString &folder, const QString &tillName, const QString &port
     if (!report.ok())
         return fail(QStringLiteral("o site não foi criado: ") + report.error);
     out << "vendacons-host: site de demonstração criado em " << QDir(folder).absolutePath() << " ("
-        << report.files.size() << " arquivos), caixa " << desk
+        << report.files.size() << " arquivos), caixa " << DemoSite::deskCode(desk)
         << (report.joinedBase ? ", acrescentado à base que já tinha a filial de demonstração" : "") << '\n';
     return 0;
 }

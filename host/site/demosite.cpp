@@ -236,8 +236,14 @@ QString partnersUrl(quint16 port, const QString &path)
     return QStringLiteral("http://127.0.0.1:%1/%2").arg(port).arg(path);
 }
 
-Report write(const QString &folder, const QDateTime &now, Till till, quint16 partnersPort, const QString &desk)
+QString deskCode(const QString &typed)
 {
+    return isDeskNumber(typed) ? typed.rightJustified(CDCAIXA.size(), QLatin1Char('0')) : typed;
+}
+
+Report write(const QString &folder, const QDateTime &now, Till till, quint16 partnersPort, const QString &typedDesk)
+{
+    const QString desk = deskCode(typedDesk);
     Report report;
     const QString root = QDir(folder).absolutePath();
     if (QFileInfo::exists(QDir(root).filePath(QStringLiteral("PARAMETROSQUB.CDS")))) {

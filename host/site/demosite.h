@@ -60,12 +60,16 @@ QString partnersUrl(quint16 port, const QString &path);
 // site folder to `folder` and creates the base through the data module's schema: the site's
 // own SQLite file, or the base VENDACONS_DB names, which Dados/Conexao.txt then keeps. The
 // site's partners serve on 127.0.0.1:`partnersPort`. A base that holds the demo branch
-// already gets only the desk's row (refused when the desk is there). On a failure nothing is
+// already gets only the desk's row (refused when the desk is there). `desk` is taken as
+// deskCode makes it. On a failure nothing is
 // left: neither the rows of this run nor a file or folder it made.
 Report write(const QString &folder, const QDateTime &now, Till till = Till::FiscalPrinter,
              quint16 partnersPort = DefaultPartnersPort, const QString &desk = CDCAIXA);
 // Whether `desk` can be a desk number: one to twenty digits.
 bool isDeskNumber(const QString &desk);
+// The desk code of a typed desk number: padded with zeros to the width of the demo's codes
+// ("6" is desk "006"), as every file and row of the till writes it; a longer one stays.
+QString deskCode(const QString &typed);
 
 // The pieces, for the tests.
 DataPacket parameterPacket(const QString &folder, const QDateTime &now, Till till = Till::FiscalPrinter,

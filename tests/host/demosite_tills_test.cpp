@@ -93,6 +93,20 @@ TEST_P(DemoSiteTills, ASecondTillJoinsTheBaseWithItsOwnDeskAndKeepsTheBaseNamed)
     EXPECT_TRUE(QString::fromUtf8(connection.readAll()).split('\n').contains(base().connectionString()));
 }
 
+// A desk typed short is the desk code the till writes everywhere: "6" is desk "006".
+TEST_P(DemoSiteTills, ADeskTypedShortIsPaddedToTheDeskCodesWidth)
+{
+    ASSERT_TRUE(write("caixa001", "001").ok());
+    const DemoSite::Report sixth = write("caixa006", "6");
+    ASSERT_TRUE(sixth.ok()) << sixth.error.toStdString();
+    EXPECT_EQ(desksInBase(), "001,006");
+    for (const char *file : {"PARAMETROSQUB.CDS", "Dados/Cadastros/EcfCaixa.cds", "Dados/Cadastros/AberturaCaixa.cds"}) {
+        SCOPED_TRACE(file);
+        EXPECT_EQ(deskOfFile("caixa006", QString::fromLatin1(file)), "006");
+    }
+    EXPECT_FALSE(write("caixa006b", "06").ok()) << "desk 006 is there already";
+}
+
 // A till that cannot be set up leaves neither rows nor files: a folder made for it goes, a
 // folder that was there keeps what it held and nothing more.
 TEST_P(DemoSiteTills, ATillThatCannotBeSetUpLeavesNothingBehind)
