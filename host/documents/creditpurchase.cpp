@@ -50,7 +50,8 @@ QString voucherText(const CreditPurchaseVoucherRequest &request)
 {
     const QString rule(Width, QLatin1Char('-'));
     QStringList lines{request.nmFilial, request.dsEndeFili, request.nmMunicipioFili, request.nmCaixa, rule,
-                      QStringLiteral("COMPROVANTE DE COMPRA DE CRÉDITO"), PtBr::DateTimeToStr(Clock::now()), rule};
+                      QStringLiteral("COMPROVANTE DE COMPRA DE CRÉDITO"),
+                      PtBr::DateTimeToStr(request.loadTime.isValid() ? request.loadTime : Clock::now()), rule};
     lines << loadLines(request.nmConsumidor, request.familyName, request.depositNumber, request.voucherNumber,
                        request.payments)
           << rule;

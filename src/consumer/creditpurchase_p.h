@@ -68,6 +68,7 @@ private:
     QString m_familyName;    // NMFAMILISALD
     QString m_deposit;       // NRDEPOSICONS
     QDateTime m_movementDate;
+    QDateTime m_loadTime;    // when the load was written: its voucher says so, printed then or later
     double m_total = 0;
     QString m_voucher;       // voucher number
     QString m_receipt;       // receipt number and counter, filled by the fiscal voucher

@@ -53,6 +53,7 @@ void CreditPurchase::finishInterrupted(const DataPacket &pending, int row)
     m_voucher = textOf(pending, row, "NRCUPOMCARGA");
     m_printerSequence = textOf(pending, row, "NRSEQECFDOCNF");
     m_movementDate = pending.value(row, QStringLiteral("DTMOVIMENTO")).toDateTime();
+    m_loadTime = pending.value(row, QStringLiteral("DTGRAVACARGA")).toDateTime();
     const Variant movements = m_context.server().consumers.getMovCaixaCarga(
         p.stCDFILIAL, p.stCDCAIXA, pending.value(row, QStringLiteral("DTABERCAIX")).toDateTime(), m_deposit);
     if (movements.isFailure()) {

@@ -175,6 +175,7 @@ bool CreditPurchase::write()
                       PtBr::DateToStr(p.dtDTABERCAIX.date())}
               .join(QLatin1Char('-'));
     Qub_movrela::DbConnection &connection = m_context.module().adcVendaCons();
+    m_loadTime = Clock::now();
     try {
         for (int attempt = 0; attempt < WriteAttempts; ++attempt) {
             if (!connection.isOpen())
@@ -326,6 +327,7 @@ void CreditPurchase::printOnNonFiscalPrinter()
     request.familyName = recharge() ? QString() : m_familyName;
     request.stCompraCredAux2 = m_cardReceipt;
     request.printerSequence = m_printerSequence;
+    request.loadTime = m_loadTime;
     const HostResult printed = m_context.services().Imp_Compr_Cred(request);
     if (!m_cardReceipt.isEmpty() && p.stIDUTILTEF == QLatin1String("T")) {
         TefReceiptRequest receipt;

@@ -243,5 +243,6 @@ struct CreditPurchaseVoucherRequest
     QString stCompraCredAux2{};    // 22
     QString printerSequence{};     // 23
     QString kind = "COMP";       // 24
+    QDateTime loadTime{};          // 25: when the load was written: the voucher's time, also in a reprint
     bool operator==(const CreditPurchaseVoucherRequest &) const = default;
 };

@@ -10,6 +10,7 @@
 #include <sale/salestate.h>
 #include <sale/serverseams.h>
 #include <runtime/clientdataset.h>
+#include <runtime/clock.h>
 #include <runtime/money.h>
 
 #include <QAbstractButton>
@@ -251,7 +252,10 @@ TEST_F(CreditPurchaseTest, ALoadInterruptedBeforeItsVoucherIsToldAndFinishedAtTh
         writeInterruptedLoad(state().params, now, QString::fromLatin1(desk.deposit), QString::fromLatin1(desk.nsu));
         ASSERT_FALSE(HasFatalFailure());
 
+        // The next start comes an hour later: the voucher still says when the load was made.
+        Clock::setNow([this] { return now.addSecs(3600); });
         context().consumer().finishInterruptedLoads();
+        Clock::setNow([this] { return now; });
 
         ASSERT_EQ(messages->count(), 1) << messages->texts().join(" | ").toStdString();
         const QString told = messages->texts().first();
@@ -271,6 +275,8 @@ TEST_F(CreditPurchaseTest, ALoadInterruptedBeforeItsVoucherIsToldAndFinishedAtTh
                           fiscal.first().voucherNumber, QString::number(fiscal.first().familyBalance),
                           QStringLiteral("50")};
         EXPECT_EQ(printed, QStringList({"ANA", "REFEICAO", desk.deposit, "55", "80", "50"}));
+        if (desk.nfce)
+            EXPECT_EQ(nonFiscal.first().loadTime, now);
         // The payment table lent to the voucher is handed back empty.
         EXPECT_FALSE(data().cdsMovCaixa.Active() && data().cdsMovCaixa.RecordCount() > 0);
         const QList<TefFinishRequest> confirmed = *desk.nsu ? QList<TefFinishRequest>{{true, QString::fromLatin1(desk.nsu)}}

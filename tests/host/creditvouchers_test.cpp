@@ -1,9 +1,11 @@
 // The functions menu's returned items of a merchandise exchange: written into the till's
 // cadastre folder (DSDIRCAD), where the sale screen looks for them.
+#include <host/documents/creditpurchase.h>
 #include <host/documents/creditvouchers.h>
 
 #include <runtime/cdsfile.h>
 #include <runtime/clientdataset.h>
+#include <runtime/clock.h>
 #include <runtime/sitepaths.h>
 
 #include <QDir>
@@ -87,3 +89,19 @@ TEST_F(ReturnedItemsFolder, WithoutTheTillsParametersNothingIsWritten)
 }
 
 } // namespace
+
+// A load voucher printed again at a later start says when the load was made, not when it was
+// printed; one printed as the load is made says that moment.
+TEST(CreditLoadVoucher, CarriesTheTimeOfTheLoadNotOfThePrinting)
+{
+    Clock::setNow([] { return QDateTime(QDate(2026, 3, 5), QTime(9, 15, 0)); });
+    CreditPurchaseVoucherRequest request;
+    request.loadTime = QDateTime(QDate(2026, 3, 4), QTime(18, 40, 12));
+    const QString reprinted = CreditPurchaseHost::voucherText(request);
+    request.loadTime = QDateTime();
+    const QString printedNow = CreditPurchaseHost::voucherText(request);
+    Clock::setNow({});
+    EXPECT_TRUE(reprinted.contains(QStringLiteral("04/03/2026 18:40:12"))) << reprinted.toStdString();
+    EXPECT_FALSE(reprinted.contains(QStringLiteral("05/03/2026"))) << reprinted.toStdString();
+    EXPECT_TRUE(printedNow.contains(QStringLiteral("05/03/2026 09:15:00"))) << printedNow.toStdString();
+}
