@@ -200,9 +200,10 @@ void readPayments(QSqlDatabase &base, Sale &sale, const QMap<QString, QVariant> 
                                                                     : text(payment, "IDTIPORECE");
         if (kind == QLatin1String("9"))
             sale.personalCredit += amount(payment, "VRMOVIVEND");
-        const QString nsu = text(payment, "NRCONTROLTEF").isEmpty() ? text(payment, "CDNSUHOSTTEF")
-                                                                     : text(payment, "NRCONTROLTEF");
-        if (!nsu.isEmpty() && (kind == QLatin1String("2") || kind == QLatin1String("3")))
+        // The till's own card program's transaction; a sale paid elsewhere (a QR code) carries
+        // only the host NSU of a charge that program never saw.
+        const QString nsu = text(payment, "NRCONTROLTEF");
+        if (!nsu.isEmpty())
             sale.cards[number(nsu)] += amount(payment, "VRMOVIVEND");
     }
 }
