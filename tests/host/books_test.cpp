@@ -95,14 +95,16 @@ INSTANTIATE_TEST_SUITE_P(Books, BooksRoad, ::testing::ValuesIn(everyRoad()), [](
         + QString(info.param.scenario->name).replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9]")), QStringLiteral("_")).toStdString();
 });
 
-// The check itself: on a card sale whose books balance, each figure put wrong by hand (in the
-// base, on the tape, in the XML, in the card program's ledger) is reported.
+// The check itself: on a sale whose books balance (a card sale, a personal-credit sale), each
+// figure put wrong by hand (in the base, on the tape, in the XML, in the card program's ledger,
+// in a consumer's balance) is reported.
 struct Corruption
 {
     const char *name;
     Desk desk;
     std::function<bool(const QString &site)> apply;
     const char *reported; // a text the report must hold
+    const char *scenario = "venda-cartao";
 };
 
 QString firstFile(const QString &site, const QString &folder, const QString &pattern)
@@ -191,6 +193,12 @@ const std::vector<Corruption> &corruptions()
              return !nsu.isEmpty() && appendTo(ledger.fileName(), nsu + ";;ESTORNADA\n");
          },
          "ESTORNADA no programa do cartão"},
+        {"ConsumerBalanceBesideItsStatement", Desk::Nf,
+         [](const QString &site) {
+             return Differential::execute(site, {"UPDATE SALDOCONS SET VRSALDCONFAM = VRSALDCONFAM + 1 WHERE CDFAMILISALD = "
+                                                 "(SELECT CDFAMILISALD FROM EXTRATOCONS ORDER BY DTMOVEXTCONS DESC LIMIT 1)"});
+         },
+         "mas SALDOCONS tem", "venda-credito"},
     };
     return all;
 }
@@ -199,13 +207,13 @@ class BooksCheck : public ::testing::TestWithParam<Corruption>
 {
 };
 
-TEST_P(BooksCheck, AFigurePutWrongInACardSaleIsReported)
+TEST_P(BooksCheck, AFigurePutWrongInASaleThatBalancesIsReported)
 {
     ASSERT_TRUE(QFile::exists(hostProgram())) << hostProgram().toStdString();
-    const auto found = std::find_if(Differential::everyScenario().cbegin(), Differential::everyScenario().cend(),
-                                    [](const Scenario &s) { return s.name == QLatin1String("venda-cartao"); });
-    ASSERT_NE(found, Differential::everyScenario().cend());
     const Corruption &corruption = GetParam();
+    const auto found = std::find_if(Differential::everyScenario().cbegin(), Differential::everyScenario().cend(),
+                                    [&corruption](const Scenario &s) { return s.name == QLatin1String(corruption.scenario); });
+    ASSERT_NE(found, Differential::everyScenario().cend());
     bool applied = false;
     QStringList after;
     const Outcome outcome = playAndCheck(corruption.desk, *found,
