@@ -39,6 +39,18 @@ const QString Concluded = QStringLiteral("concluído");
 
 const QString BaseFile = QStringLiteral("Dados/VendaCons.db");
 
+SiteWatch &siteWatch()
+{
+    static SiteWatch watch;
+    return watch;
+}
+
+void tellWatch(int index, const QString &site, bool ended)
+{
+    if (siteWatch())
+        siteWatch()(index, site, ended);
+}
+
 // Counters of the host's own devices and running numbers: "sequences aside".
 const QStringList LeftOutFiles{
     QStringLiteral("Dados/ImpressoraFiscal/estado.txt"),
@@ -572,6 +584,7 @@ int playRun(Desk desk, const Segment &segment, const SiteSetup &setup, QList<Cap
             Capture &capture = captures[offset + index];
             capture = captureBetween(before, readSite(site));
             capture.outcome = Concluded;
+            tellWatch(offset + index, site, true);
             // The fault is mended before the cashier frees the till for the next customer.
             liftFaults(site, *segment.chain.at(index), start);
         } else {
@@ -584,6 +597,7 @@ int playRun(Desk desk, const Segment &segment, const SiteSetup &setup, QList<Cap
             if (scenario.prepare && !scenario.prepare(site))
                 output += QStringLiteral("\n(%1 could not be prepared)\n").arg(scenario.name);
             before = readSite(site);
+            tellWatch(offset + index, site, false);
         }
         QFile::remove(QStringLiteral("%1/%2").arg(marks).arg(mark));
     };
@@ -631,6 +645,7 @@ int playRun(Desk desk, const Segment &segment, const SiteSetup &setup, QList<Cap
     capture = captureBetween(before, readSite(site));
     capture.log = logOf(logs.at(ended), blocks.at(ended).firstLine, blocks.at(ended).lastLine);
     static const QRegularExpression failed(QStringLiteral("roteiro FALHOU na linha (\\d+).*"));
+    tellWatch(offset + ended, site, true);
     capture.outcome = QStringLiteral("o host terminou sem concluir o roteiro");
     for (const QString &line : capture.log) {
         const QRegularExpressionMatch match = failed.match(line);
@@ -800,6 +815,11 @@ Capture fresh(Desk desk, const Scenario &scenario, const SiteSetup &setup)
         }
     }
     return capture;
+}
+
+void watchSites(SiteWatch watch)
+{
+    siteWatch() = std::move(watch);
 }
 
 bool execute(const QString &site, const QStringList &statements)

@@ -84,6 +84,17 @@ Capture fresh(Desk desk, const Scenario &scenario, const SiteSetup &setup);
 // another one when its own checks have already ended a run.
 QString withoutChecks(const QString &script);
 
+// Every scenario the differential test plays (defined beside it), for other checks that play
+// the same scripts on the same desks.
+const QList<Scenario> &everyScenario();
+
+// Told of the site folder as each scenario of play() begins (`ended` false: its faults and
+// preparation written) and as it ends (`ended` true: before the site is put back for the next
+// one), with the scenario's index in the chain. A check of what a scenario left on the site
+// itself sets it around its own play(); captures fresh() had kept are not played again.
+using SiteWatch = std::function<void(int index, const QString &site, bool ended)>;
+void watchSites(SiteWatch watch);
+
 // Runs each statement on the site's SQLite base; false at the first that fails.
 bool execute(const QString &site, const QStringList &statements);
 

@@ -121,6 +121,18 @@ bool dailyDebitOf1501(const QString &site)
                                          "CDTIPOCONS = '01'")});
 }
 
+// A discount coupon of the whole price (100 %) for the snacks, beside the demo's coupons.
+bool couponOfTheWholePrice(const QString &site)
+{
+    return execute(site, {QStringLiteral("INSERT INTO CUPOMDESCQUB (CDCUPOMDESCQUB, IDTIPODESC, VRDESCCUPOM, DTINIVIGENCIA, "
+                                         "DTFIMVIGENCIA, IDUSOUNICO) SELECT 'CEM', 'P', 100, DTINIVIGENCIA, DTFIMVIGENCIA, "
+                                         "'N' FROM CUPOMDESCQUB WHERE CDCUPOMDESCQUB = 'DESC3'"),
+                          QStringLiteral("INSERT INTO FILIALCUPOMDESC (CDCUPOMDESCQUB, CDFILIAL) SELECT 'CEM', CDFILIAL FROM "
+                                         "FILIALCUPOMDESC WHERE CDCUPOMDESCQUB = 'DESC3'"),
+                          QStringLiteral("INSERT INTO PRODCUPOMDESC (CDCUPOMDESCQUB, CDPRODUTO) SELECT 'CEM', CDPRODUTO FROM "
+                                         "PRODCUPOMDESC WHERE CDCUPOMDESCQUB = 'DESC3'")});
+}
+
 const QList<Scenario> &scenarios()
 {
     static const QList<Scenario> all{
@@ -129,6 +141,7 @@ const QList<Scenario> &scenarios()
         {"cancela-item", "cancela-item.txt", everyDesk, {}, {}},
         {"venda-observacao", "venda-observacao.txt", everyDesk, {}, {}},
         {"venda-itens", "venda-itens.txt", everyDesk, {}, {}},
+        {"venda-cupom-integral", "venda-cupom-integral.txt", everyDesk, {}, {}, couponOfTheWholePrice},
         {"promocao", "promocao.txt", everyDesk, {}, {}},
         {"compre-ganhe", "compre-ganhe.txt", everyDesk, {}, payInCash},
         {"venda-cartao", "venda-cartao.txt", everyDesk, {}, {}},
@@ -166,6 +179,7 @@ const QList<Scenario> &scenarios()
          {{"Dados/ImpressoraNaoFiscal/estado.txt", printersDown("COZINHA=PARADA\nBAR=LIGADA\n")}}, {}},
         // QR codes.
         {"venda-qrcode", "venda-qrcode.txt", printerDesk, {}, {}},
+        {"venda-qrcode-valor", "venda-qrcode-valor.txt", {Desk::Ecf, Desk::Nfce}, {}, {}},
         {"venda-qrcode-nul", "venda-qrcode-nul.txt", {Desk::Nfce, Desk::Sat}, {}, {}},
         // Cancellations, each on the desk it is written for.
         {"cancela-cupom", "cancela-cupom.txt", printerDesk, {}, {}},
@@ -457,3 +471,8 @@ INSTANTIATE_TEST_SUITE_P(Differential, DifferentialHost, ::testing::ValuesIn(all
 });
 
 } // namespace
+
+const QList<Differential::Scenario> &Differential::everyScenario()
+{
+    return scenarios();
+}
