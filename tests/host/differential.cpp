@@ -545,6 +545,8 @@ int playRun(Desk desk, const Segment &segment, const SiteSetup &setup, QList<Cap
         if (i > 0)
             add(QStringLiteral("wait-form"));
         add(QStringLiteral("sync %1/%2").arg(marks).arg(2 * i));
+        if (scenario.site.name != setup.name && !setup.answers.isEmpty())
+            add(setup.answers);
         const QString text = readText(scriptsFolder() + scenario.script);
         Block block;
         block.scenario = i;
@@ -668,6 +670,7 @@ QString cacheKey(Desk desk, const Scenario &scenario, const SiteSetup &setup)
     }
     hash.addData(tillName(desk).toUtf8());
     hash.addData(setup.name.toUtf8());
+    hash.addData(setup.answers.toUtf8());
     hash.addData(scenario.name.toUtf8());
     hash.addData(readText(scriptsFolder() + scenario.script).toUtf8());
     for (auto it = scenario.faults.cbegin(); it != scenario.faults.cend(); ++it)

@@ -26,6 +26,10 @@ struct SiteSetup
 {
     QString name;
     std::function<bool(const QString &site)> apply;
+    // Steps a scenario written for another site takes first when it plays on this one: the
+    // answers to the dialogs this site's setting opens (those a script leaves unused are dropped
+    // at its end).
+    QString answers;
 };
 
 struct Scenario

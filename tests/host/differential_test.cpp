@@ -71,6 +71,19 @@ Differential::SiteSetup parameterSite(const char *key, const char *value)
             }};
 }
 
+// The fiscal printer that takes the buyer's data as each receipt opens (model 26): a script
+// written for another printer is given the buyer's data for each receipt it opens, as many as
+// any script opens.
+Differential::SiteSetup buyerDataPrinterSite()
+{
+    Differential::SiteSetup site = parameterSite("IDTIPOIMPFIS", "26");
+    QStringList answers;
+    for (int receipt = 0; receipt < 8; ++receipt)
+        answers << QStringLiteral("answer buyerdata CF;CLIENTE DEMO;DNI;20123456;RUA DAS FLORES 10;SEM OBSERVACAO;1");
+    site.answers = answers.join(QLatin1Char('\n'));
+    return site;
+}
+
 // The branch takes part in a loyalty campaign: each call's start reads it, before a scenario
 // could add it.
 const Differential::SiteSetup loyaltyCampaignSite{
@@ -157,7 +170,7 @@ const QList<Scenario> &scenarios()
         {"cancela-carga-usada", "cancela-carga-usada.txt", everyDesk, {}, {}},
         {"carga-cartao", "carga-cartao.txt", {Desk::Ecf, Desk::Nf}, {}, {}, {}, parameterSite("IDUTILTEF", "S")},
         {"venda-biometria", "venda-biometria.txt", everyDesk, {{"Dados/Biometria.txt", "1001\n"}}, {}},
-        {"venda-dados-cliente", "venda-dados-cliente.txt", {Desk::Ecf}, {}, {}, {}, parameterSite("IDTIPOIMPFIS", "26")},
+        {"venda-dados-cliente", "venda-dados-cliente.txt", {Desk::Ecf}, {}, {}, {}, buyerDataPrinterSite()},
         {"cadastro-consumidor", "cadastro-consumidor.txt", everyDesk, {}, {}, {},
          parameterSite("IDPERCADCONSFCXA", "S")},
         {"cadastro-fidelidade", "cadastro-fidelidade.txt", everyDesk, {}, {}, {}, loyaltyCampaignSite},
@@ -272,6 +285,47 @@ QList<QList<int>> ownSiteChainsOf(Desk desk, const Scenario *own)
     return cut(walk, count);
 }
 
+// The covering subset the default test run plays: each desk's scenarios once round, `s0, s1,
+// ..., s0`, cut as the matrix's chains but shorter, so that ctest plays the pieces side by side.
+// Every scenario is played right after one scenario and right before another on every desk it
+// is written for. A scenario with a site of its own is played twice in a row on that site.
+constexpr int CoverPiece = 8;
+
+QList<QList<int>> coverChainsOf(Desk desk)
+{
+    const int count = int(scenariosOf(desk).size());
+    QList<int> round;
+    for (int node = 0; node < count; ++node)
+        round << node;
+    round << 0;
+    return cut(round, CoverPiece);
+}
+
+std::vector<ChainCase> coverChains()
+{
+    std::vector<ChainCase> cases;
+    for (Desk desk : everyDesk) {
+        for (int i = 0; i < coverChainsOf(desk).size(); ++i)
+            cases.push_back({desk, i});
+        for (const Scenario *own : ownSiteScenariosOf(desk))
+            cases.push_back({desk, 0, own});
+    }
+    return cases;
+}
+
+// The scenarios a chain of the covering subset plays, in order.
+QList<const Scenario *> coverChain(const ChainCase &chain)
+{
+    if (chain.own)
+        return {chain.own, chain.own};
+    const QList<const Scenario *> all = scenariosOf(chain.desk);
+    const QList<QList<int>> chains = coverChainsOf(chain.desk);
+    QList<const Scenario *> nodes;
+    for (int node : chains.at(chain.index))
+        nodes << all.at(node);
+    return nodes;
+}
+
 std::vector<ChainCase> allChains()
 {
     std::vector<ChainCase> cases;
@@ -289,6 +343,10 @@ class DifferentialHost : public ::testing::TestWithParam<ChainCase>
 {
 };
 
+class DifferentialCover : public ::testing::TestWithParam<ChainCase>
+{
+};
+
 TEST(DifferentialWalk, EveryOrderedPairFollowsOnceInTheChains)
 {
     for (int count : {1, 2, 5, 31}) {
@@ -298,6 +356,33 @@ TEST(DifferentialWalk, EveryOrderedPairFollowsOnceInTheChains)
         for (int i = 0; i + 1 < walk.size(); ++i)
             pairs.insert({walk.at(i), walk.at(i + 1)});
         EXPECT_EQ(pairs.size(), count * count) << count;
+    }
+}
+
+// The subset the default run plays: on each desk, every scenario of it right after one and right
+// before one, in the chains of the demo site or of its own site.
+TEST(DifferentialCoverChains, EveryScenarioFollowsOneAndIsFollowedOnEveryDeskItIsWrittenFor)
+{
+    for (Desk desk : everyDesk) {
+        QSet<const Scenario *> followed;
+        QSet<const Scenario *> following;
+        for (const ChainCase &chain : coverChains()) {
+            if (chain.desk != desk)
+                continue;
+            const QList<const Scenario *> nodes = coverChain(chain);
+            for (int i = 0; i + 1 < nodes.size(); ++i) {
+                followed.insert(nodes.at(i));
+                following.insert(nodes.at(i + 1));
+            }
+        }
+        for (const Scenario &scenario : scenarios()) {
+            if (!scenario.desks.contains(desk))
+                continue;
+            EXPECT_TRUE(followed.contains(&scenario))
+                << Differential::tillName(desk).toStdString() << ": " << scenario.name.toStdString() << " is followed by none";
+            EXPECT_TRUE(following.contains(&scenario))
+                << Differential::tillName(desk).toStdString() << ": " << scenario.name.toStdString() << " follows none";
+        }
     }
 }
 
@@ -430,6 +515,13 @@ TEST_P(DifferentialHost, EachScriptAfterAnotherGivesWhatItGivesOnAFreshSite)
     compareChain(desk, chain, own ? own->site : demoSite);
 }
 
+TEST_P(DifferentialCover, EachScriptAfterOneAndBeforeAnotherGivesWhatItGivesOnAFreshSite)
+{
+    ASSERT_TRUE(QFile::exists(hostProgram())) << hostProgram().toStdString();
+    const Scenario *own = GetParam().own;
+    compareChain(GetParam().desk, coverChain(GetParam()), own ? own->site : demoSite);
+}
+
 // One chain named by hand, to follow a difference the matrix reported without replaying its
 // whole chain: VENDACONS_DIFFERENTIAL_CHAIN="ecf:funcoes-balcao,venda-mesa". A chain with a
 // scenario that has a site of its own plays on that site.
@@ -463,12 +555,16 @@ TEST(DifferentialNamedChain, EachScriptOfTheNamedChainGivesWhatItGivesOnAFreshSi
     compareChain(*desk, chain, site);
 }
 
-INSTANTIATE_TEST_SUITE_P(Differential, DifferentialHost, ::testing::ValuesIn(allChains()), [](const auto &info) {
+std::string chainName(const ::testing::TestParamInfo<ChainCase> &info)
+{
     QString name = Differential::tillName(info.param.desk);
     if (info.param.own)
         name += QLatin1Char('_') + QString(info.param.own->name).replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9]")), QStringLiteral("_"));
     return name.toStdString() + "_" + std::to_string(info.param.index);
-});
+}
+
+INSTANTIATE_TEST_SUITE_P(Differential, DifferentialHost, ::testing::ValuesIn(allChains()), chainName);
+INSTANTIATE_TEST_SUITE_P(Differential, DifferentialCover, ::testing::ValuesIn(coverChains()), chainName);
 
 } // namespace
 
