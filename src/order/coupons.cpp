@@ -12,6 +12,7 @@
 #include <outside/pkg_hrk00002.h>
 #include <outside/qub_movrela.h>
 #include <runtime/clock.h>
+#include <runtime/money.h>
 
 using Qub_movrela::Trunc2;
 
@@ -46,14 +47,15 @@ CouponCheck CouponValidation::run(const QString &code, const QString &CDPRODUTO,
         return refuse("CUPOM_IND");
     CouponCheck check;
     check.accepted = true;
-    if (m_cdsCuponsValidos.FieldByName(QStringLiteral("IDTIPODESC")).AsString() == QLatin1String("P")) {
+    if (m_cdsCuponsValidos.FieldByName(QStringLiteral("IDTIPODESC")).AsString() == QLatin1String("P"))
         check.value = Trunc2(amount * lineValue / 100.0);
-    } else {
+    else
         check.value = Trunc2(amount);
-        // One cent of the line always remains.
-        if (check.value >= lineValue)
-            check.value = lineValue - 0.01;
-    }
+    // One cent of the line always remains, whatever the kind of coupon: the printer takes this
+    // value as the item's discount, and it must leave the item what the line keeps, or the
+    // tape would close below the sale that is stored and paid.
+    if (check.value >= lineValue)
+        check.value = Money::RoundDec(lineValue - 0.01, 2);
     return check;
 }
 

@@ -225,35 +225,34 @@ void SettleButton::exchangeRoad()
     const double credit = s.exchange.doRecebAux1;
     const double total = Money::Trunc2(s.totals.doTotalVenda);
     const bool paysAll = PtBr::FormatFloat(QStringLiteral("0.00"), total) == PtBr::FormatFloat(QStringLiteral("0.00"), credit);
+    // The credit is a payment of the exchange's receipt type, never a discount, whether it pays
+    // the sale whole or in part: the lines keep their value, the payments (the credit and any
+    // rest) add up to it, and the coupon, NFC-e or CF-e show the sale at its value paid by the
+    // exchange. Taken as a discount as well it would be counted twice; taken as a discount
+    // alone the documents would show lines of one value and a total of another.
     ClientDataSet &rows = d.cdsVenda;
-    double quantity = 0;
-    for (rows.First(); !rows.Eof(); rows.Next())
-        quantity += number(rows, "QTPRODCOMVEN");
-    // Paid whole, the credit is the sale's discount and a cent per unit is left to the exchange's
-    // receipt type. Paid in part, the credit is a payment of that type beside the rest's tenders:
-    // taken as a discount as well, it would be counted twice, and the stored sale would come
-    // to the cash alone while its lines and its payments come to the whole sale.
-    const double discount = paysAll ? Money::RoundDec(credit - 0.01 * quantity, 2) : 0.0;
     d.cdsItensDevolv.First();
     const QString supervisor = text(d.cdsItensDevolv, "CDSUPERVISOR");
     for (rows.First(); !rows.Eof(); rows.Next()) {
         rows.Edit();
-        rows.FieldByName(QStringLiteral("VRDESCOMANDA")).SetValue(discount);
+        rows.FieldByName(QStringLiteral("VRDESCOMANDA")).SetValue(0.0);
         rows.FieldByName(QStringLiteral("CDSUPERVISOR")).SetAsString(supervisor);
         rows.FieldByName(QStringLiteral("DSOBSDESC")).SetAsString(exchangeText);
         rows.Post();
     }
     fillReturnedItems();
+    bookExchangeMovement(m_context, paysAll ? total : credit);
     if (!paysAll) {
         // The ordinary sale takes the rest; its payment screen sees the exchange marker, the
         // credit as already paid and its row booked, and adds the tenders of the rest.
-        bookExchangeMovement(m_context, credit);
         OrdinaryRoad(m_context, m_end, m_run).run();
         if (m_end.kind == RoadEnd::Kind::Sold)
             m_context.settlement().Limpa_TrocaMercadoria();
+        else
+            exchangeStillInForce();
         return;
     }
-    exchangePaysAll(discount);
+    exchangePaysAll();
 }
 
 void SettleButton::fillReturnedItems()
@@ -283,18 +282,17 @@ void SettleButton::fillReturnedItems()
 
 // The credit pays the whole sale: one exchange row, the close or the number, the save, no
 // payment screen.
-void SettleButton::exchangePaysAll(double discount)
+void SettleButton::exchangePaysAll()
 {
     SaleState &s = m_context.state();
     const Parameters &p = s.params;
     SaleDatasets &d = m_context.data();
-    bookExchangeMovement(m_context, p.boUTILIZAIMPFIS ? 0.01 : d.cdsVenda.RecordCount() / 100.0);
     ClientDataSet &movements = d.cdsMovCaixa;
 
     if (p.boUTILIZAIMPFIS) {
         OwnRoadClose close;
         close.road = QStringLiteral("2");
-        close.discount = discount;
+        close.discount = 0;
         close.saleTotal = m_run.saleTotal;
         const FiscalCloseOutcome closed = closeOnFiscalPrinter(m_context, close);
         // The models that print the sale whole printed nothing: no coupon is open to cancel (a
@@ -332,4 +330,29 @@ void SettleButton::exchangePaysAll(double discount)
     // A SAT refusal cancels the stored sale: the cashier is told, as on every other road.
     options.endsExchange = true;
     OwnRoadSave(m_context, m_end, options).run(m_run.documentInHand, m_run.paymentText11, QString());
+}
+
+// The sale on the exchange road was not sold and the exchange is still on: the balance shows
+// what the credit leaves against the sale now on the screen. When the sale was undone (a
+// refused CF-e or NFC-e cancels it) the screen is empty: the whole credit is in force again,
+// and the cashier is told so in words.
+void SettleButton::exchangeStillInForce()
+{
+    const SaleState &s = m_context.state();
+    if (!s.exchange.boTrocaMercadoria)
+        return;
+    const ClientDataSet &items = m_context.data().cdsItems;
+    const bool undone = !items.Active() || items.IsEmpty();
+    const double total = undone ? 0.0 : Money::Trunc2(s.totals.doTotalVenda);
+    const double credit = s.exchange.doRecebAux1;
+    m_context.setCaption(FormName::lblValSaldDisp, PtBr::FormatFloat(QStringLiteral("0.00"), credit - total));
+    m_context.setVisible(FormName::lblValSaldDisp, true);
+    if (!undone)
+        return;
+    const QString shown = PtBr::FormatFloat(QStringLiteral("0.00"), credit);
+    m_context.screen().RestauraRodape(QStringLiteral("2"), QStringLiteral("Saldo total disponível para troca: ") + shown);
+    m_context.message(QStringLiteral("A venda da troca não foi concluída e foi desfeita. A troca de mercadoria continua "
+                                     "em andamento: o crédito de R$ %1 está disponível para a próxima venda.")
+                          .arg(PtBr::FormatFloat(QStringLiteral("#,##0.00"), credit)),
+                      Ravuvozozod::Information);
 }

@@ -25,6 +25,7 @@
 #include <QCoreApplication>
 #include <QDebug>
 
+#include <cmath>
 #include <exception>
 
 namespace {
@@ -51,7 +52,7 @@ void QrCodeSale::run(const QString &expanded)
         if (!readPayload(expanded) || !checkBranch() || !checkSaleIsFree() || !loadConsumer())
             return;
         ValidaCPFQRCode(state.consumer.stNrInscrConsVenda, state.consumer.stNmConsumidor);
-        if (!buildItems() || !fillSaleRows())
+        if (!buildItems() || !checkPaidValue() || !fillSaleRows())
             return;
         drawPager();
         if (m_sale.payment.atTill()) {
@@ -294,6 +295,36 @@ QString QrCodeSale::fiscalClassOf(const QString &code, bool &failed)
     if (failed)
         refuseUnanswered(QStringLiteral("getProdCodNCM"), answer.failureText());
     return failed ? QString() : answer.toString();
+}
+
+// A card payment has no change: what the code says was paid must be what the sale comes to,
+// its items plus the service charge the till adds, to the cent. A code paid at the till has no
+// value to compare. Checked before the printer or the base is touched.
+bool QrCodeSale::checkPaidValue()
+{
+    if (m_sale.payment.atTill())
+        return true;
+    double items = 0;
+    double serviceCharge = 0;
+    ClientDataSet &rows = m_context.data().cdsItems;
+    for (const QString &line : std::as_const(m_addedLines)) {
+        if (!rows.Locate(QStringLiteral("NRSEQ"), line))
+            continue;
+        items = Money::Trunc2(items + rows.FieldByName(QStringLiteral("SOMA")).AsFloat()
+                              + rows.FieldByName(QStringLiteral("VRACRCOMVEN")).AsFloat());
+        serviceCharge += rows.FieldByName(QStringLiteral("VRTXSERVICO")).AsFloat();
+    }
+    const double due = Money::Trunc2(items + serviceCharge);
+    if (std::llround(Money::RoundDec(m_sale.payment.value, 2) * 100) == std::llround(due * 100))
+        return true;
+    const auto money = [](double value) { return PtBr::FormatFloat(QStringLiteral("#,##0.00"), value); };
+    QString total = money(due);
+    if (Money::Trunc2(serviceCharge) > 0)
+        total += QStringLiteral(": itens R$ %1 e taxa de serviço R$ %2").arg(money(items), money(due - items));
+    refuse(QStringLiteral("Operação bloqueada. O valor pago no Qr Code (R$ %1) não confere com o total da venda "
+                          "(R$ %2). Nada foi lançado.")
+               .arg(money(m_sale.payment.value), total));
+    return false;
 }
 
 bool QrCodeSale::fillSaleRows()

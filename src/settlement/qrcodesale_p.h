@@ -62,6 +62,7 @@ private:
     bool buildItems();
     bool addItem(const QrCodePayload::Product &product);
     QString fiscalClassOf(const QString &code, bool &failed);
+    bool checkPaidValue();
     bool fillSaleRows();
     void drawPager();
     bool writePaymentRows();

@@ -54,8 +54,12 @@ void QrCodeSale::saveAndFinish()
         if (p.boSISTEMAQUBNFCE && !numberNfce())
             return;
     }
-    ClosingHeader header =
-        ClosingRecord(m_context).closingHeader(p.boUTILIZAIMPFIS ? s.fiscal.stQrCodeAux1 : QString(), QString());
+    // The document the sale is known by: the coupon on the printer, the NFC-e number on the
+    // NFC-e desk (stored as the typed-code sale stores it, so the receipt cancellation finds it).
+    const QString document = p.boUTILIZAIMPFIS ? s.fiscal.stQrCodeAux1
+                             : p.boSISTEMAQUBNFCE ? s.settlement.stRecebAux9
+                                                  : QString();
+    ClosingHeader header = ClosingRecord(m_context).closingHeader(document, QString());
     header.value6 = m_sale.tab;
     header.nrVendaRest = m_sale.saleNumber;
     header.paymentText11.clear();

@@ -36,7 +36,8 @@ private:
     void consumerDebitRoad();
     void exchangeRoad();
     void fillReturnedItems();
-    void exchangePaysAll(double discount);
+    void exchangePaysAll();
+    void exchangeStillInForce();
     void combinedPromotions();
 
     SaleContext &m_context;

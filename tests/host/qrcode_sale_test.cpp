@@ -12,6 +12,8 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
+#include <tuple>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -54,6 +56,17 @@ protected:
         ASSERT_TRUE(runHost({"--init-site", site, "--till", till}, work.path(), output)) << output.toStdString();
     }
     bool play(const char *name) { return runHost({"--site", site, "--script", script(name)}, work.path(), output); }
+    // A script of the test's own, written beside the site.
+    bool playText(const QString &name, const QString &text)
+    {
+        const QString path = work.filePath(name);
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly))
+            return false;
+        file.write(text.toUtf8());
+        file.close();
+        return runHost({"--site", site, "--script", path}, work.path(), output);
+    }
 
     QTemporaryDir work;
     QString site;
@@ -90,6 +103,60 @@ TEST_F(QrCodeSale, NulCodeOnTheNfceDeskIsPaidInCashOnThePaymentScreen)
     EXPECT_EQ(single(site, "SELECT CDTIPORECE FROM MOVCAIXA").toString(), "001");
     // The NFC-e number taken before the save names the sale.
     EXPECT_FALSE(single(site, "SELECT NRVENDAEXT FROM VENDA").toString().isEmpty());
+}
+
+// The demo code paid by card for other than its 50,80: refused in words naming both values
+// before a coupon is opened or a row written, on the printer desk and on the NFC-e desk alike.
+class QrCodePaidValue : public QrCodeSale, public ::testing::WithParamInterface<std::tuple<const char *, const char *>>
+{
+};
+
+TEST_P(QrCodePaidValue, ACodeNotPaidWhatItsItemsComeToIsRefusedAndNothingIsWritten)
+{
+    const auto &[till, paid] = GetParam();
+    initSite(till);
+    const QString code = QStringLiteral(
+        "<fil$0001,nvr$7701,ncd$31,clie$000002,cons$000101,nsu$884411,prods$(cdp$01001,qt$1,vr$22.90,impprod$s,"
+        "TXPRODCOMVEN$,obs$(),promo$(),cdp$05001,qt$1,vr$19.90,impprod$s,TXPRODCOMVEN$,obs$(),promo$(),cdp$07001,qt$2,"
+        "vr$4.00,impprod$s,TXPRODCOMVEN$,obs$(),promo$()),rec$(cdtrec$002,idtrec$2,vrt$%1)>").arg(QString::fromLatin1(paid));
+
+    ASSERT_TRUE(playText(QStringLiteral("qrcode-valor.txt"),
+                         QStringLiteral("wait-form\nexpect lblMensagemCaixa CAIXA LIVRE\nclick spbLerQrCode\ntype ") + code
+                             + QStringLiteral("\nkey Enter\nclick btnCancelaQrCode\nexpect lblMensagemCaixa CAIXA LIVRE\n")))
+        << output.toStdString();
+
+    const QString shown = QStringLiteral("R$ %1").arg(QString::fromLatin1(paid).replace('.', ','));
+    EXPECT_TRUE(output.contains(shown + QStringLiteral(") não confere com o total da venda (R$ 50,80)")))
+        << output.toStdString();
+    EXPECT_EQ(single(site, "SELECT COUNT(*) FROM VENDA").toInt(), 0);
+    EXPECT_EQ(single(site, "SELECT COUNT(*) FROM MOVCAIXA").toInt(), 0);
+    EXPECT_FALSE(tapeOf(site).contains(QStringLiteral("CUPOM FISCAL"))) << tapeOf(site).toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Desks, QrCodePaidValue,
+                         ::testing::Values(std::make_tuple("ecf", "40.00"), std::make_tuple("ecf", "60.00"),
+                                           std::make_tuple("nfce", "40.00"), std::make_tuple("nfce", "60.00")),
+                         [](const auto &info) {
+                             return std::string(std::get<0>(info.param)) + "_"
+                                 + (std::string(std::get<1>(info.param)) == "40.00" ? "Short" : "Over");
+                         });
+
+// The NFC-e number names the QR sale as it names a typed-code sale: F7 with it cancels the sale.
+TEST_F(QrCodeSale, NulCodeOnTheNfceDeskIsCancelledByItsNfceNumber)
+{
+    initSite("nfce");
+    ASSERT_TRUE(play("venda-qrcode-nul.txt")) << output.toStdString();
+    const QString number = single(site, "SELECT NRNOTAFISCALCE FROM VENDA").toString();
+    ASSERT_FALSE(number.isEmpty());
+
+    ASSERT_TRUE(playText(QStringLiteral("cancela-qrcode.txt"),
+                         QStringLiteral("wait-form\nexpect lblMensagemCaixa CAIXA LIVRE\nanswer keypad %1\n"
+                                        "answer yesno S\nkey F7\nwait 1000\nexpect lblMensagemCaixa CAIXA LIVRE\n")
+                             .arg(number.toInt())))
+        << output.toStdString();
+
+    EXPECT_EQ(single(site, "SELECT IDSITUVENDA FROM VENDA").toString(), "C");
+    EXPECT_FALSE(output.contains(QStringLiteral("Venda não encontrada"))) << output.toStdString();
 }
 
 TEST_F(QrCodeSale, SatRefusingTheDocumentLeavesNoSaleAndTheTillFree)

@@ -12,6 +12,7 @@
 
 #include <runtime/clientdataset.h>
 #include <runtime/datapacket.h>
+#include <runtime/money.h>
 #include <runtime/ptbr.h>
 
 #include <QHash>
@@ -248,9 +249,13 @@ protected:
         host->script(&Pkg_Hrk00002::CriaInfAdicional, AdditionalDataAnswer{.confirmed = true, .code = typed});
         run([&] {
             order().controlaValorCupom(quantity.toDouble(), SaleMoney::number(price), 0, 0, QStringLiteral("200"));
+            printerDiscount = state().loyalty.doVrCupomDesc;
             sell(item(QStringLiteral("200"), QStringLiteral("HAMBURGUER"), price, quantity));
         });
     }
+
+    // The coupon value the fiscal printer takes as the item's discount.
+    double printerDiscount = 0;
 };
 
 TEST_P(DiscountCoupons, LineValueAfterTheCoupon)
@@ -260,6 +265,10 @@ TEST_P(DiscountCoupons, LineValueAfterTheCoupon)
     sellWithCoupon(c.typed, c.price, c.quantity);
     EXPECT_EQ(field("001", "SOMA"), c.soma);
     EXPECT_EQ(field("001", "VRDESCCOMVEN"), c.discount);
+    // The printer sells the item at its gross value less the coupon: the tape must come to the
+    // line the base keeps, one cent and all.
+    const double gross = SaleMoney::number(c.price) * SaleMoney::number(c.quantity);
+    EXPECT_EQ(PtBr::FloatToStr(Money::RoundDec(gross - printerDiscount, 2)), c.soma);
     EXPECT_EQ(field("001", "CDCUPOMDESCQUB"), c.message.isEmpty() ? QStringLiteral("PROMO10") : QString());
     EXPECT_EQ(shown(), c.message.isEmpty() ? QStringList() : QStringList{Msg(c.message)});
 }

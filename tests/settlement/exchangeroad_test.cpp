@@ -208,7 +208,6 @@ TEST_F(ExchangeTest, WithoutAnExchangeReceiptTypeTheSaleStays)
 TEST_F(ExchangeTest, CreditEqualToTheSaleClosesWithoutThePaymentScreenAndEndsTheExchange)
 {
     startExchange({30.0, 18.90});
-    const DataPacket &rows = savedSaleRows();
 
     settle();
 
@@ -219,14 +218,77 @@ TEST_F(ExchangeTest, CreditEqualToTheSaleClosesWithoutThePaymentScreenAndEndsThe
     EXPECT_EQ(counts.at(1), 1);
     EXPECT_EQ(datasets.at(6)->Name(), "cdsDevolucao");
     EXPECT_EQ(counts.at(6), 2);
-    ClientDataSet sale;
-    ASSERT_TRUE(sale.SetData(rows));
-    for (sale.First(); !sale.Eof(); sale.Next()) {
-        EXPECT_NEAR(sale.FieldByName("VRDESCOMANDA").AsFloat(), 48.86, 1e-9); // a cent per unit left to pay
-        EXPECT_EQ(sale.FieldByName("DSOBSDESC").AsString(), "TROCA DE MERCADORIA");
-    }
     EXPECT_FALSE(state().exchange.boTrocaMercadoria);
     EXPECT_FALSE(QFile::exists(cadastreFile()));
+}
+
+// One model for the credit, whole or in part: a payment of the exchange's receipt type, never
+// a discount. A credit that pays the sale whole is one payment of the sale's value, and the
+// lines keep theirs, on every desk: lines = total = payments, and the printer's close carries
+// no discount.
+class ExchangePaysAllTest : public ExchangeTest, public ::testing::WithParamInterface<std::pair<const char *, bool>>
+{
+};
+
+TEST_P(ExchangePaysAllTest, TheCreditIsOnePaymentOfTheWholeSaleAndNoDiscount)
+{
+    if (GetParam().second) {
+        useFiscalPrinter();
+        host->setDefault(&Pkg_Hrk00001::FechaCupom, FiscalCloseAnswer{true, {}, 0, "5", "fechado"});
+        host->setDefault(&Pkg_Hrk00001::Atu_TotGeral, HostResult::done());
+    }
+    startExchange({30.0, 18.90});
+    DataPacket savedRows, savedPayments;
+    host->handle(&Pkg_Hrk00002::SetConcluiFechamento, [&](const ClosingHeader &, ClosingDatasets &datasets) {
+        savedRows = datasets.cdsVenda.Data();
+        savedPayments = datasets.cdsMovCaixa.Data();
+        return saved(QStringLiteral("0000000042"));
+    });
+
+    settle();
+
+    ASSERT_TRUE(sold()) << shown().toStdString();
+    ASSERT_EQ(savedPayments.rows.size(), 1);
+    EXPECT_EQ(savedPayments.value(0, "CDTIPORECE").toString(), "015");
+    EXPECT_DOUBLE_EQ(savedPayments.value(0, "VRMOVIVEND").toDouble(), 48.90);
+    ASSERT_FALSE(savedRows.rows.isEmpty());
+    for (int row = 0; row < savedRows.rows.size(); ++row) {
+        EXPECT_EQ(savedRows.value(row, "VRDESCOMANDA").toDouble(), 0.0) << row;
+        EXPECT_EQ(savedRows.value(row, "DSOBSDESC").toString(), "TROCA DE MERCADORIA") << row;
+    }
+    if (GetParam().second) {
+        const FiscalCloseRequest close = host->last(&Pkg_Hrk00001::FechaCupom);
+        EXPECT_DOUBLE_EQ(close.discount.toDouble(), 0.0);
+        ASSERT_EQ(close.payments.rows.size(), 1);
+        EXPECT_DOUBLE_EQ(close.payments.value(0, "VRMOVIVEND").toDouble(), 48.90);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Desks, ExchangePaysAllTest,
+                         ::testing::Values(std::make_pair("FiscalPrinter", true), std::make_pair("NoPrinter", false)),
+                         [](const auto &info) { return std::string(info.param.first); });
+
+// A refused CF-e cancels the sale the credit was paying in part: the exchange stays in force,
+// the screen shows the whole credit again (not the rest the cancelled sale left to pay), and the
+// cashier is told in words.
+TEST_F(ExchangeTest, ARefusedCfeLeavesTheWholeCreditShownAndTellsTheCashier)
+{
+    state().editParams().boSISTEMAQUBSAT = true;
+    SatAnswer refused;
+    refused.answer = NameValueList({"EEEEE=06010", "mensagem=Rejeição: código de ativação inválido"});
+    host->setDefault(&Pkg_Hrk00002::SATOnline, refused);
+    startExchange({10.004, 5.003});
+
+    settle();
+
+    EXPECT_FALSE(sold());
+    ASSERT_TRUE(data().cdsItems.IsEmpty());
+    EXPECT_TRUE(state().exchange.boTrocaMercadoria);
+    QLabel *left = form->findChild<QLabel *>("lblValSaldDisp");
+    ASSERT_NE(left, nullptr);
+    EXPECT_EQ(left->text(), "15,01");
+    EXPECT_TRUE(shown().contains("A troca de mercadoria continua em andamento: o crédito de R$ 15,01 está disponível"))
+        << shown().toStdString();
 }
 
 TEST_F(ExchangeTest, CreditBelowTheSaleGoesToThePaymentScreenAsAlreadyPaid)

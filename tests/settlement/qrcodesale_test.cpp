@@ -348,6 +348,7 @@ public:
     using QrSaleTest::fiscalClass;
     using QrSaleTest::taken;
     using QrSaleTest::taxRow;
+    using QrSaleTest::state;
 };
 
 TEST_P(QrRefusalTest, RefusesWithOneMessageAndWritesNothing)
@@ -414,7 +415,17 @@ INSTANTIATE_TEST_SUITE_P(
                     [](QrSaleTest &, QString &code) {
                         code.replace("obs$(),promo$()),rec", "obs$(),promo$(cdp$1,qt$1,vr$0)),rec");
                     },
-                    "promoções"}),
+                    "promoções"},
+        // A card payment has no change: the code must be paid what the sale comes to, to the cent.
+        RefusalCase{"PaidLessThanTheItems",
+                    [](QrSaleTest &, QString &code) { code = withPayment("rec$(cdtrec$002,idtrec$2,vrt$40.00)"); },
+                    "(R$ 40,00) não confere com o total da venda (R$ 50,80)"},
+        RefusalCase{"PaidMoreThanTheItems",
+                    [](QrSaleTest &, QString &code) { code = withPayment("rec$(cdtrec$002,idtrec$2,vrt$60.00)"); },
+                    "(R$ 60,00) não confere com o total da venda (R$ 50,80)"},
+        RefusalCase{"PaidTheItemsWithoutTheServiceCharge",
+                    [](QrRefusalTest &t, QString &) { t.state().editParams().stIDACRIMPOSTO = "S"; },
+                    "(R$ 50,80) não confere com o total da venda (R$ 59,94: itens R$ 50,80 e taxa de serviço R$ 9,14)"}),
     [](const ::testing::TestParamInfo<RefusalCase> &info) { return std::string(info.param.name); });
 
 // The cashier reads one clear message; what the base said goes to the detail.
@@ -430,12 +441,29 @@ TEST_F(QrSaleTest, AServerFailureShowsItsOwnTextOnlyInTheDetail)
     EXPECT_EQ(saves(), 0);
 }
 
-// A till that adds the service charge is paid the items and the charge: the code sells.
+// On the NFC-e desk a code paid short is refused before a document number is taken.
+TEST_F(QrSaleTest, ACodePaidShortOnTheNfceDeskTakesNoNumberAndSavesNothing)
+{
+    state().editParams().boSISTEMAQUBNFCE = true;
+
+    openAndScan(withPayment("rec$(cdtrec$002,idtrec$2,vrt$40.00)"));
+
+    EXPECT_EQ(messages->count(), 1) << shown().toStdString();
+    EXPECT_TRUE(shown().contains("R$ 40,00")) << shown().toStdString();
+    EXPECT_TRUE(shown().contains("R$ 50,80")) << shown().toStdString();
+    EXPECT_TRUE(serverCalls.filter("setNumeroNFCe").isEmpty());
+    EXPECT_EQ(saves(), 0);
+    EXPECT_TRUE(data().cdsItems.IsEmpty());
+    EXPECT_TRUE(panelUp());
+}
+
+// A till that adds the service charge is paid the items and the charge (18 % of 50,80, cut to
+// the cent): the code sells.
 TEST_F(QrSaleTest, ACodePaidWithTheServiceChargeOnTopOfTheItemsSells)
 {
     state().editParams().stIDACRIMPOSTO = "S";
 
-    openAndScan(withPayment("rec$(cdtrec$002,idtrec$2,vrt$55.88)"));
+    openAndScan(withPayment("rec$(cdtrec$002,idtrec$2,vrt$59.94)"));
 
     ASSERT_TRUE(sold()) << shown().toStdString();
     EXPECT_EQ(saves(), 1);
@@ -647,7 +675,8 @@ TEST_F(QrSaleTest, NulCodeOnNfceDeskIsPaidOnThePaymentScreen)
     const ClosingHeader header = host->last(&Pkg_Hrk00002::SetConcluiFechamento);
     EXPECT_EQ(header.valueCount, 51); // the save always takes the whole header
     EXPECT_EQ(header.stRecebAux9, "000045");
-    EXPECT_EQ(header.documentNumber, "");
+    // The NFC-e number is the sale's document, as on a typed-code sale: F7 finds it by it.
+    EXPECT_EQ(header.documentNumber, "000045");
     EXPECT_EQ(host->count(&Pkg_Hrk00001::AbreCupom), 0);
     ASSERT_TRUE(roadEnd().sold.has_value());
     EXPECT_EQ(roadEnd().sold->letter, "A");
