@@ -8,11 +8,16 @@
 // BarCode, ShortcutCode and PlainCode each ring up whole sales of 500 lines, one per
 // iteration, and time every entry on its own: "Time" is one 500-line sale, "p50" and "p99"
 // are the median entry and the entry that 99 in 100 beat (microseconds), over every line of
-// every sale of the run, so the long end of a big sale shows. "BarCodePipelineOnly" hands the
+// every sale of the run, so the long end of a big sale shows; "last/first" is the mean entry of
+// the sale's last 50 lines over that of its first 50 (near 1 when a line's cost does not grow
+// with the lines before it: each line adds one record to the recovery file's journal), and
+// "l500/l1" the 500th line over the first (which starts the file, so costs more). "BarCodePipelineOnly" hands the
 // line to a recorder instead, so the two figures part the product entry's cost from the
 // registration's.
 //
-//   ./build/bin/entry_bench
+// The recovery files go to the site folder: run it with VENDACONS_HOME on a scratch folder.
+//
+//   VENDACONS_HOME=$(mktemp -d) ./build/bin/entry_bench
 #include <order/productentry.h>
 #include <order/orderentry.h>
 #include <sale/salecontext.h>
@@ -37,6 +42,7 @@
 #include <chrono>
 #include <cmath>
 #include <memory>
+#include <numeric>
 #include <vector>
 
 namespace {
@@ -196,7 +202,8 @@ void run(benchmark::State &state, Code code)
     t.useRegistration(true);
     t.enter(code(0)); // builds the code index once, outside the timing
     int n = 1;
-    std::vector<double> entries; // seconds, one per entered line
+    std::vector<double> entries;                  // seconds, one per entered line
+    std::vector<double> byLine(SaleLines, 0.0); // seconds, summed over the sales, per line number
     qint64 lost = 0;
     for (auto _ : state) {
         t.newSale();
@@ -208,6 +215,7 @@ void run(benchmark::State &state, Code code)
             t.enter(code(n));
             const double took = std::chrono::duration<double>(Clock::now() - start).count();
             entries.push_back(took);
+            byLine[std::size_t(line)] += took;
             sale += took;
             if (t.lines() != before + 1)
                 ++lost;
@@ -221,6 +229,11 @@ void run(benchmark::State &state, Code code)
     state.counters["p50"] = percentile(entries, 0.50) * 1e6;
     state.counters["p99"] = percentile(entries, 0.99) * 1e6;
     state.counters["lines"] = static_cast<double>(entries.size());
+    constexpr std::ptrdiff_t Ends = 50;
+    const double first = std::accumulate(byLine.begin(), byLine.begin() + Ends, 0.0);
+    const double last = std::accumulate(byLine.end() - Ends, byLine.end(), 0.0);
+    state.counters["last/first"] = first > 0 ? last / first : 0;
+    state.counters["l500/l1"] = byLine.front() > 0 ? byLine.back() / byLine.front() : 0;
     state.SetItemsProcessed(static_cast<int64_t>(entries.size()));
 }
 

@@ -652,7 +652,10 @@ ClosingAnswer SetConcluiFechamento(const ClosingHeader &header, ClosingDatasets 
     return answer;
 }
 
-CancellationAnswer IncluiVendaCan(const CancelledSaleRecord &record)
+namespace {
+
+// The record of a sale never stored, made out as cancelled; dtAberCaix is the opening it keeps.
+CancellationAnswer insertCancelledSale(const CancelledSaleRecord &record, const QDateTime &dtAberCaix)
 {
     CancellationAnswer answer;
     const QString cdFilial = textOf(record.cdsVenda, 0, "CDFILIAL");
@@ -670,7 +673,7 @@ CancellationAnswer IncluiVendaCan(const CancelledSaleRecord &record)
     header.stRecebAux9 = record.documentNumber;
     header.nrSerieImp = record.nrSerieImp;
     header.dtDataMovimento = record.dtDataMovimento;
-    header.dtAberCaix = record.dtDataMovimento;
+    header.dtAberCaix = dtAberCaix;
     header.cdLoja = textOf(record.cdsVenda, 0, "CDLOJA");
     header.stRecebAux20 = record.stRecebAux20;
     Qub_movrela::DbConnection &db = HostDatabase::session();
@@ -689,6 +692,18 @@ CancellationAnswer IncluiVendaCan(const CancelledSaleRecord &record)
     answer.result = key.nrSeqVenda;
     answer.saleSequence = key.nrSeqVenda;
     return answer;
+}
+
+} // namespace
+
+CancellationAnswer IncluiVendaCan(const CancelledSaleRecord &record)
+{
+    return insertCancelledSale(record, record.dtDataMovimento);
+}
+
+CancellationAnswer recordInterruptedSale(const CancelledSaleRecord &record, const QDateTime &dtAberCaix)
+{
+    return insertCancelledSale(record, dtAberCaix.isValid() ? dtAberCaix : record.dtDataMovimento);
 }
 
 CancellationAnswer AlteraVendaCan(const CancelledStatusChange &change)

@@ -23,6 +23,9 @@ ClosingAnswer SetConcluiFechamento(const ClosingHeader &header, ClosingDatasets 
 // A sale that was never stored, recorded as cancelled (IDSITUVENDA "C") with its rows; the
 // answer's result and sale sequence are the new sale key.
 CancellationAnswer IncluiVendaCan(const CancelledSaleRecord &record);
+// The same record for a sale the till was stopped in, found at the next start: the record
+// keeps the till's opening (dtAberCaix) as the sale's, where IncluiVendaCan has only the day.
+CancellationAnswer recordInterruptedSale(const CancelledSaleRecord &record, const QDateTime &dtAberCaix);
 // A stored sale (by key, else by its coupon number) marked cancelled with its payments; the
 // answer's sale sequence is the sale's key. An empty key is refused.
 CancellationAnswer AlteraVendaCan(const CancelledStatusChange &change);

@@ -51,17 +51,37 @@ DataPacket withNumbers(DataPacket packet)
     return packet;
 }
 
+// A recovery file with the lines its journal took after it; a torn last record (the till
+// stopped while writing it) is left out and logged.
+bool loadRecoveryFile(const QString &path, DataPacket *packet, QString *error)
+{
+    QString note;
+    if (!CdsFile::loadJournaled(path, packet, error, &note))
+        return false;
+    if (!note.isEmpty())
+        HostLog::write(QStringLiteral("recuperação: ") + note);
+    return true;
+}
+
 DataPacket loadLines(const QString &path)
 {
     DataPacket packet;
     if (!QFile::exists(path))
         return packet;
     QString error;
-    if (!CdsFile::load(path, &packet, &error)) {
+    if (!loadRecoveryFile(path, &packet, &error)) {
         HostLog::write(QStringLiteral("arquivo de recuperação %1 ilegível: %2").arg(path, error));
         return {};
     }
     return withNumbers(packet);
+}
+
+// When the sale's lines were last written: the file, or its journal when that is later.
+QDateTime lastWritten(const QString &path)
+{
+    const QDateTime file = QFileInfo(path).lastModified();
+    const QFileInfo journal(CdsFile::journalName(path));
+    return journal.exists() && journal.lastModified() > file ? journal.lastModified() : file;
 }
 
 // The printer knows an item by the code printed on the receipt (the product's tree or bar
@@ -91,20 +111,35 @@ DataPacket printerLines(const FiscalPrinter &printer, const QString &cdFilial)
     return packet;
 }
 
-// Every line names the branch the record is kept under.
-void fillBranch(DataPacket &lines, const QString &cdFilial)
+// A column every line carries, filled where blank: the branch the record is kept under, and
+// the sale's client, which the lines of the open sale do not hold.
+void fillBlank(DataPacket &lines, const QString &name, int size, const QString &value)
 {
-    int column = lines.fieldIndex(QStringLiteral("CDFILIAL"));
+    int column = lines.fieldIndex(name);
     if (column < 0) {
-        lines.fields.append({QStringLiteral("CDFILIAL"), FieldType::String, 4});
+        lines.fields.append({name, FieldType::String, size});
         for (QList<Variant> &row : lines.rows)
             row.append(Variant());
         column = int(lines.fields.size()) - 1;
     }
     for (QList<Variant> &row : lines.rows) {
         if (row.value(column).isBlank() || row.value(column).toString().trimmed().isEmpty())
-            row[column] = cdFilial;
+            row[column] = value;
     }
+}
+
+// The branch, and the client a counter sale of the till is made to (parameter CDCLIENTE).
+void fillSaleColumns(DataPacket &lines, const DataPacket &parameters)
+{
+    fillBlank(lines, QStringLiteral("CDFILIAL"), 4, parameter(parameters, "CDFILIAL"));
+    fillBlank(lines, QStringLiteral("CDCLIENTE"), 21, parameter(parameters, "CDCLIENTE"));
+}
+
+// When the till was opened: the moment the sale was made in, which the record keeps.
+QDateTime tillOpening(const DataPacket &parameters)
+{
+    const Variant opening = parameters.value(0, QStringLiteral("DTABERCAIX"));
+    return opening.kind() == Variant::Kind::DateTime ? opening.toDateTime() : QDateTime();
 }
 
 // The day the till's sales are booked on (Dados/Cadastros/DataMovimento.cds), as every sale
@@ -124,9 +159,9 @@ QDateTime movementDay(const DataPacket &parameters)
 void removeRecoveryFiles(const QString &dsDirCad)
 {
     for (const char *name : {SaleFile, CancelledFile}) {
-        const QString path = recoveryPath(dsDirCad, name);
-        if (QFile::exists(path) && !QFile::remove(path))
-            HostLog::write(QStringLiteral("arquivo de recuperação %1 não foi apagado").arg(path));
+        QString error;
+        if (!CdsFile::removeJournaled(recoveryPath(dsDirCad, name), &error))
+            HostLog::write(QStringLiteral("arquivo de recuperação não foi apagado: %1").arg(error));
     }
 }
 
@@ -214,10 +249,14 @@ Outcome recoverInterruptedSale(const DataPacket &parameters, const std::function
         return outcome;
     DataPacket lines;
     QString error;
-    if (!CdsFile::load(salePath, &lines, &error)) {
+    if (!loadRecoveryFile(salePath, &lines, &error)) {
         outcome.kind = Outcome::Kind::Failed;
         say(QStringLiteral("Uma venda foi interrompida, mas o arquivo de recuperação está ilegível (%1); "
                            "a venda não pôde ser registrada. Confira a venda e refaça-a.").arg(error));
+        // Both are kept, under names the next start does not take for an open sale.
+        const QString journal = CdsFile::journalName(salePath);
+        if (QFile::exists(journal))
+            QFile::rename(journal, journal + QStringLiteral(".ilegivel"));
         QFile::rename(salePath, salePath + QStringLiteral(".ilegivel"));
         return outcome;
     }
@@ -226,7 +265,7 @@ Outcome recoverInterruptedSale(const DataPacket &parameters, const std::function
         return outcome;
     }
     QString saleKey;
-    if (storedSince(parameters, QFileInfo(salePath).lastModified(), &saleKey)) {
+    if (storedSince(parameters, lastWritten(salePath), &saleKey)) {
         outcome.kind = Outcome::Kind::Closed;
         outcome.saleKey = saleKey;
         say(QStringLiteral("A venda %1 foi gravada antes de o sistema parar; nada a refazer.").arg(saleKey));
@@ -236,10 +275,10 @@ Outcome recoverInterruptedSale(const DataPacket &parameters, const std::function
     say(QStringLiteral("Uma venda foi interrompida antes de ser concluída. Ela será registrada como cancelada; "
                        "refaça a venda."));
     lines = withNumbers(lines);
-    fillBranch(lines, parameter(parameters, "CDFILIAL"));
+    fillSaleColumns(lines, parameters);
     CancelledSaleRecord record = cancelledRecord(parameters, lines, loadLines(recoveryPath(dsDirCad, CancelledFile)));
     record.stRecebAux20 = documentKind(parameters);
-    const CancellationAnswer recorded = SaleSaving::IncluiVendaCan(record);
+    const CancellationAnswer recorded = SaleSaving::recordInterruptedSale(record, tillOpening(parameters));
     if (recorded.result.isFailure()) {
         outcome.kind = Outcome::Kind::Failed;
         say(QStringLiteral("A venda interrompida não foi registrada na base: %1. Os arquivos de recuperação foram mantidos.")
@@ -315,7 +354,7 @@ Outcome recoverOpenReceipt(const std::function<void(const QString &)> &tell)
     DataPacket lines = loadLines(recoveryPath(dsDirCad, SaleFile));
     if (lines.rows.isEmpty())
         lines = printerLines(printer, cdFilial);
-    fillBranch(lines, cdFilial);
+    fillSaleColumns(lines, parameters);
     const DataPacket cancelledLines = loadLines(recoveryPath(dsDirCad, CancelledFile));
 
     const CouponCancelAnswer cancelled = printer.Cancela_Cupom_Imp(
@@ -334,7 +373,7 @@ Outcome recoverOpenReceipt(const std::function<void(const QString &)> &tell)
     record.dsMarcaEcfVe = parameter(parameters, "DSMARCAECFVE");
     record.ecfImp = parameter(parameters, "ECFIMP");
     record.stRecebAux20 = QStringLiteral("E");
-    const CancellationAnswer recorded = SaleSaving::IncluiVendaCan(record);
+    const CancellationAnswer recorded = SaleSaving::recordInterruptedSale(record, tillOpening(parameters));
     if (recorded.result.isFailure()) {
         // The files stay: they are the only trace of the sale's lines.
         outcome.kind = Outcome::Kind::Failed;

@@ -457,7 +457,7 @@ QString AddProdutoSteps::captionOf(const QString &labelName) const
 
 void OrderEntry::SalvaCdsVenda()
 {
-    RecoveryFiles::save(m_context.data().cdsItems, m_context.state().params.stDSDIRCAD, RecoveryFiles::Venda);
+    RecoveryFiles::appendLast(m_context.data().cdsItems, m_context.state().params.stDSDIRCAD, RecoveryFiles::Venda);
 }
 
 void OrderEntry::zeraVariaveisCupomDesc()

@@ -69,8 +69,9 @@ public:
     // Appends and posts one line of cdsItems. A failed print-location lookup is shown and ends
     // in EAbort with no line added; so does a 1000th line, which three digits cannot number.
     void AddProduto(const AddProdutoArgs &Line);
-    // The recovery file of a counter sale with a fiscal printer: cdsItems into cdsVenda.cds in
-    // the DSDIRCAD folder, written whole or not at all. Throws on a file error.
+    // The recovery file of a counter sale: the line just added to cdsItems goes to cdsVenda.cds
+    // in the DSDIRCAD folder (one journal record, or the whole file where the journal cannot
+    // take it), on the disk when this returns. Throws on a file error.
     void SalvaCdsVenda();
 
     // Discount-coupon state of the item being entered and the coupons of the sale.

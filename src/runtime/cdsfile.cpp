@@ -1,4 +1,5 @@
 #include "cdsfile.h"
+#include "cdsfile_p.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -125,22 +126,6 @@ bool isXmlName(const QString &name)
         return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('-')
             || c == QLatin1Char('.');
     });
-}
-
-// Row attributes are named after the fields; a name XML cannot use as an attribute gets a
-// stand-in, and FIELD keeps the real one in "fieldname".
-QStringList attributeNames(const QList<FieldDef> &fields)
-{
-    QStringList names;
-    QSet<QString> taken;
-    for (int i = 0; i < fields.size(); ++i) {
-        QString name = fields.at(i).name;
-        for (int n = i + 1; !isXmlName(name) || taken.contains(name); ++n)
-            name = QStringLiteral("F%1").arg(n);
-        taken.insert(name);
-        names.append(name);
-    }
-    return names;
 }
 
 bool valueText(const FieldDef &def, const Variant &value, QString *text)
@@ -306,16 +291,10 @@ bool readRows(QXmlStreamReader &xml, const Layout &layout, QList<QList<Variant>>
             xml.skipCurrentElement();
             continue;
         }
-        const QXmlStreamAttributes attributes = xml.attributes();
-        QList<Variant> row(layout.fields.size(), Variant::null());
-        for (int c = 0; c < layout.fields.size(); ++c) {
-            if (!attributes.hasAttribute(layout.names.at(c)))
-                continue;
-            const QString text = attributes.value(layout.names.at(c)).toString();
-            if (!parseValue(layout.fields.at(c), text, &row[c]))
-                return fail(error, where(xml) + QStringLiteral("campo %1 com valor inválido \"%2\"")
-                                                   .arg(layout.fields.at(c).name, text));
-        }
+        QList<Variant> row;
+        QString reason;
+        if (!detail::readRow(xml.attributes(), layout.fields, layout.names, &row, &reason))
+            return fail(error, where(xml) + reason);
         rows->append(row);
         xml.skipCurrentElement();
     }
@@ -355,6 +334,72 @@ bool readPacket(QXmlStreamReader &xml, DataPacket *packet, QString *error)
 
 } // namespace
 
+namespace detail {
+
+// Row attributes are named after the fields; a name XML cannot use as an attribute gets a
+// stand-in, and FIELD keeps the real one in "fieldname".
+QStringList attributeNames(const QList<FieldDef> &fields)
+{
+    QStringList names;
+    QSet<QString> taken;
+    for (int i = 0; i < fields.size(); ++i) {
+        QString name = fields.at(i).name;
+        for (int n = i + 1; !isXmlName(name) || taken.contains(name); ++n)
+            name = QStringLiteral("F%1").arg(n);
+        taken.insert(name);
+        names.append(name);
+    }
+    return names;
+}
+
+bool writeRow(QXmlStreamWriter &xml, const QList<FieldDef> &fields, const QStringList &names,
+              const QList<Variant> &row, int rowNumber, QString *error)
+{
+    if (row.size() != fields.size())
+        return fail(error, QStringLiteral("linha %1 com %2 valores para %3 campos")
+                               .arg(rowNumber).arg(row.size()).arg(fields.size()));
+    xml.writeEmptyElement(QStringLiteral("ROW"));
+    for (int c = 0; c < row.size(); ++c) {
+        if (row.at(c).isBlank())
+            continue;
+        QString text;
+        if (!valueText(fields.at(c), row.at(c), &text))
+            return fail(error, QStringLiteral("linha %1, campo %2: valor %3 inválido")
+                                   .arg(rowNumber).arg(fields.at(c).name, describe(row.at(c))));
+        xml.writeAttribute(names.at(c), text);
+    }
+    return true;
+}
+
+bool readRow(const QXmlStreamAttributes &attributes, const QList<FieldDef> &fields, const QStringList &names,
+             QList<Variant> *row, QString *error)
+{
+    QList<Variant> values(fields.size(), Variant::null());
+    for (int c = 0; c < fields.size(); ++c) {
+        if (!attributes.hasAttribute(names.at(c)))
+            continue;
+        const QString text = attributes.value(names.at(c)).toString();
+        if (!parseValue(fields.at(c), text, &values[c]))
+            return fail(error, QStringLiteral("campo %1 com valor inválido \"%2\"").arg(fields.at(c).name, text));
+    }
+    *row = values;
+    return true;
+}
+
+bool saveBytes(const QString &fileName, const QByteArray &bytes, QString *error)
+{
+    QSaveFile file(fileName);
+    // A disk that cuts the write short only says so at the flush; checking it keeps a truncated
+    // temporary file from being renamed over the good one.
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush()
+        || !file.commit())
+        return fail(error, QStringLiteral("Arquivo \"%1\" não gravado: %2")
+                               .arg(fileName, file.errorString()));
+    return true;
+}
+
+} // namespace detail
+
 bool read(const QByteArray &bytes, DataPacket *packet, QString *error)
 {
     QXmlStreamReader xml(bytes);
@@ -371,7 +416,7 @@ bool read(const QByteArray &bytes, DataPacket *packet, QString *error)
 
 bool write(const DataPacket &packet, QByteArray *out, QString *error)
 {
-    const QStringList names = attributeNames(packet.fields);
+    const QStringList names = detail::attributeNames(packet.fields);
     QByteArray bytes;
     QXmlStreamWriter xml(&bytes);
     xml.setAutoFormatting(true);
@@ -383,19 +428,8 @@ bool write(const DataPacket &packet, QByteArray *out, QString *error)
     xml.writeStartElement(QStringLiteral("ROWDATA"));
     for (int r = 0; r < packet.rows.size(); ++r) {
         const QList<Variant> &row = packet.rows.at(r);
-        if (row.size() != packet.fields.size())
-            return fail(error, QStringLiteral("linha %1 com %2 valores para %3 campos")
-                                   .arg(r + 1).arg(row.size()).arg(packet.fields.size()));
-        xml.writeEmptyElement(QStringLiteral("ROW"));
-        for (int c = 0; c < row.size(); ++c) {
-            if (row.at(c).isBlank())
-                continue;
-            QString text;
-            if (!valueText(packet.fields.at(c), row.at(c), &text))
-                return fail(error, QStringLiteral("linha %1, campo %2: valor %3 inválido")
-                                       .arg(r + 1).arg(packet.fields.at(c).name, describe(row.at(c))));
-            xml.writeAttribute(names.at(c), text);
-        }
+        if (!detail::writeRow(xml, packet.fields, names, row, r + 1, error))
+            return false;
     }
     xml.writeEndElement();
     xml.writeEndElement();
@@ -410,14 +444,7 @@ bool save(const QString &fileName, const DataPacket &packet, QString *error)
     QString reason;
     if (!write(packet, &bytes, &reason))
         return fail(error, QStringLiteral("Arquivo \"%1\" não gravado: %2").arg(fileName, reason));
-    QSaveFile file(fileName);
-    // A disk that cuts the write short only says so at the flush; checking it keeps a truncated
-    // temporary file from being renamed over the good one.
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush()
-        || !file.commit())
-        return fail(error, QStringLiteral("Arquivo \"%1\" não gravado: %2")
-                               .arg(fileName, file.errorString()));
-    return true;
+    return detail::saveBytes(fileName, bytes, error);
 }
 
 bool load(const QString &fileName, DataPacket *packet, QString *error)

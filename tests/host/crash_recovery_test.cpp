@@ -1,9 +1,14 @@
-// A host killed in the middle of a counter sale, on every kind of desk: the next start records
-// the interrupted sale as cancelled, with the sale's product and the till's movement day, and
-// tells the operator; the till is free for the next sale. Played twice in a row.
+// A host killed (SIGKILL) in the middle of a counter sale, right after its third line is
+// registered, on every kind of desk: the next start records the interrupted sale as cancelled,
+// with every line, the till's client, opening and movement day, and tells the operator; the
+// till is free for the next sale. Played twice in a row.
 #include "hostprogram.h"
 
+#include <runtime/cdsfile.h>
+#include <runtime/datapacket.h>
+
 #include <QDate>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QSqlDatabase>
@@ -28,14 +33,26 @@ QString script(const char *name)
 
 struct CancelledSale
 {
-    QString product;
+    QStringList products;
     QDate movementDay;
+    QString client;
+    QDateTime opening;
     bool operator==(const CancelledSale &) const = default;
 };
 
 void PrintTo(const CancelledSale &sale, std::ostream *out)
 {
-    *out << sale.product.toStdString() << " " << sale.movementDay.toString(Qt::ISODate).toStdString();
+    *out << sale.products.join(QLatin1Char(',')).toStdString() << " "
+         << sale.movementDay.toString(Qt::ISODate).toStdString() << " client " << sale.client.toStdString()
+         << " opened " << sale.opening.toString(Qt::ISODate).toStdString();
+}
+
+QDateTime dateTimeOf(const QVariant &value)
+{
+    if (value.metaType().id() == QMetaType::QDateTime)
+        return value.toDateTime();
+    QDateTime moment = QDateTime::fromString(value.toString(), Qt::ISODateWithMs);
+    return moment.isValid() ? moment : QDateTime::fromString(value.toString(), Qt::ISODate);
 }
 
 // A demo site of one desk kind and the host run on it.
@@ -48,7 +65,8 @@ public:
         return runHost({"--init-site", path, "--till", QString::fromLatin1(till)}, work.path(), output);
     }
 
-    // Runs the host on a sale and kills it once the script stands still with the plate on the receipt.
+    // Runs the host on a sale and kills it once the script stands still with the plates on the
+    // receipt: the last line registered, nothing else done after it.
     bool killMidSale()
     {
         QProcess host;
@@ -57,14 +75,14 @@ public:
         host.setProcessChannelMode(QProcess::MergedChannels);
         host.start(hostProgram(), {"--site", path, "--script", script("venda-interrompida.txt")});
         QByteArray seen;
-        while (!seen.contains("linha 10: sync") && host.state() != QProcess::NotRunning) {
+        while (!seen.contains(": sync ") && host.state() != QProcess::NotRunning) {
             host.waitForReadyRead(1000);
             seen += host.readAll();
         }
         output += QString::fromUtf8(seen);
         host.kill();
         host.waitForFinished();
-        return seen.contains("linha 10: sync");
+        return seen.contains(": sync ");
     }
 
     bool restart()
@@ -83,18 +101,35 @@ public:
             EXPECT_TRUE(db.open());
             QSqlQuery query(db);
             EXPECT_TRUE(query.exec(QStringLiteral(
-                "SELECT I.CDPRODUTO, V.DTMOVIMENTO FROM VENDA V JOIN ITEMVENDA I ON I.CDFILIAL = V.CDFILIAL "
-                "AND I.CDCAIXA = V.CDCAIXA AND I.NRSEQVENDA = V.NRSEQVENDA WHERE V.IDSITUVENDA = 'C' ORDER BY V.NRSEQVENDA")));
+                "SELECT V.NRSEQVENDA, I.CDPRODUTO, V.DTMOVIMENTO, V.CDCLIENTE, V.DTABERTUR FROM VENDA V "
+                "JOIN ITEMVENDA I ON I.CDFILIAL = V.CDFILIAL AND I.CDCAIXA = V.CDCAIXA AND I.NRSEQVENDA = V.NRSEQVENDA "
+                "WHERE V.IDSITUVENDA = 'C' ORDER BY V.NRSEQVENDA, I.NRSEQUITVEND")));
+            QString sale;
             while (query.next()) {
-                const QVariant day = query.value(1);
-                const QDate date = day.metaType().id() == QMetaType::QDateTime
-                    ? day.toDateTime().date()
-                    : QDate::fromString(day.toString().left(10), Qt::ISODate);
-                sales.append({query.value(0).toString(), date});
+                if (query.value(0).toString() != sale) {
+                    sale = query.value(0).toString();
+                    sales.append({{}, dateTimeOf(query.value(2)).date(), query.value(3).toString().trimmed(),
+                                  dateTimeOf(query.value(4))});
+                }
+                sales.last().products.append(query.value(1).toString());
             }
         }
         QSqlDatabase::removeDatabase(connection);
         return sales;
+    }
+
+    // The till's client and opening, as its parameter file holds them.
+    QString parameter(const char *name) const
+    {
+        DataPacket parameters;
+        EXPECT_TRUE(CdsFile::load(QDir(path).filePath(QStringLiteral("PARAMETROSQUB.CDS")), &parameters));
+        return parameters.value(0, QString::fromLatin1(name)).toString().trimmed();
+    }
+    QDateTime opening() const
+    {
+        DataPacket parameters;
+        EXPECT_TRUE(CdsFile::load(QDir(path).filePath(QStringLiteral("PARAMETROSQUB.CDS")), &parameters));
+        return parameters.value(0, QStringLiteral("DTABERCAIX")).toDateTime();
     }
 
     QTemporaryDir work;
@@ -113,15 +148,21 @@ protected:
     Site site;
 };
 
-TEST_P(CrashRecovery, TheInterruptedSaleIsRecordedCancelledOnTheMovementDayAndTheOperatorTold)
+// Each line is on the disk once it is registered: the third line, the last before the kill,
+// is in the record as well as the first.
+TEST_P(CrashRecovery, TheInterruptedSaleIsRecordedCancelledWithItsLastLineAndTheOperatorTold)
 {
     for (int round = 1; round <= 2; ++round) {
         ASSERT_TRUE(site.killMidSale()) << site.output.toStdString();
         ASSERT_TRUE(site.restart()) << site.output.toStdString();
         EXPECT_TRUE(site.output.contains(QStringLiteral("recuperação: Uma venda foi interrompida"))) << site.output.toStdString();
     }
-    const CancelledSale plate{QStringLiteral("01001"), QDate::currentDate()};
-    EXPECT_EQ(site.cancelledSales(), QList<CancelledSale>({plate, plate}));
+    const CancelledSale plates{{QStringLiteral("01001"), QStringLiteral("01002"), QStringLiteral("01003")},
+                               QDate::currentDate(), site.parameter("CDCLIENTE"), site.opening()};
+    ASSERT_FALSE(plates.client.isEmpty());
+    ASSERT_TRUE(plates.opening.isValid());
+    ASSERT_NE(plates.opening.time(), QTime(0, 0));
+    EXPECT_EQ(site.cancelledSales(), QList<CancelledSale>({plates, plates}));
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryDesk, CrashRecovery,
@@ -144,7 +185,33 @@ TEST(CrashRecoveryFiscalPrinter, AnUnreadableRecoveryFileRecordsTheProductsOwnCo
 
     ASSERT_TRUE(site.restart()) << site.output.toStdString();
 
-    EXPECT_EQ(site.cancelledSales(), QList<CancelledSale>({{QStringLiteral("01001"), QDate::currentDate()}}));
+    const QList<CancelledSale> sales = site.cancelledSales();
+    ASSERT_EQ(sales.size(), 1);
+    EXPECT_EQ(sales.first().products,
+              QStringList({QStringLiteral("01001"), QStringLiteral("01002"), QStringLiteral("01003")}));
+}
+
+// A desk without a printer to fall back on is told of a damaged journal, and keeps it.
+TEST(CrashRecoveryNfce, ADamagedJournalIsReportedAndKeptNotSkipped)
+{
+    Site site;
+    ASSERT_TRUE(site.init("nfce")) << site.output.toStdString();
+    ASSERT_TRUE(site.killMidSale()) << site.output.toStdString();
+    QFile journal(QDir(site.path).filePath(QStringLiteral("cdsVenda.cds.jnl")));
+    ASSERT_TRUE(journal.open(QIODevice::ReadWrite));
+    QByteArray bytes = journal.readAll();
+    const qsizetype firstRecord = bytes.indexOf('\n', bytes.indexOf('\n') + 1) + 1;
+    ASSERT_GT(firstRecord, 0);
+    bytes[firstRecord + 40] = bytes[firstRecord + 40] == 'x' ? 'y' : 'x';
+    journal.seek(0);
+    journal.write(bytes);
+    journal.close();
+
+    ASSERT_TRUE(site.restart()) << site.output.toStdString();
+
+    EXPECT_TRUE(site.output.contains(QStringLiteral("arquivo de recuperação está ilegível"))) << site.output.toStdString();
+    EXPECT_TRUE(site.cancelledSales().isEmpty());
+    EXPECT_TRUE(QFile::exists(QDir(site.path).filePath(QStringLiteral("cdsVenda.cds.jnl.ilegivel"))));
 }
 
 } // namespace

@@ -20,8 +20,19 @@ class Recovery : public OrderTest
 {
 protected:
     QString file() { return RecoveryFiles::path(state().params.stDSDIRCAD, RecoveryFiles::Venda); }
-    // The lines in the recovery file, read back as a dataset.
+    // The lines on disk (the file with its journal), read back as a dataset.
     QStringList savedLines()
+    {
+        DataPacket packet;
+        QString error;
+        EXPECT_TRUE(RecoveryFiles::load(state().params.stDSDIRCAD, RecoveryFiles::Venda, &packet, &error))
+            << error.toStdString();
+        ClientDataSet saved;
+        EXPECT_TRUE(saved.SetData(packet));
+        return column(saved, "NRSEQ");
+    }
+    // The data-packet file alone, without its journal.
+    QStringList fileLines()
     {
         ClientDataSet saved;
         QString error;
@@ -50,12 +61,51 @@ TEST_F(Recovery, AfterEveryLineTheFileHoldsExactlyTheOpenSale)
     sell(item("12", "CAFÉ", "3,00"));
     EXPECT_EQ(savedLines(), QStringList({"002", "003"}));
 
-    ClientDataSet saved;
-    ASSERT_TRUE(saved.LoadFromFile(file()));
-    EXPECT_EQ(saved.Data(), data().cdsItems.Data());
+    DataPacket saved;
+    ASSERT_TRUE(RecoveryFiles::load(state().params.stDSDIRCAD, RecoveryFiles::Venda, &saved));
+    EXPECT_EQ(saved, data().cdsItems.Data());
     ClientDataSet cancelled;
     ASSERT_TRUE(cancelled.LoadFromFile(RecoveryFiles::path(QString(), RecoveryFiles::ItensCancelados)));
     EXPECT_EQ(column(cancelled, "NRSEQ"), QStringList{"001"});
+}
+
+// A line costs one record whatever the sale's length: the file written at the first line is
+// not written again while lines are only added.
+TEST_F(Recovery, ALineAddsOneJournalRecordTheFileIsNotWrittenAgain)
+{
+    useFiscalPrinter();
+    sell(item("10", "SUCO", "5,00"));
+    const QByteArray first = [&] {
+        QFile f(file());
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }();
+    sell(item("11", "PÃO", "1,50"));
+    sell(item("12", "CAFÉ", "3,00"));
+    EXPECT_EQ(fileLines(), QStringList{"001"});
+    EXPECT_EQ(savedLines(), QStringList({"001", "002", "003"}));
+    QFile f(file());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), first);
+}
+
+// The files of a sale that ended without them being deleted are not added to: the next sale's
+// first line starts its own.
+TEST_F(Recovery, ANewSaleStartsItsOwnFileNotAddingToAnEarlierOne)
+{
+    useFiscalPrinter();
+    sell(item("10", "SUCO", "5,00"));
+    sell(item("11", "PÃO", "1,50"));
+    data().cdsItems.EmptyDataSet();
+    state().road.stNRSEQ.clear();
+    sell(item("12", "CAFÉ", "3,00"));
+    sell(item("13", "BOLO", "4,00"));
+    EXPECT_EQ(savedLines(), QStringList({"001", "002"}));
+    ClientDataSet saved;
+    DataPacket packet;
+    ASSERT_TRUE(RecoveryFiles::load(state().params.stDSDIRCAD, RecoveryFiles::Venda, &packet));
+    ASSERT_TRUE(saved.SetData(packet));
+    EXPECT_EQ(column(saved, "CDPRODUTO"), QStringList({"12", "13"}));
 }
 
 TEST_F(Recovery, FilesGoToTheParameterFolder)
@@ -93,15 +143,17 @@ TEST_F(Recovery, TheFileIsReplacedWholeNeverRewrittenInPlace)
     EXPECT_EQ(savedLines(), QStringList({"001", "002"}));
 }
 
-TEST_F(Recovery, AWriteCutOffHalfWayLeavesThePreviousFileWhole)
+TEST_F(Recovery, AWriteCutOffHalfWayLeavesThePreviousFileAndJournalWhole)
 {
     useFiscalPrinter();
     sell(item("10", "SUCO", "5,00"));
-    const QByteArray before = [&] {
-        QFile f(file());
+    const auto contents = [](const QString &name) {
+        QFile f(name);
         f.open(QIODevice::ReadOnly);
         return f.readAll();
-    }();
+    };
+    const QByteArray before = contents(file());
+    const QByteArray journalBefore = contents(CdsFile::journalName(file()));
     PreenchePedidoArgs longer = item("11", "PÃO", "1,50");
     longer.STOBSPEDIDO = QString(1900, QLatin1Char('x'));
     // The disk accepts only part of the next file: the write stops half-way.
@@ -109,17 +161,17 @@ TEST_F(Recovery, AWriteCutOffHalfWayLeavesThePreviousFileWhole)
     getrlimit(RLIMIT_FSIZE, &saved);
     const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
     rlimit limited = saved;
-    limited.rlim_cur = rlim_t(before.size() + 1000);
+    // Room for neither the line's journal record nor the whole file with it.
+    limited.rlim_cur = rlim_t(journalBefore.size() + 1000);
     setrlimit(RLIMIT_FSIZE, &limited);
     sell(longer);
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previousHandler);
 
-    QFile f(file());
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), before);
+    EXPECT_EQ(contents(file()), before);
+    EXPECT_EQ(contents(CdsFile::journalName(file())), journalBefore);
     EXPECT_EQ(savedLines(), QStringList{"001"});
-    EXPECT_EQ(leftovers(), QStringList{"cdsVenda.cds"});
+    EXPECT_EQ(leftovers(), QStringList({"cdsVenda.cds", "cdsVenda.cds.jnl"}));
     // The failure was told, not hidden.
     EXPECT_FALSE(shown().isEmpty());
 }
@@ -142,6 +194,8 @@ TEST_F(Recovery, DeletingAMissingFileIsQuiet)
     RecoveryFiles::remove(QString(), RecoveryFiles::Venda);
     useFiscalPrinter();
     sell(item("10", "SUCO", "5,00"));
+    sell(item("11", "PÃO", "1,50"));
     RecoveryFiles::remove(QString(), RecoveryFiles::Venda);
     EXPECT_FALSE(QFile::exists(file()));
+    EXPECT_FALSE(QFile::exists(CdsFile::journalName(file())));
 }
