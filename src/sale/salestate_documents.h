@@ -22,7 +22,6 @@ struct FiscalTexts
     QString stPedidoAux2;
     int inPedidoAux1 = 0;
     QString stQrCodeAux1;               // number of the open fiscal receipt (printer's "CUPNR")
-    QString stQrCodeAux2;
     QString stNRCONTCUPOMFISC;          // receipt counter reported by the printer
     int inQrCodeAux1 = 0;               // printer's error integer of the opening, passed on
 };

@@ -126,7 +126,7 @@ bool SettleButton::biometricConfirmed()
 bool SettleButton::saleMaySettle()
 {
     SaleState &s = m_context.state();
-    if (s.flags.boConsultaPreco) {
+    if (s.screen.boConsultaPreco) {
         m_context.message(m_context.Msg(QStringLiteral("Prod_Preco")), Ravuvozozod::Error);
         return false;
     }
@@ -139,17 +139,17 @@ bool SettleButton::operatorMessageAccepted()
 {
     SaleState &s = m_context.state();
     const ClientDataSet &parameters = m_context.data().cdsParametrosQub;
-    if (isYes(parameterColumn(parameters, "IDEXIBEMENSOP")) && !s.flags.boProcessando) {
+    if (isYes(parameterColumn(parameters, "IDEXIBEMENSOP")) && !s.busy.boProcessando) {
         const bool accepted = Ravuvozozod::Mensagem(parameterColumn(parameters, "DSMENSOPERLOJA"), QString(),
                                                     QStringLiteral("N"), QStringLiteral("S"), Ravuvozozod::Information,
                                                     QString(), s.params.stIDESQUEMA, 0);
         if (!accepted) {
-            s.flags.boProcessando = true;
+            s.busy.boProcessando = true;
             return false;
         }
         return true;
     }
-    s.flags.boProcessando = false;
+    s.busy.boProcessando = false;
     return true;
 }
 

@@ -62,7 +62,7 @@ bool SettlementEnd::paymentNotConfirmed(bool recordCancelled, const QString &cou
 {
     SaleState &state = m_context.state();
     state.flags.boRecebendo = false;
-    state.flags.boProcessando = true;
+    state.busy.boProcessando = true;
     emptyIfOpen(m_context.data().cdsMovCaixa);
     m_context.screen().Atualiza_Display(QString(), false);
     if (!recordCancelled)
