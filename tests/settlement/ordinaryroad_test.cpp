@@ -1,5 +1,7 @@
 #include "settlefixture.h"
 
+#include <order/ordersending.h>
+
 #include <runtime/messages.h>
 
 #include <QRegularExpression>
@@ -388,6 +390,35 @@ TEST_F(SettleTest, PointsEarnedAreShownAfterTheEnd)
     settle();
 
     EXPECT_TRUE(messages->texts().contains("Nesta compra você ganhou 15 pontos!")) << shown().toStdString();
+}
+
+// On the badge screens the till opens the next customer's badge sale as it is freed: the points
+// of the sale just stored are told after its production tickets and before that sale opens.
+TEST_F(SettleTest, PointsAreToldAfterTheTicketsAndBeforeTheNextCustomersBadgeSale)
+{
+    state().editParams().stIdTpTelaVe = "3";
+    ClosingAnswer answer = saved("0000000042");
+    answer.points = 15;
+    host->setDefault(&Pkg_Hrk00002::SetConcluiFechamento, answer);
+    QStringList shownWhenTheTicketsWentOut;
+    const ScopedTicketStep tickets([&](OrderEntry &, const OrderEntry::TicketContext &) {
+        shownWhenTheTicketsWentOut = messages->texts();
+    });
+    QStringList shownWhenTheBadgeDialogOpened;
+    host->handle(&Pkg_Hrk00002::PesqConsumidor, [&](const ConsumerSearchRequest &, ClientDataSet &) {
+        shownWhenTheBadgeDialogOpened = messages->texts();
+        return ConsumerSearchAnswer{};
+    });
+    if (QAbstractButton *badge = context().button("spbCartao"))
+        badge->setEnabled(true);
+
+    settle();
+
+    ASSERT_TRUE(sold()) << shown().toStdString();
+    ASSERT_EQ(host->count(&Pkg_Hrk00002::PesqConsumidor), 1);
+    EXPECT_TRUE(shownWhenTheTicketsWentOut.filter("pontos").isEmpty()) << shownWhenTheTicketsWentOut.join(" | ").toStdString();
+    EXPECT_EQ(shownWhenTheBadgeDialogOpened.filter("Nesta compra você ganhou 15 pontos!").size(), 1)
+        << shownWhenTheBadgeDialogOpened.join(" | ").toStdString();
 }
 
 TEST_F(SettleTest, BuyerCpfGoesToTheConsumerRegisterButACnpjDoesNot)
