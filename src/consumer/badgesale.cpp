@@ -387,8 +387,10 @@ bool BadgeSaleRoad::debitReceiptKind()
         m_context.message(m_context.Msg(QStringLiteral("N_Deb_Cons")), Ravuvozozod::Error);
         return false;
     }
-    if (isYes(fieldText(kinds, "IDHABVENDAMAN")))
+    if (isYes(fieldText(kinds, "IDHABVENDAMAN"))) {
+        m_state.settlement.receiptKindSoldByHand = true;
         m_state.settlement.stConfRecebimento = QStringLiteral("S");
+    }
     return true;
 }
 

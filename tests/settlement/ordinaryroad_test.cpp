@@ -149,6 +149,42 @@ TEST_F(SettleTest, DocumentIssuedForAnEarlierSaleDoesNotSpareThisOneItsNumber)
     EXPECT_EQ(host->last(&Pkg_Hrk00002::SetConcluiFechamento).stRecebAux9, "000123");
 }
 
+// A payment screen hands back the mark it was given unless it issued the document itself. One
+// left unpaid after marking the document issued does not spare the next press its number.
+TEST_F(SettleTest, DocumentIssuedMarkOfAnUnpaidPressDoesNotSpareTheNextPressItsNumber)
+{
+    QStringList marksGiven;
+    host->handle(&Pkg_Hrk00002::Recebimento, [&](const PaymentRequest &request, PaymentDatasets &datasets) {
+        marksGiven << request.stConfRecebimento;
+        PaymentAnswer answer;
+        answer.documentNumber = request.documentNumber;
+        if (marksGiven.size() == 1) {
+            answer.stConfRecebimento = "S";
+            return answer;
+        }
+        answer.stConfRecebimento = request.stConfRecebimento;
+        ClientDataSet &payments = datasets.cdsMovCaixa;
+        payments.Close();
+        payments.CreateDataSet();
+        payments.Append();
+        payments.FieldByName("CDCLIENTE").SetAsString("000001");
+        payments.FieldByName("IDTIPOMOVIVE").SetAsString("E");
+        payments.FieldByName("VRMOVIVEND").SetAsFloat(48.90);
+        payments.Post();
+        answer.paid = true;
+        return answer;
+    });
+
+    settle();
+    ASSERT_FALSE(sold());
+    settle();
+
+    ASSERT_TRUE(sold()) << shown().toStdString();
+    EXPECT_EQ(marksGiven, QStringList({"", ""}));
+    EXPECT_EQ(serverCalls.filter("setNrVendaNFisc").size(), 1);
+    EXPECT_EQ(host->last(&Pkg_Hrk00002::SetConcluiFechamento).stRecebAux9, "000123");
+}
+
 TEST_F(SettleTest, PaymentScreenThatIssuedTheDocumentTakesNoNumber)
 {
     payment.stConfRecebimento = "S";
