@@ -117,7 +117,7 @@ bool BadgeSaleRoad::guards()
         m_context.message(m_context.Msg(QString::fromLatin1(key)), Ravuvozozod::Error);
         return false;
     };
-    if (f.boConsultaPreco)
+    if (m_state.screen.boConsultaPreco)
         return refuse("Prod_N_Vend");
     if (!f.boModoCartao && f.boCupomAberto)
         return refuse("OPE_N_VEND_CONS");
@@ -130,7 +130,7 @@ bool BadgeSaleRoad::guards()
         shell.Atualiza_Display(m_context.Msg(QStringLiteral("CAIXA_LIVRE")), false);
         return false;
     }
-    if (f.boImprimindoCompCred) {
+    if (m_state.busy.boImprimindoCompCred) {
         releaseBadge();
         return refuse("OPE_COMP_CRED");
     }
@@ -245,7 +245,7 @@ void BadgeSaleRoad::setUpDebit()
 {
     SaleFlags &f = m_state.flags;
     ConsumerState &c = m_state.consumer;
-    if (f.boConsultaPreco) {
+    if (m_state.screen.boConsultaPreco) {
         releaseBadge();
         m_context.message(m_context.Msg(QStringLiteral("Prod_N_Vend")), Ravuvozozod::Error);
         return;
@@ -299,7 +299,7 @@ void BadgeSaleRoad::setUpCredit()
     ConsumerState &c = m_state.consumer;
     if (!creditReceiptKind())
         Abort();
-    if (f.boConsultaPreco) {
+    if (m_state.screen.boConsultaPreco) {
         releaseBadge();
         m_context.message(m_context.Msg(QStringLiteral("Prod_N_Vend")), Ravuvozozod::Error);
         return;
@@ -339,7 +339,7 @@ void BadgeSaleRoad::setUpCash()
 {
     SaleFlags &f = m_state.flags;
     ConsumerState &c = m_state.consumer;
-    if (f.boConsultaPreco) {
+    if (m_state.screen.boConsultaPreco) {
         releaseBadge();
         m_context.message(m_context.Msg(QStringLiteral("Prod_N_Vend")), Ravuvozozod::Error);
         return;
@@ -387,8 +387,10 @@ bool BadgeSaleRoad::debitReceiptKind()
         m_context.message(m_context.Msg(QStringLiteral("N_Deb_Cons")), Ravuvozozod::Error);
         return false;
     }
-    if (isYes(fieldText(kinds, "IDHABVENDAMAN")))
+    if (isYes(fieldText(kinds, "IDHABVENDAMAN"))) {
+        m_state.settlement.receiptKindSoldByHand = true;
         m_state.settlement.stConfRecebimento = QStringLiteral("S");
+    }
     return true;
 }
 

@@ -60,7 +60,7 @@ public:
     // (or that the partner refuses for good) leaves the queue and the operator is told.
     void retryPartnerCalls();
     // ClubPetro client. Failures leave stMensagemClubPetro (for the operator) and
-    // stMensagemClubPetroAux (for the log) in the sale's ClubPetroState.
+    // stMensagemClubPetroAux (for the log) in the sale's ClubPetroCustomer.
     bool buscaTokenResgate(const QString &CDFILIAL);
     bool buscaDadosConsClubPetro(const QString &Token, const QString &Documento, const QString &Tipo);
     bool resgatePontoClubPetro(const QString &Token, double Pontos, const QDateTime &Momento);

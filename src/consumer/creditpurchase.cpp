@@ -93,7 +93,7 @@ bool CreditPurchase::printerBlocked()
 void CreditPurchase::refusals()
 {
     const SaleState &s = m_context.state();
-    if (s.flags.boImprimindoCompCred)
+    if (s.busy.boImprimindoCompCred)
         refuse(QStringLiteral("OPE_COMP_CRED"));
     if (s.flags.boCreditoPessoal)
         refuse(QStringLiteral("OPE_CRED_INI"));

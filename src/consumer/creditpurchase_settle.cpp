@@ -55,7 +55,7 @@ void CreditPurchase::settle()
     bool reachedEnd = false;
     {
         // Nothing else may start while the load is written and its voucher printed.
-        BusyFlag printing(s.flags.boImprimindoCompCred);
+        BusyFlag printing(s.busy.boImprimindoCompCred);
         OnExit reset([this] { m_context.screen().LimpaVariaveis(); });
         m_receipt.clear();
         m_receiptCounter.clear();

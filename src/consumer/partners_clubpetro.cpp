@@ -1,7 +1,9 @@
 // The ClubPetro loyalty client: a client-credentials token whose answer names the programme's
-// sale API, the customer consult by CPF with one retry by DNI, and the points redemption. Its
-// state is the sale form's ClubPetroState; failures leave the operator message and its detail
-// there for the caller. The client secret and the tokens never reach the log.
+// sale API, the customer consult by CPF with one retry by DNI, and the points redemption. The
+// token, the address and the online switch are the till's (ClubPetroLink); the customer, the
+// messages and the redemption are the sale's (ClubPetroCustomer), so nothing of one customer
+// reaches the next. Failures leave the operator message and its detail there for the caller.
+// The client secret and the tokens never reach the log.
 #include "consumersale.h"
 #include "partners_p.h"
 
@@ -76,8 +78,9 @@ QString ConsumerSale::clubPetroTokenUrl()
 void ConsumerSale::inicializaVarClubPetro()
 {
     SaleState &state = m_context.state();
-    ClubPetroState &club = state.clubPetro;
-    club.UrlRaizAPIClubPetro.clear();
+    ClubPetroLink &link = state.clubPetro;
+    ClubPetroCustomer &club = state.clubPetroCustomer;
+    link.UrlRaizAPIClubPetro.clear();
     club.stCDCNPJRESGSALDO.clear();
     club.stCDINTRESGSALDO.clear();
     club.boCliClubPetroExiste = true;
@@ -95,17 +98,18 @@ void ConsumerSale::inicializaVarClubPetro()
 
 void ConsumerSale::desalocaVariaveisClubPetro()
 {
-    ClubPetroState &club = m_context.state().clubPetro;
+    ClubPetroCustomer &club = m_context.state().clubPetroCustomer;
     club.stMensagemClubPetro.clear();
     club.stMensagemClubPetroAux.clear();
 }
 
 void ConsumerSale::logClubPetro(const QString &Text, const QString &SeparatorOnly, const QString &WithDetail)
 {
-    const ClubPetroState &club = m_context.state().clubPetro;
+    const ClubPetroLink &link = m_context.state().clubPetro;
+    const ClubPetroCustomer &club = m_context.state().clubPetroCustomer;
     const ClientDataSet &credentials = m_context.data().cdsDadosResgSaldo;
     const QString secret = credentials.Active() ? credentials.FindField(QStringLiteral("DSSENHARESGS")).AsString() : QString();
-    const QStringList secrets{secret, Http::URLEncode(secret), club.stTokenApiClubPetro};
+    const QStringList secrets{secret, Http::URLEncode(secret), link.stTokenApiClubPetro};
     const QString separator = stamp() + QString(36, QLatin1Char('-'));
     if (SeparatorOnly == Separator) {
         appendLog(logPath(), {separator}, false);
@@ -120,7 +124,7 @@ void ConsumerSale::logClubPetro(const QString &Text, const QString &SeparatorOnl
 
 void ConsumerSale::failClubPetroRedemption()
 {
-    ClubPetroState &club = m_context.state().clubPetro;
+    ClubPetroCustomer &club = m_context.state().clubPetroCustomer;
     club.stCDCNPJRESGSALDO.clear();
     club.stCDINTRESGSALDO.clear();
     club.stIDTIPORESGATE = QStringLiteral("F");
@@ -129,7 +133,8 @@ void ConsumerSale::failClubPetroRedemption()
 
 bool ConsumerSale::buscaTokenResgate(const QString &CDFILIAL)
 {
-    ClubPetroState &club = m_context.state().clubPetro;
+    ClubPetroLink &link = m_context.state().clubPetro;
+    ClubPetroCustomer &club = m_context.state().clubPetroCustomer;
     desalocaVariaveisClubPetro();
     ClientDataSet &credentials = m_context.data().cdsDadosResgSaldo;
     QString error;
@@ -162,11 +167,11 @@ bool ConsumerSale::buscaTokenResgate(const QString &CDFILIAL)
     const QString token = answer.ok() ? jsonMember(answer.text, QStringLiteral("access_token")) : QString();
     QString point = answer.ok() ? jsonMember(answer.text, QStringLiteral("access_point")) : QString();
     if (!token.isEmpty() && !point.isEmpty()) {
-        club.stTokenApiClubPetro = token;
+        link.stTokenApiClubPetro = token;
         logClubPetro(QStringLiteral("Response: ") + withMembersHidden(answer.text, {QStringLiteral("access_token")}),
                      Plain, Plain);
         point.remove(QLatin1Char('\\'));
-        club.UrlRaizAPIClubPetro = point + (point.endsWith(QLatin1Char('/')) ? QString() : QStringLiteral("/"))
+        link.UrlRaizAPIClubPetro = point + (point.endsWith(QLatin1Char('/')) ? QString() : QStringLiteral("/"))
             + QStringLiteral("sale");
         club.stClubPetroResult.clear();
         logClubPetro(QStringLiteral("-------> Fim Token"), Plain, Plain);
@@ -179,14 +184,15 @@ bool ConsumerSale::buscaTokenResgate(const QString &CDFILIAL)
         : QStringLiteral("Erro na requisição: %1 - %2").arg(answer.status).arg(club.stErroRequisicao);
     club.stMensagemClubPetroAux = detailOf(QString(), loggedBody, QStringLiteral("Adicional: ") + club.stErroRequisicao);
     failClubPetroRedemption();
-    club.stClubPetroOnline = QStringLiteral("N");
+    link.stClubPetroOnline = QStringLiteral("N");
     logClubPetro(QStringLiteral("-------> Fim Token"), Plain, Plain);
     return false;
 }
 
 bool ConsumerSale::buscaDadosConsClubPetro(const QString &Token, const QString &Documento, const QString &Tipo)
 {
-    ClubPetroState &club = m_context.state().clubPetro;
+    ClubPetroLink &link = m_context.state().clubPetro;
+    ClubPetroCustomer &club = m_context.state().clubPetroCustomer;
     desalocaVariaveisClubPetro();
     club.stCNPJFil = m_context.checkedValue(m_context.server().consumers.getCNPJFil(m_context.state().params.stCDFILIAL),
                                             QStringLiteral("getCNPJFil"), m_context.state().params.stCDFILIAL)
@@ -201,13 +207,13 @@ bool ConsumerSale::buscaDadosConsClubPetro(const QString &Token, const QString &
     logClubPetro(QStringLiteral("Request: ") + body, Plain, Plain);
     logClubPetro(QStringLiteral("Header: ") + Http::redactedHeader(header), Plain, Plain);
     logClubPetro(QStringLiteral("Body: ") + body, Plain, Plain);
-    const Http::HttpAnswer answer = Http::send(club.UrlRaizAPIClubPetro, QStringLiteral("JSON"), QStringLiteral("POST"),
+    const Http::HttpAnswer answer = Http::send(link.UrlRaizAPIClubPetro, QStringLiteral("JSON"), QStringLiteral("POST"),
                                                header, body, TimeoutSeconds);
     club.arResultClubPetro = Variant(QList<Variant>{Variant(answer.status), Variant(answer.text)});
     club.boCliClubPetroExiste = true;
     const QString detail = detailOf(Http::redactedHeader(header), body, QString());
     if (!answer.ok() || !isJsonObject(answer.text)) {
-        club.stClubPetroOnline = QStringLiteral("N");
+        link.stClubPetroOnline = QStringLiteral("N");
         club.stErroRequisicao = answer.ok() ? QStringLiteral("resposta ilegível: ") + answer.text.left(200) : answer.text;
         logClubPetro(QString(), Separator, Plain);
         logClubPetro(answer.status == Http::NotCompleted
@@ -235,7 +241,7 @@ bool ConsumerSale::buscaDadosConsClubPetro(const QString &Token, const QString &
 
 bool ConsumerSale::acceptClubPetroCustomer(const QString &answer, const QString &Documento, const QString &detail)
 {
-    ClubPetroState &club = m_context.state().clubPetro;
+    ClubPetroCustomer &club = m_context.state().clubPetroCustomer;
     const QString blocked = jsonMember(answer, QStringLiteral("bloqueado"));
     const QString status = jsonMember(answer, QStringLiteral("flg_status_cliente"));
     logClubPetro(QStringLiteral("bloqueado:") + blocked, Plain, Plain);
@@ -282,7 +288,8 @@ bool ConsumerSale::acceptClubPetroCustomer(const QString &answer, const QString 
 // a redemption sent again after a lost answer is known and not taken twice.
 bool ConsumerSale::resgatePontoClubPetro(const QString &Token, double Pontos, const QDateTime &Momento)
 {
-    ClubPetroState &club = m_context.state().clubPetro;
+    ClubPetroLink &link = m_context.state().clubPetro;
+    ClubPetroCustomer &club = m_context.state().clubPetroCustomer;
     desalocaVariaveisClubPetro();
     const QString cnpj = m_context.checkedValue(m_context.server().consumers.getCNPJFil(m_context.state().params.stCDFILIAL),
                                                 QStringLiteral("getCNPJFil"), m_context.state().params.stCDFILIAL)
@@ -314,7 +321,7 @@ bool ConsumerSale::resgatePontoClubPetro(const QString &Token, double Pontos, co
     logClubPetro(QStringLiteral("Request: ") + body, Plain, Plain);
     logClubPetro(QStringLiteral("Header: ") + Http::redactedHeader(header), Plain, Plain);
     logClubPetro(QStringLiteral("Body: ") + body, Plain, Plain);
-    const Http::HttpAnswer answer = Http::send(club.UrlRaizAPIClubPetro, QStringLiteral("JSON"), QStringLiteral("POST"),
+    const Http::HttpAnswer answer = Http::send(link.UrlRaizAPIClubPetro, QStringLiteral("JSON"), QStringLiteral("POST"),
                                                header, body, TimeoutSeconds);
     club.arResultClubPetro = Variant(QList<Variant>{Variant(answer.status), Variant(answer.text)});
     const QString authorisation = answer.ok() ? jsonMember(answer.text, QStringLiteral("autorizacao")) : QString();

@@ -374,7 +374,7 @@ bool PromotionConsultation::setProdPromocao()
     if (!m_context.order().ValidaProduto_Codigo(args.CDPRODUTO, args.NMPRODUTO, args.CDARVPROD, args.CDFAMILISALD,
                                                 args.IDPESAPROD, args.SGUNIDADE, tare, print, composition, end, start,
                                                 typed, scale)) {
-        state.flags.boDigitacaoAux1 = false;
+        state.busy.boDigitacaoAux1 = false;
         return false;
     }
     args.CDPRODPROMOCAO = args.CDPRODUTO;

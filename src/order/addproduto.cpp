@@ -439,7 +439,7 @@ void AddProdutoSteps::askObservations(const AddProdutoArgs &Line, bool promotion
     if (!isYes(state.params.stIDSOLOBSPED) || data.cdsObs.IsEmpty() || isNo(Line.IDPROMOCAO) || promotionRow)
         return;
     state.flags.boAddProdAux1 = true;
-    state.flags.boCancCupomAux1 = false;
+    state.busy.boCancCupomAux1 = false;
     data.cdsItems.Last();
     struct Clear
     {

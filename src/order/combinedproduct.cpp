@@ -26,7 +26,7 @@ using Qub_movrela::Trunc2;
 void OrderEntry::spbProdCombinadoClick(QObject *)
 {
     SaleState &state = m_context.state();
-    if (state.flags.boCancCupomAux1)
+    if (state.busy.boCancCupomAux1)
         return;
     CombinedProductRoad(m_context).press();
 }
@@ -34,11 +34,11 @@ void OrderEntry::spbProdCombinadoClick(QObject *)
 void CombinedProductRoad::press()
 {
     SaleState &state = m_context.state();
-    state.flags.boCancCupomAux1 = true;
+    state.busy.boCancCupomAux1 = true;
     SaleTotals &totals = state.totals;
     // The flag, the panel and the part's extra value never outlive the operation.
     OnExit done([&state, &totals, this] {
-        state.flags.boCancCupomAux1 = false;
+        state.busy.boCancCupomAux1 = false;
         totals.doProdCombAux1 = 0;
         totals.doProdCombAux2 = 0;
         enableProducts();
@@ -49,7 +49,7 @@ void CombinedProductRoad::press()
     ClientDataSet &parts = m_context.data().cdsProdCombinado;
     if (choose(parts)) {
         // Free for the group observation, which tests and sets the same flag.
-        state.flags.boCancCupomAux1 = false;
+        state.busy.boCancCupomAux1 = false;
         checkParts(parts);
         const QString group = ItemKinds::nextComboGroup(m_context);
         if (group.isEmpty())
@@ -63,13 +63,12 @@ void CombinedProductRoad::press()
 
 void CombinedProductRoad::refuseBeforeDialog()
 {
-    const SaleFlags &flags = m_context.state().flags;
-    if (flags.boImprimindoCompCred) {
+    if (m_context.state().busy.boImprimindoCompCred) {
         if (QAbstractButton *credit = m_context.button(FormName::spbCompraCred))
             credit->setDown(false);
         refuse(QStringLiteral("OPE_COMP_CRED"));
     }
-    if (flags.boConsultaPreco)
+    if (m_context.state().screen.boConsultaPreco)
         refuse(QStringLiteral("Prod_N_Vend"));
 }
 
@@ -156,7 +155,7 @@ void CombinedProductRoad::registerPart(ClientDataSet &parts, const QString &grou
     const ItemKinds::ItemPrice price = ItemKinds::askPrice(m_context, product, QStringLiteral("S"));
     if (!price.ok) {
         // Components registered before stay in the sale.
-        state.flags.boCancCupomAux1 = false;
+        state.busy.boCancCupomAux1 = false;
         ItemKinds::showPriceRefusal(m_context, price.refusal, QString());
         Abort();
     }

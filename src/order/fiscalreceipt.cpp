@@ -89,7 +89,7 @@ bool FiscalReceipt::openWithBuyerData()
         if (!answer.ok)
             continue;
         readBack(answer);
-        s.flags.boProcessando = true;
+        s.busy.boProcessando = true;
         m_context.screen().Mensagem_Caixa(m_context.Msg(QStringLiteral("Cupom_Aberto")));
         recordOpening();
         s.flags.boCupomAberto = true;
@@ -104,7 +104,7 @@ bool FiscalReceipt::openPlain()
     const CouponOpenAnswer answer = m_context.devices().AbreCupom(openingRecord(s.host.stNRVENDAREST));
     if (!answer.ok)
         return false;
-    s.flags.boProcessando = false;
+    s.busy.boProcessando = false;
     readBack(answer);
     recordOpening();
     s.flags.boCupomAberto = true;

@@ -87,7 +87,7 @@ bool ObservationItem::resolve()
                                                composition, promoEnd, promoStart, code, fromLabel))
         return true;
     m_context.setCaption(FormName::lblBuffer, QString());
-    m_context.state().flags.boDigitacaoAux1 = false;
+    m_context.state().busy.boDigitacaoAux1 = false;
     return false;
 }
 
@@ -97,12 +97,12 @@ void ObservationItem::refuseWithoutFamily()
 {
     SaleState &state = m_context.state();
     m_context.setCaption(FormName::lblBuffer, QString());
-    state.flags.boDigitacaoAux1 = false;
+    state.busy.boDigitacaoAux1 = false;
     m_context.message(m_context.Msg(QStringLiteral("Ope_Fam")), 3);
     if (QWidget *panel = m_context.widget(FormName::panBalcao);
         panel && !state.params.boBOERROIMPRESSORA)
         panel->setEnabled(true);
-    state.flags.boCancCupomAux1 = false;
+    state.busy.boCancCupomAux1 = false;
     state.setAskOrderNotes(state.road.stPedidoAux3);
     removeCurrentLine();
     Abort();
@@ -162,7 +162,7 @@ void ObservationItem::discountAndAddition(double quantity, const ItemKinds::Item
         return;
     }
     const double addition = Trunc2(price.VRACRESCIMO * quantity);
-    if (!state.flags.boConsultaPreco)
+    if (!state.screen.boConsultaPreco)
         totals.doVrAcrComanda += addition;
     totals.doVrAcrescimoItem = addition;
     totals.doVrDescontoItem = Trunc2(price.VRDESCONTO * quantity);

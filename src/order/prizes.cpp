@@ -188,7 +188,7 @@ void PrizeRegistration::prize()
     bool fromLabel = false;
     if (!m_context.order().ValidaProduto_Codigo(m_code, m_name, m_tree, m_family, m_weighed, m_unit, m_tare,
                                                 printKind, composition, promoEnd, promoStart, code, fromLabel)) {
-        m_context.state().flags.boDigitacaoAux1 = false;
+        m_context.state().busy.boDigitacaoAux1 = false;
         Abort();
     }
     const ItemKinds::ProductionPrinter printer = ItemKinds::printerOf(m_context, m_code);

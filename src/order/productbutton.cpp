@@ -48,12 +48,12 @@ ProductButtonPress::ProductButtonPress(SaleContext &context, QObject *sender)
 // the message loop, and the second must not change the quantity or the rows under it.
 void ProductButtonPress::run()
 {
-    SaleFlags &flags = m_context.state().flags;
-    if (flags.boBalcaoAux3)
+    HandlerGuards &busy = m_context.state().busy;
+    if (busy.boBalcaoAux3)
         return;
-    flags.boBalcaoAux3 = true;
-    OnExit guard([this, &flags] {
-        flags.boBalcaoAux3 = false;
+    busy.boBalcaoAux3 = true;
+    OnExit guard([this, &busy] {
+        busy.boBalcaoAux3 = false;
         if (m_buttonsLocked && std::uncaught_exceptions() > 0)
             giveButtonsBack();
     });
@@ -199,7 +199,7 @@ bool ProductButtonPress::turnPage(const QString &buttonType)
 
 bool ProductButtonPress::consulting() const
 {
-    return m_context.state().flags.boConsultaPreco;
+    return m_context.state().screen.boConsultaPreco;
 }
 
 void ProductButtonPress::refuse(const QString &key, int kind)

@@ -103,19 +103,20 @@ void ProductButtonPress::checkClubPetroPrice(const QString &code)
         return;
     ConsumerSale &consumer = m_context.consumer();
     const OnExit release([&consumer] { consumer.desalocaVariaveisClubPetro(); });
-    ClubPetroState &club = state.clubPetro;
+    ClubPetroLink &link = state.clubPetro;
+    ClubPetroCustomer &club = state.clubPetroCustomer;
     if (club.stCpfClubPetro.isEmpty())
         return;
-    club.stTokenApiClubPetro.clear();
+    link.stTokenApiClubPetro.clear();
     if (!consumer.buscaTokenResgate(state.params.stCDFILIAL)) {
         consumer.logClubPetro(QStringLiteral("Não foi possível buscar o token. Detalhes da requisição:"), QStringLiteral("N"),
                               QStringLiteral("N"));
         consumer.logClubPetro(club.stMensagemClubPetro, QStringLiteral("N"), QStringLiteral("S"));
-        if (!m_context.message(m_context.Msg(QStringLiteral("IMPCONAPI_CLUBPETRO")), 0) && club.stClubPetroOnline == QLatin1String("S"))
-            club.stClubPetroOnline = QStringLiteral("N");
+        if (!m_context.message(m_context.Msg(QStringLiteral("IMPCONAPI_CLUBPETRO")), 0) && link.stClubPetroOnline == QLatin1String("S"))
+            link.stClubPetroOnline = QStringLiteral("N");
         return;
     }
-    if (!consumer.buscaDadosConsClubPetro(club.stTokenApiClubPetro, club.stCpfClubPetro, QStringLiteral("N"))) {
+    if (!consumer.buscaDadosConsClubPetro(link.stTokenApiClubPetro, club.stCpfClubPetro, QStringLiteral("N"))) {
         consumer.logClubPetro(club.stMensagemClubPetro, QStringLiteral("N"), QStringLiteral("S"));
         m_context.message(club.stMensagemClubPetro.isEmpty() ? m_context.Msg(QStringLiteral("API_OFFLINE"))
                                                              : club.stMensagemClubPetro,
@@ -137,8 +138,8 @@ void ProductButtonPress::clubPetroSegmentPrice(const QString &code)
     SaleState &state = m_context.state();
     ClientDataSet segment(QStringLiteral("cdsTipoConsFiliClubPetro"));
     const Variant types = m_context.checkedValue(
-        m_context.server().consumers.GetTipoConsFiliClubPetro(state.clubPetro.stGrupoConsClubPetro),
-        QStringLiteral("GetTipoConsFiliClubPetro"), state.clubPetro.stGrupoConsClubPetro);
+        m_context.server().consumers.GetTipoConsFiliClubPetro(state.clubPetroCustomer.stGrupoConsClubPetro),
+        QStringLiteral("GetTipoConsFiliClubPetro"), state.clubPetroCustomer.stGrupoConsClubPetro);
     if (!types.isPacket() || !segment.SetData(types.packet()) || segment.IsEmpty())
         return;
     state.road.stNMGRUPOSEGPETRO = segment.FieldByName(QStringLiteral("NMGRUPOSEGPETRO")).AsString();
@@ -166,7 +167,7 @@ void ProductButtonPress::clubPetroSegmentPrice(const QString &code)
 
 void ProductButtonPress::checkCreditPrinting()
 {
-    if (!m_context.state().flags.boImprimindoCompCred)
+    if (!m_context.state().busy.boImprimindoCompCred)
         return;
     if (QAbstractButton *credit = m_context.button(FormName::spbCompraCred))
         credit->setDown(false);
@@ -209,7 +210,7 @@ void ProductButtonPress::checkPrinterAndDrawer()
 {
     SaleState &state = m_context.state();
     if (m_context.screen().VerificaImpressoraOk(true)) {
-        state.flags.boCancCupomAux1 = false;
+        state.busy.boCancCupomAux1 = false;
         Abort();
     }
     if (!m_context.screen().VerificaEstadoGaveta(state.params.stIDTIPOGAVETA))

@@ -35,7 +35,7 @@ EntryOptions EntryOptions::enterKey()
 {
     EntryOptions o;
     o.entry = Entry::EnterKey;
-    o.busyFlag = &SaleFlags::boDigitacaoAux1;
+    o.busyFlag = &HandlerGuards::boDigitacaoAux1;
     o.pricesInConsultation = true;
     o.seatCheck = SeatCheck::AfterWeighing;
     o.decodesScaleErrors = true;
@@ -52,7 +52,7 @@ EntryOptions EntryOptions::productButton()
 {
     EntryOptions o;
     o.entry = Entry::ProductButton;
-    o.busyFlag = &SaleFlags::boBalcaoAux3;
+    o.busyFlag = &HandlerGuards::boBalcaoAux3;
     o.checksCollectorAfterPrice = true;
     o.checksFraction = true;
     o.seatCheck = SeatCheck::BeforeWeighing;
@@ -70,7 +70,7 @@ EntryOptions EntryOptions::search()
 {
     EntryOptions o;
     o.entry = Entry::Search;
-    o.busyFlag = &SaleFlags::boCancCupomAux1;
+    o.busyFlag = &HandlerGuards::boCancCupomAux1;
     o.consultationByButton = true;
     o.seatCheck = SeatCheck::AfterLineValues;
     o.limitsTypedQuantity = true;
@@ -133,7 +133,7 @@ bool ProductEntry::consulting() const
         if (QAbstractButton *button = m_context.button(FormName::spbConsultaPreco))
             return button->isChecked();
     }
-    return m_context.state().flags.boConsultaPreco;
+    return m_context.state().screen.boConsultaPreco;
 }
 
 void ProductEntry::refuse(const QString &key, int kind, bool clear, const QStringList &args)
@@ -414,7 +414,7 @@ bool ProductEntry::decodeScaleLabel()
     if (!quantity || *quantity == 0) {
         // A label that reads no quantity (zeros, no price, not digits) sells nothing.
         clearBuffer();
-        state.flags.boDigitacaoAux1 = false;
+        state.busy.boDigitacaoAux1 = false;
         state.totals.doQuantidade = 1.0;
         state.road.stQtdeCodBarra.clear();
         refuse(QStringLiteral("QT_ZERO"));

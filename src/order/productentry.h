@@ -3,6 +3,7 @@
 #include "itemargs.h"
 
 #include <sale/salestate_sale.h>
+#include <sale/salestate_till.h>
 
 #include <runtime/clientdataset.h>
 
@@ -47,7 +48,7 @@ struct EntryOptions
     enum class BufferAfterRegistration { Always, NotAfterAttached, OnlyPlain };
 
     Entry entry = Entry::EnterKey;
-    bool SaleFlags::*busyFlag = &SaleFlags::boDigitacaoAux1;
+    bool HandlerGuards::*busyFlag = &HandlerGuards::boDigitacaoAux1;
     // Price consultation read from the consultation button's state (search) rather than from
     // boConsultaPreco.
     bool consultationByButton = false;

@@ -88,12 +88,12 @@ TypedCodeEntry::TypedCodeEntry(SaleContext &context, OrderEntry &order) : m_cont
 void TypedCodeEntry::run(const QString &code)
 {
     SaleState &state = m_context.state();
-    if (state.flags.boDigitacaoAux1 || state.flags.boRecebendo)
+    if (state.busy.boDigitacaoAux1 || state.flags.boRecebendo)
         return;
-    state.flags.boDigitacaoAux1 = true;
+    state.busy.boDigitacaoAux1 = true;
     // The label's quantity belongs to this item only, registered or refused.
     OnExit guard([&state] {
-        state.flags.boDigitacaoAux1 = false;
+        state.busy.boDigitacaoAux1 = false;
         state.road.stQtdeCodBarra.clear();
     });
     try {
@@ -122,12 +122,12 @@ void TypedCodeEntry::entryChecks()
 {
     const SaleState &state = m_context.state();
     const Parameters &params = state.params;
-    EntryRules::reserveReceiptNumber(m_context, state.flags.boConsultaPreco);
+    EntryRules::reserveReceiptNumber(m_context, state.screen.boConsultaPreco);
     if (collectorAtCounter(state))
         refuse(m_context, QStringLiteral("Ope_Col"));
     if (!m_context.screen().VerificaEstadoGaveta(params.stIDTIPOGAVETA))
         Abort();
-    if (params.boBOERROIMPRESSORA && params.boUTILIZAIMPFIS && !state.flags.boConsultaPreco) {
+    if (params.boBOERROIMPRESSORA && params.boUTILIZAIMPFIS && !state.screen.boConsultaPreco) {
         clearBuffer(m_context);
         refuse(m_context, QStringLiteral("ERRO_INICIA_IMP"));
     }

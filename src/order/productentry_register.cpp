@@ -184,7 +184,7 @@ void ProductEntry::showConsultation()
                                            state.consumer.stCDCONSUMIDOR, state.flags.boCupomAberto});
     if (m_options.entry != EntryOptions::Entry::Search)
         clearBuffer();
-    m_context.state().flags.boDigitacaoAux1 = false;
+    m_context.state().busy.boDigitacaoAux1 = false;
 }
 
 void ProductEntry::variablePrice()

@@ -35,9 +35,9 @@ ProductSearch::ProductSearch(SaleContext &context) : m_context(context) {}
 void ProductSearch::run()
 {
     SaleState &state = m_context.state();
-    if (state.flags.boCancCupomAux1)
+    if (state.busy.boCancCupomAux1)
         return;
-    state.flags.boCancCupomAux1 = true;
+    state.busy.boCancCupomAux1 = true;
     QWidget *grid = m_context.widget(FormName::panBalcao);
     OnExit guard([this, grid] { restoreScreen(grid); });
     ProductRow product;
@@ -55,7 +55,7 @@ void ProductSearch::restoreScreen(QWidget *grid)
         m_context.screen().ControlaBotoes(true);
         m_context.screen().ControleAcessoBotoes();
     }
-    state.flags.boCancCupomAux1 = false;
+    state.busy.boCancCupomAux1 = false;
     if (grid && !state.params.boBOERROIMPRESSORA)
         grid->setEnabled(true);
     data.cdsValidaProd.SetFiltered(false);
@@ -68,7 +68,7 @@ void ProductSearch::restoreScreen(QWidget *grid)
 bool ProductSearch::consulting() const
 {
     const QAbstractButton *consultation = m_context.button(FormName::spbConsultaPreco);
-    return consultation ? consultation->isChecked() : m_context.state().flags.boConsultaPreco;
+    return consultation ? consultation->isChecked() : m_context.state().screen.boConsultaPreco;
 }
 
 bool ProductSearch::searchChecks(QWidget *grid)
@@ -99,7 +99,7 @@ bool ProductSearch::searchChecks(QWidget *grid)
 // Refuses while a credit purchase receipt is printing.
 void ProductSearch::checkCreditPrinting()
 {
-    if (!m_context.state().flags.boImprimindoCompCred)
+    if (!m_context.state().busy.boImprimindoCompCred)
         return;
     if (QAbstractButton *credit = m_context.button(FormName::spbCompraCred))
         credit->setDown(false);

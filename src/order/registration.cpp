@@ -405,7 +405,7 @@ void Registration::closing(bool registered)
     if (!m_item.IDPROMOCAO.isEmpty() && registered)
         promotionObservations();
     automaticTab();
-    m_state.flags.boDigitacaoAux1 = false;
+    m_state.busy.boDigitacaoAux1 = false;
 }
 
 void Registration::promotionObservations()

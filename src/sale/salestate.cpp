@@ -13,21 +13,12 @@ void SaleState::freshRecord()
 void SaleState::beginSale()
 {
     freshRecord();
+    busy = HandlerGuards{};
 }
 
 void SaleState::endSale()
 {
-    // A handler in flight owns its guard and releases it itself; dropping it under the handler
-    // would let the same key or button in again while it still runs.
-    const SaleFlags running = flags;
     freshRecord();
-    flags.boDigitacaoAux1 = running.boDigitacaoAux1;
-    flags.boBalcaoAux3 = running.boBalcaoAux3;
-    flags.boCancCupomAux1 = running.boCancCupomAux1;
-    flags.boProcessando = running.boProcessando;
-    flags.boVenderAux1 = running.boVenderAux1;
-    flags.boImprimindoCompCred = running.boImprimindoCompCred;
-
     host.stCdClienteVenda = params.stCDCLIENTE;
     host.stCdConsumidorVenda.clear();
     host.stCDVENDEDOR.clear();

@@ -26,13 +26,16 @@ struct SaleRecord
     ConsumerState consumer;
     ConsumerFigures figures;
     LoyaltyState loyalty;
+    ClubPetroCustomer clubPetroCustomer;
 };
 
-// The families that outlive a sale: the call's arguments, the operator, the start-up results,
-// what the till, an open table, the screen and an exchange in force keep between sales, and the
-// fuel-station programme. The till's parameters are kept apart (SaleState::params), read-only.
+// The families that outlive a sale: the handlers' busy guards, the call's arguments, the
+// operator, the start-up results, what the till, an open table, the screen and an exchange in
+// force keep between sales, and the till's link to the fuel-station programme. The till's
+// parameters are kept apart (SaleState::params), read-only.
 struct TillRecord
 {
+    HandlerGuards busy;
     HostArguments host;
     OperatorRights rights;
     StartupResults startup;
@@ -40,7 +43,7 @@ struct TillRecord
     TableSeats table;
     ScreenNavigation screen;
     ExchangeInForce exchange;
-    ClubPetroState clubPetro;
+    ClubPetroLink clubPetro;
 };
 
 // The private fields of the sale form, named as the handlers name them (state.params.stCDFILIAL,
@@ -68,11 +71,12 @@ struct SaleState : SaleRecord, TillRecord
     SaleRecord &sale() { return *this; }
     const SaleRecord &sale() const { return *this; }
 
-    // A host call begins with a fresh sale: nothing of a sale the last call left behind (closed
-    // by the exit buttons, or by a crash of the handler) reaches this one.
+    // A host call begins with a fresh sale and no handler's guard: nothing of a sale the last
+    // call left behind (closed by the exit buttons, or by a crash of the handler) reaches this
+    // one.
     void beginSale();
-    // The sale is over, however it ended: a fresh record replaces it. The busy guards of a
-    // handler still running stay with it (it clears them on its way out); the sale's client,
+    // The sale is over, however it ended: a fresh record replaces it. The busy guards are the
+    // till's, not the sale's, so a handler still running keeps its own; the sale's client,
     // consumer and waiter go back to the till's defaults; outside table mode the persons and
     // seats go back to one.
     void endSale();

@@ -6,8 +6,7 @@
 #include <QString>
 
 // Families of the sale form's state about the badge consumer, loyalty and partner programmes.
-// ConsumerState, ConsumerFigures and LoyaltyState go whole with the sale (SaleRecord in
-// salestate.h); ClubPetroState outlives it.
+// They go whole with the sale (SaleRecord in salestate.h).
 
 // The consumer of the sale as the host's badge search (PesqConsumidor) fills it; the limit
 // texts are the search's, kept as text and converted where they are compared.
@@ -141,16 +140,15 @@ struct LoyaltyState
     double doCupomDescAux1 = 0.0;
 };
 
-// The fuel-station loyalty programme (ClubPetro). Owner: the partner's steps. The access token
-// and the programme's state last the process; the call start clears the customer's texts.
-struct ClubPetroState
+// The sale's customer at the fuel-station loyalty programme (ClubPetro). Owner: the partner's
+// steps. The document named for this sale, the segment its consult found and the redemption's
+// result belong to this customer and go with the sale; the programme's token, address and online
+// switch, which the till keeps, are ClubPetroLink (salestate_till.h).
+struct ClubPetroCustomer
 {
-    QString stTokenApiClubPetro;        // access token of the last successful token request
-    QString UrlRaizAPIClubPetro;        // sale API address built from the token answer
     QString stCNPJFil;                  // branch CNPJ sent by the consult
     QString stCpfClubPetro;             // customer document of the sale
     QString stSenhaClubPetro;
-    QString stClubPetroOnline = QStringLiteral("S"); // "N" after a failed token or consult
     QString stGrupoConsClubPetro;       // segment group of the consulted customer
     bool boCliClubPetroExiste = true;   // the customer exists and may take part
     QString stMensagemClubPetro;        // operator message of the last failure
@@ -163,6 +161,6 @@ struct ClubPetroState
     QString stCDINTRESGSALDO;
     QString stIDTIPORESGATE = QStringLiteral("N");
     double doSaldoRest = 0.0;           // remaining balance after the redemption
-    QString stIdUnicoClubPetro;         // id_consumo_ponto of the redemption; nothing assigns it
+    QString stIdUnicoClubPetro;         // id_consumo_ponto of the redemption under way
     Variant arResultClubPetro;          // last request: [0] HTTP status, [1] answer or error
 };

@@ -22,7 +22,6 @@ struct FiscalTexts
     QString stPedidoAux2;
     int inPedidoAux1 = 0;
     QString stQrCodeAux1;               // number of the open fiscal receipt (printer's "CUPNR")
-    QString stQrCodeAux2;
     QString stNRCONTCUPOMFISC;          // receipt counter reported by the printer
     int inQrCodeAux1 = 0;               // printer's error integer of the opening, passed on
 };
@@ -47,6 +46,9 @@ struct SettlementTexts
     QString stRecebAux23;               // NFC-e authorisation protocol
     QString stRecebAux24;               // NFC-e series
     QString stConfRecebimento;          // "S": the payment screen confirmed and issued the document
+    // The badge's debit receipt kind is sold by hand (IDHABVENDAMAN "S"): every settlement of
+    // this sale starts with stConfRecebimento "S"; any other starts without it.
+    bool receiptKindSoldByHand = false;
     QString stNrOrdemVnd;               // manual invoice / order number (NRORDEMVND)
     QString stSenhaPedido;              // order pager number of the sale, drawn once while empty
     QString stNotaManualAux1;           // last value typed on the manual-note keypad

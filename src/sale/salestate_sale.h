@@ -92,22 +92,14 @@ struct SaleAccess
     QString stRetAcesso;                // result text of the last access check (the authorising user)
 };
 
-// Busy guards and the kind of road under way. The busy guards belong to the handler that set
-// them, which clears them on its way out; a sale ending under a running handler keeps them
-// (SaleState::endSale).
+// The kind of road under way and the sale's own switches. The guards of the handlers, which
+// a sale ending under a running handler must not release, are HandlerGuards (salestate_till.h).
 struct SaleFlags
 {
-    bool boDigitacaoAux1 = false;       // an item is on its entry road (Enter key)
     bool boRecebendo = false;           // settlement or automatic loading running: keys ignored
-    bool boBalcaoAux3 = false;          // a product button press is being handled
     bool boBalcaoAux1 = false;          // quantity typed beforehand: the next item is not weighed
-    bool boCancCupomAux1 = false;       // cancellation, search, observation or combo busy
-    bool boProcessando = false;         // settlement re-entry guard; store message declined
-    bool boVenderAux1 = false;          // order sending confirmed: a second press does nothing
-    bool boImprimindoCompCred = false;  // a personal-credit voucher is still printing
     bool boInicializaAux1 = false;      // QR-code sale mode of the key handler
     bool boTipoVendaSelecionado = false; // the consumer sale-kind chooser is on screen
-    bool boConsultaPreco = false;       // price-consultation mode
     bool boCupomAberto = false;         // a sale or fiscal receipt is open
     bool boAddProdAux1 = false;         // observations asked for the last line
     bool boAddProdAux2 = false;         // the item was weighed
@@ -142,12 +134,7 @@ struct SaleTotals
 // Integer counters and positions.
 struct SaleCounters
 {
-    int inInicializaAux1 = 0;
-    int inInicializaAux2 = 0;
-    int inInicializaAux3 = 0;
     int inInicializaAux4 = 1;           // number of the next item line
-    int inInicializaAux5 = 0;
-    int inInicializaAux6 = 0;
     int inPedidoAux2 = 0;
     int inPedidoAux3 = 0;
     // Geometry of the host's search window, handed unchanged to every search dialog.

@@ -30,6 +30,29 @@ struct TillSession
     QDate pagerRangeFullTold;
 };
 
+// The busy guards of the handlers. Each belongs to the handler that sets it, which clears it on
+// every way out (BusyFlag, OnExit); a sale that ends while the handler still runs (the reset it
+// runs itself, a sale dropped under it) leaves the guard alone, so the same key or button cannot
+// come in again meanwhile. A new host call starts with none (SaleState::beginSale).
+struct HandlerGuards
+{
+    // Owner: the item entry (Enter key) and the roads that register through it. An item is on
+    // its entry road.
+    bool boDigitacaoAux1 = false;
+    // Owner: the product button press. A press is being handled.
+    bool boBalcaoAux3 = false;
+    // Owner: the receipt and item cancellations, the product search, observations, the combined
+    // product and the fiscal functions: one of them is running.
+    bool boCancCupomAux1 = false;
+    // Owner: the settlement and the order sending. Re-entry guard of the settlement, also set
+    // when the store's message was declined, so that the next press skips it once.
+    bool boProcessando = false;
+    // Owner: the order button. Sending was confirmed: a second press does nothing.
+    bool boVenderAux1 = false;
+    // Owner: the credit purchase. A personal-credit voucher is still printing.
+    bool boImprimindoCompCred = false;
+};
+
 // The open sale of a table or tab: the host hands the same table to call after call.
 struct TableSeats
 {
@@ -53,6 +76,10 @@ struct ScreenNavigation
     // Owner: the QR-code reading panel. The panel is open; a refused code leaves it open for
     // the next scan.
     bool boLeituraQrCode = false;
+    // Owner: the price-consultation key (F5). Price-consultation mode, on while the key is down:
+    // it stays across items and sales until the key is pressed again, so a sale dropped under
+    // it never leaves the key down over a mode that sells.
+    bool boConsultaPreco = false;
 };
 
 // A merchandise exchange in force: started from the returned-items file before the sale that
@@ -64,4 +91,19 @@ struct ExchangeInForce
     bool boTrocaMercadoria = false;
     // Owner: the exchange road. The credit of the returned items.
     double doRecebAux1 = 0.0;
+};
+
+// The till's link to the fuel-station loyalty programme (ClubPetro); the customer consulted
+// through it is the sale's (ClubPetroCustomer in salestate_consumer.h).
+struct ClubPetroLink
+{
+    // Owner: the token request. The access token of the last successful request; the product
+    // button asks for a new one before each consult.
+    QString stTokenApiClubPetro;
+    // Owner: the token request. The programme's sale API address the token answer named; the
+    // call start clears it.
+    QString UrlRaizAPIClubPetro;
+    // Owner: the call start and the partner's steps. "N" after a failed token or consult request;
+    // only the next call start sets it back to "S".
+    QString stClubPetroOnline = QStringLiteral("S");
 };

@@ -191,7 +191,7 @@ void ButtonAccess::itemButtons()
     const bool counter = mode == SaleMode::Counter;
     b.enable(FormName::spbProdCombinado, granted(r.stAcessoProdCombinado) && ok);
     b.enable(FormName::spbFuncoes, p.stIDCOLETOR != QLatin1String("C"));
-    const bool quantityKeys = !s.flags.boConsultaPreco && ok && granted(r.stAcessoMultiplicador);
+    const bool quantityKeys = !s.screen.boConsultaPreco && ok && granted(r.stAcessoMultiplicador);
     b.enable(FormName::spbQtde2, quantityKeys);
     b.enable(FormName::spbQtde, quantityKeys);
     b.enable(FormName::spbConsultaPreco, granted(r.stAcessoConsultaPreco));
@@ -294,7 +294,7 @@ void ButtonAccess::DesabilitaBotoes()
     for (QLatin1StringView name : {FormName::spbReceb, FormName::spbCancProd, FormName::spbObs, FormName::spbCancelaCupom,
              FormName::spbProdCombinado, FormName::spbFuncoes})
         b.enable(name, false);
-    const bool quantityKeys = !s.flags.boConsultaPreco && !s.params.boBOERROIMPRESSORA;
+    const bool quantityKeys = !s.screen.boConsultaPreco && !s.params.boBOERROIMPRESSORA;
     b.enable(FormName::spbQtde, quantityKeys);
     b.enable(FormName::spbQtde2, quantityKeys);
     for (QLatin1StringView name : {FormName::spbPesquisa, FormName::spbConsultaPreco})
@@ -348,7 +348,7 @@ bool DeviceChecks::VerificaImpressoraOk(bool Flag)
         return Flag;
     }
     bool result = false;
-    if (s.host.stModoVenda == SaleMode::Counter && !s.flags.boConsultaPreco && !printerAnswers()) {
+    if (s.host.stModoVenda == SaleMode::Counter && !s.screen.boConsultaPreco && !printerAnswers()) {
         m_context.message(m_context.Msg(QStringLiteral("ERRO_IMPRESSORA")), Ravuvozozod::Error);
         s.setPrinterInError(true);
         result = Flag;

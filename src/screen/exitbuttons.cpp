@@ -42,7 +42,7 @@ void ScreenShell::spbDeliveryClick(QObject *)
 bool ExitButtons::creditVoucherPrinting()
 {
     m_context.data().cdsConfTipoRece.SetFiltered(false);
-    if (!m_context.state().flags.boImprimindoCompCred)
+    if (!m_context.state().busy.boImprimindoCompCred)
         return false;
     if (QAbstractButton *credit = m_context.button(FormName::spbCompraCred))
         credit->setDown(false);

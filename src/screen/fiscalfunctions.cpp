@@ -42,9 +42,9 @@ void ScreenShell::ChamaClick_BotaoVendaConsumidor(const QString &ScreenType)
 void FiscalFunctions::spbFuncoesClick()
 {
     SaleState &state = m_context.state();
-    if (state.flags.boCancCupomAux1)
+    if (state.busy.boCancCupomAux1)
         return;
-    BusyFlag busy(state.flags.boCancCupomAux1);
+    BusyFlag busy(state.busy.boCancCupomAux1);
     QWidget *panel = m_context.widget(FormName::panBalcao);
     // The panel and the exchange state follow on every way out that passed the checks, also
     // when the menu closed the screen.
@@ -74,7 +74,7 @@ bool FiscalFunctions::mayOpenMenu()
 {
     SaleState &state = m_context.state();
     const Parameters &p = state.params;
-    if (state.flags.boImprimindoCompCred) {
+    if (state.busy.boImprimindoCompCred) {
         if (QAbstractButton *credit = m_context.button(FormName::spbCompraCred))
             credit->setDown(false);
         m_context.message(m_context.Msg(QStringLiteral("OPE_COMP_CRED")), Ravuvozozod::Error);

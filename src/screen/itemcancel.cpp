@@ -65,7 +65,7 @@ ItemCancel::ItemCancel(SaleContext &context) : m_context(context) {}
 void ItemCancel::spbCancProdClick()
 {
     SaleState &state = m_context.state();
-    if (state.flags.boCancCupomAux1)
+    if (state.busy.boCancCupomAux1)
         return;
     if (m_context.shell().VerificaImpressoraOk(true))
         return;
@@ -73,7 +73,7 @@ void ItemCancel::spbCancProdClick()
         m_context.message(m_context.Msg(QStringLiteral("Prod_N_Vend")), Ravuvozozod::Error);
         return;
     }
-    BusyFlag busy(state.flags.boCancCupomAux1);
+    BusyFlag busy(state.busy.boCancCupomAux1);
     CounterPanelHeld panel(m_context);
     refuseWhileCreditVoucherPrints(m_context);
     panel.take();

@@ -191,7 +191,7 @@ void KeyboardMap::FormKeyPress(QChar &Key)
     if (neverBuffered(Key) || Key < QLatin1Char(' '))
         return;
     buffer->setText(buffer->text() + Key);
-    if (!state.flags.boConsultaPreco)
+    if (!state.screen.boConsultaPreco)
         m_context.setCaption(FormName::lblProduto, QString());
 }
 
@@ -305,7 +305,7 @@ void KeyboardMap::enterKey()
         return;
     }
     // While an item is on its road (or a settlement runs) Enter settles nothing either.
-    if (state.flags.boDigitacaoAux1 || state.flags.boRecebendo)
+    if (state.busy.boDigitacaoAux1 || state.flags.boRecebendo)
         return;
     settleOrSend();
 }

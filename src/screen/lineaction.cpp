@@ -28,7 +28,7 @@ void CounterPanelHeld::take()
 
 void refuseWhileCreditVoucherPrints(SaleContext &context)
 {
-    if (!context.state().flags.boImprimindoCompCred)
+    if (!context.state().busy.boImprimindoCompCred)
         return;
     if (QAbstractButton *credit = context.button(FormName::spbCompraCred))
         credit->setDown(false);

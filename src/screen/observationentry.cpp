@@ -53,12 +53,12 @@ bool ObservationEntry::hasText() const
 void ObservationEntry::spbObsClick()
 {
     SaleState &state = m_context.state();
-    if (state.flags.boCancCupomAux1)
+    if (state.busy.boCancCupomAux1)
         return;
     // The busy flag and the panel come back on every way out, also when an observation
     // product fails half-way: a flag left set would leave F8 to F11 dead for the rest of the
     // sale.
-    BusyFlag busy(state.flags.boCancCupomAux1);
+    BusyFlag busy(state.busy.boCancCupomAux1);
     CounterPanelHeld panel(m_context);
     refuseWhileCreditVoucherPrints(m_context);
     panel.take();

@@ -63,12 +63,12 @@ void OrderButton::spbVenderClick()
     try {
         sendOrderAndLeave();
     } catch (const EAbort &) {
-        state.flags.boVenderAux1 = false;
+        state.busy.boVenderAux1 = false;
     } catch (const Consiste::EResultServ &error) {
-        state.flags.boVenderAux1 = false;
+        state.busy.boVenderAux1 = false;
         m_context.message(error.text(), Ravuvozozod::Error);
     } catch (const std::exception &error) {
-        state.flags.boVenderAux1 = false;
+        state.busy.boVenderAux1 = false;
         m_context.message(QString::fromUtf8(error.what()), Ravuvozozod::Error);
     }
 }
@@ -78,18 +78,18 @@ void OrderButton::sendOrderAndLeave()
     SaleState &state = m_context.state();
     if (!operatorReadStoreMessage())
         Abort();
-    if (state.flags.boVenderAux1)
+    if (state.busy.boVenderAux1)
         return;
     const DataPacket parameters = m_context.data().cdsParametrosQub.Data();
     if (!Ravuvozozod::Mensagem(m_context.Msg(QStringLiteral("Desej_Vend")), QString(), QStringLiteral("N"),
                                QStringLiteral("S"), Ravuvozozod::Question, QString(), state.params.stIDESQUEMA, 0,
                                &parameters))
         return;
-    state.flags.boVenderAux1 = true;
+    state.busy.boVenderAux1 = true;
     // An order that was not written keeps the sale on screen with its lines and give-ups, and
     // hands back no keyword, so that the operator can send it again.
     if (!m_context.order().VendeProduto(QString(), QString(), QString())) {
-        state.flags.boVenderAux1 = false;
+        state.busy.boVenderAux1 = false;
         return;
     }
     ClientDataSet &giveUps = m_context.data().cdsItensCancelados;
@@ -106,15 +106,15 @@ bool OrderButton::operatorReadStoreMessage()
     const ClientDataSet &parameters = m_context.data().cdsParametrosQub;
     if (!isYes(parameter(parameters, "IDEXIBEMENSOP")))
         return true;
-    if (!state.flags.boProcessando
+    if (!state.busy.boProcessando
         && !Ravuvozozod::Mensagem(parameter(parameters, "DSMENSOPERLOJA"), QString(), QStringLiteral("N"),
                                   QStringLiteral("S"), Ravuvozozod::Information, QString(),
                                   state.params.stIDESQUEMA, 0)) {
-        state.flags.boProcessando = true;
+        state.busy.boProcessando = true;
         state.flags.boRecebendo = false;
         return false;
     }
-    state.flags.boProcessando = false;
+    state.busy.boProcessando = false;
     return true;
 }
 

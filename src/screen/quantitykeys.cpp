@@ -167,7 +167,7 @@ void QuantityKeys::applyTypedQuantity(const QString &typed)
 void QuantityKeys::followFlag()
 {
     if (QAbstractButton *button = m_context.button(FormName::spbConsultaPreco))
-        button->setChecked(m_context.state().flags.boConsultaPreco);
+        button->setChecked(m_context.state().screen.boConsultaPreco);
 }
 
 void QuantityKeys::spbConsultaPrecoClick()
@@ -179,7 +179,7 @@ void QuantityKeys::spbConsultaPrecoClick()
         followFlag();
         return;
     }
-    if (!state.flags.boConsultaPreco && !accessGranted(state.rights.inCTCONSULTAPRECO)) {
+    if (!state.screen.boConsultaPreco && !accessGranted(state.rights.inCTCONSULTAPRECO)) {
         followFlag();
         m_context.shell().Atualiza_Display(QString(), false);
         return;
@@ -189,13 +189,13 @@ void QuantityKeys::spbConsultaPrecoClick()
         m_context.message(m_context.Msg(QStringLiteral("OPE_VEND_INI")), Ravuvozozod::Error);
         return;
     }
-    setConsultation(!state.flags.boConsultaPreco);
+    setConsultation(!state.screen.boConsultaPreco);
 }
 
 void QuantityKeys::setConsultation(bool on)
 {
     SaleState &state = m_context.state();
-    state.flags.boConsultaPreco = on;
+    state.screen.boConsultaPreco = on;
     const bool printerError = state.params.boBOERROIMPRESSORA;
     for (QLatin1StringView name : {FormName::spbQtde2, FormName::spbQtde}) {
         if (QAbstractButton *key = m_context.button(name))

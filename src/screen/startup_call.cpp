@@ -56,13 +56,11 @@ void CallStartup::run(const HostCall &call)
     m_context.consumer().finishInterruptedLoads();
 }
 
+// The handlers' guards and the QR-code mode came fresh with the call's sale (beginSale); what
+// is left is what the screen shows of them.
 void CallStartup::resetGuards()
 {
     m_context.setCaption(FormName::stPosicao, QStringLiteral("1"));
-    SaleFlags &flags = m_context.state().flags;
-    flags.boVenderAux1 = false;
-    flags.boBalcaoAux3 = false;
-    flags.boInicializaAux1 = false;
     m_context.setCaption(FormName::lblBufferQRCODE, QString());
 }
 
@@ -327,9 +325,6 @@ void CallStartup::startFailover()
 void CallStartup::resetPartners()
 {
     SaleState &state = m_context.state();
-    state.clubPetro.stCpfClubPetro.clear();
-    state.clubPetro.stSenhaClubPetro.clear();
-    state.clubPetro.stGrupoConsClubPetro.clear();
     state.clubPetro.stClubPetroOnline = QStringLiteral("S");
     m_context.consumer().inicializaVarClubPetro();
     state.startup.stInicializaAux3 = QStringLiteral("N");

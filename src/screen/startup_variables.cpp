@@ -10,9 +10,12 @@
 #include <runtime/ptbr.h>
 #include <sale/codes.h>
 
+#include <QAbstractButton>
+
 // The call start made the sale fresh (SaleState::beginSale); what is left are the values a
 // fresh record cannot know: the consumer of the call, the seat and the product page, the
-// start of the activation and the last fiscal movement.
+// start of the activation and the last fiscal movement; and price consultation, which a call
+// starts without, its key up.
 void SaleVariables::InicializaVariaveis()
 {
     SaleState &s = m_context.state();
@@ -21,6 +24,9 @@ void SaleVariables::InicializaVariaveis()
     s.till.stCancCupomAux3 = QStringLiteral("VV");
     s.table.inPosicaoGrid = 1;
     s.screen.inPaginaProduto = 1;
+    s.screen.boConsultaPreco = false;
+    if (QAbstractButton *key = m_context.button(FormName::spbConsultaPreco))
+        key->setChecked(false);
     s.keepSeatsOnlyAtTable();
     m_context.setCaption(FormName::lblSerieD, QString());
     showEmptySale();

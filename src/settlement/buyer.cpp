@@ -38,7 +38,7 @@ Buyer buyerOf(const SaleState &state)
 {
     const FiscalTexts &f = state.fiscal;
     return {f.stCpfCnpjNota, f.stNomeNota, f.stEnderecoNota, f.stIdEstrangeiroNota,
-            state.clubPetro.stCpfClubPetro};
+            state.clubPetroCustomer.stCpfClubPetro};
 }
 
 void setBuyer(SaleState &state, const Buyer &buyer)
@@ -48,7 +48,7 @@ void setBuyer(SaleState &state, const Buyer &buyer)
     f.stNomeNota = buyer.name;
     f.stEnderecoNota = buyer.address;
     f.stIdEstrangeiroNota = buyer.foreignId;
-    state.clubPetro.stCpfClubPetro = buyer.clubPetroCpf;
+    state.clubPetroCustomer.stCpfClubPetro = buyer.clubPetroCpf;
 }
 
 // The CPF given in the cashback consultation, on the current line of the sale.
@@ -145,7 +145,7 @@ void BuyerIdentification::identifyBuyer(const QString &cashbackCpf, bool askCpf)
     state.fiscal.stCpfCnpjNota.clear();
     state.fiscal.stNomeNota.clear();
     state.fiscal.stEnderecoNota.clear();
-    state.clubPetro.stCpfClubPetro.clear();
+    state.clubPetroCustomer.stCpfClubPetro.clear();
     raiseNameAndAddress(state, mandatory());
     state.results.vaRetorno = Variant::array(10);
 

@@ -248,7 +248,7 @@ void CompletionRoad::refreshAfterRefusedCompletion()
     SaleState &state = m_context.state();
     SaleDatasets &data = m_context.data();
     state.flags.boRecebendo = false;
-    state.flags.boProcessando = true;
+    state.busy.boProcessando = true;
     emptyIfOpen(data.cdsMovCaixa);
     emptyIfOpen(data.cdsFamSaldoComp);
     reloadBalances();

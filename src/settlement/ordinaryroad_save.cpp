@@ -302,12 +302,9 @@ void OrdinaryRoad::finishSoldSale(const SaveOutcome &outcome)
         report(m_context, m_context.server().consumers.setGravaConsumidor(values), QStringLiteral("setGravaConsumidor"));
     }
     m_context.form().repaint();
-    const SoldSale sold{outcome.saleKey, QStringLiteral("A"), s.settlement.stRecebAux9};
+    const SoldSale sold{outcome.saleKey, QStringLiteral("A"), s.settlement.stRecebAux9, outcome.points};
     m_end = RoadEnd{RoadEnd::Kind::Sold, sold, false, QString(), QString()};
     settlementEnd().resetAfterSettlement(sold);
-    if (outcome.points != 0)
-        m_context.message(Lvm_msg::Format(m_context.Msg(QStringLiteral("PONTUACAO")), {PtBr::FloatToStr(outcome.points)}),
-                          Ravuvozozod::Information);
     s.flags.boRecebendo = false;
     s.settlement.stSenhaPedido.clear();
     m_context.form().activateWindow();

@@ -127,7 +127,7 @@ void PersonalCreditRoad::disableButtons()
                                    FormName::spbConsultaPreco, FormName::spbMenuMesa, FormName::spbComanda,
                                    FormName::spbCompraCred, FormName::spbCartao})
         enable(name, false);
-    const bool quantities = !s.flags.boConsultaPreco && !s.params.boBOERROIMPRESSORA;
+    const bool quantities = !s.screen.boConsultaPreco && !s.params.boBOERROIMPRESSORA;
     enable(FormName::spbQtde, quantities);
     enable(FormName::spbQtde2, quantities);
     m_context.setVisible(FormName::spbMenuMesa, false);

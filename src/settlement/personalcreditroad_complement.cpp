@@ -138,7 +138,7 @@ void PersonalCreditRoad::leaveUnpaid()
     SaleState &s = m_context.state();
     SaleDatasets &d = m_context.data();
     m_context.screen().ControleAcessoBotoes();
-    s.flags.boProcessando = true;
+    s.busy.boProcessando = true;
     s.flags.boRecebendo = false;
     emptyIfOpen(d.cdsMovCaixa);
     emptyIfOpen(d.cdsFamSaldoComp);

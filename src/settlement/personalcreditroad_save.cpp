@@ -232,13 +232,8 @@ void OwnRoadSave::handOver(const QString &saleKey, double points)
         m_context.data().cdsConfTipoRece.SetFiltered(false);
     if (m_options.endsExchange)
         m_context.settlement().Limpa_TrocaMercadoria();
-    const SoldSale sold{saleKey, m_options.letter, s.settlement.stRecebAux9};
+    const SoldSale sold{saleKey, m_options.letter, s.settlement.stRecebAux9, m_options.showsPoints ? points : 0.0};
     m_end = RoadEnd{RoadEnd::Kind::Sold, sold, false, QString(), QString()};
-    // The points belong to the customer still at the till: told before the reset, which on the
-    // badge screens already opens the next customer's badge sale.
-    if (m_options.showsPoints && points != 0)
-        m_context.message(Lvm_msg::Format(m_context.Msg(QStringLiteral("PONTUACAO")), {PtBr::FloatToStr(points)}),
-                          Ravuvozozod::Information);
     settlementEnd().resetAfterSettlement(sold);
     s.flags.boRecebendo = false;
     if (m_options.showsPoints)

@@ -97,7 +97,7 @@ bool QrCodeSale::openCoupon()
         fail(QStringLiteral("A impressora fiscal não abriu o cupom. ") + answer.failure);
         return false;
     }
-    s.flags.boProcessando = false;
+    s.busy.boProcessando = false;
     f.inQrCodeAux1 = int(answer.recebeParams(PrinterKeys::INTTEFERRO).toInt());
     f.stCpfCnpjNota = answer.recebeParams(PrinterKeys::INCLUICPF).toString();
     f.stNomeNota = answer.recebeParams(PrinterKeys::INCLUINOME).toString();

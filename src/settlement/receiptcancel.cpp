@@ -26,9 +26,9 @@ ReceiptCancel::ReceiptCancel(SaleContext &context) : m_context(context) {}
 void ReceiptCancel::press()
 {
     SaleState &state = m_context.state();
-    if (state.flags.boCancCupomAux1)
+    if (state.busy.boCancCupomAux1)
         return;
-    state.flags.boCancCupomAux1 = true;
+    state.busy.boCancCupomAux1 = true;
     try {
         run();
     } catch (const EAbort &) {
@@ -60,11 +60,11 @@ bool ReceiptCancel::guardsPass()
     SaleShell &shell = m_context.screen();
     if (shell.VerificaImpressoraOk(true))
         return false;
-    if (state.flags.boConsultaPreco)
+    if (state.screen.boConsultaPreco)
         stop(m_context.Msg(QStringLiteral("Prod_N_Vend")));
     if (!shell.VerificaEstadoGaveta(params.stIDTIPOGAVETA))
         return false;
-    if (state.flags.boImprimindoCompCred) {
+    if (state.busy.boImprimindoCompCred) {
         if (QAbstractButton *button = m_context.button(FormName::spbCompraCred))
             button->setDown(false);
         stop(m_context.Msg(QStringLiteral("OPE_COMP_CRED")));
@@ -147,7 +147,7 @@ void ReceiptCancel::commonEnd()
         m_context.message(QString::fromUtf8(failure.what()), Ravuvozozod::Error);
     }
     state.flags.boBalcaoAux1 = false;
-    state.flags.boCancCupomAux1 = false;
+    state.busy.boCancCupomAux1 = false;
     shell.ControleAcessoBotoes();
     const SaleFlags &flags = state.flags;
     const QAbstractButton *badge = m_context.button(FormName::spbCartao);

@@ -126,7 +126,7 @@ bool SettleButton::biometricConfirmed()
 bool SettleButton::saleMaySettle()
 {
     SaleState &s = m_context.state();
-    if (s.flags.boConsultaPreco) {
+    if (s.screen.boConsultaPreco) {
         m_context.message(m_context.Msg(QStringLiteral("Prod_Preco")), Ravuvozozod::Error);
         return false;
     }
@@ -139,17 +139,17 @@ bool SettleButton::operatorMessageAccepted()
 {
     SaleState &s = m_context.state();
     const ClientDataSet &parameters = m_context.data().cdsParametrosQub;
-    if (isYes(parameterColumn(parameters, "IDEXIBEMENSOP")) && !s.flags.boProcessando) {
+    if (isYes(parameterColumn(parameters, "IDEXIBEMENSOP")) && !s.busy.boProcessando) {
         const bool accepted = Ravuvozozod::Mensagem(parameterColumn(parameters, "DSMENSOPERLOJA"), QString(),
                                                     QStringLiteral("N"), QStringLiteral("S"), Ravuvozozod::Information,
                                                     QString(), s.params.stIDESQUEMA, 0);
         if (!accepted) {
-            s.flags.boProcessando = true;
+            s.busy.boProcessando = true;
             return false;
         }
         return true;
     }
-    s.flags.boProcessando = false;
+    s.busy.boProcessando = false;
     return true;
 }
 
@@ -253,13 +253,14 @@ bool SettleButton::waiterConfirmed()
 
 // A settlement that takes no number of its own must not carry the last one's: the sale
 // number, the NFC-e series and emission date and the approximate taxes would otherwise go
-// into this sale's header, tickets and cancellation record. stConfRecebimento stays: an
-// earlier sale's went with that sale's record, and the badge's debit set-up may have set it for
-// this sale (a receipt kind sold by hand takes no number of its own).
+// into this sale's header, tickets and cancellation record. Nor may it carry the "document
+// issued" mark of an earlier press of this sale whose payment screen was left unpaid: only the
+// badge's debit set-up marks a whole sale so (a receipt kind sold by hand takes no number).
 void SettleButton::clearPreviousDocumentValues()
 {
     SaleState &s = m_context.state();
     SettlementTexts &texts = s.settlement;
+    texts.stConfRecebimento = texts.receiptKindSoldByHand ? QStringLiteral("S") : QString();
     texts.stRecebAux9.clear();
     texts.stRecebAux19.clear();
     texts.stRecebAux21.clear();

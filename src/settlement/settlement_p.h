@@ -10,12 +10,14 @@
 class SaleContext;
 
 // A stored sale handed to the order operation (tickets, receipt): the sale's number, the
-// print letter ("A" ordinary, "C" completion) and the document number.
+// print letter ("A" ordinary, "C" completion) and the document number; and the loyalty points
+// the customer earned with it, told once the till is free (0: nothing to tell).
 struct SoldSale
 {
     QString savedSaleKey;
     QString letter;
     QString documentNumber;
+    double points = 0.0;
 };
 
 // How the last settlement left the road, for whoever follows settlements (the journal,

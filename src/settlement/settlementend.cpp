@@ -11,6 +11,8 @@
 #include <outside/ravuvozozod.h>
 #include <runtime/abort.h>
 #include <runtime/clientdataset.h>
+#include <runtime/messages.h>
+#include <runtime/ptbr.h>
 #include <sale/salecontext.h>
 #include <sale/saledatasets.h>
 #include <sale/saleshell.h>
@@ -53,6 +55,11 @@ void SettlementEnd::resetAfterSettlement(const std::optional<SoldSale> &sold)
     shell.LimpaVariaveis();
     shell.ControleAcessoBotoes();
     shell.ApagaCdsVenda_CdsItensCancelados();
+    // The points are told once the kitchen has its tickets and the till is free, never holding
+    // them up; and before the next customer's badge sale opens over the message.
+    if (sold && sold->points != 0)
+        m_context.message(Lvm_msg::Format(m_context.Msg(QStringLiteral("PONTUACAO")), {PtBr::FloatToStr(sold->points)}),
+                          Ravuvozozod::Information);
     shell.Atualiza_Display(m_context.Msg(QStringLiteral("CAIXA_LIVRE")), true);
     prepareNextConsumerSale();
     state.flags.boRecebendo = false;
@@ -62,7 +69,7 @@ bool SettlementEnd::paymentNotConfirmed(bool recordCancelled, const QString &cou
 {
     SaleState &state = m_context.state();
     state.flags.boRecebendo = false;
-    state.flags.boProcessando = true;
+    state.busy.boProcessando = true;
     emptyIfOpen(m_context.data().cdsMovCaixa);
     m_context.screen().Atualiza_Display(QString(), false);
     if (!recordCancelled)

@@ -18,7 +18,8 @@ public:
     SettlementEnd(SaleContext &context, RoadEnd &end) : m_context(context), m_end(end) {}
 
     // With `sold`, VendeProduto first hands the saved sale to the order operation (tickets,
-    // receipt); a failure there is shown and the screen is reset all the same.
+    // receipt); a failure there is shown and the screen is reset all the same. The sale's
+    // points are told after the reset, before the next consumer sale is prepared.
     void resetAfterSettlement(const std::optional<SoldSale> &sold = std::nullopt);
     // The screen reset of a settlement that ends without a sale to hand on, recorded as `kind`.
     void endWithReset(RoadEnd::Kind kind, const QString &reason = {});

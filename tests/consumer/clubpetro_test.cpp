@@ -42,11 +42,12 @@ protected:
         partners.settings().clubCustomers = {byCpf, byDni, blocked, refused, empty};
     }
 
-    ClubPetroState &club() { return state().clubPetro; }
+    ClubPetroLink &link() { return state().clubPetro; }
+    ClubPetroCustomer &club() { return state().clubPetroCustomer; }
     bool token() { return consumer().buscaTokenResgate("1"); }
     bool consult(const QString &document)
     {
-        return token() && consumer().buscaDadosConsClubPetro(club().stTokenApiClubPetro, document, "N");
+        return token() && consumer().buscaDadosConsClubPetro(link().stTokenApiClubPetro, document, "N");
     }
     QString current(const char *column) { return data().cdsConsClubPetro.FieldByName(column).AsString(); }
     QStringList sentKinds()
@@ -69,8 +70,8 @@ protected:
 TEST_F(ClubPetroTest, TokenAnswerNamesTheSaleApiWithoutBackslashes)
 {
     ASSERT_TRUE(token());
-    EXPECT_EQ(club().UrlRaizAPIClubPetro, partners.baseUrl(Partner::ClubPetro) + "/api/sale");
-    EXPECT_EQ(club().stTokenApiClubPetro, QStringLiteral("club-token-456"));
+    EXPECT_EQ(link().UrlRaizAPIClubPetro, partners.baseUrl(Partner::ClubPetro) + "/api/sale");
+    EXPECT_EQ(link().stTokenApiClubPetro, QStringLiteral("club-token-456"));
     expectNoSecret();
 }
 
@@ -177,7 +178,7 @@ TEST_P(ClubPetroFailureTest, FailingTokenRequestTakesTheClientOffline)
 {
     waits.setBehaviour(partners, Partner::ClubPetro, GetParam().behaviour);
     EXPECT_FALSE(token());
-    EXPECT_EQ(club().stClubPetroOnline, QStringLiteral("N"));
+    EXPECT_EQ(link().stClubPetroOnline, QStringLiteral("N"));
     EXPECT_EQ(club().stIDTIPORESGATE, QStringLiteral("F"));
     EXPECT_TRUE(club().stMensagemClubPetro.startsWith("Erro na requisição"));
     consumer().logClubPetro(club().stMensagemClubPetro, "N", "S");
@@ -188,9 +189,9 @@ TEST_P(ClubPetroFailureTest, FailingConsultLeavesTheErrorMessage)
 {
     ASSERT_TRUE(token());
     waits.setBehaviour(partners, Partner::ClubPetro, GetParam().behaviour);
-    EXPECT_FALSE(consumer().buscaDadosConsClubPetro(club().stTokenApiClubPetro, "12345678901", "N"));
+    EXPECT_FALSE(consumer().buscaDadosConsClubPetro(link().stTokenApiClubPetro, "12345678901", "N"));
     EXPECT_EQ(club().stMensagemClubPetro, context().Msg("ERROCLUBPETRO"));
-    EXPECT_EQ(club().stClubPetroOnline, QStringLiteral("N"));
+    EXPECT_EQ(link().stClubPetroOnline, QStringLiteral("N"));
     EXPECT_TRUE(data().cdsConsClubPetro.IsEmpty());
     consumer().logClubPetro(club().stMensagemClubPetro, "N", "S");
     expectNoSecret();
@@ -210,10 +211,10 @@ TEST_F(ClubPetroTest, RedemptionSendsAKeptIdAndIsTakenOnceAfterALostAnswer)
     ASSERT_TRUE(consult("12345678901"));
     partners.loseAnswerOnce(Partner::ClubPetro, "/api/sale");
     const QDateTime moment(QDate(2024, 3, 5), QTime(14, 5, 9));
-    EXPECT_FALSE(consumer().resgatePontoClubPetro(club().stTokenApiClubPetro, 150, moment));
+    EXPECT_FALSE(consumer().resgatePontoClubPetro(link().stTokenApiClubPetro, 150, moment));
     const QString id = club().stIdUnicoClubPetro;
     ASSERT_FALSE(id.isEmpty());
-    EXPECT_TRUE(consumer().resgatePontoClubPetro(club().stTokenApiClubPetro, 150, moment));
+    EXPECT_TRUE(consumer().resgatePontoClubPetro(link().stTokenApiClubPetro, 150, moment));
     EXPECT_EQ(partners.applied(Partner::ClubPetro), QStringList({"redeem:" + id}));
     const QJsonObject sent = QJsonDocument::fromJson(partners.requests(Partner::ClubPetro).last().body).object()
                                  .value("resgate").toObject();
@@ -227,10 +228,10 @@ TEST_F(ClubPetroTest, RedemptionSendsAKeptIdAndIsTakenOnceAfterALostAnswer)
 TEST_F(ClubPetroTest, ResetTakesTheRegistrationNumberCutToACpf)
 {
     state().consumer.stNrInscrConsVenda = "123456789012345";
-    club().UrlRaizAPIClubPetro = "x";
+    link().UrlRaizAPIClubPetro = "x";
     consumer().inicializaVarClubPetro();
     EXPECT_EQ(club().stCpfClubPetro, QStringLiteral("12345678901"));
-    EXPECT_TRUE(club().UrlRaizAPIClubPetro.isEmpty());
+    EXPECT_TRUE(link().UrlRaizAPIClubPetro.isEmpty());
     state().consumer.stNrInscrConsVenda.clear();
     consumer().inicializaVarClubPetro();
     EXPECT_TRUE(club().stCpfClubPetro.isEmpty());

@@ -192,7 +192,7 @@ TEST_F(CreditPurchaseTest, LoadsTheFamilyTwiceInARow)
         carried = r.first().toDouble();
     EXPECT_EQ(Money::RoundDec(carried, 2), 180.0);
     EXPECT_EQ(state().till.stCancCupomAux3, "CC");
-    EXPECT_FALSE(state().flags.boImprimindoCompCred);
+    EXPECT_FALSE(state().busy.boImprimindoCompCred);
     EXPECT_FALSE(context().button(FormName::spbCompraCred)->isDown());
     EXPECT_EQ(data().cdsMovCaixa.RecordCount(), 0);
     // Voucher printed: neither load is left waiting to be finished at the next start.
@@ -361,7 +361,7 @@ TEST_P(CreditPurchaseRefusals, RefusesBeforeTheSearchWithItsMessage)
 INSTANTIATE_TEST_SUITE_P(
     Checks, CreditPurchaseRefusals,
     ::testing::Values(
-        Refusal{"VoucherPrinting", [](SaleState &s) { s.flags.boImprimindoCompCred = true; },
+        Refusal{"VoucherPrinting", [](SaleState &s) { s.busy.boImprimindoCompCred = true; },
                 "Operação bloqueada. Aguarde até que o comprovante de compra de crédito pessoal seja totalmente impresso."},
         Refusal{"PersonalCredit", [](SaleState &s) { s.flags.boCreditoPessoal = true; },
                 "Operação bloqueada. Venda crédito pessoal já iniciada."},
@@ -435,7 +435,7 @@ TEST_F(CreditPurchaseTest, WriteRefusedFiveTimesUndoesTheCardPaymentWithOneMessa
     EXPECT_FALSE(finishes.first().confirm);
     EXPECT_EQ(host->count(&Pkg_Hrk00001::Compr_CredPessoal), 0);
     EXPECT_EQ(loads(), 0);
-    EXPECT_FALSE(state().flags.boImprimindoCompCred);
+    EXPECT_FALSE(state().busy.boImprimindoCompCred);
 }
 
 // The answer of a written load is lost: the retry finds the deposit and writes nothing more.
@@ -502,7 +502,7 @@ TEST_F(CreditPurchaseTest, PartnerCardRechargeTriesThreeTimesAndWritesNothing)
     EXPECT_EQ(loads(), 0);
     EXPECT_EQ(host->count(&Pkg_Hrk00001::FinalizaTransTef), 1);
     EXPECT_FALSE(host->last(&Pkg_Hrk00001::FinalizaTransTef).confirm);
-    EXPECT_FALSE(state().flags.boImprimindoCompCred);
+    EXPECT_FALSE(state().busy.boImprimindoCompCred);
 }
 
 // Bonus rules of type T1 (two loads a month, ceiling 150,00), by the road: each case arranges

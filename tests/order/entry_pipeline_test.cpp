@@ -41,7 +41,7 @@ TEST_P(EntryPriceError, EachRefusalShowsItsMessage)
     EXPECT_EQ(lastMessage(), QString::fromUtf8(GetParam().text));
     EXPECT_EQ(messages->calls().last().kind, 3);
     EXPECT_EQ(caption("lblBuffer"), QString());
-    EXPECT_FALSE(state().flags.boDigitacaoAux1);
+    EXPECT_FALSE(state().busy.boDigitacaoAux1);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -105,7 +105,7 @@ TEST_F(EntryPipeline, APlainItemIsRegisteredWithItsTwentySevenValues)
 
 TEST_F(EntryPipeline, EnterWhileAnItemIsOnItsRoadDoesNothing)
 {
-    state().flags.boDigitacaoAux1 = true;
+    state().busy.boDigitacaoAux1 = true;
     enter(QStringLiteral("100"));
     EXPECT_TRUE(registered.isEmpty());
     EXPECT_EQ(caption("lblBuffer"), QStringLiteral("100"));
@@ -137,7 +137,7 @@ TEST_F(EntryPipeline, ASeatWhoseBillWasAskedForRefusesEvenAConsultation)
 {
     state().host.stModoVenda = QStringLiteral("M");
     state().table.inPosicaoGrid = 3;
-    state().flags.boConsultaPreco = true;
+    state().screen.boConsultaPreco = true;
     seatFree = false;
     enter(QStringLiteral("100"));
     EXPECT_EQ(seatsAsked, QStringList{QStringLiteral("03")});
@@ -147,7 +147,7 @@ TEST_F(EntryPipeline, ASeatWhoseBillWasAskedForRefusesEvenAConsultation)
 
 TEST_F(EntryPipeline, APriceConsultationShowsThePriceAndRegistersNothing)
 {
-    state().flags.boConsultaPreco = true;
+    state().screen.boConsultaPreco = true;
     enter(QStringLiteral("100"));
     EXPECT_TRUE(registered.isEmpty());
     EXPECT_EQ(host->last(&Pkg_Hrk00002::CriaConsultaProd).cdArvProd, QStringLiteral("1.1"));
@@ -307,7 +307,7 @@ TEST_F(EntrySearch, TheChosenProductIsSoldAndTheSearchLogged)
     const AccessLogRequest log = host->last(&Pkg_Hrk00002::LogControleAcess);
     EXPECT_EQ(log.action, QStringLiteral("PES_PRO"));
     EXPECT_EQ(log.text, QStringLiteral("Produto pesquisado: 100 - COXINHA"));
-    EXPECT_FALSE(state().flags.boCancCupomAux1);
+    EXPECT_FALSE(state().busy.boCancCupomAux1);
 }
 
 TEST_F(EntrySearch, NoChoiceEndsQuietly)
@@ -334,7 +334,7 @@ TEST_F(EntrySearch, APriceRefusalNamesNoProduct)
     prices.insert(QStringLiteral("100"), PriceRow{0, 0, 0, 0, QStringLiteral("N"), QStringLiteral("PRECNCAD")});
     button("spbPesquisa")->click();
     EXPECT_EQ(lastMessage(), QStringLiteral("Preço do produto deve ser cadastrado."));
-    EXPECT_FALSE(state().flags.boCancCupomAux1);
+    EXPECT_FALSE(state().busy.boCancCupomAux1);
 }
 
 } // namespace

@@ -44,7 +44,7 @@ TEST_F(EntryRegistration, AScannedCodeBecomesALineOfTheSale)
     EXPECT_EQ(items().FieldByName(QStringLiteral("VRPRECCOMVEN")).AsFloat(), 6.5);
     EXPECT_EQ(items().FieldByName(QStringLiteral("NRSEQ")).AsString(), QStringLiteral("001"));
     EXPECT_EQ(caption("lblBuffer"), QString());
-    EXPECT_FALSE(state().flags.boDigitacaoAux1);
+    EXPECT_FALSE(state().busy.boDigitacaoAux1);
     EXPECT_EQ(state().totals.doQuantidade, 1.0);
 }
 

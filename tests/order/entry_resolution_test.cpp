@@ -61,7 +61,7 @@ TEST_F(EntryTest, AnUnknownCodeIsRefusedAndTheBufferCleared)
     EXPECT_TRUE(registered.isEmpty());
     EXPECT_EQ(lastMessage(), QStringLiteral("Produto sem preço ou não cadastrado."));
     EXPECT_EQ(caption("lblBuffer"), QString());
-    EXPECT_FALSE(state().flags.boDigitacaoAux1);
+    EXPECT_FALSE(state().busy.boDigitacaoAux1);
 }
 
 TEST_F(EntryTest, AnEmptyProductCopyIsRefusedWithoutAskingTheServer)

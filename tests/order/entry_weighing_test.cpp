@@ -40,7 +40,7 @@ TEST_F(EntryWeighing, ATareEqualToTheWeightAsksAgainAndNoRefuses)
     ASSERT_EQ(messages->count(), 1);
     EXPECT_TRUE(messages->calls().at(0).question);
     EXPECT_EQ(messages->calls().at(0).defaultAnswer, QStringLiteral("S"));
-    EXPECT_FALSE(state().flags.boDigitacaoAux1);
+    EXPECT_FALSE(state().busy.boDigitacaoAux1);
 }
 
 TEST_F(EntryWeighing, AnEmptyScaleIsReadAgainOnYes)

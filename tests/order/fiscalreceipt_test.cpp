@@ -121,7 +121,7 @@ TEST_F(FiscalReceiptTest, FirstItemOpensTheReceiptOnceAndEveryItemIsSoldOnThePri
 
     const SaleState &s = state();
     EXPECT_TRUE(s.flags.boCupomAberto);
-    EXPECT_FALSE(s.flags.boProcessando);
+    EXPECT_FALSE(s.busy.boProcessando);
     EXPECT_EQ(s.fiscal.stQrCodeAux1, QStringLiteral("000123"));
     EXPECT_EQ(s.fiscal.stNRCONTCUPOMFISC, QStringLiteral("045"));
     EXPECT_EQ(s.fiscal.stCpfCnpjNota, QStringLiteral("12345678909"));
@@ -207,7 +207,7 @@ TEST_F(FiscalReceiptTest, Model26AsksTheBuyerAgainUntilThePrinterOpens)
     EXPECT_EQ(opening.inPedidoAux1, 3);
     EXPECT_EQ(opening.stNRINSJURCLIE, QStringLiteral("20123456789"));
     EXPECT_TRUE(state().flags.boCupomAberto);
-    EXPECT_TRUE(state().flags.boProcessando);
+    EXPECT_TRUE(state().busy.boProcessando);
     EXPECT_EQ(state().fiscal.stQrCodeAux1, QStringLiteral("000777"));
     EXPECT_EQ(column(data().cdsItems, "NRSEQ"), QStringList{"001"});
     // No printer rate code on this model; the product's own rate.

@@ -557,7 +557,7 @@ TEST_F(Combined, NewGroupIsOneAboveTheBaseAndTheSale)
     EXPECT_EQ(column(data().cdsItems, "NRSEQPRODCOM"), QStringList({"006", "007"}));
     // The tab and the sale by name.
     EXPECT_EQ(serverCalls.filter("getAgrupProd"), QStringList({"getAgrupProd 0001 C1 V1"}));
-    EXPECT_FALSE(state().flags.boCancCupomAux1);
+    EXPECT_FALSE(state().busy.boCancCupomAux1);
 }
 
 TEST_F(Combined, APartChosenTwiceIsOneLineWithTheSummedAddition)
@@ -599,7 +599,7 @@ TEST_F(Combined, APartOfNoQuantityRefusesTheWholeCombination)
     press();
     EXPECT_EQ(data().cdsItems.RecordCount(), 0);
     EXPECT_EQ(shown().size(), 1);
-    EXPECT_FALSE(state().flags.boCancCupomAux1);
+    EXPECT_FALSE(state().busy.boCancCupomAux1);
 }
 
 TEST_F(Combined, APriceRefusalKeepsThePartsBeforeIt)

@@ -260,7 +260,7 @@ TEST_P(OrderSendingTest, ATableOrderLeavesTheScreenWithItsRowsTicketsAndKeyword)
 
     EXPECT_EQ(state().host.stRetornoVenda, "VENDA_MESA");
     EXPECT_EQ(state().settlement.stSenhaPedido, "");
-    EXPECT_TRUE(state().flags.boVenderAux1); // a second press does nothing until the next call
+    EXPECT_TRUE(state().busy.boVenderAux1); // a second press does nothing until the next call
 }
 
 // The supervisor who authorised the last customer's payment went with that sale: the table's
@@ -292,7 +292,7 @@ TEST_P(OrderSendingTest, AnOrderSentAgainAfterAFailedWriteIsNotDoubled)
     EXPECT_TRUE(ticketContexts.isEmpty());
     // The sale stays on screen for another try.
     EXPECT_EQ(state().host.stRetornoVenda, "");
-    EXPECT_FALSE(state().flags.boVenderAux1);
+    EXPECT_FALSE(state().busy.boVenderAux1);
     EXPECT_EQ(data().cdsItems.RecordCount(), 4);
     EXPECT_EQ(state().settlement.stSenhaPedido, "12");
 
@@ -360,7 +360,7 @@ TEST_P(OrderSendingTest, ATableBeingSettledElsewhereTakesNoOrder)
     EXPECT_EQ(data().cdsItensCancelados.RecordCount(), 1);
     EXPECT_EQ(data().cdsItems.RecordCount(), 4);
     EXPECT_EQ(state().host.stRetornoVenda, "");
-    EXPECT_FALSE(state().flags.boVenderAux1);
+    EXPECT_FALSE(state().busy.boVenderAux1);
 }
 
 TEST_P(OrderSendingTest, ATabOrderIgnoresTheTableAndLogsTheShownTab)
@@ -390,7 +390,7 @@ TEST_P(OrderSendingTest, DecliningTheQuestionSendsNothingAndTheButtonWorksAgain)
     messages->script({false});
     clickOrderButton();
     EXPECT_EQ(count("ITCOMANDAVEN"), 0);
-    EXPECT_FALSE(state().flags.boVenderAux1);
+    EXPECT_FALSE(state().busy.boVenderAux1);
     EXPECT_EQ(state().host.stRetornoVenda, "");
     clickOrderButton();
     EXPECT_EQ(count("ITCOMANDAVEN"), 1);
@@ -404,12 +404,12 @@ TEST_P(OrderSendingTest, ADeclinedStoreMessageStopsOnlyTheFirstPress)
     messages->script({false});
     clickOrderButton();
     EXPECT_EQ(messages->texts(), QStringList{"Confira a bandeja"});
-    EXPECT_TRUE(state().flags.boProcessando);
+    EXPECT_TRUE(state().busy.boProcessando);
     EXPECT_EQ(count("ITCOMANDAVEN"), 0);
     messages->clear();
     clickOrderButton();
     EXPECT_EQ(messages->texts(), QStringList{Msg("Desej_Vend")});
-    EXPECT_FALSE(state().flags.boProcessando);
+    EXPECT_FALSE(state().busy.boProcessando);
     EXPECT_EQ(count("ITCOMANDAVEN"), 1);
 }
 

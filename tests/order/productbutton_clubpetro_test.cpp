@@ -9,6 +9,8 @@
 #include <outside/qub_requisicaohttp.h>
 #include <runtime/clientdataset.h>
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSettings>
 
 namespace {
@@ -48,7 +50,7 @@ protected:
 
     void pressWithCpf(const QString &cpf)
     {
-        state().clubPetro.stCpfClubPetro = cpf;
+        state().clubPetroCustomer.stCpfClubPetro = cpf;
         click(QStringLiteral("tcbBalcao01"));
     }
     void click(const QString &name) { form->findChild<QAbstractButton *>(name)->click(); }
@@ -80,6 +82,100 @@ TEST_F(ClubPetroButton, SilentProgrammeIsReportedAndTheItemIsSold)
     pressWithCpf("12345678901");
     EXPECT_EQ(messages->texts(), QStringList({Msg("IMPCONAPI_CLUBPETRO")}));
     EXPECT_EQ(registered.size(), 1);
+}
+
+// The documents the programme was consulted with, in order.
+QStringList consultedDocuments(const FakePartners &partners)
+{
+    QStringList documents;
+    for (const auto &request : partners.requests(Partner::ClubPetro)) {
+        const QJsonObject customer = QJsonDocument::fromJson(request.body).object().value("cliente").toObject();
+        if (!customer.isEmpty())
+            documents.append(customer.value(customer.contains("dni") ? "dni" : "cpf").toString());
+    }
+    return documents;
+}
+
+// A CPF is the customer's: the buttons of the sale that named it consult the programme with
+// it, the next customer's buttons do not, whichever way the sale ended.
+class ClubPetroNextSale : public ClubPetroButton
+{
+protected:
+    void SetUp() override
+    {
+        ClubPetroButton::SetUp();
+        // The buyer's dialog names the CPF; the payment screen pays in cash; the save stores.
+        AdditionalDataAnswer buyer;
+        buyer.confirmed = true;
+        buyer.document = "12345678901";
+        host->setDefault(&Pkg_Hrk00002::CriaInfAdicional, buyer);
+        host->handle(&Pkg_Hrk00002::Recebimento, [](const PaymentRequest &request, PaymentDatasets &datasets) {
+            ClientDataSet &payments = datasets.cdsMovCaixa;
+            payments.Close();
+            payments.CreateDataSet();
+            payments.Append();
+            payments.FieldByName("CDCLIENTE").SetAsString("000001");
+            payments.FieldByName("IDTIPOMOVIVE").SetAsString("E");
+            payments.FieldByName("VRMOVIVEND").SetAsFloat(1.00);
+            payments.Post();
+            PaymentAnswer answer;
+            answer.paid = true;
+            answer.documentNumber = request.documentNumber;
+            return answer;
+        });
+        ClosingAnswer stored;
+        stored.savedSaleKey = "0000000042";
+        host->setDefault(&Pkg_Hrk00002::SetConcluiFechamento, stored);
+        host->setDefault(&Pkg_Hrk00002::LogControleAcess, HostResult::done());
+        ServerSeams &table = server->table();
+        table.counters.setNrVendaNFisc = [](const QString &, const QString &, const QString &) {
+            return Variant(QString("000123"));
+        };
+        table.consumers.setGravaConsumidor = [](const QStringList &) { return Variant(QString()); };
+        state().host.stCdClienteVenda = "000001";
+        state().editParams().stCDCLIENTE = "000001";
+        state().editParams().stIDUTLINTFACELE = "N";
+        data().cdsItems.CreateDataSet();
+    }
+
+    // The line the button sold, on the receipt (the fixture records the registration instead).
+    void lineOnTheReceipt()
+    {
+        ClientDataSet &items = data().cdsItems;
+        items.Append();
+        items.FieldByName("NRSEQ").SetAsString("001");
+        items.FieldByName("CDPRODUTO").SetAsString("100");
+        items.FieldByName("NMPRODUTO").SetAsString("COXINHA");
+        items.FieldByName("QTPRODCOMVEN").SetAsString("1");
+        items.FieldByName("VRPRECCOMVEN").SetAsFloat(1.00);
+        items.FieldByName("VRUNITVENDCL").SetAsFloat(1.00);
+        items.Post();
+        state().totals.doTotalVenda = 1.00;
+    }
+    void pressEnabled(const char *name)
+    {
+        QAbstractButton *button = form->findChild<QAbstractButton *>(QString::fromLatin1(name));
+        ASSERT_NE(button, nullptr);
+        button->setEnabled(true);
+        button->click();
+    }
+};
+
+TEST_F(ClubPetroNextSale, TheNextCustomersButtonsConsultNoCpfOfTheSaleBefore)
+{
+    pressEnabled("spbIncluiCpf");
+    ASSERT_EQ(state().clubPetroCustomer.stCpfClubPetro, QStringLiteral("12345678901"));
+    click(QStringLiteral("tcbBalcao01"));
+    ASSERT_EQ(consultedDocuments(partners), QStringList({"12345678901"}));
+    lineOnTheReceipt();
+
+    pressEnabled("spbReceb");
+    ASSERT_TRUE(data().cdsItems.IsEmpty()) << messages->texts().join(" | ").toStdString();
+    click(QStringLiteral("tcbBalcao01"));
+
+    EXPECT_EQ(registered.size(), 2);
+    EXPECT_EQ(consultedDocuments(partners), QStringList({"12345678901"}));
+    EXPECT_TRUE(state().consumer.stCDTIPOCONS.isEmpty());
 }
 
 TEST_F(ClubPetroButton, WithoutACpfTheProgrammeIsNotAsked)

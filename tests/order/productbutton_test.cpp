@@ -48,7 +48,7 @@ TEST_F(ProductButtonRoad, APressDuringAPressIsIgnored)
     EXPECT_EQ(priceCalls, 1);
     ASSERT_EQ(registered.size(), 1);
     EXPECT_EQ(registered[0].CDPRODUTO, QStringLiteral("100"));
-    EXPECT_FALSE(state().flags.boBalcaoAux3);
+    EXPECT_FALSE(state().busy.boBalcaoAux3);
     EXPECT_EQ(slept, QList<int>{100});
     click(QStringLiteral("tcbBalcao01"));
     EXPECT_EQ(registered.size(), 2);
@@ -148,7 +148,7 @@ TEST_P(ProductButtonServiceFee, RefusedAtATableOrTabSoldAtTheCounter)
         EXPECT_EQ(lastMessage(), Msg("PROD_TX_SERV"));
         EXPECT_EQ(messages->calls().last().kind, 3);
     }
-    EXPECT_FALSE(state().flags.boBalcaoAux3);
+    EXPECT_FALSE(state().busy.boBalcaoAux3);
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, ProductButtonServiceFee,
@@ -381,7 +381,7 @@ TEST_F(ProductButtonPrinter, ADeskOpenedYesterdayAsksForTheDayEndAndLocksTheGrid
     EXPECT_EQ(messages->calls()[1].text, Msg("CloseCaixa"));
     EXPECT_TRUE(state().params.boBOERROIMPRESSORA);
     EXPECT_FALSE(button("tcbBalcao01")->isEnabled());
-    EXPECT_FALSE(state().flags.boBalcaoAux3);
+    EXPECT_FALSE(state().busy.boBalcaoAux3);
 }
 
 // The item's lock on the other buttons never outlives a refusal.

@@ -153,7 +153,7 @@ TEST_F(Registration, EachCheckRefusesWithItsMessageAndLeavesTheSaleUnchanged)
         EXPECT_EQ(messages->calls().first().kind, 3);
         EXPECT_TRUE(snapshot() == before);
         EXPECT_EQ(state().totals.doQuantidade, c.resetsQuantity ? 1.0 : 3.0);
-        EXPECT_FALSE(state().flags.boDigitacaoAux1);
+        EXPECT_FALSE(state().busy.boDigitacaoAux1);
     }
 }
 

@@ -218,7 +218,7 @@ INSTANTIATE_TEST_SUITE_P(
                        s.editParams().stIDCOLETOR = QStringLiteral("C");
                        s.editParams().stIdTpTelaVe = QStringLiteral("1");
                        s.editParams().stSGESTADOFILI = QStringLiteral("ES");
-                       s.flags.boConsultaPreco = true;
+                       s.screen.boConsultaPreco = true;
                    },
                    "panBalcao spbMenuMesa spbComanda spbDelivery spbProdCombinado spbConsultaPreco spbPesquisa "
                    "spbCancProd spbObs lblSair spbCadCons spbVendaDeb spbLerQrCode",
@@ -382,7 +382,7 @@ TEST_F(AccessControl, TableModeAndPriceConsultationSkipThePrinterQuestions)
     state().host.stModoVenda = QStringLiteral("M");
     EXPECT_FALSE(shell().VerificaImpressoraOk(true));
     state().host.stModoVenda = QStringLiteral("B");
-    state().flags.boConsultaPreco = true;
+    state().screen.boConsultaPreco = true;
     EXPECT_FALSE(shell().VerificaImpressoraOk(true));
     EXPECT_EQ(host->count(&Pkg_Hrk00001::VerificaData), 0);
 }

@@ -182,17 +182,17 @@ TEST_F(ItemCancelTest, EmptyReceiptIsRefusedWithProdNVendAndTheDialogNeverOpens)
     pressF8();
     EXPECT_EQ(messages->texts(), QStringList{context().Msg(QStringLiteral("Prod_N_Vend"))});
     EXPECT_EQ(dialogCalls(), 0);
-    EXPECT_FALSE(state().flags.boCancCupomAux1);
+    EXPECT_FALSE(state().busy.boCancCupomAux1);
 }
 
 TEST_F(ItemCancelTest, WhileAnotherHandlerIsBusyF8DoesNothing)
 {
     addLine({"001", "100"});
-    state().flags.boCancCupomAux1 = true;
+    state().busy.boCancCupomAux1 = true;
     pressF8();
     EXPECT_EQ(dialogCalls(), 0);
     EXPECT_TRUE(messages->texts().isEmpty());
-    EXPECT_TRUE(state().flags.boCancCupomAux1) << "the flag belongs to the handler that set it";
+    EXPECT_TRUE(state().busy.boCancCupomAux1) << "the flag belongs to the handler that set it";
 }
 
 struct RefusalCase
@@ -212,13 +212,13 @@ TEST_P(ItemCancelRefusal, IsShownLeavesTheSaleAndGivesFlagAndPanelBack)
     const RefusalCase c = GetParam();
     addLine({"001", "100"});
     toCancel = {QStringLiteral("001")};
-    state().flags.boImprimindoCompCred = c.creditVoucherPrinting;
+    state().busy.boImprimindoCompCred = c.creditVoucherPrinting;
     state().editParams().stIDCOLETOR = QString::fromLatin1(c.collector);
     pressF8();
     EXPECT_EQ(messages->texts(), QStringList{context().Msg(QString::fromLatin1(c.key))});
     EXPECT_EQ(dialogCalls(), 0);
     EXPECT_EQ(lineText("001", "CDPRODUTO"), QStringLiteral("100"));
-    EXPECT_FALSE(state().flags.boCancCupomAux1);
+    EXPECT_FALSE(state().busy.boCancCupomAux1);
     EXPECT_TRUE(panel()->isEnabled());
 }
 
@@ -392,7 +392,7 @@ TEST_F(ItemCancelTest, RefusedBaseIsShownOnceAndTheCancellationEndsCleanly)
     pressF8();
     EXPECT_EQ(messages->count(), 1);
     EXPECT_EQ(lineText("002", "CDPRODUTO"), QStringLiteral("<sem linha>"));
-    EXPECT_FALSE(state().flags.boCancCupomAux1);
+    EXPECT_FALSE(state().busy.boCancCupomAux1);
     EXPECT_TRUE(panel()->isEnabled());
 }
 

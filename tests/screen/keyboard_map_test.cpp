@@ -50,9 +50,32 @@ TEST_F(KeyboardMap, AltLettersPressTheirButtons)
 TEST_F(KeyboardMap, F5TogglesThePriceConsultation)
 {
     press(Qt::Key_F5);
-    EXPECT_TRUE(state().flags.boConsultaPreco);
+    EXPECT_TRUE(state().screen.boConsultaPreco);
     press(Qt::Key_F5);
-    EXPECT_FALSE(state().flags.boConsultaPreco);
+    EXPECT_FALSE(state().screen.boConsultaPreco);
+}
+
+// Price consultation is the key's mode, not the sale's: a sale dropped while it is on (a credit
+// purchase whose consumer search is cancelled) leaves the key down over a mode still on, so the
+// next code typed is priced where the cashier asked for a price, never sold.
+TEST_F(KeyboardMap, PriceConsultationStaysOnWithItsKeyWhenASaleIsDroppedUnderIt)
+{
+    ServerSeams::current().lookupsTills.getCartaoCHART = [] { return Variant(false); };
+    host->setDefault(&Pkg_Hrk00002::PesqConsumidor, ConsumerSearchAnswer{});
+    press(Qt::Key_F5);
+    ASSERT_TRUE(button("spbConsultaPreco")->isChecked());
+    button("spbCompraCred")->setEnabled(true);
+    button("spbCompraCred")->click();
+    ASSERT_EQ(host->count(&Pkg_Hrk00002::PesqConsumidor), 1);
+
+    EXPECT_TRUE(button("spbConsultaPreco")->isChecked());
+    EXPECT_TRUE(state().screen.boConsultaPreco);
+    enter(QStringLiteral("100"));
+    EXPECT_TRUE(registered.isEmpty());
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::CriaConsultaProd), 1);
+    press(Qt::Key_F5);
+    EXPECT_FALSE(button("spbConsultaPreco")->isChecked());
+    EXPECT_FALSE(state().screen.boConsultaPreco);
 }
 
 TEST_F(KeyboardMap, BackspaceAndDeleteEditTheBuffer)
@@ -141,9 +164,9 @@ TEST_F(KeyboardMap, TheAuthoriserOfAQuantityKeyOrAPriceConsultationDoesNotReachT
     press(Qt::Key_F2);
     EXPECT_EQ(state().totals.doQuantidade, 2.0);
     press(Qt::Key_F5);
-    ASSERT_TRUE(state().flags.boConsultaPreco);
+    ASSERT_TRUE(state().screen.boConsultaPreco);
     press(Qt::Key_F5);
-    EXPECT_FALSE(state().flags.boConsultaPreco);
+    EXPECT_FALSE(state().screen.boConsultaPreco);
     EXPECT_EQ(host->count(&Pkg_Hrk00002::VerificaAcesso), 2);
     EXPECT_EQ(state().access.stRetAcesso, QString());
 }

@@ -79,7 +79,7 @@ TEST_F(ShellKeys, KeysAreIgnoredWhileSettling)
 
 TEST_F(ShellKeys, PriceConsultationKeepsTheProductLine)
 {
-    m_form->state().flags.boConsultaPreco = true;
+    m_form->state().screen.boConsultaPreco = true;
     m_form->findChild<QLabel *>(QStringLiteral("lblProduto"))->setText(QStringLiteral("R$ 5,00"));
     type(QStringLiteral("1"));
     EXPECT_EQ(m_form->findChild<QLabel *>(QStringLiteral("lblProduto"))->text(), QStringLiteral("R$ 5,00"));

@@ -70,9 +70,11 @@ TEST_P(LongLivedFields, AreExactlyTheListedOnes)
 INSTANTIATE_TEST_SUITE_P(
     SaleState, LongLivedFields,
     ::testing::Values(
+        LONG_LIVED(HandlerGuards, boDigitacaoAux1, boBalcaoAux3, boCancCupomAux1, boProcessando, boVenderAux1,
+                   boImprimindoCompCred),
         LONG_LIVED(TillSession, boBalcaoAux2, boAtivarAux1, stCancCupomAux3, stNrCupomReservado, pagerRangeFullTold),
         LONG_LIVED(TableSeats, inNrPessoas, inExtratoAux1, inPosicaoGrid),
-        LONG_LIVED(ScreenNavigation, inPaginaGrupo, inPaginaProduto, stBalcaoAux1, boLeituraQrCode),
+        LONG_LIVED(ScreenNavigation, inPaginaGrupo, inPaginaProduto, stBalcaoAux1, boLeituraQrCode, boConsultaPreco),
         LONG_LIVED(ExchangeInForce, boTrocaMercadoria, doRecebAux1),
         LONG_LIVED(HostArguments, stNRVENDAREST, stNrComandaExib, stCdClienteVenda, stNRMESA, stNRCOMANDA,
                    stCDVENDEDOR, stModoVenda, stCdConsumidorVenda, stIDRETBALLOJA, stRetornoVenda),
@@ -85,13 +87,9 @@ INSTANTIATE_TEST_SUITE_P(
                    boExibeVisualiza, stMD5ARQUIVOTXT, stCDATIVACAOSAT, dtDATAMOVIMENTO, boConfTipoRece,
                    dtMovimentoFiscal, stRecebAux7, stInicializaAux1, stRecebAux20, stIDLEITURAQRCODE, dtAberturaMesa,
                    stTipoVendaAux1, stRecebAux2, stInicializaAux3, stImpPesagem, stCupomAux1),
-        LONG_LIVED(ClubPetroState, stTokenApiClubPetro, UrlRaizAPIClubPetro, stCNPJFil, stCpfClubPetro,
-                   stSenhaClubPetro, stClubPetroOnline, stGrupoConsClubPetro, boCliClubPetroExiste,
-                   stMensagemClubPetro, stMensagemClubPetroAux, stErroRequisicao, stClubPetroResult, JSONBody,
-                   stCDCNPJRESGSALDO, stCDINTRESGSALDO, stIDTIPORESGATE, doSaldoRest, stIdUnicoClubPetro,
-                   arResultClubPetro),
+        LONG_LIVED(ClubPetroLink, stTokenApiClubPetro, UrlRaizAPIClubPetro, stClubPetroOnline),
         // The families themselves: a family added beside these outlives the sale unlisted.
-        LONG_LIVED(TillRecord, host, rights, startup, till, table, screen, exchange, clubPetro)),
+        LONG_LIVED(TillRecord, busy, host, rights, startup, till, table, screen, exchange, clubPetro)),
     [](const ::testing::TestParamInfo<LongLivedFamily> &info) { return std::string(info.param.family); });
 
 // The till's parameters are one family owned by the parameter file: each member is a column.
@@ -110,7 +108,7 @@ TEST(SaleStateLifetime, EveryParameterMemberIsAColumnOfTheParameterFile)
 // The state is the per-sale record, the long-lived families and the parameters: nothing else.
 TEST(SaleStateLifetime, TheStateIsTheSaleTheTillAndTheParameters)
 {
-    EXPECT_EQ(fieldCount<SaleRecord>(), 11u);
+    EXPECT_EQ(fieldCount<SaleRecord>(), 12u);
     EXPECT_EQ(sizeof(SaleState), sizeof(SaleRecord) + sizeof(TillRecord) + sizeof(const Parameters *) + sizeof(Parameters));
 }
 
@@ -171,18 +169,41 @@ INSTANTIATE_TEST_SUITE_P(
                     EXPECT_TRUE(s.road.stAddProdAux3.isEmpty());
                     EXPECT_FALSE(s.flags.boInicializaAux1);
                 }},
+        // The next customer's product buttons must not consult the programme with this one's
+        // document, nor take this one's segment; the till keeps only its link to the programme.
+        EndCase{"TheFuelLoyaltyCustomerGoesTheProgrammesLinkStays",
+                [](SaleState &s) {
+                    s.clubPetroCustomer.stCpfClubPetro = QStringLiteral("12345678909");
+                    s.clubPetroCustomer.stSenhaClubPetro = QStringLiteral("4321");
+                    s.clubPetroCustomer.stGrupoConsClubPetro = QStringLiteral("OURO");
+                    s.clubPetroCustomer.stIDTIPORESGATE = QStringLiteral("O");
+                    s.clubPetroCustomer.doSaldoRest = 80.0;
+                    s.clubPetro.stTokenApiClubPetro = QStringLiteral("token");
+                    s.clubPetro.UrlRaizAPIClubPetro = QStringLiteral("http://127.0.0.1/sale");
+                    s.clubPetro.stClubPetroOnline = QStringLiteral("N");
+                },
+                [](const SaleState &s) {
+                    EXPECT_TRUE(s.clubPetroCustomer.stCpfClubPetro.isEmpty());
+                    EXPECT_TRUE(s.clubPetroCustomer.stSenhaClubPetro.isEmpty());
+                    EXPECT_TRUE(s.clubPetroCustomer.stGrupoConsClubPetro.isEmpty());
+                    EXPECT_EQ(s.clubPetroCustomer.stIDTIPORESGATE, QStringLiteral("N"));
+                    EXPECT_EQ(s.clubPetroCustomer.doSaldoRest, 0.0);
+                    EXPECT_EQ(s.clubPetro.stTokenApiClubPetro, QStringLiteral("token"));
+                    EXPECT_EQ(s.clubPetro.UrlRaizAPIClubPetro, QStringLiteral("http://127.0.0.1/sale"));
+                    EXPECT_EQ(s.clubPetro.stClubPetroOnline, QStringLiteral("N"));
+                }},
         EndCase{"AuthoriserOfTheSalesAccessCheck",
                 [](SaleState &s) { s.access.stRetAcesso = QStringLiteral("0099"); },
                 [](const SaleState &s) { EXPECT_TRUE(s.access.stRetAcesso.isEmpty()); }},
         EndCase{"GuardsOfAHandlerStillRunningStayWithIt",
                 [](SaleState &s) {
-                    s.flags.boDigitacaoAux1 = true;
-                    s.flags.boProcessando = true;
+                    s.busy.boDigitacaoAux1 = true;
+                    s.busy.boProcessando = true;
                     s.flags.boRecebendo = true;
                 },
                 [](const SaleState &s) {
-                    EXPECT_TRUE(s.flags.boDigitacaoAux1);
-                    EXPECT_TRUE(s.flags.boProcessando);
+                    EXPECT_TRUE(s.busy.boDigitacaoAux1);
+                    EXPECT_TRUE(s.busy.boProcessando);
                     EXPECT_FALSE(s.flags.boRecebendo);
                 }},
         EndCase{"WhatOutlivesTheSaleStays",
@@ -228,14 +249,14 @@ TEST(SaleStateLifetime, ACallBeginsWithAFreshSaleAndNoGuard)
 {
     SaleState state;
     state.editParams().stCDCCUSCLIE = QStringLiteral("CC01");
-    state.flags.boDigitacaoAux1 = true;
-    state.flags.boImprimindoCompCred = true;
+    state.busy.boDigitacaoAux1 = true;
+    state.busy.boImprimindoCompCred = true;
     state.totals.doTotalVenda = 22.90;
 
     state.beginSale();
 
-    EXPECT_FALSE(state.flags.boDigitacaoAux1);
-    EXPECT_FALSE(state.flags.boImprimindoCompCred);
+    EXPECT_FALSE(state.busy.boDigitacaoAux1);
+    EXPECT_FALSE(state.busy.boImprimindoCompCred);
     EXPECT_EQ(state.totals.doTotalVenda, 0.0);
     EXPECT_EQ(state.consumer.stCartaoAux1, QStringLiteral("CC01"));
 }

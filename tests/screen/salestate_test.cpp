@@ -226,8 +226,8 @@ TEST(SaleStateInitial, AFreshSaleStartsFromTheResetValues)
     EXPECT_EQ(state.consumer.stRecebAux4, QStringLiteral("N"));
     EXPECT_EQ(state.startup.stInicializaAux3, QStringLiteral("N"));
     EXPECT_EQ(state.clubPetro.stClubPetroOnline, QStringLiteral("S"));
-    EXPECT_TRUE(state.clubPetro.boCliClubPetroExiste);
-    EXPECT_EQ(state.clubPetro.stIDTIPORESGATE, QStringLiteral("N"));
+    EXPECT_TRUE(state.clubPetroCustomer.boCliClubPetroExiste);
+    EXPECT_EQ(state.clubPetroCustomer.stIDTIPORESGATE, QStringLiteral("N"));
     EXPECT_TRUE(state.host.stRetornoVenda.isEmpty());
     EXPECT_FALSE(state.flags.boCupomAberto);
     EXPECT_DOUBLE_EQ(state.totals.doTotalVenda, 0.0);

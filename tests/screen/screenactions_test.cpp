@@ -213,7 +213,7 @@ TEST_F(ScreenActions, RefusedConsultationLeavesTheToggleUpAsTheFlagSays)
 {
     host->setDefault(&Pkg_Hrk00002::VerificaAcesso, AccessAnswer{false, QString()});
     clickEnabled(FormName::spbConsultaPreco);
-    EXPECT_FALSE(state().flags.boConsultaPreco);
+    EXPECT_FALSE(state().screen.boConsultaPreco);
     EXPECT_FALSE(form->findChild<QAbstractButton *>(FormName::spbConsultaPreco)->isChecked());
 }
 
@@ -221,14 +221,14 @@ TEST_F(ScreenActions, ConsultationOnAndOffResetsTheQuantityAndFollowsTheFlag)
 {
     state().totals.doQuantidade = 2;
     clickEnabled(FormName::spbConsultaPreco);
-    EXPECT_TRUE(state().flags.boConsultaPreco);
+    EXPECT_TRUE(state().screen.boConsultaPreco);
     EXPECT_TRUE(form->findChild<QAbstractButton *>(FormName::spbConsultaPreco)->isChecked());
     EXPECT_FALSE(control(FormName::spbQtde)->isEnabled());
     EXPECT_EQ(caption(FormName::lblProduto), QStringLiteral("Consulta de Preço"));
     // Switching off asks no right.
     host->setDefault(&Pkg_Hrk00002::VerificaAcesso, AccessAnswer{false, QString()});
     clickEnabled(FormName::spbConsultaPreco);
-    EXPECT_FALSE(state().flags.boConsultaPreco);
+    EXPECT_FALSE(state().screen.boConsultaPreco);
     EXPECT_FALSE(form->findChild<QAbstractButton *>(FormName::spbConsultaPreco)->isChecked());
     EXPECT_TRUE(control(FormName::spbQtde)->isEnabled());
     EXPECT_DOUBLE_EQ(state().totals.doQuantidade, 1.0);
@@ -241,7 +241,7 @@ TEST_F(ScreenActions, ObservationWithoutALineSaysSelectAProduct)
     clickEnabled(FormName::spbObs);
     EXPECT_EQ(messages->texts(), QStringList{QStringLiteral("Operação bloqueada. Selecione um produto.")});
     EXPECT_EQ(host->count(&Pkg_Hrk00002::Observacao), 0);
-    EXPECT_FALSE(state().flags.boCancCupomAux1);
+    EXPECT_FALSE(state().busy.boCancCupomAux1);
 }
 
 TEST_F(ScreenActions, ReplaceDropsTheEarlierRowsAndTheirProductLines)
@@ -258,7 +258,7 @@ TEST_F(ScreenActions, ReplaceDropsTheEarlierRowsAndTheirProductLines)
     EXPECT_EQ(column(rows, "CDOCORR"), QStringList{"05"}) << "the same occurrence chosen twice is one row";
     EXPECT_EQ(column(rows, "DSOCORR"), QStringList{"OCORRENCIA 01/05"});
     EXPECT_EQ(lineText("001", "STOBSPEDIDO"), QStringLiteral("Sem sal"));
-    EXPECT_FALSE(state().flags.boCancCupomAux1);
+    EXPECT_FALSE(state().busy.boCancCupomAux1);
     const AccessLogRequest log = host->last(&Pkg_Hrk00002::LogControleAcess);
     EXPECT_EQ(log.action, QStringLiteral("OBS_PED"));
 }
@@ -323,7 +323,7 @@ TEST_F(ScreenActions, FailureInsideTheObservationClearsTheBusyFlagAndGivesThePan
         throw std::runtime_error("falha do diálogo");
     });
     EXPECT_THROW(shell().spbObsClick(nullptr), std::runtime_error);
-    EXPECT_FALSE(state().flags.boCancCupomAux1) << "F8 to F11 would stay dead";
+    EXPECT_FALSE(state().busy.boCancCupomAux1) << "F8 to F11 would stay dead";
     EXPECT_TRUE(control(FormName::panBalcao)->isEnabled());
     // The next F10 runs.
     host->handle(&Pkg_Hrk00002::Observacao, [](const ObservationRequest &) { return ObservationAnswer{}; });
@@ -335,10 +335,10 @@ TEST_F(ScreenActions, BusyObservationIgnoresASecondPress)
 {
     addLine("001", "100");
     selectReceiptRow("001");
-    state().flags.boCancCupomAux1 = true;
+    state().busy.boCancCupomAux1 = true;
     shell().spbObsClick(nullptr);
     EXPECT_EQ(host->count(&Pkg_Hrk00002::Observacao), 0);
-    EXPECT_TRUE(state().flags.boCancCupomAux1) << "the running action keeps its flag";
+    EXPECT_TRUE(state().busy.boCancCupomAux1) << "the running action keeps its flag";
 }
 
 // ---- receipt double-click ------------------------------------------------------------------------
@@ -426,7 +426,7 @@ TEST_F(ScreenActions, LeavingADeliveryOrderAsksTheServerToDropItWhenEmpty)
 
 TEST_F(ScreenActions, ModeButtonsWaitForTheCreditVoucher)
 {
-    state().flags.boImprimindoCompCred = true;
+    state().busy.boImprimindoCompCred = true;
     state().host.stRetornoVenda.clear();
     for (auto handler : {&ScreenShell::spbMenuMesaClick, &ScreenShell::spbComandaClick, &ScreenShell::spbDeliveryClick})
         (shell().*handler)(nullptr);
@@ -457,7 +457,7 @@ TEST_F(ScreenActions, BackFromTheMenuWithAnotherOperatorTakesItsNameAndRights)
     EXPECT_EQ(state().rights.stNMOPERADOR, QStringLiteral("JOÃO"));
     EXPECT_EQ(state().rights.stAcessoObsProduto, QStringLiteral("N"));
     EXPECT_FALSE(control(FormName::spbObs)->isEnabled()) << "the buttons follow the new rights";
-    EXPECT_FALSE(state().flags.boCancCupomAux1);
+    EXPECT_FALSE(state().busy.boCancCupomAux1);
 }
 
 TEST_F(ScreenActions, UnreadableOperatorFileIsNamedAndTheOperatorKept)
@@ -480,17 +480,17 @@ TEST_F(ScreenActions, MenuThatClosesTheTillLeavesWithFechaSistema)
     host->script(&Pkg_Hrk00002::CriaFuncoesFiscais, false);
     shell().spbFuncoesClick(nullptr);
     EXPECT_EQ(state().host.stRetornoVenda, QStringLiteral("FECHA_SISTEMA"));
-    EXPECT_FALSE(state().flags.boCancCupomAux1);
+    EXPECT_FALSE(state().busy.boCancCupomAux1);
     EXPECT_TRUE(control(FormName::panBalcao)->isEnabled());
 }
 
 TEST_F(ScreenActions, MenuWaitsForTheCreditVoucher)
 {
-    state().flags.boImprimindoCompCred = true;
+    state().busy.boImprimindoCompCred = true;
     shell().spbFuncoesClick(nullptr);
     EXPECT_EQ(host->count(&Pkg_Hrk00002::CriaFuncoesFiscais), 0);
     EXPECT_EQ(messages->count(), 1);
-    EXPECT_FALSE(state().flags.boCancCupomAux1);
+    EXPECT_FALSE(state().busy.boCancCupomAux1);
 }
 
 // ---- activation --------------------------------------------------------------------------------

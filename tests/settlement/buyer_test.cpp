@@ -123,7 +123,7 @@ TEST_F(BuyerTest, DialogBuyerGoesToTheFieldsEveryLineAndTheFooter)
     EXPECT_EQ(buyer(), validCpf + "|JOSÉ DA SILVA|RUA DAS FLORES, 10|");
     EXPECT_EQ(lineBuyers(), QStringList(2, validCpf + "|JOSÉ DA SILVA|RUA DAS FLORES, 10|"));
     EXPECT_EQ(footer(), validCpf + "-JOSÉ DA SILVA-RUA DAS FLORES, 10");
-    EXPECT_EQ(state().clubPetro.stCpfClubPetro, validCpf);
+    EXPECT_EQ(state().clubPetroCustomer.stCpfClubPetro, validCpf);
     EXPECT_TRUE(messages->texts().isEmpty());
 }
 
@@ -154,7 +154,7 @@ TEST_F(BuyerTest, AbandonedDialogLeavesTheBuyerAsItWas)
 {
     line("01001");
     setBuyer(validCnpj, "PADARIA BOM PÃO", "AV. CENTRAL, 5", "X1");
-    state().clubPetro.stCpfClubPetro = validCnpj;
+    state().clubPetroCustomer.stCpfClubPetro = validCnpj;
     data().cdsItems.Edit();
     data().cdsItems.FieldByName("NMCONSVEND").SetAsString("PADARIA BOM PÃO");
     data().cdsItems.Post();
@@ -164,7 +164,7 @@ TEST_F(BuyerTest, AbandonedDialogLeavesTheBuyerAsItWas)
 
     EXPECT_EQ(dialogs(), 1);
     EXPECT_EQ(buyer(), validCnpj + "|PADARIA BOM PÃO|AV. CENTRAL, 5|X1");
-    EXPECT_EQ(state().clubPetro.stCpfClubPetro, validCnpj);
+    EXPECT_EQ(state().clubPetroCustomer.stCpfClubPetro, validCnpj);
     EXPECT_EQ(lineBuyers(), QStringList{"|PADARIA BOM PÃO||"});
     EXPECT_EQ(footer(), "rodapé anterior");
 }
@@ -178,7 +178,7 @@ TEST_F(BuyerTest, ZeroAsCpfNamesNobodyButKeepsTheAddress)
 
     EXPECT_EQ(buyer(), "||RUA A|");
     EXPECT_EQ(lineBuyers(), QStringList{"||RUA A|"});
-    EXPECT_EQ(state().clubPetro.stCpfClubPetro, "") << "no CPF reaches the loyalty programme";
+    EXPECT_EQ(state().clubPetroCustomer.stCpfClubPetro, "") << "no CPF reaches the loyalty programme";
     EXPECT_EQ(footer(), "rodapé anterior") << "only an address is not shown";
 }
 

@@ -3,6 +3,7 @@
 #include "settlefixture.h"
 
 #include <settlement/debitroad_p.h>
+#include <order/ordersending.h>
 
 #include <outside/pkg_hrk00002.h>
 #include <runtime/clientdataset.h>
@@ -168,6 +169,26 @@ TEST_F(DebitRoadTest, WholeSaleOnTheDebitSavesOneDebitRowWithoutThePaymentScreen
     EXPECT_EQ(state().till.stCancCupomAux3, "DB");
     EXPECT_FALSE(state().flags.boRecebendo);
     EXPECT_TRUE(data().cdsItems.IsEmpty());
+}
+
+// The points earned are told once the production tickets are out and the till is free, never
+// holding the kitchen up behind the cashier's OK.
+TEST_F(DebitRoadTest, PointsAreToldOnceTheTicketsAreOut)
+{
+    saveAnswer.points = 8;
+    QStringList shownWhenTheTicketsWentOut;
+    int ticketHandOvers = 0;
+    const ScopedTicketStep tickets([&](OrderEntry &, const OrderEntry::TicketContext &) {
+        ++ticketHandOvers;
+        shownWhenTheTicketsWentOut = messages->texts();
+    });
+
+    settle();
+
+    ASSERT_TRUE(sold()) << shown().toStdString();
+    ASSERT_EQ(ticketHandOvers, 1);
+    EXPECT_TRUE(shownWhenTheTicketsWentOut.filter("pontos").isEmpty()) << shownWhenTheTicketsWentOut.join(" | ").toStdString();
+    EXPECT_EQ(messages->texts().filter("Nesta compra você ganhou 8 pontos!").size(), 1) << shown().toStdString();
 }
 
 TEST_F(DebitRoadTest, BaseDownAtTheSaveKeepsTheSaleOnScreenAndRecordsItsNumberCancelled)

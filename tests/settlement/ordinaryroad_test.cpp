@@ -1,5 +1,7 @@
 #include "settlefixture.h"
 
+#include <order/ordersending.h>
+
 #include <runtime/messages.h>
 
 #include <QRegularExpression>
@@ -143,6 +145,42 @@ TEST_F(SettleTest, DocumentIssuedForAnEarlierSaleDoesNotSpareThisOneItsNumber)
 
     settle();
 
+    EXPECT_EQ(serverCalls.filter("setNrVendaNFisc").size(), 1);
+    EXPECT_EQ(host->last(&Pkg_Hrk00002::SetConcluiFechamento).stRecebAux9, "000123");
+}
+
+// A payment screen hands back the mark it was given unless it issued the document itself. One
+// left unpaid after marking the document issued does not spare the next press its number.
+TEST_F(SettleTest, DocumentIssuedMarkOfAnUnpaidPressDoesNotSpareTheNextPressItsNumber)
+{
+    QStringList marksGiven;
+    host->handle(&Pkg_Hrk00002::Recebimento, [&](const PaymentRequest &request, PaymentDatasets &datasets) {
+        marksGiven << request.stConfRecebimento;
+        PaymentAnswer answer;
+        answer.documentNumber = request.documentNumber;
+        if (marksGiven.size() == 1) {
+            answer.stConfRecebimento = "S";
+            return answer;
+        }
+        answer.stConfRecebimento = request.stConfRecebimento;
+        ClientDataSet &payments = datasets.cdsMovCaixa;
+        payments.Close();
+        payments.CreateDataSet();
+        payments.Append();
+        payments.FieldByName("CDCLIENTE").SetAsString("000001");
+        payments.FieldByName("IDTIPOMOVIVE").SetAsString("E");
+        payments.FieldByName("VRMOVIVEND").SetAsFloat(48.90);
+        payments.Post();
+        answer.paid = true;
+        return answer;
+    });
+
+    settle();
+    ASSERT_FALSE(sold());
+    settle();
+
+    ASSERT_TRUE(sold()) << shown().toStdString();
+    EXPECT_EQ(marksGiven, QStringList({"", ""}));
     EXPECT_EQ(serverCalls.filter("setNrVendaNFisc").size(), 1);
     EXPECT_EQ(host->last(&Pkg_Hrk00002::SetConcluiFechamento).stRecebAux9, "000123");
 }
@@ -388,6 +426,35 @@ TEST_F(SettleTest, PointsEarnedAreShownAfterTheEnd)
     settle();
 
     EXPECT_TRUE(messages->texts().contains("Nesta compra você ganhou 15 pontos!")) << shown().toStdString();
+}
+
+// On the badge screens the till opens the next customer's badge sale as it is freed: the points
+// of the sale just stored are told after its production tickets and before that sale opens.
+TEST_F(SettleTest, PointsAreToldAfterTheTicketsAndBeforeTheNextCustomersBadgeSale)
+{
+    state().editParams().stIdTpTelaVe = "3";
+    ClosingAnswer answer = saved("0000000042");
+    answer.points = 15;
+    host->setDefault(&Pkg_Hrk00002::SetConcluiFechamento, answer);
+    QStringList shownWhenTheTicketsWentOut;
+    const ScopedTicketStep tickets([&](OrderEntry &, const OrderEntry::TicketContext &) {
+        shownWhenTheTicketsWentOut = messages->texts();
+    });
+    QStringList shownWhenTheBadgeDialogOpened;
+    host->handle(&Pkg_Hrk00002::PesqConsumidor, [&](const ConsumerSearchRequest &, ClientDataSet &) {
+        shownWhenTheBadgeDialogOpened = messages->texts();
+        return ConsumerSearchAnswer{};
+    });
+    if (QAbstractButton *badge = context().button("spbCartao"))
+        badge->setEnabled(true);
+
+    settle();
+
+    ASSERT_TRUE(sold()) << shown().toStdString();
+    ASSERT_EQ(host->count(&Pkg_Hrk00002::PesqConsumidor), 1);
+    EXPECT_TRUE(shownWhenTheTicketsWentOut.filter("pontos").isEmpty()) << shownWhenTheTicketsWentOut.join(" | ").toStdString();
+    EXPECT_EQ(shownWhenTheBadgeDialogOpened.filter("Nesta compra você ganhou 15 pontos!").size(), 1)
+        << shownWhenTheBadgeDialogOpened.join(" | ").toStdString();
 }
 
 TEST_F(SettleTest, BuyerCpfGoesToTheConsumerRegisterButACnpjDoesNot)

@@ -1,5 +1,6 @@
 #include "settlefixture.h"
 
+#include <order/ordersending.h>
 #include <outside/pkg_hrk00002.h>
 #include <runtime/messages.h>
 #include <runtime/money.h>
@@ -273,6 +274,28 @@ TEST_F(PersonalCreditTest, PointsAreToldBeforeTheNextCustomersBadgeSaleStarts)
     ASSERT_TRUE(badgeDialogOpened);
     EXPECT_EQ(shownWhenTheBadgeDialogOpened.filter("Nesta compra você ganhou 12 pontos!").size(), 1)
         << shownWhenTheBadgeDialogOpened.join(" | ").toStdString();
+}
+
+// The kitchen does not wait on the cashier: the production tickets are out, and the sale gone
+// from the screen, before the points earned are told.
+TEST_F(PersonalCreditTest, PointsAreToldOnceTheTicketsAreOutAndTheTillIsFree)
+{
+    ClosingAnswer stored = saved("0000000042");
+    stored.points = 12;
+    host->setDefault(&Pkg_Hrk00002::SetConcluiFechamento, stored);
+    QStringList shownWhenTheTicketsWentOut;
+    int ticketHandOvers = 0;
+    const ScopedTicketStep tickets([&](OrderEntry &, const OrderEntry::TicketContext &) {
+        ++ticketHandOvers;
+        shownWhenTheTicketsWentOut = messages->texts();
+    });
+
+    settle();
+
+    ASSERT_TRUE(sold()) << shown().toStdString();
+    ASSERT_EQ(ticketHandOvers, 1);
+    EXPECT_TRUE(shownWhenTheTicketsWentOut.filter("pontos").isEmpty()) << shownWhenTheTicketsWentOut.join(" | ").toStdString();
+    EXPECT_EQ(messages->texts().filter("Nesta compra você ganhou 12 pontos!").size(), 1) << shown().toStdString();
 }
 
 // ---- the split by family ----------------------------------------------------------------------

@@ -139,7 +139,7 @@ TEST_P(SatStops, CancelNothingOnTheServer)
     EXPECT_EQ(host->count(&Pkg_Hrk00001::CancelarVenda), GetParam().devices);
     EXPECT_TRUE(cancelCalls.filter("getVendaNFisc").isEmpty());
     EXPECT_EQ(host->count(&Pkg_Hrk00002::LogControleAcess), 0);
-    EXPECT_FALSE(state().flags.boCancCupomAux1);
+    EXPECT_FALSE(state().busy.boCancCupomAux1);
 }
 
 INSTANTIATE_TEST_SUITE_P(ReceiptCancel, SatStops, ::testing::ValuesIn(satStopCases),
@@ -519,7 +519,7 @@ TEST_P(ServerRefuses, NoVoucherNoKitchenNoLog)
     EXPECT_EQ(host->count(&Pkg_Hrk00002::SetCupomCancelado), 0);
     EXPECT_EQ(host->count(&Pkg_Hrk00002::AbreGaveta), 0);
     EXPECT_EQ(host->count(&Pkg_Hrk00002::LogControleAcess), 0);
-    EXPECT_FALSE(state().flags.boCancCupomAux1);
+    EXPECT_FALSE(state().busy.boCancCupomAux1);
 }
 
 INSTANTIATE_TEST_SUITE_P(ReceiptCancel, ServerRefuses, ::testing::ValuesIn(serverCases),

@@ -13,11 +13,11 @@ namespace {
 
 TEST_F(ReceiptCancelTest, SecondPressWhileOneRunsDoesNothing)
 {
-    state().flags.boCancCupomAux1 = true;
+    state().busy.boCancCupomAux1 = true;
     press();
     EXPECT_TRUE(host->routines().isEmpty()) << host->routines().join(",").toStdString();
     EXPECT_TRUE(saleOnScreen());
-    EXPECT_TRUE(state().flags.boCancCupomAux1);
+    EXPECT_TRUE(state().busy.boCancCupomAux1);
 }
 
 struct GuardCase
@@ -33,8 +33,8 @@ void PrintTo(const GuardCase &row, std::ostream *out)
 }
 
 const GuardCase guardCases[] = {
-    {"PriceConsultation", [](ReceiptCancelTest &t) { t.state().flags.boConsultaPreco = true; }, "Prod_N_Vend"},
-    {"CreditVoucherPrinting", [](ReceiptCancelTest &t) { t.state().flags.boImprimindoCompCred = true; }, "OPE_COMP_CRED"},
+    {"PriceConsultation", [](ReceiptCancelTest &t) { t.state().screen.boConsultaPreco = true; }, "Prod_N_Vend"},
+    {"CreditVoucherPrinting", [](ReceiptCancelTest &t) { t.state().busy.boImprimindoCompCred = true; }, "OPE_COMP_CRED"},
     {"AccessDenied",
      [](ReceiptCancelTest &t) { t.host->setDefault(&Pkg_Hrk00002::VerificaAcesso, AccessAnswer{false, {}}); }, ""},
     {"NoteDueAndNoneGiven",
@@ -58,7 +58,7 @@ TEST_P(ReceiptCancelGuards, StopBeforeAnyRouteAndKeepTheSale)
     EXPECT_EQ(host->count(&Pkg_Hrk00002::IncluiVendaCan), 0);
     EXPECT_EQ(host->count(&Pkg_Hrk00002::LogControleAcess), 0);
     EXPECT_TRUE(saleOnScreen());
-    EXPECT_FALSE(state().flags.boCancCupomAux1);
+    EXPECT_FALSE(state().busy.boCancCupomAux1);
     if (!GetParam().shownKey.isEmpty()) {
         EXPECT_EQ(shown(), context().Msg(GetParam().shownKey));
     }
@@ -105,7 +105,7 @@ TEST_F(ReceiptCancelTest, OpenSaleIsRecordedUnderANonFiscalNumberAndTheScreenCle
     EXPECT_TRUE(host->last(&Pkg_Hrk00002::LogImpNFiscal).text.startsWith("Cancelamento do Cupom ---  Operador: MARIA"));
     EXPECT_FALSE(state().flags.boCupomAberto);
     EXPECT_TRUE(data().cdsItems.IsEmpty());
-    EXPECT_FALSE(state().flags.boCancCupomAux1);
+    EXPECT_FALSE(state().busy.boCancCupomAux1);
 }
 
 TEST_F(ReceiptCancelTest, OpenSaleAnsweredNoStaysOnScreen)
@@ -159,7 +159,7 @@ TEST_P(ReceiptCancelUnrecorded, RecordsNothingAndKeepsTheSaleOnScreen)
     EXPECT_EQ(host->count(&Pkg_Hrk00002::IncluiVendaCan), 0);
     EXPECT_EQ(host->count(&Pkg_Hrk00002::LogControleAcess), 0);
     EXPECT_TRUE(saleOnScreen());
-    EXPECT_FALSE(state().flags.boCancCupomAux1);
+    EXPECT_FALSE(state().busy.boCancCupomAux1);
 }
 
 INSTANTIATE_TEST_SUITE_P(ReceiptCancel, ReceiptCancelUnrecorded, ::testing::ValuesIn(unrecordedCases),

@@ -74,7 +74,7 @@ TEST_P(SettleRefusalTest, StopsBeforeThePaymentScreen)
 INSTANTIATE_TEST_SUITE_P(
     Guards, SettleRefusalTest,
     ::testing::Values(
-        Refusal{"PriceConsultation", [](SettleTest &t) { t.state().flags.boConsultaPreco = true; }, "Prod_Preco"},
+        Refusal{"PriceConsultation", [](SettleTest &t) { t.state().screen.boConsultaPreco = true; }, "Prod_Preco"},
         Refusal{"BiometricOfAnotherConsumer",
                 [](SettleTest &t) {
                     t.state().consumer.stRecebAux4 = "S";
@@ -108,14 +108,14 @@ TEST_F(SettleButtonTest, DeclinedOperatorMessageIsSkippedOnTheNextPress)
     data().cdsParametrosQub.SetData(parameterRow("S", "Confira o troco!"));
     messages->script({false});
     settle();
-    ASSERT_TRUE(state().flags.boProcessando);
+    ASSERT_TRUE(state().busy.boProcessando);
     EXPECT_EQ(messages->texts(), QStringList({"Confira o troco!"}));
 
     messages->clear();
     settle();
 
     EXPECT_FALSE(messages->texts().contains("Confira o troco!"));
-    EXPECT_FALSE(state().flags.boProcessando);
+    EXPECT_FALSE(state().busy.boProcessando);
     EXPECT_EQ(host->count(&Pkg_Hrk00002::Recebimento), 1);
 }
 

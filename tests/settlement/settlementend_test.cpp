@@ -357,7 +357,7 @@ TEST_F(SettlementEndTest, RefusedPaymentWithoutRecordLeavesTheSaleAndCouponUntou
     settlementEnd().paymentNotConfirmed(false, "000123");
     expectSaleOnScreen();
     EXPECT_TRUE(data().cdsMovCaixa.IsEmpty());
-    EXPECT_TRUE(state().flags.boProcessando);
+    EXPECT_TRUE(state().busy.boProcessando);
     EXPECT_EQ(host->count(&Pkg_Hrk00001::LimpaDisplay), 1);
     EXPECT_TRUE(displayTexts().isEmpty());
     EXPECT_EQ(data().cdsVenda.RecordCount(), 2);
@@ -507,7 +507,7 @@ TEST_F(Completion, RefusedCompletionKeepsTheSaleAndCountsItsItemsOnce)
     EXPECT_DOUBLE_EQ(familyValue("F2"), 5.5);
     EXPECT_EQ(data().cdsFamiliaSaldo.RecordCount(), 2);
     EXPECT_TRUE(consumerCalls.contains("getConsSaldFam"));
-    EXPECT_TRUE(state().flags.boProcessando);
+    EXPECT_TRUE(state().busy.boProcessando);
     EXPECT_TRUE(state().settlement.stSenhaPedido.isEmpty());
     EXPECT_EQ(host->count(&Pkg_Hrk00002::SetConcluiFechamento), 0);
 }
