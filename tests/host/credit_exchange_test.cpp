@@ -97,7 +97,8 @@ TEST_F(CreditExchangeHost, PersonalCreditSalesDebitEachFamilyAndPrintTheVoucher)
 }
 
 // A credit of 15,01 against 20,00 is paid by the exchange type beside 4,99 in cash; a credit
-// equal to the sale needs no payment screen and leaves a cent per unit to the exchange type.
+// equal to the sale (7,50) needs no payment screen and is the sale's one payment, of the
+// exchange type.
 // The file is gone afterwards.
 TEST_F(CreditExchangeHost, ExchangeCreditPaysPartOrAllOfTheSale)
 {
@@ -112,7 +113,7 @@ TEST_F(CreditExchangeHost, ExchangeCreditPaysPartOrAllOfTheSale)
         EXPECT_EQ(payments.at(round + 1).at(0).toString(), "011");
         EXPECT_NEAR(payments.at(round + 1).at(1).toDouble(), 15.01, 1e-9);
         EXPECT_EQ(payments.at(round + 2).at(0).toString(), "011");
-        EXPECT_NEAR(payments.at(round + 2).at(1).toDouble(), 0.01, 1e-9);
+        EXPECT_NEAR(payments.at(round + 2).at(1).toDouble(), 7.50, 1e-9);
     }
     EXPECT_FALSE(QFile::exists(QDir(site).filePath("ITENSDEVOLVIDOS.CDS")));
 }
@@ -131,7 +132,7 @@ TEST_F(CreditExchangeHost, ExchangeFindsTheReturnedItemsInTheCadastreFolder)
         rowsOf(site, "SELECT CDTIPORECE, VRMOVIVEND FROM MOVCAIXA ORDER BY NRSEQVENDA, NRSEQUMOVI");
     ASSERT_EQ(payments.size(), 3) << output.toStdString();
     EXPECT_NEAR(payments.at(1).at(1).toDouble(), 15.01, 1e-9);
-    EXPECT_NEAR(payments.at(2).at(1).toDouble(), 0.01, 1e-9);
+    EXPECT_NEAR(payments.at(2).at(1).toDouble(), 7.50, 1e-9);
     EXPECT_TRUE(output.contains(QStringLiteral("Dados/Cadastros/ITENSDEVOLVIDOS.CDS"))) << output.toStdString();
     EXPECT_FALSE(QFile::exists(QDir(site).filePath("Dados/Cadastros/ITENSDEVOLVIDOS.CDS")));
 }
@@ -151,7 +152,7 @@ TEST_F(CreditExchangeHost, AModel16DeskPrintsTheSalesItSettlesOnItsOwn)
         rowsOf(site, "SELECT CDTIPORECE, VRMOVIVEND FROM MOVCAIXA ORDER BY NRSEQVENDA, NRSEQUMOVI");
     ASSERT_EQ(payments.size(), 4) << output.toStdString();
     EXPECT_EQ(payments.at(2).at(0).toString(), "011");
-    EXPECT_NEAR(payments.at(2).at(1).toDouble(), 0.01, 1e-9);
+    EXPECT_NEAR(payments.at(2).at(1).toDouble(), 7.50, 1e-9);
     EXPECT_EQ(payments.at(3).at(0).toString(), "009");
     EXPECT_NEAR(payments.at(3).at(1).toDouble(), 34.61, 1e-9);
     const QList<QVariantList> sales = rowsOf(site, "SELECT NRCUPOMFIS FROM VENDA ORDER BY NRSEQVENDA");
