@@ -23,6 +23,9 @@ namespace SaleSaving {
 
 namespace {
 
+// The answer's NFC-e status when the authority refused the document.
+const QString nfceRefusedStatus = QStringLiteral("REJEITADA");
+
 FailurePoint &failurePoint()
 {
     static FailurePoint point;
@@ -47,6 +50,27 @@ double numberOf(const DataPacket &packet, int row, const char *field)
     return packet.value(row, QString::fromLatin1(field)).toDouble();
 }
 
+// What a step of the save writes, in the cashier's words ("ITEMVENDA 2": "o item 2 da venda").
+QString stepInWords(const QString &step)
+{
+    static const QList<std::pair<QString, QString>> words{
+        {QStringLiteral("VENDA"), QStringLiteral("o registro da venda")},
+        {QStringLiteral("ITEMVENDA"), QStringLiteral("o item %1 da venda")},
+        {QStringLiteral("MOVCAIXA"), QStringLiteral("o pagamento %1 da venda")},
+        {QStringLiteral("ITVENDACAN"), QStringLiteral("o item cancelado %1 da venda")},
+        {QStringLiteral("PROMOCOMANDA"), QStringLiteral("a promoção %1 da venda")},
+        {QStringLiteral("USOCUPOMDESCQUB"), QStringLiteral("o uso do cupom de desconto %1")},
+        {QStringLiteral("NFCE"), QStringLiteral("os dados da NFC-e da venda")},
+        {QStringLiteral("CANCELAMENTO"), QStringLiteral("o cancelamento da venda")}};
+    const QString table = step.section(QLatin1Char(' '), 0, 0);
+    const QString which = step.section(QLatin1Char(' '), 1);
+    for (const auto &[name, text] : words) {
+        if (name == table)
+            return text.contains(QLatin1String("%1")) ? text.arg(which) : text;
+    }
+    return QStringLiteral("os dados da venda");
+}
+
 // Inserts and the error of the first failure, on the host's session, inside the caller's
 // transaction. Column names come from this file only; every value is bound.
 class Writer
@@ -65,14 +89,17 @@ public:
         }
         const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(table, columns.join(QStringLiteral(", ")),
                                                                              binds.join(QStringLiteral(", ")));
-        return run(QStringLiteral("hostGrava") + table, sql, params) && reached(step);
+        return run(QStringLiteral("hostGrava") + table, sql, params, nullptr, step) && reached(step);
     }
 
-    bool run(const QString &name, const QString &sql, const Qub_movrela::Params &params, int *affected = nullptr)
+    // `step` names what the statement writes, for the cashier's words when the base refuses it.
+    bool run(const QString &name, const QString &sql, const Qub_movrela::Params &params, int *affected = nullptr,
+             const QString &step = {})
     {
         Qub_movrela::QueryRows rows;
         if (!m_db.execute(name, sql, params, &rows)) {
             m_error = Qub_movrela::ADOExceptionMessage(m_db.lastError(), m_db, QString());
+            refusedInWords(step);
             return false;
         }
         if (affected)
@@ -93,6 +120,19 @@ public:
     const QString &error() const { return m_error; }
 
 private:
+    // A base that is up and refuses a row (a constraint, a trigger, a full disk) is told in
+    // words, with the base's own reason; the statement's name and the base's address go to the
+    // log only. A base that cannot be reached keeps its text, which the screen words itself.
+    void refusedInWords(const QString &step)
+    {
+        const Qub_movrela::DbError &error = m_db.lastError();
+        if (error.cause != Qub_movrela::DbError::Cause::Statement && error.cause != Qub_movrela::DbError::Cause::Parameters)
+            return;
+        HostLog::write(QStringLiteral("banco recusou a gravação: ") + m_error);
+        m_error = QStringLiteral("O banco de dados recusou gravar %1 (motivo informado pelo banco: %2).")
+                      .arg(stepInWords(step), error.databaseText);
+    }
+
     Qub_movrela::DbConnection &m_db;
     QString m_error;
 };
@@ -505,11 +545,13 @@ Authorities::NfceDocument nfceDocument(const SaleKey &key, const ClosingHeader &
 // save made again after a lost session records the authorisation it already holds: the
 // authority refuses a second request for the same number, and the first one stands.
 bool issueNfce(Writer &writer, const SaleKey &key, const ClosingHeader &header, const DataPacket &items,
-               const DataPacket &payments, ClosingAnswer &answer, std::optional<Authorities::NfceResult> *authorised)
+               const DataPacket &payments, ClosingAnswer &answer, std::optional<Authorities::NfceResult> *authorised,
+               bool *refused)
 {
     if (!*authorised) {
         Authorities::NfceResult asked = Authorities::authoriseNfce(nfceDocument(key, header, items, payments));
         if (asked.status == Authorities::NfceResult::Status::Refused) {
+            *refused = true;
             writer.fail(asked.message);
             return false;
         }
@@ -531,7 +573,7 @@ bool issueNfce(Writer &writer, const SaleKey &key, const ClosingHeader &header, 
                       QStringLiteral("UPDATE VENDA SET NRACESSONFCE = :P_CHAVE, IDSTATUSNFCE = :P_STATUS, "
                                      "NRPROTOCOLONFCE = :P_PROTOCOLO, DSQRCODEVENDA = :P_QRCODE, DTEMISSAONFCE = :P_EMISSAO "
                                      "WHERE CDFILIAL = :P_CDFILIAL AND CDCAIXA = :P_CDCAIXA AND NRSEQVENDA = :P_NRSEQVENDA"),
-                      params)
+                      params, nullptr, QStringLiteral("NFCE"))
         && writer.reached(QStringLiteral("NFCE"));
 }
 
@@ -624,6 +666,7 @@ ClosingAnswer SetConcluiFechamento(const ClosingHeader &header, ClosingDatasets 
     Qub_movrela::DbConnection &db = HostDatabase::session();
     ClosingAnswer answer;
     std::optional<Authorities::NfceResult> nfce;
+    bool nfceRefused = false;
     const auto body = [&](Writer &writer) {
         answer = ClosingAnswer{};
         return writer.insert(QStringLiteral("VENDA"), headerValues(key, header, items, QStringLiteral("O")),
@@ -635,14 +678,18 @@ ClosingAnswer SetConcluiFechamento(const ClosingHeader &header, ClosingDatasets 
             && writePromotions(writer, key, datasets.promotionSlot.Data())
             && postConsumer(writer, db, key, header, datasets, items)
             && (header.stRecebAux20 != QLatin1String("N")
-                || issueNfce(writer, key, header, items, datasets.cdsMovCaixa.Data(), answer, &nfce));
+                || issueNfce(writer, key, header, items, datasets.cdsMovCaixa.Data(), answer, &nfce, &nfceRefused));
     };
     QString error;
     if (!storeOnce(db, QStringLiteral("venda ") + key.nrSeqVenda, body,
                    saleInVenda(db, key.cdFilial, key.cdCaixa, key.nrSeqVenda), &error)) {
         if (nfce && !nfce->xmlFile.isEmpty())
             QFile::remove(nfce->xmlFile); // the document of a sale that was not saved is not kept
-        return failed(error);
+        ClosingAnswer refusal = failed(error);
+        // The settlement tells the cashier the authority refused, not the base.
+        if (nfceRefused)
+            refusal.nfceStatus = nfceRefusedStatus;
+        return refusal;
     }
     answer.savedSaleKey = key.nrSeqVenda;
     HostLog::write(QStringLiteral("venda %1 gravada: %2 itens").arg(key.nrSeqVenda).arg(items.rows.size()));
@@ -742,9 +789,10 @@ CancellationAnswer AlteraVendaCan(const CancelledStatusChange &change)
         return writer.run(QStringLiteral("hostVendaCancelada"),
                           QStringLiteral("UPDATE VENDA SET IDSITUVENDA = 'C', DSOBSCANCUP = :P_OBS, CDSUPERVISOR = :P_SUPERVISOR")
                               + where,
-                          params)
+                          params, nullptr, QStringLiteral("CANCELAMENTO"))
             && writer.run(QStringLiteral("hostMovCaixaCancelada"),
-                          QStringLiteral("UPDATE MOVCAIXA SET IDTIPOMOVIVE = 'C'") + where, keyParams);
+                          QStringLiteral("UPDATE MOVCAIXA SET IDTIPOMOVIVE = 'C'") + where, keyParams, nullptr,
+                          QStringLiteral("CANCELAMENTO"));
     };
     QString error;
     if (!storeOnce(db, QStringLiteral("cancelamento da venda ") + key.nrSeqVenda, body, {}, &error)) {

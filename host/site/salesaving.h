@@ -11,8 +11,10 @@
 // one ITVENDACAN row per cancelled line (cdsVendaCancelada, else cdsItensCancelados). The sale
 // key is a ten-digit NRSEQVENDA of the branch and cash desk. On an NFC-e till (header value 39
 // "N") the NFC-e is authorised before the commit: a refusal leaves nothing saved; a time-out
-// saves the sale in contingency and answers "CONTIGENCIA_SP". Any failure rolls the whole sale
-// back and answers the database's (or authority's) text in `failure`. A session the server
+// saves the sale in contingency and answers "CONTIGENCIA_SP"; a refusal answers the authority's
+// words in `failure` and "REJEITADA" as the NFC-e status, so the cashier is told who refused.
+// Any failure rolls the whole sale back and answers its text in `failure` (a row the base
+// refused in words, with the base's reason; the technical text goes to the log). A session the server
 // ends during the save costs nothing: the save is made once more, whole, on a fresh session
 // (with the NFC-e authorisation it already holds), after looking whether a COMMIT whose answer
 // was lost stored it. The cancelled-sale records below follow the same rule.

@@ -256,12 +256,27 @@ bool CreditLimits::familyDaily()
         return false;
     const ClientDataSet &today = data().cdsConsumoFamilia;
     const double spent = today.IsEmpty() ? 0.0 : today.FieldByName(QStringLiteral("VRDIARIOFAM")).AsFloat();
-    if (exact(spent + m_displayed + m_itemValue - limit.value) <= 0.0)
+    // The family's daily value is spent by the family's own items only, as the server counts
+    // it at the save: what the sale holds of the family, plus the item being entered (at
+    // settlement the sale already holds every item).
+    const double total = spent + familyInSale() + (m_settle ? 0.0 : m_itemValue);
+    if (exact(total - limit.value) <= 0.0)
         return true;
     warn(m_context.Msg(QStringLiteral("Consumidor")) + QStringLiteral(" : ") + state().consumer.stNmConsumidor + crlf
          + Lvm_msg::Format(m_context.Msg(QStringLiteral("VrConsDiaFam")), {m_familyName}) + QLatin1Char(' ')
          + PtBr::FormatCurr(limit.value) + QLatin1Char('.'));
     return false;
+}
+
+// What the sale holds of the item's family (its consumption per family, kept as items are
+// entered).
+double CreditLimits::familyInSale() const
+{
+    ClientDataSet consumed;
+    consumed.CopyFrom(data().cdsFamiliaSaldo);
+    if (!consumed.Active() || !consumed.Locate(QStringLiteral("CDFAMILISALD"), m_args.Family))
+        return 0.0;
+    return consumed.FieldByName(QStringLiteral("VRSALDCONFAM")).AsFloat();
 }
 
 double CreditLimits::itemPart() const

@@ -108,6 +108,7 @@ private:
     bool coveredByLoan() const;
     double familyBalance(const QString &family, const ClientDataSet &orderRow) const;
     bool familyDaily();
+    double familyInSale() const;
     double itemPart() const;
     double salePart() const;
     double remaining() const;

@@ -159,7 +159,10 @@ Cause causeOf(const QSqlError &error, DatabaseKind kind)
         if (code == QLatin1String("5") || code == QLatin1String("6") || text.contains(QLatin1String("database is locked")))
             return Cause::Busy;
     }
-    return error.type() == QSqlError::ConnectionError ? Cause::ConnectFailed : Cause::Statement;
+    // A failed connect is told apart where the base is opened: SQLite's driver files every failed
+    // step of a statement on an open base (a constraint's or a trigger's refusal) as a
+    // connection error.
+    return Cause::Statement;
 }
 
 // The database's own message, without the echo of the statement that PostgreSQL adds on

@@ -20,7 +20,6 @@ void ConsumerDebitRoad::saveSale(Settlement::ClosingRoad road)
     // cancelled and the cashier keeps the coupon. Without a receipt after it (none asked, the
     // operator declined, models 16 and 30, or the receipt failed) the printer cancels it.
     options.couponStands = whole && m_receiptAfterCoupon;
-    options.notStoredText = QStringLiteral("Não foi possível gravar a venda no banco de dados. Nada foi debitado e a "
-                                           "venda continua na tela para novo recebimento.");
+    options.notStoredText = QStringLiteral("Nada foi debitado e a venda continua na tela para novo recebimento.");
     OwnRoadSave(m_context, m_end, options).run(m_run.documentInHand, m_run.paymentText11, m_numberBefore);
 }

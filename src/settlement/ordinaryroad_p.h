@@ -29,6 +29,7 @@ private:
         bool goesOn = false; // the sale is stored: the end with its tickets follows
         QString saleKey;     // the saved sale key; empty when nothing was stored
         double points = 0;   // loyalty points the save answered
+        QString nfceStatus;  // the save's NFC-e status (a refused NFC-e is named to the cashier)
     };
 
     // ordinaryroad.cpp: up to the document number.
@@ -51,7 +52,7 @@ private:
     void grantBenefits();
     void handleSaveFailure(SaveOutcome &outcome, const QString &failure);
     void fiscalPrinterSaveFailed();
-    void saveFailedBeforeStoring(const QString &failure);
+    void saveFailedBeforeStoring(const QString &failure, const QString &nfceStatus);
     void satFailed(const QString &saleKey, const QString &failure);
     void finishSoldSale(const SaveOutcome &outcome);
 

@@ -78,6 +78,7 @@ void OrdinaryRoad::saveBlock(SaveOutcome &outcome)
     const ClosingHeader header = ClosingRecord(m_context).closingHeader(m_run.documentInHand, m_run.paymentText11);
     const Settlement::SaveResult saved = m_context.settlement().SetConcluiFechamento(Settlement::ClosingRoad::Ordinary, header);
     outcome.points = saved.answer.points;
+    outcome.nfceStatus = saved.answer.nfceStatus;
     if (!saved.saved) {
         if (!saved.answer.savedSaleKey.isFailure())
             outcome.saleKey = saved.answer.savedSaleKey.toString();
@@ -221,7 +222,7 @@ void OrdinaryRoad::handleSaveFailure(SaveOutcome &outcome, const QString &failur
     if (s.params.boUTILIZAIMPFIS)
         fiscalPrinterSaveFailed();
     else
-        saveFailedBeforeStoring(failure);
+        saveFailedBeforeStoring(failure, outcome.nfceStatus);
 }
 
 // The fiscal printer's coupon of a sale that could not be saved is cancelled and the sale
@@ -255,11 +256,11 @@ void OrdinaryRoad::fiscalPrinterSaveFailed()
 // Without a fiscal printer a sale that was not stored keeps nothing paid: the card payment is
 // undone, the number already taken is recorded as cancelled (it is never handed back), and
 // the sale stays on the screen to be settled again.
-void OrdinaryRoad::saveFailedBeforeStoring(const QString &failure)
+void OrdinaryRoad::saveFailedBeforeStoring(const QString &failure, const QString &nfceStatus)
 {
     SaleState &s = m_context.state();
-    const QString text = QStringLiteral("Não foi possível gravar a venda no banco de dados. O pagamento foi desfeito e a "
-                                        "venda continua na tela para novo recebimento.");
+    const QString text = settlementEnd().notStoredReason(nfceStatus)
+        + QStringLiteral(" O pagamento foi desfeito e a venda continua na tela para novo recebimento.");
     Ravuvozozod::Mensagem(text, failure, QStringLiteral("N"), QStringLiteral("N"), Ravuvozozod::Error, QString(),
                           s.params.stIDESQUEMA, 0);
     settlementEnd().undoCardPayment();

@@ -136,7 +136,8 @@ public:
         // The coupon stands (a receipt was printed after it): a sale not stored is recorded as
         // cancelled and the cashier keeps the coupon.
         bool couponStands = false;
-        // Shown when a sale without a fiscal printer was not stored; empty: the standard text.
+        // What follows the reason when a sale without a fiscal printer was not stored; empty:
+        // the standard text.
         QString notStoredText;
         // Run once the sale is stored, before the hand-over (the road's own voucher): a sale
         // the base refused gets none.
@@ -163,7 +164,8 @@ private:
     bool save(const QString &documentInHand, const QString &paymentText11, Settlement::SaveResult &saved);
     bool electronicDocumentIssued(const Settlement::SaveResult &saved);
     void storedSaleFailed(const QString &saleKey, const QString &failure);
-    void notStored(const QString &documentInHand, const QString &numberBefore, const QString &failure);
+    void notStored(const QString &documentInHand, const QString &numberBefore, const QString &failure,
+                   const QString &nfceStatus = {});
     void couponKept(const QString &documentInHand, const QString &failure);
     QString balanceRefusal(const QString &failure) const;
     void stopWithSaleOnScreen(const QString &text, const QString &detail);

@@ -45,7 +45,7 @@ bool OwnRoadSave::run(const QString &documentInHand, const QString &paymentText1
             storedSaleFailed(key, saved.failure);
             return m_end.kind == RoadEnd::Kind::Sold;
         }
-        notStored(documentInHand, numberBefore, saved.failure);
+        notStored(documentInHand, numberBefore, saved.failure, saved.answer.nfceStatus);
         return false;
     }
     if (!electronicDocumentIssued(saved))
@@ -131,7 +131,8 @@ void OwnRoadSave::storedSaleFailed(const QString &saleKey, const QString &failur
 // Nothing was stored, so nothing was posted to the consumer's balances. With a fiscal printer
 // the coupon is cancelled and the sale recorded as cancelled; without one (or when the printer
 // does not cancel) the sale stays on the screen to be settled again.
-void OwnRoadSave::notStored(const QString &documentInHand, const QString &numberBefore, const QString &failure)
+void OwnRoadSave::notStored(const QString &documentInHand, const QString &numberBefore, const QString &failure,
+                            const QString &nfceStatus)
 {
     SaleState &s = m_context.state();
     const Parameters &p = s.params;
@@ -143,11 +144,11 @@ void OwnRoadSave::notStored(const QString &documentInHand, const QString &number
         stopWithSaleOnScreen(!refusal.isEmpty()
                                  ? refusal + QStringLiteral(" Nada foi lançado no saldo do consumidor e a venda continua "
                                                             "na tela para novo recebimento.")
-                             : m_options.notStoredText.isEmpty()
-                                 ? QStringLiteral("Não foi possível gravar a venda no banco de dados. Nada foi lançado "
-                                                  "no saldo do consumidor e a venda continua na tela para novo "
-                                                  "recebimento.")
-                                 : m_options.notStoredText,
+                                 : settlementEnd().notStoredReason(nfceStatus) + QLatin1Char(' ')
+                                     + (m_options.notStoredText.isEmpty()
+                                            ? QStringLiteral("Nada foi lançado no saldo do consumidor e a venda continua "
+                                                             "na tela para novo recebimento.")
+                                            : m_options.notStoredText),
                              failure);
         return;
     }

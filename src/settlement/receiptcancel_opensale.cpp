@@ -173,7 +173,8 @@ void ReceiptCancel::writeOpenSaleRecord(const QString &number)
                            QStringList{state.host.stCdClienteVenda, state.host.stCdConsumidorVenda, loyalty.stFidelidadeAux1,
                                        loyalty.stFidelidadeAux2, loyalty.stFidelidadeAux3}
                                .join(QLatin1Char('-')));
-    logCancellation(m_values.couponNumber);
+    // The number the sale is recorded under: the printer's coupon, else the number taken here.
+    logCancellation(number);
     if (!params.boUTILIZAIMPFIS) {
         const HostResult logged = m_context.services().LogImpNFiscal(NonFiscalLogRequest{
             QStringLiteral("Cancelamento do Cupom ---  Operador: ") + state.rights.stNMOPERADOR + QStringLiteral(" Filial: ")

@@ -39,15 +39,17 @@ void ReceiptCancel::fiscalPrinterRoute()
 {
     SaleState &state = m_context.state();
     const Parameters &params = state.params;
-    if (isYes(params.stIDEXTCONSONLINE))
-        m_context.consumer().ConectaExtConsOnline(QString());
-    if (!state.consumer.boCartaoAux1 && !question(m_context.Msg(QStringLiteral("CancelaCupom"))))
-        return;
+    // A last movement that cannot be cancelled here is refused before anything is asked or
+    // reversed: the cashier is not asked to confirm a cancellation that will not happen.
     const QString last = state.till.stCancCupomAux3;
     if (last == QLatin1String("CC"))
         stop(m_context.Msg(QStringLiteral("CANC_SALD_CRED")));
     if (last != QLatin1String("VV") && last != QLatin1String("CP") && last != QLatin1String("DB"))
         refuseLastCoupon();
+    if (isYes(params.stIDEXTCONSONLINE))
+        m_context.consumer().ConectaExtConsOnline(QString());
+    if (!state.consumer.boCartaoAux1 && !question(m_context.Msg(QStringLiteral("CancelaCupom"))))
+        return;
     const int model = params.inIDTIPOIMPFIS;
     if (model == PrinterModel::ReceiptAtClose16 || model == PrinterModel::NoItemSale21 || model == PrinterModel::ReceiptAtClose30)
         stop(m_context.Msg(QStringLiteral("Nao_Canc_ibm")));

@@ -26,6 +26,7 @@
 namespace {
 
 const QString contingency = QStringLiteral("CONTIGENCIA_SP");
+const QString nfceRefused = QStringLiteral("REJEITADA"); // the save's NFC-e status when the authority refused it
 const QString contingencyText = QStringLiteral("A NFC-e da venda ficou em contingência e não foi autorizada. "
                                                "A venda foi cancelada e o pagamento em cartão desfeito. "
                                                "A venda deverá ser realizada novamente.");
@@ -127,6 +128,13 @@ void SettlementEnd::nfceContingency(const QString &saleKey)
 void SettlementEnd::undoCardPayment()
 {
     m_context.devices().FinalizaTransTef(TefFinishRequest{false});
+}
+
+QString SettlementEnd::notStoredReason(const QString &nfceStatus) const
+{
+    // The authority's own words, with the document's number, go to the detail.
+    return nfceStatus == nfceRefused ? QStringLiteral("A SEFAZ rejeitou a NFC-e da venda, que não foi gravada.")
+                                     : QStringLiteral("Não foi possível gravar a venda no banco de dados.");
 }
 
 // ---- records of a cancelled sale ---------------------------------------------------------------

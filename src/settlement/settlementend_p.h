@@ -33,6 +33,9 @@ public:
     // the stored sale recorded as cancelled; the screen is made free.
     void nfceContingency(const QString &saleKey);
     void undoCardPayment();
+    // The first sentence of the message of a sale the save did not store: the authority's
+    // refusal of its NFC-e when the save's NFC-e status says so, else the base's.
+    QString notStoredReason(const QString &nfceStatus) const;
 
     QString cancellationTrace(const QString &documentNumber) const;
     // IncluiVendaCan for a sale that was never stored; false when the host did not record it

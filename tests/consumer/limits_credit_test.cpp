@@ -187,6 +187,40 @@ INSTANTIATE_TEST_SUITE_P(Limits, FamilyRules,
                                            FamilyCase{"DayOneThousandthOver", 50.0, 20.001, false}),
                          [](const auto &info) { return std::string(info.param.name); });
 
+struct FamilyDayCase
+{
+    const char *name;
+    const char *fromSettle;
+    double snacksInSale; // what the sale holds of the snacks family (before the item, per item)
+    bool passes;
+};
+
+class FamilyDayOfItsOwnItems : public LimitsTest, public ::testing::WithParamInterface<FamilyDayCase>
+{
+};
+
+// The snacks' daily value of 30,00 is spent by snacks only: a sale of a 20,61 meal and 14,00 of
+// snacks passes, whether an item is entered (7,50 after 6,50) or the sale is settled.
+TEST_P(FamilyDayOfItsOwnItems, OtherFamiliesDoNotSpendIt)
+{
+    const FamilyDayCase &c = GetParam();
+    familyOrder(QStringLiteral("LAN"), QStringLiteral("001"), QStringLiteral("S"), Variant(30.0),
+                {{QStringLiteral("LAN"), QStringLiteral("001")}}, 0.0);
+    balances({{"REF", "REFEIÇÃO", 100.0}, {"LAN", "LANCHES E BEBIDAS", 45.50}});
+    fill(data().cdsFamiliaSaldo, {"CDFAMILISALD", "VRSALDCONFAM"}, {{"REF", 20.61}, {"LAN", c.snacksInSale}});
+    state().totals.doTotalVenda = 20.61 + c.snacksInSale;
+
+    EXPECT_EQ(credit(QStringLiteral("7,50"), QString::fromLatin1(c.fromSettle), QStringLiteral("LAN")), c.passes);
+    EXPECT_EQ(messages->count(), c.passes ? 0 : 1) << lastMessage().toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Limits, FamilyDayOfItsOwnItems,
+                         ::testing::Values(FamilyDayCase{"ItemWithinTheFamilysDay", "N", 6.50, true},
+                                           FamilyDayCase{"ItemOverTheFamilysDay", "N", 22.51, false},
+                                           FamilyDayCase{"SaleWithinTheFamilysDay", "S", 14.00, true},
+                                           FamilyDayCase{"SaleOverTheFamilysDay", "S", 30.01, false}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
 TEST_F(LimitsTest, FamilyWithoutBalanceRowHasNothingToSpend)
 {
     familyOrder(QStringLiteral("REF"), QStringLiteral("001"), QStringLiteral("N"), Variant::null(),

@@ -76,6 +76,26 @@ TEST_P(CardSaleRefused, ChargeIsUndoneWhenTheDocumentIsRefused)
     EXPECT_EQ(ledgerOf(site), QStringList({"000001;2290;PENDENTE", "000001;;DESFEITA"}));
 }
 
+// The cashier reads that the authority refused the NFC-e, not that the base failed.
+TEST(CardSaleNfceRefused, TheMessageNamesTheAuthoritysRefusal)
+{
+    QTemporaryDir work;
+    const QString site = work.filePath(QStringLiteral("site"));
+    QString output;
+    ASSERT_TRUE(runHost({"--init-site", site, "--till", "nfce"}, work.path(), output)) << output.toStdString();
+    QFile refusal(QDir(site).filePath(QStringLiteral("Dados/Autoridade.txt")));
+    ASSERT_TRUE(refusal.open(QIODevice::WriteOnly));
+    refusal.write("NFCE=RECUSA\n");
+    refusal.close();
+    output.clear();
+
+    runHost({"--site", site, "--script", QStringLiteral(VENDACONS_SOURCE_DIR "/host/scripts/venda-cartao.txt")},
+            work.path(), output);
+
+    EXPECT_TRUE(output.contains(QStringLiteral("mensagem [3]: A SEFAZ rejeitou a NFC-e da venda, que não foi gravada."))) << output.toStdString();
+    EXPECT_FALSE(output.contains(QStringLiteral("gravar a venda no banco de dados"))) << output.toStdString();
+}
+
 INSTANTIATE_TEST_SUITE_P(ElectronicDesks, CardSaleRefused,
                          ::testing::Values(Desk{"Nfce", "nfce"}, Desk{"Sat", "sat"}),
                          [](const ::testing::TestParamInfo<Desk> &info) { return std::string(info.param.name); });

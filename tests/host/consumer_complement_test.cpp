@@ -217,6 +217,21 @@ TEST_F(ConsumerComplementHost, DebitSaleOfASubsidisedItemSplitsTheFirstPlateOfTh
 
 namespace {
 
+// A personal-credit sale within every limit sells whole on a till that may complete consumer
+// sales: the snacks' daily value of 30,00 is spent by the snacks only (14,00), not by the plate.
+TEST_F(ConsumerComplementHost, PersonalCreditSaleWithinEveryLimitIsSavedWhole)
+{
+    const double snacksBefore =
+        numberOf(site, "SELECT VRSALDCONFAM FROM SALDOCONS WHERE CDFAMILISALD = 'LAN' AND " + consumer1001);
+
+    ASSERT_TRUE(play("venda-credito.txt")) << output.toStdString();
+
+    EXPECT_FALSE(output.contains(QStringLiteral("Valor de consumo diário da família"))) << output.toStdString();
+    EXPECT_NEAR(numberOf(site, "SELECT VRTOTVENDA FROM VENDA"), 34.61, 1e-9) << output.toStdString();
+    EXPECT_NEAR(numberOf(site, "SELECT VRSALDCONFAM FROM SALDOCONS WHERE CDFAMILISALD = 'LAN' AND " + consumer1001),
+                snacksBefore - 14.00, 1e-9);
+}
+
 // The personal-credit voucher shows what the sale is worth (34,61: the plate, a drink and a
 // snack), not the client company's part of it, which is nothing here.
 TEST_F(ConsumerComplementHost, PersonalCreditVoucherShowsTheSaleTotal)

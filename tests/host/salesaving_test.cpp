@@ -220,6 +220,21 @@ TEST_P(SaleSavingTest, FailureAfterTheSecondItemLeavesNoTrace)
         EXPECT_EQ(count(table), 0) << table;
 }
 
+// A base that is up and refuses a row: the failure says which row in words, with the base's
+// reason, and leaves the base's address and the statement's name to the log.
+TEST_P(SaleSavingTest, ARowTheBaseRefusesIsToldInWordsWithoutAddressOrStatementName)
+{
+    exec("CREATE UNIQUE INDEX test_um_item_por_filial ON ITEMVENDA (CDFILIAL)");
+    SaleRows sale;
+    const ClosingAnswer answer = save(sale);
+    EXPECT_TRUE(answer.failure.startsWith("O banco de dados recusou gravar o item 2 da venda (motivo informado pelo banco: "))
+        << answer.failure.toStdString();
+    for (const QString &technical : {QStringLiteral("hostGrava"), QStringLiteral("abrir a base"), base().siteFolder(),
+                                     QStringLiteral("SQLITE"), QStringLiteral("POSTGRESQL")})
+        EXPECT_FALSE(answer.failure.contains(technical)) << answer.failure.toStdString();
+    EXPECT_EQ(count("VENDA"), 0);
+}
+
 // On a fiscal-printer desk the receipt ends once the sale is stored; a sale that was not
 // stored leaves it open for the settlement to cancel.
 TEST_P(SaleSavingTest, ReceiptEndsOnlyWhenTheSaleIsStored)
@@ -291,6 +306,7 @@ TEST_P(SaleSavingTest, RefusedNfceSavesNothing)
     SaleRows sale;
     const ClosingAnswer answer = save(sale, "N");
     EXPECT_TRUE(answer.failure.contains("recusada"));
+    EXPECT_EQ(answer.nfceStatus, "REJEITADA"); // the settlement names the authority's refusal
     EXPECT_EQ(count("VENDA"), 0);
     EXPECT_TRUE(documentsOfTheDay().isEmpty());
 }

@@ -147,6 +147,24 @@ TEST_F(ConnectionSource, AnUnopenableSqliteFileGivesAClearText)
     EXPECT_TRUE(text.startsWith("Não foi possível abrir a base de dados")) << text.toStdString();
 }
 
+// SQLite's driver files a statement's failed step (a trigger's or a constraint's refusal) as a
+// connection error: on an open base it is the statement that was refused.
+TEST_F(ConnectionSource, ARowTheOpenBaseRefusesIsARefusedStatementNotAFailedOpen)
+{
+    writeSiteFile("");
+    Qub_movrela::DbConnection connection("adcVendaCons");
+    ASSERT_TRUE(connection.open());
+    ASSERT_TRUE(connection.execute("criaTabela", "CREATE TABLE T (A INTEGER)", {}));
+    ASSERT_TRUE(connection.execute("criaGatilho",
+                                   "CREATE TRIGGER recusa BEFORE INSERT ON T BEGIN SELECT RAISE(ABORT, 'disco cheio'); END",
+                                   {}));
+    EXPECT_FALSE(connection.execute("gravaT", "INSERT INTO T (A) VALUES (:P_A)", {{"P_A", 1}}));
+    EXPECT_EQ(connection.lastError().cause, Qub_movrela::DbError::Cause::Statement);
+    const QString text = Qub_movrela::ADOExceptionMessage(connection.lastError(), connection, "");
+    EXPECT_FALSE(text.contains("abrir")) << text.toStdString();
+    EXPECT_TRUE(text.contains("disco cheio")) << text.toStdString();
+}
+
 TEST_F(ConnectionSource, AnUnreadableConnectionStringIsAFailedConnect)
 {
     qputenv("VENDACONS_DB", "Provider=ORACLE;Database=x");

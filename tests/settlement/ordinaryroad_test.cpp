@@ -246,6 +246,7 @@ struct NotStoredCase
     const char *name;
     std::function<void(SettleTest &)> arrange;
     QString recordedNumber; // the number recorded as cancelled
+    QString told;           // the message's first sentence: why nothing was stored
 };
 
 class NotStoredTest : public SettleTest, public ::testing::WithParamInterface<NotStoredCase>
@@ -261,7 +262,7 @@ TEST_P(NotStoredTest, NothingPaidNoTicketAndAClearMessage)
     EXPECT_FALSE(sold());
     EXPECT_EQ(roadEnd().kind, Kind::Failed);
     EXPECT_FALSE(messages->texts().isEmpty());
-    EXPECT_TRUE(shown().contains("Não foi possível gravar a venda")) << shown().toStdString();
+    EXPECT_TRUE(shown().startsWith(GetParam().told)) << shown().toStdString();
     EXPECT_EQ(host->requests(&Pkg_Hrk00001::FinalizaTransTef), QList<TefFinishRequest>({TefFinishRequest{false}}));
     EXPECT_TRUE(data().cdsMovCaixa.IsEmpty());
     EXPECT_EQ(data().cdsItems.RecordCount(), 3);
@@ -278,16 +279,17 @@ INSTANTIATE_TEST_SUITE_P(
         NotStoredCase{"NfceRefusedByTheAuthority",
                       [](SettleTest &t) {
                           t.state().editParams().boSISTEMAQUBNFCE = true;
-                          t.host->setDefault(&Pkg_Hrk00002::SetConcluiFechamento,
-                                             SettleTest::failedSave("Rejeição 539: duplicidade de NF-e"));
+                          ClosingAnswer refused = SettleTest::failedSave("Rejeição 539: duplicidade de NF-e");
+                          refused.nfceStatus = "REJEITADA";
+                          t.host->setDefault(&Pkg_Hrk00002::SetConcluiFechamento, refused);
                       },
-                      "000045"},
+                      "000045", "A SEFAZ rejeitou a NFC-e da venda, que não foi gravada."},
         NotStoredCase{"BaseUnreachableAtSave",
                       [](SettleTest &t) {
                           t.host->setDefault(&Pkg_Hrk00002::SetConcluiFechamento,
                                              SettleTest::failedSave("could not connect to server"));
                       },
-                      "000123"},
+                      "000123", "Não foi possível gravar a venda no banco de dados."},
         NotStoredCase{"BaseUnreachableAlsoForTheRecord",
                       [](SettleTest &t) {
                           t.host->setDefault(&Pkg_Hrk00002::SetConcluiFechamento,
@@ -295,14 +297,14 @@ INSTANTIATE_TEST_SUITE_P(
                           t.host->setDefault(&Pkg_Hrk00002::IncluiVendaCan,
                                              CancellationAnswer{Variant::failure("could not connect to server"), {}});
                       },
-                      "000123"},
+                      "000123", "Não foi possível gravar a venda no banco de dados."},
         NotStoredCase{"AsynchronousTextWithoutAKey",
                       [](SettleTest &t) {
                           t.host->setDefault(
                               &Pkg_Hrk00002::SetConcluiFechamento,
                               SettleTest::failedSave("A operação não pode ser executada durante uma execução assíncrona"));
                       },
-                      "000123"}),
+                      "000123", "Não foi possível gravar a venda no banco de dados."}),
     [](const ::testing::TestParamInfo<NotStoredCase> &info) { return std::string(info.param.name); });
 
 TEST_F(SettleTest, AsynchronousTextWithAStoredKeyIsTolerated)
