@@ -434,6 +434,7 @@ bool postConsumer(Writer &writer, Qub_movrela::DbConnection &db, const SaleKey &
     const DataPacket payments = datasets.cdsMovCaixa.Data();
     ConsumerPosting posting;
     posting.CDFILIAL = key.cdFilial;
+    posting.CDLOJA = header.cdLoja;
     posting.CDCAIXA = key.cdCaixa;
     posting.NRSEQVENDA = key.nrSeqVenda;
     posting.CDOPERADOR = textOf(items, 0, "CDOPERADOR");

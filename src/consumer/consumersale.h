@@ -23,6 +23,9 @@ struct PartnerCall
     };
     Outcome outcome = Outcome::Done;
     QString text; // what the operator was told
+    // The partner left a call unanswered until its time-out: the cancellation waits no more on
+    // partners, and keeps its other partner calls to send later.
+    bool unanswered = false;
 };
 
 // Consumer accounts, limits, loyalty and partner integrations: what the sale form's shell,
@@ -43,9 +46,12 @@ public:
     // once: REQESTAMEOK when every payment was refunded; else what AME answered, and whether a
     // refund was refused (Refused: nothing is kept, the sale must not be cancelled yet) or did
     // not complete (Pending: kept on the till with its refund id and sent again by
-    // retryPartnerCalls). A sale without wallet payments sends, writes and shows nothing.
+    // retryPartnerCalls). A sale without wallet payments sends, writes and shows nothing. A
+    // refund done is remembered on the till and not sent again when the cancellation is pressed
+    // again; once AME leaves a call unanswered, the sale's other refunds are kept without
+    // waiting again. `onRefusal` is added to the message of a refusal (what became of the sale).
     PartnerCall EstornoAME(const QString &CDFILIAL, const QString &CDCAIXA, const QString &NRSEQVENDA,
-                           const QDateTime &DTABERTUR);
+                           const QDateTime &DTABERTUR, const QString &onRefusal = QString());
     // Cancels the sale's GCOM cashback at the platform (cdsDadosGCOM loaded by the caller). True
     // when cancelled or when there was nothing to cancel.
     bool CancelaCashBackGCOM(const QString &Endpoint, const QString &CDFILIAL, const QString &CDCAIXA,
@@ -53,12 +59,18 @@ public:
     // The cancellation roads' use of it: loads cdsDadosGCOM for the store and, when the store
     // uses GCOM, sends the cancellation once, within the request's time-out. A cancellation
     // that did not complete is kept pending with the sale's key (the platform cancels a sale
-    // once) and the operator is told once, with what the platform answered.
+    // once) and the operator is told once, with what the platform answered. `send` false (a
+    // partner of this cancellation already left the till waiting): kept at once, not sent.
     PartnerCall cancelGcomCashback(const QString &CDFILIAL, const QString &CDLOJA, const QString &CDCAIXA,
-                                   const QString &NRSEQVENDA);
-    // Sends again every partner call kept pending on this till, oldest first; one that completes
-    // (or that the partner refuses for good) leaves the queue and the operator is told.
+                                   const QString &NRSEQVENDA, bool send = true);
+    // Sends again the partner calls kept pending on this till, oldest first, away from any
+    // cancellation: at start-up every one, between sales those not tried in the last minutes.
+    // One that completes (or that the partner refuses for good) leaves the queue and the
+    // operator is told. The first call a partner leaves unanswered ends the pass: the others
+    // stay kept, so a pass holds the till for one time-out at most.
     void retryPartnerCalls();
+    // Between sales (no sale on the screen): the kept calls that are due, as above.
+    void retryPartnerCallsBetweenSales();
     // ClubPetro client. Failures leave stMensagemClubPetro (for the operator) and
     // stMensagemClubPetroAux (for the log) in the sale's ClubPetroCustomer.
     bool buscaTokenResgate(const QString &CDFILIAL);

@@ -13,6 +13,8 @@
 #include <runtime/money.h>
 #include <runtime/ptbr.h>
 
+#include <algorithm>
+
 namespace Limits {
 
 namespace {
@@ -208,43 +210,124 @@ void CreditLimits::refuseNegative() const
 // A family after others in approval order may borrow from one of them when the sale is
 // settled, so its own rules wait for the settlement. An item that no earlier family could
 // cover would then refuse the whole coupon at Receber: it is refused here, by the rule the
-// server lends by (one earlier family whose balance covers what is missing, or which may go
-// negative).
+// server lends by. The sale's families are walked in the order Receber hands them over; a short
+// family borrows from the nearest earlier family that can lend the missing amount, which
+// offers its balance less what it already lends in this sale less its own part of the sale.
 bool CreditLimits::coveredByLoan() const
 {
     const ClientDataSet &own = data().cdsOrdFam;
     if (m_settle || !isNo(m_args.FromSettle) || own.IsEmpty()
         || !isNo(own.FieldByName(QStringLiteral("IDSALDNEGFAM")).AsString()))
         return true;
-    const double missing = Money::RoundDec(Money::Trunc2(itemPart()) - m_balance, 2);
-    if (missing <= 0.0)
-        return true;
-    const QString order = own.FieldByName(QStringLiteral("NRORDAPRSALD")).AsString();
-    ClientDataSet earlier;
-    earlier.CopyFrom(data().cdsSupOrdemFamilia);
-    for (earlier.First(); !earlier.Eof(); earlier.Next()) {
-        const QString family = earlier.FieldByName(QStringLiteral("CDFAMILISALD")).AsString();
-        if (family == m_args.Family || !(earlier.FieldByName(QStringLiteral("NRORDAPRSALD")).AsString() < order))
+    const QList<Lender> lenders = earlierFamilies();
+    const QList<std::pair<QString, double>> amounts = saleAmounts();
+    QMap<QString, double> moved; // this sale's loans so far: + received, - lent
+    for (const auto &[family, amount] : amounts) {
+        const bool mine = family == m_args.Family;
+        QString order;
+        if (mine) {
+            order = own.FieldByName(QStringLiteral("NRORDAPRSALD")).AsString();
+        } else {
+            // Only a family whose rule the till holds is known to borrow: one that may go
+            // negative, or whose order comes after the item's, is left to the server.
+            const auto rule = std::find_if(lenders.cbegin(), lenders.cend(), [&](const Lender &l) { return l.family == family; });
+            if (rule == lenders.cend() || !isNo(rule->negative))
+                continue;
+            order = rule->order;
+        }
+        const double balance = Money::RoundDec(familyBalance(family, lenders) + moved.value(family), 2);
+        if (Money::RoundDec(amount, 2) <= balance) {
+            if (mine)
+                return true;
             continue;
-        if (earlier.HasField(QStringLiteral("IDSALDNEGFAM"))
-            && isYes(earlier.FieldByName(QStringLiteral("IDSALDNEGFAM")).AsString()))
-            return true;
-        if (!LimitRule::below(missing, familyBalance(family, earlier)))
-            return true;
+        }
+        const double missing = Money::RoundDec(balance > 0 ? amount - balance : amount, 2);
+        const QString lender = lenderFor(family, order, missing, lenders, amounts, moved);
+        if (mine) {
+            if (!lender.isEmpty())
+                return true;
+            refuseNegative();
+            return false;
+        }
+        if (!lender.isEmpty()) {
+            moved[lender] -= missing;
+            moved[family] += missing;
+        }
     }
-    refuseNegative();
-    return false;
+    return true;
+}
+
+// The families up to the item's in approval order, as the family order answered them.
+QList<CreditLimits::Lender> CreditLimits::earlierFamilies() const
+{
+    QList<Lender> lenders;
+    ClientDataSet rows;
+    rows.CopyFrom(data().cdsSupOrdemFamilia);
+    const bool flagged = rows.HasField(QStringLiteral("IDSALDNEGFAM"));
+    const bool balanced = rows.HasField(QStringLiteral("VRSALDCONFAM"));
+    for (rows.First(); !rows.Eof(); rows.Next())
+        lenders.append({rows.FieldByName(QStringLiteral("CDFAMILISALD")).AsString(),
+                        rows.FieldByName(QStringLiteral("NRORDAPRSALD")).AsString(),
+                        flagged ? rows.FieldByName(QStringLiteral("IDSALDNEGFAM")).AsString() : QString(),
+                        balanced ? rows.FieldByName(QStringLiteral("VRSALDCONFAM")).AsFloat() : 0.0});
+    return lenders;
+}
+
+// The sale's part of each family as Receber hands it to the server, with this item added to
+// its family.
+QList<std::pair<QString, double>> CreditLimits::saleAmounts() const
+{
+    QList<std::pair<QString, double>> amounts;
+    ClientDataSet rows;
+    rows.CopyFrom(data().cdsFamiliaSaldo);
+    if (rows.Active())
+        for (rows.First(); !rows.Eof(); rows.Next())
+            amounts.append({rows.FieldByName(QStringLiteral("CDFAMILISALD")).AsString(),
+                            rows.FieldByName(QStringLiteral("VRSALDCONFAM")).AsFloat()});
+    const double item = Money::Trunc2(m_itemValue);
+    for (auto &[family, amount] : amounts) {
+        if (family == m_args.Family) {
+            amount += item;
+            return amounts;
+        }
+    }
+    amounts.append({m_args.Family, item});
+    return amounts;
+}
+
+// The nearest family before `family` in approval order that covers `missing` (or may go
+// negative); empty when none.
+QString CreditLimits::lenderFor(const QString &family, const QString &order, double missing, const QList<Lender> &lenders,
+                                const QList<std::pair<QString, double>> &amounts, const QMap<QString, double> &moved) const
+{
+    qsizetype position = lenders.size();
+    for (qsizetype i = 0; i < lenders.size(); ++i)
+        position = lenders.at(i).family == family ? i : position;
+    for (qsizetype i = position - 1; i >= 0; --i) {
+        const Lender &candidate = lenders.at(i);
+        if (!(candidate.order < order))
+            continue;
+        double available = familyBalance(candidate.family, lenders) + moved.value(candidate.family);
+        for (const auto &[inSale, amount] : amounts)
+            available -= inSale == candidate.family ? amount : 0.0;
+        if (isYes(candidate.negative) || !LimitRule::below(missing, available))
+            return candidate.family;
+    }
+    return QString();
 }
 
 // A family's balance as the consumer's figures hold it, else as the family order gave it.
-double CreditLimits::familyBalance(const QString &family, const ClientDataSet &orderRow) const
+double CreditLimits::familyBalance(const QString &family, const QList<Lender> &lenders) const
 {
     ClientDataSet balances;
     balances.CopyFrom(data().cdsConsultaSaldo);
     if (balances.Active() && balances.Locate(QStringLiteral("CDFAMILISALD"), family))
         return balances.FieldByName(QStringLiteral("VRSALDCONFAM")).AsFloat();
-    return orderRow.HasField(QStringLiteral("VRSALDCONFAM")) ? orderRow.FieldByName(QStringLiteral("VRSALDCONFAM")).AsFloat()
-                                                             : 0.0;
+    for (const Lender &lender : lenders) {
+        if (lender.family == family)
+            return lender.balance;
+    }
+    return 0.0;
 }
 
 bool CreditLimits::familyDaily()

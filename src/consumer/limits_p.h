@@ -8,8 +8,12 @@
 #include <runtime/money.h>
 #include <runtime/variant.h>
 
+#include <QList>
+#include <QMap>
 #include <QString>
 #include <QStringList>
+
+#include <utility>
 
 class ClientDataSet;
 enum class ConsumerLimit;
@@ -105,8 +109,18 @@ private:
     bool lowBalanceWarning();
     bool familyNoNegative();
     void refuseNegative() const;
+    // A family before the item's in approval order, as the family order answered it.
+    struct Lender
+    {
+        QString family, order, negative;
+        double balance = 0.0;
+    };
     bool coveredByLoan() const;
-    double familyBalance(const QString &family, const ClientDataSet &orderRow) const;
+    QList<Lender> earlierFamilies() const;
+    QList<std::pair<QString, double>> saleAmounts() const;
+    QString lenderFor(const QString &family, const QString &order, double missing, const QList<Lender> &lenders,
+                      const QList<std::pair<QString, double>> &amounts, const QMap<QString, double> &moved) const;
+    double familyBalance(const QString &family, const QList<Lender> &lenders) const;
     bool familyDaily();
     double familyInSale() const;
     double itemPart() const;

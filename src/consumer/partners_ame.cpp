@@ -33,9 +33,14 @@ QString field(const ClientDataSet &dataset, const char *name)
 } // namespace
 
 PartnerCall ConsumerSale::EstornoAME(const QString &CDFILIAL, const QString &CDCAIXA, const QString &NRSEQVENDA,
-                                     const QDateTime &DTABERTUR)
+                                     const QDateTime &DTABERTUR, const QString &onRefusal)
 {
-    return AmeRefund(m_context).run(CDFILIAL, CDCAIXA, NRSEQVENDA, DTABERTUR);
+    return AmeRefund(m_context).run(CDFILIAL, CDCAIXA, NRSEQVENDA, DTABERTUR, onRefusal);
+}
+
+QString AmeRefund::keyOf(const QString &paymentId)
+{
+    return QStringLiteral("estorno AME %1").arg(paymentId);
 }
 
 // Every wallet payment of the sale is refunded, each reported in the log; the operator gets one
@@ -43,7 +48,7 @@ PartnerCall ConsumerSale::EstornoAME(const QString &CDFILIAL, const QString &CDC
 // and sent again later, never reported as failed (a manual refund would pay twice). A sale
 // without wallet payments sends, writes and shows nothing.
 PartnerCall AmeRefund::run(const QString &CDFILIAL, const QString &CDCAIXA, const QString &NRSEQVENDA,
-                           const QDateTime &DTABERTUR)
+                           const QDateTime &DTABERTUR, const QString &onRefusal)
 {
     ClientDataSet cdsTransAME(QStringLiteral("cdsTransAME"));
     QString error;
@@ -68,9 +73,16 @@ PartnerCall AmeRefund::run(const QString &CDFILIAL, const QString &CDCAIXA, cons
             refused << paymentId;
             continue;
         }
-        const PartnerCall::Outcome outcome = refundOne(captureId, paymentId, value);
-        if (outcome == PartnerCall::Outcome::Done)
+        // Refunded at an earlier press of this cancellation: AME may refuse a repeat.
+        if (doneBefore(QStringLiteral("AME"), keyOf(paymentId)))
             continue;
+        // Once AME left a call unanswered the till waits no more: the refund is kept unsent.
+        const PartnerCall::Outcome outcome = m_unanswered ? PartnerCall::Outcome::Pending
+                                                          : refundOne(captureId, paymentId, value);
+        if (outcome == PartnerCall::Outcome::Done) {
+            rememberDone(QStringLiteral("AME"), keyOf(paymentId));
+            continue;
+        }
         answered = m_answered;
         if (outcome == PartnerCall::Outcome::Refused) {
             refused << paymentId;
@@ -79,7 +91,7 @@ PartnerCall AmeRefund::run(const QString &CDFILIAL, const QString &CDCAIXA, cons
         const QJsonObject kept{{QStringLiteral("CDFILIAL"), CDFILIAL}, {QStringLiteral("CDCAIXA"), CDCAIXA},
                                {QStringLiteral("NRSEQVENDA"), NRSEQVENDA}, {QStringLiteral("captureId"), captureId},
                                {QStringLiteral("paymentId"), paymentId}, {QStringLiteral("amount"), value}};
-        keepPending(QStringLiteral("AME"), QStringLiteral("estorno AME %1").arg(paymentId), kept);
+        keepPending(QStringLiteral("AME"), keyOf(paymentId), kept);
         pending << paymentId;
     }
     PartnerCall call;
@@ -90,6 +102,8 @@ PartnerCall AmeRefund::run(const QString &CDFILIAL, const QString &CDCAIXA, cons
         call = {PartnerCall::Outcome::Refused,
                 QStringLiteral("A AME recusou o estorno do pagamento %1. A AME respondeu: %2.")
                     .arg(refused.join(QStringLiteral(", ")), answered)};
+        if (!onRefusal.isEmpty())
+            call.text += QStringLiteral("\r\n") + onRefusal;
     } else if (!pending.isEmpty()) {
         call = {PartnerCall::Outcome::Pending,
                 QStringLiteral("O estorno AME do pagamento %1 não foi confirmado. A AME respondeu: %2. O estorno fica "
@@ -99,6 +113,7 @@ PartnerCall AmeRefund::run(const QString &CDFILIAL, const QString &CDCAIXA, cons
     } else {
         call = {PartnerCall::Outcome::Done, m_context.Msg(QStringLiteral("REQESTAMEOK"))};
     }
+    call.unanswered = m_unanswered;
     m_context.message(call.text, 3);
     return call;
 }
@@ -112,16 +127,23 @@ PartnerCall::Outcome AmeRefund::refundOne(const QString &captureId, const QStrin
     return refundOrdemAME(token, captureId, paymentId, value);
 }
 
-PartnerCall::Outcome AmeRefund::resend(const QJsonObject &kept, QString &answered)
+PartnerCall::Outcome AmeRefund::resend(const QJsonObject &kept, QString &answered, bool &unanswered)
 {
     auto text = [&kept](const char *name) { return kept.value(QString::fromLatin1(name)).toString(); };
+    unanswered = false;
     if (!loadSettings(text("CDFILIAL"))) {
         answered = QStringLiteral("parâmetros AME da filial não lidos");
         return PartnerCall::Outcome::Pending;
     }
+    // Refunded since it was kept, by a later press of the cancellation.
+    if (doneBefore(QStringLiteral("AME"), keyOf(text("paymentId"))))
+        return PartnerCall::Outcome::Done;
     const PartnerCall::Outcome outcome
         = refundOne(text("captureId"), text("paymentId"), kept.value(QStringLiteral("amount")).toDouble());
+    if (outcome == PartnerCall::Outcome::Done)
+        rememberDone(QStringLiteral("AME"), keyOf(text("paymentId")));
     answered = m_answered;
+    unanswered = m_unanswered;
     return outcome;
 }
 
@@ -155,6 +177,7 @@ QString AmeRefund::buscaTokenAME(const QString &captureId, const QString &paymen
     const QString token = answer.ok() ? jsonMember(answer.text, QStringLiteral("access_token")) : QString();
     if (!token.isEmpty())
         return token;
+    m_unanswered = answer.status == Http::NotCompleted;
     const QString error = answer.ok() ? QStringLiteral("resposta sem access_token") : answer.text;
     m_answered = answeredText(answer.status, answer.text, answer.ok(), secrets());
     logReembolsoAME(answer.status == Http::NotCompleted
@@ -181,6 +204,7 @@ PartnerCall::Outcome AmeRefund::refundOrdemAME(const QString &token, const QStri
         return PartnerCall::Outcome::Done;
     }
     m_answered = answeredText(answer.status, answer.text, !readable, secrets() << token);
+    m_unanswered = answer.status == Http::NotCompleted;
     logReembolsoAME(answer.status == Http::NotCompleted
                         ? QStringLiteral("Erro na requisição: Desconhecido -> refundOrdemAME: ") + paymentId
                         : QStringLiteral("Erro na requisição: %1 - Id: %2").arg(answer.status).arg(paymentId),

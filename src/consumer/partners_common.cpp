@@ -22,6 +22,25 @@
 
 namespace PartnerClients {
 
+QString loggableAnswer(const QString &text, const QStringList &secrets)
+{
+    constexpr int kept = 2000;
+    const QString hidden = redacted(text, secrets);
+    QString line;
+    for (const QChar c : QStringView(hidden).left(kept)) {
+        const char16_t code = c.unicode();
+        if (code < 0x20 || code == 0x7F || (code >= 0x80 && code < 0xA0))
+            line += QStringLiteral("\\x%1").arg(int(code), 2, 16, QLatin1Char('0'));
+        else if (code == 0xFFFD || !c.isPrint())
+            line += QStringLiteral("\\u{%1}").arg(int(code), 4, 16, QLatin1Char('0'));
+        else
+            line += c;
+    }
+    if (hidden.size() > kept)
+        line += QStringLiteral("... (%1 caracteres)").arg(hidden.size());
+    return line;
+}
+
 QString stamp()
 {
     return Clock::now().toString(QStringLiteral("dd/MM/yyyy hh:mm:ss"));
@@ -138,19 +157,79 @@ QString pendingFolder()
     return SitePaths::resolve(QStringLiteral("Dados\\PendentesParceiros"));
 }
 
+QString doneFolder()
+{
+    return SitePaths::resolve(QStringLiteral("Dados\\ConcluidosParceiros"));
+}
+
+// One file a key: the key's hash, so the same call keeps the same name.
+QString fileName(const QString &partner, const QString &key, const char *extension)
+{
+    return partner + QLatin1Char('_')
+        + QString::fromLatin1(QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex().left(16))
+        + QString::fromLatin1(extension);
+}
+
+// A pass of the kept calls waits this long after the last one that found a partner silent.
+constexpr int retryPauseSeconds = 5 * 60;
+// A call done is remembered while a cancellation of its sale can still be pressed again.
+constexpr int doneKeptDays = 30;
+
 } // namespace
 
-bool keepPending(const QString &partner, const QString &key, const QJsonObject &values)
+bool rememberDone(const QString &partner, const QString &key)
+{
+    QDir().mkpath(doneFolder());
+    const QDateTime now = Clock::now();
+    const QDir folder(doneFolder());
+    for (const QFileInfo &info : folder.entryInfoList({QStringLiteral("*.done")}, QDir::Files)) {
+        QFile old(info.absoluteFilePath());
+        if (old.open(QIODevice::ReadOnly)
+            && QDateTime::fromString(QString::fromUtf8(old.readAll()).trimmed(), Qt::ISODate).addDays(doneKeptDays) < now)
+            QFile::remove(info.absoluteFilePath());
+    }
+    QSaveFile file(folder.filePath(fileName(partner, key, ".done")));
+    if (!file.open(QIODevice::WriteOnly) || file.write(now.toString(Qt::ISODate).toUtf8()) < 0 || !file.commit()) {
+        qWarning().noquote() << "chamada concluída de parceiro não registrada:" << partner << key << file.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool doneBefore(const QString &partner, const QString &key)
+{
+    return QFileInfo::exists(QDir(doneFolder()).filePath(fileName(partner, key, ".done")));
+}
+
+// A call just kept was tried by the cancellation that kept it: it waits its turn too.
+bool dueForRetry(const PendingCall &call)
+{
+    QString last = call.values.value(QStringLiteral("tried")).toString();
+    if (last.isEmpty())
+        last = call.values.value(QStringLiteral("kept")).toString();
+    const QDateTime tried = QDateTime::fromString(last, Qt::ISODateWithMs);
+    return !tried.isValid() || tried.addSecs(retryPauseSeconds) <= Clock::now();
+}
+
+void markTried(const PendingCall &call)
+{
+    QJsonObject values = call.values;
+    values.remove(QStringLiteral("partner"));
+    values.remove(QStringLiteral("key"));
+    const QString kept = values.take(QStringLiteral("kept")).toString();
+    values.insert(QStringLiteral("tried"), Clock::now().toString(Qt::ISODateWithMs));
+    keepPending(call.partner, call.key, values, kept);
+}
+
+bool keepPending(const QString &partner, const QString &key, const QJsonObject &values, const QString &kept)
 {
     QDir().mkpath(pendingFolder());
     // The name comes from the key, so keeping a call again replaces it; the time orders them.
-    const QString name = partner + QLatin1Char('_')
-        + QString::fromLatin1(QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex().left(16))
-        + QStringLiteral(".json");
+    const QString name = fileName(partner, key, ".json");
     QJsonObject record = values;
     record.insert(QStringLiteral("partner"), partner);
     record.insert(QStringLiteral("key"), key);
-    record.insert(QStringLiteral("kept"), Clock::now().toString(Qt::ISODateWithMs));
+    record.insert(QStringLiteral("kept"), kept.isEmpty() ? Clock::now().toString(Qt::ISODateWithMs) : kept);
     QSaveFile file(QDir(pendingFolder()).filePath(name));
     if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(record).toJson()) < 0 || !file.commit()) {
         qWarning().noquote() << "chamada pendente de parceiro não guardada:" << partner << key << file.errorString();

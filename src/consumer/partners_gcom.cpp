@@ -62,13 +62,14 @@ bool ConsumerSale::CancelaCashBackGCOM(const QString &Endpoint, const QString &C
 // asked again. A cancellation that did not complete is kept with the sale's key and sent again
 // later (the platform cancels a sale once); the operator is told once what the platform said.
 PartnerCall ConsumerSale::cancelGcomCashback(const QString &CDFILIAL, const QString &CDLOJA, const QString &CDCAIXA,
-                                             const QString &NRSEQVENDA)
+                                             const QString &NRSEQVENDA, bool send)
 {
     QString answered;
-    const PartnerCall::Outcome outcome = GcomCancellation(m_context).cancel(CDFILIAL, CDLOJA, CDCAIXA, NRSEQVENDA, answered);
+    GcomCancellation gcom(m_context);
+    const PartnerCall::Outcome outcome = gcom.cancel(CDFILIAL, CDLOJA, CDCAIXA, NRSEQVENDA, answered, send);
     if (outcome == PartnerCall::Outcome::Done)
         return {};
-    PartnerCall call{outcome, QString()};
+    PartnerCall call{outcome, QString(), gcom.unanswered()};
     if (outcome == PartnerCall::Outcome::Refused) {
         call.text = QStringLiteral("A GCOM recusou o cancelamento do cashback da venda %1. A GCOM respondeu: %2.")
                         .arg(NRSEQVENDA, answered);
@@ -88,8 +89,9 @@ PartnerCall ConsumerSale::cancelGcomCashback(const QString &CDFILIAL, const QStr
 }
 
 PartnerCall::Outcome GcomCancellation::cancel(const QString &CDFILIAL, const QString &CDLOJA, const QString &CDCAIXA,
-                                              const QString &NRSEQVENDA, QString &answered)
+                                              const QString &NRSEQVENDA, QString &answered, bool send)
 {
+    m_send = send;
     ClientDataSet &settings = m_context.data().cdsDadosGCOM;
     QString error;
     if (!loadPacket(settings, m_context.server().partners.getDadosGCOM(CDFILIAL, CDLOJA), error)) {
@@ -129,11 +131,17 @@ bool GcomCancellation::run(const QString &Endpoint, const QString &CDFILIAL, con
     const QString body = montaXmlCancelBalance(field(settings, "CDBRANDIDGCOM"), field(cdsVendaGCOM, "NRINSJURIEST"),
                                                field(cdsVendaGCOM, "NRNOTAFISCALCE"), field(cdsVendaGCOM, "NRCOMANDAEXT"));
     LogGCOM(QStringLiteral("Xml Body: ") + body);
+    if (!m_send) {
+        m_answered = QStringLiteral("não consultada: um parceiro desta operação não respondeu a tempo");
+        return fail(QStringLiteral("não enviado agora: um parceiro desta operação não respondeu a tempo"));
+    }
     const Http::HttpAnswer answer = Http::sendAuthorised(url + QLatin1Char('/') + Endpoint, body, QStringLiteral("POST"),
                                                          QStringLiteral("Bearer ") + field(settings, "IDTOKENAPIGCOM"),
                                                          QStringLiteral("15"), QStringLiteral("xml"));
-    LogGCOM(QStringLiteral("Response: %1 %2").arg(answer.status).arg(answer.text));
     const QString token = field(settings, "IDTOKENAPIGCOM");
+    // The platform's answer is logged as text a person can read: it may hold anything.
+    LogGCOM(QStringLiteral("Response: %1 %2").arg(answer.status).arg(loggableAnswer(answer.text, {token})));
+    m_unanswered = answer.status == Http::NotCompleted;
     m_answered = answeredText(answer.status, answer.text, answer.ok(), {token});
     // A refusal the platform answered in words (or an authorisation it refused) is final; any
     // other failure may have cancelled the sale there without the answer reaching the till.

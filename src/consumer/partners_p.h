@@ -25,6 +25,9 @@ void appendLog(const QString &windowsPath, const QStringList &lines, bool stampe
 QString stamp();
 // The text with every non-empty secret replaced by "***".
 QString redacted(QString text, const QStringList &secrets);
+// A partner's answer as a log line may carry it: secrets hidden, control and undecodable bytes
+// written as "\xNN" (or "\u{NNNN}"), and a long answer cut to its start with its length said.
+QString loggableAnswer(const QString &text, const QStringList &secrets);
 // A JSON answer as the log keeps it: the members named `keys`, at any depth, hold "***". A
 // secret is thus replaced before the text is written, however JSON escaped it. A text that
 // is no JSON comes back as it is.
@@ -56,9 +59,20 @@ struct PendingCall
     QJsonObject values;
     QString file;
 };
-bool keepPending(const QString &partner, const QString &key, const QJsonObject &values);
+// `kept` (an ISO time) keeps the call's place in the queue when it is written again.
+bool keepPending(const QString &partner, const QString &key, const QJsonObject &values, const QString &kept = QString());
 QList<PendingCall> pendingCalls();
 void dropPending(const PendingCall &call);
+// A call kept, or left kept by a pass, is due again some minutes later: a silent partner then
+// holds the till between sales once in a while, never every moment.
+void markTried(const PendingCall &call);
+bool dueForRetry(const PendingCall &call);
+
+// A partner call of a cancellation that was done, remembered on the till (one small file a
+// key in Dados\ConcluidosParceiros, dropped after a month): a cancellation pressed again after
+// another partner refused does not send it again, which a partner may answer with a refusal.
+bool rememberDone(const QString &partner, const QString &key);
+bool doneBefore(const QString &partner, const QString &key);
 
 } // namespace PartnerClients
 
@@ -67,9 +81,12 @@ class AmeRefund
 {
 public:
     explicit AmeRefund(SaleContext &context) : m_context(context) {}
-    PartnerCall run(const QString &CDFILIAL, const QString &CDCAIXA, const QString &NRSEQVENDA, const QDateTime &DTABERTUR);
-    // Sends a kept refund again with its own refund id.
-    PartnerCall::Outcome resend(const QJsonObject &kept, QString &answered);
+    PartnerCall run(const QString &CDFILIAL, const QString &CDCAIXA, const QString &NRSEQVENDA, const QDateTime &DTABERTUR,
+                    const QString &onRefusal = QString());
+    // Sends a kept refund again with its own refund id; `unanswered` when AME left it unanswered.
+    PartnerCall::Outcome resend(const QJsonObject &kept, QString &answered, bool &unanswered);
+    // The key a payment's refund is kept and remembered by.
+    static QString keyOf(const QString &paymentId);
 
 private:
     PartnerCall::Outcome refundOne(const QString &captureId, const QString &paymentId, double value);
@@ -88,6 +105,7 @@ private:
     QString m_login;
     QString m_password;
     QString m_answered; // what AME answered to the last call that failed
+    bool m_unanswered = false; // a call of this run ended by its time-out or a lost connection
 };
 
 // The GCOM cashback cancellation of one sale.
@@ -98,8 +116,11 @@ public:
     bool run(const QString &Endpoint, const QString &CDFILIAL, const QString &CDCAIXA, const QString &NRSEQVENDA);
     // The cancellation of the store's sale, sent once: Done also when the store or the sale has
     // nothing at the platform; `answered` says what went wrong otherwise.
+    // `send` false: everything but the request itself, which is kept to send later.
     PartnerCall::Outcome cancel(const QString &CDFILIAL, const QString &CDLOJA, const QString &CDCAIXA,
-                                const QString &NRSEQVENDA, QString &answered);
+                                const QString &NRSEQVENDA, QString &answered, bool send = true);
+    // The platform left the last cancellation unanswered (time-out or lost connection).
+    bool unanswered() const { return m_unanswered; }
 
     static QString montaXmlCancelBalance(const QString &brandId, const QString &cnpj, const QString &saleCode,
                                          const QString &saleExtCode);
@@ -112,4 +133,6 @@ private:
     SaleContext &m_context;
     PartnerCall::Outcome m_outcome = PartnerCall::Outcome::Done;
     QString m_answered;
+    bool m_unanswered = false;
+    bool m_send = true;
 };

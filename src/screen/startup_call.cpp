@@ -54,6 +54,8 @@ void CallStartup::run(const HostCall &call)
     loadBalanceAndWeighing();
     // A credit load the till stopped in after writing it is finished before anything else.
     m_context.consumer().finishInterruptedLoads();
+    // Partner calls earlier cancellations kept are sent again before the first sale.
+    m_context.consumer().retryPartnerCalls();
 }
 
 // The handlers' guards and the QR-code mode came fresh with the call's sale (beginSale); what

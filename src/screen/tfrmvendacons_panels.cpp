@@ -8,6 +8,7 @@
 #include "screenshell.h"
 #include "touchbutton.h"
 
+#include <consumer/consumersale.h>
 #include <order/orderentry.h>
 
 #include <sale/formnames.h>
@@ -336,7 +337,13 @@ void TfrmVendaCons::buildTimers()
     auto *clock = new QTimer(this);
     clock->setObjectName(FormName::timDataHora);
     clock->setInterval(1000);
-    connect(clock, &QTimer::timeout, this, [this] { dispatch([this] { timDataHoraTimer(); }); });
+    // Between sales, the partner calls kept by cancellations go again once they are due.
+    connect(clock, &QTimer::timeout, this, [this] {
+        dispatch([this] {
+            timDataHoraTimer();
+            m_context->consumer().retryPartnerCallsBetweenSales();
+        });
+    });
     clock->start();
     auto *failover = new QTimer(this);
     failover->setObjectName(FormName::timImpressoraBackup);

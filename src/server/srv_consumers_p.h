@@ -35,6 +35,15 @@ private:
     int m_rowsAffected = -1;
 };
 
+// The consumer's spending as the limits measure it (parameters P_CDCLIENTE, P_CDCONSUMIDOR and
+// the period): today's debit and personal credit (P_HOJE, P_AMANHA), at one store (P_CDFILIAL,
+// P_CDLOJA, P_INICIO, P_FIM), and the month's debit (P_INICIO, P_FIM).
+extern const Statement adqGastConsDeb;
+extern const Statement adqGastConsCred;
+extern const Statement adqGtTotConsLoja;
+extern const Statement adqGtTotCredLoja;
+extern const Statement adqGastoConsMes;
+
 // Midnight of `day`, and the stamp of a statement line (whole seconds: the stamp is part of
 // the line's key and goes through the database as text).
 QDateTime dayStart(const QDate &day);

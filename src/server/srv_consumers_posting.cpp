@@ -5,7 +5,10 @@
 #include "statement.h"
 
 #include <outside/consiste.h>
+#include <runtime/limitrule.h>
+#include <runtime/messages.h>
 #include <runtime/money.h>
+#include <runtime/ptbr.h>
 
 #include <QMap>
 
@@ -53,6 +56,14 @@ const Statement acmInsMOVICLIE{"acmInsMOVICLIE",
     "IDTIPMOCVLI, VRMOVCLI, VRSALDOCONS, VRSALDPECONS, CDOPERADOR) VALUES (:CDCLIENTE, :CDCONSUMIDOR, :NRSEQMOVCLI, "
     ":CDFILIAL, :CDCAIXA, :NRSEQVENDA, :DTMOVIMCLIE, :DTMOVCLI, 'D', :VRMOVCLI, :VRSALDOCONS, :VRSALDPECONS, :CDOPERADOR)"};
 
+// The maxima the till checks a checked consumer's sale against: the consumer's own and those of
+// its type at the store.
+const Statement adqLimitesLancamento{"adqLimitesLancamento",
+    "SELECT C.NMCONSUMIDOR, C.VRMAXCREDCONS, C.VRLIMCREDCONS, C.VRMAXDEBCONS, T.VRMAXCONSDIAC, T.VRMAXCONSMESC, "
+    "T.VRMAXCONSDIAD, T.VRMAXCONSMESD, T.VRMAXCONSMENSAL FROM CONSUMIDOR C LEFT JOIN TIPOCONSLOJA T "
+    "ON T.CDTIPOCONS = C.CDTIPOCONS AND T.CDFILIAL = :P_CDFILIAL AND T.CDLOJA = :P_CDLOJA "
+    "WHERE C.CDCLIENTE = :P_CDCLIENTE AND C.CDCONSUMIDOR = :P_CDCONSUMIDOR"};
+
 const Statement adqSubsidioConsumidor{"adqSubsidioConsumidor",
     "SELECT VRSUBSBASICO FROM CONSUMIDOR WHERE CDCLIENTE = :P_CDCLIENTE AND CDCONSUMIDOR = :P_CDCONSUMIDOR"};
 
@@ -67,6 +78,13 @@ double subsidyShare(const Variant &daily, const Variant &paidToday, double debit
 {
     const double left = Money::RoundDec(Money::RoundDec(money(daily), 2) - money(paidToday), 2);
     return left > 0 ? qMin(left, debit) : 0.0;
+}
+
+// The days [first, last] whole, as the spending statements take them.
+Params period(const QDate &first, const QDate &last)
+{
+    const QDateTime start = dayStart(first);
+    return {{"P_INICIO", start}, {"P_FIM", dayStart(last).addDays(1)}};
 }
 
 struct Line
@@ -93,7 +111,13 @@ private:
     bool readState();
     QString refusal(const QList<Line> &lines);
     bool writeLines(const QList<Line> &lines);
-    bool debitShares(double &own, double &subsidy);
+    bool debitShares();
+    bool limitsHold(const QList<Line> &lines);
+    bool creditLimitsHold(const QList<Line> &lines, const DataPacket &limits);
+    bool debitLimitsHold(const DataPacket &limits);
+    bool maximumHolds(const Variant &limit, const Statement &spending, const Params &window, const char *column,
+                      double amount, const char *key);
+    bool refuseLimit(const QString &text);
     QString debitRefusal(double balanceAfter) const;
     bool writeDebit();
     bool insertMovement(const QString &consumer, double amount, double balance, double pending);
@@ -104,6 +128,10 @@ private:
     QMap<QString, double> m_balance;
     QDateTime m_stamp;
     QString m_refusal;
+    // The debit split: the consumer's own row and the company's basic subsidy of the day.
+    double m_own = 0;
+    double m_subsidy = 0;
+    QString m_name; // the consumer's name, for a refusal
 };
 
 QList<Line> Posting::creditLines() const
@@ -218,19 +246,110 @@ bool Posting::insertMovement(const QString &consumer, double amount, double bala
 
 // The company pays the consumer's basic subsidy of the day first; the consumer's debit row
 // carries the rest, so both rows together are the amount paid on the account.
-bool Posting::debitShares(double &own, double &subsidy)
+bool Posting::debitShares()
 {
     const double debit = Money::RoundDec(m_in.debit, 2);
-    subsidy = 0;
+    m_subsidy = 0;
     const Variant daily = m_consumer.value(0, "VRSUBSBASICO");
-    if (Money::RoundDec(money(daily), 2) > 0) {
+    if (debit > 0 && Money::RoundDec(money(daily), 2) > 0) {
         DataPacket paid;
         if (!m_db.packet(adqSubsidioDia, consumer() + dayOf(m_stamp), paid))
             return false;
-        subsidy = subsidyShare(daily, paid.value(0, "VRSUBSBASICODIA"), debit);
+        m_subsidy = subsidyShare(daily, paid.value(0, "VRSUBSBASICODIA"), debit);
     }
-    own = Money::RoundDec(debit - subsidy, 2);
+    m_own = Money::RoundDec(debit - m_subsidy, 2);
     return true;
+}
+
+bool Posting::refuseLimit(const QString &text)
+{
+    m_refusal = QString::fromLatin1(consumerLimitRefusal) + text;
+    return false;
+}
+
+// One maximum: what the consumer spent in the period, as the base holds it now that this
+// consumer's other sales have waited on the lock, plus this sale's part. Equal passes.
+bool Posting::maximumHolds(const Variant &limit, const Statement &spending, const Params &window, const char *column,
+                           double amount, const char *key)
+{
+    if (!isSet(limit))
+        return true;
+    DataPacket spent;
+    if (!m_db.packet(spending, consumer() + window, spent))
+        return false;
+    if (!LimitRule::exceeds(money(limit), money(spent.value(0, QString::fromLatin1(column))) + amount))
+        return true;
+    const QString who = m_in.CDCONSUMIDOR + QStringLiteral(" - ") + m_name;
+    return refuseLimit(Lvm_msg::Format(Lvm_msg::msgPadrao().Msg(QString::fromLatin1(key)),
+                                       {who, PtBr::FormatCurr(Money::RoundDec(money(limit), 2))}));
+}
+
+// The personal-credit part: the store's daily and monthly maxima, the consumer's own maximum and
+// the balance floor. As at Receber, a sale that borrows between families is held to the
+// families' rules only.
+bool Posting::creditLimitsHold(const QList<Line> &lines, const DataPacket &limits)
+{
+    double sale = 0;
+    for (const Line &line : lines)
+        sale += line.kind == QLatin1String("V") ? line.amount : 0.0;
+    sale = Money::RoundDec(sale, 2);
+    if (sale <= 0 || !m_in.loans.isEmpty())
+        return true;
+    const QDate day = m_stamp.date();
+    const Params store{{"P_CDFILIAL", m_in.CDFILIAL}, {"P_CDLOJA", m_in.CDLOJA}};
+    if (!maximumHolds(limits.value(0, "VRMAXCONSDIAC"), adqGtTotCredLoja, store + period(day, day), "VRCONSUMO", sale,
+                      "VRMAXCONS_LOJA")
+        || !maximumHolds(limits.value(0, "VRMAXCONSMESC"), adqGtTotCredLoja,
+                         store + period(QDate(day.year(), day.month(), 1), day), "VRCONSUMO", sale, "VRMAXCONSMES_LOJA")
+        || !maximumHolds(limits.value(0, "VRMAXCREDCONS"), adqGastConsCred, dayOf(m_stamp), "VALCONSUM", sale,
+                         "OPE_SALMAX_DEB"))
+        return false;
+    const Variant floor = limits.value(0, "VRLIMCREDCONS");
+    if (!isSet(floor))
+        return true;
+    QMap<QString, double> after = m_balance;
+    for (const Line &line : lines)
+        after[line.family] = Money::RoundDec(after.value(line.family, 0.0) + signedAmount(line.kind, line.amount), 2);
+    for (const Line &line : lines) {
+        if (LimitRule::below(money(floor), after.value(line.family)))
+            return refuseLimit(Lvm_msg::Format(Lvm_msg::msgPadrao().Msg(QStringLiteral("SaldInsufCre")),
+                                               {PtBr::FormatCurr(money(floor))}));
+    }
+    return true;
+}
+
+// The consumer's own share of the debit: the monthly maximum, the store's daily and monthly
+// maxima and the consumer's maximum. The floor is held where the movement is written.
+bool Posting::debitLimitsHold(const DataPacket &limits)
+{
+    if (m_own <= 0)
+        return true;
+    const QDate day = m_stamp.date();
+    const QDate first(day.year(), day.month(), 1);
+    const Params store{{"P_CDFILIAL", m_in.CDFILIAL}, {"P_CDLOJA", m_in.CDLOJA}};
+    return maximumHolds(limits.value(0, "VRMAXCONSMENSAL"), adqGastoConsMes, period(first, day), "VRGASTOCONSMES", m_own,
+                        "VRMAXCONSMES")
+        && maximumHolds(limits.value(0, "VRMAXCONSDIAD"), adqGtTotConsLoja, store + period(day, day), "VRCONSUMO", m_own,
+                        "VRMAXCONS_LOJA")
+        && maximumHolds(limits.value(0, "VRMAXCONSMESD"), adqGtTotConsLoja, store + period(first, day), "VRCONSUMO",
+                        m_own, "VRMAXCONSMES_LOJA")
+        && maximumHolds(limits.value(0, "VRMAXDEBCONS"), adqGastConsDeb, dayOf(m_stamp), "VALCONSUM", m_own,
+                        "OPE_SALMAX_DEB");
+}
+
+// The till checks a checked consumer's maxima before each item and at Receber, but two tills
+// selling to one consumer at once each pass them alone: under the consumer's lock they are
+// checked again with what the other till saved meanwhile.
+bool Posting::limitsHold(const QList<Line> &lines)
+{
+    if (m_consumer.value(0, "IDVERSALDCON").toString() != QLatin1String("S"))
+        return true;
+    DataPacket limits;
+    if (!m_db.packet(adqLimitesLancamento, consumer() + Params{{"P_CDFILIAL", m_in.CDFILIAL}, {"P_CDLOJA", m_in.CDLOJA}},
+                     limits))
+        return false;
+    m_name = limits.value(0, "NMCONSUMIDOR").toString();
+    return creditLimitsHold(lines, limits) && debitLimitsHold(limits);
 }
 
 // The till checks the floor before the save, but two tills may both pass it for one consumer:
@@ -253,9 +372,9 @@ bool Posting::writeDebit()
 {
     if (Money::RoundDec(m_in.debit, 2) <= 0)
         return true;
-    double own = 0, subsidy = 0;
+    const double own = m_own, subsidy = m_subsidy;
     DataPacket last;
-    if (!debitShares(own, subsidy) || !m_db.packet(adqUltMoviClie, consumer(), last))
+    if (!m_db.packet(adqUltMoviClie, consumer(), last))
         return false;
     const double balance = Money::RoundDec(money(last.value(0, "VRSALDOCONS")) - own, 2);
     if (own > 0) {
@@ -280,6 +399,8 @@ Variant Posting::run()
         return Variant::failure(QStringLiteral("Consumidor %1 do cliente %2 não cadastrado.").arg(m_in.CDCONSUMIDOR, m_in.CDCLIENTE));
     if (const QString refused = refusal(lines); !refused.isEmpty())
         return Variant::failure(refused);
+    if (!debitShares() || !limitsHold(lines))
+        return m_refusal.isEmpty() ? failDb() : Variant::failure(m_refusal);
     if (!writeLines(lines) || !writeDebit())
         return m_refusal.isEmpty() ? failDb() : Variant::failure(m_refusal);
     return Variant();

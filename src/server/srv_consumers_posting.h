@@ -16,6 +16,7 @@ class DbConnection;
 struct ConsumerPosting
 {
     QString CDFILIAL;
+    QString CDLOJA;
     QString CDCAIXA;
     QString NRSEQVENDA;
     QString CDCLIENTE;
@@ -35,6 +36,9 @@ struct ConsumerPosting
     QString IDPERCOMVENCPDC;
 };
 
+// Heads the failure text of a save refused for a consumer's limit; the rest is the cashier's text.
+inline constexpr char consumerLimitRefusal[] = "LIMITE_CONSUMIDOR ";
+
 namespace Srv_Kal51000 {
 
 // Posts the consumer's part of the sale on `connection`, which must hold the save's open
@@ -42,6 +46,9 @@ namespace Srv_Kal51000 {
 // statement with their sequence and carried balance taken now, SALDOCONS follows, and the
 // debit and the company's subsidy go into MOVICLIE. A family that would end below zero
 // without leave answers "ERRO_2<family> - <name>"; the caller then rolls the whole save back.
+// For a consumer whose balance is checked, the maxima and floors the till checks before the save
+// are checked again under the lock, with what other tills saved meanwhile: a sale that would pass
+// one answers `consumerLimitRefusal` followed by the refusal in words for the cashier.
 // Empty on success, or the failure.
 VENDACONS_EXPORT Variant setLancaConsumo(Qub_movrela::DbConnection &connection, const ConsumerPosting &posting);
 

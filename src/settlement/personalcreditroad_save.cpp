@@ -15,6 +15,7 @@
 #include <sale/saledatasets.h>
 #include <sale/salestate.h>
 #include <sale/serverseams.h>
+#include <server/srv_consumers_posting.h>
 
 #include <QDialog>
 
@@ -177,11 +178,14 @@ void OwnRoadSave::notStored(const QString &documentInHand, const QString &number
     end.endWithReset(RoadEnd::Kind::Reset, m_context.Msg(QStringLiteral("ERRO_CONCLUI_FECHAMENTO")));
 }
 
-// The base refuses a save whose balances no longer allow it (another till spent them first) with
-// a balance code: the cashier is told in words which balance fell short; empty for any other
-// failure.
+// The base refuses a save whose balances or limits no longer allow it (another till spent them
+// first) with a balance code or a limit refusal: the cashier is told in words which balance fell
+// short or which maximum would be passed; empty for any other failure.
 QString OwnRoadSave::balanceRefusal(const QString &failure) const
 {
+    const QString limit = QString::fromLatin1(consumerLimitRefusal);
+    if (failure.startsWith(limit))
+        return failure.mid(limit.size());
     static const QStringList codes{QStringLiteral("ERRO_1"), QStringLiteral("ERRO_2"), QStringLiteral("ERRO_3"),
                                    QStringLiteral("ERRO_4"), QStringLiteral("ERRO_5")};
     if (!codes.contains(failure.left(6)))

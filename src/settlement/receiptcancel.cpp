@@ -46,8 +46,8 @@ void ReceiptCancel::run()
     // A cancellation kept while the base was away is written first: the sale it cancelled is
     // then no longer open, and is not cancelled a second time.
     PendingRecords(m_context).write();
-    // Partner calls of earlier cancellations that did not complete are sent again first.
-    m_context.consumer().retryPartnerCalls();
+    // Partner calls kept by earlier cancellations are not sent here: a stalled partner would
+    // hold every press for each of them. They go at start-up and between sales.
     chooseRoute();
     if (m_values.cancelled)
         afterRoute();

@@ -225,9 +225,11 @@ void ReceiptCancel::nfceSale()
     const QString sequence = text(m_cdsVendaCanNFCe, "NRSEQVENDA");
     const PartnerCall refund = m_context.consumer().EstornoAME(
         text(m_cdsVendaCanNFCe, "CDFILIAL"), text(m_cdsVendaCanNFCe, "CDCAIXA"), sequence,
-        m_cdsVendaCanNFCe.FindField(QStringLiteral("DTABERTUR")).AsDateTime());
+        m_cdsVendaCanNFCe.FindField(QStringLiteral("DTABERTUR")).AsDateTime(), notCancelledText());
+    m_partnerUnanswered = refund.unanswered;
     // A refund AME refused leaves the wallet as it was: the document is not cancelled either,
-    // so the operator can cancel it again once the refund goes through. The refusal was shown.
+    // so the operator can cancel it again once the refund goes through (the refunds done are
+    // not sent again). The refusal was shown, with what became of the NFC-e.
     if (refund.outcome == PartnerCall::Outcome::Refused) {
         m_context.services().DesativaProcesso();
         Abort();
@@ -267,6 +269,18 @@ void ReceiptCancel::nfceSale()
     if (!printNfceVoucher(true))
         m_context.message(m_context.Msg(QStringLiteral("Erro_Imp_Nfisc")), Ravuvozozod::Error);
     logCancellation(m_values.couponNumber);
+}
+
+// Said with a refusal that stops the cancellation: the NFC-e stands, and until when it can still
+// be cancelled.
+QString ReceiptCancel::notCancelledText()
+{
+    const QDateTime limit = m_cdsVendaCanNFCe.FindField(QStringLiteral("DTLIMITECANC")).AsDateTime();
+    const QString text = QStringLiteral("A NFC-e %1 não foi cancelada.").arg(m_values.documentNumber);
+    if (!limit.isValid())
+        return text + QStringLiteral(" Resolva o estorno com a AME e cancele-a de novo.");
+    return text + QStringLiteral(" Resolva o estorno com a AME e cancele-a de novo até %1.")
+                      .arg(PtBr::DateTimeToStr(limit));
 }
 
 // An authorised NFC-e may be cancelled until its limit; one not yet authorised only where the
@@ -361,7 +375,8 @@ void ReceiptCancel::cancelGcom(const QString &saleSequence)
 {
     const Parameters &params = m_context.state().params;
     try {
-        m_context.consumer().cancelGcomCashback(params.stCDFILIAL, params.stCDLOJA, params.stCDCAIXA, saleSequence);
+        m_context.consumer().cancelGcomCashback(params.stCDFILIAL, params.stCDLOJA, params.stCDCAIXA, saleSequence,
+                                                !m_partnerUnanswered);
     } catch (const EAbort &) {
     } catch (const std::exception &failure) {
         qWarning().noquote() << "GCOM:" << failure.what();

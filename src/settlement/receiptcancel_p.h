@@ -86,6 +86,7 @@ private:
     ServerCancel cancelOnServer(const QString &cfeFile, const QString &doneOutside);
     void refuseKeptCancellation(const QString &kind);
     void cancelGcom(const QString &saleSequence);
+    QString notCancelledText();
     void finishDocument();
     void printSatReceipt();
     void printPlainVoucher();
@@ -101,6 +102,9 @@ private:
     ClientDataSet m_cdsVendaCanNFCe{QStringLiteral("cdsVendaCanNFCe")};
     ClientDataSet m_cdsVendaNFisc{QStringLiteral("cdsVendaNFisc")};
     bool m_serverKept = false; // the server's cancellation is kept in the till, not yet written
+    // A partner of this press left the till waiting until its time-out: the press waits on no
+    // other partner, whose calls are kept and sent later.
+    bool m_partnerUnanswered = false;
 };
 
 // The CF-e number and the SAT serial of a CF-e document: the text of its nCFe and nserieSAT

@@ -116,6 +116,35 @@ TEST_F(AmeRefundTest, ARefundAmeRefusesIsShownWithItsAnswerAndNotKept)
     EXPECT_TRUE(PartnerClients::pendingCalls().isEmpty());
 }
 
+// The cancellation pressed again after AME refused one of the sale's payments sends only the
+// refunds not done yet: AME may answer a repeat of one it paid with a refusal.
+TEST_F(AmeRefundTest, ARefundDoneIsNotSentAgainWhenTheCancellationIsPressedAgain)
+{
+    setPayments({{"PAG-1", "1", 12.5, "CAPT-1"}, {"", "2", 2.5, "CAPT-2"}}); // AME answers 400 to the second
+    EXPECT_EQ(refund().outcome, PartnerCall::Outcome::Refused);
+    EXPECT_EQ(refundBodies().size(), 2);
+
+    setPayments({{"PAG-1", "1", 12.5, "CAPT-1"}, {"PAG-2", "2", 2.5, "CAPT-2"}});
+    messages->clear();
+    EXPECT_EQ(refund().outcome, PartnerCall::Outcome::Done);
+    EXPECT_EQ(refundBodies().size(), 3);
+    EXPECT_EQ(refundBodies().last(), "{\"amount\":250,\"orderId\":\"CAPT-2\",\"refundId\":\"PAG-2\"}");
+    EXPECT_EQ(partners.applied(Partner::Ame), QStringList({"refund:PAG-1", "refund:PAG-2"}));
+    EXPECT_EQ(messages->texts(), QStringList({context().Msg("REQESTAMEOK")}));
+}
+
+// A silent AME holds the till once: the sale's other refunds are kept without being sent.
+TEST_F(AmeRefundTest, ASilentProviderIsWaitedForOnceAndTheOtherRefundsAreKept)
+{
+    setPayments({{"PAG-1", "1", 12.5, "CAPT-1"}, {"PAG-2", "2", 2.5, "CAPT-2"}, {"PAG-3", "3", 1.0, "CAPT-3"}});
+    waits.setBehaviour(partners, Partner::Ame, Behaviour::Silent);
+    const PartnerCall call = refund();
+    EXPECT_EQ(call.outcome, PartnerCall::Outcome::Pending);
+    EXPECT_TRUE(call.unanswered);
+    EXPECT_EQ(partners.requests(Partner::Ame).size(), 1);
+    EXPECT_EQ(PartnerClients::pendingCalls().size(), 3);
+}
+
 TEST_F(AmeRefundTest, ServerFailureIsShownNotSwallowed)
 {
     payments = Variant::failure("conexão perdida");
@@ -247,6 +276,27 @@ TEST_P(GcomFailureTest, FailingPlatformIsAskedOnceAndTheOperatorToldWhatItAnswer
 }
 
 INSTANTIATE_TEST_SUITE_P(Platform, GcomFailureTest, failures, failureName);
+
+// What the platform answers is logged as readable text: no control or binary byte reaches the
+// log, and the token never does.
+TEST_F(GcomTest, TheLogCarriesTheAnswerAsReadableTextWithoutTheToken)
+{
+    waits.setBehaviour(partners, Partner::Gcom, Behaviour::Garbage);
+    cancel();
+    const QString logs = allLogs();
+    ASSERT_TRUE(logs.contains("Response: 200 \\x01<<not an answer>>")) << logs.toStdString();
+    for (const QChar c : logs)
+        EXPECT_TRUE(c.isPrint() || c == '\r' || c == '\n') << int(c.unicode());
+    expectNoSecret();
+}
+
+TEST(GcomLog, AnswersAreEscapedCutAndFreeOfSecrets)
+{
+    EXPECT_EQ(PartnerClients::loggableAnswer(QString::fromUtf8("ok \x01\x1b[2J\t ção \xef\xbf\xbd tok-1"), {"tok-1"}),
+              QString::fromUtf8("ok \\x01\\x1b[2J\\x09 ção \\u{fffd} ***"));
+    const QString cut = PartnerClients::loggableAnswer(QString(5000, 'x'), {});
+    EXPECT_EQ(cut, QString(2000, 'x') + "... (5000 caracteres)");
+}
 
 TEST(GcomDocument, ValuesAreEscapedAndEmptyOnesStayEmpty)
 {

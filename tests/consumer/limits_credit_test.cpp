@@ -254,6 +254,62 @@ TEST_F(LimitsTest, FirstFamilyInApprovalOrderIsChecked)
     EXPECT_FALSE(credit(QStringLiteral("10,00")));
 }
 
+// The snack family (LAN, order 002, no negative balance) is short and the meal family (REF,
+// order 001) may lend at Receber. The item passes exactly when the server would lend: the
+// lender offers its balance less what it already lends in the sale less its own part of it, and
+// the borrower misses only its own part of the sale.
+struct LoanCase
+{
+    const char *name;
+    double mealBalance;
+    const char *mealMayGoNegative;
+    QList<QList<Variant>> saleFamilies; // CDFAMILISALD, VRSALDCONFAM before the item
+    bool passes;
+};
+
+class CoveredByAnEarlierFamily : public LimitsTest, public ::testing::WithParamInterface<LoanCase>
+{
+};
+
+TEST_P(CoveredByAnEarlierFamily, AsTheServerLendsAtReceber)
+{
+    const LoanCase &c = GetParam();
+    // The families up to the snack's order; the dessert family (SOB, also 002) borrows too.
+    ordemFamilia = Variant(QList<Variant>{
+        Variant(packetOf({"CDFAMILISALD", "NRORDAPRSALD", "IDSALDNEGFAM", "VRCONSDIAFAM"}, {{"LAN", "002", "N", Variant::null()}})),
+        Variant(packetOf({"CDFAMILISALD", "NRORDAPRSALD", "IDSALDNEGFAM", "VRSALDCONFAM"},
+                         {{"REF", "001", c.mealMayGoNegative, c.mealBalance}, {"LAN", "002", "N", 0.0},
+                          {"SOB", "002", "N", 0.0}})),
+        Variant(packetOf({"VRDIARIOFAM"}, {{0.0}}))});
+    balances({{"REF", "REFEICAO", c.mealBalance}, {"LAN", "LANCHES", 0.0}, {"SOB", "SOBREMESA", 0.0},
+              {"BEB", "BEBIDAS", 50.0}});
+    double total = 0.0;
+    for (const QList<Variant> &row : c.saleFamilies)
+        total += row.at(1).toDouble();
+    fill(data().cdsFamiliaSaldo, {"CDFAMILISALD", "VRSALDCONFAM"}, c.saleFamilies);
+    state().totals.doTotalVenda = total;
+
+    EXPECT_EQ(credit(QStringLiteral("10,00"), QStringLiteral("N"), QStringLiteral("LAN")), c.passes);
+
+    EXPECT_EQ(messages->count(), c.passes ? 0 : 1);
+    if (!c.passes) {
+        EXPECT_TRUE(lastMessage().startsWith(QStringLiteral("LANCHES ") + message(QStringLiteral("FamiliaNeg"))));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Limits, CoveredByAnEarlierFamily,
+    ::testing::Values(LoanCase{"MealCoversTheSnack", 10.0, "N", {}, true},
+                      LoanCase{"MealOneCentShort", 9.99, "N", {}, false},
+                      // The drinks pay for themselves: they take nothing from the meal's balance.
+                      LoanCase{"OtherFamiliesPayingTheirOwnPartDoNotCount", 20.0, "N", {{"BEB", 30.0}}, true},
+                      LoanCase{"TheMealsOwnItemsCount", 20.0, "N", {{"REF", 15.0}}, false},
+                      LoanCase{"WhatTheMealAlreadyLendsCounts", 20.0, "N", {{"SOB", 12.0}}, false},
+                      LoanCase{"WhatTheMealAlreadyLendsLeavesEnough", 22.0, "N", {{"SOB", 12.0}}, true},
+                      LoanCase{"TheSnacksEarlierItemsCount", 20.0, "N", {{"LAN", 10.01}}, false},
+                      LoanCase{"AMealThatMayGoNegativeLendsAnyway", 0.0, "S", {{"REF", 15.0}}, true}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 struct SettleGateCase
 {
     const char *name;

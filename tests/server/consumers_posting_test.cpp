@@ -4,11 +4,15 @@
 #include <server/srv_consumers.h>
 #include <server/srv_consumers_posting.h>
 
+#include <runtime/messages.h>
 #include <runtime/money.h>
+#include <runtime/ptbr.h>
 
 #include <QCoreApplication>
 #include <QProcess>
 #include <QProcessEnvironment>
+
+#include <thread>
 
 using namespace LookupsTest;
 using namespace ConsumerRows;
@@ -39,6 +43,7 @@ ConsumerPosting posting(const QString &sale, const DataPacket &families, const D
 {
     ConsumerPosting p;
     p.CDFILIAL = "01";
+    p.CDLOJA = "L1";
     p.CDCAIXA = "001";
     p.NRSEQVENDA = sale;
     p.CDCLIENTE = "C1";
@@ -253,6 +258,151 @@ TEST_P(ConsumerPostingTest, RollForwardsMendOnceAndThenChangeNothing)
     EXPECT_TRUE(EvoluiSaldo("C1", "K1", "01", start).isFailure());
 }
 
+// ---- maxima under the consumer's lock ---------------------------------------------------------
+
+// One maximum of a checked consumer, set to 30,00, and a sale of 30,00 on its road: alone the sale
+// fits exactly, two of them pass it.
+struct MaximumCase
+{
+    const char *name;
+    const char *limitSql; // sets the maximum
+    bool credit;          // personal credit (family REF), else the payroll debit
+    const char *key;      // the refusal the cashier reads
+};
+
+const MaximumCase maximumCases[] = {
+    {"CreditStoreDaily", "UPDATE TIPOCONSLOJA SET VRMAXCONSDIAC = 30", true, "VRMAXCONS_LOJA"},
+    {"CreditStoreMonthly", "UPDATE TIPOCONSLOJA SET VRMAXCONSMESC = 30", true, "VRMAXCONSMES_LOJA"},
+    {"CreditConsumer", "UPDATE CONSUMIDOR SET VRMAXCREDCONS = 30", true, "OPE_SALMAX_DEB"},
+    {"DebitMonthly", "UPDATE TIPOCONSLOJA SET VRMAXCONSMENSAL = 30", false, "VRMAXCONSMES"},
+    {"DebitStoreDaily", "UPDATE TIPOCONSLOJA SET VRMAXCONSDIAD = 30", false, "VRMAXCONS_LOJA"},
+    {"DebitStoreMonthly", "UPDATE TIPOCONSLOJA SET VRMAXCONSMESD = 30", false, "VRMAXCONSMES_LOJA"},
+    {"DebitConsumer", "UPDATE CONSUMIDOR SET VRMAXDEBCONS = 30", false, "OPE_SALMAX_DEB"},
+};
+
+// One till's save of sale `number`: the sale's row, then the consumer's posting, in one
+// transaction left open for the caller.
+Variant beginSale(Qub_movrela::DbConnection &till, const QString &number, const MaximumCase &limit)
+{
+    if (!till.begin()
+        || !till.execute("venda", "INSERT INTO VENDA (CDFILIAL, CDCAIXA, NRSEQVENDA, CDCLIENTE, CDCONSUMIDOR, IDSITUVENDA, "
+                                  "DTENTRVENDA, CDLOJA) VALUES ('01', '001', :N, 'C1', 'K1', 'O', :D, 'L1')",
+                         {{"N", number}, {"D", LookupsTest::now()}}))
+        return Variant::failure(till.lastError().databaseText);
+    return setLancaConsumo(till, limit.credit ? posting(number, familyAmounts({{"REF", 30}}))
+                                              : posting(number, {}, {}, 30));
+}
+
+class ConsumerMaximaTest : public ConsumerPostingTest
+{
+protected:
+    void SetUp() override
+    {
+        ConsumerPostingTest::SetUp();
+        exec("UPDATE CONSUMIDOR SET IDVERSALDCON = 'S', VRLIMDEBCONS = NULL, VRMAXDEBCONS = NULL, VRSUBSBASICO = 0");
+        exec("INSERT INTO TIPOCONSLOJA (CDTIPOCONS, CDFILIAL, CDLOJA) VALUES ('T1', '01', 'L1')");
+        exec(balance("REF", "100"));
+    }
+
+    QString refusal(const MaximumCase &limit)
+    {
+        return QString::fromLatin1(consumerLimitRefusal)
+            + Lvm_msg::Format(Lvm_msg::msgPadrao().Msg(QString::fromLatin1(limit.key)),
+                              {"K1 - Ana K1", PtBr::FormatCurr(30.0)});
+    }
+
+    int postedSales()
+    {
+        return int(rows("SELECT DISTINCT NRSEQVENDA FROM EXTRATOCONS").size() + rows("SELECT * FROM MOVICLIE").size());
+    }
+
+    // The second till's save, begun once the first till holds the consumer's lock with its sale
+    // posted and not committed. On PostgreSQL the second session is held at the lock until the
+    // first commits; SQLite lets one writer in at a time, so there the second simply follows.
+    Variant secondWhileFirstHolds(const MaximumCase &limit)
+    {
+        Qub_movrela::DbConnection first(QStringLiteral("tillA"));
+        first.useConnectionString(base().connectionString());
+        const Variant firstPosted = beginSale(first, "A1", limit);
+        EXPECT_FALSE(firstPosted.isFailure()) << firstPosted.failureText().toStdString();
+        if (kind() != DatabaseKind::PostgreSql) {
+            EXPECT_TRUE(first.commit());
+            Qub_movrela::DbConnection second(QStringLiteral("tillB"));
+            second.useConnectionString(base().connectionString());
+            const Variant posted = beginSale(second, "B1", limit);
+            posted.isFailure() ? second.rollback() : second.commit();
+            return posted;
+        }
+        Qub_movrela::QueryRows pid;
+        EXPECT_TRUE(first.execute("pid", "SELECT pg_backend_pid()", {}, &pid));
+        Variant secondPosted;
+        std::thread second([&] {
+            Qub_movrela::DbConnection till(QStringLiteral("tillB"));
+            till.useConnectionString(base().connectionString());
+            secondPosted = beginSale(till, "B1", limit);
+            secondPosted.isFailure() ? till.rollback() : till.commit();
+        });
+        Qub_movrela::DbConnection watcher(QStringLiteral("watcher"));
+        watcher.useConnectionString(base().connectionString());
+        bool held = false;
+        for (int poll = 0; poll < 100000 && !held; ++poll) {
+            Qub_movrela::QueryRows waiting;
+            held = watcher.execute("waiting",
+                                   "SELECT COUNT(*) FROM pg_locks WHERE NOT granted "
+                                   "AND CAST(:P_PID AS INTEGER) = ANY(pg_blocking_pids(pid))",
+                                   {{"P_PID", Variant(pid.rows.value(0).value(0).toString())}}, &waiting)
+                && waiting.rows.value(0).value(0).toInt() > 0;
+        }
+        EXPECT_TRUE(held) << "the second till never waited at the consumer's lock";
+        EXPECT_TRUE(first.commit());
+        second.join();
+        return secondPosted;
+    }
+};
+
+// Two tills sell 30,00 at once to a consumer whose maximum is 30,00: the second, held at the lock
+// while the first saves, counts the first sale and is refused in words; nothing of it is posted.
+TEST_P(ConsumerMaximaTest, TwoTillsAtOnceNeverPassAConsumersMaximum)
+{
+    for (const MaximumCase &limit : maximumCases) {
+        SCOPED_TRACE(limit.name);
+        exec("DELETE FROM EXTRATOCONS");
+        exec("DELETE FROM MOVICLIE");
+        exec("DELETE FROM VENDA");
+        exec("UPDATE SALDOCONS SET VRSALDCONFAM = 100");
+        exec("UPDATE CONSUMIDOR SET VRMAXCREDCONS = NULL, VRMAXDEBCONS = NULL");
+        exec("UPDATE TIPOCONSLOJA SET VRMAXCONSDIAC = NULL, VRMAXCONSMESC = NULL, VRMAXCONSDIAD = NULL, "
+             "VRMAXCONSMESD = NULL, VRMAXCONSMENSAL = NULL");
+        exec(QString::fromLatin1(limit.limitSql));
+        const Variant second = secondWhileFirstHolds(limit);
+        EXPECT_EQ(render(second), "FAILURE " + refusal(limit));
+        EXPECT_EQ(postedSales(), 1);
+        EXPECT_EQ(balanceOf("REF"), limit.credit ? 70.0 : 100.0);
+    }
+}
+
+// The floor of personal credit is held the same way: two sales of 30,00 from a balance of 100,00
+// whose floor is 50,00.
+TEST_P(ConsumerMaximaTest, TwoTillsAtOnceNeverTakeACreditBalanceBelowItsFloor)
+{
+    exec("UPDATE CONSUMIDOR SET VRLIMCREDCONS = 50");
+    const MaximumCase credit{"CreditFloor", "", true, "SaldInsufCre"};
+    const Variant second = secondWhileFirstHolds(credit);
+    EXPECT_EQ(render(second), "FAILURE " + QString::fromLatin1(consumerLimitRefusal)
+                                  + Lvm_msg::Format(Lvm_msg::msgPadrao().Msg("SaldInsufCre"), {PtBr::FormatCurr(50.0)}));
+    EXPECT_EQ(balanceOf("REF"), 70.0);
+}
+
+// A consumer whose balance is not checked is not held to the maxima, as the till does not check them.
+TEST_P(ConsumerMaximaTest, AnUncheckedConsumerIsNotHeldToTheMaxima)
+{
+    exec("UPDATE CONSUMIDOR SET IDVERSALDCON = 'N', VRMAXCREDCONS = 30, VRMAXDEBCONS = 30");
+    EXPECT_FALSE(secondWhileFirstHolds(maximumCases[2]).isFailure());
+    exec("DELETE FROM VENDA");
+    EXPECT_FALSE(secondWhileFirstHolds(maximumCases[6]).isFailure());
+}
+
+VENDACONS_DATABASE_KINDS(ConsumerMaximaTest);
 VENDACONS_DATABASE_KINDS(ConsumerPostingTest);
 
 // One till of the race below, run as a child process: posts its sales and prints how many it

@@ -2,11 +2,13 @@
 // authority, a non-fiscal sale; the server cancellation and what follows it.
 #include "receiptcancelfixture.h"
 
+#include <consumer/consumersale.h>
 #include <sale/saledatasets.h>
 
 #include <host/partners/fakepartners.h>
 #include <support/partnerwaits.h>
 #include <outside/qub_requisicaohttp.h>
+#include <runtime/sitepaths.h>
 
 #include <QDir>
 
@@ -552,9 +554,13 @@ protected:
         vendaCanNFCe = nfceSale("A", "2024-03-05T14:45:00");
         ServerSeams seams = ServerSeams::current();
         seams.partners.getMovCaixaAME = [this](const QString &, const QString &, const QString &, const QDateTime &) {
-            DataPacket rows = packet({"IDTRANSAME", "NRSEQUMOVI", "IDTRANSAMECAPT"}, {{paymentId, "1", "CAPT-1"}});
+            QList<QList<QString>> payments{{paymentId, "1", "CAPT-1"}};
+            for (const QString &more : morePayments)
+                payments.append({more, "2", "CAPT-" + more});
+            DataPacket rows = packet({"IDTRANSAME", "NRSEQUMOVI", "IDTRANSAMECAPT"}, payments);
             rows.fields.append(FieldDef{"VRMOVIVEND", FieldType::Double, 0});
-            rows.rows[0].append(Variant(12.5));
+            for (QList<Variant> &row : rows.rows)
+                row.append(Variant(12.5));
             return Variant(rows);
         };
         seams.partners.getDadosAme = [this](const QString &) {
@@ -582,8 +588,27 @@ protected:
         press();
     }
     QString lastShown() const { return messages->texts().isEmpty() ? QString() : messages->texts().last(); }
+    // Between sales, once the kept partner calls are due again.
+    void betweenSales()
+    {
+        now = now.addSecs(5 * 60);
+        context().consumer().retryPartnerCallsBetweenSales();
+    }
+    int refundsSent(const QString &id)
+    {
+        int sent = 0;
+        for (const auto &request : partners.requests(FakePartners::Partner::Ame))
+            sent += request.path == "/refund" && request.body.contains(id.toUtf8()) ? 1 : 0;
+        return sent;
+    }
+
+    int keptCalls() const
+    {
+        return int(QDir(SitePaths::resolve("Dados\\PendentesParceiros")).entryList({"*.json"}, QDir::Files).size());
+    }
 
     QString paymentId = "PAG-1";
+    QStringList morePayments; // further wallet payments of the sale
     PartnerWaits waits;
     FakePartners partners;
     std::unique_ptr<ScopedTable<ServerSeams>> partnerServer;
@@ -618,11 +643,64 @@ TEST_F(NfcePartners, ARefundWhoseAnswerWasLostIsKeptAndSentAgainWithItsId)
         << shown().toStdString();
 
     messages->clear();
-    vendaCanNFCe = DataPacket{};
-    cancel("46");
+    betweenSales();
     EXPECT_TRUE(messages->texts().join("\n").contains("Confirmado agora: estorno AME PAG-1")) << shown().toStdString();
     EXPECT_EQ(partners.applied(FakePartners::Partner::Ame), QStringList({"refund:PAG-1"}));
     EXPECT_EQ(partners.requests(FakePartners::Partner::Ame).size(), 4); // two tokens, two refunds
+}
+
+// Two wallet payments and AME refusing the second: the cashier reads that the NFC-e stands and
+// until when it can be cancelled; the next press refunds only the second, and the NFC-e goes.
+TEST_F(NfcePartners, ARefusedSecondPaymentLeavesTheNfceUntilItsLimitAndTheNextPressRefundsOnlyIt)
+{
+    morePayments = {""}; // AME answers 400 to a refund without its id
+    cancel();
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::NFCeOnlineCanc), 0);
+    const QString shownNow = messages->texts().join("\n");
+    EXPECT_TRUE(shownNow.contains("A AME recusou o estorno")) << shownNow.toStdString();
+    EXPECT_TRUE(shownNow.contains("A NFC-e 000000045 não foi cancelada. Resolva o estorno com a AME e cancele-a de "
+                                  "novo até 05/03/2024 14:45:00."))
+        << shownNow.toStdString();
+
+    morePayments = {"PAG-2"};
+    cancel();
+    EXPECT_EQ(host->count(&Pkg_Hrk00002::NFCeOnlineCanc), 1);
+    EXPECT_EQ(refundsSent("PAG-1"), 1);
+    EXPECT_EQ(refundsSent("PAG-2"), 1);
+    EXPECT_EQ(partners.applied(FakePartners::Partner::Ame), QStringList({"refund:PAG-1", "refund:PAG-2"}));
+}
+
+// Wallet and cashback platform both stalled: each cancellation waits for one time-out only, the
+// next press sends nothing kept by the one before, and between sales the kept calls go once
+// the partners answer, each applied once.
+TEST_F(NfcePartners, StalledPartnersHoldEachCancellationForOneWaitOnly)
+{
+    waits.setBehaviourForAll(partners, FakePartners::Behaviour::Silent);
+    qsizetype before = 0;
+    for (const char *payment : {"PAG-1", "PAG-2", "PAG-3"}) {
+        paymentId = QString::fromLatin1(payment);
+        cancel();
+        const qsizetype sent = partners.requests(FakePartners::Partner::Ame).size()
+            + partners.requests(FakePartners::Partner::Gcom).size();
+        EXPECT_EQ(sent - before, 1) << payment;
+        before = sent;
+    }
+    EXPECT_EQ(keptCalls(), 4); // three refunds, the sale's cashback once
+
+    // Still stalled between sales: one wait, and the pass after waits its turn.
+    now = now.addSecs(5 * 60);
+    context().consumer().retryPartnerCallsBetweenSales();
+    context().consumer().retryPartnerCallsBetweenSales();
+    EXPECT_EQ(partners.requests(FakePartners::Partner::Ame).size() + partners.requests(FakePartners::Partner::Gcom).size(),
+              before + 1);
+
+    waits.setBehaviourForAll(partners, FakePartners::Behaviour::Answer);
+    betweenSales();
+    QStringList refunded = partners.applied(FakePartners::Partner::Ame);
+    refunded.sort();
+    EXPECT_EQ(refunded, QStringList({"refund:PAG-1", "refund:PAG-2", "refund:PAG-3"}));
+    EXPECT_EQ(partners.applied(FakePartners::Partner::Gcom), QStringList({"cancel:12345678000199/45"}));
+    EXPECT_EQ(keptCalls(), 0);
 }
 
 struct StalledPartner
@@ -651,8 +729,7 @@ TEST_P(NfceGcomFault, IsAskedOnceToldOnceAndKept)
 
     waits.setBehaviour(partners, FakePartners::Partner::Gcom, FakePartners::Behaviour::Answer);
     messages->clear();
-    vendaCanNFCe = DataPacket{};
-    cancel("46");
+    betweenSales();
     EXPECT_EQ(partners.applied(FakePartners::Partner::Gcom), QStringList({"cancel:12345678000199/45"}));
 }
 
