@@ -79,7 +79,7 @@ void ConsumerSale::retryPartnerCallsBetweenSales()
 {
     const SaleState &state = m_context.state();
     const ClientDataSet &items = m_context.data().cdsItems;
-    if (state.flags.boCupomAberto || state.flags.boRecebendo || state.flags.boCancCupomAux1
+    if (state.flags.boCupomAberto || state.flags.boRecebendo || state.busy.boCancCupomAux1
         || (items.Active() && !items.IsEmpty()))
         return;
     resendKept(m_context, Pass::Due);
