@@ -30,7 +30,7 @@ namespace {
 
 // Raised whenever what a capture holds or how it is normalised changes: kept captures of an
 // older harness are not used.
-constexpr int CaptureVersion = 16;
+constexpr int CaptureVersion = 18;
 constexpr int RunLimitMs = 300000;
 constexpr int PollMs = 50;
 constexpr int PartLimit = 60; // lines of a diff a failure report shows
@@ -210,6 +210,14 @@ QString normalised(QString text)
         {QRegularExpression(QStringLiteral("\\b20\\d{6}(\\d{6})?\\b")), QStringLiteral("<data>")},
         {QRegularExpression(QStringLiteral("\\b\\d{12}(?=PD_)")), QStringLiteral("<data>")},
         {QRegularExpression(QStringLiteral("\\b\\d{2}:\\d{2}(:\\d{2}(\\.\\d+)?)?\\b")), QStringLiteral("<hora>")},
+        // The recovery journal's header names the file it follows by its bytes and its place on
+        // disk (inode, size, time), which no two runs share.
+        {QRegularExpression(QStringLiteral("^([-+~] )?VCJ1 [0-9a-f]{40} \\d+:\\d+:[\\d.]+ ")),
+         QStringLiteral("\\1VCJ1 <arquivo> ")},
+        // A journal record's checksum covers its row, times included.
+        {QRegularExpression(QStringLiteral("^([-+~] )?[0-9a-f]{16} (?=\\S+ <ROW )")), QStringLiteral("\\1<soma> ")},
+        // A data packet's date-time: 20261211T18:44:10552.
+        {QRegularExpression(QStringLiteral("\"20\\d{6}T\\d{2}:\\d{2}:\\d{5}\"")), QStringLiteral("\"<data-hora>\"")},
         // Each site has its partners' stand-ins on a port of its own.
         {QRegularExpression(QStringLiteral("(127\\.0\\.0\\.1|localhost):\\d+")), QStringLiteral("\\1:<porta>")},
         // The fiscal printer's grand total adds up every sale it ever printed: a device counter.
