@@ -275,8 +275,9 @@ TEST_F(CreditPurchaseTest, ALoadInterruptedBeforeItsVoucherIsToldAndFinishedAtTh
                           fiscal.first().voucherNumber, QString::number(fiscal.first().familyBalance),
                           QStringLiteral("50")};
         EXPECT_EQ(printed, QStringList({"ANA", "REFEICAO", desk.deposit, "55", "80", "50"}));
-        if (desk.nfce)
+        if (desk.nfce) {
             EXPECT_EQ(nonFiscal.first().loadTime, now);
+        }
         // The payment table lent to the voucher is handed back empty.
         EXPECT_FALSE(data().cdsMovCaixa.Active() && data().cdsMovCaixa.RecordCount() > 0);
         const QList<TefFinishRequest> confirmed = *desk.nsu ? QList<TefFinishRequest>{{true, QString::fromLatin1(desk.nsu)}}
