@@ -40,6 +40,10 @@ public:
     {
         m_server = nullptr;
         const QObjectList all = children();
+        // A socket still signals its disconnection from its own destructor, when it is no longer
+        // a QTcpSocket: nothing of the proxy may answer that.
+        for (QObject *child : all)
+            QObject::disconnect(child, nullptr, this, nullptr);
         qDeleteAll(all);
     }
 
